@@ -1,0 +1,75 @@
+# Kestrune: make deps | build | run | test | tsan | bench | fuzz
+# BUILD_ROOT lets several people build side by side in one checkout; CTEST_ARGS narrows a test run
+# (for example CTEST_ARGS='-R Storage').
+
+BUILD_ROOT ?= build
+JOBS       ?= $(shell nproc)
+ARGS       ?=
+CTEST_ARGS ?=
+FUZZ_SECONDS ?= 60
+
+PACKAGES := cmake g++ make pkg-config zlib1g-dev libssl-dev libcurl4-openssl-dev libplist-dev \
+            nlohmann-json3-dev libcairo2-dev libpango1.0-dev libcpp-httplib-dev libgtest-dev \
+            libgmock-dev libbenchmark-dev
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+CCACHE := $(shell command -v ccache 2>/dev/null)
+CMAKE_COMMON := -DCMAKE_EXPORT_COMPILE_COMMANDS=ON $(if $(CCACHE),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+
+.PHONY: deps build run test tsan bench fuzz fuzz-deps clean format
+
+# Installs only what is missing, so a machine that has everything does not touch apt at all.
+define install_missing
+	@missing=""; for p in $(1); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	fi
+endef
+
+deps:
+	$(call install_missing,$(PACKAGES))
+
+build: deps
+	cmake -S . -B $(BUILD_ROOT)/app -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_COMMON) >/dev/null
+	cmake --build $(BUILD_ROOT)/app -j $(JOBS) --target kestrune
+
+run: build
+	$(BUILD_ROOT)/app/kestrune $(ARGS)
+
+test: deps
+	cmake -S . -B $(BUILD_ROOT)/asan -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_SANITIZE=address $(CMAKE_COMMON) >/dev/null
+	cmake --build $(BUILD_ROOT)/asan -j $(JOBS)
+	cd $(BUILD_ROOT)/asan && ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
+
+tsan: deps
+	cmake -S . -B $(BUILD_ROOT)/tsan -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_SANITIZE=thread $(CMAKE_COMMON) >/dev/null
+	cmake --build $(BUILD_ROOT)/tsan -j $(JOBS)
+	cd $(BUILD_ROOT)/tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
+
+bench: deps
+	cmake -S . -B $(BUILD_ROOT)/bench -DCMAKE_BUILD_TYPE=Release $(CMAKE_COMMON) >/dev/null
+	cmake --build $(BUILD_ROOT)/bench -j $(JOBS)
+	@for b in $(BUILD_ROOT)/bench/bench/*_bench; do [ -x "$$b" ] && { echo "== $$b"; "$$b"; }; done; true
+	@[ -x bench/idle_cpu.sh ] && bench/idle_cpu.sh $(BUILD_ROOT)/bench/kestrune || true
+
+fuzz-deps: deps
+	$(call install_missing,$(FUZZ_PACKAGES))
+
+# Each decoder of outside input has a libFuzzer target; every target runs FUZZ_SECONDS.
+fuzz: fuzz-deps
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD_ROOT)/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUNE_FUZZ=ON >/dev/null
+	cmake --build $(BUILD_ROOT)/fuzz -j $(JOBS)
+	@set -e; for f in $(BUILD_ROOT)/fuzz/fuzz/fuzz_*; do \
+	  [ -x "$$f" ] || continue; name=$$(basename $$f); mkdir -p fuzz-corpus/$$name; \
+	  echo "== $$name"; "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 fuzz-corpus/$$name $$( [ -d fuzz/seeds/$$name ] && echo fuzz/seeds/$$name ); \
+	done
+
+clean:
+	rm -rf $(BUILD_ROOT)
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,0 +1,162 @@
+#include "platform/base/DispatchQueue.h"
+
+#include <condition_variable>
+#include <thread>
+#include <vector>
+
+#include "platform/base/Log.h"
+
+namespace platform {
+
+namespace {
+
+std::atomic<int> gInFlight{0};
+thread_local const DispatchQueue* tCurrentQueue = nullptr;
+
+void workStarted() { gInFlight.fetch_add(1, std::memory_order_acq_rel); }
+
+void workFinished() {
+    gInFlight.fetch_sub(1, std::memory_order_acq_rel);
+    RunLoop::main().backgroundWorkChanged();
+}
+
+// Worker threads, created when a job arrives and every worker is busy (work items may block waiting
+// for one another, as they may on the system's queues), up to a generous limit.
+class ThreadPool {
+public:
+    void submit(Closure job) {
+        std::unique_lock lock(mutex_);
+        jobs_.push_back(std::move(job));
+        if (idle_ == 0 && threads_ < kMaxThreads) {
+            ++threads_;
+            std::thread([this] { work(); }).detach();
+        } else {
+            ready_.notify_one();
+        }
+    }
+
+private:
+    static constexpr int kMaxThreads = 64;
+
+    void work() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            ++idle_;
+            ready_.wait(lock, [&] { return !jobs_.empty(); });
+            --idle_;
+            Closure job = std::move(jobs_.front());
+            jobs_.pop_front();
+            lock.unlock();
+            job();
+            job = nullptr;
+            lock.lock();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::deque<Closure> jobs_;
+    int idle_ = 0;
+    int threads_ = 0;
+};
+
+ThreadPool& pool() {
+    static auto* p = new ThreadPool;  // never destroyed: detached workers outlive static destruction
+    return *p;
+}
+
+}  // namespace
+
+DispatchQueue::DispatchQueue(std::string label, bool serial) : label_(std::move(label)), serial_(serial) {}
+
+DispatchQueue& DispatchQueue::global() {
+    static auto* queue = new DispatchQueue("global.default", false);
+    return *queue;
+}
+
+std::shared_ptr<DispatchQueue> DispatchQueue::createSerial(std::string label) {
+    return std::make_shared<DispatchQueue>(std::move(label), true);
+}
+
+int DispatchQueue::workInFlight() { return gInFlight.load(std::memory_order_acquire); }
+
+const DispatchQueue* DispatchQueue::current() { return tCurrentQueue; }
+
+bool DispatchQueue::isCurrent() const {
+    // A serial queue's items may run a sync item of another queue inline; the innermost counts.
+    return tCurrentQueue == this;
+}
+
+void DispatchQueue::runItem(Closure& closure) {
+    const DispatchQueue* previous = tCurrentQueue;
+    tCurrentQueue = this;
+    if (closure) closure();
+    closure = nullptr;
+    tCurrentQueue = previous;
+}
+
+void DispatchQueue::async(Closure closure) {
+    workStarted();
+    if (!serial_) {
+        pool().submit([this, closure = std::move(closure)]() mutable {
+            runItem(closure);
+            workFinished();
+        });
+        return;
+    }
+    bool startDrain = false;
+    {
+        std::lock_guard lock(mutex_);
+        pending_.push_back(std::move(closure));
+        if (!draining_) draining_ = startDrain = true;
+    }
+    if (startDrain) {
+        pool().submit([self = shared_from_this()] { self->drain(); });
+    }
+}
+
+void DispatchQueue::drain() {
+    for (;;) {
+        Closure closure;
+        {
+            std::lock_guard lock(mutex_);
+            if (pending_.empty()) {
+                draining_ = false;
+                return;
+            }
+            closure = std::move(pending_.front());
+            pending_.pop_front();
+        }
+        runItem(closure);
+        workFinished();
+    }
+}
+
+void DispatchQueue::sync(Closure closure) {
+    if (serial_ && isCurrent()) {
+        logf("DispatchQueue %s: sync called from its own work item; running inline", label_.c_str());
+        closure();
+        return;
+    }
+    std::mutex doneMutex;
+    std::condition_variable doneSignal;
+    bool done = false;
+    async([&] {
+        closure();
+        std::lock_guard lock(doneMutex);
+        done = true;
+        doneSignal.notify_all();
+    });
+    std::unique_lock lock(doneMutex);
+    doneSignal.wait(lock, [&] { return done; });
+}
+
+void DispatchQueue::asyncAfter(double seconds, Closure closure) {
+    std::shared_ptr<DispatchQueue> self = serial_ ? shared_from_this() : nullptr;
+    auto timer = Timer::create(seconds, false, [this, self, closure = std::move(closure)](Timer&) mutable {
+        async(std::move(closure));
+    });
+    RunLoop::main().addTimer(timer);
+}
+
+}  // namespace platform

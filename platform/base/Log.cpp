@@ -1,0 +1,74 @@
+#include "platform/base/Log.h"
+
+#include <pthread.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <ctime>
+#include <mutex>
+#include <vector>
+
+#include "platform/base/Clock.h"
+
+namespace platform {
+
+namespace {
+std::mutex& sinkMutex() {
+    static auto* m = new std::mutex;
+    return *m;
+}
+Log::Sink& sink() {
+    static auto* s = new Log::Sink;
+    return *s;
+}
+}  // namespace
+
+Log::Sink Log::setSink(Sink newSink) {
+    std::lock_guard lock(sinkMutex());
+    Sink old = std::move(sink());
+    sink() = std::move(newSink);
+    return old;
+}
+
+void logLine(const std::string& line) {
+    Log::Sink current;
+    {
+        std::lock_guard lock(sinkMutex());
+        current = sink();
+    }
+    if (current) {
+        current(line);
+        return;
+    }
+    double now = Clock::now();
+    time_t seconds = static_cast<time_t>(now);
+    struct tm parts {};
+    localtime_r(&seconds, &parts);
+    char stamp[32];
+    strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &parts);
+    int millis = static_cast<int>((now - static_cast<double>(seconds)) * 1000.0);
+    if (millis < 0 || millis > 999) millis = 0;
+    fprintf(stderr, "%s.%03d kestrune[%d:%ld] %s\n", stamp, millis, getpid(), static_cast<long>(syscall(SYS_gettid)),
+            line.c_str());
+}
+
+void logf(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    int needed = vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string line;
+    if (needed > 0) {
+        std::vector<char> buffer(static_cast<size_t>(needed) + 1);
+        vsnprintf(buffer.data(), buffer.size(), format, args);
+        line.assign(buffer.data(), static_cast<size_t>(needed));
+    }
+    va_end(args);
+    logLine(line);
+}
+
+}  // namespace platform

@@ -1,0 +1,87 @@
+#include "tests/support/TestEnvironment.h"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+#include <mutex>
+
+#include "platform/base/Clock.h"
+#include "platform/base/Log.h"
+#include "platform/base/NotificationCenter.h"
+#include "platform/base/RunLoop.h"
+
+namespace testsupport {
+
+namespace {
+std::vector<void (*)()>& resetHooks() {
+    static std::vector<void (*)()> hooks;
+    return hooks;
+}
+}  // namespace
+
+void addResetHook(void (*hook)()) { resetHooks().push_back(hook); }
+
+void KestruneTest::SetUp() {
+    char pattern[] = "/tmp/kestrune-test-XXXXXX";
+    char* made = mkdtemp(pattern);
+    ASSERT_NE(made, nullptr);
+    home_ = made;
+    setenv("HOME", home_.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home_ + "/.config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (home_ + "/.local/share").c_str(), 1);
+    setenv("XDG_STATE_HOME", (home_ + "/.local/state").c_str(), 1);
+    setenv("XDG_CACHE_HOME", (home_ + "/.cache").c_str(), 1);
+    setenv("XDG_DOCUMENTS_DIR", (home_ + "/Documents").c_str(), 1);
+    unsetenv("KESTRUNE_SYSTEM_VERSION");
+    platform::Clock::useVirtualTime();
+    platform::RunLoop::main().runUntilIdle();  // let stragglers of the test before finish
+    platform::RunLoop::main().reset();
+    platform::NotificationCenter::defaultCenter().removeAllObservers();
+    for (auto hook : resetHooks()) hook();
+}
+
+void KestruneTest::TearDown() {
+    platform::RunLoop::main().runUntilIdle();
+    platform::RunLoop::main().reset();
+    platform::NotificationCenter::defaultCenter().removeAllObservers();
+    std::error_code ignored;
+    std::filesystem::remove_all(home_, ignored);
+}
+
+void KestruneTest::advance(double seconds) { platform::RunLoop::main().advance(seconds); }
+void KestruneTest::runUntilIdle() { platform::RunLoop::main().runUntilIdle(); }
+double KestruneTest::now() const { return platform::Clock::now(); }
+
+struct LogCapture::State {
+    std::mutex mutex;
+    std::vector<std::string> lines;
+    platform::Log::Sink previous;
+};
+
+LogCapture::LogCapture() : state_(new State) {
+    State* s = state_;
+    s->previous = platform::Log::setSink([s](const std::string& line) {
+        std::lock_guard lock(s->mutex);
+        s->lines.push_back(line);
+    });
+}
+
+LogCapture::~LogCapture() {
+    platform::Log::setSink(std::move(state_->previous));
+    delete state_;
+}
+
+std::vector<std::string> LogCapture::lines() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->lines;
+}
+
+bool LogCapture::contains(const std::string& part) const {
+    for (const auto& line : lines())
+        if (line.find(part) != std::string::npos) return true;
+    return false;
+}
+
+}  // namespace testsupport
