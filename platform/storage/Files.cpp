@@ -1,0 +1,234 @@
+#include "platform/storage/Files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+
+#include "platform/base/Clock.h"
+#include "platform/base/Log.h"
+#include "platform/base/Strings.h"
+
+namespace platform {
+
+namespace {
+
+// -1: no fault planned; otherwise the number of bytes the next atomic write may write before failing.
+std::atomic<long long> plannedWriteFault{-1};
+
+bool writeAll(int fd, const uint8_t* bytes, size_t length, long long limit) {
+    size_t written = 0;
+    while (written < length) {
+        size_t chunk = length - written;
+        if (limit >= 0) {
+            size_t allowed = static_cast<size_t>(limit) > written ? static_cast<size_t>(limit) - written : 0;
+            if (allowed == 0) {
+                errno = ENOSPC;
+                return false;
+            }
+            chunk = std::min(chunk, allowed);
+        }
+        ssize_t n = ::write(fd, bytes + written, chunk);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        written += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+void syncDirectory(const std::string& directory) {
+    int fd = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);  // best effort: the rename is already visible; this makes it survive a power cut
+    ::close(fd);
+}
+
+}  // namespace
+
+std::string Files::parentPath(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return "";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+std::string Files::lastPathComponent(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::optional<Data> Files::read(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno != ENOENT && errno != ENOTDIR) logf("Could not open %s: %s", path.c_str(), strerror(errno));
+        return std::nullopt;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        logf("Could not read %s: not a regular file", path.c_str());
+        ::close(fd);
+        return std::nullopt;
+    }
+    std::vector<uint8_t> bytes;
+    bytes.reserve(static_cast<size_t>(info.st_size));
+    uint8_t buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            logf("Could not read %s: %s", path.c_str(), strerror(errno));
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    }
+    ::close(fd);
+    return Data(std::move(bytes));
+}
+
+bool Files::writeAtomically(const std::string& path, const Data& data, mode_t mode) {
+    long long limit = plannedWriteFault.exchange(-1);
+    if (path.empty()) {
+        logf("Could not save: empty path");
+        return false;
+    }
+    std::string folder = parentPath(path);
+    if (!folder.empty() && !createDirectories(folder, 0700)) {
+        logf("Could not save %s: cannot create its folder", path.c_str());
+        return false;
+    }
+    // mkstemp creates the file 0600, so the contents are never readable by others before the final mode
+    // is set, and the temporary name in the same folder keeps the rename on one file system.
+    std::string temp =
+        (folder.empty() ? std::string() : folder + "/") + "." + lastPathComponent(path) + ".tmp-XXXXXX";
+    std::vector<char> pattern(temp.begin(), temp.end());
+    pattern.push_back('\0');
+    int fd = ::mkstemp(pattern.data());
+    if (fd < 0) {
+        logf("Could not save %s: cannot create a temporary file: %s", path.c_str(), strerror(errno));
+        return false;
+    }
+    temp = pattern.data();
+    const char* step = nullptr;
+    if (!writeAll(fd, data.bytes(), data.size(), limit)) {
+        step = "write";
+    } else if (::fchmod(fd, mode) != 0) {
+        step = "set the mode of";
+    } else if (::fsync(fd) != 0) {
+        step = "flush";
+    }
+    int savedErrno = errno;
+    if (::close(fd) != 0 && !step) {
+        step = "close";
+        savedErrno = errno;
+    }
+    if (!step && ::rename(temp.c_str(), path.c_str()) != 0) {
+        step = "rename";
+        savedErrno = errno;
+    }
+    if (step) {
+        ::unlink(temp.c_str());
+        logf("Could not save %s (could not %s the new contents: %s); the previous file is unchanged",
+             path.c_str(), step, strerror(savedErrno));
+        return false;
+    }
+    syncDirectory(folder);
+    return true;
+}
+
+void Files::failNextWriteAfter(size_t bytes) {
+    plannedWriteFault = static_cast<long long>(bytes);
+}
+
+bool Files::exists(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+bool Files::isDirectory(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool Files::createDirectories(const std::string& path, mode_t mode) {
+    if (path.empty()) return false;
+    if (isDirectory(path)) return true;
+    std::string parent = parentPath(path);
+    if (!parent.empty() && parent != path && !createDirectories(parent, mode)) return false;
+    if (::mkdir(path.c_str(), mode) != 0 && errno != EEXIST) {
+        logf("Could not create the folder %s: %s", path.c_str(), strerror(errno));
+        return false;
+    }
+    return isDirectory(path);
+}
+
+bool Files::remove(const std::string& path) {
+    if (!exists(path)) return false;
+    std::error_code error;
+    std::filesystem::remove_all(path, error);
+    if (error) {
+        logf("Could not remove %s: %s", path.c_str(), error.message().c_str());
+        return false;
+    }
+    return true;
+}
+
+bool Files::move(const std::string& from, const std::string& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        logf("Could not move %s to %s: %s", from.c_str(), to.c_str(), strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::string> Files::listDirectory(const std::string& path) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(path.c_str());
+    if (!dir) return names;
+    while (struct dirent* entry = ::readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(std::move(name));
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::optional<uint64_t> Files::fileSize(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+    return static_cast<uint64_t>(info.st_size);
+}
+
+std::optional<Date> Files::modificationDate(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+    return Date::dateWithTimeIntervalSince1970(static_cast<double>(info.st_mtim.tv_sec) +
+                                               static_cast<double>(info.st_mtim.tv_nsec) / 1e9);
+}
+
+std::optional<std::string> Files::moveAside(const std::string& path) {
+    long long stamp = static_cast<long long>(std::floor(Clock::now()));
+    std::string target = format("%s.unreadable-%lld", path.c_str(), stamp);
+    // Two bad files in the same second must not overwrite each other's remains.
+    for (int n = 2; exists(target) && n < 1000; ++n)
+        target = format("%s.unreadable-%lld-%d", path.c_str(), stamp, n);
+    if (::rename(path.c_str(), target.c_str()) != 0) {
+        logf("The file %s cannot be read and could not be moved aside: %s", path.c_str(), strerror(errno));
+        return std::nullopt;
+    }
+    logf("The file %s cannot be read; moved it aside to %s", path.c_str(), target.c_str());
+    return target;
+}
+
+}  // namespace platform

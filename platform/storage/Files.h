@@ -1,0 +1,57 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/base/Data.h"
+#include "platform/base/Date.h"
+
+namespace platform {
+
+// The file operations the stored data needs. Nothing here throws: failures answer none or false and
+// leave a log line where the cause would otherwise be lost.
+class Files {
+public:
+    // The whole file, or none when it is missing or cannot be read (a read error other than "missing"
+    // is logged).
+    static std::optional<Data> read(const std::string& path);
+
+    // Writes the data to a temporary file in the same folder, flushes it to disk, gives it the mode and
+    // renames it over the path. Missing parent folders are created (0700, as the XDG folders are). On
+    // any failure the previous file is untouched, the temporary file is removed and the answer is false.
+    static bool writeAtomically(const std::string& path, const Data& data, mode_t mode = 0644);
+
+    static bool exists(const std::string& path);
+    static bool isDirectory(const std::string& path);
+    // Creates the folder and its missing parents; true when the folder exists afterwards.
+    static bool createDirectories(const std::string& path, mode_t mode = 0755);
+    // Removes a file or a whole folder tree. True when something was removed; false when nothing was
+    // there or the removal failed (a failure is logged).
+    static bool remove(const std::string& path);
+    // Renames within one file system, replacing a file at the destination.
+    static bool move(const std::string& from, const std::string& to);
+    // The names in the folder (no "." or ".."), sorted; empty when it is no readable folder.
+    static std::vector<std::string> listDirectory(const std::string& path);
+    static std::optional<uint64_t> fileSize(const std::string& path);
+    static std::optional<Date> modificationDate(const std::string& path);
+
+    // Renames a file that exists but cannot be used to "<path>.unreadable-<unix time>" so that the next
+    // save does not destroy what may still be recovered by hand. Answers the new path, or none when the
+    // rename failed. Either way a log line names the file.
+    static std::optional<std::string> moveAside(const std::string& path);
+
+    // The folder part of a path ("" for a bare name) and the last component.
+    static std::string parentPath(const std::string& path);
+    static std::string lastPathComponent(const std::string& path);
+
+    // Tests only: the next writeAtomically (in any thread) writes at most this many bytes and then fails
+    // as a full or failing disk would.
+    static void failNextWriteAfter(size_t bytes);
+};
+
+}  // namespace platform

@@ -1,0 +1,190 @@
+#include "platform/storage/Files.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+
+#include "platform/base/Clock.h"
+#include "platform/storage/StandardFolders.h"
+#include "tests/support/TestEnvironment.h"
+
+using platform::Data;
+using platform::Files;
+using platform::StandardFolders;
+
+namespace {
+
+class FilesTest : public testsupport::KestruneTest {
+protected:
+    std::string path(const std::string& name) const { return home() + "/" + name; }
+};
+
+mode_t modeOf(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(stat(path.c_str(), &info), 0) << path;
+    return info.st_mode & 07777;
+}
+
+}  // namespace
+
+TEST_F(FilesTest, AtomicWriteCreatesFoldersAndReplacesWholeFile) {
+    std::string file = path("a/b/c/settings.plist");
+    ASSERT_TRUE(Files::writeAtomically(file, Data::fromString("first version, rather long")));
+    EXPECT_TRUE(Files::isDirectory(path("a/b/c")));
+    EXPECT_EQ(modeOf(path("a/b/c")), 0700u);
+    ASSERT_TRUE(Files::writeAtomically(file, Data::fromString("second")));
+    auto read = Files::read(file);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->toString(), "second");
+    EXPECT_EQ(Files::fileSize(file), 6u);
+    // No temporary file is left behind next to the saved one.
+    EXPECT_EQ(Files::listDirectory(path("a/b/c")), std::vector<std::string>{"settings.plist"});
+}
+
+TEST_F(FilesTest, InterruptedWriteLeavesOldFileAndNoTemporary) {
+    std::string file = path("data/records.archive");
+    ASSERT_TRUE(Files::writeAtomically(file, Data::fromString("the old, good contents")));
+    testsupport::LogCapture log;
+    Files::failNextWriteAfter(5);
+    EXPECT_FALSE(Files::writeAtomically(file, Data::fromString("new contents that never fully arrive")));
+    EXPECT_TRUE(log.contains("the previous file is unchanged"));
+    EXPECT_EQ(Files::read(file)->toString(), "the old, good contents");
+    EXPECT_EQ(Files::listDirectory(path("data")), std::vector<std::string>{"records.archive"});
+    // The fault is for one write only.
+    EXPECT_TRUE(Files::writeAtomically(file, Data::fromString("later")));
+    EXPECT_EQ(Files::read(file)->toString(), "later");
+}
+
+TEST_F(FilesTest, FaultAtZeroBytesAndOnNewFileLeavesNothing) {
+    Files::failNextWriteAfter(0);
+    EXPECT_FALSE(Files::writeAtomically(path("fresh/new.plist"), Data::fromString("x")));
+    EXPECT_FALSE(Files::exists(path("fresh/new.plist")));
+    EXPECT_TRUE(Files::listDirectory(path("fresh")).empty());
+}
+
+TEST_F(FilesTest, ModeIsAppliedRegardlessOfUmask) {
+    mode_t old = umask(0);
+    EXPECT_TRUE(Files::writeAtomically(path("secret"), Data::fromString("key"), 0600));
+    EXPECT_TRUE(Files::writeAtomically(path("public"), Data::fromString("x")));
+    umask(077);
+    EXPECT_TRUE(Files::writeAtomically(path("public2"), Data::fromString("x"), 0644));
+    umask(old);
+    EXPECT_EQ(modeOf(path("secret")), 0600u);
+    EXPECT_EQ(modeOf(path("public")), 0644u);
+    EXPECT_EQ(modeOf(path("public2")), 0644u);
+    // Replacing a 0644 file with a 0600 one narrows it.
+    EXPECT_TRUE(Files::writeAtomically(path("public"), Data::fromString("now secret"), 0600));
+    EXPECT_EQ(modeOf(path("public")), 0600u);
+}
+
+TEST_F(FilesTest, WriteFailsWhenParentIsAFile) {
+    ASSERT_TRUE(Files::writeAtomically(path("plain"), Data::fromString("x")));
+    EXPECT_FALSE(Files::writeAtomically(path("plain/inside"), Data::fromString("y")));
+    EXPECT_EQ(Files::read(path("plain"))->toString(), "x");
+    EXPECT_FALSE(Files::writeAtomically("", Data()));
+}
+
+TEST_F(FilesTest, ReadDistinguishesMissingFromFolder) {
+    testsupport::LogCapture log;
+    EXPECT_FALSE(Files::read(path("missing")));
+    EXPECT_TRUE(log.lines().empty());  // a missing file is an ordinary answer, not a problem
+    ASSERT_TRUE(Files::createDirectories(path("folder")));
+    EXPECT_FALSE(Files::read(path("folder")));
+    EXPECT_TRUE(log.contains("not a regular file"));
+    ASSERT_TRUE(Files::writeAtomically(path("empty"), Data()));
+    auto empty = Files::read(path("empty"));
+    ASSERT_TRUE(empty);
+    EXPECT_TRUE(empty->empty());
+}
+
+TEST_F(FilesTest, RemoveMoveListAndDates) {
+    ASSERT_TRUE(Files::writeAtomically(path("tree/x/one"), Data::fromString("1")));
+    ASSERT_TRUE(Files::writeAtomically(path("tree/two"), Data::fromString("22")));
+    EXPECT_EQ(Files::listDirectory(path("tree")), (std::vector<std::string>{"two", "x"}));
+    EXPECT_TRUE(Files::move(path("tree/two"), path("tree/three")));
+    EXPECT_FALSE(Files::exists(path("tree/two")));
+    EXPECT_EQ(Files::fileSize(path("tree/three")), 2u);
+    EXPECT_FALSE(Files::move(path("tree/two"), path("tree/four")));
+    auto modified = Files::modificationDate(path("tree/three"));
+    ASSERT_TRUE(modified);
+    EXPECT_GT(modified->timeIntervalSince1970(), 1.0e9);
+    EXPECT_TRUE(Files::remove(path("tree")));
+    EXPECT_FALSE(Files::exists(path("tree")));
+    EXPECT_FALSE(Files::remove(path("tree")));
+    EXPECT_TRUE(Files::listDirectory(path("tree")).empty());
+    EXPECT_FALSE(Files::fileSize(path("tree")));
+    EXPECT_FALSE(Files::modificationDate(path("tree")));
+}
+
+TEST_F(FilesTest, MoveAsideKeepsEveryBadFile) {
+    platform::Clock::setVirtualNow(1800000123.75);
+    std::string file = path("prefs.plist");
+    ASSERT_TRUE(Files::writeAtomically(file, Data::fromString("garbage 1")));
+    testsupport::LogCapture log;
+    auto first = Files::moveAside(file);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(*first, file + ".unreadable-1800000123");
+    EXPECT_TRUE(log.contains(file));
+    EXPECT_TRUE(log.contains("moved it aside"));
+    EXPECT_FALSE(Files::exists(file));
+    // A second bad file in the same second does not overwrite the first one's remains.
+    ASSERT_TRUE(Files::writeAtomically(file, Data::fromString("garbage 2")));
+    auto second = Files::moveAside(file);
+    ASSERT_TRUE(second);
+    EXPECT_NE(*second, *first);
+    EXPECT_EQ(Files::read(*first)->toString(), "garbage 1");
+    EXPECT_EQ(Files::read(*second)->toString(), "garbage 2");
+    EXPECT_FALSE(Files::moveAside(path("nothing-here")));
+}
+
+TEST_F(FilesTest, PathComponents) {
+    EXPECT_EQ(Files::parentPath("/a/b/c"), "/a/b");
+    EXPECT_EQ(Files::parentPath("/a"), "/");
+    EXPECT_EQ(Files::parentPath("name"), "");
+    EXPECT_EQ(Files::lastPathComponent("/a/b/c.plist"), "c.plist");
+    EXPECT_EQ(Files::lastPathComponent("c"), "c");
+}
+
+class StandardFoldersTest : public testsupport::KestruneTest {};
+
+TEST_F(StandardFoldersTest, FollowsTheEnvironmentOnEveryCall) {
+    EXPECT_EQ(StandardFolders::home(), home());
+    EXPECT_EQ(StandardFolders::applicationSupport(), home() + "/.local/share");
+    EXPECT_EQ(StandardFolders::library(), home() + "/.local/state");
+    EXPECT_EQ(StandardFolders::caches(), home() + "/.cache");
+    EXPECT_EQ(StandardFolders::config(), home() + "/.config");
+    EXPECT_EQ(StandardFolders::documents(), home() + "/Documents");
+
+    setenv("XDG_DATA_HOME", "/elsewhere/data/", 1);
+    setenv("XDG_CACHE_HOME", "/elsewhere/cache", 1);
+    EXPECT_EQ(StandardFolders::applicationSupport(), "/elsewhere/data");
+    EXPECT_EQ(StandardFolders::caches(), "/elsewhere/cache");
+}
+
+TEST_F(StandardFoldersTest, UnsetEmptyOrRelativeVariablesFallBackToHome) {
+    unsetenv("XDG_DATA_HOME");
+    setenv("XDG_STATE_HOME", "", 1);
+    setenv("XDG_CACHE_HOME", "relative/cache", 1);
+    unsetenv("XDG_CONFIG_HOME");
+    unsetenv("XDG_DOCUMENTS_DIR");
+    EXPECT_EQ(StandardFolders::applicationSupport(), home() + "/.local/share");
+    EXPECT_EQ(StandardFolders::library(), home() + "/.local/state");
+    EXPECT_EQ(StandardFolders::caches(), home() + "/.cache");
+    EXPECT_EQ(StandardFolders::config(), home() + "/.config");
+    EXPECT_EQ(StandardFolders::documents(), home() + "/Documents");
+
+    setenv("HOME", "/other/home", 1);
+    EXPECT_EQ(StandardFolders::config(), "/other/home/.config");
+    unsetenv("HOME");
+    EXPECT_FALSE(StandardFolders::home().empty());
+    EXPECT_EQ(StandardFolders::home()[0], '/');
+
+    const char* saved = getenv("TMPDIR");
+    std::string savedTmp = saved ? saved : "";
+    setenv("TMPDIR", "/var/tmp/", 1);
+    EXPECT_EQ(StandardFolders::temporary(), "/var/tmp");
+    unsetenv("TMPDIR");
+    EXPECT_EQ(StandardFolders::temporary(), "/tmp");
+    if (saved) setenv("TMPDIR", savedTmp.c_str(), 1);
+}
