@@ -1,0 +1,176 @@
+#include "platform/storage/PropertyList.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "tests/support/TestEnvironment.h"
+
+using platform::Data;
+using platform::Date;
+using platform::Number;
+using platform::PropertyList;
+using platform::Value;
+
+namespace {
+
+class PropertyListTest : public testsupport::KestruneTest {
+protected:
+    // Writes the value in the format, reads it back and checks that the format was recognised.
+    Value roundTrip(const Value& value, PropertyList::Format format) {
+        auto data = PropertyList::dataFromValue(value, format);
+        EXPECT_TRUE(data);
+        if (!data) return Value();
+        PropertyList::Format found =
+            format == PropertyList::Format::XML ? PropertyList::Format::Binary : PropertyList::Format::XML;
+        auto back = PropertyList::valueFromData(*data, &found);
+        EXPECT_TRUE(back);
+        EXPECT_EQ(found, format);
+        return back ? *back : Value();
+    }
+
+    static Value sample() {
+        Value::Dictionary inner{{"flag", true},
+                                {"off", false},
+                                {"count", -56},
+                                {"big", Value(Number(9007199254740993ll))},
+                                {"huge", Value(Number(18446744073709551615ull))},
+                                {"lowest", Value(Number(std::numeric_limits<long long>::min()))},
+                                {"ratio", 0.1},
+                                {"distance", 60.0},
+                                {"bytes", Data(std::vector<uint8_t>{0, 1, 2, 255, 0})},
+                                {"empty", Value::Array{}}};
+        return Value(Value::Dictionary{
+            {"name", "Zoë's Mac ✓ 日本 <&> \"quoted\""},
+            {"emoji", "🔐"},
+            {"list", Value::Array{1, "two", Value::Array{3.5, Value::Dictionary{}}}},
+            {"inner", Value(inner)},
+            {"", "empty key"},
+            {"key <with> & entities", ""},
+        });
+    }
+};
+
+}  // namespace
+
+TEST_F(PropertyListTest, NestedValuesRoundTripInBothFormats) {
+    for (auto format : {PropertyList::Format::XML, PropertyList::Format::Binary}) {
+        Value back = roundTrip(sample(), format);
+        EXPECT_EQ(back, sample()) << back.description();
+        // Booleans stay booleans and whole reals stay reals: the typed getters depend on it.
+        EXPECT_TRUE(back["inner"]["flag"].number()->isBoolean());
+        EXPECT_TRUE(back["inner"]["distance"].number()->isReal());
+        EXPECT_FALSE(back["inner"]["count"].number()->isReal());
+        EXPECT_EQ(back["inner"]["huge"].number()->unsignedLongLongValue(), 18446744073709551615ull);
+        EXPECT_EQ(back["inner"]["lowest"].number()->longLongValue(), std::numeric_limits<long long>::min());
+    }
+}
+
+TEST_F(PropertyListTest, XMLIsTheFormatOtherToolsRead) {
+    auto data = PropertyList::dataFromValue(
+        Value(Value::Dictionary{{"proximityLockDistance", 52},
+                                {"allow_closer_distances", true},
+                                {"first_run_date", Date::dateWithTimeIntervalSince1970(0)}}),
+        PropertyList::Format::XML);
+    ASSERT_TRUE(data);
+    std::string text = data->toString();
+    EXPECT_NE(text.find("<key>proximityLockDistance</key>"), std::string::npos);
+    EXPECT_NE(text.find("<integer>52</integer>"), std::string::npos);
+    EXPECT_NE(text.find("<true/>"), std::string::npos);
+    EXPECT_NE(text.find("<date>1970-01-01T00:00:00Z</date>"), std::string::npos);
+    auto binary = PropertyList::dataFromValue(Value(1), PropertyList::Format::Binary);
+    ASSERT_TRUE(binary);
+    EXPECT_EQ(binary->toString().substr(0, 8), "bplist00");
+}
+
+TEST_F(PropertyListTest, DatesCountFromTheReferenceDate) {
+    Date epoch = Date::dateWithTimeIntervalSince1970(0);
+    Date reference = Date::dateWithTimeIntervalSinceReferenceDate(0);
+    Date precise = Date::dateWithTimeIntervalSinceReferenceDate(700000000.25);
+    Date before = Date::dateWithTimeIntervalSinceReferenceDate(-12345.5);
+    Value dates(Value::Array{epoch, reference, precise, before});
+    Value binary = roundTrip(dates, PropertyList::Format::Binary);
+    ASSERT_TRUE(binary.array());
+    EXPECT_EQ(binary, dates);
+    // XML keeps whole seconds only.
+    Value xml = roundTrip(dates, PropertyList::Format::XML);
+    ASSERT_TRUE(xml.array());
+    EXPECT_EQ((*xml.array())[0], Value(epoch));
+    EXPECT_EQ((*xml.array())[1], Value(reference));
+    EXPECT_DOUBLE_EQ((*xml.array())[2].date()->timeIntervalSinceReferenceDate(), 700000000.0);
+
+    auto node = PropertyList::dateNode(-2.75);
+    EXPECT_DOUBLE_EQ(PropertyList::dateNodeSecondsSinceReferenceDate(node.get()), -2.75);
+}
+
+TEST_F(PropertyListTest, DatesOutsideTheHeldRangeAreClampedWithALogLine) {
+    testsupport::LogCapture log;
+    Value far(Date::distantPast());
+    Value back = roundTrip(far, PropertyList::Format::Binary);
+    ASSERT_TRUE(back.date());
+    EXPECT_DOUBLE_EQ(back.date()->timeIntervalSinceReferenceDate(), std::numeric_limits<int32_t>::min());
+    EXPECT_TRUE(log.contains("clamped"));
+}
+
+TEST_F(PropertyListTest, ValuesAPropertyListCannotHoldAreRefusedWhole) {
+    testsupport::LogCapture log;
+    EXPECT_FALSE(PropertyList::dataFromValue(Value(), PropertyList::Format::XML));
+    EXPECT_FALSE(
+        PropertyList::dataFromValue(Value(Value::Array{1, Value(), 2}), PropertyList::Format::Binary));
+    EXPECT_FALSE(PropertyList::dataFromValue(
+        Value(Value::Dictionary{{"a", Value::Dictionary{{"b", Value()}}}}), PropertyList::Format::XML));
+    EXPECT_FALSE(
+        PropertyList::dataFromValue(Value(std::string("nul\0inside", 10)), PropertyList::Format::XML));
+    EXPECT_GE(log.lines().size(), 4u);
+}
+
+TEST_F(PropertyListTest, ReferencesReadAsUIDDictionariesAndWriteBack) {
+    Value reference(Value::Dictionary{{"CF$UID", 7}});
+    auto binary = PropertyList::dataFromValue(reference, PropertyList::Format::Binary);
+    ASSERT_TRUE(binary);
+    auto node = PropertyList::parse(*binary);
+    ASSERT_TRUE(node);
+    EXPECT_EQ(plist_get_node_type(node.get()), PLIST_UID);
+    auto back = PropertyList::valueFromNode(node.get());
+    ASSERT_TRUE(back);
+    EXPECT_EQ((*back)["CF$UID"].number()->longLongValue(), 7);
+}
+
+TEST_F(PropertyListTest, BadBytesGiveNoneAndALogLine) {
+    auto good = PropertyList::dataFromValue(sample(), PropertyList::Format::Binary);
+    auto goodXML = PropertyList::dataFromValue(sample(), PropertyList::Format::XML);
+    ASSERT_TRUE(good && goodXML);
+    std::vector<Data> bad = {
+        Data(),
+        Data::fromString("garbage"),
+        Data::fromString("bplist00"),
+        Data::fromString("bplist00 this is not a binary property list at all, only text"),
+        *good->subdata(0, good->size() / 2),
+        *goodXML->subdata(0, goodXML->size() / 2),
+        Data::fromString("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>a</key></plist>"),
+    };
+    // A damaged trailer: the object count and offsets point outside the data.
+    Data damaged = *good;
+    for (size_t i = damaged.size() - 24; i < damaged.size(); ++i) damaged.mutableBytes()[i] = 0xff;
+    bad.push_back(damaged);
+    for (const Data& data : bad) {
+        testsupport::LogCapture log;
+        EXPECT_FALSE(PropertyList::valueFromData(data)) << data.hexString();
+        EXPECT_FALSE(log.lines().empty());
+    }
+}
+
+TEST_F(PropertyListTest, DeepNestingIsRefusedNotOverflowed) {
+    Value deep = Value(1);
+    for (int i = 0; i < PropertyList::kMaximumDepth + 5; ++i) deep = Value(Value::Array{deep});
+    testsupport::LogCapture log;
+    EXPECT_FALSE(PropertyList::dataFromValue(deep, PropertyList::Format::XML));
+    EXPECT_TRUE(log.contains("deeper"));
+
+    std::string xml = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
+    for (int i = 0; i < PropertyList::kMaximumDepth + 5; ++i) xml += "<array>";
+    for (int i = 0; i < PropertyList::kMaximumDepth + 5; ++i) xml += "</array>";
+    xml += "</plist>";
+    EXPECT_FALSE(PropertyList::valueFromData(Data::fromString(xml)));
+}
