@@ -11,6 +11,7 @@
 #include "platform/base/Log.h"
 #include "platform/base/NotificationCenter.h"
 #include "platform/base/RunLoop.h"
+#include "platform/storage/UserDefaults.h"
 
 namespace testsupport {
 
@@ -21,7 +22,9 @@ std::vector<void (*)()>& resetHooks() {
 }
 }  // namespace
 
-void addResetHook(void (*hook)()) { resetHooks().push_back(hook); }
+void addResetHook(void (*hook)()) {
+    resetHooks().push_back(hook);
+}
 
 void KestruneTest::SetUp() {
     char pattern[] = "/tmp/kestrune-test-XXXXXX";
@@ -39,6 +42,7 @@ void KestruneTest::SetUp() {
     platform::RunLoop::main().runUntilIdle();  // let stragglers of the test before finish
     platform::RunLoop::main().reset();
     platform::NotificationCenter::defaultCenter().removeAllObservers();
+    platform::UserDefaults::resetAllForTesting();  // stores are read again from the new home
     for (auto hook : resetHooks()) hook();
 }
 
@@ -50,9 +54,15 @@ void KestruneTest::TearDown() {
     std::filesystem::remove_all(home_, ignored);
 }
 
-void KestruneTest::advance(double seconds) { platform::RunLoop::main().advance(seconds); }
-void KestruneTest::runUntilIdle() { platform::RunLoop::main().runUntilIdle(); }
-double KestruneTest::now() const { return platform::Clock::now(); }
+void KestruneTest::advance(double seconds) {
+    platform::RunLoop::main().advance(seconds);
+}
+void KestruneTest::runUntilIdle() {
+    platform::RunLoop::main().runUntilIdle();
+}
+double KestruneTest::now() const {
+    return platform::Clock::now();
+}
 
 struct LogCapture::State {
     std::mutex mutex;

@@ -1,0 +1,10 @@
+#include "app/CachedCalendar.h"
+
+namespace kestrune {
+
+const Calendar& currentCalendarCached() {
+    static const Calendar calendar;
+    return calendar;
+}
+
+}  // namespace kestrune

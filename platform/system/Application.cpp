@@ -1,0 +1,109 @@
+#include "platform/system/Application.h"
+
+#include <pthread.h>
+#include <signal.h>
+
+#include <mutex>
+#include <thread>
+
+#include "platform/base/Log.h"
+#include "platform/base/RunLoop.h"
+#include "platform/system/ProcessInfo.h"
+
+namespace platform {
+
+Application& Application::shared() {
+    static auto* app = new Application;
+    return *app;
+}
+
+void Application::finishLaunching() {
+    if (delegate_) delegate_->applicationWillFinishLaunching(*this);
+    if (delegate_) delegate_->applicationDidFinishLaunching(*this);
+}
+
+int Application::run(int argc, char** argv) {
+    std::vector<std::string> arguments(argv, argv + argc);
+    ProcessInfo::shared().setArguments(std::move(arguments));
+    installTerminationSignalHandlers();
+    RunLoop::main().post([this] { finishLaunching(); });
+    while (!terminated_) RunLoop::main().run();
+    return 0;
+}
+
+void Application::installTerminationSignalHandlers() {
+    // The signals are blocked in every thread and taken by one waiting thread, which turns them into an
+    // ordinary terminate request on the main run loop: no work happens inside a signal handler.
+    static std::once_flag once;
+    std::call_once(once, [] {
+        sigset_t set;
+        sigemptyset(&set);
+        sigaddset(&set, SIGINT);
+        sigaddset(&set, SIGTERM);
+        pthread_sigmask(SIG_BLOCK, &set, nullptr);
+        std::thread([set] {
+            for (;;) {
+                int signal = 0;
+                if (sigwait(&set, &signal) != 0) continue;
+                logf("Received signal %d: quitting", signal);
+                RunLoop::main().post([] { Application::shared().terminate(); });
+            }
+        }).detach();
+    });
+}
+
+void Application::terminate() {
+    if (terminated_) return;
+    auto reply =
+        delegate_ ? delegate_->applicationShouldTerminate(*this) : ApplicationDelegate::TerminateReply::Now;
+    if (reply != ApplicationDelegate::TerminateReply::Now) return;
+    if (delegate_) delegate_->applicationWillTerminate(*this);
+    terminated_ = true;
+    RunLoop::main().stop();
+}
+
+void Application::reopen(bool hasVisibleWindows) {
+    bool handle = delegate_
+                      ? delegate_->applicationShouldHandleReopen_hasVisibleWindows(*this, hasVisibleWindows)
+                      : true;
+    if (handle) activateIgnoringOtherApps(true);
+}
+
+void Application::lastWindowDidClose() {
+    if (delegate_ && delegate_->applicationShouldTerminateAfterLastWindowClosed(*this)) terminate();
+}
+
+bool Application::setActivationPolicy(ActivationPolicy policy) {
+    policy_ = policy;
+    logf("Application: activation policy now %s", policy == ActivationPolicy::Regular ? "regular (Dock icon)"
+                                                  : policy == ActivationPolicy::Accessory
+                                                      ? "accessory (no Dock icon)"
+                                                      : "prohibited");
+    return true;
+}
+
+int Application::requestUserAttention(RequestUserAttentionType type) {
+    attentionRequest_ = nextAttentionRequest_++;
+    logf("Application: requesting %s attention",
+         type == RequestUserAttentionType::Critical ? "critical" : "informational");
+    return attentionRequest_;
+}
+
+void Application::cancelUserAttentionRequest(int request) {
+    // Request number 0 cancels whatever request is outstanding.
+    if (request == 0 || request == attentionRequest_) attentionRequest_ = 0;
+}
+
+void Application::activateIgnoringOtherApps(bool) {
+    ++activations_;
+}
+
+void Application::resetForTesting() {
+    delegate_ = nullptr;
+    policy_ = ActivationPolicy::Regular;
+    attentionRequest_ = 0;
+    activations_ = 0;
+    terminated_ = false;
+}
+
+}  // namespace platform

@@ -1,0 +1,87 @@
+#include <filesystem>
+#include <fstream>
+
+#include "platform/system/Bundle.h"
+#include "platform/system/ProcessInfo.h"
+#include "platform/system/Shell.h"
+#include "platform/system/SystemVersion.h"
+#include "tests/support/TestEnvironment.h"
+
+using namespace platform;
+
+class SystemTest : public testsupport::KestruneTest {
+protected:
+    void TearDown() override {
+        SystemVersion::setOverride(std::nullopt);
+        unsetenv("KESTRUNE_BUNDLE_PATH");
+        Bundle::main().reload();
+        KestruneTest::TearDown();
+    }
+};
+
+TEST_F(SystemTest, ShellRunsWithArgumentsAsAList) {
+    auto result = Shell::run(
+        "/bin/sh", {"-c", "printf '%s|' \"$@\"; echo err >&2; exit 3", "sh", "a b", "$HOME", "'q'"});
+    ASSERT_TRUE(result.launched);
+    EXPECT_EQ(result.exitStatus, 3);
+    EXPECT_EQ(result.output, "a b|$HOME|'q'|");
+    EXPECT_EQ(result.errorOutput, "err\n");
+}
+
+TEST_F(SystemTest, ShellFeedsInputAndDrainsLargeOutput) {
+    std::string input(200000, 'x');
+    auto result = Shell::run("/bin/cat", {}, input);
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.output.size(), input.size());
+}
+
+TEST_F(SystemTest, ShellReportsAProgramThatCannotStart) {
+    testsupport::LogCapture log;
+    auto result = Shell::run("/no/such/program", {});
+    EXPECT_FALSE(result.launched);
+    EXPECT_TRUE(log.contains("could not start /no/such/program"));
+    EXPECT_EQ(Shell::run("/bin/sh", {"-c", "kill -TERM $$"}).exitStatus, 128 + 15);
+}
+
+TEST_F(SystemTest, SystemVersionDefaultEnvironmentAndOverride) {
+    EXPECT_EQ(SystemVersion::current(), "10.14.6");
+    setenv("KESTRUNE_SYSTEM_VERSION", "10.12.6", 1);
+    EXPECT_EQ(SystemVersion::current(), "10.12.6");
+    EXPECT_EQ(SystemVersion::currentParts().minor, 12);
+    SystemVersion::setOverride("10.9.5");
+    EXPECT_EQ(SystemVersion::current(), "10.9.5");
+    unsetenv("KESTRUNE_SYSTEM_VERSION");
+    auto parts = SystemVersion::parse("10.13");
+    EXPECT_EQ(parts.major, 10);
+    EXPECT_EQ(parts.minor, 13);
+    EXPECT_EQ(parts.patch, 0);
+    EXPECT_EQ(SystemVersion::parse("garbage.x").major, 0);
+}
+
+TEST_F(SystemTest, BundleFactsAndResources) {
+    auto& bundle = Bundle::main();
+    EXPECT_EQ(bundle.bundleIdentifier(), "com.kestrune.Kestrune");
+    EXPECT_FALSE(bundle.shortVersionString().empty());
+    EXPECT_TRUE(bundle.pathForResource("ding1", "wav"));
+    EXPECT_FALSE(bundle.pathForResource("missing", "wav"));
+    EXPECT_FALSE(bundle.pathForResource("../Info", "plist"));
+}
+
+TEST_F(SystemTest, BundleFromAnotherFolderAndABrokenInfoFile) {
+    std::string folder = home() + "/Bundle";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/Info.plist") << "this is not a property list";
+    setenv("KESTRUNE_BUNDLE_PATH", folder.c_str(), 1);
+    testsupport::LogCapture log;
+    Bundle::main().reload();
+    EXPECT_EQ(Bundle::main().bundleIdentifier(), "");
+    EXPECT_TRUE(log.contains("Info.plist"));
+}
+
+TEST_F(SystemTest, ProcessFacts) {
+    auto& info = ProcessInfo::shared();
+    EXPECT_GT(info.processIdentifier(), 0);
+    EXPECT_EQ(info.processName(), "platform_tests");
+    EXPECT_FALSE(info.hostName().empty());
+    EXPECT_EQ(info.environmentValue("HOME"), home());
+}

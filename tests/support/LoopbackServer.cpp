@@ -1,0 +1,210 @@
+#include "tests/support/LoopbackServer.h"
+
+#include <httplib.h>
+#include <openssl/evp.h>
+#include <openssl/pem.h>
+#include <openssl/x509.h>
+#include <openssl/x509v3.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+
+#include "platform/base/Strings.h"
+
+namespace testsupport {
+
+std::optional<std::string> LoopbackServer::Request::header(const std::string& name) const {
+    for (const auto& [key, value] : headers)
+        if (platform::caseInsensitiveCompare(key, name) == 0) return value;
+    return std::nullopt;
+}
+
+LoopbackServer::LoopbackServer() = default;
+
+LoopbackServer::~LoopbackServer() {
+    stop();
+}
+
+bool LoopbackServer::start() {
+    tls_ = false;
+    return run(std::make_unique<httplib::Server>());
+}
+
+bool LoopbackServer::startTLS(const Identity& identity) {
+    tls_ = true;
+    auto server =
+        std::make_unique<httplib::SSLServer>(identity.certificatePath.c_str(), identity.keyPath.c_str());
+    if (!server->is_valid()) return false;
+    return run(std::move(server));
+}
+
+bool LoopbackServer::run(std::unique_ptr<httplib::Server> server) {
+    if (server_) return false;
+    server_ = std::move(server);
+    // One request per connection: a client that has gone keeps no server thread waiting for more.
+    server_->set_keep_alive_max_count(1);
+    auto handler = [this](const httplib::Request& req, httplib::Response& res) {
+        Request recorded;
+        recorded.method = req.method;
+        recorded.path = req.path;
+        recorded.target = req.target;
+        for (const auto& [key, value] : req.headers) recorded.headers.emplace_back(key, value);
+        recorded.body = req.body;
+        int status = 200;
+        HeaderFields headers;
+        std::string body;
+        answer(recorded, status, headers, body);
+        res.status = status;
+        std::string contentType = "text/plain";
+        for (const auto& [key, value] : headers) {
+            if (platform::caseInsensitiveCompare(key, "Content-Type") == 0) {
+                contentType = value;
+            } else {
+                res.set_header(key, value);
+            }
+        }
+        res.set_content(body, contentType.c_str());
+    };
+    const std::string all = ".*";
+    server_->Get(all, handler);
+    server_->Post(all, handler);
+    server_->Put(all, handler);
+    server_->Patch(all, handler);
+    server_->Delete(all, handler);
+    server_->Options(all, handler);
+    // The socket listens once bound, so a client may connect before the accept loop has started.
+    port_ = server_->bind_to_any_port("127.0.0.1");
+    if (port_ <= 0) {
+        server_.reset();
+        return false;
+    }
+    thread_ = std::thread([s = server_.get()] { s->listen_after_bind(); });
+    return true;
+}
+
+void LoopbackServer::stop() {
+    {
+        std::lock_guard lock(mutex_);
+        stopped_ = true;
+    }
+    stopping_.notify_all();
+    if (server_) server_->stop();
+    if (thread_.joinable()) thread_.join();
+    server_.reset();
+}
+
+std::string LoopbackServer::baseURL() const {
+    return std::string(tls_ ? "https" : "http") + "://127.0.0.1:" + std::to_string(port_);
+}
+
+void LoopbackServer::enqueue(Answer answer) {
+    std::lock_guard lock(mutex_);
+    answers_.push_back(std::move(answer));
+}
+
+void LoopbackServer::enqueue(const std::string& path, Answer answer) {
+    std::lock_guard lock(mutex_);
+    pathAnswers_[path].push_back(std::move(answer));
+}
+
+void LoopbackServer::setDefaultAnswer(Answer answer) {
+    std::lock_guard lock(mutex_);
+    defaultAnswer_ = std::move(answer);
+}
+
+std::vector<LoopbackServer::Request> LoopbackServer::requests() const {
+    std::lock_guard lock(mutex_);
+    return requests_;
+}
+
+size_t LoopbackServer::requestCount() const {
+    std::lock_guard lock(mutex_);
+    return requests_.size();
+}
+
+bool LoopbackServer::waitForRequests(size_t count, double timeoutSeconds) const {
+    std::unique_lock lock(mutex_);
+    return arrived_.wait_for(lock, std::chrono::duration<double>(timeoutSeconds),
+                             [&] { return requests_.size() >= count; });
+}
+
+void LoopbackServer::answer(const Request& request, int& status, HeaderFields& headers, std::string& body) {
+    Answer next;
+    {
+        std::unique_lock lock(mutex_);
+        requests_.push_back(request);
+        arrived_.notify_all();
+        auto it = pathAnswers_.find(request.path);
+        if (it != pathAnswers_.end() && !it->second.empty()) {
+            next = std::move(it->second.front());
+            it->second.pop_front();
+        } else if (!answers_.empty()) {
+            next = std::move(answers_.front());
+            answers_.pop_front();
+        } else {
+            next = defaultAnswer_;
+        }
+        if (next.delaySeconds > 0) {
+            stopping_.wait_for(lock, std::chrono::duration<double>(next.delaySeconds),
+                               [&] { return stopped_; });
+        }
+    }
+    status = next.status;
+    headers = std::move(next.headers);
+    body = std::move(next.body);
+}
+
+std::optional<LoopbackServer::Identity> LoopbackServer::makeSelfSignedIdentity(const std::string& folder,
+                                                                               const std::string& host) {
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    EVP_PKEY* key = EVP_EC_gen("P-256");
+    X509* cert = X509_new();
+    std::optional<Identity> identity;
+    if (key && cert) {
+        X509_set_version(cert, 2);
+        ASN1_INTEGER_set(X509_get_serialNumber(cert), 1);
+        X509_gmtime_adj(X509_getm_notBefore(cert), -3600);
+        X509_gmtime_adj(X509_getm_notAfter(cert), 3600L * 24 * 30);
+        X509_set_pubkey(cert, key);
+        X509_NAME* name = X509_get_subject_name(cert);
+        X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC,
+                                   reinterpret_cast<const unsigned char*>(host.c_str()), -1, -1, 0);
+        X509_set_issuer_name(cert, name);
+        const bool isAddress = host.find_first_not_of("0123456789.") == std::string::npos;
+        const std::string san = (isAddress ? "IP:" : "DNS:") + host;
+        X509V3_CTX ctx;
+        X509V3_set_ctx_nodb(&ctx);
+        X509V3_set_ctx(&ctx, cert, cert, nullptr, nullptr, 0);
+        for (auto [nid, value] : {std::pair{NID_subject_alt_name, san.c_str()},
+                                  std::pair{NID_basic_constraints, "critical,CA:TRUE"},
+                                  std::pair{NID_key_usage, "critical,digitalSignature,keyCertSign"}}) {
+            if (X509_EXTENSION* ext = X509V3_EXT_conf_nid(nullptr, &ctx, nid, value)) {
+                X509_add_ext(cert, ext, -1);
+                X509_EXTENSION_free(ext);
+            }
+        }
+        if (X509_sign(cert, key, EVP_sha256()) > 0) {
+            Identity made{folder + "/server-cert.pem", folder + "/server-key.pem", {}};
+            FILE* certFile = fopen(made.certificatePath.c_str(), "wb");
+            FILE* keyFile = fopen(made.keyPath.c_str(), "wb");
+            bool written = certFile && keyFile && PEM_write_X509(certFile, cert) == 1 &&
+                           PEM_write_PrivateKey(keyFile, key, nullptr, nullptr, 0, nullptr, nullptr) == 1;
+            if (certFile) fclose(certFile);
+            if (keyFile) fclose(keyFile);
+            unsigned char* der = nullptr;
+            int length = i2d_X509(cert, &der);
+            if (written && length > 0) {
+                made.certificateDER = platform::Data(der, static_cast<size_t>(length));
+                identity = std::move(made);
+            }
+            OPENSSL_free(der);
+        }
+    }
+    X509_free(cert);
+    EVP_PKEY_free(key);
+    return identity;
+}
+
+}  // namespace testsupport

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "platform/base/Data.h"
+
+namespace httplib {
+class Server;
+}
+
+namespace testsupport {
+
+// An HTTP server on 127.0.0.1 with an ephemeral port for tests of network clients. It records every
+// request and plays answers that the test scripts: per path first, then in the order queued for any
+// path, then the default answer (200, empty body). Delays run in real time on the server's own threads
+// and are cut short when the server stops, so a test never waits on a delay it no longer cares about.
+class LoopbackServer {
+public:
+    using HeaderFields = std::vector<std::pair<std::string, std::string>>;
+
+    struct Answer {
+        int status = 200;
+        HeaderFields headers;
+        std::string body;
+        double delaySeconds = 0;  // before the answer is sent
+    };
+
+    struct Request {
+        std::string method;
+        std::string path;    // without the query
+        std::string target;  // as sent: path and query
+        HeaderFields headers;
+        std::string body;
+        // The first value of the field, the name compared without regard to case.
+        std::optional<std::string> header(const std::string& name) const;
+    };
+
+    // A private key and a self-signed certificate for TLS tests, written as PEM files.
+    struct Identity {
+        std::string certificatePath;
+        std::string keyPath;
+        platform::Data certificateDER;
+    };
+    // Makes an identity for the given host name or IP address (subject and subject alternative name).
+    static std::optional<Identity> makeSelfSignedIdentity(const std::string& folder,
+                                                          const std::string& host = "127.0.0.1");
+
+    LoopbackServer();
+    ~LoopbackServer();
+    LoopbackServer(const LoopbackServer&) = delete;
+    LoopbackServer& operator=(const LoopbackServer&) = delete;
+
+    // Starts plain HTTP; false when no port could be bound.
+    bool start();
+    // Starts HTTPS with the identity's files.
+    bool startTLS(const Identity& identity);
+    void stop();
+
+    int port() const { return port_; }
+    // "http://127.0.0.1:<port>" (https for TLS), and that followed by a path.
+    std::string baseURL() const;
+    std::string url(const std::string& path) const { return baseURL() + path; }
+
+    void enqueue(Answer answer);
+    void enqueue(const std::string& path, Answer answer);
+    void setDefaultAnswer(Answer answer);
+
+    std::vector<Request> requests() const;
+    size_t requestCount() const;
+    // Blocks until the server has received `count` requests in all (not a sleep: it wakes on the
+    // arrival), or the real-time limit passes; answers whether they arrived.
+    bool waitForRequests(size_t count, double timeoutSeconds = 10) const;
+
+private:
+    bool run(std::unique_ptr<httplib::Server> server);
+    Answer nextAnswer(const std::string& path);
+    void answer(const Request& request, int& status, HeaderFields& headers, std::string& body);
+
+    std::unique_ptr<httplib::Server> server_;
+    std::thread thread_;
+    int port_ = 0;
+    bool tls_ = false;
+
+    mutable std::mutex mutex_;
+    std::condition_variable stopping_;
+    mutable std::condition_variable arrived_;
+    bool stopped_ = false;
+    std::vector<Request> requests_;
+    std::deque<Answer> answers_;
+    std::map<std::string, std::deque<Answer>> pathAnswers_;
+    Answer defaultAnswer_;
+};
+
+}  // namespace testsupport
