@@ -1,10 +1,13 @@
 #include "platform/storage/PropertyList.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/base/Log.h"
 #include "platform/base/Strings.h"
@@ -227,6 +230,166 @@ std::optional<Value> valueFromNodeAt(plist_t node, int depth) {
     }
 }
 
+// libplist 2.2 parses nested containers by recursion and copies an object each time it is referenced,
+// so a small hostile file can exhaust the stack or the memory before the parser returns. These checks
+// walk the file's structure first, without recursion, and refuse what is too deep or expands too far.
+constexpr uint64_t kMaximumNodes = 1u << 20;
+
+uint64_t readBigEndian(const uint8_t* bytes, size_t width) {
+    uint64_t value = 0;
+    for (size_t i = 0; i < width; ++i) value = (value << 8) | bytes[i];
+    return value;
+}
+
+bool binaryStructureIsSafe(const uint8_t* bytes, size_t size, std::string& problem) {
+    if (size < 8 + 32) {
+        problem = "too short for a binary property list";
+        return false;
+    }
+    const uint8_t* trailer = bytes + size - 32;
+    size_t offsetSize = trailer[6], referenceSize = trailer[7];
+    uint64_t objectCount = readBigEndian(trailer + 8, 8);
+    uint64_t top = readBigEndian(trailer + 16, 8);
+    uint64_t tableOffset = readBigEndian(trailer + 24, 8);
+    size_t body = size - 32;
+    if (offsetSize < 1 || offsetSize > 8 || referenceSize < 1 || referenceSize > 8 || objectCount == 0 ||
+        top >= objectCount || tableOffset < 8 || tableOffset > body ||
+        objectCount > (body - tableOffset) / offsetSize) {
+        problem = "damaged trailer";
+        return false;
+    }
+    auto offsetOf = [&](uint64_t object) {
+        return readBigEndian(bytes + tableOffset + object * offsetSize, offsetSize);
+    };
+    // The references of a container object, or false when the object is malformed; other objects have none.
+    auto childrenOf = [&](uint64_t object, std::vector<uint64_t>& children) {
+        children.clear();
+        uint64_t at = offsetOf(object);
+        if (at < 8 || at >= tableOffset) return false;
+        uint8_t marker = bytes[at];
+        uint8_t kind = marker >> 4;
+        if (kind != 0xA && kind != 0xC && kind != 0xD) return true;
+        uint64_t count = marker & 0x0F;
+        uint64_t next = at + 1;
+        if (count == 0x0F) {
+            if (next >= tableOffset || (bytes[next] >> 4) != 0x1) return false;
+            size_t width = size_t(1) << (bytes[next] & 0x0F);
+            if (width > 8 || next + 1 + width > tableOffset) return false;
+            count = readBigEndian(bytes + next + 1, width);
+            next += 1 + width;
+        }
+        uint64_t references = kind == 0xD ? count * 2 : count;
+        if (count > tableOffset || references > (tableOffset - next) / referenceSize) return false;
+        children.reserve(static_cast<size_t>(references));
+        for (uint64_t i = 0; i < references; ++i) {
+            uint64_t child = readBigEndian(bytes + next + i * referenceSize, referenceSize);
+            if (child >= objectCount) return false;
+            children.push_back(child);
+        }
+        return true;
+    };
+
+    enum : uint8_t { Unvisited, Open, Done };
+    std::vector<uint8_t> state(static_cast<size_t>(objectCount), Unvisited);
+    std::vector<uint32_t> depth(static_cast<size_t>(objectCount), 0);
+    std::vector<uint64_t> nodes(static_cast<size_t>(objectCount), 0);
+    struct Frame {
+        uint64_t object;
+        std::vector<uint64_t> children;
+        size_t next = 0;
+    };
+    std::vector<Frame> stack;
+    auto open = [&](uint64_t object) {
+        Frame frame{object, {}, 0};
+        if (!childrenOf(object, frame.children)) return false;
+        state[object] = Open;
+        stack.push_back(std::move(frame));
+        return true;
+    };
+    if (!open(top)) {
+        problem = "damaged object";
+        return false;
+    }
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        if (frame.next < frame.children.size()) {
+            uint64_t child = frame.children[frame.next++];
+            if (state[child] == Open) {
+                problem = "an object contains itself";
+                return false;
+            }
+            if (state[child] == Unvisited) {
+                if (stack.size() > static_cast<size_t>(PropertyList::kMaximumDepth)) {
+                    problem = "nested too deep";
+                    return false;
+                }
+                if (!open(child)) {
+                    problem = "damaged object";
+                    return false;
+                }
+            }
+            continue;
+        }
+        uint32_t deepest = 0;
+        uint64_t total = 1;
+        for (uint64_t child : frame.children) {
+            deepest = std::max(deepest, depth[child] + 1);
+            total = std::min(kMaximumNodes + 1, total + nodes[child]);
+        }
+        if (deepest > static_cast<uint32_t>(PropertyList::kMaximumDepth)) {
+            problem = "nested too deep";
+            return false;
+        }
+        if (total > kMaximumNodes) {
+            problem = "expands to too many objects";
+            return false;
+        }
+        depth[frame.object] = deepest;
+        nodes[frame.object] = total;
+        state[frame.object] = Done;
+        stack.pop_back();
+    }
+    return true;
+}
+
+// Counts the nesting of containers in an XML property list; markup that is not an element (comments,
+// character data, declarations) is skipped.
+bool xmlNestingIsSafe(std::string_view text, std::string& problem) {
+    int depth = 0;
+    size_t at = 0;
+    auto skipPast = [&](std::string_view end) {
+        size_t found = text.find(end, at);
+        at = found == std::string_view::npos ? text.size() : found + end.size();
+    };
+    while ((at = text.find('<', at)) != std::string_view::npos) {
+        std::string_view rest = text.substr(at);
+        if (rest.substr(0, 4) == "<!--") {
+            skipPast("-->");
+        } else if (rest.substr(0, 9) == "<![CDATA[") {
+            skipPast("]]>");
+        } else if (rest.substr(0, 2) == "<!" || rest.substr(0, 2) == "<?") {
+            skipPast(">");
+        } else {
+            bool closing = rest.substr(0, 2) == "</";
+            size_t nameStart = closing ? 2 : 1;
+            size_t end = rest.find('>');
+            if (end == std::string_view::npos) break;
+            std::string_view tag = rest.substr(nameStart, end - nameStart);
+            bool selfClosing = !tag.empty() && tag.back() == '/';
+            std::string_view name = tag.substr(0, tag.find_first_of(" \t\r\n/"));
+            if ((name == "array" || name == "dict") && !selfClosing) {
+                depth += closing ? -1 : 1;
+                if (depth > PropertyList::kMaximumDepth) {
+                    problem = "nested too deep";
+                    return false;
+                }
+            }
+            at += end + 1;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 double PropertyList::dateNodeSecondsSinceReferenceDate(plist_t node) {
@@ -272,6 +435,13 @@ PlistHandle PropertyList::parse(const Data& data, Format* format) {
     const char* bytes = reinterpret_cast<const char*>(data.bytes());
     uint32_t length = static_cast<uint32_t>(data.size());
     bool binary = plist_is_binary(bytes, length) != 0;
+    std::string problem;
+    bool safe = binary ? binaryStructureIsSafe(data.bytes(), data.size(), problem)
+                       : xmlNestingIsSafe(std::string_view(bytes, length), problem);
+    if (!safe) {
+        logf("Property list: %u bytes refused (%s)", length, problem.c_str());
+        return nullptr;
+    }
     plist_t node = nullptr;
     if (binary) {
         plist_from_bin(bytes, length, &node);

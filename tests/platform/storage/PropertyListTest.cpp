@@ -15,6 +15,38 @@ using platform::Value;
 
 namespace {
 
+// A binary property list of containers only: object i is an array referring to the objects listed for it.
+Data binaryOfArrays(const std::vector<std::vector<uint32_t>>& objects) {
+    Data out = Data::fromString("bplist00");
+    std::vector<uint32_t> offsets;
+    auto put32 = [&out](uint32_t v) {
+        uint8_t b[4] = {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
+        out.append(b, 4);
+    };
+    for (const auto& children : objects) {
+        offsets.push_back(static_cast<uint32_t>(out.size()));
+        uint8_t marker = static_cast<uint8_t>(0xA0 | std::min<size_t>(children.size(), 0x0F));
+        out.append(&marker, 1);
+        if (children.size() >= 0x0F) {
+            uint8_t count[2] = {0x12, 0};
+            out.append(count, 1);
+            put32(static_cast<uint32_t>(children.size()));
+        }
+        for (uint32_t child : children) put32(child);
+    }
+    uint32_t table = static_cast<uint32_t>(out.size());
+    for (uint32_t offset : offsets) put32(offset);
+    uint8_t trailer[32] = {};
+    trailer[6] = 4;
+    trailer[7] = 4;
+    for (int i = 0; i < 4; ++i) {
+        trailer[15 - i] = uint8_t(objects.size() >> (8 * i));
+        trailer[31 - i] = uint8_t(table >> (8 * i));
+    }
+    out.append(trailer, 32);
+    return out;
+}
+
 class PropertyListTest : public testsupport::KestruneTest {
 protected:
     // Writes the value in the format, reads it back and checks that the format was recognised.
@@ -173,4 +205,51 @@ TEST_F(PropertyListTest, DeepNestingIsRefusedNotOverflowed) {
     for (int i = 0; i < PropertyList::kMaximumDepth + 5; ++i) xml += "</array>";
     xml += "</plist>";
     EXPECT_FALSE(PropertyList::valueFromData(Data::fromString(xml)));
+}
+
+TEST_F(PropertyListTest, HostileBinaryStructuresAreRefusedBeforeParsing) {
+    // A chain of 100000 nested arrays would overflow the parser's stack.
+    std::vector<std::vector<uint32_t>> chain;
+    for (uint32_t i = 0; i < 100000; ++i) chain.push_back({i + 1});
+    chain.push_back({});
+    testsupport::LogCapture log;
+    EXPECT_FALSE(PropertyList::valueFromData(binaryOfArrays(chain)));
+    EXPECT_TRUE(log.contains("nested too deep"));
+
+    // 40 arrays that each refer twice to the next expand to 2^40 objects.
+    std::vector<std::vector<uint32_t>> laughs;
+    for (uint32_t i = 0; i < 40; ++i) laughs.push_back({i + 1, i + 1});
+    laughs.push_back({});
+    EXPECT_FALSE(PropertyList::valueFromData(binaryOfArrays(laughs)));
+    EXPECT_TRUE(log.contains("too many objects"));
+
+    // An array that contains itself, and a reference past the last object.
+    EXPECT_FALSE(PropertyList::valueFromData(binaryOfArrays({{0}})));
+    EXPECT_FALSE(PropertyList::valueFromData(binaryOfArrays({{1}})));
+
+    // Sharing that stays small is fine.
+    auto shared = PropertyList::valueFromData(binaryOfArrays({{1, 1, 1}, {}}));
+    ASSERT_TRUE(shared);
+    EXPECT_EQ(*shared, Value(Value::Array{Value::Array{}, Value::Array{}, Value::Array{}}));
+    std::vector<uint32_t> many(20, 1);
+    auto wide = PropertyList::valueFromData(binaryOfArrays({many, {}}));
+    ASSERT_TRUE(wide);
+    EXPECT_EQ(wide->array()->size(), 20u);
+}
+
+TEST_F(PropertyListTest, VeryDeepXMLIsRefusedWithoutRecursion) {
+    std::string xml = "<?xml version=\"1.0\"?><!-- <array> in a comment --><plist version=\"1.0\">";
+    for (int i = 0; i < 100000; ++i) xml += "<array>";
+    for (int i = 0; i < 100000; ++i) xml += "</array>";
+    xml += "</plist>";
+    testsupport::LogCapture log;
+    EXPECT_FALSE(PropertyList::valueFromData(Data::fromString(xml)));
+    EXPECT_TRUE(log.contains("nested too deep"));
+    // Comments, declarations and empty containers do not count as nesting.
+    std::string fine =
+        "<?xml version=\"1.0\"?><!-- <array><array> --><plist version=\"1.0\"><dict><key>a</key>"
+        "<array/><key>b</key><dict/></dict></plist>";
+    auto value = PropertyList::valueFromData(Data::fromString(fine));
+    ASSERT_TRUE(value);
+    EXPECT_EQ((*value)["a"], Value(Value::Array{}));
 }
