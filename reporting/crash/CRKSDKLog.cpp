@@ -1,0 +1,80 @@
+#include "reporting/crash/CRKSDKLog.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdarg>
+#include <cstring>
+
+#include "reporting/crash/CRKContext.h"
+
+namespace reporting {
+
+namespace {
+
+void writeByte(int descriptor, char byte) {
+    CRKFileWriteToDescriptor(descriptor, &byte, 1);
+}
+
+void writeText(int descriptor, const char* text) {
+    if (text[0] != '\0') CRKFileWriteToDescriptor(descriptor, text, strlen(text));
+}
+
+}  // namespace
+
+void CRKSDKLog(int32_t level, const char* format, ...) {
+    const CRKContext& context = CRKSharedContext();
+    CRKReadOnlyContext* readonly = context.readonly;
+    CRKWritableContext* writable = context.writable;
+    if (!readonly || !writable || !readonly->logPath || !format || level < writable->logLevel) return;
+    if (writable->logDescriptor < 0) {
+        // A failed open leaves -1, so the next message tries again.
+        writable->logDescriptor = open(readonly->logPath, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+        if (writable->logDescriptor < 0) return;
+    }
+    const int descriptor = writable->logDescriptor;
+    va_list arguments;
+    va_start(arguments, format);
+    for (const char* p = format; *p; p++) {
+        if (*p != '%') {
+            writeByte(descriptor, *p);
+            continue;
+        }
+        const char conversion = p[1];
+        if (conversion == '\0') {
+            writeByte(descriptor, '%');
+            break;
+        }
+        p++;
+        switch (conversion) {
+            case 'p':
+                writeText(descriptor, "0x");
+                CRKFileDescriptorWriteUInt64(descriptor,
+                                             reinterpret_cast<uintptr_t>(va_arg(arguments, void*)), true);
+                break;
+            case 's': {
+                const char* text = va_arg(arguments, const char*);
+                writeText(descriptor, text ? text : "(null)");
+                break;
+            }
+            case 'u':
+                CRKFileDescriptorWriteUInt64(descriptor, va_arg(arguments, unsigned), false);
+                break;
+            case 'x':
+                CRKFileDescriptorWriteUInt64(descriptor, va_arg(arguments, unsigned), true);
+                break;
+            case 'd':
+                CRKFileDescriptorWriteInt64(descriptor, va_arg(arguments, int));
+                break;
+            default:
+                // Length modifiers and unknown conversions are written as they stand and take no
+                // argument.
+                writeByte(descriptor, '%');
+                writeByte(descriptor, conversion);
+                break;
+        }
+    }
+    va_end(arguments);
+}
+
+}  // namespace reporting

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/base/Data.h"
+#include "platform/base/DispatchQueue.h"
+
+namespace reporting {
+
+// Small helpers of the crash kit. Those marked async-signal-safe may run at crash time.
+
+// block(symbol name, image path) for the address: "unknown" for a part the loader does not know, both
+// null when the address lies in no image.
+void CRKDladdrWithBlock(uintptr_t address,
+                        const std::function<void(const char* symbol, const char* image)>& block);
+
+// Hex digits (async-signal-safe): two lower-case digits per byte; a digit's value, 255 for a non-digit;
+// n bytes into a zeroed output of 2n+1 bytes.
+void CRKHexEncodeByte(uint8_t byte, char out[2]);
+uint8_t CRKHexDecodeDigit(char digit);
+void CRKHexEncodeBytes(const void* bytes, size_t length, char* out);
+
+// Copies memory of this process through the kernel, so an unmapped address fails instead of faulting;
+// addresses below 4096 always fail (async-signal-safe).
+bool CRKReadMemory(uintptr_t source, void* destination, size_t length);
+// Checks that a zero-terminated string at the address is readable up to its terminator or `maximum`
+// bytes, and on success gives the address back (async-signal-safe).
+bool CRKReadString(uintptr_t address, const char** out, size_t maximum);
+
+// Copies a string into the context's read-only region (from the heap once that region is protected,
+// or when there is no context).
+const char* CRKDupString(const char* text);
+
+void CRKDispatchAfter(const std::shared_ptr<platform::DispatchQueue>& queue, const platform::Closure& block,
+                      float seconds);
+// Removes a file; a missing file counts as success.
+bool CRKUnlinkIfExists(const char* path);
+
+std::string CRKGenerateUUID();
+std::string CRKNormalizeUUID(const std::string& uuid);
+std::string CRKGenerateNormalizedUUID();
+
+std::string CRKNSDataToHexString(const platform::Data& data);
+// SHA-1 as 40 lower-case hex digits.
+std::string CRKHashBytes(const void* bytes, size_t length);
+std::string CRKHashNSData(const platform::Data& data);
+
+}  // namespace reporting
