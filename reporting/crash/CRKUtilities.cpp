@@ -3,13 +3,13 @@
 #include <dlfcn.h>
 #include <openssl/rand.h>
 #include <openssl/sha.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
 #include "reporting/crash/CRKContext.h"
-#include "reporting/crash/CRKSafeMemoryReader.h"
 
 namespace reporting {
 
@@ -47,7 +47,10 @@ void CRKHexEncodeBytes(const void* bytes, size_t length, char* out) {
 bool CRKReadMemory(uintptr_t source, void* destination, size_t length) {
     if (source < 4096 || !destination) return false;
     if (length == 0) return true;
-    return CRKSafeMemoryReader::readUncached(source, destination, length);
+    // The kernel copies from our own process and reports an unmapped page as a failed read.
+    struct iovec local = {destination, length};
+    struct iovec remote = {reinterpret_cast<void*>(source), length};
+    return process_vm_readv(getpid(), &local, 1, &remote, 1, 0) == static_cast<ssize_t>(length);
 }
 
 bool CRKReadString(uintptr_t address, const char** out, size_t maximum) {
