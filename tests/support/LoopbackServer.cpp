@@ -80,6 +80,8 @@ bool LoopbackServer::run(std::unique_ptr<httplib::Server> server) {
         return false;
     }
     thread_ = std::thread([s = server_.get()] { s->listen_after_bind(); });
+    // stop() only takes effect once the accept loop runs; it starts within moments of the thread.
+    while (!server_->is_running()) std::this_thread::yield();
     return true;
 }
 

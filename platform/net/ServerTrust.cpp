@@ -1,0 +1,82 @@
+#include "platform/net/ServerTrust.h"
+
+#include <openssl/x509.h>
+#include <openssl/x509_vfy.h>
+#include <openssl/x509v3.h>
+
+#include <memory>
+
+#include "platform/base/Log.h"
+
+namespace platform {
+
+namespace {
+
+struct X509Free {
+    void operator()(X509* x) const { X509_free(x); }
+};
+using X509Ptr = std::unique_ptr<X509, X509Free>;
+
+X509Ptr parse(const Data& der) {
+    const unsigned char* p = der.bytes();
+    if (der.empty()) return nullptr;
+    X509Ptr cert(d2i_X509(nullptr, &p, static_cast<long>(der.size())));
+    if (cert && p != der.bytes() + der.size()) return nullptr;  // trailing bytes: not one certificate
+    return cert;
+}
+
+bool isIPAddress(const std::string& host) {
+    return host.find_first_not_of("0123456789.") == std::string::npos || host.find(':') != std::string::npos;
+}
+
+}  // namespace
+
+ServerTrust::Result ServerTrust::evaluateWithAnchors(const std::vector<Data>& anchors,
+                                                     bool anchorsOnly) const {
+    if (chain_.empty()) return Invalid;
+    std::vector<X509Ptr> certificates;
+    for (const Data& der : chain_) {
+        X509Ptr cert = parse(der);
+        if (!cert) {
+            logf("ServerTrust: the server's certificate chain for %s cannot be read", host_.c_str());
+            return Invalid;
+        }
+        certificates.push_back(std::move(cert));
+    }
+
+    std::unique_ptr<X509_STORE, decltype(&X509_STORE_free)> store(X509_STORE_new(), X509_STORE_free);
+    std::unique_ptr<STACK_OF(X509), void (*)(STACK_OF(X509)*)> intermediates(
+        sk_X509_new_null(), [](STACK_OF(X509) * s) { sk_X509_free(s); });
+    std::unique_ptr<X509_STORE_CTX, decltype(&X509_STORE_CTX_free)> ctx(X509_STORE_CTX_new(),
+                                                                        X509_STORE_CTX_free);
+    if (!store || !intermediates || !ctx) return Invalid;
+    if (!anchorsOnly) X509_STORE_set_default_paths(store.get());
+    for (const Data& der : anchors) {
+        X509Ptr anchor = parse(der);
+        if (!anchor) {
+            logf("ServerTrust: an anchor certificate cannot be read");
+            return Invalid;
+        }
+        X509_STORE_add_cert(store.get(), anchor.get());  // the store takes its own reference
+    }
+    for (size_t i = 1; i < certificates.size(); ++i) sk_X509_push(intermediates.get(), certificates[i].get());
+
+    if (X509_STORE_CTX_init(ctx.get(), store.get(), certificates[0].get(), intermediates.get()) != 1)
+        return Invalid;
+    X509_VERIFY_PARAM* param = X509_STORE_CTX_get0_param(ctx.get());
+    X509_VERIFY_PARAM_set_purpose(param, X509_PURPOSE_SSL_SERVER);
+    if (!host_.empty()) {
+        if (isIPAddress(host_)) {
+            X509_VERIFY_PARAM_set1_ip_asc(param, host_.c_str());
+        } else {
+            X509_VERIFY_PARAM_set1_host(param, host_.c_str(), host_.size());
+        }
+    }
+    const int verified = X509_verify_cert(ctx.get());
+    if (verified == 1) return Proceed;
+    logf("ServerTrust: the chain of %s does not verify: %s", host_.c_str(),
+         X509_verify_cert_error_string(X509_STORE_CTX_get_error(ctx.get())));
+    return RecoverableTrustFailure;
+}
+
+}  // namespace platform

@@ -1,0 +1,436 @@
+#include "platform/net/URLConnection.h"
+
+#include <curl/curl.h>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <mutex>
+
+#include "platform/base/DispatchQueue.h"
+#include "platform/base/Log.h"
+#include "platform/base/Number.h"
+#include "platform/base/Strings.h"
+#include "platform/net/URLError.h"
+
+namespace platform {
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+void initialiseCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+std::string hostOfURL(const std::string& url) {
+    std::string host;
+    CURLU* handle = curl_url();
+    if (!handle) return host;
+    char* part = nullptr;
+    if (curl_url_set(handle, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK &&
+        curl_url_get(handle, CURLUPART_HOST, &part, 0) == CURLUE_OK && part) {
+        host = part;
+        if (host.size() > 2 && host.front() == '[' && host.back() == ']')
+            host = host.substr(1, host.size() - 2);
+    }
+    curl_free(part);
+    curl_url_cleanup(handle);
+    return host;
+}
+
+Data derOf(X509* cert) {
+    unsigned char* bytes = nullptr;
+    int length = i2d_X509(cert, &bytes);
+    if (length <= 0 || !bytes) return Data();
+    Data der(bytes, static_cast<size_t>(length));
+    OPENSSL_free(bytes);
+    return der;
+}
+
+// A delegate that gathers everything, for synchronous sends.
+class Collector : public URLConnectionDelegate {
+public:
+    explicit Collector(std::shared_ptr<URLConnectionDelegate> trust) : trust_(std::move(trust)) {}
+    AuthChallengeDisposition connection_didReceiveServerTrust(URLConnection& c,
+                                                              const ServerTrust& t) override {
+        return trust_ ? trust_->connection_didReceiveServerTrust(c, t)
+                      : AuthChallengeDisposition::PerformDefaultHandling;
+    }
+    void connection_didReceiveResponse(URLConnection&, const HTTPURLResponse& r) override {
+        result.response = r;
+    }
+    void connection_didReceiveData(URLConnection&, const Data& d) override {
+        if (!result.data) result.data = Data();
+        result.data->append(d);
+    }
+    void connection_didFailWithError(URLConnection&, const Error& e) override { result.error = e; }
+
+    URLConnection::SynchronousResult result;
+
+private:
+    std::shared_ptr<URLConnectionDelegate> trust_;
+};
+
+}  // namespace
+
+// The state of one running transfer; lives on the stack of run().
+struct URLConnection::Transfer {
+    enum class TrustFailure { None, Cancelled, Untrusted };
+
+    explicit Transfer(URLConnection& connection) : owner(connection) {}
+
+    URLConnection& owner;
+    SteadyClock::time_point lastActivity = SteadyClock::now();
+    bool timedOut = false;
+    bool bodyShort = false;
+    TrustFailure trustFailure = TrustFailure::None;
+
+    // Response being received; a redirect or an interim (1xx) answer starts a new one.
+    int status = 0;
+    HTTPURLResponse::HeaderFields headers;
+    bool responseDelivered = false;
+
+    // Body being sent.
+    const Data* memoryBody = nullptr;
+    FILE* file = nullptr;
+    uint64_t bodyLength = 0;
+    uint64_t bodySent = 0;
+
+    CURL* easy = nullptr;
+
+    void touch() { lastActivity = SteadyClock::now(); }
+
+    void deliverResponseIfNeeded() {
+        if (responseDelivered || status == 0) return;
+        responseDelivered = true;
+        char* effective = nullptr;
+        curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &effective);
+        HTTPURLResponse response(effective ? effective : owner.request_.URL(), status, headers);
+        if (owner.delegate_) owner.delegate_->connection_didReceiveResponse(owner, response);
+    }
+
+    static size_t onHeader(char* buffer, size_t size, size_t count, void* userdata) {
+        auto* self = static_cast<Transfer*>(userdata);
+        const size_t length = size * count;
+        self->touch();
+        std::string line(buffer, length);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+        if (hasPrefix(line, "HTTP/")) {
+            self->headers.clear();
+            auto parts = split(line, " ");
+            self->status = parts.size() >= 2 ? Number::parse(parts[1]).value_or(Number(0)).intValue() : 0;
+        } else if (!line.empty()) {
+            auto colon = line.find(':');
+            if (colon != std::string::npos) {
+                self->headers.emplace_back(trimWhitespace(line.substr(0, colon)),
+                                           trimWhitespace(line.substr(colon + 1)));
+            }
+        }
+        return length;
+    }
+
+    static size_t onWrite(char* buffer, size_t size, size_t count, void* userdata) {
+        auto* self = static_cast<Transfer*>(userdata);
+        const size_t length = size * count;
+        self->touch();
+        if (self->owner.cancelled_.load()) return 0;  // aborts the transfer
+        self->deliverResponseIfNeeded();
+        if (length > 0 && self->owner.delegate_) {
+            self->owner.delegate_->connection_didReceiveData(self->owner, Data(buffer, length));
+        }
+        return length;
+    }
+
+    static size_t onRead(char* buffer, size_t size, size_t count, void* userdata) {
+        auto* self = static_cast<Transfer*>(userdata);
+        self->touch();
+        if (self->owner.cancelled_.load()) return CURL_READFUNC_ABORT;
+        const uint64_t wanted = std::min<uint64_t>(size * count, self->bodyLength - self->bodySent);
+        if (wanted == 0) return 0;
+        size_t got = 0;
+        if (self->memoryBody) {
+            std::copy_n(self->memoryBody->bytes() + self->bodySent, wanted, buffer);
+            got = static_cast<size_t>(wanted);
+        } else if (self->file) {
+            got = fread(buffer, 1, static_cast<size_t>(wanted), self->file);
+            if (got == 0) {
+                // The file holds fewer bytes than the request promised: sending less would leave the
+                // server waiting or accepting a truncated body, so the transfer fails instead.
+                self->bodyShort = true;
+                return CURL_READFUNC_ABORT;
+            }
+        }
+        self->bodySent += got;
+        return got;
+    }
+
+    static int onVerify(X509_STORE_CTX* ctx, void* arg) {
+        auto* self = static_cast<Transfer*>(arg);
+        self->touch();
+        std::vector<Data> chain;
+        X509* leaf = X509_STORE_CTX_get0_cert(ctx);
+        if (leaf) chain.push_back(derOf(leaf));
+        if (STACK_OF(X509)* sent = X509_STORE_CTX_get0_untrusted(ctx)) {
+            for (int i = 0; i < sk_X509_num(sent); ++i) {
+                X509* cert = sk_X509_value(sent, i);
+                if (leaf && X509_cmp(cert, leaf) == 0) continue;
+                chain.push_back(derOf(cert));
+            }
+        }
+        const bool systemTrusts = X509_verify_cert(ctx) == 1;
+        ServerTrust trust(hostOfURL(self->owner.request_.URL()), std::move(chain));
+        AuthChallengeDisposition disposition = AuthChallengeDisposition::PerformDefaultHandling;
+        if (self->owner.delegate_)
+            disposition = self->owner.delegate_->connection_didReceiveServerTrust(self->owner, trust);
+        switch (disposition) {
+            case AuthChallengeDisposition::UseCredential:
+                X509_STORE_CTX_set_error(ctx, X509_V_OK);
+                return 1;
+            case AuthChallengeDisposition::PerformDefaultHandling:
+                if (systemTrusts) return 1;
+                self->trustFailure = TrustFailure::Untrusted;
+                return 0;
+            case AuthChallengeDisposition::CancelChallenge:
+                self->trustFailure = TrustFailure::Cancelled;
+                return 0;
+            case AuthChallengeDisposition::RejectProtectionSpace:
+                break;
+        }
+        self->trustFailure = TrustFailure::Untrusted;
+        return 0;
+    }
+
+    static CURLcode onSSLContext(CURL*, void* sslContext, void* userdata) {
+        SSL_CTX_set_cert_verify_callback(static_cast<SSL_CTX*>(sslContext), &Transfer::onVerify, userdata);
+        return CURLE_OK;
+    }
+
+    Error errorFor(CURLcode code) const {
+        const std::string text = curl_easy_strerror(code);
+        if (owner.cancelled_.load() || trustFailure == TrustFailure::Cancelled)
+            return URLError::make(URLError::Cancelled, "cancelled");
+        if (timedOut || code == CURLE_OPERATION_TIMEDOUT)
+            return URLError::make(URLError::TimedOut, "The request timed out.");
+        if (bodyShort)
+            return URLError::make(URLError::RequestBodyStreamExhausted,
+                                  "the body file is shorter than stated");
+        if (trustFailure == TrustFailure::Untrusted)
+            return URLError::make(URLError::ServerCertificateUntrusted,
+                                  "the server's certificate is not trusted");
+        switch (code) {
+            case CURLE_URL_MALFORMAT:
+                return URLError::make(URLError::BadURL, text);
+            case CURLE_UNSUPPORTED_PROTOCOL:
+                return URLError::make(URLError::UnsupportedURL, text);
+            case CURLE_COULDNT_RESOLVE_HOST:
+            case CURLE_COULDNT_RESOLVE_PROXY:
+                return URLError::make(URLError::CannotFindHost, text);
+            case CURLE_COULDNT_CONNECT:
+                return URLError::make(URLError::CannotConnectToHost, text);
+            case CURLE_TOO_MANY_REDIRECTS:
+                return URLError::make(URLError::HTTPTooManyRedirects, text);
+            case CURLE_WEIRD_SERVER_REPLY:
+            case CURLE_BAD_CONTENT_ENCODING:
+                return URLError::make(URLError::BadServerResponse, text);
+            case CURLE_PEER_FAILED_VERIFICATION:
+                return URLError::make(URLError::ServerCertificateUntrusted, text);
+            case CURLE_SSL_CONNECT_ERROR:
+            case CURLE_SSL_CERTPROBLEM:
+            case CURLE_SSL_CIPHER:
+            case CURLE_SSL_CACERT_BADFILE:
+            case CURLE_SSL_ENGINE_NOTFOUND:
+            case CURLE_SSL_ENGINE_SETFAILED:
+                return URLError::make(URLError::SecureConnectionFailed, text);
+            case CURLE_SEND_ERROR:
+            case CURLE_RECV_ERROR:
+            case CURLE_GOT_NOTHING:
+            case CURLE_PARTIAL_FILE:
+            case CURLE_HTTP2:
+            case CURLE_HTTP2_STREAM:
+                return URLError::make(URLError::NetworkConnectionLost, text);
+            case CURLE_READ_ERROR:
+                return URLError::make(URLError::RequestBodyStreamExhausted, text);
+            default:
+                return URLError::make(URLError::Unknown, text);
+        }
+    }
+};
+
+std::shared_ptr<URLConnection> URLConnection::connectionWithRequest(
+    URLRequest request, std::shared_ptr<URLConnectionDelegate> delegate) {
+    return std::make_shared<URLConnection>(std::move(request), std::move(delegate));
+}
+
+URLConnection::URLConnection(URLRequest request, std::shared_ptr<URLConnectionDelegate> delegate)
+    : request_(std::move(request)), delegate_(std::move(delegate)) {}
+
+URLConnection::~URLConnection() = default;
+
+void URLConnection::start() {
+    if (started_.exchange(true)) return;
+    DispatchQueue::global().async([self = shared_from_this()] { self->run(); });
+}
+
+void URLConnection::cancel() {
+    cancelled_.store(true);
+    std::lock_guard lock(wakeMutex_);
+    if (multi_) curl_multi_wakeup(static_cast<CURLM*>(multi_));
+}
+
+URLConnection::SynchronousResult URLConnection::sendSynchronousRequest(
+    const URLRequest& request, std::shared_ptr<URLConnectionDelegate> trustDelegate) {
+    auto collector = std::make_shared<Collector>(std::move(trustDelegate));
+    URLConnection connection(request, collector);
+    connection.started_.store(true);
+    connection.run();
+    return std::move(collector->result);
+}
+
+void URLConnection::run() {
+    initialiseCurlOnce();
+    Transfer transfer(*this);
+    auto finish = [&](std::optional<Error> error) {
+        auto delegate = delegate_;
+        if (error) {
+            if (delegate) delegate->connection_didFailWithError(*this, *error);
+        } else {
+            transfer.deliverResponseIfNeeded();
+            if (delegate) delegate->connectionDidFinishLoading(*this);
+        }
+        delegate_.reset();  // the transfer has ended: the delegate is no longer needed
+    };
+
+    if (cancelled_.load()) return finish(URLError::make(URLError::Cancelled, "cancelled"));
+
+    const std::string& method = request_.HTTPMethod();
+    if (request_.HTTPBody()) {
+        transfer.memoryBody = &*request_.HTTPBody();
+        transfer.bodyLength = request_.HTTPBody()->size();
+    } else if (request_.HTTPBodyFile()) {
+        transfer.file = fopen(request_.HTTPBodyFile()->c_str(), "rb");
+        if (!transfer.file) {
+            logf("URLConnection: cannot open the body file %s", request_.HTTPBodyFile()->c_str());
+            return finish(URLError::make(URLError::FileDoesNotExist, "the body file cannot be opened"));
+        }
+        transfer.bodyLength = request_.HTTPBodyFileLength();
+    }
+    const bool hasBody = transfer.memoryBody || transfer.file;
+
+    CURL* easy = curl_easy_init();
+    CURLM* multi = curl_multi_init();
+    curl_slist* headerList = nullptr;
+    if (!easy || !multi) {
+        if (easy) curl_easy_cleanup(easy);
+        if (multi) curl_multi_cleanup(multi);
+        if (transfer.file) fclose(transfer.file);
+        return finish(URLError::make(URLError::Unknown, "cannot create a transfer"));
+    }
+    transfer.easy = easy;
+
+    const double timeout =
+        request_.timeoutInterval() > 0 ? request_.timeoutInterval() : URLRequest::kDefaultTimeoutInterval;
+    const auto timeoutDuration =
+        std::chrono::duration_cast<SteadyClock::duration>(std::chrono::duration<double>(timeout));
+
+    curl_easy_setopt(easy, CURLOPT_URL, request_.URL().c_str());
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 16L);
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::ceil(timeout * 1000)));
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Transfer::onWrite);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl_easy_setopt(easy, CURLOPT_SSL_CTX_FUNCTION, &Transfer::onSSLContext);
+    curl_easy_setopt(easy, CURLOPT_SSL_CTX_DATA, &transfer);
+
+    for (const auto& [name, value] : request_.allHTTPHeaderFields()) {
+        // A line break inside a header would let a value smuggle further header lines.
+        if (name.find_first_of("\r\n:") != std::string::npos ||
+            value.find_first_of("\r\n") != std::string::npos) {
+            logf("URLConnection: header %s dropped: it holds a line break or colon", name.c_str());
+            continue;
+        }
+        const std::string line = value.empty() ? name + ";" : name + ": " + value;
+        headerList = curl_slist_append(headerList, line.c_str());
+    }
+    headerList = curl_slist_append(headerList, "Expect:");  // no 100-continue round trip
+    // A body goes out with the type the caller named, never one the transfer library guesses.
+    if (!request_.valueForHTTPHeaderField("Content-Type"))
+        headerList = curl_slist_append(headerList, "Content-Type:");
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headerList);
+
+    if (hasBody) {
+        curl_easy_setopt(easy, CURLOPT_POST, 1L);
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(transfer.bodyLength));
+        curl_easy_setopt(easy, CURLOPT_READFUNCTION, &Transfer::onRead);
+        curl_easy_setopt(easy, CURLOPT_READDATA, &transfer);
+        if (method != "POST") curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, method.c_str());
+    } else if (method == "HEAD") {
+        curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+    } else if (method == "POST") {
+        curl_easy_setopt(easy, CURLOPT_POST, 1L);
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(0));
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDS, "");
+    } else if (method != "GET") {
+        curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, method.c_str());
+    }
+
+    curl_multi_add_handle(multi, easy);
+    {
+        std::lock_guard lock(wakeMutex_);
+        multi_ = multi;
+    }
+    transfer.touch();
+    int running = 1;
+    for (;;) {
+        if (curl_multi_perform(multi, &running) != CURLM_OK || running == 0) break;
+        if (cancelled_.load()) break;
+        const auto deadline = transfer.lastActivity + timeoutDuration;
+        const auto now = SteadyClock::now();
+        if (now >= deadline) {
+            transfer.timedOut = true;
+            break;
+        }
+        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count() + 1;
+        curl_multi_poll(multi, nullptr, 0, static_cast<int>(std::min<long long>(wait, 1000)), nullptr);
+    }
+    {
+        std::lock_guard lock(wakeMutex_);
+        multi_ = nullptr;
+    }
+
+    CURLcode result = CURLE_OK;
+    bool ended = false;
+    int queued = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+        if (message->msg == CURLMSG_DONE) {
+            result = message->data.result;
+            ended = true;
+        }
+    }
+    curl_multi_remove_handle(multi, easy);
+
+    std::optional<Error> error;
+    if (!ended || result != CURLE_OK || cancelled_.load())
+        error = transfer.errorFor(ended ? result : CURLE_ABORTED_BY_CALLBACK);
+    if (!error) transfer.deliverResponseIfNeeded();  // needs the handle for the final address
+
+    curl_easy_cleanup(easy);
+    curl_multi_cleanup(multi);
+    curl_slist_free_all(headerList);
+    if (transfer.file) fclose(transfer.file);
+    transfer.easy = nullptr;
+    finish(error);
+}
+
+}  // namespace platform

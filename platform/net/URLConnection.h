@@ -1,0 +1,63 @@
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+#include "platform/base/Data.h"
+#include "platform/base/Error.h"
+#include "platform/net/HTTPURLResponse.h"
+#include "platform/net/URLConnectionDelegate.h"
+#include "platform/net/URLRequest.h"
+
+namespace platform {
+
+// One HTTP(S) transfer on libcurl with OpenSSL. start() runs it on the global queue (it blocks a worker
+// while it lasts); events reach the delegate on that worker. The connection keeps its delegate until it
+// has reported the end, as the transfer needs it until then.
+//
+// Time-out: the request's timeoutInterval bounds the connection set-up and every stretch without
+// progress; a transfer that keeps moving is not cut off. Redirects are followed (at most 16).
+class URLConnection : public std::enable_shared_from_this<URLConnection> {
+public:
+    static std::shared_ptr<URLConnection> connectionWithRequest(
+        URLRequest request, std::shared_ptr<URLConnectionDelegate> delegate);
+
+    // Starts the transfer; later calls do nothing.
+    void start();
+    // Stops the transfer. Unless it had already ended, the delegate then hears
+    // connection_didFailWithError with URLError::Cancelled, so whoever waits on it is always answered.
+    void cancel();
+
+    const URLRequest& originalRequest() const { return request_; }
+
+    struct SynchronousResult {
+        std::optional<Data> data;  // none when no byte arrived
+        std::optional<HTTPURLResponse> response;
+        std::optional<Error> error;
+    };
+    // Runs the transfer on the calling thread and answers once it has ended.
+    static SynchronousResult sendSynchronousRequest(
+        const URLRequest& request, std::shared_ptr<URLConnectionDelegate> trustDelegate = nullptr);
+
+    URLConnection(URLRequest request, std::shared_ptr<URLConnectionDelegate> delegate);
+    ~URLConnection();
+    URLConnection(const URLConnection&) = delete;
+    URLConnection& operator=(const URLConnection&) = delete;
+
+private:
+    struct Transfer;
+    friend struct Transfer;
+
+    void run();
+
+    const URLRequest request_;
+    std::shared_ptr<URLConnectionDelegate> delegate_;  // touched by the transfer's thread only
+    std::atomic<bool> started_{false};
+    std::atomic<bool> cancelled_{false};
+    std::mutex wakeMutex_;
+    void* multi_ = nullptr;  // guarded by wakeMutex_: the running transfer's handle, to wake it on cancel
+};
+
+}  // namespace platform
