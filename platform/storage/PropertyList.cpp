@@ -161,11 +161,13 @@ std::optional<Value> valueFromNodeAt(plist_t node, int depth) {
         }
         case PLIST_STRING:
         case PLIST_KEY: {
+            if (type == PLIST_STRING) {
+                uint64_t length = 0;
+                const char* text = plist_get_string_ptr(node, &length);
+                return Value(text ? std::string(text, static_cast<size_t>(length)) : std::string());
+            }
             char* text = nullptr;
-            if (type == PLIST_STRING)
-                plist_get_string_val(node, &text);
-            else
-                plist_get_key_val(node, &text);
+            plist_get_key_val(node, &text);
             std::string result = text ? text : "";
             std::free(text);
             return Value(std::move(result));
@@ -261,25 +263,29 @@ bool binaryStructureIsSafe(const uint8_t* bytes, size_t size, std::string& probl
     auto offsetOf = [&](uint64_t object) {
         return readBigEndian(bytes + tableOffset + object * offsetSize, offsetSize);
     };
+    // The element count of the object at `at` and where its contents begin.
+    auto countOf = [&](uint64_t at, uint64_t& count, uint64_t& contents) {
+        count = bytes[at] & 0x0F;
+        contents = at + 1;
+        if (count != 0x0F) return true;
+        if (contents >= tableOffset || (bytes[contents] >> 4) != 0x1) return false;
+        size_t width = size_t(1) << (bytes[contents] & 0x0F);
+        if (width > 8 || contents + 1 + width > tableOffset) return false;
+        count = readBigEndian(bytes + contents + 1, width);
+        contents += 1 + width;
+        return count <= tableOffset;
+    };
     // The references of a container object, or false when the object is malformed; other objects have none.
     auto childrenOf = [&](uint64_t object, std::vector<uint64_t>& children) {
         children.clear();
         uint64_t at = offsetOf(object);
         if (at < 8 || at >= tableOffset) return false;
-        uint8_t marker = bytes[at];
-        uint8_t kind = marker >> 4;
+        uint8_t kind = bytes[at] >> 4;
         if (kind != 0xA && kind != 0xC && kind != 0xD) return true;
-        uint64_t count = marker & 0x0F;
-        uint64_t next = at + 1;
-        if (count == 0x0F) {
-            if (next >= tableOffset || (bytes[next] >> 4) != 0x1) return false;
-            size_t width = size_t(1) << (bytes[next] & 0x0F);
-            if (width > 8 || next + 1 + width > tableOffset) return false;
-            count = readBigEndian(bytes + next + 1, width);
-            next += 1 + width;
-        }
+        uint64_t count = 0, next = 0;
+        if (!countOf(at, count, next)) return false;
         uint64_t references = kind == 0xD ? count * 2 : count;
-        if (count > tableOffset || references > (tableOffset - next) / referenceSize) return false;
+        if (references > (tableOffset - next) / referenceSize) return false;
         children.reserve(static_cast<size_t>(references));
         for (uint64_t i = 0; i < references; ++i) {
             uint64_t child = readBigEndian(bytes + next + i * referenceSize, referenceSize);
@@ -288,6 +294,25 @@ bool binaryStructureIsSafe(const uint8_t* bytes, size_t size, std::string& probl
         }
         return true;
     };
+    // libplist 2.2 aborts the process (an assertion) when a text or key it hands out holds a NUL
+    // character, so such files are refused here.
+    for (uint64_t object = 0; object < objectCount; ++object) {
+        uint64_t at = offsetOf(object);
+        if (at < 8 || at >= tableOffset) continue;  // the walk below refuses it if it is used
+        uint8_t kind = bytes[at] >> 4;
+        if (kind != 0x5 && kind != 0x6) continue;
+        uint64_t count = 0, contents = 0;
+        if (!countOf(at, count, contents)) continue;
+        size_t unit = kind == 0x5 ? 1 : 2;
+        if (count > (tableOffset - contents) / unit) continue;
+        for (uint64_t i = 0; i < count; ++i) {
+            const uint8_t* character = bytes + contents + i * unit;
+            if (character[0] == 0 && (unit == 1 || character[1] == 0)) {
+                problem = "a text holds a NUL character";
+                return false;
+            }
+        }
+    }
 
     enum : uint8_t { Unvisited, Open, Done };
     std::vector<uint8_t> state(static_cast<size_t>(objectCount), Unvisited);

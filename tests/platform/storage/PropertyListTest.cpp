@@ -253,3 +253,21 @@ TEST_F(PropertyListTest, VeryDeepXMLIsRefusedWithoutRecursion) {
     ASSERT_TRUE(value);
     EXPECT_EQ((*value)["a"], Value(Value::Array{}));
 }
+
+TEST_F(PropertyListTest, BinaryTextWithANulCharacterIsRefused) {
+    // One ASCII string object "a\0b": libplist would abort the process when asked for its text.
+    std::vector<uint8_t> bytes{'b', 'p', 'l', 'i', 's', 't', '0', '0', 0x53, 'a', 0, 'b', 8};
+    std::vector<uint8_t> trailer(32, 0);
+    trailer[6] = 1;
+    trailer[7] = 1;
+    trailer[15] = 1;   // one object
+    trailer[31] = 12;  // the offset table
+    bytes.insert(bytes.end(), trailer.begin(), trailer.end());
+    testsupport::LogCapture log;
+    EXPECT_FALSE(PropertyList::valueFromData(Data(bytes)));
+    EXPECT_TRUE(log.contains("NUL"));
+    bytes[10] = 'x';  // the same file without the NUL reads fine
+    auto value = PropertyList::valueFromData(Data(bytes));
+    ASSERT_TRUE(value);
+    EXPECT_EQ(*value, Value("axb"));
+}
