@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace reporting {
+
+// Reads memory of this process that may be unmapped or corrupt without ever faulting: every byte is
+// copied by the kernel (process_vm_readv on our own process), which reports an unmapped address as a
+// failed read instead of raising a signal. Addresses below 4096 always fail.
+//
+// A stack walk reads many small words from a few pages (the stack and a handful of data pages), and a
+// system call costs about as much as a whole unwind step, so the reader keeps the last few pages it
+// read in a small cache: one call per page instead of one per word. The cache is a snapshot, which is
+// right for a walk: the frames being walked do not change while they are read. Nothing is allocated;
+// the reader lives wherever its owner does (the unwind context, on the crash handler's stack).
+class CRKSafeMemoryReader {
+public:
+    static constexpr size_t kPageSize = 4096;
+    static constexpr int kCachedPages = 4;
+
+    // Forgets every cached page (the memory may have changed since).
+    void reset();
+
+    // Copies `length` bytes at `address`; false when any of them cannot be read.
+    bool read(uint64_t address, void* destination, size_t length);
+    bool readUInt64(uint64_t address, uint64_t* value) { return read(address, value, sizeof(*value)); }
+
+    // One kernel copy, without the cache.
+    static bool readUncached(uint64_t address, void* destination, size_t length);
+
+private:
+    struct Page {
+        uint64_t base = 0;
+        uint64_t lastUse = 0;
+        bool valid = false;
+        alignas(16) uint8_t bytes[kPageSize];
+    };
+    const Page* pageFor(uint64_t base);
+
+    Page pages_[kCachedPages];
+    uint64_t useCounter_ = 0;
+};
+
+}  // namespace reporting
