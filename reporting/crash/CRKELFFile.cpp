@@ -107,9 +107,11 @@ bool scanNotes(uint64_t size, uint64_t alignment, Read32 read32, BytesAt bytesAt
         uint32_t nameSize = 0, descSize = 0, type = 0;
         if (!read32(offset, &nameSize) || !read32(offset + 4, &descSize) || !read32(offset + 8, &type))
             return false;
-        uint64_t nameAt = offset + 12;
-        uint64_t descAt = nameAt + alignUp(nameSize, alignment);
-        uint64_t next = descAt + alignUp(descSize, alignment);
+        // The name follows the 12-byte header; the descriptor and the next note start at the next
+        // multiple of the note area's alignment.
+        const uint64_t nameAt = offset + 12;
+        const uint64_t descAt = alignUp(nameAt + nameSize, alignment);
+        const uint64_t next = alignUp(descAt + descSize, alignment);
         if (descAt > size || descSize > size - descAt) return false;
         if (type == NT_GNU_BUILD_ID && nameSize == 4) {
             const uint8_t* name = bytesAt(nameAt, 4);
