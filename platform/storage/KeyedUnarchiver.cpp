@@ -270,9 +270,11 @@ Value KeyedUnarchiver::decodeFoundationObject(uint64_t, const std::string& class
         return Value(Date::dateWithTimeIntervalSinceReferenceDate(value->number()->doubleValue()));
     }
     if (className == "NSString" || className == "NSMutableString") {
-        auto text = stringOf(plist_dict_get_item(node, "NS.string"));
-        if (!text) fail(kMalformed, "a text object has no text");
-        return text ? Value(*text) : Value();
+        plist_t text = plist_dict_get_item(node, "NS.string");
+        auto value = text && plist_get_node_type(text) == PLIST_STRING ? PropertyList::valueFromNode(text)
+                                                                       : std::nullopt;
+        if (!value) fail(kMalformed, "a text object has no text");
+        return value ? *value : Value();
     }
     if (className == "NSData" || className == "NSMutableData") {
         plist_t bytes = plist_dict_get_item(node, "NS.data");

@@ -48,6 +48,14 @@ Number numberFromIntegerNode(plist_t node) {
     return Number(static_cast<unsigned long long>(bits));
 }
 
+// libplist writes a text that is not valid UTF-8 as an empty one, and then cannot read its own file, so
+// a text goes in and comes out as valid UTF-8: what cannot be decoded becomes U+FFFD.
+std::string validText(const std::string& text) {
+    if (isValidUTF8(text)) return text;
+    logf("Property list: a text that is not valid UTF-8 was repaired");
+    return fromUTF16(toUTF16(text));
+}
+
 const char* typeName(plist_type type) {
     switch (type) {
         case PLIST_BOOLEAN:
@@ -99,7 +107,7 @@ PlistHandle nodeFromValueAt(const Value& value, int depth) {
                 logf("Property list: a text with a NUL character cannot be stored");
                 return nullptr;
             }
-            return PlistHandle(plist_new_string(text.c_str()));
+            return PlistHandle(plist_new_string(validText(text).c_str()));
         }
         case Value::Type::Data: {
             const Data& data = *value.data();
@@ -131,7 +139,7 @@ PlistHandle nodeFromValueAt(const Value& value, int depth) {
                 }
                 PlistHandle child = nodeFromValueAt(item, depth + 1);
                 if (!child) return nullptr;
-                plist_dict_set_item(dict.get(), key.c_str(), child.release());
+                plist_dict_set_item(dict.get(), validText(key).c_str(), child.release());
             }
             return dict;
         }
@@ -164,11 +172,12 @@ std::optional<Value> valueFromNodeAt(plist_t node, int depth) {
             if (type == PLIST_STRING) {
                 uint64_t length = 0;
                 const char* text = plist_get_string_ptr(node, &length);
-                return Value(text ? std::string(text, static_cast<size_t>(length)) : std::string());
+                return Value(
+                    validText(text ? std::string(text, static_cast<size_t>(length)) : std::string()));
             }
             char* text = nullptr;
             plist_get_key_val(node, &text);
-            std::string result = text ? text : "";
+            std::string result = validText(text ? text : "");
             std::free(text);
             return Value(std::move(result));
         }
@@ -219,7 +228,7 @@ std::optional<Value> valueFromNodeAt(plist_t node, int depth) {
                     ok = false;
                     break;
                 }
-                dictionary[key] = std::move(*itemValue);
+                dictionary[validText(key)] = std::move(*itemValue);
                 std::free(key);
             }
             std::free(iter);

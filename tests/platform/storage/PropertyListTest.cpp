@@ -271,3 +271,17 @@ TEST_F(PropertyListTest, BinaryTextWithANulCharacterIsRefused) {
     ASSERT_TRUE(value);
     EXPECT_EQ(*value, Value("axb"));
 }
+
+TEST_F(PropertyListTest, TextsThatAreNotUTF8AreRepairedBothWays) {
+    // libplist would write such a text as an empty one and then fail to read its own file.
+    std::string broken = "ok \xfb\x01 end";
+    testsupport::LogCapture log;
+    for (auto format : {PropertyList::Format::XML, PropertyList::Format::Binary}) {
+        Value back = roundTrip(Value(Value::Dictionary{{broken, broken}}), format);
+        ASSERT_TRUE(back.dictionary());
+        const auto& [key, text] = *back.dictionary()->begin();
+        EXPECT_EQ(key, "ok \xef\xbf\xbd\x01 end");
+        EXPECT_EQ(text, Value(key));
+    }
+    EXPECT_TRUE(log.contains("not valid UTF-8"));
+}
