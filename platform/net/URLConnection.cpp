@@ -354,6 +354,8 @@ void URLConnection::run() {
     curl_easy_setopt(easy, CURLOPT_SSL_CTX_DATA, &transfer);
 
     for (const auto& [name, value] : request_.allHTTPHeaderFields()) {
+        // The length on the wire is the body's own; a stated one that differed would corrupt the request.
+        if (caseInsensitiveCompare(name, "Content-Length") == 0) continue;
         // A line break inside a header would let a value smuggle further header lines.
         if (name.find_first_of("\r\n:") != std::string::npos ||
             value.find_first_of("\r\n") != std::string::npos) {

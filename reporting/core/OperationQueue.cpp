@@ -6,6 +6,14 @@
 
 namespace reporting {
 
+namespace {
+thread_local OperationQueue* tCurrentQueue = nullptr;
+}  // namespace
+
+OperationQueue* OperationQueue::currentQueue() {
+    return tCurrentQueue;
+}
+
 std::shared_ptr<OperationQueue> OperationQueue::create(std::string name) {
     return std::make_shared<OperationQueue>(std::move(name));
 }
@@ -98,7 +106,12 @@ void OperationQueue::schedule() {
         }
     }
     for (auto& operation : toStart) {
-        platform::DispatchQueue::global().async([operation] { operation->start(); });
+        platform::DispatchQueue::global().async([operation, self = shared_from_this()] {
+            OperationQueue* previous = tCurrentQueue;
+            tCurrentQueue = self.get();
+            operation->start();
+            tCurrentQueue = previous;
+        });
     }
 }
 

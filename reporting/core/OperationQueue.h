@@ -19,6 +19,8 @@ public:
     static constexpr int kDefaultMaxConcurrentOperationCount = -1;  // as many as are ready
 
     static std::shared_ptr<OperationQueue> create(std::string name = {});
+    // The queue whose operation the calling thread is starting or running, if any.
+    static OperationQueue* currentQueue();
 
     // Adds an operation that is neither finished nor in a queue already; anything else is refused with
     // a log line (an operation runs once, in one queue).

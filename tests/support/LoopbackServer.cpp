@@ -14,6 +14,10 @@
 
 namespace testsupport {
 
+namespace {
+const std::string kHiddenContentType = "X-Loopback-Multipart-Content-Type";
+}  // namespace
+
 std::optional<std::string> LoopbackServer::Request::header(const std::string& name) const {
     for (const auto& [key, value] : headers)
         if (platform::caseInsensitiveCompare(key, name) == 0) return value;
@@ -49,7 +53,9 @@ bool LoopbackServer::run(std::unique_ptr<httplib::Server> server) {
         recorded.method = req.method;
         recorded.path = req.path;
         recorded.target = req.target;
-        for (const auto& [key, value] : req.headers) recorded.headers.emplace_back(key, value);
+        for (const auto& [key, value] : req.headers) {
+            recorded.headers.emplace_back(key == kHiddenContentType ? "Content-Type" : key, value);
+        }
         recorded.body = req.body;
         int status = 200;
         HeaderFields headers;
@@ -66,6 +72,19 @@ bool LoopbackServer::run(std::unique_ptr<httplib::Server> server) {
         }
         res.set_content(body, contentType.c_str());
     };
+    // The library would take a multipart body apart (or refuse one it cannot parse) before a handler
+    // sees it; tests want the bytes as sent. The request is the library's own mutable object, handed
+    // over as const: its type is renamed for the library's reading and restored in the record.
+    server_->set_pre_routing_handler([](const httplib::Request& req, httplib::Response&) {
+        auto& headers = const_cast<httplib::Request&>(req).headers;
+        auto it = headers.find("Content-Type");
+        if (it != headers.end() && platform::hasPrefix(platform::toLowerASCII(it->second), "multipart/")) {
+            std::string value = it->second;
+            headers.erase(it);
+            headers.emplace(kHiddenContentType, value);
+        }
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
     const std::string all = ".*";
     server_->Get(all, handler);
     server_->Post(all, handler);
