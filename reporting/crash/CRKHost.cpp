@@ -11,6 +11,7 @@
 
 #include "platform/base/Strings.h"
 #include "platform/system/SystemVersion.h"
+#include "reporting/core/RKTHost.h"
 #include "reporting/crash/CRKContext.h"
 #include "reporting/crash/CRKSDKLog.h"
 
@@ -70,16 +71,13 @@ uint32_t CRKHostOSVersionNumber() {
 
 bool CRKHostRecordMetadata(CRKFile* file) {
     if (!CRKFileIsOpen(file)) return false;
-    const auto version = platform::SystemVersion::currentParts();
     CRKFileWriteSectionStart(file, "host");
     CRKFileWriteHashStart(file);
-    CRKFileWriteHashEntryNSString(file, "model", platform::Host::machineModel());
+    CRKFileWriteHashEntryNSString(file, "model", RKTHostModelName());
     CRKFileWriteHashEntryNSString(file, "machine", machineName());
     CRKFileWriteHashEntryNSString(file, "cpu", processorName());
-    CRKFileWriteHashEntryNSString(file, "os_build_version", platform::SystemVersion::buildVersion());
-    CRKFileWriteHashEntryNSString(
-        file, "os_display_version",
-        platform::format("%ld.%ld.%ld", long(version.major), long(version.minor), long(version.patch)));
+    CRKFileWriteHashEntryNSString(file, "os_build_version", RKTHostOperatingSystemBuildVersion());
+    CRKFileWriteHashEntryNSString(file, "os_display_version", RKTHostOperatingSystemDisplayVersion());
     CRKFileWriteHashEntryString(file, "platform", "mac");
     CRKFileWriteHashEntryNSString(file, "locale", localeIdentifier());
     CRKFileWriteHashEnd(file);

@@ -83,6 +83,13 @@ void CRKDispatchAfter(const std::shared_ptr<platform::DispatchQueue>& queue, con
     queue->asyncAfter(seconds, block);
 }
 
+void CRKAddOperationAfter(double seconds, const std::shared_ptr<OperationQueue>& queue,
+                          const std::function<void()>& block) {
+    if (!queue || !block) return;
+    platform::DispatchQueue::global().asyncAfter(seconds,
+                                                 [queue, block]() { queue->addOperationWithBlock(block); });
+}
+
 bool CRKUnlinkIfExists(const char* path) {
     if (!path) return false;
     return unlink(path) == 0 || errno == ENOENT;

@@ -8,6 +8,7 @@
 
 #include "platform/base/Data.h"
 #include "platform/base/DispatchQueue.h"
+#include "reporting/core/OperationQueue.h"
 
 namespace reporting {
 
@@ -37,6 +38,9 @@ const char* CRKDupString(const char* text);
 
 void CRKDispatchAfter(const std::shared_ptr<platform::DispatchQueue>& queue, const platform::Closure& block,
                       float seconds);
+// Adds the block to the operation queue once the delay has passed (the delay is kept off the queue).
+void CRKAddOperationAfter(double seconds, const std::shared_ptr<OperationQueue>& queue,
+                          const std::function<void()>& block);
 // Removes a file; a missing file counts as success.
 bool CRKUnlinkIfExists(const char* path);
 

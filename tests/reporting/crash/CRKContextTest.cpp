@@ -362,6 +362,19 @@ TEST_F(CRKContextTest, HostVersionNumbers) {
     EXPECT_EQ(CRKHostGetPageSize(), uint64_t(sysconf(_SC_PAGESIZE)));
 }
 
+TEST_F(CRKContextTest, OperationAddedAfterItsDelay) {
+    auto queue = OperationQueue::create("test");
+    std::atomic<int> ran{0};
+    CRKAddOperationAfter(2.0, queue, [&] { ran++; });
+    advance(1.9);
+    queue->waitUntilAllOperationsAreFinished();
+    EXPECT_EQ(ran.load(), 0);
+    advance(0.1);
+    runUntilIdle();
+    queue->waitUntilAllOperationsAreFinished();
+    EXPECT_EQ(ran.load(), 1);
+}
+
 TEST_F(CRKContextTest, Utilities) {
     char hex[7];
     CRKHexEncodeBytes("\x00\xab\xff", 3, hex);
