@@ -1,0 +1,68 @@
+#include "reporting/core/RKTKitClass.h"
+
+#include <map>
+#include <mutex>
+
+namespace reporting {
+
+namespace {
+std::mutex gMutex;
+std::map<std::string, std::shared_ptr<RKTKitClass>>& registry() {
+    static auto* classes = new std::map<std::string, std::shared_ptr<RKTKitClass>>;
+    return *classes;
+}
+}  // namespace
+
+std::shared_ptr<RKTKitClass> RKTKitClass::kitClass(std::string name, std::shared_ptr<RKTKit> kit) {
+    auto made = std::make_shared<RKTKitClass>(std::move(name));
+    made->kit_ = std::move(kit);
+    return made;
+}
+
+std::shared_ptr<RKTKitClass> RKTKitClass::legacyClass(std::string name, SharedInstance sharedInstance) {
+    auto made = std::make_shared<RKTKitClass>(std::move(name));
+    made->sharedInstance_ = std::move(sharedInstance);
+    return made;
+}
+
+std::shared_ptr<RKTKitClass> RKTKitClass::plainClass(std::string name) {
+    return std::make_shared<RKTKitClass>(std::move(name));
+}
+
+std::shared_ptr<RKTKitClass> RKTKitClass::nimbusAppClass(std::string name, DefaultApp defaultApp) {
+    auto made = std::make_shared<RKTKitClass>(std::move(name));
+    made->defaultApp_ = std::move(defaultApp);
+    return made;
+}
+
+std::shared_ptr<RKTLegacyKitInstance> RKTKitClass::sharedInstance() const {
+    return sharedInstance_ ? sharedInstance_() : nullptr;
+}
+
+std::shared_ptr<NMBDefaultApp> RKTKitClass::defaultApp() const {
+    return defaultApp_ ? defaultApp_() : nullptr;
+}
+
+void RKTKitClass::registerClass(const std::shared_ptr<RKTKitClass>& kitClass) {
+    if (!kitClass) return;
+    std::lock_guard lock(gMutex);
+    registry()[kitClass->name()] = kitClass;
+}
+
+void RKTKitClass::unregisterClass(const std::string& name) {
+    std::lock_guard lock(gMutex);
+    registry().erase(name);
+}
+
+std::shared_ptr<RKTKitClass> RKTKitClass::classNamed(const std::string& name) {
+    std::lock_guard lock(gMutex);
+    auto it = registry().find(name);
+    return it == registry().end() ? nullptr : it->second;
+}
+
+void RKTKitClass::unregisterAllClassesForTesting() {
+    std::lock_guard lock(gMutex);
+    registry().clear();
+}
+
+}  // namespace reporting

@@ -1,0 +1,127 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "platform/base/Value.h"
+#include "reporting/core/RKTKitClass.h"
+
+namespace reporting {
+
+// The core of the reporting kit: the kit's identity for this process (API key, installation and
+// execution identifiers), the list of kits the application started, their start, and then the start of
+// the settings download and onboarding.
+//
+// The application calls ReportKit::with({the crash kit's class}) once at start-up. Misconfiguration by
+// the host application (a malformed "ReportKit" Info.plist entry, a class that is no kit) raises
+// RKTException inside the kit; the entry points catch it, log its reason and start nothing.
+class ReportKit {
+public:
+    static constexpr const char* kKitDisplayVersion = "1.9.0";
+    static constexpr const char* kKitBuildVersion = "74";
+    static constexpr const char* kDebugArgument = "-NMBDebugEnabled";
+    static constexpr const char* kNimbusReadyNotification = "NMBAppReadyToConfigureSDKNotification";
+    // The core's kit identifier: the core's reverse-domain prefix followed by ".sdk.mac".
+    static std::string kitIdentifier();
+    static std::string installationUUIDKey();
+
+    enum InstallationMode : int64_t {
+        NotConfigured = 0,
+        ConfiguredFromInfoPlist = 1,
+        ConfiguredThroughNimbus = 2
+    };
+
+    using KitListElement = std::variant<std::shared_ptr<RKTKitClass>, std::shared_ptr<RKTKitObject>>;
+    using KitClassList = std::vector<std::shared_ptr<RKTKitClass>>;
+
+    // Where the settings download and onboarding live (built above the registry); the registry starts
+    // them and reads the settings and the instance identifier from them.
+    struct SettingsAndOnboarding {
+        std::function<void(const std::string& APIKey, const platform::Value::Dictionary& kitVersions)>
+            beginSettingsAndOnboardingOperationsWithAPIKey_kitVersionsByKitBundleIdentifier;
+        std::function<std::optional<platform::Value::Dictionary>()> settingsDictionary;
+        std::function<std::optional<std::string>()> instanceIdentifier;
+    };
+    static void setSettingsAndOnboarding(SettingsAndOnboarding services);
+
+    static ReportKit& sharedSDK();
+    // Starts the kits (once per process; later calls log and change nothing) and answers sharedSDK.
+    static ReportKit& with(const std::vector<KitListElement>& kits);
+    static bool isCrashKitCollectionEnabled();
+    static bool setCrashKitCollectionEnabled(bool enabled);
+    // The "KitInfo" of the kit's "Kits" entry: none without an entry, empty when the entry has none.
+    static std::optional<platform::Value::Dictionary> configurationDictionaryForKitClass(
+        const RKTKitClass& kitClass);
+    std::optional<platform::Value::Dictionary> configurationDictionaryForKit(const RKTKitObject& kit);
+    // Registers the one-shot observer of the outside core's ready notification.
+    static void load();
+    static void autoInitialize(const platform::Value& userInfo);
+
+    // The steps of the start; validateFABKitConformance throws RKTException for a class that is no kit.
+    static KitClassList convertToKitClassesIfNeeded(const std::vector<KitListElement>& kits);
+    static void validateFABKitConformance(const KitClassList& kits);
+    static KitClassList kitClassesByAddingPhoneSignInIfFound(const KitClassList& kits);
+    static KitClassList kitClassesByAddingUsageKitIfFound(const KitClassList& kits);
+    static KitClassList kitClassesByEnsuringSessionReplayIsFirst(const KitClassList& kits);
+    static KitClassList kitClassesByAddingAdMobIfFound(const KitClassList& kits);
+    static void initializeKit(const RKTKitClass& kit);
+    static void disableUninitializedKitMessagingForKit(const RKTKitClass& kit);
+
+    std::optional<std::string> APIKey();
+    void setAPIKey(std::optional<std::string> key);
+    platform::Value::Dictionary reportKitConfig();
+    // Throws RKTException for a missing or malformed configuration (the info dictionary null when the
+    // application has no Info.plist).
+    platform::Value::Dictionary validReportKitConfigFromInfoPlist(const platform::Value::Dictionary* info);
+    platform::Value::Dictionary kitVersionsByKitBundleIdentifier();
+    void onboardAppAndDownloadSettings();
+    std::optional<platform::Value::Dictionary> settings();
+    std::optional<std::string> instanceIdentifier();
+    bool nimbusMode() const;
+    bool shouldAutoInitialize(const platform::Value& dictionary) const;
+    bool setNimbusCloudAppIdFromUserInfo(const platform::Value& userInfo);
+    std::optional<std::string> readInstallationUUID();
+    std::string generateInstallationUUID();
+
+    bool debug() const { return debug_; }
+    bool isFirstInstall() const { return isFirstInstall_; }
+    const std::string& installID() const { return installID_; }
+    const std::string& executionIdentifier() const { return executionIdentifier_; }
+    std::optional<std::string> advertisingToken() const;
+    void setAdvertisingToken(std::optional<std::string> token);
+    KitClassList kitClasses() const;
+    int64_t installationMode() const;
+    void setInstallationMode(int64_t mode);
+    std::string nimbusCloudAppId() const;
+
+    // Tests: forget the shared instance, the once-only start and the settings layer, as a new process.
+    static void resetSharedForTesting();
+
+    ReportKit();
+    ReportKit(const ReportKit&) = delete;
+    ReportKit& operator=(const ReportKit&) = delete;
+
+private:
+    static ReportKit& startOnce(const std::vector<KitListElement>& kits);
+    void startKits(const std::vector<KitListElement>& kits);
+
+    mutable std::recursive_mutex mutex_;
+    bool debug_ = false;
+    bool isFirstInstall_ = false;
+    std::optional<std::string> APIKey_;
+    std::string installID_;
+    std::string executionIdentifier_;
+    std::optional<std::string> advertisingToken_;
+    KitClassList kitClasses_;
+    std::optional<platform::Value::Dictionary> reportKitConfig_;
+    int64_t installationMode_ = NotConfigured;
+    std::string nimbusCloudAppId_;
+};
+
+}  // namespace reporting
