@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdarg>
 #include <cstring>
 
@@ -27,12 +28,21 @@ void CRKSDKLog(int32_t level, const char* format, ...) {
     CRKReadOnlyContext* readonly = context.readonly;
     CRKWritableContext* writable = context.writable;
     if (!readonly || !writable || !readonly->logPath || !format || level < writable->logLevel) return;
-    if (writable->logDescriptor < 0) {
-        // A failed open leaves -1, so the next message tries again.
-        writable->logDescriptor = open(readonly->logPath, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-        if (writable->logDescriptor < 0) return;
+    std::atomic_ref<int32_t> shared(writable->logDescriptor);
+    int32_t descriptor = shared.load();
+    if (descriptor < 0) {
+        // A failed open leaves -1, so the next message tries again. Two threads logging first at once
+        // both open; the one that installs its descriptor first wins and the other closes its own.
+        const int opened = open(readonly->logPath, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+        if (opened < 0) return;
+        int32_t expected = -1;
+        if (shared.compare_exchange_strong(expected, opened)) {
+            descriptor = opened;
+        } else {
+            close(opened);
+            descriptor = expected;
+        }
     }
-    const int descriptor = writable->logDescriptor;
     va_list arguments;
     va_start(arguments, format);
     for (const char* p = format; *p; p++) {
