@@ -40,26 +40,26 @@ bool readIndexEntry(const CRKCompactUnwindContext* context, CRKUnwindContext* un
 bool CRKCompactUnwindInit(CRKCompactUnwindContext* context, uint64_t unwindInfo, uint64_t ehFrame,
                           uint64_t ehFrameEnd, uint64_t loadAddress) {
     if (!validPointer(context)) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: invalid context passed to compact unwind init");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: invalid context passed to compact unwind init");
         return false;
     }
     if (unwindInfo < kFirstValidAddress) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: invalid unwind info passed to compact unwind init");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: invalid unwind info passed to compact unwind init");
         return false;
     }
     if (loadAddress < kFirstValidAddress) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: invalid load address passed to compact unwind init");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: invalid load address passed to compact unwind init");
         return false;
     }
     memset(context, 0, sizeof(*context));
     if (!CRKSafeMemoryReader::readUncached(unwindInfo, &context->unwindHeader,
                                            sizeof(context->unwindHeader))) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: could not read memory contents of unwindInfo\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: could not read memory contents of unwindInfo\n");
         return false;
     }
     if (context->unwindHeader.version != 1) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: bad unwind_info structure version (%d != %d)\n",
-                       int32_t(context->unwindHeader.version), 1);
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: bad unwind_info structure version (%d != %d)\n",
+                          int32_t(context->unwindHeader.version), 1);
         return false;
     }
     context->unwindInfo = unwindInfo;
@@ -87,17 +87,17 @@ bool CRKCompactUnwindLookup(CRKCompactUnwindContext* context, CRKUnwindContext* 
         }
     }
     if (!found) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Unable to find pc in first level\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Unable to find pc in first level\n");
         return false;
     }
     context->firstLevelEntry.functionOffset = current.functionOffset;
     context->firstLevelEntry.secondLevelPagesSectionOffset = current.secondLevelPagesSectionOffset;
     context->firstLevelEntry.lsdaIndexArraySectionOffset = current.lsdaIndexArraySectionOffset;
     context->firstLevelNextFunctionOffset = next.functionOffset;
-    CRKSDKLOG_DEBUG("DEBUG [%s:%d] Found first level (second => %u)\n",
-                    current.secondLevelPagesSectionOffset);
+    CRKUNWINDLOG_DEBUG("DEBUG [%s:%d] Found first level (second => %u)\n",
+                       current.secondLevelPagesSectionOffset);
     if (!CRKCompactUnwindLookupSecondLevel(context, unwind, pc, result)) {
-        CRKSDKLOG_INFO("INFO  [%s:%d] Second-level PC lookup failed\n");
+        CRKUNWINDLOG_INFO("INFO  [%s:%d] Second-level PC lookup failed\n");
         return false;
     }
     return true;
@@ -112,27 +112,27 @@ bool CRKCompactUnwindLookupSecondLevel(CRKCompactUnwindContext* context, CRKUnwi
     }
     switch (kind) {
         case CRKCompactUnwindSecondLevelCompressed:
-            CRKSDKLOG_INFO("INFO  [%s:%d] Found a second level compressed header\n");
+            CRKUNWINDLOG_INFO("INFO  [%s:%d] Found a second level compressed header\n");
             return CRKCompactUnwindLookupSecondLevelCompressed(context, unwind, pc, result);
         case CRKCompactUnwindSecondLevelRegular:
-            CRKSDKLOG_INFO("INFO  [%s:%d] Found a second level regular header\n");
+            CRKUNWINDLOG_INFO("INFO  [%s:%d] Found a second level regular header\n");
             return CRKCompactUnwindLookupSecondLevelRegular(context, pc, result);
         default:
-            CRKSDKLOG_ERROR("ERROR [%s:%d] Unrecognized header kind - unable to continue\n");
+            CRKUNWINDLOG_ERROR("ERROR [%s:%d] Unrecognized header kind - unable to continue\n");
             return false;
     }
 }
 
 bool CRKCompactUnwindLookupSecondLevelRegular(CRKCompactUnwindContext*, uint64_t, CRKCompactUnwindResult*) {
     // Linkers write compressed pages for code; regular pages are not read.
-    CRKSDKLOG_WARN("WARN  [%s:%d] Encountered a regular second-level page\n");
+    CRKUNWINDLOG_WARN("WARN  [%s:%d] Encountered a regular second-level page\n");
     return false;
 }
 
 uint64_t CRKCompactUnwindGetTargetAddress(const CRKCompactUnwindContext* context, uint64_t pc) {
     const uint64_t functionBase = context->loadAddress + context->firstLevelEntry.functionOffset;
     if (pc <= functionBase) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: PC is invalid\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: PC is invalid\n");
         return 0;
     }
     return pc - functionBase;
@@ -182,7 +182,7 @@ bool CRKCompactUnwindLookupSecondLevelCompressed(CRKCompactUnwindContext* contex
         }
     }
     if (!found) {
-        CRKSDKLOG_INFO("INFO  [%s:%d] Unable to find PC in second level\n");
+        CRKUNWINDLOG_INFO("INFO  [%s:%d] Unable to find PC in second level\n");
         return false;
     }
     const uint32_t functionOffset = context->firstLevelEntry.functionOffset;
@@ -195,7 +195,7 @@ bool CRKCompactUnwindLookupSecondLevelCompressed(CRKCompactUnwindContext* contex
         result->functionEnd = context->loadAddress + context->firstLevelNextFunctionOffset;
     }
     if (pc < result->functionStart || pc >= result->functionEnd) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] PC does not match computed function range\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] PC does not match computed function range\n");
         return false;
     }
     const uint32_t encodingIndex = entry >> 24;
@@ -209,7 +209,7 @@ bool CRKCompactUnwindLookupSecondLevelCompressed(CRKCompactUnwindContext* contex
     }
     if (!readValue(unwind, encodingAddress, &result->encoding)) return false;
     if (result->encoding == 0) {
-        CRKSDKLOG_INFO("INFO  [%s:%d] Entry has has no unwind info\n");
+        CRKUNWINDLOG_INFO("INFO  [%s:%d] Entry has has no unwind info\n");
         return false;
     }
     return true;
@@ -222,11 +222,11 @@ bool CRKCompactUnwindLookupAndCompute(CRKCompactUnwindContext* context, CRKUnwin
     CRKCompactUnwindResult result;
     memset(&result, 0, sizeof(result));
     if (!CRKCompactUnwindLookup(context, unwind, pc, &result)) {
-        CRKSDKLOG_INFO("INFO  [%s:%d] Unable to lookup compact unwind for pc %p\n", pc);
+        CRKUNWINDLOG_INFO("INFO  [%s:%d] Unable to lookup compact unwind for pc %p\n", pc);
         return false;
     }
     if (!CRKCompactUnwindComputeRegisters(context, &result, unwind)) {
-        CRKSDKLOG_ERROR("ERROR [%s:%d] Failed to compute registers\n");
+        CRKUNWINDLOG_ERROR("ERROR [%s:%d] Failed to compute registers\n");
         return false;
     }
     return true;
@@ -235,10 +235,10 @@ bool CRKCompactUnwindLookupAndCompute(CRKCompactUnwindContext* context, CRKUnwin
 bool CRKCompactUnwindComputeRegisters(CRKCompactUnwindContext* context, const CRKCompactUnwindResult* result,
                                       CRKUnwindContext* unwind) {
     if (!validPointer(context) || !validPointer(result) || !validPointer(unwind)) {
-        CRKSDKLOG_ERROR("ERROR [%s:%d] invalid inputs\n");
+        CRKUNWINDLOG_ERROR("ERROR [%s:%d] invalid inputs\n");
         return false;
     }
-    CRKSDKLOG_DEBUG("DEBUG [%s:%d] Computing registers for encoding %x\n", result->encoding);
+    CRKUNWINDLOG_DEBUG("DEBUG [%s:%d] Computing registers for encoding %x\n", result->encoding);
     switch (result->encoding & CRKCompactUnwindModeMask) {
         case CRKCompactUnwindModeBPFrame:
             return CRKCompactUnwindBPFrame(unwind);
@@ -250,7 +250,7 @@ bool CRKCompactUnwindComputeRegisters(CRKCompactUnwindContext* context, const CR
             return CRKCompactUnwindDwarfFrame(
                 context, result->encoding & CRKCompactUnwindDwarfSectionOffsetMask, unwind);
         default:
-            CRKSDKLOG_ERROR("ERROR [%s:%d] Invalid encoding %x\n", result->encoding);
+            CRKUNWINDLOG_ERROR("ERROR [%s:%d] Invalid encoding %x\n", result->encoding);
             return false;
     }
 }
@@ -260,7 +260,7 @@ bool CRKCompactUnwindBPFrame(CRKUnwindContext* unwind) {
     const uint64_t fp = CRKMachineContextGetFP(&unwind->registers);
     uint64_t frame[2] = {0, 0};  // saved FP, return address
     if (!unwind->memory.read(fp, frame, sizeof(frame))) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: failed to read memory at address %p\n", fp);
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: failed to read memory at address %p\n", fp);
         return false;
     }
     CRKMachineContextSetPC(&unwind->registers, frame[1]);
@@ -278,7 +278,7 @@ bool CRKCompactUnwindComputeStackSize(uint32_t encoding, uint64_t functionStart,
     }
     uint32_t subl = 0;
     if (!readValue(unwind, functionStart + size, &subl)) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: unable to read subl value\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: unable to read subl value\n");
         return false;
     }
     *stackSize = subl + ((encoding >> 13) & 7) * 8;
@@ -319,8 +319,8 @@ bool CRKCompactUnwindDecompressPermutation(uint32_t encoding, uint32_t permutati
             permutation[4] = p % 2;
             break;
         default:
-            CRKSDKLOG_WARN("WARN  [%s:%d] Error: unhandled number of register permutations for encoding %x\n",
-                           encoding);
+            CRKUNWINDLOG_WARN(
+                "WARN  [%s:%d] Error: unhandled number of register permutations for encoding %x\n", encoding);
             return false;
     }
     return true;
@@ -329,7 +329,7 @@ bool CRKCompactUnwindDecompressPermutation(uint32_t encoding, uint32_t permutati
 bool CRKCompactUnwindRemapRegisters(uint32_t encoding, const uint32_t permutation[6], uint32_t registers[6]) {
     const uint32_t count = (encoding >> 10) & 7;
     if (count > 6) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: invalid register number count %d\n", int32_t(count));
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: invalid register number count %d\n", int32_t(count));
         return false;
     }
     bool used[7] = {false, false, false, false, false, false, false};
@@ -356,17 +356,17 @@ bool CRKCompactUnwindRestoreRegisters(uint32_t encoding, const uint32_t register
         CRKMachineContextGetSP(&unwind->registers) + stackSize - 8 - 8 * uint64_t(count > 6 ? 6 : count);
     for (uint32_t i = 0; i < count && i < 6; i++, location += 8) {
         if (registers[i] != CRKCompactUnwindRegisterRBP) {
-            CRKSDKLOG_WARN("WARN  [%s:%d] Error: skipping a restore of register %d at %p\n",
-                           int32_t(registers[i]), location);
+            CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: skipping a restore of register %d at %p\n",
+                              int32_t(registers[i]), location);
             continue;
         }
         uint64_t value = 0;
         if (!unwind->memory.readUInt64(location, &value)) {
-            CRKSDKLOG_WARN("WARN  [%s:%d] Error: unable to read memory to set register\n");
+            CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: unable to read memory to set register\n");
             return false;
         }
         if (!CRKMachineContextSetFP(&unwind->registers, value)) {
-            CRKSDKLOG_WARN("WARN  [%s:%d] Error: unable to set FP\n");
+            CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: unable to set FP\n");
             return false;
         }
     }
@@ -375,37 +375,37 @@ bool CRKCompactUnwindRestoreRegisters(uint32_t encoding, const uint32_t register
 
 bool CRKCompactUnwindFrameless(uint32_t encoding, CRKUnwindContext* unwind, uint64_t functionStart,
                                bool indirect) {
-    CRKSDKLOG_WARN("WARN  [%s:%d] Frameless unwind encountered with encoding %x\n", encoding);
+    CRKUNWINDLOG_WARN("WARN  [%s:%d] Frameless unwind encountered with encoding %x\n", encoding);
     uint32_t stackSize = 0;
     if (!CRKCompactUnwindComputeStackSize(encoding, functionStart, indirect, unwind, &stackSize)) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: unable to compute stack size for encoding %x\n", encoding);
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: unable to compute stack size for encoding %x\n", encoding);
         return false;
     }
     uint32_t permutation[6];
     if (!CRKCompactUnwindDecompressPermutation(encoding, permutation)) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: unable to decompress registers %x\n", encoding);
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: unable to decompress registers %x\n", encoding);
         return false;
     }
     uint32_t registers[6];
     if (!CRKCompactUnwindRemapRegisters(encoding, permutation, registers)) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: unable to remap registers %x\n", encoding);
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: unable to remap registers %x\n", encoding);
         return false;
     }
     if (!CRKCompactUnwindRestoreRegisters(encoding, registers, stackSize, unwind)) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: unable to restore registers\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: unable to restore registers\n");
         return false;
     }
     const uint64_t sp = CRKMachineContextGetSP(&unwind->registers);
     const uint64_t location = sp + stackSize - 8;
-    CRKSDKLOG_WARN("WARN  [%s:%d] SP is %p and we are reading %p\n", sp, location);
+    CRKUNWINDLOG_WARN("WARN  [%s:%d] SP is %p and we are reading %p\n", sp, location);
     uint64_t pc = 0;
     if (!unwind->memory.readUInt64(location, &pc)) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: unable to read memory to set register\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: unable to read memory to set register\n");
         return false;
     }
-    CRKSDKLOG_WARN("WARN  [%s:%d] Read PC to be %p\n", pc);
+    CRKUNWINDLOG_WARN("WARN  [%s:%d] Read PC to be %p\n", pc);
     if (pc < kFirstValidAddress) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: computed PC is invalid\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: computed PC is invalid\n");
         return false;
     }
     CRKMachineContextSetPC(&unwind->registers, pc);
@@ -415,14 +415,14 @@ bool CRKCompactUnwindFrameless(uint32_t encoding, CRKUnwindContext* unwind, uint
 
 bool CRKCompactUnwindDwarfFrame(CRKCompactUnwindContext* context, uint32_t fdeOffset,
                                 CRKUnwindContext* unwind) {
-    CRKSDKLOG_INFO("INFO  [%s:%d] Trying to read dwarf data with offset %lx\n", fdeOffset);
+    CRKUNWINDLOG_INFO("INFO  [%s:%d] Trying to read dwarf data with offset %lx\n", fdeOffset);
     CRKDwarfCFIRecord record;
     if (!CRKDwarfFDEInit(&record, context->ehFrame, context->ehFrameEnd, fdeOffset, &unwind->memory)) {
-        CRKSDKLOG_ERROR("ERROR [%s:%d] Unable to init FDE\n");
+        CRKUNWINDLOG_ERROR("ERROR [%s:%d] Unable to init FDE\n");
         return false;
     }
     if (!CRKDwarfUnwindComputeRegisters(&record, unwind)) {
-        CRKSDKLOG_ERROR("ERROR [%s:%d] Failed to compute DWARF registers\n");
+        CRKUNWINDLOG_ERROR("ERROR [%s:%d] Failed to compute DWARF registers\n");
         return false;
     }
     return true;

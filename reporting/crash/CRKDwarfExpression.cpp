@@ -3,6 +3,7 @@
 #include "reporting/crash/CRKDwarfUnwind.h"
 #include "reporting/crash/CRKSDKLog.h"
 #include "reporting/crash/CRKSafeMemoryReader.h"
+#include "reporting/crash/CRKUnwind.h"
 
 namespace reporting {
 
@@ -54,7 +55,7 @@ bool CRKDwarfExpressionMachinePrepareForExecution(CRKDwarfExpressionMachine* mac
     const uint64_t length = CRKParseULEB128AndAdvance(&cursor);
     if (cursor.failed) return false;
     if (length == 0) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: DWARF expression length is zero\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: DWARF expression length is zero\n");
         return false;
     }
     machine->position = cursor.position;
@@ -68,11 +69,11 @@ bool CRKDwarfExpressionMachinePrepareForExecution(CRKDwarfExpressionMachine* mac
 
 bool CRKDwarfExpressionMachineIsFinished(const CRKDwarfExpressionMachine* machine) {
     if (!machine || !machine->position || !machine->end || machine->position > machine->end) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: DWARF machine pointers invalid\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: DWARF machine pointers invalid\n");
         return true;
     }
     if (stackDamaged(machine)) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: DWARF machine stack invalid\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: DWARF machine stack invalid\n");
         return true;
     }
     return machine->position >= machine->end;
@@ -87,63 +88,63 @@ bool CRKDwarfExpressionMachineExecuteNextOpcode(CRKDwarfExpressionMachine* machi
     bool ok = true;
 
     if (opcode >= 0x30 && opcode <= 0x4f) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] DW_OP_lit%u\n", uint32_t(opcode - 0x30));
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] DW_OP_lit%u\n", uint32_t(opcode - 0x30));
         ok = push(machine, opcode - 0x30);
     } else if (opcode >= 0x70 && opcode <= 0x80) {
         const int64_t offset = CRKParseLEB128AndAdvance(&operands);
         if (operands.failed) return false;
-        CRKSDKLOG_WARN("WARN  [%s:%d] DW_OP_breg %u\n", uint32_t(opcode - 0x70));
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] DW_OP_breg %u\n", uint32_t(opcode - 0x70));
         a = CRKDwarfUnwindGetRegisterValue(machine->registers, opcode - 0x70);
         ok = push(machine, a + uint64_t(offset));
     } else if (opcode >= 0x81 && opcode <= 0x8f) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: DW_OP_breg invalid register number\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: DW_OP_breg invalid register number\n");
         return false;
     } else {
         switch (opcode) {
             case 0x06:  // deref
-                CRKSDKLOG_WARN("WARN  [%s:%d] DW_OP_deref\n");
+                CRKUNWINDLOG_WARN("WARN  [%s:%d] DW_OP_deref\n");
                 if (!pop(machine, &a)) return false;
                 if (!machine->memory ? !CRKSafeMemoryReader::readUncached(a, &b, sizeof(b))
                                      : !machine->memory->readUInt64(a, &b)) {
-                    CRKSDKLOG_WARN("WARN  [%s:%d] Error: DW_OP_deref failed to read memory\n");
+                    CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: DW_OP_deref failed to read memory\n");
                     return false;
                 }
                 ok = push(machine, b);
                 break;
             case 0x12:  // dup
-                CRKSDKLOG_WARN("WARN  [%s:%d] DW_OP_dup\n");
+                CRKUNWINDLOG_WARN("WARN  [%s:%d] DW_OP_dup\n");
                 ok = peek(machine, &a) && push(machine, a);
                 break;
             case 0x16:  // swap
-                CRKSDKLOG_WARN("WARN  [%s:%d] DW_OP_swap\n");
+                CRKUNWINDLOG_WARN("WARN  [%s:%d] DW_OP_swap\n");
                 ok = pop(machine, &a) && pop(machine, &b) && push(machine, a) && push(machine, b);
                 break;
             case 0x1a:  // and
-                CRKSDKLOG_WARN("WARN  [%s:%d] DW_OP_plus_and\n");
+                CRKUNWINDLOG_WARN("WARN  [%s:%d] DW_OP_plus_and\n");
                 ok = pop(machine, &a) && pop(machine, &b) && push(machine, a & b);
                 break;
             case 0x22:  // plus
-                CRKSDKLOG_WARN("WARN  [%s:%d] DW_OP_plus\n");
+                CRKUNWINDLOG_WARN("WARN  [%s:%d] DW_OP_plus\n");
                 ok = pop(machine, &a) && pop(machine, &b) && push(machine, a + b);
                 break;
             case 0x23: {  // plus_uconst
                 const uint64_t addend = CRKParseULEB128AndAdvance(&operands);
                 if (operands.failed) return false;
-                CRKSDKLOG_WARN("WARN  [%s:%d] DW_OP_plus_uconst\n");
+                CRKUNWINDLOG_WARN("WARN  [%s:%d] DW_OP_plus_uconst\n");
                 ok = pop(machine, &a) && push(machine, a + addend);
                 break;
             }
             case 0x2e:  // ne
-                CRKSDKLOG_WARN("WARN  [%s:%d] DW_OP_ne\n");
+                CRKUNWINDLOG_WARN("WARN  [%s:%d] DW_OP_ne\n");
                 ok = pop(machine, &a) && pop(machine, &b) && push(machine, a != b ? 1 : 0);
                 break;
             case 0x94: {  // deref_size
                 const uint8_t size = CRKParseUint8AndAdvance(&operands);
                 if (operands.failed) return false;
-                CRKSDKLOG_WARN("WARN  [%s:%d] DW_OP_deref_size\n");
+                CRKUNWINDLOG_WARN("WARN  [%s:%d] DW_OP_deref_size\n");
                 if (size != 1 && size != 2 && size != 4 && size != 8) {
-                    CRKSDKLOG_WARN("WARN  [%s:%d] Error: unrecognized DW_OP_deref_size argument %x\n",
-                                   uint32_t(size));
+                    CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: unrecognized DW_OP_deref_size argument %x\n",
+                                      uint32_t(size));
                     return false;
                 }
                 if (!pop(machine, &a)) return false;
@@ -155,8 +156,8 @@ bool CRKDwarfExpressionMachineExecuteNextOpcode(CRKDwarfExpressionMachine* machi
                 break;
             }
             default:
-                CRKSDKLOG_WARN("WARN  [%s:%d] Error: Unrecognized DWARF expression opcode 0x%x\n",
-                               uint32_t(opcode));
+                CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: Unrecognized DWARF expression opcode 0x%x\n",
+                                  uint32_t(opcode));
                 return false;
         }
     }
@@ -168,7 +169,7 @@ bool CRKDwarfExpressionMachineExecuteNextOpcode(CRKDwarfExpressionMachine* machi
 bool CRKDwarfExpressionMachineGetResult(const CRKDwarfExpressionMachine* machine, uint64_t* value) {
     if (!machine || !value || stackDamaged(machine)) return false;
     if (machine->position != machine->end) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: DWARF expression hasn't completed execution\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: DWARF expression hasn't completed execution\n");
         return false;
     }
     if (machine->top == 0) return false;
@@ -178,30 +179,30 @@ bool CRKDwarfExpressionMachineGetResult(const CRKDwarfExpressionMachine* machine
 
 bool CRKDwarfEvalulateExpression(const uint8_t* expression, const CRKMachineContext* registers,
                                  uint64_t initialValue, uint64_t* value, CRKSafeMemoryReader* memory) {
-    CRKSDKLOG_WARN("WARN  [%s:%d] starting at %p with initial value %lx\n", expression, initialValue);
+    CRKUNWINDLOG_WARN("WARN  [%s:%d] starting at %p with initial value %lx\n", expression, initialValue);
     if (reinterpret_cast<uintptr_t>(expression) < kFirstValidAddress ||
         reinterpret_cast<uintptr_t>(value) < kFirstValidAddress || !registers) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: inputs invalid\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: inputs invalid\n");
         return false;
     }
     CRKDwarfExpressionMachine machine;
     machine.top = 0;
     if (!CRKDwarfExpressionMachinePrepareForExecution(&machine, expression, registers, initialValue,
                                                       memory)) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: unable to prepare for execution\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: unable to prepare for execution\n");
         return false;
     }
     while (!CRKDwarfExpressionMachineIsFinished(&machine)) {
         if (!CRKDwarfExpressionMachineExecuteNextOpcode(&machine)) {
-            CRKSDKLOG_WARN("WARN  [%s:%d] Error: failed to execute DWARF machine opcode\n");
+            CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: failed to execute DWARF machine opcode\n");
             return false;
         }
     }
     if (!CRKDwarfExpressionMachineGetResult(&machine, value)) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: failed to get DWARF expression result\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: failed to get DWARF expression result\n");
         return false;
     }
-    CRKSDKLOG_WARN("WARN  [%s:%d] successfully computed expression result\n");
+    CRKUNWINDLOG_WARN("WARN  [%s:%d] successfully computed expression result\n");
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "reporting/crash/CRKDwarfExpression.h"
 #include "reporting/crash/CRKSDKLog.h"
 #include "reporting/crash/CRKSafeMemoryReader.h"
+#include "reporting/crash/CRKUnwind.h"
 
 namespace reporting {
 
@@ -145,7 +146,7 @@ uint64_t CRKParseAddressWithEncodingAndAdvance(CRKDwarfCursor* cursor, uint8_t e
             value = uint64_t(int64_t(int32_t(CRKParseUint32AndAdvance(cursor))));
             break;
         default:
-            CRKSDKLOG_WARN("WARN  [%s:%d] Unhandled: encoding 0x%02x\n", uint32_t(encoding));
+            CRKUNWINDLOG_WARN("WARN  [%s:%d] Unhandled: encoding 0x%02x\n", uint32_t(encoding));
             return CRKDwarfInvalidAddress;
     }
     if (cursor->failed) return CRKDwarfInvalidAddress;
@@ -156,7 +157,7 @@ uint64_t CRKParseAddressWithEncodingAndAdvance(CRKDwarfCursor* cursor, uint8_t e
             value += start;
             break;
         default:
-            CRKSDKLOG_WARN("WARN  [%s:%d] Unhandled: relative encoding 0x%02x\n", uint32_t(encoding));
+            CRKUNWINDLOG_WARN("WARN  [%s:%d] Unhandled: relative encoding 0x%02x\n", uint32_t(encoding));
             return CRKDwarfInvalidAddress;
     }
     if (encoding & 0x80) {
@@ -206,7 +207,7 @@ uint64_t CRKDwarfUnwindGetRegisterValue(const CRKMachineContext* context, uint64
         case 16:
             return s.rip;
         default:
-            CRKSDKLOG_WARN("WARN  [%s:%d] Error: Unrecognized get register number %llu\n", number);
+            CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: Unrecognized get register number %llu\n", number);
             return 0;
     }
 }
@@ -267,7 +268,7 @@ bool CRKDwarfUnwindSetRegisterValue(CRKMachineContext* context, uint64_t number,
             s.rip = value;
             return true;
         default:
-            CRKSDKLOG_WARN("WARN  [%s:%d] Unrecognized set register number %llu\n", number);
+            CRKUNWINDLOG_WARN("WARN  [%s:%d] Unrecognized set register number %llu\n", number);
             return false;
     }
 }
@@ -277,7 +278,7 @@ bool CRKDwarfParseAndProcessAugmentation(CRKDwarfCursor* cursor, CRKDwarfCIEReco
     const char* augmentation = record->augmentation;
     if (!augmentation || augmentation[0] == '\0') return true;
     if (augmentation[0] != 'z') {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: Unimplemented: augmentation string %s\n", augmentation);
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: Unimplemented: augmentation string %s\n", augmentation);
         return false;
     }
     const uint64_t dataLength = CRKParseULEB128AndAdvance(cursor);
@@ -293,10 +294,15 @@ bool CRKDwarfParseAndProcessAugmentation(CRKDwarfCursor* cursor, CRKDwarfCIEReco
             case 'P': {
                 record->personalityEncoding = CRKParseUint8AndAdvance(&data);
                 if (data.failed) return false;
+                // A walk never calls the personality routine, so an indirect pointer to it is not
+                // followed here: that read would cost a system call per frame of every C++ image.
+                // The record keeps where the pointer is stored (personalityIsIndirect).
+                record->personalityIsIndirect = (record->personalityEncoding & 0x80) != 0;
                 record->personality =
-                    CRKParseAddressWithEncodingAndAdvance(&data, record->personalityEncoding, memory);
-                if (record->personality == CRKDwarfInvalidAddress) {
-                    CRKSDKLOG_WARN("WARN  [%s:%d] Error: Found an invalid start address\n");
+                    CRKParseAddressWithEncodingAndAdvance(&data, record->personalityEncoding & 0x7F, memory);
+                if (record->personality == CRKDwarfInvalidAddress ||
+                    (record->personalityIsIndirect && record->personality == 0)) {
+                    CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: Found an invalid start address\n");
                     return false;
                 }
                 break;
@@ -308,7 +314,7 @@ bool CRKDwarfParseAndProcessAugmentation(CRKDwarfCursor* cursor, CRKDwarfCIEReco
                 record->signalFrame = true;
                 break;
             default:
-                CRKSDKLOG_WARN("WARN  [%s:%d] Error: Unhandled augmentation string entry %c\n");
+                CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: Unhandled augmentation string entry %c\n");
                 return false;
         }
         if (data.failed) return false;
@@ -321,28 +327,28 @@ bool CRKDwarfParseCIERecord(CRKDwarfCIERecord* record, const uint8_t* address, c
     if (!record) return false;
     memset(record, 0, sizeof(*record));
     if (!inside(address, sectionStart, sectionEnd)) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: CIE lies outside its section\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: CIE lies outside its section\n");
         return false;
     }
     CRKDwarfCursor cursor{address, sectionEnd, false};
     const uint64_t length = CRKParseRecordLengthAndAdvance(&cursor);
     if (cursor.failed || length == 0 || length > uint64_t(sectionEnd - cursor.position)) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: CIE length invalid\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: CIE length invalid\n");
         return false;
     }
     record->length = length;
     CRKDwarfCursor body{cursor.position, cursor.position + length, false};
-    if (CRKParseUint32AndAdvance(&body) != 0) CRKSDKLOG_WARN("WARN  [%s:%d] Error: CIE flag not found\n");
+    if (CRKParseUint32AndAdvance(&body) != 0) CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: CIE flag not found\n");
     record->version = CRKParseUint8AndAdvance(&body);
     const bool versionSupported = record->version == 1 || record->version == 3;
     if (!versionSupported) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: CIE version %u unsupported\n", uint32_t(record->version));
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: CIE version %u unsupported\n", uint32_t(record->version));
     }
     record->augmentation = CRKParseStringAndAdvance(&body);
     record->codeAlignmentFactor = CRKParseULEB128AndAdvance(&body);
     record->dataAlignmentFactor = CRKParseLEB128AndAdvance(&body);
     if (!versionSupported) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: CIE version %u unsupported\n", uint32_t(record->version));
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: CIE version %u unsupported\n", uint32_t(record->version));
         return false;
     }
     record->returnAddressRegister =
@@ -361,47 +367,47 @@ bool CRKDwarfParseFDERecord(CRKDwarfCFIRecord* record, const uint8_t* address, c
     record->sectionStart = sectionStart;
     record->sectionEnd = sectionEnd;
     if (!inside(address, sectionStart, sectionEnd)) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: FDE lies outside its section\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: FDE lies outside its section\n");
         return false;
     }
     CRKDwarfFDERecord& fde = record->fde;
     CRKDwarfCursor cursor{address, sectionEnd, false};
     fde.length = CRKParseRecordLengthAndAdvance(&cursor);
     if (cursor.failed || fde.length == 0) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: FDE has zero length\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: FDE has zero length\n");
         return false;
     }
     if (fde.length > uint64_t(sectionEnd - cursor.position)) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: FDE runs past the end of its section\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: FDE runs past the end of its section\n");
         return false;
     }
     CRKDwarfCursor body{cursor.position, cursor.position + fde.length, false};
     const uint8_t* ciePointerField = body.position;
     fde.cieOffset = CRKParseUint32AndAdvance(&body);
     if (body.failed || fde.cieOffset == 0) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: CIE offset invalid\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: CIE offset invalid\n");
         return false;
     }
     // The CIE lies that many bytes before the pointer field; refuse an offset that leaves the section
     // before computing the address.
     if (fde.cieOffset > uint64_t(ciePointerField - sectionStart)) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: CIE offset invalid\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: CIE offset invalid\n");
         return false;
     }
     if (!CRKDwarfParseCIERecord(&record->cie, ciePointerField - fde.cieOffset, sectionStart, sectionEnd,
                                 memory)) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: Unable to parse CIE record\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: Unable to parse CIE record\n");
         return false;
     }
     const CRKDwarfCIERecord& cie = record->cie;
     fde.pcBegin = CRKParseAddressWithEncodingAndAdvance(&body, cie.pointerEncoding, memory);
     if (fde.pcBegin == CRKDwarfInvalidAddress) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: Found an invalid start address\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: Found an invalid start address\n");
         return false;
     }
     fde.pcRange = CRKParseAddressWithEncodingAndAdvance(&body, cie.pointerEncoding & 0x0F, memory);
     if (fde.pcRange == CRKDwarfInvalidAddress) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: Found an invalid address range\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: Found an invalid address range\n");
         return false;
     }
     if (cie.augmentation && cie.augmentation[0] == 'z' && !skipBlock(&body)) return false;
@@ -415,7 +421,7 @@ bool CRKDwarfFDEInit(CRKDwarfCFIRecord* record, uint64_t ehFrame, uint64_t ehFra
                      CRKSafeMemoryReader* memory) {
     if (!record || ehFrame == 0 || offset == 0) return false;
     if (ehFrameEnd <= ehFrame || offset >= ehFrameEnd - ehFrame) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: FDE offset lies outside the section\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: FDE offset lies outside the section\n");
         return false;
     }
     const auto* start = reinterpret_cast<const uint8_t*>(ehFrame);
@@ -427,10 +433,11 @@ bool CRKDwarfInstructionsEnumerate(const uint8_t* instructions, uint32_t length,
                                    CRKDwarfRegisterState* state, const CRKDwarfRegisterState* initialState,
                                    uint64_t pcOffset, CRKSafeMemoryReader* memory) {
     if ((!instructions && length > 0) || !cie || !state) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: inputs invalid\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: inputs invalid\n");
         return false;
     }
-    CRKSDKLOG_WARN("WARN  [%s:%d] Running instructions from %p to %p\n", instructions, instructions + length);
+    CRKUNWINDLOG_WARN("WARN  [%s:%d] Running instructions from %p to %p\n", instructions,
+                      instructions + length);
     if (length == 0 || pcOffset == 0) return true;
 
     // remember_state / restore_state: the compilers and the C library bracket every early return in
@@ -450,12 +457,12 @@ bool CRKDwarfInstructionsEnumerate(const uint8_t* instructions, uint32_t length,
         if ((opcode & 0xC0) == 0x40) {
             advance = operand;
             advances = true;
-            CRKSDKLOG_WARN("WARN  [%s:%d] DW_CFA_advance_loc %u\n", uint32_t(operand));
+            CRKUNWINDLOG_WARN("WARN  [%s:%d] DW_CFA_advance_loc %u\n", uint32_t(operand));
         } else if ((opcode & 0xC0) == 0x80) {
             const uint64_t offset = CRKParseULEB128AndAdvance(&cursor);
-            CRKSDKLOG_WARN("WARN  [%s:%d] DW_CFA_offset %u, %llu\n", uint32_t(operand), offset);
+            CRKUNWINDLOG_WARN("WARN  [%s:%d] DW_CFA_offset %u, %llu\n", uint32_t(operand), offset);
             if (operand >= CRKDwarfRegisterCount) {
-                CRKSDKLOG_WARN("WARN  [%s:%d] Error: Found an invalid DW_CFA_offset register number\n");
+                CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: Found an invalid DW_CFA_offset register number\n");
                 ok = false;
             } else {
                 state->registers[operand].kind = CRKDwarfRuleCFAOffset;
@@ -464,9 +471,9 @@ bool CRKDwarfInstructionsEnumerate(const uint8_t* instructions, uint32_t length,
         } else if ((opcode & 0xC0) == 0xC0) {
             // restore: back to the rule the CIE set up. Epilogues use it after an early return, so
             // it comes with remember_state and restore_state in real tables.
-            CRKSDKLOG_WARN("WARN  [%s:%d] DW_CFA_restore %u\n", uint32_t(operand));
+            CRKUNWINDLOG_WARN("WARN  [%s:%d] DW_CFA_restore %u\n", uint32_t(operand));
             if (operand >= CRKDwarfRegisterCount || !initialState) {
-                CRKSDKLOG_WARN("WARN  [%s:%d] Error: Found an invalid DW_CFA_restore register number\n");
+                CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: Found an invalid DW_CFA_restore register number\n");
                 ok = false;
             } else {
                 state->registers[operand] = initialState->registers[operand];
@@ -478,7 +485,7 @@ bool CRKDwarfInstructionsEnumerate(const uint8_t* instructions, uint32_t length,
                 case 0x01: {
                     const uint64_t address =
                         CRKParseAddressWithEncodingAndAdvance(&cursor, cie->pointerEncoding, memory);
-                    CRKSDKLOG_WARN("WARN  [%s:%d] DW_CFA_set_loc %p\n", address);
+                    CRKUNWINDLOG_WARN("WARN  [%s:%d] DW_CFA_set_loc %p\n", address);
                     if (address == CRKDwarfInvalidAddress) {
                         ok = false;
                     } else if (address > pcOffset) {
@@ -491,23 +498,23 @@ bool CRKDwarfInstructionsEnumerate(const uint8_t* instructions, uint32_t length,
                 case 0x02:
                     advance = CRKParseUint8AndAdvance(&cursor);
                     advances = true;
-                    CRKSDKLOG_WARN("WARN  [%s:%d] DW_CFA_advance_loc1 %u\n", uint32_t(advance));
+                    CRKUNWINDLOG_WARN("WARN  [%s:%d] DW_CFA_advance_loc1 %u\n", uint32_t(advance));
                     break;
                 case 0x03:
                     advance = CRKParseUint16AndAdvance(&cursor);
                     advances = true;
-                    CRKSDKLOG_WARN("WARN  [%s:%d] DW_CFA_advance_loc2 %u\n", uint32_t(advance));
+                    CRKUNWINDLOG_WARN("WARN  [%s:%d] DW_CFA_advance_loc2 %u\n", uint32_t(advance));
                     break;
                 case 0x04:
                     advance = CRKParseUint32AndAdvance(&cursor);
                     advances = true;
-                    CRKSDKLOG_WARN("WARN  [%s:%d] DW_CFA_advance_loc4 %u\n", uint32_t(advance));
+                    CRKUNWINDLOG_WARN("WARN  [%s:%d] DW_CFA_advance_loc4 %u\n", uint32_t(advance));
                     break;
                 case 0x08: {
                     const uint64_t reg = CRKParseULEB128AndAdvance(&cursor);
-                    CRKSDKLOG_WARN("WARN  [%s:%d] DW_CFA_same_value %llu\n", reg);
+                    CRKUNWINDLOG_WARN("WARN  [%s:%d] DW_CFA_same_value %llu\n", reg);
                     if (reg >= CRKDwarfRegisterCount) {
-                        CRKSDKLOG_WARN(
+                        CRKUNWINDLOG_WARN(
                             "WARN  [%s:%d] Error: Found an invalid DW_CFA_same_value register number\n");
                         ok = false;
                     } else {
@@ -519,12 +526,12 @@ bool CRKDwarfInstructionsEnumerate(const uint8_t* instructions, uint32_t length,
                 case 0x09: {
                     const uint64_t reg = CRKParseULEB128AndAdvance(&cursor);
                     const uint64_t source = CRKParseULEB128AndAdvance(&cursor);
-                    CRKSDKLOG_WARN("WARN  [%s:%d] DW_CFA_register %llu, %llu\n", reg, source);
+                    CRKUNWINDLOG_WARN("WARN  [%s:%d] DW_CFA_register %llu, %llu\n", reg, source);
                     if (reg >= CRKDwarfRegisterCount) {
-                        CRKSDKLOG_WARN("WARN  [%s:%d] Error: Found an invalid DW_CFA_register number\n");
+                        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: Found an invalid DW_CFA_register number\n");
                         ok = false;
                     } else if (source >= CRKDwarfRegisterCount) {
-                        CRKSDKLOG_WARN("WARN  [%s:%d] Error: Found an invalid DW_CFA_register value\n");
+                        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: Found an invalid DW_CFA_register value\n");
                         ok = false;
                     } else {
                         state->registers[reg].kind = CRKDwarfRuleRegister;
@@ -533,18 +540,18 @@ bool CRKDwarfInstructionsEnumerate(const uint8_t* instructions, uint32_t length,
                     break;
                 }
                 case 0x0a:
-                    CRKSDKLOG_WARN("WARN  [%s:%d] DW_CFA_remember_state\n");
+                    CRKUNWINDLOG_WARN("WARN  [%s:%d] DW_CFA_remember_state\n");
                     if (rememberedCount >= CRKDwarfRememberedStateLimit) {
-                        CRKSDKLOG_WARN("WARN  [%s:%d] Error: DW_CFA_remember_state nested too deeply\n");
+                        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: DW_CFA_remember_state nested too deeply\n");
                         ok = false;
                     } else {
                         remembered[rememberedCount++] = *state;
                     }
                     break;
                 case 0x0b:
-                    CRKSDKLOG_WARN("WARN  [%s:%d] DW_CFA_restore_state\n");
+                    CRKUNWINDLOG_WARN("WARN  [%s:%d] DW_CFA_restore_state\n");
                     if (rememberedCount == 0) {
-                        CRKSDKLOG_WARN(
+                        CRKUNWINDLOG_WARN(
                             "WARN  [%s:%d] Error: DW_CFA_restore_state without a remembered state\n");
                         ok = false;
                     } else {
@@ -554,9 +561,9 @@ bool CRKDwarfInstructionsEnumerate(const uint8_t* instructions, uint32_t length,
                 case 0x0c: {
                     const uint64_t reg = CRKParseULEB128AndAdvance(&cursor);
                     const uint64_t offset = CRKParseULEB128AndAdvance(&cursor);
-                    CRKSDKLOG_WARN("WARN  [%s:%d] DW_CFA_def_cfa %llu, %lld\n", reg, offset);
+                    CRKUNWINDLOG_WARN("WARN  [%s:%d] DW_CFA_def_cfa %llu, %lld\n", reg, offset);
                     if (reg >= CRKDwarfRegisterCount) {
-                        CRKSDKLOG_WARN(
+                        CRKUNWINDLOG_WARN(
                             "WARN  [%s:%d] Error: Found an invalid DW_CFA_def_cfa register number\n");
                         ok = false;
                     } else {
@@ -568,9 +575,9 @@ bool CRKDwarfInstructionsEnumerate(const uint8_t* instructions, uint32_t length,
                 }
                 case 0x0d: {
                     const uint64_t reg = CRKParseULEB128AndAdvance(&cursor);
-                    CRKSDKLOG_WARN("WARN  [%s:%d] DW_CFA_def_cfa_register %llu\n", reg);
+                    CRKUNWINDLOG_WARN("WARN  [%s:%d] DW_CFA_def_cfa_register %llu\n", reg);
                     if (reg >= CRKDwarfRegisterCount) {
-                        CRKSDKLOG_WARN(
+                        CRKUNWINDLOG_WARN(
                             "WARN  [%s:%d] Error: Found an invalid DW_CFA_def_cfa_register register "
                             "number\n");
                         ok = false;
@@ -582,10 +589,10 @@ bool CRKDwarfInstructionsEnumerate(const uint8_t* instructions, uint32_t length,
                 }
                 case 0x0e:
                     state->cfaOffset = CRKParseULEB128AndAdvance(&cursor);
-                    CRKSDKLOG_WARN("WARN  [%s:%d] DW_CFA_def_cfa_offset %llu\n", state->cfaOffset);
+                    CRKUNWINDLOG_WARN("WARN  [%s:%d] DW_CFA_def_cfa_offset %llu\n", state->cfaOffset);
                     break;
                 case 0x0f:
-                    CRKSDKLOG_WARN("WARN  [%s:%d] DW_CFA_def_cfa_expression\n");
+                    CRKUNWINDLOG_WARN("WARN  [%s:%d] DW_CFA_def_cfa_expression\n");
                     state->cfaRegister = CRKDwarfCFAExpressionRegister;
                     state->cfaExpression = cursor.position;
                     ok = skipBlock(&cursor);
@@ -593,15 +600,15 @@ bool CRKDwarfInstructionsEnumerate(const uint8_t* instructions, uint32_t length,
                 case 0x10:
                 case 0x16: {
                     const uint64_t reg = CRKParseULEB128AndAdvance(&cursor);
-                    CRKSDKLOG_WARN(opcode == 0x10 ? "WARN  [%s:%d] DW_CFA_expression %llu\n"
-                                                  : "WARN  [%s:%d] DW_CFA_val_expression %llu\n",
-                                   reg);
+                    CRKUNWINDLOG_WARN(opcode == 0x10 ? "WARN  [%s:%d] DW_CFA_expression %llu\n"
+                                                     : "WARN  [%s:%d] DW_CFA_val_expression %llu\n",
+                                      reg);
                     if (reg >= CRKDwarfRegisterCount) {
                         if (opcode == 0x10) {
-                            CRKSDKLOG_WARN(
+                            CRKUNWINDLOG_WARN(
                                 "WARN  [%s:%d] Error: Found an invalid DW_CFA_expression register number\n");
                         } else {
-                            CRKSDKLOG_WARN(
+                            CRKUNWINDLOG_WARN(
                                 "WARN  [%s:%d] Error: Found an invalid DW_CFA_val_expression register "
                                 "number\n");
                         }
@@ -625,20 +632,20 @@ bool CRKDwarfInstructionsEnumerate(const uint8_t* instructions, uint32_t length,
                 case 0x2d:
                 case 0x2e:
                 case 0x2f:
-                    CRKSDKLOG_WARN("WARN  [%s:%d] Error: Unimplemented DWARF instruction 0x%x\n",
-                                   uint32_t(opcode));
+                    CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: Unimplemented DWARF instruction 0x%x\n",
+                                      uint32_t(opcode));
                     return false;
                 default:
-                    CRKSDKLOG_WARN("WARN  [%s:%d] Error: Unrecognized DWARF instruction 0x%x\n",
-                                   uint32_t(opcode));
+                    CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: Unrecognized DWARF instruction 0x%x\n",
+                                      uint32_t(opcode));
                     ok = false;
                     break;
             }
         }
         if (cursor.failed) ok = false;
         if (!ok) {
-            CRKSDKLOG_WARN("WARN  [%s:%d] Error: Failed to execute dwarf instruction 0x%x\n",
-                           uint32_t(opcode));
+            CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: Failed to execute dwarf instruction 0x%x\n",
+                              uint32_t(opcode));
             return false;
         }
         if (advances) {
@@ -657,15 +664,15 @@ bool CRKDwarfGetCFA(const CRKDwarfRegisterState* state, const CRKMachineContext*
     if (!state || !registers || !cfa) return false;
     if (!state->cfaExpression) {
         if (state->cfaRegister >= CRKDwarfRegisterCount) {
-            CRKSDKLOG_WARN("WARN  [%s:%d] Error: failed to get CFA\n");
+            CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: failed to get CFA\n");
             return false;
         }
         *cfa = CRKDwarfUnwindGetRegisterValue(registers, state->cfaRegister) + state->cfaOffset;
         return true;
     }
     if (!CRKDwarfEvalulateExpression(state->cfaExpression, registers, 0, cfa, memory)) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: failed to compute CFA expression\n");
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: failed to get CFA\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: failed to compute CFA expression\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: failed to get CFA\n");
         return false;
     }
     return true;
@@ -673,17 +680,17 @@ bool CRKDwarfGetCFA(const CRKDwarfRegisterState* state, const CRKMachineContext*
 
 uint64_t CRKDwarfGetSavedRegister(const CRKMachineContext* registers, uint64_t cfa, uint32_t kind,
                                   uint64_t value, CRKSafeMemoryReader* memory) {
-    CRKSDKLOG_WARN("WARN  [%s:%d] Getting register %x\n", kind);
+    CRKUNWINDLOG_WARN("WARN  [%s:%d] Getting register %x\n", kind);
     uint64_t result = 0;
     switch (kind) {
         case CRKDwarfRuleCFAOffset:
             if (!readGuarded(memory, cfa + value, &result)) {
-                CRKSDKLOG_WARN("WARN  [%s:%d] Error: Unable to read CFA value\n");
+                CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: Unable to read CFA value\n");
                 return 0;
             }
             return result;
         case CRKDwarfRuleOffsetFromCFA:
-            CRKSDKLOG_WARN("WARN  [%s:%d] Error: OffsetFromCFA unhandled\n");
+            CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: OffsetFromCFA unhandled\n");
             return 0;
         case CRKDwarfRuleRegister:
             return CRKDwarfUnwindGetRegisterValue(registers, value);
@@ -691,11 +698,11 @@ uint64_t CRKDwarfGetSavedRegister(const CRKMachineContext* registers, uint64_t c
             uint64_t address = 0;
             if (!CRKDwarfEvalulateExpression(reinterpret_cast<const uint8_t*>(value), registers, cfa,
                                              &address, memory)) {
-                CRKSDKLOG_WARN("WARN  [%s:%d] Error: unable to evaluate expression\n");
+                CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: unable to evaluate expression\n");
                 return 0;
             }
             if (!readGuarded(memory, address, &result)) {
-                CRKSDKLOG_WARN("WARN  [%s:%d] Error: Unable to read memory computed from expression\n");
+                CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: Unable to read memory computed from expression\n");
                 return 0;
             }
             return result;
@@ -703,12 +710,12 @@ uint64_t CRKDwarfGetSavedRegister(const CRKMachineContext* registers, uint64_t c
         case CRKDwarfRuleValueExpression:
             if (!CRKDwarfEvalulateExpression(reinterpret_cast<const uint8_t*>(value), registers, cfa, &result,
                                              memory)) {
-                CRKSDKLOG_WARN("WARN  [%s:%d] Error: unable to evaluate expression\n");
+                CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: unable to evaluate expression\n");
                 return 0;
             }
             return result;
         default:
-            CRKSDKLOG_WARN("WARN  [%s:%d] Error: Unrecognized register save location 0x%x\n", kind);
+            CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: Unrecognized register save location 0x%x\n", kind);
             return 0;
     }
 }
@@ -723,20 +730,20 @@ bool CRKDwarfUnwindAssignRegisters(const CRKDwarfRegisterState* state, CRKUnwind
         const uint64_t value = CRKDwarfGetSavedRegister(&context->registers, cfa, state->registers[reg].kind,
                                                         state->registers[reg].value, &context->memory);
         if (!CRKDwarfUnwindSetRegisterValue(&next, reg, value)) {
-            CRKSDKLOG_WARN("WARN  [%s:%d] Error: Unable to restore register value\n");
+            CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: Unable to restore register value\n");
             return false;
         }
     }
     if (!CRKDwarfUnwindSetRegisterValue(&next, CRKDwarfRegisterRSP, cfa)) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: Unable to restore SP value\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: Unable to restore SP value\n");
         return false;
     }
     if (next.ss.rsp == context->registers.ss.rsp) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: Stack pointer hasn't changed\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: Stack pointer hasn't changed\n");
         return false;
     }
     if (next.ss.rip == context->registers.ss.rip) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: PC hasn't changed\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: PC hasn't changed\n");
         return false;
     }
     context->registers = next;
@@ -750,22 +757,22 @@ bool CRKDwarfUnwindComputeRegisters(const CRKDwarfCFIRecord* record, CRKUnwindCo
     const CRKDwarfCIERecord& cie = record->cie;
     if (!CRKDwarfInstructionsEnumerate(cie.instructions, cie.instructionsLength, &cie, &state, nullptr,
                                        kLargestPCOffset, &context->memory)) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: Unable to run CIE instructions\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: Unable to run CIE instructions\n");
         return false;
     }
     const CRKDwarfRegisterState initialState = state;
     const uint64_t pc = context->registers.ss.rip;
     if (pc < record->fde.pcBegin) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: The FDE pcOffset value cannot be negative\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: The FDE pcOffset value cannot be negative\n");
         return false;
     }
     if (!CRKDwarfInstructionsEnumerate(record->fde.instructions, record->fde.instructionsLength, &cie, &state,
                                        &initialState, pc - record->fde.pcBegin, &context->memory)) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: Unable to run FDE instructions\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: Unable to run FDE instructions\n");
         return false;
     }
     if (!CRKDwarfUnwindAssignRegisters(&state, context)) {
-        CRKSDKLOG_ERROR("ERROR [%s:%d] Error: Unable to assign DWARF registers\n");
+        CRKUNWINDLOG_ERROR("ERROR [%s:%d] Error: Unable to assign DWARF registers\n");
         return false;
     }
     return true;

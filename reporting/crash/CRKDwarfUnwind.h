@@ -59,7 +59,9 @@ struct CRKDwarfCIERecord {
     uint8_t lsdaEncoding;
     uint8_t personalityEncoding;
     const char* augmentation;
+    // The personality routine, or for an indirect encoding the address of the pointer to it.
     uint64_t personality;
+    bool personalityIsIndirect;
     uint64_t codeAlignmentFactor;
     int64_t dataAlignmentFactor;
     uint64_t returnAddressRegister;

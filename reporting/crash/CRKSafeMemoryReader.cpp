@@ -18,6 +18,7 @@ void CRKSafeMemoryReader::reset() {
         page.base = 0;
     }
     useCounter_ = 0;
+    pid_ = 0;
 }
 
 bool CRKSafeMemoryReader::readUncached(uint64_t address, void* destination, size_t length) {
@@ -32,21 +33,58 @@ bool CRKSafeMemoryReader::readUncached(uint64_t address, void* destination, size
     return copied == static_cast<ssize_t>(length);
 }
 
+CRKSafeMemoryReader::Page* CRKSafeMemoryReader::leastRecentlyUsed(const Page* except[], int exceptCount) {
+    Page* victim = nullptr;
+    for (Page& page : pages_) {
+        bool excluded = false;
+        for (int i = 0; i < exceptCount; i++) excluded = excluded || except[i] == &page;
+        if (excluded) continue;
+        if (!victim || (victim->valid && (!page.valid || page.lastUse < victim->lastUse))) victim = &page;
+    }
+    return victim;
+}
+
 const CRKSafeMemoryReader::Page* CRKSafeMemoryReader::pageFor(uint64_t base) {
-    Page* victim = &pages_[0];
     for (Page& page : pages_) {
         if (page.valid && page.base == base) {
             page.lastUse = ++useCounter_;
             return &page;
         }
-        if (victim->valid && (!page.valid || page.lastUse < victim->lastUse)) victim = &page;
     }
-    // Pages are mapped whole, so a page-aligned read of one page either succeeds or fails as a whole.
-    if (!readUncached(base, victim->bytes, kPageSize)) return nullptr;
-    victim->valid = true;
-    victim->base = base;
-    victim->lastUse = ++useCounter_;
-    return victim;
+    // Read the missing page and the next few that are not cached yet, each into its own slot, with one
+    // call. The pages are separate elements, and the kernel never copies an element in part, so each
+    // page is either read whole or not at all; the copy stops at the first unreadable one.
+    const Page* chosen[kPagesReadAhead];
+    struct iovec local[kPagesReadAhead];
+    struct iovec remote[kPagesReadAhead];
+    int count = 0;
+    for (int i = 0; i < kPagesReadAhead; i++) {
+        const uint64_t pageBase = base + uint64_t(i) * kPageSize;
+        if (pageBase < base) break;
+        bool cached = false;
+        for (const Page& page : pages_) cached = cached || (page.valid && page.base == pageBase);
+        if (i > 0 && cached) break;
+        Page* slot = leastRecentlyUsed(chosen, count);
+        if (!slot) break;
+        slot->valid = false;
+        chosen[count] = slot;
+        local[count] = {slot->bytes, kPageSize};
+        remote[count] = {reinterpret_cast<void*>(pageBase), kPageSize};
+        count++;
+    }
+    if (pid_ == 0) pid_ = getpid();
+    const ssize_t copied = process_vm_readv(pid_, local, unsigned(count), remote, unsigned(count), 0);
+    if (copied < static_cast<ssize_t>(kPageSize)) return nullptr;
+    const int pagesRead = int(size_t(copied) / kPageSize);
+    for (int i = 0; i < pagesRead && i < count; i++) {
+        Page* page = const_cast<Page*>(chosen[i]);
+        page->valid = true;
+        page->base = base + uint64_t(i) * kPageSize;
+        // The page asked for counts as the newest; those read ahead are next in line.
+        page->lastUse = i == 0 ? useCounter_ + uint64_t(count) : useCounter_ + uint64_t(count - i);
+    }
+    useCounter_ += uint64_t(count);
+    return chosen[0];
 }
 
 bool CRKSafeMemoryReader::read(uint64_t address, void* destination, size_t length) {

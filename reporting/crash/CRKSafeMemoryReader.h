@@ -17,7 +17,9 @@ namespace reporting {
 class CRKSafeMemoryReader {
 public:
     static constexpr size_t kPageSize = 4096;
-    static constexpr int kCachedPages = 4;
+    static constexpr int kCachedPages = 6;
+    // A miss reads this many pages from the missing one upwards at once: a walk moves up the stack.
+    static constexpr int kPagesReadAhead = 3;
 
     // Forgets every cached page (the memory may have changed since).
     void reset();
@@ -37,9 +39,11 @@ private:
         alignas(16) uint8_t bytes[kPageSize];
     };
     const Page* pageFor(uint64_t base);
+    Page* leastRecentlyUsed(const Page* except[], int exceptCount);
 
     Page pages_[kCachedPages];
     uint64_t useCounter_ = 0;
+    int32_t pid_ = 0;  // asked once per walk: a forked child must not read its parent
 };
 
 }  // namespace reporting

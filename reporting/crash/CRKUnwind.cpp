@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "reporting/crash/CRKBinaryImage.h"
+#include "reporting/crash/CRKContext.h"
 #include "reporting/crash/CRKDwarfUnwind.h"
 #include "reporting/crash/CRKSDKLog.h"
 
@@ -77,8 +78,12 @@ bool CRKMachineContextSetFP(CRKMachineContext* context, uint64_t value) {
     return true;
 }
 
+std::atomic<bool> gCRKUnwindLogging{true};
+
 bool CRKUnwindInit(CRKUnwindContext* context, CRKMachineContext registers) {
     if (!context) return false;
+    const CRKContext& kit = CRKSharedContext();
+    gCRKUnwindLogging.store(kit.readonly && kit.writable && kit.readonly->logPath, std::memory_order_relaxed);
     context->registers = registers;
     context->frameCount = 0;
     memset(&context->compactUnwindContext, 0, sizeof(context->compactUnwindContext));
@@ -123,8 +128,8 @@ bool firstExecutableAddress(uint64_t start, uint64_t end, uint64_t* address, uin
             const bool read = memory ? memory->readUInt64(cursor, &word)
                                      : CRKSafeMemoryReader::readUncached(cursor, &word, sizeof(word));
             if (!read) return false;
-            CRKSDKLOG_DEBUG("DEBUG [%s:%d] Checking address %p => %p\n", cursor, word);
-            CRKSDKLOG_DEBUG("DEBUG [%s:%d] Checking for executable %p\n", word);
+            CRKUNWINDLOG_DEBUG("DEBUG [%s:%d] Checking address %p => %p\n", cursor, word);
+            CRKUNWINDLOG_DEBUG("DEBUG [%s:%d] Checking for executable %p\n", word);
             if (CRKUnwindAddressIsInImage(word)) {
                 *address = word;
                 if (location) *location = cursor;
@@ -147,7 +152,7 @@ bool CRKUnwindFirstExecutableAddress(uint64_t start, uint64_t end, uint64_t* add
 bool CRKUnwindWithFramePointer(CRKUnwindContext* context, bool allowStackScan) {
     if (!validPointer(context)) return false;
     if (allowStackScan) {
-        CRKSDKLOG_INFO("INFO  [%s:%d] Attempting stack scan\n");
+        CRKUNWINDLOG_INFO("INFO  [%s:%d] Attempting stack scan\n");
         uint64_t word = 0;
         uint64_t location = 0;
         if (firstExecutableAddress(CRKMachineContextGetSP(&context->registers),
@@ -157,81 +162,102 @@ bool CRKUnwindWithFramePointer(CRKUnwindContext* context, bool allowStackScan) {
             // The word is a return address: the caller's stack starts just above it. A caller walked
             // by its call-frame rules needs that stack pointer; the frame pointer stays as it was.
             CRKMachineContextSetSP(&context->registers, location + 8);
-            CRKSDKLOG_INFO("INFO  [%s:%d] Stack scan successful\n");
+            CRKUNWINDLOG_INFO("INFO  [%s:%d] Stack scan successful\n");
             return true;
         }
     }
     return CRKCompactUnwindBPFrame(context);
 }
 
-bool CRKUnwindWithCompactUnwindInfo(CRKUnwindContext* context, bool* imageFound) {
-    if (imageFound) *imageFound = false;
-    const uint64_t pc = CRKMachineContextGetPC(&context->registers);
-    CRKBinaryImageSlot image;
-    CRKBinaryImageUnwindSections sections;
-    if (!CRKBinaryImageSafeFindUnwindSectionsForAddress(pc, &image, &sections)) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Unable to find binary for %p\n", pc);
-        return false;
-    }
-    if (imageFound) *imageFound = true;
-    CRKSDKLOG_DEBUG("DEBUG [%s:%d] Binary image for %p at %p\n", pc, image.base);
+namespace {
+
+// The two table-driven strategies on an image already looked up, so that one step scans the image
+// table once.
+bool compactUnwindStep(CRKUnwindContext* context, const CRKBinaryImageSlot& image,
+                       const CRKBinaryImageUnwindSections& sections) {
+    CRKUNWINDLOG_DEBUG("DEBUG [%s:%d] Binary image for %p at %p\n",
+                       CRKMachineContextGetPC(&context->registers), image.base);
     if (!CRKBinaryImageHasCompactUnwindInfo(&image)) {
-        CRKSDKLOG_INFO("INFO  [%s:%d] Binary image at %p has no unwind info\n", image.base);
+        CRKUNWINDLOG_INFO("INFO  [%s:%d] Binary image at %p has no unwind info\n", image.base);
         return false;
     }
     if (!CRKCompactUnwindInit(&context->compactUnwindContext, image.unwindInfo, image.ehFrame,
                               sections.ehFrameEnd, image.base)) {
-        CRKSDKLOG_ERROR("ERROR [%s:%d] Unable to read unwind info\n");
+        CRKUNWINDLOG_ERROR("ERROR [%s:%d] Unable to read unwind info\n");
         return false;
     }
     return CRKCompactUnwindLookupAndCompute(&context->compactUnwindContext, context);
 }
 
-bool CRKUnwindWithCallFrameInfo(CRKUnwindContext* context) {
+bool callFrameStep(CRKUnwindContext* context, const CRKBinaryImageSlot& image,
+                   const CRKBinaryImageUnwindSections& sections) {
     const uint64_t pc = CRKMachineContextGetPC(&context->registers);
-    CRKBinaryImageSlot image;
-    CRKBinaryImageUnwindSections sections;
-    if (!CRKBinaryImageSafeFindUnwindSectionsForAddress(pc, &image, &sections)) return false;
     if (sections.ehFrameHeader < kFirstValidAddress || sections.ehFrame < kFirstValidAddress) {
-        CRKSDKLOG_INFO("INFO  [%s:%d] Binary image at %p has no call-frame index\n", image.base);
+        CRKUNWINDLOG_INFO("INFO  [%s:%d] Binary image at %p has no call-frame index\n", image.base);
         return false;
     }
     const uint64_t fde =
         CRKDwarfFindFDEInHeader(sections.ehFrameHeader, sections.ehFrameHeaderEnd, pc, nullptr);
     if (fde < sections.ehFrame || fde >= sections.ehFrameEnd) {
-        CRKSDKLOG_INFO("INFO  [%s:%d] No call-frame entry for %p\n", pc);
+        CRKUNWINDLOG_INFO("INFO  [%s:%d] No call-frame entry for %p\n", pc);
         return false;
     }
     CRKDwarfCFIRecord record;
     if (!CRKDwarfFDEInit(&record, sections.ehFrame, sections.ehFrameEnd, fde - sections.ehFrame,
                          &context->memory)) {
-        CRKSDKLOG_ERROR("ERROR [%s:%d] Unable to init FDE\n");
+        CRKUNWINDLOG_ERROR("ERROR [%s:%d] Unable to init FDE\n");
         return false;
     }
     // The index answers the nearest function at or below the PC; the PC may still lie in a gap after it.
     if (pc - record.fde.pcBegin >= record.fde.pcRange) {
-        CRKSDKLOG_INFO("INFO  [%s:%d] No call-frame entry for %p\n", pc);
+        CRKUNWINDLOG_INFO("INFO  [%s:%d] No call-frame entry for %p\n", pc);
         return false;
     }
     if (!CRKDwarfUnwindComputeRegisters(&record, context)) {
-        CRKSDKLOG_ERROR("ERROR [%s:%d] Failed to compute DWARF registers\n");
+        CRKUNWINDLOG_ERROR("ERROR [%s:%d] Failed to compute DWARF registers\n");
         return false;
     }
     return true;
 }
 
+bool findImage(CRKUnwindContext* context, CRKBinaryImageSlot* image, CRKBinaryImageUnwindSections* sections) {
+    const uint64_t pc = CRKMachineContextGetPC(&context->registers);
+    if (CRKBinaryImageSafeFindUnwindSectionsForAddress(pc, image, sections)) return true;
+    CRKUNWINDLOG_WARN("WARN  [%s:%d] Unable to find binary for %p\n", pc);
+    return false;
+}
+
+}  // namespace
+
+bool CRKUnwindWithCompactUnwindInfo(CRKUnwindContext* context, bool* imageFound) {
+    CRKBinaryImageSlot image;
+    CRKBinaryImageUnwindSections sections;
+    const bool found = findImage(context, &image, &sections);
+    if (imageFound) *imageFound = found;
+    return found && compactUnwindStep(context, image, sections);
+}
+
+bool CRKUnwindWithCallFrameInfo(CRKUnwindContext* context) {
+    CRKBinaryImageSlot image;
+    CRKBinaryImageUnwindSections sections;
+    return findImage(context, &image, &sections) && callFrameStep(context, image, sections);
+}
+
 bool CRKUnwindNextFrameUsingAllStrategies(CRKUnwindContext* context) {
-    bool imageFound = false;
-    if (CRKUnwindWithCompactUnwindInfo(context, &imageFound)) return true;
-    // The images of this system describe their frames in call-frame sections.
-    if (imageFound && CRKUnwindWithCallFrameInfo(context)) return true;
+    CRKBinaryImageSlot image;
+    CRKBinaryImageUnwindSections sections;
+    if (findImage(context, &image, &sections)) {
+        if (compactUnwindStep(context, image, sections)) return true;
+        // The images of this system describe their frames in call-frame sections instead.
+        if (callFrameStep(context, image, sections)) return true;
+    }
     if (CRKMachineContextGetFP(&context->registers) == 0) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] FP is zero, aborting unwind\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] FP is zero, aborting unwind\n");
         CRKMachineContextSetPC(&context->registers, 0);
         return true;
     }
     if (!CRKUnwindWithFramePointer(context, context->frameCount == 1)) {
-        CRKSDKLOG_ERROR("ERROR [%s:%d] Unable to use frame pointer\n");
+        CRKUNWINDLOG_ERROR("ERROR [%s:%d] Unable to use frame pointer\n");
         return false;
     }
     return true;
@@ -239,45 +265,45 @@ bool CRKUnwindNextFrameUsingAllStrategies(CRKUnwindContext* context) {
 
 bool CRKUnwindNextFrame(CRKUnwindContext* context) {
     if (!validPointer(context)) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: invalid inputs\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: invalid inputs\n");
         return false;
     }
     uint64_t pc = CRKMachineContextGetPC(&context->registers);
     uint64_t sp = CRKMachineContextGetSP(&context->registers);
     if (pc < kFirstValidAddress || sp < kFirstValidAddress) {
         if (context->frameCount == 0) {
-            CRKSDKLOG_WARN("WARN  [%s:%d] Cancelling unwind for thread with invalid PC/SP\n");
+            CRKUNWINDLOG_WARN("WARN  [%s:%d] Cancelling unwind for thread with invalid PC/SP\n");
         } else {
-            CRKSDKLOG_WARN("WARN  [%s:%d] Error: thread PC/SP invalid before unwind\n");
+            CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: thread PC/SP invalid before unwind\n");
         }
         return false;
     }
     bool advanced = true;
     if (context->frameCount >= CRKUnwindMaximumFrames) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Exceeded maximum number of frames\n");
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Exceeded maximum number of frames\n");
         advanced = false;
     } else if (context->frameCount != 0) {
         // Look the caller up from inside the call instruction, not from the instruction after it.
         pc -= 1;
         if (!CRKMachineContextSetPC(&context->registers, pc)) {
-            CRKSDKLOG_ERROR("ERROR [%s:%d] Unable to set PC\n");
+            CRKUNWINDLOG_ERROR("ERROR [%s:%d] Unable to set PC\n");
             advanced = false;
         } else if (pc < kFirstValidAddress) {
-            CRKSDKLOG_ERROR("ERROR [%s:%d] PC is invalid\n");
+            CRKUNWINDLOG_ERROR("ERROR [%s:%d] PC is invalid\n");
             advanced = false;
         } else {
             advanced = CRKUnwindNextFrameUsingAllStrategies(context);
         }
     }
     if (!advanced) {
-        CRKSDKLOG_ERROR("ERROR [%s:%d] Failed to advance to the next frame\n");
+        CRKUNWINDLOG_ERROR("ERROR [%s:%d] Failed to advance to the next frame\n");
         return false;
     }
     pc = CRKMachineContextGetPC(&context->registers);
     sp = CRKMachineContextGetSP(&context->registers);
     if (pc < kFirstValidAddress) return false;
     if (sp < kFirstValidAddress) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: SP (%p) isn't a valid pointer\n", sp);
+        CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: SP (%p) isn't a valid pointer\n", sp);
         return false;
     }
     context->repeatCount = pc == context->lastPC ? context->repeatCount + 1 : 0;

@@ -2,9 +2,11 @@
 
 #include <ucontext.h>
 
+#include <atomic>
 #include <cstdint>
 
 #include "reporting/crash/CRKCompactUnwind.h"
+#include "reporting/crash/CRKSDKLog.h"
 #include "reporting/crash/CRKSafeMemoryReader.h"
 
 namespace reporting {
@@ -72,6 +74,11 @@ bool CRKUnwindFirstExecutableAddress(uint64_t start, uint64_t end, uint64_t* add
                                      CRKSafeMemoryReader* memory);
 uint64_t CRKUnwindCallerStackPointerForFrame(uint64_t frame);
 
+// Whether the kit's diagnostic log can take messages, as seen by the last CRKUnwindInit. The walk
+// writes dozens of trace lines a frame; without a log they are skipped before their arguments are
+// even gathered. True until a walk has looked.
+extern std::atomic<bool> gCRKUnwindLogging;
+
 // The strategies of one step.
 bool CRKUnwindNextFrameUsingAllStrategies(CRKUnwindContext* context);
 bool CRKUnwindWithCompactUnwindInfo(CRKUnwindContext* context, bool* imageFound);
@@ -79,3 +86,19 @@ bool CRKUnwindWithCallFrameInfo(CRKUnwindContext* context);
 bool CRKUnwindWithFramePointer(CRKUnwindContext* context, bool allowStackScan);
 
 }  // namespace reporting
+
+// The kit's log calls of the walker and the call-frame unwinder, behind the check above.
+#define CRKUNWINDLOG(level, format, ...)                                      \
+    do {                                                                      \
+        if (::reporting::gCRKUnwindLogging.load(std::memory_order_relaxed)) { \
+            CRKSDKLOG(level, format __VA_OPT__(, ) __VA_ARGS__);              \
+        }                                                                     \
+    } while (0)
+#define CRKUNWINDLOG_DEBUG(format, ...) \
+    CRKUNWINDLOG(::reporting::CRKSDKLogLevelDebug, format __VA_OPT__(, ) __VA_ARGS__)
+#define CRKUNWINDLOG_INFO(format, ...) \
+    CRKUNWINDLOG(::reporting::CRKSDKLogLevelInfo, format __VA_OPT__(, ) __VA_ARGS__)
+#define CRKUNWINDLOG_WARN(format, ...) \
+    CRKUNWINDLOG(::reporting::CRKSDKLogLevelWarn, format __VA_OPT__(, ) __VA_ARGS__)
+#define CRKUNWINDLOG_ERROR(format, ...) \
+    CRKUNWINDLOG(::reporting::CRKSDKLogLevelError, format __VA_OPT__(, ) __VA_ARGS__)

@@ -183,7 +183,12 @@ TEST_F(CRKDwarfUnwindTest, AugmentedCIEWithIndirectPersonalityParses) {
 
     CRKDwarfCFIRecord record;
     ASSERT_TRUE(parse(section, fde, &record));
-    EXPECT_EQ(record.cie.personality, 0x4242420u);
+    // The pointer's address is kept; the routine it names is not needed to walk.
+    EXPECT_TRUE(record.cie.personalityIsIndirect);
+    EXPECT_EQ(record.cie.personality, base + personalitySlot);
+    uint64_t routine = 0;
+    memcpy(&routine, reinterpret_cast<const void*>(record.cie.personality), sizeof(routine));
+    EXPECT_EQ(routine, 0x4242420u);
     EXPECT_EQ(record.cie.pointerEncoding, 0x1b);
     EXPECT_EQ(record.cie.lsdaEncoding, 0x1b);
     EXPECT_EQ(record.fde.pcBegin, base + 0x1000);
