@@ -5,11 +5,16 @@
 #include <signal.h>
 #include <ucontext.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <vector>
 
 #include "reporting/crash/CRKBinaryImage.h"
+#include "reporting/crash/CRKContext.h"
 #include "tests/reporting/unwind/UnwindTestSupport.h"
 #include "tests/reporting/unwind/chain/UnwindChain.h"
 
@@ -243,6 +248,68 @@ TEST_F(CRKUnwindContextTest, FirstExecutableAddressExaminesTheFirstWordEvenWithA
     EXPECT_FALSE(CRKUnwindFirstExecutableAddress(start, start + 16, &found, nullptr));
     EXPECT_EQ(found, 0u);
     EXPECT_EQ(CRKUnwindCallerStackPointerForFrame(0x1000), 0x1010u);
+}
+
+// The walker inside a started crash kit: the binary images come from the kit's start-up and the
+// walk writes its trace to the kit's diagnostic log.
+class CRKUnwindKitTest : public testsupport::KestruneTest {
+protected:
+    void SetUp() override {
+        KestruneTest::SetUp();
+        root_ = home() + "/run";
+        mkdir(root_.c_str(), 0755);
+        CRKContextHooks hooks;
+        hooks.startBinaryImages = CRKBinaryImageInit;
+        hooks.recordExecutable = CRKBinaryImageRecordMainExecutable;
+        hooks.debuggerAttached = [] { return true; };
+        CRKContextSetHooks(hooks);
+        CRKContextInitData data;
+        data.rootPath = root_.c_str();
+        data.sessionId = "session";
+        data.installId = "install";
+        ASSERT_TRUE(CRKContextInitialize(&data));
+        runUntilIdle();
+    }
+    void TearDown() override {
+        runUntilIdle();
+        CRKBinaryImageResetForTesting();
+        CRKContextResetForTesting();
+        KestruneTest::TearDown();
+    }
+    std::string contents(const std::string& name) const {
+        std::ifstream in(root_ + "/" + name, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    std::string root_;
+};
+
+TEST_F(CRKUnwindKitTest, ChainIsWalkedWithTheKitsImagesAndTracedInItsLog) {
+    EXPECT_NE(contents("binary_images.clsrecord").find("{\"load\":"), std::string::npos);
+    EXPECT_NE(contents("metadata.clsrecord").find("{\"executable\":{\"architecture\":\"x86_64\""),
+              std::string::npos);
+
+    UnwindChain chain{};
+    chain.leaf = leafWalking;
+    gResult = {};
+    kestrune_unwind_chain_nofp_run(&chain);
+    ASSERT_TRUE(gResult.captured);
+    const auto frames = walked();
+    ASSERT_GT(frames.size(), 10u);
+    EXPECT_EQ(std::vector<uint64_t>(frames.begin() + 1, frames.begin() + 10), expectedFrames(chain));
+    const std::string log = contents("sdk.log");
+    EXPECT_NE(log.find("INFO  [compactUnwindStep:"), std::string::npos);
+    EXPECT_NE(log.find("has no unwind info\n"), std::string::npos);
+    EXPECT_NE(log.find("] DW_CFA_def_cfa_offset "), std::string::npos);
+}
+
+TEST_F(CRKUnwindKitTest, ThreadWithAnInvalidPCLogsTheCancellation) {
+    EXPECT_TRUE(unwindtest::walk(unwindtest::registersWith(0x10, 0x10000, 0)).empty());
+    EXPECT_NE(contents("sdk.log").find("WARN  [CRKUnwindNextFrame:"), std::string::npos);
+    EXPECT_NE(contents("sdk.log").find("] Cancelling unwind for thread with invalid PC/SP\n"),
+              std::string::npos);
 }
 
 TEST(CRKMachineContextTest, AccessorsRefuseAMissingContext) {
