@@ -1,15 +1,37 @@
 #include "reporting/crash/CRKSafeMemoryReader.h"
 
+#include <pthread.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstring>
 
 namespace reporting {
 
 namespace {
+
 constexpr uint64_t kFirstValidAddress = 4096;
+
+// The process's id, asked once and forgotten in a forked child (before any code of the child runs), so
+// that a walk costs no system call for it. A child made without the C library's fork keeps its
+// parent's id: its reads then fail or see the parent, which never faults either.
+std::atomic<int32_t> gProcessID{0};
+
+int32_t processID() {
+    int32_t pid = gProcessID.load(std::memory_order_relaxed);
+    if (pid == 0) {
+        pid = int32_t(getpid());
+        gProcessID.store(pid, std::memory_order_relaxed);
+    }
+    return pid;
 }
+
+const bool gForkHandlerInstalled = [] {
+    return pthread_atfork(nullptr, nullptr, [] { gProcessID.store(0, std::memory_order_relaxed); }) == 0;
+}();
+
+}  // namespace
 
 void CRKSafeMemoryReader::reset() {
     for (Page& page : pages_) {
@@ -18,7 +40,6 @@ void CRKSafeMemoryReader::reset() {
         page.base = 0;
     }
     useCounter_ = 0;
-    pid_ = 0;
 }
 
 bool CRKSafeMemoryReader::readUncached(uint64_t address, void* destination, size_t length) {
@@ -29,7 +50,7 @@ bool CRKSafeMemoryReader::readUncached(uint64_t address, void* destination, size
     struct iovec remote = {reinterpret_cast<void*>(address), length};
     // A single remote element is never transferred in part, so anything short of the whole length
     // means an unreadable byte.
-    const ssize_t copied = process_vm_readv(getpid(), &local, 1, &remote, 1, 0);
+    const ssize_t copied = process_vm_readv(processID(), &local, 1, &remote, 1, 0);
     return copied == static_cast<ssize_t>(length);
 }
 
@@ -72,8 +93,7 @@ const CRKSafeMemoryReader::Page* CRKSafeMemoryReader::pageFor(uint64_t base) {
         remote[count] = {reinterpret_cast<void*>(pageBase), kPageSize};
         count++;
     }
-    if (pid_ == 0) pid_ = getpid();
-    const ssize_t copied = process_vm_readv(pid_, local, unsigned(count), remote, unsigned(count), 0);
+    const ssize_t copied = process_vm_readv(processID(), local, unsigned(count), remote, unsigned(count), 0);
     if (copied < static_cast<ssize_t>(kPageSize)) return nullptr;
     const int pagesRead = int(size_t(copied) / kPageSize);
     for (int i = 0; i < pagesRead && i < count; i++) {

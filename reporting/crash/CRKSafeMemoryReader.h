@@ -43,7 +43,6 @@ private:
 
     Page pages_[kCachedPages];
     uint64_t useCounter_ = 0;
-    int32_t pid_ = 0;  // asked once per walk: a forked child must not read its parent
 };
 
 }  // namespace reporting

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <memory>
@@ -78,6 +80,25 @@ TEST_F(CRKSafeMemoryReaderTest, ManyPagesInTurnKeepTheirContents) {
             EXPECT_EQ(byte, buffer[page * kPage + 5]);
         }
     }
+}
+
+TEST(CRKSafeMemoryReaderForkTest, ForkedChildReadsItsOwnMemory) {
+    static volatile uint64_t marker = 1;
+    uint64_t seen = 0;
+    ASSERT_TRUE(CRKSafeMemoryReader::readUncached(reinterpret_cast<uintptr_t>(&marker), &seen, sizeof(seen)));
+    ASSERT_EQ(seen, 1u);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        marker = 2;
+        uint64_t value = 0;
+        const bool read = CRKSafeMemoryReader::readUncached(reinterpret_cast<uintptr_t>(&marker), &value, 8);
+        _exit(read && value == 2 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the child read its parent's memory";
 }
 
 }  // namespace
