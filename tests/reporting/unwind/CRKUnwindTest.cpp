@@ -157,6 +157,18 @@ TEST_F(CRKUnwindFramePointerTest, FramePointerChainAloneWalksCodeBuiltWithFrameP
     EXPECT_EQ(std::vector<uint64_t>(frames.begin() + 1, frames.begin() + 10), expectedFrames(chain));
 }
 
+TEST_F(CRKUnwindFramePointerTest, FramePointerChainAloneCannotWalkCodeBuiltWithoutThem) {
+    // The check that the second variant really has no frame pointers: only its call-frame rules
+    // (used by the walks above) find its frames.
+    UnwindChain chain{};
+    chain.leaf = leafWalking;
+    chain.user = &chain;
+    gResult = {};
+    kestrune_unwind_chain_nofp_run(&chain);
+    ASSERT_TRUE(gResult.captured);
+    EXPECT_EQ(findRun(walked(), expectedFrames(chain)), -1);
+}
+
 using CRKUnwindContextTest = unwindtest::ImageTableTest;
 
 TEST_F(CRKUnwindContextTest, ThreadWithAnInvalidPCOrSPProducesNoFrame) {
