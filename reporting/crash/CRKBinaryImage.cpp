@@ -125,13 +125,17 @@ uintptr_t headerOf(const dl_phdr_info* info) {
     return 0;
 }
 
+CRKBinaryImageDetails detailsFor(uintptr_t header, intptr_t slide);
+
 struct ListedImage {
     uintptr_t header;
     intptr_t slide;
     std::string path;
+    CRKBinaryImageDetails details;
 };
 
-// The loader's current list (taken under its lock, so only copied here).
+// The loader's current list. The details are read while the loader holds its lock, so that no image
+// can be unloaded under the reading.
 std::vector<ListedImage> listImages(unsigned long long* adds, unsigned long long* subs) {
     struct Collect {
         std::vector<ListedImage> images;
@@ -151,7 +155,8 @@ std::vector<ListedImage> listImages(unsigned long long* adds, unsigned long long
                 std::string path = info->dlpi_name ? info->dlpi_name : "";
                 // The loader lists the program itself first, without a name.
                 if (path.empty() && c->first) path = mainExecutablePath();
-                c->images.push_back({header, intptr_t(info->dlpi_addr), std::move(path)});
+                c->images.push_back({header, intptr_t(info->dlpi_addr), std::move(path),
+                                     detailsFor(header, intptr_t(info->dlpi_addr))});
             }
             c->first = false;
             return 0;
@@ -298,7 +303,7 @@ void rescan(bool force) {
         for (const TrackedImage& image : t.tracked)
             known = known || (image.header == l.header && image.path == l.path);
         if (known) continue;
-        TrackedImage image{l.header, l.path, detailsFor(l.header, l.slide)};
+        TrackedImage image{l.header, l.path, l.details};
         t.tracked.push_back(image);
         imageChanged(true, image.path, image.details);
     }
@@ -516,7 +521,7 @@ bool CRKBinaryImageFindImageForUUID(const char* uuid, CRKBinaryImageDetails* det
         return false;
     }
     for (const ListedImage& image : listImages(nullptr, nullptr)) {
-        const CRKBinaryImageDetails candidate = detailsFor(image.header, image.slide);
+        const CRKBinaryImageDetails& candidate = image.details;
         if (strncmp(candidate.uuid, uuid, sizeof(candidate.uuid)) == 0) {
             *details = candidate;
             return true;
@@ -528,7 +533,7 @@ bool CRKBinaryImageFindImageForUUID(const char* uuid, CRKBinaryImageDetails* det
 bool CRKBinaryImageRecordMainExecutable(CRKFile* file) {
     const std::vector<ListedImage> images = listImages(nullptr, nullptr);
     CRKBinaryImageDetails details{};
-    if (!images.empty()) details = detailsFor(images.front().header, images.front().slide);
+    if (!images.empty()) details = images.front().details;
     const auto version = [](const CRKMachOVersion& v) { return *CRKMachOFormatVersion(&v); };
     CRKFileWriteSectionStart(file, "executable");
     CRKFileWriteHashStart(file);
