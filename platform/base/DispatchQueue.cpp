@@ -27,7 +27,9 @@ public:
     void submit(Closure job) {
         std::unique_lock lock(mutex_);
         jobs_.push_back(std::move(job));
-        if (idle_ == 0 && threads_ < kMaxThreads) {
+        // Every job still unclaimed needs a waiting worker of its own; a worker that was woken but has
+        // not taken its job yet still counts as waiting, so compare the two counts, not idle_ with 0.
+        if (jobs_.size() > static_cast<size_t>(idle_) && threads_ < kMaxThreads) {
             ++threads_;
             std::thread([this] { work(); }).detach();
         } else {

@@ -64,7 +64,9 @@ TEST_F(DispatchQueueTest, AsyncAfterFollowsVirtualTime) {
 }
 
 TEST_F(DispatchQueueTest, BlockingItemsDoNotStarveEachOther) {
-    // Two items that wait for each other finish only when each gets its own worker.
+    // Two items that wait for each other finish only when each gets its own worker, also when an idle
+    // worker is already there to take the first.
+    DispatchQueue::global().sync([] {});
     std::mutex m;
     std::condition_variable cv;
     int arrived = 0;
