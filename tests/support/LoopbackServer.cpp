@@ -12,6 +12,15 @@
 
 #include "platform/base/Strings.h"
 
+#if defined(__SANITIZE_THREAD__)
+// The packaged cpp-httplib is built without the thread sanitizer, so the sanitizer cannot see how the
+// library's own worker threads synchronise and reports their accesses as races. Reports whose stacks
+// lie in that library say nothing about our code.
+extern "C" const char* __tsan_default_suppressions() {
+    return "race:libcpp-httplib.so\n";
+}
+#endif
+
 namespace testsupport {
 
 namespace {
