@@ -67,13 +67,20 @@ protected:
         usageClass = RKTKitClass::kitClass("UsageKit", usage);
         info({{"CFBundleIdentifier", "com.kestrune.Kestrune"},
               {"ReportKit", Value::Dictionary{{"APIKey", "k-123"}}}});
+        installSettingsLayer();
+    }
+    // The settings layer registers itself with the registry in every process.
+    void installSettingsLayer() {
         ReportKit::setSettingsAndOnboarding(
             {[this](const std::string& key, const Value::Dictionary& versions) {
                  startedWithKey = key;
                  startedVersions = versions;
                  ++settingsStarts;
              },
-             nullptr, nullptr});
+             [] {
+                 return std::optional<Value::Dictionary>(Value::Dictionary{{"app", Value::Dictionary{}}});
+             },
+             [] { return std::optional<std::string>("instance-1"); }});
     }
     void TearDown() override {
         platform::Bundle::main().setInfoDictionaryForTesting(saved);
@@ -88,6 +95,7 @@ protected:
         ReportKit::resetSharedForTesting();
         CRKUserDefaults::resetStandardUserDefaultsForTesting();
         platform::UserDefaults::resetAllForTesting();
+        installSettingsLayer();
     }
 
     Value::Dictionary saved;
@@ -108,6 +116,9 @@ TEST_F(ReportKitTest, WithStartsTheKitsAndTheSettingsOnceOnly) {
                                                   {"com.reportkit.core.sdk.mac", "1.9.0"}}));
     ASSERT_EQ(sdk.kitClasses().size(), 1u);
     EXPECT_EQ(sdk.installationMode(), ReportKit::ConfiguredFromInfoPlist);
+    EXPECT_EQ(sdk.instanceIdentifier(), "instance-1");
+    ASSERT_TRUE(sdk.settings());
+    EXPECT_EQ(sdk.settings()->count("app"), 1u);
 
     testsupport::LogCapture log;
     EXPECT_EQ(&ReportKit::with({crashClass, usageClass}), &sdk);
