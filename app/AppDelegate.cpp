@@ -3,6 +3,8 @@
 #include "platform/base/Log.h"
 #include "platform/storage/UserDefaults.h"
 #include "platform/system/Workspace.h"
+#include "reporting/core/RKTKitClass.h"
+#include "reporting/core/ReportKit.h"
 
 namespace kestrune {
 
@@ -48,7 +50,12 @@ bool AppDelegate::appWasLaunchedFromLoginItems() const {
 }
 
 void AppDelegate::setupThirdPartFrameworks() {
-    if (reportKit) reportKit->startWithCrashKit();
+    // The reporting kit starts with the crash kit; a build without the crash kit starts nothing.
+    if (auto crashKit = reporting::RKTKitClass::classNamed(kCrashKitClassName)) {
+        reporting::ReportKit::with({crashKit});
+    } else {
+        platform::logf("ReportKit: the crash kit is not part of this build; crash reporting is off");
+    }
     if (hostedBackend) {
         hostedBackend->trackAppOpenedWithLaunchOptions();
         hostedBackend->initializeWithConfiguration(

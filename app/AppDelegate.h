@@ -23,7 +23,6 @@ public:
     LanguageSetupService* languageService = nullptr;
     MugShotPathService* mugShotService = nullptr;
     HostedBackendService* hostedBackend = nullptr;
-    ReportKitStarter* reportKit = nullptr;
 
     void applicationWillFinishLaunching(platform::Application&) override;
     void applicationDidFinishLaunching(platform::Application&) override;
@@ -36,6 +35,8 @@ public:
     void macWillShutDown();
     bool appWasLaunchedFromLoginItems() const;
     void setupThirdPartFrameworks();
+    // The crash kit's class name, as the reporting kit's class list knows it.
+    static constexpr const char* kCrashKitClassName = "CrashKit";
     void registerForNativeNotificationCallbacks();
     void disableAppFromSleeping() {}
 

@@ -50,11 +50,4 @@ public:
     virtual void initializeWithConfiguration(const HostedBackendConfiguration& configuration) = 0;
 };
 
-// The reporting kit, started at launch with the crash kit.
-class ReportKitStarter {
-public:
-    virtual ~ReportKitStarter() = default;
-    virtual void startWithCrashKit() = 0;
-};
-
 }  // namespace kestrune

@@ -11,6 +11,8 @@
 #include "platform/system/ProcessInfo.h"
 #include "platform/system/Shell.h"
 #include "platform/system/Workspace.h"
+#include "reporting/core/RKTKitClass.h"
+#include "reporting/core/ReportKit.h"
 #include "tests/support/TestEnvironment.h"
 
 using namespace kestrune;
@@ -35,8 +37,7 @@ public:
 
 class RecordingServices : public LanguageSetupService,
                           public MugShotPathService,
-                          public HostedBackendService,
-                          public ReportKitStarter {
+                          public HostedBackendService {
 public:
     std::vector<std::string> calls;
     HostedBackendConfiguration configuration;
@@ -47,7 +48,14 @@ public:
         configuration = c;
         calls.push_back("backendInit");
     }
-    void startWithCrashKit() override { calls.push_back("reportKit"); }
+};
+
+class FakeCrashKit : public reporting::RKTKit {
+public:
+    int initializations = 0;
+    std::string bundleIdentifier() const override { return "com.reportkit.crash"; }
+    std::string kitDisplayVersion() const override { return "3.12.0"; }
+    void initializeIfNeeded() override { ++initializations; }
 };
 
 }  // namespace
@@ -64,7 +72,6 @@ protected:
         delegate.languageService = &services;
         delegate.mugShotService = &services;
         delegate.hostedBackend = &services;
-        delegate.reportKit = &services;
         platform::Application::shared().setDelegate(&delegate);
     }
     void TearDown() override {
@@ -81,14 +88,30 @@ protected:
 TEST_F(AppDelegateTest, LaunchStepsRunInOrder) {
     platform::Application::shared().finishLaunching();
     EXPECT_EQ(platform::MoveToApplications::offerCount() > 0, true);
-    EXPECT_EQ(services.calls,
-              (std::vector<std::string>{"language", "reportKit", "trackAppOpened", "backendInit"}));
+    EXPECT_EQ(services.calls, (std::vector<std::string>{"language", "trackAppOpened", "backendInit"}));
     EXPECT_EQ(services.configuration.applicationId.size(), 40u);
     EXPECT_EQ(services.configuration.clientKey.size(), 40u);
     EXPECT_TRUE(services.configuration.localDatastoreEnabled);
     EXPECT_EQ(stateMachine->calls, (std::vector<std::string>{"didFinishLoading:YES"}));
     EXPECT_EQ(platform::UserNotificationCenter::defaultCenter().delegate(), &delegate);
     EXPECT_TRUE(platform::UserDefaults::standard()->boolForKey("NSApplicationCrashOnExceptions"));
+}
+
+TEST_F(AppDelegateTest, ReportingKitStartsOnceWithTheCrashKit) {
+    auto kit = std::make_shared<FakeCrashKit>();
+    reporting::RKTKitClass::registerClass(
+        reporting::RKTKitClass::kitClass(AppDelegate::kCrashKitClassName, kit));
+    platform::Application::shared().finishLaunching();
+    delegate.setupThirdPartFrameworks();  // a second start does nothing
+    EXPECT_EQ(kit->initializations, 1);
+    reporting::RKTKitClass::unregisterAllClassesForTesting();
+    reporting::ReportKit::resetSharedForTesting();
+}
+
+TEST_F(AppDelegateTest, WithoutTheCrashKitReportingStaysOff) {
+    testsupport::LogCapture log;
+    delegate.setupThirdPartFrameworks();
+    EXPECT_TRUE(log.contains("crash reporting is off"));
 }
 
 TEST_F(AppDelegateTest, StoredCrashOnExceptionsWinsOverTheRegisteredDefault) {
