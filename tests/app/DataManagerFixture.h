@@ -17,6 +17,15 @@
 
 namespace recordtests {
 
+// Every test of a binary that uses the data manager starts without one and with the default services,
+// so that no test sees the models of another test's home.
+inline void forgetDataManager() {
+    kestrune::DataManager::resetSharedForTesting();
+    kestrune::MacSessionServices::install(nullptr);
+    kestrune::PhoneRecordServices::install(nullptr);
+}
+inline const bool kDataManagerResetRegistered = (testsupport::addResetHook(&forgetDataManager), true);
+
 // The session as a test sets it.
 class FakeSessionServices : public kestrune::MacSessionServices {
 public:

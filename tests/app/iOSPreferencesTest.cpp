@@ -15,9 +15,15 @@ const std::set<std::string> kAllKeys = {
 }  // namespace
 
 TEST_F(iOSPreferencesTest, InitSetsTheDefaults) {
+    const char* previous = getenv("LC_ALL");
+    std::optional<std::string> saved = previous ? std::optional<std::string>(previous) : std::nullopt;
     setenv("LC_ALL", "en_US.UTF-8", 1);
     auto preferences = iOSPreferences::init();
-    unsetenv("LC_ALL");
+    if (saved) {
+        setenv("LC_ALL", saved->c_str(), 1);
+    } else {
+        unsetenv("LC_ALL");
+    }
     EXPECT_EQ(preferences->iOSapplicationState(), std::optional<Number>(Number(0)));
     EXPECT_EQ(preferences->chosenMetric(), std::optional<Number>(Number(2)));
     EXPECT_EQ(preferences->iOSCharging(), std::optional<Number>(Number(false)));
