@@ -128,6 +128,7 @@ void SimulatedPhone::handleCommandLocked(const PhoneMessage& message, std::vecto
         macIdentifier_ = textOf(payload, "identifier");
         macChallenge_ = textOf(payload, "challenge");
         phoneChallenge_ = randomToken(8);
+        if (challengeAnswer_ == ChallengeAnswer::Silent) return;
         Value::Dictionary answer = {{"protocolVersion", protocolVersion_},
                                     {"identifier", configuration_.identifier},
                                     {"challenge", phoneChallenge_}};
@@ -139,6 +140,10 @@ void SimulatedPhone::handleCommandLocked(const PhoneMessage& message, std::vecto
         if (!right) {
             logf("Simulated phone: the Mac's answer does not match the phone's challenge");
             replies.push_back(commandText("shutD!", {{"protocolVersion", protocolVersion_}}));
+        } else if (textOf(payload, "protocolVersion") != protocolVersion_) {
+            // The Mac disconnects on a version it does not speak; the phone does not accept it either.
+            logf("Simulated phone: the Mac speaks protocol version %s",
+                 textOf(payload, "protocolVersion").c_str());
         } else if (acceptsMacAnswer_) {
             authenticated_ = true;
             replies.push_back(commandText("aDR!", {{"protocolVersion", protocolVersion_}}));

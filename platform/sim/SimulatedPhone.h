@@ -35,8 +35,9 @@ public:
         std::string linkKey = "q8h3k1zv7m2x9c4b6n0w5t7r1y";
     };
 
-    // How the phone answers the Mac's challenge.
-    enum class ChallengeAnswer { Correct, Wrong, None };
+    // How the phone answers the Mac's challenge: with it, with another text, without a response, or
+    // not at all.
+    enum class ChallengeAnswer { Correct, Wrong, None, Silent };
 
     using ChunkSink = std::function<void(const Data& chunk)>;
 
@@ -54,7 +55,8 @@ public:
     // Script.
     void setChallengeAnswer(ChallengeAnswer answer);
     void setProtocolVersion(std::string version);
-    // Whether the phone sends "aDR!" once the Mac's answer to its challenge is right (default yes).
+    // Whether the phone sends "aDR!" once the Mac's answer to its challenge is right and the Mac speaks
+    // the phone's protocol version (default yes).
     void setAcceptsMacAnswer(bool accepts);
     // Whether the phone answers the Mac's "kA" (default yes).
     void setAnswersKeepAlive(bool answers);
