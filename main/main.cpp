@@ -2,14 +2,28 @@
 // connects them and hands control to the application's main loop, as the main interface file did.
 
 #include "app/AppDelegate.h"
+#include "app/DataManager.h"
+#include "app/DeviceLocalSettings.h"
 #include "platform/base/Log.h"
+#include "platform/base/RunLoop.h"
 #include "platform/system/Application.h"
 
 int main(int argc, char** argv) {
     auto& application = platform::Application::shared();
     kestrune::AppDelegate delegate;
     application.setDelegate(&delegate);
+
+    // Until the coordinator takes over start-up and stopping, the entry itself opens the local settings
+    // and the stored data once launching has finished, and saves the data model when the application
+    // quits, so that a run reads and keeps what the user has.
+    platform::RunLoop::main().post([] {
+        kestrune::DeviceLocalSettings::shared();
+        kestrune::DataManager::shared();
+    });
     int status = application.run(argc, argv);
+    kestrune::DataManager::shared().saveCurrentDataModel();
+    kestrune::DataManager::shared().saveApplicationData();
+
     application.setDelegate(nullptr);
     platform::logf("Kestrune quit");
     return status;
