@@ -306,6 +306,12 @@ void URLConnection::run() {
     };
 
     if (cancelled_.load()) return finish(URLError::make(URLError::Cancelled, "cancelled"));
+    // Names in the reserved "invalid" domain never exist; they are answered at once, without asking a
+    // name server (placeholder addresses use them, so that nothing is sent for them).
+    if (const std::string host = toLowerASCII(hostOfURL(request_.URL()));
+        host == "invalid" || hasSuffix(host, ".invalid") || hasSuffix(host, ".invalid.")) {
+        return finish(URLError::make(URLError::CannotFindHost, "no such host: " + host));
+    }
 
     const std::string& method = request_.HTTPMethod();
     if (request_.HTTPBody()) {
@@ -366,6 +372,8 @@ void URLConnection::run() {
         headerList = curl_slist_append(headerList, line.c_str());
     }
     headerList = curl_slist_append(headerList, "Expect:");  // no 100-continue round trip
+    // A request carries the fields its caller set, not an "Accept" of the transfer library's choosing.
+    if (!request_.valueForHTTPHeaderField("Accept")) headerList = curl_slist_append(headerList, "Accept:");
     // A body goes out with the type the caller named, never one the transfer library guesses.
     if (!request_.valueForHTTPHeaderField("Content-Type"))
         headerList = curl_slist_append(headerList, "Content-Type:");

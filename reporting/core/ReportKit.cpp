@@ -11,10 +11,12 @@
 #include "reporting/core/AdMobKit.h"
 #include "reporting/core/CRKDataCollectionArbiter.h"
 #include "reporting/core/CRKUserDefaults.h"
+#include "reporting/core/RKTApplicationIdentiferModel.h"
 #include "reporting/core/RKTBoolValue.h"
 #include "reporting/core/RKTByteUtility.h"
 #include "reporting/core/RKTException.h"
 #include "reporting/core/RKTIdentifiers.h"
+#include "reporting/core/RKTSettingsOnboardingManager.h"
 
 namespace reporting {
 
@@ -78,6 +80,9 @@ ReportKit::ReportKit() {
         CRKUserDefaults::standardUserDefaults()->synchronize();
     }
     executionIdentifier_ = platform::toLowerASCII(platform::replaceAll(RKTGenerateUUID(), "-", ""));
+    applicationIdentifierModel_ = RKTApplicationIdentiferModel::initWithInstallID(installID_);
+    settingsAndOnboardingManager_ =
+        std::make_shared<RKTSettingsOnboardingManager>(applicationIdentifierModel_);
     const auto arguments = platform::ProcessInfo::shared().arguments();
     debug_ = std::find(arguments.begin(), arguments.end(), kDebugArgument) != arguments.end();
 }
@@ -244,9 +249,14 @@ void ReportKit::disableUninitializedKitMessagingForKit(const RKTKitClass& kit) {
 void ReportKit::onboardAppAndDownloadSettings() {
     const auto key = APIKey();
     const auto versions = kitVersionsByKitBundleIdentifier();
-    auto begin = services().beginSettingsAndOnboardingOperationsWithAPIKey_kitVersionsByKitBundleIdentifier;
-    if (!key || !begin) return;
-    begin(*key, versions);
+    if (!key) return;
+    if (auto begin =
+            services().beginSettingsAndOnboardingOperationsWithAPIKey_kitVersionsByKitBundleIdentifier) {
+        begin(*key, versions);
+        return;
+    }
+    settingsAndOnboardingManager()
+        ->beginSettingsAndOnboardingOperationsWithAPIKey_kitVersionsByKitBundleIdentifier(*key, versions);
 }
 
 platform::Value::Dictionary ReportKit::kitVersionsByKitBundleIdentifier() {
@@ -354,13 +364,15 @@ std::optional<platform::Value::Dictionary> ReportKit::configurationDictionaryFor
 }
 
 std::optional<platform::Value::Dictionary> ReportKit::settings() {
-    auto read = services().settingsDictionary;
-    return read ? read() : std::nullopt;
+    if (auto read = services().settingsDictionary) return read();
+    return settingsAndOnboardingManager()->settingsModel()->settingsDictionary();
 }
 
 std::optional<std::string> ReportKit::instanceIdentifier() {
-    auto read = services().instanceIdentifier;
-    return read ? read() : std::nullopt;
+    if (auto read = services().instanceIdentifier) return read();
+    auto model = applicationIdentifierModel();
+    if (!model) return std::nullopt;
+    return model->instanceIdentifier();
 }
 
 // ---- data collection ----
@@ -480,6 +492,14 @@ void ReportKit::setInstallationMode(int64_t mode) {
 std::string ReportKit::nimbusCloudAppId() const {
     std::lock_guard lock(mutex_);
     return nimbusCloudAppId_;
+}
+
+std::shared_ptr<RKTSettingsOnboardingManager> ReportKit::settingsAndOnboardingManager() const {
+    return settingsAndOnboardingManager_;  // set once at construction
+}
+
+std::shared_ptr<RKTApplicationIdentiferModel> ReportKit::applicationIdentifierModel() const {
+    return applicationIdentifierModel_;
 }
 
 }  // namespace reporting

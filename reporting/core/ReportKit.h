@@ -13,6 +13,11 @@
 #include "reporting/core/RKTKitClass.h"
 
 namespace reporting {
+class RKTApplicationIdentiferModel;
+class RKTSettingsOnboardingManager;
+}  // namespace reporting
+
+namespace reporting {
 
 // The core of the reporting kit: the kit's identity for this process (API key, installation and
 // execution identifiers), the list of kits the application started, their start, and then the start of
@@ -40,8 +45,10 @@ public:
     using KitListElement = std::variant<std::shared_ptr<RKTKitClass>, std::shared_ptr<RKTKitObject>>;
     using KitClassList = std::vector<std::shared_ptr<RKTKitClass>>;
 
-    // Where the settings download and onboarding live (built above the registry); the registry starts
-    // them and reads the settings and the instance identifier from them.
+    // The registry starts the settings download and onboarding of its own manager and reads the settings
+    // and the instance identifier from it and from the application identifier model. Tests of the
+    // registry alone may stand in for that layer with these functions (an empty set restores the real
+    // one).
     struct SettingsAndOnboarding {
         std::function<void(const std::string& APIKey, const platform::Value::Dictionary& kitVersions)>
             beginSettingsAndOnboardingOperationsWithAPIKey_kitVersionsByKitBundleIdentifier;
@@ -99,6 +106,9 @@ public:
     int64_t installationMode() const;
     void setInstallationMode(int64_t mode);
     std::string nimbusCloudAppId() const;
+    // Made at construction; the model is none when the running executable cannot be read.
+    std::shared_ptr<RKTSettingsOnboardingManager> settingsAndOnboardingManager() const;
+    std::shared_ptr<RKTApplicationIdentiferModel> applicationIdentifierModel() const;
 
     // Tests: forget the shared instance, the once-only start and the settings layer, as a new process.
     static void resetSharedForTesting();
@@ -122,6 +132,8 @@ private:
     std::optional<platform::Value::Dictionary> reportKitConfig_;
     int64_t installationMode_ = NotConfigured;
     std::string nimbusCloudAppId_;
+    std::shared_ptr<RKTApplicationIdentiferModel> applicationIdentifierModel_;
+    std::shared_ptr<RKTSettingsOnboardingManager> settingsAndOnboardingManager_;
 };
 
 }  // namespace reporting

@@ -3,6 +3,7 @@
 #include <httplib.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
+#include <openssl/ssl.h>
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
 
@@ -46,8 +47,15 @@ bool LoopbackServer::start() {
 
 bool LoopbackServer::startTLS(const Identity& identity) {
     tls_ = true;
-    auto server =
-        std::make_unique<httplib::SSLServer>(identity.certificatePath.c_str(), identity.keyPath.c_str());
+    // The certificate file may hold a chain; the library's path constructor would send only its first
+    // certificate, so the context is set up here.
+    const std::string certificatePath = identity.certificatePath;
+    const std::string keyPath = identity.keyPath;
+    auto server = std::make_unique<httplib::SSLServer>([certificatePath, keyPath](SSL_CTX& context) {
+        return SSL_CTX_use_certificate_chain_file(&context, certificatePath.c_str()) == 1 &&
+               SSL_CTX_use_PrivateKey_file(&context, keyPath.c_str(), SSL_FILETYPE_PEM) == 1 &&
+               SSL_CTX_check_private_key(&context) == 1;
+    });
     if (!server->is_valid()) return false;
     return run(std::move(server));
 }
@@ -63,6 +71,9 @@ bool LoopbackServer::run(std::unique_ptr<httplib::Server> server) {
         recorded.path = req.path;
         recorded.target = req.target;
         for (const auto& [key, value] : req.headers) {
+            // The library files the connection's addresses among the headers; no client sent them.
+            if (key == "REMOTE_ADDR" || key == "REMOTE_PORT" || key == "LOCAL_ADDR" || key == "LOCAL_PORT")
+                continue;
             recorded.headers.emplace_back(key == kHiddenContentType ? "Content-Type" : key, value);
         }
         recorded.body = req.body;
@@ -216,7 +227,7 @@ std::optional<LoopbackServer::Identity> LoopbackServer::makeSelfSignedIdentity(c
             }
         }
         if (X509_sign(cert, key, EVP_sha256()) > 0) {
-            Identity made{folder + "/server-cert.pem", folder + "/server-key.pem", {}};
+            Identity made{folder + "/server-cert.pem", folder + "/server-key.pem", {}, {}};
             FILE* certFile = fopen(made.certificatePath.c_str(), "wb");
             FILE* keyFile = fopen(made.keyPath.c_str(), "wb");
             bool written = certFile && keyFile && PEM_write_X509(certFile, cert) == 1 &&
@@ -227,6 +238,7 @@ std::optional<LoopbackServer::Identity> LoopbackServer::makeSelfSignedIdentity(c
             int length = i2d_X509(cert, &der);
             if (written && length > 0) {
                 made.certificateDER = platform::Data(der, static_cast<size_t>(length));
+                made.chainDER = {made.certificateDER};
                 identity = std::move(made);
             }
             OPENSSL_free(der);
@@ -234,6 +246,146 @@ std::optional<LoopbackServer::Identity> LoopbackServer::makeSelfSignedIdentity(c
     }
     X509_free(cert);
     EVP_PKEY_free(key);
+    return identity;
+}
+
+namespace {
+
+struct Made {
+    EVP_PKEY* key = nullptr;
+    X509* certificate = nullptr;
+    Made() = default;
+    Made(const Made&) = delete;
+    Made& operator=(const Made&) = delete;
+    ~Made() {
+        X509_free(certificate);
+        EVP_PKEY_free(key);
+    }
+};
+
+std::string pemOfCertificate(X509* certificate) {
+    BIO* bio = BIO_new(BIO_s_mem());
+    std::string pem;
+    if (bio && PEM_write_bio_X509(bio, certificate) == 1) {
+        char* bytes = nullptr;
+        long length = BIO_get_mem_data(bio, &bytes);
+        pem.assign(bytes, static_cast<size_t>(length));
+    }
+    BIO_free(bio);
+    return pem;
+}
+
+std::string pemOfKey(EVP_PKEY* key) {
+    BIO* bio = BIO_new(BIO_s_mem());
+    std::string pem;
+    if (bio && PEM_write_bio_PrivateKey(bio, key, nullptr, nullptr, 0, nullptr, nullptr) == 1) {
+        char* bytes = nullptr;
+        long length = BIO_get_mem_data(bio, &bytes);
+        pem.assign(bytes, static_cast<size_t>(length));
+    }
+    BIO_free(bio);
+    return pem;
+}
+
+platform::Data derOf(X509* certificate) {
+    unsigned char* der = nullptr;
+    const int length = i2d_X509(certificate, &der);
+    platform::Data data;
+    if (length > 0) data = platform::Data(der, static_cast<size_t>(length));
+    OPENSSL_free(der);
+    return data;
+}
+
+// A new key and a certificate for it, signed by the issuer (itself when none is given). An authority
+// may sign others; a server certificate names its host.
+bool makeCertificate(Made& made, const std::string& commonName, bool authority, const std::string& host,
+                     X509* issuer, EVP_PKEY* issuerKey, long serial) {
+    made.key = EVP_EC_gen("P-256");
+    made.certificate = X509_new();
+    if (!made.key || !made.certificate) return false;
+    X509* cert = made.certificate;
+    X509_set_version(cert, 2);
+    ASN1_INTEGER_set(X509_get_serialNumber(cert), serial);
+    X509_gmtime_adj(X509_getm_notBefore(cert), -3600);
+    X509_gmtime_adj(X509_getm_notAfter(cert), 3600L * 24 * 30);
+    X509_set_pubkey(cert, made.key);
+    X509_NAME* name = X509_get_subject_name(cert);
+    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC,
+                               reinterpret_cast<const unsigned char*>(commonName.c_str()), -1, -1, 0);
+    X509_set_issuer_name(cert, issuer ? X509_get_subject_name(issuer) : name);
+    X509V3_CTX ctx;
+    X509V3_set_ctx_nodb(&ctx);
+    X509V3_set_ctx(&ctx, issuer ? issuer : cert, cert, nullptr, nullptr, 0);
+    std::vector<std::pair<int, std::string>> extensions;
+    if (authority) {
+        extensions = {{NID_basic_constraints, "critical,CA:TRUE"},
+                      {NID_key_usage, "critical,keyCertSign,cRLSign"},
+                      {NID_subject_key_identifier, "hash"}};
+    } else {
+        const bool isAddress = host.find_first_not_of("0123456789.") == std::string::npos;
+        extensions = {{NID_subject_alt_name, (isAddress ? "IP:" : "DNS:") + host},
+                      {NID_basic_constraints, "critical,CA:FALSE"},
+                      {NID_key_usage, "critical,digitalSignature"},
+                      {NID_ext_key_usage, "serverAuth"}};
+    }
+    if (issuer) extensions.emplace_back(NID_authority_key_identifier, "keyid:always");
+    for (const auto& [nid, value] : extensions) {
+        X509_EXTENSION* ext = X509V3_EXT_conf_nid(nullptr, &ctx, nid, value.c_str());
+        if (!ext) return false;
+        X509_add_ext(cert, ext, -1);
+        X509_EXTENSION_free(ext);
+    }
+    return X509_sign(cert, issuerKey ? issuerKey : made.key, EVP_sha256()) > 0;
+}
+
+}  // namespace
+
+std::optional<LoopbackServer::Authority> LoopbackServer::makeRootAuthority(const std::string& commonName) {
+    Made root;
+    if (!makeCertificate(root, commonName, true, "", nullptr, nullptr, 1)) return std::nullopt;
+    Authority authority{commonName, pemOfCertificate(root.certificate), pemOfKey(root.key),
+                        derOf(root.certificate)};
+    if (authority.certificatePEM.empty() || authority.keyPEM.empty() || authority.certificateDER.empty())
+        return std::nullopt;
+    return authority;
+}
+
+std::optional<LoopbackServer::Identity> LoopbackServer::makeIdentitySignedBy(const Authority& root,
+                                                                             const std::string& folder,
+                                                                             const std::string& host) {
+    BIO* certificateBio =
+        BIO_new_mem_buf(root.certificatePEM.data(), static_cast<int>(root.certificatePEM.size()));
+    BIO* keyBio = BIO_new_mem_buf(root.keyPEM.data(), static_cast<int>(root.keyPEM.size()));
+    X509* rootCertificate =
+        certificateBio ? PEM_read_bio_X509(certificateBio, nullptr, nullptr, nullptr) : nullptr;
+    EVP_PKEY* rootKey = keyBio ? PEM_read_bio_PrivateKey(keyBio, nullptr, nullptr, nullptr) : nullptr;
+    BIO_free(certificateBio);
+    BIO_free(keyBio);
+    std::optional<Identity> identity;
+    Made intermediate;
+    Made leaf;
+    if (rootCertificate && rootKey &&
+        makeCertificate(intermediate, root.commonName + " Intermediate", true, "", rootCertificate, rootKey,
+                        2) &&
+        makeCertificate(leaf, host, false, host, intermediate.certificate, intermediate.key, 3)) {
+        std::error_code ignored;
+        std::filesystem::create_directories(folder, ignored);
+        Identity made{folder + "/chain-cert.pem",
+                      folder + "/chain-key.pem",
+                      derOf(leaf.certificate),
+                      {derOf(leaf.certificate), derOf(intermediate.certificate)}};
+        FILE* certificateFile = fopen(made.certificatePath.c_str(), "wb");
+        FILE* keyFile = fopen(made.keyPath.c_str(), "wb");
+        const bool written =
+            certificateFile && keyFile && PEM_write_X509(certificateFile, leaf.certificate) == 1 &&
+            PEM_write_X509(certificateFile, intermediate.certificate) == 1 &&
+            PEM_write_PrivateKey(keyFile, leaf.key, nullptr, nullptr, 0, nullptr, nullptr) == 1;
+        if (certificateFile) fclose(certificateFile);
+        if (keyFile) fclose(keyFile);
+        if (written) identity = std::move(made);
+    }
+    X509_free(rootCertificate);
+    EVP_PKEY_free(rootKey);
     return identity;
 }
 

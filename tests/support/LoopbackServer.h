@@ -36,23 +36,37 @@ public:
 
     struct Request {
         std::string method;
-        std::string path;    // without the query
-        std::string target;  // as sent: path and query
-        HeaderFields headers;
+        std::string path;      // without the query
+        std::string target;    // as sent: path and query
+        HeaderFields headers;  // as the client sent them (in the library's order, not the wire's)
         std::string body;
         // The first value of the field, the name compared without regard to case.
         std::optional<std::string> header(const std::string& name) const;
     };
 
-    // A private key and a self-signed certificate for TLS tests, written as PEM files.
+    // A private key and a certificate for TLS tests, written as PEM files. The certificate file holds
+    // the chain the server sends: its own certificate first, then any intermediate authority.
     struct Identity {
         std::string certificatePath;
         std::string keyPath;
+        platform::Data certificateDER;         // the server's own certificate
+        std::vector<platform::Data> chainDER;  // as sent: the server's certificate, then intermediates
+    };
+    // A test root authority: a self-signed certificate that may sign others, with its key (PEM).
+    struct Authority {
+        std::string commonName;
+        std::string certificatePEM;
+        std::string keyPEM;
         platform::Data certificateDER;
     };
     // Makes an identity for the given host name or IP address (subject and subject alternative name).
     static std::optional<Identity> makeSelfSignedIdentity(const std::string& folder,
                                                           const std::string& host = "127.0.0.1");
+    static std::optional<Authority> makeRootAuthority(const std::string& commonName);
+    // An identity for the host whose certificate an intermediate authority signed, the intermediate
+    // itself signed by the root: the usual shape of a public server's chain. The root is not sent.
+    static std::optional<Identity> makeIdentitySignedBy(const Authority& root, const std::string& folder,
+                                                        const std::string& host = "127.0.0.1");
 
     LoopbackServer();
     ~LoopbackServer();
@@ -61,7 +75,7 @@ public:
 
     // Starts plain HTTP; false when no port could be bound.
     bool start();
-    // Starts HTTPS with the identity's files.
+    // Starts HTTPS with the identity's files (the whole chain in the certificate file is sent).
     bool startTLS(const Identity& identity);
     void stop();
 
