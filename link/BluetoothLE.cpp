@@ -1,0 +1,142 @@
+#include "link/BluetoothLE.h"
+
+#include "link/Bluetooth.h"
+#include "link/DeviceSpecificConfig.h"
+#include "platform/base/Log.h"
+#include "platform/base/NotificationCenter.h"
+
+namespace kestrune {
+
+namespace {
+
+std::mutex gSharedMutex;
+
+std::shared_ptr<BluetoothLE>& sharedSlot() {
+    // Never destroyed: the observer lives as long as the process.
+    static auto* slot = new std::shared_ptr<BluetoothLE>();
+    return *slot;
+}
+
+}  // namespace
+
+BluetoothLE& BluetoothLE::shared() {
+    std::lock_guard lock(gSharedMutex);
+    auto& slot = sharedSlot();
+    if (!slot) {
+        // Started under the lock, so no caller sees it without its manager; making the manager calls
+        // nothing back.
+        slot = std::shared_ptr<BluetoothLE>(new BluetoothLE());
+        slot->start();
+    }
+    return *slot;
+}
+
+void BluetoothLE::resetSharedForTesting() {
+    std::shared_ptr<BluetoothLE> previous;
+    std::lock_guard lock(gSharedMutex);
+    previous = std::move(sharedSlot());
+}
+
+void BluetoothLE::start() {
+    // The main queue delivers the state changes, so they arrive on the main thread.
+    central_ = platform::CentralManager::create(weak_from_this(), nullptr);
+    std::lock_guard lock(mutex_);
+    lastKnownState_ = central_->state();
+    bluetoothBLEstateisOn_ = lastKnownState_ == platform::CentralManager::kStatePoweredOn;
+    bluetoothBLEstateisOnAndReady_ = bluetoothBLEstateisOn_;
+}
+
+int32_t BluetoothLE::bluetoothState() const {
+    return central_ ? central_->state() : platform::CentralManager::kStateUnknown;
+}
+
+bool BluetoothLE::bluetoothLEIsOn() const {
+    return bluetoothState() == platform::CentralManager::kStatePoweredOn;
+}
+
+bool BluetoothLE::bluetoothLEIsPoweredOff() const {
+    return bluetoothState() == platform::CentralManager::kStatePoweredOff;
+}
+
+bool BluetoothLE::bluetoothLEIsSupported() const {
+    return bluetoothState() != platform::CentralManager::kStateUnsupported;
+}
+
+bool BluetoothLE::isInitializingBLE() const {
+    return Bluetooth::bluetoothIsOn() && !bluetoothLEIsOn();
+}
+
+double BluetoothLE::BLEStartupTime() const {
+    return DeviceSpecificConfig::BLEIntializationTime();
+}
+
+double BluetoothLE::secondsSinceBLETurnedOn() const {
+    std::lock_guard lock(mutex_);
+    return bluetoothTurnedOnTimestamp_.secondsElapsedFromLastEvent();
+}
+
+bool BluetoothLE::isSafeToUseBLE() const {
+    if (!bluetoothLEIsOn()) return false;
+    std::lock_guard lock(mutex_);
+    return bluetoothTurnedOnTimestamp_.moreSecondsElapsedSinceLastTrigger(BLEStartupTime());
+}
+
+bool BluetoothLE::bluetoothLEIsOnAndReady() const {
+    std::lock_guard lock(mutex_);
+    return bluetoothBLEstateisOnAndReady_;
+}
+
+int32_t BluetoothLE::lastKnownState() const {
+    std::lock_guard lock(mutex_);
+    return lastKnownState_;
+}
+
+void BluetoothLE::centralManagerDidUpdateState(platform::CentralManager&) {
+    bool isOn = bluetoothLEIsOn();
+    bool onChanged, stateChanged;
+    {
+        std::lock_guard lock(mutex_);
+        onChanged = isOn != bluetoothBLEstateisOn_;
+        stateChanged = bluetoothState() != lastKnownState_;
+        if (onChanged) {
+            bluetoothBLEstateisOn_ = isOn;
+            if (isOn) bluetoothTurnedOnTimestamp_.eventTriggered();
+        }
+    }
+    if (onChanged) {
+        if (isOn) {
+            std::weak_ptr<BluetoothLE> weak = weak_from_this();
+            platform::RunLoop::main().performAfterDelay(BLEStartupTime() + 0.01, [weak] {
+                if (auto self = weak.lock()) self->updateBLEisOnAndReady();
+            });
+            platform::logf("BLE turned on!");
+        } else {
+            // LE that went off is no longer ready: the flag must not stay set until some later change.
+            updateBLEisOnAndReady();
+        }
+        didUpdateState();
+    } else if (stateChanged) {
+        updateBLEisOnAndReady();
+        didUpdateState();
+    }
+}
+
+void BluetoothLE::didUpdateState() {
+    {
+        std::lock_guard lock(mutex_);
+        lastKnownState_ = bluetoothState();
+    }
+    platform::NotificationCenter::defaultCenter().post(kChangedStateNotification, this);
+}
+
+void BluetoothLE::updateBLEisOnAndReady() {
+    bool safe = isSafeToUseBLE();
+    {
+        std::lock_guard lock(mutex_);
+        if (safe == bluetoothBLEstateisOnAndReady_) return;
+        bluetoothBLEstateisOnAndReady_ = safe;
+    }
+    platform::NotificationCenter::defaultCenter().post(kOnAndReadyChangedStateNotification, this);
+}
+
+}  // namespace kestrune
