@@ -481,7 +481,7 @@ Radio::Link* Radio::connectedLinkLocked(const Peripheral& peripheral, LinkKey& k
     if (!central) return nullptr;
     key = {central.get(), peripheral.identifier()};
     auto it = links_.find(key);
-    if (it == links_.end() || !it->second.connected) return nullptr;
+    if (it == links_.end() || !it->second.connected || it->second.closing) return nullptr;
     return &it->second;
 }
 
@@ -494,9 +494,19 @@ void Radio::connect(CentralManager& central, const std::shared_ptr<Peripheral>& 
         return;
     }
     LinkKey key{&central, peripheral->identifier()};
-    if (links_.count(key)) return;  // already connecting or connected
+    auto existing = links_.find(key);
+    if (existing != links_.end()) {
+        // Already connecting or connected; a link still closing connects again once it has closed.
+        if (existing->second.closing) existing->second.reconnectWhenClosed = true;
+        return;
+    }
     it->second.peripherals.emplace(peripheral->identifier(), peripheral);
+    startAttemptLocked(key, peripheral);
+}
+
+void Radio::startAttemptLocked(const LinkKey& key, const std::shared_ptr<Peripheral>& peripheral) {
     Link& link = links_[key];
+    link = Link{};
     link.generation = nextGeneration_++;
     peripheral->setState(Peripheral::kConnecting);
     uint64_t generation = link.generation;
@@ -514,7 +524,7 @@ void Radio::connect(CentralManager& central, const std::shared_ptr<Peripheral>& 
 
 void Radio::attemptConnectionLocked(const LinkKey& key, uint64_t generation, Actions& actions) {
     Link* link = linkLocked(key, generation);
-    if (!link || link->connected) return;
+    if (!link || link->connected || link->closing) return;
     auto record = centrals_.find(key.first);
     if (record == centrals_.end()) return;
     auto device = deviceLocked(key.second);
@@ -551,32 +561,39 @@ void Radio::cancelConnection(CentralManager& central, const std::shared_ptr<Peri
     std::lock_guard lock(mutex_);
     LinkKey key{&central, peripheral->identifier()};
     auto it = links_.find(key);
-    if (it == links_.end()) return;
-    bool wasConnected = it->second.connected;
-    links_.erase(it);
+    if (it == links_.end() || it->second.closing) return;
+    // The link closes after the latency: requests already on their way are still answered, new ones
+    // are refused from now on.
+    it->second.closing = true;
+    uint64_t generation = it->second.generation;
     peripheral->setState(Peripheral::kDisconnecting);
-    auto device = deviceLocked(key.second);
     std::weak_ptr<CentralManager> weakCentral = peripheral->central();
-    updateTimersLocked();
-    schedule(linkLatency_, [key, peripheral, wasConnected, device, weakCentral](Radio& radio) {
+    schedule(linkLatency_, [key, generation, peripheral, weakCentral](Radio& radio) {
         Actions actions;
         {
             std::lock_guard lock(radio.mutex_);
-            // A new attempt made meanwhile owns the peripheral's state.
-            if (!radio.links_.count(key)) {
-                peripheral->setState(Peripheral::kDisconnected);
-                stopNotifying(*peripheral);
-            }
+            // Gone already: lost or ended with the radio's power, and reported (or not) then.
+            Link* link = radio.linkLocked(key, generation);
+            if (!link) return;
+            bool wasConnected = link->connected;
+            bool reconnect = link->reconnectWhenClosed;
+            radio.links_.erase(key);
+            peripheral->setState(Peripheral::kDisconnected);
+            stopNotifying(*peripheral);
+            auto device = radio.deviceLocked(key.second);
             if (wasConnected && device)
                 actions.push_back([device] { onMainThread([device] { device->didDisconnect(); }); });
-            if (auto central = weakCentral.lock()) {
+            auto central = weakCentral.lock();
+            if (central) {
                 actions.push_back([central, peripheral] {
                     central->deliver([peripheral](CentralManagerDelegate& delegate, CentralManager& manager) {
                         delegate.centralManager_didDisconnectPeripheral_error(manager, peripheral,
                                                                               std::nullopt);
                     });
                 });
+                if (reconnect && radio.centrals_.count(key.first)) radio.startAttemptLocked(key, peripheral);
             }
+            radio.updateTimersLocked();
         }
         radio.run(actions);
     });
@@ -622,6 +639,7 @@ void Radio::supervise() {
         std::vector<LinkKey> lost;
         std::vector<std::pair<LinkKey, uint64_t>> pending;
         for (auto& [key, link] : links_) {
+            if (link.closing) continue;
             auto device = deviceLocked(key.second);
             bool inRange = device && inRangeLocked(*device, now);
             if (!link.connected) {

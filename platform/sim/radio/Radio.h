@@ -134,6 +134,10 @@ private:
     struct Link {
         uint64_t generation = 0;
         bool connected = false;
+        // Cancelled by the central: takes no new request, but what was sent before still arrives.
+        bool closing = false;
+        // A connection asked for while the link was closing, made once it has closed.
+        bool reconnectWhenClosed = false;
         std::set<BluetoothUUID> subscribed;
         std::optional<double> outOfRangeSince;
     };
@@ -152,6 +156,8 @@ private:
     Link* linkLocked(const LinkKey& key, uint64_t generation);
     void endLinkLocked(const LinkKey& key, std::optional<Error> error, bool report, Actions& actions);
     void attemptConnectionLocked(const LinkKey& key, uint64_t generation, Actions& actions);
+    // A new attempt for the peripheral object; its first try comes after the connection latency.
+    void startAttemptLocked(const LinkKey& key, const std::shared_ptr<Peripheral>& peripheral);
     void deliverStateToAllLocked(Actions& actions);
     void powerChangedLocked(bool on, Actions& actions);
     void updateTimersLocked();
