@@ -105,7 +105,9 @@ std::optional<std::string> MessageEncoderDecoder::classForMessage(int32_t) const
 }
 
 std::string MessageEncoderDecoder::encodeMessage(const Message& message) const {
-    std::string text = message.requestType();
+    std::string text;
+    text.reserve(256);
+    text += message.requestType();
     text += separator_;
     text += std::to_string(message.request());
     text += separator_;

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <mutex>
-#include <typeindex>
+#include <typeinfo>
 #include <unordered_map>
 
 #include "platform/base/Log.h"
@@ -24,6 +25,25 @@ bool isWhiteSpace(char c) {
 std::string numberText(const platform::Value& value) {
     const platform::Number* number = value.number();
     return number ? number->stringValue() : std::string();
+}
+
+// The payload view of a record held as an object. The cross-cast through the class hierarchy is the
+// costliest step of coding a record, and its answer depends only on the record's type: it is made once
+// per type and thread, and then taken as the distance between the object and its payload view, which
+// is the same for every object of one most-derived type.
+const PayloadRecord* payloadView(const platform::Object* object) {
+    if (!object) return nullptr;
+    thread_local std::unordered_map<const std::type_info*, std::ptrdiff_t> offsets;
+    const std::type_info* type = &typeid(*object);
+    auto known = offsets.find(type);
+    const auto* base = reinterpret_cast<const char*>(object);
+    if (known != offsets.end()) {
+        if (known->second == PTRDIFF_MIN) return nullptr;
+        return reinterpret_cast<const PayloadRecord*>(base + known->second);
+    }
+    const auto* view = dynamic_cast<const PayloadRecord*>(object);
+    offsets.emplace(type, view ? reinterpret_cast<const char*>(view) - base : PTRDIFF_MIN);
+    return view;
 }
 
 std::string setterName(const std::string& name) {
@@ -56,20 +76,32 @@ int32_t NMShortStringCoder::leadingInt32(std::string_view text) {
 std::vector<std::string_view> NMShortStringCoder::splitParts(std::string_view text,
                                                              std::string_view separator) {
     std::vector<std::string_view> parts;
+    parts.reserve(16);
     if (separator.empty()) {
         parts.push_back(text);
         return parts;
     }
-    size_t start = 0;
-    for (;;) {
-        size_t at = text.find(separator, start);
-        if (at == std::string_view::npos) {
-            parts.push_back(text.substr(start));
-            return parts;
+    // Separators are a few bytes; find each by its first byte and compare the rest in place.
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    const char* start = begin;
+    const char* at = begin;
+    while (static_cast<size_t>(end - at) >= separator.size()) {
+        const void* found = memchr(at, separator[0], static_cast<size_t>(end - at) - separator.size() + 1);
+        if (!found) break;
+        at = static_cast<const char*>(found);
+        size_t i = 1;
+        while (i < separator.size() && at[i] == separator[i]) ++i;
+        if (i == separator.size()) {
+            parts.emplace_back(start, static_cast<size_t>(at - start));
+            at += separator.size();
+            start = at;
+        } else {
+            ++at;
         }
-        parts.push_back(text.substr(start, at - start));
-        start = at + separator.size();
     }
+    parts.emplace_back(start, static_cast<size_t>(end - start));
+    return parts;
 }
 
 std::string NMShortStringCoder::propertyTypeStringOfProperty(const PayloadRecord::Property& property) {
@@ -80,22 +112,43 @@ std::string NMShortStringCoder::propertyTypeStringOfProperty(const PayloadRecord
     return kind;
 }
 
+const NMShortStringCoder::TypeFields& NMShortStringCoder::fieldsOf(const PayloadRecord& object) {
+    // A type's fields never change, so each type's sorted list is made once and kept for the process.
+    // The type's identity is its type_info object, which lives as long as the program; each thread
+    // keeps its own index in front of the shared table so that coding takes no lock.
+    using Table = std::unordered_map<const std::type_info*, const TypeFields*>;
+    static std::mutex mutex;
+    static auto* shared = new Table;
+    thread_local Table local;
+    const std::type_info* type = &typeid(object);
+    auto known = local.find(type);
+    if (known != local.end()) return *known->second;
+
+    std::lock_guard lock(mutex);
+    auto found = shared->find(type);
+    if (found == shared->end()) {
+        auto* fields = new TypeFields;
+        for (const auto& property : object.declaredProperties())
+            fields->descriptions.emplace_back(property.name, propertyTypeStringOfProperty(property));
+        std::stable_sort(
+            fields->descriptions.begin(), fields->descriptions.end(),
+            [](const PropertyDescription& a, const PropertyDescription& b) { return a.compare(b) < 0; });
+        for (const auto& description : fields->descriptions) {
+            const std::string& kind = description.propertyType;
+            fields->kinds.push_back(kind == PayloadRecord::kStringKind      ? FieldKind::Text
+                                    : kind == PayloadRecord::kNumberKind    ? FieldKind::Number
+                                    : kind == PayloadRecord::kPrimitiveKind ? FieldKind::Primitive
+                                                                            : FieldKind::Record);
+        }
+        found = shared->emplace(type, fields).first;
+    }
+    local.emplace(type, found->second);
+    return *found->second;
+}
+
 const std::vector<PropertyDescription>& NMShortStringCoder::getAllFirstLeverProperties(
     const PayloadRecord& object) {
-    // A type's fields never change, so each type's sorted list is made once and kept for the process.
-    static std::mutex mutex;
-    static auto* sorted = new std::unordered_map<std::type_index, std::vector<PropertyDescription>>;
-    std::type_index type(typeid(object));
-    std::lock_guard lock(mutex);
-    auto found = sorted->find(type);
-    if (found != sorted->end()) return found->second;
-    std::vector<PropertyDescription> list;
-    for (const auto& property : object.declaredProperties())
-        list.emplace_back(property.name, propertyTypeStringOfProperty(property));
-    std::stable_sort(
-        list.begin(), list.end(),
-        [](const PropertyDescription& a, const PropertyDescription& b) { return a.compare(b) < 0; });
-    return sorted->emplace(type, std::move(list)).first->second;
+    return fieldsOf(object).descriptions;
 }
 
 platform::Value NMShortStringCoder::getPropertyWithName_withProperty_forObject(const std::string& name,
@@ -125,26 +178,31 @@ std::string NMShortStringCoder::getStringValueForProperty_forObject(const Proper
 }
 
 void NMShortStringCoder::appendRecord(std::string& out, const PayloadRecord& record, int depth) {
-    bool first = true;
-    for (const auto& property : getAllFirstLeverProperties(record)) {
-        if (!first) out += kFieldSeparator;
-        first = false;
-        const std::string& kind = property.propertyType;
-        if (kind == PayloadRecord::kStringKind) {
-            platform::Value value = record.valueForProperty(property.propertyName);
-            if (const std::string* text = value.string()) out += *text;
-        } else if (kind == PayloadRecord::kNumberKind) {
-            out += numberText(record.valueForProperty(property.propertyName));
-        } else if (kind == PayloadRecord::kPrimitiveKind) {
-            platform::Value value = record.valueForProperty(property.propertyName);
-            out += value.number() ? numberText(value) : std::string("0");
-        } else {
-            auto nested = PayloadRecord::payloadRecordIn(record.valueForProperty(property.propertyName));
-            if (!nested || depth >= kMaximumNesting) {
-                platform::logf("Warning: encoding object is nil");
-                out += kEmptyRecordMark;
-            } else {
-                appendRecord(out, *nested, depth + 1);
+    const TypeFields& fields = fieldsOf(record);
+    for (size_t i = 0; i < fields.kinds.size(); ++i) {
+        if (i > 0) out += kFieldSeparator;
+        const std::string& name = fields.descriptions[i].propertyName;
+        platform::Value value = record.valueForProperty(name);
+        switch (fields.kinds[i]) {
+            case FieldKind::Text:
+                if (const std::string* text = value.string()) out += *text;
+                break;
+            case FieldKind::Number:
+                if (const platform::Number* number = value.number()) out += number->stringValue();
+                break;
+            case FieldKind::Primitive:
+                out += value.number() ? value.number()->stringValue() : std::string("0");
+                break;
+            case FieldKind::Record: {
+                platform::Value::ObjectPtr object = value.object();
+                const PayloadRecord* nested = payloadView(object.get());
+                if (!nested || depth >= kMaximumNesting) {
+                    platform::logf("Warning: encoding object is nil");
+                    out += kEmptyRecordMark;
+                } else {
+                    appendRecord(out, *nested, depth + 1);
+                }
+                break;
             }
         }
     }
@@ -157,11 +215,19 @@ std::vector<std::string> NMShortStringCoder::getArrayOfValuesObject(const Payloa
     return values;
 }
 
+void NMShortStringCoder::appendEncodingOfObject(std::string& out, const platform::Value& object) {
+    if (const std::string* text = object.string()) {
+        out += *text;
+    } else if (const platform::Number* number = object.number()) {
+        out += number->stringValue();
+    } else if (auto record = PayloadRecord::payloadRecordIn(object)) {
+        appendRecord(out, *record, 0);
+    }
+}
+
 std::string NMShortStringCoder::shortStringEncodeForObject(const platform::Value& object) {
-    if (const std::string* text = object.string()) return *text;
-    if (object.number()) return numberText(object);
     std::string out;
-    if (auto record = PayloadRecord::payloadRecordIn(object)) appendRecord(out, *record, 0);
+    appendEncodingOfObject(out, object);
     return out;
 }
 
@@ -188,37 +254,46 @@ std::shared_ptr<platform::Object> NMShortStringCoder::decodeRecord(const std::ve
                                                                    size_t& next, const std::string& className,
                                                                    int depth) {
     std::shared_ptr<platform::Object> made = PayloadRecord::recordWithClassName(className);
-    auto record = std::dynamic_pointer_cast<PayloadRecord>(made);
+    auto* record = const_cast<PayloadRecord*>(payloadView(made.get()));
     if (!record) {
         platform::logf("Error: no payload record type named %s", className.c_str());
         return nullptr;
     }
-    for (const auto& property : getAllFirstLeverProperties(*record)) {
+    const TypeFields& fields = fieldsOf(*record);
+    for (size_t i = 0; i < fields.kinds.size(); ++i) {
+        const PropertyDescription& property = fields.descriptions[i];
         const std::string& name = property.propertyName;
-        const std::string& kind = property.propertyType;
         if (next >= parts.size()) {
             platform::logf("Error: attribute for property not found: %s", name.c_str());
             continue;
         }
         std::string_view part = parts[next];
-        if (part == kEmptyRecordMark) {
+        if (part.size() == sizeof kEmptyRecordMark - 1 && part == kEmptyRecordMark) {
             setProperty_toPropertyWithName_forObject(platform::Value(), name, *record);
             ++next;
-        } else if (kind == PayloadRecord::kStringKind) {
-            setProperty_toPropertyWithName_forObject(platform::Value(part), name, *record);
-            ++next;
-        } else if (kind == PayloadRecord::kNumberKind) {
-            setProperty_toPropertyWithName_forObject(platform::Number(leadingInt32(part)), name, *record);
-            ++next;
-        } else if (kind == PayloadRecord::kPrimitiveKind) {
-            setValue_toPropertyWithName_forObject(platform::Number(leadingInt32(part)), name, *record);
-            ++next;
-        } else if (depth >= kMaximumNesting) {
-            platform::logf("Error: records nested too deep at %s", name.c_str());
-            return made;
-        } else {
-            setProperty_toPropertyWithName_forObject(decodeRecord(parts, next, kind, depth + 1), name,
-                                                     *record);
+            continue;
+        }
+        switch (fields.kinds[i]) {
+            case FieldKind::Text:
+                setProperty_toPropertyWithName_forObject(platform::Value(part), name, *record);
+                ++next;
+                break;
+            case FieldKind::Number:
+                setProperty_toPropertyWithName_forObject(platform::Number(leadingInt32(part)), name, *record);
+                ++next;
+                break;
+            case FieldKind::Primitive:
+                setValue_toPropertyWithName_forObject(platform::Number(leadingInt32(part)), name, *record);
+                ++next;
+                break;
+            case FieldKind::Record:
+                if (depth >= kMaximumNesting) {
+                    platform::logf("Error: records nested too deep at %s", name.c_str());
+                    return made;
+                }
+                setProperty_toPropertyWithName_forObject(
+                    decodeRecord(parts, next, property.propertyType, depth + 1), name, *record);
+                break;
         }
     }
     return made;

@@ -24,6 +24,8 @@ public:
 
     // A text unchanged, a number as its decimal text, a record as its fields; "" for anything else.
     static std::string shortStringEncodeForObject(const platform::Value& object);
+    // The same text, appended to `out` (the message coder builds a whole message in one buffer).
+    static void appendEncodingOfObject(std::string& out, const platform::Value& object);
     // A new record of the named type from the text; null when the type is not a payload record type.
     static std::shared_ptr<platform::Object> shortStringDecode_forClass(std::string_view text,
                                                                         const std::string& className);
@@ -60,6 +62,13 @@ public:
     static std::vector<std::string_view> splitParts(std::string_view text, std::string_view separator);
 
 private:
+    enum class FieldKind { Text, Number, Primitive, Record };
+    // A type's fields in coding order, with their kinds resolved once.
+    struct TypeFields {
+        std::vector<PropertyDescription> descriptions;
+        std::vector<FieldKind> kinds;
+    };
+    static const TypeFields& fieldsOf(const PayloadRecord& object);
     static void appendRecord(std::string& out, const PayloadRecord& record, int depth);
     static std::shared_ptr<platform::Object> decodeRecord(const std::vector<std::string_view>& parts,
                                                           size_t& next, const std::string& className,
