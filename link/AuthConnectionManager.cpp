@@ -95,7 +95,7 @@ void AuthConnectionManager::sendShutDownNotification() {
 // Receiving ---------------------------------------------------------------------------------------------
 
 void AuthConnectionManager::didReceiveCompleteMessage() {
-    invalidateKeepAliveResponseTimer();
+    if (responseTimerMayBePending_) invalidateKeepAliveResponseTimer();
     std::lock_guard lock(mutex_);
     responseTimestamp_.eventTriggered();
 }
@@ -266,6 +266,7 @@ void AuthConnectionManager::startKeepAliveResponseTimer() {
     std::weak_ptr<AuthConnectionManager> weak = weak_from_this();
     runOnMainThreadSync([this, weak] {
         if (keepAliveResponseTimer_ && keepAliveResponseTimer_->isValid()) return;
+        responseTimerMayBePending_ = true;
         keepAliveResponseTimer_ =
             platform::Timer::scheduledTimer(kKeepAliveResponseTimeout, false, [weak](platform::Timer&) {
                 if (auto self = weak.lock()) self->noResponseReceived();
@@ -277,6 +278,7 @@ void AuthConnectionManager::invalidateKeepAliveResponseTimer() {
     runOnMainThreadSync([this] {
         if (keepAliveResponseTimer_) keepAliveResponseTimer_->invalidate();
         keepAliveResponseTimer_.reset();
+        responseTimerMayBePending_ = false;
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -97,6 +98,9 @@ private:
     // Main thread only.
     std::shared_ptr<platform::Timer> keepAliveTimer_;
     std::shared_ptr<platform::Timer> keepAliveResponseTimer_;
+    // Whether a reply timer may be pending: a received text hops to the main thread to stop it only
+    // then, so that the Bluetooth queue does not wait for the main thread on every text.
+    std::atomic<bool> responseTimerMayBePending_{false};
 };
 
 }  // namespace kestrune
