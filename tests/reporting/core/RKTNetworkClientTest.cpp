@@ -67,6 +67,13 @@ protected:
         runUntilIdle();
         return server.requestCount();
     }
+    // Seconds until the retry that waits on the run loop. The clock stands still while a request runs
+    // (runUntilIdle does not move it), so a retry is scheduled exactly its delay after now.
+    double pendingDelay() const {
+        const auto fire = platform::RunLoop::main().nextTimerFireDate();
+        EXPECT_TRUE(fire);
+        return fire ? *fire - now() : -1;
+    }
     void advanceAndSettle(double seconds) {
         advance(seconds);
         runUntilIdle();
@@ -177,15 +184,16 @@ TEST_F(RKTNetworkClientTest, ServerErrorsAreRetriedAfterTheDelaysUntilTheLimit) 
     URLRequest request(server.url("/busy"));
     client->startDataTaskWithRequest_retryLimit_completionHandler(request, 2, record(outcome));
     EXPECT_EQ(settledRequestCount(), 1u);
-    advanceAndSettle(1.79);  // the first delay is 2 s less at most 10 %
-    EXPECT_EQ(server.requestCount(), 1u);
-    advanceAndSettle(0.42);
-    EXPECT_EQ(server.requestCount(), 2u);
-    advanceAndSettle(1.79);  // the second delay is 2 s as well (2 to the power 1)
-    EXPECT_EQ(server.requestCount(), 2u);
-    EXPECT_EQ(outcome->calls, 0);
-    advanceAndSettle(0.42);
-    EXPECT_EQ(server.requestCount(), 3u);
+    // Both delays are 2 s within 10 % (2 to the power 1 for the first two retries).
+    for (size_t attempts = 1; attempts <= 2; ++attempts) {
+        const double delay = pendingDelay();
+        EXPECT_GE(delay, 1.8);
+        EXPECT_LE(delay, 2.2);
+        advanceAndSettle(delay - 0.001);
+        EXPECT_EQ(server.requestCount(), attempts);
+        advanceAndSettle(0.002);
+        EXPECT_EQ(server.requestCount(), attempts + 1);
+    }
     EXPECT_EQ(outcome->calls, 1);
     ASSERT_TRUE(outcome->error);
     EXPECT_EQ(outcome->error->domain(), "RKTNetworkError");
@@ -193,6 +201,7 @@ TEST_F(RKTNetworkClientTest, ServerErrorsAreRetriedAfterTheDelaysUntilTheLimit) 
     EXPECT_EQ(outcome->error->userInfo().at("retryLimit"), platform::Value(2));
     EXPECT_EQ(outcome->error->userInfo().at("NSErrorFailingURLStringKey"), platform::Value(request.URL()));
     EXPECT_FALSE(outcome->response);
+    EXPECT_EQ(platform::RunLoop::main().pendingTimerCount(), 0u);
     advanceAndSettle(3600);
     EXPECT_EQ(server.requestCount(), 3u);
 }
@@ -204,11 +213,12 @@ TEST_F(RKTNetworkClientTest, AThrottledAnswerWaitsForItsRetryAfterRaisedToTheRet
     client->startDataTaskWithRequest_retryLimit_completionHandler(URLRequest(server.url("/t")), 3,
                                                                   record(outcome));
     EXPECT_EQ(settledRequestCount(), 1u);
-    for (auto [early, late] : {std::pair{26.9, 6.2}, std::pair{26.9, 6.2}, std::pair{809.0, 182.0}}) {
+    for (double nominal : {30.0, 30.0, 900.0}) {
+        const double delay = pendingDelay();
+        EXPECT_GE(delay, nominal * 0.9);
+        EXPECT_LE(delay, nominal * 1.1);
         const size_t before = server.requestCount();
-        advanceAndSettle(early);
-        EXPECT_EQ(server.requestCount(), before);
-        advanceAndSettle(late);
+        advanceAndSettle(delay + 0.001);
         EXPECT_EQ(server.requestCount(), before + 1);
     }
     ASSERT_TRUE(outcome->error);
