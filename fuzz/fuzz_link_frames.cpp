@@ -27,11 +27,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         platform::Data chunk(data + at, length);
         at += length;
         if (header & 0x40) {
-            (void)buffers.generateDictionaryWithReceivedDataforCharacteristic_forPeripheral(chunk, peripheral);
+            (void)buffers.generateDictionaryWithReceivedDataforCharacteristic_forPeripheral(chunk,
+                                                                                            peripheral);
         } else {
             (void)buffers.generateStringWithReceivedDataforCharacteristic_forPeripheral(chunk, peripheral);
         }
-        if (buffers.getDataForPeripheral(peripheral).size() > ConnectionData::kMaximumBufferedBytes + 64) std::abort();
+        if (buffers.getDataForPeripheral(peripheral).size() > ConnectionData::kMaximumBufferedBytes + 64)
+            std::abort();
     }
     (void)ConnectionData::dictFromReceivedString(std::string_view(reinterpret_cast<const char*>(data), size));
     return 0;

@@ -1,12 +1,12 @@
 // Whole texts reaching a connection's handshake layer: any sequence of them must leave it in one of its
 // three states without a crash, and only a phone that answered this connection's challenge may
 // authenticate it.
+#include <unistd.h>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 #include "link/AuthConnectionManager.h"
 #include "platform/base/Log.h"

@@ -27,9 +27,9 @@ struct Coders {
     MessageEncoderDecoder transport;
 };
 
-const char* const kRecordTypes[] = {"AuthPayload",    "DeviceUser",     "SessionInfo", "MobileDeviceTrackInfo",
-                                    "MobileDevice",   "Device",         "iOSPreferences", "OSXPreferences",
-                                    "PairingInfo",    "MobileSettings", "KestruneViewState"};
+const char* const kRecordTypes[] = {
+    "AuthPayload",    "DeviceUser",     "SessionInfo", "MobileDeviceTrackInfo", "MobileDevice",     "Device",
+    "iOSPreferences", "OSXPreferences", "PairingInfo", "MobileSettings",        "KestruneViewState"};
 
 }  // namespace
 
@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         (void)coder->encodeMessage(*message);
         // The application message inside a transport message, as the connection controller reads it.
         if (const std::string* inner = message->payload().string()) {
-            if (auto app = coders.application.decodeMessage(*inner)) (void)coders.application.encodeMessage(*app);
+            if (auto app = coders.application.decodeMessage(*inner))
+                (void)coders.application.encodeMessage(*app);
         }
     }
 

@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         at += length;
     }
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    for (const char* type : {"MobileSettings", "Device", "MobileDevice", "KestruneViewState", "AuthPayload"}) {
+    for (const char* type :
+         {"MobileSettings", "Device", "MobileDevice", "KestruneViewState", "AuthPayload"}) {
         if (auto record = platform::PhoneMessageCoder::decodeRecord(type, text))
             (void)platform::PhoneMessageCoder::encodeRecord(type, *record);
     }
