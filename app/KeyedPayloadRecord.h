@@ -44,6 +44,12 @@ public:
     bool setValueForProperty(const std::string& name, const platform::Value& value) override {
         return Derived::schema().set(self(), name, value);
     }
+    platform::Value valueForPropertyAtIndex(size_t index) const override {
+        return Derived::schema().getAt(self(), index);
+    }
+    bool setValueForPropertyAtIndex(size_t index, const platform::Value& value) override {
+        return Derived::schema().setAt(self(), index, value);
+    }
 
     // Makes the type known to keyed archives (as the bare record) and to the link coder (as init()
     // makes it). One static instance beside each type.

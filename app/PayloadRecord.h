@@ -40,6 +40,15 @@ public:
     // Sets the field. False (the field unchanged) when the record has no such property or the value is
     // not of the property's kind; none empties the field.
     virtual bool setValueForProperty(const std::string& name, const platform::Value& value) = 0;
+    // The same by position in declaredProperties(), for coders that resolve a type's fields once.
+    virtual platform::Value valueForPropertyAtIndex(size_t index) const {
+        const auto& properties = declaredProperties();
+        return index < properties.size() ? valueForProperty(properties[index].name) : platform::Value();
+    }
+    virtual bool setValueForPropertyAtIndex(size_t index, const platform::Value& value) {
+        const auto& properties = declaredProperties();
+        return index < properties.size() && setValueForProperty(properties[index].name, value);
+    }
 
     using Factory = std::function<std::shared_ptr<platform::Object>()>;
     // Registers how to make a new record of the type, as the type's own initialiser makes it (which

@@ -103,6 +103,14 @@ public:
         return field && field->set(owner, value);
     }
 
+    platform::Value getAt(const Owner& owner, size_t index) const {
+        return index < fields_.size() ? fields_[index].get(owner) : platform::Value();
+    }
+
+    bool setAt(Owner& owner, size_t index, const platform::Value& value) const {
+        return index < fields_.size() && fields_[index].set(owner, value);
+    }
+
     void encode(const Owner& owner, platform::KeyedArchiver& coder) const {
         for (const auto& key : order(encodingOrder_)) coder.encodeObject_forKey(get(owner, key), key);
     }

@@ -128,11 +128,19 @@ const NMShortStringCoder::TypeFields& NMShortStringCoder::fieldsOf(const Payload
     auto found = shared->find(type);
     if (found == shared->end()) {
         auto* fields = new TypeFields;
-        for (const auto& property : object.declaredProperties())
-            fields->descriptions.emplace_back(property.name, propertyTypeStringOfProperty(property));
-        std::stable_sort(
-            fields->descriptions.begin(), fields->descriptions.end(),
-            [](const PropertyDescription& a, const PropertyDescription& b) { return a.compare(b) < 0; });
+        const auto& declared = object.declaredProperties();
+        std::vector<size_t> order(declared.size());
+        std::vector<PropertyDescription> unsorted;
+        for (size_t i = 0; i < declared.size(); ++i) {
+            order[i] = i;
+            unsorted.emplace_back(declared[i].name, propertyTypeStringOfProperty(declared[i]));
+        }
+        std::stable_sort(order.begin(), order.end(),
+                         [&](size_t a, size_t b) { return unsorted[a].compare(unsorted[b]) < 0; });
+        for (size_t i : order) {
+            fields->descriptions.push_back(unsorted[i]);
+            fields->declaredIndex.push_back(i);
+        }
         for (const auto& description : fields->descriptions) {
             const std::string& kind = description.propertyType;
             fields->kinds.push_back(kind == PayloadRecord::kStringKind      ? FieldKind::Text
@@ -181,8 +189,7 @@ void NMShortStringCoder::appendRecord(std::string& out, const PayloadRecord& rec
     const TypeFields& fields = fieldsOf(record);
     for (size_t i = 0; i < fields.kinds.size(); ++i) {
         if (i > 0) out += kFieldSeparator;
-        const std::string& name = fields.descriptions[i].propertyName;
-        platform::Value value = record.valueForProperty(name);
+        platform::Value value = record.valueForPropertyAtIndex(fields.declaredIndex[i]);
         switch (fields.kinds[i]) {
             case FieldKind::Text:
                 if (const std::string* text = value.string()) out += *text;
@@ -263,27 +270,32 @@ std::shared_ptr<platform::Object> NMShortStringCoder::decodeRecord(const std::ve
     for (size_t i = 0; i < fields.kinds.size(); ++i) {
         const PropertyDescription& property = fields.descriptions[i];
         const std::string& name = property.propertyName;
+        const size_t index = fields.declaredIndex[i];
+        auto set = [&](const platform::Value& value) {
+            if (!record->setValueForPropertyAtIndex(index, value))
+                platform::logf("ERROR: can not find setter %s", setterName(name).c_str());
+        };
         if (next >= parts.size()) {
             platform::logf("Error: attribute for property not found: %s", name.c_str());
             continue;
         }
         std::string_view part = parts[next];
         if (part.size() == sizeof kEmptyRecordMark - 1 && part == kEmptyRecordMark) {
-            setProperty_toPropertyWithName_forObject(platform::Value(), name, *record);
+            set(platform::Value());
             ++next;
             continue;
         }
         switch (fields.kinds[i]) {
             case FieldKind::Text:
-                setProperty_toPropertyWithName_forObject(platform::Value(part), name, *record);
+                set(platform::Value(part));
                 ++next;
                 break;
             case FieldKind::Number:
-                setProperty_toPropertyWithName_forObject(platform::Number(leadingInt32(part)), name, *record);
+                set(platform::Number(leadingInt32(part)));
                 ++next;
                 break;
             case FieldKind::Primitive:
-                setValue_toPropertyWithName_forObject(platform::Number(leadingInt32(part)), name, *record);
+                set(platform::Number(leadingInt32(part)));
                 ++next;
                 break;
             case FieldKind::Record:
@@ -291,8 +303,7 @@ std::shared_ptr<platform::Object> NMShortStringCoder::decodeRecord(const std::ve
                     platform::logf("Error: records nested too deep at %s", name.c_str());
                     return made;
                 }
-                setProperty_toPropertyWithName_forObject(
-                    decodeRecord(parts, next, property.propertyType, depth + 1), name, *record);
+                set(decodeRecord(parts, next, property.propertyType, depth + 1));
                 break;
         }
     }

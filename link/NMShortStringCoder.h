@@ -67,6 +67,7 @@ private:
     struct TypeFields {
         std::vector<PropertyDescription> descriptions;
         std::vector<FieldKind> kinds;
+        std::vector<size_t> declaredIndex;  // each field's position in the type's declaredProperties()
     };
     static const TypeFields& fieldsOf(const PayloadRecord& object);
     static void appendRecord(std::string& out, const PayloadRecord& record, int depth);
