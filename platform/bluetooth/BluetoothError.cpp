@@ -3,101 +3,100 @@
 namespace platform {
 
 Error BluetoothError::error(Code code) {
-    const char* text = "Unknown error.";
+    const char* text = "The radio failed for a reason it did not give.";
     switch (code) {
         case kUnknown:
-            text = "Unknown error.";
             break;
         case kInvalidParameters:
-            text = "The specified parameters are invalid.";
+            text = "The radio refused the request's parameters.";
             break;
         case kInvalidHandle:
-            text = "The specified attribute handle is invalid.";
+            text = "The attribute asked for does not exist on the peripheral.";
             break;
         case kNotConnected:
-            text = "The device is not currently connected.";
+            text = "The peripheral is not connected.";
             break;
         case kOutOfSpace:
-            text = "The device has run out of space to complete the operation.";
+            text = "The radio has no room left for the request.";
             break;
         case kOperationCancelled:
-            text = "The operation was cancelled.";
+            text = "The request was cancelled.";
             break;
         case kConnectionTimeout:
-            text = "The connection has timed out unexpectedly.";
+            text = "The link timed out: the peripheral stopped answering.";
             break;
         case kPeripheralDisconnected:
-            text = "The specified device has disconnected from us.";
+            text = "The peripheral ended the link.";
             break;
         case kUUIDNotAllowed:
-            text = "The specified UUID is not allowed for this operation.";
+            text = "The identifier may not be used for this request.";
             break;
         case kAlreadyAdvertising:
-            text = "The peripheral is already advertising.";
+            text = "The radio is advertising already.";
             break;
         case kConnectionFailed:
-            text = "The connection failed.";
+            text = "The connection attempt failed.";
             break;
         case kConnectionLimitReached:
-            text = "The device has reached its connection limit.";
+            text = "The radio has as many links as it can keep.";
             break;
     }
     return Error{kDomain, code, text};
 }
 
 Error BluetoothError::attributeError(AttributeCode code) {
-    const char* text = "Unlikely error.";
+    const char* text = "The peripheral refused the request.";
     switch (code) {
         case kAttributeInvalidHandle:
-            text = "The handle is invalid.";
+            text = "The peripheral has no attribute at that handle.";
             break;
         case kAttributeReadNotPermitted:
-            text = "Reading is not permitted.";
+            text = "The attribute may not be read.";
             break;
         case kAttributeWriteNotPermitted:
-            text = "Writing is not permitted.";
+            text = "The attribute may not be written.";
             break;
         case kAttributeInvalidPdu:
-            text = "The command is invalid.";
+            text = "The peripheral could not read the request.";
             break;
         case kAttributeInsufficientAuthentication:
-            text = "Authentication is insufficient.";
+            text = "The peripheral wants an authenticated link.";
             break;
         case kAttributeRequestNotSupported:
-            text = "The request is not supported.";
+            text = "The peripheral does not support the request.";
             break;
         case kAttributeInvalidOffset:
-            text = "The offset is invalid.";
+            text = "The offset lies past the attribute's value.";
             break;
         case kAttributeInsufficientAuthorization:
-            text = "Authorization is insufficient.";
+            text = "The peripheral did not authorise the request.";
             break;
         case kAttributePrepareQueueFull:
-            text = "The prepare queue is full.";
+            text = "The peripheral's queue of prepared writes is full.";
             break;
         case kAttributeNotFound:
-            text = "The attribute could not be found.";
+            text = "The peripheral has no such attribute.";
             break;
         case kAttributeNotLong:
-            text = "The attribute is not long.";
+            text = "The attribute cannot be read or written in parts.";
             break;
         case kAttributeInsufficientEncryptionKeySize:
-            text = "The encryption key size is insufficient.";
+            text = "The link's encryption key is too short.";
             break;
         case kAttributeInvalidAttributeValueLength:
-            text = "The value's length is invalid.";
+            text = "The value has the wrong length.";
             break;
         case kAttributeUnlikelyError:
-            text = "Unlikely error.";
+            text = "The peripheral failed the request.";
             break;
         case kAttributeInsufficientEncryption:
-            text = "Encryption is insufficient.";
+            text = "The peripheral wants an encrypted link.";
             break;
         case kAttributeUnsupportedGroupType:
-            text = "The group type is not supported.";
+            text = "The peripheral does not know the group type.";
             break;
         case kAttributeInsufficientResources:
-            text = "Resources are insufficient.";
+            text = "The peripheral has run out of resources.";
             break;
     }
     return Error{kAttributeDomain, code, text};

@@ -24,10 +24,10 @@ PhonePeripheral::PhonePeripheral(std::shared_ptr<SimulatedPhone> phone, std::str
     : SimulatedPeripheral(std::move(identifier)), phone_(std::move(phone)) {}
 
 void PhonePeripheral::setServiceUUIDs(std::vector<BluetoothUUID> serviceUUIDs) {
-    std::vector<ServiceSpec> services;
+    std::vector<ServiceDescription> services;
     Value::Array advertised;
     for (const auto& uuid : serviceUUIDs) {
-        services.push_back(ServiceSpec{
+        services.push_back(ServiceDescription{
             uuid,
             {
                 {BluetoothUUID::constant(kNotifyCharacteristic), Characteristic::kPropertyNotify},

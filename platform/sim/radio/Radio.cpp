@@ -718,10 +718,10 @@ void Radio::discoverServices(Peripheral& peripheral,
         std::optional<Error> failure = device->takeFailure(SimulatedPeripheral::Operation::DiscoverServices);
         if (!failure) {
             std::vector<std::shared_ptr<Service>> found;
-            for (const auto& spec : device->services()) {
-                if (services && !services->empty() && !listContains(*services, spec.uuid)) continue;
-                auto service = object->serviceWithUUID(spec.uuid);
-                if (!service) service = std::make_shared<Service>(spec.uuid, true, object);
+            for (const auto& described : device->services()) {
+                if (services && !services->empty() && !listContains(*services, described.uuid)) continue;
+                auto service = object->serviceWithUUID(described.uuid);
+                if (!service) service = std::make_shared<Service>(described.uuid, true, object);
                 found.push_back(service);
             }
             object->setServices(std::move(found));
@@ -751,14 +751,14 @@ void Radio::discoverCharacteristics(Peripheral& peripheral, const std::shared_pt
         std::optional<Error> failure =
             device->takeFailure(SimulatedPeripheral::Operation::DiscoverCharacteristics);
         if (!failure) {
-            std::optional<SimulatedPeripheral::ServiceSpec> spec;
+            std::optional<SimulatedPeripheral::ServiceDescription> described;
             for (const auto& served : device->services())
-                if (served.uuid == service->UUID()) spec = served;
-            if (!spec) {
+                if (served.uuid == service->UUID()) described = served;
+            if (!described) {
                 failure = BluetoothError::attributeError(BluetoothError::kAttributeInvalidHandle);
             } else {
                 std::vector<std::shared_ptr<Characteristic>> found;
-                for (const auto& wanted : spec->characteristics) {
+                for (const auto& wanted : described->characteristics) {
                     if (characteristics && !characteristics->empty() &&
                         !listContains(*characteristics, wanted.uuid))
                         continue;

@@ -121,20 +121,20 @@ bool SimulatedPeripheral::advertisesAnyOf(const std::vector<BluetoothUUID>& serv
     return solicits != advertisementData_.end() && containsAny(solicits->second, solicited);
 }
 
-std::vector<SimulatedPeripheral::ServiceSpec> SimulatedPeripheral::services() const {
+std::vector<SimulatedPeripheral::ServiceDescription> SimulatedPeripheral::services() const {
     std::lock_guard lock(mutex_);
     return services_;
 }
 
-void SimulatedPeripheral::setServices(std::vector<ServiceSpec> services) {
+void SimulatedPeripheral::setServices(std::vector<ServiceDescription> services) {
     std::lock_guard lock(mutex_);
     services_ = std::move(services);
 }
 
 bool SimulatedPeripheral::servesAnyOf(const std::vector<BluetoothUUID>& services) const {
     std::lock_guard lock(mutex_);
-    for (const auto& spec : services_)
-        if (std::find(services.begin(), services.end(), spec.uuid) != services.end()) return true;
+    for (const auto& described : services_)
+        if (std::find(services.begin(), services.end(), described.uuid) != services.end()) return true;
     return false;
 }
 

@@ -25,13 +25,13 @@ class Radio;
 // lock held.
 class SimulatedPeripheral : public std::enable_shared_from_this<SimulatedPeripheral> {
 public:
-    struct CharacteristicSpec {
+    struct CharacteristicDescription {
         BluetoothUUID uuid;
         uint32_t properties = 0;  // Characteristic::Properties
     };
-    struct ServiceSpec {
+    struct ServiceDescription {
         BluetoothUUID uuid;
-        std::vector<CharacteristicSpec> characteristics;
+        std::vector<CharacteristicDescription> characteristics;
     };
 
     // Requests that can be made to fail once, or to hang.
@@ -70,8 +70,8 @@ public:
                          const std::vector<BluetoothUUID>& solicited) const;
 
     // Services ---------------------------------------------------------------------------------------------
-    std::vector<ServiceSpec> services() const;
-    void setServices(std::vector<ServiceSpec> services);
+    std::vector<ServiceDescription> services() const;
+    void setServices(std::vector<ServiceDescription> services);
     bool servesAnyOf(const std::vector<BluetoothUUID>& services) const;
 
     // Signal strength -------------------------------------------------------------------------------------
@@ -145,7 +145,7 @@ private:
     Value::Dictionary advertisementData_;
     bool advertising_ = true;
     double advertisingInterval_ = kDefaultAdvertisingInterval;
-    std::vector<ServiceSpec> services_;
+    std::vector<ServiceDescription> services_;
     Movement movement_;
     std::optional<double> homeLevel_;
     double noise_ = 0;

@@ -184,17 +184,17 @@ protected:
         const std::string& identifier, std::vector<platform::BluetoothUUID> services = {}) {
         auto device = std::make_shared<platform::SimulatedPeripheral>(identifier);
         platform::Value::Array advertised;
-        std::vector<platform::SimulatedPeripheral::ServiceSpec> specs;
+        std::vector<platform::SimulatedPeripheral::ServiceDescription> described;
         for (const auto& service : services) {
             advertised.push_back(platform::Value(service.data()));
-            specs.push_back({service,
-                             {{uuid("AA01"), platform::Characteristic::kPropertyNotify},
-                              {uuid("AA02"), platform::Characteristic::kPropertyWrite |
-                                                 platform::Characteristic::kPropertyWriteWithoutResponse},
-                              {uuid("AA03"), platform::Characteristic::kPropertyRead}}});
+            described.push_back({service,
+                                 {{uuid("AA01"), platform::Characteristic::kPropertyNotify},
+                                  {uuid("AA02"), platform::Characteristic::kPropertyWrite |
+                                                     platform::Characteristic::kPropertyWriteWithoutResponse},
+                                  {uuid("AA03"), platform::Characteristic::kPropertyRead}}});
         }
         device->setAdvertisementData({{"kCBAdvDataServiceUUIDs", platform::Value(advertised)}});
-        device->setServices(specs);
+        device->setServices(described);
         radio->addPeripheral(device);
         return device;
     }
