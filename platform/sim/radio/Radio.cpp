@@ -687,8 +687,9 @@ std::vector<std::shared_ptr<Peripheral>> Radio::retrieveConnectedPeripherals(
     auto it = centrals_.find(&central);
     if (it == centrals_.end()) return found;
     for (const auto& [identifier, device] : world_) {
+        const auto& wanted = identifier;  // clang 14 cannot capture a structured binding
         bool connected = std::any_of(links_.begin(), links_.end(), [&](const auto& entry) {
-            return entry.first.second == identifier && entry.second.connected;
+            return entry.first.second == wanted && entry.second.connected;
         });
         if (connected && device->servesAnyOf(services))
             found.push_back(peripheralObjectLocked(it->second, &central, device));
@@ -896,7 +897,7 @@ void Radio::peripheralNotify(SimulatedPeripheral& peripheral, const BluetoothUUI
         if (found == record->second.peripherals.end()) continue;
         auto object = found->second;
         uint64_t generation = link.generation;
-        schedule(linkLatency_, [key, generation, characteristic, value, object, device](Radio& radio) {
+        schedule(linkLatency_, [key = key, generation, characteristic, value, object, device](Radio& radio) {
             {
                 std::lock_guard lock(radio.mutex_);
                 Link* current = radio.linkLocked(key, generation);
@@ -942,7 +943,7 @@ void Radio::peripheralModifyServices(SimulatedPeripheral& peripheral,
         if (found == record->second.peripherals.end()) continue;
         auto object = found->second;
         uint64_t generation = link.generation;
-        schedule(linkLatency_, [key, generation, invalidated, object](Radio& radio) {
+        schedule(linkLatency_, [key = key, generation, invalidated, object](Radio& radio) {
             {
                 std::lock_guard lock(radio.mutex_);
                 Link* current = radio.linkLocked(key, generation);

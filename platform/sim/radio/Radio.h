@@ -184,7 +184,6 @@ private:
 
     std::shared_ptr<Timer> advertisingTimer_;
     double advertisingDue_ = 0;
-    double lastAdvertisingTick_ = 0;
     std::shared_ptr<Timer> supervisionTimer_;
 };
 
