@@ -700,22 +700,37 @@ std::vector<std::shared_ptr<Peripheral>> Radio::retrieveConnectedPeripherals(
 // Requests on a connected peripheral
 // -------------------------------------------------------------------------
 
+// The device behind a request on a connected peripheral, or null when the link is down or the device
+// was told to leave this kind of request unanswered.
+std::shared_ptr<SimulatedPeripheral> Radio::requestTargetLocked(Peripheral& peripheral,
+                                                                SimulatedPeripheral::Operation operation,
+                                                                LinkKey& key, uint64_t& generation) {
+    Link* link = connectedLinkLocked(peripheral, key);
+    if (!link) return nullptr;
+    auto device = deviceLocked(key.second);
+    if (!device || device->isStalled(operation)) return nullptr;
+    generation = link->generation;
+    return device;
+}
+
+// An answer scheduled on a link is dropped when that link ended (or was replaced) meanwhile.
+bool Radio::isLinkUp(const LinkKey& key, uint64_t generation) {
+    std::lock_guard lock(mutex_);
+    Link* current = linkLocked(key, generation);
+    return current && current->connected;
+}
+
 void Radio::discoverServices(Peripheral& peripheral,
                              const std::optional<std::vector<BluetoothUUID>>& services) {
     std::lock_guard lock(mutex_);
     LinkKey key;
-    Link* link = connectedLinkLocked(peripheral, key);
-    if (!link) return;
-    auto device = deviceLocked(key.second);
-    if (!device || device->isStalled(SimulatedPeripheral::Operation::DiscoverServices)) return;
+    uint64_t generation = 0;
+    auto device =
+        requestTargetLocked(peripheral, SimulatedPeripheral::Operation::DiscoverServices, key, generation);
+    if (!device) return;
     auto object = peripheral.shared_from_this();
-    uint64_t generation = link->generation;
     schedule(linkLatency_, [key, generation, services, object, device](Radio& radio) {
-        {
-            std::lock_guard lock(radio.mutex_);
-            Link* current = radio.linkLocked(key, generation);
-            if (!current || !current->connected) return;
-        }
+        if (!radio.isLinkUp(key, generation)) return;
         std::optional<Error> failure = device->takeFailure(SimulatedPeripheral::Operation::DiscoverServices);
         if (!failure) {
             std::vector<std::shared_ptr<Service>> found;
@@ -737,18 +752,13 @@ void Radio::discoverCharacteristics(Peripheral& peripheral, const std::shared_pt
                                     const std::optional<std::vector<BluetoothUUID>>& characteristics) {
     std::lock_guard lock(mutex_);
     LinkKey key;
-    Link* link = connectedLinkLocked(peripheral, key);
-    if (!link) return;
-    auto device = deviceLocked(key.second);
-    if (!device || device->isStalled(SimulatedPeripheral::Operation::DiscoverCharacteristics)) return;
+    uint64_t generation = 0;
+    auto device = requestTargetLocked(peripheral, SimulatedPeripheral::Operation::DiscoverCharacteristics,
+                                      key, generation);
+    if (!device) return;
     auto object = peripheral.shared_from_this();
-    uint64_t generation = link->generation;
     schedule(linkLatency_, [key, generation, service, characteristics, object, device](Radio& radio) {
-        {
-            std::lock_guard lock(radio.mutex_);
-            Link* current = radio.linkLocked(key, generation);
-            if (!current || !current->connected) return;
-        }
+        if (!radio.isLinkUp(key, generation)) return;
         std::optional<Error> failure =
             device->takeFailure(SimulatedPeripheral::Operation::DiscoverCharacteristics);
         if (!failure) {
@@ -782,12 +792,10 @@ void Radio::setNotifyValue(Peripheral& peripheral, const std::shared_ptr<Charact
                            bool enabled) {
     std::lock_guard lock(mutex_);
     LinkKey key;
-    Link* link = connectedLinkLocked(peripheral, key);
-    if (!link) return;
-    auto device = deviceLocked(key.second);
-    if (!device || device->isStalled(SimulatedPeripheral::Operation::SetNotify)) return;
+    uint64_t generation = 0;
+    auto device = requestTargetLocked(peripheral, SimulatedPeripheral::Operation::SetNotify, key, generation);
+    if (!device) return;
     auto object = peripheral.shared_from_this();
-    uint64_t generation = link->generation;
     schedule(linkLatency_, [key, generation, characteristic, enabled, object, device](Radio& radio) {
         std::optional<Error> failure = device->takeFailure(SimulatedPeripheral::Operation::SetNotify);
         if (!failure && !(characteristic->properties() &
@@ -818,19 +826,13 @@ void Radio::writeValue(Peripheral& peripheral, const std::shared_ptr<Characteris
                        const Data& value, bool withResponse) {
     std::lock_guard lock(mutex_);
     LinkKey key;
-    Link* link = connectedLinkLocked(peripheral, key);
-    if (!link) return;
-    auto device = deviceLocked(key.second);
-    if (!device || device->isStalled(SimulatedPeripheral::Operation::Write)) return;
+    uint64_t generation = 0;
+    auto device = requestTargetLocked(peripheral, SimulatedPeripheral::Operation::Write, key, generation);
+    if (!device) return;
     auto object = peripheral.shared_from_this();
-    uint64_t generation = link->generation;
     schedule(
         linkLatency_, [key, generation, characteristic, value, withResponse, object, device](Radio& radio) {
-            {
-                std::lock_guard lock(radio.mutex_);
-                Link* current = radio.linkLocked(key, generation);
-                if (!current || !current->connected) return;
-            }
+            if (!radio.isLinkUp(key, generation)) return;
             std::optional<Error> failure = device->takeFailure(SimulatedPeripheral::Operation::Write);
             uint32_t needed =
                 withResponse ? Characteristic::kPropertyWrite : Characteristic::kPropertyWriteWithoutResponse;
@@ -848,12 +850,10 @@ void Radio::writeValue(Peripheral& peripheral, const std::shared_ptr<Characteris
 void Radio::readRSSI(Peripheral& peripheral) {
     std::lock_guard lock(mutex_);
     LinkKey key;
-    Link* link = connectedLinkLocked(peripheral, key);
-    if (!link) return;
-    auto device = deviceLocked(key.second);
-    if (!device || device->isStalled(SimulatedPeripheral::Operation::ReadRSSI)) return;
+    uint64_t generation = 0;
+    auto device = requestTargetLocked(peripheral, SimulatedPeripheral::Operation::ReadRSSI, key, generation);
+    if (!device) return;
     auto object = peripheral.shared_from_this();
-    uint64_t generation = link->generation;
     schedule(linkLatency_, [key, generation, object, device](Radio& radio) {
         uint64_t seed;
         {
@@ -944,11 +944,7 @@ void Radio::peripheralModifyServices(SimulatedPeripheral& peripheral,
         auto object = found->second;
         uint64_t generation = link.generation;
         schedule(linkLatency_, [key = key, generation, invalidated, object](Radio& radio) {
-            {
-                std::lock_guard lock(radio.mutex_);
-                Link* current = radio.linkLocked(key, generation);
-                if (!current || !current->connected) return;
-            }
+            if (!radio.isLinkUp(key, generation)) return;
             std::vector<std::shared_ptr<Service>> kept, removed;
             for (const auto& service : object->services())
                 (listContains(invalidated, service->UUID()) ? removed : kept).push_back(service);

@@ -154,6 +154,10 @@ private:
     // The link of the peripheral object, when it is up.
     Link* connectedLinkLocked(const Peripheral& peripheral, LinkKey& key);
     Link* linkLocked(const LinkKey& key, uint64_t generation);
+    std::shared_ptr<SimulatedPeripheral> requestTargetLocked(Peripheral& peripheral,
+                                                             SimulatedPeripheral::Operation operation,
+                                                             LinkKey& key, uint64_t& generation);
+    bool isLinkUp(const LinkKey& key, uint64_t generation);
     void endLinkLocked(const LinkKey& key, std::optional<Error> error, bool report, Actions& actions);
     void attemptConnectionLocked(const LinkKey& key, uint64_t generation, Actions& actions);
     // A new attempt for the peripheral object; its first try comes after the connection latency.
