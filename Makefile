@@ -52,7 +52,7 @@ tsan: deps
 
 bench: deps
 	cmake -S . -B $(BUILD_ROOT)/bench -DCMAKE_BUILD_TYPE=Release $(CMAKE_COMMON) >/dev/null
-	cmake --build $(BUILD_ROOT)/bench -j $(JOBS)
+	cmake --build $(BUILD_ROOT)/bench -j $(JOBS) --target benchmarks kestrune
 	@for b in $(BUILD_ROOT)/bench/bench/*_bench; do [ -x "$$b" ] && { echo "== $$b"; "$$b"; }; done; true
 	@[ -x bench/idle_cpu.sh ] && bench/idle_cpu.sh $(BUILD_ROOT)/bench/kestrune || true
 
