@@ -69,6 +69,26 @@ void RKTNetworkClient::startDataTaskWithRequest_retryLimit_completionHandler(
     startDataTaskWithRequest_retryLimit_tries_completionHandler(request, retryLimit, 0, std::move(handler));
 }
 
+template <typename Result, typename Handler>
+void RKTNetworkClient::finishOrRetry(const std::optional<Result>& result,
+                                     const std::optional<platform::HTTPURLResponse>& response,
+                                     const KitErrorPtr& transportError, const platform::URLRequest& request,
+                                     unsigned retryLimit, unsigned tries, const Handler& handler,
+                                     std::function<void()> again) {
+    RKTNetworkResponseHandler::handleCompletedResponse_forOriginalRequest_error_block(
+        response, request, transportError, [&](bool retry, const KitErrorPtr& error) {
+            if (!retry) {
+                if (handler) handler(result, response, error);
+                return;
+            }
+            if (tries >= retryLimit) {
+                if (handler) handler(std::nullopt, std::nullopt, retryLimitError(retryLimit, request));
+                return;
+            }
+            runAfterRetryValueFromResponse_attempts_block(response, tries, std::move(again));
+        });
+}
+
 void RKTNetworkClient::startDataTaskWithRequest_retryLimit_tries_completionHandler(
     const platform::URLRequest& request, unsigned retryLimit, unsigned tries, DataCompletionHandler handler) {
     auto self = shared_from_this();
@@ -76,23 +96,11 @@ void RKTNetworkClient::startDataTaskWithRequest_retryLimit_tries_completionHandl
                           const std::optional<platform::Data>& data,
                           const std::optional<platform::HTTPURLResponse>& response,
                           const KitErrorPtr& transportError) {
-        RKTNetworkResponseHandler::handleCompletedResponse_forOriginalRequest_error_block(
-            response, request, transportError, [&](bool retry, const KitErrorPtr& error) {
-                if (!retry) {
-                    if (handler) handler(data, response, error);
-                    return;
-                }
-                if (tries >= retryLimit) {
-                    if (handler)
-                        handler(std::nullopt, std::nullopt, self->retryLimitError(retryLimit, request));
-                    return;
-                }
-                self->runAfterRetryValueFromResponse_attempts_block(
-                    response, tries, [self, request, retryLimit, tries, handler] {
-                        self->startDataTaskWithRequest_retryLimit_tries_completionHandler(request, retryLimit,
-                                                                                          tries + 1, handler);
-                    });
-            });
+        self->finishOrRetry(data, response, transportError, request, retryLimit, tries, handler,
+                            [self, request, retryLimit, tries, handler] {
+                                self->startDataTaskWithRequest_retryLimit_tries_completionHandler(
+                                    request, retryLimit, tries + 1, handler);
+                            });
     };
     auto task =
         session_ ? session_->dataTaskWithRequest_completionHandler(request, std::move(completion)) : nullptr;
@@ -125,23 +133,11 @@ void RKTNetworkClient::startDownloadTaskWithRequest_retryLimit_tries_completionH
                           const std::optional<std::string>& location,
                           const std::optional<platform::HTTPURLResponse>& response,
                           const KitErrorPtr& transportError) {
-        RKTNetworkResponseHandler::handleCompletedResponse_forOriginalRequest_error_block(
-            response, request, transportError, [&](bool retry, const KitErrorPtr& error) {
-                if (!retry) {
-                    if (handler) handler(location, response, error);
-                    return;
-                }
-                if (tries >= retryLimit) {
-                    if (handler)
-                        handler(std::nullopt, std::nullopt, self->retryLimitError(retryLimit, request));
-                    return;
-                }
-                self->runAfterRetryValueFromResponse_attempts_block(
-                    response, tries, [self, request, retryLimit, tries, handler] {
-                        self->startDownloadTaskWithRequest_retryLimit_tries_completionHandler(
-                            request, retryLimit, tries + 1, handler);
-                    });
-            });
+        self->finishOrRetry(location, response, transportError, request, retryLimit, tries, handler,
+                            [self, request, retryLimit, tries, handler] {
+                                self->startDownloadTaskWithRequest_retryLimit_tries_completionHandler(
+                                    request, retryLimit, tries + 1, handler);
+                            });
     };
     auto task = session_ ? session_->downloadTaskWithRequest_completionHandler(request, std::move(completion))
                          : nullptr;

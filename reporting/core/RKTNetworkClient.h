@@ -113,6 +113,14 @@ private:
                                 const platform::ServerTrust& trust,
                                 const CRKURLSessionDelegate::ChallengeCompletionHandler& completionHandler);
     KitErrorPtr retryLimitError(unsigned retryLimit, const platform::URLRequest& request) const;
+    // A finished transfer reaches the handler, unless its answer asks for a retry and tries remain: then
+    // `again` starts the transfer once more after the delay the answer asks for.
+    template <typename Result, typename Handler>
+    void finishOrRetry(const std::optional<Result>& result,
+                       const std::optional<platform::HTTPURLResponse>& response,
+                       const KitErrorPtr& transportError, const platform::URLRequest& request,
+                       unsigned retryLimit, unsigned tries, const Handler& handler,
+                       std::function<void()> again);
 
     std::shared_ptr<RKTCertificatePinner> certPinner_;
     std::shared_ptr<CRKURLSession> session_;
