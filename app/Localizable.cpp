@@ -5,14 +5,14 @@
 namespace kestrune {
 
 namespace {
-std::mutex gMutex;
+std::mutex gLookupMutex;
 LocalizedStringLookup gLookup;
 }  // namespace
 
 std::string localizable(const std::string& key) {
     LocalizedStringLookup lookup;
     {
-        std::lock_guard lock(gMutex);
+        std::lock_guard lock(gLookupMutex);
         lookup = gLookup;
     }
     if (lookup) {
@@ -22,7 +22,7 @@ std::string localizable(const std::string& key) {
 }
 
 void setLocalizedStringLookup(LocalizedStringLookup lookup) {
-    std::lock_guard lock(gMutex);
+    std::lock_guard lock(gLookupMutex);
     gLookup = std::move(lookup);
 }
 

@@ -59,19 +59,19 @@ public:
     }
 };
 
-std::mutex gMutex;
+std::mutex gSessionServicesMutex;
 std::shared_ptr<MacSessionServices> gInstalled;
 
 }  // namespace
 
 std::shared_ptr<MacSessionServices> MacSessionServices::current() {
-    std::lock_guard lock(gMutex);
+    std::lock_guard lock(gSessionServicesMutex);
     if (!gInstalled) gInstalled = std::make_shared<ProcessSessionServices>();
     return gInstalled;
 }
 
 void MacSessionServices::install(std::shared_ptr<MacSessionServices> services) {
-    std::lock_guard lock(gMutex);
+    std::lock_guard lock(gSessionServicesMutex);
     gInstalled = std::move(services);
 }
 

@@ -15,19 +15,19 @@ public:
     std::string languageToBeUsedFromSupportedLanguages() override { return "en"; }
 };
 
-std::mutex gMutex;
+std::mutex gPhoneServicesMutex;
 std::shared_ptr<PhoneRecordServices> gInstalled;
 
 }  // namespace
 
 std::shared_ptr<PhoneRecordServices> PhoneRecordServices::current() {
-    std::lock_guard lock(gMutex);
+    std::lock_guard lock(gPhoneServicesMutex);
     if (!gInstalled) gInstalled = std::make_shared<DefaultPhoneRecordServices>();
     return gInstalled;
 }
 
 void PhoneRecordServices::install(std::shared_ptr<PhoneRecordServices> services) {
-    std::lock_guard lock(gMutex);
+    std::lock_guard lock(gPhoneServicesMutex);
     gInstalled = std::move(services);
 }
 

@@ -7,13 +7,13 @@
 namespace platform {
 
 namespace {
-std::mutex gMutex;
+std::mutex gBackendMutex;
 std::shared_ptr<BluetoothBackend> gInstalled;
 }  // namespace
 
 std::shared_ptr<BluetoothBackend> BluetoothBackend::current() {
     {
-        std::lock_guard lock(gMutex);
+        std::lock_guard lock(gBackendMutex);
         if (gInstalled) return gInstalled;
     }
     // This system has no Bluetooth controller of its own: the simulated radio stands in for it.
@@ -21,7 +21,7 @@ std::shared_ptr<BluetoothBackend> BluetoothBackend::current() {
 }
 
 void BluetoothBackend::install(std::shared_ptr<BluetoothBackend> backend) {
-    std::lock_guard lock(gMutex);
+    std::lock_guard lock(gBackendMutex);
     gInstalled = std::move(backend);
 }
 

@@ -12,7 +12,7 @@ extern char** environ;
 namespace platform {
 
 namespace {
-std::mutex gMutex;
+std::mutex gArgumentsMutex;
 }
 
 ProcessInfo& ProcessInfo::shared() {
@@ -21,12 +21,12 @@ ProcessInfo& ProcessInfo::shared() {
 }
 
 std::vector<std::string> ProcessInfo::arguments() const {
-    std::lock_guard lock(gMutex);
+    std::lock_guard lock(gArgumentsMutex);
     return arguments_;
 }
 
 void ProcessInfo::setArguments(std::vector<std::string> arguments) {
-    std::lock_guard lock(gMutex);
+    std::lock_guard lock(gArgumentsMutex);
     arguments_ = std::move(arguments);
 }
 

@@ -9,13 +9,13 @@
 namespace platform {
 
 namespace {
-std::mutex gMutex;
+std::mutex gVersionMutex;
 std::optional<std::string> gOverride;
 }  // namespace
 
 std::string SystemVersion::current() {
     {
-        std::lock_guard lock(gMutex);
+        std::lock_guard lock(gVersionMutex);
         if (gOverride) return *gOverride;
     }
     const char* env = getenv("KESTRUNE_SYSTEM_VERSION");
@@ -24,7 +24,7 @@ std::string SystemVersion::current() {
 }
 
 void SystemVersion::setOverride(std::optional<std::string> version) {
-    std::lock_guard lock(gMutex);
+    std::lock_guard lock(gVersionMutex);
     gOverride = std::move(version);
 }
 

@@ -10,7 +10,7 @@
 namespace platform {
 
 namespace {
-std::mutex gMutex;
+std::mutex gWorkspaceMutex;
 std::vector<std::string> gPlayed;
 bool gLaunchEventOverridden = false;
 std::optional<LaunchEvent> gLaunchEvent;
@@ -22,7 +22,7 @@ Workspace& Workspace::shared() {
 }
 
 void Workspace::activateFileViewerSelectingFiles(const std::vector<std::string>& paths) {
-    std::lock_guard lock(gMutex);
+    std::lock_guard lock(gWorkspaceMutex);
     for (const auto& p : paths) {
         logf("Workspace: reveal %s", p.c_str());
         revealed_.push_back(p);
@@ -30,12 +30,12 @@ void Workspace::activateFileViewerSelectingFiles(const std::vector<std::string>&
 }
 
 std::vector<std::string> Workspace::revealedFiles() const {
-    std::lock_guard lock(gMutex);
+    std::lock_guard lock(gWorkspaceMutex);
     return revealed_;
 }
 
 void Workspace::resetForTesting() {
-    std::lock_guard lock(gMutex);
+    std::lock_guard lock(gWorkspaceMutex);
     revealed_.clear();
     center_.removeAllObservers();
 }
@@ -46,25 +46,25 @@ bool SystemSound::playFile(const std::string& path) {
         logf("SystemSound: no sound file at %s", path.empty() ? "(none)" : path.c_str());
         return false;
     }
-    std::lock_guard lock(gMutex);
+    std::lock_guard lock(gWorkspaceMutex);
     gPlayed.push_back(path);
     logf("SystemSound: play %s", path.c_str());
     return true;
 }
 
 std::vector<std::string> SystemSound::playedFiles() {
-    std::lock_guard lock(gMutex);
+    std::lock_guard lock(gWorkspaceMutex);
     return gPlayed;
 }
 
 void SystemSound::resetForTesting() {
-    std::lock_guard lock(gMutex);
+    std::lock_guard lock(gWorkspaceMutex);
     gPlayed.clear();
 }
 
 std::optional<LaunchEvent> LaunchEvent::current() {
     {
-        std::lock_guard lock(gMutex);
+        std::lock_guard lock(gWorkspaceMutex);
         if (gLaunchEventOverridden) return gLaunchEvent;
     }
     const char* env = getenv("KESTRUNE_LAUNCH_EVENT");
@@ -76,7 +76,7 @@ std::optional<LaunchEvent> LaunchEvent::current() {
 }
 
 void LaunchEvent::setCurrentForTesting(std::optional<LaunchEvent> event) {
-    std::lock_guard lock(gMutex);
+    std::lock_guard lock(gWorkspaceMutex);
     gLaunchEventOverridden = true;
     gLaunchEvent = std::move(event);
 }

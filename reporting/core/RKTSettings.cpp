@@ -69,7 +69,7 @@ platform::Value valueOf(const Json& json) {
     }
 }
 
-std::optional<std::string> textOf(const platform::Value& value) {
+std::optional<std::string> settingsTextOf(const platform::Value& value) {
     if (const auto* text = value.string()) return *text;
     return std::nullopt;
 }
@@ -155,7 +155,7 @@ std::optional<std::string> RKTSettings::appStatus() {
     if (!app) return std::nullopt;
     auto it = app->find("status");
     if (it == app->end()) return std::nullopt;
-    return textOf(it->second);
+    return settingsTextOf(it->second);
 }
 
 bool RKTSettings::appNeedsOnboarding() {

@@ -16,11 +16,6 @@ namespace {
 
 static_assert(sizeof(CRKAllocator) == 64, "the allocator's record is 64 bytes of its own region");
 
-const char* errorText(int error) {
-    const char* text = strerrordesc_np(error);
-    return text ? text : "unknown error";
-}
-
 // A size as whole pages: size / page + 1, so a size that is already a multiple of the page still
 // gains one.
 uint64_t pagesFor(uint64_t size, uint64_t page) {
@@ -36,7 +31,7 @@ CRKAllocator* CRKAllocatorCreate(size_t writableSize, size_t readOnlySize) {
     const uint64_t total = writable + readOnly + 3 * page;
     void* mapping = mmap(nullptr, total, PROT_READ | PROT_WRITE, MAP_ANONYMOUS | MAP_PRIVATE, -1, 0);
     if (mapping == MAP_FAILED) {
-        CRKSDKLOG_ERROR("ERROR [%s:%d] Mapping failed %s\n", errorText(errno));
+        CRKSDKLOG_ERROR("ERROR [%s:%d] Mapping failed %s\n", CRKErrorText(errno));
         return nullptr;
     }
     const auto base = reinterpret_cast<uintptr_t>(mapping);
@@ -45,7 +40,7 @@ CRKAllocator* CRKAllocatorCreate(size_t writableSize, size_t readOnlySize) {
     const uintptr_t readOnlyStart = middleGuard + page;
     const uintptr_t lastGuard = readOnlyStart + readOnly;
     auto fail = [&](const char* message) -> CRKAllocator* {
-        CRKSDKLOG_ERROR(message, errorText(errno));
+        CRKSDKLOG_ERROR(message, CRKErrorText(errno));
         munmap(mapping, total);
         return nullptr;
     };

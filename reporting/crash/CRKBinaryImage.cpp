@@ -18,13 +18,12 @@
 #include "reporting/crash/CRKDwarfUnwind.h"
 #include "reporting/crash/CRKELFFile.h"
 #include "reporting/crash/CRKSDKLog.h"
+#include "reporting/crash/CRKSafeMemoryReader.h"
 #include "reporting/crash/CRKUtilities.h"
 
 namespace reporting {
 
 namespace {
-
-constexpr uintptr_t kFirstValidAddress = 4096;
 
 // An image the table holds, as the last scan saw it. Normal-time bookkeeping of the scans only; crash
 // time reads the slots.
@@ -89,7 +88,7 @@ void fillUnwindSections(CRKBinaryImageDetails* details, const ElfW(Phdr) * phdrs
         if (phdrs[i].p_type != PT_GNU_EH_FRAME) continue;
         const uintptr_t header = uintptr_t(details->slide) + phdrs[i].p_vaddr;
         const uintptr_t headerEnd = segmentEnd(phdrs, count, details->slide, header);
-        if (header < kFirstValidAddress || headerEnd == 0) return;
+        if (header < CRKFirstValidAddress || headerEnd == 0) return;
         details->ehFrameHeader = header;
         details->ehFrameHeaderEnd = headerEnd;
         // The index names where the call-frame section starts.
@@ -100,7 +99,7 @@ void fillUnwindSections(CRKBinaryImageDetails* details, const ElfW(Phdr) * phdrs
         CRKParseUint16AndAdvance(&cursor);
         if (cursor.failed || version != 1 || (encoding & 0x80)) return;
         const uint64_t ehFrame = CRKParseAddressWithEncodingAndAdvance(&cursor, encoding, nullptr);
-        if (ehFrame == CRKDwarfInvalidAddress || ehFrame < kFirstValidAddress) return;
+        if (ehFrame == CRKDwarfInvalidAddress || ehFrame < CRKFirstValidAddress) return;
         const uintptr_t ehFrameEnd = segmentEnd(phdrs, count, details->slide, ehFrame);
         if (ehFrameEnd == 0) return;
         details->ehFrame = ehFrame;
@@ -151,7 +150,7 @@ std::vector<ListedImage> listImages(unsigned long long* adds, unsigned long long
                 c->subs = info->dlpi_subs;
             }
             const uintptr_t header = headerOf(info);
-            if (header >= kFirstValidAddress) {
+            if (header >= CRKFirstValidAddress) {
                 std::string path = info->dlpi_name ? info->dlpi_name : "";
                 // The loader lists the program itself first, without a name.
                 if (path.empty() && c->first) path = mainExecutablePath();
@@ -411,7 +410,7 @@ int CRKBinaryImageDlclose(void* handle) {
 }
 
 void CRKBinaryImageFillInImageDetails(CRKBinaryImageDetails* details) {
-    if (!details || details->slice.startAddress < kFirstValidAddress) return;
+    if (!details || details->slice.startAddress < CRKFirstValidAddress) return;
     const uintptr_t start = details->slice.startAddress;
     details->loadAddress = start;
     const auto* header = reinterpret_cast<const ElfW(Ehdr)*>(start);
@@ -512,7 +511,7 @@ bool CRKBinaryImageSafeFindImageForAddress(uintptr_t address, CRKBinaryImageSlot
 }
 
 bool CRKBinaryImageHasCompactUnwindInfo(const CRKBinaryImageSlot* slot) {
-    return slot && slot->unwindInfo >= kFirstValidAddress;
+    return slot && slot->unwindInfo >= CRKFirstValidAddress;
 }
 
 bool CRKBinaryImageFindImageForUUID(const char* uuid, CRKBinaryImageDetails* details) {

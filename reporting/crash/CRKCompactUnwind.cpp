@@ -4,17 +4,17 @@
 
 #include "reporting/crash/CRKDwarfUnwind.h"
 #include "reporting/crash/CRKSDKLog.h"
+#include "reporting/crash/CRKSafeMemoryReader.h"
 #include "reporting/crash/CRKUnwind.h"
 
 namespace reporting {
 
 namespace {
 
-constexpr uint64_t kFirstValidAddress = 4096;
 constexpr uint32_t kIndexEntrySize = 12;
 
 bool validPointer(const void* pointer) {
-    return reinterpret_cast<uintptr_t>(pointer) >= kFirstValidAddress;
+    return reinterpret_cast<uintptr_t>(pointer) >= CRKFirstValidAddress;
 }
 
 template <typename T>
@@ -43,11 +43,11 @@ bool CRKCompactUnwindInit(CRKCompactUnwindContext* context, uint64_t unwindInfo,
         CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: invalid context passed to compact unwind init");
         return false;
     }
-    if (unwindInfo < kFirstValidAddress) {
+    if (unwindInfo < CRKFirstValidAddress) {
         CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: invalid unwind info passed to compact unwind init");
         return false;
     }
-    if (loadAddress < kFirstValidAddress) {
+    if (loadAddress < CRKFirstValidAddress) {
         CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: invalid load address passed to compact unwind init");
         return false;
     }
@@ -404,7 +404,7 @@ bool CRKCompactUnwindFrameless(uint32_t encoding, CRKUnwindContext* unwind, uint
         return false;
     }
     CRKUNWINDLOG_WARN("WARN  [%s:%d] Read PC to be %p\n", pc);
-    if (pc < kFirstValidAddress) {
+    if (pc < CRKFirstValidAddress) {
         CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: computed PC is invalid\n");
         return false;
     }

@@ -9,7 +9,6 @@ namespace reporting {
 
 namespace {
 
-constexpr uint64_t kFirstValidAddress = 4096;
 // A ULEB128 length prefix is read over at most this many bytes (the readers stop after eight).
 constexpr size_t kLengthPrefixLimit = 16;
 
@@ -50,7 +49,7 @@ bool CRKDwarfExpressionMachinePrepareForExecution(CRKDwarfExpressionMachine* mac
                                                   const uint8_t* expression,
                                                   const CRKMachineContext* registers, uint64_t initialValue,
                                                   CRKSafeMemoryReader* memory) {
-    if (!machine || reinterpret_cast<uintptr_t>(expression) < kFirstValidAddress) return false;
+    if (!machine || reinterpret_cast<uintptr_t>(expression) < CRKFirstValidAddress) return false;
     CRKDwarfCursor cursor{expression, expression + kLengthPrefixLimit, false};
     const uint64_t length = CRKParseULEB128AndAdvance(&cursor);
     if (cursor.failed) return false;
@@ -180,8 +179,8 @@ bool CRKDwarfExpressionMachineGetResult(const CRKDwarfExpressionMachine* machine
 bool CRKDwarfEvalulateExpression(const uint8_t* expression, const CRKMachineContext* registers,
                                  uint64_t initialValue, uint64_t* value, CRKSafeMemoryReader* memory) {
     CRKUNWINDLOG_WARN("WARN  [%s:%d] starting at %p with initial value %lx\n", expression, initialValue);
-    if (reinterpret_cast<uintptr_t>(expression) < kFirstValidAddress ||
-        reinterpret_cast<uintptr_t>(value) < kFirstValidAddress || !registers) {
+    if (reinterpret_cast<uintptr_t>(expression) < CRKFirstValidAddress ||
+        reinterpret_cast<uintptr_t>(value) < CRKFirstValidAddress || !registers) {
         CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: inputs invalid\n");
         return false;
     }

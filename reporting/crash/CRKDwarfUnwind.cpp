@@ -11,7 +11,6 @@ namespace reporting {
 
 namespace {
 
-constexpr uint64_t kFirstValidAddress = 4096;
 constexpr uint64_t kLargestPCOffset = 0x7FFFFFFFFFFFFFFFull;
 
 const uint8_t* take(CRKDwarfCursor* cursor, size_t length) {
@@ -779,7 +778,7 @@ bool CRKDwarfUnwindComputeRegisters(const CRKDwarfCFIRecord* record, CRKUnwindCo
 }
 
 uint64_t CRKDwarfFindFDEInHeader(uint64_t header, uint64_t headerEnd, uint64_t pc, uint64_t* ehFrame) {
-    if (header < kFirstValidAddress || headerEnd <= header) return 0;
+    if (header < CRKFirstValidAddress || headerEnd <= header) return 0;
     const auto* start = reinterpret_cast<const uint8_t*>(header);
     CRKDwarfCursor cursor{start, reinterpret_cast<const uint8_t*>(headerEnd), false};
     const uint8_t version = CRKParseUint8AndAdvance(&cursor);

@@ -19,11 +19,6 @@ constexpr int kMaximumWriteCalls = 50;
 // Record lines never nest deeper than a few levels; a line nested absurdly deep is taken as corrupt.
 constexpr int kMaximumReadDepth = 64;
 
-const char* errorText(int error) {
-    const char* text = strerrordesc_np(error);
-    return text ? text : "unknown error";
-}
-
 bool flushBuffer(CRKFile* file) {
     bool ok = true;
     if (file->bufferedLength > 0) {
@@ -245,7 +240,7 @@ bool CRKFileInitWithPathMode(CRKFile* file, const char* path, bool append, bool 
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
     const int descriptor = open(path, flags, 0644);
     if (descriptor < 0) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: Unable to open file %s\n", errorText(errno));
+        CRKSDKLOG_WARN("WARN  [%s:%d] Error: Unable to open file %s\n", CRKErrorText(errno));
         CRKSDKLOG_WARN("WARN  [%s:%d] Error: file descriptor invalid\n");
         return false;
     }
@@ -276,7 +271,7 @@ bool CRKFileCloseWithOffset(CRKFile* file, uint64_t* offsetOut) {
     if (file->bufferingEnabled && file->bufferedLength > 0) flushBuffer(file);
     if (offsetOut) *offsetOut = file->bytesWritten;
     if (close(file->descriptor) != 0) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] Error: Unable to close file %s\n", errorText(errno));
+        CRKSDKLOG_WARN("WARN  [%s:%d] Error: Unable to close file %s\n", CRKErrorText(errno));
         return false;
     }
     file->descriptor = -1;

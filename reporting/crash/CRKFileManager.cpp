@@ -19,11 +19,6 @@ namespace reporting {
 
 namespace {
 
-std::string join(const std::string& folder, const std::string& name) {
-    if (folder.empty() || folder.back() == '/') return folder + name;
-    return folder + "/" + name;
-}
-
 std::string lastComponent(const std::string& path) {
     std::string trimmed = path;
     while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
@@ -41,9 +36,10 @@ std::string extensionOf(const std::string& path) {
 }  // namespace
 
 CRKFileManager::CRKFileManager()
-    : CRKFileManager(
-          join(join(platform::StandardFolders::caches(), std::string(CRKReverseDomainPrefix) + ".data"),
-               pathNamespace())) {}
+    : CRKFileManager(CRKPathByAppendingComponent(
+          CRKPathByAppendingComponent(platform::StandardFolders::caches(),
+                                      std::string(CRKReverseDomainPrefix) + ".data"),
+          pathNamespace())) {}
 
 CRKFileManager::CRKFileManager(std::string rootPath) : rootPath_(std::move(rootPath)) {
     while (rootPath_.size() > 1 && rootPath_.back() == '/') rootPath_.pop_back();
@@ -107,7 +103,7 @@ bool CRKFileManager::moveItemAtPath_toDirectory(const std::string& path, const s
         platform::logf("[FileManager] Failed to move file, inputs invalid");
         return false;
     }
-    const std::string destination = join(directory, lastComponent(path));
+    const std::string destination = CRKPathByAppendingComponent(directory, lastComponent(path));
     if (!isInsideRoot(path) || !isInsideRoot(destination) || !isPlainFileName(lastComponent(path))) {
         platform::logf("[FileManager] Failed to move file: %s is outside the report store", path.c_str());
         return false;
@@ -161,7 +157,7 @@ std::vector<std::string> CRKFileManager::contentsOfDirectory(const std::string& 
     std::sort(names.begin(), names.end());
     std::vector<std::string> paths;
     paths.reserve(names.size());
-    for (const std::string& name : names) paths.push_back(join(directory, name));
+    for (const std::string& name : names) paths.push_back(CRKPathByAppendingComponent(directory, name));
     return paths;
 }
 
@@ -170,19 +166,19 @@ std::string CRKFileManager::pathNamespace() {
 }
 
 std::string CRKFileManager::structurePath() const {
-    return join(rootPath_, "v3");
+    return CRKPathByAppendingComponent(rootPath_, "v3");
 }
 std::string CRKFileManager::activePath() const {
-    return join(structurePath(), "active");
+    return CRKPathByAppendingComponent(structurePath(), "active");
 }
 std::string CRKFileManager::pendingPath() const {
-    return join(structurePath(), "pending");
+    return CRKPathByAppendingComponent(structurePath(), "pending");
 }
 std::string CRKFileManager::processingPath() const {
-    return join(structurePath(), "processing");
+    return CRKPathByAppendingComponent(structurePath(), "processing");
 }
 std::string CRKFileManager::preparedPath() const {
-    return join(structurePath(), "prepared");
+    return CRKPathByAppendingComponent(structurePath(), "prepared");
 }
 std::vector<std::string> CRKFileManager::activePathContents() const {
     return contentsOfDirectory(activePath());
@@ -206,14 +202,14 @@ std::optional<std::string> CRKFileManager::setupNewPathForExecutionIdentifier(
                        identifier.c_str());
         return std::nullopt;
     }
-    const std::string path = join(activePath(), identifier);
+    const std::string path = CRKPathByAppendingComponent(activePath(), identifier);
     if (!createDirectoryAtPath(path)) return std::nullopt;
     return path;
 }
 
 void CRKFileManager::removeLegacyDirectories() const {
     std::error_code error;
-    if (!fs::exists(join(rootPath_, "sendable"), error)) return;
+    if (!fs::exists(CRKPathByAppendingComponent(rootPath_, "sendable"), error)) return;
     // The root itself is the store, so it is removed directly rather than through removeItemAtPath,
     // which only removes what lies inside it.
     fs::remove_all(rootPath_, error);
@@ -264,6 +260,11 @@ bool CRKFileManager::removeContentsOfAllPaths() const {
     all = removeContentsOfDirectoryAtPath(preparedPath()) && all;
     all = removeContentsOfDirectoryAtPath(activePath()) && all;
     return all;
+}
+
+std::string CRKPathByAppendingComponent(const std::string& folder, const std::string& name) {
+    if (folder.empty() || folder.back() == '/') return folder + name;
+    return folder + "/" + name;
 }
 
 }  // namespace reporting

@@ -78,4 +78,7 @@ private:
     std::string rootPath_;
 };
 
+// The path of a name inside a folder.
+std::string CRKPathByAppendingComponent(const std::string& folder, const std::string& name);
+
 }  // namespace reporting

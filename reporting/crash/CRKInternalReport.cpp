@@ -10,11 +10,6 @@ namespace reporting {
 
 namespace {
 
-std::string join(const std::string& folder, const std::string& name) {
-    if (folder.empty() || folder.back() == '/') return folder + name;
-    return folder + "/" + name;
-}
-
 bool fileExists(const std::string& path) {
     return access(path.c_str(), F_OK) == 0;
 }
@@ -76,7 +71,7 @@ std::string CRKInternalReport::directoryName() const {
 }
 
 std::string CRKInternalReport::pathForContentFile(const std::string& name) const {
-    return join(path_, name);
+    return CRKPathByAppendingComponent(path_, name);
 }
 std::string CRKInternalReport::metadataPath() const {
     return pathForContentFile("metadata.clsrecord");

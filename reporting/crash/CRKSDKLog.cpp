@@ -87,4 +87,9 @@ void CRKSDKLog(int32_t level, const char* format, ...) {
     va_end(arguments);
 }
 
+const char* CRKErrorText(int error) {
+    const char* text = strerrordesc_np(error);
+    return text ? text : "unknown error";
+}
+
 }  // namespace reporting

@@ -19,6 +19,9 @@ enum CRKSDKLogLevel : int32_t {
 
 void CRKSDKLog(int32_t level, const char* format, ...);
 
+// The description of an errno value for a log line (never null).
+const char* CRKErrorText(int error);
+
 }  // namespace reporting
 
 // Fills the "[%s:%d] " of every message with the function's name and line.

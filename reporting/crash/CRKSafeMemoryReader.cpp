@@ -11,8 +11,6 @@ namespace reporting {
 
 namespace {
 
-constexpr uint64_t kFirstValidAddress = 4096;
-
 // The process's id, asked once and forgotten in a forked child (before any code of the child runs), so
 // that a walk costs no system call for it. A child made without the C library's fork keeps its
 // parent's id: its reads then fail or see the parent, which never faults either.
@@ -43,7 +41,7 @@ void CRKSafeMemoryReader::reset() {
 }
 
 bool CRKSafeMemoryReader::readUncached(uint64_t address, void* destination, size_t length) {
-    if (!destination || address < kFirstValidAddress) return false;
+    if (!destination || address < CRKFirstValidAddress) return false;
     if (length == 0) return true;
     if (address + length < address) return false;
     struct iovec local = {destination, length};
@@ -108,7 +106,7 @@ const CRKSafeMemoryReader::Page* CRKSafeMemoryReader::pageFor(uint64_t base) {
 }
 
 bool CRKSafeMemoryReader::read(uint64_t address, void* destination, size_t length) {
-    if (!destination || address < kFirstValidAddress) return false;
+    if (!destination || address < CRKFirstValidAddress) return false;
     if (address + length < address) return false;
     auto* out = static_cast<uint8_t*>(destination);
     while (length > 0) {

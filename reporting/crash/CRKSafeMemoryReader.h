@@ -5,6 +5,9 @@
 
 namespace reporting {
 
+// Nothing is ever mapped in the first page: an address below it is a corrupt pointer, not memory.
+inline constexpr uint64_t CRKFirstValidAddress = 4096;
+
 // Reads memory of this process that may be unmapped or corrupt without ever faulting: every byte is
 // copied by the kernel (process_vm_readv on our own process), which reports an unmapped address as a
 // failed read instead of raising a signal. Addresses below 4096 always fail.

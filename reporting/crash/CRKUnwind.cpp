@@ -6,15 +6,14 @@
 #include "reporting/crash/CRKContext.h"
 #include "reporting/crash/CRKDwarfUnwind.h"
 #include "reporting/crash/CRKSDKLog.h"
+#include "reporting/crash/CRKSafeMemoryReader.h"
 
 namespace reporting {
 
 namespace {
 
-constexpr uint64_t kFirstValidAddress = 4096;
-
 bool validPointer(const void* pointer) {
-    return reinterpret_cast<uintptr_t>(pointer) >= kFirstValidAddress;
+    return reinterpret_cast<uintptr_t>(pointer) >= CRKFirstValidAddress;
 }
 
 }  // namespace
@@ -123,7 +122,7 @@ bool firstExecutableAddress(uint64_t start, uint64_t end, uint64_t* address, uin
     *address = 0;
     uint64_t cursor = start;
     do {
-        if (cursor >= kFirstValidAddress) {
+        if (cursor >= CRKFirstValidAddress) {
             uint64_t word = 0;
             const bool read = memory ? memory->readUInt64(cursor, &word)
                                      : CRKSafeMemoryReader::readUncached(cursor, &word, sizeof(word));
@@ -192,7 +191,7 @@ bool compactUnwindStep(CRKUnwindContext* context, const CRKBinaryImageSlot& imag
 bool callFrameStep(CRKUnwindContext* context, const CRKBinaryImageSlot& image,
                    const CRKBinaryImageUnwindSections& sections) {
     const uint64_t pc = CRKMachineContextGetPC(&context->registers);
-    if (sections.ehFrameHeader < kFirstValidAddress || sections.ehFrame < kFirstValidAddress) {
+    if (sections.ehFrameHeader < CRKFirstValidAddress || sections.ehFrame < CRKFirstValidAddress) {
         CRKUNWINDLOG_INFO("INFO  [%s:%d] Binary image at %p has no call-frame index\n", image.base);
         return false;
     }
@@ -270,7 +269,7 @@ bool CRKUnwindNextFrame(CRKUnwindContext* context) {
     }
     uint64_t pc = CRKMachineContextGetPC(&context->registers);
     uint64_t sp = CRKMachineContextGetSP(&context->registers);
-    if (pc < kFirstValidAddress || sp < kFirstValidAddress) {
+    if (pc < CRKFirstValidAddress || sp < CRKFirstValidAddress) {
         if (context->frameCount == 0) {
             CRKUNWINDLOG_WARN("WARN  [%s:%d] Cancelling unwind for thread with invalid PC/SP\n");
         } else {
@@ -288,7 +287,7 @@ bool CRKUnwindNextFrame(CRKUnwindContext* context) {
         if (!CRKMachineContextSetPC(&context->registers, pc)) {
             CRKUNWINDLOG_ERROR("ERROR [%s:%d] Unable to set PC\n");
             advanced = false;
-        } else if (pc < kFirstValidAddress) {
+        } else if (pc < CRKFirstValidAddress) {
             CRKUNWINDLOG_ERROR("ERROR [%s:%d] PC is invalid\n");
             advanced = false;
         } else {
@@ -301,8 +300,8 @@ bool CRKUnwindNextFrame(CRKUnwindContext* context) {
     }
     pc = CRKMachineContextGetPC(&context->registers);
     sp = CRKMachineContextGetSP(&context->registers);
-    if (pc < kFirstValidAddress) return false;
-    if (sp < kFirstValidAddress) {
+    if (pc < CRKFirstValidAddress) return false;
+    if (sp < CRKFirstValidAddress) {
         CRKUNWINDLOG_WARN("WARN  [%s:%d] Error: SP (%p) isn't a valid pointer\n", sp);
         return false;
     }
