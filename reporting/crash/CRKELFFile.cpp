@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "reporting/crash/CRKMachOFile.h"
+#include "reporting/crash/CRKUtilities.h"
 
 namespace reporting {
 
@@ -144,23 +145,7 @@ void resetInfo(CRKELFImageInfo* info) {
 }  // namespace
 
 bool CRKELFFileInitWithPath(CRKELFFile* file, const char* path) {
-    if (!file || !path) return false;
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < EI_NIDENT) {
-        close(fd);
-        return false;
-    }
-    void* mapping = mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_SHARED, fd, 0);
-    if (mapping == MAP_FAILED) {
-        close(fd);
-        return false;
-    }
-    file->fd = fd;
-    file->mappedSize = uint64_t(st.st_size);
-    file->mappedFile = mapping;
-    return true;
+    return file && CRKMapFile(path, EI_NIDENT, &file->fd, &file->mappedSize, &file->mappedFile);
 }
 
 bool CRKELFFileInitWithCurrentExecutable(CRKELFFile* file) {
@@ -168,13 +153,7 @@ bool CRKELFFileInitWithCurrentExecutable(CRKELFFile* file) {
 }
 
 void CRKELFFileDestroy(CRKELFFile* file) {
-    if (!file) return;
-    if (file->mappedFile && file->mappedSize > 0)
-        munmap(const_cast<void*>(file->mappedFile), file->mappedSize);
-    if (file->fd >= 0) close(file->fd);
-    file->fd = -1;
-    file->mappedFile = nullptr;
-    file->mappedSize = 0;
+    if (file) CRKUnmapFile(&file->fd, &file->mappedSize, &file->mappedFile);
 }
 
 bool CRKELFFileReadInfo(const CRKELFFile* file, CRKELFImageInfo* info) {

@@ -1,4 +1,5 @@
 #include "reporting/crash/CRKMachOFile.h"
+#include "reporting/crash/CRKUtilities.h"
 
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -135,23 +136,7 @@ constexpr ArchName kArchitectures[] = {
 }  // namespace
 
 bool CRKMachOFileInitWithPath(CRKMachOFile* file, const char* path) {
-    if (!file || !path) return false;
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st;
-    if (fstat(fd, &st) != 0 || st.st_size < 16 || (st.st_mode & 0x8000) == 0) {
-        close(fd);
-        return false;
-    }
-    void* mapping = mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_SHARED, fd, 0);
-    if (mapping == MAP_FAILED) {
-        close(fd);
-        return false;
-    }
-    file->fd = fd;
-    file->mappedSize = uint64_t(st.st_size);
-    file->mappedFile = mapping;
-    return true;
+    return file && CRKMapFile(path, 16, &file->fd, &file->mappedSize, &file->mappedFile);
 }
 
 bool CRKMachOFileInitWithCurrentExecutable(CRKMachOFile* file) {
@@ -163,13 +148,7 @@ bool CRKMachOFileInitWithCurrentExecutable(CRKMachOFile* file) {
 }
 
 void CRKMachOFileDestroy(CRKMachOFile* file) {
-    if (!file) return;
-    if (file->mappedFile && file->mappedSize > 0)
-        munmap(const_cast<void*>(file->mappedFile), file->mappedSize);
-    if (file->fd >= 0) close(file->fd);
-    file->fd = -1;
-    file->mappedFile = nullptr;
-    file->mappedSize = 0;
+    if (file) CRKUnmapFile(&file->fd, &file->mappedSize, &file->mappedFile);
 }
 
 CRKMachOSliceRecord CRKMachOGetRunningSlice() {

@@ -1,8 +1,11 @@
 #include "reporting/crash/CRKUtilities.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <openssl/rand.h>
 #include <openssl/sha.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -137,6 +140,35 @@ std::string CRKHashBytes(const void* bytes, size_t length) {
 
 std::string CRKHashNSData(const platform::Data& data) {
     return CRKHashBytes(data.bytes(), data.size());
+}
+
+bool CRKMapFile(const char* path, uint64_t minimumSize, int32_t* fd, uint64_t* mappedSize,
+                const void** mappedFile) {
+    if (!path) return false;
+    int descriptor = open(path, O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) return false;
+    struct stat st;
+    if (fstat(descriptor, &st) != 0 || !S_ISREG(st.st_mode) || uint64_t(st.st_size) < minimumSize) {
+        close(descriptor);
+        return false;
+    }
+    void* mapping = mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_SHARED, descriptor, 0);
+    if (mapping == MAP_FAILED) {
+        close(descriptor);
+        return false;
+    }
+    *fd = descriptor;
+    *mappedSize = uint64_t(st.st_size);
+    *mappedFile = mapping;
+    return true;
+}
+
+void CRKUnmapFile(int32_t* fd, uint64_t* mappedSize, const void** mappedFile) {
+    if (*mappedFile && *mappedSize > 0) munmap(const_cast<void*>(*mappedFile), *mappedSize);
+    if (*fd >= 0) close(*fd);
+    *fd = -1;
+    *mappedFile = nullptr;
+    *mappedSize = 0;
 }
 
 }  // namespace reporting

@@ -53,4 +53,10 @@ std::string CRKNSDataToHexString(const platform::Data& data);
 std::string CRKHashBytes(const void* bytes, size_t length);
 std::string CRKHashNSData(const platform::Data& data);
 
+// Maps a whole regular file read-only, as the executable-file readers keep it; false, with nothing left
+// open, when it cannot be opened or is shorter than the minimum size.
+bool CRKMapFile(const char* path, uint64_t minimumSize, int32_t* fd, uint64_t* mappedSize,
+                const void** mappedFile);
+void CRKUnmapFile(int32_t* fd, uint64_t* mappedSize, const void** mappedFile);
+
 }  // namespace reporting
