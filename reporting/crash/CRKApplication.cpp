@@ -2,42 +2,35 @@
 
 #include <atomic>
 
-#include "platform/base/Strings.h"
 #include "platform/system/Application.h"
 #include "platform/system/Bundle.h"
+#include "reporting/core/RKTApplication.h"
 #include "reporting/crash/CRKSDKLog.h"
 
 namespace reporting {
 
 namespace {
 
-std::optional<std::string> infoString(const std::string& key) {
-    const platform::Value value = platform::Bundle::main().objectForInfoDictionaryKey(key);
-    if (const std::string* text = value.string()) return *text;
-    return std::nullopt;
-}
-
 std::atomic<int> suddenTerminationDisabled{0};
 std::atomic<int> automaticTerminationDisabled{0};
 
 }  // namespace
 
+// The crash kit reports the same application facts as the kit's core.
 std::string CRKApplicationGetBundleIdentifier() {
-    return platform::replaceAll(platform::Bundle::main().bundleIdentifier(), "/", "_");
+    return RKTApplicationGetBundleIdentifier();
 }
 
 std::optional<std::string> CRKApplicationGetBuildVersionString() {
-    return infoString("CFBundleVersion");
+    return RKTApplicationGetBuildVersion();
 }
 
 std::optional<std::string> CRKApplicationGetShortVersionString() {
-    return infoString("CFBundleShortVersionString");
+    return RKTApplicationGetDisplayVersion();
 }
 
 std::optional<std::string> CRKApplicationGetName() {
-    if (auto name = infoString("CFBundleDisplayName")) return name;
-    if (auto name = infoString("CFBundleName")) return name;
-    return CRKApplicationGetBuildVersionString();
+    return RKTApplicationGetName();
 }
 
 std::optional<std::string> CRKApplicationExtensionPointIdentifier() {
