@@ -1,21 +1,9 @@
 #include "link/UUIDStrings.h"
 
-#include <vector>
-
 #include "platform/base/Strings.h"
+#include "platform/bluetooth/BluetoothUUID.h"
 
 namespace kestrune {
-
-namespace {
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-}  // namespace
 
 std::string representativeString(const platform::Data& identifier) {
     static constexpr char kHex[] = "0123456789abcdef";
@@ -35,25 +23,9 @@ std::string customUUIDString(const platform::Data& identifier) {
 }
 
 std::optional<platform::Data> identifierBytesFromString(std::string_view text) {
-    const bool full = text.size() == 36;
-    if (!(text.size() == 4 || text.size() == 8 || full)) return std::nullopt;
-    std::vector<uint8_t> bytes;
-    int high = -1;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (full && (i == 8 || i == 13 || i == 18 || i == 23)) {
-            if (text[i] != '-') return std::nullopt;
-            continue;
-        }
-        int value = hexValue(text[i]);
-        if (value < 0) return std::nullopt;
-        if (high < 0) {
-            high = value;
-        } else {
-            bytes.push_back(static_cast<uint8_t>(high * 16 + value));
-            high = -1;
-        }
-    }
-    return platform::Data(std::move(bytes));
+    auto identifier = platform::BluetoothUUID::fromString(text);
+    if (!identifier) return std::nullopt;
+    return identifier->data();
 }
 
 }  // namespace kestrune
