@@ -27,41 +27,13 @@ public:
     using Setter = std::function<bool(Owner&, const platform::Value&)>;
 
     RecordSchema& text(std::string name, std::optional<std::string> Owner::*member) {
-        return add(
-            std::move(name), PayloadRecord::kStringKind,
-            [member](const Owner& owner) {
-                const auto& field = owner.*member;
-                return field ? platform::Value(*field) : platform::Value();
-            },
-            [member](Owner& owner, const platform::Value& value) {
-                if (value.isNull()) {
-                    (owner.*member).reset();
-                    return true;
-                }
-                auto text = value.string();
-                if (!text) return false;
-                owner.*member = *text;
-                return true;
-            });
+        return optionalField(std::move(name), PayloadRecord::kStringKind, member,
+                             [](const platform::Value& value) { return value.string(); });
     }
 
     RecordSchema& number(std::string name, std::optional<platform::Number> Owner::*member) {
-        return add(
-            std::move(name), PayloadRecord::kNumberKind,
-            [member](const Owner& owner) {
-                const auto& field = owner.*member;
-                return field ? platform::Value(*field) : platform::Value();
-            },
-            [member](Owner& owner, const platform::Value& value) {
-                if (value.isNull()) {
-                    (owner.*member).reset();
-                    return true;
-                }
-                auto number = value.number();
-                if (!number) return false;
-                owner.*member = *number;
-                return true;
-            });
+        return optionalField(std::move(name), PayloadRecord::kNumberKind, member,
+                             [](const platform::Value& value) { return value.number(); });
     }
 
     template <class Nested>
@@ -135,6 +107,28 @@ private:
         Getter get;
         Setter set;
     };
+
+    // A text or number field: none empties it; a value of another kind is refused.
+    template <typename T, typename Extract>
+    RecordSchema& optionalField(std::string name, const char* kind, std::optional<T> Owner::*member,
+                                Extract extract) {
+        return add(
+            std::move(name), kind,
+            [member](const Owner& owner) {
+                const auto& field = owner.*member;
+                return field ? platform::Value(*field) : platform::Value();
+            },
+            [member, extract](Owner& owner, const platform::Value& value) {
+                if (value.isNull()) {
+                    (owner.*member).reset();
+                    return true;
+                }
+                const T* held = extract(value);
+                if (!held) return false;
+                owner.*member = *held;
+                return true;
+            });
+    }
 
     RecordSchema& add(std::string name, std::string kind, Getter get, Setter set) {
         properties_.push_back({name, kind});
