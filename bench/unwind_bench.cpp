@@ -1,9 +1,14 @@
 // How long the crash handler's stack walk takes for one thread: a 32-frame stack of real functions,
 // walked from a captured register state through the image table and the call-frame rules.
 #include <benchmark/benchmark.h>
+#include <sys/stat.h>
 #include <ucontext.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <string>
 
 #include "reporting/crash/CRKBinaryImage.h"
 #include "reporting/crash/CRKUnwind.h"
@@ -44,10 +49,34 @@ __attribute__((noinline)) int descend(Walk* walk, int depth) {
     return result + 1;
 }
 
+// The image table writes its log in a folder of the benchmark's own, removed when the program ends.
+const std::string& imageLogPath() {
+    static const std::string folder = [] {
+        char pattern[] = "/tmp/kestrune-unwind-bench-XXXXXX";
+        const char* made = mkdtemp(pattern);
+        return std::string(made ? made : "/tmp");
+    }();
+    static const std::string path = folder + "/binary_images.clsrecord";
+    return path;
+}
+
+void removeImageLogFolder() {
+    const std::string folder = std::filesystem::path(imageLogPath()).parent_path();
+    if (folder != "/tmp") std::filesystem::remove_all(folder);
+}
+
+// Run as root, a benchmark that wrote to a system path could replace it; say that /dev/null is intact.
+bool devNullIsCharacterDevice(const char* when) {
+    struct stat st;
+    const bool ok = stat("/dev/null", &st) == 0 && S_ISCHR(st.st_mode);
+    std::printf("/dev/null at %s: %s\n", when, ok ? "character device" : "NOT a character device");
+    return ok;
+}
+
 void BM_Unwind32Frames(benchmark::State& state) {
     static reporting::CRKWritableContext writable{};
     static const bool started = [] {
-        reporting::CRKBinaryImageInit("/dev/null", &writable);
+        reporting::CRKBinaryImageInit(imageLogPath().c_str(), &writable);
         return true;
     }();
     benchmark::DoNotOptimize(started);
@@ -60,4 +89,13 @@ BENCHMARK(BM_Unwind32Frames)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    bool intact = devNullIsCharacterDevice("start");
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    removeImageLogFolder();
+    intact = devNullIsCharacterDevice("end") && intact;
+    return intact ? 0 : 1;
+}

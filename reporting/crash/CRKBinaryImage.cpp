@@ -340,6 +340,7 @@ void CRKBinaryImageInit(const char* path, CRKWritableContext* writable) {
     binaryImageQueue()->async([writable, logPath]() {
         if (!CRKUnlinkIfExists(logPath.c_str())) {
             CRKSDKLOG_WARN("WARN  [%s:%d] Unable to reset the binary image log file %s\n", logPath.c_str());
+            return;
         }
         if (!CRKFileInitWithPath(&writable->binaryImageFile, logPath.c_str(), false)) {
             CRKSDKLOG_WARN("WARN  [%s:%d] Error: Unable to open the binary image log file during init\n");

@@ -231,6 +231,7 @@ bool CRKContextRecordMetadata(const char* rootPath) {
     path += "metadata.clsrecord";
     if (!CRKUnlinkIfExists(path.c_str())) {
         CRKSDKLOG_WARN("WARN  [%s:%d] Unable to unlink existing metadata file %s\n", path.c_str());
+        return false;
     }
     CRKFile file;
     if (!CRKFileInitWithPath(&file, path.c_str(), false)) {

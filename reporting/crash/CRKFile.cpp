@@ -237,11 +237,24 @@ bool CRKFileInitWithPathMode(CRKFile* file, const char* path, bool append, bool 
         CRKSDKLOG_WARN("WARN  [%s:%d] Error: file descriptor invalid\n");
         return false;
     }
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
+    // No link is followed and nothing waits on a pipe: a record file is a regular file or nothing.
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (append ? O_APPEND : 0);
     const int descriptor = open(path, flags, 0644);
     if (descriptor < 0) {
         CRKSDKLOG_WARN("WARN  [%s:%d] Error: Unable to open file %s\n", CRKErrorText(errno));
         CRKSDKLOG_WARN("WARN  [%s:%d] Error: file descriptor invalid\n");
+        return false;
+    }
+    struct stat opened;
+    if (fstat(descriptor, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+        CRKSDKLOG_WARN("WARN  [%s:%d] Error: %s is not a regular file\n", path);
+        close(descriptor);
+        return false;
+    }
+    // Truncated only once it is known to be a regular file of the kit's.
+    if (!append && ftruncate(descriptor, 0) != 0) {
+        CRKSDKLOG_WARN("WARN  [%s:%d] Error: Unable to truncate file %s\n", CRKErrorText(errno));
+        close(descriptor);
         return false;
     }
     file->descriptor = descriptor;

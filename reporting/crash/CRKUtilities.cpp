@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "reporting/crash/CRKContext.h"
+#include "reporting/crash/CRKSDKLog.h"
 
 namespace reporting {
 
@@ -95,6 +96,15 @@ void CRKAddOperationAfter(double seconds, const std::shared_ptr<OperationQueue>&
 
 bool CRKUnlinkIfExists(const char* path) {
     if (!path) return false;
+    // The kit resets only regular files of its own: a device, a pipe or a link put in a record's place
+    // (or a caller handing it a system path such as /dev/null) is left alone and reported.
+    struct stat st;
+    if (lstat(path, &st) != 0) return errno == ENOENT;
+    if (!S_ISREG(st.st_mode)) {
+        CRKSDKLOG_WARN("[%s:%d] Refusing to remove %s: it is not a regular file\n", path);
+        errno = EINVAL;
+        return false;
+    }
     return unlink(path) == 0 || errno == ENOENT;
 }
 

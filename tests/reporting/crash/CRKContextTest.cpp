@@ -10,6 +10,7 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/storage/Files.h"
 #include "platform/storage/StandardFolders.h"
 #include "platform/system/SystemVersion.h"
 #include "reporting/crash/CRKHandler.h"
@@ -397,7 +398,12 @@ TEST_F(CRKContextTest, Utilities) {
     EXPECT_NE(CRKGenerateNormalizedUUID(), normalized);
 
     EXPECT_TRUE(CRKUnlinkIfExists((home() + "/missing").c_str()));
-    EXPECT_FALSE(CRKUnlinkIfExists((home() + "/no/such/dir/x").c_str()) && false);
+    EXPECT_TRUE(CRKUnlinkIfExists((home() + "/no/such/dir/x").c_str()));
+    const std::string file = home() + "/plain";
+    ASSERT_TRUE(platform::Files::writeAtomically(file, platform::Data::fromString("x")));
+    EXPECT_FALSE(CRKUnlinkIfExists((file + "/x").c_str()));
+    EXPECT_TRUE(CRKUnlinkIfExists(file.c_str()));
+    EXPECT_FALSE(platform::Files::read(file).has_value());
 
     const char text[] = "readable";
     char copy[9] = {};

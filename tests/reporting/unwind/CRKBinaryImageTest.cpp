@@ -1,11 +1,14 @@
 #include "reporting/crash/CRKBinaryImage.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <elf.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -141,6 +144,43 @@ TEST_F(CRKBinaryImageTest, StartWritesALoadRecordForEveryLoadedImage) {
     EXPECT_TRUE(sawLibraryWithoutIdentifier);
     // The initial burst's file is closed once it is written.
     EXPECT_FALSE(CRKFileIsOpen(&writable()->binaryImageFile));
+}
+
+// Something that is not a regular file in the log's place (a pipe another process reads, a link to a
+// file the kit does not own) is neither removed nor written: the kit only resets files of its own.
+TEST_F(CRKBinaryImageTest, StartLeavesAPipeOrALinkInTheLogsPlaceAlone) {
+    const std::string target = home() + "/not-the-kits.txt";
+    ASSERT_TRUE(platform::Files::writeAtomically(target, platform::Data::fromString("keep me")));
+    struct Case {
+        const char* name;
+        std::function<bool(const std::string&)> make;
+    };
+    const Case cases[] = {
+        {"fifo", [](const std::string& p) { return mkfifo(p.c_str(), 0600) == 0; }},
+        {"symlink", [&](const std::string& p) { return symlink(target.c_str(), p.c_str()) == 0; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = home() + "/" + c.name + ".clsrecord";
+        ASSERT_TRUE(c.make(path));
+        struct stat before;
+        ASSERT_EQ(lstat(path.c_str(), &before), 0);
+        reporting::CRKBinaryImageResetForTesting();
+        CRKWritableContext context{};
+        CRKBinaryImageInit(path.c_str(), &context);
+        runUntilIdle();
+        struct stat after;
+        ASSERT_EQ(lstat(path.c_str(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
+        EXPECT_FALSE(CRKFileIsOpen(&context.binaryImageFile));
+        reporting::CRKBinaryImageResetForTesting();
+    }
+    EXPECT_EQ(platform::Files::read(target)->toString(), "keep me");
+    EXPECT_FALSE(CRKUnlinkIfExists("/dev/null"));
+    struct stat null;
+    ASSERT_EQ(stat("/dev/null", &null), 0);
+    EXPECT_TRUE(S_ISCHR(null.st_mode));
 }
 
 TEST_F(CRKBinaryImageTest, DlopenAndDlcloseThroughTheWrappersAreTrackedAndRecorded) {
