@@ -3,7 +3,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "app/MobileSettings.h"
+#include "app/records/MobileSettings.h"
 #include "link/KestruneMessageEncoderDecoder.h"
 #include "link/MessageEncoderDecoder.h"
 #include "link/MessageFactory.h"

@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "reporting/crash/CRKBinaryImage.h"
-#include "reporting/crash/CRKUnwind.h"
+#include "reporting/crash/image/CRKBinaryImage.h"
+#include "reporting/crash/unwind/CRKUnwind.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "reporting/crash/CRKFile.h"
+#include "reporting/crash/store/CRKFile.h"
 
 namespace {
 

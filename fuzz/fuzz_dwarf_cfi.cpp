@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
-#include "reporting/crash/CRKDwarfExpression.h"
-#include "reporting/crash/CRKDwarfUnwind.h"
-#include "reporting/crash/CRKUnwind.h"
+#include "reporting/crash/unwind/CRKDwarfExpression.h"
+#include "reporting/crash/unwind/CRKDwarfUnwind.h"
+#include "reporting/crash/unwind/CRKUnwind.h"
 
 using namespace reporting;
 

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "reporting/crash/CRKELFFile.h"
-#include "reporting/crash/CRKMachOFile.h"
-#include "reporting/crash/CRKMachOSlice.h"
+#include "reporting/crash/image/CRKELFFile.h"
+#include "reporting/crash/image/CRKMachOFile.h"
+#include "reporting/crash/image/CRKMachOSlice.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     void* copy = malloc(size ? size : 1);

@@ -1,8 +1,8 @@
 #include "link/AuthConnectionManager.h"
 
-#include "app/Common.h"
-#include "app/ThreadHelpers.h"
-#include "app/VersionVerifier.h"
+#include "app/shell/ThreadHelpers.h"
+#include "app/support/Common.h"
+#include "app/support/VersionVerifier.h"
 #include "link/ConnectionConstants.h"
 #include "link/KestruneMessageEncoderDecoder.h"
 #include "link/MessageFactory.h"

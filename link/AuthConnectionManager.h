@@ -6,7 +6,7 @@
 #include <mutex>
 #include <string>
 
-#include "app/EventTimestamp.h"
+#include "app/support/EventTimestamp.h"
 #include "link/AuthConnectionDelegate.h"
 #include "link/AuthPayload.h"
 #include "link/MessageEncoderDecoder.h"

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "app/KeyedPayloadRecord.h"
+#include "app/records/KeyedPayloadRecord.h"
 
 namespace kestrune {
 

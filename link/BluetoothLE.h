@@ -4,7 +4,7 @@
 #include <memory>
 #include <mutex>
 
-#include "app/EventTimestamp.h"
+#include "app/support/EventTimestamp.h"
 #include "platform/bluetooth/CentralManager.h"
 
 namespace kestrune {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
-#include "app/AESAdditions.h"
+#include "app/support/AESAdditions.h"
 #include "link/ConnectionConstants.h"
 #include "platform/base/Log.h"
 #include "platform/base/Strings.h"

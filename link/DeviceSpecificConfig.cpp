@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/Utilities.h"
-#include "app/VersionVerifier.h"
+#include "app/support/Utilities.h"
+#include "app/support/VersionVerifier.h"
 #include "platform/base/Strings.h"
 #include "platform/system/SystemVersion.h"
 

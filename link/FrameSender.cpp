@@ -1,6 +1,6 @@
 #include "link/FrameSender.h"
 
-#include "app/Common.h"
+#include "app/support/Common.h"
 #include "link/ConnectionConstants.h"
 
 namespace kestrune {

@@ -1,6 +1,6 @@
 #include "link/KestruneViewState.h"
 
-#include "app/NumberFields.h"
+#include "app/records/NumberFields.h"
 
 namespace kestrune {
 

@@ -1,7 +1,7 @@
 #include "link/LEScannerIgnoreManager.h"
 
-#include "app/DataManager.h"
-#include "app/ThreadHelpers.h"
+#include "app/shell/ThreadHelpers.h"
+#include "app/store/DataManager.h"
 #include "platform/base/Log.h"
 
 namespace kestrune {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "app/RecordSchema.h"
+#include "app/records/RecordSchema.h"
 #include "platform/base/Number.h"
 #include "platform/base/Object.h"
 #include "platform/storage/Coding.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/ThreadHelpers.h"
+#include "app/shell/ThreadHelpers.h"
 #include "link/CBUUIDManager.h"
 #include "link/ConnectionConstants.h"
 #include "link/DeviceSpecificConfig.h"

@@ -7,14 +7,14 @@
 #include <optional>
 #include <string>
 
-#include "app/EventTimestamp.h"
+#include "app/support/EventTimestamp.h"
 #include "link/AuthConnectionDelegate.h"
 #include "link/AuthConnectionManager.h"
 #include "link/ConnectionData.h"
 #include "link/FrameSender.h"
 #include "link/FrameWriter.h"
-#include "link/LEScannerConnection.h"
 #include "link/LEScannerConnectionDelegate.h"
+#include "link/LEScannerConnectionInterface.h"
 #include "link/LEScannerConnectionInternal.h"
 #include "link/LeScannerConnectionInternalDelegate.h"
 #include "platform/base/RunLoop.h"

@@ -4,8 +4,8 @@
 #include <climits>
 #include <cmath>
 
-#include "app/Base64.h"
-#include "app/StringAddition.h"
+#include "app/support/Base64.h"
+#include "app/support/StringAddition.h"
 #include "link/NMShortStringCoder.h"
 #include "platform/base/Log.h"
 #include "platform/base/Number.h"

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/PayloadRecord.h"
+#include "app/records/PayloadRecord.h"
 #include "link/PropertyDescription.h"
 #include "platform/base/Object.h"
 #include "platform/base/Value.h"

@@ -1,16 +1,24 @@
 // The program's entry: creates the application delegate (and, once it exists, the coordinator),
 // connects them and hands control to the application's main loop, as the main interface file did.
 
-#include "app/AppDelegate.h"
-#include "app/DataManager.h"
-#include "app/DeviceLocalSettings.h"
+#include "app/records/DeviceLocalSettings.h"
+#include "app/shell/AppDelegate.h"
+#include "app/store/DataManager.h"
+#include "main/ReportingKitStart.h"
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
+#include "platform/bluetooth/BluetoothBackend.h"
+#include "platform/sim/radio/Radio.h"
 #include "platform/system/Application.h"
 
 int main(int argc, char** argv) {
+    // This machine has no Bluetooth controller of its own: the simulated radio stands in for it.
+    platform::BluetoothBackend::install(platform::Radio::shared());
+
     auto& application = platform::Application::shared();
     kestrune::AppDelegate delegate;
+    kestrune::ReportingKitStart reportingKit;
+    delegate.reportingKit = &reportingKit;
     application.setDelegate(&delegate);
 
     // Until the coordinator takes over start-up and stopping, the entry itself opens the local settings

@@ -23,14 +23,24 @@ void Clock::useVirtualTime(double startSeconds) {
     gVirtual.store(true, std::memory_order_release);
 }
 
-void Clock::useRealTime() { gVirtual.store(false, std::memory_order_release); }
+void Clock::useRealTime() {
+    gVirtual.store(false, std::memory_order_release);
+}
 
-bool Clock::isVirtual() { return gVirtual.load(std::memory_order_acquire); }
+bool Clock::isVirtual() {
+    return gVirtual.load(std::memory_order_acquire);
+}
 
-void Clock::setVirtualNow(double seconds) { gVirtualNow.store(seconds, std::memory_order_release); }
+void Clock::setVirtualNow(double seconds) {
+    gVirtualNow.store(seconds, std::memory_order_release);
+}
 
-Date Date::now() { return Date(Clock::now()); }
+Date Date::now() {
+    return Date(Clock::now());
+}
 
-double Date::timeIntervalSinceNow() const { return seconds_ - Clock::now(); }
+double Date::timeIntervalSinceNow() const {
+    return seconds_ - Clock::now();
+}
 
 }  // namespace platform

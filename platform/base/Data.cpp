@@ -16,7 +16,9 @@ std::optional<Data> Data::subdata(size_t location, size_t length) const {
     return Data(bytes_.data() + location, length);
 }
 
-void Data::append(const Data& other) { bytes_.insert(bytes_.end(), other.bytes_.begin(), other.bytes_.end()); }
+void Data::append(const Data& other) {
+    bytes_.insert(bytes_.end(), other.bytes_.begin(), other.bytes_.end());
+}
 
 void Data::append(const void* bytes, size_t length) {
     if (length == 0) return;

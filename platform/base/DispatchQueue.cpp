@@ -13,7 +13,9 @@ namespace {
 std::atomic<int> gInFlight{0};
 thread_local const DispatchQueue* tCurrentQueue = nullptr;
 
-void workStarted() { gInFlight.fetch_add(1, std::memory_order_acq_rel); }
+void workStarted() {
+    gInFlight.fetch_add(1, std::memory_order_acq_rel);
+}
 
 void workFinished() {
     gInFlight.fetch_sub(1, std::memory_order_acq_rel);
@@ -80,9 +82,13 @@ std::shared_ptr<DispatchQueue> DispatchQueue::createSerial(std::string label) {
     return std::make_shared<DispatchQueue>(std::move(label), true);
 }
 
-int DispatchQueue::workInFlight() { return gInFlight.load(std::memory_order_acquire); }
+int DispatchQueue::workInFlight() {
+    return gInFlight.load(std::memory_order_acquire);
+}
 
-const DispatchQueue* DispatchQueue::current() { return tCurrentQueue; }
+const DispatchQueue* DispatchQueue::current() {
+    return tCurrentQueue;
+}
 
 bool DispatchQueue::isCurrent() const {
     // A serial queue's items may run a sync item of another queue inline; the innermost counts.

@@ -50,8 +50,8 @@ void logLine(const std::string& line) {
     strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &parts);
     int millis = static_cast<int>((now - static_cast<double>(seconds)) * 1000.0);
     if (millis < 0 || millis > 999) millis = 0;
-    fprintf(stderr, "%s.%03d kestrune[%d:%ld] %s\n", stamp, millis, getpid(), static_cast<long>(syscall(SYS_gettid)),
-            line.c_str());
+    fprintf(stderr, "%s.%03d kestrune[%d:%ld] %s\n", stamp, millis, getpid(),
+            static_cast<long>(syscall(SYS_gettid)), line.c_str());
 }
 
 void logf(const char* format, ...) {

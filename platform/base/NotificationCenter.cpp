@@ -28,15 +28,19 @@ void NotificationCenter::Observation::remove() {
     center_ = nullptr;
 }
 
-bool NotificationCenter::Observation::isActive() const { return entry_ && entry_->active.load(); }
+bool NotificationCenter::Observation::isActive() const {
+    return entry_ && entry_->active.load();
+}
 
 NotificationCenter& NotificationCenter::defaultCenter() {
     static auto* center = new NotificationCenter;  // lives as long as the process
     return *center;
 }
 
-std::shared_ptr<NotificationCenter::Observation::Entry> NotificationCenter::add(const void* owner, std::string name,
-                                                                                const void* sender, Handler handler) {
+std::shared_ptr<NotificationCenter::Observation::Entry> NotificationCenter::add(const void* owner,
+                                                                                std::string name,
+                                                                                const void* sender,
+                                                                                Handler handler) {
     auto entry = std::make_shared<Observation::Entry>();
     entry->owner = owner;
     entry->name = std::move(name);
@@ -52,7 +56,8 @@ NotificationCenter::Observation NotificationCenter::addObserver(std::string name
     return Observation(this, add(nullptr, std::move(name), sender, std::move(handler)));
 }
 
-void NotificationCenter::addObserver(const void* owner, std::string name, const void* sender, Handler handler) {
+void NotificationCenter::addObserver(const void* owner, std::string name, const void* sender,
+                                     Handler handler) {
     add(owner, std::move(name), sender, std::move(handler));
 }
 
@@ -87,7 +92,8 @@ void NotificationCenter::post(const Notification& notification) {
     {
         std::lock_guard lock(mutex_);
         for (const auto& e : entries_) {
-            if ((e->name.empty() || e->name == notification.name) && (!e->sender || e->sender == notification.sender)) {
+            if ((e->name.empty() || e->name == notification.name) &&
+                (!e->sender || e->sender == notification.sender)) {
                 matching.push_back(e);
             }
         }

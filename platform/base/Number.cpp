@@ -30,8 +30,10 @@ void Number::setUnsigned(unsigned long long v) {
 
 bool Number::boolValue() const {
     switch (kind_) {
-        case Kind::Real: return d_ != 0.0;
-        default: return i_ != 0;
+        case Kind::Real:
+            return d_ != 0.0;
+        default:
+            return i_ != 0;
     }
 }
 
@@ -41,7 +43,8 @@ int32_t Number::intValue() const {
 }
 
 uint32_t Number::unsignedIntValue() const {
-    if (kind_ == Kind::Real) return d_ < 0 ? static_cast<uint32_t>(saturate<int32_t>(d_)) : saturate<uint32_t>(d_);
+    if (kind_ == Kind::Real)
+        return d_ < 0 ? static_cast<uint32_t>(saturate<int32_t>(d_)) : saturate<uint32_t>(d_);
     return static_cast<uint32_t>(u_);
 }
 
@@ -51,24 +54,32 @@ int64_t Number::longLongValue() const {
 }
 
 uint64_t Number::unsignedLongLongValue() const {
-    if (kind_ == Kind::Real) return d_ < 0 ? static_cast<uint64_t>(saturate<int64_t>(d_)) : saturate<uint64_t>(d_);
+    if (kind_ == Kind::Real)
+        return d_ < 0 ? static_cast<uint64_t>(saturate<int64_t>(d_)) : saturate<uint64_t>(d_);
     return u_;
 }
 
 double Number::doubleValue() const {
     switch (kind_) {
-        case Kind::Real: return d_;
-        case Kind::Unsigned: return static_cast<double>(u_);
-        default: return static_cast<double>(i_);
+        case Kind::Real:
+            return d_;
+        case Kind::Unsigned:
+            return static_cast<double>(u_);
+        default:
+            return static_cast<double>(i_);
     }
 }
 
 std::string Number::stringValue() const {
     switch (kind_) {
-        case Kind::Boolean: return i_ ? "1" : "0";
-        case Kind::Integer: return std::to_string(i_);
-        case Kind::Unsigned: return std::to_string(u_);
-        case Kind::Real: break;
+        case Kind::Boolean:
+            return i_ ? "1" : "0";
+        case Kind::Integer:
+            return std::to_string(i_);
+        case Kind::Unsigned:
+            return std::to_string(u_);
+        case Kind::Real:
+            break;
     }
     if (std::isnan(d_)) return "nan";
     if (std::isinf(d_)) return d_ < 0 ? "-inf" : "inf";
@@ -94,18 +105,21 @@ std::optional<Number> Number::parse(std::string_view text) {
     if (integral) {
         int64_t value = 0;
         auto [ptr, ec] = std::from_chars(body.data(), body.data() + body.size(), value);
-        if (ec == std::errc() && ptr == body.data() + body.size()) return Number(static_cast<long long>(value));
+        if (ec == std::errc() && ptr == body.data() + body.size())
+            return Number(static_cast<long long>(value));
         if (ec != std::errc::result_out_of_range) return std::nullopt;
     }
     double real = 0;
     auto [ptr, ec] = std::from_chars(body.data(), body.data() + body.size(), real);
     if (ptr != body.data() + body.size()) return std::nullopt;
     if (ec == std::errc::result_out_of_range) {
-        real = (body.front() == '-') ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+        real = (body.front() == '-') ? -std::numeric_limits<double>::infinity()
+                                     : std::numeric_limits<double>::infinity();
     } else if (ec != std::errc()) {
         return std::nullopt;
     }
-    if (std::isnan(real) || (std::isinf(real) && ec == std::errc())) return std::nullopt;  // "nan"/"inf" words
+    if (std::isnan(real) || (std::isinf(real) && ec == std::errc()))
+        return std::nullopt;  // "nan"/"inf" words
     return Number(real);
 }
 

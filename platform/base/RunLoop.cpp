@@ -14,12 +14,15 @@ namespace {
 const std::thread::id gMainThread = std::this_thread::get_id();
 }  // namespace
 
-bool isMainThread() { return std::this_thread::get_id() == gMainThread; }
+bool isMainThread() {
+    return std::this_thread::get_id() == gMainThread;
+}
 
 // ---- Timer ----
 
 Timer::Timer(double interval, bool repeats, Callback callback)
-    : interval_(std::max(0.0, std::isfinite(interval) ? interval : 0.0)), repeats_(repeats),
+    : interval_(std::max(0.0, std::isfinite(interval) ? interval : 0.0)),
+      repeats_(repeats),
       callback_(std::move(callback)) {}
 
 std::shared_ptr<Timer> Timer::create(double interval, bool repeats, Callback callback) {
@@ -132,7 +135,9 @@ void RunLoop::scheduleLocked(const std::shared_ptr<Timer>& timer, double due) {
     timers_.emplace(Key{due, timer->sequence_}, timer);
 }
 
-void RunLoop::unscheduleLocked(Timer& timer) { timers_.erase(Key{timer.fireDate_, timer.sequence_}); }
+void RunLoop::unscheduleLocked(Timer& timer) {
+    timers_.erase(Key{timer.fireDate_, timer.sequence_});
+}
 
 void RunLoop::addTimer(const std::shared_ptr<Timer>& timer) {
     if (!timer) return;

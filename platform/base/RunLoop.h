@@ -48,9 +48,9 @@ private:
     const bool repeats_;
     Callback callback_;
     std::atomic<RunLoop*> loop_{nullptr};  // set once, when first scheduled
-    double fireDate_ = 0;            // guarded by the loop's mutex
-    uint64_t sequence_ = 0;          // guarded by the loop's mutex
-    bool valid_ = true;              // guarded by the loop's mutex (or local before scheduling)
+    double fireDate_ = 0;                  // guarded by the loop's mutex
+    uint64_t sequence_ = 0;                // guarded by the loop's mutex
+    bool valid_ = true;                    // guarded by the loop's mutex (or local before scheduling)
 };
 
 // A thread's run loop: closures posted to it, timers, and observers that run at the end of each turn,

@@ -18,25 +18,38 @@ const Value& Value::operator[](const std::string& key) const {
 bool Value::operator==(const Value& other) const {
     if (type() != other.type()) return false;
     switch (type()) {
-        case Type::Null: return true;
-        case Type::Number: return *number() == *other.number();
-        case Type::String: return *string() == *other.string();
-        case Type::Data: return *data() == *other.data();
-        case Type::Date: return *date() == *other.date();
-        case Type::Array: return *array() == *other.array();
-        case Type::Dictionary: return *dictionary() == *other.dictionary();
-        case Type::Object: return object() == other.object();
+        case Type::Null:
+            return true;
+        case Type::Number:
+            return *number() == *other.number();
+        case Type::String:
+            return *string() == *other.string();
+        case Type::Data:
+            return *data() == *other.data();
+        case Type::Date:
+            return *date() == *other.date();
+        case Type::Array:
+            return *array() == *other.array();
+        case Type::Dictionary:
+            return *dictionary() == *other.dictionary();
+        case Type::Object:
+            return object() == other.object();
     }
     return false;
 }
 
 std::string Value::description() const {
     switch (type()) {
-        case Type::Null: return "(null)";
-        case Type::Number: return number()->stringValue();
-        case Type::String: return "\"" + *string() + "\"";
-        case Type::Data: return "<" + std::to_string(data()->size()) + " bytes>";
-        case Type::Date: return "date(" + Number(date()->timeIntervalSince1970()).stringValue() + ")";
+        case Type::Null:
+            return "(null)";
+        case Type::Number:
+            return number()->stringValue();
+        case Type::String:
+            return "\"" + *string() + "\"";
+        case Type::Data:
+            return "<" + std::to_string(data()->size()) + " bytes>";
+        case Type::Date:
+            return "date(" + Number(date()->timeIntervalSince1970()).stringValue() + ")";
         case Type::Array: {
             std::string out = "(";
             for (size_t i = 0; i < array()->size(); ++i) out += (i ? ", " : "") + (*array())[i].description();
@@ -51,7 +64,8 @@ std::string Value::description() const {
             }
             return out + "}";
         }
-        case Type::Object: return "<" + object()->className() + ">";
+        case Type::Object:
+            return "<" + object()->className() + ">";
     }
     return "";
 }

@@ -78,7 +78,8 @@ public:
     static const Value& null();
 
 private:
-    std::variant<std::monostate, Number, std::string, platform::Data, platform::Date, Array, Dictionary, ObjectPtr>
+    std::variant<std::monostate, Number, std::string, platform::Data, platform::Date, Array, Dictionary,
+                 ObjectPtr>
         v_;
 };
 

@@ -2,22 +2,55 @@
 
 #include <mutex>
 
-#include "platform/sim/radio/Radio.h"
+#include "platform/bluetooth/CentralManager.h"
 
 namespace platform {
 
 namespace {
+
+// A machine without a Bluetooth controller: managers learn that Bluetooth LE is unsupported, requests
+// go nowhere and the controller stays off. It is what runs until the program's entry (or a test)
+// installs a backend.
+class NoControllerBackend final : public BluetoothBackend {
+public:
+    void centralManagerCreated(const std::shared_ptr<CentralManager>& central) override {
+        central->deliverState(CentralManager::kStateUnsupported);
+    }
+    void centralManagerDestroyed(const CentralManager*) override {}
+    void scan(CentralManager&, const std::optional<std::vector<BluetoothUUID>>&,
+              const ScanOptions&) override {}
+    void stopScan(CentralManager&) override {}
+    bool isScanning(const CentralManager&) const override { return false; }
+    void connect(CentralManager&, const std::shared_ptr<Peripheral>&) override {}
+    void cancelConnection(CentralManager&, const std::shared_ptr<Peripheral>&) override {}
+    std::vector<std::shared_ptr<Peripheral>> retrievePeripherals(CentralManager&,
+                                                                 const std::vector<std::string>&) override {
+        return {};
+    }
+    std::vector<std::shared_ptr<Peripheral>> retrieveConnectedPeripherals(
+        CentralManager&, const std::vector<BluetoothUUID>&) override {
+        return {};
+    }
+    void discoverServices(Peripheral&, const std::optional<std::vector<BluetoothUUID>>&) override {}
+    void discoverCharacteristics(Peripheral&, const std::shared_ptr<Service>&,
+                                 const std::optional<std::vector<BluetoothUUID>>&) override {}
+    void setNotifyValue(Peripheral&, const std::shared_ptr<Characteristic>&, bool) override {}
+    void writeValue(Peripheral&, const std::shared_ptr<Characteristic>&, const Data&, bool) override {}
+    void readRSSI(Peripheral&) override {}
+    bool controllerPowerState() override { return false; }
+    void setControllerPowerState(bool) override {}
+};
+
 std::mutex gBackendMutex;
 std::shared_ptr<BluetoothBackend> gInstalled;
+
 }  // namespace
 
 std::shared_ptr<BluetoothBackend> BluetoothBackend::current() {
-    {
-        std::lock_guard lock(gBackendMutex);
-        if (gInstalled) return gInstalled;
-    }
-    // This system has no Bluetooth controller of its own: the simulated radio stands in for it.
-    return Radio::shared();
+    std::lock_guard lock(gBackendMutex);
+    if (gInstalled) return gInstalled;
+    static const std::shared_ptr<BluetoothBackend> none = std::make_shared<NoControllerBackend>();
+    return none;
 }
 
 void BluetoothBackend::install(std::shared_ptr<BluetoothBackend> backend) {

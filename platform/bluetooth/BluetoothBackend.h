@@ -16,18 +16,19 @@ class Peripheral;
 class Service;
 struct ScanOptions;
 
-// What carries the central managers' requests to a radio and brings its events back. The simulated
-// radio (platform/sim/radio) is the backend on this system; a backend over a real controller would
-// implement the same calls. A backend reports to managers and peripherals through their deliver
-// operations, which run the delegate calls on the manager's queue; it never calls a delegate itself
+// What carries the central managers' requests to a radio and brings its events back. The program's
+// entry (or a test) installs the backend: on this system the simulated radio; a backend over a real
+// controller would implement the same calls. A backend reports to managers and peripherals through their
+// deliver operations, which run the delegate calls on the manager's queue; it never calls a delegate itself
 // and never holds its own lock while handing an event over.
 class BluetoothBackend {
 public:
     virtual ~BluetoothBackend() = default;
 
-    // The backend new central managers use: the one installed, else the simulated radio.
+    // The backend new central managers use: the one installed, else one for a machine without a
+    // controller (Bluetooth LE unsupported, controller off).
     static std::shared_ptr<BluetoothBackend> current();
-    // Installs a backend for managers created from now on (null: back to the default).
+    // Installs a backend for managers created from now on (null: none, as on a machine without one).
     static void install(std::shared_ptr<BluetoothBackend> backend);
 
     // A manager was created; the backend reports its state to it soon after.

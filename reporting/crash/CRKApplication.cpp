@@ -38,15 +38,12 @@ std::optional<std::string> CRKApplicationExtensionPointIdentifier() {
     if (extension.isNull()) return std::nullopt;
     const platform::Value::Dictionary* dictionary = extension.dictionary();
     if (!dictionary) {
-        CRKSDKLog(CRKSDKLogLevelWarn, "WARN  [%s:%d] Error: NSExtension Info.plist entry is mal-formed\n",
-                  "CRKApplicationExtensionPointIdentifier", __LINE__);
+        CRKSDKLOG_WARN("Error: NSExtension Info.plist entry is mal-formed\n");
         return std::nullopt;
     }
     const auto entry = dictionary->find("NSExtensionPointIdentifier");
     if (entry == dictionary->end() || !entry->second.string()) {
-        CRKSDKLog(CRKSDKLogLevelWarn,
-                  "WARN  [%s:%d] Error: NSExtensionPointIdentifier Info.plist entry is mal-formed\n",
-                  "CRKApplicationExtensionPointIdentifier", __LINE__);
+        CRKSDKLOG_WARN("Error: NSExtensionPointIdentifier Info.plist entry is mal-formed\n");
         return std::nullopt;
     }
     return *entry->second.string();

@@ -12,8 +12,8 @@
 #include "platform/base/Strings.h"
 #include "platform/system/SystemVersion.h"
 #include "reporting/core/RKTHost.h"
-#include "reporting/crash/CRKContext.h"
 #include "reporting/crash/CRKSDKLog.h"
+#include "reporting/crash/capture/CRKContext.h"
 
 namespace reporting {
 
@@ -55,7 +55,7 @@ std::string localeIdentifier() {
 uint64_t CRKHostGetPageSize() {
     const long size = sysconf(_SC_PAGESIZE);
     if (size <= 0) {
-        CRKSDKLOG_WARN("WARN  [%s:%d] sysctlbyname failed while trying to get hw.pagesize\n");
+        CRKSDKLOG_WARN("sysctlbyname failed while trying to get hw.pagesize\n");
         return 4096;
     }
     return static_cast<uint64_t>(size);

@@ -7,7 +7,7 @@
 #include <cstdarg>
 #include <cstring>
 
-#include "reporting/crash/CRKContext.h"
+#include "reporting/crash/capture/CRKContext.h"
 
 namespace reporting {
 

@@ -17,21 +17,22 @@ enum CRKSDKLogLevel : int32_t {
     CRKSDKLogLevelError = 4,
 };
 
-void CRKSDKLog(int32_t level, const char* format, ...);
+void CRKSDKLog(int32_t level, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 // The description of an errno value for a log line (never null).
 const char* CRKErrorText(int error);
 
 }  // namespace reporting
 
-// Fills the "[%s:%d] " of every message with the function's name and line.
-#define CRKSDKLOG(level, format, ...) \
-    ::reporting::CRKSDKLog(level, format, __func__, __LINE__ __VA_OPT__(, ) __VA_ARGS__)
+// Every message starts with its level and "[function:line] "; the macros supply both, so a call
+// spells only its own text.
+#define CRKSDKLOG_PREFIXED(level, prefix, format, ...) \
+    ::reporting::CRKSDKLog(level, prefix "[%s:%d] " format, __func__, __LINE__ __VA_OPT__(, ) __VA_ARGS__)
 #define CRKSDKLOG_DEBUG(format, ...) \
-    CRKSDKLOG(::reporting::CRKSDKLogLevelDebug, format __VA_OPT__(, ) __VA_ARGS__)
+    CRKSDKLOG_PREFIXED(::reporting::CRKSDKLogLevelDebug, "DEBUG ", format __VA_OPT__(, ) __VA_ARGS__)
 #define CRKSDKLOG_INFO(format, ...) \
-    CRKSDKLOG(::reporting::CRKSDKLogLevelInfo, format __VA_OPT__(, ) __VA_ARGS__)
+    CRKSDKLOG_PREFIXED(::reporting::CRKSDKLogLevelInfo, "INFO  ", format __VA_OPT__(, ) __VA_ARGS__)
 #define CRKSDKLOG_WARN(format, ...) \
-    CRKSDKLOG(::reporting::CRKSDKLogLevelWarn, format __VA_OPT__(, ) __VA_ARGS__)
+    CRKSDKLOG_PREFIXED(::reporting::CRKSDKLogLevelWarn, "WARN  ", format __VA_OPT__(, ) __VA_ARGS__)
 #define CRKSDKLOG_ERROR(format, ...) \
-    CRKSDKLOG(::reporting::CRKSDKLogLevelError, format __VA_OPT__(, ) __VA_ARGS__)
+    CRKSDKLOG_PREFIXED(::reporting::CRKSDKLogLevelError, "ERROR ", format __VA_OPT__(, ) __VA_ARGS__)

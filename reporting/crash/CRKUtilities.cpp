@@ -12,8 +12,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "reporting/crash/CRKContext.h"
 #include "reporting/crash/CRKSDKLog.h"
+#include "reporting/crash/capture/CRKContext.h"
 
 namespace reporting {
 
@@ -101,7 +101,7 @@ bool CRKUnlinkIfExists(const char* path) {
     struct stat st;
     if (lstat(path, &st) != 0) return errno == ENOENT;
     if (!S_ISREG(st.st_mode)) {
-        CRKSDKLOG_WARN("[%s:%d] Refusing to remove %s: it is not a regular file\n", path);
+        CRKSDKLOG_WARN("Refusing to remove %s: it is not a regular file\n", path);
         errno = EINVAL;
         return false;
     }

@@ -5,12 +5,12 @@
 #include <optional>
 #include <string>
 
-#include "app/Common.h"
-#include "app/DataManager.h"
-#include "app/DeviceLocalSettings.h"
-#include "app/DeviceUser.h"
-#include "app/MacSessionServices.h"
-#include "app/PhoneRecordServices.h"
+#include "app/records/DeviceLocalSettings.h"
+#include "app/records/DeviceUser.h"
+#include "app/store/DataManager.h"
+#include "app/store/MacSessionServices.h"
+#include "app/store/PhoneRecordServices.h"
+#include "app/support/Common.h"
 #include "platform/storage/UserDefaults.h"
 #include "platform/system/ProcessInfo.h"
 #include "tests/support/TestEnvironment.h"

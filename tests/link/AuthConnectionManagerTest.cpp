@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/Common.h"
+#include "app/support/Common.h"
 #include "link/AuthPayload.h"
 #include "link/MessageEncoderDecoder.h"
 #include "platform/base/Strings.h"

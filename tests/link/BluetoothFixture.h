@@ -16,8 +16,8 @@ namespace bletests {
 inline void forgetBluetooth() {
     kestrune::BluetoothLE::resetSharedForTesting();
     kestrune::Bluetooth::resetForTesting();
-    platform::BluetoothBackend::install(nullptr);
     platform::Radio::resetShared();
+    platform::BluetoothBackend::install(platform::Radio::shared());
     platform::SystemVersion::setOverride(std::nullopt);
 }
 inline const bool kBluetoothResetRegistered = (testsupport::addResetHook(&forgetBluetooth), true);

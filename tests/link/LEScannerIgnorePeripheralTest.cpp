@@ -1,6 +1,6 @@
 #include "link/LEScannerIgnorePeripheral.h"
 
-#include "app/Utilities.h"
+#include "app/support/Utilities.h"
 #include "tests/app/DataManagerFixture.h"
 #include "tests/app/RecordArchiveHelpers.h"
 

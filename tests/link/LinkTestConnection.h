@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ThreadHelpers.h"
+#include "app/shell/ThreadHelpers.h"
 #include "link/AuthConnectionDelegate.h"
 #include "link/AuthConnectionManager.h"
 #include "link/ConnectionConstants.h"

@@ -2,12 +2,12 @@
 
 #include <climits>
 
-#include "app/Base64.h"
-#include "app/DeviceUser.h"
-#include "app/MobileDeviceTrackInfo.h"
-#include "app/MobileSettings.h"
-#include "app/MobileSettingsLocal.h"
-#include "app/SessionInfo.h"
+#include "app/records/DeviceUser.h"
+#include "app/records/MobileDeviceTrackInfo.h"
+#include "app/records/MobileSettings.h"
+#include "app/records/MobileSettingsLocal.h"
+#include "app/records/SessionInfo.h"
+#include "app/support/Base64.h"
 #include "link/AuthPayload.h"
 #include "link/KestruneMessageEncoderDecoder.h"
 #include "link/KestruneViewState.h"

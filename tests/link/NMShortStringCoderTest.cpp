@@ -3,12 +3,12 @@
 #include <climits>
 #include <functional>
 
-#include "app/DeviceUser.h"
-#include "app/MobileDevice.h"
-#include "app/MobileDeviceConnectionInfo.h"
-#include "app/MobileDeviceTrackInfo.h"
-#include "app/MobileSettings.h"
-#include "app/SessionInfo.h"
+#include "app/records/DeviceUser.h"
+#include "app/records/MobileDevice.h"
+#include "app/records/MobileDeviceConnectionInfo.h"
+#include "app/records/MobileDeviceTrackInfo.h"
+#include "app/records/MobileSettings.h"
+#include "app/records/SessionInfo.h"
 #include "link/AuthPayload.h"
 #include "link/KestruneMessageEncoderDecoder.h"
 #include "link/KestruneViewState.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ThreadHelpers.h"
+#include "app/shell/ThreadHelpers.h"
 #include "link/LeScannerConnection.h"
 #include "platform/base/Clock.h"
 #include "platform/base/DispatchQueue.h"

@@ -60,7 +60,8 @@ TEST_F(NotificationCenterTest, ObserverRemovedDuringDeliveryIsNotCalledAfterward
 
 TEST_F(NotificationCenterTest, CarriesUserInfo) {
     std::string seen;
-    auto o = center.addObserver("A", nullptr, [&](const Notification& n) { seen = *n.userInfo["key"].string(); });
+    auto o =
+        center.addObserver("A", nullptr, [&](const Notification& n) { seen = *n.userInfo["key"].string(); });
     center.post("A", nullptr, platform::Value::Dictionary{{"key", "value"}});
     EXPECT_EQ(seen, "value");
 }

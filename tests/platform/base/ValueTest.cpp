@@ -66,8 +66,8 @@ TEST(ValueTest, TypedViewsAndLookup) {
 
 TEST(StringsTest, CountsAndCutsUTF16Units) {
     EXPECT_EQ(platform::utf16Length("abc"), 3u);
-    EXPECT_EQ(platform::utf16Length("\xCB\xBD"), 1u);            // U+02FD
-    EXPECT_EQ(platform::utf16Length("\xF0\x9F\x98\x80"), 2u);    // an emoji is a surrogate pair
+    EXPECT_EQ(platform::utf16Length("\xCB\xBD"), 1u);               // U+02FD
+    EXPECT_EQ(platform::utf16Length("\xF0\x9F\x98\x80"), 2u);       // an emoji is a surrogate pair
     EXPECT_EQ(platform::prefixUTF16("a\xF0\x9F\x98\x80", 2), "a");  // never half a pair
     EXPECT_EQ(platform::fromUTF16(platform::toUTF16("h\xC3\xA9llo")), "h\xC3\xA9llo");
     EXPECT_FALSE(platform::isValidUTF8("\xC3"));

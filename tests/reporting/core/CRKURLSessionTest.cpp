@@ -50,11 +50,13 @@ public:
                                               const KitErrorPtr& error) override {
         note(error ? "complete " + std::to_string(error->code()) : "complete");
     }
-    void URLSession_didReceiveChallenge_completionHandler(CRKURLSession& session, const platform::ServerTrust& trust,
+    void URLSession_didReceiveChallenge_completionHandler(CRKURLSession& session,
+                                                          const platform::ServerTrust& trust,
                                                           const ChallengeCompletionHandler& done) override {
         note("challenge");
         if (!anchor)
-            return CRKURLSessionDelegate::URLSession_didReceiveChallenge_completionHandler(session, trust, done);
+            return CRKURLSessionDelegate::URLSession_didReceiveChallenge_completionHandler(session, trust,
+                                                                                           done);
         done(trust.evaluateWithAnchors({*anchor}, true) == platform::ServerTrust::Proceed
                  ? platform::AuthChallengeDisposition::UseCredential
                  : platform::AuthChallengeDisposition::CancelChallenge);

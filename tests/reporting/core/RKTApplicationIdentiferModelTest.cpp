@@ -9,7 +9,7 @@
 #include "platform/system/Bundle.h"
 #include "reporting/core/RKTAppIconUtility.h"
 #include "reporting/core/RKTByteUtility.h"
-#include "reporting/crash/CRKELFFile.h"
+#include "reporting/crash/image/CRKELFFile.h"
 #include "tests/support/TestEnvironment.h"
 
 using platform::Data;

@@ -15,8 +15,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "reporting/crash/CRKFile.h"
-#include "reporting/crash/CRKFileManager.h"
+#include "reporting/crash/store/CRKFile.h"
+#include "reporting/crash/store/CRKFileManager.h"
 
 namespace {
 

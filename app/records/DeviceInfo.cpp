@@ -1,0 +1,27 @@
+#include "app/records/DeviceInfo.h"
+
+namespace kestrune {
+
+namespace {
+const DeviceInfo::Registrar registrar;
+}
+
+const RecordSchema<DeviceInfo>& DeviceInfo::schema() {
+    static const RecordSchema<DeviceInfo> schema =
+        RecordSchema<DeviceInfo>()
+            .text("deviceName", &DeviceInfo::deviceName_)
+            .number("deviceDescription", &DeviceInfo::deviceDescription_)
+            .number("deviceType", &DeviceInfo::deviceType_)
+            .encodedInOrder({"deviceName", "deviceType", "deviceDescription"});
+    return schema;
+}
+
+std::shared_ptr<DeviceInfo> DeviceInfo::copyCostom() const {
+    auto copy = init();
+    copy->deviceName_ = deviceName_;
+    copy->deviceDescription_ = deviceDescription_;
+    copy->deviceType_ = deviceType_;
+    return copy;
+}
+
+}  // namespace kestrune

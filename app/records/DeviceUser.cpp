@@ -1,0 +1,29 @@
+#include "app/records/DeviceUser.h"
+
+namespace kestrune {
+
+namespace {
+const DeviceUser::Registrar registrar;
+}
+
+const RecordSchema<DeviceUser>& DeviceUser::schema() {
+    static const RecordSchema<DeviceUser> schema = RecordSchema<DeviceUser>()
+                                                       .number("idNumber", &DeviceUser::idNumber_)
+                                                       .text("fullName", &DeviceUser::fullName_)
+                                                       .text("username", &DeviceUser::username_)
+                                                       .text("password", &DeviceUser::password_)
+                                                       .number("hasPassword", &DeviceUser::hasPassword_);
+    return schema;
+}
+
+std::shared_ptr<DeviceUser> DeviceUser::copyCustom() const {
+    auto copy = init();
+    copy->idNumber_ = idNumber_;
+    copy->fullName_ = fullName_;
+    copy->username_ = username_;
+    copy->password_ = password_;
+    copy->hasPassword_ = hasPassword_;
+    return copy;
+}
+
+}  // namespace kestrune

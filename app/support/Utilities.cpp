@@ -1,0 +1,115 @@
+#include "app/support/Utilities.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "app/store/KestruneHomeFolders.h"
+#include "platform/base/Log.h"
+#include "platform/base/Strings.h"
+#include "platform/storage/Files.h"
+#include "platform/storage/StandardFolders.h"
+#include "platform/system/SystemVersion.h"
+#include "platform/system/Workspace.h"
+
+namespace kestrune {
+
+std::string Utilities::applicationFilesDirectory() {
+    return KestruneHomeFolders::applicationFilesDirectory() + "/" + kDeviceDataFileName;
+}
+
+std::string Utilities::applicationKestruneLibraryDirectoryOrDocumentsFallback() {
+    std::string folder = KestruneHomeFolders::applicationKestruneLibraryDirectory();
+    // The desktop's library folder always exists; its XDG stand-in (and on a clean run the application
+    // folder holding "Test") may not yet, which would send every application file to Documents.
+    platform::Files::createDirectories(platform::Files::parentPath(folder), 0700);
+    return createDirectoryOrReturnDocuments(folder);
+}
+
+std::string Utilities::applicationDataKestruneDirectory() {
+    return createDirectoryOrReturnDocuments(applicationKestruneLibraryDirectoryOrDocumentsFallback() +
+                                            "/ApplicationData");
+}
+
+std::string Utilities::applicationDataKestruneDirectoryFilePath() {
+    return applicationDataKestruneDirectory() + "/" + kApplicationDataFileName;
+}
+
+std::string Utilities::applicationDataKestruneLoginImagesDirectory() {
+    return createDirectoryOrReturnDocuments(applicationDataKestruneDirectory() + "/LoginImages");
+}
+
+std::string Utilities::applicationDataKestruneFailedLoginImagesDirectory() {
+    return createDirectoryOrReturnDocuments(applicationDataKestruneDirectory() + "/MugShots");
+}
+
+std::string Utilities::applicationDataKestruneManualSnapshotsImagesDirectory() {
+    return createDirectoryOrReturnDocuments(applicationDataKestruneDirectory() + "/ManualSnapshots");
+}
+
+std::string Utilities::documentsDirectory() {
+    return platform::StandardFolders::documents();
+}
+
+std::string Utilities::kestruneDocumentsDirectory() {
+    // The XDG documents folder need not exist yet; the desktop's always does.
+    platform::Files::createDirectories(documentsDirectory());
+    return createDirectoryOrReturnDocuments(documentsDirectory() + "/Kestrune");
+}
+
+std::string Utilities::createDirectoryOrReturnDocuments(const std::string& path) {
+    if (createDirectoryIfItDoesntExist(path)) return path;
+    // The fallback must be usable: the XDG documents folder need not exist yet.
+    std::string documents = documentsDirectory();
+    platform::Files::createDirectories(documents);
+    return documents;
+}
+
+bool Utilities::createDirectoryIfItDoesntExist(const std::string& path) {
+    if (platform::Files::isDirectory(path)) return true;
+    if (mkdir(path.c_str(), 0755) == 0) return true;
+    if (errno == EEXIST && platform::Files::isDirectory(path)) return true;
+    platform::logf("Could not create the folder %s: %s", path.c_str(), strerror(errno));
+    return false;
+}
+
+bool Utilities::removeFileAtPath(const std::string& path) {
+    if (!platform::Files::exists(path)) return false;
+    std::string parent = platform::Files::parentPath(path);
+    if (access(parent.empty() ? "." : parent.c_str(), W_OK) != 0) return false;
+    return platform::Files::remove(path);
+}
+
+void Utilities::deleteAllKestruneFiles() {
+    removeFileAtPath(KestruneHomeFolders::applicationFilesDirectory());
+    removeFileAtPath(KestruneHomeFolders::applicationKestruneLibraryDirectory());
+}
+
+void Utilities::openAndSelectFileAtPathInFinder(const std::string& path) {
+    platform::Workspace::shared().activateFileViewerSelectingFiles({path});
+}
+
+std::string Utilities::operatingSystemVersion() {
+    auto parts = platform::SystemVersion::currentParts();
+    return platform::format("%ld.%ld.%ld", static_cast<long>(parts.major), static_cast<long>(parts.minor),
+                            static_cast<long>(parts.patch));
+}
+
+std::string Utilities::systemVersionOSX() {
+    std::string text = "Version " + platform::SystemVersion::current() + " (Build " +
+                       platform::SystemVersion::buildVersion() + ")";
+    return text.substr(0, text.find('('));
+}
+
+std::string Utilities::systemVersionNumeric() {
+    return platform::replaceAll(systemVersionOSX(), "Version ", "");
+}
+
+std::string Utilities::machineModel() {
+    std::string model = platform::Host::machineModel();
+    return model.empty() ? "Just an Apple Computer" : model;
+}
+
+}  // namespace kestrune

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "reporting/crash/capture/CRKContext.h"
+#include "reporting/crash/image/CRKMachOFile.h"
+#include "reporting/crash/store/CRKFile.h"
+
+namespace reporting {
+
+// The binary-image table: where every loaded image lies, with its identifier and its unwind sections.
+// It keeps a log file of load and unload events ("binary_images.clsrecord") for symbolication on the
+// next launch, and the 512 slots of the writable context, filled lock-free as images come and go and
+// searched without locks or allocation at crash time.
+//
+// The loader of this system offers no load and unload callbacks. Its image list (dl_iterate_phdr)
+// carries two counters that grow with every load and every unload, so the table re-reads the list
+// whenever they have moved: at start, after every dlopen/dlclose made through the wrappers below, and
+// on any call of CRKBinaryImageRescanIfNeeded. Each image found that the table does not hold is an
+// add event, each held image the list no longer has is a remove event.
+
+// What one image event knows of its image.
+struct CRKBinaryImageDetails {
+    char uuid[33];  // 32 lower-case hex digits of the build identifier, or empty
+    bool encrypted;
+    CRKMachOVersion builtSDKVersion;
+    CRKMachOVersion minimumSDKVersion;
+    uintptr_t loadAddress;  // the ELF header's address
+    uint64_t textSize;      // from the header to the end of the executable segment
+    uintptr_t ehFrame;      // the call-frame section, 0 when absent
+    uintptr_t unwindInfo;   // the compact unwind section, 0 when absent
+    uintptr_t crashInfo;    // 0: this system's images carry no crash-info section
+    CRKMachOSliceRecord slice;
+    intptr_t slide;  // the loader's load bias
+    // The call-frame section's index (.eh_frame_hdr) and where each of the two sections' readable
+    // memory ends; reads of either never go past these.
+    uintptr_t ehFrameEnd;
+    uintptr_t ehFrameHeader;
+    uintptr_t ehFrameHeaderEnd;
+};
+
+// The unwind sections of a tracked image, kept beside its slot.
+struct CRKBinaryImageUnwindSections {
+    uintptr_t ehFrame;
+    uintptr_t ehFrameEnd;
+    uintptr_t ehFrameHeader;
+    uintptr_t ehFrameHeaderEnd;
+};
+
+// Starts tracking into `writable` (its file handle and slots) and the log file at `path`.
+void CRKBinaryImageInit(const char* path, CRKWritableContext* writable);
+
+// The loader events, with the header address and the load bias.
+void CRKBinaryImageAddCallback(uintptr_t header, intptr_t slide);
+void CRKBinaryImageRemoveCallback(uintptr_t header, intptr_t slide);
+void CRKBinaryImageChanged(bool isLoad, uintptr_t header, intptr_t slide);
+
+// Re-reads the loader's image list when its load or unload counter moved since the last reading and
+// turns the difference into add and remove events. Not for crash time (it takes the loader's lock).
+void CRKBinaryImageRescanIfNeeded();
+// dlopen and dlclose of the application, followed by a re-scan.
+void* CRKBinaryImageDlopen(const char* path, int flags);
+int CRKBinaryImageDlclose(void* handle);
+
+// Fills the details from the image's headers; needs slice.startAddress and slide.
+void CRKBinaryImageFillInImageDetails(CRKBinaryImageDetails* details);
+// Claims (load) or clears (unload) the image's slot. False when no slot was stored.
+bool CRKBinaryImageStoreNode(bool isLoad, const CRKBinaryImageDetails* details);
+
+// Crash time: the first slot holding the address, copied out. No locks, no allocation.
+bool CRKBinaryImageSafeFindImageForAddress(uintptr_t address, CRKBinaryImageSlot* slot);
+// The same, with the image's call-frame sections.
+bool CRKBinaryImageSafeFindUnwindSectionsForAddress(uintptr_t address, CRKBinaryImageSlot* slot,
+                                                    CRKBinaryImageUnwindSections* sections);
+bool CRKBinaryImageHasCompactUnwindInfo(const CRKBinaryImageSlot* slot);
+
+bool CRKBinaryImageFindImageForUUID(const char* uuid, CRKBinaryImageDetails* details);
+// The "executable" section of the metadata file.
+bool CRKBinaryImageRecordMainExecutable(CRKFile* file);
+
+// Tests: stop tracking (the writable area stays the caller's).
+void CRKBinaryImageResetForTesting();
+
+}  // namespace reporting

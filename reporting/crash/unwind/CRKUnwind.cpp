@@ -1,0 +1,314 @@
+#include "reporting/crash/unwind/CRKUnwind.h"
+
+#include <cstring>
+
+#include "reporting/crash/CRKSDKLog.h"
+#include "reporting/crash/capture/CRKContext.h"
+#include "reporting/crash/image/CRKBinaryImage.h"
+#include "reporting/crash/unwind/CRKDwarfUnwind.h"
+#include "reporting/crash/unwind/CRKSafeMemoryReader.h"
+
+namespace reporting {
+
+namespace {
+
+bool validPointer(const void* pointer) {
+    return reinterpret_cast<uintptr_t>(pointer) >= CRKFirstValidAddress;
+}
+
+}  // namespace
+
+bool CRKMachineContextFromUContext(const ucontext_t* ucontext, CRKMachineContext* context) {
+    if (!validPointer(ucontext) || !validPointer(context)) return false;
+    const greg_t* g = ucontext->uc_mcontext.gregs;
+    CRKThreadState64& s = context->ss;
+    s.rax = uint64_t(g[REG_RAX]);
+    s.rbx = uint64_t(g[REG_RBX]);
+    s.rcx = uint64_t(g[REG_RCX]);
+    s.rdx = uint64_t(g[REG_RDX]);
+    s.rdi = uint64_t(g[REG_RDI]);
+    s.rsi = uint64_t(g[REG_RSI]);
+    s.rbp = uint64_t(g[REG_RBP]);
+    s.rsp = uint64_t(g[REG_RSP]);
+    s.r8 = uint64_t(g[REG_R8]);
+    s.r9 = uint64_t(g[REG_R9]);
+    s.r10 = uint64_t(g[REG_R10]);
+    s.r11 = uint64_t(g[REG_R11]);
+    s.r12 = uint64_t(g[REG_R12]);
+    s.r13 = uint64_t(g[REG_R13]);
+    s.r14 = uint64_t(g[REG_R14]);
+    s.r15 = uint64_t(g[REG_R15]);
+    s.rip = uint64_t(g[REG_RIP]);
+    s.rflags = uint64_t(g[REG_EFL]);
+    // cs, gs and fs share one word: three 16-bit selectors and padding.
+    const uint64_t selectors = uint64_t(g[REG_CSGSFS]);
+    s.cs = selectors & 0xFFFF;
+    s.gs = (selectors >> 16) & 0xFFFF;
+    s.fs = (selectors >> 32) & 0xFFFF;
+    context->es.trapno = uint16_t(g[REG_TRAPNO]);
+    context->es.cpu = 0;
+    context->es.err = uint32_t(g[REG_ERR]);
+    context->es.faultvaddr = uint64_t(g[REG_CR2]);
+    return true;
+}
+
+uint64_t CRKMachineContextGetPC(const CRKMachineContext* context) {
+    return validPointer(context) ? context->ss.rip : 0;
+}
+bool CRKMachineContextSetPC(CRKMachineContext* context, uint64_t value) {
+    if (!validPointer(context)) return false;
+    context->ss.rip = value;
+    return true;
+}
+uint64_t CRKMachineContextGetSP(const CRKMachineContext* context) {
+    return validPointer(context) ? context->ss.rsp : 0;
+}
+bool CRKMachineContextSetSP(CRKMachineContext* context, uint64_t value) {
+    if (!validPointer(context)) return false;
+    context->ss.rsp = value;
+    return true;
+}
+uint64_t CRKMachineContextGetFP(const CRKMachineContext* context) {
+    return validPointer(context) ? context->ss.rbp : 0;
+}
+bool CRKMachineContextSetFP(CRKMachineContext* context, uint64_t value) {
+    if (!validPointer(context)) return false;
+    context->ss.rbp = value;
+    return true;
+}
+
+std::atomic<bool> gCRKUnwindLogging{true};
+
+bool CRKUnwindInit(CRKUnwindContext* context, CRKMachineContext registers) {
+    if (!context) return false;
+    const CRKContext& kit = CRKSharedContext();
+    gCRKUnwindLogging.store(kit.readonly && kit.writable && kit.readonly->logPath, std::memory_order_relaxed);
+    context->registers = registers;
+    context->frameCount = 0;
+    memset(&context->compactUnwindContext, 0, sizeof(context->compactUnwindContext));
+    context->lastPC = 0;
+    context->repeatCount = 0;
+    context->memory.reset();
+    return true;
+}
+
+uint64_t CRKUnwindGetPC(const CRKUnwindContext* context) {
+    return validPointer(context) ? CRKMachineContextGetPC(&context->registers) : 0;
+}
+
+uint64_t CRKUnwindGetStackPointer(const CRKUnwindContext* context) {
+    return validPointer(context) ? CRKMachineContextGetSP(&context->registers) : 0;
+}
+
+uint32_t CRKUnwindGetRepeatCount(const CRKUnwindContext* context) {
+    return validPointer(context) ? context->repeatCount : 0;
+}
+
+bool CRKUnwindAddressIsInImage(uint64_t address) {
+    CRKBinaryImageSlot slot;
+    return CRKBinaryImageSafeFindImageForAddress(address, &slot);
+}
+
+uint64_t CRKUnwindCallerStackPointerForFrame(uint64_t frame) {
+    return frame + 16;
+}
+
+namespace {
+
+// The scan proper: also answers where the word was found.
+bool firstExecutableAddress(uint64_t start, uint64_t end, uint64_t* address, uint64_t* location,
+                            CRKSafeMemoryReader* memory) {
+    if (!address) return false;
+    *address = 0;
+    uint64_t cursor = start;
+    do {
+        if (cursor >= CRKFirstValidAddress) {
+            uint64_t word = 0;
+            const bool read = memory ? memory->readUInt64(cursor, &word)
+                                     : CRKSafeMemoryReader::readUncached(cursor, &word, sizeof(word));
+            if (!read) return false;
+            CRKUNWINDLOG_DEBUG("Checking address %p => %p\n", cursor, word);
+            CRKUNWINDLOG_DEBUG("Checking for executable %p\n", word);
+            if (CRKUnwindAddressIsInImage(word)) {
+                *address = word;
+                if (location) *location = cursor;
+                return true;
+            }
+        }
+        if (cursor + 8 < cursor) break;
+        cursor += 8;
+    } while (cursor < end);
+    return false;
+}
+
+}  // namespace
+
+bool CRKUnwindFirstExecutableAddress(uint64_t start, uint64_t end, uint64_t* address,
+                                     CRKSafeMemoryReader* memory) {
+    return firstExecutableAddress(start, end, address, nullptr, memory);
+}
+
+bool CRKUnwindWithFramePointer(CRKUnwindContext* context, bool allowStackScan) {
+    if (!validPointer(context)) return false;
+    if (allowStackScan) {
+        CRKUNWINDLOG_INFO("Attempting stack scan\n");
+        uint64_t word = 0;
+        uint64_t location = 0;
+        if (firstExecutableAddress(CRKMachineContextGetSP(&context->registers),
+                                   CRKMachineContextGetFP(&context->registers), &word, &location,
+                                   &context->memory)) {
+            CRKMachineContextSetPC(&context->registers, word);
+            // The word is a return address: the caller's stack starts just above it. A caller walked
+            // by its call-frame rules needs that stack pointer; the frame pointer stays as it was.
+            CRKMachineContextSetSP(&context->registers, location + 8);
+            CRKUNWINDLOG_INFO("Stack scan successful\n");
+            return true;
+        }
+    }
+    return CRKCompactUnwindBPFrame(context);
+}
+
+namespace {
+
+// The two table-driven strategies on an image already looked up, so that one step scans the image
+// table once.
+bool compactUnwindStep(CRKUnwindContext* context, const CRKBinaryImageSlot& image,
+                       const CRKBinaryImageUnwindSections& sections) {
+    CRKUNWINDLOG_DEBUG("Binary image for %p at %p\n", CRKMachineContextGetPC(&context->registers),
+                       image.base);
+    if (!CRKBinaryImageHasCompactUnwindInfo(&image)) {
+        CRKUNWINDLOG_INFO("Binary image at %p has no unwind info\n", image.base);
+        return false;
+    }
+    if (!CRKCompactUnwindInit(&context->compactUnwindContext, image.unwindInfo, image.ehFrame,
+                              sections.ehFrameEnd, image.base)) {
+        CRKUNWINDLOG_ERROR("Unable to read unwind info\n");
+        return false;
+    }
+    return CRKCompactUnwindLookupAndCompute(&context->compactUnwindContext, context);
+}
+
+bool callFrameStep(CRKUnwindContext* context, const CRKBinaryImageSlot& image,
+                   const CRKBinaryImageUnwindSections& sections) {
+    const uint64_t pc = CRKMachineContextGetPC(&context->registers);
+    if (sections.ehFrameHeader < CRKFirstValidAddress || sections.ehFrame < CRKFirstValidAddress) {
+        CRKUNWINDLOG_INFO("Binary image at %p has no call-frame index\n", image.base);
+        return false;
+    }
+    const uint64_t fde =
+        CRKDwarfFindFDEInHeader(sections.ehFrameHeader, sections.ehFrameHeaderEnd, pc, nullptr);
+    if (fde < sections.ehFrame || fde >= sections.ehFrameEnd) {
+        CRKUNWINDLOG_INFO("No call-frame entry for %p\n", pc);
+        return false;
+    }
+    CRKDwarfCFIRecord record;
+    if (!CRKDwarfFDEInit(&record, sections.ehFrame, sections.ehFrameEnd, fde - sections.ehFrame,
+                         &context->memory)) {
+        CRKUNWINDLOG_ERROR("Unable to init FDE\n");
+        return false;
+    }
+    // The index answers the nearest function at or below the PC; the PC may still lie in a gap after it.
+    if (pc - record.fde.pcBegin >= record.fde.pcRange) {
+        CRKUNWINDLOG_INFO("No call-frame entry for %p\n", pc);
+        return false;
+    }
+    if (!CRKDwarfUnwindComputeRegisters(&record, context)) {
+        CRKUNWINDLOG_ERROR("Failed to compute DWARF registers\n");
+        return false;
+    }
+    return true;
+}
+
+bool findImage(CRKUnwindContext* context, CRKBinaryImageSlot* image, CRKBinaryImageUnwindSections* sections) {
+    const uint64_t pc = CRKMachineContextGetPC(&context->registers);
+    if (CRKBinaryImageSafeFindUnwindSectionsForAddress(pc, image, sections)) return true;
+    CRKUNWINDLOG_WARN("Unable to find binary for %p\n", pc);
+    return false;
+}
+
+}  // namespace
+
+bool CRKUnwindWithCompactUnwindInfo(CRKUnwindContext* context, bool* imageFound) {
+    CRKBinaryImageSlot image;
+    CRKBinaryImageUnwindSections sections;
+    const bool found = findImage(context, &image, &sections);
+    if (imageFound) *imageFound = found;
+    return found && compactUnwindStep(context, image, sections);
+}
+
+bool CRKUnwindWithCallFrameInfo(CRKUnwindContext* context) {
+    CRKBinaryImageSlot image;
+    CRKBinaryImageUnwindSections sections;
+    return findImage(context, &image, &sections) && callFrameStep(context, image, sections);
+}
+
+bool CRKUnwindNextFrameUsingAllStrategies(CRKUnwindContext* context) {
+    CRKBinaryImageSlot image;
+    CRKBinaryImageUnwindSections sections;
+    if (findImage(context, &image, &sections)) {
+        if (compactUnwindStep(context, image, sections)) return true;
+        // The images of this system describe their frames in call-frame sections instead.
+        if (callFrameStep(context, image, sections)) return true;
+    }
+    if (CRKMachineContextGetFP(&context->registers) == 0) {
+        CRKUNWINDLOG_WARN("FP is zero, aborting unwind\n");
+        CRKMachineContextSetPC(&context->registers, 0);
+        return true;
+    }
+    if (!CRKUnwindWithFramePointer(context, context->frameCount == 1)) {
+        CRKUNWINDLOG_ERROR("Unable to use frame pointer\n");
+        return false;
+    }
+    return true;
+}
+
+bool CRKUnwindNextFrame(CRKUnwindContext* context) {
+    if (!validPointer(context)) {
+        CRKUNWINDLOG_WARN("Error: invalid inputs\n");
+        return false;
+    }
+    uint64_t pc = CRKMachineContextGetPC(&context->registers);
+    uint64_t sp = CRKMachineContextGetSP(&context->registers);
+    if (pc < CRKFirstValidAddress || sp < CRKFirstValidAddress) {
+        if (context->frameCount == 0) {
+            CRKUNWINDLOG_WARN("Cancelling unwind for thread with invalid PC/SP\n");
+        } else {
+            CRKUNWINDLOG_WARN("Error: thread PC/SP invalid before unwind\n");
+        }
+        return false;
+    }
+    bool advanced = true;
+    if (context->frameCount >= CRKUnwindMaximumFrames) {
+        CRKUNWINDLOG_WARN("Exceeded maximum number of frames\n");
+        advanced = false;
+    } else if (context->frameCount != 0) {
+        // Look the caller up from inside the call instruction, not from the instruction after it.
+        pc -= 1;
+        if (!CRKMachineContextSetPC(&context->registers, pc)) {
+            CRKUNWINDLOG_ERROR("Unable to set PC\n");
+            advanced = false;
+        } else if (pc < CRKFirstValidAddress) {
+            CRKUNWINDLOG_ERROR("PC is invalid\n");
+            advanced = false;
+        } else {
+            advanced = CRKUnwindNextFrameUsingAllStrategies(context);
+        }
+    }
+    if (!advanced) {
+        CRKUNWINDLOG_ERROR("Failed to advance to the next frame\n");
+        return false;
+    }
+    pc = CRKMachineContextGetPC(&context->registers);
+    sp = CRKMachineContextGetSP(&context->registers);
+    if (pc < CRKFirstValidAddress) return false;
+    if (sp < CRKFirstValidAddress) {
+        CRKUNWINDLOG_WARN("Error: SP (%p) isn't a valid pointer\n", sp);
+        return false;
+    }
+    context->repeatCount = pc == context->lastPC ? context->repeatCount + 1 : 0;
+    context->frameCount += 1;
+    context->lastPC = pc;
+    return true;
+}
+
+}  // namespace reporting

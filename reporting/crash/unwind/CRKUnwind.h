@@ -1,0 +1,100 @@
+#pragma once
+
+#include <ucontext.h>
+
+#include <atomic>
+#include <cstdint>
+
+#include "reporting/crash/CRKSDKLog.h"
+#include "reporting/crash/unwind/CRKCompactUnwind.h"
+#include "reporting/crash/unwind/CRKSafeMemoryReader.h"
+
+namespace reporting {
+
+// The stack walker of the crash handler: an unwind context seeded with a thread's saved registers,
+// and one operation that steps it to the caller's frame, trying in order the image's compact unwind
+// information, its call-frame information, and the frame-pointer chain (with a stack scan for the
+// first step). It allocates nothing, takes no lock and reads the stack only through the guarded
+// reader in the context. x86-64 only.
+
+// Registers of one x86-64 thread, in the order the reports list them.
+struct CRKThreadState64 {
+    uint64_t rax, rbx, rcx, rdx, rdi, rsi, rbp, rsp;
+    uint64_t r8, r9, r10, r11, r12, r13, r14, r15;
+    uint64_t rip, rflags, cs, fs, gs;
+};
+
+struct CRKExceptionState64 {
+    uint16_t trapno;
+    uint16_t cpu;
+    uint32_t err;
+    uint64_t faultvaddr;
+};
+
+// A thread's saved machine state. The walk reads and changes only rip, rsp and rbp, and the call-frame
+// rules may restore any of the sixteen general registers.
+struct CRKMachineContext {
+    CRKExceptionState64 es;
+    CRKThreadState64 ss;
+};
+
+// Fills a machine context from the state the kernel hands a signal handler (or getcontext writes).
+bool CRKMachineContextFromUContext(const ucontext_t* ucontext, CRKMachineContext* context);
+
+// Register accessors; each refuses a null context (or one below 4096).
+uint64_t CRKMachineContextGetPC(const CRKMachineContext* context);
+bool CRKMachineContextSetPC(CRKMachineContext* context, uint64_t value);
+uint64_t CRKMachineContextGetSP(const CRKMachineContext* context);
+bool CRKMachineContextSetSP(CRKMachineContext* context, uint64_t value);
+uint64_t CRKMachineContextGetFP(const CRKMachineContext* context);
+bool CRKMachineContextSetFP(CRKMachineContext* context, uint64_t value);
+
+constexpr uint32_t CRKUnwindMaximumFrames = 600000;
+
+// One per thread being walked, owned by the caller and filled in place.
+struct CRKUnwindContext {
+    CRKMachineContext registers;
+    uint32_t frameCount;
+    CRKCompactUnwindContext compactUnwindContext;
+    uint64_t lastPC;
+    uint32_t repeatCount;
+    // Every read of the walked memory goes through here; its page cache lives as long as the walk.
+    CRKSafeMemoryReader memory;
+};
+
+bool CRKUnwindInit(CRKUnwindContext* context, CRKMachineContext registers);
+bool CRKUnwindNextFrame(CRKUnwindContext* context);
+uint64_t CRKUnwindGetPC(const CRKUnwindContext* context);
+uint64_t CRKUnwindGetStackPointer(const CRKUnwindContext* context);
+uint32_t CRKUnwindGetRepeatCount(const CRKUnwindContext* context);
+bool CRKUnwindAddressIsInImage(uint64_t address);
+// Scans the words from `start` up to `end` (the first one even when start >= end) for the first that
+// points into a loaded image.
+bool CRKUnwindFirstExecutableAddress(uint64_t start, uint64_t end, uint64_t* address,
+                                     CRKSafeMemoryReader* memory);
+uint64_t CRKUnwindCallerStackPointerForFrame(uint64_t frame);
+
+// Whether the kit's diagnostic log can take messages, as seen by the last CRKUnwindInit. The walk
+// writes dozens of trace lines a frame; without a log they are skipped before their arguments are
+// even gathered. True until a walk has looked.
+extern std::atomic<bool> gCRKUnwindLogging;
+
+// The strategies of one step.
+bool CRKUnwindNextFrameUsingAllStrategies(CRKUnwindContext* context);
+bool CRKUnwindWithCompactUnwindInfo(CRKUnwindContext* context, bool* imageFound);
+bool CRKUnwindWithCallFrameInfo(CRKUnwindContext* context);
+bool CRKUnwindWithFramePointer(CRKUnwindContext* context, bool allowStackScan);
+
+}  // namespace reporting
+
+// The kit's log calls of the walker and the call-frame unwinder, behind the check above.
+#define CRKUNWINDLOG(LOGMACRO, format, ...)                                   \
+    do {                                                                      \
+        if (::reporting::gCRKUnwindLogging.load(std::memory_order_relaxed)) { \
+            LOGMACRO(format __VA_OPT__(, ) __VA_ARGS__);                      \
+        }                                                                     \
+    } while (0)
+#define CRKUNWINDLOG_DEBUG(format, ...) CRKUNWINDLOG(CRKSDKLOG_DEBUG, format __VA_OPT__(, ) __VA_ARGS__)
+#define CRKUNWINDLOG_INFO(format, ...) CRKUNWINDLOG(CRKSDKLOG_INFO, format __VA_OPT__(, ) __VA_ARGS__)
+#define CRKUNWINDLOG_WARN(format, ...) CRKUNWINDLOG(CRKSDKLOG_WARN, format __VA_OPT__(, ) __VA_ARGS__)
+#define CRKUNWINDLOG_ERROR(format, ...) CRKUNWINDLOG(CRKSDKLOG_ERROR, format __VA_OPT__(, ) __VA_ARGS__)

@@ -1,0 +1,381 @@
+#include "app/store/DataManager.h"
+
+#include <sys/stat.h>
+
+#include <thread>
+
+#include "app/records/Device.h"
+#include "app/records/MobileDevice.h"
+#include "app/records/MobileSettings.h"
+#include "app/records/MobileSettingsLocal.h"
+#include "app/support/Utilities.h"
+#include "platform/storage/Files.h"
+#include "platform/storage/KeyedArchiver.h"
+#include "platform/storage/StandardFolders.h"
+#include "platform/system/SystemVersion.h"
+#include "tests/app/DataManagerFixture.h"
+#include "tests/app/RecordArchiveHelpers.h"
+
+using namespace kestrune;
+using platform::Files;
+using platform::Number;
+
+namespace {
+
+class DataManagerTest : public recordtests::DataManagerFixture {
+protected:
+    // A known phone with its settings in the given pairing state.
+    static std::shared_ptr<MobileDevice> addPhone(DataManager& manager, const std::string& unId, int status,
+                                                  bool connected = false) {
+        auto phone = MobileDevice::initWithUnId(unId);
+        phone->mobileDeviceConnectionInfo()->setIsConnected(Number(connected));
+        auto settings = MobileSettings::initWithUnId(unId);
+        settings->pairingInfo()->setConnectionStatus(Number(status));
+        (*manager.model()->dictOfAllMobileDevice())[unId] = phone;
+        (*manager.model()->dictOfMobileDeviceSettings())[unId] = settings;
+        return phone;
+    }
+
+    static std::string deviceDataPath() { return Utilities::applicationFilesDirectory(); }
+
+    static std::vector<std::string> movedAsideFiles(const std::string& path) {
+        std::vector<std::string> found;
+        for (const auto& name : Files::listDirectory(Files::parentPath(path)))
+            if (name.rfind(Files::lastPathComponent(path) + ".unreadable-", 0) == 0) found.push_back(name);
+        return found;
+    }
+};
+
+}  // namespace
+
+TEST_F(DataManagerTest, FirstLaunchGeneratesAndSavesAFreshModelAtOnce) {
+    setenv("KESTRUNE_COMPUTER_NAME", "Ada's Mac (2)", 1);
+    session->loggedInAndActive = false;
+    session->lidDown = true;
+    auto& manager = DataManager::shared();
+    unsetenv("KESTRUNE_COMPUTER_NAME");
+
+    EXPECT_TRUE(manager.databaseGenerated());
+    EXPECT_TRUE(Files::isDirectory(platform::StandardFolders::applicationSupport() + "/Kestrune"));
+    ASSERT_TRUE(Files::exists(deviceDataPath()));
+    struct stat info {};
+    ASSERT_EQ(stat(deviceDataPath().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+    EXPECT_FALSE(manager.getTrackingMobileDevice());
+    EXPECT_FALSE(manager.getTrackingSettings());
+    EXPECT_FALSE(manager.isConnectedToTrackingDevice());
+    auto mac = manager.getActiveDesktopDevice();
+    ASSERT_TRUE(mac && mac->deviceInfo() && mac->sessionInfo());
+    EXPECT_EQ(mac->unId(), std::optional<std::string>(""));
+    EXPECT_EQ(mac->deviceInfo()->deviceName(), std::optional<std::string>("Ada's Mac "));
+    EXPECT_EQ(mac->deviceInfo()->deviceType(), std::optional<Number>(Number(1)));  // a MacBookPro model
+    EXPECT_EQ(mac->sessionInfo()->userIdLoggedIn(), std::optional<std::string>("ada"));
+    EXPECT_EQ(mac->sessionInfo()->userIsLoggedIn(), std::optional<Number>(Number(false)));
+    EXPECT_EQ(mac->sessionInfo()->laptopLidIsDownAndNoExternalMonitor(), std::optional<Number>(Number(true)));
+
+    auto application = manager.applicationData();
+    ASSERT_TRUE(application);
+    for (const auto* list : {&application->arrayOfManualSnapshots(), &application->arrayOfFailedLogins(),
+                             &application->arrayOfLoginLogouts(), &application->arrayOfSafeWifi()}) {
+        ASSERT_TRUE(list->has_value());
+        EXPECT_TRUE((*list)->empty());
+    }
+    // Written only when asked for.
+    EXPECT_FALSE(Files::exists(Utilities::applicationDataKestruneDirectoryFilePath()));
+    EXPECT_TRUE(manager.saveApplicationData());
+    EXPECT_TRUE(Files::exists(Utilities::applicationDataKestruneDirectoryFilePath()));
+}
+
+TEST_F(DataManagerTest, ALaterLaunchLoadsWhatWasSaved) {
+    auto& first = DataManager::shared();
+    auto phone = addPhone(first, "phone-1", 6);
+    first.setClearTextPassword_forMobileDevice("hunter2", phone);
+    first.localSettingsForDevice("phone-1")->setKestruneConfirmedLocation(2);
+    ASSERT_TRUE(first.saveCurrentDataModel());
+
+    auto& later = relaunch();
+    EXPECT_FALSE(later.databaseGenerated());
+    auto tracked = later.getTrackingMobileDevice();
+    ASSERT_TRUE(tracked);
+    EXPECT_EQ(tracked->unId(), std::optional<std::string>("phone-1"));
+    EXPECT_EQ(later.passwordClearTextForMobileDevice(tracked), std::optional<std::string>("hunter2"));
+    EXPECT_EQ(later.localSettingsForDevice("phone-1")->kestruneConfirmedLocation(), 2);
+}
+
+TEST_F(DataManagerTest, AFirstLaunchEverReplacesTheFileOfAnEarlierInstallation) {
+    auto& first = DataManager::shared();
+    addPhone(first, "phone-1", 6);
+    ASSERT_TRUE(first.saveCurrentDataModel());
+    platform::UserDefaults::standard()->removeObjectForKey("HasLaunchedOnce");
+
+    auto& fresh = relaunch();
+    EXPECT_TRUE(fresh.databaseGenerated());
+    EXPECT_TRUE(fresh.model()->dictOfAllMobileDevice()->empty());
+    EXPECT_FALSE(fresh.getTrackingMobileDevice());
+    // Generated once per run: asking again keeps the same model.
+    auto model = fresh.model();
+    EXPECT_EQ(fresh.getSavedDataModel(), model);
+}
+
+TEST_F(DataManagerTest, TheTrackedPhoneIsTheOneWithPairingStatusSix) {
+    auto& manager = DataManager::shared();
+    addPhone(manager, "a-phone", 2);
+    auto paired = addPhone(manager, "b-phone", 6, true);
+    EXPECT_EQ(manager.getTrackingMobileDevice(), paired);
+    EXPECT_EQ(manager.getTrackingSettings(), manager.settingsForDeviceId("b-phone"));
+    EXPECT_TRUE(manager.isConnectedToTrackingDevice());
+
+    manager.unlinkAllKnownTrackingDevices();
+    EXPECT_FALSE(manager.getTrackingMobileDevice());
+    EXPECT_FALSE(manager.getTrackingSettings());
+    EXPECT_FALSE(manager.isConnectedToTrackingDevice());
+    EXPECT_EQ(manager.settingsForDeviceId("a-phone")->pairingInfo()->connectionStatus()->intValue(), 2);
+    EXPECT_EQ(manager.settingsForDeviceId("b-phone")->pairingInfo()->connectionStatus()->intValue(), 2);
+
+    // Settings at 6 whose phone is not stored name no tracked phone.
+    manager.settingsForDeviceId("b-phone")->pairingInfo()->setConnectionStatus(Number(6));
+    manager.model()->dictOfAllMobileDevice()->erase("b-phone");
+    EXPECT_FALSE(manager.getTrackingMobileDevice());
+    EXPECT_FALSE(manager.settingsForDeviceId(std::nullopt));
+}
+
+TEST_F(DataManagerTest, ForgettingPhonesKeepsTheTrackedAndTheConnectedOnes) {
+    auto& manager = DataManager::shared();
+    addPhone(manager, "tracked", 6);
+    addPhone(manager, "connected", 2, true);
+    auto gone = addPhone(manager, "gone", 1);
+    manager.setClearTextPassword_forMobileDevice("pw", gone);
+    manager.localSettingsForDevice("gone");
+
+    manager.deleteAllDevicesExceptTrackingDevice();
+    auto& model = *manager.model();
+    EXPECT_EQ(model.dictOfAllMobileDevice()->size(), 2u);
+    EXPECT_TRUE(model.dictOfAllMobileDevice()->count("tracked"));
+    EXPECT_TRUE(model.dictOfAllMobileDevice()->count("connected"));
+    EXPECT_FALSE(model.dictOfMobileDeviceSettings()->count("gone"));
+    EXPECT_FALSE(model.dictOfPasswords()->count("gone"));
+    EXPECT_FALSE(model.dictOfMobileDeviceLocalSettings()->count("gone"));
+}
+
+TEST_F(DataManagerTest, PasswordsAreStoredEncryptedAndReadBack) {
+    auto& manager = DataManager::shared();
+    auto phone = addPhone(manager, "phone-1", 6);
+    auto stranger = MobileDevice::initWithUnId("never-given");
+    EXPECT_EQ(manager.passwordClearTextForMobileDevice(stranger), std::optional<std::string>(""));
+
+    manager.setClearTextPassword_forMobileDevice("correct horse", phone);
+    EXPECT_EQ(manager.passwordClearTextForMobileDevice(phone), std::optional<std::string>("correct horse"));
+    const std::string& stored = manager.model()->dictOfPasswords()->at("phone-1");
+    EXPECT_EQ(stored.find("correct horse"), std::string::npos);
+    manager.setClearTextPassword_forMobileDevice("battery staple", phone);
+    EXPECT_EQ(manager.passwordClearTextForMobileDevice(phone), std::optional<std::string>("battery staple"));
+
+    // The password the pairing request carried is not saved with the registered user.
+    auto user = DeviceUser::init();
+    user->setUsername("ada");
+    user->setPassword("battery staple");
+    manager.settingsForDeviceId("phone-1")->setRegisteredDeviceUser(user);
+    ASSERT_TRUE(manager.saveCurrentDataModel());
+    auto bytes = Files::read(deviceDataPath());
+    ASSERT_TRUE(bytes);
+    std::string file = bytes->toString();
+    EXPECT_EQ(file.find("battery staple"), std::string::npos);
+    EXPECT_FALSE(user->password());
+
+    (*manager.model()->dictOfPasswords())["phone-1"] = "not base64 at all";
+    testsupport::LogCapture log;
+    EXPECT_FALSE(manager.passwordClearTextForMobileDevice(phone));
+    EXPECT_TRUE(log.contains("does not decrypt"));
+}
+
+TEST_F(DataManagerTest, LocalSettingsAreMadeOnceAndKept) {
+    auto& manager = DataManager::shared();
+    auto first = manager.localSettingsForDevice("phone-1");
+    ASSERT_TRUE(first);
+    EXPECT_EQ(manager.localSettingsForDevice("phone-1"), first);
+    EXPECT_FALSE(manager.localSettingsForDevice(std::nullopt));
+
+    first->setKestruneConfirmedLocation(2);
+    manager.upadteRSSILocationToUnknownForMobileDevice(MobileDevice::initWithUnId("phone-1"));
+    EXPECT_EQ(first->kestruneConfirmedLocation(), 0);
+}
+
+TEST_F(DataManagerTest, ThePairingQueueKeepsPhonesInOrder) {
+    auto& manager = DataManager::shared();
+    EXPECT_FALSE(manager.getNextMobileDevice());
+    auto a = MobileDevice::initWithUnId("a");
+    auto b = MobileDevice::initWithUnId("b");
+    manager.addMobileDeviceToPairingRequestQueue(a);
+    manager.addMobileDeviceToPairingRequestQueue(b);
+    EXPECT_EQ(manager.getNextMobileDevice(), a);
+    EXPECT_EQ(manager.getNextMobileDevice(), a);
+    manager.removeMobileDeviceFromPairingRequestQueue(a);
+    EXPECT_EQ(manager.getNextMobileDevice(), b);
+
+    manager.setPairingMobileDevice(b);
+    manager.setDidAcceptPairingDevice(true);
+    manager.clearPairingDevice();
+    EXPECT_FALSE(manager.pairingMobileDevice());
+    EXPECT_FALSE(manager.didAcceptPairingDevice());
+}
+
+TEST_F(DataManagerTest, AnOlderDeviceDataFileGetsTheLaterDictionaries) {
+    auto& first = DataManager::shared();
+    addPhone(first, "phone-1", 6);
+    ASSERT_TRUE(first.saveCurrentDataModel());
+    auto bytes = Files::read(deviceDataPath());
+    ASSERT_TRUE(bytes);
+    auto older =
+        recordtests::withoutKeys(*bytes, {"dictOfPeripheralsToIgnore", "dictOfMobileDeviceLocalSettings"});
+    ASSERT_TRUE(Files::writeAtomically(deviceDataPath(), older, 0600));
+    EXPECT_EQ(recordtests::storedKeys(older, "DataModel"),
+              (std::set<std::string>{"currentDevice", "dictOfMobileDeviceSettings", "dictOfAllMobileDevice",
+                                     "dictOfPasswords"}));
+
+    auto& later = relaunch();
+    ASSERT_TRUE(later.model()->dictOfPeripheralsToIgnore());
+    EXPECT_TRUE(later.model()->dictOfPeripheralsToIgnore()->empty());
+    ASSERT_TRUE(later.model()->dictOfMobileDeviceLocalSettings());
+    EXPECT_TRUE(later.model()->dictOfMobileDeviceLocalSettings()->empty());
+    EXPECT_TRUE(later.getTrackingMobileDevice());
+}
+
+TEST_F(DataManagerTest, AnUnreadableFileIsMovedAsideNeverSavedOver) {
+    DataManager::shared();
+    const std::string garbage = "this is not an archive";
+    ASSERT_TRUE(Files::writeAtomically(deviceDataPath(), platform::Data::fromString(garbage), 0600));
+    const std::string appData = Utilities::applicationDataKestruneDirectoryFilePath();
+    ASSERT_TRUE(Files::writeAtomically(appData, platform::Data::fromString(garbage)));
+
+    testsupport::LogCapture log;
+    auto& manager = relaunch();
+    EXPECT_TRUE(log.contains(deviceDataPath()));
+    // Started empty: a fresh device model, saved where the unreadable file was.
+    EXPECT_TRUE(manager.databaseGenerated());
+    EXPECT_TRUE(Files::exists(deviceDataPath()));
+    auto aside = movedAsideFiles(deviceDataPath());
+    ASSERT_EQ(aside.size(), 1u);
+    auto kept = Files::read(Files::parentPath(deviceDataPath()) + "/" + aside[0]);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->toString(), garbage);
+
+    EXPECT_TRUE(manager.applicationData()->arrayOfLoginLogouts()->empty());
+    EXPECT_EQ(movedAsideFiles(appData).size(), 1u);
+    EXPECT_TRUE(manager.saveApplicationData());
+}
+
+TEST_F(DataManagerTest, AFileHoldingAnotherRootIsMovedAsideToo) {
+    DataManager::shared();
+    auto archive = platform::KeyedArchiver::archivedDataWithRootObject(platform::Value("just a text"));
+    ASSERT_TRUE(archive);
+    ASSERT_TRUE(Files::writeAtomically(deviceDataPath(), *archive, 0600));
+    auto& manager = relaunch();
+    EXPECT_TRUE(manager.model());
+    EXPECT_EQ(movedAsideFiles(deviceDataPath()).size(), 1u);
+}
+
+TEST_F(DataManagerTest, ASaveThatFailsHalfWayLeavesThePreviousFileReadable) {
+    auto& manager = DataManager::shared();
+    addPhone(manager, "phone-1", 6);
+    ASSERT_TRUE(manager.saveCurrentDataModel());
+    addPhone(manager, "phone-2", 1);
+    Files::failNextWriteAfter(64);
+    EXPECT_FALSE(manager.saveCurrentDataModel());
+
+    auto& later = relaunch();
+    EXPECT_FALSE(later.databaseGenerated());
+    EXPECT_EQ(later.model()->dictOfAllMobileDevice()->size(), 1u);
+    EXPECT_TRUE(later.model()->dictOfAllMobileDevice()->count("phone-1"));
+    EXPECT_TRUE(movedAsideFiles(deviceDataPath()).empty());
+}
+
+TEST_F(DataManagerTest, SavesFromAnotherThreadAreQueuedToTheMainThread) {
+    auto& manager = DataManager::shared();
+    addPhone(manager, "phone-1", 6);
+    bool savedThere = true;
+    std::thread worker([&] { savedThere = manager.saveCurrentDataModel(); });
+    worker.join();
+    EXPECT_FALSE(savedThere);
+    runUntilIdle();
+    auto& later = relaunch();
+    EXPECT_TRUE(later.model()->dictOfAllMobileDevice()->count("phone-1"));
+}
+
+TEST_F(DataManagerTest, ACleanRunUsesAndEmptiesOnlyTheTestFolders) {
+    auto& normal = DataManager::shared();
+    addPhone(normal, "phone-1", 6);
+    ASSERT_TRUE(normal.saveCurrentDataModel());
+    ASSERT_TRUE(normal.saveApplicationData());
+    const std::string normalDeviceData = deviceDataPath();
+    const std::string normalAppData = Utilities::applicationDataKestruneDirectoryFilePath();
+
+    platform::ProcessInfo::shared().setArguments({"kestrune", "-clean-run"});
+    const std::string leftover = platform::StandardFolders::applicationSupport() + "/Kestrune/Test/leftover";
+    ASSERT_TRUE(Files::writeAtomically(leftover, platform::Data::fromString("123")));
+
+    auto& clean = relaunch();
+    EXPECT_FALSE(Files::exists(leftover));
+    EXPECT_NE(deviceDataPath(), normalDeviceData);
+    EXPECT_NE(deviceDataPath().find("/Kestrune/Test/"), std::string::npos);
+    EXPECT_NE(Utilities::applicationDataKestruneDirectoryFilePath().find("/Kestrune/Test/"),
+              std::string::npos);
+    EXPECT_TRUE(Files::exists(deviceDataPath()));
+    EXPECT_FALSE(clean.getTrackingMobileDevice());
+    EXPECT_TRUE(Files::exists(normalDeviceData));
+    EXPECT_TRUE(Files::exists(normalAppData));
+
+    platform::ProcessInfo::shared().setArguments({"kestrune"});
+    EXPECT_TRUE(relaunch().getTrackingMobileDevice());
+}
+
+TEST_F(DataManagerTest, CurrentDeviceInfoRefreshesTheMacAndEveryPhonesVersions) {
+    auto& manager = DataManager::shared();
+    addPhone(manager, "phone-1", 6);
+    auto settings = manager.settingsForDeviceId("phone-1");
+    auto& track = *settings->mobileDeviceTrackInfo();
+    track.setProxLockTemporaryDisabledBecauseLogout(Number(true));
+    track.setProxLockTemporaryDisabledBecauseLogin(Number(true));
+    platform::SystemVersion::setOverride("10.13.6");
+
+    session->username = "grace";
+    manager.updateInfoBeforeSyncingForMobileDevice(manager.getTrackingMobileDevice());
+    EXPECT_EQ(settings->OSXSettings()->OSXSystemVersion(), std::optional<std::string>("10.13.6 "));
+    EXPECT_EQ(settings->OSXSettings()->OSXVersion(), std::optional<std::string>(Common::getAppVersion()));
+    EXPECT_EQ(track.proxLockTemporaryDisabledBecauseLogout(), std::optional<Number>(Number(false)));
+    EXPECT_EQ(track.proxLockTemporaryDisabledBecauseLogin(), std::optional<Number>(Number(true)));
+    EXPECT_EQ(manager.getActiveDesktopDevice()->sessionInfo()->userIdLoggedIn(),
+              std::optional<std::string>("grace"));
+
+    session->loggedInAndActive = false;
+    manager.updateCurrentDeviceInfo();
+    EXPECT_EQ(track.proxLockTemporaryDisabledBecauseLogin(), std::optional<Number>(Number(false)));
+    platform::SystemVersion::setOverride(std::nullopt);
+
+    manager.model()->setCurrentDevice(nullptr);
+    manager.updateCurrentDeviceInfo();
+    EXPECT_TRUE(manager.getActiveDesktopDevice());
+}
+
+TEST_F(DataManagerTest, SessionAndUserAnswersComeFromTheSessionServices) {
+    auto& manager = DataManager::shared();
+    session->loggedInAndActive = false;
+    manager.updateUserLoggedIn();
+    EXPECT_FALSE(manager.getActiveDesktopDevice()->userStatedAsLoggedIn());
+    session->loggedInAndActive = true;
+    manager.updateUserLoggedIn();
+    EXPECT_TRUE(manager.getActiveDesktopDevice()->userStatedAsLoggedIn());
+
+    auto user = manager.getActiveDesktopUser();
+    ASSERT_TRUE(user);
+    EXPECT_EQ(user->username(), std::optional<std::string>("ada"));
+    session->username = "nobody-here";
+    EXPECT_FALSE(manager.getActiveDesktopUser());
+
+    auto phone = addPhone(manager, "phone-1", 6);
+    auto preferences = iOSPreferences::init();
+    manager.updateiOSSettings_fromIphoneDevice(preferences, phone);
+    EXPECT_EQ(manager.settingsForDeviceId("phone-1")->iOSSettings(), preferences);
+    manager.updateiOSSettings_fromIphoneDevice(iOSPreferences::init(), MobileDevice::initWithUnId("unknown"));
+    EXPECT_FALSE(manager.settingsForDeviceId("unknown"));
+}

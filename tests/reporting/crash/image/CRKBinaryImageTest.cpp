@@ -1,0 +1,305 @@
+#include "reporting/crash/image/CRKBinaryImage.h"
+
+#include <dlfcn.h>
+#include <elf.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/storage/Files.h"
+#include "reporting/crash/CRKUtilities.h"
+#include "reporting/crash/image/CRKELFFile.h"
+#include "reporting/crash/store/CRKFile.h"
+#include "tests/reporting/crash/unwind/UnwindTestSupport.h"
+#include "tests/reporting/crash/unwind/chain/UnwindChain.h"
+
+using namespace reporting;
+
+namespace {
+
+struct Record {
+    std::string kind;  // "load" or "unload"
+    platform::Value fields;
+};
+
+std::vector<Record> readRecords(const std::string& path) {
+    std::vector<Record> records;
+    const auto sections = CRKFileReadSections(path.c_str(), false);
+    if (!sections) return records;
+    for (const platform::Value& section : *sections) {
+        const auto* dictionary = section.dictionary();
+        if (!dictionary || dictionary->size() != 1) continue;
+        records.push_back({dictionary->begin()->first, dictionary->begin()->second});
+    }
+    return records;
+}
+
+std::string text(const platform::Value& record, const char* key) {
+    const auto* s = record[key].string();
+    return s ? *s : std::string("<none>");
+}
+
+uint64_t number(const platform::Value& record, const char* key) {
+    const auto* n = record[key].number();
+    return n ? n->unsignedLongLongValue() : 0;
+}
+
+std::string fileIdentifier(const std::string& path) {
+    CRKELFFile file;
+    if (!CRKELFFileInitWithPath(&file, path.c_str())) return "<unreadable>";
+    CRKELFImageInfo info;
+    const bool read = CRKELFFileReadInfo(&file, &info);
+    CRKELFFileDestroy(&file);
+    if (!read || !info.hasBuildID) return "";
+    char hex[33];
+    CRKHexEncodeBytes(info.uuid, 16, hex);
+    return hex;
+}
+
+std::string programPath() {
+    return std::filesystem::read_symlink("/proc/self/exe").string();
+}
+
+class CRKBinaryImageTest : public unwindtest::ImageTableTest {
+protected:
+    // A copy of the chain library inside a framework-style bundle with an Info.plist.
+    std::string installFramework() {
+        const std::string bundle = home() + "/Chain.framework";
+        const std::string binary = bundle + "/Versions/A/Chain";
+        std::filesystem::create_directories(bundle + "/Versions/A");
+        std::filesystem::create_directories(bundle + "/Resources");
+        std::filesystem::copy_file(KESTRUNE_UNWIND_CHAIN_LIBRARY, binary);
+        const std::string plist =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+            "<key>CFBundleIdentifier</key><string>com.example.chain</string>"
+            "<key>CFBundleVersion</key><string>42</string>"
+            "<key>CFBundleShortVersionString</key><string></string>"
+            "</dict></plist>\n";
+        EXPECT_TRUE(platform::Files::writeAtomically(bundle + "/Resources/Info.plist",
+                                                     platform::Data::fromString(plist)));
+        return binary;
+    }
+};
+
+TEST_F(CRKBinaryImageTest, LoadedImagesAreFoundByAddressFromTheirHeaderToTheEndOfTheirCode) {
+    const auto inProgram = reinterpret_cast<uintptr_t>(&readRecords);
+    CRKBinaryImageSlot slot;
+    ASSERT_TRUE(CRKBinaryImageSafeFindImageForAddress(inProgram, &slot));
+    EXPECT_LE(slot.base, inProgram);
+    EXPECT_GT(slot.base + slot.size, inProgram);
+    EXPECT_EQ(memcmp(reinterpret_cast<const void*>(slot.base), ELFMAG, SELFMAG), 0);
+    EXPECT_EQ(slot.unwindInfo, 0u);
+    EXPECT_GE(slot.ehFrame, 4096u);
+    CRKBinaryImageSlot past;
+    if (CRKBinaryImageSafeFindImageForAddress(slot.base + slot.size, &past)) {
+        EXPECT_NE(past.base, slot.base);
+    }
+
+    // The shared libraries the program uses, too.
+    const auto inLibrary = reinterpret_cast<uintptr_t>(&kestrune_unwind_chain_fp_library_1);
+    const auto inC = reinterpret_cast<uintptr_t>(&strlen);
+    CRKBinaryImageSlot library;
+    ASSERT_TRUE(CRKBinaryImageSafeFindImageForAddress(inLibrary, &library));
+    EXPECT_NE(library.base, slot.base);
+    EXPECT_TRUE(CRKBinaryImageSafeFindImageForAddress(inC, &library));
+
+    EXPECT_FALSE(CRKBinaryImageSafeFindImageForAddress(0, &slot));
+    EXPECT_FALSE(CRKBinaryImageSafeFindImageForAddress(inProgram, nullptr));
+    CRKBinaryImageResetForTesting();
+    EXPECT_FALSE(CRKBinaryImageSafeFindImageForAddress(inProgram, &slot));
+}
+
+TEST_F(CRKBinaryImageTest, StartWritesALoadRecordForEveryLoadedImage) {
+    const auto records = readRecords(logPath());
+    ASSERT_GE(records.size(), 3u);
+    const std::string program = programPath();
+    bool sawProgram = false;
+    bool sawLibraryWithoutIdentifier = false;
+    for (const Record& record : records) {
+        EXPECT_EQ(record.kind, "load");
+        if (text(record.fields, "path") == program) {
+            sawProgram = true;
+            EXPECT_EQ(text(record.fields, "uuid"), fileIdentifier(program));
+            EXPECT_EQ(text(record.fields, "uuid").size(), 32u);
+            CRKBinaryImageSlot slot;
+            ASSERT_TRUE(
+                CRKBinaryImageSafeFindImageForAddress(reinterpret_cast<uintptr_t>(&readRecords), &slot));
+            EXPECT_EQ(number(record.fields, "base"), slot.base);
+            EXPECT_EQ(number(record.fields, "size"), slot.size);
+            EXPECT_TRUE(record.fields["bundle_id"].isNull());
+        }
+        // The variant built without frame pointers is also linked without a build identifier.
+        if (text(record.fields, "path").find("libkestrune_unwind_chain_nofp") != std::string::npos) {
+            sawLibraryWithoutIdentifier = true;
+            EXPECT_EQ(text(record.fields, "uuid"), "");
+        }
+    }
+    EXPECT_TRUE(sawProgram);
+    EXPECT_TRUE(sawLibraryWithoutIdentifier);
+    // The initial burst's file is closed once it is written.
+    EXPECT_FALSE(CRKFileIsOpen(&writable()->binaryImageFile));
+}
+
+// Something that is not a regular file in the log's place (a pipe another process reads, a link to a
+// file the kit does not own) is neither removed nor written: the kit only resets files of its own.
+TEST_F(CRKBinaryImageTest, StartLeavesAPipeOrALinkInTheLogsPlaceAlone) {
+    const std::string target = home() + "/not-the-kits.txt";
+    ASSERT_TRUE(platform::Files::writeAtomically(target, platform::Data::fromString("keep me")));
+    struct Case {
+        const char* name;
+        std::function<bool(const std::string&)> make;
+    };
+    const Case cases[] = {
+        {"fifo", [](const std::string& p) { return mkfifo(p.c_str(), 0600) == 0; }},
+        {"symlink", [&](const std::string& p) { return symlink(target.c_str(), p.c_str()) == 0; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = home() + "/" + c.name + ".clsrecord";
+        ASSERT_TRUE(c.make(path));
+        struct stat before;
+        ASSERT_EQ(lstat(path.c_str(), &before), 0);
+        reporting::CRKBinaryImageResetForTesting();
+        CRKWritableContext context{};
+        CRKBinaryImageInit(path.c_str(), &context);
+        runUntilIdle();
+        struct stat after;
+        ASSERT_EQ(lstat(path.c_str(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
+        EXPECT_FALSE(CRKFileIsOpen(&context.binaryImageFile));
+        reporting::CRKBinaryImageResetForTesting();
+    }
+    EXPECT_EQ(platform::Files::read(target)->toString(), "keep me");
+    EXPECT_FALSE(CRKUnlinkIfExists("/dev/null"));
+    struct stat null;
+    ASSERT_EQ(stat("/dev/null", &null), 0);
+    EXPECT_TRUE(S_ISCHR(null.st_mode));
+}
+
+TEST_F(CRKBinaryImageTest, DlopenAndDlcloseThroughTheWrappersAreTrackedAndRecorded) {
+    const std::string binary = installFramework();
+    const size_t before = readRecords(logPath()).size();
+    void* handle = CRKBinaryImageDlopen(binary.c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(handle, nullptr) << dlerror();
+    void* symbol = dlsym(handle, "kestrune_unwind_chain_fp_library_1");
+    ASSERT_NE(symbol, nullptr);
+    ASSERT_NE(symbol, reinterpret_cast<void*>(&kestrune_unwind_chain_fp_library_1));
+    CRKBinaryImageSlot slot;
+    ASSERT_TRUE(CRKBinaryImageSafeFindImageForAddress(reinterpret_cast<uintptr_t>(symbol), &slot));
+    const uintptr_t base = slot.base;
+    runUntilIdle();
+
+    auto records = readRecords(logPath());
+    ASSERT_EQ(records.size(), before + 1);
+    const Record& load = records.back();
+    EXPECT_EQ(load.kind, "load");
+    EXPECT_EQ(text(load.fields, "path"), binary);
+    EXPECT_EQ(text(load.fields, "bundle_id"), "com.example.chain");
+    EXPECT_EQ(text(load.fields, "build_version"), "42");
+    EXPECT_TRUE(load.fields["display_version"].isNull());  // empty: left out
+    EXPECT_EQ(text(load.fields, "uuid"), fileIdentifier(binary));
+    EXPECT_EQ(number(load.fields, "base"), base);
+
+    EXPECT_EQ(CRKBinaryImageDlclose(handle), 0);
+    EXPECT_FALSE(CRKBinaryImageSafeFindImageForAddress(reinterpret_cast<uintptr_t>(symbol), &slot));
+    runUntilIdle();
+    records = readRecords(logPath());
+    ASSERT_EQ(records.size(), before + 2);
+    const Record& unload = records.back();
+    EXPECT_EQ(unload.kind, "unload");
+    EXPECT_EQ(text(unload.fields, "path"), binary);
+    EXPECT_EQ(number(unload.fields, "base"), base);
+    EXPECT_TRUE(unload.fields["bundle_id"].isNull());
+
+    // Nothing moved since: a re-scan finds nothing to record.
+    CRKBinaryImageRescanIfNeeded();
+    runUntilIdle();
+    EXPECT_EQ(readRecords(logPath()).size(), before + 2);
+}
+
+TEST_F(CRKBinaryImageTest, ImageLoadedAgainAtTheSameAddressIsFoundInItsNewSlotUntilUnloaded) {
+    std::vector<uint8_t> image(0x1000);
+    const auto base = reinterpret_cast<uintptr_t>(image.data());
+    ASSERT_TRUE(addImage(base, image.size(), 0x1111));
+    ASSERT_TRUE(removeImage(base));
+    CRKBinaryImageSlot slot;
+    EXPECT_FALSE(CRKBinaryImageSafeFindImageForAddress(base + 8, &slot));
+    ASSERT_TRUE(addImage(base, image.size(), 0x2222));
+    ASSERT_TRUE(CRKBinaryImageSafeFindImageForAddress(base + 8, &slot));
+    EXPECT_EQ(slot.unwindInfo, 0x2222u);
+    EXPECT_TRUE(CRKBinaryImageHasCompactUnwindInfo(&slot));
+    // The second unload clears the second slot, not the first one again.
+    ASSERT_TRUE(removeImage(base));
+    EXPECT_FALSE(CRKBinaryImageSafeFindImageForAddress(base + 8, &slot));
+    ASSERT_TRUE(addImage(base, 0x10, 0x3333));
+    ASSERT_TRUE(CRKBinaryImageSafeFindImageForAddress(base + 8, &slot));
+    EXPECT_EQ(slot.unwindInfo, 0x3333u);
+    EXPECT_FALSE(CRKBinaryImageSafeFindImageForAddress(base + 0x10, &slot));
+    EXPECT_FALSE(removeImage(base + 1));  // not a tracked image
+}
+
+TEST_F(CRKBinaryImageTest, LoadsPastTheLastSlotAreNotTrackedButStillRecorded) {
+    std::vector<uint8_t> image(0x1000);
+    const auto base = reinterpret_cast<uintptr_t>(image.data());
+    while (addImage(base, 0x10)) {
+    }
+    EXPECT_NE(writable()->binaryImages[CRKBinaryImageSlotCount - 1].base, 0u);
+    const size_t before = readRecords(logPath()).size();
+    void* handle = CRKBinaryImageDlopen(installFramework().c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(handle, nullptr);
+    void* symbol = dlsym(handle, "kestrune_unwind_chain_fp_library_1");
+    CRKBinaryImageSlot slot;
+    EXPECT_FALSE(CRKBinaryImageSafeFindImageForAddress(reinterpret_cast<uintptr_t>(symbol), &slot));
+    runUntilIdle();
+    const auto records = readRecords(logPath());
+    ASSERT_EQ(records.size(), before + 1);
+    EXPECT_EQ(records.back().kind, "load");
+    CRKBinaryImageDlclose(handle);
+}
+
+TEST_F(CRKBinaryImageTest, ImageIsFoundByItsIdentifier) {
+    const std::string uuid = fileIdentifier(programPath());
+    ASSERT_EQ(uuid.size(), 32u);
+    CRKBinaryImageDetails details{};
+    ASSERT_TRUE(CRKBinaryImageFindImageForUUID(uuid.c_str(), &details));
+    CRKBinaryImageSlot slot;
+    ASSERT_TRUE(CRKBinaryImageSafeFindImageForAddress(reinterpret_cast<uintptr_t>(&readRecords), &slot));
+    EXPECT_EQ(details.loadAddress, slot.base);
+    EXPECT_EQ(details.textSize, slot.size);
+    EXPECT_EQ(std::string(details.uuid), uuid);
+    EXPECT_GE(details.ehFrameHeader, details.loadAddress);
+    EXPECT_GT(details.ehFrameHeaderEnd, details.ehFrameHeader);
+    EXPECT_FALSE(CRKBinaryImageFindImageForUUID("00000000000000000000000000000000", &details));
+    EXPECT_FALSE(CRKBinaryImageFindImageForUUID(nullptr, &details));
+}
+
+TEST_F(CRKBinaryImageTest, ExecutableSectionDescribesTheRunningProgram) {
+    const std::string path = home() + "/metadata.clsrecord";
+    CRKFile file;
+    ASSERT_TRUE(CRKFileInitWithPath(&file, path.c_str(), false));
+    EXPECT_TRUE(CRKBinaryImageRecordMainExecutable(&file));
+    CRKFileClose(&file);
+    const auto records = readRecords(path);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].kind, "executable");
+    const platform::Value& executable = records[0].fields;
+    EXPECT_EQ(text(executable, "architecture"), "x86_64");
+    EXPECT_EQ(text(executable, "uuid"), fileIdentifier(programPath()));
+    CRKBinaryImageSlot slot;
+    ASSERT_TRUE(CRKBinaryImageSafeFindImageForAddress(reinterpret_cast<uintptr_t>(&readRecords), &slot));
+    EXPECT_EQ(number(executable, "base"), slot.base);
+    EXPECT_EQ(number(executable, "size"), slot.size);
+    ASSERT_TRUE(executable["encrypted"].number());
+    EXPECT_FALSE(executable["encrypted"].number()->boolValue());
+    EXPECT_EQ(text(executable, "minimum_sdk_version"), "0.0.0");
+    EXPECT_EQ(text(executable, "built_sdk_version"), "0.0.0");
+}
+
+}  // namespace

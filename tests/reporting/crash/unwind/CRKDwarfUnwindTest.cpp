@@ -1,0 +1,461 @@
+#include "reporting/crash/unwind/CRKDwarfUnwind.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "reporting/crash/unwind/CRKDwarfExpression.h"
+#include "tests/reporting/crash/unwind/UnwindTestSupport.h"
+
+using namespace reporting;
+using unwindtest::Bytes;
+using unwindtest::CallFrameSection;
+
+namespace {
+
+constexpr uint64_t kFunction = 0x500000;  // where the made-up function lies; never executed
+
+class CRKDwarfUnwindTest : public ::testing::Test {
+protected:
+    // Parses the FDE at `offset` of the section.
+    bool parse(const CallFrameSection& section, size_t offset, CRKDwarfCFIRecord* record) {
+        const auto start = reinterpret_cast<uintptr_t>(section.bytes.data.data());
+        return CRKDwarfFDEInit(record, start, start + section.bytes.size(), offset, nullptr);
+    }
+
+    // An unwind context at PC kFunction + pcOffset with a stack of recognisable words.
+    std::unique_ptr<CRKUnwindContext> contextAt(uint64_t pcOffset) {
+        stack_.assign(16, 0);
+        for (size_t i = 0; i < stack_.size(); i++) stack_[i] = 0x100000 + i;
+        auto context = std::make_unique<CRKUnwindContext>();
+        CRKUnwindInit(context.get(), unwindtest::registersWith(kFunction + pcOffset, sp(), 0xBB));
+        return context;
+    }
+    uint64_t sp() const { return reinterpret_cast<uintptr_t>(stack_.data()); }
+
+    std::vector<uint64_t> stack_;
+};
+
+// A function that pushes rbp after one byte and grows its frame by 8 more after two further bytes.
+CallFrameSection pushingFunction(size_t* fdeOffset) {
+    CallFrameSection section;
+    const size_t cie = section.cie(CallFrameSection::entryRules());
+    *fdeOffset = section.fde(cie, kFunction, 0x100,
+                             {0x02, 4,      // advance_loc1 4
+                              0x0e, 16,     // def_cfa_offset 16
+                              0x80 | 6, 2,  // rbp at CFA - 16
+                              0x40 | 2,     // advance_loc 2
+                              0x0e, 24});   // def_cfa_offset 24
+    return section;
+}
+
+TEST_F(CRKDwarfUnwindTest, RowsFollowTheLocationAcrossBothAdvanceForms) {
+    size_t fde = 0;
+    const CallFrameSection section = pushingFunction(&fde);
+    CRKDwarfCFIRecord record;
+    ASSERT_TRUE(parse(section, fde, &record));
+    EXPECT_EQ(record.fde.pcBegin, kFunction);
+    EXPECT_EQ(record.fde.pcRange, 0x100u);
+    EXPECT_EQ(record.cie.dataAlignmentFactor, -8);
+
+    struct Row {
+        uint64_t pcOffset;
+        uint64_t cfa;  // stack words above SP
+        bool rbpSaved;
+    };
+    // Offset 0 uses the CIE alone; the row of advance_loc1 starts at 4; the 0x40 form adds 2 more.
+    for (const Row row : {Row{0, 1, false}, Row{3, 1, false}, Row{4, 2, true}, Row{5, 2, true},
+                          Row{6, 3, true}, Row{0xff, 3, true}}) {
+        SCOPED_TRACE(row.pcOffset);
+        auto context = contextAt(row.pcOffset);
+        ASSERT_TRUE(CRKDwarfUnwindComputeRegisters(&record, context.get()));
+        EXPECT_EQ(context->registers.ss.rsp, sp() + 8 * row.cfa);
+        EXPECT_EQ(context->registers.ss.rip, stack_[row.cfa - 1]);
+        EXPECT_EQ(context->registers.ss.rbp, row.rbpSaved ? stack_[row.cfa - 2] : 0xBBu);
+    }
+}
+
+TEST_F(CRKDwarfUnwindTest, RememberedRowsComeBackAndRestoreReturnsToTheCIERule) {
+    CallFrameSection section;
+    // The CIE says rbx is saved at CFA - 8; the function saves it deeper, restores it (and rbp) in an
+    // early-return epilogue, then goes back to the remembered row.
+    std::vector<uint8_t> cieRules = CallFrameSection::entryRules();
+    cieRules.insert(cieRules.end(), {0x80 | 3, 1});
+    const size_t cie = section.cie(cieRules);
+    const size_t fde = section.fde(cie, kFunction, 0x40,
+                                   {0x41, 0x0e, 24,            // @1: CFA = rsp + 24
+                                    0x80 | 6, 2, 0x80 | 3, 3,  // rbp at CFA - 16, rbx at CFA - 24
+                                    0x41, 0x0a,                // @2: remember
+                                    0x0e, 8, 0xc6, 0xc3,       // CFA = rsp + 8; restore rbp and rbx
+                                    0x41, 0x0b});              // @3: back to the remembered row
+    CRKDwarfCFIRecord record;
+    ASSERT_TRUE(parse(section, fde, &record));
+
+    auto context = contextAt(2);
+    ASSERT_TRUE(CRKDwarfUnwindComputeRegisters(&record, context.get()));
+    EXPECT_EQ(context->registers.ss.rsp, sp() + 8);
+    EXPECT_EQ(context->registers.ss.rip, stack_[0]);
+    EXPECT_EQ(context->registers.ss.rbp, 0xBBu);      // no rule in the CIE: unchanged
+    EXPECT_EQ(context->registers.ss.rbx, stack_[0]);  // the CIE's rule again
+
+    for (uint64_t pcOffset : {1, 3}) {
+        SCOPED_TRACE(pcOffset);
+        context = contextAt(pcOffset);
+        ASSERT_TRUE(CRKDwarfUnwindComputeRegisters(&record, context.get()));
+        EXPECT_EQ(context->registers.ss.rsp, sp() + 24);
+        EXPECT_EQ(context->registers.ss.rip, stack_[2]);
+        EXPECT_EQ(context->registers.ss.rbp, stack_[1]);
+        EXPECT_EQ(context->registers.ss.rbx, stack_[0]);
+    }
+}
+
+TEST_F(CRKDwarfUnwindTest, UnbalancedOrUnsupportedInstructionsFailTheStep) {
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> instructions;
+    };
+    const std::vector<Case> cases = {
+        {"restore_state without remember", {0x41, 0x0b, 0x41}},
+        {"def_cfa with register 17", {0x0c, 17, 8, 0x41}},
+        {"offset of register 17", {0x80 | 17, 1, 0x41}},
+        {"register naming register 17", {0x09, 3, 17, 0x41}},
+        {"GNU args size", {0x2e, 8, 0x41}},
+        {"unknown opcode", {0x3f, 0x41}},
+        {"operand past the end", {0x0c, 7}},
+        {"expression block past the end", {0x10, 6, 20, 0x70}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CallFrameSection section;
+        const size_t cie = section.cie(CallFrameSection::entryRules());
+        const size_t fde = section.fde(cie, kFunction, 0x40, c.instructions);
+        CRKDwarfCFIRecord record;
+        ASSERT_TRUE(parse(section, fde, &record));
+        auto context = contextAt(8);
+        const CRKMachineContext before = context->registers;
+        EXPECT_FALSE(CRKDwarfUnwindComputeRegisters(&record, context.get()));
+        EXPECT_EQ(memcmp(&before, &context->registers, sizeof(before)), 0)
+            << "registers changed by a failed step";
+    }
+}
+
+TEST_F(CRKDwarfUnwindTest, StepThatLeavesTheStackPointerInPlaceFails) {
+    CallFrameSection section;
+    const size_t cie = section.cie({0x0c, 7, 0, 0x80 | 16, 0});  // CFA = rsp: nothing popped
+    const size_t fde = section.fde(cie, kFunction, 0x40, {});
+    CRKDwarfCFIRecord record;
+    ASSERT_TRUE(parse(section, fde, &record));
+    auto context = contextAt(4);
+    EXPECT_FALSE(CRKDwarfUnwindComputeRegisters(&record, context.get()));
+    EXPECT_EQ(context->registers.ss.rip, kFunction + 4);
+}
+
+TEST_F(CRKDwarfUnwindTest, AugmentedCIEWithIndirectPersonalityParses) {
+    // "zPLR": personality through a pointer (indirect, PC-relative, 4 bytes), LSDA and FDE pointers
+    // PC-relative 4-byte values, as compilers write them for C++. The pointer slot and the function
+    // lie near the section, as they do in an image.
+    CallFrameSection section;
+    Bytes& b = section.bytes;
+    const size_t cie = b.size();
+    b.u32(0).u32(0).u8(1).cstr("zPLR").uleb(1).sleb(-8).u8(16);
+    b.uleb(7);  // augmentation data: P (1 + 4), L (1), R (1)
+    b.u8(0x9b);
+    const size_t personalityField = b.size();
+    b.u32(0);
+    b.u8(0x1b).u8(0x1b);
+    b.bytes(CallFrameSection::entryRules());
+    b.put32(cie, uint32_t(b.size() - cie - 4));
+    const size_t fde = b.size();
+    b.u32(0);
+    b.u32(uint32_t(b.size() - cie));
+    const size_t pcBeginField = b.size();
+    b.u32(0).u32(0x80);  // PC begin (patched), range
+    b.uleb(4).u32(0);    // augmentation data: the LSDA pointer
+    b.put32(fde, uint32_t(b.size() - fde - 4));
+    const size_t personalitySlot = b.size();
+    b.u64(0x4242420);
+    // Patch the PC-relative values now that the section's address is fixed.
+    const auto base = reinterpret_cast<uintptr_t>(b.data.data());
+    b.put32(personalityField, uint32_t(personalitySlot - personalityField));
+    b.put32(pcBeginField, uint32_t(0x1000 - pcBeginField));
+
+    CRKDwarfCFIRecord record;
+    ASSERT_TRUE(parse(section, fde, &record));
+    // The pointer's address is kept; the routine it names is not needed to walk.
+    EXPECT_TRUE(record.cie.personalityIsIndirect);
+    EXPECT_EQ(record.cie.personality, base + personalitySlot);
+    uint64_t routine = 0;
+    memcpy(&routine, reinterpret_cast<const void*>(record.cie.personality), sizeof(routine));
+    EXPECT_EQ(routine, 0x4242420u);
+    EXPECT_EQ(record.cie.pointerEncoding, 0x1b);
+    EXPECT_EQ(record.cie.lsdaEncoding, 0x1b);
+    EXPECT_EQ(record.fde.pcBegin, base + 0x1000);
+    EXPECT_EQ(record.fde.pcRange, 0x80u);
+    EXPECT_EQ(record.fde.instructionsLength, 0u);
+}
+
+TEST_F(CRKDwarfUnwindTest, UnsupportedCIEsAreRefused) {
+    {
+        CallFrameSection section;
+        const size_t cie = section.cie(CallFrameSection::entryRules(), 2);
+        const size_t fde = section.fde(cie, kFunction, 0x40, {});
+        CRKDwarfCFIRecord record;
+        EXPECT_FALSE(parse(section, fde, &record)) << "version 2";
+    }
+    {
+        CallFrameSection section;
+        const size_t cie = section.cie(CallFrameSection::entryRules(), 3);
+        const size_t fde = section.fde(cie, kFunction, 0x40, {});
+        CRKDwarfCFIRecord record;
+        EXPECT_TRUE(parse(section, fde, &record)) << "version 3";
+        EXPECT_EQ(record.cie.returnAddressRegister, 16u);
+    }
+    {
+        CallFrameSection section;
+        const size_t cie = section.cie(CallFrameSection::entryRules(), 1, "eh");
+        const size_t fde = section.fde(cie, kFunction, 0x40, {});
+        CRKDwarfCFIRecord record;
+        EXPECT_FALSE(parse(section, fde, &record)) << "augmentation without z";
+    }
+    {
+        CallFrameSection section;
+        const size_t cie = section.cie(CallFrameSection::entryRules(), 1, "zQ", {1});
+        const size_t fde = section.fde(cie, kFunction, 0x40, {}, true);
+        CRKDwarfCFIRecord record;
+        EXPECT_FALSE(parse(section, fde, &record)) << "unknown augmentation letter";
+    }
+}
+
+TEST_F(CRKDwarfUnwindTest, RecordsReachingOutsideTheSectionAreRefused) {
+    size_t fde = 0;
+    CallFrameSection section = pushingFunction(&fde);
+    CRKDwarfCFIRecord record;
+    {
+        CallFrameSection longer = section;
+        longer.bytes.put32(fde, 0x10000);  // the FDE claims more than the section holds
+        EXPECT_FALSE(parse(longer, fde, &record));
+    }
+    {
+        CallFrameSection before = section;
+        before.bytes.put32(fde + 4, uint32_t(fde + 4 + 64));  // CIE pointer before the section's start
+        EXPECT_FALSE(parse(before, fde, &record));
+    }
+    {
+        CallFrameSection zero = section;
+        zero.bytes.put32(fde + 4, 0);
+        EXPECT_FALSE(parse(zero, fde, &record));
+    }
+    {
+        CallFrameSection cieTooLong = section;
+        cieTooLong.bytes.put32(0, 0x7FFFFFF0);
+        EXPECT_FALSE(parse(cieTooLong, fde, &record));
+    }
+    const auto start = reinterpret_cast<uintptr_t>(section.bytes.data.data());
+    EXPECT_FALSE(
+        CRKDwarfFDEInit(&record, start, start + section.bytes.size(), section.bytes.size(), nullptr));
+    EXPECT_FALSE(CRKDwarfFDEInit(&record, start, start + section.bytes.size(), 0, nullptr));
+    EXPECT_FALSE(CRKDwarfFDEInit(&record, 0, 100, 8, nullptr));
+}
+
+TEST_F(CRKDwarfUnwindTest, DamagedSectionsNeverFault) {
+    // Every byte of a valid section flipped in turn, and random noise: parsing and computing may fail
+    // but must stay inside the section and the guarded reader.
+    size_t fde = 0;
+    const CallFrameSection original = pushingFunction(&fde);
+    std::mt19937 random(7);
+    for (size_t i = 0; i < original.bytes.size() * 8; i++) {
+        CallFrameSection damaged = original;
+        damaged.bytes.data[i / 8] ^= uint8_t(1u << (i % 8));
+        if (i % 3 == 0) damaged.bytes.data[random() % damaged.bytes.size()] = uint8_t(random());
+        CRKDwarfCFIRecord record;
+        if (!parse(damaged, fde, &record)) continue;
+        auto context = contextAt(random() % 0x100);
+        CRKDwarfUnwindComputeRegisters(&record, context.get());
+    }
+}
+
+TEST_F(CRKDwarfUnwindTest, ExpressionsReadThroughTheGuardedReader) {
+    auto context = contextAt(0);
+    uint64_t value = 0;
+    // breg7 8; deref: the word at SP + 8.
+    const std::vector<uint8_t> breg = {3, 0x77, 8, 0x06};
+    ASSERT_TRUE(CRKDwarfEvalulateExpression(breg.data(), &context->registers, 0, &value, nullptr));
+    EXPECT_EQ(value, stack_[1]);
+    // The initial value is the first entry: initial + 16 via plus_uconst, compared with ne.
+    const std::vector<uint8_t> arithmetic = {6, 0x23, 16, 0x12, 0x36, 0x2e, 0x22};
+    ASSERT_TRUE(CRKDwarfEvalulateExpression(arithmetic.data(), &context->registers, 100, &value, nullptr));
+    EXPECT_EQ(value, 117u);  // (100 + 16) + (116 != 6)
+    // deref_size 2 of the word at SP: its low two bytes.
+    const std::vector<uint8_t> small = {4, 0x77, 0, 0x94, 2};
+    ASSERT_TRUE(CRKDwarfEvalulateExpression(small.data(), &context->registers, 0, &value, nullptr));
+    EXPECT_EQ(value, stack_[0] & 0xFFFF);
+
+    const std::vector<uint8_t> plusOnOne = {1, 0x22};
+    EXPECT_FALSE(CRKDwarfEvalulateExpression(plusOnOne.data(), &context->registers, 5, &value, nullptr));
+    std::vector<uint8_t> tooDeep = {100};
+    tooDeep.insert(tooDeep.end(), 100, 0x30);  // 100 pushes on top of the initial value
+    EXPECT_FALSE(CRKDwarfEvalulateExpression(tooDeep.data(), &context->registers, 0, &value, nullptr));
+    tooDeep[0] = 99;
+    tooDeep.pop_back();
+    EXPECT_TRUE(CRKDwarfEvalulateExpression(tooDeep.data(), &context->registers, 0, &value, nullptr));
+    const std::vector<uint8_t> unmapped = {4, 0x40, 0x23, 0x10, 0x06};  // lit16; plus_uconst 16; deref
+    EXPECT_FALSE(CRKDwarfEvalulateExpression(unmapped.data(), &context->registers, 0, &value, nullptr));
+    const std::vector<uint8_t> badRegister = {2, 0x81, 0};
+    EXPECT_FALSE(CRKDwarfEvalulateExpression(badRegister.data(), &context->registers, 0, &value, nullptr));
+    const std::vector<uint8_t> empty = {0};
+    EXPECT_FALSE(CRKDwarfEvalulateExpression(empty.data(), &context->registers, 0, &value, nullptr));
+    const std::vector<uint8_t> badSize = {4, 0x77, 0, 0x94, 3};
+    EXPECT_FALSE(CRKDwarfEvalulateExpression(badSize.data(), &context->registers, 0, &value, nullptr));
+}
+
+TEST_F(CRKDwarfUnwindTest, ExpressionRulesComputeTheCFAAndSavedRegisters) {
+    CallFrameSection section;
+    const size_t cie = section.cie({});
+    // CFA = rsp + 24 by expression; the return address at CFA - 8 by expression (kind 4); rbx is the
+    // value CFA - 16 (kind 5).
+    const size_t fde = section.fde(cie, kFunction, 0x40,
+                                   {0x0f, 2, 0x77, 24,            // def_cfa_expression: breg7 24
+                                    0x10, 16, 3, 0x77, 16, 0x06,  // expression rip: breg7 16; deref
+                                    0x16, 3, 2, 0x30, 0x22});     // val_expression rbx: lit0; plus
+    CRKDwarfCFIRecord record;
+    ASSERT_TRUE(parse(section, fde, &record));
+    auto context = contextAt(1);
+    // The rip rule evaluates breg7 16 → address SP + 16, then deref gives the pointer stored there;
+    // the kind-4 rule reads the word at that pointer. Store a pointer to the return address slot.
+    stack_[2] = reinterpret_cast<uintptr_t>(&stack_[5]);
+    ASSERT_TRUE(CRKDwarfUnwindComputeRegisters(&record, context.get()));
+    EXPECT_EQ(context->registers.ss.rsp, sp() + 24);
+    EXPECT_EQ(context->registers.ss.rip, stack_[5]);
+    EXPECT_EQ(context->registers.ss.rbx, sp() + 24);  // CFA + 0
+}
+
+TEST(CRKDwarfReaderTest, NumbersAndPointerEncodings) {
+    const std::vector<uint8_t> bytes = {0xE5, 0x8E, 0x26,  // ULEB 624485
+                                        0x7F,              // SLEB -1
+                                        0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                        0xFF, 0xFF, 0xFF, 0x7F,  // stops after 8
+                                        0xFE, 0xFF,              // sdata2 -2
+                                        'a',  'b',  0};
+    CRKDwarfCursor cursor{bytes.data(), bytes.data() + bytes.size(), false};
+    EXPECT_EQ(CRKParseULEB128AndAdvance(&cursor), 624485u);
+    EXPECT_EQ(CRKParseLEB128AndAdvance(&cursor), -1);
+    EXPECT_EQ(CRKParseULEB128AndAdvance(&cursor), (uint64_t(1) << 56) - 1);
+    EXPECT_EQ(CRKParseUint8AndAdvance(&cursor), 0x7F);  // the ninth byte is left for the next read
+    EXPECT_EQ(CRKParseAddressWithEncodingAndAdvance(&cursor, 0x0A, nullptr), uint64_t(-2));
+    EXPECT_STREQ(CRKParseStringAndAdvance(&cursor), "ab");
+    EXPECT_FALSE(cursor.failed);
+    EXPECT_EQ(CRKParseUint32AndAdvance(&cursor), 0u);
+    EXPECT_TRUE(cursor.failed);
+
+    CRKDwarfCursor other{bytes.data(), bytes.data() + bytes.size(), false};
+    EXPECT_EQ(CRKParseAddressWithEncodingAndAdvance(&other, 0xFF, nullptr), 0u);
+    EXPECT_EQ(other.position, bytes.data());
+    EXPECT_EQ(CRKParseAddressWithEncodingAndAdvance(&other, 0x05, nullptr), CRKDwarfInvalidAddress);
+    EXPECT_EQ(CRKParseAddressWithEncodingAndAdvance(&other, 0x33, nullptr),
+              CRKDwarfInvalidAddress);  // datarel
+    EXPECT_EQ(CRKParseAddressWithEncodingAndAdvance(nullptr, 0x00, nullptr), CRKDwarfInvalidAddress);
+    // An indirect pointer to unmapped memory reads as invalid, without a fault.
+    const std::vector<uint8_t> pointer = {0x10, 0, 0, 0, 0, 0, 0, 0};
+    CRKDwarfCursor indirect{pointer.data(), pointer.data() + pointer.size(), false};
+    EXPECT_EQ(CRKParseAddressWithEncodingAndAdvance(&indirect, 0x80, nullptr), CRKDwarfInvalidAddress);
+    // A string without its terminator fails the cursor.
+    const std::vector<uint8_t> open = {'x', 'y'};
+    CRKDwarfCursor unterminated{open.data(), open.data() + open.size(), false};
+    EXPECT_EQ(CRKParseStringAndAdvance(&unterminated), nullptr);
+    EXPECT_TRUE(unterminated.failed);
+}
+
+// A call-frame index (.eh_frame_hdr) and section laid out behind a page of "code".
+struct IndexedImage {
+    std::vector<uint8_t> memory;
+    uintptr_t code = 0;
+    uintptr_t header = 0;
+    uintptr_t headerEnd = 0;
+    uintptr_t ehFrame = 0;
+    uintptr_t ehFrameEnd = 0;
+
+    // One FDE per start offset, each covering 0x100 bytes, with the entry rules.
+    IndexedImage(const std::vector<uint32_t>& starts, uint32_t count) {
+        memory.assign(0x3000, 0);
+        code = reinterpret_cast<uintptr_t>(memory.data());
+        header = code + 0x1000;
+        ehFrame = code + 0x2000;
+        CallFrameSection section;
+        const size_t cie = section.cie(CallFrameSection::entryRules());
+        std::vector<size_t> fdes;
+        for (uint32_t start : starts) fdes.push_back(section.fde(cie, code + start, 0x100, {}));
+        section.bytes.u32(0);  // terminator
+        memcpy(&memory[0x2000], section.bytes.data.data(), section.bytes.size());
+        ehFrameEnd = ehFrame + section.bytes.size();
+        Bytes h;
+        h.u8(1).u8(0x1b).u8(0x03).u8(0x3b);
+        h.u32(uint32_t(ehFrame - (header + 4)));
+        h.u32(count);
+        for (size_t i = 0; i < starts.size(); i++) {
+            h.u32(uint32_t(code + starts[i] - header)).u32(uint32_t(ehFrame + fdes[i] - header));
+        }
+        memcpy(&memory[0x1000], h.data.data(), h.size());
+        headerEnd = header + h.size();
+    }
+};
+
+TEST(CRKDwarfHeaderTest, IndexFindsTheNearestEntryAtOrBelowThePC) {
+    const IndexedImage image({0x10, 0x200, 0x400}, 3);
+    uint64_t ehFrame = 0;
+    const uint64_t first =
+        CRKDwarfFindFDEInHeader(image.header, image.headerEnd, image.code + 0x10, &ehFrame);
+    EXPECT_EQ(ehFrame, image.ehFrame);
+    const uint64_t second =
+        CRKDwarfFindFDEInHeader(image.header, image.headerEnd, image.code + 0x3ff, nullptr);
+    const uint64_t third =
+        CRKDwarfFindFDEInHeader(image.header, image.headerEnd, image.code + 0x900, nullptr);
+    EXPECT_GT(first, image.ehFrame);
+    EXPECT_GT(second, first);
+    EXPECT_GT(third, second);
+    EXPECT_LT(third, image.ehFrameEnd);
+    EXPECT_EQ(CRKDwarfFindFDEInHeader(image.header, image.headerEnd, image.code + 0xf, nullptr), 0u);
+
+    // A count larger than the index holds is refused, not read past.
+    const IndexedImage lying({0x10, 0x200}, 1000000);
+    EXPECT_EQ(CRKDwarfFindFDEInHeader(lying.header, lying.headerEnd, lying.code + 0x20, nullptr), 0u);
+}
+
+using CRKDwarfWalkTest = unwindtest::ImageTableTest;
+
+TEST_F(CRKDwarfWalkTest, WalkerUsesAnImagesCallFrameIndexAndSurvivesACorruptOne) {
+    IndexedImage image({0x0, 0x200}, 2);
+    ASSERT_TRUE(
+        addImage(image.code, 0x1000, 0, image.ehFrame, image.ehFrameEnd, image.header, image.headerEnd));
+    std::vector<uint64_t> stack(16, 0);
+    const uint64_t sp = reinterpret_cast<uintptr_t>(stack.data());
+    stack[0] = 0x7777;  // the return address per the entry rules
+    stack[4] = 0;       // a frame-pointer frame, for when the call-frame rules cannot be used
+    stack[5] = 0x5555;
+
+    // The frame pointer says 0x5555, but the function's rules say 0x7777 and win.
+    auto frames = unwindtest::walk(unwindtest::registersWith(image.code + 0x210, sp, sp + 32));
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_EQ(frames[1], 0x7777u);
+
+    // A PC in the gap after the first function's range has no rules: the frame pointer is used.
+    frames = unwindtest::walk(unwindtest::registersWith(image.code + 0x150, sp, sp + 32));
+    ASSERT_GE(frames.size(), 2u);
+    EXPECT_EQ(frames[1], 0x5555u);
+
+    // Corrupt the second FDE's CIE pointer and then the index: still no fault, the frame pointer wins.
+    uint32_t garbage = 0x7FFFFFFF;
+    const size_t secondFde = size_t(
+        CRKDwarfFindFDEInHeader(image.header, image.headerEnd, image.code + 0x210, nullptr) - image.code);
+    memcpy(&image.memory[secondFde + 4], &garbage, 4);
+    frames = unwindtest::walk(unwindtest::registersWith(image.code + 0x210, sp, sp + 32));
+    ASSERT_GE(frames.size(), 2u);
+    EXPECT_EQ(frames[1], 0x5555u);
+    for (size_t i = 12; i < 28; i += 4) memcpy(&image.memory[0x1000 + i], &garbage, 4);
+    frames = unwindtest::walk(unwindtest::registersWith(image.code + 0x210, sp, sp + 32));
+    ASSERT_GE(frames.size(), 2u);
+    EXPECT_EQ(frames[1], 0x5555u);
+}
+
+}  // namespace

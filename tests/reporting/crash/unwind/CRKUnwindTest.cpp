@@ -1,0 +1,341 @@
+#include "reporting/crash/unwind/CRKUnwind.h"
+
+#include <gtest/gtest.h>
+#include <pthread.h>
+#include <signal.h>
+#include <ucontext.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "reporting/crash/capture/CRKContext.h"
+#include "reporting/crash/image/CRKBinaryImage.h"
+#include "tests/reporting/crash/unwind/UnwindTestSupport.h"
+#include "tests/reporting/crash/unwind/chain/UnwindChain.h"
+
+using namespace reporting;
+
+namespace {
+
+constexpr size_t kMaxFrames = 128;
+
+// What a walk inside the chain saw. Static so that the signal handler needs no allocation.
+struct WalkResult {
+    uint64_t pcs[kMaxFrames];
+    size_t count;
+    bool captured;
+};
+WalkResult gResult;
+CRKUnwindContext gContext;
+
+void walkFrom(const ucontext_t* ucontext, bool framePointerOnly) {
+    CRKMachineContext registers;
+    memset(&registers, 0, sizeof(registers));
+    CRKMachineContextFromUContext(ucontext, &registers);
+    gResult.count = 0;
+    if (framePointerOnly) {
+        // The frame-pointer chain alone, as the walker uses it when an image has no other unwind data.
+        CRKUnwindInit(&gContext, registers);
+        gResult.pcs[gResult.count++] = registers.ss.rip;
+        while (gResult.count < kMaxFrames && CRKCompactUnwindBPFrame(&gContext) &&
+               CRKMachineContextGetPC(&gContext.registers) >= 4096) {
+            gResult.pcs[gResult.count++] = CRKMachineContextGetPC(&gContext.registers);
+        }
+    } else {
+        CRKUnwindInit(&gContext, registers);
+        while (gResult.count < kMaxFrames && CRKUnwindNextFrame(&gContext)) {
+            gResult.pcs[gResult.count++] = CRKUnwindGetPC(&gContext);
+        }
+    }
+    gResult.captured = true;
+}
+
+__attribute__((noinline)) void leafWalking(UnwindChain* chain) {
+    chain->returnAddresses[chain->count++] = __builtin_return_address(0);
+    ucontext_t ucontext;
+    getcontext(&ucontext);
+    walkFrom(&ucontext, chain->user != nullptr);
+    __asm__ volatile("" ::: "memory");
+}
+
+void onSignal(int, siginfo_t*, void* ucontext) {
+    walkFrom(static_cast<const ucontext_t*>(ucontext), false);
+}
+
+__attribute__((noinline)) void leafSignalling(UnwindChain* chain) {
+    chain->returnAddresses[chain->count++] = __builtin_return_address(0);
+    pthread_kill(pthread_self(), SIGUSR2);
+    __asm__ volatile("" ::: "memory");
+}
+
+// The chain's recorded return addresses, innermost first: what the walk must produce in a row.
+std::vector<uint64_t> expectedFrames(const UnwindChain& chain) {
+    std::vector<uint64_t> expected;
+    for (int i = chain.count - 1; i >= 0; i--)
+        expected.push_back(reinterpret_cast<uintptr_t>(chain.returnAddresses[i]));
+    return expected;
+}
+
+std::vector<uint64_t> walked() {
+    return std::vector<uint64_t>(gResult.pcs, gResult.pcs + gResult.count);
+}
+
+// Where the expected run starts in the walk, or -1.
+long findRun(const std::vector<uint64_t>& frames, const std::vector<uint64_t>& expected) {
+    auto it = std::search(frames.begin(), frames.end(), expected.begin(), expected.end());
+    return it == frames.end() ? -1 : long(it - frames.begin());
+}
+
+class CRKUnwindChainTest : public unwindtest::ImageTableTest, public ::testing::WithParamInterface<bool> {
+protected:
+    int run(UnwindChain* chain) {
+        return GetParam() ? kestrune_unwind_chain_fp_run(chain) : kestrune_unwind_chain_nofp_run(chain);
+    }
+};
+
+TEST_P(CRKUnwindChainTest, WalkReturnsEveryReturnAddressOfTheChain) {
+    UnwindChain chain{};
+    chain.leaf = leafWalking;
+    gResult = {};
+    run(&chain);
+    ASSERT_TRUE(gResult.captured);
+    ASSERT_EQ(chain.count, 9);  // eight steps of the chain and the leaf
+    const auto frames = walked();
+    // Frame 0 is the leaf itself; each frame after it is one recorded return address.
+    ASSERT_GT(frames.size(), 10u);
+    EXPECT_EQ(std::vector<uint64_t>(frames.begin() + 1, frames.begin() + 10), expectedFrames(chain));
+    // The walk goes on through the test framework to the thread's first frame.
+    EXPECT_GT(frames.size(), 12u);
+    EXPECT_LT(frames.size(), kMaxFrames);
+}
+
+TEST_P(CRKUnwindChainTest, WalkFromASignalHandlersContextReachesTheInterruptedChain) {
+    struct sigaction action;
+    struct sigaction previous;
+    memset(&action, 0, sizeof(action));
+    action.sa_sigaction = onSignal;
+    action.sa_flags = SA_SIGINFO;
+    sigemptyset(&action.sa_mask);
+    ASSERT_EQ(sigaction(SIGUSR2, &action, &previous), 0);
+    UnwindChain chain{};
+    chain.leaf = leafSignalling;
+    gResult = {};
+    run(&chain);
+    sigaction(SIGUSR2, &previous, nullptr);
+
+    ASSERT_TRUE(gResult.captured);
+    const auto frames = walked();
+    const auto expected = expectedFrames(chain);
+    ASSERT_EQ(expected.size(), 9u);
+    // Frame 0 is the interrupted instruction in the C library; its frames lead back to the leaf.
+    const long at = findRun(frames, expected);
+    ASSERT_GE(at, 2) << "the chain's return addresses were not walked in a row";
+    EXPECT_GT(frames.size(), size_t(at) + expected.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(FramePointers, CRKUnwindChainTest, ::testing::Values(true, false),
+                         [](const auto& info) {
+                             return info.param ? "WithFramePointers" : "WithoutFramePointers";
+                         });
+
+using CRKUnwindFramePointerTest = unwindtest::ImageTableTest;
+
+TEST_F(CRKUnwindFramePointerTest, FramePointerChainAloneWalksCodeBuiltWithFramePointers) {
+    UnwindChain chain{};
+    chain.leaf = leafWalking;
+    chain.user = &chain;  // walk with the frame-pointer rule only
+    gResult = {};
+    kestrune_unwind_chain_fp_run(&chain);
+    ASSERT_TRUE(gResult.captured);
+    const auto frames = walked();
+    ASSERT_GT(frames.size(), 10u);
+    EXPECT_EQ(std::vector<uint64_t>(frames.begin() + 1, frames.begin() + 10), expectedFrames(chain));
+}
+
+TEST_F(CRKUnwindFramePointerTest, FramePointerChainAloneCannotWalkCodeBuiltWithoutThem) {
+    // The check that the second variant really has no frame pointers: only its call-frame rules
+    // (used by the walks above) find its frames.
+    UnwindChain chain{};
+    chain.leaf = leafWalking;
+    chain.user = &chain;
+    gResult = {};
+    kestrune_unwind_chain_nofp_run(&chain);
+    ASSERT_TRUE(gResult.captured);
+    EXPECT_EQ(findRun(walked(), expectedFrames(chain)), -1);
+}
+
+using CRKUnwindContextTest = unwindtest::ImageTableTest;
+
+TEST_F(CRKUnwindContextTest, ThreadWithAnInvalidPCOrSPProducesNoFrame) {
+    std::vector<uint64_t> stack(8, 0);
+    const uint64_t sp = reinterpret_cast<uintptr_t>(stack.data());
+    EXPECT_TRUE(unwindtest::walk(unwindtest::registersWith(0x800, sp, sp)).empty());
+    EXPECT_TRUE(unwindtest::walk(unwindtest::registersWith(0x400000, 0x10, sp)).empty());
+    CRKUnwindContext* none = nullptr;
+    EXPECT_FALSE(CRKUnwindNextFrame(none));
+    EXPECT_FALSE(CRKUnwindInit(none, CRKMachineContext{}));
+    EXPECT_EQ(CRKUnwindGetPC(none), 0u);
+    EXPECT_EQ(CRKUnwindGetRepeatCount(none), 0u);
+}
+
+TEST_F(CRKUnwindContextTest, FirstFrameIsTheThreadsOwnPCEvenOutsideEveryImage) {
+    // A frame-pointer chain on a made-up stack: frame 0 is the PC; its caller comes from the chain.
+    std::vector<uint64_t> stack(16, 0);
+    const uint64_t base = reinterpret_cast<uintptr_t>(stack.data());
+    const uint64_t pc = 0x7000;  // in no image
+    stack[4] = 0;                // saved FP of the outermost frame
+    stack[5] = 0x9000;           // its return address
+    const auto frames = unwindtest::walk(unwindtest::registersWith(pc, base, base + 4 * 8));
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0], pc);
+    EXPECT_EQ(frames[1], 0x9000u);  // then the FP of 0 ends the walk quietly
+}
+
+TEST_F(CRKUnwindContextTest, SamePCInARowCountsRepeats) {
+    // A frame chain that loops on itself: FP points at a frame whose saved FP is itself.
+    std::vector<uint64_t> stack(8, 0);
+    const uint64_t frame = reinterpret_cast<uintptr_t>(&stack[2]);
+    const uint64_t returnAddress = 0x5001;
+    stack[2] = frame;
+    stack[3] = returnAddress;
+    auto context = std::make_unique<CRKUnwindContext>();
+    CRKUnwindInit(context.get(), unwindtest::registersWith(returnAddress, frame, frame));
+    std::vector<uint32_t> repeats;
+    for (int i = 0; i < 3 && CRKUnwindNextFrame(context.get()); i++) {
+        EXPECT_EQ(CRKUnwindGetPC(context.get()), returnAddress);
+        repeats.push_back(CRKUnwindGetRepeatCount(context.get()));
+    }
+    EXPECT_EQ(repeats, (std::vector<uint32_t>{0, 1, 2}));
+}
+
+TEST_F(CRKUnwindContextTest, UnreadableFrameEndsTheWalkWithoutAFault) {
+    // FP points at an unmapped page: the read fails, the walk stops after frame 0.
+    std::vector<uint64_t> stack(8, 0);
+    const uint64_t sp = reinterpret_cast<uintptr_t>(stack.data());
+    const auto frames = unwindtest::walk(unwindtest::registersWith(0x6000, sp, 0x10000));
+    ASSERT_EQ(frames.size(), 1u);
+}
+
+TEST_F(CRKUnwindContextTest, StackScanOnTheFirstStepFindsAReturnAddressAndFallsBackWhenUnreadable) {
+    // The caller of frame 0 is found by scanning the stack between SP and FP for a word inside an
+    // image; the scan moves SP above the word.
+    std::vector<uint8_t> image(4096);
+    const uint64_t imageBase = reinterpret_cast<uintptr_t>(image.data());
+    ASSERT_TRUE(addImage(imageBase, image.size()));
+    std::vector<uint64_t> stack(16, 0);
+    const uint64_t base = reinterpret_cast<uintptr_t>(stack.data());
+    stack[0] = 0x1234;            // not in any image
+    stack[1] = imageBase + 0x40;  // the return address
+    stack[8] = 0;                 // the caller's frame: saved FP 0 ...
+    stack[9] = 0x4444;            // ... and its return address
+    auto context = std::make_unique<CRKUnwindContext>();
+    CRKUnwindInit(context.get(), unwindtest::registersWith(0x7000, base, base + 8 * 8));
+    ASSERT_TRUE(CRKUnwindNextFrame(context.get()));
+    ASSERT_TRUE(CRKUnwindNextFrame(context.get()));
+    EXPECT_EQ(CRKUnwindGetPC(context.get()), imageBase + 0x40);
+    EXPECT_EQ(CRKUnwindGetStackPointer(context.get()), base + 16);
+
+    // The same first step with an unreadable SP uses the frame pointer instead.
+    CRKUnwindInit(context.get(), unwindtest::registersWith(0x7000, 0x10000, base + 8 * 8));
+    ASSERT_TRUE(CRKUnwindNextFrame(context.get()));
+    ASSERT_TRUE(CRKUnwindNextFrame(context.get()));
+    EXPECT_EQ(CRKUnwindGetPC(context.get()), 0x4444u);
+}
+
+TEST_F(CRKUnwindContextTest, FirstExecutableAddressExaminesTheFirstWordEvenWithAnEmptyRange) {
+    std::vector<uint8_t> image(256);
+    const uint64_t imageBase = reinterpret_cast<uintptr_t>(image.data());
+    ASSERT_TRUE(addImage(imageBase, image.size()));
+    std::vector<uint64_t> words = {imageBase + 8, 0};
+    const uint64_t start = reinterpret_cast<uintptr_t>(words.data());
+    uint64_t found = 1;
+    EXPECT_TRUE(CRKUnwindFirstExecutableAddress(start, start, &found, nullptr));
+    EXPECT_EQ(found, imageBase + 8);
+    words[0] = 0x99;
+    EXPECT_FALSE(CRKUnwindFirstExecutableAddress(start, start + 16, &found, nullptr));
+    EXPECT_EQ(found, 0u);
+    EXPECT_EQ(CRKUnwindCallerStackPointerForFrame(0x1000), 0x1010u);
+}
+
+// The walker inside a started crash kit: the binary images come from the kit's start-up and the
+// walk writes its trace to the kit's diagnostic log.
+class CRKUnwindKitTest : public testsupport::KestruneTest {
+protected:
+    void SetUp() override {
+        KestruneTest::SetUp();
+        root_ = home() + "/run";
+        mkdir(root_.c_str(), 0755);
+        CRKContextHooks hooks;
+        hooks.startBinaryImages = CRKBinaryImageInit;
+        hooks.recordExecutable = CRKBinaryImageRecordMainExecutable;
+        hooks.debuggerAttached = [] { return true; };
+        CRKContextSetHooks(hooks);
+        CRKContextInitData data;
+        data.rootPath = root_.c_str();
+        data.sessionId = "session";
+        data.installId = "install";
+        ASSERT_TRUE(CRKContextInitialize(&data));
+        runUntilIdle();
+    }
+    void TearDown() override {
+        runUntilIdle();
+        CRKBinaryImageResetForTesting();
+        CRKContextResetForTesting();
+        KestruneTest::TearDown();
+    }
+    std::string contents(const std::string& name) const {
+        std::ifstream in(root_ + "/" + name, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    std::string root_;
+};
+
+TEST_F(CRKUnwindKitTest, ChainIsWalkedWithTheKitsImagesAndTracedInItsLog) {
+    EXPECT_NE(contents("binary_images.clsrecord").find("{\"load\":"), std::string::npos);
+    EXPECT_NE(contents("metadata.clsrecord").find("{\"executable\":{\"architecture\":\"x86_64\""),
+              std::string::npos);
+
+    UnwindChain chain{};
+    chain.leaf = leafWalking;
+    gResult = {};
+    kestrune_unwind_chain_nofp_run(&chain);
+    ASSERT_TRUE(gResult.captured);
+    const auto frames = walked();
+    ASSERT_GT(frames.size(), 10u);
+    EXPECT_EQ(std::vector<uint64_t>(frames.begin() + 1, frames.begin() + 10), expectedFrames(chain));
+    const std::string log = contents("sdk.log");
+    EXPECT_NE(log.find("INFO  [compactUnwindStep:"), std::string::npos);
+    EXPECT_NE(log.find("has no unwind info\n"), std::string::npos);
+    EXPECT_NE(log.find("] DW_CFA_def_cfa_offset "), std::string::npos);
+}
+
+TEST_F(CRKUnwindKitTest, ThreadWithAnInvalidPCLogsTheCancellation) {
+    EXPECT_TRUE(unwindtest::walk(unwindtest::registersWith(0x10, 0x10000, 0)).empty());
+    EXPECT_NE(contents("sdk.log").find("WARN  [CRKUnwindNextFrame:"), std::string::npos);
+    EXPECT_NE(contents("sdk.log").find("] Cancelling unwind for thread with invalid PC/SP\n"),
+              std::string::npos);
+}
+
+TEST(CRKMachineContextTest, AccessorsRefuseAMissingContext) {
+    CRKMachineContext registers{};
+    EXPECT_TRUE(CRKMachineContextSetPC(&registers, 0x1111));
+    EXPECT_TRUE(CRKMachineContextSetSP(&registers, 0x2222));
+    EXPECT_TRUE(CRKMachineContextSetFP(&registers, 0x3333));
+    EXPECT_EQ(CRKMachineContextGetPC(&registers), 0x1111u);
+    EXPECT_EQ(CRKMachineContextGetSP(&registers), 0x2222u);
+    EXPECT_EQ(CRKMachineContextGetFP(&registers), 0x3333u);
+    auto* low = reinterpret_cast<CRKMachineContext*>(0x800);
+    EXPECT_FALSE(CRKMachineContextSetPC(low, 1));
+    EXPECT_EQ(CRKMachineContextGetSP(low), 0u);
+    EXPECT_FALSE(CRKMachineContextSetFP(nullptr, 1));
+}
+
+}  // namespace
