@@ -1,0 +1,187 @@
+// The hostile crash suite: the probe crashes in each of many ways, twenty times each, and must end as
+// that crash would end it while leaving a record that reads back whole.
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+#include "reporting/crash/store/CRKFile.h"
+#include "tests/reporting/crash/capture/CrashProbe.h"
+#include "tests/support/TestEnvironment.h"
+
+namespace {
+
+using namespace reporting;
+using platform::Value;
+
+struct Expectation {
+    const char* kind;
+    int signal;                 // the signal that ends the process, or 0
+    int exitCode;               // the exit status otherwise
+    uint64_t recordedSignal;    // as the record numbers it
+    const char* exceptionName;  // an exception record with this name, or null
+    const char* exceptionReason;
+};
+
+const Expectation kKinds[] = {
+    {crashprobe::kNull, SIGSEGV, 0, 11, nullptr, nullptr},
+    {crashprobe::kOverflowMain, SIGSEGV, 0, 11, nullptr, nullptr},
+    {crashprobe::kOverflowPlatform, SIGSEGV, 0, 11, nullptr, nullptr},
+    {crashprobe::kHeapAbort, SIGABRT, 0, 6, nullptr, nullptr},
+    {crashprobe::kStdoutLock, SIGSEGV, 0, 11, nullptr, nullptr},
+    {crashprobe::kSigbus, SIGBUS, 0, 10, nullptr, nullptr},
+    {crashprobe::kSigfpe, SIGFPE, 0, 8, nullptr, nullptr},
+    {crashprobe::kSigill, SIGILL, 0, 4, nullptr, nullptr},
+    {crashprobe::kRaiseSigbus, SIGBUS, 0, 10, nullptr, nullptr},
+    {crashprobe::kThrowCString, SIGABRT, 0, 6, "const char *", "probe C string"},
+    {crashprobe::kThrowString, SIGABRT, 0, 6, "std::string", "probe std::string"},
+    {crashprobe::kThrowRuntimeError, SIGABRT, 0, 6, "ProbeError", "probe runtime error"},
+    {crashprobe::kThrowInt, SIGABRT, 0, 6, "int", ""},
+    {crashprobe::kPlatformException, SIGABRT, 0, 6, "ProbeException", "probe reason"},
+    {crashprobe::kEightThreads, SIGSEGV, 0, 11, nullptr, nullptr},
+    {crashprobe::kHandlerCrash, 0, 1, 11, nullptr, nullptr},
+    {crashprobe::kHostHandler, 0, crashprobe::kHostHandlerExit, 11, nullptr, nullptr},
+};
+
+struct Variant {
+    const char* name;
+    const char* program;
+    int runs;
+};
+
+const Variant kPlain = {"plain", CRASH_PROBE_PATH, 20};
+// Each allocator and lock call checks the stack it runs on, which makes every run slower.
+const Variant kInterposing = {"interposing", CRASH_PROBE_INTERPOSE_PATH, 5};
+
+const Value::Array* sectionArray(const Value::Array& sections, const char* name) {
+    for (const auto& section : sections) {
+        const Value& content = section[name];
+        if (content.array()) return content.array();
+    }
+    return nullptr;
+}
+
+const Value* section(const Value::Array& sections, const char* name) {
+    for (const auto& entry : sections) {
+        const Value::Dictionary* object = entry.dictionary();
+        if (!object) continue;
+        auto found = object->find(name);
+        if (found != object->end()) return &found->second;
+    }
+    return nullptr;
+}
+
+uint64_t unsignedOf(const Value& value) {
+    return value.number() ? value.number()->unsignedLongLongValue() : 0;
+}
+
+// Everything one run must satisfy; the failures of a run are gathered as text.
+std::vector<std::string> checkRun(const Expectation& expected, const crashprobe::Run& run,
+                                  const std::string& root) {
+    std::vector<std::string> faults;
+    const auto fault = [&](const std::string& text) { faults.push_back(text); };
+    if (!run.started) return {"not started"};
+    if (run.hung) return {"hung"};
+    if (expected.signal) {
+        if (!WIFSIGNALED(run.status) || WTERMSIG(run.status) != expected.signal)
+            fault("ended with status " + std::to_string(run.status));
+    } else if (!WIFEXITED(run.status) || WEXITSTATUS(run.status) != expected.exitCode) {
+        fault("ended with status " + std::to_string(run.status));
+    }
+    const auto sections = CRKFileReadSections((root + "/signal.clsrecord").c_str(), false);
+    if (!sections) return faults.push_back("no signal record"), faults;
+    const Value* signal = section(*sections, "signal");
+    if (!signal || unsignedOf((*signal)["number"]) != expected.recordedSignal) fault("wrong signal record");
+
+    const Value::Array* threads = sectionArray(*sections, "threads");
+    const Value::Array* queues = sectionArray(*sections, "dispatch_queue_names");
+    const Value::Array* names = sectionArray(*sections, "thread_names");
+    if (!threads || !queues || !names) return faults.push_back("per-thread section missing"), faults;
+    if (threads->size() != queues->size() || threads->size() != names->size())
+        fault("per-thread sections differ in length");
+    for (const char* name : {"runtime", "process_stats", "storage"}) {
+        if (!section(*sections, name)) fault(std::string("no ") + name);
+    }
+
+    const crashprobe::Facts facts = crashprobe::readFacts(root + ".facts");
+    int crashedCount = 0;
+    for (const auto& thread : *threads) {
+        if (!thread["crashed"].number() || !thread["crashed"].number()->boolValue()) continue;
+        crashedCount++;
+        // An overflowed stack pointer lies just below the stack's lowest page.
+        if (!crashprobe::Facts::inAny(facts.stacks, unsignedOf(thread["registers"]["rsp"]), 65536))
+            fault("crashed thread's rsp outside its stack");
+        bool inCrashFunction = false;
+        if (const Value::Array* frames = thread["stacktrace"].array()) {
+            for (const auto& frame : *frames)
+                inCrashFunction |= crashprobe::Facts::inAny(facts.functions, unsignedOf(frame));
+        }
+        if (!inCrashFunction) fault("no frame in a crash function");
+    }
+    if (crashedCount != 1) fault("crashed threads: " + std::to_string(crashedCount));
+
+    if (expected.exceptionName) {
+        const auto exceptionSections = CRKFileReadSections((root + "/exception.clsrecord").c_str(), false);
+        const Value* exception = exceptionSections ? section(*exceptionSections, "exception") : nullptr;
+        if (!exception) {
+            fault("no exception record");
+        } else {
+            const std::string name = CRKFileHexDecodeString(
+                (*exception)["name"].string() ? (*exception)["name"].string()->c_str() : "");
+            const std::string reason = CRKFileHexDecodeString(
+                (*exception)["reason"].string() ? (*exception)["reason"].string()->c_str() : "");
+            if (name != expected.exceptionName || reason != expected.exceptionReason)
+                fault("exception record " + name + ": " + reason);
+            if (exceptionSections && !sectionArray(*exceptionSections, "threads"))
+                fault("exception record without threads");
+        }
+    }
+    return faults;
+}
+
+class CrashProbeSuite : public testsupport::KestruneTest,
+                        public ::testing::WithParamInterface<std::tuple<Expectation, Variant>> {};
+
+TEST_P(CrashProbeSuite, EndsAsTheCrashWouldAndLeavesARecord) {
+    const auto& [expected, variant] = GetParam();
+    std::mutex faultsMutex;
+    std::vector<std::string> faults;
+    std::atomic<int> next{0};
+    // A few runs at once keep the suite quick; each has its own home and report folder.
+    std::vector<std::thread> runners;
+    for (int worker = 0; worker < 4; worker++) {
+        runners.emplace_back([&] {
+            for (int index = next++; index < variant.runs; index = next++) {
+                const std::string runHome = home() + "/run" + std::to_string(index);
+                const std::string root = runHome + "/report";
+                mkdir(runHome.c_str(), 0700);
+                mkdir(root.c_str(), 0700);
+                const crashprobe::Run run =
+                    crashprobe::run(variant.program, {expected.kind, root, "2"}, runHome);
+                for (const auto& text : checkRun(expected, run, root)) {
+                    std::lock_guard<std::mutex> lock(faultsMutex);
+                    faults.push_back("run " + std::to_string(index) + ": " + text);
+                }
+            }
+        });
+    }
+    for (auto& runner : runners) runner.join();
+    EXPECT_TRUE(faults.empty()) << ::testing::PrintToString(faults);
+}
+
+std::string kindName(const ::testing::TestParamInfo<std::tuple<Expectation, Variant>>& info) {
+    std::string name = std::string(std::get<1>(info.param).name) + "_" + std::get<0>(info.param).kind;
+    for (char& c : name) {
+        if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+    }
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, CrashProbeSuite,
+                         ::testing::Combine(::testing::ValuesIn(kKinds),
+                                            ::testing::Values(kPlain, kInterposing)),
+                         kindName);
+
+}  // namespace
