@@ -1,6 +1,7 @@
 #include "reporting/crash/capture/CRKCapture.h"
 
 #include "reporting/crash/capture/CRKException.h"
+#include "reporting/crash/capture/CRKMachException.h"
 #include "reporting/crash/capture/CRKProcess.h"
 #include "reporting/crash/capture/CRKSignal.h"
 #include "reporting/crash/capture/CRKUserLogging.h"
@@ -17,6 +18,9 @@ CRKContextHooks CRKCaptureHooks() {
     };
     hooks.installSignalHandlers = [](CRKReadOnlyContext* readonly) {
         return CRKSignalInitialize(&readonly->signal);
+    };
+    hooks.installMachExceptionServer = [](CRKReadOnlyContext* readonly) {
+        return CRKMachExceptionInit(&readonly->mach, readonly->mach.leaveAloneMask, &readonly->machStack);
     };
     hooks.installExceptionHandlers = CRKExceptionInitialize;
     hooks.debuggerAttached = CRKProcessDebuggerAttached;

@@ -29,6 +29,7 @@
 
 #include "platform/base/DispatchQueue.h"
 #include "platform/base/Exception.h"
+#include "platform/mach/Mach.h"
 #include "platform/storage/UserDefaults.h"
 #include "platform/system/Application.h"
 #include "reporting/crash/capture/CRKCapture.h"
@@ -75,6 +76,9 @@ void idleForever() {
 }
 
 void* volatile gNull = nullptr;
+// Read at run time, so that the compiler sees neither endless recursion nor a fixed overflow.
+volatile int gDepthLimit = 1 << 30;
+volatile size_t gOverrun = 16;
 
 }  // namespace
 
@@ -88,6 +92,7 @@ __attribute__((noinline)) void probe_crash_null() {
 __attribute__((noinline)) int probe_crash_recurse(int depth) {
     volatile char frame[256];
     frame[0] = char(depth);
+    if (depth > gDepthLimit) return 0;
     return probe_crash_recurse(depth + 1) + frame[0];
 }
 
@@ -96,7 +101,7 @@ __attribute__((noinline)) void probe_crash_heap() {
     // is overwritten: freeing it makes the allocator abort while it holds the arena's lock.
     char* block = static_cast<char*>(malloc(4000));
     void* neighbour = malloc(4000);
-    memset(block, 0x41, 4000 + 16);
+    memset(block, 0x41, 4000 + gOverrun);
     free(block);
     free(neighbour);
 }
@@ -151,6 +156,37 @@ __attribute__((noinline)) void probe_crash_platform_exception() {
     }
 }
 
+// Sends the exception server a message about this task's main thread, as the kernel would for a bad
+// access, and exits with its own status once the success reply has come back.
+__attribute__((noinline)) int probe_crash_mach_own_task() {
+    namespace mach = platform::mach;
+    mach::ExceptionPorts current = {};
+    if (mach::taskGetExceptionPorts(mach::taskSelf(), mach::kMaskBadAccess, &current) != mach::kSuccess ||
+        current.count != 1 || current.ports[0] == mach::kNullPort)
+        return 8;
+    mach::Port replyPort = mach::kNullPort;
+    if (mach::portAllocate(&replyPort) != mach::kSuccess) return 8;
+    mach::ExceptionRequest request = {};
+    request.header.bits = mach::kCopySend | mach::kMakeSendOnce << 8 | mach::kMessageComplex;
+    request.header.size = sizeof request - 8;
+    request.header.remotePort = current.ports[0];
+    request.header.localPort = replyPort;
+    request.header.id = mach::kExceptionRaiseId;
+    request.descriptorCount = 2;
+    request.thread.name = uint32_t(mach::threadSelf());
+    request.task.name = uint32_t(mach::taskSelf());
+    request.exception = 1;
+    request.codeCount = 2;
+    request.codes[0] = 1;
+    request.codes[1] = 0x10;
+    if (mach::send(&request.header, sizeof request - 8) != mach::kSuccess) return 8;
+    mach::ExceptionReply reply = {};
+    if (mach::receive(replyPort, &reply, sizeof reply, 5'000'000'000) != mach::kSuccess) return 9;
+    return reply.header.id == mach::kExceptionRaiseId + 100 && reply.returnCode == mach::kSuccess
+               ? crashprobe::kMachReplyExit
+               : 10;
+}
+
 }  // extern "C"
 
 namespace {
@@ -167,7 +203,8 @@ void recordFunctions() {
           reinterpret_cast<const void*>(probe_crash_fpe), reinterpret_cast<const void*>(probe_crash_ill),
           reinterpret_cast<const void*>(probe_crash_raise_bus),
           reinterpret_cast<const void*>(probe_crash_throw),
-          reinterpret_cast<const void*>(probe_crash_platform_exception)}) {
+          reinterpret_cast<const void*>(probe_crash_platform_exception),
+          reinterpret_cast<const void*>(probe_crash_mach_own_task)}) {
         writeFunctionRange(function);
     }
 }
@@ -271,5 +308,6 @@ int main(int argc, char** argv) {
     if (kind == crashprobe::kThrowRuntimeError) probe_crash_throw(2);
     if (kind == crashprobe::kThrowInt) probe_crash_throw(3);
     if (kind == crashprobe::kPlatformException) probe_crash_platform_exception();
+    if (kind == crashprobe::kMachOwnTask) return probe_crash_mach_own_task();
     return 7;
 }
