@@ -30,9 +30,10 @@ struct PortSlot {
     QueuedMessage queue[kQueueLength];
 };
 
-// One lock for the whole table: ports are few and messages rare.
-std::mutex gMutex;
-std::condition_variable gChanged;
+// One lock for the whole table: ports are few and messages rare. Never destroyed: a server thread
+// still waits on them while the process exits, and destroying a condition with a waiter blocks.
+std::mutex& gMutex = *new std::mutex;
+std::condition_variable& gChanged = *new std::condition_variable;
 PortSlot gPorts[kPortCount];
 
 struct ExceptionEntry {

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/base/DispatchQueue.h"
+#include "platform/base/Log.h"
 #include "platform/mach/Mach.h"
 #include "platform/storage/UserDefaults.h"
 #include "platform/system/Application.h"
@@ -228,7 +229,9 @@ TEST_F(CRKCaptureTest, TheServerAnswersAnotherTaskWithFailureAndWritesNothing) {
     ASSERT_EQ(mach::receive(replyPort, &reply, sizeof reply, 5'000'000'000), mach::kSuccess);
     EXPECT_EQ(reply.header.id, mach::kExceptionRaiseId + 100);
     EXPECT_EQ(reply.returnCode, mach::kFailure);
-    EXPECT_EQ(reply.header.localPort, mach::kNullPort);
+    // The reply named no port of the server's own (the receiver sees it as the remote port).
+    EXPECT_EQ(reply.header.remotePort, mach::kNullPort);
+    EXPECT_EQ(reply.header.localPort, replyPort);
     EXPECT_EQ(access(path.c_str(), F_OK), -1);
     // Still registered: the failure changed nothing.
     ASSERT_EQ(mach::taskGetExceptionPorts(mach::taskSelf(), mach::kMaskBadAccess, &ports), mach::kSuccess);
@@ -378,7 +381,9 @@ TEST_F(CRKCaptureTest, AFrameWritesEveryFieldItHas) {
     frame.lineNumber = 7;
     CRKExceptionWriteRecord(&file, 9, "n", "r", {frame});
     CRKFileClose(&file);
-    const Value& exception = (*read("exception.clsrecord"))[0]["exception"];
+    const auto sections = read("exception.clsrecord");
+    ASSERT_TRUE(sections);
+    const Value& exception = (*sections)[0]["exception"];
     EXPECT_EQ(*exception["type"].string(), "unknown");
     const Value& written = (*exception["frames"].array())[0];
     EXPECT_EQ(CRKFileHexDecodeString(written["symbol"].string()->c_str()), "main");

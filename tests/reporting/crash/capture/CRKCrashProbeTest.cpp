@@ -59,6 +59,14 @@ const Variant kPlain = {"plain", CRASH_PROBE_PATH, 20};
 // Each allocator and lock call checks the stack it runs on, which makes every run slower.
 const Variant kInterposing = {"interposing", CRASH_PROBE_INTERPOSE_PATH, 5};
 
+// Test names and listings show the kind, not the bytes of the parameter.
+void PrintTo(const Expectation& expectation, std::ostream* out) {
+    *out << expectation.kind;
+}
+void PrintTo(const Variant& variant, std::ostream* out) {
+    *out << variant.name;
+}
+
 const Value::Array* sectionArray(const Value::Array& sections, const char* name) {
     for (const auto& section : sections) {
         const Value& content = section[name];
@@ -148,6 +156,8 @@ std::vector<std::string> checkRun(const Expectation& expected, const crashprobe:
     return faults;
 }
 
+class CrashProbeSuiteCheck : public testsupport::KestruneTest {};
+
 class CrashProbeSuite : public testsupport::KestruneTest,
                         public ::testing::WithParamInterface<std::tuple<Expectation, Variant>> {};
 
@@ -176,6 +186,27 @@ TEST_P(CrashProbeSuite, EndsAsTheCrashWouldAndLeavesARecord) {
     }
     for (auto& runner : runners) runner.join();
     EXPECT_TRUE(faults.empty()) << ::testing::PrintToString(faults);
+}
+
+// The interposing variant would pass vacuously if its check never fired: a handler that allocates
+// must end it with its own status, where the plain probe just crashes.
+TEST_F(CrashProbeSuiteCheck, TheInterposingVariantCatchesAnAllocationInsideTheHandler) {
+    for (const Variant& variant : {kPlain, kInterposing}) {
+        const std::string runHome = home() + "/" + variant.name;
+        const std::string root = runHome + "/report";
+        mkdir(runHome.c_str(), 0700);
+        mkdir(root.c_str(), 0700);
+        const crashprobe::Run run =
+            crashprobe::run(variant.program, {crashprobe::kHandlerAllocates, root}, runHome);
+        ASSERT_TRUE(run.started && !run.hung) << variant.name;
+        if (std::string(variant.name) == "plain") {
+            EXPECT_TRUE(WIFSIGNALED(run.status) && WTERMSIG(run.status) == SIGSEGV) << run.status;
+        } else {
+            EXPECT_TRUE(WIFEXITED(run.status) &&
+                        WEXITSTATUS(run.status) == crashprobe::kAllocationOnSignalStackExit)
+                << run.status;
+        }
+    }
 }
 
 std::string kindName(const ::testing::TestParamInfo<std::tuple<Expectation, Variant>>& info) {

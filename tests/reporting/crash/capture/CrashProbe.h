@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -36,6 +37,8 @@ struct Run {
 inline Run run(const std::string& program, const std::vector<std::string>& arguments, const std::string& home,
                bool captureOutput = false, int limitSeconds = 10) {
     Run result;
+    // The "storage" record describes the volume of the Documents folder, so there is one.
+    mkdir((home + "/Documents").c_str(), 0700);
     std::vector<std::string> strings = {program};
     strings.insert(strings.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;

@@ -21,6 +21,8 @@ inline constexpr const char* kEightThreads = "eight-threads";
 inline constexpr const char* kHandlerCrash = "handler-crash";
 inline constexpr const char* kHostHandler = "host-handler";
 inline constexpr const char* kMachOwnTask = "mach-own-task";
+// A crash callback that allocates: what the interposing variant must catch.
+inline constexpr const char* kHandlerAllocates = "handler-allocates";
 inline constexpr const char* kBench = "bench";
 
 // Exit statuses of the probe that are not a crash.

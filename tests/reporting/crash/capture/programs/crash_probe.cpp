@@ -196,6 +196,14 @@ public:
     void deliverCrashDelegateCallback() override { probe_crash_null(); }
 };
 
+class AllocatingCallback : public reporting::CRKCrashCallbackTarget {
+public:
+    void deliverCrashDelegateCallback() override {
+        void* volatile block = malloc(32);
+        free(block);
+    }
+};
+
 void recordFunctions() {
     for (const void* function :
          {reinterpret_cast<const void*>(probe_crash_null), reinterpret_cast<const void*>(probe_crash_recurse),
@@ -250,7 +258,11 @@ int main(int argc, char** argv) {
         platform::UserDefaults::standard()->setBool_forKey(true, "NSApplicationCrashOnExceptions");
     }
     static FaultingCallback faulting;
-    if (!startKit(root, kind == crashprobe::kHandlerCrash ? &faulting : nullptr)) return 4;
+    static AllocatingCallback allocating;
+    reporting::CRKCrashCallbackTarget* callback = nullptr;
+    if (kind == crashprobe::kHandlerCrash) callback = &faulting;
+    if (kind == crashprobe::kHandlerAllocates) callback = &allocating;
+    if (!startKit(root, callback)) return 4;
     for (int i = 0; i < idleThreads; i++) std::thread(idleForever).detach();
 
     if (kind == crashprobe::kStdoutLock) {
@@ -295,7 +307,7 @@ int main(int argc, char** argv) {
         probe_crash_null();
     }
     if (kind == crashprobe::kNull || kind == crashprobe::kStdoutLock || kind == crashprobe::kHandlerCrash ||
-        kind == crashprobe::kHostHandler)
+        kind == crashprobe::kHostHandler || kind == crashprobe::kHandlerAllocates)
         probe_crash_null();
     if (kind == crashprobe::kOverflowMain) probe_crash_recurse(0);
     if (kind == crashprobe::kHeapAbort) probe_crash_heap();
