@@ -14,6 +14,7 @@
 #include "platform/mach/Mach.h"
 #include "platform/storage/UserDefaults.h"
 #include "platform/system/Application.h"
+#include "platform/system/SystemVersion.h"
 #include "reporting/crash/capture/CRKCapture.h"
 #include "reporting/crash/capture/CRKException.h"
 #include "reporting/crash/capture/CRKMachException.h"
@@ -133,6 +134,10 @@ TEST_F(CRKCaptureTest, TracerPidDecidesTheDebugger) {
     EXPECT_FALSE(CRKProcessDebuggerAttachedInStatus(nullptr));
 }
 
+// One stack per server started here: a server ends on its own after its port is destroyed, so a stack
+// is never handed to a second one.
+alignas(16) char gServerStacks[3][CRKContextStackSize];
+
 TEST_F(CRKCaptureTest, ExceptionMaskGainsGuardFromTenSevenAndDropsTheLeaveAloneBits) {
     const struct {
         uint32_t version;
@@ -144,6 +149,18 @@ TEST_F(CRKCaptureTest, ExceptionMaskGainsGuardFromTenSevenAndDropsTheLeaveAloneB
         EXPECT_EQ(CRKMachExceptionMask(row.version, row.leaveAlone), row.mask)
             << row.version << " " << row.leaveAlone;
     }
+    // Registration takes the running system's version.
+    int server = 0;
+    for (const auto& [version, mask] : {std::pair<const char*, uint32_t>{"10.6.8", 76}, {"10.7", 4172}}) {
+        platform::SystemVersion::setOverride(std::string(version));
+        CRKMachState state = {};
+        const CRKContextStack stack = {gServerStacks[server++], CRKContextStackSize};
+        ASSERT_TRUE(CRKMachExceptionInit(&state, 2, &stack));
+        EXPECT_EQ(state.mask, mask) << version;
+        mach::portDestroy(state.port);
+        mach::resetForTesting();
+    }
+    platform::SystemVersion::setOverride(std::nullopt);
 }
 
 TEST_F(CRKCaptureTest, ExceptionNamesAndCodeNames) {
@@ -201,13 +218,11 @@ TEST_F(CRKCaptureTest, SwappingExceptionPortsAnswersThePreviousOnesMerged) {
     EXPECT_EQ(mach::send(&header, sizeof header), mach::kSendInvalidDestination);
 }
 
-alignas(16) char gServerStack[CRKContextStackSize];
-
 TEST_F(CRKCaptureTest, TheServerAnswersAnotherTaskWithFailureAndWritesNothing) {
     CRKMachState state = {};
     const std::string path = root_ + "/mach_exception.clsrecord";
     state.path = path.c_str();
-    const CRKContextStack stack = {gServerStack, sizeof gServerStack};
+    const CRKContextStack stack = {gServerStacks[2], CRKContextStackSize};
     ASSERT_TRUE(CRKMachExceptionInit(&state, 0, &stack));
     mach::ExceptionPorts ports = {};
     ASSERT_EQ(mach::taskGetExceptionPorts(mach::taskSelf(), mach::kMaskBadAccess, &ports), mach::kSuccess);

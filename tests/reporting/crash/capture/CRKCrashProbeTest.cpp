@@ -134,6 +134,11 @@ std::vector<std::string> checkRun(const Expectation& expected, const crashprobe:
                 inCrashFunction |= crashprobe::Facts::inAny(facts.functions, unsignedOf(frame));
         }
         if (!inCrashFunction) fault("no frame in a crash function");
+        // A stack overflowed by recursion writes its repeated frame once, with the count.
+        const std::string kind = expected.kind;
+        if (kind.rfind("overflow", 0) == 0 &&
+            (!thread["repeated_pc"].number() || unsignedOf(thread["repeat_count"]) < 1000))
+            fault("recursion not suppressed");
     }
     if (crashedCount != 1) fault("crashed threads: " + std::to_string(crashedCount));
 
