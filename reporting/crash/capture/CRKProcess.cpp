@@ -366,6 +366,11 @@ void CRKProcessRecordAllThreads(CRKProcess* process, CRKFile* file) {
         } else if (!CRKUnwindInit(&gUnwindContext, state)) {
             CRKSDKLOG_WARN("unable to init unwind context\n");
             usable = false;
+        } else if (!crashed) {
+            // The walker traces each step in the diagnostic log, which writes a byte per call: for every
+            // thread of a busy process that takes longer than the whole rest of the record. The crashed
+            // thread's walk, the one worth diagnosing, keeps its trace.
+            gCRKUnwindLogging.store(false, std::memory_order_relaxed);
         }
         CRKFileWriteHashStart(file);
         if (!usable) {
