@@ -4,7 +4,6 @@
 #include <signal.h>
 
 #include <cstdlib>
-
 #include <mutex>
 #include <thread>
 

@@ -15,6 +15,7 @@
 #include "platform/storage/UserDefaults.h"
 #include "platform/system/Application.h"
 #include "platform/system/SystemVersion.h"
+#include "reporting/crash/CRKHost.h"
 #include "reporting/crash/capture/CRKCapture.h"
 #include "reporting/crash/capture/CRKException.h"
 #include "reporting/crash/capture/CRKMachException.h"
@@ -36,6 +37,7 @@ protected:
         mkdir(root_.c_str(), 0700);
     }
     void TearDown() override {
+        platform::SystemVersion::setOverride(std::nullopt);
         CRKContextResetForTesting();
         mach::resetForTesting();
         platform::Application::shared().resetForTesting();
@@ -134,10 +136,6 @@ TEST_F(CRKCaptureTest, TracerPidDecidesTheDebugger) {
     EXPECT_FALSE(CRKProcessDebuggerAttachedInStatus(nullptr));
 }
 
-// One stack per server started here: a server ends on its own after its port is destroyed, so a stack
-// is never handed to a second one.
-alignas(16) char gServerStacks[3][CRKContextStackSize];
-
 TEST_F(CRKCaptureTest, ExceptionMaskGainsGuardFromTenSevenAndDropsTheLeaveAloneBits) {
     const struct {
         uint32_t version;
@@ -150,15 +148,9 @@ TEST_F(CRKCaptureTest, ExceptionMaskGainsGuardFromTenSevenAndDropsTheLeaveAloneB
             << row.version << " " << row.leaveAlone;
     }
     // Registration takes the running system's version.
-    int server = 0;
     for (const auto& [version, mask] : {std::pair<const char*, uint32_t>{"10.6.8", 76}, {"10.7", 4172}}) {
         platform::SystemVersion::setOverride(std::string(version));
-        CRKMachState state = {};
-        const CRKContextStack stack = {gServerStacks[server++], CRKContextStackSize};
-        ASSERT_TRUE(CRKMachExceptionInit(&state, 2, &stack));
-        EXPECT_EQ(state.mask, mask) << version;
-        mach::portDestroy(state.port);
-        mach::resetForTesting();
+        EXPECT_EQ(CRKMachExceptionMask(CRKHostOSVersionNumber(), 2), mask) << version;
     }
     platform::SystemVersion::setOverride(std::nullopt);
 }
@@ -216,46 +208,6 @@ TEST_F(CRKCaptureTest, SwappingExceptionPortsAnswersThePreviousOnesMerged) {
     ASSERT_EQ(mach::portAllocate(&third), mach::kSuccess);
     mach::MessageHeader header = {0, sizeof header, first, 0, 0, 1};
     EXPECT_EQ(mach::send(&header, sizeof header), mach::kSendInvalidDestination);
-}
-
-TEST_F(CRKCaptureTest, TheServerAnswersAnotherTaskWithFailureAndWritesNothing) {
-    CRKMachState state = {};
-    const std::string path = root_ + "/mach_exception.clsrecord";
-    state.path = path.c_str();
-    const CRKContextStack stack = {gServerStacks[2], CRKContextStackSize};
-    ASSERT_TRUE(CRKMachExceptionInit(&state, 0, &stack));
-    mach::ExceptionPorts ports = {};
-    ASSERT_EQ(mach::taskGetExceptionPorts(mach::taskSelf(), mach::kMaskBadAccess, &ports), mach::kSuccess);
-    ASSERT_EQ(ports.ports[0], state.port);
-    mach::Port replyPort = 0;
-    ASSERT_EQ(mach::portAllocate(&replyPort), mach::kSuccess);
-
-    mach::ExceptionRequest request = {};
-    request.header.bits = mach::kCopySend | mach::kMakeSendOnce << 8 | mach::kMessageComplex;
-    request.header.remotePort = state.port;
-    request.header.localPort = replyPort;
-    request.header.id = mach::kExceptionRaiseId;
-    request.thread.name = uint32_t(mach::threadSelf());
-    request.task.name = uint32_t(mach::taskSelf() + 1);
-    request.exception = 1;
-    request.codeCount = 2;
-    ASSERT_EQ(mach::send(&request.header, sizeof request - 8), mach::kSuccess);
-    mach::ExceptionReply reply = {};
-    ASSERT_EQ(mach::receive(replyPort, &reply, sizeof reply, 5'000'000'000), mach::kSuccess);
-    EXPECT_EQ(reply.header.id, mach::kExceptionRaiseId + 100);
-    EXPECT_EQ(reply.returnCode, mach::kFailure);
-    // The reply named no port of the server's own (the receiver sees it as the remote port).
-    EXPECT_EQ(reply.header.remotePort, mach::kNullPort);
-    EXPECT_EQ(reply.header.localPort, replyPort);
-    EXPECT_EQ(access(path.c_str(), F_OK), -1);
-    // Still registered: the failure changed nothing.
-    ASSERT_EQ(mach::taskGetExceptionPorts(mach::taskSelf(), mach::kMaskBadAccess, &ports), mach::kSuccess);
-    EXPECT_EQ(ports.ports[0], state.port);
-    EXPECT_TRUE(CRKMachExceptionUnregister(&state, state.mask));
-    ASSERT_EQ(mach::taskGetExceptionPorts(mach::taskSelf(), mach::kMaskBadAccess, &ports), mach::kSuccess);
-    EXPECT_EQ(ports.ports[0], mach::kNullPort);
-    // Ends the server: its port is gone.
-    mach::portDestroy(state.port);
 }
 
 // Threads in several situations: on a labelled serial queue, named, and one that blocks the
@@ -329,7 +281,8 @@ TEST_F(CRKCaptureTest, ProcessRecordsDescribeEveryThreadAndLetThemGo) {
             EXPECT_TRUE(queues[i].isNull());
             EXPECT_TRUE(threads[i]["stacktrace"].array()->empty());
             EXPECT_FALSE(threads[i].dictionary()->count("registers"));
-        } else if (!threads[i]["crashed"].number()) {
+        } else if (!queues[i].isNull()) {
+            // Every thread that answered has its registers (a sanitizer's own threads may not answer).
             EXPECT_TRUE(threads[i]["registers"]["rsp"].number()) << i;
         }
     }

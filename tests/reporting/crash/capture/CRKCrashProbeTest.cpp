@@ -214,6 +214,19 @@ TEST_F(CrashProbeSuiteCheck, TheInterposingVariantCatchesAnAllocationInsideTheHa
     }
 }
 
+// The exception server answers a message about another task with failure and writes nothing; the
+// process goes on (and exits with the probe's own status).
+TEST_F(CrashProbeSuiteCheck, TheServerAnswersAnotherTaskWithFailureAndWritesNothing) {
+    const std::string root = home() + "/report";
+    mkdir(root.c_str(), 0700);
+    const crashprobe::Run run = crashprobe::run(CRASH_PROBE_PATH, {crashprobe::kMachOtherTask, root}, home());
+    ASSERT_TRUE(run.started && !run.hung);
+    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == crashprobe::kMachFailureReplyExit)
+        << run.status;
+    EXPECT_NE(access((root + "/mach_exception.clsrecord").c_str(), F_OK), 0);
+    EXPECT_NE(access((root + "/signal.clsrecord").c_str(), F_OK), 0);
+}
+
 std::string kindName(const ::testing::TestParamInfo<std::tuple<Expectation, Variant>>& info) {
     std::string name = std::string(std::get<1>(info.param).name) + "_" + std::get<0>(info.param).kind;
     for (char& c : name) {

@@ -21,6 +21,7 @@ inline constexpr const char* kEightThreads = "eight-threads";
 inline constexpr const char* kHandlerCrash = "handler-crash";
 inline constexpr const char* kHostHandler = "host-handler";
 inline constexpr const char* kMachOwnTask = "mach-own-task";
+inline constexpr const char* kMachOtherTask = "mach-other-task";
 // A crash callback that allocates: what the interposing variant must catch.
 inline constexpr const char* kHandlerAllocates = "handler-allocates";
 inline constexpr const char* kBench = "bench";
@@ -28,6 +29,7 @@ inline constexpr const char* kBench = "bench";
 // Exit statuses of the probe that are not a crash.
 inline constexpr int kHostHandlerExit = 42;
 inline constexpr int kMachReplyExit = 43;
+inline constexpr int kMachFailureReplyExit = 44;
 // The interposing variant: an allocator or lock call made on an alternate signal stack.
 inline constexpr int kAllocationOnSignalStackExit = 86;
 

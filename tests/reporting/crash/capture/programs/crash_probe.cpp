@@ -156,9 +156,10 @@ __attribute__((noinline)) void probe_crash_platform_exception() {
     }
 }
 
-// Sends the exception server a message about this task's main thread, as the kernel would for a bad
-// access, and exits with its own status once the success reply has come back.
-__attribute__((noinline)) int probe_crash_mach_own_task() {
+// Sends the exception server a message about this task's main thread (or, with otherTask, about a
+// task that is not this one), as the kernel would for a bad access, and exits with a status of its own
+// once the expected reply (success, or failure for another task) has come back.
+__attribute__((noinline)) int probe_crash_mach(bool otherTask) {
     namespace mach = platform::mach;
     mach::ExceptionPorts current = {};
     if (mach::taskGetExceptionPorts(mach::taskSelf(), mach::kMaskBadAccess, &current) != mach::kSuccess ||
@@ -174,7 +175,7 @@ __attribute__((noinline)) int probe_crash_mach_own_task() {
     request.header.id = mach::kExceptionRaiseId;
     request.descriptorCount = 2;
     request.thread.name = uint32_t(mach::threadSelf());
-    request.task.name = uint32_t(mach::taskSelf());
+    request.task.name = uint32_t(mach::taskSelf() + (otherTask ? 1 : 0));
     request.exception = 1;
     request.codeCount = 2;
     request.codes[0] = 1;
@@ -182,9 +183,15 @@ __attribute__((noinline)) int probe_crash_mach_own_task() {
     if (mach::send(&request.header, sizeof request - 8) != mach::kSuccess) return 8;
     mach::ExceptionReply reply = {};
     if (mach::receive(replyPort, &reply, sizeof reply, 5'000'000'000) != mach::kSuccess) return 9;
-    return reply.header.id == mach::kExceptionRaiseId + 100 && reply.returnCode == mach::kSuccess
-               ? crashprobe::kMachReplyExit
-               : 10;
+    if (reply.header.id != mach::kExceptionRaiseId + 100 || reply.header.remotePort != mach::kNullPort)
+        return 10;
+    if (otherTask) return reply.returnCode == mach::kFailure ? crashprobe::kMachFailureReplyExit : 11;
+    if (reply.returnCode != mach::kSuccess) return 11;
+    // The server put back what was registered before it (nothing) before it recorded.
+    if (mach::taskGetExceptionPorts(mach::taskSelf(), mach::kMaskBadAccess, &current) != mach::kSuccess ||
+        current.ports[0] != mach::kNullPort)
+        return 12;
+    return crashprobe::kMachReplyExit;
 }
 
 }  // extern "C"
@@ -212,7 +219,7 @@ void recordFunctions() {
           reinterpret_cast<const void*>(probe_crash_raise_bus),
           reinterpret_cast<const void*>(probe_crash_throw),
           reinterpret_cast<const void*>(probe_crash_platform_exception),
-          reinterpret_cast<const void*>(probe_crash_mach_own_task)}) {
+          reinterpret_cast<const void*>(probe_crash_mach)}) {
         writeFunctionRange(function);
     }
 }
@@ -320,6 +327,7 @@ int main(int argc, char** argv) {
     if (kind == crashprobe::kThrowRuntimeError) probe_crash_throw(2);
     if (kind == crashprobe::kThrowInt) probe_crash_throw(3);
     if (kind == crashprobe::kPlatformException) probe_crash_platform_exception();
-    if (kind == crashprobe::kMachOwnTask) return probe_crash_mach_own_task();
+    if (kind == crashprobe::kMachOwnTask) return probe_crash_mach(false);
+    if (kind == crashprobe::kMachOtherTask) return probe_crash_mach(true);
     return 7;
 }
