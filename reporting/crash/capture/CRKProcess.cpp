@@ -325,7 +325,8 @@ bool CRKProcessDebuggerAttached() {
     return CRKProcessDebuggerAttachedInStatus(status);
 }
 
-bool CRKProcessGetThreadState(const CRKProcess* process, CRKThread thread, CRKMachineContext* context) {
+__attribute__((noinline)) bool CRKProcessGetThreadState(const CRKProcess* process, CRKThread thread,
+                                                        CRKMachineContext* context) {
     if (!context) {
         CRKSDKLOG_ERROR("invalid context supplied");
         return false;
@@ -342,13 +343,16 @@ bool CRKProcessGetThreadState(const CRKProcess* process, CRKThread thread, CRKMa
         }
         return CRKMachineContextFromUContext(&slot->context, context);
     }
-    // The current thread without a signal's context: its state here, so that the walk starts inside
-    // the handler and goes up through whatever called it.
+    // The current thread without a signal's context: made up as the caller's state just after this
+    // call returns, so that the walk starts in the caller (whose frame stays live while it walks) and
+    // goes up through whatever called it. Asking for the frame address gives this function a frame.
     CRKSDKLOG_WARN("Faking current thread\n");
-    ucontext_t here;
-    if (getcontext(&here) != 0) return false;
     memset(context, 0, sizeof *context);
-    return CRKMachineContextFromUContext(&here, context);
+    const auto* frame = static_cast<const uint64_t*>(__builtin_frame_address(0));
+    context->ss.rip = reinterpret_cast<uintptr_t>(__builtin_return_address(0));
+    context->ss.rsp = reinterpret_cast<uintptr_t>(frame) + 16;
+    context->ss.rbp = frame[0];
+    return true;
 }
 
 void CRKProcessRecordAllThreads(CRKProcess* process, CRKFile* file) {

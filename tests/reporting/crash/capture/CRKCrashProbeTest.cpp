@@ -154,8 +154,17 @@ std::vector<std::string> checkRun(const Expectation& expected, const crashprobe:
                 (*exception)["reason"].string() ? (*exception)["reason"].string()->c_str() : "");
             if (name != expected.exceptionName || reason != expected.exceptionReason)
                 fault("exception record " + name + ": " + reason);
-            if (exceptionSections && !sectionArray(*exceptionSections, "threads"))
-                fault("exception record without threads");
+            // The recording thread's own entry is made up from its caller's frame: it must walk on from
+            // there.
+            const Value::Array* recorded =
+                exceptionSections ? sectionArray(*exceptionSections, "threads") : nullptr;
+            bool walked = false;
+            for (size_t i = 0; recorded && i < recorded->size(); i++) {
+                const Value& thread = (*recorded)[i];
+                if (thread["crashed"].number() && thread["stacktrace"].array())
+                    walked = thread["stacktrace"].array()->size() >= 4;
+            }
+            if (!walked) fault("exception record's recording thread not walked");
         }
     }
     return faults;
