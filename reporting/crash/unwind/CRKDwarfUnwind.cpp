@@ -437,7 +437,8 @@ bool CRKDwarfInstructionsEnumerate(const uint8_t* instructions, uint32_t length,
         CRKUNWINDLOG_WARN("Error: inputs invalid\n");
         return false;
     }
-    CRKUNWINDLOG_WARN("Running instructions from %p to %p\n", instructions, instructions + length);
+    CRKUNWINDLOG_WARN("Running instructions from %p to %p\n", static_cast<const void*>(instructions),
+                      static_cast<const void*>(instructions + length));
     if (length == 0 || pcOffset == 0) return true;
 
     // remember_state / restore_state: the compilers and the C library bracket every early return in
