@@ -425,6 +425,27 @@ TEST_F(LEScannerControllerTest, AttemptsAreSpacedAndTheQueueTakesTheLongestWaiti
     EXPECT_EQ(scanner->pendingConnectCount(), 0u);
 }
 
+TEST_F(LEScannerControllerTest, AQueuedPeripheralThatWasForgottenDoesNotHoldBackTheOnesQueuedAfterIt) {
+    delegate->proceed = false;
+    const std::string a = identifierFor(1), b = identifierFor(2), c = identifierFor(3), d = identifierFor(4);
+    for (const auto& id : {a, b, c, d}) addDevice(id);
+    double start = now();
+    advertise(a, phoneAdvertisement());
+    advanceTo(start + 0.1);
+    advertise(b, phoneAdvertisement());  // queued
+    advanceTo(start + 0.2);
+    scanner->cleanupAllConnections();  // b's connection is gone before its check at 0.35
+    advanceTo(start + 0.5);
+    advertise(c, phoneAdvertisement());
+    advanceTo(start + 0.6);
+    advertise(d, phoneAdvertisement());  // queued behind the check of c's attempt
+    advance(2);
+    EXPECT_EQ(backend->count("connect", b), 0u);
+    auto times = backend->times("connect", d);
+    ASSERT_EQ(times.size(), 1u);
+    EXPECT_NEAR(times[0] - start, 0.85, 1e-6);
+}
+
 TEST_F(LEScannerControllerTest, APeripheralConnectingWithoutAConnectionIsConnectedAndCancelledInTurn) {
     auto device = addDevice(kOther);
     device->setAcceptsConnections(false);
