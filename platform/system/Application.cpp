@@ -10,14 +10,15 @@
 #include "platform/base/Exception.h"
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
+#include "platform/base/SharedInstance.h"
 #include "platform/storage/UserDefaults.h"
 #include "platform/system/ProcessInfo.h"
 
 namespace platform {
 
 Application& Application::shared() {
-    static auto* app = new Application;
-    return *app;
+    static SharedInstance<Application> instance;
+    return instance.get([] { return new Application; });
 }
 
 void Application::finishLaunching() {
