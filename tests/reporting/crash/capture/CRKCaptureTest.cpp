@@ -109,6 +109,32 @@ TEST_F(CRKCaptureTest, ASecondInstallNeverSavesTheKitsOwnHandler) {
     EXPECT_NE(now.sa_sigaction, CRKSignalHandler);
 }
 
+TEST_F(CRKCaptureTest, StartUpWarningsNameHandlersThatAreNotTheKits) {
+    struct sigaction foreign = {};
+    foreign.sa_handler = SIG_IGN;
+    struct sigaction previous = {};
+    sigaction(SIGTRAP, &foreign, &previous);
+    CRKSignalState state = {};
+    ::testing::internal::CaptureStderr();
+    CRKSignalCheckHandlers();
+    const std::string before = ::testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(CRKSignalInitialize(&state));
+    ::testing::internal::CaptureStderr();
+    CRKSignalCheckHandlers();
+    const std::string after = ::testing::internal::GetCapturedStderr();
+    CRKSignalSafeInstallPreexistingHandlers(&state);
+    sigaction(SIGTRAP, &previous, nullptr);
+    EXPECT_NE(before.find("[CrashKit] The signal SIGTRAP has a non-CrashKit handler"), std::string::npos)
+        << before;
+    EXPECT_EQ(after, "");
+
+    testsupport::LogCapture log;
+    platform::UserDefaults::standard()->setBool_forKey(false, "NSApplicationCrashOnExceptions");
+    CRKExceptionCheckHandlers();
+    EXPECT_TRUE(log.contains("NSApplicationCrashOnExceptions is not set"));
+    EXPECT_TRUE(log.contains("[CrashKit:Crash] Warning: std::get_terminate is '"));
+}
+
 TEST_F(CRKCaptureTest, WithADebuggerTheRealHooksInstallNoHandler) {
     struct sigaction before = {};
     sigaction(SIGSEGV, nullptr, &before);
