@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 
 #include <atomic>
+#include <fstream>
+#include <iterator>
 #include <mutex>
 #include <thread>
 
@@ -40,6 +42,7 @@ const Expectation kKinds[] = {
     {crashprobe::kThrowString, SIGABRT, 0, 6, "std::string", "probe std::string"},
     {crashprobe::kThrowRuntimeError, SIGABRT, 0, 6, "ProbeError", "probe runtime error"},
     {crashprobe::kThrowInt, SIGABRT, 0, 6, "int", ""},
+    {crashprobe::kThrowNoPrevious, SIGABRT, 0, 6, "int", ""},
     {crashprobe::kPlatformException, SIGABRT, 0, 6, "ProbeException", "probe reason"},
     {crashprobe::kEightThreads, SIGSEGV, 0, 11, nullptr, nullptr},
     {crashprobe::kHandlerCrash, 0, 1, 11, nullptr, nullptr},
@@ -152,6 +155,21 @@ std::vector<std::string> checkRun(const Expectation& expected, const crashprobe:
                 (*exception)["name"].string() ? (*exception)["name"].string()->c_str() : "");
             const std::string reason = CRKFileHexDecodeString(
                 (*exception)["reason"].string() ? (*exception)["reason"].string()->c_str() : "");
+            // Uncaught C++ exceptions carry no frames; the platform's carry where they were raised.
+            const bool platformException = std::string(expected.kind) == crashprobe::kPlatformException;
+            const std::string* type = (*exception)["type"].string();
+            if (!type || *type != (platformException ? "objective-c" : "c++")) fault("wrong exception type");
+            if (platformException != exception->dictionary()->count("frames") > 0)
+                fault("frames present or missing");
+            if (std::string(expected.kind) == crashprobe::kThrowNoPrevious) {
+                // Nothing else is called before the abort.
+                std::ifstream log(root + "/sdk.log");
+                const std::string text((std::istreambuf_iterator<char>(log)),
+                                       std::istreambuf_iterator<char>());
+                if (text.find("original handler was set recursively") == std::string::npos ||
+                    text.find("invoking pre-existing handler") != std::string::npos)
+                    fault("previous handler not treated as none");
+            }
             if (name != expected.exceptionName || reason != expected.exceptionReason)
                 fault("exception record " + name + ": " + reason);
             // The recording thread's own entry is made up from its caller's frame: it must walk on from

@@ -16,6 +16,8 @@ inline constexpr const char* kThrowCString = "throw-cstring";
 inline constexpr const char* kThrowString = "throw-string";
 inline constexpr const char* kThrowRuntimeError = "throw-runtime-error";
 inline constexpr const char* kThrowInt = "throw-int";
+// The kit's terminate handler is already installed when the kit starts: it has no previous one to call.
+inline constexpr const char* kThrowNoPrevious = "throw-no-previous";
 inline constexpr const char* kPlatformException = "platform-exception";
 inline constexpr const char* kEightThreads = "eight-threads";
 inline constexpr const char* kHandlerCrash = "handler-crash";

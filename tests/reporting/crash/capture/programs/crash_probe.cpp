@@ -34,6 +34,7 @@
 #include "platform/system/Application.h"
 #include "reporting/crash/capture/CRKCapture.h"
 #include "reporting/crash/capture/CRKContext.h"
+#include "reporting/crash/capture/CRKException.h"
 #include "tests/reporting/crash/capture/programs/CrashProbeKinds.h"
 
 namespace {
@@ -264,6 +265,7 @@ int main(int argc, char** argv) {
     if (kind == crashprobe::kPlatformException) {
         platform::UserDefaults::standard()->setBool_forKey(true, "NSApplicationCrashOnExceptions");
     }
+    if (kind == crashprobe::kThrowNoPrevious) std::set_terminate(reporting::CRKTerminateHandler);
     static FaultingCallback faulting;
     static AllocatingCallback allocating;
     reporting::CRKCrashCallbackTarget* callback = nullptr;
@@ -325,7 +327,7 @@ int main(int argc, char** argv) {
     if (kind == crashprobe::kThrowCString) probe_crash_throw(0);
     if (kind == crashprobe::kThrowString) probe_crash_throw(1);
     if (kind == crashprobe::kThrowRuntimeError) probe_crash_throw(2);
-    if (kind == crashprobe::kThrowInt) probe_crash_throw(3);
+    if (kind == crashprobe::kThrowInt || kind == crashprobe::kThrowNoPrevious) probe_crash_throw(3);
     if (kind == crashprobe::kPlatformException) probe_crash_platform_exception();
     if (kind == crashprobe::kMachOwnTask) return probe_crash_mach(false);
     if (kind == crashprobe::kMachOtherTask) return probe_crash_mach(true);
