@@ -256,10 +256,11 @@ TEST_F(ScanControlTest, TheTrackedPhoneAPhoneAskingToPairAndAnyPhoneInRecoveryAr
                           {"B4FB", false},  {"other", false}, {std::nullopt, false}};
     for (const auto& c : cases) {
         EXPECT_EQ(ConnectionFilter::shouldConnectToDeviceWithId(c.id), c.admitted) << c.id.value_or("none");
-        if (c.id)
+        if (c.id) {
             EXPECT_EQ(
                 ConnectionFilter::shouldConnectToConnection(std::make_shared<FakeConnection>(*c.id, false)),
                 c.admitted);
+        }
     }
     EXPECT_FALSE(ConnectionFilter::shouldConnectToMobileDevice(nullptr));
     RecoveryManager::shared().startRecoveryMode();
