@@ -159,7 +159,7 @@ std::vector<std::string> checkRun(const Expectation& expected, const crashprobe:
             const bool platformException = std::string(expected.kind) == crashprobe::kPlatformException;
             const std::string* type = (*exception)["type"].string();
             if (!type || *type != (platformException ? "objective-c" : "c++")) fault("wrong exception type");
-            if (platformException != exception->dictionary()->count("frames") > 0)
+            if (platformException != (exception->dictionary()->count("frames") > 0))
                 fault("frames present or missing");
             if (std::string(expected.kind) == crashprobe::kThrowNoPrevious) {
                 // Nothing else is called before the abort.
