@@ -200,10 +200,10 @@ std::optional<Value> valueFromNodeAt(plist_t node, int depth) {
         }
         case PLIST_ARRAY: {
             Value::Array array;
-            uint32_t count = plist_array_get_size(node);
-            array.reserve(count);
-            for (uint32_t i = 0; i < count; ++i) {
-                auto item = valueFromNodeAt(plist_array_get_item(node, i), depth + 1);
+            auto items = PropertyList::arrayItems(node);
+            array.reserve(items.size());
+            for (plist_t each : items) {
+                auto item = valueFromNodeAt(each, depth + 1);
                 if (!item) return std::nullopt;
                 array.push_back(std::move(*item));
             }
@@ -455,6 +455,22 @@ PlistHandle PropertyList::dateNode(double secondsSinceReferenceDate) {
 
 PlistHandle PropertyList::nodeFromValue(const Value& value) {
     return nodeFromValueAt(value, 0);
+}
+
+std::vector<plist_t> PropertyList::arrayItems(plist_t array) {
+    std::vector<plist_t> items;
+    if (!array || plist_get_node_type(array) != PLIST_ARRAY) return items;
+    items.reserve(plist_array_get_size(array));
+    plist_array_iter iter = nullptr;
+    plist_array_new_iter(array, &iter);
+    while (iter) {
+        plist_t item = nullptr;
+        plist_array_next_item(array, iter, &item);
+        if (!item) break;
+        items.push_back(item);
+    }
+    std::free(iter);
+    return items;
 }
 
 std::optional<Value> PropertyList::valueFromNode(plist_t node) {
