@@ -111,7 +111,7 @@ void DataManager::resetSharedForTesting() {
 }
 
 void DataManager::initializeData() {
-    if (CustomRunArgs::isCleanRun()) Utilities::deleteAllKestruneFiles();
+    if (CustomRunArgs::shouldWipeCleanRunData()) Utilities::deleteAllKestruneFiles();
     // Saves cut short by a kill leave their temporary copies; this is the one moment no save runs.
     platform::Files::removeLeftoverTemporaryFiles(Utilities::applicationFilesDirectory());
     platform::Files::removeLeftoverTemporaryFiles(Utilities::applicationDataKestruneDirectoryFilePath());

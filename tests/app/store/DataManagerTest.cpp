@@ -441,6 +441,15 @@ TEST_F(DataManagerTest, ACleanRunUsesAndEmptiesOnlyTheTestFolders) {
     EXPECT_TRUE(Files::exists(normalDeviceData));
     EXPECT_TRUE(Files::exists(normalAppData));
 
+    // A clean run that relaunched itself keeps what it had: the relaunch is the same clean run.
+    addPhone(clean, "clean-phone", 6);
+    ASSERT_TRUE(clean.saveCurrentDataModel());
+    DeviceLocalSettings::shared().storeObject_forKey(platform::Value("kept"), "aCleanRunSetting");
+    platform::ProcessInfo::shared().setArguments({"kestrune", "-clean-run", "-relaunched"});
+    DeviceLocalSettings::resetSharedForTesting();
+    EXPECT_TRUE(relaunch().getTrackingMobileDevice());
+    EXPECT_EQ(DeviceLocalSettings::shared().userDefaults->objectForKey("aCleanRunSetting"), platform::Value("kept"));
+
     platform::ProcessInfo::shared().setArguments({"kestrune"});
     EXPECT_TRUE(relaunch().getTrackingMobileDevice());
 }
