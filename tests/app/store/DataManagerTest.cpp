@@ -222,7 +222,7 @@ TEST_F(DataManagerTest, LeftoversOfInterruptedSavesAreRemovedAtStart) {
                              platform::UserDefaults::standard()->filePath()}) {
         std::string folder = Files::parentPath(file);
         leftovers.push_back(folder + "/." + Files::lastPathComponent(file) + ".tmp-a1B2c3");
-        kept.push_back(folder + "/." + Files::lastPathComponent(file) + ".tmp-notsix");
+        kept.push_back(folder + "/." + Files::lastPathComponent(file) + ".tmp-short");
         kept.push_back(folder + "/.another.file.tmp-a1B2c3");
     }
     for (const auto& file : leftovers) ASSERT_TRUE(Files::writeAtomically(file, platform::Data::fromString("x")));
