@@ -143,7 +143,8 @@ TEST_F(DataManagerTest, ADamagedDefaultsFileNeverReplacesThePhones) {
              write(folder, "not a folder");
          }},
     };
-    for (const auto& [name, damage] : cases) {
+    // Each case in a function of its own, so that a failed one does not stop the others.
+    auto check = [&](const std::string& name, const Damage& damage) {
         SCOPED_TRACE(name);
         Files::remove(Files::parentPath(deviceDataPath()));
         Files::remove(Files::parentPath(platform::UserDefaults::standard()->filePath()));
@@ -165,7 +166,8 @@ TEST_F(DataManagerTest, ADamagedDefaultsFileNeverReplacesThePhones) {
             EXPECT_EQ(Files::read(deviceDataPath()), saved);
             EXPECT_TRUE(movedAsideFiles(deviceDataPath()).empty());
         }
-    }
+    };
+    for (const auto& [name, damage] : cases) check(name, damage);
     Files::remove(Files::parentPath(platform::UserDefaults::standard()->filePath()));
 }
 
