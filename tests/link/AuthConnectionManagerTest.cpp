@@ -306,6 +306,20 @@ TEST_F(AuthConnectionManagerTest, SilentPhoneIsReportedAfterTheReplyWait) {
     EXPECT_FALSE(connection->manager().isKeepAliveResponseTimerRunning());
 }
 
+// A keep-alive sent while a reply is awaited leaves the reply timer running: restarting it would let a
+// phone that keeps being asked stay silent for ever.
+TEST_F(AuthConnectionManagerTest, AKeepAliveWhileAReplyIsAwaitedKeepsTheReplyTimer) {
+    phone->setAnswersKeepAlive(false);
+    handshake();
+    ASSERT_TRUE(connection->manager().isKeepAliveResponseTimerRunning());
+    advance(3);
+    connection->manager().setKeepAliveInterval(8);  // sends a keep-alive at once
+    runUntilIdle();
+    ASSERT_EQ(count(phone->receivedCommandWords(), "kA"), 2u);
+    advance(3.6);
+    EXPECT_TRUE(connection->hasEvent("canNotReceiveResponse"));
+}
+
 TEST_F(AuthConnectionManagerTest, AnyTextFromThePhoneCountsAsTheReply) {
     phone->setAnswersKeepAlive(false);
     handshake();
