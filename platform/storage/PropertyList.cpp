@@ -243,8 +243,12 @@ std::optional<Value> valueFromNodeAt(plist_t node, int depth) {
 
 // libplist 2.2 parses nested containers by recursion and copies an object each time it is referenced,
 // so a small hostile file can exhaust the stack or the memory before the parser returns. These checks
-// walk the file's structure first, without recursion, and refuse what is too deep or expands too far.
+// walk the file's structure first, without recursion, and refuse what is too deep or expands too far:
+// beyond this many objects, or beyond twice the objects the file itself holds, whichever is more. So a
+// large file whose objects are each used about once (a long history) reads whole, in memory that grows
+// with its size, while a small one that refers to the same objects over and over is refused.
 constexpr uint64_t kMaximumNodes = 1u << 20;
+constexpr uint64_t kMaximumExpansion = 2;
 
 uint64_t readBigEndian(const uint8_t* bytes, size_t width) {
     uint64_t value = 0;
@@ -269,6 +273,7 @@ bool binaryStructureIsSafe(const uint8_t* bytes, size_t size, std::string& probl
         problem = "damaged trailer";
         return false;
     }
+    const uint64_t limit = std::max(kMaximumNodes, kMaximumExpansion * objectCount);
     auto offsetOf = [&](uint64_t object) {
         return readBigEndian(bytes + tableOffset + object * offsetSize, offsetSize);
     };
@@ -368,13 +373,13 @@ bool binaryStructureIsSafe(const uint8_t* bytes, size_t size, std::string& probl
         uint64_t total = 1;
         for (uint64_t child : frame.children) {
             deepest = std::max(deepest, depth[child] + 1);
-            total = std::min(kMaximumNodes + 1, total + nodes[child]);
+            total = std::min(limit + 1, total + nodes[child]);
         }
         if (deepest > static_cast<uint32_t>(PropertyList::kMaximumDepth)) {
             problem = "nested too deep";
             return false;
         }
-        if (total > kMaximumNodes) {
+        if (total > limit) {
             problem = "expands to too many objects";
             return false;
         }
