@@ -217,8 +217,8 @@ bool DataManager::saveApplicationData() {
     // unless it is the Documents fallback, which belongs to the user.
     std::string folder = platform::Files::parentPath(path);
     if (folder != Utilities::documentsDirectory()) platform::Files::makePrivate(folder);
-    bool saved = platform::KeyedArchiver::archiveRootObject_toFile(platform::Value(applicationDataModel_), path,
-                                                                   kDeviceDataMode);
+    bool saved = platform::KeyedArchiver::archiveRootObject_toFile(platform::Value(applicationDataModel_),
+                                                                   path, kDeviceDataMode);
     if (!saved) platform::logf("The application data could not be saved to %s", path.c_str());
     return saved;
 }

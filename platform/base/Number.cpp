@@ -89,8 +89,9 @@ std::string Number::stringValue() const {
     // Numbers travel as whole texts without an exponent: a whole real of any size is written in full
     // (the largest double has 309 digits).
     char buffer[400];
-    auto result = d_ == std::trunc(d_) ? std::to_chars(buffer, buffer + sizeof buffer, d_, std::chars_format::fixed)
-                                       : std::to_chars(buffer, buffer + sizeof buffer, d_);
+    auto result = d_ == std::trunc(d_)
+                      ? std::to_chars(buffer, buffer + sizeof buffer, d_, std::chars_format::fixed)
+                      : std::to_chars(buffer, buffer + sizeof buffer, d_);
     return std::string(buffer, result.ptr);
 }
 

@@ -518,7 +518,8 @@ TEST_F(LeScannerConnectionTest, ARepeatedDisconnectWithinOnePointEightSecondsDoe
     ASSERT_TRUE(target);
     for (const auto& service : target->services())
         for (const auto& characteristic : service->characteristics())
-            if (characteristic->isNotifying()) target->setNotifyValue_forCharacteristic(false, characteristic);
+            if (characteristic->isNotifying())
+                target->setNotifyValue_forCharacteristic(false, characteristic);
     advance(0.5);
     ASSERT_FALSE(connection->shouldWaitForCharacteristicStateUpdateToDisconnect());
     advanceTo(start + 1.79);

@@ -240,8 +240,7 @@ bool CRKFileInitWithPathMode(CRKFile* file, const char* path, bool append, bool 
     // No link is followed and nothing waits on a pipe: a record file is a regular file or nothing.
     // Read access in append mode is only for the last byte of the file (below). Records are the
     // user's: private.
-    const int flags =
-        (append ? O_RDWR | O_APPEND : O_WRONLY) | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    const int flags = (append ? O_RDWR | O_APPEND : O_WRONLY) | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
     const int descriptor = open(path, flags, 0600);
     if (descriptor < 0) {
         CRKSDKLOG_WARN("Error: Unable to open file %s\n", CRKErrorText(errno));

@@ -199,8 +199,8 @@ TEST_F(DataManagerTest, StoredFilesArePrivateAndTheirFoldersTightened) {
     const std::string appData = Utilities::applicationDataKestruneDirectoryFilePath();
     const std::string defaults = platform::UserDefaults::standard()->filePath();
     ASSERT_TRUE(Files::createDirectories(Files::parentPath(defaults), 0755));
-    for (const auto& folder : {Files::parentPath(deviceDataPath()), Files::parentPath(appData),
-                               Files::parentPath(defaults)})
+    for (const auto& folder :
+         {Files::parentPath(deviceDataPath()), Files::parentPath(appData), Files::parentPath(defaults)})
         ASSERT_EQ(chmod(folder.c_str(), 0755), 0);
 
     auto& manager = relaunch();
@@ -227,7 +227,8 @@ TEST_F(DataManagerTest, LeftoversOfInterruptedSavesAreRemovedAtStart) {
         kept.push_back(folder + "/." + Files::lastPathComponent(file) + ".tmp-short");
         kept.push_back(folder + "/.another.file.tmp-a1B2c3");
     }
-    for (const auto& file : leftovers) ASSERT_TRUE(Files::writeAtomically(file, platform::Data::fromString("x")));
+    for (const auto& file : leftovers)
+        ASSERT_TRUE(Files::writeAtomically(file, platform::Data::fromString("x")));
     for (const auto& file : kept) ASSERT_TRUE(Files::writeAtomically(file, platform::Data::fromString("x")));
 
     relaunch();
@@ -450,7 +451,8 @@ TEST_F(DataManagerTest, ACleanRunUsesAndEmptiesOnlyTheTestFolders) {
     platform::ProcessInfo::shared().setArguments({"kestrune", "-clean-run", "-relaunched"});
     DeviceLocalSettings::resetSharedForTesting();
     EXPECT_TRUE(relaunch().getTrackingMobileDevice());
-    EXPECT_EQ(DeviceLocalSettings::shared().userDefaults->objectForKey("aCleanRunSetting"), platform::Value("kept"));
+    EXPECT_EQ(DeviceLocalSettings::shared().userDefaults->objectForKey("aCleanRunSetting"),
+              platform::Value("kept"));
 
     platform::ProcessInfo::shared().setArguments({"kestrune"});
     EXPECT_TRUE(relaunch().getTrackingMobileDevice());

@@ -247,7 +247,8 @@ TEST_F(RKTNetworkClientTest, AChainTheSystemTrustsButThePinsDoNotIsRefused) {
     // Nor does the session let it pass once the client has let it go.
     auto task = client->session()->dataTaskWithRequest(URLRequest(server.url("/x")));
     client->invalidateAndCancel();
-    EXPECT_EQ(client->session()->task_didReceiveServerTrust(task, trust), AuthChallengeDisposition::CancelChallenge);
+    EXPECT_EQ(client->session()->task_didReceiveServerTrust(task, trust),
+              AuthChallengeDisposition::CancelChallenge);
     EXPECT_FALSE(client->session()->dataTaskWithRequest(URLRequest(server.url("/x"))));
 
     if (saved) {

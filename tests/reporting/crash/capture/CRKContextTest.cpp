@@ -191,7 +191,8 @@ TEST_F(CRKContextTest, StartUpFillsTheContextAndWritesTheMetadataFile) {
 
 // What the user-logging hook saw of the start-up texts: where they were and what they said.
 static std::vector<std::pair<const void*, std::string>> textsSeen;
-static void startUserLoggingSeeingTexts(CRKReadOnlyContext*, CRKWritableContext*, const CRKContextInitData* data) {
+static void startUserLoggingSeeingTexts(CRKReadOnlyContext*, CRKWritableContext*,
+                                        const CRKContextInitData* data) {
     std::lock_guard<std::mutex> lock(callsMutex);
     for (const char* text : {data->apiKey, data->customBundleId, data->rootPath, data->sessionId,
                              data->installId, data->betaToken})

@@ -55,9 +55,9 @@ TEST_F(CRKFileManagerTest, LayoutUnderTheCachesFolder) {
     ASSERT_TRUE(store.prepareForNewLaunch());
     ASSERT_EQ(chmod(store.structurePath().c_str(), 0755), 0);
     ASSERT_TRUE(store.prepareForNewLaunch());
-    for (const auto& folder : {platform::StandardFolders::caches() + "/" + CRKReverseDomainPrefix + ".data",
-                               root, store.structurePath(), store.activePath(), store.processingPath(),
-                               store.preparedPath()}) {
+    for (const auto& folder :
+         {platform::StandardFolders::caches() + "/" + CRKReverseDomainPrefix + ".data", root,
+          store.structurePath(), store.activePath(), store.processingPath(), store.preparedPath()}) {
         struct stat st;
         ASSERT_EQ(stat(folder.c_str(), &st), 0) << folder;
         EXPECT_TRUE(S_ISDIR(st.st_mode));

@@ -342,7 +342,8 @@ TEST(CRKDwarfExpressionTest, TheStackHoldsExactlyItsLimitAndRefusesOneMore) {
         std::vector<uint8_t> full = {uint8_t(CRKDwarfExpressionStackSize - 1)};
         full.insert(full.end(), CRKDwarfExpressionStackSize - 1, opcode);
         CRKDwarfExpressionMachine machine{};
-        ASSERT_TRUE(CRKDwarfExpressionMachinePrepareForExecution(&machine, full.data(), &registers, 7, nullptr));
+        ASSERT_TRUE(
+            CRKDwarfExpressionMachinePrepareForExecution(&machine, full.data(), &registers, 7, nullptr));
         while (!CRKDwarfExpressionMachineIsFinished(&machine))
             ASSERT_TRUE(CRKDwarfExpressionMachineExecuteNextOpcode(&machine));
         EXPECT_EQ(machine.top, CRKDwarfExpressionStackSize);
@@ -355,7 +356,8 @@ TEST(CRKDwarfExpressionTest, TheStackHoldsExactlyItsLimitAndRefusesOneMore) {
         over.push_back(opcode);
         EXPECT_FALSE(CRKDwarfEvalulateExpression(over.data(), &registers, 7, &value, nullptr));
         CRKDwarfExpressionMachine refused{};
-        ASSERT_TRUE(CRKDwarfExpressionMachinePrepareForExecution(&refused, over.data(), &registers, 7, nullptr));
+        ASSERT_TRUE(
+            CRKDwarfExpressionMachinePrepareForExecution(&refused, over.data(), &registers, 7, nullptr));
         bool failed = false;
         while (!failed && !CRKDwarfExpressionMachineIsFinished(&refused))
             failed = !CRKDwarfExpressionMachineExecuteNextOpcode(&refused);
