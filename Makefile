@@ -1,4 +1,4 @@
-# Kestrune: make deps | build | run | test | tsan | bench | fuzz
+# Kestrune: make deps | build | run | test | test-optimised | tsan | bench | fuzz
 # BUILD_ROOT lets several people build side by side in one checkout; CTEST_ARGS narrows a test run
 # (for example CTEST_ARGS='-R Storage').
 
@@ -17,7 +17,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 CCACHE := $(shell command -v ccache 2>/dev/null)
 CMAKE_COMMON := -DCMAKE_EXPORT_COMPILE_COMMANDS=ON $(if $(CCACHE),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 
-.PHONY: deps build run test tsan bench fuzz fuzz-deps clean format
+.PHONY: deps build run test test-optimised tsan bench fuzz fuzz-deps clean format
 
 # Installs only what is missing, so a machine that has everything does not touch apt at all.
 define install_missing
@@ -44,6 +44,13 @@ test: deps
 	cmake -S . -B $(BUILD_ROOT)/asan -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_SANITIZE=address $(CMAKE_COMMON) >/dev/null
 	cmake --build $(BUILD_ROOT)/asan -j $(JOBS)
 	cd $(BUILD_ROOT)/asan && ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
+
+# The crash kit's tests (its stack walker above all) once more in the optimised build that `make run`
+# uses: crash reports come from such builds, and optimisation changes the frames the walker meets.
+test-optimised: deps
+	cmake -S . -B $(BUILD_ROOT)/app -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_COMMON) >/dev/null
+	cmake --build $(BUILD_ROOT)/app -j $(JOBS) --target reporting_tests
+	cd $(BUILD_ROOT)/app && ctest --output-on-failure -j $(JOBS) -R 'CRK' $(CTEST_ARGS)
 
 tsan: deps
 	cmake -S . -B $(BUILD_ROOT)/tsan -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_SANITIZE=thread $(CMAKE_COMMON) >/dev/null
