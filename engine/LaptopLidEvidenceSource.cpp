@@ -14,7 +14,10 @@ SharedInstance<LaptopLidEvidenceSource> gSource;
 }  // namespace
 
 LaptopLidEvidenceSource& LaptopLidEvidenceSource::shared() {
-    return gSource.get();
+    bool created = false;
+    auto source = gSource.pointer(&created);
+    if (created) source->postInitialState();
+    return *source;
 }
 
 void LaptopLidEvidenceSource::resetSharedForTesting() {
@@ -27,6 +30,9 @@ std::shared_ptr<LaptopLidEvidenceSource> LaptopLidEvidenceSource::make() {
 
 LaptopLidEvidenceSource::LaptopLidEvidenceSource() {
     laptopLidState_ = laptopLidState();
+}
+
+void LaptopLidEvidenceSource::postInitialState() {
     platform::NotificationCenter::defaultCenter().post(kLaptopLidStateHasChanged, this);
 }
 

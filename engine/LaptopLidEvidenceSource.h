@@ -18,6 +18,7 @@ public:
     static constexpr const char* kLaptopLidStateHasChanged = "LaptopLidStateHasChanged";
     static constexpr const char* kQueueLabel = "com.kestrune.Kestrune.Scan.LaptopLidEvidenceSource";
 
+    // The shared source posts its state once, when it is made.
     static LaptopLidEvidenceSource& shared();
     static void resetSharedForTesting();
     static std::shared_ptr<LaptopLidEvidenceSource> make();
@@ -37,6 +38,7 @@ public:
     int32_t lastKnownLaptopLidState() const { return laptopLidState_; }
     void setLaptopLidState(int32_t state);
     void didUpdateLidStateInternalNotification();
+    void postInitialState();
 
 private:
     std::atomic<int32_t> laptopLidState_{-1};

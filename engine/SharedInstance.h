@@ -12,8 +12,11 @@ template <typename T>
 class SharedInstance {
 public:
     T& get() { return *pointer(); }
-    std::shared_ptr<T> pointer() {
+    // Answers through created whether this call made the instance, so that the caller can finish
+    // setting it up (posting, observing) outside the lock, where observers may ask for it again.
+    std::shared_ptr<T> pointer(bool* created = nullptr) {
         std::lock_guard lock(mutex_);
+        if (created) *created = !instance_;
         if (!instance_) instance_ = T::make();
         return instance_;
     }
