@@ -46,9 +46,11 @@ bool cachedAnswer(CachedFact& fact, void (*update)()) {
         update();
         return fact.value;
     }
+    // The answer is the value cached before this question's refresh, which may finish first.
+    const bool answer = fact.value;
     if (systemIsBelow("10.13") || platform::Clock::now() > fact.readTime + kRefreshSeconds)
         runInBackgroundAsync(update);
-    return fact.value;
+    return answer;
 }
 
 }  // namespace

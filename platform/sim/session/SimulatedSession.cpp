@@ -863,7 +863,8 @@ std::optional<Shell::Result> SimulatedSession::respond(const std::string& path,
             restartRequested_ = true;
             result = answered("");
         } else if (command == kRequirePasswordScript) {
-            bool required = passwordRequiredAtOnceLocked();
+            // The setting says whether a password is asked at all; its delay is another matter.
+            bool required = askForPassword_.value_or(0) == 1;
             // The scripting answer of 10.13 is known to say the opposite of the setting.
             if (systemIsTenThirteen()) required = !required;
             result = answered(required ? "true\n" : "false\n");
