@@ -339,6 +339,10 @@ void SimulatedSession::setDisplays(std::vector<Display> displays, size_t mainInd
                     for (const auto& callback : callbacks) {
                         for (auto [display, flags] : changes) {
                             auto done = std::make_shared<bool>(false);
+                            std::unique_lock lock(callback->mutex);
+                            // Checked and posted under the callback's lock: once its removal has
+                            // returned, its thread (and run loop) may end, and nothing reaches it.
+                            if (callback->cancelled) break;
                             callback->loop->post([callback, done, display, flags] {
                                 bool run;
                                 {
@@ -350,7 +354,6 @@ void SimulatedSession::setDisplays(std::vector<Display> displays, size_t mainInd
                                 *done = true;
                                 callback->signal.notify_all();
                             });
-                            std::unique_lock lock(callback->mutex);
                             callback->signal.wait(lock, [&] { return *done || callback->cancelled; });
                         }
                     }
