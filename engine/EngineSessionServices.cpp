@@ -26,6 +26,10 @@ std::map<std::string, std::shared_ptr<DeviceUser>> EngineSessionServices::getAll
     return UserControl::getAllMacUsers();
 }
 
+bool EngineSessionServices::macIsSleeping() {
+    return MacDisplayControl::shared().macIsSleeping();
+}
+
 bool EngineSessionServices::userWithUserNameIsEnabled(const std::string& username) {
     return UserControl::userWithUserNameIsEnabled(username);
 }

@@ -140,3 +140,18 @@ TEST_F(AuthorizationManagerTest, MessageReachesTheDialogWithOneBlank) {
     EXPECT_EQ(requests[0].rights[0].name, "com.kestrune.Kestrune");
     EXPECT_TRUE(requests[0].rights[0].value.empty());
 }
+
+TEST_F(UserControlTest, InstalledSessionServicesAnswerFromTheMonitorAndTheAccounts) {
+    auto services = MacSessionServices::current();
+    ASSERT_NE(std::dynamic_pointer_cast<EngineSessionServices>(services), nullptr);
+    MacDisplayControl::shared().startTrackingDisplayChanges();
+    EXPECT_TRUE(services->ifUserLoggedInAndActive());
+    session->lock();
+    advance(1);
+    EXPECT_FALSE(services->ifUserLoggedInAndActive());
+    session->closeLid();
+    EXPECT_TRUE(services->laptopLidIsDownAndNoExternalMonitor());
+    EXPECT_EQ(services->getAllMacUsers().size(), 2u);
+    EXPECT_TRUE(services->userWithUserNameIsEnabled("anna"));
+    EXPECT_FALSE(services->userWithUserNameIsEnabled("ben"));
+}
