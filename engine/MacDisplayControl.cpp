@@ -206,6 +206,10 @@ void MacDisplayControl::startTrackingDisplayChanges() {
 }
 
 void MacDisplayControl::startMonitoringExternalDisplays() {
+    {
+        std::lock_guard lock(displayStopMutex_);
+        displayStopDone_ = false;
+    }
     // A thread of its own, so that stopping can end its run loop and join it.
     std::mutex readyMutex;
     std::condition_variable readySignal;
@@ -229,6 +233,9 @@ void MacDisplayControl::startMonitoringExternalDisplays() {
             readySignal.notify_all();
         }
         loop.run();
+        // The thread's run loop ends with the thread: wait until the stopper has left it.
+        std::unique_lock lock(displayStopMutex_);
+        displayStopSignal_.wait(lock, [this] { return displayStopDone_; });
     });
     std::unique_lock lock(readyMutex);
     readySignal.wait(lock, [&] { return ready; });
@@ -243,6 +250,11 @@ void MacDisplayControl::stopTrackingDisplayChanges() {
         platform::WindowServer::current()->removeDisplayReconfigurationCallback(reconfigurationRegistration_);
     reconfigurationRegistration_ = 0;
     if (displayLoop_) displayLoop_->stop();
+    {
+        std::lock_guard lock(displayStopMutex_);
+        displayStopDone_ = true;
+        displayStopSignal_.notify_all();
+    }
     if (displayThread_.joinable()) displayThread_.join();
     displayLoop_ = nullptr;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -142,6 +143,9 @@ private:
     std::vector<platform::NotificationCenter::Observation> workspaceObservations_;
     std::thread displayThread_;
     platform::RunLoop* displayLoop_ = nullptr;
+    std::mutex displayStopMutex_;
+    std::condition_variable displayStopSignal_;
+    bool displayStopDone_ = false;
     uint64_t reconfigurationRegistration_ = 0;
 };
 

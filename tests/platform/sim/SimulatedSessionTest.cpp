@@ -83,6 +83,7 @@ TEST_F(SimulatedSessionTest, ReconfigurationCallbacksRunOnTheRegisteringThreadAn
     std::atomic<bool> onOwnThread{true};
     std::atomic<RunLoop*> loop{nullptr};
     std::atomic<uint64_t> registration{0};
+    std::atomic<bool> stopped{false};
     std::thread display([&] {
         auto id = std::this_thread::get_id();
         registration = session->addDisplayReconfigurationCallback([&, id](uint32_t, uint32_t) {
@@ -91,6 +92,8 @@ TEST_F(SimulatedSessionTest, ReconfigurationCallbacksRunOnTheRegisteringThreadAn
         });
         loop = &RunLoop::current();
         RunLoop::current().run();
+        while (!stopped)
+            std::this_thread::yield();  // the loop ends with the thread: not before stop() returned
     });
     while (!loop) std::this_thread::yield();
 
@@ -102,6 +105,7 @@ TEST_F(SimulatedSessionTest, ReconfigurationCallbacksRunOnTheRegisteringThreadAn
     // Removed while its loop is stopped: a change after that neither calls it nor waits for it.
     session->removeDisplayReconfigurationCallback(registration);
     loop.load()->stop();
+    stopped = true;
     display.join();
     session->setDisplays({{1, true, {0, 0, 1440, 900}}});
     runUntilIdle();
