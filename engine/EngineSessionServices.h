@@ -16,9 +16,7 @@ public:
     std::string getCurrentLogedInUsername() override;
     std::map<std::string, std::shared_ptr<DeviceUser>> getAllMacUsers() override;
     bool userWithUserNameIsEnabled(const std::string& username) override;
-    // Between the power watcher's will-sleep and did-wake notifications; the scanner asks it through
-    // the services.
-    bool macIsSleeping();
+    bool macIsSleeping() override;
 };
 
 }  // namespace kestrune

@@ -1,22 +1,22 @@
 #include "engine/FullScreenDetection.h"
 
-#include "engine/SharedInstance.h"
 #include "platform/base/Log.h"
+#include "platform/base/SharedInstance.h"
 #include "platform/system/WindowServer.h"
 #include "platform/system/Workspace.h"
 
 namespace kestrune {
 
 namespace {
-SharedInstance<FullScreenDetection> gDetection;
+platform::SharedInstance<FullScreenDetection> gDetection;
 }  // namespace
 
 FullScreenDetection& FullScreenDetection::shared() {
-    return gDetection.get();
+    return gDetection.get([] { return FullScreenDetection::make(); });
 }
 
 void FullScreenDetection::resetSharedForTesting() {
-    gDetection.reset();
+    gDetection.resetForTesting();
 }
 
 void FullScreenDetection::startMonitoring() {

@@ -2,23 +2,23 @@
 
 #include <cstdio>
 
-#include "engine/SharedInstance.h"
 #include "platform/base/Log.h"
 #include "platform/base/NotificationCenter.h"
+#include "platform/base/SharedInstance.h"
 #include "platform/system/PowerManagement.h"
 
 namespace kestrune {
 
 namespace {
-SharedInstance<IdleController> gController;
+platform::SharedInstance<IdleController> gController;
 }  // namespace
 
 IdleController& IdleController::shared() {
-    return gController.get();
+    return gController.get([] { return IdleController::make(); });
 }
 
 void IdleController::resetSharedForTesting() {
-    gController.reset();
+    gController.resetForTesting();
 }
 
 std::shared_ptr<IdleController> IdleController::make() {

@@ -1,19 +1,19 @@
 #include "engine/KestruneEvent.h"
 
-#include "engine/SharedInstance.h"
+#include "platform/base/SharedInstance.h"
 
 namespace kestrune {
 
 namespace {
-SharedInstance<KestruneEvent> gEvents;
+platform::SharedInstance<KestruneEvent> gEvents;
 }  // namespace
 
 KestruneEvent& KestruneEvent::shared() {
-    return gEvents.get();
+    return gEvents.get([] { return KestruneEvent::make(); });
 }
 
 void KestruneEvent::resetSharedForTesting() {
-    gEvents.reset();
+    gEvents.resetForTesting();
 }
 
 void KestruneEvent::kestruneLoginTrigered() {

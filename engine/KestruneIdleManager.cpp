@@ -1,20 +1,20 @@
 #include "engine/KestruneIdleManager.h"
 
 #include "engine/IdleTimer.h"
-#include "engine/SharedInstance.h"
+#include "platform/base/SharedInstance.h"
 
 namespace kestrune {
 
 namespace {
-SharedInstance<KestruneIdleManager> gManager;
+platform::SharedInstance<KestruneIdleManager> gManager;
 }  // namespace
 
 KestruneIdleManager& KestruneIdleManager::shared() {
-    return gManager.get();
+    return gManager.get([] { return KestruneIdleManager::make(); });
 }
 
 void KestruneIdleManager::resetSharedForTesting() {
-    gManager.reset();
+    gManager.resetForTesting();
 }
 
 void KestruneIdleManager::kestruneRefusedToLoginBecauseUserActive() {

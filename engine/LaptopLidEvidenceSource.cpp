@@ -2,26 +2,25 @@
 
 #include "app/shell/ThreadHelpers.h"
 #include "engine/CommandLine.h"
-#include "engine/SharedInstance.h"
 #include "platform/base/DispatchQueue.h"
 #include "platform/base/NotificationCenter.h"
+#include "platform/base/SharedInstance.h"
 #include "platform/system/PowerManagement.h"
 
 namespace kestrune {
 
 namespace {
-SharedInstance<LaptopLidEvidenceSource> gSource;
+platform::SharedInstance<LaptopLidEvidenceSource> gSource;
 }  // namespace
 
 LaptopLidEvidenceSource& LaptopLidEvidenceSource::shared() {
-    bool created = false;
-    auto source = gSource.pointer(&created);
-    if (created) source->postInitialState();
-    return *source;
+    // The first state is posted once the source is made; an observer may ask for the source then.
+    return gSource.get([] { return make(); },
+                       [](LaptopLidEvidenceSource& source) { source.postInitialState(); });
 }
 
 void LaptopLidEvidenceSource::resetSharedForTesting() {
-    if (auto old = gSource.reset()) old->stopTrackingLaptopLidChanges();
+    gSource.resetForTesting();
 }
 
 std::shared_ptr<LaptopLidEvidenceSource> LaptopLidEvidenceSource::make() {

@@ -2,10 +2,10 @@
 
 #include "app/shell/PerformBlockAfterDelay.h"
 #include "app/shell/ThreadHelpers.h"
-#include "engine/SharedInstance.h"
 #include "platform/base/DispatchQueue.h"
 #include "platform/base/Log.h"
 #include "platform/base/NotificationCenter.h"
+#include "platform/base/SharedInstance.h"
 #include "platform/storage/UserDefaults.h"
 #include "platform/system/Bundle.h"
 
@@ -13,7 +13,7 @@ namespace kestrune {
 
 namespace {
 
-SharedInstance<LoginItemsManager> gManager;
+platform::SharedInstance<LoginItemsManager> gManager;
 
 std::shared_ptr<platform::LoginItemsList> openList() {
     return platform::DesktopServices::current()->openSessionLoginItems();
@@ -26,11 +26,11 @@ std::string applicationPath() {
 }  // namespace
 
 LoginItemsManager& LoginItemsManager::shared() {
-    return gManager.get();
+    return gManager.get([] { return make(); });
 }
 
 void LoginItemsManager::resetSharedForTesting() {
-    if (auto old = gManager.reset()) old->stopTrackingLoginItems();
+    gManager.resetForTesting();
 }
 
 std::shared_ptr<LoginItemsManager> LoginItemsManager::make() {

@@ -8,6 +8,7 @@
 #include "link/DeviceSpecificConfig.h"
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
+#include "platform/base/SharedInstance.h"
 #include "platform/system/DistributedNotificationCenter.h"
 #include "platform/system/Workspace.h"
 
@@ -15,8 +16,7 @@ namespace kestrune {
 
 namespace {
 
-std::mutex gSharedMutex;
-std::shared_ptr<MacDisplayControl> gShared;
+platform::SharedInstance<MacDisplayControl> gShared;
 
 // The desktop's mouse-in-rectangle test for unflipped coordinates: the bottom edge is outside, the top
 // edge inside.
@@ -27,21 +27,14 @@ bool mouseInRect(const platform::DisplayPoint& p, const platform::DisplayRect& r
 }  // namespace
 
 MacDisplayControl& MacDisplayControl::shared() {
-    std::lock_guard lock(gSharedMutex);
-    if (!gShared) {
-        gShared = std::make_shared<MacDisplayControl>();
-        gShared->init();
-    }
-    return *gShared;
+    return gShared.get([] { return std::make_shared<MacDisplayControl>(); },
+                       [](MacDisplayControl& monitor) { monitor.init(); });
 }
 
 void MacDisplayControl::resetSharedForTesting() {
-    std::shared_ptr<MacDisplayControl> old;
-    {
-        std::lock_guard lock(gSharedMutex);
-        old.swap(gShared);
-    }
-    if (old) old->stopTrackingDisplayChanges();
+    // Stopped at once: delayed steps still queued keep the old monitor alive until they have run.
+    shared().stopTrackingDisplayChanges();
+    gShared.resetForTesting();
 }
 
 MacDisplayControl::MacDisplayControl() = default;

@@ -1,19 +1,19 @@
 #include "engine/MotionTracking.h"
 
-#include "engine/SharedInstance.h"
+#include "platform/base/SharedInstance.h"
 
 namespace kestrune {
 
 namespace {
-SharedInstance<MotionTracking> gMotion;
+platform::SharedInstance<MotionTracking> gMotion;
 }  // namespace
 
 MotionTracking& MotionTracking::shared() {
-    return gMotion.get();
+    return gMotion.get([] { return MotionTracking::make(); });
 }
 
 void MotionTracking::resetSharedForTesting() {
-    gMotion.reset();
+    gMotion.resetForTesting();
 }
 
 void MotionTracking::motionDetected() {

@@ -2,22 +2,22 @@
 
 #include "app/records/DeviceLocalSettings.h"
 #include "engine/MacDisplayControl.h"
-#include "engine/SharedInstance.h"
 #include "engine/SystemPreferences.h"
+#include "platform/base/SharedInstance.h"
 
 namespace kestrune {
 
 namespace {
-SharedInstance<ScreensaverPreconditions> gPreconditions;
+platform::SharedInstance<ScreensaverPreconditions> gPreconditions;
 constexpr int32_t kLockByScreensaver = 1;
 }  // namespace
 
 ScreensaverPreconditions& ScreensaverPreconditions::shared() {
-    return gPreconditions.get();
+    return gPreconditions.get([] { return ScreensaverPreconditions::make(); });
 }
 
 void ScreensaverPreconditions::resetSharedForTesting() {
-    gPreconditions.reset();
+    gPreconditions.resetForTesting();
 }
 
 bool ScreensaverPreconditions::screensaverPreconditionsUnknown() const {

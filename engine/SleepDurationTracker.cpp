@@ -1,20 +1,20 @@
 #include "engine/SleepDurationTracker.h"
 
-#include "engine/SharedInstance.h"
 #include "platform/base/NotificationCenter.h"
+#include "platform/base/SharedInstance.h"
 
 namespace kestrune {
 
 namespace {
-SharedInstance<SleepDurationTracker> gTracker;
+platform::SharedInstance<SleepDurationTracker> gTracker;
 }  // namespace
 
 SleepDurationTracker& SleepDurationTracker::shared() {
-    return gTracker.get();
+    return gTracker.get([] { return SleepDurationTracker::make(); });
 }
 
 void SleepDurationTracker::resetSharedForTesting() {
-    gTracker.reset();
+    gTracker.resetForTesting();
 }
 
 std::shared_ptr<SleepDurationTracker> SleepDurationTracker::make() {

@@ -2,7 +2,7 @@
 
 #include "app/records/DeviceLocalSettings.h"
 #include "app/shell/ThreadHelpers.h"
-#include "engine/SharedInstance.h"
+#include "platform/base/SharedInstance.h"
 #include "platform/system/Bundle.h"
 #include "platform/system/DesktopServices.h"
 #include "platform/system/SecurityServices.h"
@@ -10,15 +10,15 @@
 namespace kestrune {
 
 namespace {
-SharedInstance<StartOnLoginController> gController;
+platform::SharedInstance<StartOnLoginController> gController;
 }  // namespace
 
 StartOnLoginController& StartOnLoginController::shared() {
-    return gController.get();
+    return gController.get([] { return StartOnLoginController::make(); });
 }
 
 void StartOnLoginController::resetSharedForTesting() {
-    gController.reset();
+    gController.resetForTesting();
 }
 
 std::string StartOnLoginController::helperBundleIdentifier() {
