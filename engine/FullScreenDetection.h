@@ -16,7 +16,7 @@ public:
 
     void startMonitoring();
     void test();
-    // The answer of the last listing: true when no menu bar window was found.
+    // Logs the windows on screen and answers whether the space is full screen (no menu bar window).
     static bool logOnScreenWindowsAndAnswerFullScreen();
 
 private:

@@ -18,6 +18,7 @@
 #include "platform/system/ProcessInfo.h"
 #include "platform/system/SecurityServices.h"
 #include "platform/system/SystemCommands.h"
+#include "platform/system/SystemFiles.h"
 #include "platform/system/ThreadPause.h"
 #include "platform/system/UserAccounts.h"
 #include "platform/system/WindowServer.h"
@@ -128,6 +129,7 @@ Slot<UserAccounts> gAccounts;
 Slot<SecurityServices> gSecurity;
 Slot<DesktopServices> gDesktop;
 Slot<SystemCommands::Responder> gResponder;
+Slot<SystemFiles::Locator> gLocator;
 
 }  // namespace
 
@@ -193,6 +195,17 @@ Shell::Result SystemCommands::run(const std::string& path, const std::vector<std
 
 Shell::Result SystemCommands::runShellCommand(const std::string& command, const std::string& input) {
     return run("/bin/sh", {"-c", command}, input);
+}
+
+void SystemFiles::installLocator(std::shared_ptr<Locator> locator) {
+    gLocator.set(std::move(locator));
+}
+
+std::string SystemFiles::pathFor(const std::string& systemPath) {
+    if (auto locator = gLocator.get(nullptr)) {
+        if (auto path = locator->locate(systemPath)) return *path;
+    }
+    return systemPath;
 }
 
 NotificationCenter& DistributedNotificationCenter::defaultCenter() {

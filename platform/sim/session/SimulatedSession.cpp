@@ -79,6 +79,10 @@ struct SimulatedSession::Announcements {
 std::shared_ptr<SimulatedSession> SimulatedSession::create(const std::string& folder) {
     auto session = std::shared_ptr<SimulatedSession>(new SimulatedSession(folder));
     session->desktop_ = std::make_shared<SimulatedDesktop>(session);
+    // The system keeps its account-policy log from the start; watchers expect to find it.
+    Files::createDirectories(folder, 0700);
+    int fd = ::open(session->accountPolicyLogPath().c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (fd >= 0) ::close(fd);
     return session;
 }
 
@@ -106,6 +110,7 @@ void SimulatedSession::install() {
     PowerManagement::install(self);
     UserAccounts::install(self);
     SystemCommands::installResponder(self);
+    SystemFiles::installLocator(self);
     SecurityServices::install(desktop_);
     DesktopServices::install(desktop_);
 }
@@ -116,6 +121,7 @@ void SimulatedSession::uninstall() {
     PowerManagement::install(nullptr);
     UserAccounts::install(nullptr);
     SystemCommands::installResponder(nullptr);
+    SystemFiles::installLocator(nullptr);
     SecurityServices::install(nullptr);
     DesktopServices::install(nullptr);
 }
@@ -232,6 +238,11 @@ std::u16string SimulatedSession::passwordField() const {
 
 std::string SimulatedSession::accountPolicyLogPath() const {
     return folder_ + "/accountpolicy.log";
+}
+
+std::optional<std::string> SimulatedSession::locate(const std::string& systemPath) {
+    if (systemPath == "/var/log/accountpolicy.log") return accountPolicyLogPath();
+    return std::nullopt;
 }
 
 void SimulatedSession::appendFailedLoginLocked(const std::string& user) {

@@ -13,6 +13,7 @@
 #include "platform/system/KeyboardEvents.h"
 #include "platform/system/PowerManagement.h"
 #include "platform/system/SystemCommands.h"
+#include "platform/system/SystemFiles.h"
 #include "platform/system/UserAccounts.h"
 #include "platform/system/WindowServer.h"
 
@@ -47,15 +48,16 @@ class SimulatedDesktop;
 // Keys (postKeyEvent, key-down events): over a locked session with the lock screen shown they edit the
 // password field (text, Delete, Command-A, Enter or Return); Enter with the console user's password
 // unlocks, a wrong one appends a line to the account-policy log ("accountpolicy.log" in the session's
-// folder, standing for "/var/log/accountpolicy.log"). While the screensaver runs, Escape stops it and
-// every key is swallowed. Over an unlocked session Control-Command-Q locks from 10.13 on; every other
-// key reaches the front application and is recorded there. A test may run a hook before each key, to
-// change the session between any two keys.
+// folder, standing for "/var/log/accountpolicy.log"; it exists, empty, from the start). While the screensaver
+// runs, Escape stops it and every key is swallowed. Over an unlocked session Control-Command-Q locks
+// from 10.13 on; every other key reaches the front application and is recorded there. A test may run a hook
+// before each key, to change the session between any two keys.
 class SimulatedSession : public KeyboardEvents,
                          public WindowServer,
                          public PowerManagement,
                          public UserAccounts,
                          public SystemCommands::Responder,
+                         public SystemFiles::Locator,
                          public std::enable_shared_from_this<SimulatedSession> {
 public:
     static constexpr const char* kScreensaverPath = "/System/Library/CoreServices/ScreenSaverEngine.app";
@@ -205,6 +207,9 @@ public:
     // UserAccounts
     std::vector<UserIdentity> localUserIdentities() override;
     bool authenticate(const std::string& posixName, const std::string& password) override;
+
+    // SystemFiles::Locator: "/var/log/accountpolicy.log" is the session's own log.
+    std::optional<std::string> locate(const std::string& systemPath) override;
 
     // SystemCommands::Responder
     std::optional<Shell::Result> respond(const std::string& path, const std::vector<std::string>& arguments,

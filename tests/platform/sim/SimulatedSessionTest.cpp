@@ -64,6 +64,14 @@ TEST_F(SimulatedSessionTest, LockAndUnlockAreAnnouncedInTheirOrderAndTheDictiona
 }
 
 TEST_F(SimulatedSessionTest, WrongPasswordsAppendToThePrivateAccountPolicyLog) {
+    // The log is there, empty, from the start, and stands for the system's.
+    EXPECT_EQ(Files::fileSize(session->accountPolicyLogPath()), 0u);
+    session->install();
+    EXPECT_EQ(SystemFiles::pathFor("/var/log/accountpolicy.log"), session->accountPolicyLogPath());
+    EXPECT_EQ(SystemFiles::pathFor("/etc/hosts"), "/etc/hosts");
+    SimulatedSession::uninstall();
+    EXPECT_EQ(SystemFiles::pathFor("/var/log/accountpolicy.log"), "/var/log/accountpolicy.log");
+
     session->lock();
     type(u"guess");
     type(u"again");
