@@ -4,12 +4,15 @@
 #include "app/records/DeviceLocalSettings.h"
 #include "app/shell/AppDelegate.h"
 #include "app/store/DataManager.h"
+#include "engine/EngineSessionServices.h"
 #include "main/ReportingKitStart.h"
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
 #include "platform/bluetooth/BluetoothBackend.h"
 #include "platform/services/UserNotificationRecorder.h"
 #include "platform/sim/radio/Radio.h"
+#include "platform/sim/session/SimulatedSession.h"
+#include "platform/storage/StandardFolders.h"
 #include "platform/system/Application.h"
 #include "platform/system/WorkspaceRecorder.h"
 
@@ -19,6 +22,13 @@ int main(int argc, char** argv) {
     // Nor a notification service, a file browser or a sound device: what they would show is logged.
     platform::UserNotificationBackend::install(std::make_shared<platform::UserNotificationRecorder>());
     platform::WorkspaceBackend::install(std::make_shared<platform::WorkspaceRecorder>());
+    // Nor is this the desktop the application was made for: a simulated Mac session stands in for the
+    // lock screen, displays, lid, power, accounts and the system's tools, and the engine answers the
+    // records' questions about it.
+    auto session =
+        platform::SimulatedSession::create(platform::StandardFolders::library() + "/Kestrune/Session");
+    session->install();
+    kestrune::EngineSessionServices::install();
 
     auto& application = platform::Application::shared();
     kestrune::AppDelegate delegate;
