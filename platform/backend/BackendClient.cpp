@@ -119,7 +119,8 @@ void BackendClient::send(const std::string& method, const std::string& path, con
         request.setValue_forHTTPHeaderField(configuration->clientKey, "X-Parse-Client-Key");
     if (body) {
         request.setValue_forHTTPHeaderField("application/json", "Content-Type");
-        request.setHTTPBody(Data::fromString(body->dump()));
+        request.setHTTPBody(
+            Data::fromString(body->dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)));
     }
     DispatchQueue::global().async(
         [request = std::move(request), completion = std::move(completion)]() mutable {
@@ -143,7 +144,8 @@ std::string BackendClient::escape(const std::string& text) {
     return escaped;
 }
 
-Value BackendClient::valueFromJSON(const nlohmann::json& json) {
+Value BackendClient::valueFromJSON(const nlohmann::json& json, int depth) {
+    if (depth > 64) return Value();
     switch (json.type()) {
         case nlohmann::json::value_t::string:
             return Value(json.get<std::string>());
@@ -157,12 +159,12 @@ Value BackendClient::valueFromJSON(const nlohmann::json& json) {
             return Value(json.get<double>());
         case nlohmann::json::value_t::array: {
             Value::Array items;
-            for (const auto& item : json) items.push_back(valueFromJSON(item));
+            for (const auto& item : json) items.push_back(valueFromJSON(item, depth + 1));
             return Value(std::move(items));
         }
         case nlohmann::json::value_t::object: {
             Value::Dictionary entries;
-            for (const auto& [key, item] : json.items()) entries[key] = valueFromJSON(item);
+            for (const auto& [key, item] : json.items()) entries[key] = valueFromJSON(item, depth + 1);
             return Value(std::move(entries));
         }
         default:

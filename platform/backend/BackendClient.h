@@ -65,8 +65,9 @@ public:
     static std::string escape(const std::string& text);
 
     // Converts between the backend's JSON values and the platform's values. Texts, numbers, booleans,
-    // lists and dictionaries carry over; anything else becomes none.
-    static Value valueFromJSON(const nlohmann::json& json);
+    // lists and dictionaries carry over; anything else, and anything nested deeper than 64 levels,
+    // becomes none.
+    static Value valueFromJSON(const nlohmann::json& json, int depth = 0);
     static nlohmann::json JSONFromValue(const Value& value);
 
     // Tests: forget the configuration.

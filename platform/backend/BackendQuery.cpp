@@ -14,7 +14,8 @@ void BackendQuery::whereKey_equalTo(const std::string& key, Value value) {
 }
 
 void BackendQuery::findObjectsInBackgroundWithBlock(FindCompletion completion) const {
-    const std::string where = BackendClient::JSONFromValue(Value(constraints_)).dump();
+    const std::string where = BackendClient::JSONFromValue(Value(constraints_))
+                                  .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     BackendClient::send(
         "GET", "/classes/" + BackendClient::escape(className_), "where=" + BackendClient::escape(where),
         std::nullopt,
@@ -23,19 +24,11 @@ void BackendQuery::findObjectsInBackgroundWithBlock(FindCompletion completion) c
             std::vector<std::shared_ptr<BackendObject>> objects;
             std::optional<Error> failure = error;
             if (!failure) {
-                auto results = answer.find("results");
-                if (results == answer.end() || !results->is_array()) {
-                    logf("Hosted backend: a query answer without a list of results");
+                if (auto results = resultsFromAnswer(className, answer))
+                    objects = std::move(*results);
+                else
                     failure = Error{BackendClient::kErrorDomain, BackendClient::MalformedAnswer,
                                     "malformed answer from the hosted backend"};
-                } else {
-                    for (const auto& entry : *results) {
-                        if (auto object = BackendObject::objectFromJSON(className, entry))
-                            objects.push_back(std::move(object));
-                        else
-                            logf("Hosted backend: left out a query result that is no record");
-                    }
-                }
             } else {
                 logf("Hosted backend: query of %s failed: %s", className.c_str(),
                      failure->description.c_str());
@@ -43,6 +36,24 @@ void BackendQuery::findObjectsInBackgroundWithBlock(FindCompletion completion) c
             if (completion)
                 completion(failure ? std::vector<std::shared_ptr<BackendObject>>{} : objects, failure);
         });
+}
+
+std::optional<std::vector<std::shared_ptr<BackendObject>>> BackendQuery::resultsFromAnswer(
+    const std::string& className, const nlohmann::json& answer) {
+    if (!answer.is_object()) return std::nullopt;
+    auto results = answer.find("results");
+    if (results == answer.end() || !results->is_array()) {
+        logf("Hosted backend: a query answer without a list of results");
+        return std::nullopt;
+    }
+    std::vector<std::shared_ptr<BackendObject>> objects;
+    for (const auto& entry : *results) {
+        if (auto object = BackendObject::objectFromJSON(className, entry))
+            objects.push_back(std::move(object));
+        else
+            logf("Hosted backend: left out a query result that is no record");
+    }
+    return objects;
 }
 
 }  // namespace platform

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "platform/backend/BackendObject.h"
 #include "platform/base/Error.h"
 #include "platform/base/Value.h"
@@ -25,6 +27,11 @@ public:
     // matching records in the order received, or with an error and no records. Entries of the answer
     // that are no record with an identifier are left out and logged.
     void findObjectsInBackgroundWithBlock(FindCompletion completion) const;
+
+    // The records of a query's answer, in order, leaving out (and logging) entries that are no record
+    // with an identifier; none when the answer holds no list of results.
+    static std::optional<std::vector<std::shared_ptr<BackendObject>>> resultsFromAnswer(
+        const std::string& className, const nlohmann::json& answer);
 
 private:
     explicit BackendQuery(std::string className) : className_(std::move(className)) {}
