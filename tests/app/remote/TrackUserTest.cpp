@@ -1,5 +1,7 @@
 #include "app/remote/TrackUser.h"
 
+#include "app/remote/HostedBackendClient.h"
+
 #include "app/records/MobileDeviceInfo.h"
 #include "app/support/Utilities.h"
 #include "tests/app/BackendFixture.h"
@@ -54,6 +56,42 @@ TEST(TrackUserReasonsTest, ReasonsByCommandReason) {
         {0, "Kestrune"}, {1, "Fast Lock"}, {3, "Lost Bluetooth Connection"}, {4, none}};
     for (const auto& [reason, expected] : locks)
         EXPECT_EQ(TrackUser::lockEventReason(reason), expected) << reason;
+}
+
+}  // namespace
+
+namespace {
+
+class HostedBackendClientTest : public recordtests::BackendFixture {};
+
+TEST_F(HostedBackendClientTest, TheLaunchEventGoesOutWithTheEnvironmentsConfigurationAndNoneWithout) {
+    setenv(platform::BackendClient::kApplicationIdVariable, "env-app", 1);
+    setenv(platform::BackendClient::kClientKeyVariable, "env-key", 1);
+    setenv(platform::BackendClient::kServerVariable, server.url("/env").c_str(), 1);
+    platform::BackendClient::resetForTesting();
+    {
+        kestrune::HostedBackendClient client;
+        client.trackAppOpenedWithLaunchOptions();
+        client.initializeWithConfiguration({"compiled-in", "compiled-in", "https://elsewhere.example", true});
+        runUntilIdle();
+    }
+    auto posts = requestsWithMethod("POST");
+    ASSERT_EQ(posts.size(), 1u);
+    EXPECT_EQ(posts[0].path, "/env/events/AppOpened");
+    EXPECT_EQ(posts[0].header("X-Parse-Application-Id"), "env-app");
+    EXPECT_EQ(platform::BackendClient::currentConfiguration()->server, server.url("/env"));
+
+    for (const char* variable :
+         {platform::BackendClient::kApplicationIdVariable, platform::BackendClient::kClientKeyVariable,
+          platform::BackendClient::kServerVariable})
+        unsetenv(variable);
+    platform::BackendClient::resetForTesting();
+    kestrune::HostedBackendClient unconfigured;
+    unconfigured.trackAppOpenedWithLaunchOptions();
+    unconfigured.initializeWithConfiguration({"compiled-in", "compiled-in", server.url("/compiled"), true});
+    runUntilIdle();
+    EXPECT_FALSE(platform::BackendClient::isConfigured());
+    EXPECT_EQ(server.requestCount(), 1u);
 }
 
 }  // namespace
