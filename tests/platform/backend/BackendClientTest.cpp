@@ -120,29 +120,6 @@ TEST_F(BackendClientTest, AQueryIsAGetWithTheCredentialsAndAWhereParameter) {
     EXPECT_EQ(request.header("X-Parse-Client-Key"), "client-key");
 }
 
-TEST_F(BackendClientTest, ASaveCreatesThenOverwritesByIdentifier) {
-    server.enqueue({201, {}, R"({"objectId":"new-id","createdAt":"2026-01-01T00:00:00.000Z"})"});
-    server.enqueue({200, {}, R"({"updatedAt":"2026-01-01T00:00:01.000Z"})"});
-    auto object = BackendObject::objectWithoutDataWithClassName_objectId("PairedDevices", std::nullopt);
-    object->setObject_forKey("mac-1", "macId");
-    object->setObject_forKey("12.000000", "lastUpdateTimestamp");
-    object->saveInBackground();
-    runUntilIdle();
-    EXPECT_EQ(object->objectId(), "new-id");
-    object->saveInBackground();
-    runUntilIdle();
-
-    auto requests = server.requests();
-    ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[0].method, "POST");
-    EXPECT_EQ(requests[0].target, "/parse/classes/PairedDevices");
-    EXPECT_EQ(bodyOf(requests[0]),
-              (nlohmann::json{{"macId", "mac-1"}, {"lastUpdateTimestamp", "12.000000"}}));
-    EXPECT_EQ(requests[0].header("Content-Type"), "application/json");
-    EXPECT_EQ(requests[1].method, "PUT");
-    EXPECT_EQ(requests[1].target, "/parse/classes/PairedDevices/new-id");
-}
-
 TEST_F(BackendClientTest, PushAndEventsCarryTheirBodies) {
     platform::BackendPush push;
     push.setChannels({"push-1"});
