@@ -3,6 +3,7 @@
 // server that implements the protocol.
 #include <gtest/gtest.h>
 
+#include "link/CommandLinePush.h"
 #include "platform/backend/BackendAnalytics.h"
 #include "platform/backend/BackendClient.h"
 #include "platform/backend/BackendObject.h"
@@ -129,6 +130,11 @@ TEST_F(ParseServerTest, AWrongClientKeyOrAPushWithoutTheMasterKeyIsRefused) {
     ASSERT_TRUE(pushError);
     EXPECT_EQ(pushError->domain, BackendClient::kErrorDomain);
     EXPECT_NE(pushError->description.find("master key"), std::string::npos) << pushError->description;
+    testsupport::LogCapture log;
+    kestrune::CommandLinePush::pushSilentNotificationToDeviceWithPushId("push-channel");
+    runUntilIdle();
+    EXPECT_TRUE(log.contains(
+        "Error sending push notification: HTTP status 403: unauthorized: master key is required"));
 
     auto configuration = *BackendClient::currentConfiguration();
     configuration.clientKey = "not-the-key";
