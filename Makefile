@@ -13,6 +13,12 @@ PACKAGES := cmake g++ make pkg-config zlib1g-dev libssl-dev libcurl4-openssl-dev
             libgmock-dev libbenchmark-dev
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
+# The hosted backend's tests run against a real Parse Server (npm, pinned) on a throwaway PostgreSQL
+# cluster. The server package lives in a cache outside the checkout, installed once and then reused.
+BACKEND_PACKAGES := postgresql
+PARSE_SERVER_VERSION := 8.4.0
+export KESTRUNE_PARSE_SERVER_DIR ?= $(HOME)/.cache/kestrune/parse-server-$(PARSE_SERVER_VERSION)
+
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 CCACHE := $(shell command -v ccache 2>/dev/null)
 CMAKE_COMMON := -DCMAKE_EXPORT_COMPILE_COMMANDS=ON $(if $(CCACHE),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
@@ -31,7 +37,15 @@ define install_missing
 endef
 
 deps:
-	$(call install_missing,$(PACKAGES))
+	$(call install_missing,$(PACKAGES) $(BACKEND_PACKAGES))
+	@command -v node >/dev/null && command -v npm >/dev/null || { $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq nodejs npm; }
+	@[ -f "$(KESTRUNE_PARSE_SERVER_DIR)/node_modules/parse-server/package.json" ] || { \
+	  echo "installing parse-server@$(PARSE_SERVER_VERSION) into $(KESTRUNE_PARSE_SERVER_DIR)"; \
+	  rm -rf "$(KESTRUNE_PARSE_SERVER_DIR).partial" && mkdir -p "$(KESTRUNE_PARSE_SERVER_DIR).partial" && \
+	  npm install --prefix "$(KESTRUNE_PARSE_SERVER_DIR).partial" --no-save --no-package-lock --no-audit \
+	    --no-fund --omit=dev --loglevel=error parse-server@$(PARSE_SERVER_VERSION) >/dev/null && \
+	  rm -rf "$(KESTRUNE_PARSE_SERVER_DIR)" && mv "$(KESTRUNE_PARSE_SERVER_DIR).partial" "$(KESTRUNE_PARSE_SERVER_DIR)"; }
 
 build: deps
 	cmake -S . -B $(BUILD_ROOT)/app -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_COMMON) >/dev/null

@@ -2,6 +2,7 @@
 // connects them and hands control to the application's main loop, as the main interface file did.
 
 #include "app/records/DeviceLocalSettings.h"
+#include "app/remote/HostedBackendClient.h"
 #include "app/shell/AppDelegate.h"
 #include "app/store/DataManager.h"
 #include "engine/EngineSessionServices.h"
@@ -34,6 +35,8 @@ int main(int argc, char** argv) {
     kestrune::AppDelegate delegate;
     kestrune::ReportingKitStart reportingKit;
     delegate.reportingKit = &reportingKit;
+    kestrune::HostedBackendClient hostedBackend;
+    delegate.hostedBackend = &hostedBackend;
     application.setDelegate(&delegate);
 
     // Until the coordinator takes over start-up and stopping, the entry itself opens the local settings
