@@ -46,6 +46,13 @@ struct TextAttributes {
     std::optional<int> underlineStyle;
     std::optional<std::string> link;
 
+    static TextAttributes withFont(Font f, std::optional<Color> color = std::nullopt) {
+        TextAttributes a;
+        a.font = std::move(f);
+        a.foregroundColor = std::move(color);
+        return a;
+    }
+
     Font effectiveFont() const { return font.value_or(Font::fontWithName_size(Font::kSystemFontName, 12)); }
     Color effectiveColor() const { return foregroundColor.value_or(Color::blackColor()); }
     ParagraphStyle effectiveParagraphStyle() const { return paragraphStyle.value_or(ParagraphStyle{}); }
