@@ -400,6 +400,9 @@ void View::setLayer(std::shared_ptr<Layer> layer) {
     layer_ = std::move(layer);
     if (!layer_) return;
     layer_->setViewBacking(true);
+    // The layer takes the view's alpha and hidden state, which it keeps in step from now on.
+    layer_->setOpacity(alpha_);
+    layer_->setHidden(hidden_);
     updateLayerGeometry();
 }
 
@@ -426,7 +429,7 @@ ClipView* View::enclosingClipView() const {
 
 std::shared_ptr<ScrollView> View::enclosingScrollView() const {
     for (View* v = superview_; v; v = v->superview_)
-        if (auto* scroll = dynamic_cast<ScrollView*>(v)) return std::static_pointer_cast<ScrollView>(v->sharedView());
+        if (dynamic_cast<ScrollView*>(v)) return std::static_pointer_cast<ScrollView>(v->sharedView());
     return nullptr;
 }
 
