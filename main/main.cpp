@@ -5,6 +5,7 @@
 #include "app/shell/AppDelegate.h"
 #include "app/store/DataManager.h"
 #include "main/ReportingKitStart.h"
+#include "main/SnapshotCommand.h"
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
 #include "platform/bluetooth/BluetoothBackend.h"
@@ -12,6 +13,9 @@
 #include "platform/system/Application.h"
 
 int main(int argc, char** argv) {
+    // Pictures of the interface are made before, and instead of, anything else.
+    if (auto status = kestrune::runSnapshotCommandIfAsked(argc, argv)) return *status;
+
     // This machine has no Bluetooth controller of its own: the simulated radio stands in for it.
     platform::BluetoothBackend::install(platform::Radio::shared());
 

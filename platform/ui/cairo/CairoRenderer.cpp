@@ -13,6 +13,11 @@
 
 namespace platform::ui {
 
+// Fontconfig keeps its caches until the process ends; the leak checker is told they are not leaks.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
+
 namespace {
 struct ReadState {
     const std::vector<uint8_t>* bytes;
@@ -72,7 +77,7 @@ void drawLayerTree(cairo_t* cr, Layer& layer);
 
 // A layer's look in its own space over `rect`: shadow, background, contents, its drawing, sublayers
 // (clipped when it masks to bounds), border.
-void drawLayerLook(cairo_t* cr, Layer& layer, Rect rect, const std::function<void()>& inside) {
+void drawLayerLook(cairo_t* cr, Layer& layer, Rect rect, const std::function<void()>& inside, bool clipToRect) {
     const BezierPath shape = outline(rect, layer.cornerRadius());
     if (layer.shadowOpacity() > 0 && layer.shadowColor()) {
         Shadow s;
@@ -89,6 +94,9 @@ void drawLayerLook(cairo_t* cr, Layer& layer, Rect rect, const std::function<voi
     cairo_save(cr);
     if (layer.masksToBounds()) {
         CairoContext::appendPath(cr, shape);
+        cairo_clip(cr);
+    } else if (clipToRect) {
+        cairo_rectangle(cr, rect.minX(), rect.minY(), rect.width(), rect.height());
         cairo_clip(cr);
     }
     if (layer.contents()) CairoContext::paintImage(cr, *layer.contents(), rect, {}, CAIRO_OPERATOR_OVER, 1);
@@ -122,7 +130,7 @@ void drawLayerTree(cairo_t* cr, Layer& layer) {
     cairo_translate(cr, -layer.anchorPoint().x * b.width() - b.minX(), -layer.anchorPoint().y * b.height() - b.minY());
     const bool group = layer.opacity() < 1;
     if (group) cairo_push_group(cr);
-    drawLayerLook(cr, layer, b, {});
+    drawLayerLook(cr, layer, b, {}, false);
     if (group) {
         cairo_pop_group_to_source(cr);
         cairo_paint_with_alpha(cr, layer.opacity());
@@ -149,16 +157,18 @@ void drawView(cairo_t* cr, View& view) {
         for (const auto& sub : std::vector<std::shared_ptr<View>>(view.subviews())) {
             cairo_save(cr);
             enterSubview(cr, view, *sub);
-            const Rect sb = sub->bounds();
-            // Views draw inside their bounds.
-            cairo_rectangle(cr, sb.minX(), sb.minY(), sb.width(), sb.height());
-            cairo_clip(cr);
             drawView(cr, *sub);
             cairo_restore(cr);
         }
     };
-    if (layer) drawLayerLook(cr, *layer, b, contents);
-    else contents();
+    // Views draw inside their bounds; a layer's shadow falls outside them.
+    if (layer) {
+        drawLayerLook(cr, *layer, b, contents, true);
+    } else {
+        cairo_rectangle(cr, b.minX(), b.minY(), b.width(), b.height());
+        cairo_clip(cr);
+        contents();
+    }
     if (group) {
         cairo_pop_group_to_source(cr);
         cairo_paint_with_alpha(cr, opacity);
