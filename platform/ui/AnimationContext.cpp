@@ -18,7 +18,8 @@ std::vector<AnimationRecord>& records() {
 }
 }  // namespace
 
-void AnimationContext::runGroup(const std::function<void(AnimationContext&)>& body, std::function<void()> completion) {
+void AnimationContext::runGroup(const std::function<void(AnimationContext&)>& body,
+                                std::function<void()> completion) {
     AnimationContext context;
     context.begin_ = platform::Clock::now();
     groups().push_back(&context);
@@ -27,15 +28,18 @@ void AnimationContext::runGroup(const std::function<void(AnimationContext&)>& bo
     if (!completion) return;
     const double end = std::max(context.begin_ + context.duration_, context.latestEnd_);
     const double delay = end - platform::Clock::now();
-    if (delay > 0) platform::RunLoop::main().performAfterDelay(delay, std::move(completion));
-    else platform::RunLoop::main().post(std::move(completion));
+    if (delay > 0)
+        platform::RunLoop::main().performAfterDelay(delay, std::move(completion));
+    else
+        platform::RunLoop::main().post(std::move(completion));
 }
 
 AnimationContext* AnimationContext::currentContext() {
     return groups().empty() ? nullptr : groups().back();
 }
 
-void AnimationContext::record(std::weak_ptr<UIObject> target, std::string key, AnimatableValue from, AnimatableValue to) {
+void AnimationContext::record(std::weak_ptr<UIObject> target, std::string key, AnimatableValue from,
+                              AnimatableValue to) {
     AnimationRecord r;
     r.target = std::move(target);
     r.key = std::move(key);

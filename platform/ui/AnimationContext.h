@@ -29,7 +29,8 @@ struct AnimationRecord {
 // group's begin + duration, or on the next turn for a duration of 0.
 class AnimationContext {
 public:
-    static void runGroup(const std::function<void(AnimationContext&)>& body, std::function<void()> completion = {});
+    static void runGroup(const std::function<void(AnimationContext&)>& body,
+                         std::function<void()> completion = {});
     // The innermost open group; none outside one.
     static AnimationContext* currentContext();
 
@@ -41,7 +42,8 @@ public:
     void setAllowsImplicitAnimation(bool flag) { allowsImplicitAnimation_ = flag; }
 
     // Called by animators after setting the model value.
-    static void record(std::weak_ptr<UIObject> target, std::string key, AnimatableValue from, AnimatableValue to);
+    static void record(std::weak_ptr<UIObject> target, std::string key, AnimatableValue from,
+                       AnimatableValue to);
     // Records whose animation has not ended yet.
     static std::vector<AnimationRecord> runningAnimations();
     // Every record since the last reset.

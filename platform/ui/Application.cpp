@@ -38,8 +38,10 @@ void Application::sendEvent(const Event& e) {
 }
 
 void Application::postEvent_atStart(const Event& e, bool atStart) {
-    if (atStart) queue_.push_front(e);
-    else queue_.push_back(e);
+    if (atStart)
+        queue_.push_front(e);
+    else
+        queue_.push_back(e);
 }
 
 std::optional<Event> Application::nextEventMatchingMask(uint64_t mask) {
@@ -75,7 +77,8 @@ void Application::windowDidOrderIn(const std::shared_ptr<Window>& window) {
 
 void Application::windowDidOrderOut(Window* window) {
     // The list may hold the last reference: keep the window alive until the call that ordered it out ends.
-    auto it = std::find_if(ordered_.begin(), ordered_.end(), [window](const auto& w) { return w.get() == window; });
+    auto it =
+        std::find_if(ordered_.begin(), ordered_.end(), [window](const auto& w) { return w.get() == window; });
     if (it == ordered_.end()) return;
     auto keep = *it;
     ordered_.erase(it);

@@ -57,8 +57,10 @@ void AttributedString::replaceCharactersInRange_withString(Range range, const st
     const std::u16string inserted = platform::toUTF16(text);
     // Inserted text takes the attributes of the first replaced unit, else of the unit before.
     TextAttributes a;
-    if (range.length > 0) a = attributes_[range.location];
-    else if (range.location > 0) a = attributes_[range.location - 1];
+    if (range.length > 0)
+        a = attributes_[range.location];
+    else if (range.location > 0)
+        a = attributes_[range.location - 1];
     units_.replace(range.location, range.length, inserted);
     attributes_.erase(attributes_.begin() + range.location, attributes_.begin() + range.max());
     attributes_.insert(attributes_.begin() + range.location, inserted.size(), a);

@@ -127,13 +127,21 @@ std::string BezierPath::description() const {
     std::string s = "path(";
     for (const auto& e : elements_) {
         switch (e.kind) {
-            case Kind::MoveTo: s += "M" + numbers({e.points[0].x, e.points[0].y}) + " "; break;
-            case Kind::LineTo: s += "L" + numbers({e.points[0].x, e.points[0].y}) + " "; break;
-            case Kind::CurveTo:
-                s += "C" + numbers({e.points[0].x, e.points[0].y, e.points[1].x, e.points[1].y, e.points[2].x,
-                                    e.points[2].y}) + " ";
+            case Kind::MoveTo:
+                s += "M" + numbers({e.points[0].x, e.points[0].y}) + " ";
                 break;
-            case Kind::Close: s += "Z "; break;
+            case Kind::LineTo:
+                s += "L" + numbers({e.points[0].x, e.points[0].y}) + " ";
+                break;
+            case Kind::CurveTo:
+                s += "C" +
+                     numbers({e.points[0].x, e.points[0].y, e.points[1].x, e.points[1].y, e.points[2].x,
+                              e.points[2].y}) +
+                     " ";
+                break;
+            case Kind::Close:
+                s += "Z ";
+                break;
         }
     }
     if (s.back() == ' ') s.pop_back();

@@ -25,8 +25,11 @@ void Button::flipState() {
         case ButtonType::OnOff:
             setState(state_ == kStateOn ? kStateOff : kStateOn);
             break;
-        case ButtonType::Radio: setState(kStateOn); break;
-        default: break;
+        case ButtonType::Radio:
+            setState(kStateOn);
+            break;
+        default:
+            break;
     }
 }
 
@@ -50,7 +53,8 @@ void Button::mouseUp(const Event& e) {
 
 bool Button::performKeyEquivalent(const Event& e) {
     if (!keyEquivalent_.empty() && isEnabled() && e.charactersIgnoringModifiers == keyEquivalent_ &&
-        (e.modifierFlags & (kCommandKeyMask | kControlKeyMask | kAlternateKeyMask | kShiftKeyMask)) == keyModifiers_) {
+        (e.modifierFlags & (kCommandKeyMask | kControlKeyMask | kAlternateKeyMask | kShiftKeyMask)) ==
+            keyModifiers_) {
         performClick(this);
         return true;
     }
@@ -59,7 +63,8 @@ bool Button::performKeyEquivalent(const Event& e) {
 
 Size Button::intrinsicContentSize() const {
     const Size text = AttributedString(title_, TextAttributes::withFont(font())).size();
-    if (type_ == ButtonType::Switch || type_ == ButtonType::Radio) return {text.width + 20, std::max(18.0, text.height)};
+    if (type_ == ButtonType::Switch || type_ == ButtonType::Radio)
+        return {text.width + 20, std::max(18.0, text.height)};
     return {text.width + 28, 21};
 }
 
@@ -76,8 +81,9 @@ void Button::drawRect(Rect) {
     if (type_ == ButtonType::Switch || type_ == ButtonType::Radio) {
         // The box (or circle) at the left, the title after it, both centred vertically.
         const Rect box{b.minX() + 2, b.midY() - 7, 14, 14};
-        auto shape = type_ == ButtonType::Radio ? BezierPath::bezierPathWithOvalInRect(box)
-                                                : BezierPath::bezierPathWithRoundedRect_xRadius_yRadius(box, 3, 3);
+        auto shape = type_ == ButtonType::Radio
+                         ? BezierPath::bezierPathWithOvalInRect(box)
+                         : BezierPath::bezierPathWithRoundedRect_xRadius_yRadius(box, 3, 3);
         c->setFillColor(state_ == kStateOn ? Color::alternateSelectedControlColor() : Color::controlColor());
         c->fillPath(shape);
         c->setStrokeColor(Color::grayColor());
@@ -91,7 +97,8 @@ void Button::drawRect(Rect) {
     }
     if (bordered_) {
         auto shape = BezierPath::bezierPathWithRoundedRect_xRadius_yRadius(b.insetBy(1, 1), 5, 5);
-        c->setFillColor(isHighlighted() || state_ == kStateOn ? Color::selectedControlColor() : Color::controlColor());
+        c->setFillColor(isHighlighted() || state_ == kStateOn ? Color::selectedControlColor()
+                                                              : Color::controlColor());
         c->fillPath(shape);
         c->setStrokeColor(Color::lightGrayColor());
         c->strokePath(shape);
@@ -105,7 +112,8 @@ void Button::drawRect(Rect) {
         if (imagePosition_ == ImagePosition::ImageOnly) return;
     }
     if (!title_.empty() || attributedTitle_)
-        text.drawInRect({b.midX() - textSize.width / 2, b.midY() - textSize.height / 2, textSize.width, textSize.height});
+        text.drawInRect(
+            {b.midX() - textSize.width / 2, b.midY() - textSize.height / 2, textSize.width, textSize.height});
 }
 
 }  // namespace platform::ui

@@ -9,9 +9,33 @@
 
 namespace platform::ui {
 
-enum class ButtonType { MomentaryLight = 0, PushOnPushOff = 1, Toggle = 2, Switch = 3, Radio = 4, MomentaryChange = 5, OnOff = 6, MomentaryPushIn = 7 };
-enum class BezelStyle { Rounded = 1, RegularSquare = 2, SmallSquare = 10, TexturedRounded = 11, Inline = 15, Recessed = 13 };
-enum class ImagePosition { NoImage = 0, ImageOnly = 1, ImageLeft = 2, ImageRight = 3, ImageBelow = 4, ImageAbove = 5, ImageOverlaps = 6 };
+enum class ButtonType {
+    MomentaryLight = 0,
+    PushOnPushOff = 1,
+    Toggle = 2,
+    Switch = 3,
+    Radio = 4,
+    MomentaryChange = 5,
+    OnOff = 6,
+    MomentaryPushIn = 7
+};
+enum class BezelStyle {
+    Rounded = 1,
+    RegularSquare = 2,
+    SmallSquare = 10,
+    TexturedRounded = 11,
+    Inline = 15,
+    Recessed = 13
+};
+enum class ImagePosition {
+    NoImage = 0,
+    ImageOnly = 1,
+    ImageLeft = 2,
+    ImageRight = 3,
+    ImageBelow = 4,
+    ImageAbove = 5,
+    ImageOverlaps = 6
+};
 
 constexpr int kStateOff = 0;
 constexpr int kStateOn = 1;
@@ -26,11 +50,15 @@ public:
     const std::string& title() const { return title_; }
     void setTitle(std::string title);
     const std::optional<AttributedString>& attributedTitle() const { return attributedTitle_; }
-    void setAttributedTitle(std::optional<AttributedString> title) { attributedTitle_ = std::move(title), setNeedsDisplay(true); }
+    void setAttributedTitle(std::optional<AttributedString> title) {
+        attributedTitle_ = std::move(title), setNeedsDisplay(true);
+    }
     const std::shared_ptr<Image>& image() const { return image_; }
     void setImage(std::shared_ptr<Image> image) { image_ = std::move(image), setNeedsDisplay(true); }
     const std::shared_ptr<Image>& alternateImage() const { return alternateImage_; }
-    void setAlternateImage(std::shared_ptr<Image> image) { alternateImage_ = std::move(image), setNeedsDisplay(true); }
+    void setAlternateImage(std::shared_ptr<Image> image) {
+        alternateImage_ = std::move(image), setNeedsDisplay(true);
+    }
     ImagePosition imagePosition() const { return imagePosition_; }
     void setImagePosition(ImagePosition p) { imagePosition_ = p, setNeedsDisplay(true); }
     ButtonType buttonType() const { return type_; }

@@ -26,8 +26,10 @@ Rect ClipView::documentRect() const {
 
 Rect ClipView::constrainBoundsRect(Rect proposed) const {
     const Rect doc = documentRect();
-    proposed.origin.x = std::clamp(proposed.origin.x, doc.minX(), std::max(doc.minX(), doc.maxX() - proposed.width()));
-    proposed.origin.y = std::clamp(proposed.origin.y, doc.minY(), std::max(doc.minY(), doc.maxY() - proposed.height()));
+    proposed.origin.x =
+        std::clamp(proposed.origin.x, doc.minX(), std::max(doc.minX(), doc.maxX() - proposed.width()));
+    proposed.origin.y =
+        std::clamp(proposed.origin.y, doc.minY(), std::max(doc.minY(), doc.maxY() - proposed.height()));
     return proposed;
 }
 

@@ -74,28 +74,72 @@ std::optional<Color> Color::named(const std::string& name) {
     return c;
 }
 
-Color Color::clearColor() { return catalogColor("clearColor"); }
-Color Color::blackColor() { return catalogColor("blackColor"); }
-Color Color::whiteColor() { return catalogColor("whiteColor"); }
-Color Color::grayColor() { return catalogColor("grayColor"); }
-Color Color::lightGrayColor() { return catalogColor("lightGrayColor"); }
-Color Color::darkGrayColor() { return catalogColor("darkGrayColor"); }
-Color Color::redColor() { return catalogColor("redColor"); }
-Color Color::greenColor() { return catalogColor("greenColor"); }
-Color Color::blueColor() { return catalogColor("blueColor"); }
-Color Color::yellowColor() { return catalogColor("yellowColor"); }
-Color Color::orangeColor() { return catalogColor("orangeColor"); }
-Color Color::controlColor() { return catalogColor("controlColor"); }
-Color Color::controlTextColor() { return catalogColor("controlTextColor"); }
-Color Color::labelColor() { return catalogColor("labelColor"); }
-Color Color::secondaryLabelColor() { return catalogColor("secondaryLabelColor"); }
-Color Color::textColor() { return catalogColor("textColor"); }
-Color Color::textBackgroundColor() { return catalogColor("textBackgroundColor"); }
-Color Color::windowBackgroundColor() { return catalogColor("windowBackgroundColor"); }
-Color Color::selectedControlColor() { return catalogColor("selectedControlColor"); }
-Color Color::alternateSelectedControlColor() { return catalogColor("alternateSelectedControlColor"); }
-Color Color::gridColor() { return catalogColor("gridColor"); }
-Color Color::keyboardFocusIndicatorColor() { return catalogColor("keyboardFocusIndicatorColor"); }
+Color Color::clearColor() {
+    return catalogColor("clearColor");
+}
+Color Color::blackColor() {
+    return catalogColor("blackColor");
+}
+Color Color::whiteColor() {
+    return catalogColor("whiteColor");
+}
+Color Color::grayColor() {
+    return catalogColor("grayColor");
+}
+Color Color::lightGrayColor() {
+    return catalogColor("lightGrayColor");
+}
+Color Color::darkGrayColor() {
+    return catalogColor("darkGrayColor");
+}
+Color Color::redColor() {
+    return catalogColor("redColor");
+}
+Color Color::greenColor() {
+    return catalogColor("greenColor");
+}
+Color Color::blueColor() {
+    return catalogColor("blueColor");
+}
+Color Color::yellowColor() {
+    return catalogColor("yellowColor");
+}
+Color Color::orangeColor() {
+    return catalogColor("orangeColor");
+}
+Color Color::controlColor() {
+    return catalogColor("controlColor");
+}
+Color Color::controlTextColor() {
+    return catalogColor("controlTextColor");
+}
+Color Color::labelColor() {
+    return catalogColor("labelColor");
+}
+Color Color::secondaryLabelColor() {
+    return catalogColor("secondaryLabelColor");
+}
+Color Color::textColor() {
+    return catalogColor("textColor");
+}
+Color Color::textBackgroundColor() {
+    return catalogColor("textBackgroundColor");
+}
+Color Color::windowBackgroundColor() {
+    return catalogColor("windowBackgroundColor");
+}
+Color Color::selectedControlColor() {
+    return catalogColor("selectedControlColor");
+}
+Color Color::alternateSelectedControlColor() {
+    return catalogColor("alternateSelectedControlColor");
+}
+Color Color::gridColor() {
+    return catalogColor("gridColor");
+}
+Color Color::keyboardFocusIndicatorColor() {
+    return catalogColor("keyboardFocusIndicatorColor");
+}
 
 double Color::whiteComponent() const {
     if (space_ == Space::CalibratedWhite || space_ == Space::DeviceWhite) return r_;

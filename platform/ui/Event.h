@@ -65,10 +65,10 @@ struct Event {
     // The tracking area of an entered or exited event.
     std::shared_ptr<TrackingArea> trackingArea;
 
-    static Event mouseEvent(EventType type, Point location, std::shared_ptr<Window> window, int clickCount = 1,
-                            uint64_t flags = 0);
-    static Event keyEvent(EventType type, uint16_t keyCode, std::string characters, std::shared_ptr<Window> window,
-                          uint64_t flags = 0);
+    static Event mouseEvent(EventType type, Point location, std::shared_ptr<Window> window,
+                            int clickCount = 1, uint64_t flags = 0);
+    static Event keyEvent(EventType type, uint16_t keyCode, std::string characters,
+                          std::shared_ptr<Window> window, uint64_t flags = 0);
     std::shared_ptr<Window> windowPtr() const { return window.lock(); }
 };
 

@@ -6,8 +6,8 @@
 #include "platform/ui/Button.h"
 #include "platform/ui/GraphicsContext.h"
 #include "platform/ui/ImageView.h"
-#include "platform/ui/ScrollView.h"
 #include "platform/ui/SceneRegistry.h"
+#include "platform/ui/ScrollView.h"
 #include "platform/ui/Slider.h"
 #include "platform/ui/SplitView.h"
 #include "platform/ui/TextField.h"
@@ -38,7 +38,8 @@ std::shared_ptr<Image> sampleImage(int side) {
             b.pixels[static_cast<size_t>(y) * side + x] = 0xff000000u | (30u << 16) | (g << 8) | bl;
         }
     }
-    auto image = Image::createWithBitmap(std::move(b), {static_cast<double>(side), static_cast<double>(side)});
+    auto image =
+        Image::createWithBitmap(std::move(b), {static_cast<double>(side), static_cast<double>(side)});
     image->setName("gallery-disc");
     return image;
 }
@@ -53,7 +54,8 @@ public:
         for (int row = 0; row * 24 < bounds().height(); ++row) {
             c->setFillColor(row % 2 ? Color::colorWithCalibratedWhite_alpha(0.95, 1) : Color::whiteColor());
             c->fillRect({0, row * 24.0, bounds().width(), 24});
-            AttributedString(("Row " + std::to_string(row + 1)).c_str(), TextAttributes::withFont(Font::systemFontOfSize(12)))
+            AttributedString(("Row " + std::to_string(row + 1)).c_str(),
+                             TextAttributes::withFont(Font::systemFontOfSize(12)))
                 .drawInRect({8, row * 24.0 + 4, 200, 16});
         }
     }
@@ -82,7 +84,8 @@ Scene buttons() {
     auto disabled = Button::create({20, 15, 120, 28});
     disabled->setTitle("Disabled");
     disabled->setEnabled(false);
-    for (auto& v : std::vector<std::shared_ptr<View>>{push, pressed, check, unchecked, radio, disabled}) content->addSubview(v);
+    for (auto& v : std::vector<std::shared_ptr<View>>{push, pressed, check, unchecked, radio, disabled})
+        content->addSubview(v);
     return {w, nullptr};
 }
 
@@ -100,7 +103,8 @@ Scene text() {
     secure->setSecure(true);
     auto view = TextView::create({20, 10, 280, 50});
     view->setString("A text view wraps its text over several lines when it is longer than its width.");
-    for (auto& v : std::vector<std::shared_ptr<View>>{label, field, placeholder, secure, view}) content->addSubview(v);
+    for (auto& v : std::vector<std::shared_ptr<View>>{label, field, placeholder, secure, view})
+        content->addSubview(v);
     return {w, nullptr};
 }
 
@@ -129,7 +133,8 @@ Scene layers() {
     auto content = w->contentView();
     auto card = View::create({20, 40, 120, 120});
     card->setWantsLayer(true);
-    card->layer()->setBackgroundColor(Color::colorWithCalibratedRed_green_blue_alpha(9 / 255.0, 210 / 255.0, 97 / 255.0, 1));
+    card->layer()->setBackgroundColor(
+        Color::colorWithCalibratedRed_green_blue_alpha(9 / 255.0, 210 / 255.0, 97 / 255.0, 1));
     card->layer()->setCornerRadius(20);
     card->layer()->setMasksToBounds(true);
     auto corner = View::create({-20, 80, 60, 60});  // cut by the card's rounded corner

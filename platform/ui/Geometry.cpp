@@ -49,8 +49,8 @@ AffineTransform AffineTransform::rotation(double radians) {
 
 AffineTransform AffineTransform::concat(const AffineTransform& f) const {
     // (this ∘ first)(p) = this(first(p))
-    return {a * f.a + c * f.b,         b * f.a + d * f.b,         a * f.c + c * f.d,
-            b * f.c + d * f.d,         a * f.tx + c * f.ty + tx,  b * f.tx + d * f.ty + ty};
+    return {a * f.a + c * f.b, b * f.a + d * f.b,        a * f.c + c * f.d,
+            b * f.c + d * f.d, a * f.tx + c * f.ty + tx, b * f.tx + d * f.ty + ty};
 }
 
 AffineTransform AffineTransform::inverted() const {

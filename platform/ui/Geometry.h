@@ -44,8 +44,12 @@ struct Rect {
     Rect intersection(const Rect& r) const;
     // The smallest rectangle holding both; an empty rectangle does not count.
     Rect unionWith(const Rect& r) const;
-    Rect insetBy(double dx, double dy) const { return {origin.x + dx, origin.y + dy, size.width - 2 * dx, size.height - 2 * dy}; }
-    Rect offsetBy(double dx, double dy) const { return {origin.x + dx, origin.y + dy, size.width, size.height}; }
+    Rect insetBy(double dx, double dy) const {
+        return {origin.x + dx, origin.y + dy, size.width - 2 * dx, size.height - 2 * dy};
+    }
+    Rect offsetBy(double dx, double dy) const {
+        return {origin.x + dx, origin.y + dy, size.width, size.height};
+    }
     // Outward to whole numbers.
     Rect integral() const;
 

@@ -52,7 +52,8 @@ public:
     // A linear gradient clipped to the path, at `angle` degrees (0: left to right, 90: bottom to top).
     virtual void drawLinearGradient(const Gradient& gradient, const BezierPath& path, double angle) = 0;
     // The image's `from` part (empty: all of it) into `rect`.
-    virtual void drawImage(const Image& image, Rect rect, Rect from, CompositingOperation op, double fraction) = 0;
+    virtual void drawImage(const Image& image, Rect rect, Rect from, CompositingOperation op,
+                           double fraction) = 0;
     virtual void drawText(const AttributedString& text, Rect rect) = 0;
 };
 

@@ -65,8 +65,11 @@ public:
     bool writePNGToFile(const std::string& path) const;
 
     // Draws into the current graphics context; an empty source rectangle means the whole image.
-    void drawInRect_fromRect_operation_fraction(Rect rect, Rect from, CompositingOperation op, double fraction) const;
-    void drawInRect(Rect rect) const { drawInRect_fromRect_operation_fraction(rect, {}, CompositingOperation::SourceOver, 1); }
+    void drawInRect_fromRect_operation_fraction(Rect rect, Rect from, CompositingOperation op,
+                                                double fraction) const;
+    void drawInRect(Rect rect) const {
+        drawInRect_fromRect_operation_fraction(rect, {}, CompositingOperation::SourceOver, 1);
+    }
 
 private:
     Size size_;

@@ -12,8 +12,10 @@ Rect ImageView::imageRect() const {
     Size s = image_->size();
     if (s.width <= 0 || s.height <= 0) return {};
     switch (scaling_) {
-        case ImageScaling::AxesIndependently: return b;
-        case ImageScaling::None: break;
+        case ImageScaling::AxesIndependently:
+            return b;
+        case ImageScaling::None:
+            break;
         case ImageScaling::ProportionallyDown: {
             const double f = std::min({1.0, b.width() / s.width, b.height() / s.height});
             s = {s.width * f, s.height * f};
@@ -43,7 +45,8 @@ Rect ImageView::imageRect() const {
 
 void ImageView::drawRect(Rect) {
     if (!image_) return;
-    image_->drawInRect_fromRect_operation_fraction(imageRect(), {}, CompositingOperation::SourceOver, isEnabled() ? 1 : 0.5);
+    image_->drawInRect_fromRect_operation_fraction(imageRect(), {}, CompositingOperation::SourceOver,
+                                                   isEnabled() ? 1 : 0.5);
 }
 
 }  // namespace platform::ui

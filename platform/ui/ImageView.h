@@ -7,8 +7,23 @@
 
 namespace platform::ui {
 
-enum class ImageScaling { ProportionallyDown = 0, AxesIndependently = 1, None = 2, ProportionallyUpOrDown = 3 };
-enum class ImageAlignment { Center = 0, Top, TopLeft, TopRight, Left, Bottom, BottomLeft, BottomRight, Right };
+enum class ImageScaling {
+    ProportionallyDown = 0,
+    AxesIndependently = 1,
+    None = 2,
+    ProportionallyUpOrDown = 3
+};
+enum class ImageAlignment {
+    Center = 0,
+    Top,
+    TopLeft,
+    TopRight,
+    Left,
+    Bottom,
+    BottomLeft,
+    BottomRight,
+    Right
+};
 
 // Shows an image scaled and aligned within its bounds.
 class ImageView : public Control {

@@ -83,8 +83,8 @@ void Layer::setAnchorPoint(Point anchor) {
 }
 
 Rect Layer::frame() const {
-    return {position_.x - anchor_.x * bounds_.width(), position_.y - anchor_.y * bounds_.height(), bounds_.width(),
-            bounds_.height()};
+    return {position_.x - anchor_.x * bounds_.width(), position_.y - anchor_.y * bounds_.height(),
+            bounds_.width(), bounds_.height()};
 }
 
 void Layer::setFrame(Rect frame) {
@@ -206,13 +206,15 @@ void Layer::removeFromSuperlayer() {
     superlayer_.reset();
     if (!parent) return;
     auto& list = parent->sublayers_;
-    list.erase(std::remove_if(list.begin(), list.end(), [this](const auto& l) { return l.get() == this; }), list.end());
+    list.erase(std::remove_if(list.begin(), list.end(), [this](const auto& l) { return l.get() == this; }),
+               list.end());
 }
 
 void Layer::addAnimation_forKey(std::shared_ptr<Animation> animation, const std::string& key) {
     if (!animation) return;
     auto copy = std::dynamic_pointer_cast<BasicAnimation>(animation)
-                    ? std::shared_ptr<Animation>(std::make_shared<BasicAnimation>(*std::static_pointer_cast<BasicAnimation>(animation)))
+                    ? std::shared_ptr<Animation>(std::make_shared<BasicAnimation>(
+                          *std::static_pointer_cast<BasicAnimation>(animation)))
                     : std::make_shared<Animation>(*animation);
     copy->beginTime = platform::Clock::now();
     removeAnimationForKey(key);
@@ -322,9 +324,12 @@ void TextLayer::setForegroundColor(std::optional<Color> color) {
 void TextLayer::drawInContext(GraphicsContext& context) {
     if (string_.empty()) return;
     ParagraphStyle style;
-    if (alignmentMode_ == "center") style.alignment = TextAlignment::Center;
-    else if (alignmentMode_ == "right") style.alignment = TextAlignment::Right;
-    else if (alignmentMode_ == "left") style.alignment = TextAlignment::Left;
+    if (alignmentMode_ == "center")
+        style.alignment = TextAlignment::Center;
+    else if (alignmentMode_ == "right")
+        style.alignment = TextAlignment::Right;
+    else if (alignmentMode_ == "left")
+        style.alignment = TextAlignment::Left;
     TextAttributes a;
     a.font = Font::fontWithName_size(fontName_, fontSize_);
     a.foregroundColor = foregroundColor_.value_or(Color::whiteColor());

@@ -33,7 +33,9 @@ struct LayerAction {
 class LayerDelegate {
 public:
     virtual ~LayerDelegate() = default;
-    virtual LayerAction actionForLayer_forKey(Layer&, const std::string&) { return LayerAction::defaultAction(); }
+    virtual LayerAction actionForLayer_forKey(Layer&, const std::string&) {
+        return LayerAction::defaultAction();
+    }
     virtual void drawLayer_inContext(Layer&, GraphicsContext&) {}
 };
 

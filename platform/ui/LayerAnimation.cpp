@@ -7,11 +7,16 @@ namespace platform::ui {
 TimingFunction TimingFunction::named(const std::string& name) {
     TimingFunction f;
     f.name = name;
-    if (name == "linear") f.c1 = {0, 0}, f.c2 = {1, 1};
-    else if (name == "easeIn") f.c1 = {0.42, 0}, f.c2 = {1, 1};
-    else if (name == "easeOut") f.c1 = {0, 0}, f.c2 = {0.58, 1};
-    else if (name == "easeInEaseOut") f.c1 = {0.42, 0}, f.c2 = {0.58, 1};
-    else f.name = "default", f.c1 = {0.25, 0.1}, f.c2 = {0.25, 1};
+    if (name == "linear")
+        f.c1 = {0, 0}, f.c2 = {1, 1};
+    else if (name == "easeIn")
+        f.c1 = {0.42, 0}, f.c2 = {1, 1};
+    else if (name == "easeOut")
+        f.c1 = {0, 0}, f.c2 = {0.58, 1};
+    else if (name == "easeInEaseOut")
+        f.c1 = {0.42, 0}, f.c2 = {0.58, 1};
+    else
+        f.name = "default", f.c1 = {0.25, 0.1}, f.c2 = {0.25, 1};
     return f;
 }
 
@@ -37,7 +42,8 @@ std::shared_ptr<BasicAnimation> BasicAnimation::animationWithKeyPath(const std::
 Filter Filter::filterWithName(const std::string& name) {
     Filter f;
     f.name = name;
-    if (name == "CIGaussianBlur") f.parameters = {{"inputRadius", 10}};
+    if (name == "CIGaussianBlur")
+        f.parameters = {{"inputRadius", 10}};
     else if (name == "CIColorControls")
         f.parameters = {{"inputSaturation", 1}, {"inputBrightness", 0}, {"inputContrast", 1}};
     return f;

@@ -52,7 +52,8 @@ void Menu::addItem(const std::shared_ptr<MenuItem>& item) {
     insertItem_atIndex(item, items_.size());
 }
 
-std::shared_ptr<MenuItem> Menu::addItemWithTitle(std::string title, MenuItem::Action action, std::string key) {
+std::shared_ptr<MenuItem> Menu::addItemWithTitle(std::string title, MenuItem::Action action,
+                                                 std::string key) {
     auto item = MenuItem::create(std::move(title), std::move(action), std::move(key));
     addItem(item);
     return item;
@@ -126,7 +127,8 @@ bool Menu::performKeyEquivalent(const Event& e) {
     for (const auto& item : std::vector<std::shared_ptr<MenuItem>>(items_)) {
         if (item->submenu_ && item->submenu_->performKeyEquivalent(e)) return true;
         if (item->keyEquivalent_.empty() || item->hidden_) continue;
-        if (item->keyEquivalent_ == e.charactersIgnoringModifiers && (e.modifierFlags & relevant) == item->keyModifiers_)
+        if (item->keyEquivalent_ == e.charactersIgnoringModifiers &&
+            (e.modifierFlags & relevant) == item->keyModifiers_)
             return item->performAction();
     }
     return false;

@@ -20,7 +20,8 @@ class View;
 class MenuItem : public UIObject {
 public:
     using Action = std::function<void(MenuItem&)>;
-    static std::shared_ptr<MenuItem> create(std::string title = "", Action action = {}, std::string keyEquivalent = "");
+    static std::shared_ptr<MenuItem> create(std::string title = "", Action action = {},
+                                            std::string keyEquivalent = "");
     static std::shared_ptr<MenuItem> separatorItem();
 
     bool isSeparatorItem() const { return separator_; }
@@ -92,7 +93,8 @@ public:
     const std::vector<std::shared_ptr<MenuItem>>& itemArray() const { return items_; }
     size_t numberOfItems() const { return items_.size(); }
     void addItem(const std::shared_ptr<MenuItem>& item);
-    std::shared_ptr<MenuItem> addItemWithTitle(std::string title, MenuItem::Action action, std::string key = "");
+    std::shared_ptr<MenuItem> addItemWithTitle(std::string title, MenuItem::Action action,
+                                               std::string key = "");
     void insertItem_atIndex(const std::shared_ptr<MenuItem>& item, size_t index);
     void removeItem(const std::shared_ptr<MenuItem>& item);
     void removeItemAtIndex(size_t index);

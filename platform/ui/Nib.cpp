@@ -34,11 +34,14 @@ std::vector<std::string> NibRegistry::names() {
 
 void NibRegistry::reset() {
     // The first reset happens after every static registration: what is there then is the program's own.
-    if (!baseline()) baseline() = registry();
-    else registry() = *baseline();
+    if (!baseline())
+        baseline() = registry();
+    else
+        registry() = *baseline();
 }
 
-std::vector<std::shared_ptr<UIObject>> Nib::load(const std::string& name, const std::shared_ptr<UIObject>& owner) {
+std::vector<std::shared_ptr<UIObject>> Nib::load(const std::string& name,
+                                                 const std::shared_ptr<UIObject>& owner) {
     auto it = registry().find(name);
     if (it == registry().end()) {
         platform::logf("Nib: no interface layout named %s", name.c_str());

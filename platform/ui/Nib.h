@@ -21,7 +21,8 @@ struct NibArgs {
 // properties and frames and connects outlets on the owner and between objects.
 class NibLoader {
 public:
-    NibLoader(std::string name, std::shared_ptr<UIObject> owner) : name_(std::move(name)), owner_(std::move(owner)) {}
+    NibLoader(std::string name, std::shared_ptr<UIObject> owner)
+        : name_(std::move(name)), owner_(std::move(owner)) {}
 
     template <typename T>
     std::shared_ptr<T> make(Rect frame = {}, unsigned windowStyle = 1) {
@@ -71,7 +72,8 @@ class Nib {
 public:
     // Runs the layout's builder, then awakeFromNib on every object in creation order; answers the
     // top-level objects (empty, with a log line, when no layout has the name).
-    static std::vector<std::shared_ptr<UIObject>> load(const std::string& name, const std::shared_ptr<UIObject>& owner);
+    static std::vector<std::shared_ptr<UIObject>> load(const std::string& name,
+                                                       const std::shared_ptr<UIObject>& owner);
     // The first top-level object of the class (a cell loaded by class).
     template <typename T>
     static std::shared_ptr<T> loadFirst(const std::string& name, const std::shared_ptr<UIObject>& owner) {

@@ -22,18 +22,30 @@ std::string rectText(Rect r) {
 
 const char* compositingName(CompositingOperation op) {
     switch (op) {
-        case CompositingOperation::Clear: return "clear";
-        case CompositingOperation::Copy: return "copy";
-        case CompositingOperation::SourceOver: return "sourceOver";
-        case CompositingOperation::SourceIn: return "sourceIn";
-        case CompositingOperation::SourceOut: return "sourceOut";
-        case CompositingOperation::SourceAtop: return "sourceAtop";
-        case CompositingOperation::DestinationOver: return "destinationOver";
-        case CompositingOperation::DestinationIn: return "destinationIn";
-        case CompositingOperation::DestinationOut: return "destinationOut";
-        case CompositingOperation::DestinationAtop: return "destinationAtop";
-        case CompositingOperation::Xor: return "xor";
-        case CompositingOperation::PlusLighter: return "plusLighter";
+        case CompositingOperation::Clear:
+            return "clear";
+        case CompositingOperation::Copy:
+            return "copy";
+        case CompositingOperation::SourceOver:
+            return "sourceOver";
+        case CompositingOperation::SourceIn:
+            return "sourceIn";
+        case CompositingOperation::SourceOut:
+            return "sourceOut";
+        case CompositingOperation::SourceAtop:
+            return "sourceAtop";
+        case CompositingOperation::DestinationOver:
+            return "destinationOver";
+        case CompositingOperation::DestinationIn:
+            return "destinationIn";
+        case CompositingOperation::DestinationOut:
+            return "destinationOut";
+        case CompositingOperation::DestinationAtop:
+            return "destinationAtop";
+        case CompositingOperation::Xor:
+            return "xor";
+        case CompositingOperation::PlusLighter:
+            return "plusLighter";
     }
     return "?";
 }
@@ -75,7 +87,8 @@ void RecordingContext::fillPath(const BezierPath& path) {
 }
 
 void RecordingContext::strokePath(const BezierPath& path) {
-    add("stroke " + path.description() + format(" width %g ", path.lineWidth()) + state_.stroke.description());
+    add("stroke " + path.description() + format(" width %g ", path.lineWidth()) +
+        state_.stroke.description());
 }
 
 void RecordingContext::drawLinearGradient(const Gradient& g, const BezierPath& path, double angle) {
@@ -86,8 +99,8 @@ void RecordingContext::drawLinearGradient(const Gradient& g, const BezierPath& p
 
 void RecordingContext::drawImage(const Image& image, Rect rect, Rect from, CompositingOperation op,
                                  double fraction) {
-    std::string line = "image " + (image.name().empty() ? std::string("(unnamed)") : image.name()) + " in " +
-                       rectText(rect);
+    std::string line =
+        "image " + (image.name().empty() ? std::string("(unnamed)") : image.name()) + " in " + rectText(rect);
     if (!from.isEmpty()) line += " from " + rectText(from);
     line += std::string(" ") + compositingName(op) + format(" %g", fraction);
     add(line);

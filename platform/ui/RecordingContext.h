@@ -31,7 +31,8 @@ public:
     void fillPath(const BezierPath& path) override;
     void strokePath(const BezierPath& path) override;
     void drawLinearGradient(const Gradient& gradient, const BezierPath& path, double angle) override;
-    void drawImage(const Image& image, Rect rect, Rect from, CompositingOperation op, double fraction) override;
+    void drawImage(const Image& image, Rect rect, Rect from, CompositingOperation op,
+                   double fraction) override;
     void drawText(const AttributedString& text, Rect rect) override;
 
 private:

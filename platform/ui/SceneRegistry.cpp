@@ -57,7 +57,9 @@ int SceneRegistry::renderAll(const std::string& directory, const std::vector<std
             continue;
         }
         Scene scene = it->second();
-        std::shared_ptr<View> root = scene.view ? scene.view : scene.window ? scene.window->contentView() : nullptr;
+        std::shared_ptr<View> root = scene.view     ? scene.view
+                                     : scene.window ? scene.window->contentView()
+                                                    : nullptr;
         if (!root) {
             platform::logf("Snapshot: scene %s built nothing", name.c_str());
             ++failures;

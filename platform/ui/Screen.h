@@ -26,7 +26,9 @@ public:
 
     Rect frame() const { return frame_; }
     // The frame without the menu bar strip at its top.
-    Rect visibleFrame() const { return {frame_.minX(), frame_.minY(), frame_.width(), frame_.height() - kMenuBarHeight}; }
+    Rect visibleFrame() const {
+        return {frame_.minX(), frame_.minY(), frame_.width(), frame_.height() - kMenuBarHeight};
+    }
     double backingScaleFactor() const { return scale_; }
 
     Screen(Rect frame, double scale) : frame_(frame), scale_(scale) {}

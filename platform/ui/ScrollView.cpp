@@ -18,18 +18,23 @@ void Scroller::drawRect(Rect) {
     const double length = (vertical ? b.height() : b.width()) * knobProportion_;
     const double travel = (vertical ? b.height() : b.width()) - length;
     const double at = travel * std::clamp(doubleValue(), 0.0, 1.0);
-    Rect knob = vertical ? Rect{b.minX() + 3, isFlipped() ? at : b.height() - at - length, b.width() - 6, length}
-                         : Rect{at, b.minY() + 3, length, b.height() - 6};
+    Rect knob = vertical
+                    ? Rect{b.minX() + 3, isFlipped() ? at : b.height() - at - length, b.width() - 6, length}
+                    : Rect{at, b.minY() + 3, length, b.height() - 6};
     c->setFillColor(Color::colorWithCalibratedWhite_alpha(0, 0.4));
     c->fillPath(BezierPath::bezierPathWithRoundedRect_xRadius_yRadius(knob, 3, 3));
 }
 
 double ScrollView::borderInset(BorderType border) {
     switch (border) {
-        case BorderType::None: return 0;
-        case BorderType::Line: return 1;
-        case BorderType::Bezel: return 1;
-        case BorderType::Groove: return 2;
+        case BorderType::None:
+            return 0;
+        case BorderType::Line:
+            return 1;
+        case BorderType::Bezel:
+            return 1;
+        case BorderType::Groove:
+            return 2;
     }
     return 0;
 }
@@ -38,14 +43,16 @@ Size ScrollView::contentSizeForFrameSize(Size frame, bool horizontal, bool verti
                                          ScrollerStyle style) {
     const double inset = borderInset(border);
     const double width = Scroller::scrollerWidthForControlSize_scrollerStyle(ControlSize::Regular, style);
-    return {frame.width - 2 * inset - (vertical ? width : 0), frame.height - 2 * inset - (horizontal ? width : 0)};
+    return {frame.width - 2 * inset - (vertical ? width : 0),
+            frame.height - 2 * inset - (horizontal ? width : 0)};
 }
 
 Size ScrollView::frameSizeForContentSize(Size content, bool horizontal, bool vertical, BorderType border,
                                          ScrollerStyle style) {
     const double inset = borderInset(border);
     const double width = Scroller::scrollerWidthForControlSize_scrollerStyle(ControlSize::Regular, style);
-    return {content.width + 2 * inset + (vertical ? width : 0), content.height + 2 * inset + (horizontal ? width : 0)};
+    return {content.width + 2 * inset + (vertical ? width : 0),
+            content.height + 2 * inset + (horizontal ? width : 0)};
 }
 
 void ScrollView::initWithFrame(Rect frame) {
@@ -122,9 +129,11 @@ void ScrollView::tile() {
     const double clipY = isFlipped() ? inset : b.height() - inset - content.height;
     clip_->setFrame({inset, clipY, content.width, content.height});
     const double scrollerWidth = w > 0 ? w : 15;
-    if (vertical_) vertical_->setFrame({b.width() - inset - scrollerWidth, clipY, scrollerWidth, content.height});
+    if (vertical_)
+        vertical_->setFrame({b.width() - inset - scrollerWidth, clipY, scrollerWidth, content.height});
     if (horizontal_)
-        horizontal_->setFrame({inset, isFlipped() ? b.height() - inset - scrollerWidth : inset, content.width, scrollerWidth});
+        horizontal_->setFrame(
+            {inset, isFlipped() ? b.height() - inset - scrollerWidth : inset, content.width, scrollerWidth});
     reflectScrolledClipView(clip_.get());
 }
 
@@ -142,7 +151,8 @@ void ScrollView::reflectScrolledClipView(ClipView* clip) {
     if (horizontal_) {
         const double travel = doc.width() - visible.width();
         horizontal_->setKnobProportion(doc.width() > 0 ? std::min(1.0, visible.width() / doc.width()) : 1);
-        horizontal_->setDoubleValue(travel > 0 ? std::clamp((visible.minX() - doc.minX()) / travel, 0.0, 1.0) : 0);
+        horizontal_->setDoubleValue(travel > 0 ? std::clamp((visible.minX() - doc.minX()) / travel, 0.0, 1.0)
+                                               : 0);
     }
 }
 

@@ -37,8 +37,8 @@ public:
     // The content size a scroll view of `frameSize` leaves for its clip view.
     static Size contentSizeForFrameSize(Size frameSize, bool hasHorizontalScroller, bool hasVerticalScroller,
                                         BorderType border, ScrollerStyle style);
-    static Size frameSizeForContentSize(Size contentSize, bool hasHorizontalScroller, bool hasVerticalScroller,
-                                        BorderType border, ScrollerStyle style);
+    static Size frameSizeForContentSize(Size contentSize, bool hasHorizontalScroller,
+                                        bool hasVerticalScroller, BorderType border, ScrollerStyle style);
     static double borderInset(BorderType border);
 
     std::shared_ptr<ClipView> contentView() const { return clip_; }
@@ -65,9 +65,13 @@ public:
     ScrollElasticity horizontalScrollElasticity() const { return horizontalElasticity_; }
     void setHorizontalScrollElasticity(ScrollElasticity e) { horizontalElasticity_ = e; }
     bool drawsBackground() const { return clip_ && clip_->drawsBackground(); }
-    void setDrawsBackground(bool flag) { if (clip_) clip_->setDrawsBackground(flag); }
+    void setDrawsBackground(bool flag) {
+        if (clip_) clip_->setDrawsBackground(flag);
+    }
     Color backgroundColor() const { return clip_ ? clip_->backgroundColor() : Color::controlColor(); }
-    void setBackgroundColor(Color c) { if (clip_) clip_->setBackgroundColor(c); }
+    void setBackgroundColor(Color c) {
+        if (clip_) clip_->setBackgroundColor(c);
+    }
 
     // Places the clip view and scrollers inside the border.
     void tile();

@@ -153,7 +153,8 @@ void ProgressIndicator::drawRect(Rect) {
     if (indeterminate_ || max_ == min_) return;
     const double f = std::clamp((value_ - min_) / (max_ - min_), 0.0, 1.0);
     c->setFillColor(Color::alternateSelectedControlColor());
-    c->fillPath(BezierPath::bezierPathWithRoundedRect_xRadius_yRadius({b.minX(), b.minY(), b.width() * f, b.height()}, 3, 3));
+    c->fillPath(BezierPath::bezierPathWithRoundedRect_xRadius_yRadius(
+        {b.minX(), b.minY(), b.width() * f, b.height()}, 3, 3));
 }
 
 }  // namespace platform::ui

@@ -68,7 +68,9 @@ private:
 class ProgressIndicator : public View {
 public:
     enum class Style { Bar = 0, Spinning = 1 };
-    static std::shared_ptr<ProgressIndicator> create(Rect frame = {}) { return make<ProgressIndicator>(frame); }
+    static std::shared_ptr<ProgressIndicator> create(Rect frame = {}) {
+        return make<ProgressIndicator>(frame);
+    }
 
     Style style() const { return style_; }
     void setStyle(Style s) { style_ = s, setNeedsDisplay(true); }

@@ -27,7 +27,8 @@ double SplitView::positionOfDividerAtIndex(size_t index) const {
 Rect SplitView::dividerRectAtIndex(size_t index) const {
     const double at = positionOfDividerAtIndex(index);
     const Rect b = bounds();
-    return vertical_ ? Rect{at, b.minY(), dividerThickness(), b.height()} : Rect{b.minX(), at, b.width(), dividerThickness()};
+    return vertical_ ? Rect{at, b.minY(), dividerThickness(), b.height()}
+                     : Rect{b.minX(), at, b.width(), dividerThickness()};
 }
 
 void SplitView::setPosition_ofDividerAtIndex(double position, size_t index) {
@@ -67,8 +68,10 @@ void SplitView::adjustSubviews() {
     for (const auto& s : subs) {
         const double share = current > 0 ? std::max(0.0, extent(s->frame(), vertical_)) / current * total
                                          : total / subs.size();
-        if (vertical_) s->setFrame({at, b.minY(), share, b.height()});
-        else s->setFrame({b.minX(), at, b.width(), share});
+        if (vertical_)
+            s->setFrame({at, b.minY(), share, b.height()});
+        else
+            s->setFrame({b.minX(), at, b.width(), share});
         at += share + dividerThickness();
     }
     setNeedsDisplay(true);
@@ -88,7 +91,8 @@ double SplitView::constrained(double proposed, size_t index) {
     if (!d) return proposed;
     double lo = -1e18, hi = 1e18;
     if (d->implements(SplitViewDelegate::Op::ConstrainMinCoordinate))
-        lo = d->splitView_constrainMinCoordinate_ofSubviewAt(*this, along(subviews()[index]->frame(), vertical_), index);
+        lo = d->splitView_constrainMinCoordinate_ofSubviewAt(
+            *this, along(subviews()[index]->frame(), vertical_), index);
     if (d->implements(SplitViewDelegate::Op::ConstrainMaxCoordinate)) {
         const Rect next = subviews()[index + 1]->frame();
         hi = d->splitView_constrainMaxCoordinate_ofSubviewAt(
@@ -109,7 +113,8 @@ void SplitView::mouseDown(const Event& e) {
         const double grab = (vertical_ ? p.x : p.y) - along(divider, vertical_);
         if (auto d = delegate()) d->splitViewWillResizeSubviews(*this);
         auto w = window();
-        const uint64_t mask = eventMaskFor(EventType::LeftMouseDragged) | eventMaskFor(EventType::LeftMouseUp);
+        const uint64_t mask =
+            eventMaskFor(EventType::LeftMouseDragged) | eventMaskFor(EventType::LeftMouseUp);
         while (w) {
             auto next = w->nextEventMatchingMask(mask);
             if (!next) break;

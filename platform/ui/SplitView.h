@@ -22,9 +22,15 @@ public:
     };
     virtual ~SplitViewDelegate() = default;
     virtual bool implements(Op) const { return false; }
-    virtual double splitView_constrainMinCoordinate_ofSubviewAt(SplitView&, double proposed, size_t) { return proposed; }
-    virtual double splitView_constrainMaxCoordinate_ofSubviewAt(SplitView&, double proposed, size_t) { return proposed; }
-    virtual double splitView_constrainSplitPosition_ofSubviewAt(SplitView&, double proposed, size_t) { return proposed; }
+    virtual double splitView_constrainMinCoordinate_ofSubviewAt(SplitView&, double proposed, size_t) {
+        return proposed;
+    }
+    virtual double splitView_constrainMaxCoordinate_ofSubviewAt(SplitView&, double proposed, size_t) {
+        return proposed;
+    }
+    virtual double splitView_constrainSplitPosition_ofSubviewAt(SplitView&, double proposed, size_t) {
+        return proposed;
+    }
     virtual bool splitView_canCollapseSubview(SplitView&, View*) { return false; }
     virtual bool splitView_shouldAdjustSizeOfSubview(SplitView&, View*) { return true; }
     virtual void splitView_resizeSubviewsWithOldSize(SplitView&, Size) {}
@@ -64,7 +70,6 @@ public:
 
     void mouseDown(const Event& e) override;
     void drawRect(Rect dirty) override;
-    void didAddSubview(View*) override { adjustSubviews(); }
 
 private:
     double constrained(double proposed, size_t index);
@@ -78,7 +83,16 @@ private:
 // A view that blurs what lies behind it. There is no compositor here: the choices are stored.
 class VisualEffectView : public View {
 public:
-    enum class Material { AppearanceBased = 0, Light = 1, Dark = 2, Titlebar = 3, Menu = 5, Popover = 6, Sidebar = 7, HUDWindow = 13 };
+    enum class Material {
+        AppearanceBased = 0,
+        Light = 1,
+        Dark = 2,
+        Titlebar = 3,
+        Menu = 5,
+        Popover = 6,
+        Sidebar = 7,
+        HUDWindow = 13
+    };
     enum class BlendingMode { BehindWindow = 0, WithinWindow = 1 };
     enum class State { FollowsWindowActiveState = 0, Active = 1, Inactive = 2 };
     static std::shared_ptr<VisualEffectView> create(Rect frame = {}) { return make<VisualEffectView>(frame); }

@@ -17,8 +17,10 @@ public:
     void mouseDown(const Event& e) override {
         auto owner = item.lock();
         if (!owner) return;
-        if (owner->menu()) Menu::popUpContextMenu_withEvent_forView(owner->menu(), e, sharedView());
-        else if (owner->action()) owner->action()();
+        if (owner->menu())
+            Menu::popUpContextMenu_withEvent_forView(owner->menu(), e, sharedView());
+        else if (owner->action())
+            owner->action()();
     }
 
     void drawRect(Rect) override {
@@ -72,7 +74,9 @@ double StatusItem::effectiveLength() const {
     if (length_ == kSquareStatusItemLength) return thickness;
     // Variable: the image or title plus a margin on each side.
     if (image_) return image_->size().width + 8;
-    if (!title_.empty()) return AttributedString(title_, TextAttributes::withFont(Font::systemFontOfSize(14))).size().width + 8;
+    if (!title_.empty())
+        return AttributedString(title_, TextAttributes::withFont(Font::systemFontOfSize(14))).size().width +
+               8;
     return thickness;
 }
 

@@ -10,14 +10,23 @@
 namespace platform::ui {
 
 enum class TextAlignment { Left = 0, Right = 1, Center = 2, Justified = 3, Natural = 4 };
-enum class LineBreakMode { WordWrapping = 0, CharWrapping, Clipping, TruncatingHead, TruncatingTail, TruncatingMiddle };
+enum class LineBreakMode {
+    WordWrapping = 0,
+    CharWrapping,
+    Clipping,
+    TruncatingHead,
+    TruncatingTail,
+    TruncatingMiddle
+};
 
 // A shadow under drawing: colour, offset (y up) and blur radius.
 struct Shadow {
     std::optional<Color> shadowColor;  // none: black at one third alpha, the platform's default
     Size shadowOffset;
     double shadowBlurRadius = 0;
-    Color effectiveColor() const { return shadowColor.value_or(Color::colorWithCalibratedWhite_alpha(0, 1.0 / 3)); }
+    Color effectiveColor() const {
+        return shadowColor.value_or(Color::colorWithCalibratedWhite_alpha(0, 1.0 / 3));
+    }
     bool operator==(const Shadow&) const = default;
 };
 

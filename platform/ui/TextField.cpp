@@ -147,8 +147,10 @@ void TextField::drawRect(Rect) {
     const Size size = TextMeasurer::current().measure(text, b.width() - 2 * inset);
     double x = b.minX() + inset;
     const auto align = text.runs().front().attributes.effectiveParagraphStyle().alignment;
-    if (align == TextAlignment::Center) x = b.midX() - size.width / 2;
-    else if (align == TextAlignment::Right) x = b.maxX() - inset - size.width;
+    if (align == TextAlignment::Center)
+        x = b.midX() - size.width / 2;
+    else if (align == TextAlignment::Right)
+        x = b.maxX() - inset - size.width;
     // Text sits at the top of the field.
     const double y = isFlipped() ? b.minY() + 2 : b.maxY() - 2 - size.height;
     c->saveGState();

@@ -88,7 +88,8 @@ Size FixedTextMeasurer::measure(const AttributedString& text, double maxWidth) c
     Size total;
     for (const auto& line : breakLines(units, maxWidth)) {
         double width = 0, size = 0;
-        for (size_t i = line.begin; i < line.end; ++i) width += units[i].size * 0.5, size = std::max(size, units[i].size);
+        for (size_t i = line.begin; i < line.end; ++i)
+            width += units[i].size * 0.5, size = std::max(size, units[i].size);
         if (line.begin == line.end) size = units[std::min(line.begin, units.size() - 1)].size;
         total.width = std::max(total.width, width);
         total.height += 1.2 * size;

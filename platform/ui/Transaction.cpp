@@ -44,8 +44,10 @@ void finish(Frame frame) {
         for (const auto& c : completions) c();
     };
     if (std::isinf(frame.latestEnd) && frame.latestEnd > 0) return;  // an animation that never ends
-    if (frame.latestEnd > now) platform::RunLoop::main().performAfterDelay(frame.latestEnd - now, run);
-    else platform::RunLoop::main().post(run);
+    if (frame.latestEnd > now)
+        platform::RunLoop::main().performAfterDelay(frame.latestEnd - now, run);
+    else
+        platform::RunLoop::main().post(run);
 }
 }  // namespace
 

@@ -6,10 +6,10 @@
 #include "platform/base/NotificationCenter.h"
 #include "platform/ui/AnimationContext.h"
 #include "platform/ui/ClipView.h"
-#include "platform/ui/ScrollView.h"
 #include "platform/ui/Nib.h"
 #include "platform/ui/Renderer.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/ScrollView.h"
 #include "platform/ui/Transaction.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
@@ -91,7 +91,8 @@ Rect View::visibleRect() const {
 }
 
 void View::resizeSubviewsWithOldSize(Size oldSize) {
-    for (const auto& sub : std::vector<std::shared_ptr<View>>(subviews_)) sub->resizeWithOldSuperviewSize(oldSize);
+    for (const auto& sub : std::vector<std::shared_ptr<View>>(subviews_))
+        sub->resizeWithOldSuperviewSize(oldSize);
 }
 
 void View::resizeWithOldSuperviewSize(Size old) {
@@ -218,7 +219,8 @@ void View::insertSubviewAt(const std::shared_ptr<View>& view, size_t index) {
 
 void View::detachSubview(View* view) {
     willRemoveSubview(view);
-    auto it = std::find_if(subviews_.begin(), subviews_.end(), [view](const auto& s) { return s.get() == view; });
+    auto it =
+        std::find_if(subviews_.begin(), subviews_.end(), [view](const auto& s) { return s.get() == view; });
     if (it == subviews_.end()) return;
     auto keep = *it;
     subviews_.erase(it);
@@ -312,7 +314,8 @@ Point View::convertPoint_toView(Point p, const View* view) const {
 }
 
 Rect View::convertRect_fromView(Rect r, const View* view) const {
-    return normalised(convertPoint_fromView(r.origin, view), convertPoint_fromView({r.maxX(), r.maxY()}, view));
+    return normalised(convertPoint_fromView(r.origin, view),
+                      convertPoint_fromView({r.maxX(), r.maxY()}, view));
 }
 
 Rect View::convertRect_toView(Rect r, const View* view) const {
@@ -485,7 +488,8 @@ std::shared_ptr<Responder> View::nextResponder() const {
     return nullptr;
 }
 
-// Snapshots -----------------------------------------------------------------------------------------------------
+// Snapshots
+// -----------------------------------------------------------------------------------------------------
 
 std::shared_ptr<Image> View::bitmapImageRepForCachingDisplayInRect(Rect rect) {
     return Image::create(rect.size);
@@ -503,7 +507,8 @@ void View::cacheDisplayInRect_toBitmapImageRep(Rect rect, const std::shared_ptr<
     image->setBitmap(renderer->renderView(*this, rect, scale));
 }
 
-// Animator ------------------------------------------------------------------------------------------------------
+// Animator
+// ------------------------------------------------------------------------------------------------------
 
 void ViewAnimator::setFrame(Rect frame) {
     const Rect from = view_->frame();

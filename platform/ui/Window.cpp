@@ -124,7 +124,8 @@ void Window::setAlphaValue(double alpha) {
     alpha_ = std::clamp(alpha, 0.0, 1.0);
 }
 
-// Ordering ---------------------------------------------------------------------------------------------------
+// Ordering
+// ---------------------------------------------------------------------------------------------------
 
 void Window::orderFront(Responder*) {
     auto self = sharedWindow();
@@ -180,10 +181,12 @@ void Window::close() {
     orderOut(nullptr);
 }
 
-// Responders ---------------------------------------------------------------------------------------------------
+// Responders
+// ---------------------------------------------------------------------------------------------------
 
 std::shared_ptr<Responder> Window::firstResponder() const {
-    if (windowIsFirstResponder_) return std::static_pointer_cast<Responder>(std::const_pointer_cast<Object>(shared_from_this()));
+    if (windowIsFirstResponder_)
+        return std::static_pointer_cast<Responder>(std::const_pointer_cast<Object>(shared_from_this()));
     if (auto r = firstResponder_.lock()) return r;
     return std::static_pointer_cast<Responder>(std::const_pointer_cast<Object>(shared_from_this()));
 }
@@ -265,7 +268,9 @@ void Window::sendEvent(const Event& event) {
                 v->rightMouseUp(event);
             }
             break;
-        case EventType::MouseMoved: deliverMouseMoved(event); break;
+        case EventType::MouseMoved:
+            deliverMouseMoved(event);
+            break;
         case EventType::ScrollWheel:
             if (contentView_)
                 if (View* hit = contentView_->hitTest(event.locationInWindow)) hit->scrollWheel(event);
@@ -274,10 +279,15 @@ void Window::sendEvent(const Event& event) {
             if (performKeyEquivalent(event)) break;
             firstResponder()->keyDown(event);
             break;
-        case EventType::KeyUp: firstResponder()->keyUp(event); break;
-        case EventType::FlagsChanged: firstResponder()->flagsChanged(event); break;
+        case EventType::KeyUp:
+            firstResponder()->keyUp(event);
+            break;
+        case EventType::FlagsChanged:
+            firstResponder()->flagsChanged(event);
+            break;
         case EventType::MouseEntered:
-        case EventType::MouseExited: break;
+        case EventType::MouseExited:
+            break;
     }
     app.updateWindows();
     app.setCurrentEvent(std::nullopt);
@@ -299,7 +309,8 @@ void Window::deliverMouseMoved(const Event& event) {
     collect(contentView_);
     for (const auto& [view, area] : areas) {
         const unsigned o = area->options();
-        const bool active = (o & kTrackingActiveAlways) || ((o & kTrackingActiveInActiveApp) && app.isActive()) ||
+        const bool active = (o & kTrackingActiveAlways) ||
+                            ((o & kTrackingActiveInActiveApp) && app.isActive()) ||
                             ((o & kTrackingActiveInKeyWindow) && isKeyWindow());
         if (!active) continue;
         const Rect rect = (o & kTrackingInVisibleRect) ? view->visibleRect() : area->rect();
@@ -311,8 +322,10 @@ void Window::deliverMouseMoved(const Event& event) {
             e.type = inside ? EventType::MouseEntered : EventType::MouseExited;
             e.trackingArea = area;
             area->setInside(inside);
-            if (inside) owner->mouseEntered(e);
-            else owner->mouseExited(e);
+            if (inside)
+                owner->mouseEntered(e);
+            else
+                owner->mouseExited(e);
         }
         area->setInside(inside);
         if ((o & kTrackingMouseMoved) && inside) owner->mouseMoved(event);

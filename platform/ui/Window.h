@@ -48,7 +48,8 @@ public:
     Window();
     ~Window() override;
 
-    virtual void initWithContentRect_styleMask_backing_defer(Rect contentRect, unsigned style, int backing, bool defer);
+    virtual void initWithContentRect_styleMask_backing_defer(Rect contentRect, unsigned style, int backing,
+                                                             bool defer);
     void initFromNib(NibArgs& args) override;
 
     // Geometry.

@@ -27,12 +27,19 @@ void CairoContext::appendPath(cairo_t* cr, const BezierPath& path) {
     cairo_new_path(cr);
     for (const auto& e : path.elements()) {
         switch (e.kind) {
-            case BezierPath::Kind::MoveTo: cairo_move_to(cr, e.points[0].x, e.points[0].y); break;
-            case BezierPath::Kind::LineTo: cairo_line_to(cr, e.points[0].x, e.points[0].y); break;
-            case BezierPath::Kind::CurveTo:
-                cairo_curve_to(cr, e.points[0].x, e.points[0].y, e.points[1].x, e.points[1].y, e.points[2].x, e.points[2].y);
+            case BezierPath::Kind::MoveTo:
+                cairo_move_to(cr, e.points[0].x, e.points[0].y);
                 break;
-            case BezierPath::Kind::Close: cairo_close_path(cr); break;
+            case BezierPath::Kind::LineTo:
+                cairo_line_to(cr, e.points[0].x, e.points[0].y);
+                break;
+            case BezierPath::Kind::CurveTo:
+                cairo_curve_to(cr, e.points[0].x, e.points[0].y, e.points[1].x, e.points[1].y, e.points[2].x,
+                               e.points[2].y);
+                break;
+            case BezierPath::Kind::Close:
+                cairo_close_path(cr);
+                break;
         }
     }
 }
@@ -53,18 +60,30 @@ void CairoContext::setSource(cairo_t* cr, const Color& color, double alpha) {
 
 cairo_operator_t CairoContext::cairoOperator(CompositingOperation op) {
     switch (op) {
-        case CompositingOperation::Clear: return CAIRO_OPERATOR_CLEAR;
-        case CompositingOperation::Copy: return CAIRO_OPERATOR_SOURCE;
-        case CompositingOperation::SourceOver: return CAIRO_OPERATOR_OVER;
-        case CompositingOperation::SourceIn: return CAIRO_OPERATOR_IN;
-        case CompositingOperation::SourceOut: return CAIRO_OPERATOR_OUT;
-        case CompositingOperation::SourceAtop: return CAIRO_OPERATOR_ATOP;
-        case CompositingOperation::DestinationOver: return CAIRO_OPERATOR_DEST_OVER;
-        case CompositingOperation::DestinationIn: return CAIRO_OPERATOR_DEST_IN;
-        case CompositingOperation::DestinationOut: return CAIRO_OPERATOR_DEST_OUT;
-        case CompositingOperation::DestinationAtop: return CAIRO_OPERATOR_DEST_ATOP;
-        case CompositingOperation::Xor: return CAIRO_OPERATOR_XOR;
-        case CompositingOperation::PlusLighter: return CAIRO_OPERATOR_ADD;
+        case CompositingOperation::Clear:
+            return CAIRO_OPERATOR_CLEAR;
+        case CompositingOperation::Copy:
+            return CAIRO_OPERATOR_SOURCE;
+        case CompositingOperation::SourceOver:
+            return CAIRO_OPERATOR_OVER;
+        case CompositingOperation::SourceIn:
+            return CAIRO_OPERATOR_IN;
+        case CompositingOperation::SourceOut:
+            return CAIRO_OPERATOR_OUT;
+        case CompositingOperation::SourceAtop:
+            return CAIRO_OPERATOR_ATOP;
+        case CompositingOperation::DestinationOver:
+            return CAIRO_OPERATOR_DEST_OVER;
+        case CompositingOperation::DestinationIn:
+            return CAIRO_OPERATOR_DEST_IN;
+        case CompositingOperation::DestinationOut:
+            return CAIRO_OPERATOR_DEST_OUT;
+        case CompositingOperation::DestinationAtop:
+            return CAIRO_OPERATOR_DEST_ATOP;
+        case CompositingOperation::Xor:
+            return CAIRO_OPERATOR_XOR;
+        case CompositingOperation::PlusLighter:
+            return CAIRO_OPERATOR_ADD;
     }
     return CAIRO_OPERATOR_OVER;
 }
@@ -87,7 +106,8 @@ cairo_surface_t* CairoContext::surfaceFor(const Bitmap& bitmap) {
     return surface;
 }
 
-void CairoContext::drawShadowOf(cairo_t* cr, const BezierPath& path, const Shadow& shadow, bool fill, double lineWidth) {
+void CairoContext::drawShadowOf(cairo_t* cr, const BezierPath& path, const Shadow& shadow, bool fill,
+                                double lineWidth) {
     // No blur filter here: the shadow is the shape, offset, with a soft edge made of wider, fainter strokes.
     const Color color = shadow.effectiveColor();
     cairo_save(cr);
@@ -104,7 +124,8 @@ void CairoContext::drawShadowOf(cairo_t* cr, const BezierPath& path, const Shado
         }
     }
     setSource(cr, color, r > 0 ? 0.6 : 1);
-    if (fill) cairo_fill(cr);
+    if (fill)
+        cairo_fill(cr);
     else {
         cairo_set_line_width(cr, lineWidth);
         cairo_stroke(cr);
@@ -157,16 +178,18 @@ void CairoContext::drawLinearGradient(const Gradient& gradient, const BezierPath
     cairo_pattern_destroy(pattern);
 }
 
-void CairoContext::paintImage(cairo_t* cr, const Image& image, Rect rect, Rect from, cairo_operator_t op, double alpha) {
+void CairoContext::paintImage(cairo_t* cr, const Image& image, Rect rect, Rect from, cairo_operator_t op,
+                              double alpha) {
     if (!image.bitmap() || rect.isEmpty()) return;
     const Bitmap& bitmap = *image.bitmap();
     if (bitmap.width == 0 || bitmap.height == 0) return;
     // The source part in pixels (points × the bitmap's pixels per point); empty means all of it.
     const double px = bitmap.width / std::max(1e-9, image.size().width);
     const double py = bitmap.height / std::max(1e-9, image.size().height);
-    Rect source = from.isEmpty() ? Rect{0, 0, static_cast<double>(bitmap.width), static_cast<double>(bitmap.height)}
-                                 : Rect{from.minX() * px, (image.size().height - from.maxY()) * py, from.width() * px,
-                                        from.height() * py};
+    Rect source = from.isEmpty()
+                      ? Rect{0, 0, static_cast<double>(bitmap.width), static_cast<double>(bitmap.height)}
+                      : Rect{from.minX() * px, (image.size().height - from.maxY()) * py, from.width() * px,
+                             from.height() * py};
     cairo_surface_t* surface = surfaceFor(bitmap);
     cairo_save(cr);
     // Images are drawn upright whatever the orientation of user space.
@@ -184,7 +207,8 @@ void CairoContext::paintImage(cairo_t* cr, const Image& image, Rect rect, Rect f
     cairo_surface_destroy(surface);
 }
 
-void CairoContext::drawImage(const Image& image, Rect rect, Rect from, CompositingOperation op, double fraction) {
+void CairoContext::drawImage(const Image& image, Rect rect, Rect from, CompositingOperation op,
+                             double fraction) {
     paintImage(cr_, image, rect, from, cairoOperator(op), fraction * state_.alpha);
 }
 

@@ -28,7 +28,8 @@ public:
     void fillPath(const BezierPath& path) override;
     void strokePath(const BezierPath& path) override;
     void drawLinearGradient(const Gradient& gradient, const BezierPath& path, double angle) override;
-    void drawImage(const Image& image, Rect rect, Rect from, CompositingOperation op, double fraction) override;
+    void drawImage(const Image& image, Rect rect, Rect from, CompositingOperation op,
+                   double fraction) override;
     void drawText(const AttributedString& text, Rect rect) override;
 
     // Shared helpers of this folder.
@@ -38,8 +39,10 @@ public:
     // Whether user space has y growing upward on the device.
     static bool userSpaceIsYUp(cairo_t* cr);
     static cairo_surface_t* surfaceFor(const Bitmap& bitmap);
-    static void paintImage(cairo_t* cr, const Image& image, Rect rect, Rect from, cairo_operator_t op, double alpha);
-    static void drawShadowOf(cairo_t* cr, const BezierPath& path, const Shadow& shadow, bool fill, double lineWidth);
+    static void paintImage(cairo_t* cr, const Image& image, Rect rect, Rect from, cairo_operator_t op,
+                           double alpha);
+    static void drawShadowOf(cairo_t* cr, const BezierPath& path, const Shadow& shadow, bool fill,
+                             double lineWidth);
 
 private:
     struct State {

@@ -33,7 +33,8 @@ cairo_status_t readBytes(void* closure, unsigned char* data, unsigned int length
 }
 
 cairo_status_t writeBytes(void* closure, const unsigned char* data, unsigned int length) {
-    static_cast<std::vector<uint8_t>*>(closure)->insert(static_cast<std::vector<uint8_t>*>(closure)->end(), data, data + length);
+    static_cast<std::vector<uint8_t>*>(closure)->insert(static_cast<std::vector<uint8_t>*>(closure)->end(),
+                                                        data, data + length);
     return CAIRO_STATUS_SUCCESS;
 }
 
@@ -46,8 +47,8 @@ Bitmap bitmapOf(cairo_surface_t* surface) {
     const unsigned char* data = cairo_image_surface_get_data(surface);
     b.pixels.resize(static_cast<size_t>(b.width) * b.height);
     for (int y = 0; y < b.height; ++y)
-        std::memcpy(b.pixels.data() + static_cast<size_t>(y) * b.width, data + static_cast<size_t>(y) * stride,
-                    static_cast<size_t>(b.width) * 4);
+        std::memcpy(b.pixels.data() + static_cast<size_t>(y) * b.width,
+                    data + static_cast<size_t>(y) * stride, static_cast<size_t>(b.width) * 4);
     return b;
 }
 
@@ -77,11 +78,13 @@ void drawLayerTree(cairo_t* cr, Layer& layer);
 
 // A layer's look in its own space over `rect`: shadow, background, contents, its drawing, sublayers
 // (clipped when it masks to bounds), border.
-void drawLayerLook(cairo_t* cr, Layer& layer, Rect rect, const std::function<void()>& inside, bool clipToRect) {
+void drawLayerLook(cairo_t* cr, Layer& layer, Rect rect, const std::function<void()>& inside,
+                   bool clipToRect) {
     const BezierPath shape = outline(rect, layer.cornerRadius());
     if (layer.shadowOpacity() > 0 && layer.shadowColor()) {
         Shadow s;
-        s.shadowColor = layer.shadowColor()->colorWithAlphaComponent(layer.shadowColor()->alphaComponent() * layer.shadowOpacity());
+        s.shadowColor = layer.shadowColor()->colorWithAlphaComponent(layer.shadowColor()->alphaComponent() *
+                                                                     layer.shadowOpacity());
         s.shadowOffset = layer.shadowOffset();
         s.shadowBlurRadius = layer.shadowRadius();
         CairoContext::drawShadowOf(cr, shape, s, true, 0);
@@ -110,7 +113,8 @@ void drawLayerLook(cairo_t* cr, Layer& layer, Rect rect, const std::function<voi
     cairo_restore(cr);
     if (layer.borderWidth() > 0 && layer.borderColor()) {
         const double w = layer.borderWidth();
-        CairoContext::appendPath(cr, outline(rect.insetBy(w / 2, w / 2), std::max(0.0, layer.cornerRadius() - w / 2)));
+        CairoContext::appendPath(
+            cr, outline(rect.insetBy(w / 2, w / 2), std::max(0.0, layer.cornerRadius() - w / 2)));
         CairoContext::setSource(cr, *layer.borderColor(), 1);
         cairo_set_line_width(cr, w);
         cairo_stroke(cr);
@@ -127,7 +131,8 @@ void drawLayerTree(cairo_t* cr, Layer& layer) {
     cairo_matrix_t m;
     cairo_matrix_init(&m, t.a, t.b, t.c, t.d, t.tx, t.ty);
     cairo_transform(cr, &m);
-    cairo_translate(cr, -layer.anchorPoint().x * b.width() - b.minX(), -layer.anchorPoint().y * b.height() - b.minY());
+    cairo_translate(cr, -layer.anchorPoint().x * b.width() - b.minX(),
+                    -layer.anchorPoint().y * b.height() - b.minY());
     const bool group = layer.opacity() < 1;
     if (group) cairo_push_group(cr);
     drawLayerLook(cr, layer, b, {}, false);
@@ -185,8 +190,8 @@ std::optional<Bitmap> CairoRenderer::decodePNG(const std::vector<uint8_t>& bytes
         return std::nullopt;
     }
     // Whatever format the file had, pixels are kept as premultiplied ARGB.
-    cairo_surface_t* argb = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, cairo_image_surface_get_width(surface),
-                                                       cairo_image_surface_get_height(surface));
+    cairo_surface_t* argb = cairo_image_surface_create(
+        CAIRO_FORMAT_ARGB32, cairo_image_surface_get_width(surface), cairo_image_surface_get_height(surface));
     cairo_t* cr = cairo_create(argb);
     cairo_set_source_surface(cr, surface, 0, 0);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);

@@ -29,9 +29,10 @@ PangoLayout* makeLayout(PangoContext* context, const AttributedString& text, dou
         PangoAttribute* fontAttribute = pango_attr_font_desc_new(description);
         pango_font_description_free(description);
         const Color color = run.attributes.effectiveColor();
-        PangoAttribute* colorAttribute =
-            pango_attr_foreground_new(channel(color.redComponent()), channel(color.greenComponent()), channel(color.blueComponent()));
-        PangoAttribute* alphaAttribute = pango_attr_foreground_alpha_new(channel(color.alphaComponent() * alpha));
+        PangoAttribute* colorAttribute = pango_attr_foreground_new(
+            channel(color.redComponent()), channel(color.greenComponent()), channel(color.blueComponent()));
+        PangoAttribute* alphaAttribute =
+            pango_attr_foreground_alpha_new(channel(color.alphaComponent() * alpha));
         for (PangoAttribute* a : {fontAttribute, colorAttribute, alphaAttribute}) {
             a->start_index = offset;
             a->end_index = end;
@@ -54,12 +55,20 @@ PangoLayout* makeLayout(PangoContext* context, const AttributedString& text, dou
     if (!runs.empty()) {
         const ParagraphStyle style = runs.front().attributes.effectiveParagraphStyle();
         switch (style.alignment) {
-            case TextAlignment::Center: pango_layout_set_alignment(layout, PANGO_ALIGN_CENTER); break;
-            case TextAlignment::Right: pango_layout_set_alignment(layout, PANGO_ALIGN_RIGHT); break;
-            case TextAlignment::Justified: pango_layout_set_justify(layout, TRUE); break;
-            default: break;
+            case TextAlignment::Center:
+                pango_layout_set_alignment(layout, PANGO_ALIGN_CENTER);
+                break;
+            case TextAlignment::Right:
+                pango_layout_set_alignment(layout, PANGO_ALIGN_RIGHT);
+                break;
+            case TextAlignment::Justified:
+                pango_layout_set_justify(layout, TRUE);
+                break;
+            default:
+                break;
         }
-        if (style.lineSpacing > 0) pango_layout_set_spacing(layout, static_cast<int>(style.lineSpacing * PANGO_SCALE));
+        if (style.lineSpacing > 0)
+            pango_layout_set_spacing(layout, static_cast<int>(style.lineSpacing * PANGO_SCALE));
     }
     return layout;
 }
@@ -99,8 +108,10 @@ void drawPangoText(cairo_t* cr, const AttributedString& text, Rect rect, double 
     setFontOptions(context);
     // Wrap only when the text does not fit on one line.
     const Size natural = PangoTextMeasurer().measure(text, 0);
-    PangoLayout* layout = makeLayout(context, text, natural.width > rect.width() + 0.5 ? rect.width() : 0, alpha);
-    if (natural.width <= rect.width() + 0.5 && rect.width() > 0) pango_layout_set_width(layout, static_cast<int>(rect.width() * PANGO_SCALE));
+    PangoLayout* layout =
+        makeLayout(context, text, natural.width > rect.width() + 0.5 ? rect.width() : 0, alpha);
+    if (natural.width <= rect.width() + 0.5 && rect.width() > 0)
+        pango_layout_set_width(layout, static_cast<int>(rect.width() * PANGO_SCALE));
     pango_cairo_update_layout(cr, layout);
     pango_cairo_show_layout(cr, layout);
     g_object_unref(layout);
