@@ -4,10 +4,16 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/DisplayCycle.h"
 #include "platform/ui/SceneRegistry.h"
 #include "platform/ui/cairo/CairoRenderer.h"
 
 namespace kestrune {
+
+void installInterfaceBackend() {
+    platform::ui::CairoRenderer::installAsBackend();
+    platform::ui::DisplayCycle::install();
+}
 
 std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     if (argc < 2 || std::string(argv[1]) != "--snapshot") return std::nullopt;
@@ -16,7 +22,7 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
         return 2;
     }
     // Pictures need real pixels and real text: the Cairo and Pango backend.
-    platform::ui::CairoRenderer::installAsBackend();
+    installInterfaceBackend();
     platform::ui::registerControlGallery();
     std::vector<std::string> names(argv + 3, argv + argc);
     const int failures = platform::ui::SceneRegistry::renderAll(argv[2], names);

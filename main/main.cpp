@@ -15,6 +15,7 @@
 int main(int argc, char** argv) {
     // Pictures of the interface are made before, and instead of, anything else.
     if (auto status = kestrune::runSnapshotCommandIfAsked(argc, argv)) return *status;
+    kestrune::installInterfaceBackend();
 
     // This machine has no Bluetooth controller of its own: the simulated radio stands in for it.
     platform::BluetoothBackend::install(platform::Radio::shared());

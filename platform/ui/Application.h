@@ -31,7 +31,7 @@ public:
     std::shared_ptr<Window> keyWindow() const { return key_.lock(); }
     std::shared_ptr<Window> mainWindow() const { return main_.lock(); }
 
-    // The event being handled (none outside event handling).
+    // The event being handled, or the last one delivered or read from the queue (none before the first).
     const Event* currentEvent() const { return current_ ? &*current_ : nullptr; }
     void setCurrentEvent(std::optional<Event> e) { current_ = std::move(e); }
     // Delivers an event to its window.

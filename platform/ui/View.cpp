@@ -38,10 +38,10 @@ void View::setFrame(Rect frame) {
     const Rect old = frame_;
     if (old == frame) return;
     frame_ = frame;
+    setNeedsLayout(true);
     if (old.size != frame.size) {
         bounds_.size = frame.size;
         if (autoresizesSubviews_) resizeSubviewsWithOldSize(old.size);
-        setNeedsLayout(true);
         setNeedsDisplay(true);
     }
     updateLayerGeometry();

@@ -101,6 +101,8 @@ public:
     const std::string& toolTip() const { return toolTip_; }
     void setToolTip(std::string tip) { toolTip_ = std::move(tip); }
     virtual bool isOpaque() const { return false; }
+    // Whether drawing is cut at the bounds (a renderer asks; the recording keeps everything).
+    virtual bool wantsDefaultClipping() const { return true; }
 
     // Tree.
     View* superview() const { return superview_; }
@@ -198,6 +200,7 @@ public:
     virtual bool performDragOperation(const DraggingInfo&) { return false; }
     virtual void concludeDragOperation(const DraggingInfo&) {}
     virtual void draggingEnded(const DraggingInfo&) {}
+    virtual bool wantsPeriodicDraggingUpdates() { return true; }
 
     // Accessibility.
     virtual bool accessibilityIsIgnored() { return true; }

@@ -289,8 +289,8 @@ void Window::sendEvent(const Event& event) {
         case EventType::MouseExited:
             break;
     }
+    // The event stays the current one until the next, as the platform keeps it.
     app.updateWindows();
-    app.setCurrentEvent(std::nullopt);
 }
 
 void Window::deliverMouseMoved(const Event& event) {

@@ -168,10 +168,12 @@ void drawView(cairo_t* cr, View& view) {
     };
     // Views draw inside their bounds; a layer's shadow falls outside them.
     if (layer) {
-        drawLayerLook(cr, *layer, b, contents, true);
+        drawLayerLook(cr, *layer, b, contents, view.wantsDefaultClipping());
     } else {
-        cairo_rectangle(cr, b.minX(), b.minY(), b.width(), b.height());
-        cairo_clip(cr);
+        if (view.wantsDefaultClipping()) {
+            cairo_rectangle(cr, b.minX(), b.minY(), b.width(), b.height());
+            cairo_clip(cr);
+        }
         contents();
     }
     if (group) {
