@@ -51,13 +51,12 @@ std::shared_ptr<Image> Image::createWithBitmap(Bitmap bitmap, Size size) {
 std::shared_ptr<Image> Image::imageNamed(const std::string& name) {
     if (name.empty()) return nullptr;
     if (auto image = ImageRegistry::named(name)) return image;
-    for (const char* folder : {"images/", ""}) {
-        if (auto path = platform::Bundle::main().pathForResource(folder + name, "png")) {
-            if (auto image = initWithContentsOfFile(*path)) {
-                image->setName(name);
-                ImageRegistry::add(name, image);
-                return image;
-            }
+    // The bundle finds "<name>.png" at its top or one folder down (images/).
+    if (auto path = platform::Bundle::main().pathForResource(name, "png")) {
+        if (auto image = initWithContentsOfFile(*path)) {
+            image->setName(name);
+            ImageRegistry::add(name, image);
+            return image;
         }
     }
     return nullptr;

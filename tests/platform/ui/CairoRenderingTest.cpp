@@ -54,6 +54,62 @@ TEST_F(CairoRenderingTest, AFilledRectangleLandsWhereItsGeometrySays) {
     EXPECT_EQ(b.rgbaAt(5, 20).a, 0);   // left of it
 }
 
+TEST_F(CairoRenderingTest, AlphaHiddenAndFlippedAreHonoured) {
+    auto parent = View::create({0, 0, 40, 30});
+    auto fill = [](GraphicsContext& c) {
+        c.setFillColor(Color::redColor());
+        c.fillRect({0, 0, 10, 10});
+    };
+    auto faded = painted({0, 0, 40, 30}, fill);
+    faded->setAlphaValue(0.5);
+    auto hidden = painted({20, 0, 20, 30}, fill);
+    hidden->setHidden(true);
+    parent->addSubview(faded);
+    parent->addSubview(hidden);
+    Bitmap b = render(*parent);
+    EXPECT_NEAR(b.rgbaAt(5, 25).a, 128, 1);  // the bottom-left corner, half transparent
+    EXPECT_EQ(b.rgbaAt(25, 25).a, 0);
+
+    class Flipped : public Painted {
+    public:
+        bool isFlipped() const override { return true; }
+    };
+    auto flipped = make<Flipped>(Rect{0, 0, 40, 30});
+    flipped->paint = fill;
+    b = render(*flipped);
+    EXPECT_EQ(b.rgbaAt(5, 5).r, 255);  // y grows downward: the top-left corner
+    EXPECT_EQ(b.rgbaAt(5, 25).a, 0);
+}
+
+TEST_F(CairoRenderingTest, ALayersShadowFallsOutsideItsViewByItsOffset) {
+    auto parent = View::create({0, 0, 80, 80});
+    auto card = View::create({20, 20, 40, 40});
+    card->setWantsLayer(true);
+    card->layer()->setBackgroundColor(Color::whiteColor());
+    card->layer()->setShadowOpacity(1);
+    card->layer()->setShadowRadius(0);
+    card->layer()->setShadowOffset({0, -10});  // 10 points down
+    parent->addSubview(card);
+    const Bitmap b = render(*parent);
+    auto at = [&](int x, int yUp) { return b.rgbaAt(x, 79 - yUp); };
+    EXPECT_EQ(at(40, 15).a, 255);  // below the card: shadow
+    EXPECT_EQ(at(40, 15).r, 0);
+    EXPECT_EQ(at(40, 40).r, 255);  // the card itself
+    EXPECT_EQ(at(40, 65).a, 0);    // above it: nothing
+}
+
+TEST_F(CairoRenderingTest, GradientsRunAlongTheirAngle) {
+    auto view = painted({0, 0, 100, 10}, [](GraphicsContext& c) {
+        c.drawLinearGradient({{{0, Color::redColor()}, {1, Color::blueColor()}}},
+                             BezierPath::bezierPathWithRect({0, 0, 100, 10}), 0);
+    });
+    const Bitmap b = render(*view);
+    EXPECT_GT(b.rgbaAt(1, 5).r, 240);
+    EXPECT_LT(b.rgbaAt(1, 5).b, 15);
+    EXPECT_GT(b.rgbaAt(98, 5).b, 240);
+    EXPECT_NEAR(b.rgbaAt(50, 5).r, 127, 4);
+}
+
 TEST_F(CairoRenderingTest, ARoundedLayerClipsItsCornersAndItsSubviews) {
     auto card = View::create({0, 0, 40, 40});
     card->setWantsLayer(true);
