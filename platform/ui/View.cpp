@@ -46,7 +46,13 @@ void View::setFrame(Rect frame) {
     }
     updateLayerGeometry();
     if (window()) updateTrackingAreas();
-    if (postsFrame_) platform::NotificationCenter::defaultCenter().post(kFrameDidChangeNotification, this);
+    if (postsFrame_) postChange(kFrameDidChangeNotification);
+}
+
+void View::postChange(const char* name) {
+    // Observers filter on the sender; the object carries the view itself.
+    platform::NotificationCenter::defaultCenter().post(name, this, {},
+                                                       platform::Value(weak_from_this().lock()));
 }
 
 void View::setFrameOrigin(Point origin) {
@@ -61,7 +67,7 @@ void View::setBounds(Rect bounds) {
     if (bounds_ == bounds) return;
     bounds_ = bounds;
     setNeedsDisplay(true);
-    if (postsBounds_) platform::NotificationCenter::defaultCenter().post(kBoundsDidChangeNotification, this);
+    if (postsBounds_) postChange(kBoundsDidChangeNotification);
 }
 
 void View::setBoundsOrigin(Point origin) {

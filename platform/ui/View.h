@@ -234,6 +234,7 @@ private:
     void detachSubview(View* view);
     void moveToWindow(const std::shared_ptr<Window>& oldWindow, const std::shared_ptr<Window>& newWindow);
     void updateLayerGeometry();
+    void postChange(const char* name);
 
     Rect frame_;
     Rect bounds_;

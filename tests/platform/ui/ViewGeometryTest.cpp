@@ -122,15 +122,17 @@ TEST_F(ScrollingTest, BoundsNotificationsArePostedSynchronouslyOnlyWhenAskedFor)
     auto clip = scroll->contentView();
     int posted = 0;
     const void* sender = nullptr;
+    std::shared_ptr<ClipView> object;
     auto observation = NotificationCenter::defaultCenter().addObserver(
         View::kBoundsDidChangeNotification, nullptr,
-        [&](const Notification& n) { ++posted, sender = n.sender; });
+        [&](const Notification& n) { ++posted, sender = n.sender, object = n.object.objectAs<ClipView>(); });
     clip->setBoundsOrigin({0, 10});
     EXPECT_EQ(posted, 0);
     clip->setPostsBoundsChangedNotifications(true);
     clip->setBoundsOrigin({0, 20});
     EXPECT_EQ(posted, 1);  // before the setter returned
     EXPECT_EQ(sender, clip.get());
+    EXPECT_EQ(object, clip);
     clip->setBoundsOrigin({0, 20});  // no change, no notification
     EXPECT_EQ(posted, 1);
 }
