@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/ui/GraphicsContext.h"
+#include "platform/ui/Nib.h"
 
 namespace platform::ui {
 
@@ -57,6 +58,11 @@ Size ScrollView::frameSizeForContentSize(Size content, bool horizontal, bool ver
 
 void ScrollView::initWithFrame(Rect frame) {
     View::initWithFrame(frame);
+    setContentView(ClipView::create({}));
+}
+
+void ScrollView::initFromNib(NibArgs& args) {
+    View::initFromNib(args);
     setContentView(ClipView::create({}));
 }
 

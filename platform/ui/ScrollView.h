@@ -33,6 +33,7 @@ class ScrollView : public View {
 public:
     static std::shared_ptr<ScrollView> create(Rect frame = {}) { return make<ScrollView>(frame); }
     void initWithFrame(Rect frame) override;
+    void initFromNib(NibArgs& args) override;
 
     // The content size a scroll view of `frameSize` leaves for its clip view.
     static Size contentSizeForFrameSize(Size frameSize, bool hasHorizontalScroller, bool hasVerticalScroller,

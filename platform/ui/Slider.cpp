@@ -5,6 +5,7 @@
 
 #include "platform/ui/Application.h"
 #include "platform/ui/GraphicsContext.h"
+#include "platform/ui/Nib.h"
 #include "platform/ui/Window.h"
 
 namespace platform::ui {
@@ -60,6 +61,12 @@ void SliderCell::drawWithFrame_inView(Rect, View* view) {
 
 void Slider::initWithFrame(Rect frame) {
     Control::initWithFrame(frame);
+    setCell(std::make_shared<SliderCell>());
+    setContinuous(true);
+}
+
+void Slider::initFromNib(NibArgs& args) {
+    Control::initFromNib(args);
     setCell(std::make_shared<SliderCell>());
     setContinuous(true);
 }

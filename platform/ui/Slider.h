@@ -34,6 +34,7 @@ class Slider : public Control {
 public:
     static std::shared_ptr<Slider> create(Rect frame = {}) { return make<Slider>(frame); }
     void initWithFrame(Rect frame) override;
+    void initFromNib(NibArgs& args) override;
 
     double minValue() const { return min_; }
     void setMinValue(double v) { min_ = v, setNeedsDisplay(true); }

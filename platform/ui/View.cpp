@@ -27,9 +27,12 @@ void View::initWithFrame(Rect frame) {
     bounds_ = {{0, 0}, frame.size};
 }
 
+// The layout path does not go through initWithFrame: classes that set themselves up differently on the
+// two paths override each.
 void View::initFromNib(NibArgs& args) {
     fromNib_ = true;
-    initWithFrame(args.frame);
+    frame_ = args.frame;
+    bounds_ = {{0, 0}, args.frame.size};
 }
 
 // Geometry ------------------------------------------------------------------------------------------

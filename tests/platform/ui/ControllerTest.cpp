@@ -4,6 +4,7 @@
 
 #include "platform/ui/Button.h"
 #include "platform/ui/Nib.h"
+#include "platform/ui/ScrollView.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/WindowController.h"
 #include "tests/support/ui/Fixture.h"
@@ -122,6 +123,33 @@ TEST_F(ControllerTest, LoadingALayoutConnectsOutletsThenWakesObjectsInCreationOr
     EXPECT_TRUE(Nib::load("NoSuchLayout", nullptr).empty());
     EXPECT_TRUE(logged("no interface layout named NoSuchLayout"));
     EXPECT_TRUE(NibRegistry::has("PanelController"));
+}
+
+class TwoPathView : public View {
+public:
+    std::vector<std::string> paths;
+    void initWithFrame(Rect frame) override {
+        View::initWithFrame(frame);
+        paths.push_back("frame");
+    }
+    void initFromNib(NibArgs& args) override {
+        View::initFromNib(args);
+        paths.push_back("nib");
+    }
+};
+
+TEST_F(ControllerTest, ObjectsOfALayoutTakeTheLayoutPathOnly) {
+    NibRegistry::add("TwoPaths", [](NibLoader& nib) {
+        nib.addTopLevel(nib.make<TwoPathView>({1, 2, 3, 4}));
+        nib.addTopLevel(nib.make<ScrollView>({0, 0, 50, 50}));
+    });
+    const auto objects = Nib::load("TwoPaths", nullptr);
+    ASSERT_EQ(objects.size(), 2u);
+    auto view = std::dynamic_pointer_cast<TwoPathView>(objects[0]);
+    EXPECT_EQ(view->paths, std::vector<std::string>{"nib"});
+    EXPECT_EQ(view->frame(), Rect(1, 2, 3, 4));
+    EXPECT_EQ(make<TwoPathView>(Rect{})->paths, std::vector<std::string>{"frame"});
+    EXPECT_TRUE(std::dynamic_pointer_cast<ScrollView>(objects[1])->contentView());
 }
 
 TEST_F(ControllerTest, ALayoutRegisteredByATestIsGoneForTheNext) {
