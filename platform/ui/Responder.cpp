@@ -1,5 +1,7 @@
 #include "platform/ui/Responder.h"
 
+#include "platform/base/Clock.h"
+
 namespace platform::ui {
 
 Event Event::mouseEvent(EventType type, Point location, std::shared_ptr<Window> window, int clickCount,
@@ -10,6 +12,7 @@ Event Event::mouseEvent(EventType type, Point location, std::shared_ptr<Window> 
     e.window = window;
     e.clickCount = clickCount;
     e.modifierFlags = flags;
+    e.timestamp = platform::Clock::now();
     return e;
 }
 
@@ -22,6 +25,7 @@ Event Event::keyEvent(EventType type, uint16_t keyCode, std::string characters,
     e.charactersIgnoringModifiers = std::move(characters);
     e.window = window;
     e.modifierFlags = flags;
+    e.timestamp = platform::Clock::now();
     return e;
 }
 

@@ -11,19 +11,35 @@ double Scroller::scrollerWidthForControlSize_scrollerStyle(ControlSize, Scroller
     return style == ScrollerStyle::Overlay ? 0 : 15;
 }
 
-void Scroller::drawRect(Rect) {
-    auto* c = GraphicsContext::current();
-    if (!c || knobProportion_ >= 1) return;
+Rect Scroller::knobRect() const {
     const Rect b = bounds();
+    if (knobProportion_ >= 1) return {};
     const bool vertical = b.height() >= b.width();
     const double length = (vertical ? b.height() : b.width()) * knobProportion_;
     const double travel = (vertical ? b.height() : b.width()) - length;
     const double at = travel * std::clamp(doubleValue(), 0.0, 1.0);
-    Rect knob = vertical
-                    ? Rect{b.minX() + 3, isFlipped() ? at : b.height() - at - length, b.width() - 6, length}
+    return vertical ? Rect{b.minX() + 3, isFlipped() ? at : b.height() - at - length, b.width() - 6, length}
                     : Rect{at, b.minY() + 3, length, b.height() - 6};
+}
+
+void Scroller::drawKnobSlotInRect_highlight(Rect slot, bool) {
+    auto* c = GraphicsContext::current();
+    if (!c || style_ == ScrollerStyle::Overlay) return;
+    c->setFillColor(Color::colorWithCalibratedWhite_alpha(0.97, 1));
+    c->fillRect(slot);
+}
+
+void Scroller::drawKnob() {
+    auto* c = GraphicsContext::current();
+    const Rect knob = knobRect();
+    if (!c || knob.isEmpty()) return;
     c->setFillColor(Color::colorWithCalibratedWhite_alpha(0, 0.4));
     c->fillPath(BezierPath::bezierPathWithRoundedRect_xRadius_yRadius(knob, 3, 3));
+}
+
+void Scroller::drawRect(Rect) {
+    drawKnobSlotInRect_highlight(bounds(), false);
+    drawKnob();
 }
 
 double ScrollView::borderInset(BorderType border) {

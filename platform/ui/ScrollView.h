@@ -21,6 +21,10 @@ public:
     void setKnobProportion(double p) { knobProportion_ = p, setNeedsDisplay(true); }
     ScrollerStyle scrollerStyle() const { return style_; }
     void setScrollerStyle(ScrollerStyle style) { style_ = style; }
+    // The track, then the knob; each replaceable.
+    Rect knobRect() const;
+    virtual void drawKnobSlotInRect_highlight(Rect slot, bool highlight);
+    virtual void drawKnob();
     void drawRect(Rect dirty) override;
 
 private:
