@@ -175,7 +175,7 @@ Scene scrolling() {
     auto doc = make<StripedDocument>(Rect{0, 0, 160, 480});
     scroll->setDocumentView(doc);
     doc->scrollPoint({0, 96});
-    auto right = View::create({0, 0, 180, 220});
+    auto right = View::create({189, 0, 171, 220});
     right->setWantsLayer(true);
     right->layer()->setBackgroundColor(Color::colorWithCalibratedWhite_alpha(0.9, 1));
     split->addSubview(scroll);
