@@ -79,9 +79,9 @@ public:
     }
 
     // Places the clip view and scrollers inside the border.
-    void tile();
+    virtual void tile();
     // Updates the scrollers from the clip view's position.
-    void reflectScrolledClipView(ClipView* clip);
+    virtual void reflectScrolledClipView(ClipView* clip);
     void scrollWheel(const Event& e) override;
     void setFrame(Rect frame) override;
     void drawRect(Rect dirty) override;

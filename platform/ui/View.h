@@ -212,6 +212,11 @@ public:
     virtual void accessibilityPerformAction(const std::string&) {}
     virtual std::shared_ptr<UIObject> accessibilityHitTest(Point) { return sharedAs<UIObject>(); }
 
+    // Live resizing by the user: there is no user dragging window edges here, so never in progress.
+    bool inLiveResize() const { return false; }
+    virtual void viewWillStartLiveResize() {}
+    virtual void viewDidEndLiveResize() {}
+
     // Focus.
     virtual bool canBecomeKeyView() { return acceptsFirstResponder() && !isHiddenOrHasHiddenAncestor(); }
     virtual Rect focusRingMaskBounds() const { return bounds_; }

@@ -4,6 +4,7 @@
 
 #include "platform/ui/Button.h"
 #include "platform/ui/Menu.h"
+#include "platform/ui/Slider.h"
 #include "platform/ui/SplitView.h"
 #include "platform/ui/StatusBar.h"
 #include "platform/ui/TextField.h"
@@ -103,6 +104,16 @@ public:
     double splitView_constrainMinCoordinate_ofSubviewAt(SplitView&, double, size_t) override { return 80; }
     void splitViewDidResizeSubviews(SplitView&) override { ++resized; }
 };
+
+TEST_F(ControlsTest, TheFixturesDragsReachControlsThatTrackInAModalLoop) {
+    auto w = window();
+    auto slider = Slider::create({0, 0, 220, 20});
+    slider->setMaxValue(100);
+    w->contentView()->addSubview(slider);
+    drag(*slider, {10, 10}, {210, 10}, 4);
+    EXPECT_DOUBLE_EQ(slider->doubleValue(), 100);
+    EXPECT_EQ(Application::shared().pendingEventCount(), 0u);
+}
 
 TEST_F(ControlsTest, SplitViewDividerDragsAskOnlyForTheOperationsTheDelegateImplements) {
     auto w = window({0, 0, 301, 100});

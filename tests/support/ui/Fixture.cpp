@@ -61,26 +61,36 @@ Event mouse(EventType type, View& view, Point point, int clickCount = 1, uint64_
 void send(const Event& e) {
     if (auto w = e.windowPtr()) w->sendEvent(e);
 }
+
+// The press is delivered with the rest of the gesture already queued, as a window server would have it:
+// a control that tracks the mouse in a modal loop reads them from the queue; whatever it leaves is then
+// delivered in order.
+void gesture(const Event& press, const std::vector<Event>& rest) {
+    auto& app = Application::shared();
+    for (const auto& e : rest) app.postEvent_atStart(e, false);
+    send(press);
+    while (auto e = app.nextEventMatchingMask(kAnyEventMask)) send(*e);
+}
 }  // namespace
 
 void Fixture::click(View& view, Point point, int clickCount, uint64_t flags) {
-    send(mouse(EventType::LeftMouseDown, view, point, clickCount, flags));
-    send(mouse(EventType::LeftMouseUp, view, point, clickCount, flags));
+    gesture(mouse(EventType::LeftMouseDown, view, point, clickCount, flags),
+            {mouse(EventType::LeftMouseUp, view, point, clickCount, flags)});
 }
 
 void Fixture::rightClick(View& view, Point point) {
-    send(mouse(EventType::RightMouseDown, view, point));
-    send(mouse(EventType::RightMouseUp, view, point));
+    gesture(mouse(EventType::RightMouseDown, view, point), {mouse(EventType::RightMouseUp, view, point)});
 }
 
 void Fixture::drag(View& view, Point from, Point to, int steps) {
-    send(mouse(EventType::LeftMouseDown, view, from));
+    std::vector<Event> rest;
     for (int i = 1; i <= steps; ++i) {
         const double f = static_cast<double>(i) / steps;
-        send(mouse(EventType::LeftMouseDragged, view,
-                   {from.x + (to.x - from.x) * f, from.y + (to.y - from.y) * f}));
+        rest.push_back(mouse(EventType::LeftMouseDragged, view,
+                             {from.x + (to.x - from.x) * f, from.y + (to.y - from.y) * f}));
     }
-    send(mouse(EventType::LeftMouseUp, view, to));
+    rest.push_back(mouse(EventType::LeftMouseUp, view, to));
+    gesture(mouse(EventType::LeftMouseDown, view, from), rest);
 }
 
 void Fixture::moveMouse(View& view, Point point) {

@@ -26,7 +26,8 @@ protected:
     std::shared_ptr<Window> window(Rect contentRect = {100, 100, 400, 300},
                                    unsigned style = kWindowStyleTitled);
 
-    // Mouse input at a point of the view's own space.
+    // Mouse input at a point of the view's own space. The rest of a gesture is queued before the press
+    // is delivered, so that controls tracking the mouse in a modal loop see it there.
     void click(View& view, Point point, int clickCount = 1, uint64_t flags = 0);
     void rightClick(View& view, Point point);
     // Down at `from`, one drag event per step on the straight line, up at `to`.
