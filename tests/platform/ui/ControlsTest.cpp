@@ -205,11 +205,17 @@ TEST_F(ControlsTest, StatusItemsHaveTheirOwnStripsAtTheTopOfTheMainScreen) {
     click(*first->view(), {5, 5});
     EXPECT_EQ(clicked, 1);
 
+    // A variable item is as wide as its title (fixed measurer: 7 per unit at 14 points) plus 4 each side.
+    auto third = bar.statusItemWithLength(kVariableStatusItemLength);
+    third->setTitle("Hi");
+    EXPECT_EQ(third->window()->frame(), Rect(1364, 878, 22, 22));
+
     auto custom = View::create({0, 0, 24, 22});
     first->setView(custom);
     EXPECT_EQ(first->window()->contentView(), custom);
     bar.removeStatusItem(first);
     EXPECT_EQ(second->window()->frame(), Rect(1410, 878, 30, 22));
+    EXPECT_EQ(third->window()->frame(), Rect(1388, 878, 22, 22));
     EXPECT_FALSE(first->window()->isVisible());
 }
 

@@ -1,8 +1,15 @@
 // Colours, fonts, attributed strings, the fixed measurer and recorded drawing.
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
+#include <cstdio>
+
+#include "platform/storage/Files.h"
+#include "platform/system/Bundle.h"
+#include "platform/ui/TextField.h"
 #include "platform/ui/TextMeasurer.h"
+#include "platform/ui/cairo/CairoRenderer.h"
 #include "tests/support/ui/Fixture.h"
 
 namespace platform::ui {
@@ -118,6 +125,54 @@ TEST_F(DrawingTest, DisplayListsRecordWhatAViewDrew) {
     EXPECT_EQ(drawing(*a), expected);
     EXPECT_EQ(drawing(*a), drawing(*b));
     EXPECT_EQ(Image::imageNamed("missing"), nullptr);
+}
+
+TEST_F(DrawingTest, TextFieldsPlaceTheirTextByAlignment) {
+    auto w = window();
+    struct Case {
+        TextAlignment alignment;
+        double x;
+    };
+    // "ab" at 13 points is 13 wide and 15.6 high; the bezel insets it by 4; the text sits 2 below the top.
+    const Case cases[] = {
+        {TextAlignment::Left, 4}, {TextAlignment::Center, 43.5}, {TextAlignment::Right, 83}};
+    for (const auto& k : cases) {
+        auto field = TextField::create({0, 0, 100, 22});
+        field->setStringValue("ab");
+        field->setAlignment(k.alignment);
+        w->contentView()->addSubview(field);
+        const auto& list = drawing(*field);
+        ASSERT_EQ(list.size(), 6u);
+        EXPECT_EQ(list[0], "fill rect(0 0 100 22) rgba(1,1,1,1)");
+        char expected[160];
+        std::snprintf(expected, sizeof expected,
+                      "text \"ab\" in %g 4.4 13 15.6 font DejaVu Sans 13 rgba(0,0,0,0.85)", k.x);
+        EXPECT_EQ(list[4], expected);
+        field->removeFromSuperview();
+    }
+}
+
+TEST_F(DrawingTest, NamedImagesComeFromTheRegistryThenTheBundle) {
+    Renderer::install(std::make_shared<CairoRenderer>());
+    const std::string bundle = home() + "/bundle";
+    ASSERT_TRUE(platform::Files::createDirectories(bundle + "/images"));
+    Bitmap pixels;
+    pixels.width = 3;
+    pixels.height = 5;
+    pixels.pixels.assign(15, 0xff00ff00);
+    ASSERT_TRUE(
+        Image::createWithBitmap(pixels, {3, 5})->writePNGToFile(bundle + "/images/wizzard_iphone5.png"));
+    setenv("KESTRUNE_BUNDLE_PATH", bundle.c_str(), 1);
+    platform::Bundle::main().reload();
+    auto image = Image::imageNamed("wizzard_iphone5");
+    unsetenv("KESTRUNE_BUNDLE_PATH");
+    platform::Bundle::main().reload();
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->size(), Size(3, 5));
+    EXPECT_EQ(image->name(), "wizzard_iphone5");
+    EXPECT_EQ(Image::imageNamed("wizzard_iphone5"), image);  // kept once found
+    auto registered = registerImage("wizzard_iphone5", {1, 1});
+    EXPECT_EQ(Image::imageNamed("wizzard_iphone5"), registered);
 }
 
 }  // namespace
