@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/base/Log.h"
+#include "platform/system/Application.h"
 #include "platform/ui/Window.h"
 
 namespace platform::ui {
@@ -12,9 +13,13 @@ Application& Application::shared() {
     return application;
 }
 
-void Application::activateIgnoringOtherApps(bool) {
+void Application::activateIgnoringOtherApps(bool flag) {
     active_ = true;
-    ++activations_;
+    platform::Application::shared().activateIgnoringOtherApps(flag);
+}
+
+int Application::activationCount() const {
+    return platform::Application::shared().activationCount();
 }
 
 void Application::deactivate() {
@@ -110,7 +115,6 @@ void Application::resetForTesting() {
     current_.reset();
     queue_.clear();
     active_ = false;
-    activations_ = 0;
     fullKeyboardAccess_ = false;
     appearance_ = "NSAppearanceNameAqua";
     doubleClickInterval_ = 0.5;

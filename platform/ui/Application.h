@@ -15,7 +15,8 @@ class Window;
 
 // The interface side of the application: activation, ordered-in windows, key and main window, the
 // current event, the event queue that modal loops read, and user settings the interface reads
-// (full keyboard access, appearance, double-click interval). Opened URLs are recorded.
+// (full keyboard access, appearance, double-click interval). Opened URLs are recorded. Activation is
+// the life-cycle application's (platform/system), so that there is one record of it.
 class Application {
 public:
     static Application& shared();
@@ -23,7 +24,7 @@ public:
     bool isActive() const { return active_; }
     void activateIgnoringOtherApps(bool flag);
     void deactivate();
-    int activationCount() const { return activations_; }
+    int activationCount() const;
 
     // Ordered-in windows, front first; the application holds them.
     const std::vector<std::shared_ptr<Window>>& orderedWindows() const { return ordered_; }
@@ -69,7 +70,6 @@ public:
 private:
     Application() = default;
     bool active_ = false;
-    int activations_ = 0;
     std::vector<std::shared_ptr<Window>> ordered_;
     std::vector<std::weak_ptr<Window>> all_;
     std::weak_ptr<Window> key_;

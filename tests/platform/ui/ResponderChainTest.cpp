@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/system/Application.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/ViewController.h"
@@ -23,7 +24,7 @@ public:
     bool isFlipped() const override { return true; }
 };
 
-class ResponderChainTest : public test::Fixture {};
+class ResponderChainTest : public ::ui::test::Fixture {};
 
 TEST_F(ResponderChainTest, EventsAViewLeavesGoToItsSuperview) {
     auto w = window();
@@ -38,6 +39,9 @@ TEST_F(ResponderChainTest, EventsAViewLeavesGoToItsSuperview) {
     EXPECT_EQ(outer->caught, (std::vector<std::string>{"down", "rightDown"}));
     EXPECT_EQ(inner->nextResponder(), middle);
     EXPECT_EQ(w->contentView()->nextResponder(), w);
+    // One record of activation, the life-cycle application's.
+    EXPECT_TRUE(Application::shared().isActive());
+    EXPECT_EQ(platform::Application::shared().activationCount(), 1);
 }
 
 TEST_F(ResponderChainTest, TheWheelScrollsTheClipViewWithinTheDocument) {

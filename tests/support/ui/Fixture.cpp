@@ -1,6 +1,7 @@
 #include "tests/support/ui/Fixture.h"
 
 #include "platform/storage/Files.h"
+#include "platform/system/Application.h"
 #include "platform/ui/AnimationContext.h"
 #include "platform/ui/DisplayCycle.h"
 #include "platform/ui/Nib.h"
@@ -27,6 +28,7 @@ namespace {
 void resetInterface() {
     StatusBar::systemStatusBar().resetForTesting();
     Application::shared().resetForTesting();
+    platform::Application::shared().resetForTesting();
     Screen::resetForTesting();
     NibRegistry::reset();
     ImageRegistry::reset();

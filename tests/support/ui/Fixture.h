@@ -56,3 +56,6 @@ private:
 };
 
 }  // namespace platform::ui::test
+
+// Interface tests of every folder name the fixture ui::test::Fixture.
+namespace ui = platform::ui;
