@@ -139,6 +139,11 @@ bool CRKContextInitialize(const CRKContextInitData* data) {
     readonly->binaryImagePath = pathInRoot(data->rootPath, "binary_images.clsrecord");
     readonly->signal.path = pathInRoot(data->rootPath, "signal.clsrecord");
     readonly->exception.path = pathInRoot(data->rootPath, "exception.clsrecord");
+    readonly->mach.path = pathInRoot(data->rootPath, "mach_exception.clsrecord");
+    readonly->mach.leaveAloneMask = data->machExceptionMask;
+    // The calling thread's alternate stack can only be set on this thread, not in the start-up group.
+    if (!readonly->debuggerAttached && readonly->hooks.installThreadSignalStack)
+        readonly->hooks.installThreadSignalStack(readonly);
     readonly->exception.maxCustomExceptions = data->customExceptionsEnabled ? data->maxCustomExceptions : 0;
     const char* rootCopy = CRKDupString(data->rootPath);
     const CRKContextInitData dataCopy = *data;
