@@ -7,6 +7,7 @@
 #include "app/store/DataManager.h"
 #include "engine/EngineSessionServices.h"
 #include "main/ReportingKitStart.h"
+#include "main/SnapshotCommand.h"
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
 #include "platform/bluetooth/BluetoothBackend.h"
@@ -18,6 +19,10 @@
 #include "platform/system/WorkspaceRecorder.h"
 
 int main(int argc, char** argv) {
+    // Pictures of the interface are made before, and instead of, anything else.
+    if (auto status = kestrune::runSnapshotCommandIfAsked(argc, argv)) return *status;
+    kestrune::installInterfaceBackend();
+
     // This machine has no Bluetooth controller of its own: the simulated radio stands in for it.
     platform::BluetoothBackend::install(platform::Radio::shared());
     // Nor a notification service, a file browser or a sound device: what they would show is logged.
