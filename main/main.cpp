@@ -1,4 +1,4 @@
-// The program's entry: creates the application delegate (and, once it exists, the coordinator),
+// The program's entry: creates the application delegate and the coordinator,
 // connects them and hands control to the application's main loop, as the main interface file did.
 
 #include "app/records/DeviceLocalSettings.h"
@@ -6,6 +6,7 @@
 #include "app/shell/AppDelegate.h"
 #include "app/store/DataManager.h"
 #include "engine/EngineSessionServices.h"
+#include "engine/StateMachine.h"
 #include "main/ReportingKitStart.h"
 #include "main/SnapshotCommand.h"
 #include "platform/base/Log.h"
@@ -44,15 +45,12 @@ int main(int argc, char** argv) {
     delegate.hostedBackend = &hostedBackend;
     application.setDelegate(&delegate);
 
-    // Until the coordinator takes over start-up and stopping, the entry itself opens the local settings
-    // and the stored data once launching has finished, and saves the data model when the application
-    // quits, so that a run reads and keeps what the user has.
-    platform::RunLoop::main().post([] {
-        kestrune::DeviceLocalSettings::shared();
-        kestrune::DataManager::shared();
-    });
+    // The coordinator builds the running system once launching has finished and stops it on quit. Its
+    // neighbours in the features, panel and window folders are the logging defaults until those land.
+    auto stateMachine = kestrune::StateMachine::create();
+    delegate.stateMachine = stateMachine;
+
     int status = application.run(argc, argv);
-    kestrune::DataManager::shared().saveCurrentDataModel();
     kestrune::DataManager::shared().saveApplicationData();
 
     application.setDelegate(nullptr);

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/base/Date.h"
+
+namespace kestrune {
+
+class Device;
+
+// The neighbours the coordinator talks to but that live in higher folders (features, the menu-bar
+// panel, the windows) or that come with the phone link. Each is a small interface; the default of
+// each logs what was asked, so the running system works, and says so, before the real one is
+// installed. Tests install recording ones.
+
+// Features: history entries, the tracker file, hot keys and update checks.
+class FeatureServices {
+public:
+    virtual ~FeatureServices() = default;
+    // LoginTrackerFactory: event 1 started, 2 unlocked, 3 locked, 4 quit.
+    virtual void insertEvent_forDate_trigger_takePhoto(uint32_t event, platform::Date date, uint32_t trigger,
+                                                       bool takePhoto);
+    // LoginTrackerController: the tracker-file line for the application's start.
+    virtual void applicationOpenedEntry();
+    // ShortCutManager: registers the hot keys the settings enable.
+    virtual void updateShortcutsEnabled();
+    // KestruneUpdater and UpdateController.
+    virtual void setShouldAutomaticallyCheckForUpdates(bool automatically);
+    virtual void checkForUpdates();
+};
+
+// The status item, its panel and the settings page managers.
+class MenuBarPanel {
+public:
+    virtual ~MenuBarPanel() = default;
+    virtual void updateViewForTrackingDevice();
+    virtual void updateStatusBarIcon();
+    virtual void closeMenuBarForced();
+    virtual void removeIconFromMenuBar();
+    // updateViewDataIfNeeded of the devices, set-up and updates pages.
+    virtual void updateDevicesPage();
+    virtual void updateSetupPage();
+    virtual void updateUpdatesPage();
+};
+
+// The settings window, the wizards and tutorials, the shield over the lock screen and the Dock icon.
+class WindowServices {
+public:
+    virtual ~WindowServices() = default;
+    virtual void setupSettingsSplitView();
+    virtual void showMainWindow();
+    virtual bool mainWindowIsVisible();
+    virtual void showBluetoothNotSupportedTutorial();
+    virtual void tutorialsDidUpdateBluetoothState();
+    virtual void updateMacSleepScreenTutorialIfNeeded();
+    virtual void refreshWizardHomeView();
+    virtual void updateShieldWindowIfShown();
+    virtual void showDockIcon(bool show);
+};
+
+// What the coordinator asks of the phone link's dispatcher.
+class PhoneLinkService {
+public:
+    virtual ~PhoneLinkService() = default;
+    virtual void startIntenseScanning();
+    virtual void clearTheIgnoreListOfBadConnections();
+    virtual void disconnectFromAllDevicesImmediatelly(bool immediately);
+    // Sends this Mac's session record to the phone.
+    virtual void didUpdateSessionInforForCurrentDevice(const std::shared_ptr<Device>& device);
+};
+
+// The facts and acts of the machine: the radio, the session, the system's tools and the process.
+// The default asks the real classes; tests replace single answers.
+class CoordinatorSystem {
+public:
+    virtual ~CoordinatorSystem() = default;
+    virtual bool bluetoothLESupported();
+    virtual bool bluetoothIsOn();
+    virtual bool bluetoothLEIsOn();
+    virtual int32_t bluetoothState();
+    virtual bool macIsSleeping();
+    virtual int64_t bluetoothCacheFileSize();
+    virtual void performCheckAndCacheBluetoothLESupportedInBackground();
+    virtual void restartScanningIndicator();
+    virtual void migrateIfNeeded();
+    virtual void updateModelForVersionUpdateIfNeeded();
+    virtual void startTrackingSession();
+    virtual void stopTrackingSession();
+    virtual void setupLoginItems();
+    virtual void checkIfDeviceUnlinkedRemotely();
+    virtual bool isDebugOrBetaTester();
+    virtual void forceClearBluetoothCache();
+    virtual void relaunchAfterDelay(double seconds);
+    virtual void terminate();
+};
+
+// Everything the coordinator is built with; any member left empty gets its default.
+struct CoordinatorServices {
+    std::shared_ptr<FeatureServices> features;
+    std::shared_ptr<MenuBarPanel> menuBar;
+    std::shared_ptr<WindowServices> windows;
+    std::shared_ptr<PhoneLinkService> link;
+    std::shared_ptr<CoordinatorSystem> system;
+
+    void fillDefaults();
+};
+
+}  // namespace kestrune

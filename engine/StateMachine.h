@@ -1,0 +1,107 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "app/shell/ShellServices.h"
+#include "engine/CoordinatorServices.h"
+#include "engine/PeriodicNotifierController.h"
+
+namespace platform {
+class Timer;
+}
+
+namespace kestrune {
+
+// The coordinator of the running application: builds the running system at launch, is the one
+// delegate of the long-lived controllers, and stops it all again. It keeps no state enumeration of its
+// own; every decision reads the per-phone records and the local settings at that moment. Everything it
+// does runs on the main thread. A missing tracked phone, settings record or user is never an error:
+// the step that would use it does nothing.
+class StateMachine : public StateMachineInterface,
+                     public PeriodicNotifierControllerDelegate,
+                     public std::enable_shared_from_this<StateMachine> {
+public:
+    static std::shared_ptr<StateMachine> create(CoordinatorServices services = {});
+    ~StateMachine() override;
+
+    // StateMachineInterface: the application delegate's calls.
+    void applicationDidFinishLoading(bool openSettingsWindow) override;
+    void dockItemToggled() override;
+    void applicationWillTerminate() override;
+    void macWillShutDown() override;
+    void showFailedLoginWindowWithEntry(std::shared_ptr<platform::Object> entry) override;
+    void showLockUnlockHistory() override;
+    void showMainMenu() override;
+
+    // Start-up and the hooks that start scanning.
+    void startScanningAndConnection();
+    void applicationDidWake();
+    void bluetoothStateChanged();
+    void didUpdateBluetoothState();
+    void startScanningIndicatorIfNeeded();
+    void performTasksAfterStartupDelay();
+
+    // The fail-safe connect timer: cleans the ignore list when no phone connected in time.
+    void startFailSafeTimerWithDelay(int seconds);
+    void invalidateFailSafeTimer();
+    void startFailsafeTimeAfterDelayIfNeeded();
+    bool failSafeTimerIsRunning() const;
+    void cleanTheIgnoreListOfBadConnectionsIfNeeded();
+    void periodicNotifierControllerDidTrigger(PeriodicNotifierController& controller) override;
+
+    void updateDataModelBeforeStartingToScan();
+
+    // The lid and the external monitors: scanning resumes when the Mac is usable again, and the phone
+    // hears of the lid-down-without-monitor fact only when it changes.
+    void laptopLidChangedOrExternalMonitorChanged();
+    void updateDeviceLidIsDownAndNoExtMonitorInfoIfNeeded();
+    void anyKestruneWindowWillClose();
+    void applicationWillSleep() {}
+    bool applicationDidRestartProgramaticallyInTheLastSeconds(int seconds);
+
+    // Stopping.
+    void prepareForShutdown(bool immediately);
+    void cleanUpAndQuitKestrune();
+    // The link reports a connect failure it cannot recover from: relaunch, at most once in 300 s.
+    void requestControllerDidExperienceFatalError();
+    bool applicationInShutdownProcess() const { return applicationInShutdownProcess_; }
+
+    // The views.
+    void updateViewsForMobileTrackUpdate();
+    void scanningUpdated();
+    void didReceiveUpdatesUpdate();
+    void updateStatuIcon();
+    void updateDockItem();
+    bool mainWindowIsShown();
+    bool shouldShowDockItem() { return mainWindowIsShown(); }
+
+    const CoordinatorServices& services() const { return services_; }
+    bool trackedPhoneIsConnected() const;
+
+    static constexpr int kRestartWindowAtStart = 12;
+    static constexpr int kRestartWindowOnFatalError = 300;
+    static constexpr double kScanningStartDelay = 0.2;
+    static constexpr double kStartupTasksDelay = 7.0;
+    static constexpr double kTerminateDelay = 1.5;
+    static constexpr long kIgnoreListCleaningInterval = 240;
+
+private:
+    explicit StateMachine(CoordinatorServices services);
+    void startUp(bool openSettingsWindow);
+    void initalizeView(bool show);
+    void registerForNotifications();
+    void setupKestruneAfterSystemWake();
+    void updateBluetoothCacheBookkeeping();
+    void failSafeTimerTrigered();
+    void later(double seconds, std::function<void(StateMachine&)> step);
+
+    CoordinatorServices services_;
+    std::unique_ptr<PeriodicNotifierController> periodicIgnoreListCleaner_;
+    std::shared_ptr<platform::Timer> failSafeConnectTimer_;
+    bool started_ = false;
+    bool didFinishSyncWithDevice_ = false;
+    bool applicationInShutdownProcess_ = false;
+};
+
+}  // namespace kestrune

@@ -1,0 +1,412 @@
+#include "engine/StateMachine.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "app/records/MobileDevice.h"
+#include "app/records/MobileDeviceConnectionInfo.h"
+#include "app/records/MobileSettings.h"
+#include "app/records/OSXPreferences.h"
+#include "app/records/PairingInfo.h"
+#include "app/store/DataManager.h"
+#include "app/store/DataModel.h"
+#include "platform/base/Clock.h"
+#include "platform/ui/Window.h"
+#include "tests/engine/SessionFixture.h"
+
+using namespace kestrune;
+using platform::Number;
+
+namespace {
+
+// Every call the coordinator makes on its neighbours, with the moment it was made.
+struct CallLog {
+    std::vector<std::pair<std::string, double>> calls;
+    double origin = 0;
+    void add(std::string what) { calls.emplace_back(std::move(what), platform::Clock::now() - origin); }
+    size_t count(const std::string& what) const {
+        size_t n = 0;
+        for (const auto& c : calls) n += c.first == what;
+        return n;
+    }
+    // Moment of the first call of that name, or -1.
+    double at(const std::string& what) const {
+        for (const auto& c : calls)
+            if (c.first == what) return c.second;
+        return -1;
+    }
+    std::vector<std::string> names() const {
+        std::vector<std::string> out;
+        for (const auto& c : calls) out.push_back(c.first);
+        return out;
+    }
+};
+
+struct RecordingFeatures : FeatureServices {
+    CallLog& log;
+    explicit RecordingFeatures(CallLog& l) : log(l) {}
+    void insertEvent_forDate_trigger_takePhoto(uint32_t event, platform::Date, uint32_t trigger,
+                                               bool photo) override {
+        log.add("history " + std::to_string(event) + "/" + std::to_string(trigger) + (photo ? " photo" : ""));
+    }
+    void applicationOpenedEntry() override { log.add("tracker opened"); }
+    void updateShortcutsEnabled() override { log.add("hot keys"); }
+    void setShouldAutomaticallyCheckForUpdates(bool) override { log.add("auto updates"); }
+    void checkForUpdates() override { log.add("check updates"); }
+};
+
+struct RecordingMenuBar : MenuBarPanel {
+    CallLog& log;
+    explicit RecordingMenuBar(CallLog& l) : log(l) {}
+    void closeMenuBarForced() override { log.add("close panel"); }
+    void removeIconFromMenuBar() override { log.add("remove icon"); }
+};
+
+struct RecordingWindows : WindowServices {
+    CallLog& log;
+    bool visible = false;
+    explicit RecordingWindows(CallLog& l) : log(l) {}
+    void showMainWindow() override { log.add("show window"); }
+    bool mainWindowIsVisible() override { return visible; }
+    void showBluetoothNotSupportedTutorial() override { log.add("no LE tutorial"); }
+    void showDockIcon(bool show) override { log.add(show ? "dock on" : "dock off"); }
+};
+
+struct RecordingLink : PhoneLinkService {
+    CallLog& log;
+    explicit RecordingLink(CallLog& l) : log(l) {}
+    void startIntenseScanning() override { log.add("intense scanning"); }
+    void clearTheIgnoreListOfBadConnections() override { log.add("clear ignore list"); }
+    void disconnectFromAllDevicesImmediatelly(bool) override { log.add("disconnect all"); }
+    void didUpdateSessionInforForCurrentDevice(const std::shared_ptr<Device>&) override {
+        log.add("session sent");
+    }
+};
+
+// The machine's facts are set by the test; its acts are recorded. The session's watchers run for real.
+struct RecordingSystem : CoordinatorSystem {
+    CallLog& log;
+    bool leSupported = true, bluetoothOn = true, leOn = true, sleeping = false, debug = false;
+    int32_t centralState = 5;
+    int64_t cacheSize = 0;
+    explicit RecordingSystem(CallLog& l) : log(l) {}
+    bool bluetoothLESupported() override { return leSupported; }
+    bool bluetoothIsOn() override { return bluetoothOn; }
+    bool bluetoothLEIsOn() override { return leOn; }
+    int32_t bluetoothState() override { return centralState; }
+    bool macIsSleeping() override { return sleeping; }
+    int64_t bluetoothCacheFileSize() override { return cacheSize; }
+    void performCheckAndCacheBluetoothLESupportedInBackground() override { log.add("check LE"); }
+    void restartScanningIndicator() override { log.add("scanning indicator"); }
+    void migrateIfNeeded() override { log.add("migrate"); }
+    void updateModelForVersionUpdateIfNeeded() override { log.add("version update"); }
+    void setupLoginItems() override { log.add("login items"); }
+    void stopTrackingSession() override {
+        log.add("stop tracking");
+        CoordinatorSystem::stopTrackingSession();
+    }
+    void checkIfDeviceUnlinkedRemotely() override { log.add("remote unlink check"); }
+    bool isDebugOrBetaTester() override { return debug; }
+    void forceClearBluetoothCache() override { log.add("force clear cache"); }
+    void relaunchAfterDelay(double) override { log.add("relaunch"); }
+    void terminate() override { log.add("terminate"); }
+};
+
+class StateMachineTest : public SessionTest {
+protected:
+    void SetUp() override {
+        SessionTest::SetUp();
+        DataManager::resetSharedForTesting();
+        log.calls.clear();
+        log.origin = platform::Clock::now();
+        windows = std::make_shared<RecordingWindows>(log);
+        system = std::make_shared<RecordingSystem>(log);
+        CoordinatorServices services;
+        services.features = std::make_shared<RecordingFeatures>(log);
+        services.menuBar = std::make_shared<RecordingMenuBar>(log);
+        services.windows = windows;
+        services.link = std::make_shared<RecordingLink>(log);
+        services.system = system;
+        machine = StateMachine::create(services);
+    }
+    void TearDown() override {
+        machine.reset();
+        runUntilIdle();
+        DataManager::resetSharedForTesting();
+        SessionTest::TearDown();
+    }
+
+    // A paired phone that the data manager tracks.
+    std::shared_ptr<MobileDevice> addTrackedPhone(bool connected) {
+        auto& manager = DataManager::shared();
+        auto phone = MobileDevice::initWithUnId("phone-1");
+        phone->mobileDeviceConnectionInfo()->setIsConnected(Number(connected));
+        auto settings = MobileSettings::initWithUnId("phone-1");
+        settings->pairingInfo()->setConnectionStatus(Number(PairingInfo::kConnectionStatusPaired));
+        (*manager.model()->dictOfAllMobileDevice())["phone-1"] = phone;
+        (*manager.model()->dictOfMobileDeviceSettings())["phone-1"] = settings;
+        return phone;
+    }
+
+    void start(bool byUser) {
+        machine->applicationDidFinishLoading(byUser);
+        advance(0.01);
+    }
+
+    CallLog log;
+    std::shared_ptr<RecordingWindows> windows;
+    std::shared_ptr<RecordingSystem> system;
+    std::shared_ptr<StateMachine> machine;
+};
+
+TEST_F(StateMachineTest, StartUpRunsItsStepsInOrderAndOpensTheWindowOnlyForAUserLaunch) {
+    for (bool byUser : {false, true}) {
+        SCOPED_TRACE(byUser);
+        TearDown();
+        SetUp();
+        machine->applicationDidFinishLoading(byUser);
+        EXPECT_TRUE(log.calls.empty()) << "start-up is queued, not run inline";
+        advance(8.5);
+        // The lid watcher reports the lid once as it starts, which resumes scanning with the lid open.
+        std::vector<std::string> expected = {
+            "migrate",        "scanning indicator", "intense scanning", "check LE",
+            "version update", "tracker opened",     "history 1/0",      "dock off"};
+        if (byUser) expected.push_back("show window");
+        for (auto s : {"scanning indicator", "intense scanning", "hot keys", "login items",
+                       "remote unlink check", "auto updates", "check updates", "clear ignore list"})
+            expected.push_back(s);
+        EXPECT_EQ(log.names(), expected);
+        EXPECT_NEAR(log.at("show window"), byUser ? 0.2 : -1, 1e-6);
+        EXPECT_NEAR(log.at("hot keys"), 7.0, 1e-6);
+        // The fail-safe timer of the wake (8 s) replaced the one of Bluetooth coming on (16 s).
+        EXPECT_NEAR(log.at("clear ignore list"), 8.3, 1e-6);
+        EXPECT_TRUE(DeviceLocalSettings::shared().veryFirstKestruneRunDate());
+        EXPECT_TRUE(DeviceLocalSettings::shared().mostRecentKestruneRunDate());
+    }
+}
+
+TEST_F(StateMachineTest, RestartRuleAtItsBoundsAndWithAClockSetBack) {
+    struct Case {
+        double restartedAgo;  // negative: the clock was set back past the stored moment
+        int window;
+        bool recent;
+    };
+    const Case cases[] = {{11, 12, true},    {12, 12, false}, {299, 300, true},
+                          {300, 300, false}, {-5, 12, false}, {-5, 300, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.restartedAgo << " s ago, window " << c.window);
+        DeviceLocalSettings::shared().setLastProgramaticRestartDate(
+            platform::Date::dateWithTimeIntervalSince1970(platform::Date::now().timeIntervalSince1970() -
+                                                          c.restartedAgo));
+        EXPECT_EQ(machine->applicationDidRestartProgramaticallyInTheLastSeconds(c.window), c.recent);
+    }
+}
+
+TEST_F(StateMachineTest, NeverRestartedCountsAsLongAgo) {
+    EXPECT_FALSE(machine->applicationDidRestartProgramaticallyInTheLastSeconds(300));
+}
+
+TEST_F(StateMachineTest, AStartRightAfterARelaunchWritesNoStartEntry) {
+    DeviceLocalSettings::shared().setLastProgramaticRestartDate(platform::Date::now());
+    advance(5);
+    start(false);
+    EXPECT_EQ(log.count("tracker opened"), 0u);
+    EXPECT_EQ(log.count("history 1/0"), 0u);
+}
+
+TEST_F(StateMachineTest, FatalLinkErrorRelaunchesAtMostOnceIn300Seconds) {
+    machine->requestControllerDidExperienceFatalError();
+    advance(299);
+    machine->requestControllerDidExperienceFatalError();
+    EXPECT_EQ(log.count("relaunch"), 1u);
+    advance(1);
+    machine->requestControllerDidExperienceFatalError();
+    EXPECT_EQ(log.count("relaunch"), 2u);
+}
+
+TEST_F(StateMachineTest, FailSafeTimerCleansOnlyWhenNotConnectedAndNotPairing) {
+    struct Case {
+        bool phone, connected, pairing, cleans;
+    };
+    const Case cases[] = {{false, false, false, true},
+                          {true, false, false, true},
+                          {true, true, false, false},
+                          {false, false, true, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.phone << c.connected << c.pairing);
+        DataManager::resetSharedForTesting();
+        if (c.phone) addTrackedPhone(c.connected);
+        if (c.pairing) DataManager::shared().setPairingMobileDevice(MobileDevice::initWithUnId("new"));
+        log.calls.clear();
+        machine->startFailSafeTimerWithDelay(16);
+        advance(15.9);
+        EXPECT_EQ(log.count("clear ignore list"), 0u);
+        advance(0.2);
+        EXPECT_EQ(log.count("clear ignore list"), c.cleans ? 1u : 0u);
+        EXPECT_FALSE(machine->failSafeTimerIsRunning());
+    }
+}
+
+TEST_F(StateMachineTest, BluetoothGoingOffCancelsTheFailSafeTimerButASleepingMacKeepsIt) {
+    machine->startFailSafeTimerWithDelay(8);
+    system->sleeping = true;
+    system->bluetoothOn = false;
+    machine->bluetoothStateChanged();
+    EXPECT_TRUE(machine->failSafeTimerIsRunning());
+    system->sleeping = false;
+    machine->bluetoothStateChanged();
+    EXPECT_FALSE(machine->failSafeTimerIsRunning());
+    advance(20);
+    EXPECT_EQ(log.count("clear ignore list"), 0u);
+}
+
+TEST_F(StateMachineTest, WithoutBluetoothLENothingScansAndAStateOf2ShowsTheTutorial) {
+    system->leSupported = false;
+    system->leOn = false;
+    system->centralState = 2;
+    start(false);
+    log.calls.clear();
+    advance(600);
+    EXPECT_EQ(log.count("intense scanning"), 0u);
+    EXPECT_EQ(log.count("clear ignore list"), 0u) << "neither the fail-safe timer nor the periodic cleaner";
+    EXPECT_GE(log.count("no LE tutorial"), 1u);
+}
+
+TEST_F(StateMachineTest, PeriodicCleanerRunsEvery240Seconds) {
+    start(false);
+    advance(10);
+    log.calls.clear();
+    advance(480);
+    EXPECT_EQ(log.count("clear ignore list"), 2u);
+}
+
+TEST_F(StateMachineTest, QuitWritesOneEntryShutsDownTwiceAndTerminatesAfterOneAndAHalfSeconds) {
+    start(false);
+    advance(10);
+    log.calls.clear();
+    log.origin = platform::Clock::now();
+    machine->cleanUpAndQuitKestrune();
+    EXPECT_TRUE(machine->applicationInShutdownProcess());
+    advance(1.4);
+    EXPECT_EQ(log.count("terminate"), 0u);
+    advance(0.2);
+    ASSERT_EQ(log.count("terminate"), 1u);
+    EXPECT_NEAR(log.at("terminate"), 1.5, 1e-6);
+    // The application then terminates, which reaches the coordinator again.
+    machine->applicationWillTerminate();
+    EXPECT_EQ(log.count("history 4/1"), 1u);
+    EXPECT_EQ(log.count("disconnect all"), 2u);
+    EXPECT_EQ(log.count("stop tracking"), 2u);
+    EXPECT_EQ(log.count("remove icon"), 2u);
+}
+
+TEST_F(StateMachineTest, PowerOffClearsTheBluetoothCacheOnlyForTesters) {
+    for (bool debug : {false, true}) {
+        system->debug = debug;
+        log.calls.clear();
+        machine->macWillShutDown();
+        EXPECT_EQ(log.count("disconnect all"), 1u);
+        EXPECT_EQ(log.count("force clear cache"), debug ? 1u : 0u);
+    }
+}
+
+// Each case in its own test: the local settings persist within one test's home. The temporary clear
+// date is always there (its registered default is 1970), as it was where this rule comes from.
+struct CacheCase {
+    bool tempDate;
+    int64_t stored, current;
+    bool newClearDate;
+    int64_t storedAfter;
+};
+
+class StateMachineCacheTest : public StateMachineTest, public testing::WithParamInterface<CacheCase> {};
+
+TEST_P(StateMachineCacheTest, BluetoothCacheBookkeeping) {
+    const auto& c = GetParam();
+    auto& settings = DeviceLocalSettings::shared();
+    if (c.tempDate) settings.setTempClearBluetoothCacheDate(platform::Date::now());
+    settings.setClearBluetoothFileSize(c.stored);
+    system->cacheSize = c.current;
+    start(false);
+    // The registered default of the clear date is 1970.
+    ASSERT_TRUE(settings.clearBluetoothCacheDate());
+    EXPECT_EQ(settings.clearBluetoothCacheDate()->timeIntervalSince1970() > 0, c.newClearDate);
+    EXPECT_EQ(settings.clearBluetoothFileSize(), c.storedAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, StateMachineCacheTest,
+                         testing::Values(CacheCase{true, 500, 300, true, 300},   // shrank: cleared in between
+                                         CacheCase{true, 300, 500, false, 500},  // grew
+                                         CacheCase{true, 500, 0, false, 500},    // no file: nothing changes
+                                         CacheCase{false, 500, 300, false, 500}
+                                         // no temporary date: the same
+                                         ));
+
+TEST_F(StateMachineTest, StartUpResetsTheTrackedPhoneAndIsSafeWithoutOne) {
+    // Without a tracked phone every entry point runs and does nothing for the phone.
+    machine->updateDataModelBeforeStartingToScan();
+    machine->startScanningIndicatorIfNeeded();
+    machine->startFailsafeTimeAfterDelayIfNeeded();
+    EXPECT_TRUE(machine->failSafeTimerIsRunning());
+    EXPECT_EQ(log.count("scanning indicator"), 1u);
+    machine->invalidateFailSafeTimer();
+
+    auto phone = addTrackedPhone(true);
+    auto settings = DataManager::shared().settingsForDeviceId(std::string("phone-1"));
+    settings->OSXSettings()->setIsWaitingForConfirmation(Number(1));
+    machine->startFailsafeTimeAfterDelayIfNeeded();
+    EXPECT_FALSE(machine->failSafeTimerIsRunning()) << "a connected phone needs no fail-safe";
+    start(false);
+    EXPECT_FALSE(phone->mobileDeviceConnectionInfo()->isConnected()->boolValue());
+    EXPECT_EQ(settings->OSXSettings()->isWaitingForConfirmation()->intValue(), 0);
+    // A settings record that went missing is not an error either.
+    DataManager::shared().model()->dictOfMobileDeviceSettings()->clear();
+    DataManager::shared().model()->dictOfAllMobileDevice()->emplace("phone-1", phone);
+    machine->updateDataModelBeforeStartingToScan();
+    machine->prepareForShutdown(true);
+}
+
+TEST_F(StateMachineTest, LidFactReachesThePhoneOnlyWhenItChanges) {
+    start(false);
+    advance(1);
+    log.calls.clear();
+    // The lid watcher's report reaches the coordinator through its observer.
+    session->closeLid();
+    advance(1);
+    EXPECT_EQ(log.count("session sent"), 1u);
+    EXPECT_EQ(log.count("intense scanning"), 0u) << "a closed lid without a monitor does not scan harder";
+    // A second report of the same fact sends nothing.
+    machine->laptopLidChangedOrExternalMonitorChanged();
+    EXPECT_EQ(log.count("session sent"), 1u);
+    session->openLid();
+    advance(1);
+    EXPECT_EQ(log.count("session sent"), 2u);
+    EXPECT_GE(log.count("intense scanning"), 1u);
+    // Without this Mac's device record there is nothing to compare or send.
+    DataManager::shared().model()->setCurrentDevice(nullptr);
+    session->closeLid();
+    advance(1);
+    EXPECT_EQ(log.count("session sent"), 2u);
+}
+
+TEST_F(StateMachineTest, ClosingAWindowUpdatesTheDockIconAfterAFifthOfASecond) {
+    start(false);
+    log.calls.clear();
+    platform::NotificationCenter::defaultCenter().post(platform::ui::Window::kWillCloseNotification);
+    advance(0.19);
+    EXPECT_EQ(log.count("dock off"), 0u);
+    advance(0.02);
+    EXPECT_EQ(log.count("dock off"), 1u);
+}
+
+TEST_F(StateMachineTest, DockIconFollowsTheSettingsWindow) {
+    machine->updateDockItem();
+    windows->visible = true;
+    machine->updateDockItem();
+    EXPECT_EQ(log.names(), (std::vector<std::string>{"dock off", "dock on"}));
+}
+
+}  // namespace
