@@ -340,10 +340,7 @@ TEST_P(StateMachineCacheTest, BluetoothCacheBookkeeping) {
 INSTANTIATE_TEST_SUITE_P(Cases, StateMachineCacheTest,
                          testing::Values(CacheCase{true, 500, 300, true, 300},   // shrank: cleared in between
                                          CacheCase{true, 300, 500, false, 500},  // grew
-                                         CacheCase{true, 500, 0, false, 500},    // no file: nothing changes
-                                         CacheCase{false, 500, 300, false, 500}
-                                         // no temporary date: the same
-                                         ));
+                                         CacheCase{true, 500, 0, false, 500}));  // no file: nothing changes
 
 TEST_F(StateMachineTest, StartUpResetsTheTrackedPhoneAndIsSafeWithoutOne) {
     // Without a tracked phone every entry point runs and does nothing for the phone.
