@@ -35,6 +35,16 @@ void FeatureServices::checkForUpdates() {
     platform::logf("Updates: checking for a newer version");
 }
 
+void FeatureServices::createAndSaveFailedLoginEventTakePhoto(bool takePhoto) {
+    platform::logf("History: failed login%s", takePhoto ? ", with photo" : "");
+}
+bool FeatureServices::isConectedToSafeWifi() {
+    return false;
+}
+
+void MenuBarPanel::openMenuBarForDuration(double seconds) {
+    platform::logf("Menu bar: panel open for %.1f s", seconds);
+}
 void MenuBarPanel::updateViewForTrackingDevice() {}
 void MenuBarPanel::updateStatusBarIcon() {}
 void MenuBarPanel::closeMenuBarForced() {
@@ -71,6 +81,16 @@ void PhoneLinkService::clearTheIgnoreListOfBadConnections() {
 }
 void PhoneLinkService::disconnectFromAllDevicesImmediatelly(bool immediately) {
     platform::logf("Link: disconnect from all phones%s", immediately ? " at once" : "");
+}
+
+void PhoneLinkService::sendNotification_toMobileDevice_usePushNotificationIfNeeded(
+    int32_t code, const std::shared_ptr<MobileDevice>&, bool usePush) {
+    platform::logf("Link: notification %d to the phone%s", code, usePush ? " (push if away)" : "");
+}
+
+void LockCommandService::lockScreenFromMobileDevice_action_commandReason(const std::shared_ptr<MobileDevice>&,
+                                                                         int32_t action, int32_t reason) {
+    platform::logf("Commands: lock (action %d, reason %d)", action, reason);
 }
 
 void PhoneLinkService::didUpdateSessionInforForCurrentDevice(const std::shared_ptr<Device>&) {
@@ -141,6 +161,7 @@ void CoordinatorServices::fillDefaults() {
     if (!menuBar) menuBar = std::make_shared<MenuBarPanel>();
     if (!windows) windows = std::make_shared<WindowServices>();
     if (!link) link = std::make_shared<PhoneLinkService>();
+    if (!commands) commands = std::make_shared<LockCommandService>();
     if (!system) system = std::make_shared<CoordinatorSystem>();
 }
 

@@ -8,6 +8,7 @@
 namespace kestrune {
 
 class Device;
+class MobileDevice;
 
 // The neighbours the coordinator talks to but that live in higher folders (features, the menu-bar
 // panel, the windows) or that come with the phone link. Each is a small interface; the default of
@@ -28,6 +29,10 @@ public:
     // KestruneUpdater and UpdateController.
     virtual void setShouldAutomaticallyCheckForUpdates(bool automatically);
     virtual void checkForUpdates();
+    // FailedLoginFactory: a failed-login entry dated now, with a camera photo when asked.
+    virtual void createAndSaveFailedLoginEventTakePhoto(bool takePhoto);
+    // SafeWifiManager: the Mac is joined to a trusted network.
+    virtual bool isConectedToSafeWifi();
 };
 
 // The status item, its panel and the settings page managers.
@@ -38,6 +43,7 @@ public:
     virtual void updateStatusBarIcon();
     virtual void closeMenuBarForced();
     virtual void removeIconFromMenuBar();
+    virtual void openMenuBarForDuration(double seconds);
     // updateViewDataIfNeeded of the devices, set-up and updates pages.
     virtual void updateDevicesPage();
     virtual void updateSetupPage();
@@ -59,6 +65,15 @@ public:
     virtual void showDockIcon(bool show);
 };
 
+// The lock/unlock command controller: the one way the engine locks or unlocks the Mac.
+class LockCommandService {
+public:
+    virtual ~LockCommandService() = default;
+    // action: 1 screensaver, 2 display off, otherwise lock.
+    virtual void lockScreenFromMobileDevice_action_commandReason(const std::shared_ptr<MobileDevice>& phone,
+                                                                 int32_t action, int32_t reason);
+};
+
 // What the coordinator asks of the phone link's dispatcher.
 class PhoneLinkService {
 public:
@@ -66,6 +81,9 @@ public:
     virtual void startIntenseScanning();
     virtual void clearTheIgnoreListOfBadConnections();
     virtual void disconnectFromAllDevicesImmediatelly(bool immediately);
+    // A notification code for the tracked phone; with the flag a phone out of reach gets a silent push.
+    virtual void sendNotification_toMobileDevice_usePushNotificationIfNeeded(
+        int32_t code, const std::shared_ptr<MobileDevice>& phone, bool usePush);
     // Sends this Mac's session record to the phone.
     virtual void didUpdateSessionInforForCurrentDevice(const std::shared_ptr<Device>& device);
 };
@@ -101,6 +119,7 @@ struct CoordinatorServices {
     std::shared_ptr<MenuBarPanel> menuBar;
     std::shared_ptr<WindowServices> windows;
     std::shared_ptr<PhoneLinkService> link;
+    std::shared_ptr<LockCommandService> commands;
     std::shared_ptr<CoordinatorSystem> system;
 
     void fillDefaults();

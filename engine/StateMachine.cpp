@@ -373,7 +373,44 @@ void StateMachine::showLockUnlockHistory() {
     platform::logf("Windows: lock/unlock history asked");
 }
 void StateMachine::showMainMenu() {
-    services_.windows->showMainWindow();
+    services_.menuBar->openMenuBarForDuration(1.5);
+}
+
+// Locking from the Mac, hot keys, failed logins
+
+void StateMachine::logoutTrackingDeviceForCommadReason(int32_t reason) {
+    services_.commands->lockScreenFromMobileDevice_action_commandReason(
+        DataManager::shared().getTrackingMobileDevice(), DeviceLocalSettings::shared().actionOnLogout(),
+        reason);
+}
+
+void StateMachine::userDidSelectLockMac() {
+    // The key or menu is released before the screen locks.
+    later(0.25, [](StateMachine& self) { self.logoutTrackingDeviceForCommadReason(4); });
+}
+
+void StateMachine::shortCutManager_didSelectOption(int32_t option) {
+    if (option == 1) userDidSelectLockMac();
+    // Option 0, sending the clipboard to the phone, comes with the user actions.
+}
+
+void StateMachine::failedloginAttemptListenerDidDetectFailedLogin() {
+    auto& settings = DeviceLocalSettings::shared();
+    services_.features->createAndSaveFailedLoginEventTakePhoto(settings.takePhotoOnFailedLogin());
+    settings.setNewFaileLoginAttemptDetected(true);
+    if (settings.warnUserOnLoginFailed()) sendNotification_usePushNotificationIfNeeded(2, true);
+    DataManager::shared().updateUserLoggedIn();
+}
+
+void StateMachine::logoutOnDisconnectManagerShouldLogout() {
+    auto device = DataManager::shared().getActiveDesktopDevice();
+    bool loggedIn = device && device->userStatedAsLoggedIn();
+    if (!services_.features->isConectedToSafeWifi() && loggedIn) logoutTrackingDeviceForCommadReason(3);
+}
+
+void StateMachine::sendNotification_usePushNotificationIfNeeded(int32_t code, bool usePush) {
+    services_.link->sendNotification_toMobileDevice_usePushNotificationIfNeeded(
+        code, DataManager::shared().getTrackingMobileDevice(), usePush);
 }
 
 }  // namespace kestrune

@@ -76,6 +76,14 @@ public:
     bool mainWindowIsShown();
     bool shouldShowDockItem() { return mainWindowIsShown(); }
 
+    // Locking from the Mac, hot keys, failed logins and the lock after a lost connection.
+    void logoutTrackingDeviceForCommadReason(int32_t reason);
+    void userDidSelectLockMac();
+    void shortCutManager_didSelectOption(int32_t option);
+    void failedloginAttemptListenerDidDetectFailedLogin();
+    void logoutOnDisconnectManagerShouldLogout();
+    void sendNotification_usePushNotificationIfNeeded(int32_t code, bool usePush);
+
     const CoordinatorServices& services() const { return services_; }
     bool trackedPhoneIsConnected() const;
 

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "app/records/Device.h"
 #include "app/records/MobileDevice.h"
+#include "app/records/SessionInfo.h"
 #include "app/records/MobileDeviceConnectionInfo.h"
 #include "app/records/MobileSettings.h"
 #include "app/records/OSXPreferences.h"
@@ -56,6 +58,20 @@ struct RecordingFeatures : FeatureServices {
     void updateShortcutsEnabled() override { log.add("hot keys"); }
     void setShouldAutomaticallyCheckForUpdates(bool) override { log.add("auto updates"); }
     void checkForUpdates() override { log.add("check updates"); }
+    void createAndSaveFailedLoginEventTakePhoto(bool photo) override {
+        log.add(photo ? "failed login photo" : "failed login");
+    }
+    bool trustedWifi = false;
+    bool isConectedToSafeWifi() override { return trustedWifi; }
+};
+
+struct RecordingCommands : LockCommandService {
+    CallLog& log;
+    explicit RecordingCommands(CallLog& l) : log(l) {}
+    void lockScreenFromMobileDevice_action_commandReason(const std::shared_ptr<MobileDevice>&, int32_t action,
+                                                         int32_t reason) override {
+        log.add("lock " + std::to_string(action) + "/" + std::to_string(reason));
+    }
 };
 
 struct RecordingMenuBar : MenuBarPanel {
@@ -63,6 +79,9 @@ struct RecordingMenuBar : MenuBarPanel {
     explicit RecordingMenuBar(CallLog& l) : log(l) {}
     void closeMenuBarForced() override { log.add("close panel"); }
     void removeIconFromMenuBar() override { log.add("remove icon"); }
+    void openMenuBarForDuration(double seconds) override {
+        log.add("panel " + std::to_string(seconds).substr(0, 3));
+    }
 };
 
 struct RecordingWindows : WindowServices {
@@ -81,6 +100,11 @@ struct RecordingLink : PhoneLinkService {
     void startIntenseScanning() override { log.add("intense scanning"); }
     void clearTheIgnoreListOfBadConnections() override { log.add("clear ignore list"); }
     void disconnectFromAllDevicesImmediatelly(bool) override { log.add("disconnect all"); }
+    void sendNotification_toMobileDevice_usePushNotificationIfNeeded(int32_t code,
+                                                                     const std::shared_ptr<MobileDevice>&,
+                                                                     bool push) override {
+        log.add("notify " + std::to_string(code) + (push ? " push" : ""));
+    }
     void didUpdateSessionInforForCurrentDevice(const std::shared_ptr<Device>&) override {
         log.add("session sent");
     }
@@ -125,7 +149,9 @@ protected:
         windows = std::make_shared<RecordingWindows>(log);
         system = std::make_shared<RecordingSystem>(log);
         CoordinatorServices services;
-        services.features = std::make_shared<RecordingFeatures>(log);
+        features = std::make_shared<RecordingFeatures>(log);
+        services.features = features;
+        services.commands = std::make_shared<RecordingCommands>(log);
         services.menuBar = std::make_shared<RecordingMenuBar>(log);
         services.windows = windows;
         services.link = std::make_shared<RecordingLink>(log);
@@ -157,6 +183,7 @@ protected:
     }
 
     CallLog log;
+    std::shared_ptr<RecordingFeatures> features;
     std::shared_ptr<RecordingWindows> windows;
     std::shared_ptr<RecordingSystem> system;
     std::shared_ptr<StateMachine> machine;
@@ -404,6 +431,66 @@ TEST_F(StateMachineTest, DockIconFollowsTheSettingsWindow) {
     windows->visible = true;
     machine->updateDockItem();
     EXPECT_EQ(log.names(), (std::vector<std::string>{"dock off", "dock on"}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(StateMachineTest, LockHotKeyLocksAQuarterSecondLaterWithTheChosenAction) {
+    DeviceLocalSettings::shared().setActionOnLogout(2);
+    machine->shortCutManager_didSelectOption(0);
+    machine->shortCutManager_didSelectOption(7);
+    machine->shortCutManager_didSelectOption(1);
+    advance(0.24);
+    EXPECT_EQ(log.count("lock 2/4"), 0u);
+    advance(0.02);
+    EXPECT_EQ(log.names(), std::vector<std::string>{"lock 2/4"}) << "only the lock hot key locks";
+}
+
+TEST_F(StateMachineTest, FailedLoginStoresTheEntryAndWarnsThePhoneOnlyWhenAsked) {
+    auto& settings = DeviceLocalSettings::shared();
+    for (bool warn : {false, true}) {
+        SCOPED_TRACE(warn);
+        log.calls.clear();
+        settings.setNewFaileLoginAttemptDetected(false);
+        settings.setWarnUserOnLoginFailed(warn);
+        settings.setTakePhotoOnFailedLogin(warn);
+        machine->failedloginAttemptListenerDidDetectFailedLogin();
+        std::vector<std::string> expected{warn ? "failed login photo" : "failed login"};
+        if (warn) expected.push_back("notify 2 push");
+        EXPECT_EQ(log.names(), expected);
+        EXPECT_TRUE(settings.newFaileLoginAttemptDetected());
+    }
+}
+
+TEST_F(StateMachineTest, LockOnDisconnectIsBlockedByTrustedWifiOrALoggedOutUser) {
+    struct Case {
+        bool trustedWifi, loggedIn, locks;
+    };
+    const Case cases[] = {{false, true, true}, {true, true, false}, {false, false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.trustedWifi << c.loggedIn);
+        log.calls.clear();
+        features->trustedWifi = c.trustedWifi;
+        DataManager::shared().getActiveDesktopDevice()->sessionInfo()->setUserIsLoggedIn(Number(c.loggedIn));
+        machine->logoutOnDisconnectManagerShouldLogout();
+        EXPECT_EQ(log.count("lock " + std::to_string(DeviceLocalSettings::shared().actionOnLogout()) + "/3"),
+                  c.locks ? 1u : 0u);
+    }
+    // No device record for this Mac: nobody counts as logged in.
+    log.calls.clear();
+    features->trustedWifi = false;
+    DeviceLocalSettings::shared().setWarnUserOnLoginFailed(false);
+    DataManager::shared().model()->setCurrentDevice(nullptr);
+    machine->logoutOnDisconnectManagerShouldLogout();
+    machine->failedloginAttemptListenerDidDetectFailedLogin();
+    EXPECT_EQ(log.calls.size(), 1u) << "only the failed-login entry";
+}
+
+TEST_F(StateMachineTest, NotificationClickOpensThePanelBriefly) {
+    machine->showMainMenu();
+    EXPECT_EQ(log.names(), std::vector<std::string>{"panel 1.5"});
 }
 
 }  // namespace
