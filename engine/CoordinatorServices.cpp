@@ -93,6 +93,22 @@ void LockCommandService::lockScreenFromMobileDevice_action_commandReason(const s
     platform::logf("Commands: lock (action %d, reason %d)", action, reason);
 }
 
+void LockCommandService::loginByMobileDevice_withCommandReason(const std::shared_ptr<MobileDevice>&,
+                                                               int32_t reason) {
+    platform::logf("Commands: unlock (reason %d)", reason);
+}
+
+void PhoneLinkService::updateCurrentConnectionStatusTo_forMobilDevice_sendRemoteNotificationIfNeeded(
+    int32_t status, const std::shared_ptr<MobileDevice>&, bool) {
+    platform::logf("Link: connection status %d to the phone", status);
+}
+void PhoneLinkService::forgetAllDevices() {
+    platform::logf("Link: every phone forgotten");
+}
+void PhoneLinkService::cleanTheIgnoreList() {
+    platform::logf("Link: ignore list emptied");
+}
+
 void PhoneLinkService::didUpdateSessionInforForCurrentDevice(const std::shared_ptr<Device>&) {
     platform::logf("Link: session state sent to the phone");
 }

@@ -72,6 +72,8 @@ public:
     // action: 1 screensaver, 2 display off, otherwise lock.
     virtual void lockScreenFromMobileDevice_action_commandReason(const std::shared_ptr<MobileDevice>& phone,
                                                                  int32_t action, int32_t reason);
+    virtual void loginByMobileDevice_withCommandReason(const std::shared_ptr<MobileDevice>& phone,
+                                                       int32_t reason);
 };
 
 // What the coordinator asks of the phone link's dispatcher.
@@ -84,6 +86,12 @@ public:
     // A notification code for the tracked phone; with the flag a phone out of reach gets a silent push.
     virtual void sendNotification_toMobileDevice_usePushNotificationIfNeeded(
         int32_t code, const std::shared_ptr<MobileDevice>& phone, bool usePush);
+    // Tells the phone its connection status.
+    virtual void updateCurrentConnectionStatusTo_forMobilDevice_sendRemoteNotificationIfNeeded(
+        int32_t status, const std::shared_ptr<MobileDevice>& phone, bool sendRemoteNotification);
+    // Forgets every phone and drops every connection.
+    virtual void forgetAllDevices();
+    virtual void cleanTheIgnoreList();
     // Sends this Mac's session record to the phone.
     virtual void didUpdateSessionInforForCurrentDevice(const std::shared_ptr<Device>& device);
 };

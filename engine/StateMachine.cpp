@@ -4,8 +4,10 @@
 #include "app/records/DeviceLocalSettings.h"
 #include "app/records/MobileDevice.h"
 #include "app/records/MobileDeviceConnectionInfo.h"
+#include "app/records/MobileDeviceTrackInfo.h"
 #include "app/records/MobileSettings.h"
 #include "app/records/OSXPreferences.h"
+#include "app/records/PairingInfo.h"
 #include "app/records/SessionInfo.h"
 #include "app/store/DataManager.h"
 #include "app/support/DateCalculations.h"
@@ -411,6 +413,96 @@ void StateMachine::logoutOnDisconnectManagerShouldLogout() {
 void StateMachine::sendNotification_usePushNotificationIfNeeded(int32_t code, bool usePush) {
     services_.link->sendNotification_toMobileDevice_usePushNotificationIfNeeded(
         code, DataManager::shared().getTrackingMobileDevice(), usePush);
+}
+
+}  // namespace kestrune
+
+namespace kestrune {
+
+// Phone events
+
+bool StateMachine::isTrackedPhone(const std::shared_ptr<MobileDevice>& phone) const {
+    auto tracked = DataManager::shared().getTrackingMobileDevice();
+    return phone && tracked && tracked->unId() == phone->unId();
+}
+
+void StateMachine::setWaitingForConfirmation(const std::shared_ptr<MobileDevice>& phone, int32_t value) {
+    if (!phone) return;
+    auto settings = DataManager::shared().settingsForDeviceId(phone->unId());
+    if (settings && settings->OSXSettings())
+        settings->OSXSettings()->setIsWaitingForConfirmation(platform::Number(value));
+}
+
+void StateMachine::didChangeLoginStateBy(int32_t responsible) {
+    auto device = DataManager::shared().getActiveDesktopDevice();
+    if (!device) return;
+    if (!device->sessionInfo()) device->setSessionInfo(SessionInfo::init());
+    device->sessionInfo()->setUserIsLoggedIn(
+        platform::Number(MacDisplayControl::shared().ifUserLoggedInAndActive()));
+    device->sessionInfo()->setDeviceResponsibleForLastChange(platform::Number(responsible));
+    services_.link->didUpdateSessionInforForCurrentDevice(device);
+}
+
+void StateMachine::requestController_didReceiveLoginCommandFromMobileDevice(
+    const std::shared_ptr<MobileDevice>& phone) {
+    setWaitingForConfirmation(phone, 0);
+    // Already unlocked: the phone only needs to hear the state again.
+    if (MacDisplayControl::shared().ifUserLoggedInAndActive())
+        didChangeLoginStateBy(2);
+    else
+        services_.commands->loginByMobileDevice_withCommandReason(phone, 1);
+}
+
+void StateMachine::requestController_didReceiveLogoutCommandFromMobileDevice(
+    const std::shared_ptr<MobileDevice>& phone) {
+    setWaitingForConfirmation(phone, 0);
+    if (MacDisplayControl::shared().ifUserLoggedInAndActive())
+        logoutTrackingDeviceForCommadReason(1);
+    else
+        didChangeLoginStateBy(2);
+}
+
+void StateMachine::updateConnectionStatus_forDevice_andNotifyDevice(
+    int32_t status, const std::shared_ptr<MobileDevice>& phone, bool notify) {
+    if (!phone) return;
+    // Read before storing: once -1 is stored the phone is no longer the tracked one, and the steps below
+    // are about the phone as it was.
+    bool tracked = isTrackedPhone(phone);
+    int32_t stored = status;
+    if (status == PairingInfo::kConnectionStatusUpdateUnlinkedByPhone) {
+        if (tracked) platform::logf("The tracked phone unlinked this Mac");
+        stored = PairingInfo::kConnectionStatusUnlinkedByPhone;
+    }
+    auto settings = DataManager::shared().settingsForDeviceId(phone->unId());
+    if (settings && settings->pairingInfo())
+        settings->pairingInfo()->setConnectionStatus(platform::Number(stored));
+    if (notify)
+        services_.link->updateCurrentConnectionStatusTo_forMobilDevice_sendRemoteNotificationIfNeeded(
+            stored, phone, true);
+    if (tracked && (status == 8 || status == 9))
+        later(1.0, [phone](StateMachine& self) { self.forgetAndDisconnectMobileDevice(phone); });
+    updateViewsForMobileTrackUpdate();
+    if (status == PairingInfo::kConnectionStatusRefusedByUser) {
+        platform::logf("Refused connection!");
+        setWaitingForConfirmation(phone, 0);
+    }
+    DataManager::shared().saveCurrentDataModel();
+}
+
+void StateMachine::forgetAndDisconnectMobileDevice(const std::shared_ptr<MobileDevice>&) {
+    services_.link->forgetAllDevices();
+    services_.link->disconnectFromAllDevicesImmediatelly(false);
+    services_.link->cleanTheIgnoreList();
+}
+
+bool StateMachine::shouldStartLogoutOnDisconnect(const std::shared_ptr<MobileDevice>& phone) {
+    if (!isTrackedPhone(phone)) return false;
+    auto settings = DataManager::shared().settingsForDeviceId(phone->unId());
+    if (!settings || !settings->mobileDeviceTrackInfo()) return false;
+    const auto& track = settings->mobileDeviceTrackInfo()->shouldTrackMobileDevice();
+    return track && track->boolValue() && DeviceLocalSettings::shared().logoutOnDisconnect() &&
+           !services_.features->isConectedToSafeWifi() && !applicationInShutdownProcess_ &&
+           services_.system->bluetoothIsOn();
 }
 
 }  // namespace kestrune

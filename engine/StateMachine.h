@@ -84,6 +84,18 @@ public:
     void logoutOnDisconnectManagerShouldLogout();
     void sendNotification_usePushNotificationIfNeeded(int32_t code, bool usePush);
 
+    // Phone events.
+    void requestController_didReceiveLoginCommandFromMobileDevice(const std::shared_ptr<MobileDevice>& phone);
+    void requestController_didReceiveLogoutCommandFromMobileDevice(
+        const std::shared_ptr<MobileDevice>& phone);
+    void updateConnectionStatus_forDevice_andNotifyDevice(int32_t status,
+                                                          const std::shared_ptr<MobileDevice>& phone,
+                                                          bool notify);
+    void forgetAndDisconnectMobileDevice(const std::shared_ptr<MobileDevice>& phone);
+    bool shouldStartLogoutOnDisconnect(const std::shared_ptr<MobileDevice>& phone);
+    // Sends this Mac's session state to the phone: 1 the phone or proximity caused it, 2 the Mac.
+    void didChangeLoginStateBy(int32_t responsible);
+
     const CoordinatorServices& services() const { return services_; }
     bool trackedPhoneIsConnected() const;
 
@@ -102,6 +114,8 @@ private:
     void setupKestruneAfterSystemWake();
     void updateBluetoothCacheBookkeeping();
     void failSafeTimerTrigered();
+    void setWaitingForConfirmation(const std::shared_ptr<MobileDevice>& phone, int32_t value);
+    bool isTrackedPhone(const std::shared_ptr<MobileDevice>& phone) const;
     void later(double seconds, std::function<void(StateMachine&)> step);
 
     CoordinatorServices services_;

@@ -3,16 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/records/Device.h"
 #include "app/records/MobileDevice.h"
-#include "app/records/SessionInfo.h"
 #include "app/records/MobileDeviceConnectionInfo.h"
 #include "app/records/MobileSettings.h"
 #include "app/records/OSXPreferences.h"
 #include "app/records/PairingInfo.h"
+#include "app/records/SessionInfo.h"
 #include "app/store/DataManager.h"
 #include "app/store/DataModel.h"
 #include "platform/base/Clock.h"
@@ -72,6 +73,10 @@ struct RecordingCommands : LockCommandService {
                                                          int32_t reason) override {
         log.add("lock " + std::to_string(action) + "/" + std::to_string(reason));
     }
+    void loginByMobileDevice_withCommandReason(const std::shared_ptr<MobileDevice>&,
+                                               int32_t reason) override {
+        log.add("unlock " + std::to_string(reason));
+    }
 };
 
 struct RecordingMenuBar : MenuBarPanel {
@@ -105,6 +110,7 @@ struct RecordingLink : PhoneLinkService {
                                                                      bool push) override {
         log.add("notify " + std::to_string(code) + (push ? " push" : ""));
     }
+    void forgetAllDevices() override { log.add("forget all"); }
     void didUpdateSessionInforForCurrentDevice(const std::shared_ptr<Device>&) override {
         log.add("session sent");
     }
@@ -491,6 +497,92 @@ TEST_F(StateMachineTest, LockOnDisconnectIsBlockedByTrustedWifiOrALoggedOutUser)
 TEST_F(StateMachineTest, NotificationClickOpensThePanelBriefly) {
     machine->showMainMenu();
     EXPECT_EQ(log.names(), std::vector<std::string>{"panel 1.5"});
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(StateMachineTest, CommandsFromThePhoneWhenAlreadyInThatStateOnlyReportTheState) {
+    auto phone = addTrackedPhone(true);
+    auto osx = DataManager::shared().settingsForDeviceId(std::string("phone-1"))->OSXSettings();
+    struct Case {
+        bool loggedIn, unlock;
+        std::vector<std::string> calls;
+    };
+    const std::string lock = "lock " + std::to_string(DeviceLocalSettings::shared().actionOnLogout()) + "/1";
+    const Case cases[] = {{true, true, {"session sent"}},
+                          {true, false, {lock}},
+                          {false, true, {"unlock 1"}},
+                          {false, false, {"session sent"}}};
+    start(false);
+    advance(1);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.loggedIn << c.unlock);
+        if (!c.loggedIn && !session->isLocked()) {
+            session->lock();
+            advance(1);
+        }
+        osx->setIsWaitingForConfirmation(Number(1));
+        log.calls.clear();
+        if (c.unlock)
+            machine->requestController_didReceiveLoginCommandFromMobileDevice(phone);
+        else
+            machine->requestController_didReceiveLogoutCommandFromMobileDevice(phone);
+        EXPECT_EQ(log.names(), c.calls);
+        EXPECT_EQ(osx->isWaitingForConfirmation()->intValue(), 0);
+    }
+}
+
+TEST_F(StateMachineTest, UnlinkAndForgetStatusesForgetThePhonesOneSecondLater) {
+    for (int status : {8, 9, 2}) {
+        SCOPED_TRACE(status);
+        DataManager::resetSharedForTesting();
+        auto phone = addTrackedPhone(true);
+        log.calls.clear();
+        machine->updateConnectionStatus_forDevice_andNotifyDevice(status, phone, false);
+        auto stored = DataManager::shared()
+                          .settingsForDeviceId(std::string("phone-1"))
+                          ->pairingInfo()
+                          ->connectionStatus();
+        EXPECT_EQ(stored->intValue(), status == 8 ? -1 : status);
+        advance(0.9);
+        EXPECT_EQ(log.count("forget all"), 0u);
+        advance(0.2);
+        // The phone stopped being the tracked one as -1 was stored; it was tracked when the status came.
+        EXPECT_EQ(log.count("forget all"), status == 2 ? 0u : 1u);
+        EXPECT_EQ(log.count("disconnect all"), status == 2 ? 0u : 1u);
+    }
+    // No phone: nothing happens.
+    machine->updateConnectionStatus_forDevice_andNotifyDevice(8, nullptr, true);
+}
+
+TEST_F(StateMachineTest, LockOnDisconnectStartsOnlyWhenEveryConditionHolds) {
+    auto phone = addTrackedPhone(false);
+    auto track = DataManager::shared().settingsForDeviceId(std::string("phone-1"))->mobileDeviceTrackInfo();
+    auto reset = [&] {
+        track->setShouldTrackMobileDevice(Number(true));
+        DeviceLocalSettings::shared().setLogoutOnDisconnect(true);
+        features->trustedWifi = false;
+        system->bluetoothOn = true;
+    };
+    reset();
+    EXPECT_TRUE(machine->shouldStartLogoutOnDisconnect(phone));
+    EXPECT_FALSE(machine->shouldStartLogoutOnDisconnect(MobileDevice::initWithUnId("other")));
+    EXPECT_FALSE(machine->shouldStartLogoutOnDisconnect(nullptr));
+    const std::vector<std::function<void()>> breakers = {
+        [&] { track->setShouldTrackMobileDevice(Number(false)); },
+        [&] { DeviceLocalSettings::shared().setLogoutOnDisconnect(false); },
+        [&] { features->trustedWifi = true; },
+        [&] { system->bluetoothOn = false; },
+        [&] { machine->cleanUpAndQuitKestrune(); },
+    };
+    for (size_t i = 0; i < breakers.size(); ++i) {
+        SCOPED_TRACE(i);
+        reset();
+        breakers[i]();
+        EXPECT_FALSE(machine->shouldStartLogoutOnDisconnect(phone));
+    }
 }
 
 }  // namespace
