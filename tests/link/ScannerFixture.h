@@ -123,7 +123,10 @@ public:
                     const platform::Data& value, bool withResponse) override {
         radio_->writeValue(peripheral, characteristic, value, withResponse);
     }
-    void readRSSI(platform::Peripheral& peripheral) override { radio_->readRSSI(peripheral); }
+    void readRSSI(platform::Peripheral& peripheral) override {
+        note("readRSSI", peripheral.identifier());
+        radio_->readRSSI(peripheral);
+    }
     bool controllerPowerState() override {
         int fixed = controllerOverride.load();
         return fixed < 0 ? radio_->controllerPowerState() : fixed == 1;
