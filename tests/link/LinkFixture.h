@@ -204,12 +204,13 @@ protected:
         DataManagerFixture::TearDown();
     }
 
-    // The link as the coordinator creates it, with Bluetooth LE up and ready.
+    // The link as the coordinator creates it, past its start-up (Bluetooth LE up and ready, the ignore
+    // list cleared at 3 s).
     void start() {
         controller = kestrune::RequestController::init();
         controller->setDelegate(delegate);
         controller->connectionController()->setSilentPushSender(push);
-        advance(2.0);
+        advance(3.1);
     }
     kestrune::ConnectionController& link() { return *controller->connectionController(); }
     kestrune::LEScannerController& scanner() { return *link().lEScannerManager(); }

@@ -26,12 +26,12 @@ protected:
         storePhone(kPhone, PairingInfo::kConnectionStatusPaired);
         settings(kPhone)->setDistanceFromDevice(Number(57));
         phone = addPhone(kPhone, kPeripheral);
-        start();
-        scanAndSettle();
-        ASSERT_TRUE(marked(kPhone));
         // The link reads the tracked phone's signal every 2 s; those readings stay out of these tests
         // unless one lets them in.
         intake->accept = false;
+        start();
+        scanAndSettle();
+        ASSERT_TRUE(marked(kPhone));
         delegate->events.clear();
         motion->count = 0;
     }
