@@ -20,23 +20,13 @@
 #include "link/Message.h"
 #include "link/RecoveryManager.h"
 #include "link/ScanningIndicator.h"
+#include "link/SilentPushNotificationManager.h"
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
 
 namespace kestrune {
 
 namespace {
-
-// Until the backend's push manager is installed, a message for a phone out of reach goes nowhere; the
-// sender still learns it was handed on, as it would with the real channel.
-class DroppingPushSender : public SilentPushSender {
-public:
-    void sendSilentPushToMobileDevice_withString(const std::shared_ptr<MobileDevice>& device,
-                                                 const std::optional<std::string>&) override {
-        platform::logf("No silent-push channel is installed; the push to phone %s is dropped",
-                       device && device->unId() ? device->unId()->c_str() : "(none)");
-    }
-};
 
 // The magnitude of a reading: the phone's distance grows with it.
 platform::Number magnitudeOf(const platform::Number& rssi) {
@@ -56,7 +46,6 @@ std::shared_ptr<ConnectionController> ConnectionController::init() {
     self->lEScannerManager_ = LEScannerController::initWithDelegate(self->weak_from_this());
     self->scanController_ = std::make_unique<ScanIntervalController>();
     self->scanController_->setDelegate(self.get());
-    self->silentPushSender_ = std::make_shared<DroppingPushSender>();
     self->observeOnMain(RecoveryManager::kRecoveryUpdateNotification, &ConnectionController::executeScan);
     self->observeOnMain(BluetoothLE::kOnAndReadyChangedStateNotification,
                         &ConnectionController::bleTurnedOnAndReadyUpdate);
@@ -90,7 +79,7 @@ void ConnectionController::observeOnMain(const char* name, void (ConnectionContr
 }
 
 void ConnectionController::setSilentPushSender(std::shared_ptr<SilentPushSender> sender) {
-    silentPushSender_ = sender ? std::move(sender) : std::make_shared<DroppingPushSender>();
+    silentPushSender_ = std::move(sender);
 }
 
 // Start-up and Bluetooth state ---------------------------------------------------------------------------
@@ -389,7 +378,10 @@ bool ConnectionController::sendMessage_toMobileDevice_useRemoteChannelIfNeeded(
         return true;
     }
     if (useRemote) {
-        silentPushSender_->sendSilentPushToMobileDevice_withString(device, text);
+        if (silentPushSender_)
+            silentPushSender_->sendSilentPushToMobileDevice_withString(device, text);
+        else
+            SilentPushNotificationManager::shared().sendSilentPushToMobileDevice_withString(device, text);
         return true;
     }
     return false;

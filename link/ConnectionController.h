@@ -58,7 +58,7 @@ public:
     // The request dispatcher owns this controller.
     ConnectionControllerDelegate* delegate() const { return delegate_; }
     void setDelegate(ConnectionControllerDelegate* delegate) { delegate_ = delegate; }
-    // Where messages for a phone out of reach go; null restores the default, which logs and drops.
+    // Where messages for a phone out of reach go; null (the default) is the shared silent-push manager.
     void setSilentPushSender(std::shared_ptr<SilentPushSender> sender);
 
     // Operations for the request dispatcher -----------------------------------------------------------------

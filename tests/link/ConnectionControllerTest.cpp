@@ -82,7 +82,9 @@ TEST_F(ConnectionControllerTest, ScanListsByStateWithRecoveryOnAndOff) {
         advance(0.1);
         EXPECT_EQ(link().currentConnectionState(), c.state);
         EXPECT_EQ(scanner().isScanning(), !c.services.empty());
-        if (!c.services.empty()) EXPECT_EQ(scanner().acceptedServices(), c.services);
+        if (!c.services.empty()) {
+            EXPECT_EQ(scanner().acceptedServices(), c.services);
+        }
     }
 }
 
