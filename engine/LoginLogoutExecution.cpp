@@ -26,10 +26,12 @@ std::shared_ptr<LoginLogoutExecution> LoginLogoutExecution::init() {
 LoginLogoutExecution::~LoginLogoutExecution() { dropPassword(); }
 
 void LoginLogoutExecution::registerForSleepAndWakeServices() {
-    const char* names[] = {MacDisplayControl::kLockOnScreenShownNotification,
+    const char* const names[] = {MacDisplayControl::kLockOnScreenShownNotification,
                            MacDisplayControl::kLockOnScreenHiddenNotification,
                            MacDisplayControl::kScreenHasUnlockedNotification,
-                           MacDisplayControl::kScreenHasLockedNotification, "LaptopLidStateHasChanged"};
+                           MacDisplayControl::kScreenHasLockedNotification, "LaptopLidStateHasChanged",
+                           // The lock screen can be reported before the displays are: typing waits for both.
+                           MacDisplayControl::kScreenTurnedOnNotification};
     std::weak_ptr<LoginLogoutExecution> weak = weak_from_this();
     for (const char* name : names) {
         observations_.push_back(platform::NotificationCenter::defaultCenter().addObserver(
@@ -42,7 +44,10 @@ void LoginLogoutExecution::registerForSleepAndWakeServices() {
 }
 
 bool LoginLogoutExecution::lockScreenReadyForKeys() {
-    return ScreenLockedController::screenIsLocked() && MacDisplayControl::shared().ifLockOnScreenShownAndDeviceLocked();
+    // A screensaver or dark displays over the lock screen take keys too: typing there is typing blind.
+    auto& display = MacDisplayControl::shared();
+    return ScreenLockedController::screenIsLocked() && display.ifLockOnScreenShownAndDeviceLocked() &&
+           !display.ifScreenSaverPresent() && !display.ifAllScreensTurnedOff();
 }
 
 void LoginLogoutExecution::dropPassword() {
@@ -58,7 +63,7 @@ void LoginLogoutExecution::wakeComputerForCurrentUserWithPassword(const std::str
         auto& display = MacDisplayControl::shared();
         if (display.ifUserLoggedInAndActive())
             dropPassword();
-        else if (display.ifLockOnScreenShownAndDeviceLocked())
+        else if (lockScreenReadyForKeys())
             loginIfLockOnScreenShownAndDeviceLocked();
         else
             wakeComputerFromSleepToShowLockScreen();
@@ -67,7 +72,7 @@ void LoginLogoutExecution::wakeComputerForCurrentUserWithPassword(const std::str
 
 void LoginLogoutExecution::wakeComputerFromSleepToShowLockScreen() {
     auto& display = MacDisplayControl::shared();
-    if (display.ifLockOnScreenShown()) return;
+    if (lockScreenReadyForKeys()) return;
     if (display.ifScreenSaverPresent())
         KeyboardPressSimulator::hideScreensaver();
     else
@@ -108,7 +113,7 @@ void LoginLogoutExecution::loginIfLockOnScreenShownAndDeviceLocked() {
 
 void LoginLogoutExecution::executeLoginIfDeviceLocked() {
     platform::logLine("XXX: checking login if needed");
-    if (MacDisplayControl::shared().ifLockOnScreenShownAndDeviceLocked()) loginIfEverythingReady();
+    if (lockScreenReadyForKeys()) loginIfEverythingReady();
 }
 
 void LoginLogoutExecution::loginIfEverythingReady() {
@@ -117,8 +122,7 @@ void LoginLogoutExecution::loginIfEverythingReady() {
     bool attempted = false;
     runInBackgroundSync([&] {
         if (!password_) return platform::logLine("Unknown user credentials");
-        if (!MacDisplayControl::shared().ifLockOnScreenShownAndDeviceLocked())
-            return platform::logLine("Not ready to insert credentials");
+        if (!lockScreenReadyForKeys()) return platform::logLine("Not ready to insert credentials");
         if (!passwordInsertionExecutionTimestamp_.moreSecondsElapsedSinceLastTrigger(2.0))
             return platform::logLine("Credentials inserted too recently");
         if (!ScreenLockedController::screenIsLocked())

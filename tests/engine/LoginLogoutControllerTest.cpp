@@ -46,6 +46,25 @@ struct RecordingDelegate : LoginLogoutControllerDelegate {
     }
 };
 
+constexpr uint16_t kKeyEnterCode = 36;
+
+// Passes the application's keys on to the session and then tells the test, counting key-downs.
+class AfterKeyboard : public platform::KeyboardEvents {
+public:
+    AfterKeyboard(std::shared_ptr<platform::SimulatedSession> session, std::function<void(size_t)> after)
+        : session_(std::move(session)), after_(std::move(after)) {}
+    void postKeyEvent(const platform::KeyEvent& event) override {
+        session_->postKeyEvent(event);
+        if (!event.keyDown) after_(count_++);
+    }
+    std::optional<int64_t> hidIdleTimeNanoseconds() override { return session_->hidIdleTimeNanoseconds(); }
+
+private:
+    std::shared_ptr<platform::SimulatedSession> session_;
+    std::function<void(size_t)> after_;
+    std::atomic<size_t> count_{0};
+};
+
 }  // namespace
 
 class ControllerTest : public ProximityTest {
@@ -55,13 +74,20 @@ protected:
         MacDisplayControl::shared().startTrackingDisplayChanges();
         LogoutExecution::shared().resetForTesting();
         DataManager::shared().setClearTextPassword_forMobileDevice("password", phone);
+        // Between two keys of the application (after one has landed and before the next is asked
+        // for), a test may change the session.
+        keyboard = std::make_shared<AfterKeyboard>(session, [this](size_t index) {
+            if (afterKey) afterKey(index);
+        });
+        platform::KeyboardEvents::install(keyboard);
         controller = LoginLogoutController::init();
         controller->delegate = &delegate;
         runUntilIdle();
     }
     void TearDown() override {
-        session->setBeforeKeyHook(nullptr);
+        afterKey = nullptr;
         controller.reset();
+        platform::KeyboardEvents::install(session);
         ProximityTest::TearDown();
     }
     // The screen monitor reports a change 0.2 s after the platform's news.
@@ -78,12 +104,21 @@ protected:
         for (const auto& k : session->keyLog()) n += k.destination == d;
         return n;
     }
+    // The user's own keys, straight to the session.
+    void typeByHand(const std::string& password) {
+        session->postKeyEvent(platform::KeyEvent{0, platform::kEventFlagMaskCommand, true, {}});  // select all
+        session->postKeyEvent(platform::KeyEvent{51, 0, true, {}});                                // delete
+        for (char ch : password) session->postKeyEvent(platform::KeyEvent{0, 0, true, std::u16string(1, ch)});
+        session->postKeyEvent(platform::KeyEvent{kKeyEnterCode, 0, true, {}});
+    }
     bool anyKeyReachedAnApplication() const { return !session->keysReachingApplications().empty(); }
     // Any character of the password in the key log, wherever it went.
     size_t passwordKeys() const { return keysTo(Destination::PasswordField); }
 
     RecordingDelegate delegate;
     std::shared_ptr<LoginLogoutController> controller;
+    std::function<void(size_t)> afterKey;
+    std::shared_ptr<platform::KeyboardEvents> keyboard;
 };
 
 TEST_F(ControllerTest, UnlockTypesThePasswordAtTheLockScreenAndCountsAsTheCommandsSuccess) {
@@ -114,32 +149,27 @@ TEST_F(ControllerTest, WrongOrEmptyPasswordIsReportedOnceAndNeverTyped) {
 }
 
 TEST_F(ControllerTest, SleepingDisplayIsWokenAndTypingWaitsForTheLockScreen) {
-    struct Case {
-        const char* version;
-        double typingDelay;
-    };
-    for (const Case& c : {Case{"10.14.6", 0.0}, Case{"10.12.6", 0.2}}) {
-        setVersion(c.version);
+    for (const char* version : {"10.14.6", "10.12.6"}) {
+        setVersion(version);
         lockNow();
         session->sleepDisplays();
-        runUntilIdle();
-        const size_t keysBefore = passwordKeys();
+        advance(1);
         delegate.calls.clear();
-        // The wake is answered on the main loop; stop just before the lock screen can be typed into.
+        std::optional<bool> darkAtFirstKey;
+        session->setBeforeKeyHook([&](size_t, const platform::KeyEvent&) {
+            if (!darkAtFirstKey) darkAtFirstKey = session->displaysAsleep();
+        });
         controller->loginByMobileDevice_withCommandReason(phone, kCommandReasonProximity);
-        EXPECT_EQ(passwordKeys(), keysBefore);
-        if (c.typingDelay > 0) {
-            runUntilIdle();
-            advance(c.typingDelay - 0.01);
-            EXPECT_TRUE(session->isLocked()) << c.version;
-            EXPECT_EQ(passwordKeys(), keysBefore) << c.version;
-            advance(0.01);
-        }
-        runUntilIdle();
-        EXPECT_FALSE(session->isLocked()) << c.version;
-        EXPECT_EQ(delegate.calls, (std::vector<std::string>{"login:0"})) << c.version;
+        EXPECT_FALSE(darkAtFirstKey) << version;  // nothing typed at once into a dark screen
+        EXPECT_FALSE(session->displaysAsleep()) << version;
+        advance(2);
+        session->setBeforeKeyHook(nullptr);
+        ASSERT_TRUE(darkAtFirstKey) << version;
+        EXPECT_FALSE(*darkAtFirstKey) << version;
+        EXPECT_FALSE(session->isLocked()) << version;
+        EXPECT_EQ(delegate.calls, (std::vector<std::string>{"login:0"})) << version;
         EXPECT_FALSE(anyKeyReachedAnApplication());
-        advance(3);  // the next round needs 2.0 s since the last typing and since the session changed
+        advance(3);  // the next round needs 2.0 s since the last typing
     }
 }
 
@@ -158,18 +188,62 @@ TEST_F(ControllerTest, ScreensaverGetsOneEscapeBeforeTheTyping) {
 TEST_F(ControllerTest, LockScreenHidingMidTypingFailsTheCommandWithoutEnter) {
     lockNow();
     delegate.calls.clear();
-    // Select-all and delete are keys 0 and 1; the screensaver starts before the third password unit.
-    session->setBeforeKeyHook([&](size_t index, const platform::KeyEvent&) {
+    session->setScreensaverAskForPassword(1);
+    session->setScreensaverAskForPasswordDelay(0);
+    // After the third password unit the screensaver covers the lock screen.
+    afterKey = [&](size_t index) {
         if (index != 4) return;
-        session->sleepDisplays();
-        platform::RunLoop::main().runOnce();  // the platform's news reaches the monitor between two keys
-    });
+        session->startScreensaver();
+        advance(0.3);
+    };
     unlockCommand();
     advance(10);
     EXPECT_TRUE(session->isLocked());
-    EXPECT_LE(passwordKeys(), 4u);
-    EXPECT_TRUE(delegate.calls.empty()) << delegate.calls.front();
+    EXPECT_EQ(passwordKeys(), 5u);  // select-all, delete and three units
+    EXPECT_EQ(keysTo(Destination::Screensaver), 0u);
+    EXPECT_TRUE(delegate.calls.empty());
     EXPECT_FALSE(controller->isAnyCommandInExecution());
+}
+
+// Session changes at random points of an unlock: the user unlocking by hand, the screensaver, the
+// displays sleeping, the displays waking. Whatever happens, no key of the unlock reaches an application.
+TEST_F(ControllerTest, SeededInterleavingsNeverSendAKeyToAnApplication) {
+    std::mt19937 random(20261207);
+    size_t unlockedByHand = 0, typedThrough = 0;
+    for (int round = 0; round < 10000; ++round) {
+        if (!session->isLocked()) lockNow();
+        session->stopScreensaver();
+        session->wakeDisplays();
+        advance(2.5);
+        const size_t at = random() % 12;
+        const int change = static_cast<int>(random() % 4);
+        afterKey = [&, at, change](size_t index) {
+            if (index != at) return;
+            switch (change) {
+                case 0:
+                    typeByHand("password");
+                    break;
+                case 1:
+                    session->startScreensaver();
+                    break;
+                case 2:
+                    session->sleepDisplays();
+                    break;
+                default:
+                    session->wakeDisplays();
+                    break;
+            }
+            if (platform::isMainThread()) advance(0.3);
+        };
+        unlockCommand();
+        advance(1.5);
+        afterKey = nullptr;
+        ASSERT_FALSE(anyKeyReachedAnApplication()) << "round " << round << " change " << change << " at " << at;
+        unlockedByHand += change == 0;
+        typedThrough += !session->isLocked() && change != 0;
+    }
+    EXPECT_GT(unlockedByHand, 2000u);
+    EXPECT_GT(typedThrough, 1000u);
 }
 
 TEST_F(ControllerTest, LockActions) {
@@ -185,7 +259,7 @@ TEST_F(ControllerTest, LockActions) {
         SystemPreferences::forceUpdateCachedValues();
         delegate.calls.clear();
         controller->lockScreenFromMobileDevice_action_commandReason(phone, c.action, kCommandReasonProximity);
-        runUntilIdle();
+        advance(1);
         EXPECT_EQ(session->isScreensaverRunning(), c.screensaver) << c.action;
         if (c.action == 2) {
             EXPECT_TRUE(session->displaysAsleep());
