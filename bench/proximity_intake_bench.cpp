@@ -57,8 +57,8 @@ struct CountingDelegate : RSSILoginLogoutDeciderDelegate {
                                                      const std::shared_ptr<MobileDevice>&) override {
         ++calls;
     }
-    void RSSILoginLogoutDecider_didUpdateOverAllInfoForMobileDevice(RSSILoginLogoutDecider&,
-                                                                    const std::shared_ptr<MobileDevice>&) override {
+    void RSSILoginLogoutDecider_didUpdateOverAllInfoForMobileDevice(
+        RSSILoginLogoutDecider&, const std::shared_ptr<MobileDevice>&) override {
         ++calls;
     }
 };

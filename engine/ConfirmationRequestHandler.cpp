@@ -32,10 +32,12 @@ bool ConfirmationRequestHandler::shouldSendSilentRSSIConfirmationReqeustForMobil
     auto local = DataManager::shared().localSettingsForDevice(device->unId());
     if (!local || local->secondSinceLastDisconnect() > kRecentDisconnectSeconds) return false;
     auto settings = DataManager::shared().settingsForDeviceId(device->unId());
-    return settings && settings->iOSSettings() && intValueOf(settings->iOSSettings()->iOSapplicationState()) == 2;
+    return settings && settings->iOSSettings() &&
+           intValueOf(settings->iOSSettings()->iOSapplicationState()) == 2;
 }
 
-bool ConfirmationRequestHandler::shouldSendSilenPasswordConfirmationForMobileDevice(const std::shared_ptr<MobileDevice>&) {
+bool ConfirmationRequestHandler::shouldSendSilenPasswordConfirmationForMobileDevice(
+    const std::shared_ptr<MobileDevice>&) {
     return recent(confirmationReqeustSentTimestamp_, kSilentWindowSeconds);
 }
 
@@ -44,7 +46,8 @@ bool ConfirmationRequestHandler::shouldSendUnlockReqeustWhenPasswordAppearedForM
     if (!isConnected(device)) return false;
     if (!MacDisplayControl::shared().ifLockOnScreenShownAndDeviceLocked()) return false;
     auto settings = DataManager::shared().settingsForDeviceId(device->unId());
-    return settings && settings->OSXSettings() && intValueOf(settings->OSXSettings()->passwordScreenAuthMethod()) > 0;
+    return settings && settings->OSXSettings() &&
+           intValueOf(settings->OSXSettings()->passwordScreenAuthMethod()) > 0;
 }
 
 bool ConfirmationRequestHandler::shouldTemporaryDisableKestruneAfterLoginForMobileDevice(

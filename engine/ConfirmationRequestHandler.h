@@ -17,7 +17,8 @@ public:
 
     bool shouldSendSilentRSSIConfirmationReqeustForMobileDevice(const std::shared_ptr<MobileDevice>& device);
     bool shouldSendSilenPasswordConfirmationForMobileDevice(const std::shared_ptr<MobileDevice>& device);
-    bool shouldSendUnlockReqeustWhenPasswordAppearedForMobileDevice(const std::shared_ptr<MobileDevice>& device);
+    bool shouldSendUnlockReqeustWhenPasswordAppearedForMobileDevice(
+        const std::shared_ptr<MobileDevice>& device);
     bool shouldTemporaryDisableKestruneAfterLoginForMobileDevice(const std::shared_ptr<MobileDevice>& device);
 
     void didExitProximityUnlockRadius() { sendRSSILoginRequestWhenEnteringRadius_ = true; }

@@ -23,7 +23,8 @@ enum : int { kLogoutActionLockScreen = 0, kLogoutActionScreensaver = 1, kLogoutA
 // One unlock ("login") or lock ("logout") command with the phone responsible and the reason.
 class LoginLogoutCommand {
 public:
-    static std::shared_ptr<LoginLogoutCommand> initLoginCommandWithDevice(std::shared_ptr<MobileDevice> device);
+    static std::shared_ptr<LoginLogoutCommand> initLoginCommandWithDevice(
+        std::shared_ptr<MobileDevice> device);
     static std::shared_ptr<LoginLogoutCommand> initLogoutCommandWithDevice_withLogoutAction(
         std::shared_ptr<MobileDevice> device, int action);
 

@@ -27,7 +27,8 @@ std::shared_ptr<LoginLogoutController> LoginLogoutController::init() {
 }
 
 LoginLogoutController::~LoginLogoutController() {
-    for (auto* timer : {&safetyExecutionTimer_, &logoutSafetyTimer_, &loginSafetyTimer_, &timerToCheckIfLoginSucceded_})
+    for (auto* timer :
+         {&safetyExecutionTimer_, &logoutSafetyTimer_, &loginSafetyTimer_, &timerToCheckIfLoginSucceded_})
         stop(*timer);
     if (loginLogoutCommands_) loginLogoutCommands_->delegate = nullptr;
 }
@@ -85,7 +86,8 @@ bool LoginLogoutController::shouldExecuteCommand(const LoginLogoutCommand& comma
 }
 
 bool LoginLogoutController::shouldExecuteCommandimmediatelly() const {
-    return !commandInExecution_ || commandTimestamp_.moreSecondsElapsedSinceLastTrigger(kImmediateAfterSeconds);
+    return !commandInExecution_ ||
+           commandTimestamp_.moreSecondsElapsedSinceLastTrigger(kImmediateAfterSeconds);
 }
 
 void LoginLogoutController::setCommandToWaitInQueue(const std::shared_ptr<LoginLogoutCommand>& command) {
@@ -95,7 +97,8 @@ void LoginLogoutController::setCommandToWaitInQueue(const std::shared_ptr<LoginL
     }
     commandInQueue_ = command;
     stop(safetyExecutionTimer_);
-    safetyExecutionTimer_ = startTimer(kSafetyExecutionSeconds, &LoginLogoutController::executeCommandInQueueIfAny);
+    safetyExecutionTimer_ =
+        startTimer(kSafetyExecutionSeconds, &LoginLogoutController::executeCommandInQueueIfAny);
 }
 
 void LoginLogoutController::emptyQueue() {
@@ -119,7 +122,8 @@ void LoginLogoutController::executeCommand(const std::shared_ptr<LoginLogoutComm
 }
 
 bool LoginLogoutController::allConditionsForCommandExecutionMet(const LoginLogoutCommand& command) {
-    if (command.command() == kCommandLogin && command.commandReason() == kCommandReasonTrustedWifi) return true;
+    if (command.command() == kCommandLogin && command.commandReason() == kCommandReasonTrustedWifi)
+        return true;
     auto device = command.mobileDeviceResponsible();
     if (!device) return false;
     auto settings = DataManager::shared().settingsForDeviceId(device->unId());
@@ -134,7 +138,8 @@ void LoginLogoutController::executeLoginCommand(const std::shared_ptr<LoginLogou
         return;
     }
     auto device = command->mobileDeviceResponsible();
-    std::string password = device ? DataManager::shared().passwordClearTextForMobileDevice(device).value_or("") : "";
+    std::string password =
+        device ? DataManager::shared().passwordClearTextForMobileDevice(device).value_or("") : "";
     commandTimestamp_.eventTriggered();
     loginLogoutCommands_->wakeComputerForCurrentUserWithPassword(password);
     std::fill(password.begin(), password.end(), '\0');
@@ -189,7 +194,8 @@ void LoginLogoutController::loginLogoutCommandsDidInsertPassword(LoginLogoutExec
     stop(loginSafetyTimer_);
     loginSafetyTimer_ = startTimer(kLoginSafetySeconds, &LoginLogoutController::loginSafetyTimerTriggered);
     stop(timerToCheckIfLoginSucceded_);
-    timerToCheckIfLoginSucceded_ = startTimer(kCheckLoginSeconds, &LoginLogoutController::checkIfLoginFailedAttempt);
+    timerToCheckIfLoginSucceded_ =
+        startTimer(kCheckLoginSeconds, &LoginLogoutController::checkIfLoginFailedAttempt);
 }
 
 void LoginLogoutController::checkIfLoginFailedAttempt() {
@@ -241,7 +247,8 @@ void LoginLogoutController::loginLogoutCommands_didUpdateState(LoginLogoutExecut
     }
 }
 
-void LoginLogoutController::loginLogoutCommands_canNotLoginWithPassword(LoginLogoutExecution&, const std::string&) {
+void LoginLogoutController::loginLogoutCommands_canNotLoginWithPassword(LoginLogoutExecution&,
+                                                                        const std::string&) {
     if (commandInExecution_ && commandInExecution_->command() != kCommandLogin) return;
     auto device = commandInExecution_ ? commandInExecution_->mobileDeviceResponsible() : nullptr;
     if (delegate) delegate->loginLogoutController_canNotLoginWithGivenPasswordForMobileDevice(*this, device);
@@ -256,7 +263,8 @@ void LoginLogoutController::loginLogoutCommandsCommandFailed(LoginLogoutExecutio
 
 void LoginLogoutController::displayTurnedOnAndUserNotLoggedIn() {
     if (!MacDisplayControl::shared().ifLockOnScreenShownAndDeviceLocked()) return;
-    if (!isExecutingLoginCommand() && delegate) delegate->loginLogoutControllerDisplayOnButUserNotLoggedIn(*this);
+    if (!isExecutingLoginCommand() && delegate)
+        delegate->loginLogoutControllerDisplayOnButUserNotLoggedIn(*this);
 }
 
 }  // namespace kestrune

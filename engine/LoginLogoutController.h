@@ -54,10 +54,12 @@ public:
     LoginLogoutControllerDelegate* delegate = nullptr;
 
     void loginByMobileDevice_withCommandReason(const std::shared_ptr<MobileDevice>& device, int reason);
-    void lockScreenFromMobileDevice_action_commandReason(const std::shared_ptr<MobileDevice>& device, int action,
-                                                         int reason);
+    void lockScreenFromMobileDevice_action_commandReason(const std::shared_ptr<MobileDevice>& device,
+                                                         int action, int reason);
     bool isAnyCommandInExecution() const { return commandInExecution_ != nullptr; }
-    bool isExecutingLoginCommand() const { return commandInExecution_ && commandInExecution_->command() == kCommandLogin; }
+    bool isExecutingLoginCommand() const {
+        return commandInExecution_ && commandInExecution_->command() == kCommandLogin;
+    }
     bool isExecutingLogoutCommand() const {
         return commandInExecution_ && commandInExecution_->command() == kCommandLogout;
     }

@@ -23,15 +23,17 @@ std::shared_ptr<LoginLogoutExecution> LoginLogoutExecution::init() {
     return execution;
 }
 
-LoginLogoutExecution::~LoginLogoutExecution() { dropPassword(); }
+LoginLogoutExecution::~LoginLogoutExecution() {
+    dropPassword();
+}
 
 void LoginLogoutExecution::registerForSleepAndWakeServices() {
-    const char* const names[] = {MacDisplayControl::kLockOnScreenShownNotification,
-                           MacDisplayControl::kLockOnScreenHiddenNotification,
-                           MacDisplayControl::kScreenHasUnlockedNotification,
-                           MacDisplayControl::kScreenHasLockedNotification, "LaptopLidStateHasChanged",
-                           // The lock screen can be reported before the displays are: typing waits for both.
-                           MacDisplayControl::kScreenTurnedOnNotification};
+    const char* const names[] = {
+        MacDisplayControl::kLockOnScreenShownNotification, MacDisplayControl::kLockOnScreenHiddenNotification,
+        MacDisplayControl::kScreenHasUnlockedNotification, MacDisplayControl::kScreenHasLockedNotification,
+        "LaptopLidStateHasChanged",
+        // The lock screen can be reported before the displays are: typing waits for both.
+        MacDisplayControl::kScreenTurnedOnNotification};
     std::weak_ptr<LoginLogoutExecution> weak = weak_from_this();
     for (const char* name : names) {
         observations_.push_back(platform::NotificationCenter::defaultCenter().addObserver(
@@ -79,9 +81,15 @@ void LoginLogoutExecution::wakeComputerFromSleepToShowLockScreen() {
         KeyboardPressSimulator::wakeComputerFromSleep();
 }
 
-void LoginLogoutExecution::executeSleepCommand() { LogoutExecution::shared().executeSleep(); }
-void LoginLogoutExecution::showScreenSaver() { LockMacController::screenSaverTest(); }
-void LoginLogoutExecution::turnOfDisplay() { KeyboardPressSimulator::turnOffDisplay(); }
+void LoginLogoutExecution::executeSleepCommand() {
+    LogoutExecution::shared().executeSleep();
+}
+void LoginLogoutExecution::showScreenSaver() {
+    LockMacController::screenSaverTest();
+}
+void LoginLogoutExecution::turnOfDisplay() {
+    KeyboardPressSimulator::turnOffDisplay();
+}
 
 void LoginLogoutExecution::screenStateUpdated() {
     if (MacDisplayControl::shared().ifUserLoggedInAndActive()) {

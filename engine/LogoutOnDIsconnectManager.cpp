@@ -5,7 +5,9 @@
 
 namespace kestrune {
 
-LogoutOnDIsconnectManager::~LogoutOnDIsconnectManager() { cancelLogoutOnDisconnectProces(); }
+LogoutOnDIsconnectManager::~LogoutOnDIsconnectManager() {
+    cancelLogoutOnDisconnectProces();
+}
 
 void LogoutOnDIsconnectManager::startLogoutOnDisconnectProcess() {
     cancelLogoutOnDisconnectProces();
@@ -26,7 +28,9 @@ void LogoutOnDIsconnectManager::logoutOnDisconnectTimerTriggered(platform::Timer
     if (delegate) delegate->logoutOnDisconnectManagerShouldLogout(*this);
 }
 
-bool LogoutOnDIsconnectManager::isPending() const { return logoutOnDisconnectTimer_ != nullptr; }
+bool LogoutOnDIsconnectManager::isPending() const {
+    return logoutOnDisconnectTimer_ != nullptr;
+}
 
 void CustomAnimationHelper::finishKnockAnimation(std::function<void()> block) {
     if (!block) return;

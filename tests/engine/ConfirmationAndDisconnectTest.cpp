@@ -115,7 +115,11 @@ TEST_F(ConfirmationTest, KnockAnimationDelaysTheConfirmedUnlockBelow1013Only) {
         double knockAge;
         double delay;
     };
-    const Case cases[] = {{"10.12.6", 0.2, 0.35}, {"10.12.6", 0.29, 0.35}, {"10.12.6", 0.31, 0}, {"10.12.6", 0.4, 0}, {"10.13", 0.2, 0}};
+    const Case cases[] = {{"10.12.6", 0.2, 0.35},
+                          {"10.12.6", 0.29, 0.35},
+                          {"10.12.6", 0.31, 0},
+                          {"10.12.6", 0.4, 0},
+                          {"10.13", 0.2, 0}};
     for (const auto& c : cases) {
         setVersion(c.version);
         CustomAnimationHelper helper;

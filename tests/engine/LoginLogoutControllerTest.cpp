@@ -25,8 +25,12 @@ struct RecordingDelegate : LoginLogoutControllerDelegate {
                                                                     int reason) override {
         calls.push_back("login:" + std::to_string(reason));
     }
-    void loginLogoutControllerDidLoginManualyByUser(LoginLogoutController&) override { calls.push_back("manualLogin"); }
-    void loginLogoutControllerDidFailToLogin(LoginLogoutController&) override { calls.push_back("failedLogin"); }
+    void loginLogoutControllerDidLoginManualyByUser(LoginLogoutController&) override {
+        calls.push_back("manualLogin");
+    }
+    void loginLogoutControllerDidFailToLogin(LoginLogoutController&) override {
+        calls.push_back("failedLogin");
+    }
     void loginLogoutController_didLogoutbyMobileDevice_commandReason(LoginLogoutController&,
                                                                      const std::shared_ptr<MobileDevice>&,
                                                                      int reason) override {
@@ -35,8 +39,12 @@ struct RecordingDelegate : LoginLogoutControllerDelegate {
     void loginLogoutControllerDidLogoutManualyByUser(LoginLogoutController&) override {
         calls.push_back("manualLogout");
     }
-    void loginLogoutControllerUnableToUnlockMac(LoginLogoutController&) override { calls.push_back("unableUnlock"); }
-    void loginLogoutControllerUnableToLockMac(LoginLogoutController&) override { calls.push_back("unableLock"); }
+    void loginLogoutControllerUnableToUnlockMac(LoginLogoutController&) override {
+        calls.push_back("unableUnlock");
+    }
+    void loginLogoutControllerUnableToLockMac(LoginLogoutController&) override {
+        calls.push_back("unableLock");
+    }
     void loginLogoutControllerDisplayOnButUserNotLoggedIn(LoginLogoutController&) override {
         calls.push_back("displayOn");
     }
@@ -106,8 +114,9 @@ protected:
     }
     // The user's own keys, straight to the session.
     void typeByHand(const std::string& password) {
-        session->postKeyEvent(platform::KeyEvent{0, platform::kEventFlagMaskCommand, true, {}});  // select all
-        session->postKeyEvent(platform::KeyEvent{51, 0, true, {}});                                // delete
+        session->postKeyEvent(
+            platform::KeyEvent{0, platform::kEventFlagMaskCommand, true, {}});  // select all
+        session->postKeyEvent(platform::KeyEvent{51, 0, true, {}});             // delete
         for (char ch : password) session->postKeyEvent(platform::KeyEvent{0, 0, true, std::u16string(1, ch)});
         session->postKeyEvent(platform::KeyEvent{kKeyEnterCode, 0, true, {}});
     }
@@ -238,7 +247,8 @@ TEST_F(ControllerTest, SeededInterleavingsNeverSendAKeyToAnApplication) {
         unlockCommand();
         advance(1.5);
         afterKey = nullptr;
-        ASSERT_FALSE(anyKeyReachedAnApplication()) << "round " << round << " change " << change << " at " << at;
+        ASSERT_FALSE(anyKeyReachedAnApplication())
+            << "round " << round << " change " << change << " at " << at;
         unlockedByHand += change == 0;
         typedThrough += !session->isLocked() && change != 0;
     }
@@ -305,4 +315,72 @@ TEST_F(ControllerTest, LockThatDoesNotHappenIsReportedAfter4s) {
     advance(0.01);
     EXPECT_EQ(delegate.calls, (std::vector<std::string>{"unableLock"}));
     EXPECT_FALSE(controller->isAnyCommandInExecution());
+}
+
+TEST_F(ControllerTest, UnlockArrivingWhileALockRunsWaitsAndRunsWhenTheLockEnds) {
+    controller->lockScreenFromMobileDevice_action_commandReason(phone, 0, kCommandReasonProximity);
+    // Locked at once; the main loop has not yet heard of it.
+    controller->loginByMobileDevice_withCommandReason(phone, kCommandReasonFromPhone);
+    ASSERT_TRUE(controller->commandInQueue());
+    EXPECT_TRUE(controller->safetyExecutionTimerRunning());
+    controller->loginByMobileDevice_withCommandReason(phone, kCommandReasonConfirmedOnPhone);  // replaces it
+    EXPECT_EQ(controller->commandInQueue()->commandReason(), kCommandReasonConfirmedOnPhone);
+    controller->lockScreenFromMobileDevice_action_commandReason(phone, 0,
+                                                                kCommandReasonChosenOnMac);  // at the door
+    EXPECT_EQ(controller->commandInQueue()->command(), kCommandLogin);
+    advance(1);
+    EXPECT_EQ(delegate.calls, (std::vector<std::string>{"logout:0", "login:2"}));
+    EXPECT_FALSE(session->isLocked());
+    EXPECT_FALSE(controller->commandInQueue());
+    EXPECT_FALSE(controller->safetyExecutionTimerRunning());
+}
+
+TEST_F(ControllerTest, PasswordTypedButSessionStillLockedIsAFailedLoginOneSecondLater) {
+    // The session's user is another account: the running user's password is accepted by the check but
+    // not by the lock screen.
+    session->addAccount({502, "other", "Other", true, "other-secret", ""});
+    session->setConsoleUser("other");
+    lockNow();
+    delegate.calls.clear();
+    double typedAt = -1;
+    session->setBeforeKeyHook([&](size_t, const platform::KeyEvent& e) {
+        if (e.keyCode == 52) typedAt = elapsed();
+    });
+    controller->loginByMobileDevice_withCommandReason(phone, kCommandReasonProximity);
+    runUntilIdle();
+    ASSERT_GE(typedAt, 0);
+    advanceTo(typedAt + 0.99);
+    EXPECT_TRUE(delegate.calls.empty());
+    advanceTo(typedAt + 1.0);
+    EXPECT_EQ(delegate.calls, (std::vector<std::string>{"failedLogin"}));
+    EXPECT_FALSE(controller->isAnyCommandInExecution());
+    advance(10);
+    EXPECT_EQ(delegate.calls.size(), 1u);  // no late "unable to unlock" for the same command
+    EXPECT_EQ(logLines(), 1u);
+}
+
+TEST_F(ControllerTest, UnlockByHandWhileALoginWaitsEndsTheLoginSoLaterUnlocksRun) {
+    session->setFaults({.noDisplayIdleEntry = true});  // the display cannot be woken by the application
+    lockNow();
+    session->sleepDisplays();
+    advance(1);
+    delegate.calls.clear();
+    controller->loginByMobileDevice_withCommandReason(phone, kCommandReasonProximity);
+    ASSERT_TRUE(controller->isExecutingLoginCommand());
+    EXPECT_TRUE(controller->loginLogoutCommands()->hasPassword());
+    // The user wakes the Mac and types the password before the application hears of it.
+    session->wakeDisplays();
+    typeByHand("password");
+    advance(1);
+    EXPECT_EQ(delegate.calls, (std::vector<std::string>{"manualLogin"}));
+    EXPECT_FALSE(controller->isAnyCommandInExecution());
+    EXPECT_FALSE(controller->loginLogoutCommands()->hasPassword());
+
+    session->setFaults({});
+    lockNow();
+    delegate.calls.clear();
+    advance(3);
+    unlockCommand();
+    EXPECT_FALSE(session->isLocked());
+    EXPECT_EQ(delegate.calls, (std::vector<std::string>{"login:0"}));
 }
