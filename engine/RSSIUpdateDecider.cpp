@@ -1,0 +1,33 @@
+#include "engine/RSSIUpdateDecider.h"
+
+#include "app/records/MobileSettings.h"
+#include "engine/KestruneEvent.h"
+#include "engine/KestruneIdleManager.h"
+#include "engine/KestruneRadius.h"
+#include "engine/MacDisplayControl.h"
+#include "engine/MotionTracking.h"
+
+namespace kestrune {
+
+bool RSSIUpdateDecider::shouldUpdateRSSIForMobileDeviceSettings(
+    const std::shared_ptr<MobileSettings>& settings) {
+    // A lock refused for user activity must be retried as soon as the user stops.
+    if (KestruneIdleManager::shared().kestruneRefusedToLoginRecentlyBecauseUserWasActive()) return true;
+    // Readings right after the session changed describe the moment before it.
+    if (KestruneEvent::shared().timeSinceAnyEvent() < 0.5) return false;
+    if (!settings) return false;
+    auto& display = MacDisplayControl::shared();
+    // The stored (previous) value is tested: the new reading is smoothed only after this gate.
+    if (display.ifLockOnScreenShownAndDeviceLocked() && isInsideKestruneRadiusWithTreshold(*settings))
+        return true;
+    if (display.ifUserLoggedInAndActive() && isOutsideKestruneRadiusWithTreshold(*settings)) return true;
+    return !shouldIgnoreNewRSSISignalUpdateBecauseDeviceNotMovingForDeviceSettings(settings);
+}
+
+bool RSSIUpdateDecider::shouldIgnoreNewRSSISignalUpdateBecauseDeviceNotMovingForDeviceSettings(
+    const std::shared_ptr<MobileSettings>& settings) {
+    if (!settings || !settings->shouldConstantlyTrackDeviceDistance()) return false;
+    return MotionTracking::shared().secondsPassesSinceLastMotion() > 16.0;
+}
+
+}  // namespace kestrune
