@@ -5,6 +5,7 @@
 #include "app/remote/HostedBackendClient.h"
 #include "app/shell/AppDelegate.h"
 #include "app/store/DataManager.h"
+#include "engine/EngineRSSIIntake.h"
 #include "engine/EngineSessionServices.h"
 #include "engine/StateMachine.h"
 #include "main/ReportingKitStart.h"
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
         platform::SimulatedSession::create(platform::StandardFolders::library() + "/Kestrune/Session");
     session->install();
     kestrune::EngineSessionServices::install();
+    kestrune::EngineRSSIIntake::install();
 
     auto& application = platform::Application::shared();
     kestrune::AppDelegate delegate;

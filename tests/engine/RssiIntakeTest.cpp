@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/EngineRSSIIntake.h"
 #include "engine/KestruneRadius.h"
 #include "engine/RSSISmoothener.h"
 #include "engine/RSSIUpdateDecider.h"
@@ -133,4 +134,16 @@ TEST_F(RssiIntakeTest, SmoothenerStoresIntoTheTrackedPhonesRecord) {
     EXPECT_EQ(stored(), 42);
     RSSISmoothener::smoothenRSSI_forMobileDevice(Number(70), nullptr);  // no phone: nothing, no crash
     EXPECT_EQ(stored(), 42);
+}
+
+// Once installed, the link's intake is the engine's: smoothing, not the link's store-as-is default.
+TEST_F(RssiIntakeTest, TheLinksIntakeIsTheEnginesOnceInstalled) {
+    setStored(60);
+    RSSIIntake::current()->smoothenRSSI_forMobileDevice(Number(80), phone);
+    EXPECT_EQ(stored(), 80);  // the default stores the reading as it is
+    setStored(60);
+    EngineRSSIIntake::install();
+    RSSIIntake::current()->smoothenRSSI_forMobileDevice(Number(80), phone);
+    EXPECT_EQ(stored(), 72);
+    RSSIIntake::install(nullptr);
 }
