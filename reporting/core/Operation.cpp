@@ -69,8 +69,22 @@ bool Operation::addDependency(const std::shared_ptr<Operation>& operation) {
             return true;
         dependencies_.push_back(operation);
     }
-    std::lock_guard lock(operation->mutex_);
-    operation->dependents_.push_back(weak_from_this());
+    bool alreadyFinished;
+    {
+        std::lock_guard lock(operation->mutex_);
+        alreadyFinished = operation->finishHandled_;
+        if (!alreadyFinished) operation->dependents_.push_back(weak_from_this());
+    }
+    // A dependency added after this operation joined its queue may have finished meanwhile: its
+    // finish notice has gone out already, so the queue must look again or this one would wait forever.
+    if (alreadyFinished) {
+        std::shared_ptr<OperationQueue> queue;
+        {
+            std::lock_guard lock(mutex_);
+            queue = queue_.lock();
+        }
+        if (queue) queue->schedule();
+    }
     return true;
 }
 
