@@ -25,7 +25,10 @@ std::string USKUploadOperation::currentTimestampString() {
 }
 
 void USKUploadOperation::main() {
-    platform::URLRequest request(usageKitURL_);
+    std::optional<std::string> endpoint = usageKitURL_;
+    if (endpointSource_) endpoint = endpointSource_();
+    if (!endpoint) return;
+    platform::URLRequest request(*endpoint);
     request.setValue_forHTTPHeaderField(
         RKTMultipartMimeStreamEncoder::contentTypeHTTPHeaderValueWithBoundary(multipartMimeBoundary_),
         "Content-Type");

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "reporting/core/Operation.h"
@@ -18,6 +20,9 @@ public:
                        std::string multipartURL, std::string multipartMimeBoundary);
     void main() override;
     static std::string currentTimestampString();
+    // Asked when the operation runs: the endpoint to send to, or none to send nothing (the file then
+    // stays for a later upload). Without it the endpoint given at creation is used.
+    void setEndpointSource(std::function<std::optional<std::string>()> source) { endpointSource_ = std::move(source); }
 
     const std::shared_ptr<USKUploader>& uploader() const { return uploader_; }
     const std::string& usageKitURL() const { return usageKitURL_; }
@@ -31,6 +36,7 @@ private:
     const std::string apiKey_;
     const std::string multipartURL_;
     const std::string multipartMimeBoundary_;
+    std::function<std::optional<std::string>()> endpointSource_;
 };
 
 }  // namespace reporting

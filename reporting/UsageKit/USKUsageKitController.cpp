@@ -211,6 +211,13 @@ void USKUsageKitController::addWrite(const std::shared_ptr<USKEvent>& event,
                                      const std::shared_ptr<USKMetadataSerializable>& metadata,
                                      const std::shared_ptr<Operation>& activity) {
     auto write = std::make_shared<USKWriteEventOperation>(event, metadata, currentLogURL_);
+    // An event queued before the settings turned collection off must not reach the disk after the
+    // folder was emptied.
+    std::weak_ptr<USKUsageKitController> weak = weak_from_this();
+    write->setShouldWrite([weak] {
+        auto self = weak.lock();
+        return self && self->shouldLogEvent();
+    });
     activity->addDependency(write);
     eventQueue_->addOperation(write);
     currentLogHasWrites_ = true;
@@ -325,7 +332,15 @@ std::shared_ptr<Operation> USKUsageKitController::uploadOperationForFileAtURL_wi
     const std::string& fileURL, const std::string& boundary) {
     auto operation = std::make_shared<USKUploadOperation>(
         uploader_, settings_->usageKitURL(), metadata_->APIKey().value_or(""), fileURL, boundary);
-    if (!settings_->valid()) operation->cancel();
+    // Without valid settings nothing is sent. That is decided when the upload runs, not when it is made,
+    // and the endpoint is read then too: a package made at start-up, before the settings step has run,
+    // would otherwise wait for the next launch although the settings arrived meanwhile.
+    std::weak_ptr<USKUsageKitController> weak = weak_from_this();
+    operation->setEndpointSource([weak]() -> std::optional<std::string> {
+        auto self = weak.lock();
+        if (!self || !self->settings_->valid() || !self->settings_->shouldCollectAnalytics()) return std::nullopt;
+        return self->settings_->usageKitURL();
+    });
     return operation;
 }
 

@@ -63,6 +63,7 @@ std::optional<std::string> USKWriteEventOperation::logLineWithTimestamp_eventNam
 
 void USKWriteEventOperation::main() {
     success_.store(false);
+    if (shouldWrite_ && !shouldWrite_()) return;
     struct stat st {};
     if (::stat(logFileUrl_.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return;
     const int fd = ::open(logFileUrl_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);

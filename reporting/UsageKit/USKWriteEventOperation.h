@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,6 +24,8 @@ public:
                            std::string logFileUrl);
     void main() override;
     bool success() const { return success_.load(); }
+    // Asked when the operation runs: false writes nothing (collection was turned off meanwhile).
+    void setShouldWrite(std::function<bool()> shouldWrite) { shouldWrite_ = std::move(shouldWrite); }
 
     static std::optional<std::string> generateFormattedLogLineWithEvent(const USKEvent& event);
     static std::optional<std::string> generateFormattedLogLineWithMetdata_timestamp(
@@ -46,6 +49,7 @@ private:
     std::optional<std::string> formattedEvent_;
     std::optional<std::string> formattedMetadata_;
     std::atomic<bool> success_{false};
+    std::function<bool()> shouldWrite_;
 };
 
 }  // namespace reporting
