@@ -8,7 +8,7 @@ namespace reporting {
 USKEvent::USKEvent() : timestamp_(platform::Date::now()), identifier_(RKTGenerateUUID()) {}
 
 std::string USKEvent::description() const {
-    return "<" + name() + ": " + identifier_ + ">";
+    return platform::format("<%s: %s>", name().c_str(), identifier_.c_str());
 }
 
 // Predefined events.

@@ -193,18 +193,18 @@ void USKUsageKitController::logEvent(const std::shared_ptr<USKEvent>& event) {
 }
 
 void USKUsageKitController::enqueueEvent(const std::shared_ptr<USKEvent>& event) {
+    // The activity begins now and ends once the event's write has run. It joins the queue behind that
+    // write (or at once when there is none), not ahead of it: a queue full of operations that wait
+    // would be searched through for every step.
     auto activity = USKActivityOperation::operationByStartingActivityName_options(prefixed(".RecordEvent"),
                                                                                   kRecordOptions);
     std::weak_ptr<USKUsageKitController> weak = weak_from_this();
-    std::weak_ptr<Operation> weakActivity = activity;
-    auto block = BlockOperation::blockOperationWithBlock([weak, event, weakActivity] {
+    eventQueue_->addOperation(BlockOperation::blockOperationWithBlock([weak, event, activity] {
         auto self = weak.lock();
-        auto activity = weakActivity.lock();
-        if (self && activity) self->recordEvent(event, activity);
-    });
-    activity->addDependency(block);
-    eventQueue_->addOperation(block);
-    eventQueue_->addOperation(activity);
+        if (!self) return;  // the activity ends as it is released
+        self->recordEvent(event, activity);
+        self->eventQueue_->addOperation(activity);
+    }));
 }
 
 void USKUsageKitController::addWrite(const std::shared_ptr<USKEvent>& event,
@@ -238,15 +238,12 @@ void USKUsageKitController::logCrashEvent(const std::shared_ptr<USKCrashEvent>& 
     auto activity = USKActivityOperation::operationByStartingActivityName_options(
         prefixed(".RecordCrashEvent"), kRecordOptions);
     std::weak_ptr<USKUsageKitController> weak = weak_from_this();
-    std::weak_ptr<Operation> weakActivity = activity;
-    auto block = BlockOperation::blockOperationWithBlock([weak, event, weakActivity] {
+    eventQueue_->addOperation(BlockOperation::blockOperationWithBlock([weak, event, activity] {
         auto self = weak.lock();
-        auto activity = weakActivity.lock();
-        if (self && activity) self->recordCrashEvent(event, activity);
-    });
-    activity->addDependency(block);
-    eventQueue_->addOperation(block);
-    eventQueue_->addOperation(activity);
+        if (!self) return;
+        self->recordCrashEvent(event, activity);
+        self->eventQueue_->addOperation(activity);
+    }));
 }
 
 void USKUsageKitController::recordCrashEvent(const std::shared_ptr<USKCrashEvent>& event,
@@ -338,7 +335,8 @@ std::shared_ptr<Operation> USKUsageKitController::uploadOperationForFileAtURL_wi
     std::weak_ptr<USKUsageKitController> weak = weak_from_this();
     operation->setEndpointSource([weak]() -> std::optional<std::string> {
         auto self = weak.lock();
-        if (!self || !self->settings_->valid() || !self->settings_->shouldCollectAnalytics()) return std::nullopt;
+        if (!self || !self->settings_->valid() || !self->settings_->shouldCollectAnalytics())
+            return std::nullopt;
         return self->settings_->usageKitURL();
     });
     return operation;
