@@ -293,3 +293,39 @@ TEST_F(USKControllerTest, PurchasesAreForwardedOnlyWhenBothSettingsAllowIt) {
 }
 
 }  // namespace
+
+namespace {
+
+class UsageKitFacadeTest : public usktest::UsageKitTest {};
+
+TEST_F(UsageKitFacadeTest, TheKitStartsOnceAndHandsEachCallToItsControllerAsOneEvent) {
+    notFirstLaunch();
+    reporting::UsageKit::logCustomEventWithName_customAttributes("before start", std::nullopt);  // dropped
+    EXPECT_FALSE(reporting::UsageKit::sharedInstance().usageKitController());
+    reporting::UsageKit::startWithBetaToken(std::string("2:beta"));
+    auto controller = reporting::UsageKit::sharedInstance().usageKitController();
+    ASSERT_TRUE(controller);
+    reporting::UsageKit::startWithBetaToken(std::nullopt);
+    EXPECT_EQ(reporting::UsageKit::sharedInstance().usageKitController(), controller);
+    EXPECT_EQ(reporting::UsageKit::sharedInstance().bundleIdentifier(), "io.reportkit.usagekit.mac");
+
+    reporting::UsageKit::logPreviousSessionCrashedOnDate(std::nullopt);
+    reporting::UsageKit::logSearchWithQuery_customAttributes(Value("q"), std::nullopt);
+    drain(controller->eventQueue());
+    EXPECT_EQ(controller->metadata()->betaToken(), "beta");
+    const auto current = usktest::parseLog(usktest::readText(controller->currentLogURL()));
+    ASSERT_EQ(current.lines.size(), 3u);  // metadata, app_launched, search
+    EXPECT_EQ(current.lines[2].object.at("predefined_type"), Value("search"));
+
+    reporting::UsageKit::logPreviousSessionCrashedOnDate(
+        platform::Date::dateWithTimeIntervalSince1970(1700000000));
+    drain(controller->eventQueue());
+    EXPECT_FALSE(platform::Files::exists(controller->currentLogURL()));  // rotated before and after the crash
+    EXPECT_EQ(usktest::filesWithExtension(USKUsageKitController::eventDirectoryForRootDirectory(
+                                              USKUsageKitController::rootDirectory()),
+                                          "multipartmime")
+                  .size(),
+              2u);
+}
+
+}  // namespace
