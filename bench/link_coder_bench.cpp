@@ -26,7 +26,7 @@ std::shared_ptr<MobileSettings> fullSettings() {
     osx->setLastConnectionTimestamp(Number(1700000000));
     osx->setOSXSystemVersion("10.14.6");
     osx->setOSXVersion("2.4");
-    settings->pairingInfo()->setConnectionStatus(Number(6));
+    settings->pairingInfo()->setConnectionStatus(Number(kestrune::PairingInfo::kConnectionStatusPaired));
     settings->pairingInfo()->setForegroundServiceId("B123");
     settings->pairingInfo()->setForegroundServiceId2("C456");
     auto user = settings->registeredDeviceUser();

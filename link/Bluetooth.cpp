@@ -7,6 +7,7 @@
 #include "platform/base/Clock.h"
 #include "platform/base/DispatchQueue.h"
 #include "platform/base/NotificationCenter.h"
+#include "platform/base/SharedInstance.h"
 #include "platform/bluetooth/BluetoothController.h"
 
 namespace kestrune {
@@ -63,8 +64,8 @@ void turnWithCompletion(bool on, platform::Closure completion) {
 }  // namespace
 
 Bluetooth& Bluetooth::shared() {
-    static auto* instance = new Bluetooth();
-    return *instance;
+    static platform::SharedInstance<Bluetooth> instance;
+    return instance.get([] { return new Bluetooth(); });
 }
 
 void Bluetooth::resetForTesting() {

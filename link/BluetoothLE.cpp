@@ -4,37 +4,25 @@
 #include "link/DeviceSpecificConfig.h"
 #include "platform/base/Log.h"
 #include "platform/base/NotificationCenter.h"
+#include "platform/base/SharedInstance.h"
 
 namespace kestrune {
 
 namespace {
 
-std::mutex gSharedMutex;
-
-std::shared_ptr<BluetoothLE>& sharedSlot() {
-    // Never destroyed: the observer lives as long as the process.
-    static auto* slot = new std::shared_ptr<BluetoothLE>();
-    return *slot;
-}
+// The observer lives as long as the process.
+platform::SharedInstance<BluetoothLE> gShared;
 
 }  // namespace
 
 BluetoothLE& BluetoothLE::shared() {
-    std::lock_guard lock(gSharedMutex);
-    auto& slot = sharedSlot();
-    if (!slot) {
-        // Started under the lock, so no caller sees it without its manager; making the manager calls
-        // nothing back.
-        slot = std::shared_ptr<BluetoothLE>(new BluetoothLE());
-        slot->start();
-    }
-    return *slot;
+    // Started before anyone else sees it, so no caller finds it without its manager; making the manager
+    // calls nothing back.
+    return gShared.get([] { return new BluetoothLE(); }, [](BluetoothLE& observer) { observer.start(); });
 }
 
 void BluetoothLE::resetSharedForTesting() {
-    std::shared_ptr<BluetoothLE> previous;
-    std::lock_guard lock(gSharedMutex);
-    previous = std::move(sharedSlot());
+    gShared.resetForTesting();
 }
 
 void BluetoothLE::start() {

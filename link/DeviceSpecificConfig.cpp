@@ -1,5 +1,6 @@
 #include "link/DeviceSpecificConfig.h"
 
+#include <atomic>
 #include <string>
 
 #include "app/support/Utilities.h"
@@ -23,7 +24,26 @@ bool isTenNineSystem() {
     return platform::contains(text, "10.9");
 }
 
+// 0 while the version decides; 1 (no) or 2 (yes) when a test fixed the answer. Read on the Bluetooth
+// queue for every advertisement, so plain atomics rather than a lock.
+std::atomic<int> gOverrides[DeviceSpecificConfig::kSwitchCount];
+
+std::optional<bool> overridden(DeviceSpecificConfig::Switch which) {
+    int value = gOverrides[which].load(std::memory_order_relaxed);
+    if (value == 0) return std::nullopt;
+    return value == 2;
+}
+
 }  // namespace
+
+void DeviceSpecificConfig::overrideSwitchForTesting(Switch which, std::optional<bool> value) {
+    if (which < 0 || which >= kSwitchCount) return;
+    gOverrides[which].store(value ? (*value ? 2 : 1) : 0);
+}
+
+void DeviceSpecificConfig::removeOverridesForTesting() {
+    for (auto& value : gOverrides) value.store(0);
+}
 
 bool DeviceSpecificConfig::shouldScanForAllServicesForScanRation(double ratio) {
     if (!systemBelow("10.12.6")) return false;
@@ -41,22 +61,27 @@ double DeviceSpecificConfig::BLEIntializationTime() {
 }
 
 bool DeviceSpecificConfig::shouldImmedatellyNotifiyDelegateOfDisconnect() {
+    if (auto fixed = overridden(kShouldImmedatellyNotifiyDelegateOfDisconnect)) return *fixed;
     return isTenNineSystem() || !systemBelow("10.13");
 }
 
 bool DeviceSpecificConfig::shouldCancelNotificationsWhileDisconnected() {
+    if (auto fixed = overridden(kShouldCancelNotificationsWhileDisconnected)) return *fixed;
     return !systemBelow("10.13");
 }
 
 bool DeviceSpecificConfig::shouldIgnoreConnectionsWithEmptyAdvertisingServices() {
+    if (auto fixed = overridden(kShouldIgnoreConnectionsWithEmptyAdvertisingServices)) return *fixed;
     return isTenNineSystem();
 }
 
 bool DeviceSpecificConfig::shouldIgnoreConnectionsWithWrongManifacturerDefined() {
+    if (auto fixed = overridden(kShouldIgnoreConnectionsWithWrongManifacturerDefined)) return *fixed;
     return systemBelow("10.12");
 }
 
 bool DeviceSpecificConfig::callUpdateRSSITwiceForFasterResponse() {
+    if (auto fixed = overridden(kCallUpdateRSSITwiceForFasterResponse)) return *fixed;
     return !systemBelow("10.10");
 }
 
@@ -69,30 +94,37 @@ bool DeviceSpecificConfig::lockOnScreenShownSystemNotificationsWork() {
 }
 
 bool DeviceSpecificConfig::shouldAlwaysUseLongestDisconnectTimerWhenStuck() {
+    if (auto fixed = overridden(kShouldAlwaysUseLongestDisconnectTimerWhenStuck)) return *fixed;
     return systemBelow("10.10");
 }
 
 bool DeviceSpecificConfig::shouldMarkUpdateNotificationStateErrorAsUnsolvable() {
+    if (auto fixed = overridden(kShouldMarkUpdateNotificationStateErrorAsUnsolvable)) return *fixed;
     return isTenNineSystem();
 }
 
 bool DeviceSpecificConfig::shouldIgnoreConnectionIfNotConnectebleInAdvertisingData() {
+    if (auto fixed = overridden(kShouldIgnoreConnectionIfNotConnectebleInAdvertisingData)) return *fixed;
     return !systemBelow("10.10");
 }
 
 bool DeviceSpecificConfig::shouldIgnoreUnconnectablePeripherals() {
+    if (auto fixed = overridden(kShouldIgnoreUnconnectablePeripherals)) return *fixed;
     return systemBelow("10.13");
 }
 
 bool DeviceSpecificConfig::shouldForceTerminateOnUnsubscriptions() {
+    if (auto fixed = overridden(kShouldForceTerminateOnUnsubscriptions)) return *fixed;
     return systemBelow("10.13");
 }
 
 bool DeviceSpecificConfig::shouldKeepSubscriptionsOnDisconnect() {
+    if (auto fixed = overridden(kShouldKeepSubscriptionsOnDisconnect)) return *fixed;
     return !systemBelow("10.13");
 }
 
 bool DeviceSpecificConfig::shouldRetreiveConnectedPeripheralsOnScan() {
+    if (auto fixed = overridden(kShouldRetreiveConnectedPeripheralsOnScan)) return *fixed;
     return false;
 }
 
@@ -101,10 +133,12 @@ bool DeviceSpecificConfig::needsAccessibilityToUnlockMac() {
 }
 
 bool DeviceSpecificConfig::shouldForceTerminateOnUnknownError() {
+    if (auto fixed = overridden(kShouldForceTerminateOnUnknownError)) return *fixed;
     return systemBelow("10.13");
 }
 
 bool DeviceSpecificConfig::shouldTryToConnectToLastKnownConnection() {
+    if (auto fixed = overridden(kShouldTryToConnectToLastKnownConnection)) return *fixed;
     return systemBelow("10.13");
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace kestrune {
 
@@ -8,6 +9,25 @@ namespace kestrune {
 // different system versions. No state: every answer is read from the running system's version.
 class DeviceSpecificConfig {
 public:
+    // The yes-or-no switches, for tests that need a path the running version never takes.
+    enum Switch : int {
+        kShouldImmedatellyNotifiyDelegateOfDisconnect,
+        kShouldCancelNotificationsWhileDisconnected,
+        kShouldIgnoreConnectionsWithEmptyAdvertisingServices,
+        kShouldIgnoreConnectionsWithWrongManifacturerDefined,
+        kCallUpdateRSSITwiceForFasterResponse,
+        kShouldAlwaysUseLongestDisconnectTimerWhenStuck,
+        kShouldMarkUpdateNotificationStateErrorAsUnsolvable,
+        kShouldIgnoreConnectionIfNotConnectebleInAdvertisingData,
+        kShouldIgnoreUnconnectablePeripherals,
+        kShouldForceTerminateOnUnsubscriptions,
+        kShouldKeepSubscriptionsOnDisconnect,
+        kShouldRetreiveConnectedPeripheralsOnScan,
+        kShouldForceTerminateOnUnknownError,
+        kShouldTryToConnectToLastKnownConnection,
+        kSwitchCount
+    };
+
     static bool shouldScanForAllServicesForScanRation(double ratio);
     static bool hasScreenOverlay();
     // Seconds Bluetooth LE must have been on before it counts as settled.
@@ -34,6 +54,10 @@ public:
     static double scanIntervalNormal();
     static double scanIntervalIntense();
     static double scanIntervalVeryIntense();
+
+    // Tests only: the switch answers the value whatever the version (none: the version decides again).
+    static void overrideSwitchForTesting(Switch which, std::optional<bool> value);
+    static void removeOverridesForTesting();
 };
 
 }  // namespace kestrune

@@ -132,6 +132,45 @@ void LeScannerConnection::setWaitingForUnsubscription(bool waiting) {
     shouldWaitForCharacteristicStateUpdateToDisconnect_ = waiting;
 }
 
+EventTimestamp& LeScannerConnection::scannerTimestampLocked(ScannerStamp which) {
+    switch (which) {
+        case ScannerStamp::LastUpdate:
+            return lastUpdateTimestamp_;
+        case ScannerStamp::LastDetect:
+            return lastDetectTimestamp_;
+        case ScannerStamp::StartedConnecting:
+            break;
+    }
+    return startedConnectingTimestamp_;
+}
+
+EventTimestamp LeScannerConnection::scannerTimestamp(ScannerStamp which) const {
+    std::lock_guard lock(mutex_);
+    if (which == ScannerStamp::LastUpdate) return lastUpdateTimestamp_;
+    if (which == ScannerStamp::LastDetect) return lastDetectTimestamp_;
+    return startedConnectingTimestamp_;
+}
+
+void LeScannerConnection::triggerScannerTimestamp(ScannerStamp which) {
+    std::lock_guard lock(mutex_);
+    scannerTimestampLocked(which).eventTriggered();
+}
+
+void LeScannerConnection::resetScannerTimestamp(ScannerStamp which) {
+    std::lock_guard lock(mutex_);
+    scannerTimestampLocked(which).reset();
+}
+
+void LeScannerConnection::setIgnoreForceRestartConnectionAfterLongSleep(bool ignore) {
+    std::lock_guard lock(mutex_);
+    ignoreForceRestartConnectionAfterLongSleep_ = ignore;
+}
+
+bool LeScannerConnection::ignoreForceRestartConnectionAfterLongSleep() const {
+    std::lock_guard lock(mutex_);
+    return ignoreForceRestartConnectionAfterLongSleep_;
+}
+
 // What it answers -----------------------------------------------------------------------------------------
 
 std::string LeScannerConnection::unId() const {

@@ -107,10 +107,18 @@ public:
     void setRSSI(const platform::Number& rssi) override;
     void handleGeneralBleutoothError(const platform::Error& error) override;
 
-    // The scanner's own time stamps of this connection, used under the scanner's serialisation.
-    EventTimestamp& lastUpdateTimestamp() { return lastUpdateTimestamp_; }
-    EventTimestamp& lastDetectTimestamp() { return lastDetectTimestamp_; }
-    EventTimestamp& startedConnectingTimestamp() { return startedConnectingTimestamp_; }
+    // The scanner's own time stamps of this connection. The scanner reads and stamps them from its
+    // Bluetooth queue and the main thread while a new peripheral object may reset them, so each is
+    // handled under the connection's lock.
+    enum class ScannerStamp { LastUpdate, LastDetect, StartedConnecting };
+    EventTimestamp scannerTimestamp(ScannerStamp which) const;
+    void triggerScannerTimestamp(ScannerStamp which);
+    void resetScannerTimestamp(ScannerStamp which);
+
+    // Set after a long sleep; kept for the scanner, which clears it on every connection when the Mac
+    // wakes from one.
+    void setIgnoreForceRestartConnectionAfterLongSleep(bool ignore);
+    bool ignoreForceRestartConnectionAfterLongSleep() const;
 
     uint32_t scannerState() const { return scannerState_.load(); }
     void setScannerState(uint32_t state);
@@ -180,6 +188,7 @@ private:
     void setWaitingForUnsubscription(bool waiting);
     void handleRSSI(const platform::Number& rssi);
     void onMainThread(const std::function<void(LEScannerConnectionDelegate&)>& call);
+    EventTimestamp& scannerTimestampLocked(ScannerStamp which);
 
     std::shared_ptr<platform::Timer> schedule(double seconds,
                                               std::function<void(LeScannerConnection&)> action);
@@ -208,6 +217,7 @@ private:
     std::shared_ptr<platform::Characteristic> readingCharacteristicFast_;
     std::optional<platform::Number> myRSSI_;
     bool shouldWaitForCharacteristicStateUpdateToDisconnect_ = false;
+    bool ignoreForceRestartConnectionAfterLongSleep_ = false;
     std::shared_ptr<platform::Timer> stateTimer_;
     std::shared_ptr<platform::Timer> forceDisconnectTimer_;
     std::shared_ptr<platform::Timer> safetyTerminateTimer_;

@@ -8,12 +8,17 @@
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
 #include "platform/bluetooth/BluetoothBackend.h"
+#include "platform/services/UserNotificationRecorder.h"
 #include "platform/sim/radio/Radio.h"
 #include "platform/system/Application.h"
+#include "platform/system/WorkspaceRecorder.h"
 
 int main(int argc, char** argv) {
     // This machine has no Bluetooth controller of its own: the simulated radio stands in for it.
     platform::BluetoothBackend::install(platform::Radio::shared());
+    // Nor a notification service, a file browser or a sound device: what they would show is logged.
+    platform::UserNotificationBackend::install(std::make_shared<platform::UserNotificationRecorder>());
+    platform::WorkspaceBackend::install(std::make_shared<platform::WorkspaceRecorder>());
 
     auto& application = platform::Application::shared();
     kestrune::AppDelegate delegate;

@@ -1,30 +1,24 @@
 #include "app/records/DeviceLocalSettings.h"
 
-#include <mutex>
-
 #include "app/shell/CustomRunArgs.h"
+#include "platform/base/SharedInstance.h"
 #include "platform/storage/UserDefaults.h"
 
 namespace kestrune {
 
 namespace {
-std::mutex gSharedMutex;
-DeviceLocalSettings* gShared = nullptr;
+platform::SharedInstance<DeviceLocalSettings> gShared;
 constexpr double kMinimumLockDistance = 60.0;
 constexpr double kMinimumCloserLockDistance = 45.0;
 constexpr double kMaximumLockDistance = 90.0;
 }  // namespace
 
 DeviceLocalSettings& DeviceLocalSettings::shared() {
-    std::lock_guard lock(gSharedMutex);
-    if (!gShared) gShared = new DeviceLocalSettings;
-    return *gShared;
+    return gShared.get([] { return new DeviceLocalSettings; });
 }
 
 void DeviceLocalSettings::resetSharedForTesting() {
-    std::lock_guard lock(gSharedMutex);
-    delete gShared;
-    gShared = nullptr;
+    gShared.resetForTesting();
 }
 
 DeviceLocalSettings::DeviceLocalSettings() {

@@ -24,7 +24,7 @@ std::shared_ptr<PairingInfo> PairingInfo::init() {
 }
 
 void PairingInfo::setDefaultValues() {
-    connectionStatus_ = platform::Number(1);
+    connectionStatus_ = platform::Number(kConnectionStatusDefault);
 }
 
 void PairingInfo::updateModelUpdateForNewVersion() {

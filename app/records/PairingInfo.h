@@ -16,12 +16,25 @@ public:
     // The service identifier assumed when an older archive has none.
     static constexpr const char* kDefaultForegroundServiceId = "B4FE";
 
-    // Status 1, no service identifiers.
+    // The pairing states connectionStatus holds; the numbers are stored and sent to the phone.
+    enum ConnectionStatus : int32_t {
+        kConnectionStatusDefault = 1,
+        kConnectionStatusUnlinkedForAnotherPhone = 2,  // another phone paired
+        kConnectionStatusRefusedByUser = 3,            // the user refused the pairing request
+        kConnectionStatusCredentialsRefused = 4,       // the phone's credentials were refused
+        kConnectionStatusPairingRequested = 5,         // a pairing request is shown or was accepted
+        kConnectionStatusPaired = 6,                   // the tracked phone is the first with this status
+        kConnectionStatusPasswordDoesNotLogIn = 7,     // the stored password does not log in
+        kConnectionStatusUnlinkedByPhone = -1,         // the phone unlinked this Mac
+    };
+    // Statuses a phone's status update carries that are never stored as such: the phone unlinked this Mac
+    // (stored as kConnectionStatusUnlinkedByPhone), and forget the phone.
+    static constexpr int32_t kConnectionStatusUpdateUnlinkedByPhone = 8;
+    static constexpr int32_t kConnectionStatusUpdateForget = 9;
+
+    // Status kConnectionStatusDefault, no service identifiers.
     static std::shared_ptr<PairingInfo> init();
 
-    // 1 default, 2 unlinked because another phone paired, 3 the user refused the pairing request, 4 the
-    // phone's credentials were refused, 5 a pairing request is shown or accepted, 6 paired, 7 the stored
-    // password does not log in, -1 the phone unlinked this Mac.
     const std::optional<platform::Number>& connectionStatus() const { return connectionStatus_; }
     void setConnectionStatus(std::optional<platform::Number> value) { connectionStatus_ = std::move(value); }
     const std::optional<std::string>& foregroundServiceId() const { return foregroundServiceId_; }

@@ -1,14 +1,15 @@
 #include "app/shell/SoundManager.h"
 
 #include "platform/base/Log.h"
+#include "platform/base/SharedInstance.h"
 #include "platform/system/Bundle.h"
 #include "platform/system/Workspace.h"
 
 namespace kestrune {
 
 SoundManager& SoundManager::shared() {
-    static auto* manager = new SoundManager;
-    return *manager;
+    static platform::SharedInstance<SoundManager> instance;
+    return instance.get([] { return new SoundManager; });
 }
 
 void SoundManager::playSoundWithFileName_type(const std::string& name, const std::string& type) {

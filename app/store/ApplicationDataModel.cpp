@@ -91,14 +91,17 @@ void ApplicationDataModel::updateModelIfNeeded() {
 }
 
 void ApplicationDataModel::removeAllManualSnapshotEntries() {
+    KESTRUNE_REQUIRE_MAIN_THREAD();
     arrayOfManualSnapshots_.emplace();
 }
 
 void ApplicationDataModel::removeAllFailedLoginEntries() {
+    KESTRUNE_REQUIRE_MAIN_THREAD();
     arrayOfFailedLogins_.emplace();
 }
 
 void ApplicationDataModel::removeAllLoginLogoutEntries() {
+    KESTRUNE_REQUIRE_MAIN_THREAD();
     arrayOfLoginLogouts_.emplace();
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/store/MainThreadCheck.h"
 #include "platform/base/Object.h"
 #include "platform/storage/Coding.h"
 
@@ -42,24 +43,35 @@ public:
     std::optional<EntryList>& arrayOfManualSnapshots() { return arrayOfManualSnapshots_; }
     const std::optional<EntryList>& arrayOfManualSnapshots() const { return arrayOfManualSnapshots_; }
     void setArrayOfManualSnapshots(std::optional<EntryList> value) {
+        KESTRUNE_REQUIRE_MAIN_THREAD();
         arrayOfManualSnapshots_ = std::move(value);
     }
 
     std::optional<EntryList>& arrayOfFailedLogins() { return arrayOfFailedLogins_; }
     const std::optional<EntryList>& arrayOfFailedLogins() const { return arrayOfFailedLogins_; }
-    void setArrayOfFailedLogins(std::optional<EntryList> value) { arrayOfFailedLogins_ = std::move(value); }
+    void setArrayOfFailedLogins(std::optional<EntryList> value) {
+        KESTRUNE_REQUIRE_MAIN_THREAD();
+        arrayOfFailedLogins_ = std::move(value);
+    }
 
     // Newest first.
     std::optional<EntryList>& arrayOfLoginLogouts() { return arrayOfLoginLogouts_; }
     const std::optional<EntryList>& arrayOfLoginLogouts() const { return arrayOfLoginLogouts_; }
-    void setArrayOfLoginLogouts(std::optional<EntryList> value) { arrayOfLoginLogouts_ = std::move(value); }
+    void setArrayOfLoginLogouts(std::optional<EntryList> value) {
+        KESTRUNE_REQUIRE_MAIN_THREAD();
+        arrayOfLoginLogouts_ = std::move(value);
+    }
 
     std::optional<EntryList>& arrayOfSafeWifi() { return arrayOfSafeWifi_; }
     const std::optional<EntryList>& arrayOfSafeWifi() const { return arrayOfSafeWifi_; }
-    void setArrayOfSafeWifi(std::optional<EntryList> value) { arrayOfSafeWifi_ = std::move(value); }
+    void setArrayOfSafeWifi(std::optional<EntryList> value) {
+        KESTRUNE_REQUIRE_MAIN_THREAD();
+        arrayOfSafeWifi_ = std::move(value);
+    }
 
     const std::shared_ptr<platform::Object>& wifiUnlockConfig() const { return wifiUnlockConfig_; }
     void setWifiUnlockConfig(std::shared_ptr<platform::Object> value) {
+        KESTRUNE_REQUIRE_MAIN_THREAD();
         wifiUnlockConfig_ = std::move(value);
     }
 

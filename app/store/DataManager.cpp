@@ -1,7 +1,6 @@
 #include "app/store/DataManager.h"
 
 #include <algorithm>
-#include <mutex>
 
 #include "app/records/Device.h"
 #include "app/records/DeviceUser.h"
@@ -10,15 +9,18 @@
 #include "app/records/MobileSettings.h"
 #include "app/records/MobileSettingsLocal.h"
 #include "app/records/NumberFields.h"
+#include "app/records/PairingInfo.h"
 #include "app/records/iOSPreferences.h"
 #include "app/shell/CustomRunArgs.h"
 #include "app/shell/ThreadHelpers.h"
 #include "app/store/MacSessionServices.h"
+#include "app/store/MainThreadCheck.h"
 #include "app/support/AESAdditions.h"
 #include "app/support/Common.h"
 #include "app/support/Utilities.h"
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
+#include "platform/base/SharedInstance.h"
 #include "platform/storage/Files.h"
 #include "platform/storage/KeyedArchiver.h"
 #include "platform/storage/KeyedUnarchiver.h"
@@ -27,14 +29,11 @@ namespace kestrune {
 
 namespace {
 
-// Recursive: a service asked while the first call builds the models may itself ask for the manager.
-std::recursive_mutex gSharedMutex;
-DataManager* gShared = nullptr;
+// A service asked while the first call builds the models may itself ask for the manager.
+platform::SharedInstance<DataManager> gShared;
 
 // The device data holds the passwords: only its owner may read it.
 constexpr mode_t kDeviceDataMode = 0600;
-constexpr int32_t kPairedStatus = 6;
-constexpr int32_t kUnlinkedStatus = 2;
 
 // The classes each archive may hold; anything else in a file is refused rather than instantiated.
 const platform::KeyedUnarchiver::ClassNames& deviceDataClasses() {
@@ -102,18 +101,12 @@ bool saysConnected(const std::shared_ptr<MobileDevice>& device) {
 }  // namespace
 
 DataManager& DataManager::shared() {
-    std::lock_guard lock(gSharedMutex);
-    if (!gShared) {
-        gShared = new DataManager;
-        gShared->initializeData();
-    }
-    return *gShared;
+    return gShared.get([] { return new DataManager; },
+                       [](DataManager& manager) { manager.initializeData(); });
 }
 
 void DataManager::resetSharedForTesting() {
-    std::lock_guard lock(gSharedMutex);
-    delete gShared;
-    gShared = nullptr;
+    gShared.resetForTesting();
 }
 
 void DataManager::initializeData() {
@@ -252,7 +245,7 @@ std::shared_ptr<MobileDevice> DataManager::getTrackingMobileDevice() {
     if (!model_ || !model_->dictOfMobileDeviceSettings()) return nullptr;
     for (const auto& [unId, settings] : *model_->dictOfMobileDeviceSettings()) {
         if (settings && settings->pairingInfo() &&
-            intValueOf(settings->pairingInfo()->connectionStatus()) == kPairedStatus)
+            intValueOf(settings->pairingInfo()->connectionStatus()) == PairingInfo::kConnectionStatusPaired)
             return mobileDeviceForSettings(settings);
     }
     return nullptr;
@@ -268,14 +261,17 @@ bool DataManager::isConnectedToTrackingDevice() {
 }
 
 void DataManager::unlinkAllKnownTrackingDevices() {
+    KESTRUNE_REQUIRE_MAIN_THREAD();
     if (!model_ || !model_->dictOfMobileDeviceSettings()) return;
     for (auto& [unId, settings] : *model_->dictOfMobileDeviceSettings()) {
         if (settings && settings->pairingInfo())
-            settings->pairingInfo()->setConnectionStatus(platform::Number(kUnlinkedStatus));
+            settings->pairingInfo()->setConnectionStatus(
+                platform::Number(PairingInfo::kConnectionStatusUnlinkedForAnotherPhone));
     }
 }
 
 void DataManager::deleteAllDevicesExceptTrackingDevice() {
+    KESTRUNE_REQUIRE_MAIN_THREAD();
     if (!model_ || !model_->dictOfAllMobileDevice()) return;
     auto tracked = getTrackingMobileDevice();
     std::vector<std::string> forgotten;
@@ -376,6 +372,7 @@ void DataManager::updateiOSSettings_fromIphoneDevice(std::shared_ptr<iOSPreferen
 
 void DataManager::setClearTextPassword_forMobileDevice(const std::string& password,
                                                        const std::shared_ptr<MobileDevice>& device) {
+    KESTRUNE_REQUIRE_MAIN_THREAD();
     if (!device || !device->unId() || !model_) {
         platform::logf("A password for a phone without an identifier is not stored");
         return;

@@ -7,6 +7,7 @@
 
 #include "app/store/ApplicationDataModel.h"
 #include "app/store/DataModel.h"
+#include "app/store/MainThreadCheck.h"
 
 namespace kestrune {
 
@@ -54,7 +55,7 @@ public:
     std::shared_ptr<MobileSettings> settingsForDeviceId(const std::optional<std::string>& unId);
     // Made and kept on first request for a phone; null for no identifier.
     std::shared_ptr<MobileSettingsLocal> localSettingsForDevice(const std::optional<std::string>& unId);
-    // The phone of the first settings record with pairing status 6.
+    // The phone of the first settings record with pairing status kConnectionStatusPaired (6).
     std::shared_ptr<MobileDevice> getTrackingMobileDevice();
     std::shared_ptr<MobileSettings> getTrackingSettings();
     bool isConnectedToTrackingDevice();
@@ -85,10 +86,14 @@ public:
     std::shared_ptr<MobileDevice> getNextMobileDevice() const;
     const std::shared_ptr<MobileDevice>& pairingMobileDevice() const { return pairingMobileDevice_; }
     void setPairingMobileDevice(std::shared_ptr<MobileDevice> device) {
+        KESTRUNE_REQUIRE_MAIN_THREAD();
         pairingMobileDevice_ = std::move(device);
     }
     bool didAcceptPairingDevice() const { return didAcceptPairingDevice_; }
-    void setDidAcceptPairingDevice(bool accepted) { didAcceptPairingDevice_ = accepted; }
+    void setDidAcceptPairingDevice(bool accepted) {
+        KESTRUNE_REQUIRE_MAIN_THREAD();
+        didAcceptPairingDevice_ = accepted;
+    }
     void clearPairingDevice();
 
     // Tests: forget the shared instance, as a new process would start without one.

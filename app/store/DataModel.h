@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "app/store/MainThreadCheck.h"
 #include "platform/base/Object.h"
 #include "platform/storage/Coding.h"
 
@@ -40,13 +41,17 @@ public:
     void updateExistingModelIfNeeded();
 
     const std::shared_ptr<Device>& currentDevice() const { return currentDevice_; }
-    void setCurrentDevice(std::shared_ptr<Device> device) { currentDevice_ = std::move(device); }
+    void setCurrentDevice(std::shared_ptr<Device> device) {
+        KESTRUNE_REQUIRE_MAIN_THREAD();
+        currentDevice_ = std::move(device);
+    }
 
     std::optional<SettingsDictionary>& dictOfMobileDeviceSettings() { return dictOfMobileDeviceSettings_; }
     const std::optional<SettingsDictionary>& dictOfMobileDeviceSettings() const {
         return dictOfMobileDeviceSettings_;
     }
     void setDictOfMobileDeviceSettings(std::optional<SettingsDictionary> value) {
+        KESTRUNE_REQUIRE_MAIN_THREAD();
         dictOfMobileDeviceSettings_ = std::move(value);
     }
 
@@ -55,18 +60,23 @@ public:
         return dictOfAllMobileDevice_;
     }
     void setDictOfAllMobileDevice(std::optional<MobileDeviceDictionary> value) {
+        KESTRUNE_REQUIRE_MAIN_THREAD();
         dictOfAllMobileDevice_ = std::move(value);
     }
 
     std::optional<PasswordDictionary>& dictOfPasswords() { return dictOfPasswords_; }
     const std::optional<PasswordDictionary>& dictOfPasswords() const { return dictOfPasswords_; }
-    void setDictOfPasswords(std::optional<PasswordDictionary> value) { dictOfPasswords_ = std::move(value); }
+    void setDictOfPasswords(std::optional<PasswordDictionary> value) {
+        KESTRUNE_REQUIRE_MAIN_THREAD();
+        dictOfPasswords_ = std::move(value);
+    }
 
     std::optional<PeripheralDictionary>& dictOfPeripheralsToIgnore() { return dictOfPeripheralsToIgnore_; }
     const std::optional<PeripheralDictionary>& dictOfPeripheralsToIgnore() const {
         return dictOfPeripheralsToIgnore_;
     }
     void setDictOfPeripheralsToIgnore(std::optional<PeripheralDictionary> value) {
+        KESTRUNE_REQUIRE_MAIN_THREAD();
         dictOfPeripheralsToIgnore_ = std::move(value);
     }
 
@@ -77,6 +87,7 @@ public:
         return dictOfMobileDeviceLocalSettings_;
     }
     void setDictOfMobileDeviceLocalSettings(std::optional<LocalSettingsDictionary> value) {
+        KESTRUNE_REQUIRE_MAIN_THREAD();
         dictOfMobileDeviceLocalSettings_ = std::move(value);
     }
 

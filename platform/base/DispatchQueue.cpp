@@ -146,17 +146,7 @@ void DispatchQueue::sync(Closure closure) {
         closure();
         return;
     }
-    std::mutex doneMutex;
-    std::condition_variable doneSignal;
-    bool done = false;
-    async([&] {
-        closure();
-        std::lock_guard lock(doneMutex);
-        done = true;
-        doneSignal.notify_all();
-    });
-    std::unique_lock lock(doneMutex);
-    doneSignal.wait(lock, [&] { return done; });
+    submitAndWait([this](Closure item) { async(std::move(item)); }, closure);
 }
 
 void DispatchQueue::asyncAfter(double seconds, Closure closure) {

@@ -18,6 +18,20 @@ bool isMainThread() {
     return std::this_thread::get_id() == gMainThread;
 }
 
+void submitAndWait(const std::function<void(Closure)>& submit, const Closure& work) {
+    std::mutex doneMutex;
+    std::condition_variable doneSignal;
+    bool done = false;
+    submit([&] {
+        work();
+        std::lock_guard lock(doneMutex);
+        done = true;
+        doneSignal.notify_all();
+    });
+    std::unique_lock lock(doneMutex);
+    doneSignal.wait(lock, [&] { return done; });
+}
+
 // ---- Timer ----
 
 Timer::Timer(double interval, bool repeats, Callback callback)
@@ -110,17 +124,7 @@ void RunLoop::postAndWait(Closure closure) {
         closure();
         return;
     }
-    std::mutex doneMutex;
-    std::condition_variable doneSignal;
-    bool done = false;
-    post([&] {
-        closure();
-        std::lock_guard lock(doneMutex);
-        done = true;
-        doneSignal.notify_all();
-    });
-    std::unique_lock lock(doneMutex);
-    doneSignal.wait(lock, [&] { return done; });
+    submitAndWait([this](Closure item) { post(std::move(item)); }, closure);
 }
 
 std::shared_ptr<Timer> RunLoop::performAfterDelay(double seconds, Closure closure) {

@@ -19,6 +19,10 @@ using Closure = std::function<void()>;
 // True on the process's main thread (the thread that started the program).
 bool isMainThread();
 
+// Hands `work` to `submit`, which must run it once on another thread (a queue, a run loop), and waits
+// until it has run. The blocking half of DispatchQueue::sync and RunLoop::postAndWait.
+void submitAndWait(const std::function<void(Closure)>& submit, const Closure& work);
+
 class RunLoop;
 
 // A one-shot or repeating timer on a run loop. The run loop keeps a scheduled timer alive until it has

@@ -52,6 +52,20 @@ Data derOf(X509* cert) {
     return der;
 }
 
+// Each resource of a transfer goes with its owner, on every path out.
+struct EasyCleanup {
+    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+};
+struct MultiCleanup {
+    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
+};
+struct HeaderListCleanup {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+struct FileClose {
+    void operator()(FILE* file) const { fclose(file); }
+};
+
 // A delegate that gathers everything, for synchronous sends.
 class Collector : public URLConnectionDelegate {
 public:
@@ -97,11 +111,15 @@ struct URLConnection::Transfer {
 
     // Body being sent.
     const Data* memoryBody = nullptr;
-    FILE* file = nullptr;
     uint64_t bodyLength = 0;
     uint64_t bodySent = 0;
 
-    CURL* easy = nullptr;
+    // Released in the reverse order: the easy handle (which leaves the multi handle), the multi handle,
+    // then the header list and the body file the easy handle used.
+    std::unique_ptr<FILE, FileClose> file;
+    std::unique_ptr<curl_slist, HeaderListCleanup> headerList;
+    std::unique_ptr<CURLM, MultiCleanup> multi;
+    std::unique_ptr<CURL, EasyCleanup> easy;
 
     void touch() { lastActivity = SteadyClock::now(); }
 
@@ -109,7 +127,7 @@ struct URLConnection::Transfer {
         if (responseDelivered || status == 0) return;
         responseDelivered = true;
         char* effective = nullptr;
-        curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &effective);
+        curl_easy_getinfo(easy.get(), CURLINFO_EFFECTIVE_URL, &effective);
         HTTPURLResponse response(effective ? effective : owner.request_.URL(), status, headers);
         if (owner.delegate_) owner.delegate_->connection_didReceiveResponse(owner, response);
     }
@@ -157,7 +175,7 @@ struct URLConnection::Transfer {
             std::copy_n(self->memoryBody->bytes() + self->bodySent, wanted, buffer);
             got = static_cast<size_t>(wanted);
         } else if (self->file) {
-            got = fread(buffer, 1, static_cast<size_t>(wanted), self->file);
+            got = fread(buffer, 1, static_cast<size_t>(wanted), self->file.get());
             if (got == 0) {
                 // The file holds fewer bytes than the request promised: sending less would leave the
                 // server waiting or accepting a truncated body, so the transfer fails instead.
@@ -208,6 +226,160 @@ struct URLConnection::Transfer {
     static CURLcode onSSLContext(CURL*, void* sslContext, void* userdata) {
         SSL_CTX_set_cert_verify_callback(static_cast<SSL_CTX*>(sslContext), &Transfer::onVerify, userdata);
         return CURLE_OK;
+    }
+
+    // Runs the whole transfer; answers its failure, or none once the response has been delivered.
+    std::optional<Error> execute() {
+        if (owner.cancelled_.load()) return URLError::make(URLError::Cancelled, "cancelled");
+        // Names in the reserved "invalid" domain never exist; they are answered at once, without asking a
+        // name server (placeholder addresses use them, so that nothing is sent for them).
+        if (const std::string host = toLowerASCII(hostOfURL(owner.request_.URL()));
+            host == "invalid" || hasSuffix(host, ".invalid") || hasSuffix(host, ".invalid.")) {
+            return URLError::make(URLError::CannotFindHost, "no such host: " + host);
+        }
+        if (auto refused = openBody()) return refused;
+        easy.reset(curl_easy_init());
+        multi.reset(curl_multi_init());
+        if (!easy || !multi) return URLError::make(URLError::Unknown, "cannot create a transfer");
+        configure();
+        setHeaders();
+        setMethodAndBody();
+        return perform();
+    }
+
+    std::optional<Error> openBody() {
+        const URLRequest& request = owner.request_;
+        if (request.HTTPBody()) {
+            memoryBody = &*request.HTTPBody();
+            bodyLength = request.HTTPBody()->size();
+        } else if (request.HTTPBodyFile()) {
+            file.reset(fopen(request.HTTPBodyFile()->c_str(), "rb"));
+            if (!file) {
+                logf("URLConnection: cannot open the body file %s", request.HTTPBodyFile()->c_str());
+                return URLError::make(URLError::FileDoesNotExist, "the body file cannot be opened");
+            }
+            bodyLength = request.HTTPBodyFileLength();
+        }
+        return std::nullopt;
+    }
+
+    double timeoutSeconds() const {
+        const double timeout = owner.request_.timeoutInterval();
+        return timeout > 0 ? timeout : URLRequest::kDefaultTimeoutInterval;
+    }
+
+    void configure() {
+        CURL* handle = easy.get();
+        curl_easy_setopt(handle, CURLOPT_URL, owner.request_.URL().c_str());
+        curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 16L);
+        curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS,
+                         static_cast<long>(std::ceil(timeoutSeconds() * 1000)));
+        curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
+        curl_easy_setopt(handle, CURLOPT_HEADERDATA, this);
+        curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &Transfer::onWrite);
+        curl_easy_setopt(handle, CURLOPT_WRITEDATA, this);
+        curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
+        curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
+        curl_easy_setopt(handle, CURLOPT_SSL_CTX_FUNCTION, &Transfer::onSSLContext);
+        curl_easy_setopt(handle, CURLOPT_SSL_CTX_DATA, this);
+    }
+
+    void appendHeaderLine(const std::string& line) {
+        curl_slist* longer = curl_slist_append(headerList.get(), line.c_str());
+        // The head changes only when the list was empty; a failed append leaves the list as it was.
+        if (longer && !headerList) headerList.reset(longer);
+    }
+
+    void setHeaders() {
+        const URLRequest& request = owner.request_;
+        for (const auto& [name, value] : request.allHTTPHeaderFields()) {
+            // The length on the wire is the body's own; a stated one that differed would corrupt the request.
+            if (caseInsensitiveCompare(name, "Content-Length") == 0) continue;
+            // A line break inside a header would let a value smuggle further header lines.
+            if (name.find_first_of("\r\n:") != std::string::npos ||
+                value.find_first_of("\r\n") != std::string::npos) {
+                logf("URLConnection: header %s dropped: it holds a line break or colon", name.c_str());
+                continue;
+            }
+            appendHeaderLine(value.empty() ? name + ";" : name + ": " + value);
+        }
+        appendHeaderLine("Expect:");  // no 100-continue round trip
+        // A request carries the fields its caller set, not an "Accept" of the transfer library's choosing.
+        if (!request.valueForHTTPHeaderField("Accept")) appendHeaderLine("Accept:");
+        // A body goes out with the type the caller named, never one the transfer library guesses.
+        if (!request.valueForHTTPHeaderField("Content-Type")) appendHeaderLine("Content-Type:");
+        curl_easy_setopt(easy.get(), CURLOPT_HTTPHEADER, headerList.get());
+    }
+
+    void setMethodAndBody() {
+        CURL* handle = easy.get();
+        const std::string& method = owner.request_.HTTPMethod();
+        if (memoryBody || file) {
+            curl_easy_setopt(handle, CURLOPT_POST, 1L);
+            curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(bodyLength));
+            curl_easy_setopt(handle, CURLOPT_READFUNCTION, &Transfer::onRead);
+            curl_easy_setopt(handle, CURLOPT_READDATA, this);
+            if (method != "POST") curl_easy_setopt(handle, CURLOPT_CUSTOMREQUEST, method.c_str());
+        } else if (method == "HEAD") {
+            curl_easy_setopt(handle, CURLOPT_NOBODY, 1L);
+        } else if (method == "POST") {
+            curl_easy_setopt(handle, CURLOPT_POST, 1L);
+            curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(0));
+            curl_easy_setopt(handle, CURLOPT_POSTFIELDS, "");
+        } else if (method != "GET") {
+            curl_easy_setopt(handle, CURLOPT_CUSTOMREQUEST, method.c_str());
+        }
+    }
+
+    // Drives the transfer until it ends, is cancelled or makes no progress for the time-out.
+    std::optional<Error> perform() {
+        const auto timeout = std::chrono::duration_cast<SteadyClock::duration>(
+            std::chrono::duration<double>(timeoutSeconds()));
+        curl_multi_add_handle(multi.get(), easy.get());
+        {
+            std::lock_guard lock(owner.wakeMutex_);
+            owner.multi_ = multi.get();
+        }
+        touch();
+        int running = 1;
+        for (;;) {
+            if (curl_multi_perform(multi.get(), &running) != CURLM_OK || running == 0) break;
+            if (owner.cancelled_.load()) break;
+            const auto deadline = lastActivity + timeout;
+            const auto now = SteadyClock::now();
+            if (now >= deadline) {
+                timedOut = true;
+                break;
+            }
+            const auto wait =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count() + 1;
+            curl_multi_poll(multi.get(), nullptr, 0, static_cast<int>(std::min<long long>(wait, 1000)),
+                            nullptr);
+        }
+        {
+            std::lock_guard lock(owner.wakeMutex_);
+            owner.multi_ = nullptr;
+        }
+
+        CURLcode result = CURLE_OK;
+        bool ended = false;
+        int queued = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
+            if (message->msg == CURLMSG_DONE) {
+                result = message->data.result;
+                ended = true;
+            }
+        }
+        curl_multi_remove_handle(multi.get(), easy.get());
+
+        if (!ended || result != CURLE_OK || owner.cancelled_.load())
+            return errorFor(ended ? result : CURLE_ABORTED_BY_CALLBACK);
+        deliverResponseIfNeeded();  // needs the handle for the final address
+        return std::nullopt;
     }
 
     Error errorFor(CURLcode code) const {
@@ -293,154 +465,18 @@ URLConnection::SynchronousResult URLConnection::sendSynchronousRequest(
 
 void URLConnection::run() {
     initialiseCurlOnce();
-    Transfer transfer(*this);
-    auto finish = [&](std::optional<Error> error) {
-        auto delegate = delegate_;
-        if (error) {
-            if (delegate) delegate->connection_didFailWithError(*this, *error);
-        } else {
-            transfer.deliverResponseIfNeeded();
-            if (delegate) delegate->connectionDidFinishLoading(*this);
-        }
-        delegate_.reset();  // the transfer has ended: the delegate is no longer needed
-    };
-
-    if (cancelled_.load()) return finish(URLError::make(URLError::Cancelled, "cancelled"));
-    // Names in the reserved "invalid" domain never exist; they are answered at once, without asking a
-    // name server (placeholder addresses use them, so that nothing is sent for them).
-    if (const std::string host = toLowerASCII(hostOfURL(request_.URL()));
-        host == "invalid" || hasSuffix(host, ".invalid") || hasSuffix(host, ".invalid.")) {
-        return finish(URLError::make(URLError::CannotFindHost, "no such host: " + host));
-    }
-
-    const std::string& method = request_.HTTPMethod();
-    if (request_.HTTPBody()) {
-        transfer.memoryBody = &*request_.HTTPBody();
-        transfer.bodyLength = request_.HTTPBody()->size();
-    } else if (request_.HTTPBodyFile()) {
-        transfer.file = fopen(request_.HTTPBodyFile()->c_str(), "rb");
-        if (!transfer.file) {
-            logf("URLConnection: cannot open the body file %s", request_.HTTPBodyFile()->c_str());
-            return finish(URLError::make(URLError::FileDoesNotExist, "the body file cannot be opened"));
-        }
-        transfer.bodyLength = request_.HTTPBodyFileLength();
-    }
-    const bool hasBody = transfer.memoryBody || transfer.file;
-
-    CURL* easy = curl_easy_init();
-    CURLM* multi = curl_multi_init();
-    curl_slist* headerList = nullptr;
-    if (!easy || !multi) {
-        if (easy) curl_easy_cleanup(easy);
-        if (multi) curl_multi_cleanup(multi);
-        if (transfer.file) fclose(transfer.file);
-        return finish(URLError::make(URLError::Unknown, "cannot create a transfer"));
-    }
-    transfer.easy = easy;
-
-    const double timeout =
-        request_.timeoutInterval() > 0 ? request_.timeoutInterval() : URLRequest::kDefaultTimeoutInterval;
-    const auto timeoutDuration =
-        std::chrono::duration_cast<SteadyClock::duration>(std::chrono::duration<double>(timeout));
-
-    curl_easy_setopt(easy, CURLOPT_URL, request_.URL().c_str());
-    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 16L);
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::ceil(timeout * 1000)));
-    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
-    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Transfer::onWrite);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(easy, CURLOPT_SSL_CTX_FUNCTION, &Transfer::onSSLContext);
-    curl_easy_setopt(easy, CURLOPT_SSL_CTX_DATA, &transfer);
-
-    for (const auto& [name, value] : request_.allHTTPHeaderFields()) {
-        // The length on the wire is the body's own; a stated one that differed would corrupt the request.
-        if (caseInsensitiveCompare(name, "Content-Length") == 0) continue;
-        // A line break inside a header would let a value smuggle further header lines.
-        if (name.find_first_of("\r\n:") != std::string::npos ||
-            value.find_first_of("\r\n") != std::string::npos) {
-            logf("URLConnection: header %s dropped: it holds a line break or colon", name.c_str());
-            continue;
-        }
-        const std::string line = value.empty() ? name + ";" : name + ": " + value;
-        headerList = curl_slist_append(headerList, line.c_str());
-    }
-    headerList = curl_slist_append(headerList, "Expect:");  // no 100-continue round trip
-    // A request carries the fields its caller set, not an "Accept" of the transfer library's choosing.
-    if (!request_.valueForHTTPHeaderField("Accept")) headerList = curl_slist_append(headerList, "Accept:");
-    // A body goes out with the type the caller named, never one the transfer library guesses.
-    if (!request_.valueForHTTPHeaderField("Content-Type"))
-        headerList = curl_slist_append(headerList, "Content-Type:");
-    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headerList);
-
-    if (hasBody) {
-        curl_easy_setopt(easy, CURLOPT_POST, 1L);
-        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(transfer.bodyLength));
-        curl_easy_setopt(easy, CURLOPT_READFUNCTION, &Transfer::onRead);
-        curl_easy_setopt(easy, CURLOPT_READDATA, &transfer);
-        if (method != "POST") curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, method.c_str());
-    } else if (method == "HEAD") {
-        curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
-    } else if (method == "POST") {
-        curl_easy_setopt(easy, CURLOPT_POST, 1L);
-        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(0));
-        curl_easy_setopt(easy, CURLOPT_POSTFIELDS, "");
-    } else if (method != "GET") {
-        curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, method.c_str());
-    }
-
-    curl_multi_add_handle(multi, easy);
-    {
-        std::lock_guard lock(wakeMutex_);
-        multi_ = multi;
-    }
-    transfer.touch();
-    int running = 1;
-    for (;;) {
-        if (curl_multi_perform(multi, &running) != CURLM_OK || running == 0) break;
-        if (cancelled_.load()) break;
-        const auto deadline = transfer.lastActivity + timeoutDuration;
-        const auto now = SteadyClock::now();
-        if (now >= deadline) {
-            transfer.timedOut = true;
-            break;
-        }
-        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count() + 1;
-        curl_multi_poll(multi, nullptr, 0, static_cast<int>(std::min<long long>(wait, 1000)), nullptr);
-    }
-    {
-        std::lock_guard lock(wakeMutex_);
-        multi_ = nullptr;
-    }
-
-    CURLcode result = CURLE_OK;
-    bool ended = false;
-    int queued = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
-        if (message->msg == CURLMSG_DONE) {
-            result = message->data.result;
-            ended = true;
-        }
-    }
-    curl_multi_remove_handle(multi, easy);
-
     std::optional<Error> error;
-    if (!ended || result != CURLE_OK || cancelled_.load())
-        error = transfer.errorFor(ended ? result : CURLE_ABORTED_BY_CALLBACK);
-    if (!error) transfer.deliverResponseIfNeeded();  // needs the handle for the final address
-
-    curl_easy_cleanup(easy);
-    curl_multi_cleanup(multi);
-    curl_slist_free_all(headerList);
-    if (transfer.file) fclose(transfer.file);
-    transfer.easy = nullptr;
-    finish(error);
+    {
+        Transfer transfer(*this);
+        error = transfer.execute();
+    }  // the handles, the header list and the body file are released before the delegate hears the end
+    auto delegate = delegate_;
+    if (error) {
+        if (delegate) delegate->connection_didFailWithError(*this, *error);
+    } else {
+        if (delegate) delegate->connectionDidFinishLoading(*this);
+    }
+    delegate_.reset();  // the transfer has ended: the delegate is no longer needed
 }
 
 }  // namespace platform

@@ -1,47 +1,42 @@
 #include "platform/services/UserNotificationCenter.h"
 
-#include <algorithm>
 #include <atomic>
 
 #include "platform/base/Log.h"
+#include "platform/base/SharedInstance.h"
+#include "platform/services/UserNotificationBackend.h"
 
 namespace platform {
 
 UserNotificationCenter& UserNotificationCenter::defaultCenter() {
-    static auto* center = new UserNotificationCenter;
-    return *center;
+    static SharedInstance<UserNotificationCenter> instance;
+    return instance.get([] { return new UserNotificationCenter; });
 }
 
 void UserNotificationCenter::deliverNotification(UserNotification notification) {
     notification.presented =
         delegate_ && delegate_->userNotificationCenter_shouldPresentNotification(*this, notification);
-    logf("UserNotification [%s] %s%s%s", notification.identifier.c_str(), notification.title.c_str(),
-         notification.informativeText.empty() ? "" : ": ", notification.informativeText.c_str());
-    delivered_.push_back(std::move(notification));
+    UserNotificationBackend::current()->deliver(notification);
 }
 
 void UserNotificationCenter::removeDeliveredNotification(const std::string& identifier) {
-    std::erase_if(delivered_, [&](const UserNotification& n) { return n.identifier == identifier; });
+    UserNotificationBackend::current()->remove(identifier);
 }
 
 void UserNotificationCenter::removeAllDeliveredNotifications() {
-    delivered_.clear();
+    UserNotificationBackend::current()->removeAll();
 }
 
 std::vector<UserNotification> UserNotificationCenter::deliveredNotifications() const {
-    return delivered_;
+    return UserNotificationBackend::current()->delivered();
 }
 
-void UserNotificationCenter::activate(const std::string& identifier) {
-    auto it = std::find_if(delivered_.begin(), delivered_.end(),
-                           [&](const UserNotification& n) { return n.identifier == identifier; });
-    UserNotification clicked = it != delivered_.end() ? *it : UserNotification{identifier, "", "", "", true};
-    if (delegate_) delegate_->userNotificationCenter_didActivateNotification(*this, clicked);
+void UserNotificationCenter::didActivateNotification(const UserNotification& notification) {
+    if (delegate_) delegate_->userNotificationCenter_didActivateNotification(*this, notification);
 }
 
 void UserNotificationCenter::resetForTesting() {
     delegate_ = nullptr;
-    delivered_.clear();
 }
 
 namespace {

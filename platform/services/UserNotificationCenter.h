@@ -26,8 +26,8 @@ public:
                                                                 const UserNotification&) {}
 };
 
-// The desktop's user notifications. Nothing is drawn here: a delivered notification is logged and kept
-// in the delivered list until removed, and a click is simulated with activate().
+// The desktop's user notifications. The centre asks its delegate whether to show a notification and
+// hands it to the installed backend (UserNotificationBackend), which shows it and reports clicks.
 class UserNotificationCenter {
 public:
     static UserNotificationCenter& defaultCenter();
@@ -39,16 +39,16 @@ public:
     void removeDeliveredNotification(const std::string& identifier);
     void removeAllDeliveredNotifications();
     std::vector<UserNotification> deliveredNotifications() const;
-    // A click on the delivered notification with that identifier (or on a new one when none is
-    // delivered): the delegate hears of it.
-    void activate(const std::string& identifier);
 
+    // The user clicked the notification (reported by the backend): the delegate hears of it.
+    void didActivateNotification(const UserNotification& notification);
+
+    // Forgets the delegate.
     void resetForTesting();
 
 private:
     UserNotificationCenter() = default;
     UserNotificationCenterDelegate* delegate_ = nullptr;
-    std::vector<UserNotification> delivered_;
 };
 
 // The offer to move the application into the system's applications folder. This system has no such

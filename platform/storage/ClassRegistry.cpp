@@ -2,12 +2,14 @@
 
 #include <algorithm>
 
+#include "platform/base/SharedInstance.h"
+
 namespace platform {
 
 ClassRegistry& ClassRegistry::shared() {
-    // Never destroyed: registrars of other files may run before or after any static destructor.
-    static auto* registry = new ClassRegistry;
-    return *registry;
+    // Kept to the end: registrars of other files may run before or after any static destructor.
+    static SharedInstance<ClassRegistry> instance;
+    return instance.get([] { return new ClassRegistry; });
 }
 
 void ClassRegistry::registerClass(const std::string& name, Factory factory,

@@ -8,13 +8,14 @@
 
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
+#include "platform/base/SharedInstance.h"
 #include "platform/system/ProcessInfo.h"
 
 namespace platform {
 
 Application& Application::shared() {
-    static auto* app = new Application;
-    return *app;
+    static SharedInstance<Application> instance;
+    return instance.get([] { return new Application; });
 }
 
 void Application::finishLaunching() {

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "platform/base/SharedInstance.h"
+
 extern char** environ;
 
 namespace platform {
@@ -16,8 +18,8 @@ std::mutex gArgumentsMutex;
 }
 
 ProcessInfo& ProcessInfo::shared() {
-    static auto* info = new ProcessInfo;
-    return *info;
+    static SharedInstance<ProcessInfo> instance;
+    return instance.get([] { return new ProcessInfo; });
 }
 
 std::vector<std::string> ProcessInfo::arguments() const {

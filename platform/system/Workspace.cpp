@@ -6,37 +6,27 @@
 #include <mutex>
 
 #include "platform/base/Log.h"
+#include "platform/base/SharedInstance.h"
+#include "platform/system/WorkspaceBackend.h"
 
 namespace platform {
 
 namespace {
-std::mutex gWorkspaceMutex;
-std::vector<std::string> gPlayed;
+std::mutex gLaunchEventMutex;
 bool gLaunchEventOverridden = false;
 std::optional<LaunchEvent> gLaunchEvent;
 }  // namespace
 
 Workspace& Workspace::shared() {
-    static auto* workspace = new Workspace;
-    return *workspace;
+    static SharedInstance<Workspace> instance;
+    return instance.get([] { return new Workspace; });
 }
 
 void Workspace::activateFileViewerSelectingFiles(const std::vector<std::string>& paths) {
-    std::lock_guard lock(gWorkspaceMutex);
-    for (const auto& p : paths) {
-        logf("Workspace: reveal %s", p.c_str());
-        revealed_.push_back(p);
-    }
-}
-
-std::vector<std::string> Workspace::revealedFiles() const {
-    std::lock_guard lock(gWorkspaceMutex);
-    return revealed_;
+    WorkspaceBackend::current()->revealFiles(paths);
 }
 
 void Workspace::resetForTesting() {
-    std::lock_guard lock(gWorkspaceMutex);
-    revealed_.clear();
     center_.removeAllObservers();
 }
 
@@ -46,25 +36,13 @@ bool SystemSound::playFile(const std::string& path) {
         logf("SystemSound: no sound file at %s", path.empty() ? "(none)" : path.c_str());
         return false;
     }
-    std::lock_guard lock(gWorkspaceMutex);
-    gPlayed.push_back(path);
-    logf("SystemSound: play %s", path.c_str());
+    WorkspaceBackend::current()->playSound(path);
     return true;
-}
-
-std::vector<std::string> SystemSound::playedFiles() {
-    std::lock_guard lock(gWorkspaceMutex);
-    return gPlayed;
-}
-
-void SystemSound::resetForTesting() {
-    std::lock_guard lock(gWorkspaceMutex);
-    gPlayed.clear();
 }
 
 std::optional<LaunchEvent> LaunchEvent::current() {
     {
-        std::lock_guard lock(gWorkspaceMutex);
+        std::lock_guard lock(gLaunchEventMutex);
         if (gLaunchEventOverridden) return gLaunchEvent;
     }
     const char* env = getenv("KESTRUNE_LAUNCH_EVENT");
@@ -76,7 +54,7 @@ std::optional<LaunchEvent> LaunchEvent::current() {
 }
 
 void LaunchEvent::setCurrentForTesting(std::optional<LaunchEvent> event) {
-    std::lock_guard lock(gWorkspaceMutex);
+    std::lock_guard lock(gLaunchEventMutex);
     gLaunchEventOverridden = true;
     gLaunchEvent = std::move(event);
 }

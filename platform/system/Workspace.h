@@ -8,9 +8,8 @@
 
 namespace platform {
 
-// The desktop's workspace: its own notification centre (power-off and the like, posted by the
-// simulated session) and revealing files to the user. There is no file browser here; what was asked to
-// be revealed is recorded and logged.
+// The desktop's workspace: its own notification centre (power-off and the like, posted by the session)
+// and revealing files to the user, which the installed WorkspaceBackend does.
 class Workspace {
 public:
     static constexpr const char* kWillPowerOffNotification = "NSWorkspaceWillPowerOffNotification";
@@ -19,22 +18,19 @@ public:
 
     NotificationCenter& notificationCenter() { return center_; }
     void activateFileViewerSelectingFiles(const std::vector<std::string>& paths);
-    std::vector<std::string> revealedFiles() const;
+    // Removes every observer of the workspace's centre.
     void resetForTesting();
 
 private:
     Workspace() = default;
     NotificationCenter center_;
-    std::vector<std::string> revealed_;
 };
 
-// System sounds from files. No audio device is used here: a played sound is recorded and logged.
+// System sounds from files, played by the installed WorkspaceBackend.
 class SystemSound {
 public:
     // Answers false when the file does not exist.
     static bool playFile(const std::string& path);
-    static std::vector<std::string> playedFiles();
-    static void resetForTesting();
 };
 
 // The event that launched the application. A launch at login carries property data "lgit"; the

@@ -19,6 +19,12 @@ enum CRKSDKLogLevel : int32_t {
 
 void CRKSDKLog(int32_t level, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+// A 64-bit number (an address, a register value, an offset read from a file) for "%p", which writes all
+// of its bits in hex; "%u" and "%x" take 32 bits only.
+inline void* CRKLogWord(uint64_t value) {
+    return reinterpret_cast<void*>(static_cast<uintptr_t>(value));
+}
+
 // The description of an errno value for a log line (never null).
 const char* CRKErrorText(int error);
 

@@ -110,3 +110,19 @@ TEST_F(DeviceSpecificConfigTest, ConstantsAndTheScanIntervalsOfTheTenNineSystem)
     EXPECT_EQ(DeviceSpecificConfig::scanIntervalNormal(), 15.0);
     EXPECT_EQ(DeviceSpecificConfig::scanIntervalIntense(), 10.0);
 }
+
+TEST_F(DeviceSpecificConfigTest, ATestOverrideBeatsTheVersionUntilRemoved) {
+    DeviceSpecificConfig::overrideSwitchForTesting(
+        DeviceSpecificConfig::kShouldRetreiveConnectedPeripheralsOnScan, true);
+    DeviceSpecificConfig::overrideSwitchForTesting(
+        DeviceSpecificConfig::kShouldTryToConnectToLastKnownConnection, false);
+    EXPECT_TRUE(on("10.14.6", DeviceSpecificConfig::shouldRetreiveConnectedPeripheralsOnScan));
+    EXPECT_FALSE(on("10.11.6", DeviceSpecificConfig::shouldTryToConnectToLastKnownConnection));
+    // Only the switch overridden changes.
+    EXPECT_TRUE(on("10.11.6", DeviceSpecificConfig::shouldIgnoreUnconnectablePeripherals));
+    DeviceSpecificConfig::overrideSwitchForTesting(
+        DeviceSpecificConfig::kShouldTryToConnectToLastKnownConnection, std::nullopt);
+    EXPECT_TRUE(on("10.11.6", DeviceSpecificConfig::shouldTryToConnectToLastKnownConnection));
+    DeviceSpecificConfig::removeOverridesForTesting();
+    EXPECT_FALSE(on("10.14.6", DeviceSpecificConfig::shouldRetreiveConnectedPeripheralsOnScan));
+}

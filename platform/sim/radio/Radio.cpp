@@ -5,6 +5,7 @@
 
 #include "platform/base/Clock.h"
 #include "platform/base/Log.h"
+#include "platform/base/SharedInstance.h"
 #include "platform/base/Strings.h"
 #include "platform/bluetooth/BluetoothError.h"
 #include "platform/bluetooth/Peripheral.h"
@@ -14,8 +15,7 @@ namespace platform {
 
 namespace {
 
-std::mutex gSharedMutex;
-std::shared_ptr<Radio> gShared;
+SharedInstance<Radio> gShared;
 
 // The peripherals' hooks run on the main thread, like every other event of the radio.
 void onMainThread(Closure closure) {
@@ -44,18 +44,12 @@ bool systemHasReadRSSICallback() {
 }  // namespace
 
 std::shared_ptr<Radio> Radio::shared() {
-    std::lock_guard lock(gSharedMutex);
-    if (!gShared) gShared = create();
-    return gShared;
+    return gShared.getShared([] { return create(); });
 }
 
 void Radio::resetShared() {
-    std::shared_ptr<Radio> previous;
-    {
-        std::lock_guard lock(gSharedMutex);
-        previous = std::move(gShared);
-        gShared = create();
-    }
+    gShared.resetForTesting();
+    shared();
 }
 
 std::shared_ptr<Radio> Radio::create() {

@@ -51,8 +51,8 @@ CRKAllocator* CRKAllocatorCreate(size_t writableSize, size_t readOnlySize) {
     if (mprotect(reinterpret_cast<void*>(lastGuard), page, PROT_NONE) != 0) {
         return fail("Last guard protection failed");
     }
-    CRKSDKLOG_INFO("Mapping: %p %p %p, total: %zu K\n", mapping, reinterpret_cast<void*>(writableStart),
-                   reinterpret_cast<void*>(readOnlyStart), total / 1024);
+    CRKSDKLOG_INFO("Mapping: %p %p %p, total: %u K\n", mapping, reinterpret_cast<void*>(writableStart),
+                   reinterpret_cast<void*>(readOnlyStart), static_cast<uint32_t>(total / 1024));
 
     auto* allocator = reinterpret_cast<CRKAllocator*>(readOnlyStart);
     allocator->base = base;

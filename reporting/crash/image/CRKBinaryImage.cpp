@@ -473,7 +473,8 @@ bool CRKBinaryImageStoreNode(bool isLoad, const CRKBinaryImageDetails* details) 
         storeRelaxed(slot.crashInfo, uintptr_t(0));
         return true;
     }
-    CRKSDKLOG_WARN("Error: Unable to track a %s node %p\n", isLoad ? "loaded" : "unloaded", header);
+    CRKSDKLOG_WARN("Error: Unable to track a %s node %p\n", isLoad ? "loaded" : "unloaded",
+                   CRKLogWord(header));
     return false;
 }
 

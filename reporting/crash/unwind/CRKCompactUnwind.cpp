@@ -221,7 +221,7 @@ bool CRKCompactUnwindLookupAndCompute(CRKCompactUnwindContext* context, CRKUnwin
     CRKCompactUnwindResult result;
     memset(&result, 0, sizeof(result));
     if (!CRKCompactUnwindLookup(context, unwind, pc, &result)) {
-        CRKUNWINDLOG_INFO("Unable to lookup compact unwind for pc %p\n", pc);
+        CRKUNWINDLOG_INFO("Unable to lookup compact unwind for pc %p\n", CRKLogWord(pc));
         return false;
     }
     if (!CRKCompactUnwindComputeRegisters(context, &result, unwind)) {
@@ -259,7 +259,7 @@ bool CRKCompactUnwindBPFrame(CRKUnwindContext* unwind) {
     const uint64_t fp = CRKMachineContextGetFP(&unwind->registers);
     uint64_t frame[2] = {0, 0};  // saved FP, return address
     if (!unwind->memory.read(fp, frame, sizeof(frame))) {
-        CRKUNWINDLOG_WARN("Error: failed to read memory at address %p\n", fp);
+        CRKUNWINDLOG_WARN("Error: failed to read memory at address %p\n", CRKLogWord(fp));
         return false;
     }
     CRKMachineContextSetPC(&unwind->registers, frame[1]);
@@ -355,7 +355,7 @@ bool CRKCompactUnwindRestoreRegisters(uint32_t encoding, const uint32_t register
     for (uint32_t i = 0; i < count && i < 6; i++, location += 8) {
         if (registers[i] != CRKCompactUnwindRegisterRBP) {
             CRKUNWINDLOG_WARN("Error: skipping a restore of register %d at %p\n", int32_t(registers[i]),
-                              location);
+                              CRKLogWord(location));
             continue;
         }
         uint64_t value = 0;
@@ -395,13 +395,13 @@ bool CRKCompactUnwindFrameless(uint32_t encoding, CRKUnwindContext* unwind, uint
     }
     const uint64_t sp = CRKMachineContextGetSP(&unwind->registers);
     const uint64_t location = sp + stackSize - 8;
-    CRKUNWINDLOG_WARN("SP is %p and we are reading %p\n", sp, location);
+    CRKUNWINDLOG_WARN("SP is %p and we are reading %p\n", CRKLogWord(sp), CRKLogWord(location));
     uint64_t pc = 0;
     if (!unwind->memory.readUInt64(location, &pc)) {
         CRKUNWINDLOG_WARN("Error: unable to read memory to set register\n");
         return false;
     }
-    CRKUNWINDLOG_WARN("Read PC to be %p\n", pc);
+    CRKUNWINDLOG_WARN("Read PC to be %p\n", CRKLogWord(pc));
     if (pc < CRKFirstValidAddress) {
         CRKUNWINDLOG_WARN("Error: computed PC is invalid\n");
         return false;
@@ -413,7 +413,7 @@ bool CRKCompactUnwindFrameless(uint32_t encoding, CRKUnwindContext* unwind, uint
 
 bool CRKCompactUnwindDwarfFrame(CRKCompactUnwindContext* context, uint32_t fdeOffset,
                                 CRKUnwindContext* unwind) {
-    CRKUNWINDLOG_INFO("Trying to read dwarf data with offset %lx\n", fdeOffset);
+    CRKUNWINDLOG_INFO("Trying to read dwarf data with offset %x\n", fdeOffset);
     CRKDwarfCFIRecord record;
     if (!CRKDwarfFDEInit(&record, context->ehFrame, context->ehFrameEnd, fdeOffset, &unwind->memory)) {
         CRKUNWINDLOG_ERROR("Unable to init FDE\n");

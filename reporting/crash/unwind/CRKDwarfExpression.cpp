@@ -176,7 +176,8 @@ bool CRKDwarfExpressionMachineGetResult(const CRKDwarfExpressionMachine* machine
 
 bool CRKDwarfEvalulateExpression(const uint8_t* expression, const CRKMachineContext* registers,
                                  uint64_t initialValue, uint64_t* value, CRKSafeMemoryReader* memory) {
-    CRKUNWINDLOG_WARN("starting at %p with initial value %lx\n", expression, initialValue);
+    CRKUNWINDLOG_WARN("starting at %p with initial value %p\n", static_cast<const void*>(expression),
+                      CRKLogWord(initialValue));
     if (reinterpret_cast<uintptr_t>(expression) < CRKFirstValidAddress ||
         reinterpret_cast<uintptr_t>(value) < CRKFirstValidAddress || !registers) {
         CRKUNWINDLOG_WARN("Error: inputs invalid\n");

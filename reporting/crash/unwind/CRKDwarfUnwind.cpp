@@ -145,7 +145,7 @@ uint64_t CRKParseAddressWithEncodingAndAdvance(CRKDwarfCursor* cursor, uint8_t e
             value = uint64_t(int64_t(int32_t(CRKParseUint32AndAdvance(cursor))));
             break;
         default:
-            CRKUNWINDLOG_WARN("Unhandled: encoding 0x%02x\n", uint32_t(encoding));
+            CRKUNWINDLOG_WARN("Unhandled: encoding 0x%x\n", uint32_t(encoding));
             return CRKDwarfInvalidAddress;
     }
     if (cursor->failed) return CRKDwarfInvalidAddress;
@@ -156,7 +156,7 @@ uint64_t CRKParseAddressWithEncodingAndAdvance(CRKDwarfCursor* cursor, uint8_t e
             value += start;
             break;
         default:
-            CRKUNWINDLOG_WARN("Unhandled: relative encoding 0x%02x\n", uint32_t(encoding));
+            CRKUNWINDLOG_WARN("Unhandled: relative encoding 0x%x\n", uint32_t(encoding));
             return CRKDwarfInvalidAddress;
     }
     if (encoding & 0x80) {
@@ -206,7 +206,7 @@ uint64_t CRKDwarfUnwindGetRegisterValue(const CRKMachineContext* context, uint64
         case 16:
             return s.rip;
         default:
-            CRKUNWINDLOG_WARN("Error: Unrecognized get register number %llu\n", number);
+            CRKUNWINDLOG_WARN("Error: Unrecognized get register number %p\n", CRKLogWord(number));
             return 0;
     }
 }
@@ -267,7 +267,7 @@ bool CRKDwarfUnwindSetRegisterValue(CRKMachineContext* context, uint64_t number,
             s.rip = value;
             return true;
         default:
-            CRKUNWINDLOG_WARN("Unrecognized set register number %llu\n", number);
+            CRKUNWINDLOG_WARN("Unrecognized set register number %p\n", CRKLogWord(number));
             return false;
     }
 }
@@ -312,9 +312,11 @@ bool CRKDwarfParseAndProcessAugmentation(CRKDwarfCursor* cursor, CRKDwarfCIEReco
             case 'S':
                 record->signalFrame = true;
                 break;
-            default:
-                CRKUNWINDLOG_WARN("Error: Unhandled augmentation string entry %c\n");
+            default: {
+                const char entry[2] = {*letter, '\0'};
+                CRKUNWINDLOG_WARN("Error: Unhandled augmentation string entry %s\n", entry);
                 return false;
+            }
         }
         if (data.failed) return false;
     }
@@ -435,7 +437,8 @@ bool CRKDwarfInstructionsEnumerate(const uint8_t* instructions, uint32_t length,
         CRKUNWINDLOG_WARN("Error: inputs invalid\n");
         return false;
     }
-    CRKUNWINDLOG_WARN("Running instructions from %p to %p\n", instructions, instructions + length);
+    CRKUNWINDLOG_WARN("Running instructions from %p to %p\n", static_cast<const void*>(instructions),
+                      static_cast<const void*>(instructions + length));
     if (length == 0 || pcOffset == 0) return true;
 
     // remember_state / restore_state: the compilers and the C library bracket every early return in
@@ -458,7 +461,7 @@ bool CRKDwarfInstructionsEnumerate(const uint8_t* instructions, uint32_t length,
             CRKUNWINDLOG_WARN("DW_CFA_advance_loc %u\n", uint32_t(operand));
         } else if ((opcode & 0xC0) == 0x80) {
             const uint64_t offset = CRKParseULEB128AndAdvance(&cursor);
-            CRKUNWINDLOG_WARN("DW_CFA_offset %u, %llu\n", uint32_t(operand), offset);
+            CRKUNWINDLOG_WARN("DW_CFA_offset %u, %p\n", uint32_t(operand), CRKLogWord(offset));
             if (operand >= CRKDwarfRegisterCount) {
                 CRKUNWINDLOG_WARN("Error: Found an invalid DW_CFA_offset register number\n");
                 ok = false;
@@ -483,7 +486,7 @@ bool CRKDwarfInstructionsEnumerate(const uint8_t* instructions, uint32_t length,
                 case 0x01: {
                     const uint64_t address =
                         CRKParseAddressWithEncodingAndAdvance(&cursor, cie->pointerEncoding, memory);
-                    CRKUNWINDLOG_WARN("DW_CFA_set_loc %p\n", address);
+                    CRKUNWINDLOG_WARN("DW_CFA_set_loc %p\n", CRKLogWord(address));
                     if (address == CRKDwarfInvalidAddress) {
                         ok = false;
                     } else if (address > pcOffset) {
@@ -510,7 +513,7 @@ bool CRKDwarfInstructionsEnumerate(const uint8_t* instructions, uint32_t length,
                     break;
                 case 0x08: {
                     const uint64_t reg = CRKParseULEB128AndAdvance(&cursor);
-                    CRKUNWINDLOG_WARN("DW_CFA_same_value %llu\n", reg);
+                    CRKUNWINDLOG_WARN("DW_CFA_same_value %p\n", CRKLogWord(reg));
                     if (reg >= CRKDwarfRegisterCount) {
                         CRKUNWINDLOG_WARN("Error: Found an invalid DW_CFA_same_value register number\n");
                         ok = false;
@@ -523,7 +526,7 @@ bool CRKDwarfInstructionsEnumerate(const uint8_t* instructions, uint32_t length,
                 case 0x09: {
                     const uint64_t reg = CRKParseULEB128AndAdvance(&cursor);
                     const uint64_t source = CRKParseULEB128AndAdvance(&cursor);
-                    CRKUNWINDLOG_WARN("DW_CFA_register %llu, %llu\n", reg, source);
+                    CRKUNWINDLOG_WARN("DW_CFA_register %p, %p\n", CRKLogWord(reg), CRKLogWord(source));
                     if (reg >= CRKDwarfRegisterCount) {
                         CRKUNWINDLOG_WARN("Error: Found an invalid DW_CFA_register number\n");
                         ok = false;
@@ -557,7 +560,7 @@ bool CRKDwarfInstructionsEnumerate(const uint8_t* instructions, uint32_t length,
                 case 0x0c: {
                     const uint64_t reg = CRKParseULEB128AndAdvance(&cursor);
                     const uint64_t offset = CRKParseULEB128AndAdvance(&cursor);
-                    CRKUNWINDLOG_WARN("DW_CFA_def_cfa %llu, %lld\n", reg, offset);
+                    CRKUNWINDLOG_WARN("DW_CFA_def_cfa %p, %p\n", CRKLogWord(reg), CRKLogWord(offset));
                     if (reg >= CRKDwarfRegisterCount) {
                         CRKUNWINDLOG_WARN("Error: Found an invalid DW_CFA_def_cfa register number\n");
                         ok = false;
@@ -570,7 +573,7 @@ bool CRKDwarfInstructionsEnumerate(const uint8_t* instructions, uint32_t length,
                 }
                 case 0x0d: {
                     const uint64_t reg = CRKParseULEB128AndAdvance(&cursor);
-                    CRKUNWINDLOG_WARN("DW_CFA_def_cfa_register %llu\n", reg);
+                    CRKUNWINDLOG_WARN("DW_CFA_def_cfa_register %p\n", CRKLogWord(reg));
                     if (reg >= CRKDwarfRegisterCount) {
                         CRKUNWINDLOG_WARN(
                             "Error: Found an invalid DW_CFA_def_cfa_register register "
@@ -584,7 +587,7 @@ bool CRKDwarfInstructionsEnumerate(const uint8_t* instructions, uint32_t length,
                 }
                 case 0x0e:
                     state->cfaOffset = CRKParseULEB128AndAdvance(&cursor);
-                    CRKUNWINDLOG_WARN("DW_CFA_def_cfa_offset %llu\n", state->cfaOffset);
+                    CRKUNWINDLOG_WARN("DW_CFA_def_cfa_offset %p\n", CRKLogWord(state->cfaOffset));
                     break;
                 case 0x0f:
                     CRKUNWINDLOG_WARN("DW_CFA_def_cfa_expression\n");

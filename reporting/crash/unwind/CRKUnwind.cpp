@@ -127,8 +127,8 @@ bool firstExecutableAddress(uint64_t start, uint64_t end, uint64_t* address, uin
             const bool read = memory ? memory->readUInt64(cursor, &word)
                                      : CRKSafeMemoryReader::readUncached(cursor, &word, sizeof(word));
             if (!read) return false;
-            CRKUNWINDLOG_DEBUG("Checking address %p => %p\n", cursor, word);
-            CRKUNWINDLOG_DEBUG("Checking for executable %p\n", word);
+            CRKUNWINDLOG_DEBUG("Checking address %p => %p\n", CRKLogWord(cursor), CRKLogWord(word));
+            CRKUNWINDLOG_DEBUG("Checking for executable %p\n", CRKLogWord(word));
             if (CRKUnwindAddressIsInImage(word)) {
                 *address = word;
                 if (location) *location = cursor;
@@ -174,10 +174,10 @@ namespace {
 // table once.
 bool compactUnwindStep(CRKUnwindContext* context, const CRKBinaryImageSlot& image,
                        const CRKBinaryImageUnwindSections& sections) {
-    CRKUNWINDLOG_DEBUG("Binary image for %p at %p\n", CRKMachineContextGetPC(&context->registers),
-                       image.base);
+    CRKUNWINDLOG_DEBUG("Binary image for %p at %p\n", CRKLogWord(CRKMachineContextGetPC(&context->registers)),
+                       CRKLogWord(image.base));
     if (!CRKBinaryImageHasCompactUnwindInfo(&image)) {
-        CRKUNWINDLOG_INFO("Binary image at %p has no unwind info\n", image.base);
+        CRKUNWINDLOG_INFO("Binary image at %p has no unwind info\n", CRKLogWord(image.base));
         return false;
     }
     if (!CRKCompactUnwindInit(&context->compactUnwindContext, image.unwindInfo, image.ehFrame,
@@ -192,13 +192,13 @@ bool callFrameStep(CRKUnwindContext* context, const CRKBinaryImageSlot& image,
                    const CRKBinaryImageUnwindSections& sections) {
     const uint64_t pc = CRKMachineContextGetPC(&context->registers);
     if (sections.ehFrameHeader < CRKFirstValidAddress || sections.ehFrame < CRKFirstValidAddress) {
-        CRKUNWINDLOG_INFO("Binary image at %p has no call-frame index\n", image.base);
+        CRKUNWINDLOG_INFO("Binary image at %p has no call-frame index\n", CRKLogWord(image.base));
         return false;
     }
     const uint64_t fde =
         CRKDwarfFindFDEInHeader(sections.ehFrameHeader, sections.ehFrameHeaderEnd, pc, nullptr);
     if (fde < sections.ehFrame || fde >= sections.ehFrameEnd) {
-        CRKUNWINDLOG_INFO("No call-frame entry for %p\n", pc);
+        CRKUNWINDLOG_INFO("No call-frame entry for %p\n", CRKLogWord(pc));
         return false;
     }
     CRKDwarfCFIRecord record;
@@ -209,7 +209,7 @@ bool callFrameStep(CRKUnwindContext* context, const CRKBinaryImageSlot& image,
     }
     // The index answers the nearest function at or below the PC; the PC may still lie in a gap after it.
     if (pc - record.fde.pcBegin >= record.fde.pcRange) {
-        CRKUNWINDLOG_INFO("No call-frame entry for %p\n", pc);
+        CRKUNWINDLOG_INFO("No call-frame entry for %p\n", CRKLogWord(pc));
         return false;
     }
     if (!CRKDwarfUnwindComputeRegisters(&record, context)) {
@@ -222,7 +222,7 @@ bool callFrameStep(CRKUnwindContext* context, const CRKBinaryImageSlot& image,
 bool findImage(CRKUnwindContext* context, CRKBinaryImageSlot* image, CRKBinaryImageUnwindSections* sections) {
     const uint64_t pc = CRKMachineContextGetPC(&context->registers);
     if (CRKBinaryImageSafeFindUnwindSectionsForAddress(pc, image, sections)) return true;
-    CRKUNWINDLOG_WARN("Unable to find binary for %p\n", pc);
+    CRKUNWINDLOG_WARN("Unable to find binary for %p\n", CRKLogWord(pc));
     return false;
 }
 
@@ -302,7 +302,7 @@ bool CRKUnwindNextFrame(CRKUnwindContext* context) {
     sp = CRKMachineContextGetSP(&context->registers);
     if (pc < CRKFirstValidAddress) return false;
     if (sp < CRKFirstValidAddress) {
-        CRKUNWINDLOG_WARN("Error: SP (%p) isn't a valid pointer\n", sp);
+        CRKUNWINDLOG_WARN("Error: SP (%p) isn't a valid pointer\n", CRKLogWord(sp));
         return false;
     }
     context->repeatCount = pc == context->lastPC ? context->repeatCount + 1 : 0;

@@ -6,11 +6,13 @@
 #include "app/shell/CustomRunArgs.h"
 #include "app/shell/DockIconManager.h"
 #include "app/shell/SoundManager.h"
+#include "platform/services/UserNotificationRecorder.h"
 #include "platform/storage/UserDefaults.h"
 #include "platform/system/Bundle.h"
 #include "platform/system/ProcessInfo.h"
 #include "platform/system/Shell.h"
 #include "platform/system/Workspace.h"
+#include "platform/system/WorkspaceRecorder.h"
 #include "tests/support/TestEnvironment.h"
 
 using namespace kestrune;
@@ -56,7 +58,9 @@ protected:
         KestruneTest::SetUp();
         platform::Application::shared().resetForTesting();
         platform::UserNotificationCenter::defaultCenter().resetForTesting();
+        platform::UserNotificationBackend::install(notifications);
         platform::Workspace::shared().resetForTesting();
+        platform::WorkspaceBackend::install(workspace);
         platform::LaunchEvent::setCurrentForTesting(std::nullopt);
         delegate.stateMachine = stateMachine;
         delegate.languageService = &services;
@@ -67,8 +71,14 @@ protected:
     void TearDown() override {
         platform::Application::shared().resetForTesting();
         platform::UserNotificationCenter::defaultCenter().resetForTesting();
+        platform::UserNotificationBackend::install(nullptr);
+        platform::WorkspaceBackend::install(nullptr);
         KestruneTest::TearDown();
     }
+
+    std::shared_ptr<platform::UserNotificationRecorder> notifications =
+        std::make_shared<platform::UserNotificationRecorder>();
+    std::shared_ptr<platform::WorkspaceRecorder> workspace = std::make_shared<platform::WorkspaceRecorder>();
 
     std::shared_ptr<RecordingStateMachine> stateMachine = std::make_shared<RecordingStateMachine>();
     RecordingServices services;
@@ -119,14 +129,14 @@ TEST_F(AppDelegateTest, LoginItemLaunchStartsTheCoordinatorWithNo) {
 TEST_F(AppDelegateTest, NotificationClicksByIdentifier) {
     auto& center = platform::UserNotificationCenter::defaultCenter();
     delegate.registerForNativeNotificationCallbacks();
-    center.activate("kKestruneDetectedFaileLoginAttempt");
-    center.activate("kKestruneLockUnlockNotification");
-    center.activate("kKestruneLockPasswordInsertedNotification");
-    center.activate("something else");
+    notifications->activate("kKestruneDetectedFaileLoginAttempt");
+    notifications->activate("kKestruneLockUnlockNotification");
+    notifications->activate("kKestruneLockPasswordInsertedNotification");
+    notifications->activate("something else");
     EXPECT_EQ(stateMachine->calls, (std::vector<std::string>{"showFailedLogin:none", "showLockUnlockHistory",
                                                              "showMainMenu", "showMainMenu"}));
-    center.activate("kKestruneRegularMugshotSavedNotification");
-    EXPECT_EQ(platform::Workspace::shared().revealedFiles(),
+    notifications->activate("kKestruneRegularMugshotSavedNotification");
+    EXPECT_EQ(workspace->revealedFiles(),
               (std::vector<std::string>{"/home/user/Documents/Kestrune/photo.png"}));
     EXPECT_TRUE(delegate.userNotificationCenter_shouldPresentNotification(center, {}));
 }
@@ -202,11 +212,10 @@ TEST_F(AppDelegateTest, RelaunchPassesThePathAsAnArgumentNotAsShellText) {
 }
 
 TEST_F(AppDelegateTest, SoundsComeFromTheBundle) {
-    platform::SystemSound::resetForTesting();
     testsupport::LogCapture log;
     SoundManager::playErrorSound();
     SoundManager::playFoundNewDeviceSound();
-    auto played = platform::SystemSound::playedFiles();
+    auto played = workspace->playedSounds();
     ASSERT_EQ(played.size(), 2u);
     EXPECT_TRUE(played[0].ends_with("/error.wav"));
     EXPECT_TRUE(played[1].ends_with("/new_device_found.mp3"));

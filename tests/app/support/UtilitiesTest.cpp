@@ -7,7 +7,7 @@
 #include "platform/storage/StandardFolders.h"
 #include "platform/system/ProcessInfo.h"
 #include "platform/system/SystemVersion.h"
-#include "platform/system/Workspace.h"
+#include "platform/system/WorkspaceRecorder.h"
 #include "tests/support/TestEnvironment.h"
 
 using namespace kestrune;
@@ -101,7 +101,9 @@ TEST_F(UtilitiesTest, SystemVersionTexts) {
 TEST_F(UtilitiesTest, MachineModelAndRevealingFiles) {
     setenv("KESTRUNE_MACHINE_MODEL", "iMac19,1", 1);
     EXPECT_EQ(Utilities::machineModel(), "iMac19,1");
-    platform::Workspace::shared().resetForTesting();
+    auto workspace = std::make_shared<platform::WorkspaceRecorder>();
+    platform::WorkspaceBackend::install(workspace);
     Utilities::openAndSelectFileAtPathInFinder("/tmp/photo.png");
-    EXPECT_EQ(platform::Workspace::shared().revealedFiles(), std::vector<std::string>{"/tmp/photo.png"});
+    platform::WorkspaceBackend::install(nullptr);
+    EXPECT_EQ(workspace->revealedFiles(), std::vector<std::string>{"/tmp/photo.png"});
 }

@@ -1,0 +1,39 @@
+#include "platform/system/WorkspaceBackend.h"
+
+#include <mutex>
+
+#include "platform/base/Log.h"
+
+namespace platform {
+
+namespace {
+
+// A desktop without a file browser or a sound device: requests are only logged.
+class NoDesktop final : public WorkspaceBackend {
+public:
+    void revealFiles(const std::vector<std::string>& paths) override {
+        for (const auto& path : paths) logf("Workspace: no file browser to reveal %s", path.c_str());
+    }
+    void playSound(const std::string& path) override {
+        logf("SystemSound: no sound device to play %s", path.c_str());
+    }
+};
+
+std::mutex gBackendMutex;
+std::shared_ptr<WorkspaceBackend> gInstalled;
+
+}  // namespace
+
+std::shared_ptr<WorkspaceBackend> WorkspaceBackend::current() {
+    std::lock_guard lock(gBackendMutex);
+    if (gInstalled) return gInstalled;
+    static const std::shared_ptr<WorkspaceBackend> none = std::make_shared<NoDesktop>();
+    return none;
+}
+
+void WorkspaceBackend::install(std::shared_ptr<WorkspaceBackend> backend) {
+    std::lock_guard lock(gBackendMutex);
+    gInstalled = std::move(backend);
+}
+
+}  // namespace platform
