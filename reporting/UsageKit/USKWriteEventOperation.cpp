@@ -28,13 +28,13 @@ uint64_t wholeSeconds(platform::Date date) {
 USKWriteEventOperation::USKWriteEventOperation(std::shared_ptr<USKEvent> event,
                                                std::shared_ptr<USKMetadataSerializable> metadata,
                                                std::string logFileUrl)
-    : event_(std::move(event)), logFileUrl_(std::move(logFileUrl)) {
-    if (event_) {
-        formattedEvent_ = generateFormattedLogLineWithEvent(*event_);
-        if (metadata)
-            formattedMetadata_ =
-                generateFormattedLogLineWithMetdata_timestamp(*metadata, event_->timestamp());
-    }
+    : event_(std::move(event)), logFileUrl_(std::move(logFileUrl)), metadata_(std::move(metadata)) {
+    if (event_) formattedEvent_ = generateFormattedLogLineWithEvent(*event_);
+}
+
+std::optional<std::string> USKWriteEventOperation::formattedMetadata() const {
+    if (!event_ || !metadata_) return std::nullopt;
+    return generateFormattedLogLineWithMetdata_timestamp(*metadata_, event_->timestamp());
 }
 
 std::optional<std::string> USKWriteEventOperation::generateFormattedLogLineWithEvent(const USKEvent& event) {
@@ -64,10 +64,10 @@ std::optional<std::string> USKWriteEventOperation::logLineWithTimestamp_eventNam
 void USKWriteEventOperation::main() {
     success_.store(false);
     if (shouldWrite_ && !shouldWrite_()) return;
-    struct stat st {};
-    if (::stat(logFileUrl_.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return;
+    // A folder at the path cannot be opened for writing (EISDIR): that stops here as well.
     const int fd = ::open(logFileUrl_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
     if (fd < 0) return;
+    struct stat st {};
     // A file left empty (its only line cut back after a failed write) counts as new: it gets the
     // metadata line first.
     const bool preexisting = ::fstat(fd, &st) == 0 && st.st_size > 0;
@@ -82,8 +82,11 @@ void USKWriteEventOperation::main() {
 }
 
 bool USKWriteEventOperation::writeDataToDescriptor_withPreexistingFile(int fd, bool preexisting) {
-    if (!formattedEvent_ || !formattedMetadata_) return false;
-    if (!preexisting && !appendLogLine_toFileDescriptor(*formattedMetadata_, fd)) return false;
+    if (!formattedEvent_) return false;
+    if (!preexisting) {
+        const auto metadata = formattedMetadata();
+        if (!metadata || !appendLogLine_toFileDescriptor(*metadata, fd)) return false;
+    }
     return appendLogLine_toFileDescriptor(*formattedEvent_, fd);
 }
 

@@ -41,13 +41,14 @@ public:
     const std::shared_ptr<USKEvent>& event() const { return event_; }
     const std::string& logFileUrl() const { return logFileUrl_; }
     const std::optional<std::string>& formattedEvent() const { return formattedEvent_; }
-    const std::optional<std::string>& formattedMetadata() const { return formattedMetadata_; }
+    // Made when first asked: only the first line of a new file needs it, and the record never changes.
+    std::optional<std::string> formattedMetadata() const;
 
 private:
     const std::shared_ptr<USKEvent> event_;
     const std::string logFileUrl_;
     std::optional<std::string> formattedEvent_;
-    std::optional<std::string> formattedMetadata_;
+    const std::shared_ptr<USKMetadataSerializable> metadata_;
     std::atomic<bool> success_{false};
     std::function<bool()> shouldWrite_;
 };
