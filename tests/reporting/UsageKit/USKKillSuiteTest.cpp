@@ -116,6 +116,7 @@ TEST_F(USKKillSuiteTest, EveryRecordedEventReachesTheServerOnceWhateverTheMoment
     };
 
     std::map<std::string, std::string> packageOf;  // event identifier -> boundary
+    size_t torn = 0, resent = 0;                   // both must happen for the suite to have judged them
     std::map<std::string, size_t> lastSentIn;      // boundary -> round
     const auto requests = server.requests();
     for (size_t r = 0; r < requests.size(); ++r) {
@@ -129,6 +130,7 @@ TEST_F(USKKillSuiteTest, EveryRecordedEventReachesTheServerOnceWhateverTheMoment
         const auto log = usktest::parseLog(*text);
         EXPECT_FALSE(log.malformed);
         if (log.tornLastLine) {
+            ++torn;
             EXPECT_TRUE(killedMidLine(boundary));
         }
         // Sent before: only a kill after that answer and before the package's removal explains it. A
@@ -143,6 +145,7 @@ TEST_F(USKKillSuiteTest, EveryRecordedEventReachesTheServerOnceWhateverTheMoment
             EXPECT_TRUE(e < round ? (roundKilled[e] || killedBefore) : killedBefore)
                 << "re-sent in round " << round << ", sent in round " << e;
             before->second = round;
+            ++resent;
             continue;
         }
         lastSentIn[boundary] = round;
@@ -162,6 +165,8 @@ TEST_F(USKKillSuiteTest, EveryRecordedEventReachesTheServerOnceWhateverTheMoment
         EXPECT_TRUE(packageOf.count(id)) << "lost: " << id;
     }
     EXPECT_GT(recorded, static_cast<size_t>(kRounds));
+    EXPECT_GT(torn, 0u);
+    EXPECT_GT(resent, 0u);
 }
 
 }  // namespace
