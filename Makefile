@@ -1,4 +1,4 @@
-# Kestrune: make deps | build | run | test | tsan | bench | fuzz
+# Kestrune: make deps | build | run | test | test-optimised | tsan | bench | fuzz
 # BUILD_ROOT lets several people build side by side in one checkout; CTEST_ARGS narrows a test run
 # (for example CTEST_ARGS='-R Storage').
 
@@ -8,16 +8,23 @@ ARGS       ?=
 CTEST_ARGS ?=
 FUZZ_SECONDS ?= 60
 
+# fonts-dejavu-core: the snapshot pictures use DejaVu, so that they look the same on every machine.
 PACKAGES := cmake g++ make pkg-config zlib1g-dev libssl-dev libcurl4-openssl-dev libplist-dev \
             nlohmann-json3-dev libcairo2-dev libpango1.0-dev libcpp-httplib-dev libgtest-dev \
-            libgmock-dev libbenchmark-dev
+            libgmock-dev libbenchmark-dev fonts-dejavu-core
 FUZZ_PACKAGES := clang libclang-rt-14-dev
+
+# The hosted backend's tests run against a real Parse Server (npm, pinned) on a throwaway PostgreSQL
+# cluster. The server package lives in a cache outside the checkout, installed once and then reused.
+BACKEND_PACKAGES := postgresql
+PARSE_SERVER_VERSION := 8.4.0
+export KESTRUNE_PARSE_SERVER_DIR ?= $(HOME)/.cache/kestrune/parse-server-$(PARSE_SERVER_VERSION)
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 CCACHE := $(shell command -v ccache 2>/dev/null)
 CMAKE_COMMON := -DCMAKE_EXPORT_COMPILE_COMMANDS=ON $(if $(CCACHE),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 
-.PHONY: deps build run test tsan bench fuzz fuzz-deps clean format
+.PHONY: deps build run test test-optimised tsan bench fuzz fuzz-deps clean format
 
 # Installs only what is missing, so a machine that has everything does not touch apt at all.
 define install_missing
@@ -31,7 +38,15 @@ define install_missing
 endef
 
 deps:
-	$(call install_missing,$(PACKAGES))
+	$(call install_missing,$(PACKAGES) $(BACKEND_PACKAGES))
+	@command -v node >/dev/null && command -v npm >/dev/null || { $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq nodejs npm; }
+	@[ -f "$(KESTRUNE_PARSE_SERVER_DIR)/node_modules/parse-server/package.json" ] || { \
+	  echo "installing parse-server@$(PARSE_SERVER_VERSION) into $(KESTRUNE_PARSE_SERVER_DIR)"; \
+	  rm -rf "$(KESTRUNE_PARSE_SERVER_DIR).partial" && mkdir -p "$(KESTRUNE_PARSE_SERVER_DIR).partial" && \
+	  npm install --prefix "$(KESTRUNE_PARSE_SERVER_DIR).partial" --no-save --no-package-lock --no-audit \
+	    --no-fund --omit=dev --loglevel=error parse-server@$(PARSE_SERVER_VERSION) >/dev/null && \
+	  rm -rf "$(KESTRUNE_PARSE_SERVER_DIR)" && mv "$(KESTRUNE_PARSE_SERVER_DIR).partial" "$(KESTRUNE_PARSE_SERVER_DIR)"; }
 
 build: deps
 	cmake -S . -B $(BUILD_ROOT)/app -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_COMMON) >/dev/null
@@ -44,6 +59,13 @@ test: deps
 	cmake -S . -B $(BUILD_ROOT)/asan -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_SANITIZE=address $(CMAKE_COMMON) >/dev/null
 	cmake --build $(BUILD_ROOT)/asan -j $(JOBS)
 	cd $(BUILD_ROOT)/asan && ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
+
+# The crash kit's tests (its stack walker above all) once more in the optimised build that `make run`
+# uses: crash reports come from such builds, and optimisation changes the frames the walker meets.
+test-optimised: deps
+	cmake -S . -B $(BUILD_ROOT)/app -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_COMMON) >/dev/null
+	cmake --build $(BUILD_ROOT)/app -j $(JOBS) --target reporting_tests
+	cd $(BUILD_ROOT)/app && ctest --output-on-failure -j $(JOBS) -R 'CRK' $(CTEST_ARGS)
 
 tsan: deps
 	cmake -S . -B $(BUILD_ROOT)/tsan -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_SANITIZE=thread $(CMAKE_COMMON) >/dev/null

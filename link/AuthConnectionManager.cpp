@@ -6,6 +6,7 @@
 #include "link/ConnectionConstants.h"
 #include "link/KestruneMessageEncoderDecoder.h"
 #include "link/MessageFactory.h"
+#include "link/NMShortStringCoder.h"
 #include "platform/base/Log.h"
 
 namespace kestrune {
@@ -102,6 +103,15 @@ void AuthConnectionManager::didReceiveCompleteMessage() {
 
 void AuthConnectionManager::parseReveivedString(const std::string& text) {
     didReceiveCompleteMessage();
+    // Application data is refused before authentication without decoding it: its payload can be a
+    // large archive, and a phone that has not proved itself must not cost the Bluetooth queue that work.
+    auto parts = NMShortStringCoder::splitParts(text, encoder_.separator());
+    if (parts.size() >= 2 && NMShortStringCoder::leadingInt32(parts[1]) == kTransportDataRequest &&
+        authStatus() != kAuthStatusAuthenticated) {
+        platform::logf("Handshake: application data before the connection was authenticated");
+        authFailed();
+        return;
+    }
     auto message = encoder_.decodeMessage(text);
     int32_t request = message ? message->request() : 0;
     if (request == kTransportCommandRequest) {

@@ -98,10 +98,10 @@ void BluetoothLE::centralManagerDidUpdateState(platform::CentralManager&) {
                 if (auto self = weak.lock()) self->updateBLEisOnAndReady();
             });
             platform::logf("BLE turned on!");
-        } else {
-            // LE that went off is no longer ready: the flag must not stay set until some later change.
-            updateBLEisOnAndReady();
         }
+        // Going off leaves the on-and-ready flag as it was, unannounced, until a later change of state:
+        // the connection controller disconnects its phones on "bleChangedState" and would do so twice
+        // if the flag's change were announced too. Readers that must not act while off check the state.
         didUpdateState();
     } else if (stateChanged) {
         updateBLEisOnAndReady();

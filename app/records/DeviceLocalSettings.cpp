@@ -28,8 +28,10 @@ DeviceLocalSettings::DeviceLocalSettings() {
 void DeviceLocalSettings::setDefaultValues() {
     if (CustomRunArgs::isCleanRun()) {
         userDefaults = platform::UserDefaults::suite("CleanRun");
-        userDefaults->removePersistentDomainForName("CleanRun");
-        resetDefaults();
+        if (CustomRunArgs::shouldWipeCleanRunData()) {
+            userDefaults->removePersistentDomainForName("CleanRun");
+            resetDefaults();
+        }
     } else {
         userDefaults = platform::UserDefaults::standard();
     }

@@ -1,5 +1,8 @@
 #include "app/shell/ApplicationRelaunch.h"
 
+#include <algorithm>
+
+#include "app/shell/CustomRunArgs.h"
 #include "platform/base/Log.h"
 #include "platform/base/Strings.h"
 #include "platform/system/Application.h"
@@ -22,6 +25,8 @@ void relaunchAfterDelay(float seconds) {
     auto& info = platform::ProcessInfo::shared();
     auto arguments = info.arguments();
     if (!arguments.empty()) arguments.erase(arguments.begin());  // the program path is passed separately
+    if (std::find(arguments.begin(), arguments.end(), CustomRunArgs::kRelaunchedArgument) == arguments.end())
+        arguments.push_back(CustomRunArgs::kRelaunchedArgument);
     auto command = relaunchCommandArguments(seconds, info.executablePath(), arguments);
     if (!platform::Shell::launchDetached("/bin/sh", command)) {
         platform::logf("Relaunch: could not start the relaunch shell");

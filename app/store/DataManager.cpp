@@ -32,7 +32,8 @@ namespace {
 // A service asked while the first call builds the models may itself ask for the manager.
 platform::SharedInstance<DataManager> gShared;
 
-// The device data holds the passwords: only its owner may read it.
+// The device data holds the passwords, the application data the user's comings and goings: only their
+// owner may read them.
 constexpr mode_t kDeviceDataMode = 0600;
 
 // The classes each archive may hold; anything else in a file is refused rather than instantiated.
@@ -110,7 +111,10 @@ void DataManager::resetSharedForTesting() {
 }
 
 void DataManager::initializeData() {
-    if (CustomRunArgs::isCleanRun()) Utilities::deleteAllKestruneFiles();
+    if (CustomRunArgs::shouldWipeCleanRunData()) Utilities::deleteAllKestruneFiles();
+    // Saves cut short by a kill leave their temporary copies; this is the one moment no save runs.
+    platform::Files::removeLeftoverTemporaryFiles(Utilities::applicationFilesDirectory());
+    platform::Files::removeLeftoverTemporaryFiles(Utilities::applicationDataKestruneDirectoryFilePath());
     pairingRequestsInQueue_.clear();
     model_ = getSavedDataModel();
     applicationDataModel_ = applicationData();
@@ -137,7 +141,17 @@ void DataManager::loadDataModelFromFile() {
 }
 
 void DataManager::generateNewModel() {
-    if (model_) platform::logf("First launch: the device data of an earlier installation is replaced");
+    // Whatever file the fresh model would replace is kept beside it, byte for byte, so that no launch
+    // can lose the paired phones by taking itself for the first.
+    std::string path = Utilities::applicationFilesDirectory();
+    if (platform::Files::exists(path)) {
+        if (auto kept = platform::Files::moveAside(path)) {
+            platform::logf("The device data %s is replaced by a fresh model; the old file is kept as %s",
+                           path.c_str(), kept->c_str());
+        } else {
+            deviceDataSaveRefused_ = true;
+        }
+    }
     model_ = DataModel::initWithCurrentDevice(createCurrentDevice());
     saveCurrentDataModel();
     databaseGenerated_ = true;
@@ -179,6 +193,7 @@ bool DataManager::saveCurrentDataModel() {
         return false;
     }
     removeStoredPasswordsInRecords();
+    platform::Files::makePrivate(platform::Files::parentPath(path));
     bool saved =
         platform::KeyedArchiver::archiveRootObject_toFile(platform::Value(model_), path, kDeviceDataMode);
     if (!saved) platform::logf("The device data could not be saved to %s", path.c_str());
@@ -198,8 +213,12 @@ bool DataManager::saveApplicationData() {
                        path.c_str());
         return false;
     }
-    bool saved =
-        platform::KeyedArchiver::archiveRootObject_toFile(platform::Value(applicationDataModel_), path);
+    // The history and the trusted networks are as private as the device data. The folder is tightened
+    // unless it is the Documents fallback, which belongs to the user.
+    std::string folder = platform::Files::parentPath(path);
+    if (folder != Utilities::documentsDirectory()) platform::Files::makePrivate(folder);
+    bool saved = platform::KeyedArchiver::archiveRootObject_toFile(platform::Value(applicationDataModel_),
+                                                                   path, kDeviceDataMode);
     if (!saved) platform::logf("The application data could not be saved to %s", path.c_str());
     return saved;
 }

@@ -7,8 +7,10 @@
 
 #include "app/shell/DebugConfig.h"
 #include "app/support/Localizable.h"
+#include "app/support/Utilities.h"
 #include "platform/base/Log.h"
 #include "platform/base/Strings.h"
+#include "platform/storage/Files.h"
 #include "platform/storage/UserDefaults.h"
 #include "platform/system/Bundle.h"
 
@@ -32,6 +34,11 @@ uint32_t uniformRandom(uint32_t bound) {
         }
         if (value < limit) return value % bound;
     }
+}
+
+bool anyArchiveExists() {
+    return platform::Files::exists(Utilities::applicationFilesDirectory()) ||
+           platform::Files::exists(Utilities::applicationDataKestruneDirectoryFilePath());
 }
 
 // Parses "{location,length}" as written by getNextDataFromData.
@@ -135,7 +142,10 @@ bool Common::isFirstEverLaunch() {
     if (!gFirstEverLaunch) {
         auto defaults = platform::UserDefaults::standard();
         auto stored = defaults->objectForKey("HasLaunchedOnce");
-        gFirstEverLaunch = !(stored.number() && stored.number()->boolValue());
+        // The defaults alone cannot tell: a damaged or unwritable defaults file loses the mark, and a
+        // launch that took itself for the first would then replace every paired phone. An archive on
+        // disk proves an earlier launch.
+        gFirstEverLaunch = !(stored.number() && stored.number()->boolValue()) && !anyArchiveExists();
         NSUserDefaultsProtection::setUserDefaultsFileProtectionToNoneIfNeeded();
         defaults->setObject_forKey(true, "HasLaunchedOnce");
         defaults->synchronize();

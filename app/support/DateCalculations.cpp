@@ -1,5 +1,6 @@
 #include "app/support/DateCalculations.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -40,6 +41,10 @@ int64_t floorMod(int64_t a, int64_t b) {
 int64_t secondsSinceDate(const std::optional<platform::Date>& date) {
     if (!date || std::isnan(date->timeIntervalSince1970())) return 2147483647;
     return truncatedCount(std::fabs(date->timeIntervalSinceNow()));
+}
+
+int32_t secondsSinceDateSaturated32(const std::optional<platform::Date>& date) {
+    return static_cast<int32_t>(std::min<int64_t>(secondsSinceDate(date), INT32_MAX));
 }
 
 int64_t getDay(const platform::Date& date) {
@@ -180,14 +185,16 @@ platform::Date dateWithWeekDay(const platform::Date& date, int64_t weekday) {
     return rebuild(c);
 }
 
-platform::Date setDayOfMonth(const platform::Date& date, int64_t day) {
-    DateComponents c = parts(date);
+// Both start from the current date and time, not from the receiver: callers rely on "this month's 15th"
+// and "this year's March".
+platform::Date setDayOfMonth(const platform::Date&, int64_t day) {
+    DateComponents c = parts(platform::Date::now());
     c.day = day;
     return rebuild(c);
 }
 
-platform::Date setMonth(const platform::Date& date, int64_t month) {
-    DateComponents c = parts(date);
+platform::Date setMonth(const platform::Date&, int64_t month) {
+    DateComponents c = parts(platform::Date::now());
     c.month = month;
     return rebuild(c);
 }

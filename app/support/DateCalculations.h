@@ -14,6 +14,9 @@ namespace kestrune {
 
 // Whole seconds between now and the date in either direction, truncated; 2147483647 for no date.
 int64_t secondsSinceDate(const std::optional<platform::Date>& date);
+// The same for a caller that keeps the count in 32 bits (the restart rule): beyond 2^31 - 1 seconds it
+// saturates there, so a date long ago never wraps into a recent-looking negative count.
+int32_t secondsSinceDateSaturated32(const std::optional<platform::Date>& date);
 
 int64_t getDay(const platform::Date& date);
 int64_t getMonth(const platform::Date& date);
@@ -56,7 +59,8 @@ platform::Date dateWithMinute(const platform::Date& date, int64_t minute);
 // The same time on the given weekday (1 = Sunday) of the date's own week (weeks start on Sunday). The
 // week is found from the date itself, so a week that spans New Year stays that week.
 platform::Date dateWithWeekDay(const platform::Date& date, int64_t weekday);
-// The date to the whole second with the day of the month / the month replaced.
+// The current date and time (not the receiver) to the whole second with the day of the month / the
+// month replaced.
 platform::Date setDayOfMonth(const platform::Date& date, int64_t day);
 platform::Date setMonth(const platform::Date& date, int64_t month);
 

@@ -69,7 +69,8 @@ std::string Utilities::createDirectoryOrReturnDocuments(const std::string& path)
 
 bool Utilities::createDirectoryIfItDoesntExist(const std::string& path) {
     if (platform::Files::isDirectory(path)) return true;
-    if (mkdir(path.c_str(), 0755) == 0) return true;
+    // Everything kept under these folders is the user's own: history, photos of whoever sat down.
+    if (mkdir(path.c_str(), 0700) == 0) return true;
     if (errno == EEXIST && platform::Files::isDirectory(path)) return true;
     platform::logf("Could not create the folder %s: %s", path.c_str(), strerror(errno));
     return false;

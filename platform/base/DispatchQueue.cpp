@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/base/Log.h"
+#include "platform/base/ThreadSignalStack.h"
 
 namespace platform {
 
@@ -43,6 +44,7 @@ private:
     static constexpr int kMaxThreads = 64;
 
     void work() {
+        ThreadSignalStack::ensureForCurrentThread();
         std::unique_lock lock(mutex_);
         for (;;) {
             ++idle_;

@@ -86,8 +86,12 @@ std::string Number::stringValue() const {
     if (d_ == std::trunc(d_) && std::fabs(d_) < 1e15) {
         return std::to_string(static_cast<int64_t>(d_));
     }
-    char buffer[64];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, d_);
+    // Numbers travel as whole texts without an exponent: a whole real of any size is written in full
+    // (the largest double has 309 digits).
+    char buffer[400];
+    auto result = d_ == std::trunc(d_)
+                      ? std::to_chars(buffer, buffer + sizeof buffer, d_, std::chars_format::fixed)
+                      : std::to_chars(buffer, buffer + sizeof buffer, d_);
     return std::string(buffer, result.ptr);
 }
 

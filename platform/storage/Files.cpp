@@ -172,6 +172,17 @@ bool Files::createDirectories(const std::string& path, mode_t mode) {
     return isDirectory(path);
 }
 
+bool Files::makePrivate(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return false;
+    if ((info.st_mode & 077) == 0) return true;
+    if (::chmod(path.c_str(), info.st_mode & 0700) != 0) {
+        logf("Could not make %s private: %s", path.c_str(), strerror(errno));
+        return false;
+    }
+    return true;
+}
+
 bool Files::remove(const std::string& path) {
     if (!exists(path)) return false;
     std::error_code error;
@@ -215,6 +226,26 @@ std::optional<Date> Files::modificationDate(const std::string& path) {
     if (::stat(path.c_str(), &info) != 0) return std::nullopt;
     return Date::dateWithTimeIntervalSince1970(static_cast<double>(info.st_mtim.tv_sec) +
                                                static_cast<double>(info.st_mtim.tv_nsec) / 1e9);
+}
+
+size_t Files::removeLeftoverTemporaryFiles(const std::string& path) {
+    std::string folder = parentPath(path);
+    std::string prefix = "." + lastPathComponent(path) + ".tmp-";
+    size_t removed = 0;
+    for (const auto& name : listDirectory(folder.empty() ? "." : folder)) {
+        // mkstemp replaces exactly six characters.
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+        std::string leftover = (folder.empty() ? std::string() : folder + "/") + name;
+        struct stat info {};
+        if (::lstat(leftover.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+        if (::unlink(leftover.c_str()) == 0) {
+            ++removed;
+        } else {
+            logf("Could not remove the leftover %s: %s", leftover.c_str(), strerror(errno));
+        }
+    }
+    if (removed) logf("Removed %zu leftover temporary file(s) of %s", removed, path.c_str());
+    return removed;
 }
 
 std::optional<std::string> Files::moveAside(const std::string& path) {

@@ -30,6 +30,9 @@ public:
     static bool isDirectory(const std::string& path);
     // Creates the folder and its missing parents; true when the folder exists afterwards.
     static bool createDirectories(const std::string& path, mode_t mode = 0755);
+    // Takes the group's and others' access away from an existing file or folder (a folder made by an
+    // earlier version, or by a tool with a looser mask). True when it is private afterwards.
+    static bool makePrivate(const std::string& path);
     // Removes a file or a whole folder tree. True when something was removed; false when nothing was
     // there or the removal failed (a failure is logged).
     static bool remove(const std::string& path);
@@ -44,6 +47,12 @@ public:
     // save does not destroy what may still be recovered by hand. Answers the new path, or none when the
     // rename failed. Either way a log line names the file.
     static std::optional<std::string> moveAside(const std::string& path);
+
+    // Removes what interrupted atomic saves of this path left behind (".<name>.tmp-XXXXXX" beside it):
+    // complete or partial copies of the data that nothing would ever read or remove. Only the path's own
+    // leftovers are touched, so that a save of another file in the same folder is never disturbed.
+    // Answers how many were removed.
+    static size_t removeLeftoverTemporaryFiles(const std::string& path);
 
     // The folder part of a path ("" for a bare name) and the last component.
     static std::string parentPath(const std::string& path);

@@ -45,8 +45,8 @@ const std::set<std::string>& plainClasses() {
 }  // namespace
 
 KeyedUnarchiver::KeyedUnarchiver(plist_t objects, const ClassNames* allowedClasses)
-    : objects_(objects),
-      objectCount_(plist_array_get_size(objects)),
+    : objects_(PropertyList::arrayItems(objects)),
+      objectCount_(objects_.size()),
       allowedClasses_(allowedClasses),
       decodeBudget_(kMinimumDecodeBudget + kExpansionFactor * static_cast<uint64_t>(objectCount_)) {}
 
@@ -135,7 +135,7 @@ std::optional<std::string> KeyedUnarchiver::classNameOf(plist_t node) {
         fail(kMalformed, "a class reference " + std::to_string(reference) + " is outside the archive");
         return std::nullopt;
     }
-    plist_t description = plist_array_get_item(objects_, static_cast<uint32_t>(reference));
+    plist_t description = objects_[reference];
     auto name = description && plist_get_node_type(description) == PLIST_DICT
                     ? stringOf(plist_dict_get_item(description, "$classname"))
                     : std::nullopt;
@@ -154,10 +154,9 @@ std::optional<std::vector<uint64_t>> KeyedUnarchiver::referenceList(plist_t node
         return std::nullopt;
     }
     std::vector<uint64_t> references;
-    uint32_t count = plist_array_get_size(list);
-    references.reserve(count);
-    for (uint32_t i = 0; i < count; ++i) {
-        plist_t item = plist_array_get_item(list, i);
+    auto items = PropertyList::arrayItems(list);
+    references.reserve(items.size());
+    for (plist_t item : items) {
         if (!isReference(item)) {
             fail(kMalformed, std::string("an entry of \"") + key + "\" is not a reference");
             return std::nullopt;
@@ -188,7 +187,7 @@ Value KeyedUnarchiver::decodeReference(uint64_t reference) {
         fail(kTooDeep, "the archive nests objects deeper than " + std::to_string(kMaximumDepth) + " levels");
         return Value();
     }
-    plist_t node = plist_array_get_item(objects_, static_cast<uint32_t>(reference));
+    plist_t node = objects_[reference];
     switch (plist_get_node_type(node)) {
         case PLIST_BOOLEAN:
         case PLIST_UINT:

@@ -87,8 +87,9 @@ private:
     plist_t fieldNode(const std::string& key) const;
     void fail(int64_t code, const std::string& description);
 
-    plist_t objects_;
-    uint32_t objectCount_;
+    // The archive's object list, walked once so that each reference is found in constant time.
+    std::vector<plist_t> objects_;
+    uint64_t objectCount_;
     const ClassNames* allowedClasses_;
     std::vector<plist_t> records_;  // the dictionaries of the records being decoded, innermost last
     std::set<uint64_t> inProgress_;

@@ -200,10 +200,10 @@ std::optional<Value> valueFromNodeAt(plist_t node, int depth) {
         }
         case PLIST_ARRAY: {
             Value::Array array;
-            uint32_t count = plist_array_get_size(node);
-            array.reserve(count);
-            for (uint32_t i = 0; i < count; ++i) {
-                auto item = valueFromNodeAt(plist_array_get_item(node, i), depth + 1);
+            auto items = PropertyList::arrayItems(node);
+            array.reserve(items.size());
+            for (plist_t each : items) {
+                auto item = valueFromNodeAt(each, depth + 1);
                 if (!item) return std::nullopt;
                 array.push_back(std::move(*item));
             }
@@ -243,8 +243,12 @@ std::optional<Value> valueFromNodeAt(plist_t node, int depth) {
 
 // libplist 2.2 parses nested containers by recursion and copies an object each time it is referenced,
 // so a small hostile file can exhaust the stack or the memory before the parser returns. These checks
-// walk the file's structure first, without recursion, and refuse what is too deep or expands too far.
+// walk the file's structure first, without recursion, and refuse what is too deep or expands too far:
+// beyond this many objects, or beyond twice the objects the file itself holds, whichever is more. So a
+// large file whose objects are each used about once (a long history) reads whole, in memory that grows
+// with its size, while a small one that refers to the same objects over and over is refused.
 constexpr uint64_t kMaximumNodes = 1u << 20;
+constexpr uint64_t kMaximumExpansion = 2;
 
 uint64_t readBigEndian(const uint8_t* bytes, size_t width) {
     uint64_t value = 0;
@@ -269,6 +273,7 @@ bool binaryStructureIsSafe(const uint8_t* bytes, size_t size, std::string& probl
         problem = "damaged trailer";
         return false;
     }
+    const uint64_t limit = std::max(kMaximumNodes, kMaximumExpansion * objectCount);
     auto offsetOf = [&](uint64_t object) {
         return readBigEndian(bytes + tableOffset + object * offsetSize, offsetSize);
     };
@@ -368,13 +373,13 @@ bool binaryStructureIsSafe(const uint8_t* bytes, size_t size, std::string& probl
         uint64_t total = 1;
         for (uint64_t child : frame.children) {
             deepest = std::max(deepest, depth[child] + 1);
-            total = std::min(kMaximumNodes + 1, total + nodes[child]);
+            total = std::min(limit + 1, total + nodes[child]);
         }
         if (deepest > static_cast<uint32_t>(PropertyList::kMaximumDepth)) {
             problem = "nested too deep";
             return false;
         }
-        if (total > kMaximumNodes) {
+        if (total > limit) {
             problem = "expands to too many objects";
             return false;
         }
@@ -455,6 +460,22 @@ PlistHandle PropertyList::dateNode(double secondsSinceReferenceDate) {
 
 PlistHandle PropertyList::nodeFromValue(const Value& value) {
     return nodeFromValueAt(value, 0);
+}
+
+std::vector<plist_t> PropertyList::arrayItems(plist_t array) {
+    std::vector<plist_t> items;
+    if (!array || plist_get_node_type(array) != PLIST_ARRAY) return items;
+    items.reserve(plist_array_get_size(array));
+    plist_array_iter iter = nullptr;
+    plist_array_new_iter(array, &iter);
+    while (iter) {
+        plist_t item = nullptr;
+        plist_array_next_item(array, iter, &item);
+        if (!item) break;
+        items.push_back(item);
+    }
+    std::free(iter);
+    return items;
 }
 
 std::optional<Value> PropertyList::valueFromNode(plist_t node) {

@@ -44,6 +44,9 @@ public:
     static PlistHandle nodeFromValue(const Value& value);
     // The value of a node tree, or none when it is too deep or holds no value.
     static std::optional<Value> valueFromNode(plist_t node);
+    // The items of an array node in order, walked once: the library finds an item by index by walking
+    // its list from the start, so indexing item by item would make every decoder quadratic.
+    static std::vector<plist_t> arrayItems(plist_t array);
     // Parses bytes in either format; null (with a log line) when they are no property list.
     static PlistHandle parse(const Data& data, Format* format = nullptr);
     static std::optional<Data> serialize(plist_t node, Format format);

@@ -59,6 +59,7 @@ void UserDefaults::resetAllForTesting() {
 void UserDefaults::loadIfNeededLocked() {
     if (loaded_) return;
     loaded_ = true;
+    Files::removeLeftoverTemporaryFiles(path_);
     if (!Files::exists(path_)) return;
     auto bytes = Files::read(path_);
     std::optional<Value> contents;
@@ -80,6 +81,8 @@ bool UserDefaults::writeLocked() {
         return false;
     }
     auto data = PropertyList::dataFromValue(Value(stored_), PropertyList::Format::XML);
+    // The folder is ours alone; one made looser by an earlier version is tightened.
+    if (Files::isDirectory(Files::parentPath(path_))) Files::makePrivate(Files::parentPath(path_));
     if (!data || !Files::writeAtomically(path_, *data, 0600)) {
         logf("User defaults %s: could not save %s", suiteName_.c_str(), path_.c_str());
         dirty_ = true;

@@ -3,12 +3,15 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <cstdlib>
 #include <mutex>
 #include <thread>
 
+#include "platform/base/Exception.h"
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/SharedInstance.h"
+#include "platform/storage/UserDefaults.h"
 #include "platform/system/ProcessInfo.h"
 
 namespace platform {
@@ -63,6 +66,20 @@ void Application::terminate() {
     RunLoop::main().stop();
 }
 
+void Application::reportException(const Exception& exception) {
+    reportException_.load()(*this, exception);
+}
+
+Application::ReportExceptionImplementation Application::replaceReportException(
+    ReportExceptionImplementation implementation) {
+    return reportException_.exchange(implementation ? implementation : &Application::defaultReportException);
+}
+
+void Application::defaultReportException(Application&, const Exception& exception) {
+    logf("Exception %s: %s", exception.name().c_str(), exception.reason().c_str());
+    if (UserDefaults::standard()->boolForKey("NSApplicationCrashOnExceptions")) abort();
+}
+
 void Application::reopen(bool hasVisibleWindows) {
     bool handle = delegate_
                       ? delegate_->applicationShouldHandleReopen_hasVisibleWindows(*this, hasVisibleWindows)
@@ -105,6 +122,7 @@ void Application::resetForTesting() {
     attentionRequest_ = 0;
     activations_ = 0;
     terminated_ = false;
+    reportException_ = &Application::defaultReportException;
 }
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 namespace platform {
 
 class Application;
+class Exception;
 
 // What the application object asks of its delegate, in the order it asks.
 class ApplicationDelegate {
@@ -60,6 +61,16 @@ public:
     void activateIgnoringOtherApps(bool flag);
     int activationCount() const { return activations_; }
 
+    // An exception that reached the top level. The implementation can be replaced (the crash kit
+    // records the exception first); the default logs it and, when the standard defaults say
+    // "NSApplicationCrashOnExceptions", aborts.
+    using ReportExceptionImplementation = void (*)(Application&, const Exception&);
+    void reportException(const Exception& exception);
+    // Installs an implementation and answers the one it replaces.
+    ReportExceptionImplementation replaceReportException(ReportExceptionImplementation implementation);
+    ReportExceptionImplementation reportExceptionImplementation() const { return reportException_.load(); }
+    static void defaultReportException(Application& application, const Exception& exception);
+
     // Tests: a fresh application state.
     void resetForTesting();
 
@@ -71,6 +82,7 @@ private:
     int nextAttentionRequest_ = 1;
     int activations_ = 0;
     std::atomic<bool> terminated_{false};
+    std::atomic<ReportExceptionImplementation> reportException_{&Application::defaultReportException};
 };
 
 }  // namespace platform

@@ -47,6 +47,7 @@ CRKURLSession::CRKURLSession()
 
 std::shared_ptr<CRKURLSessionDataTask> CRKURLSession::dataTaskWithRequest_completionHandler(
     const platform::URLRequest& request, DataCompletionHandler handler) {
+    if (refusesNewTasks(request)) return nullptr;
     auto task = CRKURLSessionDataTask::task();
     if (handler) {
         task->setCompletionHandler(std::move(handler));
@@ -63,6 +64,7 @@ std::shared_ptr<CRKURLSessionDataTask> CRKURLSession::dataTaskWithRequest(
 
 std::shared_ptr<CRKURLSessionUploadTask> CRKURLSession::uploadTaskWithRequest_fromFile_completionHandler(
     const platform::URLRequest& request, const std::string& filePath, DataCompletionHandler handler) {
+    if (refusesNewTasks(request)) return nullptr;
     auto task = CRKURLSessionUploadTask::task();
     if (handler) {
         task->setCompletionHandler(std::move(handler));
@@ -92,6 +94,7 @@ std::shared_ptr<CRKURLSessionUploadTask> CRKURLSession::uploadTaskWithRequest_fr
 
 std::shared_ptr<CRKURLSessionDownloadTask> CRKURLSession::downloadTaskWithRequest_completionHandler(
     const platform::URLRequest& request, DownloadCompletionHandler handler) {
+    if (refusesNewTasks(request)) return nullptr;
     auto task = CRKURLSessionDownloadTask::task();
     if (handler) {
         task->setDownloadCompletionHandler(std::move(handler));
@@ -142,9 +145,23 @@ size_t CRKURLSession::taskCount() const {
     return count;
 }
 
+bool CRKURLSession::refusesNewTasks(const platform::URLRequest& request) const {
+    {
+        std::lock_guard lock(mutex_);
+        if (!invalidated_) return false;
+    }
+    platform::logf("[ReportKit] no new task for %s: the session was invalidated", request.URL().c_str());
+    return true;
+}
+
 void CRKURLSession::invalidateAndCancel() {
     // The delegate goes first: a cancelled task may complete at once, and its completion must not
-    // reach the owner that asked for the invalidation.
+    // reach the owner that asked for the invalidation. A retry its owner scheduled earlier finds the
+    // session closed.
+    {
+        std::lock_guard lock(mutex_);
+        invalidated_ = true;
+    }
     setDelegate(nullptr);
     queue_->sync([&] {
         for (const auto& task : taskSet_) task->cancel();
@@ -152,6 +169,10 @@ void CRKURLSession::invalidateAndCancel() {
 }
 
 void CRKURLSession::finishTasksAndInvalidate() {
+    {
+        std::lock_guard lock(mutex_);
+        invalidated_ = true;
+    }
     setDelegate(nullptr);
 }
 
@@ -240,8 +261,13 @@ platform::AuthChallengeDisposition CRKURLSession::task_didReceiveServerTrust(
     const std::shared_ptr<CRKURLSessionTask>& task, const platform::ServerTrust& trust) {
     // The owner decides on every task's server, whether or not the task has a completion handler:
     // certificate checks must not depend on how a caller chose to hear the answer.
+    // Without an owner nobody applies the pins: the system's roots alone must not let the chain pass.
     auto delegate = this->delegate();
-    if (!delegate) return platform::AuthChallengeDisposition::PerformDefaultHandling;
+    if (!delegate) {
+        platform::logf("[ReportKit] the certificate of %s reached a session without an owner: refused",
+                       trust.host().c_str());
+        return platform::AuthChallengeDisposition::CancelChallenge;
+    }
     auto promise = std::make_shared<std::promise<platform::AuthChallengeDisposition>>();
     auto answered = std::make_shared<std::atomic<bool>>(false);
     auto future = promise->get_future();

@@ -72,7 +72,9 @@ public:
     bool shouldInvokeDelegateSelector_forTask(const std::string& selector,
                                               const CRKURLSessionTask& task) const;
     void removeTaskFromSet(const std::shared_ptr<CRKURLSessionTask>& task);
-    // Cancels every task handed out and not completed, then lets the delegate go.
+    // Cancels every task handed out and not completed, then lets the delegate go. Either form of
+    // invalidation closes the session: no new task is made (the makers answer none), and a server
+    // challenge without a delegate is refused.
     void invalidateAndCancel();
     // Lets the delegate go; running tasks go on.
     void finishTasksAndInvalidate();
@@ -111,6 +113,8 @@ public:
                                                 const std::string& location) override;
 
 private:
+    bool refusesNewTasks(const platform::URLRequest& request) const;
+
     const std::shared_ptr<platform::DispatchQueue> queue_;
     std::set<std::shared_ptr<CRKURLSessionTask>> taskSet_;  // session queue only
 
@@ -119,6 +123,7 @@ private:
     std::shared_ptr<CRKURLSessionDelegate> delegate_;
     std::shared_ptr<OperationQueue> delegateQueue_;
     std::string sessionDescription_;
+    bool invalidated_ = false;
 };
 
 }  // namespace reporting

@@ -235,6 +235,28 @@ TEST_F(AuthConnectionManagerTest, CommandsBeforeTheOpeningAndDataBeforeAcceptanc
     EXPECT_EQ(connection->manager().authStatus(), AuthConnectionManager::kAuthStatusNone);
 }
 
+// Application data before acceptance is refused in both early states, and refused before its payload
+// is decoded: a payload that is no archive would otherwise be reported as one that does not decode.
+TEST_F(AuthConnectionManagerTest, DataBeforeAcceptanceIsRefusedUndecodedInEitherEarlyState) {
+    const std::string sep = PhoneMessageCoder::kTransportSeparator;
+    const std::string data = "" + sep + "112" + sep + "not an archive at all";
+    for (bool opened : {false, true}) {
+        SCOPED_TRACE(opened ? "requested" : "none");
+        auto link = LinkTestConnection::create(nullptr);
+        if (opened) link->manager().sendConnectionRequest();
+        ASSERT_EQ(link->manager().authStatus(), opened ? AuthConnectionManager::kAuthStatusRequested
+                                                       : AuthConnectionManager::kAuthStatusNone);
+        testsupport::LogCapture log;
+        link->manager().parseReveivedString(data);
+        runUntilIdle();
+        EXPECT_EQ(link->events(), (std::vector<std::string>{"authenticationFailed"}));
+        EXPECT_TRUE(link->receivedMessages().empty());
+        EXPECT_EQ(link->manager().authStatus(), AuthConnectionManager::kAuthStatusNone);
+        EXPECT_FALSE(log.contains("not compatible"));
+        link->manager().cleanup();
+    }
+}
+
 TEST_F(AuthConnectionManagerTest, PhoneKeepAliveIsAnsweredAndShutDownIsPassedOn) {
     phone->setAcceptsMacAnswer(false);
     handshake();
@@ -282,6 +304,20 @@ TEST_F(AuthConnectionManagerTest, SilentPhoneIsReportedAfterTheReplyWait) {
     advance(0.2);
     EXPECT_TRUE(connection->hasEvent("canNotReceiveResponse"));
     EXPECT_FALSE(connection->manager().isKeepAliveResponseTimerRunning());
+}
+
+// A keep-alive sent while a reply is awaited leaves the reply timer running: restarting it would let a
+// phone that keeps being asked stay silent for ever.
+TEST_F(AuthConnectionManagerTest, AKeepAliveWhileAReplyIsAwaitedKeepsTheReplyTimer) {
+    phone->setAnswersKeepAlive(false);
+    handshake();
+    ASSERT_TRUE(connection->manager().isKeepAliveResponseTimerRunning());
+    advance(3);
+    connection->manager().setKeepAliveInterval(8);  // sends a keep-alive at once
+    runUntilIdle();
+    ASSERT_EQ(count(phone->receivedCommandWords(), "kA"), 2u);
+    advance(3.6);
+    EXPECT_TRUE(connection->hasEvent("canNotReceiveResponse"));
 }
 
 TEST_F(AuthConnectionManagerTest, AnyTextFromThePhoneCountsAsTheReply) {

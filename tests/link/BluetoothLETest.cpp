@@ -58,7 +58,9 @@ TEST_F(BluetoothLETest, BecomesReadyHalfASecondAfterLowEnergyComesOn) {
     EXPECT_FALSE(strayPost);
 }
 
-TEST_F(BluetoothLETest, GoingOffClearsTheReadyFlagAtOnce) {
+// Going off is announced once, as a change of state; the ready flag keeps its last value, unannounced,
+// until a later change of state recomputes it (readers that must not act while off check the state).
+TEST_F(BluetoothLETest, GoingOffLeavesTheReadyFlagUntilALaterChange) {
     auto& ble = BluetoothLE::shared();
     advance(1);
     ASSERT_TRUE(ble.bluetoothLEIsOnAndReady());
@@ -67,30 +69,35 @@ TEST_F(BluetoothLETest, GoingOffClearsTheReadyFlagAtOnce) {
     radio->setControllerPowerState(false);
     advance(1);
     EXPECT_TRUE(ble.bluetoothLEIsPoweredOff());
-    EXPECT_FALSE(ble.bluetoothLEIsOnAndReady());
-    EXPECT_EQ(posted, (std::vector<std::string>{"ready", "changed"}));
-    // Back on: ready again only after the start-up time.
-    radio->setControllerPowerState(true);
-    advance(1.1);
-    EXPECT_FALSE(ble.bluetoothLEIsOnAndReady());
-    advance(0.52);
+    EXPECT_FALSE(ble.isSafeToUseBLE());
     EXPECT_TRUE(ble.bluetoothLEIsOnAndReady());
+    EXPECT_EQ(posted, std::vector<std::string>{"changed"});
+
+    radio->setLowEnergySupported(false);
+    advance(0.1);
+    EXPECT_FALSE(ble.bluetoothLEIsOnAndReady());
+    EXPECT_EQ(posted, (std::vector<std::string>{"changed", "ready", "changed"}));
 }
 
-TEST_F(BluetoothLETest, AQuickOffAndOnDoesNotMakeItReadyEarly) {
+TEST_F(BluetoothLETest, AQuickOffAndOnIsNotSafeEarly) {
     auto& ble = BluetoothLE::shared();
     advance(1);
+    posted.clear();
     radio->resetController(0.2);
     advance(0.1);
     EXPECT_EQ(ble.bluetoothState(), CentralManager::kStateResetting);
     EXPECT_TRUE(ble.isInitializingBLE());  // the controller is on, LE is not yet
-    EXPECT_FALSE(ble.bluetoothLEIsOnAndReady());
+    EXPECT_FALSE(ble.isSafeToUseBLE());
+    EXPECT_TRUE(ble.bluetoothLEIsOnAndReady());  // kept from before
     advance(0.2);
     EXPECT_TRUE(ble.bluetoothLEIsOn());
     advance(0.4);
-    EXPECT_FALSE(ble.bluetoothLEIsOnAndReady());
+    EXPECT_FALSE(ble.isSafeToUseBLE());
     advance(0.2);
+    EXPECT_TRUE(ble.isSafeToUseBLE());
     EXPECT_TRUE(ble.bluetoothLEIsOnAndReady());
+    // Off and on again: two changes of state, and the flag never announced a change.
+    EXPECT_EQ(posted, (std::vector<std::string>{"changed", "changed"}));
 }
 
 TEST_F(BluetoothLETest, AChangeThatLeavesLowEnergyOffIsPostedToo) {

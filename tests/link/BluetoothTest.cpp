@@ -107,6 +107,25 @@ TEST_F(BluetoothTest, RestartsWithinEightSecondsOfTheLastAreDropped) {
     EXPECT_EQ(restarted, 1);
 }
 
+// The spacing counts whole seconds of the clock: 7.99 s after a restart another is dropped, 8 s after it
+// goes through.
+TEST_F(BluetoothTest, RestartSpacingIsEightSecondsOnBothSides) {
+    advance(100);
+    Bluetooth::restartBluetoothIfOn();
+    const int32_t first = Bluetooth::lastBluetoothRestartTimestamp();
+    ASSERT_EQ(first, static_cast<int32_t>(now()));
+    advance(7.99);
+    ASSERT_FALSE(Bluetooth::isRestartingBluetooth());
+    Bluetooth::restartBluetoothIfOn();
+    EXPECT_FALSE(Bluetooth::isRestartingBluetooth());
+    EXPECT_EQ(Bluetooth::lastBluetoothRestartTimestamp(), first);
+    advance(0.01);
+    Bluetooth::restartBluetoothIfOn();
+    EXPECT_TRUE(Bluetooth::isRestartingBluetooth());
+    EXPECT_EQ(Bluetooth::lastBluetoothRestartTimestamp(), first + 8);
+    advance(10);
+}
+
 TEST_F(BluetoothTest, RestartingAnOffControllerTurnsItOn) {
     radio->setControllerPowered(false);
     int restarted = 0;

@@ -1,6 +1,8 @@
 #include "link/LeScannerConnection.h"
 
 #include "platform/bluetooth/BluetoothError.h"
+#include "platform/bluetooth/Characteristic.h"
+#include "platform/bluetooth/Service.h"
 #include "platform/sim/radio/PhonePeripheral.h"
 #include "tests/link/BluetoothFixture.h"
 #include "tests/link/ScannerStandIn.h"
@@ -426,6 +428,33 @@ TEST_F(LeScannerConnectionTest, ChangedServicesDisconnectTheFirstTimeThenOnlyWhe
     EXPECT_EQ(controller->count("disconnected"), 2u);
 }
 
+// Changes to another service of the phone disconnect again only once 300 s have passed since the last
+// change that did.
+TEST_F(LeScannerConnectionTest, ChangesToAnotherServiceDisconnectAgainOnlyAfterThreeHundredSeconds) {
+    device->setServiceUUIDs({uuid("B4C1"), uuid("B4C2")});
+    connectFully();
+    auto target = connection->peripheral();
+    ASSERT_TRUE(target);
+    auto other = std::make_shared<platform::Service>(uuid("B4C2"), true, target);
+    // Whether the change started a disconnection (it does so at once).
+    auto changeOtherDisconnects = [&] {
+        connection->peripheral_didModifyServices(*target, {other});
+        bool disconnecting = connection->isInDisconectingProcess();
+        advance(0.5);
+        return disconnecting;
+    };
+    const double first = now();
+    EXPECT_TRUE(changeOtherDisconnects());
+
+    connection->connect();
+    advance(1);
+    ASSERT_TRUE(connection->isConnected());
+    advanceTo(first + 299.99);
+    EXPECT_FALSE(changeOtherDisconnects());
+    advanceTo(first + 300.01);
+    EXPECT_TRUE(changeOtherDisconnects());
+}
+
 // Orderly disconnection ----------------------------------------------------------------------------------
 
 TEST_F(LeScannerConnectionTest, DisconnectingSaysGoodbyeAndCancelsTheLinkAtOnceFromTenThirteen) {
@@ -474,6 +503,31 @@ TEST_F(LeScannerConnectionTest, ARepeatedDisconnectForceTerminatesOnlyAfterItsSp
     advanceTo(start + 2.1);
     connection->disconnect(true);
     EXPECT_EQ(scanner->count("command:1"), 3u);
+}
+
+// When the phone gives up its subscription first, the force timer finds nothing to wait for and only the
+// safety timer ends the disconnection, 1.8 s after it began: a repeated disconnect before then is no
+// reason to force it.
+TEST_F(LeScannerConnectionTest, ARepeatedDisconnectWithinOnePointEightSecondsDoesNotForce) {
+    scanner->honourCancel = false;
+    connectFully();
+    const double start = now();
+    connection->disconnect(true);
+    ASSERT_EQ(scanner->count("command:1"), 1u);
+    auto target = connection->peripheral();
+    ASSERT_TRUE(target);
+    for (const auto& service : target->services())
+        for (const auto& characteristic : service->characteristics())
+            if (characteristic->isNotifying())
+                target->setNotifyValue_forCharacteristic(false, characteristic);
+    advance(0.5);
+    ASSERT_FALSE(connection->shouldWaitForCharacteristicStateUpdateToDisconnect());
+    advanceTo(start + 1.79);
+    EXPECT_EQ(scanner->count("command:1"), 1u);
+    connection->disconnect(true);
+    EXPECT_EQ(scanner->count("command:1"), 1u);
+    advanceTo(start + 1.81);
+    EXPECT_EQ(scanner->count("command:1"), 2u);
 }
 
 TEST_F(LeScannerConnectionTest, ThePhonesDisconnectRequestDisconnects) {

@@ -16,9 +16,10 @@
 #if defined(__SANITIZE_THREAD__)
 // The packaged cpp-httplib is built without the thread sanitizer, so the sanitizer cannot see how the
 // library's own worker threads synchronise and reports their accesses as races. Reports whose stacks
-// lie in that library say nothing about our code.
+// lie in that library say nothing about our code. The same holds for fontconfig, which Pango drives from
+// a worker thread of its own.
 extern "C" const char* __tsan_default_suppressions() {
-    return "race:libcpp-httplib.so\n";
+    return "race:libcpp-httplib.so\nrace:libfontconfig.so\n";
 }
 #endif
 

@@ -78,6 +78,34 @@ CRKContext& CRKSharedContext() {
     return context;
 }
 
+namespace {
+
+// A copy of the start-up data that owns its texts. Never moved once made (it lives behind a shared
+// pointer), so the pointers into its strings stay valid.
+struct OwnedInitData {
+    explicit OwnedInitData(const CRKContextInitData& from) : data(from) {
+        data.apiKey = keep(from.apiKey, apiKey);
+        data.customBundleId = keep(from.customBundleId, customBundleId);
+        data.rootPath = keep(from.rootPath, rootPath);
+        data.sessionId = keep(from.sessionId, sessionId);
+        data.installId = keep(from.installId, installId);
+        data.betaToken = keep(from.betaToken, betaToken);
+    }
+    OwnedInitData(const OwnedInitData&) = delete;
+    OwnedInitData& operator=(const OwnedInitData&) = delete;
+
+    static const char* keep(const char* text, std::string& store) {
+        if (!text) return nullptr;
+        store = text;
+        return store.c_str();
+    }
+
+    std::string apiKey, customBundleId, rootPath, sessionId, installId, betaToken;
+    CRKContextInitData data;
+};
+
+}  // namespace
+
 void CRKContextSetHooks(const CRKContextHooks& hooks) {
     pendingHooks() = hooks;
 }
@@ -139,9 +167,16 @@ bool CRKContextInitialize(const CRKContextInitData* data) {
     readonly->binaryImagePath = pathInRoot(data->rootPath, "binary_images.clsrecord");
     readonly->signal.path = pathInRoot(data->rootPath, "signal.clsrecord");
     readonly->exception.path = pathInRoot(data->rootPath, "exception.clsrecord");
+    readonly->mach.path = pathInRoot(data->rootPath, "mach_exception.clsrecord");
+    readonly->mach.leaveAloneMask = data->machExceptionMask;
+    // The calling thread's alternate stack can only be set on this thread, not in the start-up group.
+    if (!readonly->debuggerAttached && readonly->hooks.installThreadSignalStack)
+        readonly->hooks.installThreadSignalStack(readonly);
     readonly->exception.maxCustomExceptions = data->customExceptionsEnabled ? data->maxCustomExceptions : 0;
     const char* rootCopy = CRKDupString(data->rootPath);
-    const CRKContextInitData dataCopy = *data;
+    // The user-logging hook gets the start-up data with texts of its own: it may run after the wait
+    // below has returned and the caller has let its data go.
+    auto owned = std::make_shared<OwnedInitData>(*data);
 
     auto group = std::make_shared<StartupGroup>();
     auto finish = [group, &context]() {
@@ -158,8 +193,9 @@ bool CRKContextInitialize(const CRKContextInitData* data) {
         readonly->pageSize = CRKHostGetPageSize();
         readonly->documentsPath = CRKDupString(platform::StandardFolders::documents().c_str());
     });
-    blocks.push_back([readonly, writable, dataCopy]() {
-        if (readonly->hooks.startUserLogging) readonly->hooks.startUserLogging(readonly, writable, &dataCopy);
+    blocks.push_back([readonly, writable, owned]() {
+        if (readonly->hooks.startUserLogging)
+            readonly->hooks.startUserLogging(readonly, writable, &owned->data);
     });
     blocks.push_back([readonly, writable]() {
         if (readonly->hooks.startBinaryImages)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <pthread.h>
 #include <signal.h>
 
 #include <cstddef>
@@ -9,6 +10,11 @@
 #include "platform/base/DispatchQueue.h"
 #include "reporting/crash/capture/CRKAllocator.h"
 #include "reporting/crash/store/CRKFile.h"
+
+namespace platform {
+class Application;
+class Exception;
+}  // namespace platform
 
 namespace reporting {
 
@@ -91,6 +97,30 @@ constexpr size_t CRKContextStackSize = 262144;
 struct CRKReadOnlyContext;
 struct CRKWritableContext;
 
+// What the signal handlers displaced: the file they write, the seven previous actions (a null handler
+// means nothing was saved) and the previous alternate stack of the starting thread.
+struct CRKSignalState {
+    const char* path;
+    struct sigaction originalActions[7];
+    stack_t originalStack;
+};
+
+// The exception-port server: its port and thread, its file, the exception types it must leave alone,
+// the mask it registered and the ports that were registered before (up to one per exception type).
+constexpr uint32_t CRKMachExceptionTypeCount = 14;
+struct CRKMachState {
+    uint32_t port;
+    pthread_t thread;
+    const char* path;
+    uint32_t leaveAloneMask;
+    uint32_t mask;
+    uint32_t count;
+    uint32_t masks[CRKMachExceptionTypeCount];
+    uint32_t ports[CRKMachExceptionTypeCount];
+    int32_t behaviors[CRKMachExceptionTypeCount];
+    int32_t flavors[CRKMachExceptionTypeCount];
+};
+
 // Where the capture code plugs into start-up and into the crash-time chain. Set before
 // CRKContextInitialize; copied into the read-only context there, so crash-time code reads them from
 // protected memory. A missing hook leaves its piece out (logged where the piece matters).
@@ -100,6 +130,9 @@ struct CRKContextHooks {
                              const CRKContextInitData* data) = nullptr;
     void (*startBinaryImages)(const char* path, CRKWritableContext* writable) = nullptr;
     bool (*installSignalHandlers)(CRKReadOnlyContext* readOnly) = nullptr;
+    // Run on the thread that calls CRKContextInitialize (alternate stacks belong to one thread), before
+    // the start-up group, and only when handlers will be installed.
+    void (*installThreadSignalStack)(CRKReadOnlyContext* readOnly) = nullptr;
     bool (*installMachExceptionServer)(CRKReadOnlyContext* readOnly) = nullptr;
     bool (*installExceptionHandlers)(CRKReadOnlyContext* readOnly) = nullptr;
     // Whether a debugger is attached; when absent the tracer of the process is read from /proc.
@@ -132,17 +165,15 @@ struct CRKReadOnlyContext {
     struct {
         const char* path;
         void (*previousTerminateHandler)();
+        void (*previousReportException)(platform::Application&, const platform::Exception&);
         uint32_t maxCustomExceptions;
     } exception;
 
     const char* documentsPath;
     uint64_t pageSize;
 
-    struct {
-        const char* path;
-        struct sigaction originalActions[7];
-        stack_t originalStack;
-    } signal;
+    CRKSignalState signal;
+    CRKMachState mach;
 
     CRKUserLoggingKVStorage userKVStorage;
     CRKUserLoggingKVStorage internalKVStorage;

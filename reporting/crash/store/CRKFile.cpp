@@ -238,8 +238,10 @@ bool CRKFileInitWithPathMode(CRKFile* file, const char* path, bool append, bool 
         return false;
     }
     // No link is followed and nothing waits on a pipe: a record file is a regular file or nothing.
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (append ? O_APPEND : 0);
-    const int descriptor = open(path, flags, 0644);
+    // Read access in append mode is only for the last byte of the file (below). Records are the
+    // user's: private.
+    const int flags = (append ? O_RDWR | O_APPEND : O_WRONLY) | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    const int descriptor = open(path, flags, 0600);
     if (descriptor < 0) {
         CRKSDKLOG_WARN("Error: Unable to open file %s\n", CRKErrorText(errno));
         CRKSDKLOG_WARN("Error: file descriptor invalid\n");
@@ -266,8 +268,15 @@ bool CRKFileInitWithPathMode(CRKFile* file, const char* path, bool append, bool 
     if (buffered) file->writeBuffer[0] = '\0';
     if (append) {
         struct stat st;
-        if (fstat(descriptor, &st) == 0 && st.st_size >= 1)
+        if (fstat(descriptor, &st) == 0 && st.st_size >= 1) {
             file->bytesWritten = static_cast<uint64_t>(st.st_size);
+            // A line cut short by a kill has no end; the next record would be glued to it and the
+            // reader would lose both. Ending it first costs only the cut line.
+            char last = '\n';
+            if (pread(descriptor, &last, 1, st.st_size - 1) == 1 && last != '\n' &&
+                CRKFileWriteToDescriptor(descriptor, "\n", 1))
+                file->bytesWritten += 1;
+        }
     }
     return true;
 }

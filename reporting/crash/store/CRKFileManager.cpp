@@ -8,6 +8,7 @@
 
 #include "platform/base/Log.h"
 #include "platform/base/Strings.h"
+#include "platform/storage/Files.h"
 #include "platform/storage/StandardFolders.h"
 #include "reporting/crash/CRKApplication.h"
 #include "reporting/crash/CRKIdentity.h"
@@ -64,10 +65,22 @@ bool CRKFileManager::isInsideRoot(const std::string& path) const {
 
 bool CRKFileManager::createDirectoryAtPath(const std::string& path) const {
     std::error_code error;
+    // Reports hold the user's data: every folder made here is private, the intermediate ones too, and
+    // folders of the store left looser by an earlier version are tightened.
+    std::vector<std::string> missing;
+    for (fs::path each = path; !each.empty() && !fs::exists(fs::symlink_status(each, error));
+         each = each.parent_path()) {
+        missing.push_back(each.string());
+        if (each == each.parent_path()) break;
+    }
     fs::create_directories(path, error);
     if (!error) {
-        // Created folders get 0755 whatever the process's mask; existing ones are left as they are.
-        chmod(path.c_str(), 0755);
+        for (const std::string& made : missing) chmod(made.c_str(), 0700);
+        for (std::string each = path; each == rootPath_ || isInsideRoot(each);
+             each = platform::Files::parentPath(each)) {
+            platform::Files::makePrivate(each);
+            if (each == rootPath_) break;
+        }
         return true;
     }
     platform::logf("[FileManager] Unable to create directory %s: %s", path.c_str(), error.message().c_str());

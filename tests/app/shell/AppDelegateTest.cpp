@@ -201,14 +201,20 @@ TEST_F(AppDelegateTest, RelaunchPassesThePathAsAnArgumentNotAsShellText) {
         launched.insert(launched.begin(), path);
         return true;
     });
+    // The relaunched process is told that it is one, once, so that a clean run is not emptied again.
     platform::ProcessInfo::shared().setArguments({"kestrune", "-clean-run"});
     relaunchAfterDelay(0.25f);
+    ASSERT_GE(launched.size(), 5u);
+    EXPECT_EQ(launched[0], "/bin/sh");
+    EXPECT_EQ(std::vector<std::string>(launched.end() - 2, launched.end()),
+              (std::vector<std::string>{"-clean-run", "-relaunched"}));
+    EXPECT_TRUE(platform::Application::shared().isTerminated());
+    platform::ProcessInfo::shared().setArguments({"kestrune", "-clean-run", "-relaunched"});
+    relaunchAfterDelay(0.25f);
+    EXPECT_EQ(std::vector<std::string>(launched.begin() + 4, launched.end()),
+              (std::vector<std::string>{"-clean-run", "-relaunched"}));
     platform::Shell::setLaunchInterceptor(nullptr);
     platform::ProcessInfo::shared().setArguments({});
-    ASSERT_GE(launched.size(), 4u);
-    EXPECT_EQ(launched[0], "/bin/sh");
-    EXPECT_EQ(launched.back(), "-clean-run");
-    EXPECT_TRUE(platform::Application::shared().isTerminated());
 }
 
 TEST_F(AppDelegateTest, SoundsComeFromTheBundle) {

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <functional>
 #include <thread>
 
 #include "app/records/Device.h"
@@ -103,19 +104,137 @@ TEST_F(DataManagerTest, ALaterLaunchLoadsWhatWasSaved) {
     EXPECT_EQ(later.localSettingsForDevice("phone-1")->kestruneConfirmedLocation(), 2);
 }
 
-TEST_F(DataManagerTest, AFirstLaunchEverReplacesTheFileOfAnEarlierInstallation) {
+// Each way the defaults can lose the mark of an earlier launch. None of them may cost the paired phones.
+TEST_F(DataManagerTest, ADamagedDefaultsFileNeverReplacesThePhones) {
+    using Damage = std::function<void(const std::string& defaultsPath)>;
+    auto write = [](const std::string& path, const std::string& bytes) {
+        Files::remove(path);
+        ASSERT_TRUE(Files::writeAtomically(path, platform::Data::fromString(bytes), 0600));
+    };
+    const std::vector<std::pair<std::string, Damage>> cases = {
+        {"empty", [&](const std::string& path) { write(path, ""); }},
+        {"truncated",
+         [&](const std::string& path) {
+             auto whole = Files::read(path)->toString();
+             write(path, whole.substr(0, whole.size() / 2));
+         }},
+        {"garbage", [&](const std::string& path) { write(path, "\x01\xfe not a property list"); }},
+        {"wrong root",
+         [&](const std::string& path) {
+             write(path,
+                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><array>"
+                   "<string>HasLaunchedOnce</string></array></plist>\n");
+         }},
+        {"a folder in its place",
+         [](const std::string& path) {
+             Files::remove(path);
+             ASSERT_TRUE(Files::createDirectories(path + "/inside", 0700));
+         }},
+        {"no launch mark",
+         [](const std::string&) {
+             ASSERT_TRUE(platform::UserDefaults::standard()->removeObjectForKey("HasLaunchedOnce"));
+         }},
+        // Nothing can be written beside the defaults, in this launch or any later one (a file where the
+        // folder belongs stops even a process that may write everywhere).
+        {"an unwritable defaults folder",
+         [&](const std::string& path) {
+             std::string folder = Files::parentPath(path);
+             Files::remove(folder);
+             write(folder, "not a folder");
+         }},
+    };
+    // Each case in a function of its own, so that a failed one does not stop the others.
+    auto check = [&](const std::string& name, const Damage& damage) {
+        SCOPED_TRACE(name);
+        Files::remove(Files::parentPath(deviceDataPath()));
+        Files::remove(Files::parentPath(platform::UserDefaults::standard()->filePath()));
+        auto& first = relaunch();
+        auto phone = addPhone(first, "phone-1", 6);
+        first.setClearTextPassword_forMobileDevice("hunter2", phone);
+        ASSERT_TRUE(first.saveCurrentDataModel());
+        auto saved = Files::read(deviceDataPath());
+        ASSERT_TRUE(saved);
+        platform::UserDefaults::standard()->synchronize();
+        damage(platform::UserDefaults::standard()->filePath());
+
+        for (int launch = 0; launch < 2; ++launch) {
+            auto& later = relaunch();
+            EXPECT_FALSE(later.databaseGenerated());
+            auto tracked = later.getTrackingMobileDevice();
+            ASSERT_TRUE(tracked);
+            EXPECT_EQ(later.passwordClearTextForMobileDevice(tracked), std::optional<std::string>("hunter2"));
+            EXPECT_EQ(Files::read(deviceDataPath()), saved);
+            EXPECT_TRUE(movedAsideFiles(deviceDataPath()).empty());
+        }
+    };
+    for (const auto& [name, damage] : cases) check(name, damage);
+    Files::remove(Files::parentPath(platform::UserDefaults::standard()->filePath()));
+}
+
+TEST_F(DataManagerTest, AFreshModelKeepsTheFileItReplacesByteForByte) {
     auto& first = DataManager::shared();
     addPhone(first, "phone-1", 6);
     ASSERT_TRUE(first.saveCurrentDataModel());
-    platform::UserDefaults::standard()->removeObjectForKey("HasLaunchedOnce");
+    auto saved = Files::read(deviceDataPath());
+    ASSERT_TRUE(saved);
 
-    auto& fresh = relaunch();
-    EXPECT_TRUE(fresh.databaseGenerated());
-    EXPECT_TRUE(fresh.model()->dictOfAllMobileDevice()->empty());
-    EXPECT_FALSE(fresh.getTrackingMobileDevice());
+    first.generateNewModel();
+    EXPECT_TRUE(first.model()->dictOfAllMobileDevice()->empty());
+    auto aside = movedAsideFiles(deviceDataPath());
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(Files::read(Files::parentPath(deviceDataPath()) + "/" + aside[0]), saved);
     // Generated once per run: asking again keeps the same model.
-    auto model = fresh.model();
-    EXPECT_EQ(fresh.getSavedDataModel(), model);
+    auto model = first.model();
+    EXPECT_EQ(first.getSavedDataModel(), model);
+}
+
+// The history, the device data and the defaults are the user's alone, also where an earlier version
+// made their folders readable by everyone.
+TEST_F(DataManagerTest, StoredFilesArePrivateAndTheirFoldersTightened) {
+    auto modeOf = [](const std::string& path) {
+        struct stat info {};
+        EXPECT_EQ(stat(path.c_str(), &info), 0) << path;
+        return info.st_mode & 0777;
+    };
+    const std::string appData = Utilities::applicationDataKestruneDirectoryFilePath();
+    const std::string defaults = platform::UserDefaults::standard()->filePath();
+    ASSERT_TRUE(Files::createDirectories(Files::parentPath(defaults), 0755));
+    for (const auto& folder :
+         {Files::parentPath(deviceDataPath()), Files::parentPath(appData), Files::parentPath(defaults)})
+        ASSERT_EQ(chmod(folder.c_str(), 0755), 0);
+
+    auto& manager = relaunch();
+    EXPECT_TRUE(manager.saveCurrentDataModel());
+    EXPECT_TRUE(manager.saveApplicationData());
+    EXPECT_TRUE(platform::UserDefaults::standard()->setObject_forKey(true, "SomeSetting"));
+    for (const auto& file : {deviceDataPath(), appData, defaults}) {
+        EXPECT_EQ(modeOf(file), 0600u) << file;
+        EXPECT_EQ(modeOf(Files::parentPath(file)), 0700u) << file;
+    }
+    // A folder made afresh is private from the start.
+    Files::remove(Files::parentPath(appData));
+    EXPECT_EQ(modeOf(Utilities::applicationDataKestruneDirectory()), 0700u);
+}
+
+// Saves cut short by a kill leave their temporary copies; the next start removes them, and only them.
+TEST_F(DataManagerTest, LeftoversOfInterruptedSavesAreRemovedAtStart) {
+    DataManager::shared().saveApplicationData();
+    std::vector<std::string> leftovers, kept;
+    for (const auto& file : {deviceDataPath(), Utilities::applicationDataKestruneDirectoryFilePath(),
+                             platform::UserDefaults::standard()->filePath()}) {
+        std::string folder = Files::parentPath(file);
+        leftovers.push_back(folder + "/." + Files::lastPathComponent(file) + ".tmp-a1B2c3");
+        kept.push_back(folder + "/." + Files::lastPathComponent(file) + ".tmp-short");
+        kept.push_back(folder + "/.another.file.tmp-a1B2c3");
+    }
+    for (const auto& file : leftovers)
+        ASSERT_TRUE(Files::writeAtomically(file, platform::Data::fromString("x")));
+    for (const auto& file : kept) ASSERT_TRUE(Files::writeAtomically(file, platform::Data::fromString("x")));
+
+    relaunch();
+    platform::UserDefaults::standard()->objectForKey("HasLaunchedOnce");
+    for (const auto& file : leftovers) EXPECT_FALSE(Files::exists(file)) << file;
+    for (const auto& file : kept) EXPECT_TRUE(Files::exists(file)) << file;
 }
 
 TEST_F(DataManagerTest, TheTrackedPhoneIsTheOneWithPairingStatusSix) {
@@ -324,6 +443,16 @@ TEST_F(DataManagerTest, ACleanRunUsesAndEmptiesOnlyTheTestFolders) {
     EXPECT_FALSE(clean.getTrackingMobileDevice());
     EXPECT_TRUE(Files::exists(normalDeviceData));
     EXPECT_TRUE(Files::exists(normalAppData));
+
+    // A clean run that relaunched itself keeps what it had: the relaunch is the same clean run.
+    addPhone(clean, "clean-phone", 6);
+    ASSERT_TRUE(clean.saveCurrentDataModel());
+    DeviceLocalSettings::shared().storeObject_forKey(platform::Value("kept"), "aCleanRunSetting");
+    platform::ProcessInfo::shared().setArguments({"kestrune", "-clean-run", "-relaunched"});
+    DeviceLocalSettings::resetSharedForTesting();
+    EXPECT_TRUE(relaunch().getTrackingMobileDevice());
+    EXPECT_EQ(DeviceLocalSettings::shared().userDefaults->objectForKey("aCleanRunSetting"),
+              platform::Value("kept"));
 
     platform::ProcessInfo::shared().setArguments({"kestrune"});
     EXPECT_TRUE(relaunch().getTrackingMobileDevice());

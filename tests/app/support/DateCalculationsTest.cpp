@@ -43,6 +43,11 @@ TEST_F(DateCalculationsTest, SecondsSinceDateIsWholeSecondsEitherWayAnd64Bit) {
     // The stored default of 1970 seen from 2040: more seconds than 32 bits hold, still positive.
     platform::Clock::setVirtualNow(kAfter2038);
     EXPECT_EQ(secondsSinceDate(at(0)), 2223367200);
+    // Kept in 32 bits it saturates instead of wrapping to a negative, recent-looking count.
+    EXPECT_EQ(secondsSinceDateSaturated32(at(0)), 2147483647);
+    EXPECT_EQ(secondsSinceDateSaturated32(at(kAfter2038 - 2147483647.5)), 2147483647);
+    EXPECT_EQ(secondsSinceDateSaturated32(at(kAfter2038 - 2147483646.5)), 2147483646);
+    EXPECT_EQ(secondsSinceDateSaturated32(std::nullopt), 2147483647);
 }
 
 TEST_F(DateCalculationsTest, FieldsAreThoseOfTheLocalCalendar) {
@@ -123,11 +128,12 @@ TEST_F(DateCalculationsTest, ReplacingFieldsRebuildsTheLocalTime) {
     EXPECT_EQ(seconds(dateWithMinute(at(kSpringForwardDay + 0.75), 0)), kSpringForwardDay);
 }
 
-TEST_F(DateCalculationsTest, SetDayAndMonthWorkOnTheGivenDate) {
-    // The clock says 2027; the result stays in January 2024.
-    EXPECT_EQ(seconds(setDayOfMonth(at(kJan31), 15)), kJan31 - 16 * 86400);
-    EXPECT_EQ(seconds(setMonth(at(kJan31 - 16 * 86400), 3)), 1710489900);  // 2024-03-15 09:05 CET
-    EXPECT_EQ(seconds(setMonth(at(kJan31), 2)), kJan31 + 31 * 86400);      // 31 February is 2 March
+TEST_F(DateCalculationsTest, SetDayAndMonthStartFromNowNotFromTheGivenDate) {
+    platform::Clock::setVirtualNow(kJan31 + 0.25);
+    for (double given : {kJan31, kAfter2038, kNewYearsEve2330}) {
+        EXPECT_EQ(seconds(setDayOfMonth(at(given), 15)), kJan31 - 16 * 86400);
+        EXPECT_EQ(seconds(setMonth(at(given), 2)), kJan31 + 31 * 86400);  // 31 February is 2 March
+    }
 }
 
 TEST_F(DateCalculationsTest, WeekdaysOfAWeekSpanningNewYear) {

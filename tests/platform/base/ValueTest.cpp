@@ -20,6 +20,14 @@ TEST(NumberTest, TextFormsAsTheLinkWritesThem) {
     EXPECT_EQ(Number(false).stringValue(), "0");
     EXPECT_EQ(Number(0.1).stringValue(), "0.1");
     EXPECT_EQ(Number(18446744073709551615ull).stringValue(), "18446744073709551615");
+    // Whole reals are written in full at any size, never with an exponent.
+    const std::pair<double, const char*> whole[] = {
+        {999999999999999.0, "999999999999999"}, {1e15, "1000000000000000"},
+        {-1e15, "-1000000000000000"},           {123456789012345678.0, "123456789012345680"},
+        {1e20, "100000000000000000000"},
+    };
+    for (const auto& [value, text] : whole) EXPECT_EQ(Number(value).stringValue(), text) << text;
+    EXPECT_EQ(Number(1.7976931348623157e308).stringValue().size(), 309u);
 }
 
 TEST(NumberTest, ConversionsWrapIntegersAndSaturateReals) {

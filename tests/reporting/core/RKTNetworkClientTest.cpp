@@ -206,6 +206,58 @@ TEST_F(RKTNetworkClientTest, ServerErrorsAreRetriedAfterTheDelaysUntilTheLimit) 
     EXPECT_EQ(server.requestCount(), 3u);
 }
 
+// A retry scheduled before the client's session was invalidated must not reopen it: the owner that
+// invalidated it no longer applies the pins.
+TEST_F(RKTNetworkClientTest, ARetryScheduledBeforeInvalidationNeverRuns) {
+    ASSERT_TRUE(server.start());
+    server.setDefaultAnswer(status(503));
+    auto client = RKTNetworkClient::init();
+    client->startDataTaskWithRequest_retryLimit_completionHandler(URLRequest(server.url("/busy")), 5,
+                                                                  record(outcome));
+    EXPECT_EQ(settledRequestCount(), 1u);
+    ASSERT_EQ(platform::RunLoop::main().pendingTimerCount(), 1u);
+    client->invalidateAndCancel();
+    advanceAndSettle(3600);
+    EXPECT_EQ(server.requestCount(), 1u);
+    EXPECT_EQ(outcome->calls, 1);
+    ASSERT_TRUE(outcome->error);
+    EXPECT_EQ(outcome->error->code(), -3);
+}
+
+// The system store is pointed at the test root, so the system alone would let this chain pass.
+TEST_F(RKTNetworkClientTest, AChainTheSystemTrustsButThePinsDoNotIsRefused) {
+    const auto pinned = authority("Kit Test Root");
+    const auto system = authority("System Root");
+    const std::string bundle = home() + "/system-roots.pem";
+    ASSERT_TRUE(platform::Files::writeAtomically(bundle, Data::fromString(system.certificatePEM)));
+    const char* saved = getenv("SSL_CERT_FILE");
+    const std::string savedValue = saved ? saved : "";
+    setenv("SSL_CERT_FILE", bundle.c_str(), 1);
+    auto identity = LoopbackServer::makeIdentitySignedBy(system, home() + "/tls");
+    ASSERT_TRUE(identity);
+    const platform::ServerTrust trust("127.0.0.1", identity->chainDER);
+    EXPECT_EQ(trust.evaluateWithAnchors({}, false), platform::ServerTrust::Proceed);
+
+    auto client =
+        RKTNetworkClient::initWithQueue_pinnedCertificates(nullptr, std::vector<Data>{pinned.certificateDER});
+    std::optional<AuthChallengeDisposition> answer;
+    client->URLSession_didReceiveChallenge_completionHandler(*client->session(), trust,
+                                                             [&](AuthChallengeDisposition d) { answer = d; });
+    EXPECT_EQ(answer, AuthChallengeDisposition::CancelChallenge);
+    // Nor does the session let it pass once the client has let it go.
+    auto task = client->session()->dataTaskWithRequest(URLRequest(server.url("/x")));
+    client->invalidateAndCancel();
+    EXPECT_EQ(client->session()->task_didReceiveServerTrust(task, trust),
+              AuthChallengeDisposition::CancelChallenge);
+    EXPECT_FALSE(client->session()->dataTaskWithRequest(URLRequest(server.url("/x"))));
+
+    if (saved) {
+        setenv("SSL_CERT_FILE", savedValue.c_str(), 1);
+    } else {
+        unsetenv("SSL_CERT_FILE");
+    }
+}
+
 TEST_F(RKTNetworkClientTest, AThrottledAnswerWaitsForItsRetryAfterRaisedToTheRetryCount) {
     ASSERT_TRUE(server.start());
     server.setDefaultAnswer(status(429, {{"Retry-After", "30"}}));

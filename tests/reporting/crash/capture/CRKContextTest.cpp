@@ -189,6 +189,42 @@ TEST_F(CRKContextTest, StartUpFillsTheContextAndWritesTheMetadataFile) {
     EXPECT_EQ(*(*sections)[3]["executable"]["architecture"].string(), "x86_64");
 }
 
+// What the user-logging hook saw of the start-up texts: where they were and what they said.
+static std::vector<std::pair<const void*, std::string>> textsSeen;
+static void startUserLoggingSeeingTexts(CRKReadOnlyContext*, CRKWritableContext*,
+                                        const CRKContextInitData* data) {
+    std::lock_guard<std::mutex> lock(callsMutex);
+    for (const char* text : {data->apiKey, data->customBundleId, data->rootPath, data->sessionId,
+                             data->installId, data->betaToken})
+        textsSeen.emplace_back(text, text ? text : "<none>");
+}
+
+// The hook may run after the start-up wait has returned and the caller has freed its texts: it reads
+// copies of them, never the caller's memory.
+TEST_F(CRKContextTest, TheUserLoggingHookReadsItsOwnCopiesOfTheTexts) {
+    CRKContextHooks hooks;
+    hooks.startUserLogging = startUserLoggingSeeingTexts;
+    CRKContextSetHooks(hooks);
+    textsSeen.clear();
+    std::vector<std::string> texts = {"api-key", "com.custom", root_, "session", "install", "beta"};
+    CRKContextInitData data;
+    data.apiKey = texts[0].c_str();
+    data.customBundleId = texts[1].c_str();
+    data.rootPath = texts[2].c_str();
+    data.sessionId = texts[3].c_str();
+    data.installId = texts[4].c_str();
+    data.betaToken = texts[5].c_str();
+    ASSERT_TRUE(CRKContextInitialize(&data));
+    ASSERT_TRUE(CRKContextIsInitialized());
+
+    std::lock_guard<std::mutex> lock(callsMutex);
+    ASSERT_EQ(textsSeen.size(), texts.size());
+    for (size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(textsSeen[i].second, texts[i]);
+        EXPECT_NE(textsSeen[i].first, static_cast<const void*>(texts[i].c_str())) << texts[i];
+    }
+}
+
 TEST_F(CRKContextTest, WithADebuggerNoHandlerIsInstalledButTheRestRuns) {
     debuggerPresent = true;
     CRKContextSetHooks(allHooks());

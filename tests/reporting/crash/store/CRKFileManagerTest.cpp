@@ -51,12 +51,17 @@ TEST_F(CRKFileManagerTest, LayoutUnderTheCachesFolder) {
     EXPECT_EQ(store.processingPath(), root + "/v3/processing");
     EXPECT_EQ(store.preparedPath(), root + "/v3/prepared");
 
+    // Private, every folder made on the way included; a looser folder of an earlier version is tightened.
     ASSERT_TRUE(store.prepareForNewLaunch());
-    for (const auto& folder : {store.activePath(), store.processingPath(), store.preparedPath()}) {
+    ASSERT_EQ(chmod(store.structurePath().c_str(), 0755), 0);
+    ASSERT_TRUE(store.prepareForNewLaunch());
+    for (const auto& folder :
+         {platform::StandardFolders::caches() + "/" + CRKReverseDomainPrefix + ".data", root,
+          store.structurePath(), store.activePath(), store.processingPath(), store.preparedPath()}) {
         struct stat st;
         ASSERT_EQ(stat(folder.c_str(), &st), 0) << folder;
         EXPECT_TRUE(S_ISDIR(st.st_mode));
-        EXPECT_EQ(st.st_mode & 0777, 0755u);
+        EXPECT_EQ(st.st_mode & 0777, 0700u) << folder;
     }
     EXPECT_FALSE(exists(store.pendingPath()));
     auto run = store.setupNewPathForExecutionIdentifier("abc123");

@@ -283,7 +283,7 @@ TEST_F(CRKFileTest, BufferFlushesExactlyWhenTheNextPieceWouldNotFit) {
 }
 
 TEST_F(CRKFileTest, AppendModeCountsTheExistingFile) {
-    writeRaw(path(), "0123456789");
+    writeRaw(path(), "012345678\n");
     CRKFile file;
     ASSERT_TRUE(CRKFileInitWithPath(&file, path().c_str(), false));
     EXPECT_EQ(file.bytesWritten, 10u);
@@ -291,13 +291,39 @@ TEST_F(CRKFileTest, AppendModeCountsTheExistingFile) {
     uint64_t offset = 0;
     ASSERT_TRUE(CRKFileCloseWithOffset(&file, &offset));
     EXPECT_EQ(offset, 13u);
-    EXPECT_EQ(contents(path()), "0123456789abc");
+    EXPECT_EQ(contents(path()), "012345678\nabc");
 
     // Truncating mode starts afresh.
     ASSERT_TRUE(CRKFileInitWithPathMode(&file, path().c_str(), false, false));
     EXPECT_EQ(file.bytesWritten, 0u);
     ASSERT_TRUE(CRKFileClose(&file));
     EXPECT_EQ(sizeOf(path()), 0u);
+}
+
+// A record cut short by a kill is ended before the next one is appended, so that only the cut one is
+// lost; a file of records is the user's alone.
+TEST_F(CRKFileTest, AppendingAfterACutLineEndsItFirst) {
+    writeRaw(path(), "{\"a\":{\"v\":1}}\n{\"b\":{\"cut\":[1,");
+    CRKFile file;
+    ASSERT_TRUE(CRKFileInitWithPath(&file, path().c_str(), false));
+    CRKFileWriteSectionStart(&file, "c");
+    CRKFileWriteHashStart(&file);
+    CRKFileWriteHashEntryUInt64(&file, "v", 3);
+    CRKFileWriteHashEnd(&file);
+    CRKFileWriteSectionEnd(&file);
+    uint64_t offset = 0;
+    ASSERT_TRUE(CRKFileCloseWithOffset(&file, &offset));
+    EXPECT_EQ(offset, sizeOf(path()));
+    auto sections = CRKFileReadSections(path().c_str(), false);
+    ASSERT_TRUE(sections);
+    ASSERT_EQ(sections->size(), 2u);
+    EXPECT_EQ((*sections)[1]["c"]["v"].number()->intValue(), 3);
+
+    ASSERT_TRUE(CRKFileInitWithPathMode(&file, path("new.clsrecord").c_str(), true, false));
+    ASSERT_TRUE(CRKFileClose(&file));
+    struct stat st {};
+    ASSERT_EQ(stat(path("new.clsrecord").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
 TEST_F(CRKFileTest, OpenFailureLeavesTheHandleUntouched) {

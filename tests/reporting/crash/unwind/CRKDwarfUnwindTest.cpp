@@ -331,6 +331,42 @@ TEST_F(CRKDwarfUnwindTest, ExpressionRulesComputeTheCFAAndSavedRegisters) {
     EXPECT_EQ(context->registers.ss.rbx, sp() + 24);  // CFA + 0
 }
 
+// The expression stack holds exactly its limit, whichever operation fills it, and refuses one entry more
+// without writing past its end.
+TEST(CRKDwarfExpressionTest, TheStackHoldsExactlyItsLimitAndRefusesOneMore) {
+    const std::pair<const char*, uint8_t> fillers[] = {{"lit31", 0x4f}, {"dup", 0x12}};
+    CRKMachineContext registers{};
+    for (const auto& [name, opcode] : fillers) {
+        SCOPED_TRACE(name);
+        // The initial value is the first entry: the limit less one operations fill the stack.
+        std::vector<uint8_t> full = {uint8_t(CRKDwarfExpressionStackSize - 1)};
+        full.insert(full.end(), CRKDwarfExpressionStackSize - 1, opcode);
+        CRKDwarfExpressionMachine machine{};
+        ASSERT_TRUE(
+            CRKDwarfExpressionMachinePrepareForExecution(&machine, full.data(), &registers, 7, nullptr));
+        while (!CRKDwarfExpressionMachineIsFinished(&machine))
+            ASSERT_TRUE(CRKDwarfExpressionMachineExecuteNextOpcode(&machine));
+        EXPECT_EQ(machine.top, CRKDwarfExpressionStackSize);
+        uint64_t value = 0;
+        EXPECT_TRUE(CRKDwarfExpressionMachineGetResult(&machine, &value));
+        EXPECT_EQ(value, opcode == 0x12 ? 7u : 31u);
+
+        std::vector<uint8_t> over = full;
+        over[0] += 1;
+        over.push_back(opcode);
+        EXPECT_FALSE(CRKDwarfEvalulateExpression(over.data(), &registers, 7, &value, nullptr));
+        CRKDwarfExpressionMachine refused{};
+        ASSERT_TRUE(
+            CRKDwarfExpressionMachinePrepareForExecution(&refused, over.data(), &registers, 7, nullptr));
+        bool failed = false;
+        while (!failed && !CRKDwarfExpressionMachineIsFinished(&refused))
+            failed = !CRKDwarfExpressionMachineExecuteNextOpcode(&refused);
+        EXPECT_TRUE(failed);
+        EXPECT_LT(refused.top, 0);  // marked damaged; nothing was written past the last entry
+        EXPECT_EQ(refused.position, refused.end);
+    }
+}
+
 TEST(CRKDwarfReaderTest, NumbersAndPointerEncodings) {
     const std::vector<uint8_t> bytes = {0xE5, 0x8E, 0x26,  // ULEB 624485
                                         0x7F,              // SLEB -1
@@ -376,8 +412,10 @@ struct IndexedImage {
     uintptr_t ehFrame = 0;
     uintptr_t ehFrameEnd = 0;
 
-    // One FDE per start offset, each covering 0x100 bytes, with the entry rules.
-    IndexedImage(const std::vector<uint32_t>& starts, uint32_t count) {
+    // One FDE per start offset, each covering 0x100 bytes, with the entry rules followed by that FDE's
+    // own instructions, if given.
+    IndexedImage(const std::vector<uint32_t>& starts, uint32_t count,
+                 const std::vector<std::vector<uint8_t>>& instructions = {}) {
         memory.assign(0x3000, 0);
         code = reinterpret_cast<uintptr_t>(memory.data());
         header = code + 0x1000;
@@ -385,7 +423,9 @@ struct IndexedImage {
         CallFrameSection section;
         const size_t cie = section.cie(CallFrameSection::entryRules());
         std::vector<size_t> fdes;
-        for (uint32_t start : starts) fdes.push_back(section.fde(cie, code + start, 0x100, {}));
+        for (size_t i = 0; i < starts.size(); i++)
+            fdes.push_back(section.fde(cie, code + starts[i], 0x100,
+                                       i < instructions.size() ? instructions[i] : std::vector<uint8_t>{}));
         section.bytes.u32(0);  // terminator
         memcpy(&memory[0x2000], section.bytes.data.data(), section.bytes.size());
         ehFrameEnd = ehFrame + section.bytes.size();
@@ -456,6 +496,27 @@ TEST_F(CRKDwarfWalkTest, WalkerUsesAnImagesCallFrameIndexAndSurvivesACorruptOne)
     frames = unwindtest::walk(unwindtest::registersWith(image.code + 0x210, sp, sp + 32));
     ASSERT_GE(frames.size(), 2u);
     EXPECT_EQ(frames[1], 0x5555u);
+}
+
+// A call that never returns (abort) is a function's last instruction, so its return address is the
+// first byte of the next function. The caller's rules are found from the address one before it.
+TEST_F(CRKDwarfWalkTest, AReturnAddressThatStartsTheNextFunctionIsLookedUpInTheCaller) {
+    // 0x000: the caller, which keeps 16 more bytes on the stack (CFA = rsp + 24); 0x100: the next
+    // function, with the entry rules; 0x200: the leaf the walk starts in.
+    const std::vector<uint8_t> deeperFrame = {0x0e, 24};  // DW_CFA_def_cfa_offset 24
+    IndexedImage image({0x0, 0x100, 0x200}, 3, {deeperFrame, {}, {}});
+    ASSERT_TRUE(
+        addImage(image.code, 0x1000, 0, image.ehFrame, image.ehFrameEnd, image.header, image.headerEnd));
+    std::vector<uint64_t> stack(16, 0);
+    const uint64_t sp = reinterpret_cast<uintptr_t>(stack.data());
+    stack[0] = image.code + 0x100;  // the leaf's return address: the start of the next function
+    stack[1] = 0x5555;              // where the next function's entry rules would find a return address
+    stack[3] = 0x7777;              // where the caller's rules find it
+
+    const auto frames = unwindtest::walk(unwindtest::registersWith(image.code + 0x210, sp, 0));
+    ASSERT_GE(frames.size(), 3u);
+    EXPECT_EQ(frames[1], image.code + 0x100);
+    EXPECT_EQ(frames[2], 0x7777u);
 }
 
 }  // namespace

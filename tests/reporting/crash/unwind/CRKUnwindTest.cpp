@@ -59,7 +59,7 @@ __attribute__((noinline)) void leafWalking(UnwindChain* chain) {
     chain->returnAddresses[chain->count++] = __builtin_return_address(0);
     ucontext_t ucontext;
     getcontext(&ucontext);
-    walkFrom(&ucontext, chain->user != nullptr);
+    walkFrom(&ucontext, false);
     __asm__ volatile("" ::: "memory");
 }
 
@@ -145,10 +145,16 @@ INSTANTIATE_TEST_SUITE_P(FramePointers, CRKUnwindChainTest, ::testing::Values(tr
 
 using CRKUnwindFramePointerTest = unwindtest::ImageTableTest;
 
+// The walk starts in the chain's own leaf: the test's functions have no frame pointer in an optimised
+// build, and a frame-pointer walk from a frame without one cannot see that frame's return address.
+void walkFramePointersFrom(UnwindChain*, void* ucontext) {
+    walkFrom(static_cast<const ucontext_t*>(ucontext), true);
+}
+
 TEST_F(CRKUnwindFramePointerTest, FramePointerChainAloneWalksCodeBuiltWithFramePointers) {
     UnwindChain chain{};
-    chain.leaf = leafWalking;
-    chain.user = &chain;  // walk with the frame-pointer rule only
+    chain.leaf = kestrune_unwind_chain_fp_leaf;
+    chain.walk = walkFramePointersFrom;
     gResult = {};
     kestrune_unwind_chain_fp_run(&chain);
     ASSERT_TRUE(gResult.captured);
@@ -161,8 +167,8 @@ TEST_F(CRKUnwindFramePointerTest, FramePointerChainAloneCannotWalkCodeBuiltWitho
     // The check that the second variant really has no frame pointers: only its call-frame rules
     // (used by the walks above) find its frames.
     UnwindChain chain{};
-    chain.leaf = leafWalking;
-    chain.user = &chain;
+    chain.leaf = kestrune_unwind_chain_nofp_leaf;
+    chain.walk = walkFramePointersFrom;
     gResult = {};
     kestrune_unwind_chain_nofp_run(&chain);
     ASSERT_TRUE(gResult.captured);

@@ -18,10 +18,16 @@ struct UnwindChain {
     int count;
     void (*leaf)(struct UnwindChain* chain);
     int (*reenter)(struct UnwindChain* chain);  // the library calls back into the program here
-    void* user;
+    // Called by the chain's own leaf (below) with the context it captured.
+    void (*walk)(struct UnwindChain* chain, void* ucontext);
 };
 
 int kestrune_unwind_chain_fp_run(struct UnwindChain* chain);
+// A leaf that belongs to the chain: it records its return address, captures its own context and hands it
+// to `walk`. A walk that follows frame pointers alone must start in a frame that has one, whatever the
+// flags the test's own code was built with (an optimised build leaves them out).
+void kestrune_unwind_chain_fp_leaf(struct UnwindChain* chain);
+void kestrune_unwind_chain_nofp_leaf(struct UnwindChain* chain);
 int kestrune_unwind_chain_nofp_run(struct UnwindChain* chain);
 int kestrune_unwind_chain_fp_library_1(struct UnwindChain* chain);
 int kestrune_unwind_chain_nofp_library_1(struct UnwindChain* chain);

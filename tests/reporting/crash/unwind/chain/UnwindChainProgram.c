@@ -1,6 +1,8 @@
 // The program's part of the chain. Compiled once per variant with KESTRUNE_CHAIN naming it.
 #include "tests/reporting/crash/unwind/chain/UnwindChain.h"
 
+#include <ucontext.h>
+
 #define CONCAT2(a, b) a##b
 #define CONCAT(a, b) CONCAT2(a, b)
 #define NAME(suffix) CONCAT(CONCAT(kestrune_unwind_chain_, KESTRUNE_CHAIN), suffix)
@@ -57,4 +59,12 @@ STEP int NAME(_run)(struct UnwindChain* chain) {
     int result = program_1(chain);
     __asm__ volatile("" ::: "memory");
     return result;
+}
+
+STEP void NAME(_leaf)(struct UnwindChain* chain) {
+    record(chain, __builtin_return_address(0));
+    ucontext_t context;
+    getcontext(&context);
+    chain->walk(chain, &context);
+    __asm__ volatile("" ::: "memory");
 }

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/base/Date.h"
+
+namespace kestrune {
+
+// What the migration asks of the history and notification features: the lock/unlock history of the
+// application data, the tracker text file's place and line rules, and the notification after each
+// unlock. The history feature installs its own answers; until it does, a default works on the
+// application data directly, reads line texts in the current interface language only and keeps the
+// notification switch in memory.
+class HistoryServices {
+public:
+    virtual ~HistoryServices() = default;
+
+    static constexpr const char* kTrackerFileName = "Kestrune Login Tracker.csv";
+
+    // LoginTrackerFactory: no failed-login entry and no lock/unlock entry.
+    virtual bool applicationDataIsEmpty() = 0;
+    // Empties the lock/unlock list, without saving.
+    virtual void removeAllTrackEvents() = 0;
+    // A lock/unlock entry in front of the list, the list trimmed to 500, the application data saved.
+    virtual void insertEvent_forDate_trigger_takePhoto(uint32_t event, platform::Date date, uint32_t trigger,
+                                                       bool takePhoto) = 0;
+    virtual void saveTrackEvents() = 0;
+
+    // LoginTrackerController.
+    virtual std::string loginTrackerOldFilePath() = 0;
+    virtual std::string loginTrackerNewFilePath() = 0;
+    // The date of the line's first 19 characters read as "yyyy-MM-dd HH:mm:ss" in local time; none
+    // for a line that does not start so (isValidLine: is there one).
+    virtual std::optional<platform::Date> dateForLine(const std::string& line) = 0;
+    virtual bool isSessionDurationLine(const std::string& line) = 0;
+    virtual bool isKestruneStartedForLine(const std::string& line) = 0;
+    virtual bool isLoginEntryForLine(const std::string& line) = 0;
+    virtual bool isLogoutEntryForLine(const std::string& line) = 0;
+
+    // NotificationsController (shared): show a notification after each unlock.
+    virtual void setNotificationOnLogin(bool on) = 0;
+
+    static std::shared_ptr<HistoryServices> current();
+    // Installs the services (null restores the default).
+    static void install(std::shared_ptr<HistoryServices> services);
+
+    // The strict reading of "yyyy-MM-dd HH:mm:ss" at the start of a line, in local time.
+    static std::optional<platform::Date> parseTrackerDate(const std::string& line);
+};
+
+}  // namespace kestrune

@@ -1,0 +1,196 @@
+#include "platform/backend/BackendClient.h"
+
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+
+#include "platform/base/DispatchQueue.h"
+#include "platform/base/Log.h"
+#include "platform/base/RunLoop.h"
+#include "platform/net/URLConnection.h"
+#include "platform/system/Bundle.h"
+
+namespace platform {
+
+namespace {
+
+std::mutex gConfigurationMutex;
+std::optional<BackendClientConfiguration> gConfiguration;
+
+std::string environmentOr(const char* variable, const Value& fallback) {
+    if (const char* value = getenv(variable); value && *value) return value;
+    if (const std::string* text = fallback.string()) return *text;
+    return "";
+}
+
+Error backendError(int64_t code, std::string description) {
+    return Error{BackendClient::kErrorDomain, code, std::move(description)};
+}
+
+void deliver(BackendClient::Completion completion, nlohmann::json answer, std::optional<Error> error) {
+    RunLoop::main().post([completion = std::move(completion), answer = std::move(answer),
+                          error = std::move(error)] { completion(answer, error); });
+}
+
+// Reads the answer of a finished transfer: an object on success, else the error to report.
+std::pair<nlohmann::json, std::optional<Error>> readAnswer(const URLConnection::SynchronousResult& result) {
+    if (result.error) return {nlohmann::json::object(), result.error};
+    const int status = result.response ? result.response->statusCode() : 0;
+    const std::string text =
+        result.data ? std::string(reinterpret_cast<const char*>(result.data->bytes()), result.data->size())
+                    : std::string();
+    nlohmann::json answer = nlohmann::json::parse(text, nullptr, false);
+    if (status < 200 || status > 299) {
+        int64_t code = status;
+        std::string message = "HTTP status " + std::to_string(status);
+        if (answer.is_object()) {
+            if (auto c = answer.find("code"); c != answer.end() && c->is_number_integer())
+                code = c->get<int64_t>();
+            if (auto e = answer.find("error"); e != answer.end() && e->is_string())
+                message += ": " + e->get<std::string>();
+        }
+        return {nlohmann::json::object(), backendError(code, message)};
+    }
+    if (!answer.is_object()) {
+        logf("Hosted backend: malformed answer (%zu bytes, status %d)", text.size(), status);
+        return {nlohmann::json::object(),
+                backendError(BackendClient::MalformedAnswer, "malformed answer from the hosted backend")};
+    }
+    return {std::move(answer), std::nullopt};
+}
+
+}  // namespace
+
+BackendClientConfiguration BackendClientConfiguration::configurationWithBlock(
+    const std::function<void(BackendClientConfiguration&)>& block) {
+    BackendClientConfiguration configuration;
+    if (block) block(configuration);
+    return configuration;
+}
+
+void BackendClient::initializeWithConfiguration(BackendClientConfiguration configuration) {
+    std::lock_guard lock(gConfigurationMutex);
+    while (!configuration.server.empty() && configuration.server.back() == '/')
+        configuration.server.pop_back();
+    gConfiguration = std::move(configuration);
+}
+
+std::optional<BackendClientConfiguration> BackendClient::configurationFromEnvironmentOrBundle() {
+    const Value& facts = Bundle::main().objectForInfoDictionaryKey(kInfoDictionaryKey);
+    BackendClientConfiguration configuration;
+    configuration.applicationId = environmentOr(kApplicationIdVariable, facts["ApplicationId"]);
+    configuration.clientKey = environmentOr(kClientKeyVariable, facts["ClientKey"]);
+    configuration.server = environmentOr(kServerVariable, facts["Server"]);
+    if (configuration.applicationId.empty() || configuration.clientKey.empty() ||
+        configuration.server.empty())
+        return std::nullopt;
+    return configuration;
+}
+
+std::optional<BackendClientConfiguration> BackendClient::currentConfiguration() {
+    std::lock_guard lock(gConfigurationMutex);
+    return gConfiguration;
+}
+
+bool BackendClient::isConfigured() {
+    auto configuration = currentConfiguration();
+    return configuration && !configuration->applicationId.empty() && !configuration->server.empty();
+}
+
+void BackendClient::resetForTesting() {
+    std::lock_guard lock(gConfigurationMutex);
+    gConfiguration.reset();
+}
+
+void BackendClient::send(const std::string& method, const std::string& path, const std::string& query,
+                         std::optional<nlohmann::json> body, Completion completion) {
+    if (!completion) completion = [](const nlohmann::json&, const std::optional<Error>&) {};
+    auto configuration = currentConfiguration();
+    if (!configuration || configuration->applicationId.empty() || configuration->server.empty()) {
+        deliver(std::move(completion), nlohmann::json::object(),
+                backendError(NotConfigured, "hosted backend not configured: no record read or written"));
+        return;
+    }
+    URLRequest request(configuration->server + path + (query.empty() ? "" : "?" + query),
+                       configuration->timeoutInterval);
+    request.setHTTPMethod(method);
+    request.setValue_forHTTPHeaderField(configuration->applicationId, "X-Parse-Application-Id");
+    if (!configuration->clientKey.empty())
+        request.setValue_forHTTPHeaderField(configuration->clientKey, "X-Parse-Client-Key");
+    if (body) {
+        request.setValue_forHTTPHeaderField("application/json", "Content-Type");
+        request.setHTTPBody(
+            Data::fromString(body->dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)));
+    }
+    DispatchQueue::global().async(
+        [request = std::move(request), completion = std::move(completion)]() mutable {
+            auto [answer, error] = readAnswer(URLConnection::sendSynchronousRequest(request));
+            deliver(std::move(completion), std::move(answer), std::move(error));
+        });
+}
+
+std::string BackendClient::escape(const std::string& text) {
+    static const char* kHex = "0123456789ABCDEF";
+    std::string escaped;
+    for (unsigned char c : text) {
+        if (isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~') {
+            escaped += static_cast<char>(c);
+        } else {
+            escaped += '%';
+            escaped += kHex[c >> 4];
+            escaped += kHex[c & 15];
+        }
+    }
+    return escaped;
+}
+
+Value BackendClient::valueFromJSON(const nlohmann::json& json, int depth) {
+    if (depth > 64) return Value();
+    switch (json.type()) {
+        case nlohmann::json::value_t::string:
+            return Value(json.get<std::string>());
+        case nlohmann::json::value_t::boolean:
+            return Value(json.get<bool>());
+        case nlohmann::json::value_t::number_integer:
+            return Value(Number(json.get<long long>()));
+        case nlohmann::json::value_t::number_unsigned:
+            return Value(Number(json.get<unsigned long long>()));
+        case nlohmann::json::value_t::number_float:
+            return Value(json.get<double>());
+        case nlohmann::json::value_t::array: {
+            Value::Array items;
+            for (const auto& item : json) items.push_back(valueFromJSON(item, depth + 1));
+            return Value(std::move(items));
+        }
+        case nlohmann::json::value_t::object: {
+            Value::Dictionary entries;
+            for (const auto& [key, item] : json.items()) entries[key] = valueFromJSON(item, depth + 1);
+            return Value(std::move(entries));
+        }
+        default:
+            return Value();
+    }
+}
+
+nlohmann::json BackendClient::JSONFromValue(const Value& value) {
+    if (const std::string* text = value.string()) return *text;
+    if (const Number* number = value.number()) {
+        if (number->isBoolean()) return number->boolValue();
+        if (number->isReal()) return number->doubleValue();
+        if (number->kind() == Number::Kind::Unsigned) return number->unsignedLongLongValue();
+        return number->longLongValue();
+    }
+    if (const Value::Array* items = value.array()) {
+        nlohmann::json list = nlohmann::json::array();
+        for (const auto& item : *items) list.push_back(JSONFromValue(item));
+        return list;
+    }
+    if (const Value::Dictionary* entries = value.dictionary()) {
+        nlohmann::json object = nlohmann::json::object();
+        for (const auto& [key, item] : *entries) object[key] = JSONFromValue(item);
+        return object;
+    }
+    return nullptr;
+}
+
+}  // namespace platform

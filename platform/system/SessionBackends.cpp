@@ -1,0 +1,235 @@
+// The slots of the session's platform services and what answers before a backend is installed: a
+// machine with no session, screens, lid, or accounts beyond the one running the process.
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+#include "platform/base/Clock.h"
+#include "platform/base/Log.h"
+#include "platform/base/RunLoop.h"
+#include "platform/system/DesktopServices.h"
+#include "platform/system/DistributedNotificationCenter.h"
+#include "platform/system/KeyboardEvents.h"
+#include "platform/system/PowerManagement.h"
+#include "platform/system/ProcessInfo.h"
+#include "platform/system/SecurityServices.h"
+#include "platform/system/SystemCommands.h"
+#include "platform/system/SystemFiles.h"
+#include "platform/system/ThreadPause.h"
+#include "platform/system/UserAccounts.h"
+#include "platform/system/WindowServer.h"
+
+namespace platform {
+
+namespace {
+
+template <typename Interface>
+class Slot {
+public:
+    std::shared_ptr<Interface> get(const std::shared_ptr<Interface>& fallback) {
+        std::lock_guard lock(mutex_);
+        return installed_ ? installed_ : fallback;
+    }
+    void set(std::shared_ptr<Interface> backend) {
+        std::lock_guard lock(mutex_);
+        installed_ = std::move(backend);
+    }
+
+private:
+    std::mutex mutex_;
+    std::shared_ptr<Interface> installed_;
+};
+
+class NoKeyboard final : public KeyboardEvents {
+public:
+    void postKeyEvent(const KeyEvent&) override {}
+    std::optional<int64_t> hidIdleTimeNanoseconds() override { return std::nullopt; }
+};
+
+class NoWindowServer final : public WindowServer {
+public:
+    std::optional<Value::Dictionary> copyCurrentSessionDictionary() override { return std::nullopt; }
+    std::vector<ScreenDescription> screens() override { return {}; }
+    std::optional<ScreenDescription> mainScreen() override { return std::nullopt; }
+    bool displayIsBuiltin(uint32_t) override { return false; }
+    DisplayPoint mouseLocation() override { return {}; }
+    uint64_t addDisplayReconfigurationCallback(ReconfigurationCallback) override { return 0; }
+    void removeDisplayReconfigurationCallback(uint64_t) override {}
+    bool setDisplayIdleRequest(bool) override { return false; }
+    std::vector<WindowDescription> onScreenWindows() override { return {}; }
+};
+
+class NoPowerManagement final : public PowerManagement {
+public:
+    uint64_t registerForSystemPower(MessageHandler) override { return 0; }
+    void deregisterForSystemPower(uint64_t) override {}
+    void allowPowerChange(uint64_t, intptr_t) override {}
+    void cancelPowerChange(uint64_t, intptr_t) override {}
+    std::optional<bool> clamshellState() override { return std::nullopt; }
+    uint64_t addRootDomainInterest(std::shared_ptr<DispatchQueue>, MessageHandler) override { return 0; }
+    void removeRootDomainInterest(uint64_t) override {}
+};
+
+class ProcessAccounts final : public UserAccounts {
+public:
+    std::vector<UserIdentity> localUserIdentities() override {
+        std::vector<UserIdentity> identities;
+        struct passwd entry {};
+        struct passwd* found = nullptr;
+        std::vector<char> buffer(16384);
+        if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found)
+            return identities;
+        UserIdentity identity;
+        identity.posixUID = found->pw_uid;
+        identity.posixName = found->pw_name ? found->pw_name : "";
+        std::string comment = found->pw_gecos ? found->pw_gecos : "";
+        identity.fullName = comment.substr(0, comment.find(','));
+        identities.push_back(identity);
+        return identities;
+    }
+    bool authenticate(const std::string&, const std::string&) override { return false; }
+};
+
+class NoSecurityServices final : public SecurityServices {
+public:
+    std::optional<uint64_t> createAuthorization(const std::vector<AuthorizationItem>&) override {
+        return std::nullopt;
+    }
+    int32_t copyRights(uint64_t, const std::vector<AuthorizationItem>&, const std::vector<AuthorizationItem>&,
+                       uint32_t) override {
+        return kAuthorizationDenied;
+    }
+    void freeAuthorization(uint64_t) override {}
+    bool isProcessTrusted(bool) override { return false; }
+    bool setLoginHelperEnabled(const std::string&, bool) override { return false; }
+};
+
+class NoDesktopServices final : public DesktopServices {
+public:
+    bool executeAppleScript(const std::string&) override { return false; }
+    bool openURL(const std::string& url) override {
+        logf("DesktopServices: nothing here opens %s", url.c_str());
+        return false;
+    }
+    void runModalAlert(const std::string& message, const std::string& informativeText) override {
+        logf("DesktopServices: alert \"%s\" (%s)", message.c_str(), informativeText.c_str());
+    }
+    bool lockScreenFromMenuExtra(const std::string&) override { return false; }
+    std::shared_ptr<LoginItemsList> openSessionLoginItems() override { return nullptr; }
+};
+
+Slot<KeyboardEvents> gKeyboard;
+Slot<WindowServer> gWindowServer;
+Slot<PowerManagement> gPower;
+Slot<UserAccounts> gAccounts;
+Slot<SecurityServices> gSecurity;
+Slot<DesktopServices> gDesktop;
+Slot<SystemCommands::Responder> gResponder;
+Slot<SystemFiles::Locator> gLocator;
+
+}  // namespace
+
+std::shared_ptr<KeyboardEvents> KeyboardEvents::current() {
+    static const std::shared_ptr<KeyboardEvents> none = std::make_shared<NoKeyboard>();
+    return gKeyboard.get(none);
+}
+void KeyboardEvents::install(std::shared_ptr<KeyboardEvents> backend) {
+    gKeyboard.set(std::move(backend));
+}
+
+std::shared_ptr<WindowServer> WindowServer::current() {
+    static const std::shared_ptr<WindowServer> none = std::make_shared<NoWindowServer>();
+    return gWindowServer.get(none);
+}
+void WindowServer::install(std::shared_ptr<WindowServer> backend) {
+    gWindowServer.set(std::move(backend));
+}
+
+std::shared_ptr<PowerManagement> PowerManagement::current() {
+    static const std::shared_ptr<PowerManagement> none = std::make_shared<NoPowerManagement>();
+    return gPower.get(none);
+}
+void PowerManagement::install(std::shared_ptr<PowerManagement> backend) {
+    gPower.set(std::move(backend));
+}
+
+std::shared_ptr<UserAccounts> UserAccounts::current() {
+    static const std::shared_ptr<UserAccounts> process = std::make_shared<ProcessAccounts>();
+    return gAccounts.get(process);
+}
+void UserAccounts::install(std::shared_ptr<UserAccounts> backend) {
+    gAccounts.set(std::move(backend));
+}
+
+std::shared_ptr<SecurityServices> SecurityServices::current() {
+    static const std::shared_ptr<SecurityServices> none = std::make_shared<NoSecurityServices>();
+    return gSecurity.get(none);
+}
+void SecurityServices::install(std::shared_ptr<SecurityServices> backend) {
+    gSecurity.set(std::move(backend));
+}
+
+std::shared_ptr<DesktopServices> DesktopServices::current() {
+    static const std::shared_ptr<DesktopServices> none = std::make_shared<NoDesktopServices>();
+    return gDesktop.get(none);
+}
+void DesktopServices::install(std::shared_ptr<DesktopServices> backend) {
+    gDesktop.set(std::move(backend));
+}
+
+void SystemCommands::installResponder(std::shared_ptr<Responder> responder) {
+    gResponder.set(std::move(responder));
+}
+
+Shell::Result SystemCommands::run(const std::string& path, const std::vector<std::string>& arguments,
+                                  const std::string& input) {
+    if (auto responder = gResponder.get(nullptr)) {
+        if (auto answer = responder->respond(path, arguments, input)) return *answer;
+    }
+    return Shell::run(path, arguments, input);
+}
+
+Shell::Result SystemCommands::runShellCommand(const std::string& command, const std::string& input) {
+    return run("/bin/sh", {"-c", command}, input);
+}
+
+void SystemFiles::installLocator(std::shared_ptr<Locator> locator) {
+    gLocator.set(std::move(locator));
+}
+
+std::string SystemFiles::pathFor(const std::string& systemPath) {
+    if (auto locator = gLocator.get(nullptr)) {
+        if (auto path = locator->locate(systemPath)) return *path;
+    }
+    return systemPath;
+}
+
+NotificationCenter& DistributedNotificationCenter::defaultCenter() {
+    static auto* center = new NotificationCenter;
+    return *center;
+}
+
+void DistributedNotificationCenter::postOnMainRunLoop(std::string name, Value userInfo) {
+    RunLoop::main().post([name = std::move(name), userInfo = std::move(userInfo)] {
+        defaultCenter().post(name, nullptr, userInfo);
+    });
+}
+
+void sleepForTimeInterval(double seconds) {
+    if (!(seconds > 0)) return;
+    if (!Clock::isVirtual()) {
+        std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+        return;
+    }
+    // Pauses that overlap move the clock to the latest of their ends, not to the sum of them.
+    const double target = Clock::now() + seconds;
+    static std::mutex pauseMutex;
+    std::lock_guard lock(pauseMutex);
+    if (Clock::now() < target) Clock::setVirtualNow(target);
+}
+
+}  // namespace platform

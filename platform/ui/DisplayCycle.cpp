@@ -1,0 +1,40 @@
+#include "platform/ui/DisplayCycle.h"
+
+#include <memory>
+#include <vector>
+
+#include "platform/base/RunLoop.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Transaction.h"
+#include "platform/ui/Window.h"
+
+namespace platform::ui {
+
+namespace {
+bool installed = false;
+}
+
+void DisplayCycle::install() {
+    if (installed) return;
+    installed = true;
+    platform::RunLoop::main().addObserver(&DisplayCycle::run);
+}
+
+bool DisplayCycle::isInstalled() {
+    return installed;
+}
+
+void DisplayCycle::forget() {
+    installed = false;
+}
+
+void DisplayCycle::run() {
+    Transaction::commitImplicit();
+    const auto windows = Application::shared().orderedWindows();
+    for (const auto& w : windows)
+        if (w->isVisible()) w->layoutIfNeeded();
+    for (const auto& w : windows)
+        if (w->isVisible()) w->displayIfNeeded();
+}
+
+}  // namespace platform::ui

@@ -1,0 +1,119 @@
+#include "platform/ui/Image.h"
+
+#include <algorithm>
+#include <map>
+
+#include "platform/base/Log.h"
+#include "platform/storage/Files.h"
+#include "platform/system/Bundle.h"
+#include "platform/ui/GraphicsContext.h"
+#include "platform/ui/Renderer.h"
+
+namespace platform::ui {
+
+namespace {
+std::map<std::string, std::shared_ptr<Image>>& registry() {
+    static std::map<std::string, std::shared_ptr<Image>> images;
+    return images;
+}
+std::shared_ptr<Renderer>& installedRenderer() {
+    static std::shared_ptr<Renderer> renderer;
+    return renderer;
+}
+}  // namespace
+
+Renderer* Renderer::current() {
+    return installedRenderer().get();
+}
+void Renderer::install(std::shared_ptr<Renderer> renderer) {
+    installedRenderer() = std::move(renderer);
+}
+
+Bitmap::RGBA Bitmap::rgbaAt(int x, int y) const {
+    const uint32_t p = pixelAt(x, y);
+    const int a = p >> 24;
+    auto un = [a](int c) { return a == 0 ? 0 : std::min(255, (c * 255 + a / 2) / a); };
+    return {un((p >> 16) & 0xff), un((p >> 8) & 0xff), un(p & 0xff), a};
+}
+
+std::shared_ptr<Image> Image::create(Size size) {
+    auto image = std::make_shared<Image>();
+    image->size_ = size;
+    return image;
+}
+
+std::shared_ptr<Image> Image::createWithBitmap(Bitmap bitmap, Size size) {
+    auto image = create(size);
+    image->bitmap_ = std::move(bitmap);
+    return image;
+}
+
+std::shared_ptr<Image> Image::imageNamed(const std::string& name) {
+    if (name.empty()) return nullptr;
+    if (auto image = ImageRegistry::named(name)) return image;
+    // The bundle finds "<name>.png" at its top or one folder down (images/).
+    if (auto path = platform::Bundle::main().pathForResource(name, "png")) {
+        if (auto image = initWithContentsOfFile(*path)) {
+            image->setName(name);
+            ImageRegistry::add(name, image);
+            return image;
+        }
+    }
+    return nullptr;
+}
+
+std::shared_ptr<Image> Image::initWithContentsOfFile(const std::string& path) {
+    auto bytes = platform::Files::read(path);
+    if (!bytes) return nullptr;
+    auto image = initWithData(bytes->vector());
+    if (!image) platform::logf("Image: %s is not a readable PNG image", path.c_str());
+    return image;
+}
+
+std::shared_ptr<Image> Image::initWithData(const std::vector<uint8_t>& png) {
+    auto* renderer = Renderer::current();
+    if (!renderer) {
+        platform::logf("Image: no renderer is installed to decode images");
+        return nullptr;
+    }
+    auto bitmap = renderer->decodePNG(png);
+    if (!bitmap) return nullptr;
+    // Images in files are taken at one pixel per point.
+    Size size{static_cast<double>(bitmap->width), static_cast<double>(bitmap->height)};
+    return createWithBitmap(std::move(*bitmap), size);
+}
+
+std::optional<std::vector<uint8_t>> Image::pngRepresentation() const {
+    auto* renderer = Renderer::current();
+    if (!renderer || !bitmap_) return std::nullopt;
+    return renderer->encodePNG(*bitmap_);
+}
+
+bool Image::writePNGToFile(const std::string& path) const {
+    auto png = pngRepresentation();
+    if (!png) {
+        platform::logf("Image: no pixels or no renderer to write %s", path.c_str());
+        return false;
+    }
+    return platform::Files::writeAtomically(path, platform::Data(std::move(*png)));
+}
+
+void Image::drawInRect_fromRect_operation_fraction(Rect rect, Rect from, CompositingOperation op,
+                                                   double fraction) const {
+    if (auto* context = GraphicsContext::current()) context->drawImage(*this, rect, from, op, fraction);
+}
+
+void ImageRegistry::add(const std::string& name, std::shared_ptr<Image> image) {
+    if (!image) return;
+    if (image->name().empty()) image->setName(name);
+    registry()[name] = std::move(image);
+}
+std::shared_ptr<Image> ImageRegistry::named(const std::string& name) {
+    auto it = registry().find(name);
+    return it == registry().end() ? nullptr : it->second;
+}
+void ImageRegistry::reset() {
+    registry().clear();
+}
+
+}  // namespace platform::ui

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/ui/Control.h"
+#include "platform/ui/Image.h"
+
+namespace platform::ui {
+
+enum class ImageScaling {
+    ProportionallyDown = 0,
+    AxesIndependently = 1,
+    None = 2,
+    ProportionallyUpOrDown = 3
+};
+enum class ImageAlignment {
+    Center = 0,
+    Top,
+    TopLeft,
+    TopRight,
+    Left,
+    Bottom,
+    BottomLeft,
+    BottomRight,
+    Right
+};
+
+// Shows an image scaled and aligned within its bounds.
+class ImageView : public Control {
+public:
+    static std::shared_ptr<ImageView> create(Rect frame = {}) { return make<ImageView>(frame); }
+
+    const std::shared_ptr<Image>& image() const { return image_; }
+    virtual void setImage(std::shared_ptr<Image> image) { image_ = std::move(image), setNeedsDisplay(true); }
+    ImageScaling imageScaling() const { return scaling_; }
+    void setImageScaling(ImageScaling s) { scaling_ = s, setNeedsDisplay(true); }
+    ImageAlignment imageAlignment() const { return alignment_; }
+    void setImageAlignment(ImageAlignment a) { alignment_ = a, setNeedsDisplay(true); }
+    bool animates() const { return animates_; }
+    void setAnimates(bool flag) { animates_ = flag; }
+    bool isEditable() const { return editable_; }
+    void setEditable(bool flag) { editable_ = flag; }
+
+    // Where the image is drawn for the current bounds, scaling and alignment.
+    Rect imageRect() const;
+    void drawRect(Rect dirty) override;
+
+private:
+    std::shared_ptr<Image> image_;
+    ImageScaling scaling_ = ImageScaling::ProportionallyDown;
+    ImageAlignment alignment_ = ImageAlignment::Center;
+    bool animates_ = true;
+    bool editable_ = false;
+};
+
+}  // namespace platform::ui

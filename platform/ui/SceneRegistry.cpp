@@ -1,0 +1,84 @@
+#include "platform/ui/SceneRegistry.h"
+
+#include <cstdio>
+#include <map>
+
+#include "platform/base/Log.h"
+#include "platform/storage/Files.h"
+#include "platform/ui/DisplayCycle.h"
+#include "platform/ui/Renderer.h"
+#include "platform/ui/View.h"
+#include "platform/ui/Window.h"
+
+namespace platform::ui {
+
+namespace {
+std::map<std::string, SceneRegistry::Builder>& scenes() {
+    static std::map<std::string, SceneRegistry::Builder> all;
+    return all;
+}
+}  // namespace
+
+void SceneRegistry::add(const std::string& name, Builder builder) {
+    if (builder) scenes()[name] = std::move(builder);
+}
+
+bool SceneRegistry::has(const std::string& name) {
+    return scenes().count(name) > 0;
+}
+
+std::vector<std::string> SceneRegistry::names() {
+    std::vector<std::string> out;
+    for (const auto& [name, builder] : scenes()) out.push_back(name);
+    return out;
+}
+
+void SceneRegistry::reset() {
+    scenes().clear();
+}
+
+int SceneRegistry::renderAll(const std::string& directory, const std::vector<std::string>& wanted) {
+    auto* renderer = Renderer::current();
+    if (!renderer) {
+        platform::logf("Snapshot: no renderer is installed");
+        return static_cast<int>(wanted.empty() ? scenes().size() : wanted.size());
+    }
+    if (!platform::Files::createDirectories(directory)) {
+        platform::logf("Snapshot: cannot create %s", directory.c_str());
+        return static_cast<int>(wanted.empty() ? scenes().size() : wanted.size());
+    }
+    const std::vector<std::string> list = wanted.empty() ? names() : wanted;
+    int failures = 0;
+    for (const auto& name : list) {
+        auto it = scenes().find(name);
+        if (it == scenes().end()) {
+            platform::logf("Snapshot: no scene named %s", name.c_str());
+            ++failures;
+            continue;
+        }
+        Scene scene = it->second();
+        std::shared_ptr<View> root = scene.view     ? scene.view
+                                     : scene.window ? scene.window->contentView()
+                                                    : nullptr;
+        if (!root) {
+            platform::logf("Snapshot: scene %s built nothing", name.c_str());
+            ++failures;
+            continue;
+        }
+        // The end-of-turn passes lay the scene out as they would on screen.
+        DisplayCycle::run();
+        if (!scene.window || !scene.window->isVisible()) root->layoutSubtreeIfNeeded();
+        auto image = root->bitmapImageRepForCachingDisplayInRect(root->bounds());
+        root->cacheDisplayInRect_toBitmapImageRep(root->bounds(), image);
+        const std::string path = directory + "/" + name + ".png";
+        if (!image->writePNGToFile(path)) {
+            ++failures;
+            continue;
+        }
+        std::printf("%s\n", path.c_str());
+        if (scene.window) scene.window->orderOut(nullptr);
+    }
+    return failures;
+}
+
+}  // namespace platform::ui

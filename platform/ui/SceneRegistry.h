@@ -1,0 +1,38 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform::ui {
+
+class View;
+class Window;
+
+// What a scene builds: a window (its content view is pictured) or a view tree.
+struct Scene {
+    std::shared_ptr<Window> window;
+    std::shared_ptr<View> view;
+};
+
+// Named scenes for pictures without a display: each builds a window or view tree in a given state, and
+// `renderAll` writes them as PNG files through the installed renderer at the screen's scale.
+class SceneRegistry {
+public:
+    using Builder = std::function<Scene()>;
+    static void add(const std::string& name, Builder builder);
+    static bool has(const std::string& name);
+    static std::vector<std::string> names();
+    static void reset();
+
+    // Writes DIR/NAME.png for each name (every registered one when empty). Answers the number of scenes
+    // that could not be written (unknown names included), each with a log line.
+    static int renderAll(const std::string& directory, const std::vector<std::string>& names);
+};
+
+// The layer's own controls in a few windows: buttons, text, sliders and progress, layers, scrolling and
+// splitting.
+void registerControlGallery();
+
+}  // namespace platform::ui

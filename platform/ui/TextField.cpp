@@ -1,0 +1,162 @@
+#include "platform/ui/TextField.h"
+
+#include "platform/base/Strings.h"
+#include "platform/ui/GraphicsContext.h"
+#include "platform/ui/TextMeasurer.h"
+
+namespace platform::ui {
+
+std::shared_ptr<TextField> TextField::labelWithString(const std::string& text) {
+    auto label = create({});
+    label->setEditable(false);
+    label->setSelectable(false);
+    label->setBezeled(false);
+    label->setBordered(false);
+    label->setDrawsBackground(false);
+    label->setStringValue(text);
+    label->sizeToFit();
+    return label;
+}
+
+void TextField::setStringValue(const std::string& value) {
+    attributed_.reset();
+    Control::setStringValue(value);
+}
+
+void TextField::setAttributedStringValue(const AttributedString& value) {
+    Control::setStringValue(value.string());
+    attributed_ = value;
+}
+
+AttributedString TextField::displayedText() const {
+    if (attributed_) return *attributed_;
+    TextAttributes a;
+    a.font = font();
+    a.foregroundColor = isEnabled() ? textColor_ : textColor_.colorWithAlphaComponent(0.5);
+    ParagraphStyle style;
+    style.alignment = alignment();
+    style.lineBreakMode = lineBreak_;
+    a.paragraphStyle = style;
+    std::string text = stringValue();
+    if (secure_) text = std::string(platform::utf16Length(text), '*');
+    return AttributedString(text, a);
+}
+
+Size TextField::intrinsicContentSize() const {
+    const Size text = displayedText().size();
+    const double inset = (bezeled_ || bordered_) ? 4 : 2;
+    return {text.width + 2 * inset, text.height + (bezeled_ || bordered_ ? 4 : 0)};
+}
+
+void TextField::sizeToFit() {
+    Size s = intrinsicContentSize();
+    if (preferredMaxWidth_ > 0 && s.width > preferredMaxWidth_) {
+        const Size wrapped = TextMeasurer::current().measure(displayedText(), preferredMaxWidth_ - 4);
+        s = {preferredMaxWidth_, wrapped.height};
+    }
+    setFrameSize(s);
+}
+
+bool TextField::becomeFirstResponder() {
+    if (editable_ && !editing_) {
+        editing_ = true;
+        if (auto d = delegate()) d->controlTextDidBeginEditing(*this);
+    }
+    return true;
+}
+
+bool TextField::resignFirstResponder() {
+    if (editing_) endEditing();
+    return true;
+}
+
+void TextField::endEditing() {
+    editing_ = false;
+    if (auto d = delegate()) d->controlTextDidEndEditing(*this);
+}
+
+bool TextField::delegateHandled(const std::string& command) {
+    auto d = delegate();
+    return d && d->control_textView_doCommandBySelector(*this, command);
+}
+
+void TextField::keyDown(const Event& e) {
+    if (!editable_ || !isEnabled()) return Control::keyDown(e);
+    interpretKeyEvents({e});
+}
+
+void TextField::insertText(const std::string& text) {
+    if (!editable_) return Control::insertText(text);
+    setStringValue(stringValue() + text);
+    if (auto d = delegate()) d->controlTextDidChange(*this);
+}
+
+void TextField::deleteBackward(Responder* sender) {
+    if (!editable_) return Control::deleteBackward(sender);
+    if (delegateHandled("deleteBackward:")) return;
+    const std::string text = stringValue();
+    const size_t length = platform::utf16Length(text);
+    if (length == 0) return;
+    setStringValue(platform::prefixUTF16(text, length - 1));
+    if (auto d = delegate()) d->controlTextDidChange(*this);
+}
+
+void TextField::insertNewline(Responder* sender) {
+    if (!editable_) return Control::insertNewline(sender);
+    if (delegateHandled("insertNewline:")) return;
+    sendAction();
+}
+
+void TextField::cancelOperation(Responder* sender) {
+    if (delegateHandled("cancelOperation:")) return;
+    Control::cancelOperation(sender);
+}
+
+void TextField::moveUp(Responder* sender) {
+    if (delegateHandled("moveUp:")) return;
+    Control::moveUp(sender);
+}
+
+void TextField::moveDown(Responder* sender) {
+    if (delegateHandled("moveDown:")) return;
+    Control::moveDown(sender);
+}
+
+void TextField::drawRect(Rect) {
+    auto* c = GraphicsContext::current();
+    if (!c) return;
+    const Rect b = bounds();
+    if (drawsBackground_) {
+        c->setFillColor(background_);
+        c->fillRect(b);
+    }
+    if (bezeled_ || bordered_) {
+        auto frame = BezierPath::bezierPathWithRect(b.insetBy(0.5, 0.5));
+        c->setStrokeColor(Color::lightGrayColor());
+        c->strokePath(frame);
+    }
+    const double inset = (bezeled_ || bordered_) ? 4 : 2;
+    AttributedString text = displayedText();
+    if (text.length() == 0 && !placeholder_.empty()) {
+        TextAttributes a;
+        a.font = font();
+        a.foregroundColor = Color::secondaryLabelColor();
+        text = AttributedString(placeholder_, a);
+    }
+    if (text.length() == 0) return;
+    const Size size = TextMeasurer::current().measure(text, b.width() - 2 * inset);
+    double x = b.minX() + inset;
+    const auto align = text.runs().front().attributes.effectiveParagraphStyle().alignment;
+    if (align == TextAlignment::Center)
+        x = b.midX() - size.width / 2;
+    else if (align == TextAlignment::Right)
+        x = b.maxX() - inset - size.width;
+    // Text sits at the top of the field.
+    const double y = isFlipped() ? b.minY() + 2 : b.maxY() - 2 - size.height;
+    c->saveGState();
+    c->clipToRect(b);
+    text.drawInRect({x, y, size.width, size.height});
+    c->restoreGState();
+}
+
+}  // namespace platform::ui

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/ui/AttributedString.h"
+#include "platform/ui/Geometry.h"
+
+namespace platform::ui {
+
+// Measures text for layout. The application installs the renderer's measurer; tests keep the fixed
+// one, so that expected sizes can be worked out by hand.
+class TextMeasurer {
+public:
+    virtual ~TextMeasurer() = default;
+    // The size the text takes, wrapped at `maxWidth` (0: unwrapped).
+    virtual Size measure(const AttributedString& text, double maxWidth) const = 0;
+
+    static const TextMeasurer& current();
+    // None restores the fixed measurer.
+    static void install(std::shared_ptr<TextMeasurer> measurer);
+};
+
+// 0.5 × the font size per UTF-16 unit, lines of 1.2 × the largest size on them, greedy wrap at spaces.
+class FixedTextMeasurer : public TextMeasurer {
+public:
+    Size measure(const AttributedString& text, double maxWidth) const override;
+    // The lines the text breaks into (for tests and for simple drawing).
+    std::vector<std::string> lines(const AttributedString& text, double maxWidth) const;
+};
+
+}  // namespace platform::ui

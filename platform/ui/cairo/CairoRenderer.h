@@ -1,0 +1,31 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/ui/Renderer.h"
+#include "platform/ui/TextMeasurer.h"
+
+namespace platform::ui {
+
+// Pixels through Cairo and text through Pango. Nothing outside this folder sees either library: the
+// rest of the layer reaches them through the Renderer and TextMeasurer interfaces.
+class CairoRenderer : public Renderer {
+public:
+    std::optional<Bitmap> decodePNG(const std::vector<uint8_t>& bytes) override;
+    std::optional<std::vector<uint8_t>> encodePNG(const Bitmap& bitmap) override;
+    Bitmap renderView(View& view, Rect rect, double scale) override;
+
+    // Installs the Cairo renderer and the Pango measurer (the application's drawing backend).
+    static void installAsBackend();
+    // Draws a view tree at the scale of its window's screen and writes it as a PNG file.
+    static bool writePNG(View& view, const std::string& path);
+};
+
+// Real font metrics through Pango.
+class PangoTextMeasurer : public TextMeasurer {
+public:
+    Size measure(const AttributedString& text, double maxWidth) const override;
+};
+
+}  // namespace platform::ui

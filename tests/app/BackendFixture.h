@@ -1,0 +1,69 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "app/records/MobileDevice.h"
+#include "app/records/MobileDeviceConnectionInfo.h"
+#include "app/records/MobileSettings.h"
+#include "app/records/OSXPreferences.h"
+#include "app/records/PairingInfo.h"
+#include "app/records/iOSPreferences.h"
+#include "platform/backend/BackendClient.h"
+#include "platform/system/NetworkReachability.h"
+#include "tests/app/DataManagerFixture.h"
+#include "tests/support/LoopbackServer.h"
+#include "tests/support/SettableReachability.h"
+
+namespace recordtests {
+
+// A data manager, the hosted backend on a loopback server that answers "{}" unless told otherwise, and
+// reachability a test sets (reachable to begin with).
+class BackendFixture : public DataManagerFixture {
+protected:
+    void SetUp() override {
+        DataManagerFixture::SetUp();
+        reachability = testsupport::SettableReachability::install(platform::kReachabilityReachable);
+        server.setDefaultAnswer({200, {}, "{}"});
+        ASSERT_TRUE(server.start());
+        platform::BackendClient::initializeWithConfiguration(
+            {"app-id", "client-key", server.url("/parse"), false, 30});
+    }
+    void TearDown() override {
+        runUntilIdle();
+        platform::BackendClient::resetForTesting();
+        platform::ReachabilityBackend::install(nullptr);
+        server.stop();
+        DataManagerFixture::TearDown();
+    }
+
+    // A phone in the device data: tracked (pairing status 6) or not, connected or not.
+    std::shared_ptr<kestrune::MobileDevice> addPhone(const std::string& unId, bool tracked,
+                                                     bool connected = false) {
+        auto& manager = kestrune::DataManager::shared();
+        auto phone = kestrune::MobileDevice::initWithUnId(unId);
+        phone->mobileDeviceConnectionInfo()->setIsConnected(platform::Number(connected));
+        auto settings = kestrune::MobileSettings::initWithUnId(unId);
+        settings->pairingInfo()->setConnectionStatus(platform::Number(tracked ? 6 : 1));
+        (*manager.model()->dictOfAllMobileDevice())[unId] = phone;
+        (*manager.model()->dictOfMobileDeviceSettings())[unId] = settings;
+        return phone;
+    }
+
+    std::vector<testsupport::LoopbackServer::Request> requestsWithMethod(const std::string& method) const {
+        std::vector<testsupport::LoopbackServer::Request> found;
+        for (const auto& request : server.requests())
+            if (request.method == method) found.push_back(request);
+        return found;
+    }
+    static nlohmann::json bodyOf(const testsupport::LoopbackServer::Request& request) {
+        return nlohmann::json::parse(request.body, nullptr, false);
+    }
+
+    testsupport::LoopbackServer server;
+    std::shared_ptr<testsupport::SettableReachability> reachability;
+};
+
+}  // namespace recordtests

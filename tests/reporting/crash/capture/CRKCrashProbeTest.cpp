@@ -1,0 +1,270 @@
+// The hostile crash suite: the probe crashes in each of many ways, twenty times each, and must end as
+// that crash would end it while leaving a record that reads back whole.
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <atomic>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <thread>
+
+#include "reporting/crash/store/CRKFile.h"
+#include "tests/reporting/crash/capture/CrashProbe.h"
+#include "tests/support/TestEnvironment.h"
+
+namespace {
+
+using namespace reporting;
+using platform::Value;
+
+struct Expectation {
+    const char* kind;
+    int signal;                 // the signal that ends the process, or 0
+    int exitCode;               // the exit status otherwise
+    uint64_t recordedSignal;    // as the record numbers it
+    const char* exceptionName;  // an exception record with this name, or null
+    const char* exceptionReason;
+    const char* recordFile = "signal.clsrecord";
+};
+
+const Expectation kKinds[] = {
+    {crashprobe::kNull, SIGSEGV, 0, 11, nullptr, nullptr},
+    {crashprobe::kOverflowMain, SIGSEGV, 0, 11, nullptr, nullptr},
+    {crashprobe::kOverflowPlatform, SIGSEGV, 0, 11, nullptr, nullptr},
+    {crashprobe::kHeapAbort, SIGABRT, 0, 6, nullptr, nullptr},
+    {crashprobe::kStdoutLock, SIGSEGV, 0, 11, nullptr, nullptr},
+    {crashprobe::kSigbus, SIGBUS, 0, 10, nullptr, nullptr},
+    {crashprobe::kSigfpe, SIGFPE, 0, 8, nullptr, nullptr},
+    {crashprobe::kSigill, SIGILL, 0, 4, nullptr, nullptr},
+    {crashprobe::kRaiseSigbus, SIGBUS, 0, 10, nullptr, nullptr},
+    {crashprobe::kThrowCString, SIGABRT, 0, 6, "const char *", "probe C string"},
+    {crashprobe::kThrowString, SIGABRT, 0, 6, "std::string", "probe std::string"},
+    {crashprobe::kThrowRuntimeError, SIGABRT, 0, 6, "ProbeError", "probe runtime error"},
+    {crashprobe::kThrowInt, SIGABRT, 0, 6, "int", ""},
+    {crashprobe::kThrowNoPrevious, SIGABRT, 0, 6, "int", ""},
+    {crashprobe::kPlatformException, SIGABRT, 0, 6, "ProbeException", "probe reason"},
+    {crashprobe::kEightThreads, SIGSEGV, 0, 11, nullptr, nullptr},
+    {crashprobe::kHandlerCrash, 0, 1, 11, nullptr, nullptr},
+    {crashprobe::kHostHandler, 0, crashprobe::kHostHandlerExit, 11, nullptr, nullptr},
+    // The exception server's own task: recorded as a bad access of the main thread, answered with success.
+    {crashprobe::kMachOwnTask, 0, crashprobe::kMachReplyExit, 1, nullptr, nullptr,
+     "mach_exception.clsrecord"},
+};
+
+struct Variant {
+    const char* name;
+    const char* program;
+    int runs;
+};
+
+const Variant kPlain = {"plain", CRASH_PROBE_PATH, 20};
+// Each allocator and lock call checks the stack it runs on, which makes every run slower.
+const Variant kInterposing = {"interposing", CRASH_PROBE_INTERPOSE_PATH, 5};
+
+// Test names and listings show the kind, not the bytes of the parameter.
+void PrintTo(const Expectation& expectation, std::ostream* out) {
+    *out << expectation.kind;
+}
+void PrintTo(const Variant& variant, std::ostream* out) {
+    *out << variant.name;
+}
+
+const Value::Array* sectionArray(const Value::Array& sections, const char* name) {
+    for (const auto& section : sections) {
+        const Value& content = section[name];
+        if (content.array()) return content.array();
+    }
+    return nullptr;
+}
+
+const Value* section(const Value::Array& sections, const char* name) {
+    for (const auto& entry : sections) {
+        const Value::Dictionary* object = entry.dictionary();
+        if (!object) continue;
+        auto found = object->find(name);
+        if (found != object->end()) return &found->second;
+    }
+    return nullptr;
+}
+
+uint64_t unsignedOf(const Value& value) {
+    return value.number() ? value.number()->unsignedLongLongValue() : 0;
+}
+
+// Everything one run must satisfy; the failures of a run are gathered as text.
+std::vector<std::string> checkRun(const Expectation& expected, const crashprobe::Run& run,
+                                  const std::string& root) {
+    std::vector<std::string> faults;
+    const auto fault = [&](const std::string& text) { faults.push_back(text); };
+    if (!run.started) return {"not started"};
+    if (run.hung) return {"hung"};
+    if (expected.signal) {
+        if (!WIFSIGNALED(run.status) || WTERMSIG(run.status) != expected.signal)
+            fault("ended with status " + std::to_string(run.status));
+    } else if (!WIFEXITED(run.status) || WEXITSTATUS(run.status) != expected.exitCode) {
+        fault("ended with status " + std::to_string(run.status));
+    }
+    const auto sections = CRKFileReadSections((root + "/" + expected.recordFile).c_str(), false);
+    if (!sections) return faults.push_back(std::string("no ") + expected.recordFile), faults;
+    const Value* signal = section(*sections, "signal");
+    const Value* exception = section(*sections, "mach_exception");
+    if (signal ? unsignedOf((*signal)["number"]) != expected.recordedSignal
+               : !exception || unsignedOf((*exception)["exception"]) != expected.recordedSignal)
+        fault("wrong event record");
+
+    const Value::Array* threads = sectionArray(*sections, "threads");
+    const Value::Array* queues = sectionArray(*sections, "dispatch_queue_names");
+    const Value::Array* names = sectionArray(*sections, "thread_names");
+    if (!threads || !queues || !names) return faults.push_back("per-thread section missing"), faults;
+    if (threads->size() != queues->size() || threads->size() != names->size())
+        fault("per-thread sections differ in length");
+    for (const char* name : {"runtime", "process_stats", "storage"}) {
+        if (!section(*sections, name)) fault(std::string("no ") + name);
+    }
+
+    const crashprobe::Facts facts = crashprobe::readFacts(root + ".facts");
+    int crashedCount = 0;
+    for (const auto& thread : *threads) {
+        if (!thread["crashed"].number() || !thread["crashed"].number()->boolValue()) continue;
+        crashedCount++;
+        // An overflowed stack pointer lies just below the stack's lowest page.
+        if (!crashprobe::Facts::inAny(facts.stacks, unsignedOf(thread["registers"]["rsp"]), 65536))
+            fault("crashed thread's rsp outside its stack");
+        bool inCrashFunction = false;
+        if (const Value::Array* frames = thread["stacktrace"].array()) {
+            for (const auto& frame : *frames)
+                inCrashFunction |= crashprobe::Facts::inAny(facts.functions, unsignedOf(frame));
+        }
+        if (!inCrashFunction) fault("no frame in a crash function");
+        // A stack overflowed by recursion writes its repeated frame once, with the count.
+        const std::string kind = expected.kind;
+        if (kind.rfind("overflow", 0) == 0 &&
+            (!thread["repeated_pc"].number() || unsignedOf(thread["repeat_count"]) < 1000))
+            fault("recursion not suppressed");
+    }
+    if (crashedCount != 1) fault("crashed threads: " + std::to_string(crashedCount));
+
+    if (expected.exceptionName) {
+        const auto exceptionSections = CRKFileReadSections((root + "/exception.clsrecord").c_str(), false);
+        const Value* exception = exceptionSections ? section(*exceptionSections, "exception") : nullptr;
+        if (!exception) {
+            fault("no exception record");
+        } else {
+            const std::string name = CRKFileHexDecodeString(
+                (*exception)["name"].string() ? (*exception)["name"].string()->c_str() : "");
+            const std::string reason = CRKFileHexDecodeString(
+                (*exception)["reason"].string() ? (*exception)["reason"].string()->c_str() : "");
+            // Uncaught C++ exceptions carry no frames; the platform's carry where they were raised.
+            const bool platformException = std::string(expected.kind) == crashprobe::kPlatformException;
+            const std::string* type = (*exception)["type"].string();
+            if (!type || *type != (platformException ? "objective-c" : "c++")) fault("wrong exception type");
+            if (platformException != (exception->dictionary()->count("frames") > 0))
+                fault("frames present or missing");
+            if (std::string(expected.kind) == crashprobe::kThrowNoPrevious) {
+                // Nothing else is called before the abort.
+                std::ifstream log(root + "/sdk.log");
+                const std::string text((std::istreambuf_iterator<char>(log)),
+                                       std::istreambuf_iterator<char>());
+                if (text.find("original handler was set recursively") == std::string::npos ||
+                    text.find("invoking pre-existing handler") != std::string::npos)
+                    fault("previous handler not treated as none");
+            }
+            if (name != expected.exceptionName || reason != expected.exceptionReason)
+                fault("exception record " + name + ": " + reason);
+            // The recording thread's own entry is made up from its caller's frame: it must walk on from
+            // there.
+            const Value::Array* recorded =
+                exceptionSections ? sectionArray(*exceptionSections, "threads") : nullptr;
+            bool walked = false;
+            for (size_t i = 0; recorded && i < recorded->size(); i++) {
+                const Value& thread = (*recorded)[i];
+                if (thread["crashed"].number() && thread["stacktrace"].array())
+                    walked = thread["stacktrace"].array()->size() >= 4;
+            }
+            if (!walked) fault("exception record's recording thread not walked");
+        }
+    }
+    return faults;
+}
+
+class CrashProbeSuiteCheck : public testsupport::KestruneTest {};
+
+class CrashProbeSuite : public testsupport::KestruneTest,
+                        public ::testing::WithParamInterface<std::tuple<Expectation, Variant>> {};
+
+TEST_P(CrashProbeSuite, EndsAsTheCrashWouldAndLeavesARecord) {
+    const auto& [expected, variant] = GetParam();
+    std::mutex faultsMutex;
+    std::vector<std::string> faults;
+    std::atomic<int> next{0};
+    // A few runs at once keep the suite quick; each has its own home and report folder.
+    std::vector<std::thread> runners;
+    for (int worker = 0; worker < 4; worker++) {
+        runners.emplace_back([&] {
+            for (int index = next++; index < variant.runs; index = next++) {
+                const std::string runHome = home() + "/run" + std::to_string(index);
+                const std::string root = runHome + "/report";
+                mkdir(runHome.c_str(), 0700);
+                mkdir(root.c_str(), 0700);
+                const crashprobe::Run run =
+                    crashprobe::run(variant.program, {expected.kind, root, "2"}, runHome);
+                for (const auto& text : checkRun(expected, run, root)) {
+                    std::lock_guard<std::mutex> lock(faultsMutex);
+                    faults.push_back("run " + std::to_string(index) + ": " + text);
+                }
+            }
+        });
+    }
+    for (auto& runner : runners) runner.join();
+    EXPECT_TRUE(faults.empty()) << ::testing::PrintToString(faults);
+}
+
+// The interposing variant would pass vacuously if its check never fired: a handler that allocates
+// must end it with its own status, where the plain probe just crashes.
+TEST_F(CrashProbeSuiteCheck, TheInterposingVariantCatchesAnAllocationInsideTheHandler) {
+    for (const Variant& variant : {kPlain, kInterposing}) {
+        const std::string runHome = home() + "/" + variant.name;
+        const std::string root = runHome + "/report";
+        mkdir(runHome.c_str(), 0700);
+        mkdir(root.c_str(), 0700);
+        const crashprobe::Run run =
+            crashprobe::run(variant.program, {crashprobe::kHandlerAllocates, root}, runHome);
+        ASSERT_TRUE(run.started && !run.hung) << variant.name;
+        if (std::string(variant.name) == "plain") {
+            EXPECT_TRUE(WIFSIGNALED(run.status) && WTERMSIG(run.status) == SIGSEGV) << run.status;
+        } else {
+            EXPECT_TRUE(WIFEXITED(run.status) &&
+                        WEXITSTATUS(run.status) == crashprobe::kAllocationOnSignalStackExit)
+                << run.status;
+        }
+    }
+}
+
+// The exception server answers a message about another task with failure and writes nothing; the
+// process goes on (and exits with the probe's own status).
+TEST_F(CrashProbeSuiteCheck, TheServerAnswersAnotherTaskWithFailureAndWritesNothing) {
+    const std::string root = home() + "/report";
+    mkdir(root.c_str(), 0700);
+    const crashprobe::Run run = crashprobe::run(CRASH_PROBE_PATH, {crashprobe::kMachOtherTask, root}, home());
+    ASSERT_TRUE(run.started && !run.hung);
+    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == crashprobe::kMachFailureReplyExit)
+        << run.status;
+    EXPECT_NE(access((root + "/mach_exception.clsrecord").c_str(), F_OK), 0);
+    EXPECT_NE(access((root + "/signal.clsrecord").c_str(), F_OK), 0);
+}
+
+std::string kindName(const ::testing::TestParamInfo<std::tuple<Expectation, Variant>>& info) {
+    std::string name = std::string(std::get<1>(info.param).name) + "_" + std::get<0>(info.param).kind;
+    for (char& c : name) {
+        if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+    }
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, CrashProbeSuite,
+                         ::testing::Combine(::testing::ValuesIn(kKinds),
+                                            ::testing::Values(kPlain, kInterposing)),
+                         kindName);
+
+}  // namespace

@@ -1,0 +1,44 @@
+# The crash probe (programs/crash_probe.cpp): a program that starts the crash kit and crashes in one of
+# many ways, for the capture tests and the crash benchmark. It is built without sanitizers, whose own
+# signal handlers and allocator would stand between the kit and the crash, so it links a copy of the
+# kit compiled without them. A second variant interposes the allocator and the mutex lock and exits
+# with a code of its own when one of them runs on an alternate signal stack.
+if(TARGET reporting_tests AND NOT TARGET crash_probe)
+    file(GLOB_RECURSE crash_probe_kit_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/*.cpp
+         ${CMAKE_SOURCE_DIR}/reporting/core/*.cpp ${CMAKE_SOURCE_DIR}/reporting/crash/*.cpp)
+    list(FILTER crash_probe_kit_srcs EXCLUDE REGEX "/platform/sim/")
+    add_library(crash_probe_kit STATIC ${crash_probe_kit_srcs})
+    target_include_directories(crash_probe_kit PUBLIC ${CMAKE_SOURCE_DIR})
+    target_link_libraries(crash_probe_kit PUBLIC PkgConfig::PLIST OpenSSL::Crypto OpenSSL::SSL CURL::libcurl
+                          ZLIB::ZLIB Threads::Threads nlohmann_json::nlohmann_json ${CMAKE_DL_LIBS})
+    target_compile_definitions(crash_probe_kit PRIVATE KESTRUNE_RESOURCE_DIR="${CMAKE_SOURCE_DIR}/resources")
+    if(CAIRO_FOUND AND PANGO_FOUND)
+        target_link_libraries(crash_probe_kit PUBLIC PkgConfig::CAIRO PkgConfig::PANGO)
+    endif()
+
+    set(crash_probe_dir ${CMAKE_CURRENT_LIST_DIR}/programs)
+    add_executable(crash_probe ${crash_probe_dir}/crash_probe.cpp)
+    add_executable(crash_probe_interpose ${crash_probe_dir}/crash_probe.cpp ${crash_probe_dir}/CrashProbeInterpose.cpp)
+    foreach(target crash_probe_kit crash_probe crash_probe_interpose)
+        # The folder's sanitizer flags are dropped; the warnings stay.
+        set_property(TARGET ${target} PROPERTY COMPILE_OPTIONS -Wall -Wextra -Wpedantic)
+        set_property(TARGET ${target} PROPERTY LINK_OPTIONS "")
+    endforeach()
+    foreach(target crash_probe crash_probe_interpose)
+        target_link_libraries(${target} PRIVATE crash_probe_kit)
+        # Exported symbols let the probe look up the extent of its own crash functions.
+        set_property(TARGET ${target} PROPERTY ENABLE_EXPORTS ON)
+        add_dependencies(reporting_tests ${target})
+    endforeach()
+    target_compile_definitions(reporting_tests PRIVATE CRASH_PROBE_PATH="$<TARGET_FILE:crash_probe>"
+                               CRASH_PROBE_INTERPOSE_PATH="$<TARGET_FILE:crash_probe_interpose>")
+
+    # The crash benchmark runs the probe too; its target exists only once the benchmarks are defined.
+    function(crash_probe_attach_bench)
+        if(TARGET crash_bench)
+            add_dependencies(crash_bench crash_probe)
+            target_compile_definitions(crash_bench PRIVATE CRASH_PROBE_PATH="$<TARGET_FILE:crash_probe>")
+        endif()
+    endfunction()
+    cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL crash_probe_attach_bench)
+endif()

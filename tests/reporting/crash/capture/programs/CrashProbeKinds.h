@@ -1,0 +1,38 @@
+#pragma once
+
+// The crash probe's kinds, shared by the probe and the programs that run it.
+namespace crashprobe {
+
+inline constexpr const char* kNull = "null";
+inline constexpr const char* kOverflowMain = "overflow-main";
+inline constexpr const char* kOverflowPlatform = "overflow-platform";
+inline constexpr const char* kHeapAbort = "heap-abort";
+inline constexpr const char* kStdoutLock = "stdout-lock";
+inline constexpr const char* kSigbus = "sigbus";
+inline constexpr const char* kSigfpe = "sigfpe";
+inline constexpr const char* kSigill = "sigill";
+inline constexpr const char* kRaiseSigbus = "raise-sigbus";
+inline constexpr const char* kThrowCString = "throw-cstring";
+inline constexpr const char* kThrowString = "throw-string";
+inline constexpr const char* kThrowRuntimeError = "throw-runtime-error";
+inline constexpr const char* kThrowInt = "throw-int";
+// The kit's terminate handler is already installed when the kit starts: it has no previous one to call.
+inline constexpr const char* kThrowNoPrevious = "throw-no-previous";
+inline constexpr const char* kPlatformException = "platform-exception";
+inline constexpr const char* kEightThreads = "eight-threads";
+inline constexpr const char* kHandlerCrash = "handler-crash";
+inline constexpr const char* kHostHandler = "host-handler";
+inline constexpr const char* kMachOwnTask = "mach-own-task";
+inline constexpr const char* kMachOtherTask = "mach-other-task";
+// A crash callback that allocates: what the interposing variant must catch.
+inline constexpr const char* kHandlerAllocates = "handler-allocates";
+inline constexpr const char* kBench = "bench";
+
+// Exit statuses of the probe that are not a crash.
+inline constexpr int kHostHandlerExit = 42;
+inline constexpr int kMachReplyExit = 43;
+inline constexpr int kMachFailureReplyExit = 44;
+// The interposing variant: an allocator or lock call made on an alternate signal stack.
+inline constexpr int kAllocationOnSignalStackExit = 86;
+
+}  // namespace crashprobe

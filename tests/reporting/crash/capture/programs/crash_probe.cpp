@@ -1,0 +1,335 @@
+// The crash probe: a program that starts the crash kit as the application does and then crashes in
+// one of many hostile ways, so that tests (and the benchmark) can check what the kit leaves on disk.
+// It is built without sanitizers: they bring signal handlers and allocators of their own.
+//
+//   crash_probe <kind> <report folder> [idle threads]
+//
+// Before it crashes it writes "<report folder>.facts": one line "fn <start> <end>" per crash function
+// and one line "stack <low> <high>" per thread about to crash, so that a test can check that the record
+// has the crashed thread's stack pointer inside its stack and a frame inside a crash function. The
+// benchmark kind writes the monotonic time (nanoseconds) to standard output just before its fault.
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <link.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/base/DispatchQueue.h"
+#include "platform/base/Exception.h"
+#include "platform/mach/Mach.h"
+#include "platform/storage/UserDefaults.h"
+#include "platform/system/Application.h"
+#include "reporting/crash/capture/CRKCapture.h"
+#include "reporting/crash/capture/CRKContext.h"
+#include "reporting/crash/capture/CRKException.h"
+#include "tests/reporting/crash/capture/programs/CrashProbeKinds.h"
+
+namespace {
+
+std::string gFactsPath;
+std::mutex gFactsMutex;
+
+void writeFact(const std::string& line) {
+    std::lock_guard<std::mutex> lock(gFactsMutex);
+    FILE* facts = fopen(gFactsPath.c_str(), "a");
+    if (!facts) return;
+    fprintf(facts, "%s\n", line.c_str());
+    fclose(facts);
+}
+
+void writeFunctionRange(const void* function) {
+    Dl_info info;
+    void* entry = nullptr;
+    if (!dladdr1(function, &info, &entry, RTLD_DL_SYMENT) || !entry) return;
+    const auto* symbol = static_cast<const ElfW(Sym)*>(entry);
+    const uintptr_t start = reinterpret_cast<uintptr_t>(info.dli_saddr);
+    writeFact("fn " + std::to_string(start) + " " + std::to_string(start + symbol->st_size));
+}
+
+void writeOwnStack() {
+    pthread_attr_t attributes;
+    if (pthread_getattr_np(pthread_self(), &attributes) != 0) return;
+    void* low = nullptr;
+    size_t size = 0;
+    pthread_attr_getstack(&attributes, &low, &size);
+    pthread_attr_destroy(&attributes);
+    const uintptr_t start = reinterpret_cast<uintptr_t>(low);
+    writeFact("stack " + std::to_string(start) + " " + std::to_string(start + size));
+}
+
+std::atomic<uint32_t> gForever{0};
+
+void idleForever() {
+    for (;;) pause();
+}
+
+void* volatile gNull = nullptr;
+// Read at run time, so that the compiler sees neither endless recursion nor a fixed overflow.
+volatile int gDepthLimit = 1 << 30;
+volatile size_t gOverrun = 16;
+
+}  // namespace
+
+// The crash functions are extern "C" and exported, so that their extent can be looked up by name.
+extern "C" {
+
+__attribute__((noinline)) void probe_crash_null() {
+    *static_cast<volatile int*>(gNull) = 1;
+}
+
+__attribute__((noinline)) int probe_crash_recurse(int depth) {
+    volatile char frame[256];
+    frame[0] = char(depth);
+    if (depth > gDepthLimit) return 0;
+    return probe_crash_recurse(depth + 1) + frame[0];
+}
+
+__attribute__((noinline)) void probe_crash_heap() {
+    // A block of the arena (not the per-thread cache, not its own mapping) whose neighbour's size field
+    // is overwritten: freeing it makes the allocator abort while it holds the arena's lock.
+    char* block = static_cast<char*>(malloc(4000));
+    void* neighbour = malloc(4000);
+    memset(block, 0x41, 4000 + gOverrun);
+    free(block);
+    free(neighbour);
+}
+
+__attribute__((noinline)) void probe_crash_sigbus(const char* folder) {
+    const std::string path = std::string(folder) + ".mapped";
+    const int descriptor = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
+    if (ftruncate(descriptor, 2 * 4096) != 0) _exit(3);
+    auto* mapping = static_cast<volatile char*>(
+        mmap(nullptr, 2 * 4096, PROT_READ | PROT_WRITE, MAP_SHARED, descriptor, 0));
+    if (ftruncate(descriptor, 0) != 0) _exit(3);
+    mapping[4096] = 1;
+}
+
+__attribute__((noinline)) int probe_crash_fpe(int divisor) {
+    volatile int zero = divisor;
+    return 100 / zero;
+}
+
+__attribute__((noinline)) void probe_crash_ill() {
+    __builtin_trap();
+}
+
+__attribute__((noinline)) void probe_crash_raise_bus() {
+    raise(SIGBUS);
+}
+
+class ProbeError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+__attribute__((noinline)) void probe_crash_throw(int what) {
+    switch (what) {
+        case 0:
+            throw "probe C string";
+        case 1:
+            throw std::string("probe std::string");
+        case 2:
+            throw ProbeError("probe runtime error");
+        default:
+            throw 42;
+    }
+}
+
+__attribute__((noinline)) void probe_crash_platform_exception() {
+    // The application object's top level: what reaches it is reported through reportException.
+    try {
+        throw platform::Exception("ProbeException", "probe reason");
+    } catch (const platform::Exception& exception) {
+        platform::Application::shared().reportException(exception);
+    }
+}
+
+// Sends the exception server a message about this task's main thread (or, with otherTask, about a
+// task that is not this one), as the kernel would for a bad access, and exits with a status of its own
+// once the expected reply (success, or failure for another task) has come back.
+__attribute__((noinline)) int probe_crash_mach(bool otherTask) {
+    namespace mach = platform::mach;
+    mach::ExceptionPorts current = {};
+    if (mach::taskGetExceptionPorts(mach::taskSelf(), mach::kMaskBadAccess, &current) != mach::kSuccess ||
+        current.count != 1 || current.ports[0] == mach::kNullPort)
+        return 8;
+    mach::Port replyPort = mach::kNullPort;
+    if (mach::portAllocate(&replyPort) != mach::kSuccess) return 8;
+    mach::ExceptionRequest request = {};
+    request.header.bits = mach::kCopySend | mach::kMakeSendOnce << 8 | mach::kMessageComplex;
+    request.header.size = sizeof request - 8;
+    request.header.remotePort = current.ports[0];
+    request.header.localPort = replyPort;
+    request.header.id = mach::kExceptionRaiseId;
+    request.descriptorCount = 2;
+    request.thread.name = uint32_t(mach::threadSelf());
+    request.task.name = uint32_t(mach::taskSelf() + (otherTask ? 1 : 0));
+    request.exception = 1;
+    request.codeCount = 2;
+    request.codes[0] = 1;
+    request.codes[1] = 0x10;
+    if (mach::send(&request.header, sizeof request - 8) != mach::kSuccess) return 8;
+    mach::ExceptionReply reply = {};
+    if (mach::receive(replyPort, &reply, sizeof reply, 5'000'000'000) != mach::kSuccess) return 9;
+    if (reply.header.id != mach::kExceptionRaiseId + 100 || reply.header.remotePort != mach::kNullPort)
+        return 10;
+    if (otherTask) return reply.returnCode == mach::kFailure ? crashprobe::kMachFailureReplyExit : 11;
+    if (reply.returnCode != mach::kSuccess) return 11;
+    // The server put back what was registered before it (nothing) before it recorded.
+    if (mach::taskGetExceptionPorts(mach::taskSelf(), mach::kMaskBadAccess, &current) != mach::kSuccess ||
+        current.ports[0] != mach::kNullPort)
+        return 12;
+    return crashprobe::kMachReplyExit;
+}
+
+}  // extern "C"
+
+namespace {
+
+class FaultingCallback : public reporting::CRKCrashCallbackTarget {
+public:
+    void deliverCrashDelegateCallback() override { probe_crash_null(); }
+};
+
+class AllocatingCallback : public reporting::CRKCrashCallbackTarget {
+public:
+    void deliverCrashDelegateCallback() override {
+        void* volatile block = malloc(32);
+        free(block);
+    }
+};
+
+void recordFunctions() {
+    for (const void* function :
+         {reinterpret_cast<const void*>(probe_crash_null), reinterpret_cast<const void*>(probe_crash_recurse),
+          reinterpret_cast<const void*>(probe_crash_heap), reinterpret_cast<const void*>(probe_crash_sigbus),
+          reinterpret_cast<const void*>(probe_crash_fpe), reinterpret_cast<const void*>(probe_crash_ill),
+          reinterpret_cast<const void*>(probe_crash_raise_bus),
+          reinterpret_cast<const void*>(probe_crash_throw),
+          reinterpret_cast<const void*>(probe_crash_platform_exception),
+          reinterpret_cast<const void*>(probe_crash_mach)}) {
+        writeFunctionRange(function);
+    }
+}
+
+bool startKit(const std::string& root, reporting::CRKCrashCallbackTarget* callback) {
+    reporting::CRKContextSetHooks(reporting::CRKCaptureHooks());
+    reporting::CRKContextInitData data;
+    data.apiKey = "probe-api-key";
+    data.rootPath = root.c_str();
+    data.sessionId = "probe-session";
+    data.installId = "probe-install";
+    data.customExceptionsEnabled = true;
+    data.maxCustomExceptions = 8;
+    data.logBufferSize = 65536;
+    data.maxCustomKeys = 16;
+    data.crashCallbackTarget = callback;
+    return reporting::CRKContextInitialize(&data) && reporting::CRKContextIsInitialized();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        fprintf(stderr, "usage: crash_probe <kind> <report folder> [idle threads]\n");
+        return 2;
+    }
+    const struct rlimit noCore = {0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+    const std::string kind = argv[1];
+    const std::string root = argv[2];
+    const int idleThreads = argc > 3 ? atoi(argv[3]) : 0;
+    gFactsPath = root + ".facts";
+    unlink(gFactsPath.c_str());
+    recordFunctions();
+
+    if (kind == crashprobe::kHostHandler) {
+        // The host's own handler, installed before the kit: it must get the repeated fault.
+        struct sigaction host = {};
+        host.sa_handler = [](int) { _exit(crashprobe::kHostHandlerExit); };
+        sigaction(SIGSEGV, &host, nullptr);
+    }
+    if (kind == crashprobe::kPlatformException) {
+        platform::UserDefaults::standard()->setBool_forKey(true, "NSApplicationCrashOnExceptions");
+    }
+    if (kind == crashprobe::kThrowNoPrevious) std::set_terminate(reporting::CRKTerminateHandler);
+    static FaultingCallback faulting;
+    static AllocatingCallback allocating;
+    reporting::CRKCrashCallbackTarget* callback = nullptr;
+    if (kind == crashprobe::kHandlerCrash) callback = &faulting;
+    if (kind == crashprobe::kHandlerAllocates) callback = &allocating;
+    if (!startKit(root, callback)) return 4;
+    for (int i = 0; i < idleThreads; i++) std::thread(idleForever).detach();
+
+    if (kind == crashprobe::kStdoutLock) {
+        std::atomic<bool> held{false};
+        std::thread([&held] {
+            flockfile(stdout);
+            held = true;
+            idleForever();
+        }).detach();
+        while (!held) std::this_thread::yield();
+    }
+
+    if (kind == crashprobe::kEightThreads) {
+        std::atomic<int> ready{0};
+        std::vector<std::thread> threads;
+        for (int i = 0; i < 8; i++) {
+            threads.emplace_back([&ready] {
+                writeOwnStack();
+                ready++;
+                while (ready < 8) {
+                }
+                probe_crash_null();
+            });
+        }
+        for (auto& thread : threads) thread.join();
+        return 5;
+    }
+    if (kind == crashprobe::kOverflowPlatform) {
+        platform::DispatchQueue::global().async([] {
+            writeOwnStack();
+            probe_crash_recurse(0);
+        });
+        idleForever();
+    }
+
+    writeOwnStack();
+    if (kind == crashprobe::kBench) {
+        struct timespec now;
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        const std::string stamp = std::to_string(int64_t(now.tv_sec) * 1'000'000'000 + now.tv_nsec) + "\n";
+        if (write(1, stamp.data(), stamp.size()) < 0) return 6;
+        probe_crash_null();
+    }
+    if (kind == crashprobe::kNull || kind == crashprobe::kStdoutLock || kind == crashprobe::kHandlerCrash ||
+        kind == crashprobe::kHostHandler || kind == crashprobe::kHandlerAllocates)
+        probe_crash_null();
+    if (kind == crashprobe::kOverflowMain) probe_crash_recurse(0);
+    if (kind == crashprobe::kHeapAbort) probe_crash_heap();
+    if (kind == crashprobe::kSigbus) probe_crash_sigbus(root.c_str());
+    if (kind == crashprobe::kSigfpe) return probe_crash_fpe(0);
+    if (kind == crashprobe::kSigill) probe_crash_ill();
+    if (kind == crashprobe::kRaiseSigbus) probe_crash_raise_bus();
+    if (kind == crashprobe::kThrowCString) probe_crash_throw(0);
+    if (kind == crashprobe::kThrowString) probe_crash_throw(1);
+    if (kind == crashprobe::kThrowRuntimeError) probe_crash_throw(2);
+    if (kind == crashprobe::kThrowInt || kind == crashprobe::kThrowNoPrevious) probe_crash_throw(3);
+    if (kind == crashprobe::kPlatformException) probe_crash_platform_exception();
+    if (kind == crashprobe::kMachOwnTask) return probe_crash_mach(false);
+    if (kind == crashprobe::kMachOtherTask) return probe_crash_mach(true);
+    return 7;
+}
