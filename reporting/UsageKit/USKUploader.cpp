@@ -95,6 +95,19 @@ void USKUploader::startNewUploadRequest_filePath_uniqueName(const platform::URLR
         return;
     }
     auto session = this->session();
+    auto task = session->uploadTaskWithRequest_fromFile(request, filePath);
+    if (!task) {  // a session closed under us: one fresh session, else the file waits for a later upload
+        dropSession();
+        session = this->session();
+        task = session->uploadTaskWithRequest_fromFile(request, filePath);
+    }
+    if (!task) {
+        USKLogger::sharedLogger().logWithLabel_format("USKUploader", "No upload task for '%s'",
+                                                      uniqueName.c_str());
+        std::lock_guard lock(mutex_);
+        inFlight_.erase(uniqueName);  // held through a back-off, it is let go: a later upload may try
+        return;
+    }
     {
         std::lock_guard lock(mutex_);
         inFlight_.insert(uniqueName);
@@ -102,7 +115,6 @@ void USKUploader::startNewUploadRequest_filePath_uniqueName(const platform::URLR
         entry.first = session;
         ++entry.second;
     }
-    auto task = session->uploadTaskWithRequest_fromFile(request, filePath);
     task->setTaskDescription(uniqueName);
     task->resume();
 }
