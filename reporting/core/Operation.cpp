@@ -18,8 +18,10 @@ void Operation::start() {
     }
     if (isCancelled()) {
         willChangeValueForKey("isFinished");
+        finishingInline_.store(true);
         finished_.store(true);
         didChangeValueForKey("isFinished");
+        handleFinished();
         return;
     }
     willChangeValueForKey("isExecuting");
@@ -29,9 +31,14 @@ void Operation::start() {
     willChangeValueForKey("isExecuting");
     willChangeValueForKey("isFinished");
     executing_.store(false);
+    finishingInline_.store(true);
     finished_.store(true);
     didChangeValueForKey("isExecuting");
     didChangeValueForKey("isFinished");
+    // Nothing is held here: the finish is handled at once, so that a serial queue moves straight on to
+    // its next operation on this thread and the completion block has run before it (the notice's own
+    // handling then finds it done).
+    handleFinished();
 }
 
 void Operation::cancel() {
@@ -46,7 +53,9 @@ void Operation::cancel() {
 
 bool Operation::isReady() const {
     if (isCancelled()) return true;
-    for (const auto& dependency : dependencies())
+    // Asked for every waiting operation each time a queue looks for work: no copy of the list.
+    std::lock_guard lock(mutex_);
+    for (const auto& dependency : dependencies_)
         if (!dependency->isFinished()) return false;
     return true;
 }
@@ -69,8 +78,22 @@ bool Operation::addDependency(const std::shared_ptr<Operation>& operation) {
             return true;
         dependencies_.push_back(operation);
     }
-    std::lock_guard lock(operation->mutex_);
-    operation->dependents_.push_back(weak_from_this());
+    bool alreadyFinished;
+    {
+        std::lock_guard lock(operation->mutex_);
+        alreadyFinished = operation->finishHandled_;
+        if (!alreadyFinished) operation->dependents_.push_back(weak_from_this());
+    }
+    // A dependency added after this operation joined its queue may have finished meanwhile: its
+    // finish notice has gone out already, so the queue must look again or this one would wait forever.
+    if (alreadyFinished) {
+        std::shared_ptr<OperationQueue> queue;
+        {
+            std::lock_guard lock(mutex_);
+            queue = queue_.lock();
+        }
+        if (queue) queue->schedule();
+    }
     return true;
 }
 
@@ -118,6 +141,7 @@ void Operation::willChangeValueForKey(const std::string&) {}
 
 void Operation::didChangeValueForKey(const std::string& key) {
     if (key != "isFinished" || !isFinished()) return;
+    if (finishingInline_.load()) return;  // the base start() handles it right after
     if (auto self = weak_from_this().lock()) {
         platform::DispatchQueue::global().async([self] { self->handleFinished(); });
     } else {

@@ -74,6 +74,8 @@ private:
     std::atomic<bool> executing_{false};
     std::atomic<bool> finished_{false};
     std::atomic<bool> started_{false};
+    // Set while the base start() finishes a plain operation, which then handles the finish itself.
+    std::atomic<bool> finishingInline_{false};
 
     mutable std::mutex mutex_;
     std::condition_variable finishedSignal_;

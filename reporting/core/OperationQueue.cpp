@@ -8,6 +8,8 @@ namespace reporting {
 
 namespace {
 thread_local OperationQueue* tCurrentQueue = nullptr;
+// The queue whose worker loop this thread is in: its finished operations are followed by the loop itself.
+thread_local OperationQueue* tRunningQueue = nullptr;
 }  // namespace
 
 OperationQueue* OperationQueue::currentQueue() {
@@ -106,12 +108,34 @@ void OperationQueue::schedule() {
         }
     }
     for (auto& operation : toStart) {
-        platform::DispatchQueue::global().async([operation, self = shared_from_this()] {
-            OperationQueue* previous = tCurrentQueue;
-            tCurrentQueue = self.get();
-            operation->start();
-            tCurrentQueue = previous;
-        });
+        platform::DispatchQueue::global().async(
+            [operation, self = shared_from_this()]() mutable { self->run(std::move(operation)); });
+    }
+}
+
+std::shared_ptr<Operation> OperationQueue::claimNextReady() {
+    std::lock_guard lock(mutex_);
+    if (maxConcurrent_ > 0 && running_ >= maxConcurrent_) return nullptr;
+    for (auto& entry : entries_) {
+        if (entry.dispatched || !entry.operation->isReady()) continue;
+        entry.dispatched = true;
+        ++running_;
+        return entry.operation;
+    }
+    return nullptr;
+}
+
+void OperationQueue::run(std::shared_ptr<Operation> operation) {
+    OperationQueue* previousRunning = tRunningQueue;
+    while (operation) {
+        OperationQueue* previous = tCurrentQueue;
+        tCurrentQueue = this;
+        tRunningQueue = this;
+        operation->start();
+        tRunningQueue = previousRunning;
+        tCurrentQueue = previous;
+        operation = claimNextReady();
+        schedule();  // further ready operations, where the limit allows more than this worker
     }
 }
 
@@ -126,7 +150,8 @@ void OperationQueue::operationDidFinish(Operation* operation) {
         }
         if (entries_.empty()) emptied_.notify_all();
     }
-    schedule();
+    // Within this queue's worker loop the loop takes the next operation itself.
+    if (tRunningQueue != this) schedule();
 }
 
 }  // namespace reporting

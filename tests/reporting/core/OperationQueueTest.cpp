@@ -127,3 +127,29 @@ TEST_F(OperationQueueTest, AddOperationsCanWaitForThemAll) {
 }
 
 }  // namespace
+
+namespace {
+
+// The event pipeline adds a dependency to an operation that is already queued, on an operation that may
+// already have finished: the queued one must still run.
+TEST_F(OperationQueueTest, ADependencyAddedAfterEnqueueOnAFinishedOperationDoesNotHoldTheQueue) {
+    auto serial = OperationQueue::create("serial");
+    serial->setMaxConcurrentOperationCount(1);
+    auto done = recording(1);
+    serial->addOperation(done);
+    done->waitUntilFinished();
+    auto gate = recording(0);
+    auto waiting = recording(2);
+    waiting->addDependency(gate);
+    serial->addOperation(waiting);
+    auto later = recording(3);
+    serial->addOperation(later);
+    waiting->addDependency(done);  // finished long ago
+    serial->addOperation(gate);
+    serial->waitUntilAllOperationsAreFinished();
+    runUntilIdle();
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(order, (std::vector<int>{1, 3, 0, 2}));
+}
+
+}  // namespace

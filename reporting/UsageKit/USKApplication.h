@@ -1,0 +1,33 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/base/Value.h"
+
+namespace reporting {
+
+// The host application's identity as its information dictionary tells it, and whether it is an
+// extension.
+class USKApplication {
+public:
+    static std::shared_ptr<USKApplication> hostApplication();
+    explicit USKApplication(platform::Value::Dictionary infoPlistDict);  // initWithInfoPlistDictionary:
+
+    std::optional<std::string> bundleIdentifier() const;
+    std::optional<std::string> bundleVersion() const;
+    std::optional<std::string> shortVersionString() const;
+    std::optional<platform::Value::Dictionary> extensionDefinitionDictionary() const;
+    std::optional<std::string> extensionPointIdentifier() const;
+    bool isExtension() const;
+    // The shared application object is looked up by name and does not exist here: always none.
+    std::shared_ptr<void> appSharedInstance() const;
+    const platform::Value::Dictionary& infoPlistDict() const { return infoPlistDict_; }
+
+private:
+    std::optional<std::string> stringForKey(const std::string& key) const;
+    platform::Value::Dictionary infoPlistDict_;
+};
+
+}  // namespace reporting
