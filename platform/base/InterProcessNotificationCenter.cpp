@@ -17,61 +17,13 @@
 
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
+#include "platform/base/ValueJSON.h"
 
 namespace platform {
 
 namespace {
 
 constexpr size_t kMaximumDatagram = 64 * 1024;
-
-nlohmann::json toJSON(const Value& value) {
-    if (const std::string* text = value.string()) return *text;
-    if (const Number* number = value.number()) {
-        if (number->isBoolean()) return number->boolValue();
-        if (number->isReal()) return number->doubleValue();
-        if (number->kind() == Number::Kind::Unsigned) return number->unsignedLongLongValue();
-        return number->longLongValue();
-    }
-    if (const Value::Array* items = value.array()) {
-        nlohmann::json list = nlohmann::json::array();
-        for (const auto& item : *items) list.push_back(toJSON(item));
-        return list;
-    }
-    if (const Value::Dictionary* entries = value.dictionary()) {
-        nlohmann::json object = nlohmann::json::object();
-        for (const auto& [key, item] : *entries) object[key] = toJSON(item);
-        return object;
-    }
-    return nullptr;
-}
-
-Value fromJSON(const nlohmann::json& json, int depth = 0) {
-    if (depth > 32) return Value();
-    switch (json.type()) {
-        case nlohmann::json::value_t::string:
-            return Value(json.get<std::string>());
-        case nlohmann::json::value_t::boolean:
-            return Value(json.get<bool>());
-        case nlohmann::json::value_t::number_integer:
-            return Value(Number(json.get<long long>()));
-        case nlohmann::json::value_t::number_unsigned:
-            return Value(Number(json.get<unsigned long long>()));
-        case nlohmann::json::value_t::number_float:
-            return Value(json.get<double>());
-        case nlohmann::json::value_t::array: {
-            Value::Array items;
-            for (const auto& item : json) items.push_back(fromJSON(item, depth + 1));
-            return Value(std::move(items));
-        }
-        case nlohmann::json::value_t::object: {
-            Value::Dictionary entries;
-            for (const auto& [key, item] : json.items()) entries[key] = fromJSON(item, depth + 1);
-            return Value(std::move(entries));
-        }
-        default:
-            return Value();
-    }
-}
 
 bool fillAddress(const std::string& path, sockaddr_un& address) {
     if (path.size() >= sizeof address.sun_path) return false;
@@ -115,7 +67,7 @@ std::string InterProcessNotificationCenter::rendezvousFolder() {
 }
 
 std::string InterProcessNotificationCenter::encodeMessage(const std::string& name, const Value& userInfo) {
-    return nlohmann::json{{"name", name}, {"userInfo", toJSON(userInfo)}}.dump(
+    return nlohmann::json{{"name", name}, {"userInfo", JSONFromValue(userInfo)}}.dump(
         -1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
@@ -126,7 +78,7 @@ std::optional<std::pair<std::string, Value>> InterProcessNotificationCenter::dec
     auto name = message.find("name");
     if (name == message.end() || !name->is_string()) return std::nullopt;
     auto userInfo = message.find("userInfo");
-    Value info = userInfo == message.end() ? Value() : fromJSON(*userInfo);
+    Value info = userInfo == message.end() ? Value() : valueFromJSON(*userInfo, 32);
     return std::make_pair(name->get<std::string>(), std::move(info));
 }
 
