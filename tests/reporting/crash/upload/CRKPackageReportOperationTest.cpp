@@ -71,7 +71,8 @@ TEST_F(CRKPackageReportOperationTest, APackageUnzipsToTheReportsFilesByteForByte
     ASSERT_TRUE(parts);
     std::vector<std::string> fields;
     for (const auto& part : *parts) fields.push_back(part.fieldName);
-    EXPECT_EQ(fields, (std::vector<std::string>{"api_key", "report_id", "metadata.clsrecord", "signal.clsrecord"}));
+    EXPECT_EQ(fields,
+              (std::vector<std::string>{"api_key", "report_id", "metadata.clsrecord", "signal.clsrecord"}));
     EXPECT_EQ((*parts)[0].content, "key-1");
     EXPECT_EQ((*parts)[1].content, "report-1");
     for (size_t i = 2; i < parts->size(); i++) {
@@ -84,7 +85,8 @@ TEST_F(CRKPackageReportOperationTest, APackageUnzipsToTheReportsFilesByteForByte
     // The older copy was not sent (the fresh one replaced it beside its file); the empty file is logged.
     EXPECT_EQ(uploadtest::gunzip(readFile(report->pathForContentFile("metadata.clsrecord.gz"))),
               readFile(report->metadataPath()));
-    EXPECT_NE(readFile(log).find("Error: unable to read data for compression: user.clsrecord\n"), std::string::npos);
+    EXPECT_NE(readFile(log).find("Error: unable to read data for compression: user.clsrecord\n"),
+              std::string::npos);
     // Nothing but the finished package is left in the prepared folder or hidden in the report.
     EXPECT_EQ(store->preparedPathContents(), std::vector<std::string>{path});
     for (const std::string& name : platform::Files::listDirectory(report->path()))
@@ -97,9 +99,10 @@ TEST_F(CRKPackageReportOperationTest, AReportWithoutAnAPIKeyHasNoKeyPart) {
     CRKPackageReportOperation operation(report, store);
     operation.start();
     ASSERT_TRUE(operation.finalPath());
-    const auto received = uploadtest::receive(
-        readFile(*operation.finalPath()),
-        "multipart/form-data; boundary=" + platform::Files::lastPathComponent(*operation.finalPath()).substr(0, 36));
+    const auto received =
+        uploadtest::receive(readFile(*operation.finalPath()),
+                            "multipart/form-data; boundary=" +
+                                platform::Files::lastPathComponent(*operation.finalPath()).substr(0, 36));
     ASSERT_TRUE(received.wellFormed);
     EXPECT_EQ(received.fields, (std::map<std::string, std::string>{{"report_id", "report-1"}}));
     EXPECT_EQ(received.files.at("signal.clsrecord"), "x");
