@@ -34,7 +34,8 @@ protected:
         const std::string folder = home() + "/bundle";
         ASSERT_TRUE(platform::Files::createDirectories(folder));
         ASSERT_TRUE(platform::Files::writeAtomically(
-            folder + "/Info.plist", *platform::PropertyList::dataFromValue(info, platform::PropertyList::Format::XML)));
+            folder + "/Info.plist",
+            *platform::PropertyList::dataFromValue(info, platform::PropertyList::Format::XML)));
         if (strings) {
             ASSERT_TRUE(platform::Files::writeAtomically(
                 folder + "/CrashKit.strings",
@@ -50,9 +51,9 @@ protected:
 TEST_F(CRKSettingsTest, WithoutDownloadedSettingsTheDefaultsHold) {
     useBundle({}, std::nullopt);
     for (const auto& dictionary :
-         {std::optional<Value::Dictionary>(), std::optional<Value::Dictionary>(Value::Dictionary{
-                                                  {"features", Value::Dictionary{{"other", true}}},
-                                                  {"session", Value::Dictionary{}}})}) {
+         {std::optional<Value::Dictionary>(),
+          std::optional<Value::Dictionary>(Value::Dictionary{{"features", Value::Dictionary{{"other", true}}},
+                                                             {"session", Value::Dictionary{}}})}) {
         CRKSettings settings(dictionary);
         EXPECT_TRUE(settings.crashReportingEnabled());
         EXPECT_TRUE(settings.errorReportingEnabled());
@@ -80,16 +81,16 @@ TEST_F(CRKSettingsTest, WithoutDownloadedSettingsTheDefaultsHold) {
 
 TEST_F(CRKSettingsTest, DownloadedValuesAreReadWhereTheyStand) {
     useBundle({}, std::nullopt);
-    CRKSettings settings(Value::Dictionary{
-        {"features", Value::Dictionary{{"collect_reports", false},
-                                       {"collect_logged_exceptions", "NO"},
-                                       {"prompt_enabled", 1},
-                                       {"nimbus_crashkit_enabled", "YES"}}},
-        {"session", Value::Dictionary{{"log_buffer_size", 1024},
-                                      {"max_custom_exception_events", "8"},
-                                      {"max_custom_key_value_pairs", Value::Array{}}}},
-        {"beta", Value::Dictionary{{"update_suspend_duration", 60.5}}},
-        {"prompt", Value::Dictionary{{"title", "From the server"}}}});
+    CRKSettings settings(
+        Value::Dictionary{{"features", Value::Dictionary{{"collect_reports", false},
+                                                         {"collect_logged_exceptions", "NO"},
+                                                         {"prompt_enabled", 1},
+                                                         {"nimbus_crashkit_enabled", "YES"}}},
+                          {"session", Value::Dictionary{{"log_buffer_size", 1024},
+                                                        {"max_custom_exception_events", "8"},
+                                                        {"max_custom_key_value_pairs", Value::Array{}}}},
+                          {"beta", Value::Dictionary{{"update_suspend_duration", 60.5}}},
+                          {"prompt", Value::Dictionary{{"title", "From the server"}}}});
     EXPECT_FALSE(settings.crashReportingEnabled());
     EXPECT_FALSE(settings.errorReportingEnabled());
     EXPECT_TRUE(settings.userPromptEnabled());

@@ -1,6 +1,8 @@
 #include "reporting/crash/symbolication/CRKProcessReportOperation.h"
 
 #include <dlfcn.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
 #include <filesystem>
 
@@ -35,6 +37,8 @@ _ZN7symtest4nextEv:
 #endif
 extern "C" void symtestCaller() __asm__("_ZN7symtest6callerEv");
 extern "C" void symtestNext() __asm__("_ZN7symtest4nextEv");
+
+extern char** environ;
 
 namespace {
 
@@ -243,6 +247,54 @@ TEST(CRKDemangleOperationTest, MangledNamesAndBlocksBecomeReadable) {
     };
     for (const auto& row : table) EXPECT_EQ(CRKDemangleOperation::demangleSymbol(row.in), row.out) << row.in;
     EXPECT_EQ(CRKDemangleOperation::demangleSymbol(nullptr), std::nullopt);
+}
+
+}  // namespace
+
+namespace {
+
+int runChild(const std::string& mode, const std::string& folder) {
+    pid_t pid = -1;
+    std::vector<std::string> arguments = {SYMBOLICATION_CHILD_PATH, mode, folder};
+    std::vector<char*> argv;
+    for (auto& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(CRKProcessReportOperationTest, ARecordOfOneRunIsSymbolicatedByTheNextRunOfTheSameProgram) {
+    const std::string folder = home() + "/child-report";
+    ASSERT_EQ(runChild("record", folder), 0);
+    ASSERT_EQ(runChild("symbolicate", folder), 0);
+    const auto sections = CRKFileReadSections((folder + "/signal.clsrecord.symbolicated").c_str(), false);
+    ASSERT_TRUE(sections && sections->size() == 1);
+    const auto* threads = (*sections)[0]["threads"].array();
+    ASSERT_TRUE(threads && threads->size() == 1 && (*threads)[0].array());
+    std::vector<std::string> names, libraries;
+    for (const platform::Value& frame : *(*threads)[0].array()) {
+        const auto* symbol = frame["symbol"].string();
+        const auto* library = frame["library"].string();
+        names.push_back(symbol ? *symbol : "(null)");
+        libraries.push_back(library ? *library : "(null)");
+        if (symbol) {
+            EXPECT_GT(frame["offset"].number()->unsignedLongLongValue(), 0u) << *symbol;
+        }
+    }
+    // Innermost first: the library's static and exported steps, the program's static step, the C++
+    // function (demangled), its caller, and at the end the address outside every image.
+    const std::string library = std::filesystem::path(KESTRUNE_UNWIND_CHAIN_LIBRARY).filename();
+    const std::string program = std::filesystem::path(SYMBOLICATION_CHILD_PATH).filename();
+    ASSERT_EQ(names.size(), 6u) << ::testing::PrintToString(names);
+    EXPECT_EQ(names[0], "library_2");
+    EXPECT_EQ(names[1], "kestrune_unwind_chain_fp_library_1");
+    EXPECT_EQ(names[2], "(anonymous namespace)::staticStep(int)");  // from the file's own table
+    EXPECT_EQ(names[3], "crashsite::crashingFunction(int)");
+    EXPECT_EQ(names[4], "symbolicationChildEntry");  // a C function, as the loader names it
+    EXPECT_EQ(names[5], "(null)");
+    EXPECT_EQ(libraries, (std::vector<std::string>{library, library, program, program, program, "(null)"}));
 }
 
 }  // namespace

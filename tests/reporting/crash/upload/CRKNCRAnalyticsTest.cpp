@@ -16,7 +16,9 @@ public:
                                                     const platform::Value::Dictionary& parameters) override {
         events.push_back({origin, name, parameters});
     }
-    void addLogEventListener(CRKNMBAEventListener listener) override { listeners.push_back(std::move(listener)); }
+    void addLogEventListener(CRKNMBAEventListener listener) override {
+        listeners.push_back(std::move(listener));
+    }
 
     struct Event {
         std::string origin, name;
@@ -59,14 +61,16 @@ TEST_F(CRKNCRAnalyticsTest, WithoutTheComponentNothingHappens) {
 
 TEST_F(CRKNCRAnalyticsTest, ACrashIsSentInMillisecondsWhenTheFlagIsSet) {
     auto fake = install();
-    CRKNCRAnalytics::logCrashWithTimeStamp_nimbusCrashKitEnabled(1700000000.25, false);  // flag off, no Nimbus mode
+    CRKNCRAnalytics::logCrashWithTimeStamp_nimbusCrashKitEnabled(1700000000.25,
+                                                                 false);  // flag off, no Nimbus mode
     EXPECT_TRUE(fake->events.empty());
     CRKNCRAnalytics::logCrashWithTimeStamp_nimbusCrashKitEnabled(1700000000.25, true);
     ASSERT_EQ(fake->events.size(), 1u);
     EXPECT_EQ(fake->events[0].origin, "clx");
     EXPECT_EQ(fake->events[0].name, "_ae");
     EXPECT_EQ(platform::Value(fake->events[0].parameters),
-              platform::Value(platform::Value::Dictionary{{"timestamp", 1700000000250LL}, {"_r", 1}, {"fatal", 1}}));
+              platform::Value(
+                  platform::Value::Dictionary{{"timestamp", 1700000000250LL}, {"_r", 1}, {"fatal", 1}}));
 
     CRKNCRAnalytics::registerAnalyticsEventListener([](const CRKNMBAEvent&) {});
     EXPECT_EQ(fake->listeners.size(), 1u);
@@ -86,8 +90,10 @@ TEST_F(CRKNCRAnalyticsTest, EventsConvertToJSONWithoutValuesOfUnknownType) {
     EXPECT_FALSE(CRKNMBAEventToDictionary(unnamed));
     EXPECT_FALSE(CRKNMBAEventDictionaryToJSON(std::nullopt));
     // A value JSON cannot carry is refused rather than written half.
-    EXPECT_FALSE(CRKNMBAEventDictionaryToJSON(platform::Value::Dictionary{{"bytes", platform::Data::fromString("x")}}));
-    EXPECT_FALSE(CRKNMBAEventDictionaryToJSON(platform::Value::Dictionary{{"text", std::string("\xff\xfe")}}));
+    EXPECT_FALSE(CRKNMBAEventDictionaryToJSON(
+        platform::Value::Dictionary{{"bytes", platform::Data::fromString("x")}}));
+    EXPECT_FALSE(
+        CRKNMBAEventDictionaryToJSON(platform::Value::Dictionary{{"text", std::string("\xff\xfe")}}));
 }
 
 }  // namespace

@@ -38,8 +38,12 @@ public:
     std::shared_ptr<CRKSettings> settingsForReportsController(CRKReportsController&) override {
         return std::make_shared<CRKSettings>(std::nullopt);
     }
-    std::optional<std::string> APIKeyForReportsController(CRKReportsController&) override { return kAppAPIKey; }
-    std::string bundleIdentifierForReportsController(CRKReportsController&) override { return kBundleIdentifier; }
+    std::optional<std::string> APIKeyForReportsController(CRKReportsController&) override {
+        return kAppAPIKey;
+    }
+    std::string bundleIdentifierForReportsController(CRKReportsController&) override {
+        return kBundleIdentifier;
+    }
     bool networkClientCanUseBackgroundSessions(CRKNetworkClient&) override { return true; }
     void networkClient_didFinishUploadWithPath_error(CRKNetworkClient&, const std::string& path,
                                                      const KitErrorPtr& error) override {
@@ -102,7 +106,8 @@ protected:
         driver->workQueue->waitUntilAllOperationsAreFinished();
         runUntilIdle();
     }
-    std::shared_ptr<CRKInternalReport> seed(const std::string& id, std::map<std::string, std::string> files = {}) {
+    std::shared_ptr<CRKInternalReport> seed(const std::string& id,
+                                            std::map<std::string, std::string> files = {}) {
         if (files.empty()) files = {{"signal.clsrecord", "{\"signal\":{\"number\":11}}\n"}};
         return CRKInternalReport::reportWithPath(uploadtest::seedReport(store->activePath(), id, files));
     }
@@ -119,8 +124,9 @@ protected:
     // Prepares and submits on the work queue, as the crash reporting controller does.
     bool prepare(const std::shared_ptr<CRKInternalReport>& report, bool urgent = false) {
         bool answer = false;
-        driver->workQueue->addOperationWithBlock(
-            [&] { answer = controller->prepareAndSubmitReport_asUrgent_withProcessing(report, urgent, true); });
+        driver->workQueue->addOperationWithBlock([&] {
+            answer = controller->prepareAndSubmitReport_asUrgent_withProcessing(report, urgent, true);
+        });
         driver->workQueue->waitUntilAllOperationsAreFinished();
         return answer;
     }
@@ -139,7 +145,8 @@ protected:
 }  // namespace
 
 TEST_F(CRKReportsControllerTest, ARequestCarriesTheKitsHeadersAndTheWholePackage) {
-    auto report = seed("report-1", {{"signal.clsrecord", "{\"signal\":{\"number\":11}}\n"}, {"sdk.log", "log"}});
+    auto report =
+        seed("report-1", {{"signal.clsrecord", "{\"signal\":{\"number\":11}}\n"}, {"sdk.log", "log"}});
     ASSERT_TRUE(report);
     const std::string metadata = uploadtest::readFile(report->metadataPath());
     ASSERT_TRUE(prepare(report));
@@ -147,7 +154,8 @@ TEST_F(CRKReportsControllerTest, ARequestCarriesTheKitsHeadersAndTheWholePackage
 
     const auto request = server.requests()[0];
     EXPECT_EQ(request.method, "POST");
-    EXPECT_EQ(request.target, std::string("/sdk-api/v1/platforms/mac/apps/") + kBundleIdentifier + "/reports");
+    EXPECT_EQ(request.target,
+              std::string("/sdk-api/v1/platforms/mac/apps/") + kBundleIdentifier + "/reports");
     const std::string locale = RKTNetworkOperation(std::string()).localeIdentifier();
     const std::vector<std::pair<std::string, std::string>> headers = {
         {"User-Agent", "CrashKit Mac SDK/3.12.0"},
@@ -168,10 +176,12 @@ TEST_F(CRKReportsControllerTest, ARequestCarriesTheKitsHeadersAndTheWholePackage
 
     const auto received = uploadtest::receive(request.body, contentType);
     ASSERT_TRUE(received.wellFormed);
-    EXPECT_EQ(received.fields, (std::map<std::string, std::string>{{"api_key", "key-1"}, {"report_id", "report-1"}}));
-    EXPECT_EQ(received.files, (std::map<std::string, std::string>{{"metadata.clsrecord", metadata},
-                                                                   {"sdk.log", "log"},
-                                                                   {"signal.clsrecord", "{\"signal\":{\"number\":11}}\n"}}));
+    EXPECT_EQ(received.fields,
+              (std::map<std::string, std::string>{{"api_key", "key-1"}, {"report_id", "report-1"}}));
+    EXPECT_EQ(received.files,
+              (std::map<std::string, std::string>{{"metadata.clsrecord", metadata},
+                                                  {"sdk.log", "log"},
+                                                  {"signal.clsrecord", "{\"signal\":{\"number\":11}}\n"}}));
     // Accepted: nothing of the report is left, and the delegate heard on the work queue.
     EXPECT_TRUE(store->activePathContents().empty());
     EXPECT_TRUE(store->processingPathContents().empty());
