@@ -237,20 +237,26 @@ void CRKNetworkClient::startImmediateUploadRequest_filePath(const platform::URLR
 void CRKNetworkClient::startNewUploadRequest_filePath(const platform::URLRequest& request,
                                                       const std::string& path) {
     const auto description = relativeTaskPathForAbsolutePath(path);
-    auto session = readable(path) ? this->session() : nullptr;
-    if (readable(path) && session && description) {
-        auto task = session->uploadTaskWithRequest_fromFile(request, path);
-        if (task) {
-            task->setTaskDescription(*description);
-            task->resume();
-            return;
-        }
+    if (!readable(path)) {
+        auto error = KitError::errorWithDomain_code_userInfo(kErrorDomain, -2, {{"path", path}});
+        std::weak_ptr<CRKNetworkClient> weak = weak_from_this();
+        operationQueue_->addOperationWithBlock([weak, path, description, error]() {
+            if (auto self = weak.lock()) self->finishUpload(path, description, error);
+        });
+        return;
     }
-    auto error = KitError::errorWithDomain_code_userInfo(kErrorDomain, -2, {{"path", path}});
-    std::weak_ptr<CRKNetworkClient> weak = weak_from_this();
-    operationQueue_->addOperationWithBlock([weak, path, description, error]() {
-        if (auto self = weak.lock()) self->finishUpload(path, description, error);
-    });
+    auto session = this->session();
+    auto task = session && description ? session->uploadTaskWithRequest_fromFile(request, path) : nullptr;
+    if (!task) {
+        // No session (already logged): the package waits for a later start, and a later start may claim it.
+        if (description) {
+            std::lock_guard lock(mutex_);
+            inFlight_.erase(*description);
+        }
+        return;
+    }
+    task->setTaskDescription(*description);
+    task->resume();
 }
 
 void CRKNetworkClient::runAfterRetryValueFromResponse_block(
