@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include "reporting/crash/image/CRKELFFile.h"
 #include "reporting/crash/store/CRKFile.h"
 #include "reporting/crash/symbolication/CRKDemangleOperation.h"
+#include "tests/reporting/crash/capture/CrashProbe.h"
 #include "tests/reporting/crash/unwind/chain/UnwindChain.h"
 #include "tests/reporting/crash/upload/UploadTestSupport.h"
 #include "tests/support/TestEnvironment.h"
@@ -295,6 +297,51 @@ TEST_F(CRKProcessReportOperationTest, ARecordOfOneRunIsSymbolicatedByTheNextRunO
     EXPECT_EQ(names[4], "symbolicationChildEntry");  // a C function, as the loader names it
     EXPECT_EQ(names[5], "(null)");
     EXPECT_EQ(libraries, (std::vector<std::string>{library, library, program, program, program, "(null)"}));
+}
+
+TEST_F(CRKProcessReportOperationTest, ARecordMadeByTheCrashProbeIsSymbolicatedByASecondRunOfTheSameProgram) {
+    const std::string root = home() + "/probe-report";
+    mkdir(root.c_str(), 0700);
+    const auto crashed = crashprobe::run(CRASH_PROBE_PATH, {crashprobe::kNull, root}, home());
+    ASSERT_TRUE(crashed.started && !crashed.hung);
+    ASSERT_TRUE(WIFSIGNALED(crashed.status)) << crashed.status;
+    const auto second = crashprobe::run(CRASH_PROBE_PATH, {crashprobe::kSymbolicate, root}, home());
+    ASSERT_TRUE(second.started && WIFEXITED(second.status) && WEXITSTATUS(second.status) == 0)
+        << second.status;
+
+    // The crashed thread of the record, and the same thread symbolicated.
+    const auto record = CRKFileReadSections((root + "/signal.clsrecord").c_str(), false);
+    const auto symbolicated = CRKFileReadSections((root + "/signal.clsrecord.symbolicated").c_str(), false);
+    ASSERT_TRUE(record && symbolicated && symbolicated->size() == 1);
+    const platform::Value::Array* recordThreads = nullptr;
+    for (const auto& section : *record) {
+        if ((recordThreads = section["threads"].array())) break;
+    }
+    const auto* threads = (*symbolicated)[0]["threads"].array();
+    ASSERT_TRUE(recordThreads && threads && threads->size() == recordThreads->size());
+    size_t crashedIndex = recordThreads->size();
+    for (size_t i = 0; i < recordThreads->size(); i++) {
+        const auto* flag = (*recordThreads)[i]["crashed"].number();
+        if (flag && flag->boolValue()) crashedIndex = i;
+    }
+    ASSERT_LT(crashedIndex, threads->size());
+    const auto* frames = (*threads)[crashedIndex].array();
+    ASSERT_TRUE(frames && frames->size() >= 3);
+    const auto text = [](const platform::Value& frame, const char* key) {
+        const auto* s = frame[key].string();
+        return s ? *s : std::string("(null)");
+    };
+    const std::string program = std::filesystem::path(CRASH_PROBE_PATH).filename();
+    // The faulting function itself, inside it, in the probe; then its caller, main.
+    EXPECT_EQ(text((*frames)[0], "symbol"), "probe_crash_null");
+    EXPECT_EQ(text((*frames)[0], "library"), program);
+    EXPECT_GT((*frames)[0]["offset"].number()->unsignedLongLongValue(), 0u);
+    EXPECT_EQ(text((*frames)[1], "symbol"), "main");
+    EXPECT_EQ(text((*frames)[1], "library"), program);
+    // Further down, the C library that started main, named by its own file.
+    bool libc = false;
+    for (const auto& frame : *frames) libc = libc || text(frame, "library").rfind("libc.so", 0) == 0;
+    EXPECT_TRUE(libc);
 }
 
 }  // namespace
