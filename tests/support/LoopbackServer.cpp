@@ -81,7 +81,8 @@ bool LoopbackServer::run(std::unique_ptr<httplib::Server> server) {
         int status = 200;
         HeaderFields headers;
         std::string body;
-        answer(recorded, status, headers, body);
+        bool drop = false;
+        answer(recorded, status, headers, body, drop);
         res.status = status;
         std::string contentType = "text/plain";
         for (const auto& [key, value] : headers) {
@@ -90,6 +91,11 @@ bool LoopbackServer::run(std::unique_ptr<httplib::Server> server) {
             } else {
                 res.set_header(key, value);
             }
+        }
+        if (drop) {
+            res.set_content_provider(body.size() + 1, contentType.c_str(),
+                                     [](size_t, size_t, httplib::DataSink&) { return false; });
+            return;
         }
         res.set_content(body, contentType.c_str());
     };
@@ -171,7 +177,8 @@ bool LoopbackServer::waitForRequests(size_t count, double timeoutSeconds) const 
                              [&] { return requests_.size() >= count; });
 }
 
-void LoopbackServer::answer(const Request& request, int& status, HeaderFields& headers, std::string& body) {
+void LoopbackServer::answer(const Request& request, int& status, HeaderFields& headers, std::string& body,
+                            bool& drop) {
     Answer next;
     {
         std::unique_lock lock(mutex_);
@@ -195,6 +202,7 @@ void LoopbackServer::answer(const Request& request, int& status, HeaderFields& h
     status = next.status;
     headers = std::move(next.headers);
     body = std::move(next.body);
+    drop = next.dropConnection;
 }
 
 std::optional<LoopbackServer::Identity> LoopbackServer::makeSelfSignedIdentity(const std::string& folder,

@@ -31,7 +31,8 @@ public:
         int status = 200;
         HeaderFields headers;
         std::string body;
-        double delaySeconds = 0;  // before the answer is sent
+        double delaySeconds = 0;      // before the answer is sent
+        bool dropConnection = false;  // the status line and headers go out, then the connection is cut
     };
 
     struct Request {
@@ -97,7 +98,7 @@ public:
 private:
     bool run(std::unique_ptr<httplib::Server> server);
     Answer nextAnswer(const std::string& path);
-    void answer(const Request& request, int& status, HeaderFields& headers, std::string& body);
+    void answer(const Request& request, int& status, HeaderFields& headers, std::string& body, bool& drop);
 
     std::unique_ptr<httplib::Server> server_;
     std::thread thread_;

@@ -27,6 +27,8 @@ inline constexpr const char* kMachOtherTask = "mach-other-task";
 // A crash callback that allocates: what the interposing variant must catch.
 inline constexpr const char* kHandlerAllocates = "handler-allocates";
 inline constexpr const char* kBench = "bench";
+// No crash: symbolicates the report a crashed run left in the folder, with this run's images.
+inline constexpr const char* kSymbolicate = "symbolicate";
 
 // Exit statuses of the probe that are not a crash.
 inline constexpr int kHostHandlerExit = 42;

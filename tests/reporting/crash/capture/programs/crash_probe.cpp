@@ -35,6 +35,7 @@
 #include "reporting/crash/capture/CRKCapture.h"
 #include "reporting/crash/capture/CRKContext.h"
 #include "reporting/crash/capture/CRKException.h"
+#include "reporting/crash/symbolication/CRKProcessReportOperation.h"
 #include "tests/reporting/crash/capture/programs/CrashProbeKinds.h"
 
 namespace {
@@ -252,6 +253,13 @@ int main(int argc, char** argv) {
     const std::string kind = argv[1];
     const std::string root = argv[2];
     const int idleThreads = argc > 3 ? atoi(argv[3]) : 0;
+    if (kind == crashprobe::kSymbolicate) {
+        auto report = reporting::CRKInternalReport::reportWithPath(root);
+        if (!report) return 7;
+        reporting::CRKProcessReportOperation(report, std::make_shared<reporting::CRKSymbolResolver>())
+            .start();
+        return 0;
+    }
     gFactsPath = root + ".facts";
     unlink(gFactsPath.c_str());
     recordFunctions();

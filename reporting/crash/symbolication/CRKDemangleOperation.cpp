@@ -1,0 +1,46 @@
+#include "reporting/crash/symbolication/CRKDemangleOperation.h"
+
+#include <cxxabi.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace reporting {
+
+void CRKDemangleOperation::main() {
+    enumerateFramesWithBlock([](CRKStackFrame& frame) {
+        if (!frame.rawSymbol) return;
+        if (auto name = demangleSymbol(frame.rawSymbol->c_str())) frame.symbol = std::move(*name);
+    });
+}
+
+std::optional<std::string> CRKDemangleOperation::demangleSymbol(const char* symbol) {
+    if (!symbol) return std::nullopt;
+    if (strncmp(symbol, "_Z", 2) == 0) return demangleCppSymbol(symbol);
+    if (strncmp(symbol, "__Z", 3) == 0) return demangleBlockInvokeCppSymbol(symbol);
+    return std::nullopt;
+}
+
+std::optional<std::string> CRKDemangleOperation::demangleCppSymbol(const char* symbol) {
+    if (!symbol) return std::nullopt;
+    int status = 0;
+    char* name = abi::__cxa_demangle(symbol, nullptr, nullptr, &status);
+    if (!name) return std::nullopt;
+    std::string result = status == 0 ? std::string(name) : std::string();
+    free(name);
+    if (status != 0) return std::nullopt;
+    return result;
+}
+
+std::optional<std::string> CRKDemangleOperation::demangleBlockInvokeCppSymbol(const char* symbol) {
+    if (!symbol) return std::nullopt;
+    const std::string text = symbol;
+    const auto suffix = text.rfind("_block_invoke");
+    if (suffix == std::string::npos || suffix < 5) return std::nullopt;
+    const std::string function = text.substr(1, suffix - 1);
+    auto name = demangleSymbol(function.c_str());
+    if (!name) return std::nullopt;
+    return *name + text.substr(suffix);
+}
+
+}  // namespace reporting

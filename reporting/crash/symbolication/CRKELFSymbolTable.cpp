@@ -1,0 +1,119 @@
+#include "reporting/crash/symbolication/CRKELFSymbolTable.h"
+
+#include <elf.h>
+#include <link.h>
+
+#include <cstring>
+
+#include "reporting/crash/image/CRKELFFile.h"
+
+namespace reporting {
+
+namespace {
+
+using Ehdr = ElfW(Ehdr);
+using Shdr = ElfW(Shdr);
+using Sym = ElfW(Sym);
+
+#if __SIZEOF_POINTER__ == 8
+constexpr unsigned char kNativeClass = ELFCLASS64;
+#else
+constexpr unsigned char kNativeClass = ELFCLASS32;
+#endif
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+constexpr unsigned char kNativeData = ELFDATA2LSB;
+#else
+constexpr unsigned char kNativeData = ELFDATA2MSB;
+#endif
+
+// A range of the mapping, or false when it does not lie wholly inside.
+bool inside(uint64_t length, uint64_t offset, uint64_t size) {
+    return offset <= length && size <= length - offset;
+}
+
+template <typename T>
+bool readAt(const uint8_t* base, uint64_t length, uint64_t offset, T* out) {
+    if (!inside(length, offset, sizeof(T))) return false;
+    memcpy(out, base + offset, sizeof(T));
+    return true;
+}
+
+// The best function symbol of one table: the one whose range holds the address, else the nearest
+// start below it among symbols without a size.
+struct Best {
+    bool found = false;
+    bool sized = false;
+    uint64_t start = 0;
+    uint64_t nameOffset = 0;
+};
+
+void searchTable(const uint8_t* base, uint64_t length, const Shdr& table, const Shdr& strings,
+                 uint64_t address, Best* best) {
+    if (table.sh_entsize != sizeof(Sym) || !inside(length, table.sh_offset, table.sh_size)) return;
+    const uint64_t count = table.sh_size / sizeof(Sym);
+    for (uint64_t i = 0; i < count; i++) {
+        Sym sym;
+        if (!readAt(base, length, table.sh_offset + i * sizeof(Sym), &sym)) return;
+        const unsigned type = ELF64_ST_TYPE(sym.st_info);
+        if ((type != STT_FUNC && type != STT_GNU_IFUNC) || sym.st_shndx == SHN_UNDEF || sym.st_value == 0)
+            continue;
+        if (sym.st_name >= strings.sh_size) continue;
+        if (address < sym.st_value) continue;
+        if (sym.st_size > 0) {
+            if (address - sym.st_value >= sym.st_size) continue;
+            if (!best->sized || sym.st_value > best->start) *best = {true, true, sym.st_value, sym.st_name};
+        } else if (!best->sized && (!best->found || sym.st_value > best->start)) {
+            *best = {true, false, sym.st_value, sym.st_name};
+        }
+    }
+}
+
+}  // namespace
+
+std::optional<CRKELFSymbol> CRKELFBufferFindFunctionSymbol(const void* bytes, uint64_t length,
+                                                           uint64_t fileAddress) {
+    const auto* base = static_cast<const uint8_t*>(bytes);
+    Ehdr header;
+    if (!base || !readAt(base, length, 0, &header)) return std::nullopt;
+    if (memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 || header.e_ident[EI_CLASS] != kNativeClass ||
+        header.e_ident[EI_DATA] != kNativeData || header.e_shentsize != sizeof(Shdr))
+        return std::nullopt;
+    const uint64_t sections = header.e_shnum;
+    if (!inside(length, header.e_shoff, sections * sizeof(Shdr))) return std::nullopt;
+
+    for (const uint32_t wanted : {uint32_t(SHT_SYMTAB), uint32_t(SHT_DYNSYM)}) {
+        Best best;
+        Shdr stringsHeader{};
+        for (uint64_t i = 0; i < sections; i++) {
+            Shdr table;
+            if (!readAt(base, length, header.e_shoff + i * sizeof(Shdr), &table) || table.sh_type != wanted)
+                continue;
+            Shdr strings;
+            if (table.sh_link >= sections ||
+                !readAt(base, length, header.e_shoff + uint64_t(table.sh_link) * sizeof(Shdr), &strings) ||
+                strings.sh_type != SHT_STRTAB || !inside(length, strings.sh_offset, strings.sh_size))
+                continue;
+            const Best before = best;
+            searchTable(base, length, table, strings, fileAddress, &best);
+            if (best.start != before.start || best.nameOffset != before.nameOffset) stringsHeader = strings;
+        }
+        if (!best.found) continue;
+        // The name ends inside its string table, or it is not taken.
+        const char* name = reinterpret_cast<const char*>(base + stringsHeader.sh_offset + best.nameOffset);
+        const size_t room = stringsHeader.sh_size - best.nameOffset;
+        const size_t nameLength = strnlen(name, room);
+        if (nameLength == room || nameLength == 0) continue;
+        return CRKELFSymbol{std::string(name, nameLength), best.start};
+    }
+    return std::nullopt;
+}
+
+std::optional<CRKELFSymbol> CRKELFFindFunctionSymbol(const std::string& path, uint64_t fileAddress) {
+    CRKELFFile file;
+    if (!CRKELFFileInitWithPath(&file, path.c_str())) return std::nullopt;
+    auto symbol = CRKELFBufferFindFunctionSymbol(file.mappedFile, file.mappedSize, fileAddress);
+    CRKELFFileDestroy(&file);
+    return symbol;
+}
+
+}  // namespace reporting

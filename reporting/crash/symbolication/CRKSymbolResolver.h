@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/base/Value.h"
+#include "reporting/crash/image/CRKBinaryImage.h"
+#include "reporting/crash/symbolication/CRKStackFrame.h"
+
+namespace reporting {
+
+// Maps the return addresses of an earlier run to names: the image that held an address then is found
+// in this process by its build identifier, the address is moved to where that image lies now, and the
+// loader (or, for functions it does not export, the image file's own symbol table) names it.
+class CRKSymbolResolver {
+public:
+    CRKSymbolResolver() = default;
+
+    // Keeps the "load" lines of a binary-image record that have a base and a size, sorted by base.
+    // True when the file had at least one line.
+    bool loadBinaryImagesFromFile(const std::string& path);
+    // The stored image holding the address, or null.
+    const platform::Value::Dictionary* loadedBinaryImageForPC(uint64_t address) const;
+    // The image of this process with that build identifier; an empty identifier never matches.
+    static bool fillInImageDetails_forUUID(CRKBinaryImageDetails* details,
+                                           const std::optional<std::string>& uuid);
+    bool updateStackFrame(CRKStackFrame& frame) const;
+    std::shared_ptr<CRKStackFrame> frameForAddress(uint64_t address) const;
+
+    const platform::Value::Array& binaryImages() const { return binaryImages_; }
+
+private:
+    platform::Value::Array binaryImages_;
+};
+
+}  // namespace reporting

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "reporting/core/Operation.h"
+#include "reporting/crash/symbolication/CRKStackFrame.h"
+
+namespace reporting {
+
+// The base of the operations that walk one crash file's thread array. The operations of one file run
+// one after another on one thread and share the array without locks.
+class CRKThreadArrayOperation : public Operation {
+public:
+    explicit CRKThreadArrayOperation(std::shared_ptr<CRKThreadArray> threadArray)
+        : threadArray_(std::move(threadArray)) {}
+
+    // Every frame in order; once cancelled, the rest of the current thread's frames are skipped.
+    void enumerateFramesWithBlock(const std::function<void(CRKStackFrame&)>& block) const;
+    const std::shared_ptr<CRKThreadArray>& threadArray() const { return threadArray_; }
+
+private:
+    std::shared_ptr<CRKThreadArray> threadArray_;
+};
+
+}  // namespace reporting

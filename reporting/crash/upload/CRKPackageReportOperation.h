@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/base/Data.h"
+#include "reporting/core/Operation.h"
+#include "reporting/core/RKTMultipartMimeStreamEncoder.h"
+#include "reporting/crash/store/CRKFileManager.h"
+#include "reporting/crash/store/CRKInternalReport.h"
+
+namespace reporting {
+
+// Turns one report folder into one upload file in the store's prepared folder: a multipart body with
+// the API key, the report's identifier and every file of the folder gzip-compressed. The file's base
+// name is the body's boundary. The package is written under a hidden name inside the report folder and
+// renamed into the prepared folder only when every byte reached the disk, so the prepared folder never
+// holds a cut body; a failed write leaves no package and no finalPath (the report stays where it is).
+class CRKPackageReportOperation : public Operation {
+public:
+    CRKPackageReportOperation(std::shared_ptr<CRKInternalReport> report,
+                              std::shared_ptr<CRKFileManager> fileManager);  // initWithReport:fileManager:
+    void main() override;
+
+    std::string reportPath() const;
+    std::string destinationDirectory() const;
+    std::string packagedPathWithName(const std::string& name) const;
+    void encode_data_fromPath(RKTMultipartMimeStreamEncoder& encoder, const platform::Data& data,
+                              const std::string& path);
+    static bool compressData_toPath(const platform::Data& data, const std::string& path);
+
+    const std::shared_ptr<CRKInternalReport>& report() const { return report_; }
+    const std::shared_ptr<CRKFileManager>& fileManager() const { return fileManager_; }
+    std::optional<std::string> finalPath() const { return finalPath_; }
+    void setFinalPath(std::optional<std::string> path) { finalPath_ = std::move(path); }
+
+    // Tests only: the next package write takes at most this many bytes and then fails, as a full disk.
+    static void failNextPackageWriteAfter(size_t bytes);
+
+private:
+    std::shared_ptr<CRKInternalReport> report_;
+    std::shared_ptr<CRKFileManager> fileManager_;
+    std::optional<std::string> finalPath_;
+};
+
+}  // namespace reporting
