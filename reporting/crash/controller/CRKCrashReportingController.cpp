@@ -218,13 +218,12 @@ bool CRKCrashReportingController::startCrashReporter(const std::optional<std::st
     if (!currentReport_) return false;
     auto d = delegate();
     const auto& current = settings();
-    // The context keeps the pointers for the life of the process.
-    static std::mutex keepMutex;
-    static std::vector<std::unique_ptr<std::string>> kept;
+    // The context copies the texts it is given.
+    std::vector<std::string> texts;
+    texts.reserve(5);
     auto keep = [&](std::string text) {
-        std::lock_guard lock(keepMutex);
-        kept.push_back(std::make_unique<std::string>(std::move(text)));
-        return kept.back()->c_str();
+        texts.push_back(std::move(text));
+        return texts.back().c_str();
     };
     CRKContextInitData data;
     data.apiKey = keep(APIKey.value_or(""));
@@ -386,10 +385,12 @@ void CRKCrashReportingController::displayPermissionAlertForReport(
         if (current.promptAlwaysSend) buttons.push_back(*current.promptAlwaysSend);
         buttons.push_back(current.promptCancel);
         const long response = self->prompt_->runModal(current.promptTitle, current.promptMessage, buttons);
-        if (response == 1000) return self->handlePromptCompleteForReport(report, true, false);
-        if (current.promptAlwaysSend && response == 1001)
-            return self->handlePromptCompleteForReport(report, true, true);
-        self->handlePromptCompleteForReport(report, false, false);
+        const bool submit = response == 1000 || (current.promptAlwaysSend && response == 1001);
+        const bool always = current.promptAlwaysSend && response == 1001;
+        // The answer counts at once: prompts for later reports of this run, queued behind this one on the
+        // main queue, must see it rather than ask again.
+        self->promptChoice_ = always ? AlwaysSend : (submit ? Send : DoNotSend);
+        self->handlePromptCompleteForReport(report, submit, always);
     });
 }
 
@@ -409,7 +410,9 @@ void CRKCrashReportingController::handlePromptCompleteForReport(
             self->promptChoice_ = AlwaysSend;
             platform::logf("should set always submit here");
         } else {
-            self->promptChoice_ = Send;
+            // A report sent because the user chose "always" keeps that choice.
+            unsigned expected = NotAsked;
+            self->promptChoice_.compare_exchange_strong(expected, Send);
         }
     });
 }

@@ -170,7 +170,6 @@ private:
     std::atomic<unsigned> promptChoice_{NotAsked};
     std::atomic<bool> registeredAnalyticsEventListener_{false};
     std::shared_ptr<CRKInternalReport> currentReport_;
-    std::vector<std::string> currentStrings_;  // keep the start-up data's texts alive
     platform::NotificationCenter::Observation settingsObservation_;
     platform::NotificationCenter::Observation activeObservation_;
     platform::NotificationCenter::Observation inactiveObservation_;
