@@ -8,15 +8,10 @@
 #include "reporting/core/RKTKitClass.h"
 #include "reporting/core/ReportKit.h"
 #include "reporting/crash/CrashKit.h"
-#include "reporting/crash/capture/CRKCapture.h"
-#include "reporting/crash/capture/CRKContext.h"
 
 namespace kestrune {
 
 void ReportingKitStart::startReportingKit() {
-    // The crash kit's handlers are the real ones in the application.
-    reporting::CRKContextSetHooks(reporting::CRKCaptureHooks());
-    reporting::CrashKit::registerKitClass();
     // The reporting kit starts with the crash kit; a build without the crash kit starts nothing.
     if (auto crashKit = reporting::RKTKitClass::classNamed(kCrashKitClassName)) {
         reporting::ReportKit::with({crashKit});
