@@ -129,6 +129,12 @@ const CRKCrashSettings& CRKCrashReportingController::settings() {
 std::shared_ptr<CRKReportSubmission> CRKCrashReportingController::reportsController() {
     std::lock_guard lock(reportsControllerMutex_);
     if (!reportsController_ && submissionFactory_) reportsController_ = submissionFactory_(*this);
+    if (!reportsController_) {
+        static std::once_flag told;
+        std::call_once(told, [] {
+            platform::logf("[CrashKit:Crash] No report submission in this build; reports are kept for a later one");
+        });
+    }
     return reportsController_;
 }
 
