@@ -1,8 +1,13 @@
 #include "main/ReportingKitStart.h"
 
+#include <cstdlib>
+#include <cstring>
+
 #include "platform/base/Log.h"
+#include "platform/base/RunLoop.h"
 #include "reporting/core/RKTKitClass.h"
 #include "reporting/core/ReportKit.h"
+#include "reporting/crash/CrashKit.h"
 
 namespace kestrune {
 
@@ -12,6 +17,13 @@ void ReportingKitStart::startReportingKit() {
         reporting::ReportKit::with({crashKit});
     } else {
         platform::logf("ReportKit: the crash kit is not part of this build; crash reporting is off");
+    }
+    // Test switch: crash on the first turns of the run loop, once the handlers are in place, so the next
+    // launch has a report to send.
+    const char* crash = std::getenv("KESTRUNE_TEST_CRASH");
+    if (crash && std::strcmp(crash, "1") == 0) {
+        platform::logf("KESTRUNE_TEST_CRASH is set: crashing on request");
+        platform::RunLoop::main().performAfterDelay(0.5, [] { reporting::CrashKit::crash(); });
     }
 }
 

@@ -19,6 +19,9 @@
 #include "platform/storage/StandardFolders.h"
 #include "platform/system/Application.h"
 #include "platform/system/WorkspaceRecorder.h"
+#include "reporting/crash/CrashKit.h"
+#include "reporting/crash/capture/CRKCapture.h"
+#include "reporting/crash/capture/CRKContext.h"
 
 int main(int argc, char** argv) {
     // Pictures of the interface are made before, and instead of, anything else.
@@ -41,6 +44,9 @@ int main(int argc, char** argv) {
 
     auto& application = platform::Application::shared();
     kestrune::AppDelegate delegate;
+    // The crash kit is part of this build, with the real capture handlers.
+    reporting::CRKContextSetHooks(reporting::CRKCaptureHooks());
+    reporting::CrashKit::registerKitClass();
     kestrune::ReportingKitStart reportingKit;
     delegate.reportingKit = &reportingKit;
     kestrune::HostedBackendClient hostedBackend;

@@ -135,7 +135,7 @@ ReportKit& ReportKit::startOnce(const std::vector<KitListElement>& kits) {
 void ReportKit::startKits(const std::vector<KitListElement>& kits) {
     if (!APIKey()) return;
     KitClassList list = convertToKitClassesIfNeeded(kits);
-    validateFABKitConformance(list);
+    validateRKTKitConformance(list);
     list = kitClassesByAddingPhoneSignInIfFound(list);
     list = kitClassesByAddingUsageKitIfFound(list);
     list = kitClassesByEnsuringSessionReplayIsFirst(list);
@@ -184,7 +184,7 @@ ReportKit::KitClassList ReportKit::convertToKitClassesIfNeeded(const std::vector
     return classes;
 }
 
-void ReportKit::validateFABKitConformance(const KitClassList& kits) {
+void ReportKit::validateRKTKitConformance(const KitClassList& kits) {
     for (const auto& kit : kits) {
         if (kit->conformsToRKTKit()) continue;
         if (kit->answersSharedInstance()) {

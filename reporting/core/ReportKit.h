@@ -70,9 +70,9 @@ public:
     static void load();
     static void autoInitialize(const platform::Value& userInfo);
 
-    // The steps of the start; validateFABKitConformance throws RKTException for a class that is no kit.
+    // The steps of the start; validateRKTKitConformance throws RKTException for a class that is no kit.
     static KitClassList convertToKitClassesIfNeeded(const std::vector<KitListElement>& kits);
-    static void validateFABKitConformance(const KitClassList& kits);
+    static void validateRKTKitConformance(const KitClassList& kits);
     static KitClassList kitClassesByAddingPhoneSignInIfFound(const KitClassList& kits);
     static KitClassList kitClassesByAddingUsageKitIfFound(const KitClassList& kits);
     static KitClassList kitClassesByEnsuringSessionReplayIsFirst(const KitClassList& kits);

@@ -107,7 +107,7 @@ void CRKInternalReport::enumerateSymbolicatableFilesInContent(
     for (const std::string& name : crashFilenames()) block(pathForContentFile(name));
 }
 
-std::optional<platform::Value::Array> CRKInternalReport::readCLSFileAtPath(const std::string& path) {
+std::optional<platform::Value::Array> CRKInternalReport::readCRKFileAtPath(const std::string& path) {
     auto sections = CRKFileReadSections(path.c_str(), false);
     if (!sections || sections->empty()) return std::nullopt;
     return sections;
@@ -115,7 +115,7 @@ std::optional<platform::Value::Array> CRKInternalReport::readCLSFileAtPath(const
 
 const platform::Value::Array& CRKInternalReport::metadataSections() const {
     if (!metadataSections_)
-        metadataSections_ = readCLSFileAtPath(metadataPath()).value_or(platform::Value::Array{});
+        metadataSections_ = readCRKFileAtPath(metadataPath()).value_or(platform::Value::Array{});
     return *metadataSections_;
 }
 
@@ -159,7 +159,7 @@ std::optional<platform::Date> CRKInternalReport::crashedOnDate() const {
 
 std::optional<platform::Date> CRKInternalReport::timeFromCrashContentFile_sectionName(
     const std::string& file, const std::string& section) const {
-    const auto sections = readCLSFileAtPath(pathForContentFile(file));
+    const auto sections = readCRKFileAtPath(pathForContentFile(file));
     if (!sections) return std::nullopt;
     return dateOf(sections->front()[section]["time"]);
 }

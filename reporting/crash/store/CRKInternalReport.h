@@ -35,7 +35,7 @@ public:
     bool checkExistenceOfAtLeastOnceFileInArray(const std::vector<std::string>& names) const;
     void enumerateSymbolicatableFilesInContent(const std::function<void(const std::string&)>& block) const;
 
-    static std::optional<platform::Value::Array> readCLSFileAtPath(const std::string& path);
+    static std::optional<platform::Value::Array> readCRKFileAtPath(const std::string& path);
     const platform::Value::Array& metadataSections() const;
     std::optional<std::string> APIKey() const;
     std::optional<std::string> bundleVersion() const;

@@ -177,7 +177,7 @@ TEST_F(ReportKitTest, NonKitsRaiseTheKitExceptionAndNothingStarts) {
     EXPECT_EQ(crash->initialized.load(), 0);
     EXPECT_EQ(settingsStarts, 0);
 
-    EXPECT_THROW(ReportKit::validateFABKitConformance({RKTKitClass::plainClass("NSString")}),
+    EXPECT_THROW(ReportKit::validateRKTKitConformance({RKTKitClass::plainClass("NSString")}),
                  reporting::RKTException);
     int started = 0;
     auto complete = RKTKitClass::legacyClass("GoodOldKit", [&started] {
@@ -187,7 +187,7 @@ TEST_F(ReportKitTest, NonKitsRaiseTheKitExceptionAndNothingStarts) {
         instance->version = [] { return std::string("0.9"); };
         return instance;
     });
-    EXPECT_NO_THROW(ReportKit::validateFABKitConformance({complete}));
+    EXPECT_NO_THROW(ReportKit::validateRKTKitConformance({complete}));
     ReportKit::initializeKit(*complete);
     EXPECT_EQ(started, 1);
 }
