@@ -131,6 +131,7 @@ public:
     std::string launchMarkerPath() const;
     const std::shared_ptr<CRKInternalReport>& currentReport() const { return currentReport_; }
     const std::shared_ptr<OperationQueue>& operationQueue() const { return operationQueue_; }
+    const std::shared_ptr<CRKFileManager>& fileManager() const { return fileManager_; }
 
     // Internal key names.
     static std::string kitStartTimeKey();
