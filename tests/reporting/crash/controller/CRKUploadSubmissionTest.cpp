@@ -142,7 +142,7 @@ TEST_F(CRKUploadSubmissionTest, AReportOfAnEarlierRunReachesTheServerAndIsRemove
 }
 
 TEST_F(CRKUploadSubmissionTest, ARefusedUploadComesBackToTheControllerAndIsRetriedAfterTenMinutes) {
-    server.enqueue(json(500));
+    server.enqueue(json(413));
     server.setDefaultAnswer(json(200));
     earlierReport("earlier-2");
     start();
