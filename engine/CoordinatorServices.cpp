@@ -11,6 +11,7 @@
 #include "link/Bluetooth.h"
 #include "link/BluetoothLE.h"
 #include "link/CommandLineBluetoothCache.h"
+#include "link/RequestController.h"
 #include "link/ScanningIndicator.h"
 #include "platform/base/Log.h"
 #include "platform/system/Application.h"
@@ -177,6 +178,7 @@ void CoordinatorServices::fillDefaults() {
     if (!menuBar) menuBar = std::make_shared<MenuBarPanel>();
     if (!windows) windows = std::make_shared<WindowServices>();
     if (!link) link = std::make_shared<PhoneLinkService>();
+    if (!makeRequestController) makeRequestController = [] { return RequestController::init(); };
     if (!commands) commands = std::make_shared<LockCommandService>();
     if (!system) system = std::make_shared<CoordinatorSystem>();
 }

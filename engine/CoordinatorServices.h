@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "platform/base/Date.h"
@@ -9,6 +10,7 @@ namespace kestrune {
 
 class Device;
 class MobileDevice;
+class RequestController;
 
 // The neighbours the coordinator talks to but that live in higher folders (features, the menu-bar
 // panel, the windows) or that come with the phone link. Each is a small interface; the default of
@@ -129,6 +131,10 @@ struct CoordinatorServices {
     std::shared_ptr<PhoneLinkService> link;
     std::shared_ptr<LockCommandService> commands;
     std::shared_ptr<CoordinatorSystem> system;
+    // Makes the phone link at start-up; by default the real request controller on the installed radio.
+    // A test that records the link's requests instead makes none, so no radio event reaches the
+    // coordinator behind the test's back.
+    std::function<std::shared_ptr<RequestController>()> makeRequestController;
 
     void fillDefaults();
 };

@@ -11,11 +11,13 @@
 #include "app/records/SessionInfo.h"
 #include "app/store/DataManager.h"
 #include "app/support/DateCalculations.h"
+#include "engine/EngineLinkServices.h"
 #include "engine/IdleController.h"
 #include "engine/LaptopLidEvidenceSource.h"
 #include "engine/MacDisplayControl.h"
 #include "engine/SleepDurationTracker.h"
 #include "link/BluetoothLE.h"
+#include "link/RequestController.h"
 #include "link/ScanningIndicator.h"
 #include "platform/base/Log.h"
 #include "platform/base/NotificationCenter.h"
@@ -37,7 +39,8 @@ std::shared_ptr<StateMachine> StateMachine::create(CoordinatorServices services)
     return std::shared_ptr<StateMachine>(new StateMachine(std::move(services)));
 }
 
-StateMachine::StateMachine(CoordinatorServices services) : services_(std::move(services)) {
+StateMachine::StateMachine(CoordinatorServices services)
+    : services_(std::move(services)), linkToRequestController_(!services_.link) {
     services_.fillDefaults();
 }
 
@@ -73,6 +76,7 @@ void StateMachine::applicationDidFinishLoading(bool openSettingsWindow) {
 void StateMachine::startUp(bool openSettingsWindow) {
     if (started_) return;
     started_ = true;
+    createRequestController();
     auto& settings = DeviceLocalSettings::shared();
     auto now = platform::Date::now();
     if (!settings.veryFirstKestruneRunDate()) settings.setVeryFirstKestruneRunDate(now);
@@ -104,6 +108,20 @@ void StateMachine::startUp(bool openSettingsWindow) {
     initalizeView(openSettingsWindow);
     later(kScanningStartDelay, [](StateMachine& self) { self.startScanningAndConnection(); });
     later(kStartupTasksDelay, [](StateMachine& self) { self.performTasksAfterStartupDelay(); });
+}
+
+// The link answers its account and motion questions from the engine before it exists, and reports to
+// the coordinator from its first event on.
+void StateMachine::createRequestController() {
+    installEngineLinkServices();
+    requestController_ = services_.makeRequestController();
+    if (!requestController_) {
+        platform::logf("Coordinator: no phone link was made; phone requests go to the link service only");
+        return;
+    }
+    requestController_->setDelegate(std::static_pointer_cast<RequestControllerDelegate>(shared_from_this()));
+    if (linkToRequestController_)
+        services_.link = std::make_shared<RequestControllerLink>(requestController_);
 }
 
 void StateMachine::updateBluetoothCacheBookkeeping() {

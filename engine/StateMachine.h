@@ -6,6 +6,7 @@
 #include "app/shell/ShellServices.h"
 #include "engine/CoordinatorServices.h"
 #include "engine/PeriodicNotifierController.h"
+#include "link/RequestControllerDelegate.h"
 
 namespace platform {
 class Timer;
@@ -20,6 +21,7 @@ namespace kestrune {
 // the step that would use it does nothing.
 class StateMachine : public StateMachineInterface,
                      public PeriodicNotifierControllerDelegate,
+                     public RequestControllerDelegate,
                      public std::enable_shared_from_this<StateMachine> {
 public:
     static std::shared_ptr<StateMachine> create(CoordinatorServices services = {});
@@ -96,7 +98,58 @@ public:
     // Sends this Mac's session state to the phone: 1 the phone or proximity caused it, 2 the Mac.
     void didChangeLoginStateBy(int32_t responsible);
 
+    // RequestControllerDelegate: what the phone link reports. Those with a handler above go to it; the
+    // rest are logged until their handlers land.
+    void requestController_protocolVersionNotMatching(RequestController& controller,
+                                                      bool macMustUpdate) override;
+    void requestController_didUpdateRSSI_fromMobileDevice(
+        RequestController& controller, const platform::Number& distance,
+        const std::shared_ptr<MobileDevice>& phone) override;
+    void requestController_didDisconnectFromMobileDevice(RequestController& controller,
+                                                         const std::shared_ptr<MobileDevice>& phone) override;
+    void requestControllerDidExperienceFatalError(RequestController& controller) override;
+    void requestControllerDidExperienceCorruptedBluetoothCache(RequestController& controller) override;
+    void requestController_didReceiveRequestToConnectToMobileDevice(
+        RequestController& controller, const std::shared_ptr<MobileDevice>& phone) override;
+    void requestController_didSuccessfullyPair_withMobileDevice(
+        RequestController& controller, bool success, const std::shared_ptr<MobileDevice>& phone) override;
+    void requestController_didReceiveMobileNotification(RequestController& controller, int32_t code) override;
+    void requestController_didUpdateSessionInfoForDevice(RequestController& controller,
+                                                         const std::shared_ptr<MobileDevice>& phone) override;
+    void requestController_didStartSyncingWithMobileDevice(
+        RequestController& controller, const std::shared_ptr<MobileDevice>& phone) override;
+    void requestController_didChangeSettings_forMobileDevice(
+        RequestController& controller, const std::shared_ptr<MobileDeviceTrackInfo>& settings,
+        const std::shared_ptr<MobileDevice>& phone) override;
+    void requestController_didChangeTrackingDistance_forMobileDevice(
+        RequestController& controller, int32_t distance, const std::shared_ptr<MobileDevice>& phone) override;
+    void requestController_didConfirmAuthRequest_forDevice(
+        RequestController& controller, const std::string& text,
+        const std::shared_ptr<MobileDevice>& phone) override;
+    void requestController_didReceiveLoginCommandFromMobileDevice(
+        RequestController& controller, const std::shared_ptr<MobileDevice>& phone) override;
+    void requestController_didReceiveLogoutCommandFromMobileDevice(
+        RequestController& controller, const std::shared_ptr<MobileDevice>& phone) override;
+    void requestController_didUpdateApplicationStateFromMobileDevice_withState(
+        RequestController& controller, const std::shared_ptr<MobileDevice>& phone,
+        const platform::Number& state) override;
+    void requestController_didUpdateConnectionStatus_fromMobileDevice(
+        RequestController& controller, const platform::Number& status,
+        const std::shared_ptr<MobileDevice>& phone) override;
+    void requestController_didConfirmLogin_fromMobileDevice(
+        RequestController& controller, const platform::Number& confirmed,
+        const std::shared_ptr<MobileDevice>& phone) override;
+    void requestController_didUpdateMobileDeviceSettings(RequestController& controller,
+                                                         const std::shared_ptr<MobileDevice>& phone) override;
+    void requestController_didUpdateClipboardText_forDevice(
+        RequestController& controller, const std::string& text,
+        const std::shared_ptr<MobileDevice>& phone) override;
+    void requestController_didUpdateIosClipboard_forDevice(
+        RequestController& controller, bool copied, const std::shared_ptr<MobileDevice>& phone) override;
+
     const CoordinatorServices& services() const { return services_; }
+    // The phone link, created at start-up; none before.
+    const std::shared_ptr<RequestController>& requestController() const { return requestController_; }
     bool trackedPhoneIsConnected() const;
 
     static constexpr int kRestartWindowAtStart = 12;
@@ -118,7 +171,13 @@ private:
     bool isTrackedPhone(const std::shared_ptr<MobileDevice>& phone) const;
     void later(double seconds, std::function<void(StateMachine&)> step);
 
+    void createRequestController();
+
     CoordinatorServices services_;
+    // The caller gave no link service: once the request controller exists the coordinator's requests go
+    // to it.
+    bool linkToRequestController_ = false;
+    std::shared_ptr<RequestController> requestController_;
     std::unique_ptr<PeriodicNotifierController> periodicIgnoreListCleaner_;
     std::shared_ptr<platform::Timer> failSafeConnectTimer_;
     bool started_ = false;

@@ -12,7 +12,7 @@ namespace reporting {
 // controller replaces the object rather than changing it.
 class USKSettings {
 public:
-    static constexpr const char* kDefaultEventsURL = "https://events.reportkit.io/spi/v2/events";
+    static constexpr const char* kDefaultEventsURL = "https://events.reportkit.invalid/spi/v2/events";
 
     explicit USKSettings(
         std::optional<platform::Value::Dictionary> settingsDictionary);  // initWithDictionary:

@@ -162,6 +162,8 @@ protected:
         services.windows = windows;
         services.link = std::make_shared<RecordingLink>(log);
         services.system = system;
+        // The link's requests are recorded here; the real link's own radio reports would only add noise.
+        services.makeRequestController = []() -> std::shared_ptr<RequestController> { return nullptr; };
         machine = StateMachine::create(services);
     }
     void TearDown() override {

@@ -15,8 +15,10 @@ namespace reporting {
 // the application's own "CrashKit" strings table winning over the server's prompt texts.
 class CRKSettings {
 public:
-    static constexpr const char* kDefaultReportsEndpoint = "https://reports.reportkit.io";
-    static constexpr const char* kDefaultBetaEndpoint = "https://api.reportkit.io";
+    // No service of the kit's is reachable from here: the built-in endpoints are in a domain that never
+    // resolves, and a deployment names its own through the environment or the bundle.
+    static constexpr const char* kDefaultReportsEndpoint = "https://reports.reportkit.invalid";
+    static constexpr const char* kDefaultBetaEndpoint = "https://api.reportkit.invalid";
 
     explicit CRKSettings(
         std::optional<platform::Value::Dictionary> settingsDictionary);  // initWithDictionary:

@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include "app/records/DeviceUser.h"
+#include "app/records/MobileDevice.h"
+#include "app/records/MobileSettings.h"
+#include "app/records/PairingInfo.h"
+#include "app/store/DataManager.h"
+#include "app/store/DataModel.h"
+#include "engine/EngineLinkServices.h"
+#include "engine/StateMachine.h"
+#include "link/AccountServices.h"
+#include "link/Bluetooth.h"
+#include "link/BluetoothLE.h"
+#include "link/MessageFactory.h"
+#include "link/MotionDetection.h"
+#include "link/RequestController.h"
+#include "platform/system/ProcessInfo.h"
+#include "tests/engine/SessionFixture.h"
+
+using namespace kestrune;
+using platform::Number;
+
+namespace {
+
+void forgetCoordinatorLink() {
+    AccountServices::install(nullptr);
+    MotionDetection::install(nullptr);
+    BluetoothLE::resetSharedForTesting();
+    Bluetooth::resetForTesting();
+}
+const bool kCoordinatorLinkResetRegistered = (testsupport::addResetHook(&forgetCoordinatorLink), true);
+
+// The machine's acts that would reach outside the test (network, login items, the process) are dropped;
+// the Bluetooth facts are the real ones of a Mac without a controller.
+struct QuietSystem : CoordinatorSystem {
+    void setupLoginItems() override {}
+    void checkIfDeviceUnlinkedRemotely() override {}
+    void relaunchAfterDelay(double) override {}
+    void terminate() override {}
+};
+
+class CoordinatorLinkTest : public SessionTest {
+protected:
+    void SetUp() override {
+        SessionTest::SetUp();
+        DataManager::resetSharedForTesting();
+    }
+    void TearDown() override {
+        machine.reset();
+        runUntilIdle();
+        DataManager::resetSharedForTesting();
+        SessionTest::TearDown();
+    }
+    void startCoordinator() {
+        CoordinatorServices services;
+        services.system = std::make_shared<QuietSystem>();
+        machine = StateMachine::create(services);
+        machine->applicationDidFinishLoading(false);
+        advance(0.5);
+    }
+    std::shared_ptr<MobileDevice> storePhone(const std::string& unId) {
+        auto& manager = DataManager::shared();
+        auto phone = MobileDevice::initWithUnId(unId);
+        auto settings = MobileSettings::initWithUnId(unId);
+        settings->pairingInfo()->setConnectionStatus(Number(PairingInfo::kConnectionStatusPaired));
+        (*manager.model()->dictOfAllMobileDevice())[unId] = phone;
+        (*manager.model()->dictOfMobileDeviceSettings())[unId] = settings;
+        return phone;
+    }
+    std::shared_ptr<StateMachine> machine;
+};
+
+}  // namespace
+
+TEST_F(CoordinatorLinkTest, EngineAnswersTheLinksAccountAndMotionQuestionsFromTheSession) {
+    const std::string user = platform::ProcessInfo::shared().userName();
+    // Before the engine is installed no password logs in.
+    EXPECT_FALSE(AccountServices::current()->checkIfPassword_validForUserName("password", user));
+    installEngineLinkServices();
+    auto accounts = AccountServices::current();
+    EXPECT_EQ(accounts->getCurrentLogedInUsername(), user);
+    EXPECT_EQ(accounts->getAllMacUsers().count(user), 1u);
+    struct Case {
+        const char* password;
+        std::string user;
+        bool valid;
+    };
+    for (const auto& c :
+         {Case{"password", user, true}, Case{"wrong", user, false}, Case{"password", "nobody-here", false}}) {
+        SCOPED_TRACE(std::string(c.password) + "/" + c.user);
+        EXPECT_EQ(accounts->checkIfPassword_validForUserName(c.password, c.user), c.valid);
+    }
+    advance(40);
+    MotionDetection::current()->motionDetected();
+    advance(5);
+    EXPECT_NEAR(MotionTracking::shared().secondsPassesSinceLastMotion(), 5.0, 0.01);
+}
+
+TEST_F(CoordinatorLinkTest, StartUpCreatesTheLinkAndThePhonesRequestsReachTheCoordinator) {
+    auto phone = storePhone("phone-1");
+    startCoordinator();
+    auto link = machine->requestController();
+    ASSERT_TRUE(link);
+    EXPECT_EQ(link->delegate().get(), static_cast<RequestControllerDelegate*>(machine.get()));
+
+    // A connection status from the phone goes through the coordinator's handler into the records.
+    link->procesRequest_fromMobileDevice(
+        MessageFactory::createMessage_payload(RequestController::kRequestConnectionStatus, Number(3)), phone);
+    EXPECT_EQ(DataManager::shared()
+                  .settingsForDeviceId(phone->unId())
+                  ->pairingInfo()
+                  ->connectionStatus()
+                  ->intValue(),
+              3);
+    // The phone's motion reaches the engine's tracker through the installed adapter.
+    advance(30);
+    link->procesRequest_fromMobileDevice(
+        MessageFactory::createMessage_payload(RequestController::kRequestMotion, platform::Value()), phone);
+    EXPECT_LT(MotionTracking::shared().secondsPassesSinceLastMotion(), 0.01);
+}
+
+TEST_F(CoordinatorLinkTest, LinkAdapterDropsWhatTheLinkCannotCarry) {
+    auto phone = storePhone("phone-1");
+    std::weak_ptr<RequestController> gone;
+    {
+        auto controller = RequestController::init();
+        gone = controller;
+    }
+    testsupport::LogCapture capture;
+    RequestControllerLink link(gone);
+    link.startIntenseScanning();
+    link.sendNotification_toMobileDevice_usePushNotificationIfNeeded(-1, phone, true);
+    EXPECT_TRUE(capture.contains("no request controller running"));
+    EXPECT_TRUE(capture.contains("notification code -1 is not a code"));
+}
