@@ -22,7 +22,9 @@ public:
     static std::string currentTimestampString();
     // Asked when the operation runs: the endpoint to send to, or none to send nothing (the file then
     // stays for a later upload). Without it the endpoint given at creation is used.
-    void setEndpointSource(std::function<std::optional<std::string>()> source) { endpointSource_ = std::move(source); }
+    void setEndpointSource(std::function<std::optional<std::string>()> source) {
+        endpointSource_ = std::move(source);
+    }
 
     const std::shared_ptr<USKUploader>& uploader() const { return uploader_; }
     const std::string& usageKitURL() const { return usageKitURL_; }

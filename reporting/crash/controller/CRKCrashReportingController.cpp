@@ -132,7 +132,8 @@ std::shared_ptr<CRKReportSubmission> CRKCrashReportingController::reportsControl
     if (!reportsController_) {
         static std::once_flag told;
         std::call_once(told, [] {
-            platform::logf("[CrashKit:Crash] No report submission in this build; reports are kept for a later one");
+            platform::logf(
+                "[CrashKit:Crash] No report submission in this build; reports are kept for a later one");
         });
     }
     return reportsController_;
