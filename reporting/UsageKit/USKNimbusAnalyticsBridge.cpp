@@ -140,7 +140,7 @@ void USKNimbusAnalyticsBridge::logCustomEvent(const USKCustomEvent& event) {
         event.customAttributes().value_or(platform::Value::Dictionary{}));
     USKLogger::sharedLogger().log("Logging custom event to Nimbus. <%s\n%s>", name.c_str(),
                                   platform::Value(parameters).description().c_str());
-    nimbusAnalytics_->logInternalEventWithOrigin_name_parameters("fab", name, parameters);
+    nimbusAnalytics_->logInternalEventWithOrigin_name_parameters(kEventOrigin, name, parameters);
 }
 
 void USKNimbusAnalyticsBridge::logPredefinedEvent(const USKPredefinedEvent& event) {
@@ -157,7 +157,7 @@ void USKNimbusAnalyticsBridge::logPredefinedEventToNimbusWithEventName_parameter
     const std::string& name, const platform::Value::Dictionary& parameters) {
     USKLogger::sharedLogger().log("Logging predefined event to Nimbus. <%s\n%s>", name.c_str(),
                                   platform::Value(parameters).description().c_str());
-    nimbusAnalytics_->logInternalEventWithOrigin_name_parameters("fab", name, parameters);
+    nimbusAnalytics_->logInternalEventWithOrigin_name_parameters(kEventOrigin, name, parameters);
 }
 
 std::string USKNimbusAnalyticsBridge::nimbusEventNameForUsageKitEventName_predefinedAttributes(

@@ -29,6 +29,8 @@ void USKRegisterNimbusAnalyticsClass(std::shared_ptr<NMBAnalyticsInterface> anal
 class USKNimbusAnalyticsBridge {
 public:
     using Mapping = std::map<std::string, std::string>;
+    // The origin every forwarded event carries: the kit's own prefix.
+    static constexpr const char* kEventOrigin = "rkt";
 
     USKNimbusAnalyticsBridge();  // looks the class up by name
     explicit USKNimbusAnalyticsBridge(std::shared_ptr<NMBAnalyticsInterface> analytics);

@@ -61,7 +61,7 @@ TEST_F(USKNimbusBridgeTest, PredefinedEventsAreRenamedAndTheirParametersMapped) 
     bridge.logEvent(USKPredefinedEvent::contentViewEventWithName_contentType_contentId_customAttributes(
         Value("n"), Value("t"), Value("i"), std::nullopt));
     ASSERT_EQ(fake->sent.size(), 6u);
-    for (const auto& s : fake->sent) EXPECT_EQ(s.origin, "fab");
+    for (const auto& s : fake->sent) EXPECT_EQ(s.origin, "rkt");
 
     EXPECT_EQ(fake->sent[0].name, "ecommerce_purchase");
     EXPECT_EQ(fake->sent[0].parameters, (Value::Dictionary{{"currency", Value("EUR")},
