@@ -38,22 +38,6 @@ bool looksLikeURL(const std::string& text) {
     return true;
 }
 
-// Same reading of the locale as the kit's other requests.
-std::string localeIdentifier() {
-    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* value = std::getenv(name);
-        if (!value || !*value) continue;
-        std::string locale = value;
-        locale = locale.substr(0, locale.find_first_of(".@"));
-        if (locale.empty() || locale == "C" || locale == "POSIX") return "en_US_POSIX";
-        if (locale.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-") !=
-            std::string::npos)
-            return "en_US_POSIX";
-        return locale;
-    }
-    return "en_US_POSIX";
-}
-
 std::mutex& providerMutex() {
     static std::mutex mutex;
     return mutex;
@@ -223,7 +207,7 @@ platform::URLRequest CRKBetaController::betaUpdateRequest(const std::string& url
     platform::URLRequest request(url, kTimeout);
     request.setHTTPMethod("GET");
     request.setCachePolicy(1);  // reload, ignoring local cache data
-    const std::string locale = localeIdentifier();
+    const std::string locale = RKTNetworkOperation(std::string()).localeIdentifier();
     auto delegate = delegate_.lock();
     request.setValue_forHTTPHeaderField(kUserAgent, "User-Agent");
     request.setValue_forHTTPHeaderField("application/json", "Accept");
