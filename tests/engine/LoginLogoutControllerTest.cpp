@@ -10,6 +10,7 @@
 #include "engine/LoginLogoutExecution.h"
 #include "engine/LogoutExecution.h"
 #include "platform/base/RunLoop.h"
+#include "tests/engine/AfterKeyboard.h"
 #include "tests/engine/ProximityFixture.h"
 
 using namespace kestrune;
@@ -55,23 +56,6 @@ struct RecordingDelegate : LoginLogoutControllerDelegate {
 };
 
 constexpr uint16_t kKeyEnterCode = 36;
-
-// Passes the application's keys on to the session and then tells the test, counting key-downs.
-class AfterKeyboard : public platform::KeyboardEvents {
-public:
-    AfterKeyboard(std::shared_ptr<platform::SimulatedSession> session, std::function<void(size_t)> after)
-        : session_(std::move(session)), after_(std::move(after)) {}
-    void postKeyEvent(const platform::KeyEvent& event) override {
-        session_->postKeyEvent(event);
-        if (!event.keyDown) after_(count_++);
-    }
-    std::optional<int64_t> hidIdleTimeNanoseconds() override { return session_->hidIdleTimeNanoseconds(); }
-
-private:
-    std::shared_ptr<platform::SimulatedSession> session_;
-    std::function<void(size_t)> after_;
-    std::atomic<size_t> count_{0};
-};
 
 }  // namespace
 
