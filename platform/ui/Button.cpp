@@ -104,16 +104,21 @@ void Button::drawRect(Rect) {
         c->strokePath(shape);
     }
     const auto& shown = state_ == kStateOn && alternateImage_ ? alternateImage_ : image_;
+    double titleX = b.midX() - textSize.width / 2;
     if (shown && imagePosition_ != ImagePosition::NoImage) {
         const Size s = shown->size();
         Rect r{b.midX() - s.width / 2, b.midY() - s.height / 2, s.width, s.height};
         if (imagePosition_ == ImagePosition::ImageLeft) r.origin.x = b.minX() + 6;
         shown->drawInRect_fromRect_operation_fraction(r, {}, CompositingOperation::SourceOver, alpha);
         if (imagePosition_ == ImagePosition::ImageOnly) return;
+        // A left-aligned title follows a picture on its left.
+        if (imagePosition_ == ImagePosition::ImageLeft && alignment() == TextAlignment::Left)
+            titleX = r.maxX() + 4;
+    } else if (alignment() == TextAlignment::Left) {
+        titleX = b.minX() + 6;
     }
     if (!title_.empty() || attributedTitle_)
-        text.drawInRect(
-            {b.midX() - textSize.width / 2, b.midY() - textSize.height / 2, textSize.width, textSize.height});
+        text.drawInRect({titleX, b.midY() - textSize.height / 2, textSize.width, textSize.height});
 }
 
 }  // namespace platform::ui

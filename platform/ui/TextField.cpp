@@ -1,5 +1,7 @@
 #include "platform/ui/TextField.h"
 
+#include <algorithm>
+
 #include "platform/base/Strings.h"
 #include "platform/ui/GraphicsContext.h"
 #include "platform/ui/TextMeasurer.h"
@@ -46,6 +48,14 @@ Size TextField::intrinsicContentSize() const {
     const Size text = displayedText().size();
     const double inset = (bezeled_ || bordered_) ? 4 : 2;
     return {text.width + 2 * inset, text.height + (bezeled_ || bordered_ ? 4 : 0)};
+}
+
+Size TextField::cellSizeForBounds(Rect bounds) const {
+    const bool framed = bezeled_ || bordered_;
+    const double inset = framed ? 4 : 2;
+    const Size text =
+        TextMeasurer::current().measure(displayedText(), std::max(1.0, bounds.width() - 2 * inset));
+    return {text.width + 2 * inset, text.height + (framed ? 4 : 0)};
 }
 
 void TextField::sizeToFit() {

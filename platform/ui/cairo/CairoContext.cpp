@@ -17,6 +17,25 @@ void CairoContext::restoreGState() {
     cairo_restore(cr_);
 }
 
+void CairoContext::beginTransparencyLayer() {
+    layers_.push_back(state_);
+    state_.alpha = 1;
+    state_.op = CompositingOperation::SourceOver;
+    state_.shadow.reset();
+    cairo_push_group(cr_);
+}
+
+void CairoContext::endTransparencyLayer() {
+    if (layers_.empty()) return;
+    state_ = layers_.back();
+    layers_.pop_back();
+    cairo_pop_group_to_source(cr_);
+    cairo_save(cr_);
+    cairo_set_operator(cr_, cairoOperator(state_.op));
+    cairo_paint_with_alpha(cr_, state_.alpha);
+    cairo_restore(cr_);
+}
+
 void CairoContext::concatCTM(const AffineTransform& t) {
     cairo_matrix_t m;
     cairo_matrix_init(&m, t.a, t.b, t.c, t.d, t.tx, t.ty);
@@ -84,6 +103,9 @@ cairo_operator_t CairoContext::cairoOperator(CompositingOperation op) {
             return CAIRO_OPERATOR_XOR;
         case CompositingOperation::PlusLighter:
             return CAIRO_OPERATOR_ADD;
+        case CompositingOperation::PlusDarker:
+            // Cairo has no darkening sum; the darker of the two is the nearest it offers.
+            return CAIRO_OPERATOR_DARKEN;
     }
     return CAIRO_OPERATOR_OVER;
 }
