@@ -16,6 +16,7 @@
 #include "reporting/crash/CRKIdentity.h"
 #include "reporting/crash/CRKSDKLog.h"
 #include "reporting/crash/capture/CRKContext.h"
+#include "reporting/crash/capture/CRKException.h"
 #include "reporting/crash/capture/CRKSignal.h"
 #include "reporting/crash/capture/CRKUserLogging.h"
 
@@ -129,7 +130,8 @@ const CRKCrashSettings& CRKCrashReportingController::settings() {
 std::shared_ptr<CRKReportSubmission> CRKCrashReportingController::reportsController() {
     std::lock_guard lock(reportsControllerMutex_);
     if (!reportsController_ && submissionFactory_) reportsController_ = submissionFactory_(*this);
-    if (!reportsController_) {
+    // A factory that answers none has said why itself (no report server configured).
+    if (!reportsController_ && !submissionFactory_) {
         static std::once_flag told;
         std::call_once(told, [] {
             platform::logf(
@@ -236,7 +238,8 @@ bool CRKCrashReportingController::startCrashReporter(const std::optional<std::st
     data.apiKey = keep(APIKey.value_or(""));
     data.deliveryDelegate = nullptr;
     data.firstInstall = d && d->isFirstInstallForCrashReportingController(*this);
-    data.crashCallbackTarget = nullptr;
+    // The crash handler calls back only when the application's delegate wants to hear of the crash.
+    data.crashCallbackTarget = d && d->shouldInstallCrashCallback() ? this : nullptr;
     data.customBundleId = nullptr;
     data.rootPath = keep(currentReport_->path());
     data.sessionId = keep(currentReport_->identifier());
@@ -264,11 +267,14 @@ bool CRKCrashReportingController::startCrashReporter(const std::optional<std::st
 
 void CRKCrashReportingController::crashReportingSetupCompleted(double profilingMark) {
     std::weak_ptr<CRKCrashReportingController> weak = weak_from_this();
-    // The crash context installs the signal and exception handlers as it starts; what is left for later
-    // is the reminder about the prompt.
+    // The crash context installs the signal and exception handlers as it starts; two seconds on, once
+    // the application's own start-up is done, the handlers are checked (another library may have put
+    // its own in their place) and the prompt setting is looked at.
     platform::RunLoop::main().performAfterDelay(kHandlerInstallDelay, [weak] {
         auto self = weak.lock();
         if (!self) return;
+        CRKExceptionCheckHandlers();
+        CRKSignalCheckHandlers();
         if (self->settings().userPromptEnabled && !self->delegateNeedsToBeInformedOfReports())
             platform::logf(
                 "[CrashKit:Crash] WARNING: the user prompt feature is enabled. As of CrashKit 3.0.0, "

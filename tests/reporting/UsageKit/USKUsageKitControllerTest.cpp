@@ -278,7 +278,7 @@ TEST_F(USKControllerTest, PurchasesAreForwardedOnlyWhenBothSettingsAllowIt) {
         reporting::ReportKit::resetSharedForTesting();
         start(Value::Dictionary{
             {"analytics",
-             Value::Dictionary{{"forward_to_google_analytics", Value(true)},
+             Value::Dictionary{{"forward_to_nimbus_analytics", Value(true)},
                                {"include_purchase_events_in_forwarded_events", Value(includePurchases)}}}});
         log(reporting::USKPredefinedEvent::
                 purchaseEventWithPrice_currency_success_itemName_itemType_itemId_customAttributes(

@@ -110,8 +110,8 @@ protected:
     std::string earlierReport(const std::string& name, bool crashed = true, const std::string& folder = "") {
         const std::string path = (folder.empty() ? files->activePath() : folder) + "/" + name;
         platform::Files::createDirectories(path);
-        std::ofstream(path + "/metadata.clsrecord") << "{\"identity\":{\"session_id\":\"" << name << "\"}}\n";
-        if (crashed) std::ofstream(path + "/signal.clsrecord") << "{\"signal\":{\"number\":11}}\n";
+        std::ofstream(path + "/metadata.crkrecord") << "{\"identity\":{\"session_id\":\"" << name << "\"}}\n";
+        if (crashed) std::ofstream(path + "/signal.crkrecord") << "{\"signal\":{\"number\":11}}\n";
         return path;
     }
     bool start() {
