@@ -88,6 +88,18 @@ TEST_F(CRKUserLoggingTest, TheWriteThatFillsTheLogStaysAndTheNextGoesToAnEmptied
     EXPECT_GT((*b)[0]["log"]["time"].number()->unsignedLongLongValue(), 1600000000000u);
 }
 
+TEST_F(CRKUserLoggingTest, ALineOfExactlyTheLogSizeIsWrittenWhole) {
+    start(10);
+    testsupport::LogCapture log;
+    CRKLog("%s", "0123456789");
+    flush();
+    const auto a = CRKFileReadSections((root_ + "/log_a.crkrecord").c_str(), false);
+    ASSERT_TRUE(a);
+    ASSERT_EQ(a->size(), 1u);
+    EXPECT_EQ(CRKFileHexDecodeString((*a)[0]["log"]["msg"].string()->c_str()), "0123456789");
+    EXPECT_FALSE(log.contains("maximum size of the log"));
+}
+
 TEST_F(CRKUserLoggingTest, AnOverlongLineIsCutToTheLogSize) {
     start(10);
     testsupport::LogCapture log;

@@ -220,6 +220,17 @@ TEST_F(CRKCrashReportingControllerTest, ALaunchThatDiedEarlySubmitsAtOnceWithout
     EXPECT_FALSE(platform::Files::exists(controller->launchMarkerPath()));
 }
 
+TEST_F(CRKCrashReportingControllerTest, AReportOfALaunchThatLivedIsNeverSentWithoutTheDelegate) {
+    // Everything allows the urgent road, except that the last launch lived past its first turn.
+    earlierReport("lived");
+    delegate->mustInform = false;
+    delegate->settings.canProcessUrgentReports = true;
+    ASSERT_TRUE(start());
+    settle();
+    EXPECT_EQ(delegate->detected.load(), 1);
+    EXPECT_EQ(prepared(), (std::vector<std::tuple<std::string, bool, bool>>{{"lived", false, true}}));
+}
+
 TEST_F(CRKCrashReportingControllerTest, InterruptedWorkResumesAndUnreadableProcessingFoldersAreSkipped) {
     earlierReport("half", true, files->processingPath());
     platform::Files::createDirectories(files->processingPath() + "/nameless");

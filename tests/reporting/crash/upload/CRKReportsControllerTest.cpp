@@ -253,6 +253,19 @@ TEST_F(CRKReportsControllerTest, AnUrgentSendReportsOnlySuccess) {
     EXPECT_EQ(server.requestCount(), 2u);
 }
 
+TEST_F(CRKReportsControllerTest, AnEmptyPackageIsIgnoredOnEveryRoad) {
+    const std::string empty = store->preparedPath() + "/empty.multipartmime";
+    uploadtest::writeFile(empty, "");
+    server.setDefaultAnswer(json(200));
+    for (const bool urgent : {false, true}) {
+        EXPECT_FALSE(controller->uploadPackagedReportAtPath_asUrgent(empty, urgent)) << urgent;
+        EXPECT_FALSE(controller->submitPackageMultipartMimeAtPath_synchronously(empty, urgent)) << urgent;
+    }
+    EXPECT_EQ(settledRequestCount(), 0u);
+    EXPECT_TRUE(driver->heard().empty());
+    EXPECT_EQ(client->uploadsInFlight(), 0u);
+}
+
 TEST_F(CRKReportsControllerTest, ASecondStartForTheSamePackageMakesNoSecondTask) {
     const std::string path = package("twice");
     server.setDefaultAnswer({200, {{"Content-Type", "application/json"}}, "{}", 0.2});
