@@ -30,7 +30,8 @@ struct UserScript {
 // through postMessage, which an engine (or a test) calls.
 class UserContentController {
 public:
-    void addScriptMessageHandler(const std::shared_ptr<ScriptMessageHandler>& handler, const std::string& name);
+    void addScriptMessageHandler(const std::shared_ptr<ScriptMessageHandler>& handler,
+                                 const std::string& name);
     void addUserScript(UserScript script);
     std::vector<UserScript> userScripts() const;
     bool hasScriptMessageHandler(const std::string& name) const;

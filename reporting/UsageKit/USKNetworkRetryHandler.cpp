@@ -24,7 +24,8 @@ void USKNetworkRetryHandler::handleChallenge_fromURLSession_completionHandler(
 
 std::shared_ptr<RKTCertificatePinner> USKNetworkRetryHandler::certPinner() const {
     std::lock_guard lock(mutex_);
-    if (kitPinner_ && !certPinner_) certPinner_ = std::make_shared<RKTCertificatePinner>(RKTPinnedCertificates());
+    if (kitPinner_ && !certPinner_)
+        certPinner_ = std::make_shared<RKTCertificatePinner>(RKTPinnedCertificates());
     return certPinner_;
 }
 

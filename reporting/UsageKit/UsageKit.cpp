@@ -37,14 +37,16 @@ std::shared_ptr<RKTKitClass> UsageKit::kitClass() {
         logPreviousSessionCrashedOnDate(date ? std::optional<platform::Date>(*date) : std::nullopt);
         return platform::Value();
     });
-    kitClass->setClassOperation("logCustomEventWithName:customAttributes:", [text](const Arguments& arguments) {
-        const auto name = text(arguments, 0);
-        if (!name) return platform::Value();
-        Attributes attributes;
-        if (arguments.size() > 1 && arguments[1].dictionary()) attributes = *arguments[1].dictionary();
-        logCustomEventWithName_customAttributes(*name, attributes);
-        return platform::Value();
-    });
+    kitClass->setClassOperation("logCustomEventWithName:customAttributes:",
+                                [text](const Arguments& arguments) {
+                                    const auto name = text(arguments, 0);
+                                    if (!name) return platform::Value();
+                                    Attributes attributes;
+                                    if (arguments.size() > 1 && arguments[1].dictionary())
+                                        attributes = *arguments[1].dictionary();
+                                    logCustomEventWithName_customAttributes(*name, attributes);
+                                    return platform::Value();
+                                });
     return kitClass;
 }
 

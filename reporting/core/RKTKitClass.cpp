@@ -45,7 +45,8 @@ std::shared_ptr<NMBDefaultApp> RKTKitClass::defaultApp() const {
 
 namespace {
 
-RKTKitClass::Operation find(std::mutex& mutex, const std::map<std::string, RKTKitClass::Operation>& operations,
+RKTKitClass::Operation find(std::mutex& mutex,
+                            const std::map<std::string, RKTKitClass::Operation>& operations,
                             const std::string& selector) {
     std::lock_guard lock(mutex);
     auto it = operations.find(selector);

@@ -45,8 +45,7 @@ bool RKTSettingsOnboardingManager::isConfiguredEndpoint(const std::string& endpo
     while (!host.empty() && host.back() == '.') host.pop_back();
     for (auto& c : host) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     constexpr std::string_view reserved = ".invalid";
-    return !host.empty() && host != "invalid" &&
-           !(host.size() > reserved.size() && host.ends_with(reserved));
+    return !host.empty() && host != "invalid" && !(host.size() > reserved.size() && host.ends_with(reserved));
 }
 
 void RKTSettingsOnboardingManager::beginSettingsDownload() {

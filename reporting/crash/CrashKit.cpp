@@ -120,8 +120,9 @@ std::shared_ptr<CrashKit> CrashKit::startWithAPIKey(const std::string& APIKey,
     if (registry && registry->instancesRespondToSelector("installationMode") &&
         registry->instancesRespondToSelector("setInstallationMode:")) {
         const platform::Value mode = registry->performInstanceSelector("installationMode");
-        registry->performInstanceSelector("setInstallationMode:",
-                                          {platform::Value(static_cast<long long>(ReportKit::ConfiguredFromInfoPlist))});
+        registry->performInstanceSelector(
+            "setInstallationMode:",
+            {platform::Value(static_cast<long long>(ReportKit::ConfiguredFromInfoPlist))});
         if (mode.number() && mode.number()->longLongValue() == ReportKit::ConfiguredThroughNimbus) {
             platform::logf(
                 "[CrashKit] Warning, calling startWithAPIKey:... after [NMBApp configure] or "
@@ -144,9 +145,8 @@ std::shared_ptr<CrashKit> CrashKit::startWithAPIKey_afterDelay(const std::string
     return startWithAPIKey(APIKey);
 }
 
-std::shared_ptr<CrashKit> CrashKit::startWithAPIKey_delegate_afterDelay(const std::string& APIKey,
-                                                                        std::shared_ptr<CrashKitDelegate> delegate,
-                                                                        double) {
+std::shared_ptr<CrashKit> CrashKit::startWithAPIKey_delegate_afterDelay(
+    const std::string& APIKey, std::shared_ptr<CrashKitDelegate> delegate, double) {
     platform::logf("[CrashKit] Warning, startWithAPIKey:delegate:afterDelay: is deprecated.");
     return startWithAPIKey(APIKey, std::move(delegate));
 }
@@ -171,7 +171,8 @@ void CrashKit::start() {
     }
     const double mark = platform::Clock::now();
     platform::logf("[CrashKit] Version %s (%s)", kDisplayVersion, kBuildVersion);
-    const bool uploads = RKTSettingsOnboardingManager::isConfiguredEndpoint(downloadedSettings().reportsEndpoint());
+    const bool uploads =
+        RKTSettingsOnboardingManager::isConfiguredEndpoint(downloadedSettings().reportsEndpoint());
     if (!uploads) platform::logf("[CrashKit] no report server configured: reports stay on disk");
     if (debugMode())
         platform::logf("[CrashKit] Running on %s, %s (%s)", RKTHostModelName().value_or("(null)").c_str(),
@@ -328,8 +329,8 @@ void CrashKit::recordError(const platform::Error& error) {
     recordError_withAdditionalUserInfo(error, std::nullopt);
 }
 
-void CrashKit::recordError_withAdditionalUserInfo(const platform::Error& error,
-                                                  const std::optional<platform::Value::Dictionary>& userInfo) {
+void CrashKit::recordError_withAdditionalUserInfo(
+    const platform::Error& error, const std::optional<platform::Value::Dictionary>& userInfo) {
     const platform::Value::Dictionary copy = userInfo.value_or(platform::Value::Dictionary{});
     CRKUserLoggingRecordError(&error, copy);
 }
@@ -515,7 +516,8 @@ void CrashKit::reportingController_internalDidDetectReportForLastExecution(
     if (!report->isCrash()) return;
     const auto date = report->dateCreated();
     platform::RunLoop::main().post([date] {
-        sendToUsageKit("logPreviousSessionCrashedOnDate:", {date ? platform::Value(*date) : platform::Value()});
+        sendToUsageKit("logPreviousSessionCrashedOnDate:",
+                       {date ? platform::Value(*date) : platform::Value()});
     });
 }
 

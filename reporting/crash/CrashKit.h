@@ -10,9 +10,9 @@
 #include "platform/base/Date.h"
 #include "platform/base/Error.h"
 #include "platform/base/Value.h"
+#include "platform/web/UserContentController.h"
 #include "reporting/crash/beta/CRKBetaController.h"
 #include "reporting/crash/controller/CRKCrashReportingController.h"
-#include "platform/web/UserContentController.h"
 #include "reporting/crash/store/CRKReport.h"
 #include "reporting/crash/symbolication/CRKStackFrame.h"
 
@@ -73,9 +73,8 @@ public:
                                                      std::shared_ptr<CrashKitDelegate> delegate = nullptr);
     // Deprecated forms: they say so and start at once; the delay is not waited for.
     static std::shared_ptr<CrashKit> startWithAPIKey_afterDelay(const std::string& APIKey, double delay);
-    static std::shared_ptr<CrashKit> startWithAPIKey_delegate_afterDelay(const std::string& APIKey,
-                                                                         std::shared_ptr<CrashKitDelegate> delegate,
-                                                                         double delay);
+    static std::shared_ptr<CrashKit> startWithAPIKey_delegate_afterDelay(
+        const std::string& APIKey, std::shared_ptr<CrashKitDelegate> delegate, double delay);
     // Called by the registry.
     static void initializeIfNeeded();
     static void disableUninitializedKitMessaging();
@@ -118,7 +117,8 @@ public:
     void recordCustomExceptionName_reason_frameArray(const std::string& name, const std::string& reason,
                                                      const std::vector<CRKStackFrame>& frameArray);
     void logEvent(const std::string& name);
-    void logEvent_attributes(const std::string& name, const std::optional<platform::Value::Dictionary>& attributes);
+    void logEvent_attributes(const std::string& name,
+                             const std::optional<platform::Value::Dictionary>& attributes);
 
     // Ends the process at once through a trap instruction, so the crash handlers write a report.
     [[noreturn]] static void crash();

@@ -126,9 +126,9 @@ protected:
         ASSERT_TRUE(plist && plist->dictionary());
         auto dictionary = *plist->dictionary();
         dictionary["CrashKit"] = platform::Value::Dictionary{{"ReportsEndpoint", server.baseURL()},
-                                                            {"SettingsEndpoint", server.baseURL()}};
+                                                             {"SettingsEndpoint", server.baseURL()}};
         auto bytes = platform::PropertyList::dataFromValue(platform::Value(dictionary),
-                                                          platform::PropertyList::Format::XML);
+                                                           platform::PropertyList::Format::XML);
         ASSERT_TRUE(bytes);
         ASSERT_TRUE(platform::Files::writeAtomically(bundle + "/Info.plist", *bytes));
         ASSERT_TRUE(platform::Files::writeAtomically(
@@ -140,8 +140,8 @@ protected:
     // Settings as the service sends them: collection as asked, events flushed at once to the server.
     std::string settings(bool collectReports) const {
         return std::string(R"({"app":{"status":"activated"},"features":{"collect_reports":)") +
-               (collectReports ? "true" : "false") +
-               R"(,"collect_analytics":true},"analytics":{"url":")" + server.url(kEventsPath) +
+               (collectReports ? "true" : "false") + R"(,"collect_analytics":true},"analytics":{"url":")" +
+               server.url(kEventsPath) +
                R"(","max_byte_size_per_file":1,"flush_interval_secs":1,"sampling_rate":1}})";
     }
     std::unique_ptr<Launch> launch(const std::string& name, const std::vector<std::string>& extra = {}) {
@@ -210,7 +210,8 @@ TEST_F(ApplicationCrashReportTest, ACrashOnRequestIsSentByTheNextLaunchAndTheAna
     ASSERT_TRUE(received.files.count("signal.crkrecord")) << next->output();
     EXPECT_NE(received.files.at("signal.crkrecord").find("\"signal\""), std::string::npos);
     // The crashing frame has its name: the kit's test crash.
-    EXPECT_NE(symbolicatedText(received).find("CrashKit::crash"), std::string::npos) << symbolicatedText(received);
+    EXPECT_NE(symbolicatedText(received).find("CrashKit::crash"), std::string::npos)
+        << symbolicatedText(received);
     // Sent and accepted: nothing of the crashed run is left to send.
     EXPECT_TRUE(platform::Files::listDirectory(reportStore() + "/prepared").empty());
     EXPECT_TRUE(platform::Files::listDirectory(reportStore() + "/processing").empty());
@@ -225,7 +226,8 @@ TEST_F(ApplicationCrashReportTest, ACrashOnRequestIsSentByTheNextLaunchAndTheAna
     ASSERT_TRUE(parts);
     std::string eventText;
     for (const auto& part : *parts)
-        if (part.fileName && part.fileName->ends_with(".gz")) eventText += uploadtest::gunzip(part.content).value_or("");
+        if (part.fileName && part.fileName->ends_with(".gz"))
+            eventText += uploadtest::gunzip(part.content).value_or("");
     // The first package holds what the first launch recorded before it crashed.
     EXPECT_NE(eventText.find("\tapp_installed\t"), std::string::npos) << eventText;
     EXPECT_NE(eventText.find("\"api_key\":\"3f0c9e51a7d24b86e1f5a02c7b9d4e6f18a3c5b7\""), std::string::npos);
@@ -270,7 +272,8 @@ TEST_F(ApplicationCrashReportTest, SettingsThatSwitchCollectionOffKeepTheReportF
     auto next = launch("next");
     ASSERT_GT(waitForRequestsTo(settingsPath(), 2).size(), 1u) << next->output();
     next->quit();
-    EXPECT_NE(next->output().find("[CrashKit:Crash] Reporting is disabled"), std::string::npos) << next->output();
+    EXPECT_NE(next->output().find("[CrashKit:Crash] Reporting is disabled"), std::string::npos)
+        << next->output();
     const auto requests = server.requests();
     for (size_t i = heard; i < requests.size(); ++i) EXPECT_NE(requests[i].path, reportsPath());
     EXPECT_TRUE(platform::Files::listDirectory(reportStore() + "/active").empty());

@@ -114,7 +114,8 @@ std::shared_ptr<CRKURLSession> CRKNetworkClient::session() {
     if (session_) return session_;
     std::shared_ptr<CRKURLSessionConfiguration> configuration;
     if (supportsBackgroundRequests()) {
-        configuration = CRKURLSessionConfiguration::backgroundSessionConfiguration(backgroundSessionIdentifier());
+        configuration =
+            CRKURLSessionConfiguration::backgroundSessionConfiguration(backgroundSessionIdentifier());
     }
     if (!configuration) configuration = CRKURLSessionConfiguration::defaultSessionConfiguration();
     auto session = configuration ? CRKURLSession::sessionWithConfiguration_delegate_delegateQueue(
@@ -142,7 +143,8 @@ bool CRKNetworkClient::supportsBackgroundRequests() const {
     if (!NSURLSessionAvailable()) return false;
     // Transfers that outlive the process need a background session, which this system cannot make: an
     // urgent report is then sent while the caller waits.
-    if (!CRKURLSessionConfiguration::backgroundSessionConfiguration(backgroundSessionIdentifier())) return false;
+    if (!CRKURLSessionConfiguration::backgroundSessionConfiguration(backgroundSessionIdentifier()))
+        return false;
     return canUseBackgroundSession_;
 }
 

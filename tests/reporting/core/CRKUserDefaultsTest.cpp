@@ -188,7 +188,8 @@ TEST_F(CRKUserDefaultsTest, KilledSavesLeaveNoCopiesAndTheFileIsTheUsersAlone) {
     ::chmod(folder.c_str(), 0755);
     const std::vector<std::string> leftovers = {folder + "/.CRKUserDefaults.plist.tmp-a1B2c3",
                                                 folder + "/.CRKUserDefaults.plist.tmp-zzzzzz"};
-    for (const auto& path : leftovers) ASSERT_TRUE(Files::writeAtomically(path, platform::Data::fromString("x")));
+    for (const auto& path : leftovers)
+        ASSERT_TRUE(Files::writeAtomically(path, platform::Data::fromString("x")));
     const std::string other = folder + "/.other.plist.tmp-a1B2c3";  // not the store's: left alone
     ASSERT_TRUE(Files::writeAtomically(other, platform::Data::fromString("x")));
 

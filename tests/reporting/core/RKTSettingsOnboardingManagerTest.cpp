@@ -269,8 +269,8 @@ TEST_F(RKTSettingsOnboardingManagerTest, AnEndpointInTheReservedInvalidDomainIsU
     for (const char* unset : {"https://settings.reportkit.invalid", "https://a.b.INVALID./x",
                               "https://user@x.invalid:443/p?q", "https://invalid", ""})
         EXPECT_FALSE(RKTSettingsOnboardingManager::isConfiguredEndpoint(unset)) << unset;
-    for (const char* set : {"https://127.0.0.1:8443", "https://invalid.example.com/x", "https://x.invalidate.org",
-                            "http://[::1]:80/"})
+    for (const char* set : {"https://127.0.0.1:8443", "https://invalid.example.com/x",
+                            "https://x.invalidate.org", "http://[::1]:80/"})
         EXPECT_TRUE(RKTSettingsOnboardingManager::isConfiguredEndpoint(set)) << set;
 }
 

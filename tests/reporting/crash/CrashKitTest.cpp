@@ -108,14 +108,16 @@ TEST_F(CrashKitTest, TheRegistrysOptionalOperationsAreFoundByNameOrTheKeyPathIsT
     SetUp();
     auto registry = RKTKitClass::plainClass("ReportKit");
     std::vector<platform::Value> keys;
-    registry->setClassOperation("initializeKitsWithReportKitAPIKey", [&](const std::vector<platform::Value>& a) {
-        keys.insert(keys.end(), a.begin(), a.end());
-        return platform::Value();
-    });
-    registry->setInstanceOperation("installationMode", [](const std::vector<platform::Value>&) -> platform::Value {
-        ADD_FAILURE() << "the one-call start comes first";
-        return {};
-    });
+    registry->setClassOperation("initializeKitsWithReportKitAPIKey",
+                                [&](const std::vector<platform::Value>& a) {
+                                    keys.insert(keys.end(), a.begin(), a.end());
+                                    return platform::Value();
+                                });
+    registry->setInstanceOperation("installationMode",
+                                   [](const std::vector<platform::Value>&) -> platform::Value {
+                                       ADD_FAILURE() << "the one-call start comes first";
+                                       return {};
+                                   });
     RKTKitClass::registerClass(registry);
     CrashKit::startWithAPIKey("key-2");
     EXPECT_EQ(keys, std::vector<platform::Value>{platform::Value("key-2")});
@@ -168,10 +170,11 @@ TEST_F(CrashKitTest, APreviousCrashReachesTheAnalyticsKitAsItsCrashEvent) {
 
     std::vector<platform::Value> crashes;
     auto usageKit = RKTKitClass::plainClass("UsageKit");
-    usageKit->setClassOperation("logPreviousSessionCrashedOnDate:", [&](const std::vector<platform::Value>& a) {
-        crashes.push_back(a.at(0));
-        return platform::Value();
-    });
+    usageKit->setClassOperation("logPreviousSessionCrashedOnDate:",
+                                [&](const std::vector<platform::Value>& a) {
+                                    crashes.push_back(a.at(0));
+                                    return platform::Value();
+                                });
     RKTKitClass::registerClass(usageKit);
     kit->reportingController_internalDidDetectReportForLastExecution(*controller, crashedReport());
     EXPECT_TRUE(crashes.empty());  // on the main queue
