@@ -269,7 +269,7 @@ bool CRKContextRecordMetadata(const char* rootPath) {
         return false;
     }
     CRKFile file;
-    if (!CRKFileInitWithPath(&file, path.c_str(), false)) {
+    if (!CRKFileInitWithPath(&file, path.c_str(), true)) {  // written whole, then closed
         CRKSDKLOG_WARN("Unable to open metadata file %s\n", path.c_str());
         CRKSDKLOG_WARN("Unable to record context metadata\n");
         return false;

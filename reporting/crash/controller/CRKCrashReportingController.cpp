@@ -1,5 +1,8 @@
 #include "reporting/crash/controller/CRKCrashReportingController.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <csignal>
 #include <nlohmann/json.hpp>
 
@@ -67,6 +70,14 @@ void logInternalKeyOnLoggingQueue(const std::string& key, std::string value) {
     auto queue = CRKSharedContext().loggingQueue;
     if (!queue) return;
     queue->async([key, value = std::move(value)] { CRKUserLoggingWriteInternalKeyValue(key, value); });
+}
+
+// The launch marker is an empty file whose presence is all it says: made once, with no copy to rename
+// and nothing to flush (a marker lost with the machine's power only makes a report wait for a prompt).
+void touchLaunchMarker(const std::string& path) {
+    if (platform::Files::exists(path)) return;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd >= 0) ::close(fd);
 }
 
 std::string millisecondsSince(double mark) {
@@ -194,7 +205,7 @@ bool CRKCrashReportingController::startWithProfilingMark_betaToken(
             platform::logf(
                 "[CrashKit:Crash] Last launch failed: this may indicate a crash shortly after app launch.");
     } else {
-        platform::Files::writeAtomically(marker, platform::Data(), 0600);
+        touchLaunchMarker(marker);
     }
     const auto earlierReports = fileManager_->activePathContents();
 
@@ -213,7 +224,7 @@ bool CRKCrashReportingController::startWithProfilingMark_betaToken(
 }
 
 bool CRKCrashReportingController::setupCurrentReport() {
-    platform::Files::writeAtomically(launchMarkerPath(), platform::Data(), 0600);
+    touchLaunchMarker(launchMarkerPath());
     const std::string identifier = ReportKit::sharedSDK().executionIdentifier();
     const auto path = fileManager_->setupNewPathForExecutionIdentifier(identifier);
     if (!path) return false;
