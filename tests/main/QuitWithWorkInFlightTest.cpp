@@ -19,7 +19,7 @@ extern char** environ;
 
 namespace {
 
-#ifdef KESTRUNE_EXECUTABLE
+#ifdef KESTRUNE_QUIT_TEST
 
 constexpr int kQuits = 50;
 constexpr int kAtOnce = 5;
@@ -52,7 +52,7 @@ Launch launch(const std::string& home) {
     std::vector<char*> environment;
     for (auto& variable : variables) environment.push_back(variable.data());
     environment.push_back(nullptr);
-    std::string program = KESTRUNE_EXECUTABLE;
+    std::string program = KESTRUNE_PROGRAM_PATH;
     std::string cleanRun = "-clean-run";
     char* arguments[] = {program.data(), cleanRun.data(), nullptr};
 
@@ -122,7 +122,7 @@ TEST_F(QuitWithWorkInFlightTest, FiftyQuitsEndCleanly) {
         std::vector<Launch> runs;
         for (int i = first; i < first + kAtOnce; ++i) {
             runs.push_back(launch(home() + "/run-" + std::to_string(i)));
-            ASSERT_GT(runs.back().pid, 0) << "cannot start " << KESTRUNE_EXECUTABLE;
+            ASSERT_GT(runs.back().pid, 0) << "cannot start " << KESTRUNE_PROGRAM_PATH;
         }
         quitAll(runs);
         for (size_t i = 0; i < runs.size(); ++i) {
