@@ -34,7 +34,7 @@ const bool kCoordinatorLinkResetRegistered = (testsupport::addResetHook(&forgetC
 // the Bluetooth facts are the real ones of a Mac without a controller.
 struct QuietSystem : CoordinatorSystem {
     void setupLoginItems() override {}
-    void checkIfDeviceUnlinkedRemotely() override {}
+    void checkIfDeviceUnlinkedRemotely(RemoteSyncMacDelegate*) override {}
     void relaunchAfterDelay(double) override {}
     void terminate() override {}
 };
