@@ -43,11 +43,16 @@ void notBuiltYet(const char* format, ...) {
 
 const char* eventName(uint32_t event) {
     switch (event) {
-        case 1: return "application started";
-        case 2: return "unlocked";
-        case 3: return "locked";
-        case 4: return "quit";
-        default: return "unknown event";
+        case 1:
+            return "application started";
+        case 2:
+            return "unlocked";
+        case 3:
+            return "locked";
+        case 4:
+            return "quit";
+        default:
+            return "unknown event";
     }
 }
 
@@ -122,7 +127,8 @@ void FeatureServices::didCopyToMacClipboard(bool copied) {
     notBuiltYet("notification requested (%s the Mac clipboard)", copied ? "copied to" : "could not copy to");
 }
 void FeatureServices::didCopyToIosClipboard(bool copied) {
-    notBuiltYet("notification requested (%s the phone's clipboard)", copied ? "copied to" : "could not copy to");
+    notBuiltYet("notification requested (%s the phone's clipboard)",
+                copied ? "copied to" : "could not copy to");
 }
 void FeatureServices::showDidConnectNotificationWithText(const std::string& text) {
     notBuiltYet("notification requested (%s)", text.c_str());

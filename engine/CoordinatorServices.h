@@ -174,7 +174,8 @@ public:
     virtual void disconnectFromAllDevicesImmediatelly(bool immediately) = 0;
     virtual void forgetAllDevices() = 0;
     // Stops the scanning indicator and drops every other connection.
-    virtual void didEstablishConnectionAndFinishedSynWithDevice(const std::shared_ptr<MobileDevice>& phone) = 0;
+    virtual void didEstablishConnectionAndFinishedSynWithDevice(
+        const std::shared_ptr<MobileDevice>& phone) = 0;
     // An immediate signal-strength read of the phone.
     virtual void checkRSSIForMobileDeviceAndNotifyDelegate(const std::shared_ptr<MobileDevice>& phone) = 0;
     // A notification code for the phone; with the flag a phone out of reach gets a silent push.
@@ -189,7 +190,8 @@ public:
     virtual void didUpdateTrackInfoForMobileDevice(const std::shared_ptr<MobileDevice>& phone) = 0;
     virtual void syncAllDeviceSettingsForMobileDevice(const std::shared_ptr<MobileDevice>& phone) = 0;
     // Unlock confirmations: the proximity one, the password-field one and the authorisation dialog's.
-    virtual void confirmLoginForMobileDevice_silent(const std::shared_ptr<MobileDevice>& phone, bool silent) = 0;
+    virtual void confirmLoginForMobileDevice_silent(const std::shared_ptr<MobileDevice>& phone,
+                                                    bool silent) = 0;
     virtual void cancelLoginConfirmationForMobileDevice(const std::shared_ptr<MobileDevice>& phone) = 0;
     virtual void confirmLoginForMobileDeviceBecausePasswordFieldShown_silent(
         const std::shared_ptr<MobileDevice>& phone, bool silent) = 0;

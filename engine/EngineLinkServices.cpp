@@ -73,7 +73,8 @@ void RequestControllerLink::didEstablishConnectionAndFinishedSynWithDevice(
         link->didEstablishConnectionAndFinishedSynWithDevice(phone);
 }
 
-void RequestControllerLink::checkRSSIForMobileDeviceAndNotifyDelegate(const std::shared_ptr<MobileDevice>& phone) {
+void RequestControllerLink::checkRSSIForMobileDeviceAndNotifyDelegate(
+    const std::shared_ptr<MobileDevice>& phone) {
     if (!phone) return;
     if (auto link = controller("a signal read")) link->checkRSSIForMobileDeviceAndNotifyDelegate(phone);
 }
@@ -123,10 +124,12 @@ void RequestControllerLink::syncAllDeviceSettingsForMobileDevice(const std::shar
 void RequestControllerLink::confirmLoginForMobileDevice_silent(const std::shared_ptr<MobileDevice>& phone,
                                                                bool silent) {
     if (!phone) return;
-    if (auto link = controller("an unlock confirmation")) link->confirmLoginForMobileDevice_silent(phone, silent);
+    if (auto link = controller("an unlock confirmation"))
+        link->confirmLoginForMobileDevice_silent(phone, silent);
 }
 
-void RequestControllerLink::cancelLoginConfirmationForMobileDevice(const std::shared_ptr<MobileDevice>& phone) {
+void RequestControllerLink::cancelLoginConfirmationForMobileDevice(
+    const std::shared_ptr<MobileDevice>& phone) {
     if (!phone) return;
     if (auto link = controller("withdrawing an unlock confirmation"))
         link->cancelLoginConfirmationForMobileDevice(phone);
@@ -173,8 +176,8 @@ void LoginLogoutControllerCommands::lockScreenFromMobileDevice_action_commandRea
         platform::logf("Commands: lock asked with no command controller running; dropped");
 }
 
-void LoginLogoutControllerCommands::loginByMobileDevice_withCommandReason(const std::shared_ptr<MobileDevice>& phone,
-                                                                          int32_t reason) {
+void LoginLogoutControllerCommands::loginByMobileDevice_withCommandReason(
+    const std::shared_ptr<MobileDevice>& phone, int32_t reason) {
     if (auto controller = controller_.lock())
         controller->loginByMobileDevice_withCommandReason(phone, reason);
     else

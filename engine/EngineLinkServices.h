@@ -59,8 +59,8 @@ public:
     void syncAllDeviceSettingsForMobileDevice(const std::shared_ptr<MobileDevice>& phone) override;
     void confirmLoginForMobileDevice_silent(const std::shared_ptr<MobileDevice>& phone, bool silent) override;
     void cancelLoginConfirmationForMobileDevice(const std::shared_ptr<MobileDevice>& phone) override;
-    void confirmLoginForMobileDeviceBecausePasswordFieldShown_silent(const std::shared_ptr<MobileDevice>& phone,
-                                                                    bool silent) override;
+    void confirmLoginForMobileDeviceBecausePasswordFieldShown_silent(
+        const std::shared_ptr<MobileDevice>& phone, bool silent) override;
     void cancelLoginConfirmationPasswordFieldShownForMobileDevice(
         const std::shared_ptr<MobileDevice>& phone) override;
     void confirmLoginForMobileDevice_forReason(const std::shared_ptr<MobileDevice>& phone,
@@ -80,7 +80,9 @@ class LoginLogoutControllerCommands : public LockCommandService {
 public:
     explicit LoginLogoutControllerCommands(std::weak_ptr<LoginLogoutController> controller = {})
         : controller_(std::move(controller)) {}
-    void setController(std::weak_ptr<LoginLogoutController> controller) { controller_ = std::move(controller); }
+    void setController(std::weak_ptr<LoginLogoutController> controller) {
+        controller_ = std::move(controller);
+    }
 
     void lockScreenFromMobileDevice_action_commandReason(const std::shared_ptr<MobileDevice>& phone,
                                                          int32_t action, int32_t reason) override;

@@ -153,7 +153,8 @@ void StateMachine::createRequestController() {
 void StateMachine::createLoginLogoutController() {
     loginLogoutController_ = services_.makeLoginLogoutController();
     if (!loginLogoutController_) {
-        platform::logf("Coordinator: no command controller was made; commands go to the command service only");
+        platform::logf(
+            "Coordinator: no command controller was made; commands go to the command service only");
         return;
     }
     loginLogoutController_->delegate = this;
@@ -471,10 +472,11 @@ void StateMachine::logoutOnDisconnectManagerShouldLogout() {
     logoutTrackingDeviceForCommadReason(3);
 }
 
-void StateMachine::remoteSyncMac_didUnlinkFromDevice(RemoteSyncMac&, const std::shared_ptr<MobileDevice>& phone) {
+void StateMachine::remoteSyncMac_didUnlinkFromDevice(RemoteSyncMac&,
+                                                     const std::shared_ptr<MobileDevice>& phone) {
     // The phone unlinked this Mac while it was away: forget it now.
-    updateConnectionStatus_forDevice_andNotifyDevice(PairingInfo::kConnectionStatusUpdateUnlinkedByPhone, phone,
-                                                     false);
+    updateConnectionStatus_forDevice_andNotifyDevice(PairingInfo::kConnectionStatusUpdateUnlinkedByPhone,
+                                                     phone, false);
 }
 
 void StateMachine::warnUserAboutNewSoftwareUpdateIfNeccesary() {

@@ -90,7 +90,8 @@ public:
 
     // Phone events ------------------------------------------------------------------------------------------
     void requestController_didReceiveLoginCommandFromMobileDevice(const std::shared_ptr<MobileDevice>& phone);
-    void requestController_didReceiveLogoutCommandFromMobileDevice(const std::shared_ptr<MobileDevice>& phone);
+    void requestController_didReceiveLogoutCommandFromMobileDevice(
+        const std::shared_ptr<MobileDevice>& phone);
     // A reading (the phone's smoothed distance) for the decider; dropped unless the phone is connected.
     void didUpdateRSSI_fromMobileDevice(const platform::Number& distance,
                                         const std::shared_ptr<MobileDevice>& phone);
@@ -119,8 +120,8 @@ public:
 
     // Lock and unlock outcomes, lid and lock screen ---------------------------------------------------------
     void logoutTrackingDeviceForCommadReason(int32_t reason);
-    void logoutIfDeviceTrackingIsActiveForMobileDevice_commadReason(const std::shared_ptr<MobileDevice>& phone,
-                                                                    int32_t reason);
+    void logoutIfDeviceTrackingIsActiveForMobileDevice_commadReason(
+        const std::shared_ptr<MobileDevice>& phone, int32_t reason);
     // Sends this Mac's session state to the phone: 1 the phone or proximity caused it, 2 the Mac.
     void didChangeLoginStateBy(int32_t responsible);
     void updateTrackingDistance(int32_t distance);
@@ -145,7 +146,8 @@ public:
     void handleLockAppearedAction();
     bool willLoginOnceLockOnScreenAppearsBecauseOfTempDisabled();
     void sendRemoteLoginRequestBecausePassAppeared(const std::shared_ptr<MobileDevice>& phone);
-    void confirmPasswordLoginAfterPasswordFieldShownForMobileDevice(const std::shared_ptr<MobileDevice>& phone);
+    void confirmPasswordLoginAfterPasswordFieldShownForMobileDevice(
+        const std::shared_ptr<MobileDevice>& phone);
     void executePasswordConfirmationReqeustForDevice(const std::shared_ptr<MobileDevice>& phone);
     void lockHiddenFromScreen();
     void checkIfShouldUnlockMacBecauseOfSafeWifi();
@@ -154,26 +156,30 @@ public:
     void laptopLidChangedOrExternalMonitorChanged();
     void updateDeviceLidIsDownAndNoExtMonitorInfoIfNeeded();
 
-    // System events, hot keys, failed logins -----------------------------------------------------------------
+    // System events, hot keys, failed logins
+    // -----------------------------------------------------------------
     void anyKestruneWindowWillClose();
     void applicationWillSleep() {}
     void userDidSelectLockMac();
     void shortCutManager_didSelectOption(int32_t option);
     void failedloginAttemptListenerDidDetectFailedLogin();
-    void sendRemoteNotificationForFailedLoginAttempt() { sendNotification_usePushNotificationIfNeeded(2, true); }
+    void sendRemoteNotificationForFailedLoginAttempt() {
+        sendNotification_usePushNotificationIfNeeded(2, true);
+    }
     void logoutOnDisconnectManagerShouldLogout();
     void warnUserAboutNewSoftwareUpdateIfNeccesary();
 
     // LogoutOnDIsconnectManagerDelegate, RemoteSyncMacDelegate
     void logoutOnDisconnectManagerShouldLogout(LogoutOnDIsconnectManager& manager) override;
-    void remoteSyncMac_didUnlinkFromDevice(RemoteSyncMac& sync, const std::shared_ptr<MobileDevice>& phone) override;
+    void remoteSyncMac_didUnlinkFromDevice(RemoteSyncMac& sync,
+                                           const std::shared_ptr<MobileDevice>& phone) override;
 
     // RequestControllerDelegate: what the phone link reports.
     void requestController_protocolVersionNotMatching(RequestController& controller,
                                                       bool macMustUpdate) override;
-    void requestController_didUpdateRSSI_fromMobileDevice(RequestController& controller,
-                                                          const platform::Number& distance,
-                                                          const std::shared_ptr<MobileDevice>& phone) override;
+    void requestController_didUpdateRSSI_fromMobileDevice(
+        RequestController& controller, const platform::Number& distance,
+        const std::shared_ptr<MobileDevice>& phone) override;
     void requestController_didDisconnectFromMobileDevice(RequestController& controller,
                                                          const std::shared_ptr<MobileDevice>& phone) override;
     void requestControllerDidExperienceFatalError(RequestController& controller) override;
@@ -185,15 +191,16 @@ public:
     void requestController_didReceiveMobileNotification(RequestController& controller, int32_t code) override;
     void requestController_didUpdateSessionInfoForDevice(RequestController& controller,
                                                          const std::shared_ptr<MobileDevice>& phone) override;
-    void requestController_didStartSyncingWithMobileDevice(RequestController& controller,
-                                                           const std::shared_ptr<MobileDevice>& phone) override;
-    void requestController_didChangeSettings_forMobileDevice(RequestController& controller,
-                                                             const std::shared_ptr<MobileDeviceTrackInfo>& settings,
-                                                             const std::shared_ptr<MobileDevice>& phone) override;
+    void requestController_didStartSyncingWithMobileDevice(
+        RequestController& controller, const std::shared_ptr<MobileDevice>& phone) override;
+    void requestController_didChangeSettings_forMobileDevice(
+        RequestController& controller, const std::shared_ptr<MobileDeviceTrackInfo>& settings,
+        const std::shared_ptr<MobileDevice>& phone) override;
     void requestController_didChangeTrackingDistance_forMobileDevice(
         RequestController& controller, int32_t distance, const std::shared_ptr<MobileDevice>& phone) override;
-    void requestController_didConfirmAuthRequest_forDevice(RequestController& controller, const std::string& text,
-                                                           const std::shared_ptr<MobileDevice>& phone) override;
+    void requestController_didConfirmAuthRequest_forDevice(
+        RequestController& controller, const std::string& text,
+        const std::shared_ptr<MobileDevice>& phone) override;
     void requestController_didReceiveLoginCommandFromMobileDevice(
         RequestController& controller, const std::shared_ptr<MobileDevice>& phone) override;
     void requestController_didReceiveLogoutCommandFromMobileDevice(
@@ -204,26 +211,24 @@ public:
     void requestController_didUpdateConnectionStatus_fromMobileDevice(
         RequestController& controller, const platform::Number& status,
         const std::shared_ptr<MobileDevice>& phone) override;
-    void requestController_didConfirmLogin_fromMobileDevice(RequestController& controller,
-                                                            const platform::Number& confirmed,
-                                                            const std::shared_ptr<MobileDevice>& phone) override;
+    void requestController_didConfirmLogin_fromMobileDevice(
+        RequestController& controller, const platform::Number& confirmed,
+        const std::shared_ptr<MobileDevice>& phone) override;
     void requestController_didUpdateMobileDeviceSettings(RequestController& controller,
                                                          const std::shared_ptr<MobileDevice>& phone) override;
-    void requestController_didUpdateClipboardText_forDevice(RequestController& controller,
-                                                            const std::string& text,
-                                                            const std::shared_ptr<MobileDevice>& phone) override;
-    void requestController_didUpdateIosClipboard_forDevice(RequestController& controller, bool copied,
-                                                           const std::shared_ptr<MobileDevice>& phone) override;
+    void requestController_didUpdateClipboardText_forDevice(
+        RequestController& controller, const std::string& text,
+        const std::shared_ptr<MobileDevice>& phone) override;
+    void requestController_didUpdateIosClipboard_forDevice(
+        RequestController& controller, bool copied, const std::shared_ptr<MobileDevice>& phone) override;
 
     // LoginLogoutControllerDelegate: what the command controller reports.
-    void loginLogoutController_didLoginbyMobileDevice_commandReason(LoginLogoutController& controller,
-                                                                    const std::shared_ptr<MobileDevice>& phone,
-                                                                    int reason) override;
+    void loginLogoutController_didLoginbyMobileDevice_commandReason(
+        LoginLogoutController& controller, const std::shared_ptr<MobileDevice>& phone, int reason) override;
     void loginLogoutControllerDidLoginManualyByUser(LoginLogoutController& controller) override;
     void loginLogoutControllerDidFailToLogin(LoginLogoutController& controller) override;
-    void loginLogoutController_didLogoutbyMobileDevice_commandReason(LoginLogoutController& controller,
-                                                                     const std::shared_ptr<MobileDevice>& phone,
-                                                                     int reason) override;
+    void loginLogoutController_didLogoutbyMobileDevice_commandReason(
+        LoginLogoutController& controller, const std::shared_ptr<MobileDevice>& phone, int reason) override;
     void loginLogoutControllerDidLogoutManualyByUser(LoginLogoutController& controller) override;
     void loginLogoutControllerUnableToUnlockMac(LoginLogoutController& controller) override;
     void loginLogoutControllerUnableToLockMac(LoginLogoutController& controller) override;
@@ -232,10 +237,10 @@ public:
         LoginLogoutController& controller, const std::shared_ptr<MobileDevice>& phone) override;
 
     // RSSILoginLogoutDeciderDelegate: the decider's verdicts.
-    void RSSILoginLogoutDecider_recheckRssiForMobileDevice(RSSILoginLogoutDecider& decider,
-                                                           const std::shared_ptr<MobileDevice>& phone) override;
-    void RSSILoginLogoutDecider_didUpdateRSSIForMobileDevice(RSSILoginLogoutDecider& decider,
-                                                             const std::shared_ptr<MobileDevice>& phone) override;
+    void RSSILoginLogoutDecider_recheckRssiForMobileDevice(
+        RSSILoginLogoutDecider& decider, const std::shared_ptr<MobileDevice>& phone) override;
+    void RSSILoginLogoutDecider_didUpdateRSSIForMobileDevice(
+        RSSILoginLogoutDecider& decider, const std::shared_ptr<MobileDevice>& phone) override;
     void RSSILoginLogoutDecider_didExitKestruneRadius(RSSILoginLogoutDecider& decider,
                                                       const std::shared_ptr<MobileDevice>& phone) override;
     void RSSILoginLogoutDecider_logoutForMobileDevice(RSSILoginLogoutDecider& decider,
@@ -250,7 +255,9 @@ public:
     const CoordinatorServices& services() const { return services_; }
     // The controllers made at start-up; none before.
     const std::shared_ptr<RequestController>& requestController() const { return requestController_; }
-    const std::shared_ptr<LoginLogoutController>& loginLogoutController() const { return loginLogoutController_; }
+    const std::shared_ptr<LoginLogoutController>& loginLogoutController() const {
+        return loginLogoutController_;
+    }
     RSSILoginLogoutDecider* loginLogoutDecider() const { return loginLogoutDecider_.get(); }
     LogoutOnDIsconnectManager* logoutOnDisconnectManager() const { return logoutOnDisconnectManager_.get(); }
     ConfirmationRequestHandler* confirmationHandler() const { return confirmationHandler_.get(); }

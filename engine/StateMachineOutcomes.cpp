@@ -57,13 +57,20 @@ int32_t confirmedLocation(const std::shared_ptr<MobileDevice>& phone) {
 
 const char* reasonText(int reason) {
     switch (reason) {
-        case 0: return "proximity";
-        case 1: return "phone command";
-        case 2: return "confirmed on the phone";
-        case 3: return "lost connection";
-        case 4: return "chosen on the Mac";
-        case 5: return "trusted Wi-Fi";
-        default: return "other";
+        case 0:
+            return "proximity";
+        case 1:
+            return "phone command";
+        case 2:
+            return "confirmed on the phone";
+        case 3:
+            return "lost connection";
+        case 4:
+            return "chosen on the Mac";
+        case 5:
+            return "trusted Wi-Fi";
+        default:
+            return "other";
     }
 }
 
@@ -73,11 +80,12 @@ const char* reasonText(int reason) {
 
 void StateMachine::logoutTrackingDeviceForCommadReason(int32_t reason) {
     services_.commands->lockScreenFromMobileDevice_action_commandReason(
-        DataManager::shared().getTrackingMobileDevice(), DeviceLocalSettings::shared().actionOnLogout(), reason);
+        DataManager::shared().getTrackingMobileDevice(), DeviceLocalSettings::shared().actionOnLogout(),
+        reason);
 }
 
-void StateMachine::logoutIfDeviceTrackingIsActiveForMobileDevice_commadReason(const std::shared_ptr<MobileDevice>&,
-                                                                              int32_t reason) {
+void StateMachine::logoutIfDeviceTrackingIsActiveForMobileDevice_commadReason(
+    const std::shared_ptr<MobileDevice>&, int32_t reason) {
     // Always the tracked phone's command, whichever phone asked.
     logoutTrackingDeviceForCommadReason(reason);
 }
@@ -86,16 +94,16 @@ void StateMachine::didChangeLoginStateBy(int32_t responsible) {
     auto device = DataManager::shared().getActiveDesktopDevice();
     if (!device) return;
     if (!device->sessionInfo()) device->setSessionInfo(SessionInfo::init());
-    device->sessionInfo()->setUserIsLoggedIn(platform::Number(MacDisplayControl::shared().ifUserLoggedInAndActive()));
+    device->sessionInfo()->setUserIsLoggedIn(
+        platform::Number(MacDisplayControl::shared().ifUserLoggedInAndActive()));
     device->sessionInfo()->setDeviceResponsibleForLastChange(platform::Number(responsible));
     services_.link->didUpdateSessionInforForCurrentDevice(device);
 }
 
 // Unlock outcomes
 
-void StateMachine::loginLogoutController_didLoginbyMobileDevice_commandReason(LoginLogoutController&,
-                                                                              const std::shared_ptr<MobileDevice>&,
-                                                                              int reason) {
+void StateMachine::loginLogoutController_didLoginbyMobileDevice_commandReason(
+    LoginLogoutController&, const std::shared_ptr<MobileDevice>&, int reason) {
     platform::logf("Outcome: unlocked (%s)", reasonText(reason));
     DeviceLocalSettings::shared().setFailedToUnlockMac(false);
     userDidLogin();
@@ -126,7 +134,8 @@ void StateMachine::loginLogoutController_didLoginbyMobileDevice_commandReason(Lo
         default:
             break;
     }
-    if (auto event = TrackUser::unlockEventReason(reason)) services_.system->trackEventType_eventName("Unlock", *event);
+    if (auto event = TrackUser::unlockEventReason(reason))
+        services_.system->trackEventType_eventName("Unlock", *event);
     features.insertEvent_forDate_trigger_takePhoto(kEventUnlocked, platform::Date::now(), trigger, photo);
     features.insertUnlockedEntry();
 }
@@ -136,8 +145,9 @@ void StateMachine::loginLogoutControllerDidLoginManualyByUser(LoginLogoutControl
     userDidLogin();
     didChangeLoginStateBy(2);
     updateTempDisableWhenLogin(2);
-    services_.features->insertEvent_forDate_trigger_takePhoto(kEventUnlocked, platform::Date::now(), kTriggerByHand,
-                                                              DeviceLocalSettings::shared().takePhotoAfterEachLogin());
+    services_.features->insertEvent_forDate_trigger_takePhoto(
+        kEventUnlocked, platform::Date::now(), kTriggerByHand,
+        DeviceLocalSettings::shared().takePhotoAfterEachLogin());
     services_.features->insertUnlockedEntry();
 }
 
@@ -165,9 +175,8 @@ void StateMachine::loginLogoutController_canNotLoginWithGivenPasswordForMobileDe
 
 // Lock outcomes
 
-void StateMachine::loginLogoutController_didLogoutbyMobileDevice_commandReason(LoginLogoutController&,
-                                                                               const std::shared_ptr<MobileDevice>& phone,
-                                                                               int reason) {
+void StateMachine::loginLogoutController_didLogoutbyMobileDevice_commandReason(
+    LoginLogoutController&, const std::shared_ptr<MobileDevice>& phone, int reason) {
     platform::logf("Outcome: locked (%s)", reasonText(reason));
     userDidLogout();
     uint32_t trigger = kTriggerOther;
@@ -194,8 +203,10 @@ void StateMachine::loginLogoutController_didLogoutbyMobileDevice_commandReason(L
         default:
             break;
     }
-    if (auto event = TrackUser::lockEventReason(reason)) services_.system->trackEventType_eventName("Lock", *event);
-    services_.features->insertEvent_forDate_trigger_takePhoto(kEventLocked, platform::Date::now(), trigger, false);
+    if (auto event = TrackUser::lockEventReason(reason))
+        services_.system->trackEventType_eventName("Lock", *event);
+    services_.features->insertEvent_forDate_trigger_takePhoto(kEventLocked, platform::Date::now(), trigger,
+                                                              false);
     services_.features->insertLockedEntry();
     // A phone still inside the unlock band gets its confirmation state brought up to date.
     later(1.0, [phone](StateMachine& self) { self.confirmRSSILoginForDevice_resend(phone, false); });
@@ -207,8 +218,8 @@ void StateMachine::loginLogoutControllerDidLogoutManualyByUser(LoginLogoutContro
     userDidLogout();
     didChangeLoginStateBy(2);
     updateTempDisableTrackingForDeviceRequest(2);
-    services_.features->insertEvent_forDate_trigger_takePhoto(kEventLocked, platform::Date::now(), kTriggerOther,
-                                                              false);
+    services_.features->insertEvent_forDate_trigger_takePhoto(kEventLocked, platform::Date::now(),
+                                                              kTriggerOther, false);
     services_.features->insertLockedEntry();
 }
 
@@ -413,7 +424,8 @@ bool StateMachine::willLoginOnceLockOnScreenAppearsBecauseOfTempDisabled() {
 }
 
 void StateMachine::sendRemoteLoginRequestBecausePassAppeared(const std::shared_ptr<MobileDevice>& phone) {
-    if (!confirmationHandler_ || !confirmationHandler_->shouldSendUnlockReqeustWhenPasswordAppearedForMobileDevice(phone))
+    if (!confirmationHandler_ ||
+        !confirmationHandler_->shouldSendUnlockReqeustWhenPasswordAppearedForMobileDevice(phone))
         return;
     // A signal read is on its way: its verdict may unlock without asking the phone.
     if (recheckRSSITimestamp_.isSet() && recheckRSSITimestamp_.secondsElapsedFromLastEvent() < 1.0) {
@@ -423,7 +435,8 @@ void StateMachine::sendRemoteLoginRequestBecausePassAppeared(const std::shared_p
     confirmPasswordLoginAfterPasswordFieldShownForMobileDevice(phone);
 }
 
-void StateMachine::confirmPasswordLoginAfterPasswordFieldShownForMobileDevice(const std::shared_ptr<MobileDevice>& phone) {
+void StateMachine::confirmPasswordLoginAfterPasswordFieldShownForMobileDevice(
+    const std::shared_ptr<MobileDevice>& phone) {
     if (!services_.commands->isExecutingLoginCommand()) executePasswordConfirmationReqeustForDevice(phone);
 }
 
@@ -431,8 +444,8 @@ void StateMachine::executePasswordConfirmationReqeustForDevice(const std::shared
     if (!phone) return;
     platform::logf("Decision: ask the phone to confirm the unlock (the password field is shown)");
     setWaitingForConfirmation(phone, 2);
-    const bool silent =
-        confirmationHandler_ && confirmationHandler_->shouldSendSilenPasswordConfirmationForMobileDevice(phone);
+    const bool silent = confirmationHandler_ &&
+                        confirmationHandler_->shouldSendSilenPasswordConfirmationForMobileDevice(phone);
     services_.link->confirmLoginForMobileDeviceBecausePasswordFieldShown_silent(phone, silent);
     if (confirmationHandler_) confirmationHandler_->didSendPasswordAppearedRequest();
     if (services_.windows->macSleepScreenWizardIsVisible())
@@ -451,9 +464,11 @@ void StateMachine::lockHiddenFromScreen() {
 
 void StateMachine::checkIfShouldUnlockMacBecauseOfSafeWifi() {
     services_.windows->safeWifiWizardUpdatePageForCurrentState();
-    if (MacDisplayControl::shared().ifLockOnScreenShownAndDeviceLocked() && services_.features->shouldUnlockForSafeWifi()) {
+    if (MacDisplayControl::shared().ifLockOnScreenShownAndDeviceLocked() &&
+        services_.features->shouldUnlockForSafeWifi()) {
         platform::logf("Decision: unlock, the Mac is on a trusted Wi-Fi network");
-        services_.commands->loginByMobileDevice_withCommandReason(DataManager::shared().getTrackingMobileDevice(), 5);
+        services_.commands->loginByMobileDevice_withCommandReason(
+            DataManager::shared().getTrackingMobileDevice(), 5);
     }
 }
 

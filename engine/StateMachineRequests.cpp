@@ -69,7 +69,8 @@ void StateMachine::setWaitingForConfirmation(const std::shared_ptr<MobileDevice>
 }
 
 bool StateMachine::syncIsSettling() const {
-    return syncStartedTimestamp_.isSet() && syncStartedTimestamp_.secondsElapsedFromLastEvent() < kSyncSettlingSeconds &&
+    return syncStartedTimestamp_.isSet() &&
+           syncStartedTimestamp_.secondsElapsedFromLastEvent() < kSyncSettlingSeconds &&
            !didFinishSyncWithDevice_;
 }
 
@@ -100,7 +101,8 @@ void StateMachine::requestController_didReceiveLogoutCommandFromMobileDevice(
     didChangeLoginStateBy(2);
 }
 
-void StateMachine::loginForMobileDeviceBecauseOfLoginConfirmation(const std::shared_ptr<MobileDevice>& phone) {
+void StateMachine::loginForMobileDeviceBecauseOfLoginConfirmation(
+    const std::shared_ptr<MobileDevice>& phone) {
     platform::logf("Decision: unlock, confirmed on the phone");
     services_.commands->loginByMobileDevice_withCommandReason(phone, 2);
     setWaitingForConfirmation(phone, 0);
@@ -129,7 +131,8 @@ void StateMachine::confirmRSSILoginForDevice_resend(const std::shared_ptr<Mobile
     auto settings = settingsOf(phone);
     if (!settings) return;
     const bool confirm = shouldConfirmRSSILoginForDevice(phone);
-    const bool waiting = settings->OSXSettings() && intValueOf(settings->OSXSettings()->isWaitingForConfirmation()) == 1;
+    const bool waiting =
+        settings->OSXSettings() && intValueOf(settings->OSXSettings()->isWaitingForConfirmation()) == 1;
     // A request already out is not sent again unless asked to; a change either way starts or withdraws it.
     if (confirm != waiting || (resend && confirm)) executeRSSIConfirmationReqeust_forDevice(confirm, phone);
 }
@@ -143,7 +146,8 @@ bool StateMachine::shouldConfirmRSSILoginForDevice(const std::shared_ptr<MobileD
            loginLogoutDecider_->shouldTryToLoginForMobileDevice(phone);
 }
 
-void StateMachine::executeRSSIConfirmationReqeust_forDevice(bool confirm, const std::shared_ptr<MobileDevice>& phone) {
+void StateMachine::executeRSSIConfirmationReqeust_forDevice(bool confirm,
+                                                            const std::shared_ptr<MobileDevice>& phone) {
     if (!phone) return;
     if (confirm) {
         platform::logf("Decision: ask the phone to confirm the unlock (proximity)");
@@ -151,7 +155,8 @@ void StateMachine::executeRSSIConfirmationReqeust_forDevice(bool confirm, const 
         updateAndSyncData();
         confirmRSSILoginRequest_.eventTriggered();
         const bool silent =
-            confirmationHandler_ && confirmationHandler_->shouldSendSilentRSSIConfirmationReqeustForMobileDevice(phone);
+            confirmationHandler_ &&
+            confirmationHandler_->shouldSendSilentRSSIConfirmationReqeustForMobileDevice(phone);
         services_.link->confirmLoginForMobileDevice_silent(phone, silent);
         if (confirmationHandler_) confirmationHandler_->didSendRSSILoginRequest();
         return;
@@ -163,7 +168,9 @@ void StateMachine::executeRSSIConfirmationReqeust_forDevice(bool confirm, const 
 
 void StateMachine::recheckRSSIAfterShortDelayForMobileDevice(const std::shared_ptr<MobileDevice>& phone) {
     if (!phone) return;
-    later(0.01, [phone](StateMachine& self) { self.services_.link->checkRSSIForMobileDeviceAndNotifyDelegate(phone); });
+    later(0.01, [phone](StateMachine& self) {
+        self.services_.link->checkRSSIForMobileDeviceAndNotifyDelegate(phone);
+    });
     recheckRSSITimestamp_.eventTriggered();
 }
 
@@ -174,13 +181,14 @@ void StateMachine::updateAndSyncData() {
 
 // Connection and sync
 
-void StateMachine::requestController_didStartSyncingWithMobileDevice(RequestController&,
-                                                                     const std::shared_ptr<MobileDevice>& phone) {
+void StateMachine::requestController_didStartSyncingWithMobileDevice(
+    RequestController&, const std::shared_ptr<MobileDevice>& phone) {
     didFinishSyncWithDevice_ = false;
     syncStartedTimestamp_.eventTriggered();
     DataManager::shared().updateInfoBeforeSyncingForMobileDevice(phone);
     updateDeviceLidIsDownAndNoExtMonitorInfoIfNeeded();
-    if (isTrackedPhone(phone) && logoutOnDisconnectManager_) logoutOnDisconnectManager_->cancelLogoutOnDisconnectProces();
+    if (isTrackedPhone(phone) && logoutOnDisconnectManager_)
+        logoutOnDisconnectManager_->cancelLogoutOnDisconnectProces();
     recheckRSSIAfterShortDelayForMobileDevice(phone);
 }
 
@@ -188,7 +196,8 @@ void StateMachine::requestController_didUpdateApplicationStateFromMobileDevice_w
     RequestController&, const std::shared_ptr<MobileDevice>& phone, const platform::Number&) {
     auto settings = settingsOf(phone);
     // The stored state is read, not the number that came with the call.
-    if (settings && settings->iOSSettings() && intValueOf(settings->iOSSettings()->iOSapplicationState()) == 1)
+    if (settings && settings->iOSSettings() &&
+        intValueOf(settings->iOSSettings()->iOSapplicationState()) == 1)
         services_.windows->wizardDidLooseConnectionWithMobileDevice(phone);
     if (!didFinishSyncWithDevice_ && phone) {
         didFinishSyncWithDevice_ = true;
@@ -234,11 +243,12 @@ void StateMachine::requestController_didReceiveRequestToConnectToMobileDevice(
     RequestController&, const std::shared_ptr<MobileDevice>& phone) {
     platform::logf("Decision: ask the user to accept %s, which asks to pair", nameOf(phone).c_str());
     auto system = services_.system;
-    services_.windows->showAddNewDeviceViewOpen_withCompletion(true, [system] { system->playFoundNewDeviceSound(); });
+    services_.windows->showAddNewDeviceViewOpen_withCompletion(
+        true, [system] { system->playFoundNewDeviceSound(); });
 }
 
-void StateMachine::requestController_didSuccessfullyPair_withMobileDevice(RequestController&, bool accepted,
-                                                                          const std::shared_ptr<MobileDevice>& phone) {
+void StateMachine::requestController_didSuccessfullyPair_withMobileDevice(
+    RequestController&, bool accepted, const std::shared_ptr<MobileDevice>& phone) {
     if (!phone) return;
     platform::logf("Outcome: paired with %s; proximity locking starts switched off", nameOf(phone).c_str());
     // Tracking starts off, switched by the Mac; the phone's user turns it on.
@@ -247,16 +257,16 @@ void StateMachine::requestController_didSuccessfullyPair_withMobileDevice(Reques
     DataManager::shared().clearPairingDevice();
     services_.windows->wizardDidSuccessfullyPair(accepted, phone);
     const std::string text = withName(localizable("you_have_sucessfuly_paired"), nameOf(phone));
-    later(0.5, [text](StateMachine& self) { self.services_.features->showDidConnectNotificationWithText(text); });
+    later(0.5,
+          [text](StateMachine& self) { self.services_.features->showDidConnectNotificationWithText(text); });
     DataManager::shared().deleteAllDevicesExceptTrackingDevice();
     trackingDeviceConnectedAndReady(phone);
 }
 
 // Connection status
 
-void StateMachine::updateConnectionStatus_forDevice_andNotifyDevice(int32_t status,
-                                                                    const std::shared_ptr<MobileDevice>& phone,
-                                                                    bool notify) {
+void StateMachine::updateConnectionStatus_forDevice_andNotifyDevice(
+    int32_t status, const std::shared_ptr<MobileDevice>& phone, bool notify) {
     if (!phone) return;
     // Read before storing: once -1 is stored the phone is no longer the tracked one, and the steps below
     // are about the phone as it was.
@@ -267,10 +277,11 @@ void StateMachine::updateConnectionStatus_forDevice_andNotifyDevice(int32_t stat
         stored = PairingInfo::kConnectionStatusUnlinkedByPhone;
     }
     auto settings = settingsOf(phone);
-    if (settings && settings->pairingInfo()) settings->pairingInfo()->setConnectionStatus(platform::Number(stored));
+    if (settings && settings->pairingInfo())
+        settings->pairingInfo()->setConnectionStatus(platform::Number(stored));
     if (notify)
-        services_.link->updateCurrentConnectionStatusTo_forMobilDevice_sendRemoteNotificationIfNeeded(stored, phone,
-                                                                                                    true);
+        services_.link->updateCurrentConnectionStatusTo_forMobilDevice_sendRemoteNotificationIfNeeded(
+            stored, phone, true);
     if (tracked && (status == PairingInfo::kConnectionStatusUpdateUnlinkedByPhone ||
                     status == PairingInfo::kConnectionStatusUpdateForget)) {
         platform::logf("Decision: forget every phone in 1 s (status %d)", status);
@@ -293,8 +304,8 @@ void StateMachine::forgetAndDisconnectMobileDevice(const std::shared_ptr<MobileD
 
 // Disconnection
 
-void StateMachine::requestController_didDisconnectFromMobileDevice(RequestController&,
-                                                                   const std::shared_ptr<MobileDevice>& phone) {
+void StateMachine::requestController_didDisconnectFromMobileDevice(
+    RequestController&, const std::shared_ptr<MobileDevice>& phone) {
     auto& data = DataManager::shared();
     auto pairing = data.pairingMobileDevice();
     if (phone && pairing && pairing->unId() == phone->unId()) {
@@ -313,8 +324,9 @@ void StateMachine::requestController_didDisconnectFromMobileDevice(RequestContro
 void StateMachine::lostConnectionToMobileDevice(const std::shared_ptr<MobileDevice>& phone) {
     setWaitingForConfirmation(phone, 0);
     if (shouldStartLogoutOnDisconnect(phone) && logoutOnDisconnectManager_) {
-        platform::logf("Decision: lock in %.0f s unless the phone comes back (the link to the phone was lost)",
-                       LogoutOnDIsconnectManager::kDelaySeconds);
+        platform::logf(
+            "Decision: lock in %.0f s unless the phone comes back (the link to the phone was lost)",
+            LogoutOnDIsconnectManager::kDelaySeconds);
         logoutOnDisconnectManager_->startLogoutOnDisconnectProcess();
     }
     services_.windows->tutorialsLostConnectionToMobileDevice(phone);
@@ -325,8 +337,9 @@ bool StateMachine::shouldStartLogoutOnDisconnect(const std::shared_ptr<MobileDev
     auto settings = settingsOf(phone);
     if (!settings || !settings->mobileDeviceTrackInfo()) return false;
     return boolValueOf(settings->mobileDeviceTrackInfo()->shouldTrackMobileDevice()) &&
-           DeviceLocalSettings::shared().logoutOnDisconnect() && !services_.features->isConectedToSafeWifi() &&
-           !applicationInShutdownProcess_ && services_.system->bluetoothIsOn();
+           DeviceLocalSettings::shared().logoutOnDisconnect() &&
+           !services_.features->isConectedToSafeWifi() && !applicationInShutdownProcess_ &&
+           services_.system->bluetoothIsOn();
 }
 
 // The other reports of the link
@@ -340,8 +353,8 @@ void StateMachine::requestController_protocolVersionNotMatching(RequestControlle
         services_.windows->showUpdateKestruneOnYourPhone();
 }
 
-void StateMachine::requestController_didUpdateRSSI_fromMobileDevice(RequestController&, const platform::Number& distance,
-                                                                    const std::shared_ptr<MobileDevice>& phone) {
+void StateMachine::requestController_didUpdateRSSI_fromMobileDevice(
+    RequestController&, const platform::Number& distance, const std::shared_ptr<MobileDevice>& phone) {
     didUpdateRSSI_fromMobileDevice(distance, phone);
 }
 
@@ -404,7 +417,8 @@ void StateMachine::requestController_didChangeSettings_forMobileDevice(
     RequestController&, const std::shared_ptr<MobileDeviceTrackInfo>& trackInfo,
     const std::shared_ptr<MobileDevice>& phone) {
     setWaitingForConfirmation(phone, 0);
-    if (trackInfo && boolValueOf(trackInfo->shouldTrackMobileDevice())) recheckRSSIAfterShortDelayForMobileDevice(phone);
+    if (trackInfo && boolValueOf(trackInfo->shouldTrackMobileDevice()))
+        recheckRSSIAfterShortDelayForMobileDevice(phone);
     showMainMenu();
     trackInfoUpdatedForDevice(phone);
 }
@@ -435,9 +449,8 @@ void StateMachine::requestController_didUpdateConnectionStatus_fromMobileDevice(
     updateConnectionStatus_forDevice_andNotifyDevice(status.intValue(), phone, false);
 }
 
-void StateMachine::requestController_didConfirmLogin_fromMobileDevice(RequestController&,
-                                                                      const platform::Number& confirmed,
-                                                                      const std::shared_ptr<MobileDevice>& phone) {
+void StateMachine::requestController_didConfirmLogin_fromMobileDevice(
+    RequestController&, const platform::Number& confirmed, const std::shared_ptr<MobileDevice>& phone) {
     if (!confirmed.boolValue()) return;
     std::weak_ptr<StateMachine> weak = weak_from_this();
     auto proceed = [weak, phone] {
@@ -450,8 +463,8 @@ void StateMachine::requestController_didConfirmLogin_fromMobileDevice(RequestCon
         proceed();
 }
 
-void StateMachine::requestController_didUpdateMobileDeviceSettings(RequestController&,
-                                                                   const std::shared_ptr<MobileDevice>& phone) {
+void StateMachine::requestController_didUpdateMobileDeviceSettings(
+    RequestController&, const std::shared_ptr<MobileDevice>& phone) {
     MotionTracking::shared().motionDetected();
     updateLanguageIfNeededForDevice(phone);
 }
@@ -460,17 +473,19 @@ void StateMachine::updateLanguageIfNeededForDevice(const std::shared_ptr<MobileD
     auto settings = settingsOf(phone);
     if (!settings || !settings->iOSSettings() || !settings->iOSSettings()->language()) return;
     std::weak_ptr<StateMachine> weak = weak_from_this();
-    services_.features->updateLanguageIfNeeded_didUpdateCallback(*settings->iOSSettings()->language(), [weak] {
-        if (auto self = weak.lock()) self->updateViewForLanguageUpdate();
-    });
+    services_.features->updateLanguageIfNeeded_didUpdateCallback(*settings->iOSSettings()->language(),
+                                                                 [weak] {
+                                                                     if (auto self = weak.lock())
+                                                                         self->updateViewForLanguageUpdate();
+                                                                 });
 }
 
 void StateMachine::updateViewForLanguageUpdate() {
     services_.windows->updateSettingsSplitView();
 }
 
-void StateMachine::requestController_didUpdateClipboardText_forDevice(RequestController&, const std::string& text,
-                                                                      const std::shared_ptr<MobileDevice>& phone) {
+void StateMachine::requestController_didUpdateClipboardText_forDevice(
+    RequestController&, const std::string& text, const std::shared_ptr<MobileDevice>& phone) {
     const bool copied = services_.features->pasteToClipboard(text);
     services_.link->didCopyClipboard_toMac(copied, phone);
     services_.features->didCopyToMacClipboard(copied);
@@ -483,15 +498,16 @@ void StateMachine::requestController_didUpdateIosClipboard_forDevice(RequestCont
 
 // The decider's verdicts
 
-void StateMachine::RSSILoginLogoutDecider_recheckRssiForMobileDevice(RSSILoginLogoutDecider&,
-                                                                     const std::shared_ptr<MobileDevice>& phone) {
+void StateMachine::RSSILoginLogoutDecider_recheckRssiForMobileDevice(
+    RSSILoginLogoutDecider&, const std::shared_ptr<MobileDevice>& phone) {
     if (!phone) return;
-    if (auto local = DataManager::shared().localSettingsForDevice(phone->unId())) local->deviceIsDoubleChecking();
+    if (auto local = DataManager::shared().localSettingsForDevice(phone->unId()))
+        local->deviceIsDoubleChecking();
     recheckRSSIAfterShortDelayForMobileDevice(phone);
 }
 
-void StateMachine::RSSILoginLogoutDecider_didUpdateRSSIForMobileDevice(RSSILoginLogoutDecider&,
-                                                                       const std::shared_ptr<MobileDevice>& phone) {
+void StateMachine::RSSILoginLogoutDecider_didUpdateRSSIForMobileDevice(
+    RSSILoginLogoutDecider&, const std::shared_ptr<MobileDevice>& phone) {
     if (didFinishSyncWithDevice_) services_.link->mobileDeviceDidUpdateRSSI(phone);
 }
 
@@ -526,8 +542,8 @@ void StateMachine::RSSILoginLogoutDecider_loginForMobileDevice(RSSILoginLogoutDe
     if (didFinishSyncWithDevice_) services_.link->mobileDeviceDidUpdateRSSI(phone);
 }
 
-void StateMachine::RSSILoginLogoutDecider_didUpdateOverAllInfoForMobileDevice(RSSILoginLogoutDecider&,
-                                                                              const std::shared_ptr<MobileDevice>& phone) {
+void StateMachine::RSSILoginLogoutDecider_didUpdateOverAllInfoForMobileDevice(
+    RSSILoginLogoutDecider&, const std::shared_ptr<MobileDevice>& phone) {
     updateViewsForMobileTrackUpdate();
     services_.windows->updateTutorialStateForMobileDevice(phone);
 }

@@ -24,6 +24,12 @@
 #include "app/store/DataManager.h"
 #include "app/store/DataModel.h"
 #include "engine/StateMachine.h"
+#include "link/AccountServices.h"
+#include "link/Bluetooth.h"
+#include "link/BluetoothLE.h"
+#include "link/MotionDetection.h"
+#include "link/RSSIIntake.h"
+#include "link/RequestController.h"
 #include "platform/base/Clock.h"
 #include "platform/system/ProcessInfo.h"
 #include "tests/engine/SessionFixture.h"
@@ -32,6 +38,17 @@ namespace coordinatortests {
 
 using kestrune::MobileDevice;
 using platform::Number;
+
+// What the coordinator installs for the link at start-up, and the link's shared radio objects, are
+// dropped between tests.
+inline void forgetCoordinatorLink() {
+    kestrune::AccountServices::install(nullptr);
+    kestrune::MotionDetection::install(nullptr);
+    kestrune::RSSIIntake::install(nullptr);
+    kestrune::BluetoothLE::resetSharedForTesting();
+    kestrune::Bluetooth::resetForTesting();
+}
+inline const bool kCoordinatorLinkResetRegistered = (testsupport::addResetHook(&forgetCoordinatorLink), true);
 
 struct CallLog {
     std::vector<std::pair<std::string, double>> calls;
@@ -120,8 +137,12 @@ struct RecordingFeatures : kestrune::FeatureServices {
     void didUnlockUsingKestrune() override { log.add("notice unlocked with phone"); }
     void didUnlockUsingWiFiUnlock() override { log.add("notice unlocked wifi"); }
     void showFailedToLoginDetected() override { log.add("notice failed login"); }
-    void didCopyToMacClipboard(bool copied) override { log.add(copied ? "notice mac copied" : "notice mac not copied"); }
-    void didCopyToIosClipboard(bool copied) override { log.add(copied ? "notice ios copied" : "notice ios not copied"); }
+    void didCopyToMacClipboard(bool copied) override {
+        log.add(copied ? "notice mac copied" : "notice mac not copied");
+    }
+    void didCopyToIosClipboard(bool copied) override {
+        log.add(copied ? "notice ios copied" : "notice ios not copied");
+    }
     void showDidConnectNotificationWithText(const std::string& text) override { log.add("notice " + text); }
     void showPersistantNativeNotificationWithText(const std::string& text) override {
         log.add("persistent notice " + text);
@@ -136,7 +157,8 @@ struct RecordingCommands : kestrune::LockCommandService {
                                                          int32_t reason) override {
         log.add("lock " + std::to_string(action) + "/" + std::to_string(reason));
     }
-    void loginByMobileDevice_withCommandReason(const std::shared_ptr<MobileDevice>&, int32_t reason) override {
+    void loginByMobileDevice_withCommandReason(const std::shared_ptr<MobileDevice>&,
+                                               int32_t reason) override {
         log.add("unlock " + std::to_string(reason));
     }
     bool isAnyCommandInExecution() override { return anyRunning; }
@@ -148,7 +170,9 @@ struct RecordingMenuBar : kestrune::MenuBarPanel {
     explicit RecordingMenuBar(CallLog& l) : log(l) {}
     void closeMenuBarForced() override { log.add("close panel"); }
     void removeIconFromMenuBar() override { log.add("remove icon"); }
-    void openMenuBarForDuration(double seconds) override { log.add("panel " + std::to_string(seconds).substr(0, 3)); }
+    void openMenuBarForDuration(double seconds) override {
+        log.add("panel " + std::to_string(seconds).substr(0, 3));
+    }
     void showClearBluetoothCache() override { log.add("panel cache notice"); }
     void showUnableToLockMac() override { log.add("panel lock failed"); }
     void showUnableToUnlockMac() override { log.add("panel unlock failed"); }
@@ -183,7 +207,9 @@ struct RecordingWindows : kestrune::WindowServices {
     void wizardDidLooseConnectionWithMobileDevice(const std::shared_ptr<MobileDevice>&) override {
         log.add("wizard lost phone");
     }
-    void tutorialsDidSyncWithMobileDevice(const std::shared_ptr<MobileDevice>&) override { log.add("tutorials synced"); }
+    void tutorialsDidSyncWithMobileDevice(const std::shared_ptr<MobileDevice>&) override {
+        log.add("tutorials synced");
+    }
     void tutorialsLostConnectionToMobileDevice(const std::shared_ptr<MobileDevice>&) override {
         log.add("tutorials lost phone");
     }
@@ -219,7 +245,8 @@ struct RecordingLink : kestrune::PhoneLinkService {
     void checkRSSIForMobileDeviceAndNotifyDelegate(const std::shared_ptr<MobileDevice>&) override {
         log.add("read rssi");
     }
-    void sendNotification_toMobileDevice_usePushNotificationIfNeeded(int32_t code, const std::shared_ptr<MobileDevice>&,
+    void sendNotification_toMobileDevice_usePushNotificationIfNeeded(int32_t code,
+                                                                     const std::shared_ptr<MobileDevice>&,
                                                                      bool push) override {
         log.add("notify " + std::to_string(code) + (push ? " push" : ""));
     }
@@ -233,21 +260,31 @@ struct RecordingLink : kestrune::PhoneLinkService {
                        : 0;
         log.add("session sent " + std::to_string(side));
     }
-    void mobileDeviceDidUpdateRSSI(const std::shared_ptr<MobileDevice>&) override { log.add("distance sent"); }
-    void didUpdateTrackInfoForMobileDevice(const std::shared_ptr<MobileDevice>&) override { log.add("track info sent"); }
-    void syncAllDeviceSettingsForMobileDevice(const std::shared_ptr<MobileDevice>&) override { log.add("sync"); }
+    void mobileDeviceDidUpdateRSSI(const std::shared_ptr<MobileDevice>&) override {
+        log.add("distance sent");
+    }
+    void didUpdateTrackInfoForMobileDevice(const std::shared_ptr<MobileDevice>&) override {
+        log.add("track info sent");
+    }
+    void syncAllDeviceSettingsForMobileDevice(const std::shared_ptr<MobileDevice>&) override {
+        log.add("sync");
+    }
     void confirmLoginForMobileDevice_silent(const std::shared_ptr<MobileDevice>&, bool silent) override {
         log.add(silent ? "confirm silent" : "confirm");
     }
-    void cancelLoginConfirmationForMobileDevice(const std::shared_ptr<MobileDevice>&) override { log.add("cancel confirm"); }
+    void cancelLoginConfirmationForMobileDevice(const std::shared_ptr<MobileDevice>&) override {
+        log.add("cancel confirm");
+    }
     void confirmLoginForMobileDeviceBecausePasswordFieldShown_silent(const std::shared_ptr<MobileDevice>&,
-                                                                    bool silent) override {
+                                                                     bool silent) override {
         log.add(silent ? "confirm password silent" : "confirm password");
     }
-    void cancelLoginConfirmationPasswordFieldShownForMobileDevice(const std::shared_ptr<MobileDevice>&) override {
+    void cancelLoginConfirmationPasswordFieldShownForMobileDevice(
+        const std::shared_ptr<MobileDevice>&) override {
         log.add("cancel confirm password");
     }
-    void confirmLoginForMobileDevice_forReason(const std::shared_ptr<MobileDevice>&, const std::string& reason) override {
+    void confirmLoginForMobileDevice_forReason(const std::shared_ptr<MobileDevice>&,
+                                               const std::string& reason) override {
         log.add("confirm " + reason);
     }
     void cancelLoginConfirmationForMobileDevice_forReason(const std::shared_ptr<MobileDevice>&,
@@ -262,7 +299,8 @@ struct RecordingLink : kestrune::PhoneLinkService {
 // The machine's facts are set by the test; its acts are recorded. The session's watchers run for real.
 struct RecordingSystem : kestrune::CoordinatorSystem {
     CallLog& log;
-    bool leSupported = true, bluetoothOn = true, leOn = true, sleeping = false, debug = false, notifyCache = true;
+    bool leSupported = true, bluetoothOn = true, leOn = true, sleeping = false, debug = false,
+         notifyCache = true;
     int32_t centralState = 5;
     int64_t cacheSize = 0;
     kestrune::RemoteSyncMacDelegate* remoteDelegate = nullptr;
@@ -323,15 +361,28 @@ protected:
         services.link = link;
         services.system = system;
         // The link's requests are recorded here; the real link's own radio reports would only add noise.
-        services.makeRequestController = []() -> std::shared_ptr<kestrune::RequestController> { return nullptr; };
+        services.makeRequestController = []() -> std::shared_ptr<kestrune::RequestController> {
+            return nullptr;
+        };
         machine = kestrune::StateMachine::create(services);
     }
     void TearDown() override {
         machine.reset();
+        requestController_.reset();
         runUntilIdle();
         kestrune::DataManager::resetSharedForTesting();
         SessionTest::TearDown();
     }
+
+    // The objects that report to the coordinator, as its delegate calls name them. The request
+    // controller is a real one that reports to nobody; the command controller and the decider are the
+    // coordinator's own (after start-up).
+    kestrune::RequestController& rc() {
+        if (!requestController_) requestController_ = kestrune::RequestController::init();
+        return *requestController_;
+    }
+    kestrune::LoginLogoutController& commandController() { return *machine->loginLogoutController(); }
+    kestrune::RSSILoginLogoutDecider& decider() { return *machine->loginLogoutDecider(); }
 
     // A paired phone that the data manager tracks, registered to the user running the application.
     std::shared_ptr<MobileDevice> addTrackedPhone(bool connected, const std::string& unId = "phone-1") {
@@ -344,7 +395,15 @@ protected:
         settings->pairingInfo()->setConnectionStatus(Number(kestrune::PairingInfo::kConnectionStatusPaired));
         (*manager.model()->dictOfAllMobileDevice())[unId] = phone;
         (*manager.model()->dictOfMobileDeviceSettings())[unId] = settings;
+        // Start-up copies the local settings into the tracked phone's record: tracking on at 60.
+        auto& local = kestrune::DeviceLocalSettings::shared();
+        local.setProximityLockIsOn(true);
+        local.setProximityLockDistance(60);
         return phone;
+    }
+    // Start-up marks the tracked phone not connected until its link says otherwise.
+    static void connect(const std::shared_ptr<MobileDevice>& phone, bool connected = true) {
+        phone->mobileDeviceConnectionInfo()->setIsConnected(Number(connected));
     }
     std::shared_ptr<kestrune::MobileSettings> settingsOf(const std::string& unId = "phone-1") {
         return kestrune::DataManager::shared().settingsForDeviceId(unId);
@@ -352,8 +411,12 @@ protected:
     kestrune::MobileDeviceTrackInfo& track(const std::string& unId = "phone-1") {
         return *settingsOf(unId)->mobileDeviceTrackInfo();
     }
-    kestrune::OSXPreferences& osx(const std::string& unId = "phone-1") { return *settingsOf(unId)->OSXSettings(); }
-    int32_t waiting(const std::string& unId = "phone-1") { return osx(unId).isWaitingForConfirmation()->intValue(); }
+    kestrune::OSXPreferences& osx(const std::string& unId = "phone-1") {
+        return *settingsOf(unId)->OSXSettings();
+    }
+    int32_t waiting(const std::string& unId = "phone-1") {
+        return osx(unId).isWaitingForConfirmation()->intValue();
+    }
     void setLocation(int32_t location, const std::string& unId = "phone-1") {
         kestrune::DataManager::shared().localSettingsForDevice(unId)->setKestruneConfirmedLocation(location);
     }
@@ -381,6 +444,9 @@ protected:
     std::shared_ptr<RecordingSystem> system;
     std::shared_ptr<RecordingLink> link;
     std::shared_ptr<kestrune::StateMachine> machine;
+
+private:
+    std::shared_ptr<kestrune::RequestController> requestController_;
 };
 
 }  // namespace coordinatortests

@@ -15,20 +15,12 @@
 #include "link/MotionDetection.h"
 #include "link/RequestController.h"
 #include "platform/system/ProcessInfo.h"
-#include "tests/engine/SessionFixture.h"
+#include "tests/engine/CoordinatorFixture.h"
 
 using namespace kestrune;
 using platform::Number;
 
 namespace {
-
-void forgetCoordinatorLink() {
-    AccountServices::install(nullptr);
-    MotionDetection::install(nullptr);
-    BluetoothLE::resetSharedForTesting();
-    Bluetooth::resetForTesting();
-}
-const bool kCoordinatorLinkResetRegistered = (testsupport::addResetHook(&forgetCoordinatorLink), true);
 
 // The machine's acts that would reach outside the test (network, login items, the process) are dropped;
 // the Bluetooth facts are the real ones of a Mac without a controller.

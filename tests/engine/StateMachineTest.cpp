@@ -38,10 +38,9 @@ TEST_F(StateMachineTest, StartUpRunsItsStepsInOrderAndOpensTheWindowOnlyForAUser
         EXPECT_TRUE(log.calls.empty()) << "start-up is queued, not run inline";
         advance(8.5);
         // The lid watcher reports the lid once as it starts, which resumes scanning with the lid open.
-        std::vector<std::string> expected = {
-            "migrate",        "scanning indicator", "intense scanning", "check LE",
-            "version update", "silent push",        "tracker opened",   "history 1/0",
-            "dock off"};
+        std::vector<std::string> expected = {"migrate",        "scanning indicator", "intense scanning",
+                                             "check LE",       "version update",     "silent push",
+                                             "tracker opened", "history 1/0",        "dock off"};
         if (byUser) expected.push_back("show window");
         for (auto s : {"scanning indicator", "intense scanning", "hot keys", "login items",
                        "remote unlink check", "auto updates", "check updates", "clear ignore list"})
@@ -419,6 +418,45 @@ TEST_F(StateMachineTest, LockOnDisconnectStartsOnlyWhenEveryConditionHolds) {
         breakers[i]();
         EXPECT_FALSE(machine->shouldStartLogoutOnDisconnect(phone));
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(StateMachineTest, StartUpMakesTheCommandControllerAndTheDeciderAndIsTheirDelegate) {
+    EXPECT_FALSE(machine->loginLogoutController());
+    EXPECT_FALSE(machine->loginLogoutDecider());
+    EXPECT_FALSE(machine->logoutOnDisconnectManager());
+    // Before start-up the entry points have nothing to work on and do nothing.
+    machine->RSSILoginLogoutDecider_loginForMobileDevice(
+        *std::make_unique<kestrune::RSSILoginLogoutDecider>(), nullptr);
+    machine->displayOnButUserNotLoggedIn();
+    machine->lockHiddenFromScreen();
+    start(false);
+    ASSERT_TRUE(machine->loginLogoutController());
+    ASSERT_TRUE(machine->loginLogoutDecider());
+    ASSERT_TRUE(machine->logoutOnDisconnectManager());
+    EXPECT_EQ(machine->loginLogoutController()->delegate, machine.get());
+    EXPECT_EQ(machine->loginLogoutDecider()->delegate, machine.get());
+    EXPECT_EQ(machine->logoutOnDisconnectManager()->delegate, machine.get());
+}
+
+// Without a command service of the caller's, the coordinator's commands reach the controller it made:
+// a lock from the hot key locks the session.
+TEST_F(StateMachineTest, WithoutACommandServiceLocksReachTheRealCommandController) {
+    kestrune::CoordinatorServices services;
+    services.link = std::make_shared<RecordingLink>(log);
+    services.system = system;
+    services.makeRequestController = []() -> std::shared_ptr<kestrune::RequestController> { return nullptr; };
+    auto real = kestrune::StateMachine::create(services);
+    real->applicationDidFinishLoading(false);
+    advance(10);  // the user idle, past the start-up tasks
+    ASSERT_FALSE(session->isLocked());
+    real->shortCutManager_didSelectOption(1);
+    advance(1);
+    EXPECT_TRUE(session->isLocked());
+    EXPECT_GE(log.count("session sent 2"), 1u) << "the lock chosen on the Mac is reported as the Mac's";
 }
 
 }  // namespace
