@@ -8,6 +8,7 @@
 #include "engine/UserControl.h"
 #include "link/RequestController.h"
 #include "platform/base/Log.h"
+#include "platform/system/SystemCommands.h"
 
 namespace kestrune {
 
@@ -29,10 +30,25 @@ void EngineMotionDetection::motionDetected() {
     MotionTracking::shared().motionDetected();
 }
 
+std::string EngineShellAnswers::runShellCommand(const std::string& command,
+                                                const std::optional<std::string>& input) {
+    auto result = platform::SystemCommands::answerShellCommand(command, input.value_or(""));
+    if (!result) {
+        platform::logf("Shell command not run: the Mac session does not answer it: %s", command.c_str());
+        return "";
+    }
+    return result->output;
+}
+
+bool EngineShellAnswers::checkIfPasswordValidForCurrentUser(const std::string& password) {
+    return UserControl::checkIfPassword_validForUserName(password, UserControl::getCurrentLogedInUsername());
+}
+
 void installEngineLinkServices() {
     AccountServices::install(std::make_shared<EngineAccountServices>());
     MotionDetection::install(std::make_shared<EngineMotionDetection>());
     EngineRSSIIntake::install();
+    ShellAnswers::install(std::make_shared<EngineShellAnswers>());
 }
 
 std::shared_ptr<RequestController> RequestControllerLink::controller(const char* what) const {

@@ -7,6 +7,7 @@
 #include "engine/CoordinatorServices.h"
 #include "link/AccountServices.h"
 #include "link/MotionDetection.h"
+#include "link/ShellAnswers.h"
 
 namespace kestrune {
 
@@ -28,8 +29,17 @@ public:
     void motionDetected() override;
 };
 
+// The Mac's shell as the link's Bluetooth-cache repair needs it, answered by the Mac session the platform
+// has installed (the simulated one here). A command nobody answers is not run on this host, and says so:
+// the repair deletes system files with administrator rights.
+class EngineShellAnswers : public ShellAnswers {
+public:
+    std::string runShellCommand(const std::string& command, const std::optional<std::string>& input) override;
+    bool checkIfPasswordValidForCurrentUser(const std::string& password) override;
+};
+
 // Installs the engine's answers (accounts, motion, the reading intake that smooths what the decider
-// judges) into the link; the coordinator does so before it creates the link.
+// judges, the shell) into the link; the coordinator does so before it creates the link.
 void installEngineLinkServices();
 
 // The coordinator's requests, carried to the real request controller. The controller is held weakly:

@@ -41,7 +41,7 @@ bool isConnected(const std::shared_ptr<MobileDevice>& phone) {
 std::string nameOf(const std::shared_ptr<MobileDevice>& phone) {
     if (phone && phone->mobileDeviceInfo() && phone->mobileDeviceInfo()->deviceName())
         return *phone->mobileDeviceInfo()->deviceName();
-    return phone && phone->unId() ? *phone->unId() : std::string("the phone");
+    return std::string("a phone");
 }
 
 // The interface text with the phone's name in place of its placeholder.
@@ -183,6 +183,7 @@ void StateMachine::updateAndSyncData() {
 
 void StateMachine::requestController_didStartSyncingWithMobileDevice(
     RequestController&, const std::shared_ptr<MobileDevice>& phone) {
+    platform::logf("Outcome: connected to %s", nameOf(phone).c_str());
     didFinishSyncWithDevice_ = false;
     syncStartedTimestamp_.eventTriggered();
     DataManager::shared().updateInfoBeforeSyncingForMobileDevice(phone);
@@ -306,6 +307,7 @@ void StateMachine::forgetAndDisconnectMobileDevice(const std::shared_ptr<MobileD
 
 void StateMachine::requestController_didDisconnectFromMobileDevice(
     RequestController&, const std::shared_ptr<MobileDevice>& phone) {
+    platform::logf("Outcome: the link to %s was lost", nameOf(phone).c_str());
     auto& data = DataManager::shared();
     auto pairing = data.pairingMobileDevice();
     if (phone && pairing && pairing->unId() == phone->unId()) {

@@ -4,6 +4,7 @@
 #include "engine/StateMachine.h"
 #include "link/RecoveryManager.h"
 #include "link/RequestController.h"
+#include "platform/base/Clock.h"
 #include "platform/base/RunLoop.h"
 #include "platform/sim/PhoneApplication.h"
 #include "platform/sim/radio/Radio.h"
@@ -36,6 +37,10 @@ private:
 std::shared_ptr<ScenarioWorld> ScenarioWorld::create(std::shared_ptr<platform::Radio> radio,
                                                      std::shared_ptr<platform::SimulatedSession> session) {
     return std::shared_ptr<ScenarioWorld>(new ScenarioWorld(std::move(radio), std::move(session)));
+}
+
+ScenarioWorld::~ScenarioWorld() {
+    if (workTimer_) workTimer_->invalidate();
 }
 
 ScenarioWorld::ScenarioWorld(std::shared_ptr<platform::Radio> radio,
@@ -73,6 +78,21 @@ void ScenarioWorld::answerPairingWith(bool accept, double afterSeconds) {
 
 void ScenarioWorld::userInput() {
     session_->userInput();
+}
+
+void ScenarioWorld::keepWorking(double seconds) {
+    workUntil_ = platform::Clock::now() + seconds;
+    userInput();
+    if (workTimer_ && workTimer_->isValid()) return;
+    std::weak_ptr<ScenarioWorld> weak = weak_from_this();
+    workTimer_ = platform::Timer::scheduledTimer(1.0, true, [weak](platform::Timer& timer) {
+        auto self = weak.lock();
+        if (!self || platform::Clock::now() >= self->workUntil_) {
+            timer.invalidate();
+            return;
+        }
+        self->userInput();
+    });
 }
 
 void ScenarioWorld::newPhoneWindowShown() {

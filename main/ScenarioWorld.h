@@ -8,6 +8,7 @@
 
 namespace platform {
 class PhoneApplication;
+class Timer;
 class Radio;
 class SimulatedSession;
 }  // namespace platform
@@ -27,6 +28,7 @@ public:
 
     static std::shared_ptr<ScenarioWorld> create(std::shared_ptr<platform::Radio> radio,
                                                  std::shared_ptr<platform::SimulatedSession> session);
+    ~ScenarioWorld();
 
     // The coordinator's window services for this world: the defaults, except that the new-phone window
     // is answered by the scenario's user.
@@ -44,8 +46,9 @@ public:
     void openPairingWizard();
     // How the user answers the next new-phone window, and after how long.
     void answerPairingWith(bool accept, double afterSeconds);
-    // Keyboard or mouse input: the user is at work.
+    // Keyboard or mouse input: the user is at work. Working goes on with input every second.
     void userInput();
+    void keepWorking(double seconds);
 
     // What is so now.
     bool askedToAcceptPhone() const { return askedToAcceptPhone_; }
@@ -67,6 +70,8 @@ private:
     bool accept_ = true;
     double answerAfter_ = 1.0;
     bool askedToAcceptPhone_ = false;
+    double workUntil_ = 0;
+    std::shared_ptr<platform::Timer> workTimer_;
 };
 
 }  // namespace kestrune

@@ -30,6 +30,7 @@
 #include "link/MotionDetection.h"
 #include "link/RSSIIntake.h"
 #include "link/RequestController.h"
+#include "link/ShellAnswers.h"
 #include "platform/base/Clock.h"
 #include "platform/system/ProcessInfo.h"
 #include "tests/engine/SessionFixture.h"
@@ -45,6 +46,7 @@ inline void forgetCoordinatorLink() {
     kestrune::AccountServices::install(nullptr);
     kestrune::MotionDetection::install(nullptr);
     kestrune::RSSIIntake::install(nullptr);
+    kestrune::ShellAnswers::install(nullptr);
     kestrune::BluetoothLE::resetSharedForTesting();
     kestrune::Bluetooth::resetForTesting();
 }

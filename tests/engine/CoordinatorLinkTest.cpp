@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/records/DeviceLocalSettings.h"
 #include "app/records/DeviceUser.h"
 #include "app/records/MobileDevice.h"
 #include "app/records/MobileSettings.h"
@@ -11,9 +12,12 @@
 #include "link/AccountServices.h"
 #include "link/Bluetooth.h"
 #include "link/BluetoothLE.h"
+#include "link/CommandLineBluetoothCache.h"
 #include "link/MessageFactory.h"
 #include "link/MotionDetection.h"
 #include "link/RequestController.h"
+#include "platform/sim/session/SimulatedSession.h"
+#include "platform/storage/Files.h"
 #include "platform/system/ProcessInfo.h"
 #include "tests/engine/CoordinatorFixture.h"
 
@@ -124,4 +128,33 @@ TEST_F(CoordinatorLinkTest, LinkAdapterDropsWhatTheLinkCannotCarry) {
     link.sendNotification_toMobileDevice_usePushNotificationIfNeeded(-1, phone, true);
     EXPECT_TRUE(capture.contains("no request controller running"));
     EXPECT_TRUE(capture.contains("notification code -1 is not a code"));
+}
+
+TEST_F(CoordinatorLinkTest, TheBluetoothCacheRepairsCommandsAreAnsweredByTheMacSessionAndNeverRunHere) {
+    installEngineLinkServices();
+    testsupport::LogCapture capture;
+    EXPECT_EQ(CommandLineBluetoothCache::bluetoothCacheFileSize(),
+              static_cast<int64_t>(platform::SimulatedSession::kDefaultBluetoothCacheSize));
+    session->setBluetoothCacheSize(std::nullopt);
+    EXPECT_EQ(CommandLineBluetoothCache::bluetoothCacheFileSize(), -1);
+    EXPECT_FALSE(capture.contains("not run")) << "the session answered both";
+
+    // A command the session does not stand for is not run on this host.
+    const std::string file = home() + "/keep-me";
+    ASSERT_TRUE(platform::Files::writeAtomically(file, platform::Data::fromString("x"), 0600));
+    EXPECT_EQ(ShellAnswers::current()->runShellCommand("rm -f '" + file + "'", std::nullopt), "");
+    EXPECT_TRUE(platform::Files::exists(file));
+    EXPECT_TRUE(capture.contains("Shell command not run: the Mac session does not answer it: rm -f"));
+
+    // The forced clear deletes the cache with the tracked phone's stored password, when it logs in.
+    session->setBluetoothCacheSize(4096);
+    for (const char* password : {"wrong", "password"}) {
+        SCOPED_TRACE(password);
+        auto phone = storePhone("phone-1");
+        DataManager::shared().setClearTextPassword_forMobileDevice(password, phone);
+        KestruneCommandHelper::forceClearBluetoothCache();
+        runUntilIdle();
+        EXPECT_EQ(session->bluetoothCacheSize().has_value(), std::string(password) == "wrong");
+    }
+    EXPECT_TRUE(DeviceLocalSettings::shared().tempClearBluetoothCacheDate()->timeIntervalSince1970() > 0);
 }

@@ -16,6 +16,7 @@
 #include "link/RSSIIntake.h"
 #include "link/RecoveryManager.h"
 #include "link/ScanningIndicator.h"
+#include "link/ShellAnswers.h"
 #include "link/SilentPushNotificationManager.h"
 #include "main/ScenarioWorld.h"
 #include "platform/sim/PhoneApplication.h"
@@ -29,6 +30,7 @@ inline void forgetTheRoad() {
     kestrune::AccountServices::install(nullptr);
     kestrune::MotionDetection::install(nullptr);
     kestrune::RSSIIntake::install(nullptr);
+    kestrune::ShellAnswers::install(nullptr);
     kestrune::RecoveryManager::resetSharedForTesting();
     kestrune::ScanningIndicator::resetSharedForTesting();
     kestrune::DeviceSpecificConfig::removeOverridesForTesting();
