@@ -227,6 +227,7 @@ bool WindowServices::macSleepScreenWizardIsVisible() {
     return false;
 }
 void WindowServices::safeWifiWizardUpdatePageForCurrentState() {}
+void WindowServices::permissionScreensKestruneBroughtToFront() {}
 void WindowServices::updateShieldWindowIfShown() {}
 void WindowServices::animateEffect(int32_t effect) {
     notBuiltYet("shield effect %d requested", effect);

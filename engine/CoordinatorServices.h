@@ -130,6 +130,8 @@ public:
     virtual void popViewModelAnimated(bool animated);
     virtual bool macSleepScreenWizardIsVisible();
     virtual void safeWifiWizardUpdatePageForCurrentState();
+    // The two permission screens re-check what the user may just have granted.
+    virtual void permissionScreensKestruneBroughtToFront();
     // The shield over the lock screen.
     virtual void updateShieldWindowIfShown();
     virtual void animateEffect(int32_t effect);

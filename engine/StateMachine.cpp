@@ -6,9 +6,11 @@
 #include "app/records/MobileDeviceConnectionInfo.h"
 #include "app/records/MobileDeviceTrackInfo.h"
 #include "app/records/MobileSettings.h"
+#include "app/records/NumberFields.h"
 #include "app/records/OSXPreferences.h"
 #include "app/records/PairingInfo.h"
 #include "app/records/SessionInfo.h"
+#include "app/shell/ThreadHelpers.h"
 #include "app/store/DataManager.h"
 #include "app/support/DateCalculations.h"
 #include "engine/ConfirmationRequestHandler.h"
@@ -17,6 +19,7 @@
 #include "engine/LaptopLidEvidenceSource.h"
 #include "engine/MacDisplayControl.h"
 #include "engine/SleepDurationTracker.h"
+#include "engine/SystemPreferences.h"
 #include "link/BluetoothLE.h"
 #include "link/RequestController.h"
 #include "link/ScanningIndicator.h"
@@ -34,6 +37,7 @@ constexpr uint32_t kEventQuit = 4;
 constexpr int32_t kCentralStateUnsupported = 2;
 constexpr const char* kStateUpdateNotification = "KestruneStateUpdateNotification";
 constexpr const char* kWifiChangedNotification = "kWifiChangedNotification";
+constexpr const char* kAuthReason = "Auth";
 constexpr const char* kUpdateStateChangedNotification = "updateStateChanged";
 
 }  // namespace
@@ -477,6 +481,35 @@ void StateMachine::remoteSyncMac_didUnlinkFromDevice(RemoteSyncMac&,
     // The phone unlinked this Mac while it was away: forget it now.
     updateConnectionStatus_forDevice_andNotifyDevice(PairingInfo::kConnectionStatusUpdateUnlinkedByPhone,
                                                      phone, false);
+}
+
+void StateMachine::securitAgentDidChange(bool securityAgentIsActive) {
+    auto phone = DataManager::shared().getTrackingMobileDevice();
+    auto settings = phone ? DataManager::shared().settingsForDeviceId(phone->unId()) : nullptr;
+    if (!settings || !settings->OSXSettings() ||
+        intValueOf(settings->OSXSettings()->installAuthMethod()) <= 0)
+        return;
+    // The phone approves the dialog; its answer comes back as an authorisation confirmation.
+    if (securityAgentIsActive)
+        services_.link->confirmLoginForMobileDevice_forReason(phone, kAuthReason);
+    else
+        services_.link->cancelLoginConfirmationForMobileDevice_forReason(phone, kAuthReason);
+}
+
+void StateMachine::kestruneDidChange(bool kestruneIsActive) {
+    if (kestruneIsActive) services_.windows->permissionScreensKestruneBroughtToFront();
+}
+
+void StateMachine::systemPreferancesDidChange(bool systemPreferancesIsActive) {
+    if (systemPreferancesIsActive) return;
+    // The user left the system preferences: what they show is read again, off the main thread.
+    std::weak_ptr<StateMachine> weak = weak_from_this();
+    runInBackgroundAsync([weak] {
+        SystemPreferences::forceUpdateCachedValues();
+        runOnMainQueueAsync([weak] {
+            if (auto self = weak.lock()) self->services_.menuBar->updateDevicesPage();
+        });
+    });
 }
 
 void StateMachine::warnUserAboutNewSoftwareUpdateIfNeccesary() {

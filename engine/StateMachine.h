@@ -168,6 +168,12 @@ public:
     }
     void logoutOnDisconnectManagerShouldLogout();
     void warnUserAboutNewSoftwareUpdateIfNeccesary();
+    // The front application changed: the system's authorisation dialog, this application, or the
+    // system preferences came to the front or left it (each flag as the security-agent listener reads
+    // it).
+    void securitAgentDidChange(bool securityAgentIsActive);
+    void kestruneDidChange(bool kestruneIsActive);
+    void systemPreferancesDidChange(bool systemPreferancesIsActive);
 
     // LogoutOnDIsconnectManagerDelegate, RemoteSyncMacDelegate
     void logoutOnDisconnectManagerShouldLogout(LogoutOnDIsconnectManager& manager) override;

@@ -183,6 +183,8 @@ struct RecordingMenuBar : kestrune::MenuBarPanel {
         log.add("panel ios update");
     }
     void osXVersionNotUpToDate() override { log.add("panel mac update"); }
+    void updateDevicesPage() override { log.add("devices page"); }
+    void updateUpdatesPage() override { log.add("updates page"); }
 };
 
 struct RecordingWindows : kestrune::WindowServices {
@@ -222,6 +224,8 @@ struct RecordingWindows : kestrune::WindowServices {
     void popViewModelAnimated(bool) override { log.add("pop help"); }
     bool macSleepScreenWizardIsVisible() override { return sleepWizardVisible; }
     void animateEffect(int32_t effect) override { log.add("shield effect " + std::to_string(effect)); }
+    void safeWifiWizardUpdatePageForCurrentState() override { log.add("wifi wizard"); }
+    void permissionScreensKestruneBroughtToFront() override { log.add("permissions recheck"); }
 };
 
 struct RecordingActions : kestrune::UserActionServices {

@@ -5,6 +5,7 @@
 #include "engine/ConfirmationRequestHandler.h"
 #include "engine/MacDisplayControl.h"
 #include "platform/base/NotificationCenter.h"
+#include "platform/ui/Window.h"
 #include "tests/engine/CoordinatorFixture.h"
 
 using namespace coordinatortests;
@@ -354,6 +355,80 @@ TEST_F(OutcomesTest, ARemoteUnlinkForgetsThePhone) {
     advance(1.1);
     EXPECT_EQ(log.count("forget all"), 1u);
     EXPECT_EQ(log.count("remote state"), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+// Each notification the coordinator observes, by the name the rest of the system posts it under, and
+// the first thing it makes the coordinator do.
+TEST_F(OutcomesTest, TheElevenObservers) {
+    startWithPhone(true);
+    windows->visible = true;
+    system->centralState = 2;
+    osx().setIsWaitingForConfirmation(Number(2));
+    struct Case {
+        const char* name;
+        const char* call;  // empty: nothing at all
+        double after;
+    };
+    const Case cases[] = {
+        {"bleChangedState", "no LE tutorial", 0},
+        {"LaptopLidStateHasChanged", "intense scanning", 0},
+        {"ExternalMonitorPluggedInOrOut", "intense scanning", 0},
+        {"LockOnScreenHiddenNotification", "cancel confirm password", 0},
+        {"applicationWillSleepNotification", "", 0},
+        {"applicationDidWakeUpNotification", "intense scanning", 0.1},
+        {"kWifiChangedNotification", "wifi wizard", 0},
+        {platform::ui::Window::kWillCloseNotification, "dock on", 0.2},
+        {"NOTIFICATION_DID_UPDATE_SCANNING", "devices page", 0},
+        {"updateStateChanged", "updates page", 0},
+        {"KestruneStateUpdateNotification", "updates page", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        forget();
+        platform::NotificationCenter::defaultCenter().post(c.name);
+        if (c.after > 0) {
+            advance(c.after - 0.01);
+            EXPECT_EQ(log.count(c.call), 0u) << "not before " << c.after << " s";
+        }
+        advance(0.02);
+        runUntilIdle();
+        if (*c.call)
+            EXPECT_GE(log.count(c.call), 1u);
+        else
+            EXPECT_TRUE(log.calls.empty());
+    }
+}
+
+TEST_F(OutcomesTest, AuthorisationDialogsAreForwardedToThePhoneOnlyWhenItApprovesThem) {
+    startWithPhone(true);
+    osx().setInstallAuthMethod(Number(0));
+    machine->securitAgentDidChange(true);
+    EXPECT_TRUE(log.calls.empty()) << "the phone is not asked to approve dialogs";
+    osx().setInstallAuthMethod(Number(1));
+    machine->securitAgentDidChange(true);
+    machine->securitAgentDidChange(false);
+    EXPECT_EQ(log.names(), (Calls{"confirm Auth", "cancel Auth"}));
+    kestrune::DataManager::resetSharedForTesting();
+    forget();
+    machine->securitAgentDidChange(true);
+    EXPECT_TRUE(log.calls.empty()) << "no tracked phone, no request";
+
+    machine->kestruneDidChange(false);
+    EXPECT_TRUE(log.calls.empty());
+    machine->kestruneDidChange(true);
+    EXPECT_EQ(log.names(), Calls{"permissions recheck"});
+    forget();
+    machine->systemPreferancesDidChange(true);
+    runUntilIdle();
+    EXPECT_TRUE(log.calls.empty()) << "still in the system preferences";
+    machine->systemPreferancesDidChange(false);
+    EXPECT_TRUE(log.calls.empty()) << "the refresh comes after the background read";
+    runUntilIdle();
+    EXPECT_EQ(log.names(), Calls{"devices page"});
 }
 
 }  // namespace
