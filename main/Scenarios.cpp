@@ -109,10 +109,10 @@ Scenario defaultScenario() {
                            [](ScenarioWorld& w) { w.phone().moveTo(PhoneApplication::kDeskRSSI, 4); }));
     s.steps.push_back(waitUntil("the Mac to unlock", unlocked));
     s.steps.push_back(step(1, "you", "work at the Mac again", [](ScenarioWorld& w) { w.keepWorking(5); }));
-    s.steps.push_back(step(6, "phone", "you tap Lock in the phone application",
+    s.steps.push_back(step(6, "you", "tap Lock in the phone application",
                            [](ScenarioWorld& w) { w.phone().lockMac(w.user()); }));
     s.steps.push_back(waitUntil("the Mac to lock", locked));
-    s.steps.push_back(step(5, "phone", "you tap Unlock in the phone application",
+    s.steps.push_back(step(5, "you", "tap Unlock in the phone application",
                            [](ScenarioWorld& w) { w.phone().unlockMac(w.user()); }));
     s.steps.push_back(waitUntil("the Mac to unlock", unlocked));
     s.expected = "the Mac is unlocked and the phone paired";

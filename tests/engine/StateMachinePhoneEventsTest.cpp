@@ -272,9 +272,9 @@ TEST_F(PhoneEventsTest, ClipboardLanguageVersionAndCacheReports) {
     EXPECT_EQ(log.count("panel cache notice"), 1u);
 }
 
-// Every entry point of the phone events, with no tracked phone, with a phone whose settings record is
-// gone, and with a settings record that has no registered user: none of them decides anything about a
-// phone it cannot read.
+// Every entry point of the phone events and the outcomes, with no tracked phone, with a phone whose
+// settings record is gone, and with a settings record that has no registered user: none of them asks a
+// phone it cannot read to confirm anything or unlocks for it.
 TEST_F(PhoneEventsTest, EveryEntryPointIsSafeWithoutAPhoneASettingsRecordOrAUser) {
     enum class World { NoPhone, NoSettings, NoUser };
     for (auto world : {World::NoPhone, World::NoSettings, World::NoUser}) {
@@ -316,6 +316,21 @@ TEST_F(PhoneEventsTest, EveryEntryPointIsSafeWithoutAPhoneASettingsRecordOrAUser
             machine->lockHiddenFromScreen();
             machine->updateTempDisableWhenLogin(1);
             machine->updateTempDisableTrackingForDeviceRequest(2);
+            for (int reason : {0, 1, 2, 3, 4, 5}) {
+                machine->loginLogoutController_didLoginbyMobileDevice_commandReason(commandController(), who,
+                                                                                    reason);
+                machine->loginLogoutController_didLogoutbyMobileDevice_commandReason(commandController(), who,
+                                                                                     reason);
+            }
+            machine->loginLogoutControllerDidLoginManualyByUser(commandController());
+            machine->loginLogoutControllerDidLogoutManualyByUser(commandController());
+            machine->loginLogoutControllerUnableToLockMac(commandController());
+            machine->loginLogoutController_canNotLoginWithGivenPasswordForMobileDevice(commandController(),
+                                                                                       who);
+            machine->logoutOnDisconnectManagerShouldLogout();
+            machine->securitAgentDidChange(true);
+            machine->updateTrackingDistance(70);
+            machine->checkIfShouldUnlockMacBecauseOfSafeWifi();
             advance(2);
         }
         // No confirmation was asked of a phone the coordinator cannot read, and no proximity unlock.

@@ -66,9 +66,9 @@ TEST_F(ScenarioRunnerTest, TheDefaultScenarioPairsLocksUnlocksAndEndsUnlocked) {
                          "Mac    decides: unlock, the phone came inside",
                          "Mac    types 8 characters into the lock screen's password field and presses Enter",
                          "Mac    unlocked (proximity)",
-                         "phone  you tap Lock",
+                         "you    tap Lock",
                          "Mac    locked (phone command)",
-                         "phone  you tap Unlock",
+                         "you    tap Unlock",
                          "Mac    unlocked (phone command)",
                          "end    as expected: the Mac is unlocked"}))
         << timeline;
