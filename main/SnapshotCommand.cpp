@@ -7,6 +7,7 @@
 #include "platform/ui/DisplayCycle.h"
 #include "platform/ui/SceneRegistry.h"
 #include "platform/ui/cairo/CairoRenderer.h"
+#include "uikit/KitGallery.h"
 
 namespace kestrune {
 
@@ -24,6 +25,7 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     // Pictures need real pixels and real text: the Cairo and Pango backend.
     installInterfaceBackend();
     platform::ui::registerControlGallery();
+    registerInterfaceKitGallery();
     std::vector<std::string> names(argv + 3, argv + argc);
     const int failures = platform::ui::SceneRegistry::renderAll(argv[2], names);
     return failures == 0 ? 0 : 1;

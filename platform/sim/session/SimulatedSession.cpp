@@ -685,16 +685,36 @@ std::optional<int64_t> SimulatedSession::hidIdleTimeNanoseconds() {
 // ---- Applications and windows ----
 
 void SimulatedSession::setFrontApplication(const std::string& name) {
+    static const std::pair<const char*, const char*> kKnown[] = {
+        {"Finder", "com.apple.finder"},
+        {"SecurityAgent", "com.apple.SecurityAgent"},
+        {"System Preferences", "com.apple.systempreferences"},
+    };
+    std::string identifier;
+    for (const auto& [known, knownIdentifier] : kKnown)
+        if (name == known) identifier = knownIdentifier;
+    setFrontApplication(name, identifier);
+}
+
+void SimulatedSession::setFrontApplication(const std::string& name, const std::string& bundleIdentifier) {
     {
         std::lock_guard lock(mutex_);
-        if (frontApplication_ == name) return;
+        if (frontApplication_ == name && frontApplicationIdentifier_ == bundleIdentifier) return;
         frontApplication_ = name;
+        frontApplicationIdentifier_ = bundleIdentifier;
     }
-    RunLoop::main().post([name] {
-        Value::Dictionary info{{"NSApplicationName", Value(name)}};
+    auto application = std::make_shared<RunningApplication>(name, bundleIdentifier);
+    RunLoop::main().post([name, application] {
+        Value::Dictionary info{{"NSApplicationName", Value(name)},
+                               {kWorkspaceApplicationKey, Value(application)}};
         Workspace::shared().notificationCenter().post(kWorkspaceDidActivateApplicationNotification, nullptr,
                                                       Value(info));
     });
+}
+
+std::shared_ptr<RunningApplication> SimulatedSession::frontmostApplication() {
+    std::lock_guard lock(mutex_);
+    return std::make_shared<RunningApplication>(frontApplication_, frontApplicationIdentifier_);
 }
 
 std::string SimulatedSession::frontApplication() const {

@@ -170,7 +170,11 @@ public:
     void userInput();
 
     // Applications and windows --------------------------------------------------------------------------
+    // The application that comes to the front, by name; the one-argument form knows the bundle
+    // identifiers of the system's own applications ("Finder", "SecurityAgent", "System Preferences").
+    // Announced on the workspace's centre with the application under "NSWorkspaceApplicationKey".
     void setFrontApplication(const std::string& name);
+    void setFrontApplication(const std::string& name, const std::string& bundleIdentifier);
     std::string frontApplication() const;
     void setWindows(std::vector<WindowDescription> windows);
     // Moves to a full-screen space (no menu bar window) or back, announcing the space change.
@@ -207,6 +211,7 @@ public:
     void removeDisplayReconfigurationCallback(uint64_t registration) override;
     bool setDisplayIdleRequest(bool idle) override;
     std::vector<WindowDescription> onScreenWindows() override;
+    std::shared_ptr<RunningApplication> frontmostApplication() override;
 
     // PowerManagement
     uint64_t registerForSystemPower(MessageHandler handler) override;
@@ -286,6 +291,7 @@ private:
     std::vector<intptr_t> cancelledArguments_;
     double lastInput_ = 0;
     std::string frontApplication_ = "Finder";
+    std::string frontApplicationIdentifier_ = "com.apple.finder";
     std::vector<WindowDescription> windows_;
     std::vector<KeyRecord> keyLog_;
     size_t keyCount_ = 0;
