@@ -64,6 +64,7 @@ StateMachine::~StateMachine() {
     // The controllers may outlive this object in a pending closure: they must not call back into it.
     if (loginLogoutController_) loginLogoutController_->delegate = nullptr;
     if (logoutOnDisconnectManager_) logoutOnDisconnectManager_->delegate = nullptr;
+    if (failedLoginListener_) failedLoginListener_->delegate = nullptr;
 }
 
 // Delayed steps run on the main run loop and are skipped once the coordinator is gone.
@@ -106,6 +107,9 @@ void StateMachine::startUp(bool openSettingsWindow) {
     updateBluetoothCacheBookkeeping();
     services_.system->migrateIfNeeded();
     registerForNotifications();
+    securityAgentListener_ = SecurityAgentListener::shared().shared_from_this();
+    securityAgentListener_->delegate =
+        std::static_pointer_cast<SecurityAgentListenerDelegate>(shared_from_this());
     SleepDurationTracker::shared();
     services_.system->startTrackingSession();
 
@@ -135,6 +139,8 @@ void StateMachine::startUp(bool openSettingsWindow) {
         services_.features->insertEvent_forDate_trigger_takePhoto(kEventOpened, platform::Date::now(), 0,
                                                                   false);
     }
+    failedLoginListener_ = FailedLoginAttemptListener::init();
+    failedLoginListener_->delegate = this;
     animationHelper_ = std::make_unique<CustomAnimationHelper>();
     initalizeView(openSettingsWindow);
     later(kScanningStartDelay, [](StateMachine& self) { self.startScanningAndConnection(); });
@@ -481,6 +487,22 @@ void StateMachine::remoteSyncMac_didUnlinkFromDevice(RemoteSyncMac&,
     // The phone unlinked this Mac while it was away: forget it now.
     updateConnectionStatus_forDevice_andNotifyDevice(PairingInfo::kConnectionStatusUpdateUnlinkedByPhone,
                                                      phone, false);
+}
+
+void StateMachine::securitAgentDidChange(SecurityAgentListener& listener) {
+    securitAgentDidChange(listener.securityAgentIsActive());
+}
+
+void StateMachine::kestruneDidChange(SecurityAgentListener& listener) {
+    kestruneDidChange(listener.kestruneIsActive());
+}
+
+void StateMachine::systemPreferancesDidChange(SecurityAgentListener& listener) {
+    systemPreferancesDidChange(listener.systemPreferancesIsActive());
+}
+
+void StateMachine::failedloginAttemptListenerDidDetectFailedLogin(FailedLoginAttemptListener&) {
+    failedloginAttemptListenerDidDetectFailedLogin();
 }
 
 void StateMachine::securitAgentDidChange(bool securityAgentIsActive) {

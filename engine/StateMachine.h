@@ -8,10 +8,12 @@
 #include "app/shell/ShellServices.h"
 #include "app/support/EventTimestamp.h"
 #include "engine/CoordinatorServices.h"
+#include "engine/FailedLoginAttemptListener.h"
 #include "engine/LoginLogoutController.h"
 #include "engine/LogoutOnDIsconnectManager.h"
 #include "engine/PeriodicNotifierController.h"
 #include "engine/RSSILoginLogoutDecider.h"
+#include "engine/SecurityAgentListener.h"
 #include "link/RequestControllerDelegate.h"
 
 namespace platform {
@@ -39,6 +41,8 @@ class StateMachine : public StateMachineInterface,
                      public RSSILoginLogoutDeciderDelegate,
                      public LogoutOnDIsconnectManagerDelegate,
                      public RemoteSyncMacDelegate,
+                     public SecurityAgentListenerDelegate,
+                     public FailedLoginAttemptListenerDelegate,
                      public std::enable_shared_from_this<StateMachine> {
 public:
     static std::shared_ptr<StateMachine> create(CoordinatorServices services = {});
@@ -175,6 +179,12 @@ public:
     void kestruneDidChange(bool kestruneIsActive);
     void systemPreferancesDidChange(bool systemPreferancesIsActive);
 
+    // SecurityAgentListenerDelegate, FailedLoginAttemptListenerDelegate
+    void securitAgentDidChange(SecurityAgentListener& listener) override;
+    void kestruneDidChange(SecurityAgentListener& listener) override;
+    void systemPreferancesDidChange(SecurityAgentListener& listener) override;
+    void failedloginAttemptListenerDidDetectFailedLogin(FailedLoginAttemptListener& listener) override;
+
     // LogoutOnDIsconnectManagerDelegate, RemoteSyncMacDelegate
     void logoutOnDisconnectManagerShouldLogout(LogoutOnDIsconnectManager& manager) override;
     void remoteSyncMac_didUnlinkFromDevice(RemoteSyncMac& sync,
@@ -267,6 +277,10 @@ public:
     RSSILoginLogoutDecider* loginLogoutDecider() const { return loginLogoutDecider_.get(); }
     LogoutOnDIsconnectManager* logoutOnDisconnectManager() const { return logoutOnDisconnectManager_.get(); }
     ConfirmationRequestHandler* confirmationHandler() const { return confirmationHandler_.get(); }
+    SecurityAgentListener* securityAgentListener() const { return securityAgentListener_.get(); }
+    const std::shared_ptr<FailedLoginAttemptListener>& failedLoginListener() const {
+        return failedLoginListener_;
+    }
     bool trackedPhoneIsConnected() const;
 
     static constexpr int kRestartWindowAtStart = 12;
@@ -309,6 +323,9 @@ private:
     std::unique_ptr<PeriodicNotifierController> periodicIgnoreListCleaner_;
     std::unique_ptr<ConfirmationRequestHandler> confirmationHandler_;
     std::unique_ptr<CustomAnimationHelper> animationHelper_;
+    // The front-application watch is one per process; the coordinator keeps it and is its delegate.
+    std::shared_ptr<SecurityAgentListener> securityAgentListener_;
+    std::shared_ptr<FailedLoginAttemptListener> failedLoginListener_;
     std::shared_ptr<platform::Timer> failSafeConnectTimer_;
 
     EventTimestamp confirmRSSILoginRequest_;

@@ -432,8 +432,8 @@ void StateMachine::requestController_didChangeTrackingDistance_forMobileDevice(
 
 void StateMachine::requestController_didConfirmAuthRequest_forDevice(RequestController&, const std::string&,
                                                                      const std::shared_ptr<MobileDevice>&) {
-    // The answer itself is a credential and is not logged.
-    platform::logf("not built yet: the phone approved an authorisation dialog; typing into it requested");
+    // The phone approved the authorisation dialog: the listener types the stored password into it.
+    if (securityAgentListener_) securityAgentListener_->authenticateSecurityAgent();
 }
 
 void StateMachine::requestController_didReceiveLoginCommandFromMobileDevice(

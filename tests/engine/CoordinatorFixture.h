@@ -23,6 +23,7 @@
 #include "app/records/iOSPreferences.h"
 #include "app/store/DataManager.h"
 #include "app/store/DataModel.h"
+#include "engine/SecurityAgentListener.h"
 #include "engine/StateMachine.h"
 #include "link/AccountServices.h"
 #include "link/Bluetooth.h"
@@ -32,6 +33,7 @@
 #include "link/RequestController.h"
 #include "link/ShellAnswers.h"
 #include "platform/base/Clock.h"
+#include "platform/storage/FileEvents.h"
 #include "platform/system/ProcessInfo.h"
 #include "tests/engine/SessionFixture.h"
 
@@ -47,6 +49,7 @@ inline void forgetCoordinatorLink() {
     kestrune::MotionDetection::install(nullptr);
     kestrune::RSSIIntake::install(nullptr);
     kestrune::ShellAnswers::install(nullptr);
+    kestrune::SecurityAgentListener::resetSharedForTesting();
     kestrune::BluetoothLE::resetSharedForTesting();
     kestrune::Bluetooth::resetForTesting();
 }
@@ -373,6 +376,7 @@ protected:
         machine = kestrune::StateMachine::create(services);
     }
     void TearDown() override {
+        platform::FileEventSource::cancelAllForTesting();
         machine.reset();
         requestController_.reset();
         runUntilIdle();

@@ -42,6 +42,7 @@ protected:
         DataManager::resetSharedForTesting();
     }
     void TearDown() override {
+        platform::FileEventSource::cancelAllForTesting();
         machine.reset();
         runUntilIdle();
         DataManager::resetSharedForTesting();

@@ -58,6 +58,7 @@ TEST_F(CoordinatorServicesTest, StandInsForPartsNotBuiltSayWhatWasRequestedAndNe
         for (const char* claim :
              {"Windows:", "History:", "Tracker file:", "Menu bar:", "Hot keys:", "Updates:"})
             EXPECT_NE(line.rfind(claim, 0), 0u) << line;
+    platform::FileEventSource::cancelAllForTesting();
     machine.reset();
 }
 

@@ -432,3 +432,45 @@ TEST_F(OutcomesTest, AuthorisationDialogsAreForwardedToThePhoneOnlyWhenItApprove
 }
 
 }  // namespace
+
+namespace {
+
+// The front-application watch and the failed-login watch report to the coordinator from start-up on.
+
+TEST_F(OutcomesTest, TheAuthorisationDialogInFrontAsksThePhoneAndItsApprovalTypesThePassword) {
+    auto phone = startWithPhone(true);
+    osx().setInstallAuthMethod(Number(1));
+    DataManager::shared().setClearTextPassword_forMobileDevice("secret", phone);
+    session->setFrontApplication("SecurityAgent",
+                                 kestrune::SecurityAgentListener::kSecurityAgentBundleIdentifier);
+    advance(0.31);
+    EXPECT_EQ(log.names(), Calls{"confirm Auth"});
+    machine->requestController_didConfirmAuthRequest_forDevice(rc(), "approved", phone);
+    advance(2);
+    std::u16string typed;
+    for (const auto& key : session->keysReachingApplications())
+        if (key.event.keyDown && key.application == "SecurityAgent") typed += key.event.unicode;
+    EXPECT_EQ(typed, u"secret");
+    forget();
+    session->setFrontApplication("Finder", "com.apple.finder");
+    advance(0.31);
+    EXPECT_EQ(log.names(), Calls{"cancel Auth"});
+}
+
+TEST_F(OutcomesTest, AWrongPasswordTypedAtTheLockScreenIsAFailedLoginTellingThePhone) {
+    startWithPhone(true);
+    DeviceLocalSettings::shared().setWarnUserOnLoginFailed(true);
+    lockSession();
+    advance(4);  // well after the lock
+    forget();
+    for (char ch : std::string("guess"))
+        session->postKeyEvent(platform::KeyEvent{0, 0, true, std::u16string(1, ch)});
+    session->postKeyEvent(platform::KeyEvent{36, 0, true, {}});
+    platform::FileEventSource::deliverPendingEventsForTesting();
+    runUntilIdle();
+    advance(1.1);
+    EXPECT_EQ(log.only({"failed login", "notify"}), (Calls{"failed login photo", "notify 2 push"}));
+    EXPECT_TRUE(DeviceLocalSettings::shared().newFaileLoginAttemptDetected());
+}
+
+}  // namespace

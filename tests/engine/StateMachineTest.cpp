@@ -440,6 +440,11 @@ TEST_F(StateMachineTest, StartUpMakesTheCommandControllerAndTheDeciderAndIsTheir
     EXPECT_EQ(machine->loginLogoutController()->delegate, machine.get());
     EXPECT_EQ(machine->loginLogoutDecider()->delegate, machine.get());
     EXPECT_EQ(machine->logoutOnDisconnectManager()->delegate, machine.get());
+    ASSERT_TRUE(machine->securityAgentListener());
+    EXPECT_EQ(machine->securityAgentListener()->delegate.lock().get(),
+              static_cast<kestrune::SecurityAgentListenerDelegate*>(machine.get()));
+    ASSERT_TRUE(machine->failedLoginListener());
+    EXPECT_EQ(machine->failedLoginListener()->delegate, machine.get());
 }
 
 // Without a command service of the caller's, the coordinator's commands reach the controller it made:
@@ -457,6 +462,7 @@ TEST_F(StateMachineTest, WithoutACommandServiceLocksReachTheRealCommandControlle
     advance(1);
     EXPECT_TRUE(session->isLocked());
     EXPECT_GE(log.count("session sent 2"), 1u) << "the lock chosen on the Mac is reported as the Mac's";
+    platform::FileEventSource::cancelAllForTesting();
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/store/DataManager.h"
+#include "engine/SecurityAgentListener.h"
 #include "engine/StateMachine.h"
 #include "link/AccountServices.h"
 #include "link/DeviceSpecificConfig.h"
@@ -20,6 +21,7 @@
 #include "link/SilentPushNotificationManager.h"
 #include "main/ScenarioWorld.h"
 #include "platform/sim/PhoneApplication.h"
+#include "platform/storage/FileEvents.h"
 #include "platform/storage/UserDefaults.h"
 #include "tests/engine/SessionFixture.h"
 #include "tests/link/BluetoothFixture.h"
@@ -31,6 +33,7 @@ inline void forgetTheRoad() {
     kestrune::MotionDetection::install(nullptr);
     kestrune::RSSIIntake::install(nullptr);
     kestrune::ShellAnswers::install(nullptr);
+    kestrune::SecurityAgentListener::resetSharedForTesting();
     kestrune::RecoveryManager::resetSharedForTesting();
     kestrune::ScanningIndicator::resetSharedForTesting();
     kestrune::DeviceSpecificConfig::removeOverridesForTesting();
@@ -59,6 +62,7 @@ protected:
         world = kestrune::ScenarioWorld::create(platform::Radio::shared(), session);
     }
     void TearDown() override {
+        platform::FileEventSource::cancelAllForTesting();
         machine.reset();
         world.reset();
         runUntilIdle();
