@@ -200,7 +200,7 @@ Shell::Result SystemCommands::runShellCommand(const std::string& command, const 
 
 std::optional<Shell::Result> SystemCommands::answerShellCommand(const std::string& command,
                                                                 const std::string& input) {
-    auto responder = gResponder.get(nullptr);
+    auto responder = slot<SystemCommands::Responder>().get(nullptr);
     if (!responder) return std::nullopt;
     return responder->respond("/bin/sh", {"-c", command}, input);
 }
