@@ -30,23 +30,17 @@ std::shared_ptr<ui::ImageView> imageView(ui::NibLoader& nib, ui::View& parent, u
     return view;
 }
 
-std::shared_ptr<ui::Button> textButton(ui::NibLoader& nib, ui::View& parent, ui::Rect frame,
-                                       const std::string& title, const ui::Color& color,
-                                       unsigned autoresizing) {
-    auto button = nib.make<ui::Button>(frame);
+std::shared_ptr<CellTextButton> textButton(ui::NibLoader& nib, ui::View& parent, ui::Rect frame,
+                                           const std::string& title, const ui::Color& color,
+                                           unsigned autoresizing) {
+    auto button = nib.make<CellTextButton>(frame);
     setToDefaultProperties(*button);
     button->setFont(ui::Font::fontWithName_size("Helvetica Neue", 11));
+    button->setTitleColor(color);
     button->setTitle(title);
-    setTextColor(*button, color);
     button->setAutoresizingMask(autoresizing);
     parent.addSubview(button);
     return button;
-}
-
-void setTitleKeepingColor(ui::Button& button, const std::string& title) {
-    const auto color = textColor(button);
-    button.setTitle(title);
-    if (color) setTextColor(button, *color);
 }
 
 void shadowBackground(ui::NibLoader& nib, KestruneListViewCell& cell) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "menubar/cells/CellTextButton.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Nib.h"
@@ -33,12 +34,10 @@ std::shared_ptr<ui::TextField> label(ui::NibLoader& nib, ui::View& parent, ui::R
                                      unsigned autoresizing = ui::kViewWidthSizable);
 std::shared_ptr<ui::ImageView> imageView(ui::NibLoader& nib, ui::View& parent, ui::Rect frame,
                                          unsigned autoresizing = ui::kViewNotSizable);
-// A borderless button showing only its title (a link-like text button).
-std::shared_ptr<ui::Button> textButton(ui::NibLoader& nib, ui::View& parent, ui::Rect frame,
-                                       const std::string& title, const ui::Color& color,
-                                       unsigned autoresizing = ui::kViewMinXMargin);
-// A new title in the colour the old one had (a plain title change drops the colour).
-void setTitleKeepingColor(ui::Button& button, const std::string& title);
+// A borderless button showing only its title, in its colour whatever title it is given later.
+std::shared_ptr<CellTextButton> textButton(ui::NibLoader& nib, ui::View& parent, ui::Rect frame,
+                                           const std::string& title, const ui::Color& color,
+                                           unsigned autoresizing = ui::kViewMinXMargin);
 // The base cell's shadow picture, stretched over the whole cell behind everything else.
 void shadowBackground(ui::NibLoader& nib, KestruneListViewCell& cell);
 

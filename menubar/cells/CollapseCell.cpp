@@ -32,7 +32,7 @@ void CollapseCell::updateCellForCellViewModel(const std::shared_ptr<ListCellView
     if (!viewModel) return;
     setClipsToBounds(*this, true);
     if (button1) {
-        if (viewModel->additionalText()) cells::setTitleKeepingColor(*button1, *viewModel->additionalText());
+        if (viewModel->additionalText()) button1->setTitle(*viewModel->additionalText());
         button1->setHidden(!viewModel->additionalText());
     }
     if (customBackgroundView) {
@@ -53,9 +53,7 @@ void CollapseCell::updateCellForCellViewModel(const std::shared_ptr<ListCellView
     if (bottomSeparator) setBackgouroundColor(*bottomSeparator, separatorColorLight());
     if (titleLabel) titleLabel->setTextColor(ui::Color::whiteColor());
     if (descriptionLabel) descriptionLabel->setTextColor(ui::Color::whiteColor());
-    if (button2)
-        cells::setTitleKeepingColor(*button2,
-                                    localizable(viewModel->isCollapsed() ? "show_more" : "show_less"));
+    if (button2) button2->setTitle(localizable(viewModel->isCollapsed() ? "show_more" : "show_less"));
     if (closeButton) closeButton->setHidden(!viewModel->tertiaryActionHandler());
 }
 

@@ -18,8 +18,7 @@ void CustomCheckBoxCell::updateCellForCellViewModel(const std::shared_ptr<ListCe
     if (!viewModel) return;
     if (nativeCheckBox) nativeCheckBox->setState(viewModel->isOn() ? ui::kStateOn : ui::kStateOff);
     if (readMoreButton) {
-        if (viewModel->additionalText())
-            cells::setTitleKeepingColor(*readMoreButton, *viewModel->additionalText());
+        if (viewModel->additionalText()) readMoreButton->setTitle(*viewModel->additionalText());
         readMoreButton->setHidden(!viewModel->additionalText());
     }
     if (elementsContainer) {

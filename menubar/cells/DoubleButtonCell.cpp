@@ -14,8 +14,8 @@ const KestruneListViewCellProtocol& DoubleButtonCell::cellClass() {
 void DoubleButtonCell::updateCellForCellViewModel(const std::shared_ptr<ListCellViewModel>& viewModel) {
     KestruneListViewCell::updateCellForCellViewModel(viewModel);
     if (!viewModel) return;
-    if (button1) cells::setTitleKeepingColor(*button1, viewModel->title().value_or(""));
-    if (button2) cells::setTitleKeepingColor(*button2, viewModel->descriptionText().value_or(""));
+    if (button1) button1->setTitle(viewModel->title().value_or(""));
+    if (button2) button2->setTitle(viewModel->descriptionText().value_or(""));
     if (!alignmentContainer) return;
     ui::Rect frame = alignmentContainer->frame();
     frame.origin.x = viewModel->isOn() ? (this->frame().width() - frame.width()) / 2

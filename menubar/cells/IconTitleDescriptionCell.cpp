@@ -15,7 +15,7 @@ void IconTitleDescriptionCell::updateCellForCellViewModel(
     const std::shared_ptr<ListCellViewModel>& viewModel) {
     KestruneListViewCell::updateCellForCellViewModel(viewModel);
     if (!viewModel || !button1) return;
-    if (viewModel->additionalText()) cells::setTitleKeepingColor(*button1, *viewModel->additionalText());
+    if (viewModel->additionalText()) button1->setTitle(*viewModel->additionalText());
     button1->setHidden(!viewModel->additionalText());
 }
 

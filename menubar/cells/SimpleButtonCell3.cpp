@@ -13,8 +13,7 @@ const KestruneListViewCellProtocol& SimpleButtonCell3::cellClass() {
 
 void SimpleButtonCell3::updateCellForCellViewModel(const std::shared_ptr<ListCellViewModel>& viewModel) {
     KestruneListViewCell::updateCellForCellViewModel(viewModel);
-    if (viewModel && button1)
-        cells::setTitleKeepingColor(*button1, viewModel->primaryActionText().value_or(""));
+    if (viewModel && button1) button1->setTitle(viewModel->primaryActionText().value_or(""));
 }
 
 void SimpleButtonCell3::buttonToggled(ui::Control&) {

@@ -17,11 +17,10 @@ void SimpleCheckBoxCell::updateCellForCellViewModel(const std::shared_ptr<ListCe
     if (!viewModel) return;
     if (button1) {
         button1->setState(viewModel->isOn() ? ui::kStateOn : ui::kStateOff);
-        cells::setTitleKeepingColor(*button1, viewModel->title().value_or(""));
+        button1->setTitle(viewModel->title().value_or(""));
     }
     if (readMoreButton) {
-        if (viewModel->additionalText())
-            cells::setTitleKeepingColor(*readMoreButton, *viewModel->additionalText());
+        if (viewModel->additionalText()) readMoreButton->setTitle(*viewModel->additionalText());
         readMoreButton->setHidden(!viewModel->additionalText());
     }
     if (elementsContainer) {

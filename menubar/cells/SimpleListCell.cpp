@@ -28,10 +28,14 @@ void SimpleListCell::didUpdateSelection() {
 void SimpleListCell::applySelectionLook() {
     const bool selected = isSelected();
     if (titleLabel) titleLabel->setTextColor(selected ? ui::Color::whiteColor() : custom1());
-    // The icon's picture is painted over in place; tinting keeps its shape.
-    if (icon && icon->image())
-        icon->setImage(imageTintedWithColor(
-            icon->image(), selected ? ui::Color::whiteColor() : ui::Color::lightGrayColor()));
+    if (!icon) return;
+    // The icon's picture painted over, its shape kept. The view model's own picture is painted each
+    // time, so that repeated selections do not paint over paint.
+    const auto& vm = viewModel();
+    auto picture = vm && vm->iconName() ? ui::Image::imageNamed(*vm->iconName()) : icon->image();
+    if (picture)
+        icon->setImage(
+            imageTintedWithColor(picture, selected ? ui::Color::whiteColor() : ui::Color::lightGrayColor()));
 }
 
 void SimpleListCell::drawRect(ui::Rect dirty) {

@@ -33,6 +33,7 @@
 #include "menubar/lists/SliderCellVM.h"
 #include "platform/ui/Window.h"
 #include "tests/support/ui/Fixture.h"
+#include "uikit/buttons/ButtonAdditions.h"
 #include "uikit/lists/KestruneListView.h"
 #include "uikit/views/CustomColor.h"
 
@@ -259,6 +260,7 @@ TEST_F(SettingsCellsTest, TheTwoButtonsSitCentredOrAgainstTheRightEdge) {
     EXPECT_EQ(cell->alignmentContainer->frame().width(), width);
     EXPECT_EQ(cell->button1->title(), "Cancel");
     EXPECT_EQ(cell->button2->title(), "Continue");
+    EXPECT_EQ(textColor(*cell->button2), kestruneGreen());  // retitled, in the layout's colour still
     cell->button1->performClick();
     cell->button2->performClick();
     cell->button2->performClick();

@@ -51,7 +51,7 @@ public:
     void centerFrame();
     // 2.0 below 600 points, 1.9 below 1000, else 1.8: the window's middle sits at 1/ratio of the height.
     static double defaultPositioningRatioForScreenHeight(double height);
-    void setBackgroundImage(const std::shared_ptr<ui::Image>& image);
+    virtual void setBackgroundImage(const std::shared_ptr<ui::Image>& image);
     void windowWillClose(ui::Window& window) override;
 
     bool windowIsShown() const { return windowIsShown_; }

@@ -28,7 +28,7 @@ std::shared_ptr<ui::Button> bottomButton(ui::NibLoader& nib, ui::Rect frame) {
     setToDefaultProperties(*button);
     button->setImagePosition(ui::ImagePosition::ImageOverlaps);
     button->setFont(ui::Font::fontWithName_size("Helvetica Neue", 12));
-    button->setTitle("");
+    button->setTitle("Button");
     setTextColor(*button, ui::Color::whiteColor());
     button->setAutoresizingMask(ui::kViewMinXMargin);
     return button;
