@@ -24,6 +24,7 @@
 #include "reporting/crash/capture/CRKCapture.h"
 #include "reporting/crash/capture/CRKContext.h"
 #include "reporting/crash/controller/CRKUploadSubmission.h"
+#include "windows/sharing/MugShotGeneratorPathService.h"
 
 int main(int argc, char** argv) {
     // Pictures of the interface are made before, and instead of, anything else.
@@ -68,6 +69,8 @@ int main(int argc, char** argv) {
     delegate.reportingKit = &reportingKit;
     kestrune::HostedBackendClient hostedBackend;
     delegate.hostedBackend = &hostedBackend;
+    kestrune::MugShotGeneratorPathService sharedPhotos;
+    delegate.mugShotService = &sharedPhotos;
     application.setDelegate(&delegate);
 
     // The coordinator builds the running system once launching has finished and stops it on quit. Its
