@@ -8,6 +8,7 @@
 #include "platform/ui/SceneRegistry.h"
 #include "platform/ui/cairo/CairoRenderer.h"
 #include "uikit/KitGallery.h"
+#include "windows/ListsGallery.h"
 
 namespace kestrune {
 
@@ -26,6 +27,7 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     installInterfaceBackend();
     platform::ui::registerControlGallery();
     registerInterfaceKitGallery();
+    registerListsAndSharingGallery();
     std::vector<std::string> names(argv + 3, argv + argc);
     const int failures = platform::ui::SceneRegistry::renderAll(argv[2], names);
     return failures == 0 ? 0 : 1;

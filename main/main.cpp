@@ -25,6 +25,7 @@
 #include "platform/system/Application.h"
 #include "platform/system/ProcessInfo.h"
 #include "platform/system/WorkspaceRecorder.h"
+#include "windows/sharing/MugShotGeneratorPathService.h"
 
 int main(int argc, char** argv) {
     // Help, the scenario list and a command line not understood are answered before anything starts.
@@ -63,6 +64,8 @@ int main(int argc, char** argv) {
     delegate.reportingKit = &reportingKit;
     kestrune::HostedBackendClient hostedBackend;
     delegate.hostedBackend = &hostedBackend;
+    kestrune::MugShotGeneratorPathService sharedPhotos;
+    delegate.mugShotService = &sharedPhotos;
     application.setDelegate(&delegate);
 
     // The coordinator builds the running system once launching has finished and stops it on quit. Its
