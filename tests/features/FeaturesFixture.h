@@ -1,9 +1,11 @@
 #pragma once
 
 #include <stdlib.h>
+#include <time.h>
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/records/DeviceLocalSettings.h"
@@ -42,6 +44,10 @@ class FeatureTest : public testsupport::KestruneTest {
 protected:
     void SetUp() override {
         KestruneTest::SetUp();
+        // File names and tracker lines are in local time: a fixed zone makes them exact.
+        if (const char* zone = getenv("TZ")) previousZone_ = zone;
+        setenv("TZ", "UTC0", 1);
+        tzset();
         notifications = std::make_shared<platform::UserNotificationRecorder>();
         platform::UserNotificationBackend::install(notifications);
         log_ = std::make_unique<testsupport::LogCapture>();
@@ -51,6 +57,12 @@ protected:
         platform::UserNotificationBackend::install(nullptr);
         KestruneTest::TearDown();
         resetFeatureState();
+        if (previousZone_) {
+            setenv("TZ", previousZone_->c_str(), 1);
+        } else {
+            unsetenv("TZ");
+        }
+        tzset();
     }
 
     // A bundle of the test's own: one "Localizable.strings" per language code, with the given text.
@@ -73,6 +85,7 @@ protected:
 
 private:
     std::unique_ptr<testsupport::LogCapture> log_;
+    std::optional<std::string> previousZone_;
 };
 
 }  // namespace featuretests
