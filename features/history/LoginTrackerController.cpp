@@ -42,8 +42,11 @@ void LoginTrackerController::insertLockedEntry() {
 }
 
 std::string LoginTrackerController::lineForCode(int code, const std::string& lastLine) {
-    std::string line = TextFileManagement::appendEmptyStringToString_toCharacterIndex(
-        "\n" + NSDateFormatterHelper::currentDateFromYearToSeconds() + ",", kDateColumnEnd);
+    std::string start;
+    start += '\n';
+    start += NSDateFormatterHelper::currentDateFromYearToSeconds();
+    start += ',';
+    std::string line = TextFileManagement::appendEmptyStringToString_toCharacterIndex(start, kDateColumnEnd);
     auto event = [&](const char* key) {
         line = TextFileManagement::appendEmptyStringToString_toCharacterIndex(line + localizable(key) + ",",
                                                                               kEventColumnEnd);

@@ -5,6 +5,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <map>
 
 #include "platform/base/Log.h"
@@ -54,6 +55,14 @@ void jpegErrorExit(j_common_ptr info) {
 
 void jpegQuiet(j_common_ptr, int) {}
 
+// Runs libjpeg work that reports a failure by longjmp back here. Nothing of this frame changes between
+// setjmp and the jump, so nothing can be clobbered; the work keeps its state in its own frame.
+bool runJpeg(JpegError& error, const std::function<void()>& work) {
+    if (setjmp(error.jump)) return false;
+    work();
+    return true;
+}
+
 }  // namespace
 
 std::optional<std::vector<uint8_t>> ImageCoding::encodeJPEG(const Bitmap& bitmap, double quality) {
@@ -71,26 +80,28 @@ std::optional<std::vector<uint8_t>> ImageCoding::encodeJPEG(const Bitmap& bitmap
     error.manager.error_exit = jpegErrorExit;
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
-    if (setjmp(error.jump)) {
+    const bool done = runJpeg(error, [&] {
+        jpeg_create_compress(&info);
+        jpeg_mem_dest(&info, &buffer, &size);
+        info.image_width = static_cast<JDIMENSION>(bitmap.width);
+        info.image_height = static_cast<JDIMENSION>(bitmap.height);
+        info.input_components = 3;
+        info.in_color_space = JCS_RGB;
+        jpeg_set_defaults(&info);
+        jpeg_set_quality(&info, static_cast<int>(std::clamp(quality, 0.0, 1.0) * 100.0 + 0.5), TRUE);
+        jpeg_start_compress(&info, TRUE);
+        while (info.next_scanline < info.image_height) {
+            JSAMPROW row = &rgb[static_cast<size_t>(info.next_scanline) * bitmap.width * 3];
+            jpeg_write_scanlines(&info, &row, 1);
+        }
+        jpeg_finish_compress(&info);
+    });
+    if (!done) {
         jpeg_destroy_compress(&info);
         free(buffer);
         logf("ImageCoding: JPEG encoding failed: %s", error.message);
         return std::nullopt;
     }
-    jpeg_create_compress(&info);
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = static_cast<JDIMENSION>(bitmap.width);
-    info.image_height = static_cast<JDIMENSION>(bitmap.height);
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, static_cast<int>(std::clamp(quality, 0.0, 1.0) * 100.0 + 0.5), TRUE);
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = &rgb[static_cast<size_t>(info.next_scanline) * bitmap.width * 3];
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
     std::vector<uint8_t> out(buffer, buffer + size);
     jpeg_destroy_compress(&info);
     free(buffer);
@@ -105,31 +116,34 @@ std::optional<Bitmap> ImageCoding::decodeJPEG(const std::vector<uint8_t>& bytes)
     error.manager.error_exit = jpegErrorExit;
     error.manager.emit_message = jpegQuiet;
     Bitmap bitmap;
-    if (setjmp(error.jump)) {
-        jpeg_destroy_decompress(&info);
+    std::vector<uint8_t> row;
+    const bool done = runJpeg(error, [&] {
+        jpeg_create_decompress(&info);
+        jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+        jpeg_read_header(&info, TRUE);
+        info.out_color_space = JCS_RGB;
+        jpeg_start_decompress(&info);
+        bitmap.width = static_cast<int>(info.output_width);
+        bitmap.height = static_cast<int>(info.output_height);
+        bitmap.pixels.resize(static_cast<size_t>(bitmap.width) * bitmap.height);
+        row.resize(static_cast<size_t>(bitmap.width) * 3);
+        while (info.output_scanline < info.output_height) {
+            const size_t y = info.output_scanline;
+            JSAMPROW rows[] = {row.data()};
+            jpeg_read_scanlines(&info, rows, 1);
+            for (int x = 0; x < bitmap.width; ++x) {
+                bitmap.pixels[y * bitmap.width + x] = 0xFF000000u | (uint32_t(row[x * 3]) << 16) |
+                                                      (uint32_t(row[x * 3 + 1]) << 8) |
+                                                      uint32_t(row[x * 3 + 2]);
+            }
+        }
+        jpeg_finish_decompress(&info);
+    });
+    jpeg_destroy_decompress(&info);
+    if (!done) {
         logf("ImageCoding: not a readable JPEG image: %s", error.message);
         return std::nullopt;
     }
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
-    jpeg_read_header(&info, TRUE);
-    info.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&info);
-    bitmap.width = static_cast<int>(info.output_width);
-    bitmap.height = static_cast<int>(info.output_height);
-    bitmap.pixels.resize(static_cast<size_t>(bitmap.width) * bitmap.height);
-    std::vector<uint8_t> row(static_cast<size_t>(bitmap.width) * 3);
-    while (info.output_scanline < info.output_height) {
-        const size_t y = info.output_scanline;
-        JSAMPROW rows[] = {row.data()};
-        jpeg_read_scanlines(&info, rows, 1);
-        for (int x = 0; x < bitmap.width; ++x) {
-            bitmap.pixels[y * bitmap.width + x] = 0xFF000000u | (uint32_t(row[x * 3]) << 16) |
-                                                  (uint32_t(row[x * 3 + 1]) << 8) | uint32_t(row[x * 3 + 2]);
-        }
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
     return bitmap;
 }
 
