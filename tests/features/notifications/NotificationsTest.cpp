@@ -4,6 +4,7 @@
 #include "app/records/PairingInfo.h"
 #include "app/store/DataManager.h"
 #include "features/language/TextFormat.h"
+#include "features/notifications/KSAutoHideNotificationPresenter.h"
 #include "features/notifications/KSSpecificNotificationManager.h"
 #include "features/notifications/KestruneNotificationManager.h"
 #include "features/notifications/NotificationsController.h"
@@ -168,6 +169,17 @@ TEST_F(NotificationsTest, HidingByIdentifierTakesOnlyExactMatches) {
     KestruneNotificationManager::hideNativeNotificationWithIdentifier(std::string(""));
     ASSERT_EQ(shown().size(), 1u);
     EXPECT_EQ(shown()[0].identifier, "xy");
+}
+
+TEST_F(NotificationsTest, EngineNoticesHideThemselves) {
+    AutoHideNotificationPresenter::install(std::make_shared<KSAutoHideNotificationPresenter>());
+    AutoHideNotificationPresenter::show("Kestrune typed your password",
+                                        kKestruneLockPasswordInsertedNotification);
+    ASSERT_EQ(shown().size(), 1u);
+    EXPECT_EQ(shown()[0].identifier, kKestruneLockPasswordInsertedNotification);
+    advance(5);
+    EXPECT_TRUE(shown().empty());
+    AutoHideNotificationPresenter::install(nullptr);
 }
 
 }  // namespace
