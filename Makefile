@@ -83,8 +83,8 @@ fuzz-deps: deps
 
 # Each decoder of outside input has a libFuzzer target; every target runs FUZZ_SECONDS.
 fuzz: fuzz-deps
-	CC=clang CXX=clang++ cmake -S . -B $(BUILD_ROOT)/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUNE_FUZZ=ON >/dev/null
-	cmake --build $(BUILD_ROOT)/fuzz -j $(JOBS)
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD_ROOT)/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUNE_FUZZ=ON $(CMAKE_COMMON) >/dev/null
+	cmake --build $(BUILD_ROOT)/fuzz -j $(JOBS) --target fuzz_targets
 	@set -e; for f in $(BUILD_ROOT)/fuzz/fuzz/fuzz_*; do \
 	  [ -x "$$f" ] || continue; name=$$(basename $$f); mkdir -p fuzz-corpus/$$name; \
 	  echo "== $$name"; "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 fuzz-corpus/$$name $$( [ -d fuzz/seeds/$$name ] && echo fuzz/seeds/$$name ); \

@@ -19,11 +19,6 @@
 #include "platform/storage/StandardFolders.h"
 #include "platform/system/Application.h"
 #include "platform/system/WorkspaceRecorder.h"
-#include "reporting/core/ReportKit.h"
-#include "reporting/crash/CrashKit.h"
-#include "reporting/crash/capture/CRKCapture.h"
-#include "reporting/crash/capture/CRKContext.h"
-#include "reporting/crash/controller/CRKUploadSubmission.h"
 
 int main(int argc, char** argv) {
     // Pictures of the interface are made before, and instead of, anything else.
@@ -46,24 +41,8 @@ int main(int argc, char** argv) {
 
     auto& application = platform::Application::shared();
     kestrune::AppDelegate delegate;
-    // The crash kit is part of this build, with the real capture handlers.
-    reporting::CRKContextSetHooks(reporting::CRKCaptureHooks());
-    reporting::CrashKit::registerKitClass();
-    // Reports found by the crash kit are submitted through the upload side, with the settings it reads.
-    auto crashCompanions = reporting::CrashKit::companions();
-    reporting::CRKUploadSubmissionOptions uploadOptions;
-    uploadOptions.APIKey = [] { return reporting::ReportKit::sharedSDK().APIKey(); };
-    uploadOptions.canUseBackgroundSessions = [] {
-        auto kit = reporting::CrashKit::sharedInstance();
-        auto kitDelegate = kit->delegate();
-        return kitDelegate && kitDelegate->canUseBackgroundSessions &&
-               kitDelegate->canUseBackgroundSessions(*kit);
-    };
-    crashCompanions.submissionFactory = reporting::CRKUploadSubmissionFactory(uploadOptions);
-    crashCompanions.settings = [] {
-        return reporting::CRKCrashSettingsFromSettings(reporting::CRKSettings(std::nullopt));
-    };
-    reporting::CrashKit::setCompanions(crashCompanions);
+    // The crash and analytics kits are part of this build, with the real capture handlers.
+    kestrune::ReportingKitStart::registerKits();
     kestrune::ReportingKitStart reportingKit;
     delegate.reportingKit = &reportingKit;
     kestrune::HostedBackendClient hostedBackend;

@@ -57,7 +57,7 @@ class RunningApplication : public Object {
 public:
     RunningApplication(std::string localizedName, std::string bundleIdentifier)
         : localizedName_(std::move(localizedName)), bundleIdentifier_(std::move(bundleIdentifier)) {}
-    std::string className() const override { return "NSRunningApplication"; }
+    std::string className() const override { return "RunningApplication"; }
     const std::string& localizedName() const { return localizedName_; }
     // Empty for an application without one.
     const std::string& bundleIdentifier() const { return bundleIdentifier_; }

@@ -40,7 +40,12 @@ AttributedString TextField::displayedText() const {
     style.lineBreakMode = lineBreak_;
     a.paragraphStyle = style;
     std::string text = stringValue();
-    if (secure_) text = std::string(platform::utf16Length(text), '*');
+    if (secure_) {
+        // One bullet per character: it sits on the middle of the line, where the letters would be.
+        std::string bullets;
+        for (size_t i = platform::utf16Length(text); i > 0; --i) bullets += "\u2022";
+        text = bullets;
+    }
     return AttributedString(text, a);
 }
 
@@ -161,8 +166,12 @@ void TextField::drawRect(Rect) {
         x = b.midX() - size.width / 2;
     else if (align == TextAlignment::Right)
         x = b.maxX() - inset - size.width;
-    // Text sits at the top of the field.
-    const double y = isFlipped() ? b.minY() + 2 : b.maxY() - 2 - size.height;
+    // A single line sits in the middle of the field, so that its letters, descenders included, keep
+    // clear of the edges whatever the field's height; wrapped lines start at the top, where reading
+    // starts.
+    const bool oneLine = size.height <= TextMeasurer::current().measure(text, 0).height + 0.5;
+    const double top = oneLine ? (b.height() - size.height) / 2 : ((bezeled_ || bordered_) ? 2 : 0);
+    const double y = isFlipped() ? b.minY() + top : b.maxY() - top - size.height;
     c->saveGState();
     c->clipToRect(b);
     text.drawInRect({x, y, size.width, size.height});

@@ -348,7 +348,10 @@ void SimulatedSession::setDisplays(std::vector<Display> displays, size_t mainInd
             out.elsewhere.push_back([callbacks, changes] {
                 DispatchQueue::global().async([callbacks, changes] {
                     for (const auto& callback : callbacks) {
-                        for (auto [display, flags] : changes) {
+                        // Plain names rather than structured bindings: the lambda below captures them.
+                        for (const auto& change : changes) {
+                            const auto display = change.first;
+                            const auto flags = change.second;
                             auto done = std::make_shared<bool>(false);
                             std::unique_lock lock(callback->mutex);
                             // Checked and posted under the callback's lock: once its removal has
