@@ -443,8 +443,14 @@ TEST_F(ApplicationCoreServicesTest, SoundsReachabilityAndWebPages) {
     EXPECT_EQ(urls[1], KSUrlManager::kWebsite);
     EXPECT_TRUE(platform::hasSuffix(urls[2], "language?language=english"));
     EXPECT_TRUE(platform::hasSuffix(urls[3], "language?language=dutch"));
-    EXPECT_TRUE(platform::hasPrefix(KSUrlManager::feedUrlCustomConfig(), KSUrlManager::kWebsite));
-    EXPECT_TRUE(platform::hasPrefix(KSUrlManager::feedUrlSparkleString(), KSUrlManager::kWebsite));
+    // The two documents' addresses: distinct, and the configured ones when the environment names them.
+    EXPECT_NE(KSUrlManager::feedUrlCustomConfig(), KSUrlManager::feedUrlSparkleString());
+    setenv(KSUrlManager::kConfigEnvironmentVariable, "https://config.example/kestrune.plist", 1);
+    setenv(KSUrlManager::kUpdateFeedEnvironmentVariable, "https://feed.example/kestrune.xml", 1);
+    EXPECT_EQ(KSUrlManager::feedUrlCustomConfig(), "https://config.example/kestrune.plist");
+    EXPECT_EQ(KSUrlManager::feedUrlSparkleString(), "https://feed.example/kestrune.xml");
+    unsetenv(KSUrlManager::kConfigEnvironmentVariable);
+    unsetenv(KSUrlManager::kUpdateFeedEnvironmentVariable);
 }
 
 class ClickRecorder : public StateMachineInterface {
