@@ -52,8 +52,9 @@ build: deps
 	cmake -S . -B $(BUILD_ROOT)/app -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_COMMON) >/dev/null
 	cmake --build $(BUILD_ROOT)/app -j $(JOBS) --target kestrune
 
+# Without ARGS: the default scenario, the whole road in about a minute; ARGS=... runs kestrune so.
 run: build
-	$(BUILD_ROOT)/app/kestrune $(ARGS)
+	$(BUILD_ROOT)/app/kestrune $(if $(ARGS),$(ARGS),--scenario default)
 
 test: deps
 	cmake -S . -B $(BUILD_ROOT)/asan -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_SANITIZE=address $(CMAKE_COMMON) >/dev/null

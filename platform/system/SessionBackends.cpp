@@ -198,6 +198,13 @@ Shell::Result SystemCommands::runShellCommand(const std::string& command, const 
     return run("/bin/sh", {"-c", command}, input);
 }
 
+std::optional<Shell::Result> SystemCommands::answerShellCommand(const std::string& command,
+                                                                const std::string& input) {
+    auto responder = slot<SystemCommands::Responder>().get(nullptr);
+    if (!responder) return std::nullopt;
+    return responder->respond("/bin/sh", {"-c", command}, input);
+}
+
 void SystemFiles::installLocator(std::shared_ptr<Locator> locator) {
     slot<SystemFiles::Locator>().set(std::move(locator));
 }

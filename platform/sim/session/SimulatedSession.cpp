@@ -83,6 +83,9 @@ std::shared_ptr<SimulatedSession> SimulatedSession::create(const std::string& fo
     Files::createDirectories(folder, 0700);
     int fd = ::open(session->accountPolicyLogPath().c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
     if (fd >= 0) ::close(fd);
+    // And its Bluetooth cache, which the system writes again at start when it was removed.
+    if (!Files::exists(session->bluetoothCacheFilePath()))
+        session->setBluetoothCacheSize(kDefaultBluetoothCacheSize);
     return session;
 }
 
@@ -242,6 +245,7 @@ std::string SimulatedSession::accountPolicyLogPath() const {
 
 std::optional<std::string> SimulatedSession::locate(const std::string& systemPath) {
     if (systemPath == "/var/log/accountpolicy.log") return accountPolicyLogPath();
+    if (systemPath == kBluetoothCachePath) return bluetoothCacheFilePath();
     return std::nullopt;
 }
 
@@ -858,9 +862,53 @@ SimulatedSession::Faults SimulatedSession::faults() const {
     return faults_;
 }
 
+std::string SimulatedSession::bluetoothCacheFilePath() const {
+    return folder_ + "/com.apple.Bluetooth.plist";
+}
+
+void SimulatedSession::setBluetoothCacheSize(std::optional<uint64_t> size) {
+    std::lock_guard lock(mutex_);
+    Files::createDirectories(folder_, 0700);
+    if (!size) {
+        Files::remove(bluetoothCacheFilePath());
+        return;
+    }
+    Files::writeAtomically(bluetoothCacheFilePath(), Data(std::vector<uint8_t>(*size, 0)), 0600);
+}
+
+std::optional<uint64_t> SimulatedSession::bluetoothCacheSize() const {
+    return Files::fileSize(bluetoothCacheFilePath());
+}
+
+std::optional<Shell::Result> SimulatedSession::bluetoothCacheCommandLocked(const std::string& command,
+                                                                           const std::string& input) {
+    const std::string quoted = std::string("'") + kBluetoothCachePath + "'";
+    if (command == "wc -c " + quoted) {
+        auto size = Files::fileSize(bluetoothCacheFilePath());
+        if (!size)
+            return answered(
+                "", 1, std::string("wc: ") + kBluetoothCachePath + ": open: No such file or directory\n");
+        return answered(format("%8llu %s\n", static_cast<unsigned long long>(*size), kBluetoothCachePath));
+    }
+    if (command == "sudo -kS rm -rf " + quoted) {
+        // sudo reads the password from the first line of its input.
+        const std::string password = input.substr(0, input.find('\n'));
+        bool accepted = false;
+        for (const auto& a : accounts_)
+            if (a.name == consoleUser_) accepted = a.enabled && a.password == password;
+        if (!accepted) return answered("", 1, "Sorry, try again.\nsudo: 1 incorrect password attempt\n");
+        Files::remove(bluetoothCacheFilePath());
+        return answered("");
+    }
+    if (hasPrefix(command, "osascript -e 'do shell script \"sudo rm -rf ") &&
+        command.find(kBluetoothCachePath) != std::string::npos)
+        return answered("", 1, "execution error: User canceled. (-128)\n");
+    return std::nullopt;
+}
+
 std::optional<Shell::Result> SimulatedSession::respond(const std::string& path,
                                                        const std::vector<std::string>& arguments,
-                                                       const std::string&) {
+                                                       const std::string& input) {
     Announcements out;
     std::optional<Shell::Result> result;
     {
@@ -907,6 +955,8 @@ std::optional<Shell::Result> SimulatedSession::respond(const std::string& path,
             result = answered(required ? "true\n" : "false\n");
         } else if (command == "osascript -e 'tell application \"System Preferences\" to quit'") {
             result = answered("");
+        } else {
+            result = bluetoothCacheCommandLocked(command, input);
         }
         if (result) answeredCommands_.push_back(command);
     }

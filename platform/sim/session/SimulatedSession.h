@@ -52,6 +52,12 @@ class SimulatedDesktop;
 // runs, Escape stops it and every key is swallowed. Over an unlocked session Control-Command-Q locks
 // from 10.13 on; every other key reaches the front application and is recorded there. A test may run a hook
 // before each key, to change the session between any two keys.
+//
+// The system's Bluetooth cache file is a file of the session's folder too ("com.apple.Bluetooth.plist",
+// kDefaultBluetoothCacheSize bytes, written again when a session starts without it), located for its system
+// path: its size is answered to
+// "wc -c", and "sudo -kS rm -rf" with the console user's password on its input removes it. The
+// administrator dialog of the scripting route has nobody to answer it here: it is cancelled.
 class SimulatedSession : public KeyboardEvents,
                          public WindowServer,
                          public PowerManagement,
@@ -69,6 +75,8 @@ public:
         "osascript -e 'tell application \"System Events\" to tell security preferences to get require "
         "password to wake'";
     static constexpr int kReconfigurationCallsPerChange = 3;
+    static constexpr const char* kBluetoothCachePath = "/Library/Preferences/com.apple.Bluetooth.plist";
+    static constexpr uint64_t kDefaultBluetoothCacheSize = 24576;
 
     struct Account {
         uint32_t uid = 0;
@@ -177,6 +185,11 @@ public:
     std::vector<KeyRecord> keysReachingApplications() const;
     void setBeforeKeyHook(KeyHook hook);
 
+    // The system's Bluetooth cache file: its size, none when it is absent.
+    void setBluetoothCacheSize(std::optional<uint64_t> size);
+    std::optional<uint64_t> bluetoothCacheSize() const;
+    std::string bluetoothCacheFilePath() const;
+
     // System-tool commands answered, in order, and whether a restart was asked for.
     std::vector<std::string> answeredCommands() const;
     bool restartRequested() const;
@@ -250,6 +263,8 @@ private:
     void appendFailedLoginLocked(const std::string& user);
     bool hasExternalDisplayLocked() const;
     bool passwordRequiredAtOnceLocked() const;
+    std::optional<Shell::Result> bluetoothCacheCommandLocked(const std::string& command,
+                                                             const std::string& input);
     void send(Announcements& out);
 
     const std::string folder_;
