@@ -6,6 +6,7 @@
 #include "app/store/MainThreadCheck.h"
 #include "features/photos/FailedLoginHelper.h"
 #include "features/photos/TakePhotoManager.h"
+#include "platform/base/Log.h"
 
 namespace kestrune {
 
@@ -42,6 +43,9 @@ void LoginTrackerFactory::insertLastEntry_takePhoto(const std::shared_ptr<LoginL
     list->insert(list->begin(), entry);
     removeExtraTrackEntriesIfNeeded();
     saveTrackEvents();
+    // "Outcome: " lines make the timeline of a scenario run.
+    platform::logf("Outcome: history entry \"%s\"%s", entry->descriptionForTrackEvent().c_str(),
+                   entry->imagePath() ? ", with a photo to come" : "");
 }
 
 void LoginTrackerFactory::removeExtraTrackEntriesIfNeeded() {

@@ -2,6 +2,7 @@
 
 #include "app/shell/PerformBlockAfterDelay.h"
 #include "app/support/Localizable.h"
+#include "platform/base/Log.h"
 
 namespace kestrune {
 
@@ -24,6 +25,7 @@ platform::UserNotification KestruneNotificationManager::createAndShowNativeNotif
     notification.identifier = identifier;
     notification.informativeText = text;
     notification.soundName = "";
+    platform::logf("Outcome: notification \"%s\"", text.c_str());
     return center().deliverNotification(std::move(notification));
 }
 

@@ -54,6 +54,8 @@ void FailedLoginFactory::createAndSaveFailedLoginEventTakePhoto(bool takePhoto) 
     if (!data) return;
     insertFirst(data->arrayOfFailedLogins(), entry);
     DataManager::shared().saveApplicationData();
+    platform::logf("Outcome: failed login recorded%s",
+                   takePhoto ? ", a photo in 1.5 s" : ", without a photo");
 }
 
 void FailedLoginFactory::createAndSaveManualSnapshotWithCompletion(

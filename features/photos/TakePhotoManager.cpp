@@ -23,7 +23,11 @@ void TakePhotoManager::takePhotoAndSaveToFilePath_completion(const std::string& 
     runOnMainQueueAsync([camera, path, completion = std::move(completion)] {
         ImageSnap::saveSingleSnapshotFrom_toFile_withWarmup_completion(
             camera, path, kWarmup, [path, completion](bool success) {
-                platform::logf("Photo %s: %s", success ? "saved" : "failed", path.c_str());
+                // "Outcome: " lines make the timeline of a scenario run.
+                if (success)
+                    platform::logf("Outcome: photo saved: %s", path.c_str());
+                else
+                    platform::logf("Outcome: no photo: the camera gave none for %s", path.c_str());
                 if (completion) completion(success);
             });
     });
