@@ -11,7 +11,7 @@ FUZZ_SECONDS ?= 60
 # fonts-dejavu-core: the snapshot pictures use DejaVu, so that they look the same on every machine.
 PACKAGES := cmake g++ make pkg-config zlib1g-dev libssl-dev libcurl4-openssl-dev libplist-dev \
             nlohmann-json3-dev libcairo2-dev libpango1.0-dev libcpp-httplib-dev libgtest-dev \
-            libgmock-dev libbenchmark-dev fonts-dejavu-core
+            libgmock-dev libbenchmark-dev fonts-dejavu-core libjpeg62-turbo-dev
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
 # The hosted backend's tests run against a real Parse Server (npm, pinned) on a throwaway PostgreSQL

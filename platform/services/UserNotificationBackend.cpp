@@ -17,6 +17,7 @@ public:
              notification.identifier.c_str());
     }
     void remove(const std::string&) override {}
+    void removeDelivered(uint64_t) override {}
     void removeAll() override {}
     std::vector<UserNotification> delivered() const override { return {}; }
 };

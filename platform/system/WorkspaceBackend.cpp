@@ -36,4 +36,8 @@ void WorkspaceBackend::install(std::shared_ptr<WorkspaceBackend> backend) {
     gInstalled = std::move(backend);
 }
 
+void WorkspaceBackend::openFile_withApplication(const std::string& path, const std::string& application) {
+    logf("Workspace: no %s to open %s", application.c_str(), path.c_str());
+}
+
 }  // namespace platform

@@ -74,6 +74,7 @@ protected:
         kestrune::CoordinatorServices services;
         services.windows = world->windowServices();
         services.system = std::make_shared<QuietSystem>();
+        if (prepareServices) prepareServices(services);
         machine = kestrune::StateMachine::create(services);
         world->attach(machine);
         machine->applicationDidFinishLoading(false);
@@ -91,6 +92,8 @@ protected:
 
     std::shared_ptr<kestrune::ScenarioWorld> world;
     std::shared_ptr<kestrune::StateMachine> machine;
+    // Changes the coordinator's services before it is made (the features a test installs).
+    std::function<void(kestrune::CoordinatorServices&)> prepareServices;
 };
 
 }  // namespace scenariotests
