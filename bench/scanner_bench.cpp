@@ -17,9 +17,9 @@
 
 #include "app/store/DataManager.h"
 #include "app/support/Utilities.h"
-#include "link/ConnectionFilter.h"
-#include "link/LEScannerController.h"
-#include "link/LEScannerDelegate.h"
+#include "link/transport/ConnectionFilter.h"
+#include "link/transport/LEScannerController.h"
+#include "link/transport/LEScannerDelegate.h"
 #include "platform/base/Clock.h"
 #include "platform/base/RunLoop.h"
 #include "platform/bluetooth/AdvertisementData.h"

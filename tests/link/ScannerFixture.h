@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "link/ConnectionFilter.h"
-#include "link/DeviceSpecificConfig.h"
-#include "link/LEScannerConnectionDelegate.h"
-#include "link/LEScannerController.h"
-#include "link/LEScannerDelegate.h"
-#include "link/RecoveryManager.h"
-#include "link/ScanningIndicator.h"
+#include "link/transport/ConnectionFilter.h"
+#include "link/transport/DeviceSpecificConfig.h"
+#include "link/transport/LEScannerConnectionDelegate.h"
+#include "link/transport/LEScannerController.h"
+#include "link/transport/LEScannerDelegate.h"
+#include "link/transport/RecoveryManager.h"
+#include "link/transport/ScanningIndicator.h"
 #include "platform/base/Clock.h"
 #include "platform/bluetooth/AdvertisementData.h"
 #include "platform/sim/radio/PhonePeripheral.h"

@@ -3,9 +3,9 @@
 #include <thread>
 
 #include "platform/base/Strings.h"
-#include "reporting/UsageKit/USKEvent.h"
-#include "reporting/UsageKit/USKMetadata.h"
 #include "reporting/UsageKit/USKUsageKitController.h"
+#include "reporting/UsageKit/events/USKEvent.h"
+#include "reporting/UsageKit/events/USKMetadata.h"
 #include "tests/reporting/UsageKit/UsageKitTestSupport.h"
 #include "tests/support/LoopbackServer.h"
 

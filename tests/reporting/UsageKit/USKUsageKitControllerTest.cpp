@@ -5,14 +5,14 @@
 #include <thread>
 
 #include "platform/base/Strings.h"
-#include "reporting/UsageKit/USKCrashMetadata.h"
-#include "reporting/UsageKit/USKEvent.h"
-#include "reporting/UsageKit/USKFileUtils.h"
-#include "reporting/UsageKit/USKJSON.h"
-#include "reporting/UsageKit/USKMetadata.h"
 #include "reporting/UsageKit/USKSettings.h"
-#include "reporting/UsageKit/USKTimer.h"
 #include "reporting/UsageKit/USKUsageKitController.h"
+#include "reporting/UsageKit/events/USKCrashMetadata.h"
+#include "reporting/UsageKit/events/USKEvent.h"
+#include "reporting/UsageKit/events/USKJSON.h"
+#include "reporting/UsageKit/events/USKMetadata.h"
+#include "reporting/UsageKit/events/USKTimer.h"
+#include "reporting/UsageKit/log/USKFileUtils.h"
 #include "tests/reporting/UsageKit/UsageKitTestSupport.h"
 #include "tests/support/LoopbackServer.h"
 

@@ -1,0 +1,44 @@
+#include "link/transport/AccountServices.h"
+
+#include <mutex>
+
+#include "app/records/DeviceUser.h"
+#include "app/store/MacSessionServices.h"
+#include "platform/base/Log.h"
+
+namespace kestrune {
+
+namespace {
+
+class DefaultAccountServices : public AccountServices {
+public:
+    std::map<std::string, std::shared_ptr<DeviceUser>> getAllMacUsers() override {
+        return MacSessionServices::current()->getAllMacUsers();
+    }
+    std::string getCurrentLogedInUsername() override {
+        return MacSessionServices::current()->getCurrentLogedInUsername();
+    }
+    bool checkIfPassword_validForUserName(const std::string&, const std::string& userName) override {
+        platform::logf("No password check is installed; the password for user %s is refused",
+                       userName.c_str());
+        return false;
+    }
+};
+
+std::mutex gMutex;
+std::shared_ptr<AccountServices> gInstalled;
+
+}  // namespace
+
+std::shared_ptr<AccountServices> AccountServices::current() {
+    std::lock_guard lock(gMutex);
+    if (!gInstalled) gInstalled = std::make_shared<DefaultAccountServices>();
+    return gInstalled;
+}
+
+void AccountServices::install(std::shared_ptr<AccountServices> services) {
+    std::lock_guard lock(gMutex);
+    gInstalled = std::move(services);
+}
+
+}  // namespace kestrune
