@@ -11,11 +11,11 @@
 
 #include "app/records/DeviceLocalSettings.h"
 #include "app/records/DeviceUser.h"
+#include "app/records/MacSessionServices.h"
 #include "app/records/MobileDevice.h"
 #include "app/records/MobileSettings.h"
 #include "app/records/PairingInfo.h"
 #include "app/store/DataManager.h"
-#include "app/store/MacSessionServices.h"
 #include "engine/coordinator/EngineSessionServices.h"
 #include "engine/deciders/RSSILoginLogoutDecider.h"
 #include "engine/deciders/RSSISmoothener.h"

@@ -8,8 +8,8 @@
 #include "reporting/UsageKit/UsageKit.h"
 #include "reporting/core/RKTKitClass.h"
 #include "reporting/core/ReportKit.h"
+#include "reporting/crash/CRKContext.h"
 #include "reporting/crash/capture/CRKCapture.h"
-#include "reporting/crash/capture/CRKContext.h"
 #include "reporting/crash/kit/CrashKit.h"
 
 namespace kestrune {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/store/MacSessionServices.h"
+#include "app/records/MacSessionServices.h"
 
 namespace kestrune {
 

@@ -3,7 +3,7 @@
 #include <mutex>
 
 #include "app/records/DeviceUser.h"
-#include "app/store/MacSessionServices.h"
+#include "app/records/MacSessionServices.h"
 #include "platform/base/Log.h"
 
 namespace kestrune {

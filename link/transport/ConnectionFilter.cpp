@@ -2,10 +2,10 @@
 
 #include <atomic>
 
+#include "app/records/MacSessionServices.h"
 #include "app/records/MobileDevice.h"
 #include "app/records/MobileSettings.h"
 #include "app/store/DataManager.h"
-#include "app/store/MacSessionServices.h"
 #include "link/transport/LEScannerConnectionInterface.h"
 #include "link/transport/RecoveryManager.h"
 #include "platform/base/RunLoop.h"

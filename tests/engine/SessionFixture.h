@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/records/DeviceLocalSettings.h"
-#include "app/store/MacSessionServices.h"
+#include "app/records/MacSessionServices.h"
 #include "engine/coordinator/EngineSessionServices.h"
 #include "engine/evidence/FullScreenDetection.h"
 #include "engine/evidence/IdleController.h"

@@ -7,8 +7,8 @@
 #include "platform/storage/Files.h"
 #include "platform/system/Bundle.h"
 #include "reporting/core/ReportKit.h"
+#include "reporting/crash/CRKContext.h"
 #include "reporting/crash/capture/CRKCapture.h"
-#include "reporting/crash/capture/CRKContext.h"
 #include "reporting/crash/capture/CRKUserLogging.h"
 #include "tests/support/TestEnvironment.h"
 

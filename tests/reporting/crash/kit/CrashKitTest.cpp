@@ -8,12 +8,13 @@
 #include "platform/system/Bundle.h"
 #include "reporting/core/RKTKitClass.h"
 #include "reporting/core/ReportKit.h"
+#include "reporting/crash/CRKContext.h"
+#include "reporting/crash/CRKFile.h"
 #include "reporting/crash/capture/CRKCapture.h"
-#include "reporting/crash/capture/CRKContext.h"
 #include "reporting/crash/capture/CRKException.h"
 #include "reporting/crash/capture/CRKUserLogging.h"
 #include "reporting/crash/settings/CRKSettings.h"
-#include "reporting/crash/store/CRKFile.h"
+#include "reporting/crash/store/CRKFileReader.h"
 #include "tests/support/TestEnvironment.h"
 
 using namespace reporting;

@@ -1,4 +1,4 @@
-#include "app/store/KestruneHomeFolders.h"
+#include "app/support/KestruneHomeFolders.h"
 
 #include "app/shell/CustomRunArgs.h"
 #include "platform/storage/Files.h"

@@ -1,4 +1,4 @@
-#include "app/store/MacSessionServices.h"
+#include "app/records/MacSessionServices.h"
 
 #include <pwd.h>
 #include <unistd.h>

@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "platform/base/DispatchQueue.h"
-#include "reporting/crash/capture/CRKAllocator.h"
-#include "reporting/crash/store/CRKFile.h"
+#include "reporting/crash/CRKAllocator.h"
+#include "reporting/crash/CRKFile.h"
 
 namespace platform {
 class Application;

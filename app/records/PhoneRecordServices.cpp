@@ -1,4 +1,4 @@
-#include "app/store/PhoneRecordServices.h"
+#include "app/records/PhoneRecordServices.h"
 
 #include <mutex>
 

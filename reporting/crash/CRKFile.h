@@ -4,11 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
-
-#include "platform/base/Value.h"
 
 namespace reporting {
 
@@ -85,18 +82,5 @@ bool CRKFileWriteWithRetries(int descriptor, const void* bytes, size_t length, C
 // Formats a value into a 21-byte zeroed buffer, from position 19 downwards, and answers where the
 // digits start (decimal, or lower-case hexadecimal).
 const char* CRKFileFormatUInt64(char buffer[21], uint64_t value, bool hex);
-
-// Reading, in a normal process. Answers the parsed sections in file order, or none when the file cannot
-// be read (the file is then removed when deleteOnFailure is set). Lines that do not parse (a line cut
-// short by a crash, the empty piece after the last newline) are skipped. The transform may drop an
-// object by answering none.
-using CRKFileSectionTransform = std::function<platform::Value(const platform::Value& section)>;
-std::optional<platform::Value::Array> CRKFileReadSections(const char* path, bool deleteOnFailure,
-                                                          const CRKFileSectionTransform& transform = nullptr);
-
-// Hex strings: the text whose UTF-8 bytes the digits spell (decoding ends at the first pair that is not
-// two hexadecimal digits), and the reverse.
-std::string CRKFileHexDecodeString(const char* hex);
-std::string CRKFileHexEncodeString(const char* text);
 
 }  // namespace reporting

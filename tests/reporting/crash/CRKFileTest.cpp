@@ -1,4 +1,4 @@
-#include "reporting/crash/store/CRKFile.h"
+#include "reporting/crash/CRKFile.h"
 
 #include <sys/stat.h>
 
@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "reporting/crash/store/CRKFileReader.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "reporting/crash/unwind/CRKSafeMemoryReader.h"
+#include "reporting/crash/CRKSafeMemoryReader.h"
 
 #include <pthread.h>
 #include <sys/uio.h>

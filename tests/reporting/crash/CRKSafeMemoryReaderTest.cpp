@@ -1,4 +1,4 @@
-#include "reporting/crash/unwind/CRKSafeMemoryReader.h"
+#include "reporting/crash/CRKSafeMemoryReader.h"
 
 #include <gtest/gtest.h>
 #include <sys/mman.h>

@@ -1,4 +1,4 @@
-#include "reporting/crash/capture/CRKContext.h"
+#include "reporting/crash/CRKContext.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "reporting/crash/capture/CRKAllocator.h"
+#include "reporting/crash/CRKAllocator.h"
 
 #include <sys/mman.h>
 #include <unistd.h>

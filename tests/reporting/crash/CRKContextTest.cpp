@@ -1,4 +1,4 @@
-#include "reporting/crash/capture/CRKContext.h"
+#include "reporting/crash/CRKContext.h"
 
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -17,6 +17,7 @@
 #include "reporting/crash/CRKSDKLog.h"
 #include "reporting/crash/CRKUtilities.h"
 #include "reporting/crash/capture/CRKHandler.h"
+#include "reporting/crash/store/CRKFileReader.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace {
