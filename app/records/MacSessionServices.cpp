@@ -3,11 +3,11 @@
 #include <pwd.h>
 #include <unistd.h>
 
-#include <mutex>
 #include <optional>
 #include <vector>
 
 #include "app/records/DeviceUser.h"
+#include "platform/base/BackendSlot.h"
 #include "platform/system/ProcessInfo.h"
 
 namespace kestrune {
@@ -59,20 +59,14 @@ public:
     }
 };
 
-std::mutex gSessionServicesMutex;
-std::shared_ptr<MacSessionServices> gInstalled;
-
 }  // namespace
 
 std::shared_ptr<MacSessionServices> MacSessionServices::current() {
-    std::lock_guard lock(gSessionServicesMutex);
-    if (!gInstalled) gInstalled = std::make_shared<ProcessSessionServices>();
-    return gInstalled;
+    return platform::backendSlot<MacSessionServices>().getOr<ProcessSessionServices>();
 }
 
 void MacSessionServices::install(std::shared_ptr<MacSessionServices> services) {
-    std::lock_guard lock(gSessionServicesMutex);
-    gInstalled = std::move(services);
+    platform::backendSlot<MacSessionServices>().set(std::move(services));
 }
 
 }  // namespace kestrune

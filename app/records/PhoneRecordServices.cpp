@@ -1,6 +1,5 @@
 #include "app/records/PhoneRecordServices.h"
-
-#include <mutex>
+#include "platform/base/BackendSlot.h"
 
 namespace kestrune {
 
@@ -15,20 +14,14 @@ public:
     std::string languageToBeUsedFromSupportedLanguages() override { return "en"; }
 };
 
-std::mutex gPhoneServicesMutex;
-std::shared_ptr<PhoneRecordServices> gInstalled;
-
 }  // namespace
 
 std::shared_ptr<PhoneRecordServices> PhoneRecordServices::current() {
-    std::lock_guard lock(gPhoneServicesMutex);
-    if (!gInstalled) gInstalled = std::make_shared<DefaultPhoneRecordServices>();
-    return gInstalled;
+    return platform::backendSlot<PhoneRecordServices>().getOr<DefaultPhoneRecordServices>();
 }
 
 void PhoneRecordServices::install(std::shared_ptr<PhoneRecordServices> services) {
-    std::lock_guard lock(gPhoneServicesMutex);
-    gInstalled = std::move(services);
+    platform::backendSlot<PhoneRecordServices>().set(std::move(services));
 }
 
 }  // namespace kestrune

@@ -1,25 +1,15 @@
 #include "engine/deciders/SafeWifiUnlockPolicy.h"
 
-#include <mutex>
+#include "platform/base/BackendSlot.h"
 
 namespace kestrune {
 
-namespace {
-std::mutex gMutex;
-std::shared_ptr<SafeWifiUnlockPolicy> gPolicy;
-}  // namespace
-
 void SafeWifiUnlockPolicy::install(std::shared_ptr<SafeWifiUnlockPolicy> policy) {
-    std::lock_guard lock(gMutex);
-    gPolicy = std::move(policy);
+    platform::backendSlot<SafeWifiUnlockPolicy>().set(std::move(policy));
 }
 
 bool SafeWifiUnlockPolicy::current() {
-    std::shared_ptr<SafeWifiUnlockPolicy> policy;
-    {
-        std::lock_guard lock(gMutex);
-        policy = gPolicy;
-    }
+    auto policy = platform::backendSlot<SafeWifiUnlockPolicy>().get();
     return policy && policy->shouldUnlockForSafeWifi();
 }
 

@@ -1,12 +1,13 @@
 #include "engine/session/LogoutExecution.h"
 
 #include "engine/session/KeyboardPressSimulator.h"
+#include "platform/base/SharedInstance.h"
 
 namespace kestrune {
 
 LogoutExecution& LogoutExecution::shared() {
-    static LogoutExecution instance;
-    return instance;
+    static platform::SharedInstance<LogoutExecution> instance;
+    return instance.get([] { return new LogoutExecution; });
 }
 
 void LogoutExecution::executeSleep() {

@@ -1,6 +1,5 @@
 #include "link/requests/MotionDetection.h"
-
-#include <mutex>
+#include "platform/base/BackendSlot.h"
 
 namespace kestrune {
 
@@ -12,20 +11,14 @@ public:
     void motionDetected() override {}
 };
 
-std::mutex gMutex;
-std::shared_ptr<MotionDetection> gInstalled;
-
 }  // namespace
 
 std::shared_ptr<MotionDetection> MotionDetection::current() {
-    std::lock_guard lock(gMutex);
-    if (!gInstalled) gInstalled = std::make_shared<NoMotionTracking>();
-    return gInstalled;
+    return platform::backendSlot<MotionDetection>().getOr<NoMotionTracking>();
 }
 
 void MotionDetection::install(std::shared_ptr<MotionDetection> tracker) {
-    std::lock_guard lock(gMutex);
-    gInstalled = std::move(tracker);
+    platform::backendSlot<MotionDetection>().set(std::move(tracker));
 }
 
 }  // namespace kestrune

@@ -1,10 +1,9 @@
 #include "link/requests/RSSIIntake.h"
 
-#include <mutex>
-
 #include "app/records/MobileDevice.h"
 #include "app/records/MobileSettings.h"
 #include "app/store/DataManager.h"
+#include "platform/base/BackendSlot.h"
 
 namespace kestrune {
 
@@ -23,20 +22,14 @@ public:
     }
 };
 
-std::mutex gMutex;
-std::shared_ptr<RSSIIntake> gInstalled;
-
 }  // namespace
 
 std::shared_ptr<RSSIIntake> RSSIIntake::current() {
-    std::lock_guard lock(gMutex);
-    if (!gInstalled) gInstalled = std::make_shared<UnsmoothedIntake>();
-    return gInstalled;
+    return platform::backendSlot<RSSIIntake>().getOr<UnsmoothedIntake>();
 }
 
 void RSSIIntake::install(std::shared_ptr<RSSIIntake> intake) {
-    std::lock_guard lock(gMutex);
-    gInstalled = std::move(intake);
+    platform::backendSlot<RSSIIntake>().set(std::move(intake));
 }
 
 }  // namespace kestrune

@@ -1,9 +1,8 @@
 #include "link/transport/AccountServices.h"
 
-#include <mutex>
-
 #include "app/records/DeviceUser.h"
 #include "app/records/MacSessionServices.h"
+#include "platform/base/BackendSlot.h"
 #include "platform/base/Log.h"
 
 namespace kestrune {
@@ -25,20 +24,14 @@ public:
     }
 };
 
-std::mutex gMutex;
-std::shared_ptr<AccountServices> gInstalled;
-
 }  // namespace
 
 std::shared_ptr<AccountServices> AccountServices::current() {
-    std::lock_guard lock(gMutex);
-    if (!gInstalled) gInstalled = std::make_shared<DefaultAccountServices>();
-    return gInstalled;
+    return platform::backendSlot<AccountServices>().getOr<DefaultAccountServices>();
 }
 
 void AccountServices::install(std::shared_ptr<AccountServices> services) {
-    std::lock_guard lock(gMutex);
-    gInstalled = std::move(services);
+    platform::backendSlot<AccountServices>().set(std::move(services));
 }
 
 }  // namespace kestrune

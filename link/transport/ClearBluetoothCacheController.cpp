@@ -10,6 +10,7 @@
 #include "app/records/OSXPreferences.h"
 #include "app/store/DataManager.h"
 #include "link/transport/Bluetooth.h"
+#include "platform/base/SharedInstance.h"
 
 namespace kestrune {
 
@@ -27,8 +28,8 @@ DeviceLocalSettings& settings() {
 }  // namespace
 
 ClearBluetoothCacheController& ClearBluetoothCacheController::shared() {
-    static ClearBluetoothCacheController instance;
-    return instance;
+    static platform::SharedInstance<ClearBluetoothCacheController> instance;
+    return instance.get([] { return new ClearBluetoothCacheController; });
 }
 
 bool ClearBluetoothCacheController::hasTrackingDevice() {

@@ -112,7 +112,7 @@ uint32_t ConnectionController::currentConnectionState() {
     return data.pairingMobileDevice() ? kStatePairing : kStateNoPhone;
 }
 
-std::shared_ptr<LEScannerConnection> ConnectionController::trackingConnection() {
+std::shared_ptr<LEScannerConnectionInterface> ConnectionController::trackingConnection() {
     return connectionForDevice(DataManager::shared().getTrackingMobileDevice());
 }
 
@@ -179,7 +179,7 @@ bool ConnectionController::scanIntervalControllerShouldScanVeryIntensively(ScanI
 // Phones and their connections --------------------------------------------------------------------------
 
 std::shared_ptr<MobileDevice> ConnectionController::deviceForConnection(
-    const std::shared_ptr<LEScannerConnection>& connection) {
+    const std::shared_ptr<LEScannerConnectionInterface>& connection) {
     if (!connection) return nullptr;
     auto model = DataManager::shared().getSavedDataModel();
     if (!model || !model->dictOfAllMobileDevice()) return nullptr;
@@ -187,7 +187,7 @@ std::shared_ptr<MobileDevice> ConnectionController::deviceForConnection(
     return found == model->dictOfAllMobileDevice()->end() ? nullptr : found->second;
 }
 
-std::shared_ptr<LEScannerConnection> ConnectionController::connectionForDevice(
+std::shared_ptr<LEScannerConnectionInterface> ConnectionController::connectionForDevice(
     const std::shared_ptr<MobileDevice>& device) const {
     if (!device || !device->unId()) return nullptr;
     auto found = dictOfConnections_.find(*device->unId());
@@ -215,7 +215,7 @@ void ConnectionController::setConnected(const std::shared_ptr<MobileDevice>& dev
 // Scanner reports -------------------------------------------------------------------------------------------
 
 void ConnectionController::scanner_didExperienceError_forConnection(
-    LEScanner&, int64_t error, const std::shared_ptr<LEScannerConnection>&) {
+    LEScanner&, int64_t error, const std::shared_ptr<LEScannerConnectionInterface>&) {
     switch (error) {
         case kErrorStuckDisconnecting: {
             bool trackedConnected = ConnectionFilter::isConnectedToTrackingConnection(trackingConnection());
@@ -241,9 +241,9 @@ void ConnectionController::scanner_didExperienceError_forConnection(
     }
 }
 
-void ConnectionController::scanner_didDetect_withRSSI(LEScanner&,
-                                                      const std::shared_ptr<LEScannerConnection>& connection,
-                                                      const platform::Number& RSSI) {
+void ConnectionController::scanner_didDetect_withRSSI(
+    LEScanner&, const std::shared_ptr<LEScannerConnectionInterface>& connection,
+    const platform::Number& RSSI) {
     auto device = deviceForConnection(connection);
     if (!device) {
         platform::logf("A signal reading of a phone without a stored record is ignored");
@@ -254,7 +254,7 @@ void ConnectionController::scanner_didDetect_withRSSI(LEScanner&,
 }
 
 void ConnectionController::scanner_didDiscover_withRSSI(
-    LEScanner&, const std::shared_ptr<LEScannerConnection>& connection,
+    LEScanner&, const std::shared_ptr<LEScannerConnectionInterface>& connection,
     const std::optional<platform::Number>&) {
     if (!connection) return;
     dictOfConnections_[connection->unId()] = connection;
@@ -267,7 +267,7 @@ bool ConnectionController::scannerShouldIgnoreAllDiscoveredConnections(LEScanner
 }
 
 bool ConnectionController::scannerShouldProceedWithConnectingTo(
-    const std::shared_ptr<LEScannerConnection>& connection) {
+    const std::shared_ptr<LEScannerConnectionInterface>& connection) {
     return ConnectionFilter::scannerShouldProceedWithConnectingTo(connection);
 }
 
@@ -410,7 +410,7 @@ void ConnectionController::didConnectAndSyncWithOnlyAcceptableConnection() {
 void ConnectionController::ignoreAndDisconnectAllNonTrackingConnections() {
     auto tracked = DataManager::shared().getTrackingMobileDevice();
     if (tracked && tracked->unId()) {
-        std::vector<std::shared_ptr<LEScannerConnection>> others;
+        std::vector<std::shared_ptr<LEScannerConnectionInterface>> others;
         for (const auto& [unId, connection] : dictOfConnections_)
             if (unId != *tracked->unId() && connection) others.push_back(connection);
         for (const auto& connection : others) {

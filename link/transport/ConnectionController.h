@@ -80,7 +80,7 @@ public:
     void clearWhitelist();
     void setKeepAliveInterval_forDevice(int64_t seconds, const std::shared_ptr<MobileDevice>& device);
     uint32_t currentConnectionState();
-    std::shared_ptr<LEScannerConnection> trackingConnection();
+    std::shared_ptr<LEScannerConnectionInterface> trackingConnection();
 
     // Internal steps, public for the scanner's timing and for tests ---------------------------------------
     void startInitalScanning();
@@ -89,20 +89,22 @@ public:
     void ignoreAndDisconnectAllNonTrackingConnections();
     void cacheConnectedConnections();
     // The phone stored under the connection's identifier, or null.
-    std::shared_ptr<MobileDevice> deviceForConnection(const std::shared_ptr<LEScannerConnection>& connection);
+    std::shared_ptr<MobileDevice> deviceForConnection(
+        const std::shared_ptr<LEScannerConnectionInterface>& connection);
 
     // LEScannerDelegate -----------------------------------------------------------------------------------
     void scanner_didExperienceError_forConnection(
-        LEScanner& scanner, int64_t error, const std::shared_ptr<LEScannerConnection>& connection) override;
+        LEScanner& scanner, int64_t error,
+        const std::shared_ptr<LEScannerConnectionInterface>& connection) override;
     void scanner_didDetect_withRSSI(LEScanner& scanner,
-                                    const std::shared_ptr<LEScannerConnection>& connection,
+                                    const std::shared_ptr<LEScannerConnectionInterface>& connection,
                                     const platform::Number& RSSI) override;
     void scanner_didDiscover_withRSSI(LEScanner& scanner,
-                                      const std::shared_ptr<LEScannerConnection>& connection,
+                                      const std::shared_ptr<LEScannerConnectionInterface>& connection,
                                       const std::optional<platform::Number>& RSSI) override;
     bool scannerShouldIgnoreAllDiscoveredConnections(LEScanner& scanner) override;
     bool scannerShouldProceedWithConnectingTo(
-        const std::shared_ptr<LEScannerConnection>& connection) override;
+        const std::shared_ptr<LEScannerConnectionInterface>& connection) override;
     void scannerIsOnAndReady() override;
     void protocolVersionNotMatching(bool macMustUpdate) override;
 
@@ -122,7 +124,7 @@ public:
     const std::shared_ptr<LEScannerController>& lEScannerManager() const { return lEScannerManager_; }
     const MessageEncoderDecoder& messageEncoderDecoder() const { return messageEncoderDecoder_; }
     ScanIntervalController& scanController() { return *scanController_; }
-    const std::map<std::string, std::shared_ptr<LEScannerConnection>>& dictOfConnections() const {
+    const std::map<std::string, std::shared_ptr<LEScannerConnectionInterface>>& dictOfConnections() const {
         return dictOfConnections_;
     }
 
@@ -132,7 +134,7 @@ public:
 private:
     ConnectionController() = default;
 
-    std::shared_ptr<LEScannerConnection> connectionForDevice(
+    std::shared_ptr<LEScannerConnectionInterface> connectionForDevice(
         const std::shared_ptr<MobileDevice>& device) const;
     std::optional<std::string> peripheralOfDevice(const std::shared_ptr<MobileDevice>& device) const;
     void setConnected(const std::shared_ptr<MobileDevice>& device, bool connected);
@@ -143,7 +145,7 @@ private:
     MessageEncoderDecoder messageEncoderDecoder_;
     std::shared_ptr<LEScannerController> lEScannerManager_;
     ConnectionFilter connectionFilter_;
-    std::map<std::string, std::shared_ptr<LEScannerConnection>> dictOfConnections_;
+    std::map<std::string, std::shared_ptr<LEScannerConnectionInterface>> dictOfConnections_;
     std::unique_ptr<ScanIntervalController> scanController_;
     std::shared_ptr<SilentPushSender> silentPushSender_;
     ConnectionControllerDelegate* delegate_ = nullptr;

@@ -40,7 +40,7 @@ Facts facts() {
     return now;
 }
 
-std::optional<std::string> idOf(const std::shared_ptr<LEScannerConnection>& connection) {
+std::optional<std::string> idOf(const std::shared_ptr<LEScannerConnectionInterface>& connection) {
     if (!connection) return std::nullopt;
     return connection->unId();
 }
@@ -52,7 +52,7 @@ void ConnectionFilter::publishScannerAnswers() {
 }
 
 bool ConnectionFilter::shouldUpdateRSSIForConnection(
-    const std::shared_ptr<LEScannerConnection>& connection) const {
+    const std::shared_ptr<LEScannerConnectionInterface>& connection) const {
     return RSSITimestamp_.moreSecondsElapsedSinceLastTrigger(kRSSIInterval) && facts().trackedExists &&
            isConnectedToTrackingConnection(connection);
 }
@@ -62,12 +62,12 @@ void ConnectionFilter::didUpdateRSSI() {
 }
 
 bool ConnectionFilter::isConnectedToTrackingConnection(
-    const std::shared_ptr<LEScannerConnection>& connection) {
+    const std::shared_ptr<LEScannerConnectionInterface>& connection) {
     return connection && connection->isConnected();
 }
 
 bool ConnectionFilter::shouldTemporaryStopScanningForCurrentTrackingConnection(
-    const std::shared_ptr<LEScannerConnection>&) {
+    const std::shared_ptr<LEScannerConnectionInterface>&) {
     auto session = MacSessionServices::current();
     if (session->macIsSleeping() || session->laptopLidIsDownAndNoExternalMonitor()) return true;
     Facts now = facts();
@@ -79,7 +79,8 @@ bool ConnectionFilter::scannerShouldIgnoreAllDiscoveredConnections(LEScanner*) {
     return now.trackedConnected || now.pairing;
 }
 
-bool ConnectionFilter::scannerShouldProceedWithConnectingTo(const std::shared_ptr<LEScannerConnection>&) {
+bool ConnectionFilter::scannerShouldProceedWithConnectingTo(
+    const std::shared_ptr<LEScannerConnectionInterface>&) {
     Facts now = facts();
     return !now.trackedExists || !now.trackedConnected;
 }
@@ -88,7 +89,8 @@ bool ConnectionFilter::shouldConnectToMobileDevice(const std::shared_ptr<MobileD
     return shouldConnectToDeviceWithId(device ? device->unId() : std::nullopt);
 }
 
-bool ConnectionFilter::shouldConnectToConnection(const std::shared_ptr<LEScannerConnection>& connection) {
+bool ConnectionFilter::shouldConnectToConnection(
+    const std::shared_ptr<LEScannerConnectionInterface>& connection) {
     return shouldConnectToDeviceWithId(idOf(connection));
 }
 
@@ -97,7 +99,8 @@ bool ConnectionFilter::shouldConnectToDeviceWithId(const std::optional<std::stri
            RecoveryManager::shared().isInRecoveryMode();
 }
 
-bool ConnectionFilter::connectionIsTrackingDevice(const std::shared_ptr<LEScannerConnection>& connection) {
+bool ConnectionFilter::connectionIsTrackingDevice(
+    const std::shared_ptr<LEScannerConnectionInterface>& connection) {
     return connectionIsTrackingDeviceWithId(idOf(connection));
 }
 
@@ -108,7 +111,7 @@ bool ConnectionFilter::connectionIsTrackingDeviceWithId(const std::optional<std:
 }
 
 bool ConnectionFilter::connectionIsNewPairingRequestConnection(
-    const std::shared_ptr<LEScannerConnection>& connection) {
+    const std::shared_ptr<LEScannerConnectionInterface>& connection) {
     return connectionIdIsNewPairingRequestConnection(idOf(connection));
 }
 

@@ -7,7 +7,7 @@
 
 namespace kestrune {
 
-class LEScannerConnection;
+class LEScannerConnectionInterface;
 
 // The scanner as the connection controller drives it, always from the main thread.
 class LEScanner {
@@ -44,7 +44,7 @@ public:
     virtual bool isScanning() const = 0;
     virtual void cleanupAllConnections() = 0;
     // The connected connection of that peripheral identifier, or null.
-    virtual std::shared_ptr<LEScannerConnection> connectionForUnID(const std::string& unId) = 0;
+    virtual std::shared_ptr<LEScannerConnectionInterface> connectionForUnID(const std::string& unId) = 0;
     virtual void clearDevicesForced(bool forced) = 0;
 };
 

@@ -13,9 +13,9 @@ namespace kestrune {
 class LEScannerConnectionDelegate;
 
 // The operations of a phone connection that the connection controller and the scanner use.
-class LEScannerConnection {
+class LEScannerConnectionInterface {
 public:
-    virtual ~LEScannerConnection() = default;
+    virtual ~LEScannerConnectionInterface() = default;
 
     virtual void connect() = 0;
     // notify: whether a termination made at once tells the scanner (one after waiting always does).

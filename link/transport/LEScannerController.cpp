@@ -286,7 +286,8 @@ void LEScannerController::cleanupAllConnections() {
     for (const auto& peripheral : peripherals) central->cancelPeripheralConnection(peripheral);
 }
 
-std::shared_ptr<LEScannerConnection> LEScannerController::connectionForUnID(const std::string& unId) {
+std::shared_ptr<LEScannerConnectionInterface> LEScannerController::connectionForUnID(
+    const std::string& unId) {
     std::lock_guard lock(mutex_);
     auto found = myConnectedConnections_.find(unId);
     return found == myConnectedConnections_.end() ? nullptr : found->second;

@@ -78,7 +78,7 @@ public:
     void stopScanning() override;
     bool isScanning() const override;
     void cleanupAllConnections() override;
-    std::shared_ptr<LEScannerConnection> connectionForUnID(const std::string& unId) override;
+    std::shared_ptr<LEScannerConnectionInterface> connectionForUnID(const std::string& unId) override;
     void clearDevicesForced(bool forced) override;
 
     void initializeCentralManager();

@@ -9,7 +9,7 @@
 namespace kestrune {
 
 class LEScanner;
-class LEScannerConnection;
+class LEScannerConnectionInterface;
 
 // What the scanner reports to and asks of its one owner, the connection controller.
 //
@@ -35,21 +35,22 @@ public:
     virtual ~LEScannerDelegate() = default;
 
     virtual void scanner_didExperienceError_forConnection(
-        LEScanner& scanner, int64_t error, const std::shared_ptr<LEScannerConnection>& connection) = 0;
+        LEScanner& scanner, int64_t error,
+        const std::shared_ptr<LEScannerConnectionInterface>& connection) = 0;
     // An already connected and identified phone was heard advertising again.
     virtual void scanner_didDetect_withRSSI(LEScanner& scanner,
-                                            const std::shared_ptr<LEScannerConnection>& connection,
+                                            const std::shared_ptr<LEScannerConnectionInterface>& connection,
                                             const platform::Number& RSSI) = 0;
     // A connection became usable (fully connected, or link connected when it needs no handshake); the
     // signal strength is the connection's last reading, when it has one.
     virtual void scanner_didDiscover_withRSSI(LEScanner& scanner,
-                                              const std::shared_ptr<LEScannerConnection>& connection,
+                                              const std::shared_ptr<LEScannerConnectionInterface>& connection,
                                               const std::optional<platform::Number>& RSSI) = 0;
     // Asked first for every advertisement (Bluetooth queue): true drops it.
     virtual bool scannerShouldIgnoreAllDiscoveredConnections(LEScanner& scanner) = 0;
     // Asked when a connection's link is up (Bluetooth queue): false stops it there.
     virtual bool scannerShouldProceedWithConnectingTo(
-        const std::shared_ptr<LEScannerConnection>& connection) = 0;
+        const std::shared_ptr<LEScannerConnectionInterface>& connection) = 0;
     // The central is powered on.
     virtual void scannerIsOnAndReady() = 0;
     // A connection's handshake found the protocol versions do not match (any thread); true when this

@@ -32,7 +32,7 @@ namespace kestrune {
 // calls from the main thread; the three timers fire on the main run loop. The connection's fields are
 // kept under its lock, which is never held while it calls out: every report to the controller is made
 // on the main thread and waited for (the protocol-version mismatch is queued there instead).
-class LeScannerConnection : public LEScannerConnection,
+class LeScannerConnection : public LEScannerConnectionInterface,
                             public LEScannerConnectionInternal,
                             public AuthConnectionDelegate,
                             public FrameWriter,
@@ -74,7 +74,7 @@ public:
         std::weak_ptr<LeScannerConnectionInternalDelegate> delegate);
     ~LeScannerConnection() override;
 
-    // LEScannerConnection
+    // LEScannerConnectionInterface
     void connect() override;
     void disconnect(bool notify) override;
     void forceTerminateConnection(bool notify) override;

@@ -1,12 +1,13 @@
 #include "link/transport/RecoveryManager.h"
 
 #include "platform/base/NotificationCenter.h"
+#include "platform/base/SharedInstance.h"
 
 namespace kestrune {
 
 RecoveryManager& RecoveryManager::shared() {
-    static RecoveryManager* manager = new RecoveryManager();
-    return *manager;
+    static platform::SharedInstance<RecoveryManager> instance;
+    return instance.get([] { return new RecoveryManager; });
 }
 
 void RecoveryManager::startRecoveryMode() {

@@ -1,12 +1,13 @@
 #include "link/transport/ScanningIndicator.h"
 
 #include "platform/base/NotificationCenter.h"
+#include "platform/base/SharedInstance.h"
 
 namespace kestrune {
 
 ScanningIndicator& ScanningIndicator::shared() {
-    static ScanningIndicator* indicator = new ScanningIndicator();
-    return *indicator;
+    static platform::SharedInstance<ScanningIndicator> instance;
+    return instance.get([] { return new ScanningIndicator; });
 }
 
 void ScanningIndicator::resetSharedForTesting() {

@@ -1,7 +1,6 @@
 #include "link/transport/ShellAnswers.h"
 
-#include <mutex>
-
+#include "platform/base/BackendSlot.h"
 #include "platform/base/Log.h"
 
 namespace kestrune {
@@ -17,20 +16,14 @@ public:
     bool checkIfPasswordValidForCurrentUser(const std::string&) override { return false; }
 };
 
-std::mutex gShellMutex;
-std::shared_ptr<ShellAnswers> gShell;
-
 }  // namespace
 
 std::shared_ptr<ShellAnswers> ShellAnswers::current() {
-    std::lock_guard lock(gShellMutex);
-    if (!gShell) gShell = std::make_shared<NoShellAnswers>();
-    return gShell;
+    return platform::backendSlot<ShellAnswers>().getOr<NoShellAnswers>();
 }
 
 void ShellAnswers::install(std::shared_ptr<ShellAnswers> answers) {
-    std::lock_guard lock(gShellMutex);
-    gShell = std::move(answers);
+    platform::backendSlot<ShellAnswers>().set(std::move(answers));
 }
 
 std::string ShellAnswers::shellQuoted(const std::string& text) {

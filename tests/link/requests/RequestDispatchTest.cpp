@@ -7,14 +7,12 @@
 #include "tests/link/LinkFixture.h"
 
 using kestrune::DataManager;
-using kestrune::PairingInfo;
 using platform::Number;
 using platform::Value;
 
 namespace {
 
-const std::string kPhone = "PHONE-T";
-const std::string kPeripheral = "3C4D5E6F-7A8B-4C9D-8E0F-1A2B3C4D5E6F";
+const std::string kPhone = linktests::kTrackedPhone;
 const std::string S = "\u02FD";
 const std::string D = "\u2021";
 
@@ -23,14 +21,10 @@ class RequestDispatchTest : public linktests::LinkFixture {
 protected:
     void SetUp() override {
         LinkFixture::SetUp();
-        storePhone(kPhone, PairingInfo::kConnectionStatusPaired);
-        settings(kPhone)->setDistanceFromDevice(Number(57));
-        phone = addPhone(kPhone, kPeripheral);
         // The link reads the tracked phone's signal every 2 s; those readings stay out of these tests
         // unless one lets them in.
         intake->accept = false;
-        start();
-        scanAndSettle();
+        phone = connectTrackedPhone([](auto& settings) { settings.setDistanceFromDevice(Number(57)); });
         ASSERT_TRUE(marked(kPhone));
         delegate->events.clear();
         motion->count = 0;

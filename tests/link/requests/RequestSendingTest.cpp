@@ -13,8 +13,7 @@ using platform::Number;
 
 namespace {
 
-const std::string kPhone = "PHONE-T";
-const std::string kPeripheral = "3C4D5E6F-7A8B-4C9D-8E0F-1A2B3C4D5E6F";
+const std::string kPhone = linktests::kTrackedPhone;
 const std::string kOther = "PHONE-O";
 const std::string kOtherPeripheral = "9A8B7C6D-5E4F-4A3B-9C2D-1E0F9A8B7C6D";
 const std::string S = "\u02FD";
@@ -24,13 +23,9 @@ class RequestSendingTest : public linktests::LinkFixture {
 protected:
     void SetUp() override {
         LinkFixture::SetUp();
-        storePhone(kPhone, PairingInfo::kConnectionStatusPaired);
-        settings(kPhone)->setDistanceFromDevice(Number(57));
-        phone = addPhone(kPhone, kPeripheral);
         // The signal readings of the connected phone stay out of these tests.
         intake->accept = false;
-        start();
-        scanAndSettle();
+        phone = connectTrackedPhone([](auto& settings) { settings.setDistanceFromDevice(Number(57)); });
         ASSERT_TRUE(marked(kPhone));
     }
     std::shared_ptr<platform::PhonePeripheral> phone;

@@ -15,8 +15,8 @@ using platform::Number;
 
 namespace {
 
-const std::string kPhone = "PHONE-T";
-const std::string kPeripheral = "3C4D5E6F-7A8B-4C9D-8E0F-1A2B3C4D5E6F";
+const std::string kPhone = linktests::kTrackedPhone;
+const std::string kPeripheral = linktests::kTrackedPeripheral;
 const std::string kOther = "PHONE-O";
 const std::string kOtherPeripheral = "9A8B7C6D-5E4F-4A3B-9C2D-1E0F9A8B7C6D";
 
@@ -28,10 +28,8 @@ protected:
         settings(kPhone)->pairingInfo()->setForegroundServiceId2(std::string("B4C2"));
     }
     std::shared_ptr<platform::PhonePeripheral> connectTracked() {
-        storeTracked();
-        auto phone = addPhone(kPhone, kPeripheral);
-        start();
-        scanAndSettle();
+        auto phone = connectTrackedPhone(
+            [](auto& settings) { settings.pairingInfo()->setForegroundServiceId2(std::string("B4C2")); });
         // As the coordinator does once the tracked phone is connected and synchronised.
         controller->didEstablishConnectionAndFinishedSynWithDevice(device(kPhone));
         advance(0.1);

@@ -23,7 +23,7 @@ using platform::Number;
 namespace {
 
 // A phone connection as the filter sees it.
-class FakeConnection : public kestrune::LEScannerConnection {
+class FakeConnection : public kestrune::LEScannerConnectionInterface {
 public:
     FakeConnection(std::string id, bool connected) : id_(std::move(id)), connected_(connected) {}
     void connect() override {}

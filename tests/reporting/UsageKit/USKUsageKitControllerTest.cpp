@@ -53,10 +53,9 @@ protected:
         std::map<std::string, usktest::ParsedLog> out;
         for (const auto& path : usktest::filesWithExtension(events(), "multipartmime")) {
             const std::string boundary = platform::Files::lastPathComponent(path).substr(0, 36);
-            auto part = usktest::parseMultipart(usktest::readText(path), boundary);
-            auto text = part ? usktest::gunzip(part->bytes) : std::nullopt;
-            EXPECT_TRUE(text) << path;
-            if (text) out[boundary] = usktest::parseLog(*text);
+            const auto package = usktest::readPackage(usktest::readText(path), boundary);
+            EXPECT_TRUE(package) << path;
+            if (package) out[boundary] = package->log;
         }
         return out;
     }

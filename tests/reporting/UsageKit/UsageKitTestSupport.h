@@ -152,6 +152,20 @@ inline std::optional<Part> parseMultipart(const std::string& body, const std::st
     return part;
 }
 
+// The event log a package carries (a multipart body), read as the service reads it: the one part,
+// gunzipped and read line by line. None when a step fails.
+struct PackagedLog {
+    std::string fileName;
+    ParsedLog log;
+};
+inline std::optional<PackagedLog> readPackage(const std::string& body, const std::string& boundary) {
+    auto part = parseMultipart(body, boundary);
+    if (!part) return std::nullopt;
+    auto text = gunzip(part->bytes);
+    if (!text) return std::nullopt;
+    return PackagedLog{part->fileName, parseLog(*text)};
+}
+
 inline std::string boundaryOf(const std::string& contentType) {
     const std::string key = "boundary=";
     const size_t at = contentType.find(key);

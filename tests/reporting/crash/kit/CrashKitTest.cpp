@@ -15,35 +15,17 @@
 #include "reporting/crash/capture/CRKUserLogging.h"
 #include "reporting/crash/settings/CRKSettings.h"
 #include "reporting/crash/store/CRKFileReader.h"
-#include "tests/support/TestEnvironment.h"
+#include "tests/reporting/crash/CrashKitFixture.h"
 
 using namespace reporting;
 
 namespace {
 
-std::string hex(const std::string& text) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (const unsigned char c : text) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
-
-class CrashKitTest : public testsupport::KestruneTest {
+class CrashKitTest : public crashtests::CrashKitFixture {
 protected:
     void SetUp() override {
-        KestruneTest::SetUp();
-        ReportKit::resetSharedForTesting();
+        CrashKitFixture::SetUp();
         CrashKit::resetSharedForTesting();
-        CRKContextResetForTesting();
-        CRKUserLoggingResetForTesting();
-        CRKContextHooks hooks;  // the report's files only: no handlers in the test process
-        hooks.startUserLogging = CRKCaptureHooks().startUserLogging;
-        CRKContextSetHooks(hooks);
-        platform::Bundle::main().setInfoDictionaryForTesting(
-            {{"CFBundleIdentifier", "com.kestrune.Kestrune"}});
         kit = CrashKit::sharedInstance();
     }
     void TearDown() override {
@@ -52,13 +34,9 @@ protected:
             controller->operationQueue()->waitUntilAllOperationsAreFinished();
         kit.reset();
         CrashKit::resetSharedForTesting();
-        CRKContextResetForTesting();
-        CRKUserLoggingResetForTesting();
         ReportKit::setCrashKitCollectionEnabled(true);
         RKTKitClass::unregisterAllClassesForTesting();
-        platform::Bundle::main().reload();
-        ReportKit::resetSharedForTesting();
-        KestruneTest::TearDown();
+        CrashKitFixture::TearDown();
     }
     std::shared_ptr<CRKInternalReport> crashedReport() {
         const std::string path = home() + "/old";
