@@ -339,4 +339,18 @@ protected:
     std::shared_ptr<kestrune::RequestController> controller;
 };
 
+// The tracked phone connected and authenticated at a smoothed distance of 57. The link reads its
+// signal every 2 s; those readings stay out unless a test lets them in (intake->accept).
+class ConnectedPhoneFixture : public LinkFixture {
+protected:
+    void SetUp() override {
+        LinkFixture::SetUp();
+        intake->accept = false;
+        phone = connectTrackedPhone(
+            [](kestrune::MobileSettings& settings) { settings.setDistanceFromDevice(platform::Number(57)); });
+        ASSERT_TRUE(marked(kTrackedPhone));
+    }
+    std::shared_ptr<platform::PhonePeripheral> phone;
+};
+
 }  // namespace linktests

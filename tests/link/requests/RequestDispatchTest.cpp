@@ -16,20 +16,13 @@ const std::string kPhone = linktests::kTrackedPhone;
 const std::string S = "\u02FD";
 const std::string D = "\u2021";
 
-// The tracked phone, connected and authenticated, at a smoothed distance of 57.
-class RequestDispatchTest : public linktests::LinkFixture {
+class RequestDispatchTest : public linktests::ConnectedPhoneFixture {
 protected:
     void SetUp() override {
-        LinkFixture::SetUp();
-        // The link reads the tracked phone's signal every 2 s; those readings stay out of these tests
-        // unless one lets them in.
-        intake->accept = false;
-        phone = connectTrackedPhone([](auto& settings) { settings.setDistanceFromDevice(Number(57)); });
-        ASSERT_TRUE(marked(kPhone));
+        ConnectedPhoneFixture::SetUp();
         delegate->events.clear();
         motion->count = 0;
     }
-    std::shared_ptr<platform::PhonePeripheral> phone;
 };
 
 }  // namespace

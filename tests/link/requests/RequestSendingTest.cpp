@@ -19,17 +19,7 @@ const std::string kOtherPeripheral = "9A8B7C6D-5E4F-4A3B-9C2D-1E0F9A8B7C6D";
 const std::string S = "\u02FD";
 const std::string D = "\u2021";
 
-class RequestSendingTest : public linktests::LinkFixture {
-protected:
-    void SetUp() override {
-        LinkFixture::SetUp();
-        // The signal readings of the connected phone stay out of these tests.
-        intake->accept = false;
-        phone = connectTrackedPhone([](auto& settings) { settings.setDistanceFromDevice(Number(57)); });
-        ASSERT_TRUE(marked(kPhone));
-    }
-    std::shared_ptr<platform::PhonePeripheral> phone;
-};
+using RequestSendingTest = linktests::ConnectedPhoneFixture;
 
 }  // namespace
 
