@@ -1,9 +1,9 @@
 #include "main/ScenarioWorld.h"
 
 #include "app/store/DataManager.h"
-#include "engine/StateMachine.h"
-#include "link/RecoveryManager.h"
-#include "link/RequestController.h"
+#include "engine/coordinator/StateMachine.h"
+#include "link/requests/RequestController.h"
+#include "link/transport/RecoveryManager.h"
 #include "platform/base/Clock.h"
 #include "platform/base/RunLoop.h"
 #include "platform/sim/PhoneApplication.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/CoordinatorServices.h"
+#include "engine/coordinator/CoordinatorServices.h"
 
 namespace platform {
 class PhoneApplication;
