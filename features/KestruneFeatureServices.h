@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/CoordinatorServices.h"
+#include "engine/coordinator/CoordinatorServices.h"
 #include "features/history/LoginTrackerFactory.h"
 #include "features/photos/FailedLoginFactory.h"
 

@@ -2,9 +2,9 @@
 
 #include "app/shell/AppDelegate.h"
 #include "app/store/HistoryServices.h"
-#include "app/store/PhoneRecordServices.h"
-#include "engine/AutoHideNotificationPresenter.h"
-#include "engine/CoordinatorServices.h"
+#include "app/records/PhoneRecordServices.h"
+#include "engine/session/AutoHideNotificationPresenter.h"
+#include "engine/coordinator/CoordinatorServices.h"
 #include "features/FeaturePhoneRecordServices.h"
 #include "features/KestruneFeatureServices.h"
 #include "features/history/HistoryFeatureServices.h"
