@@ -60,7 +60,7 @@ void uninstallFeaturesForTesting() {
     MusicController::resetSharedForTesting();
     UpdateController::resetSharedForTesting();
     KestruneUpdater::resetSharedForTesting();
-    // The engine lives as long as the process: its daily checks stop with the updater that asked for them.
+    // The engine is the process's own and outlives a test: its automatic checks are switched off again.
     platform::SoftwareUpdater::sharedUpdater()->setAutomaticallyChecksForUpdates(false);
     platform::CaptureBackend::install(nullptr);
     platform::WifiBackend::install(nullptr);
