@@ -76,9 +76,9 @@ ScenarioCommand::~ScenarioCommand() {
     std::fclose(log_);
 }
 
-void ScenarioCommand::setUp(std::shared_ptr<platform::SimulatedSession> session,
+void ScenarioCommand::setUp(std::shared_ptr<platform::SimulatedSession> session, FeatureDevices devices,
                             CoordinatorServices& services) {
-    world_ = ScenarioWorld::create(platform::Radio::shared(), std::move(session));
+    world_ = ScenarioWorld::create(platform::Radio::shared(), std::move(session), std::move(devices));
     services.windows = world_->windowServices();
 }
 

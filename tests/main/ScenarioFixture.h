@@ -19,6 +19,7 @@
 #include "link/transport/ScanningIndicator.h"
 #include "link/transport/ShellAnswers.h"
 #include "link/transport/SilentPushNotificationManager.h"
+#include "main/FeatureWiring.h"
 #include "main/ScenarioWorld.h"
 #include "platform/sim/PhoneApplication.h"
 #include "platform/storage/FileEvents.h"
@@ -66,6 +67,7 @@ protected:
         machine.reset();
         world.reset();
         runUntilIdle();
+        if (featuresInstalled_) kestrune::uninstallFeaturesForTesting();
         kestrune::DataManager::resetSharedForTesting();
         SessionTest::TearDown();
     }
@@ -89,11 +91,24 @@ protected:
         return condition();
     }
     platform::PhoneApplication& phone() { return world->phone(); }
+    // The application's features, installed at launch as its entry installs them; the world then plays
+    // on their Wi-Fi and players. Undone at the end of the test.
+    void useFeatures() {
+        prepareServices = [this](kestrune::CoordinatorServices& services) {
+            world = kestrune::ScenarioWorld::create(platform::Radio::shared(), session,
+                                                    kestrune::installFeatures(services, nullptr, session));
+            services.windows = world->windowServices();
+            featuresInstalled_ = true;
+        };
+    }
 
     std::shared_ptr<kestrune::ScenarioWorld> world;
     std::shared_ptr<kestrune::StateMachine> machine;
     // Changes the coordinator's services before it is made (the features a test installs).
     std::function<void(kestrune::CoordinatorServices&)> prepareServices;
+
+private:
+    bool featuresInstalled_ = false;
 };
 
 }  // namespace scenariotests
