@@ -134,8 +134,8 @@ uint64_t BinaryPropertyListWriter::addText(std::string_view utf8, bool* added) {
     }
 
     if (2 * (textCount_ + 1) > textSlots_.size()) growTextTable();
-    const uint64_t hash = std::hash<std::string_view>()(scratch_);
-    const uint64_t tag = hash >> 32 << 32;
+    const uint64_t hash = std::hash<std::string_view>()(scratch_) & 0xFFFFFFFF;
+    const uint64_t tag = hash << 32;
     const size_t mask = textSlots_.size() - 1;
     for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
         const uint64_t entry = textSlots_[slot];
@@ -162,8 +162,7 @@ void BinaryPropertyListWriter::growTextTable() {
     const size_t mask = textSlots_.size() - 1;
     for (uint64_t entry : old) {
         if (entry == 0) continue;
-        const uint64_t hash = std::hash<std::string_view>()(scalarBytes(objects_[(entry & 0xFFFFFFFF) - 1]));
-        size_t slot = hash & mask;
+        size_t slot = (entry >> 32) & mask;
         while (textSlots_[slot] != 0) slot = (slot + 1) & mask;
         textSlots_[slot] = entry;
     }

@@ -59,8 +59,9 @@ private:
     std::vector<Object> objects_;
     std::vector<uint64_t> children_;
     std::string scratch_;
-    // Texts by content: open addressing, each slot the top 32 bits of the text's hash beside its object
-    // index + 1 (0: empty). A node-based map at a million texts spent most of its time missing the cache.
+    // Texts by content: open addressing, each slot 32 bits of the text's hash (which place it, also when
+    // the table grows) beside its object index + 1 (0: empty). A node-based map at a million texts spent
+    // most of its time missing the cache.
     std::vector<uint64_t> textSlots_;
     size_t textCount_ = 0;
 };

@@ -70,8 +70,7 @@ uint64_t KeyedArchiver::appendEntry(uint64_t object) {
     return entries_.size() - 1;
 }
 
-// A number, bytes or a text as a writer object, or none (with a log line) when a property list cannot
-// hold it.
+// A number or bytes as a writer object; none for any other value.
 std::optional<uint64_t> KeyedArchiver::scalarObject(const Value& value) {
     if (const Number* number = value.number()) {
         if (number->isBoolean()) return writer_.addBoolean(number->boolValue());
@@ -82,26 +81,21 @@ std::optional<uint64_t> KeyedArchiver::scalarObject(const Value& value) {
                                   wide);
     }
     if (const Data* data = value.data()) return writer_.addData(data->bytes(), data->size());
-    if (const std::string* text = value.string()) {
-        if (text->find('\0') != std::string::npos) {
-            logf("Property list: a text with a NUL character cannot be stored");
-            return std::nullopt;
-        }
-        return writer_.addText(*text);
-    }
     return std::nullopt;
 }
 
-// A text is written once, however often it is met.
+// A text is written once, however often it is met; one with a NUL character cannot be (a reader of the
+// file would refuse it).
 uint64_t KeyedArchiver::encodeText(const std::string& text) {
-    auto object = scalarObject(Value(text));
-    if (!object) {
+    if (text.find('\0') != std::string::npos) {
+        logf("Property list: a text with a NUL character cannot be stored");
         fail("the value " + Value(text).description() + " cannot be stored");
         return 0;
     }
-    if (*object >= textEntries_.size()) textEntries_.resize(*object + 1, kNoEntry);
-    if (textEntries_[*object] == kNoEntry) textEntries_[*object] = appendEntry(*object);
-    return textEntries_[*object];
+    const uint64_t object = writer_.addText(text);
+    if (object >= textEntries_.size()) textEntries_.resize(object + 1, kNoEntry);
+    if (textEntries_[object] == kNoEntry) textEntries_[object] = appendEntry(object);
+    return textEntries_[object];
 }
 
 uint64_t KeyedArchiver::classReference(const std::string& name, const std::vector<std::string>& hierarchy) {
