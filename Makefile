@@ -64,8 +64,9 @@ build: run-deps
 	cmake -S . -B $(BUILD_ROOT)/app -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_COMMON) >/dev/null
 	cmake --build $(BUILD_ROOT)/app -j $(JOBS) --target kestrune
 
+# Without ARGS: the default scenario, the whole road in about a minute; ARGS=... runs kestrune so.
 run: build
-	$(BUILD_ROOT)/app/kestrune $(ARGS)
+	$(BUILD_ROOT)/app/kestrune $(if $(ARGS),$(ARGS),--scenario default)
 
 test: deps
 	cmake -S . -B $(BUILD_ROOT)/asan -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_SANITIZE=address $(CMAKE_COMMON) >/dev/null
@@ -96,8 +97,8 @@ fuzz-deps: deps
 
 # Each decoder of outside input has a libFuzzer target; every target runs FUZZ_SECONDS.
 fuzz: fuzz-deps
-	CC=clang CXX=clang++ cmake -S . -B $(BUILD_ROOT)/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUNE_FUZZ=ON >/dev/null
-	cmake --build $(BUILD_ROOT)/fuzz -j $(JOBS)
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD_ROOT)/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUNE_FUZZ=ON $(CMAKE_COMMON) >/dev/null
+	cmake --build $(BUILD_ROOT)/fuzz -j $(JOBS) --target fuzz_targets
 	@set -e; for f in $(BUILD_ROOT)/fuzz/fuzz/fuzz_*; do \
 	  [ -x "$$f" ] || continue; name=$$(basename $$f); mkdir -p fuzz-corpus/$$name; \
 	  echo "== $$name"; "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 fuzz-corpus/$$name $$( [ -d fuzz/seeds/$$name ] && echo fuzz/seeds/$$name ); \

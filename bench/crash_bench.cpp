@@ -17,7 +17,7 @@
 namespace {
 
 bool recordComplete(const std::string& root) {
-    const auto sections = reporting::CRKFileReadSections((root + "/signal.clsrecord").c_str(), false);
+    const auto sections = reporting::CRKFileReadSections((root + "/signal.crkrecord").c_str(), false);
     if (!sections) return false;
     for (const auto& section : *sections) {
         if (section.dictionary() && section.dictionary()->count("storage")) return true;

@@ -86,6 +86,11 @@ void BM_IntakeAndDeciderPerReading(benchmark::State& state) {
     (*manager.model()->dictOfAllMobileDevice())["phone-1"] = phone;
     (*manager.model()->dictOfMobileDeviceSettings())["phone-1"] = settings;
     DeviceLocalSettings::shared().setAllowLogoutOnWalkAway(true);
+    // Argument 0: a phone that reports motion and lies still, so the gate turns most readings away;
+    // 1: a phone without motion reports, so every reading reaches the smoothing and the decider.
+    const bool everyReadingAnalysed = state.range(0) == 1;
+    settings->iOSSettings()->setUseMotionTracking(platform::Number(!everyReadingAnalysed));
+    settings->iOSSettings()->setIOSCharging(platform::Number(false));
     platform::RunLoop::main().advance(100);
 
     CountingDelegate delegate;
@@ -97,16 +102,19 @@ void BM_IntakeAndDeciderPerReading(benchmark::State& state) {
     std::vector<platform::Number> readings;
     for (int i = 0; i < 4096; ++i)
         readings.emplace_back(static_cast<int>(60 + 10 * std::sin(i / 40.0) + noise(random)));
-    size_t i = 0;
+    size_t i = 0, analysed = 0;
     for (auto _ : state) {
         const auto& reading = readings[i++ & 4095];
         if (RSSIUpdateDecider::shouldUpdateRSSIForMobileDeviceSettings(settings)) {
+            ++analysed;
             RSSISmoothener::smoothenRSSI_forMobileDevice(reading, phone);
             decider.didUpdateRSSI_fromMobileDevice(*settings->distanceFromDevice(), phone);
         }
         platform::Clock::setVirtualNow(platform::Clock::now() + 0.25);
     }
     benchmark::DoNotOptimize(delegate.calls);
+    state.counters["analysed"] =
+        benchmark::Counter(static_cast<double>(analysed), benchmark::Counter::kAvgIterations);
     platform::RunLoop::main().runUntilIdle();
     platform::SimulatedSession::uninstall();
     MacSessionServices::install(nullptr);
@@ -115,6 +123,6 @@ void BM_IntakeAndDeciderPerReading(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_IntakeAndDeciderPerReading);
+BENCHMARK(BM_IntakeAndDeciderPerReading)->Arg(0)->Arg(1);
 
 BENCHMARK_MAIN();

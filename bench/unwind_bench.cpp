@@ -56,7 +56,7 @@ const std::string& imageLogPath() {
         const char* made = mkdtemp(pattern);
         return std::string(made ? made : "/tmp");
     }();
-    static const std::string path = folder + "/binary_images.clsrecord";
+    static const std::string path = folder + "/binary_images.crkrecord";
     return path;
 }
 

@@ -33,11 +33,11 @@ void CommandLine::restartMac() {
 }
 
 bool CommandLine::ifLidIsClosed() {
-    // An empty answer (no lid, or the listing failed) must not read as a closed lid: only a listing that
-    // says so does, as the registry read answers.
+    // Only a listing that says the lid is open reads as open; an empty answer (a Mac without a lid, or a
+    // listing that failed) counts as closed.
     std::string output =
         runShellCommand("ioreg -r -k AppleClamshellState -d 4 | grep AppleClamshellState  | head -1");
-    return platform::contains(output, "= Yes");
+    return !platform::contains(output, "= No");
 }
 
 }  // namespace kestrune

@@ -79,7 +79,8 @@ bool RSSILoginLogoutDecider::shouldAnalyzeRSSIUpdateForMobileDevice(
     auto settings = settingsOf(device);
     if (!settings || !settings->registeredDeviceUser()) return false;
     const auto& registered = settings->registeredDeviceUser()->username();
-    if (!registered || *registered != UserControl::getCurrentLogedInUsername()) return false;
+    if (runningUserName_.empty()) runningUserName_ = UserControl::getCurrentLogedInUsername();
+    if (!registered || *registered != runningUserName_) return false;
     if (!tracking(trackInfoOf(settings))) return false;
     if (MacDisplayControl::shared().laptopLidIsDownAndNoExternalMonitor()) return false;
     return !SafeWifiUnlockPolicy::current();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "app/support/EventTimestamp.h"
 #include "engine/LoginConfirmer.h"
@@ -75,6 +76,9 @@ private:
     EventTimestamp loginLogoutTriggered_;
     LoginConfirmer loginConfirmer_;
     LoginConfirmer logoutConfirmer_;
+    // The account running this process cannot change while it runs; asking the system for its name on
+    // every reading cost more than everything else the decider does.
+    std::string runningUserName_;
 };
 
 }  // namespace kestrune

@@ -17,10 +17,13 @@ bool RSSIUpdateDecider::shouldUpdateRSSIForMobileDeviceSettings(
     if (KestruneEvent::shared().timeSinceAnyEvent() < 0.5) return false;
     if (!settings) return false;
     auto& display = MacDisplayControl::shared();
+    // The lock screen over a locked session, and the user logged in and active, both start from whether
+    // the session is locked: asked of the system once per reading.
+    const bool locked = display.ifScreenIsLockedOrScreensaverShown();
     // The stored (previous) value is tested: the new reading is smoothed only after this gate.
-    if (display.ifLockOnScreenShownAndDeviceLocked() && isInsideKestruneRadiusWithTreshold(*settings))
+    if (locked && display.ifLockOnScreenShown() && isInsideKestruneRadiusWithTreshold(*settings)) return true;
+    if (!locked && !display.ifLockOnScreenShown() && isOutsideKestruneRadiusWithTreshold(*settings))
         return true;
-    if (display.ifUserLoggedInAndActive() && isOutsideKestruneRadiusWithTreshold(*settings)) return true;
     return !shouldIgnoreNewRSSISignalUpdateBecauseDeviceNotMovingForDeviceSettings(settings);
 }
 

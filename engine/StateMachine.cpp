@@ -6,16 +6,20 @@
 #include "app/records/MobileDeviceConnectionInfo.h"
 #include "app/records/MobileDeviceTrackInfo.h"
 #include "app/records/MobileSettings.h"
+#include "app/records/NumberFields.h"
 #include "app/records/OSXPreferences.h"
 #include "app/records/PairingInfo.h"
 #include "app/records/SessionInfo.h"
+#include "app/shell/ThreadHelpers.h"
 #include "app/store/DataManager.h"
 #include "app/support/DateCalculations.h"
+#include "engine/ConfirmationRequestHandler.h"
 #include "engine/EngineLinkServices.h"
 #include "engine/IdleController.h"
 #include "engine/LaptopLidEvidenceSource.h"
 #include "engine/MacDisplayControl.h"
 #include "engine/SleepDurationTracker.h"
+#include "engine/SystemPreferences.h"
 #include "link/BluetoothLE.h"
 #include "link/RequestController.h"
 #include "link/ScanningIndicator.h"
@@ -32,6 +36,9 @@ constexpr uint32_t kEventOpened = 1;
 constexpr uint32_t kEventQuit = 4;
 constexpr int32_t kCentralStateUnsupported = 2;
 constexpr const char* kStateUpdateNotification = "KestruneStateUpdateNotification";
+constexpr const char* kWifiChangedNotification = "kWifiChangedNotification";
+constexpr const char* kAuthReason = "Auth";
+constexpr const char* kUpdateStateChangedNotification = "updateStateChanged";
 
 }  // namespace
 
@@ -39,14 +46,25 @@ std::shared_ptr<StateMachine> StateMachine::create(CoordinatorServices services)
     return std::shared_ptr<StateMachine>(new StateMachine(std::move(services)));
 }
 
-StateMachine::StateMachine(CoordinatorServices services)
-    : services_(std::move(services)), linkToRequestController_(!services_.link) {
+StateMachine::StateMachine(CoordinatorServices services) : services_(std::move(services)) {
     services_.fillDefaults();
+    if (!services_.link) {
+        linkAdapter_ = std::make_shared<RequestControllerLink>();
+        services_.link = linkAdapter_;
+    }
+    if (!services_.commands) {
+        commandsAdapter_ = std::make_shared<LoginLogoutControllerCommands>();
+        services_.commands = commandsAdapter_;
+    }
 }
 
 StateMachine::~StateMachine() {
     platform::NotificationCenter::defaultCenter().removeObserver(this);
     if (failSafeConnectTimer_) failSafeConnectTimer_->invalidate();
+    // The controllers may outlive this object in a pending closure: they must not call back into it.
+    if (loginLogoutController_) loginLogoutController_->delegate = nullptr;
+    if (logoutOnDisconnectManager_) logoutOnDisconnectManager_->delegate = nullptr;
+    if (failedLoginListener_) failedLoginListener_->delegate = nullptr;
 }
 
 // Delayed steps run on the main run loop and are skipped once the coordinator is gone.
@@ -77,6 +95,10 @@ void StateMachine::startUp(bool openSettingsWindow) {
     if (started_) return;
     started_ = true;
     createRequestController();
+    createLoginLogoutController();
+    loginLogoutDecider_ = std::make_unique<RSSILoginLogoutDecider>();
+    loginLogoutDecider_->delegate = this;
+
     auto& settings = DeviceLocalSettings::shared();
     auto now = platform::Date::now();
     if (!settings.veryFirstKestruneRunDate()) settings.setVeryFirstKestruneRunDate(now);
@@ -85,6 +107,9 @@ void StateMachine::startUp(bool openSettingsWindow) {
     updateBluetoothCacheBookkeeping();
     services_.system->migrateIfNeeded();
     registerForNotifications();
+    securityAgentListener_ = SecurityAgentListener::shared().shared_from_this();
+    securityAgentListener_->delegate =
+        std::static_pointer_cast<SecurityAgentListenerDelegate>(shared_from_this());
     SleepDurationTracker::shared();
     services_.system->startTrackingSession();
 
@@ -95,9 +120,18 @@ void StateMachine::startUp(bool openSettingsWindow) {
     updateDataModelBeforeStartingToScan();
     services_.system->performCheckAndCacheBluetoothLESupportedInBackground();
 
+    confirmRSSILoginRequest_.reset();
+    syncStartedTimestamp_.reset();
+    lockAppearedActionTimestamp_.reset();
+    recheckRSSITimestamp_.reset();
+
+    confirmationHandler_ = std::make_unique<ConfirmationRequestHandler>();
+    logoutOnDisconnectManager_ = std::make_shared<LogoutOnDIsconnectManager>();
+    logoutOnDisconnectManager_->delegate = this;
     periodicIgnoreListCleaner_ = std::make_unique<PeriodicNotifierController>();
     periodicIgnoreListCleaner_->delegate = this;
     services_.system->updateModelForVersionUpdateIfNeeded();
+    services_.system->startSilentPushNotificationManager();
 
     // A start right after our own relaunch is the same session going on: no history entry for it.
     if (!applicationDidRestartProgramaticallyInTheLastSeconds(kRestartWindowAtStart)) {
@@ -105,13 +139,16 @@ void StateMachine::startUp(bool openSettingsWindow) {
         services_.features->insertEvent_forDate_trigger_takePhoto(kEventOpened, platform::Date::now(), 0,
                                                                   false);
     }
+    failedLoginListener_ = FailedLoginAttemptListener::init();
+    failedLoginListener_->delegate = this;
+    animationHelper_ = std::make_unique<CustomAnimationHelper>();
     initalizeView(openSettingsWindow);
     later(kScanningStartDelay, [](StateMachine& self) { self.startScanningAndConnection(); });
     later(kStartupTasksDelay, [](StateMachine& self) { self.performTasksAfterStartupDelay(); });
 }
 
-// The link answers its account and motion questions from the engine before it exists, and reports to
-// the coordinator from its first event on.
+// The link answers its account, motion and reading questions from the engine before it exists, and
+// reports to the coordinator from its first event on.
 void StateMachine::createRequestController() {
     installEngineLinkServices();
     requestController_ = services_.makeRequestController();
@@ -120,8 +157,18 @@ void StateMachine::createRequestController() {
         return;
     }
     requestController_->setDelegate(std::static_pointer_cast<RequestControllerDelegate>(shared_from_this()));
-    if (linkToRequestController_)
-        services_.link = std::make_shared<RequestControllerLink>(requestController_);
+    if (linkAdapter_) linkAdapter_->setController(requestController_);
+}
+
+void StateMachine::createLoginLogoutController() {
+    loginLogoutController_ = services_.makeLoginLogoutController();
+    if (!loginLogoutController_) {
+        platform::logf(
+            "Coordinator: no command controller was made; commands go to the command service only");
+        return;
+    }
+    loginLogoutController_->delegate = this;
+    if (commandsAdapter_) commandsAdapter_->setController(loginLogoutController_);
 }
 
 void StateMachine::updateBluetoothCacheBookkeeping() {
@@ -152,6 +199,9 @@ void StateMachine::registerForNotifications() {
     on(platform::ui::Window::kWillCloseNotification, &StateMachine::anyKestruneWindowWillClose);
     on(ScanningIndicator::kDidUpdateScanningNotification, &StateMachine::scanningUpdated);
     on(kStateUpdateNotification, &StateMachine::didReceiveUpdatesUpdate);
+    on(MacDisplayControl::kLockOnScreenHiddenNotification, &StateMachine::lockHiddenFromScreen);
+    on(kWifiChangedNotification, &StateMachine::checkIfShouldUnlockMacBecauseOfSafeWifi);
+    on(kUpdateStateChangedNotification, &StateMachine::warnUserAboutNewSoftwareUpdateIfNeccesary);
 }
 
 void StateMachine::initalizeView(bool show) {
@@ -207,7 +257,7 @@ void StateMachine::startScanningIndicatorIfNeeded() {
 void StateMachine::performTasksAfterStartupDelay() {
     services_.features->updateShortcutsEnabled();
     services_.system->setupLoginItems();
-    services_.system->checkIfDeviceUnlinkedRemotely();
+    services_.system->checkIfDeviceUnlinkedRemotely(this);
     services_.features->setShouldAutomaticallyCheckForUpdates(
         DeviceLocalSettings::shared().automaticallyUpdate());
     services_.features->checkForUpdates();
@@ -387,22 +437,16 @@ void StateMachine::dockItemToggled() {
     updateViewsForMobileTrackUpdate();
 }
 void StateMachine::showFailedLoginWindowWithEntry(std::shared_ptr<platform::Object>) {
-    platform::logf("Windows: failed-login photos asked");
+    platform::logf("not built yet: failed-login photos window requested");
 }
 void StateMachine::showLockUnlockHistory() {
-    platform::logf("Windows: lock/unlock history asked");
+    platform::logf("not built yet: lock/unlock history window requested");
 }
 void StateMachine::showMainMenu() {
     services_.menuBar->openMenuBarForDuration(1.5);
 }
 
-// Locking from the Mac, hot keys, failed logins
-
-void StateMachine::logoutTrackingDeviceForCommadReason(int32_t reason) {
-    services_.commands->lockScreenFromMobileDevice_action_commandReason(
-        DataManager::shared().getTrackingMobileDevice(), DeviceLocalSettings::shared().actionOnLogout(),
-        reason);
-}
+// Locking from the Mac, hot keys, failed logins, the lock after a lost connection, updates
 
 void StateMachine::userDidSelectLockMac() {
     // The key or menu is released before the screen locks.
@@ -410,117 +454,105 @@ void StateMachine::userDidSelectLockMac() {
 }
 
 void StateMachine::shortCutManager_didSelectOption(int32_t option) {
-    if (option == 1) userDidSelectLockMac();
-    // Option 0, sending the clipboard to the phone, comes with the user actions.
+    if (option == 1)
+        userDidSelectLockMac();
+    else if (option == 0)
+        services_.actions->sendClipboardToIos();
 }
 
 void StateMachine::failedloginAttemptListenerDidDetectFailedLogin() {
     auto& settings = DeviceLocalSettings::shared();
     services_.features->createAndSaveFailedLoginEventTakePhoto(settings.takePhotoOnFailedLogin());
     settings.setNewFaileLoginAttemptDetected(true);
-    if (settings.warnUserOnLoginFailed()) sendNotification_usePushNotificationIfNeeded(2, true);
-    DataManager::shared().updateUserLoggedIn();
+    // Pushed when the phone is out of reach: a stranger at the Mac is news wherever the phone is.
+    if (settings.warnUserOnLoginFailed()) sendRemoteNotificationForFailedLoginAttempt();
+    loginFailed();
+}
+
+void StateMachine::logoutOnDisconnectManagerShouldLogout(LogoutOnDIsconnectManager&) {
+    logoutOnDisconnectManagerShouldLogout();
 }
 
 void StateMachine::logoutOnDisconnectManagerShouldLogout() {
     auto device = DataManager::shared().getActiveDesktopDevice();
     bool loggedIn = device && device->userStatedAsLoggedIn();
-    if (!services_.features->isConectedToSafeWifi() && loggedIn) logoutTrackingDeviceForCommadReason(3);
+    if (services_.features->isConectedToSafeWifi() || !loggedIn) return;
+    platform::logf("Decision: lock, the phone's link has been lost for %.0f s (lost connection)",
+                   LogoutOnDIsconnectManager::kDelaySeconds);
+    logoutTrackingDeviceForCommadReason(3);
 }
 
-void StateMachine::sendNotification_usePushNotificationIfNeeded(int32_t code, bool usePush) {
-    services_.link->sendNotification_toMobileDevice_usePushNotificationIfNeeded(
-        code, DataManager::shared().getTrackingMobileDevice(), usePush);
+void StateMachine::remoteSyncMac_didUnlinkFromDevice(RemoteSyncMac&,
+                                                     const std::shared_ptr<MobileDevice>& phone) {
+    // The phone unlinked this Mac while it was away: forget it now.
+    updateConnectionStatus_forDevice_andNotifyDevice(PairingInfo::kConnectionStatusUpdateUnlinkedByPhone,
+                                                     phone, false);
 }
 
-}  // namespace kestrune
-
-namespace kestrune {
-
-// Phone events
-
-bool StateMachine::isTrackedPhone(const std::shared_ptr<MobileDevice>& phone) const {
-    auto tracked = DataManager::shared().getTrackingMobileDevice();
-    return phone && tracked && tracked->unId() == phone->unId();
+void StateMachine::securitAgentDidChange(SecurityAgentListener& listener) {
+    securitAgentDidChange(listener.securityAgentIsActive());
 }
 
-void StateMachine::setWaitingForConfirmation(const std::shared_ptr<MobileDevice>& phone, int32_t value) {
-    if (!phone) return;
-    auto settings = DataManager::shared().settingsForDeviceId(phone->unId());
-    if (settings && settings->OSXSettings())
-        settings->OSXSettings()->setIsWaitingForConfirmation(platform::Number(value));
+void StateMachine::kestruneDidChange(SecurityAgentListener& listener) {
+    kestruneDidChange(listener.kestruneIsActive());
 }
 
-void StateMachine::didChangeLoginStateBy(int32_t responsible) {
-    auto device = DataManager::shared().getActiveDesktopDevice();
-    if (!device) return;
-    if (!device->sessionInfo()) device->setSessionInfo(SessionInfo::init());
-    device->sessionInfo()->setUserIsLoggedIn(
-        platform::Number(MacDisplayControl::shared().ifUserLoggedInAndActive()));
-    device->sessionInfo()->setDeviceResponsibleForLastChange(platform::Number(responsible));
-    services_.link->didUpdateSessionInforForCurrentDevice(device);
+void StateMachine::systemPreferancesDidChange(SecurityAgentListener& listener) {
+    systemPreferancesDidChange(listener.systemPreferancesIsActive());
 }
 
-void StateMachine::requestController_didReceiveLoginCommandFromMobileDevice(
-    const std::shared_ptr<MobileDevice>& phone) {
-    setWaitingForConfirmation(phone, 0);
-    // Already unlocked: the phone only needs to hear the state again.
-    if (MacDisplayControl::shared().ifUserLoggedInAndActive())
-        didChangeLoginStateBy(2);
+void StateMachine::failedloginAttemptListenerDidDetectFailedLogin(FailedLoginAttemptListener&) {
+    failedloginAttemptListenerDidDetectFailedLogin();
+}
+
+void StateMachine::securitAgentDidChange(bool securityAgentIsActive) {
+    auto phone = DataManager::shared().getTrackingMobileDevice();
+    auto settings = phone ? DataManager::shared().settingsForDeviceId(phone->unId()) : nullptr;
+    if (!settings || !settings->OSXSettings() ||
+        intValueOf(settings->OSXSettings()->installAuthMethod()) <= 0)
+        return;
+    // The phone approves the dialog; its answer comes back as an authorisation confirmation.
+    if (securityAgentIsActive)
+        services_.link->confirmLoginForMobileDevice_forReason(phone, kAuthReason);
     else
-        services_.commands->loginByMobileDevice_withCommandReason(phone, 1);
+        services_.link->cancelLoginConfirmationForMobileDevice_forReason(phone, kAuthReason);
 }
 
-void StateMachine::requestController_didReceiveLogoutCommandFromMobileDevice(
-    const std::shared_ptr<MobileDevice>& phone) {
-    setWaitingForConfirmation(phone, 0);
-    if (MacDisplayControl::shared().ifUserLoggedInAndActive())
-        logoutTrackingDeviceForCommadReason(1);
-    else
-        didChangeLoginStateBy(2);
+void StateMachine::kestruneDidChange(bool kestruneIsActive) {
+    if (kestruneIsActive) services_.windows->permissionScreensKestruneBroughtToFront();
 }
 
-void StateMachine::updateConnectionStatus_forDevice_andNotifyDevice(
-    int32_t status, const std::shared_ptr<MobileDevice>& phone, bool notify) {
-    if (!phone) return;
-    // Read before storing: once -1 is stored the phone is no longer the tracked one, and the steps below
-    // are about the phone as it was.
-    bool tracked = isTrackedPhone(phone);
-    int32_t stored = status;
-    if (status == PairingInfo::kConnectionStatusUpdateUnlinkedByPhone) {
-        if (tracked) platform::logf("The tracked phone unlinked this Mac");
-        stored = PairingInfo::kConnectionStatusUnlinkedByPhone;
-    }
-    auto settings = DataManager::shared().settingsForDeviceId(phone->unId());
-    if (settings && settings->pairingInfo())
-        settings->pairingInfo()->setConnectionStatus(platform::Number(stored));
-    if (notify)
-        services_.link->updateCurrentConnectionStatusTo_forMobilDevice_sendRemoteNotificationIfNeeded(
-            stored, phone, true);
-    if (tracked && (status == 8 || status == 9))
-        later(1.0, [phone](StateMachine& self) { self.forgetAndDisconnectMobileDevice(phone); });
-    updateViewsForMobileTrackUpdate();
-    if (status == PairingInfo::kConnectionStatusRefusedByUser) {
-        platform::logf("Refused connection!");
-        setWaitingForConfirmation(phone, 0);
-    }
-    DataManager::shared().saveCurrentDataModel();
+void StateMachine::systemPreferancesDidChange(bool systemPreferancesIsActive) {
+    if (systemPreferancesIsActive) return;
+    // The user left the system preferences: what they show is read again, off the main thread.
+    std::weak_ptr<StateMachine> weak = weak_from_this();
+    runInBackgroundAsync([weak] {
+        SystemPreferences::forceUpdateCachedValues();
+        runOnMainQueueAsync([weak] {
+            if (auto self = weak.lock()) self->services_.menuBar->updateDevicesPage();
+        });
+    });
 }
 
-void StateMachine::forgetAndDisconnectMobileDevice(const std::shared_ptr<MobileDevice>&) {
-    services_.link->forgetAllDevices();
-    services_.link->disconnectFromAllDevicesImmediatelly(false);
-    services_.link->cleanTheIgnoreList();
-}
-
-bool StateMachine::shouldStartLogoutOnDisconnect(const std::shared_ptr<MobileDevice>& phone) {
-    if (!isTrackedPhone(phone)) return false;
-    auto settings = DataManager::shared().settingsForDeviceId(phone->unId());
-    if (!settings || !settings->mobileDeviceTrackInfo()) return false;
-    const auto& track = settings->mobileDeviceTrackInfo()->shouldTrackMobileDevice();
-    return track && track->boolValue() && DeviceLocalSettings::shared().logoutOnDisconnect() &&
-           !services_.features->isConectedToSafeWifi() && !applicationInShutdownProcess_ &&
-           services_.system->bluetoothIsOn();
+void StateMachine::warnUserAboutNewSoftwareUpdateIfNeccesary() {
+    std::weak_ptr<StateMachine> weak = weak_from_this();
+    platform::RunLoop::main().post([weak] {
+        auto self = weak.lock();
+        if (!self) return;
+        self->didReceiveUpdatesUpdate();
+        self->updateStatuIcon();
+        auto& features = *self->services_.features;
+        // One warning per call, the phone's first.
+        if (features.shouldWarnUserAboutNewIosUpdate()) {
+            self->services_.menuBar->iosVersionNotUpToDateForMobileDevice(
+                DataManager::shared().getTrackingMobileDevice());
+            features.didWarnUserAboutiOSUpdate();
+        } else if (features.shouldWarnUserAboutNewKestruneVersionForMacOSX()) {
+            self->services_.menuBar->osXVersionNotUpToDate();
+            features.checkForUpdatesInBackground();
+            features.didWarnUserAboutOSXUpdate();
+        }
+    });
 }
 
 }  // namespace kestrune

@@ -16,7 +16,7 @@ const std::string& recordPath() {
     static const std::string path = [] {
         char folder[] = "/tmp/fuzz_crash_record.XXXXXX";
         const char* made = mkdtemp(folder);
-        return std::string(made ? made : "/tmp") + "/record.clsrecord";
+        return std::string(made ? made : "/tmp") + "/record.crkrecord";
     }();
     return path;
 }

@@ -8,6 +8,7 @@
 #include "app/support/StringAddition.h"
 #include "link/ShellAnswers.h"
 #include "platform/storage/Files.h"
+#include "platform/system/SystemFiles.h"
 
 namespace kestrune {
 
@@ -16,7 +17,7 @@ std::mutex gPathMutex;
 std::string gPath = CommandLineBluetoothCache::kDefaultCachePath;
 
 void finishOnMain(const std::string& path, CommandLineBluetoothCache::Completion completion) {
-    const bool deleted = !platform::Files::exists(path);
+    const bool deleted = !platform::Files::exists(platform::SystemFiles::pathFor(path));
     runOnMainQueueAsync([completion = std::move(completion), deleted] {
         if (completion) completion(deleted);
     });
@@ -34,7 +35,7 @@ void CommandLineBluetoothCache::setBluetoothCachePath(std::string path) {
 }
 
 bool CommandLineBluetoothCache::bluetoothCacheFileExists() {
-    return platform::Files::exists(bluetoothCachePath());
+    return platform::Files::exists(platform::SystemFiles::pathFor(bluetoothCachePath()));
 }
 
 int64_t CommandLineBluetoothCache::bluetoothCacheFileSize() {
@@ -99,7 +100,8 @@ void CommandLineBluetoothCache::deleteFile_withSudoPass_withCompletion(const std
                                                                        const std::string& password,
                                                                        Completion completion) {
     runInBackgroundAsync([path, password, completion = std::move(completion)]() mutable {
-        if (platform::Files::exists(path))
+        // The system's file, where the installed session keeps it.
+        if (platform::Files::exists(platform::SystemFiles::pathFor(path)))
             ShellAnswers::current()->runShellCommand(sudoDeleteCommand(path), password + "\n");
         finishOnMain(path, std::move(completion));
     });

@@ -198,33 +198,37 @@ void RequestController::handleCredentials(const std::shared_ptr<DeviceUser>& cre
     auto settings = settingsOf(device);
     auto& data = DataManager::shared();
     settings->updateMobileSettingsWithLocalSettings();
-    bool valid = false;
     if (!passwordAttemptLimiter_.mayCheckPassword()) {
+        // Not a verdict on the password: nothing was checked, so the phone's status and stored password
+        // stay as they were. The limit is shared by every phone, and another phone's wrong guesses must not
+        // unlink the one the user relies on. The phone learns that it should send the credentials again
+        // later, then gets its unchanged status as after any credentials.
         passwordAttemptLimiter_.passwordRefused(idText(device), false);
-    } else {
-        std::optional<std::string> clear;
-        if (credentials->password())
-            clear = AES256DecryptWithKey(*credentials->password(), DataManager::kPasswordKey);
-        if (!clear) platform::logf("The password from phone %s does not decrypt", idText(device).c_str());
-        if (clear)
-            valid = AccountServices::current()->checkIfPassword_validForUserName(
-                *clear, credentials->username().value_or(""));
-        if (valid) {
-            data.unlinkAllKnownTrackingDevices();
-            setStatus(settings, PairingInfo::kConnectionStatusPaired);
-            settings->setRegisteredDeviceUser(credentials);
-            data.setClearTextPassword_forMobileDevice(*clear, device);
-        }
-        wipe(clear);
-        if (valid)
-            passwordAttemptLimiter_.passwordAccepted();
-        else
-            passwordAttemptLimiter_.passwordRefused(idText(device), true);
+        sendNotification_toMobileDevice(kNotificationCredentialsNotCheckedNow, device);
+        data.saveCurrentDataModel();
+        notifyDeviceForNewStatusForMobilDevice(device);
+        didUpdateTrackInfoForMobileDevice(device);
+        return;
     }
+    std::optional<std::string> clear;
+    if (credentials->password())
+        clear = AES256DecryptWithKey(*credentials->password(), DataManager::kPasswordKey);
+    if (!clear) platform::logf("The password from phone %s does not decrypt", idText(device).c_str());
+    bool valid = clear && AccountServices::current()->checkIfPassword_validForUserName(
+                              *clear, credentials->username().value_or(""));
     if (valid) {
+        data.unlinkAllKnownTrackingDevices();
+        setStatus(settings, PairingInfo::kConnectionStatusPaired);
+        settings->setRegisteredDeviceUser(credentials);
+        data.setClearTextPassword_forMobileDevice(*clear, device);
+    }
+    wipe(clear);
+    if (valid) {
+        passwordAttemptLimiter_.passwordAccepted();
         ConnectionFilter::publishScannerAnswers();
         mobileDeviceDidPair(device);
     } else {
+        passwordAttemptLimiter_.passwordRefused(idText(device), true);
         if (settings->registeredDeviceUser()) settings->registeredDeviceUser()->setPassword(std::nullopt);
         setStatus(settings, PairingInfo::kConnectionStatusCredentialsRefused);
         data.setClearTextPassword_forMobileDevice("", device);

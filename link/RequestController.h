@@ -62,6 +62,10 @@ public:
     };
     // The notification code the Mac sends when the phone reports the running user's session.
     static constexpr uint32_t kNotificationSessionReceived = 14;
+    // The notification code that tells a phone its credentials were not checked because too many wrong
+    // passwords came in a row: it should send them again later. A phone that does not know the code
+    // ignores it and sees its status unchanged.
+    static constexpr uint32_t kNotificationCredentialsNotCheckedNow = 15;
     static constexpr double kNextPairingDelay = 1.5;
 
     // Creates the connection controller; main thread.

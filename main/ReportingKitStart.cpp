@@ -5,11 +5,21 @@
 
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
+#include "reporting/UsageKit/UsageKit.h"
 #include "reporting/core/RKTKitClass.h"
 #include "reporting/core/ReportKit.h"
 #include "reporting/crash/CrashKit.h"
+#include "reporting/crash/capture/CRKCapture.h"
+#include "reporting/crash/capture/CRKContext.h"
 
 namespace kestrune {
+
+void ReportingKitStart::registerKits() {
+    reporting::CRKContextSetHooks(reporting::CRKCaptureHooks());
+    reporting::ReportKit::registerClass();
+    reporting::CrashKit::registerKitClass();
+    reporting::UsageKit::registerKitClass();
+}
 
 void ReportingKitStart::startReportingKit() {
     // The reporting kit starts with the crash kit; a build without the crash kit starts nothing.
@@ -18,11 +28,16 @@ void ReportingKitStart::startReportingKit() {
     } else {
         platform::logf("ReportKit: the crash kit is not part of this build; crash reporting is off");
     }
-    // Test switch: crash on the first turns of the run loop, once the handlers are in place, so the next
-    // launch has a report to send.
-    const char* crash = std::getenv("KESTRUNE_TEST_CRASH");
-    if (crash && std::strcmp(crash, "1") == 0) {
-        platform::logf("KESTRUNE_TEST_CRASH is set: crashing on request");
+    const char* crash = std::getenv(kTestCrashVariable);
+    if (!crash) return;
+    if (std::strcmp(crash, "early") == 0) {
+        platform::logf("%s is set: crashing during start-up", kTestCrashVariable);
+        reporting::CrashKit::crash();
+    }
+    if (std::strcmp(crash, "1") == 0) {
+        // Once the handlers are in place and the launch is over, so the next launch has an ordinary
+        // report to send.
+        platform::logf("%s is set: crashing on request", kTestCrashVariable);
         platform::RunLoop::main().performAfterDelay(0.5, [] { reporting::CrashKit::crash(); });
     }
 }

@@ -11,6 +11,13 @@ class ReportingKitStart : public ReportingKitService {
 public:
     // The crash kit's class name, as the reporting kit's class list knows it.
     static constexpr const char* kCrashKitClassName = "CrashKit";
+    // Test switch: "1" crashes on the first turns of the run loop, once the launch is over; "early"
+    // crashes during the start itself, before the launch counts as survived.
+    static constexpr const char* kTestCrashVariable = "KESTRUNE_TEST_CRASH";
+
+    // Puts the kit's classes in the class list, once, before anything starts: the registry, the crash
+    // kit with the real capture handlers, and the analytics kit, which the crash kit starts.
+    static void registerKits();
     void startReportingKit() override;
 };
 

@@ -7,6 +7,8 @@
 #include "main/DrawingModule.h"
 #include "platform/ui/DisplayCycle.h"
 #include "platform/ui/SceneRegistry.h"
+#include "uikit/KitGallery.h"
+#include "windows/ListsGallery.h"
 
 namespace kestrune {
 
@@ -30,6 +32,8 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     }
     platform::ui::DisplayCycle::install();
     platform::ui::registerControlGallery();
+    registerInterfaceKitGallery();
+    registerListsAndSharingGallery();
     std::vector<std::string> names(argv + 3, argv + argc);
     const int failures = platform::ui::SceneRegistry::renderAll(argv[2], names);
     return failures == 0 ? 0 : 1;

@@ -1,6 +1,9 @@
 // The program's entry: creates the application delegate and the coordinator,
 // connects them and hands control to the application's main loop, as the main interface file did.
 
+#include <iostream>
+#include <vector>
+
 #include "app/records/DeviceLocalSettings.h"
 #include "app/remote/HostedBackendClient.h"
 #include "app/shell/AppDelegate.h"
@@ -8,7 +11,9 @@
 #include "engine/EngineRSSIIntake.h"
 #include "engine/EngineSessionServices.h"
 #include "engine/StateMachine.h"
+#include "main/CommandLineOptions.h"
 #include "main/ReportingKitStart.h"
+#include "main/ScenarioCommand.h"
 #include "main/SnapshotCommand.h"
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
@@ -18,16 +23,23 @@
 #include "platform/sim/session/SimulatedSession.h"
 #include "platform/storage/StandardFolders.h"
 #include "platform/system/Application.h"
+#include "platform/system/ProcessInfo.h"
 #include "platform/system/WorkspaceRecorder.h"
-#include "reporting/core/ReportKit.h"
-#include "reporting/crash/CrashKit.h"
-#include "reporting/crash/capture/CRKCapture.h"
-#include "reporting/crash/capture/CRKContext.h"
-#include "reporting/crash/controller/CRKUploadSubmission.h"
+#include "windows/sharing/MugShotGeneratorPathService.h"
 
 int main(int argc, char** argv) {
+    // Help, the scenario list and a command line not understood are answered before anything starts.
+    const auto options = kestrune::CommandLineOptions::parse(argc, argv);
+    if (auto status = kestrune::answerWithoutStarting(options, std::cout, std::cerr)) return *status;
     // Pictures of the interface are made before, and instead of, anything else.
     if (auto status = kestrune::runSnapshotCommandIfAsked(argc, argv)) return *status;
+    // Known from the start, so that everything made before the run loop sees a clean run as one.
+    const auto arguments = kestrune::applicationArguments(argc, argv, options);
+    platform::ProcessInfo::shared().setArguments(arguments);
+    // A scenario's log goes to a file of its own: its timeline is what the terminal shows.
+    auto scenario = kestrune::ScenarioCommand::prepare(
+        options, kestrune::ScenarioCommand::defaultLogPath(options.scenario));
+    for (const auto& notice : kestrune::startupNotices(options)) platform::logf("%s", notice.c_str());
     kestrune::installInterfaceBackend();
 
     // This machine has no Bluetooth controller of its own: the simulated radio stands in for it.
@@ -46,36 +58,28 @@ int main(int argc, char** argv) {
 
     auto& application = platform::Application::shared();
     kestrune::AppDelegate delegate;
-    // The crash kit is part of this build, with the real capture handlers.
-    reporting::CRKContextSetHooks(reporting::CRKCaptureHooks());
-    reporting::CrashKit::registerKitClass();
-    // Reports found by the crash kit are submitted through the upload side, with the settings it reads.
-    auto crashCompanions = reporting::CrashKit::companions();
-    reporting::CRKUploadSubmissionOptions uploadOptions;
-    uploadOptions.APIKey = [] { return reporting::ReportKit::sharedSDK().APIKey(); };
-    uploadOptions.canUseBackgroundSessions = [] {
-        auto kit = reporting::CrashKit::sharedInstance();
-        auto kitDelegate = kit->delegate();
-        return kitDelegate && kitDelegate->canUseBackgroundSessions &&
-               kitDelegate->canUseBackgroundSessions(*kit);
-    };
-    crashCompanions.submissionFactory = reporting::CRKUploadSubmissionFactory(uploadOptions);
-    crashCompanions.settings = [] {
-        return reporting::CRKCrashSettingsFromSettings(reporting::CRKSettings(std::nullopt));
-    };
-    reporting::CrashKit::setCompanions(crashCompanions);
+    // The crash and analytics kits are part of this build, with the real capture handlers.
+    kestrune::ReportingKitStart::registerKits();
     kestrune::ReportingKitStart reportingKit;
     delegate.reportingKit = &reportingKit;
     kestrune::HostedBackendClient hostedBackend;
     delegate.hostedBackend = &hostedBackend;
+    kestrune::MugShotGeneratorPathService sharedPhotos;
+    delegate.mugShotService = &sharedPhotos;
     application.setDelegate(&delegate);
 
     // The coordinator builds the running system once launching has finished and stops it on quit. Its
     // neighbours in the features, panel and window folders are the logging defaults until those land.
-    auto stateMachine = kestrune::StateMachine::create();
+    kestrune::CoordinatorServices services;
+    if (scenario) scenario->setUp(session, services);
+    auto stateMachine = kestrune::StateMachine::create(services);
     delegate.stateMachine = stateMachine;
+    if (scenario) scenario->start(stateMachine);
 
-    int status = application.run(argc, argv);
+    std::vector<char*> argumentPointers;
+    for (const auto& argument : arguments) argumentPointers.push_back(const_cast<char*>(argument.c_str()));
+    int status = application.run(static_cast<int>(argumentPointers.size()), argumentPointers.data());
+    if (scenario) status = scenario->exitStatus();
     kestrune::DataManager::shared().saveApplicationData();
 
     application.setDelegate(nullptr);

@@ -6,24 +6,27 @@
 
 namespace kestrune {
 
-HostedBackendClient::HostedBackendClient() {
-    if (auto configuration = platform::BackendClient::configurationFromEnvironmentOrBundle())
-        platform::BackendClient::initializeWithConfiguration(*configuration);
-    else
-        platform::logf(
-            "Hosted backend: not configured (no application id, client key and server in the environment "
-            "or the bundle); no record read or written");
-}
-
 void HostedBackendClient::trackAppOpenedWithLaunchOptions() {
+    if (!platform::BackendClient::isConfigured()) {
+        appOpenedHeld_ = true;
+        return;
+    }
     platform::BackendAnalytics::trackAppOpenedWithLaunchOptions({});
 }
 
 void HostedBackendClient::initializeWithConfiguration(const HostedBackendConfiguration& configuration) {
-    auto current = platform::BackendClient::currentConfiguration();
-    if (!current) return;
-    current->localDatastoreEnabled = configuration.localDatastoreEnabled;
-    platform::BackendClient::initializeWithConfiguration(*current);
+    bool held = appOpenedHeld_;
+    appOpenedHeld_ = false;
+    auto found = platform::BackendClient::configurationFromEnvironmentOrBundle();
+    if (!found) {
+        platform::logf(
+            "Hosted backend: not configured (no application id, client key and server in the environment "
+            "or the bundle); no record read or written");
+        return;
+    }
+    found->localDatastoreEnabled = configuration.localDatastoreEnabled;
+    platform::BackendClient::initializeWithConfiguration(*found);
+    if (held) platform::BackendAnalytics::trackAppOpenedWithLaunchOptions({});
 }
 
 }  // namespace kestrune

@@ -196,7 +196,9 @@ bool DataManager::saveCurrentDataModel() {
     platform::Files::makePrivate(platform::Files::parentPath(path));
     bool saved =
         platform::KeyedArchiver::archiveRootObject_toFile(platform::Value(model_), path, kDeviceDataMode);
-    if (!saved) platform::logf("The device data could not be saved to %s", path.c_str());
+    // A folder that cannot be written was named once already; each save need not repeat it.
+    if (!saved && !platform::Files::isInUnwritableFolder(path))
+        platform::logf("The device data could not be saved to %s", path.c_str());
     return saved;
 }
 
@@ -219,7 +221,8 @@ bool DataManager::saveApplicationData() {
     if (folder != Utilities::documentsDirectory()) platform::Files::makePrivate(folder);
     bool saved = platform::KeyedArchiver::archiveRootObject_toFile(platform::Value(applicationDataModel_),
                                                                    path, kDeviceDataMode);
-    if (!saved) platform::logf("The application data could not be saved to %s", path.c_str());
+    if (!saved && !platform::Files::isInUnwritableFolder(path))
+        platform::logf("The application data could not be saved to %s", path.c_str());
     return saved;
 }
 

@@ -1,8 +1,10 @@
 #include "app/support/KSUrlManager.h"
 
 #include <cctype>
+#include <cstdlib>
 
 #include "app/support/URLOpener.h"
+#include "platform/system/Bundle.h"
 
 namespace kestrune {
 
@@ -30,11 +32,22 @@ void KSUrlManager::openLink(const std::string& link) {
     URLOpener::current()->openURL(link);
 }
 
+namespace {
+// A build points at its feeds through the environment or its Info.plist; one that does not asks hosts
+// in the reserved ".invalid" domain, which never resolve, so nothing is sent anywhere.
+std::string configuredAddress(const char* environmentVariable, const char* infoKey, const char* fallback) {
+    if (const char* value = std::getenv(environmentVariable); value && *value) return value;
+    const platform::Value info = platform::Bundle::main().objectForInfoDictionaryKey(infoKey);
+    if (info.string() && !info.string()->empty()) return *info.string();
+    return fallback;
+}
+}  // namespace
+
 std::string KSUrlManager::feedUrlSparkleString() {
-    return kSite + "/downloads/kestrune.xml";
+    return configuredAddress(kUpdateFeedEnvironmentVariable, kUpdateFeedInfoKey, kUnconfiguredUpdateFeed);
 }
 std::string KSUrlManager::feedUrlCustomConfig() {
-    return kSite + "/downloads/config.xml";
+    return configuredAddress(kConfigEnvironmentVariable, kConfigInfoKey, kUnconfiguredConfig);
 }
 void KSUrlManager::openKestruneHomescreen() {
     openLink(kSite);

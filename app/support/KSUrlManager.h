@@ -15,6 +15,14 @@ public:
 
     static void openLink(const std::string& link);
 
+    // Where the update feed and the configuration document are read: the environment variable first,
+    // then the Info.plist key, else an address that fails at once.
+    static constexpr const char* kUpdateFeedEnvironmentVariable = "KESTRUNE_UPDATE_FEED_URL";
+    static constexpr const char* kUpdateFeedInfoKey = "KestruneUpdateFeedURL";
+    static constexpr const char* kUnconfiguredUpdateFeed = "https://kestrune.invalid/downloads/kestrune.xml";
+    static constexpr const char* kConfigEnvironmentVariable = "KESTRUNE_CONFIG_URL";
+    static constexpr const char* kConfigInfoKey = "KestruneConfigURL";
+    static constexpr const char* kUnconfiguredConfig = "https://kestrune.invalid/downloads/config.xml";
     static std::string feedUrlSparkleString();
     static std::string feedUrlCustomConfig();
     static void openKestruneHomescreen();

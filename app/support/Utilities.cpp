@@ -59,20 +59,32 @@ std::string Utilities::kestruneDocumentsDirectory() {
     return createDirectoryOrReturnDocuments(documentsDirectory() + "/Kestrune");
 }
 
+namespace {
+// Makes the folder (without parents); false with the reason when it neither exists nor could be made.
+bool makeFolder(const std::string& path, int& error) {
+    if (platform::Files::isDirectory(path)) return true;
+    // Everything kept under these folders is the user's own: history, photos of whoever sat down.
+    if (mkdir(path.c_str(), 0700) == 0) return true;
+    error = errno;
+    return error == EEXIST && platform::Files::isDirectory(path);
+}
+}  // namespace
+
 std::string Utilities::createDirectoryOrReturnDocuments(const std::string& path) {
-    if (createDirectoryIfItDoesntExist(path)) return path;
+    int error = 0;
+    if (makeFolder(path, error)) return path;
     // The fallback must be usable: the XDG documents folder need not exist yet.
     std::string documents = documentsDirectory();
+    platform::Files::reportUnwritableFolder(path, error,
+                                            "the history and photos are kept in " + documents + " instead");
     platform::Files::createDirectories(documents);
     return documents;
 }
 
 bool Utilities::createDirectoryIfItDoesntExist(const std::string& path) {
-    if (platform::Files::isDirectory(path)) return true;
-    // Everything kept under these folders is the user's own: history, photos of whoever sat down.
-    if (mkdir(path.c_str(), 0700) == 0) return true;
-    if (errno == EEXIST && platform::Files::isDirectory(path)) return true;
-    platform::logf("Could not create the folder %s: %s", path.c_str(), strerror(errno));
+    int error = 0;
+    if (makeFolder(path, error)) return true;
+    platform::Files::reportUnwritableFolder(path, error);
     return false;
 }
 

@@ -114,6 +114,8 @@ void BackendClient::send(const std::string& method, const std::string& path, con
     }
     URLRequest request(configuration->server + path + (query.empty() ? "" : "?" + query),
                        configuration->timeoutInterval);
+    request.setMaximumDuration(configuration->maximumDuration);
+    request.setMaximumResponseLength(configuration->maximumAnswerLength);
     request.setHTTPMethod(method);
     request.setValue_forHTTPHeaderField(configuration->applicationId, "X-Parse-Application-Id");
     if (!configuration->clientKey.empty())

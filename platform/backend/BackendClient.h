@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -22,6 +23,11 @@ struct BackendClientConfiguration {
     bool localDatastoreEnabled = false;
     // Seconds a request may sit without progress before it fails.
     double timeoutInterval = 30.0;
+    // Seconds a whole request may take, however steadily the server answers.
+    double maximumDuration = 60.0;
+    // The longest answer taken: a page of query results is a few dozen kilobytes, so a longer answer is
+    // refused as an error rather than held.
+    uint64_t maximumAnswerLength = 1u << 20;
 
     static BackendClientConfiguration configurationWithBlock(
         const std::function<void(BackendClientConfiguration&)>& block);
@@ -35,7 +41,7 @@ public:
     static constexpr const char* kErrorDomain = "BackendClient";
     enum ErrorCode : int64_t {
         NotConfigured = 1,
-        MalformedAnswer = 2,
+        MalformedAnswer = 2,  // also an answer that is not the protocol's own answer to the call
     };
 
     // Environment variables that override the bundle's facts (both are read by

@@ -51,14 +51,21 @@ void BackendObject::saveInBackgroundWithBlock(SaveCompletion completion) {
         creating ? "POST" : "PUT", path, "", std::move(body),
         [weakSelf, creating, completion = std::move(completion)](const nlohmann::json& answer,
                                                                  const std::optional<Error>& error) {
-            if (error) {
-                logf("Hosted backend: saving a record failed: %s", error->description.c_str());
+            // Stored only when the backend says so in its own words: the new record's identifier, or
+            // the time of the overwrite. Any other answer, even an empty object with a 200, is a failure.
+            const char* proof = creating ? "objectId" : "updatedAt";
+            std::optional<Error> failure = error;
+            auto field = answer.find(proof);
+            if (!failure &&
+                (field == answer.end() || !field->is_string() || field->get<std::string>().empty()))
+                failure = Error{BackendClient::kErrorDomain, BackendClient::MalformedAnswer,
+                                std::string("the hosted backend's answer to a save has no ") + proof};
+            if (failure) {
+                logf("Hosted backend: saving a record failed: %s", failure->description.c_str());
             } else if (creating) {
-                auto id = answer.find("objectId");
-                if (auto self = weakSelf.lock(); self && id != answer.end() && id->is_string())
-                    self->objectId_ = id->get<std::string>();
+                if (auto self = weakSelf.lock()) self->objectId_ = field->get<std::string>();
             }
-            if (completion) completion(!error, error);
+            if (completion) completion(!failure, failure);
         });
 }
 

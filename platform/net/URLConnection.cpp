@@ -43,6 +43,47 @@ std::string hostOfURL(const std::string& url) {
     return host;
 }
 
+// The address a redirect's Location names, resolved against the address that answered with it.
+std::optional<std::string> resolveURL(const std::string& base, const std::string& reference) {
+    std::optional<std::string> resolved;
+    CURLU* handle = curl_url();
+    if (!handle) return resolved;
+    char* url = nullptr;
+    if (curl_url_set(handle, CURLUPART_URL, base.c_str(), 0) == CURLUE_OK &&
+        curl_url_set(handle, CURLUPART_URL, reference.c_str(), 0) == CURLUE_OK &&
+        curl_url_get(handle, CURLUPART_URL, &url, 0) == CURLUE_OK && url) {
+        resolved = url;
+    }
+    curl_free(url);
+    curl_url_cleanup(handle);
+    return resolved;
+}
+
+// Scheme, host and port (the scheme's own when none is written): who a request is handed to.
+std::optional<std::string> originOf(const std::string& url) {
+    std::optional<std::string> origin;
+    CURLU* handle = curl_url();
+    if (!handle) return origin;
+    char* scheme = nullptr;
+    char* host = nullptr;
+    char* port = nullptr;
+    if (curl_url_set(handle, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK &&
+        curl_url_get(handle, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK &&
+        curl_url_get(handle, CURLUPART_HOST, &host, 0) == CURLUE_OK &&
+        curl_url_get(handle, CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) == CURLUE_OK) {
+        origin = toLowerASCII(scheme) + "://" + toLowerASCII(host) + ":" + port;
+    }
+    curl_free(scheme);
+    curl_free(host);
+    curl_free(port);
+    curl_url_cleanup(handle);
+    return origin;
+}
+
+bool isRedirectStatus(int status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
 Data derOf(X509* cert) {
     unsigned char* bytes = nullptr;
     int length = i2d_X509(cert, &bytes);
@@ -96,18 +137,28 @@ private:
 struct URLConnection::Transfer {
     enum class TrustFailure { None, Cancelled, Untrusted };
 
-    explicit Transfer(URLConnection& connection) : owner(connection) {}
+    static constexpr int kMaximumRedirects = 16;
+
+    explicit Transfer(URLConnection& connection) : owner(connection), currentURL(connection.request_.URL()) {}
 
     URLConnection& owner;
-    SteadyClock::time_point lastActivity = SteadyClock::now();
+    std::string currentURL;  // the request's address, or where a followed redirect led
+    SteadyClock::time_point started = SteadyClock::now();
+    SteadyClock::time_point lastActivity = started;
     bool timedOut = false;
+    bool outlasted = false;  // the whole transfer took longer than the request allows
     bool bodyShort = false;
+    bool tooLong = false;  // the answer is longer than the request allows
+    std::string redirectRefusal;
+    int redirects = 0;
     TrustFailure trustFailure = TrustFailure::None;
 
     // Response being received; a redirect or an interim (1xx) answer starts a new one.
     int status = 0;
     HTTPURLResponse::HeaderFields headers;
     bool responseDelivered = false;
+    uint64_t bodyReceived = 0;
+    std::optional<std::string> redirectTarget;  // the current response is a redirect being followed
 
     // Body being sent.
     const Data* memoryBody = nullptr;
@@ -128,7 +179,7 @@ struct URLConnection::Transfer {
         responseDelivered = true;
         char* effective = nullptr;
         curl_easy_getinfo(easy.get(), CURLINFO_EFFECTIVE_URL, &effective);
-        HTTPURLResponse response(effective ? effective : owner.request_.URL(), status, headers);
+        HTTPURLResponse response(effective ? effective : currentURL, status, headers);
         if (owner.delegate_) owner.delegate_->connection_didReceiveResponse(owner, response);
     }
 
@@ -140,9 +191,14 @@ struct URLConnection::Transfer {
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
         if (hasPrefix(line, "HTTP/")) {
             self->headers.clear();
+            self->bodyReceived = 0;
+            self->redirectTarget.reset();
             auto parts = split(line, " ");
             self->status = parts.size() >= 2 ? Number::parse(parts[1]).value_or(Number(0)).intValue() : 0;
-        } else if (!line.empty()) {
+        } else if (line.empty()) {
+            // The response's header block is complete: a redirect is judged before anything follows it.
+            if (!self->acceptRedirect()) return 0;  // aborts the transfer
+        } else {
             auto colon = line.find(':');
             if (colon != std::string::npos) {
                 self->headers.emplace_back(trimWhitespace(line.substr(0, colon)),
@@ -152,11 +208,47 @@ struct URLConnection::Transfer {
         return length;
     }
 
+    // A redirect is followed only to the origin the request was meant for, and only when the request
+    // keeps its method: a server must not be able to hand the request's credentials and body to another
+    // host, nor turn a POST into a GET whose answer would pass for the POST's. Anything else ends the
+    // transfer with an error.
+    bool acceptRedirect() {
+        if (!isRedirectStatus(status)) return true;
+        const auto location = std::find_if(headers.begin(), headers.end(), [](const auto& field) {
+            return caseInsensitiveCompare(field.first, "Location") == 0;
+        });
+        if (location == headers.end()) return true;  // nowhere to go: an answer like any other
+        const auto target = resolveURL(currentURL, location->second);
+        const auto from = originOf(currentURL);
+        const auto to = target ? originOf(*target) : std::nullopt;
+        const std::string& method = owner.request_.HTTPMethod();
+        if (!to || !from) {
+            redirectRefusal = "the server redirected to an address that cannot be used";
+        } else if (*to != *from) {
+            redirectRefusal = "the server redirected to another origin (" + *to + "); not followed";
+        } else if (status == 303 && method != "GET" && method != "HEAD") {
+            redirectRefusal = "the server redirected the " + method + " to a GET; not followed";
+        } else {
+            redirectTarget = *target;
+            return true;
+        }
+        logf("URLConnection: %s", redirectRefusal.c_str());
+        return false;
+    }
+
     static size_t onWrite(char* buffer, size_t size, size_t count, void* userdata) {
         auto* self = static_cast<Transfer*>(userdata);
         const size_t length = size * count;
         self->touch();
         if (self->owner.cancelled_.load()) return 0;  // aborts the transfer
+        // Counted before anything is handed on, so no more than the limit is ever held for the answer.
+        const uint64_t limit = self->owner.request_.maximumResponseLength();
+        if (length > limit - self->bodyReceived) {  // bodyReceived never passes the limit
+            self->tooLong = true;
+            return 0;
+        }
+        self->bodyReceived += length;
+        if (self->redirectTarget) return length;  // a followed redirect's own text is not the answer
         self->deliverResponseIfNeeded();
         if (length > 0 && self->owner.delegate_) {
             self->owner.delegate_->connection_didReceiveData(self->owner, Data(buffer, length));
@@ -187,6 +279,21 @@ struct URLConnection::Transfer {
         return got;
     }
 
+    // The transfer library asks for this when it must send the body again (a redirect, a connection
+    // that closed before the answer).
+    static int onSeek(void* userdata, curl_off_t offset, int origin) {
+        auto* self = static_cast<Transfer*>(userdata);
+        if (origin != SEEK_SET || offset < 0 || static_cast<uint64_t>(offset) > self->bodyLength)
+            return CURL_SEEKFUNC_CANTSEEK;
+        return self->rewindBodyTo(static_cast<uint64_t>(offset)) ? CURL_SEEKFUNC_OK : CURL_SEEKFUNC_FAIL;
+    }
+
+    bool rewindBodyTo(uint64_t offset) {
+        if (file && fseeko(file.get(), static_cast<off_t>(offset), SEEK_SET) != 0) return false;
+        bodySent = offset;
+        return true;
+    }
+
     static int onVerify(X509_STORE_CTX* ctx, void* arg) {
         auto* self = static_cast<Transfer*>(arg);
         self->touch();
@@ -201,7 +308,7 @@ struct URLConnection::Transfer {
             }
         }
         const bool systemTrusts = X509_verify_cert(ctx) == 1;
-        ServerTrust trust(hostOfURL(self->owner.request_.URL()), std::move(chain));
+        ServerTrust trust(hostOfURL(self->currentURL), std::move(chain));
         AuthChallengeDisposition disposition = AuthChallengeDisposition::PerformDefaultHandling;
         if (self->owner.delegate_)
             disposition = self->owner.delegate_->connection_didReceiveServerTrust(self->owner, trust);
@@ -272,10 +379,13 @@ struct URLConnection::Transfer {
         CURL* handle = easy.get();
         curl_easy_setopt(handle, CURLOPT_URL, owner.request_.URL().c_str());
         curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 16L);
+        // Redirects are judged and followed here (acceptRedirect), not by the transfer library.
+        curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
         curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        // An announced length over the limit fails before a byte of the body is read.
+        curl_easy_setopt(
+            handle, CURLOPT_MAXFILESIZE_LARGE,
+            static_cast<curl_off_t>(std::min<uint64_t>(owner.request_.maximumResponseLength(), INT64_MAX)));
         curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS,
                          static_cast<long>(std::ceil(timeoutSeconds() * 1000)));
         curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
@@ -323,6 +433,8 @@ struct URLConnection::Transfer {
             curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(bodyLength));
             curl_easy_setopt(handle, CURLOPT_READFUNCTION, &Transfer::onRead);
             curl_easy_setopt(handle, CURLOPT_READDATA, this);
+            curl_easy_setopt(handle, CURLOPT_SEEKFUNCTION, &Transfer::onSeek);
+            curl_easy_setopt(handle, CURLOPT_SEEKDATA, this);
             if (method != "POST") curl_easy_setopt(handle, CURLOPT_CUSTOMREQUEST, method.c_str());
         } else if (method == "HEAD") {
             curl_easy_setopt(handle, CURLOPT_NOBODY, 1L);
@@ -335,10 +447,38 @@ struct URLConnection::Transfer {
         }
     }
 
-    // Drives the transfer until it ends, is cancelled or makes no progress for the time-out.
+    // Drives the transfer, and the redirects it follows, to the answer.
     std::optional<Error> perform() {
+        for (;;) {
+            if (auto failure = performOnce()) return failure;
+            if (!redirectTarget) break;
+            if (++redirects > kMaximumRedirects)
+                return URLError::make(URLError::HTTPTooManyRedirects, "too many redirects");
+            currentURL = *redirectTarget;
+            redirectTarget.reset();
+            status = 0;
+            headers.clear();
+            bodyReceived = 0;
+            // The same method, header fields and body go to the new address.
+            if (!rewindBody()) {
+                bodyShort = true;
+                return errorFor(CURLE_READ_ERROR);
+            }
+            curl_easy_setopt(easy.get(), CURLOPT_URL, currentURL.c_str());
+        }
+        deliverResponseIfNeeded();  // needs the handle for the final address
+        return std::nullopt;
+    }
+
+    bool rewindBody() { return rewindBodyTo(0); }
+
+    // Drives one exchange until it ends, is cancelled, makes no progress for the time-out, or the whole
+    // transfer has lasted as long as the request allows.
+    std::optional<Error> performOnce() {
         const auto timeout = std::chrono::duration_cast<SteadyClock::duration>(
             std::chrono::duration<double>(timeoutSeconds()));
+        const auto end = started + std::chrono::duration_cast<SteadyClock::duration>(
+                                       std::chrono::duration<double>(owner.request_.maximumDuration()));
         curl_multi_add_handle(multi.get(), easy.get());
         {
             std::lock_guard lock(owner.wakeMutex_);
@@ -349,10 +489,11 @@ struct URLConnection::Transfer {
         for (;;) {
             if (curl_multi_perform(multi.get(), &running) != CURLM_OK || running == 0) break;
             if (owner.cancelled_.load()) break;
-            const auto deadline = lastActivity + timeout;
+            const auto deadline = std::min(lastActivity + timeout, end);
             const auto now = SteadyClock::now();
             if (now >= deadline) {
                 timedOut = true;
+                outlasted = now >= end;
                 break;
             }
             const auto wait =
@@ -378,7 +519,6 @@ struct URLConnection::Transfer {
 
         if (!ended || result != CURLE_OK || owner.cancelled_.load())
             return errorFor(ended ? result : CURLE_ABORTED_BY_CALLBACK);
-        deliverResponseIfNeeded();  // needs the handle for the final address
         return std::nullopt;
     }
 
@@ -386,6 +526,15 @@ struct URLConnection::Transfer {
         const std::string text = curl_easy_strerror(code);
         if (owner.cancelled_.load() || trustFailure == TrustFailure::Cancelled)
             return URLError::make(URLError::Cancelled, "cancelled");
+        if (!redirectRefusal.empty()) return URLError::make(URLError::RedirectRefused, redirectRefusal);
+        if (tooLong || code == CURLE_FILESIZE_EXCEEDED)
+            return URLError::make(
+                URLError::DataLengthExceedsMaximum,
+                format("the answer is longer than the %llu bytes allowed",
+                       static_cast<unsigned long long>(owner.request_.maximumResponseLength())));
+        if (outlasted)
+            return URLError::make(URLError::TimedOut, format("The request did not finish within %g seconds.",
+                                                             owner.request_.maximumDuration()));
         if (timedOut || code == CURLE_OPERATION_TIMEDOUT)
             return URLError::make(URLError::TimedOut, "The request timed out.");
         if (bodyShort)

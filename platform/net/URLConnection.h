@@ -17,8 +17,10 @@ namespace platform {
 // while it lasts); events reach the delegate on that worker. The connection keeps its delegate until it
 // has reported the end, as the transfer needs it until then.
 //
-// Time-out: the request's timeoutInterval bounds the connection set-up and every stretch without
-// progress; a transfer that keeps moving is not cut off. Redirects are followed (at most 16).
+// Time-outs: the request's timeoutInterval bounds the connection set-up and every stretch without
+// progress, and its maximumDuration the whole transfer. The answer's body may hold at most the request's
+// maximumResponseLength. Redirects (at most 16) are followed only to the same origin and with the same
+// method, header fields and body; any other redirect fails with URLError::RedirectRefused.
 class URLConnection : public std::enable_shared_from_this<URLConnection> {
 public:
     static std::shared_ptr<URLConnection> connectionWithRequest(

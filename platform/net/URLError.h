@@ -24,9 +24,15 @@ public:
         CannotConnectToHost = -1004,
         NetworkConnectionLost = -1005,
         HTTPTooManyRedirects = -1007,
+        // A redirect this client does not follow: to another origin (scheme, host or port), which would
+        // hand the request's headers and body to a server it was not meant for, or one that would turn
+        // the request into another method. The server's answer was a redirect, never a result.
+        RedirectRefused = -1010,
         BadServerResponse = -1011,
         RequestBodyStreamExhausted = -1021,
         FileDoesNotExist = -1100,
+        // The answer is longer than the request allows (URLRequest::maximumResponseLength).
+        DataLengthExceedsMaximum = -1103,
         SecureConnectionFailed = -1200,
         ServerCertificateUntrusted = -1202,
     };

@@ -42,6 +42,12 @@ void URLRequest::addValue_forHTTPHeaderField(const std::string& value, const std
     }
 }
 
+double URLRequest::maximumDuration() const {
+    if (maximumDuration_ && *maximumDuration_ > 0) return *maximumDuration_;
+    const double idle = timeoutInterval_ > 0 ? timeoutInterval_ : kDefaultTimeoutInterval;
+    return idle * kMaximumDurationPerTimeoutInterval;
+}
+
 void URLRequest::setHTTPBody(std::optional<Data> body) {
     body_ = std::move(body);
     bodyFile_.reset();

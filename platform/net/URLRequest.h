@@ -33,6 +33,20 @@ public:
     double timeoutInterval() const { return timeoutInterval_; }
     void setTimeoutInterval(double seconds) { timeoutInterval_ = seconds; }
 
+    // The longest the whole transfer may take, from its start to its last byte, however steadily it
+    // moves: a server that drips its answer fails with a time-out too. Unless set, five times the
+    // time-out interval (the default one when that is not positive).
+    static constexpr double kMaximumDurationPerTimeoutInterval = 5.0;
+    double maximumDuration() const;
+    void setMaximumDuration(double seconds) { maximumDuration_ = seconds; }
+
+    // The most bytes the answer's body may hold. A longer answer, announced or arriving, fails the
+    // transfer with URLError::DataLengthExceedsMaximum before more than this has been handed on. Callers
+    // set what their protocol needs; the default bounds those that do not.
+    static constexpr uint64_t kDefaultMaximumResponseLength = 4u << 20;
+    uint64_t maximumResponseLength() const { return maximumResponseLength_; }
+    void setMaximumResponseLength(uint64_t bytes) { maximumResponseLength_ = bytes; }
+
     // Kept for callers that state one; this client keeps no cache, so every load goes to the server.
     int cachePolicy() const { return cachePolicy_; }
     void setCachePolicy(int policy) { cachePolicy_ = policy; }
@@ -58,6 +72,8 @@ private:
     std::string url_;
     std::string method_ = "GET";
     double timeoutInterval_ = kDefaultTimeoutInterval;
+    std::optional<double> maximumDuration_;
+    uint64_t maximumResponseLength_ = kDefaultMaximumResponseLength;
     int cachePolicy_ = 0;
     HeaderFields headers_;
     std::optional<Data> body_;

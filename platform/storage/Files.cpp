@@ -11,6 +11,8 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
+#include <set>
 
 #include "platform/base/Clock.h"
 #include "platform/base/Log.h"
@@ -52,7 +54,64 @@ void syncDirectory(const std::string& directory) {
     ::close(fd);
 }
 
+std::mutex gUnwritableMutex;
+std::set<std::string>& unwritableFolders() {
+    static auto* folders = new std::set<std::string>();  // never destroyed: savers may run at exit
+    return *folders;
+}
+
+bool isBelow(const std::string& path, const std::string& folder) {
+    return path == folder || (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
+                              (folder.back() == '/' || path[folder.size()] == '/'));
+}
+
+// Errors that say the folder itself cannot take a new file, as opposed to a failing or full disk.
+bool meansUnwritableFolder(int error) {
+    return error == EACCES || error == EPERM || error == EROFS || error == ENOTDIR || error == EEXIST;
+}
+
 }  // namespace
+
+bool Files::reportUnwritableFolder(const std::string& folder, int error, const std::string& consequence) {
+    {
+        std::lock_guard lock(gUnwritableMutex);
+        for (const auto& known : unwritableFolders())
+            if (isBelow(folder, known)) return false;
+        unwritableFolders().insert(folder);
+    }
+    // EEXIST from mkdir means something that is no folder already has the name.
+    std::string reason = error == EEXIST || error == ENOTDIR
+                             ? "something that is not a folder is in its place"
+                             : strerror(error);
+    logf("The folder %s cannot be written (%s): %s", folder.c_str(), reason.c_str(), consequence.c_str());
+    return true;
+}
+
+namespace {
+// A folder that takes files again (the user mended it) is reported anew if it breaks later.
+void forgetUnwritableFolderOf(const std::string& path) {
+    std::lock_guard lock(gUnwritableMutex);
+    auto& folders = unwritableFolders();
+    for (auto it = folders.begin(); it != folders.end();) {
+        if (isBelow(path, *it))
+            it = folders.erase(it);
+        else
+            ++it;
+    }
+}
+}  // namespace
+
+bool Files::isInUnwritableFolder(const std::string& path) {
+    std::lock_guard lock(gUnwritableMutex);
+    for (const auto& known : unwritableFolders())
+        if (isBelow(path, known)) return true;
+    return false;
+}
+
+void Files::forgetUnwritableFoldersForTesting() {
+    std::lock_guard lock(gUnwritableMutex);
+    unwritableFolders().clear();
+}
 
 std::string Files::parentPath(const std::string& path) {
     auto slash = path.find_last_of('/');
@@ -104,7 +163,8 @@ bool Files::writeAtomically(const std::string& path, const Data& data, mode_t mo
     }
     std::string folder = parentPath(path);
     if (!folder.empty() && !createDirectories(folder, 0700)) {
-        logf("Could not save %s: cannot create its folder", path.c_str());
+        // The folder that could not be made was reported once; each save need not say so again.
+        if (!isInUnwritableFolder(folder)) logf("Could not save %s: cannot create its folder", path.c_str());
         return false;
     }
     // mkstemp creates the file 0600, so the contents are never readable by others before the final mode
@@ -115,7 +175,11 @@ bool Files::writeAtomically(const std::string& path, const Data& data, mode_t mo
     pattern.push_back('\0');
     int fd = ::mkstemp(pattern.data());
     if (fd < 0) {
-        logf("Could not save %s: cannot create a temporary file: %s", path.c_str(), strerror(errno));
+        int error = errno;
+        if (meansUnwritableFolder(error))
+            reportUnwritableFolder(folder.empty() ? "." : folder, error);
+        else
+            logf("Could not save %s: cannot create a temporary file: %s", path.c_str(), strerror(error));
         return false;
     }
     temp = pattern.data();
@@ -143,6 +207,7 @@ bool Files::writeAtomically(const std::string& path, const Data& data, mode_t mo
         return false;
     }
     syncDirectory(folder);
+    forgetUnwritableFolderOf(path);
     return true;
 }
 
@@ -166,10 +231,12 @@ bool Files::createDirectories(const std::string& path, mode_t mode) {
     std::string parent = parentPath(path);
     if (!parent.empty() && parent != path && !createDirectories(parent, mode)) return false;
     if (::mkdir(path.c_str(), mode) != 0 && errno != EEXIST) {
-        logf("Could not create the folder %s: %s", path.c_str(), strerror(errno));
+        reportUnwritableFolder(path, errno);
         return false;
     }
-    return isDirectory(path);
+    if (isDirectory(path)) return true;
+    reportUnwritableFolder(path, ENOTDIR);
+    return false;
 }
 
 bool Files::makePrivate(const std::string& path) {

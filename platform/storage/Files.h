@@ -58,6 +58,17 @@ public:
     static std::string parentPath(const std::string& path);
     static std::string lastPathComponent(const std::string& path);
 
+    // Folders this process found it cannot write in (a file in the folder's place, no permission, a
+    // read-only disk). The first time a folder is found so, one line names it, the reason and the
+    // consequence (by default that nothing saved in it will be kept); later failures in it or below it
+    // stay quiet, so that every save does not repeat the same error. A later successful save there
+    // forgets it. Answers whether this was the first report for the folder.
+    static bool reportUnwritableFolder(const std::string& folder, int error,
+                                       const std::string& consequence = "nothing saved in it will be kept");
+    // Whether the path is a folder reported unwritable, or lies below one.
+    static bool isInUnwritableFolder(const std::string& path);
+    static void forgetUnwritableFoldersForTesting();
+
     // Tests only: the next writeAtomically (in any thread) writes at most this many bytes and then fails
     // as a full or failing disk would.
     static void failNextWriteAfter(size_t bytes);

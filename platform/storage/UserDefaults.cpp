@@ -84,7 +84,8 @@ bool UserDefaults::writeLocked() {
     // The folder is ours alone; one made looser by an earlier version is tightened.
     if (Files::isDirectory(Files::parentPath(path_))) Files::makePrivate(Files::parentPath(path_));
     if (!data || !Files::writeAtomically(path_, *data, 0600)) {
-        logf("User defaults %s: could not save %s", suiteName_.c_str(), path_.c_str());
+        if (!Files::isInUnwritableFolder(path_))
+            logf("User defaults %s: could not save %s", suiteName_.c_str(), path_.c_str());
         dirty_ = true;
         return false;
     }

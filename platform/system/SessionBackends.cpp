@@ -122,72 +122,73 @@ public:
     std::shared_ptr<LoginItemsList> openSessionLoginItems() override { return nullptr; }
 };
 
-Slot<KeyboardEvents> gKeyboard;
-Slot<WindowServer> gWindowServer;
-Slot<PowerManagement> gPower;
-Slot<UserAccounts> gAccounts;
-Slot<SecurityServices> gSecurity;
-Slot<DesktopServices> gDesktop;
-Slot<SystemCommands::Responder> gResponder;
-Slot<SystemFiles::Locator> gLocator;
+// The slots and the stand-ins below are made once and never destroyed. Background workers are
+// detached and may still be running while the process exits (the login-items check that quitting
+// queues, for one): a slot destroyed at exit would free the installed backend under a worker that is
+// copying it.
+template <typename Interface>
+Slot<Interface>& slot() {
+    static auto* instance = new Slot<Interface>;
+    return *instance;
+}
+
+template <typename Interface, typename StandIn>
+const std::shared_ptr<Interface>& standIn() {
+    static const auto* instance = new std::shared_ptr<Interface>(std::make_shared<StandIn>());
+    return *instance;
+}
 
 }  // namespace
 
 std::shared_ptr<KeyboardEvents> KeyboardEvents::current() {
-    static const std::shared_ptr<KeyboardEvents> none = std::make_shared<NoKeyboard>();
-    return gKeyboard.get(none);
+    return slot<KeyboardEvents>().get(standIn<KeyboardEvents, NoKeyboard>());
 }
 void KeyboardEvents::install(std::shared_ptr<KeyboardEvents> backend) {
-    gKeyboard.set(std::move(backend));
+    slot<KeyboardEvents>().set(std::move(backend));
 }
 
 std::shared_ptr<WindowServer> WindowServer::current() {
-    static const std::shared_ptr<WindowServer> none = std::make_shared<NoWindowServer>();
-    return gWindowServer.get(none);
+    return slot<WindowServer>().get(standIn<WindowServer, NoWindowServer>());
 }
 void WindowServer::install(std::shared_ptr<WindowServer> backend) {
-    gWindowServer.set(std::move(backend));
+    slot<WindowServer>().set(std::move(backend));
 }
 
 std::shared_ptr<PowerManagement> PowerManagement::current() {
-    static const std::shared_ptr<PowerManagement> none = std::make_shared<NoPowerManagement>();
-    return gPower.get(none);
+    return slot<PowerManagement>().get(standIn<PowerManagement, NoPowerManagement>());
 }
 void PowerManagement::install(std::shared_ptr<PowerManagement> backend) {
-    gPower.set(std::move(backend));
+    slot<PowerManagement>().set(std::move(backend));
 }
 
 std::shared_ptr<UserAccounts> UserAccounts::current() {
-    static const std::shared_ptr<UserAccounts> process = std::make_shared<ProcessAccounts>();
-    return gAccounts.get(process);
+    return slot<UserAccounts>().get(standIn<UserAccounts, ProcessAccounts>());
 }
 void UserAccounts::install(std::shared_ptr<UserAccounts> backend) {
-    gAccounts.set(std::move(backend));
+    slot<UserAccounts>().set(std::move(backend));
 }
 
 std::shared_ptr<SecurityServices> SecurityServices::current() {
-    static const std::shared_ptr<SecurityServices> none = std::make_shared<NoSecurityServices>();
-    return gSecurity.get(none);
+    return slot<SecurityServices>().get(standIn<SecurityServices, NoSecurityServices>());
 }
 void SecurityServices::install(std::shared_ptr<SecurityServices> backend) {
-    gSecurity.set(std::move(backend));
+    slot<SecurityServices>().set(std::move(backend));
 }
 
 std::shared_ptr<DesktopServices> DesktopServices::current() {
-    static const std::shared_ptr<DesktopServices> none = std::make_shared<NoDesktopServices>();
-    return gDesktop.get(none);
+    return slot<DesktopServices>().get(standIn<DesktopServices, NoDesktopServices>());
 }
 void DesktopServices::install(std::shared_ptr<DesktopServices> backend) {
-    gDesktop.set(std::move(backend));
+    slot<DesktopServices>().set(std::move(backend));
 }
 
 void SystemCommands::installResponder(std::shared_ptr<Responder> responder) {
-    gResponder.set(std::move(responder));
+    slot<SystemCommands::Responder>().set(std::move(responder));
 }
 
 Shell::Result SystemCommands::run(const std::string& path, const std::vector<std::string>& arguments,
                                   const std::string& input) {
-    if (auto responder = gResponder.get(nullptr)) {
+    if (auto responder = slot<SystemCommands::Responder>().get(nullptr)) {
         if (auto answer = responder->respond(path, arguments, input)) return *answer;
     }
     return Shell::run(path, arguments, input);
@@ -197,12 +198,19 @@ Shell::Result SystemCommands::runShellCommand(const std::string& command, const 
     return run("/bin/sh", {"-c", command}, input);
 }
 
+std::optional<Shell::Result> SystemCommands::answerShellCommand(const std::string& command,
+                                                                const std::string& input) {
+    auto responder = slot<SystemCommands::Responder>().get(nullptr);
+    if (!responder) return std::nullopt;
+    return responder->respond("/bin/sh", {"-c", command}, input);
+}
+
 void SystemFiles::installLocator(std::shared_ptr<Locator> locator) {
-    gLocator.set(std::move(locator));
+    slot<SystemFiles::Locator>().set(std::move(locator));
 }
 
 std::string SystemFiles::pathFor(const std::string& systemPath) {
-    if (auto locator = gLocator.get(nullptr)) {
+    if (auto locator = slot<SystemFiles::Locator>().get(nullptr)) {
         if (auto path = locator->locate(systemPath)) return *path;
     }
     return systemPath;

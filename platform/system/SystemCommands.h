@@ -32,6 +32,10 @@ public:
                              const std::string& input = {});
     // "/bin/sh" with "-c" and the command.
     static Shell::Result runShellCommand(const std::string& command, const std::string& input = {});
+    // The installed responder's answer, never a run: for commands that must not touch this host (those
+    // that delete the desktop's system files with administrator rights). None when nobody answers.
+    static std::optional<Shell::Result> answerShellCommand(const std::string& command,
+                                                           const std::string& input = {});
 };
 
 }  // namespace platform

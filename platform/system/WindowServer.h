@@ -5,8 +5,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "platform/base/Object.h"
 #include "platform/base/Value.h"
 
 namespace platform {
@@ -47,6 +49,24 @@ struct WindowDescription {
     DisplayRect bounds;
 };
 
+// The user key of the did-activate-application notification: the RunningApplication that came to the front.
+inline constexpr const char* kWorkspaceApplicationKey = "NSWorkspaceApplicationKey";
+
+// A running application as the workspace describes it.
+class RunningApplication : public Object {
+public:
+    RunningApplication(std::string localizedName, std::string bundleIdentifier)
+        : localizedName_(std::move(localizedName)), bundleIdentifier_(std::move(bundleIdentifier)) {}
+    std::string className() const override { return "RunningApplication"; }
+    const std::string& localizedName() const { return localizedName_; }
+    // Empty for an application without one.
+    const std::string& bundleIdentifier() const { return bundleIdentifier_; }
+
+private:
+    std::string localizedName_;
+    std::string bundleIdentifier_;
+};
+
 // The window server: the login session's dictionary, the screens and the mouse, display
 // reconfiguration, the display wrangler's idle request and the list of windows on screen. The program's
 // entry (or a test) installs the backend; until then there is no session, no screen and no window.
@@ -76,6 +96,9 @@ public:
     virtual bool setDisplayIdleRequest(bool idle) = 0;
 
     virtual std::vector<WindowDescription> onScreenWindows() = 0;
+
+    // The application that has the keyboard now; none when the window server cannot say.
+    virtual std::shared_ptr<RunningApplication> frontmostApplication() { return nullptr; }
 
     static std::shared_ptr<WindowServer> current();
     static void install(std::shared_ptr<WindowServer> backend);

@@ -88,9 +88,23 @@ void Button::drawRect(Rect) {
         c->fillPath(shape);
         c->setStrokeColor(Color::grayColor());
         c->strokePath(shape);
-        if (state_ == kStateOn) {
+        if (state_ == kStateOn && type_ == ButtonType::Radio) {
             c->setFillColor(Color::whiteColor());
             c->fillPath(BezierPath::bezierPathWithOvalInRect(box.insetBy(4.5, 4.5)));
+        } else if (state_ == kStateOn) {
+            // A tick: down to a point left of the middle, then up to the top right. Points are given
+            // from the box's top left, so that the tick stands upright in flipped views too.
+            auto at = [&](double fx, double fy) {
+                return Point{box.minX() + fx * box.width(),
+                             isFlipped() ? box.minY() + fy * box.height() : box.maxY() - fy * box.height()};
+            };
+            BezierPath tick;
+            tick.moveToPoint(at(0.25, 0.52));
+            tick.lineToPoint(at(0.43, 0.72));
+            tick.lineToPoint(at(0.76, 0.28));
+            tick.setLineWidth(2);
+            c->setStrokeColor(Color::whiteColor());
+            c->strokePath(tick);
         }
         text.drawInRect({box.maxX() + 4, b.midY() - textSize.height / 2, textSize.width, textSize.height});
         return;
@@ -104,16 +118,21 @@ void Button::drawRect(Rect) {
         c->strokePath(shape);
     }
     const auto& shown = state_ == kStateOn && alternateImage_ ? alternateImage_ : image_;
+    double titleX = b.midX() - textSize.width / 2;
     if (shown && imagePosition_ != ImagePosition::NoImage) {
         const Size s = shown->size();
         Rect r{b.midX() - s.width / 2, b.midY() - s.height / 2, s.width, s.height};
         if (imagePosition_ == ImagePosition::ImageLeft) r.origin.x = b.minX() + 6;
         shown->drawInRect_fromRect_operation_fraction(r, {}, CompositingOperation::SourceOver, alpha);
         if (imagePosition_ == ImagePosition::ImageOnly) return;
+        // A left-aligned title follows a picture on its left.
+        if (imagePosition_ == ImagePosition::ImageLeft && alignment() == TextAlignment::Left)
+            titleX = r.maxX() + 4;
+    } else if (alignment() == TextAlignment::Left) {
+        titleX = b.minX() + 6;
     }
     if (!title_.empty() || attributedTitle_)
-        text.drawInRect(
-            {b.midX() - textSize.width / 2, b.midY() - textSize.height / 2, textSize.width, textSize.height});
+        text.drawInRect({titleX, b.midY() - textSize.height / 2, textSize.width, textSize.height});
 }
 
 }  // namespace platform::ui

@@ -48,13 +48,13 @@ public:
     static std::shared_ptr<Button> create(Rect frame = {}) { return make<Button>(frame); }
 
     const std::string& title() const { return title_; }
-    void setTitle(std::string title);
+    virtual void setTitle(std::string title);
     const std::optional<AttributedString>& attributedTitle() const { return attributedTitle_; }
     void setAttributedTitle(std::optional<AttributedString> title) {
         attributedTitle_ = std::move(title), setNeedsDisplay(true);
     }
     const std::shared_ptr<Image>& image() const { return image_; }
-    void setImage(std::shared_ptr<Image> image) { image_ = std::move(image), setNeedsDisplay(true); }
+    virtual void setImage(std::shared_ptr<Image> image) { image_ = std::move(image), setNeedsDisplay(true); }
     const std::shared_ptr<Image>& alternateImage() const { return alternateImage_; }
     void setAlternateImage(std::shared_ptr<Image> image) {
         alternateImage_ = std::move(image), setNeedsDisplay(true);

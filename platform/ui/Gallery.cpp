@@ -1,6 +1,7 @@
 // The control gallery: one scene per group of the layer's own controls, for looking at them without a
 // display (`kestrune --snapshot DIR`).
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/ui/Button.h"
@@ -24,7 +25,8 @@ std::shared_ptr<Window> galleryWindow(const std::string& title, Size size) {
     return w;
 }
 
-// A picture made in code: a disc shaded from blue to green on a clear ground.
+// A picture made in code: a disc shaded from blue to green on a clear ground. Pixels on the rim are
+// covered in part, so the edge is smooth (pixels are premultiplied by their coverage).
 std::shared_ptr<Image> sampleImage(int side) {
     Bitmap b;
     b.width = b.height = side;
@@ -33,9 +35,13 @@ std::shared_ptr<Image> sampleImage(int side) {
     for (int y = 0; y < side; ++y) {
         for (int x = 0; x < side; ++x) {
             const double d = std::hypot(x + 0.5 - r, y + 0.5 - r);
-            if (d > r) continue;
-            const uint32_t g = static_cast<uint32_t>(255.0 * y / side), bl = 255 - g;
-            b.pixels[static_cast<size_t>(y) * side + x] = 0xff000000u | (30u << 16) | (g << 8) | bl;
+            const double coverage = std::clamp(r - d + 0.5, 0.0, 1.0);
+            if (coverage <= 0) continue;
+            auto premultiplied = [&](double v) { return static_cast<uint32_t>(std::lround(v * coverage)); };
+            const double g = 255.0 * y / side;
+            b.pixels[static_cast<size_t>(y) * side + x] = (premultiplied(255) << 24) |
+                                                          (premultiplied(30) << 16) |
+                                                          (premultiplied(g) << 8) | premultiplied(255 - g);
         }
     }
     auto image =
@@ -172,7 +178,9 @@ Scene scrolling() {
     scroll->setBorderType(BorderType::Line);
     scroll->setScrollerStyle(ScrollerStyle::Legacy);
     scroll->setHasVerticalScroller(true);
-    auto doc = make<StripedDocument>(Rect{0, 0, 160, 480});
+    // The rows are as wide as what the scroll view shows, and follow it when the split moves.
+    auto doc = make<StripedDocument>(Rect{0, 0, scroll->contentSize().width, 480});
+    doc->setAutoresizingMask(kViewWidthSizable);
     scroll->setDocumentView(doc);
     doc->scrollPoint({0, 96});
     auto right = View::create({189, 0, 171, 220});

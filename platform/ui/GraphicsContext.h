@@ -45,6 +45,10 @@ public:
     virtual void setCompositingOperation(CompositingOperation op) = 0;
     // The opacity of everything drawn after (0..1).
     virtual void setAlpha(double alpha) = 0;
+    // Drawing between begin and end goes onto a clear layer of its own (alpha 1, source-over inside),
+    // which is then composited as one with the alpha and operation in force at the begin.
+    virtual void beginTransparencyLayer() = 0;
+    virtual void endTransparencyLayer() = 0;
 
     virtual void fillPath(const BezierPath& path) = 0;
     virtual void strokePath(const BezierPath& path) = 0;

@@ -48,11 +48,23 @@ std::shared_ptr<Image> Image::createWithBitmap(Bitmap bitmap, Size size) {
     return image;
 }
 
+std::shared_ptr<Image> Image::imageWithSize_flipped_drawingHandler(Size size, bool flipped,
+                                                                   DrawingHandler handler) {
+    auto image = create(size);
+    image->handler_ = std::move(handler);
+    image->flipped_ = flipped;
+    return image;
+}
+
 std::shared_ptr<Image> Image::imageNamed(const std::string& name) {
     if (name.empty()) return nullptr;
     if (auto image = ImageRegistry::named(name)) return image;
-    // The bundle finds "<name>.png" at its top or one folder down (images/).
-    if (auto path = platform::Bundle::main().pathForResource(name, "png")) {
+    // A name may carry its ".png"; the bundle finds "<name>.png" at its top or one folder down (images/).
+    const bool typed = name.size() > 4 && name.compare(name.size() - 4, 4, ".png") == 0;
+    const std::string bare = typed ? name.substr(0, name.size() - 4) : name;
+    if (typed)
+        if (auto image = ImageRegistry::named(bare)) return image;
+    if (auto path = platform::Bundle::main().pathForResource(bare, "png")) {
         if (auto image = initWithContentsOfFile(*path)) {
             image->setName(name);
             ImageRegistry::add(name, image);
@@ -100,7 +112,18 @@ bool Image::writePNGToFile(const std::string& path) const {
 
 void Image::drawInRect_fromRect_operation_fraction(Rect rect, Rect from, CompositingOperation op,
                                                    double fraction) const {
-    if (auto* context = GraphicsContext::current()) context->drawImage(*this, rect, from, op, fraction);
+    auto* context = GraphicsContext::current();
+    if (!context) return;
+    if (!handler_) return context->drawImage(*this, rect, from, op, fraction);
+    // Drawn by code: the whole image into the rectangle, as one layer composited at the fraction.
+    context->saveGState();
+    context->clipToRect(rect);
+    context->setCompositingOperation(op);
+    context->setAlpha(fraction);
+    context->beginTransparencyLayer();
+    handler_(rect);
+    context->endTransparencyLayer();
+    context->restoreGState();
 }
 
 void ImageRegistry::add(const std::string& name, std::shared_ptr<Image> image) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,6 +24,7 @@ enum class CompositingOperation {
     DestinationAtop,
     Xor,
     PlusLighter,
+    PlusDarker,
 };
 
 // Pixels: 32-bit premultiplied ARGB in native byte order, rows of `width` pixels.
@@ -43,9 +45,18 @@ struct Bitmap {
 // when it came from the registry, and the template flag the status bar reads.
 class Image {
 public:
+    // Draws the image into the destination rectangle of the current graphics context; answers whether
+    // it drew.
+    using DrawingHandler = std::function<bool(Rect destination)>;
+
     static std::shared_ptr<Image> create(Size size);
     static std::shared_ptr<Image> createWithBitmap(Bitmap bitmap, Size size);
+    // An image drawn by code each time it is drawn: the handler runs in a transparency layer clipped to
+    // the destination, so that its compositing reaches only its own drawing.
+    static std::shared_ptr<Image> imageWithSize_flipped_drawingHandler(Size size, bool flipped,
+                                                                       DrawingHandler handler);
     // Registered images first, then "<name>.png" in the bundle's images folder; none when neither has it.
+    // The name may end in ".png".
     static std::shared_ptr<Image> imageNamed(const std::string& name);
     // Decodes a PNG file through the installed renderer; none when it cannot be read.
     static std::shared_ptr<Image> initWithContentsOfFile(const std::string& path);
@@ -59,6 +70,11 @@ public:
     void setTemplate(bool flag) { template_ = flag; }
     const std::optional<Bitmap>& bitmap() const { return bitmap_; }
     void setBitmap(Bitmap bitmap) { bitmap_ = std::move(bitmap); }
+    const DrawingHandler& drawingHandler() const { return handler_; }
+    bool isFlipped() const { return flipped_; }
+    // The edges kept unscaled when the image is stretched (stored for the drawing that honours them).
+    EdgeInsets capInsets() const { return capInsets_; }
+    void setCapInsets(EdgeInsets insets) { capInsets_ = insets; }
 
     // PNG bytes of the bitmap through the installed renderer; none without one or without pixels.
     std::optional<std::vector<uint8_t>> pngRepresentation() const;
@@ -76,6 +92,9 @@ private:
     std::string name_;
     bool template_ = false;
     std::optional<Bitmap> bitmap_;
+    DrawingHandler handler_;
+    bool flipped_ = false;
+    EdgeInsets capInsets_;
 };
 
 // Images known by name: registered in code (tests, generated images) before the bundle is asked.

@@ -33,7 +33,7 @@ public:
     const std::shared_ptr<Image>& image() const { return image_; }
     virtual void setImage(std::shared_ptr<Image> image) { image_ = std::move(image), setNeedsDisplay(true); }
     ImageScaling imageScaling() const { return scaling_; }
-    void setImageScaling(ImageScaling s) { scaling_ = s, setNeedsDisplay(true); }
+    virtual void setImageScaling(ImageScaling s) { scaling_ = s, setNeedsDisplay(true); }
     ImageAlignment imageAlignment() const { return alignment_; }
     void setImageAlignment(ImageAlignment a) { alignment_ = a, setNeedsDisplay(true); }
     bool animates() const { return animates_; }
@@ -44,6 +44,8 @@ public:
     // Where the image is drawn for the current bounds, scaling and alignment.
     Rect imageRect() const;
     void drawRect(Rect dirty) override;
+    // A drag that starts on a picture moves a window that is movable by its background.
+    bool mouseDownCanMoveWindow() const override { return true; }
 
 private:
     std::shared_ptr<Image> image_;

@@ -62,9 +62,13 @@ public:
     // Back to the layouts registered when the program started (tests add their own).
     static void reset();
 
-    // Registers a layout from a static object of a `.nib.cpp` file.
+    // Registers a layout from a static object of a `.nib.cpp` file. A class that reads the name from
+    // its layout's registration keeps that file in every program that links the class.
     struct Registration {
-        Registration(const std::string& name, NibBuilder builder) { add(name, std::move(builder)); }
+        Registration(const std::string& layoutName, NibBuilder builder) : name(layoutName) {
+            add(layoutName, std::move(builder));
+        }
+        const std::string name;
     };
 };
 

@@ -46,6 +46,8 @@ const char* compositingName(CompositingOperation op) {
             return "xor";
         case CompositingOperation::PlusLighter:
             return "plusLighter";
+        case CompositingOperation::PlusDarker:
+            return "plusDarker";
     }
     return "?";
 }
@@ -78,6 +80,19 @@ void RecordingContext::setShadow(const std::optional<Shadow>& s) {
 
 void RecordingContext::setAlpha(double alpha) {
     add(format("alpha %g", alpha));
+}
+
+void RecordingContext::beginTransparencyLayer() {
+    layers_.push_back(state_);
+    state_.op = CompositingOperation::SourceOver;
+    add("begin transparency layer");
+}
+
+void RecordingContext::endTransparencyLayer() {
+    if (layers_.empty()) return;
+    state_ = layers_.back();
+    layers_.pop_back();
+    add("end transparency layer");
 }
 
 void RecordingContext::fillPath(const BezierPath& path) {

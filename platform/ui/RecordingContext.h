@@ -28,6 +28,8 @@ public:
     void setShadow(const std::optional<Shadow>& shadow) override;
     void setCompositingOperation(CompositingOperation op) override { state_.op = op; }
     void setAlpha(double alpha) override;
+    void beginTransparencyLayer() override;
+    void endTransparencyLayer() override;
     void fillPath(const BezierPath& path) override;
     void strokePath(const BezierPath& path) override;
     void drawLinearGradient(const Gradient& gradient, const BezierPath& path, double angle) override;
@@ -45,6 +47,7 @@ private:
     bool flipped_;
     State state_;
     std::vector<State> stack_;
+    std::vector<State> layers_;
     DisplayList list_;
 };
 

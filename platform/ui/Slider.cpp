@@ -13,7 +13,8 @@ namespace platform::ui {
 Rect SliderCell::barRectFlipped(bool) const {
     if (!slider_) return {};
     const Rect b = slider_->bounds();
-    const double inset = knobThickness() / 2;
+    // The bar runs under the knob's whole travel, nearly edge to edge.
+    const double inset = 2;
     if (slider_->isVertical()) return {b.midX() - 2, b.minY() + inset, 4, b.height() - 2 * inset};
     return {b.minX() + inset, b.midY() - 2, b.width() - 2 * inset, 4};
 }

@@ -1,6 +1,7 @@
 #include "platform/ui/SplitView.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/base/NotificationCenter.h"
 #include "platform/ui/GraphicsContext.h"
@@ -83,7 +84,40 @@ void SplitView::resizeSubviewsWithOldSize(Size oldSize) {
         d->splitView_resizeSubviewsWithOldSize(*this, oldSize);
         return;
     }
+    if (d && d->implements(SplitViewDelegate::Op::ShouldAdjustSizeOfSubview) && resizeAdjustableOnly(oldSize))
+        return;
     adjustSubviews();
+}
+
+bool SplitView::resizeAdjustableOnly(Size oldSize) {
+    // The change along the split goes to the subviews the delegate lets grow or shrink, shared in
+    // proportion to their sizes; the others keep theirs. With none to take it, the usual fit applies.
+    auto d = delegate();
+    const auto subs = subviews();
+    std::vector<bool> adjustable;
+    double adjustableExtent = 0;
+    size_t count = 0;
+    for (const auto& s : subs) {
+        adjustable.push_back(d->splitView_shouldAdjustSizeOfSubview(*this, s.get()));
+        if (adjustable.back()) adjustableExtent += std::max(0.0, extent(s->frame(), vertical_)), ++count;
+    }
+    if (count == 0) return false;
+    const Rect b = bounds();
+    const double delta = extent(b, vertical_) - (vertical_ ? oldSize.width : oldSize.height);
+    double at = along(b, vertical_);
+    for (size_t i = 0; i < subs.size(); ++i) {
+        double size = std::max(0.0, extent(subs[i]->frame(), vertical_));
+        if (adjustable[i])
+            size = std::max(0.0,
+                            size + (adjustableExtent > 0 ? delta * size / adjustableExtent : delta / count));
+        if (vertical_)
+            subs[i]->setFrame({at, b.minY(), size, b.height()});
+        else
+            subs[i]->setFrame({b.minX(), at, b.width(), size});
+        at += size + dividerThickness();
+    }
+    setNeedsDisplay(true);
+    return true;
 }
 
 double SplitView::constrained(double proposed, size_t index) {

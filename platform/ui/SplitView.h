@@ -73,6 +73,7 @@ public:
 
 private:
     double constrained(double proposed, size_t index);
+    bool resizeAdjustableOnly(Size oldSize);
     void notifyResized();
     bool vertical_ = true;
     DividerStyle style_ = DividerStyle::Thin;

@@ -1,5 +1,7 @@
 #include "platform/ui/TextField.h"
 
+#include <algorithm>
+
 #include "platform/base/Strings.h"
 #include "platform/ui/GraphicsContext.h"
 #include "platform/ui/TextMeasurer.h"
@@ -38,7 +40,12 @@ AttributedString TextField::displayedText() const {
     style.lineBreakMode = lineBreak_;
     a.paragraphStyle = style;
     std::string text = stringValue();
-    if (secure_) text = std::string(platform::utf16Length(text), '*');
+    if (secure_) {
+        // One bullet per character: it sits on the middle of the line, where the letters would be.
+        std::string bullets;
+        for (size_t i = platform::utf16Length(text); i > 0; --i) bullets += "\u2022";
+        text = bullets;
+    }
     return AttributedString(text, a);
 }
 
@@ -46,6 +53,14 @@ Size TextField::intrinsicContentSize() const {
     const Size text = displayedText().size();
     const double inset = (bezeled_ || bordered_) ? 4 : 2;
     return {text.width + 2 * inset, text.height + (bezeled_ || bordered_ ? 4 : 0)};
+}
+
+Size TextField::cellSizeForBounds(Rect bounds) const {
+    const bool framed = bezeled_ || bordered_;
+    const double inset = framed ? 4 : 2;
+    const Size text =
+        TextMeasurer::current().measure(displayedText(), std::max(1.0, bounds.width() - 2 * inset));
+    return {text.width + 2 * inset, text.height + (framed ? 4 : 0)};
 }
 
 void TextField::sizeToFit() {
@@ -151,8 +166,12 @@ void TextField::drawRect(Rect) {
         x = b.midX() - size.width / 2;
     else if (align == TextAlignment::Right)
         x = b.maxX() - inset - size.width;
-    // Text sits at the top of the field.
-    const double y = isFlipped() ? b.minY() + 2 : b.maxY() - 2 - size.height;
+    // A single line sits in the middle of the field, so that its letters, descenders included, keep
+    // clear of the edges whatever the field's height; wrapped lines start at the top, where reading
+    // starts.
+    const bool oneLine = size.height <= TextMeasurer::current().measure(text, 0).height + 0.5;
+    const double top = oneLine ? (b.height() - size.height) / 2 : ((bezeled_ || bordered_) ? 2 : 0);
+    const double y = isFlipped() ? b.minY() + top : b.maxY() - top - size.height;
     c->saveGState();
     c->clipToRect(b);
     text.drawInRect({x, y, size.width, size.height});

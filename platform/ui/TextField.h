@@ -66,6 +66,9 @@ public:
     AttributedString displayedText() const;
     void sizeToFit();
     Size intrinsicContentSize() const override;
+    // The size the text needs inside `bounds`, wrapped at its width (less the field's insets), insets
+    // included.
+    Size cellSizeForBounds(Rect bounds) const;
 
     bool acceptsFirstResponder() override { return isEnabled() && (editable_ || selectable_); }
     bool becomeFirstResponder() override;

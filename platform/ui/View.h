@@ -168,6 +168,12 @@ public:
     bool canDrawSubviewsIntoLayer() const { return drawSubviewsIntoLayer_; }
     void setCanDrawSubviewsIntoLayer(bool flag) { drawSubviewsIntoLayer_ = flag; }
     virtual void updateLayer() {}
+    // Whether the layer applies its filters (stored; nothing is filtered here).
+    bool layerUsesCoreImageFilters() const { return layerUsesFilters_; }
+    void setLayerUsesCoreImageFilters(bool flag) { layerUsesFilters_ = flag; }
+    // The appearance the view asks for ("NSAppearanceNameVibrantDark" ...); empty: its window's.
+    const std::string& appearanceName() const { return appearanceName_; }
+    void setAppearanceName(std::string name) { appearanceName_ = std::move(name); }
 
     // Animations through the animation context.
     ViewAnimator animator();
@@ -263,6 +269,8 @@ private:
     bool wantsLayer_ = false;
     std::shared_ptr<Layer> layer_;
     bool drawSubviewsIntoLayer_ = false;
+    bool layerUsesFilters_ = false;
+    std::string appearanceName_;
     std::vector<std::shared_ptr<TrackingArea>> trackingAreas_;
     std::vector<std::string> draggedTypes_;
     std::weak_ptr<ViewController> controller_;

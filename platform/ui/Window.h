@@ -78,6 +78,11 @@ public:
     void setStyleMask(unsigned style);
     const std::string& title() const { return title_; }
     void setTitle(std::string title) { title_ = std::move(title); }
+    enum class TitleVisibility { Visible = 0, Hidden = 1 };
+    TitleVisibility titleVisibility() const { return titleVisibility_; }
+    void setTitleVisibility(TitleVisibility v) { titleVisibility_ = v; }
+    bool titlebarAppearsTransparent() const { return transparentTitlebar_; }
+    void setTitlebarAppearsTransparent(bool flag) { transparentTitlebar_ = flag; }
     double alphaValue() const { return alpha_; }
     void setAlphaValue(double alpha);
     bool isOpaque() const { return opaque_; }
@@ -170,6 +175,8 @@ private:
     Rect frame_;
     unsigned style_ = kWindowStyleTitled;
     std::string title_;
+    TitleVisibility titleVisibility_ = TitleVisibility::Visible;
+    bool transparentTitlebar_ = false;
     double alpha_ = 1;
     bool opaque_ = true;
     Color background_ = Color::windowBackgroundColor();

@@ -6,8 +6,7 @@
 
 namespace reporting {
 
-USKNetworkRetryHandler::USKNetworkRetryHandler()
-    : certPinner_(std::make_shared<RKTCertificatePinner>(RKTPinnedCertificates())) {}
+USKNetworkRetryHandler::USKNetworkRetryHandler() : kitPinner_(true) {}
 
 USKNetworkRetryHandler::USKNetworkRetryHandler(std::shared_ptr<RKTCertificatePinner> pinner)
     : certPinner_(std::move(pinner)) {}
@@ -15,11 +14,19 @@ USKNetworkRetryHandler::USKNetworkRetryHandler(std::shared_ptr<RKTCertificatePin
 void USKNetworkRetryHandler::handleChallenge_fromURLSession_completionHandler(
     const platform::ServerTrust& trust, CRKURLSession* session,
     const CRKURLSessionDelegate::ChallengeCompletionHandler& completionHandler) {
-    if (ReportKit::sharedSDK().debug() || !certPinner_) {
+    auto pinner = certPinner();
+    if (ReportKit::sharedSDK().debug() || !pinner) {
         completionHandler(platform::AuthChallengeDisposition::PerformDefaultHandling);
         return;
     }
-    certPinner_->handleChallenge_fromURLSession_completionHandler(trust, session, completionHandler);
+    pinner->handleChallenge_fromURLSession_completionHandler(trust, session, completionHandler);
+}
+
+std::shared_ptr<RKTCertificatePinner> USKNetworkRetryHandler::certPinner() const {
+    std::lock_guard lock(mutex_);
+    if (kitPinner_ && !certPinner_)
+        certPinner_ = std::make_shared<RKTCertificatePinner>(RKTPinnedCertificates());
+    return certPinner_;
 }
 
 void USKNetworkRetryHandler::handleCompletedRequest_withResponse_forIdentifier_error_completionHandler(

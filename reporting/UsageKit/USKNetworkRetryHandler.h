@@ -48,11 +48,13 @@ public:
                                                                         const std::string& identifier,
                                                                         const platform::URLRequest& request,
                                                                         const KitErrorPtr& handlerError);
-    std::shared_ptr<RKTCertificatePinner> certPinner() const { return certPinner_; }
+    // The kit's pinned roots are read on the first challenge, not when the handler is made.
+    std::shared_ptr<RKTCertificatePinner> certPinner() const;
     size_t retryTimerCount() const;
 
 private:
-    std::shared_ptr<RKTCertificatePinner> certPinner_;
+    mutable std::shared_ptr<RKTCertificatePinner> certPinner_;  // guarded by mutex_
+    bool kitPinner_ = false;                                    // certPinner_ is the kit's, made on use
     mutable std::mutex mutex_;
     std::map<std::string, std::shared_ptr<USKBackoffTimer>> retryTimerMap_;
 };

@@ -261,7 +261,7 @@ std::string USKNimbusAnalyticsBridge::sanitizeKeyName(const std::string& name) {
     }
     std::string result = platform::fromUTF32(out);
     if (out.empty() || !platform::isUnicodeLetter(out[0])) result = "reportKit_" + result;
-    if (platform::hasPrefix(result, "nimbus_") || platform::hasPrefix(result, "google_") ||
+    if (platform::hasPrefix(result, "nimbus_") || platform::hasPrefix(result, "cloud_") ||
         platform::hasPrefix(result, "ga_"))
         result = "reportKit_" + result;
     if (nimbusReservedKeys().count(result)) result = "reportKit_" + result;

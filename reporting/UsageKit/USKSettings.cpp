@@ -56,7 +56,7 @@ bool USKSettings::shouldCollectPredefinedEvents() const {
     return boolFor("analytics", "track_predefined_events", true);
 }
 bool USKSettings::shouldForwardToNimbusAnalytics() const {
-    return boolFor("analytics", "forward_to_google_analytics", false);
+    return boolFor("analytics", "forward_to_nimbus_analytics", false);
 }
 bool USKSettings::shouldIncludePurchaseEventsInForwardedNimbusEvents() const {
     return boolFor("analytics", "include_purchase_events_in_forwarded_events", false);

@@ -22,7 +22,36 @@ std::shared_ptr<RKTKitClass> UsageKit::kitClass() {
         }
         void initializeIfNeeded() override { sharedInstance().initializeIfNeeded(); }
     };
-    return RKTKitClass::kitClass("UsageKit", std::make_shared<Kit>());
+    auto kitClass = RKTKitClass::kitClass("UsageKit", std::make_shared<Kit>());
+    using Arguments = std::vector<platform::Value>;
+    auto text = [](const Arguments& arguments, size_t index) -> std::optional<std::string> {
+        if (index < arguments.size() && arguments[index].string()) return *arguments[index].string();
+        return std::nullopt;
+    };
+    kitClass->setClassOperation("startWithBetaToken:", [text](const Arguments& arguments) {
+        startWithBetaToken(text(arguments, 0));
+        return platform::Value();
+    });
+    kitClass->setClassOperation("logPreviousSessionCrashedOnDate:", [](const Arguments& arguments) {
+        const platform::Date* date = arguments.empty() ? nullptr : arguments[0].date();
+        logPreviousSessionCrashedOnDate(date ? std::optional<platform::Date>(*date) : std::nullopt);
+        return platform::Value();
+    });
+    kitClass->setClassOperation("logCustomEventWithName:customAttributes:",
+                                [text](const Arguments& arguments) {
+                                    const auto name = text(arguments, 0);
+                                    if (!name) return platform::Value();
+                                    Attributes attributes;
+                                    if (arguments.size() > 1 && arguments[1].dictionary())
+                                        attributes = *arguments[1].dictionary();
+                                    logCustomEventWithName_customAttributes(*name, attributes);
+                                    return platform::Value();
+                                });
+    return kitClass;
+}
+
+void UsageKit::registerKitClass() {
+    RKTKitClass::registerClass(kitClass());
 }
 
 std::string UsageKit::bundleIdentifier() const {

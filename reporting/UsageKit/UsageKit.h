@@ -25,8 +25,12 @@ public:
     using Attributes = std::optional<platform::Value::Dictionary>;
 
     static UsageKit& sharedInstance();
-    // The kit class the core registers ("UsageKit", adopting the kit interface).
+    // The kit class the core registers ("UsageKit", adopting the kit interface). It answers by name the
+    // class operations the crash kit asks for: "startWithBetaToken:", "logPreviousSessionCrashedOnDate:"
+    // and "logCustomEventWithName:customAttributes:".
     static std::shared_ptr<RKTKitClass> kitClass();
+    // Puts the kit class in the class list, where the registry and the crash kit find it.
+    static void registerKitClass();
 
     // RKTKit
     std::string bundleIdentifier() const override;

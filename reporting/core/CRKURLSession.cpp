@@ -1,5 +1,6 @@
 #include "reporting/core/CRKURLSession.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <future>
@@ -83,6 +84,8 @@ std::shared_ptr<CRKURLSessionUploadTask> CRKURLSession::uploadTaskWithRequest_fr
             }
         }
         mutableRequest.setHTTPBodyFile(filePath, length);
+        mutableRequest.setMaximumResponseLength(
+            std::min(mutableRequest.maximumResponseLength(), kMaximumUploadAnswerLength));
     });
     return task;
 }

@@ -53,8 +53,12 @@ public:
     std::shared_ptr<CRKURLSessionDataTask> dataTaskWithRequest_completionHandler(
         const platform::URLRequest& request, DataCompletionHandler handler);
     std::shared_ptr<CRKURLSessionDataTask> dataTaskWithRequest(const platform::URLRequest& request);
+    // The answer to an upload is an acknowledgement: longer than this, it fails the task.
+    static constexpr uint64_t kMaximumUploadAnswerLength = 64u << 10;
+
     // The body is the file's bytes: as many as the request's "Content-Length" states when it has one,
-    // else the file's size when the task is made.
+    // else the file's size when the task is made. The answer may be at most kMaximumUploadAnswerLength
+    // bytes (or the request's own limit, when lower).
     std::shared_ptr<CRKURLSessionUploadTask> uploadTaskWithRequest_fromFile_completionHandler(
         const platform::URLRequest& request, const std::string& filePath, DataCompletionHandler handler);
     std::shared_ptr<CRKURLSessionUploadTask> uploadTaskWithRequest_fromFile(

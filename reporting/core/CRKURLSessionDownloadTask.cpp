@@ -1,10 +1,26 @@
 #include "reporting/core/CRKURLSessionDownloadTask.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "platform/base/Log.h"
 #include "platform/storage/Files.h"
 #include "platform/storage/StandardFolders.h"
 #include "reporting/core/CRKURLSession.h"
 #include "reporting/core/RKTByteUtility.h"
+
+namespace {
+
+// A downloaded answer may carry the kit's settings: it is readable by the user alone.
+FILE* openPrivately(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) return nullptr;
+    FILE* stream = ::fdopen(fd, "wb");
+    if (!stream) ::close(fd);
+    return stream;
+}
+
+}  // namespace
 
 namespace reporting {
 
@@ -42,7 +58,7 @@ void CRKURLSessionDownloadTask::didReceiveDataOnQueue(const platform::Data& chun
 void CRKURLSessionDownloadTask::writeDataToStream(const platform::Data& data) {
     if (!streamOpened_) {
         streamOpened_ = true;
-        outputStream_ = fopen(targetURL_.c_str(), "wb");
+        outputStream_ = openPrivately(targetURL_);
     }
     bool failed = !outputStream_;
     RKTEnumerateByteRangesOfData(data, [&](const uint8_t* bytes, size_t, size_t length, bool& stop) {
@@ -78,7 +94,7 @@ void CRKURLSessionDownloadTask::complete() {
     const KitErrorPtr error = this->error();
     if (!error) {
         // An empty answer still gives the owner a file to read.
-        if (!streamOpened_) outputStream_ = fopen(targetURL_.c_str(), "wb");
+        if (!streamOpened_) outputStream_ = openPrivately(targetURL_);
         streamOpened_ = true;
         if (outputStream_ && fflush(outputStream_) != 0) platform::logf("[ReportKit] download flush failed");
     }

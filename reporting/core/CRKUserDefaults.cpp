@@ -41,6 +41,9 @@ CRKUserDefaults::CRKUserDefaults()
     serialDictionaryQueue_->sync([this] {
         directoryURL_ = generateDirectoryURL();
         fileURL_ = directoryURL_ + "/CRKUserDefaults.plist";
+        // A process killed in the middle of a save leaves its temporary copy behind; nothing else would
+        // ever read or remove it.
+        platform::Files::removeLeftoverTemporaryFiles(fileURL_);
         persistedDataDictionary_ = loadDefaults().value_or(platform::Value::Dictionary{});
         dataDictionary_ = persistedDataDictionary_;
     });
@@ -136,13 +139,21 @@ bool CRKUserDefaults::synchronize() {
     const platform::Value::Dictionary snapshot = dictionaryRepresentation();
     bool written = false;
     synchronizationQueue_->sync([&] {
-        if (!platform::Files::exists(directoryURL_) && !platform::Files::createDirectories(directoryURL_)) {
+        // The kit's folder and the application's folder above it are the user's alone, also when an
+        // earlier version made them open to others.
+        const std::string appFolder = platform::Files::parentPath(directoryURL_);
+        if (!getEscapedAppBundleIdentifier().empty()) {
+            platform::Files::createDirectories(appFolder, 0700);
+            platform::Files::makePrivate(appFolder);
+        }
+        if (!platform::Files::createDirectories(directoryURL_, 0700) ||
+            !platform::Files::makePrivate(directoryURL_)) {
             platform::logf("[ReportKit:UserDefaults] failed to create directory with error:%s",
                            ("cannot create " + directoryURL_).c_str());
         }
         auto bytes = platform::PropertyList::dataFromValue(platform::Value(snapshot),
                                                            platform::PropertyList::Format::XML);
-        written = bytes && platform::Files::writeAtomically(fileURL_, *bytes);
+        written = bytes && platform::Files::writeAtomically(fileURL_, *bytes, 0600);
         if (!written)
             platform::logf("[ReportKit:UserDefaults] Unable to open file for writing at path %s",
                            fileURL_.c_str());

@@ -82,6 +82,7 @@ bool RKTCertificatePinner::handleChallenge_fromURLSession_completionHandler(
 const std::vector<platform::Data>& RKTPinnedCertificates() {
     static const std::vector<platform::Data> certificates = [] {
         std::vector<platform::Data> loaded;
+        std::string missing;
         for (const char* name : kPinnedCertificateNames) {
             const auto path = platform::Bundle::main().pathForResource(name, "der");
             const auto bytes = path ? platform::Files::read(*path) : std::nullopt;
@@ -89,12 +90,15 @@ const std::vector<platform::Data>& RKTPinnedCertificates() {
                                            bytes->bytes(), bytes->size())
                                      : std::nullopt;
             if (!certificate) {
-                platform::logf("[ReportKit] pinned root certificate %s is not in the bundle; it is left out",
-                               name);
+                missing += (missing.empty() ? "" : ", ") + std::string(name);
                 continue;
             }
             loaded.push_back(std::move(*certificate));
         }
+        // Retired roots are not shipped: one line says which are left out.
+        if (!missing.empty())
+            platform::logf("[ReportKit] pinned root certificates not in the bundle, left out: %s",
+                           missing.c_str());
         return loaded;
     }();
     return certificates;

@@ -76,7 +76,7 @@ KitErrorPtr RKTDownloadAndSaveSettingsOperation::saveSettingsFromFile(const std:
                                                        {{KitError::NSLocalizedDescriptionKey, reason}});
     }
     // The new file takes the old one's place in a single rename; until then the old one stays whole.
-    if (!platform::Files::writeAtomically(settingsFilePath_, *bytes)) {
+    if (!platform::Files::writeAtomically(settingsFilePath_, *bytes, 0600)) {
         auto error = KitError::errorWithDomain_code_userInfo(
             errorDomain(), kSaveFailedErrorCode,
             {{KitError::NSLocalizedDescriptionKey,

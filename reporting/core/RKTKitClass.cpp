@@ -43,6 +43,57 @@ std::shared_ptr<NMBDefaultApp> RKTKitClass::defaultApp() const {
     return defaultApp_ ? defaultApp_() : nullptr;
 }
 
+namespace {
+
+RKTKitClass::Operation find(std::mutex& mutex,
+                            const std::map<std::string, RKTKitClass::Operation>& operations,
+                            const std::string& selector) {
+    std::lock_guard lock(mutex);
+    auto it = operations.find(selector);
+    return it == operations.end() ? RKTKitClass::Operation() : it->second;
+}
+
+}  // namespace
+
+void RKTKitClass::setClassOperation(const std::string& selector, Operation operation) {
+    std::lock_guard lock(operationsMutex_);
+    if (operation) {
+        classOperations_[selector] = std::move(operation);
+    } else {
+        classOperations_.erase(selector);
+    }
+}
+
+bool RKTKitClass::respondsToSelector(const std::string& selector) const {
+    return static_cast<bool>(find(operationsMutex_, classOperations_, selector));
+}
+
+platform::Value RKTKitClass::performSelector(const std::string& selector,
+                                             const std::vector<platform::Value>& arguments) const {
+    // Called outside the lock: an operation may look up classes, or this one, again.
+    auto operation = find(operationsMutex_, classOperations_, selector);
+    return operation ? operation(arguments) : platform::Value();
+}
+
+void RKTKitClass::setInstanceOperation(const std::string& selector, Operation operation) {
+    std::lock_guard lock(operationsMutex_);
+    if (operation) {
+        instanceOperations_[selector] = std::move(operation);
+    } else {
+        instanceOperations_.erase(selector);
+    }
+}
+
+bool RKTKitClass::instancesRespondToSelector(const std::string& selector) const {
+    return static_cast<bool>(find(operationsMutex_, instanceOperations_, selector));
+}
+
+platform::Value RKTKitClass::performInstanceSelector(const std::string& selector,
+                                                     const std::vector<platform::Value>& arguments) const {
+    auto operation = find(operationsMutex_, instanceOperations_, selector);
+    return operation ? operation(arguments) : platform::Value();
+}
+
 void RKTKitClass::registerClass(const std::shared_ptr<RKTKitClass>& kitClass) {
     if (!kitClass) return;
     std::lock_guard lock(gMutex);

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/base/Value.h"
 #include "reporting/core/RKTKit.h"
 
 namespace reporting {
@@ -44,6 +47,21 @@ public:
     std::shared_ptr<RKTLegacyKitInstance> sharedInstance() const;
     std::shared_ptr<NMBDefaultApp> defaultApp() const;
 
+    // Operations a class answers by name, as its callers look them up ("startWithBetaToken:"): the class's
+    // own operations, and those of its shared instance. An operation not set is one it does not answer.
+    // The kit asks for optional operations this way, so that a class without them takes the road meant
+    // for their absence.
+    using Operation = std::function<platform::Value(const std::vector<platform::Value>& arguments)>;
+    void setClassOperation(const std::string& selector, Operation operation);
+    bool respondsToSelector(const std::string& selector) const;
+    // Null when the class does not answer the selector.
+    platform::Value performSelector(const std::string& selector,
+                                    const std::vector<platform::Value>& arguments = {}) const;
+    void setInstanceOperation(const std::string& selector, Operation operation);
+    bool instancesRespondToSelector(const std::string& selector) const;
+    platform::Value performInstanceSelector(const std::string& selector,
+                                            const std::vector<platform::Value>& arguments = {}) const;
+
     // The classes present in the process, by name. Registering a name again replaces the class.
     static void registerClass(const std::shared_ptr<RKTKitClass>& kitClass);
     static void unregisterClass(const std::string& name);
@@ -57,6 +75,9 @@ private:
     std::shared_ptr<RKTKit> kit_;
     SharedInstance sharedInstance_;
     DefaultApp defaultApp_;
+    mutable std::mutex operationsMutex_;
+    std::map<std::string, Operation> classOperations_;     // guarded by operationsMutex_
+    std::map<std::string, Operation> instanceOperations_;  // guarded by operationsMutex_
 };
 
 // An object of a kit class; the kit list may hold one in place of its class.

@@ -41,6 +41,7 @@ platform::URLRequest RKTNetworkOperation::mutableRequestWithDefaultHTTPHeadersFo
     const std::string& url, double timeout) const {
     platform::URLRequest request(url, timeout);
     request.setCachePolicy(kReloadIgnoringLocalCacheData);
+    request.setMaximumResponseLength(kMaximumAnswerLength);
     const std::string locale = localeIdentifier();
     request.setValue_forHTTPHeaderField(userAgentString(), "User-Agent");
     request.setValue_forHTTPHeaderField("utf-8", "Accept-Charset");

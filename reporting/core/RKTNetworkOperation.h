@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/net/URLRequest.h"
@@ -14,6 +15,9 @@ public:
     // The kit's developer token, sent with every request.
     static constexpr const char* kDeveloperToken = "5d0b8e3a91c74f26b1e8d47a03c96f2e8b15a7d4";
     static constexpr double kDefaultTimeout = 10.0;
+    // The kit's services answer with small JSON documents (settings, an application's record): a longer
+    // answer is refused as an error rather than held.
+    static constexpr uint64_t kMaximumAnswerLength = 256u << 10;
 
     explicit RKTNetworkOperation(std::string APIKey);  // initWithAPIKey:
 
@@ -22,8 +26,9 @@ public:
     // The default request with a time-out of 10 seconds (operations add their own fields).
     virtual platform::URLRequest mutableRequestWithDefaultHTTPHeaderFieldsAndTimeoutForURL(
         const std::string& url) const;
-    // The request ignores local cache data and carries, in this order: User-Agent, Accept-Charset,
-    // Accept-Language, Content-Language and the kit's X-CrashKit-* identification fields.
+    // The request ignores local cache data, takes at most kMaximumAnswerLength bytes of answer and
+    // carries, in this order: User-Agent, Accept-Charset, Accept-Language, Content-Language and the kit's
+    // X-CrashKit-* identification fields.
     platform::URLRequest mutableRequestWithDefaultHTTPHeadersForURL_timeout(const std::string& url,
                                                                             double timeout) const;
     // "<kit identifier>/1.9.0 (74)".

@@ -1,5 +1,8 @@
 #include "reporting/core/RKTSettingsOnboardingManager.h"
 
+#include <cctype>
+#include <string_view>
+
 #include "platform/base/Log.h"
 #include "platform/base/NotificationCenter.h"
 #include "platform/storage/StandardFolders.h"
@@ -12,8 +15,7 @@ namespace reporting {
 
 RKTSettingsOnboardingManager::RKTSettingsOnboardingManager(
     std::shared_ptr<RKTApplicationIdentiferModel> model)
-    : appIdentifierModel_(std::move(model)),
-      networkClient_(RKTNetworkClient::initWithQueue_pinnedCertificates(nullptr, RKTPinnedCertificates())) {}
+    : appIdentifierModel_(std::move(model)) {}
 
 bool RKTSettingsOnboardingManager::debug() const {
     return ReportKit::sharedSDK().debug();
@@ -27,7 +29,23 @@ void RKTSettingsOnboardingManager::
         APIKey_ = APIKey;
         kitVersions_ = kitVersionsByKitBundleIdentifier;
     }
+    // Without a settings service there is nothing to download and no application to onboard; the
+    // kits keep their built-in settings.
+    if (!isConfiguredEndpoint(valueForConfigurationKey(kSettingsEndpointKey).value_or(""))) return;
     beginSettingsDownload();
+}
+
+bool RKTSettingsOnboardingManager::isConfiguredEndpoint(const std::string& endpoint) {
+    const auto scheme = endpoint.find("://");
+    if (scheme == std::string::npos) return !endpoint.empty();
+    std::string host = endpoint.substr(scheme + 3);
+    host = host.substr(0, host.find_first_of("/?#"));
+    if (const auto at = host.rfind('@'); at != std::string::npos) host.erase(0, at + 1);
+    if (!host.empty() && host[0] != '[') host = host.substr(0, host.find(':'));
+    while (!host.empty() && host.back() == '.') host.pop_back();
+    for (auto& c : host) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    constexpr std::string_view reserved = ".invalid";
+    return !host.empty() && host != "invalid" && !(host.size() > reserved.size() && host.ends_with(reserved));
 }
 
 void RKTSettingsOnboardingManager::beginSettingsDownload() {
@@ -106,7 +124,12 @@ std::optional<std::string> RKTSettingsOnboardingManager::advertisingToken() cons
 }
 
 void RKTSettingsOnboardingManager::finishNetworkingSession() {
-    if (auto client = networkClient()) client->invalidateAndCancel();
+    std::shared_ptr<RKTNetworkClient> client;
+    {
+        std::lock_guard lock(mutex_);
+        client = networkClient_;
+    }
+    if (client) client->invalidateAndCancel();
 }
 
 void RKTSettingsOnboardingManager::postSettingsDownloadCompletedNotification() {
@@ -212,6 +235,9 @@ platform::Value::Dictionary RKTSettingsOnboardingManager::kitVersionsByKitBundle
 
 std::shared_ptr<RKTNetworkClient> RKTSettingsOnboardingManager::networkClient() const {
     std::lock_guard lock(mutex_);
+    // Made on first use: a kit that never talks to its service never reads the pinned roots.
+    if (!networkClient_)
+        networkClient_ = RKTNetworkClient::initWithQueue_pinnedCertificates(nullptr, RKTPinnedCertificates());
     return networkClient_;
 }
 

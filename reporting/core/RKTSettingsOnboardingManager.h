@@ -70,6 +70,9 @@ public:
     std::string APIKey() const;
     platform::Value::Dictionary kitVersionsByKitBundleIdentifier() const;
     std::shared_ptr<RKTNetworkClient> networkClient() const;
+    // An address in the reserved ".invalid" domain never resolves: the kit's built-in addresses are
+    // there, so that a build nobody pointed at a service contacts none. Such an endpoint is unset.
+    static bool isConfiguredEndpoint(const std::string& endpoint);
     // Tests: a client with their own roots.
     void setNetworkClient(std::shared_ptr<RKTNetworkClient> client);
 
@@ -83,7 +86,7 @@ private:
     std::shared_ptr<RKTOnboardingOperation> onboardingOperation_;  // guarded by mutex_
     std::string APIKey_;                                           // guarded by mutex_
     platform::Value::Dictionary kitVersions_;                      // guarded by mutex_
-    std::shared_ptr<RKTNetworkClient> networkClient_;              // guarded by mutex_
+    mutable std::shared_ptr<RKTNetworkClient> networkClient_;      // guarded by mutex_
 };
 
 }  // namespace reporting

@@ -62,6 +62,19 @@ ReportKit& ReportKit::sharedSDK() {
     return *gShared;
 }
 
+void ReportKit::registerClass() {
+    auto registry = RKTKitClass::plainClass(kClassName);
+    registry->setInstanceOperation("installationMode", [](const std::vector<platform::Value>&) {
+        return platform::Value(static_cast<long long>(sharedSDK().installationMode()));
+    });
+    registry->setInstanceOperation("setInstallationMode:", [](const std::vector<platform::Value>& arguments) {
+        const platform::Number* mode = arguments.empty() ? nullptr : arguments[0].number();
+        if (mode) sharedSDK().setInstallationMode(mode->longLongValue());
+        return platform::Value();
+    });
+    RKTKitClass::registerClass(registry);
+}
+
 void ReportKit::resetSharedForTesting() {
     std::lock_guard lock(gSharedMutex);
     gShared.reset();

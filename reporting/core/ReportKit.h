@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -58,6 +59,9 @@ public:
     static void setSettingsAndOnboarding(SettingsAndOnboarding services);
 
     static ReportKit& sharedSDK();
+    // Puts the registry's class ("ReportKit") in the class list, with the operations of its shared
+    // instance that kits look up by name ("installationMode", "setInstallationMode:").
+    static void registerClass();
     // Starts the kits (once per process; later calls log and change nothing) and answers sharedSDK.
     static ReportKit& with(const std::vector<KitListElement>& kits);
     static bool isCrashKitCollectionEnabled();
@@ -96,7 +100,8 @@ public:
     std::optional<std::string> readInstallationUUID();
     std::string generateInstallationUUID();
 
-    bool debug() const { return debug_; }
+    bool debug() const { return debug_.load(); }
+    void setDebug(bool debug) { debug_ = debug; }
     bool isFirstInstall() const { return isFirstInstall_; }
     const std::string& installID() const { return installID_; }
     const std::string& executionIdentifier() const { return executionIdentifier_; }
@@ -122,7 +127,7 @@ private:
     void startKits(const std::vector<KitListElement>& kits);
 
     mutable std::recursive_mutex mutex_;
-    bool debug_ = false;
+    std::atomic<bool> debug_{false};
     bool isFirstInstall_ = false;
     std::optional<std::string> APIKey_;
     std::string installID_;

@@ -33,7 +33,7 @@ void CRKSDKLog(int32_t level, const char* format, ...) {
     if (descriptor < 0) {
         // A failed open leaves -1, so the next message tries again. Two threads logging first at once
         // both open; the one that installs its descriptor first wins and the other closes its own.
-        const int opened = open(readonly->logPath, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+        const int opened = open(readonly->logPath, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
         if (opened < 0) return;
         int32_t expected = -1;
         if (shared.compare_exchange_strong(expected, opened)) {

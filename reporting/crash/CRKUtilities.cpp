@@ -1,5 +1,7 @@
 #include "reporting/crash/CRKUtilities.h"
 
+#include <sys/random.h>
+
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <openssl/rand.h>
@@ -110,7 +112,10 @@ bool CRKUnlinkIfExists(const char* path) {
 
 std::string CRKGenerateUUID() {
     uint8_t bytes[16];
-    if (RAND_bytes(bytes, sizeof bytes) != 1) return "";
+    // The kernel's generator first: it needs no set-up of the TLS library.
+    if (getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes) &&
+        RAND_bytes(bytes, sizeof bytes) != 1)
+        return "";
     bytes[6] = (bytes[6] & 0x0F) | 0x40;  // version 4
     bytes[8] = (bytes[8] & 0x3F) | 0x80;  // the RFC 4122 variant
     static const char digits[] = "0123456789ABCDEF";

@@ -3,17 +3,21 @@
 #include "platform/base/Clock.h"
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
+#include "platform/base/Strings.h"
 #include "platform/storage/Files.h"
 #include "platform/storage/PropertyList.h"
 #include "platform/storage/StandardFolders.h"
 #include "reporting/core/RKTHost.h"
 #include "reporting/core/RKTIdentifiers.h"
 #include "reporting/core/RKTKitClass.h"
+#include "reporting/core/RKTSettingsOnboardingManager.h"
 #include "reporting/core/ReportKit.h"
 #include "reporting/crash/CRKApplication.h"
 #include "reporting/crash/CRKIdentity.h"
 #include "reporting/crash/capture/CRKException.h"
 #include "reporting/crash/capture/CRKUserLogging.h"
+#include "reporting/crash/controller/CRKUploadSubmission.h"
+#include "reporting/crash/settings/CRKSettings.h"
 #include "reporting/crash/store/CRKFileManager.h"
 
 namespace reporting {
@@ -44,8 +48,8 @@ public:
     std::string bundleIdentifier() const override { return CrashKit::bundleIdentifier(); }
     std::string kitDisplayVersion() const override { return CrashKit::kDisplayVersion; }
     std::optional<std::string> kitBuildVersion() const override { return CrashKit::kBuildVersion; }
-    void initializeIfNeeded() override { CrashKit::sharedInstance()->start(); }
-    void disableUninitializedKitMessaging() override { CRKUserLoggingDisableUninitializedMessaging(); }
+    void initializeIfNeeded() override { CrashKit::initializeIfNeeded(); }
+    void disableUninitializedKitMessaging() override { CrashKit::disableUninitializedKitMessaging(); }
 };
 
 // The installation identifier an older version of the kit kept in its own defaults file.
@@ -59,6 +63,17 @@ std::optional<std::string> historicInstallID() {
     if (!plist) return std::nullopt;
     if (const auto* id = (*plist)[prefixed(".iuuid")].string()) return *id;
     return std::nullopt;
+}
+
+// The settings the kit's service sent last (none before the first download), read afresh each time.
+CRKSettings downloadedSettings() {
+    return CRKSettings(ReportKit::sharedSDK().settings());
+}
+
+// An operation of the analytics kit, when that kit is in the process and answers it.
+void sendToUsageKit(const std::string& selector, const std::vector<platform::Value>& arguments) {
+    auto usageKit = RKTKitClass::classNamed("UsageKit");
+    if (usageKit && usageKit->respondsToSelector(selector)) usageKit->performSelector(selector, arguments);
 }
 
 }  // namespace
@@ -97,18 +112,25 @@ std::shared_ptr<CrashKit> CrashKit::startWithAPIKey(const std::string& APIKey,
                                                     std::shared_ptr<CrashKitDelegate> delegate) {
     auto kit = sharedInstance();
     if (delegate) kit->setDelegate(std::move(delegate));
-    auto& registry = ReportKit::sharedSDK();
-    // This registry has no one-call start with a key, so the key path is taken; a registry the outside
-    // core has configured is left to it.
-    const int64_t mode = registry.installationMode();
-    registry.setInstallationMode(ReportKit::ConfiguredFromInfoPlist);
-    if (mode == ReportKit::ConfiguredThroughNimbus) {
-        platform::logf(
-            "[CrashKit] Warning, calling startWithAPIKey:... after [NMBApp configure] or "
-            "NimbusApp.configure() is not supported");
+    auto registry = RKTKitClass::classNamed("ReportKit");
+    if (registry && registry->respondsToSelector("initializeKitsWithReportKitAPIKey")) {
+        registry->performSelector("initializeKitsWithReportKitAPIKey", {platform::Value(APIKey)});
         return kit;
     }
-    registry.setAPIKey(APIKey);
+    if (registry && registry->instancesRespondToSelector("installationMode") &&
+        registry->instancesRespondToSelector("setInstallationMode:")) {
+        const platform::Value mode = registry->performInstanceSelector("installationMode");
+        registry->performInstanceSelector(
+            "setInstallationMode:",
+            {platform::Value(static_cast<long long>(ReportKit::ConfiguredFromInfoPlist))});
+        if (mode.number() && mode.number()->longLongValue() == ReportKit::ConfiguredThroughNimbus) {
+            platform::logf(
+                "[CrashKit] Warning, calling startWithAPIKey:... after [NMBApp configure] or "
+                "NimbusApp.configure() is not supported");
+            return kit;
+        }
+    }
+    ReportKit::sharedSDK().setAPIKey(APIKey);
     auto kitClass = RKTKitClass::classNamed(kClassName);
     if (!kitClass) {
         registerKitClass();
@@ -116,6 +138,25 @@ std::shared_ptr<CrashKit> CrashKit::startWithAPIKey(const std::string& APIKey,
     }
     ReportKit::with({kitClass});
     return kit;
+}
+
+std::shared_ptr<CrashKit> CrashKit::startWithAPIKey_afterDelay(const std::string& APIKey, double) {
+    platform::logf("[CrashKit] Warning, startWithAPIKey:afterDelay: is deprecated.");
+    return startWithAPIKey(APIKey);
+}
+
+std::shared_ptr<CrashKit> CrashKit::startWithAPIKey_delegate_afterDelay(
+    const std::string& APIKey, std::shared_ptr<CrashKitDelegate> delegate, double) {
+    platform::logf("[CrashKit] Warning, startWithAPIKey:delegate:afterDelay: is deprecated.");
+    return startWithAPIKey(APIKey, std::move(delegate));
+}
+
+void CrashKit::initializeIfNeeded() {
+    sharedInstance()->start();
+}
+
+void CrashKit::disableUninitializedKitMessaging() {
+    CRKUserLoggingDisableUninitializedMessaging();
 }
 
 void CrashKit::start() {
@@ -130,6 +171,9 @@ void CrashKit::start() {
     }
     const double mark = platform::Clock::now();
     platform::logf("[CrashKit] Version %s (%s)", kDisplayVersion, kBuildVersion);
+    const bool uploads =
+        RKTSettingsOnboardingManager::isConfiguredEndpoint(downloadedSettings().reportsEndpoint());
+    if (!uploads) platform::logf("[CrashKit] no report server configured: reports stay on disk");
     if (debugMode())
         platform::logf("[CrashKit] Running on %s, %s (%s)", RKTHostModelName().value_or("(null)").c_str(),
                        RKTHostOperatingSystemDisplayVersion().c_str(),
@@ -156,8 +200,26 @@ void CrashKit::start() {
         beta = CRKBetaController::initWithDelegate(weak_from_this());
         if (!beta->start()) platform::logf("[CrashKit] Beta could not be initialized");
     }
-    auto controller = CRKCrashReportingController::initWithFileManager_delegate(
-        files, weak_from_this(), helpers.submissionFactory, helpers.prompt);
+    auto submission = helpers.submissionFactory;
+    if (!submission && uploads) {
+        std::weak_ptr<CrashKit> kit = weak_from_this();
+        CRKUploadSubmissionOptions options;
+        options.APIKey = [kit]() -> std::optional<std::string> {
+            auto self = kit.lock();
+            return self ? self->APIKey() : std::nullopt;
+        };
+        options.canUseBackgroundSessions = [kit] {
+            auto self = kit.lock();
+            auto controller = self ? self->crashReportingController() : nullptr;
+            return controller && self->reportingControllerCanUseBackgroundSessions(*controller);
+        };
+        submission = CRKUploadSubmissionFactory(options);
+    } else if (!submission) {
+        // Nothing to send to: the reports wait on disk for a build that names a server.
+        submission = [](CRKCrashReportingController&) { return std::shared_ptr<CRKReportSubmission>(); };
+    }
+    auto controller = CRKCrashReportingController::initWithFileManager_delegate(files, weak_from_this(),
+                                                                                submission, helpers.prompt);
     {
         std::lock_guard lock(mutex_);
         betaController_ = beta;
@@ -166,7 +228,7 @@ void CrashKit::start() {
     const auto betaToken = beta ? beta->betaToken() : std::nullopt;
     if (!controller->startWithProfilingMark_betaToken(mark, betaToken))
         platform::logf("[CrashKit] Crash reporting could not be initialized");
-    if (helpers.usageStartWithBetaToken) helpers.usageStartWithBetaToken(betaToken);
+    sendToUsageKit("startWithBetaToken:", {betaToken ? platform::Value(*betaToken) : platform::Value()});
 }
 
 std::optional<std::string> CrashKit::APIKey() {
@@ -188,6 +250,7 @@ bool CrashKit::debugMode() {
 
 void CrashKit::setDebugMode(bool) {
     // The registry's flag is only ever switched on from here, whatever the argument.
+    ReportKit::sharedSDK().setDebug(true);
     if (isCrashKitStarted())
         platform::logf("[CrashKit] Warning, consider enabling debug mode before starting CrashKit");
 }
@@ -235,21 +298,165 @@ void CrashKit::setUserName(const platform::Value& value) {
 void CrashKit::setUserEmail(const platform::Value& value) {
     CRKUserLoggingRecordInternalKeyValue(prefixed(".user-email"), value);
 }
+void CrashKit::setDevelopmentPlatformName(const platform::Value& value) {
+    CRKUserLoggingRecordInternalKeyValue(prefixed(".development-platform-name"), value);
+}
+void CrashKit::setDevelopmentPlatformVersion(const platform::Value& value) {
+    CRKUserLoggingRecordInternalKeyValue(prefixed(".development-platform-version"), value);
+}
+std::optional<std::string> CrashKit::developmentPlatformName() {
+    platform::logf("[CrashKit] developmentPlatformName is write-only");
+    return std::nullopt;
+}
+std::optional<std::string> CrashKit::developmentPlatformVersion() {
+    platform::logf("[CrashKit] developmentPlatformVersion is write-only");
+    return std::nullopt;
+}
 void CrashKit::setObjectValue_forKey(const platform::Value& value, const std::string& key) {
     CRKUserLoggingRecordUserKeyValue(key, value);
 }
-
-void CrashKit::recordError_withAdditionalUserInfo(const platform::Error& error,
-                                                  const platform::Value::Dictionary& userInfo) {
-    CRKUserLoggingRecordError(&error, userInfo);
+void CrashKit::setIntValue_forKey(int value, const std::string& key) {
+    setObjectValue_forKey(platform::Value(static_cast<long long>(value)), key);
+}
+void CrashKit::setBoolValue_forKey(bool value, const std::string& key) {
+    setObjectValue_forKey(platform::Value(value), key);
+}
+void CrashKit::setFloatValue_forKey(float value, const std::string& key) {
+    setObjectValue_forKey(platform::Value(static_cast<double>(value)), key);
 }
 
-void CrashKit::logEvent_attributes(const std::string& name, const platform::Value& attributes) {
-    if (auto log = companions().usageLogCustomEvent) log(name, attributes);
+void CrashKit::recordError(const platform::Error& error) {
+    recordError_withAdditionalUserInfo(error, std::nullopt);
+}
+
+void CrashKit::recordError_withAdditionalUserInfo(
+    const platform::Error& error, const std::optional<platform::Value::Dictionary>& userInfo) {
+    const platform::Value::Dictionary copy = userInfo.value_or(platform::Value::Dictionary{});
+    CRKUserLoggingRecordError(&error, copy);
+}
+
+void CrashKit::recordCustomExceptionName_reason_frameArray(const std::string& name, const std::string& reason,
+                                                           const std::vector<CRKStackFrame>& frameArray) {
+    std::vector<CRKExceptionFrame> frames;
+    frames.reserve(frameArray.size());
+    for (const CRKStackFrame& frame : frameArray) {
+        CRKExceptionFrame copy;
+        copy.address = frame.address;
+        copy.symbol = frame.symbol;
+        copy.offset = frame.offset;
+        copy.library = frame.library;
+        copy.fileName = frame.fileName;
+        copy.lineNumber = frame.lineNumber;
+        frames.push_back(std::move(copy));
+    }
+    CRKExceptionRecord(4, name.c_str(), reason.c_str(), frames, false);
+}
+
+void CrashKit::logEvent(const std::string& name) {
+    logEvent_attributes(name, std::nullopt);
+}
+
+void CrashKit::logEvent_attributes(const std::string& name,
+                                   const std::optional<platform::Value::Dictionary>& attributes) {
+    sendToUsageKit("logCustomEventWithName:customAttributes:",
+                   {platform::Value(name), attributes ? platform::Value(*attributes) : platform::Value()});
+}
+
+void CrashKit::Class::setUserIdentifier(const platform::Value& value) {
+    sharedInstance()->setUserIdentifier(value);
+}
+void CrashKit::Class::setUserName(const platform::Value& value) {
+    sharedInstance()->setUserName(value);
+}
+void CrashKit::Class::setUserEmail(const platform::Value& value) {
+    sharedInstance()->setUserEmail(value);
+}
+void CrashKit::Class::setDevelopmentPlatformName(const platform::Value& value) {
+    sharedInstance()->setDevelopmentPlatformName(value);
+}
+void CrashKit::Class::setDevelopmentPlatformVersion(const platform::Value& value) {
+    sharedInstance()->setDevelopmentPlatformVersion(value);
+}
+std::optional<std::string> CrashKit::Class::developmentPlatformName() {
+    return sharedInstance()->developmentPlatformName();
+}
+std::optional<std::string> CrashKit::Class::developmentPlatformVersion() {
+    return sharedInstance()->developmentPlatformVersion();
+}
+void CrashKit::Class::setObjectValue_forKey(const platform::Value& value, const std::string& key) {
+    sharedInstance()->setObjectValue_forKey(value, key);
+}
+void CrashKit::Class::setIntValue_forKey(int value, const std::string& key) {
+    sharedInstance()->setIntValue_forKey(value, key);
+}
+void CrashKit::Class::setBoolValue_forKey(bool value, const std::string& key) {
+    sharedInstance()->setBoolValue_forKey(value, key);
+}
+void CrashKit::Class::setFloatValue_forKey(float value, const std::string& key) {
+    sharedInstance()->setFloatValue_forKey(value, key);
+}
+void CrashKit::Class::logEvent(const std::string& name) {
+    sharedInstance()->logEvent(name);
+}
+void CrashKit::Class::logEvent_attributes(const std::string& name,
+                                          const std::optional<platform::Value::Dictionary>& attributes) {
+    sharedInstance()->logEvent_attributes(name, attributes);
 }
 
 void CrashKit::crash() {
     __builtin_trap();
+}
+
+void CrashKit::throwException() {
+    CRKExceptionRaiseTestException();
+}
+
+std::string CrashKit::errorCaptureUserScriptSource() {
+    // The page's own handlers are kept and still called; a page that sets its own onerror while loading
+    // has it saved when the load ends, and the kit's goes back in its place.
+    static const char* const installer =
+        "var crashkitOriginalOnLoad = window.onload;\n"
+        "var crashkitOriginalOnError = window.onerror;\n"
+        "window.onerror = crashkitOnError;\n"
+        "window.onload = crashkitOnLoad;\n"
+        "function crashkitOnLoad() {\n"
+        "    if (window.onerror !== crashkitOnError) {\n"
+        "        crashkitOriginalOnError = window.onerror;\n"
+        "    }\n"
+        "    window.onerror = crashkitOnError;\n"
+        "    if (typeof crashkitOriginalOnLoad === 'function') {\n"
+        "        crashkitOriginalOnLoad();\n"
+        "    }\n"
+        "}\n";
+    static const char* const handler =
+        "function crashkitOnError(msg, url, line, column, error) {\n"
+        "    var report = {msg: msg, url: url, line: line, column: column};\n"
+        "    window.webkit.messageHandlers.crashkit.postMessage(report);\n"
+        "    if (typeof crashkitOriginalOnError === 'function') {\n"
+        "        crashkitOriginalOnError(msg, url, line, column, error);\n"
+        "    }\n"
+        "}\n";
+    return platform::format("%s%s", installer, handler);
+}
+
+void CrashKit::monitorErrorsForWKWebViewConfiguration(const platform::WebViewConfiguration& configuration) {
+    const auto& controller = configuration.userContentController;
+    if (!controller) {
+        platform::logf("[CrashKit] Unable to monitor %s", configuration.description().c_str());
+        return;
+    }
+    controller->addScriptMessageHandler(sharedInstance(), kScriptMessageHandlerName);
+    // The script is made only where user scripts exist.
+    if (!RKTKitClass::classNamed("WKUserScript")) {
+        platform::logf("[CrashKit] Unable to monitor %s", configuration.description().c_str());
+        return;
+    }
+    controller->addUserScript(
+        {errorCaptureUserScriptSource(), platform::UserScript::InjectionTime::AtDocumentEnd, true});
+}
+
+void CrashKit::didReceiveScriptMessage(const std::string&, const platform::Value& body) {
+    userContentController_didReceiveScriptMessage(body);
 }
 
 void CrashKit::userContentController_didReceiveScriptMessage(const platform::Value& body) {
@@ -282,8 +489,14 @@ bool CrashKit::isFirstInstallForCrashReportingController(CRKCrashReportingContro
     return isFirstInstall();
 }
 CRKCrashSettings CrashKit::settingsForCrashReportingController(CRKCrashReportingController&) {
-    auto read = companions().settings;
-    return read ? read() : CRKCrashSettings{};
+    if (auto read = companions().settings) return read();
+    return CRKCrashSettingsFromSettings(downloadedSettings());
+}
+
+bool CrashKit::reportingControllerCanUseBackgroundSessions(CRKCrashReportingController&) {
+    auto d = delegate();
+    if (d && d->canUseBackgroundSessions) return d->canUseBackgroundSessions(*this);
+    return !CRKApplicationIsExtension();
 }
 
 bool CrashKit::reportingControllerMustInformDelegateOfReports(CRKCrashReportingController&) {
@@ -302,9 +515,10 @@ void CrashKit::reportingController_internalDidDetectReportForLastExecution(
     auto report = std::make_shared<CRKReport>(internal);
     if (!report->isCrash()) return;
     const auto date = report->dateCreated();
-    auto log = companions().usageLogPreviousSessionCrashedOnDate;
-    if (!log) return;
-    platform::RunLoop::main().post([log, date] { log(date); });
+    platform::RunLoop::main().post([date] {
+        sendToUsageKit("logPreviousSessionCrashedOnDate:",
+                       {date ? platform::Value(*date) : platform::Value()});
+    });
 }
 
 void CrashKit::reportingController_didDetectReportForLastExecution_completionHandler(
@@ -338,8 +552,12 @@ std::optional<std::string> CrashKit::APIKeyForBetaController(CRKBetaController&)
 }
 
 std::optional<CRKBetaSettings> CrashKit::settingsForBetaController(CRKBetaController&) {
-    // The beta endpoint comes with the downloaded settings, which this build does not read yet.
-    return std::nullopt;
+    const CRKSettings settings = downloadedSettings();
+    CRKBetaSettings beta;
+    beta.betaEndpoint = settings.betaEndpoint();
+    const platform::Number duration = settings.betaSuspendDuration();
+    beta.betaSuspendDuration = duration.doubleValue();
+    return beta;
 }
 
 }  // namespace reporting

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/records/DeviceLocalSettings.h"
 #include "app/records/DeviceUser.h"
 #include "app/records/MobileDevice.h"
 #include "app/records/MobileSettings.h"
@@ -11,30 +12,25 @@
 #include "link/AccountServices.h"
 #include "link/Bluetooth.h"
 #include "link/BluetoothLE.h"
+#include "link/CommandLineBluetoothCache.h"
 #include "link/MessageFactory.h"
 #include "link/MotionDetection.h"
 #include "link/RequestController.h"
+#include "platform/sim/session/SimulatedSession.h"
+#include "platform/storage/Files.h"
 #include "platform/system/ProcessInfo.h"
-#include "tests/engine/SessionFixture.h"
+#include "tests/engine/CoordinatorFixture.h"
 
 using namespace kestrune;
 using platform::Number;
 
 namespace {
 
-void forgetCoordinatorLink() {
-    AccountServices::install(nullptr);
-    MotionDetection::install(nullptr);
-    BluetoothLE::resetSharedForTesting();
-    Bluetooth::resetForTesting();
-}
-const bool kCoordinatorLinkResetRegistered = (testsupport::addResetHook(&forgetCoordinatorLink), true);
-
 // The machine's acts that would reach outside the test (network, login items, the process) are dropped;
 // the Bluetooth facts are the real ones of a Mac without a controller.
 struct QuietSystem : CoordinatorSystem {
     void setupLoginItems() override {}
-    void checkIfDeviceUnlinkedRemotely() override {}
+    void checkIfDeviceUnlinkedRemotely(RemoteSyncMacDelegate*) override {}
     void relaunchAfterDelay(double) override {}
     void terminate() override {}
 };
@@ -46,6 +42,7 @@ protected:
         DataManager::resetSharedForTesting();
     }
     void TearDown() override {
+        platform::FileEventSource::cancelAllForTesting();
         machine.reset();
         runUntilIdle();
         DataManager::resetSharedForTesting();
@@ -132,4 +129,33 @@ TEST_F(CoordinatorLinkTest, LinkAdapterDropsWhatTheLinkCannotCarry) {
     link.sendNotification_toMobileDevice_usePushNotificationIfNeeded(-1, phone, true);
     EXPECT_TRUE(capture.contains("no request controller running"));
     EXPECT_TRUE(capture.contains("notification code -1 is not a code"));
+}
+
+TEST_F(CoordinatorLinkTest, TheBluetoothCacheRepairsCommandsAreAnsweredByTheMacSessionAndNeverRunHere) {
+    installEngineLinkServices();
+    testsupport::LogCapture capture;
+    EXPECT_EQ(CommandLineBluetoothCache::bluetoothCacheFileSize(),
+              static_cast<int64_t>(platform::SimulatedSession::kDefaultBluetoothCacheSize));
+    session->setBluetoothCacheSize(std::nullopt);
+    EXPECT_EQ(CommandLineBluetoothCache::bluetoothCacheFileSize(), -1);
+    EXPECT_FALSE(capture.contains("not run")) << "the session answered both";
+
+    // A command the session does not stand for is not run on this host.
+    const std::string file = home() + "/keep-me";
+    ASSERT_TRUE(platform::Files::writeAtomically(file, platform::Data::fromString("x"), 0600));
+    EXPECT_EQ(ShellAnswers::current()->runShellCommand("rm -f '" + file + "'", std::nullopt), "");
+    EXPECT_TRUE(platform::Files::exists(file));
+    EXPECT_TRUE(capture.contains("Shell command not run: the Mac session does not answer it: rm -f"));
+
+    // The forced clear deletes the cache with the tracked phone's stored password, when it logs in.
+    session->setBluetoothCacheSize(4096);
+    for (const char* password : {"wrong", "password"}) {
+        SCOPED_TRACE(password);
+        auto phone = storePhone("phone-1");
+        DataManager::shared().setClearTextPassword_forMobileDevice(password, phone);
+        KestruneCommandHelper::forceClearBluetoothCache();
+        runUntilIdle();
+        EXPECT_EQ(session->bluetoothCacheSize().has_value(), std::string(password) == "wrong");
+    }
+    EXPECT_TRUE(DeviceLocalSettings::shared().tempClearBluetoothCacheDate()->timeIntervalSince1970() > 0);
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 
 #include "engine/KeyboardPressSimulator.h"
@@ -10,6 +11,7 @@
 #include "engine/LoginLogoutExecution.h"
 #include "engine/LogoutExecution.h"
 #include "platform/base/RunLoop.h"
+#include "tests/engine/AfterKeyboard.h"
 #include "tests/engine/ProximityFixture.h"
 
 using namespace kestrune;
@@ -55,23 +57,6 @@ struct RecordingDelegate : LoginLogoutControllerDelegate {
 };
 
 constexpr uint16_t kKeyEnterCode = 36;
-
-// Passes the application's keys on to the session and then tells the test, counting key-downs.
-class AfterKeyboard : public platform::KeyboardEvents {
-public:
-    AfterKeyboard(std::shared_ptr<platform::SimulatedSession> session, std::function<void(size_t)> after)
-        : session_(std::move(session)), after_(std::move(after)) {}
-    void postKeyEvent(const platform::KeyEvent& event) override {
-        session_->postKeyEvent(event);
-        if (!event.keyDown) after_(count_++);
-    }
-    std::optional<int64_t> hidIdleTimeNanoseconds() override { return session_->hidIdleTimeNanoseconds(); }
-
-private:
-    std::shared_ptr<platform::SimulatedSession> session_;
-    std::function<void(size_t)> after_;
-    std::atomic<size_t> count_{0};
-};
 
 }  // namespace
 
@@ -383,4 +368,154 @@ TEST_F(ControllerTest, UnlockByHandWhileALoginWaitsEndsTheLoginSoLaterUnlocksRun
     unlockCommand();
     EXPECT_FALSE(session->isLocked());
     EXPECT_EQ(delegate.calls, (std::vector<std::string>{"login:0"}));
+}
+
+// A new command more than 3.0 s after the running one started runs at once; until then it waits, and the
+// waiting place lets it go 3.1 s after it was filled. The screen monitor misses the lock here, so the
+// lock command keeps running (locked, as its 4.0 s check finds).
+class WaitingPlaceTest : public ControllerTest {
+protected:
+    double startALockTheMonitorMisses() {
+        MacDisplayControl::shared().stopTrackingDisplayChanges();
+        const double started = now();
+        controller->lockScreenFromMobileDevice_action_commandReason(phone, 0, kCommandReasonProximity);
+        runUntilIdle();
+        EXPECT_TRUE(session->isLocked());
+        EXPECT_TRUE(controller->isExecutingLogoutCommand());
+        return started;
+    }
+};
+
+TEST_F(WaitingPlaceTest, CommandAtThreeSecondsWaitsAndRunsWhenThePlaceLetsItGoAt3point1) {
+    const double started = startALockTheMonitorMisses();
+    advance(started + 3.0 - now());
+    controller->loginByMobileDevice_withCommandReason(phone, kCommandReasonFromPhone);
+    ASSERT_TRUE(controller->commandInQueue());
+    EXPECT_TRUE(controller->isExecutingLogoutCommand());
+    const double queued = now();
+    advance(queued + 3.09 - now());
+    EXPECT_TRUE(controller->commandInQueue());
+    EXPECT_TRUE(controller->isExecutingLogoutCommand());
+    advance(queued + 3.1 - now());
+    EXPECT_FALSE(controller->commandInQueue());
+    EXPECT_TRUE(controller->isExecutingLoginCommand());
+    EXPECT_FALSE(controller->safetyExecutionTimerRunning());
+    EXPECT_TRUE(delegate.calls.empty());
+}
+
+TEST_F(WaitingPlaceTest, CommandJustAfterThreeSecondsRunsAtOnce) {
+    const double started = startALockTheMonitorMisses();
+    advance(started + 3.01 - now());
+    controller->loginByMobileDevice_withCommandReason(phone, kCommandReasonFromPhone);
+    EXPECT_FALSE(controller->commandInQueue());
+    EXPECT_TRUE(controller->isExecutingLoginCommand());
+    EXPECT_FALSE(controller->safetyExecutionTimerRunning());
+}
+
+// The session's dictionary drops out for a moment around the 1.0 s check, so the check finds nothing
+// locked and the login runs on: what the session does afterwards decides the outcome.
+class ControllerOutcomeTest : public ControllerTest {
+protected:
+    // Types the running user's password at the lock screen of another account, which stays locked;
+    // answers when the Enter key went out.
+    double typeAPasswordThatDoesNotOpen() {
+        session->addAccount({502, "other", "Other", true, "other-secret", ""});
+        session->setConsoleUser("other");
+        lockNow();
+        delegate.calls.clear();
+        double typedAt = -1;
+        session->setBeforeKeyHook([&typedAt, this](size_t, const platform::KeyEvent& e) {
+            if (e.keyCode == 52) typedAt = now();
+        });
+        controller->loginByMobileDevice_withCommandReason(phone, kCommandReasonProximity);
+        runUntilIdle();
+        session->setBeforeKeyHook(nullptr);
+        EXPECT_GE(typedAt, 0);
+        advance(typedAt + 0.5 - now());
+        session->setFaults({.noSessionDictionary = true});
+        advance(1.0);
+        session->setFaults({});
+        EXPECT_TRUE(controller->isExecutingLoginCommand());
+        EXPECT_TRUE(session->isLocked());
+        return typedAt;
+    }
+};
+
+TEST_F(ControllerOutcomeTest, UnlockWithin5sOfTheTypingIsTheCommandsLaterItIsTheUsers) {
+    // The session's change reaches the controller 0.05 s after the user's Enter.
+    struct Case {
+        double reportAfter;
+        const char* expected;
+    } cases[] = {{4.9, "login:0"}, {5.0, "manualLogin"}};
+    for (const auto& c : cases) {
+        const double typedAt = typeAPasswordThatDoesNotOpen();
+        advance(typedAt + c.reportAfter - 0.05 - now());
+        typeByHand("other-secret");
+        advance(0.0499);
+        EXPECT_TRUE(delegate.calls.empty()) << c.reportAfter;
+        advance(0.0001);
+        EXPECT_EQ(delegate.calls, std::vector<std::string>{c.expected}) << c.reportAfter;
+        EXPECT_FALSE(controller->isAnyCommandInExecution());
+        advance(5);
+    }
+}
+
+TEST_F(ControllerOutcomeTest, StillLockedAtSixSecondsAfterTheTypingIsUnableToUnlock) {
+    const double typedAt = typeAPasswordThatDoesNotOpen();
+    advance(typedAt + 5.99 - now());
+    EXPECT_TRUE(delegate.calls.empty());
+    advance(typedAt + 6.0 - now());
+    EXPECT_EQ(delegate.calls, (std::vector<std::string>{"unableUnlock"}));
+    EXPECT_FALSE(controller->isAnyCommandInExecution());
+    advance(10);
+    EXPECT_EQ(delegate.calls.size(), 1u);
+}
+
+// Below 10.13 the typing starts 0.2 s after the lock screen is found ready; from 10.13 on at once.
+TEST_F(ControllerTest, TypingWaitsTwoTenthsBelowTenThirteenOnly) {
+    std::map<std::string, double> firstKeyAfterWake;
+    for (const char* version : {"10.12.6", "10.13.0"}) {
+        setVersion(version);
+        lockNow();
+        session->sleepDisplays();
+        advance(1);
+        double firstKey = -1;
+        session->setBeforeKeyHook([&](size_t, const platform::KeyEvent&) {
+            if (firstKey < 0) firstKey = now();
+        });
+        const double woken = now();
+        controller->loginByMobileDevice_withCommandReason(phone, kCommandReasonProximity);
+        advance(2);
+        session->setBeforeKeyHook(nullptr);
+        ASSERT_GE(firstKey, 0) << version;
+        EXPECT_FALSE(session->isLocked()) << version;
+        firstKeyAfterWake[version] = firstKey - woken;
+        advance(3);
+    }
+    EXPECT_NEAR(firstKeyAfterWake["10.12.6"] - firstKeyAfterWake["10.13.0"], 0.2, 1e-6);
+}
+
+// A second lock-screen notice within 2.0 s of the typing types nothing; later it types again.
+TEST_F(ControllerTest, PasswordIsTypedAtMostOnceInTwoSeconds) {
+    session->addAccount({502, "other", "Other", true, "other-secret", ""});
+    session->setConsoleUser("other");
+    lockNow();
+    auto execution = controller->loginLogoutCommands();
+    std::vector<double> selectAlls;
+    session->setBeforeKeyHook([&](size_t, const platform::KeyEvent& e) {
+        if (e.keyCode == 0 && e.unicode.empty()) selectAlls.push_back(now());
+    });
+    execution->wakeComputerForCurrentUserWithPassword("password");
+    runUntilIdle();
+    ASSERT_EQ(selectAlls.size(), 1u);
+    const double stamped = selectAlls[0];
+    advance(stamped + 2.0 - now());
+    execution->wakeComputerForCurrentUserWithPassword("password");
+    runUntilIdle();
+    EXPECT_EQ(selectAlls.size(), 1u);
+    advance(0.01);
+    execution->wakeComputerForCurrentUserWithPassword("password");
+    runUntilIdle();
+    EXPECT_EQ(selectAlls.size(), 2u);
+    session->setBeforeKeyHook(nullptr);
 }

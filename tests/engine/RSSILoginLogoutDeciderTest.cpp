@@ -189,3 +189,28 @@ TEST_F(DeciderTest, ReadingsNotAnalysedStillSpaceTheDisplayUpdates) {
     reading(55);
     EXPECT_TRUE(delegate.calls.empty());
 }
+
+TEST_F(DeciderTest, LockSpacingFromTheDecidersLastCommandAndTheSessionsLastChange) {
+    // The recording delegate does not lock: the user stays logged in, and once the exit is confirmed
+    // each outside reading runs the lock tests again. Dyadic steps keep virtual time exact.
+    auto readingAt = [&](double t) {
+        advance(t - now());
+        reading(70);
+        return delegate.count("logout");
+    };
+    advance(10);
+    for (int i = 0; i < 10; ++i, advance(0.0625)) reading(70);
+    const double first = now();
+    ASSERT_EQ(readingAt(first), 1u);  // the eleventh confirms the exit and locks
+
+    // At least 1.6 s since the decider's own last command.
+    EXPECT_EQ(readingAt(first + 1.59375), 1u);
+    EXPECT_EQ(readingAt(first + 1.625), 2u);
+
+    // At least 2.0 s since the session last changed between locked and unlocked, whoever changed it.
+    advance(2);
+    KestruneEvent::shared().kestruneLoginTrigered();
+    const double changed = now();
+    EXPECT_EQ(readingAt(changed + 2.0 - 1.0 / 64), 2u);
+    EXPECT_EQ(readingAt(changed + 2.0), 3u);
+}

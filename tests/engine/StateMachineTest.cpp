@@ -18,184 +18,16 @@
 #include "app/store/DataModel.h"
 #include "platform/base/Clock.h"
 #include "platform/ui/Window.h"
-#include "tests/engine/SessionFixture.h"
+#include "tests/engine/CoordinatorFixture.h"
 
 using namespace kestrune;
 using platform::Number;
 
+using namespace coordinatortests;
+
 namespace {
 
-// Every call the coordinator makes on its neighbours, with the moment it was made.
-struct CallLog {
-    std::vector<std::pair<std::string, double>> calls;
-    double origin = 0;
-    void add(std::string what) { calls.emplace_back(std::move(what), platform::Clock::now() - origin); }
-    size_t count(const std::string& what) const {
-        size_t n = 0;
-        for (const auto& c : calls) n += c.first == what;
-        return n;
-    }
-    // Moment of the first call of that name, or -1.
-    double at(const std::string& what) const {
-        for (const auto& c : calls)
-            if (c.first == what) return c.second;
-        return -1;
-    }
-    std::vector<std::string> names() const {
-        std::vector<std::string> out;
-        for (const auto& c : calls) out.push_back(c.first);
-        return out;
-    }
-};
-
-struct RecordingFeatures : FeatureServices {
-    CallLog& log;
-    explicit RecordingFeatures(CallLog& l) : log(l) {}
-    void insertEvent_forDate_trigger_takePhoto(uint32_t event, platform::Date, uint32_t trigger,
-                                               bool photo) override {
-        log.add("history " + std::to_string(event) + "/" + std::to_string(trigger) + (photo ? " photo" : ""));
-    }
-    void applicationOpenedEntry() override { log.add("tracker opened"); }
-    void updateShortcutsEnabled() override { log.add("hot keys"); }
-    void setShouldAutomaticallyCheckForUpdates(bool) override { log.add("auto updates"); }
-    void checkForUpdates() override { log.add("check updates"); }
-    void createAndSaveFailedLoginEventTakePhoto(bool photo) override {
-        log.add(photo ? "failed login photo" : "failed login");
-    }
-    bool trustedWifi = false;
-    bool isConectedToSafeWifi() override { return trustedWifi; }
-};
-
-struct RecordingCommands : LockCommandService {
-    CallLog& log;
-    explicit RecordingCommands(CallLog& l) : log(l) {}
-    void lockScreenFromMobileDevice_action_commandReason(const std::shared_ptr<MobileDevice>&, int32_t action,
-                                                         int32_t reason) override {
-        log.add("lock " + std::to_string(action) + "/" + std::to_string(reason));
-    }
-    void loginByMobileDevice_withCommandReason(const std::shared_ptr<MobileDevice>&,
-                                               int32_t reason) override {
-        log.add("unlock " + std::to_string(reason));
-    }
-};
-
-struct RecordingMenuBar : MenuBarPanel {
-    CallLog& log;
-    explicit RecordingMenuBar(CallLog& l) : log(l) {}
-    void closeMenuBarForced() override { log.add("close panel"); }
-    void removeIconFromMenuBar() override { log.add("remove icon"); }
-    void openMenuBarForDuration(double seconds) override {
-        log.add("panel " + std::to_string(seconds).substr(0, 3));
-    }
-};
-
-struct RecordingWindows : WindowServices {
-    CallLog& log;
-    bool visible = false;
-    explicit RecordingWindows(CallLog& l) : log(l) {}
-    void showMainWindow() override { log.add("show window"); }
-    bool mainWindowIsVisible() override { return visible; }
-    void showBluetoothNotSupportedTutorial() override { log.add("no LE tutorial"); }
-    void showDockIcon(bool show) override { log.add(show ? "dock on" : "dock off"); }
-};
-
-struct RecordingLink : PhoneLinkService {
-    CallLog& log;
-    explicit RecordingLink(CallLog& l) : log(l) {}
-    void startIntenseScanning() override { log.add("intense scanning"); }
-    void clearTheIgnoreListOfBadConnections() override { log.add("clear ignore list"); }
-    void disconnectFromAllDevicesImmediatelly(bool) override { log.add("disconnect all"); }
-    void sendNotification_toMobileDevice_usePushNotificationIfNeeded(int32_t code,
-                                                                     const std::shared_ptr<MobileDevice>&,
-                                                                     bool push) override {
-        log.add("notify " + std::to_string(code) + (push ? " push" : ""));
-    }
-    void forgetAllDevices() override { log.add("forget all"); }
-    void didUpdateSessionInforForCurrentDevice(const std::shared_ptr<Device>&) override {
-        log.add("session sent");
-    }
-};
-
-// The machine's facts are set by the test; its acts are recorded. The session's watchers run for real.
-struct RecordingSystem : CoordinatorSystem {
-    CallLog& log;
-    bool leSupported = true, bluetoothOn = true, leOn = true, sleeping = false, debug = false;
-    int32_t centralState = 5;
-    int64_t cacheSize = 0;
-    explicit RecordingSystem(CallLog& l) : log(l) {}
-    bool bluetoothLESupported() override { return leSupported; }
-    bool bluetoothIsOn() override { return bluetoothOn; }
-    bool bluetoothLEIsOn() override { return leOn; }
-    int32_t bluetoothState() override { return centralState; }
-    bool macIsSleeping() override { return sleeping; }
-    int64_t bluetoothCacheFileSize() override { return cacheSize; }
-    void performCheckAndCacheBluetoothLESupportedInBackground() override { log.add("check LE"); }
-    void restartScanningIndicator() override { log.add("scanning indicator"); }
-    void migrateIfNeeded() override { log.add("migrate"); }
-    void updateModelForVersionUpdateIfNeeded() override { log.add("version update"); }
-    void setupLoginItems() override { log.add("login items"); }
-    void stopTrackingSession() override {
-        log.add("stop tracking");
-        CoordinatorSystem::stopTrackingSession();
-    }
-    void checkIfDeviceUnlinkedRemotely() override { log.add("remote unlink check"); }
-    bool isDebugOrBetaTester() override { return debug; }
-    void forceClearBluetoothCache() override { log.add("force clear cache"); }
-    void relaunchAfterDelay(double) override { log.add("relaunch"); }
-    void terminate() override { log.add("terminate"); }
-};
-
-class StateMachineTest : public SessionTest {
-protected:
-    void SetUp() override {
-        SessionTest::SetUp();
-        DataManager::resetSharedForTesting();
-        log.calls.clear();
-        log.origin = platform::Clock::now();
-        windows = std::make_shared<RecordingWindows>(log);
-        system = std::make_shared<RecordingSystem>(log);
-        CoordinatorServices services;
-        features = std::make_shared<RecordingFeatures>(log);
-        services.features = features;
-        services.commands = std::make_shared<RecordingCommands>(log);
-        services.menuBar = std::make_shared<RecordingMenuBar>(log);
-        services.windows = windows;
-        services.link = std::make_shared<RecordingLink>(log);
-        services.system = system;
-        // The link's requests are recorded here; the real link's own radio reports would only add noise.
-        services.makeRequestController = []() -> std::shared_ptr<RequestController> { return nullptr; };
-        machine = StateMachine::create(services);
-    }
-    void TearDown() override {
-        machine.reset();
-        runUntilIdle();
-        DataManager::resetSharedForTesting();
-        SessionTest::TearDown();
-    }
-
-    // A paired phone that the data manager tracks.
-    std::shared_ptr<MobileDevice> addTrackedPhone(bool connected) {
-        auto& manager = DataManager::shared();
-        auto phone = MobileDevice::initWithUnId("phone-1");
-        phone->mobileDeviceConnectionInfo()->setIsConnected(Number(connected));
-        auto settings = MobileSettings::initWithUnId("phone-1");
-        settings->pairingInfo()->setConnectionStatus(Number(PairingInfo::kConnectionStatusPaired));
-        (*manager.model()->dictOfAllMobileDevice())["phone-1"] = phone;
-        (*manager.model()->dictOfMobileDeviceSettings())["phone-1"] = settings;
-        return phone;
-    }
-
-    void start(bool byUser) {
-        machine->applicationDidFinishLoading(byUser);
-        advance(0.01);
-    }
-
-    CallLog log;
-    std::shared_ptr<RecordingFeatures> features;
-    std::shared_ptr<RecordingWindows> windows;
-    std::shared_ptr<RecordingSystem> system;
-    std::shared_ptr<StateMachine> machine;
-};
+using StateMachineTest = CoordinatorTest;
 
 TEST_F(StateMachineTest, StartUpRunsItsStepsInOrderAndOpensTheWindowOnlyForAUserLaunch) {
     for (bool byUser : {false, true}) {
@@ -206,9 +38,9 @@ TEST_F(StateMachineTest, StartUpRunsItsStepsInOrderAndOpensTheWindowOnlyForAUser
         EXPECT_TRUE(log.calls.empty()) << "start-up is queued, not run inline";
         advance(8.5);
         // The lid watcher reports the lid once as it starts, which resumes scanning with the lid open.
-        std::vector<std::string> expected = {
-            "migrate",        "scanning indicator", "intense scanning", "check LE",
-            "version update", "tracker opened",     "history 1/0",      "dock off"};
+        std::vector<std::string> expected = {"migrate",        "scanning indicator", "intense scanning",
+                                             "check LE",       "version update",     "silent push",
+                                             "tracker opened", "history 1/0",        "dock off"};
         if (byUser) expected.push_back("show window");
         for (auto s : {"scanning indicator", "intense scanning", "hot keys", "login items",
                        "remote unlink check", "auto updates", "check updates", "clear ignore list"})
@@ -408,20 +240,20 @@ TEST_F(StateMachineTest, LidFactReachesThePhoneOnlyWhenItChanges) {
     // The lid watcher's report reaches the coordinator through its observer.
     session->closeLid();
     advance(1);
-    EXPECT_EQ(log.count("session sent"), 1u);
+    EXPECT_EQ(log.count("session sent 2"), 1u);
     EXPECT_EQ(log.count("intense scanning"), 0u) << "a closed lid without a monitor does not scan harder";
     // A second report of the same fact sends nothing.
     machine->laptopLidChangedOrExternalMonitorChanged();
-    EXPECT_EQ(log.count("session sent"), 1u);
+    EXPECT_EQ(log.count("session sent 2"), 1u);
     session->openLid();
     advance(1);
-    EXPECT_EQ(log.count("session sent"), 2u);
+    EXPECT_EQ(log.count("session sent 2"), 2u);
     EXPECT_GE(log.count("intense scanning"), 1u);
     // Without this Mac's device record there is nothing to compare or send.
     DataManager::shared().model()->setCurrentDevice(nullptr);
     session->closeLid();
     advance(1);
-    EXPECT_EQ(log.count("session sent"), 2u);
+    EXPECT_EQ(log.count("session sent 2"), 2u);
 }
 
 TEST_F(StateMachineTest, ClosingAWindowUpdatesTheDockIconAfterAFifthOfASecond) {
@@ -453,7 +285,8 @@ TEST_F(StateMachineTest, LockHotKeyLocksAQuarterSecondLaterWithTheChosenAction) 
     advance(0.24);
     EXPECT_EQ(log.count("lock 2/4"), 0u);
     advance(0.02);
-    EXPECT_EQ(log.names(), std::vector<std::string>{"lock 2/4"}) << "only the lock hot key locks";
+    EXPECT_EQ(log.names(), (std::vector<std::string>{"send clipboard", "lock 2/4"}))
+        << "option 0 sends the clipboard at once, option 1 locks, any other does nothing";
 }
 
 TEST_F(StateMachineTest, FailedLoginStoresTheEntryAndWarnsThePhoneOnlyWhenAsked) {
@@ -513,10 +346,10 @@ TEST_F(StateMachineTest, CommandsFromThePhoneWhenAlreadyInThatStateOnlyReportThe
         std::vector<std::string> calls;
     };
     const std::string lock = "lock " + std::to_string(DeviceLocalSettings::shared().actionOnLogout()) + "/1";
-    const Case cases[] = {{true, true, {"session sent"}},
+    const Case cases[] = {{true, true, {"session sent 2"}},
                           {true, false, {lock}},
                           {false, true, {"unlock 1"}},
-                          {false, false, {"session sent"}}};
+                          {false, false, {"session sent 2"}}};
     start(false);
     advance(1);
     for (const auto& c : cases) {
@@ -585,6 +418,51 @@ TEST_F(StateMachineTest, LockOnDisconnectStartsOnlyWhenEveryConditionHolds) {
         breakers[i]();
         EXPECT_FALSE(machine->shouldStartLogoutOnDisconnect(phone));
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(StateMachineTest, StartUpMakesTheCommandControllerAndTheDeciderAndIsTheirDelegate) {
+    EXPECT_FALSE(machine->loginLogoutController());
+    EXPECT_FALSE(machine->loginLogoutDecider());
+    EXPECT_FALSE(machine->logoutOnDisconnectManager());
+    // Before start-up the entry points have nothing to work on and do nothing.
+    machine->RSSILoginLogoutDecider_loginForMobileDevice(
+        *std::make_unique<kestrune::RSSILoginLogoutDecider>(), nullptr);
+    machine->displayOnButUserNotLoggedIn();
+    machine->lockHiddenFromScreen();
+    start(false);
+    ASSERT_TRUE(machine->loginLogoutController());
+    ASSERT_TRUE(machine->loginLogoutDecider());
+    ASSERT_TRUE(machine->logoutOnDisconnectManager());
+    EXPECT_EQ(machine->loginLogoutController()->delegate, machine.get());
+    EXPECT_EQ(machine->loginLogoutDecider()->delegate, machine.get());
+    EXPECT_EQ(machine->logoutOnDisconnectManager()->delegate, machine.get());
+    ASSERT_TRUE(machine->securityAgentListener());
+    EXPECT_EQ(machine->securityAgentListener()->delegate.lock().get(),
+              static_cast<kestrune::SecurityAgentListenerDelegate*>(machine.get()));
+    ASSERT_TRUE(machine->failedLoginListener());
+    EXPECT_EQ(machine->failedLoginListener()->delegate, machine.get());
+}
+
+// Without a command service of the caller's, the coordinator's commands reach the controller it made:
+// a lock from the hot key locks the session.
+TEST_F(StateMachineTest, WithoutACommandServiceLocksReachTheRealCommandController) {
+    kestrune::CoordinatorServices services;
+    services.link = std::make_shared<RecordingLink>(log);
+    services.system = system;
+    services.makeRequestController = []() -> std::shared_ptr<kestrune::RequestController> { return nullptr; };
+    auto real = kestrune::StateMachine::create(services);
+    real->applicationDidFinishLoading(false);
+    advance(10);  // the user idle, past the start-up tasks
+    ASSERT_FALSE(session->isLocked());
+    real->shortCutManager_didSelectOption(1);
+    advance(1);
+    EXPECT_TRUE(session->isLocked());
+    EXPECT_GE(log.count("session sent 2"), 1u) << "the lock chosen on the Mac is reported as the Mac's";
+    platform::FileEventSource::cancelAllForTesting();
 }
 
 }  // namespace

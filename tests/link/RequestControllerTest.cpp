@@ -132,6 +132,8 @@ TEST_F(RequestControllerTest, AfterThreeWrongPasswordsNoneIsCheckedUntilTheBackO
     EXPECT_EQ(accounts->checks, 3);
     EXPECT_EQ(status(kNew), PairingInfo::kConnectionStatusCredentialsRefused);
     auto texts = received(newPhone);
+    ASSERT_GE(texts.size(), 3u);
+    EXPECT_EQ(texts[texts.size() - 3], "74|15");
     EXPECT_EQ(texts[texts.size() - 2], "52|4");
     // Just after it, the right one is checked and accepted.
     advance(controller->passwordAttemptLimiter().secondsUntilNextCheck() + 0.01);
@@ -139,6 +141,39 @@ TEST_F(RequestControllerTest, AfterThreeWrongPasswordsNoneIsCheckedUntilTheBackO
     EXPECT_EQ(accounts->checks, 4);
     EXPECT_EQ(status(kNew), PairingInfo::kConnectionStatusPaired);
     EXPECT_EQ(controller->passwordAttemptLimiter().consecutiveRefusals(), 0);
+}
+
+TEST_F(RequestControllerTest, AnotherPhonesGuessesNeitherUnlinkNorEmptyThePairedPhone) {
+    startPairing();
+    // The new phone is the paired one, with its password stored; the second phone guesses.
+    auto& data = DataManager::shared();
+    settings(kNew)->pairingInfo()->setConnectionStatus(
+        platform::Number(PairingInfo::kConnectionStatusPaired));
+    data.setClearTextPassword_forMobileDevice("s3cret pass", device(kNew));
+    for (int i = 0; i < 3; ++i) sendCredentials(secondPhone, "guess");
+    ASSERT_EQ(accounts->checks, 3);
+    EXPECT_EQ(status(kSecond), PairingInfo::kConnectionStatusCredentialsRefused);
+    ASSERT_FALSE(controller->passwordAttemptLimiter().mayCheckPassword());
+
+    // The paired phone sends its credentials while no password is checked: nothing it has changes,
+    // not even on disk, and it is told to try again later.
+    size_t before = received(newPhone).size();
+    sendCredentials(newPhone, "s3cret pass");
+    EXPECT_EQ(accounts->checks, 3);
+    auto reloaded = relaunch().settingsForDeviceId(kNew);
+    ASSERT_TRUE(reloaded);
+    EXPECT_EQ(reloaded->pairingInfo()->connectionStatus(),
+              platform::Number(PairingInfo::kConnectionStatusPaired));
+    EXPECT_EQ(DataManager::shared().passwordClearTextForMobileDevice(device(kNew)), "s3cret pass");
+    auto after = received(newPhone);
+    ASSERT_EQ(after.size(), before + 3);
+    EXPECT_EQ(after[before], "74|15");
+    EXPECT_EQ(after[before + 1], "52|6");
+    EXPECT_EQ(after[before + 2].substr(0, 3), "35|");
+    EXPECT_EQ(delegate->matching("paired:").size(), 0u);
+    // The wait was not lengthened by the unchecked attempt.
+    EXPECT_EQ(controller->passwordAttemptLimiter().backOff(),
+              kestrune::PasswordAttemptLimiter::kFirstBackOff);
 }
 
 TEST_F(RequestControllerTest, TheBackOffDoublesUpToAnHourAndASuccessResetsIt) {

@@ -135,6 +135,7 @@ TEST_F(SilentPushNotificationManagerTest, TheOutcomeIsOnlyLogged) {
     runUntilIdle();
     EXPECT_TRUE(log.contains(
         "Error sending push notification: HTTP status 403: unauthorized: master key is required"));
+    server.enqueue("/parse/push", {200, {}, R"({"result":true})"});
     SilentPushNotificationManager::sendSilentPushFromDeviceId_pushId_string("mac", "push-1", std::nullopt);
     runUntilIdle();
     EXPECT_TRUE(log.contains("Did send push notification"));

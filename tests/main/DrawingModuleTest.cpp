@@ -90,7 +90,7 @@ protected:
 // A run that draws nothing loads neither the drawing libraries nor libcurl: the executable does not
 // name them; the module beside it does, and `--snapshot` draws through it.
 TEST_F(DrawingModuleTest, TheApplicationLoadsTheDrawingLibrariesOnlyToDraw) {
-    const std::string executable = KESTRUNE_EXECUTABLE_PATH;
+    const std::string executable = KESTRUNE_PROGRAM_PATH;
     const auto needed = neededLibraries(executable);
     ASSERT_FALSE(needed.empty());
     EXPECT_TRUE(namesAny(needed, {"libc.so"}));

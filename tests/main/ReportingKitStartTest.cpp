@@ -4,6 +4,7 @@
 
 #include "reporting/core/RKTKitClass.h"
 #include "reporting/core/ReportKit.h"
+#include "reporting/crash/capture/CRKContext.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace {
@@ -33,6 +34,25 @@ TEST_F(ReportingKitStartTest, StartsOnceWithTheCrashKit) {
     start.startReportingKit();
     start.startReportingKit();  // a second start does nothing
     EXPECT_EQ(kit->initializations, 1);
+}
+
+TEST_F(ReportingKitStartTest, TheKitsClassesAreFoundByNameWithTheOperationsTheCrashKitAsksFor) {
+    kestrune::ReportingKitStart::registerKits();
+    reporting::CRKContextSetHooks({});  // no handlers in the test process
+    auto registry = reporting::RKTKitClass::classNamed("ReportKit");
+    ASSERT_TRUE(registry);
+    EXPECT_TRUE(registry->instancesRespondToSelector("installationMode"));
+    EXPECT_TRUE(registry->instancesRespondToSelector("setInstallationMode:"));
+    EXPECT_FALSE(registry->respondsToSelector("initializeKitsWithReportKitAPIKey"));
+    registry->performInstanceSelector("setInstallationMode:", {platform::Value(2LL)});
+    EXPECT_EQ(registry->performInstanceSelector("installationMode"), platform::Value(2LL));
+    auto crashKit = reporting::RKTKitClass::classNamed(kestrune::ReportingKitStart::kCrashKitClassName);
+    ASSERT_TRUE(crashKit && crashKit->conformsToRKTKit());
+    auto usageKit = reporting::RKTKitClass::classNamed("UsageKit");
+    ASSERT_TRUE(usageKit && usageKit->conformsToRKTKit());
+    for (const char* selector : {"startWithBetaToken:", "logPreviousSessionCrashedOnDate:",
+                                 "logCustomEventWithName:customAttributes:"})
+        EXPECT_TRUE(usageKit->respondsToSelector(selector)) << selector;
 }
 
 TEST_F(ReportingKitStartTest, WithoutTheCrashKitReportingStaysOff) {

@@ -11,6 +11,7 @@
 #include "platform/base/Log.h"
 #include "platform/base/NotificationCenter.h"
 #include "platform/base/RunLoop.h"
+#include "platform/storage/Files.h"
 #include "platform/storage/UserDefaults.h"
 
 namespace testsupport {
@@ -43,6 +44,7 @@ void KestruneTest::SetUp() {
     platform::RunLoop::main().reset();
     platform::NotificationCenter::defaultCenter().removeAllObservers();
     platform::UserDefaults::resetAllForTesting();  // stores are read again from the new home
+    platform::Files::forgetUnwritableFoldersForTesting();
     for (auto hook : resetHooks()) hook();
 }
 

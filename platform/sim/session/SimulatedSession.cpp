@@ -83,6 +83,9 @@ std::shared_ptr<SimulatedSession> SimulatedSession::create(const std::string& fo
     Files::createDirectories(folder, 0700);
     int fd = ::open(session->accountPolicyLogPath().c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
     if (fd >= 0) ::close(fd);
+    // And its Bluetooth cache, which the system writes again at start when it was removed.
+    if (!Files::exists(session->bluetoothCacheFilePath()))
+        session->setBluetoothCacheSize(kDefaultBluetoothCacheSize);
     return session;
 }
 
@@ -242,6 +245,7 @@ std::string SimulatedSession::accountPolicyLogPath() const {
 
 std::optional<std::string> SimulatedSession::locate(const std::string& systemPath) {
     if (systemPath == "/var/log/accountpolicy.log") return accountPolicyLogPath();
+    if (systemPath == kBluetoothCachePath) return bluetoothCacheFilePath();
     return std::nullopt;
 }
 
@@ -348,7 +352,10 @@ void SimulatedSession::setDisplays(std::vector<Display> displays, size_t mainInd
             out.elsewhere.push_back([callbacks, changes] {
                 DispatchQueue::global().async([callbacks, changes] {
                     for (const auto& callback : callbacks) {
-                        for (auto [display, flags] : changes) {
+                        // Plain names rather than structured bindings: the lambda below captures them.
+                        for (const auto& change : changes) {
+                            const auto display = change.first;
+                            const auto flags = change.second;
                             auto done = std::make_shared<bool>(false);
                             std::unique_lock lock(callback->mutex);
                             // Checked and posted under the callback's lock: once its removal has
@@ -681,16 +688,36 @@ std::optional<int64_t> SimulatedSession::hidIdleTimeNanoseconds() {
 // ---- Applications and windows ----
 
 void SimulatedSession::setFrontApplication(const std::string& name) {
+    static const std::pair<const char*, const char*> kKnown[] = {
+        {"Finder", "com.apple.finder"},
+        {"SecurityAgent", "com.apple.SecurityAgent"},
+        {"System Preferences", "com.apple.systempreferences"},
+    };
+    std::string identifier;
+    for (const auto& [known, knownIdentifier] : kKnown)
+        if (name == known) identifier = knownIdentifier;
+    setFrontApplication(name, identifier);
+}
+
+void SimulatedSession::setFrontApplication(const std::string& name, const std::string& bundleIdentifier) {
     {
         std::lock_guard lock(mutex_);
-        if (frontApplication_ == name) return;
+        if (frontApplication_ == name && frontApplicationIdentifier_ == bundleIdentifier) return;
         frontApplication_ = name;
+        frontApplicationIdentifier_ = bundleIdentifier;
     }
-    RunLoop::main().post([name] {
-        Value::Dictionary info{{"NSApplicationName", Value(name)}};
+    auto application = std::make_shared<RunningApplication>(name, bundleIdentifier);
+    RunLoop::main().post([name, application] {
+        Value::Dictionary info{{"NSApplicationName", Value(name)},
+                               {kWorkspaceApplicationKey, Value(application)}};
         Workspace::shared().notificationCenter().post(kWorkspaceDidActivateApplicationNotification, nullptr,
                                                       Value(info));
     });
+}
+
+std::shared_ptr<RunningApplication> SimulatedSession::frontmostApplication() {
+    std::lock_guard lock(mutex_);
+    return std::make_shared<RunningApplication>(frontApplication_, frontApplicationIdentifier_);
 }
 
 std::string SimulatedSession::frontApplication() const {
@@ -835,9 +862,53 @@ SimulatedSession::Faults SimulatedSession::faults() const {
     return faults_;
 }
 
+std::string SimulatedSession::bluetoothCacheFilePath() const {
+    return folder_ + "/com.apple.Bluetooth.plist";
+}
+
+void SimulatedSession::setBluetoothCacheSize(std::optional<uint64_t> size) {
+    std::lock_guard lock(mutex_);
+    Files::createDirectories(folder_, 0700);
+    if (!size) {
+        Files::remove(bluetoothCacheFilePath());
+        return;
+    }
+    Files::writeAtomically(bluetoothCacheFilePath(), Data(std::vector<uint8_t>(*size, 0)), 0600);
+}
+
+std::optional<uint64_t> SimulatedSession::bluetoothCacheSize() const {
+    return Files::fileSize(bluetoothCacheFilePath());
+}
+
+std::optional<Shell::Result> SimulatedSession::bluetoothCacheCommandLocked(const std::string& command,
+                                                                           const std::string& input) {
+    const std::string quoted = std::string("'") + kBluetoothCachePath + "'";
+    if (command == "wc -c " + quoted) {
+        auto size = Files::fileSize(bluetoothCacheFilePath());
+        if (!size)
+            return answered(
+                "", 1, std::string("wc: ") + kBluetoothCachePath + ": open: No such file or directory\n");
+        return answered(format("%8llu %s\n", static_cast<unsigned long long>(*size), kBluetoothCachePath));
+    }
+    if (command == "sudo -kS rm -rf " + quoted) {
+        // sudo reads the password from the first line of its input.
+        const std::string password = input.substr(0, input.find('\n'));
+        bool accepted = false;
+        for (const auto& a : accounts_)
+            if (a.name == consoleUser_) accepted = a.enabled && a.password == password;
+        if (!accepted) return answered("", 1, "Sorry, try again.\nsudo: 1 incorrect password attempt\n");
+        Files::remove(bluetoothCacheFilePath());
+        return answered("");
+    }
+    if (hasPrefix(command, "osascript -e 'do shell script \"sudo rm -rf ") &&
+        command.find(kBluetoothCachePath) != std::string::npos)
+        return answered("", 1, "execution error: User canceled. (-128)\n");
+    return std::nullopt;
+}
+
 std::optional<Shell::Result> SimulatedSession::respond(const std::string& path,
                                                        const std::vector<std::string>& arguments,
-                                                       const std::string&) {
+                                                       const std::string& input) {
     Announcements out;
     std::optional<Shell::Result> result;
     {
@@ -884,6 +955,8 @@ std::optional<Shell::Result> SimulatedSession::respond(const std::string& path,
             result = answered(required ? "true\n" : "false\n");
         } else if (command == "osascript -e 'tell application \"System Preferences\" to quit'") {
             result = answered("");
+        } else {
+            result = bluetoothCacheCommandLocked(command, input);
         }
         if (result) answeredCommands_.push_back(command);
     }

@@ -52,6 +52,12 @@ class SimulatedDesktop;
 // runs, Escape stops it and every key is swallowed. Over an unlocked session Control-Command-Q locks
 // from 10.13 on; every other key reaches the front application and is recorded there. A test may run a hook
 // before each key, to change the session between any two keys.
+//
+// The system's Bluetooth cache file is a file of the session's folder too ("com.apple.Bluetooth.plist",
+// kDefaultBluetoothCacheSize bytes, written again when a session starts without it), located for its system
+// path: its size is answered to
+// "wc -c", and "sudo -kS rm -rf" with the console user's password on its input removes it. The
+// administrator dialog of the scripting route has nobody to answer it here: it is cancelled.
 class SimulatedSession : public KeyboardEvents,
                          public WindowServer,
                          public PowerManagement,
@@ -69,6 +75,8 @@ public:
         "osascript -e 'tell application \"System Events\" to tell security preferences to get require "
         "password to wake'";
     static constexpr int kReconfigurationCallsPerChange = 3;
+    static constexpr const char* kBluetoothCachePath = "/Library/Preferences/com.apple.Bluetooth.plist";
+    static constexpr uint64_t kDefaultBluetoothCacheSize = 24576;
 
     struct Account {
         uint32_t uid = 0;
@@ -162,7 +170,11 @@ public:
     void userInput();
 
     // Applications and windows --------------------------------------------------------------------------
+    // The application that comes to the front, by name; the one-argument form knows the bundle
+    // identifiers of the system's own applications ("Finder", "SecurityAgent", "System Preferences").
+    // Announced on the workspace's centre with the application under "NSWorkspaceApplicationKey".
     void setFrontApplication(const std::string& name);
+    void setFrontApplication(const std::string& name, const std::string& bundleIdentifier);
     std::string frontApplication() const;
     void setWindows(std::vector<WindowDescription> windows);
     // Moves to a full-screen space (no menu bar window) or back, announcing the space change.
@@ -172,6 +184,11 @@ public:
     std::vector<KeyRecord> keyLog() const;
     std::vector<KeyRecord> keysReachingApplications() const;
     void setBeforeKeyHook(KeyHook hook);
+
+    // The system's Bluetooth cache file: its size, none when it is absent.
+    void setBluetoothCacheSize(std::optional<uint64_t> size);
+    std::optional<uint64_t> bluetoothCacheSize() const;
+    std::string bluetoothCacheFilePath() const;
 
     // System-tool commands answered, in order, and whether a restart was asked for.
     std::vector<std::string> answeredCommands() const;
@@ -194,6 +211,7 @@ public:
     void removeDisplayReconfigurationCallback(uint64_t registration) override;
     bool setDisplayIdleRequest(bool idle) override;
     std::vector<WindowDescription> onScreenWindows() override;
+    std::shared_ptr<RunningApplication> frontmostApplication() override;
 
     // PowerManagement
     uint64_t registerForSystemPower(MessageHandler handler) override;
@@ -245,6 +263,8 @@ private:
     void appendFailedLoginLocked(const std::string& user);
     bool hasExternalDisplayLocked() const;
     bool passwordRequiredAtOnceLocked() const;
+    std::optional<Shell::Result> bluetoothCacheCommandLocked(const std::string& command,
+                                                             const std::string& input);
     void send(Announcements& out);
 
     const std::string folder_;
@@ -271,6 +291,7 @@ private:
     std::vector<intptr_t> cancelledArguments_;
     double lastInput_ = 0;
     std::string frontApplication_ = "Finder";
+    std::string frontApplicationIdentifier_ = "com.apple.finder";
     std::vector<WindowDescription> windows_;
     std::vector<KeyRecord> keyLog_;
     size_t keyCount_ = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace platform::ui {
 
@@ -14,6 +15,25 @@ void CairoContext::restoreGState() {
     if (stack_.empty()) return;
     state_ = stack_.back();
     stack_.pop_back();
+    cairo_restore(cr_);
+}
+
+void CairoContext::beginTransparencyLayer() {
+    layers_.push_back(state_);
+    state_.alpha = 1;
+    state_.op = CompositingOperation::SourceOver;
+    state_.shadow.reset();
+    cairo_push_group(cr_);
+}
+
+void CairoContext::endTransparencyLayer() {
+    if (layers_.empty()) return;
+    state_ = layers_.back();
+    layers_.pop_back();
+    cairo_pop_group_to_source(cr_);
+    cairo_save(cr_);
+    cairo_set_operator(cr_, cairoOperator(state_.op));
+    cairo_paint_with_alpha(cr_, state_.alpha);
     cairo_restore(cr_);
 }
 
@@ -84,6 +104,9 @@ cairo_operator_t CairoContext::cairoOperator(CompositingOperation op) {
             return CAIRO_OPERATOR_XOR;
         case CompositingOperation::PlusLighter:
             return CAIRO_OPERATOR_ADD;
+        case CompositingOperation::PlusDarker:
+            // Cairo has no darkening sum; the darker of the two is the nearest it offers.
+            return CAIRO_OPERATOR_DARKEN;
     }
     return CAIRO_OPERATOR_OVER;
 }
@@ -106,29 +129,107 @@ cairo_surface_t* CairoContext::surfaceFor(const Bitmap& bitmap) {
     return surface;
 }
 
+namespace {
+// One box-blur pass of the given radius along rows (or columns) of an 8-bit mask, outside counted as 0.
+void boxBlurA8(unsigned char* data, int width, int height, int stride, int radius, bool alongRows) {
+    const int lines = alongRows ? height : width, length = alongRows ? width : height;
+    const int step = alongRows ? 1 : stride, lineStep = alongRows ? stride : 1;
+    const int window = 2 * radius + 1;
+    std::vector<unsigned char> line(static_cast<size_t>(length));
+    for (int l = 0; l < lines; ++l) {
+        unsigned char* first = data + static_cast<ptrdiff_t>(l) * lineStep;
+        for (int i = 0; i < length; ++i)
+            line[static_cast<size_t>(i)] = first[static_cast<ptrdiff_t>(i) * step];
+        int sum = 0;
+        for (int i = 0; i < std::min(radius, length); ++i) sum += line[static_cast<size_t>(i)];
+        for (int i = 0; i < length; ++i) {
+            if (i + radius < length) sum += line[static_cast<size_t>(i + radius)];
+            if (i - radius - 1 >= 0) sum -= line[static_cast<size_t>(i - radius - 1)];
+            first[static_cast<ptrdiff_t>(i) * step] = static_cast<unsigned char>((sum + window / 2) / window);
+        }
+    }
+}
+
+// Three box blurs in each direction come close to a Gaussian of deviation sigma (in pixels).
+void gaussianBlurA8(cairo_surface_t* mask, double sigma) {
+    const int radius = static_cast<int>(std::lround((std::sqrt(4 * sigma * sigma + 1) - 1) / 2));
+    if (radius < 1) return;
+    cairo_surface_flush(mask);
+    unsigned char* data = cairo_image_surface_get_data(mask);
+    const int width = cairo_image_surface_get_width(mask), height = cairo_image_surface_get_height(mask);
+    const int stride = cairo_image_surface_get_stride(mask);
+    for (int pass = 0; pass < 3; ++pass) {
+        boxBlurA8(data, width, height, stride, radius, true);
+        boxBlurA8(data, width, height, stride, radius, false);
+    }
+    cairo_surface_mark_dirty(mask);
+}
+}  // namespace
+
 void CairoContext::drawShadowOf(cairo_t* cr, const BezierPath& path, const Shadow& shadow, bool fill,
                                 double lineWidth) {
-    // No blur filter here: the shadow is the shape, offset, with a soft edge made of wider, fainter strokes.
     const Color color = shadow.effectiveColor();
+    if (color.alphaComponent() <= 0) return;
     cairo_save(cr);
     const double dy = userSpaceIsYUp(cr) ? shadow.shadowOffset.height : -shadow.shadowOffset.height;
     cairo_translate(cr, shadow.shadowOffset.width, dy);
-    appendPath(cr, path);
-    const double r = shadow.shadowBlurRadius;
-    if (r > 0) {
-        for (int i = 3; i >= 1; --i) {
-            setSource(cr, color, 0.25);
-            cairo_set_line_width(cr, (fill ? 0 : lineWidth) + r * i / 1.5);
-            cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-            cairo_stroke_preserve(cr);
+    auto paintShape = [&](cairo_t* target) {
+        appendPath(target, path);
+        if (fill) {
+            cairo_fill(target);
+        } else {
+            cairo_set_line_width(target, lineWidth);
+            cairo_stroke(target);
         }
+    };
+    cairo_matrix_t m;
+    cairo_get_matrix(cr, &m);
+    // The blur radius is in points; the shadow is blurred in device pixels. As with the platform's
+    // shadows, the Gaussian's deviation is half the blur radius.
+    const double sigma = shadow.shadowBlurRadius / 2 * std::sqrt(std::abs(m.xx * m.yy - m.xy * m.yx));
+    if (sigma < 0.5) {
+        setSource(cr, color, 1);
+        paintShape(cr);
+        cairo_restore(cr);
+        return;
     }
-    setSource(cr, color, r > 0 ? 0.6 : 1);
-    if (fill)
-        cairo_fill(cr);
-    else {
+    // The shape's extent on the device, grown by the blur's reach and kept to what can be seen.
+    appendPath(cr, path);
+    double x1, y1, x2, y2;
+    if (fill) {
+        cairo_fill_extents(cr, &x1, &y1, &x2, &y2);
+    } else {
         cairo_set_line_width(cr, lineWidth);
-        cairo_stroke(cr);
+        cairo_stroke_extents(cr, &x1, &y1, &x2, &y2);
+    }
+    cairo_new_path(cr);
+    double left = INFINITY, top = INFINITY, right = -INFINITY, bottom = -INFINITY;
+    for (auto [x, y] : {std::pair{x1, y1}, {x2, y1}, {x1, y2}, {x2, y2}}) {
+        cairo_user_to_device(cr, &x, &y);
+        left = std::min(left, x), right = std::max(right, x);
+        top = std::min(top, y), bottom = std::max(bottom, y);
+    }
+    const double reach = std::ceil(3 * sigma) + 1;
+    cairo_identity_matrix(cr);
+    double cx1, cy1, cx2, cy2;
+    cairo_clip_extents(cr, &cx1, &cy1, &cx2, &cy2);
+    const int ox = static_cast<int>(std::floor(std::max(left - reach, cx1 - reach)));
+    const int oy = static_cast<int>(std::floor(std::max(top - reach, cy1 - reach)));
+    const int width = static_cast<int>(std::ceil(std::min(right + reach, cx2 + reach))) - ox;
+    const int height = static_cast<int>(std::ceil(std::min(bottom + reach, cy2 + reach))) - oy;
+    if (width > 0 && height > 0) {
+        cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, width, height);
+        cairo_t* mc = cairo_create(mask);
+        cairo_matrix_t shifted = m;
+        shifted.x0 -= ox;
+        shifted.y0 -= oy;
+        cairo_set_matrix(mc, &shifted);
+        paintShape(mc);
+        cairo_destroy(mc);
+        gaussianBlurA8(mask, sigma);
+        setSource(cr, color, 1);
+        cairo_mask_surface(cr, mask, ox, oy);
+        cairo_surface_destroy(mask);
     }
     cairo_restore(cr);
 }

@@ -25,6 +25,8 @@ public:
     void setShadow(const std::optional<Shadow>& shadow) override { state_.shadow = shadow; }
     void setCompositingOperation(CompositingOperation op) override { state_.op = op; }
     void setAlpha(double alpha) override { state_.alpha = alpha; }
+    void beginTransparencyLayer() override;
+    void endTransparencyLayer() override;
     void fillPath(const BezierPath& path) override;
     void strokePath(const BezierPath& path) override;
     void drawLinearGradient(const Gradient& gradient, const BezierPath& path, double angle) override;
@@ -56,6 +58,7 @@ private:
     bool flipped_;
     State state_;
     std::vector<State> stack_;
+    std::vector<State> layers_;
 };
 
 // Text through Pango onto a Cairo context, top-down from the rectangle's top edge.

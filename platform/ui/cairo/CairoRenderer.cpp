@@ -86,7 +86,9 @@ void drawLayerLook(cairo_t* cr, Layer& layer, Rect rect, const std::function<voi
         s.shadowColor = layer.shadowColor()->colorWithAlphaComponent(layer.shadowColor()->alphaComponent() *
                                                                      layer.shadowOpacity());
         s.shadowOffset = layer.shadowOffset();
-        s.shadowBlurRadius = layer.shadowRadius();
+        // A layer's shadow radius is the deviation of its blur, half what a drawing shadow's blur
+        // radius measures.
+        s.shadowBlurRadius = 2 * layer.shadowRadius();
         CairoContext::drawShadowOf(cr, shape, s, true, 0);
     }
     if (layer.backgroundColor()) {

@@ -164,10 +164,10 @@ bool CRKContextInitialize(const CRKContextInitData* data) {
     readonly->installId = data->installId ? CRKDupString(data->installId) : nullptr;
     readonly->betaToken = data->betaToken ? CRKDupString(data->betaToken) : nullptr;
     readonly->startedAt = static_cast<uint64_t>(time(nullptr));
-    readonly->binaryImagePath = pathInRoot(data->rootPath, "binary_images.clsrecord");
-    readonly->signal.path = pathInRoot(data->rootPath, "signal.clsrecord");
-    readonly->exception.path = pathInRoot(data->rootPath, "exception.clsrecord");
-    readonly->mach.path = pathInRoot(data->rootPath, "mach_exception.clsrecord");
+    readonly->binaryImagePath = pathInRoot(data->rootPath, "binary_images.crkrecord");
+    readonly->signal.path = pathInRoot(data->rootPath, "signal.crkrecord");
+    readonly->exception.path = pathInRoot(data->rootPath, "exception.crkrecord");
+    readonly->mach.path = pathInRoot(data->rootPath, "mach_exception.crkrecord");
     readonly->mach.leaveAloneMask = data->machExceptionMask;
     // The calling thread's alternate stack can only be set on this thread, not in the start-up group.
     if (!readonly->debuggerAttached && readonly->hooks.installThreadSignalStack)
@@ -263,13 +263,13 @@ bool CRKContextRecordMetadata(const char* rootPath) {
     const CRKReadOnlyContext* readonly = context.readonly;
     std::string path(rootPath);
     if (!path.empty() && path.back() != '/') path += '/';
-    path += "metadata.clsrecord";
+    path += "metadata.crkrecord";
     if (!CRKUnlinkIfExists(path.c_str())) {
         CRKSDKLOG_WARN("Unable to unlink existing metadata file %s\n", path.c_str());
         return false;
     }
     CRKFile file;
-    if (!CRKFileInitWithPath(&file, path.c_str(), false)) {
+    if (!CRKFileInitWithPath(&file, path.c_str(), true)) {  // written whole, then closed
         CRKSDKLOG_WARN("Unable to open metadata file %s\n", path.c_str());
         CRKSDKLOG_WARN("Unable to record context metadata\n");
         return false;

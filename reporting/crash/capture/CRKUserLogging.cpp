@@ -199,20 +199,20 @@ void CRKUserLoggingInit(CRKReadOnlyContext* readonly, CRKWritableContext* writab
                         const CRKContextInitData* data) {
     if (!readonly || !writable || !data || !data->rootPath) return;
     const char* root = data->rootPath;
-    initABStorage(&readonly->logStorage, root, "log_a.clsrecord", "log_b.clsrecord", data->logBufferSize, 0,
+    initABStorage(&readonly->logStorage, root, "log_a.crkrecord", "log_b.crkrecord", data->logBufferSize, 0,
                   true, nullptr);
-    initABStorage(&readonly->errorStorage, root, "errors_a.clsrecord", "errors_b.clsrecord", 0,
+    initABStorage(&readonly->errorStorage, root, "errors_a.crkrecord", "errors_b.crkrecord", 0,
                   data->errorReportingEnabled ? data->maxCustomExceptions : 0, false, &writable->errorCount);
-    initABStorage(&readonly->customExceptionStorage, root, "custom_exception_a.clsrecord",
-                  "custom_exception_b.clsrecord", 0, data->maxCustomExceptions, false,
+    initABStorage(&readonly->customExceptionStorage, root, "custom_exception_a.crkrecord",
+                  "custom_exception_b.crkrecord", 0, data->maxCustomExceptions, false,
                   &writable->customExceptionCount);
     std::string folder(root);
     if (!folder.empty() && folder.back() != '/') folder += '/';
-    readonly->userKVStorage = {CRKDupString((folder + "user_incremental_kv.clsrecord").c_str()),
-                               CRKDupString((folder + "user_compacted_kv.clsrecord").c_str()), 64,
+    readonly->userKVStorage = {CRKDupString((folder + "user_incremental_kv.crkrecord").c_str()),
+                               CRKDupString((folder + "user_compacted_kv.crkrecord").c_str()), 64,
                                data->maxCustomKeys};
-    readonly->internalKVStorage = {CRKDupString((folder + "internal_incremental_kv.clsrecord").c_str()),
-                                   CRKDupString((folder + "internal_compacted_kv.clsrecord").c_str()), 64,
+    readonly->internalKVStorage = {CRKDupString((folder + "internal_incremental_kv.crkrecord").c_str()),
+                                   CRKDupString((folder + "internal_compacted_kv.crkrecord").c_str()), 64,
                                    32};
     writable->logCurrentFile = readonly->logStorage.aPath;
     writable->errorsCurrentFile = readonly->errorStorage.aPath;

@@ -1,5 +1,8 @@
 #include "reporting/crash/controller/CRKCrashReportingController.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <csignal>
 #include <nlohmann/json.hpp>
 
@@ -16,6 +19,7 @@
 #include "reporting/crash/CRKIdentity.h"
 #include "reporting/crash/CRKSDKLog.h"
 #include "reporting/crash/capture/CRKContext.h"
+#include "reporting/crash/capture/CRKException.h"
 #include "reporting/crash/capture/CRKSignal.h"
 #include "reporting/crash/capture/CRKUserLogging.h"
 
@@ -66,6 +70,14 @@ void logInternalKeyOnLoggingQueue(const std::string& key, std::string value) {
     auto queue = CRKSharedContext().loggingQueue;
     if (!queue) return;
     queue->async([key, value = std::move(value)] { CRKUserLoggingWriteInternalKeyValue(key, value); });
+}
+
+// The launch marker is an empty file whose presence is all it says: made once, with no copy to rename
+// and nothing to flush (a marker lost with the machine's power only makes a report wait for a prompt).
+void touchLaunchMarker(const std::string& path) {
+    if (platform::Files::exists(path)) return;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd >= 0) ::close(fd);
 }
 
 std::string millisecondsSince(double mark) {
@@ -129,7 +141,8 @@ const CRKCrashSettings& CRKCrashReportingController::settings() {
 std::shared_ptr<CRKReportSubmission> CRKCrashReportingController::reportsController() {
     std::lock_guard lock(reportsControllerMutex_);
     if (!reportsController_ && submissionFactory_) reportsController_ = submissionFactory_(*this);
-    if (!reportsController_) {
+    // A factory that answers none has said why itself (no report server configured).
+    if (!reportsController_ && !submissionFactory_) {
         static std::once_flag told;
         std::call_once(told, [] {
             platform::logf(
@@ -192,7 +205,7 @@ bool CRKCrashReportingController::startWithProfilingMark_betaToken(
             platform::logf(
                 "[CrashKit:Crash] Last launch failed: this may indicate a crash shortly after app launch.");
     } else {
-        platform::Files::writeAtomically(marker, platform::Data(), 0600);
+        touchLaunchMarker(marker);
     }
     const auto earlierReports = fileManager_->activePathContents();
 
@@ -211,7 +224,7 @@ bool CRKCrashReportingController::startWithProfilingMark_betaToken(
 }
 
 bool CRKCrashReportingController::setupCurrentReport() {
-    platform::Files::writeAtomically(launchMarkerPath(), platform::Data(), 0600);
+    touchLaunchMarker(launchMarkerPath());
     const std::string identifier = ReportKit::sharedSDK().executionIdentifier();
     const auto path = fileManager_->setupNewPathForExecutionIdentifier(identifier);
     if (!path) return false;
@@ -236,7 +249,8 @@ bool CRKCrashReportingController::startCrashReporter(const std::optional<std::st
     data.apiKey = keep(APIKey.value_or(""));
     data.deliveryDelegate = nullptr;
     data.firstInstall = d && d->isFirstInstallForCrashReportingController(*this);
-    data.crashCallbackTarget = nullptr;
+    // The crash handler calls back only when the application's delegate wants to hear of the crash.
+    data.crashCallbackTarget = d && d->shouldInstallCrashCallback() ? this : nullptr;
     data.customBundleId = nullptr;
     data.rootPath = keep(currentReport_->path());
     data.sessionId = keep(currentReport_->identifier());
@@ -264,11 +278,14 @@ bool CRKCrashReportingController::startCrashReporter(const std::optional<std::st
 
 void CRKCrashReportingController::crashReportingSetupCompleted(double profilingMark) {
     std::weak_ptr<CRKCrashReportingController> weak = weak_from_this();
-    // The crash context installs the signal and exception handlers as it starts; what is left for later
-    // is the reminder about the prompt.
+    // The crash context installs the signal and exception handlers as it starts; two seconds on, once
+    // the application's own start-up is done, the handlers are checked (another library may have put
+    // its own in their place) and the prompt setting is looked at.
     platform::RunLoop::main().performAfterDelay(kHandlerInstallDelay, [weak] {
         auto self = weak.lock();
         if (!self) return;
+        CRKExceptionCheckHandlers();
+        CRKSignalCheckHandlers();
         if (self->settings().userPromptEnabled && !self->delegateNeedsToBeInformedOfReports())
             platform::logf(
                 "[CrashKit:Crash] WARNING: the user prompt feature is enabled. As of CrashKit 3.0.0, "

@@ -13,6 +13,7 @@
 #include "platform/base/Value.h"
 #include "reporting/core/KitError.h"
 #include "reporting/core/OperationQueue.h"
+#include "reporting/crash/capture/CRKContext.h"
 #include "reporting/crash/store/CRKFileManager.h"
 #include "reporting/crash/store/CRKInternalReport.h"
 
@@ -94,7 +95,8 @@ public:
 // context its start-up data, and deals with what earlier runs left: the delegate and, when the settings
 // ask, the user decide; interrupted work resumes; failed uploads are retried. Start-up runs on the
 // caller's (main) thread; slow work runs on the serial work queue.
-class CRKCrashReportingController : public std::enable_shared_from_this<CRKCrashReportingController> {
+class CRKCrashReportingController : public CRKCrashCallbackTarget,
+                                    public std::enable_shared_from_this<CRKCrashReportingController> {
 public:
     static constexpr double kRetryInterval = 600;
     static constexpr double kHandlerInstallDelay = 2.0;
@@ -107,13 +109,13 @@ public:
         std::shared_ptr<CRKFileManager> fileManager,
         std::weak_ptr<CRKCrashReportingControllerDelegate> delegate, SubmissionFactory submissionFactory,
         std::shared_ptr<CRKPermissionPrompt> prompt);
-    ~CRKCrashReportingController();
+    ~CRKCrashReportingController() override;
 
     // The profiling mark is a Clock time in seconds; the answer says whether crash reporting runs.
     bool startWithProfilingMark_betaToken(double profilingMark, const std::optional<std::string>& betaToken);
 
     // Called by the crash handler on the crashing thread.
-    void deliverCrashDelegateCallback();
+    void deliverCrashDelegateCallback() override;
 
     // Results of the submission side.
     void reportsController_didCompletePackageSubmission_error(const std::string& packagePath,

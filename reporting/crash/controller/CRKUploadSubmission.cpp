@@ -1,6 +1,7 @@
 #include "reporting/crash/controller/CRKUploadSubmission.h"
 
 #include "platform/system/Bundle.h"
+#include "reporting/core/ReportKit.h"
 #include "reporting/crash/upload/CRKNetworkClient.h"
 #include "reporting/crash/upload/CRKReportsController.h"
 
@@ -50,7 +51,8 @@ public:
         if (auto owner = owner_.lock()) owner->reportsControllerDidCompleteAllSubmissions();
     }
     std::shared_ptr<CRKSettings> settingsForReportsController(CRKReportsController&) override {
-        return std::make_shared<CRKSettings>(std::nullopt);
+        // Local configuration and what the kit's service sent last.
+        return std::make_shared<CRKSettings>(ReportKit::sharedSDK().settings());
     }
     std::optional<std::string> APIKeyForReportsController(CRKReportsController&) override {
         return options_.APIKey ? options_.APIKey() : std::nullopt;

@@ -10,7 +10,7 @@
 namespace reporting {
 
 // The binary-image table: where every loaded image lies, with its identifier and its unwind sections.
-// It keeps a log file of load and unload events ("binary_images.clsrecord") for symbolication on the
+// It keeps a log file of load and unload events ("binary_images.crkrecord") for symbolication on the
 // next launch, and the 512 slots of the writable context, filled lock-free as images come and go and
 // searched without locks or allocation at crash time.
 //

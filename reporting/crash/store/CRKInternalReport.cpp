@@ -15,9 +15,9 @@ bool fileExists(const std::string& path) {
 }
 
 const std::vector<std::string> kSubmittableFiles = {
-    "exception.clsrecord",          "signal.clsrecord",         "custom_exception_a.clsrecord",
-    "custom_exception_b.clsrecord", "mach_exception.clsrecord", "errors_a.clsrecord",
-    "errors_b.clsrecord",
+    "exception.crkrecord",          "signal.crkrecord",         "custom_exception_a.crkrecord",
+    "custom_exception_b.crkrecord", "mach_exception.crkrecord", "errors_a.crkrecord",
+    "errors_b.crkrecord",
 };
 
 std::optional<std::string> stringOf(const platform::Value& value) {
@@ -74,10 +74,10 @@ std::string CRKInternalReport::pathForContentFile(const std::string& name) const
     return CRKPathByAppendingComponent(path_, name);
 }
 std::string CRKInternalReport::metadataPath() const {
-    return pathForContentFile("metadata.clsrecord");
+    return pathForContentFile("metadata.crkrecord");
 }
 std::string CRKInternalReport::binaryImagePath() const {
-    return pathForContentFile("binary_images.clsrecord");
+    return pathForContentFile("binary_images.crkrecord");
 }
 
 bool CRKInternalReport::needsToBeSubmitted() const {
@@ -85,8 +85,8 @@ bool CRKInternalReport::needsToBeSubmitted() const {
 }
 
 const std::vector<std::string>& CRKInternalReport::crashFilenames() {
-    static const std::vector<std::string> names = {"exception.clsrecord", "mach_exception.clsrecord",
-                                                   "signal.clsrecord"};
+    static const std::vector<std::string> names = {"exception.crkrecord", "mach_exception.crkrecord",
+                                                   "signal.crkrecord"};
     return names;
 }
 
@@ -152,9 +152,9 @@ std::optional<platform::Date> CRKInternalReport::dateCreated() const {
 
 std::optional<platform::Date> CRKInternalReport::crashedOnDate() const {
     if (!isCrash()) return std::nullopt;
-    if (auto date = timeFromCrashContentFile_sectionName("mach_exception.clsrecord", "mach_exception"))
+    if (auto date = timeFromCrashContentFile_sectionName("mach_exception.crkrecord", "mach_exception"))
         return date;
-    return timeFromCrashContentFile_sectionName("signal.clsrecord", "signal");
+    return timeFromCrashContentFile_sectionName("signal.crkrecord", "signal");
 }
 
 std::optional<platform::Date> CRKInternalReport::timeFromCrashContentFile_sectionName(

@@ -29,10 +29,10 @@ void CRKReport::setKeyValueFunctions(const KeyValueFunctions& functions) {
 CRKReport::CRKReport(std::shared_ptr<CRKInternalReport> internalReport, bool prefetchData)
     : internalReport_(std::move(internalReport)), readOnly_(prefetchData) {
     if (internalReport_) {
-        internalCompactedKVFile_ = internalReport_->pathForContentFile("internal_compacted_kv.clsrecord");
-        internalIncrementalKVFile_ = internalReport_->pathForContentFile("internal_incremental_kv.clsrecord");
-        userCompactedKVFile_ = internalReport_->pathForContentFile("user_compacted_kv.clsrecord");
-        userIncrementalKVFile_ = internalReport_->pathForContentFile("user_incremental_kv.clsrecord");
+        internalCompactedKVFile_ = internalReport_->pathForContentFile("internal_compacted_kv.crkrecord");
+        internalIncrementalKVFile_ = internalReport_->pathForContentFile("internal_incremental_kv.crkrecord");
+        userCompactedKVFile_ = internalReport_->pathForContentFile("user_compacted_kv.crkrecord");
+        userIncrementalKVFile_ = internalReport_->pathForContentFile("user_incremental_kv.crkrecord");
     }
     if (prefetchData) prefetch();
 }

@@ -5,6 +5,7 @@
 #include "platform/base/Log.h"
 #include "platform/base/Strings.h"
 #include "platform/net/URLConnection.h"
+#include "reporting/core/CRKURLSessionConfiguration.h"
 #include "reporting/core/RKTIdentifiers.h"
 #include "reporting/core/RKTNetworkResponseHandler.h"
 #include "reporting/core/ReportKit.h"
@@ -113,8 +114,8 @@ std::shared_ptr<CRKURLSession> CRKNetworkClient::session() {
     if (session_) return session_;
     std::shared_ptr<CRKURLSessionConfiguration> configuration;
     if (supportsBackgroundRequests()) {
-        configuration = CRKURLSessionConfiguration::backgroundSessionConfiguration(
-            std::string(RKTMakerReverseDomainPrefix) + ".crashkit.mac.crash.background-session");
+        configuration =
+            CRKURLSessionConfiguration::backgroundSessionConfiguration(backgroundSessionIdentifier());
     }
     if (!configuration) configuration = CRKURLSessionConfiguration::defaultSessionConfiguration();
     auto session = configuration ? CRKURLSession::sessionWithConfiguration_delegate_delegateQueue(
@@ -133,9 +134,17 @@ bool CRKNetworkClient::NSURLSessionAvailable() {
     return CRKURLSession::NSURLSessionShouldBeUsed();
 }
 
+std::string CRKNetworkClient::backgroundSessionIdentifier() {
+    return std::string(RKTMakerReverseDomainPrefix) + ".crashkit.mac.crash.background-session";
+}
+
 bool CRKNetworkClient::supportsBackgroundRequests() const {
     if (CRKApplicationIsExtension()) return false;
     if (!NSURLSessionAvailable()) return false;
+    // Transfers that outlive the process need a background session, which this system cannot make: an
+    // urgent report is then sent while the caller waits.
+    if (!CRKURLSessionConfiguration::backgroundSessionConfiguration(backgroundSessionIdentifier()))
+        return false;
     return canUseBackgroundSession_;
 }
 

@@ -46,6 +46,7 @@ public:
 
     std::shared_ptr<CRKURLSession> session();
     static bool NSURLSessionAvailable();
+    static std::string backgroundSessionIdentifier();
     bool supportsBackgroundRequests() const;
     void attemptToReconnectBackgroundSessionWithCompletionBlock(const std::function<void()>& block);
 

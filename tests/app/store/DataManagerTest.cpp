@@ -13,6 +13,7 @@
 #include "platform/storage/Files.h"
 #include "platform/storage/KeyedArchiver.h"
 #include "platform/storage/StandardFolders.h"
+#include "platform/storage/UserDefaults.h"
 #include "platform/system/SystemVersion.h"
 #include "tests/app/DataManagerFixture.h"
 #include "tests/app/RecordArchiveHelpers.h"
@@ -169,6 +170,43 @@ TEST_F(DataManagerTest, ADamagedDefaultsFileNeverReplacesThePhones) {
     };
     for (const auto& [name, damage] : cases) check(name, damage);
     Files::remove(Files::parentPath(platform::UserDefaults::standard()->filePath()));
+}
+
+// A file where a data folder belongs stops even a process that may write everywhere. The user learns it
+// in one line per folder, not in one line per save.
+TEST_F(DataManagerTest, AnUnwritableDataFolderIsNamedOnceAndSavesDoNotRepeatIt) {
+    const std::string dataFolder = platform::StandardFolders::applicationSupport() + "/Kestrune";
+    const std::string libraryFolder = platform::StandardFolders::library() + "/Kestrune";
+    const std::string defaultsFolder = Files::parentPath(platform::UserDefaults::standard()->filePath());
+    for (const auto& folder : {dataFolder, libraryFolder, defaultsFolder})
+        ASSERT_TRUE(Files::writeAtomically(folder, platform::Data::fromString("not a folder"), 0600));
+    auto linesNaming = [](const testsupport::LogCapture& log, const std::string& text) {
+        size_t count = 0;
+        for (const auto& line : log.lines()) count += line.find(text) != std::string::npos;
+        return count;
+    };
+
+    testsupport::LogCapture log;
+    auto& manager = relaunch();
+    addPhone(manager, "phone-1", 6);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_FALSE(manager.saveCurrentDataModel());
+        EXPECT_FALSE(platform::UserDefaults::standard()->setInteger_forKey(i, "n"));
+        // The history has somewhere to go: the Documents folder stands in for the library.
+        EXPECT_TRUE(manager.saveApplicationData());
+    }
+    EXPECT_EQ(linesNaming(log, dataFolder + " cannot be written"), 1u);
+    EXPECT_EQ(linesNaming(log, dataFolder + " cannot be written (something that is not a folder is in its "
+                                            "place): nothing saved in it will be kept"),
+              1u);
+    EXPECT_EQ(linesNaming(log, defaultsFolder + " cannot be written"), 1u);
+    EXPECT_EQ(linesNaming(log, libraryFolder + " cannot be written"), 1u);
+    EXPECT_EQ(linesNaming(log, "kept in " + Utilities::documentsDirectory() + " instead"), 1u);
+    EXPECT_EQ(linesNaming(log, "could not"), 0u);
+    EXPECT_EQ(linesNaming(log, "Could not"), 0u);
+    // What the run set is still there while it lasts.
+    EXPECT_EQ(platform::UserDefaults::standard()->integerForKey("n"), 4);
+    EXPECT_TRUE(Files::exists(Utilities::applicationDataKestruneDirectoryFilePath()));
 }
 
 TEST_F(DataManagerTest, AFreshModelKeepsTheFileItReplacesByteForByte) {

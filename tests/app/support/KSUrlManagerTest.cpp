@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/support/URLOpener.h"
+#include "platform/system/Bundle.h"
 
 namespace {
 
@@ -37,8 +38,25 @@ TEST(KSUrlManagerTest, EachOperationOpensItsAddress) {
     };
     for (const auto& [operation, expected] : cases) EXPECT_EQ(opened(operation), expected);
     EXPECT_EQ(opened(&KSUrlManager::openKestruneSettings), "(0 addresses)");
-    EXPECT_EQ(KSUrlManager::feedUrlSparkleString(), site + "/downloads/kestrune.xml");
-    EXPECT_EQ(KSUrlManager::feedUrlCustomConfig(), site + "/downloads/config.xml");
+}
+
+TEST(KSUrlManagerTest, TheFeedsComeFromTheEnvironmentThenTheInfoPlistElseFailAtOnce) {
+    auto& bundle = platform::Bundle::main();
+    const auto info = bundle.infoDictionary();
+    unsetenv(KSUrlManager::kUpdateFeedEnvironmentVariable);
+    unsetenv(KSUrlManager::kConfigEnvironmentVariable);
+    EXPECT_EQ(KSUrlManager::feedUrlSparkleString(), "https://kestrune.invalid/downloads/kestrune.xml");
+    EXPECT_EQ(KSUrlManager::feedUrlCustomConfig(), "https://kestrune.invalid/downloads/config.xml");
+
+    auto configured = info;
+    configured[KSUrlManager::kUpdateFeedInfoKey] = "http://127.0.0.1:9/feed.plist";
+    configured[KSUrlManager::kConfigInfoKey] = "http://127.0.0.1:9/config.plist";
+    bundle.setInfoDictionaryForTesting(configured);
+    EXPECT_EQ(KSUrlManager::feedUrlSparkleString(), "http://127.0.0.1:9/feed.plist");
+    setenv(KSUrlManager::kConfigEnvironmentVariable, "http://localhost:8/c.plist", 1);
+    EXPECT_EQ(KSUrlManager::feedUrlCustomConfig(), "http://localhost:8/c.plist");
+    unsetenv(KSUrlManager::kConfigEnvironmentVariable);
+    bundle.setInfoDictionaryForTesting(info);
 }
 
 TEST(KSUrlManagerTest, ALanguageWordIsAppendedUnchangedAndTheInvitationIsEncoded) {

@@ -17,6 +17,7 @@
 #include "platform/net/URLError.h"
 #include "platform/system/Bundle.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/PacedServer.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace {
@@ -73,8 +74,22 @@ protected:
         server.stop();
         KestruneTest::TearDown();
     }
-    static void configure(const std::string& address, double timeout = 30) {
-        BackendClient::initializeWithConfiguration({"app-id", "client-key", address + "/", false, timeout});
+    static void configure(const std::string& address, double timeout = 30, double maximumDuration = 60,
+                          uint64_t maximumAnswerLength = 1u << 20) {
+        BackendClient::initializeWithConfiguration(
+            {"app-id", "client-key", address + "/", false, timeout, maximumDuration, maximumAnswerLength});
+    }
+
+    struct Saved {
+        bool called = false;
+        bool succeeded = false;
+        std::optional<platform::Error> error;
+    };
+    Saved save(const std::shared_ptr<BackendObject>& object) {
+        Saved saved;
+        object->saveInBackgroundWithBlock([&](bool ok, const auto& error) { saved = {true, ok, error}; });
+        runUntilIdle();
+        return saved;
     }
 
     struct Outcome {
@@ -121,6 +136,7 @@ TEST_F(BackendClientTest, AQueryIsAGetWithTheCredentialsAndAWhereParameter) {
 }
 
 TEST_F(BackendClientTest, PushAndEventsCarryTheirBodies) {
+    server.enqueue("/parse/push", {200, {}, R"({"result":true})"});
     platform::BackendPush push;
     push.setChannels({"push-1"});
     push.setData({{"content-available", "1"},
@@ -188,6 +204,80 @@ TEST_F(BackendClientTest, ATimeOutAndADroppedConnectionAreErrors) {
     ASSERT_TRUE(outcome.error);
     EXPECT_EQ(outcome.error->domain, platform::URLError::kDomain);
     EXPECT_EQ(outcome.objects, 0u);
+}
+
+TEST_F(BackendClientTest, ASaveSucceedsOnlyOnTheBackendsOwnAnswer) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> objectId;  // none: a new record
+        std::string answer;
+        bool succeeds;
+    };
+    const Case cases[] = {
+        {"a create answered with an empty object", std::nullopt, "{}", false},
+        {"a create answered without a usable identifier", std::nullopt, R"({"objectId":7})", false},
+        {"a create answered with an empty identifier", std::nullopt, R"({"objectId":""})", false},
+        {"a create answered with its identifier", std::nullopt,
+         R"({"objectId":"new-1","createdAt":"2026-01-01T00:00:00.000Z"})", true},
+        {"an overwrite answered with an empty object", "o-1", "{}", false},
+        {"an overwrite answered with its time", "o-1", R"({"updatedAt":"2026-01-01T00:00:00.000Z"})", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        server.enqueue({c.objectId ? 200 : 201, {}, c.answer});
+        auto object = BackendObject::objectWithoutDataWithClassName_objectId("PairedDevices", c.objectId);
+        object->setObject_forKey("mac-1", "macId");
+        auto saved = save(object);
+        ASSERT_TRUE(saved.called);
+        EXPECT_EQ(saved.succeeded, c.succeeds);
+        EXPECT_EQ(saved.error.has_value(), !c.succeeds);
+        if (!c.objectId) {
+            EXPECT_EQ(object->objectId().has_value(), c.succeeds);
+        }
+    }
+
+    bool pushed = true;
+    server.enqueue("/parse/push", {200, {}, "{}"});
+    platform::BackendPush().sendPushInBackgroundWithBlock([&](bool ok, const auto&) { pushed = ok; });
+    runUntilIdle();
+    EXPECT_FALSE(pushed) << "a push the backend did not confirm";
+}
+
+TEST_F(BackendClientTest, ARedirectToAnotherHostIsRefusedAndTheKeysNeverLeave) {
+    LoopbackServer elsewhere;
+    ASSERT_TRUE(elsewhere.start());
+    // Were the redirect followed, this answer would pass for a stored record.
+    elsewhere.setDefaultAnswer({201, {}, R"({"objectId":"taken","createdAt":"2026-01-01T00:00:00.000Z"})"});
+    server.setDefaultAnswer({302, {{"Location", elsewhere.url("/parse/classes/PairedDevices")}}, ""});
+    auto object = BackendObject::objectWithoutDataWithClassName_objectId("PairedDevices", std::nullopt);
+    object->setObject_forKey("mac-1", "macId");
+    auto saved = save(object);
+    EXPECT_FALSE(saved.succeeded);
+    ASSERT_TRUE(saved.error);
+    EXPECT_EQ(saved.error->code, platform::URLError::RedirectRefused);
+    EXPECT_FALSE(object->objectId());
+    auto outcome = runQuery();
+    ASSERT_TRUE(outcome.error);
+    EXPECT_EQ(outcome.error->code, platform::URLError::RedirectRefused);
+    EXPECT_EQ(server.requestCount(), 2u);
+    EXPECT_EQ(elsewhere.requestCount(), 0u);
+}
+
+TEST_F(BackendClientTest, AnOversizedOrDripFedAnswerIsAnError) {
+    testsupport::PacedServer endless({"HTTP/1.1 200 OK\r\nConnection: close\r\n", 64u << 20, 16 << 10, 0});
+    ASSERT_TRUE(endless.start());
+    configure(endless.url("/parse"), 30, 60, 4096);
+    auto outcome = runQuery();
+    ASSERT_TRUE(outcome.error);
+    EXPECT_EQ(outcome.error->code, platform::URLError::DataLengthExceedsMaximum);
+
+    testsupport::PacedServer drip(
+        {"HTTP/1.1 200 OK\r\nContent-Length: 40\r\n", 40, 1, 0.02});  // 0.8 s in all, never idle
+    ASSERT_TRUE(drip.start());
+    configure(drip.url("/parse"), 30, 0.15);
+    outcome = runQuery();
+    ASSERT_TRUE(outcome.error);
+    EXPECT_EQ(outcome.error->code, platform::URLError::TimedOut);
 }
 
 TEST_F(BackendClientTest, WithNothingConfiguredEveryCallFailsAtOnceWithoutARequest) {

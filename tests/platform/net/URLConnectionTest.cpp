@@ -6,6 +6,7 @@
 
 #include "platform/net/URLError.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/PacedServer.h"
 #include "tests/support/TestEnvironment.h"
 
 using platform::AuthChallengeDisposition;
@@ -182,6 +183,120 @@ TEST_F(URLConnectionTest, SynchronousSendAnswersOnTheCallingThread) {
     ASSERT_TRUE(result.data);
     EXPECT_EQ(result.data->toString(), "missing");
     EXPECT_FALSE(result.error);
+}
+
+TEST_F(URLConnectionTest, ARedirectToAnotherOriginFailsAndNothingReachesThatServer) {
+    LoopbackServer elsewhere;  // same host, another port: another origin
+    ASSERT_TRUE(elsewhere.start());
+    for (int status : {301, 302, 307, 308}) {
+        SCOPED_TRACE(status);
+        server.enqueue("/save", {status, {{"Location", elsewhere.url("/collect")}}, ""});
+        URLRequest request(server.url("/save"), 5);
+        request.setHTTPMethod("POST");
+        request.setValue_forHTTPHeaderField("secret-key", "X-Client-Key");
+        request.setHTTPBody(Data::fromString("{\"record\":1}"));
+        auto r = load(request);
+        EXPECT_EQ(r->events, (std::vector<std::string>{"fail"}));
+        ASSERT_TRUE(r->error);
+        EXPECT_EQ(r->error->code, URLError::RedirectRefused);
+    }
+    EXPECT_EQ(server.requestCount(), 4u);
+    EXPECT_EQ(elsewhere.requestCount(), 0u);
+}
+
+TEST_F(URLConnectionTest, ARedirectWithinTheOriginKeepsMethodHeadersAndBody) {
+    const std::string path = home() + "/body.bin";
+    std::ofstream(path, std::ios::binary) << "streamed body";
+    server.enqueue("/old", {302, {{"Location", "/new?x=1"}}, "the redirect's own text"});
+    server.enqueue("/new", {201, {}, "created"});
+    URLRequest request(server.url("/old"), 5);
+    request.setHTTPMethod("POST");
+    request.setValue_forHTTPHeaderField("secret-key", "X-Client-Key");
+    request.setHTTPBodyFile(path, 13);
+    auto r = load(request);
+    EXPECT_EQ(r->events, (std::vector<std::string>{"response", "data", "finish"}));
+    ASSERT_TRUE(r->response);
+    EXPECT_EQ(r->response->statusCode(), 201);
+    EXPECT_EQ(r->response->URL(), server.url("/new?x=1"));
+    EXPECT_EQ(r->body.toString(), "created");
+    auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1].method, "POST");
+    EXPECT_EQ(requests[1].target, "/new?x=1");
+    EXPECT_EQ(requests[1].body, "streamed body");
+    EXPECT_EQ(requests[1].header("X-Client-Key"), "secret-key");
+}
+
+TEST_F(URLConnectionTest, ASeeOtherTurningAPostIntoAGetAndEndlessRedirectsFail) {
+    server.enqueue("/post", {303, {{"Location", "/result"}}, ""});
+    URLRequest post(server.url("/post"), 5);
+    post.setHTTPMethod("POST");
+    post.setHTTPBody(Data::fromString("x"));
+    auto r = load(post);
+    ASSERT_TRUE(r->error);
+    EXPECT_EQ(r->error->code, URLError::RedirectRefused);
+    EXPECT_EQ(server.requestCount(), 1u);
+
+    // A GET stays a GET: that redirect is followed.
+    server.enqueue("/get", {303, {{"Location", "/result"}}, ""});
+    server.enqueue("/result", {200, {}, "result"});
+    r = load(URLRequest(server.url("/get"), 5));
+    EXPECT_EQ(r->body.toString(), "result");
+    EXPECT_FALSE(r->error);
+
+    server.setDefaultAnswer({307, {{"Location", "/loop"}}, ""});
+    r = load(URLRequest(server.url("/loop"), 5));
+    ASSERT_TRUE(r->error);
+    EXPECT_EQ(r->error->code, URLError::HTTPTooManyRedirects);
+}
+
+TEST_F(URLConnectionTest, AnAnswerLongerThanAllowedFailsWithoutBeingHeldWhole) {
+    // No stated length: the bytes are counted as they come, and the transfer stops at the limit.
+    testsupport::PacedServer endless({"HTTP/1.1 200 OK\r\nConnection: close\r\n", 256u << 20, 64 << 10, 0});
+    ASSERT_TRUE(endless.start());
+    URLRequest request(endless.url("/settings"), 5);
+    request.setMaximumResponseLength(100000);
+    auto r = load(request);
+    ASSERT_TRUE(r->error);
+    EXPECT_EQ(r->error->code, URLError::DataLengthExceedsMaximum);
+    EXPECT_LE(r->body.size(), 100000u);
+    endless.stop();
+    EXPECT_LT(endless.bodyBytesWritten(), 64u << 20) << "the client read on after its limit";
+
+    // A stated length over the limit is refused before any of the body is taken.
+    testsupport::PacedServer announced(
+        {"HTTP/1.1 200 OK\r\nContent-Length: 1073741824\r\n", 1u << 30, 1024, 30});
+    ASSERT_TRUE(announced.start());
+    request.setURL(announced.url("/settings"));
+    r = load(request);
+    ASSERT_TRUE(r->error);
+    EXPECT_EQ(r->error->code, URLError::DataLengthExceedsMaximum);
+    EXPECT_EQ(r->body.size(), 0u);
+
+    // Exactly the limit passes.
+    server.enqueue({200, {}, std::string(1000, 'a')});
+    request.setURL(server.url("/exact"));
+    request.setMaximumResponseLength(1000);
+    r = load(request);
+    EXPECT_FALSE(r->error);
+    EXPECT_EQ(r->body.size(), 1000u);
+}
+
+TEST_F(URLConnectionTest, ADripFedAnswerFailsOnceTheWholeRequestHasLastedItsLimit) {
+    // A byte every 20 ms never trips the idle time-out; the whole answer would take 0.8 s.
+    testsupport::PacedServer drip({"HTTP/1.1 200 OK\r\nContent-Length: 40\r\n", 40, 1, 0.02});
+    ASSERT_TRUE(drip.start());
+    URLRequest request(drip.url("/answer"), 5);
+    request.setMaximumDuration(0.15);
+    auto r = load(request);
+    ASSERT_TRUE(r->error);
+    EXPECT_EQ(r->error->code, URLError::TimedOut);
+    EXPECT_NE(r->error->description.find("did not finish within"), std::string::npos);
+    EXPECT_LT(r->body.size(), 40u);
+
+    // Unless set, the whole request may last a fixed multiple of its idle time-out.
+    EXPECT_EQ(URLRequest("http://x/", 2).maximumDuration(),
+              2 * URLRequest::kMaximumDurationPerTimeoutInterval);
 }
 
 class URLConnectionTLSTest : public testsupport::KestruneTest {

@@ -85,6 +85,37 @@ TEST_F(FilesTest, WriteFailsWhenParentIsAFile) {
     EXPECT_FALSE(Files::writeAtomically("", Data()));
 }
 
+// A folder that cannot be written is named once, however many saves fail in it or below it; once it
+// takes files again it is forgotten, and a new break is named again.
+TEST_F(FilesTest, AnUnwritableFolderIsNamedOnceUntilItTakesFilesAgain) {
+    auto linesNaming = [](const testsupport::LogCapture& log, const std::string& text) {
+        size_t count = 0;
+        for (const auto& line : log.lines()) count += line.find(text) != std::string::npos;
+        return count;
+    };
+    ASSERT_TRUE(Files::writeAtomically(path("store"), Data::fromString("a file where a folder belongs")));
+    testsupport::LogCapture log;
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_FALSE(Files::writeAtomically(path("store/data.plist"), Data::fromString("y")));
+        EXPECT_FALSE(Files::writeAtomically(path("store/deeper/more.plist"), Data::fromString("y")));
+        EXPECT_FALSE(Files::createDirectories(path("store/other")));
+    }
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_EQ(log.lines()[0], "The folder " + path("store") +
+                                  " cannot be written (something that is not a folder is in its place): "
+                                  "nothing saved in it will be kept");
+    EXPECT_TRUE(Files::isInUnwritableFolder(path("store/deeper/more.plist")));
+    EXPECT_FALSE(Files::isInUnwritableFolder(path("store2/x")));
+
+    ASSERT_TRUE(Files::remove(path("store")));
+    EXPECT_TRUE(Files::writeAtomically(path("store/data.plist"), Data::fromString("y")));
+    EXPECT_FALSE(Files::isInUnwritableFolder(path("store/data.plist")));
+    ASSERT_TRUE(Files::remove(path("store")));
+    ASSERT_TRUE(Files::writeAtomically(path("store"), Data::fromString("broken again")));
+    EXPECT_FALSE(Files::writeAtomically(path("store/data.plist"), Data::fromString("y")));
+    EXPECT_EQ(linesNaming(log, path("store") + " cannot be written"), 2u);
+}
+
 TEST_F(FilesTest, ReadDistinguishesMissingFromFolder) {
     testsupport::LogCapture log;
     EXPECT_FALSE(Files::read(path("missing")));

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "platform/storage/Files.h"
+#include "platform/ui/Button.h"
 #include "platform/ui/SceneRegistry.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/TextField.h"
 #include "platform/ui/cairo/CairoRenderer.h"
 #include "tests/support/ui/Fixture.h"
 
@@ -96,6 +100,92 @@ TEST_F(CairoRenderingTest, ALayersShadowFallsOutsideItsViewByItsOffset) {
     EXPECT_EQ(at(40, 15).r, 0);
     EXPECT_EQ(at(40, 40).r, 255);  // the card itself
     EXPECT_EQ(at(40, 65).a, 0);    // above it: nothing
+}
+
+TEST_F(CairoRenderingTest, ABlurredShadowFadesSmoothlyAwayFromItsEdge) {
+    auto parent = View::create({0, 0, 100, 100});
+    auto card = View::create({30, 40, 40, 40});
+    card->setWantsLayer(true);
+    card->layer()->setBackgroundColor(Color::whiteColor());
+    card->layer()->setShadowOpacity(1);
+    card->layer()->setShadowRadius(4);
+    card->layer()->setShadowOffset({0, -3});
+    parent->addSubview(card);
+    const Bitmap b = render(*parent);
+    // The card covers rows 20..59; its shadow's own edge lies 3 lower, between rows 62 and 63.
+    EXPECT_EQ(b.rgbaAt(50, 50).r, 255);
+    EXPECT_NEAR(b.rgbaAt(50, 62).a, 128, 40);  // half dark right at the shape's edge
+    for (int row = 60; row < 70; ++row) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(b.rgbaAt(50, row).r, 0);  // a black shadow, fainter with distance
+        EXPECT_GT(b.rgbaAt(50, row).a, b.rgbaAt(50, row + 1).a);
+    }
+    EXPECT_GT(b.rgbaAt(50, 70).a, 0);
+    EXPECT_EQ(b.rgbaAt(50, 85).a, 0);  // gone well before 3 radii
+    // Beside the card it spreads a little, and it falls downwards: two points above the card it is
+    // much fainter than two points below it.
+    EXPECT_GT(b.rgbaAt(28, 50).a, 0);
+    EXPECT_LT(b.rgbaAt(50, 18).a, b.rgbaAt(50, 61).a / 2);
+}
+
+TEST_F(CairoRenderingTest, ATickedCheckBoxShowsATickNotADot) {
+    auto check = Button::create({0, 0, 40, 20});
+    check->setButtonType(ButtonType::Switch);
+    check->setState(kStateOn);
+    // Four pixels a point; the 14-point box spans points 2..16 across and 3..17 down from the top.
+    const Bitmap b = CairoRenderer().renderView(*check, check->bounds(), 4);
+    auto at = [&](double fx, double fy) {  // a point of the box, as fractions from its top left
+        return b.rgbaAt(static_cast<int>((2 + 14 * fx) * 4), static_cast<int>((3 + 14 * fy) * 4));
+    };
+    auto white = [](Bitmap::RGBA p) { return p.r > 220 && p.g > 220 && p.b > 220; };
+    auto blue = [](Bitmap::RGBA p) { return p.b > 150 && p.r < 80; };
+    EXPECT_TRUE(white(at(0.34, 0.62))) << "the short stroke";
+    EXPECT_TRUE(white(at(0.69, 0.37))) << "the long stroke, away from the middle";
+    EXPECT_TRUE(blue(at(0.41, 0.41))) << "beside the middle, where a dot would be";
+    EXPECT_TRUE(blue(at(0.75, 0.75)));
+
+    check->setState(kStateOff);
+    const Bitmap off = CairoRenderer().renderView(*check, check->bounds(), 4);
+    EXPECT_TRUE(white(off.rgbaAt(static_cast<int>(12.3 * 4), static_cast<int>(8.2 * 4))));
+    EXPECT_FALSE(white(b.rgbaAt(static_cast<int>(2.5 * 4), static_cast<int>(10 * 4))));  // filled box
+}
+
+// Ink rows (darker than mid grey) inside the rectangle, first and last; none when there is no ink.
+std::optional<std::pair<int, int>> inkRows(const Bitmap& b, int x0, int y0, int x1, int y1) {
+    std::optional<std::pair<int, int>> rows;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            const auto p = b.rgbaAt(x, y);
+            if (p.a > 128 && p.r < 128) {
+                if (!rows) rows = std::pair{y, y};
+                rows->second = y;
+            }
+        }
+    return rows;
+}
+
+TEST_F(CairoRenderingTest, AFieldCentresItsLineAndALabelKeepsItsDescenders) {
+    CairoRenderer::installAsBackend();
+    for (double height : {22.0, 40.0}) {
+        SCOPED_TRACE(height);
+        auto field = TextField::create({0, 0, 200, height});
+        field->setStringValue("Editable");
+        const Bitmap b = CairoRenderer().renderView(*field, field->bounds(), 4);
+        const auto ink = inkRows(b, 8, 8, b.width - 8, b.height - 8);
+        ASSERT_TRUE(ink);
+        const double middle = (ink->first + ink->second + 1) / 2.0 / 4;
+        EXPECT_NEAR(middle, height / 2, 1.0);
+    }
+
+    const AttributedString text("gypsy jumpy", TextAttributes::withFont(Font::systemFontOfSize(13)));
+    auto free = painted({0, 0, 200, 60}, [&](GraphicsContext&) { text.drawInRect({10, 10, 180, 40}); });
+    const auto whole = inkRows(render(*free), 0, 0, 200, 60);
+    auto label = TextField::labelWithString("gypsy jumpy");
+    const Bitmap b = render(*label);
+    const auto drawn = inkRows(b, 0, 0, b.width, b.height);
+    ASSERT_TRUE(whole);
+    ASSERT_TRUE(drawn);
+    EXPECT_EQ(drawn->second - drawn->first, whole->second - whole->first) << "descenders cut off";
 }
 
 TEST_F(CairoRenderingTest, GradientsRunAlongTheirAngle) {
@@ -215,6 +305,26 @@ TEST_F(CairoRenderingTest, TheGalleryRendersOnePicturePerSceneAtTheScreensScale)
     }
     EXPECT_EQ(SceneRegistry::renderAll(dir, {"gallery-buttons", "no-such-scene"}), 1);
     EXPECT_TRUE(logged("no scene named no-such-scene"));
+
+    // The disc picture has a smooth rim: each pixel near it is covered about as much as the circle
+    // covers it (its red is 30 inside, the window's 236 outside). A disc of whole pixels, scaled up,
+    // shows steps.
+    auto sliders = Image::initWithContentsOfFile(dir + "/gallery-sliders.png")->bitmap();
+    const double cx = 480, cy = 280, radius = 80;
+    double worst = 0;
+    for (int y = 190; y < 370; ++y)
+        for (int x = 390; x < 570; ++x) {
+            const double d = std::hypot(x + 0.5 - cx, y + 0.5 - cy);
+            if (std::abs(d - radius) > 3) continue;
+            const double covered = (236.0 - sliders->rgbaAt(x, y).r) / (236 - 30);
+            worst = std::max(worst, std::abs(covered - std::clamp(radius - d + 0.5, 0.0, 1.0)));
+        }
+    EXPECT_LT(worst, 0.5);
+
+    // The list's stripes reach the scroller (it starts 184 points in, at pixel 368).
+    auto list = Image::initWithContentsOfFile(dir + "/gallery-scrolling.png")->bitmap();
+    EXPECT_EQ(list->rgbaAt(360, 70).r, list->rgbaAt(100, 70).r);
+    EXPECT_LT(list->rgbaAt(360, 70).r, 250);
 }
 
 TEST_F(CairoRenderingTest, FixtureWritesAViewAsPNG) {

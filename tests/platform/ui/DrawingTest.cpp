@@ -133,7 +133,7 @@ TEST_F(DrawingTest, TextFieldsPlaceTheirTextByAlignment) {
         TextAlignment alignment;
         double x;
     };
-    // "ab" at 13 points is 13 wide and 15.6 high; the bezel insets it by 4; the text sits 2 below the top.
+    // "ab" at 13 points is 13 wide and 15.6 high; the bezel insets it by 4; the line sits in the middle.
     const Case cases[] = {
         {TextAlignment::Left, 4}, {TextAlignment::Center, 43.5}, {TextAlignment::Right, 83}};
     for (const auto& k : cases) {
@@ -146,10 +146,33 @@ TEST_F(DrawingTest, TextFieldsPlaceTheirTextByAlignment) {
         EXPECT_EQ(list[0], "fill rect(0 0 100 22) rgba(1,1,1,1)");
         char expected[160];
         std::snprintf(expected, sizeof expected,
-                      "text \"ab\" in %g 4.4 13 15.6 font DejaVu Sans 13 rgba(0,0,0,0.85)", k.x);
+                      "text \"ab\" in %g 3.2 13 15.6 font DejaVu Sans 13 rgba(0,0,0,0.85)", k.x);
         EXPECT_EQ(list[4], expected);
         field->removeFromSuperview();
     }
+    // A label as high as its text fills it exactly; wrapped lines start at the top.
+    auto label = TextField::labelWithString("ab");
+    w->contentView()->addSubview(label);
+    const auto drawn = drawing(*label);
+    EXPECT_NE(std::find(drawn.begin(), drawn.end(),
+                        "text \"ab\" in 2 0 13 15.6 font DejaVu Sans 13 rgba(0,0,0,0.85)"),
+              drawn.end());
+    auto wrapped = TextField::create({0, 0, 30, 60});
+    wrapped->setStringValue("ab cd ef");
+    w->contentView()->addSubview(wrapped);
+    const auto list = drawing(*wrapped);
+    ASSERT_GE(list.size(), 5u);
+    // Three lines of 15.6 that start 2 below the top of the 60-point field.
+    EXPECT_EQ(list[4], "text \"ab cd ef\" in 4 11.2 13 46.8 font DejaVu Sans 13 rgba(0,0,0,0.85)");
+    // A secure field shows one bullet per character (UTF-16 units, as the field counts them).
+    auto secure = TextField::create({0, 0, 100, 22});
+    secure->setStringValue("p\u00e9");
+    secure->setSecure(true);
+    w->contentView()->addSubview(secure);
+    const auto hidden = drawing(*secure);
+    EXPECT_TRUE(std::any_of(hidden.begin(), hidden.end(), [](const std::string& line) {
+        return line.rfind("text \"\u2022\u2022\" in", 0) == 0;
+    }));
 }
 
 TEST_F(DrawingTest, NamedImagesComeFromTheRegistryThenTheBundle) {

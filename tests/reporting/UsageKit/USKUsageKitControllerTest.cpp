@@ -136,6 +136,23 @@ TEST_F(USKControllerTest, ALogAboveTheLimitIsRotatedByTheNextEventWhichStillGoes
     EXPECT_EQ(current.lines[1].object.at("eventId"), Value(next->identifier()));
 }
 
+TEST_F(USKControllerTest, ALogWhoseCompressionFailsIsKeptForALaterRun) {
+    start();
+    const std::string oldLog = controller->currentLogURL();
+    // The compressed copy cannot be written: a folder stands where its temporary file would go.
+    const std::string blocked = reporting::USKFileUtils::replacingExtension(oldLog, "gz") + ".tmp";
+    ASSERT_TRUE(platform::Files::createDirectories(blocked, 0700));
+    padCurrentLog(8001);
+    log(custom("rotating"));
+    settle();
+    EXPECT_NE(controller->currentLogURL(), oldLog);
+    EXPECT_TRUE(packages().empty());
+    ASSERT_TRUE(platform::Files::exists(oldLog));
+    const auto kept = usktest::parseLog(usktest::readText(oldLog));
+    ASSERT_FALSE(kept.lines.empty());
+    EXPECT_EQ(kept.lines.back().type, "custom");
+}
+
 TEST_F(USKControllerTest, FlushEventsRotateASmallLogAndTheTimerOnlyALargeOne) {
     testsupport::LoopbackServer server;
     ASSERT_TRUE(server.start());
@@ -278,7 +295,7 @@ TEST_F(USKControllerTest, PurchasesAreForwardedOnlyWhenBothSettingsAllowIt) {
         reporting::ReportKit::resetSharedForTesting();
         start(Value::Dictionary{
             {"analytics",
-             Value::Dictionary{{"forward_to_google_analytics", Value(true)},
+             Value::Dictionary{{"forward_to_nimbus_analytics", Value(true)},
                                {"include_purchase_events_in_forwarded_events", Value(includePurchases)}}}});
         log(reporting::USKPredefinedEvent::
                 purchaseEventWithPrice_currency_success_itemName_itemType_itemId_customAttributes(

@@ -6,7 +6,9 @@
 #include "platform/base/Strings.h"
 #include "platform/net/URLError.h"
 #include "platform/storage/Files.h"
+#include "reporting/core/RKTNetworkOperation.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/PacedServer.h"
 #include "tests/support/TestEnvironment.h"
 
 using platform::Data;
@@ -194,6 +196,46 @@ TEST_F(CRKURLSessionTest, AnUploadSendsTheStatedLengthAndFailsWhenTheFileFallsSh
     runUntilIdle();
     ASSERT_TRUE(second.error);
     EXPECT_EQ(second.error->code(), URLError::RequestBodyStreamExhausted);
+}
+
+TEST_F(CRKURLSessionTest, AnswersLongerThanTheKitTakesFailTheirTasks) {
+    // An upload's answer is an acknowledgement.
+    const std::string path = home() + "/package.multipartmime";
+    std::ofstream(path, std::ios::binary) << "package";
+    server.enqueue({200, {}, std::string(CRKURLSession::kMaximumUploadAnswerLength + 1, 'a')});
+    URLRequest upload(server.url("/reports"));
+    upload.setHTTPMethod("POST");
+    Answer uploaded;
+    session->uploadTaskWithRequest_fromFile_completionHandler(upload, path, collect(uploaded))->resume();
+    runUntilIdle();
+    ASSERT_TRUE(uploaded.error);
+    EXPECT_EQ(uploaded.error->code(), URLError::DataLengthExceedsMaximum);
+
+    // The kit's own requests (settings, onboarding) take a small document, not an endless stream.
+    testsupport::PacedServer endless({"HTTP/1.1 200 OK\r\nConnection: close\r\n", 64u << 20, 16 << 10, 0});
+    ASSERT_TRUE(endless.start());
+    auto operation = std::make_shared<reporting::RKTNetworkOperation>("key");
+    Answer settings;
+    session
+        ->dataTaskWithRequest_completionHandler(
+            operation->mutableRequestWithDefaultHTTPHeaderFieldsAndTimeoutForURL(endless.url("/settings")),
+            collect(settings))
+        ->resume();
+    runUntilIdle();
+    ASSERT_TRUE(settings.error);
+    EXPECT_EQ(settings.error->code(), URLError::DataLengthExceedsMaximum);
+    EXPECT_LE(settings.data.value_or(Data()).size(), reporting::RKTNetworkOperation::kMaximumAnswerLength);
+
+    // A request's whole-duration bound holds through the session.
+    testsupport::PacedServer drip({"HTTP/1.1 200 OK\r\nContent-Length: 40\r\n", 40, 1, 0.02});
+    ASSERT_TRUE(drip.start());
+    URLRequest slow(drip.url("/settings"), 5);
+    slow.setMaximumDuration(0.15);
+    Answer dripped;
+    session->dataTaskWithRequest_completionHandler(slow, collect(dripped))->resume();
+    runUntilIdle();
+    ASSERT_TRUE(dripped.error);
+    EXPECT_EQ(dripped.error->code(), URLError::TimedOut);
 }
 
 TEST_F(CRKURLSessionTest, ASilentServerTimesOutWithTheTimeOutError) {

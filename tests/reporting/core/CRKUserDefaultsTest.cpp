@@ -1,5 +1,7 @@
 #include "reporting/core/CRKUserDefaults.h"
 
+#include <sys/stat.h>
+
 #include "platform/storage/Files.h"
 #include "platform/storage/PropertyList.h"
 #include "platform/storage/StandardFolders.h"
@@ -167,6 +169,39 @@ TEST_F(CRKUserDefaultsTest, MigratingAListMovesWhatExistsAndRemovesEveryListedKe
 
     store->migrateFromNSUserDefaults({"nothing", "here"});  // nothing moved: nothing touched
     EXPECT_EQ(fileContents()->size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+mode_t modeOf(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? (info.st_mode & 0777) : 0;
+}
+
+TEST_F(CRKUserDefaultsTest, KilledSavesLeaveNoCopiesAndTheFileIsTheUsersAlone) {
+    // An earlier version's open folders, and the copies that saves killed half-way left behind.
+    const std::string folder = Files::parentPath(expectedFile());
+    ASSERT_TRUE(Files::createDirectories(folder, 0755));
+    ::chmod(Files::parentPath(folder).c_str(), 0755);
+    ::chmod(folder.c_str(), 0755);
+    const std::vector<std::string> leftovers = {folder + "/.CRKUserDefaults.plist.tmp-a1B2c3",
+                                                folder + "/.CRKUserDefaults.plist.tmp-zzzzzz"};
+    for (const auto& path : leftovers)
+        ASSERT_TRUE(Files::writeAtomically(path, platform::Data::fromString("x")));
+    const std::string other = folder + "/.other.plist.tmp-a1B2c3";  // not the store's: left alone
+    ASSERT_TRUE(Files::writeAtomically(other, platform::Data::fromString("x")));
+
+    auto store = CRKUserDefaults::standardUserDefaults();
+    for (const auto& path : leftovers) EXPECT_FALSE(Files::exists(path)) << path;
+    EXPECT_TRUE(Files::exists(other));
+
+    store->setString_forKey("abc", "com.reportkit.iuuid");
+    ASSERT_TRUE(store->synchronize());
+    EXPECT_EQ(modeOf(expectedFile()), 0600u);
+    EXPECT_EQ(modeOf(folder), 0700u);
+    EXPECT_EQ(modeOf(Files::parentPath(folder)), 0700u);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "reporting/core/RKTSettingsOnboardingManager.h"
 
+#include <sys/stat.h>
+
 #include <atomic>
 #include <cstdlib>
 #include <map>
@@ -234,6 +236,11 @@ TEST_F(RKTSettingsOnboardingManagerTest, ASavedDownloadIsTheOnlyEntryOfTheSettin
     begin();
     EXPECT_EQ(platform::Files::listDirectory(folder), std::vector<std::string>{"settings.json"});
     EXPECT_EQ(savedSettings(), R"({"app":{"status":"activated"}})");
+    struct stat info {};
+    ASSERT_EQ(::stat(manager->settingsPath().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    ASSERT_EQ(::stat(folder.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
 }
 
 TEST_F(RKTSettingsOnboardingManagerTest, EndpointsComeFromTheEnvironmentThenInfoPlistThenTheBuiltInValue) {
@@ -248,13 +255,23 @@ TEST_F(RKTSettingsOnboardingManagerTest, EndpointsComeFromTheEnvironmentThenInfo
     EXPECT_EQ(manager->valueForConfigurationKey("SettingsEndpoint"), "https://settings.reportkit.invalid");
     EXPECT_EQ(manager->valueForConfigurationKey("Other"), std::nullopt);
 
-    // The built-in address is never looked up: the download fails at once, without a name server.
+    // The built-in address names no service: nothing is downloaded, nothing fails and nothing is said.
     testsupport::LogCapture log;
     begin();
-    advance(2.21);  // a missing host may be a passing failure of the name service: retried once
+    advance(2.21);
     runUntilIdle();
-    EXPECT_TRUE(log.contains("[ReportKit] failed to download settings "));
+    EXPECT_FALSE(log.contains("[ReportKit]"));
     EXPECT_EQ(server.requestCount(), 0u);
+    EXPECT_FALSE(platform::Files::exists(manager->settingsPath()));
+}
+
+TEST_F(RKTSettingsOnboardingManagerTest, AnEndpointInTheReservedInvalidDomainIsUnset) {
+    for (const char* unset : {"https://settings.reportkit.invalid", "https://a.b.INVALID./x",
+                              "https://user@x.invalid:443/p?q", "https://invalid", ""})
+        EXPECT_FALSE(RKTSettingsOnboardingManager::isConfiguredEndpoint(unset)) << unset;
+    for (const char* set : {"https://127.0.0.1:8443", "https://invalid.example.com/x",
+                            "https://x.invalidate.org", "http://[::1]:80/"})
+        EXPECT_TRUE(RKTSettingsOnboardingManager::isConfiguredEndpoint(set)) << set;
 }
 
 TEST_F(RKTSettingsOnboardingManagerTest, TheRegistryStartsTheDownloadAndReadsTheSettingsThroughItsManager) {

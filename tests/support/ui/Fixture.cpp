@@ -8,6 +8,7 @@
 #include "platform/ui/Renderer.h"
 #include "platform/ui/SceneRegistry.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/SharingService.h"
 #include "platform/ui/StatusBar.h"
 #include "platform/ui/TextMeasurer.h"
 #include "platform/ui/Transaction.h"
@@ -33,6 +34,7 @@ void resetInterface() {
     NibRegistry::reset();
     ImageRegistry::reset();
     SceneRegistry::reset();
+    SharingService::resetForTesting();
     Transaction::resetForTesting();
     AnimationContext::resetForTesting();
     Menu::resetForTesting();

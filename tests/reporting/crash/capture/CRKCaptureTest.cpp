@@ -77,13 +77,13 @@ TEST_F(CRKCaptureTest, SignalNamesMasksAndNumbersFollowTheRecordNumbering) {
 
 TEST_F(CRKCaptureTest, SignalRecordWritesSignedCodesAsTwosComplementAndSkipsAbsentInformation) {
     CRKFile file;
-    ASSERT_TRUE(CRKFileInitWithPath(&file, (root_ + "/signal.clsrecord").c_str(), false));
+    ASSERT_TRUE(CRKFileInitWithPath(&file, (root_ + "/signal.crkrecord").c_str(), false));
     siginfo_t information = {};
     information.si_code = SI_TKILL;
     CRKSignalWriteRecord(&file, SIGBUS, &information, 4);
     CRKSignalWriteRecord(&file, SIGSEGV, reinterpret_cast<const siginfo_t*>(16), 0);
     CRKFileClose(&file);
-    const auto sections = read("signal.clsrecord");
+    const auto sections = read("signal.crkrecord");
     ASSERT_TRUE(sections);
     const Value& sent = (*sections)[0]["signal"];
     EXPECT_EQ(sent["number"].number()->unsignedLongLongValue(), 10u);
@@ -276,7 +276,7 @@ TEST_F(CRKCaptureTest, ProcessRecordsDescribeEveryThreadAndLetThemGo) {
     }
 
     CRKFile file;
-    ASSERT_TRUE(CRKFileInitWithPath(&file, (root_ + "/process.clsrecord").c_str(), false));
+    ASSERT_TRUE(CRKFileInitWithPath(&file, (root_ + "/process.crkrecord").c_str(), false));
     CRKProcessRecord(&file, uint64_t(CRKProcessCurrentThread()), nullptr);
     CRKFileClose(&file);
     {
@@ -289,7 +289,7 @@ TEST_F(CRKCaptureTest, ProcessRecordsDescribeEveryThreadAndLetThemGo) {
     queue->sync([] {});
     EXPECT_TRUE(queueDone);
 
-    const auto sections = read("process.clsrecord");
+    const auto sections = read("process.crkrecord");
     ASSERT_TRUE(sections);
     ASSERT_GE(sections->size(), 4u);
     const Value::Array& threads = *(*sections)[0]["threads"].array();
@@ -344,7 +344,7 @@ TEST_F(CRKCaptureTest, ReportExceptionIsReplacedOnlyWhenCrashingOnExceptionsIsSe
         testsupport::LogCapture log;
         platform::Application::shared().reportException(platform::Exception("Named", "why"));
         EXPECT_TRUE(log.contains("previous implementation saw Named"));
-        const auto sections = read("exception.clsrecord");
+        const auto sections = read("exception.crkrecord");
         ASSERT_EQ(sections.has_value(), crashOnExceptions);
         if (crashOnExceptions) {
             const Value& exception = (*sections)[0]["exception"];
@@ -365,7 +365,7 @@ TEST_F(CRKCaptureTest, ReportExceptionIsReplacedOnlyWhenCrashingOnExceptionsIsSe
 
 TEST_F(CRKCaptureTest, AFrameWritesEveryFieldItHas) {
     CRKFile file;
-    ASSERT_TRUE(CRKFileInitWithPath(&file, (root_ + "/exception.clsrecord").c_str(), false));
+    ASSERT_TRUE(CRKFileInitWithPath(&file, (root_ + "/exception.crkrecord").c_str(), false));
     CRKExceptionFrame frame;
     frame.address = 0x1000;
     frame.symbol = "main";
@@ -375,7 +375,7 @@ TEST_F(CRKCaptureTest, AFrameWritesEveryFieldItHas) {
     frame.lineNumber = 7;
     CRKExceptionWriteRecord(&file, 9, "n", "r", {frame});
     CRKFileClose(&file);
-    const auto sections = read("exception.clsrecord");
+    const auto sections = read("exception.crkrecord");
     ASSERT_TRUE(sections);
     const Value& exception = (*sections)[0]["exception"];
     EXPECT_EQ(*exception["type"].string(), "unknown");

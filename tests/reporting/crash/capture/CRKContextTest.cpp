@@ -144,7 +144,7 @@ TEST_F(CRKContextTest, StartUpFillsTheContextAndWritesTheMetadataFile) {
 
     const CRKContext& context = CRKSharedContext();
     EXPECT_STREQ(context.readonly->logPath, (root_ + "/sdk.log").c_str());
-    EXPECT_STREQ(context.readonly->binaryImagePath, (root_ + "/binary_images.clsrecord").c_str());
+    EXPECT_STREQ(context.readonly->binaryImagePath, (root_ + "/binary_images.crkrecord").c_str());
     EXPECT_EQ(context.readonly->pageSize, uint64_t(sysconf(_SC_PAGESIZE)));
     EXPECT_EQ(context.loggingQueue->label(), "com.reportkit.crashkit.mac.logging");
     EXPECT_EQ(context.binaryImageQueue->label(), "com.reportkit.crashkit.mac.binary-images");
@@ -162,10 +162,10 @@ TEST_F(CRKContextTest, StartUpFillsTheContextAndWritesTheMetadataFile) {
 
     std::sort(calls.begin(), calls.end());
     EXPECT_EQ(calls,
-              (std::vector<std::string>{"exceptions 16", "images " + root_ + "/binary_images.clsrecord",
-                                        "logging 64 1", "mach", "signals " + root_ + "/signal.clsrecord"}));
+              (std::vector<std::string>{"exceptions 16", "images " + root_ + "/binary_images.crkrecord",
+                                        "logging 64 1", "mach", "signals " + root_ + "/signal.crkrecord"}));
 
-    auto sections = CRKFileReadSections((root_ + "/metadata.clsrecord").c_str(), false);
+    auto sections = CRKFileReadSections((root_ + "/metadata.crkrecord").c_str(), false);
     ASSERT_TRUE(sections);
     ASSERT_EQ(sections->size(), 4u);
     const Value& identity = (*sections)[0]["identity"];
@@ -231,11 +231,11 @@ TEST_F(CRKContextTest, WithADebuggerNoHandlerIsInstalledButTheRestRuns) {
     ASSERT_TRUE(initialize());
     std::sort(calls.begin(), calls.end());
     EXPECT_EQ(calls,
-              (std::vector<std::string>{"images " + root_ + "/binary_images.clsrecord", "logging 64 1"}));
+              (std::vector<std::string>{"images " + root_ + "/binary_images.crkrecord", "logging 64 1"}));
     EXPECT_TRUE(CRKSharedContext().readonly->debuggerAttached);
     EXPECT_NE(contents(root_ + "/sdk.log").find("Debugger present - not installing handlers\n"),
               std::string::npos);
-    EXPECT_TRUE(exists(root_ + "/metadata.clsrecord"));
+    EXPECT_TRUE(exists(root_ + "/metadata.crkrecord"));
 }
 
 TEST_F(CRKContextTest, MissingPiecesDegradeWithoutStoppingStartUp) {
@@ -246,7 +246,7 @@ TEST_F(CRKContextTest, MissingPiecesDegradeWithoutStoppingStartUp) {
 
     // No hooks at all: the metadata file still has its identity, host and application sections.
     ASSERT_TRUE(initialize());
-    auto sections = CRKFileReadSections((root_ + "/metadata.clsrecord").c_str(), false);
+    auto sections = CRKFileReadSections((root_ + "/metadata.crkrecord").c_str(), false);
     ASSERT_TRUE(sections);
     EXPECT_EQ(sections->size(), 3u);
     const std::string log = contents(root_ + "/sdk.log");
@@ -271,7 +271,7 @@ TEST_F(CRKContextTest, CrashTimeChainWritesProcessStorageAndCallsBack) {
     Callback callback;
     ASSERT_TRUE(initialize(&callback));
 
-    const std::string path = root_ + "/signal.clsrecord";
+    const std::string path = root_ + "/signal.crkrecord";
     CRKFile file;
     ASSERT_TRUE(CRKFileInitWithPath(&file, path.c_str(), false));
     CRKFileWriteSectionStart(&file, "signal");
@@ -302,7 +302,7 @@ TEST_F(CRKContextTest, StorageIsLeftOutWhenTheVolumeCannotBeExamined) {
     setenv("XDG_DOCUMENTS_DIR", (home() + "/no/such/folder").c_str(), 1);
     ASSERT_TRUE(initialize());
     CRKFile file;
-    const std::string path = root_ + "/exception.clsrecord";
+    const std::string path = root_ + "/exception.crkrecord";
     ASSERT_TRUE(CRKFileInitWithPath(&file, path.c_str(), false));
     EXPECT_FALSE(CRKHostRecordStorage(&file));
     CRKFileClose(&file);
@@ -338,6 +338,9 @@ TEST_F(CRKContextTest, DiagnosticLogFormatsWithoutAFormattingLibrary) {
               "WARN  [function:12] text (null) 4000000000 beef -7 0x1f %zu %lx %q%%\n");
     EXPECT_EQ(log.substr(log.find("ERROR")).substr(0, 16), "ERROR [TestBody:");
     EXPECT_TRUE(log.ends_with("] end\ntrailing %")) << log;
+    struct stat info {};
+    ASSERT_EQ(stat((root_ + "/sdk.log").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);  // the user's alone, whatever the process's mask
 }
 
 TEST_F(CRKContextTest, AllocatorRegionsGuardsAndFallbacks) {

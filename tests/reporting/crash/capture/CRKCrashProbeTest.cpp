@@ -25,7 +25,7 @@ struct Expectation {
     uint64_t recordedSignal;    // as the record numbers it
     const char* exceptionName;  // an exception record with this name, or null
     const char* exceptionReason;
-    const char* recordFile = "signal.clsrecord";
+    const char* recordFile = "signal.crkrecord";
 };
 
 const Expectation kKinds[] = {
@@ -49,7 +49,7 @@ const Expectation kKinds[] = {
     {crashprobe::kHostHandler, 0, crashprobe::kHostHandlerExit, 11, nullptr, nullptr},
     // The exception server's own task: recorded as a bad access of the main thread, answered with success.
     {crashprobe::kMachOwnTask, 0, crashprobe::kMachReplyExit, 1, nullptr, nullptr,
-     "mach_exception.clsrecord"},
+     "mach_exception.crkrecord"},
 };
 
 struct Variant {
@@ -146,7 +146,7 @@ std::vector<std::string> checkRun(const Expectation& expected, const crashprobe:
     if (crashedCount != 1) fault("crashed threads: " + std::to_string(crashedCount));
 
     if (expected.exceptionName) {
-        const auto exceptionSections = CRKFileReadSections((root + "/exception.clsrecord").c_str(), false);
+        const auto exceptionSections = CRKFileReadSections((root + "/exception.crkrecord").c_str(), false);
         const Value* exception = exceptionSections ? section(*exceptionSections, "exception") : nullptr;
         if (!exception) {
             fault("no exception record");
@@ -250,8 +250,8 @@ TEST_F(CrashProbeSuiteCheck, TheServerAnswersAnotherTaskWithFailureAndWritesNoth
     ASSERT_TRUE(run.started && !run.hung);
     EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == crashprobe::kMachFailureReplyExit)
         << run.status;
-    EXPECT_NE(access((root + "/mach_exception.clsrecord").c_str(), F_OK), 0);
-    EXPECT_NE(access((root + "/signal.clsrecord").c_str(), F_OK), 0);
+    EXPECT_NE(access((root + "/mach_exception.crkrecord").c_str(), F_OK), 0);
+    EXPECT_NE(access((root + "/signal.crkrecord").c_str(), F_OK), 0);
 }
 
 std::string kindName(const ::testing::TestParamInfo<std::tuple<Expectation, Variant>>& info) {

@@ -15,7 +15,7 @@ class CRKSignalRecordTest : public testsupport::KestruneTest {};
 // A record written by a signal handler in a process that then dies of the signal reads back field for
 // field, hostile strings included.
 TEST_F(CRKSignalRecordTest, RecordWrittenInsideASignalHandlerReadsBack) {
-    const std::string path = home() + "/signal.clsrecord";
+    const std::string path = home() + "/signal.crkrecord";
     const int status = crashstoretest::runChild({"signal", path});
     ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
     EXPECT_EQ(WTERMSIG(status), SIGSEGV);

@@ -65,7 +65,7 @@ TEST_F(CRKUserLoggingTest, TheWriteThatFillsTheLogStaysAndTheNextGoesToAnEmptied
     // Leftovers of an earlier alternation are emptied when the B file becomes current.
     {
         CRKFile stale;
-        ASSERT_TRUE(CRKFileInitWithPath(&stale, (root_ + "/log_b.clsrecord").c_str(), false));
+        ASSERT_TRUE(CRKFileInitWithPath(&stale, (root_ + "/log_b.crkrecord").c_str(), false));
         CRKFileWriteSectionStart(&stale, "log");
         CRKFileWriteHashStart(&stale);
         CRKFileWriteHashEnd(&stale);
@@ -74,18 +74,30 @@ TEST_F(CRKUserLoggingTest, TheWriteThatFillsTheLogStaysAndTheNextGoesToAnEmptied
     }
     CRKLog("first line %d", 1);
     flush();
-    EXPECT_EQ(sectionCount("log_a.clsrecord"), 1u);
+    EXPECT_EQ(sectionCount("log_a.crkrecord"), 1u);
     CRKLog("%s", std::string(60, 'x').c_str());  // takes log_a past 100 bytes
     flush();
-    EXPECT_EQ(sectionCount("log_a.clsrecord"), 2u);
+    EXPECT_EQ(sectionCount("log_a.crkrecord"), 2u);
     CRKLog("third");
     flush();
-    EXPECT_EQ(sectionCount("log_a.clsrecord"), 2u);
-    const auto b = CRKFileReadSections((root_ + "/log_b.clsrecord").c_str(), false);
+    EXPECT_EQ(sectionCount("log_a.crkrecord"), 2u);
+    const auto b = CRKFileReadSections((root_ + "/log_b.crkrecord").c_str(), false);
     ASSERT_TRUE(b);
     ASSERT_EQ(b->size(), 1u);
     EXPECT_EQ(CRKFileHexDecodeString((*b)[0]["log"]["msg"].string()->c_str()), "third");
     EXPECT_GT((*b)[0]["log"]["time"].number()->unsignedLongLongValue(), 1600000000000u);
+}
+
+TEST_F(CRKUserLoggingTest, ALineOfExactlyTheLogSizeIsWrittenWhole) {
+    start(10);
+    testsupport::LogCapture log;
+    CRKLog("%s", "0123456789");
+    flush();
+    const auto a = CRKFileReadSections((root_ + "/log_a.crkrecord").c_str(), false);
+    ASSERT_TRUE(a);
+    ASSERT_EQ(a->size(), 1u);
+    EXPECT_EQ(CRKFileHexDecodeString((*a)[0]["log"]["msg"].string()->c_str()), "0123456789");
+    EXPECT_FALSE(log.contains("maximum size of the log"));
 }
 
 TEST_F(CRKUserLoggingTest, AnOverlongLineIsCutToTheLogSize) {
@@ -93,7 +105,7 @@ TEST_F(CRKUserLoggingTest, AnOverlongLineIsCutToTheLogSize) {
     testsupport::LogCapture log;
     CRKLog("%s", "0123456789abcdef");
     flush();
-    const auto a = CRKFileReadSections((root_ + "/log_a.clsrecord").c_str(), false);
+    const auto a = CRKFileReadSections((root_ + "/log_a.crkrecord").c_str(), false);
     ASSERT_TRUE(a);
     EXPECT_EQ(CRKFileHexDecodeString((*a)[0]["log"]["msg"].string()->c_str()), "0123456789");
     EXPECT_TRUE(log.contains("Attempted to write 16 bytes, but 10 is the maximum size of the log."));
@@ -105,8 +117,8 @@ TEST_F(CRKUserLoggingTest, TheSeventeenthCustomExceptionGoesToTheEmptiedSecondFi
         CRKExceptionRecord(CRKExceptionTypeCustom, "custom", std::to_string(i).c_str(), {}, false);
         flush();
     }
-    EXPECT_EQ(sectionCount("custom_exception_a.clsrecord"), 16u);
-    const auto b = CRKFileReadSections((root_ + "/custom_exception_b.clsrecord").c_str(), false);
+    EXPECT_EQ(sectionCount("custom_exception_a.crkrecord"), 16u);
+    const auto b = CRKFileReadSections((root_ + "/custom_exception_b.crkrecord").c_str(), false);
     ASSERT_TRUE(b);
     ASSERT_EQ(b->size(), 1u);
     const Value& exception = (*b)[0]["exception"];
@@ -121,8 +133,8 @@ TEST_F(CRKUserLoggingTest, ACapOfZeroTurnsTheKindOff) {
     CRKLog("dropped");
     CRKExceptionRecord(CRKExceptionTypeCustom, "custom", "dropped", {}, false);
     flush();
-    EXPECT_FALSE(exists("log_a.clsrecord"));
-    EXPECT_FALSE(exists("custom_exception_a.clsrecord"));
+    EXPECT_FALSE(exists("log_a.crkrecord"));
+    EXPECT_FALSE(exists("custom_exception_a.crkrecord"));
 }
 
 TEST_F(CRKUserLoggingTest, DeletingAKeyHoldsBeforeAndAfterCompaction) {
@@ -132,7 +144,7 @@ TEST_F(CRKUserLoggingTest, DeletingAKeyHoldsBeforeAndAfterCompaction) {
     setKey("gone", Value());
     EXPECT_EQ(userKeys(), (Value::Dictionary{{"kept", Value("1")}}));
     CRKUserLoggingCompactKVEntries(CRKSharedContext().readonly->userKVStorage);
-    EXPECT_FALSE(exists("user_incremental_kv.clsrecord"));
+    EXPECT_FALSE(exists("user_incremental_kv.crkrecord"));
     EXPECT_EQ(userKeys(), (Value::Dictionary{{"kept", Value("1")}}));
     setKey("kept", Value());
     EXPECT_TRUE(userKeys().empty());
@@ -142,16 +154,16 @@ TEST_F(CRKUserLoggingTest, TheSixtyFourthWriteCompactsAndTheNextStartsANewIncrem
     start();
     for (int i = 0; i < 63; i++) setKey("key" + std::to_string(i % 4), Value(int64_t(i)));
     flush();
-    EXPECT_FALSE(exists("user_compacted_kv.clsrecord"));
-    EXPECT_EQ(sectionCount("user_incremental_kv.clsrecord"), 63u);
+    EXPECT_FALSE(exists("user_compacted_kv.crkrecord"));
+    EXPECT_EQ(sectionCount("user_incremental_kv.crkrecord"), 63u);
     setKey("key0", Value("last"));
     flush();
-    EXPECT_TRUE(exists("user_compacted_kv.clsrecord"));
-    EXPECT_FALSE(exists("user_incremental_kv.clsrecord"));
+    EXPECT_TRUE(exists("user_compacted_kv.crkrecord"));
+    EXPECT_FALSE(exists("user_incremental_kv.crkrecord"));
     EXPECT_EQ(CRKSharedContext().writable->userKVIncrementalCount, 0u);
     setKey("key1", Value("after"));
     flush();
-    EXPECT_EQ(sectionCount("user_incremental_kv.clsrecord"), 1u);
+    EXPECT_EQ(sectionCount("user_incremental_kv.crkrecord"), 1u);
     const Value::Dictionary keys = userKeys();
     EXPECT_EQ(keys.at("key0"), Value("last"));
     EXPECT_EQ(keys.at("key1"), Value("after"));
@@ -210,7 +222,7 @@ TEST_F(CRKUserLoggingTest, RejectedKeysAndEarlyLinesRecordNothing) {
     start();
     CRKUserLoggingRecordUserKeyValue(Value(), Value("value"));
     flush();
-    EXPECT_FALSE(exists("user_incremental_kv.clsrecord"));
+    EXPECT_FALSE(exists("user_incremental_kv.crkrecord"));
     const std::string diagnostics = [&] {
         FILE* file = fopen((root_ + "/sdk.log").c_str(), "r");
         std::string text;
@@ -238,7 +250,7 @@ TEST_F(CRKUserLoggingTest, ErrorsCarryTheirDomainCodeStackAndInformation) {
     const platform::Error error{"com.example", -7, "failed"};
     CRKUserLoggingRecordError(&error, {{"extra", Value("x")}}, {});
     flush();
-    const auto sections = CRKFileReadSections((root_ + "/errors_a.clsrecord").c_str(), false);
+    const auto sections = CRKFileReadSections((root_ + "/errors_a.crkrecord").c_str(), false);
     ASSERT_TRUE(sections);
     const Value& recorded = (*sections)[0]["error"];
     EXPECT_EQ(CRKFileHexDecodeString(recorded["domain"].string()->c_str()), "com.example");
@@ -264,7 +276,7 @@ TEST_F(CRKUserLoggingTest, ConcurrentWritersLoseNothing) {
     }
     for (auto& writer : writers) writer.join();
     flush();
-    EXPECT_EQ(sectionCount("log_a.clsrecord"), 160u);
+    EXPECT_EQ(sectionCount("log_a.crkrecord"), 160u);
     const Value::Dictionary keys = userKeys();
     for (int t = 0; t < 4; t++) EXPECT_EQ(keys.at("writer" + std::to_string(t)), Value("39"));
 }

@@ -110,8 +110,8 @@ protected:
     std::string earlierReport(const std::string& name, bool crashed = true, const std::string& folder = "") {
         const std::string path = (folder.empty() ? files->activePath() : folder) + "/" + name;
         platform::Files::createDirectories(path);
-        std::ofstream(path + "/metadata.clsrecord") << "{\"identity\":{\"session_id\":\"" << name << "\"}}\n";
-        if (crashed) std::ofstream(path + "/signal.clsrecord") << "{\"signal\":{\"number\":11}}\n";
+        std::ofstream(path + "/metadata.crkrecord") << "{\"identity\":{\"session_id\":\"" << name << "\"}}\n";
+        if (crashed) std::ofstream(path + "/signal.crkrecord") << "{\"signal\":{\"number\":11}}\n";
         return path;
     }
     bool start() {
@@ -218,6 +218,17 @@ TEST_F(CRKCrashReportingControllerTest, ALaunchThatDiedEarlySubmitsAtOnceWithout
     EXPECT_TRUE(platform::Files::exists(controller->launchMarkerPath()));
     runUntilIdle();  // the first turn of the main run loop ends the launch's window
     EXPECT_FALSE(platform::Files::exists(controller->launchMarkerPath()));
+}
+
+TEST_F(CRKCrashReportingControllerTest, AReportOfALaunchThatLivedIsNeverSentWithoutTheDelegate) {
+    // Everything allows the urgent road, except that the last launch lived past its first turn.
+    earlierReport("lived");
+    delegate->mustInform = false;
+    delegate->settings.canProcessUrgentReports = true;
+    ASSERT_TRUE(start());
+    settle();
+    EXPECT_EQ(delegate->detected.load(), 1);
+    EXPECT_EQ(prepared(), (std::vector<std::tuple<std::string, bool, bool>>{{"lived", false, true}}));
 }
 
 TEST_F(CRKCrashReportingControllerTest, InterruptedWorkResumesAndUnreadableProcessingFoldersAreSkipped) {

@@ -103,7 +103,7 @@ protected:
     }
     std::string earlierReport(const std::string& name) {
         return uploadtest::seedReport(files->activePath(), name,
-                                      {{"signal.clsrecord", "{\"signal\":{\"number\":11}}\n"}}, kAPIKey);
+                                      {{"signal.crkrecord", "{\"signal\":{\"number\":11}}\n"}}, kAPIKey);
     }
 
     LoopbackServer server;
@@ -133,7 +133,7 @@ TEST_F(CRKUploadSubmissionTest, AReportOfAnEarlierRunReachesTheServerAndIsRemove
     const auto received = uploadtest::receive(request.body, request.header("Content-Type").value_or(""));
     ASSERT_TRUE(received.wellFormed);
     EXPECT_EQ(received.fields.at("report_id"), "earlier-1");
-    EXPECT_EQ(received.files.at("signal.clsrecord"), "{\"signal\":{\"number\":11}}\n");
+    EXPECT_EQ(received.files.at("signal.crkrecord"), "{\"signal\":{\"number\":11}}\n");
     // Accepted: nothing of the earlier report is left; only this run's folder remains.
     for (const auto& path : files->activePathContents())
         EXPECT_NE(platform::Files::lastPathComponent(path), "earlier-1");

@@ -161,7 +161,7 @@ TEST_F(CRKBinaryImageTest, StartLeavesAPipeOrALinkInTheLogsPlaceAlone) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string path = home() + "/" + c.name + ".clsrecord";
+        const std::string path = home() + "/" + c.name + ".crkrecord";
         ASSERT_TRUE(c.make(path));
         struct stat before;
         ASSERT_EQ(lstat(path.c_str(), &before), 0);
@@ -281,7 +281,7 @@ TEST_F(CRKBinaryImageTest, ImageIsFoundByItsIdentifier) {
 }
 
 TEST_F(CRKBinaryImageTest, ExecutableSectionDescribesTheRunningProgram) {
-    const std::string path = home() + "/metadata.clsrecord";
+    const std::string path = home() + "/metadata.crkrecord";
     CRKFile file;
     ASSERT_TRUE(CRKFileInitWithPath(&file, path.c_str(), false));
     EXPECT_TRUE(CRKBinaryImageRecordMainExecutable(&file));

@@ -33,8 +33,8 @@ protected:
                            const std::string& sessionId) {
         auto folder = store.setupNewPathForExecutionIdentifier(name);
         EXPECT_TRUE(folder);
-        writeText(*folder + "/metadata.clsrecord", "{\"identity\":{\"session_id\":\"" + sessionId + "\"}}\n");
-        writeText(*folder + "/signal.clsrecord", "{\"signal\":{\"time\":1700000000}}\n");
+        writeText(*folder + "/metadata.crkrecord", "{\"identity\":{\"session_id\":\"" + sessionId + "\"}}\n");
+        writeText(*folder + "/signal.crkrecord", "{\"signal\":{\"time\":1700000000}}\n");
         return *folder;
     }
 };
@@ -93,12 +93,12 @@ TEST_F(CRKFileManagerTest, ReportsMoveThroughTheFoldersByRenaming) {
     ASSERT_TRUE(store.prepareForNewLaunch());
     const std::string report = makeReport(store, "run1", "run1");
     struct stat before;
-    ASSERT_EQ(stat((report + "/signal.clsrecord").c_str(), &before), 0);
+    ASSERT_EQ(stat((report + "/signal.crkrecord").c_str(), &before), 0);
 
     ASSERT_TRUE(store.moveItemAtPath_toDirectory(report, store.processingPath()));
     EXPECT_FALSE(exists(report));
     struct stat after;
-    ASSERT_EQ(stat((store.processingPath() + "/run1/signal.clsrecord").c_str(), &after), 0);
+    ASSERT_EQ(stat((store.processingPath() + "/run1/signal.crkrecord").c_str(), &after), 0);
     EXPECT_EQ(before.st_ino, after.st_ino);  // the same file, renamed, not copied
 
     int reports = 0;
@@ -111,7 +111,7 @@ TEST_F(CRKFileManagerTest, ReportsMoveThroughTheFoldersByRenaming) {
         });
     EXPECT_EQ(reports, 1);
     ASSERT_TRUE(store.moveProcessingContentsToPrepared());
-    EXPECT_TRUE(exists(store.preparedPath() + "/run1/metadata.clsrecord"));
+    EXPECT_TRUE(exists(store.preparedPath() + "/run1/metadata.crkrecord"));
     EXPECT_TRUE(store.processingPathContents().empty());
 
     EXPECT_FALSE(store.moveItemAtPath_toDirectory("", store.processingPath()));
@@ -207,7 +207,7 @@ TEST_F(CRKFileManagerTest, ReportSurvivesAKillBetweenMoves) {
     EXPECT_TRUE(report->crashedOnDate());
 
     ASSERT_TRUE(store.moveProcessingContentsToPrepared());
-    EXPECT_TRUE(exists(store.preparedPath() + "/run3/signal.clsrecord"));
+    EXPECT_TRUE(exists(store.preparedPath() + "/run3/signal.crkrecord"));
 }
 
 }  // namespace

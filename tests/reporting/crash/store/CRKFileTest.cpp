@@ -15,7 +15,7 @@ using platform::Value;
 
 class CRKFileTest : public testsupport::KestruneTest {
 protected:
-    std::string path(const std::string& name = "record.clsrecord") const { return home() + "/" + name; }
+    std::string path(const std::string& name = "record.crkrecord") const { return home() + "/" + name; }
 
     static std::string contents(const std::string& file) {
         std::ifstream in(file, std::ios::binary);
@@ -319,10 +319,10 @@ TEST_F(CRKFileTest, AppendingAfterACutLineEndsItFirst) {
     ASSERT_EQ(sections->size(), 2u);
     EXPECT_EQ((*sections)[1]["c"]["v"].number()->intValue(), 3);
 
-    ASSERT_TRUE(CRKFileInitWithPathMode(&file, path("new.clsrecord").c_str(), true, false));
+    ASSERT_TRUE(CRKFileInitWithPathMode(&file, path("new.crkrecord").c_str(), true, false));
     ASSERT_TRUE(CRKFileClose(&file));
     struct stat st {};
-    ASSERT_EQ(stat(path("new.clsrecord").c_str(), &st), 0);
+    ASSERT_EQ(stat(path("new.crkrecord").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 

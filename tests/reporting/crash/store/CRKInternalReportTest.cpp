@@ -37,7 +37,7 @@ protected:
 };
 
 TEST_F(CRKInternalReportTest, MetadataIsReadByPosition) {
-    write("metadata.clsrecord", kMetadata);
+    write("metadata.crkrecord", kMetadata);
     auto report = CRKInternalReport::reportWithPath(folder_);
     ASSERT_TRUE(report);
     EXPECT_EQ(report->identifier(), "abc");
@@ -50,11 +50,11 @@ TEST_F(CRKInternalReportTest, MetadataIsReadByPosition) {
     ASSERT_TRUE(report->dateCreated());
     EXPECT_EQ(report->dateCreated()->timeIntervalSince1970(), 1700000000.0);
     EXPECT_FALSE(report->customKeys());
-    EXPECT_EQ(report->metadataPath(), folder_ + "/metadata.clsrecord");
-    EXPECT_EQ(report->binaryImagePath(), folder_ + "/binary_images.clsrecord");
+    EXPECT_EQ(report->metadataPath(), folder_ + "/metadata.crkrecord");
+    EXPECT_EQ(report->binaryImagePath(), folder_ + "/binary_images.crkrecord");
 
     // Sections out of their places give nothing rather than the wrong value.
-    write("metadata.clsrecord",
+    write("metadata.crkrecord",
           "{\"identity\":{\"session_id\":\"abc\"}}\n{\"application\":{\"build_version\":\"42\"}}\n");
     auto shuffled = CRKInternalReport::reportWithPath(folder_);
     ASSERT_TRUE(shuffled);
@@ -64,9 +64,9 @@ TEST_F(CRKInternalReportTest, MetadataIsReadByPosition) {
 
 TEST_F(CRKInternalReportTest, AFolderWithoutIdentifierIsNoReport) {
     EXPECT_FALSE(CRKInternalReport::reportWithPath(folder_));
-    write("metadata.clsrecord", "{\"identity\":{\"api_key\":\"key\"}}\n");
+    write("metadata.crkrecord", "{\"identity\":{\"api_key\":\"key\"}}\n");
     EXPECT_FALSE(CRKInternalReport::reportWithPath(folder_));
-    write("metadata.clsrecord", "{\"identity\":{\"session_id\":42}}\n");
+    write("metadata.crkrecord", "{\"identity\":{\"session_id\":42}}\n");
     EXPECT_FALSE(CRKInternalReport::reportWithPath(folder_));
     EXPECT_FALSE(CRKInternalReport::initWithPath_executionIdentifier(folder_, ""));
     EXPECT_FALSE(CRKInternalReport::initWithPath_executionIdentifier("", "abc"));
@@ -77,40 +77,40 @@ TEST_F(CRKInternalReportTest, AFolderWithoutIdentifierIsNoReport) {
 
 TEST_F(CRKInternalReportTest, OnlyCrashesAndRecordedProblemsAreWorthSending) {
     auto report = CRKInternalReport::initWithPath_executionIdentifier(folder_, "abc");
-    write("log_a.clsrecord", "{\"log\":{}}\n");
-    write("user_incremental_kv.clsrecord", "{\"kv\":{}}\n");
-    write("internal_compacted_kv.clsrecord", "{\"kv\":{}}\n");
+    write("log_a.crkrecord", "{\"log\":{}}\n");
+    write("user_incremental_kv.crkrecord", "{\"kv\":{}}\n");
+    write("internal_compacted_kv.crkrecord", "{\"kv\":{}}\n");
     EXPECT_FALSE(report->needsToBeSubmitted());
     EXPECT_FALSE(report->isCrash());
     EXPECT_FALSE(report->crashedOnDate());
-    write("errors_b.clsrecord", "{\"error\":{}}\n");
+    write("errors_b.crkrecord", "{\"error\":{}}\n");
     EXPECT_TRUE(report->needsToBeSubmitted());
     EXPECT_FALSE(report->isCrash());
 
     std::vector<std::string> symbolicatable;
     report->enumerateSymbolicatableFilesInContent(
         [&](const std::string& path) { symbolicatable.push_back(path); });
-    EXPECT_EQ(symbolicatable, (std::vector<std::string>{folder_ + "/exception.clsrecord",
-                                                        folder_ + "/mach_exception.clsrecord",
-                                                        folder_ + "/signal.clsrecord"}));
+    EXPECT_EQ(symbolicatable, (std::vector<std::string>{folder_ + "/exception.crkrecord",
+                                                        folder_ + "/mach_exception.crkrecord",
+                                                        folder_ + "/signal.crkrecord"}));
 }
 
 TEST_F(CRKInternalReportTest, CrashDatePrefersTheMachExceptionAndExceptionsHaveNone) {
     auto report = CRKInternalReport::initWithPath_executionIdentifier(folder_, "abc");
-    write("exception.clsrecord", "{\"exception\":{\"time\":1}}\n");
+    write("exception.crkrecord", "{\"exception\":{\"time\":1}}\n");
     EXPECT_TRUE(report->isCrash());
     EXPECT_FALSE(report->crashedOnDate());
 
-    write("signal.clsrecord", "{\"signal\":{\"time\":1700000100}}\n{\"threads\":[]}\n");
+    write("signal.crkrecord", "{\"signal\":{\"time\":1700000100}}\n{\"threads\":[]}\n");
     ASSERT_TRUE(report->crashedOnDate());
     EXPECT_EQ(report->crashedOnDate()->timeIntervalSince1970(), 1700000100.0);
 
-    write("mach_exception.clsrecord", "{\"mach_exception\":{\"time\":1700000200}}\n");
+    write("mach_exception.crkrecord", "{\"mach_exception\":{\"time\":1700000200}}\n");
     ASSERT_TRUE(report->crashedOnDate());
     EXPECT_EQ(report->crashedOnDate()->timeIntervalSince1970(), 1700000200.0);
 
     // A Mach exception file cut short before its time falls back to the signal file.
-    write("mach_exception.clsrecord", "{\"mach_exception\":{\"exception\":1,\"ti");
+    write("mach_exception.crkrecord", "{\"mach_exception\":{\"exception\":1,\"ti");
     EXPECT_EQ(report->crashedOnDate()->timeIntervalSince1970(), 1700000100.0);
 }
 
@@ -128,14 +128,14 @@ platform::Value::Dictionary compacted(CRKUserLoggingKVStorage storage, bool) {
 }
 
 TEST_F(CRKInternalReportTest, PublicReportOfAnEarlierRunIsReadOnce) {
-    write("metadata.clsrecord", kMetadata);
-    write("signal.clsrecord", "{\"signal\":{\"time\":1700000100}}\n");
+    write("metadata.crkrecord", kMetadata);
+    write("signal.crkrecord", "{\"signal\":{\"time\":1700000100}}\n");
     CRKReport::setKeyValueFunctions({recordKeyValue, compacted});
     CRKReport report(CRKInternalReport::reportWithPath(folder_), true);
     EXPECT_TRUE(report.readOnly());
     // Removing the files changes nothing: every value was read at once.
-    std::remove((folder_ + "/metadata.clsrecord").c_str());
-    std::remove((folder_ + "/signal.clsrecord").c_str());
+    std::remove((folder_ + "/metadata.crkrecord").c_str());
+    std::remove((folder_ + "/signal.crkrecord").c_str());
     EXPECT_EQ(report.identifier(), "abc");
     EXPECT_EQ(report.bundleVersion(), "42");
     EXPECT_EQ(report.bundleShortVersionString(), "1.2.3");
@@ -144,7 +144,7 @@ TEST_F(CRKInternalReportTest, PublicReportOfAnEarlierRunIsReadOnce) {
     EXPECT_TRUE(report.isCrash());
     EXPECT_EQ(report.crashedOnDate()->timeIntervalSince1970(), 1700000100.0);
     EXPECT_EQ(report.dateCreated()->timeIntervalSince1970(), 1700000000.0);
-    EXPECT_EQ(*report.customKeys()["from"].string(), folder_ + "/user_compacted_kv.clsrecord");
+    EXPECT_EQ(*report.customKeys()["from"].string(), folder_ + "/user_compacted_kv.crkrecord");
 
     recorded.clear();
     EXPECT_FALSE(report.canRecordNewValues());
@@ -173,9 +173,9 @@ TEST_F(CRKInternalReportTest, ReportOfTheCurrentRunRecordsWhileTheContextIsUp) {
     report.setObjectValue_forKey(platform::Value("w"), "k");
     ASSERT_EQ(recorded.size(), 3u);
     EXPECT_EQ(recorded[0],
-              "com.reportkit.user-name=n@" + folder_ + "/internal_incremental_kv.clsrecord#1/32");
+              "com.reportkit.user-name=n@" + folder_ + "/internal_incremental_kv.crkrecord#1/32");
     EXPECT_EQ(recorded[2].substr(0, 4), "k=w@");
-    EXPECT_NE(recorded[2].find("/user_incremental_kv.clsrecord#2/"), std::string::npos);
+    EXPECT_NE(recorded[2].find("/user_incremental_kv.crkrecord#2/"), std::string::npos);
     const CRKUserLoggingKVStorage user = report.userKVStorage();
     EXPECT_EQ(user.maxIncrementalCount, 64u);
     CRKReport::setKeyValueFunctions({});

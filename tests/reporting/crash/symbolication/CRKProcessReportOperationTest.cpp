@@ -151,10 +151,10 @@ TEST_F(CRKProcessReportOperationTest, FramesOfAnEarlierRunGetNamesLibrariesAndOf
                              "\",\"base\":" + std::to_string(0x4000 + kShift) + ",\"size\":4096}}\n";
     uploadtest::seedReport(
         home(), "report",
-        {{"binary_images.clsrecord", loadLine("load", program) + loadLine("load", library) +
+        {{"binary_images.crkrecord", loadLine("load", program) + loadLine("load", library) +
                                          loadLine("load", anonymous) + gone + loadLine("unload", library) +
                                          "{\"load\":{\"base\":1}}\n"},
-         {"signal.clsrecord", "{\"signal\":{\"number\":11}}\n{\"threads\":[{\"stacktrace\":[" + stack +
+         {"signal.crkrecord", "{\"signal\":{\"number\":11}}\n{\"threads\":[{\"stacktrace\":[" + stack +
                                   "]},{\"name\":\"no stack\"}]}\n"}});
     auto report = CRKInternalReport::reportWithPath(folder);
     ASSERT_TRUE(report);
@@ -164,10 +164,10 @@ TEST_F(CRKProcessReportOperationTest, FramesOfAnEarlierRunGetNamesLibrariesAndOf
     EXPECT_EQ(operation->symbolResolver()->binaryImages().size(),
               4u);  // incomplete and unload lines left out
 
-    const std::string written = uploadtest::readFile(folder + "/signal.clsrecord.symbolicated");
+    const std::string written = uploadtest::readFile(folder + "/signal.crkrecord.symbolicated");
     ASSERT_FALSE(written.empty());
     EXPECT_EQ(written.back(), '\n');
-    const auto sections = CRKFileReadSections((folder + "/signal.clsrecord.symbolicated").c_str(), false);
+    const auto sections = CRKFileReadSections((folder + "/signal.crkrecord.symbolicated").c_str(), false);
     ASSERT_TRUE(sections && sections->size() == 1);
     const auto* threads = (*sections)[0]["threads"].array();
     ASSERT_TRUE(threads && threads->size() == 2);
@@ -214,20 +214,20 @@ TEST_F(CRKProcessReportOperationTest, AReportWithoutReadableImagesGetsNoSymbolic
          std::string("{\"unload\":{\"base\":1,\"size\":9}}\n"), true},
     };
     for (const auto& c : cases) {
-        std::map<std::string, std::string> files = {{"signal.clsrecord", threads},
-                                                    {"exception.clsrecord", "{}\n"}};
-        if (c.images) files["binary_images.clsrecord"] = *c.images;
+        std::map<std::string, std::string> files = {{"signal.crkrecord", threads},
+                                                    {"exception.crkrecord", "{}\n"}};
+        if (c.images) files["binary_images.crkrecord"] = *c.images;
         const std::string folder =
             uploadtest::seedReport(home() + "/" + std::to_string(&c - cases), "r", files);
         CRKProcessReportOperation(CRKInternalReport::reportWithPath(folder),
                                   std::make_shared<CRKSymbolResolver>())
             .start();
-        EXPECT_EQ(platform::Files::exists(folder + "/signal.clsrecord.symbolicated"), c.symbolicated)
+        EXPECT_EQ(platform::Files::exists(folder + "/signal.crkrecord.symbolicated"), c.symbolicated)
             << c.what;
         // A crash file without threads is skipped.
-        EXPECT_FALSE(platform::Files::exists(folder + "/exception.clsrecord.symbolicated")) << c.what;
+        EXPECT_FALSE(platform::Files::exists(folder + "/exception.crkrecord.symbolicated")) << c.what;
         if (c.symbolicated) {
-            EXPECT_EQ(uploadtest::readFile(folder + "/signal.clsrecord.symbolicated"),
+            EXPECT_EQ(uploadtest::readFile(folder + "/signal.crkrecord.symbolicated"),
                       "{\"threads\":[[{\"symbol\":null,\"offset\":0,\"library\":null}]]}\n");
         }
     }
@@ -271,7 +271,7 @@ TEST_F(CRKProcessReportOperationTest, ARecordOfOneRunIsSymbolicatedByTheNextRunO
     const std::string folder = home() + "/child-report";
     ASSERT_EQ(runChild("record", folder), 0);
     ASSERT_EQ(runChild("symbolicate", folder), 0);
-    const auto sections = CRKFileReadSections((folder + "/signal.clsrecord.symbolicated").c_str(), false);
+    const auto sections = CRKFileReadSections((folder + "/signal.crkrecord.symbolicated").c_str(), false);
     ASSERT_TRUE(sections && sections->size() == 1);
     const auto* threads = (*sections)[0]["threads"].array();
     ASSERT_TRUE(threads && threads->size() == 1 && (*threads)[0].array());
@@ -310,8 +310,8 @@ TEST_F(CRKProcessReportOperationTest, ARecordMadeByTheCrashProbeIsSymbolicatedBy
         << second.status;
 
     // The crashed thread of the record, and the same thread symbolicated.
-    const auto record = CRKFileReadSections((root + "/signal.clsrecord").c_str(), false);
-    const auto symbolicated = CRKFileReadSections((root + "/signal.clsrecord.symbolicated").c_str(), false);
+    const auto record = CRKFileReadSections((root + "/signal.crkrecord").c_str(), false);
+    const auto symbolicated = CRKFileReadSections((root + "/signal.crkrecord.symbolicated").c_str(), false);
     ASSERT_TRUE(record && symbolicated && symbolicated->size() == 1);
     const platform::Value::Array* recordThreads = nullptr;
     for (const auto& section : *record) {

@@ -305,8 +305,8 @@ protected:
 };
 
 TEST_F(CRKUnwindKitTest, ChainIsWalkedWithTheKitsImagesAndTracedInItsLog) {
-    EXPECT_NE(contents("binary_images.clsrecord").find("{\"load\":"), std::string::npos);
-    EXPECT_NE(contents("metadata.clsrecord").find("{\"executable\":{\"architecture\":\"x86_64\""),
+    EXPECT_NE(contents("binary_images.crkrecord").find("{\"load\":"), std::string::npos);
+    EXPECT_NE(contents("metadata.crkrecord").find("{\"executable\":{\"architecture\":\"x86_64\""),
               std::string::npos);
 
     UnwindChain chain{};

@@ -110,7 +110,7 @@ protected:
     void SetUp() override {
         KestruneTest::SetUp();
         writable_ = std::make_unique<reporting::CRKWritableContext>();
-        logPath_ = home() + "/binary_images.clsrecord";
+        logPath_ = home() + "/binary_images.crkrecord";
         reporting::CRKBinaryImageInit(logPath_.c_str(), writable_.get());
         runUntilIdle();
     }

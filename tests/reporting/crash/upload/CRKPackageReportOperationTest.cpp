@@ -47,9 +47,9 @@ TEST_F(CRKPackageReportOperationTest, APackageUnzipsToTheReportsFilesByteForByte
     const std::string log = startDiagnosticLog();
     std::string binary(3000, '\0');
     for (size_t i = 0; i < binary.size(); i++) binary[i] = static_cast<char>((i * 7919) >> 3);
-    auto report = seed({{"signal.clsrecord", binary},
-                        {"metadata.clsrecord.gz", "an older compressed copy"},
-                        {"user.clsrecord", ""},
+    auto report = seed({{"signal.crkrecord", binary},
+                        {"metadata.crkrecord.gz", "an older compressed copy"},
+                        {"user.crkrecord", ""},
                         {".hidden", "never sent"}});
     ASSERT_TRUE(report);
     CRKPackageReportOperation operation(report, store);
@@ -72,7 +72,7 @@ TEST_F(CRKPackageReportOperationTest, APackageUnzipsToTheReportsFilesByteForByte
     std::vector<std::string> fields;
     for (const auto& part : *parts) fields.push_back(part.fieldName);
     EXPECT_EQ(fields,
-              (std::vector<std::string>{"api_key", "report_id", "metadata.clsrecord", "signal.clsrecord"}));
+              (std::vector<std::string>{"api_key", "report_id", "metadata.crkrecord", "signal.crkrecord"}));
     EXPECT_EQ((*parts)[0].content, "key-1");
     EXPECT_EQ((*parts)[1].content, "report-1");
     for (size_t i = 2; i < parts->size(); i++) {
@@ -83,9 +83,9 @@ TEST_F(CRKPackageReportOperationTest, APackageUnzipsToTheReportsFilesByteForByte
             << part.fieldName;
     }
     // The older copy was not sent (the fresh one replaced it beside its file); the empty file is logged.
-    EXPECT_EQ(uploadtest::gunzip(readFile(report->pathForContentFile("metadata.clsrecord.gz"))),
+    EXPECT_EQ(uploadtest::gunzip(readFile(report->pathForContentFile("metadata.crkrecord.gz"))),
               readFile(report->metadataPath()));
-    EXPECT_NE(readFile(log).find("Error: unable to read data for compression: user.clsrecord\n"),
+    EXPECT_NE(readFile(log).find("Error: unable to read data for compression: user.crkrecord\n"),
               std::string::npos);
     // Nothing but the finished package is left in the prepared folder or hidden in the report.
     EXPECT_EQ(store->preparedPathContents(), std::vector<std::string>{path});
@@ -94,7 +94,7 @@ TEST_F(CRKPackageReportOperationTest, APackageUnzipsToTheReportsFilesByteForByte
 }
 
 TEST_F(CRKPackageReportOperationTest, AReportWithoutAnAPIKeyHasNoKeyPart) {
-    auto report = seed({{"signal.clsrecord", "x"}}, std::nullopt);
+    auto report = seed({{"signal.crkrecord", "x"}}, std::nullopt);
     ASSERT_TRUE(report);
     CRKPackageReportOperation operation(report, store);
     operation.start();
@@ -105,11 +105,11 @@ TEST_F(CRKPackageReportOperationTest, AReportWithoutAnAPIKeyHasNoKeyPart) {
                                 platform::Files::lastPathComponent(*operation.finalPath()).substr(0, 36));
     ASSERT_TRUE(received.wellFormed);
     EXPECT_EQ(received.fields, (std::map<std::string, std::string>{{"report_id", "report-1"}}));
-    EXPECT_EQ(received.files.at("signal.clsrecord"), "x");
+    EXPECT_EQ(received.files.at("signal.crkrecord"), "x");
 }
 
 TEST_F(CRKPackageReportOperationTest, CancelAndAFailedWriteLeaveNoFile) {
-    auto report = seed({{"signal.clsrecord", std::string(5000, 's')}});
+    auto report = seed({{"signal.crkrecord", std::string(5000, 's')}});
     ASSERT_TRUE(report);
     const auto leftovers = [&] {
         std::vector<std::string> names = platform::Files::listDirectory(store->preparedPath());
@@ -143,10 +143,10 @@ TEST_F(CRKPackageReportOperationTest, CancelAndAFailedWriteLeaveNoFile) {
 }
 
 TEST_F(CRKPackageReportOperationTest, ACompressionFailureSendsTheFileAsText) {
-    auto report = seed({{"signal.clsrecord", "plain"}});
+    auto report = seed({{"signal.crkrecord", "plain"}});
     ASSERT_TRUE(report);
     // A folder where the compressed copy would go: it cannot be opened for writing.
-    mkdir(report->pathForContentFile("signal.clsrecord.gz").c_str(), 0700);
+    mkdir(report->pathForContentFile("signal.crkrecord.gz").c_str(), 0700);
     CRKPackageReportOperation operation(report, store);
     operation.start();
     ASSERT_TRUE(operation.finalPath());
@@ -154,8 +154,8 @@ TEST_F(CRKPackageReportOperationTest, ACompressionFailureSendsTheFileAsText) {
     const auto parts = uploadtest::parseMultipart(readFile(*operation.finalPath()), boundary);
     ASSERT_TRUE(parts);
     ASSERT_EQ(parts->size(), 4u);
-    EXPECT_EQ((*parts)[3].fieldName, "signal.clsrecord");
-    EXPECT_EQ((*parts)[3].fileName, "signal.clsrecord.gz");
+    EXPECT_EQ((*parts)[3].fieldName, "signal.crkrecord");
+    EXPECT_EQ((*parts)[3].fileName, "signal.crkrecord.gz");
     EXPECT_EQ((*parts)[3].contentType, "text/plain");
     EXPECT_EQ((*parts)[3].content, "plain");
 }

@@ -108,7 +108,7 @@ protected:
     }
     std::shared_ptr<CRKInternalReport> seed(const std::string& id,
                                             std::map<std::string, std::string> files = {}) {
-        if (files.empty()) files = {{"signal.clsrecord", "{\"signal\":{\"number\":11}}\n"}};
+        if (files.empty()) files = {{"signal.crkrecord", "{\"signal\":{\"number\":11}}\n"}};
         return CRKInternalReport::reportWithPath(uploadtest::seedReport(store->activePath(), id, files));
     }
     // A finished package in the prepared folder.
@@ -146,7 +146,7 @@ protected:
 
 TEST_F(CRKReportsControllerTest, ARequestCarriesTheKitsHeadersAndTheWholePackage) {
     auto report =
-        seed("report-1", {{"signal.clsrecord", "{\"signal\":{\"number\":11}}\n"}, {"sdk.log", "log"}});
+        seed("report-1", {{"signal.crkrecord", "{\"signal\":{\"number\":11}}\n"}, {"sdk.log", "log"}});
     ASSERT_TRUE(report);
     const std::string metadata = uploadtest::readFile(report->metadataPath());
     ASSERT_TRUE(prepare(report));
@@ -179,9 +179,9 @@ TEST_F(CRKReportsControllerTest, ARequestCarriesTheKitsHeadersAndTheWholePackage
     EXPECT_EQ(received.fields,
               (std::map<std::string, std::string>{{"api_key", "key-1"}, {"report_id", "report-1"}}));
     EXPECT_EQ(received.files,
-              (std::map<std::string, std::string>{{"metadata.clsrecord", metadata},
+              (std::map<std::string, std::string>{{"metadata.crkrecord", metadata},
                                                   {"sdk.log", "log"},
-                                                  {"signal.clsrecord", "{\"signal\":{\"number\":11}}\n"}}));
+                                                  {"signal.crkrecord", "{\"signal\":{\"number\":11}}\n"}}));
     // Accepted: nothing of the report is left, and the delegate heard on the work queue.
     EXPECT_TRUE(store->activePathContents().empty());
     EXPECT_TRUE(store->processingPathContents().empty());
@@ -253,6 +253,19 @@ TEST_F(CRKReportsControllerTest, AnUrgentSendReportsOnlySuccess) {
     EXPECT_EQ(server.requestCount(), 2u);
 }
 
+TEST_F(CRKReportsControllerTest, AnEmptyPackageIsIgnoredOnEveryRoad) {
+    const std::string empty = store->preparedPath() + "/empty.multipartmime";
+    uploadtest::writeFile(empty, "");
+    server.setDefaultAnswer(json(200));
+    for (const bool urgent : {false, true}) {
+        EXPECT_FALSE(controller->uploadPackagedReportAtPath_asUrgent(empty, urgent)) << urgent;
+        EXPECT_FALSE(controller->submitPackageMultipartMimeAtPath_synchronously(empty, urgent)) << urgent;
+    }
+    EXPECT_EQ(settledRequestCount(), 0u);
+    EXPECT_TRUE(driver->heard().empty());
+    EXPECT_EQ(client->uploadsInFlight(), 0u);
+}
+
 TEST_F(CRKReportsControllerTest, ASecondStartForTheSamePackageMakesNoSecondTask) {
     const std::string path = package("twice");
     server.setDefaultAnswer({200, {{"Content-Type", "application/json"}}, "{}", 0.2});
@@ -289,12 +302,12 @@ TEST_F(CRKReportsControllerTest, SwitchesAndPathsThatStopASubmission) {
 
     // Packaging off: NO, and the report waits in processing, symbolicated.
     setenv("CrashKitPackageReports", "NO", 1);
-    auto kept = seed("kept", {{"signal.clsrecord", "{\"threads\":[{\"stacktrace\":[4096]}]}\n"},
-                              {"binary_images.clsrecord", "{\"unload\":{\"base\":1,\"size\":2}}\n"}});
+    auto kept = seed("kept", {{"signal.crkrecord", "{\"threads\":[{\"stacktrace\":[4096]}]}\n"},
+                              {"binary_images.crkrecord", "{\"unload\":{\"base\":1,\"size\":2}}\n"}});
     ASSERT_TRUE(kept);
     EXPECT_FALSE(prepare(kept));
     const std::string processed = store->processingPath() + "/kept";
-    EXPECT_TRUE(platform::Files::exists(processed + "/signal.clsrecord.symbolicated"));
+    EXPECT_TRUE(platform::Files::exists(processed + "/signal.crkrecord.symbolicated"));
     EXPECT_TRUE(store->preparedPathContents().empty());
     unsetenv("CrashKitPackageReports");
 

@@ -154,7 +154,7 @@ TEST_P(CRKUploadExactlyOnceTest, EveryReportReachesTheServerOnceUnlessAKillFellI
             for (char& byte : bytes) byte = static_cast<char>(random());
             const std::string path = uploadtest::seedReport(
                 store.activePath(), id,
-                {{"signal.clsrecord", "{\"signal\":{\"number\":11}}\n"}, {"data.bin", bytes}});
+                {{"signal.crkrecord", "{\"signal\":{\"number\":11}}\n"}, {"data.bin", bytes}});
             for (const std::string& name : platform::Files::listDirectory(path))
                 seeded[id].files[name] = uploadtest::readFile(path + "/" + name);
         }

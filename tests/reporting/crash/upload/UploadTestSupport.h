@@ -43,7 +43,7 @@ inline std::string seedReport(const std::string& parent, const std::string& sess
     const std::string folder = parent + "/" + sessionId;
     mkdir(parent.c_str(), 0700);
     mkdir(folder.c_str(), 0700);
-    writeFile(folder + "/metadata.clsrecord", metadataRecord(sessionId, apiKey));
+    writeFile(folder + "/metadata.crkrecord", metadataRecord(sessionId, apiKey));
     for (const auto& [name, bytes] : files) writeFile(folder + "/" + name, bytes);
     return folder;
 }

@@ -106,7 +106,7 @@ bool record(const std::string& folder) {
     symbolicationChildEntry();
     mkdir(folder.c_str(), 0700);
     CRKFile file;
-    if (!CRKFileInitWithPathMode(&file, (folder + "/metadata.clsrecord").c_str(), false, true)) return false;
+    if (!CRKFileInitWithPathMode(&file, (folder + "/metadata.crkrecord").c_str(), false, true)) return false;
     CRKFileWriteSectionStart(&file, "identity");
     CRKFileWriteHashStart(&file);
     CRKFileWriteHashEntryString(&file, "session_id", "child-run");
@@ -114,13 +114,13 @@ bool record(const std::string& folder) {
     CRKFileWriteSectionEnd(&file);
     CRKFileClose(&file);
 
-    if (!CRKFileInitWithPathMode(&file, (folder + "/binary_images.clsrecord").c_str(), false, true))
+    if (!CRKFileInitWithPathMode(&file, (folder + "/binary_images.crkrecord").c_str(), false, true))
         return false;
     writeImage(&file, reinterpret_cast<const void*>(&crashsite::crashingFunction));
     writeImage(&file, reinterpret_cast<const void*>(&kestrune_unwind_chain_fp_library_1));
     CRKFileClose(&file);
 
-    if (!CRKFileInitWithPathMode(&file, (folder + "/signal.clsrecord").c_str(), false, true)) return false;
+    if (!CRKFileInitWithPathMode(&file, (folder + "/signal.crkrecord").c_str(), false, true)) return false;
     CRKFileWriteSectionStart(&file, "threads");
     CRKFileWriteArrayStart(&file);
     CRKFileWriteHashStart(&file);

@@ -1,0 +1,149 @@
+#include "main/CommandLineOptions.h"
+
+#include <algorithm>
+
+#include "app/shell/CustomRunArgs.h"
+#include "main/Scenarios.h"
+
+namespace kestrune {
+
+namespace {
+
+constexpr const char* kCleanRun = "-clean-run";
+
+std::string scenarioNames() {
+    std::string names;
+    for (const auto& scenario : allScenarios()) names += (names.empty() ? "" : ", ") + scenario.name;
+    return names;
+}
+
+CommandLineOptions usageError(std::string text) {
+    CommandLineOptions options;
+    options.mode = CommandLineOptions::Mode::UsageError;
+    options.error = std::move(text);
+    return options;
+}
+
+}  // namespace
+
+CommandLineOptions CommandLineOptions::parse(int argc, char** argv) {
+    return parse(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
+}
+
+CommandLineOptions CommandLineOptions::parse(const std::vector<std::string>& arguments) {
+    CommandLineOptions options;
+    // The snapshot command owns the rest of the line: a folder and scene names.
+    if (!arguments.empty() && arguments[0] == "--snapshot") {
+        if (arguments.size() < 2 || arguments[1].empty() || arguments[1][0] == '-')
+            return usageError("--snapshot needs a folder to draw into");
+        options.mode = Mode::Snapshot;
+        return options;
+    }
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--help" || argument == "-h") {
+            options.mode = Mode::Help;
+            return options;
+        }
+        if (argument == "--list") {
+            options.mode = Mode::ListScenarios;
+        } else if (argument == kCleanRun) {
+            options.cleanRun = true;
+        } else if (argument == CustomRunArgs::kRelaunchedArgument) {
+            // Added by the application when it relaunches itself.
+        } else if (argument == "--scenario" || argument.rfind("--scenario=", 0) == 0) {
+            std::string name;
+            if (argument == "--scenario") {
+                if (i + 1 >= arguments.size() || arguments[i + 1].empty() || arguments[i + 1][0] == '-')
+                    return usageError("--scenario needs the name of a scenario (" + scenarioNames() + ")");
+                name = arguments[++i];
+            } else {
+                name = argument.substr(std::string("--scenario=").size());
+            }
+            if (!findScenario(name))
+                return usageError("there is no scenario named \"" + name + "\"; the scenarios are " +
+                                  scenarioNames());
+            if (options.mode == Mode::Scenario) return usageError("one scenario at a time");
+            if (options.mode != Mode::ListScenarios) options.mode = Mode::Scenario;
+            options.scenario = name;
+        } else if (argument == "--snapshot") {
+            return usageError("--snapshot comes first on the line, followed by its folder");
+        } else {
+            return usageError("unknown option \"" + argument + "\"");
+        }
+    }
+    return options;
+}
+
+std::string usageText() {
+    std::string text =
+        "usage: kestrune [-clean-run] [--scenario NAME]\n"
+        "       kestrune --list\n"
+        "       kestrune --snapshot DIR [NAME...]\n"
+        "       kestrune --help\n"
+        "\n"
+        "Kestrune locks the Mac when you walk away with your paired phone and unlocks it when you come\n"
+        "back. Without options it starts the menu-bar application; on this system the phone, the radio and\n"
+        "the Mac's session are simulated (see README.md).\n"
+        "\n"
+        "  -clean-run          run with settings and data of its own, emptied at start (the defaults suite\n"
+        "                      \"CleanRun\" and a \"Test\" folder in each data folder); yours stay as they "
+        "are\n"
+        "  --scenario NAME     play a scripted world in real time and print its timeline: what the phone\n"
+        "                      did, what the Mac decided and did; always a clean run. The scenarios:\n";
+    for (const auto& scenario : allScenarios()) {
+        std::string name = scenario.name;
+        name.resize(16, ' ');
+        text += "                        " + name + scenario.summary + "\n";
+    }
+    text +=
+        "  --list              name the scenarios\n"
+        "  --snapshot DIR [NAME...]\n"
+        "                      draw the interface scenes (all, or those named) to DIR/NAME.png and exit\n"
+        "  --help, -h          print this text\n";
+    return text;
+}
+
+std::optional<int> answerWithoutStarting(const CommandLineOptions& options, std::ostream& out,
+                                         std::ostream& err) {
+    switch (options.mode) {
+        case CommandLineOptions::Mode::Help:
+            out << usageText();
+            return 0;
+        case CommandLineOptions::Mode::ListScenarios:
+            for (const auto& scenario : allScenarios()) {
+                std::string name = scenario.name;
+                name.resize(16, ' ');
+                out << name << scenario.summary << (scenario.name == kDefaultScenario ? " (make run)" : "")
+                    << "\n";
+            }
+            return 0;
+        case CommandLineOptions::Mode::UsageError:
+            err << "kestrune: " << options.error << "\n\n" << usageText();
+            return 2;
+        default:
+            return std::nullopt;
+    }
+}
+
+std::vector<std::string> applicationArguments(int argc, char** argv, const CommandLineOptions& options) {
+    std::vector<std::string> arguments(argv, argv + argc);
+    if (options.mode == CommandLineOptions::Mode::Scenario && !options.cleanRun)
+        arguments.push_back(kCleanRun);
+    return arguments;
+}
+
+std::vector<std::string> startupNotices(const CommandLineOptions& options) {
+    std::vector<std::string> notices;
+    if (options.mode == CommandLineOptions::Mode::Scenario)
+        notices.push_back("Scenario \"" + options.scenario +
+                          "\": a scripted phone and the simulated Mac session");
+    if (options.cleanRun || options.mode == CommandLineOptions::Mode::Scenario)
+        notices.push_back(
+            "Clean run: settings in the defaults suite \"CleanRun\" and data in the \"Test\" folders, "
+            "emptied at "
+            "start; your own settings and paired phone are not touched");
+    return notices;
+}
+
+}  // namespace kestrune

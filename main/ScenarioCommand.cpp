@@ -1,0 +1,103 @@
+#include "main/ScenarioCommand.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <ctime>
+#include <iostream>
+#include <mutex>
+
+#include "engine/StateMachine.h"
+#include "main/CommandLineOptions.h"
+#include "main/ScenarioRunner.h"
+#include "main/ScenarioWorld.h"
+#include "main/Scenarios.h"
+#include "platform/base/Clock.h"
+#include "platform/base/Log.h"
+#include "platform/base/RunLoop.h"
+#include "platform/sim/radio/Radio.h"
+#include "platform/storage/Files.h"
+#include "platform/storage/StandardFolders.h"
+#include "platform/system/Application.h"
+
+namespace kestrune {
+
+namespace {
+
+std::mutex gLogMutex;
+
+// The private log file, truncated: one scenario run per file.
+std::FILE* openLog(const std::string& path) {
+    platform::Files::createDirectories(platform::Files::parentPath(path), 0700);
+    int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (descriptor < 0) return nullptr;
+    std::FILE* file = ::fdopen(descriptor, "w");
+    if (!file) ::close(descriptor);
+    return file;
+}
+
+}  // namespace
+
+std::string ScenarioCommand::defaultLogPath(const std::string& scenario) {
+    return platform::StandardFolders::library() + "/Kestrune/scenario-" + scenario + ".log";
+}
+
+std::unique_ptr<ScenarioCommand> ScenarioCommand::prepare(const CommandLineOptions& options,
+                                                          const std::string& logPath) {
+    if (options.mode != CommandLineOptions::Mode::Scenario) return nullptr;
+    std::FILE* log = openLog(logPath);
+    if (!log) std::cerr << "kestrune: cannot write the log " << logPath << "; it goes to standard error\n";
+    return std::unique_ptr<ScenarioCommand>(new ScenarioCommand(options.scenario, logPath, log));
+}
+
+ScenarioCommand::ScenarioCommand(std::string scenario, std::string logPath, std::FILE* log)
+    : scenario_(std::move(scenario)), logPath_(std::move(logPath)), log_(log) {
+    if (!log_) return;
+    std::FILE* file = log_;
+    platform::Log::setSink([file](const std::string& line) {
+        const double now = platform::Clock::now();
+        const std::time_t seconds = static_cast<std::time_t>(now);
+        std::tm local{};
+        localtime_r(&seconds, &local);
+        char stamp[32];
+        std::strftime(stamp, sizeof stamp, "%H:%M:%S", &local);
+        std::lock_guard lock(gLogMutex);
+        std::fprintf(file, "%s.%03d %s\n", stamp,
+                     static_cast<int>((now - static_cast<double>(seconds)) * 1000), line.c_str());
+        std::fflush(file);
+    });
+}
+
+ScenarioCommand::~ScenarioCommand() {
+    runner_.reset();
+    if (!log_) return;
+    platform::Log::setSink(nullptr);
+    std::lock_guard lock(gLogMutex);
+    std::fclose(log_);
+}
+
+void ScenarioCommand::setUp(std::shared_ptr<platform::SimulatedSession> session,
+                            CoordinatorServices& services) {
+    world_ = ScenarioWorld::create(platform::Radio::shared(), std::move(session));
+    services.windows = world_->windowServices();
+}
+
+void ScenarioCommand::start(std::shared_ptr<StateMachine> stateMachine) {
+    const Scenario* scenario = findScenario(scenario_);
+    if (!scenario || !world_) return;
+    world_->attach(stateMachine);
+    runner_ = std::make_unique<ScenarioRunner>(*scenario, world_, std::cout);
+    runner_->onFinished = [path = logPath_, logged = log_ != nullptr] {
+        if (logged) std::cout << "\nThe application's log of this run: " << path << std::endl;
+        // Quit as the application always does, from the main run loop.
+        platform::RunLoop::main().post([] { platform::Application::shared().terminate(); });
+    };
+    auto* runner = runner_.get();
+    platform::RunLoop::main().post([runner] { runner->start(); });
+}
+
+int ScenarioCommand::exitStatus() const {
+    return runner_ && runner_->succeeded() ? 0 : 1;
+}
+
+}  // namespace kestrune

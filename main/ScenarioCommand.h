@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "engine/CoordinatorServices.h"
+
+namespace platform {
+class SimulatedSession;
+}
+
+namespace kestrune {
+
+class ScenarioRunner;
+class ScenarioWorld;
+class StateMachine;
+struct CommandLineOptions;
+
+// `kestrune --scenario NAME`: the application as it always runs, in a scripted world, with the
+// timeline on standard output and the application's log in a file of its own. The program's entry
+// makes it before anything logs, sets the world up once the simulated session and radio are installed,
+// and starts it with the application.
+class ScenarioCommand {
+public:
+    // None unless the options ask for a scenario. The log goes to the file from here on.
+    static std::unique_ptr<ScenarioCommand> prepare(const CommandLineOptions& options,
+                                                    const std::string& logPath);
+    ~ScenarioCommand();
+
+    // The world on the installed radio and the session; the coordinator's window services for it.
+    void setUp(std::shared_ptr<platform::SimulatedSession> session, CoordinatorServices& services);
+    // Plays the scenario once the application runs; the application quits when it is over.
+    void start(std::shared_ptr<StateMachine> stateMachine);
+    // 0 when the scenario ended as it expects, 1 otherwise.
+    int exitStatus() const;
+    const std::string& logPath() const { return logPath_; }
+
+    // Where a scenario's log goes: the application's state folder.
+    static std::string defaultLogPath(const std::string& scenario);
+
+private:
+    ScenarioCommand(std::string scenario, std::string logPath, std::FILE* log);
+
+    std::string scenario_;
+    std::string logPath_;
+    std::FILE* log_ = nullptr;
+    std::shared_ptr<ScenarioWorld> world_;
+    std::unique_ptr<ScenarioRunner> runner_;
+};
+
+}  // namespace kestrune

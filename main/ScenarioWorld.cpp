@@ -1,0 +1,123 @@
+#include "main/ScenarioWorld.h"
+
+#include "app/store/DataManager.h"
+#include "engine/StateMachine.h"
+#include "link/RecoveryManager.h"
+#include "link/RequestController.h"
+#include "platform/base/Clock.h"
+#include "platform/base/RunLoop.h"
+#include "platform/sim/PhoneApplication.h"
+#include "platform/sim/radio/Radio.h"
+#include "platform/sim/session/SimulatedSession.h"
+#include "platform/system/ProcessInfo.h"
+
+namespace kestrune {
+
+namespace {
+
+// The window services of the application, with the new-phone window answered by the world's user.
+class ScenarioWindows : public WindowServices {
+public:
+    explicit ScenarioWindows(std::weak_ptr<ScenarioWorld> world, std::function<void()> shown)
+        : world_(std::move(world)), shown_(std::move(shown)) {}
+    void showAddNewDeviceViewOpen_withCompletion(bool open, std::function<void()> completion) override {
+        WindowServices::showAddNewDeviceViewOpen_withCompletion(open, nullptr);
+        if (!open || !world_.lock()) return;
+        if (completion) completion();
+        shown_();
+    }
+
+private:
+    std::weak_ptr<ScenarioWorld> world_;
+    std::function<void()> shown_;
+};
+
+}  // namespace
+
+std::shared_ptr<ScenarioWorld> ScenarioWorld::create(std::shared_ptr<platform::Radio> radio,
+                                                     std::shared_ptr<platform::SimulatedSession> session) {
+    return std::shared_ptr<ScenarioWorld>(new ScenarioWorld(std::move(radio), std::move(session)));
+}
+
+ScenarioWorld::~ScenarioWorld() {
+    if (workTimer_) workTimer_->invalidate();
+}
+
+ScenarioWorld::ScenarioWorld(std::shared_ptr<platform::Radio> radio,
+                             std::shared_ptr<platform::SimulatedSession> session)
+    : radio_(std::move(radio)), session_(std::move(session)) {
+    platform::PhoneApplication::Configuration configuration;
+    // The phone application's copy of the key, as shipped with it.
+    configuration.passwordKey = DataManager::kPasswordKey;
+    phone_ = std::make_unique<platform::PhoneApplication>(radio_, configuration);
+}
+
+std::shared_ptr<WindowServices> ScenarioWorld::windowServices() {
+    std::weak_ptr<ScenarioWorld> weak = weak_from_this();
+    return std::make_shared<ScenarioWindows>(weak, [weak] {
+        if (auto self = weak.lock()) self->newPhoneWindowShown();
+    });
+}
+
+void ScenarioWorld::attach(std::weak_ptr<StateMachine> stateMachine) {
+    stateMachine_ = std::move(stateMachine);
+}
+
+std::string ScenarioWorld::user() const {
+    return platform::ProcessInfo::shared().userName();
+}
+
+void ScenarioWorld::openPairingWizard() {
+    RecoveryManager::shared().startRecoveryMode();
+}
+
+void ScenarioWorld::answerPairingWith(bool accept, double afterSeconds) {
+    accept_ = accept;
+    answerAfter_ = afterSeconds;
+}
+
+void ScenarioWorld::userInput() {
+    session_->userInput();
+}
+
+void ScenarioWorld::keepWorking(double seconds) {
+    workUntil_ = platform::Clock::now() + seconds;
+    userInput();
+    if (workTimer_ && workTimer_->isValid()) return;
+    std::weak_ptr<ScenarioWorld> weak = weak_from_this();
+    workTimer_ = platform::Timer::scheduledTimer(1.0, true, [weak](platform::Timer& timer) {
+        auto self = weak.lock();
+        if (!self || platform::Clock::now() >= self->workUntil_) {
+            timer.invalidate();
+            return;
+        }
+        self->userInput();
+    });
+}
+
+void ScenarioWorld::newPhoneWindowShown() {
+    askedToAcceptPhone_ = true;
+    std::weak_ptr<ScenarioWorld> weak = weak_from_this();
+    platform::RunLoop::main().performAfterDelay(answerAfter_, [weak] {
+        auto self = weak.lock();
+        if (!self) return;
+        auto machine = self->stateMachine_.lock();
+        auto link = machine ? machine->requestController() : nullptr;
+        auto phone = DataManager::shared().pairingMobileDevice();
+        if (!link || !phone) return;
+        if (self->onAct)
+            self->onAct("you", self->accept_ ? "accept the new phone in the pairing window"
+                                             : "refuse the new phone in the pairing window");
+        link->mobileDevice_connectionAccepted(phone, self->accept_);
+    });
+}
+
+bool ScenarioWorld::paired() const {
+    return DataManager::shared().getTrackingMobileDevice() != nullptr;
+}
+
+bool ScenarioWorld::sessionLocked() const {
+    return session_->isLocked();
+}
+
+}  // namespace kestrune

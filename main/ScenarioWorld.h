@@ -1,0 +1,77 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "engine/CoordinatorServices.h"
+
+namespace platform {
+class PhoneApplication;
+class Timer;
+class Radio;
+class SimulatedSession;
+}  // namespace platform
+
+namespace kestrune {
+
+class StateMachine;
+
+// The world a scenario plays in: the simulated radio with one scripted phone on it, the simulated Mac
+// session, and the user at the Mac. The application runs in it unchanged; the world only stands in for
+// what is not this application (the phone, the air, the desktop) and for the pairing wizard's window,
+// which is not built yet: its user's answer reaches the phone link as the wizard's would.
+class ScenarioWorld : public std::enable_shared_from_this<ScenarioWorld> {
+public:
+    // The password of the running user's account in the simulated session.
+    static constexpr const char* kPassword = "password";
+
+    static std::shared_ptr<ScenarioWorld> create(std::shared_ptr<platform::Radio> radio,
+                                                 std::shared_ptr<platform::SimulatedSession> session);
+    ~ScenarioWorld();
+
+    // The coordinator's window services for this world: the defaults, except that the new-phone window
+    // is answered by the scenario's user.
+    std::shared_ptr<WindowServices> windowServices();
+    void attach(std::weak_ptr<StateMachine> stateMachine);
+
+    platform::PhoneApplication& phone() { return *phone_; }
+    platform::SimulatedSession& session() { return *session_; }
+    platform::Radio& radio() { return *radio_; }
+    // The account the application runs as, in the simulated session.
+    std::string user() const;
+
+    // The user at the Mac.
+    // Opens the pairing wizard: the Mac looks for phones asking to pair.
+    void openPairingWizard();
+    // How the user answers the next new-phone window, and after how long.
+    void answerPairingWith(bool accept, double afterSeconds);
+    // Keyboard or mouse input: the user is at work. Working goes on with input every second.
+    void userInput();
+    void keepWorking(double seconds);
+
+    // What is so now.
+    bool askedToAcceptPhone() const { return askedToAcceptPhone_; }
+    bool paired() const;
+    bool sessionLocked() const;
+
+    // Told when the world does something on the user's behalf (for the timeline).
+    std::function<void(const std::string& who, const std::string& what)> onAct;
+
+private:
+    ScenarioWorld(std::shared_ptr<platform::Radio> radio,
+                  std::shared_ptr<platform::SimulatedSession> session);
+    void newPhoneWindowShown();
+
+    std::shared_ptr<platform::Radio> radio_;
+    std::shared_ptr<platform::SimulatedSession> session_;
+    std::unique_ptr<platform::PhoneApplication> phone_;
+    std::weak_ptr<StateMachine> stateMachine_;
+    bool accept_ = true;
+    double answerAfter_ = 1.0;
+    bool askedToAcceptPhone_ = false;
+    double workUntil_ = 0;
+    std::shared_ptr<platform::Timer> workTimer_;
+};
+
+}  // namespace kestrune

@@ -1,0 +1,221 @@
+#include "main/Scenarios.h"
+
+#include <utility>
+
+#include "app/records/DeviceLocalSettings.h"
+#include "main/ScenarioWorld.h"
+#include "platform/sim/PhoneApplication.h"
+#include "platform/sim/session/SimulatedSession.h"
+
+namespace kestrune {
+
+namespace {
+
+using platform::PhoneApplication;
+
+// The distance the phone's user chooses for proximity locking (the default).
+constexpr int32_t kLockDistance = 60;
+
+ScenarioStep step(double after, std::string who, std::string what, std::function<void(ScenarioWorld&)> act) {
+    ScenarioStep s;
+    s.after = after;
+    s.who = std::move(who);
+    s.what = std::move(what);
+    s.act = std::move(act);
+    return s;
+}
+
+// Waits, printing nothing, until the condition holds.
+ScenarioStep waitUntil(std::string waitingFor, std::function<bool(ScenarioWorld&)> until, double limit = 30) {
+    ScenarioStep s;
+    s.until = std::move(until);
+    s.waitingFor = std::move(waitingFor);
+    s.waitLimit = limit;
+    return s;
+}
+
+ScenarioStep when(ScenarioStep s, std::string waitingFor, std::function<bool(ScenarioWorld&)> until,
+                  double limit = 30) {
+    s.until = std::move(until);
+    s.waitingFor = std::move(waitingFor);
+    s.waitLimit = limit;
+    return s;
+}
+
+// A new phone pairs: the user opens the pairing wizard, the phone asks to pair, the user accepts it on
+// the Mac, the phone sends the Mac's account password; with the right one, the phone's user then
+// switches proximity locking on.
+std::vector<ScenarioStep> pairing(bool rightPassword) {
+    std::vector<ScenarioStep> steps;
+    steps.push_back(step(0, "you", "open the pairing wizard: the Mac looks for phones that ask to pair",
+                         [](ScenarioWorld& w) { w.openPairingWizard(); }));
+    steps.push_back(step(0.5, "phone", "Ada's iPhone lies on the desk, its application on the pairing screen",
+                         [](ScenarioWorld& w) { w.phone().appear(); }));
+    steps.push_back(waitUntil(
+        "the Mac to connect to the phone", [](ScenarioWorld& w) { return w.phone().isAuthenticated(); }, 60));
+    steps.push_back(step(0.5, "phone", "asks to pair", [](ScenarioWorld& w) { w.phone().askToPair(); }));
+    steps.push_back(
+        when(step(0.5, "phone",
+                  rightPassword ? "sends the password of your account on the Mac"
+                                : "sends a wrong password for your account on the Mac",
+                  [rightPassword](ScenarioWorld& w) {
+                      w.phone().sendPassword(w.user(), rightPassword ? ScenarioWorld::kPassword : "guessed");
+                  }),
+             "the Mac to accept the pairing",
+             [](ScenarioWorld& w) { return w.phone().heard(PhoneApplication::kPairingAccepted); }));
+    if (!rightPassword) return steps;
+    steps.push_back(
+        when(step(1.0, "phone", "comes to the front; you switch proximity locking on (distance 60)",
+                  [](ScenarioWorld& w) {
+                      w.phone().sendSettings(2);
+                      w.phone().reportApplicationState(2);
+                      w.phone().setProximityLock(true, kLockDistance);
+                      // A phone on a desk: its signal wanders a little.
+                      w.phone().setNoise(1.5);
+                  }),
+             "the Mac to pair with the phone", [](ScenarioWorld& w) { return w.paired(); }));
+    return steps;
+}
+
+bool locked(ScenarioWorld& w) {
+    return w.sessionLocked();
+}
+bool unlocked(ScenarioWorld& w) {
+    return !w.sessionLocked();
+}
+
+std::optional<std::string> expectSession(ScenarioWorld& w, const ScenarioFacts& facts, bool wantLocked,
+                                         bool wantPaired) {
+    if (facts.keysToApplications > 0)
+        return std::to_string(facts.keysToApplications) + " keys reached an application";
+    if (w.sessionLocked() != wantLocked)
+        return std::string("the Mac is ") + (w.sessionLocked() ? "locked" : "unlocked");
+    if (w.paired() != wantPaired)
+        return std::string("the phone is ") + (w.paired() ? "paired" : "not paired");
+    return std::nullopt;
+}
+
+Scenario defaultScenario() {
+    Scenario s;
+    s.name = kDefaultScenario;
+    s.summary = "a new phone pairs, you walk away and come back, then lock and unlock the Mac from the phone";
+    s.steps = pairing(true);
+    s.steps.push_back(step(1, "you", "work at the Mac, the phone beside you on the desk",
+                           [](ScenarioWorld& w) { w.keepWorking(8); }));
+    s.steps.push_back(step(9, "phone", "goes with you as you walk away from the desk",
+                           [](ScenarioWorld& w) { w.phone().moveTo(-85, 6); }));
+    s.steps.push_back(waitUntil("the Mac to lock", locked));
+    s.steps.push_back(step(6, "phone", "comes back with you to the desk",
+                           [](ScenarioWorld& w) { w.phone().moveTo(PhoneApplication::kDeskRSSI, 4); }));
+    s.steps.push_back(waitUntil("the Mac to unlock", unlocked));
+    s.steps.push_back(step(1, "you", "work at the Mac again", [](ScenarioWorld& w) { w.keepWorking(5); }));
+    s.steps.push_back(step(6, "you", "tap Lock in the phone application",
+                           [](ScenarioWorld& w) { w.phone().lockMac(w.user()); }));
+    s.steps.push_back(waitUntil("the Mac to lock", locked));
+    s.steps.push_back(step(5, "you", "tap Unlock in the phone application",
+                           [](ScenarioWorld& w) { w.phone().unlockMac(w.user()); }));
+    s.steps.push_back(waitUntil("the Mac to unlock", unlocked));
+    s.expected = "the Mac is unlocked and the phone paired";
+    s.verdict = [](ScenarioWorld& w, const ScenarioFacts& facts) {
+        return expectSession(w, facts, false, true);
+    };
+    return s;
+}
+
+// An hour at a desk, compressed into a minute: the signal wanders and dips as the phone is moved about,
+// the user types, reads, and types again. None of it is a walk away.
+Scenario deskScenario() {
+    Scenario s;
+    s.name = "desk";
+    s.summary =
+        "an hour of desk life compressed into a minute: the signal wanders, you type and read; no lock";
+    s.steps = pairing(true);
+    struct Moment {
+        const char* what;
+        double rssi;
+        bool typing;
+    };
+    const Moment moments[] = {
+        {"type; the phone lies face down beside the keyboard", -52, true},
+        {"read a long page, hands off the keyboard", -50, false},
+        {"type; the phone slides behind the laptop", -58, true},
+        {"lean back and think", -53, false},
+        {"type; the phone is picked up and put down again", -48, true},
+        {"read, the phone under a sheet of paper", -55, false},
+        {"type; a colleague walks between you and the phone", -60, true},
+        {"read your mail", -51, false},
+        {"type; the phone on the far corner of the desk", -57, true},
+        {"read, the phone back beside the keyboard", -50, false},
+    };
+    double after = 1;
+    for (const auto& m : moments) {
+        const double rssi = m.rssi;
+        const bool typing = m.typing;
+        s.steps.push_back(step(std::exchange(after, 6), "you", m.what, [rssi, typing](ScenarioWorld& w) {
+            w.phone().setNoise(3);
+            w.phone().moveTo(rssi, 1.5);
+            if (typing) w.keepWorking(6);
+        }));
+    }
+    s.settle = 6;
+    s.expected = "no lock; the Mac is unlocked and the phone paired";
+    s.verdict = [](ScenarioWorld& w, const ScenarioFacts& facts) -> std::optional<std::string> {
+        if (facts.locks > 0) return std::to_string(facts.locks) + " locks";
+        return expectSession(w, facts, false, true);
+    };
+    return s;
+}
+
+Scenario dropoutScenario() {
+    Scenario s;
+    s.name = "dropout";
+    s.summary = "the phone's link is lost while you are away from the desk: the Mac locks on the lost link";
+    s.steps = pairing(true);
+    s.steps.push_back(
+        step(1, "you", "choose to lock the Mac when the link to the phone is lost",
+             [](ScenarioWorld&) { DeviceLocalSettings::shared().setLogoutOnDisconnect(true); }));
+    s.steps.push_back(step(0, "you", "work at the Mac", [](ScenarioWorld& w) { w.keepWorking(5); }));
+    s.steps.push_back(
+        step(6, "you", "leave for a coffee; the phone stays on the desk", [](ScenarioWorld&) {}));
+    s.steps.push_back(step(2, "phone", "its battery dies: it is gone from the air",
+                           [](ScenarioWorld& w) { w.phone().vanish(); }));
+    s.steps.push_back(waitUntil("the Mac to lock", locked));
+    s.expected = "the Mac is locked";
+    s.verdict = [](ScenarioWorld& w, const ScenarioFacts& facts) {
+        return expectSession(w, facts, true, true);
+    };
+    return s;
+}
+
+Scenario wrongPasswordScenario() {
+    Scenario s;
+    s.name = "wrong-password";
+    s.summary = "a new phone asks to pair but sends a wrong password: the pairing is refused (status 4)";
+    s.steps = pairing(false);
+    s.steps.push_back(waitUntil("the phone to hear that its password was refused", [](ScenarioWorld& w) {
+        return w.phone().heard(PhoneApplication::kStatus, std::string("4"));
+    }));
+    s.expected = "the pairing refused with status 4; the Mac unlocked, no phone paired";
+    s.verdict = [](ScenarioWorld& w, const ScenarioFacts& facts) -> std::optional<std::string> {
+        if (!w.phone().heard(PhoneApplication::kStatus, std::string("4")))
+            return std::string("the phone never heard status 4");
+        return expectSession(w, facts, false, false);
+    };
+    return s;
+}
+
+}  // namespace
+
+const std::vector<Scenario>& allScenarios() {
+    static const std::vector<Scenario> scenarios = {defaultScenario(), deskScenario(), dropoutScenario(),
+                                                    wrongPasswordScenario()};
+    return scenarios;
+}
+
+const Scenario* findScenario(const std::string& name) {
+    for (const auto& scenario : allScenarios())
+        if (scenario.name == name) return &scenario;
+    return nullptr;
+}
+
+}  // namespace kestrune

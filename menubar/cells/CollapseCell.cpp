@@ -1,0 +1,76 @@
+#include "menubar/cells/CollapseCell.h"
+
+#include "app/support/Localizable.h"
+#include "menubar/cells/CellLayout.h"
+#include "menubar/cells/TextCells.h"
+#include "menubar/lists/CollapseCellVM.h"
+#include "uikit/views/BackgroundColor.h"
+#include "uikit/views/CustomColor.h"
+#include "uikit/views/ViewAdditions.h"
+
+namespace kestrune {
+
+extern const ui::NibRegistry::Registration kCollapseCellLayout;
+
+const KestruneListViewCellProtocol& CollapseCell::cellClass() {
+    static const KestruneListViewCellProtocol cellClass{kCollapseCellLayout.name, 100,
+                                                        &CollapseCell::cellHeightForViewModel};
+    return cellClass;
+}
+
+double CollapseCell::cellHeightForViewModel(const ListCellViewModel& viewModel) {
+    return viewModel.isCollapsed() ? 45 : 85;
+}
+
+std::shared_ptr<CollapseCellVM> CollapseCell::castViewModel() const {
+    if (auto typed = std::dynamic_pointer_cast<CollapseCellVM>(viewModel())) return typed;
+    return CollapseCellVM::init();
+}
+
+void CollapseCell::updateCellForCellViewModel(const std::shared_ptr<ListCellViewModel>& viewModel) {
+    KestruneListViewCell::updateCellForCellViewModel(viewModel);
+    if (!viewModel) return;
+    setClipsToBounds(*this, true);
+    if (button1) {
+        if (viewModel->additionalText()) button1->setTitle(*viewModel->additionalText());
+        button1->setHidden(!viewModel->additionalText());
+    }
+    if (customBackgroundView) {
+        switch (castViewModel()->collapseCell()) {
+            case 0:
+                setBackgouroundColor(*customBackgroundView, kestruneGreen());
+                break;
+            case 1:
+                setBackgouroundColor(*customBackgroundView, warningYellow());
+                break;
+            case 2:
+                setBackgouroundColor(*customBackgroundView, redErrorBackgroundColor());
+                break;
+            default:
+                break;  // the layout's own colour stays
+        }
+    }
+    if (bottomSeparator) setBackgouroundColor(*bottomSeparator, separatorColorLight());
+    if (titleLabel) titleLabel->setTextColor(ui::Color::whiteColor());
+    if (descriptionLabel) descriptionLabel->setTextColor(ui::Color::whiteColor());
+    if (button2) button2->setTitle(localizable(viewModel->isCollapsed() ? "show_more" : "show_less"));
+    if (closeButton) closeButton->setHidden(!viewModel->tertiaryActionHandler());
+}
+
+void CollapseCell::toggleCollapseExpand(ui::Control&) {
+    auto vm = viewModel();
+    if (!vm) return;
+    vm->setIsCollapsed(!vm->isCollapsed());
+    // The page rebuilds or reloads its list, which asks the row's height again.
+    cells::runSecondary(vm);
+}
+
+void CollapseCell::buttonToggled(ui::Control&) {
+    cells::runPrimary(viewModel());
+}
+
+void CollapseCell::toggleClose(ui::Control&) {
+    cells::runTertiary(viewModel());
+}
+
+}  // namespace kestrune

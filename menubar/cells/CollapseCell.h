@@ -1,0 +1,33 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/ui/Button.h"
+#include "uikit/lists/KestruneListViewCell.h"
+
+namespace kestrune {
+
+class CollapseCellVM;
+
+// A coloured notice that folds to its title line and unfolds to its description and action, with a
+// close button when the view model can be dismissed.
+class CollapseCell : public KestruneListViewCell {
+public:
+    static const KestruneListViewCellProtocol& cellClass();
+    // 45 points folded, 85 unfolded.
+    static double cellHeightForViewModel(const ListCellViewModel& viewModel);
+    void updateCellForCellViewModel(const std::shared_ptr<ListCellViewModel>& viewModel) override;
+    // The view model as the collapsible kind; a plain one reads as that kind with nothing set.
+    std::shared_ptr<CollapseCellVM> castViewModel() const;
+
+    void toggleCollapseExpand(ui::Control& sender);
+    void buttonToggled(ui::Control& sender);
+    void toggleClose(ui::Control& sender);
+
+    std::shared_ptr<ui::View> customBackgroundView;
+    std::shared_ptr<ui::View> customIcon;
+    std::shared_ptr<ui::View> bottomSeparator;
+    std::shared_ptr<ui::Button> closeButton;
+};
+
+}  // namespace kestrune

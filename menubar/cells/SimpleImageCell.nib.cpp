@@ -1,0 +1,12 @@
+#include "menubar/cells/SimpleImageCell.h"
+#include "menubar/cells/CellLayout.h"
+
+namespace kestrune {
+
+extern const ui::NibRegistry::Registration kSimpleImageCellLayout;
+const ui::NibRegistry::Registration kSimpleImageCellLayout("SimpleImageCell", [](ui::NibLoader& nib) {
+    auto cell = cells::makeCell<SimpleImageCell>(nib, 90);
+    cell->icon = cells::imageView(nib, *cell, {20, 5, 360, 80}, ui::kViewWidthSizable);
+});
+
+}  // namespace kestrune

@@ -1,0 +1,285 @@
+// The application as it ships, launched as a program: it crashes on request through the crash kit's test
+// crash, and the next launch sends the report to the kit's service (a loopback TLS server whose root
+// the test's bundle pins); the analytics kit, started by the crash kit, uploads its events there too.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/storage/Files.h"
+#include "platform/storage/PropertyList.h"
+#include "tests/reporting/crash/upload/UploadTestSupport.h"
+#include "tests/support/LoopbackServer.h"
+#include "tests/support/TestEnvironment.h"
+
+extern char** environ;
+
+namespace {
+
+using testsupport::LoopbackServer;
+
+constexpr const char* kBundleIdentifier = "com.kestrune.Kestrune";
+constexpr double kLaunchLimitSeconds = 120;  // a busy machine under the sanitizers is slow
+
+std::string reportsPath() {
+    return std::string("/sdk-api/v1/platforms/mac/apps/") + kBundleIdentifier + "/reports";
+}
+std::string settingsPath() {
+    return std::string("/spi/v2/platforms/mac/apps/") + kBundleIdentifier + "/settings";
+}
+constexpr const char* kEventsPath = "/spi/v2/events";
+
+LoopbackServer::Answer json(const std::string& body) {
+    return {200, {{"Content-Type", "application/json"}}, body, 0};
+}
+
+// A launched application: its output goes to a file; it is waited for without polling.
+class Launch {
+public:
+    Launch(const std::string& logPath, const std::vector<std::string>& environment) : logPath_(logPath) {
+        std::vector<std::string> variables;
+        for (char** e = environ; *e; ++e) variables.emplace_back(*e);
+        for (const auto& extra : environment) variables.push_back(extra);
+        std::vector<char*> envp;
+        for (auto& v : variables) envp.push_back(v.data());
+        envp.push_back(nullptr);
+        std::string program = KESTRUNE_PROGRAM_PATH;
+        char* argv[] = {program.data(), nullptr};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv, envp.data()) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~Launch() {
+        if (pid_ > 0 && !status_) {
+            kill(pid_, SIGKILL);
+            waitForExit(kLaunchLimitSeconds);
+        }
+    }
+    bool started() const { return pid_ > 0; }
+    // The wait status once the program has ended within the limit.
+    std::optional<int> waitForExit(double seconds) {
+        if (status_ || pid_ <= 0) return status_;
+        const int descriptor = static_cast<int>(syscall(SYS_pidfd_open, pid_, 0));
+        if (descriptor >= 0) {
+            pollfd exited{descriptor, POLLIN, 0};
+            poll(&exited, 1, static_cast<int>(seconds * 1000));
+            close(descriptor);
+        }
+        int status = 0;
+        if (waitpid(pid_, &status, descriptor >= 0 ? WNOHANG : 0) == pid_) status_ = status;
+        return status_;
+    }
+    // Quits as the desktop would ask it to.
+    std::optional<int> quit() {
+        if (pid_ > 0 && !status_) kill(pid_, SIGTERM);
+        return waitForExit(kLaunchLimitSeconds);
+    }
+    std::string output() const { return uploadtest::readFile(logPath_); }
+
+private:
+    std::string logPath_;
+    pid_t pid_ = -1;
+    std::optional<int> status_;
+};
+
+class ApplicationCrashReportTest : public testsupport::KestruneTest {
+protected:
+    void SetUp() override {
+        KestruneTest::SetUp();
+        auto root = LoopbackServer::makeRootAuthority("Kestrune Kit Test Root");
+        ASSERT_TRUE(root);
+        auto identity = LoopbackServer::makeIdentitySignedBy(*root, home() + "/tls");
+        ASSERT_TRUE(identity);
+        ASSERT_TRUE(server.startTLS(*identity));
+        server.setDefaultAnswer(json("{}"));
+        makeBundle(root->certificateDER);
+    }
+    void TearDown() override {
+        server.stop();
+        KestruneTest::TearDown();
+    }
+
+    // The application's own bundle, pointed at the loopback service, with the test's root as the one
+    // pinned root the kit finds.
+    void makeBundle(const platform::Data& rootDER) {
+        bundle = home() + "/Kestrune.app";
+        auto info = platform::Files::read(std::string(KESTRUNE_SOURCE_RESOURCES) + "/Info.plist");
+        ASSERT_TRUE(info);
+        auto plist = platform::PropertyList::valueFromData(*info);
+        ASSERT_TRUE(plist && plist->dictionary());
+        auto dictionary = *plist->dictionary();
+        dictionary["CrashKit"] = platform::Value::Dictionary{{"ReportsEndpoint", server.baseURL()},
+                                                             {"SettingsEndpoint", server.baseURL()}};
+        auto bytes = platform::PropertyList::dataFromValue(platform::Value(dictionary),
+                                                           platform::PropertyList::Format::XML);
+        ASSERT_TRUE(bytes);
+        ASSERT_TRUE(platform::Files::writeAtomically(bundle + "/Info.plist", *bytes));
+        ASSERT_TRUE(platform::Files::writeAtomically(
+            bundle + "/certificates/DigiCert_High_Assurance_EV_Root_CA.der", rootDER));
+        ASSERT_EQ(symlink((std::string(KESTRUNE_SOURCE_RESOURCES) + "/sounds").c_str(),
+                          (bundle + "/sounds").c_str()),
+                  0);
+    }
+    // Settings as the service sends them: collection as asked, events flushed at once to the server.
+    std::string settings(bool collectReports) const {
+        return std::string(R"({"app":{"status":"activated"},"features":{"collect_reports":)") +
+               (collectReports ? "true" : "false") + R"(,"collect_analytics":true},"analytics":{"url":")" +
+               server.url(kEventsPath) +
+               R"(","max_byte_size_per_file":1,"flush_interval_secs":1,"sampling_rate":1}})";
+    }
+    std::unique_ptr<Launch> launch(const std::string& name, const std::vector<std::string>& extra = {}) {
+        std::vector<std::string> environment = {"KESTRUNE_BUNDLE_PATH=" + bundle,
+                                                // the crashes are the kit's to catch; a quit may leave
+                                                // what the application never frees
+                                                "ASAN_OPTIONS=detect_leaks=0:handle_sigill=0"};
+        environment.insert(environment.end(), extra.begin(), extra.end());
+        auto made = std::make_unique<Launch>(home() + "/" + name + ".log", environment);
+        EXPECT_TRUE(made->started());
+        return made;
+    }
+    // Waits until the server has heard a request on the path (bounded), and answers those requests.
+    std::vector<LoopbackServer::Request> waitForRequestsTo(const std::string& path, size_t count) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
+        while (true) {
+            std::vector<LoopbackServer::Request> found;
+            for (const auto& request : server.requests())
+                if (request.path == path) found.push_back(request);
+            if (found.size() >= count || std::chrono::steady_clock::now() > deadline) return found;
+            server.waitForRequests(server.requestCount() + 1, 1.0);
+        }
+    }
+    std::string reportStore() const {
+        return home() + "/.cache/com.reportkit.data/" + kBundleIdentifier + "/v3";
+    }
+
+    LoopbackServer server;
+    std::string bundle;
+};
+
+std::string symbolicatedText(const uploadtest::ReceivedReport& report) {
+    std::string text;
+    for (const auto& [name, content] : report.files)
+        if (name.ends_with(".symbolicated")) text += content;
+    return text;
+}
+
+TEST_F(ApplicationCrashReportTest, ACrashOnRequestIsSentByTheNextLaunchAndTheAnalyticsKitUploadsItsEvents) {
+    server.enqueue(settingsPath(), json(settings(true)));
+    server.enqueue(settingsPath(), json(settings(true)));
+    {
+        auto crashing = launch("crashing", {"KESTRUNE_TEST_CRASH=1"});
+        const auto status = crashing->waitForExit(kLaunchLimitSeconds);
+        ASSERT_TRUE(status) << crashing->output();
+        ASSERT_TRUE(WIFSIGNALED(*status)) << crashing->output();
+        EXPECT_EQ(WTERMSIG(*status), SIGILL);
+        EXPECT_NE(crashing->output().find("[CrashKit] Version 3.12.0 (136)"), std::string::npos);
+    }
+    EXPECT_EQ(platform::Files::listDirectory(reportStore() + "/active").size(), 1u);
+    for (const auto& request : server.requests())
+        EXPECT_NE(request.path, reportsPath()) << "nothing is sent by the crashing launch";
+
+    auto next = launch("next");
+    const auto reports = waitForRequestsTo(reportsPath(), 1);
+    const auto events = waitForRequestsTo(kEventsPath, 1);
+    const auto quit = next->quit();
+    ASSERT_EQ(reports.size(), 1u) << next->output();
+    EXPECT_TRUE(quit && WIFEXITED(*quit)) << next->output();
+
+    const auto& request = reports[0];
+    EXPECT_EQ(request.method, "POST");
+    EXPECT_EQ(request.header("X-CrashKit-API-Key"), "3f0c9e51a7d24b86e1f5a02c7b9d4e6f18a3c5b7");
+    const auto received = uploadtest::receive(request.body, request.header("Content-Type").value_or(""));
+    ASSERT_TRUE(received.wellFormed);
+    ASSERT_TRUE(received.files.count("signal.crkrecord")) << next->output();
+    EXPECT_NE(received.files.at("signal.crkrecord").find("\"signal\""), std::string::npos);
+    // The crashing frame has its name: the kit's test crash.
+    EXPECT_NE(symbolicatedText(received).find("CrashKit::crash"), std::string::npos)
+        << symbolicatedText(received);
+    // Sent and accepted: nothing of the crashed run is left to send.
+    EXPECT_TRUE(platform::Files::listDirectory(reportStore() + "/prepared").empty());
+    EXPECT_TRUE(platform::Files::listDirectory(reportStore() + "/processing").empty());
+
+    ASSERT_FALSE(events.empty()) << next->output();
+    EXPECT_EQ(events[0].method, "POST");
+    // The event log travels gzipped in a multipart body.
+    const std::string contentType = events[0].header("Content-Type").value_or("");
+    const auto boundary = contentType.find("boundary=");
+    ASSERT_NE(boundary, std::string::npos) << contentType;
+    const auto parts = uploadtest::parseMultipart(events[0].body, contentType.substr(boundary + 9));
+    ASSERT_TRUE(parts);
+    std::string eventText;
+    for (const auto& part : *parts)
+        if (part.fileName && part.fileName->ends_with(".gz"))
+            eventText += uploadtest::gunzip(part.content).value_or("");
+    // A lifecycle event of one of the launches: the first launch's install (written before it crashed)
+    // or a launch's start, whichever package went first.
+    EXPECT_TRUE(eventText.find("\tapp_installed\t") != std::string::npos ||
+                eventText.find("\tapp_launched\t") != std::string::npos)
+        << eventText;
+    EXPECT_NE(eventText.find("\"api_key\":\"3f0c9e51a7d24b86e1f5a02c7b9d4e6f18a3c5b7\""), std::string::npos);
+}
+
+TEST_F(ApplicationCrashReportTest, ALaunchThatDiesDuringStartUpIsReportedAtOnceByTheNext) {
+    server.enqueue(settingsPath(), json(settings(true)));
+    {
+        auto early = launch("early", {"KESTRUNE_TEST_CRASH=early"});
+        const auto status = early->waitForExit(kLaunchLimitSeconds);
+        ASSERT_TRUE(status && WIFSIGNALED(*status)) << early->output();
+    }
+    EXPECT_TRUE(platform::Files::exists(reportStore() + "/launchmarker"));
+
+    // The next launch dies during its start-up too: its predecessor's report can only have reached the
+    // server if it was sent at once, while the start waited, without asking anyone.
+    auto again = launch("again", {"KESTRUNE_TEST_CRASH=early"});
+    const auto status = again->waitForExit(kLaunchLimitSeconds);
+    ASSERT_TRUE(status && WIFSIGNALED(*status)) << again->output();
+    const auto reports = waitForRequestsTo(reportsPath(), 1);
+    ASSERT_EQ(reports.size(), 1u) << again->output();
+    EXPECT_EQ(again->output().find("prompt"), std::string::npos) << again->output();
+    const auto received =
+        uploadtest::receive(reports[0].body, reports[0].header("Content-Type").value_or(""));
+    ASSERT_TRUE(received.wellFormed);
+    EXPECT_TRUE(received.files.count("signal.crkrecord"));
+}
+
+TEST_F(ApplicationCrashReportTest, SettingsThatSwitchCollectionOffKeepTheReportFromBeingSent) {
+    // The first launch fetches settings that turn crash reporting off; its events reach the server only
+    // once those settings are saved and announced.
+    server.enqueue(settingsPath(), json(settings(false)));
+    {
+        auto first = launch("first");
+        ASSERT_FALSE(waitForRequestsTo(kEventsPath, 1).empty()) << first->output();
+        first->quit();
+    }
+    // A crash an earlier run left behind.
+    uploadtest::seedReport(reportStore() + "/active", "earlier",
+                           {{"signal.crkrecord", "{\"signal\":{\"number\":11,\"time\":1700000100}}\n"}});
+    const size_t heard = server.requestCount();
+    auto next = launch("next");
+    ASSERT_GT(waitForRequestsTo(settingsPath(), 2).size(), 1u) << next->output();
+    next->quit();
+    EXPECT_NE(next->output().find("[CrashKit:Crash] Reporting is disabled"), std::string::npos)
+        << next->output();
+    const auto requests = server.requests();
+    for (size_t i = heard; i < requests.size(); ++i) EXPECT_NE(requests[i].path, reportsPath());
+    EXPECT_TRUE(platform::Files::listDirectory(reportStore() + "/active").empty());
+}
+
+}  // namespace

@@ -1,0 +1,117 @@
+#include "main/CommandLineOptions.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "main/Scenarios.h"
+
+using kestrune::CommandLineOptions;
+using Mode = kestrune::CommandLineOptions::Mode;
+
+namespace {
+
+struct Answer {
+    std::optional<int> status;
+    std::string out, err;
+};
+
+Answer answer(const std::vector<std::string>& arguments) {
+    std::ostringstream out, err;
+    auto status = kestrune::answerWithoutStarting(CommandLineOptions::parse(arguments), out, err);
+    return {status, out.str(), err.str()};
+}
+
+TEST(CommandLineOptionsTest, HelpPrintsTheUsageWithEveryOptionAndScenario) {
+    for (const char* help : {"--help", "-h"}) {
+        auto a = answer({"-clean-run", help});
+        EXPECT_EQ(a.status, 0);
+        EXPECT_TRUE(a.err.empty());
+        for (const char* part :
+             {"usage: kestrune", "-clean-run", "--scenario NAME", "--list", "--snapshot DIR", "--help"})
+            EXPECT_NE(a.out.find(part), std::string::npos) << part;
+        for (const auto& scenario : kestrune::allScenarios())
+            EXPECT_NE(a.out.find(scenario.name + " "), std::string::npos) << scenario.name;
+    }
+}
+
+TEST(CommandLineOptionsTest, ALineNotUnderstoodPrintsTheUsageToTheErrorStreamAndExits2) {
+    const std::vector<std::pair<std::vector<std::string>, const char*>> cases = {
+        {{"--bogus"}, "unknown option \"--bogus\""},
+        {{"-clean-run", "extra"}, "unknown option \"extra\""},
+        {{"--scenario"}, "--scenario needs the name of a scenario"},
+        {{"--scenario", "-clean-run"}, "--scenario needs the name of a scenario"},
+        {{"--scenario", "nope"},
+         "there is no scenario named \"nope\"; the scenarios are default, desk, dropout"},
+        {{"--scenario=desk", "--scenario", "dropout"}, "one scenario at a time"},
+        {{"--snapshot"}, "--snapshot needs a folder"},
+        {{"-clean-run", "--snapshot", "out"}, "--snapshot comes first"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        SCOPED_TRACE(message);
+        auto a = answer(arguments);
+        EXPECT_EQ(a.status, 2);
+        EXPECT_TRUE(a.out.empty()) << "nothing on the output stream";
+        EXPECT_EQ(a.err.rfind("kestrune: ", 0), 0u);
+        EXPECT_NE(a.err.find(message), std::string::npos) << a.err;
+        EXPECT_NE(a.err.find("usage: kestrune"), std::string::npos);
+    }
+}
+
+TEST(CommandLineOptionsTest, WhatStartsTheApplication) {
+    struct Case {
+        std::vector<std::string> arguments;
+        Mode mode;
+        std::string scenario;
+        bool cleanRun;
+    };
+    const Case cases[] = {
+        {{}, Mode::Run, "", false},
+        {{"-clean-run"}, Mode::Run, "", true},
+        // The relaunch passes the original line on with its own mark.
+        {{"-clean-run", "-relaunched"}, Mode::Run, "", true},
+        {{"--scenario", "desk"}, Mode::Scenario, "desk", false},
+        {{"--scenario=wrong-password", "-clean-run"}, Mode::Scenario, "wrong-password", true},
+        {{"--snapshot", "out", "panel"}, Mode::Snapshot, "", false},
+    };
+    for (const auto& c : cases) {
+        auto options = CommandLineOptions::parse(c.arguments);
+        EXPECT_EQ(options.mode, c.mode);
+        EXPECT_EQ(options.scenario, c.scenario);
+        EXPECT_EQ(options.cleanRun, c.cleanRun);
+        std::ostringstream out, err;
+        EXPECT_FALSE(kestrune::answerWithoutStarting(options, out, err));
+    }
+}
+
+TEST(CommandLineOptionsTest, ListNamesTheScenariosAndTheDefaultIsWhatMakeRunPlays) {
+    auto a = answer({"--list"});
+    EXPECT_EQ(a.status, 0);
+    std::istringstream lines(a.out);
+    std::vector<std::string> names;
+    for (std::string line; std::getline(lines, line);) names.push_back(line.substr(0, line.find(' ')));
+    EXPECT_EQ(names, (std::vector<std::string>{"default", "desk", "dropout", "wrong-password"}));
+    EXPECT_NE(a.out.find("(make run)"), std::string::npos);
+}
+
+TEST(CommandLineOptionsTest, AScenarioRunsCleanAndACleanRunSaysSoFirst) {
+    char program[] = "kestrune";
+    char scenario[] = "--scenario";
+    char name[] = "dropout";
+    char* argv[] = {program, scenario, name};
+    auto options = CommandLineOptions::parse(3, argv);
+    EXPECT_EQ(kestrune::applicationArguments(3, argv, options),
+              (std::vector<std::string>{"kestrune", "--scenario", "dropout", "-clean-run"}));
+    auto notices = kestrune::startupNotices(options);
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_NE(notices[1].find("Clean run: "), std::string::npos);
+
+    auto plain = CommandLineOptions::parse(std::vector<std::string>{});
+    EXPECT_TRUE(kestrune::startupNotices(plain).empty());
+    EXPECT_EQ(kestrune::applicationArguments(1, argv, plain), std::vector<std::string>{"kestrune"});
+    auto clean = CommandLineOptions::parse(std::vector<std::string>{"-clean-run"});
+    ASSERT_EQ(kestrune::startupNotices(clean).size(), 1u);
+    EXPECT_EQ(kestrune::startupNotices(clean)[0].rfind("Clean run: ", 0), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,96 @@
+#pragma once
+
+// The whole road in virtual time: the application's coordinator with its real phone link on the
+// simulated radio, the real engine on the simulated Mac session, and the scripted phone of a scenario.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "app/store/DataManager.h"
+#include "engine/SecurityAgentListener.h"
+#include "engine/StateMachine.h"
+#include "link/AccountServices.h"
+#include "link/DeviceSpecificConfig.h"
+#include "link/MotionDetection.h"
+#include "link/RSSIIntake.h"
+#include "link/RecoveryManager.h"
+#include "link/ScanningIndicator.h"
+#include "link/ShellAnswers.h"
+#include "link/SilentPushNotificationManager.h"
+#include "main/ScenarioWorld.h"
+#include "platform/sim/PhoneApplication.h"
+#include "platform/storage/FileEvents.h"
+#include "platform/storage/UserDefaults.h"
+#include "tests/engine/SessionFixture.h"
+#include "tests/link/BluetoothFixture.h"
+
+namespace scenariotests {
+
+inline void forgetTheRoad() {
+    kestrune::AccountServices::install(nullptr);
+    kestrune::MotionDetection::install(nullptr);
+    kestrune::RSSIIntake::install(nullptr);
+    kestrune::ShellAnswers::install(nullptr);
+    kestrune::SecurityAgentListener::resetSharedForTesting();
+    kestrune::RecoveryManager::resetSharedForTesting();
+    kestrune::ScanningIndicator::resetSharedForTesting();
+    kestrune::DeviceSpecificConfig::removeOverridesForTesting();
+    kestrune::DataManager::resetSharedForTesting();
+}
+inline const bool kRoadResetRegistered = (testsupport::addResetHook(&forgetTheRoad), true);
+
+// The acts of the machine that would reach beyond this process are dropped; its facts are real.
+struct QuietSystem : kestrune::CoordinatorSystem {
+    void setupLoginItems() override {}
+    void checkIfDeviceUnlinkedRemotely(kestrune::RemoteSyncMacDelegate*) override {}
+    void startSilentPushNotificationManager() override {}
+    void trackEventType_eventName(const std::string&, const std::string&) override {}
+    void relaunchAfterDelay(double) override {}
+    void terminate() override {}
+};
+
+class RoadTest : public SessionTest {
+protected:
+    void SetUp() override {
+        SessionTest::SetUp();
+        kestrune::DataManager::resetSharedForTesting();
+        kestrune::DeviceLocalSettings::resetSharedForTesting();
+        // Far from the clock's origin, so that no unset time stamp looks recent.
+        advance(100);
+        world = kestrune::ScenarioWorld::create(platform::Radio::shared(), session);
+    }
+    void TearDown() override {
+        platform::FileEventSource::cancelAllForTesting();
+        machine.reset();
+        world.reset();
+        runUntilIdle();
+        kestrune::DataManager::resetSharedForTesting();
+        SessionTest::TearDown();
+    }
+    // The coordinator as the application makes it, in this world; launched by a login item.
+    void launch() {
+        kestrune::CoordinatorServices services;
+        services.windows = world->windowServices();
+        services.system = std::make_shared<QuietSystem>();
+        machine = kestrune::StateMachine::create(services);
+        world->attach(machine);
+        machine->applicationDidFinishLoading(false);
+        advance(1);
+    }
+    // Steps time in small strides until the condition holds, at most the seconds given.
+    bool advanceUntil(const std::function<bool()>& condition, double seconds) {
+        for (double waited = 0; waited < seconds; waited += 0.1) {
+            if (condition()) return true;
+            advance(0.1);
+        }
+        return condition();
+    }
+    platform::PhoneApplication& phone() { return world->phone(); }
+
+    std::shared_ptr<kestrune::ScenarioWorld> world;
+    std::shared_ptr<kestrune::StateMachine> machine;
+};
+
+}  // namespace scenariotests

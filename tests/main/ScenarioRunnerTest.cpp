@@ -1,0 +1,150 @@
+// Every scenario played in virtual time, as `kestrune --scenario NAME` plays it in real time: it ends
+// as it says, and its timeline tells what the phone did and what the Mac decided and did.
+
+#include "main/ScenarioRunner.h"
+
+#include <sstream>
+
+#include "main/Scenarios.h"
+#include "tests/main/ScenarioFixture.h"
+
+using namespace scenariotests;
+using kestrune::Scenario;
+using kestrune::ScenarioRunner;
+
+namespace {
+
+class ScenarioRunnerTest : public RoadTest {
+protected:
+    // Plays the scenario to its end (at most the seconds given) and answers the timeline.
+    std::string play(const Scenario& scenario, double limit = 400) {
+        launch();
+        std::ostringstream timeline;
+        ScenarioRunner runner(scenario, world, timeline);
+        bool over = false;
+        runner.onFinished = [&] { over = true; };
+        runner.start();
+        advanceUntil([&] { return over; }, limit);
+        EXPECT_TRUE(runner.finished());
+        succeeded = runner.succeeded();
+        facts = runner.facts();
+        return timeline.str();
+    }
+    static bool has(const std::string& timeline, const std::string& part) {
+        return timeline.find(part) != std::string::npos;
+    }
+    // The order of the parts in the timeline; false when one is missing or out of order.
+    static bool inOrder(const std::string& timeline, std::initializer_list<const char*> parts) {
+        size_t at = 0;
+        for (const char* part : parts) {
+            at = timeline.find(part, at);
+            if (at == std::string::npos) return false;
+        }
+        return true;
+    }
+    testsupport::LogCapture capture;
+    bool succeeded = false;
+    kestrune::ScenarioFacts facts;
+};
+
+TEST_F(ScenarioRunnerTest, TheDefaultScenarioPairsLocksUnlocksAndEndsUnlocked) {
+    auto timeline = play(*kestrune::findScenario("default"));
+    EXPECT_TRUE(succeeded) << timeline;
+    EXPECT_TRUE(inOrder(timeline,
+                        {"Scenario \"default\"",
+                         "   time  who    what",
+                         "you    open the pairing wizard",
+                         "phone  asks to pair",
+                         "Mac    decides: ask the user to accept Ada's iPhone",
+                         "you    accept the new phone",
+                         "Mac    paired with Ada's iPhone",
+                         "phone  goes with you as you walk away",
+                         "Mac    decides: lock, the phone left",
+                         "Mac    locked (proximity)",
+                         "phone  hears: the Mac is locked",
+                         "phone  comes back",
+                         "Mac    decides: unlock, the phone came inside",
+                         "Mac    types 8 characters into the lock screen's password field and presses Enter",
+                         "Mac    unlocked (proximity)",
+                         "you    tap Lock",
+                         "Mac    locked (phone command)",
+                         "you    tap Unlock",
+                         "Mac    unlocked (phone command)",
+                         "end    as expected: the Mac is unlocked"}))
+        << timeline;
+    EXPECT_EQ(facts.locks, 2);
+    EXPECT_EQ(facts.keysToApplications, 0);
+    // Each line after the heading starts with its time, then who.
+    std::istringstream lines(timeline);
+    std::string line;
+    double previous = -1;
+    for (int i = 0; std::getline(lines, line); ++i) {
+        if (i < 5) continue;
+        ASSERT_GE(line.size(), 15u) << line;
+        double time = std::stod(line.substr(0, 7));
+        EXPECT_GE(time, previous) << line;
+        previous = time;
+    }
+    EXPECT_LT(previous, 90) << "a newcomer follows it in about a minute";
+}
+
+TEST_F(ScenarioRunnerTest, AtTheDeskNothingLocks) {
+    auto timeline = play(*kestrune::findScenario("desk"));
+    EXPECT_TRUE(succeeded) << timeline;
+    EXPECT_EQ(facts.locks, 0);
+    EXPECT_FALSE(has(timeline, "decides: lock")) << timeline;
+    EXPECT_TRUE(has(timeline, "end    as expected: no lock")) << timeline;
+}
+
+TEST_F(ScenarioRunnerTest, ADropoutLocksOnTheLostLink) {
+    auto timeline = play(*kestrune::findScenario("dropout"));
+    EXPECT_TRUE(succeeded) << timeline;
+    EXPECT_TRUE(
+        inOrder(timeline, {"phone  its battery dies", "Mac    the link to Ada's iPhone was lost",
+                           "Mac    decides: lock in 8 s unless the phone comes back",
+                           "Mac    locked (lost connection)", "end    as expected: the Mac is locked"}))
+        << timeline;
+}
+
+TEST_F(ScenarioRunnerTest, AWrongPasswordIsRefused) {
+    auto timeline = play(*kestrune::findScenario("wrong-password"));
+    EXPECT_TRUE(succeeded) << timeline;
+    EXPECT_TRUE(inOrder(timeline, {"phone  sends a wrong password", "phone  hears: the password was refused",
+                                   "end    as expected: the pairing refused with status 4"}))
+        << timeline;
+    EXPECT_FALSE(has(timeline, "paired with"));
+}
+
+TEST_F(ScenarioRunnerTest, AScenarioThatWaitsInVainOrEndsOtherwiseSaysSo) {
+    Scenario stuck;
+    stuck.name = "stuck";
+    stuck.summary = "waits for a lock that never comes";
+    stuck.expected = "locked";
+    kestrune::ScenarioStep wait;
+    wait.until = [](kestrune::ScenarioWorld& w) { return w.sessionLocked(); };
+    wait.waitingFor = "the Mac to lock";
+    wait.waitLimit = 5;
+    stuck.steps.push_back(wait);
+    auto timeline = play(stuck, 20);
+    EXPECT_FALSE(succeeded);
+    EXPECT_TRUE(has(timeline, "end    stopped: waited 5 s for the Mac to lock")) << timeline;
+
+    TearDown();
+    SetUp();
+    Scenario wrong;
+    wrong.name = "wrong";
+    wrong.summary = "expects a lock nobody asked for";
+    wrong.expected = "the Mac is locked";
+    wrong.steps.push_back(kestrune::ScenarioStep{0, "you", "sit and wait", nullptr, nullptr, "", 30});
+    wrong.verdict = [](kestrune::ScenarioWorld& w,
+                       const kestrune::ScenarioFacts&) -> std::optional<std::string> {
+        if (!w.sessionLocked()) return std::string("the Mac is unlocked");
+        return std::nullopt;
+    };
+    timeline = play(wrong, 20);
+    EXPECT_FALSE(succeeded);
+    EXPECT_TRUE(has(timeline, "end    not as expected: the Mac is unlocked (expected: the Mac is locked)"))
+        << timeline;
+}
+
+}  // namespace

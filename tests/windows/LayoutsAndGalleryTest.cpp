@@ -1,0 +1,89 @@
+// Every interface layout of the program loads, with its first object of the class named by the layout
+// (or a window for a window controller's layout); and every scene of the lists and sharing gallery is
+// pictured with the pictures it names.
+
+#include <gtest/gtest.h>
+
+#include "menubar/lists/ListViewModelController.h"
+#include "platform/ui/Nib.h"
+#include "platform/ui/SceneRegistry.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/cairo/CairoRenderer.h"
+#include "tests/support/ui/Fixture.h"
+#include "uikit/bases/KestruneListViewWindow.h"
+#include "windows/ListsGallery.h"
+#include "windows/sharing/KestruneImageController.h"
+#include "windows/sharing/LoginPhotoContainer.h"
+#include "windows/sharing/MugShotContainer.h"
+#include "windows/sharing/MugShotGenerator.h"
+
+namespace kestrune {
+namespace {
+
+class LayoutsAndGalleryTest : public ui::test::Fixture {};
+
+TEST_F(LayoutsAndGalleryTest, EveryLayoutLoadsWhatItIsNamedFor) {
+    // The window controllers' layouts connect their outlets on an owner of their class.
+    auto listWindow = KSWindowController::create<KestruneListViewWindow>();
+    ASSERT_TRUE(listWindow->window());
+    EXPECT_TRUE(listWindow->listView && listWindow->title && listWindow->bottomInfoTextField &&
+                listWindow->bottomRightButton.lock() && listWindow->bottomCenterButton.lock() &&
+                listWindow->infoButton.lock() && listWindow->listViewBackgroundView.lock());
+    EXPECT_EQ(listWindow->window()->delegate().get(), static_cast<ui::WindowDelegate*>(listWindow.get()));
+    auto imageWindow = KSWindowController::create<KestruneImageController>();
+    ASSERT_TRUE(imageWindow->window());
+    EXPECT_TRUE(imageWindow->imageView);
+    auto failed = KSWindowController::create<MugShotContainer>();
+    ASSERT_TRUE(failed->window());
+    EXPECT_TRUE(failed->view && failed->bustedImageView && failed->kestruneIconImage &&
+                failed->mugShotImageView && failed->mugShotTextField && failed->mugShotBottomTextField);
+    auto login = KSWindowController::create<LoginPhotoContainer>();
+    ASSERT_TRUE(login->window());
+    EXPECT_TRUE(login->view && login->bustedImageView && login->kestruneIconImage &&
+                login->kestruneBottomIcon && login->mugShotTextField && login->mugShotBottomTextField);
+
+    const std::set<std::string> windowLayouts{"KestruneListViewWindow", "KestruneImageController",
+                                              "MugShotContainer", "LoginPhotoContainer"};
+    // The list page made through its layout (which also keeps that layout in this program).
+    auto page = ListViewModelController::initWithListViewModel({});
+    EXPECT_TRUE(page->listView);
+    EXPECT_EQ(page->mainView().get(), page->listView->superview());
+
+    const auto names = ui::NibRegistry::names();
+    EXPECT_EQ(names.size(), 29u);  // 24 cells, the list page, the list window, the image window, two cards
+    for (const auto& name : names) {
+        SCOPED_TRACE(name);
+        const auto objects = ui::Nib::load(name, nullptr);
+        ASSERT_FALSE(objects.empty());
+        if (windowLayouts.count(name)) {
+            EXPECT_TRUE(std::dynamic_pointer_cast<ui::Window>(objects.front()));
+        } else if (name == "ListViewModelController") {
+            EXPECT_EQ(objects.front()->className(), "View");
+        } else {
+            EXPECT_EQ(objects.front()->className(), name);
+        }
+    }
+}
+
+TEST_F(LayoutsAndGalleryTest, EveryGalleryScenePictures) {
+    ui::CairoRenderer::installAsBackend();
+    registerListsAndSharingGallery();
+    const auto names = ui::SceneRegistry::names();
+    EXPECT_EQ(names.size(), 7u);
+    const std::string dir = home() + "/lists";
+    EXPECT_EQ(ui::SceneRegistry::renderAll(dir, {}), 0);
+    for (const auto& name : names) {
+        auto picture = ui::Image::initWithContentsOfFile(dir + "/" + name + ".png");
+        ASSERT_TRUE(picture) << name;
+        EXPECT_GE(picture->bitmap()->width, 700) << name;
+    }
+    for (const char* picture :
+         {"shadow", "devices_macbook_pro", "devices_iphone_6", "devices_distance", "wizzard_button",
+          "wizzard_close_button", "kestrune_logo", "mugshot_lineup", "unlocked_with_kestrune_icon",
+          "unlocked_with_kestrune_automatic_icon", "unlocked_with_wifi_icon", "unlocked_with_password_icon",
+          "devices_distance_attention"})
+        EXPECT_TRUE(ui::Image::imageNamed(picture)) << picture;
+}
+
+}  // namespace
+}  // namespace kestrune

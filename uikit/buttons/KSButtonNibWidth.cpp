@@ -1,0 +1,10 @@
+#include "uikit/buttons/KSButtonNibWidth.h"
+
+namespace kestrune {
+
+void KSButtonNibWidth::drawRect(ui::Rect dirty) {
+    setAlwaysUseNibWidth(true);
+    KSButton3::drawRect(dirty);
+}
+
+}  // namespace kestrune

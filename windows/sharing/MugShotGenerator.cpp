@@ -1,0 +1,79 @@
+#include "windows/sharing/MugShotGenerator.h"
+
+#include "app/records/FTWDevice.h"
+#include "app/support/NSDateFormatterHelper.h"
+#include "app/support/Utilities.h"
+#include "uikit/views/ImageRepresentation.h"
+
+namespace kestrune {
+
+namespace {
+constexpr double kPlacardTilt = 17.5;
+
+std::string dateText(const BaseEntry& entry) {
+    return entry.date() ? NSDateFormatterHelper::stringToMinutesFromDate(*entry.date()) : "";
+}
+}  // namespace
+
+std::shared_ptr<ui::Image> MugShotGenerator::photoOfEntry(const BaseEntry& entry) {
+    if (!entry.mugShotImageExists()) return nullptr;
+    return ui::Image::initWithContentsOfFile(*entry.imagePath());
+}
+
+void MugShotGenerator::setupImageViewForSnapshot(ui::ImageView& imageView) {
+    imageView.setWantsLayer(true);
+    if (auto layer = imageView.layer()) {
+        layer->setBorderWidth(0);
+        layer->setCornerRadius(10.0);
+        layer->setMasksToBounds(true);
+    }
+    imageView.layoutSubtreeIfNeeded();
+}
+
+std::shared_ptr<ui::Image> MugShotGenerator::generateMugshotFailedLoginEntry(const BaseEntry& entry) {
+    auto card = failedLoginCardForEntry(entry);
+    return card && card->view ? makeImageSnapshot(*card->view) : nullptr;
+}
+
+std::shared_ptr<MugShotContainer> MugShotGenerator::failedLoginCardForEntry(const BaseEntry& entry) {
+    auto card = KSWindowController::create<MugShotContainer>();
+    if (!card->window() || !card->view) return nullptr;
+    if (card->mugShotImageView) {
+        card->mugShotImageView->setImage(photoOfEntry(entry));
+        setupImageViewForSnapshot(*card->mugShotImageView);
+    }
+    if (card->mugShotTextField) {
+        card->mugShotTextField->setStringValue(dateText(entry));
+        card->mugShotTextField->setFrameRotation(kPlacardTilt);
+    }
+    if (card->mugShotBottomTextField) {
+        card->mugShotBottomTextField->setStringValue(FTWDevice::currentDeviceLocalizedName());
+        card->mugShotBottomTextField->setFrameRotation(kPlacardTilt);
+    }
+    return card;
+}
+
+std::shared_ptr<ui::Image> MugShotGenerator::generateLoginImageEntry(const LoginLogoutEntry& entry) {
+    auto card = loginCardForEntry(entry);
+    return card && card->view ? makeImageSnapshot(*card->view) : nullptr;
+}
+
+std::shared_ptr<LoginPhotoContainer> MugShotGenerator::loginCardForEntry(const LoginLogoutEntry& entry) {
+    auto card = KSWindowController::create<LoginPhotoContainer>();
+    if (!card->window() || !card->view) return nullptr;
+    if (card->bustedImageView) {
+        card->bustedImageView->setImage(photoOfEntry(entry));
+        setupImageViewForSnapshot(*card->bustedImageView);
+    }
+    if (card->kestruneBottomIcon)
+        card->kestruneBottomIcon->setImage(ui::Image::imageNamed(entry.unlockIconImageName()));
+    if (card->mugShotTextField) card->mugShotTextField->setStringValue(entry.unlockDescription());
+    if (card->mugShotBottomTextField) card->mugShotBottomTextField->setStringValue(dateText(entry));
+    return card;
+}
+
+std::string MugShotGenerator::mugShotFilePathInDocuments() {
+    return Utilities::kestruneDocumentsDirectory() + "/" + kSharedFileName;
+}
+
+}  // namespace kestrune

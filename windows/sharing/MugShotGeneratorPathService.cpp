@@ -1,0 +1,11 @@
+#include "windows/sharing/MugShotGeneratorPathService.h"
+
+#include "windows/sharing/MugShotGenerator.h"
+
+namespace kestrune {
+
+std::string MugShotGeneratorPathService::mugShotFilePathInDocuments() {
+    return MugShotGenerator::mugShotFilePathInDocuments();
+}
+
+}  // namespace kestrune
