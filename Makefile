@@ -13,7 +13,7 @@ FUZZ_SECONDS ?= 60
 # machine. ccache: a rebuild of objects already built once (another checkout, CI on the same machine)
 # comes from its cache.
 RUN_PACKAGES := cmake g++ make pkg-config ccache zlib1g-dev libssl-dev libcurl4-openssl-dev libplist-dev \
-                nlohmann-json3-dev libcairo2-dev libpango1.0-dev fonts-dejavu-core
+                nlohmann-json3-dev libcairo2-dev libpango1.0-dev fonts-dejavu-core libjpeg62-turbo-dev
 PACKAGES := $(RUN_PACKAGES) libcpp-httplib-dev libgtest-dev libgmock-dev libbenchmark-dev
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 

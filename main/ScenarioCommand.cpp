@@ -7,7 +7,7 @@
 #include <iostream>
 #include <mutex>
 
-#include "engine/StateMachine.h"
+#include "engine/coordinator/StateMachine.h"
 #include "main/CommandLineOptions.h"
 #include "main/ScenarioRunner.h"
 #include "main/ScenarioWorld.h"

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/CoordinatorServices.h"
+#include "engine/coordinator/CoordinatorServices.h"
 
 namespace platform {
 class SimulatedSession;

@@ -125,7 +125,8 @@ void ScenarioRunner::readSession() {
     auto keys = world_->session().keyLog();
     for (; keysSeen_ < keys.size(); ++keysSeen_) {
         const auto& key = keys[keysSeen_];
-        if (!key.event.keyDown) continue;
+        // What a person typed is told by the step that had them type it.
+        if (!key.event.keyDown || world_->typedByPerson(keysSeen_)) continue;
         using Destination = platform::SimulatedSession::KeyDestination;
         if (key.destination == Destination::Application) {
             ++facts_.keysToApplications;

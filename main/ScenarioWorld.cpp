@@ -1,9 +1,9 @@
 #include "main/ScenarioWorld.h"
 
 #include "app/store/DataManager.h"
-#include "engine/StateMachine.h"
-#include "link/RecoveryManager.h"
-#include "link/RequestController.h"
+#include "engine/coordinator/StateMachine.h"
+#include "link/requests/RequestController.h"
+#include "link/transport/RecoveryManager.h"
 #include "platform/base/Clock.h"
 #include "platform/base/RunLoop.h"
 #include "platform/sim/PhoneApplication.h"
@@ -78,6 +78,23 @@ void ScenarioWorld::answerPairingWith(bool accept, double afterSeconds) {
 
 void ScenarioWorld::userInput() {
     session_->userInput();
+}
+
+void ScenarioWorld::typeAtLockScreen(const std::string& text) {
+    constexpr uint16_t kKeyReturn = 36;
+    // A touch of the mouse wakes the displays and brings up the password field.
+    session_->wakeDisplays();
+    session_->userInput();
+    const size_t first = session_->keyLog().size();
+    for (char ch : text) session_->postKeyEvent(platform::KeyEvent{0, 0, true, std::u16string(1, ch)});
+    session_->postKeyEvent(platform::KeyEvent{kKeyReturn, 0, true, {}});
+    peoplesKeys_.emplace_back(first, session_->keyLog().size());
+}
+
+bool ScenarioWorld::typedByPerson(size_t keyIndex) const {
+    for (const auto& [first, end] : peoplesKeys_)
+        if (keyIndex >= first && keyIndex < end) return true;
+    return false;
 }
 
 void ScenarioWorld::keepWorking(double seconds) {

@@ -3,8 +3,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
-#include "engine/CoordinatorServices.h"
+#include "engine/coordinator/CoordinatorServices.h"
 
 namespace platform {
 class PhoneApplication;
@@ -49,6 +50,10 @@ public:
     // Keyboard or mouse input: the user is at work. Working goes on with input every second.
     void userInput();
     void keepWorking(double seconds);
+    // Someone at the Mac types the text into the lock screen's password field and presses Return.
+    void typeAtLockScreen(const std::string& text);
+    // Whether the key of the session's key log at that index was typed by a person, not by the Mac.
+    bool typedByPerson(size_t keyIndex) const;
 
     // What is so now.
     bool askedToAcceptPhone() const { return askedToAcceptPhone_; }
@@ -72,6 +77,7 @@ private:
     bool askedToAcceptPhone_ = false;
     double workUntil_ = 0;
     std::shared_ptr<platform::Timer> workTimer_;
+    std::vector<std::pair<size_t, size_t>> peoplesKeys_;  // [first, end) ranges of the key log
 };
 
 }  // namespace kestrune

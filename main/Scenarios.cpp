@@ -98,13 +98,18 @@ std::optional<std::string> expectSession(ScenarioWorld& w, const ScenarioFacts& 
 Scenario defaultScenario() {
     Scenario s;
     s.name = kDefaultScenario;
-    s.summary = "a new phone pairs, you walk away and come back, then lock and unlock the Mac from the phone";
+    s.summary =
+        "a new phone pairs, you walk away, a guest tries your Mac, you come back, then lock and unlock the "
+        "Mac "
+        "from the phone";
     s.steps = pairing(true);
     s.steps.push_back(step(1, "you", "work at the Mac, the phone beside you on the desk",
                            [](ScenarioWorld& w) { w.keepWorking(8); }));
     s.steps.push_back(step(9, "phone", "goes with you as you walk away from the desk",
                            [](ScenarioWorld& w) { w.phone().moveTo(-85, 6); }));
     s.steps.push_back(waitUntil("the Mac to lock", locked));
+    s.steps.push_back(step(4, "guest", "sits down at your Mac while you are away and types a wrong password",
+                           [](ScenarioWorld& w) { w.typeAtLockScreen("guess"); }));
     s.steps.push_back(step(6, "phone", "comes back with you to the desk",
                            [](ScenarioWorld& w) { w.phone().moveTo(PhoneApplication::kDeskRSSI, 4); }));
     s.steps.push_back(waitUntil("the Mac to unlock", unlocked));

@@ -8,10 +8,11 @@
 #include "app/remote/HostedBackendClient.h"
 #include "app/shell/AppDelegate.h"
 #include "app/store/DataManager.h"
-#include "engine/EngineRSSIIntake.h"
-#include "engine/EngineSessionServices.h"
-#include "engine/StateMachine.h"
+#include "engine/coordinator/EngineRSSIIntake.h"
+#include "engine/coordinator/EngineSessionServices.h"
+#include "engine/coordinator/StateMachine.h"
 #include "main/CommandLineOptions.h"
+#include "main/FeatureWiring.h"
 #include "main/ReportingKitStart.h"
 #include "main/ScenarioCommand.h"
 #include "main/SnapshotCommand.h"
@@ -68,9 +69,11 @@ int main(int argc, char** argv) {
     delegate.mugShotService = &sharedPhotos;
     application.setDelegate(&delegate);
 
-    // The coordinator builds the running system once launching has finished and stops it on quit. Its
-    // neighbours in the features, panel and window folders are the logging defaults until those land.
+    // The coordinator builds the running system once launching has finished and stops it on quit. The
+    // features built so far are its neighbours; the panel and window folders are the logging defaults
+    // until those land.
     kestrune::CoordinatorServices services;
+    kestrune::installFeatures(services, &delegate);
     if (scenario) scenario->setUp(session, services);
     auto stateMachine = kestrune::StateMachine::create(services);
     delegate.stateMachine = stateMachine;

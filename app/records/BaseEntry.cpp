@@ -4,11 +4,17 @@
 #include "platform/storage/Files.h"
 #include "platform/storage/KeyedArchiver.h"
 #include "platform/storage/KeyedUnarchiver.h"
+#include "platform/ui/Image.h"
 
 namespace kestrune {
 
 bool BaseEntry::mugShotImageExists() const {
     return imagePath_ && platform::Files::exists(*imagePath_);
+}
+
+std::shared_ptr<platform::ui::Image> BaseEntry::mugShotImage() const {
+    if (!mugShotImageExists()) return nullptr;
+    return platform::ui::Image::initWithContentsOfFile(*imagePath_);
 }
 
 void BaseEntry::decodeBaseFields(platform::KeyedUnarchiver& coder, const std::string& dateKey,

@@ -1,11 +1,16 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "platform/base/Date.h"
 #include "platform/base/Object.h"
 #include "platform/storage/Coding.h"
+
+namespace platform::ui {
+class Image;
+}
 
 namespace kestrune {
 
@@ -24,6 +29,8 @@ public:
 
     // A photo path is set and a file exists there.
     bool mugShotImageExists() const;
+    // The photo read from its file; none when there is none or it cannot be read.
+    std::shared_ptr<platform::ui::Image> mugShotImage() const;
 
 protected:
     // The stored forms of the two fields, for the kinds' own coding; a stored value of another kind

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,8 @@ public:
     // Shows the notification; `presented` says whether the centre's delegate asked for it to be shown.
     virtual void deliver(const UserNotification& notification) = 0;
     virtual void remove(const std::string& identifier) = 0;
+    // Removes the one delivered notification with that delivery number, if it is still shown.
+    virtual void removeDelivered(uint64_t deliveryNumber) = 0;
     virtual void removeAll() = 0;
     // The notifications still shown, oldest first.
     virtual std::vector<UserNotification> delivered() const = 0;

@@ -13,10 +13,21 @@ UserNotificationCenter& UserNotificationCenter::defaultCenter() {
     return instance.get([] { return new UserNotificationCenter; });
 }
 
-void UserNotificationCenter::deliverNotification(UserNotification notification) {
+namespace {
+std::atomic<uint64_t> gNextDeliveryNumber{1};
+}
+
+UserNotification UserNotificationCenter::deliverNotification(UserNotification notification) {
+    notification.deliveryNumber = gNextDeliveryNumber.fetch_add(1);
     notification.presented =
         delegate_ && delegate_->userNotificationCenter_shouldPresentNotification(*this, notification);
     UserNotificationBackend::current()->deliver(notification);
+    return notification;
+}
+
+void UserNotificationCenter::removeDeliveredNotification(const UserNotification& notification) {
+    if (notification.deliveryNumber == 0) return;
+    UserNotificationBackend::current()->removeDelivered(notification.deliveryNumber);
 }
 
 void UserNotificationCenter::removeDeliveredNotification(const std::string& identifier) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,9 @@ struct UserNotification {
     std::string informativeText;
     std::string soundName;
     bool presented = false;  // whether the centre showed it (the delegate may decline)
+    // Given by the centre at delivery: which delivered notification this is, so that one of several with
+    // the same identifier can be removed (0: never delivered).
+    uint64_t deliveryNumber = 0;
 };
 
 class UserNotificationCenter;
@@ -35,8 +39,13 @@ public:
     void setDelegate(UserNotificationCenterDelegate* delegate) { delegate_ = delegate; }
     UserNotificationCenterDelegate* delegate() const { return delegate_; }
 
-    void deliverNotification(UserNotification notification);
+    // Answers the notification as delivered, with its delivery number.
+    UserNotification deliverNotification(UserNotification notification);
+    // Removes every delivered notification with the identifier.
     void removeDeliveredNotification(const std::string& identifier);
+    // Removes exactly that delivered notification (by its delivery number); a newer one with the same
+    // identifier stays.
+    void removeDeliveredNotification(const UserNotification& notification);
     void removeAllDeliveredNotifications();
     std::vector<UserNotification> deliveredNotifications() const;
 

@@ -18,6 +18,11 @@ void UserNotificationRecorder::remove(const std::string& identifier) {
     std::erase_if(delivered_, [&](const UserNotification& n) { return n.identifier == identifier; });
 }
 
+void UserNotificationRecorder::removeDelivered(uint64_t deliveryNumber) {
+    std::lock_guard lock(mutex_);
+    std::erase_if(delivered_, [&](const UserNotification& n) { return n.deliveryNumber == deliveryNumber; });
+}
+
 void UserNotificationRecorder::removeAll() {
     std::lock_guard lock(mutex_);
     delivered_.clear();

@@ -16,6 +16,7 @@ class UserNotificationRecorder final : public UserNotificationBackend {
 public:
     void deliver(const UserNotification& notification) override;
     void remove(const std::string& identifier) override;
+    void removeDelivered(uint64_t deliveryNumber) override;
     void removeAll() override;
     std::vector<UserNotification> delivered() const override;
 

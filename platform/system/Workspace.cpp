@@ -26,6 +26,10 @@ void Workspace::activateFileViewerSelectingFiles(const std::vector<std::string>&
     WorkspaceBackend::current()->revealFiles(paths);
 }
 
+void Workspace::openFile_withApplication(const std::string& path, const std::string& application) {
+    WorkspaceBackend::current()->openFile_withApplication(path, application);
+}
+
 void Workspace::resetForTesting() {
     center_.removeAllObservers();
 }

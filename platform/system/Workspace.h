@@ -18,6 +18,7 @@ public:
 
     NotificationCenter& notificationCenter() { return center_; }
     void activateFileViewerSelectingFiles(const std::vector<std::string>& paths);
+    void openFile_withApplication(const std::string& path, const std::string& application);
     // Removes every observer of the workspace's centre.
     void resetForTesting();
 

@@ -22,6 +22,8 @@ public:
     virtual void revealFiles(const std::vector<std::string>& paths) = 0;
     // Plays the sound file, which exists.
     virtual void playSound(const std::string& path) = 0;
+    // Opens the file in the named application; a desktop without it only logs the request.
+    virtual void openFile_withApplication(const std::string& path, const std::string& application);
 };
 
 }  // namespace platform

@@ -18,6 +18,17 @@ void WorkspaceRecorder::playSound(const std::string& path) {
     played_.push_back(path);
 }
 
+void WorkspaceRecorder::openFile_withApplication(const std::string& path, const std::string& application) {
+    logf("Workspace: open %s in %s", path.c_str(), application.c_str());
+    std::lock_guard lock(mutex_);
+    opened_.push_back(application + ": " + path);
+}
+
+std::vector<std::string> WorkspaceRecorder::openedFiles() const {
+    std::lock_guard lock(mutex_);
+    return opened_;
+}
+
 std::vector<std::string> WorkspaceRecorder::revealedFiles() const {
     std::lock_guard lock(mutex_);
     return revealed_;

@@ -14,14 +14,18 @@ class WorkspaceRecorder final : public WorkspaceBackend {
 public:
     void revealFiles(const std::vector<std::string>& paths) override;
     void playSound(const std::string& path) override;
+    void openFile_withApplication(const std::string& path, const std::string& application) override;
 
     std::vector<std::string> revealedFiles() const;
     std::vector<std::string> playedSounds() const;
+    // "<application>: <path>" of each file asked to be opened.
+    std::vector<std::string> openedFiles() const;
 
 private:
     mutable std::mutex mutex_;
     std::vector<std::string> revealed_;
     std::vector<std::string> played_;
+    std::vector<std::string> opened_;
 };
 
 }  // namespace platform

@@ -9,16 +9,16 @@
 #include <memory>
 
 #include "app/store/DataManager.h"
-#include "engine/SecurityAgentListener.h"
-#include "engine/StateMachine.h"
-#include "link/AccountServices.h"
-#include "link/DeviceSpecificConfig.h"
-#include "link/MotionDetection.h"
-#include "link/RSSIIntake.h"
-#include "link/RecoveryManager.h"
-#include "link/ScanningIndicator.h"
-#include "link/ShellAnswers.h"
-#include "link/SilentPushNotificationManager.h"
+#include "engine/coordinator/StateMachine.h"
+#include "engine/session/SecurityAgentListener.h"
+#include "link/requests/MotionDetection.h"
+#include "link/requests/RSSIIntake.h"
+#include "link/transport/AccountServices.h"
+#include "link/transport/DeviceSpecificConfig.h"
+#include "link/transport/RecoveryManager.h"
+#include "link/transport/ScanningIndicator.h"
+#include "link/transport/ShellAnswers.h"
+#include "link/transport/SilentPushNotificationManager.h"
 #include "main/ScenarioWorld.h"
 #include "platform/sim/PhoneApplication.h"
 #include "platform/storage/FileEvents.h"
@@ -74,6 +74,7 @@ protected:
         kestrune::CoordinatorServices services;
         services.windows = world->windowServices();
         services.system = std::make_shared<QuietSystem>();
+        if (prepareServices) prepareServices(services);
         machine = kestrune::StateMachine::create(services);
         world->attach(machine);
         machine->applicationDidFinishLoading(false);
@@ -91,6 +92,8 @@ protected:
 
     std::shared_ptr<kestrune::ScenarioWorld> world;
     std::shared_ptr<kestrune::StateMachine> machine;
+    // Changes the coordinator's services before it is made (the features a test installs).
+    std::function<void(kestrune::CoordinatorServices&)> prepareServices;
 };
 
 }  // namespace scenariotests

@@ -5,7 +5,14 @@
 
 #include <sstream>
 
+#include "features/language/LanguageControllerMac.h"
+#include "main/FeatureWiring.h"
 #include "main/Scenarios.h"
+#include "platform/services/UserNotificationRecorder.h"
+#include "platform/storage/FileEvents.h"
+#include "platform/storage/Files.h"
+#include "platform/ui/Renderer.h"
+#include "platform/ui/cairo/CairoRenderer.h"
 #include "tests/main/ScenarioFixture.h"
 
 using namespace scenariotests;
@@ -86,6 +93,53 @@ TEST_F(ScenarioRunnerTest, TheDefaultScenarioPairsLocksUnlocksAndEndsUnlocked) {
         previous = time;
     }
     EXPECT_LT(previous, 90) << "a newcomer follows it in about a minute";
+}
+
+TEST_F(ScenarioRunnerTest, WithTheFeaturesTheDefaultTimelineShowsHistoryThePhotoAndNotifications) {
+    platform::ui::CairoRenderer::installAsBackend();
+    auto notifications = std::make_shared<platform::UserNotificationRecorder>();
+    platform::UserNotificationBackend::install(notifications);
+    prepareServices = [](kestrune::CoordinatorServices& services) {
+        kestrune::installFeatures(services, nullptr);
+    };
+    kestrune::LanguageControllerMac::shared().setupInitialLanguageIfNeeded();  // as the shell does at launch
+    launch();
+    std::ostringstream out;
+    ScenarioRunner runner(*kestrune::findScenario("default"), world, out);
+    bool over = false;
+    runner.onFinished = [&] { over = true; };
+    runner.start();
+    // Short strides, each after the file events so far: the wrong password is noticed while it is typed.
+    for (double waited = 0; waited < 400 && !over; waited += 0.05) {
+        platform::FileEventSource::deliverPendingEventsForTesting();
+        advance(0.05);
+    }
+    const std::string timeline = out.str();
+    EXPECT_TRUE(runner.succeeded()) << timeline;
+    EXPECT_TRUE(inOrder(
+        timeline, {"Mac    notification \"Kestrune is paired with Ada's iPhone\"",
+                   "Mac    locked (proximity)", "Mac    history entry \"Mac locked\"",
+                   "guest  sits down at your Mac", "Mac    decides: ask the phone to confirm the unlock",
+                   "Mac    failed login recorded, a photo in 1.5 s",
+                   "Mac    photo saved: ", "Mac    unlocked (proximity)",
+                   "Mac    notification \"Someone tried to log in to your Mac\"",
+                   "Mac    history entry \"Mac unlocked\"", "Mac    locked (phone command)",
+                   "Mac    unlocked (phone command)", "Mac    notification \"Unlocked with Ada's iPhone\""}))
+        << timeline;
+    // The photo is a PNG file in "MugShots", named by its moment.
+    const size_t at = timeline.find("photo saved: ");
+    ASSERT_NE(at, std::string::npos);
+    const std::string path = timeline.substr(at + 13, timeline.find('\n', at) - at - 13);
+    EXPECT_NE(path.find("/MugShots/"), std::string::npos) << path;
+    auto bytes = platform::Files::read(path);
+    ASSERT_TRUE(bytes) << path;
+    EXPECT_EQ(std::string(bytes->vector().begin(), bytes->vector().begin() + 4), "\x89PNG");
+    EXPECT_FALSE(notifications->delivered().empty());
+    EXPECT_FALSE(has(timeline, "Mac    types 5 characters")) << "the guest typed them, not the Mac";
+
+    kestrune::uninstallFeaturesForTesting();
+    platform::UserNotificationBackend::install(nullptr);
+    platform::ui::Renderer::install(nullptr);
 }
 
 TEST_F(ScenarioRunnerTest, AtTheDeskNothingLocks) {

@@ -66,4 +66,20 @@ TEST_F(UserNotificationCenterTest, TheInstalledBackendShowsKeepsAndReportsClicks
     EXPECT_TRUE(recorder->delivered().empty());
 }
 
+TEST_F(UserNotificationCenterTest, RemovalByObjectTakesOnlyThatDelivery) {
+    auto recorder = std::make_shared<platform::UserNotificationRecorder>();
+    platform::UserNotificationBackend::install(recorder);
+    auto first = center().deliverNotification({"", "First", "", "", false});
+    auto second = center().deliverNotification({"", "Second", "", "", false});
+    EXPECT_NE(first.deliveryNumber, 0u);
+    EXPECT_NE(first.deliveryNumber, second.deliveryNumber);
+    center().removeDeliveredNotification(first);
+    auto delivered = center().deliveredNotifications();
+    ASSERT_EQ(delivered.size(), 1u);
+    EXPECT_EQ(delivered[0].title, "Second");
+    center().removeDeliveredNotification(first);                         // already gone: nothing happens
+    center().removeDeliveredNotification(platform::UserNotification{});  // never delivered
+    EXPECT_EQ(center().deliveredNotifications().size(), 1u);
+}
+
 }  // namespace

@@ -10,7 +10,7 @@ if(TARGET reporting_tests AND NOT TARGET crash_probe)
     add_library(crash_probe_kit STATIC ${crash_probe_kit_srcs})
     target_include_directories(crash_probe_kit PUBLIC ${CMAKE_SOURCE_DIR})
     target_link_libraries(crash_probe_kit PUBLIC PkgConfig::PLIST PkgConfig::GLIB OpenSSL::Crypto OpenSSL::SSL
-                          ZLIB::ZLIB Threads::Threads nlohmann_json::nlohmann_json ${CMAKE_DL_LIBS})
+                          ZLIB::ZLIB JPEG::JPEG Threads::Threads nlohmann_json::nlohmann_json ${CMAKE_DL_LIBS})
     target_include_directories(crash_probe_kit PUBLIC
                                $<TARGET_PROPERTY:CURL::libcurl,INTERFACE_INCLUDE_DIRECTORIES>)
     target_compile_definitions(crash_probe_kit PRIVATE KESTRUNE_RESOURCE_DIR="${CMAKE_SOURCE_DIR}/resources")

@@ -1,0 +1,76 @@
+#include "features/KestruneFeatureServices.h"
+
+#include "features/history/LoginTrackerController.h"
+#include "features/language/LanguageControllerMac.h"
+#include "features/notifications/KSSpecificNotificationManager.h"
+
+namespace kestrune {
+
+void KestruneFeatureServices::insertEvent_forDate_trigger_takePhoto(uint32_t event, platform::Date date,
+                                                                    uint32_t trigger, bool takePhoto) {
+    loginTrackerFactory_.insertEvent_forDate_trigger_takePhoto(event, date, trigger, takePhoto);
+}
+
+void KestruneFeatureServices::applicationOpenedEntry() {
+    LoginTrackerController::applicationOpenedEntry();
+}
+
+void KestruneFeatureServices::insertUnlockedEntry() {
+    LoginTrackerController::insertUnlockedEntry();
+}
+
+void KestruneFeatureServices::insertLockedEntry() {
+    LoginTrackerController::insertLockedEntry();
+}
+
+void KestruneFeatureServices::createAndSaveFailedLoginEventTakePhoto(bool takePhoto) {
+    failedLoginFactory_.createAndSaveFailedLoginEventTakePhoto(takePhoto);
+}
+
+void KestruneFeatureServices::createAndSaveManualSnapshotWithCompletion(std::function<void()> completion) {
+    // The phone hears once per photo, whatever its outcome; without a camera it hears nothing.
+    failedLoginFactory_.createAndSaveManualSnapshotWithCompletion([completion = std::move(completion)](bool) {
+        if (completion) completion();
+    });
+}
+
+void KestruneFeatureServices::updateLanguageIfNeeded_didUpdateCallback(const std::string& language,
+                                                                       std::function<void()> didUpdate) {
+    LanguageControllerMac::shared().updateLanguageIfNeeded_didUpdateCallback(language, didUpdate);
+}
+
+void KestruneFeatureServices::didUnlockUsingKestrune() {
+    KSSpecificNotificationManager::didUnlockUsingKestrune();
+}
+
+void KestruneFeatureServices::didUnlockUsingWiFiUnlock() {
+    KSSpecificNotificationManager::didUnlockUsingWiFiUnlock();
+}
+
+void KestruneFeatureServices::showFailedToLoginDetected() {
+    KSSpecificNotificationManager::showFailedToLoginDetected();
+}
+
+void KestruneFeatureServices::didCopyToMacClipboard(bool copied) {
+    if (copied)
+        KSSpecificNotificationManager::didCopyToMacClipboard();
+    else
+        KSSpecificNotificationManager::didNotCopyToMacClipboard();
+}
+
+void KestruneFeatureServices::didCopyToIosClipboard(bool copied) {
+    if (copied)
+        KSSpecificNotificationManager::didCopyToIosClipboard();
+    else
+        KSSpecificNotificationManager::didNotCopyToIosClipboard();
+}
+
+void KestruneFeatureServices::showDidConnectNotificationWithText(const std::string& text) {
+    KSSpecificNotificationManager::showDidConnectNotificationWithText(text);
+}
+
+void KestruneFeatureServices::showPersistantNativeNotificationWithText(const std::string& text) {
+    KSSpecificNotificationManager::showPersistantNativeNotificationWithText(text);
+}
+
+}  // namespace kestrune

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace kestrune {
+
+// Small text-file and text-layout helpers of the tracker file. Widths count UTF-16 units, as the
+// platform's strings do.
+class TextFileManagement {
+public:
+    // The whole file as UTF-8 text; none when it cannot be read or is not UTF-8.
+    static std::optional<std::string> stringContentOfFileAtPath(const std::string& path);
+    // The text after the file's last line feed ("" when it ends with one, none when it cannot be read).
+    // Only the file's tail is read.
+    static std::optional<std::string> lastLineOfFile(const std::string& path);
+    // That many blanks; "" for 0 or less.
+    static std::string stringWithSpaces(long count);
+    // Blanks appended up to the length; nothing when the text is already that long (never cut).
+    static std::string appendEmptyStringToString_toCharacterIndex(const std::string& text, long length);
+    // "%02ldh :%02ldm :%02lds" of the whole seconds; hours keep all their digits.
+    static std::string stringFromTimeInterval(double seconds);
+};
+
+}  // namespace kestrune

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrune {
+
+// The interface language on the main bundle: which languages the application has, which the user
+// prefers, and which string table answers `localizable`.
+
+// Attaches the language bundle of the code ("<code>.lproj" in the resources) to the main bundle, or
+// detaches any for none or for a code without its folder. The first call makes `localizable` answer
+// through BundleEx (once per process).
+void setLocalizableLanguage(const std::optional<std::string>& code);
+// Makes `localizable` answer through BundleEx, once; setLocalizableLanguage does it on its first call.
+void installLocalizableBundleOnce();
+
+// "en", "de", "zh-Hans", "zh-Hant", "ar", "ru", "es", "ja", "ko", "it", "pt", "pt-PT", "fr", "nl".
+const std::vector<std::string>& supprotedLanguages();
+// The user's preferred languages, most preferred first, and the first of them (none when there is none).
+std::vector<std::string> prefferedLanguages();
+std::optional<std::string> currentlyPrefferedLanguage();
+// The code of the table in use: its own text for "lang".
+std::string currentlyUsedLanguageLangKey();
+// The best supported match of the preferred languages: an exact match (ignoring case) over all of them
+// first, then one containing the other, then "en".
+std::string languageToBeUsedFromSupportedLanguages();
+std::string languageToBeUsedFromSupportedLanguages(const std::vector<std::string>& preferred);
+// The key's text in every supported language that has it, in the order of the codes. Tables are parsed
+// once and kept.
+std::vector<std::string> allTranlationsForLocalizableKey(const std::string& key);
+
+}  // namespace kestrune

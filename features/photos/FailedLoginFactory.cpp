@@ -1,0 +1,116 @@
+#include "features/photos/FailedLoginFactory.h"
+
+#include <algorithm>
+
+#include "app/records/FailedLoginEntry.h"
+#include "app/records/ManaulSnapshotEntry.h"
+#include "app/store/DataManager.h"
+#include "app/store/MainThreadCheck.h"
+#include "app/support/Utilities.h"
+#include "features/photos/FailedLoginHelper.h"
+#include "features/photos/TakePhotoManager.h"
+#include "platform/base/Log.h"
+#include "platform/storage/Files.h"
+
+namespace kestrune {
+
+namespace {
+void insertFirst(std::optional<ApplicationDataModel::EntryList>& list,
+                 std::shared_ptr<platform::Object> entry) {
+    if (!list) list.emplace();
+    list->insert(list->begin(), std::move(entry));
+}
+
+bool removeFrom(std::optional<ApplicationDataModel::EntryList>& list,
+                const std::shared_ptr<BaseEntry>& entry) {
+    if (!list) return false;
+    auto before = list->size();
+    std::erase_if(*list,
+                  [&](const std::shared_ptr<platform::Object>& held) { return held.get() == entry.get(); });
+    return list->size() != before;
+}
+
+// Removes one of the photo folders, and only the folder itself: never the Documents folder that stands
+// in for it when it could not be made.
+void removePhotoFolder(const char* folder) {
+    const std::string path = FailedLoginHelper::ownFolderPath(folder);
+    if (path == Utilities::documentsDirectory()) return;
+    if (platform::Files::exists(path) && !Utilities::removeFileAtPath(path))
+        platform::logf("FailedLoginFactory: the folder %s could not be removed", path.c_str());
+}
+}  // namespace
+
+void FailedLoginFactory::createAndSaveFailedLoginEventTakePhoto(bool takePhoto) {
+    KESTRUNE_REQUIRE_MAIN_THREAD();
+    auto entry = FailedLoginEntry::init();
+    const platform::Date now = platform::Date::now();
+    entry->setDate(now);
+    if (takePhoto) {
+        const std::string path = FailedLoginHelper::newImageFilePathFailedLoginAttemptsForDate(now);
+        entry->setImagePath(path);
+        TakePhotoManager::takePhotoAndSaveToFilePath_completion(path, nullptr);
+    }
+    auto data = DataManager::shared().applicationData();
+    if (!data) return;
+    insertFirst(data->arrayOfFailedLogins(), entry);
+    DataManager::shared().saveApplicationData();
+    platform::logf("Outcome: failed login recorded%s",
+                   takePhoto ? ", a photo in 1.5 s" : ", without a photo");
+}
+
+void FailedLoginFactory::createAndSaveManualSnapshotWithCompletion(
+    std::function<void(bool success)> completion) {
+    KESTRUNE_REQUIRE_MAIN_THREAD();
+    auto entry = ManaulSnapshotEntry::init();
+    const platform::Date now = platform::Date::now();
+    entry->setDate(now);
+    const std::string path = FailedLoginHelper::newImageFilePathManualSnapshotsForDate(now);
+    entry->setImagePath(path);
+    if (auto data = DataManager::shared().applicationData()) {
+        insertFirst(data->arrayOfManualSnapshots(), entry);
+        DataManager::shared().saveApplicationData();
+    }
+    TakePhotoManager::takePhotoAndSaveToFilePath_completion(path, std::move(completion));
+}
+
+void FailedLoginFactory::deleteBaseEntry(const std::shared_ptr<BaseEntry>& entry) {
+    if (!entry) return;
+    if (entry->imagePath()) Utilities::removeFileAtPath(*entry->imagePath());
+    completelyRemoveEntryFromDatabaseIfNeeded(entry);
+}
+
+void FailedLoginFactory::completelyRemoveEntryFromDatabaseIfNeeded(const std::shared_ptr<BaseEntry>& entry) {
+    KESTRUNE_REQUIRE_MAIN_THREAD();
+    if (!entry) return;
+    const std::string kind = entry->className();
+    if (kind != FailedLoginEntry::kClassName && kind != ManaulSnapshotEntry::kClassName) return;
+    auto data = DataManager::shared().applicationData();
+    if (!data) return;
+    const bool removed =
+        removeFrom(data->arrayOfFailedLogins(), entry) | removeFrom(data->arrayOfManualSnapshots(), entry);
+    if (removed) DataManager::shared().saveApplicationData();
+}
+
+void FailedLoginFactory::deleteAllFaileLoginEntries() {
+    KESTRUNE_REQUIRE_MAIN_THREAD();
+    removePhotoFolder(FailedLoginHelper::kFailedLoginsFolder);
+    if (auto data = DataManager::shared().applicationData()) {
+        data->removeAllFailedLoginEntries();
+        DataManager::shared().saveApplicationData();
+    }
+}
+
+void FailedLoginFactory::deleteAllSnapshotEntries() {
+    KESTRUNE_REQUIRE_MAIN_THREAD();
+    removePhotoFolder(FailedLoginHelper::kManualSnapshotsFolder);
+    if (auto data = DataManager::shared().applicationData()) {
+        data->removeAllManualSnapshotEntries();
+        DataManager::shared().saveApplicationData();
+    }
+}
+
+void FailedLoginFactory::deleteAllLoginEntryImages() {
+    removePhotoFolder(FailedLoginHelper::kLoginsFolder);
+}
+
+}  // namespace kestrune

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace kestrune {
+
+// Photographs into a path with the default camera after a 1.5 s warm-up, on the main run loop. Without a
+// camera nothing happens and the closure is not called; otherwise it is called once with the result.
+class TakePhotoManager {
+public:
+    static constexpr double kWarmup = 1.5;
+
+    static void takePhotoAndSaveToFilePath_completion(const std::string& path,
+                                                      std::function<void(bool success)> completion);
+};
+
+}  // namespace kestrune

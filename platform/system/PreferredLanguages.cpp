@@ -1,0 +1,59 @@
+#include "platform/system/PreferredLanguages.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <mutex>
+
+#include "platform/base/Strings.h"
+
+namespace platform {
+
+namespace {
+std::mutex gOverrideMutex;
+std::optional<std::vector<std::string>> gOverride;
+
+std::string_view variable(const char* name) {
+    const char* value = getenv(name);
+    return value ? std::string_view(value) : std::string_view();
+}
+}  // namespace
+
+std::optional<std::string> PreferredLanguages::tagForLocaleName(std::string_view name) {
+    // Encoding and modifier are not part of the language: "de_DE.UTF-8@euro".
+    name = name.substr(0, std::min(name.find('.'), name.find('@')));
+    if (name.empty() || name == "C" || name == "POSIX") return std::nullopt;
+    std::string tag = replaceAll(std::string(name), "_", "-");
+    if (tag == "zh-CN" || tag == "zh-SG") return "zh-Hans-" + tag.substr(3);
+    if (tag == "zh-TW" || tag == "zh-HK") return "zh-Hant-" + tag.substr(3);
+    return tag;
+}
+
+std::vector<std::string> PreferredLanguages::current() {
+    {
+        std::lock_guard lock(gOverrideMutex);
+        if (gOverride) return *gOverride;
+    }
+    std::vector<std::string> tags;
+    auto add = [&](std::string_view name) {
+        auto tag = tagForLocaleName(name);
+        if (tag && std::find(tags.begin(), tags.end(), *tag) == tags.end()) tags.push_back(*tag);
+    };
+    std::string_view locale;
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        locale = variable(name);
+        if (!locale.empty()) break;
+    }
+    // gettext ignores LANGUAGE when the locale itself is C.
+    if (tagForLocaleName(locale) || locale.empty()) {
+        for (const auto& part : split(variable("LANGUAGE"), ":")) add(part);
+    }
+    add(locale);
+    return tags;
+}
+
+void PreferredLanguages::setForTesting(std::optional<std::vector<std::string>> languages) {
+    std::lock_guard lock(gOverrideMutex);
+    gOverride = std::move(languages);
+}
+
+}  // namespace platform

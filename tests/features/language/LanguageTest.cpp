@@ -1,0 +1,243 @@
+#include <stdlib.h>
+
+#include <atomic>
+#include <thread>
+
+#include "app/records/DeviceLocalSettings.h"
+#include "app/support/Localizable.h"
+#include "features/language/BundleEx.h"
+#include "features/language/BundleLanguage.h"
+#include "features/language/LanguageControllerMac.h"
+#include "platform/base/NotificationCenter.h"
+#include "platform/storage/StringsTable.h"
+#include "platform/system/PreferredLanguages.h"
+#include "tests/features/FeaturesFixture.h"
+
+using namespace kestrune;
+using platform::StringsTable;
+
+namespace {
+
+class LanguageTest : public featuretests::FeatureTest {
+protected:
+    // Three languages with texts of their own, "pt" and "pt-PT" holding only their code, "de" without
+    // its folder.
+    void useThreeLanguages() {
+        useBundle({{"en", "\"lang\" = \"en\"; \"hello\" = \"Hello\"; \"only_en\" = \"English only\";"},
+                   {"fr", "\"lang\" = \"fr\"; \"hello\" = \"Bonjour\";"},
+                   {"es", "\"lang\" = \"es\"; \"hello\" = \"Hola\";"},
+                   {"pt", "\"lang\" = \"pt\";"},
+                   {"pt-PT", "\"lang\" = \"pt-PT\";"}});
+    }
+
+    int countLanguagePosts(const std::function<void()>& action) {
+        int posts = 0;
+        auto observation = platform::NotificationCenter::defaultCenter().addObserver(
+            LanguageControllerMac::kUpdateLanguageNotification, nullptr,
+            [&](const platform::Notification& n) {
+                EXPECT_EQ(n.sender, &LanguageControllerMac::shared());
+                ++posts;
+            });
+        action();
+        return posts;
+    }
+};
+
+TEST(StringsTableTest, PairsEscapesCommentsAndUnicode) {
+    const char* text =
+        "\xEF\xBB\xBF/* header\n comment */\n"
+        "\"plain\" = \"text\";  // trailing comment\n"
+        "\"escapes\" = \"a\\\"b\\\\c\\nd\\te\";\n"
+        "\"unicode\" = \"caf\\U00e9 \\uD83D\\uDE00 \xC3\xBC\";\n"
+        "bare_key = bare.value;\n"
+        "\"twice\" = \"first\"; \"twice\" = \"second\";\n"
+        "\"alone\";\n";
+    auto map = StringsTable::parse(text);
+    ASSERT_TRUE(map);
+    EXPECT_EQ(map->at("plain"), "text");
+    EXPECT_EQ(map->at("escapes"), "a\"b\\c\nd\te");
+    EXPECT_EQ(map->at("unicode"), "caf\xC3\xA9 \xF0\x9F\x98\x80 \xC3\xBC");
+    EXPECT_EQ(map->at("bare_key"), "bare.value");
+    EXPECT_EQ(map->at("twice"), "second");
+    EXPECT_EQ(map->at("alone"), "alone");
+    EXPECT_EQ(map->size(), 6u);
+}
+
+TEST(StringsTableTest, RefusesBrokenTextWithItsLine) {
+    const std::pair<const char*, size_t> broken[] = {
+        {"\"a\" = \"b\"", 1},                // no semicolon
+        {"\"a\" = \"b\";\n\"c\" = \"d", 2},  // quote not closed
+        {"\"a\" = \"b\";\n\n/* open", 3},    // comment not closed
+        {"\"a\" = ;", 1},                    // no value
+        {"\"a\" = \"\\U12\";", 1},           // short escape
+        {"\"a\" = \"\xFF\xFE\";", 1},        // not UTF-8
+    };
+    for (auto [text, line] : broken) {
+        StringsTable::ParseError error{0, ""};
+        EXPECT_FALSE(StringsTable::parse(text, &error)) << text;
+        EXPECT_EQ(error.line, line) << text;
+        EXPECT_FALSE(error.reason.empty());
+    }
+    EXPECT_TRUE(StringsTable::parse("  /* nothing */ \n")->empty());
+}
+
+TEST(PreferredLanguagesTest, LocaleNamesBecomeLanguageTags) {
+    using platform::PreferredLanguages;
+    EXPECT_EQ(PreferredLanguages::tagForLocaleName("pt_BR.UTF-8"), "pt-BR");
+    EXPECT_EQ(PreferredLanguages::tagForLocaleName("de_DE@euro"), "de-DE");
+    EXPECT_EQ(PreferredLanguages::tagForLocaleName("zh_CN.UTF-8"), "zh-Hans-CN");
+    EXPECT_EQ(PreferredLanguages::tagForLocaleName("zh_SG"), "zh-Hans-SG");
+    EXPECT_EQ(PreferredLanguages::tagForLocaleName("zh_TW"), "zh-Hant-TW");
+    EXPECT_EQ(PreferredLanguages::tagForLocaleName("zh_HK.UTF-8"), "zh-Hant-HK");
+    EXPECT_EQ(PreferredLanguages::tagForLocaleName("C.UTF-8"), std::nullopt);
+    EXPECT_EQ(PreferredLanguages::tagForLocaleName("POSIX"), std::nullopt);
+    EXPECT_EQ(PreferredLanguages::tagForLocaleName(""), std::nullopt);
+}
+
+TEST_F(LanguageTest, PreferredLanguagesComeFromTheEnvironmentInOrder) {
+    platform::PreferredLanguages::setForTesting(std::nullopt);
+    const char* names[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
+    std::map<std::string, std::optional<std::string>> saved;
+    for (auto* name : names) {
+        if (const char* v = getenv(name)) saved[name] = v;
+        unsetenv(name);
+    }
+    setenv("LANGUAGE", "fr_CA:en", 1);
+    setenv("LC_MESSAGES", "zh_TW.UTF-8", 1);
+    setenv("LANG", "de_DE.UTF-8", 1);
+    EXPECT_EQ(prefferedLanguages(), (std::vector<std::string>{"fr-CA", "en", "zh-Hant-TW"}));
+    EXPECT_EQ(currentlyPrefferedLanguage(), "fr-CA");
+    setenv("LC_ALL", "C", 1);  // the C locale silences LANGUAGE too
+    EXPECT_TRUE(prefferedLanguages().empty());
+    EXPECT_EQ(currentlyPrefferedLanguage(), std::nullopt);
+    for (auto* name : names) {
+        unsetenv(name);
+        if (saved.count(name)) setenv(name, saved[name]->c_str(), 1);
+    }
+}
+
+TEST_F(LanguageTest, BestMatchPrefersAnyExactMatchOverPartialOnes) {
+    EXPECT_EQ(languageToBeUsedFromSupportedLanguages({"fr-CA", "en"}), "en");
+    EXPECT_EQ(languageToBeUsedFromSupportedLanguages({"fr-CA"}), "fr");
+    EXPECT_EQ(languageToBeUsedFromSupportedLanguages({"pt-BR"}), "pt");
+    EXPECT_EQ(languageToBeUsedFromSupportedLanguages({"PT-pt"}), "pt-PT");
+    EXPECT_EQ(languageToBeUsedFromSupportedLanguages({"sv"}), "en");
+    EXPECT_EQ(languageToBeUsedFromSupportedLanguages({"zh-Hans-CN"}), "zh-Hans");
+    EXPECT_EQ(languageToBeUsedFromSupportedLanguages({"zh-Hant-HK"}), "zh-Hant");
+    EXPECT_EQ(languageToBeUsedFromSupportedLanguages({}), "en");
+    EXPECT_EQ(supprotedLanguages().size(), 14u);
+}
+
+TEST_F(LanguageTest, TheProjectBundleHasEveryLanguageNamingItself) {
+    for (const auto& code : supprotedLanguages()) {
+        setLocalizableLanguage(code);
+        EXPECT_EQ(currentlyUsedLanguageLangKey(), code);
+        // Untranslated keys come from English.
+        EXPECT_EQ(localizable("mac_locked"), "Mac locked") << code;
+    }
+    EXPECT_EQ(allTranlationsForLocalizableKey("lang"), supprotedLanguages());
+}
+
+TEST_F(LanguageTest, FirstLaunchStoresTheBestMatchAndPostsNothing) {
+    useThreeLanguages();
+    platform::PreferredLanguages::setForTesting(std::vector<std::string>{"fr-CA"});
+    int posts = countLanguagePosts([] { LanguageControllerMac::shared().setupInitialLanguageIfNeeded(); });
+    EXPECT_EQ(posts, 0);
+    EXPECT_EQ(DeviceLocalSettings::shared().lastUsedLanguage(), "fr");
+    EXPECT_EQ(localizable("hello"), "Bonjour");
+    // A missing key comes from English, then as the key itself.
+    EXPECT_EQ(localizable("only_en"), "English only");
+    EXPECT_EQ(localizable("nowhere"), "nowhere");
+    EXPECT_EQ(BundleEx::shared().localizedStringForKey_value_table("nowhere", "fallback", std::nullopt),
+              "fallback");
+}
+
+TEST_F(LanguageTest, StoredLanguageIsAppliedOnlyWhenSupported) {
+    useThreeLanguages();
+    DeviceLocalSettings::shared().setLastUsedLanguage("es");
+    LanguageControllerMac::shared().setupInitialLanguageIfNeeded();
+    EXPECT_EQ(localizable("hello"), "Hola");
+
+    setLocalizableLanguage(std::nullopt);
+    DeviceLocalSettings::shared().setLastUsedLanguage("sv");
+    LanguageControllerMac::shared().setupInitialLanguageIfNeeded();
+    EXPECT_EQ(currentlyUsedLanguageLangKey(), "en");
+    EXPECT_EQ(DeviceLocalSettings::shared().lastUsedLanguage(), "sv");
+    EXPECT_TRUE(logged("\"sv\" is not supported"));
+}
+
+TEST_F(LanguageTest, PhoneLanguageSwitchesOnlyWhenItDiffers) {
+    useThreeLanguages();
+    DeviceLocalSettings::shared().setLastUsedLanguage("pt");
+    LanguageControllerMac::shared().setupInitialLanguageIfNeeded();
+    int calls = 0;
+    auto update = [&](std::optional<std::string> code) {
+        return countLanguagePosts([&] {
+            LanguageControllerMac::shared().updateLanguageIfNeeded_didUpdateCallback(code, [&] { ++calls; });
+        });
+    };
+    EXPECT_EQ(update("pt"), 0);          // the stored one
+    EXPECT_EQ(update(std::nullopt), 0);  // none
+    EXPECT_EQ(update("sv"), 0);          // unsupported
+    EXPECT_EQ(calls, 0);
+    // In use although another is stored: nothing to switch.
+    DeviceLocalSettings::shared().setLastUsedLanguage("en");
+    EXPECT_EQ(update("pt"), 0);
+    DeviceLocalSettings::shared().setLastUsedLanguage("pt");
+
+    EXPECT_EQ(update("pt-PT"), 1);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(currentlyUsedLanguageLangKey(), "pt-PT");
+    EXPECT_EQ(DeviceLocalSettings::shared().lastUsedLanguage(), "pt-PT");
+    EXPECT_EQ(update("pt-PT"), 0);
+}
+
+TEST_F(LanguageTest, SupportedCodeWithoutItsFolderDetaches) {
+    useThreeLanguages();
+    setLocalizableLanguage("fr");
+    EXPECT_EQ(localizable("hello"), "Bonjour");
+    setLocalizableLanguage("de");  // supported, but this bundle has no de.lproj
+    EXPECT_EQ(BundleEx::shared().attachedLanguageBundlePath(), std::nullopt);
+    EXPECT_EQ(localizable("hello"), "Hello");
+    setLocalizableLanguage("../fr");  // never a path outside the bundle
+    EXPECT_EQ(BundleEx::shared().attachedLanguageBundlePath(), std::nullopt);
+}
+
+TEST_F(LanguageTest, AllTranslationsInCodeOrderReadEachFileOnce) {
+    useThreeLanguages();
+    EXPECT_EQ(allTranlationsForLocalizableKey("hello"),
+              (std::vector<std::string>{"Hello", "Hola", "Bonjour"}));
+    EXPECT_EQ(allTranlationsForLocalizableKey("only_en"), (std::vector<std::string>{"English only"}));
+    EXPECT_TRUE(allTranlationsForLocalizableKey("nowhere").empty());
+    // The tables are kept: removing the files changes nothing.
+    platform::Files::remove(home() + "/Bundle/es.lproj");
+    EXPECT_EQ(allTranlationsForLocalizableKey("hello").size(), 3u);
+}
+
+TEST_F(LanguageTest, MalformedTableIsNotUsed) {
+    useBundle({{"en", "\"lang\" = \"en\"; \"hello\" = \"Hello\";"}, {"fr", "\"lang\" = \"fr\" \"hello\""}});
+    setLocalizableLanguage("fr");
+    EXPECT_EQ(localizable("hello"), "Hello");
+    EXPECT_TRUE(logged("fr.lproj/Localizable.strings line 1"));
+}
+
+TEST_F(LanguageTest, LookupsFromOtherThreadsDuringSwitches) {
+    useThreeLanguages();
+    std::atomic<bool> stop{false};
+    std::atomic<int> unexpected{0};
+    std::vector<std::thread> readers;
+    for (int i = 0; i < 3; ++i) {
+        readers.emplace_back([&] {
+            while (!stop.load()) {
+                std::string text = localizable("hello");
+                if (text != "Hello" && text != "Bonjour" && text != "Hola") ++unexpected;
+            }
+        });
+    }
+    for (int i = 0; i < 300; ++i) setLocalizableLanguage(i % 3 == 0 ? "fr" : i % 3 == 1 ? "es" : "en");
+    stop = true;
+    for (auto& reader : readers) reader.join();
+    EXPECT_EQ(unexpected.load(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,364 @@
+#include <sys/stat.h>
+
+#include "app/records/DeviceLocalSettings.h"
+#include "app/records/FailedLoginEntry.h"
+#include "app/records/LoginLogoutEntry.h"
+#include "app/records/ManaulSnapshotEntry.h"
+#include "app/store/DataManager.h"
+#include "app/support/Utilities.h"
+#include "features/photos/FailedLoginFactory.h"
+#include "features/photos/FailedLoginHelper.h"
+#include "features/photos/ImageCompression.h"
+#include "features/photos/ImageSnap.h"
+#include "features/photos/PhotoManager.h"
+#include "features/photos/TakePhotoManager.h"
+#include "platform/sim/camera/SimulatedCamera.h"
+#include "platform/storage/Files.h"
+#include "platform/ui/ImageCoding.h"
+#include "platform/ui/Renderer.h"
+#include "platform/ui/cairo/CairoRenderer.h"
+#include "tests/features/FeaturesFixture.h"
+
+using namespace kestrune;
+using platform::SimulatedCamera;
+
+namespace {
+
+constexpr const char* kNowName = "2027-01-15 08:00:00.png";  // the fixture's virtual start, in UTC
+
+class PhotosTest : public featuretests::FeatureTest {
+protected:
+    void SetUp() override {
+        FeatureTest::SetUp();
+        platform::ui::CairoRenderer::installAsBackend();
+        useCamera({SimulatedCamera::Device{}});
+    }
+    void TearDown() override {
+        platform::CaptureBackend::install(nullptr);
+        platform::ui::Renderer::install(nullptr);
+        FeatureTest::TearDown();
+    }
+
+    void useCamera(std::vector<SimulatedCamera::Device> devices) {
+        camera = SimulatedCamera::create(std::move(devices));
+        platform::CaptureBackend::install(camera);
+    }
+
+    std::shared_ptr<ApplicationDataModel> data() { return DataManager::shared().applicationData(); }
+
+    template <class Entry>
+    std::shared_ptr<Entry> entryAt(const std::optional<ApplicationDataModel::EntryList>& list, size_t index) {
+        if (!list || list->size() <= index) return nullptr;
+        return std::dynamic_pointer_cast<Entry>((*list)[index]);
+    }
+
+    static std::vector<uint8_t> bytesOf(const std::string& path) {
+        auto data = platform::Files::read(path);
+        return data ? data->vector() : std::vector<uint8_t>{};
+    }
+    static bool startsWith(const std::vector<uint8_t>& bytes, const std::vector<uint8_t>& magic) {
+        return bytes.size() >= magic.size() && std::equal(magic.begin(), magic.end(), bytes.begin());
+    }
+
+    std::shared_ptr<SimulatedCamera> camera;
+};
+
+TEST_F(PhotosTest, FailedLoginWithoutPhotoSettingStoresARecordWithoutPath) {
+    DeviceLocalSettings::shared().setTakePhotoOnFailedLogin(false);
+    PhotoManager photos;
+    EXPECT_FALSE(photos.shouldTakePhotoOnFailedLogin());
+    EXPECT_TRUE(photos.shouldTakeManualSnapshot());
+    FailedLoginFactory().createAndSaveFailedLoginEventTakePhoto(photos.shouldTakePhotoOnFailedLogin());
+    auto entry = entryAt<FailedLoginEntry>(data()->arrayOfFailedLogins(), 0);
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->imagePath(), std::nullopt);
+    EXPECT_EQ(entry->date()->timeIntervalSince1970(), now());
+    advance(10);
+    EXPECT_EQ(camera->sessionsOpened(), 0);
+}
+
+TEST_F(PhotosTest, FailedLoginPhotoIsWrittenOneAndAHalfSecondsLater) {
+    PhotoManager photos;
+    ASSERT_TRUE(photos.shouldTakePhotoOnFailedLogin());  // on unless the user turned it off
+    FailedLoginFactory().createAndSaveFailedLoginEventTakePhoto(true);
+    auto entry = entryAt<FailedLoginEntry>(data()->arrayOfFailedLogins(), 0);
+    ASSERT_TRUE(entry && entry->imagePath());
+    const std::string expected = Utilities::applicationDataKestruneDirectory() + "/MugShots/" + kNowName;
+    EXPECT_EQ(*entry->imagePath(), expected);
+    // The record is stored at once, before its photo exists.
+    DataManager::resetSharedForTesting();
+    auto stored = entryAt<FailedLoginEntry>(data()->arrayOfFailedLogins(), 0);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->imagePath(), expected);
+    EXPECT_FALSE(stored->mugShotImageExists());
+
+    advance(1.49);
+    EXPECT_FALSE(platform::Files::exists(expected));
+    advance(0.01);
+    ASSERT_TRUE(platform::Files::exists(expected));
+    EXPECT_TRUE(startsWith(bytesOf(expected), {0x89, 'P', 'N', 'G'}));
+    struct stat info {};
+    ASSERT_EQ(stat(expected.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(camera->sessionsRunning(), 0);
+    auto image = stored->mugShotImage();
+    ASSERT_TRUE(image && image->bitmap());
+    EXPECT_EQ(image->bitmap()->width, 64);
+    EXPECT_EQ(FailedLoginHelper::allImageFilenames(), std::vector<std::string>{kNowName});
+}
+
+TEST_F(PhotosTest, ManualSnapshotIsStoredBeforeItsPhotoAndReportsOnce) {
+    std::vector<std::pair<bool, double>> results;
+    FailedLoginFactory().createAndSaveManualSnapshotWithCompletion([&](bool success) {
+        results.push_back({success, now()});
+    });
+    const double start = now();
+    auto entry = entryAt<ManaulSnapshotEntry>(data()->arrayOfManualSnapshots(), 0);
+    ASSERT_TRUE(entry && entry->imagePath());
+    EXPECT_EQ(*entry->imagePath(),
+              Utilities::applicationDataKestruneDirectory() + "/ManualSnapshots/" + kNowName);
+    EXPECT_FALSE(entry->mugShotImageExists());
+    advance(10);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_TRUE(results[0].first);
+    EXPECT_DOUBLE_EQ(results[0].second - start, 1.5);
+    EXPECT_TRUE(entry->mugShotImageExists());
+}
+
+TEST_F(PhotosTest, CameraThatNeverDeliversFailsFiveSecondsIntoTheWait) {
+    SimulatedCamera::Device silent;
+    silent.neverDelivers = true;
+    useCamera({silent});
+    std::vector<std::pair<bool, double>> results;
+    const double start = now();
+    TakePhotoManager::takePhotoAndSaveToFilePath_completion(home() + "/a.png", [&](bool ok) {
+        results.push_back({ok, now()});
+    });
+    // The wait runs the main loop itself, so time moves on inside it: the answer carries its moment.
+    advance(1.49);
+    EXPECT_TRUE(results.empty());
+    advance(10);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_FALSE(results[0].first);
+    EXPECT_DOUBLE_EQ(results[0].second - start, 1.5 + ImageSnap::kFrameWaitLimit);
+    EXPECT_EQ(camera->sessionsRunning(), 0);
+    EXPECT_FALSE(platform::Files::exists(home() + "/a.png"));
+    EXPECT_TRUE(logged("no frame from Simulated Camera within 5.0 s"));
+}
+
+TEST_F(PhotosTest, CamerasThatFailOrAreMissing) {
+    std::vector<bool> results;
+    auto record = [&](bool ok) { results.push_back(ok); };
+
+    SimulatedCamera::Device busy;
+    busy.failsToOpen = true;
+    useCamera({busy});
+    TakePhotoManager::takePhotoAndSaveToFilePath_completion(home() + "/busy.png", record);
+    runUntilIdle();
+    EXPECT_EQ(results, std::vector<bool>{false});
+
+    SimulatedCamera::Device stuck;
+    stuck.failsToStart = true;
+    useCamera({stuck});
+    TakePhotoManager::takePhotoAndSaveToFilePath_completion(home() + "/stuck.png", record);
+    runUntilIdle();
+    EXPECT_EQ(results, (std::vector<bool>{false, false}));
+
+    // No camera at all: the closure is never called, and the record is still kept with its path.
+    useCamera({});
+    TakePhotoManager::takePhotoAndSaveToFilePath_completion(home() + "/none.png", record);
+    FailedLoginFactory().createAndSaveFailedLoginEventTakePhoto(true);
+    advance(10);
+    EXPECT_EQ(results.size(), 2u);
+    auto entry = entryAt<FailedLoginEntry>(data()->arrayOfFailedLogins(), 0);
+    ASSERT_TRUE(entry && entry->imagePath());
+    EXPECT_FALSE(entry->mugShotImageExists());
+}
+
+TEST_F(PhotosTest, SeveralCamerasGiveOnePhotoAndOneAnswer) {
+    SimulatedCamera::Device muxed;
+    muxed.name = "Capture Card";
+    muxed.mediaType = platform::CaptureMediaType::Muxed;
+    SimulatedCamera::Device front, back;
+    front.name = "Front";
+    back.name = "Front";  // the same name twice: deviceNamed answers the last
+    useCamera({muxed, front, back});
+    auto devices = ImageSnap::videoDevices();
+    ASSERT_EQ(devices.size(), 3u);
+    EXPECT_EQ(devices[0].localizedDescription, "Front");
+    EXPECT_EQ(devices[2].localizedDescription, "Capture Card");  // muxed after video
+    EXPECT_EQ(ImageSnap::deviceNamed("Front")->uniqueID, devices[1].uniqueID);
+    EXPECT_EQ(ImageSnap::deviceNamed("Nobody"), std::nullopt);
+    EXPECT_EQ(ImageSnap::defaultVideoDevice()->uniqueID, devices[0].uniqueID);
+
+    int answers = 0;
+    TakePhotoManager::takePhotoAndSaveToFilePath_completion(home() + "/one.png", [&](bool) { ++answers; });
+    advance(10);
+    EXPECT_EQ(answers, 1);
+    EXPECT_EQ(camera->sessionsOpened(), 1);
+
+    useCamera({muxed});
+    EXPECT_EQ(ImageSnap::defaultVideoDevice()->localizedDescription, "Capture Card");
+    EXPECT_TRUE(ImageSnap::hasVideoDevice());
+    useCamera({});
+    EXPECT_FALSE(ImageSnap::hasVideoDevice());
+}
+
+TEST_F(PhotosTest, CameraThatDoesNotStopIsLetGoAfterFiveSeconds) {
+    SimulatedCamera::Device sticky;
+    sticky.stopDelay = std::numeric_limits<double>::infinity();
+    useCamera({sticky});
+    std::vector<std::pair<bool, double>> results;
+    const double start = now();
+    TakePhotoManager::takePhotoAndSaveToFilePath_completion(home() + "/sticky.png", [&](bool ok) {
+        results.push_back({ok, now()});
+    });
+    advance(10);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_TRUE(results[0].first);
+    EXPECT_DOUBLE_EQ(results[0].second - start, 1.5 + ImageSnap::kStopWaitLimit);
+    EXPECT_TRUE(logged("did not stop within 5.0 s"));
+}
+
+TEST_F(PhotosTest, FileTypeFollowsTheExtension) {
+    auto frame = SimulatedCamera::testPattern(16, 8, 0);
+    auto image = ImageSnap::nsImageFromCIImage({frame.width, frame.height, frame.pixels});
+    const std::pair<const char*, std::vector<uint8_t>> kinds[] = {
+        {"photo.JPG", {0xFF, 0xD8, 0xFF}},
+        {"photo.jpeg", {0xFF, 0xD8, 0xFF}},
+        {"photo.png", {0x89, 'P', 'N', 'G'}},
+        {"photo.Tif", {'I', 'I', 42, 0}},
+        {"photo.tiff", {'I', 'I', 42, 0}},
+        {"photo.bmp", {'B', 'M'}},
+        {"photo.gif", {'G', 'I', 'F', '8', '9', 'a'}},
+        {"photo.raw", {0xFF, 0xD8, 0xFF}},
+    };
+    for (const auto& [name, magic] : kinds) {
+        const std::string path = home() + "/" + name;
+        ASSERT_TRUE(ImageSnap::saveImage_toPath(*image, path)) << name;
+        EXPECT_TRUE(startsWith(bytesOf(path), magic)) << name;
+    }
+    // The JPEG of ".JPG" reads back at the same size; a 0.9 quality keeps the bars close.
+    auto jpeg = ImageSnap::imageFromFile(home() + "/photo.JPG");
+    ASSERT_TRUE(jpeg && jpeg->bitmap());
+    EXPECT_EQ(jpeg->bitmap()->width, 16);
+    EXPECT_NEAR(jpeg->bitmap()->rgbaAt(1, 4).r, 255, 12);
+    EXPECT_EQ(ImageSnap::imageFromFile(home() + "/missing.png"), nullptr);
+    // The BMP header says what follows.
+    auto bmp = bytesOf(home() + "/photo.bmp");
+    EXPECT_EQ(bmp.size(), 54u + 16 * 8 * 4);
+}
+
+TEST_F(PhotosTest, CompressionOneKeepsThePixelsHalfGoesThroughJpeg) {
+    SimulatedCamera::Device device;
+    device.width = 40;
+    device.height = 30;
+    useCamera({device});
+    const auto camera = ImageSnap::defaultVideoDevice();
+    auto pattern = SimulatedCamera::testPattern(40, 30, 0);  // the first frame is the one taken
+
+    ASSERT_TRUE(ImageSnap::saveSingleSnapshotFrom_toFile_withWarmup_compression(camera, home() + "/full.png",
+                                                                                std::nullopt, 1.0));
+    auto full = ImageSnap::imageFromFile(home() + "/full.png");
+    ASSERT_TRUE(full && full->bitmap());
+    EXPECT_EQ(full->bitmap()->pixels, pattern.pixels);
+
+    ASSERT_TRUE(ImageSnap::saveSingleSnapshotFrom_toFile_withWarmup_compression(camera, home() + "/half.png",
+                                                                                std::nullopt, 0.5));
+    auto half = ImageSnap::imageFromFile(home() + "/half.png");
+    ASSERT_TRUE(half && half->bitmap());
+    EXPECT_NE(half->bitmap()->pixels, pattern.pixels);
+    auto viaJpeg = imageCompressedByFactor(*ImageSnap::nsImageFromCIImage({40, 30, pattern.pixels}), 0.5);
+    ASSERT_TRUE(viaJpeg);
+    EXPECT_EQ(half->bitmap()->pixels, viaJpeg->bitmap()->pixels);
+    EXPECT_FALSE(ImageSnap::saveSingleSnapshotFrom_toFile(std::nullopt, home() + "/none.png"));
+}
+
+TEST_F(PhotosTest, ColourControlsPerPixel) {
+    platform::ui::Bitmap pixels{2, 1, {0xFFFF0000, 0x80400000}};  // opaque red, half-transparent red
+    auto image = ImageSnap::nsImageFromCIImage(pixels);
+    auto grey = ImageSnap::oldPhoto_withBrightness_saturation_contrast(*image, 0, 0, 1);
+    auto c = grey->bitmap()->rgbaAt(0, 0);
+    EXPECT_EQ(c.r, 54);  // 0.2125 of full red
+    EXPECT_EQ(c.g, 54);
+    EXPECT_EQ(grey->bitmap()->rgbaAt(1, 0).a, 128);
+    auto brighter = ImageSnap::oldPhoto_withBrightness_saturation_contrast(*image, 0.5, 1, 1);
+    EXPECT_EQ(brighter->bitmap()->rgbaAt(0, 0).g, 128);
+    auto flat = ImageSnap::oldPhoto_withBrightness_saturation_contrast(*image, 0, 1, 0);
+    EXPECT_EQ(flat->bitmap()->rgbaAt(0, 0).r, 128);
+    EXPECT_EQ(ImageSnap::enhancedImageFromImage(image), image);
+}
+
+TEST_F(PhotosTest, DeletionsByKind) {
+    platform::Files::createDirectories(Utilities::documentsDirectory());
+    FailedLoginFactory factory;
+    factory.createAndSaveManualSnapshotWithCompletion(nullptr);
+    factory.createAndSaveFailedLoginEventTakePhoto(true);
+    advance(10);
+    auto snapshot = entryAt<ManaulSnapshotEntry>(data()->arrayOfManualSnapshots(), 0);
+    auto failed = entryAt<FailedLoginEntry>(data()->arrayOfFailedLogins(), 0);
+    ASSERT_TRUE(snapshot && failed && snapshot->mugShotImageExists() && failed->mugShotImageExists());
+
+    // A history entry keeps its place; only its photo goes.
+    const std::string loginPhoto = FailedLoginHelper::newImageFilePathLoginForDate(platform::Date::now());
+    ASSERT_TRUE(platform::Files::writeAtomically(loginPhoto, platform::Data(std::vector<uint8_t>{1})));
+    auto history = LoginLogoutEntry::initWithEvent_date_reason(2, platform::Date::now(), 1);
+    history->setImagePath(loginPhoto);
+    data()->arrayOfLoginLogouts() = ApplicationDataModel::EntryList{history};
+    FailedLoginFactory::deleteBaseEntry(history);
+    EXPECT_FALSE(platform::Files::exists(loginPhoto));
+    EXPECT_EQ(data()->arrayOfLoginLogouts()->size(), 1u);
+
+    FailedLoginFactory::deleteBaseEntry(snapshot);
+    EXPECT_FALSE(platform::Files::exists(*snapshot->imagePath()));
+    EXPECT_TRUE(data()->arrayOfManualSnapshots()->empty());
+    FailedLoginFactory::deleteBaseEntry(snapshot);  // twice: nothing left to do
+    DataManager::resetSharedForTesting();
+    EXPECT_TRUE(data()->arrayOfManualSnapshots()->empty());
+    EXPECT_EQ(data()->arrayOfFailedLogins()->size(), 1u);
+
+    FailedLoginFactory::deleteAllFaileLoginEntries();
+    EXPECT_FALSE(platform::Files::exists(FailedLoginHelper::ownFolderPath("MugShots")));
+    EXPECT_TRUE(data()->arrayOfFailedLogins()->empty());
+    FailedLoginFactory::deleteAllSnapshotEntries();
+    EXPECT_FALSE(platform::Files::exists(FailedLoginHelper::ownFolderPath("ManualSnapshots")));
+    FailedLoginFactory::deleteAllLoginEntryImages();
+    EXPECT_FALSE(platform::Files::exists(FailedLoginHelper::ownFolderPath("LoginImages")));
+    EXPECT_TRUE(platform::Files::isDirectory(Utilities::documentsDirectory()));
+}
+
+TEST_F(PhotosTest, RecordsRoundTripThroughTheArchiveNewestFirst) {
+    FailedLoginFactory factory;
+    factory.createAndSaveFailedLoginEventTakePhoto(false);
+    advance(1);
+    factory.createAndSaveFailedLoginEventTakePhoto(true);
+    factory.createAndSaveManualSnapshotWithCompletion(nullptr);
+    advance(5);
+    DataManager::resetSharedForTesting();
+    auto& failed = data()->arrayOfFailedLogins();
+    ASSERT_EQ(failed->size(), 2u);
+    auto newest = entryAt<FailedLoginEntry>(failed, 0), oldest = entryAt<FailedLoginEntry>(failed, 1);
+    ASSERT_TRUE(newest && oldest);
+    EXPECT_GT(newest->date()->timeIntervalSince1970(), oldest->date()->timeIntervalSince1970());
+    EXPECT_TRUE(newest->mugShotImageExists());
+    EXPECT_EQ(oldest->imagePath(), std::nullopt);
+    auto snapshot = entryAt<ManaulSnapshotEntry>(data()->arrayOfManualSnapshots(), 0);
+    ASSERT_TRUE(snapshot);
+    EXPECT_TRUE(snapshot->mugShotImageExists());
+}
+
+TEST_F(PhotosTest, PhotosInTheSameSecondShareAFile) {
+    int answers = 0;
+    const std::string path =
+        FailedLoginHelper::newImageFilePathFailedLoginAttemptsForDate(platform::Date::now());
+    TakePhotoManager::takePhotoAndSaveToFilePath_completion(path, [&](bool ok) { answers += ok; });
+    advance(0.4);
+    EXPECT_EQ(FailedLoginHelper::newImageFilePathFailedLoginAttemptsForDate(platform::Date::now()), path);
+    TakePhotoManager::takePhotoAndSaveToFilePath_completion(path, [&](bool ok) { answers += ok; });
+    advance(5);
+    EXPECT_EQ(answers, 2);
+    EXPECT_EQ(FailedLoginHelper::allImageFilenames().size(), 1u);
+    EXPECT_EQ(FailedLoginHelper::stringForDateToMinutes(platform::Date::now()), "2027-01-15 08:00");
+}
+
+}  // namespace
