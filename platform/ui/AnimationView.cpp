@@ -213,7 +213,14 @@ double AnimationView::animationDuration() const {
     return loaded_ ? (outFrame_ - inFrame_) / frameRate_ : 0;
 }
 
+void AnimationView::setAnimationProgress(double progress) {
+    stop();
+    heldProgress_ = std::clamp(progress, 0.0, 1.0);
+    setNeedsDisplay(true);
+}
+
 double AnimationView::animationProgress() const {
+    if (heldProgress_) return *heldProgress_;
     if (finished_) return 1;
     if (!playing_) return 0;
     const double duration = animationDuration();
@@ -228,6 +235,7 @@ void AnimationView::playWithCompletion(Completion completion) {
     ++generation_;
     completion_ = std::move(completion);
     finished_ = false;
+    heldProgress_.reset();
     if (!loaded_) {
         reportEnd(false);
         return;
@@ -255,6 +263,7 @@ void AnimationView::finishPlay(uint64_t generation) {
 
 void AnimationView::stop() {
     ++generation_;
+    heldProgress_.reset();
     playing_ = false;
     finished_ = false;
     setNeedsDisplay(true);

@@ -44,6 +44,9 @@ public:
     // Ends the play where it is (reporting false to a waiting completion) and goes back to the start.
     void stop();
 
+    // Ends any play and holds the frame at the progress (0 to 1) for display.
+    void setAnimationProgress(double progress);
+
     const std::string& animationName() const { return name_; }
     bool isLoaded() const { return loaded_; }
     bool isAnimationPlaying() const { return playing_; }
@@ -75,6 +78,7 @@ private:
     bool playing_ = false;
     bool finished_ = false;
     double playStart_ = 0;
+    std::optional<double> heldProgress_;
     int playCount_ = 0;
     uint64_t generation_ = 0;
     Completion completion_;

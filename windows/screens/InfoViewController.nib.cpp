@@ -21,13 +21,13 @@ struct Frames {
 
 // The centred arrangement the base, the Mac and the two-picture layouts share.
 Frames centred(Rect icon) {
-    return {{75, 452, 700, 36}, {110, 92, 630, 100}, icon, {365, 235, 120, 120}, {335, 32, 180, 40},
-            {230, 32, 180, 40}, {440, 32, 180, 40}};
+    return {{75, 452, 700, 36}, {110, 92, 630, 100}, icon, {365, 235, 120, 120}, {315, 32, 220, 40},
+            {190, 32, 225, 40}, {435, 32, 225, 40}};
 }
 
 Frames pictureAt(double iconX, double textX) {
-    return {{textX, 380, 420, 80},       {textX, 160, 420, 210}, {iconX, 80, 260, 380},
-            {iconX + 80, 220, 100, 100}, {textX, 32, 200, 40},   {textX, 32, 200, 40},
+    return {{textX, 380, 420, 80},       {textX, 160, 420, 235}, {iconX, 80, 260, 380},
+            {iconX + 80, 220, 100, 100}, {textX, 32, 240, 40},   {textX, 32, 200, 40},
             {textX + 220, 32, 200, 40},  ui::TextAlignment::Left};
 }
 

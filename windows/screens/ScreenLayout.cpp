@@ -1,6 +1,9 @@
 #include "windows/screens/ScreenLayout.h"
 
+#include <algorithm>
+
 #include "platform/ui/Font.h"
+#include "platform/ui/TextMeasurer.h"
 #include "platform/ui/ViewController.h"
 #include "uikit/buttons/ButtonAdditions.h"
 #include "uikit/views/BackgroundColor.h"
@@ -19,6 +22,15 @@ void ColouredTitleButton::setTitleColor(const ui::Color& color) {
     setTextColor(*this, color);
 }
 
+void TopAlignedLabel::setStringValue(const std::string& value) {
+    if (!space_) space_ = frame();
+    ui::TextField::setStringValue(value);
+    const double needed =
+        ui::TextMeasurer::current().measure(displayedText(), space_->width() - 4).height + 2;
+    const double height = std::min(space_->height(), std::max(needed, 1.0));
+    setFrame({space_->minX(), space_->maxY() - height, space_->width(), height});
+}
+
 namespace screenlayout {
 
 std::shared_ptr<ui::View> pageView(ui::NibLoader& nib) {
@@ -29,9 +41,9 @@ std::shared_ptr<ui::View> pageView(ui::NibLoader& nib) {
     return view;
 }
 
-std::shared_ptr<ui::TextField> label(ui::NibLoader& nib, ui::Rect frame, double size, bool bold,
-                                     ui::TextAlignment alignment) {
-    auto field = nib.make<ui::TextField>(frame);
+std::shared_ptr<TopAlignedLabel> label(ui::NibLoader& nib, ui::Rect frame, double size, bool bold,
+                                       ui::TextAlignment alignment) {
+    auto field = nib.make<TopAlignedLabel>(frame);
     field->setEditable(false);
     field->setSelectable(false);
     field->setBezeled(false);
@@ -48,8 +60,11 @@ std::shared_ptr<ui::TextField> label(ui::NibLoader& nib, ui::Rect frame, double 
 std::shared_ptr<ColouredTitleButton> actionButton(ui::NibLoader& nib, ui::Rect frame) {
     auto button = nib.make<ColouredTitleButton>(frame);
     setToDefaultProperties(*button);
-    button->setImagePosition(ui::ImagePosition::ImageOverlaps);
-    setImageWithPreservedCorners(*button, ui::Image::imageNamed("wizzard_button"));
+    // The green of the wizard's buttons at any width: a rounded layer rather than a stretched picture.
+    button->setImagePosition(ui::ImagePosition::NoImage);
+    button->setWantsLayer(true);
+    button->layer()->setBackgroundColor(kestruneGreen());
+    button->layer()->setCornerRadius(8);
     button->setFont(ui::Font::boldSystemFontOfSize(13));
     button->setTitle("");
     button->setTitleColor(ui::Color::whiteColor());

@@ -25,6 +25,16 @@ private:
     std::optional<ui::Color> titleColor_;
 };
 
+// A label whose text starts at the top of the space the layout gave it: its height follows its text
+// (up to that space), its top edge stays.
+class TopAlignedLabel : public ui::TextField {
+public:
+    void setStringValue(const std::string& value) override;
+
+private:
+    std::optional<ui::Rect> space_;
+};
+
 namespace screenlayout {
 
 constexpr double kPageWidth = 850;
@@ -33,8 +43,8 @@ constexpr double kPageHeight = 530;
 // The page's view: white, the size of a wizard page, given to the owner when it is a view controller.
 std::shared_ptr<ui::View> pageView(ui::NibLoader& nib);
 // A text that cannot be edited: no bezel, no background, wrapping inside its frame.
-std::shared_ptr<ui::TextField> label(ui::NibLoader& nib, ui::Rect frame, double size, bool bold = false,
-                                     ui::TextAlignment alignment = ui::TextAlignment::Center);
+std::shared_ptr<TopAlignedLabel> label(ui::NibLoader& nib, ui::Rect frame, double size, bool bold = false,
+                                       ui::TextAlignment alignment = ui::TextAlignment::Center);
 // A green button with a white title.
 std::shared_ptr<ColouredTitleButton> actionButton(ui::NibLoader& nib, ui::Rect frame);
 // A borderless button showing only a picture.

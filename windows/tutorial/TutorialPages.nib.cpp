@@ -156,7 +156,7 @@ const ui::NibRegistry::Registration kTutorialFinishedLayout("TutorialFinished", 
     auto page = sl::pageView(nib);
     auto thumbs = picture(nib, {345, 190, 160, 170}, "tutorial_thumbs_up");
     auto confetti = nib.make<ui::View>({0, 0, sl::kPageWidth, sl::kPageHeight});
-    auto title = sl::label(nib, {75, 430, 700, 44}, 28, true);
+    auto title = sl::label(nib, {75, 400, 700, 84}, 26, true);
     auto share = sl::label(nib, {110, 128, 630, 28}, 15);
     auto facebook = sl::pictureButton(nib, {330, 70, 90, 36}, "share_facebook");
     auto twitter = sl::pictureButton(nib, {430, 70, 90, 36}, "share_twitter");

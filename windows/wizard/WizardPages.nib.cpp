@@ -1,6 +1,7 @@
 // The pairing wizard's own pages: the phone asking for this Mac's login password, and the page that
 // says this Mac is not supported.
 
+#include "platform/ui/Font.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Nib.h"
 #include "platform/ui/View.h"
@@ -24,7 +25,12 @@ std::shared_ptr<ui::View> separator(ui::NibLoader& nib) {
 
 // A field of the phone's form: a white box with a thin grey border.
 std::shared_ptr<ui::TextField> formField(ui::NibLoader& nib, ui::Rect frame) {
-    auto field = sl::label(nib, frame, 13, false, ui::TextAlignment::Left);
+    auto field = nib.make<ui::TextField>(frame);
+    field->setEditable(false);
+    field->setBezeled(false);
+    field->setDrawsBackground(false);
+    field->setFont(ui::Font::systemFontOfSize(13));
+    field->setTextColor(colorWithHexColorString("222222"));
     field->setWantsLayer(true);
     field->layer()->setBackgroundColor(ui::Color::whiteColor());
     field->layer()->setBorderColor(colorWithHexColorString("C8CCCA"));
