@@ -59,7 +59,7 @@ ui::Scene pageScene(const std::shared_ptr<BaseViewController>& page) {
 
 void noop() {}
 
-// Runs the main loop until the condition holds (a pager's slide, a page's fade), a second at most.
+// Runs the main loop until the condition holds (a pager's slide, a page's fade), 1.5 s at most.
 void settleUntil(const std::function<bool()>& done) {
     platform::RunLoop::main().runUntil(done, 1.5);
 }
@@ -68,13 +68,14 @@ void useThrowawayDataFolders() {
     static bool done = false;
     if (done) return;
     done = true;
-    char pattern[] = "/tmp/kestrune-snapshot-XXXXXX";
-    if (const char* home = mkdtemp(pattern)) {
-        const std::string base = home;
-        for (const char* variable :
-             {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"})
-            setenv(variable, (base + "/" + variable).c_str(), 1);
-    }
+    static char pattern[] = "/tmp/kestrune-snapshot-XXXXXX";
+    if (!mkdtemp(pattern)) return;
+    const std::string base = pattern;
+    for (const char* variable :
+         {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"})
+        setenv(variable, (base + "/" + variable).c_str(), 1);
+    // Gone with the process that took the pictures.
+    atexit([] { platform::Files::remove(pattern); });
 }
 
 // The tracked phone of the tutorial's scenes: connected, with proximity tracking as asked.

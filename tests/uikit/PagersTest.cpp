@@ -123,7 +123,8 @@ TEST_F(PagersTest, OfTwoChangesAskedForDuringATransitionOnlyTheSecondRuns) {
     EXPECT_FALSE(skipped->view()->superview());
     EXPECT_FALSE(pager->hasPendingChange());
     // The waiting one started when the first had come in.
-    EXPECT_EQ(pager->contentViewContainer()->subviews(), std::vector<std::shared_ptr<ui::View>>{last->view()});
+    EXPECT_EQ(pager->contentViewContainer()->subviews(),
+              std::vector<std::shared_ptr<ui::View>>{last->view()});
 }
 
 TEST_F(PagersTest, TheIndexPicksTheSideAndAnEqualIndexSwapsWithoutSlideYetNotAtOnce) {

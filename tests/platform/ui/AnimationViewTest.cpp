@@ -62,10 +62,11 @@ TEST_F(AnimationViewTest, ALoopEndsOnlyWhenStoppedAndANewPlayEndsTheOneBefore) {
 }
 
 TEST_F(AnimationViewTest, AMissingOrBrokenFileMakesAnEmptyViewThatCompletesAtOnceUnfinished) {
-    for (auto view : {AnimationView::animationNamed("no_such_animation"),
-                      AnimationView::animationFromText("broken", "{\"w\": 10"),
-                      AnimationView::animationFromText("no rate", R"({"w": 10, "h": 10, "op": 5, "fr": 0})"),
-                      AnimationView::animationFromText("backwards", R"({"w": 10, "h": 10, "ip": 9, "op": 5})")}) {
+    for (auto view :
+         {AnimationView::animationNamed("no_such_animation"),
+          AnimationView::animationFromText("broken", "{\"w\": 10"),
+          AnimationView::animationFromText("no rate", R"({"w": 10, "h": 10, "op": 5, "fr": 0})"),
+          AnimationView::animationFromText("backwards", R"({"w": 10, "h": 10, "ip": 9, "op": 5})")}) {
         SCOPED_TRACE(view->animationName());
         EXPECT_FALSE(view->isLoaded());
         std::vector<bool> reports;

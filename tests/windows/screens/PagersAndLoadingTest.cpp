@@ -110,7 +110,8 @@ TEST_F(PagersAndLoadingTest, AnUpdatePageIsOfferedUnlessTheVersionIsKnownToBeUpT
     EXPECT_EQ(mac->titleTextField->stringValue(), "Help");
     auto phone = pager->iosUpdateController();
     ASSERT_TRUE(phone);
-    EXPECT_EQ(phone->textField->stringValue(), "check_for_ios_updates\n\nworks_best_when_latest_version_installed");
+    EXPECT_EQ(phone->textField->stringValue(),
+              "check_for_ios_updates\n\nworks_best_when_latest_version_installed");
     // A newer version: the pages that ask to update.
     UpdateController::VersionFacts facts;
     facts.configFetched = true;

@@ -27,7 +27,9 @@ protected:
         phone->mobileDeviceInfo()->setDeviceName("Ada's iPhone %n %@");
     }
     // The pairing request in progress, as the link records it.
-    void pairing(const std::shared_ptr<MobileDevice>& device) { DataManager::shared().setPairingMobileDevice(device); }
+    void pairing(const std::shared_ptr<MobileDevice>& device) {
+        DataManager::shared().setPairingMobileDevice(device);
+    }
 
     std::shared_ptr<InitalWizzardController> wizard;
     std::shared_ptr<MobileDevice> phone;
@@ -44,7 +46,8 @@ TEST_F(PairingWizardTest, EachEventAndChoiceLeadsToItsPage) {
     wizard->didReceiveRequestToPairWithMobileDevice(phone);
     EXPECT_EQ(wizard->pageIndex(), 1);
     // The phone's name is its own text, never a format.
-    EXPECT_EQ(wizard->acceptViewController()->textField->stringValue(), "Ada's iPhone %n %@ wants to connect");
+    EXPECT_EQ(wizard->acceptViewController()->textField->stringValue(),
+              "Ada's iPhone %n %@ wants to connect");
     auto& accept = *wizard->acceptViewController();
     accept.leftButtonToggled(*accept.leftbutton);  // "accept"
     EXPECT_EQ(wizard->pageIndex(), 2);

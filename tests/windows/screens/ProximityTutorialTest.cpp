@@ -48,7 +48,8 @@ TEST_F(ProximityTutorialTest, TheMainRoadFromSetUpToTheCelebration) {
     EXPECT_EQ(tutorial->tutorialState(), InitialTutorialController::kSetUp);
     EXPECT_EQ(tutorial->pageIndex(), InitialTutorialController::kSetUpPage);
     EXPECT_EQ(tutorial->tutorialSetup()->iPhoneNameTitle->stringValue(), "Ada's iPhone");
-    EXPECT_EQ(tutorial->tutorialSetup()->topTitleLabel->stringValue(), "lock_and_unlock_your_mac_automatically");
+    EXPECT_EQ(tutorial->tutorialSetup()->topTitleLabel->stringValue(),
+              "lock_and_unlock_your_mac_automatically");
 
     setTracking("phone-1", true);
     tutorial->updateTutorialStateAfterUpdatingTrackingInfo();
@@ -63,7 +64,8 @@ TEST_F(ProximityTutorialTest, TheMainRoadFromSetUpToTheCelebration) {
     EXPECT_EQ(tutorial->tutorialState(), InitialTutorialController::kLocked);
     EXPECT_EQ(tutorial->pageIndex(), InitialTutorialController::kWalkAwayPage);
     tutorial->userDidLogoutWithKestruneRSSI();  // a second lock: still waiting for the return
-    EXPECT_EQ(delegate->options, (std::vector<int32_t>{Option::kCloseMenuBarShortly, Option::kNotifyLockedByWalkingAway}));
+    EXPECT_EQ(delegate->options,
+              (std::vector<int32_t>{Option::kCloseMenuBarShortly, Option::kNotifyLockedByWalkingAway}));
 
     EXPECT_FALSE(DeviceLocalSettings::shared().didShowTutorialAtLeastOnce());
     tutorial->userDidLoginWithKestruneRSSI();
@@ -164,8 +166,9 @@ TEST_F(ProximityTutorialTest, TheFinishButtonsRoadAndThePagesChoices) {
     tutorial->macSleepScreenConnectToiPhone_didSelectOption(*connect, 0);
     tutorial->macSleepScreenConnectToiPhone_didSelectOption(*connect, 1);
     tutorial->macSleepScreenConnectToiPhone_didSelectOption(*connect, 5);
-    EXPECT_EQ(delegate->options, (std::vector<int32_t>{Option::kShowProximityTutorial, 0, Option::kOpenMenuBar,
-                                                        Option::kTurnBluetoothOn, Option::kTroubleConnecting}));
+    EXPECT_EQ(delegate->options,
+              (std::vector<int32_t>{Option::kShowProximityTutorial, 0, Option::kOpenMenuBar,
+                                    Option::kTurnBluetoothOn, Option::kTroubleConnecting}));
     // A phone without a name leaves the preview's name as it was.
     phone->mobileDeviceInfo()->setDeviceName(std::nullopt);
     last->finishPreviewController->iPhoneNameTitle->setStringValue("kept");
@@ -206,7 +209,8 @@ TEST_F(ProximityTutorialTest, TheWalkAwayPageFollowsTheDistanceAndHidesTheUserAc
     advance(0.5);
     EXPECT_EQ(walk->userActiveLabel->alphaValue(), 1.0);
     EXPECT_EQ(walk->userActiveLabel->stringValue(), phone->userActiveIndicationString());
-    EXPECT_EQ(walk->currentDistanceValueLabel->stringValue(), phone->distanceStringWithUserActiveIndication(false));
+    EXPECT_EQ(walk->currentDistanceValueLabel->stringValue(),
+              phone->distanceStringWithUserActiveIndication(false));
     EXPECT_EQ(walk->metricLabel1->stringValue(), "meters");
     // The chosen metric's name, in lower case.
     auto settings = DataManager::shared().settingsForDeviceId("phone-1");
@@ -248,7 +252,8 @@ TEST_F(ProximityTutorialTest, TheThumbsUpHidesOnEveryAppearanceAndFadesInAfterTh
     EXPECT_EQ(finished->image->alphaValue(), 1.0);
     bool fadedOverHalfASecond = false;
     for (const auto& record : ui::AnimationContext::recorded())
-        if (record.target.lock() == finished->image && record.duration == 0.5 && record.to == ui::AnimatableValue(1.0))
+        if (record.target.lock() == finished->image && record.duration == 0.5 &&
+            record.to == ui::AnimatableValue(1.0))
             fadedOverHalfASecond = true;
     EXPECT_TRUE(fadedOverHalfASecond);
     // A second celebration replaces the first animation view.

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <map>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -109,8 +109,10 @@ protected:
         phone->mobileDeviceConnectionInfo()->setIsConnected(platform::Number(connected));
     }
     static void setTracking(const std::string& unId, bool tracking) {
-        kestrune::DataManager::shared().settingsForDeviceId(unId)->mobileDeviceTrackInfo()->setShouldTrackMobileDevice(
-            platform::Number(tracking));
+        kestrune::DataManager::shared()
+            .settingsForDeviceId(unId)
+            ->mobileDeviceTrackInfo()
+            ->setShouldTrackMobileDevice(platform::Number(tracking));
     }
     std::vector<std::string> playedSounds() const { return workspace->playedSounds(); }
     // Texts for some keys; the rest stay their keys.
