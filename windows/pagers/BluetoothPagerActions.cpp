@@ -4,7 +4,7 @@
 
 #include "app/shell/PerformBlockAfterDelay.h"
 #include "app/support/Localizable.h"
-#include "link/Bluetooth.h"
+#include "link/transport/Bluetooth.h"
 #include "platform/base/Log.h"
 #include "windows/pagers/LoadingViewController.h"
 #include "windows/screens/KSViewControllerFactory.h"

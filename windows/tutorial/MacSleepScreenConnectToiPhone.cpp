@@ -1,7 +1,7 @@
 #include "windows/tutorial/MacSleepScreenConnectToiPhone.h"
 
 #include "app/support/Localizable.h"
-#include "link/Bluetooth.h"
+#include "link/transport/Bluetooth.h"
 #include "uikit/buttons/ButtonAdditions.h"
 #include "uikit/views/BackgroundColor.h"
 #include "uikit/views/CustomColor.h"

@@ -3,7 +3,7 @@
 #include "app/records/MobileSettings.h"
 #include "app/store/DataManager.h"
 #include "app/support/Localizable.h"
-#include "engine/RssiToDistance.h"
+#include "engine/deciders/RssiToDistance.h"
 #include "platform/base/UnicodeClasses.h"
 #include "uikit/buttons/ButtonAdditions.h"
 #include "uikit/text/TextFieldAdditions.h"

@@ -5,7 +5,7 @@
 #include "app/store/DataManager.h"
 #include "app/support/Localizable.h"
 #include "features/language/TextFormat.h"
-#include "link/ScanningIndicator.h"
+#include "link/transport/ScanningIndicator.h"
 #include "windows/screens/KSViewControllerFactory.h"
 
 namespace kestrune {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "link/Bluetooth.h"
+#include "link/transport/Bluetooth.h"
 #include "platform/base/NotificationCenter.h"
 #include "platform/ui/AnimationView.h"
 #include "tests/windows/screens/ScreensFixture.h"

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "link/Bluetooth.h"
+#include "link/transport/Bluetooth.h"
 #include "platform/sim/radio/Radio.h"
 #include "platform/ui/AnimationContext.h"
 #include "tests/windows/screens/ScreensFixture.h"
