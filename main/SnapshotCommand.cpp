@@ -9,6 +9,7 @@
 #include "platform/ui/SceneRegistry.h"
 #include "uikit/KitGallery.h"
 #include "windows/ListsGallery.h"
+#include "windows/ScreensGallery.h"
 
 namespace kestrune {
 
@@ -34,6 +35,7 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     platform::ui::registerControlGallery();
     registerInterfaceKitGallery();
     registerListsAndSharingGallery();
+    registerScreensGallery();
     std::vector<std::string> names(argv + 3, argv + argc);
     const int failures = platform::ui::SceneRegistry::renderAll(argv[2], names);
     return failures == 0 ? 0 : 1;
