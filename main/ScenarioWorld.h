@@ -20,8 +20,9 @@ class StateMachine;
 
 // The world a scenario plays in: the simulated radio with one scripted phone on it, the simulated Mac
 // session, and the user at the Mac. The application runs in it unchanged; the world only stands in for
-// what is not this application (the phone, the air, the desktop) and for the pairing wizard's window,
-// which is not built yet: its user's answer reaches the phone link as the wizard's would.
+// what is not this application (the phone, the air, the desktop) and for the pairing wizard, which is not
+// built yet: when the coordinator tells the wizard that a phone asks to pair, the user's answer reaches
+// the coordinator as the wizard's would.
 class ScenarioWorld : public std::enable_shared_from_this<ScenarioWorld> {
 public:
     // The password of the running user's account in the simulated session.
@@ -31,9 +32,9 @@ public:
                                                  std::shared_ptr<platform::SimulatedSession> session);
     ~ScenarioWorld();
 
-    // The coordinator's window services for this world: the defaults, except that the new-phone window
-    // is answered by the scenario's user.
-    std::shared_ptr<WindowServices> windowServices();
+    // The coordinator's tutorial factory for this world: the defaults, except that the pairing wizard is
+    // answered by the scenario's user.
+    std::shared_ptr<TutorialScreens> tutorialScreens();
     void attach(std::weak_ptr<StateMachine> stateMachine);
 
     platform::PhoneApplication& phone() { return *phone_; }

@@ -13,6 +13,7 @@
 #include "engine/coordinator/StateMachine.h"
 #include "main/CommandLineOptions.h"
 #include "main/FeatureWiring.h"
+#include "main/InterfaceKitHelpers.h"
 #include "main/ReportingKitStart.h"
 #include "main/ScenarioCommand.h"
 #include "main/SnapshotCommand.h"
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
         options, kestrune::ScenarioCommand::defaultLogPath(options.scenario));
     for (const auto& notice : kestrune::startupNotices(options)) platform::logf("%s", notice.c_str());
     kestrune::installInterfaceBackend();
+    kestrune::installInterfaceKitHelpers();
 
     // This machine has no Bluetooth controller of its own: the simulated radio stands in for it.
     platform::BluetoothBackend::install(platform::Radio::shared());

@@ -72,7 +72,7 @@ protected:
     // The coordinator as the application makes it, in this world; launched by a login item.
     void launch() {
         kestrune::CoordinatorServices services;
-        services.windows = world->windowServices();
+        services.tutorials = world->tutorialScreens();
         services.system = std::make_shared<QuietSystem>();
         if (prepareServices) prepareServices(services);
         machine = kestrune::StateMachine::create(services);
