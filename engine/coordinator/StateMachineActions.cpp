@@ -26,10 +26,10 @@ bool isConnected(const std::shared_ptr<MobileDevice>& phone) {
            boolValueOf(phone->mobileDeviceConnectionInfo()->isConnected());
 }
 
-// The format with the text in place of its placeholder.
+// The format with the text in place of its placeholder; a format without one is followed by the text.
 std::string formatted(const std::string& format, const std::string& text) {
     auto at = format.find("%@");
-    if (at == std::string::npos) return format;
+    if (at == std::string::npos) return text.empty() ? format : format + " " + text;
     return format.substr(0, at) + text + format.substr(at + 2);
 }
 
