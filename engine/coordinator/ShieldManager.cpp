@@ -131,13 +131,16 @@ bool ShieldManager::shouldShowShieldController() {
 
 void ShieldManager::reloadShieldViewController() {
     std::weak_ptr<bool> alive = alive_;
+    ++queuedRebuilds_;
     runOnMainQueueAsync([this, alive] {
         if (!alive.lock()) return;
+        --queuedRebuilds_;
         hideShieldWindow();
         creatAndPrepareShieldView();
         // A panel built for a request to show it is brought to the front once built, if still wanted.
-        if (std::exchange(showAfterRebuild_, false) && shieldManager_ && shouldShowShieldController())
+        if (showAfterRebuild_ && shieldManager_ && shouldShowShieldController())
             shieldManager_->showShieldWindowView();
+        if (queuedRebuilds_ == 0) showAfterRebuild_ = false;
     });
 }
 

@@ -86,6 +86,8 @@ private:
     std::shared_ptr<CoordinatorSystem> system_;
     // A rebuild was asked to end with its panel in front.
     bool showAfterRebuild_ = false;
+    // The last of the rebuilds queued by then brings its panel forward.
+    int queuedRebuilds_ = 0;
 };
 
 }  // namespace kestrune

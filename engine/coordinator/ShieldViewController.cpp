@@ -115,7 +115,7 @@ void ShieldViewController::updateViewForTrackingMobileDevice() {
         showPressKeyForLogin_forConnectedDevice(false, false);
     } else {
         if (picture) picture->setImage(ui::Image::imageNamed("connected"));
-        if (settings && rssiUpdater_.moreSecondsElapsedSinceLastTrigger(kRSSITextSpacing - 1e-9)) {
+        if (settings && rssiUpdater_.moreSecondsElapsedSinceLastTrigger(kRSSITextSpacing - 1e-6)) {
             rssiUpdater_.eventTriggered();
             showRSSIStrigng(settings->rssiPrettyPrint());
         }
@@ -188,8 +188,9 @@ void ShieldViewController::showPressKeyForLogin_forConnectedDevice(bool pressKey
         const std::string format = localizable("distance_to_unlock_device");
         const auto at = format.find("%@");
         const std::string distance = settings->distanceToLockString();
-        label->setStringValue(
-            at == std::string::npos ? format : format.substr(0, at) + distance + format.substr(at + 2));
+        label->setStringValue(at == std::string::npos
+                                  ? format + " " + distance
+                                  : format.substr(0, at) + distance + format.substr(at + 2));
     }
     label->setAlignment(ui::TextAlignment::Center);
 }
