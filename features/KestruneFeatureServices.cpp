@@ -1,6 +1,7 @@
 #include "features/KestruneFeatureServices.h"
 
 #include "features/history/LoginTrackerController.h"
+#include "features/hotkeys/ShortCutManager.h"
 #include "features/language/LanguageControllerMac.h"
 #include "features/notifications/KSSpecificNotificationManager.h"
 
@@ -71,6 +72,14 @@ void KestruneFeatureServices::showDidConnectNotificationWithText(const std::stri
 
 void KestruneFeatureServices::showPersistantNativeNotificationWithText(const std::string& text) {
     KSSpecificNotificationManager::showPersistantNativeNotificationWithText(text);
+}
+
+void KestruneFeatureServices::updateShortcutsEnabled() {
+    ShortCutManager::shared()->updateShortcutsEnabled();
+}
+
+void KestruneFeatureServices::setShortCutManagerDelegate(std::weak_ptr<ShortCutManagerDelegate> delegate) {
+    ShortCutManager::shared()->delegate = std::move(delegate);
 }
 
 }  // namespace kestrune
