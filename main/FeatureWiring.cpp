@@ -1,10 +1,10 @@
 #include "main/FeatureWiring.h"
 
+#include "app/records/PhoneRecordServices.h"
 #include "app/shell/AppDelegate.h"
 #include "app/store/HistoryServices.h"
-#include "app/records/PhoneRecordServices.h"
-#include "engine/session/AutoHideNotificationPresenter.h"
 #include "engine/coordinator/CoordinatorServices.h"
+#include "engine/session/AutoHideNotificationPresenter.h"
 #include "features/FeaturePhoneRecordServices.h"
 #include "features/KestruneFeatureServices.h"
 #include "features/history/HistoryFeatureServices.h"

@@ -7,6 +7,7 @@
 #include "platform/base/Clock.h"
 #include "platform/base/RunLoop.h"
 #include "platform/sim/PhoneApplication.h"
+#include "platform/sim/keyboard/SimulatedHotKeys.h"
 #include "platform/sim/radio/Radio.h"
 #include "platform/sim/session/SimulatedSession.h"
 #include "platform/system/ProcessInfo.h"
@@ -94,6 +95,19 @@ void ScenarioWorld::typeAtLockScreen(const std::string& text) {
     for (char ch : text) session_->postKeyEvent(platform::KeyEvent{0, 0, true, std::u16string(1, ch)});
     session_->postKeyEvent(platform::KeyEvent{kKeyReturn, 0, true, {}});
     peoplesKeys_.emplace_back(first, session_->keyLog().size());
+}
+
+bool ScenarioWorld::pressShortcut(uint16_t keyCode, uint32_t modifiers) {
+    auto keys = std::dynamic_pointer_cast<platform::SimulatedHotKeys>(platform::HotKeyRegistry::current());
+    if (!keys) return false;
+    session_->userInput();
+    keys->press(keyCode, modifiers);
+    return keys->release(keyCode, modifiers);
+}
+
+bool ScenarioWorld::shortcutRegistered(uint16_t keyCode, uint32_t modifiers) const {
+    auto keys = std::dynamic_pointer_cast<platform::SimulatedHotKeys>(platform::HotKeyRegistry::current());
+    return keys && keys->isRegistered(keyCode, modifiers);
 }
 
 bool ScenarioWorld::typedByPerson(size_t keyIndex) const {

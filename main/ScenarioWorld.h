@@ -51,6 +51,10 @@ public:
     // Keyboard or mouse input: the user is at work. Working goes on with input every second.
     void userInput();
     void keepWorking(double seconds);
+    // The user presses and lets go of a key combination (modifiers in the hot-key registry's bits);
+    // answers whether a global shortcut of the application took it.
+    bool pressShortcut(uint16_t keyCode, uint32_t modifiers);
+    bool shortcutRegistered(uint16_t keyCode, uint32_t modifiers) const;
     // Someone at the Mac types the text into the lock screen's password field and presses Return.
     void typeAtLockScreen(const std::string& text);
     // Whether the key of the session's key log at that index was typed by a person, not by the Mac.

@@ -31,7 +31,13 @@ DDHotKeyCenter& DDHotKeyCenter::sharedHotKeyCenter() {
 
 DDHotKeyCenter::DDHotKeyCenter() {
     centreRunning() = true;
-    HotKeyRegistry::current()->setReleaseHandler([](const HotKeyRegistry::Release& release) {
+    listenTo(HotKeyRegistry::current());
+}
+
+void DDHotKeyCenter::listenTo(const std::shared_ptr<HotKeyRegistry>& registry) {
+    if (listening_.lock() == registry) return;
+    listening_ = registry;
+    registry->setReleaseHandler([](const HotKeyRegistry::Release& release) {
         if (!centreRunning()) return;
         DDHotKeyCenter::sharedHotKeyCenter().hotKeyReleased(release);
     });
@@ -81,8 +87,10 @@ std::shared_ptr<DDHotKey> DDHotKeyCenter::registerHotKey(const std::shared_ptr<D
 }
 
 bool DDHotKeyCenter::registerWithPlatform(DDHotKey& hotKey) {
-    const auto result = HotKeyRegistry::current()->registerEventHotKey(
-        hotKey.keyCode, carbonModifiersOf(hotKey.modifierFlags), {kSignature, nextHotKeyID_});
+    auto registry = HotKeyRegistry::current();
+    listenTo(registry);
+    const auto result = registry->registerEventHotKey(hotKey.keyCode, carbonModifiersOf(hotKey.modifierFlags),
+                                                      {kSignature, nextHotKeyID_});
     if (const auto* error = std::get_if<platform::Error>(&result)) {
         platform::logf("Hot keys: key %u with flags 0x%llx was not registered (%lld: %s)", hotKey.keyCode,
                        static_cast<unsigned long long>(hotKey.modifierFlags),

@@ -52,11 +52,15 @@ public:
 private:
     DDHotKeyCenter();
     bool registerWithPlatform(DDHotKey& hotKey);
+    // Listens to the releases of the registry installed now (the program's entry or a test may install
+    // one after the centre was made).
+    void listenTo(const std::shared_ptr<platform::HotKeyRegistry>& registry);
     void unregisterMatching(const std::function<bool(const DDHotKey&)>& matches);
 
     std::vector<std::shared_ptr<DDHotKey>> hotKeys_;
     uint32_t nextHotKeyID_ = 1;
     bool shutDown_ = false;
+    std::weak_ptr<platform::HotKeyRegistry> listening_;
 };
 
 }  // namespace kestrune

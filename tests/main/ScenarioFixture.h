@@ -11,6 +11,8 @@
 #include "app/store/DataManager.h"
 #include "engine/coordinator/StateMachine.h"
 #include "engine/session/SecurityAgentListener.h"
+#include "features/hotkeys/DDHotKeyCenter.h"
+#include "features/hotkeys/ShortCutManager.h"
 #include "link/requests/MotionDetection.h"
 #include "link/requests/RSSIIntake.h"
 #include "link/transport/AccountServices.h"
@@ -38,6 +40,8 @@ inline void forgetTheRoad() {
     kestrune::ScanningIndicator::resetSharedForTesting();
     kestrune::DeviceSpecificConfig::removeOverridesForTesting();
     kestrune::DataManager::resetSharedForTesting();
+    kestrune::ShortCutManager::resetForTesting();
+    kestrune::DDHotKeyCenter::resetForTesting();
 }
 inline const bool kRoadResetRegistered = (testsupport::addResetHook(&forgetTheRoad), true);
 
