@@ -4,6 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/coordinator/ShieldGallery.h"
+#include "features/hotkeys/HotKeyGallery.h"
+#include "features/language/BundleLanguage.h"
+#include "main/InterfaceKitHelpers.h"
 #include "platform/ui/DisplayCycle.h"
 #include "platform/ui/SceneRegistry.h"
 #include "platform/ui/cairo/CairoRenderer.h"
@@ -25,7 +29,12 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     }
     // Pictures need real pixels and real text: the Cairo and Pango backend.
     installInterfaceBackend();
+    installInterfaceKitHelpers();
+    // The pictures read in English.
+    setLocalizableLanguage("en");
     platform::ui::registerControlGallery();
+    registerShieldGallery();
+    registerHotKeyGallery();
     registerInterfaceKitGallery();
     registerListsAndSharingGallery();
     std::vector<std::string> names(argv + 3, argv + argc);
