@@ -5,6 +5,10 @@
 #include <vector>
 
 #include "main/DrawingModule.h"
+#include "engine/coordinator/ShieldGallery.h"
+#include "features/hotkeys/HotKeyGallery.h"
+#include "features/language/BundleLanguage.h"
+#include "main/InterfaceKitHelpers.h"
 #include "platform/ui/DisplayCycle.h"
 #include "platform/ui/SceneRegistry.h"
 #include "uikit/KitGallery.h"
@@ -32,7 +36,12 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
         return 1;
     }
     platform::ui::DisplayCycle::install();
+    installInterfaceKitHelpers();
+    // The pictures read in English.
+    setLocalizableLanguage("en");
     platform::ui::registerControlGallery();
+    registerShieldGallery();
+    registerHotKeyGallery();
     registerInterfaceKitGallery();
     registerListsAndSharingGallery();
     registerScreensGallery();
