@@ -82,6 +82,11 @@ void KestruneFeatureServices::setShouldAutomaticallyCheckForUpdates(bool automat
     KestruneUpdater::shared().setShouldAutomaticallyCheckForUpdates(automatically);
 }
 
+// A check the user asked for runs in the foreground: its answer is shown whatever it is.
+void KestruneFeatureServices::checkForUpdatesByUser() {
+    KestruneUpdater::shared().checkForUpdates(this);
+}
+
 void KestruneFeatureServices::checkForUpdates() {
     UpdateController::shared().checkForUpdates();
 }
@@ -112,6 +117,14 @@ void KestruneFeatureServices::didWarnUserAboutOSXUpdate() {
 
 bool KestruneFeatureServices::isConectedToSafeWifi() {
     return SafeWifiManager::shared().isConectedToSafeWifi();
+}
+
+bool KestruneFeatureServices::safeWifiTurnedOn() {
+    return SafeWifiManager::shared().safeWifiTurnedOn();
+}
+
+void KestruneFeatureServices::setSafeWifiTurnedOn(bool on) {
+    SafeWifiManager::shared().setSafeWifiTurnedOn(on);
 }
 
 bool KestruneFeatureServices::shouldUnlockForSafeWifi() {

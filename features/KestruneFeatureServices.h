@@ -40,6 +40,7 @@ public:
     void showPersistantNativeNotificationWithText(const std::string& text) override;
 
     void setShouldAutomaticallyCheckForUpdates(bool automatically) override;
+    void checkForUpdatesByUser() override;
     void checkForUpdates() override;
     void verifyIfUpdatesAvalable() override;
     void checkForUpdatesInBackground() override;
@@ -49,6 +50,8 @@ public:
     void didWarnUserAboutOSXUpdate() override;
 
     bool isConectedToSafeWifi() override;
+    bool safeWifiTurnedOn() override;
+    void setSafeWifiTurnedOn(bool on) override;
     // Also the decider's policy.
     bool shouldUnlockForSafeWifi() override;
 

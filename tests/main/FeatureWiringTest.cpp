@@ -170,4 +170,22 @@ TEST_F(UpdateWiringTest, SevenSecondsAfterStartTheVersionsAreFetchedAndANewerMac
     EXPECT_EQ(log.count("panel ios update"), 0u) << "no phone connected";
 }
 
+// The settings' switch and the user's update check reach the features, not the coordinator's stand-ins.
+TEST_F(UpdateWiringTest, TheWifiSwitchAndTheUsersUpdateCheckReachTheFeatures) {
+    server.setDefaultAnswer(plist({{"version", kestrune::Common::getAppVersion()}, {"url", "x.zip"}}));
+    start();
+    trust(kHome);
+    const bool before = SafeWifiManager::shared().safeWifiTurnedOn();
+    machine->toggleWifiUnlock();
+    EXPECT_NE(SafeWifiManager::shared().safeWifiTurnedOn(), before);
+    machine->toggleWifiUnlock();
+    EXPECT_EQ(SafeWifiManager::shared().safeWifiTurnedOn(), before);
+
+    const size_t feeds = requestsFor("/feed.plist");
+    machine->userDidToggleCheckForUpdates();
+    runUntilIdle();
+    EXPECT_EQ(requestsFor("/feed.plist"), feeds + 1);
+    EXPECT_EQ(log.count("not built yet"), 0u);
+}
+
 }  // namespace
