@@ -5,12 +5,14 @@
 #include "app/store/PhoneRecordServices.h"
 #include "engine/AutoHideNotificationPresenter.h"
 #include "engine/CoordinatorServices.h"
+#include "engine/coordinator/ActivityControllerFactory.h"
 #include "features/FeaturePhoneRecordServices.h"
 #include "features/KestruneFeatureServices.h"
 #include "features/history/HistoryFeatureServices.h"
 #include "features/language/LanguageControllerMac.h"
 #include "features/notifications/KSAutoHideNotificationPresenter.h"
 #include "platform/sim/camera/SimulatedCamera.h"
+#include "windows/history/ActivityChartFactory.h"
 
 namespace kestrune {
 
@@ -20,6 +22,7 @@ void installFeatures(CoordinatorServices& services, AppDelegate* delegate) {
     PhoneRecordServices::install(std::make_shared<FeaturePhoneRecordServices>());
     AutoHideNotificationPresenter::install(std::make_shared<KSAutoHideNotificationPresenter>());
     services.features = std::make_shared<KestruneFeatureServices>();
+    ActivityControllerFactory::install(std::make_shared<ActivityChartFactory>());
     if (delegate) delegate->languageService = &LanguageControllerMac::shared();
 }
 
@@ -28,6 +31,7 @@ void uninstallFeaturesForTesting() {
     HistoryServices::install(nullptr);
     PhoneRecordServices::install(nullptr);
     AutoHideNotificationPresenter::install(nullptr);
+    ActivityControllerFactory::install(nullptr);
 }
 
 }  // namespace kestrune

@@ -4,10 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/camera/SimulatedCamera.h"
 #include "platform/ui/DisplayCycle.h"
 #include "platform/ui/SceneRegistry.h"
 #include "platform/ui/cairo/CairoRenderer.h"
 #include "uikit/KitGallery.h"
+#include "windows/HistoryPhotosGallery.h"
 #include "windows/ListsGallery.h"
 
 namespace kestrune {
@@ -28,6 +30,7 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     platform::ui::registerControlGallery();
     registerInterfaceKitGallery();
     registerListsAndSharingGallery();
+    registerHistoryAndPhotosGallery(&platform::SimulatedCamera::testPattern);
     std::vector<std::string> names(argv + 3, argv + argc);
     const int failures = platform::ui::SceneRegistry::renderAll(argv[2], names);
     return failures == 0 ? 0 : 1;

@@ -15,6 +15,7 @@
 #include "app/records/LoginLogoutEntry.h"
 #include "app/records/ManaulSnapshotEntry.h"
 #include "app/store/DataManager.h"
+#include "app/support/Localizable.h"
 #include "platform/services/UserNotificationBackend.h"
 #include "platform/services/UserNotificationRecorder.h"
 #include "platform/sim/camera/SimulatedCamera.h"
@@ -29,6 +30,8 @@
 namespace kestrune::windowtests {
 
 inline void forgetRecordState() {
+    // A gallery puts the English texts in place; the tests read the keys.
+    setLocalizedStringLookup(nullptr);
     DataManager::resetSharedForTesting();
     DeviceLocalSettings::resetSharedForTesting();
     MugShotGenerator::forgetSavedMugShotPathForTesting();

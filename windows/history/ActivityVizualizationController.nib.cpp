@@ -35,7 +35,6 @@ const ui::NibRegistry::Registration kActivityVizualizationControllerLayout(
             label->setStringValue((hour < 10 ? "0" : "") + std::to_string(hour) + ":00");
         }
         auto scroll = nib.make<ui::ScrollView>(strip);
-        scroll->setHasHorizontalScroller(true);
         scroll->setAutoresizingMask(ui::kViewWidthSizable | ui::kViewHeightSizable);
         auto grid = nib.make<CNGridView>({0, 0, strip.width(), strip.height()});
         scroll->setDocumentView(grid);

@@ -42,6 +42,9 @@ LoginLogoutHistoryWindow::~LoginLogoutHistoryWindow() {
 
 void LoginLogoutHistoryWindow::windowDidLoad() {
     KestruneListViewWindow::windowDidLoad();
+    // The rows' texts are black: the list lies on a light ground.
+    if (auto backdrop = listViewBackgroundView.lock())
+        setBackgouroundColor_withAlpha(*backdrop, ui::Color::whiteColor(), 0.92);
     if (!listView) return;
     listView->setDelegate(sharedAs<LoginLogoutHistoryWindow>());
     std::weak_ptr<LoginLogoutHistoryWindow> weak = sharedAs<LoginLogoutHistoryWindow>();

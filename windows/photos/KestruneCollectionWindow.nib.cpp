@@ -57,14 +57,14 @@ const ui::NibRegistry::Registration kKestruneCollectionWindowLayout(
         const ui::Rect previewFrame{235, 212, 230, 281};
         auto preview = cells::imageView(nib, *content, previewFrame);
         auto fullScreen = cells::imageView(nib, *content, previewFrame);
-        auto infoImage = cells::imageView(nib, *content, {300, 380, 100, 100});
-        auto info = cells::label(nib, *content, {100, 300, 500, 60}, "Helvetica Neue", 15, white,
+        // The notice inside the empty card: its picture above its text.
+        auto infoImage = cells::imageView(nib, *content, {300, 368, 100, 100});
+        auto info = cells::label(nib, *content, {250, 240, 200, 110}, "Helvetica Neue", 15, white,
                                  ui::kViewNotSizable);
         info->setAlignment(ui::TextAlignment::Center);
         info->setLineBreakMode(ui::LineBreakMode::WordWrapping);
 
         auto scroll = nib.make<ui::ScrollView>({20, 74, 660, KestruneCollectionWindow::kItemHeight});
-        scroll->setHasHorizontalScroller(true);
         scroll->setAutoresizingMask(ui::kViewWidthSizable);
         auto grid = nib.make<CNGridView>({0, 0, 660, KestruneCollectionWindow::kItemHeight});
         scroll->setDocumentView(grid);

@@ -18,7 +18,12 @@ void PpopverContentInfoController::setPopoverModel(std::shared_ptr<PopoverModel>
     popoverModel_ = std::move(model);
     view();
     if (!popoverModel_) return;
-    if (label) label->setStringValue(popoverModel_->popoverDescriptionLong.value_or(""));
+    // A model without a long text (the failed-login photos turned off) has its whole explanation in
+    // the short one: shown rather than an empty popover.
+    if (label)
+        label->setStringValue(popoverModel_->popoverDescriptionLong
+                                  ? *popoverModel_->popoverDescriptionLong
+                                  : popoverModel_->popoverDescriptionShort.value_or(""));
     const auto style = [](const std::shared_ptr<ui::Button>& button,
                           const std::optional<std::string>& title) {
         if (!button) return;
