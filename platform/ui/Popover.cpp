@@ -9,10 +9,11 @@
 namespace platform::ui {
 
 namespace {
-// Popovers on screen, kept alive while shown. Interface objects live on the main thread only.
+// Popovers on screen, kept alive while shown. Interface objects live on the main thread only. Never
+// destroyed: a popover still shown at exit does not outlive the application it would order out from.
 std::vector<std::shared_ptr<Popover>>& shownList() {
-    static std::vector<std::shared_ptr<Popover>> list;
-    return list;
+    static auto* list = new std::vector<std::shared_ptr<Popover>>;
+    return *list;
 }
 
 // The gap between the popover's window and the edge it points at (where the arrow would be).

@@ -6,14 +6,14 @@
 namespace platform::ui {
 
 namespace {
-// Interface objects live on the main thread only.
+// Interface objects live on the main thread only. Never destroyed, like the windows they point at.
 std::vector<SharingServicePicker::Showing>& showings() {
-    static std::vector<SharingServicePicker::Showing> list;
-    return list;
+    static auto* list = new std::vector<SharingServicePicker::Showing>;
+    return *list;
 }
 std::shared_ptr<SharingServicePicker>& open() {
-    static std::shared_ptr<SharingServicePicker> picker;
-    return picker;
+    static auto* picker = new std::shared_ptr<SharingServicePicker>;
+    return *picker;
 }
 }  // namespace
 
