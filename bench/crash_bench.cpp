@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "reporting/crash/store/CRKFile.h"
+#include "reporting/crash/CRKFile.h"
+#include "reporting/crash/store/CRKFileReader.h"
 #include "tests/reporting/crash/capture/CrashProbe.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <benchmark/benchmark.h>
 
 #include "app/records/MobileSettings.h"
-#include "link/KestruneMessageEncoderDecoder.h"
-#include "link/MessageEncoderDecoder.h"
-#include "link/MessageFactory.h"
+#include "link/message/KestruneMessageEncoderDecoder.h"
+#include "link/message/MessageEncoderDecoder.h"
+#include "link/message/MessageFactory.h"
 #include "platform/base/Number.h"
 
 using namespace kestrune;

@@ -17,9 +17,9 @@
 
 #include "app/store/DataManager.h"
 #include "app/support/Utilities.h"
-#include "link/ConnectionFilter.h"
-#include "link/LEScannerController.h"
-#include "link/LEScannerDelegate.h"
+#include "link/transport/ConnectionFilter.h"
+#include "link/transport/LEScannerController.h"
+#include "link/transport/LEScannerDelegate.h"
 #include "platform/base/Clock.h"
 #include "platform/base/RunLoop.h"
 #include "platform/bluetooth/AdvertisementData.h"
@@ -51,17 +51,17 @@ void useFreshHome() {
 // The connection controller's answers, as it gives them: through the connection filter.
 class FilterDelegate : public LEScannerDelegate {
 public:
-    void scanner_didExperienceError_forConnection(LEScanner&, int64_t,
-                                                  const std::shared_ptr<LEScannerConnection>&) override {}
-    void scanner_didDetect_withRSSI(LEScanner&, const std::shared_ptr<LEScannerConnection>&,
+    void scanner_didExperienceError_forConnection(
+        LEScanner&, int64_t, const std::shared_ptr<LEScannerConnectionInterface>&) override {}
+    void scanner_didDetect_withRSSI(LEScanner&, const std::shared_ptr<LEScannerConnectionInterface>&,
                                     const platform::Number&) override {}
-    void scanner_didDiscover_withRSSI(LEScanner&, const std::shared_ptr<LEScannerConnection>&,
+    void scanner_didDiscover_withRSSI(LEScanner&, const std::shared_ptr<LEScannerConnectionInterface>&,
                                       const std::optional<platform::Number>&) override {}
     bool scannerShouldIgnoreAllDiscoveredConnections(LEScanner&) override {
         return ConnectionFilter::scannerShouldIgnoreAllDiscoveredConnections(nullptr);
     }
     bool scannerShouldProceedWithConnectingTo(
-        const std::shared_ptr<LEScannerConnection>& connection) override {
+        const std::shared_ptr<LEScannerConnectionInterface>& connection) override {
         return ConnectionFilter::scannerShouldProceedWithConnectingTo(connection);
     }
     void scannerIsOnAndReady() override {}

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "platform/base/Value.h"
-#include "reporting/UsageKit/USKEvent.h"
 #include "reporting/UsageKit/USKUsageKitController.h"
+#include "reporting/UsageKit/events/USKEvent.h"
 #include "reporting/core/OperationQueue.h"
 
 namespace {

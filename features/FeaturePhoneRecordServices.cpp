@@ -1,7 +1,7 @@
 #include "features/FeaturePhoneRecordServices.h"
 
-#include "engine/KestruneIdleManager.h"
-#include "engine/RssiToDistance.h"
+#include "engine/evidence/KestruneIdleManager.h"
+#include "engine/deciders/RssiToDistance.h"
 #include "features/language/BundleLanguage.h"
 
 namespace kestrune {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/store/PhoneRecordServices.h"
+#include "app/records/PhoneRecordServices.h"
 
 namespace kestrune {
 

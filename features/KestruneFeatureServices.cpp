@@ -2,7 +2,11 @@
 
 #include "features/history/LoginTrackerController.h"
 #include "features/language/LanguageControllerMac.h"
+#include "features/music/MusicController.h"
 #include "features/notifications/KSSpecificNotificationManager.h"
+#include "features/updates/KestruneUpdater.h"
+#include "features/updates/UpdateController.h"
+#include "features/wifi/SafeWifiManager.h"
 
 namespace kestrune {
 
@@ -71,6 +75,54 @@ void KestruneFeatureServices::showDidConnectNotificationWithText(const std::stri
 
 void KestruneFeatureServices::showPersistantNativeNotificationWithText(const std::string& text) {
     KSSpecificNotificationManager::showPersistantNativeNotificationWithText(text);
+}
+
+void KestruneFeatureServices::setShouldAutomaticallyCheckForUpdates(bool automatically) {
+    KestruneUpdater::shared().setShouldAutomaticallyCheckForUpdates(automatically);
+}
+
+void KestruneFeatureServices::checkForUpdates() {
+    UpdateController::shared().checkForUpdates();
+}
+
+void KestruneFeatureServices::verifyIfUpdatesAvalable() {
+    UpdateController::shared().verifyIfUpdatesAvalable();
+}
+
+void KestruneFeatureServices::checkForUpdatesInBackground() {
+    KestruneUpdater::shared().checkForUpdatesInBackground();
+}
+
+bool KestruneFeatureServices::shouldWarnUserAboutNewIosUpdate() {
+    return updateHelper_.shouldWarnUserAboutNewIosUpdate();
+}
+
+void KestruneFeatureServices::didWarnUserAboutiOSUpdate() {
+    updateHelper_.didWarnUserAboutiOSUpdate();
+}
+
+bool KestruneFeatureServices::shouldWarnUserAboutNewKestruneVersionForMacOSX() {
+    return updateHelper_.shouldWarnUserAboutNewKestruneVersionForMacOSX();
+}
+
+void KestruneFeatureServices::didWarnUserAboutOSXUpdate() {
+    updateHelper_.didWarnUserAboutOSXUpdate();
+}
+
+bool KestruneFeatureServices::isConectedToSafeWifi() {
+    return SafeWifiManager::shared().isConectedToSafeWifi();
+}
+
+bool KestruneFeatureServices::shouldUnlockForSafeWifi() {
+    return SafeWifiManager::shared().shouldUnlockForSafeWifi();
+}
+
+void KestruneFeatureServices::playIfPreviouslyStopped() {
+    MusicController::shared().playIfPreviouslyStopped();
+}
+
+void KestruneFeatureServices::pauseMusic() {
+    MusicController::shared().pause();
 }
 
 }  // namespace kestrune

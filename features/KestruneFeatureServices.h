@@ -1,15 +1,23 @@
 #pragma once
 
-#include "engine/CoordinatorServices.h"
+#include "engine/coordinator/CoordinatorServices.h"
+#include "engine/deciders/SafeWifiUnlockPolicy.h"
 #include "features/history/LoginTrackerFactory.h"
 #include "features/photos/FailedLoginFactory.h"
+#include "features/updates/UpdateNotificationHelper.h"
 
 namespace kestrune {
 
 // The features the coordinator calls, as built here: the lock/unlock history and the tracker file,
-// failed-login and manual photos, the interface language and the user notifications. The other
-// features' lines keep the coordinator's defaults until they are composed in.
-class KestruneFeatureServices : public FeatureServices {
+// failed-login and manual photos, the interface language, the user notifications, trusted Wi-Fi, music
+// pause and resume, the application's updates and the newest versions of the remote configuration. The
+// hot keys and the clipboard keep the coordinator's defaults until they are composed in.
+//
+// It is also the proximity decider's trusted-Wi-Fi policy, so that the decider, the lock screen and the
+// Wi-Fi watcher all take the one answer of the trusted Wi-Fi manager. The shared feature objects (the
+// Wi-Fi manager, the music controller, the updater and the version watcher) are made on first use, on
+// the backends installed by then.
+class KestruneFeatureServices : public FeatureServices, public SafeWifiUnlockPolicy {
 public:
     void insertEvent_forDate_trigger_takePhoto(uint32_t event, platform::Date date, uint32_t trigger,
                                                bool takePhoto) override;
@@ -28,9 +36,27 @@ public:
     void showDidConnectNotificationWithText(const std::string& text) override;
     void showPersistantNativeNotificationWithText(const std::string& text) override;
 
+    void setShouldAutomaticallyCheckForUpdates(bool automatically) override;
+    void checkForUpdates() override;
+    void verifyIfUpdatesAvalable() override;
+    void checkForUpdatesInBackground() override;
+    bool shouldWarnUserAboutNewIosUpdate() override;
+    void didWarnUserAboutiOSUpdate() override;
+    bool shouldWarnUserAboutNewKestruneVersionForMacOSX() override;
+    void didWarnUserAboutOSXUpdate() override;
+
+    bool isConectedToSafeWifi() override;
+    // Also the decider's policy.
+    bool shouldUnlockForSafeWifi() override;
+
+    void playIfPreviouslyStopped() override;
+    void pauseMusic() override;
+
 private:
     LoginTrackerFactory loginTrackerFactory_;
     FailedLoginFactory failedLoginFactory_;
+    // The coordinator's rate limiter of update warnings: made with it, kept in memory.
+    UpdateNotificationHelper updateHelper_;
 };
 
 }  // namespace kestrune

@@ -8,7 +8,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "reporting/crash/store/CRKFile.h"
+#include "reporting/crash/CRKFile.h"
+#include "reporting/crash/store/CRKFileReader.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "link/ConnectionData.h"
+#include "link/message/ConnectionData.h"
 #include "platform/base/Log.h"
 
 using kestrune::ConnectionData;

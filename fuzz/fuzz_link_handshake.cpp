@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "link/AuthConnectionManager.h"
+#include "link/handshake/AuthConnectionManager.h"
 #include "platform/base/Log.h"
 #include "platform/base/Strings.h"
 

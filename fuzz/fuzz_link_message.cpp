@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "link/KestruneMessageEncoderDecoder.h"
-#include "link/MessageEncoderDecoder.h"
-#include "link/NMShortStringCoder.h"
+#include "link/message/KestruneMessageEncoderDecoder.h"
+#include "link/message/MessageEncoderDecoder.h"
+#include "link/message/NMShortStringCoder.h"
 #include "platform/base/Log.h"
 
 using namespace kestrune;

@@ -8,8 +8,8 @@
 
 #include "platform/base/Date.h"
 #include "platform/base/Log.h"
-#include "reporting/UsageKit/USKCrashMetadata.h"
-#include "reporting/UsageKit/USKWriteEventOperation.h"
+#include "reporting/UsageKit/events/USKCrashMetadata.h"
+#include "reporting/UsageKit/events/USKWriteEventOperation.h"
 #include "reporting/core/RKTSettings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {

@@ -8,9 +8,9 @@
 #include "reporting/UsageKit/UsageKit.h"
 #include "reporting/core/RKTKitClass.h"
 #include "reporting/core/ReportKit.h"
-#include "reporting/crash/CrashKit.h"
+#include "reporting/crash/CRKContext.h"
 #include "reporting/crash/capture/CRKCapture.h"
-#include "reporting/crash/capture/CRKContext.h"
+#include "reporting/crash/kit/CrashKit.h"
 
 namespace kestrune {
 

@@ -7,7 +7,7 @@
 #include <iostream>
 #include <mutex>
 
-#include "engine/StateMachine.h"
+#include "engine/coordinator/StateMachine.h"
 #include "main/CommandLineOptions.h"
 #include "main/ScenarioRunner.h"
 #include "main/ScenarioWorld.h"
@@ -76,9 +76,9 @@ ScenarioCommand::~ScenarioCommand() {
     std::fclose(log_);
 }
 
-void ScenarioCommand::setUp(std::shared_ptr<platform::SimulatedSession> session,
+void ScenarioCommand::setUp(std::shared_ptr<platform::SimulatedSession> session, FeatureDevices devices,
                             CoordinatorServices& services) {
-    world_ = ScenarioWorld::create(platform::Radio::shared(), std::move(session));
+    world_ = ScenarioWorld::create(platform::Radio::shared(), std::move(session), std::move(devices));
     services.windows = world_->windowServices();
 }
 

@@ -4,7 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "engine/CoordinatorServices.h"
+#include "engine/coordinator/CoordinatorServices.h"
+#include "main/FeatureWiring.h"
 
 namespace platform {
 class SimulatedSession;
@@ -28,8 +29,10 @@ public:
                                                     const std::string& logPath);
     ~ScenarioCommand();
 
-    // The world on the installed radio and the session; the coordinator's window services for it.
-    void setUp(std::shared_ptr<platform::SimulatedSession> session, CoordinatorServices& services);
+    // The world on the installed radio, the session and the features' devices; the coordinator's window
+    // services for it.
+    void setUp(std::shared_ptr<platform::SimulatedSession> session, FeatureDevices devices,
+               CoordinatorServices& services);
     // Plays the scenario once the application runs; the application quits when it is over.
     void start(std::shared_ptr<StateMachine> stateMachine);
     // 0 when the scenario ended as it expects, 1 otherwise.

@@ -7,6 +7,7 @@
 #include "platform/base/Clock.h"
 #include "platform/base/RunLoop.h"
 #include "platform/sim/PhoneApplication.h"
+#include "platform/sim/music/SimulatedMusicPlayers.h"
 #include "platform/sim/session/SimulatedSession.h"
 #include "platform/system/DistributedNotificationCenter.h"
 
@@ -30,6 +31,18 @@ std::string formatTime(double seconds) {
 // Return, Enter and keypad Enter, in the US layout's key codes.
 bool isEnter(uint16_t keyCode) {
     return keyCode == 36 || keyCode == 52 || keyCode == 76;
+}
+
+// A command the application sent a player ("Spotify: pause", "QuickTime Player document 2: play"), with
+// what the music does now.
+std::string playerCommandText(const std::string& entry, const platform::SimulatedMusicPlayers& players) {
+    const size_t colon = entry.find(": ");
+    if (colon == std::string::npos) return "tells a player " + entry;
+    const std::string subject = entry.substr(0, colon);
+    std::string player = subject.substr(0, subject.find(" document "));
+    player = player.substr(0, player.find(" script"));
+    return "tells " + subject + " to " + entry.substr(colon + 2) + "; the music " +
+           (players.isPlaying(player) ? "plays" : "is paused");
 }
 
 }  // namespace
@@ -116,6 +129,7 @@ void ScenarioRunner::start() {
     observations_.push_back(distributed.addObserver(
         "com.apple.screenIsLocked", nullptr, [this](const platform::Notification&) { ++facts_.locks; }));
     keysSeen_ = world_->session().keyLog().size();
+    playerCommandsSeen_ = world_->players().commandLog().size();
     stepDue_ = 0;
     ticker_ = platform::Timer::scheduledTimer(kTickSeconds, true, [this](platform::Timer&) { tick(); });
     tick();
@@ -141,6 +155,9 @@ void ScenarioRunner::readSession() {
             }
         }
     }
+    const auto commands = world_->players().commandLog();
+    for (; playerCommandsSeen_ < commands.size(); ++playerCommandsSeen_)
+        note(now(), "Mac", playerCommandText(commands[playerCommandsSeen_], world_->players()));
     for (const auto& text : world_->phone().readNewMessages()) note(now(), "phone", text);
 }
 

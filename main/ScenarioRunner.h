@@ -22,8 +22,9 @@ class ScenarioWorld;
 // Plays a scenario in its world on the main run loop and prints the timeline as it happens: the time,
 // who acted (the phone, you, the Mac), and what. The Mac's lines are what the application itself says
 // it decided and did (its log lines that begin "Decision:" and "Outcome:"), and what the simulated
-// session saw it do (the lock screen, the password typed). It runs in real time in the application and
-// in virtual time in tests; the last line says whether the world ended as the scenario expects.
+// session and music players saw it do (the lock screen, the password typed, a player paused). It runs in real
+// time in the application and in virtual time in tests; the last line says whether the world ended as the
+// scenario expects.
 class ScenarioRunner {
 public:
     // The timeline goes to the stream; every log line goes on to the log sink that was installed before.
@@ -84,6 +85,7 @@ private:
     double waitingSince_ = -1;
     double settleUntil_ = -1;
     size_t keysSeen_ = 0;
+    size_t playerCommandsSeen_ = 0;
     size_t passwordKeys_ = 0;
     ScenarioFacts facts_;
     bool finished_ = false, succeeded_ = false;

@@ -1,14 +1,17 @@
 #include "main/ScenarioWorld.h"
 
 #include "app/store/DataManager.h"
-#include "engine/StateMachine.h"
-#include "link/RecoveryManager.h"
-#include "link/RequestController.h"
+#include "engine/coordinator/StateMachine.h"
+#include "features/wifi/SafeWifiManager.h"
+#include "link/requests/RequestController.h"
+#include "link/transport/RecoveryManager.h"
 #include "platform/base/Clock.h"
 #include "platform/base/RunLoop.h"
 #include "platform/sim/PhoneApplication.h"
+#include "platform/sim/music/SimulatedMusicPlayers.h"
 #include "platform/sim/radio/Radio.h"
 #include "platform/sim/session/SimulatedSession.h"
+#include "platform/sim/wifi/SimulatedWifi.h"
 #include "platform/system/ProcessInfo.h"
 
 namespace kestrune {
@@ -35,8 +38,10 @@ private:
 }  // namespace
 
 std::shared_ptr<ScenarioWorld> ScenarioWorld::create(std::shared_ptr<platform::Radio> radio,
-                                                     std::shared_ptr<platform::SimulatedSession> session) {
-    return std::shared_ptr<ScenarioWorld>(new ScenarioWorld(std::move(radio), std::move(session)));
+                                                     std::shared_ptr<platform::SimulatedSession> session,
+                                                     FeatureDevices devices) {
+    return std::shared_ptr<ScenarioWorld>(
+        new ScenarioWorld(std::move(radio), std::move(session), std::move(devices)));
 }
 
 ScenarioWorld::~ScenarioWorld() {
@@ -44,8 +49,10 @@ ScenarioWorld::~ScenarioWorld() {
 }
 
 ScenarioWorld::ScenarioWorld(std::shared_ptr<platform::Radio> radio,
-                             std::shared_ptr<platform::SimulatedSession> session)
-    : radio_(std::move(radio)), session_(std::move(session)) {
+                             std::shared_ptr<platform::SimulatedSession> session, FeatureDevices devices)
+    : radio_(std::move(radio)), session_(std::move(session)), devices_(std::move(devices)) {
+    if (!devices_.wifi) devices_.wifi = platform::SimulatedWifi::create();
+    if (!devices_.players) devices_.players = platform::SimulatedMusicPlayers::createWithTheFourPlayers();
     platform::PhoneApplication::Configuration configuration;
     // The phone application's copy of the key, as shipped with it.
     configuration.passwordKey = DataManager::kPasswordKey;
@@ -89,6 +96,25 @@ void ScenarioWorld::typeAtLockScreen(const std::string& text) {
     for (char ch : text) session_->postKeyEvent(platform::KeyEvent{0, 0, true, std::u16string(1, ch)});
     session_->postKeyEvent(platform::KeyEvent{kKeyReturn, 0, true, {}});
     peoplesKeys_.emplace_back(first, session_->keyLog().size());
+}
+
+void ScenarioWorld::lockWithKeyboard() {
+    constexpr uint16_t kKeyQ = 12;
+    session_->userInput();
+    const size_t first = session_->keyLog().size();
+    session_->postKeyEvent(platform::KeyEvent{
+        kKeyQ, platform::kEventFlagMaskControl | platform::kEventFlagMaskCommand, true, {}});
+    peoplesKeys_.emplace_back(first, session_->keyLog().size());
+}
+
+bool ScenarioWorld::trustCurrentWifiNetwork() {
+    auto& manager = SafeWifiManager::shared();
+    auto current = manager.generateCurrentConnectedWifiEntry();
+    if (!current) return false;
+    manager.addSafeWifiEntry(current);
+    manager.setSafeWifiTurnedOn(true);
+    manager.saveWifiEntries();
+    return true;
 }
 
 bool ScenarioWorld::typedByPerson(size_t keyIndex) const {

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/CoordinatorServices.h"
+#include "engine/coordinator/CoordinatorServices.h"
+#include "main/FeatureWiring.h"
 
 namespace platform {
 class PhoneApplication;
@@ -19,16 +20,20 @@ namespace kestrune {
 class StateMachine;
 
 // The world a scenario plays in: the simulated radio with one scripted phone on it, the simulated Mac
-// session, and the user at the Mac. The application runs in it unchanged; the world only stands in for
-// what is not this application (the phone, the air, the desktop) and for the pairing wizard's window,
-// which is not built yet: its user's answer reaches the phone link as the wizard's would.
+// session with its Wi-Fi and music players, and the user at the Mac. The application runs in it unchanged;
+// the world only stands in for what is not this application (the phone, the air, the desktop) and for the
+// pairing wizard's window, which is not built yet: its user's answer reaches the phone link as the wizard's
+// would.
 class ScenarioWorld : public std::enable_shared_from_this<ScenarioWorld> {
 public:
     // The password of the running user's account in the simulated session.
     static constexpr const char* kPassword = "password";
 
+    // The Wi-Fi and players the features were installed on; a world without features gets its own, which
+    // nothing of the application hears.
     static std::shared_ptr<ScenarioWorld> create(std::shared_ptr<platform::Radio> radio,
-                                                 std::shared_ptr<platform::SimulatedSession> session);
+                                                 std::shared_ptr<platform::SimulatedSession> session,
+                                                 FeatureDevices devices = {});
     ~ScenarioWorld();
 
     // The coordinator's window services for this world: the defaults, except that the new-phone window
@@ -39,6 +44,8 @@ public:
     platform::PhoneApplication& phone() { return *phone_; }
     platform::SimulatedSession& session() { return *session_; }
     platform::Radio& radio() { return *radio_; }
+    platform::SimulatedWifi& wifi() { return *devices_.wifi; }
+    platform::SimulatedMusicPlayers& players() { return *devices_.players; }
     // The account the application runs as, in the simulated session.
     std::string user() const;
 
@@ -52,6 +59,12 @@ public:
     void keepWorking(double seconds);
     // Someone at the Mac types the text into the lock screen's password field and presses Return.
     void typeAtLockScreen(const std::string& text);
+    // The user locks the screen with Control-Command-Q.
+    void lockWithKeyboard();
+    // The user trusts the network the Mac is joined to in the trusted Wi-Fi wizard (not built yet): it is
+    // added to the trusted networks, saved, and Wi-Fi unlock is switched on. False when the Mac is joined
+    // to no network.
+    bool trustCurrentWifiNetwork();
     // Whether the key of the session's key log at that index was typed by a person, not by the Mac.
     bool typedByPerson(size_t keyIndex) const;
 
@@ -64,12 +77,13 @@ public:
     std::function<void(const std::string& who, const std::string& what)> onAct;
 
 private:
-    ScenarioWorld(std::shared_ptr<platform::Radio> radio,
-                  std::shared_ptr<platform::SimulatedSession> session);
+    ScenarioWorld(std::shared_ptr<platform::Radio> radio, std::shared_ptr<platform::SimulatedSession> session,
+                  FeatureDevices devices);
     void newPhoneWindowShown();
 
     std::shared_ptr<platform::Radio> radio_;
     std::shared_ptr<platform::SimulatedSession> session_;
+    FeatureDevices devices_;
     std::unique_ptr<platform::PhoneApplication> phone_;
     std::weak_ptr<StateMachine> stateMachine_;
     bool accept_ = true;

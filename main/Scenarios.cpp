@@ -3,9 +3,14 @@
 #include <utility>
 
 #include "app/records/DeviceLocalSettings.h"
+#include "app/records/LoginLogoutEntry.h"
+#include "app/store/ApplicationDataModel.h"
+#include "app/store/DataManager.h"
 #include "main/ScenarioWorld.h"
 #include "platform/sim/PhoneApplication.h"
+#include "platform/sim/music/SimulatedMusicPlayers.h"
 #include "platform/sim/session/SimulatedSession.h"
+#include "platform/sim/wifi/SimulatedWifi.h"
 
 namespace kestrune {
 
@@ -15,6 +20,12 @@ using platform::PhoneApplication;
 
 // The distance the phone's user chooses for proximity locking (the default).
 constexpr int32_t kLockDistance = 60;
+
+// The player the user listens to.
+constexpr const char* kPlayer = "Spotify";
+
+// The history's trigger of an unlock on a trusted Wi-Fi network.
+constexpr uint32_t kTrustedWifiTrigger = 6;
 
 ScenarioStep step(double after, std::string who, std::string what, std::function<void(ScenarioWorld&)> act) {
     ScenarioStep s;
@@ -77,6 +88,32 @@ std::vector<ScenarioStep> pairing(bool rightPassword) {
     return steps;
 }
 
+// Music plays when the scenario starts, and the user chose to pause it while the Mac is locked.
+ScenarioStep playMusic() {
+    return step(
+        0, "you",
+        std::string("play music in ") + kPlayer + "; you chose to pause music while the Mac is locked",
+        [](ScenarioWorld& w) {
+            DeviceLocalSettings::shared().setMusicPauseOnLogout(true);
+            w.players().setRunning(kPlayer, true);
+            w.players().setPlaying(kPlayer, true);
+        });
+}
+
+// The history holds an unlock on a trusted Wi-Fi network.
+bool unlockedOnTrustedWifi() {
+    const auto& history = DataManager::shared().applicationData()->arrayOfLoginLogouts();
+    if (!history) return false;
+    for (const auto& object : *history) {
+        auto entry = std::dynamic_pointer_cast<LoginLogoutEntry>(object);
+        if (entry && entry->event() &&
+            entry->event()->unsignedIntValue() == LoginLogoutEntry::kEventUnlocked && entry->responsible() &&
+            entry->responsible()->unsignedIntValue() == kTrustedWifiTrigger)
+            return true;
+    }
+    return false;
+}
+
 bool locked(ScenarioWorld& w) {
     return w.sessionLocked();
 }
@@ -99,10 +136,10 @@ Scenario defaultScenario() {
     Scenario s;
     s.name = kDefaultScenario;
     s.summary =
-        "a new phone pairs, you walk away, a guest tries your Mac, you come back, then lock and unlock the "
-        "Mac "
-        "from the phone";
-    s.steps = pairing(true);
+        "music plays, a new phone pairs, you walk away, a guest tries your Mac, you come back, then lock and "
+        "unlock the Mac from the phone";
+    s.steps = {playMusic()};
+    for (auto& pairingStep : pairing(true)) s.steps.push_back(std::move(pairingStep));
     s.steps.push_back(step(1, "you", "work at the Mac, the phone beside you on the desk",
                            [](ScenarioWorld& w) { w.keepWorking(8); }));
     s.steps.push_back(step(9, "phone", "goes with you as you walk away from the desk",
@@ -120,9 +157,11 @@ Scenario defaultScenario() {
     s.steps.push_back(step(5, "you", "tap Unlock in the phone application",
                            [](ScenarioWorld& w) { w.phone().unlockMac(w.user()); }));
     s.steps.push_back(waitUntil("the Mac to unlock", unlocked));
-    s.expected = "the Mac is unlocked and the phone paired";
-    s.verdict = [](ScenarioWorld& w, const ScenarioFacts& facts) {
-        return expectSession(w, facts, false, true);
+    s.expected = "the Mac is unlocked and the phone paired; the music plays";
+    s.verdict = [](ScenarioWorld& w, const ScenarioFacts& facts) -> std::optional<std::string> {
+        if (auto difference = expectSession(w, facts, false, true)) return difference;
+        if (!w.players().isPlaying(kPlayer)) return std::string("the music is paused");
+        return std::nullopt;
     };
     return s;
 }
@@ -209,11 +248,46 @@ Scenario wrongPasswordScenario() {
     return s;
 }
 
+// The Mac at home: on the trusted network the lock screen unlocks without the phone and walking away
+// locks nothing; once the Mac is on another network, proximity locking is back.
+Scenario wifiScenario() {
+    Scenario s;
+    s.name = "wifi";
+    s.summary =
+        "on your trusted home Wi-Fi the lock screen unlocks without the phone and walking away locks "
+        "nothing; "
+        "on another network the Mac locks as you walk away";
+    s.steps.push_back(step(0, "you", "the Mac is on your home Wi-Fi network \"Harbour View\"",
+                           [](ScenarioWorld& w) { w.wifi().join("Harbour View", "a4:2b:b0:1c:3d:01"); }));
+    for (auto& pairingStep : pairing(true)) s.steps.push_back(std::move(pairingStep));
+    s.steps.push_back(step(1, "you", "trust \"Harbour View\" in the trusted Wi-Fi wizard; Wi-Fi unlock is on",
+                           [](ScenarioWorld& w) { w.trustCurrentWifiNetwork(); }));
+    s.steps.push_back(step(3, "you", "lock the screen with Control-Command-Q",
+                           [](ScenarioWorld& w) { w.lockWithKeyboard(); }));
+    s.steps.push_back(waitUntil("the Mac to unlock on the trusted network",
+                                [](ScenarioWorld& w) { return unlocked(w) && unlockedOnTrustedWifi(); }));
+    s.steps.push_back(step(2, "phone", "goes with you as you walk away; the Mac stays on the trusted network",
+                           [](ScenarioWorld& w) { w.phone().moveTo(-85, 6); }));
+    s.steps.push_back(step(15, "Wi-Fi",
+                           "the home network goes down; the Mac joins \"Harbour Guest\", not trusted",
+                           [](ScenarioWorld& w) { w.wifi().join("Harbour Guest", "a4:2b:b0:1c:3d:02"); }));
+    s.steps.push_back(waitUntil("the Mac to lock", locked));
+    s.expected =
+        "unlocked once on the trusted network (trusted Wi-Fi), no lock while you walked away on it, then "
+        "locked on the other network; the phone paired";
+    s.verdict = [](ScenarioWorld& w, const ScenarioFacts& facts) -> std::optional<std::string> {
+        if (!unlockedOnTrustedWifi()) return std::string("no unlock on the trusted network");
+        if (facts.locks != 2) return std::to_string(facts.locks) + " locks, not 2";
+        return expectSession(w, facts, true, true);
+    };
+    return s;
+}
+
 }  // namespace
 
 const std::vector<Scenario>& allScenarios() {
     static const std::vector<Scenario> scenarios = {defaultScenario(), deskScenario(), dropoutScenario(),
-                                                    wrongPasswordScenario()};
+                                                    wrongPasswordScenario(), wifiScenario()};
     return scenarios;
 }
 

@@ -4,18 +4,20 @@
 #include <string>
 #include <vector>
 
+#include "main/DrawingModule.h"
 #include "platform/sim/camera/SimulatedCamera.h"
 #include "platform/ui/DisplayCycle.h"
 #include "platform/ui/SceneRegistry.h"
-#include "platform/ui/cairo/CairoRenderer.h"
 #include "uikit/KitGallery.h"
 #include "windows/HistoryPhotosGallery.h"
 #include "windows/ListsGallery.h"
+#include "windows/ScreensGallery.h"
 
 namespace kestrune {
 
 void installInterfaceBackend() {
-    platform::ui::CairoRenderer::installAsBackend();
+    // Most runs never draw: the drawing libraries are loaded when something first needs them.
+    DrawingModule::installOnDemand();
     platform::ui::DisplayCycle::install();
 }
 
@@ -25,11 +27,17 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
         std::fprintf(stderr, "usage: kestrune --snapshot DIR [NAME...]\n");
         return 2;
     }
-    // Pictures need real pixels and real text: the Cairo and Pango backend.
-    installInterfaceBackend();
+    // Pictures need real pixels and real text: the Cairo and Pango backend, loaded now.
+    const std::string module = DrawingModule::besideExecutable();
+    if (!DrawingModule::install(module)) {
+        std::fprintf(stderr, "kestrune: cannot draw without %s\n", module.c_str());
+        return 1;
+    }
+    platform::ui::DisplayCycle::install();
     platform::ui::registerControlGallery();
     registerInterfaceKitGallery();
     registerListsAndSharingGallery();
+    registerScreensGallery();
     registerHistoryAndPhotosGallery(&platform::SimulatedCamera::testPattern);
     std::vector<std::string> names(argv + 3, argv + argc);
     const int failures = platform::ui::SceneRegistry::renderAll(argv[2], names);

@@ -8,9 +8,9 @@
 #include "app/remote/HostedBackendClient.h"
 #include "app/shell/AppDelegate.h"
 #include "app/store/DataManager.h"
-#include "engine/EngineRSSIIntake.h"
-#include "engine/EngineSessionServices.h"
-#include "engine/StateMachine.h"
+#include "engine/coordinator/EngineRSSIIntake.h"
+#include "engine/coordinator/EngineSessionServices.h"
+#include "engine/coordinator/StateMachine.h"
 #include "main/CommandLineOptions.h"
 #include "main/FeatureWiring.h"
 #include "main/ReportingKitStart.h"
@@ -70,11 +70,11 @@ int main(int argc, char** argv) {
     application.setDelegate(&delegate);
 
     // The coordinator builds the running system once launching has finished and stops it on quit. The
-    // features built so far are its neighbours; the panel and window folders are the logging defaults
-    // until those land.
+    // features built so far are its neighbours, on the simulated Wi-Fi and music players; the panel and
+    // window folders are the logging defaults until those land.
     kestrune::CoordinatorServices services;
-    kestrune::installFeatures(services, &delegate);
-    if (scenario) scenario->setUp(session, services);
+    auto devices = kestrune::installFeatures(services, &delegate, session);
+    if (scenario) scenario->setUp(session, devices, services);
     auto stateMachine = kestrune::StateMachine::create(services);
     delegate.stateMachine = stateMachine;
     if (scenario) scenario->start(stateMachine);

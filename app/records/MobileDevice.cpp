@@ -1,8 +1,8 @@
 #include "app/records/MobileDevice.h"
 
 #include "app/records/MobileSettings.h"
-#include "app/store/DataManager.h"
-#include "app/store/PhoneRecordServices.h"
+#include "app/records/PhoneRecordLookup.h"
+#include "app/records/PhoneRecordServices.h"
 #include "app/support/Common.h"
 #include "app/support/Localizable.h"
 
@@ -37,7 +37,8 @@ std::shared_ptr<MobileDevice> MobileDevice::initWithUnId(std::optional<std::stri
 }
 
 std::optional<std::string> MobileDevice::distanceStringWithUserActiveIndication(bool indication) const {
-    auto settings = DataManager::shared().settingsForDeviceId(unId_);
+    auto lookup = PhoneRecordLookup::current();
+    auto settings = lookup ? lookup->settingsForDeviceId(unId_) : nullptr;
     if (!settings) return std::nullopt;
     if (indication && shouldShowUserActiveIndication())
         return settings->currentDistanceString() + userActiveIndicationString();

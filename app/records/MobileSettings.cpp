@@ -1,11 +1,11 @@
 #include "app/records/MobileSettings.h"
 
 #include "app/records/DeviceLocalSettings.h"
+#include "app/records/MacSessionServices.h"
 #include "app/records/MobileSettingsLocal.h"
 #include "app/records/NumberFields.h"
-#include "app/store/DataManager.h"
-#include "app/store/MacSessionServices.h"
-#include "app/store/PhoneRecordServices.h"
+#include "app/records/PhoneRecordLookup.h"
+#include "app/records/PhoneRecordServices.h"
 #include "app/support/Localizable.h"
 #include "platform/base/Clock.h"
 #include "platform/base/Log.h"
@@ -208,7 +208,8 @@ std::string MobileSettings::calculate(int32_t rssi) const {
 }
 
 std::string MobileSettings::rssiPrettyPrint() const {
-    auto local = DataManager::shared().localSettingsForDevice(unId_);
+    auto lookup = PhoneRecordLookup::current();
+    auto local = lookup ? lookup->localSettingsForDevice(unId_) : nullptr;
     if (local && local->secondSinceLastDoubleCheck() < kDoubleCheckDisplaySeconds)
         return distanceToLockString();
     return currentDistanceString();

@@ -1,6 +1,6 @@
 #include "app/records/iOSPreferences.h"
 
-#include "app/store/PhoneRecordServices.h"
+#include "app/records/PhoneRecordServices.h"
 #include "app/support/Common.h"
 
 namespace kestrune {

@@ -5,15 +5,16 @@
 #include "app/records/Device.h"
 #include "app/records/DeviceUser.h"
 #include "app/records/FTWDevice.h"
+#include "app/records/MacSessionServices.h"
 #include "app/records/MobileDevice.h"
 #include "app/records/MobileSettings.h"
 #include "app/records/MobileSettingsLocal.h"
 #include "app/records/NumberFields.h"
 #include "app/records/PairingInfo.h"
+#include "app/records/PhoneRecordLookup.h"
 #include "app/records/iOSPreferences.h"
 #include "app/shell/CustomRunArgs.h"
 #include "app/shell/ThreadHelpers.h"
-#include "app/store/MacSessionServices.h"
 #include "app/store/MainThreadCheck.h"
 #include "app/support/AESAdditions.h"
 #include "app/support/Common.h"
@@ -31,6 +32,22 @@ namespace {
 
 // A service asked while the first call builds the models may itself ask for the manager.
 platform::SharedInstance<DataManager> gShared;
+
+// The records find each other through the manager, made on first use as when they ask it directly.
+class ManagerRecordLookup final : public PhoneRecordLookup {
+public:
+    std::shared_ptr<MobileSettings> settingsForDeviceId(const std::optional<std::string>& unId) override {
+        return DataManager::shared().settingsForDeviceId(unId);
+    }
+    std::shared_ptr<MobileSettingsLocal> localSettingsForDevice(
+        const std::optional<std::string>& unId) override {
+        return DataManager::shared().localSettingsForDevice(unId);
+    }
+};
+const bool gRecordLookupInstalled = [] {
+    PhoneRecordLookup::install(std::make_shared<ManagerRecordLookup>());
+    return true;
+}();
 
 // The device data holds the passwords, the application data the user's comings and goings: only their
 // owner may read them.

@@ -1,13 +1,13 @@
 #include "app/store/HistoryServices.h"
 
 #include <ctime>
-#include <mutex>
 
 #include "app/records/LoginLogoutEntry.h"
 #include "app/store/ApplicationDataModel.h"
 #include "app/store/DataManager.h"
 #include "app/support/Localizable.h"
 #include "app/support/Utilities.h"
+#include "platform/base/BackendSlot.h"
 #include "platform/base/Log.h"
 
 namespace kestrune {
@@ -73,20 +73,14 @@ private:
     bool notificationOnLogin_ = false;
 };
 
-std::mutex gHistoryMutex;
-std::shared_ptr<HistoryServices> gHistory;
-
 }  // namespace
 
 std::shared_ptr<HistoryServices> HistoryServices::current() {
-    std::lock_guard lock(gHistoryMutex);
-    if (!gHistory) gHistory = std::make_shared<DefaultHistoryServices>();
-    return gHistory;
+    return platform::backendSlot<HistoryServices>().getOr<DefaultHistoryServices>();
 }
 
 void HistoryServices::install(std::shared_ptr<HistoryServices> services) {
-    std::lock_guard lock(gHistoryMutex);
-    gHistory = std::move(services);
+    platform::backendSlot<HistoryServices>().set(std::move(services));
 }
 
 std::optional<platform::Date> HistoryServices::parseTrackerDate(const std::string& line) {

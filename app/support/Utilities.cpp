@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/store/KestruneHomeFolders.h"
+#include "app/support/KestruneHomeFolders.h"
 #include "platform/base/Log.h"
 #include "platform/base/Strings.h"
 #include "platform/storage/Files.h"

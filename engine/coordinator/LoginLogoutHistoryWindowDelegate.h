@@ -2,25 +2,27 @@
 
 #include <memory>
 
-#include "app/records/FailedLoginEntry.h"
-#include "app/records/LoginLogoutEntry.h"
-#include "platform/ui/WindowController.h"
+#include "platform/ui/UIObject.h"
 
 namespace kestrune {
 
-// Hears the lock/unlock history window (a window controller of the interface folders). Each operation
-// is optional: a receiver ignores what it does not handle.
+class FailedLoginEntry;
+class LoginLogoutEntry;
+
+// What the lock/unlock history window reports about its rows. The coordinator opens the photo window
+// for a failed login; the photos and history page also answers the other two, which a receiver may
+// leave alone. The sender is the window (may be none).
 class LoginLogoutHistoryWindowDelegate {
 public:
     virtual ~LoginLogoutHistoryWindowDelegate() = default;
     // A failed-login row whose photo file exists was selected.
     virtual void loginLogoutHistoryWindow_didSelectFailedLoginEntry(
-        platform::ui::WindowController&, const std::shared_ptr<FailedLoginEntry>&) {}
+        platform::ui::UIObject* window, const std::shared_ptr<FailedLoginEntry>& entry) = 0;
     // Any other row whose history record has an existing photo file was selected.
     virtual void loginLogoutHistoryWindow_didSelectLoginLogoutEntry(
-        platform::ui::WindowController&, const std::shared_ptr<LoginLogoutEntry>&) {}
+        platform::ui::UIObject*, const std::shared_ptr<LoginLogoutEntry>&) {}
     // The information button was pressed.
-    virtual void loginLogoutHistoryWindowDidSelectInfo(platform::ui::WindowController&) {}
+    virtual void loginLogoutHistoryWindowDidSelectInfo(platform::ui::UIObject*) {}
 };
 
 }  // namespace kestrune

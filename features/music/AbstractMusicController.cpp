@@ -1,6 +1,6 @@
 #include "features/music/AbstractMusicController.h"
 
-#include "engine/CommandLine.h"
+#include "engine/evidence/CommandLine.h"
 #include "platform/base/Strings.h"
 
 namespace kestrune {

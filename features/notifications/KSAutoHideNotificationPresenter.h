@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/AutoHideNotificationPresenter.h"
+#include "engine/session/AutoHideNotificationPresenter.h"
 
 namespace kestrune {
 

@@ -1,8 +1,8 @@
 #include "features/updates/EventAutomaticTriggerer.h"
 
 #include "app/store/MainThreadCheck.h"
-#include "engine/MacDisplayControl.h"
-#include "engine/SleepDurationTracker.h"
+#include "engine/evidence/MacDisplayControl.h"
+#include "engine/evidence/SleepDurationTracker.h"
 
 namespace kestrune {
 

@@ -28,11 +28,11 @@ void LoginPhotosView::updateStrings() {
 }
 
 void LoginPhotosView::backToggled(ui::Control&) {
-    if (auto d = delegate()) d->loginPhotosView_didSelectOption(*this, 0);
+    if (auto d = delegate()) d->loginPhotosView_didSelectOption(this, 0);
 }
 
 void LoginPhotosView::showToggled(ui::Control&) {
-    if (auto d = delegate()) d->loginPhotosView_didSelectOption(*this, 1);
+    if (auto d = delegate()) d->loginPhotosView_didSelectOption(this, 1);
 }
 
 }  // namespace kestrune

@@ -2,15 +2,16 @@
 
 #include <cstdint>
 
-#include "platform/ui/ViewController.h"
+#include "platform/ui/UIObject.h"
 
 namespace kestrune {
 
-// Hears the login-photos information page: 0 back, 1 show all photos.
+// Hears the login-photos information page: 0 back, 1 show all photos. The sender is the page (may be
+// none).
 class LoginPhotosViewDelegate {
 public:
     virtual ~LoginPhotosViewDelegate() = default;
-    virtual void loginPhotosView_didSelectOption(platform::ui::ViewController& view, int32_t option) = 0;
+    virtual void loginPhotosView_didSelectOption(platform::ui::UIObject* view, int32_t option) = 0;
 };
 
 }  // namespace kestrune

@@ -1,7 +1,6 @@
 #include "platform/bluetooth/BluetoothBackend.h"
 
-#include <mutex>
-
+#include "platform/base/BackendSlot.h"
 #include "platform/bluetooth/CentralManager.h"
 
 namespace platform {
@@ -41,21 +40,14 @@ public:
     void setControllerPowerState(bool) override {}
 };
 
-std::mutex gBackendMutex;
-std::shared_ptr<BluetoothBackend> gInstalled;
-
 }  // namespace
 
 std::shared_ptr<BluetoothBackend> BluetoothBackend::current() {
-    std::lock_guard lock(gBackendMutex);
-    if (gInstalled) return gInstalled;
-    static const std::shared_ptr<BluetoothBackend> none = std::make_shared<NoControllerBackend>();
-    return none;
+    return platform::backendSlot<BluetoothBackend>().getOr<NoControllerBackend>();
 }
 
 void BluetoothBackend::install(std::shared_ptr<BluetoothBackend> backend) {
-    std::lock_guard lock(gBackendMutex);
-    gInstalled = std::move(backend);
+    platform::backendSlot<BluetoothBackend>().set(std::move(backend));
 }
 
 }  // namespace platform

@@ -1,7 +1,6 @@
 #include "platform/services/UserNotificationBackend.h"
 
-#include <mutex>
-
+#include "platform/base/BackendSlot.h"
 #include "platform/base/Log.h"
 #include "platform/services/UserNotificationCenter.h"
 
@@ -22,21 +21,14 @@ public:
     std::vector<UserNotification> delivered() const override { return {}; }
 };
 
-std::mutex gBackendMutex;
-std::shared_ptr<UserNotificationBackend> gInstalled;
-
 }  // namespace
 
 std::shared_ptr<UserNotificationBackend> UserNotificationBackend::current() {
-    std::lock_guard lock(gBackendMutex);
-    if (gInstalled) return gInstalled;
-    static const std::shared_ptr<UserNotificationBackend> none = std::make_shared<NoNotificationService>();
-    return none;
+    return platform::backendSlot<UserNotificationBackend>().getOr<NoNotificationService>();
 }
 
 void UserNotificationBackend::install(std::shared_ptr<UserNotificationBackend> backend) {
-    std::lock_guard lock(gBackendMutex);
-    gInstalled = std::move(backend);
+    platform::backendSlot<UserNotificationBackend>().set(std::move(backend));
 }
 
 }  // namespace platform

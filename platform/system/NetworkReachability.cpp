@@ -17,14 +17,12 @@
 #include <thread>
 #include <vector>
 
+#include "platform/base/BackendSlot.h"
 #include "platform/base/Log.h"
 
 namespace platform {
 
 namespace {
-
-std::mutex gBackendMutex;
-std::shared_ptr<ReachabilityBackend> gBackend;
 
 std::string readWholeFile(const char* path) {
     std::ifstream in(path);
@@ -118,14 +116,11 @@ bool ReachabilityBackend::acceptsTarget(const ReachabilityTarget& target) const 
 }
 
 std::shared_ptr<ReachabilityBackend> ReachabilityBackend::current() {
-    std::lock_guard lock(gBackendMutex);
-    if (!gBackend) gBackend = std::make_shared<RoutingTableReachabilityBackend>();
-    return gBackend;
+    return platform::backendSlot<ReachabilityBackend>().getOr<RoutingTableReachabilityBackend>();
 }
 
 void ReachabilityBackend::install(std::shared_ptr<ReachabilityBackend> backend) {
-    std::lock_guard lock(gBackendMutex);
-    gBackend = std::move(backend);
+    platform::backendSlot<ReachabilityBackend>().set(std::move(backend));
 }
 
 uint32_t RoutingTableReachabilityBackend::flagsFromRoutes(const ReachabilityTarget& target,

@@ -1,6 +1,5 @@
 #include "platform/system/ScriptingBridge.h"
-
-#include <mutex>
+#include "platform/base/BackendSlot.h"
 
 namespace platform {
 
@@ -21,20 +20,14 @@ public:
     }
 };
 
-std::mutex gMutex;
-std::shared_ptr<ScriptingBackend> gBackend;  // guarded by gMutex
-
 }  // namespace
 
 std::shared_ptr<ScriptingBackend> ScriptingBackend::current() {
-    std::lock_guard lock(gMutex);
-    if (!gBackend) gBackend = std::make_shared<NoScriptingBackend>();
-    return gBackend;
+    return platform::backendSlot<ScriptingBackend>().getOr<NoScriptingBackend>();
 }
 
 void ScriptingBackend::install(std::shared_ptr<ScriptingBackend> backend) {
-    std::lock_guard lock(gMutex);
-    gBackend = std::move(backend);
+    platform::backendSlot<ScriptingBackend>().set(std::move(backend));
 }
 
 std::optional<std::string> bundleIdentifierOfApplicationAtPath(const std::string& path) {

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/base/BackendSlot.h"
 #include "platform/base/Clock.h"
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
@@ -26,23 +27,6 @@
 namespace platform {
 
 namespace {
-
-template <typename Interface>
-class Slot {
-public:
-    std::shared_ptr<Interface> get(const std::shared_ptr<Interface>& fallback) {
-        std::lock_guard lock(mutex_);
-        return installed_ ? installed_ : fallback;
-    }
-    void set(std::shared_ptr<Interface> backend) {
-        std::lock_guard lock(mutex_);
-        installed_ = std::move(backend);
-    }
-
-private:
-    std::mutex mutex_;
-    std::shared_ptr<Interface> installed_;
-};
 
 class NoKeyboard final : public KeyboardEvents {
 public:
@@ -122,73 +106,57 @@ public:
     std::shared_ptr<LoginItemsList> openSessionLoginItems() override { return nullptr; }
 };
 
-// The slots and the stand-ins below are made once and never destroyed. Background workers are
-// detached and may still be running while the process exits (the login-items check that quitting
-// queues, for one): a slot destroyed at exit would free the installed backend under a worker that is
-// copying it.
-template <typename Interface>
-Slot<Interface>& slot() {
-    static auto* instance = new Slot<Interface>;
-    return *instance;
-}
-
-template <typename Interface, typename StandIn>
-const std::shared_ptr<Interface>& standIn() {
-    static const auto* instance = new std::shared_ptr<Interface>(std::make_shared<StandIn>());
-    return *instance;
-}
-
 }  // namespace
 
 std::shared_ptr<KeyboardEvents> KeyboardEvents::current() {
-    return slot<KeyboardEvents>().get(standIn<KeyboardEvents, NoKeyboard>());
+    return platform::backendSlot<KeyboardEvents>().getOr<NoKeyboard>();
 }
 void KeyboardEvents::install(std::shared_ptr<KeyboardEvents> backend) {
-    slot<KeyboardEvents>().set(std::move(backend));
+    platform::backendSlot<KeyboardEvents>().set(std::move(backend));
 }
 
 std::shared_ptr<WindowServer> WindowServer::current() {
-    return slot<WindowServer>().get(standIn<WindowServer, NoWindowServer>());
+    return platform::backendSlot<WindowServer>().getOr<NoWindowServer>();
 }
 void WindowServer::install(std::shared_ptr<WindowServer> backend) {
-    slot<WindowServer>().set(std::move(backend));
+    platform::backendSlot<WindowServer>().set(std::move(backend));
 }
 
 std::shared_ptr<PowerManagement> PowerManagement::current() {
-    return slot<PowerManagement>().get(standIn<PowerManagement, NoPowerManagement>());
+    return platform::backendSlot<PowerManagement>().getOr<NoPowerManagement>();
 }
 void PowerManagement::install(std::shared_ptr<PowerManagement> backend) {
-    slot<PowerManagement>().set(std::move(backend));
+    platform::backendSlot<PowerManagement>().set(std::move(backend));
 }
 
 std::shared_ptr<UserAccounts> UserAccounts::current() {
-    return slot<UserAccounts>().get(standIn<UserAccounts, ProcessAccounts>());
+    return platform::backendSlot<UserAccounts>().getOr<ProcessAccounts>();
 }
 void UserAccounts::install(std::shared_ptr<UserAccounts> backend) {
-    slot<UserAccounts>().set(std::move(backend));
+    platform::backendSlot<UserAccounts>().set(std::move(backend));
 }
 
 std::shared_ptr<SecurityServices> SecurityServices::current() {
-    return slot<SecurityServices>().get(standIn<SecurityServices, NoSecurityServices>());
+    return platform::backendSlot<SecurityServices>().getOr<NoSecurityServices>();
 }
 void SecurityServices::install(std::shared_ptr<SecurityServices> backend) {
-    slot<SecurityServices>().set(std::move(backend));
+    platform::backendSlot<SecurityServices>().set(std::move(backend));
 }
 
 std::shared_ptr<DesktopServices> DesktopServices::current() {
-    return slot<DesktopServices>().get(standIn<DesktopServices, NoDesktopServices>());
+    return platform::backendSlot<DesktopServices>().getOr<NoDesktopServices>();
 }
 void DesktopServices::install(std::shared_ptr<DesktopServices> backend) {
-    slot<DesktopServices>().set(std::move(backend));
+    platform::backendSlot<DesktopServices>().set(std::move(backend));
 }
 
 void SystemCommands::installResponder(std::shared_ptr<Responder> responder) {
-    slot<SystemCommands::Responder>().set(std::move(responder));
+    platform::backendSlot<SystemCommands::Responder>().set(std::move(responder));
 }
 
 Shell::Result SystemCommands::run(const std::string& path, const std::vector<std::string>& arguments,
                                   const std::string& input) {
-    if (auto responder = slot<SystemCommands::Responder>().get(nullptr)) {
+    if (auto responder = platform::backendSlot<SystemCommands::Responder>().get()) {
         if (auto answer = responder->respond(path, arguments, input)) return *answer;
     }
     return Shell::run(path, arguments, input);
@@ -200,17 +168,17 @@ Shell::Result SystemCommands::runShellCommand(const std::string& command, const 
 
 std::optional<Shell::Result> SystemCommands::answerShellCommand(const std::string& command,
                                                                 const std::string& input) {
-    auto responder = slot<SystemCommands::Responder>().get(nullptr);
+    auto responder = platform::backendSlot<SystemCommands::Responder>().get();
     if (!responder) return std::nullopt;
     return responder->respond("/bin/sh", {"-c", command}, input);
 }
 
 void SystemFiles::installLocator(std::shared_ptr<Locator> locator) {
-    slot<SystemFiles::Locator>().set(std::move(locator));
+    platform::backendSlot<SystemFiles::Locator>().set(std::move(locator));
 }
 
 std::string SystemFiles::pathFor(const std::string& systemPath) {
-    if (auto locator = slot<SystemFiles::Locator>().get(nullptr)) {
+    if (auto locator = platform::backendSlot<SystemFiles::Locator>().get()) {
         if (auto path = locator->locate(systemPath)) return *path;
     }
     return systemPath;

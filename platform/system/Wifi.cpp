@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/base/BackendSlot.h"
 #include "platform/base/NotificationCenter.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/Strings.h"
@@ -17,9 +18,6 @@ public:
     bool powerOn() override { return false; }
     std::optional<WifiAssociation> association() override { return std::nullopt; }
 };
-
-std::mutex gBackendMutex;
-std::shared_ptr<WifiBackend> gBackend;  // guarded by gBackendMutex
 
 const char* notificationName(WifiEventType type) {
     switch (type) {
@@ -49,14 +47,11 @@ std::string wifiSSIDText(const std::string& ssidBytes) {
 }
 
 std::shared_ptr<WifiBackend> WifiBackend::current() {
-    std::lock_guard lock(gBackendMutex);
-    if (!gBackend) gBackend = std::make_shared<NoWifiBackend>();
-    return gBackend;
+    return platform::backendSlot<WifiBackend>().getOr<NoWifiBackend>();
 }
 
 void WifiBackend::install(std::shared_ptr<WifiBackend> backend) {
-    std::lock_guard lock(gBackendMutex);
-    gBackend = std::move(backend);
+    platform::backendSlot<WifiBackend>().set(std::move(backend));
 }
 
 uint64_t WifiBackend::addEventHandler(EventHandler handler) {

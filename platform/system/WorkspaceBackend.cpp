@@ -1,7 +1,6 @@
 #include "platform/system/WorkspaceBackend.h"
 
-#include <mutex>
-
+#include "platform/base/BackendSlot.h"
 #include "platform/base/Log.h"
 
 namespace platform {
@@ -19,21 +18,14 @@ public:
     }
 };
 
-std::mutex gBackendMutex;
-std::shared_ptr<WorkspaceBackend> gInstalled;
-
 }  // namespace
 
 std::shared_ptr<WorkspaceBackend> WorkspaceBackend::current() {
-    std::lock_guard lock(gBackendMutex);
-    if (gInstalled) return gInstalled;
-    static const std::shared_ptr<WorkspaceBackend> none = std::make_shared<NoDesktop>();
-    return none;
+    return platform::backendSlot<WorkspaceBackend>().getOr<NoDesktop>();
 }
 
 void WorkspaceBackend::install(std::shared_ptr<WorkspaceBackend> backend) {
-    std::lock_guard lock(gBackendMutex);
-    gInstalled = std::move(backend);
+    platform::backendSlot<WorkspaceBackend>().set(std::move(backend));
 }
 
 void WorkspaceBackend::openFile_withApplication(const std::string& path, const std::string& application) {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/base/NotificationCenter.h"
-#include "reporting/UsageKit/USKUploaderDelegate.h"
+#include "reporting/UsageKit/upload/USKUploaderDelegate.h"
 #include "reporting/core/Operation.h"
 #include "reporting/core/OperationQueue.h"
 

@@ -1,8 +1,8 @@
 #include "reporting/UsageKit/UsageKit.h"
 
-#include "reporting/UsageKit/USKEvent.h"
 #include "reporting/UsageKit/USKLogger.h"
 #include "reporting/UsageKit/USKUsageKitController.h"
+#include "reporting/UsageKit/events/USKEvent.h"
 #include "reporting/core/RKTIdentifiers.h"
 #include "reporting/core/ReportKit.h"
 

@@ -12,8 +12,8 @@
 #include "platform/base/Strings.h"
 #include "platform/system/SystemVersion.h"
 #include "reporting/core/RKTHost.h"
+#include "reporting/crash/CRKContext.h"
 #include "reporting/crash/CRKSDKLog.h"
-#include "reporting/crash/capture/CRKContext.h"
 
 namespace reporting {
 

@@ -7,9 +7,11 @@
 #include <cstdarg>
 #include <cstring>
 
-#include "reporting/crash/capture/CRKContext.h"
+#include "reporting/crash/CRKContext.h"
 
 namespace reporting {
+
+std::atomic<bool> gCRKUnwindLogging{true};
 
 namespace {
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 namespace reporting {
@@ -28,6 +29,11 @@ inline void* CRKLogWord(uint64_t value) {
 // The description of an errno value for a log line (never null).
 const char* CRKErrorText(int error);
 
+// Whether the kit's diagnostic log can take messages, as seen by the last CRKUnwindInit. The walk
+// writes dozens of trace lines a frame; without a log they are skipped before their arguments are
+// even gathered. True until a walk has looked.
+extern std::atomic<bool> gCRKUnwindLogging;
+
 }  // namespace reporting
 
 // Every message starts with its level and "[function:line] "; the macros supply both, so a call
@@ -42,3 +48,15 @@ const char* CRKErrorText(int error);
     CRKSDKLOG_PREFIXED(::reporting::CRKSDKLogLevelWarn, "WARN  ", format __VA_OPT__(, ) __VA_ARGS__)
 #define CRKSDKLOG_ERROR(format, ...) \
     CRKSDKLOG_PREFIXED(::reporting::CRKSDKLogLevelError, "ERROR ", format __VA_OPT__(, ) __VA_ARGS__)
+
+// The kit's log calls of the walker and the call-frame unwinder, behind the check above.
+#define CRKUNWINDLOG(LOGMACRO, format, ...)                                   \
+    do {                                                                      \
+        if (::reporting::gCRKUnwindLogging.load(std::memory_order_relaxed)) { \
+            LOGMACRO(format __VA_OPT__(, ) __VA_ARGS__);                      \
+        }                                                                     \
+    } while (0)
+#define CRKUNWINDLOG_DEBUG(format, ...) CRKUNWINDLOG(CRKSDKLOG_DEBUG, format __VA_OPT__(, ) __VA_ARGS__)
+#define CRKUNWINDLOG_INFO(format, ...) CRKUNWINDLOG(CRKSDKLOG_INFO, format __VA_OPT__(, ) __VA_ARGS__)
+#define CRKUNWINDLOG_WARN(format, ...) CRKUNWINDLOG(CRKSDKLOG_WARN, format __VA_OPT__(, ) __VA_ARGS__)
+#define CRKUNWINDLOG_ERROR(format, ...) CRKUNWINDLOG(CRKSDKLOG_ERROR, format __VA_OPT__(, ) __VA_ARGS__)

@@ -14,8 +14,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "reporting/crash/CRKContext.h"
 #include "reporting/crash/CRKSDKLog.h"
-#include "reporting/crash/capture/CRKContext.h"
 
 namespace reporting {
 

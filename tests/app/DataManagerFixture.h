@@ -7,9 +7,9 @@
 
 #include "app/records/DeviceLocalSettings.h"
 #include "app/records/DeviceUser.h"
+#include "app/records/MacSessionServices.h"
+#include "app/records/PhoneRecordServices.h"
 #include "app/store/DataManager.h"
-#include "app/store/MacSessionServices.h"
-#include "app/store/PhoneRecordServices.h"
 #include "app/support/Common.h"
 #include "platform/storage/UserDefaults.h"
 #include "platform/system/ProcessInfo.h"

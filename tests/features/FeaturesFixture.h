@@ -10,8 +10,8 @@
 
 #include "app/records/DeviceLocalSettings.h"
 #include "app/store/DataManager.h"
-#include "app/store/MacSessionServices.h"
-#include "app/store/PhoneRecordServices.h"
+#include "app/records/MacSessionServices.h"
+#include "app/records/PhoneRecordServices.h"
 #include "features/language/BundleEx.h"
 #include "features/language/BundleLanguage.h"
 #include "platform/services/UserNotificationBackend.h"

@@ -99,6 +99,15 @@ inline std::optional<Rules> parseRules(const std::string& text, std::string& err
             }
         }
     }
+    // A subfolder stands above the folder that holds it, so that it reaches what that folder reaches.
+    for (const auto& [folder, reach] : rules.allowed) {
+        for (const auto& [outer, unused] : rules.allowed) {
+            if (isWithin(folder, outer) && !reach.count(outer)) {
+                error = folder + " lies in " + outer + " but is not ordered above it";
+                return std::nullopt;
+            }
+        }
+    }
     if (rules.allowed.empty()) {
         error = "the rules name no order";
         return std::nullopt;
@@ -113,6 +122,16 @@ inline std::optional<std::string> folderOf(const Rules& rules, const std::string
         if (isWithin(path, folder) && (!best || folder.size() > best->size())) best = folder;
     }
     return best;
+}
+
+// Whether a file of folder `own` may include a header of folder `theirs`: a folder it may include, or a
+// subfolder of one that does not hold `own` (the order inside a lower folder is that folder's own).
+inline bool permitted(const Rules& rules, const std::string& own, const std::string& theirs) {
+    const auto& reach = rules.allowed.at(own);
+    if (reach.count(theirs)) return true;
+    return std::any_of(reach.begin(), reach.end(), [&](const std::string& lower) {
+        return lower != own && isWithin(theirs, lower) && !isWithin(own, lower);
+    });
 }
 
 inline std::vector<Violation> check(const Rules& rules, const std::vector<SourceFile>& files) {
@@ -149,7 +168,7 @@ inline std::vector<Violation> check(const Rules& rules, const std::vector<Source
             const auto theirs = folderOf(rules, target);
             if (!theirs) {
                 report(*own + " includes a header outside the layered folders");
-            } else if (!rules.allowed.at(*own).count(*theirs)) {
+            } else if (!permitted(rules, *own, *theirs)) {
                 report(*own + " may not include " + *theirs);
             }
         }

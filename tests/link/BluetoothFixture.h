@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "link/Bluetooth.h"
-#include "link/BluetoothLE.h"
+#include "link/transport/Bluetooth.h"
+#include "link/transport/BluetoothLE.h"
 #include "platform/bluetooth/BluetoothBackend.h"
 #include "platform/sim/radio/Radio.h"
 #include "platform/system/SystemVersion.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <map>
 #include <memory>
 #include <optional>
@@ -15,11 +17,11 @@
 #include "app/records/PairingInfo.h"
 #include "app/store/DataManager.h"
 #include "app/support/AESAdditions.h"
-#include "link/AccountServices.h"
-#include "link/MotionDetection.h"
-#include "link/RSSIIntake.h"
-#include "link/RequestController.h"
-#include "link/SilentPushSender.h"
+#include "link/requests/MotionDetection.h"
+#include "link/requests/RSSIIntake.h"
+#include "link/requests/RequestController.h"
+#include "link/transport/AccountServices.h"
+#include "link/transport/SilentPushSender.h"
 #include "platform/sim/PhoneMessageCoder.h"
 #include "tests/link/ScannerFixture.h"
 
@@ -177,6 +179,10 @@ public:
     }
 };
 
+// The tracked phone of the link tests and its peripheral.
+inline constexpr const char* kTrackedPhone = "PHONE-T";
+inline constexpr const char* kTrackedPeripheral = "3C4D5E6F-7A8B-4C9D-8E0F-1A2B3C4D5E6F";
+
 // The Mac's link (request controller, connection controller, scanner) on the simulated radio, with
 // the coordinator, the accounts, the motion tracker, the signal intake and the push channel recorded.
 class LinkFixture : public recordtests::DataManagerFixture {
@@ -247,6 +253,18 @@ protected:
         kestrune::ConnectionFilter::publishScannerAnswers();
         return device;
     }
+    // The tracked phone, paired, stored and in reach; `prepare` sees its settings before the link starts,
+    // then the link is started and finds, connects and authenticates it. Answers the phone.
+    std::shared_ptr<platform::PhonePeripheral> connectTrackedPhone(
+        const std::function<void(kestrune::MobileSettings&)>& prepare = nullptr) {
+        storePhone(kTrackedPhone, kestrune::PairingInfo::kConnectionStatusPaired);
+        if (prepare) prepare(*settings(kTrackedPhone));
+        auto phone = addPhone(kTrackedPhone, kTrackedPeripheral);
+        start();
+        scanAndSettle();
+        return phone;
+    }
+
     static std::shared_ptr<kestrune::MobileDevice> device(const std::string& unId) {
         auto model = kestrune::DataManager::shared().getSavedDataModel();
         if (!model->dictOfAllMobileDevice()) return nullptr;
@@ -319,6 +337,20 @@ protected:
     std::shared_ptr<RecordingPush> push = std::make_shared<RecordingPush>();
     std::shared_ptr<RecordingRequestDelegate> delegate = std::make_shared<RecordingRequestDelegate>();
     std::shared_ptr<kestrune::RequestController> controller;
+};
+
+// The tracked phone connected and authenticated at a smoothed distance of 57. The link reads its
+// signal every 2 s; those readings stay out unless a test lets them in (intake->accept).
+class ConnectedPhoneFixture : public LinkFixture {
+protected:
+    void SetUp() override {
+        LinkFixture::SetUp();
+        intake->accept = false;
+        phone = connectTrackedPhone(
+            [](kestrune::MobileSettings& settings) { settings.setDistanceFromDevice(platform::Number(57)); });
+        ASSERT_TRUE(marked(kTrackedPhone));
+    }
+    std::shared_ptr<platform::PhonePeripheral> phone;
 };
 
 }  // namespace linktests

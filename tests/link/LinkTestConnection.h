@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "app/shell/ThreadHelpers.h"
-#include "link/AuthConnectionDelegate.h"
-#include "link/AuthConnectionManager.h"
-#include "link/ConnectionConstants.h"
-#include "link/ConnectionData.h"
-#include "link/FrameSender.h"
-#include "link/FrameWriter.h"
+#include "link/handshake/AuthConnectionDelegate.h"
+#include "link/handshake/AuthConnectionManager.h"
+#include "link/message/ConnectionConstants.h"
+#include "link/message/ConnectionData.h"
+#include "link/message/FrameSender.h"
+#include "link/message/FrameWriter.h"
 #include "platform/base/DispatchQueue.h"
 #include "platform/sim/SimulatedPhone.h"
 

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "link/ConnectionFilter.h"
-#include "link/DeviceSpecificConfig.h"
-#include "link/LEScannerConnectionDelegate.h"
-#include "link/LEScannerController.h"
-#include "link/LEScannerDelegate.h"
-#include "link/RecoveryManager.h"
-#include "link/ScanningIndicator.h"
+#include "link/transport/ConnectionFilter.h"
+#include "link/transport/DeviceSpecificConfig.h"
+#include "link/transport/LEScannerConnectionDelegate.h"
+#include "link/transport/LEScannerController.h"
+#include "link/transport/LEScannerDelegate.h"
+#include "link/transport/RecoveryManager.h"
+#include "link/transport/ScanningIndicator.h"
 #include "platform/base/Clock.h"
 #include "platform/bluetooth/AdvertisementData.h"
 #include "platform/sim/radio/PhonePeripheral.h"
@@ -177,17 +177,17 @@ public:
 
     void scanner_didExperienceError_forConnection(
         kestrune::LEScanner&, int64_t error,
-        const std::shared_ptr<kestrune::LEScannerConnection>& connection) override {
+        const std::shared_ptr<kestrune::LEScannerConnectionInterface>& connection) override {
         note("error:" + std::to_string(error) + (connection ? ":" + connection->peripheralIdentifier() : ""));
     }
     void scanner_didDetect_withRSSI(kestrune::LEScanner&,
-                                    const std::shared_ptr<kestrune::LEScannerConnection>& connection,
+                                    const std::shared_ptr<kestrune::LEScannerConnectionInterface>& connection,
                                     const platform::Number& RSSI) override {
         note("detect:" + connection->peripheralIdentifier() + ":" + RSSI.stringValue());
     }
-    void scanner_didDiscover_withRSSI(kestrune::LEScanner&,
-                                      const std::shared_ptr<kestrune::LEScannerConnection>& connection,
-                                      const std::optional<platform::Number>&) override {
+    void scanner_didDiscover_withRSSI(
+        kestrune::LEScanner&, const std::shared_ptr<kestrune::LEScannerConnectionInterface>& connection,
+        const std::optional<platform::Number>&) override {
         connection->setDelegate(weak_from_this());
         note("discover:" + connection->peripheralIdentifier());
     }
@@ -198,7 +198,7 @@ public:
         return ignoreAll;
     }
     bool scannerShouldProceedWithConnectingTo(
-        const std::shared_ptr<kestrune::LEScannerConnection>& connection) override {
+        const std::shared_ptr<kestrune::LEScannerConnectionInterface>& connection) override {
         ++questions;
         if (answerThroughFilter)
             return kestrune::ConnectionFilter::scannerShouldProceedWithConnectingTo(connection);

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/shell/ThreadHelpers.h"
-#include "link/LeScannerConnection.h"
+#include "link/transport/LeScannerConnection.h"
 #include "platform/base/Clock.h"
 #include "platform/base/DispatchQueue.h"
 #include "platform/bluetooth/CentralManager.h"

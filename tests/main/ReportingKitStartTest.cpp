@@ -4,7 +4,7 @@
 
 #include "reporting/core/RKTKitClass.h"
 #include "reporting/core/ReportKit.h"
-#include "reporting/crash/capture/CRKContext.h"
+#include "reporting/crash/CRKContext.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace {

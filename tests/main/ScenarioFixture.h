@@ -9,16 +9,17 @@
 #include <memory>
 
 #include "app/store/DataManager.h"
-#include "engine/SecurityAgentListener.h"
-#include "engine/StateMachine.h"
-#include "link/AccountServices.h"
-#include "link/DeviceSpecificConfig.h"
-#include "link/MotionDetection.h"
-#include "link/RSSIIntake.h"
-#include "link/RecoveryManager.h"
-#include "link/ScanningIndicator.h"
-#include "link/ShellAnswers.h"
-#include "link/SilentPushNotificationManager.h"
+#include "engine/coordinator/StateMachine.h"
+#include "engine/session/SecurityAgentListener.h"
+#include "link/requests/MotionDetection.h"
+#include "link/requests/RSSIIntake.h"
+#include "link/transport/AccountServices.h"
+#include "link/transport/DeviceSpecificConfig.h"
+#include "link/transport/RecoveryManager.h"
+#include "link/transport/ScanningIndicator.h"
+#include "link/transport/ShellAnswers.h"
+#include "link/transport/SilentPushNotificationManager.h"
+#include "main/FeatureWiring.h"
 #include "main/ScenarioWorld.h"
 #include "platform/sim/PhoneApplication.h"
 #include "platform/storage/FileEvents.h"
@@ -66,6 +67,7 @@ protected:
         machine.reset();
         world.reset();
         runUntilIdle();
+        if (featuresInstalled_) kestrune::uninstallFeaturesForTesting();
         kestrune::DataManager::resetSharedForTesting();
         SessionTest::TearDown();
     }
@@ -89,11 +91,24 @@ protected:
         return condition();
     }
     platform::PhoneApplication& phone() { return world->phone(); }
+    // The application's features, installed at launch as its entry installs them; the world then plays
+    // on their Wi-Fi and players. Undone at the end of the test.
+    void useFeatures() {
+        prepareServices = [this](kestrune::CoordinatorServices& services) {
+            world = kestrune::ScenarioWorld::create(platform::Radio::shared(), session,
+                                                    kestrune::installFeatures(services, nullptr, session));
+            services.windows = world->windowServices();
+            featuresInstalled_ = true;
+        };
+    }
 
     std::shared_ptr<kestrune::ScenarioWorld> world;
     std::shared_ptr<kestrune::StateMachine> machine;
     // Changes the coordinator's services before it is made (the features a test installs).
     std::function<void(kestrune::CoordinatorServices&)> prepareServices;
+
+private:
+    bool featuresInstalled_ = false;
 };
 
 }  // namespace scenariotests

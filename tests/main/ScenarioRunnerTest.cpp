@@ -9,6 +9,7 @@
 #include "main/FeatureWiring.h"
 #include "main/Scenarios.h"
 #include "platform/services/UserNotificationRecorder.h"
+#include "platform/sim/music/SimulatedMusicPlayers.h"
 #include "platform/storage/FileEvents.h"
 #include "platform/storage/Files.h"
 #include "platform/ui/Renderer.h"
@@ -81,6 +82,8 @@ TEST_F(ScenarioRunnerTest, TheDefaultScenarioPairsLocksUnlocksAndEndsUnlocked) {
         << timeline;
     EXPECT_EQ(facts.locks, 2);
     EXPECT_EQ(facts.keysToApplications, 0);
+    // Without the features nothing tells the players anything.
+    EXPECT_FALSE(has(timeline, "tells Spotify")) << timeline;
     // Each line after the heading starts with its time, then who.
     std::istringstream lines(timeline);
     std::string line;
@@ -99,9 +102,7 @@ TEST_F(ScenarioRunnerTest, WithTheFeaturesTheDefaultTimelineShowsHistoryThePhoto
     platform::ui::CairoRenderer::installAsBackend();
     auto notifications = std::make_shared<platform::UserNotificationRecorder>();
     platform::UserNotificationBackend::install(notifications);
-    prepareServices = [](kestrune::CoordinatorServices& services) {
-        kestrune::installFeatures(services, nullptr);
-    };
+    useFeatures();
     kestrune::LanguageControllerMac::shared().setupInitialLanguageIfNeeded();  // as the shell does at launch
     launch();
     std::ostringstream out;
@@ -126,6 +127,17 @@ TEST_F(ScenarioRunnerTest, WithTheFeaturesTheDefaultTimelineShowsHistoryThePhoto
                    "Mac    history entry \"Mac unlocked\"", "Mac    locked (phone command)",
                    "Mac    unlocked (phone command)", "Mac    notification \"Unlocked with Ada's iPhone\""}))
         << timeline;
+    // The music pauses at each lock and plays again at each unlock, the same player each time.
+    EXPECT_TRUE(inOrder(
+        timeline, {"you    play music in Spotify", "Mac    locked (proximity)",
+                   "Mac    tells Spotify to pause; the music is paused", "Mac    unlocked (proximity)",
+                   "Mac    tells Spotify to play; the music plays", "Mac    locked (phone command)",
+                   "Mac    tells Spotify to pause; the music is paused", "Mac    unlocked (phone command)",
+                   "Mac    tells Spotify to play; the music plays",
+                   "end    as expected: the Mac is unlocked and the phone paired; the music plays"}))
+        << timeline;
+    EXPECT_EQ(world->players().commandLog(), (std::vector<std::string>{"Spotify: pause", "Spotify: play",
+                                                                       "Spotify: pause", "Spotify: play"}));
     // The photo is a PNG file in "MugShots", named by its moment.
     const size_t at = timeline.find("photo saved: ");
     ASSERT_NE(at, std::string::npos);
@@ -137,9 +149,34 @@ TEST_F(ScenarioRunnerTest, WithTheFeaturesTheDefaultTimelineShowsHistoryThePhoto
     EXPECT_FALSE(notifications->delivered().empty());
     EXPECT_FALSE(has(timeline, "Mac    types 5 characters")) << "the guest typed them, not the Mac";
 
-    kestrune::uninstallFeaturesForTesting();
     platform::UserNotificationBackend::install(nullptr);
     platform::ui::Renderer::install(nullptr);
+}
+
+TEST_F(ScenarioRunnerTest, OnATrustedNetworkTheLockScreenUnlocksWithoutThePhone) {
+    useFeatures();
+    auto timeline = play(*kestrune::findScenario("wifi"));
+    EXPECT_TRUE(succeeded) << timeline;
+    EXPECT_TRUE(inOrder(
+        timeline,
+        {"you    the Mac is on your home Wi-Fi network \"Harbour View\"", "Mac    paired with Ada's iPhone",
+         "you    trust \"Harbour View\"", "you    lock the screen with Control-Command-Q",
+         "Mac    the lock screen shows its password field",
+         "Mac    decides: unlock, the Mac is on a trusted Wi-Fi network", "Mac    unlocked (trusted Wi-Fi)",
+         "phone  goes with you as you walk away", "Wi-Fi  the home network goes down",
+         "Mac    decides: lock, the phone left", "Mac    locked (proximity)",
+         "end    as expected: unlocked once on the trusted network"}))
+        << timeline;
+    EXPECT_TRUE(has(timeline, "Mac    locked by hand")) << timeline;
+    EXPECT_TRUE(has(timeline, "Mac    types 8 characters into the lock screen's password field")) << timeline;
+    // Away on the trusted network the phone's readings decide nothing: no lock until the network changed.
+    const size_t away = timeline.find("phone  goes with you as you walk away");
+    const size_t changed = timeline.find("Wi-Fi  the home network goes down");
+    ASSERT_NE(away, std::string::npos);
+    ASSERT_NE(changed, std::string::npos);
+    EXPECT_EQ(timeline.substr(away, changed - away).find("decides: lock"), std::string::npos) << timeline;
+    EXPECT_EQ(facts.locks, 2);
+    EXPECT_EQ(facts.keysToApplications, 0);
 }
 
 TEST_F(ScenarioRunnerTest, AtTheDeskNothingLocks) {

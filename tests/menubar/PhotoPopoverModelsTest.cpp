@@ -23,7 +23,7 @@ public:
     void popoverModelFactory_didSelectOption(PopoverModelFactory&, int32_t option) override {
         options.push_back(option);
     }
-    void loginPhotosView_didSelectOption(ui::ViewController&, int32_t option) override {
+    void loginPhotosView_didSelectOption(ui::UIObject*, int32_t option) override {
         options.push_back(option);
     }
     void myListViewCellDidSelectDelete(MyListViewCell&) override { cells.push_back("delete"); }
@@ -128,10 +128,14 @@ TEST_F(PhotoPopoverModelsTest, ThePhotosViewAndThePhotoRow) {
     cell->imageView->setImage(ui::Image::create({4, 4}));
     cell->prepareForReuse();
     EXPECT_FALSE(cell->imageView->image());
-    for (const char* title : {"Delete", "Share"})
-        for (const auto& sub : cell->subviews())
-            if (auto button = std::dynamic_pointer_cast<ui::Button>(sub); button && button->title() == title)
+    for (const char* title : {"Delete", "Share"}) {
+        for (const auto& sub : cell->subviews()) {
+            auto button = std::dynamic_pointer_cast<ui::Button>(sub);
+            if (button && button->title() == title) {
                 EXPECT_TRUE(button->sendAction());
+            }
+        }
+    }
     EXPECT_EQ(recorder->cells, (std::vector<std::string>{"delete", "share"}));
 }
 

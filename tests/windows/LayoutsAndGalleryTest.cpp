@@ -12,10 +12,14 @@
 #include "tests/support/ui/Fixture.h"
 #include "uikit/bases/KestruneListViewWindow.h"
 #include "windows/ListsGallery.h"
+#include "windows/pagers/LoadingViewController.h"
+#include "windows/pagers/SamplePagerVC.h"
 #include "windows/sharing/KestruneImageController.h"
 #include "windows/sharing/LoginPhotoContainer.h"
 #include "windows/sharing/MugShotContainer.h"
 #include "windows/sharing/MugShotGenerator.h"
+#include "windows/tutorial/InitialTutorialController.h"
+#include "windows/wizard/InitalWizzardController.h"
 
 namespace kestrune {
 namespace {
@@ -44,27 +48,39 @@ TEST_F(LayoutsAndGalleryTest, EveryLayoutLoadsWhatItIsNamedFor) {
 
     const std::set<std::string> windowLayouts{"KestruneListViewWindow",   "KestruneImageController",
                                               "MugShotContainer",         "LoginPhotoContainer",
+                                              "KSPageViewController",     "InitialTutorialController",
                                               "KestruneCollectionWindow", "ActivityVizualizationController"};
-    // View controllers' layouts: their first object is the controller's view.
-    const std::set<std::string> controllerLayouts{"ListViewModelController", "LoginPhotosView",
-                                                  "FilterController", "PpopverContentInfoController"};
+    // The screens' pages: the page's view comes first (its controller is the owner).
+    const std::set<std::string> pageLayouts{
+        "BasePagerViewController", "InfoViewController", "DeviceInfoViewController",
+        "DeviceInfoViewController2", "MacDeviceInfoViewController", "MacPhoneDeviceViewController",
+        "IphoneMultiStepViewController", "LoadingViewController", "ConfigureViewController",
+        "NotSupportedViewController", "MacSleepScreenConnectToiPhone", "TutorialSetUpKestrune",
+        "TutorialWalkAway", "TutorialFinished", "FinishViewController", "FinishPreviewController",
+        // The history window's filter bar and the photo window's popover.
+        "FilterController", "PpopverContentInfoController"};
+    // Each screen's class keeps its layout in this program.
+    EXPECT_TRUE(KSWindowController::create<InitalWizzardController>()->window());
+    EXPECT_TRUE(KSWindowController::create<InitialTutorialController>()->window());
+    EXPECT_TRUE(BaseViewController::create<LoadingViewController>()->mainTextField);
+    EXPECT_TRUE(BaseViewController::create<SamplePagerVC>()->contentViewContainer());
     // The list page made through its layout (which also keeps that layout in this program).
     auto page = ListViewModelController::initWithListViewModel({});
     EXPECT_TRUE(page->listView);
     EXPECT_EQ(page->mainView().get(), page->listView->superview());
 
     const auto names = ui::NibRegistry::names();
-    // 24 settings cells, the list page, the list window, the image window, two cards; the history and photo
-    // windows, the chart, the filter bar, the popover and the history row. (The photo pages of the settings
-    // window keep their layouts in the programs that have the pages.)
-    EXPECT_EQ(names.size(), 34u);
+    // 24 cells, the list page, the list window, the image window, two cards; the screens' 16 pages and
+    // their 2 paged windows; the photo window, the chart, the history filter bar, the photo popover and the
+    // history row. (The settings window's photo pages keep their layouts in the programs that have them.)
+    EXPECT_EQ(names.size(), 52u);
     for (const auto& name : names) {
         SCOPED_TRACE(name);
         const auto objects = ui::Nib::load(name, nullptr);
         ASSERT_FALSE(objects.empty());
         if (windowLayouts.count(name)) {
             EXPECT_TRUE(std::dynamic_pointer_cast<ui::Window>(objects.front()));
-        } else if (controllerLayouts.count(name)) {
+        } else if (name == "ListViewModelController" || pageLayouts.count(name)) {
             EXPECT_EQ(objects.front()->className(), "View");
         } else {
             EXPECT_EQ(objects.front()->className(), name);

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/KSWindowControllerDelegate.h"
+#include "engine/coordinator/KSWindowControllerDelegate.h"
 #include "platform/ui/Image.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowController.h"

@@ -3,7 +3,7 @@
 #include "app/records/FailedLoginEntry.h"
 #include "app/store/DataManager.h"
 #include "app/support/Localizable.h"
-#include "engine/AuthorizationManager.h"
+#include "engine/session/AuthorizationManager.h"
 #include "features/history/LoginLogoutPresentationSessionEntry.h"
 #include "features/history/LoginTrackerFactory.h"
 #include "features/history/PresentationEntryFailedLogin.h"
@@ -131,7 +131,7 @@ void LoginLogoutHistoryWindow::deleteAllTrackEntries() {
 }
 
 void LoginLogoutHistoryWindow::infoButtonToggled(ui::Control&) {
-    if (auto d = delegate()) d->loginLogoutHistoryWindowDidSelectInfo(*this);
+    if (auto d = delegate()) d->loginLogoutHistoryWindowDidSelectInfo(this);
 }
 
 uint64_t LoginLogoutHistoryWindow::numberOfRowsInListView(PXListView&) {
@@ -184,12 +184,12 @@ void LoginLogoutHistoryWindow::listViewSelectionDidChange(const platform::Notifi
     const auto& entry = listViewArray_[row];
     if (auto failed = std::dynamic_pointer_cast<PresentationEntryFailedLogin>(entry)) {
         if (failed->failedLoginEntry && failed->failedLoginEntry->mugShotImageExists())
-            d->loginLogoutHistoryWindow_didSelectFailedLoginEntry(*this, failed->failedLoginEntry);
+            d->loginLogoutHistoryWindow_didSelectFailedLoginEntry(this, failed->failedLoginEntry);
         return;
     }
     auto event = std::dynamic_pointer_cast<LoginLogoutPresentationEntry>(entry);
     if (event && event->loginLogoutEntry && event->loginLogoutEntry->mugShotImageExists())
-        d->loginLogoutHistoryWindow_didSelectLoginLogoutEntry(*this, event->loginLogoutEntry);
+        d->loginLogoutHistoryWindow_didSelectLoginLogoutEntry(this, event->loginLogoutEntry);
 }
 
 }  // namespace kestrune

@@ -7,7 +7,7 @@
 #include "app/support/Localizable.h"
 #include "app/support/NSDateFormatterHelper.h"
 #include "app/support/Utilities.h"
-#include "engine/AuthorizationManager.h"
+#include "engine/session/AuthorizationManager.h"
 #include "features/notifications/KSSpecificNotificationManager.h"
 #include "features/photos/FailedLoginFactory.h"
 #include "features/photos/PhotoNotices.h"
@@ -313,8 +313,8 @@ void KestruneCollectionWindow::popoverManager_didSelectOption(PopoverManager&, i
     }
     auto d = delegate();
     if (!d) return;
-    if (option == 1) d->kestruneCollectionWindow_didSelectOption(*this, 0);
-    if (option == 2) d->kestruneCollectionWindow_didSelectOption(*this, 1);
+    if (option == 1) d->kestruneCollectionWindow_didSelectOption(this, 0);
+    if (option == 2) d->kestruneCollectionWindow_didSelectOption(this, 1);
 }
 
 std::shared_ptr<ui::SharingServiceDelegate>

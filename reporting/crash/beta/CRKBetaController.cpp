@@ -8,10 +8,10 @@
 #include "reporting/core/RKTApplication.h"
 #include "reporting/core/RKTCertificatePinner.h"
 #include "reporting/core/RKTNetworkClient.h"
-#include "reporting/core/RKTNetworkOperation.h"
 #include "reporting/core/RKTSettingsOnboardingManager.h"
 #include "reporting/core/RKTURLBuilder.h"
 #include "reporting/core/ReportKit.h"
+#include "reporting/crash/CRKAPIHeaders.h"
 #include "reporting/crash/CRKApplication.h"
 #include "reporting/crash/CRKIdentity.h"
 
@@ -207,20 +207,8 @@ platform::URLRequest CRKBetaController::betaUpdateRequest(const std::string& url
     platform::URLRequest request(url, kTimeout);
     request.setHTTPMethod("GET");
     request.setCachePolicy(1);  // reload, ignoring local cache data
-    const std::string locale = RKTNetworkOperation(std::string()).localeIdentifier();
     auto delegate = delegate_.lock();
-    request.setValue_forHTTPHeaderField(kUserAgent, "User-Agent");
-    request.setValue_forHTTPHeaderField("application/json", "Accept");
-    request.setValue_forHTTPHeaderField("utf-8", "Accept-Charset");
-    request.setValue_forHTTPHeaderField(locale, "Accept-Language");
-    request.setValue_forHTTPHeaderField(locale, "Content-Language");
-    request.setValue_forHTTPHeaderField(RKTNetworkOperation::kDeveloperToken, "X-CrashKit-Developer-Token");
-    request.setValue_forHTTPHeaderField(std::string(RKTMakerReverseDomainPrefix) + ".crashkit.mac",
-                                        "X-CrashKit-API-Client-Id");
-    request.setValue_forHTTPHeaderField(kClientDisplayVersion, "X-CrashKit-API-Client-Display-Version");
-    request.setValue_forHTTPHeaderField(kClientBuildVersion, "X-CrashKit-API-Client-Build-Version");
-    request.setValue_forHTTPHeaderField(delegate ? delegate->APIKeyForBetaController(*this) : std::nullopt,
-                                        "X-CrashKit-API-Key");
+    CRKSetAPIHeaders(request, kUserAgent, delegate ? delegate->APIKeyForBetaController(*this) : std::nullopt);
     request.setValue_forHTTPHeaderField(betaToken(), "X-CrashKit-Beta-Token");
     return request;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reporting/crash/capture/CRKContext.h"
+#include "reporting/crash/CRKContext.h"
 
 namespace reporting {
 

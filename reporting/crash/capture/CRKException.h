@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "platform/base/Exception.h"
-#include "reporting/crash/capture/CRKContext.h"
-#include "reporting/crash/store/CRKFile.h"
+#include "reporting/crash/CRKContext.h"
+#include "reporting/crash/CRKFile.h"
 
 namespace reporting {
 

@@ -1,8 +1,8 @@
 #include "reporting/crash/capture/CRKHandler.h"
 
+#include "reporting/crash/CRKContext.h"
 #include "reporting/crash/CRKHost.h"
 #include "reporting/crash/CRKSDKLog.h"
-#include "reporting/crash/capture/CRKContext.h"
 
 namespace reporting {
 

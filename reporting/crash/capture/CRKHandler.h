@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "reporting/crash/store/CRKFile.h"
+#include "reporting/crash/CRKFile.h"
 
 namespace reporting {
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "platform/mach/Mach.h"
-#include "reporting/crash/capture/CRKContext.h"
-#include "reporting/crash/store/CRKFile.h"
+#include "reporting/crash/CRKContext.h"
+#include "reporting/crash/CRKFile.h"
 
 namespace reporting {
 

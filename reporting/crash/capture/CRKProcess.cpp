@@ -14,9 +14,9 @@
 #include <cstring>
 
 #include "platform/base/DispatchQueue.h"
+#include "reporting/crash/CRKContext.h"
 #include "reporting/crash/CRKSDKLog.h"
 #include "reporting/crash/CRKUtilities.h"
-#include "reporting/crash/capture/CRKContext.h"
 
 namespace reporting {
 

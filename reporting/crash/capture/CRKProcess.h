@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "reporting/crash/store/CRKFile.h"
+#include "reporting/crash/CRKFile.h"
 #include "reporting/crash/unwind/CRKUnwind.h"
 
 namespace reporting {

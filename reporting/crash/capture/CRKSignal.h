@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "reporting/crash/capture/CRKContext.h"
-#include "reporting/crash/store/CRKFile.h"
+#include "reporting/crash/CRKContext.h"
+#include "reporting/crash/CRKFile.h"
 
 namespace reporting {
 

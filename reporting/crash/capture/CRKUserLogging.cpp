@@ -14,6 +14,7 @@
 #include "platform/base/Strings.h"
 #include "reporting/crash/CRKSDKLog.h"
 #include "reporting/crash/CRKUtilities.h"
+#include "reporting/crash/store/CRKFileReader.h"
 #include "reporting/crash/store/CRKReport.h"
 
 namespace reporting {

@@ -8,8 +8,8 @@
 
 #include "platform/base/Error.h"
 #include "platform/base/Value.h"
-#include "reporting/crash/capture/CRKContext.h"
-#include "reporting/crash/store/CRKFile.h"
+#include "reporting/crash/CRKContext.h"
+#include "reporting/crash/CRKFile.h"
 
 namespace reporting {
 

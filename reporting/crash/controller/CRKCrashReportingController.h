@@ -13,7 +13,7 @@
 #include "platform/base/Value.h"
 #include "reporting/core/KitError.h"
 #include "reporting/core/OperationQueue.h"
-#include "reporting/crash/capture/CRKContext.h"
+#include "reporting/crash/CRKContext.h"
 #include "reporting/crash/store/CRKFileManager.h"
 #include "reporting/crash/store/CRKInternalReport.h"
 

@@ -16,10 +16,10 @@
 #include "platform/storage/Files.h"
 #include "platform/storage/PropertyList.h"
 #include "reporting/crash/CRKSDKLog.h"
+#include "reporting/crash/CRKSafeMemoryReader.h"
 #include "reporting/crash/CRKUtilities.h"
+#include "reporting/crash/image/CRKDwarfCursor.h"
 #include "reporting/crash/image/CRKELFFile.h"
-#include "reporting/crash/unwind/CRKDwarfUnwind.h"
-#include "reporting/crash/unwind/CRKSafeMemoryReader.h"
 
 namespace reporting {
 

@@ -3,9 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "reporting/crash/capture/CRKContext.h"
+#include "reporting/crash/CRKContext.h"
+#include "reporting/crash/CRKFile.h"
 #include "reporting/crash/image/CRKMachOFile.h"
-#include "reporting/crash/store/CRKFile.h"
 
 namespace reporting {
 

@@ -3,8 +3,9 @@
 #include <unistd.h>
 
 #include "platform/base/Log.h"
-#include "reporting/crash/store/CRKFile.h"
+#include "reporting/crash/CRKFile.h"
 #include "reporting/crash/store/CRKFileManager.h"
+#include "reporting/crash/store/CRKFileReader.h"
 
 namespace reporting {
 

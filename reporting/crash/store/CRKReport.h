@@ -7,7 +7,7 @@
 
 #include "platform/base/Date.h"
 #include "platform/base/Value.h"
-#include "reporting/crash/capture/CRKContext.h"
+#include "reporting/crash/CRKContext.h"
 #include "reporting/crash/store/CRKInternalReport.h"
 
 namespace reporting {

@@ -2,7 +2,8 @@
 
 #include <unistd.h>
 
-#include "reporting/crash/store/CRKFile.h"
+#include "reporting/crash/CRKFile.h"
+#include "reporting/crash/store/CRKFileReader.h"
 #include "reporting/crash/symbolication/CRKDemangleOperation.h"
 #include "reporting/crash/symbolication/CRKSerializeSymbolicatedFramesOperation.h"
 #include "reporting/crash/symbolication/CRKSymbolicationOperation.h"

@@ -6,7 +6,7 @@
 
 #include "platform/base/Log.h"
 #include "platform/storage/Files.h"
-#include "reporting/crash/store/CRKFile.h"
+#include "reporting/crash/CRKFile.h"
 
 namespace reporting {
 

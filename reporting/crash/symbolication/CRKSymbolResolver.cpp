@@ -6,7 +6,8 @@
 
 #include "platform/base/Log.h"
 #include "platform/storage/Files.h"
-#include "reporting/crash/store/CRKFile.h"
+#include "reporting/crash/CRKFile.h"
+#include "reporting/crash/store/CRKFileReader.h"
 #include "reporting/crash/symbolication/CRKELFSymbolTable.h"
 
 namespace reporting {

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "reporting/crash/CRKSDKLog.h"
+#include "reporting/crash/CRKSafeMemoryReader.h"
 #include "reporting/crash/unwind/CRKDwarfUnwind.h"
-#include "reporting/crash/unwind/CRKSafeMemoryReader.h"
 #include "reporting/crash/unwind/CRKUnwind.h"
 
 namespace reporting {

@@ -1,8 +1,8 @@
 #include "reporting/crash/unwind/CRKDwarfExpression.h"
 
 #include "reporting/crash/CRKSDKLog.h"
+#include "reporting/crash/CRKSafeMemoryReader.h"
 #include "reporting/crash/unwind/CRKDwarfUnwind.h"
-#include "reporting/crash/unwind/CRKSafeMemoryReader.h"
 #include "reporting/crash/unwind/CRKUnwind.h"
 
 namespace reporting {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "reporting/crash/image/CRKDwarfCursor.h"
 #include "reporting/crash/unwind/CRKUnwind.h"
 
 namespace reporting {
@@ -18,39 +19,11 @@ class CRKSafeMemoryReader;
 // reading outside the image. Saved registers and every address an expression computes are read
 // through the guarded reader.
 
-constexpr uint64_t CRKDwarfInvalidAddress = ~uint64_t(0);
 constexpr uint32_t CRKDwarfRegisterCount = 17;  // DWARF x86-64 numbers 0-16; 16 is the return address
 constexpr uint64_t CRKDwarfRegisterRIP = 16;
 constexpr uint64_t CRKDwarfRegisterRSP = 7;
 // The CFA register that marks a CFA given by an expression.
 constexpr uint64_t CRKDwarfCFAExpressionRegister = 17;
-
-// A position in a section and the end it must not pass. A read that would pass the end yields 0,
-// leaves the position where it was and marks the cursor failed; callers check `failed` once after a
-// group of reads.
-struct CRKDwarfCursor {
-    const uint8_t* position = nullptr;
-    const uint8_t* end = nullptr;
-    bool failed = false;
-};
-
-// Byte-stream readers, each advancing the cursor.
-uint8_t CRKParseUint8AndAdvance(CRKDwarfCursor* cursor);
-uint16_t CRKParseUint16AndAdvance(CRKDwarfCursor* cursor);
-uint32_t CRKParseUint32AndAdvance(CRKDwarfCursor* cursor);
-uint64_t CRKParseUint64AndAdvance(CRKDwarfCursor* cursor);
-uint64_t CRKParseULEB128AndAdvance(CRKDwarfCursor* cursor);
-int64_t CRKParseLEB128AndAdvance(CRKDwarfCursor* cursor);
-// The start of a NUL-terminated string; the cursor moves past the NUL. A string without its NUL
-// before the end fails the cursor.
-const char* CRKParseStringAndAdvance(CRKDwarfCursor* cursor);
-// A record's initial length: 32 bits, or 0xFFFFFFFF followed by a 64-bit length.
-uint64_t CRKParseRecordLengthAndAdvance(CRKDwarfCursor* cursor);
-// A pointer in the given encoding; CRKDwarfInvalidAddress when it cannot be read or the encoding is
-// not handled. 0xFF (omit) answers 0 and reads nothing. An indirect pointer is read through `memory`
-// (or an uncached guarded read when null).
-uint64_t CRKParseAddressWithEncodingAndAdvance(CRKDwarfCursor* cursor, uint8_t encoding,
-                                               CRKSafeMemoryReader* memory);
 
 struct CRKDwarfCIERecord {
     uint64_t length;

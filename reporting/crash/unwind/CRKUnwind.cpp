@@ -2,11 +2,11 @@
 
 #include <cstring>
 
+#include "reporting/crash/CRKContext.h"
 #include "reporting/crash/CRKSDKLog.h"
-#include "reporting/crash/capture/CRKContext.h"
+#include "reporting/crash/CRKSafeMemoryReader.h"
 #include "reporting/crash/image/CRKBinaryImage.h"
 #include "reporting/crash/unwind/CRKDwarfUnwind.h"
-#include "reporting/crash/unwind/CRKSafeMemoryReader.h"
 
 namespace reporting {
 
@@ -76,8 +76,6 @@ bool CRKMachineContextSetFP(CRKMachineContext* context, uint64_t value) {
     context->ss.rbp = value;
     return true;
 }
-
-std::atomic<bool> gCRKUnwindLogging{true};
 
 bool CRKUnwindInit(CRKUnwindContext* context, CRKMachineContext registers) {
     if (!context) return false;

@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "reporting/crash/CRKSDKLog.h"
+#include "reporting/crash/CRKSafeMemoryReader.h"
 #include "reporting/crash/unwind/CRKCompactUnwind.h"
-#include "reporting/crash/unwind/CRKSafeMemoryReader.h"
 
 namespace reporting {
 
@@ -74,11 +74,6 @@ bool CRKUnwindFirstExecutableAddress(uint64_t start, uint64_t end, uint64_t* add
                                      CRKSafeMemoryReader* memory);
 uint64_t CRKUnwindCallerStackPointerForFrame(uint64_t frame);
 
-// Whether the kit's diagnostic log can take messages, as seen by the last CRKUnwindInit. The walk
-// writes dozens of trace lines a frame; without a log they are skipped before their arguments are
-// even gathered. True until a walk has looked.
-extern std::atomic<bool> gCRKUnwindLogging;
-
 // The strategies of one step.
 bool CRKUnwindNextFrameUsingAllStrategies(CRKUnwindContext* context);
 bool CRKUnwindWithCompactUnwindInfo(CRKUnwindContext* context, bool* imageFound);
@@ -86,15 +81,3 @@ bool CRKUnwindWithCallFrameInfo(CRKUnwindContext* context);
 bool CRKUnwindWithFramePointer(CRKUnwindContext* context, bool allowStackScan);
 
 }  // namespace reporting
-
-// The kit's log calls of the walker and the call-frame unwinder, behind the check above.
-#define CRKUNWINDLOG(LOGMACRO, format, ...)                                   \
-    do {                                                                      \
-        if (::reporting::gCRKUnwindLogging.load(std::memory_order_relaxed)) { \
-            LOGMACRO(format __VA_OPT__(, ) __VA_ARGS__);                      \
-        }                                                                     \
-    } while (0)
-#define CRKUNWINDLOG_DEBUG(format, ...) CRKUNWINDLOG(CRKSDKLOG_DEBUG, format __VA_OPT__(, ) __VA_ARGS__)
-#define CRKUNWINDLOG_INFO(format, ...) CRKUNWINDLOG(CRKSDKLOG_INFO, format __VA_OPT__(, ) __VA_ARGS__)
-#define CRKUNWINDLOG_WARN(format, ...) CRKUNWINDLOG(CRKSDKLOG_WARN, format __VA_OPT__(, ) __VA_ARGS__)
-#define CRKUNWINDLOG_ERROR(format, ...) CRKUNWINDLOG(CRKSDKLOG_ERROR, format __VA_OPT__(, ) __VA_ARGS__)

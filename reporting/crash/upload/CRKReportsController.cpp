@@ -7,6 +7,7 @@
 #include "reporting/core/RKTNetworkOperation.h"
 #include "reporting/core/RKTURLBuilder.h"
 #include "reporting/core/ReportKit.h"
+#include "reporting/crash/CRKAPIHeaders.h"
 #include "reporting/crash/CRKApplication.h"
 #include "reporting/crash/CRKIdentity.h"
 #include "reporting/crash/symbolication/CRKProcessReportOperation.h"
@@ -83,18 +84,7 @@ platform::URLRequest CRKReportsController::mutableRequestWithURL_timeout(const s
                                                                          double timeout) const {
     platform::URLRequest request(url, timeout);
     request.setCachePolicy(kReloadIgnoringLocalCacheData);
-    const std::string locale = localeIdentifier();
-    request.setValue_forHTTPHeaderField(kUserAgent, "User-Agent");
-    request.setValue_forHTTPHeaderField("application/json", "Accept");
-    request.setValue_forHTTPHeaderField("utf-8", "Accept-Charset");
-    request.setValue_forHTTPHeaderField(locale, "Accept-Language");
-    request.setValue_forHTTPHeaderField(locale, "Content-Language");
-    request.setValue_forHTTPHeaderField(RKTNetworkOperation::kDeveloperToken, "X-CrashKit-Developer-Token");
-    request.setValue_forHTTPHeaderField(std::string(RKTMakerReverseDomainPrefix) + ".crashkit.mac",
-                                        "X-CrashKit-API-Client-Id");
-    request.setValue_forHTTPHeaderField(CRKDisplayVersion, "X-CrashKit-API-Client-Display-Version");
-    request.setValue_forHTTPHeaderField(CRKBuildVersion, "X-CrashKit-API-Client-Build-Version");
-    request.setValue_forHTTPHeaderField(APIKey(), "X-CrashKit-API-Key");
+    CRKSetAPIHeaders(request, kUserAgent, APIKey());
     return request;
 }
 

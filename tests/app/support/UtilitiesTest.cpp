@@ -2,7 +2,7 @@
 
 #include <sys/stat.h>
 
-#include "app/store/KestruneHomeFolders.h"
+#include "app/support/KestruneHomeFolders.h"
 #include "platform/storage/Files.h"
 #include "platform/storage/StandardFolders.h"
 #include "platform/system/ProcessInfo.h"

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "app/support/KSUrlManager.h"
-#include "engine/MacDisplayControl.h"
-#include "engine/SleepDurationTracker.h"
+#include "engine/evidence/MacDisplayControl.h"
+#include "engine/evidence/SleepDurationTracker.h"
 #include "platform/storage/PropertyList.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/SettableReachability.h"

@@ -2,7 +2,7 @@
 // channel's responder, then ends (after 20 s at the latest).
 #include <cstdio>
 
-#include "link/InterProcessComm.h"
+#include "link/requests/InterProcessComm.h"
 #include "platform/base/RunLoop.h"
 
 int main() {

@@ -1,6 +1,7 @@
 #include "platform/system/SystemCommands.h"
 
 #include "platform/base/Clock.h"
+#include "platform/system/CommandResponderChain.h"
 #include "platform/system/ThreadPause.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -8,19 +9,24 @@ using namespace platform;
 
 namespace {
 
-// Stands for one tool: answers "tool --version" and lets everything else run.
+// Stands for one tool: answers "<tool> --version" and lets everything else run.
 class ToolResponder : public SystemCommands::Responder {
 public:
+    explicit ToolResponder(std::string tool = "tool", std::string version = "1.0")
+        : tool_(std::move(tool)), version_(std::move(version)) {}
     std::optional<Shell::Result> respond(const std::string& path, const std::vector<std::string>& arguments,
                                          const std::string&) override {
-        if (path != "/bin/sh" || arguments.size() != 2 || arguments[1] != "tool --version")
+        if (path != "/bin/sh" || arguments.size() != 2 || arguments[1] != tool_ + " --version")
             return std::nullopt;
         Shell::Result result;
         result.launched = true;
         result.exitStatus = 0;
-        result.output = "tool 1.0\n";
+        result.output = tool_ + " " + version_ + "\n";
         return result;
     }
+
+private:
+    std::string tool_, version_;
 };
 
 }  // namespace
@@ -50,6 +56,18 @@ TEST_F(SystemCommandsTest, AResponderAnswersOnlyTheCommandsItStandsFor) {
     EXPECT_EQ(SystemCommands::runShellCommand("echo real").output, "real\n");
     SystemCommands::installResponder(nullptr);
     EXPECT_EQ(SystemCommands::runShellCommand("tool --version").exitStatus, 127);  // no such program here
+}
+
+TEST_F(SystemCommandsTest, AChainOffersEachCommandInOrderAndRunsWhatNoneAnswers) {
+    SystemCommands::installResponder(
+        std::make_shared<CommandResponderChain>(std::vector<std::shared_ptr<SystemCommands::Responder>>{
+            std::make_shared<ToolResponder>("tool", "1.0"), nullptr,
+            std::make_shared<ToolResponder>("tool", "2.0"),
+            std::make_shared<ToolResponder>("other", "3.0")}));
+    EXPECT_EQ(SystemCommands::runShellCommand("tool --version").output, "tool 1.0\n");  // the first answer
+    EXPECT_EQ(SystemCommands::runShellCommand("other --version").output, "other 3.0\n");
+    EXPECT_EQ(SystemCommands::runShellCommand("echo real").output, "real\n");
+    EXPECT_FALSE(SystemCommands::answerShellCommand("echo real").has_value());
 }
 
 TEST_F(SystemCommandsTest, PausesMoveVirtualTimeOn) {

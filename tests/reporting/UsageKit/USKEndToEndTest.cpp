@@ -3,9 +3,9 @@
 #include <thread>
 
 #include "platform/base/Strings.h"
-#include "reporting/UsageKit/USKEvent.h"
-#include "reporting/UsageKit/USKMetadata.h"
 #include "reporting/UsageKit/USKUsageKitController.h"
+#include "reporting/UsageKit/events/USKEvent.h"
+#include "reporting/UsageKit/events/USKMetadata.h"
 #include "tests/reporting/UsageKit/UsageKitTestSupport.h"
 #include "tests/support/LoopbackServer.h"
 
@@ -60,12 +60,10 @@ TEST_F(USKEndToEndTest, TheServerGetsExactlyTheEventsSentEachUnderItsLaunchsMeta
     for (const auto& request : server.requests()) {
         const std::string boundary = usktest::boundaryOf(request.header("Content-Type").value_or(""));
         EXPECT_TRUE(boundaries.insert(boundary).second) << "sent twice: " << boundary;
-        auto part = usktest::parseMultipart(request.body, boundary);
-        ASSERT_TRUE(part);
-        EXPECT_EQ(part->fileName, boundary + ".gz");
-        auto text = usktest::gunzip(part->bytes);
-        ASSERT_TRUE(text);
-        const auto log = usktest::parseLog(*text);
+        const auto package = usktest::readPackage(request.body, boundary);
+        ASSERT_TRUE(package);
+        EXPECT_EQ(package->fileName, boundary + ".gz");
+        const auto& log = package->log;
         ASSERT_FALSE(log.malformed || log.tornLastLine);
         ASSERT_FALSE(log.lines.empty());
         ASSERT_EQ(log.lines[0].type, "metadata");

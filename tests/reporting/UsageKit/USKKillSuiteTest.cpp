@@ -123,11 +123,9 @@ TEST_F(USKKillSuiteTest, EveryRecordedEventReachesTheServerOnceWhateverTheMoment
         const auto& request = requests[r];
         const std::string boundary = usktest::boundaryOf(request.header("Content-Type").value_or(""));
         SCOPED_TRACE(boundary);
-        auto part = usktest::parseMultipart(request.body, boundary);
-        ASSERT_TRUE(part);
-        auto text = usktest::gunzip(part->bytes);
-        ASSERT_TRUE(text);
-        const auto log = usktest::parseLog(*text);
+        const auto package = usktest::readPackage(request.body, boundary);
+        ASSERT_TRUE(package);
+        const auto& log = package->log;
         EXPECT_FALSE(log.malformed);
         if (log.tornLastLine) {
             ++torn;

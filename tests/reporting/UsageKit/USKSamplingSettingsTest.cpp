@@ -1,8 +1,8 @@
-#include "reporting/UsageKit/USKEvent.h"
-#include "reporting/UsageKit/USKEventFilter.h"
-#include "reporting/UsageKit/USKJSON.h"
-#include "reporting/UsageKit/USKMetadata.h"
 #include "reporting/UsageKit/USKSettings.h"
+#include "reporting/UsageKit/events/USKEvent.h"
+#include "reporting/UsageKit/events/USKEventFilter.h"
+#include "reporting/UsageKit/events/USKJSON.h"
+#include "reporting/UsageKit/events/USKMetadata.h"
 #include "tests/reporting/UsageKit/UsageKitTestSupport.h"
 
 using platform::Value;

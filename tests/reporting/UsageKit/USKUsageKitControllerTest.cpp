@@ -5,14 +5,14 @@
 #include <thread>
 
 #include "platform/base/Strings.h"
-#include "reporting/UsageKit/USKCrashMetadata.h"
-#include "reporting/UsageKit/USKEvent.h"
-#include "reporting/UsageKit/USKFileUtils.h"
-#include "reporting/UsageKit/USKJSON.h"
-#include "reporting/UsageKit/USKMetadata.h"
 #include "reporting/UsageKit/USKSettings.h"
-#include "reporting/UsageKit/USKTimer.h"
 #include "reporting/UsageKit/USKUsageKitController.h"
+#include "reporting/UsageKit/events/USKCrashMetadata.h"
+#include "reporting/UsageKit/events/USKEvent.h"
+#include "reporting/UsageKit/events/USKJSON.h"
+#include "reporting/UsageKit/events/USKMetadata.h"
+#include "reporting/UsageKit/events/USKTimer.h"
+#include "reporting/UsageKit/log/USKFileUtils.h"
 #include "tests/reporting/UsageKit/UsageKitTestSupport.h"
 #include "tests/support/LoopbackServer.h"
 
@@ -53,10 +53,9 @@ protected:
         std::map<std::string, usktest::ParsedLog> out;
         for (const auto& path : usktest::filesWithExtension(events(), "multipartmime")) {
             const std::string boundary = platform::Files::lastPathComponent(path).substr(0, 36);
-            auto part = usktest::parseMultipart(usktest::readText(path), boundary);
-            auto text = part ? usktest::gunzip(part->bytes) : std::nullopt;
-            EXPECT_TRUE(text) << path;
-            if (text) out[boundary] = usktest::parseLog(*text);
+            const auto package = usktest::readPackage(usktest::readText(path), boundary);
+            EXPECT_TRUE(package) << path;
+            if (package) out[boundary] = package->log;
         }
         return out;
     }

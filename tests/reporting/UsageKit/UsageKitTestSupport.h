@@ -20,8 +20,8 @@
 #include "platform/base/Value.h"
 #include "platform/storage/Files.h"
 #include "reporting/UsageKit/USKLogger.h"
-#include "reporting/UsageKit/USKNimbusAnalyticsBridge.h"
 #include "reporting/UsageKit/UsageKit.h"
+#include "reporting/UsageKit/events/USKNimbusAnalyticsBridge.h"
 #include "reporting/core/OperationQueue.h"
 #include "reporting/core/RKTSettings.h"
 #include "reporting/core/ReportKit.h"
@@ -150,6 +150,20 @@ inline std::optional<Part> parseMultipart(const std::string& body, const std::st
     part.bytes = body.substr(headersEnd + 4, body.size() - close.size() - headersEnd - 4);
     if (part.bytes.find("\r\n--" + boundary) != std::string::npos) return std::nullopt;  // a second part
     return part;
+}
+
+// The event log a package carries (a multipart body), read as the service reads it: the one part,
+// gunzipped and read line by line. None when a step fails.
+struct PackagedLog {
+    std::string fileName;
+    ParsedLog log;
+};
+inline std::optional<PackagedLog> readPackage(const std::string& body, const std::string& boundary) {
+    auto part = parseMultipart(body, boundary);
+    if (!part) return std::nullopt;
+    auto text = gunzip(part->bytes);
+    if (!text) return std::nullopt;
+    return PackagedLog{part->fileName, parseLog(*text)};
 }
 
 inline std::string boundaryOf(const std::string& contentType) {

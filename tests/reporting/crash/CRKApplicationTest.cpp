@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "platform/system/Bundle.h"
-#include "reporting/crash/capture/CRKContext.h"
+#include "reporting/crash/CRKContext.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace {

@@ -22,14 +22,14 @@ class Listener : public LoginLogoutHistoryWindowDelegate {
 public:
     std::vector<std::string> heard;
     void loginLogoutHistoryWindow_didSelectFailedLoginEntry(
-        ui::WindowController&, const std::shared_ptr<FailedLoginEntry>& e) override {
+        ui::UIObject*, const std::shared_ptr<FailedLoginEntry>& e) override {
         heard.push_back("failed " + e->imagePath().value_or(""));
     }
     void loginLogoutHistoryWindow_didSelectLoginLogoutEntry(
-        ui::WindowController&, const std::shared_ptr<LoginLogoutEntry>& e) override {
+        ui::UIObject*, const std::shared_ptr<LoginLogoutEntry>& e) override {
         heard.push_back("event " + e->imagePath().value_or(""));
     }
-    void loginLogoutHistoryWindowDidSelectInfo(ui::WindowController&) override { heard.push_back("info"); }
+    void loginLogoutHistoryWindowDidSelectInfo(ui::UIObject*) override { heard.push_back("info"); }
 };
 
 class HistoryWindowTest : public RecordWindowsTest {

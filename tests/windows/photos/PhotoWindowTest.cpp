@@ -22,7 +22,7 @@ namespace {
 class Opener : public KestruneCollectionWindowDelegate {
 public:
     std::vector<int32_t> options;
-    void kestruneCollectionWindow_didSelectOption(ui::WindowController&, int32_t option) override {
+    void kestruneCollectionWindow_didSelectOption(ui::UIObject*, int32_t option) override {
         options.push_back(option);
     }
 };

@@ -3,7 +3,7 @@
 // server that implements the protocol.
 #include <gtest/gtest.h>
 
-#include "link/CommandLinePush.h"
+#include "link/transport/CommandLinePush.h"
 #include "platform/backend/BackendAnalytics.h"
 #include "platform/backend/BackendClient.h"
 #include "platform/backend/BackendObject.h"

@@ -20,11 +20,11 @@
 
 #include "platform/base/RunLoop.h"
 #include "platform/storage/Files.h"
-#include "reporting/UsageKit/USKEvent.h"
 #include "reporting/UsageKit/USKFaultPoints.h"
 #include "reporting/UsageKit/USKLogger.h"
-#include "reporting/UsageKit/USKUploader.h"
 #include "reporting/UsageKit/USKUsageKitController.h"
+#include "reporting/UsageKit/events/USKEvent.h"
+#include "reporting/UsageKit/upload/USKUploader.h"
 
 namespace {
 

@@ -21,6 +21,7 @@
 #include "reporting/crash/capture/CRKMachException.h"
 #include "reporting/crash/capture/CRKProcess.h"
 #include "reporting/crash/capture/CRKSignal.h"
+#include "reporting/crash/store/CRKFileReader.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace {

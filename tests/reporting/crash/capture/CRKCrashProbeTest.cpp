@@ -9,7 +9,8 @@
 #include <mutex>
 #include <thread>
 
-#include "reporting/crash/store/CRKFile.h"
+#include "reporting/crash/CRKFile.h"
+#include "reporting/crash/store/CRKFileReader.h"
 #include "tests/reporting/crash/capture/CrashProbe.h"
 #include "tests/support/TestEnvironment.h"
 

@@ -1,7 +1,8 @@
 #include <signal.h>
 #include <sys/wait.h>
 
-#include "reporting/crash/store/CRKFile.h"
+#include "reporting/crash/CRKFile.h"
+#include "reporting/crash/store/CRKFileReader.h"
 #include "tests/reporting/crash/CrashStoreChild.h"
 #include "tests/support/TestEnvironment.h"
 

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "reporting/crash/capture/CRKException.h"
+#include "reporting/crash/store/CRKFileReader.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace {

@@ -7,10 +7,10 @@
 #include "platform/storage/Files.h"
 #include "platform/system/Bundle.h"
 #include "reporting/core/ReportKit.h"
+#include "reporting/crash/CRKContext.h"
 #include "reporting/crash/capture/CRKCapture.h"
-#include "reporting/crash/capture/CRKContext.h"
 #include "reporting/crash/capture/CRKUserLogging.h"
-#include "tests/support/TestEnvironment.h"
+#include "tests/reporting/crash/CrashKitFixture.h"
 
 using namespace reporting;
 
@@ -76,19 +76,10 @@ struct FakeDelegate : CRKCrashReportingControllerDelegate {
     }
 };
 
-class CRKCrashReportingControllerTest : public testsupport::KestruneTest {
+class CRKCrashReportingControllerTest : public crashtests::CrashKitFixture {
 protected:
     void SetUp() override {
-        KestruneTest::SetUp();
-        ReportKit::resetSharedForTesting();
-        CRKContextResetForTesting();
-        CRKUserLoggingResetForTesting();
-        // Only the report's own files: no handlers are installed in the test process.
-        CRKContextHooks hooks;
-        hooks.startUserLogging = CRKCaptureHooks().startUserLogging;
-        CRKContextSetHooks(hooks);
-        platform::Bundle::main().setInfoDictionaryForTesting(
-            {{"CFBundleIdentifier", "com.kestrune.Kestrune"}});
+        CrashKitFixture::SetUp();
         files = std::make_shared<CRKFileManager>(home() + "/reports");
         files->prepareForNewLaunch();
         delegate = std::make_shared<FakeDelegate>();
@@ -100,11 +91,7 @@ protected:
         if (controller) controller->operationQueue()->waitUntilAllOperationsAreFinished();
         controller.reset();
         CRKSetAnalyticsEventRegistration(nullptr);
-        CRKContextResetForTesting();
-        CRKUserLoggingResetForTesting();
-        platform::Bundle::main().reload();
-        ReportKit::resetSharedForTesting();
-        KestruneTest::TearDown();
+        CrashKitFixture::TearDown();
     }
     // A folder an earlier run left in the active folder, with or without a crash record.
     std::string earlierReport(const std::string& name, bool crashed = true, const std::string& folder = "") {
@@ -129,15 +116,6 @@ protected:
     std::vector<std::tuple<std::string, bool, bool>> prepared() {
         std::lock_guard lock(submission->mutex);
         return submission->prepared;
-    }
-    static std::string hex(const std::string& text) {
-        static const char digits[] = "0123456789abcdef";
-        std::string out;
-        for (const unsigned char c : text) {
-            out += digits[c >> 4];
-            out += digits[c & 15];
-        }
-        return out;
     }
     static std::string folderText(const std::string& folder) {
         std::string all;

@@ -6,19 +6,18 @@
 #include "platform/storage/Files.h"
 #include "platform/system/Bundle.h"
 #include "reporting/core/ReportKit.h"
+#include "reporting/crash/CRKContext.h"
 #include "reporting/crash/capture/CRKCapture.h"
-#include "reporting/crash/capture/CRKContext.h"
 #include "reporting/crash/capture/CRKUserLogging.h"
+#include "tests/reporting/crash/CrashKitFixture.h"
 #include "tests/reporting/crash/upload/UploadTestSupport.h"
 #include "tests/support/LoopbackServer.h"
-#include "tests/support/TestEnvironment.h"
 
 using namespace reporting;
 using testsupport::LoopbackServer;
 
 namespace {
 
-const char* kBundleIdentifier = "com.kestrune.Kestrune";
 const char* kAPIKey = "0123456789abcdef0123456789abcdef01234567";
 
 // Answers like an application that submits everything it is told of.
@@ -48,17 +47,10 @@ struct SubmittingDelegate : CRKCrashReportingControllerDelegate {
     }
 };
 
-class CRKUploadSubmissionTest : public testsupport::KestruneTest {
+class CRKUploadSubmissionTest : public crashtests::CrashKitFixture {
 protected:
     void SetUp() override {
-        KestruneTest::SetUp();
-        ReportKit::resetSharedForTesting();
-        CRKContextResetForTesting();
-        CRKUserLoggingResetForTesting();
-        CRKContextHooks hooks;
-        hooks.startUserLogging = CRKCaptureHooks().startUserLogging;
-        CRKContextSetHooks(hooks);
-        platform::Bundle::main().setInfoDictionaryForTesting({{"CFBundleIdentifier", kBundleIdentifier}});
+        CrashKitFixture::SetUp();
         auto root = LoopbackServer::makeRootAuthority("Submission Test Root");
         ASSERT_TRUE(root);
         auto identity = LoopbackServer::makeIdentitySignedBy(*root, home() + "/tls");
@@ -74,11 +66,7 @@ protected:
         controller.reset();
         server.stop();
         unsetenv("CrashKitReportsEndpoint");
-        CRKContextResetForTesting();
-        CRKUserLoggingResetForTesting();
-        platform::Bundle::main().reload();
-        ReportKit::resetSharedForTesting();
-        KestruneTest::TearDown();
+        CrashKitFixture::TearDown();
     }
     void start() {
         CRKUploadSubmissionOptions options;

@@ -13,9 +13,10 @@
 #include <vector>
 
 #include "platform/storage/Files.h"
+#include "reporting/crash/CRKFile.h"
 #include "reporting/crash/CRKUtilities.h"
 #include "reporting/crash/image/CRKELFFile.h"
-#include "reporting/crash/store/CRKFile.h"
+#include "reporting/crash/store/CRKFileReader.h"
 #include "tests/reporting/crash/unwind/UnwindTestSupport.h"
 #include "tests/reporting/crash/unwind/chain/UnwindChain.h"
 

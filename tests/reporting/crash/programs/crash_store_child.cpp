@@ -15,7 +15,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "reporting/crash/store/CRKFile.h"
+#include "reporting/crash/CRKFile.h"
 #include "reporting/crash/store/CRKFileManager.h"
 
 namespace {

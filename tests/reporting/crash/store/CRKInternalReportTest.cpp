@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "reporting/crash/capture/CRKContext.h"
+#include "reporting/crash/CRKContext.h"
 #include "reporting/crash/store/CRKFileManager.h"
 #include "reporting/crash/store/CRKReport.h"
 #include "tests/support/TestEnvironment.h"

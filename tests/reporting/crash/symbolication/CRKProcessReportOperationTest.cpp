@@ -8,9 +8,10 @@
 #include <filesystem>
 
 #include "platform/storage/Files.h"
+#include "reporting/crash/CRKFile.h"
 #include "reporting/crash/CRKUtilities.h"
 #include "reporting/crash/image/CRKELFFile.h"
-#include "reporting/crash/store/CRKFile.h"
+#include "reporting/crash/store/CRKFileReader.h"
 #include "reporting/crash/symbolication/CRKDemangleOperation.h"
 #include "tests/reporting/crash/capture/CrashProbe.h"
 #include "tests/reporting/crash/unwind/chain/UnwindChain.h"

@@ -13,7 +13,7 @@
 #include <sstream>
 #include <vector>
 
-#include "reporting/crash/capture/CRKContext.h"
+#include "reporting/crash/CRKContext.h"
 #include "reporting/crash/image/CRKBinaryImage.h"
 #include "tests/reporting/crash/unwind/UnwindTestSupport.h"
 #include "tests/reporting/crash/unwind/chain/UnwindChain.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "reporting/crash/capture/CRKContext.h"
+#include "reporting/crash/CRKContext.h"
 #include "reporting/crash/image/CRKBinaryImage.h"
 #include "reporting/crash/unwind/CRKUnwind.h"
 #include "tests/support/TestEnvironment.h"

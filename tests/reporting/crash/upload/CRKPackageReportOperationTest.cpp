@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 
 #include "platform/storage/Files.h"
-#include "reporting/crash/capture/CRKContext.h"
+#include "reporting/crash/CRKContext.h"
 #include "tests/reporting/crash/upload/UploadTestSupport.h"
 #include "tests/support/TestEnvironment.h"
 

@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "reporting/crash/CRKFile.h"
 #include "reporting/crash/CRKUtilities.h"
 #include "reporting/crash/image/CRKBinaryImage.h"
 #include "reporting/crash/image/CRKELFFile.h"
-#include "reporting/crash/store/CRKFile.h"
 #include "reporting/crash/symbolication/CRKProcessReportOperation.h"
 #include "tests/reporting/crash/unwind/chain/UnwindChain.h"
 

@@ -1,0 +1,40 @@
+#include "engine/evidence/KestruneIdleManager.h"
+
+#include "engine/evidence/IdleTimer.h"
+#include "platform/base/SharedInstance.h"
+
+namespace kestrune {
+
+namespace {
+platform::SharedInstance<KestruneIdleManager> gManager;
+}  // namespace
+
+KestruneIdleManager& KestruneIdleManager::shared() {
+    return gManager.get([] { return KestruneIdleManager::make(); });
+}
+
+void KestruneIdleManager::resetSharedForTesting() {
+    gManager.resetForTesting();
+}
+
+void KestruneIdleManager::kestruneRefusedToLoginBecauseUserActive() {
+    userDidNotLogoutBecauseUserActive->eventTriggered();
+}
+
+bool KestruneIdleManager::kestruneRefusedToLoginRecentlyBecauseUserWasActive() const {
+    return !userDidNotLogoutBecauseUserActive->moreSecondsElapsedSinceLastTrigger(6.0);
+}
+
+bool KestruneIdleManager::userWasActiveInTheLastSeconds(double seconds) const {
+    return seconds > static_cast<double>(IdleTimer::userNotActiveForSeconds());
+}
+
+bool KestruneIdleManager::userWasVeryRecentlyActive() const {
+    return IdleTimer::userNotActiveForSeconds() < 1;
+}
+
+bool KestruneIdleManager::userWasRecentlyActive() const {
+    return IdleTimer::userNotActiveForSeconds() < 3;
+}
+
+}  // namespace kestrune

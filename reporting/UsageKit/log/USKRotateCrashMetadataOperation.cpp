@@ -1,0 +1,28 @@
+#include "reporting/UsageKit/log/USKRotateCrashMetadataOperation.h"
+
+#include "platform/base/Clock.h"
+#include "platform/storage/Files.h"
+
+namespace reporting {
+
+USKRotateCrashMetadataOperation::USKRotateCrashMetadataOperation(std::string crashMetadataURL,
+                                                                 std::shared_ptr<USKMetadata> currentMetadata)
+    : crashMetadataURL_(std::move(crashMetadataURL)), currentMetadata_(std::move(currentMetadata)) {
+    const double now = platform::Clock::now();
+    currentMetadataDictionary_ =
+        currentMetadata_->dictionaryRepresentationWithStartTime(now > 0 ? static_cast<uint64_t>(now) : 0)
+            .value_or(platform::Value::Dictionary{});
+}
+
+void USKRotateCrashMetadataOperation::main() {
+    if (platform::Files::exists(crashMetadataURL_)) {
+        crashMetadata_ = std::make_shared<USKCrashMetadata>(
+            USKCrashMetadata::readSerializedDictionaryFromURL(crashMetadataURL_));
+        platform::Files::remove(crashMetadataURL_);
+    } else {
+        crashMetadata_ = std::make_shared<USKCrashMetadata>(platform::Value::Dictionary{});
+    }
+    USKCrashMetadata::writeSerializedDictionary_toURL(currentMetadataDictionary_, crashMetadataURL_);
+}
+
+}  // namespace reporting

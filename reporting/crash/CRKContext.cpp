@@ -1,0 +1,320 @@
+#include "reporting/crash/CRKContext.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstring>
+#include <ctime>
+#include <mutex>
+#include <new>
+#include <string>
+
+#include "platform/base/Log.h"
+#include "platform/storage/StandardFolders.h"
+#include "reporting/crash/CRKApplication.h"
+#include "reporting/crash/CRKHost.h"
+#include "reporting/crash/CRKIdentity.h"
+#include "reporting/crash/CRKSDKLog.h"
+#include "reporting/crash/CRKUtilities.h"
+
+namespace reporting {
+
+namespace {
+
+const std::string kLoggingLabel = std::string(CRKReverseDomainPrefix) + ".crashkit.mac.logging";
+const std::string kBinaryImageLabel = std::string(CRKReverseDomainPrefix) + ".crashkit.mac.binary-images";
+const std::string kExceptionLabel = std::string(CRKReverseDomainPrefix) + ".crashkit.mac.exception";
+
+// Room in the read-only region for the context's own strings (paths and identity).
+constexpr size_t kReadOnlyStringSpace = 16384;
+constexpr double kStartupWaitSeconds = 5.0;
+
+CRKContextHooks& pendingHooks() {
+    static CRKContextHooks hooks;
+    return hooks;
+}
+
+// Joins a folder and a file name into the read-only region.
+const char* pathInRoot(const char* root, const char* name) {
+    std::string path(root);
+    if (!path.empty() && path.back() != '/') path += '/';
+    path += name;
+    return CRKDupString(path.c_str());
+}
+
+bool tracerAttached() {
+    int descriptor = open("/proc/self/status", O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) return false;
+    char buffer[4096];
+    const ssize_t length = read(descriptor, buffer, sizeof buffer - 1);
+    close(descriptor);
+    if (length <= 0) return false;
+    buffer[length] = '\0';
+    const char* field = strstr(buffer, "TracerPid:");
+    if (!field) return false;
+    field += strlen("TracerPid:");
+    while (*field == ' ' || *field == '\t') field++;
+    return *field != '0';
+}
+
+// A group of start-up blocks on the global queue; the last one to finish runs the final step.
+struct StartupGroup {
+    std::mutex mutex;
+    std::condition_variable finished;
+    int remaining = 0;
+    bool done = false;
+};
+
+}  // namespace
+
+const char* const CRKContextLoggingQueueLabel = kLoggingLabel.c_str();
+const char* const CRKContextBinaryImageQueueLabel = kBinaryImageLabel.c_str();
+const char* const CRKContextExceptionQueueLabel = kExceptionLabel.c_str();
+
+CRKContext& CRKSharedContext() {
+    static CRKContext context;
+    return context;
+}
+
+namespace {
+
+// A copy of the start-up data that owns its texts. Never moved once made (it lives behind a shared
+// pointer), so the pointers into its strings stay valid.
+struct OwnedInitData {
+    explicit OwnedInitData(const CRKContextInitData& from) : data(from) {
+        data.apiKey = keep(from.apiKey, apiKey);
+        data.customBundleId = keep(from.customBundleId, customBundleId);
+        data.rootPath = keep(from.rootPath, rootPath);
+        data.sessionId = keep(from.sessionId, sessionId);
+        data.installId = keep(from.installId, installId);
+        data.betaToken = keep(from.betaToken, betaToken);
+    }
+    OwnedInitData(const OwnedInitData&) = delete;
+    OwnedInitData& operator=(const OwnedInitData&) = delete;
+
+    static const char* keep(const char* text, std::string& store) {
+        if (!text) return nullptr;
+        store = text;
+        return store.c_str();
+    }
+
+    std::string apiKey, customBundleId, rootPath, sessionId, installId, betaToken;
+    CRKContextInitData data;
+};
+
+}  // namespace
+
+void CRKContextSetHooks(const CRKContextHooks& hooks) {
+    pendingHooks() = hooks;
+}
+
+bool CRKContextInitialize(const CRKContextInitData* data) {
+    if (!data) return false;
+    CRKContext& context = CRKSharedContext();
+
+    // Base initialisation.
+    context.loggingQueue = platform::DispatchQueue::createSerial(kLoggingLabel);
+    context.binaryImageQueue = platform::DispatchQueue::createSerial(kBinaryImageLabel);
+    context.exceptionQueue = platform::DispatchQueue::createSerial(kExceptionLabel);
+    const size_t writableSize = 2 * CRKContextStackSize + sizeof(CRKWritableContext);
+    const size_t readOnlySize = sizeof(CRKReadOnlyContext) + kReadOnlyStringSpace;
+    context.allocator = CRKAllocatorCreate(writableSize, readOnlySize);
+    auto* readonly = static_cast<CRKReadOnlyContext*>(
+        CRKAllocatorSafeAllocate(context.allocator, sizeof(CRKReadOnlyContext), CRKAllocationTypeReadOnly));
+    void* signalStack =
+        CRKAllocatorSafeAllocate(context.allocator, CRKContextStackSize, CRKAllocationTypeWritable);
+    void* machStack =
+        CRKAllocatorSafeAllocate(context.allocator, CRKContextStackSize, CRKAllocationTypeWritable);
+    auto* writable = static_cast<CRKWritableContext*>(
+        CRKAllocatorSafeAllocate(context.allocator, sizeof(CRKWritableContext), CRKAllocationTypeWritable));
+    if (!readonly || !writable || !signalStack || !machStack) return false;
+    // Value-initialised in place: every field zero, every hook absent.
+    readonly = new (readonly) CRKReadOnlyContext{};
+    writable = new (writable) CRKWritableContext{};
+    memset(signalStack, 0, CRKContextStackSize);
+    memset(machStack, 0, CRKContextStackSize);
+    readonly->signalStack = {signalStack, CRKContextStackSize};
+    readonly->machStack = {machStack, CRKContextStackSize};
+    readonly->hooks = pendingHooks();
+    writable->logDescriptor = -1;
+    writable->logLevel = CRKSDKLogLevelDebug;
+    writable->binaryImageFile.descriptor = -1;
+    context.readonly = readonly;
+    context.writable = writable;
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+
+    if (!data->rootPath || data->rootPath[0] == '\0') return false;
+
+    readonly->logPath = pathInRoot(data->rootPath, "sdk.log");
+    if (!CRKUnlinkIfExists(readonly->logPath)) {
+        platform::logf("[CrashKit:Crash] Unable to write initialize SDK write paths %s", strerror(errno));
+    }
+    readonly->debuggerAttached =
+        readonly->hooks.debuggerAttached ? readonly->hooks.debuggerAttached() : tracerAttached();
+    readonly->deliveryDelegate = data->deliveryDelegate;
+    readonly->crashCallbackTarget = data->crashCallbackTarget;
+    readonly->firstInstall = data->firstInstall;
+
+    // Everything the metadata file needs is copied now: the start-up blocks may outlive the caller's data
+    // when start-up takes longer than the wait below.
+    readonly->apiKey = data->apiKey ? CRKDupString(data->apiKey) : nullptr;
+    readonly->sessionId = data->sessionId ? CRKDupString(data->sessionId) : nullptr;
+    readonly->installId = data->installId ? CRKDupString(data->installId) : nullptr;
+    readonly->betaToken = data->betaToken ? CRKDupString(data->betaToken) : nullptr;
+    readonly->startedAt = static_cast<uint64_t>(time(nullptr));
+    readonly->binaryImagePath = pathInRoot(data->rootPath, "binary_images.crkrecord");
+    readonly->signal.path = pathInRoot(data->rootPath, "signal.crkrecord");
+    readonly->exception.path = pathInRoot(data->rootPath, "exception.crkrecord");
+    readonly->mach.path = pathInRoot(data->rootPath, "mach_exception.crkrecord");
+    readonly->mach.leaveAloneMask = data->machExceptionMask;
+    // The calling thread's alternate stack can only be set on this thread, not in the start-up group.
+    if (!readonly->debuggerAttached && readonly->hooks.installThreadSignalStack)
+        readonly->hooks.installThreadSignalStack(readonly);
+    readonly->exception.maxCustomExceptions = data->customExceptionsEnabled ? data->maxCustomExceptions : 0;
+    const char* rootCopy = CRKDupString(data->rootPath);
+    // The user-logging hook gets the start-up data with texts of its own: it may run after the wait
+    // below has returned and the caller has let its data go.
+    auto owned = std::make_shared<OwnedInitData>(*data);
+
+    auto group = std::make_shared<StartupGroup>();
+    auto finish = [group, &context]() {
+        // Protection of the read-only half comes last: nothing may write there afterwards.
+        std::atomic_ref<bool>(context.readonly->initialized).store(true);
+        std::atomic_thread_fence(std::memory_order_seq_cst);
+        if (!CRKAllocatorProtect(context.allocator)) CRKSDKLOG_WARN("Error: Memory protection failed\n");
+        std::lock_guard<std::mutex> lock(group->mutex);
+        group->done = true;
+        group->finished.notify_all();
+    };
+    std::vector<platform::Closure> blocks;
+    blocks.push_back([readonly]() {
+        readonly->pageSize = CRKHostGetPageSize();
+        readonly->documentsPath = CRKDupString(platform::StandardFolders::documents().c_str());
+    });
+    blocks.push_back([readonly, writable, owned]() {
+        if (readonly->hooks.startUserLogging)
+            readonly->hooks.startUserLogging(readonly, writable, &owned->data);
+    });
+    blocks.push_back([readonly, writable]() {
+        if (readonly->hooks.startBinaryImages)
+            readonly->hooks.startBinaryImages(readonly->binaryImagePath, writable);
+    });
+    blocks.push_back([readonly]() {
+        if (readonly->debuggerAttached) {
+            CRKSDKLOG_WARN("Debugger present - not installing handlers\n");
+            return;
+        }
+        if (readonly->hooks.installSignalHandlers) readonly->hooks.installSignalHandlers(readonly);
+        if (readonly->hooks.installMachExceptionServer) readonly->hooks.installMachExceptionServer(readonly);
+        if (readonly->hooks.installExceptionHandlers) readonly->hooks.installExceptionHandlers(readonly);
+    });
+    blocks.push_back([rootCopy]() { CRKContextRecordMetadata(rootCopy); });
+    group->remaining = static_cast<int>(blocks.size());
+    for (auto& block : blocks) {
+        platform::DispatchQueue::global().async([group, block = std::move(block), finish]() {
+            block();
+            bool last = false;
+            {
+                std::lock_guard<std::mutex> lock(group->mutex);
+                last = --group->remaining == 0;
+            }
+            if (last) finish();
+        });
+    }
+
+    std::unique_lock<std::mutex> lock(group->mutex);
+    if (!group->finished.wait_for(lock, std::chrono::duration<double>(kStartupWaitSeconds),
+                                  [&] { return group->done; })) {
+        CRKSDKLOG_WARN("Error: Delayed initialization\n");
+    }
+    return true;
+}
+
+bool CRKContextIsInitialized() {
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+    const CRKContext& context = CRKSharedContext();
+    return context.readonly && std::atomic_ref<bool>(context.readonly->initialized).load();
+}
+
+bool CRKContextMarkAndCheckIfCrashed() {
+    if (!CRKContextIsInitialized()) return false;
+    // One atomic exchange decides which fatal handler goes first.
+    const bool already = std::atomic_ref<bool>(CRKSharedContext().writable->crashOccurred).exchange(true);
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+    return already;
+}
+
+bool CRKContextHasCrashed() {
+    if (!CRKContextIsInitialized()) return false;
+    return std::atomic_ref<bool>(CRKSharedContext().writable->crashOccurred).load();
+}
+
+void CRKContextMarkHasCrashed() {
+    if (!CRKContextIsInitialized()) return;
+    std::atomic_ref<bool>(CRKSharedContext().writable->crashOccurred).store(true);
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+}
+
+bool CRKContextRecordMetadata(const char* rootPath) {
+    const CRKContext& context = CRKSharedContext();
+    if (!rootPath || !context.readonly) return false;
+    const CRKReadOnlyContext* readonly = context.readonly;
+    std::string path(rootPath);
+    if (!path.empty() && path.back() != '/') path += '/';
+    path += "metadata.crkrecord";
+    if (!CRKUnlinkIfExists(path.c_str())) {
+        CRKSDKLOG_WARN("Unable to unlink existing metadata file %s\n", path.c_str());
+        return false;
+    }
+    CRKFile file;
+    if (!CRKFileInitWithPath(&file, path.c_str(), true)) {  // written whole, then closed
+        CRKSDKLOG_WARN("Unable to open metadata file %s\n", path.c_str());
+        CRKSDKLOG_WARN("Unable to record context metadata\n");
+        return false;
+    }
+
+    CRKFileWriteSectionStart(&file, "identity");
+    CRKFileWriteHashStart(&file);
+    CRKFileWriteHashEntryString(&file, "generator", CRKGeneratorName);
+    CRKFileWriteHashEntryString(&file, "build_version", CRKBuildVersion);
+    CRKFileWriteHashEntryString(&file, "display_version", CRKDisplayVersion);
+    CRKFileWriteHashEntryString(&file, "api_key", readonly->apiKey);
+    CRKFileWriteHashEntryUInt64(&file, "started_at", readonly->startedAt);
+    CRKFileWriteHashEntryString(&file, "session_id", readonly->sessionId);
+    CRKFileWriteHashEntryString(&file, "install_id", readonly->installId);
+    CRKFileWriteHashEntryString(&file, "beta_token", readonly->betaToken);
+    CRKFileWriteHashEntryBoolean(&file, "absolute_log_timestamps", true);
+    CRKFileWriteHashEnd(&file);
+    CRKFileWriteSectionEnd(&file);
+
+    if (!CRKHostRecordMetadata(&file)) CRKSDKLOG_WARN("Unable to write out host metadata\n");
+
+    CRKFileWriteSectionStart(&file, "application");
+    CRKFileWriteHashStart(&file);
+    CRKFileWriteHashEntryNSString(&file, "bundle_id", CRKApplicationGetBundleIdentifier());
+    CRKFileWriteHashEntryString(&file, "custom_bundle_id", nullptr);
+    CRKFileWriteHashEntryNSString(&file, "build_version", CRKApplicationGetBuildVersionString());
+    CRKFileWriteHashEntryNSString(&file, "display_version", CRKApplicationGetShortVersionString());
+    CRKFileWriteHashEntryNSString(&file, "extension_id", CRKApplicationExtensionPointIdentifier());
+    CRKFileWriteHashEnd(&file);
+    CRKFileWriteSectionEnd(&file);
+
+    const bool executable = readonly->hooks.recordExecutable && readonly->hooks.recordExecutable(&file);
+    if (!executable) CRKSDKLOG_WARN("Unable to write out executable metadata\n");
+    CRKFileClose(&file);
+    return true;
+}
+
+void CRKContextResetForTesting() {
+    CRKContext& context = CRKSharedContext();
+    if (context.writable && context.writable->logDescriptor >= 0) {
+        close(context.writable->logDescriptor);
+        context.writable->logDescriptor = -1;
+    }
+    context = CRKContext();
+    pendingHooks() = CRKContextHooks();
+}
+
+}  // namespace reporting
