@@ -9,9 +9,11 @@
 #include "features/hotkeys/HotKeyGallery.h"
 #include "features/language/BundleLanguage.h"
 #include "main/InterfaceKitHelpers.h"
+#include "platform/sim/camera/SimulatedCamera.h"
 #include "platform/ui/DisplayCycle.h"
 #include "platform/ui/SceneRegistry.h"
 #include "uikit/KitGallery.h"
+#include "windows/HistoryPhotosGallery.h"
 #include "windows/ListsGallery.h"
 #include "windows/ScreensGallery.h"
 
@@ -45,6 +47,7 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     registerInterfaceKitGallery();
     registerListsAndSharingGallery();
     registerScreensGallery();
+    registerHistoryAndPhotosGallery(&platform::SimulatedCamera::testPattern);
     std::vector<std::string> names(argv + 3, argv + argc);
     const int failures = platform::ui::SceneRegistry::renderAll(argv[2], names);
     return failures == 0 ? 0 : 1;

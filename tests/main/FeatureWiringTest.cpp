@@ -8,6 +8,7 @@
 
 #include "app/support/Common.h"
 #include "app/support/KSUrlManager.h"
+#include "engine/coordinator/ActivityControllerFactory.h"
 #include "features/updates/KestruneUpdater.h"
 #include "features/wifi/SafeWifiManager.h"
 #include "platform/services/SoftwareUpdater.h"
@@ -17,6 +18,7 @@
 #include "tests/engine/CoordinatorFixture.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/SettableReachability.h"
+#include "windows/history/ActivityVizualizationController.h"
 
 using namespace coordinatortests;
 using kestrune::DeviceLocalSettings;
@@ -104,6 +106,14 @@ TEST_F(FeatureWiringTest, OnATrustedNetworkTheDisconnectLockWaitsAndJoiningItUnl
     devices.wifi->join(kHome, "a4:2b:b0:1c:3d:01");
     runUntilIdle();
     EXPECT_GE(log.count("unlock 5"), 1u) << "the link change is told at once";
+}
+
+TEST_F(FeatureWiringTest, TheCoordinatorGetsANewActivityChartForEachRequest) {
+    auto factory = kestrune::ActivityControllerFactory::installed();
+    ASSERT_TRUE(factory);
+    auto chart = factory->newActivityVizualizationController();
+    EXPECT_TRUE(std::dynamic_pointer_cast<kestrune::ActivityVizualizationController>(chart));
+    EXPECT_NE(chart, factory->newActivityVizualizationController());
 }
 
 TEST_F(FeatureWiringTest, TheCommandRunnerAsksTheSessionThenThePlayers) {
