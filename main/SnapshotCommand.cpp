@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "menubar/MenuBarGallery.h"
 #include "platform/ui/DisplayCycle.h"
 #include "platform/ui/SceneRegistry.h"
 #include "platform/ui/cairo/CairoRenderer.h"
@@ -28,6 +29,7 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     platform::ui::registerControlGallery();
     registerInterfaceKitGallery();
     registerListsAndSharingGallery();
+    registerMenuBarGallery();
     std::vector<std::string> names(argv + 3, argv + argc);
     const int failures = platform::ui::SceneRegistry::renderAll(argv[2], names);
     return failures == 0 ? 0 : 1;
