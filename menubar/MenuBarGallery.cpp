@@ -323,7 +323,7 @@ std::shared_ptr<MenuBarSettings> settingsMenu() {
     auto facts = std::make_shared<SceneFacts>();
     facts->updater = KestruneUpdater::kStateNoUpdate;
     MenuBarFacts::install(facts);
-    auto menu = ui::Nib::loadFirst<MenuBarSettings>("MenuBarSettings", nullptr);
+    auto menu = MenuBarSettings::load();
     menu->setMobileDevice(DataManager::shared().getTrackingMobileDevice());
     MenuBarFacts::install(nullptr);
     kept().push_back(menu);

@@ -3,12 +3,15 @@
 #include "app/support/Localizable.h"
 #include "features/language/TextFormat.h"
 #include "platform/ui/Image.h"
+#include "platform/ui/Nib.h"
 #include "uikit/buttons/ButtonAdditions.h"
 #include "uikit/buttons/ButtonViewModel.h"
 #include "uikit/buttons/KSButton3.h"
 #include "uikit/views/CustomColor.h"
 
 namespace kestrune {
+
+extern const ui::NibRegistry::Registration kNotificationViewControllerLayout;
 
 namespace {
 
@@ -42,7 +45,7 @@ constexpr double kUnboundedHeight = 99999;
 }  // namespace
 
 std::shared_ptr<NotificationViewController> NotificationViewController::init() {
-    return ui::ViewController::createWithNibName<NotificationViewController>("NotificationViewController");
+    return ui::ViewController::createWithNibName<NotificationViewController>(kNotificationViewControllerLayout.name);
 }
 
 void NotificationViewController::viewDidLoad() {

@@ -246,7 +246,7 @@ const ui::NibRegistry::Registration kPanelLayout("Panel", [](ui::NibLoader& nib)
     owner->wifiInfoButton = wifiInfo;
     owner->sleepButton = sleep;
     owner->settingsButton = settings;
-    owner->settingsController = ui::Nib::loadFirst<MenuBarSettings>("MenuBarSettings", owner);
+    owner->settingsController = MenuBarSettings::load();
     if (owner->settingsController) owner->settingsController->setMenuBarDelegate(owner);
     owner->kestruneSettingsView = proximity;
     owner->mobileDeviceView = device;

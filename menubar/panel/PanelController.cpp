@@ -20,6 +20,7 @@
 #include "platform/ui/AnimationContext.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Menu.h"
+#include "platform/ui/Nib.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/StatusBar.h"
 #include "uikit/buttons/ButtonAdditions.h"
@@ -29,6 +30,8 @@
 #include "uikit/views/ViewAnimations.h"
 
 namespace kestrune {
+
+extern const ui::NibRegistry::Registration kPanelLayout;
 
 namespace {
 
@@ -70,7 +73,7 @@ std::shared_ptr<PanelController> PanelController::initWithDelegate(
     std::weak_ptr<PanelControllerDelegate> delegate) {
     std::shared_ptr<PanelController> controller(new PanelController());
     registerPanelBackgroundsIfMissing();
-    controller->initWithWindowNibName("Panel");
+    controller->initWithWindowNibName(kPanelLayout.name);
     controller->delegate_ = std::move(delegate);
     controller->notificationView_ = NotificationViewController::init();
     controller->notificationView_->setDelegate(controller);

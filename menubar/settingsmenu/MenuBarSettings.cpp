@@ -18,8 +18,11 @@
 #include "features/updates/KestruneUpdater.h"
 #include "menubar/MenuBarFacts.h"
 #include "platform/ui/Image.h"
+#include "platform/ui/Nib.h"
 
 namespace kestrune {
+
+extern const ui::NibRegistry::Registration kMenuBarSettingsLayout;
 
 namespace {
 
@@ -54,6 +57,10 @@ void imageItem(const std::shared_ptr<ui::MenuItem>& item, const char* name) {
 
 std::shared_ptr<MenuBarSettings> MenuBarSettings::create() {
     return std::make_shared<MenuBarSettings>();
+}
+
+std::shared_ptr<MenuBarSettings> MenuBarSettings::load() {
+    return ui::Nib::loadFirst<MenuBarSettings>(kMenuBarSettingsLayout.name, nullptr);
 }
 
 void MenuBarSettings::awakeFromNib() {

@@ -24,6 +24,8 @@ public:
 
     // An empty menu; its layout fills it.
     static std::shared_ptr<MenuBarSettings> create();
+    // The menu made by its layout.
+    static std::shared_ptr<MenuBarSettings> load();
     // Titled in the current language as soon as its layout is loaded.
     void awakeFromNib() override;
 
