@@ -81,7 +81,8 @@ public:
 // Distances as "metric:rssi", so that a test sees what was asked.
 class TestPhoneRecords : public kestrune::PhoneRecordServices {
 public:
-    std::string getStringForMetric_fromRSSI(int32_t metric, const std::optional<platform::Number>& rssi) override {
+    std::string getStringForMetric_fromRSSI(int32_t metric,
+                                            const std::optional<platform::Number>& rssi) override {
         return std::to_string(metric) + ":" + (rssi ? rssi->stringValue() : "none");
     }
     bool kestruneRefusedToLoginRecentlyBecauseUserWasActive() override { return false; }
@@ -146,7 +147,8 @@ protected:
         facts->trackedConnected = connected;
         if (!withSettings) return phone;
         auto settings = kestrune::MobileSettings::initWithUnId(kPhoneId);
-        settings->pairingInfo()->setConnectionStatus(platform::Number(kestrune::PairingInfo::kConnectionStatusPaired));
+        settings->pairingInfo()->setConnectionStatus(
+            platform::Number(kestrune::PairingInfo::kConnectionStatusPaired));
         settings->mobileDeviceTrackInfo()->setShouldTrackMobileDevice(platform::Number(true));
         settings->mobileDeviceTrackInfo()->setDistanceToLogin(platform::Number(66));
         settings->setDistanceFromDevice(platform::Number(54));

@@ -128,11 +128,11 @@ TEST_F(PanelControllerTest, ThePanelHangsUnderTheItemInsideTheScreen) {
 
 TEST_F(PanelControllerTest, TheBackgroundPictureFollowsTheHeight) {
     auto& p = panel();
-    for (const auto& [height, name] : std::vector<std::pair<double, std::string>>{
-             {150, "notification_background"},
-             {151, "menubar_background"},
-             {253, "menubar_background"},
-             {254, "menubar_background_big"}}) {
+    for (const auto& [height, name] :
+         std::vector<std::pair<double, std::string>>{{150, "notification_background"},
+                                                     {151, "menubar_background"},
+                                                     {253, "menubar_background"},
+                                                     {254, "menubar_background_big"}}) {
         SCOPED_TRACE(height);
         p.window()->setFrame({100, 100, 275, height});
         EXPECT_EQ(p.backgroundImageView->image()->name(), name);
@@ -306,7 +306,8 @@ TEST_F(PanelControllerTest, TheSliderStoresTheDistanceOnlyWhenReleased) {
     drag(*slider, {b.width() * 0.2, b.midY()}, {b.width() * 0.8, b.midY()}, 4);
     ASSERT_EQ(navigation->count("updateTrackingDistance:"), 1u);
     const int stored = static_cast<int>(slider->doubleValue());
-    EXPECT_EQ(navigation->texts(), std::vector<std::string>{"updateTrackingDistance: " + std::to_string(stored)});
+    EXPECT_EQ(navigation->texts(),
+              std::vector<std::string>{"updateTrackingDistance: " + std::to_string(stored)});
     EXPECT_GT(stored, 66);
     // While dragging the field showed the distance the slider was at.
     EXPECT_NE(p.kestruneSettingsView->distanceTextField->stringValue(), "1:66");
@@ -314,7 +315,10 @@ TEST_F(PanelControllerTest, TheSliderStoresTheDistanceOnlyWhenReleased) {
 
 TEST_F(PanelControllerTest, LosingFocusEscapeOrClosingTheWindowClosesThePanel) {
     const std::vector<std::pair<const char*, std::function<void()>>> roads = {
-        {"another window becomes key", [this] { window({10, 10, 100, 100}); }},
+        {"another window becomes key",
+         [this] {
+             window({10, 10, 100, 100});
+         }},
         {"Escape", [this] { key(ui::kKeyCodeEscape, "\x1b"); }},
         {"the window closes", [this] { panel().window()->close(); }},
     };
@@ -359,10 +363,10 @@ TEST_F(PanelControllerTest, EditModeShowsEveryRowWithItsCheckBox) {
     click(*p.editButton, {12, 12});
     EXPECT_TRUE(p.isEditMode());
     EXPECT_EQ(p.window()->frame().height(), 377);
-    for (const auto& [box, on] : std::vector<std::pair<std::shared_ptr<ui::Button>, bool>>{
-             {p.kestruneSettingsView->checkBox, true},
-             {p.clipboardView->checkBox, false},
-             {p.wifiUnlockView->checkBox, true}}) {
+    for (const auto& [box, on] :
+         std::vector<std::pair<std::shared_ptr<ui::Button>, bool>>{{p.kestruneSettingsView->checkBox, true},
+                                                                   {p.clipboardView->checkBox, false},
+                                                                   {p.wifiUnlockView->checkBox, true}}) {
         EXPECT_FALSE(box->isHidden());
         EXPECT_EQ(box->state(), on ? ui::kStateOn : ui::kStateOff);
     }
@@ -378,8 +382,8 @@ TEST_F(PanelControllerTest, ControlsAndNoticeButtonsAskTheNavigationDelegate) {
     click(*p.openButton, {5, 5});
     click(*p.kestruneSettingsView->proximitySwitch, {10, 10});
     click(*p.wifiInfoButton, {8, 8});
-    EXPECT_EQ(navigation->texts(),
-              (std::vector<std::string>{"sleepToggled", "toggleShowMainView", "toggleProximityLock", "showWifiUnlock"}));
+    EXPECT_EQ(navigation->texts(), (std::vector<std::string>{"sleepToggled", "toggleShowMainView",
+                                                             "toggleProximityLock", "showWifiUnlock"}));
     navigation->clear();
     p.pingToggled();
     EXPECT_FALSE(p.mobileDeviceView->pingButton->layer()->animationKeys().empty());
@@ -392,9 +396,9 @@ TEST_F(PanelControllerTest, ControlsAndNoticeButtonsAskTheNavigationDelegate) {
     p.sendClipboardToIosToggled();
     p.clipboardInfoButtonToggled();
     EXPECT_EQ(navigation->texts(),
-              (std::vector<std::string>{"pingTrackingDevice", "showWifiUnlock", "toggleWifiUnlock", "toggleWifiUnlock",
-                                        "detectedCorruptedBluetoothCache", "sendClipboardToIos",
-                                        "showClipboardHowDoesItWork"}));
+              (std::vector<std::string>{"pingTrackingDevice", "showWifiUnlock", "toggleWifiUnlock",
+                                        "toggleWifiUnlock", "detectedCorruptedBluetoothCache",
+                                        "sendClipboardToIos", "showClipboardHowDoesItWork"}));
 
     const std::vector<std::pair<int64_t, std::vector<std::string>>> notices = {
         {State::kBluetoothOff, {"userDidTurnBluetoothOn"}},
@@ -417,7 +421,8 @@ TEST_F(PanelControllerTest, ControlsAndNoticeButtonsAskTheNavigationDelegate) {
         EXPECT_EQ(navigation->texts(), expected);
         // The update and cache notices close the panel as they hand over.
         const bool closes = state == State::kNewPhoneApplication || state == State::kNewMacApplication ||
-                            state == State::kBluetoothErrorNeedsCacheReset || state == State::kConnectionProblem;
+                            state == State::kBluetoothErrorNeedsCacheReset ||
+                            state == State::kConnectionProblem;
         EXPECT_EQ(shown(), !closes);
     }
     navigation->clear();
@@ -436,7 +441,8 @@ TEST_F(PanelControllerTest, TheSettingsButtonPopsTheMenuUpAtItsRightEdge) {
     const auto& popUp = poppedUpMenus().front();
     EXPECT_EQ(popUp.menu, std::static_pointer_cast<ui::Menu>(p.settingsController));
     const ui::Rect f = p.settingsButton->frame();
-    EXPECT_EQ(popUp.location, p.settingsButton->superview()->convertPoint_toView({f.maxX(), f.midY()}, nullptr));
+    EXPECT_EQ(popUp.location,
+              p.settingsButton->superview()->convertPoint_toView({f.maxX(), f.midY()}, nullptr));
     // Brought up to date before it showed.
     EXPECT_EQ(p.settingsController->unlink->title(), "unlink_device Ada's iPhone");
 }

@@ -73,7 +73,8 @@ TEST_F(StatusItemTest, TheIconNamesFollowThePhoneTheUpdatesAndBluetooth) {
              facts->newIOS = true;
          },
          "menubar_icon_online_nonhl_update"},
-        {"Bluetooth off, no update", [this] { facts->bluetoothOn = false; }, "menubar_icon_disconnected_nonhl_update"},
+        {"Bluetooth off, no update", [this] { facts->bluetoothOn = false; },
+         "menubar_icon_disconnected_nonhl_update"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
