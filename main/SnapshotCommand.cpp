@@ -10,6 +10,7 @@
 #include "platform/ui/cairo/CairoRenderer.h"
 #include "uikit/KitGallery.h"
 #include "windows/ListsGallery.h"
+#include "windows/clipboard/ClipboardGallery.h"
 
 namespace kestrune {
 
@@ -30,6 +31,7 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     registerInterfaceKitGallery();
     registerListsAndSharingGallery();
     registerMenuBarGallery();
+    registerClipboardWindowGallery();
     std::vector<std::string> names(argv + 3, argv + argc);
     const int failures = platform::ui::SceneRegistry::renderAll(argv[2], names);
     return failures == 0 ? 0 : 1;

@@ -83,6 +83,8 @@ std::vector<std::shared_ptr<void>>& kept() {
     return *objects;
 }
 
+}  // namespace
+
 void prepareSnapshotWorld() {
     static bool done = false;
     if (done) return;
@@ -98,10 +100,8 @@ void prepareSnapshotWorld() {
     setLocalizableLanguage("en");
 }
 
-constexpr const char* kPhoneId = "snapshot-phone";
-
-// The tracked phone: present or not, connected or not.
-void trackPhone(bool present, bool connected) {
+void trackSnapshotPhone(bool present, bool connected) {
+    constexpr const char* kPhoneId = "snapshot-phone";
     prepareSnapshotWorld();
     auto& manager = DataManager::shared();
     manager.getSavedDataModel();
@@ -115,7 +115,7 @@ void trackPhone(bool present, bool connected) {
     auto settings = MobileSettings::initWithUnId(kPhoneId);
     settings->pairingInfo()->setConnectionStatus(platform::Number(PairingInfo::kConnectionStatusPaired));
     settings->mobileDeviceTrackInfo()->setShouldTrackMobileDevice(platform::Number(true));
-    // The lock at 3.2 m, the phone 1.4 m away.
+    // The lock at a signal of 66 (1.6 m), the phone at 54 (0.8 m).
     settings->mobileDeviceTrackInfo()->setDistanceToLogin(platform::Number(66));
     settings->setDistanceFromDevice(platform::Number(54));
     if (!settings->iOSSettings()) settings->setIOSSettings(iOSPreferences::init());
@@ -124,6 +124,8 @@ void trackPhone(bool present, bool connected) {
     (*manager.model()->dictOfAllMobileDevice())[kPhoneId] = phone;
     (*manager.model()->dictOfMobileDeviceSettings())[kPhoneId] = settings;
 }
+
+namespace {
 
 // Lets fades and animated texts finish (real time: the snapshot runs on the clock).
 void letAnimationsEnd() {
@@ -140,7 +142,7 @@ struct PanelScene {
 };
 
 ui::Scene panel(const PanelScene& s) {
-    trackPhone(s.phone, s.connected);
+    trackSnapshotPhone(s.phone, s.connected);
     auto& local = DeviceLocalSettings::shared();
     local.setShowKestruneProximityOption(true);
     local.setShowWifiUnlockOnMainScreen(true);
@@ -319,7 +321,7 @@ private:
 };
 
 std::shared_ptr<MenuBarSettings> settingsMenu() {
-    trackPhone(true, true);
+    trackSnapshotPhone(true, true);
     auto facts = std::make_shared<SceneFacts>();
     facts->updater = KestruneUpdater::kStateNoUpdate;
     MenuBarFacts::install(facts);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <sstream>
 
 #include "app/support/URLOpener.h"
@@ -155,6 +156,79 @@ TEST_F(MenuBarSettingsTest, TheWholeMenuForEachStateOfThePhone) {
     menu->updateView();
     EXPECT_FALSE(menu->updateiOSVersion->image());
     EXPECT_FALSE(menu->update->image());
+}
+
+TEST_F(MenuBarSettingsTest, TheLayoutConnectsAllSixtyItems) {
+    using S = MenuBarSettings;
+    const std::shared_ptr<ui::MenuItem> S::*items[] = {&S::firstSeparator,
+                                                       &S::secondSeparator,
+                                                       &S::unlink,
+                                                       &S::startAtLogin,
+                                                       &S::unlockAfterKeyPressed,
+                                                       &S::kestruneOptions,
+                                                       &S::kestruneOptionsLoginOnApproach,
+                                                       &S::kestruneOptionsLogoutOnWalkAway,
+                                                       &S::logoutAction,
+                                                       &S::logoutActionSleep,
+                                                       &S::logoutActionScreensaver,
+                                                       &S::update,
+                                                       &S::updatesAction,
+                                                       &S::updatesAutomaticUpdates,
+                                                       &S::updateSeparator,
+                                                       &S::updateiOSVersion,
+                                                       &S::actionToConfirmLogin,
+                                                       &S::kestruneIsOn,
+                                                       &S::macSleepScreenUnlockTitle,
+                                                       &S::macSleepScreenUnlockDontAsk,
+                                                       &S::macSleepScreenUnlockAskYesNo,
+                                                       &S::macSleepScreenUnlockAskTouchId,
+                                                       &S::macSleepScreenUnlockAskKnockKnock,
+                                                       &S::macSleepScreenUnlockTutorial,
+                                                       &S::unlockDefineSafeZones,
+                                                       &S::advancedUnlockSettings,
+                                                       &S::macControlMenu,
+                                                       &S::macControlTutorial,
+                                                       &S::warnOnFailedLogin,
+                                                       &S::takePhotoOnFailedLogin,
+                                                       &S::takePhotoOnEachLogin,
+                                                       &S::showAllFailedLoginPhotos,
+                                                       &S::showLoginPhotos,
+                                                       &S::showManualSnapshots,
+                                                       &S::showUnlockHistory,
+                                                       &S::showMacControlsOnMainMenu,
+                                                       &S::showWifiUnlockOnMainMenu,
+                                                       &S::advancedSettings,
+                                                       &S::allowSmallerDistances,
+                                                       &S::musicPauseOnLogout,
+                                                       &S::notificationSettings,
+                                                       &S::logoutOnDisconnect,
+                                                       &S::enableKestruneShortcutsLock,
+                                                       &S::enableKestruneShortcutsClipboard,
+                                                       &S::clearBluetoothCache,
+                                                       &S::troublePairingDevicesTutorial,
+                                                       &S::clipboardMenu,
+                                                       &S::sendClipboardFromMacToIos,
+                                                       &S::showClipboardMenu,
+                                                       &S::clipboardInfo,
+                                                       &S::helpMenu,
+                                                       &S::help,
+                                                       &S::about,
+                                                       &S::feedback,
+                                                       &S::version,
+                                                       &S::shareKestrune,
+                                                       &S::shareKestruneTwitter,
+                                                       &S::shareKestruneFacebook,
+                                                       &S::quitKestrune,
+                                                       &S::showTutorial};
+    EXPECT_EQ(std::size(items), 60u);
+    std::set<ui::MenuItem*> distinct;
+    for (auto item : items) {
+        ASSERT_TRUE((*menu).*item);
+        distinct.insert(((*menu).*item).get());
+    }
+    EXPECT_EQ(distinct.size(), 60u);
+    // Titled in the current language as soon as it is loaded.
+    EXPECT_EQ(menu->startAtLogin->title(), "start_on_mac_startup");
 }
 
 TEST_F(MenuBarSettingsTest, TheUnlinkItemAndItsSeparatorComeAndGoOnce) {

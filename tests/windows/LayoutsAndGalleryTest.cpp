@@ -12,6 +12,7 @@
 #include "tests/support/ui/Fixture.h"
 #include "uikit/bases/KestruneListViewWindow.h"
 #include "windows/ListsGallery.h"
+#include "windows/clipboard/ClipboardInfoViewController.h"
 #include "windows/sharing/KestruneImageController.h"
 #include "windows/sharing/LoginPhotoContainer.h"
 #include "windows/sharing/MugShotContainer.h"
@@ -42,15 +43,25 @@ TEST_F(LayoutsAndGalleryTest, EveryLayoutLoadsWhatItIsNamedFor) {
     EXPECT_TRUE(login->view && login->bustedImageView && login->kestruneIconImage &&
                 login->kestruneBottomIcon && login->mugShotTextField && login->mugShotBottomTextField);
 
+    auto clipboard = KSWindowController::create<ClipboardInfoViewController>();
+    ASSERT_TRUE(clipboard->window());
+    EXPECT_TRUE(clipboard->titleLabel.lock() && clipboard->descriptionLabel.lock() &&
+                clipboard->sentClipboardButton.lock() && clipboard->shortcutImageVIew.lock() &&
+                clipboard->bottomLabel.lock() && clipboard->devicesNotConnectedLabel.lock() &&
+                clipboard->sentToMacLabel.lock() && clipboard->getFromMacLabel.lock() &&
+                clipboard->clipboardLabel.lock());
+
     const std::set<std::string> windowLayouts{"KestruneListViewWindow", "KestruneImageController",
-                                              "MugShotContainer", "LoginPhotoContainer"};
+                                              "MugShotContainer", "LoginPhotoContainer",
+                                              "ClipboardInfoViewController"};
     // The list page made through its layout (which also keeps that layout in this program).
     auto page = ListViewModelController::initWithListViewModel({});
     EXPECT_TRUE(page->listView);
     EXPECT_EQ(page->mainView().get(), page->listView->superview());
 
     const auto names = ui::NibRegistry::names();
-    EXPECT_EQ(names.size(), 29u);  // 24 cells, the list page, the list window, the image window, two cards
+    // 24 cells, the list page, the list window, the image window, two cards, the clipboard window.
+    EXPECT_EQ(names.size(), 30u);
     for (const auto& name : names) {
         SCOPED_TRACE(name);
         const auto objects = ui::Nib::load(name, nullptr);
