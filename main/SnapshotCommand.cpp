@@ -4,18 +4,24 @@
 #include <string>
 #include <vector>
 
+#include "engine/coordinator/ShieldGallery.h"
+#include "features/hotkeys/HotKeyGallery.h"
+#include "features/language/BundleLanguage.h"
+#include "main/DrawingModule.h"
+#include "main/InterfaceKitHelpers.h"
 #include "menubar/MenuBarGallery.h"
 #include "platform/ui/DisplayCycle.h"
 #include "platform/ui/SceneRegistry.h"
-#include "platform/ui/cairo/CairoRenderer.h"
 #include "uikit/KitGallery.h"
 #include "windows/ListsGallery.h"
+#include "windows/ScreensGallery.h"
 #include "windows/clipboard/ClipboardGallery.h"
 
 namespace kestrune {
 
 void installInterfaceBackend() {
-    platform::ui::CairoRenderer::installAsBackend();
+    // Most runs never draw: the drawing libraries are loaded when something first needs them.
+    DrawingModule::installOnDemand();
     platform::ui::DisplayCycle::install();
 }
 
@@ -25,11 +31,22 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
         std::fprintf(stderr, "usage: kestrune --snapshot DIR [NAME...]\n");
         return 2;
     }
-    // Pictures need real pixels and real text: the Cairo and Pango backend.
-    installInterfaceBackend();
+    // Pictures need real pixels and real text: the Cairo and Pango backend, loaded now.
+    const std::string module = DrawingModule::besideExecutable();
+    if (!DrawingModule::install(module)) {
+        std::fprintf(stderr, "kestrune: cannot draw without %s\n", module.c_str());
+        return 1;
+    }
+    platform::ui::DisplayCycle::install();
+    installInterfaceKitHelpers();
+    // The pictures read in English.
+    setLocalizableLanguage("en");
     platform::ui::registerControlGallery();
+    registerShieldGallery();
+    registerHotKeyGallery();
     registerInterfaceKitGallery();
     registerListsAndSharingGallery();
+    registerScreensGallery();
     registerMenuBarGallery();
     registerClipboardWindowGallery();
     std::vector<std::string> names(argv + 3, argv + argc);

@@ -28,7 +28,7 @@ public:
     static std::shared_ptr<MainMenuBarController> init();
 
     // Stored as the navigation delegate and handed to the panel (the menu gets it from there).
-    void setMainActionDelegate(std::weak_ptr<NavigationDelegate> delegate);
+    void setMainActionDelegate(std::weak_ptr<NavigationDelegate> delegate) override;
     std::shared_ptr<NavigationDelegate> navigationDelegate() const { return navigationDelegate_.lock(); }
     void setDelegate(std::weak_ptr<MainMenuBarControllerDelegate> delegate) {
         delegate_ = std::move(delegate);
@@ -39,13 +39,13 @@ public:
     void updateStatusBarIcon() override;
     // Refreshes the panel only while it is open.
     void updateViewForTrackingDevice() override;
-    void openMenuBar();
+    void openMenuBar() override;
     void openMenuBarForDuration(double seconds) override;
     void closeMenuBar() override;
     void closeMenuBarForced() override;
     void invalidateStatusBarCloseTimer();
     void removeIconFromMenuBar() override;
-    void didUnlinkFromMobileDevice(const std::shared_ptr<MobileDevice>& phone);
+    void didUnlinkFromMobileDevice(const std::shared_ptr<MobileDevice>& phone) override;
     void osXVersionNotUpToDate() override;
     void iosVersionNotUpToDateForMobileDevice(const std::shared_ptr<MobileDevice>& phone) override;
     void showBluetoothOffIfNeccesary();
