@@ -84,7 +84,7 @@ const ui::NibRegistry::Registration kClipboardInfoViewControllerLayout(
         auto orPress = label(nib, *content, {40, 56, 120, 18}, 12, 0.75, ui::TextAlignment::Right);
         auto shortcut = picture(nib, *content, {170, 47, 176, 36}, "clipboard_shortcut");
 
-        auto notConnected = label(nib, *content, {40, 16, 360, 18}, 12, 1, ui::TextAlignment::Center);
+        auto notConnected = label(nib, *content, {40, 8, 360, 32}, 12, 1, ui::TextAlignment::Center);
         notConnected->setTextColor(warningYellow());
 
         if (!owner) return;
