@@ -59,8 +59,25 @@ std::shared_ptr<MobileSettings> settingsOf(const std::shared_ptr<MobileDevice>& 
     return phone ? DataManager::shared().settingsForDeviceId(phone->unId()) : nullptr;
 }
 
+// The refresh runs after every reading while the panel is open: a control is touched only when its
+// state changes, so that the display pass redraws only what changed.
+void setText(const std::shared_ptr<ui::TextField>& field, const std::string& text) {
+    if (field && field->stringValue() != text) field->setStringValue(text);
+}
+
+void setAlpha(ui::View* view, double alpha) {
+    if (view && view->alphaValue() != alpha) view->setAlphaValue(alpha);
+}
+
 void customEnable(const std::shared_ptr<ui::Button>& button, bool enabled) {
-    if (button) setCustomEnabled(*button, enabled);
+    if (!button || (button->isEnabled() == enabled && button->alphaValue() == (enabled ? 1.0 : 0.0))) return;
+    setCustomEnabled(*button, enabled);
+}
+
+void setImageNamed(const std::shared_ptr<ui::Button>& button, const char* name) {
+    if (!button) return;
+    auto image = ui::Image::imageNamed(name);
+    if (button->image() != image) button->setImage(image);
 }
 
 void hide(const std::shared_ptr<ui::View>& view, bool hidden) {
@@ -478,12 +495,12 @@ void PanelController::updatePanelForTrackingDeviceAnimated(bool) {
     if (mobileDeviceView) {
         if (mobileDeviceView->pingButton) {
             const bool ping = shouldShowPingButton();
-            if (ping) mobileDeviceView->pingButton->setImage(ui::Image::imageNamed("menubar_ping"));
+            if (ping) setImageNamed(mobileDeviceView->pingButton, "menubar_ping");
             customEnable(mobileDeviceView->pingButton, ping);
         }
         if (mobileDeviceView->notificationButton) {
             const bool alert = currentNotification() == kDeviceNoticeCorruptedCache;
-            if (alert) mobileDeviceView->notificationButton->setImage(ui::Image::imageNamed("alert_button"));
+            if (alert) setImageNamed(mobileDeviceView->notificationButton, "alert_button");
             customEnable(mobileDeviceView->notificationButton, alert);
         }
     }
@@ -500,8 +517,12 @@ void PanelController::resetDeviceRow() {
                                    mobileDeviceView->pingButton, mobileDeviceView->notificationButton})
             customEnable(button, false);
     }
-    if (bootomView)
-        setBackgouroundColor_withAlpha(*bootomView, ui::Color::colorWithCalibratedWhite_alpha(0.6, 1), 0.5);
+    if (bootomView) {
+        const ui::Color white = ui::Color::colorWithCalibratedWhite_alpha(0.6, 1);
+        auto layer = bootomView->layer();
+        if (!layer || layer->backgroundColor() != white.colorWithAlphaComponent(0.5))
+            setBackgouroundColor_withAlpha(*bootomView, white, 0.5);
+    }
     if (mobileDeviceView) mobileDeviceView->setLoaderVisible(false);
 }
 
@@ -509,10 +530,13 @@ void PanelController::updateRows() {
     auto& local = DeviceLocalSettings::shared();
     hide(clipboardView, !shouldShowClipboard());
     hide(wifiUnlockView, !shouldShowWiFiUnlock());
-    if (wifiUnlockView && wifiUnlockView->wifiUnlockSwitch)
-        wifiUnlockView->wifiUnlockSwitch->setOn(MenuBarFacts::current().safeWifiTurnedOn());
+    if (auto control = wifiUnlockView ? wifiUnlockView->wifiUnlockSwitch : nullptr) {
+        const bool on = MenuBarFacts::current().safeWifiTurnedOn();
+        if (control->isOn() != on) control->setOn(on);
+    }
     hide(kestruneSettingsView, !shouldShowProximityOptions());
-    if (openButton) openButton->setTitle(localizable("open_kestrune"));
+    if (openButton && openButton->title() != localizable("open_kestrune"))
+        openButton->setTitle(localizable("open_kestrune"));
 
     const std::pair<std::shared_ptr<ui::Button>, bool> boxes[] = {
         {wifiUnlockView ? wifiUnlockView->checkBox : nullptr, local.showWifiUnlockOnMainScreen()},
@@ -528,26 +552,22 @@ void PanelController::updateRows() {
 }
 
 void PanelController::updateTexts() {
-    if (titleLabel) titleLabel->setStringValue(localizable("kestrune"));
-    if (wifiUnlockView && wifiUnlockView->wifiUnlockLabel)
-        wifiUnlockView->wifiUnlockLabel->setStringValue(localizable("wifi_unlock"));
-    if (clipboardView && clipboardView->clipboardLabel)
-        clipboardView->clipboardLabel->setStringValue(localizable("clipboard"));
-    if (kestruneSettingsView && kestruneSettingsView->kestruneLabel)
-        kestruneSettingsView->kestruneLabel->setStringValue(localizable("kestrune"));
-    if (mobileDeviceView && mobileDeviceView->noteLabel) mobileDeviceView->noteLabel->setStringValue("");
+    setText(titleLabel, localizable("kestrune"));
+    if (wifiUnlockView) setText(wifiUnlockView->wifiUnlockLabel, localizable("wifi_unlock"));
+    if (clipboardView) setText(clipboardView->clipboardLabel, localizable("clipboard"));
+    if (kestruneSettingsView) setText(kestruneSettingsView->kestruneLabel, localizable("kestrune"));
+    if (mobileDeviceView) setText(mobileDeviceView->noteLabel, "");
 }
 
 void PanelController::updateDistanceControls(const std::shared_ptr<MobileDevice>& phone) {
     if (!kestruneSettingsView) return;
     auto settings = settingsOf(phone);
     auto& local = DeviceLocalSettings::shared();
-    if (kestruneSettingsView->distanceTextLabel)
-        kestruneSettingsView->distanceTextLabel->setStringValue(
+    setText(kestruneSettingsView->distanceTextLabel,
             settings ? stringWithMaxLengt(settings->distanceDescriptionString(), 12) : "");
     if (auto slider = kestruneSettingsView->distanceSlider) {
-        slider->setMaxValue(local.maxRssiValue());
-        slider->setMinValue(local.minRssiValue());
+        if (slider->maxValue() != local.maxRssiValue()) slider->setMaxValue(local.maxRssiValue());
+        if (slider->minValue() != local.minRssiValue()) slider->setMinValue(local.minRssiValue());
     }
     customEnable(kestruneSettingsView->temporaryDisabledButton, false);
 }
@@ -557,10 +577,9 @@ void PanelController::updateDeviceRowForTrackedPhone(const std::shared_ptr<Mobil
     removeNotificationFromView();
     auto row = mobileDeviceView;
     if (!row) return;
-    if (row->nameLabel)
-        row->nameLabel->setStringValue(
+    setText(row->nameLabel,
             phone->mobileDeviceInfo() ? phone->mobileDeviceInfo()->deviceName().value_or("") : "");
-    if (row->distanceLabel) row->distanceLabel->setAlphaValue(1.0);
+    setAlpha(row->distanceLabel.get(), 1.0);
 
     auto settings = settingsOf(phone);
     auto track = settings ? settings->mobileDeviceTrackInfo() : nullptr;
@@ -578,14 +597,13 @@ void PanelController::updateDeviceRowForTrackedPhone(const std::shared_ptr<Mobil
             }
         }
     } else if (facts.isInitializingBLE()) {
-        if (row->distanceLabel) row->distanceLabel->setStringValue(localizable("initalizingBLE"));
+        setText(row->distanceLabel, localizable("initalizingBLE"));
         showLoadingIndicator();
         customEnable(row->rescanButton, false);
         row->setLoaderVisible(true);
     } else {
         const bool scanning = facts.scanningTimerIsActive();
-        if (row->distanceLabel)
-            row->distanceLabel->setStringValue(localizable(scanning ? "scanning" : "rescan"));
+        setText(row->distanceLabel, localizable(scanning ? "scanning" : "rescan"));
         if (scanning) showLoadingIndicator();
         customEnable(row->rescanButton, !scanning);
         row->setLoaderVisible(true);
@@ -593,27 +611,31 @@ void PanelController::updateDeviceRowForTrackedPhone(const std::shared_ptr<Mobil
     }
 
     if (kestruneSettingsView) {
-        if (kestruneSettingsView->proximitySwitch)
-            kestruneSettingsView->proximitySwitch->setOn(track && isOn(track->shouldTrackMobileDevice()));
-        if (kestruneSettingsView->distanceSlider && track && track->distanceToLogin())
-            kestruneSettingsView->distanceSlider->setDoubleValue(track->distanceToLogin()->intValue());
-        if (kestruneSettingsView->distanceTextField)
-            kestruneSettingsView->distanceTextField->setStringValue(
-                settings ? settings->distanceToLockString() : "");
+        const bool tracking = track && isOn(track->shouldTrackMobileDevice());
+        if (auto control = kestruneSettingsView->proximitySwitch; control && control->isOn() != tracking)
+            control->setOn(tracking);
+        if (auto slider = kestruneSettingsView->distanceSlider; slider && track && track->distanceToLogin()) {
+            const double distance = track->distanceToLogin()->intValue();
+            if (slider->doubleValue() != distance) slider->setDoubleValue(distance);
+        }
+        setText(kestruneSettingsView->distanceTextField, settings ? settings->distanceToLockString() : "");
     }
-    row->setAlphaValue(1.0);
+    setAlpha(row.get(), 1.0);
     if (settingsController) settingsController->setMobileDevice(phone);
     row->layoutForTrackedPhone();
 }
 
 void PanelController::layoutRows() {
     auto w = window();
+    const ui::Rect panel = getPanelRect();
     ui::AnimationContext::runGroup([&](ui::AnimationContext& context) {
         context.setDuration(0);
-        if (w) w->animator().setFrame(getPanelRect());
-        if (bootomView) bootomView->animator().setFrame(bottomViewRect());
-        if (wifiUnlockView) wifiUnlockView->animator().setFrame(wifiUnlockRect());
-        if (clipboardView) clipboardView->animator().setFrame(clipboardRect());
+        // Only what moves: a reading that changes nothing lays nothing out again.
+        if (w && w->frame() != panel) w->animator().setFrame(panel);
+        for (const auto& [row, rect] : {std::pair<ui::View*, ui::Rect>{bootomView.get(), bottomViewRect()},
+                                        {wifiUnlockView.get(), wifiUnlockRect()},
+                                        {clipboardView.get(), clipboardRect()}})
+            if (row && row->frame() != rect) row->sharedView()->animator().setFrame(rect);
     });
 }
 
