@@ -4,18 +4,20 @@
 #include <string>
 #include <vector>
 
-#include "main/DrawingModule.h"
 #include "engine/coordinator/ShieldGallery.h"
 #include "features/hotkeys/HotKeyGallery.h"
 #include "features/language/BundleLanguage.h"
+#include "main/DrawingModule.h"
 #include "main/InterfaceKitHelpers.h"
 #include "platform/sim/camera/SimulatedCamera.h"
+#include "menubar/MenuBarGallery.h"
 #include "platform/ui/DisplayCycle.h"
 #include "platform/ui/SceneRegistry.h"
 #include "uikit/KitGallery.h"
 #include "windows/HistoryPhotosGallery.h"
 #include "windows/ListsGallery.h"
 #include "windows/ScreensGallery.h"
+#include "windows/clipboard/ClipboardGallery.h"
 
 namespace kestrune {
 
@@ -48,6 +50,8 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     registerListsAndSharingGallery();
     registerScreensGallery();
     registerHistoryAndPhotosGallery(&platform::SimulatedCamera::testPattern);
+    registerMenuBarGallery();
+    registerClipboardWindowGallery();
     std::vector<std::string> names(argv + 3, argv + argc);
     const int failures = platform::ui::SceneRegistry::renderAll(argv[2], names);
     return failures == 0 ? 0 : 1;
