@@ -43,6 +43,34 @@ std::string hostOfURL(const std::string& url) {
     return host;
 }
 
+// The host of an address in the reserved "invalid" domain, read without the transfer library (so that a
+// request that cannot go anywhere does not load it). Only a plain authority (letters, digits, dots,
+// hyphens, an optional port) is read; anything else answers none and is left to the library.
+std::optional<std::string> reservedInvalidHostOf(const std::string& url) {
+    const auto separator = url.find("://");
+    if (separator == std::string::npos) return std::nullopt;
+    const std::string scheme = toLowerASCII(url.substr(0, separator));
+    if (scheme != "http" && scheme != "https") return std::nullopt;
+    const auto start = separator + 3;
+    auto end = url.find_first_of("/?#", start);
+    if (end == std::string::npos) end = url.size();
+    std::string authority = url.substr(start, end - start);
+    if (const auto colon = authority.find(':'); colon != std::string::npos) {
+        const std::string port = authority.substr(colon + 1);
+        if (port.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+        authority.resize(colon);
+    }
+    if (authority.empty()) return std::nullopt;
+    for (char c : authority) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                           c == '.' || c == '-';
+        if (!plain) return std::nullopt;
+    }
+    const std::string host = toLowerASCII(authority);
+    if (host == "invalid" || hasSuffix(host, ".invalid") || hasSuffix(host, ".invalid.")) return host;
+    return std::nullopt;
+}
+
 // The address a redirect's Location names, resolved against the address that answered with it.
 std::optional<std::string> resolveURL(const std::string& base, const std::string& reference) {
     std::optional<std::string> resolved;
@@ -339,7 +367,12 @@ struct URLConnection::Transfer {
     std::optional<Error> execute() {
         if (owner.cancelled_.load()) return URLError::make(URLError::Cancelled, "cancelled");
         // Names in the reserved "invalid" domain never exist; they are answered at once, without asking a
-        // name server (placeholder addresses use them, so that nothing is sent for them).
+        // name server (placeholder addresses use them, so that nothing is sent for them) and without
+        // loading the transfer library.
+        if (const auto host = reservedInvalidHostOf(owner.request_.URL())) {
+            return URLError::make(URLError::CannotFindHost, "no such host: " + *host);
+        }
+        initialiseCurlOnce();
         if (const std::string host = toLowerASCII(hostOfURL(owner.request_.URL()));
             host == "invalid" || hasSuffix(host, ".invalid") || hasSuffix(host, ".invalid.")) {
             return URLError::make(URLError::CannotFindHost, "no such host: " + host);
@@ -613,7 +646,6 @@ URLConnection::SynchronousResult URLConnection::sendSynchronousRequest(
 }
 
 void URLConnection::run() {
-    initialiseCurlOnce();
     std::optional<Error> error;
     {
         Transfer transfer(*this);

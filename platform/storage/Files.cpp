@@ -211,6 +211,33 @@ bool Files::writeAtomically(const std::string& path, const Data& data, mode_t mo
     return true;
 }
 
+bool Files::holdsExactly(const std::string& path, const Data& data, mode_t mode) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat info {};
+    bool same = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
+                (info.st_mode & 07777) == (mode & 07777) &&
+                static_cast<uint64_t>(info.st_size) == data.size();
+    // Compared a piece at a time, so that a large file costs no second copy of itself.
+    uint8_t buffer[16384];
+    size_t compared = 0;
+    while (same && compared < data.size()) {
+        const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, data.size() - compared));
+        if (n < 0 && errno == EINTR) continue;
+        same = n > 0 && std::memcmp(buffer, data.bytes() + compared, static_cast<size_t>(n)) == 0;
+        if (same) compared += static_cast<size_t>(n);
+    }
+    // Nothing may follow: the file did not grow while it was read.
+    if (same) same = ::read(fd, buffer, 1) == 0;
+    ::close(fd);
+    return same;
+}
+
+bool Files::writeAtomicallyUnlessUnchanged(const std::string& path, const Data& data, mode_t mode) {
+    if (holdsExactly(path, data, mode)) return true;
+    return writeAtomically(path, data, mode);
+}
+
 void Files::failNextWriteAfter(size_t bytes) {
     plannedWriteFault = static_cast<long long>(bytes);
 }

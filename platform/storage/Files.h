@@ -25,6 +25,13 @@ public:
     // renames it over the path. Missing parent folders are created (0700, as the XDG folders are). On
     // any failure the previous file is untouched, the temporary file is removed and the answer is false.
     static bool writeAtomically(const std::string& path, const Data& data, mode_t mode = 0644);
+    // The same, except that nothing is written when the path already is a regular file of this user with
+    // exactly these bytes and this mode: such a save would change nothing on disk, yet cost a new file,
+    // two flushes and a rename. True when the file holds the data afterwards.
+    static bool writeAtomicallyUnlessUnchanged(const std::string& path, const Data& data, mode_t mode = 0644);
+    // Whether the path is a regular file (not a link) of this user holding exactly these bytes with this
+    // mode.
+    static bool holdsExactly(const std::string& path, const Data& data, mode_t mode);
 
     static bool exists(const std::string& path);
     static bool isDirectory(const std::string& path);

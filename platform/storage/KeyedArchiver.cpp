@@ -51,7 +51,7 @@ bool KeyedArchiver::archiveRootObject_toFile(const Value& root, const std::strin
         logf("Keyed archive: nothing saved to %s; the previous file is unchanged", path.c_str());
         return false;
     }
-    return Files::writeAtomically(path, *data, mode);
+    return Files::writeAtomicallyUnlessUnchanged(path, *data, mode);
 }
 
 void KeyedArchiver::fail(const std::string& why) {

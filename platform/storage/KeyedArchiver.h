@@ -27,6 +27,7 @@ public:
     // (a record that does not implement Coding, a text with a NUL character, nesting past the limit).
     static std::optional<Data> archivedDataWithRootObject(const Value& root);
     // Archives the value and saves it atomically; false when either step failed (the old file then stays).
+    // A file that already holds exactly this archive (with this mode) is left as it is.
     static bool archiveRootObject_toFile(const Value& root, const std::string& path, mode_t mode = 0644);
 
     // Called by records from Coding::encodeWithCoder.

@@ -83,7 +83,9 @@ bool UserDefaults::writeLocked() {
     auto data = PropertyList::dataFromValue(Value(stored_), PropertyList::Format::XML);
     // The folder is ours alone; one made looser by an earlier version is tightened.
     if (Files::isDirectory(Files::parentPath(path_))) Files::makePrivate(Files::parentPath(path_));
-    if (!data || !Files::writeAtomically(path_, *data, 0600)) {
+    // A save that would put the same bytes back (a value set to what it already was, a write retried
+    // after another process saved the same) leaves the file alone: it already holds the change.
+    if (!data || !Files::writeAtomicallyUnlessUnchanged(path_, *data, 0600)) {
         if (!Files::isInUnwritableFolder(path_))
             logf("User defaults %s: could not save %s", suiteName_.c_str(), path_.c_str());
         dirty_ = true;

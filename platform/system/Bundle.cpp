@@ -72,9 +72,10 @@ std::optional<std::string> Bundle::pathForResource(const std::string& name, cons
     // Resources sit at the top of the bundle or one folder down (sounds/, images/, certificates/ ...).
     if (Files::exists(path_ + "/" + file) && !Files::isDirectory(path_ + "/" + file))
         return path_ + "/" + file;
+    // The candidate is looked for first: most entries do not hold it, and one that does is a folder.
     for (const auto& entry : Files::listDirectory(path_)) {
         std::string candidate = path_ + "/" + entry + "/" + file;
-        if (Files::isDirectory(path_ + "/" + entry) && Files::exists(candidate)) return candidate;
+        if (Files::exists(candidate) && Files::isDirectory(path_ + "/" + entry)) return candidate;
     }
     return std::nullopt;
 }

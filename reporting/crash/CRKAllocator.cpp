@@ -67,11 +67,11 @@ void* CRKAllocatorSafeAllocate(CRKAllocator* allocator, size_t size, int region)
     if (region != CRKAllocationTypeReadOnly && region != CRKAllocationTypeWritable) return nullptr;
     if (!allocator) {
         CRKSDKLOG_WARN("Allocator invalid, falling back to malloc\n");
-        return malloc(size);
+        return calloc(1, size);
     }
     if (std::atomic_ref<bool>(allocator->isProtected).load()) {
         CRKSDKLOG_WARN("Allocator already protected, falling back to malloc\n");
-        return malloc(size);
+        return calloc(1, size);
     }
     CRKAllocatorRegion& target =
         region == CRKAllocationTypeWritable ? allocator->writable : allocator->readOnly;
@@ -80,7 +80,7 @@ void* CRKAllocatorSafeAllocate(CRKAllocator* allocator, size_t size, int region)
     for (;;) {
         if ((current - target.start) + size > target.size) {
             CRKSDKLOG_WARN("Unable to allocate sufficient memory, falling back to malloc\n");
-            return malloc(size);
+            return calloc(1, size);
         }
         if (cursor.compare_exchange_weak(current, current + size, std::memory_order_seq_cst)) {
             return reinterpret_cast<void*>(current);

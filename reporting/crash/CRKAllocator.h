@@ -32,7 +32,9 @@ enum CRKAllocationType : int {
 CRKAllocator* CRKAllocatorCreate(size_t writableSize, size_t readOnlySize);
 // Carves `size` bytes from the region (lock-free; no alignment is added). When the region has no room
 // left, or the allocator is missing or already protected, the memory comes from the heap instead and a
-// warning is logged. Any other region value answers null.
+// warning is logged. Any other region value answers null. The memory answered is all zeros either way:
+// the region's pages are fresh from the mapping and never handed out twice, the heap's come from calloc.
+// So callers need not clear it, and pages they do not use (a stack kept for a crash) stay untouched.
 void* CRKAllocatorSafeAllocate(CRKAllocator* allocator, size_t size, int region);
 // Makes the read-only region read-only.
 bool CRKAllocatorProtect(CRKAllocator* allocator);

@@ -130,11 +130,11 @@ bool CRKContextInitialize(const CRKContextInitData* data) {
     auto* writable = static_cast<CRKWritableContext*>(
         CRKAllocatorSafeAllocate(context.allocator, sizeof(CRKWritableContext), CRKAllocationTypeWritable));
     if (!readonly || !writable || !signalStack || !machStack) return false;
-    // Value-initialised in place: every field zero, every hook absent.
+    // Value-initialised in place: every field zero, every hook absent. The two stacks are zero as the
+    // allocator answers them; writing zeros over them would only bring their 128 pages into memory at
+    // every start for a crash that rarely comes.
     readonly = new (readonly) CRKReadOnlyContext{};
     writable = new (writable) CRKWritableContext{};
-    memset(signalStack, 0, CRKContextStackSize);
-    memset(machStack, 0, CRKContextStackSize);
     readonly->signalStack = {signalStack, CRKContextStackSize};
     readonly->machStack = {machStack, CRKContextStackSize};
     readonly->hooks = pendingHooks();

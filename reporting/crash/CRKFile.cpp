@@ -280,6 +280,11 @@ bool CRKFileIsOpen(const CRKFile* file) {
     return file && file->descriptor >= 0;
 }
 
+bool CRKFileFlush(CRKFile* file) {
+    if (!CRKFileIsOpen(file)) return false;
+    return !file->bufferingEnabled || flushBuffer(file);
+}
+
 void CRKFileWriteBytes(CRKFile* file, const void* bytes, size_t length) {
     if (!file || !bytes || length == 0) return;
     if (!file->bufferingEnabled) {

@@ -40,6 +40,9 @@ bool CRKFileInitWithPath(CRKFile* file, const char* path, bool buffered);
 bool CRKFileCloseWithOffset(CRKFile* file, uint64_t* offsetOut);
 bool CRKFileClose(CRKFile* file);
 bool CRKFileIsOpen(const CRKFile* file);
+// Writes what the buffer holds now (nothing to do for an unbuffered handle); false when that write
+// failed. A writer that ends each record with a flush puts every record in the file with one write.
+bool CRKFileFlush(CRKFile* file);
 
 // Structure writers. A failed write is not reported here: the line is left incomplete and the reader
 // skips it.

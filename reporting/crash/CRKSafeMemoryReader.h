@@ -39,7 +39,9 @@ private:
         uint64_t base = 0;
         uint64_t lastUse = 0;
         bool valid = false;
-        alignas(16) uint8_t bytes[kPageSize];
+        // Zeroed so that a reader in static storage is initialised at compile time and its pages are
+        // not written at start-up.
+        alignas(16) uint8_t bytes[kPageSize]{};
     };
     const Page* pageFor(uint64_t base);
     Page* leastRecentlyUsed(const Page* except[], int exceptCount);

@@ -27,18 +27,21 @@ enum SlotState : uint32_t { SlotIdle = 0, SlotRequested = 1, SlotSuspended = 2 }
 // One per thread of the list being recorded, at the thread's index. Filled by the stopped thread
 // itself: only it can read its own registers, name and current queue without the kernel's help.
 struct ThreadSlot {
-    std::atomic<int32_t> tid;
-    std::atomic<uint32_t> state;
-    ucontext_t context;
-    char name[64];
-    char queueLabel[128];
-    bool onQueue;
+    std::atomic<int32_t> tid{0};
+    std::atomic<uint32_t> state{SlotIdle};
+    ucontext_t context{};
+    char name[64]{};
+    char queueLabel[128]{};
+    bool onQueue = false;
 };
 
-ThreadSlot gSlots[CRKProcessMaximumThreads];
-CRKThread gThreads[CRKProcessMaximumThreads];
-std::atomic<uint32_t> gSlotCount{0};
-std::atomic<uint32_t> gResumeGeneration{0};
+// The slots (some 600 KB) and the unwind state below are all zeros until a crash and so are initialised
+// at compile time (constinit): they stay in untouched zero pages instead of being written, page by
+// page, by a start-up initialiser in every run.
+constinit ThreadSlot gSlots[CRKProcessMaximumThreads]{};
+constinit CRKThread gThreads[CRKProcessMaximumThreads]{};
+constinit std::atomic<uint32_t> gSlotCount{0};
+constinit std::atomic<uint32_t> gResumeGeneration{0};
 
 // How long the recorder waits for all threads to stop, and how long a stopped thread waits to be let go.
 constexpr int64_t kSuspendBudgetNanoseconds = 500'000'000;
@@ -190,7 +193,7 @@ void writeRegisters(CRKFile* file, const CRKThreadState64& s) {
 
 // The walk's state is large (its page cache); one walk runs at a time, so it lives here, not on the
 // alternate signal stack.
-CRKUnwindContext gUnwindContext;
+constinit CRKUnwindContext gUnwindContext{};
 
 }  // namespace
 

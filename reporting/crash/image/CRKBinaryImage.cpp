@@ -185,11 +185,17 @@ bool loaderCountersMoved() {
     return !t.scanned || counters.adds != t.adds || counters.subs != t.subs;
 }
 
+// The log is written through the handle's buffer and flushed at the end of every record: each record
+// reaches the file whole, in one write, as soon as it is complete, so a crash or a kill between two
+// events leaves only whole lines behind (and the start-up burst costs one write per image, not one per
+// brace, key and value).
+constexpr bool kLogBuffered = true;
+
 // Whether the handle had to be opened here (the caller then closes it).
 bool openIfNeeded(CRKWritableContext* writable, const std::string& path, bool* needsClose) {
     *needsClose = false;
     if (CRKFileIsOpen(&writable->binaryImageFile)) return true;
-    if (!CRKFileInitWithPath(&writable->binaryImageFile, path.c_str(), false)) {
+    if (!CRKFileInitWithPath(&writable->binaryImageFile, path.c_str(), kLogBuffered)) {
         CRKSDKLOG_WARN("Error: unable to open binary image log file\n");
         return false;
     }
@@ -245,6 +251,7 @@ void recordSlice(CRKWritableContext* writable, const std::string& logPath, bool 
     CRKFileWriteHashEntryUInt64(file, "size", details.textSize);
     CRKFileWriteHashEnd(file);
     CRKFileWriteSectionEnd(file);
+    CRKFileFlush(file);
     if (needsClose) CRKFileClose(file);
 }
 
@@ -342,7 +349,7 @@ void CRKBinaryImageInit(const char* path, CRKWritableContext* writable) {
             CRKSDKLOG_WARN("Unable to reset the binary image log file %s\n", logPath.c_str());
             return;
         }
-        if (!CRKFileInitWithPath(&writable->binaryImageFile, logPath.c_str(), false)) {
+        if (!CRKFileInitWithPath(&writable->binaryImageFile, logPath.c_str(), kLogBuffered)) {
             CRKSDKLOG_WARN("Error: Unable to open the binary image log file during init\n");
         }
     });

@@ -432,6 +432,26 @@ TEST_F(DataManagerTest, AFileHoldingAnotherRootIsMovedAsideToo) {
     EXPECT_EQ(movedAsideFiles(deviceDataPath()).size(), 1u);
 }
 
+// A save of a model that has not changed since the last one leaves the file as it is (the scanner's
+// ignore list is cleared, and the model saved, a few seconds after every start); a change is saved.
+TEST_F(DataManagerTest, ASaveOfAnUnchangedModelLeavesTheFileAsItIs) {
+    const auto inode = [] {
+        struct stat info {};
+        return stat(deviceDataPath().c_str(), &info) == 0 ? info.st_ino : 0;
+    };
+    auto& manager = DataManager::shared();
+    addPhone(manager, "phone-1", 6);
+    ASSERT_TRUE(manager.saveCurrentDataModel());
+    const ino_t saved = inode();
+    ASSERT_NE(saved, 0u);
+    EXPECT_TRUE(manager.saveCurrentDataModel());
+    EXPECT_EQ(inode(), saved);
+    addPhone(manager, "phone-2", 1);
+    EXPECT_TRUE(manager.saveCurrentDataModel());
+    EXPECT_NE(inode(), saved);
+    EXPECT_EQ(relaunch().model()->dictOfAllMobileDevice()->size(), 2u);
+}
+
 TEST_F(DataManagerTest, ASaveThatFailsHalfWayLeavesThePreviousFileReadable) {
     auto& manager = DataManager::shared();
     addPhone(manager, "phone-1", 6);

@@ -1,6 +1,9 @@
 #include "platform/net/URLConnection.h"
 
+#include <dlfcn.h>
+
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <mutex>
 
@@ -173,6 +176,35 @@ TEST_F(URLConnectionTest, ConnectionRefusedIsCannotConnect) {
     auto r = load(URLRequest(url, 2));
     ASSERT_TRUE(r->error);
     EXPECT_EQ(r->error->code, URLError::CannotConnectToHost);
+}
+
+// A request that cannot go anywhere is answered without a name server and, in a process that has made no
+// other request, without loading libcurl (the application's placeholder addresses at start-up).
+TEST_F(URLConnectionTest, AddressesInTheInvalidDomainFailAtOnceWithoutLoadingTheTransferLibrary) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto hostNotFound = [](const std::string& url, const std::string& host) {
+        auto result = URLConnection::sendSynchronousRequest(URLRequest(url, 2));
+        return result.error && result.error->code == URLError::CannotFindHost && !result.response &&
+               result.error->description == "no such host: " + host;
+    };
+    EXPECT_EXIT(
+        {
+            const bool answered =
+                hostNotFound("https://kestrune.invalid/downloads/kestrune.xml", "kestrune.invalid") &&
+                hostNotFound("http://Feed.Kestrune.INVALID:8080?x=1", "feed.kestrune.invalid") &&
+                hostNotFound("https://invalid/#top", "invalid") &&
+                hostNotFound("https://kestrune.invalid./", "kestrune.invalid.");
+            const bool loaded = dlopen("libcurl.so.4", RTLD_LAZY | RTLD_NOLOAD) != nullptr;
+            std::_Exit(answered && !loaded ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    // Addresses the plain reading declines are still recognised once the library has read them.
+    EXPECT_TRUE(hostNotFound("https://someone@kestrune.invalid/", "kestrune.invalid"));
+    // A name that only ends like the reserved one is asked for as usual.
+    auto elsewhere =
+        URLConnection::sendSynchronousRequest(URLRequest("http://127.0.0.1:1/kestrune.invalid", 2));
+    ASSERT_TRUE(elsewhere.error);
+    EXPECT_EQ(elsewhere.error->code, URLError::CannotConnectToHost);
 }
 
 TEST_F(URLConnectionTest, SynchronousSendAnswersOnTheCallingThread) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 
@@ -76,6 +77,61 @@ TEST_F(FilesTest, ModeIsAppliedRegardlessOfUmask) {
     // Replacing a 0644 file with a 0600 one narrows it.
     EXPECT_TRUE(Files::writeAtomically(path("public"), Data::fromString("now secret"), 0600));
     EXPECT_EQ(modeOf(path("public")), 0600u);
+}
+
+// A save of exactly what the file holds leaves the file itself alone (same inode, no temporary); any
+// difference in the bytes, the length or the mode, or a link in the file's place, is saved as usual.
+TEST_F(FilesTest, AnUnchangedSaveLeavesTheFileAsItIs) {
+    const auto inode = [](const std::string& p) {
+        struct stat info {};
+        return lstat(p.c_str(), &info) == 0 ? info.st_ino : 0;
+    };
+    const std::string file = path("data/settings.plist");
+    const Data contents = Data::fromString("<dict/>");
+    ASSERT_TRUE(Files::writeAtomicallyUnlessUnchanged(file, contents, 0600));
+    EXPECT_EQ(Files::read(file)->toString(), "<dict/>");
+    const ino_t first = inode(file);
+    ASSERT_NE(first, 0u);
+    EXPECT_TRUE(Files::holdsExactly(file, contents, 0600));
+    EXPECT_TRUE(Files::writeAtomicallyUnlessUnchanged(file, contents, 0600));
+    EXPECT_EQ(inode(file), first);
+
+    struct Case {
+        const char* name;
+        std::string bytes;
+        mode_t mode;
+    };
+    const Case cases[] = {
+        {"other bytes, same length", "<list/>", 0600},
+        {"longer", "<dict/>\n", 0600},
+        {"shorter", "<dict", 0600},
+        {"same bytes, other mode", "<dict", 0644},
+    };
+    ino_t previous = first;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Data data = Data::fromString(c.bytes);
+        EXPECT_FALSE(Files::holdsExactly(file, data, c.mode));
+        ASSERT_TRUE(Files::writeAtomicallyUnlessUnchanged(file, data, c.mode));
+        EXPECT_NE(inode(file), previous);
+        previous = inode(file);
+        EXPECT_EQ(Files::read(file)->toString(), c.bytes);
+        EXPECT_EQ(modeOf(file), c.mode);
+    }
+    EXPECT_EQ(Files::listDirectory(path("data")), std::vector<std::string>{"settings.plist"});
+
+    // A link to a file with the same bytes is replaced by the file; what it pointed to stays as it was.
+    const std::string target = path("elsewhere");
+    ASSERT_TRUE(Files::writeAtomically(target, contents, 0600));
+    const std::string linked = path("data/linked.plist");
+    ASSERT_EQ(symlink(target.c_str(), linked.c_str()), 0);
+    EXPECT_FALSE(Files::holdsExactly(linked, contents, 0600));
+    ASSERT_TRUE(Files::writeAtomicallyUnlessUnchanged(linked, contents, 0600));
+    struct stat info {};
+    ASSERT_EQ(lstat(linked.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+    EXPECT_FALSE(Files::holdsExactly(path("data/missing"), Data(), 0600));
+    EXPECT_FALSE(Files::holdsExactly(path("data"), Data(), 0700));
 }
 
 TEST_F(FilesTest, WriteFailsWhenParentIsAFile) {

@@ -87,6 +87,46 @@ TEST_F(UserDefaultsTest, EveryWriteReachesTheFileBeforeTheSetterReturns) {
     EXPECT_EQ(fresh->objectForKey("StoredDevices"), Value(Value::Array{"AB-CD"}));
 }
 
+// Setting a value the file already holds writes nothing (a start-up sets several keys to what they
+// were); a file changed behind the store's back still receives the store's values.
+TEST_F(UserDefaultsTest, ASetterThatChangesNothingLeavesTheFileAlone) {
+    const auto inode = [this] {
+        struct stat info {};
+        return stat(standardFile().c_str(), &info) == 0 ? info.st_ino : 0;
+    };
+    auto defaults = UserDefaults::standard();
+    defaults->registerDefaults({{"failedToLockMac", false}});
+    ASSERT_TRUE(defaults->setString_forKey("en", "last_used_language"));
+    ASSERT_TRUE(defaults->setBool_forKey(false, "failedToLockMac"));
+    const ino_t saved = inode();
+    ASSERT_NE(saved, 0u);
+    EXPECT_TRUE(defaults->setString_forKey("en", "last_used_language"));
+    EXPECT_TRUE(defaults->setBool_forKey(false, "failedToLockMac"));
+    EXPECT_TRUE(defaults->removeObjectForKey("never stored"));
+    EXPECT_TRUE(defaults->synchronize());
+    EXPECT_EQ(inode(), saved);
+
+    // Another value, or the same number stored as another type, is a change.
+    EXPECT_TRUE(defaults->setInteger_forKey(0, "failedToLockMac"));
+    EXPECT_NE(inode(), saved);
+    EXPECT_EQ(fileContents(standardFile()),
+              Value(Value::Dictionary{{"last_used_language", "en"}, {"failedToLockMac", 0}}));
+
+    // The file replaced by another writer: the next set puts the store's values back, the one just set
+    // included.
+    ASSERT_TRUE(Files::writeAtomically(
+        standardFile(),
+        *PropertyList::dataFromValue(Value(Value::Dictionary{{"other", 1}}), PropertyList::Format::XML),
+        0600));
+    EXPECT_TRUE(defaults->setString_forKey("en", "last_used_language"));
+    EXPECT_EQ(fileContents(standardFile()),
+              Value(Value::Dictionary{{"last_used_language", "en"}, {"failedToLockMac", 0}}));
+    // Removed behind its back: written again.
+    ASSERT_TRUE(Files::remove(standardFile()));
+    EXPECT_TRUE(defaults->setString_forKey("en", "last_used_language"));
+    EXPECT_TRUE(Files::exists(standardFile()));
+}
+
 TEST_F(UserDefaultsTest, TypedReadsConvertOrAnswerNothing) {
     auto defaults = UserDefaults::standard();
     defaults->setString_forKey("YES", "textYes");

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <mutex>
@@ -160,6 +161,11 @@ TEST_F(CRKContextTest, StartUpFillsTheContextAndWritesTheMetadataFile) {
     EXPECT_TRUE(inWritable(context.readonly->signalStack.start));
     EXPECT_TRUE(inWritable(context.readonly->machStack.start));
     EXPECT_TRUE(inWritable(context.writable));
+    for (const auto& stack : {context.readonly->signalStack, context.readonly->machStack}) {
+        ASSERT_EQ(stack.size, CRKContextStackSize);
+        const auto* bytes = static_cast<const unsigned char*>(stack.start);
+        EXPECT_TRUE(std::all_of(bytes, bytes + stack.size, [](unsigned char byte) { return byte == 0; }));
+    }
 
     std::sort(calls.begin(), calls.end());
     EXPECT_EQ(calls,
@@ -388,10 +394,25 @@ TEST_F(CRKContextTest, AllocatorRegionsGuardsAndFallbacks) {
     ASSERT_TRUE(noWritable);
     EXPECT_EQ(noWritable->writable.size, 0u);
     EXPECT_EQ(noWritable->readOnly.size, page);
-    void* fallback = CRKAllocatorSafeAllocate(noWritable, 1, CRKAllocationTypeWritable);
+    // Memory from the heap is zeroed as the region's is, even where the heap hands back a block it had
+    // before: callers rely on it (the crash stacks are not cleared again).
+    const auto allZeros = [](const void* memory, size_t size) {
+        const auto* bytes = static_cast<const unsigned char*>(memory);
+        return std::all_of(bytes, bytes + size, [](unsigned char byte) { return byte == 0; });
+    };
+    EXPECT_TRUE(allZeros(first, 20));
+    EXPECT_TRUE(allZeros(readOnly, 8));
+    void* used = malloc(96);
+    ASSERT_TRUE(used);
+    memset(used, 0xA5, 96);
+    free(used);
+    void* fallback = CRKAllocatorSafeAllocate(noWritable, 96, CRKAllocationTypeWritable);
+    ASSERT_TRUE(fallback);
+    EXPECT_TRUE(allZeros(fallback, 96));
     free(fallback);
     void* heap = CRKAllocatorSafeAllocate(nullptr, 4, CRKAllocationTypeReadOnly);
     ASSERT_TRUE(heap);
+    EXPECT_TRUE(allZeros(heap, 4));
     CRKAllocatorFree(nullptr, heap);
     munmap(reinterpret_cast<void*>(allocator->base), 6 * page);
     munmap(reinterpret_cast<void*>(noWritable->base), 4 * page);

@@ -281,6 +281,31 @@ TEST_F(CRKFileTest, BufferFlushesExactlyWhenTheNextPieceWouldNotFit) {
     EXPECT_EQ(contents(path()), piece + "y" + big);
     EXPECT_EQ(file.descriptor, -1);
     EXPECT_FALSE(CRKFileIsOpen(&file));
+    EXPECT_FALSE(CRKFileFlush(&file));
+}
+
+// A flush puts what is buffered in the file at once and leaves the handle writing on.
+TEST_F(CRKFileTest, FlushWritesTheBufferAndKeepsTheFileOpen) {
+    CRKFile file;
+    ASSERT_TRUE(CRKFileInitWithPathMode(&file, path().c_str(), false, true));
+    CRKFileWriteSectionStart(&file, "load");
+    CRKFileWriteHashStart(&file);
+    CRKFileWriteHashEntryUInt64(&file, "base", 4096);
+    CRKFileWriteHashEnd(&file);
+    CRKFileWriteSectionEnd(&file);
+    EXPECT_EQ(sizeOf(path()), 0u);
+    EXPECT_TRUE(CRKFileFlush(&file));
+    EXPECT_EQ(contents(path()), "{\"load\":{\"base\":4096}}\n");
+    EXPECT_EQ(file.bufferedLength, 0u);
+    EXPECT_TRUE(CRKFileFlush(&file));  // nothing buffered: nothing written
+    CRKFileWriteBytes(&file, "x", 1);
+    ASSERT_TRUE(CRKFileClose(&file));
+    EXPECT_EQ(contents(path()), "{\"load\":{\"base\":4096}}\nx");
+
+    CRKFile unbuffered;
+    ASSERT_TRUE(CRKFileInitWithPathMode(&unbuffered, path().c_str(), false, false));
+    EXPECT_TRUE(CRKFileFlush(&unbuffered));
+    EXPECT_TRUE(CRKFileClose(&unbuffered));
 }
 
 TEST_F(CRKFileTest, AppendModeCountsTheExistingFile) {

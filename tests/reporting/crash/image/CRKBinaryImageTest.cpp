@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -61,6 +62,17 @@ std::string fileIdentifier(const std::string& path) {
     char hex[33];
     CRKHexEncodeBytes(info.uuid, 16, hex);
     return hex;
+}
+
+// The write calls the whole process has made so far.
+uint64_t writeCalls() {
+    std::ifstream io("/proc/self/io");
+    std::string name;
+    uint64_t value = 0;
+    while (io >> name >> value) {
+        if (name == "syscw:") return value;
+    }
+    return 0;
 }
 
 std::string programPath() {
@@ -223,6 +235,42 @@ TEST_F(CRKBinaryImageTest, DlopenAndDlcloseThroughTheWrappersAreTrackedAndRecord
     CRKBinaryImageRescanIfNeeded();
     runUntilIdle();
     EXPECT_EQ(readRecords(logPath()).size(), before + 2);
+}
+
+// Each record goes to the file in one write as soon as it is complete: the start-up burst costs a write
+// per image, and a record written while the handle stays open (as it does through the burst) is
+// already whole in the file, so a crash in the middle of the burst leaves every earlier record readable.
+TEST_F(CRKBinaryImageTest, EachRecordReachesTheFileWholeInOneWrite) {
+    const std::string burst = home() + "/burst.crkrecord";
+    CRKBinaryImageResetForTesting();
+    CRKWritableContext context{};
+    const uint64_t before = writeCalls();
+    ASSERT_GT(before, 0u);
+    CRKBinaryImageInit(burst.c_str(), &context);
+    runUntilIdle();
+    const uint64_t calls = writeCalls() - before;
+    const size_t images = readRecords(burst).size();
+    ASSERT_GE(images, 3u);
+    EXPECT_LE(calls, images + 4) << images << " records";
+    CRKBinaryImageResetForTesting();
+
+    CRKBinaryImageInit(logPath().c_str(), writable());
+    runUntilIdle();
+    const size_t recorded = readRecords(logPath()).size();
+    ASSERT_TRUE(CRKFileInitWithPath(&writable()->binaryImageFile, logPath().c_str(), true));
+    const std::string binary = installFramework();
+    void* handle = CRKBinaryImageDlopen(binary.c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(handle, nullptr) << dlerror();
+    runUntilIdle();
+    EXPECT_TRUE(CRKFileIsOpen(&writable()->binaryImageFile));
+    const auto records = readRecords(logPath());
+    ASSERT_EQ(records.size(), recorded + 1);
+    EXPECT_EQ(records.back().kind, "load");
+    EXPECT_EQ(text(records.back().fields, "path"), binary);
+    EXPECT_EQ(text(records.back().fields, "uuid"), fileIdentifier(binary));
+    EXPECT_EQ(platform::Files::read(logPath())->toString().back(), '\n');
+    ASSERT_TRUE(CRKFileClose(&writable()->binaryImageFile));
+    EXPECT_EQ(CRKBinaryImageDlclose(handle), 0);
 }
 
 TEST_F(CRKBinaryImageTest, ImageLoadedAgainAtTheSameAddressIsFoundInItsNewSlotUntilUnloaded) {
