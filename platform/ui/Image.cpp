@@ -1,7 +1,9 @@
 #include "platform/ui/Image.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
+#include <mutex>
 
 #include "platform/base/Log.h"
 #include "platform/storage/Files.h"
@@ -107,23 +109,60 @@ std::shared_ptr<Image> Image::initWithContentsOfFile(const std::string& path) {
     return image;
 }
 
+struct Image::PendingPNG {
+    std::once_flag once;
+    std::vector<uint8_t> png;
+    std::optional<Bitmap> decoded;
+};
+
+namespace {
+// The pixel size a PNG's header states: the signature, then the IHDR chunk first with its width and
+// height (big-endian, 1 to 2^31 - 1). None for anything else.
+std::optional<std::pair<uint32_t, uint32_t>> pngHeaderSize(const std::vector<uint8_t>& png) {
+    static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    if (png.size() < 33 || !std::equal(std::begin(kSignature), std::end(kSignature), png.begin()))
+        return std::nullopt;
+    auto word = [&png](size_t at) {
+        return (uint32_t{png[at]} << 24) | (uint32_t{png[at + 1]} << 16) | (uint32_t{png[at + 2]} << 8) |
+               uint32_t{png[at + 3]};
+    };
+    if (word(8) != 13 || std::memcmp(png.data() + 12, "IHDR", 4) != 0) return std::nullopt;
+    const uint32_t width = word(16), height = word(20);
+    if (width == 0 || height == 0 || width > 0x7fffffffu || height > 0x7fffffffu) return std::nullopt;
+    return std::make_pair(width, height);
+}
+}  // namespace
+
 std::shared_ptr<Image> Image::initWithData(const std::vector<uint8_t>& png) {
-    auto* renderer = Renderer::current();
-    if (!renderer) {
+    if (!Renderer::current()) {
         platform::logf("Image: no renderer is installed to decode images");
         return nullptr;
     }
-    auto bitmap = renderer->decodePNG(png);
-    if (!bitmap) return nullptr;
+    const auto pixels = pngHeaderSize(png);
+    if (!pixels) return nullptr;
     // Images in files are taken at one pixel per point.
-    Size size{static_cast<double>(bitmap->width), static_cast<double>(bitmap->height)};
-    return createWithBitmap(std::move(*bitmap), size);
+    auto image = create({static_cast<double>(pixels->first), static_cast<double>(pixels->second)});
+    image->pendingPNG_ = std::make_shared<PendingPNG>();
+    image->pendingPNG_->png = png;
+    return image;
+}
+
+const std::optional<Bitmap>& Image::bitmap() const {
+    if (!pendingPNG_) return bitmap_;
+    PendingPNG& pending = *pendingPNG_;
+    std::call_once(pending.once, [&pending] {
+        auto* renderer = Renderer::current();
+        if (renderer) pending.decoded = renderer->decodePNG(pending.png);
+        if (!pending.decoded) platform::logf("Image: PNG data of %zu bytes could not be decoded", pending.png.size());
+        pending.png = {};
+    });
+    return pending.decoded;
 }
 
 std::optional<std::vector<uint8_t>> Image::pngRepresentation() const {
     auto* renderer = Renderer::current();
-    if (!renderer || !bitmap_) return std::nullopt;
-    return renderer->encodePNG(*bitmap_);
+    if (!renderer || !bitmap()) return std::nullopt;
+    return renderer->encodePNG(*bitmap());
 }
 
 bool Image::writePNGToFile(const std::string& path) const {

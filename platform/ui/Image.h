@@ -72,11 +72,17 @@ public:
     void setName(std::string name) { name_ = std::move(name); }
     bool isTemplate() const { return template_; }
     void setTemplate(bool flag) { template_ = flag; }
-    const std::optional<Bitmap>& bitmap() const { return bitmap_; }
+    // An image read from PNG bytes is decoded the first time its pixels are asked for: an image that is
+    // never drawn (the status item's icons without a display) costs no decoding and does not load the
+    // drawing libraries. A body that turns out unreadable then gives no pixels, with a log line.
+    const std::optional<Bitmap>& bitmap() const;
     const std::vector<std::shared_ptr<Image>>& animationFrames() const { return frames_; }
     double frameInterval() const { return frameInterval_; }
     bool isAnimated() const { return !frames_.empty(); }
-    void setBitmap(Bitmap bitmap) { bitmap_ = std::move(bitmap); }
+    void setBitmap(Bitmap bitmap) {
+        pendingPNG_.reset();
+        bitmap_ = std::move(bitmap);
+    }
     const DrawingHandler& drawingHandler() const { return handler_; }
     bool isFlipped() const { return flipped_; }
     // The edges kept unscaled when the image is stretched (stored for the drawing that honours them).
@@ -95,8 +101,12 @@ public:
     }
 
 private:
+    struct PendingPNG;
+
     Size size_;
     std::string name_;
+    // The PNG bytes still to decode, shared by copies of the image (decoded once for all of them).
+    std::shared_ptr<PendingPNG> pendingPNG_;
     bool template_ = false;
     std::optional<Bitmap> bitmap_;
     DrawingHandler handler_;

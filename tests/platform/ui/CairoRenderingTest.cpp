@@ -291,6 +291,48 @@ TEST_F(CairoRenderingTest, PNGRoundTripKeepsPixelsAndRefusesGarbage) {
     EXPECT_TRUE(logged("bad.png is not a readable PNG image"));
 }
 
+// An image read from PNG bytes takes its size from the header and is decoded only when its pixels are
+// first asked for, once for the image and its copies; a body that cannot be decoded gives no pixels.
+TEST_F(CairoRenderingTest, PNGImagesDecodeWhenTheirPixelsAreFirstAsked) {
+    struct CountingRenderer : CairoRenderer {
+        int decodes = 0;
+        std::optional<Bitmap> decodePNG(const std::vector<uint8_t>& bytes) override {
+            ++decodes;
+            return CairoRenderer::decodePNG(bytes);
+        }
+    };
+    auto renderer = std::make_shared<CountingRenderer>();
+    Renderer::install(renderer);
+    auto png = renderer->encodePNG(solid(5, 4, 0xff336699));
+    ASSERT_TRUE(png);
+
+    auto image = Image::initWithData(*png);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->size(), Size(5, 4));
+    EXPECT_EQ(renderer->decodes, 0);
+    const Image copy = *image;
+    ASSERT_TRUE(copy.bitmap());
+    EXPECT_EQ(copy.bitmap()->pixelAt(4, 3), 0xff336699u);
+    ASSERT_TRUE(image->bitmap());
+    EXPECT_EQ(image->bitmap()->width, 5);
+    EXPECT_EQ(renderer->decodes, 1);
+    ASSERT_TRUE(image->pngRepresentation());
+
+    // The header is whole, the pixels are not.
+    std::vector<uint8_t> broken(png->begin(), png->begin() + 33);
+    broken.resize(60, 0x5a);
+    auto damaged = Image::initWithData(broken);
+    ASSERT_TRUE(damaged);
+    EXPECT_EQ(damaged->size(), Size(5, 4));
+    EXPECT_FALSE(damaged->bitmap());
+    EXPECT_FALSE(damaged->pngRepresentation());
+    EXPECT_TRUE(logged("could not be decoded"));
+    // A header naming no pixels is refused at once.
+    std::vector<uint8_t> empty(png->begin(), png->end());
+    std::fill(empty.begin() + 16, empty.begin() + 24, 0);
+    EXPECT_FALSE(Image::initWithData(empty));
+}
+
 TEST_F(CairoRenderingTest, TheGalleryRendersOnePicturePerSceneAtTheScreensScale) {
     CairoRenderer::installAsBackend();
     registerControlGallery();
