@@ -4,6 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "engine/coordinator/EngineSessionServices.h"
+#include "menubar/SettingsWindowGallery.h"
+#include "platform/bluetooth/BluetoothBackend.h"
+#include "platform/sim/radio/Radio.h"
+#include "platform/sim/session/SimulatedDesktop.h"
+#include "platform/sim/session/SimulatedSession.h"
+#include "platform/sim/wifi/SimulatedWifi.h"
+#include "platform/storage/StandardFolders.h"
 #include "platform/ui/DisplayCycle.h"
 #include "platform/ui/SceneRegistry.h"
 #include "platform/ui/cairo/CairoRenderer.h"
@@ -11,6 +19,21 @@
 #include "windows/ListsGallery.h"
 
 namespace kestrune {
+
+namespace {
+// The settings pages read the machine; the simulated one stands in for it, as when the application runs,
+// with the application allowed to control the computer.
+void installSimulatedMacForPictures() {
+    platform::BluetoothBackend::install(platform::Radio::shared());
+    static auto session =
+        platform::SimulatedSession::create(platform::StandardFolders::library() + "/Kestrune/Session");
+    session->install();
+    session->desktop()->setProcessTrusted(true);
+    EngineSessionServices::install();
+    static auto wifi = platform::SimulatedWifi::create();
+    wifi->install();
+}
+}  // namespace
 
 void installInterfaceBackend() {
     platform::ui::CairoRenderer::installAsBackend();
@@ -28,6 +51,7 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     platform::ui::registerControlGallery();
     registerInterfaceKitGallery();
     registerListsAndSharingGallery();
+    registerSettingsWindowGallery(installSimulatedMacForPictures);
     std::vector<std::string> names(argv + 3, argv + argc);
     const int failures = platform::ui::SceneRegistry::renderAll(argv[2], names);
     return failures == 0 ? 0 : 1;

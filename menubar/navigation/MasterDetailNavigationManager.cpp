@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "menubar/SettingsArtwork.h"
+
 namespace kestrune {
 
 namespace {
@@ -13,6 +15,7 @@ void MasterDetailNavigationManager::setup(const std::shared_ptr<WAYSourceListWin
     viewModelStack_.clear();
     splitWindow_ = window;
     if (!window) return;
+    registerSettingsArtwork();
     window->setFrame_display(kWindowFrame, true);
     window->setMinSize(kWindowFrame.size);
     window->setDarkMasterViewMaterial(true);
