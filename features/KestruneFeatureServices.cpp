@@ -1,6 +1,7 @@
 #include "features/KestruneFeatureServices.h"
 
 #include "features/history/LoginTrackerController.h"
+#include "features/hotkeys/ShortCutManager.h"
 #include "features/language/LanguageControllerMac.h"
 #include "features/music/MusicController.h"
 #include "features/notifications/KSSpecificNotificationManager.h"
@@ -123,6 +124,14 @@ void KestruneFeatureServices::playIfPreviouslyStopped() {
 
 void KestruneFeatureServices::pauseMusic() {
     MusicController::shared().pause();
+}
+
+void KestruneFeatureServices::updateShortcutsEnabled() {
+    ShortCutManager::shared()->updateShortcutsEnabled();
+}
+
+void KestruneFeatureServices::setShortCutManagerDelegate(std::weak_ptr<ShortCutManagerDelegate> delegate) {
+    ShortCutManager::shared()->delegate = std::move(delegate);
 }
 
 }  // namespace kestrune

@@ -24,6 +24,9 @@ public:
     void applicationOpenedEntry() override;
     void insertUnlockedEntry() override;
     void insertLockedEntry() override;
+    // The global hot keys.
+    void updateShortcutsEnabled() override;
+    void setShortCutManagerDelegate(std::weak_ptr<ShortCutManagerDelegate> delegate) override;
     void createAndSaveFailedLoginEventTakePhoto(bool takePhoto) override;
     void createAndSaveManualSnapshotWithCompletion(std::function<void()> completion) override;
     void updateLanguageIfNeeded_didUpdateCallback(const std::string& language,

@@ -5,6 +5,11 @@
 #include <vector>
 
 #include "engine/coordinator/EngineSessionServices.h"
+#include "engine/coordinator/ShieldGallery.h"
+#include "features/hotkeys/HotKeyGallery.h"
+#include "features/language/BundleLanguage.h"
+#include "main/DrawingModule.h"
+#include "main/InterfaceKitHelpers.h"
 #include "menubar/SettingsWindowGallery.h"
 #include "platform/bluetooth/BluetoothBackend.h"
 #include "platform/sim/radio/Radio.h"
@@ -14,9 +19,9 @@
 #include "platform/storage/StandardFolders.h"
 #include "platform/ui/DisplayCycle.h"
 #include "platform/ui/SceneRegistry.h"
-#include "platform/ui/cairo/CairoRenderer.h"
 #include "uikit/KitGallery.h"
 #include "windows/ListsGallery.h"
+#include "windows/ScreensGallery.h"
 
 namespace kestrune {
 
@@ -36,7 +41,8 @@ void installSimulatedMacForPictures() {
 }  // namespace
 
 void installInterfaceBackend() {
-    platform::ui::CairoRenderer::installAsBackend();
+    // Most runs never draw: the drawing libraries are loaded when something first needs them.
+    DrawingModule::installOnDemand();
     platform::ui::DisplayCycle::install();
 }
 
@@ -46,11 +52,22 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
         std::fprintf(stderr, "usage: kestrune --snapshot DIR [NAME...]\n");
         return 2;
     }
-    // Pictures need real pixels and real text: the Cairo and Pango backend.
-    installInterfaceBackend();
+    // Pictures need real pixels and real text: the Cairo and Pango backend, loaded now.
+    const std::string module = DrawingModule::besideExecutable();
+    if (!DrawingModule::install(module)) {
+        std::fprintf(stderr, "kestrune: cannot draw without %s\n", module.c_str());
+        return 1;
+    }
+    platform::ui::DisplayCycle::install();
+    installInterfaceKitHelpers();
+    // The pictures read in English.
+    setLocalizableLanguage("en");
     platform::ui::registerControlGallery();
+    registerShieldGallery();
+    registerHotKeyGallery();
     registerInterfaceKitGallery();
     registerListsAndSharingGallery();
+    registerScreensGallery();
     registerSettingsWindowGallery(installSimulatedMacForPictures);
     std::vector<std::string> names(argv + 3, argv + argc);
     const int failures = platform::ui::SceneRegistry::renderAll(argv[2], names);

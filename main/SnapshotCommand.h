@@ -9,8 +9,8 @@ namespace kestrune {
 // otherwise.
 std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv);
 
-// The interface of a running application: Cairo pixels, Pango text and the end-of-turn passes on the
-// main run loop.
+// The interface of a running application: Cairo pixels and Pango text (from the drawing module, loaded
+// when first needed) and the end-of-turn passes on the main run loop.
 void installInterfaceBackend();
 
 }  // namespace kestrune

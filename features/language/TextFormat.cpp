@@ -29,4 +29,22 @@ std::string stringWithTextArgument(const std::string& format, const std::string&
     return out;
 }
 
+std::string stringWithTextArguments(const std::string& format, const std::vector<std::string>& arguments) {
+    std::string out;
+    size_t next = 0;
+    for (size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size() && format[i + 1] == '%') {
+            out += '%';
+            ++i;
+        } else if (format[i] == '%' && i + 1 < format.size() && format[i + 1] == '@' &&
+                   next < arguments.size()) {
+            out += arguments[next++];
+            ++i;
+        } else {
+            out += format[i];
+        }
+    }
+    return out;
+}
+
 }  // namespace kestrune

@@ -67,6 +67,15 @@ std::string uppercaseString(std::string_view utf8) {
     return out;
 }
 
+std::string lowercaseString(std::string_view utf8) {
+    const std::u16string units = toUTF16(utf8);
+    const std::string valid = fromUTF16(units);
+    gchar* lower = g_utf8_strdown(valid.data(), static_cast<gssize>(valid.size()));
+    std::string out = lower ? lower : "";
+    g_free(lower);
+    return out;
+}
+
 namespace {
 enum class Hangul { None, L, V, T, LV, LVT };
 

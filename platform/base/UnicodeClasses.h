@@ -23,6 +23,8 @@ std::string fromUTF32(std::u32string_view text);
 // Upper case by the full Unicode mappings, one character becoming several where the database says so
 // ("ß" becomes "SS", "ﬁ" becomes "FI"). The same whatever the user's language.
 std::string uppercaseString(std::string_view utf8);
+// Lower case by the full Unicode mappings, the same whatever the user's language.
+std::string lowercaseString(std::string_view utf8);
 
 // A range of UTF-16 units widened so that it neither starts nor ends inside a composed character
 // sequence: a surrogate pair, a base with its combining marks and variation selectors, a Hangul

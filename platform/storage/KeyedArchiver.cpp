@@ -1,5 +1,7 @@
 #include "platform/storage/KeyedArchiver.h"
 
+#include <limits>
+
 #include "platform/base/Log.h"
 #include "platform/storage/ClassRegistry.h"
 #include "platform/storage/Coding.h"
@@ -9,6 +11,8 @@ namespace platform {
 
 namespace {
 
+constexpr uint64_t kNoEntry = std::numeric_limits<uint64_t>::max();
+
 // Keys beginning with "$" are the archive's own; a record's key of that form gets one more "$", as the
 // platform's archiver does, so that it can never be taken for one of them.
 std::string escapedKey(const std::string& key) {
@@ -17,8 +21,9 @@ std::string escapedKey(const std::string& key) {
 
 }  // namespace
 
-KeyedArchiver::KeyedArchiver() : objects_(plist_new_array()) {
-    plist_array_append_item(objects_.get(), plist_new_string("$null"));
+KeyedArchiver::KeyedArchiver() {
+    // Entry 0 is "$null"; it is no text entry of its own, so a text "$null" gets another entry.
+    entries_.push_back(writer_.addText("$null"));
 }
 
 std::optional<Data> KeyedArchiver::archivedDataWithRootObject(const Value& root) {
@@ -29,14 +34,15 @@ std::optional<Data> KeyedArchiver::archivedDataWithRootObject(const Value& root)
              archiver.failure_->c_str());
         return std::nullopt;
     }
-    PlistHandle archive(plist_new_dict());
-    plist_dict_set_item(archive.get(), "$version", plist_new_uint(100000));
-    plist_dict_set_item(archive.get(), "$archiver", plist_new_string("NSKeyedArchiver"));
-    plist_t top = plist_new_dict();
-    plist_dict_set_item(top, "root", plist_new_uid(rootReference));
-    plist_dict_set_item(archive.get(), "$top", top);
-    plist_dict_set_item(archive.get(), "$objects", archiver.objects_.release());
-    return PropertyList::serialize(archive.get(), PropertyList::Format::Binary);
+    BinaryPropertyListWriter& writer = archiver.writer_;
+    const uint64_t objects = writer.addList(archiver.entries_);
+    const uint64_t top = writer.addDictionary({writer.addText("root")}, {writer.addReference(rootReference)});
+    const uint64_t version = writer.addInteger(100000);
+    const uint64_t name = writer.addText("NSKeyedArchiver");
+    const uint64_t archive = writer.addDictionary({writer.addText("$version"), writer.addText("$archiver"),
+                                                   writer.addText("$top"), writer.addText("$objects")},
+                                                  {version, name, top, objects});
+    return writer.finish(archive);
 }
 
 bool KeyedArchiver::archiveRootObject_toFile(const Value& root, const std::string& path, mode_t mode) {
@@ -52,23 +58,67 @@ void KeyedArchiver::fail(const std::string& why) {
     if (!failure_) failure_ = why;
 }
 
-uint64_t KeyedArchiver::append(PlistHandle node) {
-    uint64_t reference = plist_array_get_size(objects_.get());
-    plist_array_append_item(objects_.get(), node.release());
-    return reference;
+// An entry whose object is written once its contents are: its number is known (and may be referred
+// to) before.
+uint64_t KeyedArchiver::reserveEntry() {
+    entries_.push_back(kNoEntry);
+    return entries_.size() - 1;
+}
+
+uint64_t KeyedArchiver::appendEntry(uint64_t object) {
+    entries_.push_back(object);
+    return entries_.size() - 1;
+}
+
+// A number or bytes as a writer object; none for any other value.
+std::optional<uint64_t> KeyedArchiver::scalarObject(const Value& value) {
+    if (const Number* number = value.number()) {
+        if (number->isBoolean()) return writer_.addBoolean(number->boolValue());
+        if (number->isReal()) return writer_.addReal(number->doubleValue());
+        const bool wide = number->kind() == Number::Kind::Unsigned &&
+                          number->unsignedLongLongValue() > uint64_t(std::numeric_limits<int64_t>::max());
+        return writer_.addInteger(wide ? number->unsignedLongLongValue() : uint64_t(number->longLongValue()),
+                                  wide);
+    }
+    if (const Data* data = value.data()) return writer_.addData(data->bytes(), data->size());
+    return std::nullopt;
+}
+
+// A text is written once, however often it is met; one with a NUL character cannot be (a reader of the
+// file would refuse it).
+uint64_t KeyedArchiver::encodeText(const std::string& text) {
+    if (text.find('\0') != std::string::npos) {
+        logf("Property list: a text with a NUL character cannot be stored");
+        fail("the value " + Value(text).description() + " cannot be stored");
+        return 0;
+    }
+    const uint64_t object = writer_.addText(text);
+    if (object >= textEntries_.size()) textEntries_.resize(object + 1, kNoEntry);
+    if (textEntries_[object] == kNoEntry) textEntries_[object] = appendEntry(object);
+    return textEntries_[object];
 }
 
 uint64_t KeyedArchiver::classReference(const std::string& name, const std::vector<std::string>& hierarchy) {
     auto known = classReferences_.find(name);
     if (known != classReferences_.end()) return known->second;
-    PlistHandle description(plist_new_dict());
-    plist_dict_set_item(description.get(), "$classname", plist_new_string(name.c_str()));
-    plist_t classes = plist_new_array();
-    for (const auto& each : hierarchy) plist_array_append_item(classes, plist_new_string(each.c_str()));
-    plist_dict_set_item(description.get(), "$classes", classes);
-    uint64_t reference = append(std::move(description));
+    std::vector<uint64_t> classes;
+    for (const auto& each : hierarchy) classes.push_back(writer_.addText(each));
+    const uint64_t description =
+        writer_.addDictionary({writer_.addText("$classname"), writer_.addText("$classes")},
+                              {writer_.addText(name), writer_.addList(classes)});
+    const uint64_t reference = appendEntry(description);
     classReferences_[name] = reference;
     return reference;
+}
+
+// Writes the dictionary of a collection or date entry: its "$class" first, then the given keys.
+uint64_t KeyedArchiver::collectionEntry(uint64_t entry, const char* className,
+                                        const std::vector<std::string>& hierarchy, std::vector<uint64_t> keys,
+                                        std::vector<uint64_t> values) {
+    keys.insert(keys.begin(), writer_.addText("$class"));
+    values.insert(values.begin(), writer_.addReference(classReference(className, hierarchy)));
+    entries_[entry] = writer_.addDictionary(keys, values);
+    return entry;
 }
 
 uint64_t KeyedArchiver::encodeValue(const Value& value) {
@@ -80,63 +130,48 @@ uint64_t KeyedArchiver::encodeValue(const Value& value) {
     switch (value.type()) {
         case Value::Type::Null:
             return 0;
+        case Value::Type::String:
+            return encodeText(*value.string());
         case Value::Type::Number:
-        case Value::Type::Data:
-        case Value::Type::String: {
-            if (auto text = value.string()) {
-                auto known = stringReferences_.find(*text);
-                if (known != stringReferences_.end()) return known->second;
-            }
-            PlistHandle node = PropertyList::nodeFromValue(value);
-            if (!node) {
+        case Value::Type::Data: {
+            auto object = scalarObject(value);
+            if (!object) {
                 fail("the value " + value.description() + " cannot be stored");
                 return 0;
             }
-            uint64_t reference = append(std::move(node));
-            if (auto text = value.string()) stringReferences_[*text] = reference;
-            return reference;
+            return appendEntry(*object);
         }
         case Value::Type::Date: {
-            plist_t dict = plist_new_dict();
-            uint64_t reference = append(PlistHandle(dict));
-            plist_dict_set_item(dict, "$class",
-                                plist_new_uid(classReference("NSDate", {"NSDate", "NSObject"})));
-            plist_dict_set_item(dict, "NS.time",
-                                plist_new_real(value.date()->timeIntervalSinceReferenceDate()));
-            return reference;
+            const uint64_t entry = reserveEntry();
+            return collectionEntry(entry, "NSDate", {"NSDate", "NSObject"}, {writer_.addText("NS.time")},
+                                   {writer_.addReal(value.date()->timeIntervalSinceReferenceDate())});
         }
         case Value::Type::Array: {
-            plist_t dict = plist_new_dict();
-            uint64_t reference = append(PlistHandle(dict));
-            plist_dict_set_item(
-                dict, "$class",
-                plist_new_uid(classReference("NSMutableArray", {"NSMutableArray", "NSArray", "NSObject"})));
+            const uint64_t entry = reserveEntry();
+            // The class entry comes before the elements', as it always has.
+            classReference("NSMutableArray", {"NSMutableArray", "NSArray", "NSObject"});
             ++depth_;
-            PlistHandle items(plist_new_array());
-            for (const Value& item : *value.array())
-                plist_array_append_item(items.get(), plist_new_uid(encodeValue(item)));
+            std::vector<uint64_t> items;
+            items.reserve(value.array()->size());
+            for (const Value& item : *value.array()) items.push_back(writer_.addReference(encodeValue(item)));
             --depth_;
-            plist_dict_set_item(dict, "NS.objects", items.release());
-            return reference;
+            return collectionEntry(entry, "NSMutableArray", {"NSMutableArray", "NSArray", "NSObject"},
+                                   {writer_.addText("NS.objects")}, {writer_.addList(items)});
         }
         case Value::Type::Dictionary: {
-            plist_t dict = plist_new_dict();
-            uint64_t reference = append(PlistHandle(dict));
-            plist_dict_set_item(
-                dict, "$class",
-                plist_new_uid(classReference("NSMutableDictionary",
-                                             {"NSMutableDictionary", "NSDictionary", "NSObject"})));
+            const uint64_t entry = reserveEntry();
+            classReference("NSMutableDictionary", {"NSMutableDictionary", "NSDictionary", "NSObject"});
             ++depth_;
-            PlistHandle keys(plist_new_array());
-            PlistHandle objects(plist_new_array());
+            std::vector<uint64_t> keys, objects;
             for (const auto& [key, item] : *value.dictionary()) {
-                plist_array_append_item(keys.get(), plist_new_uid(encodeValue(Value(key))));
-                plist_array_append_item(objects.get(), plist_new_uid(encodeValue(item)));
+                keys.push_back(writer_.addReference(encodeValue(Value(key))));
+                objects.push_back(writer_.addReference(encodeValue(item)));
             }
             --depth_;
-            plist_dict_set_item(dict, "NS.keys", keys.release());
-            plist_dict_set_item(dict, "NS.objects", objects.release());
-            return reference;
+            return collectionEntry(entry, "NSMutableDictionary",
+                                   {"NSMutableDictionary", "NSDictionary", "NSObject"},
+                                   {writer_.addText("NS.keys"), writer_.addText("NS.objects")},
+                                   {writer_.addList(keys), writer_.addList(objects)});
         }
         case Value::Type::Object: {
             auto object = value.object();
@@ -148,32 +183,42 @@ uint64_t KeyedArchiver::encodeValue(const Value& value) {
                 return 0;
             }
             std::string name = object->className();
-            plist_t dict = plist_new_dict();
-            uint64_t reference = append(PlistHandle(dict));
+            const uint64_t entry = reserveEntry();
             // Known before its fields are written, so that a record referring back to it is written as a
             // reference instead of again and again.
-            objectReferences_[object.get()] = reference;
-            plist_dict_set_item(
-                dict, "$class",
-                plist_new_uid(classReference(name, ClassRegistry::shared().classHierarchy(name))));
-            plist_t outer = current_;
-            current_ = dict;
+            objectReferences_[object.get()] = entry;
+            Record record;
+            record.keys.push_back(writer_.addText("$class"));
+            record.values.push_back(
+                writer_.addReference(classReference(name, ClassRegistry::shared().classHierarchy(name))));
+            Record* outer = current_;
+            current_ = &record;
             ++depth_;
             coding->encodeWithCoder(*this);
             --depth_;
             current_ = outer;
-            return reference;
+            entries_[entry] = writer_.addDictionary(record.keys, record.values);
+            return entry;
         }
     }
     return 0;
 }
 
-void KeyedArchiver::setInCurrentRecord(const std::string& key, PlistHandle node) {
+void KeyedArchiver::setInCurrentRecord(const std::string& key, uint64_t object) {
     if (!current_) {
         fail("a field \"" + key + "\" was encoded outside of a record");
         return;
     }
-    plist_dict_set_item(current_, escapedKey(key).c_str(), node.release());
+    // A field set twice keeps the last value, in the place of the first.
+    const uint64_t keyText = writer_.addText(escapedKey(key));
+    for (size_t i = 0; i < current_->keys.size(); ++i) {
+        if (current_->keys[i] == keyText) {
+            current_->values[i] = object;
+            return;
+        }
+    }
+    current_->keys.push_back(keyText);
+    current_->values.push_back(object);
 }
 
 void KeyedArchiver::encodeObject_forKey(const Value& object, const std::string& key) {
@@ -181,25 +226,25 @@ void KeyedArchiver::encodeObject_forKey(const Value& object, const std::string& 
         fail("a field \"" + key + "\" was encoded outside of a record");
         return;
     }
-    plist_t record = current_;
-    uint64_t reference = encodeValue(object);
-    plist_dict_set_item(record, escapedKey(key).c_str(), plist_new_uid(reference));
+    // encodeValue puts back the record being encoded when it has written a record of its own.
+    const uint64_t reference = encodeValue(object);
+    setInCurrentRecord(key, writer_.addReference(reference));
 }
 
 void KeyedArchiver::encodeBool_forKey(bool value, const std::string& key) {
-    setInCurrentRecord(key, PlistHandle(plist_new_bool(value ? 1 : 0)));
+    setInCurrentRecord(key, writer_.addBoolean(value));
 }
 
 void KeyedArchiver::encodeInt32_forKey(int32_t value, const std::string& key) {
-    setInCurrentRecord(key, PlistHandle(plist_new_uint(static_cast<uint64_t>(static_cast<int64_t>(value)))));
+    setInCurrentRecord(key, writer_.addInteger(static_cast<uint64_t>(static_cast<int64_t>(value))));
 }
 
 void KeyedArchiver::encodeInt64_forKey(int64_t value, const std::string& key) {
-    setInCurrentRecord(key, PlistHandle(plist_new_uint(static_cast<uint64_t>(value))));
+    setInCurrentRecord(key, writer_.addInteger(static_cast<uint64_t>(value)));
 }
 
 void KeyedArchiver::encodeDouble_forKey(double value, const std::string& key) {
-    setInCurrentRecord(key, PlistHandle(plist_new_real(value)));
+    setInCurrentRecord(key, writer_.addReal(value));
 }
 
 }  // namespace platform

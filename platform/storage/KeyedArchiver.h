@@ -3,12 +3,14 @@
 #include <sys/types.h>
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/base/Data.h"
 #include "platform/base/Value.h"
+#include "platform/storage/BinaryPropertyListWriter.h"
 #include "platform/storage/PropertyList.h"
 
 namespace platform {
@@ -43,18 +45,32 @@ public:
 private:
     KeyedArchiver();
 
+    // A record being encoded: its fields as writer objects (key text, value), in the order set.
+    struct Record {
+        std::vector<uint64_t> keys;
+        std::vector<uint64_t> values;
+    };
+
     uint64_t encodeValue(const Value& value);
-    uint64_t append(PlistHandle node);
+    uint64_t reserveEntry();
+    uint64_t appendEntry(uint64_t object);
+    std::optional<uint64_t> scalarObject(const Value& value);
+    uint64_t encodeText(const std::string& text);
     uint64_t classReference(const std::string& name, const std::vector<std::string>& hierarchy);
-    void setInCurrentRecord(const std::string& key, PlistHandle node);
+    uint64_t collectionEntry(uint64_t entry, const char* className, const std::vector<std::string>& hierarchy,
+                             std::vector<uint64_t> keys, std::vector<uint64_t> values);
+    void setInCurrentRecord(const std::string& key, uint64_t object);
     void fail(const std::string& why);
 
-    PlistHandle objects_;
-    plist_t current_ = nullptr;  // the dictionary of the record being encoded
+    // The file is written as the graph is walked: "$objects" holds writer objects, one per entry.
+    BinaryPropertyListWriter writer_;
+    std::vector<uint64_t> entries_;
+    // The entry of each text written as one (by writer object; kNoEntry for texts that are only keys).
+    std::vector<uint64_t> textEntries_;
+    Record* current_ = nullptr;  // the record being encoded
     int depth_ = 0;
-    std::map<const Object*, uint64_t> objectReferences_;
-    std::map<std::string, uint64_t> stringReferences_;
-    std::map<std::string, uint64_t> classReferences_;
+    std::unordered_map<const Object*, uint64_t> objectReferences_;
+    std::unordered_map<std::string, uint64_t> classReferences_;
     std::optional<std::string> failure_;
 };
 

@@ -11,6 +11,7 @@
 
 #include "platform/base/Log.h"
 #include "platform/base/Strings.h"
+#include "platform/storage/BinaryPropertyListWriter.h"
 
 namespace platform {
 
@@ -516,21 +517,18 @@ std::optional<Data> PropertyList::serialize(plist_t node, Format format) {
     if (!node) return std::nullopt;
     char* bytes = nullptr;
     uint32_t length = 0;
-    if (format == Format::XML) {
-        plist_to_xml(node, &bytes, &length);
-    } else {
-        plist_to_bin(node, &bytes, &length);
+    if (format == Format::Binary) {
+        auto data = BinaryPropertyListWriter::write(node);
+        if (!data) logf("Property list: could not write the binary form");
+        return data;
     }
+    plist_to_xml(node, &bytes, &length);
     if (!bytes) {
-        logf("Property list: could not write the %s form", format == Format::XML ? "XML" : "binary");
+        logf("Property list: could not write the XML form");
         return std::nullopt;
     }
     Data data(bytes, length);
-    if (format == Format::XML) {
-        plist_to_xml_free(bytes);
-    } else {
-        plist_to_bin_free(bytes);
-    }
+    plist_to_xml_free(bytes);
     return data;
 }
 

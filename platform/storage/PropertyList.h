@@ -18,7 +18,8 @@ struct PlistDeleter {
 };
 using PlistHandle = std::unique_ptr<void, PlistDeleter>;
 
-// Property lists (XML and binary) on libplist, converted to and from Value.
+// Property lists (XML and binary) on libplist, converted to and from Value. The binary form is written by
+// our own BinaryPropertyListWriter: libplist's writer takes time that grows with the square of the size.
 //
 // A property list holds numbers, booleans, texts, bytes, dates, lists and dictionaries; a Value holding
 // none or a record inside cannot be written and is refused as a whole rather than saved with parts

@@ -56,9 +56,34 @@ std::shared_ptr<Image> Image::imageWithSize_flipped_drawingHandler(Size size, bo
     return image;
 }
 
+std::shared_ptr<Image> Image::animatedImageWithFrames(std::vector<std::shared_ptr<Image>> frames,
+                                                      double frameInterval) {
+    std::erase(frames, nullptr);
+    if (frames.empty()) return nullptr;
+    auto image = create(frames.front()->size());
+    image->frames_ = std::move(frames);
+    image->frameInterval_ = frameInterval > 0 ? frameInterval : 0.1;
+    return image;
+}
+
 std::shared_ptr<Image> Image::imageNamed(const std::string& name) {
     if (name.empty()) return nullptr;
     if (auto image = ImageRegistry::named(name)) return image;
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".gif") == 0) {
+        const std::string bare = name.substr(0, name.size() - 4);
+        std::vector<std::shared_ptr<Image>> frames;
+        // A sequence of a few dozen pictures at most; the bound keeps a broken bundle from looping long.
+        for (int i = 1; i <= 999; ++i) {
+            auto frame = imageNamed(bare + "_frame" + std::to_string(i));
+            if (!frame) break;
+            frames.push_back(frame);
+        }
+        auto image = animatedImageWithFrames(std::move(frames), 0.1);
+        if (!image) return nullptr;
+        image->setName(name);
+        ImageRegistry::add(name, image);
+        return image;
+    }
     // A name may carry its ".png"; the bundle finds "<name>.png" at its top or one folder down (images/).
     const bool typed = name.size() > 4 && name.compare(name.size() - 4, 4, ".png") == 0;
     const std::string bare = typed ? name.substr(0, name.size() - 4) : name;

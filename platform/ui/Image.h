@@ -56,8 +56,12 @@ public:
     static std::shared_ptr<Image> imageWithSize_flipped_drawingHandler(Size size, bool flipped,
                                                                        DrawingHandler handler);
     // Registered images first, then "<name>.png" in the bundle's images folder; none when neither has it.
-    // The name may end in ".png".
+    // The name may end in ".png". A name ending in ".gif" is an animated image: its pictures are
+    // "<name>_frame1.png", "<name>_frame2.png" ... (without ".gif"), shown 0.1 s each.
     static std::shared_ptr<Image> imageNamed(const std::string& name);
+    // An image that shows its pictures in turn, each for the interval; its size is the first one's.
+    static std::shared_ptr<Image> animatedImageWithFrames(std::vector<std::shared_ptr<Image>> frames,
+                                                          double frameInterval);
     // Decodes a PNG file through the installed renderer; none when it cannot be read.
     static std::shared_ptr<Image> initWithContentsOfFile(const std::string& path);
     static std::shared_ptr<Image> initWithData(const std::vector<uint8_t>& png);
@@ -69,6 +73,9 @@ public:
     bool isTemplate() const { return template_; }
     void setTemplate(bool flag) { template_ = flag; }
     const std::optional<Bitmap>& bitmap() const { return bitmap_; }
+    const std::vector<std::shared_ptr<Image>>& animationFrames() const { return frames_; }
+    double frameInterval() const { return frameInterval_; }
+    bool isAnimated() const { return !frames_.empty(); }
     void setBitmap(Bitmap bitmap) { bitmap_ = std::move(bitmap); }
     const DrawingHandler& drawingHandler() const { return handler_; }
     bool isFlipped() const { return flipped_; }
@@ -95,6 +102,8 @@ private:
     DrawingHandler handler_;
     bool flipped_ = false;
     EdgeInsets capInsets_;
+    std::vector<std::shared_ptr<Image>> frames_;
+    double frameInterval_ = 0;
 };
 
 // Images known by name: registered in code (tests, generated images) before the bundle is asked.

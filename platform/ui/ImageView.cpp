@@ -1,7 +1,9 @@
 #include "platform/ui/ImageView.h"
 
 #include <algorithm>
+#include <cmath>
 
+#include "platform/base/Clock.h"
 #include "platform/ui/GraphicsContext.h"
 
 namespace platform::ui {
@@ -43,10 +45,25 @@ Rect ImageView::imageRect() const {
     return {x, y, s.width, s.height};
 }
 
+void ImageView::setImage(std::shared_ptr<Image> image) {
+    image_ = std::move(image);
+    imageSetTime_ = platform::Clock::now();
+    setNeedsDisplay(true);
+}
+
+std::optional<size_t> ImageView::currentAnimationFrame() const {
+    if (!image_ || !image_->isAnimated() || !animates_) return std::nullopt;
+    const double elapsed = std::max(0.0, platform::Clock::now() - imageSetTime_);
+    const auto step = static_cast<size_t>(std::floor(elapsed / image_->frameInterval()));
+    return step % image_->animationFrames().size();
+}
+
 void ImageView::drawRect(Rect) {
     if (!image_) return;
-    image_->drawInRect_fromRect_operation_fraction(imageRect(), {}, CompositingOperation::SourceOver,
-                                                   isEnabled() ? 1 : 0.5);
+    const Image* shown = image_.get();
+    if (image_->isAnimated()) shown = image_->animationFrames()[currentAnimationFrame().value_or(0)].get();
+    shown->drawInRect_fromRect_operation_fraction(imageRect(), {}, CompositingOperation::SourceOver,
+                                                  isEnabled() ? 1 : 0.5);
 }
 
 }  // namespace platform::ui

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "platform/ui/Control.h"
 #include "platform/ui/Image.h"
@@ -31,7 +32,8 @@ public:
     static std::shared_ptr<ImageView> create(Rect frame = {}) { return make<ImageView>(frame); }
 
     const std::shared_ptr<Image>& image() const { return image_; }
-    virtual void setImage(std::shared_ptr<Image> image) { image_ = std::move(image), setNeedsDisplay(true); }
+    // An animated image starts playing from its first picture when it is set (and the view animates).
+    virtual void setImage(std::shared_ptr<Image> image);
     ImageScaling imageScaling() const { return scaling_; }
     virtual void setImageScaling(ImageScaling s) { scaling_ = s, setNeedsDisplay(true); }
     ImageAlignment imageAlignment() const { return alignment_; }
@@ -40,6 +42,10 @@ public:
     void setAnimates(bool flag) { animates_ = flag; }
     bool isEditable() const { return editable_; }
     void setEditable(bool flag) { editable_ = flag; }
+
+    // The picture of an animated image shown now (by the platform clock since it was set), or none
+    // when the image is not animated or the view does not animate.
+    std::optional<size_t> currentAnimationFrame() const;
 
     // Where the image is drawn for the current bounds, scaling and alignment.
     Rect imageRect() const;
@@ -53,6 +59,7 @@ private:
     ImageAlignment alignment_ = ImageAlignment::Center;
     bool animates_ = true;
     bool editable_ = false;
+    double imageSetTime_ = 0;
 };
 
 }  // namespace platform::ui

@@ -38,8 +38,10 @@ protected:
         devices = kestrune::installFeatures(services, nullptr, session);
         services.commands = commands;
         services.menuBar = std::make_shared<RecordingMenuBar>(log);
-        services.windows = windows;
-        services.actions = std::make_shared<RecordingActions>(log);
+        services.navigation = navigation;
+        services.tutorials = tutorials;
+        services.screens = screens;
+        services.splitWindow = splitWindow;
         services.link = link;
         services.system = system;
         services.makeRequestController = []() -> std::shared_ptr<kestrune::RequestController> {
@@ -97,7 +99,7 @@ TEST_F(FeatureWiringTest, OnATrustedNetworkTheDisconnectLockWaitsAndJoiningItUnl
     lockSession();
     forget();
     join(kGuest, "a4:2b:b0:1c:3d:03");
-    EXPECT_GE(log.count("wifi wizard"), 1u) << "the watcher reached the coordinator";
+    EXPECT_GE(log.count("wifi wizard refresh"), 1u) << "the watcher reached the coordinator";
     EXPECT_EQ(log.count("unlock 5"), 0u);
     devices.wifi->join(kHome, "a4:2b:b0:1c:3d:01");
     runUntilIdle();

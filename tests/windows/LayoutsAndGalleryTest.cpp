@@ -12,10 +12,14 @@
 #include "tests/support/ui/Fixture.h"
 #include "uikit/bases/KestruneListViewWindow.h"
 #include "windows/ListsGallery.h"
+#include "windows/pagers/LoadingViewController.h"
+#include "windows/pagers/SamplePagerVC.h"
 #include "windows/sharing/KestruneImageController.h"
 #include "windows/sharing/LoginPhotoContainer.h"
 #include "windows/sharing/MugShotContainer.h"
 #include "windows/sharing/MugShotGenerator.h"
+#include "windows/tutorial/InitialTutorialController.h"
+#include "windows/wizard/InitalWizzardController.h"
 
 namespace kestrune {
 namespace {
@@ -43,21 +47,46 @@ TEST_F(LayoutsAndGalleryTest, EveryLayoutLoadsWhatItIsNamedFor) {
                 login->kestruneBottomIcon && login->mugShotTextField && login->mugShotBottomTextField);
 
     const std::set<std::string> windowLayouts{"KestruneListViewWindow", "KestruneImageController",
-                                              "MugShotContainer", "LoginPhotoContainer"};
+                                              "MugShotContainer",       "LoginPhotoContainer",
+                                              "KSPageViewController",   "InitialTutorialController"};
+    // The screens' pages: the page's view comes first (its controller is the owner).
+    const std::set<std::string> pageLayouts{"BasePagerViewController",
+                                            "InfoViewController",
+                                            "DeviceInfoViewController",
+                                            "DeviceInfoViewController2",
+                                            "MacDeviceInfoViewController",
+                                            "MacPhoneDeviceViewController",
+                                            "IphoneMultiStepViewController",
+                                            "LoadingViewController",
+                                            "ConfigureViewController",
+                                            "NotSupportedViewController",
+                                            "MacSleepScreenConnectToiPhone",
+                                            "TutorialSetUpKestrune",
+                                            "TutorialWalkAway",
+                                            "TutorialFinished",
+                                            "FinishViewController",
+                                            "FinishPreviewController"};
+    // Each screen's class keeps its layout in this program.
+    EXPECT_TRUE(KSWindowController::create<InitalWizzardController>()->window());
+    EXPECT_TRUE(KSWindowController::create<InitialTutorialController>()->window());
+    EXPECT_TRUE(BaseViewController::create<LoadingViewController>()->mainTextField);
+    EXPECT_TRUE(BaseViewController::create<SamplePagerVC>()->contentViewContainer());
     // The list page made through its layout (which also keeps that layout in this program).
     auto page = ListViewModelController::initWithListViewModel({});
     EXPECT_TRUE(page->listView);
     EXPECT_EQ(page->mainView().get(), page->listView->superview());
 
     const auto names = ui::NibRegistry::names();
-    EXPECT_EQ(names.size(), 29u);  // 24 cells, the list page, the list window, the image window, two cards
+    // 24 cells, the list page, the list window, the image window, two cards; the screens' 16 pages and
+    // their 2 paged windows.
+    EXPECT_EQ(names.size(), 47u);
     for (const auto& name : names) {
         SCOPED_TRACE(name);
         const auto objects = ui::Nib::load(name, nullptr);
         ASSERT_FALSE(objects.empty());
         if (windowLayouts.count(name)) {
             EXPECT_TRUE(std::dynamic_pointer_cast<ui::Window>(objects.front()));
-        } else if (name == "ListViewModelController") {
+        } else if (name == "ListViewModelController" || pageLayouts.count(name)) {
             EXPECT_EQ(objects.front()->className(), "View");
         } else {
             EXPECT_EQ(objects.front()->className(), name);

@@ -71,7 +71,8 @@ public:
     virtual void updateStrings() {}
     // False: the navigation pops the page. A page that handles the back button itself answers true.
     virtual bool performCustomActionOnBackButtonToggled() { return false; }
-    const std::optional<std::string>& titleDescriptionText() const { return titleDescription_; }
+    // The title the navigation shows above the page: the title description here.
+    virtual std::optional<std::string> titleDescriptionText() const { return titleDescription_; }
     void setBackActionViewController(BackAction action);
 
     bool viewIsVisible() const { return viewIsVisible_; }

@@ -184,15 +184,19 @@ TEST_F(RKTNetworkClientTest, ServerErrorsAreRetriedAfterTheDelaysUntilTheLimit) 
     URLRequest request(server.url("/busy"));
     client->startDataTaskWithRequest_retryLimit_completionHandler(request, 2, record(outcome));
     EXPECT_EQ(settledRequestCount(), 1u);
-    // Both delays are 2 s within 10 % (2 to the power 1 for the first two retries).
+    // Both delays are 2 s within 10 % (2 to the power 1 for the first two retries), each counted from
+    // the moment the attempt before it started: the first request at once, a retry when its timer fired
+    // (the clock then stands 1 ms later, after the step that lets it fire).
+    double attemptStarted = now();
     for (size_t attempts = 1; attempts <= 2; ++attempts) {
-        const double delay = pendingDelay();
+        const double delay = pendingDelay() + (now() - attemptStarted);
         EXPECT_GE(delay, 1.8);
         EXPECT_LE(delay, 2.2);
-        advanceAndSettle(delay - 0.001);
+        advanceAndSettle(attemptStarted + delay - now() - 0.001);
         EXPECT_EQ(server.requestCount(), attempts);
         advanceAndSettle(0.002);
         EXPECT_EQ(server.requestCount(), attempts + 1);
+        attemptStarted += delay;
     }
     EXPECT_EQ(outcome->calls, 1);
     ASSERT_TRUE(outcome->error);

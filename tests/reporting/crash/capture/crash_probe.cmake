@@ -6,15 +6,14 @@
 if(TARGET reporting_tests AND NOT TARGET crash_probe)
     file(GLOB_RECURSE crash_probe_kit_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/*.cpp
          ${CMAKE_SOURCE_DIR}/reporting/core/*.cpp ${CMAKE_SOURCE_DIR}/reporting/crash/*.cpp)
-    list(FILTER crash_probe_kit_srcs EXCLUDE REGEX "/platform/sim/")
+    list(FILTER crash_probe_kit_srcs EXCLUDE REGEX "/platform/sim/|/platform/ui/cairo/")
     add_library(crash_probe_kit STATIC ${crash_probe_kit_srcs})
     target_include_directories(crash_probe_kit PUBLIC ${CMAKE_SOURCE_DIR})
-    target_link_libraries(crash_probe_kit PUBLIC PkgConfig::PLIST OpenSSL::Crypto OpenSSL::SSL CURL::libcurl
-                          ZLIB::ZLIB Threads::Threads nlohmann_json::nlohmann_json ${CMAKE_DL_LIBS})
+    target_link_libraries(crash_probe_kit PUBLIC PkgConfig::PLIST PkgConfig::GLIB OpenSSL::Crypto OpenSSL::SSL
+                          ZLIB::ZLIB JPEG::JPEG Threads::Threads nlohmann_json::nlohmann_json ${CMAKE_DL_LIBS})
+    target_include_directories(crash_probe_kit PUBLIC
+                               $<TARGET_PROPERTY:CURL::libcurl,INTERFACE_INCLUDE_DIRECTORIES>)
     target_compile_definitions(crash_probe_kit PRIVATE KESTRUNE_RESOURCE_DIR="${CMAKE_SOURCE_DIR}/resources")
-    if(CAIRO_FOUND AND PANGO_FOUND)
-        target_link_libraries(crash_probe_kit PUBLIC PkgConfig::CAIRO PkgConfig::PANGO)
-    endif()
 
     set(crash_probe_dir ${CMAKE_CURRENT_LIST_DIR}/programs)
     add_executable(crash_probe ${crash_probe_dir}/crash_probe.cpp)

@@ -82,33 +82,57 @@ void* volatile gNull = nullptr;
 volatile int gDepthLimit = 1 << 30;
 volatile size_t gOverrun = 16;
 
+// The compiler cannot see through an empty assembly statement: what passes through it may have been
+// read, written or replaced, so allocations and stores around it stay as written.
+inline void* opaqueBlock(void* pointer) {
+    asm volatile("" : "+r"(pointer) : : "memory");
+    return pointer;
+}
+
+// Work left after the crashing call, so that the call is not turned into a jump (a tail call) that
+// would leave the crash function's frame off the stack.
+inline void keepFrame() {
+    asm volatile("" : : : "memory");
+}
+
 }  // namespace
 
-// The crash functions are extern "C" and exported, so that their extent can be looked up by name.
+// The crash functions are extern "C" and exported, so that their extent can be looked up by name. The
+// optimised build must keep each one whole under its own name: not inlined into its caller, and not
+// cloned for a constant argument (a clone has a name of its own, outside the extent the test checks).
+#if defined(__clang__)
+#define PROBE_CRASH_FUNCTION __attribute__((noinline))
+#else
+#define PROBE_CRASH_FUNCTION __attribute__((noinline, noclone))
+#endif
+
 extern "C" {
 
-__attribute__((noinline)) void probe_crash_null() {
+PROBE_CRASH_FUNCTION void probe_crash_null() {
     *static_cast<volatile int*>(gNull) = 1;
 }
 
-__attribute__((noinline)) int probe_crash_recurse(int depth) {
+PROBE_CRASH_FUNCTION int probe_crash_recurse(int depth) {
     volatile char frame[256];
     frame[0] = char(depth);
     if (depth > gDepthLimit) return 0;
     return probe_crash_recurse(depth + 1) + frame[0];
 }
 
-__attribute__((noinline)) void probe_crash_heap() {
+PROBE_CRASH_FUNCTION void probe_crash_heap() {
     // A block of the arena (not the per-thread cache, not its own mapping) whose neighbour's size field
-    // is overwritten: freeing it makes the allocator abort while it holds the arena's lock.
-    char* block = static_cast<char*>(malloc(4000));
-    void* neighbour = malloc(4000);
+    // is overwritten: freeing it makes the allocator abort while it holds the arena's lock. An optimiser
+    // that sees a malloc, a write and a free of the same block drops all three; the pointers pass through
+    // opaqueBlock, so it no longer knows where the blocks came from.
+    char* block = static_cast<char*>(opaqueBlock(malloc(4000)));
+    void* neighbour = opaqueBlock(malloc(4000));
     memset(block, 0x41, 4000 + gOverrun);
-    free(block);
-    free(neighbour);
+    free(opaqueBlock(block));
+    free(opaqueBlock(neighbour));
+    keepFrame();
 }
 
-__attribute__((noinline)) void probe_crash_sigbus(const char* folder) {
+PROBE_CRASH_FUNCTION void probe_crash_sigbus(const char* folder) {
     const std::string path = std::string(folder) + ".mapped";
     const int descriptor = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
     if (ftruncate(descriptor, 2 * 4096) != 0) _exit(3);
@@ -118,17 +142,18 @@ __attribute__((noinline)) void probe_crash_sigbus(const char* folder) {
     mapping[4096] = 1;
 }
 
-__attribute__((noinline)) int probe_crash_fpe(int divisor) {
+PROBE_CRASH_FUNCTION int probe_crash_fpe(int divisor) {
     volatile int zero = divisor;
     return 100 / zero;
 }
 
-__attribute__((noinline)) void probe_crash_ill() {
+PROBE_CRASH_FUNCTION void probe_crash_ill() {
     __builtin_trap();
 }
 
-__attribute__((noinline)) void probe_crash_raise_bus() {
+PROBE_CRASH_FUNCTION void probe_crash_raise_bus() {
     raise(SIGBUS);
+    keepFrame();
 }
 
 class ProbeError : public std::runtime_error {
@@ -136,7 +161,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-__attribute__((noinline)) void probe_crash_throw(int what) {
+PROBE_CRASH_FUNCTION void probe_crash_throw(int what) {
     switch (what) {
         case 0:
             throw "probe C string";
@@ -149,7 +174,7 @@ __attribute__((noinline)) void probe_crash_throw(int what) {
     }
 }
 
-__attribute__((noinline)) void probe_crash_platform_exception() {
+PROBE_CRASH_FUNCTION void probe_crash_platform_exception() {
     // The application object's top level: what reaches it is reported through reportException.
     try {
         throw platform::Exception("ProbeException", "probe reason");
@@ -161,7 +186,7 @@ __attribute__((noinline)) void probe_crash_platform_exception() {
 // Sends the exception server a message about this task's main thread (or, with otherTask, about a
 // task that is not this one), as the kernel would for a bad access, and exits with a status of its own
 // once the expected reply (success, or failure for another task) has come back.
-__attribute__((noinline)) int probe_crash_mach(bool otherTask) {
+PROBE_CRASH_FUNCTION int probe_crash_mach(bool otherTask) {
     namespace mach = platform::mach;
     mach::ExceptionPorts current = {};
     if (mach::taskGetExceptionPorts(mach::taskSelf(), mach::kMaskBadAccess, &current) != mach::kSuccess ||
