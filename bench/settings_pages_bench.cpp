@@ -87,17 +87,23 @@ struct Fixture {
         window->contentView()->addSubview(view);
         platform::RunLoop::main().runUntilIdle();
     }
-    ~Fixture() {
-        window->close();
-        platform::RunLoop::main().runUntilIdle();
-        platform::Files::remove(home);
-    }
 };
+
+// One world for every run of the benchmark; its throwaway home goes when the program ends.
+Fixture& fixture() {
+    static Fixture* made = [] {
+        auto* f = new Fixture();
+        static std::string home = f->home;
+        atexit([] { platform::Files::remove(home); });
+        return f;
+    }();
+    return *made;
+}
 
 }  // namespace
 
 static void BM_RebuildDevicesPage(benchmark::State& state) {
-    Fixture f;
+    Fixture& f = fixture();
     for (auto _ : state) {
         f.page->updateViewDataIfNeeded();
         f.window->layoutIfNeeded();
