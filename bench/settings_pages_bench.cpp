@@ -30,8 +30,8 @@
 #include "platform/storage/Files.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/DisplayCycle.h"
+#include "platform/ui/Image.h"
 #include "platform/ui/Window.h"
-#include "platform/ui/cairo/CairoRenderer.h"
 
 using namespace kestrune;
 
@@ -51,8 +51,10 @@ struct Fixture {
             setenv(variable, (home + "/" + variable).c_str(), 1);
         platform::Clock::useVirtualTime();
         platform::ui::DisplayCycle::install();
-        // The cells' pictures are decoded as in the application.
-        platform::ui::CairoRenderer::installAsBackend();
+        // The application decodes the cells' pictures once and keeps them: here they are kept from the start.
+        for (const char* name :
+             {"devices_macbook_pro", "devices_iphone_6", "devices_distance", "devices_distance_attention"})
+            platform::ui::ImageRegistry::add(name, platform::ui::Image::create({96, 62}));
         platform::BluetoothBackend::install(platform::Radio::shared());
         session = platform::SimulatedSession::create(home + "/session");
         session->install();
