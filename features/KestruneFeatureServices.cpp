@@ -1,5 +1,7 @@
 #include "features/KestruneFeatureServices.h"
 
+#include "features/clipboard/ClipboardManager.h"
+#include "features/clipboard/MacClipboardManager.h"
 #include "features/history/LoginTrackerController.h"
 #include "features/hotkeys/ShortCutManager.h"
 #include "features/language/LanguageControllerMac.h"
@@ -82,6 +84,11 @@ void KestruneFeatureServices::setShouldAutomaticallyCheckForUpdates(bool automat
     KestruneUpdater::shared().setShouldAutomaticallyCheckForUpdates(automatically);
 }
 
+// A check the user asked for runs in the foreground: its answer is shown whatever it is.
+void KestruneFeatureServices::checkForUpdatesByUser() {
+    KestruneUpdater::shared().checkForUpdates(this);
+}
+
 void KestruneFeatureServices::checkForUpdates() {
     UpdateController::shared().checkForUpdates();
 }
@@ -114,6 +121,14 @@ bool KestruneFeatureServices::isConectedToSafeWifi() {
     return SafeWifiManager::shared().isConectedToSafeWifi();
 }
 
+bool KestruneFeatureServices::safeWifiTurnedOn() {
+    return SafeWifiManager::shared().safeWifiTurnedOn();
+}
+
+void KestruneFeatureServices::setSafeWifiTurnedOn(bool on) {
+    SafeWifiManager::shared().setSafeWifiTurnedOn(on);
+}
+
 bool KestruneFeatureServices::shouldUnlockForSafeWifi() {
     return SafeWifiManager::shared().shouldUnlockForSafeWifi();
 }
@@ -124,6 +139,15 @@ void KestruneFeatureServices::playIfPreviouslyStopped() {
 
 void KestruneFeatureServices::pauseMusic() {
     MusicController::shared().pause();
+}
+
+bool KestruneFeatureServices::pasteToClipboard(const std::string& text) {
+    return MacClipboardManager::pasteToClipboard(text);
+}
+
+void KestruneFeatureServices::filterClipboardWithCompletion(
+    std::function<void(const std::string&)> completion) {
+    ClipboardManager::filterClipboardWithCompletion(std::move(completion));
 }
 
 void KestruneFeatureServices::updateShortcutsEnabled() {

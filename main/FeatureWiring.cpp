@@ -3,6 +3,7 @@
 #include "app/records/PhoneRecordServices.h"
 #include "app/shell/AppDelegate.h"
 #include "app/store/HistoryServices.h"
+#include "engine/coordinator/ActivityControllerFactory.h"
 #include "engine/coordinator/CoordinatorServices.h"
 #include "engine/deciders/SafeWifiUnlockPolicy.h"
 #include "engine/session/AutoHideNotificationPresenter.h"
@@ -18,8 +19,10 @@
 #include "platform/services/SoftwareUpdater.h"
 #include "platform/sim/camera/SimulatedCamera.h"
 #include "platform/sim/music/SimulatedMusicPlayers.h"
+#include "platform/sim/pasteboard/SimulatedPasteboard.h"
 #include "platform/sim/wifi/SimulatedWifi.h"
 #include "platform/system/CommandResponderChain.h"
+#include "windows/history/ActivityChartFactory.h"
 
 namespace kestrune {
 
@@ -36,6 +39,9 @@ FeatureDevices installFeatures(CoordinatorServices& services, AppDelegate* deleg
     devices.wifi->install();
     devices.players = platform::SimulatedMusicPlayers::createWithTheFourPlayers();
     devices.players->install();
+    // No display server either: the clipboard is the simulated desktop's.
+    devices.pasteboard = platform::SimulatedPasteboard::create();
+    devices.pasteboard->install();
     gSessionCommands = sessionCommands;
     platform::SystemCommands::installResponder(std::make_shared<platform::CommandResponderChain>(
         std::vector<std::shared_ptr<platform::SystemCommands::Responder>>{std::move(sessionCommands),
@@ -50,6 +56,7 @@ FeatureDevices installFeatures(CoordinatorServices& services, AppDelegate* deleg
     // The Wi-Fi watcher runs from the start: a change to a trusted network unlocks a locked Mac whether
     // or not anything asked about Wi-Fi before.
     SafeWifiManager::shared();
+    ActivityControllerFactory::install(std::make_shared<ActivityChartFactory>());
     if (delegate) delegate->languageService = &LanguageControllerMac::shared();
     return devices;
 }
@@ -64,11 +71,13 @@ void uninstallFeaturesForTesting() {
     platform::SoftwareUpdater::sharedUpdater()->setAutomaticallyChecksForUpdates(false);
     platform::CaptureBackend::install(nullptr);
     platform::WifiBackend::install(nullptr);
+    platform::PasteboardBackend::install(nullptr);
     platform::ScriptingBackend::install(nullptr);
     platform::SystemCommands::installResponder(std::exchange(gSessionCommands, nullptr));
     HistoryServices::install(nullptr);
     PhoneRecordServices::install(nullptr);
     AutoHideNotificationPresenter::install(nullptr);
+    ActivityControllerFactory::install(nullptr);
 }
 
 }  // namespace kestrune

@@ -17,11 +17,15 @@
 #include "platform/sim/session/SimulatedSession.h"
 #include "platform/sim/wifi/SimulatedWifi.h"
 #include "platform/storage/StandardFolders.h"
+#include "platform/sim/camera/SimulatedCamera.h"
+#include "menubar/MenuBarGallery.h"
 #include "platform/ui/DisplayCycle.h"
 #include "platform/ui/SceneRegistry.h"
 #include "uikit/KitGallery.h"
+#include "windows/HistoryPhotosGallery.h"
 #include "windows/ListsGallery.h"
 #include "windows/ScreensGallery.h"
+#include "windows/clipboard/ClipboardGallery.h"
 
 namespace kestrune {
 
@@ -69,6 +73,9 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     registerListsAndSharingGallery();
     registerScreensGallery();
     registerSettingsWindowGallery(installSimulatedMacForPictures);
+    registerHistoryAndPhotosGallery(&platform::SimulatedCamera::testPattern);
+    registerMenuBarGallery();
+    registerClipboardWindowGallery();
     std::vector<std::string> names(argv + 3, argv + argc);
     const int failures = platform::ui::SceneRegistry::renderAll(argv[2], names);
     return failures == 0 ? 0 : 1;

@@ -15,6 +15,7 @@
 #include "main/CommandLineOptions.h"
 #include "main/FeatureWiring.h"
 #include "main/InterfaceKitHelpers.h"
+#include "main/MenuBarWiring.h"
 #include "main/ReportingKitStart.h"
 #include "main/ScenarioCommand.h"
 #include "main/SnapshotCommand.h"
@@ -78,8 +79,9 @@ int main(int argc, char** argv) {
     application.setDelegate(&delegate);
 
     // The coordinator builds the running system once launching has finished and stops it on quit. The
-    // features built so far are its neighbours, on the simulated Wi-Fi and music players; the panel and
-    // window folders are the logging defaults until those land.
+    // features built so far are its neighbours, on the simulated Wi-Fi, music players and pasteboard; the
+    // status item and its panel are the menu bar's; the window folders are the logging defaults until
+    // those land.
     kestrune::CoordinatorServices services;
     auto devices = kestrune::installFeatures(services, &delegate, session);
     // The settings window with its navigation (its master list comes with the page-manager factory).
@@ -88,6 +90,7 @@ int main(int argc, char** argv) {
                                    platform::ui::kWindowStyleMiniaturizable |
                                    platform::ui::kWindowStyleResizable);
     services.navigation = std::make_shared<kestrune::SettingsWindowNavigation>();
+    kestrune::installMenuBar(services);
     if (scenario) scenario->setUp(session, devices, services);
     auto stateMachine = kestrune::StateMachine::create(services);
     delegate.stateMachine = stateMachine;

@@ -12,6 +12,7 @@
 #include "tests/support/ui/Fixture.h"
 #include "uikit/bases/KestruneListViewWindow.h"
 #include "windows/ListsGallery.h"
+#include "windows/clipboard/ClipboardInfoViewController.h"
 #include "windows/pagers/LoadingViewController.h"
 #include "windows/pagers/SamplePagerVC.h"
 #include "windows/sharing/KestruneImageController.h"
@@ -46,26 +47,28 @@ TEST_F(LayoutsAndGalleryTest, EveryLayoutLoadsWhatItIsNamedFor) {
     EXPECT_TRUE(login->view && login->bustedImageView && login->kestruneIconImage &&
                 login->kestruneBottomIcon && login->mugShotTextField && login->mugShotBottomTextField);
 
-    const std::set<std::string> windowLayouts{"KestruneListViewWindow", "KestruneImageController",
-                                              "MugShotContainer",       "LoginPhotoContainer",
-                                              "KSPageViewController",   "InitialTutorialController"};
+    auto clipboard = KSWindowController::create<ClipboardInfoViewController>();
+    ASSERT_TRUE(clipboard->window());
+    EXPECT_TRUE(clipboard->titleLabel.lock() && clipboard->descriptionLabel.lock() &&
+                clipboard->sentClipboardButton.lock() && clipboard->shortcutImageVIew.lock() &&
+                clipboard->bottomLabel.lock() && clipboard->devicesNotConnectedLabel.lock() &&
+                clipboard->sentToMacLabel.lock() && clipboard->getFromMacLabel.lock() &&
+                clipboard->clipboardLabel.lock());
+
+    const std::set<std::string> windowLayouts{"KestruneListViewWindow",   "KestruneImageController",
+                                              "MugShotContainer",         "LoginPhotoContainer",
+                                              "KSPageViewController",     "InitialTutorialController",
+                                              "KestruneCollectionWindow", "ActivityVizualizationController",
+                                              "ClipboardInfoViewController"};
     // The screens' pages: the page's view comes first (its controller is the owner).
-    const std::set<std::string> pageLayouts{"BasePagerViewController",
-                                            "InfoViewController",
-                                            "DeviceInfoViewController",
-                                            "DeviceInfoViewController2",
-                                            "MacDeviceInfoViewController",
-                                            "MacPhoneDeviceViewController",
-                                            "IphoneMultiStepViewController",
-                                            "LoadingViewController",
-                                            "ConfigureViewController",
-                                            "NotSupportedViewController",
-                                            "MacSleepScreenConnectToiPhone",
-                                            "TutorialSetUpKestrune",
-                                            "TutorialWalkAway",
-                                            "TutorialFinished",
-                                            "FinishViewController",
-                                            "FinishPreviewController"};
+    const std::set<std::string> pageLayouts{
+        "BasePagerViewController", "InfoViewController", "DeviceInfoViewController",
+        "DeviceInfoViewController2", "MacDeviceInfoViewController", "MacPhoneDeviceViewController",
+        "IphoneMultiStepViewController", "LoadingViewController", "ConfigureViewController",
+        "NotSupportedViewController", "MacSleepScreenConnectToiPhone", "TutorialSetUpKestrune",
+        "TutorialWalkAway", "TutorialFinished", "FinishViewController", "FinishPreviewController",
+        // The history window's filter bar and the photo window's popover.
+        "FilterController", "PpopverContentInfoController"};
     // Each screen's class keeps its layout in this program.
     EXPECT_TRUE(KSWindowController::create<InitalWizzardController>()->window());
     EXPECT_TRUE(KSWindowController::create<InitialTutorialController>()->window());
@@ -78,8 +81,10 @@ TEST_F(LayoutsAndGalleryTest, EveryLayoutLoadsWhatItIsNamedFor) {
 
     const auto names = ui::NibRegistry::names();
     // 24 cells, the list page, the list window, the image window, two cards; the screens' 16 pages and
-    // their 2 paged windows.
-    EXPECT_EQ(names.size(), 47u);
+    // their 2 paged windows; the photo window, the chart, the history filter bar, the photo popover and the
+    // history row; the clipboard window. (The settings window's photo pages keep their layouts in the
+    // programs that have them.)
+    EXPECT_EQ(names.size(), 53u);
     for (const auto& name : names) {
         SCOPED_TRACE(name);
         const auto objects = ui::Nib::load(name, nullptr);
