@@ -328,6 +328,33 @@ void registerPictures() {
         p.roundedBox(8, 11.5, 8, 6, 1, true);
         p.shackle(12, 9.5, 2.7, 11.5, 1.3);
     });
+    // Clipboard sharing: the Mac and the phone, a page of text on each, an arrow each way between them.
+    // Three squares side by side: the Mac, the arrows, the phone.
+    add("initial_clipboard", {720, 240}, [](Pen& p) {
+        const ui::Rect area = p.area();
+        const double side = area.width() / 3;
+        auto square = [&](int i) {
+            return ui::Rect{area.minX() + i * side, area.minY() + (area.height() - side) / 2, side, side};
+        };
+        Pen mac(p.context(), square(0));
+        Pen middle(p.context(), square(1));
+        Pen phone(p.context(), square(2));
+        p.context().setColor(colorWithHexColorString("5B6470"));
+        mac.roundedBox(3, 5, 18, 12, 1, false, 1);
+        mac.line({{1, 19}, {23, 19}}, 1.2);
+        phone.roundedBox(7, 2, 10, 20, 2, false, 1);
+        phone.disc(12, 19.5, 0.9);
+        p.context().setColor(kestruneGreen());
+        for (int i = 0; i < 3; ++i) {
+            const double y = 8 + 2.5 * i;
+            mac.line({{7, y}, {i == 2 ? 13.0 : 17.0, y}}, 0.9);
+            phone.line({{9.5, y}, {i == 2 ? 12.5 : 14.5, y}}, 0.9);
+        }
+        middle.line({{3, 9}, {21, 9}}, 1);
+        middle.line({{18, 6.5}, {21, 9}, {18, 11.5}}, 1);
+        middle.line({{3, 15}, {21, 15}}, 1);
+        middle.line({{6, 12.5}, {3, 15}, {6, 17.5}}, 1);
+    });
     // The supported players, side by side: four badges with a note.
     add("Dock", {288, 72}, [](Pen& p) {
         const char* colors[] = {"FC3C44", "1DB954", "FF8800", "2F7BF6"};

@@ -34,6 +34,7 @@
 #include "menubar/navigation/KestruneMasterDetailNavManager.h"
 #include "menubar/pages/AdvancedMenuManager.h"
 #include "menubar/pages/AllCellsMenuManager.h"
+#include "menubar/pages/ClipboardMenuManager.h"
 #include "menubar/pages/DevicesMenuManager.h"
 #include "menubar/pages/HelpMenuManager.h"
 #include "menubar/pages/MusicMenuManager.h"
@@ -162,9 +163,9 @@ ui::Scene settingsWindow(Row shownRow, const Page& also = nullptr) {
     kept->navigation = KestruneMasterDetailNavManager::create();
     kept->navigation->setup(kept->window);
     kept->navigation->setFooterText(Common::versionText());
-    kept->pages = {page<DevicesMenuManager>(),  page<SetupMenuManager>(),   page<MusicMenuManager>(),
-                   page<AdvancedMenuManager>(), page<UpdatesMenuManager>(), page<HelpMenuManager>(),
-                   page<ShareMenuManager>()};
+    kept->pages = {page<DevicesMenuManager>(), page<SetupMenuManager>(),    page<ClipboardMenuManager>(),
+                   page<MusicMenuManager>(),   page<AdvancedMenuManager>(), page<UpdatesMenuManager>(),
+                   page<HelpMenuManager>(),    page<ShareMenuManager>()};
     std::weak_ptr<KestruneMasterDetailNavManager> weak = kept->navigation;
     auto opening = [weak](const Page& page) -> Block {
         std::weak_ptr<BaseMenuItemManager> weakPage = page;
@@ -181,15 +182,15 @@ ui::Scene settingsWindow(Row shownRow, const Page& also = nullptr) {
         F::separatorCell(),
         F::regularCellWithIcon_title_action("menu_icon_setup", localizable("kestrune_options"),
                                             opening(p[1])),
-        F::regularCellWithIcon_title_action("menu_icon_clipboard", localizable("clipboard"), nullptr),
-        F::regularCellWithIcon_title_action("menu_icon_music", localizable("music_options"), opening(p[2])),
+        F::regularCellWithIcon_title_action("menu_icon_clipboard", localizable("clipboard"), opening(p[2])),
+        F::regularCellWithIcon_title_action("menu_icon_music", localizable("music_options"), opening(p[3])),
         F::regularCellWithIcon_title_action("menu_icon_advanced", localizable("advanced_settings"),
-                                            opening(p[3])),
-        F::regularCellWithIcon_title_action("menu_icon_updates", localizable("check_for_updates"),
                                             opening(p[4])),
+        F::regularCellWithIcon_title_action("menu_icon_updates", localizable("check_for_updates"),
+                                            opening(p[5])),
         F::separatorCell(),
-        F::regularCellWithIcon_title_action("menu_icon_help", localizable("help"), opening(p[5])),
-        F::regularCellWithIcon_title_action("menu_icon_share", localizable("share_kestrune"), opening(p[6])),
+        F::regularCellWithIcon_title_action("menu_icon_help", localizable("help"), opening(p[6])),
+        F::regularCellWithIcon_title_action("menu_icon_share", localizable("share_kestrune"), opening(p[7])),
     });
     kept->window->orderFront(nullptr);
     waitForSwaps(*kept->navigation);
@@ -272,6 +273,24 @@ ui::Scene advanced() {
     return settingsWindow(kAdvanced);
 }
 
+ui::Scene clipboardWithoutPhone() {
+    resetWorld();
+    return settingsWindow(kClipboard);
+}
+
+ui::Scene clipboardNotConnected() {
+    resetWorld();
+    pairPhone(false);
+    return settingsWindow(kClipboard);
+}
+
+ui::Scene clipboardConnected() {
+    resetWorld();
+    pairPhone(true);
+    DeviceLocalSettings::shared().setEnableKestruneShortCutsSendClipboard(true);
+    return settingsWindow(kClipboard);
+}
+
 ui::Scene music() {
     resetWorld();
     DeviceLocalSettings::shared().setMusicPauseOnLogout(true);
@@ -327,6 +346,9 @@ void registerSettingsWindowGallery(std::function<void()> installMac) {
     ui::SceneRegistry::add("settings-setup-connected", setupConnected);
     ui::SceneRegistry::add("settings-setup-no-phone", setupWithoutPhone);
     ui::SceneRegistry::add("settings-advanced", advanced);
+    ui::SceneRegistry::add("settings-clipboard-no-phone", clipboardWithoutPhone);
+    ui::SceneRegistry::add("settings-clipboard-not-connected", clipboardNotConnected);
+    ui::SceneRegistry::add("settings-clipboard-connected", clipboardConnected);
     ui::SceneRegistry::add("settings-music", music);
     ui::SceneRegistry::add("settings-share", share);
     ui::SceneRegistry::add("settings-updates-downloading", updatesDownloading);

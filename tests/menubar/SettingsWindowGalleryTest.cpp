@@ -22,7 +22,7 @@ TEST_F(SettingsWindowGalleryTest, EverySceneIsTheWholeWindow) {
     // The fixture's simulated machine is already in place.
     kestrune::registerSettingsWindowGallery([&] { ++installs; });
     const auto names = ui::SceneRegistry::names();
-    EXPECT_EQ(names.size(), 16u);
+    EXPECT_EQ(names.size(), 19u);
     const std::string dir = home() + "/settings";
     EXPECT_EQ(ui::SceneRegistry::renderAll(dir, {}), 0);
     EXPECT_EQ(installs, 1);
@@ -59,6 +59,7 @@ TEST_F(SettingsWindowGalleryTest, EveryPictureTheRowsNameIsDrawn) {
                              "cell_icon_sleep_screen",
                              "cell_icon_lock_shortcut",
                              "cell_icon_clipboard_shortcut",
+                             "initial_clipboard",
                              "cell_icon_pause_music",
                              "cell_icon_more_options",
                              "cell_icon_facebook",
