@@ -1,6 +1,7 @@
 #include "menubar/navigation/SettingsWindowNavigation.h"
 
 #include "app/shell/PerformBlockAfterDelay.h"
+#include "menubar/pages/ClipboardMenuManager.h"
 #include "menubar/pages/DevicesMenuManager.h"
 #include "menubar/pages/SetupMenuManager.h"
 #include "menubar/pages/TranslationHelpMenuManager.h"
@@ -13,6 +14,7 @@ namespace {
 constexpr const char* kDevicesRow = "devicesMenu";
 constexpr const char* kSetupRow = "setupMenu";
 constexpr const char* kUpdatesRow = "updatesMenu";
+constexpr const char* kClipboardRow = "clipboardMenu";
 // A selection's completion runs this long after it, as the master list's own selection does.
 constexpr double kSelectionCompletionDelay = 0.1;
 }  // namespace
@@ -21,7 +23,8 @@ void SettingsWindowNavigation::initWithDelegate(std::weak_ptr<NavigationDelegate
     manager_ = KestruneMasterDetailNavManager::create();
     pages_ = {{kDevicesRow, BaseMenuItemManager::create<DevicesMenuManager>(delegate)},
               {kSetupRow, BaseMenuItemManager::create<SetupMenuManager>(delegate)},
-              {kUpdatesRow, BaseMenuItemManager::create<UpdatesMenuManager>(delegate)}};
+              {kUpdatesRow, BaseMenuItemManager::create<UpdatesMenuManager>(delegate)},
+              {kClipboardRow, BaseMenuItemManager::create<ClipboardMenuManager>(delegate)}};
     translation_ = BaseMenuItemManager::create<TranslationHelpMenuManager>(delegate);
 }
 

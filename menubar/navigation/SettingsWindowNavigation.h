@@ -13,8 +13,9 @@ namespace kestrune {
 // The settings window's navigation as the coordinator drives it. Pages and screens made as view
 // controllers cross the coordinator's interface as such; they are shown in the detail pane by the
 // navigation manager. Until the master list and its page-manager factory exist, the pages the
-// coordinator refreshes by name (devices, set-up, updates, translation) are kept here, and selecting the
-// row of one of them opens it even though the master list has no such row.
+// coordinator refreshes by name (devices, set-up, updates, translation) and the clipboard page it opens
+// before explaining clipboard sharing are kept here, and selecting the row of one of them opens it even
+// though the master list has no such row.
 class SettingsWindowNavigation : public SettingsNavigation {
 public:
     void initWithDelegate(std::weak_ptr<NavigationDelegate> delegate) override;
@@ -38,7 +39,8 @@ public:
     ScreenController translationPage() override;
 
     const std::shared_ptr<KestruneMasterDetailNavManager>& navigationManager() const { return manager_; }
-    // The page kept for a master row id ("devicesMenu", "setupMenu", "updatesMenu"), or null.
+    // The page kept for a master row id ("devicesMenu", "setupMenu", "updatesMenu", "clipboardMenu"), or
+    // null.
     std::shared_ptr<BaseMenuItemManager> pageForRow(const std::string& row) const;
 
 private:

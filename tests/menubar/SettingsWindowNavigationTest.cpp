@@ -64,6 +64,15 @@ TEST_F(SettingsWindowNavigationTest, TheDevicesRowOpensTheDevicesPageThatFollows
     adapter->updateSetupPage();
     EXPECT_TRUE(adapter->pageForRow("setupMenu")->getViewController()->listViewModel().empty());
 
+    // The clipboard page, which the coordinator opens before explaining clipboard sharing.
+    adapter->selectRowId_completion("clipboardMenu", nullptr);
+    advance(1);
+    auto clipboard = adapter->pageForRow("clipboardMenu");
+    ASSERT_TRUE(clipboard);
+    EXPECT_EQ(adapter->navigationManager()->detail()->currentContentView(),
+              clipboard->getViewController()->mainView());
+    EXPECT_EQ(rowsOf(*clipboard)[3], "SimpleButtonCell send_clipboard_to_ios");
+
     // A row nobody keeps is asked for and the completion still runs.
     done = false;
     adapter->selectRowId_completion("photosAndHistoryMenu", [&] { done = true; });
