@@ -96,7 +96,7 @@ TEST_F(USKNimbusBridgeTest, NamesAreCleanedPrefixedAndCut) {
         {"nimbus_x", "reportKit_nimbus_x"},
         {"ga_x", "reportKit_ga_x"},
         {"cloud_x", "reportKit_cloud_x"},
-        {"google_x", "google_x"},  // not reserved by this kit
+        {"gizmo_x", "gizmo_x"},    // not reserved by this kit
         {"first_open", "reportKit_first_open"},
         {"\xC3\xA9t\xC3\xA9 \xD9\xA3", "\xC3\xA9t\xC3\xA9_\xD9\xA3"},  // Latin letters, an Arabic-Indic digit
         {"\xCC\x81x", "reportKit__x"},                                 // a combining mark is no letter
