@@ -102,7 +102,12 @@ void StateMachine::startUp(bool openSettingsWindow) {
 
     auto& settings = DeviceLocalSettings::shared();
     auto now = platform::Date::now();
-    if (!settings.veryFirstKestruneRunDate()) settings.setVeryFirstKestruneRunDate(now);
+    // The first-run date reads its registered default, 1 January 1970, until a run stores one: that
+    // placeholder counts as no date, or the first run would never be stored and a fresh installation would
+    // look decades old (the Bluetooth-cache warning takes an old installation that never cleared its cache
+    // for a damaged one).
+    const auto firstRun = settings.veryFirstKestruneRunDate();
+    if (!firstRun || firstRun->timeIntervalSince1970() <= 0) settings.setVeryFirstKestruneRunDate(now);
     settings.setMostRecentKestruneRunDate(now);
     settings.setFailedToLockMac(false);
     updateBluetoothCacheBookkeeping();

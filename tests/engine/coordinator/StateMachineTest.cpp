@@ -16,6 +16,7 @@
 #include "app/records/SessionInfo.h"
 #include "app/store/DataManager.h"
 #include "app/store/DataModel.h"
+#include "link/transport/ClearBluetoothCacheController.h"
 #include "platform/base/Clock.h"
 #include "platform/ui/Window.h"
 #include "tests/engine/CoordinatorFixture.h"
@@ -34,6 +35,7 @@ TEST_F(StateMachineTest, StartUpRunsItsStepsInOrderAndOpensTheWindowOnlyForAUser
         SCOPED_TRACE(byUser);
         TearDown();
         SetUp();
+        const double launchedAt = platform::Date::now().timeIntervalSince1970();
         machine->applicationDidFinishLoading(byUser);
         EXPECT_TRUE(log.calls.empty()) << "start-up is queued, not run inline";
         advance(8.5);
@@ -53,9 +55,29 @@ TEST_F(StateMachineTest, StartUpRunsItsStepsInOrderAndOpensTheWindowOnlyForAUser
         EXPECT_NEAR(log.at("hot keys"), 7.0, 1e-6);
         // The fail-safe timer of the wake (8 s) replaced the one of Bluetooth coming on (16 s).
         EXPECT_NEAR(log.at("clear ignore list"), 8.3, 1e-6);
-        EXPECT_TRUE(DeviceLocalSettings::shared().veryFirstKestruneRunDate());
+        // A fresh installation's first run is this one, not the registered 1970 placeholder.
+        ASSERT_TRUE(DeviceLocalSettings::shared().veryFirstKestruneRunDate());
+        EXPECT_NEAR(DeviceLocalSettings::shared().veryFirstKestruneRunDate()->timeIntervalSince1970(),
+                    launchedAt, 1);
         EXPECT_TRUE(DeviceLocalSettings::shared().mostRecentKestruneRunDate());
     }
+}
+
+TEST_F(StateMachineTest, AnEarlierFirstRunIsKeptAndAFreshInstallationHasNoCacheWarning) {
+    // Fresh: nothing stored, no phone, Bluetooth on; the start must not take the installation for an old
+    // one whose cache was never cleared.
+    machine->applicationDidFinishLoading(false);
+    advance(8.5);
+    EXPECT_FALSE(ClearBluetoothCacheController::shared().sholdShowCorruptedBluetoothCacheError());
+
+    const auto earlier = platform::Date::dateWithTimeIntervalSince1970(1'700'000'000);
+    TearDown();
+    SetUp();
+    DeviceLocalSettings::shared().setVeryFirstKestruneRunDate(earlier);
+    machine->applicationDidFinishLoading(false);
+    advance(8.5);
+    EXPECT_EQ(DeviceLocalSettings::shared().veryFirstKestruneRunDate()->timeIntervalSince1970(),
+              1'700'000'000);
 }
 
 TEST_F(StateMachineTest, RestartRuleAtItsBoundsAndWithAClockSetBack) {
