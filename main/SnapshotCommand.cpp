@@ -10,6 +10,7 @@
 #include "uikit/KitGallery.h"
 #include "windows/ListsGallery.h"
 #include "windows/ScreensGallery.h"
+#include "windows/WizardsGallery.h"
 
 namespace kestrune {
 
@@ -36,6 +37,7 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     registerInterfaceKitGallery();
     registerListsAndSharingGallery();
     registerScreensGallery();
+    registerWizardsGallery();
     std::vector<std::string> names(argv + 3, argv + argc);
     const int failures = platform::ui::SceneRegistry::renderAll(argv[2], names);
     return failures == 0 ? 0 : 1;

@@ -59,7 +59,7 @@ void photoFeaturePage(ui::NibLoader& nib) {
     for (int i = 0; i < 5; ++i) {
         const double y = 186 - i * 44;
         images[i] = icon(nib, {24, y, 30, 30}, icons[i]);
-        texts[i] = sl::label(nib, {70, y + 4, 420, 24}, 15, false, ui::TextAlignment::Left);
+        texts[i] = sl::label(nib, {70, y, 420, 24}, 15, false, ui::TextAlignment::Left);
         addAll(*list, {images[i], texts[i]});
     }
     auto show = sl::actionButton(nib, {325, 72, 200, 40});
@@ -109,7 +109,7 @@ const ui::NibRegistry::Registration kMacControllerTrackTutorialViewLayout(
         std::shared_ptr<TopAlignedLabel> texts[5];
         for (int i = 0; i < 5; ++i) {
             const double y = 172 - i * 40;
-            texts[i] = sl::label(nib, {62, y + 4, 250, 24}, 15, false, ui::TextAlignment::Left);
+            texts[i] = sl::label(nib, {62, y - 1, 250, 24}, 15, false, ui::TextAlignment::Left);
             addAll(*list, {icon(nib, {18, y, 28, 28}, kinds[i]), texts[i]});
         }
         // The filter: one toggle per kind.
@@ -152,8 +152,8 @@ const ui::NibRegistry::Registration kMacControlPhotosTutorialViewLayout(
             auto& c = columns[i];
             auto box = card(nib, {x, 70, 210, 290});
             c.image = icon(nib, {81, 224, 48, 48}, icons[i]);
-            c.title = sl::label(nib, {10, 186, 190, 28}, 16, true);
-            c.text = sl::label(nib, {14, 72, 182, 108}, 13);
+            c.title = sl::label(nib, {10, 172, 190, 42}, 16, true);
+            c.text = sl::label(nib, {14, 64, 182, 102}, 13);
             c.button = sl::actionButton(nib, {25, 18, 160, 36});
             addAll(*box, {c.image, c.title, c.text, c.button});
             page->addSubview(box);

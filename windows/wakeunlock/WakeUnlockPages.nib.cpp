@@ -47,11 +47,11 @@ const ui::NibRegistry::Registration kMacSleepScreenFirstViewControllerLayout(
     "MacSleepScreenFirstViewController", [](ui::NibLoader& nib) {
         auto page = sl::pageView(nib);
         auto title = sl::label(nib, {75, 452, 700, 36}, 24, true);
-        auto first = sl::label(nib, {70, 290, 380, 130}, 15, false, ui::TextAlignment::Left);
-        auto second = sl::label(nib, {70, 150, 380, 120}, 14, false, ui::TextAlignment::Left);
+        auto first = sl::label(nib, {70, 300, 380, 100}, 15, false, ui::TextAlignment::Left);
+        auto second = sl::label(nib, {70, 200, 380, 90}, 14, false, ui::TextAlignment::Left);
         // The phone's notification as the user will see it: the application's icon and name, the
         // question, and its unlock answer under a thin line.
-        auto card = nib.make<ui::View>({480, 220, 310, 150});
+        auto card = nib.make<ui::View>({480, 230, 310, 150});
         setBackgouroundColor(*card, colorWithHexColorString("F1F3F2"));
         card->layer()->setCornerRadius(14);
         auto icon = nib.make<ui::ImageView>({14, 108, 28, 28});
@@ -85,9 +85,9 @@ const ui::NibRegistry::Registration kMacSleepScreenTurnKestruneOffLayout(
         auto page = sl::pageView(nib);
         auto title = sl::label(nib, {75, 452, 700, 36}, 24, true);
         auto top = sl::label(nib, {110, 360, 630, 72}, 15);
-        auto proximity = sl::label(nib, {110, 272, 380, 44}, 15, true, ui::TextAlignment::Left);
+        auto proximity = sl::label(nib, {110, 282, 380, 24}, 15, true, ui::TextAlignment::Left);
         auto proximityButton = sl::actionButton(nib, {520, 274, 220, 40});
-        auto wifi = sl::label(nib, {110, 202, 380, 44}, 15, true, ui::TextAlignment::Left);
+        auto wifi = sl::label(nib, {110, 212, 380, 24}, 15, true, ui::TextAlignment::Left);
         auto wifiButton = sl::actionButton(nib, {520, 204, 220, 40});
         auto footer = sl::label(nib, {110, 90, 630, 50}, 13);
         addAll(*page, {title, top, proximity, proximityButton, wifi, wifiButton, footer, separator(nib)});

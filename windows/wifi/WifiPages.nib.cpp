@@ -53,7 +53,7 @@ const ui::NibRegistry::Registration kSafeWifiFirstControllerLayout(
         auto image = picture(nib, {355, 310, 140, 140}, "main_wifi");
         auto title = sl::label(nib, {75, 256, 700, 36}, 24, true);
         auto text = sl::label(nib, {110, 180, 630, 66}, 15);
-        auto issue = sl::label(nib, {110, 140, 630, 30}, 15, true);
+        auto issue = sl::label(nib, {110, 124, 630, 44}, 15, true);
         issue->setTextColor(redTextColor());
         auto add = sl::actionButton(nib, {315, 78, 220, 40});
         auto edit = sl::actionButton(nib, {315, 28, 220, 40});
