@@ -1,6 +1,7 @@
 #include "features/KestruneFeatureServices.h"
 
 #include "features/history/LoginTrackerController.h"
+#include "features/hotkeys/ShortCutManager.h"
 #include "features/language/LanguageControllerMac.h"
 #include "features/music/MusicController.h"
 #include "features/notifications/KSSpecificNotificationManager.h"
@@ -81,6 +82,11 @@ void KestruneFeatureServices::setShouldAutomaticallyCheckForUpdates(bool automat
     KestruneUpdater::shared().setShouldAutomaticallyCheckForUpdates(automatically);
 }
 
+// A check the user asked for runs in the foreground: its answer is shown whatever it is.
+void KestruneFeatureServices::checkForUpdatesByUser() {
+    KestruneUpdater::shared().checkForUpdates(this);
+}
+
 void KestruneFeatureServices::checkForUpdates() {
     UpdateController::shared().checkForUpdates();
 }
@@ -113,6 +119,14 @@ bool KestruneFeatureServices::isConectedToSafeWifi() {
     return SafeWifiManager::shared().isConectedToSafeWifi();
 }
 
+bool KestruneFeatureServices::safeWifiTurnedOn() {
+    return SafeWifiManager::shared().safeWifiTurnedOn();
+}
+
+void KestruneFeatureServices::setSafeWifiTurnedOn(bool on) {
+    SafeWifiManager::shared().setSafeWifiTurnedOn(on);
+}
+
 bool KestruneFeatureServices::shouldUnlockForSafeWifi() {
     return SafeWifiManager::shared().shouldUnlockForSafeWifi();
 }
@@ -123,6 +137,14 @@ void KestruneFeatureServices::playIfPreviouslyStopped() {
 
 void KestruneFeatureServices::pauseMusic() {
     MusicController::shared().pause();
+}
+
+void KestruneFeatureServices::updateShortcutsEnabled() {
+    ShortCutManager::shared()->updateShortcutsEnabled();
+}
+
+void KestruneFeatureServices::setShortCutManagerDelegate(std::weak_ptr<ShortCutManagerDelegate> delegate) {
+    ShortCutManager::shared()->delegate = std::move(delegate);
 }
 
 }  // namespace kestrune

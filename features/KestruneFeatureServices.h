@@ -24,6 +24,9 @@ public:
     void applicationOpenedEntry() override;
     void insertUnlockedEntry() override;
     void insertLockedEntry() override;
+    // The global hot keys.
+    void updateShortcutsEnabled() override;
+    void setShortCutManagerDelegate(std::weak_ptr<ShortCutManagerDelegate> delegate) override;
     void createAndSaveFailedLoginEventTakePhoto(bool takePhoto) override;
     void createAndSaveManualSnapshotWithCompletion(std::function<void()> completion) override;
     void updateLanguageIfNeeded_didUpdateCallback(const std::string& language,
@@ -37,6 +40,7 @@ public:
     void showPersistantNativeNotificationWithText(const std::string& text) override;
 
     void setShouldAutomaticallyCheckForUpdates(bool automatically) override;
+    void checkForUpdatesByUser() override;
     void checkForUpdates() override;
     void verifyIfUpdatesAvalable() override;
     void checkForUpdatesInBackground() override;
@@ -46,6 +50,8 @@ public:
     void didWarnUserAboutOSXUpdate() override;
 
     bool isConectedToSafeWifi() override;
+    bool safeWifiTurnedOn() override;
+    void setSafeWifiTurnedOn(bool on) override;
     // Also the decider's policy.
     bool shouldUnlockForSafeWifi() override;
 

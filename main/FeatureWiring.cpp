@@ -3,6 +3,7 @@
 #include "app/records/PhoneRecordServices.h"
 #include "app/shell/AppDelegate.h"
 #include "app/store/HistoryServices.h"
+#include "engine/coordinator/ActivityControllerFactory.h"
 #include "engine/coordinator/CoordinatorServices.h"
 #include "engine/deciders/SafeWifiUnlockPolicy.h"
 #include "engine/session/AutoHideNotificationPresenter.h"
@@ -20,6 +21,7 @@
 #include "platform/sim/music/SimulatedMusicPlayers.h"
 #include "platform/sim/wifi/SimulatedWifi.h"
 #include "platform/system/CommandResponderChain.h"
+#include "windows/history/ActivityChartFactory.h"
 
 namespace kestrune {
 
@@ -50,6 +52,7 @@ FeatureDevices installFeatures(CoordinatorServices& services, AppDelegate* deleg
     // The Wi-Fi watcher runs from the start: a change to a trusted network unlocks a locked Mac whether
     // or not anything asked about Wi-Fi before.
     SafeWifiManager::shared();
+    ActivityControllerFactory::install(std::make_shared<ActivityChartFactory>());
     if (delegate) delegate->languageService = &LanguageControllerMac::shared();
     return devices;
 }
@@ -69,6 +72,7 @@ void uninstallFeaturesForTesting() {
     HistoryServices::install(nullptr);
     PhoneRecordServices::install(nullptr);
     AutoHideNotificationPresenter::install(nullptr);
+    ActivityControllerFactory::install(nullptr);
 }
 
 }  // namespace kestrune

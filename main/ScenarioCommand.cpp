@@ -79,7 +79,7 @@ ScenarioCommand::~ScenarioCommand() {
 void ScenarioCommand::setUp(std::shared_ptr<platform::SimulatedSession> session, FeatureDevices devices,
                             CoordinatorServices& services) {
     world_ = ScenarioWorld::create(platform::Radio::shared(), std::move(session), std::move(devices));
-    services.windows = world_->windowServices();
+    services.tutorials = world_->tutorialScreens();
 }
 
 void ScenarioCommand::start(std::shared_ptr<StateMachine> stateMachine) {

@@ -17,6 +17,20 @@ namespace {
 
 constexpr const char* kDecision = "Decision: ";
 constexpr const char* kOutcome = "Outcome: ";
+constexpr const char* kNotBuilt = "not built yet: ";
+
+std::string withoutSuffix(std::string text, const std::string& suffix) {
+    const auto at = text.rfind(suffix);
+    if (at != std::string::npos && at + suffix.size() == text.size()) text.erase(at);
+    return text;
+}
+
+// The requests of windows, pages, screens and the menu-bar panel.
+bool asksForWindowOrPanel(const std::string& line) {
+    for (const char* word : {"window", "panel", "page", "screen", "wizard", "tutorial"})
+        if (line.find(word) != std::string::npos) return true;
+    return false;
+}
 
 bool startsWith(const std::string& text, const char* prefix) {
     return text.rfind(prefix, 0) == 0;
@@ -93,6 +107,11 @@ void ScenarioRunner::Shared::heard(const std::string& line) {
         note(at, "Mac", "decides: " + line.substr(std::char_traits<char>::length(kDecision)));
     else if (startsWith(line, kOutcome))
         note(at, "Mac", line.substr(std::char_traits<char>::length(kOutcome)));
+    else if (startsWith(line, kNotBuilt) && asksForWindowOrPanel(line))
+        // What the user would see, from the parts of the interface not built yet: asked for, not shown.
+        note(at, "Mac",
+             "asks for " +
+                 withoutSuffix(line.substr(std::char_traits<char>::length(kNotBuilt)), " requested"));
 }
 
 void ScenarioRunner::Shared::note(double at, std::string who, std::string what) {

@@ -8,31 +8,37 @@
 #include "platform/base/Clock.h"
 #include "platform/base/RunLoop.h"
 #include "platform/sim/PhoneApplication.h"
+#include "platform/sim/keyboard/SimulatedHotKeys.h"
 #include "platform/sim/music/SimulatedMusicPlayers.h"
 #include "platform/sim/radio/Radio.h"
 #include "platform/sim/session/SimulatedSession.h"
 #include "platform/sim/wifi/SimulatedWifi.h"
 #include "platform/system/ProcessInfo.h"
+#include "platform/ui/ViewController.h"
 
 namespace kestrune {
 
 namespace {
 
-// The window services of the application, with the new-phone window answered by the world's user.
-class ScenarioWindows : public WindowServices {
+// The tutorial factory of the application, with the pairing wizard's question answered by the world's
+// user: the wizard is told of a phone that asks to pair.
+class ScenarioTutorials : public TutorialScreens {
 public:
-    explicit ScenarioWindows(std::weak_ptr<ScenarioWorld> world, std::function<void()> shown)
-        : world_(std::move(world)), shown_(std::move(shown)) {}
-    void showAddNewDeviceViewOpen_withCompletion(bool open, std::function<void()> completion) override {
-        WindowServices::showAddNewDeviceViewOpen_withCompletion(open, nullptr);
-        if (!open || !world_.lock()) return;
-        if (completion) completion();
-        shown_();
+    explicit ScenarioTutorials(std::function<void()> asked) : asked_(std::move(asked)) {}
+    // The world's stand-in for the wizard's page, so that the coordinator shows it and tells it.
+    ScreenController initialTutorial(std::weak_ptr<WizzardViewControllerDelegate> delegate) override {
+        TutorialScreens::initialTutorial(std::move(delegate));
+        if (!wizard_) wizard_ = std::make_shared<platform::ui::ViewController>();
+        return wizard_;
+    }
+    void updatePairingWizzard() override {
+        TutorialScreens::updatePairingWizzard();
+        if (DataManager::shared().pairingMobileDevice()) asked_();
     }
 
 private:
-    std::weak_ptr<ScenarioWorld> world_;
-    std::function<void()> shown_;
+    std::function<void()> asked_;
+    ScreenController wizard_;
 };
 
 }  // namespace
@@ -59,9 +65,9 @@ ScenarioWorld::ScenarioWorld(std::shared_ptr<platform::Radio> radio,
     phone_ = std::make_unique<platform::PhoneApplication>(radio_, configuration);
 }
 
-std::shared_ptr<WindowServices> ScenarioWorld::windowServices() {
+std::shared_ptr<TutorialScreens> ScenarioWorld::tutorialScreens() {
     std::weak_ptr<ScenarioWorld> weak = weak_from_this();
-    return std::make_shared<ScenarioWindows>(weak, [weak] {
+    return std::make_shared<ScenarioTutorials>([weak] {
         if (auto self = weak.lock()) self->newPhoneWindowShown();
     });
 }
@@ -117,6 +123,19 @@ bool ScenarioWorld::trustCurrentWifiNetwork() {
     return true;
 }
 
+bool ScenarioWorld::pressShortcut(uint16_t keyCode, uint32_t modifiers) {
+    auto keys = std::dynamic_pointer_cast<platform::SimulatedHotKeys>(platform::HotKeyRegistry::current());
+    if (!keys) return false;
+    session_->userInput();
+    keys->press(keyCode, modifiers);
+    return keys->release(keyCode, modifiers);
+}
+
+bool ScenarioWorld::shortcutRegistered(uint16_t keyCode, uint32_t modifiers) const {
+    auto keys = std::dynamic_pointer_cast<platform::SimulatedHotKeys>(platform::HotKeyRegistry::current());
+    return keys && keys->isRegistered(keyCode, modifiers);
+}
+
 bool ScenarioWorld::typedByPerson(size_t keyIndex) const {
     for (const auto& [first, end] : peoplesKeys_)
         if (keyIndex >= first && keyIndex < end) return true;
@@ -145,13 +164,12 @@ void ScenarioWorld::newPhoneWindowShown() {
         auto self = weak.lock();
         if (!self) return;
         auto machine = self->stateMachine_.lock();
-        auto link = machine ? machine->requestController() : nullptr;
         auto phone = DataManager::shared().pairingMobileDevice();
-        if (!link || !phone) return;
+        if (!machine || !phone) return;
         if (self->onAct)
             self->onAct("you", self->accept_ ? "accept the new phone in the pairing window"
                                              : "refuse the new phone in the pairing window");
-        link->mobileDevice_connectionAccepted(phone, self->accept_);
+        machine->wizzardViewController_didAcceptConnection_forMobileDevice(nullptr, self->accept_, phone);
     });
 }
 

@@ -22,8 +22,8 @@ class StateMachine;
 // The world a scenario plays in: the simulated radio with one scripted phone on it, the simulated Mac
 // session with its Wi-Fi and music players, and the user at the Mac. The application runs in it unchanged;
 // the world only stands in for what is not this application (the phone, the air, the desktop) and for the
-// pairing wizard's window, which is not built yet: its user's answer reaches the phone link as the wizard's
-// would.
+// pairing wizard, which is not built yet: when the coordinator tells the wizard that a phone asks to pair,
+// the user's answer reaches the coordinator as the wizard's would.
 class ScenarioWorld : public std::enable_shared_from_this<ScenarioWorld> {
 public:
     // The password of the running user's account in the simulated session.
@@ -36,9 +36,9 @@ public:
                                                  FeatureDevices devices = {});
     ~ScenarioWorld();
 
-    // The coordinator's window services for this world: the defaults, except that the new-phone window
-    // is answered by the scenario's user.
-    std::shared_ptr<WindowServices> windowServices();
+    // The coordinator's tutorial factory for this world: the defaults, except that the pairing wizard is
+    // answered by the scenario's user.
+    std::shared_ptr<TutorialScreens> tutorialScreens();
     void attach(std::weak_ptr<StateMachine> stateMachine);
 
     platform::PhoneApplication& phone() { return *phone_; }
@@ -57,6 +57,10 @@ public:
     // Keyboard or mouse input: the user is at work. Working goes on with input every second.
     void userInput();
     void keepWorking(double seconds);
+    // The user presses and lets go of a key combination (modifiers in the hot-key registry's bits);
+    // answers whether a global shortcut of the application took it.
+    bool pressShortcut(uint16_t keyCode, uint32_t modifiers);
+    bool shortcutRegistered(uint16_t keyCode, uint32_t modifiers) const;
     // Someone at the Mac types the text into the lock screen's password field and presses Return.
     void typeAtLockScreen(const std::string& text);
     // The user locks the screen with Control-Command-Q.

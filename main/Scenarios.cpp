@@ -283,11 +283,37 @@ Scenario wifiScenario() {
     return s;
 }
 
+// Control+Command+L: the lock shortcut, in the hot-key registry's modifier bits.
+constexpr uint16_t kKeyL = 37;
+constexpr uint32_t kControlCommand = 0x1000 | 0x100;
+
+Scenario hotkeyScenario() {
+    Scenario s;
+    s.name = "hotkey";
+    s.summary = "a new phone pairs, then you lock the Mac with Control+Command+L before leaving the desk";
+    s.steps = pairing(true);
+    s.steps.push_back(waitUntil(
+        "the Mac to register its shortcuts",
+        [](ScenarioWorld& w) { return w.shortcutRegistered(kKeyL, kControlCommand); }, 30));
+    s.steps.push_back(step(1, "you", "work at the Mac, the phone beside you on the desk",
+                           [](ScenarioWorld& w) { w.keepWorking(4); }));
+    s.steps.push_back(step(5, "you", "press Control+Command+L and let go",
+                           [](ScenarioWorld& w) { w.pressShortcut(kKeyL, kControlCommand); }));
+    s.steps.push_back(waitUntil("the Mac to lock", locked, 5));
+    s.settle = 2;
+    s.expected = "the Mac is locked and the phone paired";
+    s.verdict = [](ScenarioWorld& w, const ScenarioFacts& facts) {
+        return expectSession(w, facts, true, true);
+    };
+    return s;
+}
+
 }  // namespace
 
 const std::vector<Scenario>& allScenarios() {
-    static const std::vector<Scenario> scenarios = {defaultScenario(), deskScenario(), dropoutScenario(),
-                                                    wrongPasswordScenario(), wifiScenario()};
+    static const std::vector<Scenario> scenarios = {defaultScenario(), deskScenario(),
+                                                    dropoutScenario(), wrongPasswordScenario(),
+                                                    wifiScenario(),    hotkeyScenario()};
     return scenarios;
 }
 

@@ -4,10 +4,16 @@
 #include <string>
 #include <vector>
 
+#include "engine/coordinator/ShieldGallery.h"
+#include "features/hotkeys/HotKeyGallery.h"
+#include "features/language/BundleLanguage.h"
 #include "main/DrawingModule.h"
+#include "main/InterfaceKitHelpers.h"
+#include "platform/sim/camera/SimulatedCamera.h"
 #include "platform/ui/DisplayCycle.h"
 #include "platform/ui/SceneRegistry.h"
 #include "uikit/KitGallery.h"
+#include "windows/HistoryPhotosGallery.h"
 #include "windows/ListsGallery.h"
 #include "windows/ScreensGallery.h"
 #include "windows/WizardsGallery.h"
@@ -33,11 +39,17 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
         return 1;
     }
     platform::ui::DisplayCycle::install();
+    installInterfaceKitHelpers();
+    // The pictures read in English.
+    setLocalizableLanguage("en");
     platform::ui::registerControlGallery();
+    registerShieldGallery();
+    registerHotKeyGallery();
     registerInterfaceKitGallery();
     registerListsAndSharingGallery();
     registerScreensGallery();
     registerWizardsGallery();
+    registerHistoryAndPhotosGallery(&platform::SimulatedCamera::testPattern);
     std::vector<std::string> names(argv + 3, argv + argc);
     const int failures = platform::ui::SceneRegistry::renderAll(argv[2], names);
     return failures == 0 ? 0 : 1;

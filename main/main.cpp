@@ -11,8 +11,10 @@
 #include "engine/coordinator/EngineRSSIIntake.h"
 #include "engine/coordinator/EngineSessionServices.h"
 #include "engine/coordinator/StateMachine.h"
+#include "features/hotkeys/DDHotKeyCenter.h"
 #include "main/CommandLineOptions.h"
 #include "main/FeatureWiring.h"
+#include "main/InterfaceKitHelpers.h"
 #include "main/ReportingKitStart.h"
 #include "main/ScenarioCommand.h"
 #include "main/SnapshotCommand.h"
@@ -20,6 +22,7 @@
 #include "platform/base/RunLoop.h"
 #include "platform/bluetooth/BluetoothBackend.h"
 #include "platform/services/UserNotificationRecorder.h"
+#include "platform/sim/keyboard/SimulatedHotKeys.h"
 #include "platform/sim/radio/Radio.h"
 #include "platform/sim/session/SimulatedSession.h"
 #include "platform/storage/StandardFolders.h"
@@ -42,12 +45,16 @@ int main(int argc, char** argv) {
         options, kestrune::ScenarioCommand::defaultLogPath(options.scenario));
     for (const auto& notice : kestrune::startupNotices(options)) platform::logf("%s", notice.c_str());
     kestrune::installInterfaceBackend();
+    kestrune::installInterfaceKitHelpers();
 
     // This machine has no Bluetooth controller of its own: the simulated radio stands in for it.
     platform::BluetoothBackend::install(platform::Radio::shared());
     // Nor a notification service, a file browser or a sound device: what they would show is logged.
     platform::UserNotificationBackend::install(std::make_shared<platform::UserNotificationRecorder>());
     platform::WorkspaceBackend::install(std::make_shared<platform::WorkspaceRecorder>());
+    // Nor a display server to grab keys from: the simulated desktop's hot-key registry takes the
+    // application's global shortcuts.
+    platform::HotKeyRegistry::install(platform::SimulatedHotKeys::create());
     // Nor is this the desktop the application was made for: a simulated Mac session stands in for the
     // lock screen, displays, lid, power, accounts and the system's tools, and the engine answers the
     // records' questions about it.
@@ -83,6 +90,8 @@ int main(int argc, char** argv) {
     for (const auto& argument : arguments) argumentPointers.push_back(const_cast<char*>(argument.c_str()));
     int status = application.run(static_cast<int>(argumentPointers.size()), argumentPointers.data());
     if (scenario) status = scenario->exitStatus();
+    // The hot keys go while everything they may call still exists.
+    kestrune::DDHotKeyCenter::shutdownShared();
     kestrune::DataManager::shared().saveApplicationData();
 
     application.setDelegate(nullptr);

@@ -3,13 +3,29 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/base/Date.h"
+#include "platform/base/Object.h"
+
+namespace platform::ui {
+class ViewController;
+class Window;
+}  // namespace platform::ui
 
 namespace kestrune {
 
+class ClearCacheControllerDelegate;
+class ClipboardInfoViewControllerDelegate;
 class Device;
+class HelpDelegate;
+class KSWindowController;
+class MacSleepScreenViewControllerDelegate;
+class NavigationDelegate;
+class SafeWifiWizzardDelegate;
+class ShortCutManagerDelegate;
+class WizzardViewControllerDelegate;
 class LoginLogoutController;
 class MobileDevice;
 class RemoteSyncMac;
@@ -34,13 +50,16 @@ public:
     virtual void applicationOpenedEntry();
     virtual void insertUnlockedEntry();
     virtual void insertLockedEntry();
-    // ShortCutManager: registers the hot keys the settings enable.
+    // ShortCutManager: registers the hot keys the settings enable, and reports a used one to the delegate.
     virtual void updateShortcutsEnabled();
+    virtual void setShortCutManagerDelegate(std::weak_ptr<ShortCutManagerDelegate> delegate);
     // KestruneUpdater and UpdateController.
     virtual void setShouldAutomaticallyCheckForUpdates(bool automatically);
     virtual void checkForUpdates();
     virtual void verifyIfUpdatesAvalable();
     virtual void checkForUpdatesInBackground();
+    // KestruneUpdater's check in the foreground, as when the user asks (the updater shows its windows).
+    virtual void checkForUpdatesByUser();
     // UpdateNotificationHelper: at most one warning a day for each side.
     virtual bool shouldWarnUserAboutNewIosUpdate();
     virtual void didWarnUserAboutiOSUpdate();
@@ -52,11 +71,19 @@ public:
     // SafeWifiManager: the Mac is joined to a trusted network; and whether that unlocks now.
     virtual bool isConectedToSafeWifi();
     virtual bool shouldUnlockForSafeWifi();
+    // The Wi-Fi unlock switch: on when switched on with a trusted network stored.
+    virtual bool safeWifiTurnedOn();
+    virtual void setSafeWifiTurnedOn(bool on);
     // MusicController: resume after an unlock, pause at a lock (when the user chose so).
     virtual void playIfPreviouslyStopped();
     virtual void pauseMusic();
     // MacClipboardManager: whether the text was written to the Mac's pasteboard.
     virtual bool pasteToClipboard(const std::string& text);
+    // ClipboardManager: checks the Mac clipboard's text (empty, too large, a phone that cannot take it,
+    // each told to the user) and hands an acceptable text to the completion; a rejected one goes nowhere.
+    virtual void filterClipboardWithCompletion(std::function<void(const std::string&)> completion);
+    // The activity chart's window: a new one each time.
+    virtual void showActivityController();
     // LanguageControllerMac: applies the phone's language when it differs; calls back when it did.
     virtual void updateLanguageIfNeeded_didUpdateCallback(const std::string& language,
                                                           std::function<void()> didUpdate);
@@ -70,84 +97,151 @@ public:
     virtual void showPersistantNativeNotificationWithText(const std::string& text);
 };
 
-// The status item, its panel and the settings page managers.
+// The neighbours of the interface folders, shaped as the coordinator uses them. Screens cross as platform
+// view controllers; a request for a screen that is not built answers none, and the coordinator then does
+// nothing with it.
+using ScreenController = std::shared_ptr<platform::ui::ViewController>;
+
+// The status item and its drop-down panel (the menu-bar controller).
 class MenuBarPanel {
 public:
     virtual ~MenuBarPanel() = default;
+    // The navigation delegate the panel's controls report to, held weakly.
+    virtual void setMainActionDelegate(std::weak_ptr<NavigationDelegate> delegate);
+    // Refreshes the panel only while it is open.
     virtual void updateViewForTrackingDevice();
     virtual void updateStatusBarIcon();
+    virtual void openMenuBar();
+    // Opens the panel and closes it that many seconds later.
+    virtual void openMenuBarForDuration(double seconds);
+    // Closes the panel unless an in-panel notice shows; the forced close closes it anyway.
     virtual void closeMenuBar();
     virtual void closeMenuBarForced();
     virtual void removeIconFromMenuBar();
-    virtual void openMenuBarForDuration(double seconds);
     // In-panel notices.
     virtual void showClearBluetoothCache();
     virtual void showUnableToLockMac();
     virtual void showUnableToUnlockMac();
     virtual void showKestruneTemporaryDisabled();
+    virtual void didUnlinkFromMobileDevice(const std::shared_ptr<MobileDevice>& phone);
     virtual void iosVersionNotUpToDateForMobileDevice(const std::shared_ptr<MobileDevice>& phone);
     virtual void osXVersionNotUpToDate();
+};
+
+// The settings window's master/detail navigation and the page managers of its master list.
+class SettingsNavigation {
+public:
+    virtual ~SettingsNavigation() = default;
+    // Makes the navigation manager and the page-manager factory, whose pages report to the delegate.
+    virtual void initWithDelegate(std::weak_ptr<NavigationDelegate> delegate);
+    // Installs the master list and the detail pane in the settings window.
+    virtual void setup(const std::shared_ptr<platform::ui::Window>& window);
+    virtual void setFooterText(const std::string& text);
+    // The factory's rows become the master list; row 0 is selected and opens its page.
+    virtual void setInitialListViewModelFromFactory();
+    // Selects the row, opening its page, then runs the completion (which may be empty).
+    virtual void selectRowId_completion(const std::string& row, std::function<void()> completion);
+    virtual void showDetailList_title_source_popToRoot(const ScreenController& list, const std::string& title,
+                                                       int64_t source, bool popToRoot);
+    virtual void showDetailController_title_source_popToRoot(const ScreenController& controller,
+                                                             const std::string& title, int64_t source,
+                                                             bool popToRoot);
+    virtual void pushDetailController(const ScreenController& controller);
+    virtual void pushDetailList(const ScreenController& list);
+    virtual void popViewModelAnimated(bool animated);
+    virtual void popToRootAnimated(bool animated);
+    virtual void pop();
     // updateViewDataIfNeeded of the devices, set-up and updates pages.
     virtual void updateDevicesPage();
     virtual void updateSetupPage();
     virtual void updateUpdatesPage();
+    // The photos-and-history page's windows.
+    virtual void showLockUnlockHistory();
+    virtual void showFailedLoginWindowWithEntry(const std::shared_ptr<platform::Object>& entry);
+    virtual void showManualSnapshotsWindowWithEntry(const std::shared_ptr<platform::Object>& entry);
+    virtual void showLoginEntriesWithSelectedEntry(const std::shared_ptr<platform::Object>& entry);
+    // The translation page's list controller.
+    virtual ScreenController translationPage();
 };
 
-// The settings window and its navigation, the wizards and tutorials, the shield over the lock screen and
-// the Dock icon.
-class WindowServices {
+// The tutorial factory: it makes each wizard and tutorial once, keeps it, and passes the coordinator's
+// events on to those that exist. What the coordinator tells a kept screen goes through here too.
+class TutorialScreens {
 public:
-    virtual ~WindowServices() = default;
-    virtual void setupSettingsSplitView();
-    virtual void updateSettingsSplitView();
-    virtual void showMainWindow();
-    virtual bool mainWindowIsVisible();
-    virtual void selectRowId(const std::string& row);
-    virtual void showDockIcon(bool show);
-    virtual void setDockIconBouncing(bool bouncing);
-    // Pages the coordinator opens.
-    virtual void showBluetoothNotSupportedTutorial();
-    virtual void showProximityLockTutorial();
-    virtual void showUpdateKestruneOnYourMac();
-    virtual void showUpdateKestruneOnYourPhone();
-    // The add-new-device view of the pairing wizard: open (a phone asks to pair; the completion runs once
-    // it shows) or back to waiting for a phone. The user's answer reaches the link through the wizard.
-    virtual void showAddNewDeviceViewOpen_withCompletion(bool open, std::function<void()> completion);
-    // The tutorial factory and the screens it keeps.
-    virtual void tutorialsDidUpdateBluetoothState();
-    virtual void updateMacSleepScreenTutorialIfNeeded();
-    virtual void refreshWizardHomeView();
-    virtual void wizardDidSuccessfullyPair(bool accepted, const std::shared_ptr<MobileDevice>& phone);
-    virtual void wizardDidLooseConnectionWithMobileDevice(const std::shared_ptr<MobileDevice>& phone);
-    virtual void tutorialsDidSyncWithMobileDevice(const std::shared_ptr<MobileDevice>& phone);
-    virtual void tutorialsLostConnectionToMobileDevice(const std::shared_ptr<MobileDevice>& phone);
+    virtual ~TutorialScreens() = default;
+    // Made once and kept, with the delegate set; none when the screen is not built.
+    virtual ScreenController initialTutorial(std::weak_ptr<WizzardViewControllerDelegate> delegate);
+    virtual ScreenController proximityUnlockTutorial(std::weak_ptr<WizzardViewControllerDelegate> delegate);
+    virtual ScreenController macSleepScreenTutorial(
+        std::weak_ptr<MacSleepScreenViewControllerDelegate> delegate);
+    virtual ScreenController wifiWizzard(std::weak_ptr<SafeWifiWizzardDelegate> delegate);
+    virtual ScreenController clipboardTutorial(std::weak_ptr<ClipboardInfoViewControllerDelegate> delegate);
+    virtual ScreenController clearCacheTutorial(std::weak_ptr<ClearCacheControllerDelegate> delegate);
+    virtual ScreenController helpTutorial(std::weak_ptr<HelpDelegate> delegate);
+    virtual ScreenController initialConnectionTroubleShoot(std::weak_ptr<HelpDelegate> delegate);
+    virtual ScreenController systemPreferenceTutorialwithCompletion(std::function<void()> completion);
+    virtual ScreenController accessilityPreferenceTutorialwithCompletion(std::function<void()> completion);
+
+    // A kept screen: started before it is shown; its visibility, and a closure told of each change.
+    virtual void start(const ScreenController& screen);
+    virtual bool isVisible(const ScreenController& screen);
+    virtual void setViewVisibilityHandler(const ScreenController& screen, std::function<void(bool)> handler);
+    virtual bool helpTutorialIsVisible();
+    virtual bool macSleepScreenWizardIsVisible();
+    // The clear-cache wizard: its message (none for the plain one) and a refresh after the deletion.
+    virtual void setCacheMessage(std::optional<int32_t> message);
+    virtual void updateViewForBLEUpdate();
+    // The trusted Wi-Fi wizard, and the two permission screens re-checking what was just granted.
+    virtual void updatePageForCurrentState();
+    virtual void kestruneBroughtToFront();
+    // The pairing wizard, when it exists.
+    virtual void refreshHomeView();
+    virtual void didSuccessfullyPair_withMobileDevice(bool accepted,
+                                                      const std::shared_ptr<MobileDevice>& phone);
+    virtual void didLooseConnectionWithMobileDevice(const std::shared_ptr<MobileDevice>& phone);
+    virtual void showBluetoothNotSupported();
+    // Tells the pairing wizard the current pairing request (a phone asking or accepted, or none).
+    virtual void updatePairingWizzard();
+    // The proximity tutorial, when it exists.
     virtual void updateTutorialStateAfterConnectionUpdate();
     virtual void updateTutorialStateForMobileDevice(const std::shared_ptr<MobileDevice>& phone);
     virtual void userDidLoginWithKestruneRSSI();
     virtual void userDidLogoutWithKestruneRSSI();
+    virtual void endAndCleanupTutorial();
+    virtual void showKestruneTutorial();
+    // Events for every screen that exists.
+    virtual void updateMacSleepScreenTutorialIfNeeded();
+    virtual void didSyncWithMobileDevice(const std::shared_ptr<MobileDevice>& phone);
+    virtual void didUpdateBluetoothState();
+    virtual void lostConnectionToMobileDevice(const std::shared_ptr<MobileDevice>& phone);
     virtual void didUnlockMacWithUserConfirmation();
-    virtual bool helpTutorialIsVisible();
-    virtual void popViewModelAnimated(bool animated);
-    virtual bool macSleepScreenWizardIsVisible();
-    virtual void safeWifiWizardUpdatePageForCurrentState();
-    // The two permission screens re-check what the user may just have granted.
-    virtual void permissionScreensKestruneBroughtToFront();
-    // The shield over the lock screen.
-    virtual void updateShieldWindowIfShown();
-    virtual void animateEffect(int32_t effect);
+    virtual void windowControllerWillClose(KSWindowController& controller);
 };
 
-// The coordinator's settings toggles and user actions that come with the interface: what the phone and
-// the hot keys ask of them.
-class UserActionServices {
+// The screen factory: each call makes a new one-page information screen; a given closure runs on its
+// button.
+class InformationScreens {
 public:
-    virtual ~UserActionServices() = default;
-    // The phone's clipboard request and the send-clipboard hot key.
-    virtual void sendClipboardToIos();
-    // A check for updates in the foreground, as if the user asked.
-    virtual void userDidToggleCheckForUpdates();
-    // The tracked phone unlinked this Mac.
-    virtual void didUnlindFromIphone();
+    using Action = std::function<void()>;
+    virtual ~InformationScreens() = default;
+    virtual ScreenController authOptionsVC();
+    virtual ScreenController macOSXNotiicationsVC();
+    virtual ScreenController siriTutorialVCAction(Action action);
+    virtual ScreenController setupSiriTutorialVCAction(Action action);
+    virtual ScreenController touchIdTutorialVCAction(Action action);
+    virtual ScreenController showYesNoTutorialVCAction(Action action);
+    virtual ScreenController showKnockKnockTutorialVCAction(Action action);
+    virtual ScreenController macSleepScreenOverlayVC();
+    virtual ScreenController openSpaceInfoVC();
+    virtual ScreenController manualPhotosVCWithCompletion(Action completion);
+    virtual ScreenController distanceEstimationVC();
+    virtual ScreenController proximityLockDisabledBecauseWifiVC();
+    virtual ScreenController proximityLockDisabledManualLoginVC();
+    virtual ScreenController updateKestruneOnYourPhoneDone(Action done);
+    virtual ScreenController updateMacVersion_check_next(const std::string& title, Action check, Action next);
+    virtual ScreenController closeMainWindowTutorial(Action action);
+    virtual ScreenController rateOnAppStore(Action action);
+    virtual ScreenController confirmProximityUnlockTutorial(Action action);
 };
 
 // The lock/unlock command controller: the one way the engine locks or unlocks the Mac. The default
@@ -204,6 +298,12 @@ public:
     virtual void cancelLoginConfirmationForMobileDevice_forReason(const std::shared_ptr<MobileDevice>& phone,
                                                                   const std::string& reason) = 0;
     virtual void didCopyClipboard_toMac(bool copied, const std::shared_ptr<MobileDevice>& phone) = 0;
+    // The user's answer to a phone asking to pair.
+    virtual void mobileDevice_connectionAccepted(const std::shared_ptr<MobileDevice>& phone,
+                                                 bool accepted) = 0;
+    // Sends the Mac's clipboard text to the phone.
+    virtual void updateClipboardForMobileDevice_clipboardText(const std::shared_ptr<MobileDevice>& phone,
+                                                              const std::string& text) = 0;
 };
 
 // The facts and acts of the machine: the radio, the session, the system's tools, the hosted backend and
@@ -216,6 +316,9 @@ public:
     virtual bool bluetoothLEIsOn();
     virtual int32_t bluetoothState();
     virtual bool macIsSleeping();
+    // A scan period of the scanning indicator is running; seconds since the last wake from sleep.
+    virtual bool scanningIndicatorIsActive();
+    virtual double secondsSinceLastWakeNotification();
     virtual int64_t bluetoothCacheFileSize();
     virtual void performCheckAndCacheBluetoothLESupportedInBackground();
     virtual void restartScanningIndicator();
@@ -238,6 +341,28 @@ public:
     virtual void forceClearBluetoothCache();
     virtual void relaunchAfterDelay(double seconds);
     virtual void terminate();
+    // TrackUser: an error event.
+    virtual void trackErrorType(const std::string& type);
+    // The silent push that wakes the phone application when the phone is out of reach.
+    virtual void sendSilentNotificationIfNeeded();
+    // Recovery mode of the phone link: any phone may connect, for pairing.
+    virtual void startRecoveryMode();
+    virtual void stopRecoveryMode();
+    // Turns the Mac's Bluetooth on; the completion runs on the main thread.
+    virtual void turnBluetoothOnWithCompletion(std::function<void()> completion);
+    // Deletes the system's Bluetooth cache file with administrator rights; the completion hears whether it
+    // was deleted, on the main thread.
+    virtual void deleteBluetoothPlistCacheFileWithCompletion(std::function<void(bool)> completion);
+    // Asks for administrator rights with the prompt; the completion hears whether they were granted.
+    virtual void authorizeWithMessage_completion(const std::string& message,
+                                                 std::function<void(bool)> completion);
+    // Adds or removes the application in the login items; the completion runs on the main thread.
+    virtual void toggleLaunchAtStartupWithCompletion(std::function<void()> completion);
+    virtual void userUpdatedScreensaverPreconditions();
+    virtual bool preconditionsToLockMacOnScreensaverAreSet();
+    // The Dock icon: shown or hidden, bouncing or still.
+    virtual void showDockIcon(bool show);
+    virtual void setDockIconBouncing(bool bouncing);
 
 private:
     std::shared_ptr<RemoteSyncMac> remoteSync_;
@@ -247,8 +372,11 @@ private:
 struct CoordinatorServices {
     std::shared_ptr<FeatureServices> features;
     std::shared_ptr<MenuBarPanel> menuBar;
-    std::shared_ptr<WindowServices> windows;
-    std::shared_ptr<UserActionServices> actions;
+    std::shared_ptr<SettingsNavigation> navigation;
+    std::shared_ptr<TutorialScreens> tutorials;
+    std::shared_ptr<InformationScreens> screens;
+    // The settings (main) window; left empty, a plain window of the settings window's size.
+    std::shared_ptr<platform::ui::Window> splitWindow;
     // Left empty, the link and the commands go to the controllers the coordinator creates at start-up.
     std::shared_ptr<PhoneLinkService> link;
     std::shared_ptr<LockCommandService> commands;

@@ -184,6 +184,19 @@ void RequestControllerLink::didCopyClipboard_toMac(bool copied, const std::share
     if (auto link = controller("the clipboard result")) link->didCopyClipboard_toMac(copied, phone);
 }
 
+void RequestControllerLink::mobileDevice_connectionAccepted(const std::shared_ptr<MobileDevice>& phone,
+                                                            bool accepted) {
+    if (!phone) return;
+    if (auto link = controller("the pairing answer")) link->mobileDevice_connectionAccepted(phone, accepted);
+}
+
+void RequestControllerLink::updateClipboardForMobileDevice_clipboardText(
+    const std::shared_ptr<MobileDevice>& phone, const std::string& text) {
+    if (!phone) return;
+    if (auto link = controller("the clipboard text"))
+        link->updateClipboardForMobileDevice_clipboardText(phone, text);
+}
+
 void LoginLogoutControllerCommands::lockScreenFromMobileDevice_action_commandReason(
     const std::shared_ptr<MobileDevice>& phone, int32_t action, int32_t reason) {
     if (auto controller = controller_.lock())

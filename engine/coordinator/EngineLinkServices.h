@@ -78,6 +78,9 @@ public:
     void cancelLoginConfirmationForMobileDevice_forReason(const std::shared_ptr<MobileDevice>& phone,
                                                           const std::string& reason) override;
     void didCopyClipboard_toMac(bool copied, const std::shared_ptr<MobileDevice>& phone) override;
+    void mobileDevice_connectionAccepted(const std::shared_ptr<MobileDevice>& phone, bool accepted) override;
+    void updateClipboardForMobileDevice_clipboardText(const std::shared_ptr<MobileDevice>& phone,
+                                                      const std::string& text) override;
 
 private:
     std::shared_ptr<RequestController> controller(const char* what) const;

@@ -15,6 +15,7 @@
 #include "app/support/DateCalculations.h"
 #include "engine/coordinator/ConfirmationRequestHandler.h"
 #include "engine/coordinator/EngineLinkServices.h"
+#include "engine/coordinator/ShieldManager.h"
 #include "engine/evidence/IdleController.h"
 #include "engine/evidence/LaptopLidEvidenceSource.h"
 #include "engine/evidence/MacDisplayControl.h"
@@ -205,11 +206,14 @@ void StateMachine::registerForNotifications() {
 }
 
 void StateMachine::initalizeView(bool show) {
-    services_.windows->setupSettingsSplitView();
+    setupSettingsSplitView();
+    shieldManager_ = std::make_unique<ShieldManager>(services_.system);
     updateViewsForMobileTrackUpdate();
     updateDockItem();
+    services_.menuBar->setMainActionDelegate(
+        std::static_pointer_cast<NavigationDelegate>(shared_from_this()));
     // A launch as a login item starts quietly; one by the user shows the settings.
-    if (show) later(0.2, [](StateMachine& self) { self.services_.windows->showMainWindow(); });
+    if (show) later(0.2, [](StateMachine& self) { self.showMainWindow(); });
 }
 
 void StateMachine::startScanningAndConnection() {
@@ -244,10 +248,9 @@ void StateMachine::bluetoothStateChanged() {
 }
 
 void StateMachine::didUpdateBluetoothState() {
-    services_.windows->tutorialsDidUpdateBluetoothState();
+    services_.tutorials->didUpdateBluetoothState();
     updateViewsForMobileTrackUpdate();
-    if (services_.system->bluetoothState() == kCentralStateUnsupported)
-        services_.windows->showBluetoothNotSupportedTutorial();
+    if (services_.system->bluetoothState() == kCentralStateUnsupported) showBluetoothNotSupportedTutorial();
 }
 
 void StateMachine::startScanningIndicatorIfNeeded() {
@@ -255,6 +258,8 @@ void StateMachine::startScanningIndicatorIfNeeded() {
 }
 
 void StateMachine::performTasksAfterStartupDelay() {
+    services_.features->setShortCutManagerDelegate(
+        std::static_pointer_cast<ShortCutManagerDelegate>(shared_from_this()));
     services_.features->updateShortcutsEnabled();
     services_.system->setupLoginItems();
     services_.system->checkIfDeviceUnlinkedRemotely(this);
@@ -393,32 +398,32 @@ void StateMachine::requestControllerDidExperienceFatalError() {
 // The views
 
 bool StateMachine::mainWindowIsShown() {
-    return services_.windows->mainWindowIsVisible();
+    return services_.splitWindow && services_.splitWindow->isVisible();
 }
 
 void StateMachine::updateViewsForMobileTrackUpdate() {
     if (mainWindowIsShown()) {
-        services_.windows->updateMacSleepScreenTutorialIfNeeded();
-        services_.menuBar->updateDevicesPage();
-        services_.menuBar->updateSetupPage();
+        services_.tutorials->updateMacSleepScreenTutorialIfNeeded();
+        services_.navigation->updateDevicesPage();
+        services_.navigation->updateSetupPage();
     }
     services_.menuBar->updateViewForTrackingDevice();
-    services_.windows->updateShieldWindowIfShown();
+    if (shieldManager_) shieldManager_->updateShieldWindowIfShown();
     updateStatuIcon();
 }
 
 void StateMachine::scanningUpdated() {
     if (mainWindowIsShown()) {
-        services_.menuBar->updateDevicesPage();
-        services_.windows->refreshWizardHomeView();
+        services_.navigation->updateDevicesPage();
+        services_.tutorials->refreshHomeView();
     }
     services_.menuBar->updateViewForTrackingDevice();
-    services_.windows->updateShieldWindowIfShown();
+    if (shieldManager_) shieldManager_->updateShieldWindowIfShown();
 }
 
 void StateMachine::didReceiveUpdatesUpdate() {
     services_.menuBar->updateViewForTrackingDevice();
-    services_.menuBar->updateUpdatesPage();
+    services_.navigation->updateUpdatesPage();
 }
 
 void StateMachine::updateStatuIcon() {
@@ -426,21 +431,14 @@ void StateMachine::updateStatuIcon() {
 }
 
 void StateMachine::updateDockItem() {
-    services_.windows->showDockIcon(shouldShowDockItem());
+    services_.system->showDockIcon(shouldShowDockItem());
 }
 
-// Reopening and the shell's navigation calls: the settings window and its pages come with the window
-// services.
+// Reopening the application, and the Dock icon's menu.
 
 void StateMachine::dockItemToggled() {
-    services_.windows->showMainWindow();
+    showMainWindow();
     updateViewsForMobileTrackUpdate();
-}
-void StateMachine::showFailedLoginWindowWithEntry(std::shared_ptr<platform::Object>) {
-    platform::logf("not built yet: failed-login photos window requested");
-}
-void StateMachine::showLockUnlockHistory() {
-    platform::logf("not built yet: lock/unlock history window requested");
 }
 void StateMachine::showMainMenu() {
     services_.menuBar->openMenuBarForDuration(1.5);
@@ -453,11 +451,11 @@ void StateMachine::userDidSelectLockMac() {
     later(0.25, [](StateMachine& self) { self.logoutTrackingDeviceForCommadReason(4); });
 }
 
-void StateMachine::shortCutManager_didSelectOption(int32_t option) {
-    if (option == 1)
+void StateMachine::shortCutManager_didSelectOption(int64_t option) {
+    if (option == ShortCutManagerDelegate::kLockMac)
         userDidSelectLockMac();
-    else if (option == 0)
-        services_.actions->sendClipboardToIos();
+    else if (option == ShortCutManagerDelegate::kSendClipboard)
+        sendClipboardToIos();
 }
 
 void StateMachine::failedloginAttemptListenerDidDetectFailedLogin() {
@@ -519,7 +517,7 @@ void StateMachine::securitAgentDidChange(bool securityAgentIsActive) {
 }
 
 void StateMachine::kestruneDidChange(bool kestruneIsActive) {
-    if (kestruneIsActive) services_.windows->permissionScreensKestruneBroughtToFront();
+    if (kestruneIsActive) services_.tutorials->kestruneBroughtToFront();
 }
 
 void StateMachine::systemPreferancesDidChange(bool systemPreferancesIsActive) {
@@ -529,7 +527,7 @@ void StateMachine::systemPreferancesDidChange(bool systemPreferancesIsActive) {
     runInBackgroundAsync([weak] {
         SystemPreferences::forceUpdateCachedValues();
         runOnMainQueueAsync([weak] {
-            if (auto self = weak.lock()) self->services_.menuBar->updateDevicesPage();
+            if (auto self = weak.lock()) self->services_.navigation->updateDevicesPage();
         });
     });
 }

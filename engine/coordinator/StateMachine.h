@@ -2,13 +2,25 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/remote/RemoteSyncMac.h"
 #include "app/shell/ShellServices.h"
 #include "app/support/EventTimestamp.h"
+#include "engine/coordinator/ClearCacheControllerDelegate.h"
+#include "engine/coordinator/ClipboardInfoViewControllerDelegate.h"
 #include "engine/coordinator/CoordinatorServices.h"
+#include "engine/coordinator/HelpDelegate.h"
+#include "engine/coordinator/KSWindowControllerDelegate.h"
+#include "engine/coordinator/LoginLogoutHistoryWindowDelegate.h"
+#include "engine/coordinator/MacSleepScreenViewControllerDelegate.h"
+#include "engine/coordinator/MainMenuBarControllerDelegate.h"
+#include "engine/coordinator/NavigationDelegate.h"
 #include "engine/coordinator/PeriodicNotifierController.h"
+#include "engine/coordinator/SafeWifiWizzardDelegate.h"
+#include "engine/coordinator/ShortCutManagerDelegate.h"
+#include "engine/coordinator/WizzardViewControllerDelegate.h"
 #include "engine/deciders/LogoutOnDIsconnectManager.h"
 #include "engine/deciders/RSSILoginLogoutDecider.h"
 #include "engine/session/FailedLoginAttemptListener.h"
@@ -24,6 +36,7 @@ namespace kestrune {
 
 class ConfirmationRequestHandler;
 class LoginLogoutControllerCommands;
+class ShieldManager;
 class MobileSettings;
 class RequestControllerLink;
 
@@ -43,6 +56,17 @@ class StateMachine : public StateMachineInterface,
                      public RemoteSyncMacDelegate,
                      public SecurityAgentListenerDelegate,
                      public FailedLoginAttemptListenerDelegate,
+                     public NavigationDelegate,
+                     public WizzardViewControllerDelegate,
+                     public MacSleepScreenViewControllerDelegate,
+                     public HelpDelegate,
+                     public ClearCacheControllerDelegate,
+                     public KSWindowControllerDelegate,
+                     public SafeWifiWizzardDelegate,
+                     public ClipboardInfoViewControllerDelegate,
+                     public ShortCutManagerDelegate,
+                     public LoginLogoutHistoryWindowDelegate,
+                     public MainMenuBarControllerDelegate,
                      public std::enable_shared_from_this<StateMachine> {
 public:
     static std::shared_ptr<StateMachine> create(CoordinatorServices services = {});
@@ -56,6 +80,148 @@ public:
     void showFailedLoginWindowWithEntry(std::shared_ptr<platform::Object> entry) override;
     void showLockUnlockHistory() override;
     void showMainMenu() override;
+
+    // Settings switches and menu actions -------------------------------------------------------------------
+    // A switch flips one local setting, then does one thing more: refreshes the panel, registers the hot
+    // keys again, sends the settings to the phone, checks for updates when turned on, or raises a lock
+    // distance closer than the default and sends the settings.
+    enum class AfterSwitch { nothing, panel, hotKeys, sync, updateCheck, smallerDistances };
+    struct SettingSwitch;
+    void toggleClipboardShownOnMainScreen() override;
+    void toggleLogoutOnDisconnect() override;
+    void toggleTakePhotoOnFailedLogin() override;
+    void togglePhotoAfterEachLogin() override;
+    void toggleLockShortcut() override;
+    void toggleClipboardShortcut() override;
+    void toggleSiriLock() override;
+    void toggleSiriUnlock() override;
+    void toggleUpdateKestruneAutomatically() override;
+    void toggleAllowLogin() override;
+    void toggleAllowLogout() override;
+    void toggleOpenSpaceMode() override;
+    void toggleProximityUnlockVerification() override;
+    void togglePauseMusicOnLogout() override;
+    void toggleAllowSmallerDistances() override;
+    void toggleWarnUserOnFailedLogin() override;
+    void toggleShowMacControlOnMainScreen() override;
+    void toggleWifiUnlockOnMainScreen() override;
+    void toggleShowProximityLockOnMainScreen() override;
+    void toggleStartKestruneOnLogin() override;
+    void toggleWifiUnlock() override;
+    void updateMacSleepScreenAuth(int32_t method) override;
+    void updateProximityUnlockVerification(int32_t method) override;
+    void updateLogoutAction(int32_t action) override;
+    void updateSmallerDistancesIfNeeded();
+    void toggleShowMainView() override;
+    void toggleHelp() override;
+    void sleepToggled() override;
+    void temporaryDisabledToggled() override;
+    void userDidToggleCheckForUpdates() override;
+    void userDidClickAddNewDevice();
+    void pingTrackingDevice() override;
+    void toggleRescan() override;
+    void clearBluetoothCache() override;
+    void userDidTurnBluetoothOn() override;
+    void detectedCorruptedBluetoothCache() override;
+    void showFailedLogins() override;
+    void showLoginPhotos() override;
+    void showManualPhotos() override;
+    void showUnlockHistory() override;
+    void showManualSnapshotsWindowWithEntry(const std::shared_ptr<platform::Object>& entry);
+    void showLoginEntriesWithSelectedEntry(const std::shared_ptr<platform::Object>& entry);
+    void showMacControlTutorial() override;
+    void safeWifiWizzard_udpateSafeWifi(platform::ui::UIObject* wizard, bool on) override;
+
+    // User actions and the screens' choices ----------------------------------------------------------------
+    void wizzardViewController_shouldScanForNewDevices(platform::ui::UIObject* sender, bool scan) override;
+    void wizzardViewController_didSelectOption(platform::ui::UIObject* sender, int32_t option) override;
+    void wizzardViewController_didAcceptConnection_forMobileDevice(
+        platform::ui::UIObject* sender, bool accepted, const std::shared_ptr<MobileDevice>& phone) override;
+    void macSleepScreenViewController_didSelectOption(platform::ui::UIObject* sender,
+                                                      int32_t option) override;
+    void helpDelegate_didSelectOption(platform::ui::UIObject* sender, int32_t option) override;
+    void windowControllerWillClose(KSWindowController& controller) override;
+    void clearCacheControllerClearCache(platform::ui::UIObject* controller) override;
+    void loginLogoutHistoryWindow_didSelectFailedLoginEntry(
+        platform::ui::UIObject* window, const std::shared_ptr<FailedLoginEntry>& entry) override;
+    void mainMenuBarController_didSelectOption_forMobileDevice(
+        platform::ui::UIObject*, int64_t, const std::shared_ptr<MobileDevice>&) override {}
+    void updateSafeWifi(bool on);
+    void updateiOSVersion() override;
+    void toggleProximityLock() override;
+    void popToRootViewModelAnimated(bool animated);
+    void popViewModelAnimated(bool animated) override;
+    void updateSecuritySettingsWithCompletion(std::function<void()> completion) override;
+    void updateAccessibilityPreferancesWithCompletion(std::function<void()> completion);
+    void addKestruneToAccessilibityToUnlockMac() override;
+    void showClearBluetoothCacheTutorial() override;
+    void clearBluetoothCacheAfterCorruptedCacheDetected();
+    void showHelpViewAndCheck() override;
+    void showTroubleShootInitialConnection() override;
+    void showTroubleConnectingToDeviceTutorial() override;
+    void showHelpViewController();
+    void sendClipboardToIos() override;
+    void getClipboardFromIos() override;
+    void userDidSelectTurnBluetoothOn() override;
+    void showActivityController();
+    void unlinkDevices() override;
+    void didUnlinkFromMac();
+    void didUnlindFromIphone();
+    void didUnlink();
+    void didFinishPairing();
+    void didUpdateMacSleepScreenUnlock();
+    void clipboardInfoViewController_didSelectOption(platform::ui::UIObject* controller,
+                                                     int64_t option) override;
+    void shortCutManager_didSelectOption(ShortCutManager& manager, int64_t option) override;
+
+    // Windows, navigation and presentation -----------------------------------------------------------------
+    void showDetailList_source_popToRoot(ScreenController list, int64_t source, bool popToRoot) override;
+    void showDetailController_source_popToRoot(ScreenController controller, int64_t source,
+                                               bool popToRoot) override;
+    void showDetailList_source(ScreenController list, int64_t source) override;
+    void showDetailController_source(ScreenController controller, int64_t source) override;
+    void showMainScreenWithRowId_completion(const std::string& row, std::function<void()> completion);
+    void pushModalController(ScreenController controller);
+    void showMainWindow();
+    void closeMainWindow() override;
+    void openWindowOrBounceDock(bool open);
+    void setupSettingsSplitView();
+    void updateSettingsSplitView();
+    void showWizzardOpenWindow(bool open);
+    void showWizzardWithCompletion(std::function<void()> completion);
+    void showAddNewDeviceView() override;
+    void showAddNewDeviceViewOpen_withCompletion(bool open, std::function<void()> completion);
+    void showBluetoothNotSupportedTutorial();
+    void showInitialTutorialWithCompletion(std::function<void()> completion);
+    void showProximityLockTutorial() override;
+    void showMacSleepScreenTutorial() override;
+    void showWifiUnlockOptionForSource(int64_t source) override;
+    void showSystemPreferenceOptionForSource_withCompletion(int64_t source, std::function<void()> completion);
+    void showAccessibilityPreferenceOptionForSource_withCompletion(int64_t source,
+                                                                   std::function<void()> completion);
+    void showClipboardHowDoesItWork() override;
+    void showHelpTranslation() override;
+    void showWifiUnlock() override;
+    void showUpdates() override;
+    void showTemporaryDisabledInformationWindow() override;
+    void showAuthRequest() override;
+    void showMacOSNotifications() override;
+    void showSiriTutorial() override;
+    void showSiriConfigurationTutorial();
+    void showTouchIdTutorial() override;
+    void showYesNoTutorial() override;
+    void showKnockKnockTutorial() override;
+    void showMacSleepScreenOverlay() override;
+    void showOpenSpaceInfo() override;
+    void showManualPhotosInfo() override;
+    void showEstimatedDistanceDescription() override;
+    void showProximityLockDisabledBecauseWifi();
+    void showProximityLockDisabledManualLogin();
+    void showUpdateKestruneOnYourPhone();
+    void showUpdateKestruneOnYourMac();
+    void showCloseMainWindowTutorial() override;
+    void showRateOnAppStore() override;
+    void showConfirmProximityUnlockTutorial() override;
 
     // Start-up and the hooks that start scanning.
     void startScanningAndConnection();
@@ -78,7 +244,7 @@ public:
 
     // Stopping.
     void prepareForShutdown(bool immediately);
-    void cleanUpAndQuitKestrune();
+    void cleanUpAndQuitKestrune() override;
     // The link reports a connect failure it cannot recover from: relaunch, at most once in 300 s.
     void requestControllerDidExperienceFatalError();
     bool applicationInShutdownProcess() const { return applicationInShutdownProcess_; }
@@ -118,7 +284,7 @@ public:
     void sendNotification_usePushNotificationIfNeeded(int32_t code, bool usePush);
     // Sends the settings to the tracked phone when it is connected; otherwise it gets them at its next
     // connection.
-    void updateAndSyncData();
+    void updateAndSyncData() override;
     void updateLastConnectionTimestamp();
     bool didFinishSyncWithDevice() const { return didFinishSyncWithDevice_; }
 
@@ -128,7 +294,7 @@ public:
         const std::shared_ptr<MobileDevice>& phone, int32_t reason);
     // Sends this Mac's session state to the phone: 1 the phone or proximity caused it, 2 the Mac.
     void didChangeLoginStateBy(int32_t responsible);
-    void updateTrackingDistance(int32_t distance);
+    void updateTrackingDistance(int32_t distance) override;
     void updateTrackingDistance_responsileDevice(int32_t distance, int32_t responsible);
     void didUpdateProximityLockInfo() { didUpdateMobileTrackInfoFromMac(); }
     void didUpdateMobileTrackInfoFromMac();
@@ -165,7 +331,8 @@ public:
     void anyKestruneWindowWillClose();
     void applicationWillSleep() {}
     void userDidSelectLockMac();
-    void shortCutManager_didSelectOption(int32_t option);
+    // A hot key by its option, as the hot-key manager reports it.
+    void shortCutManager_didSelectOption(int64_t option);
     void failedloginAttemptListenerDidDetectFailedLogin();
     void sendRemoteNotificationForFailedLoginAttempt() {
         sendNotification_usePushNotificationIfNeeded(2, true);
@@ -269,6 +436,10 @@ public:
         RSSILoginLogoutDecider& decider, const std::shared_ptr<MobileDevice>& phone) override;
 
     const CoordinatorServices& services() const { return services_; }
+    const std::shared_ptr<platform::ui::Window>& splitWindow() const { return services_.splitWindow; }
+    // The last information screen pushed; kept until the next replaces it.
+    const ScreenController& modalController() const { return modalController_; }
+    ShieldManager* shieldManager() const { return shieldManager_.get(); }
     // The controllers made at start-up; none before.
     const std::shared_ptr<RequestController>& requestController() const { return requestController_; }
     const std::shared_ptr<LoginLogoutController>& loginLogoutController() const {
@@ -310,6 +481,11 @@ private:
     bool syncIsSettling() const;
     std::shared_ptr<MobileSettings> trackedSettings() const;
     void later(double seconds, std::function<void(StateMachine&)> step);
+    // A closure for a screen's button that acts on the coordinator while it lives, and does nothing after.
+    std::function<void()> weakAction(std::function<void(StateMachine&)> action);
+    void flip(const SettingSwitch& setting);
+    void flipSwitchNamed(const char* operation);
+    std::optional<int64_t> windowDisplayNumber() const;
 
     CoordinatorServices services_;
     // Set when the caller gave no link or command service: they carry to the controllers made at start-up.
@@ -327,6 +503,8 @@ private:
     std::shared_ptr<SecurityAgentListener> securityAgentListener_;
     std::shared_ptr<FailedLoginAttemptListener> failedLoginListener_;
     std::shared_ptr<platform::Timer> failSafeConnectTimer_;
+    ScreenController modalController_;
+    std::unique_ptr<ShieldManager> shieldManager_;
 
     EventTimestamp confirmRSSILoginRequest_;
     EventTimestamp syncStartedTimestamp_;

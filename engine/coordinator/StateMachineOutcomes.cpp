@@ -16,6 +16,7 @@
 #include "app/store/DataManager.h"
 #include "app/support/Localizable.h"
 #include "engine/coordinator/ConfirmationRequestHandler.h"
+#include "engine/coordinator/ShieldManager.h"
 #include "engine/coordinator/StateMachine.h"
 #include "engine/evidence/MacDisplayControl.h"
 #include "engine/session/ScreensaverPreconditions.h"
@@ -115,7 +116,7 @@ void StateMachine::loginLogoutController_didLoginbyMobileDevice_commandReason(
     switch (reason) {
         case 0:
             features.didUnlockUsingKestrune();
-            services_.windows->userDidLoginWithKestruneRSSI();
+            services_.tutorials->userDidLoginWithKestruneRSSI();
             trigger = kTriggerProximity;
             break;
         case 1:
@@ -124,7 +125,7 @@ void StateMachine::loginLogoutController_didLoginbyMobileDevice_commandReason(
             break;
         case 2:
             features.didUnlockUsingKestrune();
-            services_.windows->didUnlockMacWithUserConfirmation();
+            services_.tutorials->didUnlockMacWithUserConfirmation();
             trigger = kTriggerConfirmedOnPhone;
             break;
         case 5:
@@ -182,7 +183,7 @@ void StateMachine::loginLogoutController_didLogoutbyMobileDevice_commandReason(
     uint32_t trigger = kTriggerOther;
     switch (reason) {
         case 0:
-            services_.windows->userDidLogoutWithKestruneRSSI();
+            services_.tutorials->userDidLogoutWithKestruneRSSI();
             didChangeLoginStateBy(1);
             trigger = kTriggerProximity;
             break;
@@ -246,7 +247,7 @@ void StateMachine::userDidLogin() {
 
 void StateMachine::userDidLogout() {
     MacDisplayControl::shared().resetDidShowLockOnScreenAfterLogout();
-    services_.windows->updateShieldWindowIfShown();
+    if (shieldManager_) shieldManager_->updateShieldWindowIfShown();
     services_.menuBar->closeMenuBar();
     if (confirmationHandler_) confirmationHandler_->userDidLogout();
     DeviceLocalSettings::shared().setFailedToLockMac(false);
@@ -256,9 +257,9 @@ void StateMachine::userDidLogout() {
 }
 
 void StateMachine::warnUserAboutScreensaverPreconditions() {
-    services_.menuBar->updateDevicesPage();
-    services_.windows->selectRowId("devicesMenu");
-    services_.windows->setDockIconBouncing(true);
+    services_.navigation->updateDevicesPage();
+    services_.navigation->selectRowId_completion("devicesMenu", nullptr);
+    services_.system->setDockIconBouncing(true);
 }
 
 // What went wrong since the last unlock is told at the next one.
@@ -448,7 +449,7 @@ void StateMachine::executePasswordConfirmationReqeustForDevice(const std::shared
                         confirmationHandler_->shouldSendSilenPasswordConfirmationForMobileDevice(phone);
     services_.link->confirmLoginForMobileDeviceBecausePasswordFieldShown_silent(phone, silent);
     if (confirmationHandler_) confirmationHandler_->didSendPasswordAppearedRequest();
-    if (services_.windows->macSleepScreenWizardIsVisible())
+    if (services_.tutorials->macSleepScreenWizardIsVisible())
         services_.features->showPersistantNativeNotificationWithText(localizable("unlock_mac_with_iphone"));
 }
 
@@ -463,7 +464,7 @@ void StateMachine::lockHiddenFromScreen() {
 }
 
 void StateMachine::checkIfShouldUnlockMacBecauseOfSafeWifi() {
-    services_.windows->safeWifiWizardUpdatePageForCurrentState();
+    services_.tutorials->updatePageForCurrentState();
     if (MacDisplayControl::shared().ifLockOnScreenShownAndDeviceLocked() &&
         services_.features->shouldUnlockForSafeWifi()) {
         platform::logf("Decision: unlock, the Mac is on a trusted Wi-Fi network");

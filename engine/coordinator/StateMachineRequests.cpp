@@ -14,6 +14,7 @@
 #include "app/store/DataManager.h"
 #include "app/support/Localizable.h"
 #include "engine/coordinator/ConfirmationRequestHandler.h"
+#include "engine/coordinator/ShieldManager.h"
 #include "engine/coordinator/StateMachine.h"
 #include "engine/deciders/RssiToDistance.h"
 #include "engine/evidence/MacDisplayControl.h"
@@ -199,7 +200,7 @@ void StateMachine::requestController_didUpdateApplicationStateFromMobileDevice_w
     // The stored state is read, not the number that came with the call.
     if (settings && settings->iOSSettings() &&
         intValueOf(settings->iOSSettings()->iOSapplicationState()) == 1)
-        services_.windows->wizardDidLooseConnectionWithMobileDevice(phone);
+        services_.tutorials->didLooseConnectionWithMobileDevice(phone);
     if (!didFinishSyncWithDevice_ && phone) {
         didFinishSyncWithDevice_ = true;
         recheckRSSIAfterShortDelayForMobileDevice(phone);
@@ -219,8 +220,8 @@ void StateMachine::requestController_didUpdateApplicationStateFromMobileDevice_w
         }
     }
     updateViewsForMobileTrackUpdate();
-    services_.windows->tutorialsDidSyncWithMobileDevice(phone);
-    if (services_.windows->helpTutorialIsVisible()) services_.windows->popViewModelAnimated(true);
+    services_.tutorials->didSyncWithMobileDevice(phone);
+    if (services_.tutorials->helpTutorialIsVisible()) popViewModelAnimated(true);
 }
 
 void StateMachine::trackingDeviceConnectedAndReady(const std::shared_ptr<MobileDevice>& phone) {
@@ -230,7 +231,7 @@ void StateMachine::trackingDeviceConnectedAndReady(const std::shared_ptr<MobileD
     MotionTracking::shared().motionDetected();
     updateLastConnectionTimestamp();
     services_.link->didEstablishConnectionAndFinishedSynWithDevice(phone);
-    services_.windows->updateTutorialStateAfterConnectionUpdate();
+    services_.tutorials->updateTutorialStateAfterConnectionUpdate();
 }
 
 void StateMachine::updateLastConnectionTimestamp() {
@@ -244,8 +245,7 @@ void StateMachine::requestController_didReceiveRequestToConnectToMobileDevice(
     RequestController&, const std::shared_ptr<MobileDevice>& phone) {
     platform::logf("Decision: ask the user to accept %s, which asks to pair", nameOf(phone).c_str());
     auto system = services_.system;
-    services_.windows->showAddNewDeviceViewOpen_withCompletion(
-        true, [system] { system->playFoundNewDeviceSound(); });
+    showAddNewDeviceViewOpen_withCompletion(true, [system] { system->playFoundNewDeviceSound(); });
 }
 
 void StateMachine::requestController_didSuccessfullyPair_withMobileDevice(
@@ -256,7 +256,7 @@ void StateMachine::requestController_didSuccessfullyPair_withMobileDevice(
     if (auto settings = settingsOf(phone)) settings->updateKestrune_responsibleDevice(false, 2);
     updateTrackingDistance(static_cast<int32_t>(RssiToDistance::minRSSIvalue()));
     DataManager::shared().clearPairingDevice();
-    services_.windows->wizardDidSuccessfullyPair(accepted, phone);
+    services_.tutorials->didSuccessfullyPair_withMobileDevice(accepted, phone);
     const std::string text = withName(localizable("you_have_sucessfuly_paired"), nameOf(phone));
     later(0.5,
           [text](StateMachine& self) { self.services_.features->showDidConnectNotificationWithText(text); });
@@ -274,7 +274,7 @@ void StateMachine::updateConnectionStatus_forDevice_andNotifyDevice(
     const bool tracked = isTrackedPhone(phone);
     int32_t stored = status;
     if (status == PairingInfo::kConnectionStatusUpdateUnlinkedByPhone) {
-        if (tracked) services_.actions->didUnlindFromIphone();
+        if (tracked) didUnlindFromIphone();
         stored = PairingInfo::kConnectionStatusUnlinkedByPhone;
     }
     auto settings = settingsOf(phone);
@@ -312,7 +312,7 @@ void StateMachine::requestController_didDisconnectFromMobileDevice(
     auto pairing = data.pairingMobileDevice();
     if (phone && pairing && pairing->unId() == phone->unId()) {
         data.clearPairingDevice();
-        services_.windows->showAddNewDeviceViewOpen_withCompletion(false, nullptr);
+        showAddNewDeviceViewOpen_withCompletion(false, nullptr);
     }
     updateViewsForMobileTrackUpdate();
     lostConnectionToMobileDevice(phone);
@@ -331,7 +331,7 @@ void StateMachine::lostConnectionToMobileDevice(const std::shared_ptr<MobileDevi
             LogoutOnDIsconnectManager::kDelaySeconds);
         logoutOnDisconnectManager_->startLogoutOnDisconnectProcess();
     }
-    services_.windows->tutorialsLostConnectionToMobileDevice(phone);
+    services_.tutorials->lostConnectionToMobileDevice(phone);
 }
 
 bool StateMachine::shouldStartLogoutOnDisconnect(const std::shared_ptr<MobileDevice>& phone) {
@@ -347,12 +347,12 @@ bool StateMachine::shouldStartLogoutOnDisconnect(const std::shared_ptr<MobileDev
 // The other reports of the link
 
 void StateMachine::requestController_protocolVersionNotMatching(RequestController&, bool macMustUpdate) {
-    services_.windows->setDockIconBouncing(true);
+    services_.system->setDockIconBouncing(true);
     services_.system->playDingSound();
     if (macMustUpdate)
-        services_.windows->showUpdateKestruneOnYourMac();
+        showUpdateKestruneOnYourMac();
     else
-        services_.windows->showUpdateKestruneOnYourPhone();
+        showUpdateKestruneOnYourPhone();
 }
 
 void StateMachine::requestController_didUpdateRSSI_fromMobileDevice(
@@ -371,27 +371,27 @@ void StateMachine::requestControllerDidExperienceCorruptedBluetoothCache(Request
         services_.menuBar->showClearBluetoothCache();
         local.setUserWarnedAboutBluetoothCacheError(platform::Date::now());
     }
-    services_.windows->refreshWizardHomeView();
+    services_.tutorials->refreshHomeView();
 }
 
 void StateMachine::requestController_didReceiveMobileNotification(RequestController&, int32_t code) {
     switch (code) {
         case 0:  // a knock
             if (animationHelper_) animationHelper_->knockDetected();
-            services_.windows->animateEffect(0);
+            if (shieldManager_) shieldManager_->animateEffect(0);
             break;
         case 1:
             services_.system->playDingSound();
-            services_.windows->showProximityLockTutorial();
+            showProximityLockTutorial();
             break;
         case 2:
             takeManualPhoto();
             break;
         case 3:
-            services_.actions->userDidToggleCheckForUpdates();
+            userDidToggleCheckForUpdates();
             break;
         case 4:
-            services_.actions->sendClipboardToIos();
+            sendClipboardToIos();
             break;
         default:  // codes the Mac only sends, and unknown ones
             break;
@@ -483,7 +483,7 @@ void StateMachine::updateLanguageIfNeededForDevice(const std::shared_ptr<MobileD
 }
 
 void StateMachine::updateViewForLanguageUpdate() {
-    services_.windows->updateSettingsSplitView();
+    updateSettingsSplitView();
 }
 
 void StateMachine::requestController_didUpdateClipboardText_forDevice(
@@ -547,7 +547,7 @@ void StateMachine::RSSILoginLogoutDecider_loginForMobileDevice(RSSILoginLogoutDe
 void StateMachine::RSSILoginLogoutDecider_didUpdateOverAllInfoForMobileDevice(
     RSSILoginLogoutDecider&, const std::shared_ptr<MobileDevice>& phone) {
     updateViewsForMobileTrackUpdate();
-    services_.windows->updateTutorialStateForMobileDevice(phone);
+    services_.tutorials->updateTutorialStateForMobileDevice(phone);
 }
 
 }  // namespace kestrune

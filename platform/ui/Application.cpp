@@ -4,6 +4,7 @@
 
 #include "platform/base/Log.h"
 #include "platform/system/Application.h"
+#include "platform/ui/EventMonitor.h"
 #include "platform/ui/Window.h"
 
 namespace platform::ui {
@@ -39,7 +40,10 @@ void Application::registerWindow(const std::shared_ptr<Window>& window) {
 }
 
 void Application::sendEvent(const Event& e) {
-    if (auto w = e.windowPtr()) w->sendEvent(e);
+    // The application's local monitors see its events first and may swallow them.
+    auto delivered = EventMonitor::runLocalMonitors(e);
+    if (!delivered) return;
+    if (auto w = delivered->windowPtr()) w->sendEvent(*delivered);
 }
 
 void Application::postEvent_atStart(const Event& e, bool atStart) {
@@ -110,6 +114,7 @@ void Application::resetForTesting() {
     for (const auto& w : std::vector<std::shared_ptr<Window>>(ordered_)) w->orderOut(nullptr);
     ordered_.clear();
     all_.clear();
+    EventMonitor::resetForTesting();
     key_.reset();
     main_.reset();
     current_.reset();

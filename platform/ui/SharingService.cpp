@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "platform/base/Log.h"
+#include "platform/ui/Window.h"
 
 namespace platform::ui {
 
@@ -37,9 +38,14 @@ void SharingService::performWithItems(const std::vector<SharingItem>& items) {
     std::string what;
     for (const auto& item : items) what += (what.empty() ? "" : ", ") + describe(item);
     platform::logf("Sharing through %s (no sharing service on this system): %s", name_.c_str(), what.c_str());
+    std::shared_ptr<Window> source;
+    if (auto d = delegate()) {
+        int scope = 0;
+        source = d->sharingService_sourceWindowForShareItems_sharingContentScope(*this, items, &scope);
+    }
     {
         std::lock_guard lock(gMutex);
-        gPerformed.push_back({name_, items});
+        gPerformed.push_back({name_, items, source});
     }
     if (auto d = delegate()) d->sharingService_didShareItems(*this, items);
 }

@@ -15,14 +15,21 @@ namespace platform::ui {
 using SharingItem = std::variant<std::string, std::shared_ptr<Image>>;
 
 class SharingService;
+class Window;
 
-// What a sharing service reports; both are optional.
+// What a sharing service reports and asks; every operation is optional.
 class SharingServiceDelegate {
 public:
     virtual ~SharingServiceDelegate() = default;
     virtual void sharingService_didShareItems(SharingService&, const std::vector<SharingItem>&) {}
     virtual void sharingService_didFailToShareItems_error(SharingService&, const std::vector<SharingItem>&,
                                                           const platform::Error&) {}
+    // The window the service's sheet would hang from; none: a window of its own. The scope (0 item,
+    // 1 partial, 2 full) may be changed.
+    virtual std::shared_ptr<Window> sharingService_sourceWindowForShareItems_sharingContentScope(
+        SharingService&, const std::vector<SharingItem>&, int* /*scope*/) {
+        return nullptr;
+    }
 };
 
 // The desktop's sharing services (posting, mail, messages), found by name. There are none to hand
@@ -47,6 +54,8 @@ public:
     struct Performance {
         std::string service;
         std::vector<SharingItem> items;
+        // The window the delegate named for the service's sheet, if any.
+        std::weak_ptr<Window> sourceWindow = {};
     };
     // What every service was given, oldest first.
     static std::vector<Performance> performed();

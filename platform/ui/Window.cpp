@@ -7,6 +7,7 @@
 #include "platform/ui/AnimationContext.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Nib.h"
+#include "platform/ui/Popover.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/WindowController.h"
@@ -235,6 +236,8 @@ void Window::sendEvent(const Event& event) {
     switch (event.type) {
         case EventType::LeftMouseDown:
         case EventType::RightMouseDown: {
+            // A click anywhere but in a transient popover closes it.
+            Popover::windowDidReceiveMouseDown(*this);
             if (ignoresMouse_ || !contentView_) break;
             if (!isKeyWindow()) makeKeyWindow();
             View* hit = contentView_->hitTest(event.locationInWindow);

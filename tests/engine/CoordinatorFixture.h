@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +37,8 @@
 #include "platform/base/Clock.h"
 #include "platform/storage/FileEvents.h"
 #include "platform/system/ProcessInfo.h"
+#include "platform/ui/ViewController.h"
+#include "platform/ui/Window.h"
 #include "tests/engine/SessionFixture.h"
 
 namespace coordinatortests {
@@ -58,6 +62,12 @@ inline const bool kCoordinatorLinkResetRegistered = (testsupport::addResetHook(&
 struct CallLog {
     std::vector<std::pair<std::string, double>> calls;
     double origin = 0;
+    // Refreshes of views (the panel, the set-up page, the tutorials' state, the settings list) are
+    // recorded only when a test asks for them.
+    bool refreshes = false;
+    void refresh(std::string what) {
+        if (refreshes) add(std::move(what));
+    }
     void add(std::string what) { calls.emplace_back(std::move(what), platform::Clock::now() - origin); }
     size_t count(const std::string& what) const {
         size_t n = 0;
@@ -109,6 +119,23 @@ struct RecordingFeatures : kestrune::FeatureServices {
     void checkForUpdates() override { log.add("check updates"); }
     void verifyIfUpdatesAvalable() override { log.add("verify updates"); }
     void checkForUpdatesInBackground() override { log.add("background update check"); }
+    void checkForUpdatesByUser() override { log.add("user update check"); }
+    void setShortCutManagerDelegate(std::weak_ptr<kestrune::ShortCutManagerDelegate> d) override {
+        hotKeyDelegate = std::move(d);
+    }
+    bool safeWifiTurnedOn() override { return safeWifiOn; }
+    void setSafeWifiTurnedOn(bool on) override {
+        safeWifiOn = on;
+        log.add(on ? "wifi unlock on" : "wifi unlock off");
+    }
+    void filterClipboardWithCompletion(std::function<void(const std::string&)> completion) override {
+        log.add("send clipboard");
+        clipboardCompletion = std::move(completion);
+    }
+    void showActivityController() override { log.add("activity chart"); }
+    std::weak_ptr<kestrune::ShortCutManagerDelegate> hotKeyDelegate;
+    bool safeWifiOn = false;
+    std::function<void(const std::string&)> clipboardCompletion;
     bool shouldWarnUserAboutNewIosUpdate() override { return warnIos; }
     void didWarnUserAboutiOSUpdate() override {
         log.add("warned ios");
@@ -172,71 +199,259 @@ struct RecordingCommands : kestrune::LockCommandService {
 
 struct RecordingMenuBar : kestrune::MenuBarPanel {
     CallLog& log;
+    std::weak_ptr<kestrune::NavigationDelegate> mainActionDelegate;
     explicit RecordingMenuBar(CallLog& l) : log(l) {}
+    void setMainActionDelegate(std::weak_ptr<kestrune::NavigationDelegate> delegate) override {
+        mainActionDelegate = std::move(delegate);
+    }
+    void openMenuBar() override { log.add("open panel"); }
+    void closeMenuBar() override { log.add("shut panel"); }
     void closeMenuBarForced() override { log.add("close panel"); }
     void removeIconFromMenuBar() override { log.add("remove icon"); }
     void openMenuBarForDuration(double seconds) override {
         log.add("panel " + std::to_string(seconds).substr(0, 3));
     }
+    void updateViewForTrackingDevice() override { log.refresh("refresh panel"); }
     void showClearBluetoothCache() override { log.add("panel cache notice"); }
     void showUnableToLockMac() override { log.add("panel lock failed"); }
     void showUnableToUnlockMac() override { log.add("panel unlock failed"); }
     void showKestruneTemporaryDisabled() override { log.add("panel paused"); }
+    void didUnlinkFromMobileDevice(const std::shared_ptr<MobileDevice>&) override {
+        log.add("unlinked notice");
+    }
     void iosVersionNotUpToDateForMobileDevice(const std::shared_ptr<MobileDevice>&) override {
         log.add("panel ios update");
     }
     void osXVersionNotUpToDate() override { log.add("panel mac update"); }
-    void updateDevicesPage() override { log.add("devices page"); }
-    void updateUpdatesPage() override { log.add("updates page"); }
 };
 
-struct RecordingWindows : kestrune::WindowServices {
+// A screen as the coordinator sees one: a plain view controller titled with what it is.
+inline kestrune::ScreenController screenNamed(const std::string& name) {
+    auto screen = std::make_shared<platform::ui::ViewController>();
+    screen->setTitle(name);
+    return screen;
+}
+inline std::string titleOf(const kestrune::ScreenController& screen) {
+    return screen ? screen->title() : std::string("none");
+}
+
+struct RecordingNavigation : kestrune::SettingsNavigation {
     CallLog& log;
-    bool visible = false, helpVisible = false, sleepWizardVisible = false;
-    explicit RecordingWindows(CallLog& l) : log(l) {}
-    void showMainWindow() override { log.add("show window"); }
-    bool mainWindowIsVisible() override { return visible; }
-    void updateSettingsSplitView() override { log.add("rebuild settings"); }
-    void selectRowId(const std::string& row) override { log.add("select " + row); }
-    void showBluetoothNotSupportedTutorial() override { log.add("no LE tutorial"); }
-    void showProximityLockTutorial() override { log.add("proximity tutorial"); }
-    void showUpdateKestruneOnYourMac() override { log.add("update mac page"); }
-    void showUpdateKestruneOnYourPhone() override { log.add("update phone page"); }
-    void showDockIcon(bool show) override { log.add(show ? "dock on" : "dock off"); }
-    void setDockIconBouncing(bool bouncing) override { log.add(bouncing ? "dock bounce" : "dock still"); }
-    void showAddNewDeviceViewOpen_withCompletion(bool open, std::function<void()> completion) override {
-        log.add(open ? "new phone view" : "wizard waits");
-        if (completion) completion();
+    std::weak_ptr<kestrune::NavigationDelegate> delegate;
+    // Row selections finish at once unless the test holds them.
+    bool holdSelections = false;
+    std::vector<std::function<void()>> heldSelections;
+    explicit RecordingNavigation(CallLog& l) : log(l) {}
+    void initWithDelegate(std::weak_ptr<kestrune::NavigationDelegate> d) override { delegate = std::move(d); }
+    void setup(const std::shared_ptr<platform::ui::Window>&) override {
+        log.refresh("settings window set up");
     }
-    void wizardDidSuccessfullyPair(bool accepted, const std::shared_ptr<MobileDevice>&) override {
+    void setFooterText(const std::string&) override { log.refresh("footer"); }
+    void setInitialListViewModelFromFactory() override { log.add("rebuild settings"); }
+    void selectRowId_completion(const std::string& row, std::function<void()> completion) override {
+        log.add("select " + row);
+        if (!completion) return;
+        if (holdSelections)
+            heldSelections.push_back(std::move(completion));
+        else
+            completion();
+    }
+    void showDetailList_title_source_popToRoot(const kestrune::ScreenController& list,
+                                               const std::string& title, int64_t source,
+                                               bool popToRoot) override {
+        log.add("detail list " + titleOf(list) + " '" + title + "' " + std::to_string(source) +
+                (popToRoot ? " root" : ""));
+    }
+    void showDetailController_title_source_popToRoot(const kestrune::ScreenController& controller,
+                                                     const std::string& title, int64_t source,
+                                                     bool popToRoot) override {
+        log.add("detail controller " + titleOf(controller) + " '" + title + "' " + std::to_string(source) +
+                (popToRoot ? " root" : ""));
+    }
+    void pushDetailController(const kestrune::ScreenController& c) override {
+        log.add("push controller " + titleOf(c));
+    }
+    void pushDetailList(const kestrune::ScreenController& l) override { log.add("push list " + titleOf(l)); }
+    void popViewModelAnimated(bool animated) override { log.add(animated ? "pop animated" : "pop"); }
+    void popToRootAnimated(bool animated) override {
+        log.add(animated ? "pop to root animated" : "pop to root");
+    }
+    void pop() override { log.add("pop page"); }
+    void updateDevicesPage() override { log.add("devices page"); }
+    void updateSetupPage() override { log.refresh("setup page"); }
+    void updateUpdatesPage() override { log.add("updates page"); }
+    void showLockUnlockHistory() override { log.add("history window"); }
+    void showFailedLoginWindowWithEntry(const std::shared_ptr<platform::Object>& e) override {
+        log.add(e ? "failed logins window with entry" : "failed logins window");
+    }
+    void showManualSnapshotsWindowWithEntry(const std::shared_ptr<platform::Object>& e) override {
+        log.add(e ? "manual photos window with entry" : "manual photos window");
+    }
+    void showLoginEntriesWithSelectedEntry(const std::shared_ptr<platform::Object>& e) override {
+        log.add(e ? "login photos window with entry" : "login photos window");
+    }
+    kestrune::ScreenController translationPage() override { return screenNamed("translation"); }
+    // Runs the held row selections, in order.
+    void finishSelections() {
+        auto held = std::exchange(heldSelections, {});
+        for (auto& completion : held) completion();
+    }
+};
+
+struct RecordingTutorials : kestrune::TutorialScreens {
+    CallLog& log;
+    bool helpVisible = false, sleepWizardVisible = false, screensExist = true;
+    std::function<void(bool)> visibilityHandler;
+    std::function<void()> preferenceCompletion;
+    std::map<std::string, kestrune::ScreenController> kept;
+    explicit RecordingTutorials(CallLog& l) : log(l) {}
+    kestrune::ScreenController keep(const std::string& name) {
+        log.add(name);
+        if (!screensExist) return nullptr;
+        auto& screen = kept[name];
+        if (!screen) screen = screenNamed(name);
+        return screen;
+    }
+    kestrune::ScreenController initialTutorial(
+        std::weak_ptr<kestrune::WizzardViewControllerDelegate>) override {
+        return keep("pairing wizard");
+    }
+    kestrune::ScreenController proximityUnlockTutorial(
+        std::weak_ptr<kestrune::WizzardViewControllerDelegate>) override {
+        return keep("proximity tutorial");
+    }
+    kestrune::ScreenController macSleepScreenTutorial(
+        std::weak_ptr<kestrune::MacSleepScreenViewControllerDelegate>) override {
+        return keep("wake-unlock tutorial");
+    }
+    kestrune::ScreenController wifiWizzard(std::weak_ptr<kestrune::SafeWifiWizzardDelegate>) override {
+        return keep("wifi wizard");
+    }
+    kestrune::ScreenController clipboardTutorial(
+        std::weak_ptr<kestrune::ClipboardInfoViewControllerDelegate>) override {
+        return keep("clipboard how-to");
+    }
+    kestrune::ScreenController clearCacheTutorial(
+        std::weak_ptr<kestrune::ClearCacheControllerDelegate>) override {
+        return keep("clear-cache wizard");
+    }
+    kestrune::ScreenController helpTutorial(std::weak_ptr<kestrune::HelpDelegate>) override {
+        return keep("help pager");
+    }
+    kestrune::ScreenController initialConnectionTroubleShoot(std::weak_ptr<kestrune::HelpDelegate>) override {
+        return keep("troubleshooting pager");
+    }
+    kestrune::ScreenController systemPreferenceTutorialwithCompletion(
+        std::function<void()> completion) override {
+        preferenceCompletion = std::move(completion);
+        return keep("security page");
+    }
+    kestrune::ScreenController accessilityPreferenceTutorialwithCompletion(
+        std::function<void()> completion) override {
+        preferenceCompletion = std::move(completion);
+        return keep("accessibility page");
+    }
+    void start(const kestrune::ScreenController& s) override { log.add("start " + titleOf(s)); }
+    bool isVisible(const kestrune::ScreenController& s) override {
+        return titleOf(s) == "help pager" ? helpVisible : false;
+    }
+    void setViewVisibilityHandler(const kestrune::ScreenController&, std::function<void(bool)> h) override {
+        visibilityHandler = std::move(h);
+    }
+    bool helpTutorialIsVisible() override { return helpVisible; }
+    bool macSleepScreenWizardIsVisible() override { return sleepWizardVisible; }
+    void setCacheMessage(std::optional<int32_t> m) override {
+        log.add(m ? "cache message " + std::to_string(*m) : "cache message none");
+    }
+    void updateViewForBLEUpdate() override { log.add("cache wizard refresh"); }
+    void updatePageForCurrentState() override { log.add("wifi wizard refresh"); }
+    void kestruneBroughtToFront() override { log.add("permissions recheck"); }
+    void refreshHomeView() override { log.add("wizard home"); }
+    void didSuccessfullyPair_withMobileDevice(bool accepted, const std::shared_ptr<MobileDevice>&) override {
         log.add(std::string("wizard paired ") + (accepted ? "1" : "0"));
     }
-    void wizardDidLooseConnectionWithMobileDevice(const std::shared_ptr<MobileDevice>&) override {
+    void didLooseConnectionWithMobileDevice(const std::shared_ptr<MobileDevice>&) override {
         log.add("wizard lost phone");
     }
-    void tutorialsDidSyncWithMobileDevice(const std::shared_ptr<MobileDevice>&) override {
-        log.add("tutorials synced");
-    }
-    void tutorialsLostConnectionToMobileDevice(const std::shared_ptr<MobileDevice>&) override {
-        log.add("tutorials lost phone");
-    }
+    void showBluetoothNotSupported() override { log.add("no LE tutorial"); }
+    void updatePairingWizzard() override { log.add("wizard request"); }
+    void updateTutorialStateAfterConnectionUpdate() override { log.refresh("tutorial connection"); }
     void userDidLoginWithKestruneRSSI() override { log.add("tutorial proximity unlock"); }
     void userDidLogoutWithKestruneRSSI() override { log.add("tutorial proximity lock"); }
+    void endAndCleanupTutorial() override { log.add("tutorial ended"); }
+    void showKestruneTutorial() override { log.add("tutorial shown"); }
+    void updateMacSleepScreenTutorialIfNeeded() override { log.refresh("wake-unlock tutorial refresh"); }
+    void didSyncWithMobileDevice(const std::shared_ptr<MobileDevice>&) override {
+        log.add("tutorials synced");
+    }
+    void didUpdateBluetoothState() override { log.refresh("tutorials bluetooth"); }
+    void lostConnectionToMobileDevice(const std::shared_ptr<MobileDevice>&) override {
+        log.add("tutorials lost phone");
+    }
     void didUnlockMacWithUserConfirmation() override { log.add("tutorial confirmed unlock"); }
-    bool helpTutorialIsVisible() override { return helpVisible; }
-    void popViewModelAnimated(bool) override { log.add("pop help"); }
-    bool macSleepScreenWizardIsVisible() override { return sleepWizardVisible; }
-    void animateEffect(int32_t effect) override { log.add("shield effect " + std::to_string(effect)); }
-    void safeWifiWizardUpdatePageForCurrentState() override { log.add("wifi wizard"); }
-    void permissionScreensKestruneBroughtToFront() override { log.add("permissions recheck"); }
+    void windowControllerWillClose(kestrune::KSWindowController&) override {
+        log.add("tutorials window closes");
+    }
 };
 
-struct RecordingActions : kestrune::UserActionServices {
+// The screen factory: each screen is a titled controller; the closures of its buttons are kept by title.
+struct RecordingScreens : kestrune::InformationScreens {
     CallLog& log;
-    explicit RecordingActions(CallLog& l) : log(l) {}
-    void sendClipboardToIos() override { log.add("send clipboard"); }
-    void userDidToggleCheckForUpdates() override { log.add("user update check"); }
-    void didUnlindFromIphone() override { log.add("unlinked notice"); }
+    std::map<std::string, Action> actions;
+    explicit RecordingScreens(CallLog& l) : log(l) {}
+    kestrune::ScreenController make(const std::string& name, Action action = nullptr) {
+        log.add("screen " + name);
+        if (action) actions[name] = std::move(action);
+        return screenNamed(name);
+    }
+    // Presses the button of the last screen of that name; false when it had no action.
+    bool press(const std::string& name) {
+        auto it = actions.find(name);
+        if (it == actions.end() || !it->second) return false;
+        it->second();
+        return true;
+    }
+    kestrune::ScreenController authOptionsVC() override { return make("auth"); }
+    kestrune::ScreenController macOSXNotiicationsVC() override { return make("notifications"); }
+    kestrune::ScreenController siriTutorialVCAction(Action a) override { return make("siri", a); }
+    kestrune::ScreenController setupSiriTutorialVCAction(Action a) override { return make("siri setup", a); }
+    kestrune::ScreenController touchIdTutorialVCAction(Action a) override { return make("touch id", a); }
+    kestrune::ScreenController showYesNoTutorialVCAction(Action a) override { return make("yes no", a); }
+    kestrune::ScreenController showKnockKnockTutorialVCAction(Action a) override { return make("knock", a); }
+    kestrune::ScreenController macSleepScreenOverlayVC() override { return make("overlay"); }
+    kestrune::ScreenController openSpaceInfoVC() override { return make("open space"); }
+    kestrune::ScreenController manualPhotosVCWithCompletion(Action a) override {
+        return make("manual photos", a);
+    }
+    kestrune::ScreenController distanceEstimationVC() override { return make("distance"); }
+    kestrune::ScreenController proximityLockDisabledBecauseWifiVC() override { return make("paused wifi"); }
+    kestrune::ScreenController proximityLockDisabledManualLoginVC() override { return make("paused login"); }
+    kestrune::ScreenController updateKestruneOnYourPhoneDone(Action a) override {
+        return make("update phone page", a);
+    }
+    kestrune::ScreenController updateMacVersion_check_next(const std::string& title, Action check,
+                                                           Action next) override {
+        log.add(next ? "mac update with next" : "mac update title " + title);
+        return make("update mac page", check);
+    }
+    kestrune::ScreenController closeMainWindowTutorial(Action a) override { return make("close window", a); }
+    kestrune::ScreenController rateOnAppStore(Action a) override { return make("rate", a); }
+    kestrune::ScreenController confirmProximityUnlockTutorial(Action a) override {
+        return make("confirm unlock", a);
+    }
+};
+
+// The settings window: its showing and closing are recorded.
+struct RecordingSplitWindow : platform::ui::Window {
+    CallLog* log = nullptr;
+    void makeKeyAndOrderFront(platform::ui::Responder* sender) override {
+        if (log) log->add("show window");
+        platform::ui::Window::makeKeyAndOrderFront(sender);
+    }
+    void close() override {
+        if (log) log->add("close window");
+        platform::ui::Window::close();
+    }
 };
 
 struct RecordingLink : kestrune::PhoneLinkService {
@@ -303,6 +518,13 @@ struct RecordingLink : kestrune::PhoneLinkService {
     void didCopyClipboard_toMac(bool copied, const std::shared_ptr<MobileDevice>&) override {
         log.add(std::string("copied to mac ") + (copied ? "1" : "0"));
     }
+    void mobileDevice_connectionAccepted(const std::shared_ptr<MobileDevice>&, bool accepted) override {
+        log.add(std::string("pairing answer ") + (accepted ? "1" : "0"));
+    }
+    void updateClipboardForMobileDevice_clipboardText(const std::shared_ptr<MobileDevice>&,
+                                                      const std::string& text) override {
+        log.add("clipboard to phone " + text);
+    }
 };
 
 // The machine's facts are set by the test; its acts are recorded. The session's watchers run for real.
@@ -345,6 +567,37 @@ struct RecordingSystem : kestrune::CoordinatorSystem {
     void forceClearBluetoothCache() override { log.add("force clear cache"); }
     void relaunchAfterDelay(double) override { log.add("relaunch"); }
     void terminate() override { log.add("terminate"); }
+    bool scanningIndicatorIsActive() override { return scanning; }
+    double secondsSinceLastWakeNotification() override { return sinceWake; }
+    void trackErrorType(const std::string& type) override { log.add("usage error " + type); }
+    void sendSilentNotificationIfNeeded() override { log.add("silent push sent"); }
+    void startRecoveryMode() override { log.add("recovery on"); }
+    void stopRecoveryMode() override { log.add("recovery off"); }
+    void turnBluetoothOnWithCompletion(std::function<void()> completion) override {
+        log.add("bluetooth on");
+        bluetoothCompletion = std::move(completion);
+    }
+    void deleteBluetoothPlistCacheFileWithCompletion(std::function<void(bool)> completion) override {
+        log.add("delete cache");
+        cacheCompletion = std::move(completion);
+    }
+    void authorizeWithMessage_completion(const std::string& message,
+                                         std::function<void(bool)> completion) override {
+        log.add("authorize " + message);
+        authorization = std::move(completion);
+    }
+    void toggleLaunchAtStartupWithCompletion(std::function<void()> completion) override {
+        log.add("login item toggled");
+        if (completion) completion();
+    }
+    void userUpdatedScreensaverPreconditions() override { log.add("screensaver recheck"); }
+    bool preconditionsToLockMacOnScreensaverAreSet() override { return screensaverReady; }
+    void showDockIcon(bool show) override { log.add(show ? "dock on" : "dock off"); }
+    void setDockIconBouncing(bool bouncing) override { log.add(bouncing ? "dock bounce" : "dock still"); }
+    bool scanning = true, screensaverReady = true;
+    double sinceWake = 1000;
+    std::function<void()> bluetoothCompletion;
+    std::function<void(bool)> cacheCompletion, authorization;
 };
 
 class CoordinatorTest : public SessionTest {
@@ -358,15 +611,24 @@ protected:
         log.clear(platform::Clock::now());
         features = std::make_shared<RecordingFeatures>(log);
         commands = std::make_shared<RecordingCommands>(log);
-        windows = std::make_shared<RecordingWindows>(log);
+        menuBar = std::make_shared<RecordingMenuBar>(log);
+        navigation = std::make_shared<RecordingNavigation>(log);
+        tutorials = std::make_shared<RecordingTutorials>(log);
+        screens = std::make_shared<RecordingScreens>(log);
+        splitWindow = std::make_shared<RecordingSplitWindow>();
+        splitWindow->initWithContentRect_styleMask_backing_defer({200, 200, 1095, 575},
+                                                                 platform::ui::kWindowStyleTitled, 2, false);
+        splitWindow->log = &log;
         system = std::make_shared<RecordingSystem>(log);
         link = std::make_shared<RecordingLink>(log);
         kestrune::CoordinatorServices services;
         services.features = features;
         services.commands = commands;
-        services.menuBar = std::make_shared<RecordingMenuBar>(log);
-        services.windows = windows;
-        services.actions = std::make_shared<RecordingActions>(log);
+        services.menuBar = menuBar;
+        services.navigation = navigation;
+        services.tutorials = tutorials;
+        services.screens = screens;
+        services.splitWindow = splitWindow;
         services.link = link;
         services.system = system;
         // The link's requests are recorded here; the real link's own radio reports would only add noise.
@@ -450,7 +712,11 @@ protected:
     CallLog log;
     std::shared_ptr<RecordingFeatures> features;
     std::shared_ptr<RecordingCommands> commands;
-    std::shared_ptr<RecordingWindows> windows;
+    std::shared_ptr<RecordingMenuBar> menuBar;
+    std::shared_ptr<RecordingNavigation> navigation;
+    std::shared_ptr<RecordingTutorials> tutorials;
+    std::shared_ptr<RecordingScreens> screens;
+    std::shared_ptr<RecordingSplitWindow> splitWindow;
     std::shared_ptr<RecordingSystem> system;
     std::shared_ptr<RecordingLink> link;
     std::shared_ptr<kestrune::StateMachine> machine;

@@ -8,6 +8,7 @@
 
 #include "app/support/Common.h"
 #include "app/support/KSUrlManager.h"
+#include "engine/coordinator/ActivityControllerFactory.h"
 #include "features/updates/KestruneUpdater.h"
 #include "features/wifi/SafeWifiManager.h"
 #include "platform/services/SoftwareUpdater.h"
@@ -17,6 +18,7 @@
 #include "tests/engine/CoordinatorFixture.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/SettableReachability.h"
+#include "windows/history/ActivityVizualizationController.h"
 
 using namespace coordinatortests;
 using kestrune::DeviceLocalSettings;
@@ -38,8 +40,10 @@ protected:
         devices = kestrune::installFeatures(services, nullptr, session);
         services.commands = commands;
         services.menuBar = std::make_shared<RecordingMenuBar>(log);
-        services.windows = windows;
-        services.actions = std::make_shared<RecordingActions>(log);
+        services.navigation = navigation;
+        services.tutorials = tutorials;
+        services.screens = screens;
+        services.splitWindow = splitWindow;
         services.link = link;
         services.system = system;
         services.makeRequestController = []() -> std::shared_ptr<kestrune::RequestController> {
@@ -97,11 +101,19 @@ TEST_F(FeatureWiringTest, OnATrustedNetworkTheDisconnectLockWaitsAndJoiningItUnl
     lockSession();
     forget();
     join(kGuest, "a4:2b:b0:1c:3d:03");
-    EXPECT_GE(log.count("wifi wizard"), 1u) << "the watcher reached the coordinator";
+    EXPECT_GE(log.count("wifi wizard refresh"), 1u) << "the watcher reached the coordinator";
     EXPECT_EQ(log.count("unlock 5"), 0u);
     devices.wifi->join(kHome, "a4:2b:b0:1c:3d:01");
     runUntilIdle();
     EXPECT_GE(log.count("unlock 5"), 1u) << "the link change is told at once";
+}
+
+TEST_F(FeatureWiringTest, TheCoordinatorGetsANewActivityChartForEachRequest) {
+    auto factory = kestrune::ActivityControllerFactory::installed();
+    ASSERT_TRUE(factory);
+    auto chart = factory->newActivityVizualizationController();
+    EXPECT_TRUE(std::dynamic_pointer_cast<kestrune::ActivityVizualizationController>(chart));
+    EXPECT_NE(chart, factory->newActivityVizualizationController());
 }
 
 TEST_F(FeatureWiringTest, TheCommandRunnerAsksTheSessionThenThePlayers) {
@@ -166,6 +178,24 @@ TEST_F(UpdateWiringTest, SevenSecondsAfterStartTheVersionsAreFetchedAndANewerMac
     runUntilIdle();
     EXPECT_EQ(log.count("panel mac update"), 1u) << "once in a day";
     EXPECT_EQ(log.count("panel ios update"), 0u) << "no phone connected";
+}
+
+// The settings' switch and the user's update check reach the features, not the coordinator's stand-ins.
+TEST_F(UpdateWiringTest, TheWifiSwitchAndTheUsersUpdateCheckReachTheFeatures) {
+    server.setDefaultAnswer(plist({{"version", kestrune::Common::getAppVersion()}, {"url", "x.zip"}}));
+    start();
+    trust(kHome);
+    const bool before = SafeWifiManager::shared().safeWifiTurnedOn();
+    machine->toggleWifiUnlock();
+    EXPECT_NE(SafeWifiManager::shared().safeWifiTurnedOn(), before);
+    machine->toggleWifiUnlock();
+    EXPECT_EQ(SafeWifiManager::shared().safeWifiTurnedOn(), before);
+
+    const size_t feeds = requestsFor("/feed.plist");
+    machine->userDidToggleCheckForUpdates();
+    runUntilIdle();
+    EXPECT_EQ(requestsFor("/feed.plist"), feeds + 1);
+    EXPECT_EQ(log.count("not built yet"), 0u);
 }
 
 }  // namespace

@@ -11,6 +11,8 @@
 #include "app/store/DataManager.h"
 #include "engine/coordinator/StateMachine.h"
 #include "engine/session/SecurityAgentListener.h"
+#include "features/hotkeys/DDHotKeyCenter.h"
+#include "features/hotkeys/ShortCutManager.h"
 #include "link/requests/MotionDetection.h"
 #include "link/requests/RSSIIntake.h"
 #include "link/transport/AccountServices.h"
@@ -39,6 +41,8 @@ inline void forgetTheRoad() {
     kestrune::ScanningIndicator::resetSharedForTesting();
     kestrune::DeviceSpecificConfig::removeOverridesForTesting();
     kestrune::DataManager::resetSharedForTesting();
+    kestrune::ShortCutManager::resetForTesting();
+    kestrune::DDHotKeyCenter::resetForTesting();
 }
 inline const bool kRoadResetRegistered = (testsupport::addResetHook(&forgetTheRoad), true);
 
@@ -74,7 +78,7 @@ protected:
     // The coordinator as the application makes it, in this world; launched by a login item.
     void launch() {
         kestrune::CoordinatorServices services;
-        services.windows = world->windowServices();
+        services.tutorials = world->tutorialScreens();
         services.system = std::make_shared<QuietSystem>();
         if (prepareServices) prepareServices(services);
         machine = kestrune::StateMachine::create(services);
@@ -97,7 +101,7 @@ protected:
         prepareServices = [this](kestrune::CoordinatorServices& services) {
             world = kestrune::ScenarioWorld::create(platform::Radio::shared(), session,
                                                     kestrune::installFeatures(services, nullptr, session));
-            services.windows = world->windowServices();
+            services.tutorials = world->tutorialScreens();
             featuresInstalled_ = true;
         };
     }

@@ -5,10 +5,13 @@
 
 #include <sstream>
 
+#include "features/hotkeys/DDHotKeyCenter.h"
+#include "features/hotkeys/ShortCutManager.h"
 #include "features/language/LanguageControllerMac.h"
 #include "main/FeatureWiring.h"
 #include "main/Scenarios.h"
 #include "platform/services/UserNotificationRecorder.h"
+#include "platform/sim/keyboard/SimulatedHotKeys.h"
 #include "platform/sim/music/SimulatedMusicPlayers.h"
 #include "platform/storage/FileEvents.h"
 #include "platform/storage/Files.h"
@@ -204,6 +207,26 @@ TEST_F(ScenarioRunnerTest, AWrongPasswordIsRefused) {
                                    "end    as expected: the pairing refused with status 4"}))
         << timeline;
     EXPECT_FALSE(has(timeline, "paired with"));
+}
+
+TEST_F(ScenarioRunnerTest, TheLockShortcutLocksTheMacAndTheTimelineShowsWhatTheUserWouldSee) {
+    auto keys = platform::SimulatedHotKeys::create();
+    platform::HotKeyRegistry::install(keys);
+    useFeatures();
+    auto timeline = play(*kestrune::findScenario("hotkey"));
+    EXPECT_TRUE(succeeded) << timeline;
+    EXPECT_TRUE(
+        inOrder(timeline, {"Mac    the settings window is shown", "Mac    asks for settings page devicesMenu",
+                           "Mac    asks for pairing wizard", "you    press Control+Command+L and let go",
+                           "Mac    locked (chosen on the Mac)", "end    as expected: the Mac is locked"}))
+        << timeline;
+    // The shortcut for the clipboard is registered too; the centre lets both go at the end.
+    EXPECT_TRUE(keys->isRegistered(9, 0x1100));
+    kestrune::DDHotKeyCenter::shutdownShared();
+    EXPECT_EQ(keys->registrationCount(), 0u);
+    kestrune::ShortCutManager::resetForTesting();
+    kestrune::DDHotKeyCenter::resetForTesting();
+    platform::HotKeyRegistry::install(nullptr);
 }
 
 TEST_F(ScenarioRunnerTest, AScenarioThatWaitsInVainOrEndsOtherwiseSaysSo) {

@@ -98,6 +98,7 @@ void KestruneImageController::saveToDesktop(ui::Control&) {
         platform::logf("Share image: could not be saved to %s", path.c_str());
         return;
     }
+    MugShotGenerator::rememberSavedMugShotPath(path);
     showPersistentNotification(localizable("mugshot_image_saved_to_documents"), kSavedNotificationIdentifier);
 }
 

@@ -1,5 +1,8 @@
 #include "windows/sharing/MugShotGenerator.h"
 
+#include <mutex>
+#include <optional>
+
 #include "app/records/FTWDevice.h"
 #include "app/support/NSDateFormatterHelper.h"
 #include "app/support/Utilities.h"
@@ -74,6 +77,29 @@ std::shared_ptr<LoginPhotoContainer> MugShotGenerator::loginCardForEntry(const L
 
 std::string MugShotGenerator::mugShotFilePathInDocuments() {
     return Utilities::kestruneDocumentsDirectory() + "/" + kSharedFileName;
+}
+
+namespace {
+std::mutex gSavedMutex;
+std::optional<std::string> gLastSaved;
+}  // namespace
+
+void MugShotGenerator::rememberSavedMugShotPath(const std::string& path) {
+    std::lock_guard lock(gSavedMutex);
+    gLastSaved = path;
+}
+
+void MugShotGenerator::forgetSavedMugShotPathForTesting() {
+    std::lock_guard lock(gSavedMutex);
+    gLastSaved.reset();
+}
+
+std::string MugShotGenerator::lastSavedMugShotPath() {
+    {
+        std::lock_guard lock(gSavedMutex);
+        if (gLastSaved) return *gLastSaved;
+    }
+    return mugShotFilePathInDocuments();
 }
 
 }  // namespace kestrune

@@ -30,6 +30,11 @@ public:
     static void setupImageViewForSnapshot(ui::ImageView& imageView);
     // Where a share image is saved: in the application's Documents folder.
     static std::string mugShotFilePathInDocuments();
+    // The share image saved last (by any window), so that the "saved" notification shows that file;
+    // until one is saved, mugShotFilePathInDocuments. Any thread.
+    static void rememberSavedMugShotPath(const std::string& path);
+    static std::string lastSavedMugShotPath();
+    static void forgetSavedMugShotPathForTesting();
     // The record's photo; none when it has no readable photo file.
     static std::shared_ptr<ui::Image> photoOfEntry(const BaseEntry& entry);
 };

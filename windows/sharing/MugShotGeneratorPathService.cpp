@@ -5,7 +5,7 @@
 namespace kestrune {
 
 std::string MugShotGeneratorPathService::mugShotFilePathInDocuments() {
-    return MugShotGenerator::mugShotFilePathInDocuments();
+    return MugShotGenerator::lastSavedMugShotPath();
 }
 
 }  // namespace kestrune

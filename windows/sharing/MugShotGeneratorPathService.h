@@ -6,8 +6,8 @@
 
 namespace kestrune {
 
-// Tells the application shell where a shared photo is saved, so that a click on the "saved"
-// notification can show the file.
+// Tells the application shell where the share image saved last is, so that a click on the "saved"
+// notification shows that very file.
 class MugShotGeneratorPathService : public MugShotPathService {
 public:
     std::string mugShotFilePathInDocuments() override;

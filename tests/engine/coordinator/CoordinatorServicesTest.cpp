@@ -34,22 +34,27 @@ TEST_F(CoordinatorServicesTest, StandInsForPartsNotBuiltSayWhatWasRequestedAndNe
     features.insertUnlockedEntry();
     features.didUnlockUsingKestrune();
     EXPECT_FALSE(features.pasteToClipboard("text")) << "nothing was copied";
-    machine->services().windows->showAddNewDeviceViewOpen_withCompletion(true,
-                                                                         [] { FAIL() << "never shown"; });
-    machine->services().actions->sendClipboardToIos();
+    machine->showAddNewDeviceViewOpen_withCompletion(true, [] { FAIL() << "never shown"; });
+    machine->sendClipboardToIos();
     machine->services().menuBar->showUnableToLockMac();
+    machine->showAuthRequest();
+    machine->showClearBluetoothCacheTutorial();
+    machine->showUnlockHistory();
 
     for (const char* requested :
-         {"not built yet: settings window requested",
+         {"Outcome: the settings window is shown",
           "not built yet: tracker-file line requested (application started)",
           "not built yet: history entry requested (application started, trigger 0)",
           "not built yet: history entry requested (quit, trigger 1)", "not built yet: hot keys requested",
           "not built yet: menu-bar panel requested for 1.5 s",
+          "not built yet: settings page photosAndHistoryMenu requested",
           "not built yet: lock/unlock history window requested",
+          "not built yet: settings page devicesMenu requested", "not built yet: pairing wizard requested",
+          "not built yet: information screen requested (authorisation requests)",
+          "not built yet: clear-Bluetooth-cache wizard requested",
           "not built yet: tracker-file line requested (Mac unlocked)",
           "not built yet: notification requested (unlocked with the phone)",
           "not built yet: copy of 4 bytes to the Mac clipboard requested",
-          "not built yet: new-phone window requested (a phone asks to pair)",
           "not built yet: sending the Mac clipboard to the phone requested",
           "not built yet: panel notice requested (the Mac could not be locked)"})
         EXPECT_TRUE(capture.contains(requested)) << requested;

@@ -365,7 +365,7 @@ namespace {
 // the first thing it makes the coordinator do.
 TEST_F(OutcomesTest, TheElevenObservers) {
     startWithPhone(true);
-    windows->visible = true;
+    splitWindow->orderFront(nullptr);
     system->centralState = 2;
     osx().setIsWaitingForConfirmation(Number(2));
     struct Case {
@@ -380,7 +380,7 @@ TEST_F(OutcomesTest, TheElevenObservers) {
         {"LockOnScreenHiddenNotification", "cancel confirm password", 0},
         {"applicationWillSleepNotification", "", 0},
         {"applicationDidWakeUpNotification", "intense scanning", 0.1},
-        {"kWifiChangedNotification", "wifi wizard", 0},
+        {"kWifiChangedNotification", "wifi wizard refresh", 0},
         {platform::ui::Window::kWillCloseNotification, "dock on", 0.2},
         {"NOTIFICATION_DID_UPDATE_SCANNING", "devices page", 0},
         {"updateStateChanged", "updates page", 0},

@@ -38,12 +38,15 @@ TEST_F(StateMachineTest, StartUpRunsItsStepsInOrderAndOpensTheWindowOnlyForAUser
         EXPECT_TRUE(log.calls.empty()) << "start-up is queued, not run inline";
         advance(8.5);
         // The lid watcher reports the lid once as it starts, which resumes scanning with the lid open.
-        std::vector<std::string> expected = {"migrate",        "scanning indicator", "intense scanning",
-                                             "check LE",       "version update",     "silent push",
-                                             "tracker opened", "history 1/0",        "dock off"};
-        if (byUser) expected.push_back("show window");
-        for (auto s : {"scanning indicator", "intense scanning", "hot keys", "login items",
-                       "remote unlink check", "auto updates", "check updates", "clear ignore list"})
+        std::vector<std::string> expected = {
+            "migrate",     "scanning indicator", "intense scanning", "check LE",         "version update",
+            "silent push", "tracker opened",     "history 1/0",      "rebuild settings", "dock off"};
+        if (byUser) expected.insert(expected.end(), {"show window", "dock on"});
+        expected.push_back("scanning indicator");
+        // With the settings window open the devices page follows the Bluetooth state.
+        if (byUser) expected.push_back("devices page");
+        for (auto s : {"intense scanning", "hot keys", "login items", "remote unlink check", "auto updates",
+                       "check updates", "clear ignore list"})
             expected.push_back(s);
         EXPECT_EQ(log.names(), expected);
         EXPECT_NEAR(log.at("show window"), byUser ? 0.2 : -1, 1e-6);
@@ -268,7 +271,7 @@ TEST_F(StateMachineTest, ClosingAWindowUpdatesTheDockIconAfterAFifthOfASecond) {
 
 TEST_F(StateMachineTest, DockIconFollowsTheSettingsWindow) {
     machine->updateDockItem();
-    windows->visible = true;
+    splitWindow->orderFront(nullptr);
     machine->updateDockItem();
     EXPECT_EQ(log.names(), (std::vector<std::string>{"dock off", "dock on"}));
 }

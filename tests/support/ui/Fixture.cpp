@@ -5,10 +5,12 @@
 #include "platform/ui/AnimationContext.h"
 #include "platform/ui/DisplayCycle.h"
 #include "platform/ui/Nib.h"
+#include "platform/ui/Popover.h"
 #include "platform/ui/Renderer.h"
 #include "platform/ui/SceneRegistry.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/SharingService.h"
+#include "platform/ui/SharingServicePicker.h"
 #include "platform/ui/StatusBar.h"
 #include "platform/ui/TextMeasurer.h"
 #include "platform/ui/Transaction.h"
@@ -35,6 +37,8 @@ void resetInterface() {
     ImageRegistry::reset();
     SceneRegistry::reset();
     SharingService::resetForTesting();
+    SharingServicePicker::resetForTesting();
+    Popover::resetForTesting();
     Transaction::resetForTesting();
     AnimationContext::resetForTesting();
     Menu::resetForTesting();

@@ -1,0 +1,8 @@
+#pragma once
+
+namespace kestrune {
+
+// Pictures of the shortcut recorder for `kestrune --snapshot`.
+void registerHotKeyGallery();
+
+}  // namespace kestrune

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/records/BaseEntry.h"
+
+namespace kestrune {
+
+// The records the photo window shows, and where a share image it saves goes. Pure functions of their
+// input (and of the files present): any thread may run them on records nobody changes meanwhile.
+class PhotoCollection {
+public:
+    using Entries = std::vector<std::shared_ptr<BaseEntry>>;
+    static constexpr const char* kMugshotBaseName = "kestrune_mugshot.png";
+    static constexpr int kLastNumberedName = 9999;
+
+    // The shown kinds in their order, each kept in its own order (newest first) and cut to the records
+    // whose photo file exists.
+    static Entries shownEntries(bool failedLogins, const Entries& failedLoginEntries, bool logins,
+                                const Entries& historyEntries, bool manualSnapshots,
+                                const Entries& snapshotEntries);
+    // The records whose photo file exists.
+    static Entries entriesWithMugShots(const Entries& entries);
+    // "kestrune_mugshot.png" in the folder, else "kestrune_mugshot(1).png" up to (9999): the first that
+    // is not there; none when all are taken. (A smaller last number is for tests.)
+    static std::optional<std::string> firstFreeMugshotPath(const std::string& folder,
+                                                           int lastNumber = kLastNumberedName);
+    // Whether the record's photo is the one at the path: the same path, ignoring case.
+    static bool imagePathMatches(const BaseEntry& entry, const std::string& path);
+};
+
+}  // namespace kestrune
