@@ -14,6 +14,7 @@
 #include "features/hotkeys/DDHotKeyCenter.h"
 #include "main/CommandLineOptions.h"
 #include "main/FeatureWiring.h"
+#include "main/InterfaceWiring.h"
 #include "main/InterfaceKitHelpers.h"
 #include "main/ReportingKitStart.h"
 #include "main/ScenarioCommand.h"
@@ -77,10 +78,12 @@ int main(int argc, char** argv) {
     application.setDelegate(&delegate);
 
     // The coordinator builds the running system once launching has finished and stops it on quit. The
-    // features built so far are its neighbours, on the simulated Wi-Fi and music players; the panel and
-    // window folders are the logging defaults until those land.
+    // features built so far are its neighbours, on the simulated Wi-Fi and music players, and so are the
+    // wizards, tutorials and information screens; the panel and the settings window's navigation are the
+    // logging defaults until those land.
     kestrune::CoordinatorServices services;
     auto devices = kestrune::installFeatures(services, &delegate, session);
+    kestrune::installInterface(services);
     if (scenario) scenario->setUp(session, devices, services);
     auto stateMachine = kestrune::StateMachine::create(services);
     delegate.stateMachine = stateMachine;
