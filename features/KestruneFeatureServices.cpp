@@ -1,5 +1,7 @@
 #include "features/KestruneFeatureServices.h"
 
+#include "features/clipboard/ClipboardManager.h"
+#include "features/clipboard/MacClipboardManager.h"
 #include "features/history/LoginTrackerController.h"
 #include "features/hotkeys/ShortCutManager.h"
 #include "features/language/LanguageControllerMac.h"
@@ -137,6 +139,15 @@ void KestruneFeatureServices::playIfPreviouslyStopped() {
 
 void KestruneFeatureServices::pauseMusic() {
     MusicController::shared().pause();
+}
+
+bool KestruneFeatureServices::pasteToClipboard(const std::string& text) {
+    return MacClipboardManager::pasteToClipboard(text);
+}
+
+void KestruneFeatureServices::filterClipboardWithCompletion(
+    std::function<void(const std::string&)> completion) {
+    ClipboardManager::filterClipboardWithCompletion(std::move(completion));
 }
 
 void KestruneFeatureServices::updateShortcutsEnabled() {

@@ -10,8 +10,8 @@ namespace kestrune {
 
 // The features the coordinator calls, as built here: the lock/unlock history and the tracker file,
 // failed-login and manual photos, the interface language, the user notifications, trusted Wi-Fi, music
-// pause and resume, the application's updates and the newest versions of the remote configuration. The
-// hot keys and the clipboard keep the coordinator's defaults until they are composed in.
+// pause and resume, the application's updates and the newest versions of the remote configuration, the
+// hot keys and clipboard sharing.
 //
 // It is also the proximity decider's trusted-Wi-Fi policy, so that the decider, the lock screen and the
 // Wi-Fi watcher all take the one answer of the trusted Wi-Fi manager. The shared feature objects (the
@@ -57,6 +57,11 @@ public:
 
     void playIfPreviouslyStopped() override;
     void pauseMusic() override;
+
+    // Clipboard sharing: the phone's text written to the Mac's pasteboard, and the Mac's text vetted
+    // before it goes to the phone.
+    bool pasteToClipboard(const std::string& text) override;
+    void filterClipboardWithCompletion(std::function<void(const std::string&)> completion) override;
 
 private:
     LoginTrackerFactory loginTrackerFactory_;

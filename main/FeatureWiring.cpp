@@ -19,6 +19,7 @@
 #include "platform/services/SoftwareUpdater.h"
 #include "platform/sim/camera/SimulatedCamera.h"
 #include "platform/sim/music/SimulatedMusicPlayers.h"
+#include "platform/sim/pasteboard/SimulatedPasteboard.h"
 #include "platform/sim/wifi/SimulatedWifi.h"
 #include "platform/system/CommandResponderChain.h"
 #include "windows/history/ActivityChartFactory.h"
@@ -38,6 +39,9 @@ FeatureDevices installFeatures(CoordinatorServices& services, AppDelegate* deleg
     devices.wifi->install();
     devices.players = platform::SimulatedMusicPlayers::createWithTheFourPlayers();
     devices.players->install();
+    // No display server either: the clipboard is the simulated desktop's.
+    devices.pasteboard = platform::SimulatedPasteboard::create();
+    devices.pasteboard->install();
     gSessionCommands = sessionCommands;
     platform::SystemCommands::installResponder(std::make_shared<platform::CommandResponderChain>(
         std::vector<std::shared_ptr<platform::SystemCommands::Responder>>{std::move(sessionCommands),
@@ -67,6 +71,7 @@ void uninstallFeaturesForTesting() {
     platform::SoftwareUpdater::sharedUpdater()->setAutomaticallyChecksForUpdates(false);
     platform::CaptureBackend::install(nullptr);
     platform::WifiBackend::install(nullptr);
+    platform::PasteboardBackend::install(nullptr);
     platform::ScriptingBackend::install(nullptr);
     platform::SystemCommands::installResponder(std::exchange(gSessionCommands, nullptr));
     HistoryServices::install(nullptr);

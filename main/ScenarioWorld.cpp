@@ -10,11 +10,14 @@
 #include "platform/sim/PhoneApplication.h"
 #include "platform/sim/keyboard/SimulatedHotKeys.h"
 #include "platform/sim/music/SimulatedMusicPlayers.h"
+#include "platform/sim/pasteboard/SimulatedPasteboard.h"
 #include "platform/sim/radio/Radio.h"
 #include "platform/sim/session/SimulatedSession.h"
 #include "platform/sim/wifi/SimulatedWifi.h"
 #include "platform/system/ProcessInfo.h"
+#include "platform/ui/StatusBar.h"
 #include "platform/ui/ViewController.h"
+#include "platform/ui/Window.h"
 
 namespace kestrune {
 
@@ -134,6 +137,27 @@ bool ScenarioWorld::pressShortcut(uint16_t keyCode, uint32_t modifiers) {
 bool ScenarioWorld::shortcutRegistered(uint16_t keyCode, uint32_t modifiers) const {
     auto keys = std::dynamic_pointer_cast<platform::SimulatedHotKeys>(platform::HotKeyRegistry::current());
     return keys && keys->isRegistered(keyCode, modifiers);
+}
+
+void ScenarioWorld::clickMenuBarIcon() {
+    session_->userInput();
+    const auto& items = platform::ui::StatusBar::systemStatusBar().statusItems();
+    if (items.empty()) return;
+    auto window = items.front()->window();
+    if (!window) return;
+    const platform::ui::Point middle{window->frame().width() * 0.5, window->frame().height() * 0.5};
+    for (auto type : {platform::ui::EventType::LeftMouseDown, platform::ui::EventType::LeftMouseUp})
+        window->sendEvent(platform::ui::Event::mouseEvent(type, middle, window));
+}
+
+void ScenarioWorld::copyOnMac(const std::string& text) {
+    session_->userInput();
+    if (devices_.pasteboard) devices_.pasteboard->copyText(text);
+}
+
+std::optional<std::string> ScenarioWorld::macClipboardText() const {
+    if (!devices_.pasteboard) return std::nullopt;
+    return devices_.pasteboard->dataForType(platform::kPasteboardTypeString);
 }
 
 bool ScenarioWorld::typedByPerson(size_t keyIndex) const {

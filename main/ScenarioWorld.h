@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,12 @@ public:
     // added to the trusted networks, saved, and Wi-Fi unlock is switched on. False when the Mac is joined
     // to no network.
     bool trustCurrentWifiNetwork();
+    // The user clicks the application's icon in the menu bar (nothing happens without one).
+    void clickMenuBarIcon();
+    // The user copies text on the Mac; what the Mac's clipboard holds now (none without text or without
+    // the features' pasteboard).
+    void copyOnMac(const std::string& text);
+    std::optional<std::string> macClipboardText() const;
     // Whether the key of the session's key log at that index was typed by a person, not by the Mac.
     bool typedByPerson(size_t keyIndex) const;
 

@@ -142,7 +142,9 @@ Scenario defaultScenario() {
     for (auto& pairingStep : pairing(true)) s.steps.push_back(std::move(pairingStep));
     s.steps.push_back(step(1, "you", "work at the Mac, the phone beside you on the desk",
                            [](ScenarioWorld& w) { w.keepWorking(8); }));
-    s.steps.push_back(step(9, "phone", "goes with you as you walk away from the desk",
+    s.steps.push_back(step(8, "you", "click Kestrune's icon in the menu bar: the panel shows your iPhone",
+                           [](ScenarioWorld& w) { w.clickMenuBarIcon(); }));
+    s.steps.push_back(step(1, "phone", "goes with you as you walk away from the desk",
                            [](ScenarioWorld& w) { w.phone().moveTo(-85, 6); }));
     s.steps.push_back(waitUntil("the Mac to lock", locked));
     s.steps.push_back(step(4, "guest", "sits down at your Mac while you are away and types a wrong password",
@@ -308,12 +310,60 @@ Scenario hotkeyScenario() {
     return s;
 }
 
+// Control+Command+V: the clipboard shortcut.
+constexpr uint16_t kKeyV = 9;
+constexpr const char* kMacText = "Meet at the harbour at six";
+constexpr const char* kPhoneText = "Bring the spare keys";
+
+Scenario clipboardScenario() {
+    Scenario s;
+    s.name = "clipboard";
+    s.summary =
+        "a new phone pairs; Control+Command+V sends the Mac's clipboard to the phone, and the phone's text "
+        "lands on the Mac's clipboard";
+    s.steps.push_back(step(0, "phone", "runs Kestrune 3.8, which shares the clipboard",
+                           [](ScenarioWorld& w) { w.phone().setApplicationVersion("3.8"); }));
+    for (auto& pairingStep : pairing(true)) s.steps.push_back(std::move(pairingStep));
+    s.steps.push_back(waitUntil(
+        "the Mac to register its shortcuts",
+        [](ScenarioWorld& w) { return w.shortcutRegistered(kKeyV, kControlCommand); }, 30));
+    s.steps.push_back(step(1, "you", std::string("copy \"") + kMacText + "\" on the Mac",
+                           [](ScenarioWorld& w) { w.copyOnMac(kMacText); }));
+    s.steps.push_back(step(1, "you", "press Control+Command+V and let go",
+                           [](ScenarioWorld& w) { w.pressShortcut(kKeyV, kControlCommand); }));
+    s.steps.push_back(waitUntil(
+        "the text to reach the phone",
+        [](ScenarioWorld& w) { return w.phone().heard(PhoneApplication::kClipboard, std::string(kMacText)); },
+        10));
+    s.steps.push_back(step(0.5, "phone", "puts the Mac's text on its clipboard",
+                           [](ScenarioWorld& w) { w.phone().reportClipboardCopied(true); }));
+    s.steps.push_back(step(3, "phone",
+                           std::string("you copy \"") + kPhoneText + "\" on it and send it to the Mac",
+                           [](ScenarioWorld& w) { w.phone().sendClipboard(kPhoneText); }));
+    s.steps.push_back(waitUntil(
+        "the text to land on the Mac's clipboard",
+        [](ScenarioWorld& w) { return w.macClipboardText() == std::string(kPhoneText); }, 10));
+    s.steps.push_back(waitUntil("the phone to hear the Mac took the text", [](ScenarioWorld& w) {
+        return w.phone().heard(PhoneApplication::kClipboardReceived);
+    }));
+    s.settle = 2;
+    s.expected = "the Mac's text on the phone, the phone's text on the Mac's clipboard; the phone paired";
+    s.verdict = [](ScenarioWorld& w, const ScenarioFacts& facts) -> std::optional<std::string> {
+        if (!w.phone().heard(PhoneApplication::kClipboard, std::string(kMacText)))
+            return std::string("the phone never got the Mac's text");
+        if (w.macClipboardText() != std::string(kPhoneText))
+            return std::string("the Mac's clipboard lacks the text");
+        return expectSession(w, facts, false, true);
+    };
+    return s;
+}
+
 }  // namespace
 
 const std::vector<Scenario>& allScenarios() {
-    static const std::vector<Scenario> scenarios = {defaultScenario(), deskScenario(),
-                                                    dropoutScenario(), wrongPasswordScenario(),
-                                                    wifiScenario(),    hotkeyScenario()};
+    static const std::vector<Scenario> scenarios = {
+        defaultScenario(), deskScenario(),   dropoutScenario(),  wrongPasswordScenario(),
+        wifiScenario(),    hotkeyScenario(), clipboardScenario()};
     return scenarios;
 }
 

@@ -4,12 +4,21 @@
 #include <string>
 #include <vector>
 
+#include "engine/coordinator/EngineSessionServices.h"
 #include "engine/coordinator/ShieldGallery.h"
 #include "features/hotkeys/HotKeyGallery.h"
 #include "features/language/BundleLanguage.h"
 #include "main/DrawingModule.h"
 #include "main/InterfaceKitHelpers.h"
+#include "menubar/SettingsWindowGallery.h"
+#include "platform/bluetooth/BluetoothBackend.h"
+#include "platform/sim/radio/Radio.h"
+#include "platform/sim/session/SimulatedDesktop.h"
+#include "platform/sim/session/SimulatedSession.h"
+#include "platform/sim/wifi/SimulatedWifi.h"
+#include "platform/storage/StandardFolders.h"
 #include "platform/sim/camera/SimulatedCamera.h"
+#include "menubar/MenuBarGallery.h"
 #include "platform/ui/DisplayCycle.h"
 #include "platform/ui/SceneRegistry.h"
 #include "uikit/KitGallery.h"
@@ -17,8 +26,24 @@
 #include "windows/ListsGallery.h"
 #include "windows/ScreensGallery.h"
 #include "windows/WizardsGallery.h"
+#include "windows/clipboard/ClipboardGallery.h"
 
 namespace kestrune {
+
+namespace {
+// The settings pages read the machine; the simulated one stands in for it, as when the application runs,
+// with the application allowed to control the computer.
+void installSimulatedMacForPictures() {
+    platform::BluetoothBackend::install(platform::Radio::shared());
+    static auto session =
+        platform::SimulatedSession::create(platform::StandardFolders::library() + "/Kestrune/Session");
+    session->install();
+    session->desktop()->setProcessTrusted(true);
+    EngineSessionServices::install();
+    static auto wifi = platform::SimulatedWifi::create();
+    wifi->install();
+}
+}  // namespace
 
 void installInterfaceBackend() {
     // Most runs never draw: the drawing libraries are loaded when something first needs them.
@@ -49,7 +74,10 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     registerListsAndSharingGallery();
     registerScreensGallery();
     registerWizardsGallery();
+    registerSettingsWindowGallery(installSimulatedMacForPictures);
     registerHistoryAndPhotosGallery(&platform::SimulatedCamera::testPattern);
+    registerMenuBarGallery();
+    registerClipboardWindowGallery();
     std::vector<std::string> names(argv + 3, argv + argc);
     const int failures = platform::ui::SceneRegistry::renderAll(argv[2], names);
     return failures == 0 ? 0 : 1;

@@ -16,9 +16,11 @@
 #include "main/FeatureWiring.h"
 #include "main/InterfaceWiring.h"
 #include "main/InterfaceKitHelpers.h"
+#include "main/MenuBarWiring.h"
 #include "main/ReportingKitStart.h"
 #include "main/ScenarioCommand.h"
 #include "main/SnapshotCommand.h"
+#include "menubar/navigation/SettingsWindowNavigation.h"
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
 #include "platform/bluetooth/BluetoothBackend.h"
@@ -78,12 +80,19 @@ int main(int argc, char** argv) {
     application.setDelegate(&delegate);
 
     // The coordinator builds the running system once launching has finished and stops it on quit. The
-    // features built so far are its neighbours, on the simulated Wi-Fi and music players, and so are the
-    // wizards, tutorials and information screens; the panel and the settings window's navigation are the
-    // logging defaults until those land.
+    // features built so far are its neighbours, on the simulated Wi-Fi, music players and pasteboard, and
+    // so are the wizards, tutorials and information screens; the status item and its panel are the menu
+    // bar's.
     kestrune::CoordinatorServices services;
     auto devices = kestrune::installFeatures(services, &delegate, session);
     kestrune::installInterface(services);
+    // The settings window with its navigation (its master list comes with the page-manager factory).
+    services.splitWindow = kestrune::WAYSourceListWindow::create(
+        {200, 200, 1095, 575}, platform::ui::kWindowStyleTitled | platform::ui::kWindowStyleClosable |
+                                   platform::ui::kWindowStyleMiniaturizable |
+                                   platform::ui::kWindowStyleResizable);
+    services.navigation = std::make_shared<kestrune::SettingsWindowNavigation>();
+    kestrune::installMenuBar(services);
     if (scenario) scenario->setUp(session, devices, services);
     auto stateMachine = kestrune::StateMachine::create(services);
     delegate.stateMachine = stateMachine;

@@ -38,10 +38,11 @@ const ui::NibRegistry::Registration kCollapseCellLayout("CollapseCell", [](ui::N
     cell->button2->setAlignment(ui::TextAlignment::Right);
     cell->closeButton = cells::textButton(nib, *cell, {364, fromTop(12, 20), 22, 20}, "\u2715",
                                           ui::Color::whiteColor(), topRight);
-    cell->descriptionLabel = cells::label(nib, *cell, {44, fromTop(38, 18), 340, 18}, "Helvetica Neue Light",
+    // Below the 45 points of a folded row, so that folding hides the description whole.
+    cell->descriptionLabel = cells::label(nib, *cell, {44, fromTop(46, 18), 340, 18}, "Helvetica Neue Light",
                                           12, ui::Color::whiteColor(), ui::kViewWidthSizable | topLeft);
     cell->button1 =
-        cells::textButton(nib, *cell, {44, fromTop(60, 18), 200, 18}, "", ui::Color::whiteColor(), topLeft);
+        cells::textButton(nib, *cell, {44, fromTop(65, 18), 200, 18}, "", ui::Color::whiteColor(), topLeft);
     cell->button1->setAlignment(ui::TextAlignment::Left);
 
     cell->bottomSeparator = nib.make<ui::View>({0, 0, 400, 1});

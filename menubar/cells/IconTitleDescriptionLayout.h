@@ -16,11 +16,12 @@ void layOutIconTitleDescription(ui::NibLoader& nib, double height, double iconSi
     const double textX = 20 + iconSide + 14;
     cell->icon = imageView(nib, *cell, {20, (height - iconSide) / 2, iconSide, iconSide});
     cell->titleLabel =
-        label(nib, *cell, {textX, height / 2 + 2, 290 - textX, 20}, "Helvetica", 14, ui::Color::blackColor());
-    cell->descriptionLabel = label(nib, *cell, {textX, height / 2 - 34, 290 - textX, 34},
+        label(nib, *cell, {textX, height / 2 + 2, 250 - textX, 20}, "Helvetica", 14, ui::Color::blackColor());
+    cell->descriptionLabel = label(nib, *cell, {textX, height / 2 - 34, 250 - textX, 34},
                                    "Helvetica Neue Light", 12, customLightGray());
     cell->descriptionLabel->setLineBreakMode(ui::LineBreakMode::WordWrapping);
-    cell->button1 = textButton(nib, *cell, {296, (height - 24) / 2, 90, 24}, "", kestruneGreen());
+    // Wide enough for the longer button titles ("Restart when done").
+    cell->button1 = textButton(nib, *cell, {256, (height - 24) / 2, 130, 24}, "", kestruneGreen());
     connect<IconTitleDescriptionCell>(*cell->button1, cell, &IconTitleDescriptionCell::buttonToggled);
 }
 

@@ -79,7 +79,7 @@ void PhoneApplication::sendSettings(int32_t applicationState, const std::string&
                {{"iOSapplicationState", applicationState},
                 {"chosenMetric", metric},
                 {"language", language},
-                {"iOSVersion", "3.2"},
+                {"iOSVersion", applicationVersion_},
                 {"iOSSystemVersion", "12.4"},
                 {"batteryPercent", 80}});
 }
@@ -114,6 +114,14 @@ void PhoneApplication::unlockMac(const std::string& user) {
 
 void PhoneApplication::confirmUnlock(bool confirmed) {
     phone_->sendApplicationMessage(kLoginConfirmed, confirmed ? "1" : "0");
+}
+
+void PhoneApplication::sendClipboard(const std::string& text) {
+    phone_->sendApplicationMessage(kPhoneClipboard, text);
+}
+
+void PhoneApplication::reportClipboardCopied(bool copied) {
+    phone_->sendApplicationMessage(kPhoneClipboardCopied, copied ? "1" : "0");
 }
 
 void PhoneApplication::stayAt(double rssi) {
@@ -170,6 +178,12 @@ std::optional<std::string> PhoneApplication::describe(const PhoneMessage& messag
         case kCancelLoginConfirmation:
         case kCancelLoginConfirmationPasswordField:
             return std::string("hears: the Mac withdraws its unlock question");
+        case kClipboard:
+            return "hears: the Mac's clipboard, \"" + payload + "\"";
+        case kClipboardReceived:
+            return std::string("hears: its text ") +
+                   (PhoneMessageCoder::leadingInt32(payload) == 1 ? "is on" : "did not reach") +
+                   " the Mac's clipboard";
         default:
             return std::nullopt;
     }

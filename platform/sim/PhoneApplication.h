@@ -42,6 +42,10 @@ public:
         kConfirmLoginPasswordField = 67,
         kCancelLoginConfirmationPasswordField = 68,
         kNotification = 74,
+        kClipboard = 75,
+        kClipboardReceived = 77,
+        kPhoneClipboard = 104,
+        kPhoneClipboardCopied = 105,
     };
     // The service a phone not paired yet advertises while its application offers to pair.
     static constexpr const char* kPairingService = "B4FE";
@@ -72,11 +76,16 @@ public:
     void sendPassword(const std::string& user, const std::string& password);
     // The application's settings and whether it is in front (2) or in the background (1).
     void sendSettings(int32_t applicationState, const std::string& language = "en", int32_t metric = 1);
+    // The application's version the next settings report (an old one, "3.2", unless set).
+    void setApplicationVersion(std::string version) { applicationVersion_ = std::move(version); }
     void reportApplicationState(int32_t state);
     void setProximityLock(bool on, int32_t distance);
     void lockMac(const std::string& user);
     void unlockMac(const std::string& user);
     void confirmUnlock(bool confirmed);
+    // The phone's clipboard text sent to the Mac; and whether the Mac's text reached the phone's clipboard.
+    void sendClipboard(const std::string& text);
+    void reportClipboardCopied(bool copied);
 
     // Where the phone is: a steady level, a walk to a level over some seconds, readings scattered by
     // noise (dBm).
@@ -101,6 +110,7 @@ private:
     std::shared_ptr<SimulatedPhone> phone_;
     std::shared_ptr<PhonePeripheral> peripheral_;
     size_t read_ = 0;
+    std::string applicationVersion_ = "3.2";
 };
 
 }  // namespace platform

@@ -168,4 +168,12 @@ void SplitView::drawRect(Rect) {
     for (size_t i = 0; i + 1 < subviews().size(); ++i) c->fillRect(dividerRectAtIndex(i));
 }
 
+void VisualEffectView::drawRect(Rect) {
+    if (material_ != Material::Dark && material_ != Material::HUDWindow) return;
+    auto* context = GraphicsContext::current();
+    if (!context) return;
+    context->setFillColor(Color::colorWithSRGBRed_green_blue_alpha(0.17, 0.18, 0.2, 1));
+    context->fillRect(bounds());
+}
+
 }  // namespace platform::ui

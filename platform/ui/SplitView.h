@@ -81,7 +81,9 @@ private:
     std::weak_ptr<SplitViewDelegate> delegate_;
 };
 
-// A view that blurs what lies behind it. There is no compositor here: the choices are stored.
+// A view that blurs what lies behind it. There is no compositor here: the choices are stored, and the
+// dark materials draw the tint they give over an average desktop, so that a picture shows the light
+// text meant for them on a dark ground.
 class VisualEffectView : public View {
 public:
     enum class Material {
@@ -99,7 +101,10 @@ public:
     static std::shared_ptr<VisualEffectView> create(Rect frame = {}) { return make<VisualEffectView>(frame); }
 
     Material material() const { return material_; }
-    void setMaterial(Material m) { material_ = m; }
+    void setMaterial(Material m) {
+        material_ = m;
+        setNeedsDisplay(true);
+    }
     BlendingMode blendingMode() const { return blending_; }
     void setBlendingMode(BlendingMode m) { blending_ = m; }
     State state() const { return state_; }
@@ -108,6 +113,7 @@ public:
     void setEmphasized(bool flag) { emphasized_ = flag; }
     const std::shared_ptr<Image>& maskImage() const { return mask_; }
     void setMaskImage(std::shared_ptr<Image> image) { mask_ = std::move(image); }
+    void drawRect(Rect dirty) override;
 
 private:
     Material material_ = Material::AppearanceBased;

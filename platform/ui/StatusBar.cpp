@@ -1,5 +1,6 @@
 #include "platform/ui/StatusBar.h"
 
+#include "platform/ui/Application.h"
 #include "platform/ui/GraphicsContext.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/Screen.h"
@@ -66,6 +67,20 @@ void StatusItem::setTitle(std::string title) {
     title_ = std::move(title);
     if (button_) button_->setNeedsDisplay(true);
     if (length_ == kVariableStatusItemLength) StatusBar::systemStatusBar().layoutItems();
+}
+
+void StatusItem::drawStatusBarBackgroundInRect_withHighlight(Rect rect, bool highlight) const {
+    auto* c = GraphicsContext::current();
+    if (!c) return;
+    c->saveGState();
+    // A dark desktop has a dark menu bar.
+    const bool dark = Application::shared().effectiveAppearanceName().find("Dark") != std::string::npos;
+    if (highlight)
+        c->setFillColor(dark ? Color::alternateSelectedControlColor() : Color::selectedControlColor());
+    else
+        c->setFillColor(Color::colorWithCalibratedWhite_alpha(dark ? 0.18 : 0.96, 1));
+    c->fillRect(rect);
+    c->restoreGState();
 }
 
 double StatusItem::effectiveLength() const {

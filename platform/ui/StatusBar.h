@@ -43,6 +43,11 @@ public:
     const std::function<void()>& action() const { return action_; }
     void setAction(std::function<void()> action) { action_ = std::move(action); }
 
+    // The menu bar's ground under a custom view, into the current graphics context: the selection colour
+    // while highlighted (the item's menu or panel is open), the bar's own grey otherwise (dark on a dark
+    // desktop).
+    void drawStatusBarBackgroundInRect_withHighlight(Rect rect, bool highlight) const;
+
     // The strip window (screen frame: its place in the menu bar).
     std::shared_ptr<Window> window() const { return window_; }
     double effectiveLength() const;

@@ -103,6 +103,18 @@ public:
     // The blur radius the window server was asked to put behind the window (none: no blur).
     std::optional<double> backgroundBlurRadius() const { return blur_; }
     void setBackgroundBlurRadius(std::optional<double> radius) { blur_ = radius; }
+    // The smallest frame the user may resize the window to; code may still set any frame.
+    Size minSize() const { return minSize_; }
+    void setMinSize(Size size) { minSize_ = size; }
+    // The title bar's close, minimise and zoom buttons, each shown unless hidden.
+    enum class StandardButton { Close = 0, Miniaturize = 1, Zoom = 2 };
+    bool isStandardButtonHidden(StandardButton button) const {
+        return (hiddenStandardButtons_ & (1u << static_cast<unsigned>(button))) != 0;
+    }
+    void setStandardButtonHidden(StandardButton button, bool hidden) {
+        const unsigned bit = 1u << static_cast<unsigned>(button);
+        hiddenStandardButtons_ = hidden ? (hiddenStandardButtons_ | bit) : (hiddenStandardButtons_ & ~bit);
+    }
 
     // Ordering and key status.
     bool isVisible() const { return visible_; }
@@ -186,6 +198,8 @@ private:
     bool acceptsMouseMoved_ = false;
     bool movableByBackground_ = false;
     std::optional<double> blur_;
+    Size minSize_;
+    unsigned hiddenStandardButtons_ = 0;
     bool visible_ = false;
     std::shared_ptr<View> contentView_;
     std::weak_ptr<Responder> firstResponder_;

@@ -4,6 +4,7 @@
 #include "features/language/BundleLanguage.h"
 #include "features/notifications/KestruneNotificationManager.h"
 #include "platform/sim/camera/SimulatedCamera.h"
+#include "platform/sim/pasteboard/SimulatedPasteboard.h"
 #include "platform/ui/Renderer.h"
 #include "platform/ui/cairo/CairoRenderer.h"
 #include "tests/features/FeaturesFixture.h"
@@ -31,6 +32,20 @@ TEST_F(KestruneFeatureServicesTest, ClipboardResultsPickTheirNotification) {
     features.showPersistantNativeNotificationWithText("Unlock your Mac with your iPhone");
     advance(10);
     EXPECT_EQ(lastText(), "Unlock your Mac with your iPhone");  // persistent: still shown
+}
+
+TEST_F(KestruneFeatureServicesTest, ClipboardSharingGoesThroughThePasteboardAndItsGate) {
+    auto pasteboard = platform::SimulatedPasteboard::create();
+    pasteboard->install();
+    EXPECT_TRUE(features.pasteToClipboard("from the phone"));
+    EXPECT_EQ(pasteboard->dataForType(platform::kPasteboardTypeString), std::string("from the phone"));
+    // No phone to send to: refused with its notice, the completion never runs.
+    bool sent = false;
+    features.filterClipboardWithCompletion([&](const std::string&) { sent = true; });
+    runUntilIdle();
+    EXPECT_FALSE(sent);
+    EXPECT_EQ(lastText(), "Your Mac is not connected to your iPhone");
+    platform::PasteboardBackend::install(nullptr);
 }
 
 TEST_F(KestruneFeatureServicesTest, ManualPhotoAnswersThePhoneOnceAndLanguageFollowsThePhone) {

@@ -90,7 +90,8 @@ TEST(CommandLineOptionsTest, ListNamesTheScenariosAndTheDefaultIsWhatMakeRunPlay
     std::istringstream lines(a.out);
     std::vector<std::string> names;
     for (std::string line; std::getline(lines, line);) names.push_back(line.substr(0, line.find(' ')));
-    EXPECT_EQ(names, (std::vector<std::string>{"default", "desk", "dropout", "wrong-password", "wifi", "hotkey"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"default", "desk", "dropout", "wrong-password", "wifi",
+                                               "hotkey", "clipboard"}));
     EXPECT_NE(a.out.find("(make run)"), std::string::npos);
 }
 

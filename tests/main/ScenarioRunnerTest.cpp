@@ -9,6 +9,7 @@
 #include "features/hotkeys/ShortCutManager.h"
 #include "features/language/LanguageControllerMac.h"
 #include "main/FeatureWiring.h"
+#include "main/MenuBarWiring.h"
 #include "main/Scenarios.h"
 #include "platform/services/UserNotificationRecorder.h"
 #include "platform/sim/keyboard/SimulatedHotKeys.h"
@@ -227,6 +228,50 @@ TEST_F(ScenarioRunnerTest, TheLockShortcutLocksTheMacAndTheTimelineShowsWhatTheU
     kestrune::ShortCutManager::resetForTesting();
     kestrune::DDHotKeyCenter::resetForTesting();
     platform::HotKeyRegistry::install(nullptr);
+}
+
+TEST_F(ScenarioRunnerTest, TheClipboardGoesToThePhoneByShortcutAndComesBackFromIt) {
+    auto keys = platform::SimulatedHotKeys::create();
+    platform::HotKeyRegistry::install(keys);
+    useFeatures();
+    kestrune::LanguageControllerMac::shared().setupInitialLanguageIfNeeded();
+    auto timeline = play(*kestrune::findScenario("clipboard"));
+    EXPECT_TRUE(succeeded) << timeline;
+    EXPECT_TRUE(inOrder(timeline,
+                        {"phone  runs Kestrune 3.8", "you    copy \"Meet at the harbour at six\" on the Mac",
+                         "you    press Control+Command+V and let go",
+                         "phone  hears: the Mac's clipboard, \"Meet at the harbour at six\"",
+                         "phone  puts the Mac's text on its clipboard",
+                         "Mac    notification \"The clipboard was copied to Ada's iPhone\"",
+                         "phone  you copy \"Bring the spare keys\" on it and send it to the Mac",
+                         "Mac    notification \"Text from your iPhone is on the clipboard\"",
+                         "phone  hears: its text is on the Mac's clipboard", "end    as expected"}))
+        << timeline;
+    EXPECT_EQ(world->macClipboardText(), std::string("Bring the spare keys"));
+    kestrune::DDHotKeyCenter::shutdownShared();
+    kestrune::ShortCutManager::resetForTesting();
+    kestrune::DDHotKeyCenter::resetForTesting();
+    platform::HotKeyRegistry::install(nullptr);
+}
+
+TEST_F(ScenarioRunnerTest, WithTheMenuBarTheDefaultTimelineShowsThePanel) {
+    prepareServices = [](kestrune::CoordinatorServices& services) { kestrune::installMenuBar(services); };
+    auto timeline = play(*kestrune::findScenario("default"));
+    EXPECT_TRUE(succeeded) << timeline;
+    // Asked for by the phone when proximity locking is switched on, for 1.5 s; then opened by the user
+    // before walking away, and closed by the lock.
+    EXPECT_TRUE(inOrder(
+        timeline, {"you switch proximity locking on", "Mac    the menu-bar panel opens",
+                   "Mac    the menu-bar panel closes", "you    click Kestrune's icon",
+                   "Mac    the menu-bar panel opens", "Mac    locked (proximity)",
+                   "Mac    the menu-bar panel closes", "Mac    unlocked (proximity)", "end    as expected"}))
+        << timeline;
+    // Opened and closed twice, no more.
+    size_t opened = 0;
+    for (size_t at = timeline.find("panel opens"); at != std::string::npos;
+         at = timeline.find("panel opens", at + 1))
+        ++opened;
+    EXPECT_EQ(opened, 2u);
 }
 
 TEST_F(ScenarioRunnerTest, AScenarioThatWaitsInVainOrEndsOtherwiseSaysSo) {

@@ -12,6 +12,7 @@
 #include "tests/support/ui/Fixture.h"
 #include "uikit/bases/KestruneListViewWindow.h"
 #include "windows/ListsGallery.h"
+#include "windows/clipboard/ClipboardInfoViewController.h"
 #include "windows/pagers/LoadingViewController.h"
 #include "windows/pagers/SamplePagerVC.h"
 #include "windows/sharing/KestruneImageController.h"
@@ -46,10 +47,19 @@ TEST_F(LayoutsAndGalleryTest, EveryLayoutLoadsWhatItIsNamedFor) {
     EXPECT_TRUE(login->view && login->bustedImageView && login->kestruneIconImage &&
                 login->kestruneBottomIcon && login->mugShotTextField && login->mugShotBottomTextField);
 
+    auto clipboard = KSWindowController::create<ClipboardInfoViewController>();
+    ASSERT_TRUE(clipboard->window());
+    EXPECT_TRUE(clipboard->titleLabel.lock() && clipboard->descriptionLabel.lock() &&
+                clipboard->sentClipboardButton.lock() && clipboard->shortcutImageVIew.lock() &&
+                clipboard->bottomLabel.lock() && clipboard->devicesNotConnectedLabel.lock() &&
+                clipboard->sentToMacLabel.lock() && clipboard->getFromMacLabel.lock() &&
+                clipboard->clipboardLabel.lock());
+
     const std::set<std::string> windowLayouts{"KestruneListViewWindow",   "KestruneImageController",
                                               "MugShotContainer",         "LoginPhotoContainer",
                                               "KSPageViewController",     "InitialTutorialController",
-                                              "KestruneCollectionWindow", "ActivityVizualizationController"};
+                                              "KestruneCollectionWindow", "ActivityVizualizationController",
+                                              "ClipboardInfoViewController"};
     // The screens' pages: the page's view comes first (its controller is the owner).
     const std::set<std::string> pageLayouts{
         "BasePagerViewController", "InfoViewController", "DeviceInfoViewController",
@@ -78,9 +88,9 @@ TEST_F(LayoutsAndGalleryTest, EveryLayoutLoadsWhatItIsNamedFor) {
     const auto names = ui::NibRegistry::names();
     // 24 cells, the list page, the list window, the image window, two cards; the screens' 16 pages and
     // their 2 paged windows; the photo window, the chart, the history filter bar, the photo popover and the
-    // history row; the wizards' 13 pages and the trusted network's row. (The settings window's photo pages
-    // keep their layouts in the programs that have them.)
-    EXPECT_EQ(names.size(), 66u);
+    // history row; the clipboard window; the wizards' 13 pages and the trusted network's row. (The settings
+    // window's photo pages keep their layouts in the programs that have them.)
+    EXPECT_EQ(names.size(), 67u);
     for (const auto& name : names) {
         SCOPED_TRACE(name);
         const auto objects = ui::Nib::load(name, nullptr);

@@ -1,0 +1,339 @@
+// The settings window for kestrune --snapshot. Each scene sets the machine and the settings to one
+// state, builds a settings window with a small master list of its own (one row per page pictured here)
+// and selects the page, which the window shows as the user would see it once its slide has ended.
+
+#include "menubar/SettingsWindowGallery.h"
+
+#include <stdlib.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/records/DeviceInfo.h"
+#include "app/records/DeviceLocalSettings.h"
+#include "app/records/MobileDevice.h"
+#include "app/records/MobileDeviceConnectionInfo.h"
+#include "app/records/MobileDeviceInfo.h"
+#include "app/records/MobileDeviceTrackInfo.h"
+#include "app/records/MobileSettings.h"
+#include "app/records/PairingInfo.h"
+#include "app/records/PhoneRecordServices.h"
+#include "app/records/iOSPreferences.h"
+#include "app/store/DataManager.h"
+#include "app/store/DataModel.h"
+#include "app/support/Common.h"
+#include "app/support/Localizable.h"
+#include "features/FeaturePhoneRecordServices.h"
+#include "features/language/BundleLanguage.h"
+#include "features/updates/KestruneUpdater.h"
+#include "features/updates/UpdateController.h"
+#include "link/transport/Bluetooth.h"
+#include "link/transport/ScanningIndicator.h"
+#include "menubar/lists/ListViewModelFactory.h"
+#include "menubar/navigation/KestruneMasterDetailNavManager.h"
+#include "menubar/pages/AdvancedMenuManager.h"
+#include "menubar/pages/AllCellsMenuManager.h"
+#include "menubar/pages/DevicesMenuManager.h"
+#include "menubar/pages/HelpMenuManager.h"
+#include "menubar/pages/MusicMenuManager.h"
+#include "menubar/pages/SetupMenuManager.h"
+#include "menubar/pages/ShareMenuManager.h"
+#include "menubar/pages/TranslationHelpMenuManager.h"
+#include "menubar/pages/UpdatesMenuManager.h"
+#include "platform/base/RunLoop.h"
+#include "platform/storage/Files.h"
+#include "platform/ui/SceneRegistry.h"
+
+namespace kestrune {
+
+namespace {
+
+using Page = std::shared_ptr<BaseMenuItemManager>;
+const std::string kPhoneId = "snapshot-phone";
+
+std::function<void()>& macInstaller() {
+    static std::function<void()> install;
+    return install;
+}
+
+// The data folders move to a throwaway place before the first scene reads or writes a setting, and the
+// machine the pages read is put in place.
+void prepareWorld() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    static char folder[] = "/tmp/kestrune-settings-snapshot-XXXXXX";
+    if (mkdtemp(folder)) {
+        const std::string base = folder;
+        for (const char* variable :
+             {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"})
+            setenv(variable, (base + "/" + variable).c_str(), 1);
+        // Gone with the process that took the pictures.
+        atexit([] { platform::Files::remove(folder); });
+    }
+    if (macInstaller()) macInstaller()();
+    PhoneRecordServices::install(std::make_shared<FeaturePhoneRecordServices>());
+    setLocalizableLanguage(std::string("en"));
+    DataManager::shared().getSavedDataModel();
+}
+
+// The controller takes a moment to change its power.
+void switchBluetooth(bool on) {
+    if (Bluetooth::bluetoothIsOn() == on) return;
+    if (on) {
+        Bluetooth::turnBluetoothOn();
+    } else {
+        Bluetooth::turnBluetoothOff();
+    }
+    platform::RunLoop::main().runUntil([on] { return Bluetooth::bluetoothIsOn() == on; }, 5.0);
+}
+
+// Every scene starts from the same Mac: Bluetooth on, no phone, the settings as on a new installation
+// some time after its first run, no update known and no scan running.
+void resetWorld() {
+    prepareWorld();
+    auto& data = DataManager::shared();
+    if (auto& devices = data.model()->dictOfAllMobileDevice()) devices->erase(kPhoneId);
+    if (auto& settings = data.model()->dictOfMobileDeviceSettings()) settings->erase(kPhoneId);
+    auto& local = DeviceLocalSettings::shared();
+    local.resetDefaults();
+    local.setVeryFirstKestruneRunDate(platform::Date::now());
+    local.setDidShowTutorialAtLeastOnce(true);
+    local.setDidCloseMainWindowAtLeastOnce(true);
+    switchBluetooth(true);
+    ScanningIndicator::shared().stopTimer();
+    UpdateController::shared().setNewMacVersion(false);
+    UpdateController::shared().setNewiOSVersion(false);
+    KestruneUpdater::shared().setUpdaterState(KestruneUpdater::kStateNoUpdate);
+    KestruneUpdater::shared().setInstallAfterDownload(false);
+}
+
+// The phone of the scenes, tracked, 1.6 m away with the lock at 4 m.
+std::shared_ptr<MobileSettings> pairPhone(bool connected) {
+    auto& data = DataManager::shared();
+    auto phone = MobileDevice::initWithUnId(kPhoneId);
+    phone->mobileDeviceInfo()->setDeviceName("Ada's iPhone");
+    phone->mobileDeviceConnectionInfo()->setIsConnected(platform::Number(connected));
+    auto settings = MobileSettings::initWithUnId(kPhoneId);
+    settings->pairingInfo()->setConnectionStatus(platform::Number(PairingInfo::kConnectionStatusPaired));
+    settings->mobileDeviceTrackInfo()->setShouldTrackMobileDevice(platform::Number(true));
+    settings->mobileDeviceTrackInfo()->setDistanceToLogin(platform::Number(66));
+    settings->setDistanceFromDevice(platform::Number(56));
+    if (!settings->iOSSettings()) settings->setIOSSettings(iOSPreferences::init());
+    settings->iOSSettings()->setChosenMetric(platform::Number(1));
+    settings->iOSSettings()->setBatteryPercent(platform::Number(64));
+    (*data.model()->dictOfAllMobileDevice())[kPhoneId] = phone;
+    (*data.model()->dictOfMobileDeviceSettings())[kPhoneId] = settings;
+    return settings;
+}
+
+// What a scene keeps alive as long as its window: the navigation and the pages.
+struct SettingsWindow {
+    std::shared_ptr<WAYSourceListWindow> window;
+    std::shared_ptr<KestruneMasterDetailNavManager> navigation;
+    std::vector<Page> pages;
+};
+
+std::vector<std::shared_ptr<SettingsWindow>>& keptWindows() {
+    static std::vector<std::shared_ptr<SettingsWindow>> windows;
+    return windows;
+}
+
+template <typename T>
+Page page() {
+    return BaseMenuItemManager::create<T>(std::weak_ptr<NavigationDelegate>());
+}
+
+void waitForSwaps(const KestruneMasterDetailNavManager& navigation) {
+    auto detail = navigation.detail();
+    platform::RunLoop::main().runUntil(
+        [detail] { return !detail->isAnimating() && !detail->queuedAnimation(); }, 3.0);
+}
+
+// The rows of the pictured master list, in the order the application lists its pages.
+// Rows 1 and 7 are separators.
+enum Row { kDevices = 0, kSetup = 2, kClipboard, kMusic, kAdvanced, kUpdates, kHelp = 8, kShare };
+
+// A settings window on the page of the master row, with `also` pushed over it when given.
+ui::Scene settingsWindow(Row shownRow, const Page& also = nullptr) {
+    auto kept = std::make_shared<SettingsWindow>();
+    kept->window = WAYSourceListWindow::create({200, 200, 1095, 575});
+    kept->navigation = KestruneMasterDetailNavManager::create();
+    kept->navigation->setup(kept->window);
+    kept->navigation->setFooterText(Common::versionText());
+    kept->pages = {page<DevicesMenuManager>(),  page<SetupMenuManager>(),   page<MusicMenuManager>(),
+                   page<AdvancedMenuManager>(), page<UpdatesMenuManager>(), page<HelpMenuManager>(),
+                   page<ShareMenuManager>()};
+    std::weak_ptr<KestruneMasterDetailNavManager> weak = kept->navigation;
+    auto opening = [weak](const Page& page) -> Block {
+        std::weak_ptr<BaseMenuItemManager> weakPage = page;
+        return [weak, weakPage] {
+            auto navigation = weak.lock();
+            auto shown = weakPage.lock();
+            if (navigation && shown) navigation->showDetailList_source(shown->getViewController(), 1);
+        };
+    };
+    using F = ListViewModelFactory;
+    auto& p = kept->pages;
+    kept->navigation->setInitialListViewModel({
+        F::regularCellWithIcon_title_action("menu_icon_devices", localizable("my_devices"), opening(p[0])),
+        F::separatorCell(),
+        F::regularCellWithIcon_title_action("menu_icon_setup", localizable("kestrune_options"),
+                                            opening(p[1])),
+        F::regularCellWithIcon_title_action("menu_icon_clipboard", localizable("clipboard"), nullptr),
+        F::regularCellWithIcon_title_action("menu_icon_music", localizable("music_options"), opening(p[2])),
+        F::regularCellWithIcon_title_action("menu_icon_advanced", localizable("advanced_settings"),
+                                            opening(p[3])),
+        F::regularCellWithIcon_title_action("menu_icon_updates", localizable("check_for_updates"),
+                                            opening(p[4])),
+        F::separatorCell(),
+        F::regularCellWithIcon_title_action("menu_icon_help", localizable("help"), opening(p[5])),
+        F::regularCellWithIcon_title_action("menu_icon_share", localizable("share_kestrune"), opening(p[6])),
+    });
+    kept->window->orderFront(nullptr);
+    waitForSwaps(*kept->navigation);
+    if (shownRow != kDevices) {
+        kept->navigation->master()->listView->setSelectedRow(static_cast<uint64_t>(shownRow));
+        waitForSwaps(*kept->navigation);
+    }
+    if (also) {
+        kept->pages.push_back(also);
+        kept->navigation->pushDetailList(also->getViewController());
+        waitForSwaps(*kept->navigation);
+    }
+    keptWindows().push_back(kept);
+    return {kept->window, nullptr};
+}
+
+ui::Scene devicesWelcome() {
+    resetWorld();
+    return settingsWindow(kDevices);
+}
+
+ui::Scene devicesConnected() {
+    resetWorld();
+    auto settings = pairPhone(true);
+    settings->iOSSettings()->setBatteryPercent(platform::Number(15));
+    settings->iOSSettings()->setIOSCharging(platform::Number(false));
+    return settingsWindow(kDevices);
+}
+
+ui::Scene devicesFirstConnection() {
+    resetWorld();
+    auto settings = pairPhone(true);
+    settings->mobileDeviceTrackInfo()->setShouldTrackMobileDevice(platform::Number(false));
+    DeviceLocalSettings::shared().setDidShowTutorialAtLeastOnce(false);
+    return settingsWindow(kDevices);
+}
+
+ui::Scene devicesSearching() {
+    resetWorld();
+    pairPhone(false);
+    ScanningIndicator::shared().restartTimer();
+    return settingsWindow(kDevices);
+}
+
+ui::Scene devicesBluetoothOff() {
+    resetWorld();
+    pairPhone(false);
+    UpdateController::shared().setNewMacVersion(true);
+    switchBluetooth(false);
+    return settingsWindow(kDevices);
+}
+
+ui::Scene devicesPaused() {
+    resetWorld();
+    auto settings = pairPhone(true);
+    settings->mobileDeviceTrackInfo()->setProxLockTemporaryDisabledBecauseLogin(platform::Number(true));
+    return settingsWindow(kDevices);
+}
+
+ui::Scene setupConnected() {
+    resetWorld();
+    pairPhone(true);
+    auto& local = DeviceLocalSettings::shared();
+    local.setProximityLockIsOn(true);
+    local.setAllowLogoutOnWalkAway(true);
+    local.setAllowLoginOnApproach(true);
+    local.setProximityUnlockVerification(2);
+    local.setProximityLockDistance(66);
+    return settingsWindow(kSetup);
+}
+
+ui::Scene setupWithoutPhone() {
+    resetWorld();
+    DeviceLocalSettings::shared().setProximityLockIsOn(false);
+    return settingsWindow(kSetup);
+}
+
+ui::Scene advanced() {
+    resetWorld();
+    return settingsWindow(kAdvanced);
+}
+
+ui::Scene music() {
+    resetWorld();
+    DeviceLocalSettings::shared().setMusicPauseOnLogout(true);
+    return settingsWindow(kMusic);
+}
+
+ui::Scene share() {
+    resetWorld();
+    return settingsWindow(kShare);
+}
+
+ui::Scene updatesDownloading() {
+    resetWorld();
+    pairPhone(true);
+    UpdateController::shared().setNewMacVersion(true);
+    UpdateController::shared().setNewiOSVersion(true);
+    KestruneUpdater::shared().setUpdaterState(KestruneUpdater::kStateFoundInBackground);
+    return settingsWindow(kUpdates);
+}
+
+ui::Scene updatesUpToDate() {
+    resetWorld();
+    pairPhone(true);
+    DeviceLocalSettings::shared().setAutomaticallyUpdate(true);
+    return settingsWindow(kUpdates);
+}
+
+ui::Scene help() {
+    resetWorld();
+    return settingsWindow(kHelp);
+}
+
+ui::Scene translation() {
+    resetWorld();
+    return settingsWindow(kHelp, page<TranslationHelpMenuManager>());
+}
+
+ui::Scene catalogue() {
+    resetWorld();
+    return settingsWindow(kHelp, page<AllCellsMenuManager>());
+}
+
+}  // namespace
+
+void registerSettingsWindowGallery(std::function<void()> installMac) {
+    macInstaller() = std::move(installMac);
+    ui::SceneRegistry::add("settings-devices-welcome", devicesWelcome);
+    ui::SceneRegistry::add("settings-devices-connected", devicesConnected);
+    ui::SceneRegistry::add("settings-devices-first-connection", devicesFirstConnection);
+    ui::SceneRegistry::add("settings-devices-searching", devicesSearching);
+    ui::SceneRegistry::add("settings-devices-bluetooth-off", devicesBluetoothOff);
+    ui::SceneRegistry::add("settings-devices-paused", devicesPaused);
+    ui::SceneRegistry::add("settings-setup-connected", setupConnected);
+    ui::SceneRegistry::add("settings-setup-no-phone", setupWithoutPhone);
+    ui::SceneRegistry::add("settings-advanced", advanced);
+    ui::SceneRegistry::add("settings-music", music);
+    ui::SceneRegistry::add("settings-share", share);
+    ui::SceneRegistry::add("settings-updates-downloading", updatesDownloading);
+    ui::SceneRegistry::add("settings-updates-up-to-date", updatesUpToDate);
+    ui::SceneRegistry::add("settings-help", help);
+    ui::SceneRegistry::add("settings-translation", translation);
+    ui::SceneRegistry::add("settings-catalogue", catalogue);
+}
+
+}  // namespace kestrune

@@ -1,0 +1,96 @@
+// Every scene of the settings window pictures the whole window at its fixed size, on the page it names,
+// with the pictures its rows name.
+
+#include "menubar/SettingsWindowGallery.h"
+
+#include <gtest/gtest.h>
+
+#include "menubar/SettingsArtwork.h"
+#include "platform/ui/RecordingContext.h"
+#include "platform/ui/SceneRegistry.h"
+#include "platform/ui/cairo/CairoRenderer.h"
+#include "tests/menubar/PagesFixture.h"
+
+namespace pagetests {
+namespace {
+
+class SettingsWindowGalleryTest : public PagesFixture {};
+
+TEST_F(SettingsWindowGalleryTest, EverySceneIsTheWholeWindow) {
+    ui::CairoRenderer::installAsBackend();
+    int installs = 0;
+    // The fixture's simulated machine is already in place.
+    kestrune::registerSettingsWindowGallery([&] { ++installs; });
+    const auto names = ui::SceneRegistry::names();
+    EXPECT_EQ(names.size(), 16u);
+    const std::string dir = home() + "/settings";
+    EXPECT_EQ(ui::SceneRegistry::renderAll(dir, {}), 0);
+    EXPECT_EQ(installs, 1);
+    for (const auto& name : names) {
+        auto picture = ui::Image::initWithContentsOfFile(dir + "/" + name + ".png");
+        ASSERT_TRUE(picture) << name;
+        EXPECT_EQ(picture->bitmap()->width, 2 * 1095) << name;
+        EXPECT_EQ(picture->bitmap()->height, 2 * 575) << name;
+    }
+}
+
+TEST_F(SettingsWindowGalleryTest, EveryPictureTheRowsNameIsDrawn) {
+    kestrune::registerSettingsArtwork();
+    for (const char* name : {"menu_icon_devices",
+                             "menu_icon_setup",
+                             "menu_icon_clipboard",
+                             "menu_icon_music",
+                             "menu_icon_advanced",
+                             "menu_icon_updates",
+                             "menu_icon_help",
+                             "menu_icon_share",
+                             "cell_icon_kestrune",
+                             "cell_icon_double_knock",
+                             "cell_icon_touch_id",
+                             "cell_icon_yes_no",
+                             "cell_icon_sleep",
+                             "cell_icon_screensaver",
+                             "cell_icon_bt_disconnect",
+                             "cell_icon_smaller_distances",
+                             "cell_icon_open_space",
+                             "cell_icon_startup",
+                             "cell_icon_auth_auto",
+                             "cell_icon_notification",
+                             "cell_icon_sleep_screen",
+                             "cell_icon_lock_shortcut",
+                             "cell_icon_clipboard_shortcut",
+                             "cell_icon_pause_music",
+                             "cell_icon_more_options",
+                             "cell_icon_facebook",
+                             "cell_icon_twitter",
+                             "cell_icon_rate",
+                             "cell_icon_check_for_update_mac",
+                             "cell_icon_automatic_check",
+                             "cell_icon_iphone",
+                             "cell_icon_faq",
+                             "cell_icon_about",
+                             "cell_icon_feedback",
+                             "cell_icon_mac_wake_unlock_tutorial",
+                             "cell_icon_clear_bt_cache_tutorial",
+                             "cell_icon_troubleshooting_connection_tutorial",
+                             "english",
+                             "spain",
+                             "portuguese",
+                             "dutch",
+                             "mainicon",
+                             "Dock"}) {
+        auto image = ui::Image::imageNamed(name);
+        ASSERT_TRUE(image && image->drawingHandler()) << name;
+        ui::RecordingContext context;
+        ui::GraphicsContext::Scope scope(&context);
+        EXPECT_TRUE(image->drawingHandler()({0, 0, 64, 64})) << name;
+        EXPECT_FALSE(context.displayList().empty()) << name;
+    }
+    // A name that already has a picture keeps it.
+    auto own = registerImage("cell_icon_rate", {10, 10});
+    kestrune::registerSettingsArtwork();
+    EXPECT_EQ(ui::Image::imageNamed("cell_icon_rate"), own);
+}
+
+}  // namespace
+}  // namespace pagetests

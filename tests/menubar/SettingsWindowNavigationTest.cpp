@@ -1,0 +1,104 @@
+// The settings window's navigation as the coordinator drives it through its interface: pages and screens
+// crossing as view controllers, the pages it refreshes by name, and what it cannot show.
+
+#include "menubar/navigation/SettingsWindowNavigation.h"
+
+#include <gtest/gtest.h>
+
+#include "menubar/pages/DevicesMenuManager.h"
+#include "tests/menubar/PagesFixture.h"
+
+namespace pagetests {
+namespace {
+
+using kestrune::SettingsWindowNavigation;
+
+class SettingsWindowNavigationTest : public PagesFixture {
+protected:
+    void SetUp() override {
+        PagesFixture::SetUp();
+        local().setVeryFirstKestruneRunDate(platform::Date::now());
+        window = kestrune::WAYSourceListWindow::create({0, 0, 800, 500});
+        adapter = std::make_shared<SettingsWindowNavigation>();
+        adapter->initWithDelegate(navigation);
+        adapter->setup(window);
+        ui::Application::shared().activateIgnoringOtherApps(true);
+        window->makeKeyAndOrderFront();
+    }
+    void TearDown() override {
+        window->close();
+        settle();
+        PagesFixture::TearDown();
+    }
+    std::vector<std::string> stack() const {
+        std::vector<std::string> out;
+        for (const auto& page : adapter->navigationManager()->viewModelStack())
+            out.push_back(page->baseController() ? page->baseController()->className() : "?");
+        return out;
+    }
+
+    std::shared_ptr<kestrune::WAYSourceListWindow> window;
+    std::shared_ptr<SettingsWindowNavigation> adapter;
+};
+
+TEST_F(SettingsWindowNavigationTest, TheDevicesRowOpensTheDevicesPageThatFollowsThePhone) {
+    EXPECT_EQ(window->frame(), (ui::Rect{200, 200, 1095, 575}));
+    bool done = false;
+    adapter->selectRowId_completion("devicesMenu", [&] { done = true; });
+    EXPECT_FALSE(done);
+    advance(0.1);
+    EXPECT_TRUE(done);
+    auto devices = adapter->pageForRow("devicesMenu");
+    ASSERT_TRUE(devices);
+    EXPECT_EQ(adapter->navigationManager()->detail()->currentContentView(),
+              devices->getViewController()->mainView());
+    advance(1);
+    EXPECT_TRUE(devices->viewControllerIsShown());
+    EXPECT_EQ(rowsOf(*devices).back(), "SimpleButtonCell add_new_device_action");
+    EXPECT_TRUE(logged("Outcome: the settings window shows its page devicesMenu"));
+
+    addTrackedPhone(true);
+    adapter->updateDevicesPage();
+    EXPECT_EQ(rowsOf(*devices).back(), "SimpleButtonCell unpair");
+    // The set-up page is not shown: it is not rebuilt.
+    adapter->updateSetupPage();
+    EXPECT_TRUE(adapter->pageForRow("setupMenu")->getViewController()->listViewModel().empty());
+
+    // A row nobody keeps is asked for and the completion still runs.
+    done = false;
+    adapter->selectRowId_completion("photosAndHistoryMenu", [&] { done = true; });
+    EXPECT_TRUE(done);
+    EXPECT_TRUE(logged("settings page photosAndHistoryMenu requested"));
+}
+
+TEST_F(SettingsWindowNavigationTest, PagesAndScreensArePushedAndPoppedScreensOfOtherKindsAreNot) {
+    adapter->selectRowId_completion("updatesMenu", nullptr);
+    advance(1);
+    auto translation = adapter->translationPage();
+    ASSERT_TRUE(translation);
+    EXPECT_EQ(adapter->translationPage(), translation);
+    adapter->pushDetailList(translation);
+    advance(1);
+    EXPECT_EQ(stack(), (std::vector<std::string>{"ListViewModelController", "ListViewModelController"}));
+    EXPECT_EQ(adapter->navigationManager()->detail()->titleText->stringValue(), "localization_improvement");
+    adapter->pop();
+    EXPECT_EQ(stack().size(), 1u);
+
+    auto screen = kestrune::BaseViewController::create();
+    adapter->showDetailController_title_source_popToRoot(screen, "", 2, false);
+    EXPECT_EQ(stack().size(), 2u);
+    adapter->popToRootAnimated(false);
+    EXPECT_EQ(stack().size(), 1u);
+
+    adapter->pushDetailController(std::make_shared<ui::ViewController>());
+    EXPECT_EQ(stack().size(), 1u);
+    EXPECT_TRUE(logged("is not a page of the detail pane"));
+
+    auto plain = std::make_shared<SettingsWindowNavigation>();
+    plain->initWithDelegate(navigation);
+    plain->setup(ui::Window::create({0, 0, 100, 100}));
+    EXPECT_TRUE(logged("not a source-list window"));
+}
+
+}  // namespace
+}  // namespace pagetests
