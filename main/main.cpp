@@ -14,8 +14,8 @@
 #include "features/hotkeys/DDHotKeyCenter.h"
 #include "main/CommandLineOptions.h"
 #include "main/FeatureWiring.h"
-#include "main/InterfaceWiring.h"
 #include "main/InterfaceKitHelpers.h"
+#include "main/InterfaceWiring.h"
 #include "main/MenuBarWiring.h"
 #include "main/ReportingKitStart.h"
 #include "main/ScenarioCommand.h"
@@ -40,6 +40,8 @@ int main(int argc, char** argv) {
     if (auto status = kestrune::answerWithoutStarting(options, std::cout, std::cerr)) return *status;
     // Pictures of the interface are made before, and instead of, anything else.
     if (auto status = kestrune::runSnapshotCommandIfAsked(argc, argv)) return *status;
+    // A scenario's pictures need a folder to write in and the drawing module.
+    if (auto status = kestrune::ScenarioCommand::checkSnapshots(options, std::cerr)) return *status;
     // Known from the start, so that everything made before the run loop sees a clean run as one.
     const auto arguments = kestrune::applicationArguments(argc, argv, options);
     platform::ProcessInfo::shared().setArguments(arguments);
