@@ -40,8 +40,16 @@ ScenarioPictureSources ScenarioPictureSources::of(const CoordinatorServices& ser
 std::optional<std::string> ScenarioSnapshots::prepareFolder(const std::string& folder) {
     if (folder.empty()) return std::string("no folder given for the pictures");
     if (!platform::Files::createDirectories(folder)) {
-        const int error = errno;
-        return "cannot make the folder " + folder + " for the pictures (" + std::strerror(error) + ")";
+        // Why: the nearest part of the path that exists is a file, or a folder that cannot be written in.
+        std::string existing = folder;
+        while (!existing.empty() && !platform::Files::exists(existing))
+            existing = platform::Files::parentPath(existing);
+        std::string reason = "it cannot be made";
+        if (!existing.empty() && !platform::Files::isDirectory(existing))
+            reason = existing + " is not a folder";
+        else if (!existing.empty() && ::access(existing.c_str(), W_OK | X_OK) != 0)
+            reason = existing + ": " + std::strerror(errno);
+        return "cannot make the folder " + folder + " for the pictures (" + reason + ")";
     }
     if (::access(folder.c_str(), W_OK | X_OK) != 0) {
         const int error = errno;
