@@ -171,6 +171,15 @@ std::shared_ptr<ui::Window> PanelController::windowAsItWouldShow() {
     updatePanelForTrackingDeviceAnimated(false);
     setSleepButtonTitle("kestrune");
     currentPanel_ = shown;
+    // The distance fades in when it changes, a moment after the refresh: shown at once here, as it
+    // would be once the panel had opened.
+    auto phone = trackedPhone();
+    if (phone && isConnected(phone) && !notificationActive_ && mobileDeviceView &&
+        mobileDeviceView->distanceLabel) {
+        mobileDeviceView->distanceLabel->setStringValue(
+            phone->distanceStringWithUserActiveIndication(true).value_or(""));
+        mobileDeviceView->distanceLabel->setAlphaValue(1.0);
+    }
     return w;
 }
 
