@@ -1,4 +1,4 @@
-# Kestrune: make deps | build | run | test | test-optimised | tsan | bench | fuzz
+# Kestrune: make deps | build | run | road-pictures | test | test-optimised | tsan | bench | fuzz
 # BUILD_ROOT lets several people build side by side in one checkout; CTEST_ARGS narrows a test run
 # (for example CTEST_ARGS='-R Storage').
 
@@ -32,7 +32,7 @@ CMAKE_COMMON := -DCMAKE_EXPORT_COMPILE_COMMANDS=ON $$(command -v ccache >/dev/nu
 # on a busy 8-core x86 machine, with room to spare); `make run` says what that makes with its jobs.
 FIRST_BUILD_CORE_MINUTES ?= 16
 
-.PHONY: deps run-deps build run test test-optimised tsan bench fuzz fuzz-deps clean format
+.PHONY: deps run-deps build run road-pictures test test-optimised tsan bench fuzz fuzz-deps clean format
 
 # Installs only what is missing, so a machine that has everything does not touch apt at all.
 define install_missing
@@ -67,6 +67,26 @@ build: run-deps
 # Without ARGS: the default scenario, the whole road in about a minute; ARGS=... runs kestrune so.
 run: build
 	$(BUILD_ROOT)/app/kestrune $(if $(ARGS),$(ARGS),--scenario default)
+
+# The README's pictures of the default road (docs/road): the panel and the settings window at its key
+# steps, each entry NAME:PICTURES:WORDS, the step found by its words (_ for a space) in the index the run
+# writes. A picture the same as an earlier one is not repeated (back at the desk the panel is as when
+# paired, the settings window the same from pairing on). The scenario plays in real time, about a minute.
+ROAD_STEPS := 1-before-pairing:panel,settings:asks_to_pair \
+              2-paired:panel,settings:click_Kestrune's_icon \
+              3-locked:panel:goes_with_you_as_you_walk_away
+road-pictures: build
+	@rm -rf $(BUILD_ROOT)/road && echo "playing the default scenario (about a minute)"
+	$(BUILD_ROOT)/app/kestrune --scenario default --snapshots $(BUILD_ROOT)/road >/dev/null
+	@mkdir -p docs/road && rm -f docs/road/*.png
+	@for entry in $(foreach s,$(ROAD_STEPS),"$(s)"); do \
+	  name=$${entry%%:*}; rest=$${entry#*:}; pictures=$$(echo "$${rest%%:*}" | tr , ' '); \
+	  words=$$(echo "$${rest#*:}" | tr _ ' '); \
+	  step=$$(grep -F -m1 "$$words" $(BUILD_ROOT)/road/steps.txt | cut -d' ' -f1); \
+	  [ -n "$$step" ] || { echo "road-pictures: no step \"$$words\" in $(BUILD_ROOT)/road/steps.txt"; exit 1; }; \
+	  for what in $$pictures; do cp $(BUILD_ROOT)/road/$$step-$$what.png docs/road/$$name-$$what.png; done; \
+	  echo "docs/road/$$name ($$pictures): step $$step, $$words"; \
+	done
 
 test: deps
 	cmake -S . -B $(BUILD_ROOT)/asan -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_SANITIZE=address $(CMAKE_COMMON) >/dev/null

@@ -66,18 +66,29 @@ CommandLineOptions CommandLineOptions::parse(const std::vector<std::string>& arg
             if (options.mode == Mode::Scenario) return usageError("one scenario at a time");
             if (options.mode != Mode::ListScenarios) options.mode = Mode::Scenario;
             options.scenario = name;
+        } else if (argument == "--snapshots" || argument.rfind("--snapshots=", 0) == 0) {
+            if (argument == "--snapshots") {
+                if (i + 1 >= arguments.size() || arguments[i + 1].empty() || arguments[i + 1][0] == '-')
+                    return usageError("--snapshots needs a folder to draw into");
+                options.snapshots = arguments[++i];
+            } else {
+                options.snapshots = argument.substr(std::string("--snapshots=").size());
+                if (options.snapshots.empty()) return usageError("--snapshots needs a folder to draw into");
+            }
         } else if (argument == "--snapshot") {
             return usageError("--snapshot comes first on the line, followed by its folder");
         } else {
             return usageError("unknown option \"" + argument + "\"");
         }
     }
+    if (!options.snapshots.empty() && options.mode != Mode::Scenario)
+        return usageError("--snapshots DIR draws the steps of a scenario: it goes with --scenario NAME");
     return options;
 }
 
 std::string usageText() {
     std::string text =
-        "usage: kestrune [-clean-run] [--scenario NAME]\n"
+        "usage: kestrune [-clean-run] [--scenario NAME [--snapshots DIR]]\n"
         "       kestrune --list\n"
         "       kestrune --snapshot DIR [NAME...]\n"
         "       kestrune --help\n"
@@ -97,6 +108,9 @@ std::string usageText() {
         text += "                        " + name + scenario.summary + "\n";
     }
     text +=
+        "  --snapshots DIR     with --scenario: at each step of the timeline, draw the menu-bar panel and\n"
+        "                      the settings window to DIR/NN-panel.png and DIR/NN-settings.png (a closed\n"
+        "                      panel as it would open); DIR/steps.txt names the steps\n"
         "  --list              name the scenarios\n"
         "  --snapshot DIR [NAME...]\n"
         "                      draw the interface scenes (all, or those named) to DIR/NAME.png and exit\n"

@@ -14,6 +14,8 @@ struct CommandLineOptions {
     Mode mode = Mode::Run;
     // The scenario asked for (Scenario).
     std::string scenario;
+    // Where a scenario's pictures go, one pair per step of its timeline (Scenario); empty for none.
+    std::string snapshots;
     // Settings and data of a run of their own ("-clean-run"; a scenario always runs clean).
     bool cleanRun = false;
     // What is wrong with the command line (UsageError).

@@ -16,6 +16,8 @@ class MenuBarWiring : public MenuBarPanel {
 public:
     // The controller, made on first use.
     const std::shared_ptr<MainMenuBarController>& controller();
+    // Whether the coordinator has made it yet.
+    bool hasController() const { return controller_ != nullptr; }
 
     void setMainActionDelegate(std::weak_ptr<NavigationDelegate> delegate) override;
     void updateViewForTrackingDevice() override;

@@ -9,7 +9,9 @@
 
 #include "engine/coordinator/StateMachine.h"
 #include "main/CommandLineOptions.h"
+#include "main/DrawingModule.h"
 #include "main/ScenarioRunner.h"
+#include "main/ScenarioSnapshots.h"
 #include "main/ScenarioWorld.h"
 #include "main/Scenarios.h"
 #include "platform/base/Clock.h"
@@ -47,11 +49,31 @@ std::unique_ptr<ScenarioCommand> ScenarioCommand::prepare(const CommandLineOptio
     if (options.mode != CommandLineOptions::Mode::Scenario) return nullptr;
     std::FILE* log = openLog(logPath);
     if (!log) std::cerr << "kestrune: cannot write the log " << logPath << "; it goes to standard error\n";
-    return std::unique_ptr<ScenarioCommand>(new ScenarioCommand(options.scenario, logPath, log));
+    return std::unique_ptr<ScenarioCommand>(
+        new ScenarioCommand(options.scenario, logPath, log, options.snapshots));
 }
 
-ScenarioCommand::ScenarioCommand(std::string scenario, std::string logPath, std::FILE* log)
-    : scenario_(std::move(scenario)), logPath_(std::move(logPath)), log_(log) {
+std::optional<int> ScenarioCommand::checkSnapshots(const CommandLineOptions& options, std::ostream& err) {
+    if (options.mode != CommandLineOptions::Mode::Scenario || options.snapshots.empty()) return std::nullopt;
+    if (auto problem = ScenarioSnapshots::prepareFolder(options.snapshots)) {
+        err << "kestrune: " << *problem << "\n";
+        return 1;
+    }
+    // Loaded now: a run that cannot draw says so at once rather than after the whole scenario.
+    const std::string module = DrawingModule::besideExecutable();
+    if (!DrawingModule::install(module)) {
+        err << "kestrune: cannot draw the pictures without " << module << "\n";
+        return 1;
+    }
+    return std::nullopt;
+}
+
+ScenarioCommand::ScenarioCommand(std::string scenario, std::string logPath, std::FILE* log,
+                                 std::string snapshots)
+    : scenario_(std::move(scenario)),
+      snapshotsFolder_(std::move(snapshots)),
+      logPath_(std::move(logPath)),
+      log_(log) {
     if (!log_) return;
     std::FILE* file = log_;
     platform::Log::setSink([file](const std::string& line) {
@@ -70,6 +92,7 @@ ScenarioCommand::ScenarioCommand(std::string scenario, std::string logPath, std:
 
 ScenarioCommand::~ScenarioCommand() {
     runner_.reset();
+    snapshots_.reset();
     if (!log_) return;
     platform::Log::setSink(nullptr);
     std::lock_guard lock(gLogMutex);
@@ -80,6 +103,10 @@ void ScenarioCommand::setUp(std::shared_ptr<platform::SimulatedSession> session,
                             CoordinatorServices& services) {
     world_ = ScenarioWorld::create(platform::Radio::shared(), std::move(session), std::move(devices));
     services.tutorials = world_->tutorialScreens();
+    if (!snapshotsFolder_.empty())
+        snapshots_ = std::make_unique<ScenarioSnapshots>(
+            snapshotsFolder_, ScenarioPictureSources::of(services),
+            findScenario(scenario_) ? findScenario(scenario_)->steps.size() : 0);
 }
 
 void ScenarioCommand::start(std::shared_ptr<StateMachine> stateMachine) {
@@ -87,7 +114,17 @@ void ScenarioCommand::start(std::shared_ptr<StateMachine> stateMachine) {
     if (!scenario || !world_) return;
     world_->attach(stateMachine);
     runner_ = std::make_unique<ScenarioRunner>(*scenario, world_, std::cout);
-    runner_->onFinished = [path = logPath_, logged = log_ != nullptr] {
+    if (snapshots_) snapshots_->follow(*runner_);
+    runner_->onFinished = [path = logPath_, logged = log_ != nullptr, pictures = snapshots_.get()] {
+        if (pictures && pictures->failures() == 0)
+            std::cout << "\nThe panel and the settings window at each of the " << pictures->stepsPictured()
+                      << " steps: " << pictures->folder() << " (" << ScenarioSnapshots::kIndexName
+                      << " names them)" << std::endl;
+        else if (pictures)
+            std::cout << "\n"
+                      << pictures->failures() << " of the " << pictures->stepsPictured()
+                      << " steps could not be pictured in " << pictures->folder() << "; the log says why"
+                      << std::endl;
         if (logged) std::cout << "\nThe application's log of this run: " << path << std::endl;
         // Quit as the application always does, from the main run loop.
         platform::RunLoop::main().post([] { platform::Application::shared().terminate(); });
@@ -97,6 +134,7 @@ void ScenarioCommand::start(std::shared_ptr<StateMachine> stateMachine) {
 }
 
 int ScenarioCommand::exitStatus() const {
+    if (snapshots_ && snapshots_->failures() > 0) return 1;
     return runner_ && runner_->succeeded() ? 0 : 1;
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
+#include <ostream>
 #include <string>
 
 #include "engine/coordinator/CoordinatorServices.h"
@@ -14,6 +16,7 @@ class SimulatedSession;
 namespace kestrune {
 
 class ScenarioRunner;
+class ScenarioSnapshots;
 class ScenarioWorld;
 class StateMachine;
 struct CommandLineOptions;
@@ -27,6 +30,9 @@ public:
     // None unless the options ask for a scenario. The log goes to the file from here on.
     static std::unique_ptr<ScenarioCommand> prepare(const CommandLineOptions& options,
                                                     const std::string& logPath);
+    // Pictures asked for (--snapshots DIR) need a folder to write in and the drawing module: checked
+    // before anything starts. The exit status when they cannot be had (the reason on `err`); none to go on.
+    static std::optional<int> checkSnapshots(const CommandLineOptions& options, std::ostream& err);
     ~ScenarioCommand();
 
     // The world on the installed radio, the session and the features' devices; the coordinator's window
@@ -35,7 +41,7 @@ public:
                CoordinatorServices& services);
     // Plays the scenario once the application runs; the application quits when it is over.
     void start(std::shared_ptr<StateMachine> stateMachine);
-    // 0 when the scenario ended as it expects, 1 otherwise.
+    // 0 when the scenario ended as it expects and every picture asked for was written, 1 otherwise.
     int exitStatus() const;
     const std::string& logPath() const { return logPath_; }
 
@@ -43,13 +49,15 @@ public:
     static std::string defaultLogPath(const std::string& scenario);
 
 private:
-    ScenarioCommand(std::string scenario, std::string logPath, std::FILE* log);
+    ScenarioCommand(std::string scenario, std::string logPath, std::FILE* log, std::string snapshots);
 
     std::string scenario_;
+    std::string snapshotsFolder_;
     std::string logPath_;
     std::FILE* log_ = nullptr;
     std::shared_ptr<ScenarioWorld> world_;
     std::unique_ptr<ScenarioRunner> runner_;
+    std::unique_ptr<ScenarioSnapshots> snapshots_;
 };
 
 }  // namespace kestrune

@@ -224,7 +224,11 @@ void ScenarioRunner::runSteps() {
             return;
         }
         waitingSince_ = -1;
-        if (!step.what.empty()) note(now(), step.who, step.what);
+        if (!step.what.empty()) {
+            settleLastStep();
+            note(now(), step.who, step.what);
+            unsettled_ = PrintedStep{++printedSteps_, now(), 0, step.who, step.what};
+        }
         if (step.act) step.act(*world_);
         ++next_;
         if (next_ < scenario_.steps.size())
@@ -234,10 +238,19 @@ void ScenarioRunner::runSteps() {
     }
 }
 
+void ScenarioRunner::settleLastStep() {
+    if (!unsettled_) return;
+    PrintedStep step = *unsettled_;
+    unsettled_.reset();
+    step.settledAt = now();
+    if (onStepSettled) onStepSettled(step);
+}
+
 void ScenarioRunner::finish(bool success, const std::string& text) {
     if (finished_) return;
     readSession();
     flush();
+    settleLastStep();
     finished_ = true;
     succeeded_ = success;
     {

@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -43,6 +44,19 @@ public:
     // Called once, when the verdict is printed.
     std::function<void()> onFinished;
 
+    // A step the timeline printed, numbered from 1 in the order printed.
+    struct PrintedStep {
+        int number = 0;
+        // When it ran, in seconds since the start.
+        double at = 0;
+        // When the world it led to was in place.
+        double settledAt = 0;
+        std::string who, what;
+    };
+    // Called once for each printed step, when the world it led to is in place: just before the next
+    // printed step runs (after any waiting between them), or before the verdict for the last one.
+    std::function<void(const PrintedStep&)> onStepSettled;
+
     static constexpr double kTickSeconds = 0.05;
 
 private:
@@ -69,6 +83,7 @@ private:
     void flush();
     void runSteps();
     void finish(bool success, const std::string& text);
+    void settleLastStep();
     void print(const std::string& line);
     double now() const;
 
@@ -88,6 +103,9 @@ private:
     size_t playerCommandsSeen_ = 0;
     size_t passwordKeys_ = 0;
     ScenarioFacts facts_;
+    // The last printed step, until it is reported settled.
+    std::optional<PrintedStep> unsettled_;
+    int printedSteps_ = 0;
     bool finished_ = false, succeeded_ = false;
 };
 

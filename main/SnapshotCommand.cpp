@@ -10,21 +10,22 @@
 #include "features/language/BundleLanguage.h"
 #include "main/DrawingModule.h"
 #include "main/InterfaceKitHelpers.h"
+#include "menubar/MenuBarGallery.h"
 #include "menubar/SettingsWindowGallery.h"
 #include "platform/bluetooth/BluetoothBackend.h"
+#include "platform/sim/camera/SimulatedCamera.h"
 #include "platform/sim/radio/Radio.h"
 #include "platform/sim/session/SimulatedDesktop.h"
 #include "platform/sim/session/SimulatedSession.h"
 #include "platform/sim/wifi/SimulatedWifi.h"
 #include "platform/storage/StandardFolders.h"
-#include "platform/sim/camera/SimulatedCamera.h"
-#include "menubar/MenuBarGallery.h"
 #include "platform/ui/DisplayCycle.h"
 #include "platform/ui/SceneRegistry.h"
 #include "uikit/KitGallery.h"
 #include "windows/HistoryPhotosGallery.h"
 #include "windows/ListsGallery.h"
 #include "windows/ScreensGallery.h"
+#include "windows/WizardsGallery.h"
 #include "windows/clipboard/ClipboardGallery.h"
 
 namespace kestrune {
@@ -72,6 +73,7 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     registerInterfaceKitGallery();
     registerListsAndSharingGallery();
     registerScreensGallery();
+    registerWizardsGallery();
     registerSettingsWindowGallery(installSimulatedMacForPictures);
     registerHistoryAndPhotosGallery(&platform::SimulatedCamera::testPattern);
     registerMenuBarGallery();

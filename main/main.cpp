@@ -15,6 +15,7 @@
 #include "main/CommandLineOptions.h"
 #include "main/FeatureWiring.h"
 #include "main/InterfaceKitHelpers.h"
+#include "main/InterfaceWiring.h"
 #include "main/MenuBarWiring.h"
 #include "main/ReportingKitStart.h"
 #include "main/ScenarioCommand.h"
@@ -39,6 +40,8 @@ int main(int argc, char** argv) {
     if (auto status = kestrune::answerWithoutStarting(options, std::cout, std::cerr)) return *status;
     // Pictures of the interface are made before, and instead of, anything else.
     if (auto status = kestrune::runSnapshotCommandIfAsked(argc, argv)) return *status;
+    // A scenario's pictures need a folder to write in and the drawing module.
+    if (auto status = kestrune::ScenarioCommand::checkSnapshots(options, std::cerr)) return *status;
     // Known from the start, so that everything made before the run loop sees a clean run as one.
     const auto arguments = kestrune::applicationArguments(argc, argv, options);
     platform::ProcessInfo::shared().setArguments(arguments);
@@ -79,11 +82,12 @@ int main(int argc, char** argv) {
     application.setDelegate(&delegate);
 
     // The coordinator builds the running system once launching has finished and stops it on quit. The
-    // features built so far are its neighbours, on the simulated Wi-Fi, music players and pasteboard; the
-    // status item and its panel are the menu bar's; the window folders are the logging defaults until
-    // those land.
+    // features built so far are its neighbours, on the simulated Wi-Fi, music players and pasteboard, and
+    // so are the wizards, tutorials and information screens; the status item and its panel are the menu
+    // bar's.
     kestrune::CoordinatorServices services;
     auto devices = kestrune::installFeatures(services, &delegate, session);
+    kestrune::installInterface(services);
     // The settings window with its navigation (its master list comes with the page-manager factory).
     services.splitWindow = kestrune::WAYSourceListWindow::create(
         {200, 200, 1095, 575}, platform::ui::kWindowStyleTitled | platform::ui::kWindowStyleClosable |

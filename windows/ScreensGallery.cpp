@@ -3,25 +3,17 @@
 
 #include "windows/ScreensGallery.h"
 
-#include <stdlib.h>
-
 #include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "app/records/MobileDeviceTrackInfo.h"
-#include "app/records/MobileSettings.h"
-#include "app/records/PairingInfo.h"
-#include "app/records/iOSPreferences.h"
 #include "app/store/DataManager.h"
-#include "features/FeaturePhoneRecordServices.h"
 #include "features/language/BundleLanguage.h"
-#include "platform/base/RunLoop.h"
-#include "platform/storage/Files.h"
 #include "platform/ui/SceneRegistry.h"
 #include "platform/ui/Window.h"
 #include "uikit/pagers/BasePagerViewController.h"
+#include "windows/GallerySupport.h"
 #include "windows/pagers/BluetoothPagerActions.h"
 #include "windows/pagers/LoadingViewController.h"
 #include "windows/pagers/SamplePagerVC.h"
@@ -35,79 +27,13 @@ namespace {
 
 using Factory = KSViewControllerFactory;
 
-// What the scenes' windows show must outlive the builders.
-std::vector<std::shared_ptr<void>>& kept() {
-    static std::vector<std::shared_ptr<void>> objects;
-    return objects;
-}
-
-std::shared_ptr<ui::Window> pageWindow(const std::string& title) {
-    auto window = ui::Window::create({120, 80, 850, 530}, ui::kWindowStyleTitled | ui::kWindowStyleClosable);
-    window->setTitle(title);
-    return window;
-}
-
-ui::Scene pageScene(const std::shared_ptr<BaseViewController>& page) {
-    auto window = pageWindow(page->titleDescriptionText().value_or(""));
-    auto view = page->view();
-    view->setFrame(window->contentView()->bounds());
-    window->contentView()->addSubview(view);
-    window->orderFront(nullptr);
-    kept().push_back(page);
-    return {window, nullptr};
-}
+using gallery::pageScene;
+using gallery::settleUntil;
+using gallery::trackedPhone;
+using gallery::useThrowawayDataFolders;
+using gallery::windowScene;
 
 void noop() {}
-
-// Runs the main loop until the condition holds (a pager's slide, a page's fade), 1.5 s at most.
-void settleUntil(const std::function<bool()>& done) {
-    platform::RunLoop::main().runUntil(done, 1.5);
-}
-
-void useThrowawayDataFolders() {
-    static bool done = false;
-    if (done) return;
-    done = true;
-    static char pattern[] = "/tmp/kestrune-snapshot-XXXXXX";
-    if (!mkdtemp(pattern)) return;
-    const std::string base = pattern;
-    for (const char* variable :
-         {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"})
-        setenv(variable, (base + "/" + variable).c_str(), 1);
-    // Gone with the process that took the pictures.
-    atexit([] { platform::Files::remove(pattern); });
-}
-
-// The tracked phone of the tutorial's scenes: connected, with proximity tracking as asked.
-std::shared_ptr<MobileDevice> trackedPhone(bool tracking) {
-    useThrowawayDataFolders();
-    auto& manager = DataManager::shared();
-    manager.getSavedDataModel();
-    const std::string id = "snapshot-phone";
-    auto phone = MobileDevice::initWithUnId(id);
-    phone->mobileDeviceInfo()->setDeviceName("Ada's iPhone");
-    phone->mobileDeviceInfo()->setDeviceType("iPhone 12");
-    phone->mobileDeviceConnectionInfo()->setIsConnected(platform::Number(true));
-    auto settings = MobileSettings::initWithUnId(id);
-    settings->pairingInfo()->setConnectionStatus(platform::Number(6));
-    settings->mobileDeviceTrackInfo()->setShouldTrackMobileDevice(platform::Number(tracking));
-    // Distances as signal magnitudes: the phone 2 m away, the lock at 4 m (in metres).
-    settings->mobileDeviceTrackInfo()->setDistanceToLogin(platform::Number(66));
-    settings->setDistanceFromDevice(platform::Number(58));
-    if (!settings->iOSSettings()) settings->setIOSSettings(iOSPreferences::init());
-    settings->iOSSettings()->setChosenMetric(platform::Number(1));
-    PhoneRecordServices::install(std::make_shared<FeaturePhoneRecordServices>());
-    (*manager.model()->dictOfAllMobileDevice())[id] = phone;
-    (*manager.model()->dictOfMobileDeviceSettings())[id] = settings;
-    return phone;
-}
-
-ui::Scene windowScene(const std::shared_ptr<KSWindowController>& controller) {
-    kept().push_back(controller);
-    auto window = controller->window();
-    window->orderFront(nullptr);
-    return {window, nullptr};
-}
 
 std::shared_ptr<InitalWizzardController> wizard() {
     useThrowawayDataFolders();

@@ -162,6 +162,27 @@ void PanelController::openPanel() {
     platform::logf("Outcome: the menu-bar panel opens");
 }
 
+std::shared_ptr<ui::Window> PanelController::windowAsItWouldShow() {
+    auto w = window();
+    if (!w || hasActivePanel_) return w;
+    // The refresh fills the rows only for a panel being shown; the closed state comes back after it.
+    const auto shown = currentPanel_;
+    currentPanel_ = w;
+    updatePanelForTrackingDeviceAnimated(false);
+    setSleepButtonTitle("kestrune");
+    currentPanel_ = shown;
+    // The distance fades in when it changes, a moment after the refresh: shown at once here, as it
+    // would be once the panel had opened.
+    auto phone = trackedPhone();
+    if (phone && isConnected(phone) && !notificationActive_ && mobileDeviceView &&
+        mobileDeviceView->distanceLabel) {
+        mobileDeviceView->distanceLabel->setStringValue(
+            phone->distanceStringWithUserActiveIndication(true).value_or(""));
+        mobileDeviceView->distanceLabel->setAlphaValue(1.0);
+    }
+    return w;
+}
+
 void PanelController::closePanel() {
     // After the current event: the window goes once the click that closed it has been handled.
     std::weak_ptr<PanelController> weak = sharedAs<PanelController>();

@@ -67,6 +67,9 @@ public:
     bool notificationActive() const { return notificationActive_; }
     bool isEditMode() const { return isEditMode_; }
     const std::shared_ptr<ui::Window>& currentPanel() const { return currentPanel_; }
+    // The panel's window as it shows; while closed, laid out and filled as it would show if opened now.
+    // Nothing opens: for pictures of the panel at any moment.
+    std::shared_ptr<ui::Window> windowAsItWouldShow();
     const std::shared_ptr<NotificationViewController>& notificationView() const { return notificationView_; }
     const std::shared_ptr<platform::Timer>& notificationTimer() const { return notificationTimer_; }
 

@@ -37,6 +37,22 @@ void SceneRegistry::reset() {
     scenes().clear();
 }
 
+bool SceneRegistry::writePicture(const Scene& scene, const std::string& path) {
+    std::shared_ptr<View> root = scene.view     ? scene.view
+                                 : scene.window ? scene.window->contentView()
+                                                : nullptr;
+    if (!root) {
+        platform::logf("Snapshot: nothing to draw for %s", path.c_str());
+        return false;
+    }
+    // The end-of-turn passes lay the scene out as they would on screen.
+    DisplayCycle::run();
+    if (!scene.window || !scene.window->isVisible()) root->layoutSubtreeIfNeeded();
+    auto image = root->bitmapImageRepForCachingDisplayInRect(root->bounds());
+    root->cacheDisplayInRect_toBitmapImageRep(root->bounds(), image);
+    return image->writePNGToFile(path);
+}
+
 int SceneRegistry::renderAll(const std::string& directory, const std::vector<std::string>& wanted) {
     auto* renderer = Renderer::current();
     if (!renderer) {
@@ -57,21 +73,8 @@ int SceneRegistry::renderAll(const std::string& directory, const std::vector<std
             continue;
         }
         Scene scene = it->second();
-        std::shared_ptr<View> root = scene.view     ? scene.view
-                                     : scene.window ? scene.window->contentView()
-                                                    : nullptr;
-        if (!root) {
-            platform::logf("Snapshot: scene %s built nothing", name.c_str());
-            ++failures;
-            continue;
-        }
-        // The end-of-turn passes lay the scene out as they would on screen.
-        DisplayCycle::run();
-        if (!scene.window || !scene.window->isVisible()) root->layoutSubtreeIfNeeded();
-        auto image = root->bitmapImageRepForCachingDisplayInRect(root->bounds());
-        root->cacheDisplayInRect_toBitmapImageRep(root->bounds(), image);
         const std::string path = directory + "/" + name + ".png";
-        if (!image->writePNGToFile(path)) {
+        if (!writePicture(scene, path)) {
             ++failures;
             continue;
         }

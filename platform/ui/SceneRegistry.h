@@ -29,6 +29,10 @@ public:
     // Writes DIR/NAME.png for each name (every registered one when empty). Answers the number of scenes
     // that could not be written (unknown names included), each with a log line.
     static int renderAll(const std::string& directory, const std::vector<std::string>& names);
+
+    // Writes one scene's picture to the path, laid out as it would show: a window that is not on screen
+    // is laid out first. False, with a log line, when nothing could be drawn or written.
+    static bool writePicture(const Scene& scene, const std::string& path);
 };
 
 // The layer's own controls in a few windows: buttons, text, sliders and progress, layers, scrolling and

@@ -27,8 +27,8 @@ TEST(CommandLineOptionsTest, HelpPrintsTheUsageWithEveryOptionAndScenario) {
         auto a = answer({"-clean-run", help});
         EXPECT_EQ(a.status, 0);
         EXPECT_TRUE(a.err.empty());
-        for (const char* part :
-             {"usage: kestrune", "-clean-run", "--scenario NAME", "--list", "--snapshot DIR", "--help"})
+        for (const char* part : {"usage: kestrune", "-clean-run", "--scenario NAME", "--list",
+                                 "--snapshot DIR", "--snapshots DIR", "--help"})
             EXPECT_NE(a.out.find(part), std::string::npos) << part;
         for (const auto& scenario : kestrune::allScenarios())
             EXPECT_NE(a.out.find(scenario.name + " "), std::string::npos) << scenario.name;
@@ -46,6 +46,11 @@ TEST(CommandLineOptionsTest, ALineNotUnderstoodPrintsTheUsageToTheErrorStreamAnd
         {{"--scenario=desk", "--scenario", "dropout"}, "one scenario at a time"},
         {{"--snapshot"}, "--snapshot needs a folder"},
         {{"-clean-run", "--snapshot", "out"}, "--snapshot comes first"},
+        {{"--snapshots", "out"},
+         "--snapshots DIR draws the steps of a scenario: it goes with --scenario NAME"},
+        {{"--list", "--scenario", "desk", "--snapshots", "out"}, "it goes with --scenario NAME"},
+        {{"--scenario", "desk", "--snapshots"}, "--snapshots needs a folder"},
+        {{"--scenario", "desk", "--snapshots="}, "--snapshots needs a folder"},
     };
     for (const auto& [arguments, message] : cases) {
         SCOPED_TRACE(message);
@@ -64,6 +69,7 @@ TEST(CommandLineOptionsTest, WhatStartsTheApplication) {
         Mode mode;
         std::string scenario;
         bool cleanRun;
+        std::string snapshots = "";
     };
     const Case cases[] = {
         {{}, Mode::Run, "", false},
@@ -73,12 +79,15 @@ TEST(CommandLineOptionsTest, WhatStartsTheApplication) {
         {{"--scenario", "desk"}, Mode::Scenario, "desk", false},
         {{"--scenario=wrong-password", "-clean-run"}, Mode::Scenario, "wrong-password", true},
         {{"--snapshot", "out", "panel"}, Mode::Snapshot, "", false},
+        {{"--snapshots", "road", "--scenario", "default"}, Mode::Scenario, "default", false, "road"},
+        {{"--scenario=dropout", "--snapshots=/tmp/a b"}, Mode::Scenario, "dropout", false, "/tmp/a b"},
     };
     for (const auto& c : cases) {
         auto options = CommandLineOptions::parse(c.arguments);
         EXPECT_EQ(options.mode, c.mode);
         EXPECT_EQ(options.scenario, c.scenario);
         EXPECT_EQ(options.cleanRun, c.cleanRun);
+        EXPECT_EQ(options.snapshots, c.snapshots);
         std::ostringstream out, err;
         EXPECT_FALSE(kestrune::answerWithoutStarting(options, out, err));
     }

@@ -68,7 +68,13 @@ TEST_F(LayoutsAndGalleryTest, EveryLayoutLoadsWhatItIsNamedFor) {
         "NotSupportedViewController", "MacSleepScreenConnectToiPhone", "TutorialSetUpKestrune",
         "TutorialWalkAway", "TutorialFinished", "FinishViewController", "FinishPreviewController",
         // The history window's filter bar and the photo window's popover.
-        "FilterController", "PpopverContentInfoController"};
+        "FilterController", "PpopverContentInfoController",
+        // The wizards' pages.
+        "MacSleepScreenFirstViewController", "MacSleepScreenTurnKestruneOff",
+        "MacSleepScreenTutorialStepViewController", "SimpleButtonBaseController",
+        "UpdateSecuritySettingsViewController", "FailedLoginPhotosView", "ManualSnapshotsTutorialView",
+        "MacControllerTrackTutorialView", "MacControlPhotosTutorialView", "SafeWifiFirstController",
+        "SafeWifiAddNewWifiController", "SafeWifiFinishController", "SafeWifiEditController"};
     // Each screen's class keeps its layout in this program.
     EXPECT_TRUE(KSWindowController::create<InitalWizzardController>()->window());
     EXPECT_TRUE(KSWindowController::create<InitialTutorialController>()->window());
@@ -82,9 +88,9 @@ TEST_F(LayoutsAndGalleryTest, EveryLayoutLoadsWhatItIsNamedFor) {
     const auto names = ui::NibRegistry::names();
     // 24 cells, the list page, the list window, the image window, two cards; the screens' 16 pages and
     // their 2 paged windows; the photo window, the chart, the history filter bar, the photo popover and the
-    // history row; the clipboard window. (The settings window's photo pages keep their layouts in the
-    // programs that have them.)
-    EXPECT_EQ(names.size(), 53u);
+    // history row; the clipboard window; the wizards' 13 pages and the trusted network's row. (The settings
+    // window's photo pages keep their layouts in the programs that have them.)
+    EXPECT_EQ(names.size(), 67u);
     for (const auto& name : names) {
         SCOPED_TRACE(name);
         const auto objects = ui::Nib::load(name, nullptr);

@@ -6,6 +6,7 @@
 
 #include "engine/coordinator/KSWindowControllerDelegate.h"
 #include "platform/ui/Image.h"
+#include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowController.h"
 #include "uikit/buttons/MyButton.h"
@@ -63,12 +64,16 @@ public:
     const std::shared_ptr<MyButton>& closeButton() const { return closeButton_; }
     const std::shared_ptr<ui::View>& contentView() const { return contentView_; }
     void setContentView(std::shared_ptr<ui::View> view) { contentView_ = std::move(view); }
+    // The page that shows this window's contents where pages go, while anything holds it.
+    std::shared_ptr<ui::ViewController> detailPage() const { return detailPage_.lock(); }
+    void setDetailPage(std::weak_ptr<ui::ViewController> page) { detailPage_ = std::move(page); }
 
 private:
     bool windowIsShown_ = false;
     std::weak_ptr<KSWindowControllerDelegate> windowDelegate_;
     std::shared_ptr<MyButton> closeButton_;
     std::shared_ptr<ui::View> contentView_;
+    std::weak_ptr<ui::ViewController> detailPage_;
 };
 
 }  // namespace kestrune

@@ -22,14 +22,15 @@ struct Road {
 // Ends the loading page when Bluetooth never reports: the service drops a request inside its 8 s
 // window, and gives up polling after 40 checks, without a word.
 void watch(const std::weak_ptr<BasePagerViewController>& weak, const std::shared_ptr<Road>& road,
-           const std::shared_ptr<BaseViewController>& previous, const char* what) {
-    performAfterDelay_block(nullptr, pagerbluetooth::kGiveUpAfter, [weak, road, previous, what] {
+           const std::shared_ptr<BaseViewController>& previous, const char* what, Block givenUp = nullptr) {
+    performAfterDelay_block(nullptr, pagerbluetooth::kGiveUpAfter, [weak, road, previous, what, givenUp] {
         if (road->reported) return;
         road->givenUp = true;
         auto pager = weak.lock();
         if (!pager) return;
         platform::logf("Pager: Bluetooth did not report back from %s within %.0f s; back to the page before",
                        what, pagerbluetooth::kGiveUpAfter);
+        if (givenUp) return givenUp();
         if (previous) pager->showViewController_animation(previous, BasePagerViewController::kLeft);
     });
 }
@@ -63,7 +64,7 @@ void restartBluetoothWithCompletion(BasePagerViewController& pager, Block comple
     watch(weak, road, previous, "a restart");
 }
 
-void turnOffBluetoothwithCompletion(BasePagerViewController& pager, Block completion) {
+void turnOffBluetoothwithCompletion(BasePagerViewController& pager, Block completion, Block givenUp) {
     auto previous = pager.currentViewController();
     auto loading = KSViewControllerFactory::loadingViewWithTitle(localizable("turning_bluetooth_off"));
     pager.showViewController_withAnimationIndex(loading, 0.5);
@@ -84,7 +85,7 @@ void turnOffBluetoothwithCompletion(BasePagerViewController& pager, Block comple
                     });
             });
         });
-    watch(weak, road, previous, "switching off");
+    watch(weak, road, previous, "switching off", std::move(givenUp));
 }
 
 }  // namespace kestrune

@@ -1,0 +1,15 @@
+#pragma once
+
+namespace kestrune {
+
+class MacSleepScreenFirstViewController;
+
+// Hears the wake-unlock introduction's button.
+class MacSleepScreenFirstViewControllerDelegate {
+public:
+    virtual ~MacSleepScreenFirstViewControllerDelegate() = default;
+    virtual void macSleepScreenFirstViewControllerDidSelectShowTutorial(
+        MacSleepScreenFirstViewController& page) = 0;
+};
+
+}  // namespace kestrune

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "windows/wifi/SafeWifiViewModel.h"
+
+namespace kestrune {
+
+// The finish page's view model.
+class SafeWifiFinishViewModel : public SafeWifiViewModel {};
+
+}  // namespace kestrune
