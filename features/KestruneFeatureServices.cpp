@@ -1,5 +1,6 @@
 #include "features/KestruneFeatureServices.h"
 
+#include "engine/coordinator/ActivityControllerFactory.h"
 #include "features/clipboard/ClipboardManager.h"
 #include "features/clipboard/MacClipboardManager.h"
 #include "features/history/LoginTrackerController.h"
@@ -10,6 +11,7 @@
 #include "features/updates/KestruneUpdater.h"
 #include "features/updates/UpdateController.h"
 #include "features/wifi/SafeWifiManager.h"
+#include "platform/base/Log.h"
 
 namespace kestrune {
 
@@ -148,6 +150,16 @@ bool KestruneFeatureServices::pasteToClipboard(const std::string& text) {
 void KestruneFeatureServices::filterClipboardWithCompletion(
     std::function<void(const std::string&)> completion) {
     ClipboardManager::filterClipboardWithCompletion(std::move(completion));
+}
+
+void KestruneFeatureServices::showActivityController() {
+    auto factory = ActivityControllerFactory::installed();
+    if (!factory) {
+        platform::logf("Activity chart: no chart window in this build");
+        return;
+    }
+    activityController_ = factory->newActivityVizualizationController();
+    if (activityController_) activityController_->showWindow();
 }
 
 void KestruneFeatureServices::updateShortcutsEnabled() {

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <memory>
+
 #include "engine/coordinator/CoordinatorServices.h"
 #include "engine/deciders/SafeWifiUnlockPolicy.h"
 #include "features/history/LoginTrackerFactory.h"
 #include "features/photos/FailedLoginFactory.h"
 #include "features/updates/UpdateNotificationHelper.h"
+#include "platform/ui/WindowController.h"
 
 namespace kestrune {
 
@@ -62,8 +65,11 @@ public:
     // before it goes to the phone.
     bool pasteToClipboard(const std::string& text) override;
     void filterClipboardWithCompletion(std::function<void(const std::string&)> completion) override;
+    // The activity chart: a new window from the installed factory each time, kept while it is the last.
+    void showActivityController() override;
 
 private:
+    std::shared_ptr<platform::ui::WindowController> activityController_;
     LoginTrackerFactory loginTrackerFactory_;
     FailedLoginFactory failedLoginFactory_;
     // The coordinator's rate limiter of update warnings: made with it, kept in memory.

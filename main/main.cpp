@@ -20,7 +20,6 @@
 #include "main/ReportingKitStart.h"
 #include "main/ScenarioCommand.h"
 #include "main/SnapshotCommand.h"
-#include "menubar/navigation/SettingsWindowNavigation.h"
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
 #include "platform/bluetooth/BluetoothBackend.h"
@@ -88,12 +87,8 @@ int main(int argc, char** argv) {
     kestrune::CoordinatorServices services;
     auto devices = kestrune::installFeatures(services, &delegate, session);
     kestrune::installInterface(services);
-    // The settings window with its navigation (its master list comes with the page-manager factory).
-    services.splitWindow = kestrune::WAYSourceListWindow::create(
-        {200, 200, 1095, 575}, platform::ui::kWindowStyleTitled | platform::ui::kWindowStyleClosable |
-                                   platform::ui::kWindowStyleMiniaturizable |
-                                   platform::ui::kWindowStyleResizable);
-    services.navigation = std::make_shared<kestrune::SettingsWindowNavigation>();
+    // The settings window with its navigation, its pages and their master list.
+    kestrune::installSettingsWindow(services);
     kestrune::installMenuBar(services);
     if (scenario) scenario->setUp(session, devices, services);
     auto stateMachine = kestrune::StateMachine::create(services);

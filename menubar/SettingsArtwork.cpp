@@ -285,6 +285,10 @@ void registerBadges() {
     badge("cell_icon_startup", green, powerSign);
     badge("cell_icon_auth_auto", graphite, keySign);
     badge("cell_icon_notification", red, bellSign);
+    badge("cell_icon_login_photos", green, cameraSign);
+    badge("cell_icon_failed_login_photos", red, cameraSign);
+    badge("cell_icon_login_history", indigo, [](Pen& p) { lockSign(p, true); });
+    badge("cell_icon_manual_snapshots", orange, cameraSign);
     badge("cell_icon_sleep_screen", indigo, [](Pen& p) {
         monitorSign(p);
         p.roundedBox(9.5, 10, 5, 4, 0.8, true);

@@ -34,9 +34,9 @@
 #include "menubar/navigation/KestruneMasterDetailNavManager.h"
 #include "menubar/pages/AdvancedMenuManager.h"
 #include "menubar/pages/AllCellsMenuManager.h"
-#include "menubar/pages/ClipboardMenuManager.h"
 #include "menubar/pages/DevicesMenuManager.h"
 #include "menubar/pages/HelpMenuManager.h"
+#include "menubar/pages/MenuManagerFactory.h"
 #include "menubar/pages/MusicMenuManager.h"
 #include "menubar/pages/SetupMenuManager.h"
 #include "menubar/pages/ShareMenuManager.h"
@@ -129,10 +129,11 @@ std::shared_ptr<MobileSettings> pairPhone(bool connected) {
     return settings;
 }
 
-// What a scene keeps alive as long as its window: the navigation and the pages.
+// What a scene keeps alive as long as its window: the navigation, the page-manager factory and pages.
 struct SettingsWindow {
     std::shared_ptr<WAYSourceListWindow> window;
     std::shared_ptr<KestruneMasterDetailNavManager> navigation;
+    std::shared_ptr<MenuManagerFactory> factory;
     std::vector<Page> pages;
 };
 
@@ -152,52 +153,63 @@ void waitForSwaps(const KestruneMasterDetailNavManager& navigation) {
         [detail] { return !detail->isAnimating() && !detail->queuedAnimation(); }, 3.0);
 }
 
-// The rows of the pictured master list, in the order the application lists its pages.
-// Rows 1 and 7 are separators.
-enum Row { kDevices = 0, kSetup = 2, kClipboard, kMusic, kAdvanced, kUpdates, kHelp = 8, kShare };
+// The rows of the master list, as the page-manager factory lists them; rows 1 and 9 are separators.
+enum Row {
+    kDevices = 0,
+    kSetup = 2,
+    kWifi,
+    kPhotos,
+    kClipboard,
+    kMusic,
+    kAdvanced,
+    kUpdates,
+    kHelp = 10,
+    kShare
+};
 
-// A settings window on the page of the master row, with `also` pushed over it when given.
+// The factory's page behind a row; none for the rows whose screen is not a list page.
+Page pageOfRow(const MenuManagerFactory& factory, Row row) {
+    switch (row) {
+        case kDevices:
+            return factory.devicesMenuManager;
+        case kSetup:
+            return factory.setupMenuManager;
+        case kPhotos:
+            return factory.photosAndHistoryManager;
+        case kClipboard:
+            return factory.clipboardManager;
+        case kMusic:
+            return factory.musicMenuManager;
+        case kAdvanced:
+            return factory.advancedMenuManager;
+        case kUpdates:
+            return factory.updatesMenuManager;
+        case kHelp:
+            return factory.helpMenuManager;
+        case kShare:
+            return factory.shareMenuManager;
+        default:
+            return nullptr;
+    }
+}
+
+// A settings window with the factory's master list on the page of the master row, with `also` pushed
+// over it when given. Without the coordinator a row only selects; the scene shows its page itself.
 ui::Scene settingsWindow(Row shownRow, const Page& also = nullptr) {
     auto kept = std::make_shared<SettingsWindow>();
     kept->window = WAYSourceListWindow::create({200, 200, 1095, 575});
     kept->navigation = KestruneMasterDetailNavManager::create();
     kept->navigation->setup(kept->window);
     kept->navigation->setFooterText(Common::versionText());
-    kept->pages = {page<DevicesMenuManager>(), page<SetupMenuManager>(),    page<ClipboardMenuManager>(),
-                   page<MusicMenuManager>(),   page<AdvancedMenuManager>(), page<UpdatesMenuManager>(),
-                   page<HelpMenuManager>(),    page<ShareMenuManager>()};
-    std::weak_ptr<KestruneMasterDetailNavManager> weak = kept->navigation;
-    auto opening = [weak](const Page& page) -> Block {
-        std::weak_ptr<BaseMenuItemManager> weakPage = page;
-        return [weak, weakPage] {
-            auto navigation = weak.lock();
-            auto shown = weakPage.lock();
-            if (navigation && shown) navigation->showDetailList_source(shown->getViewController(), 1);
-        };
-    };
-    using F = ListViewModelFactory;
-    auto& p = kept->pages;
-    kept->navigation->setInitialListViewModel({
-        F::regularCellWithIcon_title_action("menu_icon_devices", localizable("my_devices"), opening(p[0])),
-        F::separatorCell(),
-        F::regularCellWithIcon_title_action("menu_icon_setup", localizable("kestrune_options"),
-                                            opening(p[1])),
-        F::regularCellWithIcon_title_action("menu_icon_clipboard", localizable("clipboard"), opening(p[2])),
-        F::regularCellWithIcon_title_action("menu_icon_music", localizable("music_options"), opening(p[3])),
-        F::regularCellWithIcon_title_action("menu_icon_advanced", localizable("advanced_settings"),
-                                            opening(p[4])),
-        F::regularCellWithIcon_title_action("menu_icon_updates", localizable("check_for_updates"),
-                                            opening(p[5])),
-        F::separatorCell(),
-        F::regularCellWithIcon_title_action("menu_icon_help", localizable("help"), opening(p[6])),
-        F::regularCellWithIcon_title_action("menu_icon_share", localizable("share_kestrune"), opening(p[7])),
-    });
+    kept->factory = MenuManagerFactory::initWithDelegate(std::weak_ptr<NavigationDelegate>());
+    kept->navigation->setInitialListViewModel(kept->factory->generateListModel());
+    if (shownRow != kDevices)
+        kept->navigation->master()->listView->setSelectedRow(static_cast<uint64_t>(shownRow));
+    if (auto shown = pageOfRow(*kept->factory, shownRow))
+        kept->navigation->showDetailList_source(shown->getViewController(),
+                                                MasterDetailNavigationManager::kSourceMasterList);
     kept->window->orderFront(nullptr);
     waitForSwaps(*kept->navigation);
-    if (shownRow != kDevices) {
-        kept->navigation->master()->listView->setSelectedRow(static_cast<uint64_t>(shownRow));
-        waitForSwaps(*kept->navigation);
-    }
     if (also) {
         kept->pages.push_back(also);
         kept->navigation->pushDetailList(also->getViewController());
@@ -205,6 +217,12 @@ ui::Scene settingsWindow(Row shownRow, const Page& also = nullptr) {
     }
     keptWindows().push_back(kept);
     return {kept->window, nullptr};
+}
+
+ui::Scene photosAndHistory() {
+    resetWorld();
+    DeviceLocalSettings::shared().setTakePhotoAfterEachLogin(true);
+    return settingsWindow(kPhotos);
 }
 
 ui::Scene devicesWelcome() {
@@ -356,6 +374,7 @@ void registerSettingsWindowGallery(std::function<void()> installMac) {
     ui::SceneRegistry::add("settings-help", help);
     ui::SceneRegistry::add("settings-translation", translation);
     ui::SceneRegistry::add("settings-catalogue", catalogue);
+    ui::SceneRegistry::add("settings-photos-and-history", photosAndHistory);
 }
 
 }  // namespace kestrune

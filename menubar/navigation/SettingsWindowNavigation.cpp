@@ -1,31 +1,12 @@
 #include "menubar/navigation/SettingsWindowNavigation.h"
 
-#include "app/shell/PerformBlockAfterDelay.h"
-#include "menubar/pages/ClipboardMenuManager.h"
-#include "menubar/pages/DevicesMenuManager.h"
-#include "menubar/pages/SetupMenuManager.h"
-#include "menubar/pages/TranslationHelpMenuManager.h"
-#include "menubar/pages/UpdatesMenuManager.h"
 #include "platform/base/Log.h"
 
 namespace kestrune {
 
-namespace {
-constexpr const char* kDevicesRow = "devicesMenu";
-constexpr const char* kSetupRow = "setupMenu";
-constexpr const char* kUpdatesRow = "updatesMenu";
-constexpr const char* kClipboardRow = "clipboardMenu";
-// A selection's completion runs this long after it, as the master list's own selection does.
-constexpr double kSelectionCompletionDelay = 0.1;
-}  // namespace
-
 void SettingsWindowNavigation::initWithDelegate(std::weak_ptr<NavigationDelegate> delegate) {
     manager_ = KestruneMasterDetailNavManager::create();
-    pages_ = {{kDevicesRow, BaseMenuItemManager::create<DevicesMenuManager>(delegate)},
-              {kSetupRow, BaseMenuItemManager::create<SetupMenuManager>(delegate)},
-              {kUpdatesRow, BaseMenuItemManager::create<UpdatesMenuManager>(delegate)},
-              {kClipboardRow, BaseMenuItemManager::create<ClipboardMenuManager>(delegate)}};
-    translation_ = BaseMenuItemManager::create<TranslationHelpMenuManager>(delegate);
+    factory_ = MenuManagerFactory::initWithDelegate(std::move(delegate));
 }
 
 void SettingsWindowNavigation::setup(const std::shared_ptr<platform::ui::Window>& window) {
@@ -42,9 +23,8 @@ void SettingsWindowNavigation::setFooterText(const std::string& text) {
     if (manager_) manager_->setFooterText(text);
 }
 
-std::shared_ptr<BaseMenuItemManager> SettingsWindowNavigation::pageForRow(const std::string& row) const {
-    auto found = pages_.find(row);
-    return found == pages_.end() ? nullptr : found->second;
+void SettingsWindowNavigation::setInitialListViewModelFromFactory() {
+    if (manager_ && factory_) manager_->setInitialListViewModel(factory_->generateListModel());
 }
 
 void SettingsWindowNavigation::selectRowId_completion(const std::string& row,
@@ -54,15 +34,9 @@ void SettingsWindowNavigation::selectRowId_completion(const std::string& row,
         manager_->selectRowId_completion(row, std::move(completion));
         return;
     }
-    auto page = pageForRow(row);
-    if (!page || !master) {
-        SettingsNavigation::selectRowId_completion(row, std::move(completion));
-        return;
-    }
-    manager_->showDetailList_source(page->getViewController(),
-                                    MasterDetailNavigationManager::kSourceMasterList);
-    platform::logf("Outcome: the settings window shows its page %s", row.c_str());
-    if (completion) performAfterDelay_block(nullptr, kSelectionCompletionDelay, std::move(completion));
+    // Nothing to select: what follows the selection (the window coming forward) still happens.
+    platform::logf("Settings window: no row %s in the master list", row.c_str());
+    if (completion) completion();
 }
 
 std::shared_ptr<BaseViewController> SettingsWindowNavigation::asPage(const ScreenController& controller) {
@@ -112,19 +86,38 @@ void SettingsWindowNavigation::pop() {
 }
 
 void SettingsWindowNavigation::updateDevicesPage() {
-    if (auto page = pageForRow(kDevicesRow)) page->updateViewDataIfNeeded();
+    if (factory_) factory_->devicesMenuManager->updateViewDataIfNeeded();
 }
 
 void SettingsWindowNavigation::updateSetupPage() {
-    if (auto page = pageForRow(kSetupRow)) page->updateViewDataIfNeeded();
+    if (factory_) factory_->setupMenuManager->updateViewDataIfNeeded();
 }
 
 void SettingsWindowNavigation::updateUpdatesPage() {
-    if (auto page = pageForRow(kUpdatesRow)) page->updateViewDataIfNeeded();
+    if (factory_) factory_->updatesMenuManager->updateViewDataIfNeeded();
+}
+
+void SettingsWindowNavigation::showLockUnlockHistory() {
+    if (factory_) factory_->photosAndHistoryManager->showLockUnlockHistory();
+}
+
+void SettingsWindowNavigation::showFailedLoginWindowWithEntry(
+    const std::shared_ptr<platform::Object>& entry) {
+    if (factory_) factory_->photosAndHistoryManager->showFailedLoginWindowWithEntry(entry);
+}
+
+void SettingsWindowNavigation::showManualSnapshotsWindowWithEntry(
+    const std::shared_ptr<platform::Object>& entry) {
+    if (factory_) factory_->photosAndHistoryManager->showManualSnapshotsWindowWithEntry(entry);
+}
+
+void SettingsWindowNavigation::showLoginEntriesWithSelectedEntry(
+    const std::shared_ptr<platform::Object>& entry) {
+    if (factory_) factory_->photosAndHistoryManager->showLoginEntriesWithSelectedEntry(entry);
 }
 
 ScreenController SettingsWindowNavigation::translationPage() {
-    return translation_ ? translation_->getViewController() : nullptr;
+    return factory_ ? factory_->translationMenuManager->getViewController() : nullptr;
 }
 
 }  // namespace kestrune

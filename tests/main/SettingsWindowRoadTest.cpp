@@ -23,7 +23,7 @@ protected:
     }
     // The devices row showing the phone: its name and whether it is connected; "" without one.
     std::string devicesRow() {
-        auto page = navigation->pageForRow("devicesMenu");
+        auto page = navigation->factory()->devicesMenuManager;
         for (const auto& vm : page->getViewController()->listViewModel())
             if (auto devices = std::dynamic_pointer_cast<kestrune::ConnectedDevicesVM>(vm))
                 return devices->iPhoneName().value_or("?") + (devices->isOn() ? " connected" : " away");
@@ -35,7 +35,7 @@ protected:
 
 TEST_F(SettingsWindowRoadTest, AfterPairingTheWindowShowsTheDevicesPageWithThePhone) {
     launch();
-    auto devices = navigation->pageForRow("devicesMenu");
+    auto devices = navigation->factory()->devicesMenuManager;
     ASSERT_TRUE(devices);
     world->openPairingWizard();
     phone().appear();

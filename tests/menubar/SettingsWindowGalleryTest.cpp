@@ -22,7 +22,7 @@ TEST_F(SettingsWindowGalleryTest, EverySceneIsTheWholeWindow) {
     // The fixture's simulated machine is already in place.
     kestrune::registerSettingsWindowGallery([&] { ++installs; });
     const auto names = ui::SceneRegistry::names();
-    EXPECT_EQ(names.size(), 19u);
+    EXPECT_EQ(names.size(), 20u);
     const std::string dir = home() + "/settings";
     EXPECT_EQ(ui::SceneRegistry::renderAll(dir, {}), 0);
     EXPECT_EQ(installs, 1);
@@ -38,6 +38,8 @@ TEST_F(SettingsWindowGalleryTest, EveryPictureTheRowsNameIsDrawn) {
     kestrune::registerSettingsArtwork();
     for (const char* name : {"menu_icon_devices",
                              "menu_icon_setup",
+                             "menu_icon_wifi_unlock",
+                             "menu_icon_photos",
                              "menu_icon_clipboard",
                              "menu_icon_music",
                              "menu_icon_advanced",
@@ -56,6 +58,10 @@ TEST_F(SettingsWindowGalleryTest, EveryPictureTheRowsNameIsDrawn) {
                              "cell_icon_startup",
                              "cell_icon_auth_auto",
                              "cell_icon_notification",
+                             "cell_icon_login_photos",
+                             "cell_icon_failed_login_photos",
+                             "cell_icon_login_history",
+                             "cell_icon_manual_snapshots",
                              "cell_icon_sleep_screen",
                              "cell_icon_lock_shortcut",
                              "cell_icon_clipboard_shortcut",

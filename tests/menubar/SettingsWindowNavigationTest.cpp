@@ -1,5 +1,6 @@
-// The settings window's navigation as the coordinator drives it through its interface: pages and screens
-// crossing as view controllers, the pages it refreshes by name, and what it cannot show.
+// The settings window's navigation as the coordinator drives it through its interface: the factory's
+// master list, pages and screens crossing as view controllers, the pages it refreshes by name, and what
+// it cannot show.
 
 #include "menubar/navigation/SettingsWindowNavigation.h"
 
@@ -7,6 +8,7 @@
 
 #include "menubar/pages/DevicesMenuManager.h"
 #include "tests/menubar/PagesFixture.h"
+#include "tests/menubar/ShowingNavigationDelegate.h"
 
 namespace pagetests {
 namespace {
@@ -20,10 +22,15 @@ protected:
         local().setVeryFirstKestruneRunDate(platform::Date::now());
         window = kestrune::WAYSourceListWindow::create({0, 0, 800, 500});
         adapter = std::make_shared<SettingsWindowNavigation>();
+        auto showing = std::make_shared<ShowingNavigationDelegate>();
+        showing->navigation = adapter;
+        navigation = showing;
         adapter->initWithDelegate(navigation);
         adapter->setup(window);
         ui::Application::shared().activateIgnoringOtherApps(true);
         window->makeKeyAndOrderFront();
+        adapter->setInitialListViewModelFromFactory();
+        advance(1);
     }
     void TearDown() override {
         window->close();
@@ -43,41 +50,43 @@ protected:
 
 TEST_F(SettingsWindowNavigationTest, TheDevicesRowOpensTheDevicesPageThatFollowsThePhone) {
     EXPECT_EQ(window->frame(), (ui::Rect{200, 200, 1095, 575}));
-    bool done = false;
-    adapter->selectRowId_completion("devicesMenu", [&] { done = true; });
-    EXPECT_FALSE(done);
-    advance(0.1);
-    EXPECT_TRUE(done);
-    auto devices = adapter->pageForRow("devicesMenu");
+    // The master list's first row is selected and its page shown.
+    auto devices = adapter->factory()->devicesMenuManager;
     ASSERT_TRUE(devices);
+    EXPECT_EQ(adapter->navigationManager()->master()->listViewModel().size(), 12u);
     EXPECT_EQ(adapter->navigationManager()->detail()->currentContentView(),
               devices->getViewController()->mainView());
-    advance(1);
     EXPECT_TRUE(devices->viewControllerIsShown());
     EXPECT_EQ(rowsOf(*devices).back(), "SimpleButtonCell add_new_device_action");
-    EXPECT_TRUE(logged("Outcome: the settings window shows its page devicesMenu"));
 
     addTrackedPhone(true);
     adapter->updateDevicesPage();
     EXPECT_EQ(rowsOf(*devices).back(), "SimpleButtonCell unpair");
     // The set-up page is not shown: it is not rebuilt.
     adapter->updateSetupPage();
-    EXPECT_TRUE(adapter->pageForRow("setupMenu")->getViewController()->listViewModel().empty());
+    EXPECT_TRUE(adapter->factory()->setupMenuManager->getViewController()->listViewModel().empty());
+
+    bool done = false;
+    adapter->selectRowId_completion("setupMenu", [&] { done = true; });
+    advance(1);
+    EXPECT_TRUE(done);
+    EXPECT_TRUE(adapter->factory()->setupMenuManager->viewControllerIsShown());
+    EXPECT_FALSE(devices->viewControllerIsShown());
 
     // The clipboard page, which the coordinator opens before explaining clipboard sharing.
     adapter->selectRowId_completion("clipboardMenu", nullptr);
     advance(1);
-    auto clipboard = adapter->pageForRow("clipboardMenu");
+    auto clipboard = adapter->factory()->clipboardManager;
     ASSERT_TRUE(clipboard);
     EXPECT_EQ(adapter->navigationManager()->detail()->currentContentView(),
               clipboard->getViewController()->mainView());
     EXPECT_EQ(rowsOf(*clipboard)[3], "SimpleButtonCell send_clipboard_to_ios");
 
-    // A row nobody keeps is asked for and the completion still runs.
+    // A row the list does not have: the completion still runs.
     done = false;
-    adapter->selectRowId_completion("photosAndHistoryMenu", [&] { done = true; });
+    adapter->selectRowId_completion("noSuchMenu", [&] { done = true; });
     EXPECT_TRUE(done);
-    EXPECT_TRUE(logged("settings page photosAndHistoryMenu requested"));
+    EXPECT_TRUE(logged("no row noSuchMenu in the master list"));
 }
 
 TEST_F(SettingsWindowNavigationTest, PagesAndScreensArePushedAndPoppedScreensOfOtherKindsAreNot) {
