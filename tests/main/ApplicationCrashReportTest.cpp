@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/inotify.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -165,6 +166,30 @@ protected:
             server.waitForRequests(server.requestCount() + 1, 1.0);
         }
     }
+    // Waits (bounded, on the kernel's file events) until the folder holds nothing: the launch removes a
+    // sent package only once the server's answer has come back, a moment after the server saw the request.
+    static bool waitUntilEmpty(const std::string& folder, double seconds) {
+        const int fd = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+        if (fd < 0) return platform::Files::listDirectory(folder).empty();
+        inotify_add_watch(fd, folder.c_str(), IN_DELETE | IN_MOVED_FROM | IN_CREATE | IN_MOVED_TO);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+        bool empty = platform::Files::listDirectory(folder).empty();
+        while (!empty) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  deadline - std::chrono::steady_clock::now())
+                                  .count();
+            if (left <= 0) break;
+            pollfd ready{fd, POLLIN, 0};
+            if (::poll(&ready, 1, static_cast<int>(left)) > 0) {
+                char events[4096];
+                while (::read(fd, events, sizeof events) > 0) {
+                }
+            }
+            empty = platform::Files::listDirectory(folder).empty();
+        }
+        ::close(fd);
+        return empty;
+    }
     std::string reportStore() const {
         return home() + "/.cache/com.reportkit.data/" + kBundleIdentifier + "/v3";
     }
@@ -198,6 +223,7 @@ TEST_F(ApplicationCrashReportTest, ACrashOnRequestIsSentByTheNextLaunchAndTheAna
     auto next = launch("next");
     const auto reports = waitForRequestsTo(reportsPath(), 1);
     const auto events = waitForRequestsTo(kEventsPath, 1);
+    const bool sentAndRemoved = waitUntilEmpty(reportStore() + "/prepared", 30);
     const auto quit = next->quit();
     ASSERT_EQ(reports.size(), 1u) << next->output();
     EXPECT_TRUE(quit && WIFEXITED(*quit)) << next->output();
@@ -213,7 +239,7 @@ TEST_F(ApplicationCrashReportTest, ACrashOnRequestIsSentByTheNextLaunchAndTheAna
     EXPECT_NE(symbolicatedText(received).find("CrashKit::crash"), std::string::npos)
         << symbolicatedText(received);
     // Sent and accepted: nothing of the crashed run is left to send.
-    EXPECT_TRUE(platform::Files::listDirectory(reportStore() + "/prepared").empty());
+    EXPECT_TRUE(sentAndRemoved);
     EXPECT_TRUE(platform::Files::listDirectory(reportStore() + "/processing").empty());
 
     ASSERT_FALSE(events.empty()) << next->output();

@@ -4,6 +4,7 @@
 
 #include "app/shell/PerformBlockAfterDelay.h"
 #include "platform/base/UnicodeClasses.h"
+#include "platform/ui/Window.h"
 #include "uikit/buttons/ButtonAdditions.h"
 #include "uikit/text/StringAdditions.h"
 #include "uikit/views/CustomColor.h"
@@ -83,9 +84,26 @@ void KSButton3::updateSizeDependingOnText() {
     performBlock_afterDelay(
         nullptr,
         [weakSelf] {
-            if (auto self = weakSelf.lock()) self->executeSizeUpdate();
+            auto self = weakSelf.lock();
+            if (!self) return;
+            // In a window that is not on screen the title is measured by the window's first layout pass
+            // instead: measuring text loads the text libraries, which a window made at start and never
+            // shown (the settings window) need not load.
+            if (auto window = self->window(); window && !window->isVisible()) {
+                self->sizeUpdatePending_ = true;
+                self->setNeedsLayout(true);
+                return;
+            }
+            self->executeSizeUpdate();
         },
         kSizeUpdateDelay);
+}
+
+void KSButton3::layout() {
+    ui::Button::layout();
+    if (!sizeUpdatePending_) return;
+    sizeUpdatePending_ = false;
+    executeSizeUpdate();
 }
 
 void KSButton3::executeSizeUpdate() {

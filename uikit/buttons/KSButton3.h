@@ -30,6 +30,7 @@ public:
     void drawRect(ui::Rect dirty) override;
     void updateSizeDependingOnText();
     void executeSizeUpdate();
+    void layout() override;
     virtual ui::Rect getFrameForSizeUpdate();
     double getTitleLabelWidth() const;
 
@@ -66,6 +67,8 @@ private:
     bool didSetupView_ = false;
     double nibWidth_ = 0;
     ui::Point nibCenter_;
+    // A size update that waits for the window's first layout pass on screen.
+    bool sizeUpdatePending_ = false;
 };
 
 }  // namespace kestrune
