@@ -2,8 +2,9 @@
 
 #include "app/support/KSUrlManager.h"
 #include "app/support/Localizable.h"
+#include "features/notifications/KSSpecificNotificationManager.h"
+#include "features/notifications/KestruneNotificationManager.h"
 #include "platform/base/Log.h"
-#include "platform/services/UserNotificationCenter.h"
 #include "platform/storage/Files.h"
 #include "platform/ui/Nib.h"
 #include "windows/sharing/MugShotGenerator.h"
@@ -15,17 +16,6 @@ extern const ui::NibRegistry::Registration kKestruneImageControllerLayout;
 namespace {
 constexpr const char* kHashtag = "#kestrune";
 constexpr const char* kSocialAccount = "@kestrune";
-
-// A persistent notification: it replaces any other with its identifier and stays until dismissed.
-void showPersistentNotification(const std::string& text, const std::string& identifier) {
-    auto& center = platform::UserNotificationCenter::defaultCenter();
-    center.removeDeliveredNotification(identifier);
-    platform::UserNotification notification;
-    notification.identifier = identifier;
-    notification.title = localizable("kestrune");
-    notification.informativeText = text;
-    center.deliverNotification(notification);
-}
 }  // namespace
 
 std::optional<std::string> KestruneImageController::nibName() const {
@@ -99,7 +89,11 @@ void KestruneImageController::saveToDesktop(ui::Control&) {
         return;
     }
     MugShotGenerator::rememberSavedMugShotPath(path);
-    showPersistentNotification(localizable("mugshot_image_saved_to_documents"), kSavedNotificationIdentifier);
+    // One "saved" notice at a time: a new one replaces the last, and it stays until dismissed.
+    KestruneNotificationManager::hideNativeNotificationWithIdentifier(
+        std::string(kSavedNotificationIdentifier));
+    KSSpecificNotificationManager::showPersistantNativeNotificationWithText_identifier(
+        localizable("mugshot_image_saved_to_documents"), kSavedNotificationIdentifier);
 }
 
 }  // namespace kestrune

@@ -18,11 +18,6 @@ std::string dateText(const BaseEntry& entry) {
 }
 }  // namespace
 
-std::shared_ptr<ui::Image> MugShotGenerator::photoOfEntry(const BaseEntry& entry) {
-    if (!entry.mugShotImageExists()) return nullptr;
-    return ui::Image::initWithContentsOfFile(*entry.imagePath());
-}
-
 void MugShotGenerator::setupImageViewForSnapshot(ui::ImageView& imageView) {
     imageView.setWantsLayer(true);
     if (auto layer = imageView.layer()) {
@@ -42,7 +37,7 @@ std::shared_ptr<MugShotContainer> MugShotGenerator::failedLoginCardForEntry(cons
     auto card = KSWindowController::create<MugShotContainer>();
     if (!card->window() || !card->view) return nullptr;
     if (card->mugShotImageView) {
-        card->mugShotImageView->setImage(photoOfEntry(entry));
+        card->mugShotImageView->setImage(entry.mugShotImage());
         setupImageViewForSnapshot(*card->mugShotImageView);
     }
     if (card->mugShotTextField) {
@@ -65,7 +60,7 @@ std::shared_ptr<LoginPhotoContainer> MugShotGenerator::loginCardForEntry(const L
     auto card = KSWindowController::create<LoginPhotoContainer>();
     if (!card->window() || !card->view) return nullptr;
     if (card->bustedImageView) {
-        card->bustedImageView->setImage(photoOfEntry(entry));
+        card->bustedImageView->setImage(entry.mugShotImage());
         setupImageViewForSnapshot(*card->bustedImageView);
     }
     if (card->kestruneBottomIcon)

@@ -35,8 +35,6 @@ public:
     static void rememberSavedMugShotPath(const std::string& path);
     static std::string lastSavedMugShotPath();
     static void forgetSavedMugShotPathForTesting();
-    // The record's photo; none when it has no readable photo file.
-    static std::shared_ptr<ui::Image> photoOfEntry(const BaseEntry& entry);
 };
 
 }  // namespace kestrune

@@ -31,6 +31,9 @@ namespace {
 std::string gPoint;
 long gPass = 0;
 std::atomic<long> gCount{0};
+// Set once a thread has chosen to die here: the round must then end by that kill, never by the main
+// thread's exit slipping in between the kill's line and the signal.
+std::atomic<bool> gDying{false};
 int gRecordFd = -1;
 int gKillFd = -1;
 
@@ -41,6 +44,7 @@ void writeLine(int fd, const std::string& text) {
 
 void onPoint(const char* point, const std::string& detail) {
     if (gPoint == point && ++gCount == gPass) {
+        gDying = true;
         writeLine(gKillFd, std::string(point) + " " + detail);
         ::kill(::getpid(), SIGKILL);
     }
@@ -91,6 +95,7 @@ void onPoint(const char* point, const std::string& detail) {
             return state == 1;
         },
         20.0);
+    while (gDying.load()) ::pause();  // the kill is on its way
     _exit(done ? 0 : 3);
 }
 
