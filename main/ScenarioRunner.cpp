@@ -178,6 +178,7 @@ void ScenarioRunner::readSession() {
     for (; playerCommandsSeen_ < commands.size(); ++playerCommandsSeen_)
         note(now(), "Mac", playerCommandText(commands[playerCommandsSeen_], world_->players()));
     for (const auto& text : world_->phone().readNewMessages()) note(now(), "phone", text);
+    for (const auto& text : world_->readScreenChanges()) note(now(), "Mac", text);
 }
 
 void ScenarioRunner::flush() {

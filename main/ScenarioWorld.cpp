@@ -18,30 +18,24 @@
 #include "platform/ui/StatusBar.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
+#include "windows/screens/TutorialFactory.h"
 
 namespace kestrune {
 
 namespace {
 
-// The tutorial factory of the application, with the pairing wizard's question answered by the world's
-// user: the wizard is told of a phone that asks to pair.
-class ScenarioTutorials : public TutorialScreens {
+// The application's tutorial factory, its wizards and tutorials real; the world's user at the Mac is told
+// when the pairing wizard shows a phone that asks to pair, and answers it as a click would.
+class ScenarioTutorials : public TutorialFactory {
 public:
     explicit ScenarioTutorials(std::function<void()> asked) : asked_(std::move(asked)) {}
-    // The world's stand-in for the wizard's page, so that the coordinator shows it and tells it.
-    ScreenController initialTutorial(std::weak_ptr<WizzardViewControllerDelegate> delegate) override {
-        TutorialScreens::initialTutorial(std::move(delegate));
-        if (!wizard_) wizard_ = std::make_shared<platform::ui::ViewController>();
-        return wizard_;
-    }
     void updatePairingWizzard() override {
-        TutorialScreens::updatePairingWizzard();
+        TutorialFactory::updatePairingWizzard();
         if (DataManager::shared().pairingMobileDevice()) asked_();
     }
 
 private:
     std::function<void()> asked_;
-    ScreenController wizard_;
 };
 
 }  // namespace
@@ -70,9 +64,37 @@ ScenarioWorld::ScenarioWorld(std::shared_ptr<platform::Radio> radio,
 
 std::shared_ptr<TutorialScreens> ScenarioWorld::tutorialScreens() {
     std::weak_ptr<ScenarioWorld> weak = weak_from_this();
-    return std::make_shared<ScenarioTutorials>([weak] {
+    auto tutorials = std::make_shared<ScenarioTutorials>([weak] {
         if (auto self = weak.lock()) self->newPhoneWindowShown();
     });
+    tutorials_ = tutorials;
+    return tutorials;
+}
+
+std::vector<std::string> ScenarioWorld::readScreenChanges() {
+    std::vector<std::string> changes;
+    auto tutorials = tutorials_.lock();
+    if (!tutorials) return changes;
+    // What the user would see of the pairing wizard and the proximity tutorial: the page each shows.
+    static const char* const kWizardPages[] = {"its first page, looking for phones that ask to pair",
+                                               "the page that asks you to accept the phone",
+                                               "the page that sets the phone up"};
+    static const char* const kTutorialPages[] = {
+        "its page that connects the phone", "its set-up page", "its page that asks you to walk away",
+        "its page that celebrates the lock and unlock", "its last page"};
+    auto follow = [&changes](const auto& screen, int64_t& shown, const char* name, const auto& pages) {
+        if (!screen) return;
+        const int64_t page = screen->pageIndex();
+        if (page == shown) return;
+        shown = page;
+        const bool known = page >= 0 && page < static_cast<int64_t>(std::size(pages));
+        changes.push_back(std::string(name) + " shows " +
+                          (known ? std::string(pages[page]) : "page " + std::to_string(page)));
+    };
+    follow(tutorials->wizzardViewController(), wizardPageShown_, "the pairing wizard", kWizardPages);
+    follow(tutorials->initialTutorialController(), tutorialPageShown_, "the proximity tutorial",
+           kTutorialPages);
+    return changes;
 }
 
 void ScenarioWorld::attach(std::weak_ptr<StateMachine> stateMachine) {

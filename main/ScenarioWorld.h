@@ -18,6 +18,8 @@ class SimulatedSession;
 
 namespace kestrune {
 
+class TutorialFactory;
+
 class StateMachine;
 
 // The world a scenario plays in: the simulated radio with one scripted phone on it, the simulated Mac
@@ -37,9 +39,11 @@ public:
                                                  FeatureDevices devices = {});
     ~ScenarioWorld();
 
-    // The coordinator's tutorial factory for this world: the defaults, except that the pairing wizard is
+    // The coordinator's tutorial factory for this world: the application's own, its pairing wizard
     // answered by the scenario's user.
     std::shared_ptr<TutorialScreens> tutorialScreens();
+    // The pages the pairing wizard and the proximity tutorial turned to since the last call, in words.
+    std::vector<std::string> readScreenChanges();
     void attach(std::weak_ptr<StateMachine> stateMachine);
 
     platform::PhoneApplication& phone() { return *phone_; }
@@ -97,6 +101,9 @@ private:
     FeatureDevices devices_;
     std::unique_ptr<platform::PhoneApplication> phone_;
     std::weak_ptr<StateMachine> stateMachine_;
+    std::weak_ptr<TutorialFactory> tutorials_;
+    int64_t wizardPageShown_ = -1;
+    int64_t tutorialPageShown_ = -1;
     bool accept_ = true;
     double answerAfter_ = 1.0;
     bool askedToAcceptPhone_ = false;

@@ -218,8 +218,9 @@ TEST_F(ScenarioRunnerTest, TheLockShortcutLocksTheMacAndTheTimelineShowsWhatTheU
     EXPECT_TRUE(succeeded) << timeline;
     EXPECT_TRUE(
         inOrder(timeline, {"Mac    the settings window is shown", "Mac    asks for settings page devicesMenu",
-                           "Mac    asks for pairing wizard", "you    press Control+Command+L and let go",
-                           "Mac    locked (chosen on the Mac)", "end    as expected: the Mac is locked"}))
+                           "Mac    the pairing wizard shows the page that asks you to accept the phone",
+                           "you    press Control+Command+L and let go", "Mac    locked (chosen on the Mac)",
+                           "end    as expected: the Mac is locked"}))
         << timeline;
     // The shortcut for the clipboard is registered too; the centre lets both go at the end.
     EXPECT_TRUE(keys->isRegistered(9, 0x1100));
