@@ -18,6 +18,8 @@
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
 #include "platform/sim/radio/Radio.h"
+#include "platform/sim/session/SimulatedDesktop.h"
+#include "platform/sim/session/SimulatedSession.h"
 #include "platform/storage/Files.h"
 #include "platform/storage/StandardFolders.h"
 #include "platform/system/Application.h"
@@ -101,6 +103,9 @@ ScenarioCommand::~ScenarioCommand() {
 
 void ScenarioCommand::setUp(std::shared_ptr<platform::SimulatedSession> session, FeatureDevices devices,
                             CoordinatorServices& services) {
+    // The scenarios' user gave the application the accessibility permission long ago: it is what lets it
+    // type the password into the lock screen, which every road does.
+    session->desktop()->setProcessTrusted(true);
     world_ = ScenarioWorld::create(platform::Radio::shared(), std::move(session), std::move(devices));
     services.tutorials = world_->tutorialScreens();
     if (!snapshotsFolder_.empty())
