@@ -26,6 +26,11 @@ void Bundle::reload() {
     const char* env = getenv("KESTRUNE_BUNDLE_PATH");
     path_ = (env && *env) ? env : KESTRUNE_RESOURCE_DIR;
     info_.clear();
+    {
+        std::lock_guard lock(hintMutex_);
+        lastFolder_.clear();
+        missing_.clear();
+    }
     auto bytes = Files::read(path_ + "/Info.plist");
     if (!bytes) {
         logf("Bundle: no Info.plist in %s", path_.c_str());
@@ -69,14 +74,34 @@ std::string Bundle::bundleVersion() const {
 std::optional<std::string> Bundle::pathForResource(const std::string& name, const std::string& type) const {
     if (name.empty() || name.find("..") != std::string::npos) return std::nullopt;
     const std::string file = type.empty() ? name : name + "." + type;
+    std::string hint;
+    {
+        std::lock_guard lock(hintMutex_);
+        if (missing_.count(file)) return std::nullopt;
+        hint = lastFolder_;
+    }
     // Resources sit at the top of the bundle or one folder down (sounds/, images/, certificates/ ...).
     if (Files::exists(path_ + "/" + file) && !Files::isDirectory(path_ + "/" + file))
         return path_ + "/" + file;
+    if (!hint.empty()) {
+        std::string candidate = path_ + "/" + hint + "/" + file;
+        if (Files::exists(candidate) && Files::isDirectory(path_ + "/" + hint)) return candidate;
+    }
     // The candidate is looked for first: most entries do not hold it, and one that does is a folder.
     for (const auto& entry : Files::listDirectory(path_)) {
+        if (entry == hint) continue;
         std::string candidate = path_ + "/" + entry + "/" + file;
-        if (Files::exists(candidate) && Files::isDirectory(path_ + "/" + entry)) return candidate;
+        if (!Files::exists(candidate) || !Files::isDirectory(path_ + "/" + entry)) continue;
+        // A language's folder is never the hint: which language a lookup finds must not depend on the
+        // lookups before it.
+        if (entry.size() < 6 || entry.compare(entry.size() - 6, 6, ".lproj") != 0) {
+            std::lock_guard lock(hintMutex_);
+            lastFolder_ = entry;
+        }
+        return candidate;
     }
+    std::lock_guard lock(hintMutex_);
+    missing_.insert(file);
     return std::nullopt;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "platform/base/Value.h"
@@ -22,7 +24,8 @@ public:
     std::string bundleIdentifier() const;
     std::string shortVersionString() const;
     std::string bundleVersion() const;
-    // The path of resource "<name>.<type>" (type may be empty) when the file exists.
+    // The path of resource "<name>.<type>" (type may be empty) when the file exists. The bundle does not
+    // change while the program runs: a resource found missing is not looked for again until reload().
     std::optional<std::string> pathForResource(const std::string& name, const std::string& type) const;
 
     // Tests: read the bundle again (after changing KESTRUNE_BUNDLE_PATH) or replace its facts.
@@ -33,6 +36,12 @@ private:
     Bundle();
     std::string path_;
     Value::Dictionary info_;
+    // The folder of the bundle where a resource was last found: looked in first by the next lookup, as
+    // resources of one kind come in runs (a page's pictures). A hint only: the search stays complete.
+    mutable std::mutex hintMutex_;
+    mutable std::string lastFolder_;
+    // Resources looked for and not found (the pictures drawn by code when the bundle has none).
+    mutable std::set<std::string> missing_;
 };
 
 }  // namespace platform

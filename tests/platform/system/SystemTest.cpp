@@ -67,6 +67,41 @@ TEST_F(SystemTest, BundleFactsAndResources) {
     EXPECT_FALSE(bundle.pathForResource("../Info", "plist"));
 }
 
+// Lookups look first where the last one found its file; that order never hides a file elsewhere, nor
+// makes a language's folder win over another's.
+TEST_F(SystemTest, BundleLookupsFindEveryFolderWhateverCameBefore) {
+    const std::string folder = home() + "/Ordered";
+    for (const char* sub : {"images", "sounds", "en.lproj", "de.lproj", "images/nested"})
+        std::filesystem::create_directories(folder + "/" + sub);
+    for (const char* file : {"images/a.png", "images/b.png", "sounds/c.wav", "en.lproj/x.strings",
+                             "de.lproj/y.strings", "top.txt", "sounds/b.png"})
+        std::ofstream(folder + "/" + file) << "x";
+    setenv("KESTRUNE_BUNDLE_PATH", folder.c_str(), 1);
+    auto& bundle = Bundle::main();
+    bundle.reload();
+    EXPECT_EQ(bundle.pathForResource("a", "png"), folder + "/images/a.png");
+    EXPECT_EQ(bundle.pathForResource("c", "wav"), folder + "/sounds/c.wav");
+    // The hint is now sounds/, which also has a b.png: either copy is a right answer, but it must exist.
+    const auto b = bundle.pathForResource("b", "png");
+    ASSERT_TRUE(b);
+    EXPECT_TRUE(std::filesystem::exists(*b));
+    EXPECT_EQ(bundle.pathForResource("a", "png"), folder + "/images/a.png");
+    EXPECT_EQ(bundle.pathForResource("x", "strings"), folder + "/en.lproj/x.strings");
+    EXPECT_EQ(bundle.pathForResource("y", "strings"), folder + "/de.lproj/y.strings");
+    EXPECT_EQ(bundle.pathForResource("top", "txt"), folder + "/top.txt");
+    // A file that appears later is found, wherever the hint points.
+    std::ofstream(folder + "/sounds/late.wav") << "x";
+    EXPECT_EQ(bundle.pathForResource("late", "wav"), folder + "/sounds/late.wav");
+    std::filesystem::remove(folder + "/images/a.png");
+    EXPECT_FALSE(bundle.pathForResource("a", "png"));
+    // A resource found missing stays missing until the bundle is read again.
+    EXPECT_FALSE(bundle.pathForResource("drawn", "png"));
+    std::ofstream(folder + "/images/drawn.png") << "x";
+    EXPECT_FALSE(bundle.pathForResource("drawn", "png"));
+    bundle.reload();
+    EXPECT_EQ(bundle.pathForResource("drawn", "png"), folder + "/images/drawn.png");
+}
+
 TEST_F(SystemTest, BundleFromAnotherFolderAndABrokenInfoFile) {
     std::string folder = home() + "/Bundle";
     std::filesystem::create_directories(folder);
