@@ -29,7 +29,7 @@ void Bundle::reload() {
     {
         std::lock_guard lock(hintMutex_);
         lastFolder_.clear();
-        missing_.clear();
+        names_.reset();
     }
     auto bytes = Files::read(path_ + "/Info.plist");
     if (!bytes) {
@@ -77,7 +77,15 @@ std::optional<std::string> Bundle::pathForResource(const std::string& name, cons
     std::string hint;
     {
         std::lock_guard lock(hintMutex_);
-        if (missing_.count(file)) return std::nullopt;
+        if (!names_) {
+            names_.emplace();
+            for (const auto& entry : Files::listDirectory(path_)) {
+                names_->insert(entry);
+                if (Files::isDirectory(path_ + "/" + entry))
+                    for (const auto& inner : Files::listDirectory(path_ + "/" + entry)) names_->insert(inner);
+            }
+        }
+        if (!names_->count(file)) return std::nullopt;
         hint = lastFolder_;
     }
     // Resources sit at the top of the bundle or one folder down (sounds/, images/, certificates/ ...).
@@ -100,8 +108,6 @@ std::optional<std::string> Bundle::pathForResource(const std::string& name, cons
         }
         return candidate;
     }
-    std::lock_guard lock(hintMutex_);
-    missing_.insert(file);
     return std::nullopt;
 }
 

@@ -25,7 +25,7 @@ public:
     std::string shortVersionString() const;
     std::string bundleVersion() const;
     // The path of resource "<name>.<type>" (type may be empty) when the file exists. The bundle does not
-    // change while the program runs: a resource found missing is not looked for again until reload().
+    // change while the program runs: a file added after the first lookup is found after reload().
     std::optional<std::string> pathForResource(const std::string& name, const std::string& type) const;
 
     // Tests: read the bundle again (after changing KESTRUNE_BUNDLE_PATH) or replace its facts.
@@ -40,8 +40,9 @@ private:
     // resources of one kind come in runs (a page's pictures). A hint only: the search stays complete.
     mutable std::mutex hintMutex_;
     mutable std::string lastFolder_;
-    // Resources looked for and not found (the pictures drawn by code when the bundle has none).
-    mutable std::set<std::string> missing_;
+    // The names of the files at the top and one folder down, read at the first lookup: a name not among
+    // them is answered at once (the pictures drawn by code when the bundle has none).
+    mutable std::optional<std::set<std::string>> names_;
 };
 
 }  // namespace platform

@@ -89,17 +89,14 @@ TEST_F(SystemTest, BundleLookupsFindEveryFolderWhateverCameBefore) {
     EXPECT_EQ(bundle.pathForResource("x", "strings"), folder + "/en.lproj/x.strings");
     EXPECT_EQ(bundle.pathForResource("y", "strings"), folder + "/de.lproj/y.strings");
     EXPECT_EQ(bundle.pathForResource("top", "txt"), folder + "/top.txt");
-    // A file that appears later is found, wherever the hint points.
-    std::ofstream(folder + "/sounds/late.wav") << "x";
-    EXPECT_EQ(bundle.pathForResource("late", "wav"), folder + "/sounds/late.wav");
+    // A file removed is gone at once; one added is found once the bundle is read again.
     std::filesystem::remove(folder + "/images/a.png");
     EXPECT_FALSE(bundle.pathForResource("a", "png"));
-    // A resource found missing stays missing until the bundle is read again.
     EXPECT_FALSE(bundle.pathForResource("drawn", "png"));
-    std::ofstream(folder + "/images/drawn.png") << "x";
+    std::ofstream(folder + "/sounds/drawn.png") << "x";
     EXPECT_FALSE(bundle.pathForResource("drawn", "png"));
     bundle.reload();
-    EXPECT_EQ(bundle.pathForResource("drawn", "png"), folder + "/images/drawn.png");
+    EXPECT_EQ(bundle.pathForResource("drawn", "png"), folder + "/sounds/drawn.png");
 }
 
 TEST_F(SystemTest, BundleFromAnotherFolderAndABrokenInfoFile) {
