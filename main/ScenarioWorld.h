@@ -25,8 +25,8 @@ class StateMachine;
 // The world a scenario plays in: the simulated radio with one scripted phone on it, the simulated Mac
 // session with its Wi-Fi and music players, and the user at the Mac. The application runs in it unchanged;
 // the world only stands in for what is not this application (the phone, the air, the desktop) and for the
-// pairing wizard, which is not built yet: when the coordinator tells the wizard that a phone asks to pair,
-// the user's answer reaches the coordinator as the wizard's would.
+// user's clicks: when the pairing wizard shows a phone that asks to pair, the user's answer reaches the
+// coordinator as the wizard's button would send it.
 class ScenarioWorld : public std::enable_shared_from_this<ScenarioWorld> {
 public:
     // The password of the running user's account in the simulated session.
@@ -70,7 +70,7 @@ public:
     void typeAtLockScreen(const std::string& text);
     // The user locks the screen with Control-Command-Q.
     void lockWithKeyboard();
-    // The user trusts the network the Mac is joined to in the trusted Wi-Fi wizard (not built yet): it is
+    // The user trusts the network the Mac is joined to, as the trusted Wi-Fi wizard's page would: it is
     // added to the trusted networks, saved, and Wi-Fi unlock is switched on. False when the Mac is joined
     // to no network.
     bool trustCurrentWifiNetwork();
