@@ -41,6 +41,23 @@ protected:
     std::shared_ptr<ui::Window> window_;
 };
 
+// A button in a window that is not on screen is sized at the window's first layout pass on screen, not
+// before: measuring its title is left until someone can see it.
+TEST_F(ButtonsTest, AWindowOffScreenSizesItsButtonsWhenItComesOnScreen) {
+    auto button = fromLayout<KSButton3>({100, 10, 80, 30});
+    window_->orderOut(nullptr);
+    button->setTitle("twenty characters ok");
+    advance(0.05);
+    EXPECT_EQ(button->frame(), (Rect{100, 10, 80, 30}));
+    window_->orderFront(nullptr);
+    advance(0.01);
+    EXPECT_EQ(button->frame(), (Rect{70, 10, 140, 30}));
+    // On screen, a change is sized 0.01 s later as before.
+    button->setTitle("x");
+    advance(0.01);
+    EXPECT_EQ(button->frame(), (Rect{90, 10, 100, 30}));
+}
+
 TEST_F(ButtonsTest, TitlesAreUpperCaseAndTheWidthFollowsThemAboutTheCentre) {
     auto button = fromLayout<KSButton3>({100, 10, 80, 30});
     EXPECT_EQ(button->nibWidth(), 80);
