@@ -89,14 +89,7 @@ void prepareSnapshotWorld() {
     static bool done = false;
     if (done) return;
     done = true;
-    static char pattern[] = "/tmp/kestrune-menubar-snapshot-XXXXXX";
-    if (!mkdtemp(pattern)) return;
-    const std::string base = pattern;
-    for (const char* variable :
-         {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"})
-        setenv(variable, (base + "/" + variable).c_str(), 1);
-    // Gone with the process that took the pictures.
-    atexit([] { platform::Files::remove(pattern); });
+    platform::ui::SceneRegistry::useThrowawayHome();
     setLocalizableLanguage("en");
 }
 

@@ -64,15 +64,7 @@ void prepareWorld() {
     static bool done = false;
     if (done) return;
     done = true;
-    static char folder[] = "/tmp/kestrune-settings-snapshot-XXXXXX";
-    if (mkdtemp(folder)) {
-        const std::string base = folder;
-        for (const char* variable :
-             {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"})
-            setenv(variable, (base + "/" + variable).c_str(), 1);
-        // Gone with the process that took the pictures.
-        atexit([] { platform::Files::remove(folder); });
-    }
+    platform::ui::SceneRegistry::useThrowawayHome();
     if (macInstaller()) macInstaller()();
     PhoneRecordServices::install(std::make_shared<FeaturePhoneRecordServices>());
     setLocalizableLanguage(std::string("en"));

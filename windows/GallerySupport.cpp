@@ -50,22 +50,8 @@ void settleUntil(const std::function<bool()>& done) {
     platform::RunLoop::main().runUntil(done, 1.5);
 }
 
-void useThrowawayDataFolders() {
-    static bool done = false;
-    if (done) return;
-    done = true;
-    static char pattern[] = "/tmp/kestrune-snapshot-XXXXXX";
-    if (!mkdtemp(pattern)) return;
-    const std::string base = pattern;
-    for (const char* variable :
-         {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"})
-        setenv(variable, (base + "/" + variable).c_str(), 1);
-    // Gone with the process that took the pictures.
-    atexit([] { platform::Files::remove(pattern); });
-}
-
 std::shared_ptr<MobileDevice> trackedPhone(bool tracking) {
-    useThrowawayDataFolders();
+    platform::ui::SceneRegistry::useThrowawayHome();
     auto& manager = DataManager::shared();
     manager.getSavedDataModel();
     const std::string id = "snapshot-phone";

@@ -18,8 +18,6 @@ platform::ui::Scene pageScene(const std::shared_ptr<BaseViewController>& page);
 platform::ui::Scene windowScene(const std::shared_ptr<KSWindowController>& controller);
 // Runs the main loop until the condition holds (a pager's slide, a page's fade), 1.5 s at most.
 void settleUntil(const std::function<bool()>& done);
-// Points the home and data folders at a throwaway folder, once: pictures never touch the user's data.
-void useThrowawayDataFolders();
 // "Ada's iPhone", tracked and connected, with proximity tracking as asked, in the throwaway data.
 std::shared_ptr<MobileDevice> trackedPhone(bool tracking);
 

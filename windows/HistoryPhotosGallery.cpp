@@ -8,7 +8,6 @@
 #include <stdlib.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,27 +37,9 @@ std::vector<std::shared_ptr<void>>& kept() {
     return objects;
 }
 
-// Once per program: the standard folders point into a new temporary folder, removed at exit.
+// Once per program: the standard folders point into a throwaway folder, removed at exit.
 const std::string& galleryHome() {
-    // Never destroyed: the handler that removes the folder runs at exit, after static destruction began.
-    static const std::string& home = *new std::string([] {
-        char folder[] = "/tmp/kestrune-gallery-XXXXXX";
-        if (!mkdtemp(folder)) return std::string();
-        const std::string path = folder;
-        setenv("HOME", path.c_str(), 1);
-        for (const auto& [variable, sub] : {std::pair{"XDG_CONFIG_HOME", "/.config"},
-                                            {"XDG_DATA_HOME", "/.local/share"},
-                                            {"XDG_STATE_HOME", "/.local/state"},
-                                            {"XDG_CACHE_HOME", "/.cache"},
-                                            {"XDG_DOCUMENTS_DIR", "/Documents"}})
-            setenv(variable, (path + sub).c_str(), 1);
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(galleryHome(), ignored);
-        });
-        return path;
-    }());
-    return home;
+    return platform::ui::SceneRegistry::useThrowawayHome();
 }
 
 // Everything queued (rows built in the background, grids laid out) done, as a moment after opening.

@@ -30,13 +30,12 @@ using Factory = KSViewControllerFactory;
 using gallery::pageScene;
 using gallery::settleUntil;
 using gallery::trackedPhone;
-using gallery::useThrowawayDataFolders;
 using gallery::windowScene;
 
 void noop() {}
 
 std::shared_ptr<InitalWizzardController> wizard() {
-    useThrowawayDataFolders();
+    platform::ui::SceneRegistry::useThrowawayHome();
     auto controller = KSWindowController::create<InitalWizzardController>();
     controller->window();
     return controller;

@@ -36,7 +36,6 @@ namespace {
 using gallery::pageScene;
 using gallery::settleUntil;
 using gallery::trackedPhone;
-using gallery::useThrowawayDataFolders;
 using gallery::windowScene;
 
 void add(const std::string& name, ui::SceneRegistry::Builder builder) {
@@ -103,7 +102,7 @@ void registerWakeUnlockScenes() {
 
 // A preference wizard on its check page (as the coordinator shows it) or on another page.
 ui::Scene preferences(std::shared_ptr<SystemPreferencesUpdateViewModel> model, int64_t page) {
-    useThrowawayDataFolders();
+    platform::ui::SceneRegistry::useThrowawayHome();
     auto wizard = SystemPreferencesViewController::initWithVM(std::move(model));
     wizard->window();
     wizard->showPageAtIndex_animated(page, false);
@@ -138,17 +137,17 @@ ui::Scene pagerScene(const std::shared_ptr<BasePagerViewController>& pager) {
 
 void registerHelpScenes() {
     add("help", [] {
-        useThrowawayDataFolders();
+        platform::ui::SceneRegistry::useThrowawayHome();
         return pagerScene(BaseViewController::create<HelpTutorialController>());
     });
     add("help-clear-cache-or-faq", [] {
-        useThrowawayDataFolders();
+        platform::ui::SceneRegistry::useThrowawayHome();
         auto pager = BaseViewController::create<HelpTutorialController>();
         pager->showViewController_animation(pager->fifthVC(), BasePagerViewController::kNone);
         return pagerScene(pager);
     });
     add("first-connection", [] {
-        useThrowawayDataFolders();
+        platform::ui::SceneRegistry::useThrowawayHome();
         return pagerScene(BaseViewController::create<InitialConnectionTroubleShoot>());
     });
     // The clear-cache wizard at each of its steps, whatever this machine's Bluetooth says.
@@ -187,7 +186,7 @@ std::shared_ptr<SafeWifiEntry> network(const std::string& name) {
 
 // The Wi-Fi wizard with a tracked phone or none, the trusted networks given, joined to the network given.
 std::shared_ptr<SafeWifiWizzard> wifiWizard(bool phone, std::initializer_list<const char*> trusted) {
-    useThrowawayDataFolders();
+    platform::ui::SceneRegistry::useThrowawayHome();
     auto tracked = trackedPhone(false);
     // No phone: the one of the other scenes is unlinked.
     if (!phone)

@@ -1,7 +1,9 @@
 #include "platform/ui/SceneRegistry.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <map>
+#include <utility>
 
 #include "platform/base/Log.h"
 #include "platform/storage/Files.h"
@@ -82,6 +84,28 @@ int SceneRegistry::renderAll(const std::string& directory, const std::vector<std
         if (scene.window) scene.window->orderOut(nullptr);
     }
     return failures;
+}
+
+const std::string& SceneRegistry::useThrowawayHome() {
+    // Never destroyed: the handler that removes the folder runs at exit, after static destruction began.
+    static const std::string& home = *new std::string([] {
+        char folder[] = "/tmp/kestrune-snapshot-XXXXXX";
+        if (!mkdtemp(folder)) {
+            platform::logf("Snapshot: no throwaway folder could be made; the pictures read the real folders");
+            return std::string();
+        }
+        const std::string path = folder;
+        setenv("HOME", path.c_str(), 1);
+        for (const auto& [variable, sub] : {std::pair{"XDG_CONFIG_HOME", "/.config"},
+                                            {"XDG_DATA_HOME", "/.local/share"},
+                                            {"XDG_STATE_HOME", "/.local/state"},
+                                            {"XDG_CACHE_HOME", "/.cache"},
+                                            {"XDG_DOCUMENTS_DIR", "/Documents"}})
+            setenv(variable, (path + sub).c_str(), 1);
+        std::atexit([] { platform::Files::remove(useThrowawayHome()); });
+        return path;
+    }());
+    return home;
 }
 
 }  // namespace platform::ui

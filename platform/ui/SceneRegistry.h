@@ -33,6 +33,11 @@ public:
     // Writes one scene's picture to the path, laid out as it would show: a window that is not on screen
     // is laid out first. False, with a log line, when nothing could be drawn or written.
     static bool writePicture(const Scene& scene, const std::string& path);
+
+    // Moves the home and data folders (HOME, XDG_* and the documents folder) into one throwaway folder of
+    // this process, removed when it exits, so that scenes that read or write settings and records never
+    // touch the user's own. Once per process; answers that folder (empty when none could be made).
+    static const std::string& useThrowawayHome();
 };
 
 // The layer's own controls in a few windows: buttons, text, sliders and progress, layers, scrolling and
