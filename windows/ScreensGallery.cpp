@@ -113,7 +113,7 @@ void registerFactoryScenes() {
         {"proximity-lock-disabled-login", [] { return Factory::proximityLockDisabledManualLoginVC(); }},
         {"distance-estimation", [] { return Factory::distanceEstimationVC(); }},
     };
-    for (const auto& [name, make] : pages) add("factory-" + name, [make] { return pageScene(make()); });
+    for (const auto& [name, make] : pages) add("factory-" + name, [make = make] { return pageScene(make()); });
     add("factory-sample-pager", [] {
         auto pager = Factory::basePager();
         auto scene = pageScene(pager);

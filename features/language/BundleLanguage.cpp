@@ -14,15 +14,14 @@
 
 namespace kestrune {
 
-void installLocalizableBundleOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        setLocalizedStringLookup([](const std::string& key) { return BundleEx::shared().textForKey(key); });
-    });
+void installLocalizableBundle() {
+    // Installed again on every call, not once per process: whoever replaced the lookup in between (a
+    // test's own table) must not leave `localizable` answering from it for good.
+    setLocalizedStringLookup([](const std::string& key) { return BundleEx::shared().textForKey(key); });
 }
 
 void setLocalizableLanguage(const std::optional<std::string>& code) {
-    installLocalizableBundleOnce();
+    installLocalizableBundle();
     if (code && !code->empty() && code->find('/') == std::string::npos && *code != "." && *code != "..") {
         const std::string folder = platform::Bundle::main().resourcePath() + "/" + *code + ".lproj";
         if (platform::Files::isDirectory(folder)) {

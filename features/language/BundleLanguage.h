@@ -10,11 +10,10 @@ namespace kestrune {
 // prefers, and which string table answers `localizable`.
 
 // Attaches the language bundle of the code ("<code>.lproj" in the resources) to the main bundle, or
-// detaches any for none or for a code without its folder. The first call makes `localizable` answer
-// through BundleEx (once per process).
+// detaches any for none or for a code without its folder. It makes `localizable` answer through BundleEx.
 void setLocalizableLanguage(const std::optional<std::string>& code);
-// Makes `localizable` answer through BundleEx, once; setLocalizableLanguage does it on its first call.
-void installLocalizableBundleOnce();
+// Makes `localizable` answer through BundleEx; setLocalizableLanguage does it too.
+void installLocalizableBundle();
 
 // "en", "de", "zh-Hans", "zh-Hant", "ar", "ru", "es", "ja", "ko", "it", "pt", "pt-PT", "fr", "nl".
 const std::vector<std::string>& supprotedLanguages();

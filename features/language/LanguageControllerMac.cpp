@@ -24,7 +24,7 @@ LanguageControllerMac& LanguageControllerMac::shared() {
 
 void LanguageControllerMac::setupInitialLanguageIfNeeded() {
     // The bundle's own table answers from the start, whatever is stored.
-    installLocalizableBundleOnce();
+    installLocalizableBundle();
     auto& settings = DeviceLocalSettings::shared();
     if (auto stored = settings.lastUsedLanguage()) {
         if (isSupported(*stored)) {

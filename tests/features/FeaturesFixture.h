@@ -35,7 +35,7 @@ inline void resetFeatureState() {
     platform::Bundle::main().reload();
     platform::StringsTable::clearCache();
     kestrune::BundleEx::shared().resetForTesting();
-    kestrune::installLocalizableBundleOnce();
+    kestrune::installLocalizableBundle();
     platform::PreferredLanguages::setForTesting(std::vector<std::string>{});
 }
 inline const bool kFeatureResetRegistered = (testsupport::addResetHook(&resetFeatureState), true);

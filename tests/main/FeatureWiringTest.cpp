@@ -34,6 +34,9 @@ class FeatureWiringTest : public CoordinatorTest {
 protected:
     void SetUp() override {
         CoordinatorTest::SetUp();
+        // A feature an earlier test of the binary made (the trusted Wi-Fi manager, made on first use) still
+        // listens to that test's simulated Wi-Fi: start from none, so that each is made on this world.
+        kestrune::uninstallFeaturesForTesting();
         // The engine lives as long as the process; each test starts it with automatic checks off.
         platform::SoftwareUpdater::sharedUpdater()->setAutomaticallyChecksForUpdates(false);
         kestrune::CoordinatorServices services;

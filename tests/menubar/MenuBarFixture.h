@@ -22,6 +22,7 @@
 #include "app/records/iOSPreferences.h"
 #include "app/store/DataManager.h"
 #include "app/store/DataModel.h"
+#include "app/support/Localizable.h"
 #include "features/language/BundleEx.h"
 #include "features/language/BundleLanguage.h"
 #include "menubar/MenuBarFacts.h"
@@ -29,9 +30,17 @@
 #include "platform/storage/StringsTable.h"
 #include "platform/system/Bundle.h"
 #include "tests/support/RecordingNavigationDelegate.h"
+#include "tests/support/TestEnvironment.h"
 #include "tests/support/ui/Fixture.h"
 
 namespace menubartests {
+
+// The galleries and the fixture below put a string table in place; every other test of the binary reads
+// the keys themselves, whatever ran before it.
+inline void forgetTexts() {
+    kestrune::setLocalizedStringLookup(nullptr);
+}
+inline const bool kTextsResetRegistered = (testsupport::addResetHook(&forgetTexts), true);
 
 class TestFacts : public kestrune::MenuBarFacts {
 public:
@@ -134,7 +143,7 @@ protected:
         platform::Bundle::main().reload();
         platform::StringsTable::clearCache();
         kestrune::BundleEx::shared().resetForTesting();
-        kestrune::installLocalizableBundleOnce();
+        kestrune::installLocalizableBundle();
     }
 
     // The tracked phone "Ada's iPhone", tracking on, the lock at 66; none without a settings record.
