@@ -104,7 +104,7 @@ test-optimised: deps
 tsan: deps
 	cmake -S . -B $(BUILD_ROOT)/tsan -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_SANITIZE=thread $(CMAKE_COMMON) >/dev/null
 	cmake --build $(BUILD_ROOT)/tsan -j $(JOBS)
-	cd $(BUILD_ROOT)/tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
+	cd $(BUILD_ROOT)/tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp" ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
 
 bench: deps
 	cmake -S . -B $(BUILD_ROOT)/bench -DCMAKE_BUILD_TYPE=Release $(CMAKE_COMMON) >/dev/null
