@@ -6,6 +6,7 @@
 #include "platform/storage/PropertyList.h"
 #include "platform/system/Bundle.h"
 #include "platform/system/ProcessInfo.h"
+#include "reporting/core/RKTCertificatePinner.h"
 #include "reporting/core/RKTSettingsOnboardingManager.h"
 #include "reporting/core/ReportKit.h"
 #include "tests/support/LoopbackServer.h"
@@ -33,6 +34,10 @@ protected:
         ReportKit::resetSharedForTesting();
         ReportKit::setSettingsAndOnboarding(
             {nullptr, nullptr, [] { return std::optional<std::string>("inst-9"); }});
+        // The kit reads its pinned roots from the application's bundle once per process, as the
+        // application does at start: read before this test puts a bundle of its own in place, so that
+        // a later test in the same process sees the shipped set whatever the order.
+        reporting::RKTPinnedCertificates();
         bundle = home() + "/Kestrune.app";
         platform::Files::createDirectories(bundle);
         setenv("KESTRUNE_BUNDLE_PATH", bundle.c_str(), 1);
