@@ -12,6 +12,7 @@
 #include "platform/sim/music/SimulatedMusicPlayers.h"
 #include "platform/sim/pasteboard/SimulatedPasteboard.h"
 #include "platform/sim/radio/Radio.h"
+#include "platform/sim/session/SimulatedDesktop.h"
 #include "platform/sim/session/SimulatedSession.h"
 #include "platform/sim/wifi/SimulatedWifi.h"
 #include "platform/system/ProcessInfo.h"
@@ -43,8 +44,21 @@ private:
 std::shared_ptr<ScenarioWorld> ScenarioWorld::create(std::shared_ptr<platform::Radio> radio,
                                                      std::shared_ptr<platform::SimulatedSession> session,
                                                      FeatureDevices devices) {
-    return std::shared_ptr<ScenarioWorld>(
+    std::shared_ptr<ScenarioWorld> world(
         new ScenarioWorld(std::move(radio), std::move(session), std::move(devices)));
+    // An alert that asks (the crash kit's send prompt) is answered as the user at the Mac would: with
+    // its default button, said on the timeline.
+    if (auto desktop = world->session_->desktop()) {
+        std::weak_ptr<ScenarioWorld> weak = world;
+        desktop->setAlertAnswerer([weak](const std::string& message,
+                                         const std::vector<std::string>& buttons) -> std::optional<size_t> {
+            auto self = weak.lock();
+            if (!self || buttons.empty()) return std::nullopt;
+            if (self->onAct) self->onAct("you", "answer the alert \"" + message + "\" with " + buttons[0]);
+            return 0;
+        });
+    }
+    return world;
 }
 
 ScenarioWorld::~ScenarioWorld() {

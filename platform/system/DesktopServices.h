@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -40,6 +41,11 @@ public:
     virtual bool executeAppleScript(const std::string& source) = 0;
     virtual bool openURL(const std::string& url) = 0;
     virtual void runModalAlert(const std::string& message, const std::string& informativeText) = 0;
+    // A modal alert that asks: the buttons in the order given (the first is the default one). Answers
+    // the index of the button the user chose, or none when nobody could answer (no desktop shows it).
+    virtual std::optional<size_t> runModalAlertWithButtons(const std::string& message,
+                                                           const std::string& informativeText,
+                                                           const std::vector<std::string>& buttons) = 0;
     // Loads the menu extra at the path and calls its lock action; false when the bundle, its class or
     // the action is missing.
     virtual bool lockScreenFromMenuExtra(const std::string& bundlePath) = 0;

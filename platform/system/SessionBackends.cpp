@@ -102,6 +102,13 @@ public:
     void runModalAlert(const std::string& message, const std::string& informativeText) override {
         logf("DesktopServices: alert \"%s\" (%s)", message.c_str(), informativeText.c_str());
     }
+    std::optional<size_t> runModalAlertWithButtons(const std::string& message,
+                                                   const std::string& informativeText,
+                                                   const std::vector<std::string>&) override {
+        logf("DesktopServices: nobody here answers the alert \"%s\" (%s)", message.c_str(),
+             informativeText.c_str());
+        return std::nullopt;
+    }
     bool lockScreenFromMenuExtra(const std::string&) override { return false; }
     std::shared_ptr<LoginItemsList> openSessionLoginItems() override { return nullptr; }
 };

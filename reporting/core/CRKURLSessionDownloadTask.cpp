@@ -8,12 +8,15 @@
 #include "platform/storage/StandardFolders.h"
 #include "reporting/core/CRKURLSession.h"
 #include "reporting/core/RKTByteUtility.h"
+#include "reporting/core/RKTFileUtility.h"
 
 namespace {
 
-// A downloaded answer may carry the kit's settings: it is readable by the user alone.
+// A downloaded answer may carry the kit's settings: it is readable by the user alone. Its name is new,
+// in the shared temporary folder: the file is made here (O_EXCL), never reached through a link another
+// user put at that name.
 FILE* openPrivately(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int fd = reporting::RKTOpenRegularFileForWriting(path, O_WRONLY | O_EXCL);
     if (fd < 0) return nullptr;
     FILE* stream = ::fdopen(fd, "wb");
     if (!stream) ::close(fd);

@@ -151,6 +151,11 @@ bool CRKUserDefaults::synchronize() {
             platform::logf("[ReportKit:UserDefaults] failed to create directory with error:%s",
                            ("cannot create " + directoryURL_).c_str());
         }
+        if (fileUnsafeToReplace_) {
+            platform::logf("[ReportKit:UserDefaults] not saving over the unreadable file %s",
+                           fileURL_.c_str());
+            return;
+        }
         auto bytes = platform::PropertyList::dataFromValue(platform::Value(snapshot),
                                                            platform::PropertyList::Format::XML);
         written = bytes && platform::Files::writeAtomically(fileURL_, *bytes, 0600);
@@ -175,13 +180,17 @@ std::optional<platform::Value::Dictionary> CRKUserDefaults::loadDefaults() {
     std::optional<platform::Value::Dictionary> result;
     synchronizationQueue_->sync([&] {
         if (platform::Files::isDirectory(fileURL_)) {
+            // Moved aside whole, never removed: what is inside was not put there by this store and may be
+            // the user's. The store then starts empty and its next write makes the file in its place.
             platform::logf(
-                "[ReportKit:UserDefaults] found directory where file expected. Removing conflicting "
-                "directory");
-            if (!platform::Files::remove(fileURL_)) {
-                platform::logf("[ReportKit:UserDefaults] error removing conflicting directory: {error = %s}",
-                               ("cannot remove " + fileURL_).c_str());
-            }
+                "[ReportKit:UserDefaults] found directory where file expected. Moving the conflicting "
+                "directory aside");
+            // The platform's line names where it went, or why it could not be moved; in that case the
+            // writes fail while the folder is in the way, and the folder stays whole.
+            if (!platform::Files::moveAside(fileURL_))
+                platform::logf(
+                    "[ReportKit:UserDefaults] the conflicting directory stays; nothing is saved "
+                    "over it");
             return;
         }
         if (!platform::Files::exists(fileURL_)) return;
@@ -193,8 +202,9 @@ std::optional<platform::Value::Dictionary> CRKUserDefaults::loadDefaults() {
             return;
         }
         platform::logf("[ReportKit:UserDefaults] failed to read existing UserDefaults file");
-        // Kept aside rather than replaced by the next write: what it held may still be recovered.
-        platform::Files::moveAside(fileURL_);
+        // Kept aside rather than replaced by the next write: what it held may still be recovered. One
+        // that cannot be moved is not written over either, for as long as this store lives.
+        if (!platform::Files::moveAside(fileURL_)) fileUnsafeToReplace_ = true;
     });
     return result;
 }

@@ -51,7 +51,7 @@ public:
     // file holds them afterwards (nothing to write counts), false when the write failed.
     bool synchronize();
     // The file's dictionary, or none when there is no readable file. A file that cannot be read is moved
-    // aside; a folder in its place is removed.
+    // aside; so is a folder in its place, with what it holds.
     std::optional<platform::Value::Dictionary> loadDefaults();
     void migrateFromNSUserDefaults(const std::vector<std::string>& keys);
     platform::Value objectForKeyByMigratingFromNSUserDefaults(const std::string& key);
@@ -77,6 +77,7 @@ private:
     platform::Value::Dictionary persistedDataDictionary_;  // access queue only
     platform::Value::Dictionary dataDictionary_;           // access queue only
     bool synchronizeWroteToDisk_ = false;                  // access queue only
+    bool fileUnsafeToReplace_ = false;                     // synchronization queue only
 };
 
 }  // namespace reporting

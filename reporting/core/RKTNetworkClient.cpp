@@ -162,7 +162,7 @@ double RKTNetworkClient::computeDelayForResponse_withRetryCount(
     double retryValue = RKTNetworkResponseHandler::retryValueForResponse(response);
     if (std::isnan(retryValue)) retryValue = RKTNetworkResponseHandler::kDefaultRetryValue;
     // Clamped first, so that nothing below works with an infinite or absurd value.
-    const double base = std::clamp(retryValue, 2.0, kMaximumRetryDelay);
+    const double base = std::clamp(retryValue, kMinimumRetryDelay, kMaximumRetryDelay);
     const double exponent = count == 0 ? 1.0 : static_cast<double>(count);
     const double delay = std::pow(base, exponent) * generateRandomJitter();
     if (!std::isfinite(delay) || delay > kMaximumRetryDelay) return kMaximumRetryDelay;

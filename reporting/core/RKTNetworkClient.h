@@ -44,6 +44,8 @@ public:
     // The longest wait before a retry. A server's "Retry-After" and the exponential growth are both
     // cut to it, before the delay becomes a timer's time, so no value a server sends can overflow it.
     static constexpr double kMaximumRetryDelay = 86400.0;
+    // The shortest wait before a retry, whatever the server says ("Retry-After: 0" is not "now").
+    static constexpr double kMinimumRetryDelay = 2.0;
     static constexpr double kJitterMinimum = static_cast<double>(0.9f);
     static constexpr double kJitterMaximum = static_cast<double>(1.1f);
 

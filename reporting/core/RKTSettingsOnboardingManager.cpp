@@ -5,6 +5,7 @@
 
 #include "platform/base/Log.h"
 #include "platform/base/NotificationCenter.h"
+#include "platform/storage/Files.h"
 #include "platform/storage/StandardFolders.h"
 #include "platform/system/Bundle.h"
 #include "platform/system/ProcessInfo.h"
@@ -92,7 +93,13 @@ std::string RKTSettingsOnboardingManager::settingsDirectoryPath() {
 
 std::shared_ptr<RKTSettings> RKTSettingsOnboardingManager::settingsModel() {
     std::lock_guard lock(mutex_);
-    if (!settingsModel_) settingsModel_ = std::make_shared<RKTSettings>(settingsPath());
+    if (!settingsModel_) {
+        // The first look at the settings this run comes before this run's first download can save them
+        // (the download asks for the model to build its address): the copies that saves cut short by
+        // a kill left beside the file are removed here, as the application's own stores do at start.
+        platform::Files::removeLeftoverTemporaryFiles(settingsPath());
+        settingsModel_ = std::make_shared<RKTSettings>(settingsPath());
+    }
     return settingsModel_;
 }
 

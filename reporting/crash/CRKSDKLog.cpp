@@ -1,6 +1,7 @@
 #include "reporting/crash/CRKSDKLog.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -35,8 +36,16 @@ void CRKSDKLog(int32_t level, const char* format, ...) {
     if (descriptor < 0) {
         // A failed open leaves -1, so the next message tries again. Two threads logging first at once
         // both open; the one that installs its descriptor first wins and the other closes its own.
-        const int opened = open(readonly->logPath, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+        // Never through a link someone put at the path, and only into a regular file (a pipe would hold
+        // a crashing thread). Plain system calls: this may run in the crash handler.
+        const int opened = open(readonly->logPath,
+                                O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
         if (opened < 0) return;
+        struct stat info;
+        if (fstat(opened, &info) != 0 || !S_ISREG(info.st_mode)) {
+            close(opened);
+            return;
+        }
         int32_t expected = -1;
         if (shared.compare_exchange_strong(expected, opened)) {
             descriptor = opened;

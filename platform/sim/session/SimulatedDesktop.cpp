@@ -182,6 +182,34 @@ void SimulatedDesktop::runModalAlert(const std::string& message, const std::stri
     alerts_.emplace_back(message, informativeText);
 }
 
+void SimulatedDesktop::setAlertAnswerer(AlertAnswerer answerer) {
+    std::lock_guard lock(mutex_);
+    alertAnswerer_ = std::move(answerer);
+}
+
+std::vector<SimulatedDesktop::AskingAlert> SimulatedDesktop::askingAlerts() const {
+    std::lock_guard lock(mutex_);
+    return askingAlerts_;
+}
+
+std::optional<size_t> SimulatedDesktop::runModalAlertWithButtons(const std::string& message,
+                                                                 const std::string& informativeText,
+                                                                 const std::vector<std::string>& buttons) {
+    AlertAnswerer answerer;
+    {
+        std::lock_guard lock(mutex_);
+        answerer = alertAnswerer_;
+    }
+    // Asked outside the lock: the answerer may look at the desktop, or act on the user's behalf.
+    std::optional<size_t> answer = answerer ? answerer(message, buttons) : std::nullopt;
+    if (answer && *answer >= buttons.size()) answer.reset();
+    logf("SimulatedDesktop: alert \"%s\" (%s) answered %s", message.c_str(), informativeText.c_str(),
+         answer ? ("\"" + buttons[*answer] + "\"").c_str() : "by nobody");
+    std::lock_guard lock(mutex_);
+    askingAlerts_.push_back({message, informativeText, buttons, answer});
+    return answer;
+}
+
 void SimulatedDesktop::setKeychainMenuExtraOffered(bool offered) {
     std::lock_guard lock(mutex_);
     menuExtraOffered_ = offered;

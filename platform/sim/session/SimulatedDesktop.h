@@ -49,6 +49,18 @@ public:
     std::vector<std::string> scripts() const;
     std::vector<std::string> openedURLs() const;
     std::vector<std::pair<std::string, std::string>> alerts() const;
+    // Alerts that ask, with their buttons and the index chosen (none: unanswered), in order. They are
+    // answered by the answerer when one is set (it gets the message and the buttons), else not at all.
+    struct AskingAlert {
+        std::string message;
+        std::string informativeText;
+        std::vector<std::string> buttons;
+        std::optional<size_t> answer;
+    };
+    using AlertAnswerer = std::function<std::optional<size_t>(const std::string& message,
+                                                              const std::vector<std::string>& buttons)>;
+    void setAlertAnswerer(AlertAnswerer answerer);
+    std::vector<AskingAlert> askingAlerts() const;
 
     void setKeychainMenuExtraOffered(bool offered);
 
@@ -72,6 +84,9 @@ public:
     bool executeAppleScript(const std::string& source) override;
     bool openURL(const std::string& url) override;
     void runModalAlert(const std::string& message, const std::string& informativeText) override;
+    std::optional<size_t> runModalAlertWithButtons(const std::string& message,
+                                                   const std::string& informativeText,
+                                                   const std::vector<std::string>& buttons) override;
     bool lockScreenFromMenuExtra(const std::string& bundlePath) override;
     std::shared_ptr<LoginItemsList> openSessionLoginItems() override;
 
@@ -104,6 +119,8 @@ private:
     std::vector<std::string> scripts_;
     std::vector<std::string> urls_;
     std::vector<std::pair<std::string, std::string>> alerts_;
+    AlertAnswerer alertAnswerer_;
+    std::vector<AskingAlert> askingAlerts_;
     bool menuExtraOffered_ = true;
     bool loginItemsAvailable_ = true;
     std::vector<Item> items_;

@@ -13,6 +13,7 @@
 #include "reporting/UsageKit/events/USKEvent.h"
 #include "reporting/UsageKit/events/USKJSON.h"
 #include "reporting/UsageKit/events/USKMetadataSerializable.h"
+#include "reporting/core/RKTFileUtility.h"
 
 namespace reporting {
 
@@ -64,8 +65,9 @@ std::optional<std::string> USKWriteEventOperation::logLineWithTimestamp_eventNam
 void USKWriteEventOperation::main() {
     success_.store(false);
     if (shouldWrite_ && !shouldWrite_()) return;
-    // A folder at the path cannot be opened for writing (EISDIR): that stops here as well.
-    const int fd = ::open(logFileUrl_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    // Only a regular file of the kit's is appended to: a folder (EISDIR), a link someone put at the path
+    // (not followed) or a pipe stops here as well.
+    const int fd = RKTOpenRegularFileForWriting(logFileUrl_, O_WRONLY | O_APPEND);
     if (fd < 0) return;
     struct stat st {};
     // A file left empty (its only line cut back after a failed write) counts as new: it gets the

@@ -10,6 +10,7 @@
 #include "reporting/UsageKit/USKFaultPoints.h"
 #include "reporting/UsageKit/USKLogger.h"
 #include "reporting/UsageKit/log/USKFileUtils.h"
+#include "reporting/core/RKTFileUtility.h"
 
 namespace reporting {
 
@@ -37,7 +38,8 @@ void USKCompressLogOperation::main() {
     }
     const std::string temporary = compressedLogURL_ + ".tmp";
     USKFaultPoint("stage.write", temporary);
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    // Private, and never through a link someone put at the path.
+    const int fd = RKTOpenRegularFileForWriting(temporary, O_WRONLY | O_TRUNC);
     gzFile file = fd >= 0 ? gzdopen(fd, "w") : nullptr;
     if (!file) {
         if (fd >= 0) ::close(fd);

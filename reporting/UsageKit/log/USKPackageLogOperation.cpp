@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 
 #include "platform/net/OutputStream.h"
@@ -10,9 +11,26 @@
 #include "reporting/UsageKit/USKFaultPoints.h"
 #include "reporting/UsageKit/USKLogger.h"
 #include "reporting/UsageKit/log/USKFileUtils.h"
+#include "reporting/core/RKTFileUtility.h"
 #include "reporting/core/RKTMultipartMimeStreamEncoder.h"
 
 namespace reporting {
+
+namespace {
+
+// Every byte, then a flush to disk: the package counts as made only once it is whole there.
+bool writeWhole(int fd, const platform::Data& data) {
+    size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t result = ::write(fd, data.bytes() + done, data.size() - done);
+        if (result < 0 && errno == EINTR) continue;
+        if (result <= 0) return false;
+        done += static_cast<size_t>(result);
+    }
+    return ::fsync(fd) == 0;
+}
+
+}  // namespace
 
 USKPackageLogOperation::USKPackageLogOperation(std::string compressedLogURL, std::string packagedLogURL,
                                                std::string boundary)
@@ -39,26 +57,30 @@ void USKPackageLogOperation::main() {
     }
     const std::string temporary = packagedLogURL_ + ".tmp";
     USKFaultPoint("stage.write", temporary);
-    // Made first with the owner's mode only; the stream then replaces its contents.
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        USKLogger::sharedLogger().log("Error packaging: %s is an invalid path.", temporary.c_str());
-        return;
-    }
-    ::close(fd);
-    auto stream = platform::OutputStream::outputStreamToFileAtPath_append(temporary, false);
+    // The body is built in memory (it is the compressed log and a few header lines) and written to a
+    // file the kit opened itself: private, and never through a link someone put at the path.
+    auto stream = platform::OutputStream::outputStreamToMemory();
     auto encoder =
         RKTMultipartMimeStreamEncoder::encoderWithStream_andBoundary(stream, multipartMimeBoundary_);
-    if (!encoder) {
-        ::unlink(temporary.c_str());
-        return;
-    }
+    if (!encoder) return;
     const std::string name = platform::Files::lastPathComponent(compressedLogURL_);
     encoder->encode([&](RKTMultipartMimeStreamEncoder& e) {
         e.addFileData_fileName_mimeType_fieldName(*data, name, std::string(kContentType), name);
     });
-    if (stream->streamStatus() == platform::OutputStream::Status::Error ||
-        platform::Files::fileSize(temporary).value_or(0) != encoder->length()) {
+    const auto body = stream->dataWrittenToMemory();
+    if (stream->streamStatus() == platform::OutputStream::Status::Error || !body ||
+        body->size() != encoder->length()) {
+        USKLogger::sharedLogger().log("Error packaging: %s could not be encoded.", temporary.c_str());
+        return;
+    }
+    const int fd = RKTOpenRegularFileForWriting(temporary, O_WRONLY | O_TRUNC);
+    if (fd < 0) {
+        USKLogger::sharedLogger().log("Error packaging: %s is an invalid path.", temporary.c_str());
+        return;
+    }
+    const bool written = writeWhole(fd, *body);
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed) {
         USKLogger::sharedLogger().log("Error packaging: %s could not be written.", temporary.c_str());
         ::unlink(temporary.c_str());  // the compressed log stays for a later try
         return;

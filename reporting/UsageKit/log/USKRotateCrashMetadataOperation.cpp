@@ -15,6 +15,9 @@ USKRotateCrashMetadataOperation::USKRotateCrashMetadataOperation(std::string cra
 }
 
 void USKRotateCrashMetadataOperation::main() {
+    // Runs once per launch, at the kit's set-up, before this launch writes the file: the copies that
+    // writes cut short by a kill left beside it are removed here, as the application's stores do.
+    platform::Files::removeLeftoverTemporaryFiles(crashMetadataURL_);
     if (platform::Files::exists(crashMetadataURL_)) {
         crashMetadata_ = std::make_shared<USKCrashMetadata>(
             USKCrashMetadata::readSerializedDictionaryFromURL(crashMetadataURL_));

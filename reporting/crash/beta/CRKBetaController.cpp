@@ -14,6 +14,7 @@
 #include "reporting/crash/CRKAPIHeaders.h"
 #include "reporting/crash/CRKApplication.h"
 #include "reporting/crash/CRKIdentity.h"
+#include "reporting/crash/CRKLocalizedString.h"
 
 namespace reporting {
 
@@ -92,20 +93,25 @@ std::shared_ptr<CRKBetaUpdate> CRKBetaUpdate::betaUpdateWithDictionary_error(
 }
 
 std::string CRKBetaUpdate::promptTitle() const {
-    return "New Build Available";
+    return CRKLocalizedStringWithDefault("CrashKitDistributionPromptTitle", "New Build Available");
 }
 
 std::string CRKBetaUpdate::promptMessage() const {
     const auto name = RKTApplicationGetName();
-    return platform::format("A new version of %s is available for testing.", name ? name->c_str() : "(null)");
+    // The application's own wording may place the name anywhere; it is put in as text, never read as a
+    // format, whatever else the table's text holds.
+    return platform::replaceAll(
+        CRKLocalizedStringWithDefault("CrashKitDistributionPromptMessage",
+                                      "A new version of %@ is available for testing."),
+        "%@", name ? *name : std::string("(null)"));
 }
 
 std::string CRKBetaUpdate::cancelLabel() const {
-    return "Cancel";
+    return CRKLocalizedStringWithDefault("CrashKitDistributionPromptCancelTitle", "Cancel");
 }
 
 std::string CRKBetaUpdate::installLabel() const {
-    return "Install";
+    return CRKLocalizedStringWithDefault("CrashKitDistributionPromptInstallTitle", "Install");
 }
 
 // ---- controller ----

@@ -31,8 +31,8 @@ public:
     const std::string& url() const { return url_; }
     const std::optional<std::string>& version() const { return version_; }
 
-    // Texts for a prompt about the update (the application carries no strings table of the kit, so
-    // these are the kit's own words).
+    // Texts for a prompt about the update: the application's "CrashKit" strings table's when it has
+    // them, else the kit's own words. The message names the application where its text says "%@".
     std::string promptTitle() const;
     std::string promptMessage() const;
     std::string cancelLabel() const;

@@ -13,6 +13,7 @@
 #include "platform/storage/Files.h"
 #include "platform/system/DesktopServices.h"
 #include "reporting/core/RKTApplication.h"
+#include "reporting/core/RKTFileUtility.h"
 #include "reporting/core/RKTSettingsOnboardingManager.h"
 #include "reporting/core/ReportKit.h"
 #include "reporting/crash/CRKApplication.h"
@@ -76,7 +77,7 @@ void logInternalKeyOnLoggingQueue(const std::string& key, std::string value) {
 // and nothing to flush (a marker lost with the machine's power only makes a report wait for a prompt).
 void touchLaunchMarker(const std::string& path) {
     if (platform::Files::exists(path)) return;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const int fd = RKTOpenRegularFileForWriting(path, O_WRONLY);
     if (fd >= 0) ::close(fd);
 }
 
@@ -84,13 +85,17 @@ std::string millisecondsSince(double mark) {
     return platform::format("%f", (platform::Clock::now() - mark) * 1000.0);
 }
 
+// The desktop's modal alert with the prompt's buttons; its answer is the chosen button's.
 class DesktopPrompt : public CRKPermissionPrompt {
 public:
     long runModal(const std::string& title, const std::string& message,
-                  const std::vector<std::string>&) override {
+                  const std::vector<std::string>& buttons) override {
         platform::logf("[CrashKit:Crash] Send prompt: %s - %s", title.c_str(), message.c_str());
-        if (auto desktop = platform::DesktopServices::current()) desktop->runModalAlert(title, message);
-        return 1000;
+        auto desktop = platform::DesktopServices::current();
+        const auto chosen =
+            desktop ? desktop->runModalAlertWithButtons(title, message, buttons) : std::nullopt;
+        if (!chosen || *chosen >= buttons.size()) return kNoAnswer;
+        return kFirstButton + static_cast<long>(*chosen);
     }
 };
 
@@ -409,6 +414,12 @@ void CRKCrashReportingController::displayPermissionAlertForReport(
         if (current.promptAlwaysSend) buttons.push_back(*current.promptAlwaysSend);
         buttons.push_back(current.promptCancel);
         const long response = self->prompt_->runModal(current.promptTitle, current.promptMessage, buttons);
+        if (response == CRKPermissionPrompt::kNoAnswer) {
+            // Without the user's answer the report is neither sent nor deleted: it stays where it is,
+            // and the next launch asks again.
+            platform::logf("[CrashKit:Crash] The send prompt got no answer; the report is kept for later");
+            return;
+        }
         const bool submit = response == 1000 || (current.promptAlwaysSend && response == 1001);
         const bool always = current.promptAlwaysSend && response == 1001;
         // The answer counts at once: prompts for later reports of this run, queued behind this one on the

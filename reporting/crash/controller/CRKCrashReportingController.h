@@ -52,15 +52,17 @@ public:
 };
 
 // The modal send prompt. Buttons are given in order; the answer is 1000 for the first, 1001 for the
-// second, 1002 for the third.
+// second, 1002 for the third, or kNoAnswer when nobody could answer.
 class CRKPermissionPrompt {
 public:
+    static constexpr long kFirstButton = 1000;
+    static constexpr long kNoAnswer = -1;
     virtual ~CRKPermissionPrompt() = default;
     virtual long runModal(const std::string& title, const std::string& message,
                           const std::vector<std::string>& buttons) = 0;
 };
-// The application's prompt: the desktop's modal alert, which has a single button, so the answer is the
-// first button (send). The prompt is logged.
+// The application's prompt: the desktop's modal alert with the prompt's buttons, answered with the one
+// the user chose (platform::DesktopServices). The prompt is logged.
 std::shared_ptr<CRKPermissionPrompt> CRKDesktopPermissionPrompt();
 
 // The analytics kit's event stream: the controller registers one listener per process and writes each

@@ -6,29 +6,13 @@
 #include "platform/system/Bundle.h"
 #include "platform/system/ProcessInfo.h"
 #include "reporting/core/RKTBoolValue.h"
+#include "reporting/crash/CRKLocalizedString.h"
 
 namespace reporting {
 
 namespace {
 
 constexpr const char* kConfigurationName = "CrashKit";
-
-// The application's "CrashKit" strings table (a property-list dictionary in the bundle), read each
-// time: texts are asked for only when a prompt is about to be shown.
-std::optional<std::string> localizedString(const std::string& key) {
-    const auto path = platform::Bundle::main().pathForResource(kConfigurationName, "strings");
-    if (!path) return std::nullopt;
-    const auto bytes = platform::Files::read(*path);
-    const auto table = bytes ? platform::PropertyList::valueFromData(*bytes) : std::nullopt;
-    if (!table || !table->dictionary()) {
-        platform::logf("[CrashKit:Crash] The strings table %s is not a dictionary; it is ignored",
-                       path->c_str());
-        return std::nullopt;
-    }
-    const platform::Value& text = (*table)[key];
-    if (!text.string()) return std::nullopt;
-    return *text.string();
-}
 
 }  // namespace
 
@@ -152,7 +136,7 @@ std::string CRKSettings::promptValueForSettingsKey_withLocalizedKey_defaultValue
     const std::string& key, const std::string& localizedKey, const std::string& defaultValue) const {
     const platform::Value& served = settingsValue("prompt", key);
     const std::string fallback = served.string() ? *served.string() : defaultValue;
-    return localizedString(localizedKey).value_or(fallback);
+    return CRKLocalizedStringWithDefault(localizedKey, fallback);
 }
 
 std::string CRKSettings::interactivePromptTitle() const {

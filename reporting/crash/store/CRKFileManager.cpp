@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -93,8 +94,22 @@ bool CRKFileManager::removeItemAtPath(const std::string& path) const {
         return false;
     }
     std::error_code error;
+    // A folder is first renamed to a hidden name beside it, in one step: a kill while its files go then
+    // leaves no half-removed report that a later launch would take for a report, only a leftover that
+    // the next launch sweeps (removeLeftoversOfInterruptedRemovals).
+    std::string target = path;
+    if (fs::is_directory(fs::symlink_status(path, error))) {
+        std::string trimmed = path;
+        while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+        const std::string hidden = CRKPathByAppendingComponent(
+            platform::Files::parentPath(trimmed), "." + lastComponent(trimmed) + kRemovingSuffix);
+        fs::remove_all(hidden, error);
+        fs::rename(path, hidden, error);
+        if (!error) target = hidden;
+    }
+    error.clear();
     // remove_all removes a symbolic link itself, never what it points to.
-    const auto removed = fs::remove_all(path, error);
+    const auto removed = fs::remove_all(target, error);
     if (error || removed == 0) {
         platform::logf("[FileManager] Failed to remove file '%s' : %s", path.c_str(),
                        error ? error.message().c_str() : "No such file or directory");
@@ -204,8 +219,46 @@ std::vector<std::string> CRKFileManager::preparedPathContents() const {
 }
 
 bool CRKFileManager::prepareForNewLaunch() const {
-    return createDirectoryAtPath(activePath()) && createDirectoryAtPath(processingPath()) &&
-           createDirectoryAtPath(preparedPath());
+    if (!(createDirectoryAtPath(activePath()) && createDirectoryAtPath(processingPath()) &&
+          createDirectoryAtPath(preparedPath())))
+        return false;
+    removeLeftoversOfInterruptedRemovals();
+    return true;
+}
+
+size_t CRKFileManager::removeLeftoversOfInterruptedRemovals() const {
+    size_t removed = 0;
+    for (const std::string& folder : {activePath(), pendingPath(), processingPath()}) {
+        std::error_code error;
+        std::vector<fs::path> leftovers;
+        for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+            const std::string name = it->path().filename().string();
+            std::error_code inner;
+            if (!fs::is_directory(it->symlink_status(inner))) continue;
+            const bool interrupted = name.size() > 1 + std::strlen(kRemovingSuffix) && name[0] == '.' &&
+                                     platform::hasSuffix(name, kRemovingSuffix);
+            // A report folder is made and filled by its run and removed files first: an empty one is
+            // what a removal left when it was stopped before its last step.
+            if (interrupted || (name[0] != '.' && fs::is_empty(it->path(), inner) && !inner))
+                leftovers.push_back(it->path());
+        }
+        for (const fs::path& leftover : leftovers) {
+            std::error_code removal;
+            fs::remove_all(leftover, removal);
+            if (removal) {
+                platform::logf("[FileManager] Failed to remove the leftover '%s' : %s", leftover.c_str(),
+                               removal.message().c_str());
+            } else {
+                ++removed;
+            }
+        }
+    }
+    if (removed)
+        platform::logf(
+            "[FileManager] Removed %zu report folder(s) left empty or half-removed by an earlier "
+            "run",
+            removed);
+    return removed;
 }
 
 std::optional<std::string> CRKFileManager::setupNewPathForExecutionIdentifier(

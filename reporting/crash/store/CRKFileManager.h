@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,6 +21,9 @@ class CRKInternalReport;
 // name) is refused and logged, whatever a report says.
 class CRKFileManager {
 public:
+    // A folder being removed is first renamed to "." + its name + this suffix.
+    static constexpr const char* kRemovingSuffix = ".removing";
+
     CRKFileManager();
     // Tests and tools: a store at another root.
     explicit CRKFileManager(std::string rootPath);
@@ -49,7 +53,12 @@ public:
     std::vector<std::string> processingPathContents() const;
     std::vector<std::string> preparedPathContents() const;
 
+    // Creates active, processing and prepared, then removes what removals cut short by a kill left
+    // (removeLeftoversOfInterruptedRemovals). Called at each launch before this run's folder is made.
     bool prepareForNewLaunch() const;
+    // Removes, in active, pending and processing, the report folders that are empty and the hidden
+    // remains of folders whose removal was interrupted. Answers how many went.
+    size_t removeLeftoversOfInterruptedRemovals() const;
     // Creates active/<identifier>; none when the identifier is not a plain folder name or the folder
     // cannot be made.
     std::optional<std::string> setupNewPathForExecutionIdentifier(const std::string& identifier) const;

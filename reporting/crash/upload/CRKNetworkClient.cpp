@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "platform/base/Log.h"
 #include "platform/base/Strings.h"
 #include "platform/net/URLConnection.h"
@@ -261,6 +264,7 @@ void CRKNetworkClient::startNewUploadRequest_filePath(const platform::URLRequest
         if (description) {
             std::lock_guard lock(mutex_);
             inFlight_.erase(*description);
+            restarts_.erase(*description);
         }
         return;
     }
@@ -268,15 +272,42 @@ void CRKNetworkClient::startNewUploadRequest_filePath(const platform::URLRequest
     task->resume();
 }
 
+double CRKNetworkClient::retryDelayForResponse(const std::optional<platform::HTTPURLResponse>& response) {
+    double value = RKTNetworkResponseHandler::retryValueForResponse(response);
+    // "nan", an infinite or a negative wait says nothing usable: as if the server had said nothing.
+    if (!std::isfinite(value) || value < 0) value = RKTNetworkResponseHandler::kDefaultRetryValue;
+    return std::clamp(value, kMinimumRetryDelay, kMaximumRetryDelay);
+}
+
 void CRKNetworkClient::runAfterRetryValueFromResponse_block(
     const std::optional<platform::HTTPURLResponse>& response, const std::function<void()>& block) {
-    const float delay = static_cast<float>(RKTNetworkResponseHandler::retryValueForResponse(response));
+    const float delay = static_cast<float>(retryDelayForResponse(response));
     CRKAddOperationAfter(delay, operationQueue_, block);
 }
 
 void CRKNetworkClient::restartTask(const std::shared_ptr<CRKURLSessionDataTask>& task) {
     const platform::URLRequest request = task->originalRequest();
-    const std::string path = absolutePathForRelativeTaskPath(task->taskDescription());
+    const std::string description = task->taskDescription();
+    const std::string path = absolutePathForRelativeTaskPath(description);
+    bool exhausted = false;
+    {
+        std::lock_guard lock(mutex_);
+        unsigned& restarts = restarts_[description];
+        exhausted = restarts >= kRetryLimit;
+        if (!exhausted) ++restarts;
+    }
+    if (exhausted) {
+        // A server that keeps asking for another try, or never answers in time, ends this upload; the
+        // owner hears of it and may try again much later.
+        platform::logf("[CrashKit:Crash:Client] Giving up the upload of %s after %u retries",
+                       description.c_str(), kRetryLimit);
+        finishUpload(
+            path, description,
+            RKTNetworkResponseHandler::errorForCode_userInfo(
+                RKTNetworkClient::kRetryLimitErrorCode, {{"retryLimit", platform::Number(kRetryLimit)},
+                                                         {"NSErrorFailingURLStringKey", request.URL()}}));
+        return;
+    }
     std::weak_ptr<CRKNetworkClient> weak = weak_from_this();
     runAfterRetryValueFromResponse_block(task->response(), [weak, request, path]() {
         if (auto self = weak.lock()) self->startNewUploadRequest_filePath(request, path);
@@ -293,6 +324,7 @@ void CRKNetworkClient::finishUpload(const std::string& path, const std::optional
     if (description) {
         std::lock_guard lock(mutex_);
         inFlight_.erase(*description);
+        restarts_.erase(*description);
     }
     if (auto delegate = delegate_.lock())
         delegate->networkClient_didFinishUploadWithPath_error(*this, path, error);

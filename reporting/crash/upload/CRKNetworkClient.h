@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -11,6 +12,7 @@
 #include "reporting/core/KitError.h"
 #include "reporting/core/OperationQueue.h"
 #include "reporting/core/RKTCertificatePinner.h"
+#include "reporting/core/RKTNetworkClient.h"
 #include "reporting/crash/store/CRKFileManager.h"
 
 namespace reporting {
@@ -29,12 +31,20 @@ public:
 // (or, for an urgent send, one synchronous request on the caller's thread), restarts an upload after
 // the server's "Retry-After", and tells its delegate of each finished upload on the work queue.
 //
+// Restarts are bounded as the kit's other network client bounds its retries: the wait is the server's
+// "Retry-After" kept between kMinimumRetryDelay and kMaximumRetryDelay (a value that is not a finite,
+// non-negative number counts as absent), and after kRetryLimit restarts of one upload the delegate hears
+// of its end with the "RKTNetworkError" -6 error; the package stays for the owner's later retry.
+//
 // The kit's session lists no tasks, so the client keeps the descriptions of its own uploads in flight
 // (from the start until the delegate hears of the end, restarts included): a second start for the
 // same package makes no second task. Only packages inside the store's root are uploaded.
 class CRKNetworkClient : public std::enable_shared_from_this<CRKNetworkClient> {
 public:
     static constexpr const char* kErrorDomain = "CRKNetworkError";
+    static constexpr unsigned kRetryLimit = RKTNetworkClient::kDefaultRetryLimit;
+    static constexpr double kMinimumRetryDelay = RKTNetworkClient::kMinimumRetryDelay;
+    static constexpr double kMaximumRetryDelay = RKTNetworkClient::kMaximumRetryDelay;
 
     static std::shared_ptr<RKTCertificatePinner> pinner();
     // initWithQueue:fileManager:delegate:. Without a pinner the kit's pinned roots are used.
@@ -61,6 +71,8 @@ public:
     // block(true) when an upload with the description is under way; runs on the work queue.
     void checkForExistingTaskMatchingDescription_completionBlock(const std::string& description,
                                                                  const std::function<void(bool)>& block);
+    // Seconds to wait before restarting an upload that got this answer (see above).
+    static double retryDelayForResponse(const std::optional<platform::HTTPURLResponse>& response);
     void runAfterRetryValueFromResponse_block(const std::optional<platform::HTTPURLResponse>& response,
                                               const std::function<void()>& block);
     void restartTask(const std::shared_ptr<CRKURLSessionDataTask>& task);
@@ -99,6 +111,7 @@ private:
     mutable std::mutex mutex_;
     std::shared_ptr<CRKURLSession> session_;
     std::set<std::string> inFlight_;
+    std::map<std::string, unsigned> restarts_;  // by description, while the upload is in flight
 };
 
 }  // namespace reporting

@@ -12,6 +12,7 @@
 #include "platform/base/Log.h"
 #include "platform/net/OutputStream.h"
 #include "platform/storage/Files.h"
+#include "reporting/core/RKTFileUtility.h"
 #include "reporting/crash/CRKSDKLog.h"
 #include "reporting/crash/upload/CRKUploadCheckpoint.h"
 
@@ -42,7 +43,7 @@ public:
 
     void open() override {
         if (fd_ >= 0 || failed_) return;
-        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+        fd_ = RKTOpenRegularFileForWriting(path_, O_WRONLY | O_TRUNC);
         if (fd_ < 0) markFailed();
     }
     void close() override {
@@ -199,7 +200,7 @@ void CRKPackageReportOperation::encode_data_fromPath(RKTMultipartMimeStreamEncod
 }
 
 bool CRKPackageReportOperation::compressData_toPath(const platform::Data& data, const std::string& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const int fd = RKTOpenRegularFileForWriting(path, O_WRONLY | O_TRUNC);
     gzFile file = fd >= 0 ? gzdopen(fd, "w") : nullptr;
     if (!file) {
         CRKSDKLOG_ERROR("Error: unable to open file for compression %s\n", CRKErrorText(errno));

@@ -1,6 +1,12 @@
 #include "reporting/core/CRKUserDefaults.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <optional>
+#include <string>
 
 #include "platform/storage/Files.h"
 #include "platform/storage/PropertyList.h"
@@ -114,14 +120,22 @@ TEST_F(CRKUserDefaultsTest, AFailedWriteIsReportedAndTriedAgainWithoutAFurtherCh
     EXPECT_EQ((*fileContents())["key"], Value("kept"));
 }
 
-TEST_F(CRKUserDefaultsTest, AFolderInTheFilesPlaceIsRemovedAndTheStoreStartsEmpty) {
-    Files::createDirectories(expectedFile() + "/inside");
+TEST_F(CRKUserDefaultsTest, AFolderInTheFilesPlaceIsMovedAsideWithWhatItHolds) {
+    ASSERT_TRUE(
+        Files::writeAtomically(expectedFile() + "/inside/precious", platform::Data::fromString("mine")));
     testsupport::LogCapture log;
     auto store = CRKUserDefaults::standardUserDefaults();
-    EXPECT_TRUE(log.contains(
-        "[ReportKit:UserDefaults] found directory where file expected. Removing conflicting directory"));
+    EXPECT_TRUE(log.contains("[ReportKit:UserDefaults] found directory where file expected"));
     EXPECT_FALSE(Files::exists(expectedFile()));
     EXPECT_TRUE(store->dictionaryRepresentation().empty());
+    std::optional<std::string> keptAs;
+    for (const auto& name : Files::listDirectory(Files::parentPath(expectedFile())))
+        if (name.find("CRKUserDefaults.plist.unreadable-") == 0)
+            keptAs = Files::parentPath(expectedFile()) + "/" + name;
+    ASSERT_TRUE(keptAs);
+    EXPECT_TRUE(log.contains(*keptAs));
+    ASSERT_TRUE(Files::read(*keptAs + "/inside/precious"));
+    EXPECT_EQ(Files::read(*keptAs + "/inside/precious")->toString(), "mine");
     store->setString_forKey("v", "k");
     EXPECT_TRUE(store->synchronize());
     EXPECT_TRUE(fileContents());
@@ -137,6 +151,28 @@ TEST_F(CRKUserDefaultsTest, AnUnreadableFileIsMovedAsideNotOverwritten) {
     for (const auto& name : Files::listDirectory(Files::parentPath(expectedFile())))
         keptAside = keptAside || name.find("CRKUserDefaults.plist.unreadable-") == 0;
     EXPECT_TRUE(keptAside);
+}
+
+TEST_F(CRKUserDefaultsTest, AnUnreadableFileThatCannotBeMovedAsideIsNeverSavedOver) {
+    ASSERT_TRUE(Files::writeAtomically(expectedFile(), platform::Data::fromString("not a property list")));
+    // Every name the file could be moved to is taken, the last by a folder: the move fails.
+    const std::string stem =
+        expectedFile() + ".unreadable-" + std::to_string(static_cast<long long>(std::floor(now())));
+    auto take = [](const std::string& path) {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        return fd >= 0 && ::close(fd) == 0;
+    };
+    ASSERT_TRUE(take(stem));
+    for (int n = 2; n < 999; ++n) ASSERT_TRUE(take(stem + "-" + std::to_string(n)));
+    ASSERT_TRUE(Files::createDirectories(stem + "-999/x"));
+
+    auto store = CRKUserDefaults::standardUserDefaults();
+    EXPECT_TRUE(store->dictionaryRepresentation().empty());
+    store->setString_forKey("v", "k");
+    testsupport::LogCapture log;
+    EXPECT_FALSE(store->synchronize());
+    EXPECT_TRUE(log.contains("not saving over the unreadable file"));
+    EXPECT_EQ(Files::read(expectedFile())->toString(), "not a property list");
 }
 
 TEST_F(CRKUserDefaultsTest, AKeyOnlyInThePlatformsDefaultsMovesOverOnceItIsSaved) {

@@ -228,6 +228,23 @@ TEST_F(RKTSettingsOnboardingManagerTest, ASaveInterruptedHalfwayKeepsThePrevious
     EXPECT_EQ(notifications.load(), 0);
 }
 
+TEST_F(RKTSettingsOnboardingManagerTest, CopiesThatKilledSavesLeftGoAtTheFirstLookEvenWithoutADownload) {
+    // No settings service is reachable this run: no save would ever clear the folder.
+    unsetenv("SettingsEndpoint");
+    const std::string folder = RKTSettingsOnboardingManager::settingsDirectoryPath();
+    const std::string good = R"({"app":{"status":"activated"}})";
+    ASSERT_TRUE(platform::Files::writeAtomically(manager->settingsPath(), Data::fromString(good)));
+    const std::vector<std::string> leftovers = {folder + "/.settings.json.tmp-a1B2c3",
+                                                folder + "/.settings.json.tmp-Zz9Zz9"};
+    for (const auto& path : leftovers)
+        ASSERT_TRUE(platform::Files::writeAtomically(path, Data::fromString("{\"app\":")));
+    begin();
+    ASSERT_TRUE(manager->settingsModel()->settingsDictionary());
+    for (const auto& path : leftovers) EXPECT_FALSE(platform::Files::exists(path)) << path;
+    EXPECT_EQ(platform::Files::listDirectory(folder), std::vector<std::string>{"settings.json"});
+    EXPECT_EQ(server.requestCount(), 0u);
+}
+
 TEST_F(RKTSettingsOnboardingManagerTest, ASavedDownloadIsTheOnlyEntryOfTheSettingsFolder) {
     const std::string folder = RKTSettingsOnboardingManager::settingsDirectoryPath();
     EXPECT_EQ(folder, home() + "/.cache/com.reportkit.core.sdk.mac.data/com.example.tool");

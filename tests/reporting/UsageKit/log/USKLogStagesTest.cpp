@@ -1,8 +1,12 @@
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/base/Clock.h"
 #include "platform/base/Strings.h"
 #include "reporting/UsageKit/events/USKCrashMetadata.h"
+#include "reporting/UsageKit/events/USKEvent.h"
+#include "reporting/UsageKit/events/USKMetadata.h"
+#include "reporting/UsageKit/events/USKWriteEventOperation.h"
 #include "reporting/UsageKit/log/USKCleanupFilesOperation.h"
 #include "reporting/UsageKit/log/USKCompressLogOperation.h"
 #include "reporting/UsageKit/log/USKPackageLogOperation.h"
@@ -150,6 +154,60 @@ TEST_F(USKLogStagesTest, LaunchMetadataIsHandedToTheNextLaunch) {
     reporting::USKRotateCrashMetadataOperation rotateBroken(path, first);
     rotateBroken.main();
     EXPECT_FALSE(rotateBroken.crashMetadata()->rawMetadataDictionary());
+    EXPECT_TRUE(reporting::USKCrashMetadata::readSerializedDictionaryFromURL(path));
+}
+
+TEST_F(USKLogStagesTest, NoStageWritesThroughALinkPutAtItsPath) {
+    const std::string victim = home() + "/victim";
+    ASSERT_TRUE(Files::writeAtomically(victim, platform::Data::fromString("precious"), 0600));
+    auto linkTo = [&](const std::string& name) {
+        EXPECT_EQ(::symlink(victim.c_str(), (folder + "/" + name).c_str()), 0) << name;
+    };
+
+    // The event log itself: written when it is a file of the kit's, refused when it is a link.
+    auto writeEventTo = [&](const std::string& name) {
+        reporting::USKWriteEventOperation write(
+            reporting::USKLifecycleEvent::appLaunchedEvent(),
+            std::make_shared<reporting::USKMetadata>(reporting::USKMetadata::Fields{}), folder + "/" + name);
+        write.main();
+        return write.success();
+    };
+    EXPECT_TRUE(writeEventTo("V.log"));
+    linkTo("W.log");
+    EXPECT_FALSE(writeEventTo("W.log"));
+
+    // The temporary files of the compressed and the packaged stage.
+    const auto log = put("L.log", "line\n");
+    linkTo("L.gz.tmp");
+    reporting::USKCompressLogOperation compress(log, folder + "/L.gz");
+    compress.main();
+    EXPECT_FALSE(compress.compressedLogExists());
+    EXPECT_FALSE(Files::exists(folder + "/L.gz"));
+
+    put("P.gz", "compressed");
+    linkTo("P.multipartmime.tmp");
+    reporting::USKPackageLogOperation package(folder + "/P.gz", folder + "/P.multipartmime", "P");
+    package.main();
+    EXPECT_FALSE(package.packagedLogExists());
+    EXPECT_FALSE(Files::exists(folder + "/P.multipartmime"));
+
+    EXPECT_EQ(usktest::readText(victim), "precious");
+}
+
+TEST_F(USKLogStagesTest, CopiesThatKilledMetadataWritesLeftAreRemovedByTheNextLaunch) {
+    const std::string path = home() + "/crash_metadata";
+    const std::vector<std::string> leftovers = {home() + "/.crash_metadata.tmp-a1B2c3",
+                                                home() + "/.crash_metadata.tmp-ZZZZZZ"};
+    for (const auto& leftover : leftovers)
+        ASSERT_TRUE(Files::writeAtomically(leftover, platform::Data::fromString("{\"half"), 0600));
+    const std::string other = home() + "/.crash_metadata.other.tmp-a1B2c3";  // not its copy: kept
+    ASSERT_TRUE(Files::writeAtomically(other, platform::Data::fromString("x"), 0600));
+
+    reporting::USKRotateCrashMetadataOperation rotate(
+        path, std::make_shared<reporting::USKMetadata>(reporting::USKMetadata::Fields{}));
+    rotate.main();
+    for (const auto& leftover : leftovers) EXPECT_FALSE(Files::exists(leftover)) << leftover;
+    EXPECT_TRUE(Files::exists(other));
     EXPECT_TRUE(reporting::USKCrashMetadata::readSerializedDictionaryFromURL(path));
 }
 

@@ -3,8 +3,10 @@
 #include <cstdlib>
 
 #include "platform/storage/Files.h"
+#include "platform/storage/PropertyList.h"
 #include "platform/system/Bundle.h"
 #include "platform/system/ProcessInfo.h"
+#include "reporting/core/RKTCertificatePinner.h"
 #include "reporting/core/RKTSettingsOnboardingManager.h"
 #include "reporting/core/ReportKit.h"
 #include "tests/support/LoopbackServer.h"
@@ -32,6 +34,10 @@ protected:
         ReportKit::resetSharedForTesting();
         ReportKit::setSettingsAndOnboarding(
             {nullptr, nullptr, [] { return std::optional<std::string>("inst-9"); }});
+        // The kit reads its pinned roots from the application's bundle once per process, as the
+        // application does at start: read before this test puts a bundle of its own in place, so that
+        // a later test in the same process sees the shipped set whatever the order.
+        reporting::RKTPinnedCertificates();
         bundle = home() + "/Kestrune.app";
         platform::Files::createDirectories(bundle);
         setenv("KESTRUNE_BUNDLE_PATH", bundle.c_str(), 1);
@@ -181,6 +187,35 @@ TEST_F(CRKBetaControllerTest, AnEmptyObjectOnTheWireLeavesNoActiveUpdate) {
     EXPECT_EQ(settledRequests(), 1u);
     EXPECT_FALSE(controller->activeUpdate());
     EXPECT_TRUE(log.contains("[CrashKit:Beta] Beta update url is invalid"));
+}
+
+TEST_F(CRKBetaControllerTest, ThePromptTextsComeFromTheApplicationsStringsTableFirst) {
+    auto update = CRKBetaUpdate::betaUpdateWithDictionary_error(
+        platform::Value::Dictionary{{"url", "https://builds.test/b.zip"}}, nullptr);
+    ASSERT_TRUE(update);
+    auto info = platform::Bundle::main().infoDictionary();
+    info["CFBundleName"] = "Kestrune";
+    platform::Bundle::main().setInfoDictionaryForTesting(info);
+    EXPECT_EQ(update->promptTitle(), "New Build Available");
+    EXPECT_EQ(update->promptMessage(), "A new version of Kestrune is available for testing.");
+    EXPECT_EQ(update->cancelLabel(), "Cancel");
+    EXPECT_EQ(update->installLabel(), "Install");
+
+    // The table's texts, the name put in as text: nothing else in them is read as a format.
+    const platform::Value::Dictionary table = {
+        {"CrashKitDistributionPromptTitle", "Neue Version"},
+        {"CrashKitDistributionPromptMessage", "%@ gibt es neu (100% %s %n %@)."},
+        {"CrashKitDistributionPromptCancelTitle", "Abbrechen"},
+        {"CrashKitDistributionPromptInstallTitle", "Installieren"}};
+    ASSERT_TRUE(platform::Files::writeAtomically(
+        bundle + "/CrashKit.strings",
+        *platform::PropertyList::dataFromValue(platform::Value(table), platform::PropertyList::Format::XML)));
+    platform::Bundle::main().reload();
+    platform::Bundle::main().setInfoDictionaryForTesting(info);
+    EXPECT_EQ(update->promptTitle(), "Neue Version");
+    EXPECT_EQ(update->promptMessage(), "Kestrune gibt es neu (100% %s %n Kestrune).");
+    EXPECT_EQ(update->cancelLabel(), "Abbrechen");
+    EXPECT_EQ(update->installLabel(), "Installieren");
 }
 
 TEST_F(CRKBetaControllerTest, OnlySignedDistributionBuildsOutsideExtensionsAreSupported) {

@@ -1,9 +1,11 @@
 #include "reporting/crash/controller/CRKCrashReportingController.h"
 
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "platform/base/RunLoop.h"
+#include "platform/sim/session/SimulatedDesktop.h"
 #include "platform/storage/Files.h"
 #include "platform/system/Bundle.h"
 #include "reporting/core/ReportKit.h"
@@ -166,6 +168,63 @@ TEST_F(CRKCrashReportingControllerTest, ThePromptAnswerHoldsForEveryReportOfTheR
     }
 }
 
+// The application's own prompt is the desktop's alert: the user sees the prompt's three buttons and the
+// one chosen decides, for this report and the run's later ones; an alert nobody answers sends and
+// deletes nothing.
+TEST_F(CRKCrashReportingControllerTest, TheDesktopsAlertAsksWithThreeButtonsAndTheChosenOneDecides) {
+    auto desktop = std::make_shared<platform::SimulatedDesktop>(std::weak_ptr<platform::SimulatedSession>{});
+    struct Installed {
+        explicit Installed(std::shared_ptr<platform::DesktopServices> d) {
+            platform::DesktopServices::install(d);
+        }
+        ~Installed() { platform::DesktopServices::install(nullptr); }
+    } installed(desktop);
+    prompt.reset();  // the kit's own prompt
+    struct Case {
+        std::optional<size_t> button;
+        unsigned choice;
+        size_t submitted;
+        size_t asked;
+    };
+    const Case cases[] = {{2, CRKCrashReportingController::DoNotSend, 0, 1},
+                          {0, CRKCrashReportingController::Send, 3, 1},
+                          {1, CRKCrashReportingController::AlwaysSend, 3, 1},
+                          {std::nullopt, CRKCrashReportingController::NotAsked, 0, 3}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.button ? static_cast<long>(*c.button) : -1L);
+        files->removeContentsOfAllPaths();
+        files->prepareForNewLaunch();
+        for (const char* name : {"r1", "r2", "r3"}) earlierReport(name);
+        delegate->settings.userPromptEnabled = true;
+        submission->prepared.clear();
+        size_t asked = 0;
+        desktop->setAlertAnswerer([&](const std::string&, const std::vector<std::string>&) {
+            ++asked;
+            return c.button;
+        });
+        const size_t alertsBefore = desktop->askingAlerts().size();
+        CRKContextResetForTesting();
+        ASSERT_TRUE(start());
+        settle();
+        EXPECT_EQ(asked, c.asked);
+        const auto alerts = desktop->askingAlerts();
+        ASSERT_EQ(alerts.size(), alertsBefore + c.asked);
+        EXPECT_EQ(alerts.back().message, delegate->settings.promptTitle);
+        EXPECT_EQ(alerts.back().informativeText, delegate->settings.promptMessage);
+        EXPECT_EQ(alerts.back().buttons, (std::vector<std::string>{"Send", "Always Send", "Don't Send"}));
+        EXPECT_EQ(controller->promptChoice(), c.choice);
+        EXPECT_EQ(prepared().size(), c.submitted);
+        // Declined reports are deleted; unanswered ones wait in place for the next launch to ask again.
+        for (const char* name : {"r1", "r2", "r3"})
+            EXPECT_EQ(platform::Files::exists(files->activePath() + "/" + name),
+                      c.choice != CRKCrashReportingController::DoNotSend)
+                << name;
+        controller->operationQueue()->waitUntilAllOperationsAreFinished();
+        controller.reset();
+    }
+    desktop->setAlertAnswerer(nullptr);
+}
+
 TEST_F(CRKCrashReportingControllerTest, AFolderWithNothingToSendIsRemovedWithoutAskingTheDelegate) {
     const auto path = earlierReport("quiet", false);
     ASSERT_TRUE(start());
@@ -211,7 +270,9 @@ TEST_F(CRKCrashReportingControllerTest, AReportOfALaunchThatLivedIsNeverSentWith
 
 TEST_F(CRKCrashReportingControllerTest, InterruptedWorkResumesAndUnreadableProcessingFoldersAreSkipped) {
     earlierReport("half", true, files->processingPath());
+    // A folder whose metadata names no session cannot be read as a report (an empty one is swept).
     platform::Files::createDirectories(files->processingPath() + "/nameless");
+    std::ofstream(files->processingPath() + "/nameless/metadata.crkrecord") << "{\"identity\":{}}\n";
     platform::Files::writeAtomically(files->preparedPath() + "/pkg.multipartmime",
                                      platform::Data::fromString("x"));
     ASSERT_TRUE(start());

@@ -7,6 +7,7 @@
 
 #include <fstream>
 
+#include "platform/storage/Files.h"
 #include "platform/storage/StandardFolders.h"
 #include "reporting/crash/CRKApplication.h"
 #include "reporting/crash/CRKIdentity.h"
@@ -185,6 +186,47 @@ TEST_F(CRKFileManagerTest, LegacyLayoutIsRemovedWhole) {
     store.removeLegacyDirectories();
     EXPECT_FALSE(exists(store.rootPath()));
     EXPECT_TRUE(exists(home()));
+}
+
+// A removal cut short by a kill leaves an empty report folder, or the hidden remains of one whose files
+// were going; the next launch's preparation removes both and nothing else.
+TEST_F(CRKFileManagerTest, TheNextLaunchSweepsWhatInterruptedRemovalsLeft) {
+    CRKFileManager store(home() + "/store");
+    ASSERT_TRUE(store.prepareForNewLaunch());
+    const std::string whole = makeReport(store, "whole", "whole");
+    ASSERT_TRUE(store.createDirectoryAtPath(store.activePath() + "/empty"));
+    ASSERT_TRUE(store.createDirectoryAtPath(store.processingPath() + "/emptied"));
+    ASSERT_TRUE(store.createDirectoryAtPath(store.pendingPath() + "/left"));
+    const std::string halfGone = store.processingPath() + "/.half.removing";
+    ASSERT_TRUE(store.createDirectoryAtPath(halfGone));
+    writeText(halfGone + "/signal.crkrecord", "{}\n");
+    const std::string package = store.preparedPath() + "/p.multipartmime";
+    writeText(package, "body");
+    const std::string hiddenFile = store.activePath() + "/.note";  // no folder: not a removal's
+    writeText(hiddenFile, "x");
+
+    EXPECT_TRUE(store.prepareForNewLaunch());
+    EXPECT_EQ(store.activePathContents(), std::vector<std::string>{whole});
+    EXPECT_TRUE(store.processingPathContents().empty());
+    EXPECT_FALSE(exists(store.pendingPath() + "/left"));
+    EXPECT_FALSE(exists(halfGone));
+    EXPECT_TRUE(exists(package));
+    EXPECT_TRUE(exists(hiddenFile));
+    EXPECT_TRUE(exists(whole + "/signal.crkrecord"));
+}
+
+// A folder's removal goes through a hidden name, so what a kill leaves of it is never a visible report;
+// the remains of an earlier interrupted removal of the same name go with it.
+TEST_F(CRKFileManagerTest, RemovingAFolderClearsTheRemainsOfAnEarlierInterruptedRemovalOfIt) {
+    CRKFileManager store(home() + "/store");
+    ASSERT_TRUE(store.prepareForNewLaunch());
+    const std::string report = makeReport(store, "gone", "gone");
+    // The hidden name of an earlier interrupted removal of the same name does not stand in the way.
+    ASSERT_TRUE(store.createDirectoryAtPath(store.activePath() + "/.gone.removing/old"));
+    EXPECT_TRUE(store.removeItemAtPath(report + "/"));
+    EXPECT_FALSE(exists(report));
+    EXPECT_TRUE(platform::Files::listDirectory(store.activePath()).empty());
+    EXPECT_FALSE(store.removeItemAtPath(report));  // nothing left to remove: a failure, as before
 }
 
 // A process killed between two moves leaves the report whole in the folder it reached, ready for the

@@ -4,7 +4,9 @@
 #include <mutex>
 
 #include "platform/base/RunLoop.h"
+#include "platform/net/HTTPURLResponse.h"
 #include "platform/storage/Files.h"
+#include "reporting/core/RKTNetworkClient.h"
 #include "reporting/core/RKTNetworkOperation.h"
 #include "reporting/core/ReportKit.h"
 #include "reporting/crash/upload/CRKPackageReportOperation.h"
@@ -233,6 +235,69 @@ TEST_F(CRKReportsControllerTest, TooManyRequestsRestartsExactlyAfterRetryAfter) 
     EXPECT_FALSE(platform::Files::exists(path));
     ASSERT_EQ(driver->heard().size(), 1u);
     EXPECT_EQ(server.requests()[1].body, server.requests()[0].body);
+}
+
+TEST_F(CRKReportsControllerTest,
+       ARetryAfterIsKeptBetweenTheFloorAndTheCeilingAndUnusableValuesCountAsAbsent) {
+    const struct {
+        const char* value;
+        double wait;
+    } table[] = {{"0", 2.0},   {"0.5", 2.0}, {"nan", 2.0},     {"-5", 2.0},       {"1e999", 2.0},
+                 {"inf", 2.0}, {"30", 30.0}, {"1e300", 86400}, {"86401", 86400.0}};
+    for (const auto& row : table) {
+        const platform::HTTPURLResponse answer("https://h.test", 503, {{"Retry-After", row.value}});
+        EXPECT_EQ(CRKNetworkClient::retryDelayForResponse(answer), row.wait) << row.value;
+    }
+    EXPECT_EQ(CRKNetworkClient::retryDelayForResponse(std::nullopt), 2.0);
+    EXPECT_EQ(CRKNetworkClient::kMaximumRetryDelay, RKTNetworkClient::kMaximumRetryDelay);
+}
+
+// A server that asks for the same report again and again ("Retry-After: 0", "nan"), or cuts every
+// answer short, gets one first try and ten restarts two seconds apart; then the upload ends, the
+// delegate hears why, and the package waits for the owner's later retry.
+TEST_F(CRKReportsControllerTest, RestartsEndAtTheLimitAndTheDelegateHearsOfIt) {
+    LoopbackServer::Answer dropped = json(200);
+    dropped.dropConnection = true;
+    const LoopbackServer::Answer answers[] = {json(503, {{"Retry-After", "0"}}),
+                                              json(503, {{"Retry-After", "nan"}}), dropped};
+    for (const auto& answer : answers) {
+        SCOPED_TRACE(&answer - answers);
+        server.setDefaultAnswer(answer);
+        const std::string path = package("busy-" + std::to_string(&answer - answers));
+        const size_t before = server.requestCount();
+        ASSERT_TRUE(controller->uploadPackagedReportAtPath_asUrgent(path, false));
+        for (unsigned restart = 0; restart < CRKNetworkClient::kRetryLimit; ++restart) {
+            ASSERT_EQ(settledRequestCount(), before + restart + 1);
+            const auto fire = platform::RunLoop::main().nextTimerFireDate();
+            ASSERT_TRUE(fire);
+            EXPECT_DOUBLE_EQ(*fire - now(), 2.0);
+            ASSERT_TRUE(driver->heard().empty());
+            advance(1.99);
+            EXPECT_EQ(settledRequestCount(), before + restart + 1);
+            advance(0.01);
+        }
+        EXPECT_EQ(settledRequestCount(), before + CRKNetworkClient::kRetryLimit + 1);
+        const auto heard = driver->heard();
+        ASSERT_EQ(heard.size(), 1u);
+        EXPECT_EQ(heard[0].path, path);
+        EXPECT_TRUE(heard[0].onWorkQueue);
+        ASSERT_TRUE(heard[0].error);
+        EXPECT_EQ(heard[0].error->domain(), "RKTNetworkError");
+        EXPECT_EQ(heard[0].error->code(), RKTNetworkClient::kRetryLimitErrorCode);
+        EXPECT_EQ(heard[0].error->userInfo().at("retryLimit"), platform::Value(platform::Number(10u)));
+        EXPECT_TRUE(platform::Files::exists(path));
+        EXPECT_EQ(client->uploadsInFlight(), 0u);
+        // Nothing more is sent until someone starts the upload again.
+        advance(3600);
+        EXPECT_EQ(settledRequestCount(), before + CRKNetworkClient::kRetryLimit + 1);
+        driver->completions.clear();
+        // A new start counts from zero again.
+        server.enqueue(json(200));
+        ASSERT_TRUE(controller->uploadPackagedReportAtPath_asUrgent(path, false));
+        EXPECT_EQ(settledRequestCount(), before + CRKNetworkClient::kRetryLimit + 2);
+        EXPECT_FALSE(platform::Files::exists(path));
+        driver->completions.clear();
+    }
 }
 
 TEST_F(CRKReportsControllerTest, AnUrgentSendReportsOnlySuccess) {
