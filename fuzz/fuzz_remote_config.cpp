@@ -1,5 +1,5 @@
-// The configuration document comes from a web server: any body must give the two versions (texts or
-// none) or be refused, leaving the last configuration as it was.
+// The configuration document comes from a web server: any body must give the two versions (dotted
+// numbers or none) or be refused, leaving the last configuration as it was.
 #include <cstddef>
 #include <cstdint>
 
@@ -24,8 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     if (!taken && (config.iOSVersion() != "before" || config.macVersion() != "before")) __builtin_trap();
     if (taken) {
         const auto& ios = (*parsed.root)["iOSVersion"];
-        if (config.iOSVersion().has_value() != (ios.string() != nullptr)) __builtin_trap();
-        if (ios.string() && *config.iOSVersion() != *ios.string()) __builtin_trap();
+        // A version kept is the document's text, and only digits and dots; any other is missing.
+        if (config.iOSVersion() && (!ios.string() || *config.iOSVersion() != *ios.string())) __builtin_trap();
+        if (config.iOSVersion() && config.iOSVersion()->find_first_not_of("0123456789.") != std::string::npos)
+            __builtin_trap();
     }
     return 0;
 }

@@ -1,4 +1,5 @@
-// The update feed comes from a web server: any body must give an update with a version, or none.
+// The update feed comes from a web server: any body must give an update with a version of
+// dotted numbers, or none.
 #include <cstddef>
 #include <cstdint>
 
@@ -13,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     (void)quiet;
     auto item = platform::SoftwareUpdater::parseFeed(platform::Data(bytes, size));
     if (!item) return 0;
-    if (item->version.empty()) __builtin_trap();
+    if (item->version.empty() || item->version.find_first_not_of("0123456789.") != std::string::npos)
+        __builtin_trap();
     // Every offered version compares with itself and with the running one without failing.
     if (platform::SoftwareUpdater::compareVersions(item->version, item->version) != 0) __builtin_trap();
     const int forward = platform::SoftwareUpdater::compareVersions(item->version, "1.0.0");

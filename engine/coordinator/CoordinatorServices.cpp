@@ -451,11 +451,15 @@ void CoordinatorSystem::stopTrackingSession() {
 void CoordinatorSystem::setupLoginItems() {
     LoginItemsManager::shared().setup();
 }
-void CoordinatorSystem::checkIfDeviceUnlinkedRemotely(RemoteSyncMacDelegate* delegate) {
-    // Kept from here on: the connection's bookkeeping reaches the same record keeper.
+void CoordinatorSystem::startRemoteSync(RemoteSyncMacDelegate* delegate) {
+    // One keeper for the whole run: the unlink checks and the connection's bookkeeping all reach it, and
+    // its one-write-cycle-at-a-time guard only holds for checks made through the same keeper.
+    if (remoteSync_) return;
     remoteSync_ = RemoteSyncMac::create();
     remoteSync_->delegate = delegate;
-    remoteSync_->checkIfDeviceUnlinkedRemotely();
+}
+void CoordinatorSystem::checkIfDeviceUnlinkedRemotely() {
+    if (remoteSync_) remoteSync_->checkIfDeviceUnlinkedRemotely();
 }
 void CoordinatorSystem::updateCurrentRemoteStateIfNeeded() {
     // Before the record keeper exists (the first seconds after start-up) there is nothing to update.

@@ -330,9 +330,14 @@ public:
     virtual void startTrackingSession();
     virtual void stopTrackingSession();
     virtual void setupLoginItems();
-    // The hosted-backend record of the pairing; the delegate hears of a remote unlink.
-    virtual void checkIfDeviceUnlinkedRemotely(RemoteSyncMacDelegate* delegate);
+    // The hosted-backend record keeper of the pairing, made once, 7 s after start-up, with the delegate
+    // that hears of a remote unlink; a second call keeps the keeper there is.
+    virtual void startRemoteSync(RemoteSyncMacDelegate* delegate);
+    // The keeper asks the hosted backend whether the tracked phone unlinked this Mac; before the keeper
+    // is made there is nobody to ask, and nothing is done.
+    virtual void checkIfDeviceUnlinkedRemotely();
     virtual void updateCurrentRemoteStateIfNeeded();
+    const std::shared_ptr<RemoteSyncMac>& remoteSync() const { return remoteSync_; }
     // TrackUser: a usage event.
     virtual void trackEventType_eventName(const std::string& type, const std::string& name);
     virtual void playDingSound();

@@ -267,7 +267,8 @@ void StateMachine::performTasksAfterStartupDelay() {
         std::static_pointer_cast<ShortCutManagerDelegate>(shared_from_this()));
     services_.features->updateShortcutsEnabled();
     services_.system->setupLoginItems();
-    services_.system->checkIfDeviceUnlinkedRemotely(this);
+    services_.system->startRemoteSync(this);
+    services_.system->checkIfDeviceUnlinkedRemotely();
     services_.features->setShouldAutomaticallyCheckForUpdates(
         DeviceLocalSettings::shared().automaticallyUpdate());
     services_.features->checkForUpdates();

@@ -307,7 +307,7 @@ void StateMachine::safeWifiWizzard_udpateSafeWifi(platform::ui::UIObject*, bool 
 
 // The user asks to look for the phone again.
 void StateMachine::toggleRescan() {
-    services_.system->checkIfDeviceUnlinkedRemotely(this);
+    services_.system->checkIfDeviceUnlinkedRemotely();
     services_.link->disconnectFromAllDevicesImmediatelly(false);
     services_.link->cleanTheIgnoreList();
     DeviceLocalSettings::shared().setRescanToggled(platform::Date::now());
@@ -560,7 +560,7 @@ void StateMachine::clearCacheControllerClearCache(platform::ui::UIObject*) {
 
 void StateMachine::showHelpViewAndCheck() {
     services_.link->cleanTheIgnoreList();
-    services_.system->checkIfDeviceUnlinkedRemotely(this);
+    services_.system->checkIfDeviceUnlinkedRemotely();
     showHelpViewController();
 }
 

@@ -17,7 +17,8 @@ constexpr const char* kAsterisks = "********************************************
 
 std::string EmailComposer::mailtoEscaped(const std::string& value) {
     static const char* kHex = "0123456789ABCDEF";
-    static const std::string kReserved = "%&#?\"<>\\^`{|}";
+    // "=" too: a reader that splits a field at every "=" would cut the value short.
+    static const std::string kReserved = "%&#?=\"<>\\^`{|}";
     std::string out;
     for (unsigned char c : value) {
         if (c > 0x20 && c < 0x7f && kReserved.find(static_cast<char>(c)) == std::string::npos) {

@@ -25,7 +25,7 @@ public:
     static std::string getEmailBodySignature();
     static std::string newLines(int count);
     static std::string mobileDeviceBody();
-    // A value as it may stand inside a mailto address: "%", "&", "#", "?", the characters no address
+    // A value as it may stand inside a mailto address: "%", "&", "#", "?", "=", the characters no address
     // may hold, controls and everything beyond ASCII (as UTF-8 bytes) percent-encoded, blanks as "%20".
     static std::string mailtoEscaped(const std::string& value);
 };

@@ -7,10 +7,42 @@
 namespace kestrune {
 
 namespace {
-std::optional<std::string> textFor(const platform::Value& root, const char* key) {
+// Digits, in groups joined by single dots ("3", "3.6.1"). Anything else ("latest", "1.2.3-beta", "")
+// would compare as newer or older than it is meant, and the panel would warn about it every day.
+bool isDottedNumbers(const std::string& text) {
+    bool digitBefore = false;
+    for (char c : text) {
+        if (c >= '0' && c <= '9') {
+            digitBefore = true;
+        } else if (c == '.' && digitBefore) {
+            digitBefore = false;
+        } else {
+            return false;
+        }
+    }
+    return digitBefore;
+}
+
+// The text as a log line may show it: short, on one line, printable.
+std::string shown(const std::string& text) {
+    constexpr size_t kLongest = 40;
+    std::string out;
+    for (size_t i = 0; i < text.size() && i < kLongest; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        out += (c >= 0x20 && c < 0x7f) ? static_cast<char>(c) : '?';
+    }
+    return text.size() > kLongest ? out + "..." : out;
+}
+
+std::optional<std::string> versionFor(const platform::Value& root, const char* key) {
     const platform::Value& value = root[key];
-    if (value.string()) return *value.string();
-    if (!value.isNull())
+    if (value.string() && isDottedNumbers(*value.string())) return *value.string();
+    if (value.string())
+        platform::logf(
+            "RemoteChecker: the configuration's \"%s\" is \"%s\", not dotted numbers; it counts "
+            "as missing",
+            key, shown(*value.string()).c_str());
+    else if (!value.isNull())
         platform::logf("RemoteChecker: the configuration's \"%s\" is %s, not a text; it counts as missing",
                        key, value.description().c_str());
     return std::nullopt;
@@ -33,7 +65,7 @@ bool RemoteChecker::readConfiguration(const platform::Value& root, ConfigFile& i
                        root.description().c_str());
         return false;
     }
-    into.setVersions(textFor(root, "iOSVersion"), textFor(root, "macVersion"));
+    into.setVersions(versionFor(root, "iOSVersion"), versionFor(root, "macVersion"));
     return true;
 }
 

@@ -25,8 +25,9 @@ public:
     const std::shared_ptr<RemoteConfigFetch>& configFetch() const { return configFetch_; }
     const std::shared_ptr<EventAutomaticTriggerer>& automaticTrigger() const { return automaticTrigger_; }
 
-    // Takes both versions of a document whose root is a dictionary (a version that is not a text counts
-    // as missing); any other root is refused and leaves the configuration as it was.
+    // Takes both versions of a document whose root is a dictionary (a version that is not a text of dotted
+    // numbers counts as missing, with a log line); any other root is refused and leaves the configuration
+    // as it was.
     static bool readConfiguration(const platform::Value& root, ConfigFile& into);
 
     void fetchConfigWhenPossible();

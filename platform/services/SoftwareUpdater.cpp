@@ -25,6 +25,17 @@ namespace platform {
 namespace {
 std::mutex gSharedMutex;
 std::shared_ptr<SoftwareUpdater> gShared;  // guarded by gSharedMutex
+
+// A text from the feed as a log line may show it: short, on one line, printable.
+std::string printableForLog(const std::string& text) {
+    constexpr size_t kLongest = 40;
+    std::string out;
+    for (size_t i = 0; i < text.size() && i < kLongest; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        out += (c >= 0x20 && c < 0x7f) ? static_cast<char>(c) : '?';
+    }
+    return text.size() > kLongest ? out + "..." : out;
+}
 }  // namespace
 
 std::shared_ptr<SoftwareUpdater> SoftwareUpdater::sharedUpdater() {
@@ -220,10 +231,30 @@ std::optional<UpdateItem> SoftwareUpdater::parseFeed(const Data& feed) {
     if (!root || !root->dictionary()) return std::nullopt;
     const Value& version = (*root)["version"];
     if (!version.string() || version.string()->empty()) return std::nullopt;
+    // Only dotted numbers compare as meant: "latest" or "1.2.3-beta" would pass for another version.
+    if (!isDottedVersion(*version.string())) {
+        logf("SoftwareUpdater: the update feed's version \"%s\" is not dotted numbers; it counts as missing",
+             printableForLog(*version.string()).c_str());
+        return std::nullopt;
+    }
     UpdateItem item;
     item.version = *version.string();
     if (const Value& url = (*root)["url"]; url.string()) item.downloadURL = *url.string();
     return item;
+}
+
+bool SoftwareUpdater::isDottedVersion(const std::string& version) {
+    bool digitBefore = false;
+    for (char c : version) {
+        if (c >= '0' && c <= '9') {
+            digitBefore = true;
+        } else if (c == '.' && digitBefore) {
+            digitBefore = false;
+        } else {
+            return false;
+        }
+    }
+    return digitBefore;
 }
 
 int SoftwareUpdater::compareVersions(const std::string& version, const std::string& other) {

@@ -102,8 +102,10 @@ public:
     static bool launchRelaunchTool(const std::string& toolPath, const std::string& applicationPath);
 
     // The feed's offer; none for a feed that is no property list, has no dictionary at its root or no
-    // version in it.
+    // version of dotted numbers in it (another version is logged).
     static std::optional<UpdateItem> parseFeed(const Data& feed);
+    // Digits in groups joined by single dots: "3", "1.0.10"; not "", "1.", "latest" or "1.2.3-beta".
+    static bool isDottedVersion(const std::string& version);
     // Dotted versions compared number by number (missing parts count as 0); negative, 0 or positive.
     static int compareVersions(const std::string& version, const std::string& other);
 

@@ -39,7 +39,9 @@ AttributedString TextField::displayedText() const {
     style.alignment = alignment();
     style.lineBreakMode = lineBreak_;
     a.paragraphStyle = style;
-    std::string text = stringValue();
+    // The field's own text, as a cell draws its value: a subclass that decorates the public accessor (the
+    // shortcut recorder warns there) must not hear from every drawing and layout pass.
+    std::string text = Control::stringValue();
     if (secure_) {
         // One bullet per character: it sits on the middle of the line, where the letters would be.
         std::string bullets;

@@ -553,10 +553,11 @@ struct RecordingSystem : kestrune::CoordinatorSystem {
         log.add("stop tracking");
         CoordinatorSystem::stopTrackingSession();
     }
-    void checkIfDeviceUnlinkedRemotely(kestrune::RemoteSyncMacDelegate* delegate) override {
+    void startRemoteSync(kestrune::RemoteSyncMacDelegate* delegate) override {
         remoteDelegate = delegate;
-        log.add("remote unlink check");
+        log.add("remote sync made");
     }
+    void checkIfDeviceUnlinkedRemotely() override { log.add("remote unlink check"); }
     void updateCurrentRemoteStateIfNeeded() override { log.add("remote state"); }
     void trackEventType_eventName(const std::string& type, const std::string& name) override {
         log.add("usage " + type + "/" + name);

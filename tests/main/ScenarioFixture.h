@@ -49,7 +49,7 @@ inline const bool kRoadResetRegistered = (testsupport::addResetHook(&forgetTheRo
 // The acts of the machine that would reach beyond this process are dropped; its facts are real.
 struct QuietSystem : kestrune::CoordinatorSystem {
     void setupLoginItems() override {}
-    void checkIfDeviceUnlinkedRemotely(kestrune::RemoteSyncMacDelegate*) override {}
+    void checkIfDeviceUnlinkedRemotely() override {}
     void startSilentPushNotificationManager() override {}
     void trackEventType_eventName(const std::string&, const std::string&) override {}
     void relaunchAfterDelay(double) override {}

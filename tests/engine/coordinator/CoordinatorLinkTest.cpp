@@ -30,7 +30,7 @@ namespace {
 // the Bluetooth facts are the real ones of a Mac without a controller.
 struct QuietSystem : CoordinatorSystem {
     void setupLoginItems() override {}
-    void checkIfDeviceUnlinkedRemotely(RemoteSyncMacDelegate*) override {}
+    void checkIfDeviceUnlinkedRemotely() override {}
     void relaunchAfterDelay(double) override {}
     void terminate() override {}
 };

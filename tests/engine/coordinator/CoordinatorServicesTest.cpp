@@ -9,7 +9,17 @@ namespace {
 
 struct QuietSystem : kestrune::CoordinatorSystem {
     void setupLoginItems() override {}
-    void checkIfDeviceUnlinkedRemotely(kestrune::RemoteSyncMacDelegate*) override {}
+    void checkIfDeviceUnlinkedRemotely() override {}
+    void startSilentPushNotificationManager() override {}
+    void trackEventType_eventName(const std::string&, const std::string&) override {}
+    void relaunchAfterDelay(double) override {}
+    void terminate() override {}
+};
+
+// The same, but the hosted-backend record keeper is the real one (with no tracked phone its check
+// sends nothing).
+struct KeeperSystem : kestrune::CoordinatorSystem {
+    void setupLoginItems() override {}
     void startSilentPushNotificationManager() override {}
     void trackEventType_eventName(const std::string&, const std::string&) override {}
     void relaunchAfterDelay(double) override {}
@@ -17,6 +27,30 @@ struct QuietSystem : kestrune::CoordinatorSystem {
 };
 
 using CoordinatorServicesTest = SessionTest;
+
+TEST_F(CoordinatorServicesTest, TheRecordKeeperIsMadeOnceSevenSecondsAfterStartUpAndAskedByEveryCheck) {
+    auto system = std::make_shared<KeeperSystem>();
+    kestrune::CoordinatorServices services;
+    services.system = system;
+    services.makeRequestController = []() -> std::shared_ptr<kestrune::RequestController> { return nullptr; };
+    auto machine = kestrune::StateMachine::create(services);
+    machine->applicationDidFinishLoading(false);
+    machine->showHelpViewAndCheck();  // before the start-up step there is nobody to ask
+    advance(6.9);
+    EXPECT_FALSE(system->remoteSync());
+    advance(0.2);
+    const auto keeper = system->remoteSync();
+    ASSERT_TRUE(keeper);
+    EXPECT_EQ(keeper->delegate, static_cast<kestrune::RemoteSyncMacDelegate*>(machine.get()));
+    // The help screen's checks, and a second start, ask the same keeper.
+    machine->showHelpViewAndCheck();
+    machine->showTroubleConnectingToDeviceTutorial();
+    system->startRemoteSync(nullptr);
+    EXPECT_EQ(system->remoteSync(), keeper);
+    EXPECT_EQ(keeper->delegate, static_cast<kestrune::RemoteSyncMacDelegate*>(machine.get()));
+    platform::FileEventSource::cancelAllForTesting();
+    machine.reset();
+}
 
 TEST_F(CoordinatorServicesTest, StandInsForPartsNotBuiltSayWhatWasRequestedAndNeverClaimItHappened) {
     testsupport::LogCapture capture;

@@ -49,6 +49,27 @@ TEST_F(PhoneEventsTest, ProximityUnlockGoesStraightWithoutAMethodOtherwiseAsksTh
     EXPECT_EQ(log.count("confirm silent"), 1u) << "a second request within 6 s goes silently";
 }
 
+TEST_F(PhoneEventsTest, AResendRepeatsOnlyARequestThatShouldStandAndOtherwiseActsAsAPlainCheck) {
+    auto phone = nearPhoneAtLockScreen(1);
+    // Nothing should be asked (an unlock command runs) and nothing is pending: a resend sends nothing,
+    // not even a withdrawal.
+    commands->loginRunning = true;
+    machine->confirmRSSILoginForDevice_resend(phone, true);
+    EXPECT_EQ(log.names(), std::vector<std::string>{});
+    EXPECT_EQ(waiting(), 0);
+    // A request pending that should not be: withdrawn, as without the resend.
+    osx().setIsWaitingForConfirmation(Number(1));
+    machine->confirmRSSILoginForDevice_resend(phone, true);
+    EXPECT_EQ(log.names(), (std::vector<std::string>{"sync", "cancel confirm"}));
+    EXPECT_EQ(waiting(), 0);
+    // One that should stand and is not out yet: sent once.
+    commands->loginRunning = false;
+    forget();
+    machine->confirmRSSILoginForDevice_resend(phone, true);
+    EXPECT_EQ(log.names(), (std::vector<std::string>{"sync", "confirm"}));
+    EXPECT_EQ(waiting(), 1);
+}
+
 TEST_F(PhoneEventsTest, LeavingTheBandWithdrawsAPendingRequestOnlyAfterThreeSeconds) {
     auto phone = nearPhoneAtLockScreen(1);
     machine->confirmRSSILoginForDevice_resend(phone, false);

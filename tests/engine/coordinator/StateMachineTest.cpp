@@ -47,8 +47,8 @@ TEST_F(StateMachineTest, StartUpRunsItsStepsInOrderAndOpensTheWindowOnlyForAUser
         expected.push_back("scanning indicator");
         // With the settings window open the devices page follows the Bluetooth state.
         if (byUser) expected.push_back("devices page");
-        for (auto s : {"intense scanning", "hot keys", "login items", "remote unlink check", "auto updates",
-                       "check updates", "clear ignore list"})
+        for (auto s : {"intense scanning", "hot keys", "login items", "remote sync made",
+                       "remote unlink check", "auto updates", "check updates", "clear ignore list"})
             expected.push_back(s);
         EXPECT_EQ(log.names(), expected);
         EXPECT_NEAR(log.at("show window"), byUser ? 0.2 : -1, 1e-6);

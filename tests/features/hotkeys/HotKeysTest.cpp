@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/records/DeviceLocalSettings.h"
 #include "features/hotkeys/DDHotKeyCenter.h"
 #include "features/hotkeys/DDHotKeyTextField.h"
@@ -213,6 +215,24 @@ TEST_F(HotKeysTest, TheRecorderShowsHeldModifiersRecordsTheCombinationAndEscapeR
     // The text setters of a plain field still work, with a word about the hot key.
     field->setStringValue("text");
     EXPECT_TRUE(logged("-[DDHotKeyTextField setStringValue:] is not what you want."));
+}
+
+TEST_F(HotKeysTest, DrawingAndSizingTheRecorderLogNothing) {
+    auto w = window({100, 100, 300, 100});
+    auto field = kestrune::DDHotKeyTextField::create({10, 10, 200, 24});
+    w->contentView()->addSubview(field);
+    field->setHotKey(DDHotKey::hotKeyWithKeyCode_modifierFlags_task(37, 0x140000, nullptr));
+    const auto before = logLines().size();
+    const auto& lines = drawing(*field);
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.find("⌃⌘L") != std::string::npos;
+    })) << "the combination is what is drawn";
+    field->sizeToFit();
+    EXPECT_GT(field->frame().width(), 0);
+    EXPECT_EQ(logLines().size(), before) << logLines().back();
+    // The accessor itself still warns whoever calls it.
+    EXPECT_EQ(field->stringValue(), "⌃⌘L");
+    EXPECT_TRUE(logged("-[DDHotKeyTextField stringValue] is not what you want."));
 }
 
 }  // namespace

@@ -149,6 +149,19 @@ TEST_F(EmailComposerTest, NamesWithAmpersandsHashesAndAccentsSurviveTheAddress) 
     EXPECT_EQ(EmailComposer::mailtoEscaped("a b\té<\"x\">"), "a%20b%09%C3%A9%3C%22x%22%3E");
 }
 
+TEST_F(EmailComposerTest, AnEqualsSignInsideAValueIsEscapedSoOnlyTheFieldsHaveOne) {
+    trackPhone("Model=X", "a=b", "1.0");
+    EmailComposer::sendEmailWithMail_Address_Subject_Body("support@kestrune.com", "support@kestrune.com",
+                                                          "x=1&y=2", EmailComposer::getEmailBodySignature());
+    const std::string url = URLOpener::recordedURLs().back();
+    // "Subject=" and "body=": no other "=" for a reader to split a field at.
+    EXPECT_EQ(std::count(url.begin(), url.end(), '='), 2) << url;
+    EXPECT_NE(url.find("?Subject=x%3D1%26y%3D2&body="), std::string::npos) << url;
+    EXPECT_NE(url.find("iOS%20Device:%20Model%3DX%0AiOS:%20a%3Db%0A"), std::string::npos) << url;
+    EXPECT_EQ(parsed(url).second.at("Subject"), "x=1&y=2");
+    EXPECT_EQ(EmailComposer::mailtoEscaped("%&#?="), "%25%26%23%3F%3D");
+}
+
 TEST_F(EmailComposerTest, RecommendingOpensTheShareLinks) {
     SocialManager::shareOnFacebook();
     SocialManager::shareOnTwitter();

@@ -285,3 +285,28 @@ TEST_F(UpdateEngineTest, WithoutAutomaticUpdatesADownloadedUpdateWaitsForTheUser
     EXPECT_TRUE(platform::Application::shared().isTerminated());
     EXPECT_EQ(launches.size(), 1u);
 }
+
+TEST_F(UpdateEngineTest, AFeedVersionThatIsNotDottedNumbersOffersNothing) {
+    // "1.0.1-beta" read number by number passes for 1.0.1, newer than the installed 1.0.0.
+    serveVersion("1.0.1-beta");
+    testsupport::LogCapture capture;
+    realUpdater->checkForUpdates(nullptr);
+    runUntilIdle();
+    EXPECT_EQ(states, (std::vector<int32_t>{KestruneUpdater::kStateChecking}))
+        << "refused, as a feed without one";
+    EXPECT_FALSE(realEngine->updateInProgress());
+    EXPECT_TRUE(
+        capture.contains("SoftwareUpdater: the update feed's version \"1.0.1-beta\" is not dotted numbers; "
+                         "it counts as missing"));
+
+    for (const char* text : {"latest", "1..1", "2.", " 2"})
+        EXPECT_FALSE(SoftwareUpdater::parseFeed(*platform::PropertyList::dataFromValue(
+            platform::Value(platform::Value::Dictionary{{"version", text}}),
+            platform::PropertyList::Format::XML)))
+            << text;
+    serveVersion("1.0.1");
+    realUpdater->checkForUpdates(nullptr);
+    runUntilIdle();
+    EXPECT_EQ(states, (std::vector<int32_t>{1, 1, KestruneUpdater::kStateFoundByUser,
+                                            KestruneUpdater::kStateReadyToInstallOnQuit}));
+}

@@ -205,3 +205,36 @@ TEST_F(RemoteCheckerTest, TheTimerChecksHourlyOnceAndChecksStayHalfAnHourApart) 
     EXPECT_EQ(server.requestCount(), 3u);
     EXPECT_NEAR(*checker->automaticTrigger()->updateTimerFireDate() - last, 7200, 1e-3);
 }
+
+TEST_F(RemoteCheckerTest, OnlyDottedNumbersAreTakenAsVersionsAndAnyOtherTextIsLoggedAsMissing) {
+    // Such a text would compare as newer than any installed version: a warning every day, for good.
+    const char* refused[] = {"latest", "1.2.3-beta", "", "1.", ".1", "1..2", " 1.2", "1.2 ", "v1.2", "1,2"};
+    for (const char* text : refused) {
+        SCOPED_TRACE(text);
+        testsupport::LogCapture capture;
+        ConfigFile config;
+        config.setVersions("1.0", "1.0");
+        ASSERT_TRUE(RemoteChecker::readConfiguration(
+            Value(Value::Dictionary{{"iOSVersion", text}, {"macVersion", text}}), config));
+        EXPECT_EQ(config.iOSVersion(), std::nullopt);
+        EXPECT_EQ(config.macVersion(), std::nullopt);
+        EXPECT_TRUE(capture.contains("RemoteChecker: the configuration's \"macVersion\" is \"" +
+                                     std::string(text) + "\", not dotted numbers; it counts as missing"));
+    }
+    for (const char* text : {"3", "3.6.1", "10.0.10", "007.1"}) {
+        ConfigFile config;
+        RemoteChecker::readConfiguration(Value(Value::Dictionary{{"iOSVersion", text}, {"macVersion", text}}),
+                                         config);
+        EXPECT_EQ(config.iOSVersion(), std::optional<std::string>(text));
+        EXPECT_EQ(config.macVersion(), std::optional<std::string>(text));
+    }
+    // A text from the server reaches the log short and on one line.
+    testsupport::LogCapture capture;
+    ConfigFile config;
+    RemoteChecker::readConfiguration(
+        Value(Value::Dictionary{{"macVersion", "1.0\nforged line" + std::string(100, 'x')}}), config);
+    EXPECT_EQ(config.macVersion(), std::nullopt);
+    ASSERT_EQ(capture.lines().size(), 1u);
+    EXPECT_NE(capture.lines()[0].find("\"1.0?forged linexxx"), std::string::npos) << capture.lines()[0];
+    EXPECT_LT(capture.lines()[0].size(), 160u);
+}

@@ -143,6 +143,28 @@ TEST_F(UpdateControllerTest, WithoutAFetchedConfigurationOrAPhoneNothingIsNewer)
     EXPECT_TRUE(controller.newMacVersion());
 }
 
+TEST_F(UpdateControllerTest, AConfigurationVersionThatIsNotDottedNumbersNeverWarns) {
+    // Installed: 1.0.0. Compared as texts, each of these would pass for a newer version.
+    addTrackedPhone("3.6.1", true);
+    serve("3.6.1-beta", "latest");
+    auto& controller = startController();
+    EXPECT_EQ(server.requestCount(), 1u);
+    EXPECT_FALSE(controller.newMacVersion());
+    EXPECT_FALSE(controller.macVersionIsUpToDate()) << "missing: not compared at all";
+    EXPECT_FALSE(controller.newiOSVersion());
+    UpdateNotificationHelper helper;
+    EXPECT_FALSE(helper.shouldWarnUserAboutNewKestruneVersionForMacOSX());
+    EXPECT_FALSE(helper.shouldWarnUserAboutNewIosUpdate());
+
+    serve("3.7", "1.0.0-beta");
+    advance(1801);
+    controller.checkForUpdates();
+    runUntilIdle();
+    EXPECT_EQ(server.requestCount(), 2u);
+    EXPECT_FALSE(controller.newMacVersion());
+    EXPECT_TRUE(controller.newiOSVersion()) << "the other version of the document still counts";
+}
+
 TEST_F(UpdateControllerTest, EachWarningComesAtMostOnceADay) {
     addTrackedPhone("3.6.1", true);
     serve("3.7", "2.0");

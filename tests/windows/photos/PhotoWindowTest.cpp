@@ -145,6 +145,26 @@ TEST_F(PhotoWindowTest, DeletingTheFirstPhotoSelectsTheNewFirstAfterTheReload) {
     EXPECT_TRUE(window->gridView->isHidden());
 }
 
+TEST_F(PhotoWindowTest, DeletingAPhotoInTheMiddleSelectsTheOneBeforeIt) {
+    auto failures = threeFailures();
+    failures.insert(failures.begin(), addFailed(at(0, 12), photo("failed-12.png", 0xff00000cu)));
+    auto window = open();
+    ASSERT_EQ(window->listViewArray(),
+              (std::vector<std::shared_ptr<BaseEntry>>(failures.begin(), failures.end())));
+    window->gridView->selectItemAtIndex(2);
+    settle();
+    ASSERT_EQ(window->selectedEntry(), failures[2]);
+
+    desktop->queueAuthorizationAnswer(platform::kAuthorizationSuccess);
+    window->deleteToggled(*window->trashButton);
+    settle();
+    ASSERT_EQ(window->listViewArray().size(), 3u);
+    // One back, not the one that moved into the deleted place nor the first.
+    EXPECT_EQ(window->selectedIndexPath(), 1);
+    EXPECT_EQ(window->selectedEntry(), failures[1]);
+    EXPECT_EQ(window->gridView->lastSelectedItemIndex(), 1);
+}
+
 TEST_F(PhotoWindowTest, APhotoFromANotificationIsSelectedAfterTheFirstLoadOrAtOnce) {
     auto failures = threeFailures();
     // Its record as the notification knows it: the same file, written differently.
