@@ -38,7 +38,7 @@ using gallery::settleUntil;
 using gallery::trackedPhone;
 using gallery::windowScene;
 
-void add(const std::string& name, ui::SceneRegistry::Builder builder) {
+void addWizardScene(const std::string& name, ui::SceneRegistry::Builder builder) {
     ui::SceneRegistry::add("wizards-" + name, std::move(builder));
 }
 
@@ -71,9 +71,9 @@ ui::Scene wakeUnlock(int32_t step, bool blocked) {
 }
 
 void registerWakeUnlockScenes() {
-    add("wake-unlock-introduction",
+    addWizardScene("wake-unlock-introduction",
         [] { return wakeUnlock(MacSleepScreenViewController::kIntroduction, false); });
-    add("wake-unlock-connect", [] {
+    addWizardScene("wake-unlock-connect", [] {
         auto phone = trackedPhone(false);
         trustedWifi(false);
         phone->mobileDeviceConnectionInfo()->setIsConnected(platform::Number(false));
@@ -82,9 +82,9 @@ void registerWakeUnlockScenes() {
         tutorial->setTutorialStep_animated(MacSleepScreenViewController::kConnect, false);
         return windowScene(tutorial);
     });
-    add("wake-unlock-turn-off", [] { return wakeUnlock(MacSleepScreenViewController::kTurnOff, true); });
-    add("wake-unlock-try-it", [] { return wakeUnlock(MacSleepScreenViewController::kTryIt, false); });
-    add("wake-unlock-finished", [] {
+    addWizardScene("wake-unlock-turn-off", [] { return wakeUnlock(MacSleepScreenViewController::kTurnOff, true); });
+    addWizardScene("wake-unlock-try-it", [] { return wakeUnlock(MacSleepScreenViewController::kTryIt, false); });
+    addWizardScene("wake-unlock-finished", [] {
         trackedPhone(false);
         trustedWifi(false);
         auto tutorial = KSWindowController::create<MacSleepScreenViewController>();
@@ -110,19 +110,19 @@ ui::Scene preferences(std::shared_ptr<SystemPreferencesUpdateViewModel> model, i
 }
 
 void registerPreferenceScenes() {
-    add("security", [] {
+    addWizardScene("security", [] {
         return preferences(std::make_shared<ScreensaverUpdateVM>(),
                            SystemPreferencesViewController::kSecurityPage);
     });
-    add("accessibility", [] {
+    addWizardScene("accessibility", [] {
         return preferences(std::make_shared<AccessibilityUpdateVM>(),
                            SystemPreferencesViewController::kSecurityPage);
     });
-    add("accessibility-introduction", [] {
+    addWizardScene("accessibility-introduction", [] {
         return preferences(std::make_shared<AccessibilityUpdateVM>(),
                            SystemPreferencesViewController::kIntroPage);
     });
-    add("accessibility-done", [] {
+    addWizardScene("accessibility-done", [] {
         return preferences(std::make_shared<AccessibilityUpdateVM>(),
                            SystemPreferencesViewController::kDonePage);
     });
@@ -136,17 +136,17 @@ ui::Scene pagerScene(const std::shared_ptr<BasePagerViewController>& pager) {
 }
 
 void registerHelpScenes() {
-    add("help", [] {
+    addWizardScene("help", [] {
         platform::ui::SceneRegistry::useThrowawayHome();
         return pagerScene(BaseViewController::create<HelpTutorialController>());
     });
-    add("help-clear-cache-or-faq", [] {
+    addWizardScene("help-clear-cache-or-faq", [] {
         platform::ui::SceneRegistry::useThrowawayHome();
         auto pager = BaseViewController::create<HelpTutorialController>();
         pager->showViewController_animation(pager->fifthVC(), BasePagerViewController::kNone);
         return pagerScene(pager);
     });
-    add("first-connection", [] {
+    addWizardScene("first-connection", [] {
         platform::ui::SceneRegistry::useThrowawayHome();
         return pagerScene(BaseViewController::create<InitialConnectionTroubleShoot>());
     });
@@ -156,7 +156,7 @@ void registerHelpScenes() {
         {"clear-cache-delete", ClearCacheController::kDeleteIndex},
         {"clear-cache-restart", ClearCacheController::kRestartIndex}};
     for (const auto& [name, index] : steps) {
-        add(name, [index = index] {
+        addWizardScene(name, [index = index] {
             auto wizard = BaseViewController::create<ClearCacheController>();
             auto page = index == ClearCacheController::kTurnOffIndex  ? wizard->turnBluetoothOff()
                         : index == ClearCacheController::kDeleteIndex ? wizard->deleteCacheFile()
@@ -168,13 +168,13 @@ void registerHelpScenes() {
 }
 
 void registerInformationScenes() {
-    add("info-failed-login-photos",
+    addWizardScene("info-failed-login-photos",
         [] { return pageScene(BaseViewController::create<FailedLoginPhotosView>()); });
-    add("info-manual-snapshots",
+    addWizardScene("info-manual-snapshots",
         [] { return pageScene(BaseViewController::create<ManualSnapshotsTutorialView>()); });
-    add("info-history",
+    addWizardScene("info-history",
         [] { return pageScene(BaseViewController::create<MacControllerTrackTutorialView>()); });
-    add("info-overview",
+    addWizardScene("info-overview",
         [] { return pageScene(BaseViewController::create<MacControlPhotosTutorialView>()); });
 }
 
@@ -212,17 +212,17 @@ ui::Scene addPage(const char* joined, std::initializer_list<const char*> trusted
 }
 
 void registerWifiScenes() {
-    add("wifi-welcome", [] { return windowScene(wifiWizard(false, {})); });
-    add("wifi-list", [] {
+    addWizardScene("wifi-welcome", [] { return windowScene(wifiWizard(false, {})); });
+    addWizardScene("wifi-list", [] {
         auto wizard = wifiWizard(true, {"Home", "Office"});
         auto scene = windowScene(wizard);
         wizard->editController()->reloadView();
         return scene;
     });
-    add("wifi-add", [] { return addPage("Home", {}); });
-    add("wifi-already-added", [] { return addPage("Home", {"Home"}); });
-    add("wifi-not-joined", [] { return addPage(nullptr, {}); });
-    add("wifi-finish", [] {
+    addWizardScene("wifi-add", [] { return addPage("Home", {}); });
+    addWizardScene("wifi-already-added", [] { return addPage("Home", {"Home"}); });
+    addWizardScene("wifi-not-joined", [] { return addPage(nullptr, {}); });
+    addWizardScene("wifi-finish", [] {
         auto wizard = wifiWizard(true, {"Home"});
         wizard->showPageAtIndex_animated(SafeWifiWizzard::kFinishPage, false);
         return windowScene(wizard);

@@ -3,7 +3,7 @@
 namespace kestrune {
 
 namespace {
-const ConnectionInfo::Registrar registrar;
+const ConnectionInfo::Registrar registrarOfConnectionInfo;
 }
 
 const RecordSchema<ConnectionInfo>& ConnectionInfo::schema() {

@@ -8,7 +8,7 @@
 namespace kestrune {
 
 namespace {
-const Device::Registrar registrar;
+const Device::Registrar registrarOfDevice;
 }
 
 const RecordSchema<Device>& Device::schema() {

@@ -3,7 +3,7 @@
 namespace kestrune {
 
 namespace {
-const DeviceInfo::Registrar registrar;
+const DeviceInfo::Registrar registrarOfDeviceInfo;
 }
 
 const RecordSchema<DeviceInfo>& DeviceInfo::schema() {

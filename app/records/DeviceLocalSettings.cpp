@@ -7,18 +7,18 @@
 namespace kestrune {
 
 namespace {
-platform::SharedInstance<DeviceLocalSettings> gShared;
+platform::SharedInstance<DeviceLocalSettings> gSharedDeviceLocalSettings;
 constexpr double kMinimumLockDistance = 60.0;
 constexpr double kMinimumCloserLockDistance = 45.0;
 constexpr double kMaximumLockDistance = 90.0;
 }  // namespace
 
 DeviceLocalSettings& DeviceLocalSettings::shared() {
-    return gShared.get([] { return new DeviceLocalSettings; });
+    return gSharedDeviceLocalSettings.get([] { return new DeviceLocalSettings; });
 }
 
 void DeviceLocalSettings::resetSharedForTesting() {
-    gShared.resetForTesting();
+    gSharedDeviceLocalSettings.resetForTesting();
 }
 
 DeviceLocalSettings::DeviceLocalSettings() {

@@ -3,7 +3,7 @@
 namespace kestrune {
 
 namespace {
-const DeviceUser::Registrar registrar;
+const DeviceUser::Registrar registrarOfDeviceUser;
 }
 
 const RecordSchema<DeviceUser>& DeviceUser::schema() {

@@ -5,7 +5,7 @@
 namespace kestrune {
 
 namespace {
-const platform::ClassRegistry::Registrar<FailedLoginEntry> registrar(FailedLoginEntry::kClassName,
+const platform::ClassRegistry::Registrar<FailedLoginEntry> registrarOfFailedLoginEntry(FailedLoginEntry::kClassName,
                                                                      {BaseEntry::kClassName});
 }
 

@@ -9,7 +9,7 @@
 namespace kestrune {
 
 namespace {
-const platform::ClassRegistry::Registrar<LoginLogoutEntry> registrar(LoginLogoutEntry::kClassName,
+const platform::ClassRegistry::Registrar<LoginLogoutEntry> registrarOfLoginLogoutEntry(LoginLogoutEntry::kClassName,
                                                                      {BaseEntry::kClassName});
 
 std::optional<platform::Number> decodeNumber(platform::KeyedUnarchiver& coder, const char* key) {

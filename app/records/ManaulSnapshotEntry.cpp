@@ -5,7 +5,7 @@
 namespace kestrune {
 
 namespace {
-const platform::ClassRegistry::Registrar<ManaulSnapshotEntry> registrar(ManaulSnapshotEntry::kClassName,
+const platform::ClassRegistry::Registrar<ManaulSnapshotEntry> registrarOfManaulSnapshotEntry(ManaulSnapshotEntry::kClassName,
                                                                         {BaseEntry::kClassName});
 }
 

@@ -9,7 +9,7 @@
 namespace kestrune {
 
 namespace {
-const MobileDevice::Registrar registrar;
+const MobileDevice::Registrar registrarOfMobileDevice;
 }
 
 const RecordSchema<MobileDevice>& MobileDevice::schema() {

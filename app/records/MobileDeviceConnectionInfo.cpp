@@ -3,7 +3,7 @@
 namespace kestrune {
 
 namespace {
-const MobileDeviceConnectionInfo::Registrar registrar;
+const MobileDeviceConnectionInfo::Registrar registrarOfMobileDeviceConnectionInfo;
 }
 
 const RecordSchema<MobileDeviceConnectionInfo>& MobileDeviceConnectionInfo::schema() {

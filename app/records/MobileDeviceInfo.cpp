@@ -3,7 +3,7 @@
 namespace kestrune {
 
 namespace {
-const MobileDeviceInfo::Registrar registrar;
+const MobileDeviceInfo::Registrar registrarOfMobileDeviceInfo;
 }
 
 const RecordSchema<MobileDeviceInfo>& MobileDeviceInfo::schema() {

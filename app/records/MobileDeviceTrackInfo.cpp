@@ -5,7 +5,7 @@
 namespace kestrune {
 
 namespace {
-const MobileDeviceTrackInfo::Registrar registrar;
+const MobileDeviceTrackInfo::Registrar registrarOfMobileDeviceTrackInfo;
 }
 
 const RecordSchema<MobileDeviceTrackInfo>& MobileDeviceTrackInfo::schema() {

@@ -14,7 +14,7 @@
 namespace kestrune {
 
 namespace {
-const MobileSettings::Registrar registrar;
+const MobileSettings::Registrar registrarOfMobileSettings;
 
 // Right after a double check the distance shown is the lock distance, for this long.
 constexpr double kDoubleCheckDisplaySeconds = 0.5;

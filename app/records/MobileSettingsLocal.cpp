@@ -9,7 +9,7 @@
 namespace kestrune {
 
 namespace {
-const platform::ClassRegistry::Registrar<MobileSettingsLocal> registrar(MobileSettingsLocal::kClassName);
+const platform::ClassRegistry::Registrar<MobileSettingsLocal> registrarOfMobileSettingsLocal(MobileSettingsLocal::kClassName);
 
 std::optional<platform::Number> decodeNumber(platform::KeyedUnarchiver& coder, const char* key) {
     platform::Value value = coder.decodeObjectForKey(key);

@@ -3,7 +3,7 @@
 namespace kestrune {
 
 namespace {
-const OSXPreferences::Registrar registrar;
+const OSXPreferences::Registrar registrarOfOSXPreferences;
 }
 
 const RecordSchema<OSXPreferences>& OSXPreferences::schema() {

@@ -5,7 +5,7 @@
 namespace kestrune {
 
 namespace {
-const PairingInfo::Registrar registrar;
+const PairingInfo::Registrar registrarOfPairingInfo;
 }
 
 const RecordSchema<PairingInfo>& PairingInfo::schema() {

@@ -8,7 +8,7 @@
 namespace kestrune {
 
 namespace {
-const platform::ClassRegistry::Registrar<SafeWifiEntry> registrar(SafeWifiEntry::kClassName);
+const platform::ClassRegistry::Registrar<SafeWifiEntry> registrarOfSafeWifiEntry(SafeWifiEntry::kClassName);
 
 std::optional<std::string> decodeText(platform::KeyedUnarchiver& coder, const char* key) {
     platform::Value value = coder.decodeObjectForKey(key);

@@ -3,7 +3,7 @@
 namespace kestrune {
 
 namespace {
-const SessionInfo::Registrar registrar;
+const SessionInfo::Registrar registrarOfSessionInfo;
 }
 
 const RecordSchema<SessionInfo>& SessionInfo::schema() {

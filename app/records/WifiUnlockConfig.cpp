@@ -8,7 +8,7 @@
 namespace kestrune {
 
 namespace {
-const platform::ClassRegistry::Registrar<WifiUnlockConfig> registrar(WifiUnlockConfig::kClassName);
+const platform::ClassRegistry::Registrar<WifiUnlockConfig> registrarOfWifiUnlockConfig(WifiUnlockConfig::kClassName);
 }
 
 void WifiUnlockConfig::encodeWithCoder(platform::KeyedArchiver& coder) const {

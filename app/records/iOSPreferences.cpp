@@ -6,7 +6,7 @@
 namespace kestrune {
 
 namespace {
-const iOSPreferences::Registrar registrar;
+const iOSPreferences::Registrar registrarOfIOSPreferences;
 
 std::string defaultLanguage() {
     return PhoneRecordServices::current()->languageToBeUsedFromSupportedLanguages();

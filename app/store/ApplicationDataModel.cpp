@@ -10,7 +10,7 @@ namespace kestrune {
 
 namespace {
 
-const platform::ClassRegistry::Registrar<ApplicationDataModel> registrar(ApplicationDataModel::kClassName);
+const platform::ClassRegistry::Registrar<ApplicationDataModel> registrarOfApplicationDataModel(ApplicationDataModel::kClassName);
 
 platform::Value listValue(const std::optional<ApplicationDataModel::EntryList>& list) {
     if (!list) return platform::Value();

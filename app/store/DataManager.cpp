@@ -31,7 +31,7 @@ namespace kestrune {
 namespace {
 
 // A service asked while the first call builds the models may itself ask for the manager.
-platform::SharedInstance<DataManager> gShared;
+platform::SharedInstance<DataManager> gSharedDataManager;
 
 // The records find each other through the manager, made on first use as when they ask it directly.
 class ManagerRecordLookup final : public PhoneRecordLookup {
@@ -119,12 +119,12 @@ bool saysConnected(const std::shared_ptr<MobileDevice>& device) {
 }  // namespace
 
 DataManager& DataManager::shared() {
-    return gShared.get([] { return new DataManager; },
+    return gSharedDataManager.get([] { return new DataManager; },
                        [](DataManager& manager) { manager.initializeData(); });
 }
 
 void DataManager::resetSharedForTesting() {
-    gShared.resetForTesting();
+    gSharedDataManager.resetForTesting();
 }
 
 void DataManager::initializeData() {

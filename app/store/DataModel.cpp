@@ -13,7 +13,7 @@ namespace kestrune {
 
 namespace {
 
-const platform::ClassRegistry::Registrar<DataModel> registrar(DataModel::kClassName);
+const platform::ClassRegistry::Registrar<DataModel> registrarOfDataModel(DataModel::kClassName);
 
 template <class Map>
 platform::Value dictionaryValue(const std::optional<Map>& map) {

@@ -43,6 +43,19 @@ constexpr const char* kUpdateStateChangedNotification = "updateStateChanged";
 
 }  // namespace
 
+std::shared_ptr<MobileSettings> StateMachine::settingsOf(const std::shared_ptr<MobileDevice>& phone) {
+    return phone ? DataManager::shared().settingsForDeviceId(phone->unId()) : nullptr;
+}
+
+int32_t StateMachine::onApproachMethod(const MobileSettings& settings) {
+    return settings.OSXSettings() ? intValueOf(settings.OSXSettings()->onApproachAuthMethod()) : 0;
+}
+
+bool StateMachine::isConnected(const std::shared_ptr<MobileDevice>& phone) {
+    return phone && phone->mobileDeviceConnectionInfo() &&
+           boolValueOf(phone->mobileDeviceConnectionInfo()->isConnected());
+}
+
 std::shared_ptr<StateMachine> StateMachine::create(CoordinatorServices services) {
     return std::shared_ptr<StateMachine>(new StateMachine(std::move(services)));
 }

@@ -466,6 +466,10 @@ public:
 
 private:
     explicit StateMachine(CoordinatorServices services);
+    // Facts of a phone that the coordinator's operations ask everywhere.
+    static std::shared_ptr<MobileSettings> settingsOf(const std::shared_ptr<MobileDevice>& phone);
+    static int32_t onApproachMethod(const MobileSettings& settings);
+    static bool isConnected(const std::shared_ptr<MobileDevice>& phone);
     void startUp(bool openSettingsWindow);
     void initalizeView(bool show);
     void registerForNotifications();

@@ -21,11 +21,6 @@ namespace kestrune {
 
 namespace {
 
-bool isConnected(const std::shared_ptr<MobileDevice>& phone) {
-    return phone && phone->mobileDeviceConnectionInfo() &&
-           boolValueOf(phone->mobileDeviceConnectionInfo()->isConnected());
-}
-
 // The format with the text in place of its placeholder; a format without one is followed by the text.
 std::string formatted(const std::string& format, const std::string& text) {
     auto at = format.find("%@");

@@ -38,19 +38,6 @@ constexpr uint32_t kTriggerCommand = 4;
 constexpr uint32_t kTriggerLostConnection = 5;
 constexpr uint32_t kTriggerTrustedWifi = 6;
 
-std::shared_ptr<MobileSettings> settingsOf(const std::shared_ptr<MobileDevice>& phone) {
-    return phone ? DataManager::shared().settingsForDeviceId(phone->unId()) : nullptr;
-}
-
-int32_t onApproachMethod(const MobileSettings& settings) {
-    return settings.OSXSettings() ? intValueOf(settings.OSXSettings()->onApproachAuthMethod()) : 0;
-}
-
-bool isConnected(const std::shared_ptr<MobileDevice>& phone) {
-    return phone && phone->mobileDeviceConnectionInfo() &&
-           boolValueOf(phone->mobileDeviceConnectionInfo()->isConnected());
-}
-
 int32_t confirmedLocation(const std::shared_ptr<MobileDevice>& phone) {
     auto local = phone ? DataManager::shared().localSettingsForDevice(phone->unId()) : nullptr;
     return local ? local->kestruneConfirmedLocation() : 0;

@@ -26,19 +26,6 @@ namespace kestrune {
 
 namespace {
 
-std::shared_ptr<MobileSettings> settingsOf(const std::shared_ptr<MobileDevice>& phone) {
-    return phone ? DataManager::shared().settingsForDeviceId(phone->unId()) : nullptr;
-}
-
-int32_t onApproachMethod(const MobileSettings& settings) {
-    return settings.OSXSettings() ? intValueOf(settings.OSXSettings()->onApproachAuthMethod()) : 0;
-}
-
-bool isConnected(const std::shared_ptr<MobileDevice>& phone) {
-    return phone && phone->mobileDeviceConnectionInfo() &&
-           boolValueOf(phone->mobileDeviceConnectionInfo()->isConnected());
-}
-
 std::string nameOf(const std::shared_ptr<MobileDevice>& phone) {
     if (phone && phone->mobileDeviceInfo() && phone->mobileDeviceInfo()->deviceName())
         return *phone->mobileDeviceInfo()->deviceName();

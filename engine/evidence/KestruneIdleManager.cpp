@@ -6,15 +6,15 @@
 namespace kestrune {
 
 namespace {
-platform::SharedInstance<KestruneIdleManager> gManager;
+platform::SharedInstance<KestruneIdleManager> gSharedKestruneIdleManager;
 }  // namespace
 
 KestruneIdleManager& KestruneIdleManager::shared() {
-    return gManager.get([] { return KestruneIdleManager::make(); });
+    return gSharedKestruneIdleManager.get([] { return KestruneIdleManager::make(); });
 }
 
 void KestruneIdleManager::resetSharedForTesting() {
-    gManager.resetForTesting();
+    gSharedKestruneIdleManager.resetForTesting();
 }
 
 void KestruneIdleManager::kestruneRefusedToLoginBecauseUserActive() {

@@ -16,7 +16,7 @@ namespace kestrune {
 
 namespace {
 
-platform::SharedInstance<MacDisplayControl> gShared;
+platform::SharedInstance<MacDisplayControl> gSharedMacDisplayControl;
 
 // The desktop's mouse-in-rectangle test for unflipped coordinates: the bottom edge is outside, the top
 // edge inside.
@@ -27,14 +27,14 @@ bool mouseInRect(const platform::DisplayPoint& p, const platform::DisplayRect& r
 }  // namespace
 
 MacDisplayControl& MacDisplayControl::shared() {
-    return gShared.get([] { return std::make_shared<MacDisplayControl>(); },
+    return gSharedMacDisplayControl.get([] { return std::make_shared<MacDisplayControl>(); },
                        [](MacDisplayControl& monitor) { monitor.init(); });
 }
 
 void MacDisplayControl::resetSharedForTesting() {
     // Stopped at once: delayed steps still queued keep the old monitor alive until they have run.
     shared().stopTrackingDisplayChanges();
-    gShared.resetForTesting();
+    gSharedMacDisplayControl.resetForTesting();
 }
 
 MacDisplayControl::MacDisplayControl() = default;

@@ -13,7 +13,7 @@ namespace kestrune {
 
 namespace {
 
-platform::SharedInstance<LoginItemsManager> gManager;
+platform::SharedInstance<LoginItemsManager> gSharedLoginItemsManager;
 
 std::shared_ptr<platform::LoginItemsList> openList() {
     return platform::DesktopServices::current()->openSessionLoginItems();
@@ -26,11 +26,11 @@ std::string applicationPath() {
 }  // namespace
 
 LoginItemsManager& LoginItemsManager::shared() {
-    return gManager.get([] { return make(); });
+    return gSharedLoginItemsManager.get([] { return make(); });
 }
 
 void LoginItemsManager::resetSharedForTesting() {
-    gManager.resetForTesting();
+    gSharedLoginItemsManager.resetForTesting();
 }
 
 std::shared_ptr<LoginItemsManager> LoginItemsManager::make() {

@@ -7,15 +7,15 @@
 namespace kestrune {
 
 namespace {
-platform::SharedInstance<MusicController> gShared;
+platform::SharedInstance<MusicController> gSharedMusicController;
 }  // namespace
 
 MusicController& MusicController::shared() {
-    return gShared.get([] { return new MusicController(); });
+    return gSharedMusicController.get([] { return new MusicController(); });
 }
 
 void MusicController::resetSharedForTesting() {
-    gShared.resetForTesting();
+    gSharedMusicController.resetForTesting();
 }
 
 MusicController::MusicController() {

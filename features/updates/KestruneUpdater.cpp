@@ -12,17 +12,17 @@
 namespace kestrune {
 
 namespace {
-platform::SharedInstance<KestruneUpdater> gShared;
+platform::SharedInstance<KestruneUpdater> gSharedKestruneUpdater;
 }  // namespace
 
 KestruneUpdater& KestruneUpdater::shared() {
-    return gShared.get([] {
+    return gSharedKestruneUpdater.get([] {
         return create(platform::SoftwareUpdater::sharedUpdater(), KSUrlManager::feedUrlSparkleString());
     });
 }
 
 void KestruneUpdater::resetSharedForTesting() {
-    gShared.resetForTesting();
+    gSharedKestruneUpdater.resetForTesting();
 }
 
 std::shared_ptr<KestruneUpdater> KestruneUpdater::create(std::shared_ptr<platform::SoftwareUpdater> engine,

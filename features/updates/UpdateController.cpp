@@ -12,15 +12,15 @@
 namespace kestrune {
 
 namespace {
-platform::SharedInstance<UpdateController> gShared;
+platform::SharedInstance<UpdateController> gSharedUpdateController;
 }  // namespace
 
 UpdateController& UpdateController::shared() {
-    return gShared.get([] { return new UpdateController(); });
+    return gSharedUpdateController.get([] { return new UpdateController(); });
 }
 
 void UpdateController::resetSharedForTesting() {
-    gShared.resetForTesting();
+    gSharedUpdateController.resetForTesting();
 }
 
 UpdateController::UpdateController() {

@@ -12,15 +12,15 @@
 namespace kestrune {
 
 namespace {
-platform::SharedInstance<SafeWifiManager> gShared;
+platform::SharedInstance<SafeWifiManager> gSharedSafeWifiManager;
 }  // namespace
 
 SafeWifiManager& SafeWifiManager::shared() {
-    return gShared.get([] { return create(); });
+    return gSharedSafeWifiManager.get([] { return create(); });
 }
 
 void SafeWifiManager::resetSharedForTesting() {
-    gShared.resetForTesting();
+    gSharedSafeWifiManager.resetForTesting();
 }
 
 std::shared_ptr<SafeWifiManager> SafeWifiManager::create() {

@@ -3,7 +3,7 @@
 namespace kestrune {
 
 namespace {
-const AuthPayload::Registrar registrar;
+const AuthPayload::Registrar registrarOfAuthPayload;
 }
 
 const RecordSchema<AuthPayload>& AuthPayload::schema() {

@@ -5,7 +5,7 @@
 namespace kestrune {
 
 namespace {
-const KestruneViewState::Registrar registrar;
+const KestruneViewState::Registrar registrarOfKestruneViewState;
 
 bool sameTexts(const std::optional<std::string>& a, const std::optional<std::string>& b) {
     return a && b && *a == *b;

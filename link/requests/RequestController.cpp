@@ -28,7 +28,7 @@ namespace kestrune {
 
 namespace {
 
-std::string idText(const std::shared_ptr<MobileDevice>& device) {
+std::string deviceIdText(const std::shared_ptr<MobileDevice>& device) {
     return device && device->unId() ? *device->unId() : std::string("(none)");
 }
 
@@ -96,7 +96,7 @@ void RequestController::procesRequest_fromMobileDevice(const std::shared_ptr<Mes
     auto settings = settingsOf(device);
     if (!device || !settings) {
         platform::logf("A request from phone %s, which has no stored settings, is ignored",
-                       idText(device).c_str());
+                       deviceIdText(device).c_str());
         return;
     }
     int32_t request = message ? message->request() : 0;
@@ -203,7 +203,7 @@ void RequestController::handleCredentials(const std::shared_ptr<DeviceUser>& cre
         // stay as they were. The limit is shared by every phone, and another phone's wrong guesses must not
         // unlink the one the user relies on. The phone learns that it should send the credentials again
         // later, then gets its unchanged status as after any credentials.
-        passwordAttemptLimiter_.passwordRefused(idText(device), false);
+        passwordAttemptLimiter_.passwordRefused(deviceIdText(device), false);
         sendNotification_toMobileDevice(kNotificationCredentialsNotCheckedNow, device);
         data.saveCurrentDataModel();
         notifyDeviceForNewStatusForMobilDevice(device);
@@ -213,7 +213,7 @@ void RequestController::handleCredentials(const std::shared_ptr<DeviceUser>& cre
     std::optional<std::string> clear;
     if (credentials->password())
         clear = AES256DecryptWithKey(*credentials->password(), DataManager::kPasswordKey);
-    if (!clear) platform::logf("The password from phone %s does not decrypt", idText(device).c_str());
+    if (!clear) platform::logf("The password from phone %s does not decrypt", deviceIdText(device).c_str());
     bool valid = clear && AccountServices::current()->checkIfPassword_validForUserName(
                               *clear, credentials->username().value_or(""));
     if (valid) {
@@ -228,7 +228,7 @@ void RequestController::handleCredentials(const std::shared_ptr<DeviceUser>& cre
         ConnectionFilter::publishScannerAnswers();
         mobileDeviceDidPair(device);
     } else {
-        passwordAttemptLimiter_.passwordRefused(idText(device), true);
+        passwordAttemptLimiter_.passwordRefused(deviceIdText(device), true);
         if (settings->registeredDeviceUser()) settings->registeredDeviceUser()->setPassword(std::nullopt);
         setStatus(settings, PairingInfo::kConnectionStatusCredentialsRefused);
         data.setClearTextPassword_forMobileDevice("", device);
@@ -311,7 +311,7 @@ void RequestController::mobileDevice_connectionAccepted(const std::shared_ptr<Mo
     auto settings = settingsOf(device);
     if (!settings) {
         platform::logf("An answer for phone %s, which has no stored settings, is ignored",
-                       idText(device).c_str());
+                       deviceIdText(device).c_str());
         return;
     }
     settings->updateMobileSettingsWithLocalSettings();
@@ -369,7 +369,7 @@ void RequestController::updateCurrentConnectionStatusTo_forMobilDevice_sendRemot
     auto settings = settingsOf(device);
     if (!settings) {
         platform::logf("A status for phone %s, which has no stored settings, is not stored",
-                       idText(device).c_str());
+                       deviceIdText(device).c_str());
         return;
     }
     setStatus(settings, status);
@@ -400,7 +400,7 @@ void RequestController::checkRSSIForMobileDeviceAndNotifyDelegate(
 void RequestController::connectionController_didConnectToMobileDevice(
     ConnectionController&, const std::shared_ptr<MobileDevice>& device) {
     if (!ConnectionFilter::shouldConnectToMobileDevice(device)) {
-        platform::logf("Phone %s is not wanted now; it is turned away for a while", idText(device).c_str());
+        platform::logf("Phone %s is not wanted now; it is turned away for a while", deviceIdText(device).c_str());
         send(MessageFactory::createMessage(kRequestPairingRefused), device);
         connectionController_->blacklistDeviceTemporary(device);
         return;
@@ -436,7 +436,7 @@ void RequestController::connectionController_didUpdateRSSI_forMobileDevice(
     auto settings = settingsOf(device);
     if (!settings) {
         platform::logf("A reading of phone %s, which has no stored settings, is dropped",
-                       idText(device).c_str());
+                       deviceIdText(device).c_str());
         return;
     }
     auto intake = RSSIIntake::current();

@@ -11,18 +11,18 @@ namespace kestrune {
 namespace {
 
 // The observer lives as long as the process.
-platform::SharedInstance<BluetoothLE> gShared;
+platform::SharedInstance<BluetoothLE> gSharedBluetoothLE;
 
 }  // namespace
 
 BluetoothLE& BluetoothLE::shared() {
     // Started before anyone else sees it, so no caller finds it without its manager; making the manager
     // calls nothing back.
-    return gShared.get([] { return new BluetoothLE(); }, [](BluetoothLE& observer) { observer.start(); });
+    return gSharedBluetoothLE.get([] { return new BluetoothLE(); }, [](BluetoothLE& observer) { observer.start(); });
 }
 
 void BluetoothLE::resetSharedForTesting() {
-    gShared.resetForTesting();
+    gSharedBluetoothLE.resetForTesting();
 }
 
 void BluetoothLE::start() {

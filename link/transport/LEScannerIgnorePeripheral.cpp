@@ -5,7 +5,7 @@
 namespace kestrune {
 
 namespace {
-const platform::ClassRegistry::Registrar<LEScannerIgnorePeripheral> registrar(
+const platform::ClassRegistry::Registrar<LEScannerIgnorePeripheral> registrarOfLEScannerIgnorePeripheral(
     LEScannerIgnorePeripheral::kClassName);
 }
 

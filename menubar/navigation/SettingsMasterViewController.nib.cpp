@@ -7,20 +7,20 @@
 namespace kestrune {
 
 namespace {
-constexpr double kWidth = 245;
-constexpr double kHeight = 575;
-constexpr double kTitleStrip = 44;
+constexpr double kMasterWidth = 245;
+constexpr double kMasterHeight = 575;
+constexpr double kMasterTitleStrip = 44;
 constexpr double kFooter = 34;
 }  // namespace
 
 extern const ui::NibRegistry::Registration kSettingsMasterViewControllerLayout;
 const ui::NibRegistry::Registration kSettingsMasterViewControllerLayout(
     "SettingsMasterViewController", [](ui::NibLoader& nib) {
-        auto pane = nib.make<ui::View>({0, 0, kWidth, kHeight});
+        auto pane = nib.make<ui::View>({0, 0, kMasterWidth, kMasterHeight});
         pane->setAutoresizingMask(ui::kViewWidthSizable | ui::kViewHeightSizable);
-        auto list = nib.make<KestruneListView>({0, kFooter, kWidth, kHeight - kFooter - kTitleStrip});
+        auto list = nib.make<KestruneListView>({0, kFooter, kMasterWidth, kMasterHeight - kFooter - kMasterTitleStrip});
         list->setAutoresizingMask(ui::kViewWidthSizable | ui::kViewHeightSizable);
-        auto footer = nib.make<ui::TextField>({16, 10, kWidth - 32, 16});
+        auto footer = nib.make<ui::TextField>({16, 10, kMasterWidth - 32, 16});
         footer->setEditable(false);
         footer->setSelectable(false);
         footer->setBezeled(false);

@@ -24,7 +24,7 @@ namespace {
 using F = ListViewModelFactory;
 
 constexpr int32_t kGreen = 0;
-constexpr int32_t kWarningYellow = 1;
+constexpr int32_t kDevicesWarningYellow = 1;
 constexpr int32_t kRedError = 2;
 constexpr int32_t kActionScreensaver = 1;
 // Both device pictures of the devices row use one image.
@@ -159,7 +159,7 @@ std::shared_ptr<ListCellViewModel> DevicesMenuManager::turnBluetoothOn() {
 std::shared_ptr<ListCellViewModel> DevicesMenuManager::clearBLECache() {
     return F::
         collapsableCellWithTitle_type_description_collapsed_actionTitle_action_collapseAction_closeAction(
-            localizable("clear_bluetooth_cache_title"), kWarningYellow,
+            localizable("clear_bluetooth_cache_title"), kDevicesWarningYellow,
             localizable("clear_bluetooth_cache_description_1") + " " + localizable("requires_mac_startup"),
             !clearCacheExpanded_, localizable("clear_cache_action"),
             navigate(&NavigationDelegate::showClearBluetoothCacheTutorial),
@@ -180,7 +180,7 @@ std::shared_ptr<ListCellViewModel> DevicesMenuManager::addAccessibilityToUnlockM
 }
 
 std::shared_ptr<ListCellViewModel> DevicesMenuManager::newUpdateAvailable() {
-    return collapsible(localizable("new_update"), kWarningYellow, std::nullopt, true, std::nullopt, nullptr,
+    return collapsible(localizable("new_update"), kDevicesWarningYellow, std::nullopt, true, std::nullopt, nullptr,
                        navigate(&NavigationDelegate::showUpdates));
 }
 
@@ -216,7 +216,7 @@ std::shared_ptr<ListCellViewModel> DevicesMenuManager::showTemporaryDisabled() {
 }
 
 std::shared_ptr<ListCellViewModel> DevicesMenuManager::closeMainWindow() {
-    return collapsible(localizable("close_main_window_title"), kWarningYellow,
+    return collapsible(localizable("close_main_window_title"), kDevicesWarningYellow,
                        localizable("close_main_window_description"), true, localizable("close"),
                        navigate(&NavigationDelegate::closeMainWindow),
                        navigate(&NavigationDelegate::showCloseMainWindowTutorial));

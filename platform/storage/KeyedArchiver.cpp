@@ -13,13 +13,11 @@ namespace {
 
 constexpr uint64_t kNoEntry = std::numeric_limits<uint64_t>::max();
 
-// Keys beginning with "$" are the archive's own; a record's key of that form gets one more "$", as the
-// platform's archiver does, so that it can never be taken for one of them.
-std::string escapedKey(const std::string& key) {
+}  // namespace
+
+std::string KeyedArchiver::escapedKey(const std::string& key) {
     return !key.empty() && key[0] == '$' ? "$" + key : key;
 }
-
-}  // namespace
 
 KeyedArchiver::KeyedArchiver() {
     // Entry 0 is "$null"; it is no text entry of its own, so a text "$null" gets another entry.

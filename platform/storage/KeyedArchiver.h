@@ -29,6 +29,9 @@ public:
     // Archives the value and saves it atomically; false when either step failed (the old file then stays).
     // A file that already holds exactly this archive (with this mode) is left as it is.
     static bool archiveRootObject_toFile(const Value& root, const std::string& path, mode_t mode = 0644);
+    // Keys beginning with "$" are the archive's own; a record's key of that form gets one more "$", as the
+    // platform's archiver does, so that it can never be taken for one of them.
+    static std::string escapedKey(const std::string& key);
 
     // Called by records from Coding::encodeWithCoder.
     void encodeObject_forKey(const Value& object, const std::string& key);

@@ -5,16 +5,13 @@
 
 #include "platform/base/Log.h"
 #include "platform/storage/ClassRegistry.h"
+#include "platform/storage/KeyedArchiver.h"
 #include "platform/storage/Coding.h"
 #include "platform/storage/Files.h"
 
 namespace platform {
 
 namespace {
-
-std::string escapedKey(const std::string& key) {
-    return !key.empty() && key[0] == '$' ? "$" + key : key;
-}
 
 bool isReference(plist_t node) {
     return node && plist_get_node_type(node) == PLIST_UID;
@@ -321,7 +318,7 @@ Value KeyedUnarchiver::decodeRecord(uint64_t reference, const std::string& class
 
 plist_t KeyedUnarchiver::fieldNode(const std::string& key) const {
     if (records_.empty()) return nullptr;
-    return plist_dict_get_item(records_.back(), escapedKey(key).c_str());
+    return plist_dict_get_item(records_.back(), KeyedArchiver::escapedKey(key).c_str());
 }
 
 Value KeyedUnarchiver::decodeObjectForKey(const std::string& key) {

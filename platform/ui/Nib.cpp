@@ -8,7 +8,7 @@
 namespace platform::ui {
 
 namespace {
-std::map<std::string, NibBuilder>& registry() {
+std::map<std::string, NibBuilder>& nibRegistry() {
     static std::map<std::string, NibBuilder> builders;
     return builders;
 }
@@ -19,31 +19,31 @@ std::optional<std::map<std::string, NibBuilder>>& baseline() {
 }  // namespace
 
 void NibRegistry::add(const std::string& name, NibBuilder builder) {
-    if (builder) registry()[name] = std::move(builder);
+    if (builder) nibRegistry()[name] = std::move(builder);
 }
 
 bool NibRegistry::has(const std::string& name) {
-    return registry().count(name) > 0;
+    return nibRegistry().count(name) > 0;
 }
 
 std::vector<std::string> NibRegistry::names() {
     std::vector<std::string> out;
-    for (const auto& [name, builder] : registry()) out.push_back(name);
+    for (const auto& [name, builder] : nibRegistry()) out.push_back(name);
     return out;
 }
 
 void NibRegistry::reset() {
     // The first reset happens after every static registration: what is there then is the program's own.
     if (!baseline())
-        baseline() = registry();
+        baseline() = nibRegistry();
     else
-        registry() = *baseline();
+        nibRegistry() = *baseline();
 }
 
 std::vector<std::shared_ptr<UIObject>> Nib::load(const std::string& name,
                                                  const std::shared_ptr<UIObject>& owner) {
-    auto it = registry().find(name);
-    if (it == registry().end()) {
+    auto it = nibRegistry().find(name);
+    if (it == nibRegistry().end()) {
         platform::logf("Nib: no interface layout named %s", name.c_str());
         return {};
     }

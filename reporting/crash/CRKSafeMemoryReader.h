@@ -7,6 +7,10 @@ namespace reporting {
 
 // Nothing is ever mapped in the first page: an address below it is a corrupt pointer, not memory.
 inline constexpr uint64_t CRKFirstValidAddress = 4096;
+// Whether an address may point at readable memory at all: the first page is never mapped.
+inline bool CRKValidPointer(const void* pointer) {
+    return reinterpret_cast<uintptr_t>(pointer) >= CRKFirstValidAddress;
+}
 
 // Reads memory of this process that may be unmapped or corrupt without ever faulting: every byte is
 // copied by the kernel (process_vm_readv on our own process), which reports an unmapped address as a

@@ -17,13 +17,6 @@ namespace {
 namespace sl = screenlayout;
 using ui::Rect;
 
-std::shared_ptr<ui::View> separator(ui::NibLoader& nib) {
-    auto strip = nib.make<ui::View>({0, 0, sl::kPageWidth, 5});
-    strip->setAutoresizingMask(ui::kViewWidthSizable);
-    setBackgouroundColor(*strip, kestruneGreen());
-    return strip;
-}
-
 std::shared_ptr<ui::ImageView> picture(ui::NibLoader& nib, Rect frame) {
     auto view = nib.make<ui::ImageView>(frame);
     view->setImageScaling(ui::ImageScaling::ProportionallyUpOrDown);
@@ -41,7 +34,7 @@ const ui::NibRegistry::Registration kSimpleButtonBaseControllerLayout(
         auto text = sl::label(nib, {110, 110, 630, 120}, 15);
         auto button = sl::actionButton(nib, {325, 40, 200, 40});
         for (const std::shared_ptr<ui::View>& view :
-             std::vector<std::shared_ptr<ui::View>>{image, title, text, button, separator(nib)})
+             std::vector<std::shared_ptr<ui::View>>{image, title, text, button, sl::separator(nib)})
             page->addSubview(view);
         auto owner = nib.owner<SimpleButtonBaseController>();
         if (!owner) return;
@@ -63,7 +56,7 @@ const ui::NibRegistry::Registration kUpdateSecuritySettingsViewControllerLayout(
         auto instruction = sl::label(nib, {110, 88, 630, 44}, 15, true);
         auto verify = sl::actionButton(nib, {325, 32, 200, 40});
         for (const std::shared_ptr<ui::View>& view :
-             std::vector<std::shared_ptr<ui::View>>{top, open, image, instruction, verify, separator(nib)})
+             std::vector<std::shared_ptr<ui::View>>{top, open, image, instruction, verify, sl::separator(nib)})
             page->addSubview(view);
         auto owner = nib.owner<Page>();
         if (!owner) return;

@@ -90,5 +90,16 @@ std::shared_ptr<ColouredTitleButton> linkButton(ui::NibLoader& nib, ui::Rect fra
     return button;
 }
 
+std::shared_ptr<ui::View> separator(ui::NibLoader& nib) {
+    auto strip = nib.make<ui::View>({0, 0, kPageWidth, 5});
+    strip->setAutoresizingMask(ui::kViewWidthSizable);
+    setBackgouroundColor(*strip, kestruneGreen());
+    return strip;
+}
+
+void addAll(ui::View& parent, const std::vector<std::shared_ptr<ui::View>>& views) {
+    for (const auto& view : views) parent.addSubview(view);
+}
+
 }  // namespace screenlayout
 }  // namespace kestrune

@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/ui/Button.h"
 #include "platform/ui/Nib.h"
@@ -51,6 +52,9 @@ std::shared_ptr<ColouredTitleButton> actionButton(ui::NibLoader& nib, ui::Rect f
 std::shared_ptr<ui::Button> pictureButton(ui::NibLoader& nib, ui::Rect frame, const std::string& image);
 // A text button in the product green, without a picture.
 std::shared_ptr<ColouredTitleButton> linkButton(ui::NibLoader& nib, ui::Rect frame);
+// The green strip under a page's title, as wide as the page and stretching with it.
+std::shared_ptr<ui::View> separator(ui::NibLoader& nib);
+void addAll(ui::View& parent, const std::vector<std::shared_ptr<ui::View>>& views);
 
 // Binds the button to a member operation of the owner (held weakly) that takes the sender.
 template <typename Owner>

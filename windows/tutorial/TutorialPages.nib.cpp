@@ -23,17 +23,6 @@ namespace sl = screenlayout;
 using ui::Rect;
 using Views = std::vector<std::shared_ptr<ui::View>>;
 
-void addAll(ui::View& page, const Views& views) {
-    for (const auto& view : views) page.addSubview(view);
-}
-
-std::shared_ptr<ui::View> separator(ui::NibLoader& nib) {
-    auto strip = nib.make<ui::View>({0, 0, sl::kPageWidth, 5});
-    strip->setAutoresizingMask(ui::kViewWidthSizable);
-    setBackgouroundColor(*strip, kestruneGreen());
-    return strip;
-}
-
 std::shared_ptr<ui::ImageView> picture(ui::NibLoader& nib, Rect frame, const std::string& name = "") {
     auto view = nib.make<ui::ImageView>(frame);
     view->setImageScaling(ui::ImageScaling::ProportionallyUpOrDown);
@@ -62,7 +51,7 @@ PanelRow panelRow(ui::NibLoader& nib, Rect frame) {
     row.distance = sl::label(nib, {16, 44, w - 32, 20}, 12, false, ui::TextAlignment::Left);
     auto slider = picture(nib, {16, 18, w - 32, 20}, "tutorial_distance_slider");
     slider->setImageScaling(ui::ImageScaling::AxesIndependently);
-    addAll(*row.card, {row.name, row.title, row.switchLabel, toggle, row.distance, slider});
+    sl::addAll(*row.card, {row.name, row.title, row.switchLabel, toggle, row.distance, slider});
     return row;
 }
 
@@ -79,7 +68,7 @@ const ui::NibRegistry::Registration kMacSleepScreenConnectToiPhoneLayout(
         auto text = sl::label(nib, {110, 100, 630, 70}, 15);
         auto button = sl::actionButton(nib, {325, 32, 200, 40});
         auto strip = nib.make<ui::View>({0, 0, sl::kPageWidth, 5});
-        addAll(*page, {title, image, text, button, strip});
+        sl::addAll(*page, {title, image, text, button, strip});
         auto owner = nib.owner<MacSleepScreenConnectToiPhone>();
         if (!owner) return;
         owner->titleLabel = title;
@@ -102,7 +91,7 @@ const ui::NibRegistry::Registration kTutorialSetUpKestruneLayout(
         auto openMenu = sl::actionButton(nib, {70, 150, 260, 40});
         auto row = panelRow(nib, {480, 190, 300, 190});
         auto finish = sl::actionButton(nib, {335, 32, 180, 40});
-        addAll(*page, {top, bottom, first, second, openMenu, row.card, finish, separator(nib)});
+        sl::addAll(*page, {top, bottom, first, second, openMenu, row.card, finish, sl::separator(nib)});
         auto owner = nib.owner<TutorialSetUpKestrune>();
         if (!owner) return;
         owner->topTitleLabel = top;
@@ -134,8 +123,8 @@ const ui::NibRegistry::Registration kTutorialWalkAwayLayout("TutorialWalkAway", 
     active->setTextColor(redTextColor());
     auto note = sl::label(nib, {110, 88, 630, 48}, 12);
     auto finish = sl::actionButton(nib, {335, 32, 180, 40});
-    addAll(*page, {title, image, currentText, currentValue, metric1, lockText, lockValue, metric2, active,
-                   note, finish, separator(nib)});
+    sl::addAll(*page, {title, image, currentText, currentValue, metric1, lockText, lockValue, metric2, active,
+                   note, finish, sl::separator(nib)});
     auto owner = nib.owner<TutorialWalkAway>();
     if (!owner) return;
     owner->walkAwayLable = title;
@@ -161,7 +150,7 @@ const ui::NibRegistry::Registration kTutorialFinishedLayout("TutorialFinished", 
     auto facebook = sl::pictureButton(nib, {330, 70, 90, 36}, "share_facebook");
     auto twitter = sl::pictureButton(nib, {430, 70, 90, 36}, "share_twitter");
     // The confetti falls behind the texts and buttons, which stay clickable.
-    addAll(*page, {confetti, thumbs, title, share, facebook, twitter, separator(nib)});
+    sl::addAll(*page, {confetti, thumbs, title, share, facebook, twitter, sl::separator(nib)});
     auto owner = nib.owner<TutorialFinished>();
     if (!owner) return;
     owner->image = thumbs;
@@ -183,7 +172,7 @@ const ui::NibRegistry::Registration kFinishViewControllerLayout(
         auto facebook = sl::pictureButton(nib, {70, 100, 90, 36}, "share_facebook");
         auto twitter = sl::pictureButton(nib, {170, 100, 90, 36}, "share_twitter");
         auto preview = nib.make<ui::View>({480, 190, 300, 190});
-        addAll(*page, {title, text, finish, share, facebook, twitter, preview, separator(nib)});
+        sl::addAll(*page, {title, text, finish, share, facebook, twitter, preview, sl::separator(nib)});
         auto owner = nib.owner<FinishViewController>();
         if (!owner) return;
         owner->titleTextField = title;

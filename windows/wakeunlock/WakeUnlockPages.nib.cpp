@@ -21,17 +21,6 @@ namespace sl = screenlayout;
 using ui::Rect;
 using Views = std::vector<std::shared_ptr<ui::View>>;
 
-void addAll(ui::View& parent, const Views& views) {
-    for (const auto& view : views) parent.addSubview(view);
-}
-
-std::shared_ptr<ui::View> separator(ui::NibLoader& nib) {
-    auto strip = nib.make<ui::View>({0, 0, sl::kPageWidth, 5});
-    strip->setAutoresizingMask(ui::kViewWidthSizable);
-    setBackgouroundColor(*strip, kestruneGreen());
-    return strip;
-}
-
 std::shared_ptr<ui::Button> radio(ui::NibLoader& nib, Rect frame, int tag) {
     auto button = nib.make<ui::Button>(frame);
     button->setButtonType(ui::ButtonType::Radio);
@@ -64,9 +53,9 @@ const ui::NibRegistry::Registration kMacSleepScreenFirstViewControllerLayout(
         setBackgouroundColor(*line, colorWithHexColorString("D5D8D6"));
         auto unlock = sl::label(nib, {14, 12, 282, 24}, 15, true);
         unlock->setTextColor(kestruneGreen());
-        addAll(*card, {icon, app, question, line, unlock});
+        sl::addAll(*card, {icon, app, question, line, unlock});
         auto next = sl::actionButton(nib, {325, 32, 200, 40});
-        addAll(*page, {title, first, second, card, next, separator(nib)});
+        sl::addAll(*page, {title, first, second, card, next, sl::separator(nib)});
         auto owner = nib.owner<MacSleepScreenFirstViewController>();
         if (!owner) return;
         owner->titleLabel = title;
@@ -90,7 +79,7 @@ const ui::NibRegistry::Registration kMacSleepScreenTurnKestruneOffLayout(
         auto wifi = sl::label(nib, {110, 212, 380, 24}, 15, true, ui::TextAlignment::Left);
         auto wifiButton = sl::actionButton(nib, {520, 204, 220, 40});
         auto footer = sl::label(nib, {110, 90, 630, 50}, 13);
-        addAll(*page, {title, top, proximity, proximityButton, wifi, wifiButton, footer, separator(nib)});
+        sl::addAll(*page, {title, top, proximity, proximityButton, wifi, wifiButton, footer, sl::separator(nib)});
         auto owner = nib.owner<MacSleepScreenTurnKestruneOff>();
         if (!owner) return;
         owner->titleLabel = title;
@@ -124,8 +113,8 @@ const ui::NibRegistry::Registration kMacSleepScreenTutorialStepViewControllerLay
         auto bottom = sl::label(nib, {110, 150, 630, 50}, 15);
         auto footer = sl::label(nib, {110, 122, 630, 22}, 13);
         auto sleep = sl::actionButton(nib, {325, 60, 200, 40});
-        addAll(*page, {title, top, top2, yesNo, yesNoText, touchId, touchIdText, knock, knockText, knockNote,
-                       bottom, footer, sleep, separator(nib)});
+        sl::addAll(*page, {title, top, top2, yesNo, yesNoText, touchId, touchIdText, knock, knockText, knockNote,
+                       bottom, footer, sleep, sl::separator(nib)});
         auto owner = nib.owner<Page>();
         if (!owner) return;
         owner->titleLabel = title;

@@ -25,17 +25,6 @@ namespace sl = screenlayout;
 using ui::Rect;
 using Views = std::vector<std::shared_ptr<ui::View>>;
 
-void addAll(ui::View& parent, const Views& views) {
-    for (const auto& view : views) parent.addSubview(view);
-}
-
-std::shared_ptr<ui::View> separator(ui::NibLoader& nib) {
-    auto strip = nib.make<ui::View>({0, 0, sl::kPageWidth, 5});
-    strip->setAutoresizingMask(ui::kViewWidthSizable);
-    setBackgouroundColor(*strip, kestruneGreen());
-    return strip;
-}
-
 std::shared_ptr<ui::ImageView> picture(ui::NibLoader& nib, Rect frame, const std::string& name) {
     auto view = nib.make<ui::ImageView>(frame);
     view->setImageScaling(ui::ImageScaling::ProportionallyUpOrDown);
@@ -57,7 +46,7 @@ const ui::NibRegistry::Registration kSafeWifiFirstControllerLayout(
         issue->setTextColor(redTextColor());
         auto add = sl::actionButton(nib, {315, 78, 220, 40});
         auto edit = sl::actionButton(nib, {315, 28, 220, 40});
-        addAll(*page, {image, title, text, issue, add, edit, separator(nib)});
+        sl::addAll(*page, {image, title, text, issue, add, edit, sl::separator(nib)});
         auto owner = nib.owner<Page>();
         if (!owner) return;
         owner->mainImage = image;
@@ -82,7 +71,7 @@ const ui::NibRegistry::Registration kSafeWifiAddNewWifiControllerLayout(
         auto right = sl::actionButton(nib, {435, 60, 200, 40});
         right->layer()->setBackgroundColor(customLightGray());
         auto center = sl::actionButton(nib, {325, 60, 200, 40});
-        addAll(*page, {image, title, text, left, right, center, separator(nib)});
+        sl::addAll(*page, {image, title, text, left, right, center, sl::separator(nib)});
         auto owner = nib.owner<Page>();
         if (!owner) return;
         owner->mainImage = image;
@@ -105,7 +94,7 @@ const ui::NibRegistry::Registration kSafeWifiFinishControllerLayout(
         auto title = sl::label(nib, {75, 212, 700, 40}, 24, true);
         auto text = sl::label(nib, {110, 150, 630, 50}, 15);
         auto finish = sl::actionButton(nib, {325, 70, 200, 40});
-        addAll(*page, {image, title, text, finish, separator(nib)});
+        sl::addAll(*page, {image, title, text, finish, sl::separator(nib)});
         auto owner = nib.owner<Page>();
         if (!owner) return;
         owner->mainImage = image;
@@ -130,14 +119,14 @@ const ui::NibRegistry::Registration kSafeWifiEditControllerLayout(
         auto remove = sl::label(nib, {520, 222, 110, 22}, 13, true, ui::TextAlignment::Center);
         auto background = nib.make<ui::View>({0, 8, 650, 206});
         auto list = nib.make<KestruneListView>({0, 8, 650, 206});
-        addAll(*card, {name, remove, background, list});
+        sl::addAll(*card, {name, remove, background, list});
         auto checkBox = nib.make<KSCustomCheckBox>({110, 98, 22, 22});
         checkBox->setButtonType(ui::ButtonType::Switch);
         checkBox->setTitle("");
         auto switchText = sl::label(nib, {142, 98, 300, 22}, 15, true, ui::TextAlignment::Left);
         auto switchState = sl::label(nib, {142, 76, 300, 20}, 12, false, ui::TextAlignment::Left);
         auto add = sl::actionButton(nib, {530, 84, 220, 40});
-        addAll(*page, {title, text, card, checkBox, switchText, switchState, add, separator(nib)});
+        sl::addAll(*page, {title, text, card, checkBox, switchText, switchState, add, sl::separator(nib)});
         auto owner = nib.owner<Page>();
         if (!owner) return;
         owner->titleLabel = title;

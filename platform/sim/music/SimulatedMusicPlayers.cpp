@@ -9,7 +9,7 @@ namespace {
 constexpr const char* kPlaying = "kPSP";
 constexpr const char* kPaused = "kPSp";
 
-Shell::Result answered(std::string output, int status = 0, std::string error = {}) {
+Shell::Result playerAnswered(std::string output, int status = 0, std::string error = {}) {
     Shell::Result result;
     result.launched = true;
     result.exitStatus = status;
@@ -251,11 +251,11 @@ std::optional<Shell::Result> SimulatedMusicPlayers::respond(const std::string& p
     Player* player = playerNamed(name);
     if (!player) return std::nullopt;  // another application's script: not ours to answer
     if (!player->running)
-        return answered("", 1,
+        return playerAnswered("", 1,
                         "execution error: " + name + " got an error: Application isn't running. (-600)\n");
     log_.push_back(name + " script: " + command);
     if (player->kind == Kind::PlayingFlag && command == "play") player->playing = !player->playing;
-    return answered("");
+    return playerAnswered("");
 }
 
 }  // namespace platform

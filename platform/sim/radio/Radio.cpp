@@ -15,7 +15,7 @@ namespace platform {
 
 namespace {
 
-SharedInstance<Radio> gShared;
+SharedInstance<Radio> gSharedRadio;
 
 // The peripherals' hooks run on the main thread, like every other event of the radio.
 void onMainThread(Closure closure) {
@@ -44,11 +44,11 @@ bool systemHasReadRSSICallback() {
 }  // namespace
 
 std::shared_ptr<Radio> Radio::shared() {
-    return gShared.getShared([] { return create(); });
+    return gSharedRadio.getShared([] { return create(); });
 }
 
 void Radio::resetShared() {
-    gShared.resetForTesting();
+    gSharedRadio.resetForTesting();
     shared();
 }
 

@@ -20,10 +20,6 @@ namespace reporting {
 
 namespace {
 
-bool debugMode() {
-    return ReportKit::sharedSDK().debug();
-}
-
 // A scheme (a letter, then letters, digits, "+", "-" or "."), a colon and something after it, with no
 // blank or control character anywhere: enough to refuse a text that could not be opened as an address.
 bool looksLikeURL(const std::string& text) {
@@ -129,7 +125,7 @@ std::shared_ptr<CRKBetaController> CRKBetaController::initWithDelegate(
                                                                ".crashkit.mac.beta");
     controller->networkClient_ =
         RKTNetworkClient::initWithQueue_pinnedCertificates(nullptr, RKTPinnedCertificates());
-    if (!controller->networkClient_ && debugMode())
+    if (!controller->networkClient_ && ReportKit::sharedSDK().debug())
         platform::logf("[CrahKit:Beta] Failed to configure networking");
     return controller;
 }
@@ -185,7 +181,7 @@ void CRKBetaController::maybeGetUpdate(
     auto self = shared_from_this();
     queue_->async([self, completion = std::move(completion)]() mutable {
         if (!self->shouldGetUpdates() || self->retrying_) return;
-        if (debugMode()) platform::logf("[CrashKit:Beta] Loading beta update");
+        if (ReportKit::sharedSDK().debug()) platform::logf("[CrashKit:Beta] Loading beta update");
         self->loadUpdateWithCompletionBlock(std::move(completion));
     });
 }
@@ -223,10 +219,10 @@ void CRKBetaController::loadUpdateWithCompletionBlock(
     std::function<void(std::shared_ptr<CRKBetaUpdate>, KitErrorPtr)> completion) {
     const auto url = betaUpdateURL();
     if (!url) {
-        if (debugMode()) platform::logf("[CrashKit:Beta] Beta update url is invalid");
+        if (ReportKit::sharedSDK().debug()) platform::logf("[CrashKit:Beta] Beta update url is invalid");
         return;
     }
-    if (debugMode()) platform::logf("[CrashKit:Beta] Beta Update-Check url string: '%s'", url->c_str());
+    if (ReportKit::sharedSDK().debug()) platform::logf("[CrashKit:Beta] Beta Update-Check url string: '%s'", url->c_str());
     const auto request = betaUpdateRequest(*url);
     auto self = shared_from_this();
     queue_->async([self, request, completion = std::move(completion)]() mutable {
@@ -245,14 +241,14 @@ void CRKBetaController::handledCompletedBetaRequest(
     std::function<void(std::shared_ptr<CRKBetaUpdate>, KitErrorPtr)> completion) {
     if (error || !data || data->size() == 0) {
         // The request stays marked in flight, so this process asks no more.
-        if (debugMode())
+        if (ReportKit::sharedSDK().debug())
             platform::logf("[CrashKit:Beta] Failed to load update '%s'",
                            error ? error->localizedDescription().c_str() : "(null)");
         return;
     }
     auto self = shared_from_this();
     queue_->async([self, data = *data, completion = std::move(completion)] {
-        if (debugMode()) platform::logf("[CrashKit:Beta] Beta update loaded");
+        if (ReportKit::sharedSDK().debug()) platform::logf("[CrashKit:Beta] Beta update loaded");
         self->temporarilySuspendChecks();
         self->retrying_ = false;
         KitErrorPtr parseError;
@@ -266,7 +262,7 @@ std::shared_ptr<CRKBetaUpdate> CRKBetaController::updateWithData_error(const pla
     const auto json = nlohmann::json::parse(data.toString(), nullptr, false);
     if (json.is_discarded() || !json.is_object()) {
         auto failure = cannotParse("The beta update is no JSON object");
-        if (debugMode())
+        if (ReportKit::sharedSDK().debug())
             platform::logf("[CrashKit:Beta] Unable to deserialize beta update data: %s",
                            failure->localizedDescription().c_str());
         if (error) *error = failure;
@@ -284,7 +280,7 @@ std::shared_ptr<CRKBetaUpdate> CRKBetaController::updateWithData_error(const pla
     KitErrorPtr readError;
     auto update = CRKBetaUpdate::betaUpdateWithDictionary_error(platform::Value(dictionary), &readError);
     if (!update) {
-        if (debugMode())
+        if (ReportKit::sharedSDK().debug())
             platform::logf("[CrashKit:Beta] Unable to read beta update data: %s",
                            readError->localizedDescription().c_str());
         if (error) *error = readError;
@@ -294,7 +290,7 @@ std::shared_ptr<CRKBetaUpdate> CRKBetaController::updateWithData_error(const pla
 
 void CRKBetaController::didGetUpdate(const std::shared_ptr<CRKBetaUpdate>& update) {
     if (!update || update->url().empty()) {
-        if (debugMode()) platform::logf("[CrashKit:Beta] Beta update url is invalid");
+        if (ReportKit::sharedSDK().debug()) platform::logf("[CrashKit:Beta] Beta update url is invalid");
         return;
     }
     // No window is shown for the update; it is kept for whoever asks.

@@ -34,16 +34,16 @@ constexpr int64_t kWaitForRecorderNanoseconds = 8'000'000'000;
 // After the recorder has finished, a late thread gives its repeated fault a moment to end the process.
 constexpr int64_t kWaitAfterRecorderNanoseconds = 200'000'000;
 
-int64_t monotonicNanoseconds() {
+int64_t signalClockNanoseconds() {
     struct timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
     return int64_t(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
 }
 
 void pause(int64_t nanoseconds) {
-    const int64_t deadline = monotonicNanoseconds() + nanoseconds;
+    const int64_t deadline = signalClockNanoseconds() + nanoseconds;
     for (;;) {
-        const int64_t left = deadline - monotonicNanoseconds();
+        const int64_t left = deadline - signalClockNanoseconds();
         if (left <= 0) return;
         struct timespec timeout = {time_t(left / 1'000'000'000), long(left % 1'000'000'000)};
         syscall(SYS_futex, reinterpret_cast<uint32_t*>(&gNeverWoken), FUTEX_WAIT_PRIVATE, 0, &timeout,

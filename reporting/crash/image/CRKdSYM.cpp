@@ -12,7 +12,7 @@ namespace reporting {
 
 namespace {
 
-std::string pathOfURL(const std::string& url) {
+std::string pathOfFileURL(const std::string& url) {
     return platform::hasPrefix(url, "file://") ? url.substr(7) : url;
 }
 
@@ -23,7 +23,7 @@ std::shared_ptr<CRKdSYM> CRKdSYM::dSYMWithURL(const std::string& url) {
 }
 
 std::shared_ptr<CRKdSYM> CRKdSYM::initWithURL(const std::string& url) {
-    const std::string path = pathOfURL(url);
+    const std::string path = pathOfFileURL(url);
     std::error_code error;
     if (path.empty() || !fs::is_directory(path, error)) return nullptr;
     const std::string dwarf = path + "/Contents/Resources/DWARF";

@@ -13,10 +13,6 @@ namespace {
 
 constexpr uint32_t kIndexEntrySize = 12;
 
-bool validPointer(const void* pointer) {
-    return reinterpret_cast<uintptr_t>(pointer) >= CRKFirstValidAddress;
-}
-
 template <typename T>
 bool readValue(CRKUnwindContext* unwind, uint64_t address, T* value) {
     return unwind->memory.read(address, value, sizeof(T));
@@ -39,7 +35,7 @@ bool readIndexEntry(const CRKCompactUnwindContext* context, CRKUnwindContext* un
 
 bool CRKCompactUnwindInit(CRKCompactUnwindContext* context, uint64_t unwindInfo, uint64_t ehFrame,
                           uint64_t ehFrameEnd, uint64_t loadAddress) {
-    if (!validPointer(context)) {
+    if (!CRKValidPointer(context)) {
         CRKUNWINDLOG_WARN("Error: invalid context passed to compact unwind init");
         return false;
     }
@@ -71,7 +67,7 @@ bool CRKCompactUnwindInit(CRKCompactUnwindContext* context, uint64_t unwindInfo,
 
 bool CRKCompactUnwindLookup(CRKCompactUnwindContext* context, CRKUnwindContext* unwind, uint64_t pc,
                             CRKCompactUnwindResult* result) {
-    if (!validPointer(context) || !validPointer(unwind) || !result) return false;
+    if (!CRKValidPointer(context) || !CRKValidPointer(unwind) || !result) return false;
     const uint32_t count = context->unwindHeader.indexCount;
     if (count < 2 || pc < context->loadAddress) return false;
     const uint64_t offset = pc - context->loadAddress;
@@ -215,7 +211,7 @@ bool CRKCompactUnwindLookupSecondLevelCompressed(CRKCompactUnwindContext* contex
 }
 
 bool CRKCompactUnwindLookupAndCompute(CRKCompactUnwindContext* context, CRKUnwindContext* unwind) {
-    if (!validPointer(context) || !validPointer(unwind)) return false;
+    if (!CRKValidPointer(context) || !CRKValidPointer(unwind)) return false;
     const uint64_t pc = CRKMachineContextGetPC(&unwind->registers);
     if (pc < context->loadAddress) return false;
     CRKCompactUnwindResult result;
@@ -233,7 +229,7 @@ bool CRKCompactUnwindLookupAndCompute(CRKCompactUnwindContext* context, CRKUnwin
 
 bool CRKCompactUnwindComputeRegisters(CRKCompactUnwindContext* context, const CRKCompactUnwindResult* result,
                                       CRKUnwindContext* unwind) {
-    if (!validPointer(context) || !validPointer(result) || !validPointer(unwind)) {
+    if (!CRKValidPointer(context) || !CRKValidPointer(result) || !CRKValidPointer(unwind)) {
         CRKUNWINDLOG_ERROR("invalid inputs\n");
         return false;
     }
@@ -255,7 +251,7 @@ bool CRKCompactUnwindComputeRegisters(CRKCompactUnwindContext* context, const CR
 }
 
 bool CRKCompactUnwindBPFrame(CRKUnwindContext* unwind) {
-    if (!validPointer(unwind)) return false;
+    if (!CRKValidPointer(unwind)) return false;
     const uint64_t fp = CRKMachineContextGetFP(&unwind->registers);
     uint64_t frame[2] = {0, 0};  // saved FP, return address
     if (!unwind->memory.read(fp, frame, sizeof(frame))) {

@@ -12,14 +12,10 @@ namespace reporting {
 
 namespace {
 
-bool validPointer(const void* pointer) {
-    return reinterpret_cast<uintptr_t>(pointer) >= CRKFirstValidAddress;
-}
-
 }  // namespace
 
 bool CRKMachineContextFromUContext(const ucontext_t* ucontext, CRKMachineContext* context) {
-    if (!validPointer(ucontext) || !validPointer(context)) return false;
+    if (!CRKValidPointer(ucontext) || !CRKValidPointer(context)) return false;
     const greg_t* g = ucontext->uc_mcontext.gregs;
     CRKThreadState64& s = context->ss;
     s.rax = uint64_t(g[REG_RAX]);
@@ -53,26 +49,26 @@ bool CRKMachineContextFromUContext(const ucontext_t* ucontext, CRKMachineContext
 }
 
 uint64_t CRKMachineContextGetPC(const CRKMachineContext* context) {
-    return validPointer(context) ? context->ss.rip : 0;
+    return CRKValidPointer(context) ? context->ss.rip : 0;
 }
 bool CRKMachineContextSetPC(CRKMachineContext* context, uint64_t value) {
-    if (!validPointer(context)) return false;
+    if (!CRKValidPointer(context)) return false;
     context->ss.rip = value;
     return true;
 }
 uint64_t CRKMachineContextGetSP(const CRKMachineContext* context) {
-    return validPointer(context) ? context->ss.rsp : 0;
+    return CRKValidPointer(context) ? context->ss.rsp : 0;
 }
 bool CRKMachineContextSetSP(CRKMachineContext* context, uint64_t value) {
-    if (!validPointer(context)) return false;
+    if (!CRKValidPointer(context)) return false;
     context->ss.rsp = value;
     return true;
 }
 uint64_t CRKMachineContextGetFP(const CRKMachineContext* context) {
-    return validPointer(context) ? context->ss.rbp : 0;
+    return CRKValidPointer(context) ? context->ss.rbp : 0;
 }
 bool CRKMachineContextSetFP(CRKMachineContext* context, uint64_t value) {
-    if (!validPointer(context)) return false;
+    if (!CRKValidPointer(context)) return false;
     context->ss.rbp = value;
     return true;
 }
@@ -91,15 +87,15 @@ bool CRKUnwindInit(CRKUnwindContext* context, CRKMachineContext registers) {
 }
 
 uint64_t CRKUnwindGetPC(const CRKUnwindContext* context) {
-    return validPointer(context) ? CRKMachineContextGetPC(&context->registers) : 0;
+    return CRKValidPointer(context) ? CRKMachineContextGetPC(&context->registers) : 0;
 }
 
 uint64_t CRKUnwindGetStackPointer(const CRKUnwindContext* context) {
-    return validPointer(context) ? CRKMachineContextGetSP(&context->registers) : 0;
+    return CRKValidPointer(context) ? CRKMachineContextGetSP(&context->registers) : 0;
 }
 
 uint32_t CRKUnwindGetRepeatCount(const CRKUnwindContext* context) {
-    return validPointer(context) ? context->repeatCount : 0;
+    return CRKValidPointer(context) ? context->repeatCount : 0;
 }
 
 bool CRKUnwindAddressIsInImage(uint64_t address) {
@@ -147,7 +143,7 @@ bool CRKUnwindFirstExecutableAddress(uint64_t start, uint64_t end, uint64_t* add
 }
 
 bool CRKUnwindWithFramePointer(CRKUnwindContext* context, bool allowStackScan) {
-    if (!validPointer(context)) return false;
+    if (!CRKValidPointer(context)) return false;
     if (allowStackScan) {
         CRKUNWINDLOG_INFO("Attempting stack scan\n");
         uint64_t word = 0;
@@ -261,7 +257,7 @@ bool CRKUnwindNextFrameUsingAllStrategies(CRKUnwindContext* context) {
 }
 
 bool CRKUnwindNextFrame(CRKUnwindContext* context) {
-    if (!validPointer(context)) {
+    if (!CRKValidPointer(context)) {
         CRKUNWINDLOG_WARN("Error: invalid inputs\n");
         return false;
     }

@@ -21,10 +21,6 @@ namespace reporting {
 
 namespace {
 
-bool debugMode() {
-    return ReportKit::sharedSDK().debug();
-}
-
 bool readable(const std::string& path) {
     return access(path.c_str(), R_OK) == 0;
 }
@@ -36,7 +32,7 @@ public:
         : pinner_(std::move(pinner)) {}
     platform::AuthChallengeDisposition connection_didReceiveServerTrust(
         platform::URLConnection&, const platform::ServerTrust& trust) override {
-        if (debugMode() || !pinner_) return platform::AuthChallengeDisposition::PerformDefaultHandling;
+        if (ReportKit::sharedSDK().debug() || !pinner_) return platform::AuthChallengeDisposition::PerformDefaultHandling;
         auto disposition = platform::AuthChallengeDisposition::CancelChallenge;
         pinner_->handleChallenge_fromURLSession_completionHandler(
             trust, nullptr, [&](platform::AuthChallengeDisposition answer) { disposition = answer; });
@@ -92,7 +88,7 @@ std::shared_ptr<CRKNetworkClient> CRKNetworkClient::initWithQueue_fileManager_de
                                                      certPinner ? std::move(certPinner) : pinner());
     client->delegate_ = delegate;
     client->canUseBackgroundSession_ = delegate && delegate->networkClientCanUseBackgroundSessions(*client);
-    if (!client->supportsBackgroundRequests() && debugMode())
+    if (!client->supportsBackgroundRequests() && ReportKit::sharedSDK().debug())
         platform::logf(
             "[CrashKit:Crash:Client] Background session uploading not supported, asynchronous uploading will "
             "be used");
@@ -195,7 +191,7 @@ void CRKNetworkClient::startUploadRequest_filePath_immediately(const platform::U
         auto self = weak.lock();
         if (!self) return;
         if (exists) {
-            if (debugMode())
+            if (ReportKit::sharedSDK().debug())
                 platform::logf("[CrashKit:Crash:Client] A task currently exists for this upload, skipping");
             return;
         }
@@ -348,7 +344,7 @@ void CRKNetworkClient::URLSession_task_didCompleteWithError(const std::shared_pt
 void CRKNetworkClient::URLSession_didReceiveChallenge_completionHandler(
     CRKURLSession& session, const platform::ServerTrust& trust,
     const CRKURLSessionDelegate::ChallengeCompletionHandler& completionHandler) {
-    if (debugMode() || !certPinner_) {
+    if (ReportKit::sharedSDK().debug() || !certPinner_) {
         completionHandler(platform::AuthChallengeDisposition::PerformDefaultHandling);
         return;
     }

@@ -21,10 +21,6 @@ namespace {
 
 constexpr int kReloadIgnoringLocalCacheData = 1;
 
-bool debugMode() {
-    return ReportKit::sharedSDK().debug();
-}
-
 }  // namespace
 
 CRKReportsController::CRKReportsController(std::shared_ptr<OperationQueue> queue,
@@ -165,18 +161,18 @@ bool CRKReportsController::uploadPackagedReportAtPath_asUrgent(const std::string
         platform::logf("[CrashKit:Crash:Reports] Submission disabled");
         return false;
     }
-    if (debugMode())
+    if (ReportKit::sharedSDK().debug())
         platform::logf("[CrashKit:Crash:Reports] Submitting report%s", urgent ? " as urgent" : "");
     return submitPackageMultipartMimeAtPath_synchronously(path, urgent);
 }
 
 bool CRKReportsController::submitPackageMultipartMimeAtPath_synchronously(const std::string& path,
                                                                           bool synchronously) {
-    if (debugMode())
+    if (ReportKit::sharedSDK().debug())
         platform::logf("[CrashKit:Crash:Reports] Submitting %s %s", synchronously ? "sync" : "async",
                        path.c_str());
     if (fileManager_->fileSizeAtPath(path).value_or(0) == 0) {
-        if (debugMode()) platform::logf("[CrashKit:Crash:Reports] Already-submitted report being ignored");
+        if (ReportKit::sharedSDK().debug()) platform::logf("[CrashKit:Crash:Reports] Already-submitted report being ignored");
         return false;
     }
     // A package is only ever one of the store's own files: anything else is neither sent nor, after
@@ -213,7 +209,7 @@ bool CRKReportsController::cleanUpSubmittedReportAtPath(const std::string& path)
 
 void CRKReportsController::reportUploadAtPath_completedWithError(const std::string& path,
                                                                  const KitErrorPtr& error) {
-    if (debugMode()) platform::logf("[CrashKit:Crash:Reports] completed submission of %s", path.c_str());
+    if (ReportKit::sharedSDK().debug()) platform::logf("[CrashKit:Crash:Reports] completed submission of %s", path.c_str());
     if (!error) cleanUpSubmittedReportAtPath(path);
     if (auto delegate = delegate_.lock())
         delegate->reportsController_didCompletePackageSubmission_error(*this, path, error);
