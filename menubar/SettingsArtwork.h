@@ -7,4 +7,8 @@ namespace kestrune {
 // the bundle, keeps it.
 void registerSettingsArtwork();
 
+// The pictures of the animated Bluetooth sign ("BT.gif"): a blue disc with the sign, and rings going out
+// from it, one picture for each eighth of their way. Registered unless the names have pictures.
+void registerBluetoothAnimation();
+
 }  // namespace kestrune
