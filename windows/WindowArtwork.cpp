@@ -240,6 +240,95 @@ void shareButton(const std::string& name, const char* color, const std::string& 
     });
 }
 
+// The information pages' icons on a 40 grid: green line drawings, 3 wide.
+const char* const kIconGreen = "09D261";
+
+void padlock(Sketch& s, bool open) {
+    s.fillBox(9, 18, 22, 16, 3, hex(kIconGreen));
+    if (open)
+        s.line({{26, 18}, {26, 12}, {25, 8.5}, {22.5, 6.5}, {19.5, 6}, {16.5, 7.5}, {15, 10.5}},
+               hex(kIconGreen), 3);
+    else
+        s.line({{13.5, 18}, {13.5, 12}, {15, 8}, {20, 6}, {25, 8}, {26.5, 12}, {26.5, 18}}, hex(kIconGreen),
+               3);
+}
+
+void trash(Sketch& s, bool all) {
+    const ui::Color green = hex(kIconGreen);
+    s.line({{8, 11}, {32, 11}}, green, 3);
+    s.line({{16, 11}, {16, 7}, {24, 7}, {24, 11}}, green, 2.5);
+    s.strokeBox(11, 11, 18, 23, 2.5, green, 3);
+    if (all) {
+        for (double x : {16.5, 23.5}) s.line({{x, 16}, {x, 29}}, green, 2.2);
+    } else {
+        s.line({{20, 16}, {20, 29}}, green, 2.2);
+    }
+}
+
+void portrait(Sketch& s) {
+    const ui::Color green = hex(kIconGreen);
+    s.strokeBox(6, 7, 28, 26, 4, green, 3);
+    s.ring(20, 16, 4.5, green, 2.6);
+    s.line({{11.5, 31}, {12.5, 26.5}, {16, 23.5}, {20, 22.8}, {24, 23.5}, {27.5, 26.5}, {28.5, 31}}, green,
+           2.6);
+}
+
+void registerInformationIcons() {
+    const ui::Size size{40, 40};
+    Sketch::registerImage("info_locked", size, [](Sketch& s) { padlock(s, false); });
+    Sketch::registerImage("info_unlocked", size, [](Sketch& s) { padlock(s, true); });
+    Sketch::registerImage("info_delete", size, [](Sketch& s) { trash(s, false); });
+    Sketch::registerImage("info_delete_all", size, [](Sketch& s) { trash(s, true); });
+    Sketch::registerImage("info_login_photos", size, portrait);
+    Sketch::registerImage("info_failed_login_photos", size, [](Sketch& s) {
+        portrait(s);
+        s.disc(31, 9, 7, ui::Color::whiteColor());
+        s.disc(31, 9, 5.8, hex("E5383B"));
+        s.line({{28.6, 6.6}, {33.4, 11.4}}, ui::Color::whiteColor(), 1.8);
+        s.line({{33.4, 6.6}, {28.6, 11.4}}, ui::Color::whiteColor(), 1.8);
+    });
+    Sketch::registerImage("info_history", size, [](Sketch& s) {
+        s.ring(20, 20, 13, hex(kIconGreen), 3);
+        s.line({{20, 12}, {20, 20}, {26, 24}}, hex(kIconGreen), 3);
+    });
+    Sketch::registerImage("info_share", size, [](Sketch& s) {
+        const ui::Color green = hex(kIconGreen);
+        s.line({{15, 16}, {10, 16}, {10, 33}, {30, 33}, {30, 16}, {25, 16}}, green, 3);
+        s.line({{20, 24}, {20, 6}}, green, 3);
+        s.line({{14.5, 11.5}, {20, 6}, {25.5, 11.5}}, green, 3);
+    });
+    Sketch::registerImage("info_save", size, [](Sketch& s) {
+        const ui::Color green = hex(kIconGreen);
+        s.line({{8, 24}, {8, 33}, {32, 33}, {32, 24}}, green, 3);
+        s.line({{20, 6}, {20, 25}}, green, 3);
+        s.line({{13.5, 18.5}, {20, 25}, {26.5, 18.5}}, green, 3);
+    });
+    Sketch::registerImage("info_notification", size, [](Sketch& s) {
+        const ui::Color green = hex(kIconGreen);
+        s.line({{10, 28},
+                {12.5, 24},
+                {12.5, 17},
+                {14, 12},
+                {17, 9.5},
+                {20, 9},
+                {23, 9.5},
+                {26, 12},
+                {27.5, 17},
+                {27.5, 24},
+                {30, 28},
+                {10, 28}},
+               green, 3);
+        s.line({{17, 32}, {23, 32}}, green, 3);
+        s.line({{20, 9}, {20, 6}}, green, 3);
+    });
+    Sketch::registerImage("info_manual_snapshots", size, [](Sketch& s) {
+        const ui::Color green = hex(kIconGreen);
+        s.strokeBox(6, 12, 28, 20, 4, green, 3);
+        s.fillBox(14, 7.5, 12, 5, 1.5, green);
+        s.ring(20, 22, 5.5, green, 3);
+    });
+}
+
 }  // namespace
 
 void registerWindowArtwork() {
@@ -255,6 +344,7 @@ void registerWindowArtwork() {
     Sketch::registerImage("security_privacy", {340, 240}, securityPrivacy);
     shareButton("share_facebook", "3B5998", "Share");
     shareButton("share_twitter", "1DA1F2", "Tweet");
+    registerInformationIcons();
 }
 
 }  // namespace kestrune

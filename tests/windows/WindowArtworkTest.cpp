@@ -73,21 +73,29 @@ TEST_F(WindowArtworkTest, APictureShownInAnotherShapeKeepsItsProportionsAndStays
     EXPECT_NEAR(right, 295, 2);
 }
 
-TEST_F(WindowArtworkTest, AShareButtonIsSharpAtTheScreensScale) {
-    auto button = ui::Image::imageNamed("share_twitter");
-    ASSERT_TRUE(button);
-    auto view = ui::ImageView::create({0, 0, 90, 36});
-    view->setImage(button);
-    const auto b = ui::CairoRenderer().renderView(*view, view->bounds(), 2);
-    // Across its left edge, along the middle row: clear, then at most two pixels of edge, then its colour.
-    int soft = 0;
-    for (int x = 0; x < 12; ++x) {
-        const int a = b.rgbaAt(x, 36).a;
-        soft += a > 30 && a < 225;
+TEST_F(WindowArtworkTest, ButtonsAndIconsAreSharpAtTheScreensScale) {
+    struct Case {
+        const char* name;
+        int row, from, to, clearAt, solidAt;  // pixels at scale 2
+    };
+    // Across the left edge of the button, and of the lock's body (from 18 pixels in), along a middle row:
+    // clear, then at most two pixels of edge, then solid.
+    for (const Case& c : {Case{"share_twitter", 36, 0, 12, 0, 8}, Case{"info_locked", 52, 10, 28, 14, 22}}) {
+        SCOPED_TRACE(c.name);
+        auto image = ui::Image::imageNamed(c.name);
+        ASSERT_TRUE(image);
+        auto view = ui::ImageView::create({0, 0, image->size().width, image->size().height});
+        view->setImage(image);
+        const auto b = ui::CairoRenderer().renderView(*view, view->bounds(), 2);
+        int soft = 0;
+        for (int x = c.from; x < c.to; ++x) {
+            const int a = b.rgbaAt(x, c.row).a;
+            soft += a > 30 && a < 225;
+        }
+        EXPECT_LE(soft, 2);
+        EXPECT_EQ(b.rgbaAt(c.clearAt, c.row).a, 0);
+        EXPECT_EQ(b.rgbaAt(c.solidAt, c.row).a, 255);
     }
-    EXPECT_LE(soft, 2);
-    EXPECT_EQ(b.rgbaAt(0, 36).a, 0);
-    EXPECT_EQ(b.rgbaAt(8, 36).a, 255);
 }
 
 }  // namespace
