@@ -441,6 +441,16 @@ void registerBluetoothAnimation() {
     }
 }
 
+void registerPhoneIcon() {
+    Sketch::registerImage("menubar_iphone", {28, 52}, [](Sketch& s) {
+        s.fillBox(1, 1, 26, 50, 4.5, colorWithHexColorString("E6E8EB"));
+        s.strokeBox(1, 1, 26, 50, 4.5, colorWithHexColorString("B8BDC4"), 0.8);
+        s.fillBox(3, 8, 22, 35, 0.8, colorWithHexColorString("2C6DA8"));
+        s.fillBox(10.5, 4, 7, 1.4, 0.7, colorWithHexColorString("9AA0A6"));
+        s.ring(14, 47.2, 2.2, colorWithHexColorString("9AA0A6"), 0.9);
+    });
+}
+
 void registerSettingsArtwork() {
     registerBluetoothAnimation();
     registerLineIcons();

@@ -4,6 +4,7 @@
 
 #include "windows/WindowArtwork.h"
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -273,6 +274,60 @@ void portrait(Sketch& s) {
            2.6);
 }
 
+// A capsule of the given length and width about a centre, turned by the angle (degrees clockwise from
+// upright), as a closed path on the grid.
+ui::BezierPath capsule(const Sketch& s, double cx, double cy, double length, double width, double degrees) {
+    const double a = degrees * M_PI / 180, r = width / 2, half = length / 2 - r;
+    std::vector<std::pair<double, double>> points;
+    auto turn = [&](double x, double y) {
+        points.push_back({cx + x * std::cos(a) - y * std::sin(a), cy + x * std::sin(a) + y * std::cos(a)});
+    };
+    for (int i = 0; i <= 12; ++i)
+        turn(r * std::cos(M_PI * i / 12 + M_PI), -half - r * std::sin(M_PI * i / 12));
+    for (int i = 0; i <= 12; ++i) turn(r * std::cos(M_PI * i / 12), half + r * std::sin(M_PI * i / 12));
+    return s.path(points, true);
+}
+
+void registerTutorialPictures() {
+    // Four steps going away to the top right, fainter the further back.
+    Sketch::registerImage("tutorial_walk_away", {120, 120}, [](Sketch& s) {
+        const double steps[4][3] = {{30, 90, 0.35}, {48, 68, 0.55}, {74, 86, 0.75}, {96, 64, 1}};
+        for (const auto& step : steps)
+            s.fill(capsule(s, step[0], step[1], 22, 12, 20), hex("09D261").colorWithAlphaComponent(step[2]));
+    });
+    // A thumb up on a pale green disc.
+    Sketch::registerImage("tutorial_thumbs_up", {160, 170}, [](Sketch& s) {
+        const ui::Color green = hex("0FD05F");
+        s.disc(80, 85, 78, hex("DDF4E6"));
+        s.fillBox(40, 76, 20, 58, 5, green);
+        s.fill(s.path({{68, 76},
+                       {82, 48},
+                       {85, 38},
+                       {95, 47},
+                       {93, 66},
+                       {90, 80},
+                       {124, 80},
+                       {122, 126},
+                       {114, 134},
+                       {68, 134}},
+                      true),
+               green);
+    });
+    // The keys that send the clipboard: three caps with their names.
+    Sketch::registerImage("clipboard_shortcut", {176, 36}, [](Sketch& s) {
+        const struct {
+            double x, w;
+            const char* name;
+        } keys[] = {{2, 52, "ctrl"}, {62, 52, "cmd"}, {122, 52, "V"}};
+        for (const auto& key : keys) {
+            s.fillBox(key.x, 1, key.w, 34, 5, hex("3E4247"));
+            s.strokeBox(key.x, 1, key.w, 34, 5, hex("8A9097"), 1.2);
+            s.text(key.name, key.x, 9.5, key.w, 20, 14, ui::Color::whiteColor().colorWithAlphaComponent(0.9),
+                   true, kCentre);
+        }
+    });
+}
+
 void registerInformationIcons() {
     const ui::Size size{40, 40};
     Sketch::registerImage("info_locked", size, [](Sketch& s) { padlock(s, false); });
@@ -345,6 +400,8 @@ void registerWindowArtwork() {
     shareButton("share_facebook", "3B5998", "Share");
     shareButton("share_twitter", "1DA1F2", "Tweet");
     registerInformationIcons();
+    registerTutorialPictures();
+    registerPhoneIcon();
 }
 
 }  // namespace kestrune

@@ -48,6 +48,7 @@ TEST_F(WindowArtworkTest, ThePicturesOfScreensWithWordsShowThoseWords) {
         {"screen_siri_all", {"\u201cLock my Mac\u201d"}},
         {"share_facebook", {"Share"}},
         {"share_twitter", {"Tweet"}},
+        {"clipboard_shortcut", {"ctrl", "cmd", "V"}},
     };
     for (const auto& [name, words] : pictures) {
         SCOPED_TRACE(name);
