@@ -394,10 +394,11 @@ void View::display() {
 }
 
 bool View::showsFocusRing() {
-    if (focusRingType_ == FocusRingType::None || isHiddenOrHasHiddenAncestor()) return false;
+    // Asked of every view drawn: the cheap refusals first.
+    if (focusRingType_ == FocusRingType::None) return false;
     auto w = window();
-    if (!w || !w->isKeyWindow() || w->firstResponder().get() != this || !acceptsFirstResponder())
-        return false;
+    if (!w || w->firstResponder().get() != this || !w->isKeyWindow()) return false;
+    if (isHiddenOrHasHiddenAncestor() || !acceptsFirstResponder()) return false;
     return needsPanelToBecomeKey() || Application::shared().isFullKeyboardAccessEnabled();
 }
 
