@@ -3,6 +3,7 @@
 #include "engine/coordinator/CoordinatorServices.h"
 #include "menubar/navigation/SettingsWindowNavigation.h"
 #include "uikit/splitwindow/WAYSourceListWindow.h"
+#include "windows/WindowArtwork.h"
 #include "windows/info/PhotosAndHistoryScreenFactory.h"
 #include "windows/screens/InformationScreenFactory.h"
 #include "windows/screens/TutorialFactory.h"
@@ -10,6 +11,8 @@
 namespace kestrune {
 
 void installInterface(CoordinatorServices& services) {
+    // The screens' pictures that are drawn by code, before any screen names one.
+    registerWindowArtwork();
     services.tutorials = std::make_shared<TutorialFactory>();
     services.screens = std::make_shared<InformationScreenFactory>();
 }

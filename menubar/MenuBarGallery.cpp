@@ -27,6 +27,7 @@
 #include "features/language/BundleLanguage.h"
 #include "features/updates/KestruneUpdater.h"
 #include "menubar/MenuBarFacts.h"
+#include "menubar/SettingsArtwork.h"
 #include "menubar/settingsmenu/MenuBarSettings.h"
 #include "menubar/statusitem/MainMenuBarController.h"
 #include "platform/base/RunLoop.h"
@@ -369,6 +370,8 @@ ui::Scene menuScene(bool submenus) {
 }  // namespace
 
 void registerMenuBarGallery() {
+    // The panel's phone is drawn by code.
+    registerPhoneIcon();
     ui::SceneRegistry::add("menubar-icons", [] { return icons(false); });
     ui::SceneRegistry::add("menubar-icons-dark", [] { return icons(true); });
     ui::SceneRegistry::add("menubar-panel-no-phone", [] { return panel({.phone = false}); });

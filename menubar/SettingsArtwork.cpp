@@ -13,6 +13,7 @@
 #include "platform/ui/BezierPath.h"
 #include "platform/ui/GraphicsContext.h"
 #include "platform/ui/Image.h"
+#include "uikit/images/Sketch.h"
 #include "uikit/views/ColorAdditions.h"
 #include "uikit/views/CustomColor.h"
 
@@ -323,6 +324,82 @@ void registerBadges() {
         badge(languages[i].first, shades[i], text(languages[i].second, 9));
 }
 
+// Four players on a 288 by 72 grid: a mark of 44 points centred in each quarter, the name under it.
+void drawPlayers(Sketch& s) {
+    const ui::Color white = ui::Color::whiteColor();
+    const ui::TextAlignment centre = ui::TextAlignment::Center;
+    const ui::Color nameColor = colorWithHexColorString("5B6470");
+    // A note: two heads joined by a beam.
+    {
+        const double cx = 36;
+        const ui::Color red = colorWithHexColorString("FA3C5A");
+        s.disc(cx, 25, 22, red);
+        s.fillOval(cx - 11, 29, 8, 6.5, white);
+        s.fillOval(cx + 3, 26, 8, 6.5, white);
+        s.fill(s.path({{cx - 4.6, 32},
+                       {cx - 4.6, 13},
+                       {cx + 11, 10},
+                       {cx + 11, 29},
+                       {cx + 9.4, 29},
+                       {cx + 9.4, 15},
+                       {cx - 3, 17.3},
+                       {cx - 3, 32}},
+                      true),
+               white);
+        s.text("iTunes", cx - 36, 54, 72, 16, 10, nameColor, false, centre);
+    }
+    // Sound bars of five heights.
+    {
+        const double cx = 108;
+        s.disc(cx, 25, 22, colorWithHexColorString("1DB954"));
+        const double heights[] = {10, 18, 24, 16, 8};
+        for (int i = 0; i < 5; ++i)
+            s.fillBox(cx - 12 + i * 5, 25 - heights[i] / 2, 3.2, heights[i], 1.6, white);
+        s.text("Spotify", cx - 36, 54, 72, 16, 10, nameColor, false, centre);
+    }
+    // A cone with two bands on its base.
+    {
+        const double cx = 180;
+        const ui::Color orange = colorWithHexColorString("FF8800");
+        s.disc(cx, 25, 22, orange);
+        s.fillBox(cx - 13, 35, 26, 4, 1.5, white);
+        s.fill(s.path({{cx - 2.5, 9}, {cx + 2.5, 9}, {cx + 10, 34}, {cx - 10, 34}}, true), white);
+        s.fill(s.path({{cx - 5.1, 17}, {cx + 5.1, 17}, {cx + 6.1, 20.5}, {cx - 6.1, 20.5}}, true), orange);
+        s.fill(s.path({{cx - 7.5, 25}, {cx + 7.5, 25}, {cx + 8.5, 28.5}, {cx - 8.5, 28.5}}, true), orange);
+        s.text("VLC", cx - 36, 54, 72, 16, 10, nameColor, false, centre);
+    }
+    // A play sign in a ring with a tail.
+    {
+        const double cx = 252;
+        s.disc(cx, 25, 22, colorWithHexColorString("2F6FD6"));
+        s.ring(cx, 25, 12, white, 3.2);
+        s.line({{cx + 7, 32}, {cx + 13, 38}}, white, 3.6);
+        s.fill(s.path({{cx - 3.5, 18.5}, {cx + 6.5, 25}, {cx - 3.5, 31.5}}, true), white);
+        s.text("QuickTime", cx - 36, 54, 72, 16, 10, nameColor, false, centre);
+    }
+}
+
+// Clipboard sharing on a 480 by 240 grid: the Mac and the phone side by side, a page of text on each,
+// an arrow each way between them.
+void drawClipboardSharing(Sketch& s) {
+    const ui::Color graphite = colorWithHexColorString("5B6470");
+    const ui::Color green = kestruneGreen();
+    // Its ink runs from 20 to 460, centred on the grid.
+    s.strokeBox(40, 44, 172, 116, 10, graphite, 8);
+    s.fillBox(20, 170, 212, 12, 6, graphite);
+    s.strokeBox(370, 24, 86, 176, 16, graphite, 8);
+    s.disc(413, 180, 6, graphite);
+    for (int i = 0; i < 3; ++i) {
+        const double y = 76 + 24 * i;
+        s.line({{76, y}, {i == 2 ? 136.0 : 176.0, y}}, green, 9);
+        s.line({{390, y}, {i == 2 ? 416.0 : 436.0, y}}, green, 9);
+    }
+    s.line({{254, 92}, {342, 92}}, green, 8);
+    s.line({{326, 76}, {344, 92}, {326, 108}}, green, 8);
+    s.line({{258, 140}, {346, 140}}, green, 8);
+    s.line({{274, 124}, {256, 140}, {274, 156}}, green, 8);
+}
+
 void registerPictures() {
     // The application's badge, large, for the welcome page.
     add("mainicon", {220, 220}, [](Pen& p) {
@@ -332,52 +409,50 @@ void registerPictures() {
         p.roundedBox(8, 11.5, 8, 6, 1, true);
         p.shackle(12, 9.5, 2.7, 11.5, 1.3);
     });
-    // Clipboard sharing: the Mac and the phone, a page of text on each, an arrow each way between them.
-    // Three squares side by side: the Mac, the arrows, the phone.
-    add("initial_clipboard", {720, 240}, [](Pen& p) {
-        const ui::Rect area = p.area();
-        const double side = area.width() / 3;
-        auto square = [&](int i) {
-            return ui::Rect{area.minX() + i * side, area.minY() + (area.height() - side) / 2, side, side};
-        };
-        Pen mac(p.context(), square(0));
-        Pen middle(p.context(), square(1));
-        Pen phone(p.context(), square(2));
-        p.context().setColor(colorWithHexColorString("5B6470"));
-        mac.roundedBox(3, 5, 18, 12, 1, false, 1);
-        mac.line({{1, 19}, {23, 19}}, 1.2);
-        phone.roundedBox(7, 2, 10, 20, 2, false, 1);
-        phone.disc(12, 19.5, 0.9);
-        p.context().setColor(kestruneGreen());
-        for (int i = 0; i < 3; ++i) {
-            const double y = 8 + 2.5 * i;
-            mac.line({{7, y}, {i == 2 ? 13.0 : 17.0, y}}, 0.9);
-            phone.line({{9.5, y}, {i == 2 ? 12.5 : 14.5, y}}, 0.9);
-        }
-        middle.line({{3, 9}, {21, 9}}, 1);
-        middle.line({{18, 6.5}, {21, 9}, {18, 11.5}}, 1);
-        middle.line({{3, 15}, {21, 15}}, 1);
-        middle.line({{6, 12.5}, {3, 15}, {6, 17.5}}, 1);
+    // Clipboard sharing: the Mac and the phone with an arrow each way, in its own proportions whatever
+    // the row's.
+    add("initial_clipboard", {480, 240}, [](Pen& p) {
+        Sketch sketch(p.context(), p.area(), {480, 240});
+        drawClipboardSharing(sketch);
     });
-    // The supported players, side by side: four badges with a note.
     add("Dock", {288, 72}, [](Pen& p) {
-        const char* colors[] = {"FC3C44", "1DB954", "FF8800", "2F7BF6"};
-        const ui::Rect area = p.area();
-        const double side = area.height() - 8;
-        for (int i = 0; i < 4; ++i) {
-            Pen tile(p.context(), {area.minX() + i * area.width() / 4 + (area.width() / 4 - side) / 2,
-                                   area.minY() + 4, side, side});
-            tile.context().setColor(colorWithHexColorString(colors[i]));
-            tile.roundedBox(0, 0, 24, 24, 5.5, true);
-            tile.context().setColor(ui::Color::whiteColor());
-            noteSign(tile);
-        }
+        Sketch sketch(p.context(), p.area(), {288, 72});
+        drawPlayers(sketch);
     });
 }
 
 }  // namespace
 
+void registerBluetoothAnimation() {
+    constexpr int kFrames = 8;
+    for (int frame = 0; frame < kFrames; ++frame) {
+        Sketch::registerImage("BT_frame" + std::to_string(frame + 1), {120, 120}, [frame](Sketch& s) {
+            const ui::Color blue = colorWithHexColorString("2F7BF6");
+            // Three rings 12 apart, each moving an eighth of that every picture, fading as they go: after the
+            // eighth picture each ring stands where the next one started.
+            for (int ring = 0; ring < 3; ++ring) {
+                const double travel = std::fmod(ring * 12 + frame * 12.0 / kFrames, 36);
+                s.ring(60, 60, 26 + travel, blue.colorWithAlphaComponent(0.5 * (1 - travel / 36)), 2.5);
+            }
+            s.disc(60, 60, 24, blue);
+            s.line({{54, 52.5}, {66, 66}, {60, 72}, {60, 48}, {66, 54}, {54, 67.5}}, ui::Color::whiteColor(),
+                   2.6);
+        });
+    }
+}
+
+void registerPhoneIcon() {
+    Sketch::registerImage("menubar_iphone", {28, 52}, [](Sketch& s) {
+        s.fillBox(1, 1, 26, 50, 4.5, colorWithHexColorString("E6E8EB"));
+        s.strokeBox(1, 1, 26, 50, 4.5, colorWithHexColorString("B8BDC4"), 0.8);
+        s.fillBox(3, 8, 22, 35, 0.8, colorWithHexColorString("2C6DA8"));
+        s.fillBox(10.5, 4, 7, 1.4, 0.7, colorWithHexColorString("9AA0A6"));
+        s.ring(14, 47.2, 2.2, colorWithHexColorString("9AA0A6"), 0.9);
+    });
+}
+
 void registerSettingsArtwork() {
+    registerBluetoothAnimation();
     registerLineIcons();
     registerBadges();
     registerPictures();

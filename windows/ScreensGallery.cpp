@@ -14,6 +14,7 @@
 #include "platform/ui/Window.h"
 #include "uikit/pagers/BasePagerViewController.h"
 #include "windows/GallerySupport.h"
+#include "windows/WindowArtwork.h"
 #include "windows/pagers/BluetoothPagerActions.h"
 #include "windows/pagers/LoadingViewController.h"
 #include "windows/pagers/SamplePagerVC.h"
@@ -216,6 +217,7 @@ void registerTutorialScenes() {
 void registerScreensGallery() {
     // The pictures are in English, whatever the machine's language.
     setLocalizableLanguage(std::string("en"));
+    registerWindowArtwork();
     registerFactoryScenes();
     registerPagerScenes();
     registerWizardScenes();

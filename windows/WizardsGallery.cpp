@@ -16,6 +16,7 @@
 #include "features/wifi/SafeWifiManager.h"
 #include "platform/ui/SceneRegistry.h"
 #include "windows/GallerySupport.h"
+#include "windows/WindowArtwork.h"
 #include "windows/help/ClearCacheController.h"
 #include "windows/help/HelpTutorialController.h"
 #include "windows/help/InitialConnectionTroubleShoot.h"
@@ -234,6 +235,7 @@ void registerWifiScenes() {
 void registerWizardsGallery() {
     // The pictures are in English, whatever the machine's language.
     setLocalizableLanguage(std::string("en"));
+    registerWindowArtwork();
     registerWakeUnlockScenes();
     registerPreferenceScenes();
     registerHelpScenes();

@@ -10,11 +10,10 @@
 #include "app/support/Localizable.h"
 #include "engine/coordinator/CoordinatorServices.h"
 #include "engine/coordinator/LoginIconNotificationImageView.h"
+#include "engine/coordinator/ShieldArtwork.h"
 #include "engine/coordinator/ShieldViewController.h"
 #include "platform/base/RunLoop.h"
-#include "platform/ui/BezierPath.h"
 #include "platform/ui/Color.h"
-#include "platform/ui/GraphicsContext.h"
 #include "platform/ui/Image.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Layer.h"
@@ -38,43 +37,9 @@ public:
     double secondsSinceLastWakeNotification() override { return 600; }
 };
 
-// A phone outline with a dot for its state, and the ring of the ripple, when the bundle has none.
-std::shared_ptr<ui::Image> drawnPhone(const ui::Color& dot) {
-    return ui::Image::imageWithSize_flipped_drawingHandler({80, 130}, false, [dot](ui::Rect) {
-        auto* context = ui::GraphicsContext::current();
-        if (!context) return false;
-        auto body = ui::BezierPath::bezierPathWithRoundedRect_xRadius_yRadius({14, 4, 52, 122}, 10, 10);
-        body.setLineWidth(4);
-        context->setStrokeColor(ui::Color::whiteColor());
-        context->strokePath(body);
-        context->setFillColor(dot);
-        context->fillPath(ui::BezierPath::bezierPathWithOvalInRect({32, 54, 16, 16}));
-        return true;
-    });
-}
-
-void provideImages() {
-    if (!ui::Image::imageNamed("connected"))
-        ui::ImageRegistry::add("connected", drawnPhone(ui::Color::colorWithSRGBRed_green_blue_alpha(
-                                                0.035, 0.823, 0.380, 1)));  // the product green
-    if (!ui::Image::imageNamed("disconnected"))
-        ui::ImageRegistry::add("disconnected", drawnPhone(ui::Color::grayColor()));
-    if (!ui::Image::imageNamed("empty"))
-        ui::ImageRegistry::add(
-            "empty", ui::Image::imageWithSize_flipped_drawingHandler({100, 100}, false, [](ui::Rect) {
-                auto* context = ui::GraphicsContext::current();
-                if (!context) return false;
-                auto ring = ui::BezierPath::bezierPathWithOvalInRect({4, 4, 92, 92});
-                ring.setLineWidth(3);
-                context->setStrokeColor(ui::Color::whiteColor());
-                context->strokePath(ring);
-                return true;
-            }));
-}
-
 // The panel's view on the backdrop, in the state the closure sets.
 ui::Scene shieldScene(const std::function<void(ShieldViewController&)>& state) {
-    provideImages();
+    registerShieldArtwork();
     auto backdrop = ui::Window::create({0, 0, 400, 300}, ui::kWindowStyleBorderless);
     backdrop->contentView()->setWantsLayer(true);
     backdrop->contentView()->layer()->setBackgroundColor(
@@ -161,10 +126,7 @@ void registerShieldGallery() {
         backdrop->contentView()->layer()->setBackgroundColor(
             ui::Color::colorWithSRGBRed_green_blue_alpha(0.16, 0.18, 0.24, 1));
         if (view) {
-            if (auto picture = view->userImage.lock()) {
-                provideImages();
-                picture->setImage(ui::Image::imageNamed("connected"));
-            }
+            if (auto picture = view->userImage.lock()) picture->setImage(drawnAccountPicture());
             if (auto name = view->userNameLabel.lock()) name->setStringValue("Ada Lovelace");
             if (auto picture = view->userImage.lock()) {
                 picture->setWantsLayer(true);

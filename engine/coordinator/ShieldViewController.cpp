@@ -12,6 +12,7 @@
 #include "app/store/DataManager.h"
 #include "app/support/Localizable.h"
 #include "engine/coordinator/CoordinatorServices.h"
+#include "engine/coordinator/ShieldArtwork.h"
 #include "engine/coordinator/ViewHelpers.h"
 #include "engine/evidence/MacDisplayControl.h"
 #include "platform/base/RunLoop.h"
@@ -71,6 +72,8 @@ void ShieldViewController::initWithNibName_bundle(const std::string&) {
 
 void ShieldViewController::initialize() {
     rssiUpdater_.reset();
+    // The phone's pictures and the knock's ripple are drawn by code.
+    registerShieldArtwork();
 }
 
 void ShieldViewController::viewDidLoad() {

@@ -99,6 +99,8 @@ void Application::setKeyWindow(const std::shared_ptr<Window>& window) {
     auto previous = key_.lock();
     if (previous == window) return;
     key_ = window;
+    if (previous) previous->firstResponderNeedsDisplay();
+    if (window) window->firstResponderNeedsDisplay();
     if (previous) {
         previous->resignKeyWindow();
         if (auto d = previous->delegate()) d->windowDidResignKey(*previous);

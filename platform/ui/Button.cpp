@@ -68,6 +68,22 @@ Size Button::intrinsicContentSize() const {
     return {text.width + 28, 21};
 }
 
+void Button::drawFocusRingMask() {
+    auto* c = GraphicsContext::current();
+    if (!c) return;
+    const Rect b = bounds();
+    if (type_ == ButtonType::Switch || type_ == ButtonType::Radio) {
+        const Rect box{b.minX() + 2, b.midY() - 7, 14, 14};
+        c->fillPath(type_ == ButtonType::Radio
+                        ? BezierPath::bezierPathWithOvalInRect(box)
+                        : BezierPath::bezierPathWithRoundedRect_xRadius_yRadius(box, 3, 3));
+    } else if (bordered_ && !transparent_) {
+        c->fillPath(BezierPath::bezierPathWithRoundedRect_xRadius_yRadius(b.insetBy(1, 1), 5, 5));
+    } else {
+        c->fillRect(b);
+    }
+}
+
 void Button::drawRect(Rect) {
     auto* c = GraphicsContext::current();
     if (!c || transparent_) return;

@@ -85,6 +85,9 @@ public:
     void mouseUp(const Event& e) override;
     bool performKeyEquivalent(const Event& e) override;
     void drawRect(Rect dirty) override;
+    // The ring goes round the box of a check box or radio button, the bezel of a bordered button, and
+    // the bounds of any other.
+    void drawFocusRingMask() override;
     Size intrinsicContentSize() const override;
 
 private:

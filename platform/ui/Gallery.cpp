@@ -111,6 +111,9 @@ Scene text() {
     view->setString("A text view wraps its text over several lines when it is longer than its width.");
     for (auto& v : std::vector<std::shared_ptr<View>>{label, field, placeholder, secure, view})
         content->addSubview(v);
+    // The field being typed into shows the focus ring.
+    w->makeKeyWindow();
+    w->makeFirstResponder(field);
     return {w, nullptr};
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 
 #include "platform/ui/AttributedString.h"
@@ -59,6 +60,12 @@ public:
     virtual void drawImage(const Image& image, Rect rect, Rect from, CompositingOperation op,
                            double fraction) = 0;
     virtual void drawText(const AttributedString& text, Rect rect) = 0;
+    // The keyboard focus ring around a shape: what `drawMask` fills is the shape (its colours do not
+    // count; drawing outside `maskBounds` may be cut), and the ring is drawn just outside it in the colour.
+    virtual void drawFocusRing(Rect maskBounds, const std::function<void()>& drawMask,
+                               const Color& color) = 0;
+    // How far the platform's focus ring reaches outside its shape, in points.
+    static constexpr double kFocusRingWidth = 3;
 };
 
 }  // namespace platform::ui

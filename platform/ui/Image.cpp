@@ -153,7 +153,8 @@ const std::optional<Bitmap>& Image::bitmap() const {
     std::call_once(pending.once, [&pending] {
         auto* renderer = Renderer::current();
         if (renderer) pending.decoded = renderer->decodePNG(pending.png);
-        if (!pending.decoded) platform::logf("Image: PNG data of %zu bytes could not be decoded", pending.png.size());
+        if (!pending.decoded)
+            platform::logf("Image: PNG data of %zu bytes could not be decoded", pending.png.size());
         pending.png = {};
     });
     return pending.decoded;

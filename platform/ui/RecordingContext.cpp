@@ -128,8 +128,21 @@ void RecordingContext::drawText(const AttributedString& text, Rect rect) {
         const auto& a = runs.front().attributes;
         line += format(" font %s %g ", a.effectiveFont().fontName().c_str(), a.effectiveFont().pointSize()) +
                 a.effectiveColor().description();
+        if (a.shadow)
+            line += format(" shadow %g %g %g ", a.shadow->shadowOffset.width, a.shadow->shadowOffset.height,
+                           a.shadow->shadowBlurRadius) +
+                    a.shadow->effectiveColor().description();
     }
     add(line);
+}
+
+void RecordingContext::drawFocusRing(Rect maskBounds, const std::function<void()>& drawMask,
+                                     const Color& color) {
+    add("begin focus ring mask in " + rectText(maskBounds));
+    const State outer = state_;
+    if (drawMask) drawMask();
+    state_ = outer;
+    add("end focus ring mask " + color.description());
 }
 
 }  // namespace platform::ui

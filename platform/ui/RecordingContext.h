@@ -36,6 +36,7 @@ public:
     void drawImage(const Image& image, Rect rect, Rect from, CompositingOperation op,
                    double fraction) override;
     void drawText(const AttributedString& text, Rect rect) override;
+    void drawFocusRing(Rect maskBounds, const std::function<void()>& drawMask, const Color& color) override;
 
 private:
     struct State {

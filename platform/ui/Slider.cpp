@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/ui/Application.h"
 #include "platform/ui/GraphicsContext.h"
 #include "platform/ui/Nib.h"
 #include "platform/ui/Window.h"
@@ -47,17 +46,21 @@ void SliderCell::drawKnob(Rect knobRect) {
     c->strokePath(knob);
 }
 
-void SliderCell::drawFocusRingMaskWithFrame_inView(Rect, View*) {}
+void SliderCell::drawFocusRingMaskWithFrame_inView(Rect, View*) {
+    auto* c = GraphicsContext::current();
+    if (!c || !slider_) return;
+    c->fillPath(BezierPath::bezierPathWithOvalInRect(knobRectFlipped(slider_->isFlipped()).insetBy(1, 1)));
+}
 
-void SliderCell::drawWithFrame_inView(Rect, View* view) {
+void SliderCell::drawWithFrame_inView(Rect, View*) {
     if (!slider_) return;
     const bool flipped = slider_->isFlipped();
     drawBarInside_flipped(barRectFlipped(flipped), flipped);
-    const Rect knob = knobRectFlipped(flipped);
-    drawKnob(knob);
-    auto w = slider_->window();
-    if (w && w->firstResponder().get() == slider_ && Application::shared().isFullKeyboardAccessEnabled())
-        drawFocusRingMaskWithFrame_inView(knob, view);
+    drawKnob(knobRectFlipped(flipped));
+}
+
+void Slider::drawFocusRingMask() {
+    if (cell_) cell_->drawFocusRingMaskWithFrame_inView(bounds(), this);
 }
 
 void Slider::initWithFrame(Rect frame) {

@@ -20,8 +20,9 @@ public:
     virtual Rect knobRectFlipped(bool flipped) const;
     virtual void drawBarInside_flipped(Rect rect, bool flipped);
     virtual void drawKnob(Rect knobRect);
+    // The shape of the slider's focus ring: its knob.
     virtual void drawFocusRingMaskWithFrame_inView(Rect frame, View* view);
-    // The bar, then the knob (and the focus ring in the key view with full keyboard access).
+    // The bar, then the knob.
     virtual void drawWithFrame_inView(Rect frame, View* view);
 
 private:
@@ -55,6 +56,8 @@ public:
 
     void mouseDown(const Event& e) override;
     void drawRect(Rect dirty) override;
+    // The cell's mask.
+    void drawFocusRingMask() override;
 
 private:
     void trackTo(Point windowLocation);

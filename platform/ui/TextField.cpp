@@ -139,6 +139,11 @@ void TextField::moveDown(Responder* sender) {
     Control::moveDown(sender);
 }
 
+void TextField::drawFocusRingMask() {
+    auto* c = GraphicsContext::current();
+    if (c && editable_) c->fillRect(bounds());
+}
+
 void TextField::drawRect(Rect) {
     auto* c = GraphicsContext::current();
     if (!c) return;

@@ -71,6 +71,9 @@ public:
     Size cellSizeForBounds(Rect bounds) const;
 
     bool acceptsFirstResponder() override { return isEnabled() && (editable_ || selectable_); }
+    bool needsPanelToBecomeKey() const override { return editable_; }
+    // An editable field's ring follows its frame; a label being selected shows none.
+    void drawFocusRingMask() override;
     bool becomeFirstResponder() override;
     bool resignFirstResponder() override;
     bool isEditing() const { return editing_; }

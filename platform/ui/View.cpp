@@ -5,6 +5,7 @@
 #include "platform/base/Log.h"
 #include "platform/base/NotificationCenter.h"
 #include "platform/ui/AnimationContext.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/ClipView.h"
 #include "platform/ui/Nib.h"
 #include "platform/ui/Renderer.h"
@@ -379,6 +380,7 @@ void View::display() {
     {
         GraphicsContext::Scope scope(&context);
         drawRect(dirty);
+        drawFocusRingIfShown();
     }
     displayList_ = context.takeDisplayList();
     ++displayCount_;
@@ -389,6 +391,24 @@ void View::display() {
         };
         show(*layer_);
     }
+}
+
+bool View::showsFocusRing() {
+    // Asked of every view drawn: the cheap refusals first.
+    if (focusRingType_ == FocusRingType::None) return false;
+    auto w = window();
+    if (!w || w->firstResponder().get() != this || !w->isKeyWindow()) return false;
+    if (isHiddenOrHasHiddenAncestor() || !acceptsFirstResponder()) return false;
+    return needsPanelToBecomeKey() || Application::shared().isFullKeyboardAccessEnabled();
+}
+
+void View::drawFocusRingIfShown() {
+    auto* context = GraphicsContext::current();
+    if (!context || !showsFocusRing()) return;
+    context->saveGState();
+    context->drawFocusRing(
+        focusRingMaskBounds(), [this] { drawFocusRingMask(); }, Color::keyboardFocusIndicatorColor());
+    context->restoreGState();
 }
 
 void View::displayIfNeeded() {

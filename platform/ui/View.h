@@ -37,6 +37,9 @@ enum : unsigned {
 
 enum class WindowOrderingMode { Below = -1, Out = 0, Above = 1 };
 
+// Whether a view shows the keyboard focus ring: Default and Exterior draw it, None never does.
+enum class FocusRingType { Default = 0, None = 1, Exterior = 2 };
+
 // Makes a UI object in two phases: construct, then the frame initialiser.
 template <typename T>
 std::shared_ptr<T> make(Rect frame = {}) {
@@ -226,7 +229,19 @@ public:
     // Focus.
     virtual bool canBecomeKeyView() { return acceptsFirstResponder() && !isHiddenOrHasHiddenAncestor(); }
     virtual Rect focusRingMaskBounds() const { return bounds_; }
+    // The shape the focus ring goes around, filled in the view's space; none, no ring.
     virtual void drawFocusRingMask() {}
+    FocusRingType focusRingType() const { return focusRingType_; }
+    void setFocusRingType(FocusRingType type) { focusRingType_ = type, setNeedsDisplay(true); }
+    // Whether the view takes typed text, and so keyboard focus whatever the keyboard-access setting.
+    virtual bool needsPanelToBecomeKey() const { return false; }
+    // Whether the ring shows now: the view is its key window's first responder and still accepts it, its
+    // ring type is not None, and it takes typed text or full keyboard access is on (other controls take
+    // focus only from the keyboard).
+    bool showsFocusRing();
+    // Draws the platform's focus ring around the mask into the current context when it shows; the
+    // display pass and the renderer call it after the view's own drawing.
+    void drawFocusRingIfShown();
 
     // Snapshots through the installed renderer.
     std::shared_ptr<Image> bitmapImageRepForCachingDisplayInRect(Rect rect);
@@ -275,6 +290,7 @@ private:
     std::vector<std::string> draggedTypes_;
     std::weak_ptr<ViewController> controller_;
     bool fromNib_ = false;
+    FocusRingType focusRingType_ = FocusRingType::Default;
     bool postsBounds_ = false;
     bool postsFrame_ = false;
 };

@@ -192,9 +192,19 @@ std::shared_ptr<Responder> Window::firstResponder() const {
     return std::static_pointer_cast<Responder>(std::const_pointer_cast<Object>(shared_from_this()));
 }
 
+void Window::firstResponderNeedsDisplay() const {
+    // Its focus ring comes or goes.
+    if (auto* view = dynamic_cast<View*>(firstResponder_.lock().get())) view->setNeedsDisplay(true);
+}
+
 bool Window::makeFirstResponder(const std::shared_ptr<Responder>& responder) {
     auto current = firstResponder();
     if (current == responder) return true;
+    firstResponderNeedsDisplay();
+    struct AfterChange {
+        const Window& window;
+        ~AfterChange() { window.firstResponderNeedsDisplay(); }
+    } afterChange{*this};
     if (current && current.get() != this && !current->resignFirstResponder()) return false;
     if (!responder || responder.get() == this) {
         windowIsFirstResponder_ = true;

@@ -140,6 +140,8 @@ public:
     // Null makes the window itself first responder. Answers false when the current one refuses to resign
     // or the new one refuses to become it.
     bool makeFirstResponder(const std::shared_ptr<Responder>& responder);
+    // Marks the first responder, when it is a view, for the next display pass (its focus ring changes).
+    void firstResponderNeedsDisplay() const;
     std::shared_ptr<View> initialFirstResponder() const { return initialFirstResponder_.lock(); }
     void setInitialFirstResponder(std::weak_ptr<View> view) { initialFirstResponder_ = std::move(view); }
     std::shared_ptr<Responder> nextResponder() const override;

@@ -7,6 +7,7 @@
 #include "link/transport/CommandLineBluetoothCache.h"
 #include "platform/sim/radio/Radio.h"
 #include "platform/storage/Files.h"
+#include "platform/ui/Image.h"
 #include "tests/engine/CoordinatorFixture.h"
 #include "uikit/bases/KSWindowControllerPage.h"
 #include "windows/screens/InfoViewController.h"
@@ -56,6 +57,10 @@ TEST_F(InterfaceWiringTest, TheEntryInstallsTheFactoriesInPlaceOfTheStandIns) {
     auto tutorials = services.tutorials;
     services.fillDefaults();
     EXPECT_EQ(services.tutorials, tutorials);
+    // The screens' pictures drawn by code are there before any screen names one.
+    for (const char* name : {"security_general", "screen_siri_record", "share_twitter", "BT.gif",
+                             "info_history", "tutorial_thumbs_up", "menubar_iphone"})
+        EXPECT_TRUE(platform::ui::Image::imageNamed(name)) << name;
 }
 
 TEST_F(InterfaceWiringTest, TheWakeUnlockTutorialIsShownStartedAndReportsToTheCoordinator) {

@@ -168,32 +168,8 @@ void gaussianBlurA8(cairo_surface_t* mask, double sigma) {
 
 void CairoContext::drawShadowOf(cairo_t* cr, const BezierPath& path, const Shadow& shadow, bool fill,
                                 double lineWidth) {
-    const Color color = shadow.effectiveColor();
-    if (color.alphaComponent() <= 0) return;
+    // The shape's extent in user space, stroke included.
     cairo_save(cr);
-    const double dy = userSpaceIsYUp(cr) ? shadow.shadowOffset.height : -shadow.shadowOffset.height;
-    cairo_translate(cr, shadow.shadowOffset.width, dy);
-    auto paintShape = [&](cairo_t* target) {
-        appendPath(target, path);
-        if (fill) {
-            cairo_fill(target);
-        } else {
-            cairo_set_line_width(target, lineWidth);
-            cairo_stroke(target);
-        }
-    };
-    cairo_matrix_t m;
-    cairo_get_matrix(cr, &m);
-    // The blur radius is in points; the shadow is blurred in device pixels. As with the platform's
-    // shadows, the Gaussian's deviation is half the blur radius.
-    const double sigma = shadow.shadowBlurRadius / 2 * std::sqrt(std::abs(m.xx * m.yy - m.xy * m.yx));
-    if (sigma < 0.5) {
-        setSource(cr, color, 1);
-        paintShape(cr);
-        cairo_restore(cr);
-        return;
-    }
-    // The shape's extent on the device, grown by the blur's reach and kept to what can be seen.
     appendPath(cr, path);
     double x1, y1, x2, y2;
     if (fill) {
@@ -203,13 +179,46 @@ void CairoContext::drawShadowOf(cairo_t* cr, const BezierPath& path, const Shado
         cairo_stroke_extents(cr, &x1, &y1, &x2, &y2);
     }
     cairo_new_path(cr);
+    cairo_restore(cr);
+    paintShadow(cr, shadow, {x1, y1, x2 - x1, y2 - y1}, [&](cairo_t* target) {
+        appendPath(target, path);
+        if (fill) {
+            cairo_fill(target);
+        } else {
+            cairo_set_line_width(target, lineWidth);
+            cairo_stroke(target);
+        }
+    });
+}
+
+void CairoContext::paintShadow(cairo_t* cr, const Shadow& shadow, Rect extent,
+                               const std::function<void(cairo_t*)>& paintShape) {
+    const Color color = shadow.effectiveColor();
+    if (color.alphaComponent() <= 0) return;
+    cairo_save(cr);
+    const double dy = userSpaceIsYUp(cr) ? shadow.shadowOffset.height : -shadow.shadowOffset.height;
+    cairo_translate(cr, shadow.shadowOffset.width, dy);
+    cairo_matrix_t m;
+    cairo_get_matrix(cr, &m);
+    // The blur radius is in points; the shadow is blurred in device pixels. As with the platform's
+    // shadows, the Gaussian's deviation is half the blur radius.
+    const double sigma = shadow.shadowBlurRadius / 2 * std::sqrt(std::abs(m.xx * m.yy - m.xy * m.yx));
+    // The shape in the shadow's colour (its own colours count only by their coverage).
+    auto paintMask = [&](cairo_t* target, cairo_surface_t* mask, int ox, int oy) {
+        setSource(target, color, 1);
+        cairo_mask_surface(target, mask, ox, oy);
+    };
+    // The shape's extent on the device, grown by the blur's reach and kept to what can be seen.
     double left = INFINITY, top = INFINITY, right = -INFINITY, bottom = -INFINITY;
-    for (auto [x, y] : {std::pair{x1, y1}, {x2, y1}, {x1, y2}, {x2, y2}}) {
+    for (auto [x, y] : {std::pair{extent.minX(), extent.minY()},
+                        {extent.maxX(), extent.minY()},
+                        {extent.minX(), extent.maxY()},
+                        {extent.maxX(), extent.maxY()}}) {
         cairo_user_to_device(cr, &x, &y);
         left = std::min(left, x), right = std::max(right, x);
         top = std::min(top, y), bottom = std::max(bottom, y);
     }
-    const double reach = std::ceil(3 * sigma) + 1;
+    const double reach = sigma < 0.5 ? 1 : std::ceil(3 * sigma) + 1;
     cairo_identity_matrix(cr);
     double cx1, cy1, cx2, cy2;
     cairo_clip_extents(cr, &cx1, &cy1, &cx2, &cy2);
@@ -226,9 +235,8 @@ void CairoContext::drawShadowOf(cairo_t* cr, const BezierPath& path, const Shado
         cairo_set_matrix(mc, &shifted);
         paintShape(mc);
         cairo_destroy(mc);
-        gaussianBlurA8(mask, sigma);
-        setSource(cr, color, 1);
-        cairo_mask_surface(cr, mask, ox, oy);
+        if (sigma >= 0.5) gaussianBlurA8(mask, sigma);
+        paintMask(cr, mask, ox, oy);
         cairo_surface_destroy(mask);
     }
     cairo_restore(cr);
@@ -313,8 +321,84 @@ void CairoContext::drawImage(const Image& image, Rect rect, Rect from, Compositi
     paintImage(cr_, image, rect, from, cairoOperator(op), fraction * state_.alpha);
 }
 
+void CairoContext::drawFocusRing(Rect maskBounds, const std::function<void()>& drawMask, const Color& color) {
+    if (!drawMask || maskBounds.isEmpty()) return;
+    // The mask's coverage in device pixels, over its bounds on the device grown by the ring.
+    cairo_matrix_t m;
+    cairo_get_matrix(cr_, &m);
+    const double scale = std::sqrt(std::abs(m.xx * m.yy - m.xy * m.yx));
+    const double ringPixels = kFocusRingWidth * scale;
+    const int reach = static_cast<int>(std::ceil(ringPixels)) + 1;
+    double left = INFINITY, top = INFINITY, right = -INFINITY, bottom = -INFINITY;
+    for (auto [x, y] : {std::pair{maskBounds.minX(), maskBounds.minY()},
+                        {maskBounds.maxX(), maskBounds.minY()},
+                        {maskBounds.minX(), maskBounds.maxY()},
+                        {maskBounds.maxX(), maskBounds.maxY()}}) {
+        cairo_user_to_device(cr_, &x, &y);
+        left = std::min(left, x), right = std::max(right, x);
+        top = std::min(top, y), bottom = std::max(bottom, y);
+    }
+    const int ox = static_cast<int>(std::floor(left)) - reach, oy = static_cast<int>(std::floor(top)) - reach;
+    const int width = static_cast<int>(std::ceil(right)) + reach - ox;
+    const int height = static_cast<int>(std::ceil(bottom)) + reach - oy;
+    if (width <= 0 || height <= 0 || static_cast<long>(width) * height > 16L * 1024 * 1024) return;
+    cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, width, height);
+    {
+        cairo_t* mc = cairo_create(mask);
+        cairo_matrix_t shifted = m;
+        shifted.x0 -= ox;
+        shifted.y0 -= oy;
+        cairo_set_matrix(mc, &shifted);
+        // The mask's drawing goes through a context of its own, so that its fills land in the mask.
+        CairoContext maskContext(mc, flipped_);
+        GraphicsContext::Scope scope(&maskContext);
+        drawMask();
+        cairo_destroy(mc);
+    }
+    cairo_surface_flush(mask);
+    const unsigned char* shape = cairo_image_surface_get_data(mask);
+    const int stride = cairo_image_surface_get_stride(mask);
+    // The ring: the shape grown by the ring's width (a disc's reach, its edge smoothed by the fraction of
+    // a pixel it covers), less the shape itself.
+    cairo_surface_t* ring = cairo_image_surface_create(CAIRO_FORMAT_A8, width, height);
+    cairo_surface_flush(ring);
+    unsigned char* out = cairo_image_surface_get_data(ring);
+    std::vector<std::pair<std::pair<int, int>, double>> disc;
+    for (int dy = -reach; dy <= reach; ++dy)
+        for (int dx = -reach; dx <= reach; ++dx) {
+            const double weight = std::clamp(ringPixels + 0.5 - std::hypot(dx, dy), 0.0, 1.0);
+            if (weight > 0) disc.push_back({{dx, dy}, weight});
+        }
+    bool any = false;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const int own = shape[static_cast<ptrdiff_t>(y) * stride + x];
+            if (own == 255) continue;
+            double grown = own;
+            for (const auto& [offset, weight] : disc) {
+                const int sx = x + offset.first, sy = y + offset.second;
+                if (sx < 0 || sy < 0 || sx >= width || sy >= height) continue;
+                grown = std::max(grown, shape[static_cast<ptrdiff_t>(sy) * stride + sx] * weight);
+                if (grown >= 255) break;
+            }
+            const double value = grown - own;
+            if (value > 0) any = true;
+            out[static_cast<ptrdiff_t>(y) * stride + x] = static_cast<unsigned char>(std::lround(value));
+        }
+    cairo_surface_mark_dirty(ring);
+    if (any) {
+        cairo_save(cr_);
+        cairo_identity_matrix(cr_);
+        setSource(cr_, color, state_.alpha);
+        cairo_mask_surface(cr_, ring, ox, oy);
+        cairo_restore(cr_);
+    }
+    cairo_surface_destroy(ring);
+    cairo_surface_destroy(mask);
+}
+
 void CairoContext::drawText(const AttributedString& text, Rect rect) {
-    drawPangoText(cr_, text, rect, state_.alpha);
+    drawPangoText(cr_, text, rect, state_.alpha, state_.shadow);
 }
 
 }  // namespace platform::ui

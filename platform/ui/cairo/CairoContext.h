@@ -2,6 +2,7 @@
 
 #include <cairo.h>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -33,6 +34,7 @@ public:
     void drawImage(const Image& image, Rect rect, Rect from, CompositingOperation op,
                    double fraction) override;
     void drawText(const AttributedString& text, Rect rect) override;
+    void drawFocusRing(Rect maskBounds, const std::function<void()>& drawMask, const Color& color) override;
 
     // Shared helpers of this folder.
     static void appendPath(cairo_t* cr, const BezierPath& path);
@@ -45,6 +47,10 @@ public:
                            double alpha);
     static void drawShadowOf(cairo_t* cr, const BezierPath& path, const Shadow& shadow, bool fill,
                              double lineWidth);
+    // The shadow of whatever `paintShape` draws (within `extent`, in user space): its coverage, offset,
+    // blurred and painted in the shadow's colour. `paintShape` gets a context with the same user space.
+    static void paintShadow(cairo_t* cr, const Shadow& shadow, Rect extent,
+                            const std::function<void(cairo_t*)>& paintShape);
 
 private:
     struct State {
@@ -61,7 +67,9 @@ private:
     std::vector<State> layers_;
 };
 
-// Text through Pango onto a Cairo context, top-down from the rectangle's top edge.
-void drawPangoText(cairo_t* cr, const AttributedString& text, Rect rect, double alpha);
+// Text through Pango onto a Cairo context, top-down from the rectangle's top edge. Each run casts its own
+// shadow, or the context's when it has none.
+void drawPangoText(cairo_t* cr, const AttributedString& text, Rect rect, double alpha,
+                   const std::optional<Shadow>& contextShadow = std::nullopt);
 
 }  // namespace platform::ui

@@ -183,6 +183,10 @@ void drawView(cairo_t* cr, View& view) {
         cairo_paint_with_alpha(cr, opacity);
     }
     cairo_restore(cr);
+    // The focus ring lies just outside the view, where its own clipping does not reach.
+    CairoContext context(cr, view.isFlipped());
+    GraphicsContext::Scope scope(&context);
+    view.drawFocusRingIfShown();
 }
 }  // namespace
 

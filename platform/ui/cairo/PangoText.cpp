@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <vector>
 
 #include "platform/ui/cairo/CairoContext.h"
 #include "platform/ui/cairo/CairoRenderer.h"
@@ -13,9 +15,13 @@ uint16_t channel(double v) {
     return static_cast<uint16_t>(std::lround(std::clamp(v, 0.0, 1.0) * 65535));
 }
 
+// Which runs a layout inks: all of them, or only those casting one shadow (for that shadow's mask).
+using RunFilter = std::function<bool(const TextAttributes&)>;
+
 // A layout of the text: per-run font and colour, wrapping at `width` (0: none), the first run's
-// paragraph alignment.
-PangoLayout* makeLayout(PangoContext* context, const AttributedString& text, double width, double alpha) {
+// paragraph alignment. Runs the filter leaves out keep their place but leave no ink.
+PangoLayout* makeLayout(PangoContext* context, const AttributedString& text, double width, double alpha,
+                        const RunFilter& inked = {}) {
     PangoLayout* layout = pango_layout_new(context);
     pango_layout_set_text(layout, text.string().c_str(), static_cast<int>(text.string().size()));
     PangoAttrList* list = pango_attr_list_new();
@@ -31,8 +37,10 @@ PangoLayout* makeLayout(PangoContext* context, const AttributedString& text, dou
         const Color color = run.attributes.effectiveColor();
         PangoAttribute* colorAttribute = pango_attr_foreground_new(
             channel(color.redComponent()), channel(color.greenComponent()), channel(color.blueComponent()));
-        PangoAttribute* alphaAttribute =
-            pango_attr_foreground_alpha_new(channel(color.alphaComponent() * alpha));
+        // Pango reads an alpha of 0 as "not set": 1 in 65535 is as good as none.
+        const bool inks = !inked || inked(run.attributes);
+        PangoAttribute* alphaAttribute = pango_attr_foreground_alpha_new(
+            std::max<uint16_t>(1, inks ? channel(color.alphaComponent() * alpha) : 0));
         for (PangoAttribute* a : {fontAttribute, colorAttribute, alphaAttribute}) {
             a->start_index = offset;
             a->end_index = end;
@@ -97,26 +105,44 @@ Size PangoTextMeasurer::measure(const AttributedString& text, double maxWidth) c
             std::ceil(static_cast<double>(logical.height) / PANGO_SCALE)};
 }
 
-void drawPangoText(cairo_t* cr, const AttributedString& text, Rect rect, double alpha) {
+void drawPangoText(cairo_t* cr, const AttributedString& text, Rect rect, double alpha,
+                   const std::optional<Shadow>& contextShadow) {
     if (text.length() == 0) return;
-    cairo_save(cr);
-    // Text runs top-down from the rectangle's top edge, upright whatever the orientation of user space.
-    const bool yUp = CairoContext::userSpaceIsYUp(cr);
-    cairo_translate(cr, rect.minX(), yUp ? rect.maxY() : rect.minY());
-    if (yUp) cairo_scale(cr, 1, -1);
-    PangoContext* context = pango_cairo_create_context(cr);
-    setFontOptions(context);
     // Wrap only when the text does not fit on one line.
     const Size natural = PangoTextMeasurer().measure(text, 0);
-    PangoLayout* layout =
-        makeLayout(context, text, natural.width > rect.width() + 0.5 ? rect.width() : 0, alpha);
-    if (natural.width <= rect.width() + 0.5 && rect.width() > 0)
-        pango_layout_set_width(layout, static_cast<int>(rect.width() * PANGO_SCALE));
-    pango_cairo_update_layout(cr, layout);
-    pango_cairo_show_layout(cr, layout);
-    g_object_unref(layout);
-    g_object_unref(context);
-    cairo_restore(cr);
+    const bool wraps = natural.width > rect.width() + 0.5;
+    // Text runs top-down from the rectangle's top edge, upright whatever the orientation of user space.
+    auto show = [&](cairo_t* target, const RunFilter& inked) {
+        cairo_save(target);
+        const bool yUp = CairoContext::userSpaceIsYUp(target);
+        cairo_translate(target, rect.minX(), yUp ? rect.maxY() : rect.minY());
+        if (yUp) cairo_scale(target, 1, -1);
+        PangoContext* context = pango_cairo_create_context(target);
+        setFontOptions(context);
+        PangoLayout* layout = makeLayout(context, text, wraps ? rect.width() : 0, alpha, inked);
+        if (!wraps && rect.width() > 0)
+            pango_layout_set_width(layout, static_cast<int>(rect.width() * PANGO_SCALE));
+        pango_cairo_update_layout(target, layout);
+        pango_cairo_show_layout(target, layout);
+        g_object_unref(layout);
+        g_object_unref(context);
+        cairo_restore(target);
+    };
+    // Shadows first, under all of the text: one pass for each shadow the runs cast.
+    auto shadowOf = [&contextShadow](const TextAttributes& a) { return a.shadow ? a.shadow : contextShadow; };
+    std::vector<Shadow> shadows;
+    for (const auto& run : text.runs())
+        if (auto s = shadowOf(run.attributes);
+            s && std::find(shadows.begin(), shadows.end(), *s) == shadows.end())
+            shadows.push_back(*s);
+    for (const Shadow& shadow : shadows) {
+        // The ink can reach past the rectangle (descenders, a tall line): the shadow's extent allows a line.
+        const double slack = natural.height;
+        CairoContext::paintShadow(cr, shadow, rect.insetBy(-slack, -slack), [&](cairo_t* target) {
+            show(target, [&](const TextAttributes& a) { return shadowOf(a) == shadow; });
+        });
+    }
+    show(cr, {});
 }
 
 }  // namespace platform::ui

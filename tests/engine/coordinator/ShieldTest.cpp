@@ -297,6 +297,10 @@ TEST_F(ShieldTest, PressAnyKeyOnlyForAPhoneConfirmedInsideWithoutUnlockOnApproac
 TEST_F(ShieldTest, TheRippleGrowsByHalfThePicturesWidthOnEverySide) {
     lockedWithPhone();
     auto& c = controller();
+    // The phone's picture and the ripple's are there in the application, not only in its pictures.
+    ASSERT_TRUE(c.iphoneImageView.lock()->image());
+    EXPECT_EQ(c.iphoneImageView.lock()->image()->name(), "connected");
+    EXPECT_TRUE(platform::ui::Image::imageNamed("empty"));
     auto picture = c.iphoneImageView.lock();
     picture->setFrame({100, 50, 80, 130});
     const auto end = c.endFrameForKnockAnimation();

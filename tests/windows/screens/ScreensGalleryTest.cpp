@@ -8,6 +8,7 @@
 #include "platform/ui/cairo/CairoRenderer.h"
 #include "tests/windows/screens/ScreensFixture.h"
 #include "windows/ScreensGallery.h"
+#include "windows/WindowArtwork.h"
 
 namespace kestrune {
 namespace {
@@ -21,6 +22,8 @@ protected:
 };
 
 TEST_F(ScreensGalleryTest, EveryPictureAndAnimationTheScreensNameExists) {
+    // Some are drawn by code, registered when the interface is installed.
+    registerWindowArtwork();
     for (const char* name : {"screen_app_welcome",
                              "screen_app_settings_manual_photo",
                              "screen_app_shutdown",

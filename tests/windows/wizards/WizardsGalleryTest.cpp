@@ -7,6 +7,7 @@
 #include "platform/ui/SceneRegistry.h"
 #include "platform/ui/cairo/CairoRenderer.h"
 #include "tests/windows/wizards/WizardsFixture.h"
+#include "windows/WindowArtwork.h"
 #include "windows/WizardsGallery.h"
 
 namespace kestrune {
@@ -25,6 +26,8 @@ protected:
 };
 
 TEST_F(WizardsGalleryTest, EveryPictureTheWizardsNameExists) {
+    // Some are drawn by code, registered when the interface is installed.
+    registerWindowArtwork();
     for (const char* name :
          {"security_general", "security_privacy", "main_wifi", "main_no_wifi", "main_wifi_done",
           "wifi_shortcut_on", "info_notification", "info_share", "info_save", "info_delete",
