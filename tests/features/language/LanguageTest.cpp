@@ -141,6 +141,16 @@ TEST_F(LanguageTest, TheProjectBundleHasEveryLanguageNamingItself) {
     EXPECT_EQ(allTranlationsForLocalizableKey("lang"), supprotedLanguages());
 }
 
+TEST_F(LanguageTest, GalleriesDrawInEnglishUnlessAnotherLanguageIsNamed) {
+    setLocalizableLanguage("fr");
+    useGalleryLanguage();
+    EXPECT_EQ(currentlyUsedLanguageLangKey(), "en");
+    setGalleryLanguage("de");
+    useGalleryLanguage();
+    EXPECT_EQ(currentlyUsedLanguageLangKey(), "de");
+    EXPECT_EQ(localizable("mac_locked"), "Mac gesperrt");
+}
+
 TEST_F(LanguageTest, FirstLaunchStoresTheBestMatchAndPostsNothing) {
     useThreeLanguages();
     platform::PreferredLanguages::setForTesting(std::vector<std::string>{"fr-CA"});
