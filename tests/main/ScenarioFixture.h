@@ -13,6 +13,7 @@
 #include "engine/session/SecurityAgentListener.h"
 #include "features/hotkeys/DDHotKeyCenter.h"
 #include "features/hotkeys/ShortCutManager.h"
+#include "features/wifi/SafeWifiManager.h"
 #include "link/requests/MotionDetection.h"
 #include "link/requests/RSSIIntake.h"
 #include "link/transport/AccountServices.h"
@@ -43,6 +44,8 @@ inline void forgetTheRoad() {
     kestrune::DataManager::resetSharedForTesting();
     kestrune::ShortCutManager::resetForTesting();
     kestrune::DDHotKeyCenter::resetForTesting();
+    // Made by whichever test first asks for it, with the Wi-Fi backend and settings of that test.
+    kestrune::SafeWifiManager::resetSharedForTesting();
 }
 inline const bool kRoadResetRegistered = (testsupport::addResetHook(&forgetTheRoad), true);
 
