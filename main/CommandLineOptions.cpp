@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/shell/CustomRunArgs.h"
+#include "features/language/BundleLanguage.h"
 #include "main/Scenarios.h"
 
 namespace kestrune {
@@ -37,6 +38,27 @@ CommandLineOptions CommandLineOptions::parse(const std::vector<std::string>& arg
         if (arguments.size() < 2 || arguments[1].empty() || arguments[1][0] == '-')
             return usageError("--snapshot needs a folder to draw into");
         options.mode = Mode::Snapshot;
+        // Scene names, and the language the scenes read in.
+        for (size_t i = 2; i < arguments.size(); ++i) {
+            const std::string& argument = arguments[i];
+            if (argument != "--language" && argument.rfind("--language=", 0) != 0) {
+                options.scenes.push_back(argument);
+                continue;
+            }
+            std::string code;
+            if (argument == "--language") {
+                if (i + 1 < arguments.size()) code = arguments[++i];
+            } else {
+                code = argument.substr(std::string("--language=").size());
+            }
+            const auto& codes = supprotedLanguages();
+            if (std::find(codes.begin(), codes.end(), code) == codes.end()) {
+                std::string known;
+                for (const auto& each : codes) known += (known.empty() ? "" : ", ") + each;
+                return usageError("--language needs one of the interface languages (" + known + ")");
+            }
+            options.language = code;
+        }
         return options;
     }
     for (size_t i = 0; i < arguments.size(); ++i) {
@@ -90,7 +112,7 @@ std::string usageText() {
     std::string text =
         "usage: kestrune [-clean-run] [--scenario NAME [--snapshots DIR]]\n"
         "       kestrune --list\n"
-        "       kestrune --snapshot DIR [NAME...]\n"
+        "       kestrune --snapshot DIR [--language CODE] [NAME...]\n"
         "       kestrune --help\n"
         "\n"
         "Kestrune locks the Mac when you walk away with your paired phone and unlocks it when you come\n"
@@ -112,8 +134,9 @@ std::string usageText() {
         "                      the settings window to DIR/NN-panel.png and DIR/NN-settings.png (a closed\n"
         "                      panel as it would open); DIR/steps.txt names the steps\n"
         "  --list              name the scenarios\n"
-        "  --snapshot DIR [NAME...]\n"
-        "                      draw the interface scenes (all, or those named) to DIR/NAME.png and exit\n"
+        "  --snapshot DIR [--language CODE] [NAME...]\n"
+        "                      draw the interface scenes (all, or those named) to DIR/NAME.png and exit;\n"
+        "                      --language draws them in another interface language (de, fr, pt-PT...)\n"
         "  --help, -h          print this text\n";
     return text;
 }

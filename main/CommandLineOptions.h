@@ -16,6 +16,10 @@ struct CommandLineOptions {
     std::string scenario;
     // Where a scenario's pictures go, one pair per step of its timeline (Scenario); empty for none.
     std::string snapshots;
+    // The scenes to draw (Snapshot; none for all) and the interface language to draw them in ("--language
+    // CODE"; English when not given).
+    std::vector<std::string> scenes;
+    std::string language = "en";
     // Settings and data of a run of their own ("-clean-run"; a scenario always runs clean).
     bool cleanRun = false;
     // What is wrong with the command line (UsageError).

@@ -8,6 +8,7 @@
 #include "engine/coordinator/ShieldGallery.h"
 #include "features/hotkeys/HotKeyGallery.h"
 #include "features/language/BundleLanguage.h"
+#include "main/CommandLineOptions.h"
 #include "main/DrawingModule.h"
 #include "main/InterfaceKitHelpers.h"
 #include "menubar/MenuBarGallery.h"
@@ -54,7 +55,7 @@ void installInterfaceBackend() {
 std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     if (argc < 2 || std::string(argv[1]) != "--snapshot") return std::nullopt;
     if (argc < 3) {
-        std::fprintf(stderr, "usage: kestrune --snapshot DIR [NAME...]\n");
+        std::fprintf(stderr, "usage: kestrune --snapshot DIR [--language CODE] [NAME...]\n");
         return 2;
     }
     // Pictures need real pixels and real text: the Cairo and Pango backend, loaded now.
@@ -65,8 +66,11 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     }
     platform::ui::DisplayCycle::install();
     installInterfaceKitHelpers();
-    // The pictures read in English.
-    setLocalizableLanguage("en");
+    // The pictures read in English unless the line names another language.
+    const auto options = CommandLineOptions::parse(argc, argv);
+    if (options.mode != CommandLineOptions::Mode::Snapshot) return 2;
+    setGalleryLanguage(options.language);
+    useGalleryLanguage();
     platform::ui::registerControlGallery();
     registerShieldGallery();
     registerHotKeyGallery();
@@ -78,8 +82,7 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     registerHistoryAndPhotosGallery(&platform::SimulatedCamera::testPattern);
     registerMenuBarGallery();
     registerClipboardWindowGallery();
-    std::vector<std::string> names(argv + 3, argv + argc);
-    const int failures = platform::ui::SceneRegistry::renderAll(argv[2], names);
+    const int failures = platform::ui::SceneRegistry::renderAll(argv[2], options.scenes);
     return failures == 0 ? 0 : 1;
 }
 

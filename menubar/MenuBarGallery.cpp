@@ -91,7 +91,7 @@ void prepareSnapshotWorld() {
     if (done) return;
     done = true;
     platform::ui::SceneRegistry::useThrowawayHome();
-    setLocalizableLanguage("en");
+    useGalleryLanguage();
 }
 
 void trackSnapshotPhone(bool present, bool connected) {

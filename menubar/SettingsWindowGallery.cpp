@@ -67,7 +67,7 @@ void prepareWorld() {
     platform::ui::SceneRegistry::useThrowawayHome();
     if (macInstaller()) macInstaller()();
     PhoneRecordServices::install(std::make_shared<FeaturePhoneRecordServices>());
-    setLocalizableLanguage(std::string("en"));
+    useGalleryLanguage();
     DataManager::shared().getSavedDataModel();
 }
 

@@ -181,7 +181,7 @@ ui::Scene popover(int32_t type) {
 }  // namespace
 
 void registerHistoryAndPhotosGallery(GalleryPhotoSource photos) {
-    setLocalizableLanguage(std::string("en"));
+    useGalleryLanguage();
     ui::SceneRegistry::add("history-window", [photos] { return historyWindow(photos, false); });
     ui::SceneRegistry::add("history-window-filtered", [photos] { return historyWindow(photos, true); });
     ui::SceneRegistry::add("activity-chart", [] { return activityChart(); });

@@ -215,8 +215,8 @@ void registerTutorialScenes() {
 }  // namespace
 
 void registerScreensGallery() {
-    // The pictures are in English, whatever the machine's language.
-    setLocalizableLanguage(std::string("en"));
+    // The pictures are in English, whatever the machine's language, unless the command line names another.
+    useGalleryLanguage();
     registerWindowArtwork();
     registerFactoryScenes();
     registerPagerScenes();

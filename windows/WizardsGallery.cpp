@@ -233,8 +233,8 @@ void registerWifiScenes() {
 }  // namespace
 
 void registerWizardsGallery() {
-    // The pictures are in English, whatever the machine's language.
-    setLocalizableLanguage(std::string("en"));
+    // The pictures are in English, whatever the machine's language, unless the command line names another.
+    useGalleryLanguage();
     registerWindowArtwork();
     registerWakeUnlockScenes();
     registerPreferenceScenes();

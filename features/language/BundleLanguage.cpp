@@ -33,6 +33,25 @@ void setLocalizableLanguage(const std::optional<std::string>& code) {
     BundleEx::shared().attachLanguageBundle(std::nullopt);
 }
 
+namespace {
+std::mutex gGalleryLanguageMutex;
+std::string gGalleryLanguage = BundleEx::kDevelopmentLanguage;
+}  // namespace
+
+void setGalleryLanguage(const std::string& code) {
+    std::lock_guard lock(gGalleryLanguageMutex);
+    gGalleryLanguage = code;
+}
+
+void useGalleryLanguage() {
+    std::string code;
+    {
+        std::lock_guard lock(gGalleryLanguageMutex);
+        code = gGalleryLanguage;
+    }
+    setLocalizableLanguage(code);
+}
+
 const std::vector<std::string>& supprotedLanguages() {
     static const std::vector<std::string> codes = {"en", "de", "zh-Hans", "zh-Hant", "ar",    "ru", "es",
                                                    "ja", "ko", "it",      "pt",      "pt-PT", "fr", "nl"};

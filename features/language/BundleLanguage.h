@@ -15,6 +15,11 @@ void setLocalizableLanguage(const std::optional<std::string>& code);
 // Makes `localizable` answer through BundleEx; setLocalizableLanguage does it too.
 void installLocalizableBundle();
 
+// The language the interface's pictures (the `--snapshot` scenes) are drawn in: English, whatever the
+// machine's language, unless the command line names another. The galleries apply it before they draw.
+void setGalleryLanguage(const std::string& code);
+void useGalleryLanguage();
+
 // "en", "de", "zh-Hans", "zh-Hant", "ar", "ru", "es", "ja", "ko", "it", "pt", "pt-PT", "fr", "nl".
 const std::vector<std::string>& supprotedLanguages();
 // The user's preferred languages, most preferred first, and the first of them (none when there is none).

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "app/records/DeviceLocalSettings.h"
-#include "app/store/DataManager.h"
 #include "app/records/MacSessionServices.h"
 #include "app/records/PhoneRecordServices.h"
+#include "app/store/DataManager.h"
 #include "features/language/BundleEx.h"
 #include "features/language/BundleLanguage.h"
 #include "platform/services/UserNotificationBackend.h"
@@ -35,6 +35,7 @@ inline void resetFeatureState() {
     platform::Bundle::main().reload();
     platform::StringsTable::clearCache();
     kestrune::BundleEx::shared().resetForTesting();
+    kestrune::setGalleryLanguage(kestrune::BundleEx::kDevelopmentLanguage);
     kestrune::installLocalizableBundle();
     platform::PreferredLanguages::setForTesting(std::vector<std::string>{});
 }

@@ -51,6 +51,10 @@ TEST(CommandLineOptionsTest, ALineNotUnderstoodPrintsTheUsageToTheErrorStreamAnd
         {{"--list", "--scenario", "desk", "--snapshots", "out"}, "it goes with --scenario NAME"},
         {{"--scenario", "desk", "--snapshots"}, "--snapshots needs a folder"},
         {{"--scenario", "desk", "--snapshots="}, "--snapshots needs a folder"},
+        {{"--snapshot", "out", "--language", "sv"},
+         "--language needs one of the interface languages (en, de"},
+        {{"--snapshot", "out", "panel", "--language"}, "--language needs one of the interface languages"},
+        {{"--snapshot", "out", "--language=PT-pt"}, "--language needs one of the interface languages"},
     };
     for (const auto& [arguments, message] : cases) {
         SCOPED_TRACE(message);
@@ -91,6 +95,19 @@ TEST(CommandLineOptionsTest, WhatStartsTheApplication) {
         std::ostringstream out, err;
         EXPECT_FALSE(kestrune::answerWithoutStarting(options, out, err));
     }
+}
+
+TEST(CommandLineOptionsTest, SnapshotScenesAndTheLanguageTheyReadIn) {
+    auto plain = CommandLineOptions::parse({"--snapshot", "out", "panel", "settings-window"});
+    EXPECT_EQ(plain.scenes, (std::vector<std::string>{"panel", "settings-window"}));
+    EXPECT_EQ(plain.language, "en");
+    auto german = CommandLineOptions::parse({"--snapshot", "out", "panel", "--language", "de", "wizard"});
+    EXPECT_EQ(german.mode, Mode::Snapshot);
+    EXPECT_EQ(german.scenes, (std::vector<std::string>{"panel", "wizard"}));
+    EXPECT_EQ(german.language, "de");
+    auto portuguese = CommandLineOptions::parse({"--snapshot", "out", "--language=pt-PT"});
+    EXPECT_TRUE(portuguese.scenes.empty());
+    EXPECT_EQ(portuguese.language, "pt-PT");
 }
 
 TEST(CommandLineOptionsTest, ListNamesTheScenariosAndTheDefaultIsWhatMakeRunPlays) {

@@ -13,6 +13,9 @@
 #include "engine/session/SecurityAgentListener.h"
 #include "features/hotkeys/DDHotKeyCenter.h"
 #include "features/hotkeys/ShortCutManager.h"
+#include "features/updates/KestruneUpdater.h"
+#include "features/updates/UpdateController.h"
+#include "features/wifi/SafeWifiManager.h"
 #include "link/requests/MotionDetection.h"
 #include "link/requests/RSSIIntake.h"
 #include "link/transport/AccountServices.h"
@@ -43,6 +46,11 @@ inline void forgetTheRoad() {
     kestrune::DataManager::resetSharedForTesting();
     kestrune::ShortCutManager::resetForTesting();
     kestrune::DDHotKeyCenter::resetForTesting();
+    // Made by whichever test first asks for it, with the Wi-Fi backend and settings of that test.
+    kestrune::SafeWifiManager::resetSharedForTesting();
+    // The same for the updaters: the next test's update server and settings are its own.
+    kestrune::KestruneUpdater::resetSharedForTesting();
+    kestrune::UpdateController::resetSharedForTesting();
 }
 inline const bool kRoadResetRegistered = (testsupport::addResetHook(&forgetTheRoad), true);
 

@@ -3,6 +3,7 @@
 #include "app/records/FailedLoginEntry.h"
 #include "app/records/LoginLogoutEntry.h"
 #include "app/store/DataManager.h"
+#include "app/support/Localizable.h"
 #include "app/support/Utilities.h"
 #include "features/history/HistoryFeatureServices.h"
 #include "features/history/LoginTrackerController.h"
@@ -158,6 +159,36 @@ TEST_F(HistoryTest, LineTestsReadEveryLanguage) {
     EXPECT_EQ(LoginTrackerController::dateForLine("short"), std::nullopt);
     EXPECT_TRUE(LoginTrackerController::isSessionDurationLine("--------------- 01h"));
     EXPECT_FALSE(LoginTrackerController::isSessionDurationLine("-------------- 01h"));
+}
+
+TEST_F(HistoryTest, LinesWrittenInEachLanguageAreReadInAnyOther) {
+    // The project's own tables. The language changes before every line, so that each language writes a
+    // start, an unlock and a lock line (14 languages, 3 kinds: every pairing within 42 lines).
+    const auto& codes = supprotedLanguages();
+    const char* keys[] = {"kestrune_started", "mac_unlocked", "mac_locked"};
+    std::vector<std::string> written;
+    for (size_t i = 0; i < 3 * codes.size(); ++i) {
+        setLocalizableLanguage(codes[i % codes.size()]);
+        written.push_back(localizable(keys[i % 3]));
+        LoginTrackerController::insertentry(static_cast<int>(i % 3));
+        advance(60);
+    }
+    EXPECT_NE(tracker().find("\n2027-01-15 08:01:00,    Mac entsperrt,"), std::string::npos) << tracker();
+    EXPECT_NE(tracker().find("Mac verrouill\xC3\xA9,session\xC2\xA0: 00h :01m :00s"), std::string::npos);
+
+    // Read back with yet another language in use: each line is its own kind and no other.
+    setLocalizableLanguage("pt-PT");
+    std::vector<std::string> lines;
+    for (const auto& line : platform::split(tracker(), "\n"))
+        if (LoginTrackerController::isValidLine(line)) lines.push_back(line);
+    ASSERT_EQ(lines.size(), written.size());
+    for (size_t i = 0; i < lines.size(); ++i) {
+        SCOPED_TRACE(codes[i % codes.size()] + ": " + lines[i]);
+        EXPECT_NE(lines[i].find(written[i]), std::string::npos);
+        EXPECT_EQ(LoginTrackerController::isKestruneStartedForLine(lines[i]), i % 3 == 0);
+        EXPECT_EQ(LoginTrackerController::isLoginEntryForLine(lines[i]), i % 3 == 1);
+        EXPECT_EQ(LoginTrackerController::isLogoutEntryForLine(lines[i]), i % 3 == 2);
+    }
 }
 
 TEST_F(HistoryTest, QuitWritesAnEntryAndNoTrackerLine) {

@@ -132,10 +132,23 @@ TEST_F(LanguageTest, TheProjectBundleHasEveryLanguageNamingItself) {
     for (const auto& code : supprotedLanguages()) {
         setLocalizableLanguage(code);
         EXPECT_EQ(currentlyUsedLanguageLangKey(), code);
-        // Untranslated keys come from English.
-        EXPECT_EQ(localizable("mac_locked"), "Mac locked") << code;
+        // The language's own text when its table has one, else English.
+        auto table = StringsTable::tableAtPath(BundleEx::tablePathForLanguage(code));
+        ASSERT_TRUE(table) << code;
+        auto own = table->find("mac_locked");
+        EXPECT_EQ(localizable("mac_locked"), own != table->end() ? own->second : "Mac locked") << code;
     }
     EXPECT_EQ(allTranlationsForLocalizableKey("lang"), supprotedLanguages());
+}
+
+TEST_F(LanguageTest, GalleriesDrawInEnglishUnlessAnotherLanguageIsNamed) {
+    setLocalizableLanguage("fr");
+    useGalleryLanguage();
+    EXPECT_EQ(currentlyUsedLanguageLangKey(), "en");
+    setGalleryLanguage("de");
+    useGalleryLanguage();
+    EXPECT_EQ(currentlyUsedLanguageLangKey(), "de");
+    EXPECT_EQ(localizable("mac_locked"), "Mac gesperrt");
 }
 
 TEST_F(LanguageTest, FirstLaunchStoresTheBestMatchAndPostsNothing) {

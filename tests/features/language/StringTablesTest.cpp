@@ -1,0 +1,181 @@
+// The string tables of the application's languages held against English: each parses, has every English key
+// and no other, and each text keeps what the code relies on: the placeholders a format fills (in number
+// and kind), its line breaks and the spaces at its ends.
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <set>
+
+#include "features/language/BundleEx.h"
+#include "features/language/BundleLanguage.h"
+#include "platform/storage/Files.h"
+#include "platform/storage/StringsTable.h"
+#include "tests/features/FeaturesFixture.h"
+
+using namespace kestrune;
+using platform::StringsTable;
+
+namespace {
+
+// Tables that still hold only their "lang" entry: the check for every English key skips them. Remove a
+// language once its table is translated; the test fails on a listed table that has every key.
+const std::set<std::string> kNotYetTranslated = {"ar", "ja", "ko", "ru", "zh-Hans", "zh-Hant"};
+
+// The placeholders of a format, each as written ("%@", "%1$@", "%ld"); "%%" is no placeholder, and a "%"
+// that starts none is kept as "%?" so that a stray one counts as a difference too.
+std::vector<std::string> placeholders(const std::string& text) {
+    std::vector<std::string> found;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') continue;
+        if (i + 1 < text.size() && text[i + 1] == '%') {
+            ++i;
+            continue;
+        }
+        size_t j = i + 1;
+        auto skip = [&](const char* set) {
+            while (j < text.size() && std::strchr(set, text[j]) && text[j] != '\0') ++j;
+        };
+        skip("0123456789$");
+        skip("-+ #0'");
+        skip("0123456789*.");
+        skip("hlqLzjt");
+        if (j < text.size() && std::strchr("@dDiuUxXoOfFeEgGcCsSpaA", text[j]) && text[j] != '\0') {
+            found.push_back(text.substr(i, j - i + 1));
+            i = j;
+        } else {
+            found.push_back("%?");
+        }
+    }
+    return found;
+}
+
+bool positional(const std::string& placeholder) {
+    return placeholder.find('$') != std::string::npos;
+}
+
+// The same placeholders in the same order, or, where every one of them is numbered, the same set in any
+// order (a language that names the arguments the other way round).
+bool sameArguments(const std::string& english, const std::string& translated) {
+    auto a = placeholders(english), b = placeholders(translated);
+    if (a == b) return true;
+    if (!std::all_of(a.begin(), a.end(), positional) || !std::all_of(b.begin(), b.end(), positional))
+        return false;
+    std::sort(a.begin(), a.end());
+    std::sort(b.begin(), b.end());
+    return a == b;
+}
+
+size_t lineBreaks(const std::string& text) {
+    return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+bool spaceAt(const std::string& text, bool front) {
+    if (text.empty()) return false;
+    return std::isspace(static_cast<unsigned char>(front ? text.front() : text.back())) != 0;
+}
+
+// What is wrong with a language's table next to English, one line per fault; nothing for a sound table.
+std::vector<std::string> tableFaults(const std::string& code, const std::string& text,
+                                     const StringsTable::Map& english, bool needsEveryKey) {
+    StringsTable::ParseError error{0, ""};
+    auto table = StringsTable::parse(text, &error);
+    if (!table)
+        return {code + ": does not parse at line " + std::to_string(error.line) + ": " + error.reason};
+    std::vector<std::string> faults;
+    auto fault = [&](const std::string& key, const std::string& what) {
+        faults.push_back(code + " \"" + key + "\": " + what);
+    };
+    auto lang = table->find("lang");
+    if (lang == table->end() || lang->second != code) fault("lang", "does not name the table's language");
+    size_t sameAsEnglish = 0;
+    for (const auto& [key, englishText] : english) {
+        auto it = table->find(key);
+        if (it == table->end()) {
+            if (needsEveryKey) fault(key, "missing");
+            continue;
+        }
+        const std::string& own = it->second;
+        if (!sameArguments(englishText, own)) fault(key, "placeholders differ from English: " + own);
+        if (lineBreaks(englishText) != lineBreaks(own)) fault(key, "line breaks differ from English");
+        if (spaceAt(englishText, true) != spaceAt(own, true) ||
+            spaceAt(englishText, false) != spaceAt(own, false))
+            fault(key, "spaces at the ends differ from English");
+        if (own.empty() != englishText.empty()) fault(key, "empty");
+        if (key != "lang" && own == englishText) ++sameAsEnglish;
+    }
+    for (const auto& [key, own] : *table)
+        if (!english.count(key)) fault(key, "English has no such key");
+    // A translated table keeps English only for names ("Kestrune", "OK", "Twitter"), never for most texts.
+    if (needsEveryKey && sameAsEnglish * 10 > english.size())
+        faults.push_back(code + ": " + std::to_string(sameAsEnglish) + " texts are still the English ones");
+    std::sort(faults.begin(), faults.end());
+    return faults;
+}
+
+std::string fileText(const std::string& path) {
+    auto data = platform::Files::read(path);
+    return data ? data->toString() : std::string();
+}
+
+class StringTablesTest : public featuretests::FeatureTest {};
+
+TEST_F(StringTablesTest, EveryLanguageHasEveryEnglishKeyWithTheSamePlaceholders) {
+    auto english = StringsTable::tableAtPath(BundleEx::tablePathForLanguage("en"));
+    ASSERT_TRUE(english);
+    EXPECT_GT(english->size(), 400u);
+    for (const auto& code : supprotedLanguages()) {
+        if (code == "en") continue;
+        const std::string path = BundleEx::tablePathForLanguage(code);
+        ASSERT_TRUE(platform::Files::exists(path)) << path;
+        const bool translated = !kNotYetTranslated.count(code);
+        for (const auto& fault : tableFaults(code, fileText(path), *english, translated))
+            ADD_FAILURE() << fault;
+        if (!translated) {
+            // A table translated since the list was written: time to check it whole.
+            auto table = StringsTable::tableAtPath(path);
+            ASSERT_TRUE(table);
+            EXPECT_LT(table->size(), english->size())
+                << code << " has every key: remove it from kNotYetTranslated";
+        }
+    }
+    for (const auto& code : kNotYetTranslated)
+        EXPECT_NE(std::find(supprotedLanguages().begin(), supprotedLanguages().end(), code),
+                  supprotedLanguages().end())
+            << code;
+}
+
+TEST_F(StringTablesTest, TheCheckNamesEachKindOfFault) {
+    StringsTable::Map english = {
+        {"lang", "en"},          {"greeting", "Hello %@"},  {"pair", "%1$@ and %2$@"},
+        {"suffix", " (in use)"}, {"two_lines", "one\ntwo"}, {"count", "%ld items"},
+        {"word", "Word"}};
+    const std::string broken =
+        "\"lang\" = \"yy\";\n"
+        "\"greeting\" = \"Hallo\";\n"          // the name dropped
+        "\"pair\" = \"%2$@ und %1$@\";\n"      // reordered by number: sound
+        "\"suffix\" = \"(in Benutzung)\";\n"   // the leading space lost
+        "\"two_lines\" = \"eins zwei\";\n"     // the line break lost
+        "\"count\" = \"%d Dinge zu 100%\";\n"  // another kind, and a stray percent sign
+        "\"extra\" = \"Extra\";\n";            // a key English lacks; "word" missing
+    const auto faults = tableFaults("xx", broken, english, true);
+    const std::vector<std::string> expected = {
+        "xx \"count\": placeholders differ from English: %d Dinge zu 100%",
+        "xx \"extra\": English has no such key",
+        "xx \"greeting\": placeholders differ from English: Hallo",
+        "xx \"lang\": does not name the table's language",
+        "xx \"suffix\": spaces at the ends differ from English",
+        "xx \"two_lines\": line breaks differ from English",
+        "xx \"word\": missing",
+    };
+    EXPECT_EQ(faults, expected);
+    // A table that is not yet translated may lack keys, but nothing else.
+    EXPECT_TRUE(tableFaults("xx", "\"lang\" = \"xx\";", english, false).empty());
+    EXPECT_EQ(tableFaults("xx", "\"lang\" = \"xx\"", english, false).front().rfind("xx: does not parse", 0),
+              0u);
+    // Placeholders as the formatter knows them; "%%" is a percent sign.
+    EXPECT_EQ(placeholders("%@ %1$@ %% %ld %.2f %"),
+              (std::vector<std::string>{"%@", "%1$@", "%ld", "%.2f", "%?"}));
+}
+
+}  // namespace
