@@ -7,13 +7,16 @@ JOBS       ?= $(shell nproc)
 ARGS       ?=
 CTEST_ARGS ?=
 FUZZ_SECONDS ?= 60
+FUZZ_CORPUS ?= fuzz-corpus
 
 # What building and running the application needs (`make run`); the rest is for the tests and the
 # benchmarks. fonts-dejavu-core: the snapshot pictures use DejaVu, so that they look the same on every
-# machine. ccache: a rebuild of objects already built once (another checkout, CI on the same machine)
+# machine; DejaVu has Latin, Cyrillic and Arabic, fonts-droid-fallback the Chinese and Japanese texts and
+# fonts-nanum the Korean ones. ccache: a rebuild of objects already built once (another checkout, CI on the same machine)
 # comes from its cache.
 RUN_PACKAGES := cmake g++ make pkg-config ccache zlib1g-dev libssl-dev libcurl4-openssl-dev libplist-dev \
-                nlohmann-json3-dev libcairo2-dev libpango1.0-dev fonts-dejavu-core libjpeg62-turbo-dev
+                nlohmann-json3-dev libcairo2-dev libpango1.0-dev fonts-dejavu-core fonts-droid-fallback fonts-nanum \
+                libjpeg62-turbo-dev
 PACKAGES := $(RUN_PACKAGES) libcpp-httplib-dev libgtest-dev libgmock-dev libbenchmark-dev
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
@@ -32,7 +35,7 @@ CMAKE_COMMON := -DCMAKE_EXPORT_COMPILE_COMMANDS=ON $$(command -v ccache >/dev/nu
 # on a busy 8-core x86 machine, with room to spare); `make run` says what that makes with its jobs.
 FIRST_BUILD_CORE_MINUTES ?= 16
 
-.PHONY: deps run-deps build run road-pictures test test-optimised tsan bench fuzz fuzz-deps clean format
+.PHONY: deps run-deps build run road-pictures test test-whole test-optimised tsan bench fuzz fuzz-deps clean format
 
 # Installs only what is missing, so a machine that has everything does not touch apt at all.
 define install_missing
@@ -92,6 +95,14 @@ test: deps
 	cmake -S . -B $(BUILD_ROOT)/asan -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_SANITIZE=address $(CMAKE_COMMON) >/dev/null
 	cmake --build $(BUILD_ROOT)/asan -j $(JOBS)
 	cd $(BUILD_ROOT)/asan && ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
+	@[ -n "$(CTEST_ARGS)" ] || $(MAKE) --no-print-directory test-whole
+
+# ctest runs every test in a process of its own; here each test binary runs once more whole, in an
+# order of its own, so that a test that leaves state behind for a later one is caught.
+test-whole:
+	@cd $(BUILD_ROOT)/asan && ls *_tests | xargs -P $(JOBS) -I{} sh -c \
+	  './{} --gtest_shuffle --gtest_brief=1 > {}.whole.log 2>&1 && echo "{}: passed whole" || \
+	   { echo "{}: FAILED run whole (seed in $(BUILD_ROOT)/asan/{}.whole.log)"; tail -n 40 {}.whole.log; exit 1; }'
 
 # The reporting kits' tests (capture, stack walker, crash probes, upload) once more in the optimised
 # build that `make run` uses: crash reports come from such builds, and optimisation changes the frames
@@ -120,8 +131,8 @@ fuzz: fuzz-deps
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD_ROOT)/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUNE_FUZZ=ON $(CMAKE_COMMON) >/dev/null
 	cmake --build $(BUILD_ROOT)/fuzz -j $(JOBS) --target fuzz_targets
 	@set -e; for f in $(BUILD_ROOT)/fuzz/fuzz/fuzz_*; do \
-	  [ -x "$$f" ] || continue; name=$$(basename $$f); mkdir -p fuzz-corpus/$$name; \
-	  echo "== $$name"; "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 fuzz-corpus/$$name $$( [ -d fuzz/seeds/$$name ] && echo fuzz/seeds/$$name ); \
+	  [ -x "$$f" ] || continue; name=$$(basename $$f); mkdir -p $(FUZZ_CORPUS)/$$name; \
+	  echo "== $$name"; "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $(FUZZ_CORPUS)/$$name $$( [ -d fuzz/seeds/$$name ] && echo fuzz/seeds/$$name ); \
 	done
 
 clean:
