@@ -12,8 +12,8 @@ FUZZ_CORPUS ?= fuzz-corpus
 # What building and running the application needs (`make run`); the rest is for the tests and the
 # benchmarks. fonts-dejavu-core: the snapshot pictures use DejaVu, so that they look the same on every
 # machine; DejaVu has Latin, Cyrillic and Arabic, fonts-droid-fallback the Chinese and Japanese texts and
-# fonts-nanum the Korean ones. ccache: a rebuild of objects already built once (another checkout, CI on the same machine)
-# comes from its cache.
+# fonts-nanum the Korean ones. ccache: a rebuild of objects already built once (another checkout, CI on
+# the same machine) comes from its cache.
 RUN_PACKAGES := cmake g++ make pkg-config ccache zlib1g-dev libssl-dev libcurl4-openssl-dev libplist-dev \
                 nlohmann-json3-dev libcairo2-dev libpango1.0-dev fonts-dejavu-core fonts-droid-fallback fonts-nanum \
                 libjpeg62-turbo-dev
