@@ -268,6 +268,52 @@ TEST_F(SettingsCellsTest, TheTwoButtonsSitCentredOrAgainstTheRightEdge) {
     EXPECT_EQ(second, 2);
 }
 
+// The colour the button's title is drawn in, from the line of its drawing that shows the text.
+std::string drawnTitleColour(const ui::DisplayList& drawing, const std::string& title) {
+    for (const auto& line : drawing)
+        if (line.rfind("text \"" + title + "\"", 0) == 0) return line.substr(line.rfind(' ') + 1);
+    return "no text " + title;
+}
+
+TEST_F(SettingsCellsTest, AColouredButtonIsDrawnWithItsWhiteTitleFromTheFirstDrawingOn) {
+    auto cell = shown<SimpleButtonCell>();
+    auto unpair = ListCellViewModel::init();
+    unpair->setTitle("Unpair");
+    unpair->setCustomColor(redButtonColor());
+    auto ping = ListCellViewModel::init();
+    ping->setTitle("Ping");
+    const std::string white = ui::Color::whiteColor().description();
+
+    cell->updateCellForCellViewModel(unpair);
+    EXPECT_EQ(drawnTitleColour(drawing(*cell->customButton), "UNPAIR"), white);
+    // Reused for a plain button and back, without letting the button's resizing catch up in between.
+    cell->prepareForReuse();
+    cell->updateCellForCellViewModel(ping);
+    EXPECT_EQ(drawnTitleColour(drawing(*cell->customButton), "PING"), custom2().description());
+    cell->prepareForReuse();
+    cell->updateCellForCellViewModel(unpair);
+    EXPECT_EQ(drawnTitleColour(drawing(*cell->customButton), "UNPAIR"), white);
+    EXPECT_EQ(background(*cell->customButton), redButtonColor());
+}
+
+TEST_F(SettingsCellsTest, TheTwoButtonsKeepTheirPlaceWhenTheRowIsResized) {
+    auto cell = load<DoubleButtonCell>();  // filled at the layout's width, as a new cell is
+    auto vm = ListCellViewModel::init();
+    vm->setTitle("Rescan");
+    vm->setDescriptionText("Troubleshoot");
+    vm->setIsOn(true);
+    cell->updateCellForCellViewModel(vm);
+    cell->setFrameSize({850, cell->frame().height()});
+    EXPECT_EQ(cell->alignmentContainer->frame().midX(), 425);
+    cell->setFrameSize({620, cell->frame().height()});
+    EXPECT_EQ(cell->alignmentContainer->frame().midX(), 310);
+
+    vm->setIsOn(false);
+    cell->updateCellForCellViewModel(vm);
+    cell->setFrameSize({700, cell->frame().height()});
+    EXPECT_EQ(cell->alignmentContainer->frame().maxX(), 700);
+}
+
 TEST_F(SettingsCellsTest, CheckBoxesFollowTheViewModelAndItsIndentation) {
     auto custom = load<CustomCheckBoxCell>();
     auto vm = ListCellViewModel::init();
