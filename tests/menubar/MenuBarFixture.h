@@ -22,6 +22,7 @@
 #include "app/records/iOSPreferences.h"
 #include "app/store/DataManager.h"
 #include "app/store/DataModel.h"
+#include "app/support/Localizable.h"
 #include "features/language/BundleEx.h"
 #include "features/language/BundleLanguage.h"
 #include "menubar/MenuBarFacts.h"
@@ -116,6 +117,8 @@ protected:
         kestrune::DataManager::resetSharedForTesting();
         kestrune::DeviceLocalSettings::resetSharedForTesting();
         kestrune::setLocalizableLanguage(std::nullopt);
+        // Keys read as themselves again for the tests after this one, as in a process that never set texts.
+        kestrune::setLocalizedStringLookup(nullptr);
         unsetenv("KESTRUNE_BUNDLE_PATH");
         platform::Bundle::main().reload();
         platform::StringsTable::clearCache();
@@ -134,7 +137,9 @@ protected:
         platform::Bundle::main().reload();
         platform::StringsTable::clearCache();
         kestrune::BundleEx::shared().resetForTesting();
-        kestrune::installLocalizableBundleOnce();
+        // Installed each time: a test of another fixture may have taken the lookup away since the first.
+        kestrune::setLocalizedStringLookup(
+            [](const std::string& key) { return kestrune::BundleEx::shared().textForKey(key); });
     }
 
     // The tracked phone "Ada's iPhone", tracking on, the lock at 66; none without a settings record.
