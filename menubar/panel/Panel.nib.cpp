@@ -155,7 +155,8 @@ const ui::NibRegistry::Registration kPanelLayout("Panel", [](ui::NibLoader& nib)
     device->mobileImageView = nib.make<ui::ImageView>({24, 18, 28, 52});
     device->addSubview(device->mobileImageView);
     device->nameLabel = label(nib, *device, {70, 39, 140, 18}, 14, true, 1);
-    device->distanceLabel = label(nib, *device, {70, 23, 140, 15}, 12, false, 0.75);
+    // From the loader's side (x 98) to the help button (x 242): room for "Looking for your iPhone…".
+    device->distanceLabel = label(nib, *device, {70, 23, 142, 15}, 11, false, 0.75);
     device->loadingImage = nib.make<ui::ImageView>({74, 25, 14, 14});
     device->loadingImage->setImage(ui::Image::imageNamed("menubar_loading"));
     device->loadingImage->setWantsLayer(true);
