@@ -172,13 +172,17 @@ TEST_F(PXListViewTest, ScrollingKeepsCellsOnlyForTheRowsOnScreen) {
     EXPECT_LE(rows_->cellsMade, 30);
 }
 
-// Notes the width each cell has when the delegate fills it, as a cell laying itself out would see it.
+// Notes the width each cell has when the delegate fills it, as a cell laying itself out would see it;
+// its cells stretch with their superview.
 class WidthNotingRows : public Rows {
 public:
     std::vector<double> widthsWhenFilled;
     std::shared_ptr<PXListViewCell> listView_cellForRow(PXListView& list, uint64_t row) override {
         auto cell = Rows::listView_cellForRow(list, row);
-        if (cell && cell->frame().width() > 0) widthsWhenFilled.push_back(cell->frame().width());
+        if (!cell) return cell;
+        // Stretching with its superview, as the settings cells do.
+        cell->setAutoresizingMask(ui::kViewWidthSizable);
+        if (cell->frame().width() > 0) widthsWhenFilled.push_back(cell->frame().width());
         return cell;
     }
 };
