@@ -266,6 +266,20 @@ ui::Scene devicesSearching() {
     return settingsWindow(kDevices);
 }
 
+// The phone away and no scan running (the rescan and troubleshoot pair), after the window was widened to
+// 1400 points and narrowed back: every row takes the list's width each time.
+ui::Scene devicesResized() {
+    resetWorld();
+    pairPhone(false);
+    ui::Scene scene = settingsWindow(kDevices);
+    const ui::Rect frame = scene.window->frame();
+    for (double width : {1400.0, frame.width()}) {
+        scene.window->setFrame({frame.origin, {width, frame.height()}});
+        platform::RunLoop::main().runUntil([] { return false; }, 0.1);
+    }
+    return scene;
+}
+
 ui::Scene devicesBluetoothOff() {
     resetWorld();
     pairPhone(false);
@@ -377,6 +391,7 @@ void registerSettingsWindowGallery(std::function<void()> installMac,
     ui::SceneRegistry::add("settings-devices-connected", devicesConnected);
     ui::SceneRegistry::add("settings-devices-first-connection", devicesFirstConnection);
     ui::SceneRegistry::add("settings-devices-searching", devicesSearching);
+    ui::SceneRegistry::add("settings-devices-resized", devicesResized);
     ui::SceneRegistry::add("settings-devices-bluetooth-off", devicesBluetoothOff);
     ui::SceneRegistry::add("settings-devices-paused", devicesPaused);
     ui::SceneRegistry::add("settings-setup-connected", setupConnected);

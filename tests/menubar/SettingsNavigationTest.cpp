@@ -137,6 +137,20 @@ TEST_F(SettingsNavigationTest, APageFillsThePaneAndAScreenUnderTheBarGetsAScreen
     EXPECT_EQ(shown()->frame().maxY(), navigation->detail()->navbar->frame().minY());
 }
 
+TEST_F(SettingsNavigationTest, ThePageAndItsListFollowTheWindowsWidth) {
+    root(0);
+    finishSwaps();
+    const Rect frame = window->frame();
+    for (double width : {1400.0, frame.width()}) {
+        window->setFrame({frame.origin, {width, frame.height()}});
+        settle();
+        SCOPED_TRACE(width);
+        EXPECT_EQ(shown()->frame(), pane().bounds());
+        EXPECT_EQ(pages[0]->listView->frame().width(), pane().bounds().width());
+    }
+    EXPECT_EQ(pane().bounds().width(), window->detailViewWrapper()->bounds().width());
+}
+
 TEST_F(SettingsNavigationTest, TheMasterListOpensItsFirstRowAndSlidesPagesAsTheSelectionMoves) {
     giveMasterList();
     EXPECT_EQ(stack(), std::vector<std::string>{"Devices"});

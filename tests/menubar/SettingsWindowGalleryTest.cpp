@@ -37,7 +37,7 @@ TEST_F(SettingsWindowGalleryTest, EverySceneIsTheWholeWindow) {
     auto screen = redToppedScreen();
     kestrune::registerSettingsWindowGallery([&] { ++installs; }, [screen] { return screen; });
     const auto names = ui::SceneRegistry::names();
-    EXPECT_EQ(names.size(), 21u);
+    EXPECT_EQ(names.size(), 22u);
     const std::string dir = home() + "/settings";
     EXPECT_EQ(ui::SceneRegistry::renderAll(dir, {}), 0);
     EXPECT_EQ(installs, 1);
