@@ -28,6 +28,7 @@
 #include "windows/ScreensGallery.h"
 #include "windows/WizardsGallery.h"
 #include "windows/clipboard/ClipboardGallery.h"
+#include "windows/wizard/InitalWizzardController.h"
 
 namespace kestrune {
 
@@ -78,7 +79,12 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     registerListsAndSharingGallery();
     registerScreensGallery();
     registerWizardsGallery();
-    registerSettingsWindowGallery(installSimulatedMacForPictures);
+    registerSettingsWindowGallery(installSimulatedMacForPictures, [] {
+        auto wizard = KSWindowController::create<InitalWizzardController>();
+        wizard->window();
+        wizard->showPageAtIndex_animated(InitalWizzardController::kConfigurePage, false);
+        return std::static_pointer_cast<KSWindowController>(wizard);
+    });
     registerHistoryAndPhotosGallery(&platform::SimulatedCamera::testPattern);
     registerMenuBarGallery();
     registerClipboardWindowGallery();

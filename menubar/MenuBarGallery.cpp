@@ -132,11 +132,15 @@ struct PanelScene {
     bool bluetooth = true;
     bool scanning = false;
     bool editMode = false;
+    bool switchesOn = true;  // proximity locking and trusted Wi-Fi unlock
     int64_t notice = -1;
 };
 
 ui::Scene panel(const PanelScene& s) {
     trackSnapshotPhone(s.phone, s.connected);
+    if (auto phone = DataManager::shared().getTrackingMobileDevice(); phone && !s.switchesOn)
+        if (auto settings = DataManager::shared().settingsForDeviceId(phone->unId()))
+            settings->mobileDeviceTrackInfo()->setShouldTrackMobileDevice(platform::Number(false));
     auto& local = DeviceLocalSettings::shared();
     local.setShowKestruneProximityOption(true);
     local.setShowWifiUnlockOnMainScreen(true);
@@ -145,6 +149,7 @@ ui::Scene panel(const PanelScene& s) {
     facts->bluetooth = s.bluetooth;
     facts->scanning = s.scanning;
     facts->connected = s.phone && s.connected;
+    facts->wifiUnlock = s.switchesOn;
     MenuBarFacts::install(facts);
 
     auto controller = MainMenuBarController::init();
@@ -378,6 +383,7 @@ void registerMenuBarGallery() {
     ui::SceneRegistry::add("menubar-panel-connected", [] { return panel({}); });
     ui::SceneRegistry::add("menubar-panel-not-connected",
                            [] { return panel({.connected = false, .scanning = true}); });
+    ui::SceneRegistry::add("menubar-panel-switches-off", [] { return panel({.switchesOn = false}); });
     ui::SceneRegistry::add("menubar-panel-bluetooth-off", [] { return panel({.bluetooth = false}); });
     ui::SceneRegistry::add("menubar-panel-edit-mode",
                            [] { return panel({.connected = false, .editMode = true}); });

@@ -58,6 +58,11 @@ std::function<void()>& macInstaller() {
     return install;
 }
 
+std::function<std::shared_ptr<KSWindowController>()>& pairingScreenMaker() {
+    static std::function<std::shared_ptr<KSWindowController>()> make;
+    return make;
+}
+
 // The data folders move to a throwaway place before the first scene reads or writes a setting, and the
 // machine the pages read is put in place.
 void prepareWorld() {
@@ -127,6 +132,7 @@ struct SettingsWindow {
     std::shared_ptr<KestruneMasterDetailNavManager> navigation;
     std::shared_ptr<MenuManagerFactory> factory;
     std::vector<Page> pages;
+    std::shared_ptr<KSWindowController> screen;
 };
 
 std::vector<std::shared_ptr<SettingsWindow>>& keptWindows() {
@@ -185,11 +191,15 @@ Page pageOfRow(const MenuManagerFactory& factory, Row row) {
     }
 }
 
-// A settings window with the factory's master list on the page of the master row, with `also` pushed
-// over it when given. Without the coordinator a row only selects; the scene shows its page itself.
-ui::Scene settingsWindow(Row shownRow, const Page& also = nullptr) {
+// A settings window with the factory's master list on the page of the master row, with `also` (a page)
+// or `screen` pushed over it when given. Without the coordinator a row only selects; the scene shows its
+// page itself.
+ui::Scene settingsWindow(Row shownRow, const Page& also = nullptr,
+                         const std::shared_ptr<KSWindowController>& screen = nullptr) {
     auto kept = std::make_shared<SettingsWindow>();
-    kept->window = WAYSourceListWindow::create({200, 200, 1095, 575});
+    kept->window = WAYSourceListWindow::create(
+        {200, 200, 1095, 575}, ui::kWindowStyleTitled | ui::kWindowStyleClosable |
+                                   ui::kWindowStyleMiniaturizable | ui::kWindowStyleResizable);
     kept->navigation = KestruneMasterDetailNavManager::create();
     kept->navigation->setup(kept->window);
     kept->navigation->setFooterText(Common::versionText());
@@ -207,6 +217,11 @@ ui::Scene settingsWindow(Row shownRow, const Page& also = nullptr) {
         kept->navigation->pushDetailList(also->getViewController());
         waitForSwaps(*kept->navigation);
     }
+    if (screen) {
+        kept->screen = screen;
+        kept->navigation->pushDetailController(screen);
+        waitForSwaps(*kept->navigation);
+    }
     keptWindows().push_back(kept);
     return {kept->window, nullptr};
 }
@@ -215,6 +230,12 @@ ui::Scene photosAndHistory() {
     resetWorld();
     DeviceLocalSettings::shared().setTakePhotoAfterEachLogin(true);
     return settingsWindow(kPhotos);
+}
+
+// The pairing wizard's last page pushed over the welcome page, as adding a phone shows it.
+ui::Scene devicesPairing() {
+    resetWorld();
+    return settingsWindow(kDevices, nullptr, pairingScreenMaker()());
 }
 
 ui::Scene devicesWelcome() {
@@ -243,6 +264,20 @@ ui::Scene devicesSearching() {
     pairPhone(false);
     ScanningIndicator::shared().restartTimer();
     return settingsWindow(kDevices);
+}
+
+// The phone away and no scan running (the rescan and troubleshoot pair), after the window was widened to
+// 1400 points and narrowed back: every row takes the list's width each time.
+ui::Scene devicesResized() {
+    resetWorld();
+    pairPhone(false);
+    ui::Scene scene = settingsWindow(kDevices);
+    const ui::Rect frame = scene.window->frame();
+    for (double width : {1400.0, frame.width()}) {
+        scene.window->setFrame({frame.origin, {width, frame.height()}});
+        platform::RunLoop::main().runUntil([] { return false; }, 0.1);
+    }
+    return scene;
 }
 
 ui::Scene devicesBluetoothOff() {
@@ -345,12 +380,18 @@ ui::Scene catalogue() {
 
 }  // namespace
 
-void registerSettingsWindowGallery(std::function<void()> installMac) {
+void registerSettingsWindowGallery(std::function<void()> installMac,
+                                   std::function<std::shared_ptr<KSWindowController>()> pairingScreen) {
     macInstaller() = std::move(installMac);
+    if (pairingScreen) {
+        pairingScreenMaker() = std::move(pairingScreen);
+        ui::SceneRegistry::add("settings-devices-pairing", devicesPairing);
+    }
     ui::SceneRegistry::add("settings-devices-welcome", devicesWelcome);
     ui::SceneRegistry::add("settings-devices-connected", devicesConnected);
     ui::SceneRegistry::add("settings-devices-first-connection", devicesFirstConnection);
     ui::SceneRegistry::add("settings-devices-searching", devicesSearching);
+    ui::SceneRegistry::add("settings-devices-resized", devicesResized);
     ui::SceneRegistry::add("settings-devices-bluetooth-off", devicesBluetoothOff);
     ui::SceneRegistry::add("settings-devices-paused", devicesPaused);
     ui::SceneRegistry::add("settings-setup-connected", setupConnected);

@@ -21,6 +21,10 @@ void DoubleButtonCell::updateCellForCellViewModel(const std::shared_ptr<ListCell
     frame.origin.x = viewModel->isOn() ? (this->frame().width() - frame.width()) / 2
                                        : this->frame().width() - frame.width();
     alignmentContainer->setFrame(frame);
+    // The list gives the row its width after filling it and again whenever it is resized: the pair
+    // keeps its place, centred or against the right edge, at any width.
+    alignmentContainer->setAutoresizingMask(viewModel->isOn() ? ui::kViewMinXMargin | ui::kViewMaxXMargin
+                                                              : ui::kViewMinXMargin);
 }
 
 void DoubleButtonCell::buttonToggled(ui::Control&) {

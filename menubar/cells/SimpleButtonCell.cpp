@@ -17,6 +17,8 @@ void SimpleButtonCell::prepareForReuse() {
 void SimpleButtonCell::updateCellForCellViewModel(const std::shared_ptr<ListCellViewModel>& viewModel) {
     KestruneListViewCell::updateCellForCellViewModel(viewModel);
     if (!viewModel || !customButton) return;
+    // The title first: a new title is plain text, and the colours below are applied to it.
+    customButton->setTitle(viewModel->title().value_or(""));
     if (viewModel->customColor()) {
         customButton->setCustomBackgroundColor(viewModel->customColor());
         customButton->setCustomTextColor(ui::Color::whiteColor());
@@ -26,7 +28,6 @@ void SimpleButtonCell::updateCellForCellViewModel(const std::shared_ptr<ListCell
     } else {
         customButton->setDefaultValues();
     }
-    customButton->setTitle(viewModel->title().value_or(""));
 }
 
 void SimpleButtonCell::buttonToggled(ui::Control&) {

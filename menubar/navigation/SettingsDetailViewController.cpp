@@ -78,6 +78,8 @@ void SettingsDetailViewController::updateContentView_animationDirection_hasNavba
     currentContentView_ = view;
 
     view->setFrame(shown);
+    // The page follows the pane as the window is resized, as its container does.
+    view->setAutoresizingMask(ui::kViewWidthSizable | ui::kViewHeightSizable);
     pane->addSubview(view);
     view->setAlphaValue(0);
     const ui::Rect incoming = incomingFrameForAnimationDirection(*container, direction);

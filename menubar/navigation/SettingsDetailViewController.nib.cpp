@@ -1,7 +1,9 @@
 // The detail pane, sized for the settings window: the navigation bar across the top (back button on the
-// left, the title centred, a line under it) and two places for a page: under the bar, or the whole pane
-// below the window's title strip. Both places start at the pane's origin, so a page set to either
-// place's bounds sits in it.
+// left, the title centred, a line under it) and two places for a page: under the bar, or the whole pane.
+// The bar is as tall as the window is taller than a screen page (575 - 530), so that a screen pushed
+// under it shows whole; the window's title bar is transparent and its buttons sit over the master pane,
+// so the detail pane keeps no strip for it. Both places start at the pane's origin, so a page set to
+// either place's bounds sits in it.
 
 #include "menubar/navigation/SettingsDetailViewController.h"
 #include "platform/ui/Nib.h"
@@ -13,8 +15,7 @@ namespace kestrune {
 namespace {
 constexpr double kWidth = 849;
 constexpr double kHeight = 575;
-constexpr double kTitleStrip = 20;
-constexpr double kNavbarHeight = 56;
+constexpr double kNavbarHeight = 45;
 }  // namespace
 
 extern const ui::NibRegistry::Registration kSettingsDetailViewControllerLayout;
@@ -22,9 +23,9 @@ const ui::NibRegistry::Registration kSettingsDetailViewControllerLayout(
     "SettingsDetailViewController", [](ui::NibLoader& nib) {
         auto pane = nib.make<ui::View>({0, 0, kWidth, kHeight});
         pane->setAutoresizingMask(ui::kViewWidthSizable | ui::kViewHeightSizable);
-        const double navbarBottom = kHeight - kTitleStrip - kNavbarHeight;
+        const double navbarBottom = kHeight - kNavbarHeight;
 
-        auto fullscreen = nib.make<ui::View>({0, 0, kWidth, kHeight - kTitleStrip});
+        auto fullscreen = nib.make<ui::View>({0, 0, kWidth, kHeight});
         fullscreen->setAutoresizingMask(ui::kViewWidthSizable | ui::kViewHeightSizable);
         auto content = nib.make<ui::View>({0, 0, kWidth, navbarBottom});
         content->setAutoresizingMask(ui::kViewWidthSizable | ui::kViewHeightSizable);
@@ -35,9 +36,9 @@ const ui::NibRegistry::Registration kSettingsDetailViewControllerLayout(
         navbar->setAlphaValue(0);
         auto bar = nib.make<ui::View>({0, 0, kWidth, kNavbarHeight});
         bar->setAutoresizingMask(ui::kViewWidthSizable);
-        auto back = nib.make<KSButtonIcon>({24, 14, 90, 28});
+        auto back = nib.make<KSButtonIcon>({24, 9, 90, 28});
         back->setBordered(false);
-        auto title = nib.make<KSTextFieldTitle1_2>({140, 16, kWidth - 280, 24});
+        auto title = nib.make<KSTextFieldTitle1_2>({140, 11, kWidth - 280, 24});
         title->setEditable(false);
         title->setSelectable(false);
         title->setBezeled(false);

@@ -1,6 +1,6 @@
-// The panel's notice, as large as the phone row it covers: the picture on the left, the texts and the main
-// button to its right, the info button at the right edge. Its ground is the panel's, so that nothing under
-// it shows through.
+// The panel's notice, as large as the phone row it covers: the picture on the left, the texts to its
+// right with the main button under them, the info button at the right edge. Its ground is the panel's,
+// so that nothing under it shows through.
 
 #include "menubar/panel/NotificationViewController.h"
 #include "menubar/panel/PanelBackgrounds.h"
@@ -56,7 +56,9 @@ const ui::NibRegistry::Registration kNotificationViewControllerLayout(
         root->addSubview(picture);
         auto top = label(nib, *root, {66, 58, 190, 16}, 12);
         auto centred = label(nib, *root, {66, 40, 196, 18}, 13);
-        auto main = nib.make<KSButton3>({66, 8, 150, 24});
+        // The flat button grows about its centre with its title: centred on the texts' column, the
+        // longest title (about 205 points) stays clear of the picture and inside the notice.
+        auto main = nib.make<KSButton3>({86, 8, 150, 24});
         setToDefaultProperties(*main);
         connect(*main, owner, &NotificationViewController::didToggleMainButton);
         root->addSubview(main);

@@ -125,6 +125,8 @@ protected:
         kestrune::DataManager::resetSharedForTesting();
         kestrune::DeviceLocalSettings::resetSharedForTesting();
         kestrune::setLocalizableLanguage(std::nullopt);
+        // Keys read as themselves again for the tests after this one, as in a process that never set texts.
+        kestrune::setLocalizedStringLookup(nullptr);
         unsetenv("KESTRUNE_BUNDLE_PATH");
         platform::Bundle::main().reload();
         platform::StringsTable::clearCache();

@@ -25,7 +25,7 @@ TEST_F(MenuBarGalleryTest, EverySceneRenders) {
     ui::CairoRenderer::installAsBackend();
     registerMenuBarGallery();
     const auto names = ui::SceneRegistry::names();
-    EXPECT_EQ(names.size(), 11u);
+    EXPECT_EQ(names.size(), 12u);
     const std::string dir = home() + "/menubar";
     EXPECT_EQ(ui::SceneRegistry::renderAll(dir, {}), 0);
     for (const auto& name : names) {

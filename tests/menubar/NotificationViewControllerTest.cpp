@@ -111,5 +111,20 @@ TEST_F(NotificationViewControllerTest, LabelsGrowAboutTheirOwnMiddle) {
                      middle + NotificationViewController::kCenteredTextOffset);
 }
 
+TEST_F(NotificationViewControllerTest, TheMainButtonGrowsClearOfThePictureAndInsideTheNotice) {
+    notice->setState(NotificationViewController::kConnectionProblem);
+    // The notices' longest title ("Clear the Bluetooth cache") makes the button about 205 points wide in
+    // the application's font; with the fixed measurer of the tests, 31 letters give 200.
+    notice->mainButton->setTitle(std::string(31, 'W'));
+    advance(0.05);  // the button takes its title's width
+    const ui::Rect button = notice->mainButton->frame();
+    ASSERT_GE(button.width(), 200);
+    EXPECT_GE(button.minX(), notice->mainImageView->frame().maxX() + 4);
+    EXPECT_LE(button.maxX(), notice->view()->bounds().width() - 4);
+    // It stays under the texts it belongs to: centred on their column.
+    const ui::Rect text = notice->topLabel->frame();
+    EXPECT_NEAR(button.midX(), text.midX(), 2);
+}
+
 }  // namespace
 }  // namespace kestrune

@@ -9,6 +9,7 @@
 #include "menubar/statusitem/MainMenuBarController.h"
 #include "platform/ui/AnimationContext.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/AttributedString.h"
 #include "platform/ui/Menu.h"
 #include "tests/menubar/MenuBarFixture.h"
 
@@ -250,6 +251,28 @@ TEST_F(PanelControllerTest, AnAbsentPhoneShowsWhatTheMacIsDoing) {
     facts->leOn = false;
     p.updatePanel();
     EXPECT_EQ(alpha(row->helpButton), 0);
+}
+
+TEST_F(PanelControllerTest, TheSearchingTextFitsBetweenTheLoaderAndTheHelpButton) {
+    trackPhone(false);
+    facts->scanning = true;
+    auto& p = opened();
+    auto row = p.mobileDeviceView;
+    ASSERT_EQ(alpha(row->helpButton), 1);
+    const ui::Rect label = row->distanceLabel->frame();
+    EXPECT_EQ(label.minX(), 98);
+    // The English text of a search, whole, in the label's font, ending before the help button.
+    const double text = ui::AttributedString("Looking for your iPhone…",
+                                             ui::TextAttributes::withFont(row->distanceLabel->font()))
+                            .size()
+                            .width;
+    EXPECT_GE(label.width() - 4, text);  // less the field's insets on both sides
+    EXPECT_LE(label.maxX(), row->helpButton->frame().minX());
+    // Without the loader the label keeps its width and stays clear of the rescan button.
+    facts->scanning = false;
+    p.updatePanel();
+    row->setLoaderVisible(false);
+    EXPECT_LE(row->distanceLabel->frame().maxX(), row->rescanButton->frame().minX());
 }
 
 TEST_F(PanelControllerTest, TheDistanceChangesAtMostOnceInOneAndAHalfSeconds) {

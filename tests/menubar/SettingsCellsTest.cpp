@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "menubar/cells/CollapseCell.h"
 #include "menubar/cells/ConnectedDevicesCell.h"
 #include "menubar/cells/CustomCheckBoxCell.h"
@@ -266,6 +269,97 @@ TEST_F(SettingsCellsTest, TheTwoButtonsSitCentredOrAgainstTheRightEdge) {
     cell->button2->performClick();
     EXPECT_EQ(first, 1);
     EXPECT_EQ(second, 2);
+}
+
+// The colour the button's title is drawn in, from the line of its drawing that shows the text.
+std::string drawnTitleColour(const ui::DisplayList& drawing, const std::string& title) {
+    for (const auto& line : drawing)
+        if (line.rfind("text \"" + title + "\"", 0) == 0) return line.substr(line.rfind(' ') + 1);
+    return "no text " + title;
+}
+
+TEST_F(SettingsCellsTest, AColouredButtonIsDrawnWithItsWhiteTitleFromTheFirstDrawingOn) {
+    auto cell = shown<SimpleButtonCell>();
+    auto unpair = ListCellViewModel::init();
+    unpair->setTitle("Unpair");
+    unpair->setCustomColor(redButtonColor());
+    auto ping = ListCellViewModel::init();
+    ping->setTitle("Ping");
+    const std::string white = ui::Color::whiteColor().description();
+
+    cell->updateCellForCellViewModel(unpair);
+    EXPECT_EQ(drawnTitleColour(drawing(*cell->customButton), "UNPAIR"), white);
+    // Reused for a plain button and back, without letting the button's resizing catch up in between.
+    cell->prepareForReuse();
+    cell->updateCellForCellViewModel(ping);
+    EXPECT_EQ(drawnTitleColour(drawing(*cell->customButton), "PING"), custom2().description());
+    cell->prepareForReuse();
+    cell->updateCellForCellViewModel(unpair);
+    EXPECT_EQ(drawnTitleColour(drawing(*cell->customButton), "UNPAIR"), white);
+    EXPECT_EQ(background(*cell->customButton), redButtonColor());
+}
+
+TEST_F(SettingsCellsTest, TheTwoButtonsKeepTheirPlaceWhenTheRowIsResized) {
+    auto cell = load<DoubleButtonCell>();  // filled at the layout's width, as a new cell is
+    auto vm = ListCellViewModel::init();
+    vm->setTitle("Rescan");
+    vm->setDescriptionText("Troubleshoot");
+    vm->setIsOn(true);
+    cell->updateCellForCellViewModel(vm);
+    cell->setFrameSize({850, cell->frame().height()});
+    EXPECT_EQ(cell->alignmentContainer->frame().midX(), 425);
+    cell->setFrameSize({620, cell->frame().height()});
+    EXPECT_EQ(cell->alignmentContainer->frame().midX(), 310);
+
+    vm->setIsOn(false);
+    cell->updateCellForCellViewModel(vm);
+    cell->setFrameSize({700, cell->frame().height()});
+    EXPECT_EQ(cell->alignmentContainer->frame().maxX(), 700);
+}
+
+// Contrast of two opaque colours, 1 (none) to 21 (black on white), from their relative luminances.
+double contrast(const ui::Color& a, const ui::Color& b) {
+    auto luminance = [](const ui::Color& c) {
+        auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redComponent()) + 0.7152 * linear(c.greenComponent()) +
+               0.0722 * linear(c.blueComponent());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// What a subview of the cell stands on: the frontmost view behind it that covers it and has a ground of
+// its own, else the settings page, which is white.
+ui::Color groundUnder(const ui::View& cell, const ui::View& subview) {
+    ui::Color ground = ui::Color::whiteColor();
+    for (const auto& behind : cell.subviews()) {
+        if (behind.get() == &subview) break;
+        const auto colour = behind->layer() ? behind->layer()->backgroundColor() : std::nullopt;
+        if (colour && colour->alphaComponent() == 1 && behind->frame().containsRect(subview.frame()))
+            ground = *colour;
+    }
+    return ground;
+}
+
+TEST_F(SettingsCellsTest, TheDevicesNamesAndDistanceStandOnAGroundTheirColoursReadOn) {
+    for (double width : {400.0, 851.0}) {
+        auto cell = load<ConnectedDevicesCell>(width);
+        auto vm = ConnectedDevicesVM::init();
+        vm->setMacName(std::string("Ada's MacBook"));
+        vm->setIPhoneName(std::string("Ada's iPhone"));
+        vm->setTitle("0.7m");
+        vm->setIsOn(true);
+        cell->updateCellForCellViewModel(vm);
+        for (const auto& label : {cell->titleLabel, cell->macName, cell->iPhoneName}) {
+            SCOPED_TRACE(label->stringValue() + " at width " + std::to_string(width));
+            ASSERT_TRUE(cell->bounds().containsRect(label->frame()));
+            EXPECT_GE(contrast(label->textColor(), groundUnder(*cell, *label)), 4.5);
+        }
+        EXPECT_EQ(cell->titleLabel->textColor(), ui::Color::whiteColor());
+        // The pictures stand on the same ground as the texts about them.
+        for (const auto& picture : {cell->icon, cell->secondaryIcon, cell->connectedImage})
+            EXPECT_EQ(groundUnder(*cell, *picture), groundUnder(*cell, *cell->titleLabel));
+    }
 }
 
 TEST_F(SettingsCellsTest, CheckBoxesFollowTheViewModelAndItsIndentation) {

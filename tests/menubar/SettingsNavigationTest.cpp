@@ -122,6 +122,35 @@ TEST_F(SettingsNavigationTest, TheWindowIsSetUpAt200By200With1095By575AndA245Poi
     EXPECT_EQ(navigation->master()->bottomTextField->textColor(), ui::Color::lightGrayColor());
 }
 
+TEST_F(SettingsNavigationTest, APageFillsThePaneAndAScreenUnderTheBarGetsAScreensWholeHeight) {
+    root(0);
+    finishSwaps();
+    // No strip is kept at the top: the window's title bar is transparent and its buttons are over the
+    // master pane.
+    EXPECT_EQ(shown()->frame(), pane().bounds());
+    auto screen = KSWindowController::create<PlainScreen>();
+    screen->setWindow(ui::Window::create({0, 0, 850, 530}));
+    navigation->pushDetailController(screen);
+    finishSwaps();
+    EXPECT_EQ(shown(), screen->mainView());
+    EXPECT_EQ(shown()->frame().height(), 530);  // a screen page's height: nothing of its top is cut
+    EXPECT_EQ(shown()->frame().maxY(), navigation->detail()->navbar->frame().minY());
+}
+
+TEST_F(SettingsNavigationTest, ThePageAndItsListFollowTheWindowsWidth) {
+    root(0);
+    finishSwaps();
+    const Rect frame = window->frame();
+    for (double width : {1400.0, frame.width()}) {
+        window->setFrame({frame.origin, {width, frame.height()}});
+        settle();
+        SCOPED_TRACE(width);
+        EXPECT_EQ(shown()->frame(), pane().bounds());
+        EXPECT_EQ(pages[0]->listView->frame().width(), pane().bounds().width());
+    }
+    EXPECT_EQ(pane().bounds().width(), window->detailViewWrapper()->bounds().width());
+}
+
 TEST_F(SettingsNavigationTest, TheMasterListOpensItsFirstRowAndSlidesPagesAsTheSelectionMoves) {
     giveMasterList();
     EXPECT_EQ(stack(), std::vector<std::string>{"Devices"});

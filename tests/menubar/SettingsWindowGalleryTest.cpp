@@ -8,21 +8,36 @@
 #include "menubar/SettingsArtwork.h"
 #include "platform/ui/RecordingContext.h"
 #include "platform/ui/SceneRegistry.h"
+#include "platform/ui/Window.h"
 #include "platform/ui/cairo/CairoRenderer.h"
 #include "tests/menubar/PagesFixture.h"
+#include "uikit/bases/KSWindowController.h"
 
 namespace pagetests {
 namespace {
 
 class SettingsWindowGalleryTest : public PagesFixture {};
 
+// A screen page of 850 x 530 whose top ten points are red, for the scene of a screen pushed over a page.
+std::shared_ptr<kestrune::KSWindowController> redToppedScreen() {
+    auto screen = kestrune::KSWindowController::create<kestrune::KSWindowController>();
+    screen->setWindow(ui::Window::create({0, 0, 850, 530}));
+    auto top = ui::View::create({0, 520, 850, 10});
+    top->setWantsLayer(true);
+    top->layer()->setBackgroundColor(ui::Color::redColor());
+    screen->window()->contentView()->addSubview(top);
+    return screen;
+}
+
+// The scenes set the machine up once per process: one test takes every picture.
 TEST_F(SettingsWindowGalleryTest, EverySceneIsTheWholeWindow) {
     ui::CairoRenderer::installAsBackend();
     int installs = 0;
     // The fixture's simulated machine is already in place.
-    kestrune::registerSettingsWindowGallery([&] { ++installs; });
+    auto screen = redToppedScreen();
+    kestrune::registerSettingsWindowGallery([&] { ++installs; }, [screen] { return screen; });
     const auto names = ui::SceneRegistry::names();
-    EXPECT_EQ(names.size(), 20u);
+    EXPECT_EQ(names.size(), 22u);
     const std::string dir = home() + "/settings";
     EXPECT_EQ(ui::SceneRegistry::renderAll(dir, {}), 0);
     EXPECT_EQ(installs, 1);
@@ -32,6 +47,24 @@ TEST_F(SettingsWindowGalleryTest, EverySceneIsTheWholeWindow) {
         EXPECT_EQ(picture->bitmap()->width, 2 * 1095) << name;
         EXPECT_EQ(picture->bitmap()->height, 2 * 575) << name;
     }
+
+    // The screen pushed over the devices page.
+    auto picture = ui::Image::initWithContentsOfFile(dir + "/settings-devices-pairing.png");
+    ASSERT_TRUE(picture);
+    const ui::Bitmap& pixels = *picture->bitmap();
+    // Points from the window's top left, two pixels each.
+    auto at = [&](double x, double y) { return pixels.rgbaAt(int(x * 2), int(y * 2)); };
+    auto red = [](ui::Bitmap::RGBA p) { return p.r > 200 && p.g < 80 && p.b < 80; };
+    // The bar (back button and title) takes the window's top 45 points; the screen's top edge comes
+    // right under it, nothing cut.
+    EXPECT_FALSE(red(at(700, 20)));
+    EXPECT_TRUE(red(at(700, 46)));
+    EXPECT_TRUE(red(at(700, 54)));
+    EXPECT_FALSE(red(at(700, 57)));
+    // The close button of the window's title bar, over the master pane's top left.
+    const auto close = at(14, 11);
+    EXPECT_GT(close.r, 200);
+    EXPECT_LT(close.g, 130);
 }
 
 TEST_F(SettingsWindowGalleryTest, EveryPictureTheRowsNameIsDrawn) {

@@ -5,6 +5,7 @@
 
 #include "platform/ui/Application.h"
 #include "platform/ui/Nib.h"
+#include "platform/ui/Transaction.h"
 #include "tests/support/ui/Fixture.h"
 #include "uikit/switches/ITSwitch.h"
 
@@ -124,6 +125,28 @@ TEST_F(ITSwitchTest, TheCaptionShowsUntilTheChangesAnimationsEndThenFades) {
     ASSERT_TRUE(fadeOut);
     EXPECT_EQ(fadeOut->duration, 0.4);
     EXPECT_EQ(std::get<double>(fadeOut->toValue), 0.0);
+}
+
+TEST_F(ITSwitchTest, TwoSwitchesChangedInOneTurnBothLoseTheirCaption) {
+    // As the panel's refresh does: the trusted Wi-Fi switch first, the proximity switch later in the turn.
+    auto second = ITSwitch::create({20, 60, 50, 30});
+    window_->contentView()->addSubview(second);
+    settle();
+    switch_->setOn(true);
+    second->setOn(true);
+    EXPECT_EQ(labelOpacity(), 1);
+    EXPECT_EQ(second->knobLayerLabel()->opacity(), 1);
+    advance(0.9);
+    EXPECT_EQ(labelOpacity(), 0);
+    EXPECT_EQ(second->knobLayerLabel()->opacity(), 0);
+
+    // A completion its owner gives the same turn's transaction after a change is not lost either.
+    int ownersCompletion = 0;
+    switch_->setOn(false);
+    ui::Transaction::setCompletionBlock([&] { ++ownersCompletion; });
+    advance(0.9);
+    EXPECT_EQ(labelOpacity(), 0);
+    EXPECT_EQ(ownersCompletion, 1);
 }
 
 TEST_F(ITSwitchTest, SettingTheSameValueShowsNothingButReappliesTheLook) {

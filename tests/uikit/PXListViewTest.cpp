@@ -172,6 +172,67 @@ TEST_F(PXListViewTest, ScrollingKeepsCellsOnlyForTheRowsOnScreen) {
     EXPECT_LE(rows_->cellsMade, 30);
 }
 
+// Notes the width each cell has when the delegate fills it, as a cell laying itself out would see it;
+// its cells stretch with their superview.
+class WidthNotingRows : public Rows {
+public:
+    std::vector<double> widthsWhenFilled;
+    std::shared_ptr<PXListViewCell> listView_cellForRow(PXListView& list, uint64_t row) override {
+        auto cell = Rows::listView_cellForRow(list, row);
+        if (!cell) return cell;
+        // Stretching with its superview, as the settings cells do.
+        cell->setAutoresizingMask(ui::kViewWidthSizable);
+        if (cell->frame().width() > 0) widthsWhenFilled.push_back(cell->frame().width());
+        return cell;
+    }
+};
+
+TEST_F(PXListViewTest, RowsOnScreenAndInTheQueueTakeTheListsNewWidth) {
+    auto list = makeList(std::vector<double>(500, 20));
+    auto rows = std::make_shared<WidthNotingRows>();
+    rows->heights = mixedHeights(500);  // taller rows on average: some cells wait in the queue
+    list->setDelegate(rows);
+    list->reloadData();
+    list->setAutoresizingMask(ui::kViewWidthSizable | ui::kViewHeightSizable);
+    scrollTo(*list, 300);
+    ASSERT_FALSE(list->reusableCells().empty());
+
+    // The window narrows by 120 points and grows by 60: the list follows through its autoresizing.
+    window_->contentView()->setFrameSize({180, 260});
+    ASSERT_EQ(list->frame().size, (ui::Size{180, 260}));
+    expectInvariants(*list);
+    EXPECT_EQ(list->documentView()->frame().width(), 180);
+    for (const auto& cell : list->visibleCells()) EXPECT_EQ(cell->frame().width(), 180);
+    for (const auto& cell : list->reusableCells()) EXPECT_EQ(cell->frame().width(), 180);
+    // The taller list shows the rows that came into sight under the old bottom.
+    EXPECT_GT(list->visibleCells().back()->frame().maxY(), top(*list) + 200);
+
+    // Rows that scroll in later are filled and placed at the same width as those on screen.
+    rows->widthsWhenFilled.clear();
+    for (double y : {320.0, 400.0, 2000.0, 0.0}) {
+        scrollTo(*list, y);
+        expectInvariants(*list);
+    }
+    ASSERT_FALSE(rows->widthsWhenFilled.empty());
+    for (double width : rows->widthsWhenFilled) EXPECT_EQ(width, 180);
+
+    // Widening again: the same.
+    window_->contentView()->setFrameSize({420, 260});
+    expectInvariants(*list);
+    for (const auto& cell : list->reusableCells()) EXPECT_EQ(cell->frame().width(), 420);
+}
+
+// A list scrolled to its end that grows taller than its rows stays inside its document.
+TEST_F(PXListViewTest, AListGrownPastItsRowsComesBackInsideItsDocument) {
+    auto list = makeList(std::vector<double>(10, 30));
+    scrollTo(*list, 100);
+    ASSERT_EQ(top(*list), 100);
+    list->setFrameSize({300, 290});
+    EXPECT_EQ(top(*list), 10);
+    expectInvariants(*list);
+    EXPECT_EQ(list->visibleRange().length, 10u);
+}
+
 TEST_F(PXListViewTest, AReloadQueuesEveryCellAndKeepsTheSelectionByIndex) {
     auto list = makeList(mixedHeights(20));
     list->setSelectedRow(3);

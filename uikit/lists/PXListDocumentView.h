@@ -15,6 +15,9 @@ public:
         return ui::make<PXListDocumentView>(frame);
     }
     bool isFlipped() const override { return true; }
+    // The list gives every cell its frame itself: a change of the document's size does not resize the
+    // cells on top of that (a cell that stretches with its superview would grow twice).
+    void resizeSubviewsWithOldSize(ui::Size) override {}
     void mouseDown(const ui::Event& event) override;
     void drawRect(ui::Rect dirty) override;
 

@@ -262,6 +262,20 @@ void PXListView::layoutCells() {
     applyDocumentFrame();
 }
 
+void PXListView::setFrame(ui::Rect frame) {
+    const ui::Size old = this->frame().size;
+    ScrollView::setFrame(frame);
+    if (old == frame.size || !hasDataSource() || cellYOffsets_.size() != numberOfRows_) return;
+    auto keep = sharedView();
+    layoutCells();
+    // A queued cell is filled before the list places it: it must already be as wide as the rows on
+    // screen, or whatever it lays out while being filled is laid out for another width.
+    const double width = contentViewRect().width();
+    for (const auto& cell : reusableCells_) cell->setFrameSize({width, cell->frame().height()});
+    constrainClipQuietly();
+    updateCells();
+}
+
 void PXListView::updateCells() {
     auto keep = sharedView();
     auto clip = contentView();

@@ -130,6 +130,9 @@ public:
     void viewDidEndLiveResize() override {}
     void layoutCellsForResizeEvent() {}
     void windowSizing(ui::Size) {}
+    // A new size gives every row, on screen or queued, the list's new width, and shows the rows that a
+    // taller list brings into sight.
+    void setFrame(ui::Rect frame) override;
 
     // Accessibility: a list of the visible cells.
     bool accessibilityIsIgnored() override { return true; }

@@ -143,11 +143,16 @@ void ITSwitch::setFrame(ui::Rect frame) {
 }
 
 void ITSwitch::setOn(bool on) {
+    // Each change in a transaction of its own: a transaction has one completion, and two switches
+    // changed in the same turn (the panel's refresh sets both) would otherwise share the implicit one,
+    // the second taking the first one's place, so that the first switch kept its caption for good.
+    ui::Transaction::begin();
     if (on_ != on) {
         on_ = on;
         showChangedState();
     }
     reloadLayer();
+    ui::Transaction::commit();
 }
 
 ui::Color ITSwitch::tintColor() const {

@@ -9,6 +9,7 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/WindowFrame.h"
 #include "platform/ui/cairo/CairoContext.h"
 
 namespace platform::ui {
@@ -241,6 +242,12 @@ Bitmap CairoRenderer::renderView(View& view, Rect rect, double scale) {
         cairo_fill(cr);
     }
     drawView(cr, view);
+    // A title bar over the content (full-size content) is part of the window's picture.
+    if (auto w = view.window(); w && w->contentView().get() == &view) {
+        CairoContext context(cr, view.isFlipped());
+        GraphicsContext::Scope scope(&context);
+        drawWindowFrameOverContent(*w, context);
+    }
     cairo_destroy(cr);
     Bitmap b = bitmapOf(surface);
     cairo_surface_destroy(surface);
