@@ -210,14 +210,17 @@ TEST_F(DataManagerTest, AnUnwritableDataFolderIsNamedOnceAndSavesDoNotRepeatIt) 
     EXPECT_TRUE(Files::exists(Utilities::applicationDataKestruneDirectoryFilePath()));
 }
 
+// A first launch (no file yet) and the fresh model that replaces a file that was read log only what is
+// so: nothing there is called unreadable.
 TEST_F(DataManagerTest, AFreshModelKeepsTheFileItReplacesByteForByte) {
+    testsupport::LogCapture log;
     auto& first = DataManager::shared();
+    EXPECT_TRUE(first.databaseGenerated());
     addPhone(first, "phone-1", 6);
     ASSERT_TRUE(first.saveCurrentDataModel());
     auto saved = Files::read(deviceDataPath());
     ASSERT_TRUE(saved);
 
-    testsupport::LogCapture log;
     first.generateNewModel();
     EXPECT_TRUE(first.model()->dictOfAllMobileDevice()->empty());
     // The file was read: it is kept as a replaced one, and nothing says it could not be read.

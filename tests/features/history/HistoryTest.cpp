@@ -244,7 +244,8 @@ TEST_F(HistoryTest, ALinkInTheTrackerFilesPlaceIsNeverFollowed) {
     ASSERT_EQ(symlink(victim.c_str(), tracker.c_str()), 0);
     LoginTrackerController::applicationOpenedEntry();
     LoginTrackerController::insertLockedEntry();
-    EXPECT_EQ(platform::Files::read(victim)->toString(), "\n2027-01-15 07:00:00,    Mac unlocked,  ");
+    EXPECT_EQ(platform::Files::read(victim),
+              platform::Data::fromString("\n2027-01-15 07:00:00,    Mac unlocked,  "));
     EXPECT_EQ(LoginTrackerController::lastLineOfTrackingFile(), "");
     EXPECT_TRUE(logged("a link is in its place"));
 }

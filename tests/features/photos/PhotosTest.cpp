@@ -367,8 +367,8 @@ TEST_F(PhotosTest, OnlyTheApplicationsOwnPhotoFilesAreShownOrDeleted) {
     for (const auto& entry : records) FailedLoginFactory::deleteBaseEntry(entry);
     EXPECT_TRUE(data()->arrayOfFailedLogins()->empty());
     EXPECT_FALSE(platform::Files::exists(own));
-    EXPECT_EQ(platform::Files::read(precious + "/inside/keep.txt")->toString(), "1");
-    EXPECT_EQ(platform::Files::read(theirs)->toString(), "2");
+    EXPECT_EQ(platform::Files::read(precious + "/inside/keep.txt"), platform::Data::fromString("1"));
+    EXPECT_EQ(platform::Files::read(theirs), platform::Data::fromString("2"));
     EXPECT_TRUE(platform::Files::isDirectory(mugShots + "/a folder.png"));
     EXPECT_TRUE(platform::Files::exists(mugShots + "/link.png"));
     EXPECT_TRUE(platform::Files::exists(mugShots + "/linked folder"));
