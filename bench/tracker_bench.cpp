@@ -43,7 +43,7 @@ void BM_LockLineAfterLongUnterminatedLine(benchmark::State& state) {
         std::ofstream file(path, std::ios::trunc);
         file << "\n2026-03-01 10:00:00,    Mac unlocked,  ";
         const std::string chunk(1 << 20, 'x');
-        while (static_cast<uintmax_t>(file.tellp()) + chunk.size() <= length) file << chunk;
+        while (static_cast<uintmax_t>(file.tellp()) < length) file << chunk;
     }
     const uintmax_t damaged = std::filesystem::file_size(path);
     // Each lock says once that the line is too long to read: counted, not printed.
@@ -56,10 +56,9 @@ void BM_LockLineAfterLongUnterminatedLine(benchmark::State& state) {
         std::filesystem::resize_file(path, damaged);
         state.ResumeTiming();
     }
+    const bool lineRead = kestrune::LoginTrackerController::lastLineOfTrackingFile() != "";
     platform::Log::setSink(std::move(previous));
-    if (said != state.iterations()) state.SkipWithError("the lock did not refuse the long line");
-    if (kestrune::LoginTrackerController::lastLineOfTrackingFile() != "")
-        state.SkipWithError("the long line was read");
+    if (lineRead || said != state.iterations() + 1) state.SkipWithError("a lock read the long line");
     state.counters["line_MB"] = static_cast<double>(damaged) / (1024.0 * 1024.0);
 }
 BENCHMARK(BM_LockLineAfterLongUnterminatedLine)->Arg(16 << 20)->Unit(benchmark::kMicrosecond);
