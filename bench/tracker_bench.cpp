@@ -1,5 +1,6 @@
 // A lock line appended to a tracker file of 100,000 lines must take under 1 ms: the lock reads only the
-// file's tail for the session length and appends, whatever the file's size.
+// file's tail for the session length and appends, whatever the file's size. So must one after a damaged
+// file's last line of 16 MB without a line feed, which the lock reads no further than a line it wrote.
 
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
@@ -9,6 +10,7 @@
 
 #include "features/history/LoginTrackerController.h"
 #include "features/language/BundleLanguage.h"
+#include "platform/base/Log.h"
 #include "platform/storage/Files.h"
 
 namespace {
@@ -33,6 +35,33 @@ void BM_LockLineOnLargeTrackerFile(benchmark::State& state) {
         static_cast<double>(platform::Files::fileSize(path).value_or(0)) / (1024.0 * 1024.0);
 }
 BENCHMARK(BM_LockLineOnLargeTrackerFile)->Arg(100000 / 3)->Unit(benchmark::kMicrosecond);
+
+void BM_LockLineAfterLongUnterminatedLine(benchmark::State& state) {
+    const std::string path = kestrune::LoginTrackerController::loginTrackerNewFilePath();
+    const auto length = static_cast<uintmax_t>(state.range(0));
+    {
+        std::ofstream file(path, std::ios::trunc);
+        file << "\n2026-03-01 10:00:00,    Mac unlocked,  ";
+        const std::string chunk(1 << 20, 'x');
+        while (static_cast<uintmax_t>(file.tellp()) < length) file << chunk;
+    }
+    const uintmax_t damaged = std::filesystem::file_size(path);
+    // Each lock says once that the line is too long to read: counted, not printed.
+    int64_t said = 0;
+    auto previous = platform::Log::setSink([&said](const std::string&) { ++said; });
+    for (auto _ : state) {
+        kestrune::LoginTrackerController::insertLockedEntry();
+        state.PauseTiming();
+        // The long line is the last one again for the next lock.
+        std::filesystem::resize_file(path, damaged);
+        state.ResumeTiming();
+    }
+    const bool lineRead = kestrune::LoginTrackerController::lastLineOfTrackingFile() != "";
+    platform::Log::setSink(std::move(previous));
+    if (lineRead || said != state.iterations() + 1) state.SkipWithError("a lock read the long line");
+    state.counters["line_MB"] = static_cast<double>(damaged) / (1024.0 * 1024.0);
+}
+BENCHMARK(BM_LockLineAfterLongUnterminatedLine)->Arg(16 << 20)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -16,10 +16,10 @@
 #include "app/records/LoginLogoutEntry.h"
 #include "app/store/DataManager.h"
 #include "app/support/CachedCalendar.h"
+#include "app/support/Utilities.h"
 #include "features/language/BundleLanguage.h"
 #include "menubar/photos/PopoverModelFactory.h"
 #include "platform/base/RunLoop.h"
-#include "platform/storage/Files.h"
 #include "platform/ui/SceneRegistry.h"
 #include "platform/ui/Window.h"
 #include "windows/history/ActivityVizualizationController.h"
@@ -87,8 +87,9 @@ std::string cameraPhoto(const GalleryPhotoSource& camera, int index) {
     bitmap.width = frame.width;
     bitmap.height = frame.height;
     bitmap.pixels = frame.pixels;
-    const std::string folder = galleryHome() + "/photos";
-    platform::Files::createDirectories(folder);
+    galleryHome();
+    // The application's own photo folder: the photo window shows no photo kept anywhere else.
+    const std::string folder = Utilities::applicationDataKestruneFailedLoginImagesDirectory();
     const std::string path = folder + "/photo-" + std::to_string(index) + ".png";
     ui::Image::createWithBitmap(std::move(bitmap), {double(frame.width), double(frame.height)})
         ->writePNGToFile(path);

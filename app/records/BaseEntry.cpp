@@ -9,7 +9,7 @@
 namespace kestrune {
 
 bool BaseEntry::mugShotImageExists() const {
-    return imagePath_ && platform::Files::exists(*imagePath_);
+    return imagePath_ && platform::Files::isRegularFile(*imagePath_);
 }
 
 std::shared_ptr<platform::ui::Image> BaseEntry::mugShotImage() const {

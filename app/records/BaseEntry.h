@@ -27,7 +27,7 @@ public:
     const std::optional<platform::Date>& date() const { return date_; }
     void setDate(std::optional<platform::Date> value) { date_ = std::move(value); }
 
-    // A photo path is set and a file exists there.
+    // A photo path is set and a regular file is there: a folder is no photo, nor is a link.
     bool mugShotImageExists() const;
     // The photo read from its file; none when there is none or it cannot be read.
     std::shared_ptr<platform::ui::Image> mugShotImage() const;

@@ -12,7 +12,7 @@ const RecordSchema<MobileDeviceTrackInfo>& MobileDeviceTrackInfo::schema() {
     static const RecordSchema<MobileDeviceTrackInfo> schema =
         RecordSchema<MobileDeviceTrackInfo>()
             .number("shouldTrackMobileDevice", &MobileDeviceTrackInfo::shouldTrackMobileDevice_)
-            .number("distanceToLogin", &MobileDeviceTrackInfo::distanceToLogin_)
+            .singlePrecisionNumber("distanceToLogin", &MobileDeviceTrackInfo::distanceToLogin_)
             .number("deviceResponsibleForLastChange", &MobileDeviceTrackInfo::deviceResponsibleForLastChange_)
             .number("proxLockTemporaryDisabledBecauseLogout",
                     &MobileDeviceTrackInfo::proxLockTemporaryDisabledBecauseLogout_)

@@ -36,6 +36,14 @@ public:
                              [](const platform::Value& value) { return value.number(); });
     }
 
+    // A number field of single precision: a real in it is archived as a 4-byte real, as it always was;
+    // a boolean or an integer is archived as such. Read back like any number field.
+    RecordSchema& singlePrecisionNumber(std::string name, std::optional<platform::Number> Owner::*member) {
+        number(std::move(name), member);
+        fields_.back().singlePrecision = true;
+        return *this;
+    }
+
     template <class Nested>
     RecordSchema& record(std::string name, std::shared_ptr<Nested> Owner::*member) {
         return add(
@@ -84,7 +92,15 @@ public:
     }
 
     void encode(const Owner& owner, platform::KeyedArchiver& coder) const {
-        for (const auto& key : order(encodingOrder_)) coder.encodeObject_forKey(get(owner, key), key);
+        for (const auto& key : order(encodingOrder_)) {
+            const Field* field = find(key);
+            const platform::Value value = field ? field->get(owner) : platform::Value();
+            const platform::Number* number = value.number();
+            if (field && field->singlePrecision && number && number->isReal())
+                coder.encodeFloatNumber_forKey(static_cast<float>(number->doubleValue()), key);
+            else
+                coder.encodeObject_forKey(value, key);
+        }
     }
 
     // Every field is set to what the archive holds under its key; a missing key leaves it empty, and
@@ -106,6 +122,7 @@ private:
         PayloadRecord::Property property;
         Getter get;
         Setter set;
+        bool singlePrecision = false;
     };
 
     // A text or number field: none empties it; a value of another kind is refused.

@@ -132,6 +132,9 @@ void DataManager::initializeData() {
     // Saves cut short by a kill leave their temporary copies; this is the one moment no save runs.
     platform::Files::removeLeftoverTemporaryFiles(Utilities::applicationFilesDirectory());
     platform::Files::removeLeftoverTemporaryFiles(Utilities::applicationDataKestruneDirectoryFilePath());
+    // So do photos cut short while being written; the photo folders hold nothing else of anyone's.
+    for (const auto& folder : Utilities::photoFolderPaths())
+        platform::Files::removeLeftoverTemporaryFilesInFolder(folder);
     pairingRequestsInQueue_.clear();
     model_ = getSavedDataModel();
     applicationDataModel_ = applicationData();
@@ -159,13 +162,18 @@ void DataManager::loadDataModelFromFile() {
 
 void DataManager::generateNewModel() {
     // Whatever file the fresh model would replace is kept beside it, byte for byte, so that no launch
-    // can lose the paired phones by taking itself for the first.
+    // can lose the paired phones by taking itself for the first. A file still here is no unreadable one
+    // (those were moved aside when loading): it is kept as what it is, a replaced file.
     std::string path = Utilities::applicationFilesDirectory();
     if (platform::Files::exists(path)) {
-        if (auto kept = platform::Files::moveAside(path)) {
+        if (auto kept = platform::Files::keepAside(path, "replaced")) {
             platform::logf("The device data %s is replaced by a fresh model; the old file is kept as %s",
                            path.c_str(), kept->c_str());
         } else {
+            platform::logf(
+                "The device data %s could not be kept aside; this run uses a fresh model and "
+                "does not save over the file",
+                path.c_str());
             deviceDataSaveRefused_ = true;
         }
     }

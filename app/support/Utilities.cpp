@@ -49,6 +49,11 @@ std::string Utilities::applicationDataKestruneManualSnapshotsImagesDirectory() {
     return createDirectoryOrReturnDocuments(applicationDataKestruneDirectory() + "/ManualSnapshots");
 }
 
+std::vector<std::string> Utilities::photoFolderPaths() {
+    const std::string data = applicationDataKestruneDirectory();
+    return {data + "/MugShots", data + "/LoginImages", data + "/ManualSnapshots"};
+}
+
 std::string Utilities::documentsDirectory() {
     return platform::StandardFolders::documents();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace kestrune {
 
@@ -22,6 +23,9 @@ public:
     static std::string applicationDataKestruneLoginImagesDirectory();
     static std::string applicationDataKestruneFailedLoginImagesDirectory();
     static std::string applicationDataKestruneManualSnapshotsImagesDirectory();
+    // The three photo folders inside the data folder (failed logins, logins, manual snapshots), not
+    // created here: the only places a record's photo may be.
+    static std::vector<std::string> photoFolderPaths();
     static std::string documentsDirectory();
     static std::string kestruneDocumentsDirectory();
 

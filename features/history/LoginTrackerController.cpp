@@ -1,11 +1,5 @@
 #include "features/history/LoginTrackerController.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-
 #include "app/store/HistoryServices.h"
 #include "app/support/Localizable.h"
 #include "app/support/NSDateFormatterHelper.h"
@@ -14,8 +8,8 @@
 #include "features/language/BundleLanguage.h"
 #include "features/language/TextFormat.h"
 #include "platform/base/Clock.h"
-#include "platform/base/Log.h"
 #include "platform/base/Strings.h"
+#include "platform/storage/Files.h"
 #include "platform/system/Workspace.h"
 
 namespace kestrune {
@@ -81,23 +75,8 @@ void LoginTrackerController::insertentry(int code) {
     const std::string lastLine = code == kLocked ? lastLineOfTrackingFile() : std::string();
     const std::string line = lineForCode(code, lastLine);
     // Appended in one write: the lines before it are never rewritten, so a failure loses this line only.
-    const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        platform::logf("LoginTrackerController: %s cannot be opened: %s", path.c_str(), strerror(errno));
-        return;
-    }
-    size_t written = 0;
-    while (written < line.size()) {
-        ssize_t n = write(fd, line.data() + written, line.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            platform::logf("LoginTrackerController: a line could not be written to %s: %s", path.c_str(),
-                           strerror(errno));
-            break;
-        }
-        written += static_cast<size_t>(n);
-    }
-    close(fd);
+    // A link put in the file's place is refused (and logged), never followed to another file.
+    platform::Files::appendToFile(path, platform::Data::fromString(line), 0600);
 }
 
 std::string LoginTrackerController::lastLineOfTrackingFile() {

@@ -8,6 +8,7 @@
 #include "app/store/MainThreadCheck.h"
 #include "app/support/Utilities.h"
 #include "features/photos/FailedLoginHelper.h"
+#include "features/photos/PhotoCollection.h"
 #include "features/photos/TakePhotoManager.h"
 #include "platform/base/Log.h"
 #include "platform/storage/Files.h"
@@ -75,7 +76,15 @@ void FailedLoginFactory::createAndSaveManualSnapshotWithCompletion(
 
 void FailedLoginFactory::deleteBaseEntry(const std::shared_ptr<BaseEntry>& entry) {
     if (!entry) return;
-    if (entry->imagePath()) Utilities::removeFileAtPath(*entry->imagePath());
+    // The one photo file and nothing else: a record damaged or edited by hand may point at a folder, a
+    // link or a file of the user's, which stays as it is.
+    if (const auto& path = entry->imagePath()) {
+        if (PhotoCollection::isOwnPhotoFile(*path))
+            platform::Files::removeRegularFile(*path);
+        else if (platform::Files::exists(*path))
+            platform::logf("FailedLoginFactory: %s is no photo of this application; it is left as it is",
+                           path->c_str());
+    }
     completelyRemoveEntryFromDatabaseIfNeeded(entry);
 }
 

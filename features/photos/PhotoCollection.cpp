@@ -1,17 +1,38 @@
 #include "features/photos/PhotoCollection.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
 
+#include "app/support/Utilities.h"
 #include "platform/base/Strings.h"
 #include "platform/storage/Files.h"
 
 namespace kestrune {
 
+namespace {
+bool isFolderItself(const std::string& path) {
+    struct stat info {};
+    return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool isPhotoIn(const std::string& path, const std::vector<std::string>& folders) {
+    const std::string folder = platform::Files::parentPath(path);
+    if (std::find(folders.begin(), folders.end(), folder) == folders.end()) return false;
+    return platform::Files::isRegularFile(path) && isFolderItself(folder);
+}
+}  // namespace
+
+bool PhotoCollection::isOwnPhotoFile(const std::string& path) {
+    return isPhotoIn(path, Utilities::photoFolderPaths());
+}
+
 PhotoCollection::Entries PhotoCollection::entriesWithMugShots(const Entries& entries) {
+    const std::vector<std::string> folders = Utilities::photoFolderPaths();
     Entries kept;
     for (const auto& entry : entries)
-        if (entry && entry->mugShotImageExists()) kept.push_back(entry);
+        if (entry && entry->imagePath() && isPhotoIn(*entry->imagePath(), folders)) kept.push_back(entry);
     return kept;
 }
 

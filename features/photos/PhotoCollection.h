@@ -18,12 +18,16 @@ public:
     static constexpr int kLastNumberedName = 9999;
 
     // The shown kinds in their order, each kept in its own order (newest first) and cut to the records
-    // whose photo file exists.
+    // whose photo file is one of the application's own (below).
     static Entries shownEntries(bool failedLogins, const Entries& failedLoginEntries, bool logins,
                                 const Entries& historyEntries, bool manualSnapshots,
                                 const Entries& snapshotEntries);
-    // The records whose photo file exists.
+    // The records whose photo file is one of the application's own.
     static Entries entriesWithMugShots(const Entries& entries);
+    // Whether the path is a photo of the application's: a regular file (never a folder, never a link)
+    // directly in one of its photo folders, itself a folder and no link. Only such a file is shown and
+    // only such a file is ever deleted: a damaged or hand-edited record may point anywhere.
+    static bool isOwnPhotoFile(const std::string& path);
     // "kestrune_mugshot.png" in the folder, else "kestrune_mugshot(1).png" up to (9999): the first that
     // is not there; none when all are taken. (A smaller last number is for tests.)
     static std::optional<std::string> firstFreeMugshotPath(const std::string& folder,

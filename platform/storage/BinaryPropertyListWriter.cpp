@@ -14,8 +14,9 @@ namespace platform {
 namespace {
 
 // Object markers of the format: the high four bits say the type, the low four a size or a count.
-constexpr uint8_t kFalse = 0x08, kTrue = 0x09, kInteger = 0x10, kReal = 0x23, kDate = 0x33, kBytes = 0x40,
-                  kASCII = 0x50, kUTF16 = 0x60, kReference = 0x80, kList = 0xA0, kDictionary = 0xD0;
+constexpr uint8_t kFalse = 0x08, kTrue = 0x09, kInteger = 0x10, kReal32 = 0x22, kReal = 0x23, kDate = 0x33,
+                  kBytes = 0x40, kASCII = 0x50, kUTF16 = 0x60, kReference = 0x80, kList = 0xA0,
+                  kDictionary = 0xD0;
 
 template <typename Out>
 void appendBigEndian(Out& out, uint64_t value, size_t width) {
@@ -69,6 +70,13 @@ void appendDouble(std::string& out, uint8_t marker, double value) {
     appendBigEndian(out, bits, 8);
 }
 
+void appendFloat(std::string& out, float value) {
+    uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    out.push_back(static_cast<char>(kReal32));
+    appendBigEndian(out, bits, 4);
+}
+
 }  // namespace
 
 uint64_t BinaryPropertyListWriter::addScalar(const std::string& encoded) {
@@ -95,6 +103,12 @@ uint64_t BinaryPropertyListWriter::addInteger(uint64_t bits, bool wideUnsigned) 
 uint64_t BinaryPropertyListWriter::addReal(double value) {
     scratch_.clear();
     appendDouble(scratch_, kReal, value);
+    return addScalar(scratch_);
+}
+
+uint64_t BinaryPropertyListWriter::addSingleReal(float value) {
+    scratch_.clear();
+    appendFloat(scratch_, value);
     return addScalar(scratch_);
 }
 

@@ -19,8 +19,8 @@ namespace platform {
 // Objects are added one by one, a list or dictionary after its elements, each add answering the new
 // object's index; `finish` lays them out with the top object named. Equal texts are one object (the keys
 // every record repeats above all); everything else is written as added. Texts are written as ASCII when
-// they are, otherwise as UTF-16; reals always take 8 bytes. A text must hold no NUL character: readers
-// refuse such files.
+// they are, otherwise as UTF-16; reals take 8 bytes, or 4 where a single-precision one is asked for. A text
+// must hold no NUL character: readers refuse such files.
 class BinaryPropertyListWriter {
 public:
     // A libplist node tree as a file, or none (with a log line) for a node no property list holds or
@@ -31,6 +31,8 @@ public:
     // 64 bits read back as a signed number, unless `wideUnsigned` marks an unsigned one above that range.
     uint64_t addInteger(uint64_t bits, bool wideUnsigned = false);
     uint64_t addReal(double value);
+    // A 4-byte real, as a single-precision field is stored; readers give it back as the same value.
+    uint64_t addSingleReal(float value);
     uint64_t addDate(double secondsSinceReferenceDate);
     uint64_t addData(const void* bytes, size_t length);
     // A text that was added before answers the same object; `added` says whether it is new. Text that is

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <mutex>
 #include <set>
+#include <string_view>
 
 #include "platform/base/Clock.h"
 #include "platform/base/Log.h"
@@ -211,6 +212,30 @@ bool Files::writeAtomically(const std::string& path, const Data& data, mode_t mo
     return true;
 }
 
+bool Files::appendToFile(const std::string& path, const Data& data, mode_t mode) {
+    // O_NOFOLLOW refuses a link in the file's place; O_NONBLOCK keeps a pipe put there from blocking the
+    // open, and the check below refuses it.
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, mode);
+    if (fd < 0) {
+        const int error = errno;
+        logf("Could not open %s to append to it: %s", path.c_str(),
+             error == ELOOP ? "a link is in its place" : strerror(error));
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        logf("Could not append to %s: not a regular file", path.c_str());
+        ::close(fd);
+        return false;
+    }
+    const bool written = writeAll(fd, data.bytes(), data.size(), -1);
+    const int error = errno;
+    ::close(fd);
+    if (!written) logf("Could not append to %s: %s", path.c_str(), strerror(error));
+    return written;
+}
+
 bool Files::holdsExactly(const std::string& path, const Data& data, mode_t mode) {
     int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
@@ -245,6 +270,11 @@ void Files::failNextWriteAfter(size_t bytes) {
 bool Files::exists(const std::string& path) {
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0;
+}
+
+bool Files::isRegularFile(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 bool Files::isDirectory(const std::string& path) {
@@ -288,6 +318,25 @@ bool Files::remove(const std::string& path) {
     return true;
 }
 
+bool Files::removeRegularFile(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) return false;
+    if (!S_ISREG(info.st_mode)) {
+        logf("Did not remove %s: it is %s, not a file", path.c_str(),
+             S_ISDIR(info.st_mode)   ? "a folder"
+             : S_ISLNK(info.st_mode) ? "a link"
+                                     : "something else");
+        return false;
+    }
+    // unlink never removes a folder, and removes a link itself rather than what it points to, should
+    // the file have been replaced since it was looked at.
+    if (::unlink(path.c_str()) != 0) {
+        logf("Could not remove %s: %s", path.c_str(), strerror(errno));
+        return false;
+    }
+    return true;
+}
+
 bool Files::move(const std::string& from, const std::string& to) {
     if (::rename(from.c_str(), to.c_str()) != 0) {
         logf("Could not move %s to %s: %s", from.c_str(), to.c_str(), strerror(errno));
@@ -322,13 +371,26 @@ std::optional<Date> Files::modificationDate(const std::string& path) {
                                                static_cast<double>(info.st_mtim.tv_nsec) / 1e9);
 }
 
-size_t Files::removeLeftoverTemporaryFiles(const std::string& path) {
-    std::string folder = parentPath(path);
-    std::string prefix = "." + lastPathComponent(path) + ".tmp-";
+namespace {
+// Whether the name is one that an atomic save's mkstemp gives: "." + the saved file's name + ".tmp-" and
+// exactly six more characters.
+bool isTemporaryNameOf(const std::string& name, const std::string& savedName) {
+    const std::string prefix = "." + savedName + ".tmp-";
+    return name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool isAnyTemporaryName(const std::string& name) {
+    constexpr std::string_view kMark = ".tmp-";
+    return name.size() > 1 + kMark.size() + 6 && name[0] == '.' &&
+           name.compare(name.size() - 6 - kMark.size(), kMark.size(), kMark) == 0;
+}
+
+// Removes the regular files of the folder whose names the test accepts; the count removed.
+template <typename Test>
+size_t removeTemporaryFiles(const std::string& folder, Test isLeftover) {
     size_t removed = 0;
-    for (const auto& name : listDirectory(folder.empty() ? "." : folder)) {
-        // mkstemp replaces exactly six characters.
-        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+    for (const auto& name : Files::listDirectory(folder.empty() ? "." : folder)) {
+        if (!isLeftover(name)) continue;
         std::string leftover = (folder.empty() ? std::string() : folder + "/") + name;
         struct stat info {};
         if (::lstat(leftover.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
@@ -338,21 +400,50 @@ size_t Files::removeLeftoverTemporaryFiles(const std::string& path) {
             logf("Could not remove the leftover %s: %s", leftover.c_str(), strerror(errno));
         }
     }
+    return removed;
+}
+}  // namespace
+
+size_t Files::removeLeftoverTemporaryFiles(const std::string& path) {
+    const std::string savedName = lastPathComponent(path);
+    size_t removed = removeTemporaryFiles(
+        parentPath(path), [&](const std::string& name) { return isTemporaryNameOf(name, savedName); });
     if (removed) logf("Removed %zu leftover temporary file(s) of %s", removed, path.c_str());
     return removed;
 }
 
-std::optional<std::string> Files::moveAside(const std::string& path) {
+size_t Files::removeLeftoverTemporaryFilesInFolder(const std::string& folder) {
+    size_t removed = removeTemporaryFiles(folder, isAnyTemporaryName);
+    if (removed) logf("Removed %zu leftover temporary file(s) in %s", removed, folder.c_str());
+    return removed;
+}
+
+namespace {
+// Renames the file to "<path>.<label>-<unix time>"; none (errno set) when the rename failed.
+std::optional<std::string> renameAside(const std::string& path, const std::string& label) {
     long long stamp = static_cast<long long>(std::floor(Clock::now()));
-    std::string target = format("%s.unreadable-%lld", path.c_str(), stamp);
-    // Two bad files in the same second must not overwrite each other's remains.
-    for (int n = 2; exists(target) && n < 1000; ++n)
-        target = format("%s.unreadable-%lld-%d", path.c_str(), stamp, n);
-    if (::rename(path.c_str(), target.c_str()) != 0) {
+    std::string target = format("%s.%s-%lld", path.c_str(), label.c_str(), stamp);
+    // Two files kept in the same second must not overwrite each other's remains.
+    for (int n = 2; Files::exists(target) && n < 1000; ++n)
+        target = format("%s.%s-%lld-%d", path.c_str(), label.c_str(), stamp, n);
+    if (::rename(path.c_str(), target.c_str()) != 0) return std::nullopt;
+    return target;
+}
+}  // namespace
+
+std::optional<std::string> Files::keepAside(const std::string& path, const std::string& label) {
+    auto target = renameAside(path, label);
+    if (!target) logf("The file %s could not be moved aside: %s", path.c_str(), strerror(errno));
+    return target;
+}
+
+std::optional<std::string> Files::moveAside(const std::string& path) {
+    auto target = renameAside(path, "unreadable");
+    if (!target) {
         logf("The file %s cannot be read and could not be moved aside: %s", path.c_str(), strerror(errno));
         return std::nullopt;
     }
-    logf("The file %s cannot be read; moved it aside to %s", path.c_str(), target.c_str());
+    logf("The file %s cannot be read; moved it aside to %s", path.c_str(), target->c_str());
     return target;
 }
 

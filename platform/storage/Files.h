@@ -33,7 +33,15 @@ public:
     // mode.
     static bool holdsExactly(const std::string& path, const Data& data, mode_t mode);
 
+    // Appends the data at the end of the file in one write, creating the file with the mode when it is
+    // missing. The path is opened without following a link: a link, a folder or anything else that is
+    // no regular file in its place is refused with a log line, so that what is meant for this file never
+    // lands in another one. True when every byte was written.
+    static bool appendToFile(const std::string& path, const Data& data, mode_t mode = 0600);
+
     static bool exists(const std::string& path);
+    // Whether the path itself is a regular file: a folder is not, nor is a link, whatever it points to.
+    static bool isRegularFile(const std::string& path);
     static bool isDirectory(const std::string& path);
     // Creates the folder and its missing parents; true when the folder exists afterwards.
     static bool createDirectories(const std::string& path, mode_t mode = 0755);
@@ -43,6 +51,9 @@ public:
     // Removes a file or a whole folder tree. True when something was removed; false when nothing was
     // there or the removal failed (a failure is logged).
     static bool remove(const std::string& path);
+    // Removes the one regular file at the path and nothing else: a folder, a link or anything else there
+    // is left as it is, with a log line. True when the file was removed; false when nothing was there.
+    static bool removeRegularFile(const std::string& path);
     // Renames within one file system, replacing a file at the destination.
     static bool move(const std::string& from, const std::string& to);
     // The names in the folder (no "." or ".."), sorted; empty when it is no readable folder.
@@ -54,12 +65,18 @@ public:
     // save does not destroy what may still be recovered by hand. Answers the new path, or none when the
     // rename failed. Either way a log line names the file.
     static std::optional<std::string> moveAside(const std::string& path);
+    // The same rename to "<path>.<label>-<unix time>", for a file kept for another reason; the only log
+    // line is a failure's, and the caller says why the file was kept.
+    static std::optional<std::string> keepAside(const std::string& path, const std::string& label);
 
     // Removes what interrupted atomic saves of this path left behind (".<name>.tmp-XXXXXX" beside it):
     // complete or partial copies of the data that nothing would ever read or remove. Only the path's own
     // leftovers are touched, so that a save of another file in the same folder is never disturbed.
     // Answers how many were removed.
     static size_t removeLeftoverTemporaryFiles(const std::string& path);
+    // The same for every file in the folder: for a folder whose files only this application saves (the
+    // photos), at a moment none of them is being saved.
+    static size_t removeLeftoverTemporaryFilesInFolder(const std::string& folder);
 
     // The folder part of a path ("" for a bare name) and the last component.
     static std::string parentPath(const std::string& path);

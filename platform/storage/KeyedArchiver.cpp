@@ -245,4 +245,12 @@ void KeyedArchiver::encodeDouble_forKey(double value, const std::string& key) {
     setInCurrentRecord(key, writer_.addReal(value));
 }
 
+void KeyedArchiver::encodeFloatNumber_forKey(float value, const std::string& key) {
+    if (!current_) {
+        fail("a field \"" + key + "\" was encoded outside of a record");
+        return;
+    }
+    setInCurrentRecord(key, writer_.addReference(appendEntry(writer_.addSingleReal(value))));
+}
+
 }  // namespace platform

@@ -39,6 +39,9 @@ public:
     void encodeInt32_forKey(int32_t value, const std::string& key);
     void encodeInt64_forKey(int64_t value, const std::string& key);
     void encodeDouble_forKey(double value, const std::string& key);
+    // A number object holding a single-precision real: like encodeObject_forKey with that number, an
+    // entry of the object list referred to by the key, but the entry is a 4-byte real.
+    void encodeFloatNumber_forKey(float value, const std::string& key);
 
     // Records nested deeper than this are refused: the archive could not be read back.
     static constexpr int kMaximumDepth = 128;

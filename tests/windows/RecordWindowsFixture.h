@@ -16,6 +16,7 @@
 #include "app/records/ManaulSnapshotEntry.h"
 #include "app/store/DataManager.h"
 #include "app/support/Localizable.h"
+#include "app/support/Utilities.h"
 #include "platform/services/UserNotificationBackend.h"
 #include "platform/services/UserNotificationRecorder.h"
 #include "platform/sim/camera/SimulatedCamera.h"
@@ -73,13 +74,17 @@ protected:
                                                              minute * 60);
     }
     std::shared_ptr<ApplicationDataModel> data() { return DataManager::shared().applicationData(); }
+    // Where the records' photos are: the application shows and deletes only photos in its own folders.
+    static std::string photoFolder() {
+        return Utilities::applicationDataKestruneFailedLoginImagesDirectory();
+    }
     // A photo of one colour where a record points.
     std::string photo(const std::string& name, uint32_t argb = 0xff336699) {
         ui::Bitmap bitmap;
         bitmap.width = 64;
         bitmap.height = 48;
         bitmap.pixels.assign(64 * 48, argb);
-        const std::string path = home() + "/" + name;
+        const std::string path = photoFolder() + "/" + name;
         EXPECT_TRUE(ui::Image::createWithBitmap(bitmap, {64, 48})->writePNGToFile(path));
         return path;
     }

@@ -168,6 +168,44 @@ TEST_F(MobileSettingsTest, TrackInfoComparesIntegerValuesWithEmptyAsZero) {
     EXPECT_FALSE(empty->shouldTrackMobileDevice() || empty->distanceToLogin());
 }
 
+// The lock distance is a single-precision number: its archive holds a 4-byte real, referred to from the
+// record as any number object is. Archives whose reals all took 8 bytes still read.
+TEST_F(MobileSettingsTest, TheLockDistanceIsStoredAsASingleRealAndEightByteOnesStillRead) {
+    const std::string single("\x22\x42\x70\x00\x00", 5);                // 60.0 in 4 bytes
+    const std::string wide("\x23\x40\x4E\x00\x00\x00\x00\x00\x00", 9);  // 60.0 in 8 bytes
+    auto stored = recordtests::archive(platform::Value(MobileDeviceTrackInfo::initWithDefaultSettings()));
+    EXPECT_NE(stored.toString().find(single), std::string::npos);
+    EXPECT_EQ(stored.toString().find(wide), std::string::npos);
+    const auto objects = recordtests::objectTable(stored);
+    for (const auto& object : objects) {
+        if (recordtests::classNameOf(objects, object) != MobileDeviceTrackInfo::kClassName) continue;
+        auto reference = object["distanceToLogin"]["CF$UID"].number();
+        ASSERT_TRUE(reference);
+        EXPECT_EQ(objects.at(size_t(reference->intValue())), platform::Value(60.0));
+    }
+    auto back = recordtests::unarchive<MobileDeviceTrackInfo>(stored);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->distanceToLogin(), std::optional<Number>(Number(60.0)));
+
+    auto older = platform::PropertyList::dataFromValue(*platform::PropertyList::valueFromData(stored),
+                                                       platform::PropertyList::Format::Binary);
+    ASSERT_TRUE(older);
+    ASSERT_NE(older->toString().find(wide), std::string::npos);
+    auto fromOlder = recordtests::unarchive<MobileDeviceTrackInfo>(*older);
+    ASSERT_TRUE(fromOlder);
+    EXPECT_EQ(fromOlder->distanceToLogin(), std::optional<Number>(Number(60.0)));
+    EXPECT_NE(recordtests::archive(platform::Value(fromOlder)).toString().find(single), std::string::npos);
+
+    // Within the phone's settings too; a distance the Mac set as a whole number stays an integer.
+    auto settings = fullSettings();
+    settings->mobileDeviceTrackInfo()->setDistanceToLogin(Number(60.0f));
+    EXPECT_NE(recordtests::archive(platform::Value(settings)).toString().find(single), std::string::npos);
+    settings->mobileDeviceTrackInfo()->setDistanceToLogin(Number(60));
+    auto whole = recordtests::roundTrip(settings);
+    ASSERT_TRUE(whole);
+    EXPECT_TRUE(whole->mobileDeviceTrackInfo()->distanceToLogin()->isIntegral());
+}
+
 TEST_F(MobileSettingsTest, BatteryLevelsAndWarning) {
     auto settings = MobileSettings::initWithUnId("phone-1");
     const std::pair<int, int> levels[] = {{9, 1}, {10, 2}, {19, 2}, {20, 3}, {79, 3}, {80, 4}, {100, 4}};

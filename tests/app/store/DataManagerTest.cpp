@@ -40,10 +40,11 @@ protected:
 
     static std::string deviceDataPath() { return Utilities::applicationFilesDirectory(); }
 
-    static std::vector<std::string> movedAsideFiles(const std::string& path) {
+    static std::vector<std::string> movedAsideFiles(const std::string& path,
+                                                    const std::string& label = "unreadable") {
         std::vector<std::string> found;
         for (const auto& name : Files::listDirectory(Files::parentPath(path)))
-            if (name.rfind(Files::lastPathComponent(path) + ".unreadable-", 0) == 0) found.push_back(name);
+            if (name.rfind(Files::lastPathComponent(path) + "." + label + "-", 0) == 0) found.push_back(name);
         return found;
     }
 };
@@ -209,8 +210,12 @@ TEST_F(DataManagerTest, AnUnwritableDataFolderIsNamedOnceAndSavesDoNotRepeatIt) 
     EXPECT_TRUE(Files::exists(Utilities::applicationDataKestruneDirectoryFilePath()));
 }
 
+// A first launch (no file yet) and the fresh model that replaces a file that was read log only what is
+// so: nothing there is called unreadable.
 TEST_F(DataManagerTest, AFreshModelKeepsTheFileItReplacesByteForByte) {
+    testsupport::LogCapture log;
     auto& first = DataManager::shared();
+    EXPECT_TRUE(first.databaseGenerated());
     addPhone(first, "phone-1", 6);
     ASSERT_TRUE(first.saveCurrentDataModel());
     auto saved = Files::read(deviceDataPath());
@@ -218,8 +223,15 @@ TEST_F(DataManagerTest, AFreshModelKeepsTheFileItReplacesByteForByte) {
 
     first.generateNewModel();
     EXPECT_TRUE(first.model()->dictOfAllMobileDevice()->empty());
-    auto aside = movedAsideFiles(deviceDataPath());
+    // The file was read: it is kept as a replaced one, and nothing says it could not be read.
+    EXPECT_TRUE(movedAsideFiles(deviceDataPath()).empty());
+    auto aside = movedAsideFiles(deviceDataPath(), "replaced");
     ASSERT_EQ(aside.size(), 1u);
+    EXPECT_TRUE(log.contains("is replaced by a fresh model; the old file is kept as"));
+    for (const auto& line : log.lines()) {
+        EXPECT_EQ(line.find("cannot be read"), std::string::npos) << line;
+        EXPECT_EQ(line.find("unreadable"), std::string::npos) << line;
+    }
     EXPECT_EQ(Files::read(Files::parentPath(deviceDataPath()) + "/" + aside[0]), saved);
     // Generated once per run: asking again keeps the same model.
     auto model = first.model();
@@ -273,6 +285,34 @@ TEST_F(DataManagerTest, LeftoversOfInterruptedSavesAreRemovedAtStart) {
     platform::UserDefaults::standard()->objectForKey("HasLaunchedOnce");
     for (const auto& file : leftovers) EXPECT_FALSE(Files::exists(file)) << file;
     for (const auto& file : kept) EXPECT_TRUE(Files::exists(file)) << file;
+}
+
+// Photos are written as the other files are: a kill during the write leaves a temporary copy in the
+// photo folder, which the next start removes. The photos themselves stay.
+TEST_F(DataManagerTest, LeftoverCopiesOfPhotosAreRemovedAtStart) {
+    DataManager::shared();
+    std::vector<std::string> leftovers, kept;
+    for (const auto& folder : {Utilities::applicationDataKestruneFailedLoginImagesDirectory(),
+                               Utilities::applicationDataKestruneLoginImagesDirectory(),
+                               Utilities::applicationDataKestruneManualSnapshotsImagesDirectory()}) {
+        for (const char* name :
+             {"/.2026-03-04 05:06:07.png.tmp-a1B2c3", "/.2026-03-04 05:06:08.png.tmp-Zz9yX8"})
+            leftovers.push_back(folder + name);
+        kept.push_back(folder + "/2026-03-04 05:06:07.png");
+    }
+    // Beside the data file, only that file's own leftovers go: another folder's names are not photos.
+    kept.push_back(Files::parentPath(Utilities::applicationDataKestruneDirectoryFilePath()) +
+                   "/.notes.txt.tmp-a1B2c3");
+    for (const auto& file : leftovers)
+        ASSERT_TRUE(Files::writeAtomically(file, platform::Data::fromString("x")));
+    for (const auto& file : kept) ASSERT_TRUE(Files::writeAtomically(file, platform::Data::fromString("x")));
+
+    testsupport::LogCapture log;
+    relaunch();
+    for (const auto& file : leftovers) EXPECT_FALSE(Files::exists(file)) << file;
+    for (const auto& file : kept) EXPECT_TRUE(Files::exists(file)) << file;
+    EXPECT_TRUE(log.contains("Removed 2 leftover temporary file(s) in " +
+                             Utilities::applicationDataKestruneFailedLoginImagesDirectory()));
 }
 
 TEST_F(DataManagerTest, TheTrackedPhoneIsTheOneWithPairingStatusSix) {

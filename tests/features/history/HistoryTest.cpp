@@ -1,4 +1,5 @@
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/records/FailedLoginEntry.h"
 #include "app/records/LoginLogoutEntry.h"
@@ -233,6 +234,51 @@ TEST_F(HistoryTest, LastLineReadsOnlyTheTail) {
     EXPECT_EQ(TextFileManagement::appendEmptyStringToString_toCharacterIndex("ab", 5), "ab   ");
     EXPECT_EQ(TextFileManagement::appendEmptyStringToString_toCharacterIndex("abcdef", 5), "abcdef");
     EXPECT_EQ(TextFileManagement::stringWithSpaces(-3), "");
+}
+
+// A damaged file whose last line runs on and on: the lock reads no more than a tracker line could be,
+// writes its line without a session length, and says why.
+TEST_F(HistoryTest, AnOverlongLastLineIsNotReadAndTheLockLineCarriesNoSession) {
+    writeTracker("\n2027-01-15 07:00:00,    Mac unlocked,  " + std::string(300 * 1024, 'x'));
+    EXPECT_EQ(LoginTrackerController::lastLineOfTrackingFile(), "");
+    EXPECT_TRUE(logged("is longer than 65536 bytes"));
+    LoginTrackerController::insertLockedEntry();
+    EXPECT_TRUE(platform::hasSuffix(tracker(), "xxx\n2027-01-15 08:00:00,    Mac locked,    "));
+
+    // The limit itself: a line of exactly that length is read, one byte more is not.
+    const std::string path = home() + "/lines.txt";
+    const auto write = [&](const std::string& text) {
+        ASSERT_TRUE(platform::Files::writeAtomically(path, platform::Data::fromString(text)));
+    };
+    write("before\n0123456789");
+    EXPECT_EQ(TextFileManagement::lastLineOfFile(path, 10), "0123456789");
+    write("before\n01234567890");
+    EXPECT_EQ(TextFileManagement::lastLineOfFile(path, 10), std::nullopt);
+    write("0123456789");
+    EXPECT_EQ(TextFileManagement::lastLineOfFile(path, 10), "0123456789");
+    write("01234567890");
+    EXPECT_EQ(TextFileManagement::lastLineOfFile(path, 10), std::nullopt);
+    // Lines across several blocks are put together in order.
+    std::string long_;
+    for (int i = 0; i < 3000; ++i) long_ += std::to_string(i % 10) + "abc";
+    write("x\n" + long_);
+    EXPECT_EQ(TextFileManagement::lastLineOfFile(path), long_);
+}
+
+// A link put in the tracker file's place: the line is neither written into nor read from the file it
+// points to.
+TEST_F(HistoryTest, ALinkInTheTrackerFilesPlaceIsNeverFollowed) {
+    const std::string tracker = LoginTrackerController::loginTrackerNewFilePath();
+    const std::string victim = home() + "/victim.txt";
+    ASSERT_TRUE(platform::Files::writeAtomically(
+        victim, platform::Data::fromString("\n2027-01-15 07:00:00,    Mac unlocked,  ")));
+    ASSERT_EQ(symlink(victim.c_str(), tracker.c_str()), 0);
+    LoginTrackerController::applicationOpenedEntry();
+    LoginTrackerController::insertLockedEntry();
+    EXPECT_EQ(platform::Files::read(victim),
+              platform::Data::fromString("\n2027-01-15 07:00:00,    Mac unlocked,  "));
+    EXPECT_EQ(LoginTrackerController::lastLineOfTrackingFile(), "");
+    EXPECT_TRUE(logged("a link is in its place"));
 }
 
 TEST_F(HistoryTest, CopiesForReadersAndTheMigrationsService) {

@@ -7,6 +7,7 @@
 #include "app/records/FailedLoginEntry.h"
 #include "app/records/LoginLogoutEntry.h"
 #include "app/records/ManaulSnapshotEntry.h"
+#include "app/support/Utilities.h"
 #include "features/photos/PhotoCollection.h"
 #include "features/photos/PhotoNotices.h"
 #include "platform/storage/Files.h"
@@ -23,6 +24,12 @@ protected:
         EXPECT_TRUE(platform::Files::writeAtomically(path, platform::Data(std::vector<uint8_t>{1})));
         return path;
     }
+    // A photo where the application keeps them.
+    std::string photo(const std::string& folder, const std::string& name) {
+        const std::string path = folder + "/" + name;
+        EXPECT_TRUE(platform::Files::writeAtomically(path, platform::Data(std::vector<uint8_t>{1})));
+        return path;
+    }
     template <typename Entry>
     std::shared_ptr<BaseEntry> record(std::optional<std::string> path) {
         auto entry = Entry::init();
@@ -32,12 +39,15 @@ protected:
 };
 
 TEST_F(PhotoCollectionTest, ShownRecordsComeByKindAndOnlyWithTheirPhoto) {
-    auto failedNew = record<FailedLoginEntry>(touch("f2.png"));
-    auto failedGone = record<FailedLoginEntry>(home() + "/removed.png");
-    auto failedOld = record<FailedLoginEntry>(touch("f1.png"));
+    const std::string failedFolder = Utilities::applicationDataKestruneFailedLoginImagesDirectory();
+    auto failedNew = record<FailedLoginEntry>(photo(failedFolder, "f2.png"));
+    auto failedGone = record<FailedLoginEntry>(failedFolder + "/removed.png");
+    auto failedOld = record<FailedLoginEntry>(photo(failedFolder, "f1.png"));
     auto noPhoto = record<FailedLoginEntry>(std::nullopt);
-    auto login = record<LoginLogoutEntry>(touch("l1.png"));
-    auto snapshot = record<ManaulSnapshotEntry>(touch("m1.png"));
+    auto login =
+        record<LoginLogoutEntry>(photo(Utilities::applicationDataKestruneLoginImagesDirectory(), "l1.png"));
+    auto snapshot = record<ManaulSnapshotEntry>(
+        photo(Utilities::applicationDataKestruneManualSnapshotsImagesDirectory(), "m1.png"));
     const PhotoCollection::Entries failed{failedNew, failedGone, failedOld, noPhoto}, history{login},
         snapshots{snapshot};
     EXPECT_EQ(PhotoCollection::shownEntries(true, failed, true, history, true, snapshots),

@@ -1,4 +1,5 @@
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/records/DeviceLocalSettings.h"
 #include "app/records/FailedLoginEntry.h"
@@ -10,6 +11,7 @@
 #include "features/photos/FailedLoginHelper.h"
 #include "features/photos/ImageCompression.h"
 #include "features/photos/ImageSnap.h"
+#include "features/photos/PhotoCollection.h"
 #include "features/photos/PhotoManager.h"
 #include "features/photos/TakePhotoManager.h"
 #include "platform/sim/camera/SimulatedCamera.h"
@@ -52,6 +54,11 @@ protected:
         return std::dynamic_pointer_cast<Entry>((*list)[index]);
     }
 
+    static void insertFirst(std::optional<ApplicationDataModel::EntryList>& list,
+                            std::shared_ptr<platform::Object> entry) {
+        if (!list) list.emplace();
+        list->insert(list->begin(), std::move(entry));
+    }
     static std::vector<uint8_t> bytesOf(const std::string& path) {
         auto data = platform::Files::read(path);
         return data ? data->vector() : std::vector<uint8_t>{};
@@ -325,6 +332,47 @@ TEST_F(PhotosTest, DeletionsByKind) {
     FailedLoginFactory::deleteAllLoginEntryImages();
     EXPECT_FALSE(platform::Files::exists(FailedLoginHelper::ownFolderPath("LoginImages")));
     EXPECT_TRUE(platform::Files::isDirectory(Utilities::documentsDirectory()));
+}
+
+// A record damaged or edited by hand may point at a folder, a link or a file of the user's: none of them
+// is listed as a photo, and deleting the record removes none of them. Only the one photo file goes.
+TEST_F(PhotosTest, OnlyTheApplicationsOwnPhotoFilesAreShownOrDeleted) {
+    const std::string own =
+        FailedLoginHelper::newImageFilePathFailedLoginAttemptsForDate(platform::Date::now());
+    const std::string mugShots = platform::Files::parentPath(own);
+    const std::string precious = home() + "/Precious", theirs = home() + "/theirs.png";
+    ASSERT_TRUE(
+        platform::Files::writeAtomically(precious + "/inside/keep.txt", platform::Data::fromString("1")));
+    ASSERT_TRUE(platform::Files::writeAtomically(theirs, platform::Data::fromString("2")));
+    ASSERT_TRUE(platform::Files::writeAtomically(own, platform::Data::fromString("3")));
+    ASSERT_TRUE(platform::Files::createDirectories(mugShots + "/a folder.png"));
+    ASSERT_EQ(symlink(theirs.c_str(), (mugShots + "/link.png").c_str()), 0);
+    ASSERT_EQ(symlink(precious.c_str(), (mugShots + "/linked folder").c_str()), 0);
+
+    std::vector<std::shared_ptr<BaseEntry>> records;
+    for (const std::string& path :
+         {precious, precious + "/inside", theirs, mugShots + "/a folder.png", mugShots + "/link.png",
+          mugShots + "/linked folder/inside/keep.txt", mugShots + "/../../../theirs.png", mugShots, own}) {
+        auto entry = FailedLoginEntry::init();
+        entry->setDate(platform::Date::now());
+        entry->setImagePath(path);
+        records.push_back(entry);
+        insertFirst(data()->arrayOfFailedLogins(), entry);
+    }
+    EXPECT_EQ(PhotoCollection::entriesWithMugShots(records), PhotoCollection::Entries{records.back()});
+    EXPECT_EQ(PhotoCollection::shownEntries(true, records, true, records, true, records).size(), 3u);
+    EXPECT_FALSE(records[0]->mugShotImageExists());  // a folder is no photo
+    EXPECT_FALSE(records[4]->mugShotImageExists());  // nor is a link
+
+    for (const auto& entry : records) FailedLoginFactory::deleteBaseEntry(entry);
+    EXPECT_TRUE(data()->arrayOfFailedLogins()->empty());
+    EXPECT_FALSE(platform::Files::exists(own));
+    EXPECT_EQ(platform::Files::read(precious + "/inside/keep.txt"), platform::Data::fromString("1"));
+    EXPECT_EQ(platform::Files::read(theirs), platform::Data::fromString("2"));
+    EXPECT_TRUE(platform::Files::isDirectory(mugShots + "/a folder.png"));
+    EXPECT_TRUE(platform::Files::exists(mugShots + "/link.png"));
+    EXPECT_TRUE(platform::Files::exists(mugShots + "/linked folder"));
+    EXPECT_TRUE(logged("is no photo of this application"));
 }
 
 TEST_F(PhotosTest, RecordsRoundTripThroughTheArchiveNewestFirst) {

@@ -110,6 +110,22 @@ TEST_F(BinaryPropertyListWriterTest, EqualTextsAreOneObjectAndOtherValuesAreNot)
     EXPECT_TRUE(added);
 }
 
+// A single-precision field is stored as a 4-byte real (marker 0x22) beside 8-byte ones, and the library
+// reads both back.
+TEST_F(BinaryPropertyListWriterTest, SingleRealsTakeFourBytesAndReadBack) {
+    BinaryPropertyListWriter writer;
+    const uint64_t single = writer.addSingleReal(60.5f);
+    const uint64_t inexact = writer.addSingleReal(0.1f);
+    const uint64_t wide = writer.addReal(0.1);
+    const Data data = writer.finish(writer.addList({single, inexact, wide}));
+    const std::string bytes = data.toString();
+    EXPECT_NE(bytes.find(std::string("\x22\x42\x72\x00\x00", 5)), std::string::npos);
+    EXPECT_EQ(bytes.find(std::string("\x23\x40\x4E\x40", 4)), std::string::npos);  // no 8-byte 60.5
+    auto back = PropertyList::valueFromData(data);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(*back, Value(Value::Array{60.5, double(0.1f), 0.1}));
+}
+
 // Texts that the archive's own names also use (keys of its dictionaries) are entries of their own when
 // the data holds them.
 TEST_F(BinaryPropertyListWriterTest, ArchivedTextsThatAreAlsoTheArchivesKeysRoundTrip) {

@@ -225,6 +225,66 @@ TEST_F(FilesTest, MoveAsideKeepsEveryBadFile) {
     EXPECT_FALSE(Files::moveAside(path("nothing-here")));
 }
 
+// The tracker file is appended to: a link put in its place must not carry the line into another file.
+TEST_F(FilesTest, AppendingNeverFollowsALinkNorWritesIntoAFolder) {
+    const std::string log = path("folder/tracker.csv");
+    ASSERT_TRUE(Files::createDirectories(path("folder")));
+    ASSERT_TRUE(Files::appendToFile(log, Data::fromString("one")));
+    ASSERT_TRUE(Files::appendToFile(log, Data::fromString("\ntwo")));
+    EXPECT_EQ(Files::read(log)->toString(), "one\ntwo");
+    EXPECT_EQ(modeOf(log), 0600u);
+
+    const std::string other = path("someone-elses.txt");
+    ASSERT_TRUE(Files::writeAtomically(other, Data::fromString("theirs")));
+    ASSERT_EQ(::unlink(log.c_str()), 0);
+    ASSERT_EQ(::symlink(other.c_str(), log.c_str()), 0);
+    testsupport::LogCapture lines;
+    EXPECT_FALSE(Files::appendToFile(log, Data::fromString("\nthree")));
+    EXPECT_EQ(Files::read(other)->toString(), "theirs");
+    EXPECT_TRUE(lines.contains("a link is in its place"));
+    // A dangling link is not followed to create its target either.
+    const std::string dangling = path("folder/dangling.csv");
+    ASSERT_EQ(::symlink(path("nowhere.txt").c_str(), dangling.c_str()), 0);
+    EXPECT_FALSE(Files::appendToFile(dangling, Data::fromString("x")));
+    EXPECT_FALSE(Files::exists(path("nowhere.txt")));
+    EXPECT_FALSE(Files::appendToFile(path("folder"), Data::fromString("x")));
+}
+
+// A photo record may point anywhere once damaged: only the one regular file may go.
+TEST_F(FilesTest, RemovingARegularFileLeavesFoldersAndLinkedFilesAlone) {
+    ASSERT_TRUE(Files::writeAtomically(path("tree/inside.png"), Data::fromString("1")));
+    ASSERT_TRUE(Files::writeAtomically(path("photo.png"), Data::fromString("2")));
+    ASSERT_EQ(::symlink(path("tree/inside.png").c_str(), path("link.png").c_str()), 0);
+    testsupport::LogCapture log;
+    EXPECT_FALSE(Files::removeRegularFile(path("tree")));
+    EXPECT_FALSE(Files::removeRegularFile(path("link.png")));
+    EXPECT_TRUE(Files::exists(path("tree/inside.png")));
+    EXPECT_TRUE(Files::exists(path("link.png")));
+    EXPECT_TRUE(log.contains("a folder, not a file"));
+    EXPECT_TRUE(log.contains("a link, not a file"));
+    EXPECT_FALSE(Files::isRegularFile(path("link.png")));
+    EXPECT_FALSE(Files::isRegularFile(path("tree")));
+    EXPECT_TRUE(Files::isRegularFile(path("photo.png")));
+    EXPECT_TRUE(Files::removeRegularFile(path("photo.png")));
+    EXPECT_FALSE(Files::exists(path("photo.png")));
+    EXPECT_FALSE(Files::removeRegularFile(path("photo.png")));  // nothing there: nothing to say
+}
+
+// The photos are many files of changing names: their folder's leftovers go whatever file they were of.
+TEST_F(FilesTest, LeftoversOfAnyFileInAFolderAreRemovedAndNothingElse) {
+    const std::vector<std::string> leftovers = {".2026-03-04 05:06:07.png.tmp-a1B2c3", ".b.png.tmp-XYZ789"};
+    const std::vector<std::string> kept = {"2026-03-04 05:06:07.png", ".b.png.tmp-short", "b.png.tmp-a1B2c3",
+                                           ".tmp-a1B2c3"};
+    for (const auto& name : leftovers) ASSERT_TRUE(Files::writeAtomically(path("shots/" + name), Data()));
+    for (const auto& name : kept) ASSERT_TRUE(Files::writeAtomically(path("shots/" + name), Data()));
+    ASSERT_TRUE(Files::createDirectories(path("shots/.c.png.tmp-folder")));
+    EXPECT_EQ(Files::removeLeftoverTemporaryFilesInFolder(path("shots")), 2u);
+    for (const auto& name : leftovers) EXPECT_FALSE(Files::exists(path("shots/" + name))) << name;
+    for (const auto& name : kept) EXPECT_TRUE(Files::exists(path("shots/" + name))) << name;
+    EXPECT_TRUE(Files::isDirectory(path("shots/.c.png.tmp-folder")));
+    EXPECT_EQ(Files::removeLeftoverTemporaryFilesInFolder(path("no-such-folder")), 0u);
+}
+
 TEST_F(FilesTest, PathComponents) {
     EXPECT_EQ(Files::parentPath("/a/b/c"), "/a/b");
     EXPECT_EQ(Files::parentPath("/a"), "/");

@@ -154,7 +154,8 @@ TEST_F(HistoryWindowTest, EachToggleHidesItsKindAndShowsHalfTransparent) {
 
 TEST_F(HistoryWindowTest, OnlyRowsWithAPhotoAreReportedWhenSelected) {
     fillTheDay();
-    const std::string unlockPhoto = home() + "/unlock.png", failedPhoto = home() + "/failed.png";
+    const std::string unlockPhoto = photoFolder() + "/unlock.png",
+                      failedPhoto = photoFolder() + "/failed.png";
     auto window = open();
     settle();
     window->listView->setSelectedRow(2);  // the lock: no photo
