@@ -7,6 +7,7 @@
 #include "platform/ui/SceneRegistry.h"
 #include "platform/ui/cairo/CairoRenderer.h"
 #include "tests/windows/screens/ScreensFixture.h"
+#include "uikit/pagers/PageControl.h"
 #include "windows/ScreensGallery.h"
 
 namespace kestrune {
@@ -21,6 +22,8 @@ protected:
 };
 
 TEST_F(ScreensGalleryTest, EveryPictureAndAnimationTheScreensNameExists) {
+    // The page dots are drawn by code; the control registers them for itself.
+    PageControl::registerDotPictures();
     for (const char* name : {"screen_app_welcome",
                              "screen_app_settings_manual_photo",
                              "screen_app_shutdown",
