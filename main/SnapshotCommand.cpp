@@ -20,6 +20,7 @@
 #include "platform/sim/session/SimulatedSession.h"
 #include "platform/sim/wifi/SimulatedWifi.h"
 #include "platform/storage/StandardFolders.h"
+#include "platform/system/Camera.h"
 #include "platform/ui/DisplayCycle.h"
 #include "platform/ui/SceneRegistry.h"
 #include "uikit/KitGallery.h"
@@ -67,6 +68,9 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     }
     platform::ui::DisplayCycle::install();
     installInterfaceKitHelpers();
+    // The Mac of the pictures has the simulated camera the application runs with: the photo window shows
+    // its photos without claiming that there is no camera.
+    platform::CaptureBackend::install(platform::SimulatedCamera::createDefault());
     // The pictures read in English unless the line names another language.
     const auto options = CommandLineOptions::parse(argc, argv);
     if (options.mode != CommandLineOptions::Mode::Snapshot) return 2;

@@ -1,15 +1,12 @@
 #include "features/photos/PhotoNotices.h"
 
 #include "app/records/DeviceLocalSettings.h"
-#include "app/support/Utilities.h"
-#include "app/support/VersionVerifier.h"
 #include "features/photos/ImageSnap.h"
 
 namespace kestrune {
 
 PhotoNotices::Facts PhotoNotices::Facts::current() {
     Facts facts;
-    facts.systemVersion = Utilities::operatingSystemVersion();
     facts.hasCamera = ImageSnap::hasVideoDevice();
     facts.takePhotoOnFailedLogin = DeviceLocalSettings::shared().takePhotoOnFailedLogin();
     facts.takePhotoAfterEachLogin = DeviceLocalSettings::shared().takePhotoAfterEachLogin();
@@ -18,7 +15,6 @@ PhotoNotices::Facts PhotoNotices::Facts::current() {
 
 int32_t PhotoNotices::popoverTypeForFailedLoginAttempts(bool failedLoginPhotosShown, const Facts& facts) {
     if (failedLoginPhotosShown) {
-        if (VersionVerifier::version_isNewerOrSameThenVersion(facts.systemVersion, "10.12")) return 3;
         if (!facts.hasCamera) return 4;
         if (!facts.takePhotoOnFailedLogin) return 7;
         return 9;

@@ -8,9 +8,9 @@ namespace kestrune {
 // Why the photo window has no photos to show, and which explanation its notice button opens.
 class PhotoNotices {
 public:
-    // What the choice depends on.
+    // What the choice depends on. Not the system's version: the application detects failed logins and
+    // photographs them on every version it runs on, so no version makes their photos unavailable.
     struct Facts {
-        std::string systemVersion;
         bool hasCamera = true;
         bool takePhotoOnFailedLogin = true;
         bool takePhotoAfterEachLogin = false;
@@ -18,9 +18,9 @@ public:
         static Facts current();
     };
 
-    // The popover's type: for failed-login photos 3 on 10.12 and later, 4 without a camera, 7 while
-    // they are not taken, else 9; for photos after logins 5 without a camera, 6 while they are not
-    // taken, else 8.
+    // The popover's type: for failed-login photos 4 without a camera, 7 while they are not taken, else 9;
+    // for photos after logins 5 without a camera, 6 while they are not taken, else 8. (Type 3, the
+    // feature missing from the system, is never chosen.)
     static int32_t popoverTypeForFailedLoginAttempts(bool failedLoginPhotosShown, const Facts& facts);
     // The localization key of the notice shown instead of an empty grid.
     static std::string noPictureTextKey(bool loginPhotosShown, const Facts& facts);

@@ -1,18 +1,27 @@
 // The program's installation functions put a real class behind every interface of the coordinator: none
-// is the logging default, none a recording one; and the requests that only a missing neighbour would
-// answer with "not built yet" are answered by the installed classes.
+// is the logging default, none a recording one; and every screen the coordinator can ask for, with the
+// other requests that only a missing neighbour would answer with "not built yet", is answered by the
+// installed classes.
 
 #include <cxxabi.h>
 
 #include <cstdlib>
+#include <functional>
 #include <typeinfo>
+#include <utility>
+#include <vector>
 
+#include "app/records/MobileDevice.h"
+#include "engine/coordinator/ViewHelpers.h"
 #include "features/KestruneFeatureServices.h"
 #include "main/FeatureWiring.h"
+#include "main/InterfaceKitHelpers.h"
 #include "main/InterfaceWiring.h"
 #include "main/MenuBarWiring.h"
 #include "menubar/navigation/SettingsWindowNavigation.h"
 #include "platform/services/SoftwareUpdater.h"
+#include "platform/ui/Color.h"
+#include "platform/ui/View.h"
 #include "tests/engine/CoordinatorFixture.h"
 #include "tests/support/RecordingNavigationDelegate.h"
 #include "uikit/splitwindow/WAYSourceListWindow.h"
@@ -39,6 +48,7 @@ protected:
         CoordinatorTest::SetUp();
         platform::SoftwareUpdater::sharedUpdater()->setAutomaticallyChecksForUpdates(false);
         // As the program's entry does, in its order.
+        kestrune::installInterfaceKitHelpers();
         kestrune::installFeatures(installed, nullptr, session);
         kestrune::installInterface(installed);
         kestrune::installSettingsWindow(installed);
@@ -48,6 +58,7 @@ protected:
     void TearDown() override {
         kestrune::uninstallSettingsWindowForTesting();
         kestrune::uninstallFeaturesForTesting();
+        kestrune::ViewHelpers::install(nullptr);
         CoordinatorTest::TearDown();
     }
     kestrune::CoordinatorServices installed;
@@ -64,6 +75,7 @@ TEST_F(CoordinatorWiringTest, EveryInterfaceHasItsRealClassBehindIt) {
         // The machine's facts and acts: the class that asks the real ones.
         {classOf(*installed.system), "kestrune::CoordinatorSystem"},
         {classOf(*kestrune::PhotosAndHistoryScreens::current()), "kestrune::PhotosAndHistoryScreenFactory"},
+        {classOf(*kestrune::ViewHelpers::current()), "kestrune::InterfaceKitHelpers"},
     };
     for (const auto& [found, expected] : members) {
         EXPECT_EQ(found, expected);
@@ -98,9 +110,56 @@ TEST_F(CoordinatorWiringTest, NoRequestIsLeftToANeighbourThatIsNotBuilt) {
     // The history and photo windows asked to be shown in the detail pane.
     EXPECT_EQ(delegate->count("showDetailController:source:"), 4u);
 
-    EXPECT_TRUE(installed.tutorials->helpTutorial({}));
-    EXPECT_TRUE(installed.tutorials->wifiWizzard({}));
-    EXPECT_TRUE(installed.screens->distanceEstimationVC());
+    // Every screen of the tutorial factory and of the screen factory the coordinator can ask for.
+    using Screen = std::function<kestrune::ScreenController()>;
+    auto& tutorials = *installed.tutorials;
+    auto& screens = *installed.screens;
+    auto noop = [] {};
+    const std::vector<std::pair<const char*, Screen>> requests{
+        {"pairing wizard", [&] { return tutorials.initialTutorial({}); }},
+        {"proximity tutorial", [&] { return tutorials.proximityUnlockTutorial({}); }},
+        {"wake-unlock tutorial", [&] { return tutorials.macSleepScreenTutorial({}); }},
+        {"trusted Wi-Fi wizard", [&] { return tutorials.wifiWizzard({}); }},
+        {"clipboard how-to", [&] { return tutorials.clipboardTutorial({}); }},
+        {"clear-cache wizard", [&] { return tutorials.clearCacheTutorial({}); }},
+        {"help pages", [&] { return tutorials.helpTutorial({}); }},
+        {"first-connection help", [&] { return tutorials.initialConnectionTroubleShoot({}); }},
+        {"security settings", [&] { return tutorials.systemPreferenceTutorialwithCompletion(noop); }},
+        {"accessibility", [&] { return tutorials.accessilityPreferenceTutorialwithCompletion(noop); }},
+        {"authorisation requests", [&] { return screens.authOptionsVC(); }},
+        {"notifications", [&] { return screens.macOSXNotiicationsVC(); }},
+        {"Siri", [&] { return screens.siriTutorialVCAction(noop); }},
+        {"setting up Siri", [&] { return screens.setupSiriTutorialVCAction(noop); }},
+        {"Touch ID", [&] { return screens.touchIdTutorialVCAction(noop); }},
+        {"yes/no", [&] { return screens.showYesNoTutorialVCAction(noop); }},
+        {"knock", [&] { return screens.showKnockKnockTutorialVCAction(noop); }},
+        {"lock-screen overlay", [&] { return screens.macSleepScreenOverlayVC(); }},
+        {"open space", [&] { return screens.openSpaceInfoVC(); }},
+        {"manual photos", [&] { return screens.manualPhotosVCWithCompletion(noop); }},
+        {"distance estimation", [&] { return screens.distanceEstimationVC(); }},
+        {"paused on Wi-Fi", [&] { return screens.proximityLockDisabledBecauseWifiVC(); }},
+        {"paused after a login", [&] { return screens.proximityLockDisabledManualLoginVC(); }},
+        {"update the phone", [&] { return screens.updateKestruneOnYourPhoneDone(noop); }},
+        {"update the Mac", [&] { return screens.updateMacVersion_check_next("Updates", noop, noop); }},
+        {"closing the window", [&] { return screens.closeMainWindowTutorial(noop); }},
+        {"rating", [&] { return screens.rateOnAppStore(noop); }},
+        {"confirming the unlock", [&] { return screens.confirmProximityUnlockTutorial(noop); }},
+    };
+    for (const auto& [what, request] : requests) EXPECT_TRUE(request()) << what;
+    // With every screen made, the events the coordinator passes on reach each of them.
+    auto phone = kestrune::MobileDevice::initWithUnId("wired-phone");
+    tutorials.didUpdateBluetoothState();
+    tutorials.didSyncWithMobileDevice(phone);
+    tutorials.updateMacSleepScreenTutorialIfNeeded();
+    tutorials.lostConnectionToMobileDevice(phone);
+    tutorials.didUnlockMacWithUserConfirmation();
+    tutorials.updatePairingWizzard();
+    // The engine's own views reach the interface kit's helpers.
+    auto view = platform::ui::View::create({0, 0, 10, 10});
+    auto helpers = kestrune::ViewHelpers::current();
+    helpers->setBackgouroundColor(*view, platform::ui::Color::whiteColor());
+    helpers->setAlpha_withDuration(*view, 0.5, 0);
+    helpers->setRoundedCornerSize(*view, 4);
     installed.features->showActivityController();
     advance(1);
     for (const auto& line : lines.lines()) EXPECT_EQ(line.find("not built yet"), std::string::npos) << line;

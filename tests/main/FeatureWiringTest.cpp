@@ -10,6 +10,7 @@
 #include "app/support/KSUrlManager.h"
 #include "engine/coordinator/ActivityControllerFactory.h"
 #include "features/updates/KestruneUpdater.h"
+#include "features/updates/UpdateController.h"
 #include "features/wifi/SafeWifiManager.h"
 #include "platform/services/SoftwareUpdater.h"
 #include "platform/sim/music/SimulatedMusicPlayers.h"
@@ -137,6 +138,11 @@ protected:
         ASSERT_TRUE(server.start());
         setenv(kestrune::KSUrlManager::kConfigEnvironmentVariable, server.url("/config.plist").c_str(), 1);
         setenv(kestrune::KSUrlManager::kUpdateFeedEnvironmentVariable, server.url("/feed.plist").c_str(), 1);
+        // The updater takes its feed when first made: one left by an earlier test of this process (a
+        // scenario's, with the unconfigured feed) goes, so that this test's is made with the server's;
+        // the version facts start afresh too.
+        kestrune::KestruneUpdater::resetSharedForTesting();
+        kestrune::UpdateController::resetSharedForTesting();
     }
     void TearDown() override {
         FeatureWiringTest::TearDown();

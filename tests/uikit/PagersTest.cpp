@@ -67,6 +67,38 @@ TEST_F(PagersTest, DotsLieAtTheirDistanceAndTheMarkerTakesTheCurrentDotsPlace) {
     EXPECT_FALSE(dots->pageIndicatorForIndex(2));
 }
 
+// Without pictures of their own, the dots are drawn by code at the size shown: round, sharp at the
+// backing scale, the current one in the product green over the place of its hidden grey dot.
+TEST_F(PagersTest, TheDotsAreDrawnByCodeAndSharpAtTheBackingScale) {
+    auto w = window({0, 0, 200, 100});
+    auto dots = PageControl::create({40, 20, 70, 10});
+    w->contentView()->addSubview(dots);
+    dots->setNumberOfDots(4);
+    dots->setDotActiveAtIndex_animated(1, false);
+    ASSERT_TRUE(dots->activePageIndicator()->image());
+    EXPECT_TRUE(dots->activePageIndicator()->image()->drawingHandler());
+    EXPECT_EQ(dots->activePageIndicator()->image()->size(), (ui::Size{10, 10}));
+    EXPECT_TRUE(dots->pageIndicatorForIndex(0)->image()->drawingHandler());
+    settle();
+    const auto pixels = renderPNG(*dots, home() + "/dots.png");
+    ASSERT_EQ(pixels.width, 140);
+    ASSERT_EQ(pixels.height, 20);
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        const auto centre = pixels.rgbaAt(40 * i + 10, 10);
+        EXPECT_EQ(centre.a, 255);
+        if (i == 1)
+            EXPECT_TRUE(centre.r == 0x09 && centre.g == 0xD2 && centre.b == 0x61);
+        else
+            EXPECT_TRUE(centre.r == 0xC9 && centre.g == 0xCC && centre.b == 0xCB);
+        // A dot fills its ten points edge to edge on its middle row and nothing outside them.
+        EXPECT_GT(pixels.rgbaAt(40 * i, 10).a, 0);
+        EXPECT_GT(pixels.rgbaAt(40 * i + 19, 10).a, 0);
+        if (i > 0) EXPECT_EQ(pixels.rgbaAt(40 * i - 1, 10).a, 0);
+        if (i < 3) EXPECT_EQ(pixels.rgbaAt(40 * i + 20, 10).a, 0);
+    }
+}
+
 TEST_F(PagersTest, APageSlidesInFromItsSideWhileTheOldOneSlidesOutAndIsRemoved) {
     auto pager = shownPager();
     auto first = page(), second = page();

@@ -1,13 +1,42 @@
 #include "uikit/pagers/PageControl.h"
 
 #include "platform/ui/AnimationContext.h"
+#include "platform/ui/BezierPath.h"
+#include "platform/ui/GraphicsContext.h"
 #include "platform/ui/Nib.h"
+#include "uikit/views/ColorAdditions.h"
+#include "uikit/views/CustomColor.h"
 
 namespace kestrune {
 
 namespace {
+
 constexpr double kDotSide = 10;
+constexpr const char* kMarkerImage = "wizzard_page_indicator_empty";
+constexpr const char* kDotImage = "wizzard_page_indicator_full";
+
+// A dot drawn by code at the size it is shown, so that it stays round and sharp at any backing scale:
+// the current page's marker in the product green, the other pages' dots light grey.
+void registerDotPictureIfMissing(const char* name, ui::Color color) {
+    if (ui::Image::imageNamed(name)) return;
+    auto image = ui::Image::imageWithSize_flipped_drawingHandler(
+        {kDotSide, kDotSide}, false, [color](ui::Rect destination) {
+            auto* context = ui::GraphicsContext::current();
+            if (!context) return false;
+            context->setFillColor(color);
+            context->fillPath(ui::BezierPath::bezierPathWithOvalInRect(destination));
+            return true;
+        });
+    image->setName(name);
+    ui::ImageRegistry::add(name, image);
+}
+
 }  // namespace
+
+void PageControl::registerDotPictures() {
+    registerDotPictureIfMissing(kMarkerImage, kestruneGreen());
+    registerDotPictureIfMissing(kDotImage, colorWithHexColorString("C9CCCB"));
+}
 
 void PageControl::initWithFrame(ui::Rect frame) {
     View::initWithFrame(frame);
@@ -20,8 +49,9 @@ void PageControl::initFromNib(ui::NibArgs& args) {
 }
 
 void PageControl::initialize() {
+    registerDotPictures();
     activePageIndicator_ = ui::ImageView::create({0, 0, kDotSide, kDotSide});
-    activePageIndicator_->setImage(ui::Image::imageNamed("wizzard_page_indicator_empty"));
+    activePageIndicator_->setImage(ui::Image::imageNamed(kMarkerImage));
     distanceBetweenDots_ = 20;
 }
 
@@ -46,7 +76,7 @@ void PageControl::updateView() {
 std::shared_ptr<ui::ImageView> PageControl::createPageIndicatorAtIndex(int32_t index) {
     auto dot =
         ui::ImageView::create({static_cast<double>(distanceBetweenDots_) * index, 0, kDotSide, kDotSide});
-    dot->setImage(ui::Image::imageNamed("wizzard_page_indicator_full"));
+    dot->setImage(ui::Image::imageNamed(kDotImage));
     pageIndicatorArray_.push_back(dot);
     return dot;
 }

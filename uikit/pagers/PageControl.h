@@ -20,6 +20,10 @@ public:
     void initWithFrame(ui::Rect frame) override;
     void initFromNib(ui::NibArgs& args) override;
 
+    // The marker ("wizzard_page_indicator_empty") and the dot ("wizzard_page_indicator_full"), drawn by
+    // code; a picture already known by either name is kept.
+    static void registerDotPictures();
+
     void setNumberOfDots(int32_t count);
     // The marker moves to the dot through its animator, whatever the flag says.
     void setDotActiveAtIndex_animated(int32_t index, bool animated);

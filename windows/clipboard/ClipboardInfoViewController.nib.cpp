@@ -53,9 +53,15 @@ const ui::NibRegistry::Registration kClipboardInfoViewControllerLayout(
         window->setMovableByWindowBackground(true);
         window->setOpaque(false);
         nib.addTopLevel(window);
-        auto content = window->contentView();
-        setBackgouroundColor(*content, colorWithHexColorString("2A2D31"));
-        content->layer()->setCornerRadius(12);
+        // The panel is the whole window when the window stands alone; shown as a page of the settings
+        // window, the page is larger and the panel stays at its size in the middle of it.
+        auto panel = nib.make<ui::View>({0, 0, 440, 400});
+        panel->setAutoresizingMask(ui::kViewMinXMargin | ui::kViewMaxXMargin | ui::kViewMinYMargin |
+                                   ui::kViewMaxYMargin);
+        setBackgouroundColor(*panel, colorWithHexColorString("2A2D31"));
+        panel->layer()->setCornerRadius(12);
+        window->contentView()->addSubview(panel);
+        auto content = panel;
 
         auto title = label(nib, *content, {40, 346, 360, 28}, 20, 1, ui::TextAlignment::Center);
         auto description = label(nib, *content, {40, 282, 360, 50}, 12, 0.75, ui::TextAlignment::Center);

@@ -24,7 +24,9 @@ void PhotoFeatureTutorialView::updateStrings() {
     if (fifthDescriptionLabel)
         fifthDescriptionLabel->setStringValue(localizable("mac_control_delete_all_photos"));
     if (showButton) setKestruneEnabledButtonWithText(*showButton, localizable("show_all_photos"));
-    if (footNoteLabel) footNoteLabel->setStringValue(localizable("not_yet_available_on_sierra_and_above"));
+    // No foot note: failed logins are photographed on every system version the application runs on, so
+    // the page has no version to warn about.
+    if (footNoteLabel) footNoteLabel->setStringValue("");
 }
 
 }  // namespace kestrune

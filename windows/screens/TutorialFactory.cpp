@@ -42,8 +42,10 @@ ScreenController TutorialFactory::wifiWizzard(std::weak_ptr<SafeWifiWizzardDeleg
 
 ScreenController TutorialFactory::clipboardTutorial(
     std::weak_ptr<ClipboardInfoViewControllerDelegate> delegate) {
-    // The clipboard's how-to window comes with the clipboard's own screens.
-    return TutorialScreens::clipboardTutorial(std::move(delegate));
+    if (!clipboardInfoViewController_)
+        clipboardInfoViewController_ = makeWindowScreen<ClipboardInfoViewController>();
+    clipboardInfoViewController_->setDelegate(std::move(delegate));
+    return pageOf(clipboardInfoViewController_, pages_);
 }
 
 ScreenController TutorialFactory::proximityUnlockTutorial(
@@ -125,7 +127,7 @@ void TutorialFactory::updateMacSleepScreenTutorialIfNeeded() {
 }
 
 void TutorialFactory::updateClipboardInfoControllerIfNeeded() {
-    // No clipboard how-to window is made here yet, so there is none to refresh.
+    if (clipboardInfoViewController_) clipboardInfoViewController_->updateViewForCurrentState();
 }
 
 void TutorialFactory::didUnlockMacWithUserConfirmation() {

@@ -6,6 +6,7 @@
 
 #include "engine/coordinator/CoordinatorServices.h"
 #include "engine/coordinator/KSWindowControllerDelegate.h"
+#include "windows/clipboard/ClipboardInfoViewController.h"
 #include "windows/help/ClearCacheController.h"
 #include "windows/help/HelpTutorialController.h"
 #include "windows/help/InitialConnectionTroubleShoot.h"
@@ -84,6 +85,9 @@ public:
     const std::shared_ptr<HelpTutorialController>& helpTutorialController() const {
         return helpTutorialController_;
     }
+    const std::shared_ptr<ClipboardInfoViewController>& clipboardInfoViewController() const {
+        return clipboardInfoViewController_;
+    }
     const std::shared_ptr<ClearCacheController>& clearCacheController() const {
         return clearCacheController_;
     }
@@ -107,6 +111,7 @@ private:
     std::shared_ptr<InitialTutorialController> initialTutorialController_;
     std::shared_ptr<MacSleepScreenViewController> macSleepScreenWIzzard_;
     std::shared_ptr<HelpTutorialController> helpTutorialController_;
+    std::shared_ptr<ClipboardInfoViewController> clipboardInfoViewController_;
     std::shared_ptr<ClearCacheController> clearCacheController_;
     std::shared_ptr<SystemPreferencesViewController> systemPreferenceViewController_;
     std::shared_ptr<SystemPreferencesViewController> accessibilityPreferenceViewController_;

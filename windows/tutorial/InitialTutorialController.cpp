@@ -1,5 +1,7 @@
 #include "windows/tutorial/InitialTutorialController.h"
 
+#include <algorithm>
+
 #include "app/records/DeviceLocalSettings.h"
 #include "app/records/MobileSettings.h"
 #include "app/shell/DebugConfig.h"
@@ -15,8 +17,9 @@ extern const ui::NibRegistry::Registration kInitialTutorialControllerLayout;
 const ui::NibRegistry::Registration kInitialTutorialControllerLayout(
     "InitialTutorialController", [](ui::NibLoader& nib) {
         auto window = KSPageViewController::loadPagedWindow(nib);
-        // The dots sit over the pages, centred above the bottom strip.
-        auto dots = nib.make<PageControl>({390, 12, 70, 10});
+        // The dots sit over the pages, centred between the pages' bottom buttons and the green strip under
+        // them, on whole points so that they stay sharp.
+        auto dots = nib.make<PageControl>({390, 18, 70, 10});
         dots->setAutoresizingMask(ui::kViewMinXMargin | ui::kViewMaxXMargin);
         window->contentView()->addSubview(dots);
         if (auto owner = nib.owner<InitialTutorialController>()) owner->pageControl = dots;
@@ -35,8 +38,20 @@ std::string InitialTutorialController::titleDescriptionText() const {
     return localizable("proximity_unlock_title");
 }
 
+int32_t InitialTutorialController::dotIndexForPage(int64_t page) {
+    return static_cast<int32_t>(std::clamp<int64_t>(page, 0, kNumberOfDots - 1));
+}
+
+void InitialTutorialController::didFinishShowingPageAtIndex(int64_t index) {
+    KSPageViewControllerExtended::didFinishShowingPageAtIndex(index);
+    if (pageControl) pageControl->setDotActiveAtIndex_animated(dotIndexForPage(index), true);
+}
+
 void InitialTutorialController::initializePages() {
-    if (pageControl) pageControl->setNumberOfDots(4);
+    if (pageControl) {
+        pageControl->setNumberOfDots(kNumberOfDots);
+        pageControl->setDotActiveAtIndex_animated(dotIndexForPage(pageIndex()), false);
+    }
     setNumberOfPages(5);
     auto self = sharedAs<InitialTutorialController>();
     connectController_ = BaseViewController::create<MacSleepScreenConnectToiPhone>();

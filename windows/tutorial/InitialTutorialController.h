@@ -39,8 +39,15 @@ public:
         kLastPage = 4
     };
 
+    // Four dots for five pages: the celebration and the last page are both the end of the walk, reached by
+    // coming back or by leaving early, so they share the last dot.
+    static constexpr int32_t kNumberOfDots = 4;
+    static int32_t dotIndexForPage(int64_t page);
+
     std::optional<std::string> nibName() const override;
     void windowDidLoad() override;
+    // The dots follow the page shown.
+    void didFinishShowingPageAtIndex(int64_t index) override;
     std::string titleDescriptionText() const override;
     void showKestruneTutorial();
     void showTutorialAfterPairing();

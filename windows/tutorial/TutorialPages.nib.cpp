@@ -21,6 +21,10 @@ namespace {
 
 namespace sl = screenlayout;
 using ui::Rect;
+
+// The pages' bottom buttons stand high enough over the green strip for the tutorial's page dots to have
+// room between the two.
+constexpr double kBottomButtonY = 44;
 using Views = std::vector<std::shared_ptr<ui::View>>;
 
 std::shared_ptr<ui::ImageView> picture(ui::NibLoader& nib, Rect frame, const std::string& name = "") {
@@ -66,7 +70,7 @@ const ui::NibRegistry::Registration kMacSleepScreenConnectToiPhoneLayout(
         title->setStringValue("Kestrune");
         auto image = picture(nib, {325, 190, 200, 220});
         auto text = sl::label(nib, {110, 100, 630, 70}, 15);
-        auto button = sl::actionButton(nib, {325, 32, 200, 40});
+        auto button = sl::actionButton(nib, {325, kBottomButtonY, 200, 40});
         auto strip = nib.make<ui::View>({0, 0, sl::kPageWidth, 5});
         sl::addAll(*page, {title, image, text, button, strip});
         auto owner = nib.owner<MacSleepScreenConnectToiPhone>();
@@ -90,7 +94,7 @@ const ui::NibRegistry::Registration kTutorialSetUpKestruneLayout(
         auto second = sl::label(nib, {70, 220, 360, 70}, 15, false, ui::TextAlignment::Left);
         auto openMenu = sl::actionButton(nib, {70, 150, 260, 40});
         auto row = panelRow(nib, {480, 190, 300, 190});
-        auto finish = sl::actionButton(nib, {335, 32, 180, 40});
+        auto finish = sl::actionButton(nib, {335, kBottomButtonY, 180, 40});
         sl::addAll(*page, {top, bottom, first, second, openMenu, row.card, finish, sl::separator(nib)});
         auto owner = nib.owner<TutorialSetUpKestrune>();
         if (!owner) return;
@@ -122,7 +126,7 @@ const ui::NibRegistry::Registration kTutorialWalkAwayLayout("TutorialWalkAway", 
     auto active = sl::label(nib, {110, 146, 630, 24}, 14, true);
     active->setTextColor(redTextColor());
     auto note = sl::label(nib, {110, 88, 630, 48}, 12);
-    auto finish = sl::actionButton(nib, {335, 32, 180, 40});
+    auto finish = sl::actionButton(nib, {335, kBottomButtonY, 180, 40});
     sl::addAll(*page, {title, image, currentText, currentValue, metric1, lockText, lockValue, metric2, active,
                    note, finish, sl::separator(nib)});
     auto owner = nib.owner<TutorialWalkAway>();

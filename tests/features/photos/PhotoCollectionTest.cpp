@@ -1,6 +1,6 @@
 // What the photo window shows and why: the records with existing photos in the kinds' order, the free
 // name for a saved share image, the match of a remembered record's photo, and the popover and notice
-// chosen by system version, camera and settings.
+// chosen by camera and settings.
 
 #include <gtest/gtest.h>
 
@@ -86,25 +86,23 @@ TEST_F(PhotoCollectionTest, ARecordsPhotoMatchesByNameIgnoringCaseNeverAsAPatter
 
 TEST_F(PhotoCollectionTest, ThePopoverTypeTable) {
     struct Case {
-        const char* version;
         bool camera, failedOn, loginsOn;
         int32_t failedType, loginType;
     };
     const Case cases[] = {
-        {"10.11.6", true, true, false, 9, 6},   {"10.11.6", true, false, true, 7, 8},
-        {"10.11.6", false, false, false, 4, 5}, {"10.12", true, true, true, 3, 8},
-        {"10.12.0", false, true, false, 3, 5},  {"10.14.6", true, false, false, 3, 6},
+        {true, true, false, 9, 6}, {true, false, true, 7, 8},  {false, false, false, 4, 5},
+        {true, true, true, 9, 8},  {false, true, false, 4, 5}, {true, false, false, 7, 6},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.version);
-        PhotoNotices::Facts facts{c.version, c.camera, c.failedOn, c.loginsOn};
+        SCOPED_TRACE(testing::Message() << c.camera << c.failedOn << c.loginsOn);
+        PhotoNotices::Facts facts{c.camera, c.failedOn, c.loginsOn};
         EXPECT_EQ(PhotoNotices::popoverTypeForFailedLoginAttempts(true, facts), c.failedType);
         EXPECT_EQ(PhotoNotices::popoverTypeForFailedLoginAttempts(false, facts), c.loginType);
     }
 }
 
 TEST_F(PhotoCollectionTest, TheNoticeByCameraAndSetting) {
-    PhotoNotices::Facts facts{"10.11.6", false, true, true};
+    PhotoNotices::Facts facts{false, true, true};
     EXPECT_EQ(PhotoNotices::noPictureTextKey(false, facts), "no_appropriate_camera_attached");
     EXPECT_EQ(PhotoNotices::noPictureImageName(facts), "wizzard_refund_smiley");
     facts.hasCamera = true;

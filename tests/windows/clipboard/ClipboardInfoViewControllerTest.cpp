@@ -10,7 +10,9 @@
 #include "app/records/PairingInfo.h"
 #include "app/store/DataManager.h"
 #include "app/store/DataModel.h"
+#include "platform/ui/cairo/CairoRenderer.h"
 #include "tests/support/ui/Fixture.h"
+#include "uikit/bases/KSWindowControllerPage.h"
 #include "windows/clipboard/ClipboardInfoViewController.h"
 
 namespace kestrune {
@@ -99,6 +101,45 @@ TEST_F(ClipboardInfoViewControllerTest, TheLayoutFollowsThePhoneAndTheButtonSend
     controller->updateViewForCurrentState();
     click(*button, {10, 10});
     EXPECT_EQ(delegate->options.size(), 1u);
+}
+
+// Shown as a page of the settings window's detail pane, larger than the window, the dark panel keeps its
+// size in the middle of the page with everything inside it, and the page around it stays clear.
+TEST_F(ClipboardInfoViewControllerTest, AsAPageThePanelKeepsItsSizeInTheMiddle) {
+    ui::CairoRenderer::installAsBackend();
+    auto controller = KSWindowController::create<ClipboardInfoViewController>();
+    auto page = KSWindowControllerPage::pageFor(controller);
+    auto pane = window({100, 100, 850, 530});
+    auto view = page->view();
+    pane->contentView()->addSubview(view);
+    view->setFrame({0, 0, 850, 530});
+    settle();
+    auto title = controller->titleLabel.lock();
+    ASSERT_TRUE(title);
+    auto panel = title->superview();
+    ASSERT_TRUE(panel && panel != view.get());
+    EXPECT_EQ(panel->frame(), (ui::Rect{205, 65, 440, 400}));
+    for (const auto& part : panel->subviews()) {
+        EXPECT_GE(part->frame().minX(), 0);
+        EXPECT_GE(part->frame().minY(), 0);
+        EXPECT_LE(part->frame().maxX(), 440);
+        EXPECT_LE(part->frame().maxY(), 400);
+    }
+    const auto pixels = renderPNG(*view, home() + "/clipboard-page.png");
+    const double scale = pixels.width / 850.0;
+    auto at = [&](double x, double yFromTop) {
+        return pixels.rgbaAt(static_cast<int>(x * scale), static_cast<int>(yFromTop * scale));
+    };
+    // The panel's dark grey in the middle of the page, near its top-left corner inside it, and nothing of
+    // it in the page's corners.
+    const auto middle = at(425, 265);
+    EXPECT_EQ(middle.a, 255);
+    EXPECT_EQ(middle.r, 0x2A);
+    EXPECT_EQ(middle.g, 0x2D);
+    EXPECT_EQ(middle.b, 0x31);
+    EXPECT_EQ(at(215, 75).r, 0x2A);
+    EXPECT_EQ(at(10, 10).a, 0);
+    EXPECT_EQ(at(840, 520).a, 0);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "app/support/Utilities.h"
+#include "features/photos/FailedLoginFactory.h"
 #include "platform/ui/Popover.h"
 #include "platform/ui/SharingServicePicker.h"
 #include "tests/windows/RecordWindowsFixture.h"
@@ -271,16 +272,39 @@ TEST_F(PhotoWindowTest, ThePopoverSwitchesASettingOnOrAsksForAnInformationPage) 
     off->popoverManager()->contentController()->leftButtonToggled(
         *off->popoverManager()->contentController()->button1);
     EXPECT_TRUE(DeviceLocalSettings::shared().takePhotoOnFailedLogin());
-    // Failed-login photos on 10.12: type 3, whose learn-more asks for the other page.
-    platform::SystemVersion::setOverride(std::string("10.12"));
+    // Failed-login photos with the setting on (type 9): its learn-more asks for the other page.
     auto failed = open();
     failed->notificationToggled(*failed->notificationButton);
-    EXPECT_EQ(failed->popoverManager()->contentController()->label->stringValue(),
-              "feature_not_supported_on_sierra");
+    EXPECT_EQ(failed->popoverManager()->contentController()->label->stringValue(), "disable_in_mac_control");
     failed->popoverManager()->contentController()->rigthButtonToggled(
         *failed->popoverManager()->contentController()->button2);
     EXPECT_EQ(opener->options, (std::vector<int32_t>{0, 1}));
     EXPECT_TRUE(ui::Popover::shownPopovers().empty());
+}
+
+// The failed-login photos this Mac took are shown as photos on either side of 10.12: the window never
+// tells the user that the photos in front of them cannot be taken on this system.
+TEST_F(PhotoWindowTest, FailedLoginPhotosTakenHereAreShownOnEitherSideOfTenTwelve) {
+    FailedLoginFactory factory;
+    for (const char* version : {"10.11.6", "10.12", "10.14.6"}) {
+        SCOPED_TRACE(version);
+        platform::SystemVersion::setOverride(std::string(version));
+        // A failed login as the coordinator records it: the record now, the camera's photo 1.5 s later.
+        factory.createAndSaveFailedLoginEventTakePhoto(true);
+        advance(2);
+        auto window = open();
+        ASSERT_FALSE(window->listViewArray().empty());
+        EXPECT_TRUE(window->listViewArray().front()->mugShotImageExists());
+        EXPECT_FALSE(window->gridView->isHidden());
+        // The notice is the one for photos being taken (type 9): no short text, its popover offers to
+        // switch them off in the settings.
+        EXPECT_EQ(window->popoverManager()->currentPopoverModel()->popoverDescriptionShort, "");
+        EXPECT_EQ(window->notificationLable->stringValue(), "");
+        window->notificationToggled(*window->notificationButton);
+        EXPECT_EQ(window->popoverManager()->contentController()->label->stringValue(),
+                  "disable_in_mac_control");
+        window->popoverManager()->hidePopover();
+    }
 }
 
 }  // namespace

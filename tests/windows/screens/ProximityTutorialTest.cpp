@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <vector>
+
 #include "link/transport/Bluetooth.h"
 #include "platform/sim/radio/Radio.h"
 #include "platform/ui/AnimationContext.h"
@@ -259,6 +262,95 @@ TEST_F(ProximityTutorialTest, TheThumbsUpHidesOnEveryAppearanceAndFadesInAfterTh
     // A second celebration replaces the first animation view.
     finished->executeCelebrateAnimation();
     EXPECT_EQ(finished->animationContainer->subviews().size(), 1u);
+}
+
+// The page dots under the tutorial mark the page shown (the two endings share the last dot), are drawn
+// sharp in the product green and light grey, and keep clear of the green strip and the pages' buttons.
+class ProximityTutorialDotsTest : public ProximityTutorialTest {
+protected:
+    // The dot drawn at index i of the row, in the window's pixels (backing scale 2), and the pixel just
+    // outside its square on the left.
+    ui::Bitmap::RGBA dotCentre(const ui::Bitmap& pixels, int i) const {
+        const auto frame = tutorial->pageControl->frame();
+        const double x = frame.minX() + 20 * i + 5, y = frame.minY() + 5;
+        return pixels.rgbaAt(static_cast<int>(x * 2), static_cast<int>((530 - y) * 2));
+    }
+    ui::Bitmap::RGBA besideDot(const ui::Bitmap& pixels, int i) const {
+        const auto frame = tutorial->pageControl->frame();
+        const double x = frame.minX() + 20 * i, y = frame.minY() + 5;
+        return pixels.rgbaAt(static_cast<int>(x * 2) - 1, static_cast<int>((530 - y) * 2));
+    }
+    static bool isGreen(const ui::Bitmap::RGBA& p) { return p.r == 0x09 && p.g == 0xD2 && p.b == 0x61; }
+    static bool isGrey(const ui::Bitmap::RGBA& p) { return p.r == 0xC9 && p.g == 0xCC && p.b == 0xCB; }
+    // The current dot: the marker stands at it and the dot itself is hidden; every other dot shows.
+    void expectCurrentDot(int32_t index) {
+        auto& dots = *tutorial->pageControl;
+        EXPECT_EQ(dots.indexSelected(), index);
+        EXPECT_EQ(dots.activePageIndicator()->frame().origin, (ui::Point{20.0 * index, 0}));
+        for (int32_t i = 0; i < 4; ++i)
+            EXPECT_EQ(dots.pageIndicatorForIndex(i)->alphaValue(), i == index ? 0.0 : 1.0) << i;
+    }
+};
+
+TEST_F(ProximityTutorialDotsTest, TheDotsFollowThePageShown) {
+    expectCurrentDot(0);
+    setConnected(phone, false);
+    tutorial->showKestruneTutorial();
+    ASSERT_EQ(tutorial->pageIndex(), InitialTutorialController::kConnectPage);
+    expectCurrentDot(0);
+    setConnected(phone, true);
+    tutorial->updateTutorialStateAfterConnectionUpdate();
+    ASSERT_EQ(tutorial->pageIndex(), InitialTutorialController::kSetUpPage);
+    expectCurrentDot(1);
+    walkAwayAndLock();
+    ASSERT_EQ(tutorial->pageIndex(), InitialTutorialController::kWalkAwayPage);
+    expectCurrentDot(2);
+    tutorial->userDidLoginWithKestruneRSSI();
+    ASSERT_EQ(tutorial->pageIndex(), InitialTutorialController::kFinishedPage);
+    expectCurrentDot(3);
+    // Started again with tracking on, the walk-away page; leaving early from it ends on the last page, on
+    // the same last dot.
+    tutorial->showKestruneTutorial();
+    ASSERT_EQ(tutorial->pageIndex(), InitialTutorialController::kWalkAwayPage);
+    expectCurrentDot(2);
+    tutorial->showWeAreDoneScreen();
+    ASSERT_EQ(tutorial->pageIndex(), InitialTutorialController::kLastPage);
+    expectCurrentDot(3);
+}
+
+TEST_F(ProximityTutorialDotsTest, TheDotsAreDrawnSharpBetweenTheStripAndTheButtons) {
+    tutorial->showKestruneTutorial();
+    setTracking("phone-1", true);
+    tutorial->updateTutorialStateAfterUpdatingTrackingInfo();
+    ASSERT_EQ(tutorial->pageIndex(), InitialTutorialController::kWalkAwayPage);
+    settle();
+    const auto pixels = renderPNG(*tutorial->window()->contentView(), home() + "/tutorial.png");
+    ASSERT_EQ(pixels.width, 1700);
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        const auto centre = dotCentre(pixels, i);
+        EXPECT_EQ(centre.a, 255);
+        EXPECT_TRUE(i == 2 ? isGreen(centre) : isGrey(centre))
+            << centre.r << " " << centre.g << " " << centre.b;
+        // Sharp: one device pixel outside the dot's square is the page's white, untouched by the dot.
+        const auto beside = besideDot(pixels, i);
+        EXPECT_EQ(beside.r, 255);
+        EXPECT_EQ(beside.g, 255);
+        EXPECT_EQ(beside.b, 255);
+    }
+    // On whole points, with room under the buttons of the pages that have one and over the green strip.
+    const auto dots = tutorial->pageControl->frame();
+    EXPECT_EQ(dots.minX(), std::round(dots.minX()));
+    EXPECT_EQ(dots.minY(), std::round(dots.minY()));
+    EXPECT_EQ(dots.midX(), 425);
+    EXPECT_GE(dots.minY() - 5, 12) << "above the strip";
+    const std::vector<std::shared_ptr<ui::Button>> buttons{tutorial->connectController()->button.lock(),
+                                                           tutorial->tutorialSetup()->finishButton,
+                                                           tutorial->tutorialWalkAway()->finishButton};
+    for (const auto& button : buttons) {
+        ASSERT_TRUE(button);
+        EXPECT_GE(button->frame().minY() - dots.maxY(), 12) << "under a button";
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "platform/ui/SceneRegistry.h"
 #include "platform/ui/cairo/CairoRenderer.h"
 #include "tests/windows/screens/ScreensFixture.h"
+#include "uikit/pagers/PageControl.h"
 #include "windows/ScreensGallery.h"
 #include "windows/WindowArtwork.h"
 
@@ -24,6 +25,8 @@ protected:
 TEST_F(ScreensGalleryTest, EveryPictureAndAnimationTheScreensNameExists) {
     // Some are drawn by code, registered when the interface is installed.
     registerWindowArtwork();
+    // The page dots are drawn by code; the control registers them for itself.
+    PageControl::registerDotPictures();
     for (const char* name : {"screen_app_welcome",
                              "screen_app_settings_manual_photo",
                              "screen_app_shutdown",

@@ -19,10 +19,15 @@ namespace {
 
 class Heard : public HelpDelegate,
               public MacSleepScreenViewControllerDelegate,
-              public ClearCacheControllerDelegate {
+              public ClearCacheControllerDelegate,
+              public ClipboardInfoViewControllerDelegate {
 public:
     std::vector<int32_t> help, sleep;
+    std::vector<int64_t> clipboard;
     int clears = 0;
+    void clipboardInfoViewController_didSelectOption(platform::ui::UIObject*, int64_t option) override {
+        clipboard.push_back(option);
+    }
     void helpDelegate_didSelectOption(platform::ui::UIObject*, int32_t option) override {
         help.push_back(option);
     }
@@ -132,7 +137,7 @@ TEST_F(TutorialFactoryTest, EventsBeforeAnyScreenReachNothing) {
                  factory->macSleepScreenWIzzard() || factory->helpTutorialController() ||
                  factory->clearCacheController() || factory->systemPreferenceViewController() ||
                  factory->accessibilityPreferenceViewController() || factory->initialSetupTroubleshoot() ||
-                 factory->safeWifiWizzard());
+                 factory->safeWifiWizzard() || factory->clipboardInfoViewController());
     EXPECT_TRUE(playedSounds().empty());
 }
 
@@ -257,6 +262,39 @@ TEST_F(TutorialFactoryTest, TheInformationScreensAreTheScreenFactorysPages) {
     ASSERT_TRUE(alone);
     EXPECT_FALSE(alone->button->isHidden());
     EXPECT_TRUE(alone->rightbutton->isHidden());
+}
+
+// The clipboard how-to, asked for by "Read more" on the clipboard page, the panel and the settings menu:
+// made once as its window's page, its send button heard by the latest delegate, and its layout kept to
+// the phone's connection by the events the factory passes on.
+TEST_F(TutorialFactoryTest, TheClipboardHowToIsMadeOnceAndFollowsThePhone) {
+    auto phone = addPhone("phone-1", "Ada's iPhone", true, true, false);
+    auto screen = factory->clipboardTutorial(first);
+    ASSERT_TRUE(screen);
+    EXPECT_EQ(factory->clipboardTutorial(second), screen);
+    auto howTo = behind<ClipboardInfoViewController>(screen);
+    ASSERT_TRUE(howTo);
+    EXPECT_EQ(howTo, factory->clipboardInfoViewController());
+    EXPECT_EQ(std::dynamic_pointer_cast<BaseViewController>(screen)->view(), howTo->mainView());
+    auto send = howTo->sentClipboardButton.lock();
+    ASSERT_TRUE(send);
+    EXPECT_TRUE(send->isEnabled());
+    send->performClick();
+    EXPECT_TRUE(first->clipboard.empty());
+    EXPECT_EQ(second->clipboard, std::vector<int64_t>{ClipboardInfoViewController::kOptionSend});
+
+    // The phone goes and comes back: the layout follows through the factory's events.
+    setConnected(phone, false);
+    factory->lostConnectionToMobileDevice(phone);
+    EXPECT_FALSE(send->isEnabled());
+    EXPECT_EQ(howTo->devicesNotConnectedLabel.lock()->alphaValue(), 1.0);
+    setConnected(phone, true);
+    factory->didSyncWithMobileDevice(phone);
+    EXPECT_TRUE(send->isEnabled());
+    EXPECT_EQ(howTo->devicesNotConnectedLabel.lock()->alphaValue(), 0.0);
+    setConnected(phone, false);
+    factory->didUpdateBluetoothState();
+    EXPECT_FALSE(send->isEnabled());
 }
 
 }  // namespace

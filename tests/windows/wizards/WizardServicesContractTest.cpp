@@ -6,6 +6,7 @@
 #include "app/support/Localizable.h"
 #include "app/support/URLOpener.h"
 #include "features/language/BundleEx.h"
+#include "features/language/BundleLanguage.h"
 #include "features/language/LanguageControllerMac.h"
 #include "features/sharing/EmailComposer.h"
 #include "features/sharing/SocialManager.h"
@@ -106,6 +107,16 @@ TEST_F(WizardServicesContractTest, TheWindowsGiveTheFeaturesAndPagesTheirBasesPa
 }
 
 TEST_F(WizardServicesContractTest, TheFeaturesGiveTheWizardsTextsLanguageVersionsLinksAndTrustedWifi) {
+    // Texts that show which language bundle is attached: the key alone before any, the key and the
+    // bundle's folder after, in place of the program's own lookup (installed once per process, so first
+    // made to have happened).
+    BundleEx::shared().resetForTesting();
+    installLocalizableBundleOnce();
+    setLocalizedStringLookup([](const std::string& key) -> std::optional<std::string> {
+        auto path = BundleEx::shared().attachedLanguageBundlePath();
+        if (!path) return std::nullopt;
+        return key + "@" + path->substr(path->find_last_of('/') + 1);
+    });
     // An unknown key reads as itself; a language change is posted and every page sets its texts again.
     EXPECT_EQ(localizable("no_such_key_anywhere"), "no_such_key_anywhere");
     auto page = BaseViewController::create<MacControllerTrackTutorialView>();
@@ -115,7 +126,7 @@ TEST_F(WizardServicesContractTest, TheFeaturesGiveTheWizardsTextsLanguageVersion
     // back).
     setLocalizedStringLookup([](const std::string& key) { return BundleEx::shared().textForKey(key); });
     LanguageControllerMac::shared().updateLanguageIfNeeded_didUpdateCallback(std::string("de"), nullptr);
-    EXPECT_NE(page->showButton->title(), "show_history");
+    EXPECT_EQ(page->showButton->title(), "show_history@de.lproj");
     BundleEx::shared().resetForTesting();
 
     // The update facts the help pages read.
