@@ -33,7 +33,7 @@ std::mutex gLogMutex;
 // The private log file, truncated: one scenario run per file.
 std::FILE* openLog(const std::string& path) {
     platform::Files::createDirectories(platform::Files::parentPath(path), 0700);
-    int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (descriptor < 0) return nullptr;
     std::FILE* file = ::fdopen(descriptor, "w");
     if (!file) ::close(descriptor);

@@ -32,7 +32,7 @@ namespace kestrune {
 namespace {
 
 // What the scenes show stays alive as long as the program.
-std::vector<std::shared_ptr<void>>& kept() {
+std::vector<std::shared_ptr<void>>& keptForGallery() {
     static std::vector<std::shared_ptr<void>> objects;
     return objects;
 }
@@ -88,7 +88,7 @@ std::string cameraPhoto(const GalleryPhotoSource& camera, int index) {
     bitmap.height = frame.height;
     bitmap.pixels = frame.pixels;
     galleryHome();
-    // The application's own photo folder: the photo window shows no photo kept anywhere else.
+    // The application's own photo folder: the photo window shows no photo keptForGallery anywhere else.
     const std::string folder = Utilities::applicationDataKestruneFailedLoginImagesDirectory();
     const std::string path = folder + "/photo-" + std::to_string(index) + ".png";
     ui::Image::createWithBitmap(std::move(bitmap), {double(frame.width), double(frame.height)})
@@ -118,7 +118,7 @@ ui::Scene historyWindow(const GalleryPhotoSource& camera, bool filtered) {
         }
     }
     window->createCloseButton();
-    kept().push_back(window);
+    keptForGallery().push_back(window);
     return {window->window(), nullptr};
 }
 
@@ -139,7 +139,7 @@ ui::Scene activityChart() {
     chart->showWindow();
     settle();
     chart->createCloseButton();
-    kept().push_back(chart);
+    keptForGallery().push_back(chart);
     return {chart->window(), nullptr};
 }
 
@@ -156,7 +156,7 @@ ui::Scene photoWindow(const GalleryPhotoSource& camera) {
     window->showWindow();
     settle();
     window->createCloseButton();
-    kept().push_back(window);
+    keptForGallery().push_back(window);
     return {window->window(), nullptr};
 }
 
@@ -167,7 +167,7 @@ ui::Scene photoNotice() {
     window->showWindow();
     settle();
     window->createCloseButton();
-    kept().push_back(window);
+    keptForGallery().push_back(window);
     return {window->window(), nullptr};
 }
 
@@ -175,7 +175,7 @@ ui::Scene popover(int32_t type) {
     auto factory = PopoverModelFactory::init();
     auto content = PpopverContentInfoController::create();
     content->setPopoverModel(factory->popoverModelForType(type));
-    kept().push_back(content);
+    keptForGallery().push_back(content);
     return {nullptr, content->view()};
 }
 

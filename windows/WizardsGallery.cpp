@@ -73,7 +73,7 @@ ui::Scene wakeUnlock(int32_t step, bool blocked) {
 
 void registerWakeUnlockScenes() {
     addWizardScene("wake-unlock-introduction",
-        [] { return wakeUnlock(MacSleepScreenViewController::kIntroduction, false); });
+                   [] { return wakeUnlock(MacSleepScreenViewController::kIntroduction, false); });
     addWizardScene("wake-unlock-connect", [] {
         auto phone = trackedPhone(false);
         trustedWifi(false);
@@ -83,8 +83,10 @@ void registerWakeUnlockScenes() {
         tutorial->setTutorialStep_animated(MacSleepScreenViewController::kConnect, false);
         return windowScene(tutorial);
     });
-    addWizardScene("wake-unlock-turn-off", [] { return wakeUnlock(MacSleepScreenViewController::kTurnOff, true); });
-    addWizardScene("wake-unlock-try-it", [] { return wakeUnlock(MacSleepScreenViewController::kTryIt, false); });
+    addWizardScene("wake-unlock-turn-off",
+                   [] { return wakeUnlock(MacSleepScreenViewController::kTurnOff, true); });
+    addWizardScene("wake-unlock-try-it",
+                   [] { return wakeUnlock(MacSleepScreenViewController::kTryIt, false); });
     addWizardScene("wake-unlock-finished", [] {
         trackedPhone(false);
         trustedWifi(false);
@@ -170,13 +172,13 @@ void registerHelpScenes() {
 
 void registerInformationScenes() {
     addWizardScene("info-failed-login-photos",
-        [] { return pageScene(BaseViewController::create<FailedLoginPhotosView>()); });
+                   [] { return pageScene(BaseViewController::create<FailedLoginPhotosView>()); });
     addWizardScene("info-manual-snapshots",
-        [] { return pageScene(BaseViewController::create<ManualSnapshotsTutorialView>()); });
+                   [] { return pageScene(BaseViewController::create<ManualSnapshotsTutorialView>()); });
     addWizardScene("info-history",
-        [] { return pageScene(BaseViewController::create<MacControllerTrackTutorialView>()); });
+                   [] { return pageScene(BaseViewController::create<MacControllerTrackTutorialView>()); });
     addWizardScene("info-overview",
-        [] { return pageScene(BaseViewController::create<MacControlPhotosTutorialView>()); });
+                   [] { return pageScene(BaseViewController::create<MacControlPhotosTutorialView>()); });
 }
 
 std::shared_ptr<SafeWifiEntry> network(const std::string& name) {

@@ -9,9 +9,10 @@
 namespace kestrune {
 
 namespace {
-const platform::ClassRegistry::Registrar<MobileSettingsLocal> registrarOfMobileSettingsLocal(MobileSettingsLocal::kClassName);
+const platform::ClassRegistry::Registrar<MobileSettingsLocal> registrarOfMobileSettingsLocal(
+    MobileSettingsLocal::kClassName);
 
-std::optional<platform::Number> decodeNumber(platform::KeyedUnarchiver& coder, const char* key) {
+std::optional<platform::Number> decodeStoredNumber(platform::KeyedUnarchiver& coder, const char* key) {
     platform::Value value = coder.decodeObjectForKey(key);
     if (auto number = value.number()) return *number;
     if (!value.isNull())
@@ -20,21 +21,22 @@ std::optional<platform::Number> decodeNumber(platform::KeyedUnarchiver& coder, c
     return std::nullopt;
 }
 
-platform::Value valueOf(const std::optional<platform::Number>& number) {
+platform::Value storedValueOf(const std::optional<platform::Number>& number) {
     return number ? platform::Value(*number) : platform::Value();
 }
 }  // namespace
 
 void MobileSettingsLocal::encodeWithCoder(platform::KeyedArchiver& coder) const {
-    coder.encodeObject_forKey(valueOf(disconnectTimestampNumber_), "disconnectTimestampNumber");
-    coder.encodeObject_forKey(valueOf(kestruneLocationNumber_), "kestruneLocationNumber");
-    coder.encodeObject_forKey(valueOf(lastDoubleCheckTimestampNumber_), "lastDoubleCheckTimestampNumber");
+    coder.encodeObject_forKey(storedValueOf(disconnectTimestampNumber_), "disconnectTimestampNumber");
+    coder.encodeObject_forKey(storedValueOf(kestruneLocationNumber_), "kestruneLocationNumber");
+    coder.encodeObject_forKey(storedValueOf(lastDoubleCheckTimestampNumber_),
+                              "lastDoubleCheckTimestampNumber");
 }
 
 bool MobileSettingsLocal::initWithCoder(platform::KeyedUnarchiver& coder) {
-    disconnectTimestampNumber_ = decodeNumber(coder, "disconnectTimestampNumber");
-    kestruneLocationNumber_ = decodeNumber(coder, "kestruneLocationNumber");
-    lastDoubleCheckTimestampNumber_ = decodeNumber(coder, "lastDoubleCheckTimestampNumber");
+    disconnectTimestampNumber_ = decodeStoredNumber(coder, "disconnectTimestampNumber");
+    kestruneLocationNumber_ = decodeStoredNumber(coder, "kestruneLocationNumber");
+    lastDoubleCheckTimestampNumber_ = decodeStoredNumber(coder, "lastDoubleCheckTimestampNumber");
     disconnectTimestamp_.setEventTimeSince1970(doubleValueOf(disconnectTimestampNumber_));
     lastDoubleCheckTimestamp_.setEventTimeSince1970(doubleValueOf(lastDoubleCheckTimestampNumber_));
     return true;

@@ -15,7 +15,7 @@ namespace ui = platform::ui;
 
 namespace {
 
-std::shared_ptr<ui::TextField> label(ui::NibLoader& nib, ui::Rect frame, double size, double alpha) {
+std::shared_ptr<ui::TextField> shieldLabel(ui::NibLoader& nib, ui::Rect frame, double size, double alpha) {
     auto field = nib.make<ui::TextField>(frame);
     field->setEditable(false);
     field->setSelectable(false);
@@ -36,13 +36,13 @@ const ui::NibRegistry::Registration kShieldViewControllerLayout(
         auto picture = nib.make<ui::ImageView>({160, 130, 80, 130});
         picture->setImageScaling(ui::ImageScaling::ProportionallyUpOrDown);
         root->addSubview(picture);
-        auto name = label(nib, {0, 98, 400, 26}, 20, 1.0);
+        auto name = shieldLabel(nib, {0, 98, 400, 26}, 20, 1.0);
         root->addSubview(name);
-        auto rssi = label(nib, {0, 72, 400, 22}, 15, 0.8);
+        auto rssi = shieldLabel(nib, {0, 72, 400, 22}, 15, 0.8);
         root->addSubview(rssi);
-        auto info = label(nib, {0, 72, 400, 22}, 15, 0.8);
+        auto info = shieldLabel(nib, {0, 72, 400, 22}, 15, 0.8);
         root->addSubview(info);
-        auto pressKey = label(nib, {0, 28, 400, 24}, 17, 1.0);
+        auto pressKey = shieldLabel(nib, {0, 28, 400, 24}, 17, 1.0);
         root->addSubview(pressKey);
         nib.addTopLevel(root);
         if (auto owner = nib.owner<ShieldViewController>()) {

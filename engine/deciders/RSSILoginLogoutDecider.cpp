@@ -44,7 +44,7 @@ bool pausedBecauseLogout(const MobileDeviceTrackInfo* info) {
     return info && boolValueOf(info->proxLockTemporaryDisabledBecauseLogout());
 }
 
-int32_t confirmedLocation(const std::shared_ptr<MobileDevice>& device) {
+int32_t confirmedLocationOf(const std::shared_ptr<MobileDevice>& device) {
     auto local = localOf(device);
     return local ? local->kestruneConfirmedLocation() : 0;
 }
@@ -99,7 +99,7 @@ void RSSILoginLogoutDecider::isInsideOfKestruneRadiusForMobileDevice(
     const std::shared_ptr<MobileDevice>& device) {
     const auto identifier = identifierOf(device);
     logoutConfirmer_.resetExecuteCommandCheckerForIdentifier(identifier);
-    if (confirmedLocation(device) == 2 ||
+    if (confirmedLocationOf(device) == 2 ||
         loginConfirmer_.shouldExecuteCommandAfterEventForIdentifier(identifier))
         didVerifyEnteringKestruneRadiusForDevice(device);
     else if (delegate)
@@ -110,7 +110,7 @@ void RSSILoginLogoutDecider::isOutsideOfKestruneRadiusForMobileDevice(
     const std::shared_ptr<MobileDevice>& device) {
     const auto identifier = identifierOf(device);
     loginConfirmer_.resetExecuteCommandCheckerForIdentifier(identifier);
-    if (confirmedLocation(device) == 1 ||
+    if (confirmedLocationOf(device) == 1 ||
         logoutConfirmer_.shouldExecuteCommandAfterEventForIdentifier(identifier))
         didVerifyExitingKestruneRadiusForDevice(device);
     else if (delegate)

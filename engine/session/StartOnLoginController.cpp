@@ -10,15 +10,15 @@
 namespace kestrune {
 
 namespace {
-platform::SharedInstance<StartOnLoginController> gController;
+platform::SharedInstance<StartOnLoginController> gStartOnLoginController;
 }  // namespace
 
 StartOnLoginController& StartOnLoginController::shared() {
-    return gController.get([] { return StartOnLoginController::make(); });
+    return gStartOnLoginController.get([] { return StartOnLoginController::make(); });
 }
 
 void StartOnLoginController::resetSharedForTesting() {
-    gController.resetForTesting();
+    gStartOnLoginController.resetForTesting();
 }
 
 std::string StartOnLoginController::helperBundleIdentifier() {

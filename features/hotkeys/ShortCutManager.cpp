@@ -8,7 +8,7 @@ namespace kestrune {
 
 namespace {
 
-platform::SharedInstance<ShortCutManager>& instance() {
+platform::SharedInstance<ShortCutManager>& shortCutManagerInstance() {
     static platform::SharedInstance<ShortCutManager> manager;
     return manager;
 }
@@ -33,11 +33,11 @@ const ShortcutRow* rowFor(int64_t option) {
 }  // namespace
 
 std::shared_ptr<ShortCutManager> ShortCutManager::shared() {
-    return instance().getShared([] { return new ShortCutManager; });
+    return shortCutManagerInstance().getShared([] { return new ShortCutManager; });
 }
 
 void ShortCutManager::resetForTesting() {
-    instance().resetForTesting();
+    shortCutManagerInstance().resetForTesting();
 }
 
 std::shared_ptr<DDHotKey>* ShortCutManager::slotFor(int64_t option) {

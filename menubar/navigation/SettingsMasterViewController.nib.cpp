@@ -7,20 +7,21 @@
 namespace kestrune {
 
 namespace {
-constexpr double kMasterWidth = 245;
-constexpr double kMasterHeight = 575;
-constexpr double kMasterTitleStrip = 44;
+constexpr double kMasterListWidth = 245;
+constexpr double kMasterListHeight = 575;
+constexpr double kMasterListTitleStrip = 44;
 constexpr double kFooter = 34;
 }  // namespace
 
 extern const ui::NibRegistry::Registration kSettingsMasterViewControllerLayout;
 const ui::NibRegistry::Registration kSettingsMasterViewControllerLayout(
     "SettingsMasterViewController", [](ui::NibLoader& nib) {
-        auto pane = nib.make<ui::View>({0, 0, kMasterWidth, kMasterHeight});
+        auto pane = nib.make<ui::View>({0, 0, kMasterListWidth, kMasterListHeight});
         pane->setAutoresizingMask(ui::kViewWidthSizable | ui::kViewHeightSizable);
-        auto list = nib.make<KestruneListView>({0, kFooter, kMasterWidth, kMasterHeight - kFooter - kMasterTitleStrip});
+        auto list = nib.make<KestruneListView>(
+            {0, kFooter, kMasterListWidth, kMasterListHeight - kFooter - kMasterListTitleStrip});
         list->setAutoresizingMask(ui::kViewWidthSizable | ui::kViewHeightSizable);
-        auto footer = nib.make<ui::TextField>({16, 10, kMasterWidth - 32, 16});
+        auto footer = nib.make<ui::TextField>({16, 10, kMasterListWidth - 32, 16});
         footer->setEditable(false);
         footer->setSelectable(false);
         footer->setBezeled(false);

@@ -16,13 +16,13 @@ using K = KestruneListViewModelFactory;
 
 // Confirmation methods and what locking does.
 constexpr int32_t kNoConfirmation = 0;
-constexpr int32_t kYesNo = 1;
-constexpr int32_t kTouchId = 2;
-constexpr int32_t kDoubleKnock = 3;
+constexpr int32_t kSetupYesNo = 1;
+constexpr int32_t kSetupTouchId = 2;
+constexpr int32_t kSetupDoubleKnock = 3;
 constexpr int32_t kLockScreen = 0;
 constexpr int32_t kScreensaver = 1;
 
-DeviceLocalSettings& local() {
+DeviceLocalSettings& setupLocal() {
     return DeviceLocalSettings::shared();
 }
 
@@ -50,7 +50,7 @@ BaseMenuItemManager::Rows SetupMenuManager::createViewModel() {
         if (facts.connected) rows.push_back(estimatedDistance(facts.phone));
         rows.push_back(slider_settings(facts.phone, facts.settings));
     }
-    auto& settings = local();
+    auto& settings = setupLocal();
     if (settings.proximityLockIsOn()) {
         rows.push_back(allowLockOnApproach());
         rows.push_back(allowUnlockOnApproach());
@@ -77,7 +77,7 @@ std::shared_ptr<ListCellViewModel> SetupMenuManager::proximityUnlockSection() {
 std::shared_ptr<ListCellViewModel> SetupMenuManager::proximityUnlock() {
     return F::customCheckBoxWithIcon_title_description_isOn_action(
         "cell_icon_kestrune", localizable("proximity_unlock_feature_title"), std::string(),
-        local().proximityLockIsOn(), navigate(&NavigationDelegate::toggleProximityLock, true));
+        setupLocal().proximityLockIsOn(), navigate(&NavigationDelegate::toggleProximityLock, true));
 }
 
 std::shared_ptr<ListCellViewModel> SetupMenuManager::estimatedDistance(
@@ -93,7 +93,7 @@ std::shared_ptr<ListCellViewModel> SetupMenuManager::estimatedDistance(
 
 std::shared_ptr<ListCellViewModel> SetupMenuManager::slider_settings(
     const std::shared_ptr<MobileDevice>&, const std::shared_ptr<MobileSettings>& settings) {
-    auto& values = local();
+    auto& values = setupLocal();
     std::weak_ptr<MobileSettings> weakSettings = settings;
     std::weak_ptr<NavigationDelegate> weakDelegate = delegate();
     return F::sliderWithMax_min_value_textValue_description_action(
@@ -112,42 +112,42 @@ std::shared_ptr<ListCellViewModel> SetupMenuManager::slider_settings(
 
 std::shared_ptr<ListCellViewModel> SetupMenuManager::allowLockOnApproach() {
     return F::simpleCheckBoxWithIcon_title_isOn_action(
-        "lock_leave", localizable("lock_on_leave"), local().allowLogoutOnWalkAway(),
+        "lock_leave", localizable("lock_on_leave"), setupLocal().allowLogoutOnWalkAway(),
         navigate(&NavigationDelegate::toggleAllowLogout, true));
 }
 
 std::shared_ptr<ListCellViewModel> SetupMenuManager::allowUnlockOnApproach() {
     return F::simpleCheckBoxWithIcon_title_isOn_action("unlock_approach", localizable("unlock_on_approach"),
-                                                       local().allowLoginOnApproach(),
+                                                       setupLocal().allowLoginOnApproach(),
                                                        navigate(&NavigationDelegate::toggleAllowLogin, true));
 }
 
 std::shared_ptr<ListCellViewModel> SetupMenuManager::verifyNotificationForProximityLock() {
     return F::simpleCheckBoxWithIcon_title_isOn_indentation_action_readMoreText_readMoreAction(
         "lock_leave", localizable("proximity_unlock_verification_title"),
-        local().proximityUnlockVerification() != kNoConfirmation, 1,
+        setupLocal().proximityUnlockVerification() != kNoConfirmation, 1,
         navigate(&NavigationDelegate::toggleProximityUnlockVerification, true), localizable("read_more"),
         navigate(&NavigationDelegate::showConfirmProximityUnlockTutorial));
 }
 
 std::shared_ptr<ListCellViewModel> SetupMenuManager::doubleKnockProximityUnlock() {
     return K::doubleKnockCellIsOn_indentation_action_readMoreAction(
-        local().proximityUnlockVerification() == kDoubleKnock, 2,
-        choose(&NavigationDelegate::updateProximityUnlockVerification, kDoubleKnock),
+        setupLocal().proximityUnlockVerification() == kSetupDoubleKnock, 2,
+        choose(&NavigationDelegate::updateProximityUnlockVerification, kSetupDoubleKnock),
         navigate(&NavigationDelegate::showKnockKnockTutorial));
 }
 
 std::shared_ptr<ListCellViewModel> SetupMenuManager::touchIdProximityUnlock() {
     return K::touchCellIsOn_indentation_action_readMoreAction(
-        local().proximityUnlockVerification() == kTouchId, 2,
-        choose(&NavigationDelegate::updateProximityUnlockVerification, kTouchId),
+        setupLocal().proximityUnlockVerification() == kSetupTouchId, 2,
+        choose(&NavigationDelegate::updateProximityUnlockVerification, kSetupTouchId),
         navigate(&NavigationDelegate::showTouchIdTutorial));
 }
 
 std::shared_ptr<ListCellViewModel> SetupMenuManager::yesNoProximityUnlock() {
     return K::yesNoCellIsOn_indentation_action_readMoreAction(
-        local().proximityUnlockVerification() == kYesNo, 2,
-        choose(&NavigationDelegate::updateProximityUnlockVerification, kYesNo),
+        setupLocal().proximityUnlockVerification() == kSetupYesNo, 2,
+        choose(&NavigationDelegate::updateProximityUnlockVerification, kSetupYesNo),
         navigate(&NavigationDelegate::showYesNoTutorial));
 }
 
@@ -158,14 +158,14 @@ std::shared_ptr<ListCellViewModel> SetupMenuManager::lockOptionsSection() {
 
 std::shared_ptr<ListCellViewModel> SetupMenuManager::sleep() {
     return F::customCheckBoxWithIcon_title_description_isOn_action(
-        "cell_icon_sleep", localizable("sleep"), std::string(), local().actionOnLogout() == kLockScreen,
+        "cell_icon_sleep", localizable("sleep"), std::string(), setupLocal().actionOnLogout() == kLockScreen,
         choose(&NavigationDelegate::updateLogoutAction, kLockScreen));
 }
 
 std::shared_ptr<ListCellViewModel> SetupMenuManager::screensaver() {
     return F::customCheckBoxWithIcon_title_description_isOn_action(
         "cell_icon_screensaver", localizable("screensaver"), std::string(),
-        local().actionOnLogout() == kScreensaver,
+        setupLocal().actionOnLogout() == kScreensaver,
         weakly<SetupMenuManager>([](SetupMenuManager& self) { self.chooseScreensaver(); }));
 }
 
@@ -173,7 +173,7 @@ void SetupMenuManager::chooseScreensaver() {
     auto delegate = this->delegate();
     // Locking the screen works without any system setting; the screensaver locks only when the system
     // asks for the password at once, so switching to it from locking first leads through that setting.
-    if (local().actionOnLogout() == kLockScreen &&
+    if (setupLocal().actionOnLogout() == kLockScreen &&
         !SystemPreferences::preconditionsToLockMacOnScreensaverAreSetForceUpdate()) {
         if (!delegate) return;
         std::weak_ptr<SetupMenuManager> weak = std::static_pointer_cast<SetupMenuManager>(shared_from_this());
@@ -197,29 +197,29 @@ std::shared_ptr<ListCellViewModel> SetupMenuManager::macWakeUnlockTitle() {
 
 std::shared_ptr<ListCellViewModel> SetupMenuManager::doubleKnock() {
     return K::doubleKnockCellIsOn_indentation_action_readMoreAction(
-        local().macSleepScreenUnlockConfirmLogin() == kDoubleKnock, 0,
-        choose(&NavigationDelegate::updateMacSleepScreenAuth, kDoubleKnock),
+        setupLocal().macSleepScreenUnlockConfirmLogin() == kSetupDoubleKnock, 0,
+        choose(&NavigationDelegate::updateMacSleepScreenAuth, kSetupDoubleKnock),
         navigate(&NavigationDelegate::showKnockKnockTutorial));
 }
 
 std::shared_ptr<ListCellViewModel> SetupMenuManager::touchId() {
     return K::touchCellIsOn_indentation_action_readMoreAction(
-        local().macSleepScreenUnlockConfirmLogin() == kTouchId, 0,
-        choose(&NavigationDelegate::updateMacSleepScreenAuth, kTouchId),
+        setupLocal().macSleepScreenUnlockConfirmLogin() == kSetupTouchId, 0,
+        choose(&NavigationDelegate::updateMacSleepScreenAuth, kSetupTouchId),
         navigate(&NavigationDelegate::showTouchIdTutorial));
 }
 
 std::shared_ptr<ListCellViewModel> SetupMenuManager::yesNo() {
     return K::yesNoCellIsOn_indentation_action_readMoreAction(
-        local().macSleepScreenUnlockConfirmLogin() == kYesNo, 0,
-        choose(&NavigationDelegate::updateMacSleepScreenAuth, kYesNo),
+        setupLocal().macSleepScreenUnlockConfirmLogin() == kSetupYesNo, 0,
+        choose(&NavigationDelegate::updateMacSleepScreenAuth, kSetupYesNo),
         navigate(&NavigationDelegate::showYesNoTutorial));
 }
 
 std::shared_ptr<ListCellViewModel> SetupMenuManager::disable() {
     return F::simpleCheckBoxWithIcon_title_isOn_action(
         std::string(), localizable("mac_sleep_screen_dont_ask"),
-        local().macSleepScreenUnlockConfirmLogin() == kNoConfirmation,
+        setupLocal().macSleepScreenUnlockConfirmLogin() == kNoConfirmation,
         choose(&NavigationDelegate::updateMacSleepScreenAuth, kNoConfirmation));
 }
 
@@ -231,21 +231,21 @@ std::shared_ptr<ListCellViewModel> SetupMenuManager::otherSection() {
 std::shared_ptr<ListCellViewModel> SetupMenuManager::lockMacOnDisconnect() {
     return F::customCheckBoxWithIcon_title_description_isOn_action(
         "cell_icon_bt_disconnect", localizable("lock_mac_on_disconnect"),
-        localizable("lock_mac_on_disconnect_description"), local().logoutOnDisconnect(),
+        localizable("lock_mac_on_disconnect_description"), setupLocal().logoutOnDisconnect(),
         navigate(&NavigationDelegate::toggleLogoutOnDisconnect, true));
 }
 
 std::shared_ptr<ListCellViewModel> SetupMenuManager::smallerDistances() {
     return F::customCheckBoxWithIcon_title_description_isOn_action(
         "cell_icon_smaller_distances", localizable("allow_closer_distances"),
-        localizable("allow_closer_distances_description"), local().allowCloserDistances(),
+        localizable("allow_closer_distances_description"), setupLocal().allowCloserDistances(),
         navigate(&NavigationDelegate::toggleAllowSmallerDistances, true));
 }
 
 std::shared_ptr<ListCellViewModel> SetupMenuManager::openSpace() {
     return F::checkBoxWithIcon_title_description_isOn_action_readMoreButton_readMoreAction(
         "cell_icon_open_space", localizable("open_space_mode_short"),
-        localizable("open_space_mode_description"), local().loginOnApproach(),
+        localizable("open_space_mode_description"), setupLocal().loginOnApproach(),
         navigate(&NavigationDelegate::toggleOpenSpaceMode, true), localizable("learn_more"),
         navigate(&NavigationDelegate::showOpenSpaceInfo));
 }

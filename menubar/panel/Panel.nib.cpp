@@ -21,15 +21,15 @@ namespace kestrune {
 
 namespace {
 
-constexpr double kWidth = PanelController::kPanelWidth;
-constexpr double kHeight = 377;
+constexpr double kPanelWidth = PanelController::kPanelWidth;
+constexpr double kPanelHeight = 377;
 constexpr unsigned kStayAtTop = ui::kViewMinYMargin;
 constexpr unsigned kStayAtBottom = ui::kViewMaxYMargin;
 
 using PanelAction = void (PanelController::*)();
 
 // Connects a control to one of the panel controller's actions.
-void connect(ui::Control& control, const std::shared_ptr<PanelController>& owner, PanelAction action) {
+void connectAction(ui::Control& control, const std::shared_ptr<PanelController>& owner, PanelAction action) {
     if (!owner) return;
     control.setTarget(owner);
     control.setAction([action](const std::shared_ptr<ui::UIObject>& target, ui::Control&) {
@@ -37,9 +37,9 @@ void connect(ui::Control& control, const std::shared_ptr<PanelController>& owner
     });
 }
 
-std::shared_ptr<ui::TextField> label(ui::NibLoader& nib, ui::View& parent, ui::Rect frame, double size,
-                                     bool bold, double alpha,
-                                     ui::TextAlignment alignment = ui::TextAlignment::Left) {
+std::shared_ptr<ui::TextField> panelLabel(ui::NibLoader& nib, ui::View& parent, ui::Rect frame, double size,
+                                          bool bold, double alpha,
+                                          ui::TextAlignment alignment = ui::TextAlignment::Left) {
     auto field = nib.make<ui::TextField>(frame);
     field->setEditable(false);
     field->setSelectable(false);
@@ -63,7 +63,7 @@ std::shared_ptr<ui::Button> iconButton(ui::NibLoader& nib, ui::View& parent, ui:
     button->setTitle("");
     button->setImage(ui::Image::imageNamed(image));
     button->setImagePosition(ui::ImagePosition::ImageOnly);
-    connect(*button, owner, action);
+    connectAction(*button, owner, action);
     parent.addSubview(button);
     return button;
 }
@@ -81,7 +81,7 @@ std::shared_ptr<ui::Button> textButton(ui::NibLoader& nib, ui::View& parent, ui:
         button->setImagePosition(ui::ImagePosition::ImageLeft);
     }
     button->setTitle("");
-    connect(*button, owner, action);
+    connectAction(*button, owner, action);
     parent.addSubview(button);
     return button;
 }
@@ -102,7 +102,7 @@ std::shared_ptr<ui::Button> checkBox(ui::NibLoader& nib, ui::View& parent, ui::R
     box->setImage(ui::Image::imageNamed("checkbox_unchecked"));
     box->setAlternateImage(ui::Image::imageNamed("checkbox_checked"));
     box->setHidden(true);
-    connect(*box, owner, action);
+    connectAction(*box, owner, action);
     parent.addSubview(box);
     return box;
 }
@@ -111,7 +111,7 @@ std::shared_ptr<ITSwitch> onOffSwitch(ui::NibLoader& nib, ui::View& parent, ui::
                                       const std::shared_ptr<PanelController>& owner, PanelAction action) {
     auto control = nib.make<ITSwitch>(frame);
     control->setAutoresizingMask(ui::kViewMinXMargin);
-    connect(*control, owner, action);
+    connectAction(*control, owner, action);
     parent.addSubview(control);
     return control;
 }
@@ -129,41 +129,42 @@ std::shared_ptr<Row> row(ui::NibLoader& nib, ui::View& parent, ui::Rect frame, u
 extern const ui::NibRegistry::Registration kPanelLayout;
 const ui::NibRegistry::Registration kPanelLayout("Panel", [](ui::NibLoader& nib) {
     auto owner = nib.owner<PanelController>();
-    auto window = nib.make<Panel>({0, 0, kWidth, kHeight}, ui::kWindowStyleBorderless);
+    auto window = nib.make<Panel>({0, 0, kPanelWidth, kPanelHeight}, ui::kWindowStyleBorderless);
     window->setHasShadow(true);
     window->setHidesOnDeactivate(false);
     nib.addTopLevel(window);
 
-    auto background = nib.make<BackgroundView>({0, 0, kWidth, kHeight});
+    auto background = nib.make<BackgroundView>({0, 0, kPanelWidth, kPanelHeight});
     // The bottom bar's ground follows the panel's rounded corners.
     background->setWantsLayer(true);
     background->layer()->setCornerRadius(PanelColors::kCornerRadius);
     background->layer()->setMasksToBounds(true);
     window->setContentView(background);
-    auto picture = nib.make<ui::ImageView>({0, 0, kWidth, kHeight});
+    auto picture = nib.make<ui::ImageView>({0, 0, kPanelWidth, kPanelHeight});
     picture->setImageScaling(ui::ImageScaling::AxesIndependently);
     picture->setImage(ui::Image::imageNamed("menubar_background_big"));
     background->addSubview(picture);
 
-    auto title = label(nib, *background, {16, kHeight - 36, 200, 18}, 13, true, 1);
+    auto title = panelLabel(nib, *background, {16, kPanelHeight - 36, 200, 18}, 13, true, 1);
     title->setAutoresizingMask(kStayAtTop);
-    auto line1 = line(nib, *background, {12, kHeight - 44, kWidth - 24, 1});
+    auto line1 = line(nib, *background, {12, kPanelHeight - 44, kPanelWidth - 24, 1});
     line1->setAutoresizingMask(kStayAtTop | ui::kViewWidthSizable);
 
     // The phone row.
-    auto device = row<SingleMobileDeviceView>(nib, *background, {0, kHeight - 140, kWidth, 94}, kStayAtTop);
+    auto device =
+        row<SingleMobileDeviceView>(nib, *background, {0, kPanelHeight - 140, kPanelWidth, 94}, kStayAtTop);
     device->mobileImageView = nib.make<ui::ImageView>({24, 18, 28, 52});
     device->addSubview(device->mobileImageView);
-    device->nameLabel = label(nib, *device, {70, 39, 140, 18}, 14, true, 1);
+    device->nameLabel = panelLabel(nib, *device, {70, 39, 140, 18}, 14, true, 1);
     // From the loader's side (x 98) to the help button (x 242): room for "Looking for your iPhone…", in a
     // face narrow enough for it wherever the panel's usual face is replaced by a wider one.
-    device->distanceLabel = label(nib, *device, {70, 23, 142, 15}, 11, false, 0.75);
+    device->distanceLabel = panelLabel(nib, *device, {70, 23, 142, 15}, 11, false, 0.75);
     device->distanceLabel->setFont(ui::Font::fontWithName_size("Helvetica", 11));
     device->loadingImage = nib.make<ui::ImageView>({74, 25, 14, 14});
     device->loadingImage->setImage(ui::Image::imageNamed("menubar_loading"));
     device->loadingImage->setWantsLayer(true);
     device->addSubview(device->loadingImage);
-    device->noteLabel = label(nib, *device, {70, 5, 190, 13}, 10, false, 0.6);
+    device->noteLabel = panelLabel(nib, *device, {70, 5, 190, 13}, 10, false, 0.6);
     device->rescanButton =
         iconButton(nib, *device, {220, 25, 16, 16}, "menubar_rescan", owner, &PanelController::rescanToggled);
     device->helpButton =
@@ -175,58 +176,59 @@ const ui::NibRegistry::Registration kPanelLayout("Panel", [](ui::NibLoader& nib)
                                             &PanelController::notificationButtonToggled);
 
     // The proximity row.
-    auto proximity = row<KestruneSettingsView>(nib, *background, {0, kHeight - 243, kWidth, 103}, kStayAtTop);
-    proximity->horizontalLine2 = line(nib, *proximity, {12, 102, kWidth - 24, 1});
+    auto proximity =
+        row<KestruneSettingsView>(nib, *background, {0, kPanelHeight - 243, kPanelWidth, 103}, kStayAtTop);
+    proximity->horizontalLine2 = line(nib, *proximity, {12, 102, kPanelWidth - 24, 1});
     proximity->checkBox =
         checkBox(nib, *proximity, {5, 72, 15, 15}, owner, &PanelController::proximityCheckBox);
-    proximity->kestruneLabel = label(nib, *proximity, {24, 70, 150, 18}, 13, false, 1);
+    proximity->kestruneLabel = panelLabel(nib, *proximity, {24, 70, 150, 18}, 13, false, 1);
     auto proximityInfo = iconButton(nib, *proximity, {190, 71, 16, 16}, "menubar_info", owner,
                                     &PanelController::kestruneInfoButtonToggled);
     proximity->temporaryDisabledButton = iconButton(nib, *proximity, {190, 71, 16, 16}, "menubar_paused",
                                                     owner, &PanelController::temporaryDisabledToggled);
     proximity->proximitySwitch =
         onOffSwitch(nib, *proximity, {215, 68, 44, 22}, owner, &PanelController::didChangeSwitch);
-    proximity->distanceTextLabel = label(nib, *proximity, {24, 44, 110, 15}, 11, false, 0.6);
+    proximity->distanceTextLabel = panelLabel(nib, *proximity, {24, 44, 110, 15}, 11, false, 0.6);
     proximity->distanceTextField =
-        label(nib, *proximity, {149, 44, 110, 15}, 11, false, 1, ui::TextAlignment::Right);
-    auto slider = nib.make<CustomSlider>({20, 14, kWidth - 40, 22});
+        panelLabel(nib, *proximity, {149, 44, 110, 15}, 11, false, 1, ui::TextAlignment::Right);
+    auto slider = nib.make<CustomSlider>({20, 14, kPanelWidth - 40, 22});
     slider->setCell(std::make_shared<MyCustomSlider>());
     slider->setContinuous(true);
     slider->setMinValue(60);
     slider->setMaxValue(90);
-    connect(*slider, owner, &PanelController::distanceSliderDidChange);
+    connectAction(*slider, owner, &PanelController::distanceSliderDidChange);
     proximity->addSubview(slider);
     proximity->distanceSlider = slider;
 
     // The trusted Wi-Fi row.
-    auto wifi = row<WifiUnlockView>(nib, *background, {0, 87, kWidth, 47}, kStayAtBottom);
-    wifi->wifiUnlockSeparator = line(nib, *wifi, {12, 46, kWidth - 24, 1});
+    auto wifi = row<WifiUnlockView>(nib, *background, {0, 87, kPanelWidth, 47}, kStayAtBottom);
+    wifi->wifiUnlockSeparator = line(nib, *wifi, {12, 46, kPanelWidth - 24, 1});
     wifi->checkBox = checkBox(nib, *wifi, {5, 16, 15, 15}, owner, &PanelController::wifiUnlockCheckBox);
     wifi->wifiUnlockIcon = nib.make<ui::ImageView>({24, 14, 18, 18});
     wifi->wifiUnlockIcon->setImage(ui::Image::imageNamed("menubar_wifi"));
     wifi->addSubview(wifi->wifiUnlockIcon);
-    wifi->wifiUnlockLabel = label(nib, *wifi, {48, 14, 120, 18}, 13, false, 1);
+    wifi->wifiUnlockLabel = panelLabel(nib, *wifi, {48, 14, 120, 18}, 13, false, 1);
     auto wifiInfo = iconButton(nib, *wifi, {190, 16, 16, 16}, "menubar_info", owner,
                                &PanelController::wifiInfoButtonToggled);
     wifi->wifiUnlockSwitch =
         onOffSwitch(nib, *wifi, {215, 12, 44, 22}, owner, &PanelController::wifiUnlockToggled);
 
     // The clipboard row.
-    auto clipboard = row<ClipboardView>(nib, *background, {0, 40, kWidth, 47}, kStayAtBottom);
-    clipboard->clipboardSeparator = line(nib, *clipboard, {12, 46, kWidth - 24, 1});
+    auto clipboard = row<ClipboardView>(nib, *background, {0, 40, kPanelWidth, 47}, kStayAtBottom);
+    clipboard->clipboardSeparator = line(nib, *clipboard, {12, 46, kPanelWidth - 24, 1});
     clipboard->checkBox =
         checkBox(nib, *clipboard, {5, 16, 15, 15}, owner, &PanelController::clipboardCheckBox);
     clipboard->clipboardIcon = nib.make<ui::ImageView>({24, 14, 18, 18});
     clipboard->clipboardIcon->setImage(ui::Image::imageNamed("menubar_clipboard"));
     clipboard->addSubview(clipboard->clipboardIcon);
-    clipboard->clipboardLabel = label(nib, *clipboard, {48, 14, 120, 18}, 13, false, 1);
+    clipboard->clipboardLabel = panelLabel(nib, *clipboard, {48, 14, 120, 18}, 13, false, 1);
     iconButton(nib, *clipboard, {190, 16, 16, 16}, "menubar_info", owner,
                &PanelController::clipboardInfoButtonToggled);
     iconButton(nib, *clipboard, {229, 12, 30, 22}, "menubar_send_clipboard", owner,
                &PanelController::sendClipboardToIosToggled);
 
     // The bottom bar.
-    auto bottom = row<ui::View>(nib, *background, {0, 0, kWidth, 40}, kStayAtBottom);
+    auto bottom = row<ui::View>(nib, *background, {0, 0, kPanelWidth, 40}, kStayAtBottom);
     auto sleep =
         textButton(nib, *bottom, {10, 8, 104, 24}, "menubar_lock", owner, &PanelController::sleepToggled);
     auto open =

@@ -26,12 +26,13 @@ extern const ui::NibRegistry::Registration kMenuBarSettingsLayout;
 
 namespace {
 
-bool isOn(const std::optional<platform::Number>& number) {
+bool numberIsOn(const std::optional<platform::Number>& number) {
     return number && number->boolValue();
 }
 
-bool isConnected(const MobileDevice& phone) {
-    return phone.mobileDeviceConnectionInfo() && isOn(phone.mobileDeviceConnectionInfo()->isConnected());
+bool phoneIsConnected(const MobileDevice& phone) {
+    return phone.mobileDeviceConnectionInfo() &&
+           numberIsOn(phone.mobileDeviceConnectionInfo()->isConnected());
 }
 
 std::string nameOf(const MobileDevice& phone) {
@@ -157,7 +158,7 @@ void MenuBarSettings::updateView() {
     enableItem(updatesAction, true);
     imageItem(update, nullptr);
     updateUpdaterItems();
-    if (mobileDevice_ && isConnected(*mobileDevice_) && MenuBarFacts::current().newiOSVersion()) {
+    if (mobileDevice_ && phoneIsConnected(*mobileDevice_) && MenuBarFacts::current().newiOSVersion()) {
         imageItem(update, "update_notification");
         titleItem(update, localizable("new_update_ready"));
     }
@@ -182,9 +183,9 @@ void MenuBarSettings::updatePhoneItems() {
     auto settings = DataManager::shared().settingsForDeviceId(mobileDevice_->unId());
     enableItem(kestruneIsOn, true);
     checkItem(kestruneIsOn, settings && settings->mobileDeviceTrackInfo() &&
-                                isOn(settings->mobileDeviceTrackInfo()->shouldTrackMobileDevice()));
+                                numberIsOn(settings->mobileDeviceTrackInfo()->shouldTrackMobileDevice()));
 
-    if (isConnected(*mobileDevice_)) {
+    if (phoneIsConnected(*mobileDevice_)) {
         updateSmallerDistancesText();
         if (MenuBarFacts::current().newiOSVersion()) {
             enableItem(updateiOSVersion, true);

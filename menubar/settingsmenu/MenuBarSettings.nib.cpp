@@ -10,14 +10,14 @@ namespace kestrune {
 
 namespace {
 
-using Action = void (MenuBarSettings::*)(ui::MenuItem&);
+using MenuAction = void (MenuBarSettings::*)(ui::MenuItem&);
 
 class Builder {
 public:
     explicit Builder(const std::shared_ptr<MenuBarSettings>& menu) : menu_(menu) {}
 
     // An item calling the menu's action (none: an information line or a heading).
-    std::shared_ptr<ui::MenuItem> item(Action action = nullptr, int tag = 0) {
+    std::shared_ptr<ui::MenuItem> item(MenuAction action = nullptr, int tag = 0) {
         ui::MenuItem::Action run;
         if (action) {
             std::weak_ptr<MenuBarSettings> weak = menu_;

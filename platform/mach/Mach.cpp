@@ -32,7 +32,7 @@ struct PortSlot {
 
 // One lock for the whole table: ports are few and messages rare. Never destroyed: a server thread
 // still waits on them while the process exits, and destroying a condition with a waiter blocks.
-std::mutex& gMutex = *new std::mutex;
+std::mutex& gMachMutex = *new std::mutex;
 std::condition_variable& gChanged = *new std::condition_variable;
 PortSlot gPorts[kPortCount];
 
@@ -96,7 +96,7 @@ pid_t threadSelf() {
 
 int32_t portAllocate(Port* port) {
     if (!port) return kInvalidArgument;
-    std::lock_guard<std::mutex> lock(gMutex);
+    std::lock_guard<std::mutex> lock(gMachMutex);
     for (size_t i = 0; i < kPortCount; i++) {
         PortSlot& slot = gPorts[i];
         if (slot.used) continue;
@@ -111,7 +111,7 @@ int32_t portAllocate(Port* port) {
 }
 
 int32_t portInsertSendRight(Port port) {
-    std::lock_guard<std::mutex> lock(gMutex);
+    std::lock_guard<std::mutex> lock(gMachMutex);
     PortSlot* slot = slotOf(port);
     if (!slot) return kInvalidName;
     slot->sendRight = true;
@@ -119,7 +119,7 @@ int32_t portInsertSendRight(Port port) {
 }
 
 int32_t portDestroy(Port port) {
-    std::lock_guard<std::mutex> lock(gMutex);
+    std::lock_guard<std::mutex> lock(gMachMutex);
     PortSlot* slot = slotOf(port);
     if (!slot) return kInvalidName;
     slot->used = false;
@@ -132,7 +132,7 @@ int32_t portDestroy(Port port) {
 int32_t send(const MessageHeader* message, uint32_t size) {
     if (!message || size < sizeof(MessageHeader)) return kInvalidArgument;
     if (size > kMessageMaximum) return kSendTooLarge;
-    std::lock_guard<std::mutex> lock(gMutex);
+    std::lock_guard<std::mutex> lock(gMachMutex);
     PortSlot* slot = slotOf(message->remotePort);
     if (!slot) return kSendInvalidDestination;
     if (slot->count == kQueueLength) return kNoSpace;
@@ -146,7 +146,7 @@ int32_t send(const MessageHeader* message, uint32_t size) {
 
 int32_t receive(Port port, void* buffer, uint32_t size, int64_t timeoutNanoseconds) {
     if (!buffer) return kInvalidArgument;
-    std::unique_lock<std::mutex> lock(gMutex);
+    std::unique_lock<std::mutex> lock(gMachMutex);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::nanoseconds(timeoutNanoseconds);
     for (;;) {
         PortSlot* slot = slotOf(port);
@@ -183,7 +183,7 @@ int32_t taskSwapExceptionPorts(pid_t task, uint32_t mask, Port port, int32_t beh
                                ExceptionPorts* previous) {
     if (task != taskSelf()) return kInvalidArgument;
     if (!previous || !validMask(mask)) return kInvalidArgument;
-    std::lock_guard<std::mutex> lock(gMutex);
+    std::lock_guard<std::mutex> lock(gMachMutex);
     if (port != kNullPort && !slotOf(port)) return kInvalidArgument;
     collect(mask, previous);
     for (uint32_t type = 1; type <= kExceptionTypeCount; type++) {
@@ -199,13 +199,13 @@ int32_t taskSetExceptionPorts(pid_t task, uint32_t mask, Port port, int32_t beha
 
 int32_t taskGetExceptionPorts(pid_t task, uint32_t mask, ExceptionPorts* current) {
     if (task != taskSelf() || !current || !validMask(mask)) return kInvalidArgument;
-    std::lock_guard<std::mutex> lock(gMutex);
+    std::lock_guard<std::mutex> lock(gMachMutex);
     collect(mask, current);
     return kSuccess;
 }
 
 void resetForTesting() {
-    std::lock_guard<std::mutex> lock(gMutex);
+    std::lock_guard<std::mutex> lock(gMachMutex);
     for (auto& slot : gPorts) {
         slot.used = false;
         slot.count = 0;

@@ -1,5 +1,6 @@
 #include "platform/net/OutputStream.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -37,7 +38,11 @@ void OutputStream::fail(std::string description) {
 void OutputStream::open() {
     if (status_ != Status::NotOpen) return;
     if (!toMemory_) {
-        file_ = fopen(path_.c_str(), append_ ? "ab" : "wb");
+        // Private to the account, and never through a link put where the file belongs.
+        const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | (append_ ? O_APPEND : O_TRUNC);
+        const int descriptor = ::open(path_.c_str(), flags, 0600);
+        file_ = descriptor < 0 ? nullptr : fdopen(descriptor, append_ ? "ab" : "wb");
+        if (!file_ && descriptor >= 0) ::close(descriptor);
         if (!file_) {
             fail("cannot open " + path_ + ": " + strerror(errno));
             logf("OutputStream: cannot open %s: %s", path_.c_str(), strerror(errno));

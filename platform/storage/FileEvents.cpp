@@ -39,15 +39,15 @@ struct Registry {
     std::vector<std::weak_ptr<FileEventSource>> sources;
 };
 
-Registry& registry() {
+Registry& watchRegistry() {
     static auto* r = new Registry;
     return *r;
 }
 
 std::vector<std::shared_ptr<FileEventSource>> liveSources() {
-    std::lock_guard lock(registry().mutex);
+    std::lock_guard lock(watchRegistry().mutex);
     std::vector<std::shared_ptr<FileEventSource>> out;
-    for (auto& weak : registry().sources)
+    for (auto& weak : watchRegistry().sources)
         if (auto source = weak.lock()) out.push_back(std::move(source));
     return out;
 }
@@ -91,9 +91,9 @@ struct FileEventSource::State {
 std::shared_ptr<FileEventSource> FileEventSource::create(int descriptor, uint32_t mask,
                                                          DispatchQueue& queue) {
     auto source = std::shared_ptr<FileEventSource>(new FileEventSource(descriptor, mask, queue));
-    std::lock_guard lock(registry().mutex);
-    std::erase_if(registry().sources, [](const auto& weak) { return weak.expired(); });
-    registry().sources.push_back(source);
+    std::lock_guard lock(watchRegistry().mutex);
+    std::erase_if(watchRegistry().sources, [](const auto& weak) { return weak.expired(); });
+    watchRegistry().sources.push_back(source);
     return source;
 }
 

@@ -10,7 +10,7 @@ namespace platform {
 
 namespace {
 std::mutex gOverrideMutex;
-std::optional<std::vector<std::string>> gOverride;
+std::optional<std::vector<std::string>> gLanguagesOverride;
 
 std::string_view variable(const char* name) {
     const char* value = getenv(name);
@@ -31,7 +31,7 @@ std::optional<std::string> PreferredLanguages::tagForLocaleName(std::string_view
 std::vector<std::string> PreferredLanguages::current() {
     {
         std::lock_guard lock(gOverrideMutex);
-        if (gOverride) return *gOverride;
+        if (gLanguagesOverride) return *gLanguagesOverride;
     }
     std::vector<std::string> tags;
     auto add = [&](std::string_view name) {
@@ -53,7 +53,7 @@ std::vector<std::string> PreferredLanguages::current() {
 
 void PreferredLanguages::setForTesting(std::optional<std::vector<std::string>> languages) {
     std::lock_guard lock(gOverrideMutex);
-    gOverride = std::move(languages);
+    gLanguagesOverride = std::move(languages);
 }
 
 }  // namespace platform

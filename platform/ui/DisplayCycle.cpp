@@ -11,21 +11,21 @@
 namespace platform::ui {
 
 namespace {
-bool installed = false;
+bool cycleInstalled = false;
 }
 
 void DisplayCycle::install() {
-    if (installed) return;
-    installed = true;
+    if (cycleInstalled) return;
+    cycleInstalled = true;
     platform::RunLoop::main().addObserver(&DisplayCycle::run);
 }
 
 bool DisplayCycle::isInstalled() {
-    return installed;
+    return cycleInstalled;
 }
 
 void DisplayCycle::forget() {
-    installed = false;
+    cycleInstalled = false;
 }
 
 void DisplayCycle::run() {

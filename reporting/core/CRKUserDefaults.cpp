@@ -15,8 +15,8 @@ namespace reporting {
 
 namespace {
 
-std::mutex gSharedMutex;
-std::shared_ptr<CRKUserDefaults> gShared;
+std::mutex gSharedDefaultsMutex;
+std::shared_ptr<CRKUserDefaults> gSharedDefaults;
 
 std::string queueLabel(const char* suffix) {
     return std::string(RKTCrashKitReverseDomainPrefix) + suffix;
@@ -25,14 +25,14 @@ std::string queueLabel(const char* suffix) {
 }  // namespace
 
 std::shared_ptr<CRKUserDefaults> CRKUserDefaults::standardUserDefaults() {
-    std::lock_guard lock(gSharedMutex);
-    if (!gShared) gShared = std::make_shared<CRKUserDefaults>();
-    return gShared;
+    std::lock_guard lock(gSharedDefaultsMutex);
+    if (!gSharedDefaults) gSharedDefaults = std::make_shared<CRKUserDefaults>();
+    return gSharedDefaults;
 }
 
 void CRKUserDefaults::resetStandardUserDefaultsForTesting() {
-    std::lock_guard lock(gSharedMutex);
-    gShared.reset();
+    std::lock_guard lock(gSharedDefaultsMutex);
+    gSharedDefaults.reset();
 }
 
 CRKUserDefaults::CRKUserDefaults()

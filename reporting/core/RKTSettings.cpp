@@ -41,17 +41,17 @@ private:
     int depth_ = 0;
 };
 
-platform::Value valueOf(const Json& json) {
+platform::Value valueOfJson(const Json& json) {
     switch (json.type()) {
         case Json::value_t::object: {
             platform::Value::Dictionary dictionary;
-            for (const auto& [key, value] : json.items()) dictionary[key] = valueOf(value);
+            for (const auto& [key, value] : json.items()) dictionary[key] = valueOfJson(value);
             return dictionary;
         }
         case Json::value_t::array: {
             platform::Value::Array array;
             array.reserve(json.size());
-            for (const auto& element : json) array.push_back(valueOf(element));
+            for (const auto& element : json) array.push_back(valueOfJson(element));
             return array;
         }
         case Json::value_t::string:
@@ -99,7 +99,7 @@ std::optional<platform::Value::Dictionary> RKTSettings::dictionaryFromJSONData(c
         if (error) *error = "the document is not a JSON object";
         return std::nullopt;
     }
-    platform::Value value = valueOf(json);
+    platform::Value value = valueOfJson(json);
     return std::move(*value.dictionary());
 }
 

@@ -44,7 +44,7 @@ bool isHexDigit(char c) {
     return std::isxdigit(static_cast<unsigned char>(c)) != 0;
 }
 
-std::string textOf(const platform::Value& value) {
+std::string queryTextOf(const platform::Value& value) {
     if (const auto* text = value.string()) return *text;
     if (const auto* number = value.number()) return number->stringValue();
     return value.description();
@@ -88,7 +88,7 @@ void RKTURLBuilder::appendValue_forQueryParam(const platform::Value& value, cons
     ++queryParams_;
     URLString_ += name;
     URLString_ += "=";
-    URLString_ += escapeString(textOf(value));
+    URLString_ += escapeString(queryTextOf(value));
 }
 
 std::optional<std::string> RKTURLBuilder::URL() const {

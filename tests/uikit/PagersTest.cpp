@@ -94,8 +94,12 @@ TEST_F(PagersTest, TheDotsAreDrawnByCodeAndSharpAtTheBackingScale) {
         // A dot fills its ten points edge to edge on its middle row and nothing outside them.
         EXPECT_GT(pixels.rgbaAt(40 * i, 10).a, 0);
         EXPECT_GT(pixels.rgbaAt(40 * i + 19, 10).a, 0);
-        if (i > 0) EXPECT_EQ(pixels.rgbaAt(40 * i - 1, 10).a, 0);
-        if (i < 3) EXPECT_EQ(pixels.rgbaAt(40 * i + 20, 10).a, 0);
+        if (i > 0) {
+            EXPECT_EQ(pixels.rgbaAt(40 * i - 1, 10).a, 0);
+        }
+        if (i < 3) {
+            EXPECT_EQ(pixels.rgbaAt(40 * i + 20, 10).a, 0);
+        }
     }
 }
 

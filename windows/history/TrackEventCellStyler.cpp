@@ -6,7 +6,7 @@
 namespace kestrune {
 
 namespace {
-void setText(const std::shared_ptr<ui::TextField>& field, const std::string& text) {
+void setCellText(const std::shared_ptr<ui::TextField>& field, const std::string& text) {
     if (field) field->setStringValue(text);
 }
 void setPicture(const std::shared_ptr<ui::ImageView>& view, const char* name) {
@@ -19,30 +19,30 @@ std::string timeOf(const BaseEntry& entry) {
 
 void TrackEventCellStyler::styleCell_forLoginLogoutEntry(TrackEventCell& cell,
                                                          const LoginLogoutEntry& entry) {
-    setText(cell.dateText, timeOf(entry));
-    setText(cell.titleLabel, entry.descriptionForTrackEvent());
+    setCellText(cell.dateText, timeOf(entry));
+    setCellText(cell.titleLabel, entry.descriptionForTrackEvent());
     if (entry.mugShotImageExists()) setPicture(cell.secondaryIcon, "img_placeholder");
     setPicture(cell.backgroundImage, "shadow");
 }
 
 void TrackEventCellStyler::styleCell_forSessionEntry(TrackEventCell& cell,
                                                      const LoginLogoutPresentationSessionEntry& entry) {
-    setText(cell.dateText, entry.presentationText);
-    setText(cell.titleLabel, localizable("session_duration"));
+    setCellText(cell.dateText, entry.presentationText);
+    setCellText(cell.titleLabel, localizable("session_duration"));
     setPicture(cell.backgroundImage, "shadow");
 }
 
 void TrackEventCellStyler::styleCell_forFailedLoginEntry(TrackEventCell& cell,
                                                          const FailedLoginEntry& entry) {
-    setText(cell.dateText, timeOf(entry));
-    setText(cell.titleLabel, localizable("failed_login_attempt_text"));
+    setCellText(cell.dateText, timeOf(entry));
+    setCellText(cell.titleLabel, localizable("failed_login_attempt_text"));
     if (entry.mugShotImageExists()) setPicture(cell.secondaryIcon, "img_placeholder");
     setPicture(cell.backgroundImage, "failed_login_background");
 }
 
 void TrackEventCellStyler::styleDumyCell(TrackEventCell& cell) {
-    setText(cell.titleLabel, "Dummy Text");
-    setText(cell.dateText, "Dummy Desc");
+    setCellText(cell.titleLabel, "Dummy Text");
+    setCellText(cell.dateText, "Dummy Desc");
     setPicture(cell.icon, "img_placeholder");
     setPicture(cell.backgroundImage, "shadow");
 }

@@ -25,7 +25,7 @@ void addAll(ui::View& parent, const Views& views) {
     for (const auto& view : views) parent.addSubview(view);
 }
 
-std::shared_ptr<ui::View> separator(ui::NibLoader& nib) {
+std::shared_ptr<ui::View> infoSeparator(ui::NibLoader& nib) {
     auto strip = nib.make<ui::View>({0, 0, sl::kPageWidth, 5});
     strip->setAutoresizingMask(ui::kViewWidthSizable);
     setBackgouroundColor(*strip, kestruneGreen());
@@ -64,7 +64,7 @@ void photoFeaturePage(ui::NibLoader& nib) {
     }
     auto show = sl::actionButton(nib, {325, 72, 200, 40});
     auto note = sl::label(nib, {110, 26, 630, 36}, 12);
-    addAll(*page, {title, text, list, show, note, separator(nib)});
+    addAll(*page, {title, text, list, show, note, infoSeparator(nib)});
     auto owner = nib.owner<Page>();
     if (!owner) return;
     owner->titleLabel = title;
@@ -118,7 +118,7 @@ const ui::NibRegistry::Registration kMacControllerTrackTutorialViewLayout(
         const char* filters[4] = {"info_unlocked", "info_locked", "info_failed_login_photos", "info_history"};
         for (int i = 0; i < 4; ++i) toggles->addSubview(icon(nib, {20 + i * 62.0, 16, 28, 28}, filters[i]));
         auto show = sl::actionButton(nib, {325, 40, 200, 40});
-        addAll(*page, {title, text, heading, list, filter, toggles, show, separator(nib)});
+        addAll(*page, {title, text, heading, list, filter, toggles, show, infoSeparator(nib)});
         auto owner = nib.owner<Page>();
         if (!owner) return;
         owner->titleLabel = title;
@@ -158,7 +158,7 @@ const ui::NibRegistry::Registration kMacControlPhotosTutorialViewLayout(
             addAll(*box, {c.image, c.title, c.text, c.button});
             page->addSubview(box);
         }
-        addAll(*page, {title, text, separator(nib)});
+        addAll(*page, {title, text, infoSeparator(nib)});
         auto owner = nib.owner<Page>();
         if (!owner) return;
         owner->titleLabel = title;

@@ -25,7 +25,7 @@ namespace sl = screenlayout;
 using ui::Rect;
 using Views = std::vector<std::shared_ptr<ui::View>>;
 
-std::shared_ptr<ui::ImageView> picture(ui::NibLoader& nib, Rect frame, const std::string& name) {
+std::shared_ptr<ui::ImageView> wifiPicture(ui::NibLoader& nib, Rect frame, const std::string& name) {
     auto view = nib.make<ui::ImageView>(frame);
     view->setImageScaling(ui::ImageScaling::ProportionallyUpOrDown);
     view->setImage(ui::Image::imageNamed(name));
@@ -39,7 +39,7 @@ const ui::NibRegistry::Registration kSafeWifiFirstControllerLayout(
     "SafeWifiFirstController", [](ui::NibLoader& nib) {
         using Page = SafeWifiFirstController;
         auto page = sl::pageView(nib);
-        auto image = picture(nib, {355, 310, 140, 140}, "main_wifi");
+        auto image = wifiPicture(nib, {355, 310, 140, 140}, "main_wifi");
         auto title = sl::label(nib, {75, 256, 700, 36}, 24, true);
         auto text = sl::label(nib, {110, 180, 630, 66}, 15);
         auto issue = sl::label(nib, {110, 124, 630, 44}, 15, true);
@@ -64,7 +64,7 @@ const ui::NibRegistry::Registration kSafeWifiAddNewWifiControllerLayout(
     "SafeWifiAddNewWifiController", [](ui::NibLoader& nib) {
         using Page = SafeWifiAddNewWifiController;
         auto page = sl::pageView(nib);
-        auto image = picture(nib, {355, 300, 140, 140}, "main_wifi");
+        auto image = wifiPicture(nib, {355, 300, 140, 140}, "main_wifi");
         auto title = sl::label(nib, {75, 246, 700, 40}, 26, true);
         auto text = sl::label(nib, {110, 150, 630, 84}, 15);
         auto left = sl::actionButton(nib, {215, 60, 200, 40});
@@ -90,7 +90,7 @@ const ui::NibRegistry::Registration kSafeWifiFinishControllerLayout(
     "SafeWifiFinishController", [](ui::NibLoader& nib) {
         using Page = SafeWifiFinishController;
         auto page = sl::pageView(nib);
-        auto image = picture(nib, {345, 270, 160, 160}, "main_wifi_done");
+        auto image = wifiPicture(nib, {345, 270, 160, 160}, "main_wifi_done");
         auto title = sl::label(nib, {75, 212, 700, 40}, 24, true);
         auto text = sl::label(nib, {110, 150, 630, 50}, 15);
         auto finish = sl::actionButton(nib, {325, 70, 200, 40});

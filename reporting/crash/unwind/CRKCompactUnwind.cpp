@@ -14,7 +14,7 @@ namespace {
 constexpr uint32_t kIndexEntrySize = 12;
 
 template <typename T>
-bool readValue(CRKUnwindContext* unwind, uint64_t address, T* value) {
+bool readUnwindValue(CRKUnwindContext* unwind, uint64_t address, T* value) {
     return unwind->memory.read(address, value, sizeof(T));
 }
 
@@ -101,8 +101,8 @@ bool CRKCompactUnwindLookup(CRKCompactUnwindContext* context, CRKUnwindContext* 
 bool CRKCompactUnwindLookupSecondLevel(CRKCompactUnwindContext* context, CRKUnwindContext* unwind,
                                        uint64_t pc, CRKCompactUnwindResult* result) {
     uint32_t kind = 0;
-    if (!readValue(unwind, context->unwindInfo + context->firstLevelEntry.secondLevelPagesSectionOffset,
-                   &kind)) {
+    if (!readUnwindValue(unwind, context->unwindInfo + context->firstLevelEntry.secondLevelPagesSectionOffset,
+                         &kind)) {
         return false;
     }
     switch (kind) {
@@ -146,7 +146,7 @@ bool CRKCompactUnwindLookupSecondLevelCompressed(CRKCompactUnwindContext* contex
     if (!unwind->memory.read(page, &header, sizeof(header))) return false;
     const uint64_t target = CRKCompactUnwindGetTargetAddress(context, pc);
     auto entryAt = [&](uint32_t index, uint32_t* entry) {
-        return readValue(unwind, page + header.entryPageOffset + uint64_t(index) * 4, entry);
+        return readUnwindValue(unwind, page + header.entryPageOffset + uint64_t(index) * 4, entry);
     };
 
     bool found = false;
@@ -202,7 +202,7 @@ bool CRKCompactUnwindLookupSecondLevelCompressed(CRKCompactUnwindContext* contex
     } else {
         encodingAddress = page + header.encodingsPageOffset + uint64_t(encodingIndex - commonCount) * 4;
     }
-    if (!readValue(unwind, encodingAddress, &result->encoding)) return false;
+    if (!readUnwindValue(unwind, encodingAddress, &result->encoding)) return false;
     if (result->encoding == 0) {
         CRKUNWINDLOG_INFO("Entry has has no unwind info\n");
         return false;
@@ -272,7 +272,7 @@ bool CRKCompactUnwindComputeStackSize(uint32_t encoding, uint64_t functionStart,
         return true;
     }
     uint32_t subl = 0;
-    if (!readValue(unwind, functionStart + size, &subl)) {
+    if (!readUnwindValue(unwind, functionStart + size, &subl)) {
         CRKUNWINDLOG_WARN("Error: unable to read subl value\n");
         return false;
     }

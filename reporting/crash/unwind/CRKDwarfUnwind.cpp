@@ -13,13 +13,13 @@ namespace {
 
 constexpr uint64_t kLargestPCOffset = 0x7FFFFFFFFFFFFFFFull;
 
-bool readGuarded(CRKSafeMemoryReader* memory, uint64_t address, uint64_t* value) {
+bool readWordGuarded(CRKSafeMemoryReader* memory, uint64_t address, uint64_t* value) {
     return memory ? memory->readUInt64(address, value)
                   : CRKSafeMemoryReader::readUncached(address, value, sizeof(*value));
 }
 
-// Whether [address, address + 1) lies inside [start, end), compared as numbers.
-bool inside(const uint8_t* address, const uint8_t* start, const uint8_t* end) {
+// Whether [address, address + 1) lies addressInside [start, end), compared as numbers.
+bool addressInside(const uint8_t* address, const uint8_t* start, const uint8_t* end) {
     const uintptr_t a = reinterpret_cast<uintptr_t>(address);
     return start && end && a >= reinterpret_cast<uintptr_t>(start) && a < reinterpret_cast<uintptr_t>(end);
 }
@@ -149,7 +149,7 @@ bool CRKDwarfParseAndProcessAugmentation(CRKDwarfCursor* cursor, CRKDwarfCIEReco
     const uint64_t dataLength = CRKParseULEB128AndAdvance(cursor);
     const uint8_t* dataStart = cursor->position;
     if (cursor->failed || !CRKParseBytesAndAdvance(cursor, dataLength)) return false;
-    // The entries are read inside the augmentation data only.
+    // The entries are read addressInside the augmentation data only.
     CRKDwarfCursor data{dataStart, dataStart + dataLength, false};
     for (const char* letter = augmentation + 1; *letter; letter++) {
         switch (*letter) {
@@ -193,7 +193,7 @@ bool CRKDwarfParseCIERecord(CRKDwarfCIERecord* record, const uint8_t* address, c
                             const uint8_t* sectionEnd, CRKSafeMemoryReader* memory) {
     if (!record) return false;
     memset(record, 0, sizeof(*record));
-    if (!inside(address, sectionStart, sectionEnd)) {
+    if (!addressInside(address, sectionStart, sectionEnd)) {
         CRKUNWINDLOG_WARN("Error: CIE lies outside its section\n");
         return false;
     }
@@ -233,7 +233,7 @@ bool CRKDwarfParseFDERecord(CRKDwarfCFIRecord* record, const uint8_t* address, c
     memset(record, 0, sizeof(*record));
     record->sectionStart = sectionStart;
     record->sectionEnd = sectionEnd;
-    if (!inside(address, sectionStart, sectionEnd)) {
+    if (!addressInside(address, sectionStart, sectionEnd)) {
         CRKUNWINDLOG_WARN("Error: FDE lies outside its section\n");
         return false;
     }
@@ -544,7 +544,7 @@ uint64_t CRKDwarfGetSavedRegister(const CRKMachineContext* registers, uint64_t c
     uint64_t result = 0;
     switch (kind) {
         case CRKDwarfRuleCFAOffset:
-            if (!readGuarded(memory, cfa + value, &result)) {
+            if (!readWordGuarded(memory, cfa + value, &result)) {
                 CRKUNWINDLOG_WARN("Error: Unable to read CFA value\n");
                 return 0;
             }
@@ -561,7 +561,7 @@ uint64_t CRKDwarfGetSavedRegister(const CRKMachineContext* registers, uint64_t c
                 CRKUNWINDLOG_WARN("Error: unable to evaluate expression\n");
                 return 0;
             }
-            if (!readGuarded(memory, address, &result)) {
+            if (!readWordGuarded(memory, address, &result)) {
                 CRKUNWINDLOG_WARN("Error: Unable to read memory computed from expression\n");
                 return 0;
             }

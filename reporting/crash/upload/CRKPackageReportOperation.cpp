@@ -25,7 +25,7 @@ constexpr int kMaximumWriteAttempts = 50;
 
 std::atomic<size_t> gFailNextWriteAfter{std::numeric_limits<size_t>::max()};
 
-std::string extensionOf(const std::string& path) {
+std::string fileExtensionOf(const std::string& path) {
     const std::string name = platform::Files::lastPathComponent(path);
     const auto dot = name.rfind('.');
     return dot == std::string::npos || dot == 0 ? std::string() : name.substr(dot + 1);
@@ -153,7 +153,7 @@ void CRKPackageReportOperation::main() {
         if (identifier) body.addValue_fieldName(*identifier, "report_id");
         for (const std::string& file : fileManager_->contentsOfDirectory(reportPath())) {
             if (isCancelled()) continue;
-            if (extensionOf(file) == "gz") continue;
+            if (fileExtensionOf(file) == "gz") continue;
             const auto data = platform::Files::read(file);
             if (data && data->size() > 0) {
                 encode_data_fromPath(body, *data, file);

@@ -95,7 +95,9 @@ TEST_F(ShieldTest, ThePanelIsWantedOnlyBelow1013WithTheLockScreenUpTheSettingOnA
         runUntilIdle();
         EXPECT_EQ(shield().shouldShowShieldController(), c.wanted);
         EXPECT_EQ(window() != nullptr, c.wanted);
-        if (c.wanted) EXPECT_TRUE(window()->isVisible()) << "on screen after the lock";
+        if (c.wanted) {
+            EXPECT_TRUE(window()->isVisible()) << "on screen after the lock";
+        }
     }
 }
 

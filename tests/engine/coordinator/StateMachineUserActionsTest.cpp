@@ -194,9 +194,10 @@ TEST_F(UserActionsTest, ClearingTheCacheStoresTheDateOnlyOnSuccessAndBringsTheWi
                         1e-3);
         } else {
             EXPECT_EQ(local.tempClearBluetoothCacheDate().has_value(), before.has_value());
-            if (before)
+            if (before) {
                 EXPECT_EQ(local.tempClearBluetoothCacheDate()->timeIntervalSince1970(),
                           before->timeIntervalSince1970());
+            }
         }
         advance(2);
         std::vector<double> shown;

@@ -71,6 +71,18 @@ bool spaceAt(const std::string& text, bool front) {
     return std::isspace(static_cast<unsigned char>(front ? text.front() : text.back())) != 0;
 }
 
+// A full-width bracket of Chinese and Japanese carries its own space, with or without one in English:
+// "（使用中）" for " (in use)".
+bool fullWidthBracketAt(const std::string& text, bool front) {
+    const std::string bracket = front ? "\xEF\xBC\x88" : "\xEF\xBC\x89";
+    return text.size() >= bracket.size() &&
+           text.compare(front ? 0 : text.size() - bracket.size(), bracket.size(), bracket) == 0;
+}
+
+bool sameSpaceAt(const std::string& english, const std::string& own, bool front) {
+    return spaceAt(english, front) == spaceAt(own, front) || fullWidthBracketAt(own, front);
+}
+
 // What is wrong with a language's table next to English, one line per fault; nothing for a sound table.
 std::vector<std::string> tableFaults(const std::string& code, const std::string& text,
                                      const StringsTable::Map& english, bool needsEveryKey) {
@@ -94,8 +106,7 @@ std::vector<std::string> tableFaults(const std::string& code, const std::string&
         const std::string& own = it->second;
         if (!sameArguments(englishText, own)) fault(key, "placeholders differ from English: " + own);
         if (lineBreaks(englishText) != lineBreaks(own)) fault(key, "line breaks differ from English");
-        if (spaceAt(englishText, true) != spaceAt(own, true) ||
-            spaceAt(englishText, false) != spaceAt(own, false))
+        if (!sameSpaceAt(englishText, own, true) || !sameSpaceAt(englishText, own, false))
             fault(key, "spaces at the ends differ from English");
         if (own.empty() != englishText.empty()) fault(key, "empty");
         if (key != "lang" && own == englishText) ++sameAsEnglish;

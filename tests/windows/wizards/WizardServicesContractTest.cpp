@@ -107,26 +107,18 @@ TEST_F(WizardServicesContractTest, TheWindowsGiveTheFeaturesAndPagesTheirBasesPa
 }
 
 TEST_F(WizardServicesContractTest, TheFeaturesGiveTheWizardsTextsLanguageVersionsLinksAndTrustedWifi) {
-    // Texts that show which language bundle is attached: the key alone before any, the key and the
-    // bundle's folder after, in place of the program's own lookup (installed once per process, so first
-    // made to have happened).
+    // No table yet: a key reads as itself.
     BundleEx::shared().resetForTesting();
-    installLocalizableBundleOnce();
-    setLocalizedStringLookup([](const std::string& key) -> std::optional<std::string> {
-        auto path = BundleEx::shared().attachedLanguageBundlePath();
-        if (!path) return std::nullopt;
-        return key + "@" + path->substr(path->find_last_of('/') + 1);
-    });
-    // An unknown key reads as itself; a language change is posted and every page sets its texts again.
+    setLocalizedStringLookup(nullptr);
     EXPECT_EQ(localizable("no_such_key_anywhere"), "no_such_key_anywhere");
     auto page = BaseViewController::create<MacControllerTrackTutorialView>();
     EXPECT_EQ(page->showButton->title(), "show_history");
-    // The texts come from the language bundle, as at launch: the look-up is installed once per process,
-    // and a gallery test run before this one has already used that once (the fixture then put the keys
-    // back).
-    setLocalizedStringLookup([](const std::string& key) { return BundleEx::shared().textForKey(key); });
+    // A language change attaches that language's table, is posted, and every page sets its texts again.
     LanguageControllerMac::shared().updateLanguageIfNeeded_didUpdateCallback(std::string("de"), nullptr);
-    EXPECT_EQ(page->showButton->title(), "show_history@de.lproj");
+    auto attached = BundleEx::shared().attachedLanguageBundlePath();
+    ASSERT_TRUE(attached);
+    EXPECT_TRUE(attached->ends_with("/de.lproj")) << *attached;
+    EXPECT_EQ(page->showButton->title(), "Verlauf anzeigen");
     BundleEx::shared().resetForTesting();
 
     // The update facts the help pages read.
