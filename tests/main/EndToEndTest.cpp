@@ -29,11 +29,11 @@ protected:
     }
     // The phone is paired, its application in front and proximity locking on at 60.
     void pairAndTrack() {
-        world->openPairingWizard();
+        ASSERT_TRUE(advanceUntil([&] { return world->openPairingWizard(); }, 5));
         phone().appear();
         ASSERT_TRUE(advanceUntil([&] { return phone().isAuthenticated(); }, 30)) << "the Mac found the phone";
         phone().askToPair();
-        ASSERT_TRUE(advanceUntil([&] { return world->askedToAcceptPhone(); }, 5));
+        ASSERT_TRUE(advanceUntil([&] { return world->answerPairingRequest(true); }, 5));
         ASSERT_TRUE(advanceUntil([&] { return phone().heard(PhoneApplication::kPairingAccepted); }, 5));
         phone().sendPassword(world->user(), kestrune::ScenarioWorld::kPassword);
         ASSERT_TRUE(advanceUntil([&] { return world->paired(); }, 5));
@@ -112,10 +112,11 @@ TEST_F(EndToEndTest, PairWalkAwayComeBackPhoneLockAndUnlockThenALostLinkLocks) {
 
 TEST_F(EndToEndTest, AWrongPasswordIsRefusedWithStatus4AndNothingIsPaired) {
     launch();
-    world->openPairingWizard();
+    ASSERT_TRUE(advanceUntil([&] { return world->openPairingWizard(); }, 5));
     phone().appear();
     ASSERT_TRUE(advanceUntil([&] { return phone().isAuthenticated(); }, 30));
     phone().askToPair();
+    ASSERT_TRUE(advanceUntil([&] { return world->answerPairingRequest(true); }, 5));
     ASSERT_TRUE(advanceUntil([&] { return phone().heard(PhoneApplication::kPairingAccepted); }, 5));
     phone().sendPassword(world->user(), "not the password");
     ASSERT_TRUE(advanceUntil([&] { return phone().heard(PhoneApplication::kStatus, std::string("4")); }, 5));

@@ -23,11 +23,13 @@
 #include "link/transport/SilentPushNotificationManager.h"
 #include "main/FeatureWiring.h"
 #include "main/ScenarioWorld.h"
+#include "menubar/navigation/SettingsWindowNavigation.h"
 #include "platform/sim/PhoneApplication.h"
 #include "platform/storage/FileEvents.h"
 #include "platform/storage/UserDefaults.h"
 #include "tests/engine/SessionFixture.h"
 #include "tests/link/BluetoothFixture.h"
+#include "uikit/splitwindow/WAYSourceListWindow.h"
 
 namespace scenariotests {
 
@@ -75,15 +77,18 @@ protected:
         kestrune::DataManager::resetSharedForTesting();
         SessionTest::TearDown();
     }
-    // The coordinator as the application makes it, in this world; launched by a login item.
+    // The coordinator as the application makes it, in this world, with its settings window; started by the
+    // user, as `kestrune --scenario` is, so that the window opens.
     void launch() {
         kestrune::CoordinatorServices services;
         services.tutorials = world->tutorialScreens();
         services.system = std::make_shared<QuietSystem>();
+        services.splitWindow = kestrune::WAYSourceListWindow::create({200, 200, 1095, 575});
+        services.navigation = std::make_shared<kestrune::SettingsWindowNavigation>();
         if (prepareServices) prepareServices(services);
         machine = kestrune::StateMachine::create(services);
-        world->attach(machine);
-        machine->applicationDidFinishLoading(false);
+        world->useSettingsWindow(services.splitWindow);
+        machine->applicationDidFinishLoading(true);
         advance(1);
     }
     // Steps time in small strides until the condition holds, at most the seconds given.
