@@ -13,6 +13,7 @@
 #include "engine/session/SecurityAgentListener.h"
 #include "features/hotkeys/DDHotKeyCenter.h"
 #include "features/hotkeys/ShortCutManager.h"
+#include "features/wifi/SafeWifiManager.h"
 #include "link/requests/MotionDetection.h"
 #include "link/requests/RSSIIntake.h"
 #include "link/transport/AccountServices.h"
@@ -27,6 +28,7 @@
 #include "platform/sim/PhoneApplication.h"
 #include "platform/storage/FileEvents.h"
 #include "platform/storage/UserDefaults.h"
+#include "platform/ui/Window.h"
 #include "tests/engine/SessionFixture.h"
 #include "tests/link/BluetoothFixture.h"
 #include "uikit/splitwindow/WAYSourceListWindow.h"
@@ -45,6 +47,8 @@ inline void forgetTheRoad() {
     kestrune::DataManager::resetSharedForTesting();
     kestrune::ShortCutManager::resetForTesting();
     kestrune::DDHotKeyCenter::resetForTesting();
+    // The settings window's pages ask the trusted Wi-Fi manager, which watches the Wi-Fi of its time.
+    kestrune::SafeWifiManager::resetSharedForTesting();
 }
 inline const bool kRoadResetRegistered = (testsupport::addResetHook(&forgetTheRoad), true);
 
@@ -70,6 +74,10 @@ protected:
     }
     void TearDown() override {
         platform::FileEventSource::cancelAllForTesting();
+        // The application keeps the windows on screen, and through them what they show: the window goes,
+        // so that no coordinator of this test lives on into the next.
+        if (settingsWindow) settingsWindow->close();
+        settingsWindow.reset();
         machine.reset();
         world.reset();
         runUntilIdle();
@@ -87,6 +95,7 @@ protected:
         services.navigation = std::make_shared<kestrune::SettingsWindowNavigation>();
         if (prepareServices) prepareServices(services);
         machine = kestrune::StateMachine::create(services);
+        settingsWindow = services.splitWindow;
         world->useSettingsWindow(services.splitWindow);
         machine->applicationDidFinishLoading(true);
         advance(1);
@@ -113,6 +122,7 @@ protected:
 
     std::shared_ptr<kestrune::ScenarioWorld> world;
     std::shared_ptr<kestrune::StateMachine> machine;
+    std::shared_ptr<platform::ui::Window> settingsWindow;
     // Changes the coordinator's services before it is made (the features a test installs).
     std::function<void(kestrune::CoordinatorServices&)> prepareServices;
 
