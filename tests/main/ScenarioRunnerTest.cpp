@@ -5,6 +5,7 @@
 
 #include <sstream>
 
+#include "app/support/Localizable.h"
 #include "features/hotkeys/DDHotKeyCenter.h"
 #include "features/hotkeys/ShortCutManager.h"
 #include "features/language/LanguageControllerMac.h"
@@ -29,10 +30,12 @@ namespace {
 class ScenarioRunnerTest : public RoadTest {
 protected:
     // Plays the scenario to its end (at most the seconds given) and answers the timeline.
-    std::string play(const Scenario& scenario, double limit = 400) {
+    std::string play(const Scenario& scenario, double limit = 400,
+                     std::function<void(const ScenarioRunner::PrintedStep&)> onStepSettled = nullptr) {
         launch();
         std::ostringstream timeline;
         ScenarioRunner runner(scenario, world, timeline);
+        runner.onStepSettled = std::move(onStepSettled);
         bool over = false;
         runner.onFinished = [&] { over = true; };
         runner.start();
@@ -60,7 +63,18 @@ protected:
 };
 
 TEST_F(ScenarioRunnerTest, TheDefaultScenarioPairsLocksUnlocksAndEndsUnlocked) {
-    auto timeline = play(*kestrune::findScenario("default"));
+    // What the settings window shows once each step has had its effect (when its pictures are taken).
+    std::vector<std::string> settled;
+    auto timeline = play(*kestrune::findScenario("default"), 400, [&](const ScenarioRunner::PrintedStep& step) {
+        if (settled.size() < 2)
+            settled.push_back(step.what + (world->sees(kestrune::localizable("add_new_device_action"))
+                                               ? ": the welcome page"
+                                               : ": no welcome page"));
+    });
+    // The first step settles on the window's welcome page, its button in reach, not on a window still empty.
+    ASSERT_EQ(settled.size(), 2u) << timeline;
+    EXPECT_EQ(settled[0], "play music in Spotify; you chose to pause music while the Mac is locked: the welcome page");
+    EXPECT_EQ(settled[1].find("click \"Add a new iPhone\""), 0u) << settled[1];
     EXPECT_TRUE(succeeded) << timeline;
     EXPECT_TRUE(inOrder(timeline,
                         {"Scenario \"default\"",
@@ -74,6 +88,7 @@ TEST_F(ScenarioRunnerTest, TheDefaultScenarioPairsLocksUnlocksAndEndsUnlocked) {
                          "phone  hears: the Mac's user accepted the pairing",
                          "Mac    the pairing wizard shows the page that sets the phone up",
                          "Mac    paired with Ada's iPhone",
+                         "you switch proximity locking on, to lock at 1 m (a signal weaker than -60 dBm)",
                          "phone  goes with you as you walk away",
                          "Mac    decides: lock, the phone left",
                          "Mac    locked (proximity)",
