@@ -107,10 +107,11 @@ std::string ScenarioWorld::user() const {
 }
 
 std::shared_ptr<platform::ui::View> ScenarioWorld::findOnScreen(const std::string& text) const {
-    if (!settingsWindow_ || !settingsWindow_->isVisible() || !settingsWindow_->contentView()) return nullptr;
+    auto window = settingsWindow_.lock();
+    if (!window || !window->isVisible() || !window->contentView()) return nullptr;
     std::vector<std::shared_ptr<platform::ui::View>> found;
-    collect(settingsWindow_->contentView(), lowered(text), found);
-    auto& content = *settingsWindow_->contentView();
+    collect(window->contentView(), lowered(text), found);
+    auto& content = *window->contentView();
     for (const auto& view : found) {
         // Only what a click at its middle reaches: not a page scrolled away, nor one under another.
         const auto middle =
@@ -127,11 +128,12 @@ bool ScenarioWorld::sees(const std::string& text) const {
 
 bool ScenarioWorld::click(const std::string& text) {
     auto view = findOnScreen(text);
-    if (!view) return false;
+    auto window = view ? view->window() : nullptr;
+    if (!window) return false;
     session_->userInput();
     const auto middle = view->convertPoint_toView({view->bounds().midX(), view->bounds().midY()}, nullptr);
     for (auto type : {platform::ui::EventType::LeftMouseDown, platform::ui::EventType::LeftMouseUp})
-        settingsWindow_->sendEvent(platform::ui::Event::mouseEvent(type, middle, settingsWindow_));
+        window->sendEvent(platform::ui::Event::mouseEvent(type, middle, window));
     return true;
 }
 

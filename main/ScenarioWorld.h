@@ -46,8 +46,9 @@ public:
     std::shared_ptr<TutorialScreens> tutorialScreens();
     // The pages the pairing wizard and the proximity tutorial turned to since the last call, in words.
     std::vector<std::string> readScreenChanges();
-    // The application's settings window, which the user reads and clicks in.
-    void useSettingsWindow(std::shared_ptr<platform::ui::Window> window) {
+    // The application's settings window, which the user reads and clicks in (held weakly: it is the
+    // application's).
+    void useSettingsWindow(std::weak_ptr<platform::ui::Window> window) {
         settingsWindow_ = std::move(window);
     }
 
@@ -111,7 +112,7 @@ private:
     std::shared_ptr<platform::SimulatedSession> session_;
     FeatureDevices devices_;
     std::unique_ptr<platform::PhoneApplication> phone_;
-    std::shared_ptr<platform::ui::Window> settingsWindow_;
+    std::weak_ptr<platform::ui::Window> settingsWindow_;
     std::weak_ptr<TutorialFactory> tutorials_;
     int64_t wizardPageShown_ = -1;
     int64_t tutorialPageShown_ = -1;

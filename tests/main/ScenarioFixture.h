@@ -13,6 +13,9 @@
 #include "engine/session/SecurityAgentListener.h"
 #include "features/hotkeys/DDHotKeyCenter.h"
 #include "features/hotkeys/ShortCutManager.h"
+#include "features/music/MusicController.h"
+#include "features/updates/KestruneUpdater.h"
+#include "features/updates/UpdateController.h"
 #include "features/wifi/SafeWifiManager.h"
 #include "link/requests/MotionDetection.h"
 #include "link/requests/RSSIIntake.h"
@@ -47,8 +50,11 @@ inline void forgetTheRoad() {
     kestrune::DataManager::resetSharedForTesting();
     kestrune::ShortCutManager::resetForTesting();
     kestrune::DDHotKeyCenter::resetForTesting();
-    // The settings window's pages ask the trusted Wi-Fi manager, which watches the Wi-Fi of its time.
+    // The settings window's pages ask the features' shared managers, made on the devices of their test.
     kestrune::SafeWifiManager::resetSharedForTesting();
+    kestrune::MusicController::resetSharedForTesting();
+    kestrune::UpdateController::resetSharedForTesting();
+    kestrune::KestruneUpdater::resetSharedForTesting();
 }
 inline const bool kRoadResetRegistered = (testsupport::addResetHook(&forgetTheRoad), true);
 
