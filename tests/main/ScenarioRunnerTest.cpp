@@ -65,15 +65,17 @@ protected:
 TEST_F(ScenarioRunnerTest, TheDefaultScenarioPairsLocksUnlocksAndEndsUnlocked) {
     // What the settings window shows once each step has had its effect (when its pictures are taken).
     std::vector<std::string> settled;
-    auto timeline = play(*kestrune::findScenario("default"), 400, [&](const ScenarioRunner::PrintedStep& step) {
-        if (settled.size() < 2)
-            settled.push_back(step.what + (world->sees(kestrune::localizable("add_new_device_action"))
-                                               ? ": the welcome page"
-                                               : ": no welcome page"));
-    });
+    auto timeline =
+        play(*kestrune::findScenario("default"), 400, [&](const ScenarioRunner::PrintedStep& step) {
+            if (settled.size() < 2)
+                settled.push_back(step.what + (world->sees(kestrune::localizable("add_new_device_action"))
+                                                   ? ": the welcome page"
+                                                   : ": no welcome page"));
+        });
     // The first step settles on the window's welcome page, its button in reach, not on a window still empty.
     ASSERT_EQ(settled.size(), 2u) << timeline;
-    EXPECT_EQ(settled[0], "play music in Spotify; you chose to pause music while the Mac is locked: the welcome page");
+    EXPECT_EQ(settled[0],
+              "play music in Spotify; you chose to pause music while the Mac is locked: the welcome page");
     EXPECT_EQ(settled[1].find("click \"Add a new iPhone\""), 0u) << settled[1];
     EXPECT_TRUE(succeeded) << timeline;
     EXPECT_TRUE(inOrder(timeline,
