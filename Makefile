@@ -74,10 +74,13 @@ run: build
 # The README's pictures of the default road (docs/road): the panel and the settings window at its key
 # steps, each entry NAME:PICTURES:WORDS, the step found by its words (_ for a space) in the index the run
 # writes. A picture the same as an earlier one is not repeated (back at the desk the panel is as when
-# paired, the settings window the same from pairing on). The scenario plays in real time, about a minute.
-ROAD_STEPS := 1-before-pairing:panel,settings:asks_to_pair \
-              2-paired:panel,settings:click_Kestrune's_icon \
-              3-locked:panel:goes_with_you_as_you_walk_away
+# paired, the settings window the same from pairing on). The road's phone gives a steady signal wherever
+# it lies, and the locked panel is pictured once it has lain still away from the desk for some seconds:
+# the pictures come out the same on every run. The scenario plays in real time, about a minute.
+ROAD_STEPS := 1-before-pairing:panel,settings:play_music \
+              2-asks-to-pair:settings:asks_to_pair \
+              3-paired:panel,settings:click_Kestrune's_icon \
+              4-locked:panel:sits_down_at_your_Mac
 road-pictures: build
 	@rm -rf $(BUILD_ROOT)/road && echo "playing the default scenario (about a minute)"
 	$(BUILD_ROOT)/app/kestrune --scenario default --snapshots $(BUILD_ROOT)/road >/dev/null

@@ -7,7 +7,6 @@
 #include <iostream>
 #include <mutex>
 
-#include "engine/coordinator/StateMachine.h"
 #include "main/CommandLineOptions.h"
 #include "main/DrawingModule.h"
 #include "main/ScenarioRunner.h"
@@ -108,16 +107,16 @@ void ScenarioCommand::setUp(std::shared_ptr<platform::SimulatedSession> session,
     session->desktop()->setProcessTrusted(true);
     world_ = ScenarioWorld::create(platform::Radio::shared(), std::move(session), std::move(devices));
     services.tutorials = world_->tutorialScreens();
+    world_->useSettingsWindow(services.splitWindow);
     if (!snapshotsFolder_.empty())
         snapshots_ = std::make_unique<ScenarioSnapshots>(
             snapshotsFolder_, ScenarioPictureSources::of(services),
             findScenario(scenario_) ? findScenario(scenario_)->steps.size() : 0);
 }
 
-void ScenarioCommand::start(std::shared_ptr<StateMachine> stateMachine) {
+void ScenarioCommand::start() {
     const Scenario* scenario = findScenario(scenario_);
     if (!scenario || !world_) return;
-    world_->attach(stateMachine);
     runner_ = std::make_unique<ScenarioRunner>(*scenario, world_, std::cout);
     if (snapshots_) snapshots_->follow(*runner_);
     runner_->onFinished = [path = logPath_, logged = log_ != nullptr, pictures = snapshots_.get()] {

@@ -18,7 +18,6 @@ namespace kestrune {
 class ScenarioRunner;
 class ScenarioSnapshots;
 class ScenarioWorld;
-class StateMachine;
 struct CommandLineOptions;
 
 // `kestrune --scenario NAME`: the application as it always runs, in a scripted world, with the
@@ -40,7 +39,7 @@ public:
     void setUp(std::shared_ptr<platform::SimulatedSession> session, FeatureDevices devices,
                CoordinatorServices& services);
     // Plays the scenario once the application runs; the application quits when it is over.
-    void start(std::shared_ptr<StateMachine> stateMachine);
+    void start();
     // 0 when the scenario ended as it expects and every picture asked for was written, 1 otherwise.
     int exitStatus() const;
     const std::string& logPath() const { return logPath_; }

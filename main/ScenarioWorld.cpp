@@ -1,10 +1,9 @@
 #include "main/ScenarioWorld.h"
 
+#include <cctype>
+
 #include "app/store/DataManager.h"
-#include "engine/coordinator/StateMachine.h"
-#include "features/wifi/SafeWifiManager.h"
-#include "link/requests/RequestController.h"
-#include "link/transport/RecoveryManager.h"
+#include "app/support/Localizable.h"
 #include "platform/base/Clock.h"
 #include "platform/base/RunLoop.h"
 #include "platform/sim/PhoneApplication.h"
@@ -16,28 +15,37 @@
 #include "platform/sim/session/SimulatedSession.h"
 #include "platform/sim/wifi/SimulatedWifi.h"
 #include "platform/system/ProcessInfo.h"
+#include "platform/ui/Button.h"
 #include "platform/ui/StatusBar.h"
+#include "platform/ui/TextField.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 #include "windows/screens/TutorialFactory.h"
+#include "windows/wizard/InitalWizzardController.h"
 
 namespace kestrune {
 
 namespace {
 
-// The application's tutorial factory, its wizards and tutorials real; the world's user at the Mac is told
-// when the pairing wizard shows a phone that asks to pair, and answers it as a click would.
-class ScenarioTutorials : public TutorialFactory {
-public:
-    explicit ScenarioTutorials(std::function<void()> asked) : asked_(std::move(asked)) {}
-    void updatePairingWizzard() override {
-        TutorialFactory::updatePairingWizzard();
-        if (DataManager::shared().pairingMobileDevice()) asked_();
-    }
+std::string lowered(std::string text) {
+    for (auto& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
 
-private:
-    std::function<void()> asked_;
-};
+// What a view shows to read and click: a button's title, a label's text.
+std::optional<std::string> shownText(const platform::ui::View& view) {
+    if (auto button = dynamic_cast<const platform::ui::Button*>(&view)) return button->title();
+    if (auto field = dynamic_cast<const platform::ui::TextField*>(&view)) return field->stringValue();
+    return std::nullopt;
+}
+
+// The views showing the text under the view, depth first; titles are compared as read, whatever their case.
+void collect(const std::shared_ptr<platform::ui::View>& view, const std::string& text,
+             std::vector<std::shared_ptr<platform::ui::View>>& found) {
+    if (!view || view->isHidden() || view->alphaValue() <= 0) return;
+    if (auto shown = shownText(*view); shown && lowered(*shown) == text) found.push_back(view);
+    for (const auto& sub : view->subviews()) collect(sub, text, found);
+}
 
 }  // namespace
 
@@ -77,10 +85,7 @@ ScenarioWorld::ScenarioWorld(std::shared_ptr<platform::Radio> radio,
 }
 
 std::shared_ptr<TutorialScreens> ScenarioWorld::tutorialScreens() {
-    std::weak_ptr<ScenarioWorld> weak = weak_from_this();
-    auto tutorials = std::make_shared<ScenarioTutorials>([weak] {
-        if (auto self = weak.lock()) self->newPhoneWindowShown();
-    });
+    auto tutorials = std::make_shared<TutorialFactory>();
     tutorials_ = tutorials;
     return tutorials;
 }
@@ -111,21 +116,65 @@ std::vector<std::string> ScenarioWorld::readScreenChanges() {
     return changes;
 }
 
-void ScenarioWorld::attach(std::weak_ptr<StateMachine> stateMachine) {
-    stateMachine_ = std::move(stateMachine);
-}
-
 std::string ScenarioWorld::user() const {
     return platform::ProcessInfo::shared().userName();
 }
 
-void ScenarioWorld::openPairingWizard() {
-    RecoveryManager::shared().startRecoveryMode();
+std::shared_ptr<platform::ui::View> ScenarioWorld::findOnScreen(const std::string& text) const {
+    auto window = settingsWindow_.lock();
+    if (!window || !window->isVisible() || !window->contentView()) return nullptr;
+    std::vector<std::shared_ptr<platform::ui::View>> found;
+    collect(window->contentView(), lowered(text), found);
+    auto& content = *window->contentView();
+    for (const auto& view : found) {
+        // Only what a click at its middle reaches: not a page scrolled away, nor one under another.
+        const auto middle =
+            view->convertPoint_toView({view->bounds().midX(), view->bounds().midY()}, nullptr);
+        const platform::ui::View* hit = content.hitTest(middle);
+        if (hit && (hit == view.get() || hit->isDescendantOf(view.get()))) return view;
+    }
+    return nullptr;
 }
 
-void ScenarioWorld::answerPairingWith(bool accept, double afterSeconds) {
-    accept_ = accept;
-    answerAfter_ = afterSeconds;
+bool ScenarioWorld::sees(const std::string& text) const {
+    return findOnScreen(text) != nullptr;
+}
+
+bool ScenarioWorld::click(const std::string& text) {
+    auto view = findOnScreen(text);
+    auto window = view ? view->window() : nullptr;
+    if (!window) return false;
+    session_->userInput();
+    const auto middle = view->convertPoint_toView({view->bounds().midX(), view->bounds().midY()}, nullptr);
+    for (auto type : {platform::ui::EventType::LeftMouseDown, platform::ui::EventType::LeftMouseUp})
+        window->sendEvent(platform::ui::Event::mouseEvent(type, middle, window));
+    return true;
+}
+
+bool ScenarioWorld::openPairingWizard() {
+    return click(localizable("add_new_device_action"));
+}
+
+bool ScenarioWorld::pairingWizardShows(int64_t page) const {
+    auto tutorials = tutorials_.lock();
+    auto wizard = tutorials ? tutorials->wizzardViewController() : nullptr;
+    if (!wizard || wizard->pageIndex() != page) return false;
+    auto shown = wizard->controllerAtPageIndex(page);
+    return shown && shown->isVisible();
+}
+
+bool ScenarioWorld::pairingWizardAsksToAccept() const {
+    return pairingWizardShows(InitalWizzardController::kAcceptPage) && sees(localizable("accept")) &&
+           sees(localizable("deny"));
+}
+
+bool ScenarioWorld::pairingWizardAwaitsThePhone() const {
+    return pairingWizardShows(InitalWizzardController::kConfigurePage);
+}
+
+bool ScenarioWorld::answerPairingRequest(bool accept) {
+    if (!pairingWizardAsksToAccept()) return false;
+    return click(localizable(accept ? "accept" : "deny"));
 }
 
 void ScenarioWorld::userInput() {
@@ -150,16 +199,6 @@ void ScenarioWorld::lockWithKeyboard() {
     session_->postKeyEvent(platform::KeyEvent{
         kKeyQ, platform::kEventFlagMaskControl | platform::kEventFlagMaskCommand, true, {}});
     peoplesKeys_.emplace_back(first, session_->keyLog().size());
-}
-
-bool ScenarioWorld::trustCurrentWifiNetwork() {
-    auto& manager = SafeWifiManager::shared();
-    auto current = manager.generateCurrentConnectedWifiEntry();
-    if (!current) return false;
-    manager.addSafeWifiEntry(current);
-    manager.setSafeWifiTurnedOn(true);
-    manager.saveWifiEntries();
-    return true;
 }
 
 bool ScenarioWorld::pressShortcut(uint16_t keyCode, uint32_t modifiers) {
@@ -214,22 +253,6 @@ void ScenarioWorld::keepWorking(double seconds) {
             return;
         }
         self->userInput();
-    });
-}
-
-void ScenarioWorld::newPhoneWindowShown() {
-    askedToAcceptPhone_ = true;
-    std::weak_ptr<ScenarioWorld> weak = weak_from_this();
-    platform::RunLoop::main().performAfterDelay(answerAfter_, [weak] {
-        auto self = weak.lock();
-        if (!self) return;
-        auto machine = self->stateMachine_.lock();
-        auto phone = DataManager::shared().pairingMobileDevice();
-        if (!machine || !phone) return;
-        if (self->onAct)
-            self->onAct("you", self->accept_ ? "accept the new phone in the pairing window"
-                                             : "refuse the new phone in the pairing window");
-        machine->wizzardViewController_didAcceptConnection_forMobileDevice(nullptr, self->accept_, phone);
     });
 }
 

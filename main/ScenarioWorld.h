@@ -10,6 +10,10 @@
 #include "main/FeatureWiring.h"
 
 namespace platform {
+namespace ui {
+class View;
+class Window;
+}  // namespace ui
 class PhoneApplication;
 class Timer;
 class Radio;
@@ -20,13 +24,11 @@ namespace kestrune {
 
 class TutorialFactory;
 
-class StateMachine;
-
 // The world a scenario plays in: the simulated radio with one scripted phone on it, the simulated Mac
 // session with its Wi-Fi and music players, and the user at the Mac. The application runs in it unchanged;
 // the world only stands in for what is not this application (the phone, the air, the desktop) and for the
-// user's clicks: when the pairing wizard shows a phone that asks to pair, the user's answer reaches the
-// coordinator as the wizard's button would send it.
+// user, who reads the settings window and clicks in it with the window's own mouse events: a button or a
+// row is found by the text it shows, and only when a click at its middle would reach it.
 class ScenarioWorld : public std::enable_shared_from_this<ScenarioWorld> {
 public:
     // The password of the running user's account in the simulated session.
@@ -39,12 +41,16 @@ public:
                                                  FeatureDevices devices = {});
     ~ScenarioWorld();
 
-    // The coordinator's tutorial factory for this world: the application's own, its pairing wizard
-    // answered by the scenario's user.
+    // The coordinator's tutorial factory for this world: the application's own, kept so that the world can
+    // tell which page of the pairing wizard and the proximity tutorial is on screen.
     std::shared_ptr<TutorialScreens> tutorialScreens();
     // The pages the pairing wizard and the proximity tutorial turned to since the last call, in words.
     std::vector<std::string> readScreenChanges();
-    void attach(std::weak_ptr<StateMachine> stateMachine);
+    // The application's settings window, which the user reads and clicks in (held weakly: it is the
+    // application's).
+    void useSettingsWindow(std::weak_ptr<platform::ui::Window> window) {
+        settingsWindow_ = std::move(window);
+    }
 
     platform::PhoneApplication& phone() { return *phone_; }
     platform::SimulatedSession& session() { return *session_; }
@@ -55,10 +61,21 @@ public:
     std::string user() const;
 
     // The user at the Mac.
-    // Opens the pairing wizard: the Mac looks for phones asking to pair.
-    void openPairingWizard();
-    // How the user answers the next new-phone window, and after how long.
-    void answerPairingWith(bool accept, double afterSeconds);
+    // Whether the settings window is on screen showing the text on a button or a row that a click would
+    // reach; and a click there (down and up at its middle), false when there is none.
+    bool sees(const std::string& text) const;
+    bool click(const std::string& text);
+    // Clicks "Add a new iPhone" on the settings window's welcome page: the pairing wizard opens and the Mac
+    // looks for phones that ask to pair. False when the page does not show the button.
+    bool openPairingWizard();
+    // The pairing wizard shows that page of its own (its index) on screen.
+    bool pairingWizardShows(int64_t page) const;
+    // The pairing wizard shows the page that asks to accept a phone, with its two buttons.
+    bool pairingWizardAsksToAccept() const;
+    // The pairing wizard shows the page that asks to finish the set-up on the phone.
+    bool pairingWizardAwaitsThePhone() const;
+    // Presses Accept or Deny on that page; false when it is not on screen.
+    bool answerPairingRequest(bool accept);
     // Keyboard or mouse input: the user is at work. Working goes on with input every second.
     void userInput();
     void keepWorking(double seconds);
@@ -70,10 +87,6 @@ public:
     void typeAtLockScreen(const std::string& text);
     // The user locks the screen with Control-Command-Q.
     void lockWithKeyboard();
-    // The user trusts the network the Mac is joined to, as the trusted Wi-Fi wizard's page would: it is
-    // added to the trusted networks, saved, and Wi-Fi unlock is switched on. False when the Mac is joined
-    // to no network.
-    bool trustCurrentWifiNetwork();
     // The user clicks the application's icon in the menu bar (nothing happens without one).
     void clickMenuBarIcon();
     // The user copies text on the Mac; what the Mac's clipboard holds now (none without text or without
@@ -84,7 +97,6 @@ public:
     bool typedByPerson(size_t keyIndex) const;
 
     // What is so now.
-    bool askedToAcceptPhone() const { return askedToAcceptPhone_; }
     bool paired() const;
     bool sessionLocked() const;
 
@@ -94,19 +106,16 @@ public:
 private:
     ScenarioWorld(std::shared_ptr<platform::Radio> radio, std::shared_ptr<platform::SimulatedSession> session,
                   FeatureDevices devices);
-    void newPhoneWindowShown();
+    std::shared_ptr<platform::ui::View> findOnScreen(const std::string& text) const;
 
     std::shared_ptr<platform::Radio> radio_;
     std::shared_ptr<platform::SimulatedSession> session_;
     FeatureDevices devices_;
     std::unique_ptr<platform::PhoneApplication> phone_;
-    std::weak_ptr<StateMachine> stateMachine_;
+    std::weak_ptr<platform::ui::Window> settingsWindow_;
     std::weak_ptr<TutorialFactory> tutorials_;
     int64_t wizardPageShown_ = -1;
     int64_t tutorialPageShown_ = -1;
-    bool accept_ = true;
-    double answerAfter_ = 1.0;
-    bool askedToAcceptPhone_ = false;
     double workUntil_ = 0;
     std::shared_ptr<platform::Timer> workTimer_;
     std::vector<std::pair<size_t, size_t>> peoplesKeys_;  // [first, end) ranges of the key log

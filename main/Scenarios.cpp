@@ -4,13 +4,17 @@
 
 #include "app/records/DeviceLocalSettings.h"
 #include "app/records/LoginLogoutEntry.h"
+#include "app/records/SafeWifiEntry.h"
 #include "app/store/ApplicationDataModel.h"
 #include "app/store/DataManager.h"
+#include "app/support/Localizable.h"
+#include "features/wifi/SafeWifiManager.h"
 #include "main/ScenarioWorld.h"
 #include "platform/sim/PhoneApplication.h"
 #include "platform/sim/music/SimulatedMusicPlayers.h"
 #include "platform/sim/session/SimulatedSession.h"
 #include "platform/sim/wifi/SimulatedWifi.h"
+#include "windows/wizard/InitalWizzardController.h"
 
 namespace kestrune {
 
@@ -18,8 +22,9 @@ namespace {
 
 using platform::PhoneApplication;
 
-// The distance the phone's user chooses for proximity locking (the default).
-constexpr int32_t kLockDistance = 60;
+// Where the phone's user sets proximity locking (the default): the Mac locks once the phone's signal is
+// weaker than -60 dBm, about 1 m away.
+constexpr int32_t kLockSignal = 60;
 
 // The player the user listens to.
 constexpr const char* kPlayer = "Spotify";
@@ -53,18 +58,40 @@ ScenarioStep when(ScenarioStep s, std::string waitingFor, std::function<bool(Sce
     return s;
 }
 
-// A new phone pairs: the user opens the pairing wizard, the phone asks to pair, the user accepts it on
-// the Mac, the phone sends the Mac's account password; with the right one, the phone's user then
-// switches proximity locking on.
-std::vector<ScenarioStep> pairing(bool rightPassword) {
+// The user's clicks on the settings window, each as a step: it runs once the window shows the text of the
+// interface's key (in the interface's language, looked up when the step runs) and says in the timeline
+// when it never does.
+ScenarioStep clickStep(double after, std::string what, std::string key, std::string waitingFor) {
+    return when(step(after, "you", std::move(what), [key](ScenarioWorld& w) { w.click(localizable(key)); }),
+                std::move(waitingFor), [key](ScenarioWorld& w) { return w.sees(localizable(key)); });
+}
+
+// How the signal of a phone lying on a desk wanders (dBm).
+constexpr double kDeskNoise = 1.5;
+
+// A new phone pairs: the user opens the pairing wizard from the settings window's welcome page, the phone
+// asks to pair, the user presses Accept on the wizard, the phone sends the Mac's account password; with the
+// right one, the phone's user then switches proximity locking on, and the phone's signal wanders by the
+// noise given from then on.
+std::vector<ScenarioStep> pairing(bool rightPassword, double noise = kDeskNoise) {
     std::vector<ScenarioStep> steps;
-    steps.push_back(step(0, "you", "open the pairing wizard: the Mac looks for phones that ask to pair",
-                         [](ScenarioWorld& w) { w.openPairingWizard(); }));
+    steps.push_back(clickStep(0.5,
+                              "click \"Add a new iPhone\" on the settings window's welcome page: the pairing "
+                              "wizard opens",
+                              "add_new_device_action", "the settings window to show its welcome page"));
+    steps.push_back(waitUntil("the pairing wizard to show its first page", [](ScenarioWorld& w) {
+        return w.pairingWizardShows(InitalWizzardController::kHomePage);
+    }));
     steps.push_back(step(0.5, "phone", "Ada's iPhone lies on the desk, its application on the pairing screen",
                          [](ScenarioWorld& w) { w.phone().appear(); }));
     steps.push_back(waitUntil(
         "the Mac to connect to the phone", [](ScenarioWorld& w) { return w.phone().isAuthenticated(); }, 60));
     steps.push_back(step(0.5, "phone", "asks to pair", [](ScenarioWorld& w) { w.phone().askToPair(); }));
+    steps.push_back(
+        when(step(1.0, "you", "press Accept on the pairing wizard's page that asks about the phone",
+                  [](ScenarioWorld& w) { w.answerPairingRequest(true); }),
+             "the pairing wizard to ask you to accept the phone",
+             [](ScenarioWorld& w) { return w.pairingWizardAsksToAccept(); }));
     steps.push_back(
         when(step(0.5, "phone",
                   rightPassword ? "sends the password of your account on the Mac"
@@ -76,15 +103,48 @@ std::vector<ScenarioStep> pairing(bool rightPassword) {
              [](ScenarioWorld& w) { return w.phone().heard(PhoneApplication::kPairingAccepted); }));
     if (!rightPassword) return steps;
     steps.push_back(
-        when(step(1.0, "phone", "comes to the front; you switch proximity locking on (distance 60)",
-                  [](ScenarioWorld& w) {
+        when(step(1.0, "phone",
+                  "comes to the front; you switch proximity locking on, to lock at 1 m (a signal weaker than "
+                  "-60 dBm)",
+                  [noise](ScenarioWorld& w) {
                       w.phone().sendSettings(2);
                       w.phone().reportApplicationState(2);
-                      w.phone().setProximityLock(true, kLockDistance);
-                      // A phone on a desk: its signal wanders a little.
-                      w.phone().setNoise(1.5);
+                      w.phone().setProximityLock(true, kLockSignal);
+                      w.phone().setNoise(noise);
                   }),
              "the Mac to pair with the phone", [](ScenarioWorld& w) { return w.paired(); }));
+    return steps;
+}
+
+// The user trusts the network the Mac is joined to through the trusted Wi-Fi wizard of the settings
+// window: its list page offers the network, its next page names it and adds it once an administrator said
+// yes (the simulated session's administrator does), and its last page switches Wi-Fi unlock on.
+std::vector<ScenarioStep> trustTheJoinedNetwork(const std::string& network) {
+    std::vector<ScenarioStep> steps;
+    steps.push_back(clickStep(1, "open Wi-Fi Unlock in the settings window's list", "wifi_unlock",
+                              "the settings window to list Wi-Fi Unlock"));
+    steps.push_back(clickStep(1, "click \"Add this Wi-Fi network\" on the trusted Wi-Fi wizard",
+                              "add_new_wifi_network", "the trusted Wi-Fi wizard to show its list"));
+    steps.push_back(when(
+        step(1, "you", "click Add under \"" + network + "\" and approve with your administrator password",
+             [](ScenarioWorld& w) { w.click(localizable("add")); }),
+        "the trusted Wi-Fi wizard to offer \"" + network + "\"",
+        [network](ScenarioWorld& w) { return w.sees(network) && w.sees(localizable("add")); }));
+    steps.push_back(when(step(1, "you", "click OK on the wizard's last page: Wi-Fi unlock is on",
+                              [](ScenarioWorld& w) { w.click(localizable("ok")); }),
+                         "the trusted Wi-Fi wizard to say Wi-Fi unlock is set up", [](ScenarioWorld& w) {
+                             return w.sees(localizable("you_have_set_up_wifi_unlock")) &&
+                                    w.sees(localizable("ok"));
+                         }));
+    steps.push_back(waitUntil("Wi-Fi unlock to be on", [network](ScenarioWorld&) {
+        auto& manager = SafeWifiManager::shared();
+        if (!manager.safeWifiTurnedOn()) return false;
+        for (const auto& object : manager.safeWifiEntries()) {
+            auto entry = std::dynamic_pointer_cast<SafeWifiEntry>(object);
+            if (entry && entry->ssidName() == network) return true;
+        }
+        return false;
+    }));
     return steps;
 }
 
@@ -139,7 +199,9 @@ Scenario defaultScenario() {
         "music plays, a new phone pairs, you walk away, a guest tries your Mac, you come back, then lock and "
         "unlock the Mac from the phone";
     s.steps = {playMusic()};
-    for (auto& pairingStep : pairing(true)) s.steps.push_back(std::move(pairingStep));
+    // The road's phone gives a steady signal wherever it lies (the desk scenario has a wandering one): what
+    // the Mac shows at each step, its pictures in the README among it, is the same on every run.
+    for (auto& pairingStep : pairing(true, 0)) s.steps.push_back(std::move(pairingStep));
     s.steps.push_back(step(1, "you", "work at the Mac, the phone beside you on the desk",
                            [](ScenarioWorld& w) { w.keepWorking(8); }));
     s.steps.push_back(step(8, "you", "click Kestrune's icon in the menu bar: the panel shows your iPhone",
@@ -236,15 +298,23 @@ Scenario dropoutScenario() {
 Scenario wrongPasswordScenario() {
     Scenario s;
     s.name = "wrong-password";
-    s.summary = "a new phone asks to pair but sends a wrong password: the pairing is refused (status 4)";
+    s.summary =
+        "a new phone asks to pair and you accept it, but it sends a wrong password for your account: the Mac "
+        "refuses it (pairing status 4, the password was refused) and waits for the phone to try again";
     s.steps = pairing(false);
     s.steps.push_back(waitUntil("the phone to hear that its password was refused", [](ScenarioWorld& w) {
         return w.phone().heard(PhoneApplication::kStatus, std::string("4"));
     }));
-    s.expected = "the pairing refused with status 4; the Mac unlocked, no phone paired";
+    s.expected =
+        "the password refused (status 4) and the pairing wizard waiting for the phone, not asking again to "
+        "accept it; the Mac unlocked, no phone paired";
     s.verdict = [](ScenarioWorld& w, const ScenarioFacts& facts) -> std::optional<std::string> {
         if (!w.phone().heard(PhoneApplication::kStatus, std::string("4")))
             return std::string("the phone never heard status 4");
+        if (w.pairingWizardAsksToAccept())
+            return std::string("the pairing wizard asks again to accept the phone");
+        if (!w.pairingWizardAwaitsThePhone())
+            return std::string("the pairing wizard does not wait for the phone");
         return expectSession(w, facts, false, false);
     };
     return s;
@@ -262,8 +332,7 @@ Scenario wifiScenario() {
     s.steps.push_back(step(0, "you", "the Mac is on your home Wi-Fi network \"Harbour View\"",
                            [](ScenarioWorld& w) { w.wifi().join("Harbour View", "a4:2b:b0:1c:3d:01"); }));
     for (auto& pairingStep : pairing(true)) s.steps.push_back(std::move(pairingStep));
-    s.steps.push_back(step(1, "you", "trust \"Harbour View\" in the trusted Wi-Fi wizard; Wi-Fi unlock is on",
-                           [](ScenarioWorld& w) { w.trustCurrentWifiNetwork(); }));
+    for (auto& trustStep : trustTheJoinedNetwork("Harbour View")) s.steps.push_back(std::move(trustStep));
     s.steps.push_back(step(3, "you", "lock the screen with Control-Command-Q",
                            [](ScenarioWorld& w) { w.lockWithKeyboard(); }));
     s.steps.push_back(waitUntil("the Mac to unlock on the trusted network",

@@ -1,5 +1,6 @@
 #include "main/SnapshotCommand.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "main/InterfaceKitHelpers.h"
 #include "menubar/MenuBarGallery.h"
 #include "menubar/SettingsWindowGallery.h"
+#include "platform/base/Clock.h"
 #include "platform/bluetooth/BluetoothBackend.h"
 #include "platform/sim/camera/SimulatedCamera.h"
 #include "platform/sim/radio/Radio.h"
@@ -54,6 +56,13 @@ void installInterfaceBackend() {
     platform::ui::DisplayCycle::install();
 }
 
+std::string snapshotSummary(size_t scenes, size_t failures, const std::string& folder) {
+    const size_t drawn = scenes - std::min(failures, scenes);
+    std::string line = std::to_string(drawn) + (drawn == 1 ? " scene" : " scenes") + " drawn in " + folder;
+    if (failures > 0) line += "; " + std::to_string(failures) + " could not be drawn (the log says why)";
+    return line;
+}
+
 std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     if (argc < 2 || std::string(argv[1]) != "--snapshot") return std::nullopt;
     if (argc < 3) {
@@ -66,6 +75,9 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
         std::fprintf(stderr, "kestrune: cannot draw without %s\n", module.c_str());
         return 1;
     }
+    // The scenes wait for fades and animated texts to end: in virtual time, from this moment, they end at
+    // once and every date a picture shows is today's.
+    platform::Clock::useVirtualTime(platform::Clock::now());
     platform::ui::DisplayCycle::install();
     installInterfaceKitHelpers();
     // The Mac of the pictures has the simulated camera the application runs with: the photo window shows
@@ -92,7 +104,10 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     registerHistoryAndPhotosGallery(&platform::SimulatedCamera::testPattern);
     registerMenuBarGallery();
     registerClipboardWindowGallery();
-    const int failures = platform::ui::SceneRegistry::renderAll(argv[2], options.scenes);
+    const auto& names = options.scenes;
+    const size_t scenes = names.empty() ? platform::ui::SceneRegistry::names().size() : names.size();
+    const int failures = platform::ui::SceneRegistry::renderAll(argv[2], names);
+    std::printf("%s\n", snapshotSummary(scenes, static_cast<size_t>(failures), argv[2]).c_str());
     return failures == 0 ? 0 : 1;
 }
 

@@ -1,13 +1,18 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
+#include <string>
 
 namespace kestrune {
 
-// `kestrune --snapshot DIR [NAME...]`: renders the registered scenes to DIR/NAME.png and exits without
-// starting the rest of the application. Answers the exit status when the arguments ask for it, none
-// otherwise.
+// `kestrune --snapshot DIR [NAME...]`: renders the registered scenes to DIR/NAME.png in virtual time and
+// exits without starting the rest of the application, saying in one closing line how many scenes it drew
+// and where (each file's path and the pages' debugging lines only with the log's debug switch on).
+// Answers the exit status when the arguments ask for it, none otherwise.
 std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv);
+// That closing line.
+std::string snapshotSummary(size_t scenes, size_t failures, const std::string& folder);
 
 // The interface of a running application: Cairo pixels and Pango text (from the drawing module, loaded
 // when first needed) and the end-of-turn passes on the main run loop.

@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
     if (scenario) scenario->setUp(session, devices, services);
     auto stateMachine = kestrune::StateMachine::create(services);
     delegate.stateMachine = stateMachine;
-    if (scenario) scenario->start(stateMachine);
+    if (scenario) scenario->start();
 
     std::vector<char*> argumentPointers;
     for (const auto& argument : arguments) argumentPointers.push_back(const_cast<char*>(argument.c_str()));

@@ -121,7 +121,7 @@ void trackSnapshotPhone(bool present, bool connected) {
 
 namespace {
 
-// Lets fades and animated texts finish (real time: the snapshot runs on the clock).
+// Lets fades and animated texts finish (at once in the virtual time the pictures are taken in).
 void letAnimationsEnd() {
     platform::RunLoop::main().runUntil([] { return false; }, 1.2);
 }

@@ -108,7 +108,7 @@ void StateMachine::processRSSILoginForMobileDevice(const std::shared_ptr<MobileD
     auto settings = settingsOf(phone);
     if (!settings) return;
     if (onApproachMethod(*settings) == 0) {
-        platform::logf("Decision: unlock, the phone came inside the lock radius (proximity)");
+        platform::logf("Decision: unlock, the phone came back into the unlock band (proximity)");
         services_.commands->loginByMobileDevice_withCommandReason(phone, 0);
         return;
     }

@@ -32,6 +32,13 @@ std::string deviceIdText(const std::shared_ptr<MobileDevice>& device) {
     return device && device->unId() ? *device->unId() : std::string("(none)");
 }
 
+// The phone as its user named it, for the log.
+std::string nameOf(const std::shared_ptr<MobileDevice>& device) {
+    if (device && device->mobileDeviceInfo() && device->mobileDeviceInfo()->deviceName())
+        return *device->mobileDeviceInfo()->deviceName();
+    return "phone " + idText(device);
+}
+
 bool sameDevice(const std::shared_ptr<MobileDevice>& a, const std::shared_ptr<MobileDevice>& b) {
     return a && b && (a == b || (a->unId() && a->unId() == b->unId()));
 }
@@ -231,6 +238,10 @@ void RequestController::handleCredentials(const std::shared_ptr<DeviceUser>& cre
         passwordAttemptLimiter_.passwordRefused(deviceIdText(device), true);
         if (settings->registeredDeviceUser()) settings->registeredDeviceUser()->setPassword(std::nullopt);
         setStatus(settings, PairingInfo::kConnectionStatusCredentialsRefused);
+        platform::logf(
+            "Outcome: the password %s sent does not open the account \"%s\": the pairing is refused "
+            "(status 4), the phone may send it again",
+            nameOf(device).c_str(), credentials->username().value_or("").c_str());
         data.setClearTextPassword_forMobileDevice("", device);
     }
     data.saveCurrentDataModel();

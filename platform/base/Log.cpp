@@ -4,8 +4,11 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <mutex>
 #include <vector>
@@ -23,7 +26,35 @@ Log::Sink& sink() {
     static auto* s = new Log::Sink;
     return *s;
 }
+std::atomic<bool>& debugSwitch() {
+    static std::atomic<bool> on = [] {
+        const char* value = std::getenv("KESTRUNE_LOG_DEBUG");
+        return value && *value && std::strcmp(value, "0") != 0;
+    }();
+    return on;
+}
+__attribute__((format(printf, 1, 0))) std::string formatLine(const char* format, va_list args) {
+    va_list copy;
+    va_copy(copy, args);
+    int needed = vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string line;
+    if (needed > 0) {
+        std::vector<char> buffer(static_cast<size_t>(needed) + 1);
+        vsnprintf(buffer.data(), buffer.size(), format, args);
+        line.assign(buffer.data(), static_cast<size_t>(needed));
+    }
+    return line;
+}
 }  // namespace
+
+void Log::setDebug(bool on) {
+    debugSwitch() = on;
+}
+
+bool Log::debug() {
+    return debugSwitch();
+}
 
 Log::Sink Log::setSink(Sink newSink) {
     std::lock_guard lock(sinkMutex());
@@ -54,19 +85,19 @@ void logLine(const std::string& line) {
             static_cast<long>(syscall(SYS_gettid)), line.c_str());
 }
 
-void logf(const char* format, ...) {
+void logf(const char* text, ...) {
     va_list args;
-    va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    int needed = vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::string line;
-    if (needed > 0) {
-        std::vector<char> buffer(static_cast<size_t>(needed) + 1);
-        vsnprintf(buffer.data(), buffer.size(), format, args);
-        line.assign(buffer.data(), static_cast<size_t>(needed));
-    }
+    va_start(args, text);
+    std::string line = formatLine(text, args);
+    va_end(args);
+    logLine(line);
+}
+
+void logDebugf(const char* text, ...) {
+    if (!Log::debug()) return;
+    va_list args;
+    va_start(args, text);
+    std::string line = formatLine(text, args);
     va_end(args);
     logLine(line);
 }

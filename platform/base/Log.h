@@ -9,6 +9,9 @@ namespace platform {
 // the thread. Tests can capture the lines instead.
 void logf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void logLine(const std::string& line);
+// Debugging detail (which page a pager turned to, which view a page loaded): written as logf writes,
+// only while the log's debug switch is on.
+void logDebugf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 class Log {
 public:
@@ -16,6 +19,10 @@ public:
     // Replaces where lines go (the message only, without the time prefix); an empty sink restores
     // standard error. Returns the previous sink.
     static Sink setSink(Sink sink);
+    // The debug switch: off unless KESTRUNE_LOG_DEBUG is set in the environment (to anything but "0")
+    // when the log is first used.
+    static void setDebug(bool on);
+    static bool debug();
 };
 
 }  // namespace platform

@@ -80,7 +80,7 @@ int SceneRegistry::renderAll(const std::string& directory, const std::vector<std
             ++failures;
             continue;
         }
-        std::printf("%s\n", path.c_str());
+        platform::logDebugf("Snapshot: %s", path.c_str());
         if (scene.window) scene.window->orderOut(nullptr);
     }
     return failures;

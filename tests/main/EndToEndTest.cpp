@@ -6,9 +6,11 @@
 #include "app/records/DeviceLocalSettings.h"
 #include "app/records/MobileSettings.h"
 #include "app/records/PairingInfo.h"
+#include "app/support/Localizable.h"
 #include "platform/sim/session/SimulatedSession.h"
 #include "tests/main/ScenarioFixture.h"
 #include "tests/support/TestEnvironment.h"
+#include "windows/wizard/InitalWizzardController.h"
 
 using namespace scenariotests;
 using kestrune::DataManager;
@@ -29,11 +31,11 @@ protected:
     }
     // The phone is paired, its application in front and proximity locking on at 60.
     void pairAndTrack() {
-        world->openPairingWizard();
+        ASSERT_TRUE(advanceUntil([&] { return world->openPairingWizard(); }, 5));
         phone().appear();
         ASSERT_TRUE(advanceUntil([&] { return phone().isAuthenticated(); }, 30)) << "the Mac found the phone";
         phone().askToPair();
-        ASSERT_TRUE(advanceUntil([&] { return world->askedToAcceptPhone(); }, 5));
+        ASSERT_TRUE(advanceUntil([&] { return world->answerPairingRequest(true); }, 5));
         ASSERT_TRUE(advanceUntil([&] { return phone().heard(PhoneApplication::kPairingAccepted); }, 5));
         phone().sendPassword(world->user(), kestrune::ScenarioWorld::kPassword);
         ASSERT_TRUE(advanceUntil([&] { return world->paired(); }, 5));
@@ -112,16 +114,41 @@ TEST_F(EndToEndTest, PairWalkAwayComeBackPhoneLockAndUnlockThenALostLinkLocks) {
 
 TEST_F(EndToEndTest, AWrongPasswordIsRefusedWithStatus4AndNothingIsPaired) {
     launch();
-    world->openPairingWizard();
+    ASSERT_TRUE(advanceUntil([&] { return world->openPairingWizard(); }, 5));
     phone().appear();
     ASSERT_TRUE(advanceUntil([&] { return phone().isAuthenticated(); }, 30));
     phone().askToPair();
+    ASSERT_TRUE(advanceUntil([&] { return world->answerPairingRequest(true); }, 5));
     ASSERT_TRUE(advanceUntil([&] { return phone().heard(PhoneApplication::kPairingAccepted); }, 5));
     phone().sendPassword(world->user(), "not the password");
     ASSERT_TRUE(advanceUntil([&] { return phone().heard(PhoneApplication::kStatus, std::string("4")); }, 5));
     EXPECT_FALSE(world->paired());
     EXPECT_FALSE(session->isLocked());
     EXPECT_TRUE(session->keyLog().empty());
+}
+
+// The user's clicks reach only what the settings window shows: the request page's buttons wait in the
+// wizard, scrolled away, until a phone asks; Deny on it refuses the phone, and the wizard starts over.
+TEST_F(EndToEndTest, DenyOnThePairingWizardRefusesThePhoneAndNothingIsClickedBeforeItShows) {
+    launch();
+    EXPECT_FALSE(world->answerPairingRequest(false)) << "no wizard yet";
+    ASSERT_TRUE(advanceUntil([&] { return world->openPairingWizard(); }, 5));
+    // The first page on screen (its own button seen), the request page beside it, scrolled away.
+    ASSERT_TRUE(advanceUntil([&] { return world->sees(kestrune::localizable("troubleshoot")); }, 5));
+    EXPECT_TRUE(world->pairingWizardShows(kestrune::InitalWizzardController::kHomePage));
+    EXPECT_FALSE(world->sees(kestrune::localizable("deny"))) << "the request page is not on screen";
+    EXPECT_FALSE(world->answerPairingRequest(false));
+    EXPECT_FALSE(world->click(kestrune::localizable("deny")));
+    phone().appear();
+    ASSERT_TRUE(advanceUntil([&] { return phone().isAuthenticated(); }, 30));
+    phone().askToPair();
+    ASSERT_TRUE(advanceUntil([&] { return world->pairingWizardAsksToAccept(); }, 5));
+    EXPECT_TRUE(world->answerPairingRequest(false));
+    EXPECT_TRUE(advanceUntil([&] { return phone().heard(PhoneApplication::kPairingRefused); }, 5));
+    EXPECT_FALSE(phone().heard(PhoneApplication::kPairingAccepted));
+    EXPECT_TRUE(world->pairingWizardShows(kestrune::InitalWizzardController::kHomePage));
+    advance(3);
+    EXPECT_FALSE(world->paired());
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "engine/session/SecurityAgentListener.h"
 #include "features/hotkeys/DDHotKeyCenter.h"
 #include "features/hotkeys/ShortCutManager.h"
+#include "features/music/MusicController.h"
 #include "features/updates/KestruneUpdater.h"
 #include "features/updates/UpdateController.h"
 #include "features/wifi/SafeWifiManager.h"
@@ -26,11 +27,14 @@
 #include "link/transport/SilentPushNotificationManager.h"
 #include "main/FeatureWiring.h"
 #include "main/ScenarioWorld.h"
+#include "menubar/navigation/SettingsWindowNavigation.h"
 #include "platform/sim/PhoneApplication.h"
 #include "platform/storage/FileEvents.h"
 #include "platform/storage/UserDefaults.h"
+#include "platform/ui/Window.h"
 #include "tests/engine/SessionFixture.h"
 #include "tests/link/BluetoothFixture.h"
+#include "uikit/splitwindow/WAYSourceListWindow.h"
 
 namespace scenariotests {
 
@@ -46,11 +50,11 @@ inline void forgetTheRoad() {
     kestrune::DataManager::resetSharedForTesting();
     kestrune::ShortCutManager::resetForTesting();
     kestrune::DDHotKeyCenter::resetForTesting();
-    // Made by whichever test first asks for it, with the Wi-Fi backend and settings of that test.
+    // The settings window's pages ask the features' shared managers, made on the devices of their test.
     kestrune::SafeWifiManager::resetSharedForTesting();
-    // The same for the updaters: the next test's update server and settings are its own.
-    kestrune::KestruneUpdater::resetSharedForTesting();
+    kestrune::MusicController::resetSharedForTesting();
     kestrune::UpdateController::resetSharedForTesting();
+    kestrune::KestruneUpdater::resetSharedForTesting();
 }
 inline const bool kRoadResetRegistered = (testsupport::addResetHook(&forgetTheRoad), true);
 
@@ -76,6 +80,10 @@ protected:
     }
     void TearDown() override {
         platform::FileEventSource::cancelAllForTesting();
+        // The application keeps the windows on screen, and through them what they show: the window goes,
+        // so that no coordinator of this test lives on into the next.
+        if (settingsWindow) settingsWindow->close();
+        settingsWindow.reset();
         machine.reset();
         world.reset();
         runUntilIdle();
@@ -83,15 +91,19 @@ protected:
         kestrune::DataManager::resetSharedForTesting();
         SessionTest::TearDown();
     }
-    // The coordinator as the application makes it, in this world; launched by a login item.
+    // The coordinator as the application makes it, in this world, with its settings window; started by the
+    // user, as `kestrune --scenario` is, so that the window opens.
     void launch() {
         kestrune::CoordinatorServices services;
         services.tutorials = world->tutorialScreens();
         services.system = std::make_shared<QuietSystem>();
+        services.splitWindow = kestrune::WAYSourceListWindow::create({200, 200, 1095, 575});
+        services.navigation = std::make_shared<kestrune::SettingsWindowNavigation>();
         if (prepareServices) prepareServices(services);
         machine = kestrune::StateMachine::create(services);
-        world->attach(machine);
-        machine->applicationDidFinishLoading(false);
+        settingsWindow = services.splitWindow;
+        world->useSettingsWindow(services.splitWindow);
+        machine->applicationDidFinishLoading(true);
         advance(1);
     }
     // Steps time in small strides until the condition holds, at most the seconds given.
@@ -116,6 +128,7 @@ protected:
 
     std::shared_ptr<kestrune::ScenarioWorld> world;
     std::shared_ptr<kestrune::StateMachine> machine;
+    std::shared_ptr<platform::ui::Window> settingsWindow;
     // Changes the coordinator's services before it is made (the features a test installs).
     std::function<void(kestrune::CoordinatorServices&)> prepareServices;
 

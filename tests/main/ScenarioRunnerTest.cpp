@@ -5,6 +5,7 @@
 
 #include <sstream>
 
+#include "app/support/Localizable.h"
 #include "features/hotkeys/DDHotKeyCenter.h"
 #include "features/hotkeys/ShortCutManager.h"
 #include "features/language/LanguageControllerMac.h"
@@ -29,10 +30,12 @@ namespace {
 class ScenarioRunnerTest : public RoadTest {
 protected:
     // Plays the scenario to its end (at most the seconds given) and answers the timeline.
-    std::string play(const Scenario& scenario, double limit = 400) {
+    std::string play(const Scenario& scenario, double limit = 400,
+                     std::function<void(const ScenarioRunner::PrintedStep&)> onStepSettled = nullptr) {
         launch();
         std::ostringstream timeline;
         ScenarioRunner runner(scenario, world, timeline);
+        runner.onStepSettled = std::move(onStepSettled);
         bool over = false;
         runner.onFinished = [&] { over = true; };
         runner.start();
@@ -46,9 +49,9 @@ protected:
         return timeline.find(part) != std::string::npos;
     }
     // The order of the parts in the timeline; false when one is missing or out of order.
-    static bool inOrder(const std::string& timeline, std::initializer_list<const char*> parts) {
+    static bool inOrder(const std::string& timeline, std::initializer_list<std::string> parts) {
         size_t at = 0;
-        for (const char* part : parts) {
+        for (const auto& part : parts) {
             at = timeline.find(part, at);
             if (at == std::string::npos) return false;
         }
@@ -60,22 +63,40 @@ protected:
 };
 
 TEST_F(ScenarioRunnerTest, TheDefaultScenarioPairsLocksUnlocksAndEndsUnlocked) {
-    auto timeline = play(*kestrune::findScenario("default"));
+    // What the settings window shows once each step has had its effect (when its pictures are taken).
+    std::vector<std::string> settled;
+    auto timeline =
+        play(*kestrune::findScenario("default"), 400, [&](const ScenarioRunner::PrintedStep& step) {
+            if (settled.size() < 2)
+                settled.push_back(step.what + (world->sees(kestrune::localizable("add_new_device_action"))
+                                                   ? ": the welcome page"
+                                                   : ": no welcome page"));
+        });
+    // The first step settles on the window's welcome page, its button in reach, not on a window still empty.
+    ASSERT_EQ(settled.size(), 2u) << timeline;
+    EXPECT_EQ(settled[0],
+              "play music in Spotify; you chose to pause music while the Mac is locked: the welcome page");
+    EXPECT_EQ(settled[1].find("click \"Add a new iPhone\""), 0u) << settled[1];
     EXPECT_TRUE(succeeded) << timeline;
     EXPECT_TRUE(inOrder(timeline,
                         {"Scenario \"default\"",
                          "   time  who    what",
-                         "you    open the pairing wizard",
+                         "you    click \"Add a new iPhone\" on the settings window's welcome page",
+                         "Mac    the pairing wizard shows its first page",
                          "phone  asks to pair",
                          "Mac    decides: ask the user to accept Ada's iPhone",
-                         "you    accept the new phone",
+                         "Mac    the pairing wizard shows the page that asks you to accept the phone",
+                         "you    press Accept on the pairing wizard",
+                         "phone  hears: the Mac's user accepted the pairing",
+                         "Mac    the pairing wizard shows the page that sets the phone up",
                          "Mac    paired with Ada's iPhone",
+                         "you switch proximity locking on, to lock at 1 m (a signal weaker than -60 dBm)",
                          "phone  goes with you as you walk away",
                          "Mac    decides: lock, the phone left",
                          "Mac    locked (proximity)",
                          "phone  hears: the Mac is locked",
                          "phone  comes back",
-                         "Mac    decides: unlock, the phone came inside",
+                         "Mac    decides: unlock, the phone came back into the unlock band",
                          "Mac    types 8 characters into the lock screen's password field and presses Enter",
                          "Mac    unlocked (proximity)",
                          "you    tap Lock",
@@ -164,13 +185,20 @@ TEST_F(ScenarioRunnerTest, OnATrustedNetworkTheLockScreenUnlocksWithoutThePhone)
     EXPECT_TRUE(inOrder(
         timeline,
         {"you    the Mac is on your home Wi-Fi network \"Harbour View\"", "Mac    paired with Ada's iPhone",
-         "you    trust \"Harbour View\"", "you    lock the screen with Control-Command-Q",
-         "Mac    the lock screen shows its password field",
+         "you    open Wi-Fi Unlock in the settings window's list",
+         "you    click \"Add this Wi-Fi network\" on the trusted Wi-Fi wizard",
+         "you    click Add under \"Harbour View\"", "you    click OK on the wizard's last page",
+         "you    lock the screen with Control-Command-Q", "Mac    the lock screen shows its password field",
          "Mac    decides: unlock, the Mac is on a trusted Wi-Fi network", "Mac    unlocked (trusted Wi-Fi)",
          "phone  goes with you as you walk away", "Wi-Fi  the home network goes down",
          "Mac    decides: lock, the phone left", "Mac    locked (proximity)",
          "end    as expected: unlocked once on the trusted network"}))
         << timeline;
+    // The network was trusted through the wizard: it asked an administrator, naming the network.
+    const auto requests = session->desktop()->authorizationRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    ASSERT_FALSE(requests[0].environment.empty());
+    EXPECT_NE(requests[0].environment[0].value.find("Harbour View"), std::string::npos);
     EXPECT_TRUE(has(timeline, "Mac    locked by hand")) << timeline;
     EXPECT_TRUE(has(timeline, "Mac    types 8 characters into the lock screen's password field")) << timeline;
     // Away on the trusted network the phone's readings decide nothing: no lock until the network changed.
@@ -204,10 +232,18 @@ TEST_F(ScenarioRunnerTest, ADropoutLocksOnTheLostLink) {
 TEST_F(ScenarioRunnerTest, AWrongPasswordIsRefused) {
     auto timeline = play(*kestrune::findScenario("wrong-password"));
     EXPECT_TRUE(succeeded) << timeline;
-    EXPECT_TRUE(inOrder(timeline, {"phone  sends a wrong password", "phone  hears: the password was refused",
-                                   "end    as expected: the pairing refused with status 4"}))
+    // The Mac says what it saw and did; the wizard, which had turned to the set-up page at Accept, stays
+    // there for the phone's next try rather than asking again to accept the phone.
+    EXPECT_TRUE(inOrder(
+        timeline,
+        {"you    press Accept on the pairing wizard",
+         "Mac    the pairing wizard shows the page that sets the phone up", "phone  sends a wrong password",
+         "Mac    the password Ada's iPhone sent does not open the account \"" + world->user() +
+             "\": the pairing is refused (status 4)",
+         "phone  hears: the password was refused", "end    as expected: the password refused"}))
         << timeline;
     EXPECT_FALSE(has(timeline, "paired with"));
+    EXPECT_TRUE(world->pairingWizardAwaitsThePhone());
 }
 
 TEST_F(ScenarioRunnerTest, TheLockShortcutLocksTheMacAndTheTimelineShowsWhatTheUserWouldSee) {
@@ -216,11 +252,12 @@ TEST_F(ScenarioRunnerTest, TheLockShortcutLocksTheMacAndTheTimelineShowsWhatTheU
     useFeatures();
     auto timeline = play(*kestrune::findScenario("hotkey"));
     EXPECT_TRUE(succeeded) << timeline;
-    EXPECT_TRUE(
-        inOrder(timeline, {"Mac    the settings window is shown", "Mac    asks for settings page devicesMenu",
-                           "Mac    the pairing wizard shows the page that asks you to accept the phone",
-                           "you    press Control+Command+L and let go", "Mac    locked (chosen on the Mac)",
-                           "end    as expected: the Mac is locked"}))
+    EXPECT_TRUE(inOrder(
+        timeline, {"Mac    the pairing wizard shows its first page, looking for phones that ask to pair",
+                   "Mac    the pairing wizard shows the page that asks you to accept the phone",
+                   "Mac    the pairing wizard shows the page that sets the phone up",
+                   "you    press Control+Command+L and let go", "Mac    locked (chosen on the Mac)",
+                   "end    as expected: the Mac is locked"}))
         << timeline;
     // The shortcut for the clipboard is registered too; the centre lets both go at the end.
     EXPECT_TRUE(keys->isRegistered(9, 0x1100));

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/base/Log.h"
 #include "platform/ui/AnimationContext.h"
 #include "platform/ui/Window.h"
 #include "tests/support/ui/Fixture.h"
@@ -213,6 +214,8 @@ public:
 };
 
 TEST_F(PagersTest, PagesLieSideBySideAndAPageAtATakenIndexReplacesTheOldOne) {
+    // The page turned to is debugging detail, logged only with the debug switch on.
+    platform::Log::setDebug(true);
     auto pager = KSWindowController::create<CountingPager>();
     ASSERT_TRUE(pager->window());
     ASSERT_TRUE(pager->scrollView());
@@ -234,6 +237,7 @@ TEST_F(PagersTest, PagesLieSideBySideAndAPageAtATakenIndexReplacesTheOldOne) {
     EXPECT_EQ(pager->scrollView()->contentView()->bounds().origin.x, 1700);
     EXPECT_EQ(pager->shown, std::vector<int64_t>{2});
     EXPECT_TRUE(logged("pageIndex: 2"));
+    platform::Log::setDebug(false);
     pager->removeControllerAtPageIndex(0);
     EXPECT_FALSE(a->view()->superview());
     EXPECT_FALSE(pager->controllerAtPageIndex(0));

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/base/Log.h"
 #include "platform/base/NotificationCenter.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Nib.h"
@@ -72,6 +73,8 @@ public:
 class ScreenAndWindowBasesTest : public ui::test::Fixture {};
 
 TEST_F(ScreenAndWindowBasesTest, APageLoadsTheLayoutItNamesOrTheOneOfItsClassOrNone) {
+    // Which view a page loaded is debugging detail, logged only with the debug switch on.
+    platform::Log::setDebug(true);
     ui::NibRegistry::add("NamedPageLayout", pageLayout(310));
     ui::NibRegistry::add("MisnamedPage", pageLayout(320));
     auto named = BaseViewController::create<NamedPage>();
@@ -87,6 +90,7 @@ TEST_F(ScreenAndWindowBasesTest, APageLoadsTheLayoutItNamesOrTheOneOfItsClassOrN
     // The view is there right after creation, and the texts were set as it loaded.
     EXPECT_EQ(named->strings, 1);
     EXPECT_TRUE(logged("Loading view: View"));
+    platform::Log::setDebug(false);
 }
 
 TEST_F(ScreenAndWindowBasesTest, PagesWithTheSameIdentifierAreEqual) {

@@ -35,7 +35,7 @@ void BaseViewController::initFromNib(ui::NibArgs& args) {
 void BaseViewController::initialize() {
     registerForLanguageUpdateNotifications();
     auto loaded = view();
-    platform::logf("Loading view: %s", loaded ? loaded->className().c_str() : "(none)");
+    platform::logDebugf("Loading view: %s", loaded ? loaded->className().c_str() : "(none)");
 }
 
 std::optional<std::string> BaseViewController::comutedNibName() const {

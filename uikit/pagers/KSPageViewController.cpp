@@ -79,7 +79,7 @@ std::shared_ptr<BaseViewController> KSPageViewController::controllerAtPageIndex(
 }
 
 void KSPageViewController::showPageAtIndex_animated(int64_t index, bool animated) {
-    platform::logf("pageIndex: %ld", static_cast<long>(index));
+    platform::logDebugf("pageIndex: %ld", static_cast<long>(index));
     if (scrollView_)
         scrollView_->scrollToPoint_animated({static_cast<double>(index) * kPageWidth, 0}, animated);
     pageIndex_ = index;

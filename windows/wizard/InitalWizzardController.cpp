@@ -6,9 +6,27 @@
 #include "app/support/Localizable.h"
 #include "features/language/TextFormat.h"
 #include "link/transport/ScanningIndicator.h"
+#include "platform/ui/Layer.h"
+#include "uikit/views/CustomColor.h"
 #include "windows/screens/KSViewControllerFactory.h"
+#include "windows/screens/ScreenLayout.h"
 
 namespace kestrune {
+
+namespace {
+
+// Deny is the way out, not the way on: an outline in the product green beside the filled Accept.
+void drawAsTheWayOut(const std::shared_ptr<ui::Button>& button) {
+    if (!button) return;
+    if (auto coloured = std::dynamic_pointer_cast<ColouredTitleButton>(button))
+        coloured->setTitleColor(kestruneGreen());
+    button->setWantsLayer(true);
+    button->layer()->setBackgroundColor(ui::Color::whiteColor());
+    button->layer()->setBorderColor(kestruneGreen());
+    button->layer()->setBorderWidth(1.5);
+}
+
+}  // namespace
 
 void InitalWizzardController::windowDidLoad() {
     KSPageViewControllerExtended::windowDidLoad();
@@ -54,6 +72,7 @@ void InitalWizzardController::initializePages() {
         [weak] {
             if (auto wizard = weak.lock()) wizard->userDidDenyConnection();
         });
+    drawAsTheWayOut(acceptViewController_->rightbutton);
     addPage(acceptViewController_, kAcceptPage, true);
     configureViewController_ = BaseViewController::create<ConfigureViewController>();
     addPage(configureViewController_, kConfigurePage, false);
@@ -137,13 +156,16 @@ bool InitalWizzardController::performCustomActionOnBackButtonToggled() {
 }
 
 void InitalWizzardController::updateAcceptViewController() {
-    if (!acceptViewController_ || !acceptViewController_->textField) return;
+    if (!acceptViewController_) return;
     std::string name;
     if (pairingMobileDevice_ && pairingMobileDevice_->mobileDeviceInfo())
         name = pairingMobileDevice_->mobileDeviceInfo()->deviceName().value_or("");
+    // The page's title is the phone asking (the screen factory leaves it for the wizard to fill).
+    if (acceptViewController_->titleTextField) acceptViewController_->titleTextField->setStringValue(name);
     // The phone's name is the phone's own text: spliced in, never read as a format.
-    acceptViewController_->textField->setStringValue(
-        stringWithTextArgument(localizable("iphone_wants_to_connect"), name));
+    if (acceptViewController_->textField)
+        acceptViewController_->textField->setStringValue(
+            stringWithTextArgument(localizable("iphone_wants_to_connect"), name));
 }
 
 void InitalWizzardController::updateRecoveryMode() {

@@ -46,18 +46,19 @@ const ui::NibRegistry::Registration kConfigureViewControllerLayout(
         auto page = sl::pageView(nib);
         auto text = sl::label(nib, {60, 290, 400, 110}, 26, true, ui::TextAlignment::Left);
         auto small = sl::label(nib, {60, 220, 400, 60}, 14, false, ui::TextAlignment::Left);
-        // The phone: its frame, then what its screen shows.
-        auto frame = nib.make<ui::ImageView>({540, 25, 250, 480});
+        // The phone: its frame, then what its screen shows. The settings window's detail pane shows the
+        // page's lower 499 points under its title bar: the phone stays below that.
+        auto frame = nib.make<ui::ImageView>({540, 10, 250, 460});
         frame->setImageScaling(ui::ImageScaling::AxesIndependently);
         frame->setImage(ui::Image::imageNamed("wizzard_phone_frame"));
-        auto time = sl::label(nib, {554, 423, 222, 18}, 11, true);
-        auto name = sl::label(nib, {562, 372, 206, 26}, 17, true);
-        auto prompt = sl::label(nib, {562, 318, 206, 48}, 12);
-        auto user = formField(nib, {572, 278, 186, 26});
-        auto password = formField(nib, {572, 244, 186, 26});
-        auto connect = sl::label(nib, {572, 186, 186, 26}, 15, true);
+        auto time = sl::label(nib, {554, 386, 222, 18}, 11, true);
+        auto name = sl::label(nib, {562, 343, 206, 26}, 17, true);
+        auto prompt = sl::label(nib, {562, 291, 206, 48}, 12);
+        auto user = formField(nib, {572, 253, 186, 26});
+        auto password = formField(nib, {572, 220, 186, 26});
+        auto connect = sl::label(nib, {572, 164, 186, 26}, 15, true);
         connect->setTextColor(kestruneGreen());
-        auto cancel = sl::label(nib, {572, 154, 186, 24}, 14);
+        auto cancel = sl::label(nib, {572, 134, 186, 24}, 14);
         for (const std::shared_ptr<ui::View>& view : std::vector<std::shared_ptr<ui::View>>{
                  text, small, frame, time, name, prompt, user, password, connect, cancel, separator(nib)})
             page->addSubview(view);

@@ -75,6 +75,31 @@ TEST_F(PairingWizardTest, EachEventAndChoiceLeadsToItsPage) {
     EXPECT_EQ(delegate->answers.size(), 2u);
 }
 
+// The request page names the phone in its title, the screen factory having left the title to the wizard;
+// Deny is drawn as the way out (an outline), not as a second Accept.
+TEST_F(PairingWizardTest, TheRequestPageIsTitledWithThePhoneAndDenyIsNotDrawnAsAccept) {
+    auto& page = *wizard->acceptViewController();
+    EXPECT_EQ(page.titleTextField->stringValue(), "");
+    wizard->didReceiveRequestToPairWithMobileDevice(phone);
+    EXPECT_EQ(page.titleTextField->stringValue(), "Ada's iPhone %n %@");
+    EXPECT_FALSE(page.titleTextField->isHidden());
+    // Another phone's request: the title follows the phone asking.
+    auto other = MobileDevice::initWithUnId("phone-2");
+    other->mobileDeviceInfo()->setDeviceName("Bo's iPhone");
+    wizard->didReceiveRequestToPairWithMobileDevice(other);
+    EXPECT_EQ(page.titleTextField->stringValue(), "Bo's iPhone");
+
+    ASSERT_TRUE(page.leftbutton->layer() && page.rightbutton->layer());
+    const auto& accept = *page.leftbutton->layer();
+    const auto& deny = *page.rightbutton->layer();
+    ASSERT_TRUE(accept.backgroundColor() && deny.backgroundColor());
+    EXPECT_FALSE(*accept.backgroundColor() == *deny.backgroundColor());
+    EXPECT_TRUE(*deny.backgroundColor() == platform::ui::Color::whiteColor());
+    EXPECT_GT(deny.borderWidth(), 0);
+    ASSERT_TRUE(deny.borderColor());
+    EXPECT_TRUE(*deny.borderColor() == *accept.backgroundColor());
+}
+
 TEST_F(PairingWizardTest, BackOnTheRequestOrLastPageDeniesAndOnTheFirstIsLeftToTheNavigation) {
     EXPECT_FALSE(wizard->performCustomActionOnBackButtonToggled());
     EXPECT_TRUE(delegate->answers.empty());
