@@ -36,7 +36,7 @@ std::string deviceIdText(const std::shared_ptr<MobileDevice>& device) {
 std::string nameOf(const std::shared_ptr<MobileDevice>& device) {
     if (device && device->mobileDeviceInfo() && device->mobileDeviceInfo()->deviceName())
         return *device->mobileDeviceInfo()->deviceName();
-    return "phone " + idText(device);
+    return "phone " + deviceIdText(device);
 }
 
 bool sameDevice(const std::shared_ptr<MobileDevice>& a, const std::shared_ptr<MobileDevice>& b) {
