@@ -7,7 +7,7 @@
 
 #include "platform/sim/radio/Radio.h"
 
-#include "tests/windows/wizards/WizardsFixture.h"
+#include "tests/windows/WizardsFixture.h"
 #include "windows/wakeunlock/MacSleepScreenViewController.h"
 
 namespace kestrune {

@@ -7,7 +7,7 @@
 #include "menubar/photos/MacControllerTrackTutorialViewDelegate.h"
 #include "menubar/photos/ManualSnapshotsTutorialViewDelegate.h"
 #include "platform/base/NotificationCenter.h"
-#include "tests/windows/wizards/WizardsFixture.h"
+#include "tests/windows/WizardsFixture.h"
 #include "windows/info/FailedLoginPhotosView.h"
 #include "windows/info/MacControlPhotosTutorialView.h"
 #include "windows/info/MacControllerTrackTutorialView.h"

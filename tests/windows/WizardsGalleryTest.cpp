@@ -6,7 +6,7 @@
 
 #include "platform/ui/SceneRegistry.h"
 #include "platform/ui/cairo/CairoRenderer.h"
-#include "tests/windows/wizards/WizardsFixture.h"
+#include "tests/windows/WizardsFixture.h"
 #include "windows/WindowArtwork.h"
 #include "windows/WizardsGallery.h"
 

@@ -9,7 +9,7 @@
 #include "engine/session/AccessibilityManager.h"
 #include "engine/session/ScreensaverPreconditions.h"
 #include "engine/session/SystemPreferences.h"
-#include "tests/windows/wizards/WizardsFixture.h"
+#include "tests/windows/WizardsFixture.h"
 #include "uikit/views/CustomColor.h"
 #include "windows/preferences/AccessibilityUpdateVM.h"
 #include "windows/preferences/ScreensaverUpdateVM.h"

@@ -7,7 +7,7 @@
 #include "engine/coordinator/MacSleepScreenViewControllerDelegate.h"
 #include "link/transport/CommandLineBluetoothCache.h"
 #include "platform/sim/radio/Radio.h"
-#include "tests/windows/wizards/WizardsFixture.h"
+#include "tests/windows/WizardsFixture.h"
 #include "uikit/bases/KSWindowControllerPage.h"
 #include "windows/preferences/AccessibilityUpdateVM.h"
 #include "windows/preferences/ScreensaverUpdateVM.h"

@@ -12,7 +12,7 @@
 #include "features/sharing/SocialManager.h"
 #include "menubar/photos/FailedLoginPhotosViewDelegate.h"
 #include "menubar/photos/MacControllerTrackTutorialViewDelegate.h"
-#include "tests/windows/wizards/WizardsFixture.h"
+#include "tests/windows/WizardsFixture.h"
 #include "uikit/bases/KSWindowControllerPage.h"
 #include "uikit/bases/KestruneListViewWindow.h"
 #include "windows/info/FailedLoginPhotosView.h"

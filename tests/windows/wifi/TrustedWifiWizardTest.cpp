@@ -6,7 +6,7 @@
 
 #include "app/records/DeviceLocalSettings.h"
 #include "platform/system/SecurityServices.h"
-#include "tests/windows/wizards/WizardsFixture.h"
+#include "tests/windows/WizardsFixture.h"
 #include "windows/wifi/SafeWifiCell.h"
 #include "windows/wifi/SafeWifiFinishViewModel.h"
 #include "windows/wifi/SafeWifiNewViewModel.h"

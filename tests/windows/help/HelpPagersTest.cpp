@@ -8,7 +8,7 @@
 #include "link/transport/CommandLineBluetoothCache.h"
 #include "platform/sim/radio/Radio.h"
 #include "platform/storage/Files.h"
-#include "tests/windows/wizards/WizardsFixture.h"
+#include "tests/windows/WizardsFixture.h"
 #include "windows/help/ClearCacheController.h"
 #include "windows/help/HelpTutorialController.h"
 #include "windows/help/InitialConnectionTroubleShoot.h"
