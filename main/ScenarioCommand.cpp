@@ -1,6 +1,7 @@
 #include "main/ScenarioCommand.h"
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <ctime>
@@ -48,6 +49,9 @@ std::string ScenarioCommand::defaultLogPath(const std::string& scenario) {
 std::unique_ptr<ScenarioCommand> ScenarioCommand::prepare(const CommandLineOptions& options,
                                                           const std::string& logPath) {
     if (options.mode != CommandLineOptions::Mode::Scenario) return nullptr;
+    // The scenarios' Mac has a name of its own, as its phone has: the timeline and the pictures read the
+    // same on every machine that plays them (unless the environment names the Mac).
+    setenv("KESTRUNE_COMPUTER_NAME", "Ada's MacBook Pro", 0);
     std::FILE* log = openLog(logPath);
     if (!log) std::cerr << "kestrune: cannot write the log " << logPath << "; it goes to standard error\n";
     return std::unique_ptr<ScenarioCommand>(
