@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,8 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     // The scenes wait for fades and animated texts to end: in virtual time, from this moment, they end at
     // once and every date a picture shows is today's.
     platform::Clock::useVirtualTime(platform::Clock::now());
+    // The Mac of the pictures has the name the scenarios give it, not this machine's.
+    setenv("KESTRUNE_COMPUTER_NAME", "Ada's MacBook Pro", 0);
     platform::ui::DisplayCycle::install();
     installInterfaceKitHelpers();
     // The Mac of the pictures has the simulated camera the application runs with: the photo window shows
