@@ -3,45 +3,21 @@
 #include "app/support/KSUrlManager.h"
 #include "platform/base/Log.h"
 #include "platform/base/NotificationCenter.h"
+#include "platform/base/Strings.h"
+#include "platform/services/SoftwareUpdater.h"
 
 namespace kestrune {
 
 namespace {
-// Digits, in groups joined by single dots ("3", "3.6.1"). Anything else ("latest", "1.2.3-beta", "")
-// would compare as newer or older than it is meant, and the panel would warn about it every day.
-bool isDottedNumbers(const std::string& text) {
-    bool digitBefore = false;
-    for (char c : text) {
-        if (c >= '0' && c <= '9') {
-            digitBefore = true;
-        } else if (c == '.' && digitBefore) {
-            digitBefore = false;
-        } else {
-            return false;
-        }
-    }
-    return digitBefore;
-}
-
-// The text as a log line may show it: short, on one line, printable.
-std::string shown(const std::string& text) {
-    constexpr size_t kLongest = 40;
-    std::string out;
-    for (size_t i = 0; i < text.size() && i < kLongest; ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        out += (c >= 0x20 && c < 0x7f) ? static_cast<char>(c) : '?';
-    }
-    return text.size() > kLongest ? out + "..." : out;
-}
 
 std::optional<std::string> versionFor(const platform::Value& root, const char* key) {
     const platform::Value& value = root[key];
-    if (value.string() && isDottedNumbers(*value.string())) return *value.string();
+    if (value.string() && platform::SoftwareUpdater::isDottedVersion(*value.string())) return *value.string();
     if (value.string())
         platform::logf(
             "RemoteChecker: the configuration's \"%s\" is \"%s\", not dotted numbers; it counts "
             "as missing",
-            key, shown(*value.string()).c_str());
+            key, platform::printableForLog(*value.string()).c_str());
     else if (!value.isNull())
         platform::logf("RemoteChecker: the configuration's \"%s\" is %s, not a text; it counts as missing",
                        key, value.description().c_str());

@@ -242,4 +242,13 @@ int caseInsensitiveCompare(std::string_view a, std::string_view b) {
     return r < 0 ? -1 : (r > 0 ? 1 : 0);
 }
 
+std::string printableForLog(std::string_view text, size_t longest) {
+    std::string out;
+    for (size_t i = 0; i < text.size() && i < longest; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        out += (c >= 0x20 && c < 0x7f) ? static_cast<char>(c) : '?';
+    }
+    return text.size() > longest ? out + "..." : out;
+}
+
 }  // namespace platform

@@ -32,5 +32,8 @@ std::string toLowerASCII(std::string_view text);
 std::string toUpperASCII(std::string_view text);
 // Compares with letters folded to one case; a text that is a prefix of another comes first.
 int caseInsensitiveCompare(std::string_view a, std::string_view b);
+// Outside text as a log line may show it: at most `longest` bytes (then "..."), on one line, each byte
+// that is not printable ASCII shown as "?".
+std::string printableForLog(std::string_view text, size_t longest = 40);
 
 }  // namespace platform

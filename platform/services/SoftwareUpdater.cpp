@@ -25,17 +25,6 @@ namespace platform {
 namespace {
 std::mutex gSharedMutex;
 std::shared_ptr<SoftwareUpdater> gShared;  // guarded by gSharedMutex
-
-// A text from the feed as a log line may show it: short, on one line, printable.
-std::string printableForLog(const std::string& text) {
-    constexpr size_t kLongest = 40;
-    std::string out;
-    for (size_t i = 0; i < text.size() && i < kLongest; ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        out += (c >= 0x20 && c < 0x7f) ? static_cast<char>(c) : '?';
-    }
-    return text.size() > kLongest ? out + "..." : out;
-}
 }  // namespace
 
 std::shared_ptr<SoftwareUpdater> SoftwareUpdater::sharedUpdater() {

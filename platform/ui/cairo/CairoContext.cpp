@@ -164,6 +164,23 @@ void gaussianBlurA8(cairo_surface_t* mask, double sigma) {
     }
     cairo_surface_mark_dirty(mask);
 }
+// A rectangle's extent on the device: the bounds of its four corners under the current transform.
+struct DeviceBox {
+    double left = INFINITY, top = INFINITY, right = -INFINITY, bottom = -INFINITY;
+};
+DeviceBox deviceBox(cairo_t* cr, Rect rect) {
+    DeviceBox box;
+    for (auto [x, y] : {std::pair{rect.minX(), rect.minY()},
+                        {rect.maxX(), rect.minY()},
+                        {rect.minX(), rect.maxY()},
+                        {rect.maxX(), rect.maxY()}}) {
+        cairo_user_to_device(cr, &x, &y);
+        box.left = std::min(box.left, x), box.right = std::max(box.right, x);
+        box.top = std::min(box.top, y), box.bottom = std::max(box.bottom, y);
+    }
+    return box;
+}
+
 }  // namespace
 
 void CairoContext::drawShadowOf(cairo_t* cr, const BezierPath& path, const Shadow& shadow, bool fill,
@@ -209,15 +226,7 @@ void CairoContext::paintShadow(cairo_t* cr, const Shadow& shadow, Rect extent,
         cairo_mask_surface(target, mask, ox, oy);
     };
     // The shape's extent on the device, grown by the blur's reach and kept to what can be seen.
-    double left = INFINITY, top = INFINITY, right = -INFINITY, bottom = -INFINITY;
-    for (auto [x, y] : {std::pair{extent.minX(), extent.minY()},
-                        {extent.maxX(), extent.minY()},
-                        {extent.minX(), extent.maxY()},
-                        {extent.maxX(), extent.maxY()}}) {
-        cairo_user_to_device(cr, &x, &y);
-        left = std::min(left, x), right = std::max(right, x);
-        top = std::min(top, y), bottom = std::max(bottom, y);
-    }
+    const auto [left, top, right, bottom] = deviceBox(cr, extent);
     const double reach = sigma < 0.5 ? 1 : std::ceil(3 * sigma) + 1;
     cairo_identity_matrix(cr);
     double cx1, cy1, cx2, cy2;
@@ -329,15 +338,7 @@ void CairoContext::drawFocusRing(Rect maskBounds, const std::function<void()>& d
     const double scale = std::sqrt(std::abs(m.xx * m.yy - m.xy * m.yx));
     const double ringPixels = kFocusRingWidth * scale;
     const int reach = static_cast<int>(std::ceil(ringPixels)) + 1;
-    double left = INFINITY, top = INFINITY, right = -INFINITY, bottom = -INFINITY;
-    for (auto [x, y] : {std::pair{maskBounds.minX(), maskBounds.minY()},
-                        {maskBounds.maxX(), maskBounds.minY()},
-                        {maskBounds.minX(), maskBounds.maxY()},
-                        {maskBounds.maxX(), maskBounds.maxY()}}) {
-        cairo_user_to_device(cr_, &x, &y);
-        left = std::min(left, x), right = std::max(right, x);
-        top = std::min(top, y), bottom = std::max(bottom, y);
-    }
+    const auto [left, top, right, bottom] = deviceBox(cr_, maskBounds);
     const int ox = static_cast<int>(std::floor(left)) - reach, oy = static_cast<int>(std::floor(top)) - reach;
     const int width = static_cast<int>(std::ceil(right)) + reach - ox;
     const int height = static_cast<int>(std::ceil(bottom)) + reach - oy;
