@@ -37,8 +37,11 @@ void note(const std::string& call) {
 }
 
 void startUserLogging(CRKReadOnlyContext*, CRKWritableContext* writable, const CRKContextInitData* data) {
+    // Another start-up block may be opening the kit's log at this moment: the descriptor is read as the
+    // log installs it, atomically.
+    const int32_t descriptor = std::atomic_ref<int32_t>(writable->logDescriptor).load();
     note("logging " + std::to_string(data->maxCustomKeys) + " " +
-         std::to_string(writable->logDescriptor == -1 || writable->logDescriptor >= 0));
+         std::to_string(descriptor == -1 || descriptor >= 0));
 }
 void startBinaryImages(const char* path, CRKWritableContext* writable) {
     note(std::string("images ") + path);
