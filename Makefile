@@ -31,9 +31,9 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 # already fills its cache.
 CMAKE_COMMON := -DCMAKE_EXPORT_COMPILE_COMMANDS=ON $$(command -v ccache >/dev/null && \
                 echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-# A first build of the application from nothing takes about this many minutes of one core (13 measured
-# on a busy 8-core x86 machine, with room to spare); `make run` says what that makes with its jobs.
-FIRST_BUILD_CORE_MINUTES ?= 16
+# A first build of the application from nothing takes about this many minutes of one core (10.7 measured
+# on an 8-core x86 machine, with room to spare); `make run` says what that makes with its jobs.
+FIRST_BUILD_CORE_MINUTES ?= 13
 
 .PHONY: deps run-deps build run road-pictures test test-whole test-optimised tsan bench fuzz fuzz-deps clean format
 
