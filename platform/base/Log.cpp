@@ -11,9 +11,9 @@
 #include <cstring>
 #include <ctime>
 #include <mutex>
-#include <vector>
 
 #include "platform/base/Clock.h"
+#include "platform/base/Strings.h"
 
 namespace platform {
 
@@ -32,19 +32,6 @@ std::atomic<bool>& debugSwitch() {
         return value && *value && std::strcmp(value, "0") != 0;
     }();
     return on;
-}
-__attribute__((format(printf, 1, 0))) std::string formatLine(const char* format, va_list args) {
-    va_list copy;
-    va_copy(copy, args);
-    int needed = vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::string line;
-    if (needed > 0) {
-        std::vector<char> buffer(static_cast<size_t>(needed) + 1);
-        vsnprintf(buffer.data(), buffer.size(), format, args);
-        line.assign(buffer.data(), static_cast<size_t>(needed));
-    }
-    return line;
 }
 }  // namespace
 
@@ -88,7 +75,7 @@ void logLine(const std::string& line) {
 void logf(const char* text, ...) {
     va_list args;
     va_start(args, text);
-    std::string line = formatLine(text, args);
+    std::string line = vformat(text, args);
     va_end(args);
     logLine(line);
 }
@@ -97,7 +84,7 @@ void logDebugf(const char* text, ...) {
     if (!Log::debug()) return;
     va_list args;
     va_start(args, text);
-    std::string line = formatLine(text, args);
+    std::string line = vformat(text, args);
     va_end(args);
     logLine(line);
 }

@@ -5,9 +5,7 @@
 
 namespace platform {
 
-std::string format(const char* fmt, ...) {
-    va_list args;
-    va_start(args, fmt);
+std::string vformat(const char* fmt, va_list args) {
     va_list copy;
     va_copy(copy, args);
     int needed = vsnprintf(nullptr, 0, fmt, copy);
@@ -18,6 +16,13 @@ std::string format(const char* fmt, ...) {
         vsnprintf(out.data(), out.size(), fmt, args);
         out.resize(static_cast<size_t>(needed));
     }
+    return out;
+}
+
+std::string format(const char* fmt, ...) {
+    va_list args;
+    va_start(args, fmt);
+    std::string out = vformat(fmt, args);
     va_end(args);
     return out;
 }

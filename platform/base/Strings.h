@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdarg>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -10,6 +11,8 @@ namespace platform {
 
 // printf-style formatting into a string.
 std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+// The same over an argument list (which it consumes).
+std::string vformat(const char* fmt, va_list args) __attribute__((format(printf, 1, 0)));
 
 // UTF-8 <-> UTF-16. Rules that count characters count UTF-16 units, as the original platform does.
 // Invalid UTF-8 bytes become U+FFFD; none is returned only by the strict decoder.

@@ -151,6 +151,15 @@ void boxBlurA8(unsigned char* data, int width, int height, int stride, int radiu
 }
 
 // Three box blurs in each direction come close to a Gaussian of deviation sigma (in pixels).
+// A drawing into a mask whose pixel (0, 0) is the device's pixel (ox, oy), under the device's matrix m.
+cairo_t* maskDrawing(cairo_surface_t* mask, cairo_matrix_t m, int ox, int oy) {
+    cairo_t* mc = cairo_create(mask);
+    m.x0 -= ox;
+    m.y0 -= oy;
+    cairo_set_matrix(mc, &m);
+    return mc;
+}
+
 void gaussianBlurA8(cairo_surface_t* mask, double sigma) {
     const int radius = static_cast<int>(std::lround((std::sqrt(4 * sigma * sigma + 1) - 1) / 2));
     if (radius < 1) return;
@@ -237,11 +246,7 @@ void CairoContext::paintShadow(cairo_t* cr, const Shadow& shadow, Rect extent,
     const int height = static_cast<int>(std::ceil(std::min(bottom + reach, cy2 + reach))) - oy;
     if (width > 0 && height > 0) {
         cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, width, height);
-        cairo_t* mc = cairo_create(mask);
-        cairo_matrix_t shifted = m;
-        shifted.x0 -= ox;
-        shifted.y0 -= oy;
-        cairo_set_matrix(mc, &shifted);
+        cairo_t* mc = maskDrawing(mask, m, ox, oy);
         paintShape(mc);
         cairo_destroy(mc);
         if (sigma >= 0.5) gaussianBlurA8(mask, sigma);
@@ -345,11 +350,7 @@ void CairoContext::drawFocusRing(Rect maskBounds, const std::function<void()>& d
     if (width <= 0 || height <= 0 || static_cast<long>(width) * height > 16L * 1024 * 1024) return;
     cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, width, height);
     {
-        cairo_t* mc = cairo_create(mask);
-        cairo_matrix_t shifted = m;
-        shifted.x0 -= ox;
-        shifted.y0 -= oy;
-        cairo_set_matrix(mc, &shifted);
+        cairo_t* mc = maskDrawing(mask, m, ox, oy);
         // The mask's drawing goes through a context of its own, so that its fills land in the mask.
         CairoContext maskContext(mc, flipped_);
         GraphicsContext::Scope scope(&maskContext);
