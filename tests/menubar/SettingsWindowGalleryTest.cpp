@@ -39,13 +39,11 @@ TEST_F(SettingsWindowGalleryTest, EverySceneIsTheWholeWindow) {
     const auto names = ui::SceneRegistry::names();
     EXPECT_EQ(names.size(), 22u);
     const std::string dir = home() + "/settings";
-    EXPECT_EQ(ui::SceneRegistry::renderAll(dir, {}), 0);
+    const auto scenes = renderEveryScene(dir);
     EXPECT_EQ(installs, 1);
-    for (const auto& name : names) {
-        auto picture = ui::Image::initWithContentsOfFile(dir + "/" + name + ".png");
-        ASSERT_TRUE(picture) << name;
-        EXPECT_EQ(picture->bitmap()->width, 2 * 1095) << name;
-        EXPECT_EQ(picture->bitmap()->height, 2 * 575) << name;
+    for (const auto& scene : scenes) {
+        EXPECT_EQ(scene.width, 2 * 1095) << scene.name;
+        EXPECT_EQ(scene.height, 2 * 575) << scene.name;
     }
 
     // The screen pushed over the devices page.

@@ -136,6 +136,18 @@ std::shared_ptr<Image> Fixture::registerImage(const std::string& name, Size size
     return image;
 }
 
+std::vector<Fixture::RenderedScene> Fixture::renderEveryScene(const std::string& dir) {
+    EXPECT_EQ(SceneRegistry::renderAll(dir, {}), 0);
+    std::vector<RenderedScene> rendered;
+    for (const auto& name : SceneRegistry::names()) {
+        auto picture = Image::initWithContentsOfFile(dir + "/" + name + ".png");
+        EXPECT_TRUE(picture && picture->bitmap()) << name;
+        if (picture && picture->bitmap())
+            rendered.push_back({name, picture->bitmap()->width, picture->bitmap()->height});
+    }
+    return rendered;
+}
+
 Bitmap Fixture::renderPNG(View& view, const std::string& path) {
     CairoRenderer renderer;
     auto w = view.window();

@@ -50,6 +50,14 @@ protected:
 
     // Pixels of a view through the Cairo renderer, written as a PNG file; answers the bitmap.
     Bitmap renderPNG(View& view, const std::string& path);
+    // Every registered scene rendered into `dir` (the test fails where one fails or leaves no picture);
+    // answers each scene's name with its picture's size in pixels.
+    struct RenderedScene {
+        std::string name;
+        int width = 0;
+        int height = 0;
+    };
+    std::vector<RenderedScene> renderEveryScene(const std::string& dir);
 
 private:
     std::unique_ptr<testsupport::LogCapture> log_;
