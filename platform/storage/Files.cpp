@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
@@ -422,12 +423,22 @@ namespace {
 // Renames the file to "<path>.<label>-<unix time>"; none (errno set) when the rename failed.
 std::optional<std::string> renameAside(const std::string& path, const std::string& label) {
     long long stamp = static_cast<long long>(std::floor(Clock::now()));
-    std::string target = format("%s.%s-%lld", path.c_str(), label.c_str(), stamp);
-    // Two files kept in the same second must not overwrite each other's remains.
-    for (int n = 2; Files::exists(target) && n < 1000; ++n)
-        target = format("%s.%s-%lld-%d", path.c_str(), label.c_str(), stamp, n);
-    if (::rename(path.c_str(), target.c_str()) != 0) return std::nullopt;
-    return target;
+    // Two files kept in the same second must not overwrite each other's remains, so a name already
+    // taken is never replaced: the rename itself refuses it where the file system can, a check before
+    // it where it cannot. When every name is taken the file stays where it is.
+    for (int n = 1; n < 1000; ++n) {
+        const std::string target = n == 1 ? format("%s.%s-%lld", path.c_str(), label.c_str(), stamp)
+                                           : format("%s.%s-%lld-%d", path.c_str(), label.c_str(), stamp, n);
+        int result = ::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE);
+        if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            if (Files::exists(target)) continue;
+            result = ::rename(path.c_str(), target.c_str());
+        }
+        if (result == 0) return target;
+        if (errno != EEXIST) return std::nullopt;
+    }
+    errno = EEXIST;
+    return std::nullopt;
 }
 }  // namespace
 

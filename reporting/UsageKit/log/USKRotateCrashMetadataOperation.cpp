@@ -18,11 +18,14 @@ void USKRotateCrashMetadataOperation::main() {
     // Runs once per launch, at the kit's set-up, before this launch writes the file: the copies that
     // writes cut short by a kill left beside it are removed here, as the application's stores do.
     platform::Files::removeLeftoverTemporaryFiles(crashMetadataURL_);
-    if (platform::Files::exists(crashMetadataURL_)) {
+    if (platform::Files::isRegularFile(crashMetadataURL_)) {
+        // Read, not removed: the write below replaces it at once, so a kill in between keeps the
+        // previous launch's metadata for the next one.
         crashMetadata_ = std::make_shared<USKCrashMetadata>(
             USKCrashMetadata::readSerializedDictionaryFromURL(crashMetadataURL_));
-        platform::Files::remove(crashMetadataURL_);
     } else {
+        // A folder or a link in the file's place holds nothing of ours to read: set aside, not deleted.
+        if (platform::Files::exists(crashMetadataURL_)) platform::Files::moveAside(crashMetadataURL_);
         crashMetadata_ = std::make_shared<USKCrashMetadata>(platform::Value::Dictionary{});
     }
     USKCrashMetadata::writeSerializedDictionary_toURL(currentMetadataDictionary_, crashMetadataURL_);

@@ -223,6 +223,16 @@ TEST_F(FilesTest, MoveAsideKeepsEveryBadFile) {
     EXPECT_EQ(Files::read(*first)->toString(), "garbage 1");
     EXPECT_EQ(Files::read(*second)->toString(), "garbage 2");
     EXPECT_FALSE(Files::moveAside(path("nothing-here")));
+
+    // With every name of this second taken, the file stays where it is and no remains are replaced.
+    for (int n = 3; n < 1000; ++n)
+        ASSERT_TRUE(Files::writeAtomically(file + ".unreadable-1800000123-" + std::to_string(n),
+                                           Data::fromString("remains")));
+    ASSERT_TRUE(Files::writeAtomically(file, Data::fromString("garbage 3")));
+    EXPECT_FALSE(Files::moveAside(file));
+    EXPECT_EQ(Files::read(file)->toString(), "garbage 3");
+    EXPECT_EQ(Files::read(*second)->toString(), "garbage 2");
+    EXPECT_EQ(Files::read(file + ".unreadable-1800000123-999")->toString(), "remains");
 }
 
 // The tracker file is appended to: a link put in its place must not carry the line into another file.

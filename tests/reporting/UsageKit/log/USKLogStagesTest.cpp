@@ -157,6 +157,37 @@ TEST_F(USKLogStagesTest, LaunchMetadataIsHandedToTheNextLaunch) {
     EXPECT_TRUE(reporting::USKCrashMetadata::readSerializedDictionaryFromURL(path));
 }
 
+TEST_F(USKLogStagesTest, TheRotationLosesNeitherThePreviousMetadataNorAFolderInItsPlace) {
+    const std::string path = home() + "/crash_metadata";
+    reporting::USKMetadata::Fields fields;
+    fields.executionIdentifier = "previous";
+    reporting::USKRotateCrashMetadataOperation(path, std::make_shared<reporting::USKMetadata>(fields)).main();
+
+    // This launch's write fails as a kill or a full disk would cut it: the previous launch's metadata
+    // is still there for the next one.
+    fields.executionIdentifier = "cut short";
+    Files::failNextWriteAfter(3);
+    reporting::USKRotateCrashMetadataOperation(path, std::make_shared<reporting::USKMetadata>(fields)).main();
+    auto kept = reporting::USKCrashMetadata::readSerializedDictionaryFromURL(path);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->at("session_id"), platform::Value("previous"));
+
+    // A folder where the file belongs is set aside with what it holds, and the file is written.
+    ASSERT_TRUE(Files::remove(path));
+    ASSERT_TRUE(Files::createDirectories(path + "/inside", 0700));
+    ASSERT_TRUE(Files::writeAtomically(path + "/inside/keep", platform::Data::fromString("mine"), 0600));
+    reporting::USKRotateCrashMetadataOperation rotate(path, std::make_shared<reporting::USKMetadata>(fields));
+    rotate.main();
+    ASSERT_TRUE(rotate.crashMetadata()->rawMetadataDictionary());
+    EXPECT_TRUE(rotate.crashMetadata()->rawMetadataDictionary()->empty());
+    EXPECT_TRUE(reporting::USKCrashMetadata::readSerializedDictionaryFromURL(path));
+    bool setAside = false;
+    for (const auto& name : Files::listDirectory(home()))
+        if (name.rfind("crash_metadata.unreadable-", 0) == 0)
+            setAside = Files::read(home() + "/" + name + "/inside/keep").has_value();
+    EXPECT_TRUE(setAside);
+}
+
 TEST_F(USKLogStagesTest, NoStageWritesThroughALinkPutAtItsPath) {
     const std::string victim = home() + "/victim";
     ASSERT_TRUE(Files::writeAtomically(victim, platform::Data::fromString("precious"), 0600));
