@@ -150,7 +150,6 @@ void boxBlurA8(unsigned char* data, int width, int height, int stride, int radiu
     }
 }
 
-// Three box blurs in each direction come close to a Gaussian of deviation sigma (in pixels).
 // A drawing into a mask whose pixel (0, 0) is the device's pixel (ox, oy), under the device's matrix m.
 cairo_t* maskDrawing(cairo_surface_t* mask, cairo_matrix_t m, int ox, int oy) {
     cairo_t* mc = cairo_create(mask);
@@ -160,6 +159,7 @@ cairo_t* maskDrawing(cairo_surface_t* mask, cairo_matrix_t m, int ox, int oy) {
     return mc;
 }
 
+// Three box blurs in each direction come close to a Gaussian of deviation sigma (in pixels).
 void gaussianBlurA8(cairo_surface_t* mask, double sigma) {
     const int radius = static_cast<int>(std::lround((std::sqrt(4 * sigma * sigma + 1) - 1) / 2));
     if (radius < 1) return;

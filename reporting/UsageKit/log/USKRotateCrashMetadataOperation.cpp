@@ -19,10 +19,11 @@ void USKRotateCrashMetadataOperation::main() {
     // writes cut short by a kill left beside it are removed here, as the application's stores do.
     platform::Files::removeLeftoverTemporaryFiles(crashMetadataURL_);
     if (platform::Files::isRegularFile(crashMetadataURL_)) {
-        // Read, not removed: the write below replaces it at once, so a kill in between keeps the
-        // previous launch's metadata for the next one.
+        // Removed once read: should this launch's write fail, the next launch must find no metadata
+        // rather than take the one read here for its own predecessor's.
         crashMetadata_ = std::make_shared<USKCrashMetadata>(
             USKCrashMetadata::readSerializedDictionaryFromURL(crashMetadataURL_));
+        platform::Files::removeRegularFile(crashMetadataURL_);
     } else {
         // A folder or a link in the file's place holds nothing of ours to read: set aside, not deleted.
         if (platform::Files::exists(crashMetadataURL_)) platform::Files::moveAside(crashMetadataURL_);

@@ -157,23 +157,24 @@ TEST_F(USKLogStagesTest, LaunchMetadataIsHandedToTheNextLaunch) {
     EXPECT_TRUE(reporting::USKCrashMetadata::readSerializedDictionaryFromURL(path));
 }
 
-TEST_F(USKLogStagesTest, TheRotationLosesNeitherThePreviousMetadataNorAFolderInItsPlace) {
+TEST_F(USKLogStagesTest, TheRotationHandsOnNoStaleMetadataAndSetsAFolderInItsPlaceAside) {
     const std::string path = home() + "/crash_metadata";
     reporting::USKMetadata::Fields fields;
     fields.executionIdentifier = "previous";
     reporting::USKRotateCrashMetadataOperation(path, std::make_shared<reporting::USKMetadata>(fields)).main();
 
-    // This launch's write fails as a kill or a full disk would cut it: the previous launch's metadata
-    // is still there for the next one.
+    // This launch's write fails as a full disk would cut it: it read the previous launch's metadata,
+    // and the next launch must not take that one for its own predecessor's.
     fields.executionIdentifier = "cut short";
     Files::failNextWriteAfter(3);
-    reporting::USKRotateCrashMetadataOperation(path, std::make_shared<reporting::USKMetadata>(fields)).main();
-    auto kept = reporting::USKCrashMetadata::readSerializedDictionaryFromURL(path);
-    ASSERT_TRUE(kept);
-    EXPECT_EQ(kept->at("session_id"), platform::Value("previous"));
+    reporting::USKRotateCrashMetadataOperation cutShort(path, std::make_shared<reporting::USKMetadata>(fields));
+    cutShort.main();
+    auto read = cutShort.crashMetadata()->dictionaryRepresentationWithStartTime(0);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->at("session_id"), platform::Value("previous"));
+    EXPECT_FALSE(Files::exists(path));
 
     // A folder where the file belongs is set aside with what it holds, and the file is written.
-    ASSERT_TRUE(Files::remove(path));
     ASSERT_TRUE(Files::createDirectories(path + "/inside", 0700));
     ASSERT_TRUE(Files::writeAtomically(path + "/inside/keep", platform::Data::fromString("mine"), 0600));
     reporting::USKRotateCrashMetadataOperation rotate(path, std::make_shared<reporting::USKMetadata>(fields));
