@@ -120,7 +120,7 @@ bool saysConnected(const std::shared_ptr<MobileDevice>& device) {
 
 DataManager& DataManager::shared() {
     return gSharedDataManager.get([] { return new DataManager; },
-                       [](DataManager& manager) { manager.initializeData(); });
+                                  [](DataManager& manager) { manager.initializeData(); });
 }
 
 void DataManager::resetSharedForTesting() {
@@ -132,9 +132,16 @@ void DataManager::initializeData() {
     // Saves cut short by a kill leave their temporary copies; this is the one moment no save runs.
     platform::Files::removeLeftoverTemporaryFiles(Utilities::applicationFilesDirectory());
     platform::Files::removeLeftoverTemporaryFiles(Utilities::applicationDataKestruneDirectoryFilePath());
-    // So do photos cut short while being written; the photo folders hold nothing else of anyone's.
-    for (const auto& folder : Utilities::photoFolderPaths())
-        platform::Files::removeLeftoverTemporaryFilesInFolder(folder);
+    // So do photos cut short while being written; the photo folders hold nothing else of anyone's. One
+    // that is a link leads into a folder of the user's, where such a name may be another program's save
+    // in progress: it is left alone, as deleting photos leaves it.
+    for (const auto& folder : Utilities::photoFolderPaths()) {
+        if (Utilities::isFolderItself(folder))
+            platform::Files::removeLeftoverTemporaryFilesInFolder(folder);
+        else if (platform::Files::exists(folder))
+            platform::logf("The photo folder %s is a link or no folder; nothing in it is removed",
+                           folder.c_str());
+    }
     pairingRequestsInQueue_.clear();
     model_ = getSavedDataModel();
     applicationDataModel_ = applicationData();

@@ -54,6 +54,11 @@ std::vector<std::string> Utilities::photoFolderPaths() {
     return {data + "/MugShots", data + "/LoginImages", data + "/ManualSnapshots"};
 }
 
+bool Utilities::isFolderItself(const std::string& path) {
+    struct stat info {};
+    return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 std::string Utilities::documentsDirectory() {
     return platform::StandardFolders::documents();
 }

@@ -26,6 +26,9 @@ public:
     // The three photo folders inside the data folder (failed logins, logins, manual snapshots), not
     // created here: the only places a record's photo may be.
     static std::vector<std::string> photoFolderPaths();
+    // Whether the path itself is a folder: a link is not, whatever it points to. A photo folder that is
+    // a link leads into a folder of someone else's, where nothing may be removed.
+    static bool isFolderItself(const std::string& path);
     static std::string documentsDirectory();
     static std::string kestruneDocumentsDirectory();
 

@@ -1,6 +1,7 @@
 #include "features/photos/FailedLoginHelper.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "app/support/NSDateFormatterHelper.h"
 #include "app/support/Utilities.h"
@@ -47,6 +48,16 @@ std::string FailedLoginHelper::newImageFilePathManualSnapshotsForDate(const plat
 
 std::string FailedLoginHelper::imageNameFordate(const platform::Date& date) {
     return stringForDateToSeconds(date) + ".png";
+}
+
+bool FailedLoginHelper::isImageName(const std::string& name) {
+    constexpr std::string_view kForm = "dddd-dd-dd dd:dd:dd.png";
+    if (name.size() != kForm.size()) return false;
+    for (size_t i = 0; i < kForm.size(); ++i) {
+        const bool matches = kForm[i] == 'd' ? name[i] >= '0' && name[i] <= '9' : name[i] == kForm[i];
+        if (!matches) return false;
+    }
+    return true;
 }
 
 std::string FailedLoginHelper::stringForDateToSeconds(const platform::Date& date) {

@@ -29,6 +29,8 @@ public:
     static std::string newImageFilePathLoginForDate(const platform::Date& date);
     static std::string newImageFilePathManualSnapshotsForDate(const platform::Date& date);
     static std::string imageNameFordate(const platform::Date& date);
+    // Whether the name has the form imageNameFordate gives: "dddd-dd-dd dd:dd:dd.png", digits at the d's.
+    static bool isImageName(const std::string& name);
     static std::string stringForDateToSeconds(const platform::Date& date);
     static std::string stringForDateToMinutes(const platform::Date& date);
 

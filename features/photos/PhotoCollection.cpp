@@ -1,38 +1,43 @@
 #include "features/photos/PhotoCollection.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cctype>
 
 #include "app/support/Utilities.h"
+#include "features/photos/FailedLoginHelper.h"
 #include "platform/base/Strings.h"
 #include "platform/storage/Files.h"
 
 namespace kestrune {
 
 namespace {
-bool isFolderItself(const std::string& path) {
-    struct stat info {};
-    return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
+// Where the application's photos may be: its photo folders, and the Documents folder that stands in for
+// one that could not be made.
+struct PhotoPlaces {
+    std::vector<std::string> folders = Utilities::photoFolderPaths();
+    std::string documents = Utilities::documentsDirectory();
+};
 
-bool isPhotoIn(const std::string& path, const std::vector<std::string>& folders) {
+bool isPhotoIn(const std::string& path, const PhotoPlaces& places) {
     const std::string folder = platform::Files::parentPath(path);
-    if (std::find(folders.begin(), folders.end(), folder) == folders.end()) return false;
-    return platform::Files::isRegularFile(path) && isFolderItself(folder);
+    if (std::find(places.folders.begin(), places.folders.end(), folder) != places.folders.end())
+        return platform::Files::isRegularFile(path) && Utilities::isFolderItself(folder);
+    // The Documents folder is the user's: only a file named as photos are named is taken for one.
+    return folder == places.documents &&
+           FailedLoginHelper::isImageName(platform::Files::lastPathComponent(path)) &&
+           platform::Files::isRegularFile(path);
 }
 }  // namespace
 
 bool PhotoCollection::isOwnPhotoFile(const std::string& path) {
-    return isPhotoIn(path, Utilities::photoFolderPaths());
+    return isPhotoIn(path, PhotoPlaces{});
 }
 
 PhotoCollection::Entries PhotoCollection::entriesWithMugShots(const Entries& entries) {
-    const std::vector<std::string> folders = Utilities::photoFolderPaths();
+    const PhotoPlaces places;
     Entries kept;
     for (const auto& entry : entries)
-        if (entry && entry->imagePath() && isPhotoIn(*entry->imagePath(), folders)) kept.push_back(entry);
+        if (entry && entry->imagePath() && isPhotoIn(*entry->imagePath(), places)) kept.push_back(entry);
     return kept;
 }
 

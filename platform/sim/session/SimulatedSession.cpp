@@ -1,6 +1,5 @@
 #include "platform/sim/session/SimulatedSession.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -80,9 +79,9 @@ std::shared_ptr<SimulatedSession> SimulatedSession::create(const std::string& fo
     auto session = std::shared_ptr<SimulatedSession>(new SimulatedSession(folder));
     session->desktop_ = std::make_shared<SimulatedDesktop>(session);
     // The system keeps its account-policy log from the start; watchers expect to find it.
+    // Made as every other file of ours: never through a link, only as a regular file, private.
     Files::createDirectories(folder, 0700);
-    int fd = ::open(session->accountPolicyLogPath().c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-    if (fd >= 0) ::close(fd);
+    Files::appendToFile(session->accountPolicyLogPath(), Data(), 0600);
     // And its Bluetooth cache, which the system writes again at start when it was removed.
     if (!Files::exists(session->bluetoothCacheFilePath()))
         session->setBluetoothCacheSize(kDefaultBluetoothCacheSize);
@@ -258,15 +257,11 @@ void SimulatedSession::appendFailedLoginLocked(const std::string& user) {
     strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &parts);
     std::string line =
         format("%s opendirectoryd: Failed to authenticate user <%s> (error: 5000).\n", stamp, user.c_str());
-    int fd = ::open(accountPolicyLogPath().c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        logf("SimulatedSession: cannot write %s", accountPolicyLogPath().c_str());
-        return;
-    }
-    ssize_t written = ::write(fd, line.data(), line.size());
-    if (written != static_cast<ssize_t>(line.size()))
-        logf("SimulatedSession: short write to %s", accountPolicyLogPath().c_str());
-    ::close(fd);
+    // One write of the whole line, so that a reader never sees half of it; the reason of a failure is
+    // logged by the append.
+    if (!Files::appendToFile(accountPolicyLogPath(), Data::fromString(line), 0600))
+        logf("SimulatedSession: the failed login of %s is not in %s", user.c_str(),
+             accountPolicyLogPath().c_str());
 }
 
 // ---- Screensaver ----

@@ -228,7 +228,7 @@ bool CRKFileManager::prepareForNewLaunch() const {
 
 size_t CRKFileManager::removeLeftoversOfInterruptedRemovals() const {
     size_t removed = 0;
-    for (const std::string& folder : {activePath(), pendingPath(), processingPath()}) {
+    for (const std::string& folder : {activePath(), pendingPath(), processingPath(), preparedPath()}) {
         std::error_code error;
         std::vector<fs::path> leftovers;
         for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {

@@ -56,8 +56,8 @@ public:
     // Creates active, processing and prepared, then removes what removals cut short by a kill left
     // (removeLeftoversOfInterruptedRemovals). Called at each launch before this run's folder is made.
     bool prepareForNewLaunch() const;
-    // Removes, in active, pending and processing, the report folders that are empty and the hidden
-    // remains of folders whose removal was interrupted. Answers how many went.
+    // Removes, in active, pending, processing and prepared, the report folders that are empty and the
+    // hidden remains of folders whose removal was interrupted. Answers how many went.
     size_t removeLeftoversOfInterruptedRemovals() const;
     // Creates active/<identifier>; none when the identifier is not a plain folder name or the folder
     // cannot be made.

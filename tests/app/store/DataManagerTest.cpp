@@ -1,6 +1,7 @@
 #include "app/store/DataManager.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <functional>
 #include <thread>
@@ -313,6 +314,28 @@ TEST_F(DataManagerTest, LeftoverCopiesOfPhotosAreRemovedAtStart) {
     for (const auto& file : kept) EXPECT_TRUE(Files::exists(file)) << file;
     EXPECT_TRUE(log.contains("Removed 2 leftover temporary file(s) in " +
                              Utilities::applicationDataKestruneFailedLoginImagesDirectory()));
+}
+
+// A photo folder that is a link leads into a folder of the user's, where a name like a temporary copy is
+// another program's save in progress: the start leaves it there, says so, and still sweeps the others.
+TEST_F(DataManagerTest, AStartLeavesTheFilesOfALinkedPhotoFolderAlone) {
+    DataManager::shared();
+    const std::string theirs = home() + "/Pictures";
+    const std::vector<std::string> saves = {theirs + "/.report.odt.tmp-a1B2c3",
+                                            theirs + "/.2026-03-04 05:06:07.png.tmp-a1B2c3"};
+    for (const auto& file : saves) ASSERT_TRUE(Files::writeAtomically(file, platform::Data::fromString("x")));
+    const std::string mugShots = Utilities::applicationDataKestruneDirectory() + "/MugShots";
+    Files::remove(mugShots);
+    ASSERT_EQ(symlink(theirs.c_str(), mugShots.c_str()), 0);
+    const std::string ownLeftover =
+        Utilities::applicationDataKestruneLoginImagesDirectory() + "/.2026-03-04 05:06:07.png.tmp-a1B2c3";
+    ASSERT_TRUE(Files::writeAtomically(ownLeftover, platform::Data::fromString("x")));
+
+    testsupport::LogCapture log;
+    relaunch();
+    for (const auto& file : saves) EXPECT_TRUE(Files::exists(file)) << file;
+    EXPECT_FALSE(Files::exists(ownLeftover));
+    EXPECT_TRUE(log.contains("The photo folder " + mugShots + " is a link"));
 }
 
 TEST_F(DataManagerTest, TheTrackedPhoneIsTheOneWithPairingStatusSix) {

@@ -7,6 +7,7 @@
 #include "app/records/ManaulSnapshotEntry.h"
 #include "app/store/DataManager.h"
 #include "app/support/Utilities.h"
+#include "features/history/LoginTrackerFactory.h"
 #include "features/photos/FailedLoginFactory.h"
 #include "features/photos/FailedLoginHelper.h"
 #include "features/photos/ImageCompression.h"
@@ -373,6 +374,77 @@ TEST_F(PhotosTest, OnlyTheApplicationsOwnPhotoFilesAreShownOrDeleted) {
     EXPECT_TRUE(platform::Files::exists(mugShots + "/link.png"));
     EXPECT_TRUE(platform::Files::exists(mugShots + "/linked folder"));
     EXPECT_TRUE(logged("is no photo of this application"));
+}
+
+// A photo folder that is a link leads into a folder of the user's: a file there is no photo, however it
+// is named, and neither deleting its record nor deleting every photo of the kind removes it.
+TEST_F(PhotosTest, APhotoFolderThatIsALinkIsNoPhotoFolder) {
+    const std::string theirs = home() + "/Pictures";
+    const std::string name = kNowName;
+    ASSERT_TRUE(platform::Files::writeAtomically(theirs + "/" + name, platform::Data::fromString("1")));
+    const std::string mugShots = FailedLoginHelper::ownFolderPath(FailedLoginHelper::kFailedLoginsFolder);
+    ASSERT_FALSE(platform::Files::exists(mugShots));
+    ASSERT_EQ(symlink(theirs.c_str(), mugShots.c_str()), 0);
+
+    auto entry = FailedLoginEntry::init();
+    entry->setDate(platform::Date::now());
+    entry->setImagePath(mugShots + "/" + name);
+    insertFirst(data()->arrayOfFailedLogins(), entry);
+    EXPECT_FALSE(PhotoCollection::isOwnPhotoFile(*entry->imagePath()));
+    EXPECT_TRUE(PhotoCollection::shownEntries(true, {entry}, true, {entry}, true, {entry}).empty());
+
+    FailedLoginFactory::deleteBaseEntry(entry);
+    EXPECT_TRUE(data()->arrayOfFailedLogins()->empty());  // the record goes all the same
+    EXPECT_EQ(platform::Files::read(theirs + "/" + name), platform::Data::fromString("1"));
+    FailedLoginFactory::deleteAllFaileLoginEntries();
+    EXPECT_EQ(platform::Files::read(theirs + "/" + name), platform::Data::fromString("1"));
+}
+
+// A photo after a login whose own folder cannot be made lands in the Documents folder. It is the
+// application's photo all the same: shown with its record and deleted with it. Nothing else of the
+// user's there is: a file named otherwise, a link or a folder named as a photo, a photo-named file in a
+// folder below.
+TEST_F(PhotosTest, APhotoInTheDocumentsFolderStandingInForItsOwnIsShownAndDeletedWithItsRecord) {
+    const std::string documents = Utilities::documentsDirectory();
+    ASSERT_TRUE(
+        platform::Files::writeAtomically(FailedLoginHelper::ownFolderPath(FailedLoginHelper::kLoginsFolder),
+                                         platform::Data::fromString("in the way")));
+    LoginTrackerFactory history;
+    history.insertEvent_forDate_trigger_takePhoto(2, platform::Date::now(), 2, true);
+    advance(5);
+    auto login = entryAt<LoginLogoutEntry>(data()->arrayOfLoginLogouts(), 0);
+    ASSERT_TRUE(login && login->imagePath());
+    ASSERT_EQ(*login->imagePath(), documents + "/" + kNowName);
+    ASSERT_TRUE(platform::Files::isRegularFile(*login->imagePath()));
+    EXPECT_EQ(PhotoCollection::shownEntries(false, {}, true, {login}, false, {}),
+              PhotoCollection::Entries{login});
+
+    const std::string theirs = home() + "/theirs.png";
+    ASSERT_TRUE(platform::Files::writeAtomically(theirs, platform::Data::fromString("theirs")));
+    const std::vector<std::string> notPhotos = {documents + "/notes.png",
+                                                documents + "/2027-01-15 08:00:0x.png",
+                                                documents + "/2027-01-15 08:00:01.png",  // a link
+                                                documents + "/2027-01-15 08:00:02.png",  // a folder
+                                                documents + "/Sub/2027-01-15 08:00:03.png"};
+    ASSERT_TRUE(platform::Files::writeAtomically(notPhotos[0], platform::Data::fromString("1")));
+    ASSERT_TRUE(platform::Files::writeAtomically(notPhotos[1], platform::Data::fromString("1")));
+    ASSERT_EQ(symlink(theirs.c_str(), notPhotos[2].c_str()), 0);
+    ASSERT_TRUE(platform::Files::createDirectories(notPhotos[3]));
+    ASSERT_TRUE(platform::Files::writeAtomically(notPhotos[4], platform::Data::fromString("1")));
+    PhotoCollection::Entries records;
+    for (const auto& path : notPhotos) {
+        auto entry = ManaulSnapshotEntry::init();
+        entry->setImagePath(path);
+        records.push_back(entry);
+    }
+    EXPECT_TRUE(PhotoCollection::entriesWithMugShots(records).empty());
+    for (const auto& entry : records) FailedLoginFactory::deleteBaseEntry(entry);
+    for (const auto& path : notPhotos) EXPECT_TRUE(platform::Files::exists(path)) << path;
+    EXPECT_EQ(platform::Files::read(theirs), platform::Data::fromString("theirs"));
+
+    FailedLoginFactory::deleteBaseEntry(login);
+    EXPECT_FALSE(platform::Files::exists(documents + "/" + kNowName));
+    EXPECT_EQ(data()->arrayOfLoginLogouts()->size(), 1u);  // a history entry stays without its photo
 }
 
 TEST_F(PhotosTest, RecordsRoundTripThroughTheArchiveNewestFirst) {

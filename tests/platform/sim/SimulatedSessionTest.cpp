@@ -1,6 +1,7 @@
 #include "platform/sim/session/SimulatedSession.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -84,6 +85,25 @@ TEST_F(SimulatedSessionTest, WrongPasswordsAppendToThePrivateAccountPolicyLog) {
     struct stat info {};
     ASSERT_EQ(stat(session->accountPolicyLogPath().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+// A link put in the log's place leads to a file of someone else's:
+// neither making the log nor a wrong password writes through it, and the log says so.
+TEST_F(SimulatedSessionTest, TheAccountPolicyLogIsNeverWrittenThroughALink) {
+    const std::string theirs = home() + "/theirs.txt";
+    ASSERT_TRUE(Files::writeAtomically(theirs, Data::fromString("theirs\n"), 0644));
+    const std::string folder = home() + "/linked-session";
+    ASSERT_TRUE(Files::createDirectories(folder, 0700));
+    ASSERT_EQ(symlink(theirs.c_str(), (folder + "/accountpolicy.log").c_str()), 0);
+    testsupport::LogCapture log;
+    auto linked = SimulatedSession::create(folder);
+    linked->lock();
+    for (char16_t unit : std::u16string(u"guess")) linked->postKeyEvent(KeyEvent{0, 0, true, {unit}});
+    linked->postKeyEvent(KeyEvent{36, 0, true, {}});
+    EXPECT_TRUE(linked->isLocked());
+    EXPECT_EQ(Files::read(theirs), Data::fromString("theirs\n"));
+    EXPECT_TRUE(log.contains("a link is in its place"));
+    EXPECT_TRUE(log.contains("is not in " + linked->accountPolicyLogPath()));
 }
 
 TEST_F(SimulatedSessionTest, ReconfigurationCallbacksRunOnTheRegisteringThreadAndStopWhenRemoved) {

@@ -202,6 +202,11 @@ TEST_F(CRKFileManagerTest, TheNextLaunchSweepsWhatInterruptedRemovalsLeft) {
     writeText(halfGone + "/signal.crkrecord", "{}\n");
     const std::string package = store.preparedPath() + "/p.multipartmime";
     writeText(package, "body");
+    // Report folders reach prepared too (moved whole from processing); their removals leave the same.
+    const std::string halfGonePrepared = store.preparedPath() + "/.moved.removing";
+    ASSERT_TRUE(store.createDirectoryAtPath(halfGonePrepared + "/sub"));
+    writeText(halfGonePrepared + "/signal.crkrecord", "{}\n");
+    ASSERT_TRUE(store.createDirectoryAtPath(store.preparedPath() + "/emptied"));
     const std::string hiddenFile = store.activePath() + "/.note";  // no folder: not a removal's
     writeText(hiddenFile, "x");
 
@@ -210,7 +215,8 @@ TEST_F(CRKFileManagerTest, TheNextLaunchSweepsWhatInterruptedRemovalsLeft) {
     EXPECT_TRUE(store.processingPathContents().empty());
     EXPECT_FALSE(exists(store.pendingPath() + "/left"));
     EXPECT_FALSE(exists(halfGone));
-    EXPECT_TRUE(exists(package));
+    EXPECT_EQ(store.preparedPathContents(), std::vector<std::string>{package});
+    EXPECT_FALSE(exists(halfGonePrepared));
     EXPECT_TRUE(exists(hiddenFile));
     EXPECT_TRUE(exists(whole + "/signal.crkrecord"));
 }
