@@ -7,6 +7,7 @@
 #include "app/support/Localizable.h"
 #include "features/language/BundleLanguage.h"
 #include "features/language/LanguageControllerMac.h"
+#include "features/language/TextFormat.h"
 #include "main/ScenarioRunner.h"
 #include "main/Scenarios.h"
 #include "platform/services/UserNotificationRecorder.h"
@@ -45,8 +46,9 @@ TEST_P(RoadInEveryLanguageTest, TheDefaultRoadEndsAsExpected) {
     useFeatures();
     kestrune::LanguageControllerMac::shared().setupInitialLanguageIfNeeded();
     ASSERT_EQ(kestrune::currentlyUsedLanguageLangKey(), code);
-    // Read now: once paired, the phone's language (English here) wins.
-    const std::string started = kestrune::localizable("kestrune_started");
+    // Read now: once the phone sends its settings, its language (English here) wins.
+    const std::string paired =
+        kestrune::stringWithTextArgument(kestrune::localizable("you_have_sucessfuly_paired"), "Ada's iPhone");
     launch();
     std::ostringstream out;
     kestrune::ScenarioRunner runner(*kestrune::findScenario("default"), world, out);
@@ -65,10 +67,8 @@ TEST_P(RoadInEveryLanguageTest, TheDefaultRoadEndsAsExpected) {
     // The road went through the window's own button, read in the language.
     EXPECT_NE(timeline.find("you    click \"Add a new iPhone\""), std::string::npos) << timeline;
     EXPECT_NE(timeline.find("Mac    paired with Ada's iPhone"), std::string::npos) << timeline;
-    // The start's history entry is the language's own.
-    EXPECT_NE(timeline.find("history entry \"" + started + "\""),
-              std::string::npos)
-        << timeline;
+    // Until then the Mac speaks the language: its notification of the pairing is the language's own.
+    EXPECT_NE(timeline.find("Mac    notification \"" + paired + "\""), std::string::npos) << timeline;
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryLanguage, RoadInEveryLanguageTest,

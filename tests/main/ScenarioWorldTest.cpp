@@ -43,6 +43,7 @@ TEST_F(ScenarioWorldTest, TextsAreFoundWhateverTheirCaseInEveryScript) {
          {"Añadir un nuevo iPhone", "Добавить новый iPhone", "Ajouter un nouvel iPhone"}) {
         auto button = kestrune::KSButton3::create({20, y, 300, 30});
         button->setTitle(title);
+        button->setTarget(window->contentView());
         button->setAction(
             [&clicks](const std::shared_ptr<platform::ui::UIObject>&, platform::ui::Control&) { ++clicks; });
         window->contentView()->addSubview(button);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <regex>
 
 #include "app/support/Localizable.h"
 #include "features/language/BundleLanguage.h"
@@ -75,10 +76,11 @@ TEST_F(WindowArtworkTest, ThePicturesOfScreensWithWordsShowThoseWords) {
 // The share buttons' words follow the interface's language when drawn; one too long for the button at
 // the usual size is drawn smaller rather than on a second line.
 TEST_F(WindowArtworkTest, TheShareButtonsSpeakTheLanguageInUseAndFitTheirWords) {
+    // "text "WORD" in RECT font NAME SIZE COLOUR": the first number after the font's name.
     auto fontSize = [](const std::string& line) {
-        const size_t font = line.find(" font ");
-        const size_t size = line.find(' ', font + 6);
-        return std::stod(line.substr(size + 1));
+        std::smatch match;
+        const std::regex size(" font .*? ([0-9]+(\\.[0-9]+)?) ");
+        return std::regex_search(line, match, size) ? std::stod(match[1]) : -1.0;
     };
     kestrune::setLocalizableLanguage("de");
     EXPECT_EQ(texts("share_facebook"), (std::vector<std::string>{"Teilen"}));

@@ -10,6 +10,7 @@
 #include "features/language/LanguageControllerMac.h"
 #include "platform/base/NotificationCenter.h"
 #include "platform/storage/StringsTable.h"
+#include "platform/storage/UserDefaults.h"
 #include "platform/system/PreferredLanguages.h"
 #include "tests/features/FeaturesFixture.h"
 
