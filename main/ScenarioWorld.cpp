@@ -1,11 +1,10 @@
 #include "main/ScenarioWorld.h"
 
-#include <cctype>
-
 #include "app/store/DataManager.h"
 #include "app/support/Localizable.h"
 #include "platform/base/Clock.h"
 #include "platform/base/RunLoop.h"
+#include "platform/base/UnicodeClasses.h"
 #include "platform/sim/PhoneApplication.h"
 #include "platform/sim/keyboard/SimulatedHotKeys.h"
 #include "platform/sim/music/SimulatedMusicPlayers.h"
@@ -27,9 +26,10 @@ namespace kestrune {
 
 namespace {
 
-std::string lowered(std::string text) {
-    for (auto& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
+// Texts compared as read: a flat button draws its title in capitals ("AÑADIR", "ДОБАВИТЬ"), in whatever
+// script the interface's language writes.
+std::string folded(const std::string& text) {
+    return platform::caseFoldedString(text);
 }
 
 // What a view shows to read and click: a button's title, a label's text.
@@ -43,7 +43,7 @@ std::optional<std::string> shownText(const platform::ui::View& view) {
 void collect(const std::shared_ptr<platform::ui::View>& view, const std::string& text,
              std::vector<std::shared_ptr<platform::ui::View>>& found) {
     if (!view || view->isHidden() || view->alphaValue() <= 0) return;
-    if (auto shown = shownText(*view); shown && lowered(*shown) == text) found.push_back(view);
+    if (auto shown = shownText(*view); shown && folded(*shown) == text) found.push_back(view);
     for (const auto& sub : view->subviews()) collect(sub, text, found);
 }
 
@@ -124,7 +124,7 @@ std::shared_ptr<platform::ui::View> ScenarioWorld::findOnScreen(const std::strin
     auto window = settingsWindow_.lock();
     if (!window || !window->isVisible() || !window->contentView()) return nullptr;
     std::vector<std::shared_ptr<platform::ui::View>> found;
-    collect(window->contentView(), lowered(text), found);
+    collect(window->contentView(), folded(text), found);
     auto& content = *window->contentView();
     for (const auto& view : found) {
         // Only what a click at its middle reaches: not a page scrolled away, nor one under another.

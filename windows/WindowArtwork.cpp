@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "app/support/Localizable.h"
 #include "menubar/SettingsArtwork.h"
+#include "platform/ui/AttributedString.h"
 #include "uikit/images/Sketch.h"
 #include "uikit/views/ColorAdditions.h"
 
@@ -234,10 +236,23 @@ void securityPrivacy(Sketch& s) {
 }
 
 // A share button: the network's colour, its word in white.
-void shareButton(const std::string& name, const char* color, const std::string& word) {
-    Sketch::registerImage(name, {90, 36}, [color, word](Sketch& s) {
+// The word is looked up each time the picture is drawn, so that it reads in the interface's language of
+// the moment; a long word gets a smaller type rather than a second line the button has no room for.
+void shareButton(const std::string& name, const char* color, const std::string& key) {
+    Sketch::registerImage(name, {90, 36}, [color, key](Sketch& s) {
         s.fillBox(1, 1, 88, 34, 7, hex(color));
-        s.text(word, 1, 9, 88, 18, 14, ui::Color::whiteColor(), true, kCentre);
+        const std::string word = localizable(key);
+        double size = 14;
+        for (; size > 9; size -= 0.5) {
+            const auto font = ui::Font::boldSystemFontOfSize(size);
+            if (ui::AttributedString(word, ui::TextAttributes::withFont(font, ui::Color::whiteColor()))
+                    .size()
+                    .width <= 80)
+                break;
+        }
+        // A smaller type keeps the middle of its line where the usual one has it.
+        const double top = 9 + 0.6 * (14 - size);
+        s.text(word, 1, top, 88, 18, size, ui::Color::whiteColor(), true, kCentre);
     });
 }
 
@@ -397,8 +412,8 @@ void registerWindowArtwork() {
     Sketch::registerImage("mac_osx_notification", {340, 235}, macNotification);
     Sketch::registerImage("security_general", {340, 240}, securityGeneral);
     Sketch::registerImage("security_privacy", {340, 240}, securityPrivacy);
-    shareButton("share_facebook", "3B5998", "Share");
-    shareButton("share_twitter", "1DA1F2", "Tweet");
+    shareButton("share_facebook", "3B5998", "share_action");
+    shareButton("share_twitter", "1DA1F2", "tweet_action");
     registerInformationIcons();
     registerTutorialPictures();
     registerPhoneIcon();

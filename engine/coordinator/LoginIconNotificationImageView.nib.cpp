@@ -2,6 +2,7 @@
 // the picture's lower right.
 
 #include "engine/coordinator/LoginIconNotificationImageView.h"
+#include "app/support/Localizable.h"
 #include "platform/ui/Color.h"
 #include "platform/ui/Font.h"
 #include "platform/ui/Image.h"
@@ -43,7 +44,7 @@ const ui::NibRegistry::Registration kLoginIconNotificationImageViewLayout(
         auto name = label(nib, {0, 34, 240, 24}, 17);
         root->addSubview(name);
         auto ask = label(nib, {0, 10, 240, 20}, 13);
-        ask->setStringValue("Enter Password");
+        ask->setStringValue(localizable("enter_password_prompt"));
         root->addSubview(ask);
         root->userImage = picture;
         root->kestruneIconImage = icon;

@@ -86,7 +86,7 @@ void registerShieldGallery() {
         return shieldScene([](ShieldViewController& c) {
             connected(c);
             c.showRSSIStrigng("1.2 m");
-            instruction(c, "Unlocks at 0.8 m");
+            instruction(c, ShieldViewController::distanceToUnlockText("0.8 m"));
         });
     });
     ui::SceneRegistry::add("shield-press-key", [] {

@@ -188,14 +188,16 @@ void ShieldViewController::showPressKeyForLogin_forConnectedDevice(bool pressKey
         label->setStringValue("");
         label->removeFromSuperview();
     } else if (settings && settings->shouldTrackMobileDeviceOrTrackingTemporarilyDisabled()) {
-        const std::string format = localizable("distance_to_unlock_device");
-        const auto at = format.find("%@");
-        const std::string distance = settings->distanceToLockString();
-        label->setStringValue(at == std::string::npos
-                                  ? format + " " + distance
-                                  : format.substr(0, at) + distance + format.substr(at + 2));
+        label->setStringValue(distanceToUnlockText(settings->distanceToLockString()));
     }
     label->setAlignment(ui::TextAlignment::Center);
+}
+
+std::string ShieldViewController::distanceToUnlockText(const std::string& distance) {
+    const std::string format = localizable("distance_to_unlock_device");
+    const auto at = format.find("%@");
+    return at == std::string::npos ? format + " " + distance
+                                   : format.substr(0, at) + distance + format.substr(at + 2);
 }
 
 ui::Rect ShieldViewController::startFrameForKnockAnimation() const {

@@ -48,6 +48,9 @@ public:
     void showRSSIStrigng(const std::string& text);
     void showPressKeyForLogin_forConnectedDevice(bool pressKey, bool connected);
     static bool shouldAddPressKeyToLoginForSettings(const MobileSettings& settings);
+    // The instruction under a connected phone: where the Mac unlocks, in the interface's language
+    // ("Unlocks at 0.8 m").
+    static std::string distanceToUnlockText(const std::string& distance);
     platform::ui::Rect startFrameForKnockAnimation() const;
     platform::ui::Rect endFrameForKnockAnimation() const;
 

@@ -1,9 +1,9 @@
 #include "features/language/BundleLanguage.h"
 
+#include <algorithm>
 #include <mutex>
 
 #include "app/support/Localizable.h"
-#include "app/support/StringAddition.h"
 #include "features/language/BundleEx.h"
 #include "platform/base/Log.h"
 #include "platform/base/Strings.h"
@@ -76,13 +76,38 @@ std::string languageToBeUsedFromSupportedLanguages() {
     return languageToBeUsedFromSupportedLanguages(prefferedLanguages());
 }
 
+namespace {
+
+// The pieces of a language tag, lower-cased: "zh-Hans-CN" is zh, hans, cn ("_" separates them too).
+std::vector<std::string> tagPieces(const std::string& tag) {
+    std::vector<std::string> pieces;
+    for (const auto& piece : platform::split(platform::replaceAll(tag, "_", "-"), "-"))
+        pieces.push_back(platform::toLowerASCII(piece));
+    return pieces;
+}
+
+// Whether the tag's leading pieces are the other's pieces, all of them: "pt" leads "pt-BR" and
+// "zh-Hans" leads "zh-Hans-CN", but "ar" does not lead "es-AR", nor "ko" "kok".
+bool ledBy(const std::vector<std::string>& tag, const std::vector<std::string>& lead) {
+    return !lead.empty() && lead.size() <= tag.size() && std::equal(lead.begin(), lead.end(), tag.begin());
+}
+
+}  // namespace
+
 std::string languageToBeUsedFromSupportedLanguages(const std::vector<std::string>& preferred) {
     for (const auto& language : preferred)
         for (const auto& code : supprotedLanguages())
             if (platform::caseInsensitiveCompare(language, code) == 0) return code;
-    for (const auto& language : preferred)
-        for (const auto& code : supprotedLanguages())
-            if (isPartOfOrContains(language, code)) return code;
+    // Then the language a supported code is the beginning of, or the code the language is the
+    // beginning of ("zh" for "zh-Hans"), whole pieces only: a code found anywhere inside a tag would
+    // give Arabic for Argentinian Spanish and Korean for Konkani.
+    for (const auto& language : preferred) {
+        const auto pieces = tagPieces(language);
+        for (const auto& code : supprotedLanguages()) {
+            const auto codePieces = tagPieces(code);
+            if (ledBy(pieces, codePieces) || ledBy(codePieces, pieces)) return code;
+        }
+    }
     return "en";
 }
 

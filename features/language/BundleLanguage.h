@@ -28,7 +28,8 @@ std::optional<std::string> currentlyPrefferedLanguage();
 // The code of the table in use: its own text for "lang".
 std::string currentlyUsedLanguageLangKey();
 // The best supported match of the preferred languages: an exact match (ignoring case) over all of them
-// first, then one containing the other, then "en".
+// first, then a code whose pieces lead the language's ("pt" for "pt-BR") or the other way round ("zh-Hans"
+// for "zh"), whole pieces only ("es-AR" is Spanish, "kok" none), then "en".
 std::string languageToBeUsedFromSupportedLanguages();
 std::string languageToBeUsedFromSupportedLanguages(const std::vector<std::string>& preferred);
 // The key's text in every supported language that has it, in the order of the codes. Tables are parsed

@@ -76,6 +76,19 @@ std::string lowercaseString(std::string_view utf8) {
     return out;
 }
 
+std::string caseFoldedString(std::string_view utf8) {
+    const std::u16string units = toUTF16(utf8);
+    const std::string valid = fromUTF16(units);
+    gchar* folded = g_utf8_casefold(valid.data(), static_cast<gssize>(valid.size()));
+    // Folding may leave a letter and its mark apart where the text had them as one ("ǰ" folds to "j"
+    // and a caron): composed again, both spellings compare the same.
+    gchar* composed = folded ? g_utf8_normalize(folded, -1, G_NORMALIZE_DEFAULT_COMPOSE) : nullptr;
+    std::string out = composed ? composed : (folded ? folded : "");
+    g_free(composed);
+    g_free(folded);
+    return out;
+}
+
 namespace {
 enum class Hangul { None, L, V, T, LV, LVT };
 

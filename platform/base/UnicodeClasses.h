@@ -25,6 +25,10 @@ std::string fromUTF32(std::u32string_view text);
 std::string uppercaseString(std::string_view utf8);
 // Lower case by the full Unicode mappings, the same whatever the user's language.
 std::string lowercaseString(std::string_view utf8);
+// The text with its case folded and composed, for comparing texts as a reader would, whatever their
+// case and script: a text and its upper case fold to the same ("STRASSE" and "straße", "AÑADIR" and
+// "añadir", "ДОБАВИТЬ" and "добавить").
+std::string caseFoldedString(std::string_view utf8);
 
 // A range of UTF-16 units widened so that it neither starts nor ends inside a composed character
 // sequence: a surrogate pair, a base with its combining marks and variation selectors, a Hangul

@@ -6,7 +6,10 @@
 
 #include "platform/sim/session/SimulatedDesktop.h"
 #include "platform/sim/session/SimulatedSession.h"
+#include "platform/ui/TextField.h"
+#include "platform/ui/Window.h"
 #include "tests/main/ScenarioFixture.h"
+#include "uikit/buttons/KSButton3.h"
 
 using namespace scenariotests;
 
@@ -26,6 +29,42 @@ TEST_F(ScenarioWorldTest, AnAlertThatAsksIsAnsweredWithItsDefaultButtonOnTheTime
     // Once the world is gone, nobody answers.
     world.reset();
     EXPECT_EQ(session->desktop()->runModalAlertWithButtons("Again?", "", {"Yes"}), std::nullopt);
+}
+
+// The user reads what the window shows whatever its case and script: a flat button draws its title in
+// capitals ("AÑADIR", "ДОБАВИТЬ"), and the user still finds it by the text of the table.
+TEST_F(ScenarioWorldTest, TextsAreFoundWhateverTheirCaseInEveryScript) {
+    auto window = platform::ui::Window::create({100, 100, 600, 400}, platform::ui::kWindowStyleTitled);
+    window->makeKeyAndOrderFront(nullptr);
+    world->useSettingsWindow(window);
+    int clicks = 0;
+    double y = 20;
+    for (const char* title :
+         {"Añadir un nuevo iPhone", "Добавить новый iPhone", "Ajouter un nouvel iPhone"}) {
+        auto button = kestrune::KSButton3::create({20, y, 300, 30});
+        button->setTitle(title);
+        button->setTarget(window->contentView());
+        button->setAction(
+            [&clicks](const std::shared_ptr<platform::ui::UIObject>&, platform::ui::Control&) { ++clicks; });
+        window->contentView()->addSubview(button);
+        EXPECT_NE(button->title(), title) << "drawn in capitals";
+        y += 40;
+    }
+    auto label = platform::ui::TextField::labelWithString("ΣΊΣΥΦΟΣ");
+    label->setFrame({20, y, 300, 20});
+    window->contentView()->addSubview(label);
+
+    for (const char* title :
+         {"Añadir un nuevo iPhone", "добавить новый iphone", "AJOUTER UN NOUVEL IPHONE"}) {
+        EXPECT_TRUE(world->sees(title)) << title;
+        EXPECT_TRUE(world->click(title)) << title;
+    }
+    EXPECT_EQ(clicks, 3);
+    EXPECT_TRUE(world->sees("Σίσυφος"));
+    // Case alone is folded: other letters are other texts.
+    EXPECT_FALSE(world->sees("Anadir un nuevo iPhone"));
+    EXPECT_FALSE(world->sees("Добавить новый"));
+    window->close();
 }
 
 }  // namespace

@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <regex>
 
+#include "app/support/Localizable.h"
+#include "features/language/BundleLanguage.h"
 #include "platform/ui/GraphicsContext.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/RecordingContext.h"
@@ -19,9 +22,16 @@ protected:
     void SetUp() override {
         Fixture::SetUp();
         kestrune::registerWindowArtwork();
+        // The words of the pictures come from the interface's tables, English unless a test says.
+        kestrune::setLocalizableLanguage("en");
     }
-    // The texts the picture draws into a rectangle of its own size.
-    static std::vector<std::string> texts(const std::string& name) {
+    void TearDown() override {
+        kestrune::setLocalizableLanguage(std::nullopt);
+        kestrune::setLocalizedStringLookup(nullptr);
+        Fixture::TearDown();
+    }
+    // The texts the picture draws into a rectangle of its own size, each as recorded.
+    static std::vector<std::string> drawnLines(const std::string& name) {
         auto image = ui::Image::imageNamed(name);
         if (!image) return {};
         ui::RecordingContext context;
@@ -29,7 +39,12 @@ protected:
         image->drawInRect({0, 0, image->size().width, image->size().height});
         std::vector<std::string> found;
         for (const auto& line : context.displayList())
-            if (line.rfind("text \"", 0) == 0) found.push_back(line.substr(6, line.find('"', 6) - 6));
+            if (line.rfind("text \"", 0) == 0) found.push_back(line);
+        return found;
+    }
+    static std::vector<std::string> texts(const std::string& name) {
+        std::vector<std::string> found;
+        for (const auto& line : drawnLines(name)) found.push_back(line.substr(6, line.find('"', 6) - 6));
         return found;
     }
 };
@@ -56,6 +71,28 @@ TEST_F(WindowArtworkTest, ThePicturesOfScreensWithWordsShowThoseWords) {
         for (const auto& word : words)
             EXPECT_NE(std::find(drawn.begin(), drawn.end(), word), drawn.end()) << word;
     }
+}
+
+// The share buttons' words follow the interface's language when drawn; one too long for the button at
+// the usual size is drawn smaller rather than on a second line.
+TEST_F(WindowArtworkTest, TheShareButtonsSpeakTheLanguageInUseAndFitTheirWords) {
+    // "text "WORD" in RECT font NAME SIZE COLOUR": the first number after the font's name.
+    auto fontSize = [](const std::string& line) {
+        std::smatch match;
+        const std::regex size(" font .*? ([0-9]+(\\.[0-9]+)?) ");
+        return std::regex_search(line, match, size) ? std::stod(match[1]) : -1.0;
+    };
+    kestrune::setLocalizableLanguage("de");
+    EXPECT_EQ(texts("share_facebook"), (std::vector<std::string>{"Teilen"}));
+    EXPECT_EQ(texts("share_twitter"), (std::vector<std::string>{"Twittern"}));
+    ASSERT_EQ(drawnLines("share_facebook").size(), 1u);
+    EXPECT_EQ(fontSize(drawnLines("share_facebook")[0]), 14);
+    kestrune::setLocalizableLanguage("pt");
+    const auto lines = drawnLines("share_facebook");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("text \"Compartilhar\"", 0), 0u) << lines[0];
+    // 12 letters at half the type size each: 13 is the first size that fits 80 of the button's 88.
+    EXPECT_EQ(fontSize(lines[0]), 13) << lines[0];
 }
 
 TEST_F(WindowArtworkTest, APictureShownInAnotherShapeKeepsItsProportionsAndStaysCentred) {

@@ -3,6 +3,7 @@
 // bottom.
 
 #include "windows/photos/KestruneCollectionWindow.h"
+#include "app/support/Localizable.h"
 #include "menubar/cells/CellLayout.h"
 #include "platform/ui/Window.h"
 #include "uikit/buttons/ButtonAdditions.h"
@@ -70,10 +71,11 @@ const ui::NibRegistry::Registration kKestruneCollectionWindowLayout(
         scroll->setDocumentView(grid);
         content->addSubview(scroll);
 
-        auto share = flatButton(nib, *content, {130, 20, 100, 34}, "Share");
-        auto download = flatButton(nib, *content, {240, 20, 100, 34}, "Save");
-        auto trash = flatButton(nib, *content, {350, 20, 100, 34}, "Delete");
-        auto deleteAll = flatButton(nib, *content, {460, 20, 110, 34}, "Delete all");
+        auto share = flatButton(nib, *content, {130, 20, 100, 34}, localizable("share_action"));
+        auto download = flatButton(nib, *content, {240, 20, 100, 34}, localizable("save_photo_action"));
+        auto trash = flatButton(nib, *content, {350, 20, 100, 34}, localizable("delete"));
+        auto deleteAll =
+            flatButton(nib, *content, {460, 20, 110, 34}, localizable("delete_all_photos_action"));
 
         auto owner = nib.owner<KestruneCollectionWindow>();
         if (!owner) return;

@@ -10,6 +10,7 @@
 #include "features/language/LanguageControllerMac.h"
 #include "platform/base/NotificationCenter.h"
 #include "platform/storage/StringsTable.h"
+#include "platform/storage/UserDefaults.h"
 #include "platform/system/PreferredLanguages.h"
 #include "tests/features/FeaturesFixture.h"
 
@@ -128,6 +129,51 @@ TEST_F(LanguageTest, BestMatchPrefersAnyExactMatchOverPartialOnes) {
     EXPECT_EQ(supprotedLanguages().size(), 14u);
 }
 
+TEST_F(LanguageTest, PartialMatchesTakeWholePiecesOfTheTag) {
+    // A supported code leading the language, or the language leading a code.
+    EXPECT_EQ(languageToBeUsedFromSupportedLanguages({"es-AR"}), "es");  // never "ar" inside "es-ar"
+    EXPECT_EQ(languageToBeUsedFromSupportedLanguages({"de-AT"}), "de");
+    EXPECT_EQ(languageToBeUsedFromSupportedLanguages({"en-GB"}), "en");
+    EXPECT_EQ(languageToBeUsedFromSupportedLanguages({"ar-SA"}), "ar");
+    EXPECT_EQ(languageToBeUsedFromSupportedLanguages({"nl_BE"}), "nl");
+    EXPECT_EQ(languageToBeUsedFromSupportedLanguages({"ZH"}), "zh-Hans");
+    // A code found inside a piece, or ending the tag, is no match.
+    EXPECT_EQ(languageToBeUsedFromSupportedLanguages({"kok-IN"}), "en");  // not "ko" inside "kok"
+    EXPECT_EQ(languageToBeUsedFromSupportedLanguages({"kok-IN", "de"}), "de");
+    EXPECT_EQ(languageToBeUsedFromSupportedLanguages({"ast-ES"}), "en");
+    EXPECT_EQ(languageToBeUsedFromSupportedLanguages({"gsw-CH", "it-CH"}), "it");
+    EXPECT_EQ(languageToBeUsedFromSupportedLanguages({"zh-Hansi"}), "en");
+    EXPECT_EQ(languageToBeUsedFromSupportedLanguages({""}), "en");
+}
+
+// The first launch as the application makes it, the preferred languages read from the environment.
+TEST_F(LanguageTest, FirstLaunchUnderTheLocaleOfTheEnvironment) {
+    platform::PreferredLanguages::setForTesting(std::nullopt);
+    const char* names[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
+    std::map<std::string, std::string> saved;
+    for (auto* name : names) {
+        if (const char* v = getenv(name)) saved[name] = v;
+        unsetenv(name);
+    }
+    const std::pair<const char*, const char*> launches[] = {
+        {"es_AR.UTF-8", "es"},      {"pt_BR.UTF-8", "pt"}, {"en_GB.UTF-8", "en"},
+        {"kok_IN.UTF-8", "en"},     {"de_AT.UTF-8", "de"}, {"zh_CN.UTF-8", "zh-Hans"},
+        {"zh_TW.UTF-8", "zh-Hant"}, {"ru_RU.UTF-8", "ru"}, {"pt_PT.UTF-8", "pt-PT"}};
+    for (const auto& [locale, code] : launches) {
+        setenv("LANG", locale, 1);
+        auto& settings = DeviceLocalSettings::shared();
+        settings.userDefaults->removeObjectForKey("last_used_language");
+        setLocalizableLanguage(std::nullopt);
+        LanguageControllerMac::shared().setupInitialLanguageIfNeeded();
+        EXPECT_EQ(currentlyUsedLanguageLangKey(), code) << locale;
+        EXPECT_EQ(settings.lastUsedLanguage(), code) << locale;
+    }
+    for (auto* name : names) {
+        unsetenv(name);
+        if (saved.count(name)) setenv(name, saved[name].c_str(), 1);
+    }
+}
+
 TEST_F(LanguageTest, TheProjectBundleHasEveryLanguageNamingItself) {
     for (const auto& code : supprotedLanguages()) {
         setLocalizableLanguage(code);
@@ -177,6 +223,24 @@ TEST_F(LanguageTest, StoredLanguageIsAppliedOnlyWhenSupported) {
     EXPECT_EQ(currentlyUsedLanguageLangKey(), "en");
     EXPECT_EQ(DeviceLocalSettings::shared().lastUsedLanguage(), "sv");
     EXPECT_TRUE(logged("\"sv\" is not supported"));
+}
+
+// Start-up itself puts the tables' look-up in place, whatever is stored: nothing else does in the
+// application (here the fixture's own is taken away first).
+TEST_F(LanguageTest, StartUpPutsTheTablesInPlaceWhateverIsStored) {
+    const std::pair<std::optional<std::string>, const char*> launches[] = {
+        {std::nullopt, "Mac locked"}, {"sv", "Mac locked"}, {"de", "Mac gesperrt"}};
+    for (const auto& [stored, text] : launches) {
+        SCOPED_TRACE(stored.value_or("nothing stored"));
+        auto& settings = DeviceLocalSettings::shared();
+        settings.userDefaults->removeObjectForKey("last_used_language");
+        if (stored) settings.setLastUsedLanguage(*stored);
+        setLocalizedStringLookup(nullptr);
+        BundleEx::shared().resetForTesting();
+        ASSERT_EQ(localizable("mac_locked"), "mac_locked");
+        LanguageControllerMac::shared().setupInitialLanguageIfNeeded();
+        EXPECT_EQ(localizable("mac_locked"), text);
+    }
 }
 
 TEST_F(LanguageTest, PhoneLanguageSwitchesOnlyWhenItDiffers) {

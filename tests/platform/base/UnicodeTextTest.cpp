@@ -17,6 +17,21 @@ TEST(UnicodeTextTest, UpperCaseUsesTheFullMappings) {
     EXPECT_EQ(uppercaseString("a\xff"), "A\xEF\xBF\xBD");  // an invalid byte reads as U+FFFD
 }
 
+// A text and the same in capitals, as a button draws its title, fold to one text in every script.
+TEST(UnicodeTextTest, CaseFoldingMakesATextAndItsCapitalsTheSame) {
+    for (const char* text : {"Añadir un nuevo iPhone", "Добавить новый iPhone", "straße", "ǰ", "Σίσυφος",
+                             "Ajouter un nouvel iPhone", "إضافة iPhone جديد", "新しいiPhoneを追加"})
+        EXPECT_EQ(caseFoldedString(uppercaseString(text)), caseFoldedString(text)) << text;
+    EXPECT_EQ(caseFoldedString("AÑADIR"), "añadir");
+    EXPECT_EQ(caseFoldedString("ДОБАВИТЬ"), "добавить");
+    // A decomposed letter and its composed form are one text.
+    EXPECT_EQ(caseFoldedString("n\u0303"), caseFoldedString("\u00D1"));
+    // Folding equates case, never different letters.
+    EXPECT_NE(caseFoldedString("AÑADIR"), caseFoldedString("anadir"));
+    EXPECT_NE(caseFoldedString("Удалить"), caseFoldedString("Удалите"));
+    EXPECT_EQ(caseFoldedString(""), "");
+}
+
 // The range widened from `location` and `length` in the UTF-16 form of `text`.
 std::pair<size_t, size_t> widened(const std::string& text, size_t location, size_t length) {
     return rangeOfComposedCharacterSequencesForRange(toUTF16(text), location, length);
