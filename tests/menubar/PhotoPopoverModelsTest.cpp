@@ -5,6 +5,7 @@
 
 #include <map>
 
+#include "app/support/Localizable.h"
 #include "menubar/photos/LoginPhotosView.h"
 #include "menubar/photos/MyListViewCell.h"
 #include "menubar/photos/PhotosView.h"
@@ -128,7 +129,7 @@ TEST_F(PhotoPopoverModelsTest, ThePhotosViewAndThePhotoRow) {
     cell->imageView->setImage(ui::Image::create({4, 4}));
     cell->prepareForReuse();
     EXPECT_FALSE(cell->imageView->image());
-    for (const char* title : {"Delete", "Share"}) {
+    for (const std::string& title : {localizable("delete"), localizable("share_action")}) {
         for (const auto& sub : cell->subviews()) {
             auto button = std::dynamic_pointer_cast<ui::Button>(sub);
             if (button && button->title() == title) {

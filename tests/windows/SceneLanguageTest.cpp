@@ -105,9 +105,13 @@ TEST_F(SceneLanguageTest, EveryLanguageDrawsItsOwnTexts) {
         for (const char* key : keys) {
             const std::string own = table->at(key);
             EXPECT_TRUE(drawn(own)) << key << ": " << own;
-            if (code != "en" && own != english->at(key)) EXPECT_FALSE(drawn(english->at(key))) << key;
+            if (code != "en" && own != english->at(key)) {
+                EXPECT_FALSE(drawn(english->at(key))) << key;
+            }
         }
-        if (code != "en") EXPECT_FALSE(drawn("Unlocks at 0.8 m"));
+        if (code != "en") {
+            EXPECT_FALSE(drawn("Unlocks at 0.8 m"));
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 // The share image, and the row of ways to share it under it.
 
 #include "windows/sharing/KestruneImageController.h"
+#include "app/support/Localizable.h"
 #include "platform/ui/Nib.h"
 #include "uikit/buttons/ButtonAdditions.h"
 #include "uikit/views/BackgroundColor.h"
@@ -29,20 +30,22 @@ const ui::NibRegistry::Registration kKestruneImageControllerLayout(
         content->addSubview(picture);
 
         using Action = void (KestruneImageController::*)(ui::Control&);
-        const std::pair<const char*, Action> actions[] = {
+        // The services' own names stay as they are; the rest reads in the interface language.
+        const std::pair<std::string, Action> actions[] = {
             {"Facebook", &KestruneImageController::facebookToggled},
             {"Twitter", &KestruneImageController::twitterToggled},
-            {"E-mail", &KestruneImageController::emailToggled},
+            {localizable("email_service_action"), &KestruneImageController::emailToggled},
             {"Flickr", &KestruneImageController::flickrToggled},
-            {"Message", &KestruneImageController::iMessageToggled},
-            {"Save", &KestruneImageController::saveToDesktop}};
+            {localizable("message_service_action"), &KestruneImageController::iMessageToggled},
+            {localizable("save_photo_action"), &KestruneImageController::saveToDesktop}};
         double x = 20;
         for (const auto& [title, action] : actions) {
             auto button = nib.make<ui::Button>({x, 24, 62, 30});
             setToDefaultProperties(*button);
             button->setFont(ui::Font::fontWithName_size("Helvetica Neue", 11));
             button->setTitle(title);
-            setTextColor(*button, std::string(title) == "Save" ? kestruneGreen() : ui::Color::whiteColor());
+            const bool save = action == &KestruneImageController::saveToDesktop;
+            setTextColor(*button, save ? kestruneGreen() : ui::Color::whiteColor());
             content->addSubview(button);
             x += 64;
             if (!owner) continue;

@@ -92,12 +92,14 @@ std::set<std::string> allowedEnglishTexts(const std::string& code) {
     static const std::map<std::string, std::set<std::string>> ownWords = {
         {"de", {"OK", "FAQ", "Updates", "Version %@"}},
         {"es", {"OK"}},
-        {"fr", {"OK", "FAQ", "Version %@", "Notifications", "Distance", "distance", "Session", "Open space"}},
-        {"it", {"OK", "FAQ", "Password", "Open space"}},
+        {"fr",
+         {"OK", "FAQ", "Version %@", "Notifications", "Distance", "distance", "Session", "Open space",
+          "E-mail", "Message"}},
+        {"it", {"OK", "FAQ", "Password", "Open space", "E-mail"}},
         {"ja", {"OK"}},
-        {"nl", {"OK", "FAQ", "Help", "Open", "Open Kestrune", "Updates", "Tweet"}},
-        {"pt", {"OK"}},
-        {"pt-PT", {"OK", "Open space"}},
+        {"nl", {"OK", "FAQ", "Help", "Open", "Open Kestrune", "Updates", "Tweet", "E-mail"}},
+        {"pt", {"OK", "E-mail"}},
+        {"pt-PT", {"OK", "Open space", "E-mail"}},
     };
     if (auto it = ownWords.find(code); it != ownWords.end())
         allowed.insert(it->second.begin(), it->second.end());
