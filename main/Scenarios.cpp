@@ -8,6 +8,7 @@
 #include "app/store/ApplicationDataModel.h"
 #include "app/store/DataManager.h"
 #include "app/support/Localizable.h"
+#include "features/language/BundleLanguage.h"
 #include "features/wifi/SafeWifiManager.h"
 #include "main/ScenarioWorld.h"
 #include "platform/sim/PhoneApplication.h"
@@ -107,7 +108,9 @@ std::vector<ScenarioStep> pairing(bool rightPassword, double noise = kDeskNoise)
                   "comes to the front; you switch proximity locking on, to lock at 1 m (a signal weaker than "
                   "-60 dBm)",
                   [noise](ScenarioWorld& w) {
-                      w.phone().sendSettings(2);
+                      // The user's phone speaks the language their Mac chose: a phone in another
+                      // language would switch the Mac's interface to it, as it should.
+                      w.phone().sendSettings(2, currentlyUsedLanguageLangKey());
                       w.phone().reportApplicationState(2);
                       w.phone().setProximityLock(true, kLockSignal);
                       w.phone().setNoise(noise);

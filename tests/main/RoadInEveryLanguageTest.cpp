@@ -46,9 +46,9 @@ TEST_P(RoadInEveryLanguageTest, TheDefaultRoadEndsAsExpected) {
     useFeatures();
     kestrune::LanguageControllerMac::shared().setupInitialLanguageIfNeeded();
     ASSERT_EQ(kestrune::currentlyUsedLanguageLangKey(), code);
-    // Read now: once the phone sends its settings, its language (English here) wins.
     const std::string paired =
         kestrune::stringWithTextArgument(kestrune::localizable("you_have_sucessfuly_paired"), "Ada's iPhone");
+    const std::string unlocked = kestrune::localizable("mac_unlocked");
     launch();
     std::ostringstream out;
     kestrune::ScenarioRunner runner(*kestrune::findScenario("default"), world, out);
@@ -67,8 +67,11 @@ TEST_P(RoadInEveryLanguageTest, TheDefaultRoadEndsAsExpected) {
     // The road went through the window's own button, read in the language.
     EXPECT_NE(timeline.find("you    click \"Add a new iPhone\""), std::string::npos) << timeline;
     EXPECT_NE(timeline.find("Mac    paired with Ada's iPhone"), std::string::npos) << timeline;
-    // Until then the Mac speaks the language: its notification of the pairing is the language's own.
+    // The Mac speaks the language throughout: the user's phone reports the same one in its settings, so
+    // the pairing notification and the history after coming back are the language's own.
     EXPECT_NE(timeline.find("Mac    notification \"" + paired + "\""), std::string::npos) << timeline;
+    EXPECT_NE(timeline.find("Mac    history entry \"" + unlocked + "\""), std::string::npos) << timeline;
+    EXPECT_EQ(kestrune::currentlyUsedLanguageLangKey(), code);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryLanguage, RoadInEveryLanguageTest,
