@@ -1,7 +1,6 @@
 #include "main/ScenarioCommand.h"
 
 #include <fcntl.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <ctime>
@@ -14,6 +13,7 @@
 #include "main/ScenarioSnapshots.h"
 #include "main/ScenarioWorld.h"
 #include "main/Scenarios.h"
+#include "main/SimulatedMacNames.h"
 #include "platform/base/Clock.h"
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
@@ -49,9 +49,9 @@ std::string ScenarioCommand::defaultLogPath(const std::string& scenario) {
 std::unique_ptr<ScenarioCommand> ScenarioCommand::prepare(const CommandLineOptions& options,
                                                           const std::string& logPath) {
     if (options.mode != CommandLineOptions::Mode::Scenario) return nullptr;
-    // The scenarios' Mac has a name of its own, as its phone has: the timeline and the pictures read the
-    // same on every machine that plays them (unless the environment names the Mac).
-    setenv("KESTRUNE_COMPUTER_NAME", "Ada's MacBook Pro", 0);
+    // The scenarios' Mac has a name and an account of its own, as its phone has a name: the timeline and
+    // the pictures read the same on every machine that plays them (unless the environment names them).
+    nameTheSimulatedMac();
     std::FILE* log = openLog(logPath);
     if (!log) std::cerr << "kestrune: cannot write the log " << logPath << "; it goes to standard error\n";
     return std::unique_ptr<ScenarioCommand>(

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,11 +13,14 @@
 #include "features/hotkeys/HotKeyGallery.h"
 #include "features/language/BundleLanguage.h"
 #include "main/CommandLineOptions.h"
+#include "main/CrashPromptGallery.h"
 #include "main/DrawingModule.h"
 #include "main/InterfaceKitHelpers.h"
+#include "main/SimulatedMacNames.h"
 #include "menubar/MenuBarGallery.h"
 #include "menubar/SettingsWindowGallery.h"
 #include "platform/base/Clock.h"
+#include "platform/base/Log.h"
 #include "platform/bluetooth/BluetoothBackend.h"
 #include "platform/sim/camera/SimulatedCamera.h"
 #include "platform/sim/radio/Radio.h"
@@ -24,7 +29,9 @@
 #include "platform/sim/wifi/SimulatedWifi.h"
 #include "platform/storage/StandardFolders.h"
 #include "platform/system/Camera.h"
+#include "platform/system/NetworkReachability.h"
 #include "platform/ui/DisplayCycle.h"
+#include "platform/ui/Image.h"
 #include "platform/ui/SceneRegistry.h"
 #include "uikit/KitGallery.h"
 #include "windows/HistoryPhotosGallery.h"
@@ -38,16 +45,42 @@ namespace kestrune {
 
 namespace {
 // The settings pages read the machine; the simulated one stands in for it, as when the application runs,
-// with the application allowed to control the computer.
-void installSimulatedMacForPictures() {
+// with the application allowed to control the computer. Answers its session.
+std::shared_ptr<platform::SimulatedSession> installSimulatedMacForPictures() {
     platform::BluetoothBackend::install(platform::Radio::shared());
-    static auto session =
-        platform::SimulatedSession::create(platform::StandardFolders::library() + "/Kestrune/Session");
+    static auto session = [] {
+        auto made =
+            platform::SimulatedSession::create(platform::StandardFolders::library() + "/Kestrune/Session");
+        made->desktop()->setApplicationIcon(platform::ui::Image::imageNamed(kApplicationIconImage));
+        return made;
+    }();
     session->install();
     session->desktop()->setProcessTrusted(true);
     EngineSessionServices::install();
     static auto wifi = platform::SimulatedWifi::create();
     wifi->install();
+    return session;
+}
+
+// The Mac of the pictures is offline: drawing sends nothing anywhere. The update checker, made for the
+// pages that show updates, would otherwise fetch its configuration as soon as the virtual time the scenes
+// pass through had gone beyond its wait after start-up.
+class OfflineForPictures final : public platform::ReachabilityBackend {
+public:
+    std::optional<uint32_t> flagsForTarget(const platform::ReachabilityTarget&) override { return 0u; }
+    // Nothing ever changes: a watch that never calls.
+    uint64_t startWatching(std::function<void()>) override { return 1; }
+    void stopWatching(uint64_t) override {}
+};
+
+// The lines that make a scenario's timeline ("Outcome: ..."): while pictures are drawn no application
+// runs, and a scene that opens the panel as a click would tells of nothing that happened. They are left
+// out; every other line goes to standard error as ever.
+void leaveOutcomesOut() {
+    platform::Log::setSink([](const std::string& line) {
+        if (line.rfind("Outcome: ", 0) == 0) return;
+        platform::Log::writeToStandardError(line);
+    });
 }
 }  // namespace
 
@@ -55,6 +88,18 @@ void installInterfaceBackend() {
     // Most runs never draw: the drawing libraries are loaded when something first needs them.
     DrawingModule::installOnDemand();
     platform::ui::DisplayCycle::install();
+}
+
+double snapshotMoment(double now) {
+    const auto seconds = static_cast<std::time_t>(now);
+    std::tm local{};
+    if (!localtime_r(&seconds, &local)) return now;
+    local.tm_hour = 9;
+    local.tm_min = 41;
+    local.tm_sec = 0;
+    local.tm_isdst = -1;  // the day's own offset, summer or winter
+    const std::time_t moment = std::mktime(&local);
+    return moment == static_cast<std::time_t>(-1) ? now : static_cast<double>(moment);
 }
 
 std::string snapshotSummary(size_t scenes, size_t failures, const std::string& folder) {
@@ -76,11 +121,12 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
         std::fprintf(stderr, "kestrune: cannot draw without %s\n", module.c_str());
         return 1;
     }
-    // The scenes wait for fades and animated texts to end: in virtual time, from this moment, they end at
-    // once and every date a picture shows is today's.
-    platform::Clock::useVirtualTime(platform::Clock::now());
-    // The Mac of the pictures has the name the scenarios give it, not this machine's.
-    setenv("KESTRUNE_COMPUTER_NAME", "Ada's MacBook Pro", 0);
+    // The scenes wait for fades and animated texts to end: in virtual time they end at once.
+    platform::Clock::useVirtualTime(snapshotMoment(platform::Clock::now()));
+    leaveOutcomesOut();
+    platform::ReachabilityBackend::install(std::make_shared<OfflineForPictures>());
+    // The Mac of the pictures has the name and the account the scenarios give it, not this machine's.
+    nameTheSimulatedMac();
     platform::ui::DisplayCycle::install();
     installInterfaceKitHelpers();
     // The Mac of the pictures has the simulated camera the application runs with: the photo window shows
@@ -98,15 +144,18 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     registerListsAndSharingGallery();
     registerScreensGallery();
     registerWizardsGallery();
-    registerSettingsWindowGallery(installSimulatedMacForPictures, [] {
-        auto wizard = KSWindowController::create<InitalWizzardController>();
-        wizard->window();
-        wizard->showPageAtIndex_animated(InitalWizzardController::kConfigurePage, false);
-        return std::static_pointer_cast<KSWindowController>(wizard);
-    });
+    registerSettingsWindowGallery([] { installSimulatedMacForPictures(); },
+                                  [] {
+                                      auto wizard = KSWindowController::create<InitalWizzardController>();
+                                      wizard->window();
+                                      wizard->showPageAtIndex_animated(
+                                          InitalWizzardController::kConfigurePage, false);
+                                      return std::static_pointer_cast<KSWindowController>(wizard);
+                                  });
     registerHistoryAndPhotosGallery(&platform::SimulatedCamera::testPattern);
     registerMenuBarGallery();
     registerClipboardWindowGallery();
+    registerCrashPromptGallery([] { return installSimulatedMacForPictures()->desktop(); });
     const auto& names = options.scenes;
     const size_t scenes = names.empty() ? platform::ui::SceneRegistry::names().size() : names.size();
     const int failures = platform::ui::SceneRegistry::renderAll(argv[2], names);

@@ -13,6 +13,9 @@ namespace kestrune {
 std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv);
 // That closing line.
 std::string snapshotSummary(size_t scenes, size_t failures, const std::string& folder);
+// The moment the pictures of a run at `now` are taken at: that day at 9:41 in local time. A clock that a
+// picture shows (the drawn phone's status bar) reads the same on every run, and a date reads today's.
+double snapshotMoment(double now);
 
 // The interface of a running application: Cairo pixels and Pango text (from the drawing module, loaded
 // when first needed) and the end-of-turn passes on the main run loop.

@@ -19,6 +19,7 @@
 #include "main/MenuBarWiring.h"
 #include "main/ReportingKitStart.h"
 #include "main/ScenarioCommand.h"
+#include "main/SimulatedMacNames.h"
 #include "main/SnapshotCommand.h"
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
@@ -26,11 +27,13 @@
 #include "platform/services/UserNotificationRecorder.h"
 #include "platform/sim/keyboard/SimulatedHotKeys.h"
 #include "platform/sim/radio/Radio.h"
+#include "platform/sim/session/SimulatedDesktop.h"
 #include "platform/sim/session/SimulatedSession.h"
 #include "platform/storage/StandardFolders.h"
 #include "platform/system/Application.h"
 #include "platform/system/ProcessInfo.h"
 #include "platform/system/WorkspaceRecorder.h"
+#include "platform/ui/Image.h"
 #include "windows/sharing/MugShotGeneratorPathService.h"
 
 int main(int argc, char** argv) {
@@ -65,6 +68,8 @@ int main(int argc, char** argv) {
     auto session =
         platform::SimulatedSession::create(platform::StandardFolders::library() + "/Kestrune/Session");
     session->install();
+    // Its alerts (the crash kit's send prompt) show the application's icon.
+    session->desktop()->setApplicationIcon(platform::ui::Image::imageNamed(kestrune::kApplicationIconImage));
     kestrune::EngineSessionServices::install();
     kestrune::EngineRSSIIntake::install();
 

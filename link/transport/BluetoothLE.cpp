@@ -18,7 +18,8 @@ platform::SharedInstance<BluetoothLE> gSharedBluetoothLE;
 BluetoothLE& BluetoothLE::shared() {
     // Started before anyone else sees it, so no caller finds it without its manager; making the manager
     // calls nothing back.
-    return gSharedBluetoothLE.get([] { return new BluetoothLE(); }, [](BluetoothLE& observer) { observer.start(); });
+    return gSharedBluetoothLE.get([] { return new BluetoothLE(); },
+                                  [](BluetoothLE& observer) { observer.start(); });
 }
 
 void BluetoothLE::resetSharedForTesting() {
@@ -97,7 +98,8 @@ void BluetoothLE::centralManagerDidUpdateState(platform::CentralManager&) {
             platform::RunLoop::main().performAfterDelay(BLEStartupTime() + 0.01, [weak] {
                 if (auto self = weak.lock()) self->updateBLEisOnAndReady();
             });
-            platform::logf("BLE turned on!");
+            // The radio's state is the stack's own detail: whoever uses the Mac sees it in the menu bar.
+            platform::logDebugf("BLE turned on!");
         }
         // Going off leaves the on-and-ready flag as it was, unannounced, until a later change of state:
         // the connection controller disconnects its phones on "bleChangedState" and would do so twice

@@ -60,6 +60,10 @@ void logLine(const std::string& line) {
         current(line);
         return;
     }
+    Log::writeToStandardError(line);
+}
+
+void Log::writeToStandardError(const std::string& line) {
     double now = Clock::now();
     time_t seconds = static_cast<time_t>(now);
     struct tm parts {};

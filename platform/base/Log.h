@@ -19,6 +19,9 @@ public:
     // Replaces where lines go (the message only, without the time prefix); an empty sink restores
     // standard error. Returns the previous sink.
     static Sink setSink(Sink sink);
+    // Writes the line as the log writes it when no sink is set: with the time, the process and the
+    // thread, to standard error. For a sink that passes some lines on as they would have gone.
+    static void writeToStandardError(const std::string& line);
     // The debug switch: off unless KESTRUNE_LOG_DEBUG is set in the environment (to anything but "0")
     // when the log is first used.
     static void setDebug(bool on);

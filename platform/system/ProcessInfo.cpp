@@ -72,6 +72,7 @@ std::string ProcessInfo::executablePath() const {
 }
 
 std::string ProcessInfo::userName() const {
+    if (const char* simulated = getenv("KESTRUNE_USER_NAME"); simulated && *simulated) return simulated;
     struct passwd entry {};
     struct passwd* result = nullptr;
     char buffer[4096];

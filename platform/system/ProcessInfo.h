@@ -22,6 +22,8 @@ public:
     std::string hostName() const;
     // The running executable's path (from /proc/self/exe).
     std::string executablePath() const;
+    // The account the process runs as: KESTRUNE_USER_NAME when the environment names the simulated
+    // Mac's account (as KESTRUNE_COMPUTER_NAME names the Mac), else this machine's account.
     std::string userName() const;
     double systemUptime() const;
 

@@ -89,9 +89,14 @@ void Button::drawRect(Rect) {
     if (!c || transparent_) return;
     const Rect b = bounds();
     const double alpha = isEnabled() ? 1.0 : 0.5;
+    // The default button of a window, the one Return presses, is drawn in the accent colour, its title
+    // in white, as the desktop draws it (an alert's first button).
+    const bool isDefault = bordered_ && keyEquivalent_ == "\r" && keyModifiers_ == 0 &&
+                           type_ != ButtonType::Switch && type_ != ButtonType::Radio;
     TextAttributes attributes;
     attributes.font = font();
-    attributes.foregroundColor = Color::controlTextColor().colorWithAlphaComponent(alpha);
+    attributes.foregroundColor =
+        (isDefault ? Color::whiteColor() : Color::controlTextColor()).colorWithAlphaComponent(alpha);
     const AttributedString text = attributedTitle_.value_or(AttributedString(title_, attributes));
     const Size textSize = text.size();
     if (type_ == ButtonType::Switch || type_ == ButtonType::Radio) {
@@ -127,11 +132,16 @@ void Button::drawRect(Rect) {
     }
     if (bordered_) {
         auto shape = BezierPath::bezierPathWithRoundedRect_xRadius_yRadius(b.insetBy(1, 1), 5, 5);
-        c->setFillColor(isHighlighted() || state_ == kStateOn ? Color::selectedControlColor()
-                                                              : Color::controlColor());
-        c->fillPath(shape);
-        c->setStrokeColor(Color::lightGrayColor());
-        c->strokePath(shape);
+        if (isDefault) {
+            c->setFillColor(Color::alternateSelectedControlColor().colorWithAlphaComponent(alpha));
+            c->fillPath(shape);
+        } else {
+            c->setFillColor(isHighlighted() || state_ == kStateOn ? Color::selectedControlColor()
+                                                                  : Color::controlColor());
+            c->fillPath(shape);
+            c->setStrokeColor(Color::lightGrayColor());
+            c->strokePath(shape);
+        }
     }
     const auto& shown = state_ == kStateOn && alternateImage_ ? alternateImage_ : image_;
     double titleX = b.midX() - textSize.width / 2;

@@ -41,9 +41,13 @@ Launch launch(const std::string& home) {
     std::vector<std::string> variables;
     for (char** entry = environ; *entry; ++entry) {
         const std::string variable = *entry;
-        if (variable.rfind("HOME=", 0) == 0 || variable.rfind("XDG_", 0) == 0) continue;
+        if (variable.rfind("HOME=", 0) == 0 || variable.rfind("XDG_", 0) == 0 ||
+            variable.rfind("KESTRUNE_LOG_DEBUG=", 0) == 0)
+            continue;
         variables.push_back(variable);
     }
+    // The radio's coming on, the moment to quit at below, is a line of the log's debugging detail.
+    variables.push_back("KESTRUNE_LOG_DEBUG=1");
     variables.push_back("HOME=" + home);
     variables.push_back("XDG_CONFIG_HOME=" + home + "/.config");
     variables.push_back("XDG_DATA_HOME=" + home + "/.local/share");

@@ -12,11 +12,13 @@
 #include "main/FeatureWiring.h"
 #include "main/MenuBarWiring.h"
 #include "main/Scenarios.h"
+#include "main/SimulatedMacNames.h"
 #include "platform/services/UserNotificationRecorder.h"
 #include "platform/sim/keyboard/SimulatedHotKeys.h"
 #include "platform/sim/music/SimulatedMusicPlayers.h"
 #include "platform/storage/FileEvents.h"
 #include "platform/storage/Files.h"
+#include "platform/system/ProcessInfo.h"
 #include "platform/ui/Renderer.h"
 #include "platform/ui/cairo/CairoRenderer.h"
 #include "tests/main/ScenarioFixture.h"
@@ -244,6 +246,34 @@ TEST_F(ScenarioRunnerTest, AWrongPasswordIsRefused) {
         << timeline;
     EXPECT_FALSE(has(timeline, "paired with"));
     EXPECT_TRUE(world->pairingWizardAwaitsThePhone());
+}
+
+// The scenarios' Mac, named as `kestrune --scenario` names it before its session is made.
+class NamedMacScenarioTest : public ScenarioRunnerTest {
+protected:
+    void SetUp() override {
+        unsetenv("KESTRUNE_USER_NAME");
+        unsetenv("KESTRUNE_COMPUTER_NAME");
+        runningAccount = platform::ProcessInfo::shared().userName();
+        kestrune::nameTheSimulatedMac();
+        ScenarioRunnerTest::SetUp();
+    }
+    void TearDown() override {
+        ScenarioRunnerTest::TearDown();
+        unsetenv("KESTRUNE_USER_NAME");
+        unsetenv("KESTRUNE_COMPUTER_NAME");
+    }
+    std::string runningAccount;
+};
+
+// The refused password is said of the simulated Mac's account, never of the account playing the scenario.
+TEST_F(NamedMacScenarioTest, AWrongPasswordNamesTheSimulatedAccountNotTheOneRunningIt) {
+    auto timeline = play(*kestrune::findScenario("wrong-password"));
+    EXPECT_TRUE(succeeded) << timeline;
+    EXPECT_TRUE(has(timeline, std::string("does not open the account \"") + kestrune::kSimulatedAccountName +
+                                  "\": the pairing is refused"))
+        << timeline;
+    EXPECT_FALSE(has(timeline, "\"" + runningAccount + "\"")) << timeline;
 }
 
 TEST_F(ScenarioRunnerTest, TheLockShortcutLocksTheMacAndTheTimelineShowsWhatTheUserWouldSee) {

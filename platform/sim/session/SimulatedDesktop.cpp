@@ -6,6 +6,8 @@
 #include "platform/base/RunLoop.h"
 #include "platform/sim/session/SimulatedSession.h"
 #include "platform/system/SystemVersion.h"
+#include "platform/ui/Alert.h"
+#include "platform/ui/Window.h"
 
 namespace platform {
 
@@ -192,6 +194,32 @@ std::vector<SimulatedDesktop::AskingAlert> SimulatedDesktop::askingAlerts() cons
     return askingAlerts_;
 }
 
+std::shared_ptr<ui::Window> SimulatedDesktop::shownAlertWindow() const {
+    std::lock_guard lock(mutex_);
+    return shownAlertWindow_;
+}
+
+void SimulatedDesktop::setApplicationIcon(std::shared_ptr<ui::Image> icon) {
+    std::lock_guard lock(mutex_);
+    applicationIcon_ = std::move(icon);
+}
+
+std::shared_ptr<ui::Window> SimulatedDesktop::windowForAlert(const std::string& message,
+                                                             const std::string& informativeText,
+                                                             const std::vector<std::string>& buttons) const {
+    ui::Alert alert;
+    alert.messageText = message;
+    alert.informativeText = informativeText;
+    alert.buttonTitles = buttons;
+    {
+        std::lock_guard lock(mutex_);
+        alert.icon = applicationIcon_;
+    }
+    auto window = alert.makeWindow();
+    window->center();
+    return window;
+}
+
 std::optional<size_t> SimulatedDesktop::runModalAlertWithButtons(const std::string& message,
                                                                  const std::string& informativeText,
                                                                  const std::vector<std::string>& buttons) {
@@ -200,13 +228,23 @@ std::optional<size_t> SimulatedDesktop::runModalAlertWithButtons(const std::stri
         std::lock_guard lock(mutex_);
         answerer = alertAnswerer_;
     }
+    // The alert is on screen until it is answered. It is not made key: the application's own windows
+    // keep their state, which nothing here would give back to them afterwards.
+    auto window = windowForAlert(message, informativeText, buttons);
+    window->orderFront(nullptr);
+    {
+        std::lock_guard lock(mutex_);
+        shownAlertWindow_ = window;
+    }
     // Asked outside the lock: the answerer may look at the desktop, or act on the user's behalf.
     std::optional<size_t> answer = answerer ? answerer(message, buttons) : std::nullopt;
     if (answer && *answer >= buttons.size()) answer.reset();
+    window->orderOut(nullptr);
     logf("SimulatedDesktop: alert \"%s\" (%s) answered %s", message.c_str(), informativeText.c_str(),
          answer ? ("\"" + buttons[*answer] + "\"").c_str() : "by nobody");
     std::lock_guard lock(mutex_);
-    askingAlerts_.push_back({message, informativeText, buttons, answer});
+    shownAlertWindow_.reset();
+    askingAlerts_.push_back({message, informativeText, buttons, answer, window});
     return answer;
 }
 

@@ -15,9 +15,14 @@
 namespace platform {
 
 class SimulatedSession;
+namespace ui {
+class Image;
+class Window;
+}  // namespace ui
 
 // The recording stand-ins of the simulated session's desktop: administrator authorization, the
-// accessibility trust, the launch-at-login helper, scripts, opened URLs, alerts, the Keychain menu
+// accessibility trust, the launch-at-login helper, scripts, opened URLs, alerts (an alert that asks is
+// shown in a window of its own, which a picture can draw), the Keychain menu
 // extra (which locks the session below 10.13 while it is offered) and the user's login items. Each
 // records what it was asked and answers as a test scripted it.
 class SimulatedDesktop : public SecurityServices,
@@ -51,16 +56,26 @@ public:
     std::vector<std::pair<std::string, std::string>> alerts() const;
     // Alerts that ask, with their buttons and the index chosen (none: unanswered), in order. They are
     // answered by the answerer when one is set (it gets the message and the buttons), else not at all.
+    // While it decides, the alert's window is on screen (shownAlertWindow); each alert keeps the window
+    // it was shown in.
     struct AskingAlert {
         std::string message;
         std::string informativeText;
         std::vector<std::string> buttons;
         std::optional<size_t> answer;
+        std::shared_ptr<ui::Window> window;
     };
     using AlertAnswerer = std::function<std::optional<size_t>(const std::string& message,
                                                               const std::vector<std::string>& buttons)>;
     void setAlertAnswerer(AlertAnswerer answerer);
     std::vector<AskingAlert> askingAlerts() const;
+    // The window of the alert waiting for its answer; none when no alert waits.
+    std::shared_ptr<ui::Window> shownAlertWindow() const;
+    // The window the desktop shows an alert in (main thread): the message, the informative text and the
+    // buttons, the first the default one, beside the application's icon when one is set.
+    std::shared_ptr<ui::Window> windowForAlert(const std::string& message, const std::string& informativeText,
+                                               const std::vector<std::string>& buttons) const;
+    void setApplicationIcon(std::shared_ptr<ui::Image> icon);
 
     void setKeychainMenuExtraOffered(bool offered);
 
@@ -121,6 +136,8 @@ private:
     std::vector<std::pair<std::string, std::string>> alerts_;
     AlertAnswerer alertAnswerer_;
     std::vector<AskingAlert> askingAlerts_;
+    std::shared_ptr<ui::Window> shownAlertWindow_;
+    std::shared_ptr<ui::Image> applicationIcon_;
     bool menuExtraOffered_ = true;
     bool loginItemsAvailable_ = true;
     std::vector<Item> items_;

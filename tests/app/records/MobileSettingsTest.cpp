@@ -3,6 +3,7 @@
 #include "app/records/MobileDevice.h"
 #include "app/records/MobileSettingsLocal.h"
 #include "app/support/Localizable.h"
+#include "platform/base/Log.h"
 #include "tests/app/DataManagerFixture.h"
 #include "tests/app/RecordArchiveHelpers.h"
 
@@ -57,6 +58,11 @@ protected:
 TEST_F(MobileSettingsTest, InitWithUnIdFillsEveryNestedRecordWithDefaults) {
     testsupport::LogCapture log;
     auto settings = MobileSettings::initWithUnId("phone-1");
+    // Debugging detail: said only with the log's debug switch on.
+    EXPECT_FALSE(log.contains("Updating connection status: Default Value!!"));
+    platform::Log::setDebug(true);
+    MobileSettings::initWithUnId("phone-2");
+    platform::Log::setDebug(false);
     EXPECT_TRUE(log.contains("Updating connection status: Default Value!!"));
     ASSERT_TRUE(settings->registeredDeviceUser());
     EXPECT_FALSE(settings->registeredDeviceUser()->username());

@@ -1,5 +1,6 @@
 #include "link/transport/BluetoothLE.h"
 
+#include "platform/base/Log.h"
 #include "platform/base/NotificationCenter.h"
 #include "tests/link/BluetoothFixture.h"
 
@@ -34,6 +35,8 @@ protected:
 
 TEST_F(BluetoothLETest, BecomesReadyHalfASecondAfterLowEnergyComesOn) {
     testsupport::LogCapture log;
+    // The radio coming on is debugging detail, said only with the log's debug switch on.
+    platform::Log::setDebug(true);
     auto& ble = BluetoothLE::shared();
     EXPECT_EQ(ble.bluetoothState(), CentralManager::kStateUnknown);
     EXPECT_FALSE(ble.bluetoothLEIsOn());
@@ -45,6 +48,7 @@ TEST_F(BluetoothLETest, BecomesReadyHalfASecondAfterLowEnergyComesOn) {
     EXPECT_EQ(ble.lastKnownState(), CentralManager::kStatePoweredOn);
     EXPECT_EQ(posted, std::vector<std::string>{"changed"});
     EXPECT_TRUE(log.contains("BLE turned on!"));
+    platform::Log::setDebug(false);
     advance(0.5);
     EXPECT_FALSE(ble.isSafeToUseBLE());  // exactly 0.5 s is not more than 0.5 s
     EXPECT_FALSE(ble.bluetoothLEIsOnAndReady());

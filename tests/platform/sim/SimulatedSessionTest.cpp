@@ -12,6 +12,10 @@
 #include "platform/storage/Files.h"
 #include "platform/system/DistributedNotificationCenter.h"
 #include "platform/system/SystemVersion.h"
+#include "platform/ui/Alert.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/TextField.h"
+#include "platform/ui/Window.h"
 #include "tests/support/TestEnvironment.h"
 
 using namespace platform;
@@ -189,4 +193,40 @@ TEST_F(SimulatedSessionTest, LoginItemObserversBelongToTheListTheyWereAddedOn) {
     EXPECT_EQ(desktop->loginItemObserverCount(), 0u);
     desktop->setLoginItemsAvailable(false);
     EXPECT_EQ(desktop->openSessionLoginItems(), nullptr);
+}
+
+// An alert that asks is on screen in its window, with its texts and buttons, while the answerer decides;
+// once answered it is gone from the screen and kept with the record, for a picture of it.
+TEST_F(SimulatedSessionTest, AnAskingAlertIsShownInItsWindowUntilItIsAnswered) {
+    auto desktop = session->desktop();
+    EXPECT_EQ(desktop->shownAlertWindow(), nullptr);
+    std::shared_ptr<ui::Window> seen;
+    std::vector<std::string> seenButtons;
+    desktop->setAlertAnswerer(
+        [&](const std::string&, const std::vector<std::string>&) -> std::optional<size_t> {
+            seen = desktop->shownAlertWindow();
+            if (seen) {
+                EXPECT_TRUE(seen->isVisible());
+                for (const auto& button : ui::Alert::buttonsOf(*seen)) seenButtons.push_back(button->title());
+                if (auto message = ui::Alert::messageFieldOf(*seen))
+                    EXPECT_EQ(message->stringValue(), "Send?");
+            }
+            return 2;
+        });
+    EXPECT_EQ(desktop->runModalAlertWithButtons("Send?", "It crashed.", {"Send", "Always", "No"}),
+              std::optional<size_t>(2));
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(seenButtons, (std::vector<std::string>{"Send", "Always", "No"}));
+    EXPECT_FALSE(seen->isVisible());
+    EXPECT_EQ(desktop->shownAlertWindow(), nullptr);
+    const auto alerts = desktop->askingAlerts();
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].window, seen);
+    EXPECT_EQ(alerts[0].answer, std::optional<size_t>(2));
+
+    // An answer past the buttons counts as none; the window still goes.
+    desktop->setAlertAnswerer([](const std::string&, const std::vector<std::string>&) { return 7; });
+    EXPECT_EQ(desktop->runModalAlertWithButtons("Again?", "", {"Yes"}), std::nullopt);
+    EXPECT_FALSE(desktop->askingAlerts().back().window->isVisible());
+    desktop->setAlertAnswerer(nullptr);
 }
