@@ -38,12 +38,14 @@ struct Viewport {
 std::vector<Viewport> viewportsOf(const ui::Scene& scene) {
     const auto root = scene.view ? scene.view : scene.window->contentView();
     const auto window = root->window();
-    const double scale = window ? window->backingScaleFactor() : ui::Screen::mainScreen()->backingScaleFactor();
+    const double scale =
+        window ? window->backingScaleFactor() : ui::Screen::mainScreen()->backingScaleFactor();
     const ui::Rect frame = root->bounds();
     auto inPixels = [&](const ui::View& view, ui::Rect rect) {
         const ui::Rect r = view.convertRect_toView(rect, root.get());
         const double top = root->isFlipped() ? r.minY() - frame.minY() : frame.maxY() - r.maxY();
-        return ui::Rect((r.minX() - frame.minX()) * scale, top * scale, r.width() * scale, r.height() * scale);
+        return ui::Rect((r.minX() - frame.minX()) * scale, top * scale, r.width() * scale,
+                        r.height() * scale);
     };
     std::vector<Viewport> found;
     std::vector<std::shared_ptr<ui::View>> views{root};
@@ -75,9 +77,12 @@ Overflow overflowOf(const ui::Rect& ink, const ui::Rect& clip) {
 Overflow leavingOutScrolling(Overflow cut, const ui::Rect& clip, const std::vector<Viewport>& viewports) {
     auto near = [](double a, double b) { return std::abs(a - b) < 1; };
     for (const auto& v : viewports) {
-        if (near(clip.minX(), v.visible.minX()) && v.document.minX() < v.visible.minX() - kTolerance) cut.left = 0;
-        if (near(clip.minY(), v.visible.minY()) && v.document.minY() < v.visible.minY() - kTolerance) cut.top = 0;
-        if (near(clip.maxX(), v.visible.maxX()) && v.document.maxX() > v.visible.maxX() + kTolerance) cut.right = 0;
+        if (near(clip.minX(), v.visible.minX()) && v.document.minX() < v.visible.minX() - kTolerance)
+            cut.left = 0;
+        if (near(clip.minY(), v.visible.minY()) && v.document.minY() < v.visible.minY() - kTolerance)
+            cut.top = 0;
+        if (near(clip.maxX(), v.visible.maxX()) && v.document.maxX() > v.visible.maxX() + kTolerance)
+            cut.right = 0;
         if (near(clip.maxY(), v.visible.maxY()) && v.document.maxY() > v.visible.maxY() + kTolerance)
             cut.bottom = 0;
     }
@@ -170,14 +175,11 @@ TEST_F(SceneTextsFitTest, NoSceneCutsAText) {
             const auto viewports = viewportsOf(*scene);
             texts += drawn.size();
             for (const auto& text : drawn)
-                if (getenv("FIT_DEBUG") && text.ellipsized && text.ink.intersects(text.clip))
-                    std::printf("ELLIPSIS %s %s: %s\n", language.c_str(), name.c_str(), text.text.c_str());
-            for (const auto& text : drawn)
                 if (const std::string cut = cutOf(text, viewports); !cut.empty())
                     ADD_FAILURE() << language << " " << name << ": \"" << text.text << "\" cut " << cut;
         }
-        // The measure saw the scenes' texts: some thousands in each language.
-        EXPECT_GT(texts, 20 * names.size()) << language;
+        // The measure saw the scenes' texts: a dozen or so a scene, pages out of sight included.
+        EXPECT_GT(texts, 10 * names.size()) << language;
     }
 }
 

@@ -107,7 +107,8 @@ Rect deviceBox(cairo_t* cr, double x0, double y0, double x1, double y1) {
     double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL;
     for (auto [x, y] : {std::pair{x0, y0}, {x1, y0}, {x0, y1}, {x1, y1}}) {
         cairo_user_to_device(cr, &x, &y);
-        minX = std::min(minX, x), minY = std::min(minY, y), maxX = std::max(maxX, x), maxY = std::max(maxY, y);
+        minX = std::min(minX, x), maxX = std::max(maxX, x);
+        minY = std::min(minY, y), maxY = std::max(maxY, y);
     }
     return {minX, minY, maxX - minX, maxY - minY};
 }
@@ -217,7 +218,8 @@ void drawPangoText(cairo_t* cr, const AttributedString& text, Rect rect, double 
         // The ink can reach past the rectangle (descenders, a tall line): the shadow's extent allows a line.
         const double slack = natural.height;
         CairoContext::paintShadow(cr, shadow, rect.insetBy(-slack, -slack), [&](cairo_t* target) {
-            show(target, [&](const TextAttributes& a) { return shadowOf(a) == shadow; }, false);
+            const RunFilter castsThisShadow = [&](const TextAttributes& a) { return shadowOf(a) == shadow; };
+            show(target, castsThisShadow, false);
         });
     }
     show(cr, {}, true);

@@ -49,8 +49,9 @@ Rect inkedBox(const Bitmap& b) {
     int minX = b.width, minY = b.height, maxX = -1, maxY = -1;
     for (int y = 0; y < b.height; ++y)
         for (int x = 0; x < b.width; ++x)
-            if (b.rgbaAt(x, y).a > 64) minX = std::min(minX, x), minY = std::min(minY, y),
-                                       maxX = std::max(maxX, x), maxY = std::max(maxY, y);
+            if (b.rgbaAt(x, y).a > 64)
+                minX = std::min(minX, x), minY = std::min(minY, y), maxX = std::max(maxX, x),
+                maxY = std::max(maxY, y);
     return maxX < 0 ? Rect{} : Rect(minX, minY, maxX + 1 - minX, maxY + 1 - minY);
 }
 
