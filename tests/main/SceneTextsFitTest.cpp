@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "app/support/Localizable.h"
+#include "features/language/BundleEx.h"
 #include "features/language/BundleLanguage.h"
 #include "main/InterfaceKitHelpers.h"
 #include "main/SnapshotCommand.h"
@@ -134,27 +136,37 @@ protected:
         ui::observeDrawnText(nullptr);
         platform::CaptureBackend::install(nullptr);
         unsetenv("KESTRUNE_COMPUTER_NAME");
+        // Texts answer their keys again, as before any language was attached.
         kestrune::setGalleryLanguage("en");
+        kestrune::BundleEx::shared().attachLanguageBundle(std::nullopt);
+        kestrune::setLocalizedStringLookup(nullptr);
         ui::test::Fixture::TearDown();
     }
     std::vector<ui::DrawnText> drawn;
 };
 
-TEST_F(SceneTextsFitTest, TheMeasureSeesTheInkTheClipCuts) {
-    // A frame of one line under a text of two, and a frame whose top cuts an accent.
+TEST_F(SceneTextsFitTest, ACutIsToldUnlessScrollingMadeIt) {
+    // Two lines in a clip one line high.
     ui::DrawnText text;
-    text.text = "Fotos nach\nAnmeldungen";
     text.clip = {100, 200, 180, 36};
     text.lines = {{102, 204, 160, 28}, {102, 232, 170, 28}};
     text.ink = {102, 204, 170, 56};
-    EXPECT_EQ(cutOf(text), "bottom 24.0 px (line 2 of 2)");
-    text.lines = {{102, 197, 40, 30}};
-    text.ink = {102, 197, 40, 30};
-    EXPECT_EQ(cutOf(text), "top 3.0 px (line 1 of 1)");
-    // Antialiasing's last half pixel, and text that is all spaces, are not cuts.
-    text.ink = text.lines[0] = {99.6, 200, 40, 30};
+    EXPECT_EQ(cutOf(text), "bottom 24.0 px (line 2 of 2) of its clip 180 x 36 px at (100, 200)");
+    // The same clip's bottom made by a list whose rows go on below: scrolled there, not cut. Where the
+    // list ends there, or where it goes on only above, the text is cut.
+    std::vector<Viewport> list{{{50, 100, 400, 136}, {50, 0, 400, 600}}};
+    EXPECT_EQ(cutOf(text, list), "");
+    list[0].document = {50, 0, 400, 236};
+    EXPECT_NE(cutOf(text, list), "");
+    list[0].document = {50, -300, 400, 536};
+    EXPECT_NE(cutOf(text, list), "");
+    // Antialiasing's last half pixel, text of spaces alone and text wholly out of sight are not cuts.
+    text.lines = {{99.6, 204, 40, 28}};
+    text.ink = text.lines[0];
     EXPECT_EQ(cutOf(text), "");
     text.ink = {};
+    EXPECT_EQ(cutOf(text), "");
+    text.ink = {400, 204, 40, 28};
     EXPECT_EQ(cutOf(text), "");
 }
 
