@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/store/DataManager.h"
 #include "app/support/Localizable.h"
 #include "features/language/BundleEx.h"
 #include "features/language/BundleLanguage.h"
@@ -170,12 +171,20 @@ TEST_F(SceneTextsFitTest, ACutIsToldUnlessScrollingMadeIt) {
     EXPECT_EQ(cutOf(text), "");
 }
 
-// The scenes set the machine up once per process: one test draws every language.
-TEST_F(SceneTextsFitTest, NoSceneCutsAText) {
+// Every scene in a third of the languages (every third language of the list) a test, so that each test
+// stays well inside its time.
+class EverySceneTextFits : public SceneTextsFitTest, public ::testing::WithParamInterface<size_t> {};
+
+TEST_P(EverySceneTextFits, InEveryThirdLanguage) {
     kestrune::registerSnapshotScenes();
+    // The scenes set their machine up once per process; a test after another in the same process finds
+    // the stored data of the one before forgotten.
+    if (!kestrune::DataManager::shared().model()) kestrune::DataManager::shared().getSavedDataModel();
     const auto names = ui::SceneRegistry::names();
     ASSERT_GT(names.size(), 100u);
-    for (const auto& language : kestrune::supprotedLanguages()) {
+    const auto& languages = kestrune::supprotedLanguages();
+    for (size_t index = GetParam(); index < languages.size(); index += 3) {
+        const std::string& language = languages[index];
         kestrune::setGalleryLanguage(language);
         kestrune::useGalleryLanguage();
         size_t texts = 0;
@@ -194,5 +203,7 @@ TEST_F(SceneTextsFitTest, NoSceneCutsAText) {
         EXPECT_GT(texts, 10 * names.size()) << language;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Languages, EverySceneTextFits, ::testing::Values(0, 1, 2));
 
 }  // namespace
