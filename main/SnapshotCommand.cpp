@@ -109,6 +109,28 @@ std::string snapshotSummary(size_t scenes, size_t failures, const std::string& f
     return line;
 }
 
+void registerSnapshotScenes() {
+    platform::ui::registerControlGallery();
+    registerShieldGallery();
+    registerHotKeyGallery();
+    registerInterfaceKitGallery();
+    registerListsAndSharingGallery();
+    registerScreensGallery();
+    registerWizardsGallery();
+    registerSettingsWindowGallery([] { installSimulatedMacForPictures(); },
+                                  [] {
+                                      auto wizard = KSWindowController::create<InitalWizzardController>();
+                                      wizard->window();
+                                      wizard->showPageAtIndex_animated(
+                                          InitalWizzardController::kConfigurePage, false);
+                                      return std::static_pointer_cast<KSWindowController>(wizard);
+                                  });
+    registerHistoryAndPhotosGallery(&platform::SimulatedCamera::testPattern);
+    registerMenuBarGallery();
+    registerClipboardWindowGallery();
+    registerCrashPromptGallery([] { return installSimulatedMacForPictures()->desktop(); });
+}
+
 std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     if (argc < 2 || std::string(argv[1]) != "--snapshot") return std::nullopt;
     if (argc < 3) {
@@ -137,25 +159,7 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     if (options.mode != CommandLineOptions::Mode::Snapshot) return 2;
     setGalleryLanguage(options.language);
     useGalleryLanguage();
-    platform::ui::registerControlGallery();
-    registerShieldGallery();
-    registerHotKeyGallery();
-    registerInterfaceKitGallery();
-    registerListsAndSharingGallery();
-    registerScreensGallery();
-    registerWizardsGallery();
-    registerSettingsWindowGallery([] { installSimulatedMacForPictures(); },
-                                  [] {
-                                      auto wizard = KSWindowController::create<InitalWizzardController>();
-                                      wizard->window();
-                                      wizard->showPageAtIndex_animated(
-                                          InitalWizzardController::kConfigurePage, false);
-                                      return std::static_pointer_cast<KSWindowController>(wizard);
-                                  });
-    registerHistoryAndPhotosGallery(&platform::SimulatedCamera::testPattern);
-    registerMenuBarGallery();
-    registerClipboardWindowGallery();
-    registerCrashPromptGallery([] { return installSimulatedMacForPictures()->desktop(); });
+    registerSnapshotScenes();
     const auto& names = options.scenes;
     const size_t scenes = names.empty() ? platform::ui::SceneRegistry::names().size() : names.size();
     const int failures = platform::ui::SceneRegistry::renderAll(argv[2], names);

@@ -11,6 +11,9 @@ namespace kestrune {
 // and where (each file's path and the pages' debugging lines only with the log's debug switch on).
 // Answers the exit status when the arguments ask for it, none otherwise.
 std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv);
+// Registers every scene the command draws, on the simulated Mac the settings pages read (installed when
+// the first of them is built).
+void registerSnapshotScenes();
 // That closing line.
 std::string snapshotSummary(size_t scenes, size_t failures, const std::string& folder);
 // The moment the pictures of a run at `now` are taken at: that day at 9:41 in local time. A clock that a

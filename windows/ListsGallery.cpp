@@ -160,7 +160,7 @@ ui::Scene controlCells() {
     coloured->setCustomColor(kestruneGreen());
     auto plain = row(SimpleButtonCell2::cellClass(), "Later");
     auto three = row(SimpleButtonCell3::cellClass(), "");
-    three->setPrimaryActionText("Troubleshoot the connection");
+    three->setPrimaryActionText("Troubleshoot");
     auto right = row(DoubleButtonCell::cellClass(), "Cancel", "Continue");
     auto centred = row(DoubleButtonCell::cellClass(), "Back", "Next");
     centred->setIsOn(true);

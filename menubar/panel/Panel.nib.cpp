@@ -156,10 +156,9 @@ const ui::NibRegistry::Registration kPanelLayout("Panel", [](ui::NibLoader& nib)
     device->mobileImageView = nib.make<ui::ImageView>({24, 18, 28, 52});
     device->addSubview(device->mobileImageView);
     device->nameLabel = panelLabel(nib, *device, {70, 39, 140, 18}, 14, true, 1);
-    // From the loader's side (x 98) to the help button (x 242): room for "Looking for your iPhone…", in a
-    // face narrow enough for it wherever the panel's usual face is replaced by a wider one.
-    device->distanceLabel = panelLabel(nib, *device, {70, 23, 142, 15}, 11, false, 0.75);
-    device->distanceLabel->setFont(ui::Font::fontWithName_size("Helvetica", 11));
+    // From the loader's side (x 98) to the help button (x 242): room for "Looking for your iPhone…" in the
+    // panel's face at 10.5 points, with the fonts the application installs.
+    device->distanceLabel = panelLabel(nib, *device, {70, 23, 142, 15}, 10.5, false, 0.75);
     device->loadingImage = nib.make<ui::ImageView>({74, 25, 14, 14});
     device->loadingImage->setImage(ui::Image::imageNamed("menubar_loading"));
     device->loadingImage->setWantsLayer(true);

@@ -8,6 +8,7 @@
 #include "platform/base/Log.h"
 #include "platform/storage/Files.h"
 #include "platform/ui/DisplayCycle.h"
+#include "platform/ui/Image.h"
 #include "platform/ui/Renderer.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
@@ -39,20 +40,41 @@ void SceneRegistry::reset() {
     scenes().clear();
 }
 
-bool SceneRegistry::writePicture(const Scene& scene, const std::string& path) {
+namespace {
+// The scene's picture, laid out as it would show: a window that is not on screen is laid out first.
+std::shared_ptr<Image> picture(const Scene& scene, const std::string& name) {
     std::shared_ptr<View> root = scene.view     ? scene.view
                                  : scene.window ? scene.window->contentView()
                                                 : nullptr;
     if (!root) {
-        platform::logf("Snapshot: nothing to draw for %s", path.c_str());
-        return false;
+        platform::logf("Snapshot: nothing to draw for %s", name.c_str());
+        return nullptr;
     }
     // The end-of-turn passes lay the scene out as they would on screen.
     DisplayCycle::run();
     if (!scene.window || !scene.window->isVisible()) root->layoutSubtreeIfNeeded();
     auto image = root->bitmapImageRepForCachingDisplayInRect(root->bounds());
     root->cacheDisplayInRect_toBitmapImageRep(root->bounds(), image);
-    return image->writePNGToFile(path);
+    return image;
+}
+}  // namespace
+
+bool SceneRegistry::writePicture(const Scene& scene, const std::string& path) {
+    auto image = picture(scene, path);
+    return image && image->writePNGToFile(path);
+}
+
+std::optional<Scene> SceneRegistry::drawScene(const std::string& name) {
+    auto it = scenes().find(name);
+    if (it == scenes().end()) {
+        platform::logf("Snapshot: no scene named %s", name.c_str());
+        return std::nullopt;
+    }
+    Scene scene = it->second();
+    auto image = picture(scene, name);
+    if (scene.window) scene.window->orderOut(nullptr);
+    if (!image || !image->bitmap()) return std::nullopt;
+    return scene;
 }
 
 int SceneRegistry::renderAll(const std::string& directory, const std::vector<std::string>& wanted) {

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,10 @@ public:
     // Writes one scene's picture to the path, laid out as it would show: a window that is not on screen
     // is laid out first. False, with a log line, when nothing could be drawn or written.
     static bool writePicture(const Scene& scene, const std::string& path);
+    // Builds the named scene and draws it as `renderAll` would, without writing it (for checks of what
+    // the drawing shows), answering the scene drawn. None, with a log line, for an unknown name or
+    // nothing drawn.
+    static std::optional<Scene> drawScene(const std::string& name);
 
     // Moves the home and data folders (HOME, XDG_* and the documents folder) into one throwaway folder of
     // this process, removed when it exits, so that scenes that read or write settings and records never

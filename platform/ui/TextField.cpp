@@ -1,6 +1,7 @@
 #include "platform/ui/TextField.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/base/Strings.h"
 #include "platform/ui/GraphicsContext.h"
@@ -60,9 +61,13 @@ Size TextField::intrinsicContentSize() const {
 Size TextField::cellSizeForBounds(Rect bounds) const {
     const bool framed = bezeled_ || bordered_;
     const double inset = framed ? 4 : 2;
-    const Size text =
-        TextMeasurer::current().measure(displayedText(), std::max(1.0, bounds.width() - 2 * inset));
-    return {text.width + 2 * inset, text.height + (framed ? 4 : 0)};
+    const AttributedString text = displayedText();
+    const double width = std::max(1.0, bounds.width() - 2 * inset);
+    const Size size = TextMeasurer::current().measure(text, width);
+    // Room for the glyphs too where marks above or below letters ink past the lines.
+    const Rect ink = TextMeasurer::current().inkRect(text, width);
+    const double height = std::max(size.height, std::ceil(ink.maxY() - std::min(0.0, ink.minY())));
+    return {size.width + 2 * inset, height + (framed ? 4 : 0)};
 }
 
 void TextField::sizeToFit() {
@@ -177,7 +182,12 @@ void TextField::drawRect(Rect) {
     // clear of the edges whatever the field's height; wrapped lines start at the top, where reading
     // starts.
     const bool oneLine = size.height <= TextMeasurer::current().measure(text, 0).height + 0.5;
-    const double top = oneLine ? (b.height() - size.height) / 2 : ((bezeled_ || bordered_) ? 2 : 0);
+    double top = oneLine ? (b.height() - size.height) / 2 : ((bezeled_ || bordered_) ? 2 : 0);
+    // Marks above and below letters can ink past the lines (Arabic in a face whose lines are sized for
+    // Latin): the text moves as far as the field has room for, so that the field does not cut them.
+    const Rect ink = TextMeasurer::current().inkRect(text, b.width() - 2 * inset);
+    if (const double lowest = -ink.minY(), highest = b.height() - ink.maxY(); lowest <= highest)
+        top = std::clamp(top, lowest, highest);
     const double y = isFlipped() ? b.minY() + top : b.maxY() - top - size.height;
     c->saveGState();
     c->clipToRect(b);

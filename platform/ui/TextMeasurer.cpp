@@ -82,6 +82,10 @@ void TextMeasurer::install(std::shared_ptr<TextMeasurer> measurer) {
     installed() = std::move(measurer);
 }
 
+Rect TextMeasurer::inkRect(const AttributedString& text, double maxWidth) const {
+    return {{0, 0}, measure(text, maxWidth)};
+}
+
 Size FixedTextMeasurer::measure(const AttributedString& text, double maxWidth) const {
     const auto units = unitsOf(text);
     if (units.empty()) return {0, 0};

@@ -16,6 +16,10 @@ public:
     virtual ~TextMeasurer() = default;
     // The size the text takes, wrapped at `maxWidth` (0: unwrapped).
     virtual Size measure(const AttributedString& text, double maxWidth) const = 0;
+    // Where the glyphs of the text so wrapped ink, from the top left of its first line (y down). Marks
+    // above and below letters can reach past the lines (Arabic in a face whose lines are sized for
+    // Latin). Unless the measurer knows better, the lines' own box.
+    virtual Rect inkRect(const AttributedString& text, double maxWidth) const;
 
     static const TextMeasurer& current();
     // None restores the fixed measurer.

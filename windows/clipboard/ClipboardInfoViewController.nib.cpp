@@ -9,14 +9,16 @@
 #include "uikit/views/BackgroundColor.h"
 #include "uikit/views/ColorAdditions.h"
 #include "uikit/views/CustomColor.h"
+#include "windows/screens/ScreenLayout.h"
 
 namespace kestrune {
 
 namespace {
 
-std::shared_ptr<ui::TextField> label(ui::NibLoader& nib, ui::View& parent, ui::Rect frame, double size,
-                                     double alpha, ui::TextAlignment alignment = ui::TextAlignment::Left) {
-    auto field = nib.make<ui::TextField>(frame);
+template <typename Field = ui::TextField>
+std::shared_ptr<Field> label(ui::NibLoader& nib, ui::View& parent, ui::Rect frame, double size, double alpha,
+                             ui::TextAlignment alignment = ui::TextAlignment::Left) {
+    auto field = nib.make<Field>(frame);
     field->setEditable(false);
     field->setSelectable(false);
     field->setBezeled(false);
@@ -75,7 +77,11 @@ const ui::NibRegistry::Registration kClipboardInfoViewControllerLayout(
 
         // From the Mac to the phone.
         picture(nib, *content, {49, 150, 18, 18}, "menubar_clipboard");
-        auto clipboard = label(nib, *content, {30, 132, 56, 14}, 10, 0.6, ui::TextAlignment::Center);
+        // The icon's caption: the word for the clipboard is long in several languages, so the caption is
+        // as wide as the space beside the text allows and may take a second line, its first line staying
+        // right under the icon.
+        auto clipboard =
+            label<TopAlignedLabel>(nib, *content, {24, 118, 68, 28}, 10, 0.6, ui::TextAlignment::Center);
         auto fromMac = label(nib, *content, {90, 132, 310, 42}, 12, 0.9);
         auto send = nib.make<KSButton3>({130, 86, 180, 30});
         setToDefaultProperties(*send);

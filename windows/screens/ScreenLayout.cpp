@@ -25,8 +25,8 @@ void ColouredTitleButton::setTitleColor(const ui::Color& color) {
 void TopAlignedLabel::setStringValue(const std::string& value) {
     if (!space_) space_ = frame();
     ui::TextField::setStringValue(value);
-    const double needed =
-        ui::TextMeasurer::current().measure(displayedText(), space_->width() - 4).height + 2;
+    // The text's lines, or its glyphs where marks above or below letters ink past them.
+    const double needed = cellSizeForBounds({0, 0, space_->width(), 1e5}).height + 2;
     const double height = std::min(space_->height(), std::max(needed, 1.0));
     setFrame({space_->minX(), space_->maxY() - height, space_->width(), height});
 }

@@ -46,6 +46,12 @@ Bitmap bitmapOf(cairo_surface_t* surface) {
     b.height = cairo_image_surface_get_height(surface);
     const int stride = cairo_image_surface_get_stride(surface);
     const unsigned char* data = cairo_image_surface_get_data(surface);
+    if (stride == b.width * 4) {
+        // Rows without padding: one copy, without first clearing a picture's worth of pixels.
+        const auto* first = reinterpret_cast<const uint32_t*>(data);
+        b.pixels.assign(first, first + static_cast<size_t>(b.width) * b.height);
+        return b;
+    }
     b.pixels.resize(static_cast<size_t>(b.width) * b.height);
     for (int y = 0; y < b.height; ++y)
         std::memcpy(b.pixels.data() + static_cast<size_t>(y) * b.width,

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/ui/Renderer.h"
 #include "platform/ui/TextMeasurer.h"
@@ -22,10 +24,24 @@ public:
     static bool writePNG(View& view, const std::string& path);
 };
 
+// One text as the renderer drew it, in the picture's pixels: the ink of its glyphs (marks above and below
+// letters included), each line's ink, and the clip it was drawn under, which is what the views around it
+// leave it to show. Whatever ink lies outside the clip is cut from the picture.
+struct DrawnText {
+    std::string text;
+    Rect ink;
+    std::vector<Rect> lines;
+    Rect clip;
+    bool ellipsized = false;
+};
+// Told of every text drawn while installed (none: not told), for checks that texts show whole.
+void observeDrawnText(std::function<void(const DrawnText&)> observer);
+
 // Real font metrics through Pango.
 class PangoTextMeasurer : public TextMeasurer {
 public:
     Size measure(const AttributedString& text, double maxWidth) const override;
+    Rect inkRect(const AttributedString& text, double maxWidth) const override;
 };
 
 }  // namespace platform::ui

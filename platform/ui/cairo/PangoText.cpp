@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "platform/ui/cairo/CairoContext.h"
@@ -18,8 +19,21 @@ uint16_t channel(double v) {
 // Which runs a layout inks: all of them, or only those casting one shadow (for that shadow's mask).
 using RunFilter = std::function<bool(const TextAttributes&)>;
 
+PangoEllipsizeMode ellipsisFor(LineBreakMode mode) {
+    switch (mode) {
+        case LineBreakMode::TruncatingHead:
+            return PANGO_ELLIPSIZE_START;
+        case LineBreakMode::TruncatingMiddle:
+            return PANGO_ELLIPSIZE_MIDDLE;
+        case LineBreakMode::TruncatingTail:
+            return PANGO_ELLIPSIZE_END;
+        default:
+            return PANGO_ELLIPSIZE_NONE;
+    }
+}
+
 // A layout of the text: per-run font and colour, wrapping at `width` (0: none), the first run's
-// paragraph alignment. Runs the filter leaves out keep their place but leave no ink.
+// paragraph alignment and truncation. Runs the filter leaves out keep their place but leave no ink.
 PangoLayout* makeLayout(PangoContext* context, const AttributedString& text, double width, double alpha,
                         const RunFilter& inked = {}) {
     PangoLayout* layout = pango_layout_new(context);
@@ -62,6 +76,8 @@ PangoLayout* makeLayout(PangoContext* context, const AttributedString& text, dou
     }
     if (!runs.empty()) {
         const ParagraphStyle style = runs.front().attributes.effectiveParagraphStyle();
+        // A truncating text keeps each paragraph to one line, with "…" where the rest is left out.
+        if (width > 0) pango_layout_set_ellipsize(layout, ellipsisFor(style.lineBreakMode));
         switch (style.alignment) {
             case TextAlignment::Center:
                 pango_layout_set_alignment(layout, PANGO_ALIGN_CENTER);
@@ -81,6 +97,49 @@ PangoLayout* makeLayout(PangoContext* context, const AttributedString& text, dou
     return layout;
 }
 
+std::function<void(const DrawnText&)>& drawnTextObserver() {
+    static std::function<void(const DrawnText&)> observer;
+    return observer;
+}
+
+// The box in device pixels around a rectangle of user space.
+Rect deviceBox(cairo_t* cr, double x0, double y0, double x1, double y1) {
+    double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL;
+    for (auto [x, y] : {std::pair{x0, y0}, {x1, y0}, {x0, y1}, {x1, y1}}) {
+        cairo_user_to_device(cr, &x, &y);
+        minX = std::min(minX, x), maxX = std::max(maxX, x);
+        minY = std::min(minY, y), maxY = std::max(maxY, y);
+    }
+    return {minX, minY, maxX - minX, maxY - minY};
+}
+
+Rect deviceBox(cairo_t* cr, const PangoRectangle& r) {
+    const double s = PANGO_SCALE;
+    return deviceBox(cr, r.x / s, r.y / s, (r.x + r.width) / s, (r.y + r.height) / s);
+}
+
+// Tells the observer what the layout, about to be shown at the current point of user space, inks and
+// where the clip lets it show.
+void tellDrawn(cairo_t* cr, PangoLayout* layout, const AttributedString& text) {
+    DrawnText drawn;
+    drawn.text = text.string();
+    PangoRectangle ink;
+    pango_layout_get_extents(layout, &ink, nullptr);
+    drawn.ink = deviceBox(cr, ink);
+    PangoLayoutIter* line = pango_layout_get_iter(layout);
+    do {
+        PangoRectangle lineInk;
+        pango_layout_iter_get_line_extents(line, &lineInk, nullptr);
+        drawn.lines.push_back(deviceBox(cr, lineInk));
+    } while (pango_layout_iter_next_line(line));
+    pango_layout_iter_free(line);
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    cairo_clip_extents(cr, &x0, &y0, &x1, &y1);
+    drawn.clip = deviceBox(cr, x0, y0, x1, y1);
+    drawn.ellipsized = pango_layout_is_ellipsized(layout);
+    drawnTextObserver()(drawn);
+}
+
 // Unhinted metrics, so that sizes do not depend on the device.
 void setFontOptions(PangoContext* context) {
     cairo_font_options_t* options = cairo_font_options_create();
@@ -91,18 +150,37 @@ void setFontOptions(PangoContext* context) {
 }
 }  // namespace
 
-Size PangoTextMeasurer::measure(const AttributedString& text, double maxWidth) const {
-    if (text.length() == 0) return {0, 0};
+void observeDrawnText(std::function<void(const DrawnText&)> observer) {
+    drawnTextObserver() = std::move(observer);
+}
+
+namespace {
+// The layout's ink and logical boxes, in points, the text wrapped at `maxWidth` as measured.
+void extentsOf(const AttributedString& text, double maxWidth, PangoRectangle* ink, PangoRectangle* logical) {
     PangoFontMap* map = pango_cairo_font_map_get_default();
     PangoContext* context = pango_font_map_create_context(map);
     setFontOptions(context);
     PangoLayout* layout = makeLayout(context, text, maxWidth, 1);
-    PangoRectangle logical;
-    pango_layout_get_extents(layout, nullptr, &logical);
+    pango_layout_get_extents(layout, ink, logical);
     g_object_unref(layout);
     g_object_unref(context);
+}
+}  // namespace
+
+Size PangoTextMeasurer::measure(const AttributedString& text, double maxWidth) const {
+    if (text.length() == 0) return {0, 0};
+    PangoRectangle logical;
+    extentsOf(text, maxWidth, nullptr, &logical);
     return {std::ceil(static_cast<double>(logical.width) / PANGO_SCALE),
             std::ceil(static_cast<double>(logical.height) / PANGO_SCALE)};
+}
+
+Rect PangoTextMeasurer::inkRect(const AttributedString& text, double maxWidth) const {
+    if (text.length() == 0) return {};
+    PangoRectangle ink, logical;
+    extentsOf(text, maxWidth, &ink, &logical);
+    const double s = PANGO_SCALE;
+    return {(ink.x - logical.x) / s, (ink.y - logical.y) / s, ink.width / s, ink.height / s};
 }
 
 void drawPangoText(cairo_t* cr, const AttributedString& text, Rect rect, double alpha,
@@ -112,7 +190,7 @@ void drawPangoText(cairo_t* cr, const AttributedString& text, Rect rect, double 
     const Size natural = PangoTextMeasurer().measure(text, 0);
     const bool wraps = natural.width > rect.width() + 0.5;
     // Text runs top-down from the rectangle's top edge, upright whatever the orientation of user space.
-    auto show = [&](cairo_t* target, const RunFilter& inked) {
+    auto show = [&](cairo_t* target, const RunFilter& inked, bool tell) {
         cairo_save(target);
         const bool yUp = CairoContext::userSpaceIsYUp(target);
         cairo_translate(target, rect.minX(), yUp ? rect.maxY() : rect.minY());
@@ -123,6 +201,7 @@ void drawPangoText(cairo_t* cr, const AttributedString& text, Rect rect, double 
         if (!wraps && rect.width() > 0)
             pango_layout_set_width(layout, static_cast<int>(rect.width() * PANGO_SCALE));
         pango_cairo_update_layout(target, layout);
+        if (tell && drawnTextObserver()) tellDrawn(target, layout, text);
         pango_cairo_show_layout(target, layout);
         g_object_unref(layout);
         g_object_unref(context);
@@ -139,10 +218,11 @@ void drawPangoText(cairo_t* cr, const AttributedString& text, Rect rect, double 
         // The ink can reach past the rectangle (descenders, a tall line): the shadow's extent allows a line.
         const double slack = natural.height;
         CairoContext::paintShadow(cr, shadow, rect.insetBy(-slack, -slack), [&](cairo_t* target) {
-            show(target, [&](const TextAttributes& a) { return shadowOf(a) == shadow; });
+            const RunFilter castsThisShadow = [&](const TextAttributes& a) { return shadowOf(a) == shadow; };
+            show(target, castsThisShadow, false);
         });
     }
-    show(cr, {});
+    show(cr, {}, true);
 }
 
 }  // namespace platform::ui
