@@ -208,8 +208,9 @@ TEST_F(SimulatedSessionTest, AnAskingAlertIsShownInItsWindowUntilItIsAnswered) {
             if (seen) {
                 EXPECT_TRUE(seen->isVisible());
                 for (const auto& button : ui::Alert::buttonsOf(*seen)) seenButtons.push_back(button->title());
-                if (auto message = ui::Alert::messageFieldOf(*seen))
+                if (auto message = ui::Alert::messageFieldOf(*seen)) {
                     EXPECT_EQ(message->stringValue(), "Send?");
+                }
             }
             return 2;
         });
