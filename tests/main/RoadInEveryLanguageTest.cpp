@@ -50,17 +50,8 @@ TEST_P(RoadInEveryLanguageTest, TheDefaultRoadEndsAsExpected) {
         kestrune::stringWithTextArgument(kestrune::localizable("you_have_sucessfuly_paired"), "Ada's iPhone");
     const std::string unlocked = kestrune::localizable("mac_unlocked");
     launch();
-    std::ostringstream out;
-    kestrune::ScenarioRunner runner(*kestrune::findScenario("default"), world, out);
-    bool over = false;
-    runner.onFinished = [&] { over = true; };
-    runner.start();
-    for (double waited = 0; waited < 400 && !over; waited += 0.05) {
-        platform::FileEventSource::deliverPendingEventsForTesting();
-        advance(0.05);
-    }
-    const std::string timeline = out.str();
-    EXPECT_TRUE(runner.succeeded()) << timeline;
+    const auto [timeline, succeeded] = playToItsEnd("default");
+    EXPECT_TRUE(succeeded) << timeline;
     EXPECT_NE(timeline.find("end    as expected: the Mac is unlocked and the phone paired; the music plays"),
               std::string::npos)
         << timeline;

@@ -7,6 +7,9 @@
 
 #include <functional>
 #include <memory>
+#include <sstream>
+#include <string>
+#include <utility>
 
 #include "app/store/DataManager.h"
 #include "engine/coordinator/StateMachine.h"
@@ -26,7 +29,9 @@
 #include "link/transport/ShellAnswers.h"
 #include "link/transport/SilentPushNotificationManager.h"
 #include "main/FeatureWiring.h"
+#include "main/ScenarioRunner.h"
 #include "main/ScenarioWorld.h"
+#include "main/Scenarios.h"
 #include "menubar/navigation/SettingsWindowNavigation.h"
 #include "platform/sim/PhoneApplication.h"
 #include "platform/storage/FileEvents.h"
@@ -115,6 +120,20 @@ protected:
         return condition();
     }
     platform::PhoneApplication& phone() { return world->phone(); }
+    // Plays the named scenario to its end in virtual time, in short strides each after the file events so
+    // far (a wrong password is noticed while it is typed); answers its timeline and whether it succeeded.
+    std::pair<std::string, bool> playToItsEnd(const std::string& scenario) {
+        std::ostringstream out;
+        kestrune::ScenarioRunner runner(*kestrune::findScenario(scenario), world, out);
+        bool over = false;
+        runner.onFinished = [&] { over = true; };
+        runner.start();
+        for (double waited = 0; waited < 400 && !over; waited += 0.05) {
+            platform::FileEventSource::deliverPendingEventsForTesting();
+            advance(0.05);
+        }
+        return {out.str(), runner.succeeded()};
+    }
     // The application's features, installed at launch as its entry installs them; the world then plays
     // on their Wi-Fi and players. Undone at the end of the test.
     void useFeatures() {

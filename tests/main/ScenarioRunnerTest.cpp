@@ -132,18 +132,8 @@ TEST_F(ScenarioRunnerTest, WithTheFeaturesTheDefaultTimelineShowsHistoryThePhoto
     useFeatures();
     kestrune::LanguageControllerMac::shared().setupInitialLanguageIfNeeded();  // as the shell does at launch
     launch();
-    std::ostringstream out;
-    ScenarioRunner runner(*kestrune::findScenario("default"), world, out);
-    bool over = false;
-    runner.onFinished = [&] { over = true; };
-    runner.start();
-    // Short strides, each after the file events so far: the wrong password is noticed while it is typed.
-    for (double waited = 0; waited < 400 && !over; waited += 0.05) {
-        platform::FileEventSource::deliverPendingEventsForTesting();
-        advance(0.05);
-    }
-    const std::string timeline = out.str();
-    EXPECT_TRUE(runner.succeeded()) << timeline;
+    const auto [timeline, succeeded] = playToItsEnd("default");
+    EXPECT_TRUE(succeeded) << timeline;
     EXPECT_TRUE(inOrder(
         timeline, {"Mac    notification \"Kestrune is paired with Ada's iPhone\"",
                    "Mac    locked (proximity)", "Mac    history entry \"Mac locked\"",
