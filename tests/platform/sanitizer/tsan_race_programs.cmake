@@ -1,0 +1,50 @@
+# Two races of our own that the thread sanitizer must report although the project's suppressions are in
+# force (tests/tsan.supp, and the list the test support library builds into every test program): our
+# code below the dynamic loader (a module's constructor) and our code on a worker thread of the packaged
+# cpp-httplib. Each suppression covers an uninstrumented library's own frames only; a suppression as
+# wide as the whole library would hide these races, and these tests would fail.
+#
+# Included by the project, this file defines the programs and their tests (the thread-sanitizer build
+# only); run as a script (cmake -P), it runs one program with the suppressions and passes only when the
+# sanitizer reported a data race in the named function of ours.
+if(CMAKE_SCRIPT_MODE_FILE)
+    execute_process(COMMAND ${PROGRAM} ${PROGRAM_ARGS} RESULT_VARIABLE status OUTPUT_VARIABLE output
+                    ERROR_VARIABLE output TIMEOUT 120)
+    string(FIND "${output}" "WARNING: ThreadSanitizer: data race" report)
+    string(FIND "${output}" "${RACING_FUNCTION}" racer)
+    if(report EQUAL -1 OR racer EQUAL -1)
+        message(FATAL_ERROR "the thread sanitizer did not report the race in ${RACING_FUNCTION} (exit status "
+                "${status}): a suppression hides races of our own (TSAN_OPTIONS: $ENV{TSAN_OPTIONS})\n${output}")
+    endif()
+    message(STATUS "reported, as it must be: the race in ${RACING_FUNCTION}")
+    return()
+endif()
+
+if(KESTRUNE_SANITIZE STREQUAL "thread" AND TARGET platform_tests AND NOT TARGET module_constructor_race)
+    set(race_dir ${CMAKE_CURRENT_LIST_DIR}/programs)
+    add_library(race_module MODULE ${race_dir}/RaceModule.cpp)
+    add_executable(module_constructor_race ${race_dir}/module_constructor_race.cpp)
+    target_link_libraries(module_constructor_race PRIVATE Threads::Threads ${CMAKE_DL_LIBS})
+    set_target_properties(module_constructor_race PROPERTIES ENABLE_EXPORTS ON)
+    add_executable(http_handler_race ${race_dir}/http_handler_race.cpp)
+    target_link_libraries(http_handler_race PRIVATE PkgConfig::CPP_HTTPLIB Threads::Threads)
+
+    # The built-in list comes with the loopback server's object, which nothing here would otherwise pull
+    # from the test support library: the programs ask for LoopbackServer::start() (the sanitizer's
+    # runtime already defines the list's own symbol, weakly, so asking for that pulls nothing).
+    foreach(program module_constructor_race http_handler_race)
+        target_link_libraries(${program} PRIVATE test_support)
+        target_link_options(${program} PRIVATE -Wl,--undefined=_ZN11testsupport14LoopbackServer5startEv)
+    endforeach()
+
+    set(race_options "TSAN_OPTIONS=halt_on_error=1 suppressions=${CMAKE_SOURCE_DIR}/tests/tsan.supp")
+    add_test(NAME TsanSuppressions.ReportModuleConstructorRace
+             COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:module_constructor_race>
+                     -DPROGRAM_ARGS=$<TARGET_FILE:race_module> -DRACING_FUNCTION=kestruneRaceCountModuleLoad
+                     -P ${CMAKE_CURRENT_LIST_FILE})
+    add_test(NAME TsanSuppressions.ReportHttpHandlerRace
+             COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:http_handler_race>
+                     -DRACING_FUNCTION=kestruneRaceCountRequest -P ${CMAKE_CURRENT_LIST_FILE})
+    set_tests_properties(TsanSuppressions.ReportModuleConstructorRace TsanSuppressions.ReportHttpHandlerRace
+                         PROPERTIES ENVIRONMENT "${race_options}" TIMEOUT 180 LABELS platform)
+endif()
