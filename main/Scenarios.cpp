@@ -1,5 +1,6 @@
 #include "main/Scenarios.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "app/records/DeviceLocalSettings.h"
@@ -108,9 +109,13 @@ std::vector<ScenarioStep> pairing(bool rightPassword, double noise = kDeskNoise)
                   "comes to the front; you switch proximity locking on, to lock at 1 m (a signal weaker than "
                   "-60 dBm)",
                   [noise](ScenarioWorld& w) {
-                      // The user's phone speaks the language their Mac chose: a phone in another
-                      // language would switch the Mac's interface to it, as it should.
-                      w.phone().sendSettings(2, currentlyUsedLanguageLangKey());
+                      // The user's phone speaks the language their Mac chose (English where no table
+                      // is in use): a phone in another language would switch the Mac's interface to it,
+                      // as it should.
+                      const auto& codes = supprotedLanguages();
+                      const std::string chosen = currentlyUsedLanguageLangKey();
+                      const bool known = std::find(codes.begin(), codes.end(), chosen) != codes.end();
+                      w.phone().sendSettings(2, known ? chosen : "en");
                       w.phone().reportApplicationState(2);
                       w.phone().setProximityLock(true, kLockSignal);
                       w.phone().setNoise(noise);
