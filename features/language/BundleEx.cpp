@@ -68,6 +68,9 @@ void BundleEx::attachLanguageBundle(const std::optional<std::string>& lprojPath)
         next->attachedPath = lprojPath;
         next->attached = platform::StringsTable::tableAtPath(*lprojPath + "/" + kTableName + ".strings");
     }
+    // The main bundle answers its other tables (the reporting kit's) from the same folder: the kit reads
+    // them in the interface's language without depending on the interface.
+    platform::Bundle::main().setLocalizationFolder(lprojPath);
     publish(std::move(next));
 }
 
@@ -96,6 +99,8 @@ std::string BundleEx::localizedStringForKey_value_table(const std::string& key, 
 }
 
 void BundleEx::resetForTesting() {
+    // The main bundle's language goes with the attached table.
+    platform::Bundle::main().setLocalizationFolder(std::nullopt);
     std::lock_guard lock(gStateMutex);
     gStateHolder.reset();
     gGeneration.fetch_add(1, std::memory_order_release);

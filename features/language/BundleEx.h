@@ -19,7 +19,8 @@ public:
 
     static BundleEx& shared();
 
-    // Attaches the language bundle at the folder, or detaches any for none.
+    // Attaches the language bundle at the folder, or detaches any for none. The main bundle's
+    // localised look-ups (platform::Bundle::localizedString) follow it.
     void attachLanguageBundle(const std::optional<std::string>& lprojPath);
     std::optional<std::string> attachedLanguageBundlePath() const;
 
@@ -33,7 +34,8 @@ public:
     // The path of a language's string table inside the main bundle.
     static std::string tablePathForLanguage(const std::string& code, const std::string& table = kTableName);
 
-    // Tests: forget the attached bundle (the English table is read again from the bundle in use).
+    // Tests: forget the attached bundle and the main bundle's language (the English table is read again
+    // from the bundle in use).
     void resetForTesting();
 
 private:

@@ -5,6 +5,7 @@
 #include "platform/base/Log.h"
 #include "platform/storage/Files.h"
 #include "platform/storage/PropertyList.h"
+#include "platform/storage/StringsTable.h"
 #include "platform/system/ProcessInfo.h"
 
 #ifndef KESTRUNE_RESOURCE_DIR
@@ -107,6 +108,59 @@ std::optional<std::string> Bundle::pathForResource(const std::string& name, cons
             lastFolder_ = entry;
         }
         return candidate;
+    }
+    return std::nullopt;
+}
+
+void Bundle::setLocalizationFolder(const std::optional<std::string>& lprojPath) {
+    std::lock_guard lock(localizationMutex_);
+    localizationFolder_ = lprojPath;
+}
+
+std::optional<std::string> Bundle::localizationFolder() const {
+    std::lock_guard lock(localizationMutex_);
+    return localizationFolder_;
+}
+
+namespace {
+
+// The table of the file: a strings file, or a property-list dictionary of texts. None, and a log line,
+// when the file exists and is neither; none without a word when there is no file.
+std::optional<StringsTable::Map> readStringsTable(const std::string& path) {
+    const auto bytes = Files::read(path);
+    if (!bytes) return std::nullopt;
+    StringsTable::ParseError error{0, ""};
+    if (auto table = StringsTable::parse(bytes->toString(), &error)) return table;
+    if (const auto value = PropertyList::valueFromData(*bytes); value && value->dictionary()) {
+        StringsTable::Map table;
+        for (const auto& [key, text] : *value->dictionary())
+            if (text.string()) table.emplace(key, *text.string());
+        return table;
+    }
+    logf(
+        "Bundle: the strings table %s is neither a strings file (line %zu: %s) nor a property-list "
+        "dictionary; it is ignored",
+        path.c_str(), error.line, error.reason.c_str());
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> Bundle::localizedString(const std::string& key, const std::string& table) const {
+    if (table.empty() || table.find('/') != std::string::npos || table.find("..") != std::string::npos)
+        return std::nullopt;
+    const std::string file = table + ".strings";
+    const std::string folder =
+        localizationFolder().value_or(path_ + "/" + kDevelopmentLocalization + ".lproj");
+    // The language's own table hides the one at the top whole: a key it lacks is the caller's fallback,
+    // not a text of another language.
+    for (const std::string& path : {folder + "/" + file, path_ + "/" + file}) {
+        if (!Files::exists(path)) continue;
+        const auto texts = readStringsTable(path);
+        if (!texts) return std::nullopt;
+        const auto found = texts->find(key);
+        if (found == texts->end()) return std::nullopt;
+        return found->second;
     }
     return std::nullopt;
 }

@@ -47,8 +47,28 @@ std::shared_ptr<TextField> fieldWithIdentifier(const Window& window, const char*
 }  // namespace
 
 std::shared_ptr<Window> Alert::makeWindow() const {
+    std::vector<std::string> titles = buttonTitles;
+    if (titles.empty()) titles.push_back("OK");
+    std::vector<std::shared_ptr<Button>> buttons;
+    double buttonsWidth = 0;
+    for (size_t i = 0; i < titles.size(); ++i) {
+        auto button = Button::create();
+        button->setTitle(titles[i]);
+        button->setIdentifier(kButtonIdentifier);
+        button->setTag(static_cast<int>(i));
+        if (i == 0) button->setKeyEquivalent("\r");
+        const double width =
+            std::max(kButtonMinWidth, std::ceil(button->intrinsicContentSize().width) + kButtonExtraWidth);
+        button->setFrameSize({width, kButtonHeight});
+        buttonsWidth += (i == 0 ? 0 : kButtonGap) + width;
+        buttons.push_back(button);
+    }
+    // The buttons keep their one row whatever their titles' length (a language with longer words): the
+    // alert widens for them, and its texts with it.
+    const double windowWidth = std::max(kWidth, kMargin + buttonsWidth + kMargin);
+
     const double textX = icon ? kMargin + kIconSide + kIconGap : kMargin;
-    const double textWidth = kWidth - textX - kMargin;
+    const double textWidth = windowWidth - textX - kMargin;
     auto message = wrappingLabel(messageText, Font::boldSystemFontOfSize(Font::systemFontSize()), textWidth);
     message->setIdentifier(kMessageIdentifier);
     auto informative =
@@ -60,7 +80,7 @@ std::shared_ptr<Window> Alert::makeWindow() const {
     const double upper = std::max(textHeight, icon ? kIconSide : 0.0);
     const double height = kTopMargin + upper + kButtonsGap + kButtonHeight + kMargin;
 
-    auto window = Window::create({{0, 0}, {kWidth, height}}, kWindowStyleTitled);
+    auto window = Window::create({{0, 0}, {windowWidth, height}}, kWindowStyleTitled);
     window->setTitleVisibility(Window::TitleVisibility::Hidden);
     window->setTitlebarAppearsTransparent(true);
     for (auto button :
@@ -83,17 +103,9 @@ std::shared_ptr<Window> Alert::makeWindow() const {
         content->addSubview(informative);
     }
 
-    std::vector<std::string> titles = buttonTitles;
-    if (titles.empty()) titles.push_back("OK");
-    double right = kWidth - kMargin;
-    for (size_t i = 0; i < titles.size(); ++i) {
-        auto button = Button::create();
-        button->setTitle(titles[i]);
-        button->setIdentifier(kButtonIdentifier);
-        button->setTag(static_cast<int>(i));
-        if (i == 0) button->setKeyEquivalent("\r");
-        const double width =
-            std::max(kButtonMinWidth, std::ceil(button->intrinsicContentSize().width) + kButtonExtraWidth);
+    double right = windowWidth - kMargin;
+    for (const auto& button : buttons) {
+        const double width = button->frame().width();
         button->setFrame({right - width, kMargin, width, kButtonHeight});
         right -= width + kButtonGap;
         content->addSubview(button);

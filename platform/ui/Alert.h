@@ -26,8 +26,9 @@ public:
     std::vector<std::string> buttonTitles;
     std::shared_ptr<Image> icon;  // none: the texts start at the left margin
 
-    // A new window laid out for the texts: kWidth points wide, as tall as the texts need. Its content
-    // view holds the icon, the two texts and the buttons (see the accessors below).
+    // A new window laid out for the texts: kWidth points wide (wider where the buttons need more room on
+    // their one row), as tall as the texts need. Its content view holds the icon, the two texts and the
+    // buttons (see the accessors below).
     std::shared_ptr<Window> makeWindow() const;
 
     // The parts of a window made by makeWindow, for those who look at or press them: the buttons in the

@@ -11,6 +11,7 @@
 #include "platform/base/NotificationCenter.h"
 #include "platform/storage/StringsTable.h"
 #include "platform/storage/UserDefaults.h"
+#include "platform/system/Bundle.h"
 #include "platform/system/PreferredLanguages.h"
 #include "tests/features/FeaturesFixture.h"
 
@@ -195,6 +196,32 @@ TEST_F(LanguageTest, GalleriesDrawInEnglishUnlessAnotherLanguageIsNamed) {
     useGalleryLanguage();
     EXPECT_EQ(currentlyUsedLanguageLangKey(), "de");
     EXPECT_EQ(localizable("mac_locked"), "Mac gesperrt");
+}
+
+// The main bundle's other tables (the crash kit's) follow the interface's language, which the application
+// and its galleries choose, not the process locale: the kit reads them through the bundle alone.
+TEST_F(LanguageTest, TheBundlesOtherTablesFollowTheInterfacesLanguage) {
+    auto& bundle = platform::Bundle::main();
+    const std::string key = "CrashKitCrashSubmissionCancelTitle";
+    auto kitText = [&](const std::string& code) {
+        const auto table = StringsTable::tableAtPath(BundleEx::tablePathForLanguage(code, "CrashKit"));
+        EXPECT_TRUE(table && table->count(key)) << code;
+        return table && table->count(key) ? std::optional<std::string>(table->at(key)) : std::nullopt;
+    };
+    platform::PreferredLanguages::setForTesting(std::vector<std::string>{"fr-FR"});
+    for (const auto& code : supprotedLanguages()) {
+        setLocalizableLanguage(code);
+        EXPECT_EQ(bundle.localizationFolder(), BundleEx::shared().attachedLanguageBundlePath()) << code;
+        EXPECT_EQ(bundle.localizedString(key, "CrashKit"), kitText(code)) << code;
+    }
+    setGalleryLanguage("ar");
+    useGalleryLanguage();
+    EXPECT_EQ(bundle.localizedString(key, "CrashKit"), kitText("ar"));
+    EXPECT_NE(kitText("ar"), kitText("en"));
+    // Detached (or a language without its folder): the development language's table.
+    setLocalizableLanguage("sv");
+    EXPECT_EQ(bundle.localizationFolder(), std::nullopt);
+    EXPECT_EQ(bundle.localizedString(key, "CrashKit"), kitText("en"));
 }
 
 TEST_F(LanguageTest, FirstLaunchStoresTheBestMatchAndPostsNothing) {

@@ -1,6 +1,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/storage/PropertyList.h"
 #include "platform/system/Bundle.h"
 #include "platform/system/ProcessInfo.h"
 #include "platform/system/Shell.h"
@@ -13,6 +14,7 @@ class SystemTest : public testsupport::KestruneTest {
 protected:
     void TearDown() override {
         SystemVersion::setOverride(std::nullopt);
+        Bundle::main().setLocalizationFolder(std::nullopt);
         unsetenv("KESTRUNE_BUNDLE_PATH");
         Bundle::main().reload();
         KestruneTest::TearDown();
@@ -97,6 +99,51 @@ TEST_F(SystemTest, BundleLookupsFindEveryFolderWhateverCameBefore) {
     EXPECT_FALSE(bundle.pathForResource("drawn", "png"));
     bundle.reload();
     EXPECT_EQ(bundle.pathForResource("drawn", "png"), folder + "/sounds/drawn.png");
+}
+
+// A localised table is the one of the language folder in use (English's when none is set), else the
+// one at the top of the bundle; a key the language's table lacks is never taken from another language.
+TEST_F(SystemTest, BundleTablesAnswerInTheLanguageInUse) {
+    const std::string folder = home() + "/Localised";
+    for (const char* sub : {"en.lproj", "de.lproj", "fr.lproj", "ar.lproj"})
+        std::filesystem::create_directories(folder + "/" + sub);
+    std::ofstream(folder + "/en.lproj/T.strings") << "\"k\" = \"English\"; \"only_en\" = \"Only English\";";
+    std::ofstream(folder + "/de.lproj/T.strings") << "/* German */\n\"k\" = \"Deutsch\";";
+    std::ofstream(folder + "/ar.lproj/T.strings") << "\"k\" = \"broken\"";  // no semicolon
+    // At the top, for every language without its own: a property-list dictionary, as the kits' tables
+    // may be.
+    const auto top =
+        PropertyList::dataFromValue(Value::Dictionary{{"k", "Top"}, {"n", 1}}, PropertyList::Format::XML);
+    ASSERT_TRUE(top);
+    std::ofstream(folder + "/T.strings") << top->toString();
+    setenv("KESTRUNE_BUNDLE_PATH", folder.c_str(), 1);
+    auto& bundle = Bundle::main();
+    bundle.reload();
+
+    EXPECT_EQ(bundle.localizedString("k", "T"), "English");
+    EXPECT_EQ(bundle.localizedString("only_en", "T"), "Only English");
+    bundle.setLocalizationFolder(folder + "/de.lproj");
+    EXPECT_EQ(bundle.localizationFolder(), folder + "/de.lproj");
+    EXPECT_EQ(bundle.localizedString("k", "T"), "Deutsch");
+    EXPECT_EQ(bundle.localizedString("only_en", "T"), std::nullopt);
+    EXPECT_EQ(bundle.localizedString("k", "Other"), std::nullopt);
+    // A folder without the table, and one that is not there: the table at the top; its texts only.
+    for (const std::string& language : {folder + "/fr.lproj", folder + "/sv.lproj"}) {
+        bundle.setLocalizationFolder(language);
+        EXPECT_EQ(bundle.localizedString("k", "T"), "Top") << language;
+        EXPECT_EQ(bundle.localizedString("n", "T"), std::nullopt) << language;
+    }
+    // A malformed table answers nothing, with the file and the fault in the log.
+    bundle.setLocalizationFolder(folder + "/ar.lproj");
+    testsupport::LogCapture log;
+    EXPECT_EQ(bundle.localizedString("k", "T"), std::nullopt);
+    EXPECT_TRUE(log.contains("ar.lproj/T.strings is neither a strings file (line 1"));
+    // A table's name is a name, not a way out of the language's folder.
+    bundle.setLocalizationFolder(std::nullopt);
+    EXPECT_EQ(bundle.localizedString("k", "../de.lproj/T"), std::nullopt);
+    // Read at each call: a table changed is answered at once.
+    std::ofstream(folder + "/en.lproj/T.strings") << "\"k\" = \"Changed\";";
+    EXPECT_EQ(bundle.localizedString("k", "T"), "Changed");
 }
 
 TEST_F(SystemTest, BundleFromAnotherFolderAndABrokenInfoFile) {

@@ -98,6 +98,30 @@ TEST_F(AlertTest, ALongerTextMakesATallerWindowAndNoButtonsMakeAnOKButton) {
     EXPECT_EQ(buttons[0]->keyEquivalent(), "\r");
 }
 
+// Buttons whose titles need more than the alert's width widen it: they stay on their row, whole and
+// apart, inside the window, and the texts take the width with them.
+TEST_F(AlertTest, LongButtonTitlesWidenTheAlert) {
+    Alert alert = sendPrompt();
+    alert.icon = registerImage("app-icon", {128, 128});
+    const auto narrow = alert.makeWindow();
+    alert.buttonTitles = {"Send this report now", "Always send the reports", "Do not send this report"};
+    const auto window = alert.makeWindow();
+    const Rect content = window->contentView()->bounds();
+    EXPECT_GT(content.width(), Alert::kWidth);
+    const auto buttons = Alert::buttonsOf(*window);
+    ASSERT_EQ(buttons.size(), 3u);
+    EXPECT_EQ(buttons[0]->frame().maxX(), content.maxX() - 20);
+    EXPECT_EQ(buttons[2]->frame().minX(), content.minX() + 20);
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        EXPECT_GE(buttons[i]->frame().width(), buttons[i]->intrinsicContentSize().width) << i;
+        if (i > 0) EXPECT_LT(buttons[i]->frame().maxX(), buttons[i - 1]->frame().minX()) << i;
+    }
+    const auto informative = Alert::informativeFieldOf(*window);
+    EXPECT_EQ(informative->frame().maxX(), content.maxX() - 20);
+    // Wider lines: the same text takes no more lines than in the narrow alert.
+    EXPECT_LE(informative->frame().height(), Alert::informativeFieldOf(*narrow)->frame().height());
+}
+
 // The default button is filled with the accent colour, its title in white; the others stay light.
 TEST_F(AlertTest, TheDefaultButtonIsDrawnInTheAccentColour) {
     auto window = sendPrompt().makeWindow();

@@ -4,6 +4,7 @@
 
 #include "platform/storage/Files.h"
 #include "platform/storage/PropertyList.h"
+#include "platform/storage/StringsTable.h"
 #include "platform/system/Bundle.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -21,6 +22,7 @@ protected:
     }
     void TearDown() override {
         unsetenv("CrashKitPackageReports");
+        platform::Bundle::main().setLocalizationFolder(std::nullopt);
         if (savedBundlePath) {
             setenv("KESTRUNE_BUNDLE_PATH", savedBundlePath->c_str(), 1);
         } else {
@@ -45,8 +47,37 @@ protected:
         platform::Bundle::main().reload();
     }
 
+    // A language's "CrashKit" table, in the bundle of useBundle.
+    void writeLanguageTable(const std::string& code, const std::string& text) {
+        const std::string folder = home() + "/bundle/" + code + ".lproj";
+        ASSERT_TRUE(platform::Files::createDirectories(folder));
+        ASSERT_TRUE(platform::Files::writeAtomically(
+            folder + "/CrashKit.strings", platform::Data(std::vector<uint8_t>(text.begin(), text.end()))));
+    }
+
     std::optional<std::string> savedBundlePath;
 };
+
+// The prompt's five texts and the keys of the application's table they are looked up under.
+struct PromptText {
+    const char* key;
+    std::string (CRKSettings::*text)() const;
+};
+const PromptText kPromptTexts[] = {
+    {"CrashKitCrashSubmissionPromptTitle", &CRKSettings::interactivePromptTitle},
+    {"CrashKitCrashSubmissionPromptMessage", &CRKSettings::interactivePromptMessage},
+    {"CrashKitCrashSubmissionCancelTitle", &CRKSettings::interactivePromptCancelTitle},
+    {"CrashKitCrashSubmissionSendTitle", &CRKSettings::interactivePromptSendTitle},
+    {"CrashKitCrashSubmissionAlwaysSendTitle", &CRKSettings::interactivePromptAlwaysSendTitle},
+};
+
+// Every text the server can send for the prompt.
+const Value::Dictionary kServedPrompt{
+    {"prompt", Value::Dictionary{{"title", "Served title"},
+                                 {"message", "Served message"},
+                                 {"cancel_button_title", "Served cancel"},
+                                 {"send_button_title", "Served send"},
+                                 {"always_send_button_title", "Served always"}}}};
 
 TEST_F(CRKSettingsTest, WithoutDownloadedSettingsTheDefaultsHold) {
     useBundle({}, std::nullopt);
@@ -126,6 +157,68 @@ TEST_F(CRKSettingsTest, TheApplicationsStringsTableWinsOverTheServersText) {
     EXPECT_EQ(settings.interactivePromptSendTitle(), "Senden");
     EXPECT_EQ(settings.interactivePromptCancelTitle(), "Keep it");
     EXPECT_EQ(settings.interactivePromptAlwaysSendTitle(), "Always Send");
+}
+
+// The prompt speaks the language the application shows its interface in, whatever the process locale:
+// each text is the one of that language's table, over the server's, in every language of the
+// application's bundle.
+TEST_F(CRKSettingsTest, ThePromptSpeaksTheInterfacesLanguageInEveryLanguageOfTheBundle) {
+    unsetenv("KESTRUNE_BUNDLE_PATH");
+    auto& bundle = platform::Bundle::main();
+    bundle.reload();
+    const CRKSettings served(kServedPrompt);
+    const CRKSettings unserved(std::nullopt);
+
+    bundle.setLocalizationFolder(bundle.resourcePath() + "/de.lproj");
+    EXPECT_EQ(served.interactivePromptTitle(), "Absturzbericht senden?");
+    EXPECT_EQ(served.interactivePromptMessage(),
+              "Kestrune wurde unerwartet beendet. Du kannst einen Absturzbericht senden, damit wir das "
+              "Problem beheben können.");
+    EXPECT_EQ(served.interactivePromptCancelTitle(), "Nicht senden");
+    EXPECT_EQ(served.interactivePromptSendTitle(), "Senden");
+    EXPECT_EQ(served.interactivePromptAlwaysSendTitle(), "Immer senden");
+
+    size_t languages = 0;
+    for (const auto& entry : platform::Files::listDirectory(bundle.resourcePath())) {
+        if (entry.size() < 6 || entry.compare(entry.size() - 6, 6, ".lproj") != 0) continue;
+        ++languages;
+        const std::string folder = bundle.resourcePath() + "/" + entry;
+        const auto table = platform::StringsTable::parse(
+            platform::Files::read(folder + "/CrashKit.strings").value_or(platform::Data()).toString());
+        ASSERT_TRUE(table) << entry;
+        bundle.setLocalizationFolder(folder);
+        for (const auto& prompt : kPromptTexts) {
+            const auto own = table->find(prompt.key);
+            ASSERT_NE(own, table->end()) << entry << " lacks " << prompt.key;
+            EXPECT_EQ((served.*prompt.text)(), own->second) << entry << " " << prompt.key;
+            EXPECT_EQ((unserved.*prompt.text)(), own->second) << entry << " " << prompt.key;
+        }
+    }
+    EXPECT_EQ(languages, 14u);
+}
+
+// A key the language's table lacks is the server's text, else the kit's own, as without a table: never
+// the English table's text under another language.
+TEST_F(CRKSettingsTest, AKeyTheLanguagesTableLacksFallsBackAsWithoutATable) {
+    useBundle({}, std::nullopt);
+    writeLanguageTable("en",
+                       "\"CrashKitCrashSubmissionPromptTitle\" = \"Our own title\";\n"
+                       "\"CrashKitCrashSubmissionSendTitle\" = \"Report it\";\n");
+    writeLanguageTable("de", "\"CrashKitCrashSubmissionSendTitle\" = \"Senden\";\n");
+    const CRKSettings served(kServedPrompt);
+    const CRKSettings unserved(std::nullopt);
+    EXPECT_EQ(served.interactivePromptTitle(), "Our own title");
+    EXPECT_EQ(served.interactivePromptMessage(), "Served message");
+    EXPECT_EQ(unserved.interactivePromptMessage(),
+              "Looks like we crashed! Please help us fix the problem by sending a crash report.");
+    EXPECT_EQ(unserved.interactivePromptCancelTitle(), "Don't Send");
+    EXPECT_EQ(unserved.interactivePromptSendTitle(), "Report it");
+
+    platform::Bundle::main().setLocalizationFolder(home() + "/bundle/de.lproj");
+    EXPECT_EQ(served.interactivePromptTitle(), "Served title");
+    EXPECT_EQ(unserved.interactivePromptTitle(), "Send Crash Report?");
+    EXPECT_EQ(unserved.interactivePromptSendTitle(), "Senden");
+    EXPECT_EQ(unserved.interactivePromptAlwaysSendTitle(), "Always Send");
 }
 
 }  // namespace
