@@ -64,7 +64,7 @@ private:
 void BM_PreferredLanguagesLongList(benchmark::State& state) {
     constexpr int kTags = 20000;
     std::string list;
-    for (int i = 0; i < kTags; ++i) list += "x" + std::to_string(i % (kTags / 2)) + "_YY:";
+    for (int i = 0; i < kTags; ++i) list.append("x").append(std::to_string(i % (kTags / 2))).append("_YY:");
     platform::PreferredLanguages::setForTesting(std::nullopt);
     ScopedVariable all("LC_ALL", nullptr), messages("LC_MESSAGES", nullptr), lang("LANG", "fr_FR.UTF-8");
     ScopedVariable language("LANGUAGE", list.c_str());
