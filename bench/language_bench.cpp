@@ -1,11 +1,17 @@
 // Interface texts: `localizable` is called for every text of every screen, from any thread, and must
 // stay under 200 ns while the language can be switched at any moment; reading one key in every
-// language (old tracker lines) must stay under 5 µs.
+// language (old tracker lines) must stay under 5 µs. The preferred languages are read at the start:
+// a LANGUAGE of 20,000 tags, half of them repeats, must take milliseconds, not seconds.
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
+#include <optional>
+#include <string>
+
 #include "app/support/Localizable.h"
 #include "features/language/BundleLanguage.h"
+#include "platform/system/PreferredLanguages.h"
 
 namespace {
 
@@ -32,6 +38,41 @@ void BM_AllTranslationsForKey(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(kestrune::allTranlationsForLocalizableKey("mac_unlocked"));
 }
 BENCHMARK(BM_AllTranslationsForKey)->ThreadRange(1, 4)->UseRealTime();
+
+// The environment as the run found it, put back when the benchmark ends.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value) : name_(name) {
+        if (const char* old = getenv(name)) old_ = old;
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedVariable() {
+        if (old_)
+            setenv(name_, old_->c_str(), 1);
+        else
+            unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+void BM_PreferredLanguagesLongList(benchmark::State& state) {
+    constexpr int kTags = 20000;
+    std::string list;
+    for (int i = 0; i < kTags; ++i) list.append("x").append(std::to_string(i % (kTags / 2))).append("_YY:");
+    platform::PreferredLanguages::setForTesting(std::nullopt);
+    ScopedVariable all("LC_ALL", nullptr), messages("LC_MESSAGES", nullptr), lang("LANG", "fr_FR.UTF-8");
+    ScopedVariable language("LANGUAGE", list.c_str());
+    if (platform::PreferredLanguages::current().size() != kTags / 2 + 1)
+        state.SkipWithError("the repeated tags were not dropped");
+    for (auto _ : state) benchmark::DoNotOptimize(platform::PreferredLanguages::current());
+}
+BENCHMARK(BM_PreferredLanguagesLongList)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -37,16 +37,34 @@ std::string Utilities::applicationDataKestruneDirectoryFilePath() {
     return applicationDataKestruneDirectory() + "/" + kApplicationDataFileName;
 }
 
+namespace {
+// A photo folder that is a link leads into a folder that is not the application's: a photo written
+// through it would never be shown, deleted or swept, as all of those refuse a link. Photos then go where
+// they go when their folder cannot be made: straight into the Documents folder, where each is shown and
+// deleted with its record.
+std::string photoFolderOrDocuments(const std::string& path) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+        return Utilities::createDirectoryOrReturnDocuments(path);
+    std::string documents = Utilities::documentsDirectory();
+    platform::logf(
+        "The photo folder %s is a link; no photo is written through it, photos are kept in %s instead",
+        path.c_str(), documents.c_str());
+    platform::Files::createDirectories(documents);
+    return documents;
+}
+}  // namespace
+
 std::string Utilities::applicationDataKestruneLoginImagesDirectory() {
-    return createDirectoryOrReturnDocuments(applicationDataKestruneDirectory() + "/LoginImages");
+    return photoFolderOrDocuments(applicationDataKestruneDirectory() + "/LoginImages");
 }
 
 std::string Utilities::applicationDataKestruneFailedLoginImagesDirectory() {
-    return createDirectoryOrReturnDocuments(applicationDataKestruneDirectory() + "/MugShots");
+    return photoFolderOrDocuments(applicationDataKestruneDirectory() + "/MugShots");
 }
 
 std::string Utilities::applicationDataKestruneManualSnapshotsImagesDirectory() {
-    return createDirectoryOrReturnDocuments(applicationDataKestruneDirectory() + "/ManualSnapshots");
+    return photoFolderOrDocuments(applicationDataKestruneDirectory() + "/ManualSnapshots");
 }
 
 std::vector<std::string> Utilities::photoFolderPaths() {

@@ -20,11 +20,14 @@ public:
     static std::string applicationDataKestruneDirectory();
     // The application-data file.
     static std::string applicationDataKestruneDirectoryFilePath();
+    // The photo folders, made when missing. One that is a link, or that cannot be made, gives the
+    // Documents folder instead: no photo is ever written through a link.
     static std::string applicationDataKestruneLoginImagesDirectory();
     static std::string applicationDataKestruneFailedLoginImagesDirectory();
     static std::string applicationDataKestruneManualSnapshotsImagesDirectory();
     // The three photo folders inside the data folder (failed logins, logins, manual snapshots), not
-    // created here: the only places a record's photo may be.
+    // created here: with the Documents folder standing in for them, the only places a record's photo
+    // may be.
     static std::vector<std::string> photoFolderPaths();
     // Whether the path itself is a folder: a link is not, whatever it points to. A photo folder that is
     // a link leads into a folder of someone else's, where nothing may be removed.

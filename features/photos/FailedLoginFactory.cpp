@@ -1,5 +1,7 @@
 #include "features/photos/FailedLoginFactory.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "app/records/FailedLoginEntry.h"
@@ -32,12 +34,31 @@ bool removeFrom(std::optional<ApplicationDataModel::EntryList>& list,
 }
 
 // Removes one of the photo folders, and only the folder itself: never the Documents folder that stands
-// in for it when it could not be made.
+// in for it when it could not be made, nor a link in its place, which leads to a folder of the user's
+// and was never written through.
 void removePhotoFolder(const char* folder) {
     const std::string path = FailedLoginHelper::ownFolderPath(folder);
     if (path == Utilities::documentsDirectory()) return;
+    struct stat info {};
+    if (lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        platform::logf("FailedLoginFactory: the photo folder %s is a link; it is left as it is",
+                       path.c_str());
+        return;
+    }
     if (platform::Files::exists(path) && !Utilities::removeFileAtPath(path))
         platform::logf("FailedLoginFactory: the folder %s could not be removed", path.c_str());
+}
+
+// Removes the records' photos one by one: those kept in the Documents folder, standing in for a photo
+// folder that could not be made or was a link, go with their records, which removing the folder does
+// not reach.
+void removePhotosOf(const std::optional<ApplicationDataModel::EntryList>& list) {
+    if (!list) return;
+    PhotoCollection::Entries entries;
+    for (const auto& held : *list)
+        if (auto entry = std::dynamic_pointer_cast<BaseEntry>(held)) entries.push_back(std::move(entry));
+    for (const auto& entry : PhotoCollection::entriesWithMugShots(entries))
+        platform::Files::removeRegularFile(*entry->imagePath());
 }
 }  // namespace
 
@@ -102,8 +123,10 @@ void FailedLoginFactory::completelyRemoveEntryFromDatabaseIfNeeded(const std::sh
 
 void FailedLoginFactory::deleteAllFaileLoginEntries() {
     KESTRUNE_REQUIRE_MAIN_THREAD();
+    auto data = DataManager::shared().applicationData();
+    if (data) removePhotosOf(data->arrayOfFailedLogins());
     removePhotoFolder(FailedLoginHelper::kFailedLoginsFolder);
-    if (auto data = DataManager::shared().applicationData()) {
+    if (data) {
         data->removeAllFailedLoginEntries();
         DataManager::shared().saveApplicationData();
     }
@@ -111,14 +134,18 @@ void FailedLoginFactory::deleteAllFaileLoginEntries() {
 
 void FailedLoginFactory::deleteAllSnapshotEntries() {
     KESTRUNE_REQUIRE_MAIN_THREAD();
+    auto data = DataManager::shared().applicationData();
+    if (data) removePhotosOf(data->arrayOfManualSnapshots());
     removePhotoFolder(FailedLoginHelper::kManualSnapshotsFolder);
-    if (auto data = DataManager::shared().applicationData()) {
+    if (data) {
         data->removeAllManualSnapshotEntries();
         DataManager::shared().saveApplicationData();
     }
 }
 
 void FailedLoginFactory::deleteAllLoginEntryImages() {
+    KESTRUNE_REQUIRE_MAIN_THREAD();
+    if (auto data = DataManager::shared().applicationData()) removePhotosOf(data->arrayOfLoginLogouts());
     removePhotoFolder(FailedLoginHelper::kLoginsFolder);
 }
 

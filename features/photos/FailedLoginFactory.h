@@ -20,7 +20,8 @@ public:
     static void deleteBaseEntry(const std::shared_ptr<BaseEntry>& entry);
     // A failed-login or manual-snapshot record leaves its list (saved); a history record stays.
     static void completelyRemoveEntryFromDatabaseIfNeeded(const std::shared_ptr<BaseEntry>& entry);
-    // Each removes its photo folder; the first two also empty their list and save.
+    // Each removes its records' photos, those in the Documents folder included, and its photo folder
+    // (a link in its place stays); the first two also empty their list and save.
     static void deleteAllFaileLoginEntries();
     static void deleteAllSnapshotEntries();
     static void deleteAllLoginEntryImages();

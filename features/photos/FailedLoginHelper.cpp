@@ -1,6 +1,7 @@
 #include "features/photos/FailedLoginHelper.h"
 
 #include <algorithm>
+#include <chrono>
 #include <string_view>
 
 #include "app/support/NSDateFormatterHelper.h"
@@ -57,7 +58,18 @@ bool FailedLoginHelper::isImageName(const std::string& name) {
         const bool matches = kForm[i] == 'd' ? name[i] >= '0' && name[i] <= '9' : name[i] == kForm[i];
         if (!matches) return false;
     }
-    return true;
+    const auto number = [&](size_t at, size_t digits) {
+        int value = 0;
+        for (size_t i = at; i < at + digits; ++i) value = value * 10 + (name[i] - '0');
+        return value;
+    };
+    // The formatter only ever names a moment that was: a day of its month (29 February in leap years
+    // alone), hours 0-23, minutes and seconds 0-59. Checked field by field rather than parsed back in the
+    // local time zone, which may have changed since the photo was named.
+    const std::chrono::year_month_day day{std::chrono::year{number(0, 4)},
+                                          std::chrono::month{static_cast<unsigned>(number(5, 2))},
+                                          std::chrono::day{static_cast<unsigned>(number(8, 2))}};
+    return day.ok() && number(11, 2) <= 23 && number(14, 2) <= 59 && number(17, 2) <= 59;
 }
 
 std::string FailedLoginHelper::stringForDateToSeconds(const platform::Date& date) {

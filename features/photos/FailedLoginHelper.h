@@ -29,7 +29,8 @@ public:
     static std::string newImageFilePathLoginForDate(const platform::Date& date);
     static std::string newImageFilePathManualSnapshotsForDate(const platform::Date& date);
     static std::string imageNameFordate(const platform::Date& date);
-    // Whether the name has the form imageNameFordate gives: "dddd-dd-dd dd:dd:dd.png", digits at the d's.
+    // Whether the name is one imageNameFordate can give: "dddd-dd-dd dd:dd:dd.png", digits at the d's,
+    // naming a real moment (a month 1-12, a day of that month, hours 0-23, minutes and seconds 0-59).
     static bool isImageName(const std::string& name);
     static std::string stringForDateToSeconds(const platform::Date& date);
     static std::string stringForDateToMinutes(const platform::Date& date);

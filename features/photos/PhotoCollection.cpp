@@ -1,5 +1,8 @@
 #include "features/photos/PhotoCollection.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 
@@ -12,20 +15,28 @@ namespace kestrune {
 
 namespace {
 // Where the application's photos may be: its photo folders, and the Documents folder that stands in for
-// one that could not be made.
+// one that could not be made or is a link.
 struct PhotoPlaces {
     std::vector<std::string> folders = Utilities::photoFolderPaths();
     std::string documents = Utilities::documentsDirectory();
 };
 
+// The Documents folder is the user's and holds anything: only a file that this account owns, named as
+// photos are named (a real moment), is taken for one. Not a file with another name elsewhere either: it
+// is that other file as much as a photo, and showing or deleting it would reach past the folder. The
+// name itself is looked at, never what a link there points to.
+bool isFallbackPhoto(const std::string& path) {
+    if (!FailedLoginHelper::isImageName(platform::Files::lastPathComponent(path))) return false;
+    struct stat info {};
+    return lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == geteuid() &&
+           info.st_nlink == 1;
+}
+
 bool isPhotoIn(const std::string& path, const PhotoPlaces& places) {
     const std::string folder = platform::Files::parentPath(path);
     if (std::find(places.folders.begin(), places.folders.end(), folder) != places.folders.end())
         return platform::Files::isRegularFile(path) && Utilities::isFolderItself(folder);
-    // The Documents folder is the user's: only a file named as photos are named is taken for one.
-    return folder == places.documents &&
-           FailedLoginHelper::isImageName(platform::Files::lastPathComponent(path)) &&
-           platform::Files::isRegularFile(path);
+    return folder == places.documents && isFallbackPhoto(path);
 }
 }  // namespace
 

@@ -26,9 +26,10 @@ public:
     static Entries entriesWithMugShots(const Entries& entries);
     // Whether the path is a photo of the application's: a regular file (never a folder, never a link)
     // directly in one of its photo folders, itself a folder and no link; or, where a photo folder could
-    // not be made and the Documents folder stood in, a regular file directly in that folder named as
-    // photos are named. Only such a file is shown and only such a file is ever deleted: a damaged or
-    // hand-edited record may point anywhere.
+    // not be made (or was a link) and the Documents folder stood in, a regular file directly in that
+    // folder, of this account, with no other name, named as photos are named after a real moment. Only
+    // such a file is shown and only such a file is ever deleted: a damaged or hand-edited record may
+    // point anywhere.
     static bool isOwnPhotoFile(const std::string& path);
     // "kestrune_mugshot.png" in the folder, else "kestrune_mugshot(1).png" up to (9999): the first that
     // is not there; none when all are taken. (A smaller last number is for tests.)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <mutex>
+#include <unordered_set>
 
 #include "platform/base/Strings.h"
 
@@ -34,9 +35,12 @@ std::vector<std::string> PreferredLanguages::current() {
         if (gLanguagesOverride) return *gLanguagesOverride;
     }
     std::vector<std::string> tags;
+    // The first place of each tag counts. LANGUAGE may be long: a set of those seen keeps this one pass
+    // rather than a search of the list so far for every tag.
+    std::unordered_set<std::string> seen;
     auto add = [&](std::string_view name) {
         auto tag = tagForLocaleName(name);
-        if (tag && std::find(tags.begin(), tags.end(), *tag) == tags.end()) tags.push_back(*tag);
+        if (tag && seen.insert(*tag).second) tags.push_back(std::move(*tag));
     };
     std::string_view locale;
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {

@@ -109,6 +109,12 @@ TEST_F(LanguageTest, PreferredLanguagesComeFromTheEnvironmentInOrder) {
     setenv("LANG", "de_DE.UTF-8", 1);
     EXPECT_EQ(prefferedLanguages(), (std::vector<std::string>{"fr-CA", "en", "zh-Hant-TW"}));
     EXPECT_EQ(currentlyPrefferedLanguage(), "fr-CA");
+    // Each tag once, where it first comes: names that differ in encoding or modifier alone are one tag,
+    // and so is the locale when LANGUAGE named it already; empty and C parts name none.
+    setenv("LANGUAGE", "de_AT:en::fr_CA:en:de_AT.UTF-8:zh_CN:C:zh_TW:zh_CN@x:fr_CA:zh_TW.UTF-8:en:nl", 1);
+    setenv("LC_MESSAGES", "fr_CA.UTF-8", 1);
+    EXPECT_EQ(prefferedLanguages(),
+              (std::vector<std::string>{"de-AT", "en", "fr-CA", "zh-Hans-CN", "zh-Hant-TW", "nl"}));
     setenv("LC_ALL", "C", 1);  // the C locale silences LANGUAGE too
     EXPECT_TRUE(prefferedLanguages().empty());
     EXPECT_EQ(currentlyPrefferedLanguage(), std::nullopt);

@@ -1,6 +1,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <set>
+
 #include "app/records/DeviceLocalSettings.h"
 #include "app/records/FailedLoginEntry.h"
 #include "app/records/LoginLogoutEntry.h"
@@ -398,6 +400,71 @@ TEST_F(PhotosTest, APhotoFolderThatIsALinkIsNoPhotoFolder) {
     EXPECT_EQ(platform::Files::read(theirs + "/" + name), platform::Data::fromString("1"));
     FailedLoginFactory::deleteAllFaileLoginEntries();
     EXPECT_EQ(platform::Files::read(theirs + "/" + name), platform::Data::fromString("1"));
+    EXPECT_TRUE(platform::Files::isDirectory(mugShots));  // the link itself is the user's too
+    EXPECT_TRUE(logged("the photo folder " + mugShots + " is a link; it is left as it is"));
+}
+
+// Nor is a photo ever written through such a link: each kind's photo goes where it goes when its folder
+// cannot be made, straight into the Documents folder, where it is shown, and deleted with its record or
+// with all of its kind.
+TEST_F(PhotosTest, PhotosOfAFolderThatIsALinkGoToTheDocumentsFolder) {
+    const std::string documents = Utilities::documentsDirectory();
+    const std::string theirs = home() + "/Pictures";
+    ASSERT_TRUE(platform::Files::createDirectories(theirs));
+    for (const char* folder : {FailedLoginHelper::kFailedLoginsFolder, FailedLoginHelper::kLoginsFolder,
+                               FailedLoginHelper::kManualSnapshotsFolder}) {
+        const std::string path = FailedLoginHelper::ownFolderPath(folder);
+        ASSERT_FALSE(platform::Files::exists(path));
+        ASSERT_EQ(symlink(theirs.c_str(), path.c_str()), 0);
+    }
+    // One photo of each kind, a second apart: their names in the one folder differ.
+    FailedLoginFactory factory;
+    factory.createAndSaveFailedLoginEventTakePhoto(true);
+    advance(2);
+    std::vector<bool> snapshotResults;
+    factory.createAndSaveManualSnapshotWithCompletion([&](bool ok) { snapshotResults.push_back(ok); });
+    advance(2);
+    LoginTrackerFactory().insertEvent_forDate_trigger_takePhoto(2, platform::Date::now(), 2, true);
+    advance(2);
+    EXPECT_EQ(snapshotResults, std::vector<bool>{true});
+    PhotoCollection::Entries records = {entryAt<FailedLoginEntry>(data()->arrayOfFailedLogins(), 0),
+                                        entryAt<ManaulSnapshotEntry>(data()->arrayOfManualSnapshots(), 0),
+                                        entryAt<LoginLogoutEntry>(data()->arrayOfLoginLogouts(), 0)};
+    std::vector<std::string> photos;
+    for (const auto& entry : records) {
+        ASSERT_TRUE(entry && entry->imagePath());
+        EXPECT_EQ(platform::Files::parentPath(*entry->imagePath()), documents);
+        EXPECT_TRUE(platform::Files::isRegularFile(*entry->imagePath())) << *entry->imagePath();
+        photos.push_back(*entry->imagePath());
+    }
+    EXPECT_EQ(std::set<std::string>(photos.begin(), photos.end()).size(), 3u);
+    EXPECT_TRUE(platform::Files::listDirectory(theirs).empty());
+    EXPECT_TRUE(logged("is a link; no photo is written through it, photos are kept in " + documents));
+    EXPECT_EQ(PhotoCollection::shownEntries(true, {records[0]}, true, {records[2]}, true, {records[1]}),
+              (PhotoCollection::Entries{records[0], records[2], records[1]}));
+
+    // A path that still names the linked folder, made before it became one, is refused too.
+    const std::string throughTheLink = FailedLoginHelper::ownFolderPath("MugShots") + "/" + kNowName;
+    TakePhotoManager::takePhotoAndSaveToFilePath_completion(throughTheLink, nullptr);
+    advance(5);
+    EXPECT_TRUE(platform::Files::listDirectory(theirs).empty());
+    EXPECT_TRUE(logged("is a link or no folder; no photo is written through it"));
+
+    // All of a kind takes its photos with it; the user's folder and the links stay.
+    const std::string notes = documents + "/notes.txt";
+    ASSERT_TRUE(platform::Files::writeAtomically(notes, platform::Data::fromString("mine")));
+    FailedLoginFactory::deleteAllFaileLoginEntries();
+    EXPECT_FALSE(platform::Files::exists(photos[0]));
+    EXPECT_TRUE(platform::Files::exists(photos[1]) && platform::Files::exists(photos[2]));
+    FailedLoginFactory::deleteAllSnapshotEntries();
+    EXPECT_FALSE(platform::Files::exists(photos[1]));
+    FailedLoginFactory::deleteAllLoginEntryImages();
+    EXPECT_FALSE(platform::Files::exists(photos[2]));
+    EXPECT_TRUE(data()->arrayOfFailedLogins()->empty());
+    EXPECT_TRUE(data()->arrayOfManualSnapshots()->empty());
+    EXPECT_EQ(platform::Files::read(notes), platform::Data::fromString("mine"));
+    for (const char* folder : {"MugShots", "LoginImages", "ManualSnapshots"})
+        EXPECT_TRUE(platform::Files::isDirectory(FailedLoginHelper::ownFolderPath(folder))) << folder;
 }
 
 // A photo after a login whose own folder cannot be made lands in the Documents folder. It is the
@@ -445,6 +512,74 @@ TEST_F(PhotosTest, APhotoInTheDocumentsFolderStandingInForItsOwnIsShownAndDelete
     FailedLoginFactory::deleteBaseEntry(login);
     EXPECT_FALSE(platform::Files::exists(documents + "/" + kNowName));
     EXPECT_EQ(data()->arrayOfLoginLogouts()->size(), 1u);  // a history entry stays without its photo
+}
+
+// Names of the Documents folder taken for a photo only when they name a moment that was, of a file of
+// this account's with no other name: one that is also a name elsewhere is that other file as well.
+TEST_F(PhotosTest, InTheDocumentsFolderOnlyASingleNamedFileOfARealMomentIsAPhoto) {
+    const std::string documents = Utilities::documentsDirectory();
+    const auto recordFor = [](const std::string& path) {
+        auto entry = ManaulSnapshotEntry::init();
+        entry->setImagePath(path);
+        return std::shared_ptr<BaseEntry>(entry);
+    };
+    const std::vector<std::string> real = {"2028-02-29 23:59:59.png", "2027-12-31 00:00:00.png",
+                                           "2000-02-29 12:30:45.png"};
+    const std::vector<std::string> impossible = {
+        "9999-99-99 99:99:99.png", "2027-02-29 08:00:00.png", "1900-02-29 08:00:00.png",
+        "2027-04-31 08:00:00.png", "2027-00-10 08:00:00.png", "2027-13-10 08:00:00.png",
+        "2027-01-00 08:00:00.png", "2027-01-32 08:00:00.png", "2027-01-15 24:00:00.png",
+        "2027-01-15 08:60:00.png", "2027-01-15 08:00:60.png"};
+    for (const auto& name : real) EXPECT_TRUE(FailedLoginHelper::isImageName(name)) << name;
+    for (const auto& name : impossible) EXPECT_FALSE(FailedLoginHelper::isImageName(name)) << name;
+
+    for (const auto& name : impossible)
+        ASSERT_TRUE(
+            platform::Files::writeAtomically(documents + "/" + name, platform::Data::fromString("1")));
+    // A hard link to a file kept elsewhere, under a name of a real moment.
+    const std::string kept = home() + "/kept.png", second = documents + "/2027-01-15 08:00:04.png";
+    ASSERT_TRUE(platform::Files::writeAtomically(kept, platform::Data::fromString("kept")));
+    ASSERT_EQ(link(kept.c_str(), second.c_str()), 0);
+    PhotoCollection::Entries notPhotos;
+    for (const auto& name : impossible) notPhotos.push_back(recordFor(documents + "/" + name));
+    notPhotos.push_back(recordFor(second));
+    EXPECT_TRUE(PhotoCollection::entriesWithMugShots(notPhotos).empty());
+    for (const auto& entry : notPhotos) FailedLoginFactory::deleteBaseEntry(entry);
+    for (const auto& entry : notPhotos) EXPECT_TRUE(platform::Files::exists(*entry->imagePath()));
+    EXPECT_EQ(platform::Files::read(kept), platform::Data::fromString("kept"));
+
+    // A photo of a real moment, alone of its kind, is shown and deleted; once the other name of the
+    // hard-linked file is gone, that one is a photo again.
+    PhotoCollection::Entries photos;
+    for (const auto& name : real) {
+        ASSERT_TRUE(
+            platform::Files::writeAtomically(documents + "/" + name, platform::Data::fromString("1")));
+        photos.push_back(recordFor(documents + "/" + name));
+    }
+    EXPECT_EQ(PhotoCollection::entriesWithMugShots(photos), photos);
+    for (const auto& entry : photos) FailedLoginFactory::deleteBaseEntry(entry);
+    for (const auto& entry : photos) EXPECT_FALSE(platform::Files::exists(*entry->imagePath()));
+    ASSERT_TRUE(platform::Files::removeRegularFile(kept));
+    EXPECT_TRUE(PhotoCollection::isOwnPhotoFile(second));
+}
+
+// A file of another account's is no photo of this one's, however it is named and wherever it lies.
+TEST_F(PhotosTest, APhotoNamedFileOfAnotherAccountInTheDocumentsFolderIsNoPhoto) {
+    if (geteuid() != 0) GTEST_SKIP() << "only root can give a file to another account";
+    const std::string path = Utilities::documentsDirectory() + "/" + kNowName;
+    ASSERT_TRUE(platform::Files::writeAtomically(path, platform::Data::fromString("theirs")));
+    ASSERT_TRUE(PhotoCollection::isOwnPhotoFile(path));
+    constexpr uid_t kNobody = 65534;
+    ASSERT_EQ(chown(path.c_str(), kNobody, kNobody), 0);
+    auto entry = FailedLoginEntry::init();
+    entry->setImagePath(path);
+    insertFirst(data()->arrayOfFailedLogins(), entry);
+    EXPECT_FALSE(PhotoCollection::isOwnPhotoFile(path));
+    EXPECT_TRUE(PhotoCollection::entriesWithMugShots({entry}).empty());
+    FailedLoginFactory::deleteBaseEntry(entry);
+    FailedLoginFactory::deleteAllFaileLoginEntries();
+    EXPECT_EQ(platform::Files::read(path), platform::Data::fromString("theirs"));
+    EXPECT_TRUE(data()->arrayOfFailedLogins()->empty());
 }
 
 TEST_F(PhotosTest, RecordsRoundTripThroughTheArchiveNewestFirst) {

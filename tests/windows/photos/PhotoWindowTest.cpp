@@ -146,6 +146,33 @@ TEST_F(PhotoWindowTest, DeletingTheFirstPhotoSelectsTheNewFirstAfterTheReload) {
     EXPECT_TRUE(window->gridView->isHidden());
 }
 
+// A photo folder that is a link: the photo of a failed login lands in the Documents folder, not through
+// the link, and the window shows it and deletes it with Delete all.
+TEST_F(PhotoWindowTest, APhotoFolderThatIsALinkStillGivesPhotosThatAreShownAndDeleted) {
+    const std::string theirs = home() + "/Elsewhere";
+    ASSERT_TRUE(platform::Files::createDirectories(theirs));
+    const std::string mugShots = Utilities::applicationDataKestruneDirectory() + "/MugShots";
+    ASSERT_FALSE(platform::Files::exists(mugShots));
+    ASSERT_EQ(symlink(theirs.c_str(), mugShots.c_str()), 0);
+    FailedLoginFactory().createAndSaveFailedLoginEventTakePhoto(true);
+    advance(2);
+    EXPECT_TRUE(platform::Files::listDirectory(theirs).empty());
+    auto window = open();
+    ASSERT_EQ(window->listViewArray().size(), 1u);
+    const std::string photo = *window->listViewArray()[0]->imagePath();
+    EXPECT_EQ(platform::Files::parentPath(photo), Utilities::documentsDirectory());
+    EXPECT_TRUE(platform::Files::isRegularFile(photo));
+
+    desktop->queueAuthorizationAnswer(platform::kAuthorizationSuccess);
+    window->deleteAllToggled(*window->deleteAllButton);
+    settle();
+    EXPECT_EQ(failedCount(), 0u);
+    EXPECT_FALSE(platform::Files::exists(photo));
+    EXPECT_TRUE(window->gridView->isHidden());
+    EXPECT_TRUE(platform::Files::isDirectory(mugShots));
+    EXPECT_TRUE(platform::Files::listDirectory(theirs).empty());
+}
+
 TEST_F(PhotoWindowTest, DeletingAPhotoInTheMiddleSelectsTheOneBeforeIt) {
     auto failures = threeFailures();
     failures.insert(failures.begin(), addFailed(at(0, 12), photo("failed-12.png", 0xff00000cu)));
