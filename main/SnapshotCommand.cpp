@@ -93,8 +93,8 @@ public:
         });
     }
     // Once every scene was tried: what was held back goes out when one failed, is dropped otherwise.
+    // What is said later, as the process ends, is held and dropped.
     static void finish(int failures) {
-        platform::Log::setSink(nullptr);
         std::vector<std::string> held;
         {
             std::lock_guard lock(state().mutex);
