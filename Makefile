@@ -92,15 +92,18 @@ run: build
 # writes. A picture the same as an earlier one is not repeated (back at the desk the panel is as when
 # paired, the settings window the same from pairing on). The road's phone gives a steady signal wherever
 # it lies, and the locked panel is pictured once it has lain still away from the desk for some seconds:
-# the pictures come out the same on every run. The scenario plays in real time, about a minute.
+# the pictures come out the same on every run. The scenario plays in real time, about a minute, in a home
+# of its own made in the build folder (not in /tmp, where it would stay) and removed once it has played.
 ROAD_STEPS := 1-before-pairing:panel,settings:play_music \
               2-asks-to-pair:settings:asks_to_pair \
               3-paired:panel,settings:click_Kestrune's_icon \
               4-locked:panel:sits_down_at_your_Mac
 road-pictures: build
-	@rm -rf $(BUILD_ROOT)/road && echo "playing the default scenario (about a minute)"
-	$(BUILD_ROOT)/app/kestrune --scenario default --snapshots $(BUILD_ROOT)/road >/dev/null
-	@mkdir -p docs/road && rm -f docs/road/*.png
+	@rm -rf $(BUILD_ROOT)/road $(BUILD_ROOT)/road-home && mkdir -p $(BUILD_ROOT)/road-home && \
+	  echo "playing the default scenario (about a minute)"
+	TMPDIR=$(abspath $(BUILD_ROOT)/road-home) $(BUILD_ROOT)/app/kestrune --scenario default \
+	  --snapshots $(BUILD_ROOT)/road >/dev/null
+	@rm -rf $(BUILD_ROOT)/road-home && mkdir -p docs/road && rm -f docs/road/*.png
 	@for entry in $(foreach s,$(ROAD_STEPS),"$(s)"); do \
 	  name=$${entry%%:*}; rest=$${entry#*:}; pictures=$$(echo "$${rest%%:*}" | tr , ' '); \
 	  words=$$(echo "$${rest#*:}" | tr _ ' '); \

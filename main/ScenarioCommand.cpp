@@ -22,6 +22,7 @@
 #include "platform/sim/session/SimulatedSession.h"
 #include "platform/storage/Files.h"
 #include "platform/storage/StandardFolders.h"
+#include "platform/storage/ThrowawayHome.h"
 #include "platform/system/Application.h"
 
 namespace kestrune {
@@ -52,6 +53,9 @@ std::unique_ptr<ScenarioCommand> ScenarioCommand::prepare(const CommandLineOptio
     // The scenarios' Mac has a name and an account of its own, as its phone has a name: the timeline and
     // the pictures read the same on every machine that plays them (unless the environment names them).
     nameTheSimulatedMac();
+    // The log and the photos the timeline tells of are in the scenario's home: it stays for the user to
+    // read, and the closing lines say where.
+    platform::ThrowawayHome::keep();
     std::FILE* log = openLog(logPath);
     if (!log) std::cerr << "kestrune: cannot write the log " << logPath << "; it goes to standard error\n";
     return std::unique_ptr<ScenarioCommand>(
@@ -134,6 +138,11 @@ void ScenarioCommand::start() {
                       << " steps could not be pictured in " << pictures->folder() << "; the log says why"
                       << std::endl;
         if (logged) std::cout << "\nThe application's log of this run: " << path << std::endl;
+        if (const std::string home = platform::ThrowawayHome::current(); !home.empty())
+            std::cout << (logged ? "" : "\n")
+                      << "Its settings, data and photos, in a home of its own (yours are not touched; remove "
+                         "it when done): "
+                      << home << std::endl;
         // Quit as the application always does, from the main run loop.
         platform::RunLoop::main().post([] { platform::Application::shared().terminate(); });
     };

@@ -44,7 +44,7 @@ public:
     int exitStatus() const;
     const std::string& logPath() const { return logPath_; }
 
-    // Where a scenario's log goes: the application's state folder.
+    // Where a scenario's log goes: the application's state folder, in the scenario's home of its own.
     static std::string defaultLogPath(const std::string& scenario);
 
 private:

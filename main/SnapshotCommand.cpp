@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -73,15 +74,48 @@ public:
     void stopWatching(uint64_t) override {}
 };
 
-// The lines that make a scenario's timeline ("Outcome: ..."): while pictures are drawn no application
-// runs, and a scene that opens the panel as a click would tells of nothing that happened. They are left
-// out; every other line goes to standard error as ever.
-void leaveOutcomesOut() {
-    platform::Log::setSink([](const std::string& line) {
-        if (line.rfind("Outcome: ", 0) == 0) return;
-        platform::Log::writeToStandardError(line);
-    });
-}
+// What the drawing says. Its output is its closing line: the application's log lines (the records the
+// scenes make, the radio coming on, the controls they build) are held back, and go to standard error only
+// when a scene could not be drawn, since one of them may say why; with the log's debug switch on every
+// line goes out at once, as it always does. The lines that make a scenario's timeline ("Outcome: ...")
+// are left out either way: while pictures are drawn no application runs, and a scene that opens the
+// panel as a click would tells of nothing that happened.
+class PicturesLog {
+public:
+    static void install() {
+        platform::Log::setSink([](const std::string& line) {
+            if (line.rfind("Outcome: ", 0) == 0) return;
+            if (platform::Log::debug()) return platform::Log::writeToStandardError(line);
+            std::lock_guard lock(state().mutex);
+            // A bound, so that a scene that logs without end cannot take the memory: the earliest lines
+            // are the ones kept.
+            if (state().held.size() < kMostHeld) state().held.push_back(line);
+        });
+    }
+    // Once every scene was tried: what was held back goes out when one failed, is dropped otherwise.
+    // What is said later, as the process ends, is held and dropped.
+    static void finish(int failures) {
+        std::vector<std::string> held;
+        {
+            std::lock_guard lock(state().mutex);
+            held.swap(state().held);
+        }
+        if (failures == 0) return;
+        for (const auto& line : held) platform::Log::writeToStandardError(line);
+    }
+
+private:
+    static constexpr size_t kMostHeld = 100000;
+    struct State {
+        std::mutex mutex;
+        std::vector<std::string> held;
+    };
+    // Never destroyed: a worker may still log while the process exits.
+    static State& state() {
+        static auto* held = new State;
+        return *held;
+    }
+};
 }  // namespace
 
 void installInterfaceBackend() {
@@ -145,7 +179,7 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     }
     // The scenes wait for fades and animated texts to end: in virtual time they end at once.
     platform::Clock::useVirtualTime(snapshotMoment(platform::Clock::now()));
-    leaveOutcomesOut();
+    PicturesLog::install();
     platform::ReachabilityBackend::install(std::make_shared<OfflineForPictures>());
     // The Mac of the pictures has the name and the account the scenarios give it, not this machine's.
     nameTheSimulatedMac();
@@ -163,6 +197,7 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     const auto& names = options.scenes;
     const size_t scenes = names.empty() ? platform::ui::SceneRegistry::names().size() : names.size();
     const int failures = platform::ui::SceneRegistry::renderAll(argv[2], names);
+    PicturesLog::finish(failures);
     std::printf("%s\n", snapshotSummary(scenes, static_cast<size_t>(failures), argv[2]).c_str());
     return failures == 0 ? 0 : 1;
 }

@@ -8,8 +8,10 @@ namespace kestrune {
 
 // `kestrune --snapshot DIR [NAME...]`: renders the registered scenes to DIR/NAME.png in virtual time and
 // exits without starting the rest of the application, saying in one closing line how many scenes it drew
-// and where (each file's path and the pages' debugging lines only with the log's debug switch on).
-// Answers the exit status when the arguments ask for it, none otherwise.
+// and where. The application's log goes to standard error only when a scene could not be drawn (each
+// file's path and every line as it comes with the log's debug switch on). Runs in the home of its own
+// that the program's entry made (HomeOfItsOwn.h). Answers the exit status when the arguments ask for it,
+// none otherwise.
 std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv);
 // Registers every scene the command draws, on the simulated Mac the settings pages read (installed when
 // the first of them is built).

@@ -14,6 +14,7 @@
 #include "features/hotkeys/DDHotKeyCenter.h"
 #include "main/CommandLineOptions.h"
 #include "main/FeatureWiring.h"
+#include "main/HomeOfItsOwn.h"
 #include "main/InterfaceKitHelpers.h"
 #include "main/InterfaceWiring.h"
 #include "main/MenuBarWiring.h"
@@ -40,6 +41,8 @@ int main(int argc, char** argv) {
     // Help, the scenario list and a command line not understood are answered before anything starts.
     const auto options = kestrune::CommandLineOptions::parse(argc, argv);
     if (auto status = kestrune::answerWithoutStarting(options, std::cout, std::cerr)) return *status;
+    // A scenario and the pictures run in a home of their own, made before anything reads a folder.
+    if (auto status = kestrune::enterHomeOfItsOwn(options, std::cerr)) return *status;
     // Pictures of the interface are made before, and instead of, anything else.
     if (auto status = kestrune::runSnapshotCommandIfAsked(argc, argv)) return *status;
     // A scenario's pictures need a folder to write in and the drawing module.

@@ -4,8 +4,6 @@
 
 #include "windows/ListsGallery.h"
 
-#include <stdlib.h>
-
 #include <cmath>
 #include <functional>
 #include <string>
@@ -43,6 +41,8 @@
 #include "menubar/lists/SliderCellVM.h"
 #include "platform/base/Date.h"
 #include "platform/storage/Files.h"
+#include "platform/storage/StandardFolders.h"
+#include "platform/storage/ThrowawayHome.h"
 #include "platform/ui/GraphicsContext.h"
 #include "platform/ui/SceneRegistry.h"
 #include "platform/ui/Window.h"
@@ -371,9 +371,10 @@ std::string samplePhoto() {
             b.pixels[size_t(y) * 320 + x] = 0xff000000u | (r << 16) | (g << 8) | blue;
         }
     }
-    char folder[] = "/tmp/kestrune-snapshot-XXXXXX";
-    if (!mkdtemp(folder)) return "";
-    const std::string path = std::string(folder) + "/photo.png";
+    const auto folder = platform::ThrowawayHome::makeFolder(platform::StandardFolders::temporary(),
+                                                            "kestrune-snapshot-photo");
+    if (!folder) return "";
+    const std::string path = *folder + "/photo.png";
     ui::Image::createWithBitmap(std::move(b), {320, 320})->writePNGToFile(path);
     return path;
 }

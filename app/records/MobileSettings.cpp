@@ -52,8 +52,7 @@ std::shared_ptr<MobileSettings> MobileSettings::initWithUnId(std::optional<std::
 }
 
 void MobileSettings::setDefaultValues() {
-    // Every settings record made says so: detail for debugging only, or the log would be mostly this.
-    platform::logDebugf("Updating connection status: Default Value!!");
+    platform::logf("Updating connection status: Default Value!!");
     mobileDeviceTrackInfo_ = MobileDeviceTrackInfo::initWithDefaultSettings();
     distanceFromDevice_.reset();
 }

@@ -98,8 +98,7 @@ void BluetoothLE::centralManagerDidUpdateState(platform::CentralManager&) {
             platform::RunLoop::main().performAfterDelay(BLEStartupTime() + 0.01, [weak] {
                 if (auto self = weak.lock()) self->updateBLEisOnAndReady();
             });
-            // The radio's state is the stack's own detail: whoever uses the Mac sees it in the menu bar.
-            platform::logDebugf("BLE turned on!");
+            platform::logf("BLE turned on!");
         }
         // Going off leaves the on-and-ready flag as it was, unannounced, until a later change of state:
         // the connection controller disconnects its phones on "bleChangedState" and would do so twice

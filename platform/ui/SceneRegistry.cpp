@@ -7,6 +7,7 @@
 
 #include "platform/base/Log.h"
 #include "platform/storage/Files.h"
+#include "platform/storage/ThrowawayHome.h"
 #include "platform/ui/DisplayCycle.h"
 #include "platform/ui/Image.h"
 #include "platform/ui/Renderer.h"
@@ -109,23 +110,16 @@ int SceneRegistry::renderAll(const std::string& directory, const std::vector<std
 }
 
 const std::string& SceneRegistry::useThrowawayHome() {
-    // Never destroyed: the handler that removes the folder runs at exit, after static destruction began.
+    // Never destroyed: callers hold the reference to the end.
     static const std::string& home = *new std::string([] {
-        char folder[] = "/tmp/kestrune-snapshot-XXXXXX";
-        if (!mkdtemp(folder)) {
-            platform::logf("Snapshot: no throwaway folder could be made; the pictures read the real folders");
-            return std::string();
+        std::string problem;
+        auto made = ThrowawayHome::enter("kestrune-snapshot", &problem);
+        if (!made) {
+            // Drawing on would read and write the user's own settings, records and photos.
+            std::fprintf(stderr, "kestrune: the pictures have no home of their own: %s\n", problem.c_str());
+            std::_Exit(1);
         }
-        const std::string path = folder;
-        setenv("HOME", path.c_str(), 1);
-        for (const auto& [variable, sub] : {std::pair{"XDG_CONFIG_HOME", "/.config"},
-                                            {"XDG_DATA_HOME", "/.local/share"},
-                                            {"XDG_STATE_HOME", "/.local/state"},
-                                            {"XDG_CACHE_HOME", "/.cache"},
-                                            {"XDG_DOCUMENTS_DIR", "/Documents"}})
-            setenv(variable, (path + sub).c_str(), 1);
-        std::atexit([] { platform::Files::remove(useThrowawayHome()); });
-        return path;
+        return *made;
     }());
     return home;
 }

@@ -39,9 +39,11 @@ public:
     // nothing drawn.
     static std::optional<Scene> drawScene(const std::string& name);
 
-    // Moves the home and data folders (HOME, XDG_* and the documents folder) into one throwaway folder of
-    // this process, removed when it exits, so that scenes that read or write settings and records never
-    // touch the user's own. Once per process; answers that folder (empty when none could be made).
+    // Moves the home and data folders (HOME, XDG_* and the documents folder) into one throwaway home of
+    // this process (platform::ThrowawayHome, the one `--snapshot` entered at start when it did), removed
+    // when it exits, so that scenes that read or write settings and records never touch the user's own.
+    // Once per process; answers that folder. When none can be made the process stops with a line on
+    // standard error rather than draw with the user's own folders.
     static const std::string& useThrowawayHome();
 };
 

@@ -46,7 +46,8 @@ Launch launch(const std::string& home) {
             continue;
         variables.push_back(variable);
     }
-    // The radio's coming on, the moment to quit at below, is a line of the log's debugging detail.
+    // The radio's coming on is the moment to quit at below, a line of the log at its usual level. The
+    // debugging detail is on too: a run that fails shows all it said.
     variables.push_back("KESTRUNE_LOG_DEBUG=1");
     variables.push_back("HOME=" + home);
     variables.push_back("XDG_CONFIG_HOME=" + home + "/.config");

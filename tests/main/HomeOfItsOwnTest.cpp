@@ -1,0 +1,298 @@
+// A scenario and the pictures, run as the program: they play in a home of their own in the temporary
+// folder, and the user's home, as a normal launch left it with a paired phone and photos added, does not
+// change by a byte. When no home of their own can be made they stop at once, saying why in one line.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/support/Utilities.h"
+#include "link/transport/LeDataManager.h"
+#include "platform/storage/Files.h"
+#include "platform/storage/ThrowawayHome.h"
+#include "platform/storage/UserDefaults.h"
+#include "tests/support/TestEnvironment.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class ThrowawayFolderTest : public testsupport::KestruneTest {};
+
+TEST_F(ThrowawayFolderTest, IsPrivateAndNewEachTimeOrSaysWhyNot) {
+    const auto first = platform::ThrowawayHome::makeFolder(home(), "kestrune-snapshot");
+    const auto second = platform::ThrowawayHome::makeFolder(home(), "kestrune-snapshot");
+    ASSERT_TRUE(first && second);
+    EXPECT_NE(*first, *second);
+    EXPECT_EQ(first->rfind(home() + "/kestrune-snapshot-", 0), 0u);
+    struct stat info {};
+    ASSERT_EQ(stat(first->c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+
+    std::string problem;
+    EXPECT_FALSE(platform::ThrowawayHome::makeFolder(home() + "/missing", "kestrune-snapshot", &problem));
+    EXPECT_NE(problem.find(home() + "/missing"), std::string::npos) << problem;
+    ASSERT_TRUE(platform::Files::writeAtomically(home() + "/file", platform::Data::fromString("x")));
+    problem.clear();
+    EXPECT_FALSE(platform::ThrowawayHome::makeFolder(home() + "/file", "kestrune-snapshot", &problem));
+    EXPECT_FALSE(problem.empty());
+}
+
+#ifdef KESTRUNE_PROGRAM_PATH
+
+constexpr double kRunLimitSeconds = 120;  // real time for one run; only a hung run comes near it
+
+struct Run {
+    int status = -1;
+    std::string out, err;
+};
+
+// The test process's environment less the home, the XDG folders, the temporary folder and the debug
+// switch, with the entries given.
+std::vector<std::string> environmentWith(const std::vector<std::string>& entries) {
+    std::vector<std::string> variables;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string variable = *entry;
+        if (variable.rfind("HOME=", 0) == 0 || variable.rfind("XDG_", 0) == 0 ||
+            variable.rfind("TMPDIR=", 0) == 0 || variable.rfind("KESTRUNE_LOG_DEBUG=", 0) == 0)
+            continue;
+        variables.push_back(variable);
+    }
+    variables.insert(variables.end(), entries.begin(), entries.end());
+    return variables;
+}
+
+// Starts the program in the folder given, its standard output and error each going to a pipe. When
+// `quitOn` is given, the program gets SIGTERM once its output says so.
+Run runProgram(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
+               const std::string& folder, const std::string& quitOn = "") {
+    Run run;
+    int out[2], err[2];
+    if (pipe2(out, O_CLOEXEC) != 0) return run;
+    if (pipe2(err, O_CLOEXEC) != 0) {
+        close(out[0]);
+        close(out[1]);
+        return run;
+    }
+    std::vector<std::string> variables = environment;
+    std::vector<char*> envp, argv;
+    for (auto& variable : variables) envp.push_back(variable.data());
+    envp.push_back(nullptr);
+    std::vector<std::string> words = arguments;
+    for (auto& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    pid_t pid = -1;
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    close(err[1]);
+    if (spawned != 0) {
+        close(out[0]);
+        close(err[0]);
+        return run;
+    }
+    // Both streams read as they come, waiting on the pipes, never sleeping.
+    int fds[2] = {out[0], err[0]};
+    std::string* texts[2] = {&run.out, &run.err};
+    bool signalled = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(kRunLimitSeconds);
+    while (fds[0] >= 0 || fds[1] >= 0) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
+                .count();
+        if (left <= 0) break;
+        pollfd polled[2] = {{fds[0], POLLIN, 0}, {fds[1], POLLIN, 0}};
+        if (poll(polled, 2, static_cast<int>(left)) < 0) break;
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i] < 0 || !polled[i].revents) continue;
+            char buffer[4096];
+            const ssize_t got = read(fds[i], buffer, sizeof buffer);
+            if (got <= 0) {
+                close(fds[i]);
+                fds[i] = -1;
+                continue;
+            }
+            texts[i]->append(buffer, static_cast<size_t>(got));
+        }
+        if (!quitOn.empty() && !signalled &&
+            (run.out.find(quitOn) != std::string::npos || run.err.find(quitOn) != std::string::npos)) {
+            kill(pid, SIGTERM);
+            signalled = true;
+        }
+    }
+    for (int fd : fds) {
+        if (fd < 0) continue;
+        kill(pid, SIGKILL);  // hung: fails below
+        close(fd);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+// Everything under the folder: each entry's kind and mode, a file's whole content, a link's target.
+std::map<std::string, std::string> contentsOf(const std::string& folder) {
+    std::map<std::string, std::string> entries;
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(folder, error); !error && it != fs::end(it);
+         it.increment(error)) {
+        const std::string path = it->path().string();
+        struct stat info {};
+        if (lstat(path.c_str(), &info) != 0) continue;
+        std::string what = std::to_string(info.st_mode) + " ";
+        if (S_ISREG(info.st_mode)) {
+            auto data = platform::Files::read(path);
+            what += data ? data->toString() : "(unreadable)";
+        } else if (S_ISLNK(info.st_mode)) {
+            what += fs::read_symlink(path, error).string();
+        }
+        entries[path.substr(folder.size())] = what;
+    }
+    return entries;
+}
+
+// The entries that were added, removed or changed.
+std::vector<std::string> differences(const std::map<std::string, std::string>& before,
+                                     const std::map<std::string, std::string>& after) {
+    std::vector<std::string> changed;
+    for (const auto& [path, what] : before) {
+        auto found = after.find(path);
+        if (found == after.end())
+            changed.push_back("removed " + path);
+        else if (found->second != what)
+            changed.push_back("changed " + path);
+    }
+    for (const auto& [path, what] : after)
+        if (!before.count(path)) changed.push_back("added " + path);
+    return changed;
+}
+
+// The user's home as a normal launch of the program left it, then with a paired phone in the settings
+// and photos in the photo folders, as the application keeps them.
+class HomeOfItsOwnTest : public testsupport::KestruneTest {
+protected:
+    void SetUp() override {
+        KestruneTest::SetUp();
+        user_ = home() + "/user";
+        temporary_ = home() + "/tmp";
+        work_ = home() + "/work";
+        for (const auto& folder : {user_, temporary_, work_})
+            ASSERT_TRUE(platform::Files::createDirectories(folder));
+        const auto launched = runProgram({KESTRUNE_PROGRAM_PATH}, userEnvironment(), work_, "BLE turned on!");
+        ASSERT_EQ(launched.status, 0) << launched.err;
+
+        // What the application would have added since: the phone it paired and the photos it took.
+        setenv("HOME", user_.c_str(), 1);
+        for (const char* variable :
+             {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME", "XDG_DOCUMENTS_DIR"})
+            unsetenv(variable);
+        platform::UserDefaults::resetAllForTesting();
+        kestrune::LeDataManager().addSavedDevice("5B1E2F4A-8C3D-4E6F-9A0B-1C2D3E4F5A6B");
+        for (const auto& folder : kestrune::Utilities::photoFolderPaths())
+            ASSERT_TRUE(platform::Files::writeAtomically(folder + "/2026-12-07 15:14:49.png",
+                                                         platform::Data::fromString("a photo"), 0600));
+        before_ = contentsOf(user_);
+        bool paired = false, tracker = false, photo = false;
+        for (const auto& [path, what] : before_) {
+            paired = paired || (path.find("/.config/Kestrune/") == 0 &&
+                                what.find("StoredDevices") != std::string::npos);
+            tracker = tracker || path.find("Login Tracker") != std::string::npos;
+            photo = photo || path.find("MugShots/2026-12-07") != std::string::npos;
+        }
+        ASSERT_TRUE(paired && tracker && photo) << "not the home a launch leaves";
+    }
+
+    std::vector<std::string> userEnvironment(const std::string& temporary = "") const {
+        return environmentWith({"HOME=" + user_, "XDG_RUNTIME_DIR=" + user_ + "/.run",
+                                "TMPDIR=" + (temporary.empty() ? temporary_ : temporary)});
+    }
+
+    void expectTheHomeUntouched() const {
+        EXPECT_EQ(differences(before_, contentsOf(user_)), std::vector<std::string>{});
+    }
+
+    std::string user_, temporary_, work_;
+    std::map<std::string, std::string> before_;
+};
+
+// The scenario with the fewest steps: about 7 s in real time.
+TEST_F(HomeOfItsOwnTest, AScenarioAndThePicturesLeaveTheUsersHomeAsItWas) {
+    const auto scenario =
+        runProgram({KESTRUNE_PROGRAM_PATH, "--scenario", "wrong-password"}, userEnvironment(), work_);
+    EXPECT_EQ(scenario.status, 0) << scenario.out << scenario.err;
+    EXPECT_NE(scenario.out.find("end    as expected"), std::string::npos) << scenario.out;
+    expectTheHomeUntouched();
+    // Its home stays in the temporary folder, named at the end, with the log it names in it.
+    const auto kept = platform::Files::listDirectory(temporary_);
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].rfind("kestrune-scenario-wrong-password-", 0), 0u);
+    const std::string scenarioHome = temporary_ + "/" + kept[0];
+    const std::string log = scenarioHome + "/.local/state/Kestrune/scenario-wrong-password.log";
+    EXPECT_NE(scenario.out.find("The application's log of this run: " + log + "\n"), std::string::npos)
+        << scenario.out;
+    EXPECT_NE(scenario.out.find(": " + scenarioHome + "\n"), std::string::npos) << scenario.out;
+    EXPECT_TRUE(platform::Files::isRegularFile(log));
+    EXPECT_TRUE(platform::Files::exists(scenarioHome + "/.config/Kestrune/CleanRun.plist"));
+    platform::Files::remove(scenarioHome);
+
+    // The pictures, into a folder named relative to where the program runs: their home goes with them.
+    const auto pictures = runProgram(
+        {KESTRUNE_PROGRAM_PATH, "--snapshot", "pictures", "settings-devices-connected", "photo-window"},
+        userEnvironment(), work_);
+    EXPECT_EQ(pictures.status, 0) << pictures.err;
+    EXPECT_EQ(pictures.out, "2 scenes drawn in pictures\n");
+    EXPECT_TRUE(platform::Files::isRegularFile(work_ + "/pictures/settings-devices-connected.png"));
+    EXPECT_TRUE(platform::Files::isRegularFile(work_ + "/pictures/photo-window.png"));
+    EXPECT_EQ(platform::Files::listDirectory(temporary_), std::vector<std::string>{});
+    expectTheHomeUntouched();
+}
+
+// A temporary folder that is missing, or is a file: nothing starts, nothing is drawn or written.
+TEST_F(HomeOfItsOwnTest, WithoutAHomeOfTheirOwnNeitherStarts) {
+    ASSERT_TRUE(platform::Files::writeAtomically(home() + "/a-file", platform::Data::fromString("x")));
+    for (const std::string& unusable : {home() + "/missing", home() + "/a-file"}) {
+        SCOPED_TRACE(unusable);
+        for (const std::vector<std::string>& command :
+             {std::vector<std::string>{KESTRUNE_PROGRAM_PATH, "--scenario", "wrong-password"},
+              std::vector<std::string>{KESTRUNE_PROGRAM_PATH, "--snapshot", "pictures",
+                                       "settings-advanced"}}) {
+            const auto run = runProgram(command, userEnvironment(unusable), work_);
+            EXPECT_EQ(run.status, 1);
+            EXPECT_EQ(run.out, "");
+            // One line, saying where the home could not be made.
+            EXPECT_EQ(run.err.rfind("kestrune: no home of ", 0), 0u) << run.err;
+            EXPECT_NE(run.err.find(unusable), std::string::npos) << run.err;
+            EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        }
+    }
+    EXPECT_FALSE(platform::Files::exists(work_ + "/pictures"));
+    EXPECT_EQ(platform::Files::listDirectory(temporary_), std::vector<std::string>{});
+    expectTheHomeUntouched();
+}
+
+#endif
+
+}  // namespace
