@@ -12,12 +12,14 @@ FUZZ_CORPUS ?= fuzz-corpus
 # What building and running the application needs (`make run`); the rest is for the tests and the
 # benchmarks. fonts-dejavu-core: the snapshot pictures use DejaVu, so that they look the same on every
 # machine; DejaVu has Latin, Cyrillic and Arabic, fonts-droid-fallback the Chinese and Japanese texts and
-# fonts-nanum the Korean ones. ccache: a rebuild of objects already built once (another checkout, CI on
-# the same machine) comes from its cache. ninja-build: it keeps every core busy across the libraries,
-# where the Makefile generator builds them one after another.
+# fonts-nanum the Korean ones. fonts-dejavu-extra: DejaVu's light face, in which the light text style (the
+# grey descriptions) is drawn; without it they fall back to the regular weight. ccache: a rebuild of
+# objects already built once (another checkout, CI on the same machine) comes from its cache.
+# ninja-build: it keeps every core busy across the libraries, where the Makefile generator builds them
+# one after another.
 RUN_PACKAGES := cmake g++ make ninja-build pkg-config ccache zlib1g-dev libssl-dev libcurl4-openssl-dev libplist-dev \
-                nlohmann-json3-dev libcairo2-dev libpango1.0-dev fonts-dejavu-core fonts-droid-fallback fonts-nanum \
-                libjpeg62-turbo-dev
+                nlohmann-json3-dev libcairo2-dev libpango1.0-dev fonts-dejavu-core fonts-dejavu-extra \
+                fonts-droid-fallback fonts-nanum libjpeg62-turbo-dev
 PACKAGES := $(RUN_PACKAGES) libcpp-httplib-dev libgtest-dev libgmock-dev libbenchmark-dev
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 

@@ -11,6 +11,7 @@
 #include "platform/storage/StringsTable.h"
 #include "platform/system/Bundle.h"
 #include "platform/system/PreferredLanguages.h"
+#include "platform/ui/TextLanguage.h"
 
 namespace kestrune {
 
@@ -26,11 +27,14 @@ void setLocalizableLanguage(const std::optional<std::string>& code) {
         const std::string folder = platform::Bundle::main().resourcePath() + "/" + *code + ".lproj";
         if (platform::Files::isDirectory(folder)) {
             BundleEx::shared().attachLanguageBundle(folder);
+            // The texts are now in this language: the renderer draws Han characters and kana in its faces.
+            platform::ui::TextLanguage::set(*code);
             return;
         }
         platform::logf("Language: no resources for \"%s\"; the bundle's own table answers", code->c_str());
     }
     BundleEx::shared().attachLanguageBundle(std::nullopt);
+    platform::ui::TextLanguage::set(BundleEx::kDevelopmentLanguage);
 }
 
 namespace {

@@ -10,7 +10,8 @@ namespace kestrune {
 // prefers, and which string table answers `localizable`.
 
 // Attaches the language bundle of the code ("<code>.lproj" in the resources) to the main bundle, or
-// detaches any for none or for a code without its folder. It makes `localizable` answer through BundleEx.
+// detaches any for none or for a code without its folder. It makes `localizable` answer through BundleEx,
+// and tells the text renderer the language the texts are now in (English when detached).
 void setLocalizableLanguage(const std::optional<std::string>& code);
 // Makes `localizable` answer through BundleEx; setLocalizableLanguage does it too.
 void installLocalizableBundle();

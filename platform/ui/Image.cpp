@@ -5,8 +5,6 @@
 #include <map>
 #include <mutex>
 
-#include <zlib.h>
-
 #include "platform/base/Log.h"
 #include "platform/storage/Files.h"
 #include "platform/system/Bundle.h"
@@ -118,72 +116,20 @@ struct Image::PendingPNG {
 };
 
 namespace {
-uint32_t bigEndianWord(const uint8_t* at) {
-    return (uint32_t{at[0]} << 24) | (uint32_t{at[1]} << 16) | (uint32_t{at[2]} << 8) | uint32_t{at[3]};
-}
-
 // The pixel size a PNG's header states: the signature, then the IHDR chunk first with its width and
 // height (big-endian, 1 to 2^31 - 1). None for anything else.
 std::optional<std::pair<uint32_t, uint32_t>> pngHeaderSize(const std::vector<uint8_t>& png) {
     static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
     if (png.size() < 33 || !std::equal(std::begin(kSignature), std::end(kSignature), png.begin()))
         return std::nullopt;
-    auto word = [&png](size_t at) { return bigEndianWord(&png[at]); };
+    auto word = [&png](size_t at) {
+        return (uint32_t{png[at]} << 24) | (uint32_t{png[at + 1]} << 16) | (uint32_t{png[at + 2]} << 8) |
+               uint32_t{png[at + 3]};
+    };
     if (word(8) != 13 || std::memcmp(png.data() + 12, "IHDR", 4) != 0) return std::nullopt;
     const uint32_t width = word(16), height = word(20);
     if (width == 0 || height == 0 || width > 0x7fffffffu || height > 0x7fffffffu) return std::nullopt;
     return std::make_pair(width, height);
-}
-
-// The renderer's encoder leaves its PNG library at zlib's default level. A picture written to a file is
-// kept (the scenes' pictures are looked at, the road's are committed), so its pixel data is deflated once
-// more at the best level; anything this does not follow (an unknown pixel layout, image data split by
-// another chunk, data that does not inflate to the rows the header states) is written as it came.
-std::vector<uint8_t> atBestCompression(std::vector<uint8_t> png) {
-    const auto size = pngHeaderSize(png);
-    if (!size) return png;
-    static constexpr int kChannels[7] = {1, 0, 3, 1, 2, 0, 4};  // by colour type
-    const uint8_t depth = png[24], colourType = png[25];
-    if (colourType > 6 || kChannels[colourType] == 0 || depth == 0 || depth > 16) return png;
-    const uint64_t rowBytes = 1 + (uint64_t{size->first} * kChannels[colourType] * depth + 7) / 8;
-    const uint64_t rawSize = rowBytes * size->second;
-    if (rawSize > (uint64_t{1} << 31)) return png;
-
-    std::vector<uint8_t> deflated;
-    size_t firstData = 0, afterData = 0;
-    for (size_t at = 8; at + 12 <= png.size();) {
-        const uint64_t length = bigEndianWord(&png[at]);
-        if (at + 12 + length > png.size()) return png;
-        if (std::memcmp(&png[at + 4], "IDAT", 4) == 0) {
-            if (firstData == 0) firstData = at;
-            else if (afterData != at) return png;
-            deflated.insert(deflated.end(), png.begin() + at + 8, png.begin() + at + 8 + length);
-            afterData = at + 12 + length;
-        }
-        at += 12 + length;
-    }
-    if (firstData == 0) return png;
-
-    std::vector<uint8_t> raw(rawSize);
-    uLongf rawLength = raw.size();
-    if (uncompress(raw.data(), &rawLength, deflated.data(), deflated.size()) != Z_OK || rawLength != rawSize)
-        return png;
-    std::vector<uint8_t> chunk(8 + compressBound(rawSize));
-    uLongf dataLength = chunk.size() - 8;
-    if (compress2(chunk.data() + 8, &dataLength, raw.data(), rawSize, Z_BEST_COMPRESSION) != Z_OK) return png;
-    chunk.resize(8 + dataLength);
-    auto putWord = [](uint8_t* at, uint32_t word) {
-        for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(word >> (24 - 8 * i));
-    };
-    putWord(chunk.data(), static_cast<uint32_t>(dataLength));
-    std::memcpy(chunk.data() + 4, "IDAT", 4);
-    chunk.resize(chunk.size() + 4);
-    putWord(chunk.data() + 8 + dataLength, static_cast<uint32_t>(crc32(0, chunk.data() + 4, dataLength + 4)));
-
-    std::vector<uint8_t> out(png.begin(), png.begin() + firstData);
-    out.insert(out.end(), chunk.begin(), chunk.end());
-    out.insert(out.end(), png.begin() + afterData, png.end());
-    return out;
 }
 }  // namespace
 
@@ -226,7 +172,7 @@ bool Image::writePNGToFile(const std::string& path) const {
         platform::logf("Image: no pixels or no renderer to write %s", path.c_str());
         return false;
     }
-    return platform::Files::writeAtomically(path, platform::Data(atBestCompression(std::move(*png))));
+    return platform::Files::writeAtomically(path, platform::Data(std::move(*png)));
 }
 
 void Image::drawInRect_fromRect_operation_fraction(Rect rect, Rect from, CompositingOperation op,

@@ -26,13 +26,15 @@ public:
 
 // One text as the renderer drew it, in the picture's pixels: the ink of its glyphs (marks above and below
 // letters included), each line's ink, and the clip it was drawn under, which is what the views around it
-// leave it to show. Whatever ink lies outside the clip is cut from the picture.
+// leave it to show. Whatever ink lies outside the clip is cut from the picture. And the family of the face
+// each of its runs took, in order (a run is a stretch of one font, script and direction).
 struct DrawnText {
     std::string text;
     Rect ink;
     std::vector<Rect> lines;
     Rect clip;
     bool ellipsized = false;
+    std::vector<std::string> families;
 };
 // Told of every text drawn while installed (none: not told), for checks that texts show whole.
 void observeDrawnText(std::function<void(const DrawnText&)> observer);

@@ -1,11 +1,14 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/ui/TextLanguage.h"
 #include "platform/ui/cairo/CairoContext.h"
 #include "platform/ui/cairo/CairoRenderer.h"
 
@@ -30,6 +33,27 @@ PangoEllipsizeMode ellipsisFor(LineBreakMode mode) {
         default:
             return PANGO_ELLIPSIZE_NONE;
     }
+}
+
+// The language Pango and fontconfig know for an interface language tag: they name Chinese by region
+// ("zh-cn", "zh-tw"), the interface by script ("zh-Hans", "zh-Hant"). None for no tag.
+PangoLanguage* pangoLanguageFor(const std::string& tag) {
+    if (tag.empty()) return nullptr;
+    std::string lower;
+    for (char c : tag)
+        lower += c == '_' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (lower == "zh" || lower.rfind("zh-", 0) == 0) {
+        std::string script, region;
+        for (size_t at = 2; at < lower.size();) {
+            const size_t end = std::min(lower.find('-', at + 1), lower.size());
+            const std::string piece = lower.substr(at + 1, end - at - 1);
+            if (piece.size() == 4) script = piece;
+            if (piece.size() == 2) region = piece;
+            at = end;
+        }
+        lower = !region.empty() ? "zh-" + region : script == "hant" ? "zh-tw" : "zh-cn";
+    }
+    return pango_language_from_string(lower.c_str());
 }
 
 // A layout of the text: per-run font and colour, wrapping at `width` (0: none), the first run's
@@ -68,6 +92,10 @@ PangoLayout* makeLayout(PangoContext* context, const AttributedString& text, dou
         }
         offset = end;
     }
+    // Characters several languages share take the faces of the interface's language, whatever the
+    // process's locale says.
+    if (PangoLanguage* language = pangoLanguageFor(TextLanguage::current()))
+        pango_attr_list_insert(list, pango_attr_language_new(language));
     pango_layout_set_attributes(layout, list);
     pango_attr_list_unref(list);
     if (width > 0) {
@@ -133,6 +161,16 @@ void tellDrawn(cairo_t* cr, PangoLayout* layout, const AttributedString& text) {
         drawn.lines.push_back(deviceBox(cr, lineInk));
     } while (pango_layout_iter_next_line(line));
     pango_layout_iter_free(line);
+    PangoLayoutIter* run = pango_layout_get_iter(layout);
+    do {
+        const PangoLayoutRun* glyphs = pango_layout_iter_get_run_readonly(run);
+        if (!glyphs || !glyphs->item->analysis.font) continue;  // a line's end
+        PangoFontDescription* face = pango_font_describe(glyphs->item->analysis.font);
+        const char* family = pango_font_description_get_family(face);
+        drawn.families.emplace_back(family ? family : "");
+        pango_font_description_free(face);
+    } while (pango_layout_iter_next_run(run));
+    pango_layout_iter_free(run);
     double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     cairo_clip_extents(cr, &x0, &y0, &x1, &y1);
     drawn.clip = deviceBox(cr, x0, y0, x1, y1);

@@ -13,6 +13,7 @@
 #include "platform/storage/UserDefaults.h"
 #include "platform/system/Bundle.h"
 #include "platform/system/PreferredLanguages.h"
+#include "platform/ui/TextLanguage.h"
 #include "tests/features/FeaturesFixture.h"
 
 using namespace kestrune;
@@ -185,6 +186,7 @@ TEST_F(LanguageTest, TheProjectBundleHasEveryLanguageNamingItself) {
     for (const auto& code : supprotedLanguages()) {
         setLocalizableLanguage(code);
         EXPECT_EQ(currentlyUsedLanguageLangKey(), code);
+        EXPECT_EQ(platform::ui::TextLanguage::current(), code);  // the faces the renderer picks
         // The language's own text when its table has one, else English.
         auto table = StringsTable::tableAtPath(BundleEx::tablePathForLanguage(code));
         ASSERT_TRUE(table) << code;
@@ -306,10 +308,12 @@ TEST_F(LanguageTest, SupportedCodeWithoutItsFolderDetaches) {
     useThreeLanguages();
     setLocalizableLanguage("fr");
     EXPECT_EQ(localizable("hello"), "Bonjour");
+    EXPECT_EQ(platform::ui::TextLanguage::current(), "fr");
     setLocalizableLanguage("de");  // supported, but this bundle has no de.lproj
     EXPECT_EQ(BundleEx::shared().attachedLanguageBundlePath(), std::nullopt);
     EXPECT_EQ(localizable("hello"), "Hello");
-    setLocalizableLanguage("../fr");  // never a path outside the bundle
+    EXPECT_EQ(platform::ui::TextLanguage::current(), "en");  // the texts are English, and so their faces
+    setLocalizableLanguage("../fr");                         // never a path outside the bundle
     EXPECT_EQ(BundleEx::shared().attachedLanguageBundlePath(), std::nullopt);
 }
 

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 
 #include "platform/storage/Files.h"
@@ -290,36 +289,6 @@ TEST_F(CairoRenderingTest, PNGRoundTripKeepsPixelsAndRefusesGarbage) {
         platform::Files::writeAtomically(home() + "/bad.png", platform::Data::fromString("\x89PNG broken")));
     EXPECT_FALSE(Image::initWithContentsOfFile(home() + "/bad.png"));
     EXPECT_TRUE(logged("bad.png is not a readable PNG image"));
-}
-
-// A picture written to a file keeps its pixels and its chunks; its pixel data is deflated at zlib's best
-// level (the level a zlib stream's second byte states), so the file is no larger than the encoder's bytes.
-TEST_F(CairoRenderingTest, PicturesWrittenToFilesAreDeflatedAtTheBestLevel) {
-    Renderer::install(std::make_shared<CairoRenderer>());
-    Bitmap b = solid(96, 64, 0xff000000);
-    for (size_t i = 0; i < b.pixels.size(); ++i)
-        b.pixels[i] = 0xff000000u | static_cast<uint32_t>((i * 2654435761u) >> 8 & 0x3f3f3f) | (i % 96 << 16);
-    auto image = Image::createWithBitmap(b, {96, 64});
-    const auto encoded = image->pngRepresentation();
-    ASSERT_TRUE(encoded);
-    const std::string path = home() + "/best.png";
-    ASSERT_TRUE(image->writePNGToFile(path));
-    const auto written = platform::Files::read(path);
-    ASSERT_TRUE(written);
-    const std::vector<uint8_t> bytes = written->vector();
-
-    const auto dataAt = [](const std::vector<uint8_t>& png) {
-        const std::string type = "IDAT";
-        return std::search(png.begin(), png.end(), type.begin(), type.end()) - png.begin() + 4;
-    };
-    EXPECT_EQ(bytes[dataAt(bytes) + 1] >> 6, 3);  // zlib's "slowest, best" level
-    EXPECT_LT((*encoded)[dataAt(*encoded) + 1] >> 6, 3);
-    EXPECT_LE(bytes.size(), encoded->size());
-    EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + 33, encoded->begin()));  // signature and header
-
-    auto back = Image::initWithContentsOfFile(path);
-    ASSERT_TRUE(back && back->bitmap());
-    EXPECT_EQ(back->bitmap()->pixels, b.pixels);
 }
 
 // An image read from PNG bytes takes its size from the header and is decoded only when its pixels are

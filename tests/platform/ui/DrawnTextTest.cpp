@@ -1,12 +1,14 @@
 // What the Pango text drawing tells of each text it draws (its ink, its lines, the clip it is drawn
-// under, in the picture's pixels), checked against the pixels; and labels that truncate draw one line
-// ending in "…" inside their frame.
+// under, in the picture's pixels, the faces it took), checked against the pixels; labels that truncate
+// draw one line ending in "…" inside their frame; Chinese and Japanese take their own faces.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/ui/TextField.h"
+#include "platform/ui/TextLanguage.h"
 #include "platform/ui/cairo/CairoRenderer.h"
 #include "tests/support/ui/Fixture.h"
 
@@ -113,6 +115,25 @@ TEST_F(DrawnTextTest, ATruncatingLabelEndsInAnEllipsisInsideItsFrame) {
         ASSERT_EQ(drawn.size(), 1u);
         EXPECT_TRUE(drawn.front().ellipsized);
         EXPECT_EQ(drawn.front().lines.size(), 1u);
+    }
+}
+
+// Han characters and kana are drawn differently by Chinese, Japanese and Korean faces. A text in the
+// interface's language takes one face for all of them, whatever the process's locale (the tests run
+// under "C"), not the Korean face with the characters it lacks taken from another.
+TEST_F(DrawnTextTest, ChineseAndJapaneseTakeOneFaceInTheInterfacesLanguage) {
+    const std::pair<const char*, const char*> texts[] = {
+        {"ja", "接続されていません。有効になります。"},
+        {"zh-Hans", "配对后，你离开时会自动锁定，回来时自动解锁。"},
+        {"zh-Hant", "配對後，你離開時會自動鎖定，回來時自動解鎖。"}};
+    for (const auto& [language, text] : texts) {
+        SCOPED_TRACE(language);
+        TextLanguage::set(language);
+        draw(text, {10, 10, 180, 40});
+        ASSERT_EQ(drawn.size(), 1u);
+        const std::vector<std::string>& families = drawn.front().families;
+        ASSERT_FALSE(families.empty());
+        for (const std::string& family : families) EXPECT_EQ(family, families.front());
     }
 }
 

@@ -12,6 +12,7 @@
 #include "platform/ui/SharingService.h"
 #include "platform/ui/SharingServicePicker.h"
 #include "platform/ui/StatusBar.h"
+#include "platform/ui/TextLanguage.h"
 #include "platform/ui/TextMeasurer.h"
 #include "platform/ui/Transaction.h"
 #include "platform/ui/cairo/CairoRenderer.h"
@@ -45,6 +46,7 @@ void resetInterface() {
     AnimationContext::resetForTesting();
     Menu::resetForTesting();
     TextMeasurer::install(nullptr);
+    TextLanguage::set("");
     Renderer::install(nullptr);
 }
 }  // namespace
