@@ -30,6 +30,7 @@
 #include "features/updates/UpdateController.h"
 #include "link/transport/Bluetooth.h"
 #include "link/transport/ScanningIndicator.h"
+#include "menubar/cells/CollapseCell.h"
 #include "menubar/lists/ListViewModelFactory.h"
 #include "menubar/navigation/KestruneMasterDetailNavManager.h"
 #include "menubar/pages/AdvancedMenuManager.h"
@@ -226,6 +227,23 @@ ui::Scene settingsWindow(Row shownRow, const Page& also = nullptr,
     return {kept->window, nullptr};
 }
 
+// The scene with the warning at the top of its page opened, as "Show more" opens it: the row grows to
+// its full height and shows its sentence and its action.
+ui::Scene withWarningOpened(ui::Scene scene) {
+    std::vector<std::shared_ptr<ui::View>> views{scene.window->contentView()};
+    while (!views.empty()) {
+        auto view = views.back();
+        views.pop_back();
+        if (auto warning = std::dynamic_pointer_cast<CollapseCell>(view); warning && warning->button2) {
+            warning->button2->performClick();
+            break;
+        }
+        for (const auto& sub : view->subviews()) views.push_back(sub);
+    }
+    platform::RunLoop::main().runUntil([] { return false; }, 0.1);
+    return scene;
+}
+
 ui::Scene photosAndHistory() {
     resetWorld();
     DeviceLocalSettings::shared().setTakePhotoAfterEachLogin(true);
@@ -313,6 +331,12 @@ ui::Scene setupWithoutPhone() {
     return settingsWindow(kSetup);
 }
 
+ui::Scene setupWithoutPhoneWarningOpened() {
+    resetWorld();
+    DeviceLocalSettings::shared().setProximityLockIsOn(false);
+    return withWarningOpened(settingsWindow(kSetup));
+}
+
 ui::Scene advanced() {
     resetWorld();
     return settingsWindow(kAdvanced);
@@ -327,6 +351,12 @@ ui::Scene clipboardNotConnected() {
     resetWorld();
     pairPhone(false);
     return settingsWindow(kClipboard);
+}
+
+ui::Scene clipboardNotConnectedWarningOpened() {
+    resetWorld();
+    pairPhone(false);
+    return withWarningOpened(settingsWindow(kClipboard));
 }
 
 ui::Scene clipboardConnected() {
@@ -396,9 +426,12 @@ void registerSettingsWindowGallery(std::function<void()> installMac,
     ui::SceneRegistry::add("settings-devices-paused", devicesPaused);
     ui::SceneRegistry::add("settings-setup-connected", setupConnected);
     ui::SceneRegistry::add("settings-setup-no-phone", setupWithoutPhone);
+    ui::SceneRegistry::add("settings-setup-no-phone-warning-opened", setupWithoutPhoneWarningOpened);
     ui::SceneRegistry::add("settings-advanced", advanced);
     ui::SceneRegistry::add("settings-clipboard-no-phone", clipboardWithoutPhone);
     ui::SceneRegistry::add("settings-clipboard-not-connected", clipboardNotConnected);
+    ui::SceneRegistry::add("settings-clipboard-not-connected-warning-opened",
+                           clipboardNotConnectedWarningOpened);
     ui::SceneRegistry::add("settings-clipboard-connected", clipboardConnected);
     ui::SceneRegistry::add("settings-music", music);
     ui::SceneRegistry::add("settings-share", share);

@@ -52,7 +52,11 @@ void CollapseCell::updateCellForCellViewModel(const std::shared_ptr<ListCellView
     }
     if (bottomSeparator) setBackgouroundColor(*bottomSeparator, separatorColorLight());
     if (titleLabel) titleLabel->setTextColor(ui::Color::whiteColor());
-    if (descriptionLabel) descriptionLabel->setTextColor(ui::Color::whiteColor());
+    if (descriptionLabel) {
+        descriptionLabel->setTextColor(ui::Color::whiteColor());
+        // It starts inside the folded row's height (the layout says why): folded, it does not show.
+        descriptionLabel->setHidden(viewModel->isCollapsed());
+    }
     if (button2) button2->setTitle(localizable(viewModel->isCollapsed() ? "show_more" : "show_less"));
     if (closeButton) closeButton->setHidden(!viewModel->tertiaryActionHandler());
 }

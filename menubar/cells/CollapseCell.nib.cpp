@@ -1,5 +1,6 @@
 // Laid out from the top: the title line (icon, title, show more or less, close) stays in sight when
-// the row folds to 45 points; description and action take the rest of the 85 points unfolded. The
+// the row folds to 45 points; description (up to two lines) and action take the rest of the 85 points
+// unfolded. The
 // separator keeps to the bottom edge. Any style but the three known ones shows the layout's grey.
 
 #include "menubar/cells/CollapseCell.h"
@@ -38,11 +39,16 @@ const ui::NibRegistry::Registration kCollapseCellLayout("CollapseCell", [](ui::N
     cell->button2->setAlignment(ui::TextAlignment::Right);
     cell->closeButton = cells::textButton(nib, *cell, {364, fromTop(12, 20), 22, 20}, "\u2715",
                                           ui::Color::whiteColor(), topRight);
-    // Below the 45 points of a folded row, so that folding hides the description whole.
-    cell->descriptionLabel = cells::label(nib, *cell, {44, fromTop(46, 18), 340, 18}, "Helvetica Neue Light",
+    // The description is a sentence to read whole: it wraps onto a second line rather than shortening.
+    // Two lines and the action below them need more than the 40 points under a folded row, so the
+    // description starts within the folded row's 45 points and the cell hides it while folded.
+    cell->descriptionLabel = cells::label(nib, *cell, {44, fromTop(35, 31), 340, 31}, "Helvetica Neue Light",
                                           12, ui::Color::whiteColor(), ui::kViewWidthSizable | topLeft);
+    cell->descriptionLabel->setLineBreakMode(ui::LineBreakMode::WordWrapping);
+    // A left-aligned title starts 6 points into its button, a label's text 2 into its field: the action
+    // sits 4 points further left, so that the two start on one line.
     cell->button1 =
-        cells::textButton(nib, *cell, {44, fromTop(65, 18), 200, 18}, "", ui::Color::whiteColor(), topLeft);
+        cells::textButton(nib, *cell, {40, fromTop(66, 16), 200, 16}, "", ui::Color::whiteColor(), topLeft);
     cell->button1->setAlignment(ui::TextAlignment::Left);
 
     cell->bottomSeparator = nib.make<ui::View>({0, 0, 400, 1});

@@ -33,6 +33,10 @@ const ui::NibRegistry::Registration kConnectedDevicesCellLayout("ConnectedDevice
     cell->macName->setAlignment(ui::TextAlignment::Center);
     cell->iPhoneName = cells::label(nib, *cell, {226, 48, 140, 18}, "Helvetica Neue", 12, custom1(), centred);
     cell->iPhoneName->setAlignment(ui::TextAlignment::Center);
+    // Names the user gave their devices, of any length: one line each under its picture, shortened with
+    // "…" where it is longer than its picture is wide.
+    cell->macName->setUsesSingleLineMode(true);
+    cell->iPhoneName->setUsesSingleLineMode(true);
 });
 
 }  // namespace kestrune

@@ -156,6 +156,8 @@ const ui::NibRegistry::Registration kPanelLayout("Panel", [](ui::NibLoader& nib)
     device->mobileImageView = nib.make<ui::ImageView>({24, 18, 28, 52});
     device->addSubview(device->mobileImageView);
     device->nameLabel = panelLabel(nib, *device, {70, 39, 140, 18}, 14, true, 1);
+    // The phone's name as its owner gave it: one line, shortened with "…" when longer than the row has room.
+    device->nameLabel->setUsesSingleLineMode(true);
     // From the loader's side (x 98) to the help button (x 242): room for "Looking for your iPhone…" in the
     // panel's face at 10.5 points, with the fonts the application installs.
     device->distanceLabel = panelLabel(nib, *device, {70, 23, 142, 15}, 10.5, false, 0.75);

@@ -1,7 +1,14 @@
 // Every scene `kestrune --snapshot` draws, in every language of the application, drawn by the Cairo and
-// Pango renderer with the fonts the application installs: no text is cut by the frame it is drawn in.
-// The renderer tells where each text's glyphs ink (marks above and below letters included, line by line)
-// and what its views' clips leave it; a label that truncates with "…" shows whole.
+// Pango renderer with the fonts the application installs: no text is cut by the frame it is drawn in,
+// and none is shortened with "…" but a one-line title. The renderer tells where each text's glyphs ink
+// (marks above and below letters included, line by line), what its views' clips leave it, and whether
+// Pango left part of it out for "…".
+//
+// The rule for "…": a text in sight may end in "…" only where the label that draws it is in single-line
+// mode (`TextField::usesSingleLineMode`), which a layout sets for names and titles in fixed frames that
+// may shorten (the phone's and the Mac's names under their pictures). Any other shortened text is a
+// fault, as a cut is: a sentence the user must read (a description, a wrapping or multi-line label, a
+// button's title) shows whole, every word of it.
 
 #include <gtest/gtest.h>
 
@@ -23,6 +30,7 @@
 #include "platform/ui/ClipView.h"
 #include "platform/ui/SceneRegistry.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/TextField.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/cairo/CairoRenderer.h"
 #include "tests/support/ui/Fixture.h"
@@ -37,8 +45,20 @@ struct Viewport {
     ui::Rect visible, document;
 };
 
-// The scroll views of a scene's picture, in its pixels, as the renderer places them.
-std::vector<Viewport> viewportsOf(const ui::Scene& scene) {
+// A label in single-line mode, whose text may shorten, where it lies in the picture's pixels.
+struct ShorteningTitle {
+    std::string text;
+    ui::Rect frame;
+};
+
+// What of a scene's views bears on its texts: its scroll views and its one-line titles, in the pixels of
+// its picture as the renderer places them.
+struct SceneViews {
+    std::vector<Viewport> viewports;
+    std::vector<ShorteningTitle> titles;
+};
+
+SceneViews viewsOf(const ui::Scene& scene) {
     const auto root = scene.view ? scene.view : scene.window->contentView();
     const auto window = root->window();
     const double scale =
@@ -50,15 +70,18 @@ std::vector<Viewport> viewportsOf(const ui::Scene& scene) {
         return ui::Rect((r.minX() - frame.minX()) * scale, top * scale, r.width() * scale,
                         r.height() * scale);
     };
-    std::vector<Viewport> found;
+    SceneViews found;
     std::vector<std::shared_ptr<ui::View>> views{root};
     while (!views.empty()) {
         auto view = views.back();
         views.pop_back();
         if (auto clip = std::dynamic_pointer_cast<ui::ClipView>(view); clip && clip->documentView()) {
             const auto document = clip->documentView();
-            found.push_back({inPixels(*clip, clip->bounds()), inPixels(*document, document->bounds())});
+            found.viewports.push_back(
+                {inPixels(*clip, clip->bounds()), inPixels(*document, document->bounds())});
         }
+        if (auto field = std::dynamic_pointer_cast<ui::TextField>(view); field && field->usesSingleLineMode())
+            found.titles.push_back({field->displayedText().string(), inPixels(*field, field->bounds())});
         for (const auto& sub : view->subviews()) views.push_back(sub);
     }
     return found;
@@ -122,6 +145,18 @@ std::string cutOf(const ui::DrawnText& drawn, const std::vector<Viewport>& viewp
     return said + " (line " + lines + " of " + std::to_string(drawn.lines.size()) + ")" + clip;
 }
 
+// Why a text in sight ends in "…" where it should not, or nothing: nothing when it is whole, out of
+// sight, or drawn by a one-line title (its label's text, drawn inside its label's frame).
+std::string shortenedOf(const ui::DrawnText& drawn, const std::vector<ShorteningTitle>& titles) {
+    if (!drawn.ellipsized || drawn.ink.isEmpty() || !drawn.ink.intersects(drawn.clip)) return {};
+    for (const auto& title : titles)
+        if (title.text == drawn.text && title.frame.insetBy(-1, -1).containsRect(drawn.clip)) return {};
+    char clip[96];
+    std::snprintf(clip, sizeof clip, " in its clip %.0f x %.0f px at (%.0f, %.0f)", drawn.clip.width(),
+                  drawn.clip.height(), drawn.clip.minX(), drawn.clip.minY());
+    return std::string("shortened with \"…\", and its label is no one-line title") + clip;
+}
+
 class SceneTextsFitTest : public ui::test::Fixture {
 protected:
     void SetUp() override {
@@ -171,6 +206,55 @@ TEST_F(SceneTextsFitTest, ACutIsToldUnlessScrollingMadeIt) {
     EXPECT_EQ(cutOf(text), "");
 }
 
+TEST_F(SceneTextsFitTest, OnlyAOneLineTitleMayEndInAnEllipsis) {
+    // A name in single-line mode over a sentence, each truncating in a frame one line high and too
+    // narrow: both are drawn shortened, inside their frames, so neither is cut.
+    const std::string text = "Open Kestrune on your iPhone and keep Bluetooth on";
+    auto root = ui::View::create({0, 0, 300, 120});
+    auto label = [&](ui::Rect frame) {
+        auto field = ui::TextField::create(frame);
+        field->setBezeled(false);
+        field->setDrawsBackground(false);
+        field->setFont(ui::Font::systemFontOfSize(13));
+        field->setLineBreakMode(ui::LineBreakMode::TruncatingTail);
+        field->setStringValue(text);
+        root->addSubview(field);
+        return field;
+    };
+    label({10, 90, 120, 20})->setUsesSingleLineMode(true);
+    auto sentence = label({10, 10, 120, 20});
+    auto draw = [&] {
+        drawn.clear();
+        ui::CairoRenderer().renderView(*root, root->bounds(), ui::Screen::mainScreen()->backingScaleFactor());
+        return viewsOf({nullptr, root});
+    };
+    auto views = draw();
+    ASSERT_EQ(views.titles.size(), 1u);
+    ASSERT_EQ(drawn.size(), 2u);
+    const ui::DrawnText name = drawn[0], shortened = drawn[1];
+    for (const auto& t : drawn) {
+        EXPECT_TRUE(t.ellipsized);
+        EXPECT_EQ(cutOf(t), "");
+    }
+    // The same words shortened in the label that is no title are a fault; shortened out of sight, where
+    // nobody reads them, they are not.
+    EXPECT_EQ(shortenedOf(name, views.titles), "");
+    EXPECT_EQ(shortenedOf(shortened, views.titles).rfind("shortened with \"…\"", 0), 0u);
+    ui::DrawnText unseen = shortened;
+    unseen.clip = {0, 0, 0, 0};
+    EXPECT_EQ(shortenedOf(unseen, views.titles), "");
+
+    // The sentence wrapping in a frame with room for its lines shows whole.
+    sentence->setLineBreakMode(ui::LineBreakMode::WordWrapping);
+    sentence->setFrame({10, 10, 280, 60});
+    views = draw();
+    ASSERT_EQ(drawn.size(), 2u);
+    EXPECT_FALSE(drawn[1].ellipsized);
+    EXPECT_GT(drawn[1].lines.size(), 1u);
+    EXPECT_EQ(cutOf(drawn[1]), "");
+    EXPECT_EQ(shortenedOf(drawn[1], views.titles), "");
+}
+
 // Every scene in a third of the languages (every third language of the list) a test, so that each test
 // stays well inside its time.
 class EverySceneTextFits : public SceneTextsFitTest, public ::testing::WithParamInterface<size_t> {};
@@ -193,11 +277,14 @@ TEST_P(EverySceneTextFits, InEveryThirdLanguage) {
             const auto scene = ui::SceneRegistry::drawScene(name);
             EXPECT_TRUE(scene) << language << " " << name;
             if (!scene) continue;
-            const auto viewports = viewportsOf(*scene);
+            const auto views = viewsOf(*scene);
             texts += drawn.size();
-            for (const auto& text : drawn)
-                if (const std::string cut = cutOf(text, viewports); !cut.empty())
+            for (const auto& text : drawn) {
+                if (const std::string cut = cutOf(text, views.viewports); !cut.empty())
                     ADD_FAILURE() << language << " " << name << ": \"" << text.text << "\" cut " << cut;
+                if (const std::string shortened = shortenedOf(text, views.titles); !shortened.empty())
+                    ADD_FAILURE() << language << " " << name << ": \"" << text.text << "\" " << shortened;
+            }
         }
         // The measure saw the scenes' texts: a dozen or so a scene, pages out of sight included.
         EXPECT_GT(texts, 10 * names.size()) << language;

@@ -35,6 +35,7 @@
 #include "menubar/lists/ListCellFactory.h"
 #include "menubar/lists/SliderCellVM.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/cairo/CairoRenderer.h"
 #include "tests/support/ui/Fixture.h"
 #include "uikit/buttons/ButtonAdditions.h"
 #include "uikit/lists/KestruneListView.h"
@@ -185,6 +186,45 @@ TEST_F(SettingsCellsTest, TheCollapsibleRowTakesItsStyleAndControlsFromTheViewMo
     plain->updateCellForCellViewModel(ListCellViewModel::init());
     EXPECT_EQ(background(*plain->customBackgroundView), kestruneGreen());
     EXPECT_TRUE(plain->button1->isHidden());
+}
+
+TEST_F(SettingsCellsTest, TheFoldedWarningShowsItsTitleLineAndTheOpenedOneItsSentenceOnTwoLines) {
+    // Measured with the fonts the application draws with.
+    ui::CairoRenderer::installAsBackend();
+    for (const bool collapsed : {true, false}) {
+        SCOPED_TRACE(collapsed ? "folded" : "opened");
+        auto cell = load<CollapseCell>();
+        auto vm = CollapseCellVM::init();
+        vm->setCollapseCell(1);
+        vm->setTitle("Your Mac and your iPhone are not connected");
+        vm->setDescriptionText("Open Kestrune on your iPhone and keep Bluetooth on.");
+        vm->setAdditionalText("Troubleshoot");
+        vm->setIsCollapsed(collapsed);
+        cell->setFrameSize({400, CollapseCell::cellHeightForViewModel(*vm)});
+        cell->updateCellForCellViewModel(vm);
+        const Rect row = cell->bounds();
+        // No part that shows is cut by the row's edge: it lies inside the row or wholly below it.
+        for (const auto& sub : cell->subviews())
+            if (!sub->isHidden())
+                EXPECT_TRUE(row.containsRect(sub->frame()) || sub->frame().maxY() <= row.minY())
+                    << sub->className() << " at " << sub->frame().minY() << " in a row " << row.height();
+        EXPECT_TRUE(row.containsRect(cell->titleLabel->frame()));
+        EXPECT_EQ(cell->descriptionLabel->isHidden(), collapsed);
+        if (collapsed) continue;
+        // Opened, the sentence wraps rather than shortening, between the title line and the action, with
+        // room for two lines of its face.
+        ui::TextField& description = *cell->descriptionLabel;
+        EXPECT_LE(description.frame().maxY(), cell->titleLabel->frame().minY());
+        EXPECT_GE(description.frame().minY(), cell->button1->frame().maxY());
+        ui::TextAttributes face;
+        face.font = description.font();
+        const double oneLine = ui::AttributedString("Open", face).size().height;
+        description.setStringValue(
+            "Open Kestrune on your iPhone and keep Bluetooth on. The troubleshooter helps.");
+        const double needs = description.cellSizeForBounds(description.bounds()).height;
+        EXPECT_GT(needs, 1.5 * oneLine);
+        EXPECT_LE(needs, description.frame().height());
+    }
 }
 
 TEST_F(SettingsCellsTest, TheSeparatorStartsAt25WithoutAHeadingAnd80WithOne) {

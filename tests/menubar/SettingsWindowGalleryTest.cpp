@@ -37,7 +37,7 @@ TEST_F(SettingsWindowGalleryTest, EverySceneIsTheWholeWindow) {
     auto screen = redToppedScreen();
     kestrune::registerSettingsWindowGallery([&] { ++installs; }, [screen] { return screen; });
     const auto names = ui::SceneRegistry::names();
-    EXPECT_EQ(names.size(), 22u);
+    EXPECT_EQ(names.size(), 24u);
     const std::string dir = home() + "/settings";
     const auto scenes = renderEveryScene(dir);
     EXPECT_EQ(installs, 1);
@@ -63,6 +63,21 @@ TEST_F(SettingsWindowGalleryTest, EverySceneIsTheWholeWindow) {
     const auto close = at(14, 11);
     EXPECT_GT(close.r, 200);
     EXPECT_LT(close.g, 130);
+
+    // The yellow warning at the top of a page takes 45 points folded and 85 opened.
+    auto yellow = [](ui::Bitmap::RGBA p) { return p.r > 200 && p.g > 150 && p.b < 80; };
+    for (const auto& [scene, height] : std::initializer_list<std::pair<std::string, double>>{
+             {"settings-clipboard-not-connected", 45},
+             {"settings-clipboard-not-connected-warning-opened", 85},
+             {"settings-setup-no-phone", 45},
+             {"settings-setup-no-phone-warning-opened", 85}}) {
+        auto warning = ui::Image::initWithContentsOfFile(dir + "/" + scene + ".png");
+        ASSERT_TRUE(warning) << scene;
+        const ui::Bitmap& shown = *warning->bitmap();
+        auto inWarning = [&](double y) { return yellow(shown.rgbaAt(int(1000 * 2), int(y * 2))); };
+        EXPECT_TRUE(inWarning(height - 3)) << scene;
+        EXPECT_FALSE(inWarning(height + 3)) << scene;
+    }
 }
 
 TEST_F(SettingsWindowGalleryTest, EveryPictureTheRowsNameIsDrawn) {
