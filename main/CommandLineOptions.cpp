@@ -175,11 +175,17 @@ std::vector<std::string> startupNotices(const CommandLineOptions& options) {
     if (options.mode == CommandLineOptions::Mode::Scenario)
         notices.push_back("Scenario \"" + options.scenario +
                           "\": a scripted phone and the simulated Mac session");
-    if (options.cleanRun || options.mode == CommandLineOptions::Mode::Scenario)
+    // A scenario's clean run is in a home of its own; a clean run by itself keeps only the devices'
+    // settings and the data apart, and says so rather than promising more.
+    if (options.mode == CommandLineOptions::Mode::Scenario)
         notices.push_back(
             "Clean run: settings in the defaults suite \"CleanRun\" and data in the \"Test\" folders, "
-            "emptied at "
-            "start; your own settings and paired phone are not touched");
+            "emptied at start, in a home of its own; your own settings and paired phone are not touched");
+    else if (options.cleanRun)
+        notices.push_back(
+            "Clean run: the devices' settings in the defaults suite \"CleanRun\" and the data in the "
+            "\"Test\" folders, emptied at start; the launch records, the phone looked for first and the "
+            "crash kit's files stay in your own settings and folders");
     return notices;
 }
 

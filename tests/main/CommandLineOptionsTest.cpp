@@ -139,6 +139,9 @@ TEST(CommandLineOptionsTest, AScenarioRunsCleanAndACleanRunSaysSoFirst) {
     auto clean = CommandLineOptions::parse(std::vector<std::string>{"-clean-run"});
     ASSERT_EQ(kestrune::startupNotices(clean).size(), 1u);
     EXPECT_EQ(kestrune::startupNotices(clean)[0].rfind("Clean run: ", 0), 0u);
+    // Only the scenario, in a home of its own, may promise to leave the user's settings alone.
+    EXPECT_NE(notices[1].find("not touched"), std::string::npos);
+    EXPECT_EQ(kestrune::startupNotices(clean)[0].find("not touched"), std::string::npos);
 }
 
 }  // namespace
