@@ -100,7 +100,7 @@ public:
     // The application has quit and this loop will not turn again. A thread waiting in postAndWait, and
     // any that calls it later, goes on at once without its closure having run: it would otherwise wait
     // for ever, and so would whoever waits for that thread (the quit itself, draining the work queues).
-    // Closures posted from then on stay queued, never run. Called on the loop's own thread.
+    // Closures posted later are queued as ever, for a loop that no one runs. Called on the loop's own thread.
     void close();
     bool isClosed() const;
 

@@ -155,7 +155,7 @@ TEST_F(RunLoopTest, ClosingReleasesWorkersThatWaitForTheMainThreadWithoutRunning
     RunLoop::main().reset();
     EXPECT_FALSE(RunLoop::main().isClosed());
     std::thread again([&] { RunLoop::main().postAndWait([&] { ran = true; }); });
-    RunLoop::main().runUntil([&] { return ran.load(); }, 10);
+    while (!ran) RunLoop::main().runUntil([&] { return ran.load(); }, 1);
     again.join();
     EXPECT_TRUE(ran);
 }
