@@ -8,7 +8,6 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/inotify.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "main/ScenarioCommand.h"
+#include "platform/storage/Files.h"
+#include "platform/storage/StandardFolders.h"
 #include "tests/support/TestEnvironment.h"
 
 extern char** environ;
@@ -53,11 +55,14 @@ struct Launch {
 Launch launch(const std::string& home, const QuitPlan& plan) {
     Launch run;
     if (!plan.scenario.empty()) {
-        // The scenario's log file is written in the state folder; it is watched from before it exists.
-        const std::string folder = home + "/.local/state/Kestrune";
-        for (const std::string& path : {home, home + "/.local", home + "/.local/state", folder})
-            mkdir(path.c_str(), 0700);
-        run.scenarioLogPath = folder + "/scenario-" + plan.scenario + ".log";
+        // The scenario's log file, where the program puts it under the run's own state folder; its folder
+        // is watched from before the file exists.
+        const std::string state = platform::StandardFolders::library();
+        const std::string path = kestrune::ScenarioCommand::defaultLogPath(plan.scenario);
+        if (path.rfind(state, 0) != 0) return run;
+        run.scenarioLogPath = home + "/.local/state" + path.substr(state.size());
+        const std::string folder = platform::Files::parentPath(run.scenarioLogPath);
+        platform::Files::createDirectories(folder, 0700);
         run.watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
         if (run.watch < 0 || inotify_add_watch(run.watch, folder.c_str(), IN_CREATE | IN_MODIFY) < 0)
             return run;
@@ -184,7 +189,8 @@ protected:
             std::vector<Launch> runs;
             for (int i = first; i < first + atOnce; ++i) {
                 runs.push_back(launch(home() + "/run-" + std::to_string(i), plan));
-                ASSERT_GT(runs.back().pid, 0) << "cannot start " << KESTRUNE_PROGRAM_PATH;
+                ASSERT_GT(runs.back().pid, 0)
+                    << "cannot start " << KESTRUNE_PROGRAM_PATH << " (or watch its log)";
             }
             quitAll(runs, plan);
             for (size_t i = 0; i < runs.size(); ++i) {
