@@ -1,6 +1,8 @@
 // The program's entry: creates the application delegate and the coordinator,
 // connects them and hands control to the application's main loop, as the main interface file did.
 
+#include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <vector>
 
@@ -22,6 +24,7 @@
 #include "main/ScenarioCommand.h"
 #include "main/SimulatedMacNames.h"
 #include "main/SnapshotCommand.h"
+#include "platform/base/DispatchQueue.h"
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
 #include "platform/bluetooth/BluetoothBackend.h"
@@ -36,6 +39,12 @@
 #include "platform/system/WorkspaceRecorder.h"
 #include "platform/ui/Image.h"
 #include "windows/sharing/MugShotGeneratorPathService.h"
+
+namespace {
+// How long the quit waits for work still running on the queues: what is in flight then (a phone's
+// message, a kit's file) takes a fraction of it; only work stuck on the network would take longer.
+constexpr double kSecondsForWorkAtQuit = 5;
+}  // namespace
 
 int main(int argc, char** argv) {
     // Help, the scenario list and a command line not understood are answered before anything starts.
@@ -112,6 +121,20 @@ int main(int argc, char** argv) {
     kestrune::DataManager::shared().saveApplicationData();
 
     application.setDelegate(nullptr);
+    // Nothing may still run on a worker once main returns and the statics that workers read are torn
+    // down. The main loop will not turn again, so work that waits for it goes on without it; then every
+    // queue finishes what it has (phone deliveries in flight, the kits' work) and takes nothing more.
+    platform::RunLoop::main().close();
+    const bool workFinished = platform::DispatchQueue::finishAllWork(kSecondsForWorkAtQuit);
+    if (!workFinished)
+        platform::logf("Quit: work still running after %.0f s; ending without tearing anything down",
+                       kSecondsForWorkAtQuit);
     platform::logf("Kestrune quit");
+    if (!workFinished) {
+        // Better than tearing the statics down under the worker: the crash that could follow would be
+        // kept as a report of a crash of the application.
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
     return status;
 }

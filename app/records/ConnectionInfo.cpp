@@ -7,10 +7,11 @@ const ConnectionInfo::Registrar registrarOfConnectionInfo;
 }
 
 const RecordSchema<ConnectionInfo>& ConnectionInfo::schema() {
-    static const RecordSchema<ConnectionInfo> schema =
-        RecordSchema<ConnectionInfo>()
-            .text("serviceId", &ConnectionInfo::serviceId_)
-            .number("isConnected", &ConnectionInfo::isConnected_);
+    // Never destroyed: a worker may still code such a record while the process ends.
+    static const auto& schema =
+        *new RecordSchema<ConnectionInfo>(RecordSchema<ConnectionInfo>()
+                                              .text("serviceId", &ConnectionInfo::serviceId_)
+                                              .number("isConnected", &ConnectionInfo::isConnected_));
     return schema;
 }
 

@@ -12,11 +12,13 @@ const Device::Registrar registrarOfDevice;
 }
 
 const RecordSchema<Device>& Device::schema() {
-    static const RecordSchema<Device> schema = RecordSchema<Device>()
-                                                   .text("unId", &Device::unId_)
-                                                   .record("deviceInfo", &Device::deviceInfo_)
-                                                   .record("connectionInfo", &Device::connectionInfo_)
-                                                   .record("sessionInfo", &Device::sessionInfo_);
+    // Never destroyed: a worker may still code such a record while the process ends.
+    static const auto& schema =
+        *new RecordSchema<Device>(RecordSchema<Device>()
+                                      .text("unId", &Device::unId_)
+                                      .record("deviceInfo", &Device::deviceInfo_)
+                                      .record("connectionInfo", &Device::connectionInfo_)
+                                      .record("sessionInfo", &Device::sessionInfo_));
     return schema;
 }
 

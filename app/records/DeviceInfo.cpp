@@ -7,12 +7,13 @@ const DeviceInfo::Registrar registrarOfDeviceInfo;
 }
 
 const RecordSchema<DeviceInfo>& DeviceInfo::schema() {
-    static const RecordSchema<DeviceInfo> schema =
-        RecordSchema<DeviceInfo>()
-            .text("deviceName", &DeviceInfo::deviceName_)
-            .number("deviceDescription", &DeviceInfo::deviceDescription_)
-            .number("deviceType", &DeviceInfo::deviceType_)
-            .encodedInOrder({"deviceName", "deviceType", "deviceDescription"});
+    // Never destroyed: a worker may still code such a record while the process ends.
+    static const auto& schema =
+        *new RecordSchema<DeviceInfo>(RecordSchema<DeviceInfo>()
+                                          .text("deviceName", &DeviceInfo::deviceName_)
+                                          .number("deviceDescription", &DeviceInfo::deviceDescription_)
+                                          .number("deviceType", &DeviceInfo::deviceType_)
+                                          .encodedInOrder({"deviceName", "deviceType", "deviceDescription"}));
     return schema;
 }
 

@@ -7,12 +7,14 @@ const DeviceUser::Registrar registrarOfDeviceUser;
 }
 
 const RecordSchema<DeviceUser>& DeviceUser::schema() {
-    static const RecordSchema<DeviceUser> schema = RecordSchema<DeviceUser>()
-                                                       .number("idNumber", &DeviceUser::idNumber_)
-                                                       .text("fullName", &DeviceUser::fullName_)
-                                                       .text("username", &DeviceUser::username_)
-                                                       .text("password", &DeviceUser::password_)
-                                                       .number("hasPassword", &DeviceUser::hasPassword_);
+    // Never destroyed: a worker may still code such a record while the process ends.
+    static const auto& schema =
+        *new RecordSchema<DeviceUser>(RecordSchema<DeviceUser>()
+                                          .number("idNumber", &DeviceUser::idNumber_)
+                                          .text("fullName", &DeviceUser::fullName_)
+                                          .text("username", &DeviceUser::username_)
+                                          .text("password", &DeviceUser::password_)
+                                          .number("hasPassword", &DeviceUser::hasPassword_));
     return schema;
 }
 

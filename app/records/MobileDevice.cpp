@@ -13,11 +13,12 @@ const MobileDevice::Registrar registrarOfMobileDevice;
 }
 
 const RecordSchema<MobileDevice>& MobileDevice::schema() {
-    static const RecordSchema<MobileDevice> schema =
+    // Never destroyed: a worker may still code such a record while the process ends.
+    static const auto& schema = *new RecordSchema<MobileDevice>(
         RecordSchema<MobileDevice>()
             .text("unId", &MobileDevice::unId_)
             .record("mobileDeviceInfo", &MobileDevice::mobileDeviceInfo_)
-            .record("mobileDeviceConnectionInfo", &MobileDevice::mobileDeviceConnectionInfo_);
+            .record("mobileDeviceConnectionInfo", &MobileDevice::mobileDeviceConnectionInfo_));
     return schema;
 }
 

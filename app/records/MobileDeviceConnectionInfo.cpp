@@ -7,10 +7,11 @@ const MobileDeviceConnectionInfo::Registrar registrarOfMobileDeviceConnectionInf
 }
 
 const RecordSchema<MobileDeviceConnectionInfo>& MobileDeviceConnectionInfo::schema() {
-    static const RecordSchema<MobileDeviceConnectionInfo> schema =
+    // Never destroyed: a worker may still code such a record while the process ends.
+    static const auto& schema = *new RecordSchema<MobileDeviceConnectionInfo>(
         RecordSchema<MobileDeviceConnectionInfo>()
             .number("isConnected", &MobileDeviceConnectionInfo::isConnected_)
-            .text("serviceId", &MobileDeviceConnectionInfo::serviceId_);
+            .text("serviceId", &MobileDeviceConnectionInfo::serviceId_));
     return schema;
 }
 

@@ -9,7 +9,8 @@ const MobileDeviceTrackInfo::Registrar registrarOfMobileDeviceTrackInfo;
 }
 
 const RecordSchema<MobileDeviceTrackInfo>& MobileDeviceTrackInfo::schema() {
-    static const RecordSchema<MobileDeviceTrackInfo> schema =
+    // Never destroyed: a worker may still code such a record while the process ends.
+    static const auto& schema = *new RecordSchema<MobileDeviceTrackInfo>(
         RecordSchema<MobileDeviceTrackInfo>()
             .number("shouldTrackMobileDevice", &MobileDeviceTrackInfo::shouldTrackMobileDevice_)
             .singlePrecisionNumber("distanceToLogin", &MobileDeviceTrackInfo::distanceToLogin_)
@@ -17,7 +18,7 @@ const RecordSchema<MobileDeviceTrackInfo>& MobileDeviceTrackInfo::schema() {
             .number("proxLockTemporaryDisabledBecauseLogout",
                     &MobileDeviceTrackInfo::proxLockTemporaryDisabledBecauseLogout_)
             .number("proxLockTemporaryDisabledBecauseLogin",
-                    &MobileDeviceTrackInfo::proxLockTemporaryDisabledBecauseLogin_);
+                    &MobileDeviceTrackInfo::proxLockTemporaryDisabledBecauseLogin_));
     return schema;
 }
 

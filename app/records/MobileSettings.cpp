@@ -21,7 +21,8 @@ constexpr double kDoubleCheckDisplaySeconds = 0.5;
 }  // namespace
 
 const RecordSchema<MobileSettings>& MobileSettings::schema() {
-    static const RecordSchema<MobileSettings> schema =
+    // Never destroyed: a worker may still code such a record while the process ends.
+    static const auto& schema = *new RecordSchema<MobileSettings>(
         RecordSchema<MobileSettings>()
             .text("unId", &MobileSettings::unId_)
             .record("mobileDeviceTrackInfo", &MobileSettings::mobileDeviceTrackInfo_)
@@ -31,7 +32,7 @@ const RecordSchema<MobileSettings>& MobileSettings::schema() {
             .record("OSXSettings", &MobileSettings::OSXSettings_)
             .record("pairingInfo", &MobileSettings::pairingInfo_)
             .decodedInOrder({"unId", "distanceFromDevice", "mobileDeviceTrackInfo", "registeredDeviceUser",
-                             "iOSSettings", "OSXSettings", "pairingInfo"});
+                             "iOSSettings", "OSXSettings", "pairingInfo"}));
     return schema;
 }
 

@@ -7,7 +7,8 @@ const OSXPreferences::Registrar registrarOfOSXPreferences;
 }
 
 const RecordSchema<OSXPreferences>& OSXPreferences::schema() {
-    static const RecordSchema<OSXPreferences> schema =
+    // Never destroyed: a worker may still code such a record while the process ends.
+    static const auto& schema = *new RecordSchema<OSXPreferences>(
         RecordSchema<OSXPreferences>()
             .number("allowLogin", &OSXPreferences::allowLogin_)
             .number("allowLogout", &OSXPreferences::allowLogout_)
@@ -26,7 +27,7 @@ const RecordSchema<OSXPreferences>& OSXPreferences::schema() {
                              "passwordScreenAuthMethod", "OSXVersion", "OSXSystemVersion",
                              "wakeScreenOnApproach", "allowCloserDistances", "lastConnectionTimestamp",
                              "installAuthMethod", "onApproachAuthMethod", "allowSiriUnlock",
-                             "allowSiriLock"});
+                             "allowSiriLock"}));
     return schema;
 }
 

@@ -9,11 +9,12 @@ const PairingInfo::Registrar registrarOfPairingInfo;
 }
 
 const RecordSchema<PairingInfo>& PairingInfo::schema() {
-    static const RecordSchema<PairingInfo> schema =
+    // Never destroyed: a worker may still code such a record while the process ends.
+    static const auto& schema = *new RecordSchema<PairingInfo>(
         RecordSchema<PairingInfo>()
             .number("connectionStatus", &PairingInfo::connectionStatus_)
             .text("foregroundServiceId", &PairingInfo::foregroundServiceId_)
-            .text("foregroundServiceId2", &PairingInfo::foregroundServiceId2_);
+            .text("foregroundServiceId2", &PairingInfo::foregroundServiceId2_));
     return schema;
 }
 

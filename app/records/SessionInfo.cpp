@@ -7,14 +7,15 @@ const SessionInfo::Registrar registrarOfSessionInfo;
 }
 
 const RecordSchema<SessionInfo>& SessionInfo::schema() {
-    static const RecordSchema<SessionInfo> schema =
+    // Never destroyed: a worker may still code such a record while the process ends.
+    static const auto& schema = *new RecordSchema<SessionInfo>(
         RecordSchema<SessionInfo>()
             .number("userIsLoggedIn", &SessionInfo::userIsLoggedIn_)
             .text("userIdLoggedIn", &SessionInfo::userIdLoggedIn_)
             .number("deviceResponsibleForLastChange", &SessionInfo::deviceResponsibleForLastChange_)
             .number("laptopLidIsDownAndNoExternalMonitor", &SessionInfo::laptopLidIsDownAndNoExternalMonitor_)
             .encodedInOrder({"userIdLoggedIn", "userIsLoggedIn", "deviceResponsibleForLastChange",
-                             "laptopLidIsDownAndNoExternalMonitor"});
+                             "laptopLidIsDownAndNoExternalMonitor"}));
     return schema;
 }
 

@@ -14,7 +14,8 @@ std::string defaultLanguage() {
 }  // namespace
 
 const RecordSchema<iOSPreferences>& iOSPreferences::schema() {
-    static const RecordSchema<iOSPreferences> schema =
+    // Never destroyed: a worker may still code such a record while the process ends.
+    static const auto& schema = *new RecordSchema<iOSPreferences>(
         RecordSchema<iOSPreferences>()
             .number("iOSapplicationState", &iOSPreferences::iOSapplicationState_)
             .number("chosenMetric", &iOSPreferences::chosenMetric_)
@@ -25,7 +26,7 @@ const RecordSchema<iOSPreferences>& iOSPreferences::schema() {
             .text("iOSSystemVersion", &iOSPreferences::iOSSystemVersion_)
             .text("iOSPushId", &iOSPreferences::iOSPushId_)
             .text("language", &iOSPreferences::language_)
-            .number("batteryPercent", &iOSPreferences::batteryPercent_);
+            .number("batteryPercent", &iOSPreferences::batteryPercent_));
     return schema;
 }
 

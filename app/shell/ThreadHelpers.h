@@ -10,7 +10,8 @@ using Block = platform::Closure;
 // background queue. A closure is kept alive until it has run.
 
 // On the main thread: runs the closure inline. Elsewhere: runs it on the main queue and waits. Never
-// call it from work the main thread is itself waiting for: both would wait for ever.
+// call it from work the main thread is itself waiting for: both would wait for ever. Once the
+// application has quit (the main loop closed) it goes on at once, the closure not run.
 void runOnMainThreadSync(Block block);
 // Always queues the closure on the main queue, also from the main thread (never inline).
 void runOnMainQueueAsync(Block block);

@@ -3,7 +3,8 @@
 namespace kestrune {
 
 const Calendar& currentCalendarCached() {
-    static const Calendar calendar;
+    // Never destroyed: background work reads it until the process ends.
+    static const auto& calendar = *new Calendar;
     return calendar;
 }
 

@@ -14,9 +14,10 @@ std::mutex& textsMutex() {
     return mutex;
 }
 
+// Never destroyed: background work formats dates until the process ends.
 std::shared_ptr<const DateFormatter::LocalizedTexts>& currentTexts() {
-    static std::shared_ptr<const DateFormatter::LocalizedTexts> texts =
-        std::make_shared<const DateFormatter::LocalizedTexts>(DateFormatter::englishTexts());
+    static auto& texts = *new std::shared_ptr<const DateFormatter::LocalizedTexts>(
+        std::make_shared<const DateFormatter::LocalizedTexts>(DateFormatter::englishTexts()));
     return texts;
 }
 

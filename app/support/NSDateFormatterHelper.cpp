@@ -2,13 +2,15 @@
 
 namespace kestrune {
 
+// The formatters are never destroyed: background work formats dates until the process ends.
+
 const DateFormatter& NSDateFormatterHelper::yearToSecondsDateFormatter() {
-    static const DateFormatter formatter("yyyy-MM-dd HH:mm:ss");
+    static const auto& formatter = *new DateFormatter("yyyy-MM-dd HH:mm:ss");
     return formatter;
 }
 
 const DateFormatter& NSDateFormatterHelper::yearToMinutesDateFormatter() {
-    static const DateFormatter formatter("yyyy-MM-dd HH:mm");
+    static const auto& formatter = *new DateFormatter("yyyy-MM-dd HH:mm");
     return formatter;
 }
 

@@ -15,7 +15,8 @@ platform::Value gUserName, gUserID, gOnConsole, gLoginDone;
 
 namespace {
 const platform::Value& entry(const platform::Value::Dictionary& session, const std::string& key) {
-    static const platform::Value kNone;
+    // Never destroyed, as the texts below: workers ask about the session until the process ends.
+    static const auto& kNone = *new platform::Value;
     auto found = session.find(key);
     return found == session.end() ? kNone : found->second;
 }
@@ -30,8 +31,10 @@ std::optional<platform::Value::Dictionary> ScreenLockedController::sessionDictio
     }
     // Asked on every signal-strength reading: the entries are looked up in place, not copied with
     // the dictionary.
-    static const std::string kUserName = "kCGSSessionUserNameKey", kUserID = "kCGSSessionUserIDKey",
-                             kOnConsole = "kCGSSessionOnConsoleKey", kLoginDone = "kCGSessionLoginDoneKey";
+    static const auto& kUserName = *new std::string("kCGSSessionUserNameKey");
+    static const auto& kUserID = *new std::string("kCGSSessionUserIDKey");
+    static const auto& kOnConsole = *new std::string("kCGSSessionOnConsoleKey");
+    static const auto& kLoginDone = *new std::string("kCGSessionLoginDoneKey");
     std::lock_guard lock(gLastMutex);
     gUserName = entry(*session, kUserName);
     gUserID = entry(*session, kUserID);
@@ -43,7 +46,8 @@ std::optional<platform::Value::Dictionary> ScreenLockedController::sessionDictio
 bool ScreenLockedController::screenIsLocked() {
     auto session = sessionDictionary();
     if (!session) return false;
-    static const std::string kLoginDone = "kCGSessionLoginDoneKey", kLocked = "CGSSessionScreenIsLocked";
+    static const auto& kLoginDone = *new std::string("kCGSessionLoginDoneKey");
+    static const auto& kLocked = *new std::string("CGSSessionScreenIsLocked");
     if (entry(*session, kLoginDone).isNull()) return false;
     const auto* locked = entry(*session, kLocked).number();
     return locked && locked->isBoolean() && locked->boolValue();

@@ -57,8 +57,9 @@ void useGalleryLanguage() {
 }
 
 const std::vector<std::string>& supprotedLanguages() {
-    static const std::vector<std::string> codes = {"en", "de", "zh-Hans", "zh-Hant", "ar",    "ru", "es",
-                                                   "ja", "ko", "it",      "pt",      "pt-PT", "fr", "nl"};
+    // Never destroyed: background work reads it until the process ends.
+    static const auto& codes = *new std::vector<std::string>{
+        "en", "de", "zh-Hans", "zh-Hant", "ar", "ru", "es", "ja", "ko", "it", "pt", "pt-PT", "fr", "nl"};
     return codes;
 }
 
@@ -116,10 +117,11 @@ std::string languageToBeUsedFromSupportedLanguages(const std::vector<std::string
 }
 
 std::vector<std::string> allTranlationsForLocalizableKey(const std::string& key) {
-    // The tables of the bundle in use, looked up once per bundle path and then kept.
+    // The tables of the bundle in use, looked up once per bundle path and then kept for good: the history's
+    // import reads them on a worker.
     static std::mutex mutex;
-    static std::string bundlePath;
-    static std::vector<std::shared_ptr<const platform::StringsTable::Map>> tables;
+    static auto& bundlePath = *new std::string;
+    static auto& tables = *new std::vector<std::shared_ptr<const platform::StringsTable::Map>>;
     std::vector<std::shared_ptr<const platform::StringsTable::Map>> current;
     {
         std::lock_guard lock(mutex);

@@ -7,12 +7,13 @@ const AuthPayload::Registrar registrarOfAuthPayload;
 }
 
 const RecordSchema<AuthPayload>& AuthPayload::schema() {
-    static const RecordSchema<AuthPayload> schema =
-        RecordSchema<AuthPayload>()
-            .text("protocolVersion", &AuthPayload::protocolVersion_)
-            .text("identifier", &AuthPayload::identifier_)
-            .text("challenge", &AuthPayload::challenge_)
-            .text("challengeResponse", &AuthPayload::challengeResponse_);
+    // Never destroyed: a worker may still code such a record while the process ends.
+    static const auto& schema =
+        *new RecordSchema<AuthPayload>(RecordSchema<AuthPayload>()
+                                           .text("protocolVersion", &AuthPayload::protocolVersion_)
+                                           .text("identifier", &AuthPayload::identifier_)
+                                           .text("challenge", &AuthPayload::challenge_)
+                                           .text("challengeResponse", &AuthPayload::challengeResponse_));
     return schema;
 }
 

@@ -19,7 +19,8 @@ bool sameIntegers(const std::optional<platform::Number>& a, const std::optional<
 }  // namespace
 
 const RecordSchema<KestruneViewState>& KestruneViewState::schema() {
-    static const RecordSchema<KestruneViewState> schema =
+    // Never destroyed: a worker may still code such a record while the process ends.
+    static const auto& schema = *new RecordSchema<KestruneViewState>(
         RecordSchema<KestruneViewState>()
             .text("deviceId", &KestruneViewState::deviceId_)
             .number("hasTrackingDevice", &KestruneViewState::hasTrackingDevice_)
@@ -48,7 +49,7 @@ const RecordSchema<KestruneViewState>& KestruneViewState::schema() {
                     &KestruneViewState::todayExtensionAllowKestruneUpdate_)
             .number("todayExtensionRequestAuthOnLockedDevice",
                     &KestruneViewState::todayExtensionRequestAuthOnLockedDevice_)
-            .number("canReachClipboard", &KestruneViewState::canReachClipboard_);
+            .number("canReachClipboard", &KestruneViewState::canReachClipboard_));
     return schema;
 }
 

@@ -80,7 +80,8 @@ platform::Number saturated(const platform::Number& number) {
 }  // namespace
 
 const std::set<std::string>& MessageEncoderDecoder::archivedPayloadClasses() {
-    static const std::set<std::string> classes = {
+    // Never destroyed: the Bluetooth queue may still decode a message while the process ends.
+    static const auto& classes = *new std::set<std::string>{
         "AuthPayload",
         "ConnectionInfo",
         "Device",

@@ -10,11 +10,12 @@ const platform::ClassRegistry::Registrar<LEScannerIgnorePeripheral> registrarOfL
 }
 
 const RecordSchema<LEScannerIgnorePeripheral>& LEScannerIgnorePeripheral::schema() {
-    static const RecordSchema<LEScannerIgnorePeripheral> schema =
+    // Never destroyed: a worker may still code such a record while the process ends.
+    static const auto& schema = *new RecordSchema<LEScannerIgnorePeripheral>(
         RecordSchema<LEScannerIgnorePeripheral>()
             .text("uuid", &LEScannerIgnorePeripheral::uuid_)
             .number("ignoreReasonNumber", &LEScannerIgnorePeripheral::ignoreReasonNumber_)
-            .number("numberOfTimesIgnoredNumber", &LEScannerIgnorePeripheral::numberOfTimesIgnoredNumber_);
+            .number("numberOfTimesIgnoredNumber", &LEScannerIgnorePeripheral::numberOfTimesIgnoredNumber_));
     return schema;
 }
 

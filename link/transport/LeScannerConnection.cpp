@@ -17,20 +17,21 @@ namespace {
 using platform::BluetoothUUID;
 using platform::Peripheral;
 
+// Never destroyed: the Bluetooth queue compares against them until the process ends.
 const BluetoothUUID& primaryUUID() {
-    static const BluetoothUUID uuid = BluetoothUUID::constant(kCharacteristicSendingPrimary);
+    static const auto& uuid = *new BluetoothUUID(BluetoothUUID::constant(kCharacteristicSendingPrimary));
     return uuid;
 }
 const BluetoothUUID& secondaryUUID() {
-    static const BluetoothUUID uuid = BluetoothUUID::constant(kCharacteristicSendingSecondary);
+    static const auto& uuid = *new BluetoothUUID(BluetoothUUID::constant(kCharacteristicSendingSecondary));
     return uuid;
 }
 const BluetoothUUID& readingUUID() {
-    static const BluetoothUUID uuid = BluetoothUUID::constant(kCharacteristicReading);
+    static const auto& uuid = *new BluetoothUUID(BluetoothUUID::constant(kCharacteristicReading));
     return uuid;
 }
 const BluetoothUUID& readingFastUUID() {
-    static const BluetoothUUID uuid = BluetoothUUID::constant(kCharacteristicReadingFast);
+    static const auto& uuid = *new BluetoothUUID(BluetoothUUID::constant(kCharacteristicReadingFast));
     return uuid;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/base/DispatchQueue.h"
 
+#include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <thread>
 #include <vector>
@@ -14,12 +16,34 @@ namespace {
 std::atomic<int> gInFlight{0};
 thread_local const DispatchQueue* tCurrentQueue = nullptr;
 
-void workStarted() {
+// Whether the queues still take work, and the signal that the last item in flight has finished. Counted
+// and closed under one lock, so that no item can slip in between a count of zero and the closing.
+struct WorkBook {
+    std::mutex mutex;
+    std::condition_variable idle;
+    bool closed = false;
+};
+
+WorkBook& workBook() {
+    static auto* book = new WorkBook;  // never destroyed: workers still finish items during teardown
+    return *book;
+}
+
+// Answers false once the queues are closed: the item is not to run.
+bool workStarted() {
+    auto& book = workBook();
+    std::lock_guard lock(book.mutex);
+    if (book.closed) return false;
     gInFlight.fetch_add(1, std::memory_order_acq_rel);
+    return true;
 }
 
 void workFinished() {
-    gInFlight.fetch_sub(1, std::memory_order_acq_rel);
+    auto& book = workBook();
+    {
+        std::lock_guard lock(book.mutex);
+        if (gInFlight.fetch_sub(1, std::memory_order_acq_rel) == 1) book.idle.notify_all();
+    }
     RunLoop::main().backgroundWorkChanged();
 }
 
@@ -88,6 +112,22 @@ int DispatchQueue::workInFlight() {
     return gInFlight.load(std::memory_order_acquire);
 }
 
+bool DispatchQueue::finishAllWork(double timeoutSeconds) {
+    auto& book = workBook();
+    std::unique_lock lock(book.mutex);
+    const bool finished =
+        book.idle.wait_for(lock, std::chrono::duration<double>(std::max(0.0, timeoutSeconds)),
+                           [] { return gInFlight.load(std::memory_order_acquire) == 0; });
+    book.closed = true;
+    return finished;
+}
+
+void DispatchQueue::reopenForTesting() {
+    auto& book = workBook();
+    std::lock_guard lock(book.mutex);
+    book.closed = false;
+}
+
 const DispatchQueue* DispatchQueue::current() {
     return tCurrentQueue;
 }
@@ -106,13 +146,17 @@ void DispatchQueue::runItem(Closure& closure) {
 }
 
 void DispatchQueue::async(Closure closure) {
-    workStarted();
+    enqueue(std::move(closure));
+}
+
+bool DispatchQueue::enqueue(Closure closure) {
+    if (!workStarted()) return false;
     if (!serial_) {
         pool().submit([this, closure = std::move(closure)]() mutable {
             runItem(closure);
             workFinished();
         });
-        return;
+        return true;
     }
     bool startDrain = false;
     {
@@ -123,6 +167,7 @@ void DispatchQueue::async(Closure closure) {
     if (startDrain) {
         pool().submit([self = shared_from_this()] { self->drain(); });
     }
+    return true;
 }
 
 void DispatchQueue::drain() {
@@ -148,7 +193,22 @@ void DispatchQueue::sync(Closure closure) {
         closure();
         return;
     }
-    submitAndWait([this](Closure item) { async(std::move(item)); }, closure);
+    std::mutex doneMutex;
+    std::condition_variable doneSignal;
+    bool done = false;
+    const bool queued = enqueue([&] {
+        closure();
+        std::lock_guard lock(doneMutex);
+        done = true;
+        doneSignal.notify_all();
+    });
+    if (!queued) {
+        // Closed at quit: no worker takes it any more, and the caller still needs it done.
+        closure();
+        return;
+    }
+    std::unique_lock lock(doneMutex);
+    doneSignal.wait(lock, [&] { return done; });
 }
 
 void DispatchQueue::asyncAfter(double seconds, Closure closure) {

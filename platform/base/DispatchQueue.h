@@ -18,10 +18,10 @@ public:
     static DispatchQueue& global();
     static std::shared_ptr<DispatchQueue> createSerial(std::string label);
 
-    // Queues the closure; never runs it inline.
+    // Queues the closure; never runs it inline. Once the queues are closed it drops the closure.
     void async(Closure closure);
     // Runs the closure on the queue and waits for it. Called from code already running on this serial
-    // queue it runs the closure inline rather than wait for itself.
+    // queue it runs the closure inline rather than wait for itself; so it does once the queues are closed.
     void sync(Closure closure);
     // Queues the closure after the delay; the delay is kept by the main run loop, so it follows
     // virtual time in tests.
@@ -37,12 +37,23 @@ public:
     // Work items queued or running on any queue; the main loop's runUntilIdle waits for zero.
     static int workInFlight();
 
+    // Quitting: waits until no work item is queued or running on any queue, at most the given seconds of
+    // real time, then closes every queue, so that nothing runs on a worker while the process tears down
+    // what workers read. Answers whether all work finished in time. Work that running items queue while
+    // it waits still runs. Called on the main thread after its run loop is closed (RunLoop::close), so
+    // that no item waits for the main thread meanwhile.
+    static bool finishAllWork(double timeoutSeconds);
+    // Opens the queues again after finishAllWork (tests).
+    static void reopenForTesting();
+
     DispatchQueue(std::string label, bool serial);
     DispatchQueue(const DispatchQueue&) = delete;
     DispatchQueue& operator=(const DispatchQueue&) = delete;
 
 private:
     void runItem(Closure& closure);
+    // Queues the closure as async does; answers false, dropping it, once the queues are closed.
+    bool enqueue(Closure closure);
     void drain();
 
     const std::string label_;

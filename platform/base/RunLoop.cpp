@@ -18,20 +18,6 @@ bool isMainThread() {
     return std::this_thread::get_id() == gMainThread;
 }
 
-void submitAndWait(const std::function<void(Closure)>& submit, const Closure& work) {
-    std::mutex doneMutex;
-    std::condition_variable doneSignal;
-    bool done = false;
-    submit([&] {
-        work();
-        std::lock_guard lock(doneMutex);
-        done = true;
-        doneSignal.notify_all();
-    });
-    std::unique_lock lock(doneMutex);
-    doneSignal.wait(lock, [&] { return done; });
-}
-
 // ---- Timer ----
 
 Timer::Timer(double interval, bool repeats, Callback callback)
@@ -124,7 +110,35 @@ void RunLoop::postAndWait(Closure closure) {
         closure();
         return;
     }
-    submitAndWait([this](Closure item) { post(std::move(item)); }, closure);
+    // What the item shares with this waiter is its own, not this stack frame's: a waiter that leaves
+    // because the loop closed leaves its item behind in the queue.
+    auto work = std::make_shared<Closure>(std::move(closure));
+    auto done = std::make_shared<bool>(false);  // guarded by mutex_
+    {
+        std::lock_guard lock(mutex_);
+        if (closed_) return;
+        items_.push_back([this, work, done] {
+            {
+                // A closed loop's waiter has gone, and the closure may point into its frame.
+                std::lock_guard lock(mutex_);
+                if (closed_) return;
+            }
+            (*work)();
+            {
+                std::lock_guard lock(mutex_);
+                *done = true;
+            }
+            wake_.notify_all();
+        });
+        ++wakeups_;
+    }
+    wake_.notify_all();
+    std::unique_lock lock(mutex_);
+    wake_.wait(lock, [&] { return *done || closed_; });
+    const bool ran = *done;
+    lock.unlock();
+    // The closure's captures end here, on the waiting thread, as they did before it was shared.
+    if (ran) *work = nullptr;
 }
 
 std::shared_ptr<Timer> RunLoop::performAfterDelay(double seconds, Closure closure) {
@@ -338,6 +352,20 @@ void RunLoop::advance(double seconds) {
     runUntilIdle();
 }
 
+void RunLoop::close() {
+    {
+        std::lock_guard lock(mutex_);
+        closed_ = true;
+        ++wakeups_;
+    }
+    wake_.notify_all();
+}
+
+bool RunLoop::isClosed() const {
+    std::lock_guard lock(mutex_);
+    return closed_;
+}
+
 void RunLoop::reset() {
     std::deque<Closure> items;
     std::map<Key, std::shared_ptr<Timer>> timers;
@@ -349,6 +377,7 @@ void RunLoop::reset() {
         observers.swap(observers_);
         for (auto& [key, timer] : timers) timer->valid_ = false;
         stopRequests_ = 0;
+        closed_ = false;
     }
 }
 

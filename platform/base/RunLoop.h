@@ -19,10 +19,6 @@ using Closure = std::function<void()>;
 // True on the process's main thread (the thread that started the program).
 bool isMainThread();
 
-// Hands `work` to `submit`, which must run it once on another thread (a queue, a run loop), and waits
-// until it has run. The blocking half of DispatchQueue::sync and RunLoop::postAndWait.
-void submitAndWait(const std::function<void(Closure)>& submit, const Closure& work);
-
 class RunLoop;
 
 // A one-shot or repeating timer on a run loop. The run loop keeps a scheduled timer alive until it has
@@ -73,7 +69,7 @@ public:
     // Queues a closure; it never runs inline, always on a later pass of this loop.
     void post(Closure closure);
     // Queues a closure and waits until it has run. Called on this loop's own thread, it runs the closure
-    // at once instead of waiting for itself.
+    // at once instead of waiting for itself. Once the loop is closed it stops waiting, the closure unrun.
     void postAndWait(Closure closure);
     // Runs the closure after the delay (0: on the next pass), as a one-shot timer.
     std::shared_ptr<Timer> performAfterDelay(double seconds, Closure closure);
@@ -98,8 +94,15 @@ public:
     void runUntilIdle();
     // Virtual time: moves time forward by the given seconds, firing every timer in time order on the way.
     void advance(double seconds);
-    // Drops every queued closure, timer and observer (between tests).
+    // Drops every queued closure, timer and observer, and opens a closed loop again (between tests).
     void reset();
+
+    // The application has quit and this loop will not turn again. A thread waiting in postAndWait, and
+    // any that calls it later, goes on at once without its closure having run: it would otherwise wait
+    // for ever, and so would whoever waits for that thread (the quit itself, draining the work queues).
+    // Closures posted later are queued as ever, for a loop that no one runs. Called on the loop's own thread.
+    void close();
+    bool isClosed() const;
 
     size_t pendingTimerCount() const;
     std::optional<double> nextTimerFireDate() const;
@@ -135,6 +138,7 @@ private:
     uint64_t nextObserver_ = 1;
     uint64_t wakeups_ = 0;
     int stopRequests_ = 0;
+    bool closed_ = false;
 };
 
 }  // namespace platform

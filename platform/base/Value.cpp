@@ -3,7 +3,8 @@
 namespace platform {
 
 const Value& Value::null() {
-    static const Value none;
+    // Never destroyed: every thread reads it, also while the process ends.
+    static const auto& none = *new Value;
     return none;
 }
 

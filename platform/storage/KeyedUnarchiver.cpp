@@ -5,9 +5,9 @@
 
 #include "platform/base/Log.h"
 #include "platform/storage/ClassRegistry.h"
-#include "platform/storage/KeyedArchiver.h"
 #include "platform/storage/Coding.h"
 #include "platform/storage/Files.h"
+#include "platform/storage/KeyedArchiver.h"
 
 namespace platform {
 
@@ -32,10 +32,11 @@ std::optional<std::string> stringOf(plist_t node) {
 
 // The collection, text, bytes and date classes: plain property-list contents that any caller accepts.
 const std::set<std::string>& plainClasses() {
-    static const std::set<std::string> names{
-        "NSArray",  "NSMutableArray",  "NSDictionary", "NSMutableDictionary",
-        "NSString", "NSMutableString", "NSData",       "NSMutableData",
-        "NSDate",   "NSNumber",        "NSNull"};
+    // Never destroyed: workers may still unarchive while the process ends.
+    static const auto& names =
+        *new std::set<std::string>{"NSArray",  "NSMutableArray",  "NSDictionary", "NSMutableDictionary",
+                                   "NSString", "NSMutableString", "NSData",       "NSMutableData",
+                                   "NSDate",   "NSNumber",        "NSNull"};
     return names;
 }
 

@@ -80,7 +80,8 @@ bool RKTCertificatePinner::handleChallenge_fromURLSession_completionHandler(
 }
 
 const std::vector<platform::Data>& RKTPinnedCertificates() {
-    static const std::vector<platform::Data> certificates = [] {
+    // Never destroyed: uploads on workers may still check a certificate while the process ends.
+    static const auto& certificates = *new std::vector<platform::Data>([] {
         std::vector<platform::Data> loaded;
         std::string missing;
         for (const char* name : kPinnedCertificateNames) {
@@ -100,7 +101,7 @@ const std::vector<platform::Data>& RKTPinnedCertificates() {
             platform::logf("[ReportKit] pinned root certificates not in the bundle, left out: %s",
                            missing.c_str());
         return loaded;
-    }();
+    }());
     return certificates;
 }
 

@@ -105,7 +105,9 @@ std::optional<platform::Value> USKAttributeDictionary::serializeSuccess(const pl
 
 std::optional<platform::Value> USKAttributeDictionary::serializePriceToMicros(
     const platform::DecimalNumber& price) {
-    static const platform::DecimalNumber ceiling = *platform::DecimalNumber::maximum().dividingByPowerOf10(6);
+    // Never destroyed: the kit's queues may still check attributes while the process ends.
+    static const auto& ceiling =
+        *new platform::DecimalNumber(*platform::DecimalNumber::maximum().dividingByPowerOf10(6));
     if (price.isNaN() || price.compare(ceiling) == std::partial_ordering::greater) {
         USKSystemLog(
             "[UsageKit] Maximum value for a price attribute exceeded. Ignoring price attribute with value: "

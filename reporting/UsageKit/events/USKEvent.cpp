@@ -165,7 +165,8 @@ std::shared_ptr<USKPredefinedEvent> USKPredefinedEvent::searchEventWithQuery_cus
 // Lifecycle events.
 
 const std::map<std::string, std::string>& USKLifecycleEvent::notificationNameMap() {
-    static const std::map<std::string, std::string> map = {
+    // Never destroyed: the application's termination is an event too, told while the process ends.
+    static const auto& map = *new std::map<std::string, std::string>{
         {"NSApplicationWillTerminateNotification", "app_terminated"},
         {"NSApplicationWillResignActiveNotification", "app_became_inactive"},
         {"NSApplicationDidBecomeActiveNotification", "app_became_active"},

@@ -9,7 +9,8 @@ namespace reporting {
 
 namespace {
 const std::set<std::string>& sampledTypes() {
-    static const std::set<std::string> types = {
+    // Never destroyed: the kit's queues may still filter events while the process ends.
+    static const auto& types = *new std::set<std::string>{
         "app_launched",           "app_terminated",         "app_crashed",         "app_memory_warning",
         "app_entered_background", "app_entered_foreground", "app_became_inactive", "app_became_active"};
     return types;

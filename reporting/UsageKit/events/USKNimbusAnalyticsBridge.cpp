@@ -14,25 +14,26 @@ namespace {
 std::mutex gRegistryMutex;
 std::shared_ptr<NMBAnalyticsInterface> gRegistered;
 
-// Event type -> forwarded name, and the forwarded name's attribute -> parameter map.
+// Event type -> forwarded name, and the forwarded name's attribute -> parameter map. Never destroyed, as
+// the reserved keys below: the kit's queues may still forward events while the process ends.
 const std::map<std::string, std::string>& eventNames() {
-    static const std::map<std::string, std::string> names = {{"content_view", "select_content"},
-                                                             {"share", "share"},
-                                                             {"sign_up", "sign_up"},
-                                                             {"login", "login"},
-                                                             {"search", "search"},
-                                                             {"purchase", "ecommerce_purchase"},
-                                                             {"add_to_cart", "add_to_cart"},
-                                                             {"start_checkout", "begin_checkout"},
-                                                             {"level_start", "level_start"},
-                                                             {"level_end", "level_end"},
-                                                             {"invite", "invite"},
-                                                             {"rating", "rate_content"}};
+    static const auto& names = *new std::map<std::string, std::string>{{"content_view", "select_content"},
+                                                                       {"share", "share"},
+                                                                       {"sign_up", "sign_up"},
+                                                                       {"login", "login"},
+                                                                       {"search", "search"},
+                                                                       {"purchase", "ecommerce_purchase"},
+                                                                       {"add_to_cart", "add_to_cart"},
+                                                                       {"start_checkout", "begin_checkout"},
+                                                                       {"level_start", "level_start"},
+                                                                       {"level_end", "level_end"},
+                                                                       {"invite", "invite"},
+                                                                       {"rating", "rate_content"}};
     return names;
 }
 
 const std::map<std::string, USKNimbusAnalyticsBridge::Mapping>& parameterMaps() {
-    static const std::map<std::string, USKNimbusAnalyticsBridge::Mapping> maps = {
+    static const auto& maps = *new std::map<std::string, USKNimbusAnalyticsBridge::Mapping>{
         {"select_content",
          {{"content_type", "content_type"}, {"content_id", "item_id"}, {"content_name", "item_name"}}},
         {"share",
@@ -96,32 +97,32 @@ USKNimbusAnalyticsBridge::USKNimbusAnalyticsBridge(std::shared_ptr<NMBAnalyticsI
     : nimbusAnalytics_(std::move(analytics)) {}
 
 const std::set<std::string>& USKNimbusAnalyticsBridge::nimbusReservedKeys() {
-    static const std::set<std::string> keys = {"app_clear_data",
-                                               "app_exception",
-                                               "app_remove",
-                                               "app_upgrade",
-                                               "app_install",
-                                               "app_update",
-                                               "nimbus_campaign",
-                                               "error",
-                                               "first_open",
-                                               "first_visit",
-                                               "in_app_purchase",
-                                               "notification_dismiss",
-                                               "notification_foreground",
-                                               "notification_open",
-                                               "notification_receive",
-                                               "os_update",
-                                               "session_start",
-                                               "user_engagement",
-                                               "ad_exposure",
-                                               "adunit_exposure",
-                                               "ad_query",
-                                               "ad_activeview",
-                                               "ad_impression",
-                                               "ad_click",
-                                               "screen_view",
-                                               "nimbus_extra_parameter"};
+    static const auto& keys = *new std::set<std::string>{"app_clear_data",
+                                                         "app_exception",
+                                                         "app_remove",
+                                                         "app_upgrade",
+                                                         "app_install",
+                                                         "app_update",
+                                                         "nimbus_campaign",
+                                                         "error",
+                                                         "first_open",
+                                                         "first_visit",
+                                                         "in_app_purchase",
+                                                         "notification_dismiss",
+                                                         "notification_foreground",
+                                                         "notification_open",
+                                                         "notification_receive",
+                                                         "os_update",
+                                                         "session_start",
+                                                         "user_engagement",
+                                                         "ad_exposure",
+                                                         "adunit_exposure",
+                                                         "ad_query",
+                                                         "ad_activeview",
+                                                         "ad_impression",
+                                                         "ad_click",
+                                                         "screen_view",
+                                                         "nimbus_extra_parameter"};
     return keys;
 }
 

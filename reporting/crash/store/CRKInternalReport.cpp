@@ -86,8 +86,9 @@ bool CRKInternalReport::needsToBeSubmitted() const {
 }
 
 const std::vector<std::string>& CRKInternalReport::crashFilenames() {
-    static const std::vector<std::string> names = {"exception.crkrecord", "mach_exception.crkrecord",
-                                                   "signal.crkrecord"};
+    // Never destroyed: the kit's queues may still read reports while the process ends.
+    static const auto& names =
+        *new std::vector<std::string>{"exception.crkrecord", "mach_exception.crkrecord", "signal.crkrecord"};
     return names;
 }
 

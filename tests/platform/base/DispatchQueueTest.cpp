@@ -1,6 +1,7 @@
 #include "platform/base/DispatchQueue.h"
 
 #include <atomic>
+#include <future>
 #include <mutex>
 #include <vector>
 
@@ -80,4 +81,61 @@ TEST_F(DispatchQueueTest, BlockingItemsDoNotStarveEachOther) {
     }
     runUntilIdle();
     EXPECT_EQ(arrived, 2);
+}
+
+// The quit's end: every queue finishes what it has, then takes nothing more.
+class DispatchQueueQuitTest : public DispatchQueueTest {
+protected:
+    void TearDown() override {
+        DispatchQueue::reopenForTesting();
+        DispatchQueueTest::TearDown();
+    }
+};
+
+TEST_F(DispatchQueueQuitTest, FinishAllWorkWaitsForItemsThatWaitForTheClosedMainLoopThenTakesNoMore) {
+    // A delivery on a serial queue reports to the main thread while the application quits, then queues
+    // more work: both finish, though the main loop will not turn again.
+    auto queue = DispatchQueue::createSerial("test.quit");
+    std::promise<void> started;
+    std::atomic<bool> ranOnMain{false};
+    std::atomic<int> finished{0};
+    queue->async([&] {
+        started.set_value();
+        platform::RunLoop::main().postAndWait([&] { ranOnMain = true; });
+        DispatchQueue::global().async([&] { ++finished; });
+        ++finished;
+    });
+    started.get_future().wait();
+    platform::RunLoop::main().close();
+    EXPECT_TRUE(DispatchQueue::finishAllWork(60));
+    EXPECT_EQ(finished, 2);
+    EXPECT_EQ(DispatchQueue::workInFlight(), 0);
+    EXPECT_FALSE(ranOnMain);
+
+    // Closed: what is queued now is dropped, and a sync runs on the calling thread.
+    std::atomic<bool> ranAfter{false};
+    queue->async([&] { ranAfter = true; });
+    DispatchQueue::global().async([&] { ranAfter = true; });
+    EXPECT_EQ(DispatchQueue::workInFlight(), 0);
+    bool syncOnMain = false;
+    queue->sync([&] { syncOnMain = platform::isMainThread(); });
+    EXPECT_TRUE(syncOnMain);
+    runUntilIdle();
+    EXPECT_FALSE(ranAfter);
+}
+
+TEST_F(DispatchQueueQuitTest, FinishAllWorkAnswersFalseWhenWorkOutlastsItsTime) {
+    std::promise<void> started;
+    std::promise<void> release;
+    auto released = release.get_future().share();
+    DispatchQueue::global().async([&started, released] {
+        started.set_value();
+        released.wait();
+    });
+    started.get_future().wait();
+    EXPECT_FALSE(DispatchQueue::finishAllWork(0));
+    EXPECT_EQ(DispatchQueue::workInFlight(), 1);
+    release.set_value();
+    runUntilIdle();  // the item still ends and is counted out
+    EXPECT_EQ(DispatchQueue::workInFlight(), 0);
 }

@@ -1,6 +1,7 @@
 #include "platform/base/RunLoop.h"
 
 #include <atomic>
+#include <future>
 #include <thread>
 #include <vector>
 
@@ -127,6 +128,36 @@ TEST_F(RunLoopTest, PostAndWaitFromAWorkerRunsOnTheMainThread) {
     while (!ranOnMain) RunLoop::main().runUntil([&] { return ranOnMain; }, 1);
     worker.join();
     EXPECT_TRUE(ranOnMain);
+}
+
+TEST_F(RunLoopTest, ClosingReleasesWorkersThatWaitForTheMainThreadWithoutRunningTheirClosures) {
+    // The application has quit: a worker waiting for the main thread, or starting to wait after the
+    // close, goes on without its closure having run, also when the loop is stepped once more.
+    std::promise<void> waiting;
+    std::atomic<bool> ran{false};
+    std::atomic<int> returned{0};
+    std::thread worker([&] {
+        waiting.set_value();
+        RunLoop::main().postAndWait([&] { ran = true; });
+        ++returned;
+        RunLoop::main().postAndWait([&] { ran = true; });
+        ++returned;
+    });
+    waiting.get_future().wait();
+    RunLoop::main().close();
+    worker.join();  // hangs if the close leaves the worker waiting
+    EXPECT_EQ(returned, 2);
+    RunLoop::main().runOnce();
+    EXPECT_FALSE(ran);
+    EXPECT_TRUE(RunLoop::main().isClosed());
+
+    // Between tests the loop opens again and waits as before.
+    RunLoop::main().reset();
+    EXPECT_FALSE(RunLoop::main().isClosed());
+    std::thread again([&] { RunLoop::main().postAndWait([&] { ran = true; }); });
+    while (!ran) RunLoop::main().runUntil([&] { return ran.load(); }, 1);
+    again.join();
+    EXPECT_TRUE(ran);
 }
 
 TEST_F(RunLoopTest, RunReturnsWhenStoppedAndSleepsMeanwhile) {
