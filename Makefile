@@ -1,6 +1,6 @@
 # Kestrune: make deps | build | run | road-pictures | test | test-optimised | tsan | bench | fuzz
-# BUILD_ROOT lets several people build side by side in one checkout; CTEST_ARGS narrows a test run
-# (for example CTEST_ARGS='-R Storage').
+# BUILD_ROOT lets several people build side by side in one checkout; CTEST_ARGS on make's command line
+# narrows a test run (for example CTEST_ARGS='-R Storage').
 
 BUILD_ROOT ?= build
 JOBS       ?= $(shell nproc)
