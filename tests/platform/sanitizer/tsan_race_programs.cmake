@@ -1,22 +1,28 @@
-# Two races of our own that the thread sanitizer must report although the project's suppressions are in
-# force (tests/tsan.supp, and the list the test support library builds into every test program): our
-# code below the dynamic loader (a module's constructor) and our code on a worker thread of the packaged
-# cpp-httplib. Each suppression covers an uninstrumented library's own frames only; a suppression as
-# wide as the whole library would hide these races, and these tests would fail.
+# Races of our own that the thread sanitizer must report although the project's suppressions are in force
+# (tests/tsan.supp, and the list the test support library builds into every test program): our code below
+# the dynamic loader (a module's constructor), our code on a worker thread of the packaged cpp-httplib,
+# and our code in callbacks that cairo calls (a write function's data race, and a lock-order inversion
+# between two locks of ours, one of them taken in a destroy callback). Each suppression covers an
+# uninstrumented library's own frames only; a suppression as wide as the whole library would hide these
+# reports, and these tests would fail.
 #
 # Included by the project, this file defines the programs and their tests (the thread-sanitizer build
 # only); run as a script (cmake -P), it runs one program with the suppressions and passes only when the
-# sanitizer reported a data race in the named function of ours.
+# sanitizer reported the kind of fault named (REPORT, a data race unless said) with the named function of
+# ours in its stacks.
 if(CMAKE_SCRIPT_MODE_FILE)
     execute_process(COMMAND ${PROGRAM} ${PROGRAM_ARGS} RESULT_VARIABLE status OUTPUT_VARIABLE output
                     ERROR_VARIABLE output TIMEOUT 120)
-    string(FIND "${output}" "WARNING: ThreadSanitizer: data race" report)
+    if(NOT REPORT)
+        set(REPORT "data race")
+    endif()
+    string(FIND "${output}" "WARNING: ThreadSanitizer: ${REPORT}" report)
     string(FIND "${output}" "${RACING_FUNCTION}" racer)
     if(report EQUAL -1 OR racer EQUAL -1)
-        message(FATAL_ERROR "the thread sanitizer did not report the race in ${RACING_FUNCTION} (exit status "
-                "${status}): a suppression hides races of our own (TSAN_OPTIONS: $ENV{TSAN_OPTIONS})\n${output}")
+        message(FATAL_ERROR "the thread sanitizer did not report the ${REPORT} in ${RACING_FUNCTION} (exit status "
+                "${status}): a suppression hides faults of our own (TSAN_OPTIONS: $ENV{TSAN_OPTIONS})\n${output}")
     endif()
-    message(STATUS "reported, as it must be: the race in ${RACING_FUNCTION}")
+    message(STATUS "reported, as it must be: the ${REPORT} in ${RACING_FUNCTION}")
     return()
 endif()
 
@@ -47,4 +53,23 @@ if(KESTRUNE_SANITIZE STREQUAL "thread" AND TARGET platform_tests AND NOT TARGET 
                      -DRACING_FUNCTION=kestruneRaceCountRequest -P ${CMAKE_CURRENT_LIST_FILE})
     set_tests_properties(TsanSuppressions.ReportModuleConstructorRace TsanSuppressions.ReportHttpHandlerRace
                          PROPERTIES ENVIRONMENT "${race_options}" TIMEOUT 180 LABELS platform)
+
+    if(TARGET PkgConfig::CAIRO)
+        add_executable(cairo_write_func_race ${race_dir}/cairo_write_func_race.cpp)
+        add_executable(cairo_callback_lock_order ${race_dir}/cairo_callback_lock_order.cpp)
+        foreach(program cairo_write_func_race cairo_callback_lock_order)
+            target_link_libraries(${program} PRIVATE PkgConfig::CAIRO Threads::Threads test_support)
+            target_link_options(${program} PRIVATE -Wl,--undefined=_ZN11testsupport14LoopbackServer5startEv)
+        endforeach()
+        add_test(NAME TsanSuppressions.ReportCairoWriteFunctionRace
+                 COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:cairo_write_func_race>
+                         -DRACING_FUNCTION=kestruneRaceCountPngBytes -P ${CMAKE_CURRENT_LIST_FILE})
+        add_test(NAME TsanSuppressions.ReportCairoCallbackLockOrder
+                 COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:cairo_callback_lock_order>
+                         "-DREPORT=lock-order-inversion (potential deadlock)"
+                         -DRACING_FUNCTION=kestruneLockOrderForgetPicture -P ${CMAKE_CURRENT_LIST_FILE})
+        set_tests_properties(TsanSuppressions.ReportCairoWriteFunctionRace
+                             TsanSuppressions.ReportCairoCallbackLockOrder
+                             PROPERTIES ENVIRONMENT "${race_options}" TIMEOUT 180 LABELS platform)
+    endif()
 endif()

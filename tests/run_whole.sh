@@ -1,0 +1,41 @@
+#!/bin/sh
+# Runs one test program whole for `make test-whole`: PROGRAM DIR. It passes when the program exits 0
+# having run every test it lists. A program that ran fewer (a filter or a shard it was handed, a test
+# binary that picks its own) passes in ctest's eyes, so the two numbers are compared here.
+program=$1
+dir=$2
+name=${program##*/}
+log=$dir/$name.whole.log
+list=$dir/$name.whole.list
+
+# The tests the program holds, less the disabled ones, which GoogleTest lists but does not run: those
+# whose own name or suite name begins with DISABLED_, or has a part after a slash that does. They are
+# listed without any GoogleTest variable of the environment, which could narrow the list as it narrows
+# the run.
+unset_variables=$(env | sed -n 's/^\(\(GTEST\|TESTBRIDGE\)_[A-Za-z0-9_]*\)=.*/-u \1/p')
+# shellcheck disable=SC2086
+if ! env $unset_variables "$program" --gtest_list_tests >"$list" 2>"$log"; then
+    echo "$name: FAILED to list its tests"
+    tail -n 40 "$list" "$log"
+    exit 1
+fi
+listed=$(awk '
+    /^[^ ]/ { suite = $1; next }
+    /^  [^ ]/ { if (suite !~ /(^|\/)DISABLED_/ && $1 !~ /(^|\/)DISABLED_/) n++ }
+    END { print n + 0 }' "$list")
+
+"$program" --gtest_shuffle --gtest_brief=1 >"$log" 2>&1
+status=$?
+ran=$(sed -n 's/^\[==========\] \([0-9]*\) tests\{0,1\} from .* ran\..*/\1/p' "$log" | tail -n 1)
+if [ "$status" = 0 ] && [ "${ran:-0}" -gt 0 ] && [ "$ran" = "$listed" ]; then
+    echo "$name: passed whole ($ran tests)"
+    : >"$dir/$name.whole.passed"
+    exit 0
+fi
+if [ "$status" = 0 ] && [ -n "$ran" ]; then
+    echo "$name: FAILED run whole: $ran tests ran of the $listed it lists (log in $log)"
+else
+    echo "$name: FAILED run whole (${ran:-no} tests ran of $listed, exit status $status; seed in $log)"
+fi
+tail -n 40 "$log"
+exit 1
