@@ -26,7 +26,6 @@
 #include "platform/storage/UserDefaults.h"
 #include "tests/support/TestEnvironment.h"
 
-extern char** environ;
 
 namespace {
 
@@ -62,21 +61,6 @@ struct Run {
     int status = -1;
     std::string out, err;
 };
-
-// The test process's environment less the home, the XDG folders, the temporary folder and the debug
-// switch, with the entries given.
-std::vector<std::string> environmentWith(const std::vector<std::string>& entries) {
-    std::vector<std::string> variables;
-    for (char** entry = environ; *entry; ++entry) {
-        const std::string variable = *entry;
-        if (variable.rfind("HOME=", 0) == 0 || variable.rfind("XDG_", 0) == 0 ||
-            variable.rfind("TMPDIR=", 0) == 0 || variable.rfind("KESTRUNE_LOG_DEBUG=", 0) == 0)
-            continue;
-        variables.push_back(variable);
-    }
-    variables.insert(variables.end(), entries.begin(), entries.end());
-    return variables;
-}
 
 // Starts the program in the folder given, its standard output and error each going to a pipe. When
 // `quitOn` is given, the program gets SIGTERM once its output says so.
@@ -226,8 +210,9 @@ protected:
     }
 
     std::vector<std::string> userEnvironment(const std::string& temporary = "") const {
-        return environmentWith({"HOME=" + user_, "XDG_RUNTIME_DIR=" + user_ + "/.run",
-                                "TMPDIR=" + (temporary.empty() ? temporary_ : temporary)});
+        return testsupport::childEnvironment({"HOME=", "XDG_", "TMPDIR=", "KESTRUNE_LOG_DEBUG="},
+                                             {"HOME=" + user_, "XDG_RUNTIME_DIR=" + user_ + "/.run",
+                                              "TMPDIR=" + (temporary.empty() ? temporary_ : temporary)});
     }
 
     void expectTheHomeUntouched() const {

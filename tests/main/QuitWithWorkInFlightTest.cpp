@@ -20,7 +20,6 @@
 #include "platform/storage/StandardFolders.h"
 #include "tests/support/TestEnvironment.h"
 
-extern char** environ;
 
 namespace {
 
@@ -65,22 +64,13 @@ Launch launch(const std::string& home, const QuitPlan& plan) {
     }
     int pipeFds[2];
     if (pipe2(pipeFds, O_CLOEXEC) != 0) return run;
-    std::vector<std::string> variables;
-    for (char** entry = environ; *entry; ++entry) {
-        const std::string variable = *entry;
-        if (variable.rfind("HOME=", 0) == 0 || variable.rfind("XDG_", 0) == 0 ||
-            variable.rfind("TMPDIR=", 0) == 0 || variable.rfind("KESTRUNE_LOG_DEBUG=", 0) == 0)
-            continue;
-        variables.push_back(variable);
-    }
     // The radio's coming on is the moment to quit at below, a line of the log at its usual level. The
     // debugging detail is on too: a run that fails shows all it said.
-    variables.push_back("KESTRUNE_LOG_DEBUG=1");
-    variables.push_back("HOME=" + home);
-    variables.push_back("XDG_CONFIG_HOME=" + home + "/.config");
-    variables.push_back("XDG_DATA_HOME=" + home + "/.local/share");
-    variables.push_back("XDG_STATE_HOME=" + home + "/.local/state");
-    variables.push_back("XDG_CACHE_HOME=" + home + "/.cache");
+    auto variables = testsupport::childEnvironment(
+        {"HOME=", "XDG_", "TMPDIR=", "KESTRUNE_LOG_DEBUG="},
+        {"KESTRUNE_LOG_DEBUG=1", "HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
+         "XDG_DATA_HOME=" + home + "/.local/share", "XDG_STATE_HOME=" + home + "/.local/state",
+         "XDG_CACHE_HOME=" + home + "/.cache"});
     if (!run.temporary.empty()) variables.push_back("TMPDIR=" + run.temporary);
     std::vector<char*> environment;
     for (auto& variable : variables) environment.push_back(variable.data());

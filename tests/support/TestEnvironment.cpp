@@ -96,4 +96,17 @@ bool LogCapture::contains(const std::string& part) const {
     return false;
 }
 
+std::vector<std::string> childEnvironment(const std::vector<std::string>& leftOut,
+                                          const std::vector<std::string>& added) {
+    std::vector<std::string> variables;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string variable = *entry;
+        bool kept = true;
+        for (const auto& prefix : leftOut) kept = kept && variable.rfind(prefix, 0) != 0;
+        if (kept) variables.push_back(variable);
+    }
+    variables.insert(variables.end(), added.begin(), added.end());
+    return variables;
+}
+
 }  // namespace testsupport

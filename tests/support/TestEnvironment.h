@@ -39,6 +39,11 @@ private:
     State* state_;
 };
 
+// The environment for a program a test launches: this process's, less every variable that starts with
+// one of `leftOut` (for example "HOME=", "XDG_"), then `added`.
+std::vector<std::string> childEnvironment(const std::vector<std::string>& leftOut,
+                                          const std::vector<std::string>& added);
+
 // Cleanups between tests that later layers register (shared instances, caches). Each runs in SetUp
 // of the next test.
 void addResetHook(void (*hook)());
