@@ -2,18 +2,12 @@
 // folder, and the user's home, as a normal launch left it with a paired phone and photos added, does not
 // change by a byte. When no home of their own can be made they stop at once, saying why in one line.
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -24,8 +18,8 @@
 #include "platform/storage/Files.h"
 #include "platform/storage/ThrowawayHome.h"
 #include "platform/storage/UserDefaults.h"
+#include "tests/support/ProgramRun.h"
 #include "tests/support/TestEnvironment.h"
-
 
 namespace {
 
@@ -54,88 +48,6 @@ TEST_F(ThrowawayFolderTest, IsPrivateAndNewEachTimeOrSaysWhyNot) {
 }
 
 #ifdef KESTRUNE_PROGRAM_PATH
-
-constexpr double kRunLimitSeconds = 120;  // real time for one run; only a hung run comes near it
-
-struct Run {
-    int status = -1;
-    std::string out, err;
-};
-
-// Starts the program in the folder given, its standard output and error each going to a pipe. When
-// `quitOn` is given, the program gets SIGTERM once its output says so.
-Run runProgram(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-               const std::string& folder, const std::string& quitOn = "") {
-    Run run;
-    int out[2], err[2];
-    if (pipe2(out, O_CLOEXEC) != 0) return run;
-    if (pipe2(err, O_CLOEXEC) != 0) {
-        close(out[0]);
-        close(out[1]);
-        return run;
-    }
-    std::vector<std::string> variables = environment;
-    std::vector<char*> envp, argv;
-    for (auto& variable : variables) envp.push_back(variable.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> words = arguments;
-    for (auto& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-    pid_t pid = -1;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    close(err[1]);
-    if (spawned != 0) {
-        close(out[0]);
-        close(err[0]);
-        return run;
-    }
-    // Both streams read as they come, waiting on the pipes, never sleeping.
-    int fds[2] = {out[0], err[0]};
-    std::string* texts[2] = {&run.out, &run.err};
-    bool signalled = false;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(kRunLimitSeconds);
-    while (fds[0] >= 0 || fds[1] >= 0) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
-                .count();
-        if (left <= 0) break;
-        pollfd polled[2] = {{fds[0], POLLIN, 0}, {fds[1], POLLIN, 0}};
-        if (poll(polled, 2, static_cast<int>(left)) < 0) break;
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i] < 0 || !polled[i].revents) continue;
-            char buffer[4096];
-            const ssize_t got = read(fds[i], buffer, sizeof buffer);
-            if (got <= 0) {
-                close(fds[i]);
-                fds[i] = -1;
-                continue;
-            }
-            texts[i]->append(buffer, static_cast<size_t>(got));
-        }
-        if (!quitOn.empty() && !signalled &&
-            (run.out.find(quitOn) != std::string::npos || run.err.find(quitOn) != std::string::npos)) {
-            kill(pid, SIGTERM);
-            signalled = true;
-        }
-    }
-    for (int fd : fds) {
-        if (fd < 0) continue;
-        kill(pid, SIGKILL);  // hung: fails below
-        close(fd);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
 
 // Everything under the folder: each entry's kind and mode, a file's whole content, a link's target.
 std::map<std::string, std::string> contentsOf(const std::string& folder) {
@@ -185,7 +97,8 @@ protected:
         work_ = home() + "/work";
         for (const auto& folder : {user_, temporary_, work_})
             ASSERT_TRUE(platform::Files::createDirectories(folder));
-        const auto launched = runProgram({KESTRUNE_PROGRAM_PATH}, userEnvironment(), work_, "BLE turned on!");
+        const auto launched =
+            testsupport::runProgram({KESTRUNE_PROGRAM_PATH}, userEnvironment(), work_, "BLE turned on!");
         ASSERT_EQ(launched.status, 0) << launched.err;
 
         // What the application would have added since: the phone it paired and the photos it took.
@@ -225,8 +138,8 @@ protected:
 
 // The scenario with the fewest steps: about 7 s in real time.
 TEST_F(HomeOfItsOwnTest, AScenarioAndThePicturesLeaveTheUsersHomeAsItWas) {
-    const auto scenario =
-        runProgram({KESTRUNE_PROGRAM_PATH, "--scenario", "wrong-password"}, userEnvironment(), work_);
+    const auto scenario = testsupport::runProgram({KESTRUNE_PROGRAM_PATH, "--scenario", "wrong-password"},
+                                                  userEnvironment(), work_);
     EXPECT_EQ(scenario.status, 0) << scenario.out << scenario.err;
     EXPECT_NE(scenario.out.find("end    as expected"), std::string::npos) << scenario.out;
     expectTheHomeUntouched();
@@ -244,7 +157,7 @@ TEST_F(HomeOfItsOwnTest, AScenarioAndThePicturesLeaveTheUsersHomeAsItWas) {
     platform::Files::remove(scenarioHome);
 
     // The pictures, into a folder named relative to where the program runs: their home goes with them.
-    const auto pictures = runProgram(
+    const auto pictures = testsupport::runProgram(
         {KESTRUNE_PROGRAM_PATH, "--snapshot", "pictures", "settings-devices-connected", "photo-window"},
         userEnvironment(), work_);
     EXPECT_EQ(pictures.status, 0) << pictures.err;
@@ -264,7 +177,7 @@ TEST_F(HomeOfItsOwnTest, WithoutAHomeOfTheirOwnNeitherStarts) {
              {std::vector<std::string>{KESTRUNE_PROGRAM_PATH, "--scenario", "wrong-password"},
               std::vector<std::string>{KESTRUNE_PROGRAM_PATH, "--snapshot", "pictures",
                                        "settings-advanced"}}) {
-            const auto run = runProgram(command, userEnvironment(unusable), work_);
+            const auto run = testsupport::runProgram(command, userEnvironment(unusable), work_);
             EXPECT_EQ(run.status, 1);
             EXPECT_EQ(run.out, "");
             // One line, saying where the home could not be made.

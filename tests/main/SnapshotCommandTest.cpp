@@ -3,9 +3,6 @@
 
 #include "main/SnapshotCommand.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
@@ -23,11 +20,10 @@
 #include "platform/storage/Files.h"
 #include "platform/system/ProcessInfo.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/ProgramRun.h"
 #include "tests/support/TestEnvironment.h"
 #include "windows/wizard/ConfigureViewController.h"
 #include "windows/wizard/InitalWizzardController.h"
-
-extern char** environ;
 
 namespace {
 
@@ -41,44 +37,12 @@ TEST_F(SnapshotCommandTest, TheClosingLineCountsTheScenesDrawnAndThoseThatWereNo
 }
 
 #ifdef KESTRUNE_PROGRAM_PATH
-struct Run {
-    int status = -1;
-    std::string out, err;
-};
-
-// Runs the program with the extra environment entries, answering its exit status and both streams.
-Run runProgram(const std::vector<std::string>& arguments, const std::vector<std::string>& extraEnvironment,
-               const std::string& folder) {
-    std::vector<char*> argv;
-    for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    std::vector<std::string> environment;
-    for (char** entry = environ; *entry; ++entry)
-        if (std::string(*entry).rfind("KESTRUNE_LOG_DEBUG=", 0) != 0) environment.emplace_back(*entry);
-    environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
-    std::vector<char*> envp;
-    for (auto& entry : environment) envp.push_back(entry.data());
-    envp.push_back(nullptr);
-    const std::string out = folder + "/out.txt", err = folder + "/err.txt";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    Run run;
-    if (spawned != 0) return run;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    auto read = [](const std::string& path) {
-        auto data = platform::Files::read(path);
-        return data ? data->toString() : std::string();
-    };
-    run.out = read(out);
-    run.err = read(err);
-    return run;
+// Runs the program in the folder with this environment less the debug switch, and the entries given.
+testsupport::ProgramRun runProgram(const std::vector<std::string>& arguments,
+                                   const std::vector<std::string>& extraEnvironment,
+                                   const std::string& folder) {
+    return testsupport::runProgram(
+        arguments, testsupport::childEnvironment({"KESTRUNE_LOG_DEBUG="}, extraEnvironment), folder);
 }
 
 // The error stream less the leak checker's count of the suppressions it used, which a sanitized build of
