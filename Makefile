@@ -104,12 +104,15 @@ run: build
 
 # The README's pictures of the default road (docs/road): the panel and the settings window at its key
 # steps, each entry NAME:PICTURES:WORDS, the step found by its words (_ for a space) in the index the run
-# writes. A picture the same as an earlier one is not repeated (back at the desk the panel is as when
+# writes. Before pairing, the settings window is pictured once "Add a new iPhone" has opened the pairing
+# wizard (the welcome page with the button is the scene settings-devices-welcome). A picture the same as
+# an earlier one is not repeated (back at the desk the panel is as when
 # paired, the settings window the same from pairing on). The road's phone gives a steady signal wherever
 # it lies, and the locked panel is pictured once it has lain still away from the desk for some seconds:
 # the pictures come out the same on every run. The scenario plays in real time, about a minute, in a home
 # of its own made in the build folder (not in /tmp, where it would stay) and removed once it has played.
-ROAD_STEPS := 1-before-pairing:panel,settings:play_music \
+ROAD_STEPS := 1-before-pairing:panel:play_music \
+              1-before-pairing:settings:the_pairing_wizard_opens \
               2-asks-to-pair:settings:asks_to_pair \
               3-paired:panel,settings:click_Kestrune's_icon \
               4-locked:panel:sits_down_at_your_Mac
