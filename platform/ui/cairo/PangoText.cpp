@@ -1,9 +1,13 @@
+#include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <functional>
+#include <map>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -56,12 +60,225 @@ PangoLanguage* pangoLanguageFor(const std::string& tag) {
     return pango_language_from_string(lower.c_str());
 }
 
+// Whether letters of the script are written right to left.
+bool isRightToLeft(GUnicodeScript script) {
+    switch (script) {
+        case G_UNICODE_SCRIPT_ARABIC:
+        case G_UNICODE_SCRIPT_HEBREW:
+        case G_UNICODE_SCRIPT_SYRIAC:
+        case G_UNICODE_SCRIPT_THAANA:
+        case G_UNICODE_SCRIPT_NKO:
+        case G_UNICODE_SCRIPT_SAMARITAN:
+        case G_UNICODE_SCRIPT_MANDAIC:
+        case G_UNICODE_SCRIPT_ADLAM:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// A pattern for the family in the language, with nothing else, ready to match. Fontconfig adds the
+// process locale's languages after the one asked for, and under a Korean locale that puts the Korean
+// face first for Latin letters, Han characters and full-width signs alike: those languages are struck
+// from the pattern again.
+FcPattern* patternFor(const std::string& family, const std::string& language) {
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>(language.c_str()));
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcPatternDel(pattern, FC_LANG);
+    FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>(language.c_str()));
+    FcDefaultSubstitute(pattern);
+    return pattern;
+}
+
+std::string familyOf(FcPattern* font) {
+    FcChar8* family = nullptr;
+    return FcPatternGetString(font, FC_FAMILY, 0, &family) == FcResultMatch ? reinterpret_cast<char*>(family)
+                                                                            : std::string();
+}
+
+// The installed family a family asked for by name stands for: itself when installed, else the one
+// fontconfig puts in its place for Latin text, whatever the locale.
+std::string installedFamily(const std::string& family) {
+    static std::mutex mutex;
+    static std::map<std::string, std::string> known;
+    std::lock_guard lock(mutex);
+    if (auto found = known.find(family); found != known.end()) return found->second;
+    FcPattern* pattern = patternFor(family, "en");
+    FcResult result = FcResultNoMatch;
+    FcPattern* font = FcFontMatch(nullptr, pattern, &result);
+    std::string installed = font ? familyOf(font) : std::string();
+    if (font) FcPatternDestroy(font);
+    FcPatternDestroy(pattern);
+    return known[family] = installed.empty() ? family : installed;
+}
+
+// The face fontconfig gives `letters` in `language` alone. Empty when no face has all the letters.
+std::string faceOf(const std::string& language, const std::u32string& letters) {
+    FcPattern* pattern = patternFor("sans-serif", language);
+    FcResult result = FcResultNoMatch;
+    FcFontSet* sorted = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
+    std::string face;
+    for (int i = 0; sorted && i < sorted->nfont && face.empty(); ++i) {
+        FcCharSet* charset = nullptr;
+        if (FcPatternGetCharSet(sorted->fonts[i], FC_CHARSET, 0, &charset) != FcResultMatch) continue;
+        const bool hasAll = std::all_of(letters.begin(), letters.end(),
+                                        [charset](char32_t c) { return FcCharSetHasChar(charset, c); });
+        if (hasAll) face = familyOf(sorted->fonts[i]);
+    }
+    if (sorted) FcFontSetDestroy(sorted);
+    FcPatternDestroy(pattern);
+    return face;
+}
+
+// What the interface's language asks of every layout, worked out once for each language.
+struct LanguageTraits {
+    PangoLanguage* language = nullptr;
+    // Written right to left: a paragraph holding a right-to-left letter is laid out right to left from
+    // its start, even when its first word is a Latin name.
+    bool rightToLeft = false;
+    // Letters of the language's own script, other than Latin (from Pango's sample sentence for it), and
+    // the face they take in this language.
+    std::u32string letters;
+    std::string face;
+};
+
+const LanguageTraits& traitsOf(const std::string& tag) {
+    static std::mutex mutex;
+    static std::map<std::string, LanguageTraits> known;
+    std::lock_guard lock(mutex);
+    auto found = known.find(tag);
+    if (found != known.end()) return found->second;
+    LanguageTraits traits;
+    traits.language = pangoLanguageFor(tag);
+    if (traits.language) {
+        const char* sample = pango_language_get_sample_string(traits.language);
+        int count = 0;
+        const PangoScript* scripts = pango_language_get_scripts(traits.language, &count);
+        for (const char* at = sample; *at; at = g_utf8_next_char(at)) {
+            const gunichar c = g_utf8_get_char(at);
+            const GUnicodeScript script = g_unichar_get_script(c);
+            const bool ofLanguage = std::any_of(scripts, scripts + count, [script](PangoScript s) {
+                return static_cast<int>(s) == static_cast<int>(script);
+            });
+            if (script == G_UNICODE_SCRIPT_LATIN || !ofLanguage) continue;
+            traits.rightToLeft = traits.rightToLeft || isRightToLeft(script);
+            if (traits.letters.find(c) == std::u32string::npos) traits.letters.push_back(c);
+        }
+        if (!traits.letters.empty())
+            traits.face = faceOf(pango_language_to_string(traits.language), traits.letters);
+    }
+    return known.emplace(tag, std::move(traits)).first->second;
+}
+
+// Whether a light face (lighter than regular) is drawn for every letter of the language: DejaVu's light
+// face has no Chinese, Japanese, Korean or Arabic, and the letters would fall to a regular face while
+// the Latin words around them stay thin.
+bool lightFaceHasLetters(PangoContext* context, const PangoFontDescription* description,
+                         const LanguageTraits& traits) {
+    static std::mutex mutex;
+    static std::map<std::string, bool> known;
+    PangoFontDescription* unsized = pango_font_description_copy(description);
+    pango_font_description_unset_fields(unsized, PANGO_FONT_MASK_SIZE);
+    char* named = pango_font_description_to_string(unsized);
+    const std::string key = std::string(named) + "|" + pango_language_to_string(traits.language);
+    g_free(named);
+    pango_font_description_free(unsized);
+    {
+        std::lock_guard lock(mutex);
+        if (auto found = known.find(key); found != known.end()) return found->second;
+    }
+    bool light = true;
+    PangoFontset* fontset = pango_font_map_load_fontset(pango_context_get_font_map(context), context,
+                                                        description, traits.language);
+    for (size_t i = 0; fontset && light && i < traits.letters.size(); ++i) {
+        PangoFont* font = pango_fontset_get_font(fontset, traits.letters[i]);
+        if (!font) continue;
+        PangoFontDescription* face = pango_font_describe(font);
+        light = pango_font_description_get_weight(face) < PANGO_WEIGHT_NORMAL;
+        pango_font_description_free(face);
+        g_object_unref(font);
+    }
+    if (fontset) g_object_unref(fontset);
+    std::lock_guard lock(mutex);
+    known[key] = light;
+    return light;
+}
+
+// Where a paragraph's lines stand in their frame. Pango reads left and right from the paragraph's
+// direction only when it finds that direction itself: a layout given its direction takes them as
+// they are. A right-to-left paragraph keeps the side it had when its own first letter set it, so an
+// Arabic label stands in its frame where it always did, whichever word it starts with.
+PangoAlignment alignmentOf(TextAlignment alignment, bool rightToLeft) {
+    switch (alignment) {
+        case TextAlignment::Center:
+            return PANGO_ALIGN_CENTER;
+        case TextAlignment::Right:
+            return rightToLeft ? PANGO_ALIGN_LEFT : PANGO_ALIGN_RIGHT;
+        default:
+            return rightToLeft ? PANGO_ALIGN_RIGHT : PANGO_ALIGN_LEFT;
+    }
+}
+
+bool isHangul(gunichar c) {
+    return g_unichar_get_script(c) == G_UNICODE_SCRIPT_HANGUL;
+}
+
+// Korean is written with spaces and broken at them, but line breaking by the Unicode rules breaks
+// between any two Hangul syllables. Each word holding Hangul is kept whole, unless it alone is wider
+// than the line: there the rules' breaks stay. `layout` holds the text unwrapped with `list`.
+void keepKoreanWordsWhole(PangoLayout* layout, PangoAttrList* list, const std::string& text, double width) {
+    const int limit = static_cast<int>(width * PANGO_SCALE);
+    for (size_t start = 0; start < text.size();) {
+        const char* at = text.c_str() + start;
+        if (g_unichar_isspace(g_utf8_get_char(at))) {
+            start = static_cast<size_t>(g_utf8_next_char(at) - text.c_str());
+            continue;
+        }
+        size_t end = start;
+        bool korean = false;
+        while (end < text.size() && !g_unichar_isspace(g_utf8_get_char(text.c_str() + end))) {
+            korean = korean || isHangul(g_utf8_get_char(text.c_str() + end));
+            end = static_cast<size_t>(g_utf8_next_char(text.c_str() + end) - text.c_str());
+        }
+        if (korean && end - start > 1) {
+            PangoRectangle first, last;
+            pango_layout_index_to_pos(layout, static_cast<int>(start), &first);
+            if (end < text.size()) {
+                pango_layout_index_to_pos(layout, static_cast<int>(end), &last);
+            } else {
+                pango_layout_get_size(layout, &last.x, nullptr);
+            }
+            if (std::abs(last.x - first.x) <= limit) {
+                PangoAttribute* keep = pango_attr_allow_breaks_new(FALSE);
+                keep->start_index = static_cast<guint>(start);
+                keep->end_index = static_cast<guint>(end);
+                pango_attr_list_insert(list, keep);
+            }
+        }
+        start = end;
+    }
+}
+
 // A layout of the text: per-run font and colour, wrapping at `width` (0: none), the first run's
 // paragraph alignment and truncation. Runs the filter leaves out keep their place but leave no ink.
+// The interface's language chooses the faces of characters several languages share, the direction of
+// right-to-left paragraphs and one weight for the light style.
 PangoLayout* makeLayout(PangoContext* context, const AttributedString& text, double width, double alpha,
                         const RunFilter& inked = {}) {
+    const LanguageTraits& traits = traitsOf(TextLanguage::current());
+    const std::string& string = text.string();
+    bool rightToLeft = false;
+    if (traits.rightToLeft)
+        for (const char* at = string.c_str(); *at && !rightToLeft; at = g_utf8_next_char(at))
+            rightToLeft = isRightToLeft(g_unichar_get_script(g_utf8_get_char(at)));
+    // A text without a right-to-left letter has no order to lose; laid out right to left it would only
+    // move its closing signs to the front ("(2" of "iPhone (2)").
+    if (rightToLeft) pango_context_set_base_dir(context, PANGO_DIRECTION_RTL);
     PangoLayout* layout = pango_layout_new(context);
-    pango_layout_set_text(layout, text.string().c_str(), static_cast<int>(text.string().size()));
+    if (rightToLeft) pango_layout_set_auto_dir(layout, FALSE);
+    pango_layout_set_text(layout, string.c_str(), static_cast<int>(string.size()));
     PangoAttrList* list = pango_attr_list_new();
     guint offset = 0;
     const auto runs = text.runs();
@@ -70,6 +287,23 @@ PangoLayout* makeLayout(PangoContext* context, const AttributedString& text, dou
         const Font font = run.attributes.effectiveFont();
         PangoFontDescription* description = pango_font_description_from_string(font.fontName().c_str());
         pango_font_description_set_absolute_size(description, font.pointSize() * PANGO_SCALE);
+        // The face of the interface's language comes right after the run's own, ahead of whatever
+        // fontconfig would add for the process's locale: Han characters and full-width signs take it
+        // whatever the locale, even after a Latin word ("iPhone："), where Pango asks for Latin faces.
+        // Naming the faces is what holds under every locale; the process's environment (FC_LANG) is
+        // read once, by whoever first starts fontconfig, and setting it races every thread that reads
+        // the environment.
+        // The run's family is named as the installed one it stands for, so that the face added after it
+        // comes after that one and not ahead of a family fontconfig would put in its place.
+        const char* asked = pango_font_description_get_family(description);
+        std::string families = installedFamily(asked && *asked ? asked : Font::kSystemFontName);
+        if (!traits.face.empty()) families += "," + traits.face;
+        pango_font_description_set_family(description, families.c_str());
+        // A light style whose face lacks the language's letters is drawn regular throughout, Latin
+        // words included, rather than thin words among regular ones.
+        if (pango_font_description_get_weight(description) < PANGO_WEIGHT_NORMAL && !traits.letters.empty() &&
+            !lightFaceHasLetters(context, description, traits))
+            pango_font_description_set_weight(description, PANGO_WEIGHT_NORMAL);
         PangoAttribute* fontAttribute = pango_attr_font_desc_new(description);
         pango_font_description_free(description);
         const Color color = run.attributes.effectiveColor();
@@ -94,31 +328,28 @@ PangoLayout* makeLayout(PangoContext* context, const AttributedString& text, dou
     }
     // Characters several languages share take the faces of the interface's language, whatever the
     // process's locale says.
-    if (PangoLanguage* language = pangoLanguageFor(TextLanguage::current()))
-        pango_attr_list_insert(list, pango_attr_language_new(language));
+    if (traits.language) pango_attr_list_insert(list, pango_attr_language_new(traits.language));
     pango_layout_set_attributes(layout, list);
-    pango_attr_list_unref(list);
     if (width > 0) {
+        bool hangul = false;
+        for (const char* at = string.c_str(); *at && !hangul; at = g_utf8_next_char(at))
+            hangul = isHangul(g_utf8_get_char(at));
+        if (hangul) {
+            PangoAttrList* kept = pango_attr_list_copy(list);
+            keepKoreanWordsWhole(layout, kept, string, width);
+            pango_layout_set_attributes(layout, kept);
+            pango_attr_list_unref(kept);
+        }
         pango_layout_set_width(layout, static_cast<int>(width * PANGO_SCALE));
         pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
     }
+    pango_attr_list_unref(list);
     if (!runs.empty()) {
         const ParagraphStyle style = runs.front().attributes.effectiveParagraphStyle();
         // A truncating text keeps each paragraph to one line, with "…" where the rest is left out.
         if (width > 0) pango_layout_set_ellipsize(layout, ellipsisFor(style.lineBreakMode));
-        switch (style.alignment) {
-            case TextAlignment::Center:
-                pango_layout_set_alignment(layout, PANGO_ALIGN_CENTER);
-                break;
-            case TextAlignment::Right:
-                pango_layout_set_alignment(layout, PANGO_ALIGN_RIGHT);
-                break;
-            case TextAlignment::Justified:
-                pango_layout_set_justify(layout, TRUE);
-                break;
-            default:
-                break;
-        }
+        if (style.alignment == TextAlignment::Justified) pango_layout_set_justify(layout, TRUE);
+        pango_layout_set_alignment(layout, alignmentOf(style.alignment, rightToLeft));
         if (style.lineSpacing > 0)
             pango_layout_set_spacing(layout, static_cast<int>(style.lineSpacing * PANGO_SCALE));
     }
@@ -159,6 +390,10 @@ void tellDrawn(cairo_t* cr, PangoLayout* layout, const AttributedString& text) {
         PangoRectangle lineInk;
         pango_layout_iter_get_line_extents(line, &lineInk, nullptr);
         drawn.lines.push_back(deviceBox(cr, lineInk));
+        const PangoLayoutLine* laid = pango_layout_iter_get_line_readonly(line);
+        drawn.lineTexts.push_back(laid ? std::string(pango_layout_get_text(layout) + laid->start_index,
+                                                     static_cast<size_t>(laid->length))
+                                       : std::string());
     } while (pango_layout_iter_next_line(line));
     pango_layout_iter_free(line);
     PangoLayoutIter* run = pango_layout_get_iter(layout);
@@ -168,6 +403,12 @@ void tellDrawn(cairo_t* cr, PangoLayout* layout, const AttributedString& text) {
         PangoFontDescription* face = pango_font_describe(glyphs->item->analysis.font);
         const char* family = pango_font_description_get_family(face);
         drawn.families.emplace_back(family ? family : "");
+        PangoRectangle runInk;
+        pango_layout_iter_get_run_extents(run, &runInk, nullptr);
+        drawn.runs.push_back({std::string(pango_layout_get_text(layout) + glyphs->item->offset,
+                                          static_cast<size_t>(glyphs->item->length)),
+                              family ? family : "", static_cast<int>(pango_font_description_get_weight(face)),
+                              deviceBox(cr, runInk)});
         pango_font_description_free(face);
     } while (pango_layout_iter_next_run(run));
     pango_layout_iter_free(run);
