@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include "link/transport/BluetoothLE.h"
-#include "menubar/cells/CollapseCell.h"
 #include "menubar/lists/ConnectedDevicesVM.h"
 #include "tests/menubar/PagesFixture.h"
 #include "uikit/views/CustomColor.h"
@@ -154,36 +153,6 @@ TEST_F(DevicesMenuManagerTest, ALowBatteryNotChargingIsWarnedInTheColourOfItsLev
     EXPECT_EQ(rowsOf(page->createViewModel()), head + connectedTail());
     setBattery(20, false);
     EXPECT_EQ(rowsOf(page->createViewModel()), head + connectedTail());
-}
-
-// The list takes its cells back on a reload and hands them out again in another order: the battery
-// warning opened by "Show more" lands in the cell of the green distance row above it.
-TEST_F(DevicesMenuManagerTest, TheLowBatteryWarningOpenedKeepsItsGreyAboveTheGreenDistanceRow) {
-    settledPhone(true);
-    setBattery(15, false);
-    auto page = shownPage<DevicesMenuManager>();
-    auto list = page->listViewModelController()->listView;
-    auto cellOf = [&](uint64_t row) {
-        return std::dynamic_pointer_cast<kestrune::CollapseCell>(list->visibleCellForRow(row));
-    };
-    auto background = [](const kestrune::CollapseCell& cell) {
-        auto layer = cell.customBackgroundView->layer();
-        return layer ? layer->backgroundColor() : std::nullopt;
-    };
-    auto battery = cellOf(1);
-    ASSERT_TRUE(battery && cellOf(0));
-    ASSERT_EQ(battery->titleLabel->stringValue(), "low_battery 15%");
-    EXPECT_EQ(background(*battery), kestrune::customLightGray());
-
-    battery->button2->performClick();
-    settle();
-    ASSERT_TRUE(page->batteryExpanded());
-    auto opened = cellOf(1);
-    ASSERT_TRUE(opened && cellOf(0));
-    ASSERT_EQ(opened->titleLabel->stringValue(), "low_battery 15%");
-    EXPECT_EQ(opened->button2->title(), "show_less");
-    EXPECT_EQ(background(*opened), kestrune::customLightGray());
-    EXPECT_EQ(background(*cellOf(0)), kestrune::kestruneGreen());
 }
 
 TEST_F(DevicesMenuManagerTest, ANotConnectedPhoneOffersRescanOrShowsTheScan) {

@@ -58,19 +58,5 @@ TEST_F(CollapseCellReuseTest, AStyleThreeRowInACellThatShowedAColouredRowHasTheL
     }
 }
 
-TEST_F(CollapseCellReuseTest, AColouredRowInACellThatShowedAGreyOneStillTakesItsColour) {
-    auto cell = cellFromList();
-    ASSERT_TRUE(cell);
-    cell->updateCellForCellViewModel(row(3));
-    ASSERT_EQ(background(*cell->customBackgroundView), customLightGray());
-    list_->enqueueCell(cell);
-    auto reused = cellFromList();
-    ASSERT_EQ(reused, cell);
-    reused->updateCellForCellViewModel(row(2, "Turn Bluetooth on"));
-    EXPECT_EQ(background(*reused->customBackgroundView), redErrorBackgroundColor());
-    EXPECT_EQ(reused->button1->title(), "Turn Bluetooth on");
-    EXPECT_FALSE(reused->button1->isHidden());
-}
-
 }  // namespace
 }  // namespace kestrune
