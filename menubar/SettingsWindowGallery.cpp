@@ -228,13 +228,15 @@ ui::Scene settingsWindow(Row shownRow, const Page& also = nullptr,
 }
 
 // The scene with the warning at the top of its page opened, as "Show more" opens it: the row grows to
-// its full height and shows its sentence and its action.
-ui::Scene withWarningOpened(ui::Scene scene) {
+// its full height and shows its sentence and its action. With `which`, the first warning it accepts.
+ui::Scene withWarningOpened(ui::Scene scene,
+                            const std::function<bool(const CollapseCell&)>& which = nullptr) {
     std::vector<std::shared_ptr<ui::View>> views{scene.window->contentView()};
     while (!views.empty()) {
         auto view = views.back();
         views.pop_back();
-        if (auto warning = std::dynamic_pointer_cast<CollapseCell>(view); warning && warning->button2) {
+        if (auto warning = std::dynamic_pointer_cast<CollapseCell>(view);
+            warning && warning->button2 && (!which || which(*warning))) {
             warning->button2->performClick();
             break;
         }
@@ -267,6 +269,19 @@ ui::Scene devicesConnected() {
     settings->iOSSettings()->setBatteryPercent(platform::Number(15));
     settings->iOSSettings()->setIOSCharging(platform::Number(false));
     return settingsWindow(kDevices);
+}
+
+// The low-battery warning under the green distance row, opened: the list reloads and hands the two rows
+// each other's cells, and the warning keeps the layout's grey.
+ui::Scene devicesBatteryWarningOpened() {
+    resetWorld();
+    auto settings = pairPhone(true);
+    settings->iOSSettings()->setBatteryPercent(platform::Number(15));
+    settings->iOSSettings()->setIOSCharging(platform::Number(false));
+    const std::string lowBattery = localizable("low_battery");
+    return withWarningOpened(settingsWindow(kDevices), [lowBattery](const CollapseCell& warning) {
+        return warning.titleLabel && warning.titleLabel->stringValue().rfind(lowBattery, 0) == 0;
+    });
 }
 
 ui::Scene devicesFirstConnection() {
@@ -419,6 +434,7 @@ void registerSettingsWindowGallery(std::function<void()> installMac,
     }
     ui::SceneRegistry::add("settings-devices-welcome", devicesWelcome);
     ui::SceneRegistry::add("settings-devices-connected", devicesConnected);
+    ui::SceneRegistry::add("settings-devices-battery-warning-opened", devicesBatteryWarningOpened);
     ui::SceneRegistry::add("settings-devices-first-connection", devicesFirstConnection);
     ui::SceneRegistry::add("settings-devices-searching", devicesSearching);
     ui::SceneRegistry::add("settings-devices-resized", devicesResized);

@@ -61,6 +61,23 @@ void CollapseCell::updateCellForCellViewModel(const std::shared_ptr<ListCellView
     if (closeButton) closeButton->setHidden(!viewModel->tertiaryActionHandler());
 }
 
+void CollapseCell::awakeFromNib() {
+    KestruneListViewCell::awakeFromNib();
+    if (customBackgroundView && customBackgroundView->layer())
+        layoutBackgroundColor_ = customBackgroundView->layer()->backgroundColor();
+    if (button1) layoutActionTitle_ = button1->title();
+}
+
+void CollapseCell::prepareForReuse() {
+    KestruneListViewCell::prepareForReuse();
+    // Only the known styles colour the background; any other keeps what is there, which must be the
+    // layout's colour and not the last row's.
+    if (customBackgroundView && layoutBackgroundColor_)
+        setBackgouroundColor(*customBackgroundView, *layoutBackgroundColor_);
+    // The action's title is set only for rows that have one.
+    if (button1) button1->setTitle(layoutActionTitle_);
+}
+
 void CollapseCell::toggleCollapseExpand(ui::Control&) {
     auto vm = viewModel();
     if (!vm) return;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "menubar/SettingsArtwork.h"
 #include "platform/ui/RecordingContext.h"
 #include "platform/ui/SceneRegistry.h"
@@ -37,7 +39,7 @@ TEST_F(SettingsWindowGalleryTest, EverySceneIsTheWholeWindow) {
     auto screen = redToppedScreen();
     kestrune::registerSettingsWindowGallery([&] { ++installs; }, [screen] { return screen; });
     const auto names = ui::SceneRegistry::names();
-    EXPECT_EQ(names.size(), 24u);
+    EXPECT_EQ(names.size(), 25u);
     const std::string dir = home() + "/settings";
     const auto scenes = renderEveryScene(dir);
     EXPECT_EQ(installs, 1);
@@ -78,6 +80,20 @@ TEST_F(SettingsWindowGalleryTest, EverySceneIsTheWholeWindow) {
         EXPECT_TRUE(inWarning(height - 3)) << scene;
         EXPECT_FALSE(inWarning(height + 3)) << scene;
     }
+
+    // The battery warning opened under the green distance row is drawn in the layout's grey over its
+    // whole 85 points, though the reload gave it the cell the green row had.
+    auto opened = ui::Image::initWithContentsOfFile(dir + "/settings-devices-battery-warning-opened.png");
+    ASSERT_TRUE(opened);
+    const ui::Bitmap& battery = *opened->bitmap();
+    auto colourAt = [&](double y) { return battery.rgbaAt(int(900 * 2), int(y * 2)); };
+    auto green = [](ui::Bitmap::RGBA p) { return p.g > 180 && p.r < 60 && p.b < 130; };
+    auto grey = [](ui::Bitmap::RGBA p) {
+        return std::abs(p.r - 0x4C) < 8 && std::abs(p.g - 0x4C) < 8 && std::abs(p.b - 0x4C) < 8;
+    };
+    EXPECT_TRUE(green(colourAt(20)));
+    for (double y : {48.0, 90.0, 127.0}) EXPECT_TRUE(grey(colourAt(y))) << y;
+    EXPECT_FALSE(grey(colourAt(45 + 85 + 3)));
 }
 
 TEST_F(SettingsWindowGalleryTest, EveryPictureTheRowsNameIsDrawn) {
