@@ -22,6 +22,19 @@ Answer answer(const std::vector<std::string>& arguments) {
     return {status, out.str(), err.str()};
 }
 
+// The text with each run of spaces and line breaks made one space, as a reader takes it.
+std::string squeezed(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        const bool space = c == ' ' || c == '\n';
+        if (!space)
+            out += c;
+        else if (!out.empty() && out.back() != ' ')
+            out += ' ';
+    }
+    return out;
+}
+
 TEST(CommandLineOptionsTest, HelpPrintsTheUsageWithEveryOptionAndScenario) {
     for (const char* help : {"--help", "-h"}) {
         auto a = answer({"-clean-run", help});
@@ -142,6 +155,17 @@ TEST(CommandLineOptionsTest, AScenarioRunsCleanAndACleanRunSaysSoFirst) {
     // Only the scenario, in a home of its own, may promise to leave the user's settings alone.
     EXPECT_NE(notices[1].find("not touched"), std::string::npos);
     EXPECT_EQ(kestrune::startupNotices(clean)[0].find("not touched"), std::string::npos);
+    // And the help's word on a clean run by itself is the notice's: its launch records go into the
+    // user's own settings.
+    const std::string help = kestrune::usageText();
+    const size_t from = help.find("  -clean-run "), to = help.find("  --scenario NAME", from);
+    ASSERT_NE(to, std::string::npos) << help;
+    const std::string entry = squeezed(help.substr(from, to - from));
+    const std::string records =
+        "the launch records, the phone looked for first and the crash kit's files stay in your own settings";
+    EXPECT_EQ(entry.find("yours stay"), std::string::npos) << entry;
+    EXPECT_NE(entry.find(records), std::string::npos) << entry;
+    EXPECT_NE(kestrune::startupNotices(clean)[0].find(records), std::string::npos);
 }
 
 }  // namespace
