@@ -364,44 +364,4 @@ TEST_F(ScenarioRunnerTest, AScenarioThatWaitsInVainOrEndsOtherwiseSaysSo) {
         << timeline;
 }
 
-// A signal cuts the scenario short: what it heard so far, then the stop as its end, told once; a runner
-// that never started or has ended says nothing more.
-TEST_F(ScenarioRunnerTest, AScenarioCutShortEndsWithTheStopOnce) {
-    Scenario slow;
-    slow.name = "slow";
-    slow.summary = "waits a long time";
-    slow.expected = "nothing";
-    slow.steps.push_back(kestrune::ScenarioStep{0, "you", "sit and wait", nullptr, nullptr, "", 30});
-    slow.steps.push_back(kestrune::ScenarioStep{60, "you", "stand up", nullptr, nullptr, "", 30});
-    launch();
-    std::ostringstream timeline;
-    int ends = 0;
-    {
-        ScenarioRunner idle(slow, world, timeline);
-        idle.onFinished = [&] { ++ends; };
-        idle.stop("stopped by SIGINT before it was over");
-        EXPECT_FALSE(idle.finished());
-    }
-    EXPECT_EQ(timeline.str(), "");
-    EXPECT_EQ(ends, 0);
-
-    ScenarioRunner runner(slow, world, timeline);
-    runner.onFinished = [&] { ++ends; };
-    runner.start();
-    advance(5);
-    runner.stop("stopped by SIGINT before it was over");
-    runner.stop("stopped by SIGTERM before it was over");
-    advance(120);
-    EXPECT_EQ(ends, 1);
-    EXPECT_TRUE(runner.finished());
-    EXPECT_FALSE(runner.succeeded());
-    const auto lines = runner.lines();
-    ASSERT_FALSE(lines.empty());
-    EXPECT_NE(lines.back().find("end    stopped by SIGINT before it was over"), std::string::npos)
-        << timeline.str();
-    EXPECT_TRUE(inOrder(timeline.str(), {"you    sit and wait", "end    stopped by SIGINT"}))
-        << timeline.str();
-    EXPECT_FALSE(has(timeline.str(), "stand up")) << timeline.str();
-}
-
 }  // namespace
