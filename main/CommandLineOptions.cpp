@@ -119,9 +119,10 @@ std::string usageText() {
         "back. Without options it starts the menu-bar application; on this system the phone, the radio and\n"
         "the Mac's session are simulated (see README.md).\n"
         "\n"
-        "  -clean-run          run with settings and data of its own, emptied at start (the defaults suite\n"
-        "                      \"CleanRun\" and a \"Test\" folder in each data folder); yours stay as they "
-        "are\n"
+        "  -clean-run          keep the devices' settings and the data apart, emptied at start (the\n"
+        "                      defaults suite \"CleanRun\" and a \"Test\" folder in each data folder); the\n"
+        "                      launch records, the phone looked for first and the crash kit's files stay\n"
+        "                      in your own settings and folders\n"
         "  --scenario NAME     play a scripted world in real time and print its timeline: what the phone\n"
         "                      did, what the Mac decided and did; always a clean run. The scenarios:\n";
     for (const auto& scenario : allScenarios()) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "main/CommandLineOptions.h"
+#include "main/StopSignals.h"
 #include "platform/storage/ThrowawayHome.h"
 
 namespace kestrune {
@@ -10,10 +11,15 @@ namespace kestrune {
 std::optional<int> enterHomeOfItsOwn(const CommandLineOptions& options, std::ostream& err) {
     const bool scenario = options.mode == CommandLineOptions::Mode::Scenario;
     if (!scenario && options.mode != CommandLineOptions::Mode::Snapshot) return std::nullopt;
+    // From before the home exists to the end, a stop by signal leaves by the way that removes or names
+    // it: a scenario's application quits on it, the pictures stop between two scenes.
+    StopSignals::block();
     std::string problem;
     if (platform::ThrowawayHome::enter(
-            scenario ? "kestrune-scenario-" + options.scenario : "kestrune-snapshot", &problem))
+            scenario ? "kestrune-scenario-" + options.scenario : "kestrune-snapshot", &problem)) {
+        if (!scenario) StopSignals::keepAsRequest();
         return std::nullopt;
+    }
     // Going on in the user's own home is what this home is there to prevent.
     err << "kestrune: no home of "
         << (scenario ? "its own for the scenario: " : "their own for the pictures: ") << problem

@@ -14,6 +14,7 @@
 #include "main/ScenarioWorld.h"
 #include "main/Scenarios.h"
 #include "main/SimulatedMacNames.h"
+#include "main/StopSignals.h"
 #include "platform/base/Clock.h"
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
@@ -127,27 +128,45 @@ void ScenarioCommand::start() {
     if (!scenario || !world_) return;
     runner_ = std::make_unique<ScenarioRunner>(*scenario, world_, std::cout);
     if (snapshots_) snapshots_->follow(*runner_);
-    runner_->onFinished = [path = logPath_, logged = log_ != nullptr, pictures = snapshots_.get()] {
-        if (pictures && pictures->failures() == 0)
-            std::cout << "\nThe panel and the settings window at each of the " << pictures->stepsPictured()
-                      << " steps: " << pictures->folder() << " (" << ScenarioSnapshots::kIndexName
-                      << " names them)" << std::endl;
-        else if (pictures)
-            std::cout << "\n"
-                      << pictures->failures() << " of the " << pictures->stepsPictured()
-                      << " steps could not be pictured in " << pictures->folder() << "; the log says why"
-                      << std::endl;
-        if (logged) std::cout << "\nThe application's log of this run: " << path << std::endl;
-        if (const std::string home = platform::ThrowawayHome::current(); !home.empty())
-            std::cout << (logged ? "" : "\n")
-                      << "Its settings, data and photos, in a home of its own (yours are not touched; remove "
-                         "it when done): "
-                      << home << std::endl;
-        // Quit as the application always does, from the main run loop.
-        platform::RunLoop::main().post([] { platform::Application::shared().terminate(); });
+    runner_->onFinished = [this] {
+        printClosingLines();
+        // Quit as the application always does, from the main run loop, unless it has quit already.
+        if (!stopped_) platform::RunLoop::main().post([] { platform::Application::shared().terminate(); });
     };
     auto* runner = runner_.get();
     platform::RunLoop::main().post([runner] { runner->start(); });
+}
+
+void ScenarioCommand::printClosingLines() {
+    if (closed_) return;
+    closed_ = true;
+    const bool logged = log_ != nullptr;
+    if (auto* pictures = snapshots_.get(); pictures && pictures->failures() == 0)
+        std::cout << "\nThe panel and the settings window at each of the " << pictures->stepsPictured()
+                  << " steps: " << pictures->folder() << " (" << ScenarioSnapshots::kIndexName
+                  << " names them)" << std::endl;
+    else if (pictures)
+        std::cout << "\n"
+                  << pictures->failures() << " of the " << pictures->stepsPictured()
+                  << " steps could not be pictured in " << pictures->folder() << "; the log says why"
+                  << std::endl;
+    if (logged) std::cout << "\nThe application's log of this run: " << logPath_ << std::endl;
+    if (const std::string home = platform::ThrowawayHome::current(); !home.empty())
+        std::cout << (logged ? "" : "\n")
+                  << "Its settings, data and photos, in a home of its own (yours are not touched; remove "
+                     "it when done): "
+                  << home << std::endl;
+}
+
+int ScenarioCommand::finish(int signal) {
+    if (signal == 0 || (runner_ && runner_->finished())) return exitStatus();
+    // Cut short: the application has quit and its run loop turns no more. The timeline says so and ends
+    // as it always does, naming the log and the home that stay.
+    stopped_ = true;
+    if (runner_)
+        runner_->stop(std::string("stopped by ") + StopSignals::name(signal) + " before it was over");
+    printClosingLines();
+    return StopSignals::exitStatus(signal);
 }
 
 int ScenarioCommand::exitStatus() const {

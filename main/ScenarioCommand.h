@@ -42,6 +42,10 @@ public:
     void start();
     // 0 when the scenario ended as it expects and every picture asked for was written, 1 otherwise.
     int exitStatus() const;
+    // Once the application has run, stopped by `signal` (0: by nothing but its own end): the exit status.
+    // A scenario that a signal cut short still prints the end of its timeline and its closing lines, and
+    // exits with the signal's status.
+    int finish(int signal);
     const std::string& logPath() const { return logPath_; }
 
     // Where a scenario's log goes: the application's state folder, in the scenario's home of its own.
@@ -49,6 +53,8 @@ public:
 
 private:
     ScenarioCommand(std::string scenario, std::string logPath, std::FILE* log, std::string snapshots);
+    // Where the pictures, the log and the home are: once, when the timeline has ended.
+    void printClosingLines();
 
     std::string scenario_;
     std::string snapshotsFolder_;
@@ -57,6 +63,7 @@ private:
     std::shared_ptr<ScenarioWorld> world_;
     std::unique_ptr<ScenarioRunner> runner_;
     std::unique_ptr<ScenarioSnapshots> snapshots_;
+    bool stopped_ = false, closed_ = false;
 };
 
 }  // namespace kestrune

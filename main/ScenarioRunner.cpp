@@ -154,6 +154,10 @@ void ScenarioRunner::start() {
     tick();
 }
 
+void ScenarioRunner::stop(const std::string& why) {
+    if (ticker_) finish(false, why);
+}
+
 void ScenarioRunner::readSession() {
     auto keys = world_->session().keyLog();
     for (; keysSeen_ < keys.size(); ++keysSeen_) {

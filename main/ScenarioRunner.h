@@ -36,6 +36,9 @@ public:
 
     // On the main thread: prints the heading and runs the first step.
     void start();
+    // A scenario cut short: what was heard so far, then `why` as the verdict (onFinished is called).
+    // Nothing when it never started or is over.
+    void stop(const std::string& why);
     bool finished() const { return finished_; }
     bool succeeded() const { return finished_ && succeeded_; }
     const ScenarioFacts& facts() const { return facts_; }

@@ -18,6 +18,7 @@
 #include "main/DrawingModule.h"
 #include "main/InterfaceKitHelpers.h"
 #include "main/SimulatedMacNames.h"
+#include "main/StopSignals.h"
 #include "menubar/MenuBarGallery.h"
 #include "menubar/SettingsWindowGallery.h"
 #include "platform/base/Clock.h"
@@ -194,11 +195,22 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     setGalleryLanguage(options.language);
     useGalleryLanguage();
     registerSnapshotScenes();
-    const auto& names = options.scenes;
-    const size_t scenes = names.empty() ? platform::ui::SceneRegistry::names().size() : names.size();
-    const int failures = platform::ui::SceneRegistry::renderAll(argv[2], names);
+    const auto names = options.scenes.empty() ? platform::ui::SceneRegistry::names() : options.scenes;
+    // One scene at a time: a stop by signal is taken between two scenes, and the process then ends as it
+    // always does, which removes its home.
+    size_t tried = 0;
+    int failures = 0;
+    for (; tried < names.size() && !StopSignals::received(); ++tried)
+        failures += platform::ui::SceneRegistry::renderAll(argv[2], {names[tried]});
     PicturesLog::finish(failures);
-    std::printf("%s\n", snapshotSummary(scenes, static_cast<size_t>(failures), argv[2]).c_str());
+    const std::string summary = snapshotSummary(tried, static_cast<size_t>(failures), argv[2]);
+    if (tried < names.size()) {
+        const int signal = StopSignals::received();
+        std::printf("%s; stopped by %s before the other %zu\n", summary.c_str(), StopSignals::name(signal),
+                    names.size() - tried);
+        return StopSignals::exitStatus(signal);
+    }
+    std::printf("%s\n", summary.c_str());
     return failures == 0 ? 0 : 1;
 }
 

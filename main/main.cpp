@@ -115,7 +115,7 @@ int main(int argc, char** argv) {
     std::vector<char*> argumentPointers;
     for (const auto& argument : arguments) argumentPointers.push_back(const_cast<char*>(argument.c_str()));
     int status = application.run(static_cast<int>(argumentPointers.size()), argumentPointers.data());
-    if (scenario) status = scenario->exitStatus();
+    if (scenario) status = scenario->finish(platform::Application::terminationSignal());
     // The hot keys go while everything they may call still exists.
     kestrune::DDHotKeyCenter::shutdownShared();
     kestrune::DataManager::shared().saveApplicationData();

@@ -49,6 +49,7 @@ void Application::installTerminationSignalHandlers() {
             for (;;) {
                 int signal = 0;
                 if (sigwait(&set, &signal) != 0) continue;
+                terminationSignal_.store(signal);
                 logf("Received signal %d: quitting", signal);
                 RunLoop::main().post([] { Application::shared().terminate(); });
             }
@@ -122,6 +123,7 @@ void Application::resetForTesting() {
     attentionRequest_ = 0;
     activations_ = 0;
     terminated_ = false;
+    terminationSignal_ = 0;
     reportException_ = &Application::defaultReportException;
 }
 

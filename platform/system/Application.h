@@ -47,6 +47,9 @@ public:
     bool isTerminated() const { return terminated_; }
     // SIGINT and SIGTERM become a terminate request on the main run loop.
     void installTerminationSignalHandlers();
+    // The last of those signals received, 0 when none: a run that must end otherwise when stopped by one
+    // (a scenario's exit status) asks once the application has terminated.
+    static int terminationSignal() { return terminationSignal_.load(); }
 
     // A click on the Dock icon while running.
     void reopen(bool hasVisibleWindows);
@@ -82,6 +85,8 @@ private:
     int nextAttentionRequest_ = 1;
     int activations_ = 0;
     std::atomic<bool> terminated_{false};
+    // Kept apart from the object: the waiting thread may still take a signal while the process exits.
+    static inline std::atomic<int> terminationSignal_{0};
     std::atomic<ReportExceptionImplementation> reportException_{&Application::defaultReportException};
 };
 

@@ -142,6 +142,15 @@ TEST(CommandLineOptionsTest, AScenarioRunsCleanAndACleanRunSaysSoFirst) {
     // Only the scenario, in a home of its own, may promise to leave the user's settings alone.
     EXPECT_NE(notices[1].find("not touched"), std::string::npos);
     EXPECT_EQ(kestrune::startupNotices(clean)[0].find("not touched"), std::string::npos);
+    // And the help's word on a clean run by itself is the notice's: its launch records go into the
+    // user's own settings.
+    const std::string help = kestrune::usageText();
+    const std::string entry =
+        help.substr(help.find("  -clean-run "), help.find("  --scenario NAME") - help.find("  -clean-run "));
+    EXPECT_EQ(entry.find("yours stay"), std::string::npos) << entry;
+    for (const char* part :
+         {"launch records", "phone looked for first", "crash kit's files", "in your own settings"})
+        EXPECT_NE(entry.find(part), std::string::npos) << part << "\n" << entry;
 }
 
 }  // namespace

@@ -2,12 +2,14 @@
 // folder, and the user's home, as a normal launch left it with a paired phone and photos added, does not
 // change by a byte. When no home of their own can be made they stop at once, saying why in one line.
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -164,6 +166,52 @@ TEST_F(HomeOfItsOwnTest, AScenarioAndThePicturesLeaveTheUsersHomeAsItWas) {
     EXPECT_EQ(pictures.out, "2 scenes drawn in pictures\n");
     EXPECT_TRUE(platform::Files::isRegularFile(work_ + "/pictures/settings-devices-connected.png"));
     EXPECT_TRUE(platform::Files::isRegularFile(work_ + "/pictures/photo-window.png"));
+    EXPECT_EQ(platform::Files::listDirectory(temporary_), std::vector<std::string>{});
+    expectTheHomeUntouched();
+}
+
+// Stopped by a signal part of the way, a scenario still ends its timeline and names the home it keeps, and
+// the pictures still remove theirs; both exit as the shell expects of a program the signal stopped.
+TEST_F(HomeOfItsOwnTest, StoppedByASignalTheyEndAsTheyShouldAndLeaveTheUsersHomeAsItWas) {
+    // Once the timeline's heading is out, the scenario is playing.
+    const auto scenario = testsupport::runProgram({KESTRUNE_PROGRAM_PATH, "--scenario", "wrong-password"},
+                                                  userEnvironment(), work_, "   time  who    what\n", SIGINT);
+    EXPECT_EQ(scenario.status, 128 + SIGINT) << scenario.out << scenario.err;
+    const auto kept = platform::Files::listDirectory(temporary_);
+    ASSERT_EQ(kept.size(), 1u);
+    const std::string scenarioHome = temporary_ + "/" + kept[0];
+    const std::string log = scenarioHome + "/.local/state/Kestrune/scenario-wrong-password.log";
+    const size_t end = scenario.out.find("end    stopped by SIGINT before it was over\n");
+    EXPECT_NE(end, std::string::npos) << scenario.out;
+    // Its only end.
+    EXPECT_EQ(scenario.out.find("  end    ", end + 1), std::string::npos) << scenario.out;
+    EXPECT_EQ(scenario.out.rfind("  end    ", end), end - 2) << scenario.out;
+    // The closing lines come after it, the home's last.
+    EXPECT_NE(scenario.out.find("The application's log of this run: " + log + "\n", end), std::string::npos)
+        << scenario.out;
+    const std::string lastLine = ": " + scenarioHome + "\n";
+    EXPECT_EQ(scenario.out.rfind(lastLine), scenario.out.size() - lastLine.size()) << scenario.out;
+    EXPECT_TRUE(platform::Files::isRegularFile(log));
+    platform::Files::remove(scenarioHome);
+
+    // The pictures stop after a scene or two of all of them: the debug switch has each written file said
+    // as it comes.
+    auto environment = userEnvironment();
+    environment.push_back("KESTRUNE_LOG_DEBUG=1");
+    const auto pictures = testsupport::runProgram({KESTRUNE_PROGRAM_PATH, "--snapshot", "pictures"},
+                                                  environment, work_, "Snapshot: pictures/", SIGTERM);
+    EXPECT_EQ(pictures.status, 128 + SIGTERM) << pictures.out << pictures.err;
+    // "N scenes drawn in pictures; stopped by SIGTERM before the other M", N the pictures written.
+    size_t drawn = 0, left = 0;
+    char unit[16] = "";
+    ASSERT_EQ(std::sscanf(pictures.out.c_str(),
+                          "%zu %15s drawn in pictures; stopped by SIGTERM before the other %zu\n", &drawn,
+                          unit, &left),
+              3)
+        << pictures.out;
+    EXPECT_GE(drawn, 1u);
+    EXPECT_GT(left, 0u);
+    EXPECT_EQ(platform::Files::listDirectory(work_ + "/pictures").size(), drawn);
     EXPECT_EQ(platform::Files::listDirectory(temporary_), std::vector<std::string>{});
     expectTheHomeUntouched();
 }

@@ -18,8 +18,8 @@
 #include "main/ScenarioCommand.h"
 #include "platform/storage/Files.h"
 #include "platform/storage/StandardFolders.h"
+#include "tests/support/ProgramRun.h"
 #include "tests/support/TestEnvironment.h"
-
 
 namespace {
 
@@ -87,8 +87,12 @@ Launch launch(const std::string& home, const QuitPlan& plan) {
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
-    if (posix_spawn(&run.pid, program.c_str(), &actions, nullptr, arguments.data(), environment.data()) != 0)
+    posix_spawnattr_t attributes;
+    testsupport::defaultSignalsForChild(attributes);
+    if (posix_spawn(&run.pid, program.c_str(), &actions, &attributes, arguments.data(), environment.data()) !=
+        0)
         run.pid = -1;
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     close(pipeFds[1]);
     run.output = pipeFds[0];
@@ -192,6 +196,20 @@ void quitAll(std::vector<Launch>& runs, const QuitPlan& plan) {
 
 class QuitWithWorkInFlightTest : public testsupport::KestruneTest {
 protected:
+    // A scenario cut short by the signal says so as its timeline's end and still names the home it keeps,
+    // its log in it, in its closing lines.
+    static void expectTheScenarioEndedAfterTheSignal(const Launch& run, int signal) {
+        const std::string stopped = std::string("end    stopped by ") +
+                                    (signal == SIGINT ? "SIGINT" : "SIGTERM") + " before it was over\n";
+        const size_t end = run.log.find(stopped);
+        EXPECT_NE(end, std::string::npos) << stopped;
+        const auto homes = platform::Files::listDirectory(run.temporary);
+        ASSERT_EQ(homes.size(), 1u);
+        const std::string home = run.temporary + "/" + homes[0];
+        EXPECT_NE(run.log.find("The application's log of this run: " + home + "/", end), std::string::npos);
+        EXPECT_NE(run.log.find(": " + home + "\n", end), std::string::npos);
+    }
+
     // Quits `quits` runs, `atOnce` at a time, each by the plan; every run must end by itself with the
     // expected status and the quit's last line, and with no sanitizer report.
     void quitRuns(const QuitPlan& plan, int quits, int atOnce, int expectedStatus) {
@@ -216,6 +234,7 @@ protected:
                 EXPECT_EQ(log.find("work still running"), std::string::npos);
                 for (const char* fault : {"runtime error", "AddressSanitizer", "LeakSanitizer"})
                     EXPECT_EQ(run.log.find(fault), std::string::npos) << fault;
+                if (!plan.scenario.empty()) expectTheScenarioEndedAfterTheSignal(run, plan.signal);
                 if (HasFailure()) return;  // one run's output is enough to read
             }
         }
@@ -230,9 +249,16 @@ TEST_F(QuitWithWorkInFlightTest, FiftyQuitsEndCleanly) {
 TEST_F(QuitWithWorkInFlightTest, QuitsWhileThePhoneConnectsEndCleanly) {
     // The phone's notifications are being switched on: its answer, the Mac's first handshake message
     // and the rest of the connection run on the Bluetooth queue while the quit goes on. A scenario cut
-    // short ends with status 1.
+    // short ends with the status of a program the signal stopped.
     quitRuns({{"--scenario", "wifi"}, "STATE: Peripheral subscribing for notifications", SIGINT, "wifi"},
-             kPhoneQuits, 6, 1);
+             kPhoneQuits, 6, 128 + SIGINT);
+}
+
+TEST_F(QuitWithWorkInFlightTest, AScenarioStoppedWhileItIsBeingSetUpEndsAsOneCutShort) {
+    // Its first log line comes before the application runs, while the features and the world are made:
+    // the signal waits for the application to take it rather than end the process there.
+    quitRuns({{"--scenario", "wifi"}, "a scripted phone and the simulated Mac session", SIGTERM, "wifi"}, 12,
+             6, 128 + SIGTERM);
 }
 
 #endif

@@ -15,8 +15,20 @@ namespace {
 constexpr double kRunLimitSeconds = 120;  // real time for one run; only a hung run comes near it
 }  // namespace
 
+void defaultSignalsForChild(posix_spawnattr_t& attributes) {
+    posix_spawnattr_init(&attributes);
+    sigset_t none, stops;
+    sigemptyset(&none);
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGINT);
+    sigaddset(&stops, SIGTERM);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &stops);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+}
+
 ProgramRun runProgram(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-                      const std::string& folder, const std::string& quitOn) {
+                      const std::string& folder, const std::string& quitOn, int signal) {
     ProgramRun run;
     int out[2], err[2];
     if (pipe2(out, O_CLOEXEC) != 0) return run;
@@ -38,8 +50,11 @@ ProgramRun runProgram(const std::vector<std::string>& arguments, const std::vect
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_adddup2(&actions, err[1], 2);
     posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    posix_spawnattr_t attributes;
+    defaultSignalsForChild(attributes);
     pid_t pid = -1;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    const int spawned = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), envp.data());
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     close(out[1]);
     close(err[1]);
@@ -73,7 +88,7 @@ ProgramRun runProgram(const std::vector<std::string>& arguments, const std::vect
         }
         if (!quitOn.empty() && !signalled &&
             (run.out.find(quitOn) != std::string::npos || run.err.find(quitOn) != std::string::npos)) {
-            kill(pid, SIGTERM);
+            kill(pid, signal);
             signalled = true;
         }
     }

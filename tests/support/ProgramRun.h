@@ -2,6 +2,9 @@
 
 // A program a test launches and waits for: the application itself, mostly.
 
+#include <signal.h>
+#include <spawn.h>
+
 #include <string>
 #include <vector>
 
@@ -14,9 +17,12 @@ struct ProgramRun {
 
 // Starts the program (arguments[0]) in `folder` with exactly `environment`, reads its standard output
 // and error as they come (waiting on the pipes, never sleeping) and waits for it to end. When `quitOn`
-// is given, the program gets SIGTERM once either stream says so; one still running after two minutes of
-// real time is killed.
+// is given, the program gets `signal` once either stream says so; one still running after two minutes of
+// real time is killed. It starts with every signal unblocked and SIGINT and SIGTERM at their default
+// action, whatever the test's own process had (a shell runs a background job with SIGINT ignored).
 ProgramRun runProgram(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-                      const std::string& folder, const std::string& quitOn = "");
+                      const std::string& folder, const std::string& quitOn = "", int signal = SIGTERM);
+// The attributes of such a start, for posix_spawn; posix_spawnattr_destroy when done.
+void defaultSignalsForChild(posix_spawnattr_t& attributes);
 
 }  // namespace testsupport
