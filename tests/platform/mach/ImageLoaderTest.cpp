@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 using platform::mach::ImageLoader;
@@ -133,6 +134,32 @@ TEST_F(ImageLoaderTest, ALibraryLoadedByAnotherLibraryIsToldAddedAndThenRemoved)
     ImageLoader::unregisterCallbacks(onAdded, onRemoved);
     EXPECT_EQ(dlclose(outer), 0);
     EXPECT_EQ(eventsFor(gEvents, KESTRUNE_LOADER_OUTER).size(), 1u);
+}
+
+// Loads and unloads on two threads at once: each image's events alternate, one add for each load
+// and one removal for each unload, and none is lost or told twice.
+TEST_F(ImageLoaderTest, LoadsOnSeveralThreadsAreEachToldOnceInOrder) {
+    ASSERT_TRUE(ImageLoader::registerCallbacks(onAdded, onRemoved));
+    gEvents.clear();
+    constexpr int kRounds = 20;
+    const auto cycle = [](const char* path) {
+        for (int i = 0; i < kRounds; i++) {
+            void* handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+            if (handle) dlclose(handle);
+        }
+    };
+    std::thread inner(cycle, KESTRUNE_LOADER_INNER);
+    std::thread outer(cycle, KESTRUNE_LOADER_OUTER);
+    inner.join();
+    outer.join();
+    for (const char* path : {KESTRUNE_LOADER_INNER, KESTRUNE_LOADER_OUTER}) {
+        const auto events = eventsFor(gEvents, path);
+        ASSERT_EQ(events.size(), size_t(2 * kRounds)) << path;
+        for (size_t i = 0; i < events.size(); i++) {
+            EXPECT_EQ(events[i].added, i % 2 == 0) << path << " event " << i;
+            EXPECT_EQ(events[i].header, events[i - i % 2].header) << path << " event " << i;
+        }
+    }
 }
 
 // A failed load maps nothing and tells nothing; its error stays for the caller to read.
