@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/base/Log.h"
+#include "platform/mach/ImageLoader.h"
 #include "platform/ui/Renderer.h"
 #include "platform/ui/TextMeasurer.h"
 
@@ -41,7 +42,9 @@ const Backend* loadModule(const std::string& path) {
     auto known = modules.find(path);
     if (known != modules.end()) return known->second ? &*known->second : nullptr;
     std::optional<Backend>& result = modules[path];
-    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Through the platform's loader, which tells the crash kit of the module and of every library it
+    // brings in: every window is drawn through them.
+    void* module = platform::mach::ImageLoader::load(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     using Entry = void (*)(std::shared_ptr<Renderer>*, std::shared_ptr<TextMeasurer>*);
     auto entry = module ? reinterpret_cast<Entry>(dlsym(module, "kestruneDrawingBackend")) : nullptr;
     if (!entry) {

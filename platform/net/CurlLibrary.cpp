@@ -12,6 +12,7 @@
 #include <cstdarg>
 
 #include "platform/base/Log.h"
+#include "platform/mach/ImageLoader.h"
 
 // curl.h wraps these in macros that check the number of arguments; the definitions below need the names.
 #undef curl_easy_setopt
@@ -22,7 +23,8 @@ namespace {
 
 void* curlLibrary() {
     static void* const library = [] {
-        void* handle = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+        // Through the platform's loader, so that the crash kit knows libcurl and what it brings in.
+        void* handle = platform::mach::ImageLoader::load("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
         if (!handle) {
             const char* why = dlerror();
             platform::logf("Network: libcurl could not be loaded (%s); no request can be made",

@@ -309,6 +309,8 @@ bool CRKContextRecordMetadata(const char* rootPath) {
 
 void CRKContextResetForTesting() {
     CRKContext& context = CRKSharedContext();
+    if (context.readonly && context.readonly->hooks.stopBinaryImagesForTesting)
+        context.readonly->hooks.stopBinaryImagesForTesting();
     if (context.writable && context.writable->logDescriptor >= 0) {
         close(context.writable->logDescriptor);
         context.writable->logDescriptor = -1;

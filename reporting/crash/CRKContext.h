@@ -129,6 +129,9 @@ struct CRKContextHooks {
     void (*startUserLogging)(CRKReadOnlyContext* readOnly, CRKWritableContext* writable,
                              const CRKContextInitData* data) = nullptr;
     void (*startBinaryImages)(const char* path, CRKWritableContext* writable) = nullptr;
+    // Tests: undoes startBinaryImages before the writable context goes, so that no later image event
+    // of the process writes into it.
+    void (*stopBinaryImagesForTesting)() = nullptr;
     bool (*installSignalHandlers)(CRKReadOnlyContext* readOnly) = nullptr;
     // Run on the thread that calls CRKContextInitialize (alternate stacks belong to one thread), before
     // the start-up group, and only when handlers will be installed.

@@ -13,6 +13,7 @@ CRKContextHooks CRKCaptureHooks() {
     CRKContextHooks hooks;
     hooks.startUserLogging = CRKUserLoggingInit;
     hooks.startBinaryImages = CRKBinaryImageInit;
+    hooks.stopBinaryImagesForTesting = CRKBinaryImageResetForTesting;
     hooks.installThreadSignalStack = [](CRKReadOnlyContext* readonly) {
         CRKSignalInstallThreadStack(readonly);
     };

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/base/DispatchQueue.h"
+#include "platform/mach/ImageLoader.h"
 #include "platform/storage/Files.h"
 #include "platform/storage/PropertyList.h"
 #include "reporting/crash/CRKSDKLog.h"
@@ -37,11 +38,9 @@ struct Tracker {
     std::atomic<CRKWritableContext*> writable{nullptr};
     std::string path;
     std::shared_ptr<platform::DispatchQueue> queue;
-    // Serialises scans (and so the order of events); never taken at crash time.
+    // Guards the tracked list and the start; never taken at crash time. Never held while calling into
+    // the loader: the loader calls back into the table while it holds its own list.
     std::recursive_mutex scanMutex;
-    bool scanned = false;
-    unsigned long long adds = 0;
-    unsigned long long subs = 0;
     std::vector<TrackedImage> tracked;
 };
 
@@ -166,25 +165,6 @@ std::vector<ListedImage> listImages(unsigned long long* adds, unsigned long long
     return std::move(collect.images);
 }
 
-bool loaderCountersMoved() {
-    struct Counters {
-        unsigned long long adds = 0;
-        unsigned long long subs = 0;
-    } counters;
-    dl_iterate_phdr(
-        [](dl_phdr_info* info, size_t size, void* data) -> int {
-            auto* c = static_cast<Counters*>(data);
-            if (size >= offsetof(dl_phdr_info, dlpi_subs) + sizeof(info->dlpi_subs)) {
-                c->adds = info->dlpi_adds;
-                c->subs = info->dlpi_subs;
-            }
-            return 1;  // the counters are the same in every entry
-        },
-        &counters);
-    const Tracker& t = tracker();
-    return !t.scanned || counters.adds != t.adds || counters.subs != t.subs;
-}
-
 // The log is written through the handle's buffer and flushed at the end of every record: each record
 // reaches the file whole, in one write, as soon as it is complete, so a crash or a kill between two
 // events leaves only whole lines behind (and the start-up burst costs one write per image, not one per
@@ -278,40 +258,29 @@ CRKBinaryImageDetails detailsFor(uintptr_t header, intptr_t slide) {
     return details;
 }
 
-void rescan(bool force) {
+// The loader's callbacks. The added one runs while the loader holds its list, so the image's headers
+// can be read; the removed one comes after the image is gone, so its event carries what was known.
+void loaderAddedImage(const platform::mach::LoadedImage& loaded) {
     Tracker& t = tracker();
     std::lock_guard<std::recursive_mutex> lock(t.scanMutex);
     if (!t.writable.load()) return;
-    if (!force && !loaderCountersMoved()) return;
-    unsigned long long adds = 0;
-    unsigned long long subs = 0;
-    const std::vector<ListedImage> listed = listImages(&adds, &subs);
-    t.adds = adds;
-    t.subs = subs;
-    t.scanned = true;
+    TrackedImage image{loaded.header, loaded.path ? loaded.path : "",
+                       detailsFor(loaded.header, loaded.slide)};
+    t.tracked.push_back(image);
+    imageChanged(true, image.path, image.details);
+}
 
-    // Removals first: a library unloaded and another loaded at its address come out in that order.
-    for (size_t i = 0; i < t.tracked.size();) {
-        const TrackedImage& image = t.tracked[i];
-        bool present = false;
-        for (const ListedImage& l : listed)
-            present = present || (l.header == image.header && l.path == image.path);
-        if (present) {
-            i++;
-            continue;
-        }
-        // The image is gone already: its memory cannot be read, so the event carries what was known.
-        imageChanged(false, image.path, image.details);
+void loaderRemovedImage(const platform::mach::LoadedImage& loaded) {
+    Tracker& t = tracker();
+    std::lock_guard<std::recursive_mutex> lock(t.scanMutex);
+    if (!t.writable.load()) return;
+    const std::string path = loaded.path ? loaded.path : "";
+    for (size_t i = 0; i < t.tracked.size(); i++) {
+        if (t.tracked[i].header != loaded.header || t.tracked[i].path != path) continue;
+        const TrackedImage image = t.tracked[i];
         t.tracked.erase(t.tracked.begin() + long(i));
-    }
-    for (const ListedImage& l : listed) {
-        bool known = false;
-        for (const TrackedImage& image : t.tracked)
-            known = known || (image.header == l.header && image.path == l.path);
-        if (known) continue;
-        TrackedImage image{l.header, l.path, l.details};
-        t.tracked.push_back(image);
-        imageChanged(true, image.path, image.details);
+        imageChanged(false, image.path, image.details);
+        return;
     }
 }
 
@@ -325,26 +294,31 @@ std::string pathForHeader(uintptr_t header) {
 
 void CRKBinaryImageInit(const char* path, CRKWritableContext* writable) {
     Tracker& t = tracker();
-    std::lock_guard<std::recursive_mutex> lock(t.scanMutex);
     if (!writable) {
         CRKSDKLOG_WARN("Error: Writable context is NULL\n");
         return;
     }
-    writable->binaryImageFile = CRKFile{};
-    writable->binaryImageFile.descriptor = -1;
-    for (size_t i = 0; i < CRKBinaryImageSlotCount; i++) {
-        writable->binaryImages[i] = CRKBinaryImageSlot{};
-        gUnwindSections[i] = CRKBinaryImageUnwindSections{};
+    // A second start (tests) begins again from nothing: the loader tells the whole list once more.
+    platform::mach::ImageLoader::unregisterCallbacks(loaderAddedImage, loaderRemovedImage);
+    std::shared_ptr<platform::DispatchQueue> queue;
+    {
+        std::lock_guard<std::recursive_mutex> lock(t.scanMutex);
+        writable->binaryImageFile = CRKFile{};
+        writable->binaryImageFile.descriptor = -1;
+        for (size_t i = 0; i < CRKBinaryImageSlotCount; i++) {
+            writable->binaryImages[i] = CRKBinaryImageSlot{};
+            gUnwindSections[i] = CRKBinaryImageUnwindSections{};
+        }
+        std::atomic_thread_fence(std::memory_order_seq_cst);
+        t.path = path ? path : "";
+        t.tracked.clear();
+        t.queue = nullptr;
+        t.writable.store(writable);
+        queue = binaryImageQueue();
     }
-    std::atomic_thread_fence(std::memory_order_seq_cst);
-    t.path = path ? path : "";
-    t.tracked.clear();
-    t.scanned = false;
-    t.queue = nullptr;
-    t.writable.store(writable);
 
-    const std::string logPath = t.path;
-    binaryImageQueue()->async([writable, logPath]() {
+    const std::string logPath = path ? path : "";
+    queue->async([writable, logPath]() {
         if (!CRKUnlinkIfExists(logPath.c_str())) {
             CRKSDKLOG_WARN("Unable to reset the binary image log file %s\n", logPath.c_str());
             return;
@@ -353,19 +327,20 @@ void CRKBinaryImageInit(const char* path, CRKWritableContext* writable) {
             CRKSDKLOG_WARN("Error: Unable to open the binary image log file during init\n");
         }
     });
-    // Every image already loaded is an add event now; their records go through the file opened above.
-    rescan(true);
-    binaryImageQueue()->async([writable]() {
+    // The loader calls the add callback at once for every image already loaded, and from now on for
+    // each one it maps; the records of the first burst go through the file opened above.
+    platform::mach::ImageLoader::registerCallbacks(loaderAddedImage, loaderRemovedImage);
+    queue->async([writable]() {
         if (CRKFileIsOpen(&writable->binaryImageFile)) CRKFileClose(&writable->binaryImageFile);
     });
 }
 
 void CRKBinaryImageResetForTesting() {
+    platform::mach::ImageLoader::unregisterCallbacks(loaderAddedImage, loaderRemovedImage);
     Tracker& t = tracker();
     std::lock_guard<std::recursive_mutex> lock(t.scanMutex);
     t.writable.store(nullptr);
     t.tracked.clear();
-    t.scanned = false;
     t.queue = nullptr;
 }
 
@@ -378,10 +353,13 @@ void CRKBinaryImageRemoveCallback(uintptr_t header, intptr_t slide) {
 }
 
 void CRKBinaryImageChanged(bool isLoad, uintptr_t header, intptr_t slide) {
+    // Asked of the loader before the table's lock is taken: the loader calls into the table while it
+    // holds its own.
+    const std::string path = isLoad ? pathForHeader(header) : std::string();
     Tracker& t = tracker();
     std::lock_guard<std::recursive_mutex> lock(t.scanMutex);
     if (isLoad) {
-        TrackedImage image{header, pathForHeader(header), detailsFor(header, slide)};
+        TrackedImage image{header, path, detailsFor(header, slide)};
         t.tracked.push_back(image);
         imageChanged(true, image.path, image.details);
         return;
@@ -402,19 +380,15 @@ void CRKBinaryImageChanged(bool isLoad, uintptr_t header, intptr_t slide) {
 }
 
 void CRKBinaryImageRescanIfNeeded() {
-    rescan(false);
+    platform::mach::ImageLoader::noticeChanges();
 }
 
 void* CRKBinaryImageDlopen(const char* path, int flags) {
-    void* handle = dlopen(path, flags);
-    rescan(false);
-    return handle;
+    return platform::mach::ImageLoader::load(path, flags);
 }
 
 int CRKBinaryImageDlclose(void* handle) {
-    const int result = dlclose(handle);
-    rescan(false);
-    return result;
+    return platform::mach::ImageLoader::unload(handle);
 }
 
 void CRKBinaryImageFillInImageDetails(CRKBinaryImageDetails* details) {

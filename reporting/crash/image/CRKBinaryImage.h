@@ -14,11 +14,10 @@ namespace reporting {
 // next launch, and the 512 slots of the writable context, filled lock-free as images come and go and
 // searched without locks or allocation at crash time.
 //
-// The loader of this system offers no load and unload callbacks. Its image list (dl_iterate_phdr)
-// carries two counters that grow with every load and every unload, so the table re-reads the list
-// whenever they have moved: at start, after every dlopen/dlclose made through the wrappers below, and
-// on any call of CRKBinaryImageRescanIfNeeded. Each image found that the table does not hold is an
-// add event, each held image the list no longer has is a remove event.
+// The loader's add-image and remove-image callbacks come from the platform's image loader
+// (platform/mach/ImageLoader.h), which the table registers with at start: it tells the table of every
+// image already loaded at once, and afterwards of each image mapped or unmapped by the program's loads
+// and those of the libraries it loads, as soon as the loading call returns.
 
 // What one image event knows of its image.
 struct CRKBinaryImageDetails {
@@ -56,10 +55,10 @@ void CRKBinaryImageAddCallback(uintptr_t header, intptr_t slide);
 void CRKBinaryImageRemoveCallback(uintptr_t header, intptr_t slide);
 void CRKBinaryImageChanged(bool isLoad, uintptr_t header, intptr_t slide);
 
-// Re-reads the loader's image list when its load or unload counter moved since the last reading and
-// turns the difference into add and remove events. Not for crash time (it takes the loader's lock).
+// Has the loader re-read its image list when its load or unload counter moved since the last reading,
+// which turns the difference into add and remove events. Not for crash time (it takes the loader's lock).
 void CRKBinaryImageRescanIfNeeded();
-// dlopen and dlclose of the application, followed by a re-scan.
+// dlopen and dlclose through the platform's loader, which tells the table what moved.
 void* CRKBinaryImageDlopen(const char* path, int flags);
 int CRKBinaryImageDlclose(void* handle);
 

@@ -352,3 +352,53 @@ TEST_F(CRKBinaryImageTest, ExecutableSectionDescribesTheRunningProgram) {
 }
 
 }  // namespace
+
+namespace {
+
+// A library loaded with a plain dlopen made by another library, not through the kit's wrappers: the
+// platform's loader tells the table, which has its slot before the loading call returns to the program
+// and its record once the queue has run; its unload clears the slot and is recorded too.
+TEST_F(CRKBinaryImageTest, ALibraryLoadedByAnotherLibraryAfterStartIsTrackedAndRecorded) {
+    const size_t before = readRecords(logPath()).size();
+    void* outer = dlopen(KESTRUNE_LOADER_OUTER, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(outer, nullptr) << dlerror();
+    auto load = reinterpret_cast<void* (*)(const char*)>(dlsym(outer, "kestrune_loader_outer_load"));
+    auto unload = reinterpret_cast<int (*)(void*)>(dlsym(outer, "kestrune_loader_outer_unload"));
+    ASSERT_TRUE(load && unload);
+    void* inner = load(KESTRUNE_LOADER_INNER);
+    ASSERT_NE(inner, nullptr) << dlerror();
+    const auto fault = reinterpret_cast<uintptr_t>(dlsym(inner, "kestrune_loader_inner_fault"));
+    ASSERT_NE(fault, 0u);
+    Dl_info info;
+    ASSERT_TRUE(dladdr(reinterpret_cast<void*>(fault), &info));
+    CRKBinaryImageSlot slot;
+    ASSERT_TRUE(CRKBinaryImageSafeFindImageForAddress(fault, &slot));
+    EXPECT_EQ(slot.base, reinterpret_cast<uintptr_t>(info.dli_fbase));
+    CRKBinaryImageUnwindSections sections{};
+    ASSERT_TRUE(CRKBinaryImageSafeFindUnwindSectionsForAddress(fault, &slot, &sections));
+    EXPECT_GE(sections.ehFrameHeader, slot.base);
+
+    runUntilIdle();
+    auto records = readRecords(logPath());
+    ASSERT_EQ(records.size(), before + 2);
+    EXPECT_EQ(records[before].kind, "load");
+    EXPECT_EQ(text(records[before].fields, "path"), KESTRUNE_LOADER_OUTER);
+    EXPECT_EQ(records[before + 1].kind, "load");
+    EXPECT_EQ(text(records[before + 1].fields, "path"), KESTRUNE_LOADER_INNER);
+    EXPECT_EQ(text(records[before + 1].fields, "uuid"), fileIdentifier(KESTRUNE_LOADER_INNER));
+    EXPECT_EQ(number(records[before + 1].fields, "base"), slot.base);
+    EXPECT_EQ(number(records[before + 1].fields, "size"), slot.size);
+
+    EXPECT_EQ(unload(inner), 0);
+    EXPECT_FALSE(CRKBinaryImageSafeFindImageForAddress(fault, &slot));
+    EXPECT_EQ(dlclose(outer), 0);
+    runUntilIdle();
+    records = readRecords(logPath());
+    ASSERT_EQ(records.size(), before + 4);
+    EXPECT_EQ(records[before + 2].kind, "unload");
+    EXPECT_EQ(text(records[before + 2].fields, "path"), KESTRUNE_LOADER_INNER);
+    EXPECT_EQ(records[before + 3].kind, "unload");
+    EXPECT_EQ(text(records[before + 3].fields, "path"), KESTRUNE_LOADER_OUTER);
+}
+
+}  // namespace

@@ -26,6 +26,8 @@ inline constexpr const char* kMachOwnTask = "mach-own-task";
 inline constexpr const char* kMachOtherTask = "mach-other-task";
 // A crash callback that allocates: what the interposing variant must catch.
 inline constexpr const char* kHandlerAllocates = "handler-allocates";
+// Loads a library after the kit started, which loads a second one itself; the fault is in the second.
+inline constexpr const char* kLoadedLibrary = "loaded-library";
 inline constexpr const char* kBench = "bench";
 // No crash: symbolicates the report a crashed run left in the folder, with this run's images.
 inline constexpr const char* kSymbolicate = "symbolicate";

@@ -251,6 +251,25 @@ void recordFunctions() {
     }
 }
 
+// The loader's test libraries, loaded only now that the kit runs: the outer one loads the inner one
+// with its own dlopen and calls into it with a null pointer. The extents of both crash functions go to
+// the facts file once they are loaded.
+int crashInLoadedLibrary() {
+#if defined(KESTRUNE_LOADER_OUTER) && defined(KESTRUNE_LOADER_INNER)
+    void* outer = dlopen(KESTRUNE_LOADER_OUTER, RTLD_NOW | RTLD_LOCAL);
+    if (!outer) return 8;
+    auto load = reinterpret_cast<void* (*)(const char*)>(dlsym(outer, "kestrune_loader_outer_load"));
+    auto crash = reinterpret_cast<void (*)(void*)>(dlsym(outer, "kestrune_loader_outer_crash"));
+    void* inner = load ? load(KESTRUNE_LOADER_INNER) : nullptr;
+    void* fault = inner ? dlsym(inner, "kestrune_loader_inner_fault") : nullptr;
+    if (!crash || !fault) return 8;
+    writeFunctionRange(fault);
+    writeFunctionRange(reinterpret_cast<const void*>(crash));
+    crash(inner);
+#endif
+    return 7;
+}
+
 bool startKit(const std::string& root, reporting::CRKCrashCallbackTarget* callback) {
     reporting::CRKContextSetHooks(reporting::CRKCaptureHooks());
     reporting::CRKContextInitData data;
@@ -362,6 +381,7 @@ int main(int argc, char** argv) {
     if (kind == crashprobe::kThrowRuntimeError) probe_crash_throw(2);
     if (kind == crashprobe::kThrowInt || kind == crashprobe::kThrowNoPrevious) probe_crash_throw(3);
     if (kind == crashprobe::kPlatformException) probe_crash_platform_exception();
+    if (kind == crashprobe::kLoadedLibrary) return crashInLoadedLibrary();
     if (kind == crashprobe::kMachOwnTask) return probe_crash_mach(false);
     if (kind == crashprobe::kMachOtherTask) return probe_crash_mach(true);
     return 7;

@@ -1,0 +1,271 @@
+#include "platform/mach/ImageLoader.h"
+
+#include <dlfcn.h>
+#include <link.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstddef>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace platform::mach {
+
+namespace {
+
+// Below this no image can lie: the first page is never mapped.
+constexpr uintptr_t kFirstValidAddress = 4096;
+// A few kits at most watch the loader.
+constexpr size_t kMaxObservers = 8;
+
+struct KnownImage {
+    uintptr_t header;
+    intptr_t slide;
+    std::string path;
+};
+
+struct Observer {
+    ImageCallback added;
+    ImageCallback removed;
+};
+
+struct State {
+    // Serialises readings of the list, so that every observer hears the events in one order. Recursive:
+    // an observer's own work may load (the loader's lookups of a symbol by name do).
+    std::recursive_mutex mutex;
+    std::vector<KnownImage> known;
+    std::vector<Observer> observers;
+    bool scanned = false;
+    unsigned long long adds = 0;
+    unsigned long long subs = 0;
+};
+
+State& state() {
+    static State* instance = new State();  // lives for the process: libraries load and unload at exit
+    return *instance;
+}
+
+const std::string& executablePath() {
+    static const std::string path = [] {
+        char buffer[PATH_MAX];
+        const ssize_t length = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
+        return length > 0 ? std::string(buffer, size_t(length)) : std::string();
+    }();
+    return path;
+}
+
+bool hasCounters(size_t size) {
+    return size >= offsetof(dl_phdr_info, dlpi_subs) + sizeof(dl_phdr_info::dlpi_subs);
+}
+
+// The header address of an image as the loader lists it: the loadable segment that maps file offset 0.
+uintptr_t headerOf(const dl_phdr_info* info) {
+    for (int i = 0; i < info->dlpi_phnum; i++) {
+        const ElfW(Phdr)& ph = info->dlpi_phdr[i];
+        if (ph.p_type == PT_LOAD && ph.p_offset == 0) return info->dlpi_addr + ph.p_vaddr;
+    }
+    return 0;
+}
+
+// The loader lists the program itself first, without a name.
+const char* pathOf(const dl_phdr_info* info, bool first) {
+    if (info->dlpi_name && info->dlpi_name[0]) return info->dlpi_name;
+    return first ? executablePath().c_str() : "";
+}
+
+bool isKnown(const State& s, uintptr_t header, const char* path) {
+    for (const KnownImage& image : s.known) {
+        if (image.header == header && image.path == path) return true;
+    }
+    return false;
+}
+
+struct Listed {
+    uintptr_t header;
+    std::string path;
+};
+
+std::vector<Listed> listImages(unsigned long long* adds, unsigned long long* subs) {
+    struct Collect {
+        std::vector<Listed> images;
+        unsigned long long adds = 0;
+        unsigned long long subs = 0;
+        bool first = true;
+    } collect;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t size, void* data) -> int {
+            auto* c = static_cast<Collect*>(data);
+            if (hasCounters(size)) {
+                c->adds = info->dlpi_adds;
+                c->subs = info->dlpi_subs;
+            }
+            const uintptr_t header = headerOf(info);
+            if (header >= kFirstValidAddress) c->images.push_back({header, pathOf(info, c->first)});
+            c->first = false;
+            return 0;
+        },
+        &collect);
+    *adds = collect.adds;
+    *subs = collect.subs;
+    return std::move(collect.images);
+}
+
+bool countersMoved(const State& s) {
+    if (!s.scanned) return true;
+    struct Counters {
+        unsigned long long adds = 0;
+        unsigned long long subs = 0;
+    } counters;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t size, void* data) -> int {
+            auto* c = static_cast<Counters*>(data);
+            if (hasCounters(size)) {
+                c->adds = info->dlpi_adds;
+                c->subs = info->dlpi_subs;
+            }
+            return 1;  // the counters are the same in every entry
+        },
+        &counters);
+    return counters.adds != s.adds || counters.subs != s.subs;
+}
+
+// Walks the loader's list and calls `visit` for each image inside the walk, while the loader holds the
+// list: an image cannot be unloaded under the visit, so its headers may be read there.
+template <typename Visit>
+void visitListed(Visit visit) {
+    struct Context {
+        Visit* visit;
+        bool first = true;
+    } context{&visit};
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void* data) -> int {
+            auto* c = static_cast<Context*>(data);
+            const uintptr_t header = headerOf(info);
+            const char* path = pathOf(info, c->first);
+            c->first = false;
+            if (header >= kFirstValidAddress)
+                (*c->visit)(LoadedImage{header, intptr_t(info->dlpi_addr), path});
+            return 0;
+        },
+        &context);
+}
+
+void rescanLocked(State& s, bool force) {
+    if (!force && !countersMoved(s)) return;
+    unsigned long long adds = 0;
+    unsigned long long subs = 0;
+    const std::vector<Listed> listed = listImages(&adds, &subs);
+    // The counters of this reading: whatever moves after it is found by the next one.
+    s.adds = adds;
+    s.subs = subs;
+    s.scanned = true;
+    const std::vector<Observer> observers = s.observers;
+
+    for (size_t i = 0; i < s.known.size();) {
+        bool present = false;
+        for (const Listed& l : listed)
+            present = present || (l.header == s.known[i].header && l.path == s.known[i].path);
+        if (present) {
+            i++;
+            continue;
+        }
+        // Gone already: only what was known of it can be told.
+        const KnownImage gone = s.known[i];
+        s.known.erase(s.known.begin() + long(i));
+        for (const Observer& o : observers)
+            o.removed(LoadedImage{gone.header, gone.slide, gone.path.c_str()});
+    }
+    visitListed([&](const LoadedImage& image) {
+        if (isKnown(s, image.header, image.path)) return;
+        s.known.push_back({image.header, image.slide, image.path});
+        for (const Observer& o : observers) o.added(image);
+    });
+}
+
+using DlopenFunction = void* (*)(const char*, int);
+using DlcloseFunction = int (*)(void*);
+
+// The definitions these stand in front of: the next in the loader's search order after the executable
+// (the C library's, or a sanitizer's that forwards to it).
+DlopenFunction realDlopen() {
+    static const auto function = reinterpret_cast<DlopenFunction>(dlsym(RTLD_NEXT, "dlopen"));
+    return function;
+}
+
+DlcloseFunction realDlclose() {
+    static const auto function = reinterpret_cast<DlcloseFunction>(dlsym(RTLD_NEXT, "dlclose"));
+    return function;
+}
+
+}  // namespace
+
+bool ImageLoader::registerCallbacks(ImageCallback added, ImageCallback removed) {
+    if (!added || !removed) return false;
+    State& s = state();
+    std::lock_guard<std::recursive_mutex> lock(s.mutex);
+    for (const Observer& o : s.observers) {
+        if (o.added == added && o.removed == removed) return false;
+    }
+    if (s.observers.size() >= kMaxObservers) return false;
+    // Bring the others up to date first, so that the new observer starts from the same list.
+    rescanLocked(s, false);
+    s.observers.push_back({added, removed});
+    // An image that appears after the reading above is not known yet: the next reading tells everyone.
+    visitListed([&](const LoadedImage& image) {
+        if (isKnown(s, image.header, image.path)) added(image);
+    });
+    return true;
+}
+
+void ImageLoader::unregisterCallbacks(ImageCallback added, ImageCallback removed) {
+    State& s = state();
+    std::lock_guard<std::recursive_mutex> lock(s.mutex);
+    for (size_t i = 0; i < s.observers.size(); i++) {
+        if (s.observers[i].added == added && s.observers[i].removed == removed) {
+            s.observers.erase(s.observers.begin() + long(i));
+            return;
+        }
+    }
+}
+
+// The real call is made without the lock: a library's constructor may load another library on its own
+// thread while the loader holds its lock, and a reading must not wait for that load to finish.
+void* ImageLoader::load(const char* path, int flags) {
+    const DlopenFunction function = realDlopen();
+    void* handle = function ? function(path, flags) : nullptr;
+    noticeChanges();
+    return handle;
+}
+
+int ImageLoader::unload(void* handle) {
+    const DlcloseFunction function = realDlclose();
+    const int result = function ? function(handle) : -1;
+    noticeChanges();
+    return result;
+}
+
+void ImageLoader::noticeChanges() {
+    State& s = state();
+    std::lock_guard<std::recursive_mutex> lock(s.mutex);
+    rescanLocked(s, false);
+}
+
+}  // namespace platform::mach
+
+// The executable's own dlopen and dlclose. Linked into the executable and exported from it, they come
+// first in the loader's search order, so the libraries' calls bind to them as the program's own do.
+// (The loader takes the caller of the real dlopen for the one whose search paths apply: the executable
+// now, not the library. The system's libraries carry no search paths of their own and the executable
+// none beyond the system's, so a library's load finds the same file either way.)
+extern "C" {
+
+__attribute__((visibility("default"))) void* dlopen(const char* path, int flags) noexcept {
+    return platform::mach::ImageLoader::load(path, flags);
+}
+
+__attribute__((visibility("default"))) int dlclose(void* handle) noexcept {
+    return platform::mach::ImageLoader::unload(handle);
+}
+
+}  // extern "C"

@@ -1,0 +1,148 @@
+#include "platform/mach/ImageLoader.h"
+
+#include <dlfcn.h>
+#include <elf.h>
+#include <gtest/gtest.h>
+#include <link.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+using platform::mach::ImageLoader;
+using platform::mach::LoadedImage;
+
+namespace {
+
+struct Event {
+    bool added;
+    uintptr_t header;
+    intptr_t slide;
+    std::string path;
+    bool headerReadable;  // an ELF header was at the address while the callback ran
+};
+
+// The callbacks are plain functions, as the loader's are; what they hear is kept here.
+std::vector<Event> gEvents;
+
+bool elfHeaderAt(uintptr_t address) {
+    return memcmp(reinterpret_cast<const void*>(address), ELFMAG, SELFMAG) == 0;
+}
+
+void onAdded(const LoadedImage& image) {
+    gEvents.push_back({true, image.header, image.slide, image.path, elfHeaderAt(image.header)});
+}
+void onRemoved(const LoadedImage& image) {
+    gEvents.push_back({false, image.header, image.slide, image.path, false});
+}
+std::vector<Event> eventsFor(const std::vector<Event>& events, const std::string& path) {
+    std::vector<Event> found;
+    for (const Event& event : events) {
+        if (event.path == path) found.push_back(event);
+    }
+    return found;
+}
+
+class ImageLoaderTest : public ::testing::Test {
+protected:
+    void SetUp() override { gEvents.clear(); }
+    void TearDown() override { ImageLoader::unregisterCallbacks(onAdded, onRemoved); }
+};
+
+TEST_F(ImageLoaderTest, RegisteringTellsEveryImageAlreadyLoadedOnceAndNothingMoreUntilSomethingMoves) {
+    ASSERT_TRUE(ImageLoader::registerCallbacks(onAdded, onRemoved));
+    const std::string program = std::filesystem::read_symlink("/proc/self/exe").string();
+    const auto programEvents = eventsFor(gEvents, program);
+    ASSERT_EQ(programEvents.size(), 1u);
+    EXPECT_TRUE(programEvents[0].headerReadable);
+    size_t counted = 0;
+    dl_iterate_phdr([](dl_phdr_info*, size_t, void* data) { return ++*static_cast<size_t*>(data), 0; },
+                    &counted);
+    EXPECT_EQ(gEvents.size(), counted);
+    for (const Event& event : gEvents) EXPECT_TRUE(event.added && event.headerReadable) << event.path;
+
+    const size_t told = gEvents.size();
+    ImageLoader::noticeChanges();
+    // Already loaded: no new image, no event.
+    void* again = dlopen(nullptr, RTLD_NOW);
+    ASSERT_NE(again, nullptr);
+    dlclose(again);
+    EXPECT_EQ(gEvents.size(), told);
+
+    // The same pair twice is refused, and tells nothing again.
+    EXPECT_FALSE(ImageLoader::registerCallbacks(onAdded, onRemoved));
+    EXPECT_EQ(gEvents.size(), told);
+}
+
+// The outer library loads the inner one with its own dlopen call: the executable's exported dlopen
+// stands in front of the C library's, so the loader hears of it while it is mapped, and of its
+// removal once the last handle closes.
+TEST_F(ImageLoaderTest, ALibraryLoadedByAnotherLibraryIsToldAddedAndThenRemovedAndAFailedLoadNothing) {
+    ASSERT_TRUE(ImageLoader::registerCallbacks(onAdded, onRemoved));
+    gEvents.clear();
+    // A failed load tells nothing, and its error stays for the caller to read.
+    EXPECT_EQ(dlopen("/nonexistent/libnothing.so", RTLD_NOW), nullptr);
+    const char* error = dlerror();
+    EXPECT_NE(std::string(error ? error : "").find("libnothing"), std::string::npos);
+    EXPECT_TRUE(gEvents.empty());
+
+    void* outer = dlopen(KESTRUNE_LOADER_OUTER, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(outer, nullptr) << dlerror();
+    auto load = reinterpret_cast<void* (*)(const char*)>(dlsym(outer, "kestrune_loader_outer_load"));
+    auto unload = reinterpret_cast<int (*)(void*)>(dlsym(outer, "kestrune_loader_outer_unload"));
+    ASSERT_TRUE(load && unload);
+    ASSERT_EQ(eventsFor(gEvents, KESTRUNE_LOADER_OUTER).size(), 1u);
+
+    void* inner = load(KESTRUNE_LOADER_INNER);
+    ASSERT_NE(inner, nullptr) << dlerror();
+    // Told before the program does anything with the library.
+    const auto added = eventsFor(gEvents, KESTRUNE_LOADER_INNER);
+    ASSERT_EQ(added.size(), 1u);
+    EXPECT_TRUE(added[0].added);
+    EXPECT_TRUE(added[0].headerReadable);
+    Dl_info info;
+    ASSERT_TRUE(dladdr(dlsym(inner, "kestrune_loader_inner_value"), &info));
+    EXPECT_EQ(added[0].header, reinterpret_cast<uintptr_t>(info.dli_fbase));
+
+    EXPECT_EQ(unload(inner), 0);
+    auto events = eventsFor(gEvents, KESTRUNE_LOADER_INNER);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_FALSE(events[1].added);
+    EXPECT_EQ(events[1].header, added[0].header);
+    EXPECT_EQ(events[1].slide, added[0].slide);
+
+    // An observer that left hears nothing of what follows.
+    ImageLoader::unregisterCallbacks(onAdded, onRemoved);
+    EXPECT_EQ(dlclose(outer), 0);
+    EXPECT_EQ(eventsFor(gEvents, KESTRUNE_LOADER_OUTER).size(), 1u);
+}
+
+// Loads and unloads on two threads at once: each image's events alternate, one add for each load
+// and one removal for each unload, and none is lost or told twice.
+TEST_F(ImageLoaderTest, LoadsOnSeveralThreadsAreEachToldOnceInOrder) {
+    ASSERT_TRUE(ImageLoader::registerCallbacks(onAdded, onRemoved));
+    gEvents.clear();
+    constexpr int kRounds = 20;
+    const auto cycle = [](const char* path) {
+        for (int i = 0; i < kRounds; i++) {
+            void* handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+            if (handle) dlclose(handle);
+        }
+    };
+    std::thread inner(cycle, KESTRUNE_LOADER_INNER);
+    std::thread outer(cycle, KESTRUNE_LOADER_OUTER);
+    inner.join();
+    outer.join();
+    for (const char* path : {KESTRUNE_LOADER_INNER, KESTRUNE_LOADER_OUTER}) {
+        const auto events = eventsFor(gEvents, path);
+        ASSERT_EQ(events.size(), size_t(2 * kRounds)) << path;
+        for (size_t i = 0; i < events.size(); i++) {
+            EXPECT_EQ(events[i].added, i % 2 == 0) << path << " event " << i;
+            EXPECT_EQ(events[i].header, events[i - i % 2].header) << path << " event " << i;
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,21 @@
+# Two small libraries that tests load at run time: the outer one loads the inner one itself (a load the
+# program never makes), and the inner one has a function that faults, for a crash inside a library
+# loaded after the crash kit started. They are built without sanitizers, so that the crash probe (built
+# without them) can load them too; every step keeps its own frame.
+if(NOT TARGET kestrune_loader_outer)
+    set(loader_dir ${CMAKE_CURRENT_LIST_DIR}/libraries)
+    add_library(kestrune_loader_inner SHARED ${loader_dir}/LoaderInner.c)
+    add_library(kestrune_loader_outer SHARED ${loader_dir}/LoaderOuter.c)
+    foreach(target kestrune_loader_inner kestrune_loader_outer)
+        set_property(TARGET ${target} PROPERTY COMPILE_OPTIONS -Wall -Wextra -Wpedantic -O1 -fno-inline
+                     -fno-optimize-sibling-calls -fno-omit-frame-pointer)
+        set_property(TARGET ${target} PROPERTY LINK_OPTIONS "")
+    endforeach()
+    target_link_libraries(kestrune_loader_outer PRIVATE ${CMAKE_DL_LIBS})
+    if(TARGET platform_tests)
+        add_dependencies(platform_tests kestrune_loader_inner kestrune_loader_outer)
+        target_compile_definitions(platform_tests PRIVATE
+            KESTRUNE_LOADER_INNER="$<TARGET_FILE:kestrune_loader_inner>"
+            KESTRUNE_LOADER_OUTER="$<TARGET_FILE:kestrune_loader_outer>")
+    endif()
+endif()

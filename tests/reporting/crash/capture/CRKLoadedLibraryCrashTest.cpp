@@ -1,0 +1,108 @@
+// A crash inside a library loaded after the kit started, by another library loaded after it: the
+// report's image list names both, and the crashed thread's stack is walked through them back into the
+// program, so the crash can be traced to the code that made it.
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <string>
+#include <vector>
+
+#include "reporting/crash/store/CRKFileReader.h"
+#include "tests/reporting/crash/capture/CrashProbe.h"
+#include "tests/support/TestEnvironment.h"
+
+namespace {
+
+using platform::Value;
+
+struct Image {
+    std::string path;
+    uint64_t base = 0;
+    uint64_t size = 0;
+    bool contains(uint64_t address) const { return address >= base && address - base < size; }
+};
+
+uint64_t unsignedOf(const Value& value) {
+    return value.number() ? value.number()->unsignedLongLongValue() : 0;
+}
+
+// The images the report's log says were loaded (the probe unloads none).
+std::vector<Image> loadedImages(const std::string& path) {
+    std::vector<Image> images;
+    const auto sections = reporting::CRKFileReadSections(path.c_str(), false);
+    for (const Value& section : sections ? *sections : Value::Array()) {
+        const Value& load = section["load"];
+        if (load["path"].string())
+            images.push_back({*load["path"].string(), unsignedOf(load["base"]), unsignedOf(load["size"])});
+    }
+    return images;
+}
+
+const Value::Array* crashedStack(const Value::Array& sections) {
+    for (const Value& section : sections) {
+        const Value::Array* threads = section["threads"].array();
+        if (!threads) continue;
+        for (const Value& thread : *threads) {
+            if (thread["crashed"].number() && thread["crashed"].number()->boolValue())
+                return thread["stacktrace"].array();
+        }
+    }
+    return nullptr;
+}
+
+class CRKLoadedLibraryCrashTest : public testsupport::KestruneTest {};
+
+TEST_F(CRKLoadedLibraryCrashTest, ACrashInALibraryLoadedAfterStartIsTracedThroughIt) {
+    const std::string root = home() + "/report";
+    mkdir(root.c_str(), 0700);
+    const crashprobe::Run run = crashprobe::run(CRASH_PROBE_PATH, {crashprobe::kLoadedLibrary, root}, home());
+    ASSERT_TRUE(run.started && !run.hung);
+    ASSERT_TRUE(WIFSIGNALED(run.status) && WTERMSIG(run.status) == SIGSEGV) << run.status;
+
+    const std::vector<Image> images = loadedImages(root + "/binary_images.crkrecord");
+    const auto named = [&](const char* path) {
+        for (const Image& image : images) {
+            if (image.path == path) return image;
+        }
+        return Image{};
+    };
+    const Image inner = named(KESTRUNE_LOADER_INNER);
+    const Image outer = named(KESTRUNE_LOADER_OUTER);
+    ASSERT_GT(inner.size, 0u);
+    ASSERT_GT(outer.size, 0u);
+
+    // The probe wrote the extents of the inner fault and the outer caller last.
+    const crashprobe::Facts facts = crashprobe::readFacts(root + ".facts");
+    ASSERT_GE(facts.functions.size(), 2u);
+    const auto fault = facts.functions[facts.functions.size() - 2];
+    const auto caller = facts.functions.back();
+    EXPECT_TRUE(inner.contains(fault.first));
+    EXPECT_TRUE(outer.contains(caller.first));
+
+    const auto sections = reporting::CRKFileReadSections((root + "/signal.crkrecord").c_str(), false);
+    ASSERT_TRUE(sections);
+    const Value::Array* frames = crashedStack(*sections);
+    ASSERT_NE(frames, nullptr);
+    ASSERT_GE(frames->size(), 3u);
+    // The fault itself, then its caller in the outer library, then on into the program.
+    const uint64_t pc = unsignedOf((*frames)[0]);
+    EXPECT_TRUE(pc >= fault.first && pc < fault.second) << std::hex << pc;
+    bool throughOuter = false;
+    size_t recorded = 0;
+    for (const Value& frame : *frames) {
+        const uint64_t address = unsignedOf(frame);
+        // A return address may lie just past its call.
+        throughOuter |= address > caller.first && address <= caller.second;
+        for (const Image& image : images) {
+            if (image.contains(address)) {
+                recorded++;
+                break;
+            }
+        }
+    }
+    EXPECT_TRUE(throughOuter);
+    EXPECT_EQ(recorded, frames->size()) << "frames outside every recorded image";
+}
+
+}  // namespace
