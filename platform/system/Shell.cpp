@@ -30,6 +30,21 @@ std::vector<char*> argv(const std::string& path, const std::vector<std::string>&
     return out;
 }
 
+// A child starts with no signal blocked and SIGINT and SIGTERM at their default action. The application
+// blocks both on every thread (a thread of its own takes them), and a child would otherwise inherit the
+// mask: a tool it runs, or the application relaunched, could then not be stopped by either.
+void startWithSignalsAsNew(posix_spawnattr_t& attr, short flags) {
+    sigset_t none, stops;
+    sigemptyset(&none);
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGINT);
+    sigaddset(&stops, SIGTERM);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &stops);
+    posix_spawnattr_setflags(&attr,
+                             static_cast<short>(flags | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF));
+}
+
 int statusFrom(int wstatus) {
     if (WIFEXITED(wstatus)) return WEXITSTATUS(wstatus);
     if (WIFSIGNALED(wstatus)) return 128 + WTERMSIG(wstatus);
@@ -56,9 +71,13 @@ Shell::Result Shell::run(const std::string& path, const std::vector<std::string>
     posix_spawn_file_actions_adddup2(&actions, in[0], 0);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    startWithSignalsAsNew(attr, 0);
     pid_t pid = 0;
     auto args = argv(path, arguments);
-    int rc = posix_spawn(&pid, path.c_str(), &actions, nullptr, args.data(), environ);
+    int rc = posix_spawn(&pid, path.c_str(), &actions, &attr, args.data(), environ);
+    posix_spawnattr_destroy(&attr);
     posix_spawn_file_actions_destroy(&actions);
     close(in[0]);
     close(out[1]);
@@ -142,7 +161,7 @@ bool Shell::launchDetached(const std::string& path, const std::vector<std::strin
     // In a session of its own, so that it lives on when this process ends (a relaunch ends us at once).
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID);
+    startWithSignalsAsNew(attr, POSIX_SPAWN_SETSID);
     pid_t pid = 0;
     auto args = argv(path, arguments);
     int rc = posix_spawn(&pid, path.c_str(), nullptr, &attr, args.data(), environ);

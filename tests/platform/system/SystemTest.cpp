@@ -1,3 +1,4 @@
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 
@@ -43,6 +44,21 @@ TEST_F(SystemTest, ShellReportsAProgramThatCannotStart) {
     EXPECT_FALSE(result.launched);
     EXPECT_TRUE(log.contains("could not start /no/such/program"));
     EXPECT_EQ(Shell::run("/bin/sh", {"-c", "kill -TERM $$"}).exitStatus, 128 + 15);
+}
+
+// The application blocks SIGINT and SIGTERM on its threads; what it starts must still stop on them.
+TEST_F(SystemTest, ShellChildrenStopOnSignalsTheApplicationBlocks) {
+    sigset_t stops, previous;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGINT);
+    sigaddset(&stops, SIGTERM);
+    ASSERT_EQ(pthread_sigmask(SIG_BLOCK, &stops, &previous), 0);
+    auto terminated = Shell::run("/bin/sh", {"-c", "kill -TERM $$; echo survived"});
+    auto interrupted = Shell::run("/bin/sh", {"-c", "kill -INT $$; echo survived"});
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    EXPECT_EQ(terminated.exitStatus, 128 + SIGTERM);
+    EXPECT_EQ(interrupted.exitStatus, 128 + SIGINT);
+    EXPECT_EQ(terminated.output + interrupted.output, "");
 }
 
 TEST_F(SystemTest, SystemVersionDefaultEnvironmentAndOverride) {
