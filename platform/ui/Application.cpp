@@ -14,8 +14,11 @@ Application& Application::shared() {
     return application;
 }
 
+bool Application::isActive() const {
+    return platform::Application::shared().isActive();
+}
+
 void Application::activateIgnoringOtherApps(bool flag) {
-    active_ = true;
     platform::Application::shared().activateIgnoringOtherApps(flag);
 }
 
@@ -24,7 +27,7 @@ int Application::activationCount() const {
 }
 
 void Application::deactivate() {
-    active_ = false;
+    platform::Application::shared().deactivate();
 }
 
 std::vector<std::shared_ptr<Window>> Application::windows() const {
@@ -93,6 +96,7 @@ void Application::windowDidOrderOut(Window* window) {
     ordered_.erase(it);
     if (key_.lock().get() == window) setKeyWindow(nullptr);
     if (main_.lock().get() == window) main_.reset();
+    if (ordered_.empty() && !resetting_) deactivate();
 }
 
 void Application::setKeyWindow(const std::shared_ptr<Window>& window) {
@@ -112,8 +116,11 @@ void Application::setKeyWindow(const std::shared_ptr<Window>& window) {
 }
 
 void Application::resetForTesting() {
-    // Windows ordered out one by one, so that their views hear of it.
+    // Windows ordered out one by one, so that their views hear of it; the activation is the life-cycle
+    // application's to reset, without notifications.
+    resetting_ = true;
     for (const auto& w : std::vector<std::shared_ptr<Window>>(ordered_)) w->orderOut(nullptr);
+    resetting_ = false;
     ordered_.clear();
     all_.clear();
     EventMonitor::resetForTesting();
@@ -121,7 +128,6 @@ void Application::resetForTesting() {
     main_.reset();
     current_.reset();
     queue_.clear();
-    active_ = false;
     fullKeyboardAccess_ = false;
     appearance_ = "NSAppearanceNameAqua";
     doubleClickInterval_ = 0.5;
