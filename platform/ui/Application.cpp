@@ -96,7 +96,11 @@ void Application::windowDidOrderOut(Window* window) {
     ordered_.erase(it);
     if (key_.lock().get() == window) setKeyWindow(nullptr);
     if (main_.lock().get() == window) main_.reset();
-    if (ordered_.empty() && !resetting_) deactivate();
+    // Windows that never take the keyboard (the status item's, overlays) do not keep the application in
+    // front.
+    const bool inFront =
+        std::any_of(ordered_.begin(), ordered_.end(), [](const auto& w) { return w->canBecomeKeyWindow(); });
+    if (!inFront && !resetting_) deactivate();
 }
 
 void Application::setKeyWindow(const std::shared_ptr<Window>& window) {

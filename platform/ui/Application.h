@@ -60,8 +60,8 @@ public:
 
     void resetForTesting();
 
-    // Internal, for windows. The application resigns when the last of its windows (the panel included)
-    // leaves the screen: nothing of it is in front any more.
+    // Internal, for windows. The application resigns when the last of its windows that take the keyboard
+    // (the panel included) leaves the screen: nothing of it is in front any more.
     void windowDidOrderIn(const std::shared_ptr<Window>& window);
     void windowDidOrderOut(Window* window);
     void setKeyWindow(const std::shared_ptr<Window>& window);
