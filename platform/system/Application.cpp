@@ -9,12 +9,27 @@
 
 #include "platform/base/Exception.h"
 #include "platform/base/Log.h"
+#include "platform/base/NotificationCenter.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/SharedInstance.h"
 #include "platform/storage/UserDefaults.h"
+#include "platform/system/Bundle.h"
 #include "platform/system/ProcessInfo.h"
+#include "platform/system/WindowServer.h"
 
 namespace platform {
+
+namespace {
+
+// This application as the window server lists it among the running ones.
+std::shared_ptr<RunningApplication> thisApplication() {
+    const Value name = Bundle::main().objectForInfoDictionaryKey("CFBundleName");
+    const std::string* text = name.string();
+    return std::make_shared<RunningApplication>(text ? *text : ProcessInfo::shared().processName(),
+                                                Bundle::main().bundleIdentifier());
+}
+
+}  // namespace
 
 Application& Application::shared() {
     static SharedInstance<Application> instance;
@@ -59,9 +74,15 @@ void Application::installTerminationSignalHandlers() {
 
 void Application::terminate() {
     if (terminated_) return;
+    // The delegate and the observers of will-terminate live on the main thread, as everything they stop does.
+    if (!isMainThread()) {
+        RunLoop::main().post([] { Application::shared().terminate(); });
+        return;
+    }
     auto reply =
         delegate_ ? delegate_->applicationShouldTerminate(*this) : ApplicationDelegate::TerminateReply::Now;
     if (reply != ApplicationDelegate::TerminateReply::Now) return;
+    NotificationCenter::defaultCenter().post(kApplicationWillTerminateNotification, this);
     if (delegate_) delegate_->applicationWillTerminate(*this);
     terminated_ = true;
     RunLoop::main().stop();
@@ -115,6 +136,32 @@ void Application::cancelUserAttentionRequest(int request) {
 
 void Application::activateIgnoringOtherApps(bool) {
     ++activations_;
+    if (active_) return;
+    auto& center = NotificationCenter::defaultCenter();
+    center.post(kApplicationWillBecomeActiveNotification, this);
+    active_ = true;
+    if (auto windowServer = WindowServer::current())
+        windowServer->applicationDidComeToFront(thisApplication());
+    center.post(kApplicationDidBecomeActiveNotification, this);
+}
+
+void Application::deactivate() {
+    resignActive(true);
+}
+
+void Application::otherApplicationDidComeToFront() {
+    resignActive(false);
+}
+
+void Application::resignActive(bool tellWindowServer) {
+    if (!active_) return;
+    auto& center = NotificationCenter::defaultCenter();
+    center.post(kApplicationWillResignActiveNotification, this);
+    if (delegate_) delegate_->applicationWillResignActive(*this);
+    active_ = false;
+    if (auto windowServer = tellWindowServer ? WindowServer::current() : nullptr)
+        windowServer->applicationDidLeaveFront(thisApplication());
+    center.post(kApplicationDidResignActiveNotification, this);
 }
 
 void Application::resetForTesting() {
@@ -122,6 +169,7 @@ void Application::resetForTesting() {
     policy_ = ActivationPolicy::Regular;
     attentionRequest_ = 0;
     activations_ = 0;
+    active_ = false;
     terminated_ = false;
     terminationSignal_ = 0;
     reportException_ = &Application::defaultReportException;

@@ -9,6 +9,19 @@ namespace platform {
 class Application;
 class Exception;
 
+// The application's life-cycle notifications, posted on the default centre on the main thread, the
+// application object as their sender. Becoming active posts will then did, resigning will then did, each
+// pair once per change; will-terminate comes before the delegate's applicationWillTerminate.
+inline constexpr const char* kApplicationWillBecomeActiveNotification =
+    "NSApplicationWillBecomeActiveNotification";
+inline constexpr const char* kApplicationDidBecomeActiveNotification =
+    "NSApplicationDidBecomeActiveNotification";
+inline constexpr const char* kApplicationWillResignActiveNotification =
+    "NSApplicationWillResignActiveNotification";
+inline constexpr const char* kApplicationDidResignActiveNotification =
+    "NSApplicationDidResignActiveNotification";
+inline constexpr const char* kApplicationWillTerminateNotification = "NSApplicationWillTerminateNotification";
+
 // What the application object asks of its delegate, in the order it asks.
 class ApplicationDelegate {
 public:
@@ -42,7 +55,8 @@ public:
     // Launch steps only (tests drive the run loop themselves).
     void finishLaunching();
 
-    // Asks the delegate, and when it agrees ends the main run loop after applicationWillTerminate.
+    // Asks the delegate, and when it agrees posts the will-terminate notification, calls
+    // applicationWillTerminate and ends the main run loop. Called off the main thread, it goes there first.
     void terminate();
     bool isTerminated() const { return terminated_; }
     // SIGINT and SIGTERM become a terminate request on the main run loop.
@@ -61,8 +75,18 @@ public:
     int requestUserAttention(RequestUserAttentionType type);
     void cancelUserAttentionRequest(int request);
     bool isRequestingAttention() const { return attentionRequest_ != 0; }
+    // Activation: the application is in front (its windows and panel take the keyboard) or not. Each
+    // activation request is counted; only one that finds the application inactive makes it active, tells
+    // the window server and posts the become-active pair. Deactivating an active application posts the
+    // resign-active pair (the delegate's applicationWillResignActive between them) and lets the window
+    // server give the front back. Main thread.
+    bool isActive() const { return active_; }
     void activateIgnoringOtherApps(bool flag);
     int activationCount() const { return activations_; }
+    void deactivate();
+    // The window server put another application in front: this one resigns, without telling the window
+    // server back. Main thread.
+    void otherApplicationDidComeToFront();
 
     // An exception that reached the top level. The implementation can be replaced (the crash kit
     // records the exception first); the default logs it and, when the standard defaults say
@@ -79,7 +103,9 @@ public:
 
 private:
     Application() = default;
+    void resignActive(bool tellWindowServer);
     ApplicationDelegate* delegate_ = nullptr;
+    bool active_ = false;
     ActivationPolicy policy_ = ActivationPolicy::Regular;
     int attentionRequest_ = 0;
     int nextAttentionRequest_ = 1;

@@ -99,6 +99,11 @@ public:
 
     // The application that has the keyboard now; none when the window server cannot say.
     virtual std::shared_ptr<RunningApplication> frontmostApplication() { return nullptr; }
+    // This process's application became active (it is now the frontmost one) or resigned (the
+    // application in front before it gets the front back). A window server that keeps the front
+    // announces each change on the workspace's centre; main thread.
+    virtual void applicationDidComeToFront(std::shared_ptr<RunningApplication>) {}
+    virtual void applicationDidLeaveFront(std::shared_ptr<RunningApplication>) {}
 
     static std::shared_ptr<WindowServer> current();
     static void install(std::shared_ptr<WindowServer> backend);

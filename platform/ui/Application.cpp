@@ -14,8 +14,11 @@ Application& Application::shared() {
     return application;
 }
 
+bool Application::isActive() const {
+    return platform::Application::shared().isActive();
+}
+
 void Application::activateIgnoringOtherApps(bool flag) {
-    active_ = true;
     platform::Application::shared().activateIgnoringOtherApps(flag);
 }
 
@@ -24,7 +27,7 @@ int Application::activationCount() const {
 }
 
 void Application::deactivate() {
-    active_ = false;
+    platform::Application::shared().deactivate();
 }
 
 std::vector<std::shared_ptr<Window>> Application::windows() const {
@@ -93,6 +96,11 @@ void Application::windowDidOrderOut(Window* window) {
     ordered_.erase(it);
     if (key_.lock().get() == window) setKeyWindow(nullptr);
     if (main_.lock().get() == window) main_.reset();
+    // Windows that never take the keyboard (the status item's, overlays) do not keep the application in
+    // front.
+    const bool inFront =
+        std::any_of(ordered_.begin(), ordered_.end(), [](const auto& w) { return w->canBecomeKeyWindow(); });
+    if (!inFront && !resetting_) deactivate();
 }
 
 void Application::setKeyWindow(const std::shared_ptr<Window>& window) {
@@ -112,8 +120,11 @@ void Application::setKeyWindow(const std::shared_ptr<Window>& window) {
 }
 
 void Application::resetForTesting() {
-    // Windows ordered out one by one, so that their views hear of it.
+    // Windows ordered out one by one, so that their views hear of it; the activation is the life-cycle
+    // application's to reset, without notifications.
+    resetting_ = true;
     for (const auto& w : std::vector<std::shared_ptr<Window>>(ordered_)) w->orderOut(nullptr);
+    resetting_ = false;
     ordered_.clear();
     all_.clear();
     EventMonitor::resetForTesting();
@@ -121,7 +132,6 @@ void Application::resetForTesting() {
     main_.reset();
     current_.reset();
     queue_.clear();
-    active_ = false;
     fullKeyboardAccess_ = false;
     appearance_ = "NSAppearanceNameAqua";
     doubleClickInterval_ = 0.5;

@@ -21,7 +21,7 @@ class Application {
 public:
     static Application& shared();
 
-    bool isActive() const { return active_; }
+    bool isActive() const;
     void activateIgnoringOtherApps(bool flag);
     void deactivate();
     int activationCount() const;
@@ -60,7 +60,8 @@ public:
 
     void resetForTesting();
 
-    // Internal, for windows.
+    // Internal, for windows. The application resigns when the last of its windows that take the keyboard
+    // (the panel included) leaves the screen: nothing of it is in front any more.
     void windowDidOrderIn(const std::shared_ptr<Window>& window);
     void windowDidOrderOut(Window* window);
     void setKeyWindow(const std::shared_ptr<Window>& window);
@@ -69,7 +70,7 @@ public:
 
 private:
     Application() = default;
-    bool active_ = false;
+    bool resetting_ = false;
     std::vector<std::shared_ptr<Window>> ordered_;
     std::vector<std::weak_ptr<Window>> all_;
     std::weak_ptr<Window> key_;

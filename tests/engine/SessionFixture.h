@@ -27,8 +27,10 @@
 #include "platform/sim/session/SimulatedDesktop.h"
 #include "platform/sim/session/SimulatedSession.h"
 #include "platform/storage/Files.h"
+#include "platform/system/Application.h"
 #include "platform/system/DistributedNotificationCenter.h"
 #include "platform/system/SystemVersion.h"
+#include "platform/ui/Application.h"
 #include "tests/support/TestEnvironment.h"
 
 // A fresh simulated Mac session per test, installed as the platform's session services, with the
@@ -46,6 +48,10 @@ protected:
     void SetUp() override {
         KestruneTest::SetUp();
         resetEngine();
+        // Inactive with no window in front, as a fresh process starts: a window that a test before left
+        // open would keep the application in front, and its activation would announce nothing.
+        platform::ui::Application::shared().resetForTesting();
+        platform::Application::shared().resetForTesting();
         start_ = now();
         session = platform::SimulatedSession::create(home() + "/session");
         session->install();

@@ -369,6 +369,28 @@ TEST_F(PanelControllerTest, LosingFocusEscapeOrClosingTheWindowClosesThePanel) {
     }
 }
 
+// The panel brings the application forward; closing it leaves the application in front only while a
+// window of its own is.
+TEST_F(PanelControllerTest, ThePanelActivatesAndItsCloseResignsUnlessAWindowStaysInFront) {
+    auto& application = ui::Application::shared();
+    ASSERT_FALSE(application.isActive());
+    opened();
+    EXPECT_TRUE(application.isActive());
+    key(ui::kKeyCodeEscape, "\x1b");
+    settle();
+    EXPECT_FALSE(shown());
+    EXPECT_FALSE(application.isActive());
+
+    auto settings = window({10, 10, 100, 100});
+    opened();
+    menuBar().closeMenuBarForced();
+    settle();
+    EXPECT_FALSE(shown());
+    EXPECT_TRUE(application.isActive());
+    settings->close();
+    EXPECT_FALSE(application.isActive());
+}
+
 TEST_F(PanelControllerTest, APanelOpenedAgainBeforeItsCloseRanStaysOpen) {
     opened();
     menuBar().closeMenuBarForced();

@@ -12,6 +12,8 @@
 #include "platform/base/Strings.h"
 #include "platform/sim/session/SimulatedDesktop.h"
 #include "platform/storage/Files.h"
+#include "platform/system/Application.h"
+#include "platform/system/Bundle.h"
 #include "platform/system/DesktopServices.h"
 #include "platform/system/DistributedNotificationCenter.h"
 #include "platform/system/ProcessInfo.h"
@@ -695,19 +697,55 @@ void SimulatedSession::setFrontApplication(const std::string& name) {
 }
 
 void SimulatedSession::setFrontApplication(const std::string& name, const std::string& bundleIdentifier) {
+    // Our own identifier names this application, which the desktop only announces: it activates itself.
+    const std::string own = Bundle::main().bundleIdentifier();
+    bringToFront(name, bundleIdentifier, !bundleIdentifier.empty() && bundleIdentifier == own);
+}
+
+void SimulatedSession::bringToFront(const std::string& name, const std::string& bundleIdentifier,
+                                    bool thisApplication) {
+    uint64_t change = 0;
     {
         std::lock_guard lock(mutex_);
         if (frontApplication_ == name && frontApplicationIdentifier_ == bundleIdentifier) return;
+        if (thisApplication && !frontIsThisApplication_)
+            frontBeforeThisApplication_ = {frontApplication_, frontApplicationIdentifier_};
         frontApplication_ = name;
         frontApplicationIdentifier_ = bundleIdentifier;
+        frontIsThisApplication_ = thisApplication;
+        change = ++frontChanges_;
     }
     auto application = std::make_shared<RunningApplication>(name, bundleIdentifier);
-    RunLoop::main().post([name, application] {
+    std::weak_ptr<SimulatedSession> weak = weak_from_this();
+    RunLoop::main().post([name, application, weak, change, thisApplication] {
         Value::Dictionary info{{"NSApplicationName", Value(name)},
                                {kWorkspaceApplicationKey, Value(application)}};
         Workspace::shared().notificationCenter().post(kWorkspaceDidActivateApplicationNotification, nullptr,
                                                       Value(info));
+        // Another application took the front: this one is no longer active, unless it came back since.
+        auto self = weak.lock();
+        if (!self || thisApplication) return;
+        bool current = false;
+        {
+            std::lock_guard lock(self->mutex_);
+            current = self->frontChanges_ == change;
+        }
+        if (current) Application::shared().otherApplicationDidComeToFront();
     });
+}
+
+void SimulatedSession::applicationDidComeToFront(std::shared_ptr<RunningApplication> application) {
+    if (application) bringToFront(application->localizedName(), application->bundleIdentifier(), true);
+}
+
+void SimulatedSession::applicationDidLeaveFront(std::shared_ptr<RunningApplication>) {
+    std::pair<std::string, std::string> previous;
+    {
+        std::lock_guard lock(mutex_);
+        if (!frontIsThisApplication_) return;
+        previous = frontBeforeThisApplication_;
+    }
+    bringToFront(previous.first, previous.second, false);
 }
 
 std::shared_ptr<RunningApplication> SimulatedSession::frontmostApplication() {

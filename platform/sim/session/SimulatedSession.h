@@ -172,7 +172,9 @@ public:
     // Applications and windows --------------------------------------------------------------------------
     // The application that comes to the front, by name; the one-argument form knows the bundle
     // identifiers of the system's own applications ("Finder", "SecurityAgent", "System Preferences").
-    // Announced on the workspace's centre with the application under "NSWorkspaceApplicationKey".
+    // Announced on the workspace's centre with the application under "NSWorkspaceApplicationKey". Another
+    // application than this one in front makes this one resign, once the announcement is made (unless the
+    // front has changed again by then).
     void setFrontApplication(const std::string& name);
     void setFrontApplication(const std::string& name, const std::string& bundleIdentifier);
     std::string frontApplication() const;
@@ -212,6 +214,8 @@ public:
     bool setDisplayIdleRequest(bool idle) override;
     std::vector<WindowDescription> onScreenWindows() override;
     std::shared_ptr<RunningApplication> frontmostApplication() override;
+    void applicationDidComeToFront(std::shared_ptr<RunningApplication> application) override;
+    void applicationDidLeaveFront(std::shared_ptr<RunningApplication> application) override;
 
     // PowerManagement
     uint64_t registerForSystemPower(MessageHandler handler) override;
@@ -249,6 +253,7 @@ private:
     // What a change announces, gathered under the lock and sent after it.
     struct Announcements;
 
+    void bringToFront(const std::string& name, const std::string& bundleIdentifier, bool thisApplication);
     void lockLocked(Announcements& out);
     void unlockLocked(Announcements& out);
     void updateLockScreenLocked(Announcements& out);
@@ -292,6 +297,11 @@ private:
     double lastInput_ = 0;
     std::string frontApplication_ = "Finder";
     std::string frontApplicationIdentifier_ = "com.apple.finder";
+    // Whether the front is this application's, the one it took the front from, and a count of changes
+    // that tells a stale announcement.
+    bool frontIsThisApplication_ = false;
+    std::pair<std::string, std::string> frontBeforeThisApplication_{"Finder", "com.apple.finder"};
+    uint64_t frontChanges_ = 0;
     std::vector<WindowDescription> windows_;
     std::vector<KeyRecord> keyLog_;
     size_t keyCount_ = 0;

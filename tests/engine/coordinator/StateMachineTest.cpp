@@ -47,11 +47,15 @@ TEST_F(StateMachineTest, StartUpRunsItsStepsInOrderAndOpensTheWindowOnlyForAUser
         expected.push_back("scanning indicator");
         // With the settings window open the devices page follows the Bluetooth state.
         if (byUser) expected.push_back("devices page");
-        for (auto s : {"intense scanning", "hot keys", "login items", "remote sync made",
-                       "remote unlink check", "auto updates", "check updates", "clear ignore list"})
+        expected.push_back("intense scanning");
+        // The window brought the application to the front: the permission pages look again.
+        if (byUser) expected.push_back("permissions recheck");
+        for (auto s : {"hot keys", "login items", "remote sync made", "remote unlink check", "auto updates",
+                       "check updates", "clear ignore list"})
             expected.push_back(s);
         EXPECT_EQ(log.names(), expected);
         EXPECT_NEAR(log.at("show window"), byUser ? 0.2 : -1, 1e-6);
+        EXPECT_NEAR(log.at("permissions recheck"), byUser ? 0.5 : -1, 1e-6);
         EXPECT_NEAR(log.at("hot keys"), 7.0, 1e-6);
         // The fail-safe timer of the wake (8 s) replaced the one of Bluetooth coming on (16 s).
         EXPECT_NEAR(log.at("clear ignore list"), 8.3, 1e-6);

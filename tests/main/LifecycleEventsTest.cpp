@@ -1,0 +1,79 @@
+// The built application, launched normally in a home of its own and quit with SIGTERM once its settings
+// window is in front: the analytics kit's event log, the packages its flushes made included, tells that
+// the application became active and that it terminated.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/storage/Files.h"
+#include "tests/reporting/UsageKit/UsageKitTestSupport.h"
+#include "tests/support/ProgramRun.h"
+#include "tests/support/TestEnvironment.h"
+
+namespace {
+
+#ifdef KESTRUNE_PROGRAM_PATH
+
+class LifecycleEventsTest : public testsupport::KestruneTest {};
+
+// The event names of every record the events folder holds: the current log, compressed logs and
+// packages, each read as the service would read it. Those of logs already rotated are also in `flushed`.
+std::vector<std::string> recordedEvents(const std::string& folder, std::vector<std::string>& flushed,
+                                        std::vector<std::string>& unreadable) {
+    std::vector<std::string> names;
+    for (const auto& file : platform::Files::listDirectory(folder)) {
+        const std::string text = usktest::readText(folder + "/" + file);
+        std::optional<usktest::ParsedLog> log;
+        if (file.ends_with(".log")) {
+            log = usktest::parseLog(text);
+        } else if (file.ends_with(".gz")) {
+            if (auto plain = usktest::gunzip(text)) log = usktest::parseLog(*plain);
+        } else if (file.ends_with(".multipartmime")) {
+            const std::string boundary = file.substr(0, file.size() - std::string(".multipartmime").size());
+            if (auto package = usktest::readPackage(text, boundary)) log = package->log;
+        }
+        if (!log || log->malformed) {
+            unreadable.push_back(file);
+            continue;
+        }
+        for (const auto& line : log->lines) {
+            names.push_back(line.type);
+            if (!file.ends_with(".log")) flushed.push_back(line.type);
+        }
+    }
+    return names;
+}
+
+TEST_F(LifecycleEventsTest, ANormalLaunchQuitBySigtermRecordsBecomingActiveAndTerminating) {
+    const std::string user = home() + "/user", temporary = home() + "/tmp", work = home() + "/work";
+    for (const auto& folder : {user, temporary, work})
+        ASSERT_TRUE(platform::Files::createDirectories(folder));
+    const auto environment = testsupport::childEnvironment(
+        {"HOME=", "XDG_", "TMPDIR=", "KESTRUNE_LOG_DEBUG="},
+        {"HOME=" + user, "XDG_RUNTIME_DIR=" + user + "/.run", "TMPDIR=" + temporary});
+    // A first launch opens the settings window, which brings the application to the front.
+    const auto run = testsupport::runProgram({KESTRUNE_PROGRAM_PATH}, environment, work,
+                                             "Outcome: the settings window is shown");
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_NE(run.err.find("Received signal 15"), std::string::npos) << run.err;
+
+    const std::string events = user + "/.cache/com.reportkit.data/com.kestrune.Kestrune/analytics/v2/events";
+    std::vector<std::string> flushed, unreadable;
+    const auto names = recordedEvents(events, flushed, unreadable);
+    EXPECT_EQ(unreadable, std::vector<std::string>{});
+    auto count = [&names](const std::string& name) { return std::count(names.begin(), names.end(), name); };
+    EXPECT_EQ(count("app_launched"), 1) << ::testing::PrintToString(names);
+    EXPECT_EQ(count("app_became_active"), 1) << ::testing::PrintToString(names);
+    EXPECT_EQ(count("app_terminated"), 1) << ::testing::PrintToString(names);
+    // Becoming active rotated the log, small as it was: its record is in a log on its way to the service.
+    EXPECT_EQ(std::count(flushed.begin(), flushed.end(), "app_became_active"), 1)
+        << ::testing::PrintToString(flushed);
+}
+
+#endif
+
+}  // namespace

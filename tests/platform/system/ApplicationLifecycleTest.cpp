@@ -1,0 +1,182 @@
+// When the application's life-cycle notifications are posted: becoming active (a window or the panel
+// brought forward), resigning (the last window gone, another application put in front by the desktop)
+// and terminating, each in its order with the delegate's calls and once per change, with the desktop's
+// front application following.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "platform/base/NotificationCenter.h"
+#include "platform/base/RunLoop.h"
+#include "platform/sim/session/SimulatedSession.h"
+#include "platform/system/Application.h"
+#include "platform/system/Bundle.h"
+#include "platform/system/WindowServer.h"
+#include "platform/system/Workspace.h"
+#include "tests/support/ui/Fixture.h"
+
+namespace {
+
+using platform::Notification;
+
+// The life-cycle names, the delegate's calls and the desktop's front changes, in one order.
+class LifecycleRecorder : public platform::ApplicationDelegate {
+public:
+    LifecycleRecorder() {
+        auto& center = platform::NotificationCenter::defaultCenter();
+        for (const char* name : {platform::kApplicationWillBecomeActiveNotification,
+                                 platform::kApplicationDidBecomeActiveNotification,
+                                 platform::kApplicationWillResignActiveNotification,
+                                 platform::kApplicationDidResignActiveNotification,
+                                 platform::kApplicationWillTerminateNotification})
+            observations_.push_back(center.addObserver(name, nullptr, [this](const Notification& n) {
+                const bool fromApplication = n.sender == &platform::Application::shared();
+                record(n.name + (platform::isMainThread() && fromApplication ? "" : " (elsewhere)"));
+            }));
+        observations_.push_back(platform::Workspace::shared().notificationCenter().addObserver(
+            platform::kWorkspaceDidActivateApplicationNotification, nullptr, [this](const Notification& n) {
+                std::shared_ptr<platform::RunningApplication> application;
+                if (const auto* info = n.userInfo.dictionary()) {
+                    auto found = info->find(platform::kWorkspaceApplicationKey);
+                    if (found != info->end())
+                        application =
+                            std::dynamic_pointer_cast<platform::RunningApplication>(found->second.object());
+                }
+                record("front " + (application ? application->bundleIdentifier() : "?"));
+            }));
+    }
+
+    void applicationWillResignActive(platform::Application&) override { record("delegate resigns"); }
+    TerminateReply applicationShouldTerminate(platform::Application&) override { return reply; }
+    void applicationWillTerminate(platform::Application&) override { record("delegate terminates"); }
+
+    std::vector<std::string> take() { return std::exchange(events_, {}); }
+
+    TerminateReply reply = TerminateReply::Now;
+
+private:
+    void record(std::string event) { events_.push_back(std::move(event)); }
+    std::vector<std::string> events_;
+    std::vector<platform::NotificationCenter::Observation> observations_;
+};
+
+class ApplicationLifecycleTest : public platform::ui::test::Fixture {
+protected:
+    void SetUp() override {
+        Fixture::SetUp();
+        session = platform::SimulatedSession::create(home() + "/session");
+        session->install();
+        recorder = std::make_unique<LifecycleRecorder>();
+        platform::Application::shared().setDelegate(recorder.get());
+    }
+    void TearDown() override {
+        platform::Application::shared().setDelegate(nullptr);
+        recorder.reset();
+        platform::SimulatedSession::uninstall();
+        session.reset();
+        Fixture::TearDown();
+    }
+    bool active() const { return platform::ui::Application::shared().isActive(); }
+
+    const std::string own = platform::Bundle::main().bundleIdentifier();
+    std::shared_ptr<platform::SimulatedSession> session;
+    std::unique_ptr<LifecycleRecorder> recorder;
+};
+
+const std::vector<std::string> kBecomes = {"NSApplicationWillBecomeActiveNotification",
+                                           "NSApplicationDidBecomeActiveNotification"};
+
+TEST_F(ApplicationLifecycleTest, ActivationAndResigningArePostedOncePerChangeAndTheDesktopFollows) {
+    ASSERT_FALSE(own.empty());
+    auto& ui = platform::ui::Application::shared();
+    EXPECT_FALSE(active());
+
+    // A window brought forward: the pair once, then the desktop announces this application in front.
+    auto first = window();
+    EXPECT_TRUE(active());
+    EXPECT_EQ(recorder->take(), kBecomes);
+    settle();
+    EXPECT_EQ(recorder->take(), std::vector<std::string>{"front " + own});
+    EXPECT_EQ(session->frontApplication(), "Kestrune");
+
+    // Asking again while active counts, and posts nothing; nor does a second window.
+    ui.activateIgnoringOtherApps(true);
+    auto second = window({500, 100, 200, 200});
+    EXPECT_EQ(platform::Application::shared().activationCount(), 3);
+    second->close();
+    settle();
+    EXPECT_EQ(recorder->take(), std::vector<std::string>{});
+    EXPECT_TRUE(active());
+
+    // The last window closes: the resign pair around the delegate's call, and the front goes back.
+    first->close();
+    EXPECT_FALSE(active());
+    EXPECT_EQ(recorder->take(),
+              (std::vector<std::string>{"NSApplicationWillResignActiveNotification", "delegate resigns",
+                                        "NSApplicationDidResignActiveNotification"}));
+    settle();
+    EXPECT_EQ(recorder->take(), std::vector<std::string>{"front com.apple.finder"});
+    EXPECT_EQ(session->frontApplication(), "Finder");
+    ui.deactivate();
+    EXPECT_EQ(recorder->take(), std::vector<std::string>{});
+
+    // A window-less activation (the panel's way), then the desktop puts another application in front:
+    // it resigns once the desktop has announced it, without handing the front back.
+    ui.activateIgnoringOtherApps(false);
+    settle();
+    EXPECT_EQ(recorder->take(), (std::vector<std::string>{kBecomes[0], kBecomes[1], "front " + own}));
+    session->setFrontApplication("TextEdit", "com.apple.TextEdit");
+    EXPECT_TRUE(active());
+    settle();
+    EXPECT_FALSE(active());
+    EXPECT_EQ(recorder->take(), (std::vector<std::string>{
+                                    "front com.apple.TextEdit", "NSApplicationWillResignActiveNotification",
+                                    "delegate resigns", "NSApplicationDidResignActiveNotification"}));
+    EXPECT_EQ(session->frontApplication(), "TextEdit");
+
+    // Brought forward again before the desktop announced another application: it stays active, and the
+    // application it took the front from is the one it gets back.
+    session->setFrontApplication("Mail", "com.apple.mail");
+    ui.activateIgnoringOtherApps(true);
+    settle();
+    EXPECT_TRUE(active());
+    EXPECT_EQ(recorder->take(),
+              (std::vector<std::string>{kBecomes[0], kBecomes[1], "front com.apple.mail", "front " + own}));
+    // The desktop naming this application itself is no other application in front.
+    session->setFrontApplication("Kestrune (again)", own);
+    settle();
+    EXPECT_TRUE(active());
+    EXPECT_EQ(recorder->take(), std::vector<std::string>{"front " + own});
+    ui.deactivate();
+    settle();
+    EXPECT_EQ(recorder->take(),
+              (std::vector<std::string>{"NSApplicationWillResignActiveNotification", "delegate resigns",
+                                        "NSApplicationDidResignActiveNotification", "front com.apple.mail"}));
+}
+
+TEST_F(ApplicationLifecycleTest, WillTerminateComesOnTheMainThreadBeforeTheDelegateAndOnlyWhenItQuits) {
+    auto& application = platform::Application::shared();
+    // The delegate refuses: nothing is announced.
+    recorder->reply = platform::ApplicationDelegate::TerminateReply::Cancel;
+    application.terminate();
+    EXPECT_EQ(recorder->take(), std::vector<std::string>{});
+    EXPECT_FALSE(application.isTerminated());
+
+    // Asked from another thread (a signal's, an updater's): it happens on the main thread, once.
+    recorder->reply = platform::ApplicationDelegate::TerminateReply::Now;
+    std::thread([&application] { application.terminate(); }).join();
+    EXPECT_FALSE(application.isTerminated());
+    EXPECT_EQ(recorder->take(), std::vector<std::string>{});
+    settle();
+    EXPECT_TRUE(application.isTerminated());
+    EXPECT_EQ(recorder->take(),
+              (std::vector<std::string>{"NSApplicationWillTerminateNotification", "delegate terminates"}));
+    application.terminate();
+    EXPECT_EQ(recorder->take(), std::vector<std::string>{});
+}
+
+}  // namespace
