@@ -99,13 +99,14 @@ TEST_F(DispatchQueueQuitTest, FinishAllWorkWaitsForItemsThatWaitForTheClosedMain
     auto queue = DispatchQueue::createSerial("test.quit");
     std::atomic<bool> ranOnMain{false};
     std::atomic<int> finished{0};
+    const size_t queuedBefore = platform::RunLoop::main().pendingClosureCount();
     queue->async([&] {
         platform::RunLoop::main().postAndWait([&] { ranOnMain = true; });
         DispatchQueue::global().async([&] { ++finished; });
         ++finished;
     });
     // The quit comes while the delivery waits: its closure is already queued on the main loop.
-    while (platform::RunLoop::main().pendingClosureCount() == 0) std::this_thread::yield();
+    while (platform::RunLoop::main().pendingClosureCount() == queuedBefore) std::this_thread::yield();
     platform::RunLoop::main().close();
     EXPECT_TRUE(DispatchQueue::finishAllWork(60));
     EXPECT_EQ(finished, 2);

@@ -134,6 +134,7 @@ TEST_F(RunLoopTest, ClosingReleasesWorkersThatWaitForTheMainThreadWithoutRunning
     // close, goes on without its closure having run, also when the loop is stepped once more.
     std::atomic<bool> ran{false};
     std::atomic<int> returned{0};
+    const size_t queuedBefore = RunLoop::main().pendingClosureCount();
     std::thread worker([&] {
         RunLoop::main().postAndWait([&] { ran = true; });
         ++returned;
@@ -142,13 +143,13 @@ TEST_F(RunLoopTest, ClosingReleasesWorkersThatWaitForTheMainThreadWithoutRunning
     });
     // The close comes once the worker's closure is queued, so that the worker is past the point where
     // a closed loop turns it away and can only be let go by the close itself.
-    while (RunLoop::main().pendingClosureCount() == 0) std::this_thread::yield();
+    while (RunLoop::main().pendingClosureCount() == queuedBefore) std::this_thread::yield();
     EXPECT_EQ(returned, 0);
     RunLoop::main().close();
     worker.join();  // hangs if the close leaves the worker waiting
     EXPECT_EQ(returned, 2);
     // The first closure stays queued, left behind by its waiter; the second was never queued.
-    EXPECT_EQ(RunLoop::main().pendingClosureCount(), 1u);
+    EXPECT_EQ(RunLoop::main().pendingClosureCount(), queuedBefore + 1);
     RunLoop::main().runOnce();
     EXPECT_EQ(RunLoop::main().pendingClosureCount(), 0u);
     EXPECT_FALSE(ran);
