@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <thread>
 #include <vector>
 
 #include "app/records/DeviceLocalSettings.h"
@@ -44,6 +45,25 @@ namespace {
 // How long the quit waits for work still running on the queues: what is in flight then (a phone's
 // message, a kit's file) takes a fraction of it; only work stuck on the network would take longer.
 constexpr double kSecondsForWorkAtQuit = 5;
+
+// Test switch: set, the quit starts with a worker waiting for the main thread, as a phone's delivery
+// caught by the quit would be. The main loop's close must let it go; left waiting, it holds the quit up
+// until the queues give up. Quits land in that window too rarely for a test to meet it by chance.
+constexpr const char* kTestWaitAtQuitVariable = "KESTRUNE_TEST_WAIT_AT_QUIT";
+
+void startWorkerThatWaitsForTheMainThread() {
+    platform::logf("%s is set: a worker waits for the main thread as the quit begins",
+                   kTestWaitAtQuitVariable);
+    const size_t queued = platform::RunLoop::main().pendingClosureCount();
+    platform::DispatchQueue::global().async([] {
+        platform::RunLoop::main().postAndWait(
+            [] { platform::logf("Quit: the main loop turned after the quit"); });
+        platform::logf("Quit: the worker waiting for the main thread went on without it");
+    });
+    // Nothing takes closures off the stopped loop: one more in it is the worker's, now waiting (or another
+    // thread's, and the worker may come after the close, which turns it away at once).
+    while (platform::RunLoop::main().pendingClosureCount() == queued) std::this_thread::yield();
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -121,6 +141,7 @@ int main(int argc, char** argv) {
     kestrune::DataManager::shared().saveApplicationData();
 
     application.setDelegate(nullptr);
+    if (std::getenv(kTestWaitAtQuitVariable)) startWorkerThatWaitsForTheMainThread();
     // Nothing may still run on a worker once main returns and the statics that workers read are torn
     // down. The main loop will not turn again, so work that waits for it goes on without it; then every
     // queue finishes what it has (phone deliveries in flight, the kits' work) and takes nothing more.

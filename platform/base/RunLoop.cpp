@@ -386,6 +386,11 @@ size_t RunLoop::pendingTimerCount() const {
     return timers_.size();
 }
 
+size_t RunLoop::pendingClosureCount() const {
+    std::lock_guard lock(mutex_);
+    return items_.size();
+}
+
 std::optional<double> RunLoop::nextTimerFireDate() const {
     std::lock_guard lock(mutex_);
     if (timers_.empty()) return std::nullopt;

@@ -105,6 +105,8 @@ public:
     bool isClosed() const;
 
     size_t pendingTimerCount() const;
+    // Closures queued and not yet taken by a pass, those of threads waiting in postAndWait among them.
+    size_t pendingClosureCount() const;
     std::optional<double> nextTimerFireDate() const;
 
     // Called by the dispatch queues when background work starts or finishes, so that runUntilIdle knows.

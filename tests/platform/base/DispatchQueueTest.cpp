@@ -3,6 +3,7 @@
 #include <atomic>
 #include <future>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "tests/support/TestEnvironment.h"
@@ -96,16 +97,16 @@ TEST_F(DispatchQueueQuitTest, FinishAllWorkWaitsForItemsThatWaitForTheClosedMain
     // A delivery on a serial queue reports to the main thread while the application quits, then queues
     // more work: both finish, though the main loop will not turn again.
     auto queue = DispatchQueue::createSerial("test.quit");
-    std::promise<void> started;
     std::atomic<bool> ranOnMain{false};
     std::atomic<int> finished{0};
+    const size_t queuedBefore = platform::RunLoop::main().pendingClosureCount();
     queue->async([&] {
-        started.set_value();
         platform::RunLoop::main().postAndWait([&] { ranOnMain = true; });
         DispatchQueue::global().async([&] { ++finished; });
         ++finished;
     });
-    started.get_future().wait();
+    // The quit comes while the delivery waits: its closure is already queued on the main loop.
+    while (platform::RunLoop::main().pendingClosureCount() == queuedBefore) std::this_thread::yield();
     platform::RunLoop::main().close();
     EXPECT_TRUE(DispatchQueue::finishAllWork(60));
     EXPECT_EQ(finished, 2);
@@ -120,8 +121,9 @@ TEST_F(DispatchQueueQuitTest, FinishAllWorkWaitsForItemsThatWaitForTheClosedMain
     bool syncOnMain = false;
     queue->sync([&] { syncOnMain = platform::isMainThread(); });
     EXPECT_TRUE(syncOnMain);
-    runUntilIdle();
+    runUntilIdle();  // also takes the closure the delivery left queued on the closed main loop
     EXPECT_FALSE(ranAfter);
+    EXPECT_FALSE(ranOnMain);
 }
 
 TEST_F(DispatchQueueQuitTest, FinishAllWorkAnswersFalseWhenWorkOutlastsItsTime) {

@@ -1,7 +1,6 @@
 #include "platform/base/RunLoop.h"
 
 #include <atomic>
-#include <future>
 #include <thread>
 #include <vector>
 
@@ -133,21 +132,26 @@ TEST_F(RunLoopTest, PostAndWaitFromAWorkerRunsOnTheMainThread) {
 TEST_F(RunLoopTest, ClosingReleasesWorkersThatWaitForTheMainThreadWithoutRunningTheirClosures) {
     // The application has quit: a worker waiting for the main thread, or starting to wait after the
     // close, goes on without its closure having run, also when the loop is stepped once more.
-    std::promise<void> waiting;
     std::atomic<bool> ran{false};
     std::atomic<int> returned{0};
+    const size_t queuedBefore = RunLoop::main().pendingClosureCount();
     std::thread worker([&] {
-        waiting.set_value();
         RunLoop::main().postAndWait([&] { ran = true; });
         ++returned;
         RunLoop::main().postAndWait([&] { ran = true; });
         ++returned;
     });
-    waiting.get_future().wait();
+    // The close comes once the worker's closure is queued, so that the worker is past the point where
+    // a closed loop turns it away and can only be let go by the close itself.
+    while (RunLoop::main().pendingClosureCount() == queuedBefore) std::this_thread::yield();
+    EXPECT_EQ(returned, 0);
     RunLoop::main().close();
     worker.join();  // hangs if the close leaves the worker waiting
     EXPECT_EQ(returned, 2);
+    // The first closure stays queued, left behind by its waiter; the second was never queued.
+    EXPECT_EQ(RunLoop::main().pendingClosureCount(), queuedBefore + 1);
     RunLoop::main().runOnce();
+    EXPECT_EQ(RunLoop::main().pendingClosureCount(), 0u);
     EXPECT_FALSE(ran);
     EXPECT_TRUE(RunLoop::main().isClosed());
 
