@@ -62,15 +62,17 @@ void LoginLogoutHistoryWindow::reloadDatsourceWithCompletion(Block completion) {
     auto failedLogins = copyOfFailedLogins();
     const LoginLogoutFilterModel filter = *filterModel_;
     std::weak_ptr<LoginLogoutHistoryWindow> weak = sharedAs<LoginLogoutHistoryWindow>();
+    const uint64_t asked = ++reloadsAsked_;
     runInBackgroundAsync([weak, history = std::move(history), failedLogins = std::move(failedLogins), filter,
-                          completion = std::move(completion)] {
+                          asked, completion = std::move(completion)] {
         auto rows = LoginLogoutFilter::generateDatasourceFromEntries_failedLoginEntried_filterModel(
             history, failedLogins, filter);
         // The rows are the window's once on the main thread, where the list reads them.
-        runOnMainQueueAsync([weak, rows = std::move(rows), completion] {
+        runOnMainQueueAsync([weak, rows = std::move(rows), asked, completion] {
             auto self = weak.lock();
             if (!self) return;
-            self->listViewArray_ = rows;
+            // The rows of a filter toggled since are not shown over those of the newer one.
+            if (asked == self->reloadsAsked_) self->listViewArray_ = rows;
             if (completion) completion();
         });
     });

@@ -54,6 +54,8 @@ public:
 private:
     std::weak_ptr<LoginLogoutHistoryWindowDelegate> delegate_;
     LoginLogoutFilter::Rows listViewArray_;
+    // Reloads run on the pool and may finish out of order: only the last one asked for is adopted.
+    uint64_t reloadsAsked_ = 0;
     std::shared_ptr<LoginLogoutFilterModel> filterModel_ = LoginLogoutFilterModel::init();
     std::shared_ptr<FilterController> filterController_;
 };

@@ -69,14 +69,16 @@ void KestruneCollectionWindow::reloadDatsourceWithCompletion(Block completion) {
     const bool withFailed = showFailedLoginAttemptEntries, withLogins = showLoginEntries,
                withSnapshots = showManualSnapshots;
     std::weak_ptr<KestruneCollectionWindow> weak = sharedAs<KestruneCollectionWindow>();
+    const uint64_t asked = ++reloadsAsked_;
     runInBackgroundAsync([=, completion = std::move(completion)] {
         // Looking for the photo files is the slow part.
         auto shown =
             PhotoCollection::shownEntries(withFailed, failed, withLogins, history, withSnapshots, snapshots);
-        runOnMainQueueAsync([weak, shown = std::move(shown), completion] {
+        runOnMainQueueAsync([weak, shown = std::move(shown), asked, completion] {
             auto self = weak.lock();
             if (!self) return;
-            self->listViewArray_ = shown;
+            // The photos of a choice changed since are not shown over those of the newer one.
+            if (asked == self->reloadsAsked_) self->listViewArray_ = shown;
             if (completion) completion();
         });
     });

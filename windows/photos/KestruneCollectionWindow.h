@@ -111,6 +111,8 @@ private:
 
     std::weak_ptr<KestruneCollectionWindowDelegate> delegate_;
     PhotoCollection::Entries listViewArray_;
+    // Reloads run on the pool and may finish out of order: only the last one asked for is adopted.
+    uint64_t reloadsAsked_ = 0;
     int64_t selectedIndexPath_ = 0;
     std::shared_ptr<BaseEntry> selectedEntry_;
     std::shared_ptr<FailedLoginEntry> failedLoginEntryToSelect_;
