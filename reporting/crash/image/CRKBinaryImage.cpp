@@ -134,20 +134,14 @@ struct ListedImage {
 
 // The loader's current list. The details are read while the loader holds its lock, so that no image
 // can be unloaded under the reading.
-std::vector<ListedImage> listImages(unsigned long long* adds, unsigned long long* subs) {
+std::vector<ListedImage> listImages() {
     struct Collect {
         std::vector<ListedImage> images;
-        unsigned long long adds = 0;
-        unsigned long long subs = 0;
         bool first = true;
     } collect;
     dl_iterate_phdr(
-        [](dl_phdr_info* info, size_t size, void* data) -> int {
+        [](dl_phdr_info* info, size_t, void* data) -> int {
             auto* c = static_cast<Collect*>(data);
-            if (size >= offsetof(dl_phdr_info, dlpi_subs) + sizeof(info->dlpi_subs)) {
-                c->adds = info->dlpi_adds;
-                c->subs = info->dlpi_subs;
-            }
             const uintptr_t header = headerOf(info);
             if (header >= CRKFirstValidAddress) {
                 std::string path = info->dlpi_name ? info->dlpi_name : "";
@@ -160,8 +154,6 @@ std::vector<ListedImage> listImages(unsigned long long* adds, unsigned long long
             return 0;
         },
         &collect);
-    if (adds) *adds = collect.adds;
-    if (subs) *subs = collect.subs;
     return std::move(collect.images);
 }
 
@@ -501,7 +493,7 @@ bool CRKBinaryImageFindImageForUUID(const char* uuid, CRKBinaryImageDetails* det
         CRKSDKLOG_WARN("null input\n");
         return false;
     }
-    for (const ListedImage& image : listImages(nullptr, nullptr)) {
+    for (const ListedImage& image : listImages()) {
         const CRKBinaryImageDetails& candidate = image.details;
         if (strncmp(candidate.uuid, uuid, sizeof(candidate.uuid)) == 0) {
             *details = candidate;
@@ -512,7 +504,7 @@ bool CRKBinaryImageFindImageForUUID(const char* uuid, CRKBinaryImageDetails* det
 }
 
 bool CRKBinaryImageRecordMainExecutable(CRKFile* file) {
-    const std::vector<ListedImage> images = listImages(nullptr, nullptr);
+    const std::vector<ListedImage> images = listImages();
     CRKBinaryImageDetails details{};
     if (!images.empty()) details = images.front().details;
     const auto version = [](const CRKMachOVersion& v) { return *CRKMachOFormatVersion(&v); };
