@@ -252,6 +252,17 @@ ui::Scene photosAndHistory() {
     return settingsWindow(kPhotos);
 }
 
+// The photos page scrolled to its failed-login section, there on every system version, with the photo
+// at each failed attempt switched off and the notification on; the rows under it down to the page's end.
+ui::Scene photosAndHistoryFailedLogins() {
+    resetWorld();
+    DeviceLocalSettings::shared().setTakePhotoOnFailedLogin(false);
+    DeviceLocalSettings::shared().setWarnUserOnLoginFailed(true);
+    auto scene = settingsWindow(kPhotos);
+    keptWindows().back()->factory->photosAndHistoryManager->getViewController()->listView->scrollToRow(3);
+    return scene;
+}
+
 // The pairing wizard's last page pushed over the welcome page, as adding a phone shows it.
 ui::Scene devicesPairing() {
     resetWorld();
@@ -457,6 +468,7 @@ void registerSettingsWindowGallery(std::function<void()> installMac,
     ui::SceneRegistry::add("settings-translation", translation);
     ui::SceneRegistry::add("settings-catalogue", catalogue);
     ui::SceneRegistry::add("settings-photos-and-history", photosAndHistory);
+    ui::SceneRegistry::add("settings-photos-and-history-failed-logins", photosAndHistoryFailedLogins);
 }
 
 }  // namespace kestrune
