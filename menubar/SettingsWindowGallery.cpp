@@ -252,8 +252,9 @@ ui::Scene photosAndHistory() {
     return settingsWindow(kPhotos);
 }
 
-// The photos page scrolled to its failed-login section, there on every system version, with the photo
-// at each failed attempt switched off and the notification on; the rows under it down to the page's end.
+// The photos page scrolled towards its failed-login section, which stops at the page's end: that
+// section, there on every system version, with the photo at each failed attempt switched off and the
+// notification on, and the history and snapshot rows under it.
 ui::Scene photosAndHistoryFailedLogins() {
     resetWorld();
     DeviceLocalSettings::shared().setTakePhotoOnFailedLogin(false);

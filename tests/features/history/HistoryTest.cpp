@@ -310,9 +310,11 @@ TEST_F(HistoryTest, TheImportOfAnOldTrackerFileKeepsTheLaunchsOwnEntry) {
 
 // Imported entries are older than any the history holds: they go behind, as far as the 500 allow.
 TEST_F(HistoryTest, OlderEntriesGoBehindWithinFiveHundred) {
+    auto& held = DataManager::shared().applicationData()->arrayOfLoginLogouts();
+    held.emplace();
     for (int i = 0; i < 499; ++i)
-        factory.insertEvent_forDate_trigger_takePhoto(
-            2, platform::Date::dateWithTimeIntervalSince1970(now() - 499 + i), 1, false);
+        held->push_back(LoginLogoutEntry::initWithEvent_date_reason(
+            2, platform::Date::dateWithTimeIntervalSince1970(now() - 1 - i), 1));
     std::vector<std::shared_ptr<LoginLogoutEntry>> older;
     for (int i = 0; i < 3; ++i)
         older.push_back(LoginLogoutEntry::initWithEvent_date_reason(
