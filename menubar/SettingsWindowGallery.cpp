@@ -252,6 +252,18 @@ ui::Scene photosAndHistory() {
     return settingsWindow(kPhotos);
 }
 
+// The photos page scrolled towards its failed-login section, which stops at the page's end: that
+// section, there on every system version, with the photo at each failed attempt switched off and the
+// notification on, and the history and snapshot rows under it.
+ui::Scene photosAndHistoryFailedLogins() {
+    resetWorld();
+    DeviceLocalSettings::shared().setTakePhotoOnFailedLogin(false);
+    DeviceLocalSettings::shared().setWarnUserOnLoginFailed(true);
+    auto scene = settingsWindow(kPhotos);
+    keptWindows().back()->factory->photosAndHistoryManager->getViewController()->listView->scrollToRow(3);
+    return scene;
+}
+
 // The pairing wizard's last page pushed over the welcome page, as adding a phone shows it.
 ui::Scene devicesPairing() {
     resetWorld();
@@ -457,6 +469,7 @@ void registerSettingsWindowGallery(std::function<void()> installMac,
     ui::SceneRegistry::add("settings-translation", translation);
     ui::SceneRegistry::add("settings-catalogue", catalogue);
     ui::SceneRegistry::add("settings-photos-and-history", photosAndHistory);
+    ui::SceneRegistry::add("settings-photos-and-history-failed-logins", photosAndHistoryFailedLogins);
 }
 
 }  // namespace kestrune

@@ -29,18 +29,15 @@ public:
         const bool noHistory = !data->arrayOfLoginLogouts() || data->arrayOfLoginLogouts()->empty();
         return noFailed && noHistory;
     }
-    void removeAllTrackEvents() override {
-        if (auto data = DataManager::shared().applicationData()) data->removeAllLoginLogoutEntries();
-    }
-    void insertEvent_forDate_trigger_takePhoto(uint32_t event, platform::Date date, uint32_t trigger,
-                                               bool) override {
+    void appendOlderTrackEvents(const std::vector<TrackEvent>& newestFirst) override {
         auto data = DataManager::shared().applicationData();
         if (!data) return;
         auto& list = data->arrayOfLoginLogouts();
         if (!list) list.emplace();
-        list->insert(list->begin(), LoginLogoutEntry::initWithEvent_date_reason(event, date, trigger));
-        if (list->size() > kMaximumHistory) list->resize(kMaximumHistory);
-        DataManager::shared().saveApplicationData();
+        for (const auto& [event, date] : newestFirst) {
+            if (list->size() >= kMaximumHistory) break;
+            list->push_back(LoginLogoutEntry::initWithEvent_date_reason(event, date, 0));
+        }
     }
     void saveTrackEvents() override { DataManager::shared().saveApplicationData(); }
 

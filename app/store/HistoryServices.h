@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/base/Date.h"
 
@@ -20,13 +21,19 @@ public:
 
     static constexpr const char* kTrackerFileName = "Kestrune Login Tracker.csv";
 
+    // A lock/unlock event read from the tracker file.
+    struct TrackEvent {
+        uint32_t event;
+        platform::Date date;
+    };
+
     // LoginTrackerFactory: no failed-login entry and no lock/unlock entry.
     virtual bool applicationDataIsEmpty() = 0;
-    // Empties the lock/unlock list, without saving.
-    virtual void removeAllTrackEvents() = 0;
-    // A lock/unlock entry in front of the list, the list trimmed to 500, the application data saved.
-    virtual void insertEvent_forDate_trigger_takePhoto(uint32_t event, platform::Date date, uint32_t trigger,
-                                                       bool takePhoto) = 0;
+    // Puts the events (newest first; trigger 0, no photo) behind the lock/unlock entries the history
+    // holds, and keeps the 500 newest, without saving. They come from the tracker file's past, so
+    // whatever the history gained meanwhile, this launch's own entry among them, is newer and stays in
+    // front.
+    virtual void appendOlderTrackEvents(const std::vector<TrackEvent>& newestFirst) = 0;
     virtual void saveTrackEvents() = 0;
 
     // LoginTrackerController.

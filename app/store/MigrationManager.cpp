@@ -1,5 +1,6 @@
 #include "app/store/MigrationManager.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -74,7 +75,7 @@ void MigrationManager::parseTrackingFileToApplicationData() {
         if (!text) return;
         const auto pieces = splitAtLineBreaks(*text);
         const size_t n = pieces.size();
-        std::vector<std::pair<uint32_t, platform::Date>> events;
+        std::vector<HistoryServices::TrackEvent> events;
         for (size_t i = n > kImportedPieces ? n - kImportedPieces : 0; i + 1 < n; ++i) {
             const std::string& line = pieces[i];
             auto date = services->dateForLine(line);
@@ -88,16 +89,19 @@ void MigrationManager::parseTrackingFileToApplicationData() {
                 kind = LoginLogoutEntry::kEventLocked;
             else
                 continue;
-            events.emplace_back(kind, *date);
+            events.push_back({kind, *date});
         }
+        // The file lists the oldest first; the history keeps the newest first.
+        std::reverse(events.begin(), events.end());
         runOnMainQueueAsync([services, events = std::move(events)] {
             auto& settings = DeviceLocalSettings::shared();
             if (settings.didMigrateToApplicationData()) return;
-            services->removeAllTrackEvents();
-            for (const auto& [kind, date] : events)
-                services->insertEvent_forDate_trigger_takePhoto(kind, date, 0, false);
+            // Start-up went on while the file was read: the history may already hold this launch's
+            // entry. The file's lines are older than anything it gained, so they go behind it.
+            services->appendOlderTrackEvents(events);
             services->saveTrackEvents();
             settings.setDidMigrateToApplicationData(true);
+            platform::logf("Migration: %zu entries of the tracker file added to the history", events.size());
         });
     });
 }

@@ -16,7 +16,8 @@ public:
     void migrateIfNeeded();
     // Copies the old tracker file to its current place; the old one goes only once a copy is there.
     void migrateTrackingFileIfNeeded();
-    // Reads and parses in the background; the history is changed and saved on the main thread.
+    // Reads and parses in the background; on the main thread the imported entries go behind those the
+    // history holds by then (start-up adds this launch's own meanwhile), and the history is saved.
     void parseTrackingFileToApplicationData();
     bool shouldParseLogFileToApplicationData();
 

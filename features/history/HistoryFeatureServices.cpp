@@ -1,5 +1,6 @@
 #include "features/history/HistoryFeatureServices.h"
 
+#include "app/records/LoginLogoutEntry.h"
 #include "features/history/LoginTrackerController.h"
 #include "features/notifications/NotificationsController.h"
 
@@ -8,12 +9,12 @@ namespace kestrune {
 bool HistoryFeatureServices::applicationDataIsEmpty() {
     return factory_.applicationDataIsEmpty();
 }
-void HistoryFeatureServices::removeAllTrackEvents() {
-    factory_.removeAllTrackEvents();
-}
-void HistoryFeatureServices::insertEvent_forDate_trigger_takePhoto(uint32_t event, platform::Date date,
-                                                                   uint32_t trigger, bool takePhoto) {
-    factory_.insertEvent_forDate_trigger_takePhoto(event, date, trigger, takePhoto);
+void HistoryFeatureServices::appendOlderTrackEvents(const std::vector<TrackEvent>& newestFirst) {
+    std::vector<std::shared_ptr<LoginLogoutEntry>> entries;
+    entries.reserve(newestFirst.size());
+    for (const auto& [event, date] : newestFirst)
+        entries.push_back(LoginLogoutEntry::initWithEvent_date_reason(event, date, 0));
+    factory_.appendOlderEntries(entries);
 }
 void HistoryFeatureServices::saveTrackEvents() {
     factory_.saveTrackEvents();

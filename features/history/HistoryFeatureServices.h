@@ -10,9 +10,7 @@ namespace kestrune {
 class HistoryFeatureServices : public HistoryServices {
 public:
     bool applicationDataIsEmpty() override;
-    void removeAllTrackEvents() override;
-    void insertEvent_forDate_trigger_takePhoto(uint32_t event, platform::Date date, uint32_t trigger,
-                                               bool takePhoto) override;
+    void appendOlderTrackEvents(const std::vector<TrackEvent>& newestFirst) override;
     void saveTrackEvents() override;
     std::string loginTrackerOldFilePath() override;
     std::string loginTrackerNewFilePath() override;

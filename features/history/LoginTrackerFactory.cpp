@@ -48,6 +48,18 @@ void LoginTrackerFactory::insertLastEntry_takePhoto(const std::shared_ptr<LoginL
                    entry->imagePath() ? ", with a photo to come" : "");
 }
 
+void LoginTrackerFactory::appendOlderEntries(
+    const std::vector<std::shared_ptr<LoginLogoutEntry>>& newestFirst) {
+    KESTRUNE_REQUIRE_MAIN_THREAD();
+    auto data = applicationData();
+    if (!data) return;
+    auto& list = data->arrayOfLoginLogouts();
+    if (!list) list.emplace();
+    for (const auto& entry : newestFirst)
+        if (entry) list->push_back(entry);
+    removeExtraTrackEntriesIfNeeded();
+}
+
 void LoginTrackerFactory::removeExtraTrackEntriesIfNeeded() {
     KESTRUNE_REQUIRE_MAIN_THREAD();
     auto data = applicationData();

@@ -29,6 +29,8 @@ public:
                                                           uint32_t trigger, bool takePhoto,
                                                           std::function<void(bool)> completion);
     void insertLastEntry_takePhoto(const std::shared_ptr<LoginLogoutEntry>& entry, bool takePhoto);
+    // Puts entries older than any the history holds behind them, keeping the 500 newest; without saving.
+    void appendOlderEntries(const std::vector<std::shared_ptr<LoginLogoutEntry>>& newestFirst);
     // Keeps the 500 newest.
     void removeExtraTrackEntriesIfNeeded();
     void saveTrackEvents();

@@ -4,8 +4,6 @@
 #include "app/records/FailedLoginEntry.h"
 #include "app/records/LoginLogoutEntry.h"
 #include "app/support/Localizable.h"
-#include "app/support/Utilities.h"
-#include "app/support/VersionVerifier.h"
 #include "menubar/lists/ListViewModelFactory.h"
 #include "platform/base/Log.h"
 
@@ -13,8 +11,6 @@ namespace kestrune {
 
 namespace {
 using F = ListViewModelFactory;
-// From this system on, failed logins are not photographed or notified from this page.
-constexpr const char* kFailedLoginRowsEnd = "10.12";
 constexpr int64_t kOverCurrentPage = NavigationDelegate::kSourceDetailPane;
 }  // namespace
 
@@ -27,7 +23,9 @@ std::weak_ptr<Delegate> PhotosAndHistoryManager::self() {
 BaseMenuItemManager::Rows PhotosAndHistoryManager::createViewModel() {
     using M = PhotosAndHistoryManager;
     auto& local = DeviceLocalSettings::shared();
-    Rows rows{
+    // The failed-login rows are there on every system version, as failed logins are detected and
+    // photographed on every one.
+    return {
         F::titleDescriptionCellWithTitle_description_action_buttonTitle_buttonAction(
             localizable("login_events_title"), localizable("login_events_description"), nullptr,
             localizable("read_more"), weakly<M>([](M& self) { self.showLoginPhotos(); })),
@@ -37,40 +35,36 @@ BaseMenuItemManager::Rows PhotosAndHistoryManager::createViewModel() {
             localizable("take_photo_on_each_login_description"), local.takePhotoAfterEachLogin(),
             navigate(&NavigationDelegate::togglePhotoAfterEachLogin, true), localizable("show_photos"),
             weakly<M>([](M& self) { self.showLoginEntriesWithSelectedEntry(nullptr); })),
-    };
-    if (!VersionVerifier::version_isNewerOrSameThenVersion(Utilities::operatingSystemVersion(),
-                                                           kFailedLoginRowsEnd)) {
-        rows.push_back(F::titleDescriptionCellWithTitle_description_action_buttonTitle_buttonAction(
+        F::titleDescriptionCellWithTitle_description_action_buttonTitle_buttonAction(
             localizable("failed_login_events_title"), localizable("failed_login_events_description"), nullptr,
-            localizable("read_more"), weakly<M>([](M& self) { self.showFailedLoginPhotos(); })));
-        rows.push_back(F::separatorCell());
-        rows.push_back(F::checkBoxWithIcon_title_description_isOn_action_readMoreButton_readMoreAction(
+            localizable("read_more"), weakly<M>([](M& self) { self.showFailedLoginPhotos(); })),
+        F::separatorCell(),
+        F::checkBoxWithIcon_title_description_isOn_action_readMoreButton_readMoreAction(
             std::string("cell_icon_failed_login_photos"), localizable("take_photo_on_each_failed_attempt"),
             localizable("take_photo_on_each_failed_attempt_description"), local.takePhotoOnFailedLogin(),
             navigate(&NavigationDelegate::toggleTakePhotoOnFailedLogin, true), localizable("show_photos"),
-            weakly<M>([](M& self) { self.showFailedLoginWindowWithEntry(nullptr); })));
-        rows.push_back(F::customCheckBoxWithIcon_title_description_isOn_action(
+            weakly<M>([](M& self) { self.showFailedLoginWindowWithEntry(nullptr); })),
+        F::customCheckBoxWithIcon_title_description_isOn_action(
             std::string("cell_icon_notification"), localizable("send_notification_on_each_failed_attempt"),
             localizable("send_notification_on_each_failed_attempt_description"),
-            local.warnUserOnLoginFailed(), navigate(&NavigationDelegate::toggleWarnUserOnFailedLogin, true)));
-    }
-    rows.push_back(F::titleDescriptionCellWithTitle_description_action(
-        localizable("other_events_title"), localizable("other_events_description"), nullptr));
-    rows.push_back(F::separatorCell());
-    rows.push_back(F::iconTitleDescriptionCellWithIcon_title_description_action(
-        std::string("cell_icon_login_history"), localizable("lock_unlock_history_short"),
-        localizable("lock_unlock_history_description_1"), nullptr));
-    rows.push_back(F::doubleButtonCellWithButton1_action1_button2_action2(
-        localizable("tutorial"), weakly<M>([](M& self) { self.showHistory(); }), localizable("show"),
-        weakly<M>([](M& self) { self.showLockUnlockHistory(); })));
-    rows.push_back(F::iconTitleDescriptionCellWithIcon_title_description_action(
-        std::string("cell_icon_manual_snapshots"), localizable("manual_snapshots_title"),
-        localizable("manual_snapshots_description"), nullptr));
-    rows.push_back(F::doubleButtonCellWithButton1_action1_button2_action2(
-        localizable("tutorial"), navigate(&NavigationDelegate::showManualPhotosInfo),
-        localizable("show_photos"),
-        weakly<M>([](M& self) { self.showManualSnapshotsWindowWithEntry(nullptr); })));
-    return rows;
+            local.warnUserOnLoginFailed(), navigate(&NavigationDelegate::toggleWarnUserOnFailedLogin, true)),
+        F::titleDescriptionCellWithTitle_description_action(localizable("other_events_title"),
+                                                            localizable("other_events_description"), nullptr),
+        F::separatorCell(),
+        F::iconTitleDescriptionCellWithIcon_title_description_action(
+            std::string("cell_icon_login_history"), localizable("lock_unlock_history_short"),
+            localizable("lock_unlock_history_description_1"), nullptr),
+        F::doubleButtonCellWithButton1_action1_button2_action2(
+            localizable("tutorial"), weakly<M>([](M& self) { self.showHistory(); }), localizable("show"),
+            weakly<M>([](M& self) { self.showLockUnlockHistory(); })),
+        F::iconTitleDescriptionCellWithIcon_title_description_action(
+            std::string("cell_icon_manual_snapshots"), localizable("manual_snapshots_title"),
+            localizable("manual_snapshots_description"), nullptr),
+        F::doubleButtonCellWithButton1_action1_button2_action2(
+            localizable("tutorial"), navigate(&NavigationDelegate::showManualPhotosInfo),
+            localizable("show_photos"),
+            weakly<M>([](M& self) { self.showManualSnapshotsWindowWithEntry(nullptr); })),
+    };
 }
 
 std::shared_ptr<PhotosAndHistoryScreens> PhotosAndHistoryManager::screens(const char* what) {

@@ -14,11 +14,10 @@
 
 namespace kestrune {
 
-// The photos and history page: photos at each login (and, on systems before 10.12, at each failed
-// attempt, with a notification), and the ways into the photo window, the lock/unlock history and their
-// information pages. It pushes those screens into the detail pane and hears what they choose; the
-// coordinator opens the windows through it too. Each screen opened is a new one, replacing the one
-// kept before.
+// The photos and history page: photos at each login and at each failed attempt (with a notification),
+// and the ways into the photo window, the lock/unlock history and their information pages. It pushes
+// those screens into the detail pane and hears what they choose; the coordinator opens the windows
+// through it too. Each screen opened is a new one, replacing the one kept before.
 class PhotosAndHistoryManager : public BaseMenuItemManager,
                                 public LoginPhotosViewDelegate,
                                 public FailedLoginPhotosViewDelegate,

@@ -1,6 +1,6 @@
-// The photos and history page: its rows by system version, the screens it opens through the installed
-// screens factory (a recording one here), what each screen's choices lead to, and the photo window's
-// content flags.
+// The photos and history page: its rows on every system version, the screens it opens through the
+// installed screens factory (a recording one here), what each screen's choices lead to, and the photo
+// window's content flags.
 
 #include "menubar/pages/PhotosAndHistoryManager.h"
 
@@ -110,38 +110,53 @@ protected:
 
 using Texts = std::vector<std::string>;
 
-TEST_F(PhotosAndHistoryPageTest, FailedLoginRowsOnlyBefore1012) {
-    platform::SystemVersion::setOverride(std::string("10.12"));
-    const Texts from1012{"TitleDescriptionCell login_events_title",
+// Failed logins are photographed on every system version, so their switches are on the page on every
+// one: on either side of 10.12, and on the simulated Mac's default 10.14.6.
+TEST_F(PhotosAndHistoryPageTest, FailedLoginRowsOnEveryVersion) {
+    const Texts expected{"TitleDescriptionCell login_events_title",
                          "SeparatorCell",
                          "CustomCheckBoxCell take_photo_on_each_login_title",
+                         "TitleDescriptionCell failed_login_events_title",
+                         "SeparatorCell",
+                         "CustomCheckBoxCell take_photo_on_each_failed_attempt",
+                         "CustomCheckBoxCell send_notification_on_each_failed_attempt",
                          "TitleDescriptionCell other_events_title",
                          "SeparatorCell",
                          "IconTitleDescriptionCell lock_unlock_history_short",
                          "DoubleButtonCell tutorial",
                          "IconTitleDescriptionCell manual_snapshots_title",
                          "DoubleButtonCell tutorial"};
-    EXPECT_EQ(rowsOf(page->createViewModel()), from1012);
-    platform::SystemVersion::setOverride(std::string("10.11.6"));
+    for (const char* version : {"10.11.6", "10.12", "10.14.6"}) {
+        platform::SystemVersion::setOverride(std::string(version));
+        EXPECT_EQ(rowsOf(page->createViewModel()), expected) << version;
+    }
+    platform::SystemVersion::setOverride(std::nullopt);
     auto rows = page->createViewModel();
     ASSERT_EQ(rows.size(), 13u);
-    EXPECT_EQ(rowsOf({rows.begin() + 3, rows.begin() + 7}),
-              (Texts{"TitleDescriptionCell failed_login_events_title", "SeparatorCell",
-                     "CustomCheckBoxCell take_photo_on_each_failed_attempt",
-                     "CustomCheckBoxCell send_notification_on_each_failed_attempt"}));
     EXPECT_EQ(rows[3]->viewClass()->nibName, rows[0]->viewClass()->nibName);
 
     // The check boxes show the settings; a check asks the coordinator and the page is rebuilt.
     local().setTakePhotoOnFailedLogin(true);
+    local().setWarnUserOnLoginFailed(false);
     rows = page->createViewModel();
     EXPECT_FALSE(rows[2]->isOn());
     EXPECT_TRUE(rows[5]->isOn());
+    EXPECT_FALSE(rows[6]->isOn());
+    rows[5]->primaryActionHandler()();
     rows[6]->primaryActionHandler()();
-    EXPECT_EQ(asked(), Texts{"toggleWarnUserOnFailedLogin"});
+    EXPECT_EQ(asked(), (Texts{"toggleTakePhotoOnFailedLogin", "toggleWarnUserOnFailedLogin"}));
+
+    // The section's buttons open the failed-login information page and the failed-login photos.
+    rows[3]->secondaryActionHandler()();
+    rows[5]->secondaryActionHandler()();
+    EXPECT_EQ(asked(),
+              (Texts{"showDetailList:source: controller 2", "showDetailController:source: controller 2",
+                     "made FailedLoginPhotosView", "made KestruneCollectionWindow"}));
+    EXPECT_EQ(page->failedLoginPhotosTutorial()->comparisonIdentifier(), "FailedLoginPhotosView");
+    EXPECT_EQ(photoWindow().flags(), "-F-");
 }
 
 TEST_F(PhotosAndHistoryPageTest, TheRowsButtonsOpenTheirScreens) {
-    platform::SystemVersion::setOverride(std::string("10.14"));
     auto rows = page->createViewModel();
     rows[0]->secondaryActionHandler()();
     EXPECT_EQ(asked(), Texts{"showDetailList:source: controller 2"});
@@ -150,15 +165,15 @@ TEST_F(PhotosAndHistoryPageTest, TheRowsButtonsOpenTheirScreens) {
               static_cast<kestrune::LoginPhotosViewDelegate*>(page.get()));
     rows[2]->secondaryActionHandler()();
     EXPECT_EQ(photoWindow().flags(), "L--");
-    rows[6]->primaryActionHandler()();
-    rows[6]->secondaryActionHandler()();
+    rows[10]->primaryActionHandler()();
+    rows[10]->secondaryActionHandler()();
     EXPECT_EQ(asked(),
               (Texts{"showDetailController:source: controller 2", "showDetailList:source: controller 2",
                      "showDetailController:source: controller 2", "made KestruneCollectionWindow",
                      "made MacControllerTrackTutorialView", "made LoginLogoutHistoryWindow"}));
     EXPECT_EQ(page->trackTutorial()->comparisonIdentifier(), "MacControllerTrackTutorialView");
-    rows[8]->primaryActionHandler()();
-    rows[8]->secondaryActionHandler()();
+    rows[12]->primaryActionHandler()();
+    rows[12]->secondaryActionHandler()();
     EXPECT_EQ(asked(), (Texts{"showManualPhotosInfo", "showDetailController:source: controller 2",
                               "made KestruneCollectionWindow"}));
     EXPECT_EQ(photoWindow().flags(), "--M");
@@ -166,7 +181,7 @@ TEST_F(PhotosAndHistoryPageTest, TheRowsButtonsOpenTheirScreens) {
 
     // Once the page is gone its rows do nothing.
     page.reset();
-    rows[6]->secondaryActionHandler()();
+    rows[10]->secondaryActionHandler()();
     rows[0]->secondaryActionHandler()();
     EXPECT_EQ(asked(), Texts{});
 }

@@ -39,7 +39,7 @@ TEST_F(SettingsWindowGalleryTest, EverySceneIsTheWholeWindow) {
     auto screen = redToppedScreen();
     kestrune::registerSettingsWindowGallery([&] { ++installs; }, [screen] { return screen; });
     const auto names = ui::SceneRegistry::names();
-    EXPECT_EQ(names.size(), 25u);
+    EXPECT_EQ(names.size(), 26u);
     const std::string dir = home() + "/settings";
     const auto scenes = renderEveryScene(dir);
     EXPECT_EQ(installs, 1);

@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "app/records/DeviceLocalSettings.h"
+#include "app/records/LoginLogoutEntry.h"
+#include "app/store/ApplicationDataModel.h"
 #include "app/support/Common.h"
 #include "platform/base/RunLoop.h"
 #include "platform/storage/Files.h"
@@ -26,9 +28,8 @@ public:
         double date;
     };
     bool applicationDataIsEmpty() override { return history.empty() && !failedLogins; }
-    void removeAllTrackEvents() override { history.clear(); }
-    void insertEvent_forDate_trigger_takePhoto(uint32_t kind, platform::Date date, uint32_t, bool) override {
-        history.insert(history.begin(), {kind, date.timeIntervalSince1970()});
+    void appendOlderTrackEvents(const std::vector<TrackEvent>& newestFirst) override {
+        for (const auto& [kind, date] : newestFirst) history.push_back({kind, date.timeIntervalSince1970()});
         onMainThread = onMainThread && platform::isMainThread();
     }
     void saveTrackEvents() override { ++saves; }
@@ -130,6 +131,45 @@ TEST_F(MigrationManagerTest, LinesAreKindedByTheirFirstMatchingText) {
     std::vector<uint32_t> kinds;
     for (const auto& event : history->history) kinds.push_back(event.kind);
     EXPECT_EQ(kinds, (std::vector<uint32_t>{1, 3, 2, 1}));
+}
+
+// Start-up writes this launch's entry while the file is read: it is newer than every line and stays.
+TEST_F(MigrationManagerTest, AnEntryAddedRightAfterTheImportStartsIsKept) {
+    write(history->loginTrackerNewFilePath(), line(1, "STARTED") + "\n" + line(2, "LOCKED") + "\n");
+    MigrationManager().parseTrackingFileToApplicationData();
+    history->history.insert(history->history.begin(), {1, now()});
+    runUntilIdle();
+    ASSERT_EQ(history->history.size(), 3u);
+    EXPECT_EQ(history->history[0].date, now());
+    EXPECT_EQ(history->history[1].kind, 3u);
+    EXPECT_EQ(history->history[2].kind, 1u);
+    EXPECT_EQ(history->saves, 1);
+    EXPECT_TRUE(DeviceLocalSettings::shared().didMigrateToApplicationData());
+}
+
+// The default service works on the application data itself: the entries held stay in front, the
+// imported ones behind them, and of those only as many as the 500 leave room for.
+TEST_F(MigrationManagerTest, TheDefaultHistoryPutsImportedEntriesBehindWithinFiveHundred) {
+    HistoryServices::install(nullptr);
+    auto& manager = kestrune::DataManager::shared();
+    auto& list = manager.applicationData()->arrayOfLoginLogouts();
+    list.emplace();
+    for (int i = 0; i < 498; ++i)
+        list->push_back(kestrune::LoginLogoutEntry::initWithEvent_date_reason(
+            2, platform::Date::dateWithTimeIntervalSince1970(now() - i), 1));
+    const auto old = [&](double seconds) { return platform::Date::dateWithTimeIntervalSince1970(seconds); };
+    HistoryServices::current()->appendOlderTrackEvents({{3, old(300)}, {2, old(200)}, {1, old(100)}});
+    HistoryServices::current()->saveTrackEvents();
+
+    kestrune::DataManager::resetSharedForTesting();  // what was saved
+    const auto& saved = *kestrune::DataManager::shared().applicationData()->arrayOfLoginLogouts();
+    ASSERT_EQ(saved.size(), 500u);
+    auto entry = [&](size_t at) { return std::dynamic_pointer_cast<kestrune::LoginLogoutEntry>(saved[at]); };
+    EXPECT_EQ(entry(0)->date()->timeIntervalSince1970(), now());
+    EXPECT_EQ(entry(497)->responsible()->intValue(), 1);
+    EXPECT_EQ(entry(498)->event()->intValue(), 3);
+    EXPECT_EQ(entry(498)->responsible()->intValue(), 0);
+    EXPECT_EQ(entry(499)->date()->timeIntervalSince1970(), 200);
 }
 
 TEST_F(MigrationManagerTest, TheFlagOrAnyHistoryKeepsTheImportFromRunning) {

@@ -4,6 +4,7 @@
 #include "app/records/FailedLoginEntry.h"
 #include "app/records/LoginLogoutEntry.h"
 #include "app/store/DataManager.h"
+#include "app/store/MigrationManager.h"
 #include "app/support/Localizable.h"
 #include "app/support/Utilities.h"
 #include "features/history/HistoryFeatureServices.h"
@@ -281,6 +282,51 @@ TEST_F(HistoryTest, ALinkInTheTrackerFilesPlaceIsNeverFollowed) {
     EXPECT_TRUE(logged("a link is in its place"));
 }
 
+// The first launch with an old tracker file: start-up writes its own entry and tracker line while the
+// file is read in the background; both stay, the file's lines behind the entry in the history.
+TEST_F(HistoryTest, TheImportOfAnOldTrackerFileKeepsTheLaunchsOwnEntry) {
+    HistoryServices::install(std::make_shared<HistoryFeatureServices>());
+    writeTracker(
+        "\n2027-01-14 08:00:00,    Kestrune started,"
+        "\n2027-01-14 08:05:00,    Mac unlocked,  "
+        "\n2027-01-14 12:00:00,    Mac locked,    session: 03h :55m :00s\n");
+    MigrationManager().migrateIfNeeded();
+    LoginTrackerController::applicationOpenedEntry();
+    factory.insertCurrentEvent_trigger_takePhoto(LoginLogoutEntry::kEventStarted, 0, false);
+    runUntilIdle();
+    HistoryServices::install(nullptr);
+
+    DataManager::resetSharedForTesting();  // what was saved
+    std::vector<std::pair<int, double>> entries;
+    for (const auto& entry : history())
+        entries.emplace_back(entry->event()->intValue(), entry->date()->timeIntervalSince1970());
+    const double day = now() - 86400;  // 08:00 of the fixture's day before
+    EXPECT_EQ(entries, (std::vector<std::pair<int, double>>{
+                           {1, now()}, {3, day + 4 * 3600}, {2, day + 300}, {1, day}}));
+    EXPECT_TRUE(DeviceLocalSettings::shared().didMigrateToApplicationData());
+    EXPECT_TRUE(platform::hasSuffix(tracker(),
+                                    "session: 03h :55m :00s\n\n2027-01-15 08:00:00,    Kestrune started,"));
+}
+
+// Imported entries are older than any the history holds: they go behind, as far as the 500 allow.
+TEST_F(HistoryTest, OlderEntriesGoBehindWithinFiveHundred) {
+    auto& held = DataManager::shared().applicationData()->arrayOfLoginLogouts();
+    held.emplace();
+    for (int i = 0; i < 499; ++i)
+        held->push_back(LoginLogoutEntry::initWithEvent_date_reason(
+            2, platform::Date::dateWithTimeIntervalSince1970(now() - 1 - i), 1));
+    std::vector<std::shared_ptr<LoginLogoutEntry>> older;
+    for (int i = 0; i < 3; ++i)
+        older.push_back(LoginLogoutEntry::initWithEvent_date_reason(
+            3, platform::Date::dateWithTimeIntervalSince1970(now() - 1000 - i), 0));
+    factory.appendOlderEntries(older);
+    auto entries = history();
+    ASSERT_EQ(entries.size(), 500u);
+    EXPECT_EQ(entries[0]->date()->timeIntervalSince1970(), now() - 1);
+    EXPECT_EQ(entries[498]->event()->intValue(), 2);
+    EXPECT_EQ(entries[499]->date()->timeIntervalSince1970(), now() - 1000);
+}
+
 TEST_F(HistoryTest, CopiesForReadersAndTheMigrationsService) {
     factory.insertCurrentEvent_trigger_takePhoto(1, 0, false);
     auto copies = factory.copyOfLoginLogoutEntries();
@@ -291,10 +337,11 @@ TEST_F(HistoryTest, CopiesForReadersAndTheMigrationsService) {
 
     HistoryFeatureServices services;
     EXPECT_FALSE(services.applicationDataIsEmpty());
-    services.removeAllTrackEvents();
-    EXPECT_TRUE(services.applicationDataIsEmpty());
-    services.insertEvent_forDate_trigger_takePhoto(3, platform::Date::now(), 4, false);
-    EXPECT_EQ(history().size(), 1u);
+    services.appendOlderTrackEvents({{3, platform::Date::dateWithTimeIntervalSince1970(now() - 60)}});
+    ASSERT_EQ(history().size(), 2u);
+    EXPECT_EQ(history()[0]->event()->intValue(), 1);
+    EXPECT_EQ(history()[1]->event()->intValue(), 3);
+    EXPECT_EQ(history()[1]->responsible()->intValue(), 0);
     EXPECT_EQ(services.loginTrackerNewFilePath(), LoginTrackerController::loginTrackerNewFilePath());
     EXPECT_TRUE(
         platform::hasSuffix(services.loginTrackerOldFilePath(), "/Documents/Kestrune Login Tracker.csv"));
