@@ -529,3 +529,97 @@ TEST_F(LEScannerControllerTest, ConnectionsAskTheScannerWhatItAccepts) {
     EXPECT_EQ(scanner->scannerConnectionGetArrayOfServices(connection),
               std::vector<platform::BluetoothUUID>{uuid(kService)});
 }
+
+// Kept for callers outside the scanner ---------------------------------------------------------------------
+
+TEST_F(LEScannerControllerTest, OnlyAPeripheralTheScannerTookUpCountsAsConnecting) {
+    delegate->proceed = false;
+    for (const auto& id : {kPhone, kOther}) addDevice(id)->setAcceptsConnections(false);
+    EXPECT_FALSE(scanner->isAnyPeripheralConnecting());
+    scanner->centralManager()->connectPeripheral(peripheralFor(kPhone));  // not through the scanner
+    ASSERT_EQ(peripheralFor(kPhone)->state(), platform::Peripheral::kConnecting);
+    EXPECT_FALSE(scanner->isAnyPeripheralConnecting());
+    advertise(kOther, phoneAdvertisement());
+    ASSERT_EQ(peripheralFor(kOther)->state(), platform::Peripheral::kConnecting);
+    EXPECT_TRUE(scanner->isAnyPeripheralConnecting());
+    scanner->cleanupAllConnections();
+    advance(0.5);
+    EXPECT_FALSE(scanner->isAnyPeripheralConnecting());
+}
+
+TEST_F(LEScannerControllerTest, AConnectionTryingTooLongIsCountedUnsuitableAndDisconnectedEachTime) {
+    auto connection = connectPhone(kPhone, false);
+    ASSERT_TRUE(connection);
+    scanner->connectionIsTryingToConnectForALongPeriodOfTime(connection);
+    EXPECT_EQ(offences(kPhone), 1);
+    EXPECT_EQ(ignoredFor(kPhone), 99u);
+    EXPECT_EQ(connection->scannerState(), LeScannerConnection::kStateDisconnecting);
+    advance(1);
+    EXPECT_EQ(radio->connectedLinkCount(kPhone), 0u);
+    EXPECT_EQ(delegate->count("disconnected:" + kPhone), 1u);
+    // The third time puts it on the list as unsuitable; a connection already down is left as it is.
+    scanner->connectionIsTryingToConnectForALongPeriodOfTime(connection);
+    EXPECT_EQ(ignoredFor(kPhone), 99u);
+    scanner->connectionIsTryingToConnectForALongPeriodOfTime(connection);
+    EXPECT_EQ(ignoredFor(kPhone), 0u);
+    advance(1);
+    EXPECT_EQ(delegate->count("disconnected:" + kPhone), 1u);
+}
+
+TEST_F(LEScannerControllerTest, ARestartTimerScansAgainForTheServicesItCarriesAndFindsThePhone) {
+    scanner->stopScanning();
+    addPhone(kPhone);
+    const std::vector<platform::BluetoothUUID> services{uuid(kService)};
+    auto timer = platform::Timer::scheduledTimer(
+        2.0, false, [this, services](platform::Timer&) { scanner->restartScan(services); });
+    advance(1.9);
+    EXPECT_FALSE(scanner->isScanning());
+    EXPECT_EQ(delegate->count("discover:" + kPhone), 0u);
+    advance(0.2);
+    EXPECT_TRUE(scanner->isScanning());
+    EXPECT_EQ(backend->count("scan:services") + backend->count("scan:all"), 1u);
+    advance(3);
+    EXPECT_EQ(delegate->count("discover:" + kPhone), 1u);
+}
+
+TEST_F(LEScannerControllerTest,
+       OlderRetrievalAnswersConnectRetrievedPeripheralsSpacedAndConnectedOnesAtOnce) {
+    delegate->proceed = false;
+    const std::string a = identifierFor(1), b = identifierFor(2), c = identifierFor(3), d = identifierFor(4);
+    for (const auto& id : {a, b, c, d}) addDevice(id)->setAcceptsConnections(false);
+    auto deliver =
+        [&](std::function<void(platform::CentralManagerDelegate&, platform::CentralManager&)> call) {
+            scanner->centralManager()->deliver(std::move(call));
+            advance(0);
+        };
+    auto pa = peripheralFor(a), pb = peripheralFor(b), pc = peripheralFor(c), pd = peripheralFor(d);
+    auto at = [&](const std::string& id) {
+        auto times = backend->times("connect", id);
+        return times.size() == 1 ? times[0] : -1.0;
+    };
+    double start = now();
+    deliver([&](platform::CentralManagerDelegate& receiver, platform::CentralManager& central) {
+        receiver.centralManager_didRetrievePeripherals(central, {pa, nullptr, pb});
+    });
+    advance(1);
+    EXPECT_NEAR(at(a) - start, 0.0, 1e-6);
+    EXPECT_NEAR(at(b) - start, 0.35, 1e-6);  // spaced like any recovered peripheral
+    EXPECT_EQ(scanner->foundPeripherals().size(), 2u);
+
+    deliver([&](platform::CentralManagerDelegate& receiver, platform::CentralManager& central) {
+        receiver.centralManager_didRetrievePeripheral(central, pc);
+        receiver.centralManager_didRetrieveConnectedPeripherals(central, {pd, nullptr});
+    });
+    // The system's connected one is asked for at once, beside c, and gets no connection object.
+    EXPECT_NEAR(at(c) - start, 1.0, 1e-6);
+    EXPECT_NEAR(at(d) - start, 1.0, 1e-6);
+    EXPECT_EQ(scanner->foundConnectionCount(), 3u);
+
+    size_t requests = backend->requests().size();
+    deliver([](platform::CentralManagerDelegate& receiver, platform::CentralManager& central) {
+        receiver.centralManager_willRestoreState(central, {{"kCBRestoredPeripherals", Value(1)}});
+    });
+    advance(1);
+    EXPECT_EQ(backend->requests().size(), requests);
+    EXPECT_EQ(scanner->foundConnectionCount(), 3u);
+}

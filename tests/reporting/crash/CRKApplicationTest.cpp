@@ -3,7 +3,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/sim/session/SimulatedDesktop.h"
 #include "platform/system/Bundle.h"
+#include "platform/system/ExtensionContext.h"
 #include "reporting/crash/CRKContext.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -79,6 +81,49 @@ TEST_F(CRKApplicationTest, ExtensionPointIdentifier) {
     EXPECT_FALSE(CRKApplicationIsExtension());
     EXPECT_NE(log().find("] Error: NSExtensionPointIdentifier Info.plist entry is mal-formed\n"),
               std::string::npos);
+}
+
+// An extension's host: it answers later, as a host may.
+class HostContext : public platform::ExtensionContext {
+public:
+    void openURL_completionHandler(const std::string& url, std::function<void(bool)> completion) override {
+        asked.push_back(url);
+        pending = std::move(completion);
+    }
+    std::vector<std::string> asked;
+    std::function<void(bool)> pending;
+};
+
+TEST_F(CRKApplicationTest, OpeningAURLGoesToTheExtensionsHostElseToTheDesktop) {
+    std::vector<bool> answers;
+    auto record = [&](bool opened) { answers.push_back(opened); };
+
+    // No desktop to open it: the completion hears that it was not opened.
+    CRKApplicationOpenURL("https://example.com/beta", nullptr, record);
+    EXPECT_EQ(answers, std::vector<bool>{false});
+
+    auto desktop = std::make_shared<platform::SimulatedDesktop>(std::weak_ptr<platform::SimulatedSession>{});
+    struct Installed {
+        explicit Installed(std::shared_ptr<platform::DesktopServices> d) {
+            platform::DesktopServices::install(std::move(d));
+        }
+        ~Installed() { platform::DesktopServices::install(nullptr); }
+    } installed(desktop);
+    CRKApplicationOpenURL("https://example.com/beta", nullptr, record);
+    CRKApplicationOpenURL("https://example.com/quiet", nullptr, nullptr);
+    EXPECT_EQ(answers, (std::vector<bool>{false, true}));
+    EXPECT_EQ(desktop->openedURLs(),
+              (std::vector<std::string>{"https://example.com/beta", "https://example.com/quiet"}));
+
+    // With a context the host alone is asked, and its answer is the one the completion hears.
+    HostContext host;
+    CRKApplicationOpenURL("https://example.com/host", &host, record);
+    EXPECT_EQ(host.asked, std::vector<std::string>{"https://example.com/host"});
+    EXPECT_EQ(desktop->openedURLs().size(), 2u);
+    EXPECT_EQ(answers.size(), 2u);
+    ASSERT_TRUE(host.pending);
+    host.pending(false);
+    EXPECT_EQ(answers, (std::vector<bool>{false, true, false}));
 }
 
 TEST_F(CRKApplicationTest, ActivityKeepsTheProcessFromEndingAroundItsBlock) {
