@@ -54,25 +54,17 @@ TEST_F(WAYSourceListWindowTest, ItSetsItselfUpAsASplitWindow) {
 TEST_F(WAYSourceListWindowTest, MadeOnAGivenScreenItStandsThereAndIsSetUpAlike) {
     ui::Screen::setScreensForTesting({{{0, 0, 1440, 900}, 2}, {{1440, 200, 1920, 1080}, 1}});
     const auto second = ui::Screen::screens()[1];
-    auto window = std::make_shared<WAYSourceListWindow>();
-    window->initWithContentRect_styleMask_backing_defer_screen(
-        {100, 50, 800, 500}, ui::kWindowStyleTitled | ui::kWindowStyleResizable, 2, false, second);
-    EXPECT_EQ(window->frame(), (Rect{1540, 250, 800, 500}));
-    EXPECT_EQ(window->screen(), second);
-    EXPECT_EQ(window->backingScaleFactor(), 1);
-    // The window's own set-up ran once, after the platform's.
-    EXPECT_EQ(window->titleVisibility(), ui::Window::TitleVisibility::Hidden);
-    ASSERT_TRUE(window->splitView());
-    EXPECT_EQ(window->contentView()->subviews().size(), 1u);
-    EXPECT_EQ(window->splitView()->frame(), (Rect{0, 0, 800, 500}));
-    EXPECT_EQ(window->delegate().get(), static_cast<ui::WindowDelegate*>(window.get()));
-
-    // No screen given: the main one, where the origin is the rectangle's own.
-    auto onMain = std::make_shared<WAYSourceListWindow>();
-    onMain->initWithContentRect_styleMask_backing_defer_screen({100, 50, 800, 500}, ui::kWindowStyleTitled, 2,
-                                                               false, nullptr);
-    EXPECT_EQ(onMain->frame(), (Rect{100, 50, 800, 500}));
-    EXPECT_EQ(onMain->screen(), ui::Screen::mainScreen());
+    for (const auto& screen : {second, std::shared_ptr<ui::Screen>()}) {
+        auto window = std::make_shared<WAYSourceListWindow>();
+        window->initWithContentRect_styleMask_backing_defer_screen({100, 50, 800, 500},
+                                                                   ui::kWindowStyleTitled, 2, false, screen);
+        EXPECT_EQ(window->frame(), screen ? (Rect{1540, 250, 800, 500}) : (Rect{100, 50, 800, 500}));
+        EXPECT_EQ(window->screen(), screen ? second : ui::Screen::mainScreen());
+        // The window's own set-up ran once, after the platform's.
+        ASSERT_TRUE(window->splitView());
+        EXPECT_EQ(window->contentView()->subviews().size(), 1u);
+        EXPECT_EQ(window->splitView()->frame(), (Rect{0, 0, 800, 500}));
+    }
 }
 
 TEST_F(WAYSourceListWindowTest, TheInitialWidthLaysThePanesOutTheDetailEndingPastTheEdge) {
