@@ -14,6 +14,7 @@
 #include "platform/storage/StandardFolders.h"
 #include "platform/system/ProcessInfo.h"
 #include "platform/system/SystemVersion.h"
+#include "platform/ui/Screen.h"
 
 namespace kestrune {
 
@@ -153,6 +154,11 @@ std::optional<platform::Number> FTWDevice::freeDiskSpace() const {
     auto volume = homeVolume();
     if (!volume) return std::nullopt;
     return platform::Number(static_cast<unsigned long long>(volume->f_bavail) * volume->f_frsize);
+}
+
+bool FTWDevice::isRetina() const {
+    auto screen = platform::ui::Screen::mainScreen();
+    return screen && screen->backingScaleFactor() == 2.0;
 }
 
 std::string FTWDevice::serialNumber() const {

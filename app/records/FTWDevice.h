@@ -43,6 +43,9 @@ public:
     std::optional<platform::Number> totalDiskSpace() const;
     std::optional<platform::Number> freeDiskSpace() const;
 
+    // Whether the main screen draws at exactly twice its point size.
+    bool isRetina() const;
+
     // The machine's serial number, or "unknown".
     std::string serialNumber() const;
     // The primary network interface's hardware address; "" when the interfaces cannot be listed, none

@@ -245,7 +245,7 @@ void LEScannerController::ignorePeripheralWithUUID_forReason(const std::string& 
         default:
             return;
     }
-    if (connected) connected->disconnect(true);
+    if (connected) disconnect(connected);
 }
 
 void LEScannerController::setServiceUUIDsToSearchFor(const std::vector<std::string>& uuids) {
@@ -728,8 +728,52 @@ void LEScannerController::centralManager_didDisconnectPeripheral_error(
                               myFoundPeripherals_.end());
 }
 
+void LEScannerController::centralManager_didRetrievePeripherals(
+    CentralManager&, const std::vector<std::shared_ptr<Peripheral>>& peripherals) {
+    for (const auto& peripheral : peripherals)
+        if (peripheral) recreateConnectionAndConnectPeripheral(peripheral);
+}
+
+void LEScannerController::centralManager_didRetrievePeripheral(
+    CentralManager&, const std::shared_ptr<Peripheral>& peripheral) {
+    if (peripheral) recreateConnectionAndConnectPeripheral(peripheral);
+}
+
+void LEScannerController::centralManager_didRetrieveConnectedPeripherals(
+    CentralManager& central, const std::vector<std::shared_ptr<Peripheral>>& peripherals) {
+    // Straight through the manager that answered: no connection object and no spacing, as ever.
+    for (const auto& peripheral : peripherals)
+        if (peripheral) central.connectPeripheral(peripheral);
+}
+
+void LEScannerController::centralManager_willRestoreState(CentralManager&,
+                                                          const platform::Value::Dictionary&) {}
+
 void LEScannerController::disconnectPeripheral(const std::shared_ptr<Peripheral>& peripheral) {
     if (auto central = centralManager()) central->cancelPeripheralConnection(peripheral);
+}
+
+void LEScannerController::disconnect(const std::shared_ptr<LeScannerConnection>& connection) {
+    if (connection) connection->disconnect(true);
+}
+
+// Kept for callers outside the scanner ----------------------------------------------------------------------
+
+bool LEScannerController::isAnyPeripheralConnecting() const {
+    for (const auto& peripheral : foundPeripherals())
+        if (peripheral && peripheral->state() == Peripheral::kConnecting) return true;
+    return false;
+}
+
+void LEScannerController::connectionIsTryingToConnectForALongPeriodOfTime(
+    const std::shared_ptr<LeScannerConnection>& connection) {
+    if (!connection) return;
+    markConnectionAsUnsuitable(connection);
+    disconnect(connection);
+}
+
+void LEScannerController::restartScan(const std::optional<std::vector<platform::BluetoothUUID>>& services) {
+    executeScanForServices(services);
 }
 
 // The connections' questions and reports -------------------------------------------------------------------
@@ -779,7 +823,7 @@ void LEScannerController::markConnectionAsUnsuitable(const std::shared_ptr<LeSca
 void LEScannerController::scannerConnectionIsNotAnAppropriateConnection(
     const std::shared_ptr<LeScannerConnection>& connection) {
     markConnectionAsUnsuitable(connection);
-    connection->disconnect(true);
+    disconnect(connection);
 }
 
 void LEScannerController::scannerConnectionExperiencedUnsolvableError(

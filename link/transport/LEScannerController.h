@@ -89,6 +89,18 @@ public:
     void retreiveConnectedPeripheralsAndScan();
     void tryToReconnectToMainConnection();
 
+    // Kept for callers outside the scanner; the application itself calls none of them.
+    // True while a peripheral the scanner recreated a connection for is connecting.
+    bool isAnyPeripheralConnecting() const;
+    // A connection that has been connecting too long: counted as unsuitable, then disconnected.
+    void connectionIsTryingToConnectForALongPeriodOfTime(
+        const std::shared_ptr<LeScannerConnection>& connection);
+    // The target of a restart timer: scans again for the services the timer was scheduled with (none: a
+    // scan for every peripheral). The timer's closure passes them, as its user info would.
+    void restartScan(const std::optional<std::vector<platform::BluetoothUUID>>& services);
+    // Ends the connection's link, telling its delegate.
+    void disconnect(const std::shared_ptr<LeScannerConnection>& connection);
+
     // CentralManagerDelegate (Bluetooth queue) -------------------------------------------------------------
     void centralManagerDidUpdateState(platform::CentralManager& central) override;
     void centralManager_didDiscoverPeripheral_advertisementData_RSSI(
@@ -102,6 +114,19 @@ public:
     void centralManager_didDisconnectPeripheral_error(platform::CentralManager& central,
                                                       const std::shared_ptr<platform::Peripheral>& peripheral,
                                                       const std::optional<platform::Error>& error) override;
+    // The older asynchronous retrieval: each peripheral retrieved is connected as a recovered one; the
+    // system's connected peripherals are connected at once through the manager that found them.
+    void centralManager_didRetrievePeripherals(
+        platform::CentralManager& central,
+        const std::vector<std::shared_ptr<platform::Peripheral>>& peripherals) override;
+    void centralManager_didRetrievePeripheral(
+        platform::CentralManager& central, const std::shared_ptr<platform::Peripheral>& peripheral) override;
+    void centralManager_didRetrieveConnectedPeripherals(
+        platform::CentralManager& central,
+        const std::vector<std::shared_ptr<platform::Peripheral>>& peripherals) override;
+    // Nothing to restore: the phone is found again by its saved identifier.
+    void centralManager_willRestoreState(platform::CentralManager& central,
+                                         const platform::Value::Dictionary& state) override;
 
     // LeScannerConnectionInternalDelegate ------------------------------------------------------------------
     void scannerConnection_didUpdateState(const std::shared_ptr<LeScannerConnection>& connection,

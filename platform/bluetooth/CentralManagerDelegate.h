@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "platform/base/Error.h"
 #include "platform/base/Number.h"
@@ -40,6 +41,28 @@ public:
                                                               const std::shared_ptr<Peripheral>& peripheral,
                                                               const std::optional<Error>& error) {
         (void)central, (void)peripheral, (void)error;
+    }
+
+    // The answers of the older, asynchronous retrieval: the known peripherals among identifiers asked
+    // for, one known peripheral, and every peripheral connected to the system. This manager retrieves
+    // synchronously (retrievePeripheralsWithIdentifiers and the like), so no backend here delivers
+    // them; a backend over a system that answers only the older way would.
+    virtual void centralManager_didRetrievePeripherals(
+        CentralManager& central, const std::vector<std::shared_ptr<Peripheral>>& peripherals) {
+        (void)central, (void)peripherals;
+    }
+    virtual void centralManager_didRetrievePeripheral(CentralManager& central,
+                                                      const std::shared_ptr<Peripheral>& peripheral) {
+        (void)central, (void)peripheral;
+    }
+    virtual void centralManager_didRetrieveConnectedPeripherals(
+        CentralManager& central, const std::vector<std::shared_ptr<Peripheral>>& peripherals) {
+        (void)central, (void)peripherals;
+    }
+    // The state a relaunched application's central is handed back. Nothing here relaunches an
+    // application into restored Bluetooth state, so no backend delivers it.
+    virtual void centralManager_willRestoreState(CentralManager& central, const Value::Dictionary& state) {
+        (void)central, (void)state;
     }
 };
 

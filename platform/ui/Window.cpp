@@ -39,6 +39,14 @@ void Window::initWithContentRect_styleMask_backing_defer(Rect contentRect, unsig
     setContentView(View::create({{0, 0}, contentRect.size}));
 }
 
+void Window::initWithContentRect_styleMask_backing_defer_screen(Rect contentRect, unsigned style, int backing,
+                                                                bool defer,
+                                                                const std::shared_ptr<Screen>& screen) {
+    const Rect on = (screen ? screen : Screen::mainScreen())->frame();
+    initWithContentRect_styleMask_backing_defer(contentRect.offsetBy(on.minX(), on.minY()), style, backing,
+                                                defer);
+}
+
 void Window::initFromNib(NibArgs& args) {
     initWithContentRect_styleMask_backing_defer(args.frame, args.windowStyle, 2, false);
 }

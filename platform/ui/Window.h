@@ -50,6 +50,11 @@ public:
 
     virtual void initWithContentRect_styleMask_backing_defer(Rect contentRect, unsigned style, int backing,
                                                              bool defer);
+    // The same on a given screen (the main one when none is given): the content rectangle's origin counts
+    // from that screen's lower-left corner. The initialiser above then runs, a subclass's included.
+    void initWithContentRect_styleMask_backing_defer_screen(Rect contentRect, unsigned style, int backing,
+                                                            bool defer,
+                                                            const std::shared_ptr<Screen>& screen);
     void initFromNib(NibArgs& args) override;
 
     // Geometry.

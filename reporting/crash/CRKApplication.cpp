@@ -4,6 +4,8 @@
 
 #include "platform/system/Application.h"
 #include "platform/system/Bundle.h"
+#include "platform/system/DesktopServices.h"
+#include "platform/system/ExtensionContext.h"
 #include "reporting/core/RKTApplication.h"
 #include "reporting/crash/CRKSDKLog.h"
 
@@ -55,6 +57,16 @@ bool CRKApplicationIsExtension() {
 
 platform::Application* CRKApplicationSharedInstance() {
     return &platform::Application::shared();
+}
+
+void CRKApplicationOpenURL(const std::string& url, platform::ExtensionContext* extensionContext,
+                           const std::function<void(bool)>& completion) {
+    if (extensionContext) {
+        extensionContext->openURL_completionHandler(url, completion);
+        return;
+    }
+    const bool opened = platform::DesktopServices::current()->openURL(url);
+    if (completion) completion(opened);
 }
 
 platform::Value CRKApplicationBeginActivity(uint64_t options, const std::string& reason) {

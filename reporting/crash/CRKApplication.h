@@ -9,7 +9,8 @@
 
 namespace platform {
 class Application;
-}
+class ExtensionContext;
+}  // namespace platform
 
 namespace reporting {
 
@@ -24,6 +25,10 @@ std::optional<std::string> CRKApplicationGetName();
 std::optional<std::string> CRKApplicationExtensionPointIdentifier();
 bool CRKApplicationIsExtension();
 platform::Application* CRKApplicationSharedInstance();
+// Opens the URL through the extension's host when a context is given, else through the desktop, and
+// tells the completion whether it was opened.
+void CRKApplicationOpenURL(const std::string& url, platform::ExtensionContext* extensionContext,
+                           const std::function<void(bool)>& completion);
 
 // Activity option bits of the platform.
 constexpr uint64_t CRKActivitySuddenTerminationDisabled = 0x4000;

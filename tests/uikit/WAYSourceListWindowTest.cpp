@@ -5,6 +5,7 @@
 
 #include "platform/ui/Application.h"
 #include "platform/ui/Nib.h"
+#include "platform/ui/Screen.h"
 #include "tests/support/ui/Fixture.h"
 #include "uikit/splitwindow/WAYSourceListWindow.h"
 
@@ -48,6 +49,22 @@ TEST_F(WAYSourceListWindowTest, ItSetsItselfUpAsASplitWindow) {
     window_->setDarkMasterViewMaterial(true);
     EXPECT_EQ(window_->masterViewWrapper()->material(), ui::VisualEffectView::Material::Dark);
     EXPECT_EQ(window_->masterViewWrapper()->appearanceName(), "NSAppearanceNameVibrantDark");
+}
+
+TEST_F(WAYSourceListWindowTest, MadeOnAGivenScreenItStandsThereAndIsSetUpAlike) {
+    ui::Screen::setScreensForTesting({{{0, 0, 1440, 900}, 2}, {{1440, 200, 1920, 1080}, 1}});
+    const auto second = ui::Screen::screens()[1];
+    for (const auto& screen : {second, std::shared_ptr<ui::Screen>()}) {
+        auto window = std::make_shared<WAYSourceListWindow>();
+        window->initWithContentRect_styleMask_backing_defer_screen({100, 50, 800, 500},
+                                                                   ui::kWindowStyleTitled, 2, false, screen);
+        EXPECT_EQ(window->frame(), screen ? (Rect{1540, 250, 800, 500}) : (Rect{100, 50, 800, 500}));
+        EXPECT_EQ(window->screen(), screen ? second : ui::Screen::mainScreen());
+        // The window's own set-up ran once, after the platform's.
+        ASSERT_TRUE(window->splitView());
+        EXPECT_EQ(window->contentView()->subviews().size(), 1u);
+        EXPECT_EQ(window->splitView()->frame(), (Rect{0, 0, 800, 500}));
+    }
 }
 
 TEST_F(WAYSourceListWindowTest, TheInitialWidthLaysThePanesOutTheDetailEndingPastTheEdge) {

@@ -19,6 +19,8 @@ public:
                                                        unsigned style = ui::kWindowStyleTitled |
                                                                         ui::kWindowStyleClosable |
                                                                         ui::kWindowStyleResizable);
+    // The platform's initialiser, then the window's set-up; the screen-specific initialiser the window
+    // inherits runs this one too, on the screen it is given.
     void initWithContentRect_styleMask_backing_defer(ui::Rect contentRect, unsigned style, int backing,
                                                      bool defer) override;
 

@@ -1,6 +1,7 @@
 #include "reporting/UsageKit/events/USKActivity.h"
 
 #include "platform/base/ProcessActivities.h"
+#include "reporting/UsageKit/upload/USKApplication.h"
 
 namespace reporting {
 
@@ -47,6 +48,10 @@ USKActivity::~USKActivity() {
 int64_t USKActivity::beginBackgroundTaskWithName_expirationHandler(const std::string&,
                                                                    std::function<void()>) {
     return 0;  // no background tasks on this platform; the handler is never called
+}
+
+platform::Application* USKActivity::sharedAppInstance() const {
+    return USKApplication::hostApplication()->appSharedInstance();
 }
 
 void USKActivity::end() {

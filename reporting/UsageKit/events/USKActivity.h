@@ -8,6 +8,10 @@
 
 #include "reporting/core/Operation.h"
 
+namespace platform {
+class Application;
+}
+
 namespace reporting {
 
 // A process activity held while queued work is pending, with the termination switches its options
@@ -38,6 +42,8 @@ public:
     void endAndInvalidateInternalActivity();
     void endAndInvalidateBackgroundTask();
     bool supportsBackgroundTasks() const { return false; }
+    // The host application's shared application object (none in an extension).
+    platform::Application* sharedAppInstance() const;
 
     uint64_t processInfoToken() const;
     uint64_t options() const { return options_; }

@@ -1,5 +1,6 @@
 #include "reporting/UsageKit/upload/USKApplication.h"
 
+#include "platform/system/Application.h"
 #include "platform/system/Bundle.h"
 #include "reporting/UsageKit/USKLogger.h"
 
@@ -54,8 +55,9 @@ bool USKApplication::isExtension() const {
     return extensionPointIdentifier().has_value();
 }
 
-std::shared_ptr<void> USKApplication::appSharedInstance() const {
-    return nullptr;
+platform::Application* USKApplication::appSharedInstance() const {
+    if (isExtension()) return nullptr;
+    return &platform::Application::shared();
 }
 
 }  // namespace reporting

@@ -6,6 +6,10 @@
 
 #include "platform/base/Value.h"
 
+namespace platform {
+class Application;
+}
+
 namespace reporting {
 
 // The host application's identity as its information dictionary tells it, and whether it is an
@@ -21,8 +25,8 @@ public:
     std::optional<platform::Value::Dictionary> extensionDefinitionDictionary() const;
     std::optional<std::string> extensionPointIdentifier() const;
     bool isExtension() const;
-    // The shared application object is looked up by name and does not exist here: always none.
-    std::shared_ptr<void> appSharedInstance() const;
+    // The shared application object; none for an extension, which has no application of its own.
+    platform::Application* appSharedInstance() const;
     const platform::Value::Dictionary& infoPlistDict() const { return infoPlistDict_; }
 
 private:

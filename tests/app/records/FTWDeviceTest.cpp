@@ -2,6 +2,7 @@
 
 #include "platform/system/ProcessInfo.h"
 #include "platform/system/SystemVersion.h"
+#include "platform/ui/Screen.h"
 #include "tests/support/TestEnvironment.h"
 
 using namespace kestrune;
@@ -13,6 +14,7 @@ protected:
         unsetenv("KESTRUNE_COMPUTER_NAME");
         unsetenv("KESTRUNE_MACHINE_MODEL");
         platform::SystemVersion::setOverride(std::nullopt);
+        platform::ui::Screen::resetForTesting();
         KestruneTest::TearDown();
     }
 };
@@ -57,4 +59,15 @@ TEST_F(FTWDeviceTest, SystemFacts) {
     EXPECT_FALSE(device.serialNumber().empty());
     EXPECT_EQ(device.uniqueIdentifier().size(), 32u);
     EXPECT_EQ(&FTWDevice::currentDevice(), &FTWDevice::currentDevice());
+}
+
+TEST_F(FTWDeviceTest, RetinaOnlyWhenTheMainScreenDrawsAtExactlyTwice) {
+    using platform::ui::Screen;
+    FTWDevice device;
+    EXPECT_TRUE(device.isRetina());  // the simulated display
+    // Asked anew each time, of the main screen alone.
+    Screen::setScreensForTesting({{{0, 0, 1920, 1080}, 1}, {{1920, 0, 2880, 1800}, 2}});
+    EXPECT_FALSE(device.isRetina());
+    Screen::setScreensForTesting({{{0, 0, 1680, 1050}, 3}});
+    EXPECT_FALSE(device.isRetina());
 }

@@ -529,3 +529,67 @@ TEST_F(LEScannerControllerTest, ConnectionsAskTheScannerWhatItAccepts) {
     EXPECT_EQ(scanner->scannerConnectionGetArrayOfServices(connection),
               std::vector<platform::BluetoothUUID>{uuid(kService)});
 }
+
+// Kept for callers outside the scanner ---------------------------------------------------------------------
+
+TEST_F(LEScannerControllerTest, AConnectionTryingTooLongIsCountedUnsuitableAndDisconnected) {
+    auto connection = connectPhone(kPhone, false);
+    ASSERT_TRUE(connection);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(ignoredFor(kPhone), 99u);
+        scanner->connectionIsTryingToConnectForALongPeriodOfTime(connection);
+        advance(1);
+    }
+    EXPECT_EQ(ignoredFor(kPhone), 0u);  // listed as unsuitable at the third time
+    EXPECT_EQ(radio->connectedLinkCount(kPhone), 0u);
+    EXPECT_EQ(delegate->count("disconnected:" + kPhone), 1u);
+}
+
+TEST_F(LEScannerControllerTest, ARestartScansAgainForTheServicesItCarries) {
+    addPhone(kPhone);
+    advance(3);
+    EXPECT_EQ(delegate->count("discover:" + kPhone), 0u);
+    scanner->restartScan(std::vector<platform::BluetoothUUID>{uuid(kService)});
+    EXPECT_TRUE(scanner->isScanning());
+    advance(3);
+    EXPECT_EQ(delegate->count("discover:" + kPhone), 1u);
+}
+
+// The answers of the older retrieval, and which peripherals count as connecting: only those the
+// scanner took up, not the system's connected ones it merely asks the central to connect.
+TEST_F(LEScannerControllerTest, OlderRetrievalConnectsRetrievedPeripheralsSpacedAndConnectedOnesAtOnce) {
+    delegate->proceed = false;
+    std::vector<std::shared_ptr<platform::Peripheral>> p;
+    for (int n = 1; n <= 4; ++n) {
+        addDevice(identifierFor(n))->setAcceptsConnections(false);
+        p.push_back(peripheralFor(identifierFor(n)));
+    }
+    auto deliver = [&](auto call) {
+        scanner->centralManager()->deliver(call);
+        advance(0);
+    };
+    const double start = now();
+    deliver([&](platform::CentralManagerDelegate& receiver, platform::CentralManager& central) {
+        receiver.centralManager_didRetrieveConnectedPeripherals(central, {p[3], nullptr});
+        receiver.centralManager_willRestoreState(central, {{"kCBRestoredPeripherals", Value(1)}});
+    });
+    EXPECT_EQ(scanner->foundConnectionCount(), 0u);
+    EXPECT_FALSE(scanner->isAnyPeripheralConnecting());
+    deliver([&](platform::CentralManagerDelegate& receiver, platform::CentralManager& central) {
+        receiver.centralManager_didRetrievePeripherals(central, {p[0], nullptr, p[1]});
+    });
+    EXPECT_TRUE(scanner->isAnyPeripheralConnecting());
+    advance(1);
+    deliver([&](platform::CentralManagerDelegate& receiver, platform::CentralManager& central) {
+        receiver.centralManager_didRetrievePeripheral(central, p[2]);
+    });
+    const double expected[] = {0, 0.35, 1, 0};
+    for (int n = 1; n <= 4; ++n) {
+        auto times = backend->times("connect", identifierFor(n));
+        ASSERT_EQ(times.size(), 1u) << n;
+        EXPECT_NEAR(times[0] - start, expected[n - 1], 1e-6) << n;
+    }
+    EXPECT_EQ(scanner->foundConnectionCount(), 3u);
+    scanner->cleanupAllConnections();
+    EXPECT_FALSE(scanner->isAnyPeripheralConnecting());
+}

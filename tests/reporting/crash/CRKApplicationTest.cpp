@@ -3,7 +3,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/sim/session/SimulatedDesktop.h"
 #include "platform/system/Bundle.h"
+#include "platform/system/ExtensionContext.h"
 #include "reporting/crash/CRKContext.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -79,6 +81,35 @@ TEST_F(CRKApplicationTest, ExtensionPointIdentifier) {
     EXPECT_FALSE(CRKApplicationIsExtension());
     EXPECT_NE(log().find("] Error: NSExtensionPointIdentifier Info.plist entry is mal-formed\n"),
               std::string::npos);
+}
+
+// An extension's host, which answers when it chooses.
+class HostContext : public platform::ExtensionContext {
+public:
+    void openURL_completionHandler(const std::string& url, std::function<void(bool)> completion) override {
+        asked.push_back(url);
+        answer = std::move(completion);
+    }
+    std::vector<std::string> asked;
+    std::function<void(bool)> answer;
+};
+
+TEST_F(CRKApplicationTest, OpeningAURLGoesToTheExtensionsHostElseToTheDesktop) {
+    std::vector<bool> answers;
+    auto record = [&](bool opened) { answers.push_back(opened); };
+    CRKApplicationOpenURL("https://example.com/a", nullptr, record);  // no desktop to open it
+    auto desktop = std::make_shared<platform::SimulatedDesktop>(std::weak_ptr<platform::SimulatedSession>{});
+    platform::DesktopServices::install(desktop);
+    CRKApplicationOpenURL("https://example.com/b", nullptr, record);
+    HostContext host;
+    CRKApplicationOpenURL("https://example.com/c", &host, record);
+    platform::DesktopServices::install(nullptr);
+    EXPECT_EQ(answers, (std::vector<bool>{false, true}));
+    ASSERT_TRUE(host.answer);
+    host.answer(false);
+    EXPECT_EQ(answers, (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(desktop->openedURLs(), std::vector<std::string>{"https://example.com/b"});
+    EXPECT_EQ(host.asked, std::vector<std::string>{"https://example.com/c"});
 }
 
 TEST_F(CRKApplicationTest, ActivityKeepsTheProcessFromEndingAroundItsBlock) {

@@ -1,6 +1,8 @@
 #include "platform/base/DecimalNumber.h"
 #include "platform/base/Strings.h"
+#include "reporting/UsageKit/USKLogger.h"
 #include "reporting/UsageKit/events/USKEvent.h"
+#include "reporting/UsageKit/events/USKStubsForNMBAnalytics.h"
 #include "tests/reporting/UsageKit/UsageKitTestSupport.h"
 
 using platform::Value;
@@ -40,6 +42,16 @@ TEST_F(USKNimbusBridgeTest, WithoutTheOutsideClassNothingIsSentOrLogged) {
     bridge.logEvent(std::make_shared<reporting::USKCustomEvent>("x", std::nullopt));
     EXPECT_TRUE(fake->sent.empty());
     EXPECT_TRUE(log.lines().empty());
+}
+
+// The stub warns whatever the debug mode, and is never taken for the outside component.
+TEST_F(USKNimbusBridgeTest, TheStubOnlyWarnsAndIsNeverTakenForTheOutsideClass) {
+    reporting::USKRegisterNimbusAnalyticsClass(nullptr);
+    reporting::USKLogger::sharedLogger().setDebugMode(false);
+    testsupport::LogCapture log;
+    reporting::USKStubsForNMBAnalytics::logInternalEventWithOrigin_name_parameters("rkt", "login", {});
+    EXPECT_EQ(log.lines(), std::vector<std::string>{"Stub only. Do not use."});
+    EXPECT_FALSE(USKNimbusAnalyticsBridge().hasNimbusAnalytics());
 }
 
 TEST_F(USKNimbusBridgeTest, PredefinedEventsAreRenamedAndTheirParametersMapped) {
@@ -96,7 +108,7 @@ TEST_F(USKNimbusBridgeTest, NamesAreCleanedPrefixedAndCut) {
         {"nimbus_x", "reportKit_nimbus_x"},
         {"ga_x", "reportKit_ga_x"},
         {"cloud_x", "reportKit_cloud_x"},
-        {"gizmo_x", "gizmo_x"},    // not reserved by this kit
+        {"gizmo_x", "gizmo_x"},  // not reserved by this kit
         {"first_open", "reportKit_first_open"},
         {"\xC3\xA9t\xC3\xA9 \xD9\xA3", "\xC3\xA9t\xC3\xA9_\xD9\xA3"},  // Latin letters, an Arabic-Indic digit
         {"\xCC\x81x", "reportKit__x"},                                 // a combining mark is no letter

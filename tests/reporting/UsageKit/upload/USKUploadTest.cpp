@@ -3,6 +3,8 @@
 #include <thread>
 
 #include "platform/base/Clock.h"
+#include "platform/system/Application.h"
+#include "platform/system/Bundle.h"
 #include "reporting/UsageKit/USKUsageKitController.h"
 #include "reporting/UsageKit/events/USKActivity.h"
 #include "reporting/UsageKit/events/USKEvent.h"
@@ -253,6 +255,20 @@ TEST_F(USKUploadTest, AnActivityEndedTwiceEndsThePlatformActivityOnce) {
     EXPECT_EQ(activities.activeActivityCount(), 0u);
     EXPECT_EQ(activities.suddenTerminationDisableCount(), 0);
     EXPECT_EQ(activities.automaticTerminationDisableCount(), 0);
+}
+
+TEST_F(USKUploadTest, AnActivityReachesTheHostsSharedApplicationExceptInAnExtension) {
+    auto& bundle = platform::Bundle::main();
+    const Value::Dictionary saved = bundle.infoDictionary();
+    auto activity = reporting::USKActivity::beginActivity_withOptions("r", 0);
+    EXPECT_EQ(activity->sharedAppInstance(), &platform::Application::shared());
+    Value::Dictionary extension = saved;
+    extension["NSExtension"] =
+        Value(Value::Dictionary{{"NSExtensionPointIdentifier", Value("com.example.w")}});
+    bundle.setInfoDictionaryForTesting(extension);
+    const auto* inExtension = activity->sharedAppInstance();  // the host is read anew
+    bundle.setInfoDictionaryForTesting(saved);
+    EXPECT_EQ(inExtension, nullptr);
 }
 
 }  // namespace
