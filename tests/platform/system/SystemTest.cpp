@@ -1,4 +1,11 @@
+#include <poll.h>
+#include <sys/inotify.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -46,19 +53,87 @@ TEST_F(SystemTest, ShellReportsAProgramThatCannotStart) {
     EXPECT_EQ(Shell::run("/bin/sh", {"-c", "kill -TERM $$"}).exitStatus, 128 + 15);
 }
 
-// The application blocks SIGINT and SIGTERM on its threads; what it starts must still stop on them.
-TEST_F(SystemTest, ShellChildrenStopOnSignalsTheApplicationBlocks) {
-    sigset_t stops, previous;
-    sigemptyset(&stops);
-    sigaddset(&stops, SIGINT);
-    sigaddset(&stops, SIGTERM);
-    ASSERT_EQ(pthread_sigmask(SIG_BLOCK, &stops, &previous), 0);
-    auto terminated = Shell::run("/bin/sh", {"-c", "kill -TERM $$; echo survived"});
-    auto interrupted = Shell::run("/bin/sh", {"-c", "kill -INT $$; echo survived"});
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    EXPECT_EQ(terminated.exitStatus, 128 + SIGTERM);
-    EXPECT_EQ(interrupted.exitStatus, 128 + SIGINT);
-    EXPECT_EQ(terminated.output + interrupted.output, "");
+// What the application starts must stop as a program started afresh would, whatever the application does
+// with those signals itself: it blocks SIGINT, SIGTERM and SIGHUP on its threads (a thread of its own
+// takes them), a run in a home of its own ignores SIGPIPE, and it may have been started with SIGINT
+// ignored (a script's background job).
+class ShellSignalsTest : public SystemTest {
+protected:
+    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+
+    void SetUp() override {
+        SystemTest::SetUp();
+        sigset_t stops;
+        sigemptyset(&stops);
+        for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, signal);
+        ASSERT_EQ(pthread_sigmask(SIG_BLOCK, &stops, &previousMask_), 0);
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        ASSERT_EQ(sigaction(SIGINT, &ignore, &previousInterrupt_), 0);
+        ASSERT_EQ(sigaction(SIGPIPE, &ignore, &previousPipe_), 0);
+    }
+    void TearDown() override {
+        sigaction(SIGINT, &previousInterrupt_, nullptr);
+        sigaction(SIGPIPE, &previousPipe_, nullptr);
+        pthread_sigmask(SIG_SETMASK, &previousMask_, nullptr);
+        SystemTest::TearDown();
+    }
+
+    sigset_t previousMask_;
+    struct sigaction previousInterrupt_ {
+    }, previousPipe_{};
+};
+
+TEST_F(ShellSignalsTest, ChildrenStopOnEachSignal) {
+    for (int signal : kSignals) {
+        SCOPED_TRACE(sigabbrev_np(signal));
+        const auto result = Shell::run(
+            "/bin/sh", {"-c", std::string("kill -") + sigabbrev_np(signal) + " $$; echo survived"});
+        EXPECT_EQ(result.exitStatus, 128 + signal);
+        EXPECT_EQ(result.output, "");
+    }
+}
+
+// A bit of a signal mask of /proc/PID/status ("SigBlk:\t0000000000014003"), by its line's name.
+bool hasSignal(const std::string& status, const std::string& line, int signal) {
+    const size_t at = status.find("\n" + line + ":\t");
+    if (at == std::string::npos) return true;  // unread counts as wrong
+    const uint64_t mask = std::stoull(status.substr(at + line.size() + 3, 16), nullptr, 16);
+    return mask & (uint64_t{1} << (signal - 1));
+}
+
+// A program started to outlive the application cannot be waited for: it says how it started in a file,
+// its first line its process number, and renames the file into place once written.
+TEST_F(ShellSignalsTest, DetachedProgramsStartWithNoneBlockedOrIgnored) {
+    const std::string report = home() + "/status";
+    const int watch = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, home().c_str(), IN_MOVED_TO), 0);
+    ASSERT_TRUE(Shell::launchDetached(
+        "/bin/sh",
+        {"-c", "{ echo $$; cat /proc/self/status; } > \"$0.part\" && mv \"$0.part\" \"$0\"", report}));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!std::filesystem::exists(report)) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) break;
+        pollfd changed{watch, POLLIN, 0};
+        poll(&changed, 1, static_cast<int>(left.count()));
+        char events[4096];
+        while (read(watch, events, sizeof events) > 0) {
+        }
+    }
+    close(watch);
+    std::ifstream file(report);
+    std::string status((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    ASSERT_NE(status.find("SigIgn:"), std::string::npos) << "no report from the program";
+    waitpid(static_cast<pid_t>(std::stol(status)), nullptr, 0);
+    for (int signal : kSignals) {
+        SCOPED_TRACE(sigabbrev_np(signal));
+        EXPECT_FALSE(hasSignal(status, "SigBlk", signal));
+        EXPECT_FALSE(hasSignal(status, "SigIgn", signal));
+    }
 }
 
 TEST_F(SystemTest, SystemVersionDefaultEnvironmentAndOverride) {
