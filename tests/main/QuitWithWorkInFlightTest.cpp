@@ -1,10 +1,11 @@
 // The built application, quit while work still runs on background workers: by SIGTERM while its start-up
-// work (the kits, the login-items check the quit itself queues) runs, and by SIGINT while a phone
-// connects and its deliveries run on the Bluetooth queue. Every quit must end cleanly, with nothing in
-// the sanitizers' output: what workers read must outlive them, and they must be done before the process
-// tears its statics down. Each quit also starts with a worker waiting for the main thread (the program's
-// test switch), which a quit that leaves the main loop open would keep waiting: a delivery caught that
-// way is too rare for the runs to meet by chance.
+// work (the kits, the login-items check the quit itself queues) runs, by SIGINT while a phone connects
+// and its deliveries run on the Bluetooth queue, and by SIGTERM or SIGHUP while a scenario is still being
+// set up. Every quit must end cleanly, with nothing in the sanitizers' output, and then by its signal:
+// what workers read must outlive them, and they must be done before the process tears its statics down.
+// Each quit also starts with a worker waiting for the main thread (the program's test switch), which a
+// quit that leaves the main loop open would keep waiting: a delivery caught that way is too rare for the
+// runs to meet by chance.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>

@@ -77,8 +77,8 @@ protected:
     }
 
     sigset_t previousMask_;
-    struct sigaction previousInterrupt_ {
-    }, previousPipe_{};
+    struct sigaction previousInterrupt_ = {};
+    struct sigaction previousPipe_ = {};
 };
 
 // Whether the signal is in a mask of a /proc status text ("SigBlk:\t0000000000014003"), by the mask's
@@ -99,17 +99,10 @@ void expectStartedAsNew(const std::string& status) {
 }
 
 // The status a program reads of itself: no shell between, since a shell clears its signal mask.
-TEST_F(ShellSignalsTest, ProgramsRunStartAsNewAndStopOnEachSignal) {
+TEST_F(ShellSignalsTest, ProgramsRunStartAsNew) {
     const auto started = Shell::run("/bin/cat", {"/proc/self/status"});
     ASSERT_TRUE(started.launched);
     expectStartedAsNew(started.output);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
-        SCOPED_TRACE(sigabbrev_np(signal));
-        const auto result = Shell::run(
-            "/bin/sh", {"-c", std::string("kill -") + sigabbrev_np(signal) + " $$; echo survived"});
-        EXPECT_EQ(result.exitStatus, 128 + signal);
-        EXPECT_EQ(result.output, "");
-    }
 }
 
 // A program started to outlive the application is not waited for: one that waits until it is stopped is
