@@ -84,9 +84,9 @@ void watchOutput(std::function<void()> closed) {
     _exit(StopSignals::exitStatus(signal));
 }
 
-// Run by the loader's exit after every static destructor and exit handler of the process (the throwaway
-// home's removal among them): the last thing the process does.
-// A stop kept as a request is acted on even when it came too late for the run to read it.
+// Run by the loader as the process exits, after its static destructors and exit handlers (the throwaway
+// home's removal among them): the last thing the process does. A stop kept as a request is acted on even
+// when it came too late for the run to read it.
 __attribute__((destructor)) void endByTheSignalAskedFor() {
     const int asked = gEndBySignal.load();
     if (const int signal = asked ? asked : gStopReceived.load()) endBy(signal);
@@ -99,8 +99,8 @@ void StopSignals::block() {
     std::call_once(once, [] {
         const sigset_t set = platform::Application::terminationSignals();
         pthread_sigmask(SIG_BLOCK, &set, nullptr);
-        struct sigaction ignore {
-        }, previous{};
+        struct sigaction ignore = {};
+        struct sigaction previous = {};
         ignore.sa_handler = SIG_IGN;
         sigemptyset(&ignore.sa_mask);
         if (sigaction(SIGPIPE, &ignore, &previous) == 0)

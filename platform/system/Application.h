@@ -38,8 +38,8 @@ public:
     virtual void applicationWillTerminate(Application&) {}
 };
 
-// The application's life cycle around the main run loop: launch, reopen (a Dock click), quitting
-// (a quit request, SIGINT, SIGTERM or SIGHUP), the activation policy and attention requests of its Dock icon.
+// The application's life cycle around the main run loop: launch, reopen (a Dock click), quitting (a quit
+// request, SIGINT, SIGTERM or SIGHUP), the activation policy and attention requests of its Dock icon.
 // There is no Dock here: the icon's state is kept and logged so that it can be observed.
 class Application {
 public:
