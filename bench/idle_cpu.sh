@@ -23,7 +23,9 @@ measure() {
     first=$(cpu)
     sleep $((seconds - 1))
     ns=$(cpu)
-    kill -INT "$pid"
+    # Not SIGINT: a script starts its background jobs with SIGINT ignored, and the application leaves a
+    # signal its parent ignores ignored.
+    kill -TERM "$pid"
     wait "$pid" || true
     rm -rf "$home"
     echo "kestrune $label, idle for ${seconds}s: $(awk -v n="$ns" 'BEGIN {printf "%.2f", n / 1e6}') ms of CPU" \

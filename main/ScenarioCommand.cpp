@@ -156,6 +156,12 @@ void ScenarioCommand::printClosingLines() {
                   << "Its settings, data and photos, in a home of its own (yours are not touched; remove "
                      "it when done): "
                   << home << std::endl;
+    // Output that could not be written (its reader gone, its terminal closed) named nothing: a home kept
+    // then would only be left behind in the temporary folder, unknown to anyone.
+    if (!std::cout.flush()) {
+        platform::logf("Scenario: its closing lines could not be written; its home is removed at exit");
+        platform::ThrowawayHome::keep(false);
+    }
 }
 
 int ScenarioCommand::finish(int signal) {

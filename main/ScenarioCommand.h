@@ -42,9 +42,10 @@ public:
     void start();
     // 0 when the scenario ended as it expects and every picture asked for was written, 1 otherwise.
     int exitStatus() const;
-    // Once the application has run, stopped by `signal` (0: by nothing but its own end): the exit status.
-    // A scenario that a signal cut short still prints the end of its timeline and its closing lines, and
-    // exits with the signal's status.
+    // Once the application has run, stopped by `signal` (0: by nothing but its own end; SIGPIPE: its
+    // output closed): the exit status. A scenario that a signal cut short still prints the end of its
+    // timeline and its closing lines, and answers the signal's status (the process then ends by the
+    // signal itself, StopSignals.h).
     int finish(int signal);
     const std::string& logPath() const { return logPath_; }
 

@@ -204,8 +204,10 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
         failures += platform::ui::SceneRegistry::renderAll(argv[2], {names[tried]});
     PicturesLog::finish(failures);
     const std::string summary = snapshotSummary(tried, static_cast<size_t>(failures), argv[2]);
+    const int signal = StopSignals::received();
+    // Once it has said how far it got and its home is gone, the process ends by the signal.
+    StopSignals::endBySignalAtExit(signal);
     if (tried < names.size()) {
-        const int signal = StopSignals::received();
         std::printf("%s; stopped by %s before the other %zu\n", summary.c_str(), StopSignals::name(signal),
                     names.size() - tried);
         return StopSignals::exitStatus(signal);

@@ -10,9 +10,10 @@ namespace kestrune {
 // exits without starting the rest of the application, saying in one closing line how many scenes it drew
 // and where. The application's log goes to standard error only when a scene could not be drawn (each
 // file's path and every line as it comes with the log's debug switch on). Runs in the home of its own
-// that the program's entry made (HomeOfItsOwn.h). Stopped by SIGINT or SIGTERM, it stops between two
-// scenes, says so after the count of those drawn and exits with the signal's status, its home removed as
-// ever. Answers the exit status when the arguments ask for it, none otherwise.
+// that the program's entry made (HomeOfItsOwn.h). Stopped by SIGINT, SIGTERM, SIGHUP or the closing of
+// its output, it stops between two scenes, says so after the count of those drawn and answers the
+// signal's status; its home removed as ever, the process then ends by the signal (StopSignals.h).
+// Answers the exit status when the arguments ask for it, none otherwise.
 std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv);
 // Registers every scene the command draws, on the simulated Mac the settings pages read (installed when
 // the first of them is built).

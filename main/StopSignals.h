@@ -2,23 +2,47 @@
 
 namespace kestrune {
 
-// SIGINT and SIGTERM in the runs that play in a home of their own (a scenario, the pictures): they must
-// not end the process before that home is removed or named. Blocked from the start, they wait for a
-// thread that takes them: the application's own in a scenario, which turns them into a quit on the main
-// run loop; in the pictures, which never turn that loop, the thread started here, which keeps the signal
-// as a request to stop that the drawing reads between scenes. Either way no work happens in a handler.
+// How a run is stopped from outside, and how it then ends.
+//
+// SIGINT, SIGTERM and SIGHUP (platform::Application::terminationSignals(): those the process did not
+// start with ignored) must not end the runs that play in a home of their own (a scenario, the pictures)
+// before that home is removed or named. Blocked from before the home is made, they wait for a thread that
+// takes them: the application's own in a scenario, which turns them into a quit on the main run loop; in
+// the pictures, which never turn that loop, the thread started here, which keeps the signal as a request
+// to stop that the drawing reads between scenes. Either way no work happens in a handler.
+//
+// Their output closed (a reader that went away, `| head`), those runs stop as if by a signal too: SIGPIPE
+// is ignored, so that a write fails rather than ends the process, and a thread that watches the output
+// turns its closing into the same stop, as SIGPIPE.
+//
+// Once a run stopped by a signal has ended as it always does (closing lines, its home removed or kept,
+// everything torn down), it ends by that signal, default action restored, so that its parent sees what
+// stopped it: a shell loop around it stops as it would around any other program. SIGQUIT keeps its
+// default throughout: a core dump is what it is for.
 class StopSignals {
 public:
-    // On the main thread, before any other thread is made: every thread made later inherits the block.
+    // On the main thread, before any other thread is made (every thread made later inherits the block)
+    // and before the run's home is made.
     static void block();
-    // Starts the thread that takes them and keeps the first (once per process).
+    // The pictures: starts the thread that takes the signals and the watch on the output, and keeps the
+    // first stop (once per process).
     static void keepAsRequest();
-    // The first signal kept, 0 when none.
+    // A scenario: the output's closing becomes a quit of the application, as for SIGPIPE.
+    static void quitApplicationWhenOutputCloses();
+    // The first stop kept by keepAsRequest, 0 when none.
     static int received();
-    // What a run stopped by the signal exits with, as the shell reports a program the signal ended.
+    // What a run stopped by the signal exits with when it cannot end by the signal itself, as the shell
+    // reports a program the signal ended.
     static int exitStatus(int signal) { return 128 + signal; }
-    // "SIGINT", "SIGTERM", else "a signal".
+    // "SIGINT", "SIGTERM", "SIGHUP", "SIGPIPE", else "a signal".
     static const char* name(int signal);
+
+    // The process, once it has exited as usual, ends by `signal` instead of its exit status (the first
+    // signal asked for wins; 0 asks for nothing).
+    static void endBySignalAtExit(int signal);
+    // Ends the process now, by the signal asked for if any, else with `status`: for an end that skips the
+    // teardown of exit. Flushes what the standard streams hold first.
+    [[noreturn]] static void endNow(int status);
 };
 
 }  // namespace kestrune

@@ -1,6 +1,7 @@
 // The program's entry: creates the application delegate and the coordinator,
 // connects them and hands control to the application's main loop, as the main interface file did.
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -25,6 +26,7 @@
 #include "main/ScenarioCommand.h"
 #include "main/SimulatedMacNames.h"
 #include "main/SnapshotCommand.h"
+#include "main/StopSignals.h"
 #include "platform/base/DispatchQueue.h"
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
@@ -51,6 +53,10 @@ constexpr double kSecondsForWorkAtQuit = 5;
 // until the queues give up. Quits land in that window too rarely for a test to meet it by chance.
 constexpr const char* kTestWaitAtQuitVariable = "KESTRUNE_TEST_WAIT_AT_QUIT";
 
+// Real time the switch gives the worker to start waiting: a worker of the global queue starts within
+// moments unless every one of them is stuck, and then the quit must still go on.
+constexpr double kSecondsForTheWaitingWorker = 5;
+
 void startWorkerThatWaitsForTheMainThread() {
     platform::logf("%s is set: a worker waits for the main thread as the quit begins",
                    kTestWaitAtQuitVariable);
@@ -62,7 +68,16 @@ void startWorkerThatWaitsForTheMainThread() {
     });
     // Nothing takes closures off the stopped loop: one more in it is the worker's, now waiting (or another
     // thread's, and the worker may come after the close, which turns it away at once).
-    while (platform::RunLoop::main().pendingClosureCount() == queued) std::this_thread::yield();
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(kSecondsForTheWaitingWorker);
+    while (platform::RunLoop::main().pendingClosureCount() == queued) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            platform::logf("%s: no worker started waiting within %.0f s; the quit goes on",
+                           kTestWaitAtQuitVariable, kSecondsForTheWaitingWorker);
+            return;
+        }
+        std::this_thread::yield();
+    }
 }
 }  // namespace
 
@@ -135,7 +150,10 @@ int main(int argc, char** argv) {
     std::vector<char*> argumentPointers;
     for (const auto& argument : arguments) argumentPointers.push_back(const_cast<char*>(argument.c_str()));
     int status = application.run(static_cast<int>(argumentPointers.size()), argumentPointers.data());
-    if (scenario) status = scenario->finish(platform::Application::terminationSignal());
+    const int stopSignal = platform::Application::terminationSignal();
+    if (scenario) status = scenario->finish(stopSignal);
+    // Stopped by a signal, the process quits as ever and then ends by it, so that its parent knows.
+    kestrune::StopSignals::endBySignalAtExit(stopSignal);
     // The hot keys go while everything they may call still exists.
     kestrune::DDHotKeyCenter::shutdownShared();
     kestrune::DataManager::shared().saveApplicationData();
@@ -154,8 +172,7 @@ int main(int argc, char** argv) {
     if (!workFinished) {
         // Better than tearing the statics down under the worker: the crash that could follow would be
         // kept as a report of a crash of the application.
-        std::fflush(nullptr);
-        std::_Exit(status);
+        kestrune::StopSignals::endNow(status);
     }
     return status;
 }

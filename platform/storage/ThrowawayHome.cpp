@@ -80,10 +80,10 @@ std::string ThrowawayHome::current() {
     return state.home;
 }
 
-void ThrowawayHome::keep() {
+void ThrowawayHome::keep(bool kept) {
     auto& state = throwawayHomeState();
     std::lock_guard lock(state.mutex);
-    state.kept = true;
+    state.kept = kept;
 }
 
 }  // namespace platform

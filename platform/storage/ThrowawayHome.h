@@ -19,8 +19,9 @@ public:
     static std::optional<std::string> enter(const std::string& prefix, std::string* problem = nullptr);
     // The home entered, empty before.
     static std::string current();
-    // The home outlives the process: what the run printed points at files in it.
-    static void keep();
+    // The home outlives the process: what the run printed points at files in it. Not kept (false): it
+    // goes at exit after all, as when nothing the run printed could reach anyone.
+    static void keep(bool kept = true);
 
     // The one rule for a throwaway folder: "<parent>/<prefix>-XXXXXX", made private (0700) and unique.
     // None when it cannot be made, with the reason in `problem`.

@@ -50,26 +50,46 @@ int Application::run(int argc, char** argv) {
     return 0;
 }
 
-void Application::installTerminationSignalHandlers() {
-    // The signals are blocked in every thread and taken by one waiting thread, which turns them into an
-    // ordinary terminate request on the main run loop: no work happens inside a signal handler.
-    static std::once_flag once;
-    std::call_once(once, [] {
+sigset_t Application::terminationSignals() {
+    static const sigset_t taken = [] {
         sigset_t set;
         sigemptyset(&set);
-        sigaddset(&set, SIGINT);
-        sigaddset(&set, SIGTERM);
+        for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            struct sigaction current {};
+            if (sigaction(signal, nullptr, &current) == 0 && !(current.sa_flags & SA_SIGINFO) &&
+                current.sa_handler == SIG_IGN)
+                continue;
+            sigaddset(&set, signal);
+        }
+        return set;
+    }();
+    return taken;
+}
+
+void Application::installTerminationSignalHandlers() {
+    // The signals are blocked in every thread and taken by one waiting thread, which turns them into an
+    // ordinary terminate request on the main run loop: no work happens inside a signal handler. A signal
+    // left ignored is neither blocked nor waited for: the kernel keeps a blocked signal pending even when
+    // it is ignored, and the waiting thread would then take what the parent meant to drop.
+    static std::once_flag once;
+    std::call_once(once, [] {
+        const sigset_t set = terminationSignals();
+        if (sigisemptyset(&set)) return;
         pthread_sigmask(SIG_BLOCK, &set, nullptr);
         std::thread([set] {
             for (;;) {
                 int signal = 0;
                 if (sigwait(&set, &signal) != 0) continue;
-                terminationSignal_.store(signal);
                 logf("Received signal %d: quitting", signal);
-                RunLoop::main().post([] { Application::shared().terminate(); });
+                Application::shared().terminateForSignal(signal);
             }
         }).detach();
     });
+}
+
+void Application::terminateForSignal(int signal) {
+    terminationSignal_.store(signal);
+    RunLoop::main().post([] { Application::shared().terminate(); });
 }
 
 void Application::terminate() {

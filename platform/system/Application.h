@@ -1,5 +1,7 @@
 #pragma once
 
+#include <signal.h>
+
 #include <atomic>
 #include <string>
 #include <vector>
@@ -36,8 +38,8 @@ public:
     virtual void applicationWillTerminate(Application&) {}
 };
 
-// The application's life cycle around the main run loop: launch, reopen (a Dock click), quitting
-// (a quit request, SIGINT or SIGTERM), the activation policy and attention requests of its Dock icon.
+// The application's life cycle around the main run loop: launch, reopen (a Dock click), quitting (a quit
+// request, SIGINT, SIGTERM or SIGHUP), the activation policy and attention requests of its Dock icon.
 // There is no Dock here: the icon's state is kept and logged so that it can be observed.
 class Application {
 public:
@@ -59,10 +61,19 @@ public:
     // applicationWillTerminate and ends the main run loop. Called off the main thread, it goes there first.
     void terminate();
     bool isTerminated() const { return terminated_; }
-    // SIGINT and SIGTERM become a terminate request on the main run loop.
+    // The signals that quit the application: SIGINT, SIGTERM and SIGHUP (its terminal closed), less those
+    // the process started with ignored. A parent that ignores one (a script's background job, nohup) means
+    // it not to stop the program, and a program that took it anyway would stop on what was meant for
+    // others. Read once, at the first call, which comes before anything here changes a disposition.
+    static sigset_t terminationSignals();
+    // The signals above become a terminate request on the main run loop: blocked in the calling thread
+    // (and so in every thread it makes later) and taken by a thread of their own.
     void installTerminationSignalHandlers();
-    // The last of those signals received, 0 when none: a run that must end otherwise when stopped by one
-    // (a scenario's exit status) asks once the application has terminated.
+    // A terminate request that stands for `signal` (one of the signals above, or what the caller treats as
+    // one): kept as the termination signal, the request posted to the main run loop. Any thread.
+    void terminateForSignal(int signal);
+    // The last signal the application quit for, 0 when none: a run that must end otherwise when stopped
+    // by one (a scenario's closing lines, the process's end by that signal) asks once it has terminated.
     static int terminationSignal() { return terminationSignal_.load(); }
 
     // A click on the Dock icon while running.

@@ -30,17 +30,19 @@ std::vector<char*> argv(const std::string& path, const std::vector<std::string>&
     return out;
 }
 
-// A child starts with no signal blocked and SIGINT and SIGTERM at their default action. The application
-// blocks both on every thread (a thread of its own takes them), and a child would otherwise inherit the
-// mask: a tool it runs, or the application relaunched, could then not be stopped by either.
+// A child starts with no signal blocked and SIGINT, SIGTERM, SIGHUP and SIGPIPE at their default action,
+// as a program started afresh would. The application blocks the stop signals on every thread (a thread
+// of its own takes them), a run in a home of its own ignores SIGPIPE, and a parent may have started the
+// application with SIGINT ignored (a script's background job): a child would inherit each of these, and
+// a tool it runs, or the application relaunched, could then not be stopped, or would write on into a
+// closed pipe.
 void startWithSignalsAsNew(posix_spawnattr_t& attr, short flags) {
-    sigset_t none, stops;
+    sigset_t none, asNew;
     sigemptyset(&none);
-    sigemptyset(&stops);
-    sigaddset(&stops, SIGINT);
-    sigaddset(&stops, SIGTERM);
+    sigemptyset(&asNew);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) sigaddset(&asNew, signal);
     posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &stops);
+    posix_spawnattr_setsigdefault(&attr, &asNew);
     posix_spawnattr_setflags(&attr,
                              static_cast<short>(flags | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF));
 }

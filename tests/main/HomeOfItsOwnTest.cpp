@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -101,7 +102,7 @@ protected:
             ASSERT_TRUE(platform::Files::createDirectories(folder));
         const auto launched =
             testsupport::runProgram({KESTRUNE_PROGRAM_PATH}, userEnvironment(), work_, "BLE turned on!");
-        ASSERT_EQ(launched.status, 0) << launched.err;
+        ASSERT_EQ(launched.signal, SIGTERM) << launched.err;
 
         // What the application would have added since: the phone it paired and the photos it took.
         setenv("HOME", user_.c_str(), 1);
@@ -170,49 +171,100 @@ TEST_F(HomeOfItsOwnTest, AScenarioAndThePicturesLeaveTheUsersHomeAsItWas) {
     expectTheHomeUntouched();
 }
 
-// Stopped by a signal part of the way, a scenario still ends its timeline and names the home it keeps, and
-// the pictures still remove theirs; both exit as the shell expects of a program the signal stopped.
+// Stopped by a signal part of the way (Ctrl-C, its terminal closed, SIGTERM), a scenario still ends its
+// timeline and names the home it keeps, and the pictures still remove theirs; then each ends by the
+// signal, as the shell expects of a program the signal stopped.
 TEST_F(HomeOfItsOwnTest, StoppedByASignalTheyEndAsTheyShouldAndLeaveTheUsersHomeAsItWas) {
-    // Once the timeline's heading is out, the scenario is playing.
-    const auto scenario = testsupport::runProgram({KESTRUNE_PROGRAM_PATH, "--scenario", "wrong-password"},
-                                                  userEnvironment(), work_, "   time  who    what\n", SIGINT);
-    EXPECT_EQ(scenario.status, 128 + SIGINT) << scenario.out << scenario.err;
-    const auto kept = platform::Files::listDirectory(temporary_);
-    ASSERT_EQ(kept.size(), 1u);
-    const std::string scenarioHome = temporary_ + "/" + kept[0];
-    const std::string log = scenarioHome + "/.local/state/Kestrune/scenario-wrong-password.log";
-    const size_t end = scenario.out.find("end    stopped by SIGINT before it was over\n");
-    EXPECT_NE(end, std::string::npos) << scenario.out;
-    // Its only end.
-    EXPECT_EQ(scenario.out.find("  end    ", end + 1), std::string::npos) << scenario.out;
-    EXPECT_EQ(scenario.out.rfind("  end    ", end), end - 2) << scenario.out;
-    // The closing lines come after it, the home's last.
-    EXPECT_NE(scenario.out.find("The application's log of this run: " + log + "\n", end), std::string::npos)
-        << scenario.out;
-    const std::string lastLine = ": " + scenarioHome + "\n";
-    EXPECT_EQ(scenario.out.rfind(lastLine), scenario.out.size() - lastLine.size()) << scenario.out;
-    EXPECT_TRUE(platform::Files::isRegularFile(log));
-    platform::Files::remove(scenarioHome);
+    for (int signal : {SIGINT, SIGHUP}) {
+        const std::string name = std::string("SIG") + sigabbrev_np(signal);
+        SCOPED_TRACE(name);
+        // Once the timeline's heading is out, the scenario is playing.
+        const auto scenario =
+            testsupport::runProgram({KESTRUNE_PROGRAM_PATH, "--scenario", "wrong-password"},
+                                    userEnvironment(), work_, "   time  who    what\n", signal);
+        EXPECT_EQ(scenario.signal, signal) << scenario.out << scenario.err;
+        const auto kept = platform::Files::listDirectory(temporary_);
+        ASSERT_EQ(kept.size(), 1u);
+        const std::string scenarioHome = temporary_ + "/" + kept[0];
+        const std::string log = scenarioHome + "/.local/state/Kestrune/scenario-wrong-password.log";
+        const size_t end = scenario.out.find("end    stopped by " + name + " before it was over\n");
+        EXPECT_NE(end, std::string::npos) << scenario.out;
+        // Its only end.
+        EXPECT_EQ(scenario.out.find("  end    ", end + 1), std::string::npos) << scenario.out;
+        EXPECT_EQ(scenario.out.rfind("  end    ", end), end - 2) << scenario.out;
+        // The closing lines come after it, the home's last.
+        EXPECT_NE(scenario.out.find("The application's log of this run: " + log + "\n", end),
+                  std::string::npos)
+            << scenario.out;
+        const std::string lastLine = ": " + scenarioHome + "\n";
+        EXPECT_EQ(scenario.out.rfind(lastLine), scenario.out.size() - lastLine.size()) << scenario.out;
+        EXPECT_TRUE(platform::Files::isRegularFile(log));
+        platform::Files::remove(scenarioHome);
+    }
 
     // The pictures stop after a scene or two of all of them: the debug switch has each written file said
     // as it comes.
     auto environment = userEnvironment();
     environment.push_back("KESTRUNE_LOG_DEBUG=1");
-    const auto pictures = testsupport::runProgram({KESTRUNE_PROGRAM_PATH, "--snapshot", "pictures"},
-                                                  environment, work_, "Snapshot: pictures/", SIGTERM);
-    EXPECT_EQ(pictures.status, 128 + SIGTERM) << pictures.out << pictures.err;
-    // "N scenes drawn in pictures; stopped by SIGTERM before the other M", N the pictures written.
-    size_t drawn = 0, left = 0;
-    char unit[16] = "";
-    ASSERT_EQ(std::sscanf(pictures.out.c_str(),
-                          "%zu %15s drawn in pictures; stopped by SIGTERM before the other %zu\n", &drawn,
-                          unit, &left),
-              3)
-        << pictures.out;
-    EXPECT_GE(drawn, 1u);
-    EXPECT_GT(left, 0u);
-    EXPECT_EQ(platform::Files::listDirectory(work_ + "/pictures").size(), drawn);
+    for (int signal : {SIGTERM, SIGHUP}) {
+        const std::string name = std::string("SIG") + sigabbrev_np(signal);
+        SCOPED_TRACE(name);
+        platform::Files::remove(work_ + "/pictures");
+        const auto pictures = testsupport::runProgram({KESTRUNE_PROGRAM_PATH, "--snapshot", "pictures"},
+                                                      environment, work_, "Snapshot: pictures/", signal);
+        EXPECT_EQ(pictures.signal, signal) << pictures.out << pictures.err;
+        // "N scenes drawn in pictures; stopped by SIG... before the other M", N the pictures written.
+        size_t drawn = 0, left = 0;
+        char unit[16] = "";
+        ASSERT_EQ(std::sscanf(
+                      pictures.out.c_str(),
+                      ("%zu %15s drawn in pictures; stopped by " + name + " before the other %zu\n").c_str(),
+                      &drawn, unit, &left),
+                  3)
+            << pictures.out;
+        EXPECT_GE(drawn, 1u);
+        EXPECT_GT(left, 0u);
+        EXPECT_EQ(platform::Files::listDirectory(work_ + "/pictures").size(), drawn);
+        EXPECT_EQ(platform::Files::listDirectory(temporary_), std::vector<std::string>{});
+    }
+    expectTheHomeUntouched();
+}
+
+// Their output closed early (`| head -3`, a pager quit): they stop as if by a signal, SIGPIPE. Nothing can
+// name a home then, so the scenario's goes as the pictures' does, and nothing is left in the temporary
+// folder.
+TEST_F(HomeOfItsOwnTest, WithTheirOutputClosedTheyStopAndLeaveNothingBehind) {
+    const auto scenario =
+        testsupport::runProgram({KESTRUNE_PROGRAM_PATH, "--scenario", "wrong-password"}, userEnvironment(),
+                                work_, "   time  who    what\n", SIGPIPE);
+    EXPECT_EQ(scenario.signal, SIGPIPE) << scenario.out << scenario.err;
     EXPECT_EQ(platform::Files::listDirectory(temporary_), std::vector<std::string>{});
+
+    auto environment = userEnvironment();
+    environment.push_back("KESTRUNE_LOG_DEBUG=1");
+    const auto pictures = testsupport::runProgram({KESTRUNE_PROGRAM_PATH, "--snapshot", "pictures"},
+                                                  environment, work_, "Snapshot: pictures/", SIGPIPE);
+    EXPECT_EQ(pictures.signal, SIGPIPE) << pictures.err;
+    EXPECT_NE(pictures.err.find("The output was closed"), std::string::npos) << pictures.err;
+    EXPECT_EQ(platform::Files::listDirectory(temporary_), std::vector<std::string>{});
+    expectTheHomeUntouched();
+}
+
+// Started with SIGINT ignored, as a script's background job is, a scenario leaves it ignored: a SIGINT
+// does not stop it, and SIGTERM still does.
+TEST_F(HomeOfItsOwnTest, AScenarioStartedWithSigintIgnoredPlaysOnThroughIt) {
+    const auto scenario = testsupport::runProgram(
+        {"/bin/sh", "-c", "trap '' INT; exec \"$0\" \"$@\"", KESTRUNE_PROGRAM_PATH, "--scenario",
+         "wrong-password"},
+        userEnvironment(), work_,
+        {{"   time  who    what\n", SIGINT}, {"Ada's iPhone lies on the desk", SIGTERM}});
+    EXPECT_EQ(scenario.signal, SIGTERM) << scenario.out << scenario.err;
+    EXPECT_NE(scenario.out.find("end    stopped by SIGTERM before it was over\n"), std::string::npos)
+        << scenario.out;
+    EXPECT_EQ(scenario.out.find("SIGINT"), std::string::npos) << scenario.out;
+    const auto kept = platform::Files::listDirectory(temporary_);
+    ASSERT_EQ(kept.size(), 1u);
+    platform::Files::remove(temporary_ + "/" + kept[0]);
     expectTheHomeUntouched();
 }
 

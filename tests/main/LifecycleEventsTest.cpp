@@ -1,10 +1,11 @@
-// The built application, launched normally in a home of its own and quit with SIGTERM once its settings
+// The built application, launched normally in a home of its own and quit with a signal once its settings
 // window is in front: the analytics kit's event log, the packages its flushes made included, tells that
 // the application became active and that it terminated.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,30 +49,41 @@ std::vector<std::string> recordedEvents(const std::string& folder, std::vector<s
     return names;
 }
 
-TEST_F(LifecycleEventsTest, ANormalLaunchQuitBySigtermRecordsBecomingActiveAndTerminating) {
-    const std::string user = home() + "/user", temporary = home() + "/tmp", work = home() + "/work";
-    for (const auto& folder : {user, temporary, work})
-        ASSERT_TRUE(platform::Files::createDirectories(folder));
-    const auto environment = testsupport::childEnvironment(
-        {"HOME=", "XDG_", "TMPDIR=", "KESTRUNE_LOG_DEBUG="},
-        {"HOME=" + user, "XDG_RUNTIME_DIR=" + user + "/.run", "TMPDIR=" + temporary});
-    // A first launch opens the settings window, which brings the application to the front.
-    const auto run = testsupport::runProgram({KESTRUNE_PROGRAM_PATH}, environment, work,
-                                             "Outcome: the settings window is shown");
-    ASSERT_EQ(run.status, 0) << run.err;
-    ASSERT_NE(run.err.find("Received signal 15"), std::string::npos) << run.err;
+// Quit as the desktop asks (SIGTERM) or as its terminal closes (SIGHUP), the application goes through its
+// whole quit before the signal ends it.
+TEST_F(LifecycleEventsTest, ANormalLaunchQuitBySignalRecordsBecomingActiveAndTerminating) {
+    for (int signal : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(sigabbrev_np(signal));
+        const std::string base = home() + "/" + sigabbrev_np(signal);
+        const std::string user = base + "/user", temporary = base + "/tmp", work = base + "/work";
+        for (const auto& folder : {user, temporary, work})
+            ASSERT_TRUE(platform::Files::createDirectories(folder));
+        const auto environment = testsupport::childEnvironment(
+            {"HOME=", "XDG_", "TMPDIR=", "KESTRUNE_LOG_DEBUG="},
+            {"HOME=" + user, "XDG_RUNTIME_DIR=" + user + "/.run", "TMPDIR=" + temporary});
+        // A first launch opens the settings window, which brings the application to the front.
+        const auto run = testsupport::runProgram({KESTRUNE_PROGRAM_PATH}, environment, work,
+                                                 "Outcome: the settings window is shown", signal);
+        ASSERT_EQ(run.signal, signal) << run.err;
+        ASSERT_NE(run.err.find("Received signal " + std::to_string(signal)), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("Kestrune quit"), std::string::npos) << run.err;
 
-    const std::string events = user + "/.cache/com.reportkit.data/com.kestrune.Kestrune/analytics/v2/events";
-    std::vector<std::string> flushed, unreadable;
-    const auto names = recordedEvents(events, flushed, unreadable);
-    EXPECT_EQ(unreadable, std::vector<std::string>{});
-    auto count = [&names](const std::string& name) { return std::count(names.begin(), names.end(), name); };
-    EXPECT_EQ(count("app_launched"), 1) << ::testing::PrintToString(names);
-    EXPECT_EQ(count("app_became_active"), 1) << ::testing::PrintToString(names);
-    EXPECT_EQ(count("app_terminated"), 1) << ::testing::PrintToString(names);
-    // Becoming active rotated the log, small as it was: its record is in a log on its way to the service.
-    EXPECT_EQ(std::count(flushed.begin(), flushed.end(), "app_became_active"), 1)
-        << ::testing::PrintToString(flushed);
+        const std::string events =
+            user + "/.cache/com.reportkit.data/com.kestrune.Kestrune/analytics/v2/events";
+        std::vector<std::string> flushed, unreadable;
+        const auto names = recordedEvents(events, flushed, unreadable);
+        EXPECT_EQ(unreadable, std::vector<std::string>{});
+        auto count = [&names](const std::string& name) {
+            return std::count(names.begin(), names.end(), name);
+        };
+        EXPECT_EQ(count("app_launched"), 1) << ::testing::PrintToString(names);
+        EXPECT_EQ(count("app_became_active"), 1) << ::testing::PrintToString(names);
+        EXPECT_EQ(count("app_terminated"), 1) << ::testing::PrintToString(names);
+        // Becoming active rotated the log, small as it was: its record is in a log on its way to the
+        // service.
+        EXPECT_EQ(std::count(flushed.begin(), flushed.end(), "app_became_active"), 1)
+            << ::testing::PrintToString(flushed);
+    }
 }
 
 #endif

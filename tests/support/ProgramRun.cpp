@@ -20,8 +20,7 @@ void defaultSignalsForChild(posix_spawnattr_t& attributes) {
     sigset_t none, stops;
     sigemptyset(&none);
     sigemptyset(&stops);
-    sigaddset(&stops, SIGINT);
-    sigaddset(&stops, SIGTERM);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) sigaddset(&stops, signal);
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setsigdefault(&attributes, &stops);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
@@ -29,6 +28,13 @@ void defaultSignalsForChild(posix_spawnattr_t& attributes) {
 
 ProgramRun runProgram(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
                       const std::string& folder, const std::string& quitOn, int signal) {
+    std::vector<ProgramStop> stops;
+    if (!quitOn.empty()) stops.push_back({quitOn, signal});
+    return runProgram(arguments, environment, folder, stops);
+}
+
+ProgramRun runProgram(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
+                      const std::string& folder, const std::vector<ProgramStop>& stops) {
     ProgramRun run;
     int out[2], err[2];
     if (pipe2(out, O_CLOEXEC) != 0) return run;
@@ -66,7 +72,8 @@ ProgramRun runProgram(const std::vector<std::string>& arguments, const std::vect
     // Both streams read as they come, waiting on the pipes, never sleeping.
     int fds[2] = {out[0], err[0]};
     std::string* texts[2] = {&run.out, &run.err};
-    bool signalled = false;
+    size_t stopsDone = 0;
+    size_t saidBefore[2] = {0, 0};  // where the words of the next stop are looked for, in each stream
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(kRunLimitSeconds);
     while (fds[0] >= 0 || fds[1] >= 0) {
         const auto left =
@@ -86,10 +93,20 @@ ProgramRun runProgram(const std::vector<std::string>& arguments, const std::vect
             }
             texts[i]->append(buffer, static_cast<size_t>(got));
         }
-        if (!quitOn.empty() && !signalled &&
-            (run.out.find(quitOn) != std::string::npos || run.err.find(quitOn) != std::string::npos)) {
-            kill(pid, signal);
-            signalled = true;
+        while (stopsDone < stops.size()) {
+            const ProgramStop& stop = stops[stopsDone];
+            size_t found[2];
+            for (int i = 0; i < 2; ++i) found[i] = texts[i]->find(stop.on, saidBefore[i]);
+            if (found[0] == std::string::npos && found[1] == std::string::npos) break;
+            for (int i = 0; i < 2; ++i)
+                saidBefore[i] = found[i] == std::string::npos ? texts[i]->size() : found[i] + stop.on.size();
+            if (stop.signal != SIGPIPE) {
+                kill(pid, stop.signal);
+            } else if (fds[0] >= 0) {
+                close(fds[0]);
+                fds[0] = -1;
+            }
+            ++stopsDone;
         }
     }
     for (int fd : fds) {
@@ -100,6 +117,7 @@ ProgramRun runProgram(const std::vector<std::string>& arguments, const std::vect
     int status = 0;
     waitpid(pid, &status, 0);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     return run;
 }
 

@@ -1,6 +1,11 @@
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "platform/storage/PropertyList.h"
 #include "platform/system/Bundle.h"
@@ -46,19 +51,81 @@ TEST_F(SystemTest, ShellReportsAProgramThatCannotStart) {
     EXPECT_EQ(Shell::run("/bin/sh", {"-c", "kill -TERM $$"}).exitStatus, 128 + 15);
 }
 
-// The application blocks SIGINT and SIGTERM on its threads; what it starts must still stop on them.
-TEST_F(SystemTest, ShellChildrenStopOnSignalsTheApplicationBlocks) {
-    sigset_t stops, previous;
-    sigemptyset(&stops);
-    sigaddset(&stops, SIGINT);
-    sigaddset(&stops, SIGTERM);
-    ASSERT_EQ(pthread_sigmask(SIG_BLOCK, &stops, &previous), 0);
-    auto terminated = Shell::run("/bin/sh", {"-c", "kill -TERM $$; echo survived"});
-    auto interrupted = Shell::run("/bin/sh", {"-c", "kill -INT $$; echo survived"});
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    EXPECT_EQ(terminated.exitStatus, 128 + SIGTERM);
-    EXPECT_EQ(interrupted.exitStatus, 128 + SIGINT);
-    EXPECT_EQ(terminated.output + interrupted.output, "");
+// What the application starts must stop as a program started afresh would, whatever the application does
+// with those signals itself: it blocks SIGINT, SIGTERM and SIGHUP on its threads (a thread of its own
+// takes them), a run in a home of its own ignores SIGPIPE, and it may have been started with SIGINT
+// ignored (a script's background job).
+class ShellSignalsTest : public SystemTest {
+protected:
+    void SetUp() override {
+        SystemTest::SetUp();
+        sigset_t stops;
+        sigemptyset(&stops);
+        for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, signal);
+        ASSERT_EQ(pthread_sigmask(SIG_BLOCK, &stops, &previousMask_), 0);
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        ASSERT_EQ(sigaction(SIGINT, &ignore, &previousInterrupt_), 0);
+        ASSERT_EQ(sigaction(SIGPIPE, &ignore, &previousPipe_), 0);
+    }
+    void TearDown() override {
+        sigaction(SIGINT, &previousInterrupt_, nullptr);
+        sigaction(SIGPIPE, &previousPipe_, nullptr);
+        pthread_sigmask(SIG_SETMASK, &previousMask_, nullptr);
+        SystemTest::TearDown();
+    }
+
+    sigset_t previousMask_;
+    struct sigaction previousInterrupt_ = {};
+    struct sigaction previousPipe_ = {};
+};
+
+// Whether the signal is in a mask of a /proc status text ("SigBlk:\t0000000000014003"), by the mask's
+// name. A text without the mask counts as holding every signal.
+bool inMask(const std::string& status, const std::string& mask, int signal) {
+    const size_t at = status.find("\n" + mask + ":\t");
+    if (at == std::string::npos) return true;
+    const uint64_t bits = std::stoull(status.substr(at + mask.size() + 3, 16), nullptr, 16);
+    return bits & (uint64_t{1} << (signal - 1));
+}
+
+void expectStartedAsNew(const std::string& status) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+        SCOPED_TRACE(sigabbrev_np(signal));
+        EXPECT_FALSE(inMask(status, "SigBlk", signal));
+        EXPECT_FALSE(inMask(status, "SigIgn", signal));
+    }
+}
+
+// The status a program reads of itself: no shell between, since a shell clears its signal mask.
+TEST_F(ShellSignalsTest, ProgramsRunStartAsNew) {
+    const auto started = Shell::run("/bin/cat", {"/proc/self/status"});
+    ASSERT_TRUE(started.launched);
+    expectStartedAsNew(started.output);
+}
+
+// A program started to outlive the application is not waited for: one that waits until it is stopped is
+// read while it waits, then stopped. It is this test's only child.
+TEST_F(ShellSignalsTest, DetachedProgramsStartAsNew) {
+    ASSERT_TRUE(Shell::launchDetached("/bin/sleep", {"600"}));
+    pid_t child = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line) || line.rfind(")") == std::string::npos) continue;
+        // "PID (NAME) STATE PPID ...": the name may hold spaces and brackets, so it is read from its end.
+        std::istringstream after(line.substr(line.rfind(")") + 1));
+        std::string state;
+        pid_t parent = 0;
+        if (after >> state >> parent && parent == getpid()) child = std::stoi(entry.path().filename());
+    }
+    ASSERT_GT(child, 0);
+    std::ifstream file("/proc/" + std::to_string(child) + "/status");
+    const std::string status((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    expectStartedAsNew(status);
 }
 
 TEST_F(SystemTest, SystemVersionDefaultEnvironmentAndOverride) {
