@@ -46,13 +46,14 @@ State& state() {
     return *instance;
 }
 
+// Never destroyed, like the state: a reading made while the process exits still needs it.
 const std::string& executablePath() {
-    static const std::string path = [] {
+    static const std::string* path = [] {
         char buffer[PATH_MAX];
         const ssize_t length = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
-        return length > 0 ? std::string(buffer, size_t(length)) : std::string();
+        return new std::string(length > 0 ? std::string(buffer, size_t(length)) : std::string());
     }();
-    return path;
+    return *path;
 }
 
 bool hasCounters(size_t size) {
@@ -183,21 +184,6 @@ void rescanLocked(State& s, bool force) {
     });
 }
 
-using DlopenFunction = void* (*)(const char*, int);
-using DlcloseFunction = int (*)(void*);
-
-// The definitions these stand in front of: the next in the loader's search order after the executable
-// (the C library's, or a sanitizer's that forwards to it).
-DlopenFunction realDlopen() {
-    static const auto function = reinterpret_cast<DlopenFunction>(dlsym(RTLD_NEXT, "dlopen"));
-    return function;
-}
-
-DlcloseFunction realDlclose() {
-    static const auto function = reinterpret_cast<DlcloseFunction>(dlsym(RTLD_NEXT, "dlclose"));
-    return function;
-}
-
 }  // namespace
 
 bool ImageLoader::registerCallbacks(ImageCallback added, ImageCallback removed) {
@@ -229,20 +215,12 @@ void ImageLoader::unregisterCallbacks(ImageCallback added, ImageCallback removed
     }
 }
 
-// The real call is made without the lock: a library's constructor may load another library on its own
+// The load is made without the lock: a library's constructor may load another library on its own
 // thread while the loader holds its lock, and a reading must not wait for that load to finish.
 void* ImageLoader::load(const char* path, int flags) {
-    const DlopenFunction function = realDlopen();
-    void* handle = function ? function(path, flags) : nullptr;
+    void* handle = dlopen(path, flags);
     noticeChanges();
     return handle;
-}
-
-int ImageLoader::unload(void* handle) {
-    const DlcloseFunction function = realDlclose();
-    const int result = function ? function(handle) : -1;
-    noticeChanges();
-    return result;
 }
 
 void ImageLoader::noticeChanges() {
@@ -252,20 +230,3 @@ void ImageLoader::noticeChanges() {
 }
 
 }  // namespace platform::mach
-
-// The executable's own dlopen and dlclose. Linked into the executable and exported from it, they come
-// first in the loader's search order, so the libraries' calls bind to them as the program's own do.
-// (The loader takes the caller of the real dlopen for the one whose search paths apply: the executable
-// now, not the library. The system's libraries carry no search paths of their own and the executable
-// none beyond the system's, so a library's load finds the same file either way.)
-extern "C" {
-
-__attribute__((visibility("default"))) void* dlopen(const char* path, int flags) noexcept {
-    return platform::mach::ImageLoader::load(path, flags);
-}
-
-__attribute__((visibility("default"))) int dlclose(void* handle) noexcept {
-    return platform::mach::ImageLoader::unload(handle);
-}
-
-}  // extern "C"

@@ -17,20 +17,19 @@ using ImageCallback = void (*)(const LoadedImage& image);
 
 // The loader's add-image and remove-image callbacks, which this system's loader does not offer.
 //
-// Every load and unload of the program goes through load/unload, and so does every dlopen and dlclose
-// made by the libraries it loads: the executable defines dlopen and dlclose itself and exports them, so
-// the loader binds the libraries' calls to these definitions (pango and fontconfig load what they need
-// at run time; their images count as much as the program's own). After each such call the loader's
-// image list (dl_iterate_phdr) is read again, which lists transitively loaded images too; its load and
-// unload counters say whether anything moved since the last reading. The difference is told to every
-// registered observer, removals first (an image unloaded and another loaded at its address come out in
-// that order).
+// Nothing stands in front of the loader: every library's dlopen and dlclose is the C library's own, made
+// with the library as the caller, so its search paths and $ORIGIN apply as they would in any program.
+// Instead the loader's own image list (dl_iterate_phdr) is read again whenever noticeChanges is called
+// and its load and unload counters moved since the last reading, which lists transitively loaded images
+// too; the difference is told to every registered observer, removals first (an image unloaded and
+// another loaded at its address come out in that order). The program calls it after its own loads
+// (load, below) and the crash kit at quiet moments of the main run loop.
 //
-// The one window left is a new library's constructors: they run inside the real dlopen, after the
-// library is mapped but before the call returns, and this loader has no in-process hook between the
-// two (its audit interface must be named in the environment before the process starts). Loads made by
-// the C library itself (name services, character-set converters) bypass the exported dlopen and are
-// told at the next load, unload or noticeChanges.
+// What this does not give: an observer hears of a library only after the call that loaded it has
+// returned and someone asked, so a new library's constructors, and whatever runs in it before the next
+// reading, run before anyone hears of it. A library another library loads or unloads, or the C library
+// itself (name services, character-set converters), is told at the next reading. The crash kit covers
+// that gap at crash time by walking the loader's list of objects itself.
 //
 // Observers' added callbacks run while the loader's list is held, so the image cannot be unmapped
 // under them; they must not call back into the loader (dlopen, dladdr, dl_iterate_phdr).
@@ -41,9 +40,9 @@ public:
     static bool registerCallbacks(ImageCallback added, ImageCallback removed);
     static void unregisterCallbacks(ImageCallback added, ImageCallback removed);
 
-    // dlopen and dlclose, followed by telling the observers what moved.
+    // The program's own loads: dlopen, made from the program as any of its calls would be, then
+    // noticeChanges, so the observers know the library and what it brought in once this returns.
     static void* load(const char* path, int flags);
-    static int unload(void* handle);
 
     // Reads the loader's list again when its counters moved and tells the observers the difference.
     static void noticeChanges();

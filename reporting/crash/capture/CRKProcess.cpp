@@ -17,6 +17,7 @@
 #include "reporting/crash/CRKContext.h"
 #include "reporting/crash/CRKSDKLog.h"
 #include "reporting/crash/CRKUtilities.h"
+#include "reporting/crash/image/CRKBinaryImage.h"
 
 namespace reporting {
 
@@ -585,6 +586,9 @@ void CRKProcessRecord(CRKFile* file, uint64_t crashedThread, const void* machine
     CRKProcess process;
     CRKProcessInit(&process, CRKThread(crashedThread), static_cast<const ucontext_t*>(machineContext));
     if (!CRKProcessSuspendAllOtherThreads(&process)) CRKSDKLOG_WARN("Not every thread could be stopped\n");
+    // Libraries loaded since the image table last heard, a moment ago by another thread say: the stacks
+    // below are walked through their call-frame sections, and the report must list them.
+    CRKBinaryImageSafeSyncWithLoader();
     CRKProcessRecordAllThreads(&process, file);
     CRKProcessRecordRuntimeInfo(&process, file);
     CRKProcessRecordDispatchQueueNames(&process, file);

@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <elf.h>
 #include <link.h>
+#include <sys/auxv.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "platform/base/DispatchQueue.h"
+#include "platform/base/RunLoop.h"
 #include "platform/mach/ImageLoader.h"
 #include "platform/storage/Files.h"
 #include "platform/storage/PropertyList.h"
@@ -38,6 +40,10 @@ struct Tracker {
     std::atomic<CRKWritableContext*> writable{nullptr};
     std::string path;
     std::shared_ptr<platform::DispatchQueue> queue;
+    // The loader's r_debug, where the walk at crash time starts; 0 when the program names none.
+    std::atomic<uintptr_t> loaderDebug{0};
+    // The main run loop's observer that has the loader's list read again at the end of every pass.
+    uint64_t quietObserver = 0;
     // Guards the tracked list and the start; never taken at crash time. Never held while calling into
     // the loader: the loader calls back into the table while it holds its own list.
     std::recursive_mutex scanMutex;
@@ -53,13 +59,58 @@ Tracker& tracker() {
 // reserved before any crash, written before the slot's size makes it visible.
 CRKBinaryImageUnwindSections gUnwindSections[CRKBinaryImageSlotCount];
 
+// What the walk at crash time needs beside each slot, kept the same way: which of the loader's objects
+// the slot holds (the address of its dynamic section, as the loader's list gives it; 0 for an image
+// that has none) and whether its "load" record is still to be written. The record goes to whoever
+// takes it from pending first, the binary-images queue or the walk, so it is written once.
+enum : uint32_t { kRecordNone = 0, kRecordPending = 1, kRecordTaken = 2 };
+struct SlotLoaderFacts {
+    uintptr_t dynamicSection;
+    uint32_t record;
+};
+SlotLoaderFacts gSlotFacts[CRKBinaryImageSlotCount];
+
 template <typename T>
 T loadRelaxed(const T& field) {
     return std::atomic_ref<T>(const_cast<T&>(field)).load(std::memory_order_relaxed);
 }
 template <typename T>
+T loadAtomic(const T& field) {
+    return std::atomic_ref<T>(const_cast<T&>(field)).load();
+}
+template <typename T>
 void storeRelaxed(T& field, T value) {
     std::atomic_ref<T>(field).store(value, std::memory_order_relaxed);
+}
+
+bool takeRecord(size_t index) {
+    uint32_t expected = kRecordPending;
+    return std::atomic_ref<uint32_t>(gSlotFacts[index].record)
+        .compare_exchange_strong(expected, kRecordTaken);
+}
+
+// The live slot holding the loader's object with this dynamic section, or -1.
+int liveSlotFor(const CRKWritableContext* writable, uintptr_t dynamicSection) {
+    if (dynamicSection == 0) return -1;
+    for (size_t i = 0; i < CRKBinaryImageSlotCount; i++) {
+        const CRKBinaryImageSlot& slot = writable->binaryImages[i];
+        // Slots are claimed in index order and never freed, so the first free one ends the table.
+        if (loadAtomic(slot.base) == 0) break;
+        if (std::atomic_ref<uint64_t>(const_cast<uint64_t&>(slot.size)).load(std::memory_order_acquire) == 0)
+            continue;
+        if (loadRelaxed(gSlotFacts[i].dynamicSection) == dynamicSection) return int(i);
+    }
+    return -1;
+}
+
+int storeNode(bool isLoad, const CRKBinaryImageDetails* details, uint32_t record);
+
+// So that no address lookup can match the slot any more.
+void clearSlot(CRKBinaryImageSlot* slot) {
+    std::atomic_ref<uint64_t>(slot->size).store(0, std::memory_order_release);
+    storeRelaxed(slot->ehFrame, uintptr_t(0));
+    storeRelaxed(slot->unwindInfo, uintptr_t(0));
+    storeRelaxed(slot->crashInfo, uintptr_t(0));
 }
 
 std::shared_ptr<platform::DispatchQueue> binaryImageQueue() {
@@ -105,6 +156,27 @@ void fillUnwindSections(CRKBinaryImageDetails* details, const ElfW(Phdr) * phdrs
         details->ehFrameEnd = ehFrameEnd;
         return;
     }
+}
+
+// The rest of the details, from the image's program headers (read in place, or copied at crash time).
+void fillFromProgramHeaders(CRKBinaryImageDetails* details, const ElfW(Phdr) * phdrs, uint16_t count) {
+    const uintptr_t start = details->slice.startAddress;
+    CRKELFImageInfo info;
+    if (!CRKELFImageReadInfo(uintptr_t(details->slide), phdrs, count, &info)) return;
+    if (info.hasBuildID) {
+        CRKHexEncodeBytes(info.uuid, sizeof(info.uuid), details->uuid);
+    } else {
+        details->uuid[0] = '\0';
+    }
+    details->slice.cputype = info.cputype;
+    details->slice.cpusubtype = info.cpusubtype;
+    if (info.textSize > 0 && info.textStart >= start)
+        details->textSize = info.textStart + info.textSize - start;
+    for (uint16_t i = 0; i < count; i++) {
+        if (phdrs[i].p_type == PT_DYNAMIC)
+            details->dynamicSection = uintptr_t(details->slide) + phdrs[i].p_vaddr;
+    }
+    fillUnwindSections(details, phdrs, count);
 }
 
 std::string mainExecutablePath() {
@@ -235,9 +307,11 @@ void imageChanged(bool isLoad, const std::string& path, const CRKBinaryImageDeta
         CRKSDKLOG_WARN("Error: Writable context is NULL\n");
         return;
     }
-    CRKBinaryImageStoreNode(isLoad, &details);
+    const int slot = storeNode(isLoad, &details, isLoad ? kRecordPending : kRecordNone);
     const std::string logPath = t.path;
-    binaryImageQueue()->async([writable, logPath, isLoad, path, details]() {
+    binaryImageQueue()->async([writable, logPath, isLoad, path, details, slot]() {
+        // A load whose record the walk at crash time has taken is not written twice.
+        if (isLoad && slot >= 0 && !takeRecord(size_t(slot))) return;
         recordSlice(writable, logPath, isLoad, path, details);
     });
 }
@@ -276,6 +350,27 @@ void loaderRemovedImage(const platform::mach::LoadedImage& loaded) {
     }
 }
 
+// The loader's debugger interface: the r_debug it keeps up to date, named by the DT_DEBUG entry of the
+// program's dynamic section. (A reference of the program's own to `_r_debug` may be bound to a copy
+// made when the program started, which the loader never changes.)
+uintptr_t loaderDebugAddress() {
+    const auto* phdrs = reinterpret_cast<const ElfW(Phdr)*>(getauxval(AT_PHDR));
+    const size_t count = getauxval(AT_PHNUM);
+    if (!phdrs) return 0;
+    uintptr_t bias = 0;
+    for (size_t i = 0; i < count; i++) {
+        if (phdrs[i].p_type == PT_PHDR) bias = reinterpret_cast<uintptr_t>(phdrs) - phdrs[i].p_vaddr;
+    }
+    for (size_t i = 0; i < count; i++) {
+        if (phdrs[i].p_type != PT_DYNAMIC) continue;
+        for (const auto* entry = reinterpret_cast<const ElfW(Dyn)*>(bias + phdrs[i].p_vaddr);
+             entry->d_tag != DT_NULL; entry++) {
+            if (entry->d_tag == DT_DEBUG) return uintptr_t(entry->d_un.d_ptr);
+        }
+    }
+    return 0;
+}
+
 std::string pathForHeader(uintptr_t header) {
     Dl_info info;
     if (dladdr(reinterpret_cast<void*>(header), &info) && info.dli_fname) return info.dli_fname;
@@ -301,10 +396,12 @@ void CRKBinaryImageInit(const char* path, CRKWritableContext* writable) {
             writable->binaryImages[i] = CRKBinaryImageSlot{};
             gUnwindSections[i] = CRKBinaryImageUnwindSections{};
         }
+        for (SlotLoaderFacts& facts : gSlotFacts) facts = SlotLoaderFacts{};
         std::atomic_thread_fence(std::memory_order_seq_cst);
         t.path = path ? path : "";
         t.tracked.clear();
         t.queue = nullptr;
+        t.loaderDebug.store(loaderDebugAddress());
         t.writable.store(writable);
         queue = binaryImageQueue();
     }
@@ -325,12 +422,21 @@ void CRKBinaryImageInit(const char* path, CRKWritableContext* writable) {
     queue->async([writable]() {
         if (CRKFileIsOpen(&writable->binaryImageFile)) CRKFileClose(&writable->binaryImageFile);
     });
+    // Libraries that other libraries or the C library load are heard of at the next reading of the
+    // loader's list. The end of each pass of the main run loop is such a quiet moment; reading the
+    // counters costs one short walk of the loader's list, and the list itself is read only when they moved.
+    std::lock_guard<std::recursive_mutex> lock(t.scanMutex);
+    platform::RunLoop& loop = platform::RunLoop::main();
+    if (t.quietObserver) loop.removeObserver(t.quietObserver);
+    t.quietObserver = loop.addObserver([] { CRKBinaryImageRescanIfNeeded(); });
 }
 
 void CRKBinaryImageResetForTesting() {
     platform::mach::ImageLoader::unregisterCallbacks(loaderAddedImage, loaderRemovedImage);
     Tracker& t = tracker();
     std::lock_guard<std::recursive_mutex> lock(t.scanMutex);
+    if (t.quietObserver) platform::RunLoop::main().removeObserver(t.quietObserver);
+    t.quietObserver = 0;
     t.writable.store(nullptr);
     t.tracked.clear();
     t.queue = nullptr;
@@ -375,42 +481,31 @@ void CRKBinaryImageRescanIfNeeded() {
     platform::mach::ImageLoader::noticeChanges();
 }
 
-void* CRKBinaryImageDlopen(const char* path, int flags) {
-    return platform::mach::ImageLoader::load(path, flags);
-}
-
-int CRKBinaryImageDlclose(void* handle) {
-    return platform::mach::ImageLoader::unload(handle);
-}
-
 void CRKBinaryImageFillInImageDetails(CRKBinaryImageDetails* details) {
     if (!details || details->slice.startAddress < CRKFirstValidAddress) return;
     const uintptr_t start = details->slice.startAddress;
     details->loadAddress = start;
     const auto* header = reinterpret_cast<const ElfW(Ehdr)*>(start);
     if (memcmp(header->e_ident, ELFMAG, SELFMAG) != 0 || header->e_phnum == 0) return;
-    const auto* phdrs = reinterpret_cast<const ElfW(Phdr)*>(start + header->e_phoff);
-    CRKELFImageInfo info;
-    if (!CRKELFImageReadInfo(uintptr_t(details->slide), phdrs, header->e_phnum, &info)) return;
-    if (info.hasBuildID) {
-        CRKHexEncodeBytes(info.uuid, sizeof(info.uuid), details->uuid);
-    } else {
-        details->uuid[0] = '\0';
-    }
-    details->slice.cputype = info.cputype;
-    details->slice.cpusubtype = info.cpusubtype;
-    if (info.textSize > 0 && info.textStart >= start)
-        details->textSize = info.textStart + info.textSize - start;
-    fillUnwindSections(details, phdrs, header->e_phnum);
+    fillFromProgramHeaders(details, reinterpret_cast<const ElfW(Phdr)*>(start + header->e_phoff),
+                           header->e_phnum);
 }
 
-bool CRKBinaryImageStoreNode(bool isLoad, const CRKBinaryImageDetails* details) {
+namespace {
+
+int storeNode(bool isLoad, const CRKBinaryImageDetails* details, uint32_t record) {
     CRKWritableContext* writable = tracker().writable.load();
     if (!writable || !details) {
         CRKSDKLOG_WARN("Error: Writable context is NULL\n");
-        return false;
+        return -1;
     }
     const uintptr_t header = details->loadAddress;
+    if (isLoad) {
+        // Put in the table already by the walk at crash time (a test that records a crash and goes on):
+        // it keeps that slot, whose record is written.
+        const int known = liveSlotFor(writable, details->dynamicSection);
+        if (known >= 0 && loadAtomic(writable->binaryImages[known].base) == header) return known;
+    }
     for (size_t i = 0; i < CRKBinaryImageSlotCount; i++) {
         CRKBinaryImageSlot& slot = writable->binaryImages[i];
         std::atomic_ref<uintptr_t> base(slot.base);
@@ -422,12 +517,14 @@ bool CRKBinaryImageStoreNode(bool isLoad, const CRKBinaryImageDetails* details) 
             storeRelaxed(sections.ehFrameEnd, details->ehFrameEnd);
             storeRelaxed(sections.ehFrameHeader, details->ehFrameHeader);
             storeRelaxed(sections.ehFrameHeaderEnd, details->ehFrameHeaderEnd);
+            storeRelaxed(gSlotFacts[i].dynamicSection, details->dynamicSection);
+            storeRelaxed(gSlotFacts[i].record, record);
             storeRelaxed(slot.ehFrame, details->ehFrame);
             storeRelaxed(slot.unwindInfo, details->unwindInfo);
             storeRelaxed(slot.crashInfo, details->crashInfo);
             // The size goes last: a reader that sees it sees the rest.
             std::atomic_ref<uint64_t>(slot.size).store(details->textSize, std::memory_order_release);
-            return true;
+            return int(i);
         }
         // Only a live slot is cleared: an image loaded again at the address of one unloaded before
         // has a later slot, and its own unload must clear that one.
@@ -440,15 +537,18 @@ bool CRKBinaryImageStoreNode(bool isLoad, const CRKBinaryImageDetails* details) 
             CRKSDKLOG_WARN("Error: Failed to swap during image unload\n");
             break;
         }
-        std::atomic_ref<uint64_t>(slot.size).store(0, std::memory_order_release);
-        storeRelaxed(slot.ehFrame, uintptr_t(0));
-        storeRelaxed(slot.unwindInfo, uintptr_t(0));
-        storeRelaxed(slot.crashInfo, uintptr_t(0));
-        return true;
+        clearSlot(&slot);
+        return int(i);
     }
     CRKSDKLOG_WARN("Error: Unable to track a %s node %p\n", isLoad ? "loaded" : "unloaded",
                    CRKLogWord(header));
-    return false;
+    return -1;
+}
+
+}  // namespace
+
+bool CRKBinaryImageStoreNode(bool isLoad, const CRKBinaryImageDetails* details) {
+    return storeNode(isLoad, details, kRecordNone) >= 0;
 }
 
 bool CRKBinaryImageSafeFindUnwindSectionsForAddress(uintptr_t address, CRKBinaryImageSlot* slot,
@@ -522,6 +622,219 @@ bool CRKBinaryImageRecordMainExecutable(CRKFile* file) {
     CRKFileWriteHashEnd(file);
     CRKFileWriteSectionEnd(file);
     return true;
+}
+
+namespace {
+
+// Bounds of the walk at crash time: a corrupt list may run in a circle or into nonsense, a real one is
+// far shorter.
+constexpr size_t kMaxLoaderObjects = 4096;
+constexpr int kMaxNamespaces = 16;
+// Objects whose dynamic sections are remembered to find the slots of those that left; past this the
+// walk clears nothing.
+constexpr size_t kMaxListedObjects = 1024;
+constexpr uint16_t kMaxProgramHeaders = 64;
+constexpr uint64_t kMaxNoteArea = 65536;
+// The call-frame index's version, two encodings, its table's encoding and the section's address.
+constexpr uint64_t kEhFrameHeaderPrefix = 12;
+
+bool safeRead(uintptr_t address, void* destination, size_t length) {
+    return CRKSafeMemoryReader::readUncached(address, destination, length);
+}
+
+// Whether every byte of the range can be read.
+bool safeReadable(uintptr_t address, uint64_t length) {
+    uint8_t scratch[1024];
+    while (length > 0) {
+        const size_t chunk = length < sizeof scratch ? size_t(length) : sizeof scratch;
+        if (!safeRead(address, scratch, chunk)) return false;
+        address += chunk;
+        length -= chunk;
+    }
+    return true;
+}
+
+// Copies a zero-terminated string, a page at a time so that a string that ends just before an unmapped
+// page still reads; one longer than the buffer is cut.
+bool safeReadString(uintptr_t address, char* out, size_t size) {
+    out[0] = '\0';
+    if (address < CRKFirstValidAddress) return false;
+    size_t length = 0;
+    while (length + 1 < size) {
+        const uintptr_t at = address + length;
+        size_t chunk = CRKSafeMemoryReader::kPageSize - at % CRKSafeMemoryReader::kPageSize;
+        if (chunk > size - 1 - length) chunk = size - 1 - length;
+        if (!safeRead(at, out + length, chunk)) {
+            out[0] = '\0';
+            return false;
+        }
+        if (memchr(out + length, '\0', chunk)) return true;
+        length += chunk;
+    }
+    out[size - 1] = '\0';
+    return true;
+}
+
+// The details at crash time. The headers are copied through the safe reader, and what the filling then
+// reads in place (the notes, the first words of the call-frame index) is first checked readable
+// through it; what cannot be read is left out. Every other thread is stopped, so what was readable
+// stays so. False when the header is not an ELF header where the loader's bias puts it.
+bool safeFillInImageDetails(CRKBinaryImageDetails* details) {
+    const uintptr_t start = details->slice.startAddress;
+    ElfW(Ehdr) header;
+    if (start < CRKFirstValidAddress || !safeRead(start, &header, sizeof header)) return false;
+    if (memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 || header.e_phentsize != sizeof(ElfW(Phdr)) ||
+        header.e_phnum == 0 || header.e_phnum > kMaxProgramHeaders)
+        return false;
+    ElfW(Phdr) phdrs[kMaxProgramHeaders];
+    if (!safeRead(start + header.e_phoff, phdrs, header.e_phnum * sizeof(ElfW(Phdr)))) return false;
+    const uintptr_t slide = uintptr_t(details->slide);
+    for (uint16_t i = 0; i < header.e_phnum; i++) {
+        ElfW(Phdr)& ph = phdrs[i];
+        if (ph.p_type == PT_LOAD && ph.p_offset == 0 && slide + ph.p_vaddr != start) return false;
+        const bool unreadableNotes = ph.p_type == PT_NOTE && (ph.p_memsz > kMaxNoteArea ||
+                                                              !safeReadable(slide + ph.p_vaddr, ph.p_memsz));
+        const bool unreadableIndex =
+            ph.p_type == PT_GNU_EH_FRAME && !safeReadable(slide + ph.p_vaddr, kEhFrameHeaderPrefix);
+        if (unreadableNotes || unreadableIndex) ph.p_type = PT_NULL;
+    }
+    details->loadAddress = start;
+    fillFromProgramHeaders(details, phdrs, header.e_phnum);
+    return true;
+}
+
+// The log file, opened by the first record the walk writes.
+struct CrashTimeLog {
+    const char* path;
+    CRKFile file;
+    bool opened = false;
+    bool failed = false;
+};
+
+void writeLoadRecord(CrashTimeLog* log, const char* path, const CRKBinaryImageDetails& details) {
+    if (!log->opened && !log->failed) {
+        log->opened = log->path && log->path[0] && CRKFileInitWithPath(&log->file, log->path, kLogBuffered);
+        log->failed = !log->opened;
+        if (log->failed) CRKSDKLOG_WARN("Error: unable to open binary image log file\n");
+    }
+    if (!log->opened) return;
+    CRKFile* file = &log->file;
+    CRKFileWriteSectionStart(file, "load");
+    CRKFileWriteHashStart(file);
+    CRKFileWriteHashEntryString(file, "path", path);
+    CRKFileWriteHashEntryString(file, "uuid", details.uuid);
+    CRKFileWriteHashEntryUInt64(file, "base", details.loadAddress);
+    CRKFileWriteHashEntryUInt64(file, "size", details.textSize);
+    CRKFileWriteHashEnd(file);
+    CRKFileWriteSectionEnd(file);
+    CRKFileFlush(file);
+}
+
+// One object of the loader's list: the part of link_map its debugger interface publishes.
+struct ListedObject {
+    uintptr_t bias;
+    uintptr_t name;
+    uintptr_t dynamicSection;
+    uintptr_t next;
+};
+
+void syncObject(CRKWritableContext* writable, const ListedObject& object, bool isProgram, CrashTimeLog* log) {
+    if (object.dynamicSection < CRKFirstValidAddress) return;
+    const int known = liveSlotFor(writable, object.dynamicSection);
+    CRKBinaryImageDetails details{};
+    details.slide = intptr_t(object.bias);
+    if (known >= 0) {
+        // Known, and its record written or being written by the queue: nothing to do.
+        if (!takeRecord(size_t(known))) return;
+        details.slice.startAddress = loadAtomic(writable->binaryImages[known].base);
+    } else {
+        // A shared object is linked at address 0, so its header lies at its bias. (The program, which
+        // may not be, is in the table from the start.)
+        details.slice.startAddress = object.bias;
+    }
+    if (!safeFillInImageDetails(&details) || details.dynamicSection != object.dynamicSection) {
+        CRKSDKLOG_WARN("Error: unable to read the loaded object at %p\n", CRKLogWord(object.bias));
+        return;
+    }
+    // With the table full it is still recorded, as any load is.
+    if (known < 0) storeNode(true, &details, kRecordTaken);
+    char path[PATH_MAX];
+    safeReadString(object.name, path, sizeof path);
+    if (!path[0] && isProgram) {
+        // The loader lists the program without a name.
+        const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+        path[length > 0 ? length : 0] = '\0';
+    }
+    writeLoadRecord(log, path, details);
+}
+
+// Clears the slots of the loader's objects that are no longer in its list: an unload nobody read yet.
+// An object loaded at the same place since has a slot of its own, and lookups must not find the old one.
+void clearSlotsGoneFrom(CRKWritableContext* writable, const uintptr_t* listed, size_t count) {
+    for (size_t i = 0; i < CRKBinaryImageSlotCount; i++) {
+        CRKBinaryImageSlot& slot = writable->binaryImages[i];
+        if (loadAtomic(slot.base) == 0) break;
+        const uintptr_t dynamicSection = loadRelaxed(gSlotFacts[i].dynamicSection);
+        if (dynamicSection == 0 || std::atomic_ref<uint64_t>(slot.size).load(std::memory_order_acquire) == 0)
+            continue;
+        bool present = false;
+        for (size_t j = 0; j < count && !present; j++) present = listed[j] == dynamicSection;
+        if (!present) clearSlot(&slot);
+    }
+}
+
+}  // namespace
+
+void CRKBinaryImageSafeSyncWithLoader() {
+    Tracker& t = tracker();
+    CRKWritableContext* writable = t.writable.load(std::memory_order_acquire);
+    if (!writable) return;
+    uintptr_t debug = t.loaderDebug.load(std::memory_order_relaxed);
+    if (debug < CRKFirstValidAddress) {
+        CRKSDKLOG_WARN("Error: the loader's list of objects is unknown\n");
+        return;
+    }
+    uintptr_t listed[kMaxListedObjects];
+    size_t listedCount = 0;
+    bool complete = true;
+    CrashTimeLog log{t.path.c_str(), CRKFile{}};
+    size_t visited = 0;
+    bool isProgram = true;  // the first object of the first namespace
+    for (int space = 0; debug >= CRKFirstValidAddress && space < kMaxNamespaces; space++) {
+        r_debug_extended head{};
+        if (!safeRead(debug, &head.base, sizeof head.base)) {
+            complete = false;
+            break;
+        }
+        // From version 2 on, each namespace (dlmopen) has an r_debug of its own, chained from the first.
+        if (head.base.r_version >= 2 &&
+            !safeRead(debug + offsetof(r_debug_extended, r_next), &head.r_next, sizeof head.r_next)) {
+            complete = false;
+            head.r_next = nullptr;
+        }
+        for (uintptr_t node = reinterpret_cast<uintptr_t>(head.base.r_map); node != 0;) {
+            link_map entry;
+            if (visited++ >= kMaxLoaderObjects || node < CRKFirstValidAddress ||
+                !safeRead(node, &entry, offsetof(link_map, l_prev))) {
+                complete = false;
+                break;
+            }
+            const ListedObject object{uintptr_t(entry.l_addr), reinterpret_cast<uintptr_t>(entry.l_name),
+                                      reinterpret_cast<uintptr_t>(entry.l_ld),
+                                      reinterpret_cast<uintptr_t>(entry.l_next)};
+            if (listedCount < kMaxListedObjects) {
+                listed[listedCount++] = object.dynamicSection;
+            } else {
+                complete = false;
+            }
+            syncObject(writable, object, isProgram, &log);
+            isProgram = false;
+            node = object.next;
+        }
+        debug = head.base.r_version >= 2 ? reinterpret_cast<uintptr_t>(head.r_next) : 0;
+    }
+    if (complete) clearSlotsGoneFrom(writable, listed, listedCount);
+    if (log.opened) CRKFileClose(&log.file);
 }
 
 }  // namespace reporting

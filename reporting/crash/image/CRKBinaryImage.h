@@ -16,8 +16,19 @@ namespace reporting {
 //
 // The loader's add-image and remove-image callbacks come from the platform's image loader
 // (platform/mach/ImageLoader.h), which the table registers with at start: it tells the table of every
-// image already loaded at once, and afterwards of each image mapped or unmapped by the program's loads
-// and those of the libraries it loads, as soon as the loading call returns.
+// image already loaded at once, and afterwards of each image mapped or unmapped, whoever loaded it, at
+// the next reading of the loader's list: after the program's own loads and at the end of every pass of
+// the main run loop. At crash time the handler walks the loader's own list of objects (the r_debug /
+// link_map chain its debugger interface publishes) through the safe memory reader, without a lock or an
+// allocation, and adds what that reading has not told yet, records included: a library loaded a moment
+// before the crash, by anyone, the C library among them, is in the report.
+//
+// Not met here: a table that knows each image before code in it runs. This loader offers no callback
+// between mapping a library and running its constructors, so those constructors, and what a library
+// does before the next reading, run before the table hears of it; only a crash in between is covered,
+// by the walk at crash time. That walk writes "load" records without the framework bundle's fields
+// (reading the bundle's property list would allocate), and clears the slots of images that are gone
+// from the list without writing their "unload".
 
 // What one image event knows of its image.
 struct CRKBinaryImageDetails {
@@ -37,6 +48,8 @@ struct CRKBinaryImageDetails {
     uintptr_t ehFrameEnd;
     uintptr_t ehFrameHeader;
     uintptr_t ehFrameHeaderEnd;
+    // The image's dynamic section, slide added: how the loader's list at crash time names the image.
+    uintptr_t dynamicSection;
 };
 
 // The unwind sections of a tracked image, kept beside its slot.
@@ -58,9 +71,11 @@ void CRKBinaryImageChanged(bool isLoad, uintptr_t header, intptr_t slide);
 // Has the loader re-read its image list when its load or unload counter moved since the last reading,
 // which turns the difference into add and remove events. Not for crash time (it takes the loader's lock).
 void CRKBinaryImageRescanIfNeeded();
-// dlopen and dlclose through the platform's loader, which tells the table what moved.
-void* CRKBinaryImageDlopen(const char* path, int flags);
-int CRKBinaryImageDlclose(void* handle);
+// Crash time, with every other thread stopped: walks the loader's list of objects through the safe
+// memory reader and brings the table up to date. An object the table lacks gets its slot and its "load"
+// record, one whose record is still queued has it written now, and a slot whose object left the list
+// is cleared. No lock, no allocation.
+void CRKBinaryImageSafeSyncWithLoader();
 
 // Fills the details from the image's headers; needs slice.startAddress and slide.
 void CRKBinaryImageFillInImageDetails(CRKBinaryImageDetails* details);

@@ -12,6 +12,20 @@ if(NOT TARGET kestrune_loader_outer)
         set_property(TARGET ${target} PROPERTY LINK_OPTIONS "")
     endforeach()
     target_link_libraries(kestrune_loader_outer PRIVATE ${CMAKE_DL_LIBS})
+
+    # A library whose search path is its own folder (RUNPATH $ORIGIN) and the sibling it loads from
+    # there. They lie in a folder of their own that no test program searches, so only the library's own
+    # search path finds the sibling.
+    add_library(kestrune_origin_loader SHARED ${loader_dir}/OriginLoader.c)
+    add_library(kestrune_origin_sibling SHARED ${loader_dir}/OriginSibling.c)
+    foreach(target kestrune_origin_loader kestrune_origin_sibling)
+        set_property(TARGET ${target} PROPERTY COMPILE_OPTIONS -Wall -Wextra -Wpedantic -O1)
+        set_property(TARGET ${target} PROPERTY LINK_OPTIONS "LINKER:--enable-new-dtags")
+        set_property(TARGET ${target} PROPERTY LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/origin-libraries)
+    endforeach()
+    set_property(TARGET kestrune_origin_loader PROPERTY BUILD_RPATH "\$ORIGIN")
+    target_link_libraries(kestrune_origin_loader PRIVATE ${CMAKE_DL_LIBS})
+    add_dependencies(kestrune_origin_loader kestrune_origin_sibling)
     if(TARGET platform_tests)
         add_dependencies(platform_tests kestrune_loader_inner kestrune_loader_outer)
         target_compile_definitions(platform_tests PRIVATE

@@ -1,13 +1,17 @@
 // A crash inside a library loaded after the kit started, by another library loaded after it: the
 // report's image list names both, and the crashed thread's stack is walked through them back into the
-// program, so the crash can be traced to the code that made it.
+// program, so the crash can be traced to the code that made it. Libraries loaded a moment before a
+// crash are in the report too, whoever loaded them.
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "reporting/crash/CRKUtilities.h"
+#include "reporting/crash/image/CRKELFFile.h"
 #include "reporting/crash/store/CRKFileReader.h"
 #include "tests/reporting/crash/capture/CrashProbe.h"
 #include "tests/support/TestEnvironment.h"
@@ -22,6 +26,19 @@ struct Image {
     uint64_t size = 0;
     bool contains(uint64_t address) const { return address >= base && address - base < size; }
 };
+
+// The build identifier of an image file, as the records carry it.
+std::string fileIdentifier(const std::string& path) {
+    reporting::CRKELFFile file;
+    if (!reporting::CRKELFFileInitWithPath(&file, path.c_str())) return "<unreadable>";
+    reporting::CRKELFImageInfo info;
+    const bool read = reporting::CRKELFFileReadInfo(&file, &info);
+    reporting::CRKELFFileDestroy(&file);
+    if (!read || !info.hasBuildID) return "";
+    char hex[33];
+    reporting::CRKHexEncodeBytes(info.uuid, 16, hex);
+    return hex;
+}
 
 uint64_t unsignedOf(const Value& value) {
     return value.number() ? value.number()->unsignedLongLongValue() : 0;
@@ -103,6 +120,55 @@ TEST_F(CRKLoadedLibraryCrashTest, ACrashInALibraryLoadedAfterStartIsTracedThroug
     }
     EXPECT_TRUE(throughOuter);
     EXPECT_EQ(recorded, frames->size()) << "frames outside every recorded image";
+}
+
+// The loads of the moment before a crash: one the program made (read at once, its record perhaps still
+// queued), one a library made and one the C library made (read by nobody but the crash handler). Each is
+// in the report once, with its identifier, and the fault's library is found where it was loaded.
+TEST_F(CRKLoadedLibraryCrashTest, LibrariesLoadedAMomentBeforeTheCrashAreEachInTheReportOnce) {
+    const std::string root = home() + "/report";
+    mkdir(root.c_str(), 0700);
+    const crashprobe::Run run =
+        crashprobe::run(CRASH_PROBE_PATH, {crashprobe::kLoadedJustBefore, root}, home());
+    ASSERT_TRUE(run.started && !run.hung);
+    ASSERT_TRUE(WIFSIGNALED(run.status) && WTERMSIG(run.status) == SIGSEGV) << run.status;
+
+    const auto sections = reporting::CRKFileReadSections((root + "/binary_images.crkrecord").c_str(), false);
+    ASSERT_TRUE(sections);
+    const auto loadsOf = [&](const std::string& ending) {
+        std::vector<Value> loads;
+        for (const Value& section : *sections) {
+            const Value& load = section["load"];
+            const std::string path = load["path"].string() ? *load["path"].string() : "";
+            if (path.size() >= ending.size() &&
+                path.compare(path.size() - ending.size(), ending.size(), ending) == 0)
+                loads.push_back(load);
+        }
+        return loads;
+    };
+    const crashprobe::Facts facts = crashprobe::readFacts(root + ".facts");
+    ASSERT_GE(facts.functions.size(), 2u);
+    const auto fault = facts.functions[facts.functions.size() - 2];
+    const auto caller = facts.functions.back();
+    struct Expected {
+        std::string path;
+        std::optional<uint64_t> inside;  // an address the image holds, when the probe knew one
+    };
+    const Expected expected[] = {{KESTRUNE_LOADER_OUTER, caller.first},
+                                 {KESTRUNE_LOADER_INNER, fault.first},
+                                 {crashprobe::kConverterModule, std::nullopt}};
+    for (const Expected& image : expected) {
+        SCOPED_TRACE(image.path);
+        const std::vector<Value> loads = loadsOf(image.path);
+        ASSERT_EQ(loads.size(), 1u);
+        const Value& load = loads[0];
+        ASSERT_TRUE(load["path"].string());
+        EXPECT_EQ(*load["uuid"].string(), fileIdentifier(*load["path"].string()));
+        EXPECT_EQ(load["uuid"].string()->size(), 32u);
+        const Image recorded{*load["path"].string(), unsignedOf(load["base"]), unsignedOf(load["size"])};
+        EXPECT_GT(recorded.size, 0u);
+        if (image.inside) EXPECT_TRUE(recorded.contains(*image.inside)) << std::hex << *image.inside;
+    }
 }
 
 }  // namespace

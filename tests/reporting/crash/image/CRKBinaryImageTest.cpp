@@ -4,20 +4,27 @@
 #include <elf.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <string>
 #include <vector>
 
+#include "platform/base/DispatchQueue.h"
+#include "platform/base/RunLoop.h"
+#include "platform/mach/ImageLoader.h"
 #include "platform/storage/Files.h"
+#include "reporting/crash/CRKContext.h"
 #include "reporting/crash/CRKFile.h"
 #include "reporting/crash/CRKUtilities.h"
 #include "reporting/crash/image/CRKELFFile.h"
 #include "reporting/crash/store/CRKFileReader.h"
+#include "tests/reporting/crash/capture/CrashProbe.h"
 #include "tests/reporting/crash/unwind/UnwindTestSupport.h"
 #include "tests/reporting/crash/unwind/chain/UnwindChain.h"
 
@@ -196,14 +203,17 @@ TEST_F(CRKBinaryImageTest, StartLeavesAPipeOrALinkInTheLogsPlaceAlone) {
     EXPECT_TRUE(S_ISCHR(null.st_mode));
 }
 
-TEST_F(CRKBinaryImageTest, DlopenAndDlcloseThroughTheWrappersAreTrackedAndRecorded) {
+// A plain dlopen and dlclose, made by no one who tells the table: the end of the next pass of the main
+// run loop has the loader's list read again, which finds each.
+TEST_F(CRKBinaryImageTest, ALoadAndAnUnloadAreTrackedAndRecordedAtTheEndOfTheNextRunLoopPass) {
     const std::string binary = installFramework();
     const size_t before = readRecords(logPath()).size();
-    void* handle = CRKBinaryImageDlopen(binary.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* handle = dlopen(binary.c_str(), RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(handle, nullptr) << dlerror();
     void* symbol = dlsym(handle, "kestrune_unwind_chain_fp_library_1");
     ASSERT_NE(symbol, nullptr);
     ASSERT_NE(symbol, reinterpret_cast<void*>(&kestrune_unwind_chain_fp_library_1));
+    platform::RunLoop::main().runOnce();
     CRKBinaryImageSlot slot;
     ASSERT_TRUE(CRKBinaryImageSafeFindImageForAddress(reinterpret_cast<uintptr_t>(symbol), &slot));
     const uintptr_t base = slot.base;
@@ -220,7 +230,8 @@ TEST_F(CRKBinaryImageTest, DlopenAndDlcloseThroughTheWrappersAreTrackedAndRecord
     EXPECT_EQ(text(load.fields, "uuid"), fileIdentifier(binary));
     EXPECT_EQ(number(load.fields, "base"), base);
 
-    EXPECT_EQ(CRKBinaryImageDlclose(handle), 0);
+    EXPECT_EQ(dlclose(handle), 0);
+    platform::RunLoop::main().runOnce();
     EXPECT_FALSE(CRKBinaryImageSafeFindImageForAddress(reinterpret_cast<uintptr_t>(symbol), &slot));
     runUntilIdle();
     records = readRecords(logPath());
@@ -259,7 +270,7 @@ TEST_F(CRKBinaryImageTest, EachRecordReachesTheFileWholeInOneWrite) {
     const size_t recorded = readRecords(logPath()).size();
     ASSERT_TRUE(CRKFileInitWithPath(&writable()->binaryImageFile, logPath().c_str(), true));
     const std::string binary = installFramework();
-    void* handle = CRKBinaryImageDlopen(binary.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* handle = platform::mach::ImageLoader::load(binary.c_str(), RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(handle, nullptr) << dlerror();
     runUntilIdle();
     EXPECT_TRUE(CRKFileIsOpen(&writable()->binaryImageFile));
@@ -270,7 +281,7 @@ TEST_F(CRKBinaryImageTest, EachRecordReachesTheFileWholeInOneWrite) {
     EXPECT_EQ(text(records.back().fields, "uuid"), fileIdentifier(binary));
     EXPECT_EQ(platform::Files::read(logPath())->toString().back(), '\n');
     ASSERT_TRUE(CRKFileClose(&writable()->binaryImageFile));
-    EXPECT_EQ(CRKBinaryImageDlclose(handle), 0);
+    EXPECT_EQ(dlclose(handle), 0);
 }
 
 TEST_F(CRKBinaryImageTest, ImageLoadedAgainAtTheSameAddressIsFoundInItsNewSlotUntilUnloaded) {
@@ -301,7 +312,7 @@ TEST_F(CRKBinaryImageTest, LoadsPastTheLastSlotAreNotTrackedButStillRecorded) {
     }
     EXPECT_NE(writable()->binaryImages[CRKBinaryImageSlotCount - 1].base, 0u);
     const size_t before = readRecords(logPath()).size();
-    void* handle = CRKBinaryImageDlopen(installFramework().c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* handle = platform::mach::ImageLoader::load(installFramework().c_str(), RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(handle, nullptr);
     void* symbol = dlsym(handle, "kestrune_unwind_chain_fp_library_1");
     CRKBinaryImageSlot slot;
@@ -310,7 +321,7 @@ TEST_F(CRKBinaryImageTest, LoadsPastTheLastSlotAreNotTrackedButStillRecorded) {
     const auto records = readRecords(logPath());
     ASSERT_EQ(records.size(), before + 1);
     EXPECT_EQ(records.back().kind, "load");
-    CRKBinaryImageDlclose(handle);
+    dlclose(handle);
 }
 
 TEST_F(CRKBinaryImageTest, ImageIsFoundByItsIdentifier) {
@@ -355,18 +366,20 @@ TEST_F(CRKBinaryImageTest, ExecutableSectionDescribesTheRunningProgram) {
 
 namespace {
 
-// A library loaded with a plain dlopen made by another library, not through the kit's wrappers: the
-// platform's loader tells the table, which has its slot before the loading call returns to the program
-// and its record once the queue has run; its unload clears the slot and is recorded too.
+// A library loaded with a plain dlopen made by another library: the program's own load of the outer one
+// has the loader's list read at once, which the inner one's load has not, so the next reading (here
+// asked for, as the main run loop does after each pass) tells the table; its record follows once the
+// queue has run. Its unload clears the slot and is recorded too.
 TEST_F(CRKBinaryImageTest, ALibraryLoadedByAnotherLibraryAfterStartIsTrackedAndRecorded) {
     const size_t before = readRecords(logPath()).size();
-    void* outer = dlopen(KESTRUNE_LOADER_OUTER, RTLD_NOW | RTLD_LOCAL);
+    void* outer = platform::mach::ImageLoader::load(KESTRUNE_LOADER_OUTER, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(outer, nullptr) << dlerror();
     auto load = reinterpret_cast<void* (*)(const char*)>(dlsym(outer, "kestrune_loader_outer_load"));
     auto unload = reinterpret_cast<int (*)(void*)>(dlsym(outer, "kestrune_loader_outer_unload"));
     ASSERT_TRUE(load && unload);
     void* inner = load(KESTRUNE_LOADER_INNER);
     ASSERT_NE(inner, nullptr) << dlerror();
+    CRKBinaryImageRescanIfNeeded();
     const auto fault = reinterpret_cast<uintptr_t>(dlsym(inner, "kestrune_loader_inner_fault"));
     ASSERT_NE(fault, 0u);
     Dl_info info;
@@ -390,8 +403,10 @@ TEST_F(CRKBinaryImageTest, ALibraryLoadedByAnotherLibraryAfterStartIsTrackedAndR
     EXPECT_EQ(number(records[before + 1].fields, "size"), slot.size);
 
     EXPECT_EQ(unload(inner), 0);
+    CRKBinaryImageRescanIfNeeded();
     EXPECT_FALSE(CRKBinaryImageSafeFindImageForAddress(fault, &slot));
     EXPECT_EQ(dlclose(outer), 0);
+    CRKBinaryImageRescanIfNeeded();
     runUntilIdle();
     records = readRecords(logPath());
     ASSERT_EQ(records.size(), before + 4);
@@ -399,6 +414,158 @@ TEST_F(CRKBinaryImageTest, ALibraryLoadedByAnotherLibraryAfterStartIsTrackedAndR
     EXPECT_EQ(text(records[before + 2].fields, "path"), KESTRUNE_LOADER_INNER);
     EXPECT_EQ(records[before + 3].kind, "unload");
     EXPECT_EQ(text(records[before + 3].fields, "path"), KESTRUNE_LOADER_OUTER);
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<Record> recordsOf(const std::vector<Record>& records, const std::string& kind,
+                              const std::string& path) {
+    std::vector<Record> found;
+    for (const Record& record : records) {
+        if (record.kind == kind && text(record.fields, "path") == path) found.push_back(record);
+    }
+    return found;
+}
+
+uintptr_t headerOf(void* symbol) {
+    Dl_info info;
+    return dladdr(symbol, &info) ? reinterpret_cast<uintptr_t>(info.dli_fbase) : 0;
+}
+
+// Loads nobody has read yet, as at a crash a moment after them: the walk of the loader's list gives each
+// its slot, with the unwind sections a normal reading finds, and its record at once. Walking again adds
+// nothing, nor does the normal reading that comes later; once unloaded, the next walk clears their slots.
+TEST_F(CRKBinaryImageTest, TheWalkAtCrashTimeTracksAndRecordsLoadsNobodyReadAndClearsWhatLeft) {
+    const size_t before = readRecords(logPath()).size();
+    void* outer = dlopen(KESTRUNE_LOADER_OUTER, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(outer, nullptr) << dlerror();
+    auto load = reinterpret_cast<void* (*)(const char*)>(dlsym(outer, "kestrune_loader_outer_load"));
+    ASSERT_NE(load, nullptr);
+    void* inner = load(KESTRUNE_LOADER_INNER);
+    ASSERT_NE(inner, nullptr) << dlerror();
+    void* fault = dlsym(inner, "kestrune_loader_inner_fault");
+    void* crash = dlsym(outer, "kestrune_loader_outer_crash");
+    ASSERT_TRUE(fault && crash);
+
+    CRKBinaryImageSafeSyncWithLoader();
+    const auto records = readRecords(logPath());
+    for (const auto& [path, symbol] : {std::pair{std::string(KESTRUNE_LOADER_INNER), fault},
+                                       std::pair{std::string(KESTRUNE_LOADER_OUTER), crash}}) {
+        SCOPED_TRACE(path);
+        CRKBinaryImageSlot slot;
+        CRKBinaryImageUnwindSections sections{};
+        ASSERT_TRUE(CRKBinaryImageSafeFindUnwindSectionsForAddress(reinterpret_cast<uintptr_t>(symbol), &slot,
+                                                                   &sections));
+        CRKBinaryImageDetails expected{};
+        expected.slice.startAddress = headerOf(symbol);
+        expected.slide = intptr_t(expected.slice.startAddress);
+        CRKBinaryImageFillInImageDetails(&expected);
+        EXPECT_EQ(slot.base, expected.loadAddress);
+        EXPECT_EQ(slot.size, expected.textSize);
+        EXPECT_EQ(sections.ehFrameHeader, expected.ehFrameHeader);
+        EXPECT_EQ(sections.ehFrame, expected.ehFrame);
+        EXPECT_NE(sections.ehFrame, 0u);
+        const auto loads = recordsOf(records, "load", path);
+        ASSERT_EQ(loads.size(), 1u);
+        EXPECT_EQ(text(loads[0].fields, "uuid"), fileIdentifier(path));
+        EXPECT_EQ(number(loads[0].fields, "base"), slot.base);
+        EXPECT_EQ(number(loads[0].fields, "size"), slot.size);
+    }
+    EXPECT_EQ(records.size(), before + 2);
+
+    CRKBinaryImageSafeSyncWithLoader();
+    CRKBinaryImageRescanIfNeeded();
+    runUntilIdle();
+    EXPECT_EQ(readRecords(logPath()).size(), before + 2);
+    size_t slotsOfInner = 0;
+    for (const CRKBinaryImageSlot& slot : writable()->binaryImages)
+        slotsOfInner += slot.base == headerOf(fault) && slot.size > 0;
+    EXPECT_EQ(slotsOfInner, 1u);
+
+    EXPECT_EQ(dlclose(inner), 0);
+    EXPECT_EQ(dlclose(outer), 0);
+    CRKBinaryImageSafeSyncWithLoader();
+    CRKBinaryImageSlot slot;
+    EXPECT_FALSE(CRKBinaryImageSafeFindImageForAddress(reinterpret_cast<uintptr_t>(fault), &slot));
+    EXPECT_FALSE(CRKBinaryImageSafeFindImageForAddress(reinterpret_cast<uintptr_t>(crash), &slot));
+    // The program and its libraries stay.
+    EXPECT_TRUE(CRKBinaryImageSafeFindImageForAddress(reinterpret_cast<uintptr_t>(&readRecords), &slot));
+    EXPECT_TRUE(CRKBinaryImageSafeFindImageForAddress(reinterpret_cast<uintptr_t>(&strlen), &slot));
+}
+
+// A load that was read, whose record still waits on the binary-images queue when the crash comes: the
+// walk writes it, and the queue, once it runs, does not write it again.
+TEST_F(CRKBinaryImageTest, ARecordStillQueuedAtTheCrashIsWrittenByTheWalkAndOnlyOnce) {
+    CRKBinaryImageResetForTesting();
+    const auto queue = platform::DispatchQueue::createSerial("test.binary-images");
+    // The table takes the kit's queue when there is one; this test's stays only for the test.
+    struct KitQueue {
+        explicit KitQueue(std::shared_ptr<platform::DispatchQueue> queue) {
+            CRKSharedContext().binaryImageQueue = std::move(queue);
+        }
+        ~KitQueue() {
+            CRKBinaryImageResetForTesting();
+            CRKSharedContext().binaryImageQueue = nullptr;
+        }
+    } kitQueue(queue);
+    CRKBinaryImageInit(logPath().c_str(), writable());
+    runUntilIdle();
+    const size_t before = readRecords(logPath()).size();
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    queue->async([released] { released.wait(); });
+
+    void* outer = platform::mach::ImageLoader::load(KESTRUNE_LOADER_OUTER, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(outer, nullptr) << dlerror();
+    CRKBinaryImageSlot slot;
+    ASSERT_TRUE(CRKBinaryImageSafeFindImageForAddress(
+        reinterpret_cast<uintptr_t>(dlsym(outer, "kestrune_loader_outer_crash")), &slot));
+    EXPECT_EQ(readRecords(logPath()).size(), before);
+    CRKBinaryImageSafeSyncWithLoader();
+    EXPECT_EQ(recordsOf(readRecords(logPath()), "load", KESTRUNE_LOADER_OUTER).size(), 1u);
+
+    release.set_value();
+    runUntilIdle();
+    const auto records = readRecords(logPath());
+    EXPECT_EQ(recordsOf(records, "load", KESTRUNE_LOADER_OUTER).size(), 1u);
+    EXPECT_EQ(records.size(), before + 1);
+    EXPECT_EQ(dlclose(outer), 0);
+}
+
+// A library whose search path is its own folder finds its sibling there, by bare name and through
+// $ORIGIN, while the kit runs: nothing stands between the library and the loader, so the loader takes
+// the library for the caller. Checked in the crash probe, a program built without sanitizers, with the
+// whole kit started; and in this program too when it has none (a sanitizer's runtime puts a dlopen of
+// its own in front of the loader, which makes itself the caller).
+TEST_F(CRKBinaryImageTest, ALibraryWhoseSearchPathIsItsOwnFolderLoadsItsSiblingWhileTheKitRuns) {
+    const std::string root = home() + "/report";
+    mkdir(root.c_str(), 0700);
+    const crashprobe::Run run = crashprobe::run(CRASH_PROBE_PATH, {crashprobe::kOriginSibling, root}, home());
+    ASSERT_TRUE(run.started && !run.hung);
+    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == crashprobe::kOriginSiblingLoadedExit)
+        << run.status;
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    void* loader = dlopen(KESTRUNE_ORIGIN_LOADER, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(loader, nullptr) << dlerror();
+    auto byName = reinterpret_cast<void* (*)()>(dlsym(loader, "kestrune_origin_load_by_name"));
+    auto fromOrigin = reinterpret_cast<void* (*)()>(dlsym(loader, "kestrune_origin_load_from_origin"));
+    ASSERT_TRUE(byName && fromOrigin);
+    void* named = byName();
+    EXPECT_NE(named, nullptr) << dlerror();
+    void* found = fromOrigin();
+    EXPECT_NE(found, nullptr) << dlerror();
+    EXPECT_EQ(named, found);
+    // And the table hears of the sibling at the next pass of the main run loop.
+    platform::RunLoop::main().runOnce();
+    void* value = found ? dlsym(found, "kestrune_origin_sibling_value") : nullptr;
+    CRKBinaryImageSlot slot;
+    EXPECT_TRUE(value && CRKBinaryImageSafeFindImageForAddress(reinterpret_cast<uintptr_t>(value), &slot));
+    if (named) dlclose(named);
+    if (found) dlclose(found);
+    dlclose(loader);
+#endif
 }
 
 }  // namespace

@@ -28,6 +28,12 @@ inline constexpr const char* kMachOtherTask = "mach-other-task";
 inline constexpr const char* kHandlerAllocates = "handler-allocates";
 // Loads a library after the kit started, which loads a second one itself; the fault is in the second.
 inline constexpr const char* kLoadedLibrary = "loaded-library";
+// Loads that nobody has read yet when the program crashes: a library loaded the program's way, one that
+// library loads itself, and a character-set converter the C library loads; then a fault in the program.
+inline constexpr const char* kLoadedJustBefore = "loaded-just-before";
+// No crash: a library whose search path is its own folder loads its sibling by bare name and through
+// $ORIGIN while the kit runs; exits with kOriginSiblingLoadedExit when both loads succeed.
+inline constexpr const char* kOriginSibling = "origin-sibling";
 inline constexpr const char* kBench = "bench";
 // No crash: symbolicates the report a crashed run left in the folder, with this run's images.
 inline constexpr const char* kSymbolicate = "symbolicate";
@@ -38,5 +44,9 @@ inline constexpr int kMachReplyExit = 43;
 inline constexpr int kMachFailureReplyExit = 44;
 // The interposing variant: an allocator or lock call made on an alternate signal stack.
 inline constexpr int kAllocationOnSignalStackExit = 86;
+inline constexpr int kOriginSiblingLoadedExit = 45;
+// The character-set converter the C library loads for kLoadedJustBefore, and the file it comes from.
+inline constexpr const char* kConverterCharset = "IBM037";
+inline constexpr const char* kConverterModule = "/IBM037.so";
 
 }  // namespace crashprobe

@@ -10,6 +10,7 @@
 // benchmark kind writes the monotonic time (nanoseconds) to standard output just before its fault.
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <iconv.h>
 #include <link.h>
 #include <pthread.h>
 #include <signal.h>
@@ -29,6 +30,7 @@
 
 #include "platform/base/DispatchQueue.h"
 #include "platform/base/Exception.h"
+#include "platform/mach/ImageLoader.h"
 #include "platform/mach/Mach.h"
 #include "platform/storage/UserDefaults.h"
 #include "platform/system/Application.h"
@@ -270,6 +272,45 @@ int crashInLoadedLibrary() {
     return 7;
 }
 
+// The outer test library is loaded as the application loads its own (and so read at once); the inner
+// one, which it loads itself, and the converter that the C library loads for iconv_open are not read by
+// anyone before the fault, which comes at once, in the program.
+int crashJustAfterLoads() {
+#if defined(KESTRUNE_LOADER_OUTER) && defined(KESTRUNE_LOADER_INNER)
+    void* outer = platform::mach::ImageLoader::load(KESTRUNE_LOADER_OUTER, RTLD_NOW | RTLD_LOCAL);
+    auto load = outer ? reinterpret_cast<void* (*)(const char*)>(dlsym(outer, "kestrune_loader_outer_load"))
+                      : nullptr;
+    void* inner = load ? load(KESTRUNE_LOADER_INNER) : nullptr;
+    void* fault = inner ? dlsym(inner, "kestrune_loader_inner_fault") : nullptr;
+    void* crash = dlsym(outer, "kestrune_loader_outer_crash");
+    if (!fault || !crash) return 8;
+    writeFunctionRange(fault);
+    writeFunctionRange(crash);
+    if (iconv_open(crashprobe::kConverterCharset, "UTF-8") == iconv_t(-1)) return 9;
+    probe_crash_null();
+#endif
+    return 7;
+}
+
+int loadOriginSibling() {
+#if defined(KESTRUNE_ORIGIN_LOADER)
+    void* loader = dlopen(KESTRUNE_ORIGIN_LOADER, RTLD_NOW | RTLD_LOCAL);
+    auto byName =
+        loader ? reinterpret_cast<void* (*)()>(dlsym(loader, "kestrune_origin_load_by_name")) : nullptr;
+    auto fromOrigin =
+        loader ? reinterpret_cast<void* (*)()>(dlsym(loader, "kestrune_origin_load_from_origin")) : nullptr;
+    if (!byName || !fromOrigin) return 8;
+    const bool named = byName() != nullptr;
+    const bool found = fromOrigin() != nullptr;
+    if (named && found) return crashprobe::kOriginSiblingLoadedExit;
+    fprintf(stderr, "sibling by name: %s, through $ORIGIN: %s\n", named ? "loaded" : "not loaded",
+            found ? "loaded" : "not loaded");
+    return 9;
+#else
+    return 7;
+#endif
+}
+
 bool startKit(const std::string& root, reporting::CRKCrashCallbackTarget* callback) {
     reporting::CRKContextSetHooks(reporting::CRKCaptureHooks());
     reporting::CRKContextInitData data;
@@ -382,6 +423,8 @@ int main(int argc, char** argv) {
     if (kind == crashprobe::kThrowInt || kind == crashprobe::kThrowNoPrevious) probe_crash_throw(3);
     if (kind == crashprobe::kPlatformException) probe_crash_platform_exception();
     if (kind == crashprobe::kLoadedLibrary) return crashInLoadedLibrary();
+    if (kind == crashprobe::kLoadedJustBefore) return crashJustAfterLoads();
+    if (kind == crashprobe::kOriginSibling) return loadOriginSibling();
     if (kind == crashprobe::kMachOwnTask) return probe_crash_mach(false);
     if (kind == crashprobe::kMachOtherTask) return probe_crash_mach(true);
     return 7;
