@@ -102,10 +102,11 @@ bool CRKSymbolResolver::updateStackFrame(CRKStackFrame& frame, bool returnAddres
     if (returnAddress && local > 2) {
         // A return address follows its call, and the call may have been its function's last
         // instruction (a call that never returns): the address is then the next function's first byte,
-        // or the padding after the caller, and only the call's own bytes just before it name the
-        // caller. Anywhere else they lie in the same function as the address.
+        // or lies in the padding after the caller, where the nearest name below belongs to some
+        // function further back. The call's own bytes, just before the address, name the caller.
         const auto inCall = lookUp(local - 2, details);
-        if (inCall && inCall->name && (!found->name || inCall->start != found->start)) {
+        if (inCall && inCall->name &&
+            (!found->name || local == found->start || inCall->start > found->start)) {
             local -= 2;
             found = inCall;
         }

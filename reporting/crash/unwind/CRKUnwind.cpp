@@ -10,8 +10,6 @@
 
 namespace reporting {
 
-namespace {}  // namespace
-
 bool CRKMachineContextFromUContext(const ucontext_t* ucontext, CRKMachineContext* context) {
     if (!CRKValidPointer(ucontext) || !CRKValidPointer(context)) return false;
     const greg_t* g = ucontext->uc_mcontext.gregs;
