@@ -551,11 +551,15 @@ TEST_F(CRKDwarfWalkTest, TheStoppedFrameIsLookedUpWhereItStands) {
         auto context = std::make_unique<CRKUnwindContext>();
         CRKUnwindInit(context.get(), unwindtest::registersWith(image.code + c.pc, sp, 0));
         context->firstPCIsReturnAddress = c.returnAddress;
-        ASSERT_TRUE(CRKUnwindNextFrame(context.get()));
-        EXPECT_EQ(CRKUnwindGetPC(context.get()), image.code + c.pc);  // as read, never stepped back
-        ASSERT_TRUE(CRKUnwindNextFrame(context.get()));
-        EXPECT_EQ(CRKUnwindGetPC(context.get()), stack[c.returnAddressSlot]);
-        EXPECT_EQ(CRKUnwindGetStackPointer(context.get()), sp + 8 * (c.returnAddressSlot + 1));
+        std::vector<uint64_t> pcs;
+        uint64_t callerSP = 0;
+        while (pcs.size() < 2 && CRKUnwindNextFrame(context.get())) {
+            pcs.push_back(CRKUnwindGetPC(context.get()));
+            callerSP = CRKUnwindGetStackPointer(context.get());
+        }
+        // Frame 0 is reported as read, never stepped back.
+        EXPECT_EQ(pcs, (std::vector<uint64_t>{image.code + c.pc, stack[c.returnAddressSlot]}));
+        EXPECT_EQ(callerSP, sp + 8 * (c.returnAddressSlot + 1));
     }
 }
 
