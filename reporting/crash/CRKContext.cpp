@@ -192,6 +192,7 @@ bool CRKContextInitialize(const CRKContextInitData* data) {
     blocks.push_back([readonly]() {
         readonly->pageSize = CRKHostGetPageSize();
         readonly->documentsPath = CRKDupString(platform::StandardFolders::documents().c_str());
+        readonly->homePath = CRKDupString(platform::StandardFolders::home().c_str());
     });
     blocks.push_back([readonly, writable, owned]() {
         if (readonly->hooks.startUserLogging)

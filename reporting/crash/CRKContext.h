@@ -173,6 +173,8 @@ struct CRKReadOnlyContext {
     } exception;
 
     const char* documentsPath;
+    // The "storage" record falls back to the home's volume where there is no Documents folder.
+    const char* homePath;
     uint64_t pageSize;
 
     CRKSignalState signal;

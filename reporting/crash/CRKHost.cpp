@@ -87,9 +87,18 @@ bool CRKHostRecordMetadata(CRKFile* file) {
 
 bool CRKHostRecordStorage(CRKFile* file) {
     const CRKContext& context = CRKSharedContext();
-    if (!CRKFileIsOpen(file) || !context.readonly || !context.readonly->documentsPath) return false;
+    if (!CRKFileIsOpen(file) || !context.readonly) return false;
+    // Many homes here have no Documents folder; the home's own volume is then the one the user fills.
+    const char* const paths[] = {context.readonly->documentsPath, context.readonly->homePath};
     struct statvfs volume;
-    if (statvfs(context.readonly->documentsPath, &volume) != 0) return false;
+    bool examined = false;
+    for (const char* path : paths) {
+        if (path && statvfs(path, &volume) == 0) {
+            examined = true;
+            break;
+        }
+    }
+    if (!examined) return false;
     CRKFileWriteSectionStart(file, "storage");
     CRKFileWriteHashStart(file);
     CRKFileWriteHashEntryUInt64(file, "free", uint64_t(volume.f_frsize) * volume.f_bavail);

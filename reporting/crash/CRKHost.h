@@ -12,8 +12,9 @@ uint64_t CRKHostGetPageSize();
 uint32_t CRKHostOSVersionNumber();
 // The "host" section of the metadata file.
 bool CRKHostRecordMetadata(CRKFile* file);
-// The "storage" section: bytes free and in total on the volume of the Documents folder; nothing is
-// written when the volume cannot be examined. Async-signal-safe (reads the path from the context).
+// The "storage" section: bytes free and in total on the volume of the Documents folder, or of the home
+// when there is no Documents folder; nothing is written when neither can be examined.
+// Async-signal-safe (reads the paths from the context).
 bool CRKHostRecordStorage(CRKFile* file);
 
 }  // namespace reporting

@@ -23,6 +23,7 @@
 
 #include "platform/storage/Files.h"
 #include "platform/storage/PropertyList.h"
+#include "reporting/crash/store/CRKFileReader.h"
 #include "tests/reporting/crash/upload/UploadTestSupport.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/TestEnvironment.h"
@@ -198,11 +199,34 @@ protected:
     std::string bundle;
 };
 
-std::string symbolicatedText(const uploadtest::ReceivedReport& report) {
-    std::string text;
-    for (const auto& [name, content] : report.files)
-        if (name.ends_with(".symbolicated")) text += content;
-    return text;
+// The names of the crashed thread's frames, innermost first ("(null)" for a frame without one), as the
+// report's symbolicated signal record gives them; the two records are read back from `folder`.
+std::vector<std::string> crashedThreadNames(const uploadtest::ReceivedReport& report,
+                                            const std::string& folder) {
+    const auto sectionsOf = [&](const std::string& name) -> std::optional<platform::Value::Array> {
+        const auto found = report.files.find(name);
+        if (found == report.files.end()) return std::nullopt;
+        const std::string path = folder + "/" + name;
+        if (!platform::Files::writeAtomically(path, platform::Data::fromString(found->second)))
+            return std::nullopt;
+        return reporting::CRKFileReadSections(path.c_str(), false);
+    };
+    const auto record = sectionsOf("signal.crkrecord");
+    const auto symbolicated = sectionsOf("signal.crkrecord.symbolicated");
+    if (!record || !symbolicated || symbolicated->empty()) return {};
+    const platform::Value::Array* threads = nullptr;
+    for (const auto& section : *record)
+        if ((threads = section["threads"].array())) break;
+    const platform::Value::Array* named = (*symbolicated)[0]["threads"].array();
+    if (!threads || !named || named->size() != threads->size()) return {};
+    std::vector<std::string> names;
+    for (size_t i = 0; i < threads->size(); i++) {
+        const platform::Value* crashed = &(*threads)[i]["crashed"];
+        if (!crashed->number() || !crashed->number()->boolValue() || !(*named)[i].array()) continue;
+        for (const auto& frame : *(*named)[i].array())
+            names.push_back(frame["symbol"].string() ? *frame["symbol"].string() : "(null)");
+    }
+    return names;
 }
 
 TEST_F(ApplicationCrashReportTest, ACrashOnRequestIsSentByTheNextLaunchAndTheAnalyticsKitUploadsItsEvents) {
@@ -236,9 +260,22 @@ TEST_F(ApplicationCrashReportTest, ACrashOnRequestIsSentByTheNextLaunchAndTheAna
     ASSERT_TRUE(received.wellFormed);
     ASSERT_TRUE(received.files.count("signal.crkrecord")) << next->output();
     EXPECT_NE(received.files.at("signal.crkrecord").find("\"signal\""), std::string::npos);
-    // The crashing frame has its name: the kit's test crash.
-    EXPECT_NE(symbolicatedText(received).find("CrashKit::crash"), std::string::npos)
-        << symbolicatedText(received);
+    // The crashed thread reads as a debugger shows it: the kit's test crash, the start-up closure that
+    // asked for it, then the main run loop, the application and main, every frame between them named.
+    const auto names = crashedThreadNames(received, home());
+    ASSERT_GE(names.size(), 5u) << ::testing::PrintToString(names);
+    EXPECT_EQ(names[0], "reporting::CrashKit::crash()") << ::testing::PrintToString(names);
+    EXPECT_NE(names[1].find("kestrune::ReportingKitStart::startReportingKit()::{lambda()"), std::string::npos)
+        << ::testing::PrintToString(names);
+    size_t at = 1;
+    for (const char* caller :
+         {"platform::RunLoop::run()", "platform::Application::run(int, char**)", "main"}) {
+        while (at < names.size() && names[at] != caller) {
+            EXPECT_NE(names[at], "(null)") << "frame " << at << " before " << caller;
+            at++;
+        }
+        EXPECT_LT(at, names.size()) << caller << " missing: " << ::testing::PrintToString(names);
+    }
     // Sent and accepted: nothing of the crashed run is left to send.
     EXPECT_TRUE(sentAndRemoved);
     EXPECT_TRUE(platform::Files::listDirectory(reportStore() + "/processing").empty());

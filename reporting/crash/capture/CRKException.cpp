@@ -77,6 +77,13 @@ void catchAndRecordActiveException() {
         recordCpp("std::string", text);
     } catch (const std::exception& exception) {
         recordCpp(CRKDemangleTypeName(typeid(exception).name()), exception.what());
+    } catch (const std::exception* exception) {
+        // Thrown by pointer: named after what it points at. A null one has nothing to say.
+        if (exception) {
+            recordCpp(CRKDemangleTypeName(typeid(*exception).name()), exception->what());
+        } else {
+            recordCpp(CRKDemangleTypeName(type->name()), "");
+        }
     } catch (...) {
         recordCpp(CRKDemangleTypeName(type->name()), "");
     }

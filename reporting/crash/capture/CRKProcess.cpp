@@ -196,6 +196,13 @@ void writeRegisters(CRKFile* file, const CRKThreadState64& s) {
 // alternate signal stack.
 constinit CRKUnwindContext gUnwindContext{};
 
+// Whether CRKProcessGetThreadState makes the thread's state up (the current thread without a signal's
+// context): its PC is then a return address, not an instruction the thread was stopped at.
+bool stateIsMadeUp(const CRKProcess* process, CRKThread thread) {
+    if (thread == process->crashedThread && process->machineContext) return false;
+    return thread == process->currentThread;
+}
+
 }  // namespace
 
 int CRKProcessSuspendSignal() {
@@ -375,6 +382,7 @@ void CRKProcessRecordAllThreads(CRKProcess* process, CRKFile* file) {
             CRKSDKLOG_WARN("unable to init unwind context\n");
             usable = false;
         } else {
+            gUnwindContext.firstPCIsReturnAddress = stateIsMadeUp(process, thread);
             // The walker traces each step in the diagnostic log, which writes a byte per call: for the
             // threads of a busy process that took ten times longer than the whole rest of the record
             // (275 KB for 17 threads). The walks' outcomes are still logged here.

@@ -89,7 +89,7 @@ bool CRKSymbolResolver::fillInImageDetails_forUUID(CRKBinaryImageDetails* detail
     return CRKBinaryImageFindImageForUUID(uuid->c_str(), details);
 }
 
-bool CRKSymbolResolver::updateStackFrame(CRKStackFrame& frame) const {
+bool CRKSymbolResolver::updateStackFrame(CRKStackFrame& frame, bool returnAddress) const {
     if (frame.address == 0) return false;
     const platform::Value::Dictionary* stored = loadedBinaryImageForPC(frame.address);
     if (!stored) return false;
@@ -99,12 +99,17 @@ bool CRKSymbolResolver::updateStackFrame(CRKStackFrame& frame) const {
     uint64_t local = details.loadAddress + (frame.address - *numberAt(*stored, "base"));
     auto found = lookUp(local, details);
     if (!found) return false;
-    if (found->name && local == found->start) {
-        // A return address on a function's first byte belongs to the call at the end of the function
-        // before it.
-        local -= 2;
-        found = lookUp(local, details);
-        if (!found) return false;
+    if (returnAddress && local > 2) {
+        // A return address follows its call, and the call may have been its function's last
+        // instruction (a call that never returns): the address is then the next function's first byte,
+        // or lies in the padding after the caller, where the nearest name below belongs to some
+        // function further back. The call's own bytes, just before the address, name the caller.
+        const auto inCall = lookUp(local - 2, details);
+        if (inCall && inCall->name &&
+            (!found->name || local == found->start || inCall->start > found->start)) {
+            local -= 2;
+            found = inCall;
+        }
     }
     if (found->name) {
         frame.symbol = found->name;
@@ -116,9 +121,10 @@ bool CRKSymbolResolver::updateStackFrame(CRKStackFrame& frame) const {
     return true;
 }
 
-std::shared_ptr<CRKStackFrame> CRKSymbolResolver::frameForAddress(uint64_t address) const {
+std::shared_ptr<CRKStackFrame> CRKSymbolResolver::frameForAddress(uint64_t address,
+                                                                  bool returnAddress) const {
     auto frame = CRKStackFrame::stackFrameWithAddress(address);
-    return updateStackFrame(*frame) ? frame : nullptr;
+    return updateStackFrame(*frame, returnAddress) ? frame : nullptr;
 }
 
 }  // namespace reporting

@@ -26,8 +26,11 @@ public:
     // The image of this process with that build identifier; an empty identifier never matches.
     static bool fillInImageDetails_forUUID(CRKBinaryImageDetails* details,
                                            const std::optional<std::string>& uuid);
-    bool updateStackFrame(CRKStackFrame& frame) const;
-    std::shared_ptr<CRKStackFrame> frameForAddress(uint64_t address) const;
+    // A return address is named after the function that holds its call, even when that call ended the
+    // function and the address lies on the next one's first byte or in the padding between them. Any
+    // other address (the instruction a thread was stopped at) is named after the function holding it.
+    bool updateStackFrame(CRKStackFrame& frame, bool returnAddress = true) const;
+    std::shared_ptr<CRKStackFrame> frameForAddress(uint64_t address, bool returnAddress = true) const;
 
     const platform::Value::Array& binaryImages() const { return binaryImages_; }
 

@@ -17,6 +17,8 @@ public:
 
     // Every frame in order; once cancelled, the rest of the current thread's frames are skipped.
     void enumerateFramesWithBlock(const std::function<void(CRKStackFrame&)>& block) const;
+    // The same, with each frame's place in its thread's stack (0 for the frame the thread stood on).
+    void enumerateFramesWithBlock(const std::function<void(CRKStackFrame&, size_t)>& block) const;
     const std::shared_ptr<CRKThreadArray>& threadArray() const { return threadArray_; }
 
 private:

@@ -305,7 +305,9 @@ bool CRKDwarfInstructionsEnumerate(const uint8_t* instructions, uint32_t length,
     }
     CRKUNWINDLOG_WARN("Running instructions from %p to %p\n", static_cast<const void*>(instructions),
                       static_cast<const void*>(instructions + length));
-    if (length == 0 || pcOffset == 0) return true;
+    // At offset 0 the rules before the first advance still apply: a block split off from its function
+    // (a cold path) starts with the frame its function had built.
+    if (length == 0) return true;
 
     // remember_state / restore_state: the compilers and the C library bracket every early return in
     // them, so real tables cannot be read without. The saved rows live here, for this run only.

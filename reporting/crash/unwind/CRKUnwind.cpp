@@ -10,10 +10,6 @@
 
 namespace reporting {
 
-namespace {
-
-}  // namespace
-
 bool CRKMachineContextFromUContext(const ucontext_t* ucontext, CRKMachineContext* context) {
     if (!CRKValidPointer(ucontext) || !CRKValidPointer(context)) return false;
     const greg_t* g = ucontext->uc_mcontext.gregs;
@@ -82,6 +78,7 @@ bool CRKUnwindInit(CRKUnwindContext* context, CRKMachineContext registers) {
     memset(&context->compactUnwindContext, 0, sizeof(context->compactUnwindContext));
     context->lastPC = 0;
     context->repeatCount = 0;
+    context->firstPCIsReturnAddress = false;
     context->memory.reset();
     return true;
 }
@@ -276,8 +273,11 @@ bool CRKUnwindNextFrame(CRKUnwindContext* context) {
         CRKUNWINDLOG_WARN("Exceeded maximum number of frames\n");
         advanced = false;
     } else if (context->frameCount != 0) {
-        // Look the caller up from inside the call instruction, not from the instruction after it.
-        pc -= 1;
+        // A return address follows its call, which may be the last instruction of its function (a call
+        // that never returns): the caller's rules are looked up from inside the call. The PC a thread
+        // was stopped at is the instruction itself, whose own rules apply, even on a function's first
+        // byte or where a push has just started a new row of the call-frame table.
+        if (context->frameCount > 1 || context->firstPCIsReturnAddress) pc -= 1;
         if (!CRKMachineContextSetPC(&context->registers, pc)) {
             CRKUNWINDLOG_ERROR("Unable to set PC\n");
             advanced = false;

@@ -58,6 +58,9 @@ struct CRKUnwindContext {
     CRKCompactUnwindContext compactUnwindContext;
     uint64_t lastPC;
     uint32_t repeatCount;
+    // Whether frame 0's PC is a return address (a state made up at a call, as the recorder does for its
+    // own thread) rather than the instruction a thread was stopped at. CRKUnwindInit clears it.
+    bool firstPCIsReturnAddress;
     // Every read of the walked memory goes through here; its page cache lives as long as the walk.
     CRKSafeMemoryReader memory;
 };

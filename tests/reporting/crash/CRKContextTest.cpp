@@ -2,6 +2,7 @@
 
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -308,16 +309,35 @@ TEST_F(CRKContextTest, CrashTimeChainWritesProcessStorageAndCallsBack) {
     EXPECT_EQ(callback.submittable, 1);
 }
 
-TEST_F(CRKContextTest, StorageIsLeftOutWhenTheVolumeCannotBeExamined) {
-    setenv("XDG_DOCUMENTS_DIR", (home() + "/no/such/folder").c_str(), 1);
-    ASSERT_TRUE(initialize());
-    CRKFile file;
-    const std::string path = root_ + "/exception.crkrecord";
-    ASSERT_TRUE(CRKFileInitWithPath(&file, path.c_str(), false));
-    EXPECT_FALSE(CRKHostRecordStorage(&file));
-    CRKFileClose(&file);
-    EXPECT_EQ(contents(path), "");
-    unsetenv("XDG_DOCUMENTS_DIR");
+TEST_F(CRKContextTest, StorageFallsBackToTheHomesVolumeAndIsLeftOutWhenNeitherCanBeExamined) {
+    const std::string realHome = home();
+    struct statvfs volume;
+    ASSERT_EQ(statvfs(realHome.c_str(), &volume), 0);
+    const uint64_t homeTotal = uint64_t(volume.f_frsize) * volume.f_blocks;
+    for (const bool homeExists : {true, false}) {
+        SCOPED_TRACE(homeExists ? "no Documents folder" : "no Documents folder and no home");
+        setenv("XDG_DOCUMENTS_DIR", (realHome + "/no/such/folder").c_str(), 1);
+        if (!homeExists) setenv("HOME", (realHome + "/no/such/home").c_str(), 1);
+        ASSERT_TRUE(initialize());
+        CRKFile file;
+        const std::string path = root_ + "/exception.crkrecord";
+        ASSERT_TRUE(CRKFileInitWithPath(&file, path.c_str(), false));
+        EXPECT_EQ(CRKHostRecordStorage(&file), homeExists);
+        CRKFileClose(&file);
+        if (homeExists) {
+            const auto sections = CRKFileReadSections(path.c_str(), false);
+            ASSERT_TRUE(sections && sections->size() == 1);
+            const Value& storage = (*sections)[0]["storage"];
+            ASSERT_TRUE(storage["total"].number() && storage["free"].number());
+            EXPECT_EQ(storage["total"].number()->unsignedLongLongValue(), homeTotal);
+            EXPECT_LE(storage["free"].number()->unsignedLongLongValue(), homeTotal);
+        } else {
+            EXPECT_EQ(contents(path), "");
+        }
+        CRKContextResetForTesting();
+        unlink(path.c_str());
+        setenv("HOME", realHome.c_str(), 1);
+    }
 }
 
 TEST_F(CRKContextTest, DiagnosticLogFormatsWithoutAFormattingLibrary) {

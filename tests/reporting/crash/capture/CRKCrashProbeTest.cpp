@@ -42,6 +42,7 @@ const Expectation kKinds[] = {
     {crashprobe::kThrowCString, SIGABRT, 0, 6, "const char *", "probe C string"},
     {crashprobe::kThrowString, SIGABRT, 0, 6, "std::string", "probe std::string"},
     {crashprobe::kThrowRuntimeError, SIGABRT, 0, 6, "ProbeError", "probe runtime error"},
+    {crashprobe::kThrowExceptionPointer, SIGABRT, 0, 6, "ProbeError", "probe error by pointer"},
     {crashprobe::kThrowInt, SIGABRT, 0, 6, "int", ""},
     {crashprobe::kThrowNoPrevious, SIGABRT, 0, 6, "int", ""},
     {crashprobe::kPlatformException, SIGABRT, 0, 6, "ProbeException", "probe reason"},

@@ -18,8 +18,9 @@
 #include "tests/reporting/crash/upload/UploadTestSupport.h"
 #include "tests/support/TestEnvironment.h"
 
-// Two functions of known layout: the first ends in padding-free code right before the second, so an
-// address on the second's first byte is a return address of a call at the end of the first. Local
+// Functions of known layout: the first ends in padding-free code right before the second, so an
+// address on the second's first byte is a return address of a call at the end of the first. The third
+// is followed by padding, where a return address of a call at its end lies in no function. Local
 // symbols: the loader does not know them, only the file's symbol table does.
 #if defined(__x86_64__) || defined(__aarch64__)
 asm(R"(
@@ -36,10 +37,20 @@ _ZN7symtest6callerEv:
 _ZN7symtest4nextEv:
     ret
     .size _ZN7symtest4nextEv, .-_ZN7symtest4nextEv
+    .p2align 4
+    .type _ZN7symtest5endedEv, @function
+_ZN7symtest5endedEv:
+    nop
+    nop
+    nop
+    nop
+    .size _ZN7symtest5endedEv, .-_ZN7symtest5endedEv
+    .p2align 4
 )");
 #endif
 extern "C" void symtestCaller() __asm__("_ZN7symtest6callerEv");
 extern "C" void symtestNext() __asm__("_ZN7symtest4nextEv");
+extern "C" void symtestEnded() __asm__("_ZN7symtest5endedEv");
 
 extern char** environ;
 
@@ -134,6 +145,8 @@ TEST_F(CRKProcessReportOperationTest, FramesOfAnEarlierRunGetNamesLibrariesAndOf
          "symtest::caller()", "_ZN7symtest6callerEv", 2, programName},
         {"on the first byte of the next function", crashed((void*)&symtestNext), "symtest::caller()",
          "_ZN7symtest6callerEv", nextStart - 2 - callerStart, programName},
+        {"in the padding after a function", crashed((void*)&symtestEnded, 4), "symtest::ended()",
+         "_ZN7symtest5endedEv", 2, programName},
         {"an exported function of a library", crashed((void*)&kestrune_unwind_chain_fp_library_1, 1),
          "kestrune_unwind_chain_fp_library_1", std::nullopt, 1, libraryName},
         {"a static function of a library", crashed(chain.returnAddresses[2]), "library_2", std::nullopt,
@@ -156,7 +169,8 @@ TEST_F(CRKProcessReportOperationTest, FramesOfAnEarlierRunGetNamesLibrariesAndOf
                                          loadLine("load", anonymous) + gone + loadLine("unload", library) +
                                          "{\"load\":{\"base\":1}}\n"},
          {"signal.crkrecord", "{\"signal\":{\"number\":11}}\n{\"threads\":[{\"stacktrace\":[" + stack +
-                                  "]},{\"name\":\"no stack\"}]}\n"}});
+                                  "]},{\"name\":\"no stack\"},{\"stacktrace\":[" +
+                                  std::to_string(crashed((void*)&symtestNext)) + "]}]}\n"}});
     auto report = CRKInternalReport::reportWithPath(folder);
     ASSERT_TRUE(report);
     auto operation =
@@ -171,8 +185,14 @@ TEST_F(CRKProcessReportOperationTest, FramesOfAnEarlierRunGetNamesLibrariesAndOf
     const auto sections = CRKFileReadSections((folder + "/signal.crkrecord.symbolicated").c_str(), false);
     ASSERT_TRUE(sections && sections->size() == 1);
     const auto* threads = (*sections)[0]["threads"].array();
-    ASSERT_TRUE(threads && threads->size() == 2);
+    ASSERT_TRUE(threads && threads->size() == 3);
     EXPECT_TRUE((*threads)[1].array() && (*threads)[1].array()->empty());
+    // A thread stopped on a function's first byte is named after that function: only the frames after
+    // the first are return addresses.
+    ASSERT_TRUE((*threads)[2].array() && (*threads)[2].array()->size() == 1);
+    const platform::Value& stopped = (*threads)[2].array()->at(0);
+    EXPECT_EQ(stopped["symbol"].string() ? *stopped["symbol"].string() : "(null)", "symtest::next()");
+    EXPECT_EQ(stopped["offset"].number()->unsignedLongLongValue(), 0u);
     const auto* frames = (*threads)[0].array();
     ASSERT_TRUE(frames && frames->size() == table.size());
     for (size_t i = 0; i < table.size(); i++) {

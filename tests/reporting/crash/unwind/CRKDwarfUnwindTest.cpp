@@ -519,4 +519,48 @@ TEST_F(CRKDwarfWalkTest, AReturnAddressThatStartsTheNextFunctionIsLookedUpInTheC
     EXPECT_EQ(frames[2], 0x7777u);
 }
 
+// Frame 0 is the instruction the thread was stopped at, and its own rules apply there: on a function's
+// first byte (where the byte before belongs to a block with other rules), or where a push has just
+// started a new row. Only a frame 0 made up at a call is a return address, looked up from inside it.
+TEST_F(CRKDwarfWalkTest, TheStoppedFrameIsLookedUpWhereItStands) {
+    // 0x000: a cold block split off from its function, which had built a frame of five words before
+    // jumping there; 0x100: a function that pushes a word with its first instruction, one byte long.
+    const std::vector<uint8_t> coldBlock = {0x0e, 40};      // from the first byte on, CFA = rsp + 40
+    const std::vector<uint8_t> pushing = {0x41, 0x0e, 16};  // from byte 1 on, CFA = rsp + 16
+    IndexedImage image({0x0, 0x100}, 2, {coldBlock, pushing});
+    ASSERT_TRUE(
+        addImage(image.code, 0x1000, 0, image.ehFrame, image.ehFrameEnd, image.header, image.headerEnd));
+    std::vector<uint64_t> stack(16, 0);
+    for (size_t i = 0; i < stack.size(); i++) stack[i] = 0x10000 + 0x100 * i;
+    const uint64_t sp = reinterpret_cast<uintptr_t>(stack.data());
+
+    const struct {
+        const char* what;
+        uint64_t pc;
+        bool returnAddress;
+        size_t returnAddressSlot;  // the stack word the caller's return address is read from
+    } cases[] = {
+        {"the first byte of a function after a cold block", 0x100, false, 0},
+        {"the first byte of the cold block", 0x0, false, 4},
+        {"the instruction right after the push", 0x101, false, 1},
+        {"the middle of the function", 0x150, false, 1},
+        {"a made-up frame 0 after a call that ended the cold block", 0x100, true, 4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto context = std::make_unique<CRKUnwindContext>();
+        CRKUnwindInit(context.get(), unwindtest::registersWith(image.code + c.pc, sp, 0));
+        context->firstPCIsReturnAddress = c.returnAddress;
+        std::vector<uint64_t> pcs;
+        uint64_t callerSP = 0;
+        while (pcs.size() < 2 && CRKUnwindNextFrame(context.get())) {
+            pcs.push_back(CRKUnwindGetPC(context.get()));
+            callerSP = CRKUnwindGetStackPointer(context.get());
+        }
+        // Frame 0 is reported as read, never stepped back.
+        EXPECT_EQ(pcs, (std::vector<uint64_t>{image.code + c.pc, stack[c.returnAddressSlot]}));
+        EXPECT_EQ(callerSP, sp + 8 * (c.returnAddressSlot + 1));
+    }
+}
+
 }  // namespace

@@ -16,6 +16,8 @@ inline constexpr const char* kThrowCString = "throw-cstring";
 inline constexpr const char* kThrowString = "throw-string";
 inline constexpr const char* kThrowRuntimeError = "throw-runtime-error";
 inline constexpr const char* kThrowInt = "throw-int";
+// A standard exception thrown by pointer.
+inline constexpr const char* kThrowExceptionPointer = "throw-exception-pointer";
 // The kit's terminate handler is already installed when the kit starts: it has no previous one to call.
 inline constexpr const char* kThrowNoPrevious = "throw-no-previous";
 inline constexpr const char* kPlatformException = "platform-exception";

@@ -171,6 +171,8 @@ PROBE_CRASH_FUNCTION void probe_crash_throw(int what) {
             throw std::string("probe std::string");
         case 2:
             throw ProbeError("probe runtime error");
+        case 4:
+            throw static_cast<std::exception*>(new ProbeError("probe error by pointer"));
         default:
             throw 42;
     }
@@ -420,6 +422,7 @@ int main(int argc, char** argv) {
     if (kind == crashprobe::kThrowCString) probe_crash_throw(0);
     if (kind == crashprobe::kThrowString) probe_crash_throw(1);
     if (kind == crashprobe::kThrowRuntimeError) probe_crash_throw(2);
+    if (kind == crashprobe::kThrowExceptionPointer) probe_crash_throw(4);
     if (kind == crashprobe::kThrowInt || kind == crashprobe::kThrowNoPrevious) probe_crash_throw(3);
     if (kind == crashprobe::kPlatformException) probe_crash_platform_exception();
     if (kind == crashprobe::kLoadedLibrary) return crashInLoadedLibrary();
