@@ -63,7 +63,16 @@ bool CRKSymbolResolver::loadBinaryImagesFromFile(const std::string& path) {
     for (const platform::Value& section : *sections) {
         const platform::Value& load = section["load"];
         if (!load.dictionary()) continue;
-        if (!numberAt(*load.dictionary(), "base") || !numberAt(*load.dictionary(), "size")) continue;
+        const auto base = numberAt(*load.dictionary(), "base");
+        const auto size = numberAt(*load.dictionary(), "size");
+        if (!base || !size) continue;
+        // Two images never share an address at once: one loaded where an earlier one lay came after
+        // that one's unload, so it is the one the crashed run had there.
+        std::erase_if(binaryImages_, [&](const platform::Value& kept) {
+            const uint64_t keptBase = *numberAt(*kept.dictionary(), "base");
+            const uint64_t keptSize = *numberAt(*kept.dictionary(), "size");
+            return keptBase < *base + *size && *base < keptBase + keptSize;
+        });
         binaryImages_.push_back(load);
     }
     std::stable_sort(binaryImages_.begin(), binaryImages_.end(), [](const auto& a, const auto& b) {

@@ -163,11 +163,15 @@ TEST_F(CRKProcessReportOperationTest, FramesOfAnEarlierRunGetNamesLibrariesAndOf
     for (const auto& row : table) stack += (stack.empty() ? "" : ",") + std::to_string(row.address);
     const std::string gone = std::string("{\"load\":{\"path\":\"/gone/libgone.so\",\"uuid\":\"") + kGoneUUID +
                              "\",\"base\":" + std::to_string(0x4000 + kShift) + ",\"size\":4096}}\n";
+    // An image unloaded before the library was loaded at its address: the library, loaded later, wins.
+    Image before = library;
+    before.path = "/gone/libearlier.so";
+    before.uuid = kGoneUUID;
     uploadtest::seedReport(
         home(), "report",
-        {{"binary_images.crkrecord", loadLine("load", program) + loadLine("load", library) +
-                                         loadLine("load", anonymous) + gone + loadLine("unload", library) +
-                                         "{\"load\":{\"base\":1}}\n"},
+        {{"binary_images.crkrecord", loadLine("load", before) + loadLine("load", program) +
+                                         loadLine("load", library) + loadLine("load", anonymous) + gone +
+                                         loadLine("unload", library) + "{\"load\":{\"base\":1}}\n"},
          {"signal.crkrecord", "{\"signal\":{\"number\":11}}\n{\"threads\":[{\"stacktrace\":[" + stack +
                                   "]},{\"name\":\"no stack\"},{\"stacktrace\":[" +
                                   std::to_string(crashed((void*)&symtestNext)) + "]}]}\n"}});
@@ -177,7 +181,7 @@ TEST_F(CRKProcessReportOperationTest, FramesOfAnEarlierRunGetNamesLibrariesAndOf
         std::make_shared<CRKProcessReportOperation>(report, std::make_shared<CRKSymbolResolver>());
     operation->start();
     EXPECT_EQ(operation->symbolResolver()->binaryImages().size(),
-              4u);  // incomplete and unload lines left out
+              4u);  // incomplete and unload lines, and the image the library replaced, left out
 
     const std::string written = uploadtest::readFile(folder + "/signal.crkrecord.symbolicated");
     ASSERT_FALSE(written.empty());
