@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -258,6 +259,30 @@ TEST_F(USKControllerTest, CollectionOffEmptiesTheFolderAndASecondSettingsChanges
     log(custom("dropped"));
     settle();
     EXPECT_TRUE(platform::Files::listDirectory(events()).empty());
+}
+
+// What reaches the disk is said in the application's log (the timeline of its comings and goings reads
+// it), whatever the debug mode; an event that could not be written is not.
+TEST_F(USKControllerTest, EachEventOnDiskIsSaidInTheLogAndOnlyThose) {
+    reporting::USKLogger::sharedLogger().setDebugMode(false);
+    testsupport::LogCapture said;
+    start();
+    log(std::make_shared<reporting::USKLifecycleEvent>("app_became_inactive"));
+    log(custom("kept"));
+    settle();
+    // The log is now a folder: the write fails.
+    ASSERT_TRUE(platform::Files::remove(controller->currentLogURL()));
+    ASSERT_TRUE(platform::Files::createDirectories(controller->currentLogURL()));
+    log(custom("lost"));
+    settle();
+    std::vector<std::string> recorded;
+    for (const auto& line : said.lines())
+        if (line.rfind("Outcome: analytics event", 0) == 0) recorded.push_back(line);
+    std::sort(recorded.begin(), recorded.end());
+    EXPECT_EQ(recorded, (std::vector<std::string>{
+                            "Outcome: analytics event \"app_became_inactive\" recorded; the log is flushed",
+                            "Outcome: analytics event \"app_launched\" recorded",
+                            "Outcome: analytics event \"custom\" recorded"}));
 }
 
 TEST_F(USKControllerTest, OnlyPackageNamesGiveABoundary) {
