@@ -18,9 +18,12 @@
 #include "platform/sim/music/SimulatedMusicPlayers.h"
 #include "platform/storage/FileEvents.h"
 #include "platform/storage/Files.h"
+#include "platform/system/Application.h"
 #include "platform/system/ProcessInfo.h"
 #include "platform/ui/Renderer.h"
 #include "platform/ui/cairo/CairoRenderer.h"
+#include "reporting/UsageKit/USKUsageKitController.h"
+#include "reporting/core/ReportKit.h"
 #include "tests/main/ScenarioFixture.h"
 
 using namespace scenariotests;
@@ -330,6 +333,72 @@ TEST_F(ScenarioRunnerTest, WithTheMenuBarTheDefaultTimelineShowsThePanel) {
          at = timeline.find("panel opens", at + 1))
         ++opened;
     EXPECT_EQ(opened, 2u);
+}
+
+// The application leaves the front and comes back, and the Mac sleeps and wakes: each step's timeline
+// says what the application did, the analytics kit's records among it.
+TEST_F(ScenarioRunnerTest, AwayAndBackAndThroughASleepTheTimelineShowsWhatTheApplicationDid) {
+    prepareServices = [](kestrune::CoordinatorServices& services) { kestrune::installMenuBar(services); };
+    reporting::ReportKit::resetSharedForTesting();
+    auto analytics = reporting::USKUsageKitController::controllerWithBetaToken_rootDirectory(
+        std::nullopt, home() + "/analytics");
+    launch();
+    std::ostringstream out;
+    ScenarioRunner runner(*kestrune::findScenario("background"), world, out);
+    bool over = false;
+    runner.onFinished = [&] { over = true; };
+    runner.start();
+    // The kit writes on a queue of its own: each stride waits for it, so that its lines come in time.
+    for (double waited = 0; waited < 200 && !over; waited += 0.05) {
+        advance(0.05);
+        analytics->eventQueue()->waitUntilAllOperationsAreFinished();
+    }
+    const std::string timeline = out.str();
+    EXPECT_TRUE(runner.succeeded()) << timeline;
+    EXPECT_TRUE(inOrder(
+        timeline,
+        {"you    Kestrune is new here", "you    click \"Show more\" on the settings window's notice",
+         "you    click Allow under it",
+         "Mac    the Accessibility wizard shows its page that opens Security & Privacy",
+         "you    click Open on the Accessibility wizard", "you    System Preferences comes to the front",
+         "Mac    analytics event \"app_became_inactive\" recorded; the log is flushed",
+         "you    click Kestrune's icon in the menu bar",
+         "Mac    analytics event \"app_became_active\" recorded; the log is flushed",
+         "you    click the icon again", "Mac    paired with Ada's iPhone", "you    close the settings window",
+         "Mac    analytics event \"app_became_inactive\" recorded; the log is flushed",
+         "you    close the lid"}))
+        << timeline;
+    // Back in front, the permission page looks again, finds the permission given and finishes; the
+    // devices page reads the settings the user left.
+    EXPECT_TRUE(
+        inOrder(timeline, {"you    click Kestrune's icon in the menu bar",
+                           "Mac    in front again: the page about the Accessibility permission checks it "
+                           "again: set",
+                           "Mac    the Accessibility wizard shows its page that says it is done",
+                           "you    click the icon again"}))
+        << timeline;
+    EXPECT_TRUE(inOrder(timeline, {"you    click Kestrune's icon in the menu bar",
+                                   "Mac    the system settings were left: the devices page reads them again",
+                                   "you    click the icon again"}))
+        << timeline;
+    // The lid and the sleep: what the lid decided at each end, and the restart after the wake.
+    EXPECT_TRUE(inOrder(
+        timeline,
+        {"you    close the lid",
+         "Mac    decides: tell the phone the Mac's lid is down, the lid was closed with no external display",
+         "phone  hears: the Mac is unlocked; its lid is down", "you    open the lid: the Mac wakes up",
+         "Mac    decides: scan for the phone at full speed and tell the phone the Mac's lid is up, the lid "
+         "was opened with no external display",
+         "phone  hears: the Mac is unlocked; its lid is up again", "end    as expected"}))
+        << timeline;
+    EXPECT_TRUE(inOrder(timeline, {"you    open the lid: the Mac wakes up",
+                                   "Mac    awake again: scanning for the phone restarts, the fail-safe "
+                                   "connect timer set for 8 s",
+                                   "end    as expected"}))
+        << timeline;
+    EXPECT_FALSE(platform::Application::shared().isActive());
+    EXPECT_EQ(runner.facts().keysToApplications, 0);
+    analytics.reset();
 }
 
 TEST_F(ScenarioRunnerTest, AScenarioThatWaitsInVainOrEndsOtherwiseSaysSo) {
