@@ -368,6 +368,7 @@ void StateMachine::laptopLidChangedOrExternalMonitorChanged() {
 
 void StateMachine::sayWhatTheLidDecided(bool lidClosed, bool externalDisplay, bool scanned, bool told) {
     // "Decision: " lines make the timeline of a scenario run. The first reading (at start) is no change.
+    // The Mac is shut when its lid is down with no external display to work on.
     const auto seen = std::exchange(lidAndDisplaySeen_, std::make_pair(lidClosed, externalDisplay));
     if (!seen || *seen == *lidAndDisplaySeen_) return;
     std::string what;
@@ -382,7 +383,7 @@ void StateMachine::sayWhatTheLidDecided(bool lidClosed, bool externalDisplay, bo
     if (told) {
         const bool down = MacDisplayControl::shared().laptopLidIsDownAndNoExternalMonitor();
         act += std::string(act.empty() ? "tell the phone" : " and tell the phone") +
-               (down ? " the Mac's lid is down" : " the Mac's lid is up");
+               (down ? " the Mac is shut" : " the Mac is in use again");
     }
     if (act.empty()) act = "nothing to do";
     platform::logf("Decision: %s, %s", act.c_str(), what.c_str());

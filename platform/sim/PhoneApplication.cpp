@@ -146,7 +146,7 @@ std::vector<std::string> PhoneApplication::readNewMessages() {
     for (; read_ < messages.size(); ++read_) {
         auto text = describe(messages[read_]);
         if (!text) continue;
-        // The state of the Mac's lid shows when it changes.
+        // Whether the Mac is shut (its lid down with no external display) shows when it changes.
         if (messages[read_].request == kSessionChanged) {
             if (const auto session =
                     PhoneMessageCoder::decodeRecord("SessionInfo", messages[read_].payload.value_or(""))) {
@@ -154,7 +154,7 @@ std::vector<std::string> PhoneApplication::readNewMessages() {
                 if (lid != session->end() && lid->second.number() &&
                     lid->second.number()->boolValue() != lidDownHeard_) {
                     lidDownHeard_ = !lidDownHeard_;
-                    *text += lidDownHeard_ ? "; its lid is down" : "; its lid is up again";
+                    *text += lidDownHeard_ ? "; it is shut" : "; it is in use again";
                 }
             }
         }

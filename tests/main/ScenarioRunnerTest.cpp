@@ -385,11 +385,12 @@ TEST_F(ScenarioRunnerTest, AwayAndBackAndThroughASleepTheTimelineShowsWhatTheApp
     EXPECT_TRUE(inOrder(
         timeline,
         {"you    close the lid",
-         "Mac    decides: tell the phone the Mac's lid is down, the lid was closed with no external display",
-         "phone  hears: the Mac is unlocked; its lid is down", "you    open the lid: the Mac wakes up",
-         "Mac    decides: scan for the phone at full speed and tell the phone the Mac's lid is up, the lid "
+         "Mac    decides: tell the phone the Mac is shut, the lid was closed with no external display",
+         "phone  hears: the Mac is unlocked; it is shut", "you    open the lid: the Mac wakes up",
+         "Mac    decides: scan for the phone at full speed and tell the phone the Mac is in use again, the "
+         "lid "
          "was opened with no external display",
-         "phone  hears: the Mac is unlocked; its lid is up again", "end    as expected"}))
+         "phone  hears: the Mac is unlocked; it is in use again", "end    as expected"}))
         << timeline;
     EXPECT_TRUE(inOrder(timeline, {"you    open the lid: the Mac wakes up",
                                    "Mac    awake again: scanning for the phone restarts, the fail-safe "

@@ -298,12 +298,12 @@ TEST_F(StateMachineTest, LidFactReachesThePhoneOnlyWhenItChanges) {
     EXPECT_EQ(
         decisions(),
         (std::vector<std::string>{
-            "Decision: tell the phone the Mac's lid is down, the lid was closed with no external display",
-            "Decision: tell the phone the Mac's lid is up, an external display was plugged in, the lid "
+            "Decision: tell the phone the Mac is shut, the lid was closed with no external display",
+            "Decision: tell the phone the Mac is in use again, an external display was plugged in, the lid "
             "closed",
-            "Decision: tell the phone the Mac's lid is down, the external display was unplugged, the lid "
+            "Decision: tell the phone the Mac is shut, the external display was unplugged, the lid "
             "closed",
-            "Decision: scan for the phone at full speed and tell the phone the Mac's lid is up, the lid "
+            "Decision: scan for the phone at full speed and tell the phone the Mac is in use again, the lid "
             "was opened with no external display"}));
     // Without this Mac's device record there is nothing to compare or send.
     DataManager::shared().model()->setCurrentDevice(nullptr);
