@@ -67,31 +67,16 @@ TEST_F(ScenarioWorldTest, TextsAreFoundWhateverTheirCaseInEveryScript) {
     window->close();
 }
 
-// The user's comings and goings: the settings window closed by its title bar's button (its delegate may
-// keep it), another application put in front, and the lid: a Mac with only its own display sleeps when it
-// is closed and wakes when it is opened; one driving an external display stays awake.
-TEST_F(ScenarioWorldTest, TheWindowClosesAndTheLidSleepsTheMacUnlessADisplayIsAttached) {
-    auto window = platform::ui::Window::create({100, 100, 600, 400}, platform::ui::kWindowStyleTitled);
-    window->makeKeyAndOrderFront(nullptr);
-    world->useSettingsWindow(window);
-    world->closeSettingsWindow();
-    EXPECT_FALSE(window->isVisible());
-
-    world->switchToApplication("System Preferences");
-    EXPECT_EQ(session->frontApplication(), "System Preferences");
-
+// Closing the lid sleeps a Mac with only its own display, which opening it wakes; one driving an external
+// display stays awake.
+TEST_F(ScenarioWorldTest, TheLidSleepsTheMacUnlessAnExternalDisplayIsAttached) {
     world->closeLid();
     EXPECT_TRUE(session->isSystemAsleep());
-    EXPECT_TRUE(session->displaysAsleep());
     world->openLid();
-    EXPECT_FALSE(session->isSystemAsleep());
-    EXPECT_FALSE(session->displaysAsleep());
-
+    EXPECT_FALSE(session->isSystemAsleep() || session->displaysAsleep());
     session->setDisplays({{1, true, {0, 0, 1440, 900}}, {2, false, {1440, 0, 1920, 1080}}});
     world->closeLid();
-    EXPECT_FALSE(session->isSystemAsleep());
-    EXPECT_FALSE(session->displaysAsleep());
-    world->openLid();
+    EXPECT_FALSE(session->isSystemAsleep() || session->displaysAsleep());
     runUntilIdle();
 }
 

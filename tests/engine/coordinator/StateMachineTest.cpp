@@ -312,27 +312,6 @@ TEST_F(StateMachineTest, LidFactReachesThePhoneOnlyWhenItChanges) {
     EXPECT_EQ(log.count("session sent 2"), 4u);
 }
 
-// Scanning restarts a tenth of a second after the system wakes, as it first started; only a wake is
-// said to be one.
-TEST_F(StateMachineTest, AfterAWakeScanningRestartsAndTheLogSaysSo) {
-    testsupport::LogCapture said;
-    start(false);
-    advance(1);
-    EXPECT_FALSE(said.contains("awake again"));
-    machine->invalidateFailSafeTimer();
-    log.calls.clear();
-    session->sleepSystem();
-    advance(1);
-    session->wakeSystem();
-    advance(0.05);
-    EXPECT_EQ(log.count("intense scanning"), 0u);
-    advance(0.1);
-    EXPECT_EQ(log.count("intense scanning"), 1u);
-    EXPECT_TRUE(machine->failSafeTimerIsRunning());
-    EXPECT_TRUE(said.contains(
-        "Outcome: awake again: scanning for the phone restarts, the fail-safe connect timer set for 8 s"));
-}
-
 TEST_F(StateMachineTest, ClosingAWindowUpdatesTheDockIconAfterAFifthOfASecond) {
     start(false);
     log.calls.clear();
