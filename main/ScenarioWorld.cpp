@@ -1,5 +1,7 @@
 #include "main/ScenarioWorld.h"
 
+#include <algorithm>
+
 #include "app/store/DataManager.h"
 #include "app/support/Localizable.h"
 #include "platform/base/Clock.h"
@@ -113,6 +115,10 @@ std::vector<std::string> ScenarioWorld::readScreenChanges() {
     follow(tutorials->wizzardViewController(), wizardPageShown_, "the pairing wizard", kWizardPages);
     follow(tutorials->initialTutorialController(), tutorialPageShown_, "the proximity tutorial",
            kTutorialPages);
+    static const char* const kAccessibilityPages[] = {
+        "its first page", "its page that opens Security & Privacy", "its page that says it is done"};
+    follow(tutorials->accessibilityPreferenceViewController(), accessibilityPageShown_,
+           "the Accessibility wizard", kAccessibilityPages);
     return changes;
 }
 
@@ -223,6 +229,31 @@ void ScenarioWorld::clickMenuBarIcon() {
     const platform::ui::Point middle{window->frame().width() * 0.5, window->frame().height() * 0.5};
     for (auto type : {platform::ui::EventType::LeftMouseDown, platform::ui::EventType::LeftMouseUp})
         window->sendEvent(platform::ui::Event::mouseEvent(type, middle, window));
+}
+
+void ScenarioWorld::closeSettingsWindow() {
+    session_->userInput();
+    if (auto window = settingsWindow_.lock(); window && window->isVisible()) window->performClose(nullptr);
+}
+
+void ScenarioWorld::switchToApplication(const std::string& name) {
+    session_->userInput();
+    session_->setFrontApplication(name);
+}
+
+void ScenarioWorld::closeLid() {
+    session_->closeLid();
+    // With its displays in the lid, a closed Mac sleeps; one driving an external display goes on.
+    const auto displays = session_->displays();
+    const bool external =
+        std::any_of(displays.begin(), displays.end(), [](const auto& display) { return !display.builtin; });
+    if (!external) session_->sleepSystem();
+}
+
+void ScenarioWorld::openLid() {
+    session_->wakeSystem();
+    session_->openLid();
+    session_->userInput();
 }
 
 void ScenarioWorld::copyOnMac(const std::string& text) {

@@ -89,6 +89,15 @@ public:
     void lockWithKeyboard();
     // The user clicks the application's icon in the menu bar (nothing happens without one).
     void clickMenuBarIcon();
+    // The user closes the settings window with the close button of its title bar (which the desktop
+    // draws, so it is the window's close request).
+    void closeSettingsWindow();
+    // The user brings another application to the front by its name ("System Preferences", "Finder"...).
+    void switchToApplication(const std::string& name);
+    // The user closes the lid of the Mac, which goes to sleep unless an external display is attached;
+    // and opens it: the Mac wakes, then its displays light up.
+    void closeLid();
+    void openLid();
     // The user copies text on the Mac; what the Mac's clipboard holds now (none without text or without
     // the features' pasteboard).
     void copyOnMac(const std::string& text);
@@ -116,6 +125,7 @@ private:
     std::weak_ptr<TutorialFactory> tutorials_;
     int64_t wizardPageShown_ = -1;
     int64_t tutorialPageShown_ = -1;
+    int64_t accessibilityPageShown_ = -1;
     double workUntil_ = 0;
     std::shared_ptr<platform::Timer> workTimer_;
     std::vector<std::pair<size_t, size_t>> peoplesKeys_;  // [first, end) ranges of the key log

@@ -9,13 +9,16 @@
 #include "app/store/ApplicationDataModel.h"
 #include "app/store/DataManager.h"
 #include "app/support/Localizable.h"
+#include "engine/session/AccessibilityManager.h"
 #include "features/language/BundleLanguage.h"
 #include "features/wifi/SafeWifiManager.h"
 #include "main/ScenarioWorld.h"
 #include "platform/sim/PhoneApplication.h"
 #include "platform/sim/music/SimulatedMusicPlayers.h"
+#include "platform/sim/session/SimulatedDesktop.h"
 #include "platform/sim/session/SimulatedSession.h"
 #include "platform/sim/wifi/SimulatedWifi.h"
+#include "platform/system/Application.h"
 #include "windows/wizard/InitalWizzardController.h"
 
 namespace kestrune {
@@ -435,12 +438,75 @@ Scenario clipboardScenario() {
     return s;
 }
 
+// The application away from the front and back: the user gives it the Accessibility permission in System
+// Preferences and returns to it, pairs a phone, closes its settings window; then the Mac sleeps with its
+// lid closed and wakes when it is opened.
+Scenario backgroundScenario() {
+    Scenario s;
+    s.name = "background";
+    s.summary =
+        "you give Kestrune the Accessibility permission in System Preferences and come back to it, a new "
+        "phone pairs and you close the settings window; then you close the lid, the Mac sleeps, and it "
+        "wakes when you open it";
+    s.steps.push_back(step(0, "you",
+                           "Kestrune is new here: it may not type your password yet (Accessibility)",
+                           [](ScenarioWorld& w) { w.session().desktop()->setProcessTrusted(false); }));
+    s.steps.push_back(
+        clickStep(1,
+                  "click \"Show more\" on the settings window's notice \"Kestrune cannot unlock "
+                  "your Mac yet\"",
+                  "show_more", "the settings window to show its notice about the Accessibility permission"));
+    s.steps.push_back(clickStep(1, "click Allow under it: the Accessibility wizard opens",
+                                "add_accessibility_to_unlock_mac_action", "the notice to offer Allow"));
+    s.steps.push_back(
+        clickStep(1, "click Open on the Accessibility wizard: Kestrune opens System Preferences",
+                  "open_security_and_privacy_action", "the Accessibility wizard to show its Open button"));
+    s.steps.push_back(
+        when(step(1, "you",
+                  "System Preferences comes to the front at Security & Privacy; you tick Kestrune under "
+                  "Accessibility",
+                  [](ScenarioWorld& w) {
+                      w.switchToApplication("System Preferences");
+                      w.session().desktop()->setProcessTrusted(true);
+                  }),
+             "Kestrune to open System Preferences", [](ScenarioWorld& w) {
+                 const auto urls = w.session().desktop()->openedURLs();
+                 return std::find(urls.begin(), urls.end(), AccessibilityManager::kAccessibilityPaneURL) !=
+                        urls.end();
+             }));
+    s.steps.push_back(step(3, "you",
+                           "click Kestrune's icon in the menu bar: Kestrune comes back to the front",
+                           [](ScenarioWorld& w) { w.clickMenuBarIcon(); }));
+    s.steps.push_back(step(3, "you", "click the icon again: the panel closes",
+                           [](ScenarioWorld& w) { w.clickMenuBarIcon(); }));
+    for (auto& pairingStep : pairing(true)) s.steps.push_back(std::move(pairingStep));
+    s.steps.push_back(step(3, "you", "close the settings window: Kestrune stays in the menu bar",
+                           [](ScenarioWorld& w) { w.closeSettingsWindow(); }));
+    s.steps.push_back(step(3, "you", "close the lid: the Mac goes to sleep, the phone beside it",
+                           [](ScenarioWorld& w) { w.closeLid(); }));
+    s.steps.push_back(
+        step(8, "you", "open the lid: the Mac wakes up", [](ScenarioWorld& w) { w.openLid(); }));
+    s.settle = 4;
+    s.expected =
+        "Kestrune allowed under Accessibility and in the background, its settings window closed; the Mac "
+        "awake and unlocked, the phone paired";
+    s.verdict = [](ScenarioWorld& w, const ScenarioFacts& facts) -> std::optional<std::string> {
+        if (!AccessibilityManager::allAccessibilityConditionsSatisfied())
+            return std::string("Kestrune is not allowed under Accessibility");
+        if (platform::Application::shared().isActive()) return std::string("Kestrune is in front");
+        if (w.session().isSystemAsleep()) return std::string("the Mac sleeps");
+        if (facts.locks > 0) return std::to_string(facts.locks) + " locks";
+        return expectSession(w, facts, false, true);
+    };
+    return s;
+}
+
 }  // namespace
 
 const std::vector<Scenario>& allScenarios() {
     static const std::vector<Scenario> scenarios = {
-        defaultScenario(), deskScenario(),   dropoutScenario(),  wrongPasswordScenario(),
-        wifiScenario(),    hotkeyScenario(), clipboardScenario()};
+        defaultScenario(), deskScenario(),   dropoutScenario(),   wrongPasswordScenario(),
+        wifiScenario(),    hotkeyScenario(), clipboardScenario(), backgroundScenario()};
     return scenarios;
 }
 

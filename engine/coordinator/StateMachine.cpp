@@ -214,7 +214,7 @@ void StateMachine::registerForNotifications() {
     on(MacDisplayControl::kExternalMonitorPluggedInOrOut,
        &StateMachine::laptopLidChangedOrExternalMonitorChanged);
     on(IdleController::kApplicationWillSleepNotification, &StateMachine::applicationWillSleep);
-    on(IdleController::kApplicationDidWakeUpNotification, &StateMachine::applicationDidWake);
+    on(IdleController::kApplicationDidWakeUpNotification, &StateMachine::systemDidWake);
     on(platform::ui::Window::kWillCloseNotification, &StateMachine::anyKestruneWindowWillClose);
     on(ScanningIndicator::kDidUpdateScanningNotification, &StateMachine::scanningUpdated);
     on(kStateUpdateNotification, &StateMachine::didReceiveUpdatesUpdate);
@@ -241,14 +241,29 @@ void StateMachine::startScanningAndConnection() {
 }
 
 void StateMachine::applicationDidWake() {
-    later(0.1, [](StateMachine& self) {
-        if (self.services_.system->bluetoothLESupported()) self.setupKestruneAfterSystemWake();
+    restartScanningAfterWake(false);
+}
+
+void StateMachine::systemDidWake() {
+    restartScanningAfterWake(true);
+}
+
+void StateMachine::restartScanningAfterWake(bool slept) {
+    later(0.1, [slept](StateMachine& self) {
+        if (!self.services_.system->bluetoothLESupported()) return;
+        self.setupKestruneAfterSystemWake();
+        // "Outcome: " lines make the timeline of a scenario run; the start-up's first scan is no wake.
+        if (slept)
+            platform::logf(
+                "Outcome: awake again: scanning for the phone restarts, the fail-safe connect "
+                "timer set for %d s",
+                kWakeFailSafeDelay);
     });
 }
 
 void StateMachine::setupKestruneAfterSystemWake() {
     services_.link->startIntenseScanning();
-    startFailSafeTimerWithDelay(8);
+    startFailSafeTimerWithDelay(kWakeFailSafeDelay);
     if (periodicIgnoreListCleaner_)
         periodicIgnoreListCleaner_->startPeriodicTimerWithIntervalInSeconds(kIgnoreListCleaningInterval);
 }
@@ -340,23 +355,51 @@ void StateMachine::updateDataModelBeforeStartingToScan() {
 }
 
 void StateMachine::laptopLidChangedOrExternalMonitorChanged() {
-    if (!LaptopLidEvidenceSource::laptopLidIsClosed() && !MacDisplayControl::shared().hasExternalDisplay()) {
+    const bool lidClosed = LaptopLidEvidenceSource::laptopLidIsClosed();
+    const bool externalDisplay = MacDisplayControl::shared().hasExternalDisplay();
+    const bool scan = !lidClosed && !externalDisplay;
+    if (scan) {
         startScanningIndicatorIfNeeded();
         services_.link->startIntenseScanning();
     }
-    updateDeviceLidIsDownAndNoExtMonitorInfoIfNeeded();
+    const bool told = updateDeviceLidIsDownAndNoExtMonitorInfoIfNeeded();
+    sayWhatTheLidDecided(lidClosed, externalDisplay, scan, told);
 }
 
-void StateMachine::updateDeviceLidIsDownAndNoExtMonitorInfoIfNeeded() {
+void StateMachine::sayWhatTheLidDecided(bool lidClosed, bool externalDisplay, bool scanned, bool told) {
+    // "Decision: " lines make the timeline of a scenario run. The first reading (at start) is no change.
+    // The Mac is shut when its lid is down with no external display to work on.
+    const auto seen = std::exchange(lidAndDisplaySeen_, std::make_pair(lidClosed, externalDisplay));
+    if (!seen || *seen == *lidAndDisplaySeen_) return;
+    std::string what;
+    if (seen->first != lidClosed)
+        what = std::string(lidClosed ? "the lid was closed" : "the lid was opened") +
+               (externalDisplay ? " with an external display" : " with no external display");
+    else
+        what = std::string(externalDisplay ? "an external display was plugged in"
+                                           : "the external display was unplugged") +
+               (lidClosed ? ", the lid closed" : ", the lid open");
+    std::string act = scanned ? "scan for the phone at full speed" : "";
+    if (told) {
+        const bool down = MacDisplayControl::shared().laptopLidIsDownAndNoExternalMonitor();
+        act += std::string(act.empty() ? "tell the phone" : " and tell the phone") +
+               (down ? " the Mac is shut" : " the Mac is in use again");
+    }
+    if (act.empty()) act = "nothing to do";
+    platform::logf("Decision: %s, %s", act.c_str(), what.c_str());
+}
+
+bool StateMachine::updateDeviceLidIsDownAndNoExtMonitorInfoIfNeeded() {
     auto device = DataManager::shared().getActiveDesktopDevice();
-    if (!device || !device->sessionInfo()) return;
+    if (!device || !device->sessionInfo()) return false;
     auto& session = *device->sessionInfo();
     bool lidDown = MacDisplayControl::shared().laptopLidIsDownAndNoExternalMonitor();
     const auto& stored = session.laptopLidIsDownAndNoExternalMonitor();
-    if (stored && stored->boolValue() == lidDown) return;
+    if (stored && stored->boolValue() == lidDown) return false;
     session.setDeviceResponsibleForLastChange(platform::Number(2));
     session.setLaptopLidIsDownAndNoExternalMonitor(platform::Number(lidDown));
     services_.link->didUpdateSessionInforForCurrentDevice(device);
+    return true;
 }
 
 void StateMachine::anyKestruneWindowWillClose() {
@@ -546,7 +589,11 @@ void StateMachine::systemPreferancesDidChange(bool systemPreferancesIsActive) {
     runInBackgroundAsync([weak] {
         SystemPreferences::forceUpdateCachedValues();
         runOnMainQueueAsync([weak] {
-            if (auto self = weak.lock()) self->services_.navigation->updateDevicesPage();
+            auto self = weak.lock();
+            if (!self) return;
+            self->services_.navigation->updateDevicesPage();
+            // "Outcome: " lines make the timeline of a scenario run.
+            platform::logf("Outcome: the system settings were left: the devices page reads them again");
         });
     });
 }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "app/remote/RemoteSyncMac.h"
 #include "app/shell/ShellServices.h"
@@ -225,7 +226,10 @@ public:
 
     // Start-up and the hooks that start scanning.
     void startScanningAndConnection();
+    // The restart of scanning at start and after every wake of the system (systemDidWake, which the
+    // log tells of).
     void applicationDidWake();
+    void systemDidWake();
     void bluetoothStateChanged();
     void didUpdateBluetoothState();
     void startScanningIndicatorIfNeeded();
@@ -324,7 +328,8 @@ public:
     // The lid and the external monitors: scanning resumes when the Mac is usable again, and the phone
     // hears of the lid-down-without-monitor fact only when it changes.
     void laptopLidChangedOrExternalMonitorChanged();
-    void updateDeviceLidIsDownAndNoExtMonitorInfoIfNeeded();
+    // Answers whether the phone was told.
+    bool updateDeviceLidIsDownAndNoExtMonitorInfoIfNeeded();
 
     // System events, hot keys, failed logins
     // -----------------------------------------------------------------
@@ -460,6 +465,8 @@ public:
     static constexpr double kStartupTasksDelay = 7.0;
     static constexpr double kTerminateDelay = 1.5;
     static constexpr long kIgnoreListCleaningInterval = 240;
+    // Seconds the fail-safe connect timer gives the phone after a wake.
+    static constexpr int kWakeFailSafeDelay = 8;
     static constexpr double kSyncSettlingSeconds = 1.5;
     static constexpr double kConfirmationStandsSeconds = 3.0;
     static constexpr double kLockScreenActionSpacing = 2.5;
@@ -473,7 +480,10 @@ private:
     void startUp(bool openSettingsWindow);
     void initalizeView(bool show);
     void registerForNotifications();
+    void restartScanningAfterWake(bool slept);
     void setupKestruneAfterSystemWake();
+    // Says in the log what a change of the lid or of the external displays made the coordinator do.
+    void sayWhatTheLidDecided(bool lidClosed, bool externalDisplay, bool scanned, bool told);
     void updateBluetoothCacheBookkeeping();
     void failSafeTimerTrigered();
     void createRequestController();
@@ -509,6 +519,8 @@ private:
     std::shared_ptr<platform::Timer> failSafeConnectTimer_;
     ScreenController modalController_;
     std::unique_ptr<ShieldManager> shieldManager_;
+    // The lid closed and an external display attached, as the last lid or display change found them.
+    std::optional<std::pair<bool, bool>> lidAndDisplaySeen_;
 
     EventTimestamp confirmRSSILoginRequest_;
     EventTimestamp syncStartedTimestamp_;

@@ -143,8 +143,23 @@ std::vector<PhoneMessage> PhoneApplication::receivedMessages() const {
 std::vector<std::string> PhoneApplication::readNewMessages() {
     auto messages = phone_->receivedMessages();
     std::vector<std::string> texts;
-    for (; read_ < messages.size(); ++read_)
-        if (auto text = describe(messages[read_])) texts.push_back(*text);
+    for (; read_ < messages.size(); ++read_) {
+        auto text = describe(messages[read_]);
+        if (!text) continue;
+        // Whether the Mac is shut (its lid down with no external display) shows when it changes.
+        if (messages[read_].request == kSessionChanged) {
+            if (const auto session =
+                    PhoneMessageCoder::decodeRecord("SessionInfo", messages[read_].payload.value_or(""))) {
+                const auto lid = session->find("laptopLidIsDownAndNoExternalMonitor");
+                if (lid != session->end() && lid->second.number() &&
+                    lid->second.number()->boolValue() != lidDownHeard_) {
+                    lidDownHeard_ = !lidDownHeard_;
+                    *text += lidDownHeard_ ? "; it is shut" : "; it is in use again";
+                }
+            }
+        }
+        texts.push_back(*text);
+    }
     return texts;
 }
 

@@ -110,6 +110,8 @@ private:
     std::shared_ptr<SimulatedPhone> phone_;
     std::shared_ptr<PhonePeripheral> peripheral_;
     size_t read_ = 0;
+    // Whether the last session record read said the Mac is shut (its lid down, no external display).
+    bool lidDownHeard_ = false;
     std::string applicationVersion_ = "3.2";
 };
 

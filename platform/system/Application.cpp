@@ -99,12 +99,19 @@ void Application::terminate() {
         RunLoop::main().post([] { Application::shared().terminate(); });
         return;
     }
+    // A quit asked for by the delegate or an observer while this one is under way is this one.
+    if (terminating_) return;
+    terminating_ = true;
     auto reply =
         delegate_ ? delegate_->applicationShouldTerminate(*this) : ApplicationDelegate::TerminateReply::Now;
-    if (reply != ApplicationDelegate::TerminateReply::Now) return;
+    if (reply != ApplicationDelegate::TerminateReply::Now) {
+        terminating_ = false;
+        return;
+    }
     NotificationCenter::defaultCenter().post(kApplicationWillTerminateNotification, this);
     if (delegate_) delegate_->applicationWillTerminate(*this);
     terminated_ = true;
+    terminating_ = false;
     RunLoop::main().stop();
 }
 
@@ -156,9 +163,12 @@ void Application::cancelUserAttentionRequest(int request) {
 
 void Application::activateIgnoringOtherApps(bool) {
     ++activations_;
-    if (active_) return;
+    // An observer of the change that asks for it again is asking for the change under way.
+    if (active_ || changingActivation_) return;
     auto& center = NotificationCenter::defaultCenter();
+    changingActivation_ = true;
     center.post(kApplicationWillBecomeActiveNotification, this);
+    changingActivation_ = false;
     active_ = true;
     if (auto windowServer = WindowServer::current())
         windowServer->applicationDidComeToFront(thisApplication());
@@ -174,10 +184,12 @@ void Application::otherApplicationDidComeToFront() {
 }
 
 void Application::resignActive(bool tellWindowServer) {
-    if (!active_) return;
+    if (!active_ || changingActivation_) return;
     auto& center = NotificationCenter::defaultCenter();
+    changingActivation_ = true;
     center.post(kApplicationWillResignActiveNotification, this);
     if (delegate_) delegate_->applicationWillResignActive(*this);
+    changingActivation_ = false;
     active_ = false;
     if (auto windowServer = tellWindowServer ? WindowServer::current() : nullptr)
         windowServer->applicationDidLeaveFront(thisApplication());
@@ -190,7 +202,9 @@ void Application::resetForTesting() {
     attentionRequest_ = 0;
     activations_ = 0;
     active_ = false;
+    changingActivation_ = false;
     terminated_ = false;
+    terminating_ = false;
     terminationSignal_ = 0;
     reportException_ = &Application::defaultReportException;
 }

@@ -59,6 +59,7 @@ public:
 
     // Asks the delegate, and when it agrees posts the will-terminate notification, calls
     // applicationWillTerminate and ends the main run loop. Called off the main thread, it goes there first.
+    // Asked again while it asks or announces (by the delegate or an observer), it does nothing more.
     void terminate();
     bool isTerminated() const { return terminated_; }
     // The signals that quit the application: SIGINT, SIGTERM and SIGHUP (its terminal closed), less those
@@ -90,7 +91,8 @@ public:
     // activation request is counted; only one that finds the application inactive makes it active, tells
     // the window server and posts the become-active pair. Deactivating an active application posts the
     // resign-active pair (the delegate's applicationWillResignActive between them) and lets the window
-    // server give the front back. Main thread.
+    // server give the front back. A request made by an observer of a will- notification belongs to the
+    // change being announced and posts nothing again. Main thread.
     bool isActive() const { return active_; }
     void activateIgnoringOtherApps(bool flag);
     int activationCount() const { return activations_; }
@@ -117,6 +119,10 @@ private:
     void resignActive(bool tellWindowServer);
     ApplicationDelegate* delegate_ = nullptr;
     bool active_ = false;
+    // Between a change's will- announcement (and the delegate's call) and the change itself: the same
+    // request from an observer then adds nothing, so that each change is announced once.
+    bool changingActivation_ = false;
+    bool terminating_ = false;
     ActivationPolicy policy_ = ActivationPolicy::Regular;
     int attentionRequest_ = 0;
     int nextAttentionRequest_ = 1;

@@ -209,8 +209,17 @@ void USKUsageKitController::enqueueEvent(const std::shared_ptr<USKEvent>& event)
 
 void USKUsageKitController::addWrite(const std::shared_ptr<USKEvent>& event,
                                      const std::shared_ptr<USKMetadataSerializable>& metadata,
-                                     const std::shared_ptr<Operation>& activity) {
+                                     const std::shared_ptr<Operation>& activity, bool flushes) {
     auto write = std::make_shared<USKWriteEventOperation>(event, metadata, currentLogURL_);
+    // Each event on disk is one line of the application's log, whatever the debug mode: the application's
+    // comings and goings are read there ("Outcome: " lines make the timeline of a scenario run).
+    std::weak_ptr<USKWriteEventOperation> written = write;
+    write->setCompletionBlock([written, flushes] {
+        auto operation = written.lock();
+        if (!operation || !operation->success() || !operation->event()) return;
+        USKSystemLog("Outcome: analytics event \"%s\" recorded%s", operation->event()->name().c_str(),
+                     flushes ? "; the log is flushed" : "");
+    });
     // An event queued before the settings turned collection off must not reach the disk after the
     // folder was emptied.
     std::weak_ptr<USKUsageKitController> weak = weak_from_this();
@@ -229,7 +238,7 @@ void USKUsageKitController::recordEvent(const std::shared_ptr<USKEvent>& event,
     if (discardedBySampling(*event)) return;
     logEventToNimbus(event);
     const bool rotate = shouldSubmitLogAtURL(currentLogURL_) || event->triggersFlush();
-    addWrite(event, metadata_, activity);
+    addWrite(event, metadata_, activity, rotate);
     if (rotate) rotateAndSubmitCurrentLog();
 }
 
@@ -254,7 +263,7 @@ void USKUsageKitController::recordCrashEvent(const std::shared_ptr<USKCrashEvent
     // A write queued for the current log counts as well as one done: at start the launch event's write
     // may still wait behind this step, and the crash event must not share its log.
     if (currentLogHasWrites_ || platform::Files::exists(currentLogURL_)) rotateAndSubmitCurrentLog();
-    addWrite(event, previousExecutionMetadata_, activity);
+    addWrite(event, previousExecutionMetadata_, activity, true);
     rotateAndSubmitCurrentLog();
 }
 

@@ -105,9 +105,10 @@ private:
     void recordCrashEvent(const std::shared_ptr<USKCrashEvent>& event,
                           const std::shared_ptr<Operation>& activity);
     bool discardedBySampling(const USKEvent& event) const;
+    // Queues the event's write to the current log; `flushes`: the log is rotated right after it.
     void addWrite(const std::shared_ptr<USKEvent>& event,
                   const std::shared_ptr<class USKMetadataSerializable>& metadata,
-                  const std::shared_ptr<Operation>& activity);
+                  const std::shared_ptr<Operation>& activity, bool flushes);
     void checkQueue(const char* operation) const;
 
     const std::string rootDirectory_;

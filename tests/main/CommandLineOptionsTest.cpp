@@ -117,7 +117,7 @@ TEST(CommandLineOptionsTest, ListNamesTheScenariosAndTheDefaultIsWhatMakeRunPlay
     std::vector<std::string> names;
     for (std::string line; std::getline(lines, line);) names.push_back(line.substr(0, line.find(' ')));
     EXPECT_EQ(names, (std::vector<std::string>{"default", "desk", "dropout", "wrong-password", "wifi",
-                                               "hotkey", "clipboard"}));
+                                               "hotkey", "clipboard", "background"}));
     EXPECT_NE(a.out.find("(make run)"), std::string::npos);
 }
 

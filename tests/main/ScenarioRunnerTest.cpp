@@ -18,9 +18,12 @@
 #include "platform/sim/music/SimulatedMusicPlayers.h"
 #include "platform/storage/FileEvents.h"
 #include "platform/storage/Files.h"
+#include "platform/system/Application.h"
 #include "platform/system/ProcessInfo.h"
 #include "platform/ui/Renderer.h"
 #include "platform/ui/cairo/CairoRenderer.h"
+#include "reporting/UsageKit/USKUsageKitController.h"
+#include "reporting/core/ReportKit.h"
 #include "tests/main/ScenarioFixture.h"
 
 using namespace scenariotests;
@@ -330,6 +333,59 @@ TEST_F(ScenarioRunnerTest, WithTheMenuBarTheDefaultTimelineShowsThePanel) {
          at = timeline.find("panel opens", at + 1))
         ++opened;
     EXPECT_EQ(opened, 2u);
+}
+
+// The application leaves the front and comes back, and the Mac sleeps and wakes: at each step the timeline
+// says what the application did, the analytics kit's records among it.
+TEST_F(ScenarioRunnerTest, AwayAndBackAndThroughASleepTheTimelineShowsWhatTheApplicationDid) {
+    prepareServices = [](kestrune::CoordinatorServices& services) { kestrune::installMenuBar(services); };
+    reporting::ReportKit::resetSharedForTesting();
+    auto analytics = reporting::USKUsageKitController::controllerWithBetaToken_rootDirectory(
+        std::nullopt, home() + "/analytics");
+    launch();
+    std::ostringstream out;
+    ScenarioRunner runner(*kestrune::findScenario("background"), world, out);
+    runner.start();
+    // The kit writes on a queue of its own: each stride waits for it, so that its lines come in time.
+    for (double waited = 0; waited < 200 && !runner.finished(); waited += 0.05) {
+        advance(0.05);
+        analytics->eventQueue()->waitUntilAllOperationsAreFinished();
+    }
+    const std::string timeline = out.str();
+    EXPECT_TRUE(runner.succeeded()) << timeline;
+    const std::string inactive =
+        "Mac    analytics event \"app_became_inactive\" recorded; the log is flushed";
+    const std::string back = "you    click Kestrune's icon in the menu bar";
+    EXPECT_TRUE(
+        inOrder(timeline, {"Mac    the Accessibility wizard shows its page that opens Security",
+                           "you    System Preferences comes to the front", inactive, back,
+                           "Mac    analytics event \"app_became_active\" recorded; the log is flushed",
+                           "you    click the icon again", "Mac    paired with Ada's iPhone",
+                           "you    close the settings window", inactive, "you    close the lid"}))
+        << timeline;
+    // Back in front the permission page looks again and finishes; the devices page reads what was left.
+    for (const char* line : {"Mac    in front again: the page about the Accessibility permission checks it "
+                             "again: set",
+                             "Mac    the Accessibility wizard shows its page that says it is done",
+                             "Mac    the system settings were left: the devices page reads them again"})
+        EXPECT_TRUE(inOrder(timeline, {back, line, "you    click the icon again"})) << line;
+    // What the lid decided at each end, and the restart after the wake.
+    for (const char* line :
+         {"Mac    decides: scan for the phone at full speed and tell the phone the Mac is in use again, the "
+          "lid was opened with no external display",
+          "phone  hears: the Mac is unlocked; it is in use again",
+          "Mac    awake again: scanning for the phone restarts, the fail-safe connect timer set for 8 s"})
+        EXPECT_TRUE(inOrder(
+            timeline,
+            {"you    close the lid",
+             "Mac    decides: tell the phone the Mac is shut, the lid was closed with no external display",
+             "phone  hears: the Mac is unlocked; it is shut", "you    open the lid", line,
+             "end    as expected"}))
+            << line << "\n"
+            << timeline;
+    // The first scan at start is no wake.
+    EXPECT_EQ(timeline.find("awake again"), timeline.rfind("awake again"));
+    EXPECT_FALSE(platform::Application::shared().isActive());
 }
 
 TEST_F(ScenarioRunnerTest, AScenarioThatWaitsInVainOrEndsOtherwiseSaysSo) {

@@ -67,4 +67,17 @@ TEST_F(ScenarioWorldTest, TextsAreFoundWhateverTheirCaseInEveryScript) {
     window->close();
 }
 
+// Closing the lid sleeps a Mac with only its own display, which opening it wakes; one driving an external
+// display stays awake.
+TEST_F(ScenarioWorldTest, TheLidSleepsTheMacUnlessAnExternalDisplayIsAttached) {
+    world->closeLid();
+    EXPECT_TRUE(session->isSystemAsleep());
+    world->openLid();
+    EXPECT_FALSE(session->isSystemAsleep() || session->displaysAsleep());
+    session->setDisplays({{1, true, {0, 0, 1440, 900}}, {2, false, {1440, 0, 1920, 1080}}});
+    world->closeLid();
+    EXPECT_FALSE(session->isSystemAsleep() || session->displaysAsleep());
+    runUntilIdle();
+}
+
 }  // namespace

@@ -13,6 +13,7 @@ AccessibilityUpdateVM::AccessibilityUpdateVM() {
     textAction1 = localizable("unlock_settings_and_select_accessibility");
     actionButtonText = localizable("verify_action");
     shouldVerifyAfterForeground = true;
+    settingName = "the Accessibility permission";
 }
 
 void AccessibilityUpdateVM::openAppropriateWindow() {

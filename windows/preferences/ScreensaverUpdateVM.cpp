@@ -14,6 +14,7 @@ ScreensaverUpdateVM::ScreensaverUpdateVM() {
     // Values that cannot be read cannot be verified either: the button only confirms.
     actionButtonText = localizable(
         ScreensaverPreconditions::shared().screensaverPreconditionsUnknown() ? "ok" : "verify_action");
+    settingName = "the screensaver's password setting";
 }
 
 void ScreensaverUpdateVM::updatePreferanceValues() {

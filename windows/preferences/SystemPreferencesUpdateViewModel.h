@@ -28,6 +28,8 @@ public:
     std::string imageName;
     // Kept with the others; no page shows it.
     std::string upadteImageName;
+    // The setting in words, for the log (never shown, not localised).
+    std::string settingName = "the system setting";
 };
 
 }  // namespace kestrune

@@ -3,6 +3,7 @@
 #include "app/shell/PerformBlockAfterDelay.h"
 #include "app/shell/SoundManager.h"
 #include "app/support/Localizable.h"
+#include "platform/base/Log.h"
 #include "uikit/views/CustomColor.h"
 
 namespace kestrune {
@@ -80,7 +81,13 @@ void UpdateSecuritySettingsViewController::updateLabelColors() {
 }
 
 void UpdateSecuritySettingsViewController::kestruneBroughtToFront() {
-    if (isVisible()) verifySettigns();
+    if (!isVisible()) return;
+    verifySettigns();
+    // "Outcome: " lines make the timeline of a scenario run.
+    if (viewModel_)
+        platform::logf("Outcome: in front again: the page about %s checks it again: %s",
+                       viewModel_->settingName.c_str(),
+                       viewModel_->allConditionsSet() ? "set" : "not set yet");
 }
 
 }  // namespace kestrune

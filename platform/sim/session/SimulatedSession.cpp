@@ -944,6 +944,7 @@ std::optional<Shell::Result> SimulatedSession::respond(const std::string& path,
                                                        const std::string& input) {
     Announcements out;
     std::optional<Shell::Result> result;
+    bool quitPreferences = false;
     {
         std::lock_guard lock(mutex_);
         if (path == "/usr/bin/defaults" && arguments.size() == 3 && arguments[0] == "read" &&
@@ -987,6 +988,7 @@ std::optional<Shell::Result> SimulatedSession::respond(const std::string& path,
             if (systemIsTenThirteen()) required = !required;
             result = answered(required ? "true\n" : "false\n");
         } else if (command == "osascript -e 'tell application \"System Preferences\" to quit'") {
+            quitPreferences = true;
             result = answered("");
         } else {
             result = bluetoothCacheCommandLocked(command, input);
@@ -994,7 +996,20 @@ std::optional<Shell::Result> SimulatedSession::respond(const std::string& path,
         if (result) answeredCommands_.push_back(command);
     }
     send(out);
+    if (quitPreferences) applicationDidQuit("com.apple.systempreferences");
     return result;
+}
+
+void SimulatedSession::applicationDidQuit(const std::string& bundleIdentifier) {
+    // A quit application neither keeps the front nor gets it back: the Finder takes its place.
+    bool wasInFront = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (frontBeforeThisApplication_.second == bundleIdentifier)
+            frontBeforeThisApplication_ = {"Finder", "com.apple.finder"};
+        wasInFront = frontApplicationIdentifier_ == bundleIdentifier;
+    }
+    if (wasInFront) bringToFront("Finder", "com.apple.finder", false);
 }
 
 }  // namespace platform

@@ -174,7 +174,8 @@ public:
     // identifiers of the system's own applications ("Finder", "SecurityAgent", "System Preferences").
     // Announced on the workspace's centre with the application under "NSWorkspaceApplicationKey". Another
     // application than this one in front makes this one resign, once the announcement is made (unless the
-    // front has changed again by then).
+    // front has changed again by then). System Preferences quit by its script leaves the front to the
+    // Finder, and is not the application this one gives the front back to.
     void setFrontApplication(const std::string& name);
     void setFrontApplication(const std::string& name, const std::string& bundleIdentifier);
     std::string frontApplication() const;
@@ -254,6 +255,7 @@ private:
     struct Announcements;
 
     void bringToFront(const std::string& name, const std::string& bundleIdentifier, bool thisApplication);
+    void applicationDidQuit(const std::string& bundleIdentifier);
     void lockLocked(Announcements& out);
     void unlockLocked(Announcements& out);
     void updateLockScreenLocked(Announcements& out);

@@ -20,6 +20,7 @@
 #include "platform/base/Clock.h"
 #include "platform/ui/Window.h"
 #include "tests/engine/CoordinatorFixture.h"
+#include "tests/support/TestEnvironment.h"
 
 using namespace kestrune;
 using platform::Number;
@@ -263,26 +264,52 @@ TEST_F(StateMachineTest, StartUpResetsTheTrackedPhoneAndIsSafeWithoutOne) {
 }
 
 TEST_F(StateMachineTest, LidFactReachesThePhoneOnlyWhenItChanges) {
+    testsupport::LogCapture said;
     start(false);
     advance(1);
     log.calls.clear();
+    // The first report, as the watcher starts, is no change: nothing is said of it.
+    auto decisions = [&said] {
+        std::vector<std::string> out;
+        for (const auto& line : said.lines())
+            if (line.rfind("Decision: ", 0) == 0) out.push_back(line);
+        return out;
+    };
+    EXPECT_EQ(decisions(), std::vector<std::string>{});
     // The lid watcher's report reaches the coordinator through its observer.
     session->closeLid();
     advance(1);
     EXPECT_EQ(log.count("session sent 2"), 1u);
     EXPECT_EQ(log.count("intense scanning"), 0u) << "a closed lid without a monitor does not scan harder";
-    // A second report of the same fact sends nothing.
+    // A second report of the same fact sends nothing, and decides nothing new.
     machine->laptopLidChangedOrExternalMonitorChanged();
     EXPECT_EQ(log.count("session sent 2"), 1u);
-    session->openLid();
+    // A display plugged into the closed Mac: it is in use again, though nothing scans harder.
+    session->setDisplays({{1, true, {0, 0, 1440, 900}}, {2, false, {1440, 0, 1920, 1080}}});
     advance(1);
     EXPECT_EQ(log.count("session sent 2"), 2u);
+    session->setDisplays({{1, true, {0, 0, 1440, 900}}});
+    advance(1);
+    EXPECT_EQ(log.count("session sent 2"), 3u);
+    session->openLid();
+    advance(1);
+    EXPECT_EQ(log.count("session sent 2"), 4u);
     EXPECT_GE(log.count("intense scanning"), 1u);
+    EXPECT_EQ(
+        decisions(),
+        (std::vector<std::string>{
+            "Decision: tell the phone the Mac is shut, the lid was closed with no external display",
+            "Decision: tell the phone the Mac is in use again, an external display was plugged in, the lid "
+            "closed",
+            "Decision: tell the phone the Mac is shut, the external display was unplugged, the lid "
+            "closed",
+            "Decision: scan for the phone at full speed and tell the phone the Mac is in use again, the lid "
+            "was opened with no external display"}));
     // Without this Mac's device record there is nothing to compare or send.
     DataManager::shared().model()->setCurrentDevice(nullptr);
     session->closeLid();
     advance(1);
-    EXPECT_EQ(log.count("session sent 2"), 2u);
+    EXPECT_EQ(log.count("session sent 2"), 4u);
 }
 
 TEST_F(StateMachineTest, ClosingAWindowUpdatesTheDockIconAfterAFifthOfASecond) {

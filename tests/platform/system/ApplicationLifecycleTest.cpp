@@ -158,6 +158,22 @@ TEST_F(ApplicationLifecycleTest, ActivationAndResigningArePostedOncePerChangeAnd
                                         "NSApplicationDidResignActiveNotification", "front com.apple.mail"}));
 }
 
+// System Preferences quit by the application's script leaves the front to the Finder, and does not get it
+// back when the application resigns.
+TEST_F(ApplicationLifecycleTest, QuitSystemPreferencesNeitherKeepsNorGetsBackTheFront) {
+    const std::vector<std::string> quit = {"-c",
+                                           "osascript -e 'tell application \"System Preferences\" to quit'"};
+    for (bool overIt : {true, false}) {
+        session->setFrontApplication("System Preferences");
+        settle();
+        if (overIt) platform::ui::Application::shared().activateIgnoringOtherApps(true);
+        ASSERT_TRUE(session->respond("/bin/sh", quit, ""));
+        platform::ui::Application::shared().deactivate();
+        settle();
+        EXPECT_EQ(session->frontApplication(), "Finder") << overIt;
+    }
+}
+
 TEST_F(ApplicationLifecycleTest, WillTerminateComesOnTheMainThreadBeforeTheDelegateAndOnlyWhenItQuits) {
     auto& application = platform::Application::shared();
     // The delegate refuses: nothing is announced.
@@ -177,6 +193,35 @@ TEST_F(ApplicationLifecycleTest, WillTerminateComesOnTheMainThreadBeforeTheDeleg
               (std::vector<std::string>{"NSApplicationWillTerminateNotification", "delegate terminates"}));
     application.terminate();
     EXPECT_EQ(recorder->take(), std::vector<std::string>{});
+}
+
+// An observer that asks for the change it is being told of (a window made key while the application
+// becomes active, a quit handler that quits) asks for the change under way: each is announced once.
+TEST_F(ApplicationLifecycleTest, AChangeAskedForAgainByItsObserversIsAnnouncedOnce) {
+    auto& application = platform::Application::shared();
+    auto& center = platform::NotificationCenter::defaultCenter();
+    int asked = 0;  // bounded, so that the fault shows as extra announcements rather than a stack overflow
+    auto again = [&](void (*request)(platform::Application&)) {
+        return [&asked, request, &application](const Notification&) {
+            if (++asked < 10) request(application);
+        };
+    };
+    auto onBecome = center.addObserver(platform::kApplicationWillBecomeActiveNotification, nullptr,
+                                       again([](auto& a) { a.activateIgnoringOtherApps(true); }));
+    auto onResign = center.addObserver(platform::kApplicationWillResignActiveNotification, nullptr,
+                                       again([](auto& a) { a.deactivate(); }));
+    auto onTerminate = center.addObserver(platform::kApplicationWillTerminateNotification, nullptr,
+                                          again([](auto& a) { a.terminate(); }));
+    application.activateIgnoringOtherApps(true);
+    application.deactivate();
+    application.terminate();
+    EXPECT_FALSE(active());
+    EXPECT_TRUE(application.isTerminated());
+    EXPECT_EQ(recorder->take(),
+              (std::vector<std::string>{kBecomes[0], kBecomes[1], "NSApplicationWillResignActiveNotification",
+                                        "delegate resigns", "NSApplicationDidResignActiveNotification",
+                                        "NSApplicationWillTerminateNotification", "delegate terminates"}));
+    EXPECT_EQ(asked, 3);
 }
 
 }  // namespace

@@ -260,6 +260,23 @@ TEST_F(USKControllerTest, CollectionOffEmptiesTheFolderAndASecondSettingsChanges
     EXPECT_TRUE(platform::Files::listDirectory(events()).empty());
 }
 
+// What reaches the disk is said in the application's log whatever the debug mode; what does not, is not.
+TEST_F(USKControllerTest, EachEventOnDiskIsSaidInTheLogAndOnlyThose) {
+    reporting::USKLogger::sharedLogger().setDebugMode(false);
+    testsupport::LogCapture said;
+    start();
+    log(std::make_shared<reporting::USKLifecycleEvent>("app_became_inactive"));
+    settle();
+    // The flush began a new log, which is now a folder: the write fails.
+    ASSERT_TRUE(platform::Files::createDirectories(controller->currentLogURL()));
+    log(custom("lost"));
+    settle();
+    EXPECT_TRUE(said.contains("Outcome: analytics event \"app_launched\" recorded"));
+    EXPECT_TRUE(
+        said.contains("Outcome: analytics event \"app_became_inactive\" recorded; the log is flushed"));
+    EXPECT_FALSE(said.contains("Outcome: analytics event \"custom\""));
+}
+
 TEST_F(USKControllerTest, OnlyPackageNamesGiveABoundary) {
     EXPECT_EQ(USKUsageKitController::boundaryFromURL("/e/AB.multipartmime"), "AB");
     EXPECT_EQ(USKUsageKitController::boundaryFromURL("/e/AB.gz"), std::nullopt);
