@@ -189,9 +189,15 @@ void TextField::drawRect(Rect) {
     if (const double lowest = -ink.minY(), highest = b.height() - ink.maxY(); lowest <= highest)
         top = std::clamp(top, lowest, highest);
     const double y = isFlipped() ? b.minY() + top : b.maxY() - top - size.height;
+    // Wrapped lines that start at the frame's leading edge are laid out in the field's whole width, not
+    // their widest line's: a right-to-left paragraph ends its lines at the frame's right edge, as the
+    // paragraphs above and below it do.
+    double width = size.width;
+    if (!oneLine && align != TextAlignment::Center && align != TextAlignment::Right)
+        width = std::max(width, b.width() - 2 * inset);
     c->saveGState();
     c->clipToRect(b);
-    text.drawInRect({x, y, size.width, size.height});
+    text.drawInRect({x, y, width, size.height});
     c->restoreGState();
 }
 
