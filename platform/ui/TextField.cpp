@@ -189,9 +189,18 @@ void TextField::drawRect(Rect) {
     if (const double lowest = -ink.minY(), highest = b.height() - ink.maxY(); lowest <= highest)
         top = std::clamp(top, lowest, highest);
     const double y = isFlipped() ? b.minY() + top : b.maxY() - top - size.height;
+    // Lines of a text that wraps or holds several paragraphs, starting at the frame's leading edge, are
+    // laid out in the field's whole width, not their widest line's: right-to-left lines end at the
+    // frame's right edge, as those of the paragraphs above and below them do.
+    const std::string& string = text.string();
+    const bool severalLines = !oneLine || string.find_first_of("\n\r") != std::string::npos ||
+                              string.find("\u2029") != std::string::npos;
+    double width = size.width;
+    if (severalLines && align != TextAlignment::Center && align != TextAlignment::Right)
+        width = std::max(width, b.width() - 2 * inset);
     c->saveGState();
     c->clipToRect(b);
-    text.drawInRect({x, y, size.width, size.height});
+    text.drawInRect({x, y, width, size.height});
     c->restoreGState();
 }
 

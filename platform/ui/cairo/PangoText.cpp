@@ -208,14 +208,15 @@ bool lightFaceHasLetters(PangoContext* context, const PangoFontDescription* desc
 
 // Where a paragraph's lines stand in their frame. Pango reads left and right from the paragraph's
 // direction only when it finds that direction itself: a layout given its direction takes them as
-// they are. A right-to-left paragraph keeps the side it had when its own first letter set it, so an
-// Arabic label stands in its frame where it always did, whichever word it starts with.
+// they are. Right is the frame's right edge, whatever the direction. Left is where the interface's
+// layouts, drawn for left-to-right reading, start their labels: for a right-to-left paragraph it is, as
+// natural is, the right edge, where its reading starts, whichever word the paragraph starts with.
 PangoAlignment alignmentOf(TextAlignment alignment, bool rightToLeft) {
     switch (alignment) {
         case TextAlignment::Center:
             return PANGO_ALIGN_CENTER;
         case TextAlignment::Right:
-            return rightToLeft ? PANGO_ALIGN_LEFT : PANGO_ALIGN_RIGHT;
+            return PANGO_ALIGN_RIGHT;
         default:
             return rightToLeft ? PANGO_ALIGN_RIGHT : PANGO_ALIGN_LEFT;
     }
@@ -243,14 +244,14 @@ void keepKoreanWordsWhole(PangoLayout* layout, PangoAttrList* list, const std::s
             end = static_cast<size_t>(g_utf8_next_char(text.c_str() + end) - text.c_str());
         }
         if (korean && end - start > 1) {
+            // The word's own first and last characters bound it: the layout's size is its widest
+            // paragraph's, which may be another than the word's.
+            const int lastCharacter = static_cast<int>(
+                g_utf8_find_prev_char(text.c_str() + start, text.c_str() + end) - text.c_str());
             PangoRectangle first, last;
             pango_layout_index_to_pos(layout, static_cast<int>(start), &first);
-            if (end < text.size()) {
-                pango_layout_index_to_pos(layout, static_cast<int>(end), &last);
-            } else {
-                pango_layout_get_size(layout, &last.x, nullptr);
-            }
-            if (std::abs(last.x - first.x) <= limit) {
+            pango_layout_index_to_pos(layout, lastCharacter, &last);
+            if (std::abs(last.x + last.width - first.x) <= limit) {
                 PangoAttribute* keep = pango_attr_allow_breaks_new(FALSE);
                 keep->start_index = static_cast<guint>(start);
                 keep->end_index = static_cast<guint>(end);

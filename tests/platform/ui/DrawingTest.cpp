@@ -162,8 +162,8 @@ TEST_F(DrawingTest, TextFieldsPlaceTheirTextByAlignment) {
     w->contentView()->addSubview(wrapped);
     const auto list = drawing(*wrapped);
     ASSERT_GE(list.size(), 5u);
-    // Three lines of 15.6 that start 2 below the top of the 60-point field.
-    EXPECT_EQ(list[4], "text \"ab cd ef\" in 4 11.2 13 46.8 font DejaVu Sans 13 rgba(0,0,0,0.85)");
+    // Three lines of 15.6 that start 2 below the top of the 60-point field, laid out in its whole width.
+    EXPECT_EQ(list[4], "text \"ab cd ef\" in 4 11.2 22 46.8 font DejaVu Sans 13 rgba(0,0,0,0.85)");
     // A secure field shows one bullet per character (UTF-16 units, as the field counts them).
     auto secure = TextField::create({0, 0, 100, 22});
     secure->setStringValue("p\u00e9");

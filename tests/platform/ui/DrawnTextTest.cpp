@@ -39,13 +39,15 @@ protected:
 
     // A 13-point label at (10, 10) in a 200 x 60 view, drawn two pixels per point.
     Bitmap draw(const std::string& text, Rect frame, LineBreakMode mode = LineBreakMode::WordWrapping,
-                const Font& font = Font::systemFontOfSize(13)) {
+                const Font& font = Font::systemFontOfSize(13),
+                TextAlignment alignment = TextAlignment::Natural) {
         root = View::create({0, 0, 200, 60});
         label = TextField::create(frame);
         label->setBezeled(false);
         label->setDrawsBackground(false);
         label->setFont(font);
         label->setLineBreakMode(mode);
+        label->setAlignment(alignment);
         label->setStringValue(text);
         root->addSubview(label);
         drawn.clear();
@@ -194,6 +196,37 @@ TEST_F(DrawnTextTest, WrappedArabicLinesEndOnTheRightWhicheverWordStartsThem) {
     EXPECT_NE(drawn.front().lines[0].minX(), drawn.front().lines[1].minX());
 }
 
+// A wrapped right-to-left paragraph stands in its frame, not in the box of its widest line: natural,
+// left and right aligned, its lines end at the frame's right edge (less the label's inset of 2 points,
+// give or take the glyphs' side bearings), so that paragraphs of one column start at one place;
+// centred, they are centred in the frame. Left-to-right lines aligned left start at the left edge.
+TEST_F(DrawnTextTest, WrappedArabicLinesEndAtTheFramesRightEdge) {
+    const Rect frame{10, 10, 180, 50};
+    auto linesOf = [&](const std::string& language, const std::string& text, TextAlignment alignment) {
+        TextLanguage::set(language);
+        draw(text, frame, LineBreakMode::WordWrapping, Font::systemFontOfSize(13), alignment);
+        EXPECT_EQ(drawn.size(), 1u);
+        return drawn.empty() ? std::vector<Rect>() : drawn.front().lines;
+    };
+    const std::string arabic = "افتح Kestrune على iPhone واترك Bluetooth قيد التشغيل\nثم انقر متابعة";
+    // Paragraphs that each fit on a line stand so too.
+    const std::string paragraphs = "افتح Kestrune على iPhone\nثم انقر";
+    for (const std::string& text : {arabic, paragraphs})
+        for (auto alignment : {TextAlignment::Natural, TextAlignment::Left, TextAlignment::Right}) {
+            SCOPED_TRACE(text + " aligned " + std::to_string(static_cast<int>(alignment)));
+            const std::vector<Rect> lines = linesOf("ar", text, alignment);
+            ASSERT_GE(lines.size(), 2u);
+            for (const Rect& line : lines) EXPECT_NEAR(line.maxX(), (frame.maxX() - 2) * 2, 4);
+            // The short last paragraph starts well right of the longer one.
+            EXPECT_GT(lines.back().minX(), lines.front().minX() + 40);
+        }
+    for (const Rect& line : linesOf("ar", arabic, TextAlignment::Center))
+        EXPECT_NEAR(line.midX(), frame.midX() * 2, 4);
+    const std::string english = "Open Kestrune on your iPhone and keep Bluetooth on\nThen click Continue";
+    for (const Rect& line : linesOf("en", english, TextAlignment::Left))
+        EXPECT_NEAR(line.minX(), (frame.minX() + 2) * 2, 4);
+}
+
 // Korean is broken only at its spaces: every line holds whole words. A word wider than the line alone
 // is still broken, and the measurer counts the lines the drawing shows.
 TEST_F(DrawnTextTest, KoreanLinesBreakOnlyBetweenWords) {
@@ -228,6 +261,10 @@ TEST_F(DrawnTextTest, KoreanLinesBreakOnlyBetweenWords) {
         ASSERT_EQ(drawn.size(), 1u);
         EXPECT_EQ(std::lround(measured / lineHeight), static_cast<long>(drawn.front().lines.size()));
     }
+    // A paragraph wider than the line does not stand for the words of the paragraphs after it.
+    draw("iPhone에서 Kestrune을 열고 Bluetooth를 켜 두십시오.\n블루투스를 확인하십시오", {10, 10, 110, 50});
+    ASSERT_EQ(drawn.size(), 1u);
+    EXPECT_EQ(drawn.front().lineTexts.back(), "확인하십시오");
     const std::string longWord = "가나다라마바사아자차카타파하가나다라마바사";
     draw(longWord, {10, 10, 60, 50});
     ASSERT_EQ(drawn.size(), 1u);
