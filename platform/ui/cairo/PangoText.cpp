@@ -1,5 +1,6 @@
 #include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
+#include <pango/pangofc-fontmap.h>
 
 #include <algorithm>
 #include <cctype>
@@ -7,7 +8,6 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
-#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,6 +18,13 @@
 
 namespace platform::ui {
 
+// Everything that runs under Pango's and cairo's frames while text is measured or drawn. cairo takes a
+// font's lock and its glyph cache's lock in both orders once many fonts are drawn, and the thread
+// sanitizer, which cannot see that only one thread draws, reports it from stacks that pass through this
+// namespace (tests/tsan.supp drops those reports by its name). So nothing here takes a lock of ours or
+// calls code outside the text layer: its caches are kept for each thread, the interface's language is
+// read before entering, and the drawn-text observer is told after leaving.
+namespace pangolayout {
 namespace {
 uint16_t channel(double v) {
     return static_cast<uint16_t>(std::lround(std::clamp(v, 0.0, 1.0) * 65535));
@@ -77,6 +84,14 @@ bool isRightToLeft(GUnicodeScript script) {
     }
 }
 
+// The font configuration Pango's font map reads. The font map loads it on a thread of its own when it is
+// made; asking fontconfig for its current configuration before that load is done would load it a second
+// time, on the caller's thread (the main thread, during the first window's layout). None: fontconfig's
+// current one, which that load has set by then.
+FcConfig* fontConfig() {
+    return pango_fc_font_map_get_config(PANGO_FC_FONT_MAP(pango_cairo_font_map_get_default()));
+}
+
 // A pattern for the family in the language, with nothing else, ready to match. Fontconfig adds the
 // process locale's languages after the one asked for, and under a Korean locale that puts the Korean
 // face first for Latin letters, Han characters and full-width signs alike: those languages are struck
@@ -85,7 +100,7 @@ FcPattern* patternFor(const std::string& family, const std::string& language) {
     FcPattern* pattern = FcPatternCreate();
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>(language.c_str()));
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcConfigSubstitute(fontConfig(), pattern, FcMatchPattern);
     FcPatternDel(pattern, FC_LANG);
     FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>(language.c_str()));
     FcDefaultSubstitute(pattern);
@@ -101,13 +116,11 @@ std::string familyOf(FcPattern* font) {
 // The installed family a family asked for by name stands for: itself when installed, else the one
 // fontconfig puts in its place for Latin text, whatever the locale.
 std::string installedFamily(const std::string& family) {
-    static std::mutex mutex;
-    static std::map<std::string, std::string> known;
-    std::lock_guard lock(mutex);
+    thread_local std::map<std::string, std::string> known;
     if (auto found = known.find(family); found != known.end()) return found->second;
     FcPattern* pattern = patternFor(family, "en");
     FcResult result = FcResultNoMatch;
-    FcPattern* font = FcFontMatch(nullptr, pattern, &result);
+    FcPattern* font = FcFontMatch(fontConfig(), pattern, &result);
     std::string installed = font ? familyOf(font) : std::string();
     if (font) FcPatternDestroy(font);
     FcPatternDestroy(pattern);
@@ -118,7 +131,7 @@ std::string installedFamily(const std::string& family) {
 std::string faceOf(const std::string& language, const std::u32string& letters) {
     FcPattern* pattern = patternFor("sans-serif", language);
     FcResult result = FcResultNoMatch;
-    FcFontSet* sorted = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
+    FcFontSet* sorted = FcFontSort(fontConfig(), pattern, FcFalse, nullptr, &result);
     std::string face;
     for (int i = 0; sorted && i < sorted->nfont && face.empty(); ++i) {
         FcCharSet* charset = nullptr;
@@ -145,9 +158,7 @@ struct LanguageTraits {
 };
 
 const LanguageTraits& traitsOf(const std::string& tag) {
-    static std::mutex mutex;
-    static std::map<std::string, LanguageTraits> known;
-    std::lock_guard lock(mutex);
+    thread_local std::map<std::string, LanguageTraits> known;
     auto found = known.find(tag);
     if (found != known.end()) return found->second;
     LanguageTraits traits;
@@ -177,18 +188,14 @@ const LanguageTraits& traitsOf(const std::string& tag) {
 // the Latin words around them stay thin.
 bool lightFaceHasLetters(PangoContext* context, const PangoFontDescription* description,
                          const LanguageTraits& traits) {
-    static std::mutex mutex;
-    static std::map<std::string, bool> known;
+    thread_local std::map<std::string, bool> known;
     PangoFontDescription* unsized = pango_font_description_copy(description);
     pango_font_description_unset_fields(unsized, PANGO_FONT_MASK_SIZE);
     char* named = pango_font_description_to_string(unsized);
     const std::string key = std::string(named) + "|" + pango_language_to_string(traits.language);
     g_free(named);
     pango_font_description_free(unsized);
-    {
-        std::lock_guard lock(mutex);
-        if (auto found = known.find(key); found != known.end()) return found->second;
-    }
+    if (auto found = known.find(key); found != known.end()) return found->second;
     bool light = true;
     PangoFontset* fontset = pango_font_map_load_fontset(pango_context_get_font_map(context), context,
                                                         description, traits.language);
@@ -201,7 +208,6 @@ bool lightFaceHasLetters(PangoContext* context, const PangoFontDescription* desc
         g_object_unref(font);
     }
     if (fontset) g_object_unref(fontset);
-    std::lock_guard lock(mutex);
     known[key] = light;
     return light;
 }
@@ -264,11 +270,11 @@ void keepKoreanWordsWhole(PangoLayout* layout, PangoAttrList* list, const std::s
 
 // A layout of the text: per-run font and colour, wrapping at `width` (0: none), the first run's
 // paragraph alignment and truncation. Runs the filter leaves out keep their place but leave no ink.
-// The interface's language chooses the faces of characters several languages share, the direction of
-// right-to-left paragraphs and one weight for the light style.
+// The interface's language (`language`) chooses the faces of characters several languages share, the
+// direction of right-to-left paragraphs and one weight for the light style.
 PangoLayout* makeLayout(PangoContext* context, const AttributedString& text, double width, double alpha,
-                        const RunFilter& inked = {}) {
-    const LanguageTraits& traits = traitsOf(TextLanguage::current());
+                        const std::string& language, const RunFilter& inked = {}) {
+    const LanguageTraits& traits = traitsOf(language);
     const std::string& string = text.string();
     bool rightToLeft = false;
     if (traits.rightToLeft)
@@ -357,11 +363,6 @@ PangoLayout* makeLayout(PangoContext* context, const AttributedString& text, dou
     return layout;
 }
 
-std::function<void(const DrawnText&)>& drawnTextObserver() {
-    static std::function<void(const DrawnText&)> observer;
-    return observer;
-}
-
 // The box in device pixels around a rectangle of user space.
 Rect deviceBox(cairo_t* cr, double x0, double y0, double x1, double y1) {
     double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL;
@@ -378,9 +379,9 @@ Rect deviceBox(cairo_t* cr, const PangoRectangle& r) {
     return deviceBox(cr, r.x / s, r.y / s, (r.x + r.width) / s, (r.y + r.height) / s);
 }
 
-// Tells the observer what the layout, about to be shown at the current point of user space, inks and
-// where the clip lets it show.
-void tellDrawn(cairo_t* cr, PangoLayout* layout, const AttributedString& text) {
+// What the layout, about to be shown at the current point of user space, inks and where the clip lets it
+// show.
+DrawnText describeDrawn(cairo_t* cr, PangoLayout* layout, const AttributedString& text) {
     DrawnText drawn;
     drawn.text = text.string();
     PangoRectangle ink;
@@ -417,7 +418,7 @@ void tellDrawn(cairo_t* cr, PangoLayout* layout, const AttributedString& text) {
     cairo_clip_extents(cr, &x0, &y0, &x1, &y1);
     drawn.clip = deviceBox(cr, x0, y0, x1, y1);
     drawn.ellipsized = pango_layout_is_ellipsized(layout);
-    drawnTextObserver()(drawn);
+    return drawn;
 }
 
 // Unhinted metrics, so that sizes do not depend on the device.
@@ -428,60 +429,45 @@ void setFontOptions(PangoContext* context) {
     pango_cairo_context_set_font_options(context, options);
     cairo_font_options_destroy(options);
 }
-}  // namespace
 
-void observeDrawnText(std::function<void(const DrawnText&)> observer) {
-    drawnTextObserver() = std::move(observer);
-}
-
-namespace {
 // The layout's ink and logical boxes, in points, the text wrapped at `maxWidth` as measured.
-void extentsOf(const AttributedString& text, double maxWidth, PangoRectangle* ink, PangoRectangle* logical) {
+void extentsOf(const AttributedString& text, double maxWidth, const std::string& language, PangoRectangle* ink,
+               PangoRectangle* logical) {
     PangoFontMap* map = pango_cairo_font_map_get_default();
     PangoContext* context = pango_font_map_create_context(map);
     setFontOptions(context);
-    PangoLayout* layout = makeLayout(context, text, maxWidth, 1);
+    PangoLayout* layout = makeLayout(context, text, maxWidth, 1, language);
     pango_layout_get_extents(layout, ink, logical);
     g_object_unref(layout);
     g_object_unref(context);
 }
-}  // namespace
 
-Size PangoTextMeasurer::measure(const AttributedString& text, double maxWidth) const {
-    if (text.length() == 0) return {0, 0};
+Size measure(const AttributedString& text, double maxWidth, const std::string& language) {
     PangoRectangle logical;
-    extentsOf(text, maxWidth, nullptr, &logical);
+    extentsOf(text, maxWidth, language, nullptr, &logical);
     return {std::ceil(static_cast<double>(logical.width) / PANGO_SCALE),
             std::ceil(static_cast<double>(logical.height) / PANGO_SCALE)};
 }
 
-Rect PangoTextMeasurer::inkRect(const AttributedString& text, double maxWidth) const {
-    if (text.length() == 0) return {};
-    PangoRectangle ink, logical;
-    extentsOf(text, maxWidth, &ink, &logical);
-    const double s = PANGO_SCALE;
-    return {(ink.x - logical.x) / s, (ink.y - logical.y) / s, ink.width / s, ink.height / s};
-}
-
-void drawPangoText(cairo_t* cr, const AttributedString& text, Rect rect, double alpha,
-                   const std::optional<Shadow>& contextShadow) {
-    if (text.length() == 0) return;
+// Draws the text as drawPangoText says; with `told`, also says there what was drawn.
+void draw(cairo_t* cr, const AttributedString& text, Rect rect, double alpha,
+          const std::optional<Shadow>& contextShadow, const std::string& language, DrawnText* told) {
     // Wrap only when the text does not fit on one line.
-    const Size natural = PangoTextMeasurer().measure(text, 0);
+    const Size natural = measure(text, 0, language);
     const bool wraps = natural.width > rect.width() + 0.5;
     // Text runs top-down from the rectangle's top edge, upright whatever the orientation of user space.
-    auto show = [&](cairo_t* target, const RunFilter& inked, bool tell) {
+    auto show = [&](cairo_t* target, const RunFilter& inked, DrawnText* describe) {
         cairo_save(target);
         const bool yUp = CairoContext::userSpaceIsYUp(target);
         cairo_translate(target, rect.minX(), yUp ? rect.maxY() : rect.minY());
         if (yUp) cairo_scale(target, 1, -1);
         PangoContext* context = pango_cairo_create_context(target);
         setFontOptions(context);
-        PangoLayout* layout = makeLayout(context, text, wraps ? rect.width() : 0, alpha, inked);
+        PangoLayout* layout = makeLayout(context, text, wraps ? rect.width() : 0, alpha, language, inked);
         if (!wraps && rect.width() > 0)
             pango_layout_set_width(layout, static_cast<int>(rect.width() * PANGO_SCALE));
         pango_cairo_update_layout(target, layout);
-        if (tell && drawnTextObserver()) tellDrawn(target, layout, text);
+        if (describe) *describe = describeDrawn(target, layout, text);
         pango_cairo_show_layout(target, layout);
         g_object_unref(layout);
         g_object_unref(context);
@@ -499,10 +485,47 @@ void drawPangoText(cairo_t* cr, const AttributedString& text, Rect rect, double 
         const double slack = natural.height;
         CairoContext::paintShadow(cr, shadow, rect.insetBy(-slack, -slack), [&](cairo_t* target) {
             const RunFilter castsThisShadow = [&](const TextAttributes& a) { return shadowOf(a) == shadow; };
-            show(target, castsThisShadow, false);
+            show(target, castsThisShadow, nullptr);
         });
     }
-    show(cr, {}, true);
+    show(cr, {}, told);
+}
+}  // namespace
+}  // namespace pangolayout
+
+namespace {
+std::function<void(const DrawnText&)>& drawnTextObserver() {
+    static std::function<void(const DrawnText&)> observer;
+    return observer;
+}
+}  // namespace
+
+void observeDrawnText(std::function<void(const DrawnText&)> observer) {
+    drawnTextObserver() = std::move(observer);
+}
+
+Size PangoTextMeasurer::measure(const AttributedString& text, double maxWidth) const {
+    if (text.length() == 0) return {0, 0};
+    return pangolayout::measure(text, maxWidth, TextLanguage::current());
+}
+
+Rect PangoTextMeasurer::inkRect(const AttributedString& text, double maxWidth) const {
+    if (text.length() == 0) return {};
+    PangoRectangle ink, logical;
+    pangolayout::extentsOf(text, maxWidth, TextLanguage::current(), &ink, &logical);
+    const double s = PANGO_SCALE;
+    return {(ink.x - logical.x) / s, (ink.y - logical.y) / s, ink.width / s, ink.height / s};
+}
+
+void drawPangoText(cairo_t* cr, const AttributedString& text, Rect rect, double alpha,
+                   const std::optional<Shadow>& contextShadow) {
+    if (text.length() == 0) return;
+    // The observer runs here, out of Pango's and cairo's frames, where the locks it takes are seen.
+    const auto& observer = drawnTextObserver();
+    std::optional<DrawnText> drawn;
+    if (observer) drawn.emplace();
+    pangolayout::draw(cr, text, rect, alpha, contextShadow, TextLanguage::current(), drawn ? &*drawn : nullptr);
+    if (drawn) observer(*drawn);
 }
 
 }  // namespace platform::ui

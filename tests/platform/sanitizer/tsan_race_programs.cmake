@@ -2,7 +2,9 @@
 # (tests/tsan.supp, and the list the test support library builds into every test program): our code below
 # the dynamic loader (a module's constructor), our code on a worker thread of the packaged cpp-httplib,
 # and our code in callbacks that cairo calls (a write function's data race, and a lock-order inversion
-# between two locks of ours, one of them taken in a destroy callback). Each suppression covers an
+# between two locks of ours, one of them taken in a destroy callback), and our drawn-text observer called
+# while text is drawn (a lock-order inversion between two locks of ours, one order taken in the observer
+# under drawPangoText). Each suppression covers an
 # uninstrumented library's own frames only; a suppression as wide as the whole library would hide these
 # reports, and these tests would fail.
 #
@@ -71,5 +73,19 @@ if(KESTRUNE_SANITIZE STREQUAL "thread" AND TARGET platform_tests AND NOT TARGET 
         set_tests_properties(TsanSuppressions.ReportCairoWriteFunctionRace
                              TsanSuppressions.ReportCairoCallbackLockOrder
                              PROPERTIES ENVIRONMENT "${race_options}" TIMEOUT 180 LABELS platform)
+    endif()
+
+    if(TARGET platform_cairo)
+        add_executable(text_observer_lock_order ${race_dir}/text_observer_lock_order.cpp)
+        target_link_libraries(text_observer_lock_order PRIVATE platform_cairo Threads::Threads test_support)
+        target_link_options(text_observer_lock_order PRIVATE
+                            -Wl,--undefined=_ZN11testsupport14LoopbackServer5startEv)
+        # As `make tsan` runs it: with the second stack of each lock, where a suppression can match too.
+        add_test(NAME TsanSuppressions.ReportTextObserverLockOrder
+                 COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:text_observer_lock_order>
+                         "-DREPORT=lock-order-inversion (potential deadlock)"
+                         -DRACING_FUNCTION=kestruneLockOrderTextObserver -P ${CMAKE_CURRENT_LIST_FILE})
+        set_tests_properties(TsanSuppressions.ReportTextObserverLockOrder PROPERTIES
+                             ENVIRONMENT "${race_options} second_deadlock_stack=1" TIMEOUT 180 LABELS platform)
     endif()
 endif()
