@@ -24,8 +24,13 @@ namespace platform::ui {
 // namespace (tests/tsan.supp drops those reports by its name). So nothing here takes a lock of ours or
 // calls code outside the text layer: its caches are kept for each thread, the interface's language is
 // read before entering, and the drawn-text observer is told after leaving.
+//
+// Its functions keep external linkage, unlike the rest of the file's helpers: the sanitizer prints the
+// frames of a function in an anonymous namespace by its bare name, which no suppression can tell from
+// another of that name. And it prints the frames of ours under a library built without frame pointers
+// from the caller of the function that called into the library, so every function here that calls Pango
+// or cairo is itself called from here.
 namespace pangolayout {
-namespace {
 uint16_t channel(double v) {
     return static_cast<uint16_t>(std::lround(std::clamp(v, 0.0, 1.0) * 65535));
 }
@@ -490,7 +495,13 @@ void draw(cairo_t* cr, const AttributedString& text, Rect rect, double alpha,
     }
     show(cr, {}, told);
 }
-}  // namespace
+
+Rect inkRect(const AttributedString& text, double maxWidth, const std::string& language) {
+    PangoRectangle ink, logical;
+    extentsOf(text, maxWidth, language, &ink, &logical);
+    const double s = PANGO_SCALE;
+    return {(ink.x - logical.x) / s, (ink.y - logical.y) / s, ink.width / s, ink.height / s};
+}
 }  // namespace pangolayout
 
 namespace {
@@ -511,10 +522,7 @@ Size PangoTextMeasurer::measure(const AttributedString& text, double maxWidth) c
 
 Rect PangoTextMeasurer::inkRect(const AttributedString& text, double maxWidth) const {
     if (text.length() == 0) return {};
-    PangoRectangle ink, logical;
-    pangolayout::extentsOf(text, maxWidth, TextLanguage::current(), &ink, &logical);
-    const double s = PANGO_SCALE;
-    return {(ink.x - logical.x) / s, (ink.y - logical.y) / s, ink.width / s, ink.height / s};
+    return pangolayout::inkRect(text, maxWidth, TextLanguage::current());
 }
 
 void drawPangoText(cairo_t* cr, const AttributedString& text, Rect rect, double alpha,
