@@ -49,7 +49,7 @@ std::vector<std::string> childEnvironment(const std::vector<std::string>& leftOu
 
 // What a test can change of the process and would otherwise leave to every test after it in the same
 // process (a whole shuffled run): the environment variables (HOME, the simulated Mac's names, TZ...) and
-// the backends installed in the platform's slots (the simulated session's accounts, the text measurer).
+// the backends installed in the platform's slots (the simulated session's accounts, its Wi-Fi, the camera).
 class ProcessState {
 public:
     static ProcessState capture();
