@@ -24,18 +24,24 @@ listed=$(awk '
     /^  [^ ]/ { if (suite !~ /(^|\/)DISABLED_/ && $1 !~ /(^|\/)DISABLED_/) n++ }
     END { print n + 0 }' "$list")
 
-"$program" --gtest_shuffle --gtest_brief=1 >"$log" 2>&1
+# The order is shuffled with a seed chosen here (GoogleTest takes 1 to 99999), so that a run that fails
+# can say which order failed and how to play it again.
+seed=$(( $(od -An -N4 -tu4 /dev/urandom) % 99999 + 1 ))
+rerun="$program --gtest_shuffle --gtest_random_seed=$seed"
+"$program" --gtest_shuffle --gtest_random_seed="$seed" --gtest_brief=1 >"$log" 2>&1
 status=$?
 ran=$(sed -n 's/^\[==========\] \([0-9]*\) tests\{0,1\} from .* ran\..*/\1/p' "$log" | tail -n 1)
 if [ "$status" = 0 ] && [ "${ran:-0}" -gt 0 ] && [ "$ran" = "$listed" ]; then
-    echo "$name: passed whole ($ran tests)"
+    echo "$name: passed whole ($ran tests, seed $seed)"
     : >"$dir/$name.whole.passed"
     exit 0
 fi
 if [ "$status" = 0 ] && [ -n "$ran" ]; then
-    echo "$name: FAILED run whole: $ran tests ran of the $listed it lists (log in $log)"
+    echo "$name: FAILED run whole with seed $seed: $ran tests ran of the $listed it lists (log in $log);" \
+        "again: $rerun"
 else
-    echo "$name: FAILED run whole (${ran:-no} tests ran of $listed, exit status $status; seed in $log)"
+    echo "$name: FAILED run whole with seed $seed (${ran:-no} tests ran of $listed, exit status $status;" \
+        "log in $log); again: $rerun"
 fi
 tail -n 40 "$log"
 exit 1

@@ -11,17 +11,24 @@ namespace kestrune {
 namespace {
 
 // Filled once, by whichever thread asks first; the others wait for that read only, never for the main
-// thread.
+// thread. It holds the identities of one account service: another one installed (the simulated Mac's
+// session in place of the process's own account) has accounts of its own, read anew.
 struct IdentityCache {
+    std::weak_ptr<platform::UserAccounts> source;
     std::once_flag once;
     std::vector<platform::UserIdentity> identities;
 };
 
 std::mutex gCacheMutex;
-std::shared_ptr<IdentityCache> gCache = std::make_shared<IdentityCache>();
+std::shared_ptr<IdentityCache> gCache;
 
-std::shared_ptr<IdentityCache> identityCache() {
+// The cache of these accounts.
+std::shared_ptr<IdentityCache> identityCache(const std::shared_ptr<platform::UserAccounts>& accounts) {
     std::lock_guard lock(gCacheMutex);
+    if (!gCache || gCache->source.lock() != accounts) {
+        gCache = std::make_shared<IdentityCache>();
+        gCache->source = accounts;
+    }
     return gCache;
 }
 
@@ -32,14 +39,15 @@ std::vector<platform::UserIdentity> UserControl::retreiveAllMacCBUserIdentitiesF
 }
 
 std::vector<platform::UserIdentity> UserControl::getAllMacCBUserIdentities() {
-    auto cache = identityCache();
-    std::call_once(cache->once, [&] { cache->identities = retreiveAllMacCBUserIdentitiesFromSystem(); });
+    const auto accounts = platform::UserAccounts::current();
+    auto cache = identityCache(accounts);
+    std::call_once(cache->once, [&] { cache->identities = accounts->localUserIdentities(); });
     return cache->identities;
 }
 
 void UserControl::resetIdentityCacheForTesting() {
     std::lock_guard lock(gCacheMutex);
-    gCache = std::make_shared<IdentityCache>();
+    gCache.reset();
 }
 
 std::map<std::string, std::shared_ptr<DeviceUser>> UserControl::getAllMacUsers() {

@@ -13,7 +13,8 @@ namespace kestrune {
 class DeviceUser;
 
 // The Mac's local user accounts, the user running the application, and password checks against an
-// account. The identity list is read once per process, on first use, and kept.
+// account. The identity list is read once from the installed account service, on first use, and kept
+// while that service is installed.
 class UserControl {
 public:
     static std::map<std::string, std::shared_ptr<DeviceUser>> getAllMacUsers();

@@ -1,10 +1,66 @@
 #pragma once
 
+#include <map>
 #include <memory>
 #include <mutex>
 #include <utility>
+#include <vector>
 
 namespace platform {
+
+// A slot whatever its interface, as the registry of every slot sees it.
+class AnyBackendSlot {
+public:
+    virtual ~AnyBackendSlot() = default;
+    virtual std::shared_ptr<void> installedBackend() const = 0;
+    virtual void installBackend(std::shared_ptr<void> backend) = 0;
+};
+
+// Every slot the process has made. A test that installs a backend and never takes it away would leave it
+// to every test after it in the same process; the test programs take a snapshot before their first test
+// and put it back after each, so that each test starts with the backends a fresh process has.
+class BackendSlots {
+public:
+    using Snapshot = std::map<AnyBackendSlot*, std::shared_ptr<void>>;
+
+    // What every slot made so far holds (null where the stand-in answers).
+    static Snapshot snapshotForTesting() {
+        Snapshot snapshot;
+        for (AnyBackendSlot* slot : all()) snapshot[slot] = slot->installedBackend();
+        return snapshot;
+    }
+
+    // Every slot as the snapshot has it; one made since goes back to its stand-in.
+    static void restoreForTesting(const Snapshot& snapshot) {
+        // Installed outside the registry's lock: a backend replaced here may, on its way out, ask for a
+        // slot not made yet.
+        for (AnyBackendSlot* slot : all()) {
+            const auto found = snapshot.find(slot);
+            slot->installBackend(found == snapshot.end() ? nullptr : found->second);
+        }
+    }
+
+    // Called by each slot as it is made.
+    static void add(AnyBackendSlot* slot) {
+        std::lock_guard lock(registry().mutex);
+        registry().slots.push_back(slot);
+    }
+
+private:
+    struct Registry {
+        std::mutex mutex;
+        std::vector<AnyBackendSlot*> slots;
+    };
+    // Never destroyed, as the slots are not.
+    static Registry& registry() {
+        static auto* made = new Registry;
+        return *made;
+    }
+    static std::vector<AnyBackendSlot*> all() {
+        std::lock_guard lock(registry().mutex);
+        return registry().slots;
+    }
+};
 
 // Where an interface's installed backend is kept: `main/` or a test installs one, the API that uses the
 // interface asks for it, and until a backend is installed a stand-in answers. Any thread may ask or
@@ -17,9 +73,9 @@ namespace platform {
 //     std::shared_ptr<Wifi> Wifi::current() { return platform::backendSlot<Wifi>().getOr<NoWifi>(); }
 //     void Wifi::install(std::shared_ptr<Wifi> w) { platform::backendSlot<Wifi>().set(std::move(w)); }
 template <class Interface>
-class BackendSlot {
+class BackendSlot final : public AnyBackendSlot {
 public:
-    BackendSlot() = default;
+    BackendSlot() { BackendSlots::add(this); }
     BackendSlot(const BackendSlot&) = delete;
     BackendSlot& operator=(const BackendSlot&) = delete;
 
@@ -50,6 +106,11 @@ public:
             previous = std::exchange(installed_, std::move(backend));
         }
         // The previous backend goes outside the lock: its destructor may ask for this slot.
+    }
+
+    std::shared_ptr<void> installedBackend() const override { return get(); }
+    void installBackend(std::shared_ptr<void> backend) override {
+        set(std::static_pointer_cast<Interface>(std::move(backend)));
     }
 
 private:

@@ -1,6 +1,6 @@
 #include "platform/system/Camera.h"
 
-#include <mutex>
+#include "platform/base/BackendSlot.h"
 
 namespace platform {
 
@@ -18,21 +18,14 @@ public:
     }
 };
 
-std::mutex gBackendMutex;
-std::shared_ptr<CaptureBackend> gInstalled;
-
 }  // namespace
 
 std::shared_ptr<CaptureBackend> CaptureBackend::current() {
-    std::lock_guard lock(gBackendMutex);
-    if (gInstalled) return gInstalled;
-    static const std::shared_ptr<CaptureBackend> none = std::make_shared<NoCamera>();
-    return none;
+    return platform::backendSlot<CaptureBackend>().getOr<NoCamera>();
 }
 
 void CaptureBackend::install(std::shared_ptr<CaptureBackend> backend) {
-    std::lock_guard lock(gBackendMutex);
-    gInstalled = std::move(backend);
+    platform::backendSlot<CaptureBackend>().set(std::move(backend));
 }
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #include "tests/support/TestEnvironment.h"
 
 #include <stdlib.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -94,6 +95,58 @@ bool LogCapture::contains(const std::string& part) const {
     for (const auto& line : lines())
         if (line.find(part) != std::string::npos) return true;
     return false;
+}
+
+namespace {
+
+std::map<std::string, std::string> currentEnvironment() {
+    std::map<std::string, std::string> variables;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string variable = *entry;
+        const size_t equals = variable.find('=');
+        if (equals != std::string::npos) variables[variable.substr(0, equals)] = variable.substr(equals + 1);
+    }
+    return variables;
+}
+
+class ProcessStateRestorer : public ::testing::EmptyTestEventListener {
+    void OnEnvironmentsSetUpEnd(const ::testing::UnitTest&) override { state_ = ProcessState::capture(); }
+    // After the fixture is gone, so that what its destructor put back is not undone.
+    void OnTestEnd(const ::testing::TestInfo&) override { state_.restore(); }
+
+    ProcessState state_ = ProcessState::capture();
+};
+
+}  // namespace
+
+ProcessState ProcessState::capture() {
+    ProcessState state;
+    state.environment_ = currentEnvironment();
+    state.backends_ = platform::BackendSlots::snapshotForTesting();
+    return state;
+}
+
+void ProcessState::restore() const {
+    // Read whole first: setenv and unsetenv may move `environ` under a loop over it.
+    const auto now = currentEnvironment();
+    bool zoneChanged = false;
+    for (const auto& [name, value] : now) {
+        if (environment_.count(name)) continue;
+        unsetenv(name.c_str());
+        zoneChanged = zoneChanged || name == "TZ";
+    }
+    for (const auto& [name, value] : environment_) {
+        const auto found = now.find(name);
+        if (found != now.end() && found->second == value) continue;
+        setenv(name.c_str(), value.c_str(), 1);
+        zoneChanged = zoneChanged || name == "TZ";
+    }
+    if (zoneChanged) tzset();
+    platform::BackendSlots::restoreForTesting(backends_);
+}
+
+void restoreProcessStateAfterEachTest() {
+    ::testing::UnitTest::GetInstance()->listeners().Append(new ProcessStateRestorer);
 }
 
 std::vector<std::string> childEnvironment(const std::vector<std::string>& leftOut,

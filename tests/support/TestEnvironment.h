@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
+
+#include "platform/base/BackendSlot.h"
 
 namespace testsupport {
 
@@ -43,6 +46,25 @@ private:
 // one of `leftOut` (for example "HOME=", "XDG_"), then `added`.
 std::vector<std::string> childEnvironment(const std::vector<std::string>& leftOut,
                                           const std::vector<std::string>& added);
+
+// What a test can change of the process and would otherwise leave to every test after it in the same
+// process (a whole shuffled run): the environment variables (HOME, the simulated Mac's names, TZ...) and
+// the backends installed in the platform's slots (the simulated session's accounts, its Wi-Fi, the camera).
+class ProcessState {
+public:
+    static ProcessState capture();
+    // Puts the environment and the backends back as captured; a TZ changed since is read again.
+    void restore() const;
+
+private:
+    std::map<std::string, std::string> environment_;
+    platform::BackendSlots::Snapshot backends_;
+};
+
+// Captures the process state once the global test environments are set up, and puts it back after each
+// test: every test starts from what a fresh process has, whatever order the tests run in. The test
+// programs' main installs it.
+void restoreProcessStateAfterEachTest();
 
 // Cleanups between tests that later layers register (shared instances, caches). Each runs in SetUp
 // of the next test.

@@ -75,6 +75,17 @@ TEST_F(UserControlTest, IdentitiesAreReadOnceEvenWhenAskedFromManyThreads) {
     session->addAccount(account(503, "cara", "Cara", "x"));
     EXPECT_FALSE(UserControl::doesUserExistWithUsername("cara"));
     EXPECT_FALSE(UserControl::checkIfPassword_validForUserName("x", "cara"));
+
+    // Another account service installed (another Mac's session) is another set of accounts, read anew;
+    // the one before, installed again, is read again too.
+    auto other = platform::SimulatedSession::create(home() + "/other");
+    other->setAccounts({account(601, "dora", "Dora", "y")});
+    other->install();
+    EXPECT_TRUE(UserControl::doesUserExistWithUsername("dora"));
+    EXPECT_FALSE(UserControl::doesUserExistWithUsername("anna"));
+    session->install();
+    EXPECT_TRUE(UserControl::doesUserExistWithUsername("cara"));
+    EXPECT_FALSE(UserControl::doesUserExistWithUsername("dora"));
 }
 
 TEST_F(UserControlTest, CurrentUserIsTheRunningUser) {

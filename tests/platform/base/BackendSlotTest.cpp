@@ -73,4 +73,29 @@ TEST_F(BackendSlotTest, AReplacedBackendGoesAfterTheSlotIsFreeAndSeesItsSuccesso
     EXPECT_EQ(AskingGreeter::seenOnDestruction, "successor");
 }
 
+// What a whole run of a test program does between tests: a backend a test installed and left, in a slot
+// that had none or one the process started with, or in a slot first made by that test, is gone again.
+TEST_F(BackendSlotTest, ASnapshotPutsBackWhatEverySlotHeldAndTheStandInWhereNothingWas) {
+    struct Late {
+        virtual ~Late() = default;
+    };
+    struct Empty {
+        virtual ~Empty() = default;
+    };
+    auto& greeter = platform::backendSlot<Greeter>();
+    auto& empty = platform::backendSlot<Empty>();
+    const auto original = std::make_shared<NamedGreeter>("original");
+    greeter.set(original);
+    const auto snapshot = platform::BackendSlots::snapshotForTesting();
+
+    greeter.set(std::make_shared<NamedGreeter>("left behind"));
+    empty.set(std::make_shared<Empty>());
+    platform::backendSlot<Late>().set(std::make_shared<Late>());
+    platform::BackendSlots::restoreForTesting(snapshot);
+    EXPECT_EQ(greeter.get(), original);
+    EXPECT_EQ(empty.get(), nullptr);
+    EXPECT_EQ(platform::backendSlot<Late>().get(), nullptr);
+    EXPECT_EQ(greeter.getOr<StandInGreeter>()->greet(), "original");
+}
+
 }  // namespace
