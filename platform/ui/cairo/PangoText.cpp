@@ -3,11 +3,11 @@
 #include <pango/pangofc-fontmap.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,7 +22,7 @@ namespace platform::ui {
 // font's lock and its glyph cache's lock in both orders once many fonts are drawn, and the thread
 // sanitizer, which cannot see that only one thread draws, reports it from stacks that pass through this
 // namespace (tests/tsan.supp drops those reports by its name). So nothing here takes a lock of ours or
-// calls code outside the text layer: its caches are kept for each thread, the interface's language is
+// calls code outside the text layer: its caches are read without a lock, the interface's language is
 // read before entering, and the drawn-text observer is told after leaving.
 //
 // Its functions keep external linkage, unlike the rest of the file's helpers: the sanitizer prints the
@@ -31,6 +31,37 @@ namespace platform::ui {
 // from the caller of the function that called into the library, so every function here that calls Pango
 // or cairo is itself called from here.
 namespace pangolayout {
+// A cache filled by whichever thread first needs an entry and read without a lock: entries go onto a list
+// that only grows, and never change once there. Two threads that miss the same key at once both work it
+// out and both add it; the lookups find the newer, which is the same. The entries stay for the life of the
+// process (a few languages, families and font descriptions). Not thread_local: the module that holds this
+// code is loaded at run time, and the leak checker that runs at the end of sanitized runs can crash
+// walking such a module's thread-local blocks.
+template <class Value>
+class GrowingCache {
+public:
+    const Value* find(const std::string& key) const {
+        for (const Node* node = head_.load(std::memory_order_acquire); node; node = node->next)
+            if (node->key == key) return &node->value;
+        return nullptr;
+    }
+    const Value& add(std::string key, Value value) {
+        auto* node = new Node{std::move(key), std::move(value), head_.load(std::memory_order_relaxed)};
+        while (!head_.compare_exchange_weak(node->next, node, std::memory_order_release,
+                                            std::memory_order_relaxed)) {
+        }
+        return node->value;
+    }
+
+private:
+    struct Node {
+        std::string key;
+        Value value;
+        Node* next;
+    };
+    std::atomic<Node*> head_{nullptr};
+};
+
 uint16_t channel(double v) {
     return static_cast<uint16_t>(std::lround(std::clamp(v, 0.0, 1.0) * 65535));
 }
@@ -121,15 +152,15 @@ std::string familyOf(FcPattern* font) {
 // The installed family a family asked for by name stands for: itself when installed, else the one
 // fontconfig puts in its place for Latin text, whatever the locale.
 std::string installedFamily(const std::string& family) {
-    thread_local std::map<std::string, std::string> known;
-    if (auto found = known.find(family); found != known.end()) return found->second;
+    constinit static GrowingCache<std::string> known;
+    if (const std::string* found = known.find(family)) return *found;
     FcPattern* pattern = patternFor(family, "en");
     FcResult result = FcResultNoMatch;
     FcPattern* font = FcFontMatch(fontConfig(), pattern, &result);
     std::string installed = font ? familyOf(font) : std::string();
     if (font) FcPatternDestroy(font);
     FcPatternDestroy(pattern);
-    return known[family] = installed.empty() ? family : installed;
+    return known.add(family, installed.empty() ? family : installed);
 }
 
 // The face fontconfig gives `letters` in `language` alone. Empty when no face has all the letters.
@@ -163,9 +194,8 @@ struct LanguageTraits {
 };
 
 const LanguageTraits& traitsOf(const std::string& tag) {
-    thread_local std::map<std::string, LanguageTraits> known;
-    auto found = known.find(tag);
-    if (found != known.end()) return found->second;
+    constinit static GrowingCache<LanguageTraits> known;
+    if (const LanguageTraits* found = known.find(tag)) return *found;
     LanguageTraits traits;
     traits.language = pangoLanguageFor(tag);
     if (traits.language) {
@@ -185,7 +215,7 @@ const LanguageTraits& traitsOf(const std::string& tag) {
         if (!traits.letters.empty())
             traits.face = faceOf(pango_language_to_string(traits.language), traits.letters);
     }
-    return known.emplace(tag, std::move(traits)).first->second;
+    return known.add(tag, std::move(traits));
 }
 
 // Whether a light face (lighter than regular) is drawn for every letter of the language: DejaVu's light
@@ -193,14 +223,14 @@ const LanguageTraits& traitsOf(const std::string& tag) {
 // the Latin words around them stay thin.
 bool lightFaceHasLetters(PangoContext* context, const PangoFontDescription* description,
                          const LanguageTraits& traits) {
-    thread_local std::map<std::string, bool> known;
+    constinit static GrowingCache<bool> known;
     PangoFontDescription* unsized = pango_font_description_copy(description);
     pango_font_description_unset_fields(unsized, PANGO_FONT_MASK_SIZE);
     char* named = pango_font_description_to_string(unsized);
     const std::string key = std::string(named) + "|" + pango_language_to_string(traits.language);
     g_free(named);
     pango_font_description_free(unsized);
-    if (auto found = known.find(key); found != known.end()) return found->second;
+    if (const bool* found = known.find(key)) return *found;
     bool light = true;
     PangoFontset* fontset = pango_font_map_load_fontset(pango_context_get_font_map(context), context,
                                                         description, traits.language);
@@ -213,8 +243,7 @@ bool lightFaceHasLetters(PangoContext* context, const PangoFontDescription* desc
         g_object_unref(font);
     }
     if (fontset) g_object_unref(fontset);
-    known[key] = light;
-    return light;
+    return known.add(key, light);
 }
 
 // Where a paragraph's lines stand in their frame. Pango reads left and right from the paragraph's
@@ -436,8 +465,8 @@ void setFontOptions(PangoContext* context) {
 }
 
 // The layout's ink and logical boxes, in points, the text wrapped at `maxWidth` as measured.
-void extentsOf(const AttributedString& text, double maxWidth, const std::string& language, PangoRectangle* ink,
-               PangoRectangle* logical) {
+void extentsOf(const AttributedString& text, double maxWidth, const std::string& language,
+               PangoRectangle* ink, PangoRectangle* logical) {
     PangoFontMap* map = pango_cairo_font_map_get_default();
     PangoContext* context = pango_font_map_create_context(map);
     setFontOptions(context);
@@ -532,7 +561,8 @@ void drawPangoText(cairo_t* cr, const AttributedString& text, Rect rect, double 
     const auto& observer = drawnTextObserver();
     std::optional<DrawnText> drawn;
     if (observer) drawn.emplace();
-    pangolayout::draw(cr, text, rect, alpha, contextShadow, TextLanguage::current(), drawn ? &*drawn : nullptr);
+    pangolayout::draw(cr, text, rect, alpha, contextShadow, TextLanguage::current(),
+                      drawn ? &*drawn : nullptr);
     if (drawn) observer(*drawn);
 }
 
