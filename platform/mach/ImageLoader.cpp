@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <cstddef>
+#include <cstring>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -131,25 +132,58 @@ bool countersMoved(const State& s) {
     return counters.adds != s.adds || counters.subs != s.subs;
 }
 
-// Walks the loader's list and calls `visit` for each image inside the walk, while the loader holds the
-// list: an image cannot be unloaded under the visit, so its headers may be read there.
-template <typename Visit>
-void visitListed(Visit visit) {
+// One image as a walk of the loader's list found it.
+struct Found {
+    uintptr_t header;
+    intptr_t slide;
+    std::string path;
+    // The loader's own name for it, by which it can be held loaded; empty for the program itself and the
+    // kernel's vDSO, which are never unloaded.
+    std::string loaderName;
+};
+
+std::vector<Found> foundImages() {
     struct Context {
-        Visit* visit;
+        std::vector<Found> found;
         bool first = true;
-    } context{&visit};
+    } context;
     dl_iterate_phdr(
         [](dl_phdr_info* info, size_t, void* data) -> int {
             auto* c = static_cast<Context*>(data);
             const uintptr_t header = headerOf(info);
-            const char* path = pathOf(info, c->first);
+            const bool first = c->first;
             c->first = false;
-            if (header >= kFirstValidAddress)
-                (*c->visit)(LoadedImage{header, intptr_t(info->dlpi_addr), path});
+            if (header < kFirstValidAddress) return 0;
+            const bool file = !first && info->dlpi_name && std::strchr(info->dlpi_name, '/');
+            c->found.push_back({header, intptr_t(info->dlpi_addr), pathOf(info, first),
+                                file ? std::string(info->dlpi_name) : std::string()});
             return 0;
         },
         &context);
+    return std::move(context.found);
+}
+
+// Calls `visit` for each image the loader lists, after its walk: the loader holds its list's lock through
+// the walk, and a visit that starts a thread (the crash kit hands its work to a queue) waits there for the
+// loader's thread-local storage lock, which a load on another thread holds while it waits for the list.
+// So each image with a file is held loaded by a reference of ours while it is visited, and its headers
+// stay mapped; one unloaded since the walk, or loaded again elsewhere, is passed over.
+template <typename Visit>
+void visitListed(Visit visit) {
+    for (const Found& found : foundImages()) {
+        void* held = nullptr;
+        if (!found.loaderName.empty()) {
+            held = dlopen(found.loaderName.c_str(), RTLD_LAZY | RTLD_NOLOAD);
+            link_map* map = nullptr;
+            if (!held || dlinfo(held, RTLD_DI_LINKMAP, &map) != 0 || !map ||
+                intptr_t(map->l_addr) != found.slide) {
+                if (held) dlclose(held);
+                continue;
+            }
+        }
+        visit(LoadedImage{found.header, found.slide, found.path.c_str()});
+        if (held) dlclose(held);
+    }
 }
 
 void rescanLocked(State& s, bool force) {

@@ -293,10 +293,12 @@ TEST_F(ApplicationCrashReportTest, ACrashOnRequestIsSentByTheNextLaunchAndTheAna
         if (part.fileName && part.fileName->ends_with(".gz"))
             eventText += uploadtest::gunzip(part.content).value_or("");
     // A lifecycle event of one of the launches, whichever package went first: the first launch's install
-    // (when written before it crashed), the crash the next launch found, or a launch's start.
+    // (when written before it crashed), the crash the next launch found, a launch's start, or its coming to
+    // the front, which flushes the log into a package of its own.
     EXPECT_TRUE(eventText.find("\tapp_installed\t") != std::string::npos ||
                 eventText.find("\tapp_crashed\t") != std::string::npos ||
-                eventText.find("\tapp_launched\t") != std::string::npos)
+                eventText.find("\tapp_launched\t") != std::string::npos ||
+                eventText.find("\tapp_became_active\t") != std::string::npos)
         << eventText;
     EXPECT_NE(eventText.find("\"api_key\":\"3f0c9e51a7d24b86e1f5a02c7b9d4e6f18a3c5b7\""), std::string::npos);
 }

@@ -6,7 +6,10 @@
 #include <link.h>
 
 #include <cstring>
+#include <chrono>
 #include <filesystem>
+#include <future>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -148,6 +151,38 @@ TEST_F(ImageLoaderTest, LoadsOnSeveralThreadsAreEachToldOnceInOrder) {
             EXPECT_EQ(events[i].header, events[i - i % 2].header) << path << " event " << i;
         }
     }
+}
+
+// An observer's work may wait for a load made on another thread: the crash kit hands its work to a
+// queue, which may start a thread, and a new thread waits for the loader's locks as a load does. The
+// observers are told after the loader's walk of its list, during which such a load cannot finish.
+bool gLoadFinished = false;
+std::thread gLoading;
+
+void onAddedWaitingForALoadElsewhere(const LoadedImage& image) {
+    if (std::string(image.path) != KESTRUNE_LOADER_OUTER || gLoading.joinable()) return;
+    auto done = std::make_shared<std::promise<void>>();
+    std::future<void> finished = done->get_future();
+    gLoading = std::thread([done] {
+        void* handle = dlopen(KESTRUNE_LOADER_INNER, RTLD_NOW | RTLD_LOCAL);
+        if (handle) dlclose(handle);
+        done->set_value();
+    });
+    // Bounded only so that the fault fails the test rather than hanging it: told inside the walk, the
+    // load would wait for this callback to return.
+    gLoadFinished = finished.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+}
+void onRemovedNothing(const LoadedImage&) {}
+
+TEST_F(ImageLoaderTest, AnObserverMayWaitForALoadOnAnotherThread) {
+    ASSERT_TRUE(ImageLoader::registerCallbacks(onAddedWaitingForALoadElsewhere, onRemovedNothing));
+    void* outer = ImageLoader::load(KESTRUNE_LOADER_OUTER, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(outer, nullptr) << dlerror();
+    ASSERT_TRUE(gLoading.joinable());
+    gLoading.join();
+    ImageLoader::unregisterCallbacks(onAddedWaitingForALoadElsewhere, onRemovedNothing);
+    EXPECT_EQ(dlclose(outer), 0);
+    EXPECT_TRUE(gLoadFinished);
 }
 
 }  // namespace
