@@ -271,6 +271,16 @@ std::optional<std::string> infoString(const platform::Value::Dictionary& info, c
     return *found->second.string();
 }
 
+// The fields every image record ends with, and its end. Only writes: the crash-time walk uses it too.
+void writeImageAddressAndEnd(CRKFile* file, const CRKBinaryImageDetails& details) {
+    CRKFileWriteHashEntryString(file, "uuid", details.uuid);
+    CRKFileWriteHashEntryUInt64(file, "base", details.loadAddress);
+    CRKFileWriteHashEntryUInt64(file, "size", details.textSize);
+    CRKFileWriteHashEnd(file);
+    CRKFileWriteSectionEnd(file);
+    CRKFileFlush(file);
+}
+
 void recordSlice(CRKWritableContext* writable, const std::string& logPath, bool isLoad,
                  const std::string& path, const CRKBinaryImageDetails& details) {
     bool needsClose = false;
@@ -290,12 +300,7 @@ void recordSlice(CRKWritableContext* writable, const std::string& logPath, bool 
                                                           infoString(*info, "CFBundleShortVersionString"));
         }
     }
-    CRKFileWriteHashEntryString(file, "uuid", details.uuid);
-    CRKFileWriteHashEntryUInt64(file, "base", details.loadAddress);
-    CRKFileWriteHashEntryUInt64(file, "size", details.textSize);
-    CRKFileWriteHashEnd(file);
-    CRKFileWriteSectionEnd(file);
-    CRKFileFlush(file);
+    writeImageAddressAndEnd(file, details);
     if (needsClose) CRKFileClose(file);
 }
 
@@ -722,12 +727,7 @@ void writeLoadRecord(CrashTimeLog* log, const char* path, const CRKBinaryImageDe
     CRKFileWriteSectionStart(file, "load");
     CRKFileWriteHashStart(file);
     CRKFileWriteHashEntryString(file, "path", path);
-    CRKFileWriteHashEntryString(file, "uuid", details.uuid);
-    CRKFileWriteHashEntryUInt64(file, "base", details.loadAddress);
-    CRKFileWriteHashEntryUInt64(file, "size", details.textSize);
-    CRKFileWriteHashEnd(file);
-    CRKFileWriteSectionEnd(file);
-    CRKFileFlush(file);
+    writeImageAddressAndEnd(file, details);
 }
 
 // One object of the loader's list: the part of link_map its debugger interface publishes.
