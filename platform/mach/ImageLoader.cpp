@@ -83,36 +83,6 @@ bool isKnown(const State& s, uintptr_t header, const char* path) {
     return false;
 }
 
-struct Listed {
-    uintptr_t header;
-    std::string path;
-};
-
-std::vector<Listed> listImages(unsigned long long* adds, unsigned long long* subs) {
-    struct Collect {
-        std::vector<Listed> images;
-        unsigned long long adds = 0;
-        unsigned long long subs = 0;
-        bool first = true;
-    } collect;
-    dl_iterate_phdr(
-        [](dl_phdr_info* info, size_t size, void* data) -> int {
-            auto* c = static_cast<Collect*>(data);
-            if (hasCounters(size)) {
-                c->adds = info->dlpi_adds;
-                c->subs = info->dlpi_subs;
-            }
-            const uintptr_t header = headerOf(info);
-            if (header >= kFirstValidAddress) c->images.push_back({header, pathOf(info, c->first)});
-            c->first = false;
-            return 0;
-        },
-        &collect);
-    *adds = collect.adds;
-    *subs = collect.subs;
-    return std::move(collect.images);
-}
-
 bool countersMoved(const State& s) {
     if (!s.scanned) return true;
     struct Counters {
@@ -142,35 +112,46 @@ struct Found {
     std::string loaderName;
 };
 
-std::vector<Found> foundImages() {
+// One walk of the loader's list: its images, and its load and unload counters at that moment.
+struct Listing {
+    std::vector<Found> images;
+    unsigned long long adds = 0;
+    unsigned long long subs = 0;
+};
+
+Listing listImages() {
     struct Context {
-        std::vector<Found> found;
+        Listing listing;
         bool first = true;
     } context;
     dl_iterate_phdr(
-        [](dl_phdr_info* info, size_t, void* data) -> int {
+        [](dl_phdr_info* info, size_t size, void* data) -> int {
             auto* c = static_cast<Context*>(data);
+            if (hasCounters(size)) {
+                c->listing.adds = info->dlpi_adds;
+                c->listing.subs = info->dlpi_subs;
+            }
             const uintptr_t header = headerOf(info);
             const bool first = c->first;
             c->first = false;
             if (header < kFirstValidAddress) return 0;
             const bool file = !first && info->dlpi_name && std::strchr(info->dlpi_name, '/');
-            c->found.push_back({header, intptr_t(info->dlpi_addr), pathOf(info, first),
-                                file ? std::string(info->dlpi_name) : std::string()});
+            c->listing.images.push_back({header, intptr_t(info->dlpi_addr), pathOf(info, first),
+                                         file ? std::string(info->dlpi_name) : std::string()});
             return 0;
         },
         &context);
-    return std::move(context.found);
+    return std::move(context.listing);
 }
 
-// Calls `visit` for each image the loader lists, after its walk: the loader holds its list's lock through
-// the walk, and a visit that starts a thread (the crash kit hands its work to a queue) waits there for the
-// loader's thread-local storage lock, which a load on another thread holds while it waits for the list.
-// So each image with a file is held loaded by a reference of ours while it is visited, and its headers
+// Calls `visit` for each image of a listing, after the walk that made it: the loader holds its list's lock
+// through the walk, and a visit that starts a thread (the crash kit hands its work to a queue) waits there
+// for the loader's thread-local storage lock, which a load on another thread holds while it waits for the
+// list. So each image with a file is held loaded by a reference of ours while it is visited, and its headers
 // stay mapped; one unloaded since the walk, or loaded again elsewhere, is passed over.
 template <typename Visit>
-void visitListed(Visit visit) {
-    for (const Found& found : foundImages()) {
+void visitHeld(const std::vector<Found>& images, Visit visit) {
+    for (const Found& found : images) {
         void* held = nullptr;
         if (!found.loaderName.empty()) {
             held = dlopen(found.loaderName.c_str(), RTLD_LAZY | RTLD_NOLOAD);
@@ -188,18 +169,16 @@ void visitListed(Visit visit) {
 
 void rescanLocked(State& s, bool force) {
     if (!force && !countersMoved(s)) return;
-    unsigned long long adds = 0;
-    unsigned long long subs = 0;
-    const std::vector<Listed> listed = listImages(&adds, &subs);
+    const Listing listing = listImages();
     // The counters of this reading: whatever moves after it is found by the next one.
-    s.adds = adds;
-    s.subs = subs;
+    s.adds = listing.adds;
+    s.subs = listing.subs;
     s.scanned = true;
     const std::vector<Observer> observers = s.observers;
 
     for (size_t i = 0; i < s.known.size();) {
         bool present = false;
-        for (const Listed& l : listed)
+        for (const Found& l : listing.images)
             present = present || (l.header == s.known[i].header && l.path == s.known[i].path);
         if (present) {
             i++;
@@ -211,7 +190,7 @@ void rescanLocked(State& s, bool force) {
         for (const Observer& o : observers)
             o.removed(LoadedImage{gone.header, gone.slide, gone.path.c_str()});
     }
-    visitListed([&](const LoadedImage& image) {
+    visitHeld(listing.images, [&](const LoadedImage& image) {
         if (isKnown(s, image.header, image.path)) return;
         s.known.push_back({image.header, image.slide, image.path});
         for (const Observer& o : observers) o.added(image);
@@ -232,7 +211,7 @@ bool ImageLoader::registerCallbacks(ImageCallback added, ImageCallback removed) 
     rescanLocked(s, false);
     s.observers.push_back({added, removed});
     // An image that appears after the reading above is not known yet: the next reading tells everyone.
-    visitListed([&](const LoadedImage& image) {
+    visitHeld(listImages().images, [&](const LoadedImage& image) {
         if (isKnown(s, image.header, image.path)) added(image);
     });
     return true;
