@@ -31,8 +31,10 @@ using ImageCallback = void (*)(const LoadedImage& image);
 // itself (name services, character-set converters), is told at the next reading. The crash kit covers
 // that gap at crash time by walking the loader's list of objects itself.
 //
-// Observers' added callbacks run while the loader's list is held, so the image cannot be unmapped
-// under them; they must not call back into the loader (dlopen, dladdr, dl_iterate_phdr).
+// Observers are told after the walk of the loader's list, never inside it (an observer that waits for
+// the loader there, starting a thread say, would wait for itself). While an added callback runs, its
+// image is held loaded by a reference of ours, so its headers stay mapped; an image unloaded between the
+// walk and its turn is passed over. Callbacks run under this class's own lock, one reading at a time.
 class ImageLoader {
 public:
     // Registers an observer; `added` is called at once for every image already loaded, as the loader's

@@ -160,6 +160,9 @@ void CRKExceptionRecord(int type, const char* name, const char* reason,
             &context.readonly->customExceptionStorage, &context.writable->customExceptionCurrentFile,
             [&](CRKFile* file) { CRKExceptionWriteRecord(file, type, name, reason, frames); });
     } else {
+        // The thread that threw is the crashed one, wherever the record is written: taken here, before
+        // the work goes to the exception queue, whose worker only writes.
+        const uint64_t thrower = uint64_t(CRKProcessCurrentThread());
         const auto record = [&] {
             CRKFile file;
             if (!CRKFileInitWithPath(&file, context.readonly->exception.path, false)) {
@@ -167,7 +170,7 @@ void CRKExceptionRecord(int type, const char* name, const char* reason,
                 return;
             }
             CRKExceptionWriteRecord(&file, type, name, reason, frames);
-            CRKHandler(&file, uint64_t(CRKProcessCurrentThread()), nullptr);
+            CRKHandler(&file, thrower, nullptr);
             fdatasync(file.descriptor);
             CRKFileClose(&file);
             if (attemptDelivery) CRKHandlerAttemptImmediateDelivery();

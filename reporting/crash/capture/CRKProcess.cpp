@@ -195,6 +195,8 @@ void writeRegisters(CRKFile* file, const CRKThreadState64& s) {
 // The walk's state is large (its page cache); one walk runs at a time, so it lives here, not on the
 // alternate signal stack.
 constinit CRKUnwindContext gUnwindContext{};
+// Signal frames nest only as deep as handlers interrupt handlers.
+constexpr uint32_t kMaxInterruptedFrames = 16;
 
 // Whether CRKProcessGetThreadState makes the thread's state up (the current thread without a signal's
 // context): its PC is then a return address, not an instruction the thread was stopped at.
@@ -407,6 +409,10 @@ void CRKProcessRecordAllThreads(CRKProcess* process, CRKFile* file) {
         bool repeated = false;
         uint32_t repeatCount = 0;
         uint32_t written = 0;
+        // Frames after the first that a signal interrupted (below a signal trampoline): their PCs are
+        // instructions, not return addresses, and the symbolicator must name them as they are.
+        uint32_t interrupted[kMaxInterruptedFrames];
+        uint32_t interruptedCount = 0;
         while (CRKUnwindNextFrame(&gUnwindContext)) {
             const uint64_t pc = CRKUnwindGetPC(&gUnwindContext);
             const uint32_t count = CRKUnwindGetRepeatCount(&gUnwindContext);
@@ -422,10 +428,20 @@ void CRKProcessRecordAllThreads(CRKProcess* process, CRKFile* file) {
                 continue;
             }
             if (repeated && writable) writable->logLevel = savedLevel;
+            if (written > 0 && CRKUnwindFrameIsInterrupted(&gUnwindContext) &&
+                interruptedCount < kMaxInterruptedFrames)
+                interrupted[interruptedCount++] = written;
             CRKFileWriteArrayEntryUInt64(file, pc);
             written++;
         }
         CRKFileWriteArrayEnd(file);
+        if (interruptedCount > 0) {
+            CRKFileWriteHashKey(file, "interrupted_frames");
+            CRKFileWriteArrayStart(file);
+            for (uint32_t k = 0; k < interruptedCount; k++)
+                CRKFileWriteArrayEntryUInt64(file, interrupted[k]);
+            CRKFileWriteArrayEnd(file);
+        }
         if (crashed) CRKFileWriteHashEntryBoolean(file, "crashed", true);
         if (repeated) {
             CRKFileWriteHashEntryUInt64(file, "repeated_pc", repeatedPC);

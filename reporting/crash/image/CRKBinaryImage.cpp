@@ -45,7 +45,7 @@ struct Tracker {
     // The main run loop's observer that has the loader's list read again at the end of every pass.
     uint64_t quietObserver = 0;
     // Guards the tracked list and the start; never taken at crash time. Never held while calling into
-    // the loader: the loader calls back into the table while it holds its own list.
+    // the image loader, which tells the table of images while it holds its own lock.
     std::recursive_mutex scanMutex;
     std::vector<TrackedImage> tracked;
 };
@@ -61,12 +61,19 @@ CRKBinaryImageUnwindSections gUnwindSections[CRKBinaryImageSlotCount];
 
 // What the walk at crash time needs beside each slot, kept the same way: which of the loader's objects
 // the slot holds (the address of its dynamic section, as the loader's list gives it; 0 for an image
-// that has none) and whether its "load" record is still to be written. The record goes to whoever
-// takes it from pending first, the binary-images queue or the walk, so it is written once.
-enum : uint32_t { kRecordNone = 0, kRecordPending = 1, kRecordTaken = 2 };
+// that has none), whether its "load" record is in the file yet, and what that record says (the path is
+// a copy of our own, made when the slot was claimed and kept as long as the slot).
+//
+// A record is marked written only once it has reached the file. Until then the walk writes it, whether
+// the binary-images queue has yet to take it or has taken it and not finished: the queue may never run
+// again after a crash. One written twice (by the walk, then by a queue let go after it) is harmless:
+// the symbolicator keeps the later image at an address.
+enum : uint32_t { kRecordNone = 0, kRecordPending = 1, kRecordWriting = 2, kRecordWritten = 3 };
 struct SlotLoaderFacts {
     uintptr_t dynamicSection;
     uint32_t record;
+    char uuid[33];
+    const char* path;
 };
 SlotLoaderFacts gSlotFacts[CRKBinaryImageSlotCount];
 
@@ -83,10 +90,15 @@ void storeRelaxed(T& field, T value) {
     std::atomic_ref<T>(field).store(value, std::memory_order_relaxed);
 }
 
+// The queue's side: a pending record is taken to be written, or left alone when the walk wrote it.
 bool takeRecord(size_t index) {
     uint32_t expected = kRecordPending;
     return std::atomic_ref<uint32_t>(gSlotFacts[index].record)
-        .compare_exchange_strong(expected, kRecordTaken);
+        .compare_exchange_strong(expected, kRecordWriting);
+}
+
+void markRecordWritten(size_t index) {
+    std::atomic_ref<uint32_t>(gSlotFacts[index].record).store(kRecordWritten);
 }
 
 // The live slot holding the loader's object with this dynamic section, or -1.
@@ -103,7 +115,7 @@ int liveSlotFor(const CRKWritableContext* writable, uintptr_t dynamicSection) {
     return -1;
 }
 
-int storeNode(bool isLoad, const CRKBinaryImageDetails* details, uint32_t record);
+int storeNode(bool isLoad, const CRKBinaryImageDetails* details, uint32_t record, const char* path);
 
 // So that no address lookup can match the slot any more.
 void clearSlot(CRKBinaryImageSlot* slot) {
@@ -272,19 +284,20 @@ std::optional<std::string> infoString(const platform::Value::Dictionary& info, c
 }
 
 // The fields every image record ends with, and its end. Only writes: the crash-time walk uses it too.
-void writeImageAddressAndEnd(CRKFile* file, const CRKBinaryImageDetails& details) {
+// Whether the record reached the file.
+bool writeImageAddressAndEnd(CRKFile* file, const CRKBinaryImageDetails& details) {
     CRKFileWriteHashEntryString(file, "uuid", details.uuid);
     CRKFileWriteHashEntryUInt64(file, "base", details.loadAddress);
     CRKFileWriteHashEntryUInt64(file, "size", details.textSize);
     CRKFileWriteHashEnd(file);
     CRKFileWriteSectionEnd(file);
-    CRKFileFlush(file);
+    return CRKFileFlush(file);
 }
 
-void recordSlice(CRKWritableContext* writable, const std::string& logPath, bool isLoad,
+bool recordSlice(CRKWritableContext* writable, const std::string& logPath, bool isLoad,
                  const std::string& path, const CRKBinaryImageDetails& details) {
     bool needsClose = false;
-    if (!openIfNeeded(writable, logPath, &needsClose)) return;
+    if (!openIfNeeded(writable, logPath, &needsClose)) return false;
     CRKFile* file = &writable->binaryImageFile;
     CRKFileWriteSectionStart(file, isLoad ? "load" : "unload");
     CRKFileWriteHashStart(file);
@@ -300,8 +313,9 @@ void recordSlice(CRKWritableContext* writable, const std::string& logPath, bool 
                                                           infoString(*info, "CFBundleShortVersionString"));
         }
     }
-    writeImageAddressAndEnd(file, details);
+    const bool written = writeImageAddressAndEnd(file, details);
     if (needsClose) CRKFileClose(file);
+    return written;
 }
 
 // One image event: the slot first (so that the unwinder sees a new image at once), then the record.
@@ -312,12 +326,13 @@ void imageChanged(bool isLoad, const std::string& path, const CRKBinaryImageDeta
         CRKSDKLOG_WARN("Error: Writable context is NULL\n");
         return;
     }
-    const int slot = storeNode(isLoad, &details, isLoad ? kRecordPending : kRecordNone);
+    const int slot = storeNode(isLoad, &details, isLoad ? kRecordPending : kRecordNone, path.c_str());
     const std::string logPath = t.path;
     binaryImageQueue()->async([writable, logPath, isLoad, path, details, slot]() {
-        // A load whose record the walk at crash time has taken is not written twice.
-        if (isLoad && slot >= 0 && !takeRecord(size_t(slot))) return;
-        recordSlice(writable, logPath, isLoad, path, details);
+        const bool tracked = isLoad && slot >= 0;
+        // A load whose record the walk at crash time has written is not written again.
+        if (tracked && !takeRecord(size_t(slot))) return;
+        if (recordSlice(writable, logPath, isLoad, path, details) && tracked) markRecordWritten(size_t(slot));
     });
 }
 
@@ -329,8 +344,9 @@ CRKBinaryImageDetails detailsFor(uintptr_t header, intptr_t slide) {
     return details;
 }
 
-// The loader's callbacks. The added one runs while the loader holds its list, so the image's headers
-// can be read; the removed one comes after the image is gone, so its event carries what was known.
+// The image loader's callbacks. The added one runs after the loader's walk of its list, with the image
+// held loaded by the image loader for as long as the call lasts, so its headers can be read; the removed
+// one comes after the image is gone, so its event carries what was known.
 void loaderAddedImage(const platform::mach::LoadedImage& loaded) {
     Tracker& t = tracker();
     std::lock_guard<std::recursive_mutex> lock(t.scanMutex);
@@ -401,7 +417,10 @@ void CRKBinaryImageInit(const char* path, CRKWritableContext* writable) {
             writable->binaryImages[i] = CRKBinaryImageSlot{};
             gUnwindSections[i] = CRKBinaryImageUnwindSections{};
         }
-        for (SlotLoaderFacts& facts : gSlotFacts) facts = SlotLoaderFacts{};
+        for (SlotLoaderFacts& facts : gSlotFacts) {
+            free(const_cast<char*>(facts.path));
+            facts = SlotLoaderFacts{};
+        }
         std::atomic_thread_fence(std::memory_order_seq_cst);
         t.path = path ? path : "";
         t.tracked.clear();
@@ -411,12 +430,14 @@ void CRKBinaryImageInit(const char* path, CRKWritableContext* writable) {
         queue = binaryImageQueue();
     }
 
+    // The old file is removed here, before any image is registered, and never later: a crash from now
+    // on may have its handler write the records still queued, and a reset left to the queue could come
+    // after that handler and erase them. The queue opens the new file for the first burst.
     const std::string logPath = path ? path : "";
-    queue->async([writable, logPath]() {
-        if (!CRKUnlinkIfExists(logPath.c_str())) {
-            CRKSDKLOG_WARN("Unable to reset the binary image log file %s\n", logPath.c_str());
-            return;
-        }
+    const bool reset = CRKUnlinkIfExists(logPath.c_str());
+    if (!reset) CRKSDKLOG_WARN("Unable to reset the binary image log file %s\n", logPath.c_str());
+    queue->async([writable, logPath, reset]() {
+        if (!reset) return;
         if (!CRKFileInitWithPath(&writable->binaryImageFile, logPath.c_str(), kLogBuffered)) {
             CRKSDKLOG_WARN("Error: Unable to open the binary image log file during init\n");
         }
@@ -456,8 +477,8 @@ void CRKBinaryImageRemoveCallback(uintptr_t header, intptr_t slide) {
 }
 
 void CRKBinaryImageChanged(bool isLoad, uintptr_t header, intptr_t slide) {
-    // Asked of the loader before the table's lock is taken: the loader calls into the table while it
-    // holds its own.
+    // Asked of the loader before the table's lock is taken, so that the table's lock is never held while
+    // waiting for the loader's, which a load on another thread may hold.
     const std::string path = isLoad ? pathForHeader(header) : std::string();
     Tracker& t = tracker();
     std::lock_guard<std::recursive_mutex> lock(t.scanMutex);
@@ -498,7 +519,7 @@ void CRKBinaryImageFillInImageDetails(CRKBinaryImageDetails* details) {
 
 namespace {
 
-int storeNode(bool isLoad, const CRKBinaryImageDetails* details, uint32_t record) {
+int storeNode(bool isLoad, const CRKBinaryImageDetails* details, uint32_t record, const char* path) {
     CRKWritableContext* writable = tracker().writable.load();
     if (!writable || !details) {
         CRKSDKLOG_WARN("Error: Writable context is NULL\n");
@@ -522,8 +543,16 @@ int storeNode(bool isLoad, const CRKBinaryImageDetails* details, uint32_t record
             storeRelaxed(sections.ehFrameEnd, details->ehFrameEnd);
             storeRelaxed(sections.ehFrameHeader, details->ehFrameHeader);
             storeRelaxed(sections.ehFrameHeaderEnd, details->ehFrameHeaderEnd);
-            storeRelaxed(gSlotFacts[i].dynamicSection, details->dynamicSection);
-            storeRelaxed(gSlotFacts[i].record, record);
+            SlotLoaderFacts& facts = gSlotFacts[i];
+            storeRelaxed(facts.dynamicSection, details->dynamicSection);
+            storeRelaxed(facts.record, record);
+            // A slot is claimed once, so its record's words are written once, before the size below
+            // publishes them. The path is copied only where a record is still to be written: at crash
+            // time (when nothing may allocate) the walk writes its records itself.
+            memcpy(facts.uuid, details->uuid, sizeof facts.uuid);
+            facts.uuid[sizeof facts.uuid - 1] = '\0';
+            storeRelaxed(facts.path, record == kRecordPending && path ? static_cast<const char*>(strdup(path))
+                                                                      : static_cast<const char*>(nullptr));
             storeRelaxed(slot.ehFrame, details->ehFrame);
             storeRelaxed(slot.unwindInfo, details->unwindInfo);
             storeRelaxed(slot.crashInfo, details->crashInfo);
@@ -553,13 +582,19 @@ int storeNode(bool isLoad, const CRKBinaryImageDetails* details, uint32_t record
 }  // namespace
 
 bool CRKBinaryImageStoreNode(bool isLoad, const CRKBinaryImageDetails* details) {
-    return storeNode(isLoad, details, kRecordNone) >= 0;
+    return storeNode(isLoad, details, kRecordNone, nullptr) >= 0;
 }
 
 bool CRKBinaryImageSafeFindUnwindSectionsForAddress(uintptr_t address, CRKBinaryImageSlot* slot,
                                                     CRKBinaryImageUnwindSections* sections) {
     CRKWritableContext* writable = tracker().writable.load(std::memory_order_acquire);
     if (!writable || address == 0 || !slot) return false;
+    // The last slot that holds the address: slots are claimed in load order, and the walk at crash time
+    // leaves the slot of an image unloaded since the last reading, so of two images at one address the
+    // later is the one mapped there now.
+    int found = -1;
+    uintptr_t foundBase = 0;
+    uint64_t foundSize = 0;
     for (size_t i = 0; i < CRKBinaryImageSlotCount; i++) {
         const CRKBinaryImageSlot& candidate = writable->binaryImages[i];
         const uintptr_t base = std::atomic_ref<uintptr_t>(const_cast<uintptr_t&>(candidate.base)).load();
@@ -567,22 +602,27 @@ bool CRKBinaryImageSafeFindUnwindSectionsForAddress(uintptr_t address, CRKBinary
         if (base == 0) break;
         const uint64_t size =
             std::atomic_ref<uint64_t>(const_cast<uint64_t&>(candidate.size)).load(std::memory_order_acquire);
-        if (address < base || address - base >= size) continue;
-        slot->base = base;
-        slot->size = size;
-        slot->ehFrame = loadRelaxed(candidate.ehFrame);
-        slot->unwindInfo = loadRelaxed(candidate.unwindInfo);
-        slot->crashInfo = loadRelaxed(candidate.crashInfo);
-        if (sections) {
-            const CRKBinaryImageUnwindSections& s = gUnwindSections[i];
-            sections->ehFrame = loadRelaxed(s.ehFrame);
-            sections->ehFrameEnd = loadRelaxed(s.ehFrameEnd);
-            sections->ehFrameHeader = loadRelaxed(s.ehFrameHeader);
-            sections->ehFrameHeaderEnd = loadRelaxed(s.ehFrameHeaderEnd);
+        if (address >= base && address - base < size) {
+            found = int(i);
+            foundBase = base;
+            foundSize = size;
         }
-        return true;
     }
-    return false;
+    if (found < 0) return false;
+    const CRKBinaryImageSlot& candidate = writable->binaryImages[found];
+    slot->base = foundBase;
+    slot->size = foundSize;
+    slot->ehFrame = loadRelaxed(candidate.ehFrame);
+    slot->unwindInfo = loadRelaxed(candidate.unwindInfo);
+    slot->crashInfo = loadRelaxed(candidate.crashInfo);
+    if (sections) {
+        const CRKBinaryImageUnwindSections& s = gUnwindSections[found];
+        sections->ehFrame = loadRelaxed(s.ehFrame);
+        sections->ehFrameEnd = loadRelaxed(s.ehFrameEnd);
+        sections->ehFrameHeader = loadRelaxed(s.ehFrameHeader);
+        sections->ehFrameHeaderEnd = loadRelaxed(s.ehFrameHeaderEnd);
+    }
+    return true;
 }
 
 bool CRKBinaryImageSafeFindImageForAddress(uintptr_t address, CRKBinaryImageSlot* slot) {
@@ -635,9 +675,6 @@ namespace {
 // far shorter.
 constexpr size_t kMaxLoaderObjects = 4096;
 constexpr int kMaxNamespaces = 16;
-// Objects whose dynamic sections are remembered to find the slots of those that left; past this the
-// walk clears nothing.
-constexpr size_t kMaxListedObjects = 1024;
 constexpr uint16_t kMaxProgramHeaders = 64;
 constexpr uint64_t kMaxNoteArea = 65536;
 // The call-frame index's version, two encodings, its table's encoding and the section's address.
@@ -716,18 +753,18 @@ struct CrashTimeLog {
     bool failed = false;
 };
 
-void writeLoadRecord(CrashTimeLog* log, const char* path, const CRKBinaryImageDetails& details) {
+bool writeLoadRecord(CrashTimeLog* log, const char* path, const CRKBinaryImageDetails& details) {
     if (!log->opened && !log->failed) {
         log->opened = log->path && log->path[0] && CRKFileInitWithPath(&log->file, log->path, kLogBuffered);
         log->failed = !log->opened;
         if (log->failed) CRKSDKLOG_WARN("Error: unable to open binary image log file\n");
     }
-    if (!log->opened) return;
+    if (!log->opened) return false;
     CRKFile* file = &log->file;
     CRKFileWriteSectionStart(file, "load");
     CRKFileWriteHashStart(file);
     CRKFileWriteHashEntryString(file, "path", path);
-    writeImageAddressAndEnd(file, details);
+    return writeImageAddressAndEnd(file, details);
 }
 
 // One object of the loader's list: the part of link_map its debugger interface publishes.
@@ -738,26 +775,22 @@ struct ListedObject {
     uintptr_t next;
 };
 
+// An object of the list that the table does not hold gets its slot and its record. One it holds
+// has its record written by the pass over the slots before the walk.
 void syncObject(CRKWritableContext* writable, const ListedObject& object, bool isProgram, CrashTimeLog* log) {
-    if (object.dynamicSection < CRKFirstValidAddress) return;
-    const int known = liveSlotFor(writable, object.dynamicSection);
+    if (object.dynamicSection < CRKFirstValidAddress || liveSlotFor(writable, object.dynamicSection) >= 0)
+        return;
     CRKBinaryImageDetails details{};
     details.slide = intptr_t(object.bias);
-    if (known >= 0) {
-        // Known, and its record written or being written by the queue: nothing to do.
-        if (!takeRecord(size_t(known))) return;
-        details.slice.startAddress = loadAtomic(writable->binaryImages[known].base);
-    } else {
-        // A shared object is linked at address 0, so its header lies at its bias. (The program, which
-        // may not be, is in the table from the start.)
-        details.slice.startAddress = object.bias;
-    }
+    // A shared object is linked at address 0, so its header lies at its bias. (The program, which may
+    // not be, is in the table from the start.)
+    details.slice.startAddress = object.bias;
     if (!safeFillInImageDetails(&details) || details.dynamicSection != object.dynamicSection) {
         CRKSDKLOG_WARN("Error: unable to read the loaded object at %p\n", CRKLogWord(object.bias));
         return;
     }
     // With the table full it is still recorded, as any load is.
-    if (known < 0) storeNode(true, &details, kRecordTaken);
+    storeNode(true, &details, kRecordWritten, nullptr);
     char path[PATH_MAX];
     safeReadString(object.name, path, sizeof path);
     if (!path[0] && isProgram) {
@@ -768,18 +801,25 @@ void syncObject(CRKWritableContext* writable, const ListedObject& object, bool i
     writeLoadRecord(log, path, details);
 }
 
-// Clears the slots of the loader's objects that are no longer in its list: an unload nobody read yet.
-// An object loaded at the same place since has a slot of its own, and lookups must not find the old one.
-void clearSlotsGoneFrom(CRKWritableContext* writable, const uintptr_t* listed, size_t count) {
+// The records of the images the table holds that are not in the file yet, from what each slot kept:
+// whatever state the loader's list is in, an image known before the crash is in the report.
+void writeUnwrittenRecords(CRKWritableContext* writable, CrashTimeLog* log) {
     for (size_t i = 0; i < CRKBinaryImageSlotCount; i++) {
-        CRKBinaryImageSlot& slot = writable->binaryImages[i];
-        if (loadAtomic(slot.base) == 0) break;
-        const uintptr_t dynamicSection = loadRelaxed(gSlotFacts[i].dynamicSection);
-        if (dynamicSection == 0 || std::atomic_ref<uint64_t>(slot.size).load(std::memory_order_acquire) == 0)
-            continue;
-        bool present = false;
-        for (size_t j = 0; j < count && !present; j++) present = listed[j] == dynamicSection;
-        if (!present) clearSlot(&slot);
+        const CRKBinaryImageSlot& slot = writable->binaryImages[i];
+        const uintptr_t base = loadAtomic(slot.base);
+        if (base == 0) break;
+        const uint64_t size =
+            std::atomic_ref<uint64_t>(const_cast<uint64_t&>(slot.size)).load(std::memory_order_acquire);
+        SlotLoaderFacts& facts = gSlotFacts[i];
+        std::atomic_ref<uint32_t> record(facts.record);
+        const uint32_t state = record.load();
+        if (size == 0 || (state != kRecordPending && state != kRecordWriting)) continue;
+        CRKBinaryImageDetails details{};
+        memcpy(details.uuid, facts.uuid, sizeof details.uuid);
+        details.loadAddress = base;
+        details.textSize = size;
+        const char* path = loadRelaxed(facts.path);
+        if (writeLoadRecord(log, path ? path : "", details)) record.store(kRecordWritten);
     }
 }
 
@@ -789,51 +829,40 @@ void CRKBinaryImageSafeSyncWithLoader() {
     Tracker& t = tracker();
     CRKWritableContext* writable = t.writable.load(std::memory_order_acquire);
     if (!writable) return;
+    CrashTimeLog log{t.path.c_str(), CRKFile{}};
+    writeUnwrittenRecords(writable, &log);
+    // Then the loader's own list, for what the table has not heard of. The list may be damaged (a wild
+    // write is a common cause of the crash being handled): it can only add images, and the reads are
+    // bounded; an image it no longer names stays in the table.
     uintptr_t debug = t.loaderDebug.load(std::memory_order_relaxed);
     if (debug < CRKFirstValidAddress) {
         CRKSDKLOG_WARN("Error: the loader's list of objects is unknown\n");
-        return;
     }
-    uintptr_t listed[kMaxListedObjects];
-    size_t listedCount = 0;
-    bool complete = true;
-    CrashTimeLog log{t.path.c_str(), CRKFile{}};
     size_t visited = 0;
     bool isProgram = true;  // the first object of the first namespace
     for (int space = 0; debug >= CRKFirstValidAddress && space < kMaxNamespaces; space++) {
         r_debug_extended head{};
-        if (!safeRead(debug, &head.base, sizeof head.base)) {
-            complete = false;
-            break;
-        }
+        if (!safeRead(debug, &head.base, sizeof head.base)) break;
         // From version 2 on, each namespace (dlmopen) has an r_debug of its own, chained from the first.
         if (head.base.r_version >= 2 &&
             !safeRead(debug + offsetof(r_debug_extended, r_next), &head.r_next, sizeof head.r_next)) {
-            complete = false;
             head.r_next = nullptr;
         }
         for (uintptr_t node = reinterpret_cast<uintptr_t>(head.base.r_map); node != 0;) {
             link_map entry;
             if (visited++ >= kMaxLoaderObjects || node < CRKFirstValidAddress ||
                 !safeRead(node, &entry, offsetof(link_map, l_prev))) {
-                complete = false;
                 break;
             }
             const ListedObject object{uintptr_t(entry.l_addr), reinterpret_cast<uintptr_t>(entry.l_name),
                                       reinterpret_cast<uintptr_t>(entry.l_ld),
                                       reinterpret_cast<uintptr_t>(entry.l_next)};
-            if (listedCount < kMaxListedObjects) {
-                listed[listedCount++] = object.dynamicSection;
-            } else {
-                complete = false;
-            }
             syncObject(writable, object, isProgram, &log);
             isProgram = false;
             node = object.next;
         }
         debug = head.base.r_version >= 2 ? reinterpret_cast<uintptr_t>(head.r_next) : 0;
     }
-    if (complete) clearSlotsGoneFrom(writable, listed, listedCount);
     if (log.opened) CRKFileClose(&log.file);
 }
 

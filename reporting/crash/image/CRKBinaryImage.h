@@ -21,14 +21,18 @@ namespace reporting {
 // the main run loop. At crash time the handler walks the loader's own list of objects (the r_debug /
 // link_map chain its debugger interface publishes) through the safe memory reader, without a lock or an
 // allocation, and adds what that reading has not told yet, records included: a library loaded a moment
-// before the crash, by anyone, the C library among them, is in the report.
+// before the crash, by anyone, the C library among them, is in the report. Before that walk it writes
+// every record the table holds that has not reached the file (one still queued, or taken by the queue
+// and not finished), from what the table kept of it: a damaged list cannot make the report forget an
+// image known before the crash, nor can the walk take an image out of the table. The log file is reset
+// at start, before any image is registered, and never after, so nothing erases what a crash wrote.
 //
 // Not met here: a table that knows each image before code in it runs. This loader offers no callback
 // between mapping a library and running its constructors, so those constructors, and what a library
 // does before the next reading, run before the table hears of it; only a crash in between is covered,
 // by the walk at crash time. That walk writes "load" records without the framework bundle's fields
-// (reading the bundle's property list would allocate), and clears the slots of images that are gone
-// from the list without writing their "unload".
+// (reading the bundle's property list would allocate) and no "unload" records: an image unloaded since
+// the last reading keeps its slot, and an address is looked up in the latest slot that holds it.
 
 // What one image event knows of its image.
 struct CRKBinaryImageDetails {
@@ -72,9 +76,9 @@ void CRKBinaryImageChanged(bool isLoad, uintptr_t header, intptr_t slide);
 // which turns the difference into add and remove events. Not for crash time (it takes the loader's lock).
 void CRKBinaryImageRescanIfNeeded();
 // Crash time, with every other thread stopped: walks the loader's list of objects through the safe
-// memory reader and brings the table up to date. An object the table lacks gets its slot and its "load"
-// record, one whose record is still queued has it written now, and a slot whose object left the list
-// is cleared. No lock, no allocation.
+// memory reader and brings the table up to date. Every image the table holds whose "load" record is not
+// in the file yet has it written now; an object of the list the table lacks gets its slot and its
+// record. Nothing is removed. No lock, no allocation.
 void CRKBinaryImageSafeSyncWithLoader();
 
 // Fills the details from the image's headers; needs slice.startAddress and slide.
@@ -82,7 +86,7 @@ void CRKBinaryImageFillInImageDetails(CRKBinaryImageDetails* details);
 // Claims (load) or clears (unload) the image's slot. False when no slot was stored.
 bool CRKBinaryImageStoreNode(bool isLoad, const CRKBinaryImageDetails* details);
 
-// Crash time: the first slot holding the address, copied out. No locks, no allocation.
+// Crash time: the latest slot holding the address, copied out. No locks, no allocation.
 bool CRKBinaryImageSafeFindImageForAddress(uintptr_t address, CRKBinaryImageSlot* slot);
 // The same, with the image's call-frame sections.
 bool CRKBinaryImageSafeFindUnwindSectionsForAddress(uintptr_t address, CRKBinaryImageSlot* slot,

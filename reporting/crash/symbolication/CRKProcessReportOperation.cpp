@@ -44,6 +44,12 @@ std::shared_ptr<CRKThreadArray> CRKProcessReportOperation::threadArrayFromFile(c
                 frames.push_back(CRKStackFrame::stackFrameWithAddress(value));
             }
         }
+        if (const platform::Value::Array* interrupted = thread["interrupted_frames"].array()) {
+            for (const platform::Value& index : *interrupted) {
+                const uint64_t at = index.number() ? index.number()->unsignedLongLongValue() : frames.size();
+                if (at < frames.size()) frames[at]->interrupted = true;
+            }
+        }
         array->push_back(std::move(frames));
     }
     return array;

@@ -25,6 +25,9 @@ public:
     uint32_t lineNumber = 0;
     uint64_t offset = 0;
     uint64_t address = 0;
+    // The instruction a signal interrupted (the frame below a signal trampoline): named as it is, where
+    // every other frame after the first is a return address, named after the call before it.
+    bool interrupted = false;
 };
 
 // One element per thread, each the thread's frames in stack order.

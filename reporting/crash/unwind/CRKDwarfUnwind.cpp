@@ -637,6 +637,9 @@ bool CRKDwarfUnwindComputeRegisters(const CRKDwarfCFIRecord* record, CRKUnwindCo
         CRKUNWINDLOG_ERROR("Error: Unable to assign DWARF registers\n");
         return false;
     }
+    // A signal trampoline's entry says so: the frame it returns to was interrupted where it stood, and
+    // its PC is no return address.
+    context->pcIsInterrupted = cie.signalFrame;
     return true;
 }
 

@@ -79,6 +79,8 @@ bool CRKUnwindInit(CRKUnwindContext* context, CRKMachineContext registers) {
     context->lastPC = 0;
     context->repeatCount = 0;
     context->firstPCIsReturnAddress = false;
+    context->nullCallReturnAddress = 0;
+    context->pcIsInterrupted = false;
     context->memory.reset();
     return true;
 }
@@ -93,6 +95,10 @@ uint64_t CRKUnwindGetStackPointer(const CRKUnwindContext* context) {
 
 uint32_t CRKUnwindGetRepeatCount(const CRKUnwindContext* context) {
     return CRKValidPointer(context) ? context->repeatCount : 0;
+}
+
+bool CRKUnwindFrameIsInterrupted(const CRKUnwindContext* context) {
+    return CRKValidPointer(context) && context->pcIsInterrupted;
 }
 
 bool CRKUnwindAddressIsInImage(uint64_t address) {
@@ -253,6 +259,20 @@ bool CRKUnwindNextFrameUsingAllStrategies(CRKUnwindContext* context) {
     return true;
 }
 
+namespace {
+
+// A thread that stopped below the first page with a valid stack got there by a call through a null (or
+// nearly null) function pointer, the commonest crash of all: the call pushed its return address and
+// nothing else ran. When the word at the stack pointer lies in a loaded image, it is that address.
+bool arrivedByNullCall(CRKUnwindContext* context, uint64_t sp) {
+    uint64_t word = 0;
+    if (!context->memory.readUInt64(sp, &word) || !CRKUnwindAddressIsInImage(word)) return false;
+    context->nullCallReturnAddress = word;
+    return true;
+}
+
+}  // namespace
+
 bool CRKUnwindNextFrame(CRKUnwindContext* context) {
     if (!CRKValidPointer(context)) {
         CRKUNWINDLOG_WARN("Error: invalid inputs\n");
@@ -260,7 +280,10 @@ bool CRKUnwindNextFrame(CRKUnwindContext* context) {
     }
     uint64_t pc = CRKMachineContextGetPC(&context->registers);
     uint64_t sp = CRKMachineContextGetSP(&context->registers);
-    if (pc < CRKFirstValidAddress || sp < CRKFirstValidAddress) {
+    const bool nullCall = context->frameCount == 0 && pc < CRKFirstValidAddress &&
+                          sp >= CRKFirstValidAddress && arrivedByNullCall(context, sp);
+    const bool afterNullCall = context->frameCount == 1 && context->nullCallReturnAddress != 0;
+    if (!nullCall && !afterNullCall && (pc < CRKFirstValidAddress || sp < CRKFirstValidAddress)) {
         if (context->frameCount == 0) {
             CRKUNWINDLOG_WARN("Cancelling unwind for thread with invalid PC/SP\n");
         } else {
@@ -269,15 +292,23 @@ bool CRKUnwindNextFrame(CRKUnwindContext* context) {
         return false;
     }
     bool advanced = true;
+    const bool interrupted = context->pcIsInterrupted;
+    context->pcIsInterrupted = false;
     if (context->frameCount >= CRKUnwindMaximumFrames) {
         CRKUNWINDLOG_WARN("Exceeded maximum number of frames\n");
         advanced = false;
+    } else if (afterNullCall) {
+        // The caller of the null call, where its call returns to, with the stack above that address.
+        CRKMachineContextSetPC(&context->registers, context->nullCallReturnAddress);
+        CRKMachineContextSetSP(&context->registers, sp + 8);
+        context->nullCallReturnAddress = 0;
     } else if (context->frameCount != 0) {
         // A return address follows its call, which may be the last instruction of its function (a call
         // that never returns): the caller's rules are looked up from inside the call. The PC a thread
         // was stopped at is the instruction itself, whose own rules apply, even on a function's first
-        // byte or where a push has just started a new row of the call-frame table.
-        if (context->frameCount > 1 || context->firstPCIsReturnAddress) pc -= 1;
+        // byte or where a push has just started a new row of the call-frame table; so is the PC of a
+        // frame a signal interrupted, below the signal's trampoline.
+        if ((context->frameCount > 1 || context->firstPCIsReturnAddress) && !interrupted) pc -= 1;
         if (!CRKMachineContextSetPC(&context->registers, pc)) {
             CRKUNWINDLOG_ERROR("Unable to set PC\n");
             advanced = false;
@@ -294,7 +325,8 @@ bool CRKUnwindNextFrame(CRKUnwindContext* context) {
     }
     pc = CRKMachineContextGetPC(&context->registers);
     sp = CRKMachineContextGetSP(&context->registers);
-    if (pc < CRKFirstValidAddress) return false;
+    // Frame 0 of a null call is reported as the PC it stood on.
+    if (pc < CRKFirstValidAddress && !nullCall) return false;
     if (sp < CRKFirstValidAddress) {
         CRKUNWINDLOG_WARN("Error: SP (%p) isn't a valid pointer\n", CRKLogWord(sp));
         return false;

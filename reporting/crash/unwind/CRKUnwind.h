@@ -61,6 +61,13 @@ struct CRKUnwindContext {
     // Whether frame 0's PC is a return address (a state made up at a call, as the recorder does for its
     // own thread) rather than the instruction a thread was stopped at. CRKUnwindInit clears it.
     bool firstPCIsReturnAddress;
+    // Frame 0 stood below the first page, where a call through a null function pointer lands: the return
+    // address that call pushed (on x86-64 the word at the stack pointer), from which the walk goes on.
+    // 0 otherwise.
+    uint64_t nullCallReturnAddress;
+    // Whether the PC of the frame produced last is the instruction its thread was interrupted at (the
+    // frame below a signal trampoline, whose call-frame entry says so) rather than a return address.
+    bool pcIsInterrupted;
     // Every read of the walked memory goes through here; its page cache lives as long as the walk.
     CRKSafeMemoryReader memory;
 };
@@ -70,6 +77,9 @@ bool CRKUnwindNextFrame(CRKUnwindContext* context);
 uint64_t CRKUnwindGetPC(const CRKUnwindContext* context);
 uint64_t CRKUnwindGetStackPointer(const CRKUnwindContext* context);
 uint32_t CRKUnwindGetRepeatCount(const CRKUnwindContext* context);
+// Whether the frame produced last was interrupted where it stood (see pcIsInterrupted), so that its PC is
+// to be looked up as it is; frame 0's always is, unless it was made up at a call.
+bool CRKUnwindFrameIsInterrupted(const CRKUnwindContext* context);
 bool CRKUnwindAddressIsInImage(uint64_t address);
 // Scans the words from `start` up to `end` (the first one even when start >= end) for the first that
 // points into a loaded image.

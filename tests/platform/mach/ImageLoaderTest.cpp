@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 #include <link.h>
 
-#include <cstring>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <future>
 #include <memory>
@@ -173,6 +173,35 @@ void onAddedWaitingForALoadElsewhere(const LoadedImage& image) {
     gLoadFinished = finished.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
 }
 void onRemovedNothing(const LoadedImage&) {}
+
+// While an observer is told of an image, the image stays loaded: the last handle of the program's closed
+// meanwhile does not unmap it under the observer, which reads its headers. Once told, it goes.
+void* gHandleToClose = nullptr;
+bool gLoadedAfterTheClose = false;
+
+bool stillLoaded(const char* path) {
+    void* handle = dlopen(path, RTLD_LAZY | RTLD_NOLOAD);
+    if (handle) dlclose(handle);
+    return handle != nullptr;
+}
+
+void onAddedClosingTheHandle(const LoadedImage& image) {
+    if (std::string(image.path) != KESTRUNE_LOADER_INNER || !gHandleToClose) return;
+    dlclose(gHandleToClose);
+    gHandleToClose = nullptr;
+    gLoadedAfterTheClose = stillLoaded(KESTRUNE_LOADER_INNER);
+}
+
+TEST_F(ImageLoaderTest, AnImageStaysLoadedWhileItsObserversAreTold) {
+    ASSERT_TRUE(ImageLoader::registerCallbacks(onAddedClosingTheHandle, onRemovedNothing));
+    gHandleToClose = dlopen(KESTRUNE_LOADER_INNER, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(gHandleToClose, nullptr) << dlerror();
+    ImageLoader::noticeChanges();
+    ImageLoader::unregisterCallbacks(onAddedClosingTheHandle, onRemovedNothing);
+    EXPECT_EQ(gHandleToClose, nullptr);
+    EXPECT_TRUE(gLoadedAfterTheClose);
+    EXPECT_FALSE(stillLoaded(KESTRUNE_LOADER_INNER));
+}
 
 TEST_F(ImageLoaderTest, AnObserverMayWaitForALoadOnAnotherThread) {
     ASSERT_TRUE(ImageLoader::registerCallbacks(onAddedWaitingForALoadElsewhere, onRemovedNothing));

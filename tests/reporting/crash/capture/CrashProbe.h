@@ -32,10 +32,11 @@ struct Run {
     std::string output;  // standard output, when asked for
 };
 
-// Spawns the probe with HOME and the XDG folders inside `home`, waits at most `limitSeconds` (a hang
-// is killed and reported), and answers how it ended.
+// Spawns the probe with HOME and the XDG folders inside `home` (and the extra NAME=VALUE entries), waits
+// at most `limitSeconds` (a hang is killed and reported), and answers how it ended.
 inline Run run(const std::string& program, const std::vector<std::string>& arguments, const std::string& home,
-               bool captureOutput = false, int limitSeconds = 10) {
+               bool captureOutput = false, int limitSeconds = 10,
+               const std::vector<std::string>& extraEnvironment = {}) {
     Run result;
     // The "storage" record describes the volume of the Documents folder, so there is one.
     mkdir((home + "/Documents").c_str(), 0700);
@@ -47,6 +48,7 @@ inline Run run(const std::string& program, const std::vector<std::string>& argum
     std::vector<std::string> environment = {
         "HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config", "XDG_DATA_HOME=" + home + "/.local/share",
         "XDG_STATE_HOME=" + home + "/.local/state", "XDG_CACHE_HOME=" + home + "/.cache"};
+    environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
     for (char** e = environ; *e; e++) {
         const std::string entry(*e);
         if (entry.rfind("HOME=", 0) != 0 && entry.rfind("XDG_", 0) != 0) environment.push_back(entry);
@@ -107,6 +109,7 @@ inline Run run(const std::string& program, const std::vector<std::string>& argum
 struct Facts {
     std::vector<std::pair<uint64_t, uint64_t>> functions;
     std::vector<std::pair<uint64_t, uint64_t>> stacks;
+    std::vector<std::string> images;
 
     static bool inAny(const std::vector<std::pair<uint64_t, uint64_t>>& ranges, uint64_t value,
                       uint64_t slackBelow = 0) {
@@ -125,7 +128,12 @@ inline Facts readFacts(const std::string& path) {
         std::istringstream fields(line);
         std::string kind;
         uint64_t low = 0, high = 0;
-        fields >> kind >> low >> high;
+        fields >> kind;
+        if (kind == "image") {
+            facts.images.push_back(line.substr(kind.size() + 1));
+            continue;
+        }
+        fields >> low >> high;
         if (kind == "fn") facts.functions.emplace_back(low, high);
         if (kind == "stack") facts.stacks.emplace_back(low, high);
     }

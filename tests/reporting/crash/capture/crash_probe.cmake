@@ -29,8 +29,16 @@ if(TARGET reporting_tests AND NOT TARGET crash_probe)
         set_property(TARGET ${target} PROPERTY ENABLE_EXPORTS ON)
         add_dependencies(reporting_tests ${target})
     endforeach()
+    # The library a probe is started with preloaded, to throw on a thread of its own.
+    add_library(crash_probe_preload SHARED ${crash_probe_dir}/ProbePreload.cpp)
+    set_property(TARGET crash_probe_preload PROPERTY COMPILE_OPTIONS -Wall -Wextra -Wpedantic -O1 -fno-inline
+                 -fno-optimize-sibling-calls -fno-omit-frame-pointer)
+    set_property(TARGET crash_probe_preload PROPERTY LINK_OPTIONS "")
+    target_link_libraries(crash_probe_preload PRIVATE Threads::Threads)
+    add_dependencies(reporting_tests crash_probe_preload)
     target_compile_definitions(reporting_tests PRIVATE CRASH_PROBE_PATH="$<TARGET_FILE:crash_probe>"
-                               CRASH_PROBE_INTERPOSE_PATH="$<TARGET_FILE:crash_probe_interpose>")
+                               CRASH_PROBE_INTERPOSE_PATH="$<TARGET_FILE:crash_probe_interpose>"
+                               CRASH_PROBE_PRELOAD_PATH="$<TARGET_FILE:crash_probe_preload>")
 
     # The crash benchmark runs the probe too; its target exists only once the benchmarks are defined.
     function(crash_probe_attach_bench)

@@ -2,7 +2,9 @@
 
 #include <dlfcn.h>
 #include <elf.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <link.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -303,6 +305,12 @@ TEST_F(CRKBinaryImageTest, ImageLoadedAgainAtTheSameAddressIsFoundInItsNewSlotUn
     EXPECT_EQ(slot.unwindInfo, 0x3333u);
     EXPECT_FALSE(CRKBinaryImageSafeFindImageForAddress(base + 0x10, &slot));
     EXPECT_FALSE(removeImage(base + 1));  // not a tracked image
+    // An image whose unload nobody read before another was loaded in its place (as the walk at crash
+    // time leaves it): the later one is the one found.
+    ASSERT_TRUE(addImage(base + 0x100, 0x100, 0x4444));
+    ASSERT_TRUE(addImage(base + 0x100, 0x100, 0x5555));
+    ASSERT_TRUE(CRKBinaryImageSafeFindImageForAddress(base + 0x108, &slot));
+    EXPECT_EQ(slot.unwindInfo, 0x5555u);
 }
 
 TEST_F(CRKBinaryImageTest, LoadsPastTheLastSlotAreNotTrackedButStillRecorded) {
@@ -436,8 +444,9 @@ uintptr_t headerOf(void* symbol) {
 
 // Loads nobody has read yet, as at a crash a moment after them: the walk of the loader's list gives each
 // its slot, with the unwind sections a normal reading finds, and its record at once. Walking again adds
-// nothing, nor does the normal reading that comes later; once unloaded, the next walk clears their slots.
-TEST_F(CRKBinaryImageTest, TheWalkAtCrashTimeTracksAndRecordsLoadsNobodyReadAndClearsWhatLeft) {
+// nothing, nor does the normal reading that comes later. Once unloaded, the walk (which may find a
+// damaged list) leaves their slots; the next normal reading clears them.
+TEST_F(CRKBinaryImageTest, TheWalkAtCrashTimeTracksAndRecordsLoadsNobodyReadAndRemovesNothing) {
     const size_t before = readRecords(logPath()).size();
     void* outer = dlopen(KESTRUNE_LOADER_OUTER, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(outer, nullptr) << dlerror();
@@ -488,6 +497,8 @@ TEST_F(CRKBinaryImageTest, TheWalkAtCrashTimeTracksAndRecordsLoadsNobodyReadAndC
     EXPECT_EQ(dlclose(outer), 0);
     CRKBinaryImageSafeSyncWithLoader();
     CRKBinaryImageSlot slot;
+    EXPECT_TRUE(CRKBinaryImageSafeFindImageForAddress(reinterpret_cast<uintptr_t>(fault), &slot));
+    CRKBinaryImageRescanIfNeeded();
     EXPECT_FALSE(CRKBinaryImageSafeFindImageForAddress(reinterpret_cast<uintptr_t>(fault), &slot));
     EXPECT_FALSE(CRKBinaryImageSafeFindImageForAddress(reinterpret_cast<uintptr_t>(crash), &slot));
     // The program and its libraries stay.
@@ -495,21 +506,23 @@ TEST_F(CRKBinaryImageTest, TheWalkAtCrashTimeTracksAndRecordsLoadsNobodyReadAndC
     EXPECT_TRUE(CRKBinaryImageSafeFindImageForAddress(reinterpret_cast<uintptr_t>(&strlen), &slot));
 }
 
+// The table takes the kit's queue when there is one; a test's stays only for the test.
+struct KitQueue {
+    explicit KitQueue(std::shared_ptr<platform::DispatchQueue> queue) {
+        CRKSharedContext().binaryImageQueue = std::move(queue);
+    }
+    ~KitQueue() {
+        CRKBinaryImageResetForTesting();
+        CRKSharedContext().binaryImageQueue = nullptr;
+    }
+};
+
 // A load that was read, whose record still waits on the binary-images queue when the crash comes: the
 // walk writes it, and the queue, once it runs, does not write it again.
 TEST_F(CRKBinaryImageTest, ARecordStillQueuedAtTheCrashIsWrittenByTheWalkAndOnlyOnce) {
     CRKBinaryImageResetForTesting();
     const auto queue = platform::DispatchQueue::createSerial("test.binary-images");
-    // The table takes the kit's queue when there is one; this test's stays only for the test.
-    struct KitQueue {
-        explicit KitQueue(std::shared_ptr<platform::DispatchQueue> queue) {
-            CRKSharedContext().binaryImageQueue = std::move(queue);
-        }
-        ~KitQueue() {
-            CRKBinaryImageResetForTesting();
-            CRKSharedContext().binaryImageQueue = nullptr;
-        }
-    } kitQueue(queue);
+    KitQueue kitQueue(queue);
     CRKBinaryImageInit(logPath().c_str(), writable());
     runUntilIdle();
     const size_t before = readRecords(logPath()).size();
@@ -531,6 +544,53 @@ TEST_F(CRKBinaryImageTest, ARecordStillQueuedAtTheCrashIsWrittenByTheWalkAndOnly
     const auto records = readRecords(logPath());
     EXPECT_EQ(recordsOf(records, "load", KESTRUNE_LOADER_OUTER).size(), 1u);
     EXPECT_EQ(records.size(), before + 1);
+    EXPECT_EQ(dlclose(outer), 0);
+}
+
+// A crash the moment the kit has started, before its queue has run anything: the walk writes the records
+// of the first burst, and nothing the queue does afterwards (it once reset the file first) erases them.
+TEST_F(CRKBinaryImageTest, WhatTheWalkWritesBeforeTheQueueFirstRunsStaysInTheFile) {
+    CRKBinaryImageResetForTesting();
+    const auto queue = platform::DispatchQueue::createSerial("test.binary-images");
+    KitQueue kitQueue(queue);
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    queue->async([released] { released.wait(); });
+    CRKBinaryImageInit(logPath().c_str(), writable());
+    CRKBinaryImageSafeSyncWithLoader();
+    release.set_value();
+    runUntilIdle();
+
+    std::vector<std::string> mapped = {programPath()};
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void* data) -> int {
+            if (info->dlpi_name && info->dlpi_name[0] == '/')
+                static_cast<std::vector<std::string>*>(data)->push_back(info->dlpi_name);
+            return 0;
+        },
+        &mapped);
+    const auto records = readRecords(logPath());
+    for (const std::string& path : mapped) {
+        EXPECT_FALSE(recordsOf(records, "load", path).empty()) << path;
+    }
+}
+
+// A record the queue took but could not bring to the file (the disk full, say) is not counted written:
+// the walk at crash time writes it.
+TEST_F(CRKBinaryImageTest, ARecordTheQueueTookButDidNotWriteIsWrittenByTheWalk) {
+    CRKFile full{};
+    full.descriptor = open("/dev/full", O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(full.descriptor, 0);
+    full.bufferingEnabled = true;
+    writable()->binaryImageFile = full;
+    void* outer = platform::mach::ImageLoader::load(KESTRUNE_LOADER_OUTER, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(outer, nullptr) << dlerror();
+    runUntilIdle();
+    CRKFileClose(&writable()->binaryImageFile);
+    EXPECT_TRUE(recordsOf(readRecords(logPath()), "load", KESTRUNE_LOADER_OUTER).empty());
+
+    CRKBinaryImageSafeSyncWithLoader();
+    EXPECT_EQ(recordsOf(readRecords(logPath()), "load", KESTRUNE_LOADER_OUTER).size(), 1u);
     EXPECT_EQ(dlclose(outer), 0);
 }
 

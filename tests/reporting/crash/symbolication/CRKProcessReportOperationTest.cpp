@@ -172,9 +172,10 @@ TEST_F(CRKProcessReportOperationTest, FramesOfAnEarlierRunGetNamesLibrariesAndOf
         {{"binary_images.crkrecord", loadLine("load", before) + loadLine("load", program) +
                                          loadLine("load", library) + loadLine("load", anonymous) + gone +
                                          loadLine("unload", library) + "{\"load\":{\"base\":1}}\n"},
-         {"signal.crkrecord", "{\"signal\":{\"number\":11}}\n{\"threads\":[{\"stacktrace\":[" + stack +
-                                  "]},{\"name\":\"no stack\"},{\"stacktrace\":[" +
-                                  std::to_string(crashed((void*)&symtestNext)) + "]}]}\n"}});
+         {"signal.crkrecord",
+          "{\"signal\":{\"number\":11}}\n{\"threads\":[{\"stacktrace\":[" + stack +
+              "]},{\"name\":\"no stack\"},{\"stacktrace\":[" + std::to_string(crashed((void*)&symtestNext)) +
+              "," + std::to_string(crashed((void*)&symtestNext)) + "],\"interrupted_frames\":[1,7]}]}\n"}});
     auto report = CRKInternalReport::reportWithPath(folder);
     ASSERT_TRUE(report);
     auto operation =
@@ -191,12 +192,14 @@ TEST_F(CRKProcessReportOperationTest, FramesOfAnEarlierRunGetNamesLibrariesAndOf
     const auto* threads = (*sections)[0]["threads"].array();
     ASSERT_TRUE(threads && threads->size() == 3);
     EXPECT_TRUE((*threads)[1].array() && (*threads)[1].array()->empty());
-    // A thread stopped on a function's first byte is named after that function: only the frames after
-    // the first are return addresses.
-    ASSERT_TRUE((*threads)[2].array() && (*threads)[2].array()->size() == 1);
-    const platform::Value& stopped = (*threads)[2].array()->at(0);
-    EXPECT_EQ(stopped["symbol"].string() ? *stopped["symbol"].string() : "(null)", "symtest::next()");
-    EXPECT_EQ(stopped["offset"].number()->unsignedLongLongValue(), 0u);
+    // A thread stopped on a function's first byte is named after that function, and so is a frame a
+    // signal interrupted there (below the signal's trampoline): only the other frames after the first are
+    // return addresses. An index past the stack is passed over.
+    ASSERT_TRUE((*threads)[2].array() && (*threads)[2].array()->size() == 2);
+    for (const platform::Value& stopped : *(*threads)[2].array()) {
+        EXPECT_EQ(stopped["symbol"].string() ? *stopped["symbol"].string() : "(null)", "symtest::next()");
+        EXPECT_EQ(stopped["offset"].number()->unsignedLongLongValue(), 0u);
+    }
     const auto* frames = (*threads)[0].array();
     ASSERT_TRUE(frames && frames->size() == table.size());
     for (size_t i = 0; i < table.size(); i++) {

@@ -6,6 +6,9 @@
 #include <random>
 #include <vector>
 
+#include "reporting/crash/CRKFile.h"
+#include "reporting/crash/capture/CRKProcess.h"
+#include "reporting/crash/store/CRKFileReader.h"
 #include "reporting/crash/unwind/CRKDwarfExpression.h"
 #include "tests/reporting/crash/unwind/UnwindTestSupport.h"
 
@@ -413,19 +416,24 @@ struct IndexedImage {
     uintptr_t ehFrameEnd = 0;
 
     // One FDE per start offset, each covering 0x100 bytes, with the entry rules followed by that FDE's
-    // own instructions, if given.
+    // own instructions, if given. The FDE at `signalFrame`, if any, has a CIE that marks it as a signal
+    // trampoline's ("zS").
     IndexedImage(const std::vector<uint32_t>& starts, uint32_t count,
-                 const std::vector<std::vector<uint8_t>>& instructions = {}) {
+                 const std::vector<std::vector<uint8_t>>& instructions = {}, int signalFrame = -1) {
         memory.assign(0x3000, 0);
         code = reinterpret_cast<uintptr_t>(memory.data());
         header = code + 0x1000;
         ehFrame = code + 0x2000;
         CallFrameSection section;
         const size_t cie = section.cie(CallFrameSection::entryRules());
+        const size_t signalCie = section.cie(CallFrameSection::entryRules(), 1, "zS");
         std::vector<size_t> fdes;
-        for (size_t i = 0; i < starts.size(); i++)
-            fdes.push_back(section.fde(cie, code + starts[i], 0x100,
-                                       i < instructions.size() ? instructions[i] : std::vector<uint8_t>{}));
+        for (size_t i = 0; i < starts.size(); i++) {
+            const bool signal = int(i) == signalFrame;
+            fdes.push_back(section.fde(signal ? signalCie : cie, code + starts[i], 0x100,
+                                       i < instructions.size() ? instructions[i] : std::vector<uint8_t>{},
+                                       signal));
+        }
         section.bytes.u32(0);  // terminator
         memcpy(&memory[0x2000], section.bytes.data.data(), section.bytes.size());
         ehFrameEnd = ehFrame + section.bytes.size();
@@ -561,6 +569,93 @@ TEST_F(CRKDwarfWalkTest, TheStoppedFrameIsLookedUpWhereItStands) {
         EXPECT_EQ(pcs, (std::vector<uint64_t>{image.code + c.pc, stack[c.returnAddressSlot]}));
         EXPECT_EQ(callerSP, sp + 8 * (c.returnAddressSlot + 1));
     }
+}
+
+// A signal trampoline's entry is marked "S": the frame it returns to was interrupted where it stood, on
+// the first byte of a function here, and is looked up there like frame 0, not one byte back in the
+// block before it. The walker says which frame that was.
+TEST_F(CRKDwarfWalkTest, TheFrameBelowASignalTrampolineIsLookedUpWhereItWasInterrupted) {
+    // 0x000: a cold block with a frame of five words; 0x100: a function with the entry rules; 0x200: the
+    // signal trampoline.
+    const std::vector<uint8_t> coldBlock = {0x0e, 40};
+    IndexedImage image({0x0, 0x100, 0x200}, 3, {coldBlock, {}, {}}, 2);
+    ASSERT_TRUE(
+        addImage(image.code, 0x1000, 0, image.ehFrame, image.ehFrameEnd, image.header, image.headerEnd));
+    std::vector<uint64_t> stack(16, 0);
+    const uint64_t sp = reinterpret_cast<uintptr_t>(stack.data());
+    stack[0] = image.code + 0x100;  // where the signal interrupted the function
+    stack[1] = 0x7777;              // the function's return address, by its own rules
+    stack[5] = 0x5555;              // where the cold block's rules would find one
+
+    auto context = std::make_unique<CRKUnwindContext>();
+    CRKUnwindInit(context.get(), unwindtest::registersWith(image.code + 0x210, sp, 0));
+    std::vector<uint64_t> pcs;
+    std::vector<bool> interrupted;
+    while (pcs.size() < 3 && CRKUnwindNextFrame(context.get())) {
+        pcs.push_back(CRKUnwindGetPC(context.get()));
+        interrupted.push_back(CRKUnwindFrameIsInterrupted(context.get()));
+    }
+    EXPECT_EQ(pcs, (std::vector<uint64_t>{image.code + 0x210, image.code + 0x100, 0x7777}));
+    EXPECT_EQ(interrupted, (std::vector<bool>{false, true, false}));
+}
+
+// A call through a null function pointer stops the thread at address 0, with the call's return address
+// at the stack pointer: frame 0 is reported as it stood, and the walk goes on from that return address.
+// Without a valid stack pointer, or with a word there that lies in no image, there is nothing to walk.
+TEST_F(CRKDwarfWalkTest, ACallThroughANullPointerIsWalkedFromTheReturnAddressItPushed) {
+    // 0x100: a function that pushes a word with its first instruction (from byte 1 on, CFA = rsp + 16).
+    IndexedImage image({0x0, 0x100}, 2, {{}, {0x41, 0x0e, 16}});
+    ASSERT_TRUE(
+        addImage(image.code, 0x1000, 0, image.ehFrame, image.ehFrameEnd, image.header, image.headerEnd));
+    std::vector<uint64_t> stack(16, 0);
+    const uint64_t sp = reinterpret_cast<uintptr_t>(stack.data());
+    stack[0] = image.code + 0x150;  // pushed by the call through the null pointer
+    stack[2] = 0x7777;              // the calling function's own return address, above its pushed word
+
+    EXPECT_EQ(unwindtest::walk(unwindtest::registersWith(0, sp, 0)),
+              (std::vector<uint64_t>{0, image.code + 0x150, 0x7777}));
+    EXPECT_EQ(unwindtest::walk(unwindtest::registersWith(8, sp, 0)),
+              (std::vector<uint64_t>{8, image.code + 0x150, 0x7777}));
+    EXPECT_TRUE(unwindtest::walk(unwindtest::registersWith(0, 8, 0)).empty());
+    stack[0] = 0x7777;
+    EXPECT_TRUE(unwindtest::walk(unwindtest::registersWith(0, sp, 0)).empty());
+}
+
+// The recorder walks a thread stopped by a signal from the instruction it stood on (its own rules), and
+// only the state it makes up for its own thread from a return address.
+TEST_F(CRKDwarfWalkTest, TheRecorderWalksAThreadStoppedByASignalFromWhereItStood) {
+    const std::vector<uint8_t> coldBlock = {0x0e, 40};
+    IndexedImage image({0x0, 0x100}, 2, {coldBlock, {}});
+    ASSERT_TRUE(
+        addImage(image.code, 0x1000, 0, image.ehFrame, image.ehFrameEnd, image.header, image.headerEnd));
+    std::vector<uint64_t> stack(16, 0);
+    for (size_t i = 0; i < stack.size(); i++) stack[i] = 0x10000 + 0x100 * i;
+    ucontext_t stopped{};
+    stopped.uc_mcontext.gregs[REG_RIP] = greg_t(image.code + 0x100);
+    stopped.uc_mcontext.gregs[REG_RSP] = greg_t(reinterpret_cast<uintptr_t>(stack.data()));
+
+    const std::string path = logPath() + ".threads";
+    CRKFile file;
+    ASSERT_TRUE(CRKFileInitWithPath(&file, path.c_str(), false));
+    CRKProcess process;
+    const CRKThread self = CRKProcessCurrentThread();
+    ASSERT_TRUE(CRKProcessInit(&process, self, &stopped));
+    CRKProcessRecordAllThreads(&process, &file);
+    CRKFileClose(&file);
+
+    const auto sections = CRKFileReadSections(path.c_str(), false);
+    ASSERT_TRUE(sections && !sections->empty());
+    const platform::Value::Array* threads = (*sections)[0]["threads"].array();
+    ASSERT_TRUE(threads);
+    std::vector<uint64_t> crashed;
+    for (const platform::Value& thread : *threads) {
+        if (!thread["crashed"].number()) continue;
+        for (const platform::Value& frame : *thread["stacktrace"].array())
+            crashed.push_back(frame.number()->unsignedLongLongValue());
+    }
+    ASSERT_GE(crashed.size(), 2u);
+    EXPECT_EQ(crashed[0], image.code + 0x100);
+    EXPECT_EQ(crashed[1], stack[0]);
 }
 
 }  // namespace

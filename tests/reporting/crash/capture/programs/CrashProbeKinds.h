@@ -36,6 +36,17 @@ inline constexpr const char* kLoadedJustBefore = "loaded-just-before";
 // No crash: a library whose search path is its own folder loads its sibling by bare name and through
 // $ORIGIN while the kit runs; exits with kOriginSiblingLoadedExit when both loads succeed.
 inline constexpr const char* kOriginSibling = "origin-sibling";
+// Crashes the moment the kit has started, before its queues have done anything; the facts list every
+// image mapped before the start.
+inline constexpr const char* kAtStart = "at-start";
+// Cuts the loader's list of objects after the program's own entry (a wild write), then aborts on a thread
+// of its own.
+inline constexpr const char* kCutLoaderList = "cut-loader-list";
+// Calls through a null function pointer.
+inline constexpr const char* kNullCall = "null-call";
+// Asks the preloaded library (started with LD_PRELOAD, see the tests) to throw a std::runtime_error
+// nobody catches on a thread of its own.
+inline constexpr const char* kThrowOnPreloadedThread = "throw-on-preloaded-thread";
 inline constexpr const char* kBench = "bench";
 // No crash: symbolicates the report a crashed run left in the folder, with this run's images.
 inline constexpr const char* kSymbolicate = "symbolicate";

@@ -4,11 +4,13 @@
 //
 //   crash_probe <kind> <report folder> [idle threads]
 //
-// Before it crashes it writes "<report folder>.facts": one line "fn <start> <end>" per crash function
-// and one line "stack <low> <high>" per thread about to crash, so that a test can check that the record
-// has the crashed thread's stack pointer inside its stack and a frame inside a crash function. The
+// Before it crashes it writes "<report folder>.facts": one line "fn <start> <end>" per crash function,
+// one line "stack <low> <high>" per thread about to crash and, for the kind that crashes at start, one
+// line "image <path>" per object the loader had mapped before the kit started, so that a test can check that
+// the record has the crashed thread's stack pointer inside its stack and a frame inside a crash function. The
 // benchmark kind writes the monotonic time (nanoseconds) to standard output just before its fault.
 #include <dlfcn.h>
+#include <elf.h>
 #include <fcntl.h>
 #include <iconv.h>
 #include <link.h>
@@ -80,6 +82,7 @@ void idleForever() {
 }
 
 void* volatile gNull = nullptr;
+void (*volatile gNullFunction)() = nullptr;
 // Read at run time, so that the compiler sees neither endless recursion nor a fixed overflow.
 volatile int gDepthLimit = 1 << 30;
 volatile size_t gOverrun = 16;
@@ -112,6 +115,24 @@ extern "C" {
 
 PROBE_CRASH_FUNCTION void probe_crash_null() {
     *static_cast<volatile int*>(gNull) = 1;
+}
+
+PROBE_CRASH_FUNCTION void probe_crash_null_call() {
+    gNullFunction();
+    keepFrame();
+}
+
+PROBE_CRASH_FUNCTION void probe_crash_abort() {
+    abort();
+}
+
+// The start routine of the thread that aborts, named so that the report can be checked to walk from
+// the crash into it.
+PROBE_CRASH_FUNCTION void* probe_crash_thread_main(void*) {
+    writeOwnStack();
+    probe_crash_abort();
+    keepFrame();
+    return nullptr;
 }
 
 PROBE_CRASH_FUNCTION int probe_crash_recurse(int depth) {
@@ -250,7 +271,10 @@ void recordFunctions() {
           reinterpret_cast<const void*>(probe_crash_raise_bus),
           reinterpret_cast<const void*>(probe_crash_throw),
           reinterpret_cast<const void*>(probe_crash_platform_exception),
-          reinterpret_cast<const void*>(probe_crash_mach)}) {
+          reinterpret_cast<const void*>(probe_crash_mach),
+          reinterpret_cast<const void*>(probe_crash_null_call),
+          reinterpret_cast<const void*>(probe_crash_abort),
+          reinterpret_cast<const void*>(probe_crash_thread_main)}) {
         writeFunctionRange(function);
     }
 }
@@ -291,6 +315,44 @@ int crashJustAfterLoads() {
     if (iconv_open(crashprobe::kConverterCharset, "UTF-8") == iconv_t(-1)) return 9;
     probe_crash_null();
 #endif
+    return 7;
+}
+
+// Every object the loader has mapped, by path (the program's own by its file).
+void writeMappedImages() {
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void*) -> int {
+            if (info->dlpi_name && info->dlpi_name[0] == '/')
+                writeFact(std::string("image ") + info->dlpi_name);
+            return 0;
+        },
+        nullptr);
+}
+
+// A wild write into the loader's list of objects, as memory corruption would make: everything after the
+// program's own entry is cut off. Then a thread of the probe's aborts.
+int crashAfterCuttingTheLoadersList() {
+    r_debug* debug = nullptr;
+    for (const ElfW(Dyn)* entry = _DYNAMIC; entry->d_tag != DT_NULL; entry++) {
+        if (entry->d_tag == DT_DEBUG) debug = reinterpret_cast<r_debug*>(entry->d_un.d_ptr);
+    }
+    if (!debug || !debug->r_map) return 8;
+    debug->r_map->l_next = nullptr;
+    pthread_t thread;
+    if (pthread_create(&thread, nullptr, probe_crash_thread_main, nullptr) != 0) return 9;
+    pthread_join(thread, nullptr);
+    return 7;
+}
+
+// The preloaded library throws on a thread of its own; its two functions' extents go to the facts.
+int throwOnThePreloadedLibrarysThread() {
+    auto start = reinterpret_cast<int (*)()>(dlsym(RTLD_DEFAULT, "kestrune_preload_throw_on_thread"));
+    void* thrower = dlsym(RTLD_DEFAULT, "kestrune_preload_throw");
+    void* body = dlsym(RTLD_DEFAULT, "kestrune_preload_thread_main");
+    if (!start || !thrower || !body) return 8;
+    writeFunctionRange(thrower);
+    writeFunctionRange(body);
+    start();
     return 7;
 }
 
@@ -366,7 +428,9 @@ int main(int argc, char** argv) {
     reporting::CRKCrashCallbackTarget* callback = nullptr;
     if (kind == crashprobe::kHandlerCrash) callback = &faulting;
     if (kind == crashprobe::kHandlerAllocates) callback = &allocating;
+    if (kind == crashprobe::kAtStart) writeMappedImages();
     if (!startKit(root, callback)) return 4;
+    if (kind == crashprobe::kAtStart) probe_crash_null();
     for (int i = 0; i < idleThreads; i++) std::thread(idleForever).detach();
 
     if (kind == crashprobe::kStdoutLock) {
@@ -425,6 +489,9 @@ int main(int argc, char** argv) {
     if (kind == crashprobe::kThrowExceptionPointer) probe_crash_throw(4);
     if (kind == crashprobe::kThrowInt || kind == crashprobe::kThrowNoPrevious) probe_crash_throw(3);
     if (kind == crashprobe::kPlatformException) probe_crash_platform_exception();
+    if (kind == crashprobe::kNullCall) probe_crash_null_call();
+    if (kind == crashprobe::kCutLoaderList) return crashAfterCuttingTheLoadersList();
+    if (kind == crashprobe::kThrowOnPreloadedThread) return throwOnThePreloadedLibrarysThread();
     if (kind == crashprobe::kLoadedLibrary) return crashInLoadedLibrary();
     if (kind == crashprobe::kLoadedJustBefore) return crashJustAfterLoads();
     if (kind == crashprobe::kOriginSibling) return loadOriginSibling();

@@ -1,0 +1,232 @@
+// Crashes whose reports used to come out short: the moment the kit starts, after a wild write cut the
+// loader's list, a call through a null function pointer, an exception thrown on a thread the program did
+// not start. In each, the report's image list holds what was mapped, and the crashed thread, named by a
+// second run of the probe, shows the function that crashed and its caller.
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "reporting/crash/CRKFile.h"
+#include "reporting/crash/store/CRKFileReader.h"
+#include "tests/reporting/crash/capture/CrashProbe.h"
+#include "tests/support/TestEnvironment.h"
+
+namespace {
+
+using platform::Value;
+
+uint64_t unsignedOf(const Value& value) {
+    return value.number() ? value.number()->unsignedLongLongValue() : 0;
+}
+
+std::string textOf(const Value& value) {
+    return value.string() ? *value.string() : std::string("(null)");
+}
+
+struct Image {
+    std::string path;
+    uint64_t base = 0;
+    uint64_t size = 0;
+};
+
+std::vector<Image> loadedImages(const std::string& root) {
+    std::vector<Image> images;
+    const auto sections = reporting::CRKFileReadSections((root + "/binary_images.crkrecord").c_str(), false);
+    for (const Value& section : sections ? *sections : Value::Array()) {
+        const Value& load = section["load"];
+        if (load["path"].string())
+            images.push_back({*load["path"].string(), unsignedOf(load["base"]), unsignedOf(load["size"])});
+    }
+    return images;
+}
+
+bool inAnImage(const std::vector<Image>& images, uint64_t address) {
+    for (const Image& image : images) {
+        if (address >= image.base && address - image.base < image.size) return true;
+    }
+    return false;
+}
+
+// The crashed thread of one record file, as recorded and as the symbolicator named it.
+struct CrashedThread {
+    std::vector<uint64_t> addresses;
+    std::vector<std::string> symbols;
+    std::vector<std::string> libraries;
+
+    // Whether `caller` is named right after `function`: the crash and the call that led to it.
+    bool namesInOrder(const std::string& function, const std::string& caller) const {
+        for (size_t i = 0; i + 1 < symbols.size(); i++) {
+            if (symbols[i] == function && symbols[i + 1] == caller) return true;
+        }
+        return false;
+    }
+    std::string describe() const {
+        std::string text;
+        for (size_t i = 0; i < symbols.size(); i++) text += symbols[i] + " (" + libraries[i] + ")\n";
+        return text;
+    }
+};
+
+std::optional<CrashedThread> crashedThread(const std::string& root, const std::string& file) {
+    const auto record = reporting::CRKFileReadSections((root + "/" + file).c_str(), false);
+    const auto named = reporting::CRKFileReadSections((root + "/" + file + ".symbolicated").c_str(), false);
+    if (!record || !named || named->size() != 1) return std::nullopt;
+    const Value::Array* threads = nullptr;
+    for (const Value& section : *record) {
+        if ((threads = section["threads"].array())) break;
+    }
+    const Value::Array* namedThreads = (*named)[0]["threads"].array();
+    if (!threads || !namedThreads || namedThreads->size() != threads->size()) return std::nullopt;
+    for (size_t i = 0; i < threads->size(); i++) {
+        const Value& thread = (*threads)[i];
+        if (!thread["crashed"].number() || !thread["crashed"].number()->boolValue()) continue;
+        const Value::Array* stack = thread["stacktrace"].array();
+        const Value::Array* frames = (*namedThreads)[i].array();
+        if (!stack || !frames || stack->size() != frames->size()) return std::nullopt;
+        CrashedThread crashed;
+        for (size_t k = 0; k < stack->size(); k++) {
+            crashed.addresses.push_back(unsignedOf((*stack)[k]));
+            crashed.symbols.push_back(textOf((*frames)[k]["symbol"]));
+            crashed.libraries.push_back(textOf((*frames)[k]["library"]));
+        }
+        return crashed;
+    }
+    return std::nullopt;
+}
+
+class CRKCrashedThreadTest : public testsupport::KestruneTest {
+protected:
+    // Runs the probe's kind into a report folder of its own, then a second run that names its frames.
+    std::string crashAndSymbolicate(const char* kind, int expectedSignal,
+                                    const std::vector<std::string>& environment = {}) {
+        const std::string root = home() + "/report";
+        mkdir(root.c_str(), 0700);
+        const crashprobe::Run run =
+            crashprobe::run(CRASH_PROBE_PATH, {kind, root}, home(), false, 30, environment);
+        EXPECT_TRUE(run.started && !run.hung);
+        EXPECT_TRUE(WIFSIGNALED(run.status) && WTERMSIG(run.status) == expectedSignal) << run.status;
+        const crashprobe::Run named = crashprobe::run(CRASH_PROBE_PATH, {crashprobe::kSymbolicate, root},
+                                                      home(), false, 30, environment);
+        EXPECT_TRUE(named.started && WIFEXITED(named.status) && WEXITSTATUS(named.status) == 0)
+            << named.status;
+        return root;
+    }
+
+    const std::string program_ = std::filesystem::path(CRASH_PROBE_PATH).filename();
+};
+
+// The image list is reset when the kit starts, and the records of that first burst are written by the
+// kit's queue a moment later: a crash in between has the crash handler write them. Many crashes, eight at
+// a time, each the moment the kit has started: every one lists every image and walks its stack in them.
+TEST_F(CRKCrashedThreadTest, ACrashTheMomentTheKitStartsHasEveryImageInItsReport) {
+    constexpr int kRuns = 24;
+    constexpr int kAtOnce = 8;
+    std::mutex faultsMutex;
+    std::vector<std::string> faults;
+    std::vector<std::thread> workers;
+    for (int w = 0; w < kAtOnce; w++) {
+        workers.emplace_back([&, w] {
+            for (int r = w; r < kRuns; r += kAtOnce) {
+                const std::string runHome = home() + "/run" + std::to_string(r);
+                const std::string root = runHome + "/report";
+                mkdir(runHome.c_str(), 0700);
+                mkdir(root.c_str(), 0700);
+                const crashprobe::Run run =
+                    crashprobe::run(CRASH_PROBE_PATH, {crashprobe::kAtStart, root}, runHome);
+                std::vector<std::string> found;
+                if (!run.started || run.hung || !WIFSIGNALED(run.status) || WTERMSIG(run.status) != SIGSEGV)
+                    found.push_back("ended with status " + std::to_string(run.status));
+                const std::vector<Image> images = loadedImages(root);
+                std::set<std::string> paths;
+                for (const Image& image : images) paths.insert(image.path);
+                const crashprobe::Facts facts = crashprobe::readFacts(root + ".facts");
+                if (facts.images.empty()) found.push_back("no images in the facts");
+                for (const std::string& path : facts.images) {
+                    if (!paths.count(path)) found.push_back("no load record of " + path);
+                }
+                const auto sections =
+                    reporting::CRKFileReadSections((root + "/signal.crkrecord").c_str(), false);
+                size_t frames = 0, outside = 0;
+                for (const Value& section : sections ? *sections : Value::Array()) {
+                    for (const Value& thread :
+                         section["threads"].array() ? *section["threads"].array() : Value::Array()) {
+                        for (const Value& frame :
+                             thread["stacktrace"].array() ? *thread["stacktrace"].array() : Value::Array()) {
+                            frames++;
+                            outside += !inAnImage(images, unsignedOf(frame));
+                        }
+                    }
+                }
+                if (frames == 0) found.push_back("no frames");
+                if (outside > 0) found.push_back(std::to_string(outside) + " frames outside every image");
+                std::lock_guard<std::mutex> lock(faultsMutex);
+                for (const std::string& fault : found)
+                    faults.push_back("run " + std::to_string(r) + ": " + fault);
+            }
+        });
+    }
+    for (std::thread& worker : workers) worker.join();
+    EXPECT_TRUE(faults.empty()) << ::testing::PrintToString(faults);
+}
+
+// A wild write cut the loader's list after the program's own entry: every library the kit knew stays in
+// the table, so the stack of the thread that aborted is walked through the C library back into the
+// probe's functions, each frame in a recorded image.
+TEST_F(CRKCrashedThreadTest, ACrashAfterTheLoadersListWasCutIsWalkedThroughEveryLibrary) {
+    const std::string root = crashAndSymbolicate(crashprobe::kCutLoaderList, SIGABRT);
+    const auto crashed = crashedThread(root, "signal.crkrecord");
+    ASSERT_TRUE(crashed);
+    EXPECT_TRUE(crashed->namesInOrder("probe_crash_abort", "probe_crash_thread_main")) << crashed->describe();
+    EXPECT_EQ(crashed->libraries.front().rfind("libc.so", 0), 0u) << crashed->describe();
+    const std::vector<Image> images = loadedImages(root);
+    for (uint64_t address : crashed->addresses)
+        EXPECT_TRUE(inAnImage(images, address)) << std::hex << address;
+}
+
+// Frame 0 is the null address the call jumped to; the walk goes on from the return address the call
+// pushed, so the report names the function that made the call and its caller.
+TEST_F(CRKCrashedThreadTest, ACallThroughANullFunctionPointerNamesTheCallerAndItsCaller) {
+    const std::string root = crashAndSymbolicate(crashprobe::kNullCall, SIGSEGV);
+    const auto crashed = crashedThread(root, "signal.crkrecord");
+    ASSERT_TRUE(crashed);
+    ASSERT_GE(crashed->addresses.size(), 3u) << crashed->describe();
+    EXPECT_EQ(crashed->addresses[0], 0u);
+    EXPECT_EQ(crashed->symbols[1], "probe_crash_null_call") << crashed->describe();
+    EXPECT_EQ(crashed->libraries[1], program_);
+    EXPECT_EQ(crashed->symbols[2], "main") << crashed->describe();
+}
+
+// The exception's record and the abort's both mark the thread that threw as crashed (not the kit's
+// worker that wrote the exception's record), and both walk it through the preloaded library.
+TEST_F(CRKCrashedThreadTest, AnExceptionThrownOnAPreloadedLibrarysThreadMarksThatThreadCrashed) {
+    const std::string library = CRASH_PROBE_PRELOAD_PATH;
+    const std::string root =
+        crashAndSymbolicate(crashprobe::kThrowOnPreloadedThread, SIGABRT, {"LD_PRELOAD=" + library});
+    const auto sections = reporting::CRKFileReadSections((root + "/exception.crkrecord").c_str(), false);
+    ASSERT_TRUE(sections);
+    std::string name, reason;
+    for (const Value& section : *sections) {
+        if (!section["exception"].dictionary()) continue;
+        name = reporting::CRKFileHexDecodeString(textOf(section["exception"]["name"]).c_str());
+        reason = reporting::CRKFileHexDecodeString(textOf(section["exception"]["reason"]).c_str());
+    }
+    EXPECT_EQ(name, "std::runtime_error");
+    EXPECT_EQ(reason, "thrown on the preloaded library's thread");
+    for (const char* file : {"exception.crkrecord", "signal.crkrecord"}) {
+        SCOPED_TRACE(file);
+        const auto crashed = crashedThread(root, file);
+        ASSERT_TRUE(crashed);
+        EXPECT_TRUE(crashed->namesInOrder("kestrune_preload_throw", "kestrune_preload_thread_main"))
+            << crashed->describe();
+    }
+}
+
+}  // namespace
