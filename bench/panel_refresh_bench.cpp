@@ -3,8 +3,9 @@
 // 200 µs, the end-of-turn layout and display passes included.
 
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/records/DeviceLocalSettings.h"
@@ -20,7 +21,7 @@
 #include "menubar/statusitem/MainMenuBarController.h"
 #include "platform/base/Clock.h"
 #include "platform/base/RunLoop.h"
-#include "platform/storage/Files.h"
+#include "platform/storage/ThrowawayHome.h"
 #include "platform/ui/DisplayCycle.h"
 #include "platform/ui/Image.h"
 
@@ -55,15 +56,16 @@ public:
 };
 
 struct Fixture {
-    std::string home;
     std::shared_ptr<MainMenuBarController> menuBar;
 
     Fixture() {
-        char pattern[] = "/tmp/kestrune-panel-bench-XXXXXX";
-        home = mkdtemp(pattern) ? pattern : "/tmp";
-        for (const char* variable :
-             {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"})
-            setenv(variable, (home + "/" + variable).c_str(), 1);
+        // One home for every run of the program, removed when it exits: the defaults and records keep
+        // the folders they first read for the whole process, and write there again in later runs.
+        std::string problem;
+        if (!platform::ThrowawayHome::enter("kestrune-panel-bench", &problem)) {
+            std::fprintf(stderr, "panel_refresh_bench: no home of its own: %s\n", problem.c_str());
+            std::exit(1);
+        }
         platform::Clock::useVirtualTime();
         platform::ui::DisplayCycle::install();
         MenuBarFacts::install(std::make_shared<SteadyFacts>());
@@ -97,7 +99,6 @@ struct Fixture {
         menuBar.reset();
         platform::RunLoop::main().runUntilIdle();
         MenuBarFacts::install(nullptr);
-        platform::Files::remove(home);
     }
 };
 

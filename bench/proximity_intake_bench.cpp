@@ -4,8 +4,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -24,6 +25,7 @@
 #include "platform/base/Clock.h"
 #include "platform/base/RunLoop.h"
 #include "platform/sim/session/SimulatedSession.h"
+#include "platform/storage/ThrowawayHome.h"
 #include "platform/storage/UserDefaults.h"
 #include "platform/system/ProcessInfo.h"
 
@@ -63,11 +65,23 @@ struct CountingDelegate : RSSILoginLogoutDeciderDelegate {
     }
 };
 
-void BM_IntakeAndDeciderPerReading(benchmark::State& state) {
-    char pattern[] = "/tmp/kestrune-proximity-bench-XXXXXX";
-    const std::string home = mkdtemp(pattern);
+// A fresh home for each run, inside the program's own throwaway home, which goes when the program
+// exits: the defaults are still written after a run, and would make again a home the run removed.
+std::string freshHome() {
+    std::string problem;
+    const auto parent = platform::ThrowawayHome::enter("kestrune-proximity-bench", &problem);
+    const auto home = parent ? platform::ThrowawayHome::makeFolder(*parent, "run", &problem) : std::nullopt;
+    if (!home) {
+        std::fprintf(stderr, "proximity_intake_bench: no home of its own: %s\n", problem.c_str());
+        std::exit(1);
+    }
     for (const char* v : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"})
-        setenv(v, (home + (std::string(v) == "HOME" ? "" : std::string("/") + v)).c_str(), 1);
+        setenv(v, (*home + (std::string(v) == "HOME" ? "" : std::string("/") + v)).c_str(), 1);
+    return *home;
+}
+
+void BM_IntakeAndDeciderPerReading(benchmark::State& state) {
+    const std::string home = freshHome();
     platform::Clock::useVirtualTime();
     platform::RunLoop::main().reset();
     platform::UserDefaults::resetAllForTesting();
@@ -118,7 +132,6 @@ void BM_IntakeAndDeciderPerReading(benchmark::State& state) {
     platform::RunLoop::main().runUntilIdle();
     platform::SimulatedSession::uninstall();
     MacSessionServices::install(nullptr);
-    std::filesystem::remove_all(home);
 }
 
 }  // namespace

@@ -8,8 +8,10 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <string>
 #include <thread>
@@ -25,6 +27,7 @@
 #include "platform/bluetooth/AdvertisementData.h"
 #include "platform/bluetooth/BluetoothBackend.h"
 #include "platform/sim/radio/Radio.h"
+#include "platform/storage/ThrowawayHome.h"
 #include "platform/storage/UserDefaults.h"
 
 using namespace kestrune;
@@ -33,12 +36,20 @@ using platform::Value;
 
 namespace {
 
-// A home of its own, so that the device data the ignore list saves never touches the user's.
+// A home of its own for each world, so that the device data the ignore list saves never touches the
+// user's nor another world's. The worlds' homes are made in the program's throwaway home, which goes
+// when the program exits.
 void useFreshHome() {
     static std::string home;
     if (!home.empty()) std::filesystem::remove_all(home);
-    char pattern[] = "/tmp/kestrune-scanner-bench-XXXXXX";
-    home = mkdtemp(pattern);
+    std::string problem;
+    const auto parent = platform::ThrowawayHome::enter("kestrune-scanner-bench", &problem);
+    const auto made = parent ? platform::ThrowawayHome::makeFolder(*parent, "world", &problem) : std::nullopt;
+    if (!made) {
+        std::fprintf(stderr, "scanner_bench: no home of its own: %s\n", problem.c_str());
+        std::exit(1);
+    }
+    home = *made;
     setenv("HOME", home.c_str(), 1);
     setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
     setenv("XDG_DATA_HOME", (home + "/.local/share").c_str(), 1);

@@ -96,7 +96,7 @@ const std::vector<platform::Data>& RKTPinnedCertificates() {
             }
             loaded.push_back(std::move(*certificate));
         }
-        // Retired roots are not shipped: one line says which are left out.
+        // A bundle without some of the files still pins the others: one line says which are left out.
         if (!missing.empty())
             platform::logf("[ReportKit] pinned root certificates not in the bundle, left out: %s",
                            missing.c_str());

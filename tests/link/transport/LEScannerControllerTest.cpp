@@ -547,12 +547,21 @@ TEST_F(LEScannerControllerTest, AConnectionTryingTooLongIsCountedUnsuitableAndDi
 
 TEST_F(LEScannerControllerTest, ARestartScansAgainForTheServicesItCarries) {
     addPhone(kPhone);
+    // A neighbour advertising a service of its own: only a scan for every device hears it.
+    auto neighbour = addDevice(kOther, "B4C2");
+    neighbour->setAdvertisementData(servicesAdvertisement("B4C2"));
+    neighbour->setAdvertising(true);
     advance(3);
     EXPECT_EQ(delegate->count("discover:" + kPhone), 0u);
     scanner->restartScan(std::vector<platform::BluetoothUUID>{uuid(kService)});
     EXPECT_TRUE(scanner->isScanning());
     advance(3);
     EXPECT_EQ(delegate->count("discover:" + kPhone), 1u);
+    EXPECT_EQ(backend->count("scan:services"), 1u);
+    EXPECT_EQ(backend->count("scan:all"), 0u);
+    // Never heard, so never judged unsuitable.
+    EXPECT_EQ(offences(kOther), 0);
+    EXPECT_EQ(ignoredFor(kOther), 99u);
 }
 
 // The answers of the older retrieval, and which peripherals count as connecting: only those the

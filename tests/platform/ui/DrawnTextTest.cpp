@@ -269,6 +269,23 @@ TEST_F(DrawnTextTest, KoreanLinesBreakOnlyBetweenWords) {
     draw(longWord, {10, 10, 60, 50});
     ASSERT_EQ(drawn.size(), 1u);
     EXPECT_GE(drawn.front().lineTexts.size(), 2u);
+    // A word is as wide as its last character's end: one that passes the line by less than that
+    // character does not fit, and is broken as any word wider than its line.
+    const auto textOf = [](const std::string& text) {
+        return AttributedString(text, TextAttributes::withFont(Font::systemFontOfSize(13)));
+    };
+    const AttributedString word = textOf("블루투스를");
+    const double whole = PangoTextMeasurer().measure(word, 0).width;
+    const double allButLast = PangoTextMeasurer().measure(textOf("블루투스"), 0).width;
+    ASSERT_GT(whole, allButLast + 4);
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 200, 200);
+    cairo_t* cr = cairo_create(surface);
+    drawn.clear();
+    drawPangoText(cr, word, {0, 0, (whole + allButLast) / 2, 200}, 1);
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+    ASSERT_EQ(drawn.size(), 1u);
+    EXPECT_EQ(drawn.front().lineTexts, (std::vector<std::string>{"블루투스", "를"}));
 }
 
 // The grey descriptions use a light face that has only Latin letters (and their neighbours): in a

@@ -1,6 +1,9 @@
 #include "reporting/core/RKTCertificatePinner.h"
 
+#include <openssl/evp.h>
 #include <openssl/x509.h>
+
+#include <iterator>
 
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/TestEnvironment.h"
@@ -24,6 +27,25 @@ std::string commonNameOf(const Data& der) {
     }
     X509_free(certificate);
     return name;
+}
+
+// The certificate's SHA-256 fingerprint as `openssl x509 -fingerprint -sha256` prints it.
+std::string fingerprintOf(const Data& der) {
+    const unsigned char* cursor = der.bytes();
+    X509* certificate = d2i_X509(nullptr, &cursor, static_cast<long>(der.size()));
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    std::string text;
+    if (certificate && X509_digest(certificate, EVP_sha256(), digest, &length) == 1) {
+        static const char kDigits[] = "0123456789ABCDEF";
+        for (unsigned int i = 0; i < length; ++i) {
+            if (i) text += ':';
+            text += kDigits[digest[i] >> 4];
+            text += kDigits[digest[i] & 0xf];
+        }
+    }
+    X509_free(certificate);
+    return text;
 }
 
 }  // namespace
@@ -102,13 +124,39 @@ TEST_F(RKTCertificatePinnerTest, CertificatesAreMadeOnlyFromExactlyOneDERCertifi
 }
 
 TEST_F(RKTCertificatePinnerTest, TheShippedRootsAreThePublishedOnesInTheirOrder) {
+    // The eight roots the kit pins, as shipped: each file's subject, length and fingerprint.
+    struct Root {
+        const char* commonName;
+        size_t length;
+        const char* fingerprint;
+    };
+    const Root expected[] = {
+        {"AddTrust External CA Root", 1082,
+         "68:7F:A4:51:38:22:78:FF:F0:C8:B1:1F:8D:43:D5:76:67:1C:6E:B2:BC:EA:B4:13:FB:83:D9:65:D0:6D:2F:F2"},
+        {"Entrust Root Certification Authority", 1173,
+         "73:C1:76:43:4F:1B:C6:D5:AD:F4:5B:0E:76:E7:27:28:7C:8D:E5:76:16:C1:E6:E6:14:1A:2B:2C:BC:7D:8E:4C"},
+        {"DigiCert High Assurance EV Root CA", 969,
+         "74:31:E5:F4:C3:C1:CE:46:90:77:4F:0B:61:E0:54:40:88:3B:A9:A0:1E:D0:0B:A6:AB:D7:80:6E:D3:B1:18:CF"},
+        {"VeriSign Class 3 Public Primary Certification Authority - G5", 1239,
+         "9A:CF:AB:7E:43:C8:D8:80:D0:6B:26:2A:94:DE:EE:E4:B4:65:99:89:C3:D0:CA:F1:9B:AF:64:05:E4:1A:B7:DF"},
+        {"VeriSign Class 1 Public Primary Certification Authority - G3", 1054,
+         "CB:B5:AF:18:5E:94:2A:24:02:F9:EA:CB:C0:ED:5B:B8:76:EE:A3:C1:22:36:23:D0:04:47:E4:F3:BA:55:4B:65"},
+        {"VeriSign Class 2 Public Primary Certification Authority - G3", 1053,
+         "92:A9:D9:83:3F:E1:94:4D:B3:66:E8:BF:AE:7A:95:B6:48:0C:2D:6C:6C:2A:1B:E6:5D:42:36:B6:08:FC:A1:BB"},
+        {"VeriSign Class 3 Public Primary Certification Authority - G3", 1054,
+         "EB:04:CF:5E:B1:F3:9A:FA:76:2F:2B:B1:20:F2:96:CB:A5:20:C1:B9:7D:B1:58:95:65:B8:1C:B9:A1:7B:72:44"},
+        {"VeriSign Class 4 Public Primary Certification Authority - G3", 1054,
+         "E3:89:36:0D:0F:DB:AE:B3:D2:50:58:4B:47:30:31:4E:22:2F:39:C1:56:A0:20:14:4E:8D:96:05:61:79:15:06"},
+    };
     const auto& pinned = reporting::RKTPinnedCertificates();
     EXPECT_EQ(&pinned, &reporting::RKTPinnedCertificates());  // read once
-    ASSERT_EQ(pinned.size(), 2u);
-    EXPECT_EQ(commonNameOf(pinned[0]), "Entrust Root Certification Authority");
-    EXPECT_EQ(pinned[0].size(), 1173u);
-    EXPECT_EQ(commonNameOf(pinned[1]), "DigiCert High Assurance EV Root CA");
-    EXPECT_EQ(pinned[1].size(), 969u);
+    ASSERT_EQ(pinned.size(), std::size(expected));
+    for (size_t i = 0; i < pinned.size(); ++i) {
+        SCOPED_TRACE(expected[i].commonName);
+        EXPECT_EQ(commonNameOf(pinned[i]), expected[i].commonName);
+        EXPECT_EQ(pinned[i].size(), expected[i].length);
+        EXPECT_EQ(fingerprintOf(pinned[i]), expected[i].fingerprint);
+    }
     // A test chain does not pass the shipped set.
     RKTCertificatePinner shipped(pinned);
     EXPECT_EQ(challenge(shipped, ServerTrust("127.0.0.1", chain)), AuthChallengeDisposition::CancelChallenge);

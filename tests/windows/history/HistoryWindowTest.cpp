@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "engine/coordinator/ActivityControllerFactory.h"
 #include "features/history/PresentationEntryFailedLogin.h"
@@ -91,6 +92,26 @@ TEST_F(HistoryWindowTest, RowsArriveOnTheMainQueueAndFillTheirCells) {
     window->reloadDatasourceAndView();
     settle();
     EXPECT_EQ(window->listView->numberOfRows(), 5u);
+}
+
+// Rows are built on the pool, so a reload may end before or after one asked later: the rows of the older
+// one, for a filter changed since, are never shown, whichever ends first.
+TEST_F(HistoryWindowTest, TheRowsOfAReloadAskedBeforeANewerOneAreNeverShown) {
+    fillTheDay();
+    auto window = open();
+    settle();
+    ASSERT_EQ(window->listViewArray().size(), 4u);
+    window->filterModel()->failedLoginFilterOn = true;  // 3 rows
+    std::optional<size_t> shownWhenOlderEnded;
+    window->reloadDatsourceWithCompletion([&] { shownWhenOlderEnded = window->listViewArray().size(); });
+    window->filterModel()->sessionDurationFilterOn = true;  // 2 rows
+    window->reloadDatasourceAndView();
+    settle();
+    ASSERT_TRUE(shownWhenOlderEnded);
+    // The rows it found on ending: those from before both, or the newer reload's.
+    EXPECT_TRUE(*shownWhenOlderEnded == 4u || *shownWhenOlderEnded == 2u) << *shownWhenOlderEnded;
+    EXPECT_EQ(window->listViewArray().size(), 2u);
+    EXPECT_EQ(window->listView->numberOfRows(), 2u);
 }
 
 TEST_F(HistoryWindowTest, TheWindowOpensOnItsLastRowWithOneFilterBar) {

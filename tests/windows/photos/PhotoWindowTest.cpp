@@ -6,6 +6,7 @@
 
 #include <cctype>
 #include <filesystem>
+#include <optional>
 
 #include "app/support/Utilities.h"
 #include "features/photos/FailedLoginFactory.h"
@@ -86,6 +87,26 @@ TEST_F(PhotoWindowTest, TheShownPhotosComeInTheStripAndTheFirstIsSelected) {
     auto all = open(true, true, true);
     ASSERT_EQ(all->listViewArray().size(), 4u);
     EXPECT_TRUE(std::dynamic_pointer_cast<LoginLogoutEntry>(all->listViewArray()[3]));
+}
+
+// The records are gathered on the pool, so a reload may end before or after one asked later: the photos
+// of the older one, for a choice of kinds changed since, are never shown, whichever ends first.
+TEST_F(PhotoWindowTest, ThePhotosOfAReloadAskedBeforeANewerOneAreNeverShown) {
+    threeFailures();
+    auto login = addEvent(LoginLogoutEntry::kEventUnlocked, at(0, 8), photo("login.png"));
+    auto window = open();
+    ASSERT_EQ(window->listViewArray().size(), 3u);
+    window->showLoginEntries = true;  // 4 photos
+    std::optional<size_t> shownWhenOlderEnded;
+    window->reloadDatsourceWithCompletion([&] { shownWhenOlderEnded = window->listViewArray().size(); });
+    window->showFailedLoginAttemptEntries = false;  // the login's photo alone
+    window->reloadDatasourceAndView();
+    settle();
+    ASSERT_TRUE(shownWhenOlderEnded);
+    // The photos it found on ending: those from before both, or the newer reload's.
+    EXPECT_TRUE(*shownWhenOlderEnded == 3u || *shownWhenOlderEnded == 1u) << *shownWhenOlderEnded;
+    ASSERT_EQ(window->listViewArray().size(), 1u);
+    EXPECT_EQ(window->listViewArray()[0], login);
 }
 
 TEST_F(PhotoWindowTest, WithNothingToShowTheNoticeSaysWhy) {
