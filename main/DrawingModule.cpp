@@ -91,6 +91,10 @@ public:
         if (const Backend* backend = loadModule(path_)) return backend->measurer->measure(text, maxWidth);
         return fixed_.measure(text, maxWidth);
     }
+    bool readsFromTheRight(const platform::ui::AttributedString& text) const override {
+        const Backend* backend = loadModule(path_);
+        return backend && backend->measurer->readsFromTheRight(text);
+    }
 
 private:
     std::string path_;

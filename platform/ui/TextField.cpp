@@ -9,6 +9,28 @@
 
 namespace platform::ui {
 
+namespace {
+// Natural, left and justified lines start at the frame's leading edge; centred and right-aligned ones
+// are placed by their own alignment.
+bool startsAtLeadingEdge(TextAlignment alignment) {
+    return alignment != TextAlignment::Center && alignment != TextAlignment::Right;
+}
+
+TextAlignment alignmentOf(const AttributedString& text) {
+    return text.runs().front().attributes.effectiveParagraphStyle().alignment;
+}
+
+// Whether the text, `width` wide, takes one line's height.
+bool fitsOneLine(const AttributedString& text, double width) {
+    const TextMeasurer& measurer = TextMeasurer::current();
+    return measurer.measure(text, width).height <= measurer.measure(text, 0).height + 0.5;
+}
+
+bool holdsSeveralParagraphs(const std::string& string) {
+    return string.find_first_of("\n\r") != std::string::npos || string.find("\u2029") != std::string::npos;
+}
+}  // namespace
+
 std::shared_ptr<TextField> TextField::labelWithString(const std::string& text) {
     auto label = create({});
     label->setEditable(false);
@@ -149,6 +171,49 @@ void TextField::drawFocusRingMask() {
     if (c && editable_) c->fillRect(bounds());
 }
 
+bool TextField::linesEndAtRightEdge() const {
+    if (isHidden()) return false;
+    const AttributedString text = displayedText();
+    if (text.length() == 0 || !startsAtLeadingEdge(alignmentOf(text)) ||
+        !TextMeasurer::current().readsFromTheRight(text))
+        return false;
+    return holdsSeveralParagraphs(text.string()) || !fitsOneLine(text, bounds().width() - 2 * textInset());
+}
+
+bool TextField::headsParagraphEndingAtRightEdge() const {
+    const View* parent = superview();
+    if (editable_ || !parent) return false;
+    const Rect own = frame();
+    // Distances down the superview, whichever way its y axis runs.
+    const bool flipped = parent->isFlipped();
+    auto topOf = [flipped](const Rect& r) { return flipped ? r.minY() : -r.maxY(); };
+    auto bottomOf = [flipped](const Rect& r) { return flipped ? r.maxY() : -r.minY(); };
+    const TextField* below = nullptr;
+    double nearest = 0;
+    for (const auto& view : parent->subviews()) {
+        if (view.get() == this || view->isHidden()) continue;
+        const Rect r = view->frame();
+        auto* field = dynamic_cast<const TextField*>(view.get());
+        if (!field) {
+            // A check box, button or icon right before the label and level with its line, give or take a
+            // quarter of it, is its row's: the title stays beside it. A picture beside a heading and its
+            // paragraph (an alert's icon) stands level with the two, lower than the heading's line.
+            const bool control = dynamic_cast<const Control*>(view.get()) != nullptr;
+            const double slack = own.height() / 4;
+            if (control && r.maxX() <= own.minX() + 2 && r.maxX() >= own.minX() - 24 &&
+                r.midY() >= own.minY() - slack && r.midY() <= own.maxY() + slack)
+                return false;
+            continue;
+        }
+        if (std::abs(r.minX() - own.minX()) > 0.5 || std::abs(r.maxX() - own.maxX()) > 0.5) continue;
+        const double distance = topOf(r) - bottomOf(own);
+        if (distance < -1 || (below && distance >= nearest)) continue;
+        below = field;
+        nearest = distance;
+    }
+    return below && below->linesEndAtRightEdge();
+}
+
 void TextField::drawRect(Rect) {
     auto* c = GraphicsContext::current();
     if (!c) return;
@@ -162,7 +227,7 @@ void TextField::drawRect(Rect) {
         c->setStrokeColor(Color::lightGrayColor());
         c->strokePath(frame);
     }
-    const double inset = (bezeled_ || bordered_) ? 4 : 2;
+    const double inset = textInset();
     AttributedString text = displayedText();
     if (text.length() == 0 && !placeholder_.empty()) {
         TextAttributes a;
@@ -173,7 +238,7 @@ void TextField::drawRect(Rect) {
     if (text.length() == 0) return;
     const Size size = TextMeasurer::current().measure(text, b.width() - 2 * inset);
     double x = b.minX() + inset;
-    const auto align = text.runs().front().attributes.effectiveParagraphStyle().alignment;
+    const auto align = alignmentOf(text);
     if (align == TextAlignment::Center)
         x = b.midX() - size.width / 2;
     else if (align == TextAlignment::Right)
@@ -192,12 +257,17 @@ void TextField::drawRect(Rect) {
     // Lines of a text that wraps or holds several paragraphs, starting at the frame's leading edge, are
     // laid out in the field's whole width, not their widest line's: right-to-left lines end at the
     // frame's right edge, as those of the paragraphs above and below them do.
-    const std::string& string = text.string();
-    const bool severalLines = !oneLine || string.find_first_of("\n\r") != std::string::npos ||
-                              string.find("\u2029") != std::string::npos;
+    const bool severalLines = !oneLine || holdsSeveralParagraphs(text.string());
     double width = size.width;
-    if (severalLines && align != TextAlignment::Center && align != TextAlignment::Right)
+    if (severalLines && startsAtLeadingEdge(align)) {
         width = std::max(width, b.width() - 2 * inset);
+    } else if (startsAtLeadingEdge(align) && headsParagraphEndingAtRightEdge()) {
+        // A one-line heading of such a paragraph ends where the paragraph's lines end, whichever way its
+        // own words read: a reader who starts at the paragraph's right edge finds its title over that
+        // edge. Its glyphs end there, not its line: the letters of a large bold heading stand back from
+        // the end of their line further than a paragraph's small ones.
+        x = b.maxX() - inset - ink.maxX();
+    }
     c->saveGState();
     c->clipToRect(b);
     text.drawInRect({x, y, width, size.height});

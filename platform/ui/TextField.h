@@ -89,6 +89,14 @@ public:
 private:
     bool delegateHandled(const std::string& command);
     void endEditing();
+    double textInset() const { return (bezeled_ || bordered_) ? 4 : 2; }
+    // Whether the text is laid out in the field's whole width from its right edge: lines of a text that
+    // wraps or holds several paragraphs, reading from the right and starting at the leading edge.
+    bool linesEndAtRightEdge() const;
+    // Whether this one-line label is the heading of such a paragraph: the nearest label below it in its
+    // column (its very left and right edges) is one, and no check box or icon level with its line marks
+    // it as a row's title.
+    bool headsParagraphEndingAtRightEdge() const;
     std::optional<AttributedString> attributed_;
     std::string placeholder_;
     bool editable_ = true;

@@ -86,6 +86,10 @@ Rect TextMeasurer::inkRect(const AttributedString& text, double maxWidth) const 
     return {{0, 0}, measure(text, maxWidth)};
 }
 
+bool TextMeasurer::readsFromTheRight(const AttributedString&) const {
+    return false;
+}
+
 Size FixedTextMeasurer::measure(const AttributedString& text, double maxWidth) const {
     const auto units = unitsOf(text);
     if (units.empty()) return {0, 0};

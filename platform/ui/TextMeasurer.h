@@ -20,6 +20,9 @@ public:
     // above and below letters can reach past the lines (Arabic in a face whose lines are sized for
     // Latin). Unless the measurer knows better, the lines' own box.
     virtual Rect inkRect(const AttributedString& text, double maxWidth) const;
+    // Whether the text's lines are laid out from the right: right-to-left writing in an interface
+    // language written right to left. Unless the measurer knows better, no.
+    virtual bool readsFromTheRight(const AttributedString& text) const;
 
     static const TextMeasurer& current();
     // None restores the fixed measurer.

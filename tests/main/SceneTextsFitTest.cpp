@@ -1,8 +1,8 @@
 // Every scene `kestrune --snapshot` draws, in every language of the application, drawn by the Cairo and
 // Pango renderer with the fonts the application installs: no text is cut by the frame it is drawn in,
-// and none is shortened with "…" but a one-line title. The renderer tells where each text's glyphs ink
-// (marks above and below letters included, line by line), what its views' clips leave it, and whether
-// Pango left part of it out for "…".
+// and none is shortened with "…" but a one-line title. In Arabic, headings end where their paragraphs
+// end, at the right. The renderer tells where each text's glyphs ink (marks above and below letters
+// included, line by line), what its views' clips leave it, and whether Pango left part of it out for "…".
 //
 // The rule for "…": a text in sight may end in "…" only where the label that draws it is in single-line
 // mode (`TextField::usesSingleLineMode`), which a layout sets for names and titles in fixed frames that
@@ -27,6 +27,8 @@
 #include "main/SnapshotCommand.h"
 #include "platform/sim/camera/SimulatedCamera.h"
 #include "platform/system/Camera.h"
+#include "platform/ui/Alert.h"
+#include "platform/ui/Button.h"
 #include "platform/ui/ClipView.h"
 #include "platform/ui/SceneRegistry.h"
 #include "platform/ui/Screen.h"
@@ -58,18 +60,24 @@ struct SceneViews {
     std::vector<ShorteningTitle> titles;
 };
 
-SceneViews viewsOf(const ui::Scene& scene) {
-    const auto root = scene.view ? scene.view : scene.window->contentView();
+std::shared_ptr<ui::View> rootOf(const ui::Scene& scene) {
+    return scene.view ? scene.view : scene.window->contentView();
+}
+
+// Where a rectangle of one of the scene's views lies in its picture, in pixels.
+ui::Rect inPixels(const ui::Scene& scene, const ui::View& view, ui::Rect rect) {
+    const auto root = rootOf(scene);
     const auto window = root->window();
     const double scale =
         window ? window->backingScaleFactor() : ui::Screen::mainScreen()->backingScaleFactor();
     const ui::Rect frame = root->bounds();
-    auto inPixels = [&](const ui::View& view, ui::Rect rect) {
-        const ui::Rect r = view.convertRect_toView(rect, root.get());
-        const double top = root->isFlipped() ? r.minY() - frame.minY() : frame.maxY() - r.maxY();
-        return ui::Rect((r.minX() - frame.minX()) * scale, top * scale, r.width() * scale,
-                        r.height() * scale);
-    };
+    const ui::Rect r = view.convertRect_toView(rect, root.get());
+    const double top = root->isFlipped() ? r.minY() - frame.minY() : frame.maxY() - r.maxY();
+    return ui::Rect((r.minX() - frame.minX()) * scale, top * scale, r.width() * scale, r.height() * scale);
+}
+
+SceneViews viewsOf(const ui::Scene& scene) {
+    const auto root = rootOf(scene);
     SceneViews found;
     std::vector<std::shared_ptr<ui::View>> views{root};
     while (!views.empty()) {
@@ -78,10 +86,11 @@ SceneViews viewsOf(const ui::Scene& scene) {
         if (auto clip = std::dynamic_pointer_cast<ui::ClipView>(view); clip && clip->documentView()) {
             const auto document = clip->documentView();
             found.viewports.push_back(
-                {inPixels(*clip, clip->bounds()), inPixels(*document, document->bounds())});
+                {inPixels(scene, *clip, clip->bounds()), inPixels(scene, *document, document->bounds())});
         }
         if (auto field = std::dynamic_pointer_cast<ui::TextField>(view); field && field->usesSingleLineMode())
-            found.titles.push_back({field->displayedText().string(), inPixels(*field, field->bounds())});
+            found.titles.push_back(
+                {field->displayedText().string(), inPixels(scene, *field, field->bounds())});
         for (const auto& sub : view->subviews()) views.push_back(sub);
     }
     return found;
@@ -253,6 +262,77 @@ TEST_F(SceneTextsFitTest, OnlyAOneLineTitleMayEndInAnEllipsis) {
     EXPECT_GT(drawn[1].lines.size(), 1u);
     EXPECT_EQ(cutOf(drawn[1]), "");
     EXPECT_EQ(shortenedOf(drawn[1], views.titles), "");
+}
+
+// In Arabic a one-line heading over a paragraph of its column ends where the paragraph's right-to-left
+// lines end, at the column's right edge, where the reader starts: the crash kit's send prompt and an
+// information page of the screens. The settings' check box titles stay beside their check boxes.
+TEST_F(SceneTextsFitTest, ArabicHeadingsEndAtTheirParagraphsRightEdge) {
+    kestrune::registerSnapshotScenes();
+    if (!kestrune::DataManager::shared().model()) kestrune::DataManager::shared().getSavedDataModel();
+    kestrune::setGalleryLanguage("ar");
+    kestrune::useGalleryLanguage();
+    // The text drawn as `whole`, or the first that holds `part`.
+    auto drawnAs = [&](const std::string& whole, const std::string& part = {}) -> const ui::DrawnText* {
+        for (const auto& text : drawn)
+            if (part.empty() ? text.text == whole : text.text.find(part) != std::string::npos) return &text;
+        return nullptr;
+    };
+    auto expectHeadingOver = [&](const std::string& heading, const std::string& paragraphPart) {
+        const ui::DrawnText* title = drawnAs(heading);
+        const ui::DrawnText* lines = drawnAs({}, paragraphPart);
+        ASSERT_TRUE(title && lines) << heading << " / " << paragraphPart;
+        ASSERT_EQ(title->lines.size(), 1u);
+        ASSERT_GE(lines->lines.size(), 2u);
+        double right = 0;
+        for (const ui::Rect& line : lines->lines) right = std::max(right, line.maxX());
+        EXPECT_NEAR(title->ink.maxX(), right, 4) << heading;
+    };
+
+    drawn.clear();
+    const auto prompt = ui::SceneRegistry::drawScene("crash-send-prompt");
+    ASSERT_TRUE(prompt && prompt->window);
+    const auto message = ui::Alert::messageFieldOf(*prompt->window);
+    const auto informative = ui::Alert::informativeFieldOf(*prompt->window);
+    ASSERT_TRUE(message && informative);
+    expectHeadingOver(message->stringValue(), informative->stringValue());
+
+    drawn.clear();
+    ASSERT_TRUE(ui::SceneRegistry::drawScene("screens-factory-update-on-your-phone"));
+    expectHeadingOver(kestrune::localizable("update"),
+                      kestrune::localizable("we_detected_new_ios_version_please_update"));
+
+    // Each check box's title starts right after its box, a few pixels away, in its own row.
+    drawn.clear();
+    const auto settings = ui::SceneRegistry::drawScene("settings-advanced");
+    ASSERT_TRUE(settings);
+    size_t titles = 0;
+    std::vector<std::shared_ptr<ui::View>> views{rootOf(*settings)};
+    while (!views.empty()) {
+        const auto view = views.back();
+        views.pop_back();
+        for (const auto& sub : view->subviews()) views.push_back(sub);
+        const auto box = std::dynamic_pointer_cast<ui::Button>(view);
+        if (!box || box->buttonType() != ui::ButtonType::Switch || !box->title().empty()) continue;
+        const ui::Rect boxFrame = box->frame();
+        for (const auto& sibling : view->superview()->subviews()) {
+            const auto title = std::dynamic_pointer_cast<ui::TextField>(sibling);
+            if (!title || title->frame().minX() < boxFrame.maxX() ||
+                title->frame().minX() > boxFrame.maxX() + 8 || title->frame().minY() >= boxFrame.maxY() ||
+                title->frame().maxY() <= boxFrame.minY())
+                continue;
+            const ui::Rect frame = inPixels(*settings, *title, title->bounds());
+            for (const auto& text : drawn) {
+                if (text.text != title->stringValue() || !frame.insetBy(-1, -1).containsRect(text.clip))
+                    continue;
+                ++titles;
+                const double boxRight = inPixels(*settings, *box->superview(), boxFrame).maxX();
+                EXPECT_GT(text.ink.minX(), boxRight) << text.text;
+                EXPECT_LT(text.ink.minX(), boxRight + 20) << text.text;
+            }
+        }
+    }
+    EXPECT_GE(titles, 3u);
 }
 
 // Every scene in every seventh language of the list a test, starting from each of the first seven: two

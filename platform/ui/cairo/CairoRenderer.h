@@ -54,6 +54,7 @@ class PangoTextMeasurer : public TextMeasurer {
 public:
     Size measure(const AttributedString& text, double maxWidth) const override;
     Rect inkRect(const AttributedString& text, double maxWidth) const override;
+    bool readsFromTheRight(const AttributedString& text) const override;
 };
 
 }  // namespace platform::ui

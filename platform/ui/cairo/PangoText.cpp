@@ -302,6 +302,16 @@ void keepKoreanWordsWhole(PangoLayout* layout, PangoAttrList* list, const std::s
     }
 }
 
+// Whether the text is laid out right to left: the interface's language is written so, and the text
+// holds a letter written so. A text without one has no order to lose; laid out right to left it would
+// only move its closing signs to the front ("(2" of "iPhone (2)").
+bool readsRightToLeft(const std::string& string, const LanguageTraits& traits) {
+    if (!traits.rightToLeft) return false;
+    for (const char* at = string.c_str(); *at; at = g_utf8_next_char(at))
+        if (isRightToLeft(g_unichar_get_script(g_utf8_get_char(at)))) return true;
+    return false;
+}
+
 // A layout of the text: per-run font and colour, wrapping at `width` (0: none), the first run's
 // paragraph alignment and truncation. Runs the filter leaves out keep their place but leave no ink.
 // The interface's language (`language`) chooses the faces of characters several languages share, the
@@ -310,12 +320,7 @@ PangoLayout* makeLayout(PangoContext* context, const AttributedString& text, dou
                         const std::string& language, const RunFilter& inked = {}) {
     const LanguageTraits& traits = traitsOf(language);
     const std::string& string = text.string();
-    bool rightToLeft = false;
-    if (traits.rightToLeft)
-        for (const char* at = string.c_str(); *at && !rightToLeft; at = g_utf8_next_char(at))
-            rightToLeft = isRightToLeft(g_unichar_get_script(g_utf8_get_char(at)));
-    // A text without a right-to-left letter has no order to lose; laid out right to left it would only
-    // move its closing signs to the front ("(2" of "iPhone (2)").
+    const bool rightToLeft = readsRightToLeft(string, traits);
     if (rightToLeft) pango_context_set_base_dir(context, PANGO_DIRECTION_RTL);
     PangoLayout* layout = pango_layout_new(context);
     if (rightToLeft) pango_layout_set_auto_dir(layout, FALSE);
@@ -525,6 +530,10 @@ void draw(cairo_t* cr, const AttributedString& text, Rect rect, double alpha,
     show(cr, {}, told);
 }
 
+bool readsFromTheRight(const AttributedString& text, const std::string& language) {
+    return readsRightToLeft(text.string(), traitsOf(language));
+}
+
 Rect inkRect(const AttributedString& text, double maxWidth, const std::string& language) {
     PangoRectangle ink, logical;
     extentsOf(text, maxWidth, language, &ink, &logical);
@@ -552,6 +561,11 @@ Size PangoTextMeasurer::measure(const AttributedString& text, double maxWidth) c
 Rect PangoTextMeasurer::inkRect(const AttributedString& text, double maxWidth) const {
     if (text.length() == 0) return {};
     return pangolayout::inkRect(text, maxWidth, TextLanguage::current());
+}
+
+bool PangoTextMeasurer::readsFromTheRight(const AttributedString& text) const {
+    if (text.length() == 0) return false;
+    return pangolayout::readsFromTheRight(text, TextLanguage::current());
 }
 
 void drawPangoText(cairo_t* cr, const AttributedString& text, Rect rect, double alpha,

@@ -1,8 +1,8 @@
 // What the Pango text drawing tells of each text it draws (its ink, its lines, the clip it is drawn
 // under, in the picture's pixels, the faces it took), checked against the pixels; labels that truncate
 // draw one line ending in "…" inside their frame; Chinese and Japanese take their own faces, whatever the
-// process's locale; Arabic paragraphs read right to left; Korean lines break between words; a light
-// description keeps one weight.
+// process's locale; Arabic paragraphs read right to left, and their one-line headings end where they do;
+// Korean lines break between words; a light description keeps one weight.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +13,7 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/ui/ImageView.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/TextLanguage.h"
 #include "platform/ui/cairo/CairoContext.h"
@@ -225,6 +226,86 @@ TEST_F(DrawnTextTest, WrappedArabicLinesEndAtTheFramesRightEdge) {
     const std::string english = "Open Kestrune on your iPhone and keep Bluetooth on\nThen click Continue";
     for (const Rect& line : linesOf("en", english, TextAlignment::Left))
         EXPECT_NEAR(line.minX(), (frame.minX() + 2) * 2, 4);
+}
+
+// A one-line heading over a paragraph of its column (its labels' left and right edges the same) ends, in
+// Arabic, where the paragraph's right-to-left lines end, whether its own words are Arabic or Latin, and
+// whatever picture stands beside the two. It stays at its leading edge where the paragraph does not end
+// at the right (another column, centred, one short line, English), and beside an icon level with its own
+// line: that is a row's title.
+TEST_F(DrawnTextTest, AOneLineHeadingEndsWhereItsRightToLeftParagraphEnds) {
+    const Rect headingFrame{60, 100, 240, 22}, paragraphFrame{60, 20, 240, 72};
+    const std::string arabic =
+        "عندما تعود، يطلب منك iPhone التأكيد قبل أن يُفتح قفل Mac، حتى وهو مقفل في جيبك.";
+    struct Column {
+        std::string heading, paragraph;
+        Rect paragraphFrame{60, 20, 240, 72};
+        TextAlignment paragraphAlignment = TextAlignment::Natural;
+        Rect picture{};  // none when empty
+        std::string language = "ar";
+    };
+    // The heading's ink and the paragraph's lines, in pixels.
+    auto draw = [&](const Column& column) -> std::pair<Rect, std::vector<Rect>> {
+        TextLanguage::set(column.language);
+        root = View::create({0, 0, 320, 140});
+        auto add = [&](const std::string& text, Rect frame, const Font& font, TextAlignment alignment) {
+            auto field = TextField::labelWithString(text);
+            field->setFrame(frame);
+            field->setFont(font);
+            field->setAlignment(alignment);
+            field->setLineBreakMode(LineBreakMode::WordWrapping);
+            root->addSubview(field);
+        };
+        add(column.heading, headingFrame, Font::boldSystemFontOfSize(15), TextAlignment::Natural);
+        add(column.paragraph, column.paragraphFrame, Font::systemFontOfSize(13), column.paragraphAlignment);
+        if (!column.picture.isEmpty()) root->addSubview(ImageView::create(column.picture));
+        drawn.clear();
+        CairoRenderer().renderView(*root, root->bounds(), 2);
+        EXPECT_EQ(drawn.size(), 2u);
+        if (drawn.size() != 2) return {};
+        return {drawn[0].ink, drawn[1].lines};
+    };
+    auto rightmost = [](const std::vector<Rect>& lines) {
+        double right = 0;
+        for (const Rect& line : lines) right = std::max(right, line.maxX());
+        return right;
+    };
+    const double leading = (headingFrame.minX() + 2) * 2;
+
+    const std::vector<std::pair<const char*, Column>> endingAtTheRight{
+        {"Arabic", {"تأكيد فتح القفل", arabic}},
+        {"Latin", {"Kestrune does not connect", arabic}},
+        // An alert's icon beside both, its middle level with the paragraph.
+        {"beside a picture",
+         {"تأكيد فتح القفل", arabic, paragraphFrame, TextAlignment::Natural, {8, 40, 48, 48}}},
+    };
+    for (const auto& [name, column] : endingAtTheRight) {
+        SCOPED_TRACE(name);
+        const auto [heading, lines] = draw(column);
+        ASSERT_GE(lines.size(), 2u);
+        EXPECT_NEAR(heading.maxX(), rightmost(lines), 4);
+        EXPECT_NEAR(heading.maxX(), (headingFrame.maxX() - 2) * 2, 4);
+    }
+
+    const std::vector<std::pair<const char*, Column>> atTheLeadingEdge{
+        {"row title", {"تأكيد فتح القفل", arabic, paragraphFrame, TextAlignment::Natural, {30, 99, 24, 24}}},
+        {"another column", {"تأكيد فتح القفل", arabic, {60, 20, 250, 72}}},
+        {"centred", {"تأكيد فتح القفل", arabic, paragraphFrame, TextAlignment::Center}},
+        {"one short line", {"تأكيد فتح القفل", "اقفل Mac الآن."}},
+        {"English",
+         {"Confirm unlocking",
+          "When you come back, your iPhone asks you to confirm before your Mac unlocks.",
+          paragraphFrame,
+          TextAlignment::Natural,
+          {},
+          "en"}},
+    };
+    for (const auto& [name, column] : atTheLeadingEdge) {
+        SCOPED_TRACE(name);
+        const auto [heading, lines] = draw(column);
+        EXPECT_FALSE(lines.empty());
+        EXPECT_NEAR(heading.minX(), leading, 4);
+    }
 }
 
 // Korean is broken only at its spaces: every line holds whole words. A word wider than the line alone
