@@ -91,6 +91,10 @@ public:
         if (const Backend* backend = loadModule(path_)) return backend->measurer->measure(text, maxWidth);
         return fixed_.measure(text, maxWidth);
     }
+    platform::ui::Rect inkRect(const platform::ui::AttributedString& text, double maxWidth) const override {
+        if (const Backend* backend = loadModule(path_)) return backend->measurer->inkRect(text, maxWidth);
+        return fixed_.inkRect(text, maxWidth);
+    }
     bool readsFromTheRight(const platform::ui::AttributedString& text) const override {
         const Backend* backend = loadModule(path_);
         return backend && backend->measurer->readsFromTheRight(text);
