@@ -21,6 +21,12 @@ namespace kestrune {
 // default throughout: a core dump is what it is for.
 class StopSignals {
 public:
+    // At the very start of main, before anything changes a disposition: which of SIGINT, SIGTERM, SIGHUP
+    // and SIGPIPE the process was started with ignored. The application leaves those of the first three
+    // alone (platform::Application::terminationSignals(), read here), the programs it starts keep SIGINT
+    // and SIGHUP so ignored (platform::Shell), and a run stopped as by SIGPIPE does not end by a signal
+    // its parent ignored.
+    static void noteStart();
     // On the main thread, before any other thread is made (every thread made later inherits the block)
     // and before the run's home is made.
     static void block();

@@ -82,6 +82,8 @@ void startWorkerThatWaitsForTheMainThread() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // What the process was started with ignored, read before anything here changes a disposition.
+    kestrune::StopSignals::noteStart();
     // Help, the scenario list and a command line not understood are answered before anything starts.
     const auto options = kestrune::CommandLineOptions::parse(argc, argv);
     if (auto status = kestrune::answerWithoutStarting(options, std::cout, std::cerr)) return *status;
