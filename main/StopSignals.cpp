@@ -114,16 +114,21 @@ void StopSignals::noteStart() {
     });
 }
 
+void StopSignals::ignoreClosedPipes() {
+    noteStart();
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, nullptr);
+}
+
 void StopSignals::block() {
     static std::once_flag once;
     std::call_once(once, [] {
         noteStart();
         const sigset_t set = platform::Application::terminationSignals();
         pthread_sigmask(SIG_BLOCK, &set, nullptr);
-        struct sigaction ignore = {};
-        ignore.sa_handler = SIG_IGN;
-        sigemptyset(&ignore.sa_mask);
-        sigaction(SIGPIPE, &ignore, nullptr);
+        ignoreClosedPipes();
     });
 }
 

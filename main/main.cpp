@@ -26,6 +26,7 @@
 #include "main/ScenarioCommand.h"
 #include "main/SimulatedMacNames.h"
 #include "main/SnapshotCommand.h"
+#include "main/StandardStreams.h"
 #include "main/StopSignals.h"
 #include "platform/base/DispatchQueue.h"
 #include "platform/base/Log.h"
@@ -82,6 +83,9 @@ void startWorkerThatWaitsForTheMainThread() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before anything opens a file, none of the program's own may take the place of a standard stream
+    // it was started without.
+    kestrune::StandardStreams::openTheClosedOnNull();
     // What the process was started with ignored, read before anything here changes a disposition.
     kestrune::StopSignals::noteStart();
     // Help, the scenario list and a command line not understood are answered before anything starts.
@@ -93,6 +97,9 @@ int main(int argc, char** argv) {
     if (auto status = kestrune::runSnapshotCommandIfAsked(argc, argv)) return *status;
     // A scenario's pictures need a folder to write in and the drawing module.
     if (auto status = kestrune::ScenarioCommand::checkSnapshots(options, std::cerr)) return *status;
+    // The application's log goes to standard error: a reader of it that goes away (a filter it was piped
+    // into, stopped by the same Ctrl-C) must not end the process in the middle of its quit.
+    if (options.mode == kestrune::CommandLineOptions::Mode::Run) kestrune::StopSignals::ignoreClosedPipes();
     // Known from the start, so that everything made before the run loop sees a clean run as one.
     const auto arguments = kestrune::applicationArguments(argc, argv, options);
     platform::ProcessInfo::shared().setArguments(arguments);

@@ -1,6 +1,6 @@
 // The built application, launched normally in a home of its own and quit with a signal once its settings
 // window is in front: the analytics kit's event log, the packages its flushes made included, tells that
-// the application became active and that it terminated.
+// the application became active and that it terminated, also when the reader of its log went away first.
 
 #include <gtest/gtest.h>
 
@@ -100,6 +100,22 @@ TEST_F(LifecycleEventsTest, ANormalLaunchQuitBySignalRecordsBecomingActiveAndTer
         EXPECT_EQ(std::count(flushed.begin(), flushed.end(), "app_became_active"), 1)
             << ::testing::PrintToString(flushed);
     }
+}
+
+// Its log piped into a filter (`kestrune 2>&1 | grep ...`) that Ctrl-C ends first: the log's reader is
+// gone when the quit begins. The quit still runs whole and the process ends by the signal that asked for
+// it, not by the closed pipe.
+TEST_F(LifecycleEventsTest, ALaunchWhoseLogReaderWentAwayStillQuitsWholeBySignal) {
+    const Launch launch(home() + "/reader-gone");
+    testsupport::ProgramStop readerGone{"Outcome: the settings window is shown", SIGPIPE};
+    readerGone.closes = STDERR_FILENO;
+    const auto run =
+        testsupport::runProgram({KESTRUNE_PROGRAM_PATH}, launch.environment, launch.work,
+                                std::vector<testsupport::ProgramStop>{readerGone, {"", SIGTERM}});
+    EXPECT_EQ(run.signal, SIGTERM) << run.err;
+    std::vector<std::string> flushed;
+    const auto names = launch.events(flushed);
+    EXPECT_EQ(std::count(names.begin(), names.end(), "app_terminated"), 1) << ::testing::PrintToString(names);
 }
 
 #endif
