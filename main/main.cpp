@@ -1,6 +1,8 @@
 // The program's entry: creates the application delegate and the coordinator,
 // connects them and hands control to the application's main loop, as the main interface file did.
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +18,7 @@
 #include "engine/coordinator/EngineSessionServices.h"
 #include "engine/coordinator/StateMachine.h"
 #include "features/hotkeys/DDHotKeyCenter.h"
+#include "main/CheckedOutput.h"
 #include "main/CommandLineOptions.h"
 #include "main/FeatureWiring.h"
 #include "main/HomeOfItsOwn.h"
@@ -90,7 +93,13 @@ int main(int argc, char** argv) {
     kestrune::StopSignals::noteStart();
     // Help, the scenario list and a command line not understood are answered before anything starts.
     const auto options = kestrune::CommandLineOptions::parse(argc, argv);
-    if (auto status = kestrune::answerWithoutStarting(options, std::cout, std::cerr)) return *status;
+    {
+        kestrune::CheckedOutput out(STDOUT_FILENO);
+        if (auto status = kestrune::answerWithoutStarting(options, out, std::cerr))
+            return out.finish(
+                options.mode == kestrune::CommandLineOptions::Mode::Help ? "the help" : "the scenarios' list",
+                *status, std::cerr);
+    }
     // A scenario and the pictures run in a home of their own, made before anything reads a folder.
     if (auto status = kestrune::enterHomeOfItsOwn(options, std::cerr)) return *status;
     // Pictures of the interface are made before, and instead of, anything else.

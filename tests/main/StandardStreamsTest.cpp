@@ -1,6 +1,7 @@
 // The built program with its standard streams as launchers leave them: closed (`>&-`, `2>&-`), so that
-// the files it opens could take their descriptors. Nothing meant for the terminal may land in a file of
-// its own.
+// the files it opens could take their descriptors, and on a full disk (`>/dev/full`), where what it
+// prints cannot be written. Nothing meant for the terminal may land in a file of its own, and output that
+// could not be written is said, with a failed status.
 
 #include <signal.h>
 
@@ -120,6 +121,50 @@ TEST_F(StandardStreamsTest, AScenarioWithItsOutputClosedKeepsItsTimelineOutOfIts
         EXPECT_EQ(text.find(timeline), std::string::npos) << timeline;
     EXPECT_EQ(filesWithLogLines(home), std::vector<std::string>{});
     expectCrashMetadataIsJson(home);
+}
+
+// On a full disk a scenario's timeline cannot be written: the run stops at once, one line on standard
+// error says why and where its home is, which stays with the log that tells what happened, and the
+// status says it failed. A run that cannot print its help, its list or the pictures' summary fails the
+// same way; the pictures' home still goes.
+TEST_F(StandardStreamsTest, OnAFullDiskTheRunsSayWhatTheyCouldNotWriteAndFail) {
+    const auto full = ProgramStream::file("/dev/full");
+    const auto scenario = testsupport::runProgram({KESTRUNE_PROGRAM_PATH, "--scenario", "wrong-password"},
+                                                  environment(), work_, {}, full);
+    EXPECT_EQ(scenario.status, 1) << scenario.err;
+    const std::string home = scenarioHome();
+    ASSERT_FALSE(home.empty()) << "the scenario's home was not kept";
+    EXPECT_EQ(scenario.err,
+              "kestrune: cannot write the timeline to standard output: No space left on device; the "
+              "scenario's log, settings and data are kept in " +
+                  home + "\n");
+    const auto log = platform::Files::read(home + "/.local/state/Kestrune/scenario-wrong-password.log");
+    ASSERT_TRUE(log);
+    EXPECT_NE(log->toString().find("Scenario: its timeline could not be written: No space left on device"),
+              std::string::npos);
+
+    for (const auto& [option, what] :
+         {std::pair<std::string, std::string>{"--help", "the help"}, {"--list", "the scenarios' list"}}) {
+        SCOPED_TRACE(option);
+        const auto run =
+            testsupport::runProgram({KESTRUNE_PROGRAM_PATH, option}, environment(), work_, {}, full);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err,
+                  "kestrune: cannot write " + what + " to standard output: No space left on device\n");
+    }
+
+    platform::Files::remove(home);
+    const auto pictures =
+        testsupport::runProgram({KESTRUNE_PROGRAM_PATH, "--snapshot", "pictures", "settings-advanced"},
+                                environment(), work_, {}, full);
+    EXPECT_EQ(pictures.status, 1);
+    EXPECT_EQ(
+        pictures.err.rfind(
+            "kestrune: cannot write the pictures' summary to standard output: No space left on device\n", 0),
+        0u)
+        << pictures.err;
+    EXPECT_TRUE(platform::Files::isRegularFile(work_ + "/pictures/settings-advanced.png"));
+    EXPECT_EQ(platform::Files::listDirectory(temporary_), std::vector<std::string>{});
 }
 
 #endif
