@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstring>
 #include <ctime>
 #include <iostream>
 #include <mutex>
@@ -84,6 +86,7 @@ ScenarioCommand::ScenarioCommand(std::string scenario, std::string logPath, std:
       snapshotsFolder_(std::move(snapshots)),
       logPath_(std::move(logPath)),
       log_(log) {
+    output_.onError([this](int error) { outputFailed(error); });
     if (!log_) return;
     std::FILE* file = log_;
     platform::Log::setSink([file](const std::string& line) {
@@ -126,7 +129,7 @@ void ScenarioCommand::setUp(std::shared_ptr<platform::SimulatedSession> session,
 void ScenarioCommand::start() {
     const Scenario* scenario = findScenario(scenario_);
     if (!scenario || !world_) return;
-    runner_ = std::make_unique<ScenarioRunner>(*scenario, world_, std::cout);
+    runner_ = std::make_unique<ScenarioRunner>(*scenario, world_, output_);
     if (snapshots_) snapshots_->follow(*runner_);
     runner_->onFinished = [this] {
         printClosingLines();
@@ -137,45 +140,69 @@ void ScenarioCommand::start() {
     platform::RunLoop::main().post([runner] { runner->start(); });
 }
 
+void ScenarioCommand::outputFailed(int error) {
+    platform::logf("Scenario: its timeline could not be written: %s", std::strerror(error));
+    auto& application = platform::Application::shared();
+    // Once the application has quit, what is left (the timeline's end, the closing lines) is written
+    // whatever becomes of it.
+    if (application.isTerminated()) return;
+    if (error == EPIPE)
+        application.terminateForSignal(SIGPIPE);
+    else
+        platform::RunLoop::main().post([] { platform::Application::shared().terminate(); });
+}
+
 void ScenarioCommand::printClosingLines() {
     if (closed_) return;
     closed_ = true;
     const bool logged = log_ != nullptr;
+    auto& out = output_;
     if (auto* pictures = snapshots_.get(); pictures && pictures->failures() == 0)
-        std::cout << "\nThe panel and the settings window at each of the " << pictures->stepsPictured()
-                  << " steps: " << pictures->folder() << " (" << ScenarioSnapshots::kIndexName
-                  << " names them)" << std::endl;
+        out << "\nThe panel and the settings window at each of the " << pictures->stepsPictured()
+            << " steps: " << pictures->folder() << " (" << ScenarioSnapshots::kIndexName << " names them)"
+            << std::endl;
     else if (pictures)
-        std::cout << "\n"
-                  << pictures->failures() << " of the " << pictures->stepsPictured()
-                  << " steps could not be pictured in " << pictures->folder() << "; the log says why"
-                  << std::endl;
-    if (logged) std::cout << "\nThe application's log of this run: " << logPath_ << std::endl;
-    if (const std::string home = platform::ThrowawayHome::current(); !home.empty())
-        std::cout << (logged ? "" : "\n")
-                  << "Its settings, data and photos, in a home of its own (yours are not touched; remove "
-                     "it when done): "
-                  << home << std::endl;
-    // Output that could not be written (its reader gone, its terminal closed) named nothing: a home kept
-    // then would only be left behind in the temporary folder, unknown to anyone.
-    if (!std::cout.flush()) {
+        out << "\n"
+            << pictures->failures() << " of the " << pictures->stepsPictured()
+            << " steps could not be pictured in " << pictures->folder() << "; the log says why" << std::endl;
+    if (logged) out << "\nThe application's log of this run: " << logPath_ << std::endl;
+    const std::string home = platform::ThrowawayHome::current();
+    if (!home.empty())
+        out << (logged ? "" : "\n")
+            << "Its settings, data and photos, in a home of its own (yours are not touched; remove it when "
+               "done): "
+            << home << std::endl;
+    out.flush();
+    if (output_.error() == 0) return;
+    if (output_.error() == EPIPE) {
+        // Its reader gone (a reader that went away, its terminal closed), the output named nothing: a
+        // home kept then would only be left behind in the temporary folder, unknown to anyone.
         platform::logf("Scenario: its closing lines could not be written; its home is removed at exit");
         platform::ThrowawayHome::keep(false);
+        return;
     }
+    // Nobody may read the timeline (a full disk), but the terminal still hears why, and where the log
+    // that tells what happened is.
+    std::cerr << CheckedOutput::failureLine("the timeline", output_.error())
+              << (home.empty() ? "" : "; the scenario's log, settings and data are kept in " + home)
+              << std::endl;
 }
 
 int ScenarioCommand::finish(int signal) {
-    if (signal == 0 || (runner_ && runner_->finished())) return exitStatus();
+    // A timeline that could not be written (a full disk) stopped the run as a signal does.
+    if ((signal == 0 && !unwritable()) || (runner_ && runner_->finished())) return exitStatus();
     // Cut short: the application has quit and its run loop turns no more. The timeline says so and ends
     // as it always does, naming the log and the home that stay.
     stopped_ = true;
     if (runner_)
-        runner_->stop(std::string("stopped by ") + StopSignals::name(signal) + " before it was over");
+        runner_->stop(signal ? std::string("stopped by ") + StopSignals::name(signal) + " before it was over"
+                             : std::string("stopped: the timeline could not be written"));
     printClosingLines();
-    return StopSignals::exitStatus(signal);
+    return signal ? StopSignals::exitStatus(signal) : exitStatus();
 }
 
 int ScenarioCommand::exitStatus() const {
+    if (unwritable()) return 1;
     if (snapshots_ && snapshots_->failures() > 0) return 1;
     return runner_ && runner_->succeeded() ? 0 : 1;
 }

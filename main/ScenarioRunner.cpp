@@ -10,6 +10,7 @@
 #include "platform/sim/music/SimulatedMusicPlayers.h"
 #include "platform/sim/session/SimulatedSession.h"
 #include "platform/system/DistributedNotificationCenter.h"
+#include "reporting/UsageKit/USKUsageKitController.h"
 
 namespace kestrune {
 
@@ -68,6 +69,9 @@ ScenarioRunner::ScenarioRunner(const Scenario& scenario, std::shared_ptr<Scenari
     // line still reaches the log.
     auto shared = shared_;
     shared_->previous = platform::Log::setSink([shared](const std::string& line) { shared->heard(line); });
+    // The analytics kit says each event it records only when asked: the timeline shows them.
+    analyticsSaidBefore_ = reporting::USKUsageKitController::eventsSaidInLog();
+    reporting::USKUsageKitController::setEventsSaidInLog(true);
     world_->onAct = [this](const std::string& who, const std::string& what) { note(now(), who, what); };
 }
 
@@ -81,6 +85,7 @@ ScenarioRunner::~ScenarioRunner() {
         previous = shared_->previous;
     }
     platform::Log::setSink(previous);
+    reporting::USKUsageKitController::setEventsSaidInLog(analyticsSaidBefore_);
 }
 
 double ScenarioRunner::now() const {

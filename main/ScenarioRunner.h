@@ -22,7 +22,8 @@ class ScenarioWorld;
 
 // Plays a scenario in its world on the main run loop and prints the timeline as it happens: the time,
 // who acted (the phone, you, the Mac), and what. The Mac's lines are what the application itself says
-// it decided and did (its log lines that begin "Decision:" and "Outcome:"), and what the simulated
+// it decided and did (its log lines that begin "Decision:" and "Outcome:", the analytics kit's records
+// among them: while a runner exists the kit says each event it records), and what the simulated
 // session and music players saw it do (the lock screen, the password typed, a player paused). It runs in real
 // time in the application and in virtual time in tests; the last line says whether the world ended as the
 // scenario expects.
@@ -110,6 +111,7 @@ private:
     std::optional<PrintedStep> unsettled_;
     int printedSteps_ = 0;
     bool finished_ = false, succeeded_ = false;
+    bool analyticsSaidBefore_ = false;
 };
 
 }  // namespace kestrune

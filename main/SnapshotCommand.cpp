@@ -1,9 +1,12 @@
 #include "main/SnapshotCommand.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <iostream>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -13,6 +16,7 @@
 #include "engine/coordinator/ShieldGallery.h"
 #include "features/hotkeys/HotKeyGallery.h"
 #include "features/language/BundleLanguage.h"
+#include "main/CheckedOutput.h"
 #include "main/CommandLineOptions.h"
 #include "main/CrashPromptGallery.h"
 #include "main/DrawingModule.h"
@@ -207,13 +211,14 @@ std::optional<int> runSnapshotCommandIfAsked(int argc, char** argv) {
     const int signal = StopSignals::received();
     // Once it has said how far it got and its home is gone, the process ends by the signal.
     StopSignals::endBySignalAtExit(signal);
+    CheckedOutput out(STDOUT_FILENO);
     if (tried < names.size()) {
-        std::printf("%s; stopped by %s before the other %zu\n", summary.c_str(), StopSignals::name(signal),
-                    names.size() - tried);
-        return StopSignals::exitStatus(signal);
+        out << summary << "; stopped by " << StopSignals::name(signal) << " before the other "
+            << names.size() - tried << "\n";
+        return out.finish("the pictures' summary", StopSignals::exitStatus(signal), std::cerr);
     }
-    std::printf("%s\n", summary.c_str());
-    return failures == 0 ? 0 : 1;
+    out << summary << "\n";
+    return out.finish("the pictures' summary", failures == 0 ? 0 : 1, std::cerr);
 }
 
 }  // namespace kestrune

@@ -16,6 +16,7 @@
 
 #include "platform/base/Log.h"
 #include "platform/system/Application.h"
+#include "platform/system/Shell.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define KESTRUNE_STOP_LEAK_CHECK 1
@@ -35,6 +36,12 @@ namespace {
 std::atomic<int> gStopReceived{0};
 std::atomic<int> gEndBySignal{0};
 std::atomic<bool> gPipeIgnoredAtStart{false};
+
+bool ignoredNow(int signal) {
+    struct sigaction current {};
+    return sigaction(signal, nullptr, &current) == 0 && !(current.sa_flags & SA_SIGINFO) &&
+           current.sa_handler == SIG_IGN;
+}
 
 void keepStop(int signal) {
     int none = 0;
@@ -94,17 +101,34 @@ __attribute__((destructor)) void endByTheSignalAskedFor() {
 
 }  // namespace
 
+void StopSignals::noteStart() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        sigset_t ignored;
+        sigemptyset(&ignored);
+        for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
+            if (ignoredNow(signal)) sigaddset(&ignored, signal);
+        gPipeIgnoredAtStart = sigismember(&ignored, SIGPIPE) == 1;
+        platform::Shell::setSignalsIgnoredAtStart(ignored);
+        platform::Application::terminationSignals();
+    });
+}
+
+void StopSignals::ignoreClosedPipes() {
+    noteStart();
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, nullptr);
+}
+
 void StopSignals::block() {
     static std::once_flag once;
     std::call_once(once, [] {
+        noteStart();
         const sigset_t set = platform::Application::terminationSignals();
         pthread_sigmask(SIG_BLOCK, &set, nullptr);
-        struct sigaction ignore = {};
-        struct sigaction previous = {};
-        ignore.sa_handler = SIG_IGN;
-        sigemptyset(&ignore.sa_mask);
-        if (sigaction(SIGPIPE, &ignore, &previous) == 0)
-            gPipeIgnoredAtStart = !(previous.sa_flags & SA_SIGINFO) && previous.sa_handler == SIG_IGN;
+        ignoreClosedPipes();
     });
 }
 

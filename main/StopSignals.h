@@ -13,7 +13,9 @@ namespace kestrune {
 //
 // Their output closed (a reader that went away, `| head`), those runs stop as if by a signal too: SIGPIPE
 // is ignored, so that a write fails rather than ends the process, and a thread that watches the output
-// turns its closing into the same stop, as SIGPIPE.
+// turns its closing into the same stop, as SIGPIPE. A plain launch ignores SIGPIPE as well: its log's
+// reader gone (`kestrune 2>&1 | grep`, then Ctrl-C), the log stops and the quit the signal asked for
+// still runs whole.
 //
 // Once a run stopped by a signal has ended as it always does (closing lines, its home removed or kept,
 // everything torn down), it ends by that signal, default action restored, so that its parent sees what
@@ -21,6 +23,14 @@ namespace kestrune {
 // default throughout: a core dump is what it is for.
 class StopSignals {
 public:
+    // At the very start of main, before anything changes a disposition: which of SIGINT, SIGTERM, SIGHUP
+    // and SIGPIPE the process was started with ignored. The application leaves those of the first three
+    // alone (platform::Application::terminationSignals(), read here), the programs it starts keep SIGINT
+    // and SIGHUP so ignored (platform::Shell), and a run stopped as by SIGPIPE does not end by a signal
+    // its parent ignored.
+    static void noteStart();
+    // SIGPIPE ignored: a write to a closed pipe fails (EPIPE) and the run decides what that stops.
+    static void ignoreClosedPipes();
     // On the main thread, before any other thread is made (every thread made later inherits the block)
     // and before the run's home is made.
     static void block();

@@ -1,6 +1,8 @@
 // The program's entry: creates the application delegate and the coordinator,
 // connects them and hands control to the application's main loop, as the main interface file did.
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +18,7 @@
 #include "engine/coordinator/EngineSessionServices.h"
 #include "engine/coordinator/StateMachine.h"
 #include "features/hotkeys/DDHotKeyCenter.h"
+#include "main/CheckedOutput.h"
 #include "main/CommandLineOptions.h"
 #include "main/FeatureWiring.h"
 #include "main/HomeOfItsOwn.h"
@@ -26,6 +29,7 @@
 #include "main/ScenarioCommand.h"
 #include "main/SimulatedMacNames.h"
 #include "main/SnapshotCommand.h"
+#include "main/StandardStreams.h"
 #include "main/StopSignals.h"
 #include "platform/base/DispatchQueue.h"
 #include "platform/base/Log.h"
@@ -82,15 +86,29 @@ void startWorkerThatWaitsForTheMainThread() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before anything opens a file, none of the program's own may take the place of a standard stream
+    // it was started without.
+    kestrune::StandardStreams::openTheClosedOnNull();
+    // What the process was started with ignored, read before anything here changes a disposition.
+    kestrune::StopSignals::noteStart();
     // Help, the scenario list and a command line not understood are answered before anything starts.
     const auto options = kestrune::CommandLineOptions::parse(argc, argv);
-    if (auto status = kestrune::answerWithoutStarting(options, std::cout, std::cerr)) return *status;
+    {
+        kestrune::CheckedOutput out(STDOUT_FILENO);
+        if (auto status = kestrune::answerWithoutStarting(options, out, std::cerr))
+            return out.finish(
+                options.mode == kestrune::CommandLineOptions::Mode::Help ? "the help" : "the scenarios' list",
+                *status, std::cerr);
+    }
     // A scenario and the pictures run in a home of their own, made before anything reads a folder.
     if (auto status = kestrune::enterHomeOfItsOwn(options, std::cerr)) return *status;
     // Pictures of the interface are made before, and instead of, anything else.
     if (auto status = kestrune::runSnapshotCommandIfAsked(argc, argv)) return *status;
     // A scenario's pictures need a folder to write in and the drawing module.
     if (auto status = kestrune::ScenarioCommand::checkSnapshots(options, std::cerr)) return *status;
+    // The application's log goes to standard error: a reader of it that goes away (a filter it was piped
+    // into, stopped by the same Ctrl-C) must not end the process in the middle of its quit.
+    if (options.mode == kestrune::CommandLineOptions::Mode::Run) kestrune::StopSignals::ignoreClosedPipes();
     // Known from the start, so that everything made before the run loop sees a clean run as one.
     const auto arguments = kestrune::applicationArguments(argc, argv, options);
     platform::ProcessInfo::shared().setArguments(arguments);

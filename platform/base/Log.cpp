@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +34,10 @@ std::atomic<bool>& debugSwitch() {
     }();
     return on;
 }
+// Set once standard error's reader has gone (the log piped into a filter that exited, `kestrune 2>&1 |
+// grep`, then Ctrl-C): with SIGPIPE ignored every later line would fail the same way, so the log stops
+// writing there and the program goes on.
+std::atomic<bool> gStandardErrorGone{false};
 }  // namespace
 
 void Log::setDebug(bool on) {
@@ -64,6 +69,7 @@ void logLine(const std::string& line) {
 }
 
 void Log::writeToStandardError(const std::string& line) {
+    if (gStandardErrorGone.load()) return;
     double now = Clock::now();
     time_t seconds = static_cast<time_t>(now);
     struct tm parts {};
@@ -72,8 +78,10 @@ void Log::writeToStandardError(const std::string& line) {
     strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &parts);
     int millis = static_cast<int>((now - static_cast<double>(seconds)) * 1000.0);
     if (millis < 0 || millis > 999) millis = 0;
-    fprintf(stderr, "%s.%03d kestrune[%d:%ld] %s\n", stamp, millis, getpid(),
-            static_cast<long>(syscall(SYS_gettid)), line.c_str());
+    if (fprintf(stderr, "%s.%03d kestrune[%d:%ld] %s\n", stamp, millis, getpid(),
+                static_cast<long>(syscall(SYS_gettid)), line.c_str()) < 0 &&
+        errno == EPIPE)
+        gStandardErrorGone = true;
 }
 
 void logf(const char* text, ...) {

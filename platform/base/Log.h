@@ -20,7 +20,8 @@ public:
     // standard error. Returns the previous sink.
     static Sink setSink(Sink sink);
     // Writes the line as the log writes it when no sink is set: with the time, the process and the
-    // thread, to standard error. For a sink that passes some lines on as they would have gone.
+    // thread, to standard error. For a sink that passes some lines on as they would have gone. Once a
+    // line finds standard error's reader gone (EPIPE, SIGPIPE ignored), nothing more is written there.
     static void writeToStandardError(const std::string& line);
     // The debug switch: off unless KESTRUNE_LOG_DEBUG is set in the environment (to anything but "0")
     // when the log is first used.

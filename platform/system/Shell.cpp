@@ -7,7 +7,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 
@@ -21,6 +23,12 @@ namespace {
 
 std::mutex gInterceptorMutex;
 Shell::Interceptor gInterceptor;
+// SIGINT and SIGHUP, each when the process was started with it ignored: one bit a signal number.
+std::atomic<uint64_t> gKeptIgnored{0};
+
+uint64_t bit(int signal) {
+    return uint64_t{1} << signal;
+}
 
 std::vector<char*> argv(const std::string& path, const std::vector<std::string>& arguments) {
     std::vector<char*> out;
@@ -30,17 +38,20 @@ std::vector<char*> argv(const std::string& path, const std::vector<std::string>&
     return out;
 }
 
-// A child starts with no signal blocked and SIGINT, SIGTERM, SIGHUP and SIGPIPE at their default action,
-// as a program started afresh would. The application blocks the stop signals on every thread (a thread
-// of its own takes them), a run in a home of its own ignores SIGPIPE, and a parent may have started the
-// application with SIGINT ignored (a script's background job): a child would inherit each of these, and
-// a tool it runs, or the application relaunched, could then not be stopped, or would write on into a
-// closed pipe.
+// A child starts with no signal blocked and SIGTERM and SIGPIPE at their default action, as a program
+// started afresh would, and so do SIGINT and SIGHUP unless the process was started with them ignored. The
+// application blocks the stop signals on every thread (a thread of its own takes them) and ignores
+// SIGPIPE: a child would inherit both, and a tool it runs, or the application relaunched, could then not
+// be stopped, or would write on into a closed pipe. An ignored SIGINT or SIGHUP it was started with is
+// kept: its parent meant it for the whole job (a background job of a script, a run under nohup), and the
+// process leaves it as it found it.
 void startWithSignalsAsNew(posix_spawnattr_t& attr, short flags) {
     sigset_t none, asNew;
     sigemptyset(&none);
     sigemptyset(&asNew);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) sigaddset(&asNew, signal);
+    const uint64_t kept = gKeptIgnored.load();
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
+        if (!(kept & bit(signal))) sigaddset(&asNew, signal);
     posix_spawnattr_setsigmask(&attr, &none);
     posix_spawnattr_setsigdefault(&attr, &asNew);
     posix_spawnattr_setflags(&attr,
@@ -173,6 +184,13 @@ bool Shell::launchDetached(const std::string& path, const std::vector<std::strin
         return false;
     }
     return true;
+}
+
+void Shell::setSignalsIgnoredAtStart(const sigset_t& signals) {
+    uint64_t kept = 0;
+    for (int signal : {SIGINT, SIGHUP})
+        if (sigismember(&signals, signal) == 1) kept |= bit(signal);
+    gKeptIgnored = kept;
 }
 
 void Shell::setLaunchInterceptor(Interceptor interceptor) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <signal.h>
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -23,6 +25,11 @@ public:
                       const std::string& input = {});
     // Starts the program and does not wait for it; it may outlive this process.
     static bool launchDetached(const std::string& path, const std::vector<std::string>& arguments);
+
+    // The stop signals the process was started with ignored (a script's background job ignores SIGINT,
+    // nohup SIGHUP): the programs it starts keep SIGINT and SIGHUP ignored too, as whoever started the
+    // process meant for all it runs. Set once at the process's start; none until then.
+    static void setSignalsIgnoredAtStart(const sigset_t& signals);
 
     // Tests: while set, launchDetached hands the launch to the interceptor instead of starting anything.
     using Interceptor =

@@ -1,5 +1,7 @@
 #include "reporting/UsageKit/USKUsageKitController.h"
 
+#include <atomic>
+
 #include "platform/base/Clock.h"
 #include "platform/base/ProcessActivities.h"
 #include "platform/storage/Files.h"
@@ -36,6 +38,8 @@ constexpr uint64_t kRecordOptions =
     USKActivity::kSuddenTerminationDisabled | USKActivity::kAutomaticTerminationDisabled;
 constexpr uint64_t kRotateOptions = platform::ProcessActivities::kBackground | kRecordOptions;
 
+std::atomic<bool> gEventsSaidInLog{false};
+
 std::string prefixed(const char* suffix) {
     return std::string(RKTUsageKitReverseDomainPrefix) + suffix;
 }
@@ -65,6 +69,14 @@ USKUsageKitController::~USKUsageKitController() {
 std::string USKUsageKitController::rootDirectory() {
     return platform::StandardFolders::caches() + "/" + RKTCrashKitReverseDomainPrefix + ".data/" +
            RKTApplicationGetBundleIdentifier() + "/analytics/v2";
+}
+
+void USKUsageKitController::setEventsSaidInLog(bool said) {
+    gEventsSaidInLog = said;
+}
+
+bool USKUsageKitController::eventsSaidInLog() {
+    return gEventsSaidInLog.load();
 }
 
 std::string USKUsageKitController::eventDirectoryForRootDirectory(const std::string& root) {
@@ -211,10 +223,12 @@ void USKUsageKitController::addWrite(const std::shared_ptr<USKEvent>& event,
                                      const std::shared_ptr<USKMetadataSerializable>& metadata,
                                      const std::shared_ptr<Operation>& activity, bool flushes) {
     auto write = std::make_shared<USKWriteEventOperation>(event, metadata, currentLogURL_);
-    // Each event on disk is one line of the application's log, whatever the debug mode: the application's
-    // comings and goings are read there ("Outcome: " lines make the timeline of a scenario run).
+    // Each event on disk is one line of the application's log when asked: the kit's debug mode, or a
+    // scenario, whose timeline is made of the "Outcome: " lines. Said always, they would fill the log of
+    // every launch with what the event log already keeps.
     std::weak_ptr<USKWriteEventOperation> written = write;
     write->setCompletionBlock([written, flushes] {
+        if (!USKLogger::sharedLogger().debugMode() && !eventsSaidInLog()) return;
         auto operation = written.lock();
         if (!operation || !operation->success() || !operation->event()) return;
         USKSystemLog("Outcome: analytics event \"%s\" recorded%s", operation->event()->name().c_str(),

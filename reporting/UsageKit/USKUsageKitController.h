@@ -41,6 +41,11 @@ public:
     USKUsageKitController& operator=(const USKUsageKitController&) = delete;
 
     static std::string rootDirectory();
+    // Each event written to the event log is one line of the application's log ("Outcome: analytics
+    // event ... recorded") in the kit's debug mode, or while a reader of that log asks for them (a
+    // scenario's timeline shows them); otherwise the events are not said, as the kit's other messages.
+    static void setEventsSaidInLog(bool said);
+    static bool eventsSaidInLog();
     static std::string eventDirectoryForRootDirectory(const std::string& root);
     static std::string crashMetadataPathForRootDirectory(const std::string& root);
 

@@ -1,6 +1,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -53,8 +54,8 @@ TEST_F(SystemTest, ShellReportsAProgramThatCannotStart) {
 
 // What the application starts must stop as a program started afresh would, whatever the application does
 // with those signals itself: it blocks SIGINT, SIGTERM and SIGHUP on its threads (a thread of its own
-// takes them), a run in a home of its own ignores SIGPIPE, and it may have been started with SIGINT
-// ignored (a script's background job).
+// takes them) and ignores SIGPIPE. Only a SIGINT or SIGHUP that the process was started with ignored (a
+// script's background job, nohup) stays ignored in its programs; one ignored later does not.
 class ShellSignalsTest : public SystemTest {
 protected:
     void SetUp() override {
@@ -63,22 +64,28 @@ protected:
         sigemptyset(&stops);
         for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, signal);
         ASSERT_EQ(pthread_sigmask(SIG_BLOCK, &stops, &previousMask_), 0);
-        struct sigaction ignore {};
-        ignore.sa_handler = SIG_IGN;
-        sigemptyset(&ignore.sa_mask);
-        ASSERT_EQ(sigaction(SIGINT, &ignore, &previousInterrupt_), 0);
-        ASSERT_EQ(sigaction(SIGPIPE, &ignore, &previousPipe_), 0);
+        for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
+            ASSERT_EQ(sigaction(signal, nullptr, &previous_[signal]), 0);
+        ignore(SIGINT);
+        ignore(SIGPIPE);
     }
     void TearDown() override {
-        sigaction(SIGINT, &previousInterrupt_, nullptr);
-        sigaction(SIGPIPE, &previousPipe_, nullptr);
+        sigset_t none;
+        sigemptyset(&none);
+        Shell::setSignalsIgnoredAtStart(none);
+        for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) sigaction(signal, &previous_[signal], nullptr);
         pthread_sigmask(SIG_SETMASK, &previousMask_, nullptr);
         SystemTest::TearDown();
     }
+    static void ignore(int signal) {
+        struct sigaction ignored {};
+        ignored.sa_handler = SIG_IGN;
+        sigemptyset(&ignored.sa_mask);
+        ASSERT_EQ(sigaction(signal, &ignored, nullptr), 0);
+    }
 
     sigset_t previousMask_;
-    struct sigaction previousInterrupt_ = {};
-    struct sigaction previousPipe_ = {};
+    struct sigaction previous_[NSIG] = {};
 };
 
 // Whether the signal is in a mask of a /proc status text ("SigBlk:\t0000000000014003"), by the mask's
@@ -90,25 +97,20 @@ bool inMask(const std::string& status, const std::string& mask, int signal) {
     return bits & (uint64_t{1} << (signal - 1));
 }
 
-void expectStartedAsNew(const std::string& status) {
+// None of the stop signals blocked; those named ignored, the others at their default action.
+void expectStartedWith(const std::string& status, std::initializer_list<int> ignored = {}) {
     for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
         SCOPED_TRACE(sigabbrev_np(signal));
         EXPECT_FALSE(inMask(status, "SigBlk", signal));
-        EXPECT_FALSE(inMask(status, "SigIgn", signal));
+        EXPECT_EQ(inMask(status, "SigIgn", signal),
+                  std::find(ignored.begin(), ignored.end(), signal) != ignored.end());
     }
 }
 
-// The status a program reads of itself: no shell between, since a shell clears its signal mask.
-TEST_F(ShellSignalsTest, ProgramsRunStartAsNew) {
-    const auto started = Shell::run("/bin/cat", {"/proc/self/status"});
-    ASSERT_TRUE(started.launched);
-    expectStartedAsNew(started.output);
-}
-
-// A program started to outlive the application is not waited for: one that waits until it is stopped is
-// read while it waits, then stopped. It is this test's only child.
-TEST_F(ShellSignalsTest, DetachedProgramsStartAsNew) {
-    ASSERT_TRUE(Shell::launchDetached("/bin/sleep", {"600"}));
+// The status of a program started to outlive the application, which is not waited for: one that waits
+// until it is stopped is read while it waits, then stopped. It must be the test's only child.
+std::string statusOfDetachedProgram() {
+    if (!Shell::launchDetached("/bin/sleep", {"600"})) return "";
     pid_t child = 0;
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
         std::ifstream stat(entry.path() / "stat");
@@ -120,12 +122,47 @@ TEST_F(ShellSignalsTest, DetachedProgramsStartAsNew) {
         pid_t parent = 0;
         if (after >> state >> parent && parent == getpid()) child = std::stoi(entry.path().filename());
     }
-    ASSERT_GT(child, 0);
+    if (child <= 0) return "";
     std::ifstream file("/proc/" + std::to_string(child) + "/status");
     const std::string status((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     kill(child, SIGKILL);
     waitpid(child, nullptr, 0);
-    expectStartedAsNew(status);
+    return status;
+}
+
+// The status a program reads of itself: no shell between, since a shell clears its signal mask.
+TEST_F(ShellSignalsTest, ProgramsRunStartAsNew) {
+    const auto started = Shell::run("/bin/cat", {"/proc/self/status"});
+    ASSERT_TRUE(started.launched);
+    expectStartedWith(started.output);
+}
+
+TEST_F(ShellSignalsTest, DetachedProgramsStartAsNew) {
+    const std::string status = statusOfDetachedProgram();
+    ASSERT_FALSE(status.empty()) << "no detached program found";
+    expectStartedWith(status);
+}
+
+// Every stop signal ignored at the process's start: its programs keep SIGINT and SIGHUP ignored, while
+// SIGTERM and SIGPIPE start at their default action.
+TEST_F(ShellSignalsTest, ProgramsKeepAnInterruptOrHangUpIgnoredAtStart) {
+    sigset_t atStart;
+    sigemptyset(&atStart);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+        ignore(signal);
+        sigaddset(&atStart, signal);
+    }
+    Shell::setSignalsIgnoredAtStart(atStart);
+    const auto started = Shell::run("/bin/cat", {"/proc/self/status"});
+    ASSERT_TRUE(started.launched);
+    {
+        SCOPED_TRACE("run");
+        expectStartedWith(started.output, {SIGINT, SIGHUP});
+    }
+    const std::string detached = statusOfDetachedProgram();
+    ASSERT_FALSE(detached.empty()) << "no detached program found";
+    SCOPED_TRACE("detached");
+    expectStartedWith(detached, {SIGINT, SIGHUP});
 }
 
 TEST_F(SystemTest, SystemVersionDefaultEnvironmentAndOverride) {

@@ -260,21 +260,37 @@ TEST_F(USKControllerTest, CollectionOffEmptiesTheFolderAndASecondSettingsChanges
     EXPECT_TRUE(platform::Files::listDirectory(events()).empty());
 }
 
-// What reaches the disk is said in the application's log whatever the debug mode; what does not, is not.
-TEST_F(USKControllerTest, EachEventOnDiskIsSaidInTheLogAndOnlyThose) {
-    reporting::USKLogger::sharedLogger().setDebugMode(false);
-    testsupport::LogCapture said;
-    start();
-    log(std::make_shared<reporting::USKLifecycleEvent>("app_became_inactive"));
-    settle();
-    // The flush began a new log, which is now a folder: the write fails.
-    ASSERT_TRUE(platform::Files::createDirectories(controller->currentLogURL()));
-    log(custom("lost"));
-    settle();
-    EXPECT_TRUE(said.contains("Outcome: analytics event \"app_launched\" recorded"));
-    EXPECT_TRUE(
-        said.contains("Outcome: analytics event \"app_became_inactive\" recorded; the log is flushed"));
-    EXPECT_FALSE(said.contains("Outcome: analytics event \"custom\""));
+// What reaches the disk is said in the application's log in the kit's debug mode, or while a reader of
+// that log asks for it (a scenario's timeline); else nothing is. What does not reach the disk never is.
+TEST_F(USKControllerTest, EachEventOnDiskIsSaidInTheLogOnlyWhenAskedAndOnlyThose) {
+    struct Case {
+        const char* name;
+        bool debugMode, asked;
+    };
+    for (const Case& each : {Case{"neither", false, false}, Case{"debug mode", true, false},
+                             Case{"asked by the log's reader", false, true}}) {
+        SCOPED_TRACE(each.name);
+        reporting::USKLogger::sharedLogger().setDebugMode(each.debugMode);
+        USKUsageKitController::setEventsSaidInLog(each.asked);
+        testsupport::LogCapture said;
+        notFirstLaunch();
+        controller = USKUsageKitController::controllerWithBetaToken_rootDirectory(std::nullopt,
+                                                                                  home() + "/" + each.name);
+        settle();
+        log(std::make_shared<reporting::USKLifecycleEvent>("app_became_inactive"));
+        settle();
+        // The flush began a new log, which is now a folder: the write fails.
+        ASSERT_TRUE(platform::Files::createDirectories(controller->currentLogURL()));
+        log(custom("lost"));
+        settle();
+        const bool saying = each.debugMode || each.asked;
+        EXPECT_EQ(said.contains("Outcome: analytics event \"app_launched\" recorded"), saying);
+        EXPECT_EQ(
+            said.contains("Outcome: analytics event \"app_became_inactive\" recorded; the log is flushed"),
+            saying);
+        EXPECT_FALSE(said.contains("Outcome: analytics event \"custom\""));
+        controller.reset();
+    }
 }
 
 TEST_F(USKControllerTest, OnlyPackageNamesGiveABoundary) {

@@ -20,6 +20,7 @@
 #include "platform/base/Value.h"
 #include "platform/storage/Files.h"
 #include "reporting/UsageKit/USKLogger.h"
+#include "reporting/UsageKit/USKUsageKitController.h"
 #include "reporting/UsageKit/UsageKit.h"
 #include "reporting/UsageKit/events/USKNimbusAnalyticsBridge.h"
 #include "reporting/core/OperationQueue.h"
@@ -203,6 +204,7 @@ protected:
         reporting::UsageKit::resetForTesting();
         platform::FileDates::setCreationDateSourceForTesting(nullptr);
         reporting::USKLogger::sharedLogger().setDebugMode(false);
+        reporting::USKUsageKitController::setEventsSaidInLog(false);
         KestruneTest::TearDown();
     }
     // The core of a later launch: the installation is known, so no install event (which flushes).

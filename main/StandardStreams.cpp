@@ -1,0 +1,22 @@
+#include "main/StandardStreams.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <initializer_list>
+
+namespace kestrune {
+
+void StandardStreams::openTheClosedOnNull() {
+    for (int descriptor : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (fcntl(descriptor, F_GETFD) != -1 || errno != EBADF) continue;
+        // Not close-on-exec: the programs the application starts inherit their standard streams from it.
+        const int opened = open("/dev/null", descriptor == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+        // Those below are open by now: open takes the lowest free descriptor, this one. Anything else means
+        // it was taken meanwhile, and what took it keeps it.
+        if (opened >= 0 && opened != descriptor) close(opened);
+    }
+}
+
+}  // namespace kestrune
