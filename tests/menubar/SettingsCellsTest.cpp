@@ -204,10 +204,12 @@ TEST_F(SettingsCellsTest, TheFoldedWarningShowsItsTitleLineAndTheOpenedOneItsSen
         cell->updateCellForCellViewModel(vm);
         const Rect row = cell->bounds();
         // No part that shows is cut by the row's edge: it lies inside the row or wholly below it.
-        for (const auto& sub : cell->subviews())
-            if (!sub->isHidden())
+        for (const auto& sub : cell->subviews()) {
+            if (!sub->isHidden()) {
                 EXPECT_TRUE(row.containsRect(sub->frame()) || sub->frame().maxY() <= row.minY())
                     << sub->className() << " at " << sub->frame().minY() << " in a row " << row.height();
+            }
+        }
         EXPECT_TRUE(row.containsRect(cell->titleLabel->frame()));
         EXPECT_EQ(cell->descriptionLabel->isHidden(), collapsed);
         if (collapsed) continue;

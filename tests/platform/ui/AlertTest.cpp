@@ -114,7 +114,9 @@ TEST_F(AlertTest, LongButtonTitlesWidenTheAlert) {
     EXPECT_EQ(buttons[2]->frame().minX(), content.minX() + 20);
     for (size_t i = 0; i < buttons.size(); ++i) {
         EXPECT_GE(buttons[i]->frame().width(), buttons[i]->intrinsicContentSize().width) << i;
-        if (i > 0) EXPECT_LT(buttons[i]->frame().maxX(), buttons[i - 1]->frame().minX()) << i;
+        if (i > 0) {
+            EXPECT_LT(buttons[i]->frame().maxX(), buttons[i - 1]->frame().minX()) << i;
+        }
     }
     const auto informative = Alert::informativeFieldOf(*window);
     EXPECT_EQ(informative->frame().maxX(), content.maxX() - 20);

@@ -167,7 +167,9 @@ TEST_F(CRKLoadedLibraryCrashTest, LibrariesLoadedAMomentBeforeTheCrashAreEachInT
         EXPECT_EQ(load["uuid"].string()->size(), 32u);
         const Image recorded{*load["path"].string(), unsignedOf(load["base"]), unsignedOf(load["size"])};
         EXPECT_GT(recorded.size, 0u);
-        if (image.inside) EXPECT_TRUE(recorded.contains(*image.inside)) << std::hex << *image.inside;
+        if (image.inside) {
+            EXPECT_TRUE(recorded.contains(*image.inside)) << std::hex << *image.inside;
+        }
     }
 }
 
