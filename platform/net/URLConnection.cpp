@@ -1,6 +1,7 @@
 #include "platform/net/URLConnection.h"
 
 #include <curl/curl.h>
+#include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
 
@@ -646,11 +647,16 @@ URLConnection::SynchronousResult URLConnection::sendSynchronousRequest(
 }
 
 void URLConnection::run() {
+    // What OpenSSL puts on this thread's error queue during the transfer goes with it (libcurl leaves some
+    // behind when a handshake fails): the thread is a worker that lives as long as the process, where an
+    // error left behind keeps its text allocated for good and would pass for the cause of a later failure.
+    ERR_set_mark();
     std::optional<Error> error;
     {
         Transfer transfer(*this);
         error = transfer.execute();
     }  // the handles, the header list and the body file are released before the delegate hears the end
+    ERR_pop_to_mark();
     auto delegate = delegate_;
     if (error) {
         if (delegate) delegate->connection_didFailWithError(*this, *error);
