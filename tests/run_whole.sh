@@ -36,9 +36,28 @@ if [ "$status" = 0 ] && [ "${ran:-0}" -gt 0 ] && [ "$ran" = "$listed" ]; then
     : >"$dir/$name.whole.passed"
     exit 0
 fi
+# Brief output leaves out GoogleTest's closing list of the tests that failed; each failed test still has
+# its own "[  FAILED  ] Suite.Name (N ms)" line, which may lie far above the end of the log. A report of
+# a sanitizer (a leak found at exit, say) comes after the tests have run: whether they passed is said
+# apart from it.
+failed=$(sed -n 's/^\[  FAILED  \] \([A-Za-z_][^ .]*\.[^ ]*\).*/\1/p' "$log" | awk '!seen[$0]++')
+failures=$(printf '%s\n' "$failed" | grep -c .)
+sanitizer=$(sed -n 's/^SUMMARY: \([A-Za-z]*Sanitizer: .*[^.]\)\.*$/\1/p' "$log" | head -n 1)
 if [ "$status" = 0 ] && [ -n "$ran" ]; then
     echo "$name: FAILED run whole with seed $seed: $ran tests ran of the $listed it lists (log in $log);" \
         "again: $rerun"
+elif [ "$failures" -gt 0 ]; then
+    echo "$name: FAILED run whole with seed $seed: $failures of its tests failed (${ran:-no} tests ran" \
+        "of $listed, exit status $status${sanitizer:+; $sanitizer}; log in $log); again: $rerun"
+    printf '%s\n' "$failed" | sed "s/^/$name: failed: /"
+elif [ -n "$sanitizer" ] && [ "${ran:-0}" = "$listed" ]; then
+    echo "$name: FAILED run whole with seed $seed: all its $ran tests passed, but the sanitizer reported" \
+        "at exit: $sanitizer (exit status $status; log in $log); again: $rerun"
+    # The report's head (its first stacks), not the end of a long report.
+    report=$(sed -n '/ERROR: [A-Za-z]*Sanitizer\|runtime error: /,$p' "$log")
+    printf '%s\n' "$report" | head -n 60
+    [ "$(printf '%s\n' "$report" | wc -l)" -le 60 ] || echo "... (the whole report in $log)"
+    exit 1
 else
     echo "$name: FAILED run whole with seed $seed (${ran:-no} tests ran of $listed, exit status $status;" \
         "log in $log); again: $rerun"

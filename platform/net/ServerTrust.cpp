@@ -1,5 +1,6 @@
 #include "platform/net/ServerTrust.h"
 
+#include <openssl/err.h>
 #include <openssl/x509.h>
 #include <openssl/x509_vfy.h>
 #include <openssl/x509v3.h>
@@ -33,6 +34,12 @@ bool isIPAddress(const std::string& host) {
 
 ServerTrust::Result ServerTrust::evaluateWithAnchors(const std::vector<Data>& anchors,
                                                      bool anchorsOnly) const {
+    // A chain that does not read or verify leaves its reasons on this thread's error queue; they are taken
+    // off on the way out, and only they: the check may run inside a handshake, whose own entries stay.
+    struct OwnErrorsTakenOff {
+        OwnErrorsTakenOff() { ERR_set_mark(); }
+        ~OwnErrorsTakenOff() { ERR_pop_to_mark(); }
+    } ownErrors;
     if (chain_.empty()) return Invalid;
     std::vector<X509Ptr> certificates;
     for (const Data& der : chain_) {

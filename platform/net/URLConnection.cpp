@@ -1,6 +1,8 @@
 #include "platform/net/URLConnection.h"
 
 #include <curl/curl.h>
+#include <openssl/crypto.h>
+#include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
 
@@ -627,7 +629,15 @@ URLConnection::~URLConnection() = default;
 
 void URLConnection::start() {
     if (started_.exchange(true)) return;
-    DispatchQueue::global().async([self = shared_from_this()] { self->run(); });
+    DispatchQueue::global().async([self = shared_from_this()] {
+        self->run();
+        // The worker goes back to the pool for the life of the process, its thread never ending: what
+        // OpenSSL keeps for the thread (its error queue, its random generators, some 6 kB) is released
+        // now, when no OpenSSL work is under way on it, and made anew by the next handshake here. Left on
+        // an idle worker it would wait for a thread end that never comes, while OpenSSL's own clean-up
+        // at exit lets go of the keys that hold it; leak checks at exit found such thread states.
+        OPENSSL_thread_stop();
+    });
 }
 
 void URLConnection::cancel() {
@@ -646,11 +656,16 @@ URLConnection::SynchronousResult URLConnection::sendSynchronousRequest(
 }
 
 void URLConnection::run() {
+    // What OpenSSL puts on this thread's error queue during the transfer goes with it (libcurl leaves some
+    // behind when a handshake fails): the thread is a worker that lives as long as the process, where an
+    // error left behind keeps its text allocated for good and would pass for the cause of a later failure.
+    ERR_set_mark();
     std::optional<Error> error;
     {
         Transfer transfer(*this);
         error = transfer.execute();
     }  // the handles, the header list and the body file are released before the delegate hears the end
+    ERR_pop_to_mark();
     auto delegate = delegate_;
     if (error) {
         if (delegate) delegate->connection_didFailWithError(*this, *error);

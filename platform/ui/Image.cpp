@@ -30,6 +30,9 @@ Renderer* Renderer::current() {
 void Renderer::install(std::shared_ptr<Renderer> renderer) {
     installedRenderer() = std::move(renderer);
 }
+std::shared_ptr<Renderer> Renderer::installed() {
+    return installedRenderer();
+}
 
 Bitmap::RGBA Bitmap::rgbaAt(int x, int y) const {
     const uint32_t p = pixelAt(x, y);

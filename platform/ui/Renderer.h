@@ -26,6 +26,8 @@ public:
 
     static Renderer* current();
     static void install(std::shared_ptr<Renderer> renderer);
+    // The one installed, none when none is: what a test program puts back after each test.
+    static std::shared_ptr<Renderer> installed();
 };
 
 }  // namespace platform::ui

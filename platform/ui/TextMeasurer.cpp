@@ -8,7 +8,7 @@
 namespace platform::ui {
 
 namespace {
-std::shared_ptr<TextMeasurer>& installed() {
+std::shared_ptr<TextMeasurer>& installedMeasurer() {
     static std::shared_ptr<TextMeasurer> measurer;
     return measurer;
 }
@@ -74,12 +74,16 @@ std::vector<Unit> unitsOf(const AttributedString& text) {
 
 const TextMeasurer& TextMeasurer::current() {
     static FixedTextMeasurer fixed;
-    const auto& m = installed();
+    const auto& m = installedMeasurer();
     return m ? *m : fixed;
 }
 
 void TextMeasurer::install(std::shared_ptr<TextMeasurer> measurer) {
-    installed() = std::move(measurer);
+    installedMeasurer() = std::move(measurer);
+}
+
+std::shared_ptr<TextMeasurer> TextMeasurer::installed() {
+    return installedMeasurer();
 }
 
 Rect TextMeasurer::inkRect(const AttributedString& text, double maxWidth) const {

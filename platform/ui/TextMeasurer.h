@@ -27,6 +27,8 @@ public:
     static const TextMeasurer& current();
     // None restores the fixed measurer.
     static void install(std::shared_ptr<TextMeasurer> measurer);
+    // The one installed, none while the fixed one measures: what a test program puts back after each test.
+    static std::shared_ptr<TextMeasurer> installed();
 };
 
 // 0.5 × the font size per UTF-16 unit, lines of 1.2 × the largest size on them, greedy wrap at spaces.

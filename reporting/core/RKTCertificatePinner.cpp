@@ -1,5 +1,6 @@
 #include "reporting/core/RKTCertificatePinner.h"
 
+#include <openssl/err.h>
 #include <openssl/x509.h>
 
 #include <array>
@@ -32,9 +33,13 @@ std::optional<platform::Data> RKTCertificatePinner::createCertificationWithData_
                                                                                        size_t length) {
     if (!bytes || length == 0 || length > static_cast<size_t>(LONG_MAX)) return std::nullopt;
     const unsigned char* cursor = bytes;
+    // Bytes that are no certificate leave the reasons on this thread's error queue, where they would stay
+    // for the thread's life (the check runs on workers, inside handshakes): only they are taken off.
+    ERR_set_mark();
     X509* certificate = d2i_X509(nullptr, &cursor, static_cast<long>(length));
     const bool whole = certificate && cursor == bytes + length;
     X509_free(certificate);
+    ERR_pop_to_mark();
     if (!whole) return std::nullopt;
     return platform::Data(bytes, length);
 }

@@ -10,12 +10,33 @@
 #include <string>
 
 #include "platform/base/BackendSlot.h"
+#include "platform/ui/Renderer.h"
+#include "platform/ui/TextLanguage.h"
+#include "platform/ui/TextMeasurer.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace {
 
 struct Accounts {
     virtual ~Accounts() = default;
+};
+
+// Measures every text as one wide line: a layout that met it would differ from the fixed measurer's.
+struct WideMeasurer : platform::ui::TextMeasurer {
+    platform::ui::Size measure(const platform::ui::AttributedString&, double) const override {
+        return {1000, 10};
+    }
+};
+
+// Draws nothing; only whether it is the one installed matters here.
+struct BlankRenderer : platform::ui::Renderer {
+    std::optional<platform::ui::Bitmap> decodePNG(const std::vector<uint8_t>&) override {
+        return std::nullopt;
+    }
+    std::optional<std::vector<uint8_t>> encodePNG(const platform::ui::Bitmap&) override {
+        return std::nullopt;
+    }
+    platform::ui::Bitmap renderView(platform::ui::View&, platform::ui::Rect, double) override { return {}; }
 };
 
 std::string variable(const char* name) {
@@ -55,6 +76,41 @@ TEST(ProcessStateTest, TheEnvironmentTheZoneAndTheBackendsAreAsCaptured) {
     EXPECT_EQ(variable("KESTRUNE_STATE_KEPT"), "kept");
     EXPECT_EQ(localOffset(), 0) << "the zone is not read again";
     EXPECT_EQ(platform::backendSlot<Accounts>().get(), nullptr);
+}
+
+// The interface's measurer, renderer and text language, whether the captured state had one installed or
+// not: a test that installs Pango's measurer or the Cairo renderer, or draws in Japanese, leaves none of
+// it to the tests after it.
+TEST(ProcessStateTest, TheTextMeasurerTheRendererAndTheTextLanguageAreAsCaptured) {
+    using namespace platform::ui;
+    const auto measurer = std::make_shared<WideMeasurer>();
+    TextMeasurer::install(measurer);
+    Renderer::install(nullptr);
+    TextLanguage::set("de");
+    const auto captured = testsupport::ProcessState::capture();
+
+    TextMeasurer::install(nullptr);
+    Renderer::install(std::make_shared<BlankRenderer>());
+    TextLanguage::set("ja");
+    captured.restore();
+    EXPECT_EQ(&TextMeasurer::current(), measurer.get());
+    EXPECT_EQ(Renderer::current(), nullptr);
+    EXPECT_EQ(TextLanguage::current(), "de");
+
+    // And the other way round: none captured, one installed since.
+    TextMeasurer::install(nullptr);
+    const auto renderer = std::make_shared<BlankRenderer>();
+    Renderer::install(renderer);
+    TextLanguage::set("");
+    const auto bare = testsupport::ProcessState::capture();
+    TextMeasurer::install(std::make_shared<WideMeasurer>());
+    Renderer::install(nullptr);
+    TextLanguage::set("zh-Hans");
+    bare.restore();
+    EXPECT_EQ(TextMeasurer::installed(), nullptr);
+    EXPECT_NE(dynamic_cast<const FixedTextMeasurer*>(&TextMeasurer::current()), nullptr);
+    EXPECT_EQ(Renderer::current(), renderer.get());
+    EXPECT_EQ(TextLanguage::current(), "");
 }
 
 }  // namespace

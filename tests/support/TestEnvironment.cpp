@@ -14,6 +14,9 @@
 #include "platform/base/RunLoop.h"
 #include "platform/storage/Files.h"
 #include "platform/storage/UserDefaults.h"
+#include "platform/ui/Renderer.h"
+#include "platform/ui/TextLanguage.h"
+#include "platform/ui/TextMeasurer.h"
 
 namespace testsupport {
 
@@ -123,6 +126,9 @@ ProcessState ProcessState::capture() {
     ProcessState state;
     state.environment_ = currentEnvironment();
     state.backends_ = platform::BackendSlots::snapshotForTesting();
+    state.textMeasurer_ = platform::ui::TextMeasurer::installed();
+    state.renderer_ = platform::ui::Renderer::installed();
+    state.textLanguage_ = platform::ui::TextLanguage::current();
     return state;
 }
 
@@ -143,6 +149,12 @@ void ProcessState::restore() const {
     }
     if (zoneChanged) tzset();
     platform::BackendSlots::restoreForTesting(backends_);
+    // Put back only where changed: a straggler of the test on a worker may still be reading them.
+    if (platform::ui::TextMeasurer::installed() != textMeasurer_)
+        platform::ui::TextMeasurer::install(textMeasurer_);
+    if (platform::ui::Renderer::installed() != renderer_) platform::ui::Renderer::install(renderer_);
+    if (platform::ui::TextLanguage::current() != textLanguage_)
+        platform::ui::TextLanguage::set(textLanguage_);
 }
 
 void restoreProcessStateAfterEachTest() {

@@ -3,10 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/base/BackendSlot.h"
+
+namespace platform::ui {
+class Renderer;
+class TextMeasurer;
+}  // namespace platform::ui
 
 namespace testsupport {
 
@@ -48,8 +54,11 @@ std::vector<std::string> childEnvironment(const std::vector<std::string>& leftOu
                                           const std::vector<std::string>& added);
 
 // What a test can change of the process and would otherwise leave to every test after it in the same
-// process (a whole shuffled run): the environment variables (HOME, the simulated Mac's names, TZ...) and
-// the backends installed in the platform's slots (the simulated session's accounts, its Wi-Fi, the camera).
+// process (a whole shuffled run): the environment variables (HOME, the simulated Mac's names, TZ...), the
+// backends installed in the platform's slots (the simulated session's accounts, its Wi-Fi, the camera),
+// and what the interface draws and measures text with: the text measurer, the renderer and the language
+// of the texts. A later test that met Pango's measurer where it expects the fixed one would lay out
+// differently, and only in that order.
 class ProcessState {
 public:
     static ProcessState capture();
@@ -59,6 +68,9 @@ public:
 private:
     std::map<std::string, std::string> environment_;
     platform::BackendSlots::Snapshot backends_;
+    std::shared_ptr<platform::ui::TextMeasurer> textMeasurer_;
+    std::shared_ptr<platform::ui::Renderer> renderer_;
+    std::string textLanguage_;
 };
 
 // Captures the process state once the global test environments are set up, and puts it back after each

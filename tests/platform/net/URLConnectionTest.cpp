@@ -1,6 +1,7 @@
 #include "platform/net/URLConnection.h"
 
 #include <dlfcn.h>
+#include <openssl/err.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -395,6 +396,35 @@ TEST_F(URLConnectionTLSTest, AnchorEvaluationRefusesOtherRootsAndOtherHosts) {
               ServerTrust::RecoverableTrustFailure);
     ServerTrust garbage("127.0.0.1", {Data::fromString("not a certificate")});
     EXPECT_EQ(garbage.evaluateWithAnchors({identity.certificateDER}, true), ServerTrust::Invalid);
+}
+
+// A check or a transfer answers with nothing left on its thread's OpenSSL error queue. Workers live as
+// long as the process: an error left there keeps its text allocated for good, and would be taken for the
+// cause of the next failure on that thread.
+TEST_F(URLConnectionTLSTest, NoOpenSSLErrorIsLeftOnTheThreadOfACheckOrATransfer) {
+    ERR_clear_error();
+    ServerTrust garbage("127.0.0.1", {Data::fromString("not a certificate")});
+    EXPECT_EQ(garbage.evaluateWithAnchors({identity.certificateDER}, true), ServerTrust::Invalid);
+    EXPECT_EQ(ERR_peek_error(), 0u) << ERR_error_string(ERR_peek_error(), nullptr);
+    ServerTrust trust("127.0.0.1", {identity.certificateDER});
+    EXPECT_EQ(trust.evaluateWithAnchors({Data::fromString("not an anchor")}, true), ServerTrust::Invalid);
+    EXPECT_EQ(ERR_peek_error(), 0u) << ERR_error_string(ERR_peek_error(), nullptr);
+    EXPECT_EQ(trust.evaluateWithAnchors({}, false), ServerTrust::RecoverableTrustFailure);
+    EXPECT_EQ(ERR_peek_error(), 0u) << ERR_error_string(ERR_peek_error(), nullptr);
+
+    // The system's roots refuse the test certificate: the handshake fails on this thread.
+    const auto refused = URLConnection::sendSynchronousRequest(URLRequest(server.url("/"), 5));
+    ASSERT_TRUE(refused.error);
+    EXPECT_EQ(refused.error->code, URLError::ServerCertificateUntrusted);
+    EXPECT_EQ(ERR_peek_error(), 0u) << ERR_error_string(ERR_peek_error(), nullptr);
+    // TLS spoken to a server that answers in plain text.
+    LoopbackServer plain;
+    ASSERT_TRUE(plain.start());
+    const auto garbled = URLConnection::sendSynchronousRequest(
+        URLRequest("https://127.0.0.1:" + std::to_string(plain.port()) + "/", 5));
+    ASSERT_TRUE(garbled.error);
+    EXPECT_EQ(garbled.error->code, URLError::SecureConnectionFailed);
+    EXPECT_EQ(ERR_peek_error(), 0u) << ERR_error_string(ERR_peek_error(), nullptr);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "reporting/core/RKTCertificatePinner.h"
 
+#include <openssl/err.h>
 #include <openssl/evp.h>
 #include <openssl/x509.h>
 
@@ -121,6 +122,13 @@ TEST_F(RKTCertificatePinnerTest, CertificatesAreMadeOnlyFromExactlyOneDERCertifi
     trailing.append("x");
     EXPECT_FALSE(RKTCertificatePinner::createCertificationWithData_length(trailing.bytes(), trailing.size()));
     EXPECT_FALSE(RKTCertificatePinner::createCertificationWithData_length(nullptr, 0));
+    // What the refused bytes put on the thread's error queue is gone; an entry there before is kept.
+    ERR_clear_error();
+    ERR_raise(ERR_LIB_USER, 1);
+    const unsigned long before = ERR_peek_last_error();
+    EXPECT_FALSE(RKTCertificatePinner::createCertificationWithData_length(der.bytes(), der.size() - 1));
+    EXPECT_EQ(ERR_peek_last_error(), before);
+    ERR_clear_error();
 }
 
 TEST_F(RKTCertificatePinnerTest, TheShippedRootsAreThePublishedOnesInTheirOrder) {

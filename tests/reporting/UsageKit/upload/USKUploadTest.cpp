@@ -1,5 +1,6 @@
 #include <chrono>
 #include <cmath>
+#include <future>
 #include <thread>
 
 #include "platform/base/Clock.h"
@@ -128,8 +129,13 @@ TEST_F(USKUploadTest, ANameInFlightIsSkippedAndAMissingFileFinishesWithMinusEigh
     platform::URLRequest request(server.url("/e"));
     request.setHTTPMethod("POST");
     testsupport::LogCapture log;
+    // Both starts are queued before the first runs: on a busy machine the first upload could otherwise
+    // end before the second start was even queued, and that one would rightly upload the file again.
+    std::promise<void> bothQueued;
+    queue->addOperationWithBlock([queued = bothQueued.get_future().share()] { queued.wait(); });
     uploader->startUploadRequest_filePath_uniqueName(request, path, "SAME");
     uploader->startUploadRequest_filePath_uniqueName(request, path, "SAME");
+    bothQueued.set_value();
     ASSERT_TRUE(settleUntil(queue, [&] { return finishedCount() == 1; }));
     EXPECT_TRUE(log.contains("[UsageKit:USKUploader] A task currently exists for 'SAME', skipping"));
     EXPECT_EQ(server.requestCount(), 1u);
