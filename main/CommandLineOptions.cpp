@@ -5,6 +5,7 @@
 #include "app/shell/CustomRunArgs.h"
 #include "features/language/BundleLanguage.h"
 #include "main/Scenarios.h"
+#include "reporting/core/ReportKit.h"
 
 namespace kestrune {
 
@@ -73,6 +74,10 @@ CommandLineOptions CommandLineOptions::parse(const std::vector<std::string>& arg
             options.cleanRun = true;
         } else if (argument == CustomRunArgs::kRelaunchedArgument) {
             // Added by the application when it relaunches itself.
+        } else if (argument == reporting::ReportKit::kDebugArgument) {
+            // Read by the reporting kits from the process's arguments, which the application runs with
+            // as given; written as a setting of the argument domain, it may be followed by YES.
+            if (i + 1 < arguments.size() && arguments[i + 1] == "YES") ++i;
         } else if (argument == "--scenario" || argument.rfind("--scenario=", 0) == 0) {
             std::string name;
             if (argument == "--scenario") {
@@ -110,7 +115,7 @@ CommandLineOptions CommandLineOptions::parse(const std::vector<std::string>& arg
 
 std::string usageText() {
     std::string text =
-        "usage: kestrune [-clean-run] [--scenario NAME [--snapshots DIR]]\n"
+        "usage: kestrune [-clean-run] [-NMBDebugEnabled [YES]] [--scenario NAME [--snapshots DIR]]\n"
         "       kestrune --list\n"
         "       kestrune --snapshot DIR [--language CODE] [NAME...]\n"
         "       kestrune --help\n"
@@ -123,6 +128,11 @@ std::string usageText() {
         "                      defaults suite \"CleanRun\" and a \"Test\" folder in each data folder); the\n"
         "                      launch records, the phone looked for first and the crash kit's files stay\n"
         "                      in your own settings and folders\n"
+        "  -NMBDebugEnabled [YES]\n"
+        "                      the crash and analytics kits' debug mode: their debug lines join the log\n"
+        "                      (each analytics event recorded, the kits' start, settings and uploads),\n"
+        "                      and their uploads trust the system's certificate authorities instead of\n"
+        "                      only the kits' pinned roots\n"
         "  --scenario NAME     play a scripted world in real time and print its timeline: what the phone\n"
         "                      did, what the Mac decided and did; always a clean run. The scenarios:\n";
     for (const auto& scenario : allScenarios()) {

@@ -16,6 +16,7 @@
 #include "main/ScenarioWorld.h"
 #include "main/Scenarios.h"
 #include "main/SimulatedMacNames.h"
+#include "main/StandardStreams.h"
 #include "main/StopSignals.h"
 #include "platform/base/Clock.h"
 #include "platform/base/Log.h"
@@ -156,36 +157,55 @@ void ScenarioCommand::printClosingLines() {
     if (closed_) return;
     closed_ = true;
     const bool logged = log_ != nullptr;
-    auto& out = output_;
+    std::string lines;
     if (auto* pictures = snapshots_.get(); pictures && pictures->failures() == 0)
-        out << "\nThe panel and the settings window at each of the " << pictures->stepsPictured()
-            << " steps: " << pictures->folder() << " (" << ScenarioSnapshots::kIndexName << " names them)"
-            << std::endl;
+        lines += "\nThe panel and the settings window at each of the " +
+                 std::to_string(pictures->stepsPictured()) + " steps: " + pictures->folder() + " (" +
+                 ScenarioSnapshots::kIndexName + " names them)\n";
     else if (pictures)
-        out << "\n"
-            << pictures->failures() << " of the " << pictures->stepsPictured()
-            << " steps could not be pictured in " << pictures->folder() << "; the log says why" << std::endl;
-    if (logged) out << "\nThe application's log of this run: " << logPath_ << std::endl;
+        lines += "\n" + std::to_string(pictures->failures()) + " of the " +
+                 std::to_string(pictures->stepsPictured()) + " steps could not be pictured in " +
+                 pictures->folder() + "; the log says why\n";
+    if (logged) lines += "\nThe application's log of this run: " + logPath_ + "\n";
     const std::string home = platform::ThrowawayHome::current();
     if (!home.empty())
-        out << (logged ? "" : "\n")
-            << "Its settings, data and photos, in a home of its own (yours are not touched; remove it when "
-               "done): "
-            << home << std::endl;
-    out.flush();
-    if (output_.error() == 0) return;
-    if (output_.error() == EPIPE) {
-        // Its reader gone (a reader that went away, its terminal closed), the output named nothing: a
-        // home kept then would only be left behind in the temporary folder, unknown to anyone.
-        platform::logf("Scenario: its closing lines could not be written; its home is removed at exit");
-        platform::ThrowawayHome::keep(false);
-        return;
+        lines += std::string(logged ? "" : "\n") +
+                 "Its settings, data and photos, in a home of its own (yours are not touched; remove it when "
+                 "done): " +
+                 home + "\n";
+    // An output that goes nowhere (closed at start, /dev/null) takes every write and names nothing.
+    const bool outputGoesNowhere = StandardStreams::goesNowhere(STDOUT_FILENO);
+    if (!outputGoesNowhere) {
+        output_ << lines;
+        output_.flush();
+        if (output_.error() == 0) return;
+        if (output_.error() == EPIPE) {
+            // Its reader gone (`| head`, a pager quit), the output named nothing: a home kept then would
+            // only be left behind in the temporary folder, unknown to anyone.
+            platform::logf("Scenario: its closing lines could not be written; its home is removed at exit");
+            platform::ThrowawayHome::keep(false);
+            return;
+        }
     }
-    // Nobody may read the timeline (a full disk), but the terminal still hears why, and where the log
-    // that tells what happened is.
-    std::cerr << CheckedOutput::failureLine("the timeline", output_.error())
-              << (home.empty() ? "" : "; the scenario's log, settings and data are kept in " + home)
-              << std::endl;
+    // Nobody reads the timeline (a full disk, a terminal that went away, an output that goes nowhere), but
+    // the error stream may still be read: the closing lines go there, or one line that says why the
+    // timeline stopped and where the log that tells what happened is.
+    if (!StandardStreams::goesNowhere(STDERR_FILENO)) {
+        CheckedOutput err(STDERR_FILENO);
+        if (outputGoesNowhere)
+            err << lines.substr(lines.rfind('\n', 0) == 0 ? 1 : 0);
+        else
+            err << CheckedOutput::failureLine("the timeline", output_.error())
+                << (home.empty() ? "" : "; the scenario's log, settings and data are kept in " + home)
+                << "\n";
+        err.flush();
+        if (err.error() == 0) return;
+    }
+    // The error stream is gone too (the same closed terminal) or goes nowhere: a home that nothing named
+    // would be left behind in the temporary folder, unknown to anyone.
+    platform::logf(
+        "Scenario: neither its output nor its error stream could name its home; it is removed at exit");
+    platform::ThrowawayHome::keep(false);
 }
 
 int ScenarioCommand::finish(int signal) {

@@ -28,8 +28,11 @@ struct CommandLineOptions;
 // timeline on standard output and the application's log in a file of its own. The program's entry
 // makes it before anything logs, sets the world up once the simulated session and radio are installed,
 // and starts it with the application. A timeline that cannot be written stops the run: its reader gone
-// (EPIPE), as SIGPIPE would (StopSignals.h); any other failure (a full disk) with one line on standard
-// error that says why and names the home, which is kept, and a failed status.
+// (EPIPE), as SIGPIPE would (StopSignals.h); any other failure (a full disk, a terminal gone: EIO) with
+// one line on standard error that says why and names the home, which is kept, and a failed status. An
+// output that goes nowhere (closed at start) has the closing lines on standard error instead. A home
+// that nothing could name (the reader gone, or standard error unwritable or going nowhere too) is
+// removed at exit.
 class ScenarioCommand {
 public:
     // None unless the options ask for a scenario. The log goes to the file from here on.

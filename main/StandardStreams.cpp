@@ -1,6 +1,7 @@
 #include "main/StandardStreams.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,6 +18,13 @@ void StandardStreams::openTheClosedOnNull() {
         // it was taken meanwhile, and what took it keeps it.
         if (opened >= 0 && opened != descriptor) close(opened);
     }
+}
+
+bool StandardStreams::goesNowhere(int descriptor) {
+    struct stat stream {
+    }, null{};
+    return fstat(descriptor, &stream) == 0 && S_ISCHR(stream.st_mode) && stat("/dev/null", &null) == 0 &&
+           S_ISCHR(null.st_mode) && stream.st_rdev == null.st_rdev;
 }
 
 }  // namespace kestrune

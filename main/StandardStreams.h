@@ -12,6 +12,9 @@ public:
     // open gets /dev/null (0 for reading, 1 and 2 for writing), so what is written there is dropped and no
     // file of the program's own ever stands in for it.
     static void openTheClosedOnNull();
+    // The descriptor writes to the null device: it was closed at start, or sent there (`>/dev/null`).
+    // What is written there reaches no one, though every write succeeds.
+    static bool goesNowhere(int descriptor);
 };
 
 }  // namespace kestrune

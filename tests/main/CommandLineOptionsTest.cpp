@@ -27,8 +27,8 @@ TEST(CommandLineOptionsTest, HelpPrintsTheUsageWithEveryOptionAndScenario) {
         auto a = answer({"-clean-run", help});
         EXPECT_EQ(a.status, 0);
         EXPECT_TRUE(a.err.empty());
-        for (const char* part : {"usage: kestrune", "-clean-run", "--scenario NAME", "--list",
-                                 "--snapshot DIR", "--snapshots DIR", "--help"})
+        for (const char* part : {"usage: kestrune", "-clean-run", "-NMBDebugEnabled", "--scenario NAME",
+                                 "--list", "--snapshot DIR", "--snapshots DIR", "--help"})
             EXPECT_NE(a.out.find(part), std::string::npos) << part;
         for (const auto& scenario : kestrune::allScenarios())
             EXPECT_NE(a.out.find(scenario.name + " "), std::string::npos) << scenario.name;
@@ -39,6 +39,9 @@ TEST(CommandLineOptionsTest, ALineNotUnderstoodPrintsTheUsageToTheErrorStreamAnd
     const std::vector<std::pair<std::vector<std::string>, const char*>> cases = {
         {{"--bogus"}, "unknown option \"--bogus\""},
         {{"-clean-run", "extra"}, "unknown option \"extra\""},
+        // The kits read the argument alone: a NO after it would not switch their debug mode off.
+        {{"-NMBDebugEnabled", "NO"}, "unknown option \"NO\""},
+        {{"YES"}, "unknown option \"YES\""},
         {{"--scenario"}, "--scenario needs the name of a scenario"},
         {{"--scenario", "-clean-run"}, "--scenario needs the name of a scenario"},
         {{"--scenario", "nope"},
@@ -85,6 +88,11 @@ TEST(CommandLineOptionsTest, WhatStartsTheApplication) {
         {{"--snapshot", "out", "panel"}, Mode::Snapshot, "", false},
         {{"--snapshots", "road", "--scenario", "default"}, Mode::Scenario, "default", false, "road"},
         {{"--scenario=dropout", "--snapshots=/tmp/a b"}, Mode::Scenario, "dropout", false, "/tmp/a b"},
+        // The kits' debug mode, read by them from the arguments the application runs with.
+        {{"-NMBDebugEnabled"}, Mode::Run, "", false},
+        {{"-NMBDebugEnabled", "YES", "-clean-run"}, Mode::Run, "", true},
+        {{"-NMBDebugEnabled", "YES", "--scenario", "desk"}, Mode::Scenario, "desk", false},
+        {{"--scenario", "desk", "-NMBDebugEnabled", "-relaunched"}, Mode::Scenario, "desk", false},
     };
     for (const auto& c : cases) {
         auto options = CommandLineOptions::parse(c.arguments);

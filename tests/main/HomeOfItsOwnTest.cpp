@@ -2,13 +2,19 @@
 // folder, and the user's home, as a normal launch left it with a paired phone and photos added, does not
 // change by a byte. When no home of their own can be made they stop at once, saying why in one line.
 
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -87,6 +93,59 @@ std::vector<std::string> differences(const std::map<std::string, std::string>& b
     for (const auto& [path, what] : after)
         if (!before.count(path)) changed.push_back("added " + path);
     return changed;
+}
+
+// Starts the program on a terminal of its own (a pseudo-terminal, its controlling one, as a terminal
+// window gives it), reads what it shows there, and closes the terminal once it has shown `words`, as when
+// its window is closed. Answers how the program ended (waitpid's status), -1 when it did not end within
+// two minutes and was killed.
+int runOnATerminalClosedOnceItSays(const std::vector<std::string>& arguments,
+                                   const std::vector<std::string>& environment, const std::string& folder,
+                                   const std::string& words, std::string& shown) {
+    std::vector<std::string> argumentTexts = arguments, environmentTexts = environment;
+    std::vector<char*> argv, envp;
+    for (auto& argument : argumentTexts) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    for (auto& variable : environmentTexts) envp.push_back(variable.data());
+    envp.push_back(nullptr);
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (pid < 0) return -1;
+    if (pid == 0) {
+        // As a terminal's shell starts a program: no signal blocked, the stop signals at their default.
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) ::signal(signal, SIG_DFL);
+        if (chdir(folder.c_str()) == 0) execve(argv[0], argv.data(), envp.data());
+        _exit(127);
+    }
+    fcntl(terminal, F_SETFD, FD_CLOEXEC);
+    const int ended = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    auto msLeft = [&] {
+        return static_cast<int>(std::max<long>(0, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                      deadline - std::chrono::steady_clock::now())
+                                                      .count()));
+    };
+    while (terminal >= 0 && msLeft() > 0) {
+        pollfd polled{terminal, POLLIN, 0};
+        if (poll(&polled, 1, msLeft()) <= 0) break;
+        char buffer[4096];
+        const ssize_t got = read(terminal, buffer, sizeof buffer);
+        if (got > 0) shown.append(buffer, static_cast<size_t>(got));
+        if (got <= 0 || shown.find(words) != std::string::npos) {
+            close(terminal);
+            terminal = -1;
+        }
+    }
+    if (terminal >= 0) close(terminal);
+    pollfd exited{ended, POLLIN, 0};
+    if (ended < 0 || poll(&exited, 1, msLeft()) <= 0) kill(pid, SIGKILL);
+    if (ended >= 0) close(ended);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL ? -1 : status;
 }
 
 // The user's home as a normal launch of the program left it, then with a paired phone in the settings
@@ -246,6 +305,21 @@ TEST_F(HomeOfItsOwnTest, WithTheirOutputClosedTheyStopAndLeaveNothingBehind) {
                                                   environment, work_, "Snapshot: pictures/", SIGPIPE);
     EXPECT_EQ(pictures.signal, SIGPIPE) << pictures.err;
     EXPECT_NE(pictures.err.find("The output was closed"), std::string::npos) << pictures.err;
+    EXPECT_EQ(platform::Files::listDirectory(temporary_), std::vector<std::string>{});
+    expectTheHomeUntouched();
+}
+
+// Its terminal closed part of the way (its window closed, a remote session that dropped): the timeline's
+// writes fail (EIO, not a closed pipe) and the terminal hangs up. Its error stream is the same dead
+// terminal, so nothing can name its home: the home goes, and the scenario ends by SIGHUP.
+TEST_F(HomeOfItsOwnTest, AScenarioWhoseTerminalClosesLeavesNothingBehind) {
+    std::string shown;
+    const int status =
+        runOnATerminalClosedOnceItSays({KESTRUNE_PROGRAM_PATH, "--scenario", "wrong-password"},
+                                       userEnvironment(), work_, "   time  who    what", shown);
+    ASSERT_NE(shown.find("   time  who    what"), std::string::npos) << shown;
+    ASSERT_NE(status, -1) << "still running two minutes after its terminal closed";
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGHUP) << "status " << status;
     EXPECT_EQ(platform::Files::listDirectory(temporary_), std::vector<std::string>{});
     expectTheHomeUntouched();
 }

@@ -118,6 +118,34 @@ TEST_F(LifecycleEventsTest, ALaunchWhoseLogReaderWentAwayStillQuitsWholeBySignal
     EXPECT_EQ(std::count(names.begin(), names.end(), "app_terminated"), 1) << ::testing::PrintToString(names);
 }
 
+// With the kits' debug argument, on a plain launch or with a scenario, the kits say what they say only in
+// their debug mode: the analytics kit's start and each event it records, on standard error for a launch,
+// in the scenario's log file for a scenario.
+TEST_F(LifecycleEventsTest, WithTheKitsDebugArgumentTheirDebugLinesJoinTheLog) {
+    const Launch launch(home() + "/debug");
+    const auto run =
+        testsupport::runProgram({KESTRUNE_PROGRAM_PATH, "-NMBDebugEnabled"}, launch.environment, launch.work,
+                                "Outcome: analytics event \"app_launched\" recorded");
+    EXPECT_EQ(run.signal, SIGTERM) << run.err;
+    EXPECT_NE(run.err.find("] [UsageKit] Initialized\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("] Outcome: analytics event \"app_launched\" recorded"), std::string::npos)
+        << run.err;
+
+    const auto scenario = testsupport::runProgram(
+        {KESTRUNE_PROGRAM_PATH, "-NMBDebugEnabled", "YES", "--scenario", "wrong-password"},
+        launch.environment, launch.work, "analytics event \"app_launched\" recorded");
+    EXPECT_EQ(scenario.signal, SIGTERM) << scenario.err;
+    // "... in a home of its own (...): HOME", the closing lines' last.
+    const size_t named = scenario.out.rfind(": /");
+    ASSERT_NE(named, std::string::npos) << scenario.out;
+    const std::string scenarioHome =
+        scenario.out.substr(named + 2, scenario.out.find('\n', named) - named - 2);
+    const std::string log =
+        usktest::readText(scenarioHome + "/.local/state/Kestrune/scenario-wrong-password.log");
+    EXPECT_NE(log.find(" [UsageKit] Initialized\n"), std::string::npos) << log;
+    platform::Files::remove(scenarioHome);
+}
+
 #endif
 
 }  // namespace

@@ -4,6 +4,7 @@
 // could not be written is said, with a failed status.
 
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -117,13 +118,22 @@ TEST_F(StandardStreamsTest, APlainLaunchWithItsStreamsClosedWritesItsLogIntoNoFi
 }
 
 // A scenario without standard output plays to its end as ever: its timeline is dropped, not written into
-// the scenario's own log, which holds the application's log alone.
+// the scenario's own log, which holds the application's log alone. Its closing lines, which name the log
+// and the home it keeps, go to standard error instead.
 TEST_F(StandardStreamsTest, AScenarioWithItsOutputClosedKeepsItsTimelineOutOfItsLog) {
     const auto run = testsupport::runProgram({KESTRUNE_PROGRAM_PATH, "--scenario", "wrong-password"},
                                              environment(), work_, {}, ProgramStream::closed());
     EXPECT_EQ(run.status, 0) << run.err;
     const std::string home = scenarioHome();
     ASSERT_FALSE(home.empty());
+    EXPECT_NE(run.err.find("The application's log of this run: " + home +
+                           "/.local/state/Kestrune/scenario-wrong-password.log\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(
+        run.err.find("in a home of its own (yours are not touched; remove it when done): " + home + "\n"),
+        std::string::npos)
+        << run.err;
     const auto log = platform::Files::read(home + "/.local/state/Kestrune/scenario-wrong-password.log");
     ASSERT_TRUE(log);
     const std::string text = log->toString();
@@ -179,6 +189,42 @@ TEST_F(StandardStreamsTest, OnAFullDiskTheRunsSayWhatTheyCouldNotWriteAndFail) {
         << pictures.err;
     EXPECT_TRUE(platform::Files::isRegularFile(work_ + "/pictures/settings-advanced.png"));
     EXPECT_EQ(platform::Files::listDirectory(temporary_), std::vector<std::string>{});
+}
+
+// Without standard error either, whether its output was closed too or is a full disk, nothing could name
+// the scenario's home: it goes at exit, as when its reader went away, and nothing is left in the
+// temporary folder.
+TEST_F(StandardStreamsTest, AScenarioWhoseHomeNothingCouldNameLeavesNone) {
+    struct Case {
+        const char* name;
+        ProgramStream out;
+        int status;
+    };
+    for (const Case& each : {Case{">&- 2>&-", ProgramStream::closed(), 0},
+                             Case{">/dev/full 2>&-", ProgramStream::file("/dev/full"), 1}}) {
+        SCOPED_TRACE(each.name);
+        const auto run = testsupport::runProgram({KESTRUNE_PROGRAM_PATH, "--scenario", "wrong-password"},
+                                                 environment(), work_, {}, each.out, ProgramStream::closed());
+        EXPECT_EQ(run.status, each.status);
+        EXPECT_EQ(platform::Files::listDirectory(temporary_), std::vector<std::string>{});
+    }
+}
+
+// Under a parent that ignores SIGPIPE (a service manager, a shell's `trap '' PIPE`), output whose reader
+// is gone is still a stop as by SIGPIPE, not output that could not be written: the help says nothing on
+// standard error and exits with SIGPIPE's status, but does not end by the signal its parent ignored.
+TEST_F(StandardStreamsTest, UnderAParentIgnoringSigpipeTheHelpStopsQuietlyAtAClosedPipe) {
+    // A pipe whose only reader is closed before the program starts: opened both ways first, so that
+    // opening its writing end does not wait for a reader.
+    const std::string pipe = home() + "/pipe";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const auto run = testsupport::runProgram(
+        {"/bin/sh", "-c", "trap '' PIPE; exec 3<>\"$0\" 4>\"$0\" 3<&-; exec \"$@\" >&4 4>&-", pipe,
+         KESTRUNE_PROGRAM_PATH, "--help"},
+        environment(), work_);
+    EXPECT_EQ(run.signal, 0);
+    EXPECT_EQ(run.status, 128 + SIGPIPE);
+    EXPECT_EQ(withoutSanitizerNotes(run.err), "");
 }
 
 #endif
