@@ -7,10 +7,11 @@
 // BM_UploadsLeftToTheSystem leaves it to the system's roots, which do not know the test root, so every
 // handshake is refused once the system has been asked.
 //
-// Set KESTRUNE_BASELINE_BINARY to this benchmark built from another commit (the last one's, say; copy
-// this file into that checkout's bench/ when it has none) and each iteration runs both clients, in turns,
-// against the same server, so that the machine's load falls on both alike: the counters give the
-// baseline's median and the ratio of the medians.
+// Set KESTRUNE_BASELINE_BINARY to another build's kestrune, as for the first-window benchmark (this
+// benchmark is then taken from that build's bench folder), or to this benchmark built from another commit
+// (the last one's, say; copy this file into that checkout's bench/ when it has none), and each iteration
+// runs both clients, in turns, against the same server, so that the machine's load falls on both alike:
+// the counters give the baseline's median and the ratio of the medians.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -146,6 +147,15 @@ std::optional<double> clientMsPerUpload(const std::string& binary, const std::st
     return std::strtod(out.c_str(), nullptr) * 1000 / kUploads;
 }
 
+// The baseline's client, when one is named.
+std::optional<std::string> baselineClient() {
+    const char* named = std::getenv("KESTRUNE_BASELINE_BINARY");
+    if (!named || !*named) return std::nullopt;
+    const std::filesystem::path path(named);
+    if (path.filename() == "upload_bench") return path.string();
+    return (path.parent_path() / "bench" / "upload_bench").string();
+}
+
 double median(std::vector<double> v) {
     if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
@@ -167,19 +177,20 @@ void measureUploads(benchmark::State& state, bool pinned) {
     }
     const std::string url = server.url("/upload");
     const std::string own = std::filesystem::read_symlink("/proc/self/exe").string();
-    const char* baselineBinary = std::getenv("KESTRUNE_BASELINE_BINARY");
-    const bool compare = baselineBinary && *baselineBinary;
+    const auto baselineBinary = baselineClient();
+    const bool compare = baselineBinary.has_value();
     const std::string anchor = pinned ? anchorPath : "-";
     std::vector<double> ours, baseline;
     bool baselineFirst = false;
     for (auto _ : state) {
         std::optional<double> other;
-        if (compare && baselineFirst) other = clientMsPerUpload(baselineBinary, url, anchor);
+        if (compare && baselineFirst) other = clientMsPerUpload(*baselineBinary, url, anchor);
         const auto mine = clientMsPerUpload(own, url, anchor);
-        if (compare && !baselineFirst) other = clientMsPerUpload(baselineBinary, url, anchor);
+        if (compare && !baselineFirst) other = clientMsPerUpload(*baselineBinary, url, anchor);
         baselineFirst = !baselineFirst;
         if (!mine || (compare && !other)) {
-            state.SkipWithError("a client's uploads did not all end as expected");
+            const std::string failed = !mine ? own : *baselineBinary;
+            state.SkipWithError((failed + ": its uploads did not all end as expected").c_str());
             break;
         }
         state.SetIterationTime(*mine / 1000);
