@@ -5,11 +5,13 @@
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
+#include <openssl/x509_vfy.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 
 #include "platform/base/DispatchQueue.h"
@@ -121,6 +123,55 @@ Data derOf(X509* cert) {
     Data der(bytes, static_cast<size_t>(length));
     OPENSSL_free(bytes);
     return der;
+}
+
+// The system's trusted roots, shared by every transfer of the process: read once, when a server's chain
+// is first left to the system to judge, from the bundle and folder libcurl was built to use. libcurl would
+// otherwise read and parse the whole bundle (some 140 certificates) into the TLS context of each transfer,
+// whether or not anything asks the system: nine tenths of the processor time of an upload went to that.
+// (libcurl's own cache of the store lives in a multi handle, one per transfer here, and is not kept when
+// a certificate folder is configured, as it is on Debian.)
+// After it is made the store is only read; its lookups, which may add what they find in the folder, take
+// the store's own lock. It is never freed, as workers may still be checking a chain while the process ends.
+X509_STORE* systemRoots(CURL* handle) {
+    static X509_STORE* const store = [handle] {
+        X509_STORE* roots = X509_STORE_new();
+        if (!roots) return roots;
+        char* bundle = nullptr;
+        char* folder = nullptr;
+        curl_easy_getinfo(handle, CURLINFO_CAINFO, &bundle);
+        curl_easy_getinfo(handle, CURLINFO_CAPATH, &folder);
+        if (bundle && X509_STORE_load_file(roots, bundle) != 1)
+            logf("URLConnection: the system's trusted certificates cannot be read from %s", bundle);
+        if (folder && X509_STORE_load_path(roots, folder) != 1)
+            logf("URLConnection: the system's certificate folder %s cannot be used", folder);
+        if (!bundle && !folder) logf("URLConnection: no system certificate bundle is known; none is trusted");
+        return roots;
+    }();
+    return store;
+}
+
+// Verifies the chain a handshake is checking against the system's roots, with the handshake's own
+// parameters (purpose, security level, the flags libcurl set), and leaves the outcome in the handshake's
+// context as its own verification would.
+bool verifyWithSystemRoots(X509_STORE_CTX* handshake, CURL* handle) {
+    X509_STORE* roots = systemRoots(handle);
+    std::unique_ptr<X509_STORE_CTX, decltype(&X509_STORE_CTX_free)> own(X509_STORE_CTX_new(),
+                                                                        X509_STORE_CTX_free);
+    const X509_VERIFY_PARAM* parameters = X509_STORE_CTX_get0_param(handshake);
+    if (!roots || !own ||
+        X509_STORE_CTX_init(own.get(), roots, X509_STORE_CTX_get0_cert(handshake),
+                            X509_STORE_CTX_get0_untrusted(handshake)) != 1 ||
+        X509_VERIFY_PARAM_set1(X509_STORE_CTX_get0_param(own.get()), parameters) != 1) {
+        X509_STORE_CTX_set_error(handshake, X509_V_ERR_UNSPECIFIED);
+        return false;
+    }
+    const bool trusted = X509_verify_cert(own.get()) == 1;
+    X509_STORE_CTX_set_error(handshake, X509_STORE_CTX_get_error(own.get()));
+    X509_STORE_CTX_set_error_depth(handshake, X509_STORE_CTX_get_error_depth(own.get()));
+    X509_STORE_CTX_set_current_cert(handshake, X509_STORE_CTX_get_current_cert(own.get()));
+    if (trusted) X509_STORE_CTX_set0_verified_chain(handshake, X509_STORE_CTX_get1_chain(own.get()));
+    return trusted;
 }
 
 // Each resource of a transfer goes with its owner, on every path out.
@@ -337,7 +388,6 @@ struct URLConnection::Transfer {
                 chain.push_back(derOf(cert));
             }
         }
-        const bool systemTrusts = X509_verify_cert(ctx) == 1;
         ServerTrust trust(hostOfURL(self->currentURL), std::move(chain));
         AuthChallengeDisposition disposition = AuthChallengeDisposition::PerformDefaultHandling;
         if (self->owner.delegate_)
@@ -347,7 +397,9 @@ struct URLConnection::Transfer {
                 X509_STORE_CTX_set_error(ctx, X509_V_OK);
                 return 1;
             case AuthChallengeDisposition::PerformDefaultHandling:
-                if (systemTrusts) return 1;
+                // Only here do the system's roots take part: a delegate that decides for itself (the
+                // kits' pinning) has the chain judged by its own anchors alone.
+                if (verifyWithSystemRoots(ctx, self->easy.get())) return 1;
                 self->trustFailure = TrustFailure::Untrusted;
                 return 0;
             case AuthChallengeDisposition::CancelChallenge:
@@ -429,6 +481,10 @@ struct URLConnection::Transfer {
         curl_easy_setopt(handle, CURLOPT_WRITEDATA, this);
         curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
         curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
+        // No certificate file or folder for libcurl to read into each transfer's TLS context: the chain
+        // is judged in onVerify, against the process's shared system roots when it comes to them.
+        curl_easy_setopt(handle, CURLOPT_CAINFO, static_cast<const char*>(nullptr));
+        curl_easy_setopt(handle, CURLOPT_CAPATH, static_cast<const char*>(nullptr));
         curl_easy_setopt(handle, CURLOPT_SSL_CTX_FUNCTION, &Transfer::onSSLContext);
         curl_easy_setopt(handle, CURLOPT_SSL_CTX_DATA, this);
     }

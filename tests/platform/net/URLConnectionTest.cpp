@@ -1,8 +1,11 @@
 #include "platform/net/URLConnection.h"
 
+#include <curl/curl.h>
 #include <dlfcn.h>
 #include <openssl/err.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
@@ -396,6 +399,64 @@ TEST_F(URLConnectionTLSTest, AnchorEvaluationRefusesOtherRootsAndOtherHosts) {
               ServerTrust::RecoverableTrustFailure);
     ServerTrust garbage("127.0.0.1", {Data::fromString("not a certificate")});
     EXPECT_EQ(garbage.evaluateWithAnchors({identity.certificateDER}, true), ServerTrust::Invalid);
+}
+
+// The bytes this process has read through system calls so far, from files and sockets alike.
+long long bytesReadByThisProcess() {
+    std::ifstream io("/proc/self/io");
+    std::string name;
+    long long value = -1;
+    while (io >> name >> value)
+        if (name == "rchar:") return value;
+    return -1;
+}
+
+// The system's certificate bundle (a quarter of a megabyte) is read once in a process, when a chain is
+// first left to the system's roots, and not at all for a request whose delegate judges the chain by its
+// own anchors, as the kits' pinned uploads do. Each transfer used to read and parse it whole.
+TEST_F(URLConnectionTLSTest, TheSystemBundleIsReadOnceAProcessAndNeverForAPinnedRequest) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto sendPinned = [&] {
+        auto pinned = std::make_shared<Recorder>();
+        pinned->trustAnswer = [&](const ServerTrust& trust) {
+            return trust.evaluateWithAnchors({identity.certificateDER}, true) == ServerTrust::Proceed
+                       ? AuthChallengeDisposition::UseCredential
+                       : AuthChallengeDisposition::CancelChallenge;
+        };
+        const auto result = URLConnection::sendSynchronousRequest(URLRequest(server.url("/"), 5), pinned);
+        return !result.error && result.response && result.response->statusCode() == 200;
+    };
+    // Runs in a process of its own, where nothing has read the bundle yet.
+    const auto readsOnce = [&] {
+        CURL* handle = curl_easy_init();
+        char* bundle = nullptr;
+        if (handle) curl_easy_getinfo(handle, CURLINFO_CAINFO, &bundle);
+        struct stat info {};
+        const bool known = bundle && stat(bundle, &info) == 0 && info.st_size > 0;
+        curl_easy_cleanup(handle);
+        const long long start = bytesReadByThisProcess();
+        const bool pinnedPass = sendPinned() && sendPinned() && sendPinned();
+        const long long afterPinned = bytesReadByThisProcess();
+        // Three at once on workers: the first to come to the system's roots reads them for all.
+        std::vector<std::shared_ptr<Recorder>> leftToTheSystem(3);
+        for (auto& recorder : leftToTheSystem) {
+            recorder = std::make_shared<Recorder>();
+            URLConnection::connectionWithRequest(URLRequest(server.url("/"), 5), recorder)->start();
+        }
+        runUntilIdle();
+        const bool defaultRefuses = std::all_of(leftToTheSystem.begin(), leftToTheSystem.end(), [](auto& r) {
+            return r->error && r->error->code == URLError::ServerCertificateUntrusted;
+        });
+        const long long afterDefault = bytesReadByThisProcess();
+        const long long forPinned = afterPinned - start;
+        const long long forDefault = afterDefault - afterPinned;
+        fprintf(stderr,
+                "bundle %lld bytes; read for 3 pinned requests %lld, then for 3 left to the system %lld\n",
+                static_cast<long long>(info.st_size), forPinned, forDefault);
+        return known && start >= 0 && pinnedPass && defaultRefuses && forPinned < info.st_size &&
+               forDefault >= info.st_size && forDefault < 2 * info.st_size;
+    };
+    EXPECT_EXIT(std::_Exit(readsOnce() ? 0 : 1), ::testing::ExitedWithCode(0), "");
 }
 
 // A check or a transfer answers with nothing left on its thread's OpenSSL error queue. Workers live as
