@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -86,22 +87,23 @@ private:
 
 class OnDemandTextMeasurer : public TextMeasurer {
 public:
-    explicit OnDemandTextMeasurer(std::string path) : path_(std::move(path)) {}
+    using Backend = std::function<const TextMeasurer*()>;
+    explicit OnDemandTextMeasurer(Backend backend) : backend_(std::move(backend)) {}
     platform::ui::Size measure(const platform::ui::AttributedString& text, double maxWidth) const override {
-        if (const Backend* backend = loadModule(path_)) return backend->measurer->measure(text, maxWidth);
+        if (const TextMeasurer* measurer = backend_()) return measurer->measure(text, maxWidth);
         return fixed_.measure(text, maxWidth);
     }
     platform::ui::Rect inkRect(const platform::ui::AttributedString& text, double maxWidth) const override {
-        if (const Backend* backend = loadModule(path_)) return backend->measurer->inkRect(text, maxWidth);
+        if (const TextMeasurer* measurer = backend_()) return measurer->inkRect(text, maxWidth);
         return fixed_.inkRect(text, maxWidth);
     }
     bool readsFromTheRight(const platform::ui::AttributedString& text) const override {
-        const Backend* backend = loadModule(path_);
-        return backend && backend->measurer->readsFromTheRight(text);
+        const TextMeasurer* measurer = backend_();
+        return measurer && measurer->readsFromTheRight(text);
     }
 
 private:
-    std::string path_;
+    Backend backend_;
     platform::ui::FixedTextMeasurer fixed_;
 };
 
@@ -117,7 +119,14 @@ bool DrawingModule::install(const std::string& path) {
 
 void DrawingModule::installOnDemand(const std::string& path) {
     Renderer::install(std::make_shared<OnDemandRenderer>(path));
-    TextMeasurer::install(std::make_shared<OnDemandTextMeasurer>(path));
+    TextMeasurer::install(measurerOnDemand([path]() -> const TextMeasurer* {
+        const Backend* backend = loadModule(path);
+        return backend ? backend->measurer.get() : nullptr;
+    }));
+}
+
+std::shared_ptr<TextMeasurer> DrawingModule::measurerOnDemand(std::function<const TextMeasurer*()> backend) {
+    return std::make_shared<OnDemandTextMeasurer>(std::move(backend));
 }
 
 std::string DrawingModule::besideExecutable() {

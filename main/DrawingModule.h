@@ -1,6 +1,12 @@
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
+
+namespace platform::ui {
+class TextMeasurer;
+}
 
 namespace kestrune {
 
@@ -17,6 +23,10 @@ public:
     // Installs a renderer and a measurer that load the module the first time they are used. Without the
     // module, images carry no pixels and text takes the fixed metrics, as without any backend.
     static void installOnDemand(const std::string& path = besideExecutable());
+    // The measurer installOnDemand installs: it puts every question to the measurer `backend` answers
+    // with (the module's, loaded when first needed), and takes the fixed metrics while it answers none.
+    static std::shared_ptr<platform::ui::TextMeasurer> measurerOnDemand(
+        std::function<const platform::ui::TextMeasurer*()> backend);
 
     // Where the module is looked for: the folder of the running executable.
     static std::string besideExecutable();

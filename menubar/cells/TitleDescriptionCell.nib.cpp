@@ -15,6 +15,9 @@ const ui::NibRegistry::Registration kTitleDescriptionCellLayout("TitleDescriptio
     cell->descriptionLabel =
         cells::label(nib, *cell, {20, 8, 360, 34}, "Helvetica Neue Light", 12, customLightGray());
     cell->descriptionLabel->setLineBreakMode(ui::LineBreakMode::WordWrapping);
+    // The title's line ends with the link: a title over a description that reads from the right ends
+    // where the link begins, not at the far end of its line from where the description starts.
+    cell->titleLabel->setHeadedParagraph(cell->descriptionLabel);
     cell->readMoreTextField = cells::label(nib, *cell, {280, 46, 100, 16}, "Helvetica Neue", 10,
                                            kestruneGreen(), ui::kViewMinXMargin);
     cell->readMoreTextField->setAlignment(ui::TextAlignment::Right);

@@ -183,6 +183,8 @@ bool TextField::linesEndAtRightEdge() const {
 bool TextField::headsParagraphEndingAtRightEdge() const {
     const View* parent = superview();
     if (editable_ || !parent) return false;
+    if (const auto paragraph = headedParagraph_.lock())
+        return paragraph->superview() == parent && paragraph->linesEndAtRightEdge();
     const Rect own = frame();
     // Distances down the superview, whichever way its y axis runs.
     const bool flipped = parent->isFlipped();
@@ -265,7 +267,8 @@ void TextField::drawRect(Rect) {
         // A one-line heading of such a paragraph ends where the paragraph's lines end, whichever way its
         // own words read: a reader who starts at the paragraph's right edge finds its title over that
         // edge. Its glyphs end there, not its line: the letters of a large bold heading stand back from
-        // the end of their line further than a paragraph's small ones.
+        // the end of their line further than a paragraph's small ones. A heading whose frame stops short
+        // of its paragraph's edge, leaving the end of its line to a link, ends where the link begins.
         x = b.maxX() - inset - ink.maxX();
     }
     c->saveGState();

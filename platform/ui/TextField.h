@@ -58,6 +58,10 @@ public:
     void setPreferredMaxLayoutWidth(double w) { preferredMaxWidth_ = w; }
     bool isSecure() const { return secure_; }
     void setSecure(bool flag) { secure_ = flag, setNeedsDisplay(true); }
+    // The paragraph this one-line label heads, for a heading whose frame stops short of its paragraph's
+    // right edge where something else takes the end of its line (a page header's title beside its "more"
+    // link). Without one, a heading's paragraph is the nearest label below it with the same edges.
+    void setHeadedParagraph(const std::shared_ptr<TextField>& paragraph) { headedParagraph_ = paragraph; }
 
     std::shared_ptr<TextFieldDelegate> delegate() const { return delegate_.lock(); }
     void setDelegate(std::weak_ptr<TextFieldDelegate> d) { delegate_ = std::move(d); }
@@ -93,11 +97,12 @@ private:
     // Whether the text is laid out in the field's whole width from its right edge: lines of a text that
     // wraps or holds several paragraphs, reading from the right and starting at the leading edge.
     bool linesEndAtRightEdge() const;
-    // Whether this one-line label is the heading of such a paragraph: the nearest label below it in its
-    // column (its very left and right edges) is one, and no check box or icon level with its line marks
-    // it as a row's title.
+    // Whether this one-line label is the heading of such a paragraph: the paragraph it was told it heads
+    // is one, or else the nearest label below it in its column (its very left and right edges) is one
+    // and no check box or icon level with its line marks it as a row's title.
     bool headsParagraphEndingAtRightEdge() const;
     std::optional<AttributedString> attributed_;
+    std::weak_ptr<TextField> headedParagraph_;
     std::string placeholder_;
     bool editable_ = true;
     bool selectable_ = true;

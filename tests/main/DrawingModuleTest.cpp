@@ -17,7 +17,10 @@
 #include "platform/ui/AttributedString.h"
 #include "platform/ui/Image.h"
 #include "platform/ui/Renderer.h"
+#include "platform/ui/TextField.h"
+#include "platform/ui/TextLanguage.h"
 #include "platform/ui/TextMeasurer.h"
+#include "platform/ui/cairo/CairoRenderer.h"
 #include "tests/support/TestEnvironment.h"
 
 extern char** environ;
@@ -79,6 +82,8 @@ int runProgram(const std::vector<std::string>& arguments) {
 class DrawingModuleTest : public testsupport::KestruneTest {
 protected:
     void TearDown() override {
+        platform::ui::observeDrawnText(nullptr);
+        platform::ui::TextLanguage::set("");
         platform::ui::Renderer::install(nullptr);
         platform::ui::TextMeasurer::install(nullptr);
         KestruneTest::TearDown();
@@ -123,4 +128,43 @@ TEST_F(DrawingModuleTest, WithoutTheModuleImagesHaveNoPixelsAndTextTakesFixedMet
     for (const auto& line : log.lines()) lines += line.find("could not be loaded") != std::string::npos;
     EXPECT_EQ(lines, 1);
     EXPECT_FALSE(kestrune::DrawingModule::install(home() + "/missing/" + kestrune::DrawingModule::kFileName));
+}
+
+// Once the module answers, the measurer in front of it answers as the module's own does: where a text's
+// glyphs ink, and whether it reads from the right, as well as how large it is. Through it, a bold Arabic
+// heading over its paragraph ends at the column's right edge, its last letter there, not its line.
+TEST_F(DrawingModuleTest, TheMeasurerOnDemandAnswersAsTheModulesOwn) {
+    namespace ui = platform::ui;
+    ui::TextLanguage::set("ar");
+    const ui::PangoTextMeasurer module;
+    ui::TextMeasurer::install(kestrune::DrawingModule::measurerOnDemand([&module] { return &module; }));
+    const ui::TextMeasurer& onDemand = ui::TextMeasurer::current();
+    const ui::Font boldFont = ui::Font::boldSystemFontOfSize(15);
+    ui::TextAttributes bold;
+    bold.font = boldFont;
+    const ui::AttributedString title("تأكيد فتح القفل", bold);
+    // The bold letters stand back from their line's end: the ink is not the lines' box.
+    ASSERT_NE(module.inkRect(title, 0).maxX(), module.measure(title, 0).width);
+    EXPECT_EQ(onDemand.inkRect(title, 0), module.inkRect(title, 0));
+    EXPECT_EQ(onDemand.measure(title, 100), module.measure(title, 100));
+    EXPECT_TRUE(onDemand.readsFromTheRight(title));
+
+    auto root = ui::View::create({0, 0, 320, 140});
+    auto add = [&](const std::string& text, ui::Rect frame, const ui::Font& font) {
+        auto field = ui::TextField::labelWithString(text);
+        field->setFrame(frame);
+        field->setFont(font);
+        field->setLineBreakMode(ui::LineBreakMode::WordWrapping);
+        root->addSubview(field);
+    };
+    add(title.string(), {60, 100, 240, 22}, boldFont);
+    add("عندما تعود، يطلب منك iPhone التأكيد قبل أن يُفتح قفل Mac، حتى وهو مقفل في جيبك.", {60, 20, 240, 72},
+        ui::Font::systemFontOfSize(13));
+    std::vector<ui::DrawnText> drawn;
+    ui::observeDrawnText([&drawn](const ui::DrawnText& text) { drawn.push_back(text); });
+    ui::CairoRenderer().renderView(*root, root->bounds(), 2);
+    ASSERT_EQ(drawn.size(), 2u);
+    ASSERT_GE(drawn[1].lines.size(), 2u);
+    // Two pixels a point; the labels' text stands two points in from their frames.
+    EXPECT_NEAR(drawn[0].ink.maxX(), (300 - 2) * 2, 1);
 }

@@ -25,6 +25,7 @@
 #include "features/language/BundleLanguage.h"
 #include "main/InterfaceKitHelpers.h"
 #include "main/SnapshotCommand.h"
+#include "menubar/cells/TitleDescriptionCell.h"
 #include "platform/sim/camera/SimulatedCamera.h"
 #include "platform/system/Camera.h"
 #include "platform/ui/Alert.h"
@@ -266,7 +267,9 @@ TEST_F(SceneTextsFitTest, OnlyAOneLineTitleMayEndInAnEllipsis) {
 
 // In Arabic a one-line heading over a paragraph of its column ends where the paragraph's right-to-left
 // lines end, at the column's right edge, where the reader starts: the crash kit's send prompt and an
-// information page of the screens. The settings' check box titles stay beside their check boxes.
+// information page of the screens. A settings page's header leaves the end of its title's line to its
+// "more" link: its title ends where the link begins. The settings' check box titles stay beside their
+// check boxes.
 TEST_F(SceneTextsFitTest, ArabicHeadingsEndAtTheirParagraphsRightEdge) {
     kestrune::registerSnapshotScenes();
     if (!kestrune::DataManager::shared().model()) kestrune::DataManager::shared().getSavedDataModel();
@@ -278,15 +281,23 @@ TEST_F(SceneTextsFitTest, ArabicHeadingsEndAtTheirParagraphsRightEdge) {
             if (part.empty() ? text.text == whole : text.text.find(part) != std::string::npos) return &text;
         return nullptr;
     };
-    auto expectHeadingOver = [&](const std::string& heading, const std::string& paragraphPart) {
-        const ui::DrawnText* title = drawnAs(heading);
-        const ui::DrawnText* lines = drawnAs({}, paragraphPart);
-        ASSERT_TRUE(title && lines) << heading << " / " << paragraphPart;
-        ASSERT_EQ(title->lines.size(), 1u);
-        ASSERT_GE(lines->lines.size(), 2u);
+    // The text a label of the scene drew: its own, inside its frame.
+    auto drawnBy = [&](const ui::Scene& scene, const ui::TextField& field) -> const ui::DrawnText* {
+        const ui::Rect frame = inPixels(scene, field, field.bounds()).insetBy(-1, -1);
+        for (const auto& text : drawn)
+            if (text.text == field.stringValue() && frame.containsRect(text.clip)) return &text;
+        return nullptr;
+    };
+    auto paragraphsRight = [](const ui::DrawnText& paragraph) {
         double right = 0;
-        for (const ui::Rect& line : lines->lines) right = std::max(right, line.maxX());
-        EXPECT_NEAR(title->ink.maxX(), right, 4) << heading;
+        for (const ui::Rect& line : paragraph.lines) right = std::max(right, line.maxX());
+        return right;
+    };
+    auto expectHeadingOver = [&](const ui::DrawnText* title, const ui::DrawnText* lines) {
+        ASSERT_TRUE(title && lines);
+        ASSERT_EQ(title->lines.size(), 1u) << title->text;
+        ASSERT_GE(lines->lines.size(), 2u) << lines->text;
+        EXPECT_NEAR(title->ink.maxX(), paragraphsRight(*lines), 4) << title->text;
     };
 
     drawn.clear();
@@ -295,12 +306,43 @@ TEST_F(SceneTextsFitTest, ArabicHeadingsEndAtTheirParagraphsRightEdge) {
     const auto message = ui::Alert::messageFieldOf(*prompt->window);
     const auto informative = ui::Alert::informativeFieldOf(*prompt->window);
     ASSERT_TRUE(message && informative);
-    expectHeadingOver(message->stringValue(), informative->stringValue());
+    expectHeadingOver(drawnAs(message->stringValue()), drawnAs({}, informative->stringValue()));
 
     drawn.clear();
     ASSERT_TRUE(ui::SceneRegistry::drawScene("screens-factory-update-on-your-phone"));
-    expectHeadingOver(kestrune::localizable("update"),
-                      kestrune::localizable("we_detected_new_ios_version_please_update"));
+    expectHeadingOver(drawnAs(kestrune::localizable("update")),
+                      drawnAs({}, kestrune::localizable("we_detected_new_ios_version_please_update")));
+
+    // The clipboard page's header, whatever the phone: the title's line ends with the link, at the
+    // description's right edge, and the title ends where the link's frame begins, clear of its letters.
+    for (const char* name :
+         {"settings-clipboard-no-phone", "settings-clipboard-not-connected",
+          "settings-clipboard-not-connected-warning-opened", "settings-clipboard-connected"}) {
+        SCOPED_TRACE(name);
+        drawn.clear();
+        const auto page = ui::SceneRegistry::drawScene(name);
+        ASSERT_TRUE(page);
+        std::shared_ptr<kestrune::TitleDescriptionCell> header;
+        std::vector<std::shared_ptr<ui::View>> views{rootOf(*page)};
+        while (!views.empty() && !header) {
+            const auto view = views.back();
+            views.pop_back();
+            for (const auto& sub : view->subviews()) views.push_back(sub);
+            header = std::dynamic_pointer_cast<kestrune::TitleDescriptionCell>(view);
+            if (header && header->titleLabel->stringValue() != kestrune::localizable("clipboard"))
+                header.reset();
+        }
+        ASSERT_TRUE(header);
+        const ui::DrawnText* title = drawnBy(*page, *header->titleLabel);
+        const ui::DrawnText* lines = drawnBy(*page, *header->descriptionLabel);
+        const ui::DrawnText* more = drawnBy(*page, *header->readMoreTextField);
+        ASSERT_TRUE(title && lines && more);
+        ASSERT_EQ(title->lines.size(), 1u);
+        ASSERT_GE(lines->lines.size(), 2u);
+        EXPECT_NEAR(more->ink.maxX(), paragraphsRight(*lines), 4);
+        EXPECT_NEAR(title->ink.maxX(), more->clip.minX(), 6);
+        EXPECT_LT(title->ink.maxX(), more->ink.minX());
+    }
 
     // Each check box's title starts right after its box, a few pixels away, in its own row.
     drawn.clear();

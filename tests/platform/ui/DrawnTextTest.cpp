@@ -230,11 +230,14 @@ TEST_F(DrawnTextTest, WrappedArabicLinesEndAtTheFramesRightEdge) {
 
 // A one-line heading over a paragraph of its column (its labels' left and right edges the same) ends, in
 // Arabic, where the paragraph's right-to-left lines end, whether its own words are Arabic or Latin, and
-// whatever picture stands beside the two. It stays at its leading edge where the paragraph does not end
-// at the right (another column, centred, one short line, English), and beside an icon level with its own
-// line: that is a row's title.
+// whatever picture stands beside the two; over several short paragraphs too. Its glyphs end there, not
+// its line, whose end stands off a bold heading's last letter. A heading told which paragraph it heads,
+// its frame stopping short of the paragraph's edge where a link takes the end of its line, ends at its
+// own frame's right edge. It stays at its leading edge where the paragraph does not end at the right
+// (another column, centred, one short line, English, above the heading and not below it), and beside an
+// icon level with its own line: that is a row's title.
 TEST_F(DrawnTextTest, AOneLineHeadingEndsWhereItsRightToLeftParagraphEnds) {
-    const Rect headingFrame{60, 100, 240, 22}, paragraphFrame{60, 20, 240, 72};
+    const Rect paragraphFrame{60, 20, 240, 72};
     const std::string arabic =
         "عندما تعود، يطلب منك iPhone التأكيد قبل أن يُفتح قفل Mac، حتى وهو مقفل في جيبك.";
     struct Column {
@@ -243,11 +246,13 @@ TEST_F(DrawnTextTest, AOneLineHeadingEndsWhereItsRightToLeftParagraphEnds) {
         TextAlignment paragraphAlignment = TextAlignment::Natural;
         Rect picture{};  // none when empty
         std::string language = "ar";
+        Rect headingFrame{60, 100, 240, 22};
+        bool toldItsParagraph = false;
     };
     // The heading's ink and the paragraph's lines, in pixels.
     auto draw = [&](const Column& column) -> std::pair<Rect, std::vector<Rect>> {
         TextLanguage::set(column.language);
-        root = View::create({0, 0, 320, 140});
+        root = View::create({0, 0, 320, 200});
         auto add = [&](const std::string& text, Rect frame, const Font& font, TextAlignment alignment) {
             auto field = TextField::labelWithString(text);
             field->setFrame(frame);
@@ -255,9 +260,13 @@ TEST_F(DrawnTextTest, AOneLineHeadingEndsWhereItsRightToLeftParagraphEnds) {
             field->setAlignment(alignment);
             field->setLineBreakMode(LineBreakMode::WordWrapping);
             root->addSubview(field);
+            return field;
         };
-        add(column.heading, headingFrame, Font::boldSystemFontOfSize(15), TextAlignment::Natural);
-        add(column.paragraph, column.paragraphFrame, Font::systemFontOfSize(13), column.paragraphAlignment);
+        auto heading =
+            add(column.heading, column.headingFrame, Font::boldSystemFontOfSize(15), TextAlignment::Natural);
+        auto paragraph = add(column.paragraph, column.paragraphFrame, Font::systemFontOfSize(13),
+                             column.paragraphAlignment);
+        if (column.toldItsParagraph) heading->setHeadedParagraph(paragraph);
         if (!column.picture.isEmpty()) root->addSubview(ImageView::create(column.picture));
         drawn.clear();
         CairoRenderer().renderView(*root, root->bounds(), 2);
@@ -270,7 +279,6 @@ TEST_F(DrawnTextTest, AOneLineHeadingEndsWhereItsRightToLeftParagraphEnds) {
         for (const Rect& line : lines) right = std::max(right, line.maxX());
         return right;
     };
-    const double leading = (headingFrame.minX() + 2) * 2;
 
     const std::vector<std::pair<const char*, Column>> endingAtTheRight{
         {"Arabic", {"تأكيد فتح القفل", arabic}},
@@ -278,13 +286,22 @@ TEST_F(DrawnTextTest, AOneLineHeadingEndsWhereItsRightToLeftParagraphEnds) {
         // An alert's icon beside both, its middle level with the paragraph.
         {"beside a picture",
          {"تأكيد فتح القفل", arabic, paragraphFrame, TextAlignment::Natural, {8, 40, 48, 48}}},
+        {"over short paragraphs", {"تأكيد فتح القفل", "اقفل Mac الآن.\nافتحه عند عودتك."}},
+        {"told its paragraph",
+         {.heading = "الحافظة",
+          .paragraph = arabic,
+          .headingFrame = {60, 100, 180, 22},
+          .toldItsParagraph = true}},
     };
     for (const auto& [name, column] : endingAtTheRight) {
         SCOPED_TRACE(name);
         const auto [heading, lines] = draw(column);
         ASSERT_GE(lines.size(), 2u);
-        EXPECT_NEAR(heading.maxX(), rightmost(lines), 4);
-        EXPECT_NEAR(heading.maxX(), (headingFrame.maxX() - 2) * 2, 4);
+        // Within a pixel of the frame's right edge, less the label's inset.
+        EXPECT_NEAR(heading.maxX(), (column.headingFrame.maxX() - 2) * 2, 1);
+        if (column.headingFrame.maxX() == column.paragraphFrame.maxX()) {
+            EXPECT_NEAR(heading.maxX(), rightmost(lines), 4);
+        }
     }
 
     const std::vector<std::pair<const char*, Column>> atTheLeadingEdge{
@@ -299,12 +316,13 @@ TEST_F(DrawnTextTest, AOneLineHeadingEndsWhereItsRightToLeftParagraphEnds) {
           TextAlignment::Natural,
           {},
           "en"}},
+        {"under the paragraph", {"تأكيد فتح القفل", arabic, {60, 124, 240, 72}}},
     };
     for (const auto& [name, column] : atTheLeadingEdge) {
         SCOPED_TRACE(name);
         const auto [heading, lines] = draw(column);
         EXPECT_FALSE(lines.empty());
-        EXPECT_NEAR(heading.minX(), leading, 4);
+        EXPECT_NEAR(heading.minX(), (column.headingFrame.minX() + 2) * 2, 4);
     }
 }
 
