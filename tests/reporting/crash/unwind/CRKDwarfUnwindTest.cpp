@@ -1,6 +1,8 @@
 #include "reporting/crash/unwind/CRKDwarfUnwind.h"
 
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <random>
@@ -417,11 +419,12 @@ struct IndexedImage {
 
     // One FDE per start offset, each covering 0x100 bytes, with the entry rules followed by that FDE's
     // own instructions, if given. The FDE at `signalFrame`, if any, has a CIE that marks it as a signal
-    // trampoline's ("zS").
+    // trampoline's ("zS"). The image lies in `memory`, or at `placement` (0x3000 bytes) when given.
     IndexedImage(const std::vector<uint32_t>& starts, uint32_t count,
-                 const std::vector<std::vector<uint8_t>>& instructions = {}, int signalFrame = -1) {
+                 const std::vector<std::vector<uint8_t>>& instructions = {}, int signalFrame = -1,
+                 uint8_t* placement = nullptr) {
         memory.assign(0x3000, 0);
-        code = reinterpret_cast<uintptr_t>(memory.data());
+        code = reinterpret_cast<uintptr_t>(placement ? placement : memory.data());
         header = code + 0x1000;
         ehFrame = code + 0x2000;
         CallFrameSection section;
@@ -435,7 +438,7 @@ struct IndexedImage {
                                        signal));
         }
         section.bytes.u32(0);  // terminator
-        memcpy(&memory[0x2000], section.bytes.data.data(), section.bytes.size());
+        memcpy(reinterpret_cast<uint8_t*>(ehFrame), section.bytes.data.data(), section.bytes.size());
         ehFrameEnd = ehFrame + section.bytes.size();
         Bytes h;
         h.u8(1).u8(0x1b).u8(0x03).u8(0x3b);
@@ -444,7 +447,7 @@ struct IndexedImage {
         for (size_t i = 0; i < starts.size(); i++) {
             h.u32(uint32_t(code + starts[i] - header)).u32(uint32_t(ehFrame + fdes[i] - header));
         }
-        memcpy(&memory[0x1000], h.data.data(), h.size());
+        memcpy(reinterpret_cast<uint8_t*>(header), h.data.data(), h.size());
         headerEnd = header + h.size();
     }
 };
@@ -677,6 +680,38 @@ TEST_F(CRKDwarfWalkTest, AWildCallIsWalkedFromTheReturnAddressOfItsCallAndNothin
     image.memory[0xff] = 0xC3;
     stack[0] = image.code + 0x100;
     EXPECT_EQ(unwindtest::walk(unwindtest::registersWith(0, sp, 0)), (std::vector<uint64_t>{0}));
+}
+
+// A library closed since the image table last heard of it keeps its slot, but its memory is gone: a frame
+// in it is no frame of a known image. Its call-frame index is not read in place (that would fault, and the
+// crash handler with it); the walk goes on by the frame pointer, which is 0 here, and ends.
+TEST_F(CRKDwarfWalkTest, AnImageUnmappedSinceItWasRecordedIsNoImageToTheWalk) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    IndexedImage live({0x0}, 1);
+    ASSERT_TRUE(addImage(live.code, 0x1000, 0, live.ehFrame, live.ehFrameEnd, live.header, live.headerEnd));
+    // The closed library, in memory of its own: recorded, then unmapped.
+    void* mapping = mmap(nullptr, 0x3000, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(mapping, MAP_FAILED);
+    IndexedImage library({0x0, 0x100}, 2, {}, -1, static_cast<uint8_t*>(mapping));
+    const uintptr_t closed = library.code;
+    ASSERT_TRUE(
+        addImage(closed, 0x1000, 0, library.ehFrame, library.ehFrameEnd, library.header, library.headerEnd));
+    std::vector<uint64_t> stack(16, 0);
+    const uint64_t sp = reinterpret_cast<uintptr_t>(stack.data());
+    stack[0] = closed + 0x150;  // frame 0's return address, into the closed library
+    stack[1] = 0x7777;          // where the closed library's entry rules would find the next one
+
+    // Walked while the library is mapped, its rules apply; once it is gone the walk must not fault.
+    const std::vector<uint64_t> whileMapped =
+        unwindtest::walk(unwindtest::registersWith(live.code + 0x10, sp, 0));
+    EXPECT_EQ(whileMapped, (std::vector<uint64_t>{live.code + 0x10, closed + 0x150, 0x7777}));
+    ASSERT_EQ(munmap(mapping, 0x3000), 0);
+    EXPECT_EXIT(
+        {
+            const auto frames = unwindtest::walk(unwindtest::registersWith(live.code + 0x10, sp, 0));
+            _exit(frames == std::vector<uint64_t>{live.code + 0x10, closed + 0x150} ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 // The recorder walks a thread stopped by a signal from the instruction it stood on (its own rules), and
