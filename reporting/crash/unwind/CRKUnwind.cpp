@@ -85,6 +85,7 @@ bool CRKUnwindInit(CRKUnwindContext* context, CRKMachineContext registers) {
     context->firstPCIsReturnAddress = false;
     context->firstPCIsOutsideCode = false;
     context->callReturnAddress = 0;
+    context->mappedIndexCount = 0;
     context->pcIsInterrupted = false;
     context->memory.reset();
     return true;
@@ -192,16 +193,25 @@ bool compactUnwindStep(CRKUnwindContext* context, const CRKBinaryImageSlot& imag
 
 // An image closed since the table last heard of it keeps its slot, though its memory is gone by now, or
 // holds something else. Its call-frame index and section are read in place only once a guarded read of
-// the index's first words shows them still there, as they were when the image was recorded.
-bool callFrameIndexIsMapped(CRKSafeMemoryReader* memory, const CRKBinaryImageUnwindSections& sections) {
+// the index's first words shows them still there, as they were when the image was recorded. (Not through
+// the walk's page cache, whose few pages are the stack's.)
+bool callFrameIndexIsMapped(CRKUnwindContext* context, const CRKBinaryImageUnwindSections& sections) {
+    for (uint32_t i = 0; i < context->mappedIndexCount && i < CRKUnwindContext::kMappedIndexes; i++) {
+        if (context->mappedIndexes[i] == sections.ehFrameHeader) return true;
+    }
     uint8_t prefix[8];
-    if (!memory->read(sections.ehFrameHeader, prefix, sizeof prefix) || prefix[0] != 1) return false;
+    if (!CRKSafeMemoryReader::readUncached(sections.ehFrameHeader, prefix, sizeof prefix) || prefix[0] != 1)
+        return false;
     // The encoding the linkers write names the section 4 bytes wide, relative to where that is stored.
     constexpr uint8_t kRelativeSigned4 = 0x1B;
-    if (prefix[1] != kRelativeSigned4) return true;
     int32_t offset = 0;
     memcpy(&offset, prefix + 4, sizeof offset);
-    return sections.ehFrameHeader + 4 + uint64_t(int64_t(offset)) == sections.ehFrame;
+    if (prefix[1] == kRelativeSigned4 &&
+        sections.ehFrameHeader + 4 + uint64_t(int64_t(offset)) != sections.ehFrame)
+        return false;
+    context->mappedIndexes[context->mappedIndexCount++ % CRKUnwindContext::kMappedIndexes] =
+        sections.ehFrameHeader;
+    return true;
 }
 
 bool callFrameStep(CRKUnwindContext* context, const CRKBinaryImageSlot& image,
@@ -211,7 +221,7 @@ bool callFrameStep(CRKUnwindContext* context, const CRKBinaryImageSlot& image,
         CRKUNWINDLOG_INFO("Binary image at %p has no call-frame index\n", CRKLogWord(image.base));
         return false;
     }
-    if (!callFrameIndexIsMapped(&context->memory, sections)) {
+    if (!callFrameIndexIsMapped(context, sections)) {
         CRKUNWINDLOG_WARN("Binary image at %p is no longer mapped\n", CRKLogWord(image.base));
         return false;
     }

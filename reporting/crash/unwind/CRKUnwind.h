@@ -68,6 +68,11 @@ struct CRKUnwindContext {
     // there is none, and then the walk ends after frame 0.
     bool firstPCIsOutsideCode;
     uint64_t callReturnAddress;
+    // The call-frame indexes found still mapped in this walk (the latest few), so that each image's is
+    // checked once however the frames go back and forth between images.
+    static constexpr int kMappedIndexes = 8;
+    uint64_t mappedIndexes[kMappedIndexes];
+    uint32_t mappedIndexCount;
     // Whether the PC of the frame produced last is the instruction its thread was interrupted at (the
     // frame below a signal trampoline, whose call-frame entry says so) rather than a return address.
     bool pcIsInterrupted;
