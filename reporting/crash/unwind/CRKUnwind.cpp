@@ -468,7 +468,7 @@ bool CRKUnwindNextFrame(CRKUnwindContext* context) {
     }
     pc = CRKMachineContextGetPC(&context->registers);
     sp = CRKMachineContextGetSP(&context->registers);
-    // Frame 0 where no code is is reported as the PC it stood on, even below the first page.
+    // A frame 0 outside code is reported as the PC it stood on, even below the first page.
     if (pc < CRKFirstValidAddress && !outsideCode) return false;
     if (sp < CRKFirstValidAddress) {
         CRKUNWINDLOG_WARN("Error: SP (%p) isn't a valid pointer\n", CRKLogWord(sp));
