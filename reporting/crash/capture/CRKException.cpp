@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 #include <exception>
+#include <string_view>
 #include <typeinfo>
 
 #include "platform/base/Log.h"
@@ -101,6 +102,10 @@ std::string CRKDemangleTypeName(const char* mangled) {
     }
     std::string result(readable);
     free(readable);
+    // std::throw_with_nested throws a library type of its own around what the program threw: named so.
+    constexpr std::string_view kNested = "std::_Nested_exception<";
+    if (result.starts_with(kNested) && result.ends_with('>'))
+        result = result.substr(kNested.size(), result.size() - kNested.size() - 1);
     return result;
 }
 

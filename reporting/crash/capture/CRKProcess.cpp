@@ -47,6 +47,8 @@ constinit std::atomic<uint32_t> gResumeGeneration{0};
 // How long the recorder waits for all threads to stop, and how long a stopped thread waits to be let go.
 constexpr int64_t kSuspendBudgetNanoseconds = 500'000'000;
 constexpr int64_t kStoppedLimitNanoseconds = 10'000'000'000;
+// How long the recorder waits, once the threads go on, for an image record another thread was writing.
+constexpr int64_t kAwaitRecordsNanoseconds = 1'000'000'000;
 
 int64_t monotonicNanoseconds() {
     struct timespec now;
@@ -619,6 +621,9 @@ void CRKProcessRecord(CRKFile* file, uint64_t crashedThread, const void* machine
     CRKProcessRecordThreadNames(&process, file);
     CRKProcessRecordStats(&process, file);
     CRKProcessResumeAllOtherThreads(&process);
+    // A record the binary-images queue was writing when its thread was stopped is the queue's to finish
+    // (the sync above left it alone, so that it is not written twice); the process must not end first.
+    CRKBinaryImageSafeAwaitRecordsBeingWritten(kAwaitRecordsNanoseconds);
     CRKProcessDestroy(&process);
 }
 

@@ -52,6 +52,8 @@ bool CRKProcessDebuggerAttachedInStatus(const char* statusText);
 
 bool CRKProcessGetThreadState(const CRKProcess* process, CRKThread thread, CRKMachineContext* context);
 
+// Each thread's hash may carry "interrupted_frames", the kit's own addition to the thread record: the
+// indexes of the frames a signal interrupted, whose PCs are to be named where they stand.
 void CRKProcessRecordAllThreads(CRKProcess* process, CRKFile* file);
 void CRKProcessRecordRuntimeInfo(CRKProcess* process, CRKFile* file);
 void CRKProcessRecordDispatchQueueNames(CRKProcess* process, CRKFile* file);

@@ -4,6 +4,8 @@
 #include <elf.h>
 #include <link.h>
 #include <sys/auxv.h>
+#include <sys/syscall.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -64,13 +66,17 @@ CRKBinaryImageUnwindSections gUnwindSections[CRKBinaryImageSlotCount];
 // that has none), whether its "load" record is in the file yet, and what that record says (the path is
 // a copy of our own, made when the slot was claimed and kept as long as the slot).
 //
-// A record is marked written only once it has reached the file. Until then the walk writes it, whether
-// the binary-images queue has yet to take it or has taken it and not finished: the queue may never run
-// again after a crash. One written twice (by the walk, then by a queue let go after it) is harmless:
-// the symbolicator keeps the later image at an address.
+// A pending record is written by exactly one writer: whoever claims it first, the binary-images queue
+// or the walk at crash time, names itself in the claim (its kernel thread id) and writes it; the other
+// leaves it alone. The queue claims only once everything but the write itself is done. A record the
+// queue had claimed when the crash stopped it is written by the queue once the threads are let go, and
+// the crash handler waits for that (a bounded time) before the process ends; one that the crashed
+// thread itself was writing is finished by its walk. A write that fails gives the record back.
 enum : uint32_t { kRecordNone = 0, kRecordPending = 1, kRecordWriting = 2, kRecordWritten = 3 };
+constexpr uint32_t kRecordStateBits = 2;
 struct SlotLoaderFacts {
     uintptr_t dynamicSection;
+    // The state, and for kRecordWriting the writer's thread id in the bits above it.
     uint32_t record;
     char uuid[33];
     const char* path;
@@ -90,15 +96,28 @@ void storeRelaxed(T& field, T value) {
     std::atomic_ref<T>(field).store(value, std::memory_order_relaxed);
 }
 
-// The queue's side: a pending record is taken to be written, or left alone when the walk wrote it.
-bool takeRecord(size_t index) {
-    uint32_t expected = kRecordPending;
-    return std::atomic_ref<uint32_t>(gSlotFacts[index].record)
-        .compare_exchange_strong(expected, kRecordWriting);
+int32_t currentThreadID() {
+    return int32_t(syscall(SYS_gettid));
+}
+uint32_t writingBy(int32_t thread) {
+    return uint32_t(thread) << kRecordStateBits | kRecordWriting;
+}
+bool isBeingWritten(uint32_t record) {
+    return (record & ((1u << kRecordStateBits) - 1)) == kRecordWriting;
+}
+int32_t writerOf(uint32_t record) {
+    return int32_t(record >> kRecordStateBits);
 }
 
-void markRecordWritten(size_t index) {
-    std::atomic_ref<uint32_t>(gSlotFacts[index].record).store(kRecordWritten);
+// Claims a pending record for the calling thread; false when someone else has it, or had it written.
+bool claimRecord(size_t index, int32_t thread) {
+    uint32_t expected = kRecordPending;
+    return std::atomic_ref<uint32_t>(gSlotFacts[index].record)
+        .compare_exchange_strong(expected, writingBy(thread));
+}
+
+void finishRecord(size_t index, bool written) {
+    std::atomic_ref<uint32_t>(gSlotFacts[index].record).store(written ? kRecordWritten : kRecordPending);
 }
 
 // The live slot holding the loader's object with this dynamic section, or -1.
@@ -294,24 +313,36 @@ bool writeImageAddressAndEnd(CRKFile* file, const CRKBinaryImageDetails& details
     return CRKFileFlush(file);
 }
 
+// What a load record says of the framework bundle its image lies in, if any.
+struct BundleFields {
+    std::optional<std::string> identifier;
+    std::optional<std::string> buildVersion;
+    std::optional<std::string> displayVersion;
+};
+
+std::optional<BundleFields> bundleFieldsFor(bool isLoad, const std::string& path) {
+    const bool framework = path.rfind("/System", 0) != 0 && path.find(".framework") != std::string::npos;
+    if (!isLoad || !framework) return std::nullopt;
+    const auto info = frameworkInfo(path);
+    if (!info) return std::nullopt;
+    return BundleFields{infoString(*info, "CFBundleIdentifier"), infoString(*info, "CFBundleVersion"),
+                        infoString(*info, "CFBundleShortVersionString")};
+}
+
+// Writes the record; nothing in it allocates or takes a lock (what the bundle says is read before).
 bool recordSlice(CRKWritableContext* writable, const std::string& logPath, bool isLoad,
-                 const std::string& path, const CRKBinaryImageDetails& details) {
+                 const std::string& path, const CRKBinaryImageDetails& details,
+                 const std::optional<BundleFields>& bundle) {
     bool needsClose = false;
     if (!openIfNeeded(writable, logPath, &needsClose)) return false;
     CRKFile* file = &writable->binaryImageFile;
     CRKFileWriteSectionStart(file, isLoad ? "load" : "unload");
     CRKFileWriteHashStart(file);
     CRKFileWriteHashEntryString(file, "path", path.c_str());
-    const bool framework = path.rfind("/System", 0) != 0 && path.find(".framework") != std::string::npos;
-    if (isLoad && framework) {
-        if (const auto info = frameworkInfo(path)) {
-            CRKFileWriteHashEntryNSStringUnlessNilOrEmpty(file, "bundle_id",
-                                                          infoString(*info, "CFBundleIdentifier"));
-            CRKFileWriteHashEntryNSStringUnlessNilOrEmpty(file, "build_version",
-                                                          infoString(*info, "CFBundleVersion"));
-            CRKFileWriteHashEntryNSStringUnlessNilOrEmpty(file, "display_version",
-                                                          infoString(*info, "CFBundleShortVersionString"));
-        }
+    if (bundle) {
+        CRKFileWriteHashEntryNSStringUnlessNilOrEmpty(file, "bundle_id", bundle->identifier);
+        CRKFileWriteHashEntryNSStringUnlessNilOrEmpty(file, "build_version", bundle->buildVersion);
+        CRKFileWriteHashEntryNSStringUnlessNilOrEmpty(file, "display_version", bundle->displayVersion);
     }
     const bool written = writeImageAddressAndEnd(file, details);
     if (needsClose) CRKFileClose(file);
@@ -330,9 +361,11 @@ void imageChanged(bool isLoad, const std::string& path, const CRKBinaryImageDeta
     const std::string logPath = t.path;
     binaryImageQueue()->async([writable, logPath, isLoad, path, details, slot]() {
         const bool tracked = isLoad && slot >= 0;
-        // A load whose record the walk at crash time has written is not written again.
-        if (tracked && !takeRecord(size_t(slot))) return;
-        if (recordSlice(writable, logPath, isLoad, path, details) && tracked) markRecordWritten(size_t(slot));
+        const auto bundle = bundleFieldsFor(isLoad, path);
+        // A load whose record the walk at crash time has taken is not written again.
+        if (tracked && !claimRecord(size_t(slot), currentThreadID())) return;
+        const bool written = recordSlice(writable, logPath, isLoad, path, details, bundle);
+        if (tracked) finishRecord(size_t(slot), written);
     });
 }
 
@@ -804,26 +837,54 @@ void syncObject(CRKWritableContext* writable, const ListedObject& object, bool i
 // The records of the images the table holds that are not in the file yet, from what each slot kept:
 // whatever state the loader's list is in, an image known before the crash is in the report.
 void writeUnwrittenRecords(CRKWritableContext* writable, CrashTimeLog* log) {
+    const int32_t self = currentThreadID();
     for (size_t i = 0; i < CRKBinaryImageSlotCount; i++) {
         const CRKBinaryImageSlot& slot = writable->binaryImages[i];
         const uintptr_t base = loadAtomic(slot.base);
         if (base == 0) break;
         const uint64_t size =
             std::atomic_ref<uint64_t>(const_cast<uint64_t&>(slot.size)).load(std::memory_order_acquire);
+        if (size == 0) continue;
         SlotLoaderFacts& facts = gSlotFacts[i];
-        std::atomic_ref<uint32_t> record(facts.record);
-        const uint32_t state = record.load();
-        if (size == 0 || (state != kRecordPending && state != kRecordWriting)) continue;
+        // Pending, or claimed by this very thread, which crashed while it wrote the record and so will
+        // never finish it. A record another thread is writing is that thread's to finish.
+        const uint32_t state = std::atomic_ref<uint32_t>(facts.record).load();
+        const bool mine = isBeingWritten(state) && writerOf(state) == self;
+        if (!mine && !claimRecord(i, self)) continue;
         CRKBinaryImageDetails details{};
         memcpy(details.uuid, facts.uuid, sizeof details.uuid);
         details.loadAddress = base;
         details.textSize = size;
         const char* path = loadRelaxed(facts.path);
-        if (writeLoadRecord(log, path ? path : "", details)) record.store(kRecordWritten);
+        finishRecord(i, writeLoadRecord(log, path ? path : "", details));
     }
 }
 
 }  // namespace
+
+bool CRKBinaryImageSafeAwaitRecordsBeingWritten(int64_t limitNanoseconds) {
+    CRKWritableContext* writable = tracker().writable.load(std::memory_order_acquire);
+    if (!writable) return true;
+    const int32_t self = currentThreadID();
+    const auto othersWriting = [&] {
+        for (size_t i = 0; i < CRKBinaryImageSlotCount; i++) {
+            if (loadAtomic(writable->binaryImages[i].base) == 0) break;
+            const uint32_t state = std::atomic_ref<uint32_t>(gSlotFacts[i].record).load();
+            if (isBeingWritten(state) && writerOf(state) != self) return true;
+        }
+        return false;
+    };
+    constexpr int64_t kPoll = 1'000'000;
+    for (int64_t waited = 0; othersWriting(); waited += kPoll) {
+        if (waited >= limitNanoseconds) {
+            CRKSDKLOG_WARN("Error: an image record was still being written\n");
+            return false;
+        }
+        const struct timespec pause = {0, long(kPoll)};
+        nanosleep(&pause, nullptr);
+    }
+    return true;
+}
 
 void CRKBinaryImageSafeSyncWithLoader() {
     Tracker& t = tracker();

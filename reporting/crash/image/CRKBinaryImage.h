@@ -22,9 +22,10 @@ namespace reporting {
 // link_map chain its debugger interface publishes) through the safe memory reader, without a lock or an
 // allocation, and adds what that reading has not told yet, records included: a library loaded a moment
 // before the crash, by anyone, the C library among them, is in the report. Before that walk it writes
-// every record the table holds that has not reached the file (one still queued, or taken by the queue
-// and not finished), from what the table kept of it: a damaged list cannot make the report forget an
-// image known before the crash, nor can the walk take an image out of the table. The log file is reset
+// every record the table holds that has not reached the file and that no other thread is writing (one
+// still queued), from what the table kept of it, and afterwards waits for those another thread was
+// writing: a damaged list cannot make the report forget an image known before the crash, nor can the
+// walk take an image out of the table, and no image is recorded twice. The log file is reset
 // at start, before any image is registered, and never after, so nothing erases what a crash wrote.
 //
 // Not met here: a table that knows each image before code in it runs. This loader offers no callback
@@ -77,9 +78,14 @@ void CRKBinaryImageChanged(bool isLoad, uintptr_t header, intptr_t slide);
 void CRKBinaryImageRescanIfNeeded();
 // Crash time, with every other thread stopped: walks the loader's list of objects through the safe
 // memory reader and brings the table up to date. Every image the table holds whose "load" record is not
-// in the file yet has it written now; an object of the list the table lacks gets its slot and its
-// record. Nothing is removed. No lock, no allocation.
+// in the file yet, and that no other thread is writing, has it written now; an object of the list the
+// table lacks gets its slot and its record. Nothing is removed. No lock, no allocation.
 void CRKBinaryImageSafeSyncWithLoader();
+// Crash time, once the other threads are let go again: waits at most `limitNanoseconds` for the "load"
+// records that another thread was in the middle of writing when it was stopped (the sync leaves those
+// to it, so that no record is written twice). False when one was still unfinished. No lock, no
+// allocation.
+bool CRKBinaryImageSafeAwaitRecordsBeingWritten(int64_t limitNanoseconds);
 
 // Fills the details from the image's headers; needs slice.startAddress and slide.
 void CRKBinaryImageFillInImageDetails(CRKBinaryImageDetails* details);

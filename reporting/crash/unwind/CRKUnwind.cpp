@@ -1,5 +1,9 @@
 #include "reporting/crash/unwind/CRKUnwind.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 
 #include "reporting/crash/CRKContext.h"
@@ -79,7 +83,9 @@ bool CRKUnwindInit(CRKUnwindContext* context, CRKMachineContext registers) {
     context->lastPC = 0;
     context->repeatCount = 0;
     context->firstPCIsReturnAddress = false;
-    context->nullCallReturnAddress = 0;
+    context->firstPCIsOutsideCode = false;
+    context->callReturnAddress = 0;
+    context->mappedIndexCount = 0;
     context->pcIsInterrupted = false;
     context->memory.reset();
     return true;
@@ -185,11 +191,38 @@ bool compactUnwindStep(CRKUnwindContext* context, const CRKBinaryImageSlot& imag
     return CRKCompactUnwindLookupAndCompute(&context->compactUnwindContext, context);
 }
 
+// An image closed since the table last heard of it keeps its slot, though its memory is gone by now, or
+// holds something else. Its call-frame index and section are read in place only once a guarded read of
+// the index's first words shows them still there, as they were when the image was recorded. (Not through
+// the walk's page cache, whose few pages are the stack's.)
+bool callFrameIndexIsMapped(CRKUnwindContext* context, const CRKBinaryImageUnwindSections& sections) {
+    for (uint32_t i = 0; i < context->mappedIndexCount && i < CRKUnwindContext::kMappedIndexes; i++) {
+        if (context->mappedIndexes[i] == sections.ehFrameHeader) return true;
+    }
+    uint8_t prefix[8];
+    if (!CRKSafeMemoryReader::readUncached(sections.ehFrameHeader, prefix, sizeof prefix) || prefix[0] != 1)
+        return false;
+    // The encoding the linkers write names the section 4 bytes wide, relative to where that is stored.
+    constexpr uint8_t kRelativeSigned4 = 0x1B;
+    int32_t offset = 0;
+    memcpy(&offset, prefix + 4, sizeof offset);
+    if (prefix[1] == kRelativeSigned4 &&
+        sections.ehFrameHeader + 4 + uint64_t(int64_t(offset)) != sections.ehFrame)
+        return false;
+    context->mappedIndexes[context->mappedIndexCount++ % CRKUnwindContext::kMappedIndexes] =
+        sections.ehFrameHeader;
+    return true;
+}
+
 bool callFrameStep(CRKUnwindContext* context, const CRKBinaryImageSlot& image,
                    const CRKBinaryImageUnwindSections& sections) {
     const uint64_t pc = CRKMachineContextGetPC(&context->registers);
     if (sections.ehFrameHeader < CRKFirstValidAddress || sections.ehFrame < CRKFirstValidAddress) {
         CRKUNWINDLOG_INFO("Binary image at %p has no call-frame index\n", CRKLogWord(image.base));
+        return false;
+    }
+    if (!callFrameIndexIsMapped(context, sections)) {
+        CRKUNWINDLOG_WARN("Binary image at %p is no longer mapped\n", CRKLogWord(image.base));
         return false;
     }
     const uint64_t fde =
@@ -261,14 +294,113 @@ bool CRKUnwindNextFrameUsingAllStrategies(CRKUnwindContext* context) {
 
 namespace {
 
-// A thread that stopped below the first page with a valid stack got there by a call through a null (or
-// nearly null) function pointer, the commonest crash of all: the call pushed its return address and
-// nothing else ran. When the word at the stack pointer lies in a loaded image, it is that address.
-bool arrivedByNullCall(CRKUnwindContext* context, uint64_t sp) {
-    uint64_t word = 0;
-    if (!context->memory.readUInt64(sp, &word) || !CRKUnwindAddressIsInImage(word)) return false;
-    context->nullCallReturnAddress = word;
-    return true;
+// Whether the bytes just before `returnAddress` are a call that pushed it: call rel32 (E8), or call r/m64
+// (FF /2) in any of its forms: through a register, or through memory addressed by a register, a SIB
+// byte, an 8- or 32-bit displacement, or RIP-relative. A prefix before the opcode does not move where
+// the call ends. Read through the walk's guarded reader.
+bool followsACall(CRKSafeMemoryReader* memory, uint64_t returnAddress) {
+    uint8_t before[8];
+    if (returnAddress < CRKFirstValidAddress + sizeof before ||
+        !memory->read(returnAddress - sizeof before, before, sizeof before))
+        return false;
+    if (before[sizeof before - 5] == 0xE8) return true;
+    for (size_t length = 2; length <= 7; length++) {
+        const uint8_t* call = before + sizeof before - length;
+        const uint8_t modrm = call[1];
+        if (call[0] != 0xFF || ((modrm >> 3) & 7) != 2) continue;
+        const uint8_t mode = modrm >> 6;
+        const uint8_t operand = modrm & 7;
+        size_t expected = 2;
+        if (mode != 3) {
+            if (operand == 4) {
+                if (length < 3) continue;
+                expected += 1;
+                if (mode == 0 && (call[2] & 7) == 5) expected += 4;
+            }
+            if (mode == 0 && operand == 5) expected += 4;
+            if (mode == 1) expected += 1;
+            if (mode == 2) expected += 4;
+        }
+        if (expected == length) return true;
+    }
+    return false;
+}
+
+int hexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return 0;
+}
+
+// Whether the process's mapping list (/proc/self/maps) puts `address` in a mapping that may run code;
+// `known` is false when the list cannot be read. Streamed a chunk at a time: no allocation.
+bool inExecutableMapping(uint64_t address, bool* known) {
+    *known = false;
+    const int descriptor = open("/proc/self/maps", O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) return false;
+    // Each line: "start-end perms ...", both addresses in hex.
+    enum { Start, End, Permissions, Rest } field = Start;
+    uint64_t low = 0;
+    uint64_t high = 0;
+    int permission = 0;
+    bool found = false;
+    bool executable = false;
+    char chunk[1024];
+    while (!found) {
+        const ssize_t got = read(descriptor, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
+            *known = got == 0;
+            break;
+        }
+        for (ssize_t i = 0; i < got && !found; i++) {
+            const char c = chunk[i];
+            if (c == '\n') {
+                field = Start;
+                low = high = 0;
+                permission = 0;
+            } else if (field == Start) {
+                if (c == '-')
+                    field = End;
+                else
+                    low = low * 16 + uint64_t(hexDigitValue(c));
+            } else if (field == End) {
+                if (c == ' ')
+                    field = Permissions;
+                else
+                    high = high * 16 + uint64_t(hexDigitValue(c));
+            } else if (field == Permissions) {
+                if (permission == 2) executable = c == 'x';
+                if (++permission == 4) {
+                    field = Rest;
+                    found = address >= low && address < high;
+                }
+            }
+        }
+    }
+    close(descriptor);
+    if (found) *known = true;
+    return found && executable;
+}
+
+// Whether frame 0's PC can be code: readable, and in an image or in a mapping that may run code. Only a
+// PC outside every image costs a reading of the mapping list; one the list cannot place is taken as no
+// code.
+bool pcMayBeCode(uint64_t pc) {
+    uint8_t instruction = 0;
+    if (pc < CRKFirstValidAddress || !CRKSafeMemoryReader::readUncached(pc, &instruction, 1)) return false;
+    if (CRKUnwindAddressIsInImage(pc)) return true;
+    bool known = false;
+    return inExecutableMapping(pc, &known) && known;
+}
+
+// A thread stopped where no code is got there by a call through a null or wild function pointer (the
+// commonest crash of all), by a jump, or by a return through a smashed address. Only a call leaves a
+// return address at the stack pointer, and one is taken for it only where it lies in a loaded image
+// right after a call instruction: a pointer to a function or to data left on the stack is none, and
+// would make up callers that never ran.
+uint64_t returnAddressPushedByACall(CRKUnwindContext* context, uint64_t word) {
+    return CRKUnwindAddressIsInImage(word) && followsACall(&context->memory, word) ? word : 0;
 }
 
 }  // namespace
@@ -280,10 +412,21 @@ bool CRKUnwindNextFrame(CRKUnwindContext* context) {
     }
     uint64_t pc = CRKMachineContextGetPC(&context->registers);
     uint64_t sp = CRKMachineContextGetSP(&context->registers);
-    const bool nullCall = context->frameCount == 0 && pc < CRKFirstValidAddress &&
-                          sp >= CRKFirstValidAddress && arrivedByNullCall(context, sp);
-    const bool afterNullCall = context->frameCount == 1 && context->nullCallReturnAddress != 0;
-    if (!nullCall && !afterNullCall && (pc < CRKFirstValidAddress || sp < CRKFirstValidAddress)) {
+    // Frame 0 where no code is, with a readable stack: reported as the PC it stood on, and the walk goes
+    // on only from the return address a call pushed.
+    uint64_t topWord = 0;
+    const bool outsideCode = context->frameCount == 0 && sp >= CRKFirstValidAddress &&
+                             context->memory.readUInt64(sp, &topWord) && !pcMayBeCode(pc);
+    if (outsideCode) {
+        context->firstPCIsOutsideCode = true;
+        context->callReturnAddress = returnAddressPushedByACall(context, topWord);
+    }
+    const bool afterOutsideCode = context->frameCount == 1 && context->firstPCIsOutsideCode;
+    if (afterOutsideCode && context->callReturnAddress == 0) {
+        CRKUNWINDLOG_WARN("Error: thread PC/SP invalid before unwind\n");
+        return false;
+    }
+    if (!outsideCode && !afterOutsideCode && (pc < CRKFirstValidAddress || sp < CRKFirstValidAddress)) {
         if (context->frameCount == 0) {
             CRKUNWINDLOG_WARN("Cancelling unwind for thread with invalid PC/SP\n");
         } else {
@@ -297,11 +440,11 @@ bool CRKUnwindNextFrame(CRKUnwindContext* context) {
     if (context->frameCount >= CRKUnwindMaximumFrames) {
         CRKUNWINDLOG_WARN("Exceeded maximum number of frames\n");
         advanced = false;
-    } else if (afterNullCall) {
-        // The caller of the null call, where its call returns to, with the stack above that address.
-        CRKMachineContextSetPC(&context->registers, context->nullCallReturnAddress);
+    } else if (afterOutsideCode) {
+        // The function that made the call, where its call returns to, with the stack above that address.
+        CRKMachineContextSetPC(&context->registers, context->callReturnAddress);
         CRKMachineContextSetSP(&context->registers, sp + 8);
-        context->nullCallReturnAddress = 0;
+        context->callReturnAddress = 0;
     } else if (context->frameCount != 0) {
         // A return address follows its call, which may be the last instruction of its function (a call
         // that never returns): the caller's rules are looked up from inside the call. The PC a thread
@@ -325,8 +468,8 @@ bool CRKUnwindNextFrame(CRKUnwindContext* context) {
     }
     pc = CRKMachineContextGetPC(&context->registers);
     sp = CRKMachineContextGetSP(&context->registers);
-    // Frame 0 of a null call is reported as the PC it stood on.
-    if (pc < CRKFirstValidAddress && !nullCall) return false;
+    // A frame 0 outside code is reported as the PC it stood on, even below the first page.
+    if (pc < CRKFirstValidAddress && !outsideCode) return false;
     if (sp < CRKFirstValidAddress) {
         CRKUNWINDLOG_WARN("Error: SP (%p) isn't a valid pointer\n", CRKLogWord(sp));
         return false;

@@ -61,10 +61,18 @@ struct CRKUnwindContext {
     // Whether frame 0's PC is a return address (a state made up at a call, as the recorder does for its
     // own thread) rather than the instruction a thread was stopped at. CRKUnwindInit clears it.
     bool firstPCIsReturnAddress;
-    // Frame 0 stood below the first page, where a call through a null function pointer lands: the return
-    // address that call pushed (on x86-64 the word at the stack pointer), from which the walk goes on.
-    // 0 otherwise.
-    uint64_t nullCallReturnAddress;
+    // Frame 0 stood where no code is (below the first page, in no mapping, or in memory that cannot run),
+    // with a readable stack: where a call through a null or wild function pointer lands, or a return
+    // through a smashed address. Such a walk goes on only from a return address that a call pushed (on
+    // x86-64 the word at the stack pointer, right after a call instruction): callReturnAddress, 0 when
+    // there is none, and then the walk ends after frame 0.
+    bool firstPCIsOutsideCode;
+    uint64_t callReturnAddress;
+    // The call-frame indexes found still mapped in this walk (the latest few), so that each image's is
+    // checked once however the frames go back and forth between images.
+    static constexpr int kMappedIndexes = 8;
+    uint64_t mappedIndexes[kMappedIndexes];
+    uint32_t mappedIndexCount;
     // Whether the PC of the frame produced last is the instruction its thread was interrupted at (the
     // frame below a signal trampoline, whose call-frame entry says so) rather than a return address.
     bool pcIsInterrupted;

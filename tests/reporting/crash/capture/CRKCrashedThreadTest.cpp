@@ -204,6 +204,72 @@ TEST_F(CRKCrashedThreadTest, ACallThroughANullFunctionPointerNamesTheCallerAndIt
     EXPECT_EQ(crashed->symbols[2], "main") << crashed->describe();
 }
 
+// -- Crashes the handler itself used to fault on, or walked from made-up callers --
+
+// The sections every whole record of a crash has, after the signal's own.
+bool recordIsWhole(const std::string& path, std::string* missing) {
+    const auto sections = reporting::CRKFileReadSections(path.c_str(), false);
+    for (const char* name : {"signal", "threads", "runtime", "dispatch_queue_names", "thread_names",
+                             "process_stats", "storage"}) {
+        bool found = false;
+        for (const Value& section : sections ? *sections : Value::Array())
+            found |= section.dictionary() && section.dictionary()->count(name) > 0;
+        if (!found) *missing += std::string(name) + " ";
+    }
+    return missing->empty();
+}
+
+// A plugin closed with dlclose since the image table last heard, then called through a pointer kept to
+// it: the handler finds the plugin's slot but no plugin, and walks on from the call's return address
+// instead of faulting on the plugin's call-frame index.
+TEST_F(CRKCrashedThreadTest, ACallIntoAPluginClosedAMomentBeforeIsRecordedWholeAndNamesTheCaller) {
+    const std::string root = crashAndSymbolicate(crashprobe::kUnloadedCall, SIGSEGV);
+    std::string missing;
+    EXPECT_TRUE(recordIsWhole(root + "/signal.crkrecord", &missing)) << missing;
+    const auto crashed = crashedThread(root, "signal.crkrecord");
+    ASSERT_TRUE(crashed);
+    ASSERT_GE(crashed->addresses.size(), 2u) << crashed->describe();
+    EXPECT_EQ(crashed->symbols[1], "probe_crash_unloaded_call") << crashed->describe();
+    EXPECT_EQ(crashed->libraries[1], program_);
+}
+
+// A call through a wild pointer (0xdead0000, in no mapping) made with rbp = 0: the walk goes on from the
+// return address the call pushed, to the function that made the call and on to its caller.
+TEST_F(CRKCrashedThreadTest, ACallThroughAWildPointerWithoutAFramePointerNamesTheCallerAndItsCaller) {
+    const std::string root = crashAndSymbolicate(crashprobe::kWildCall, SIGSEGV);
+    const auto crashed = crashedThread(root, "signal.crkrecord");
+    ASSERT_TRUE(crashed);
+    ASSERT_GE(crashed->addresses.size(), 3u) << crashed->describe();
+    EXPECT_EQ(crashed->addresses[0], 0xdead0000u);
+    EXPECT_EQ(crashed->symbols[1], "probe_crash_wild_call") << crashed->describe();
+    EXPECT_EQ(crashed->symbols[2], "probe_crash_wild_call_site") << crashed->describe();
+}
+
+// A return through a return address smashed to 0, with a pointer to a function that nothing called just
+// above it: no call pushed that pointer, so the thread is walked no further than where it stood.
+TEST_F(CRKCrashedThreadTest, AReturnThroughASmashedReturnAddressMakesUpNoCaller) {
+    const std::string root = crashAndSymbolicate(crashprobe::kSmashedReturn, SIGSEGV);
+    const auto crashed = crashedThread(root, "signal.crkrecord");
+    ASSERT_TRUE(crashed);
+    EXPECT_EQ(crashed->addresses, std::vector<uint64_t>{0}) << crashed->describe();
+}
+
+// A signal handler of the program's own crashes; the signal had stopped a function on its first byte.
+// Below the signal's trampoline that frame is named after the function it stood in, not after the one
+// that ends a byte before it: the record says the frame was interrupted, and the symbolicator reads it.
+TEST_F(CRKCrashedThreadTest, AFrameASignalInterruptedOnAFunctionsFirstByteIsNamedAfterThatFunction) {
+    const std::string root = crashAndSymbolicate(crashprobe::kCrashInSignalHandler, SIGSEGV);
+    const auto crashed = crashedThread(root, "signal.crkrecord");
+    ASSERT_TRUE(crashed);
+    EXPECT_TRUE(crashed->namesInOrder("probe_crash_null", "probe_crash_signal_handler"))
+        << crashed->describe();
+    EXPECT_TRUE(crashed->namesInOrder("probe_interrupted_at_entry", "probe_crash_in_signal_handler"))
+        << crashed->describe();
+    for (const std::string& symbol : crashed->symbols) EXPECT_NE(symbol, "probe_before_interrupted");
+}
+
+// -- end --
+
 // The exception's record and the abort's both mark the thread that threw as crashed (not the kit's
 // worker that wrote the exception's record), and both walk it through the preloaded library.
 TEST_F(CRKCrashedThreadTest, AnExceptionThrownOnAPreloadedLibrarysThreadMarksThatThreadCrashed) {

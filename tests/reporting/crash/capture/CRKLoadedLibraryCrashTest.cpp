@@ -6,8 +6,10 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "reporting/crash/CRKUtilities.h"
@@ -171,6 +173,41 @@ TEST_F(CRKLoadedLibraryCrashTest, LibrariesLoadedAMomentBeforeTheCrashAreEachInT
             EXPECT_TRUE(recorded.contains(*image.inside)) << std::hex << *image.inside;
         }
     }
+}
+
+// The binary-images queue is in the middle of writing a library's record when the program crashes (its
+// write is held until the crash handler stops its thread): the handler leaves that record to the queue
+// and waits for it once the threads go on, so the record is in the file once, not once from each.
+TEST_F(CRKLoadedLibraryCrashTest, ARecordTheQueueIsWritingWhenTheProgramCrashesIsInTheReportOnce) {
+    constexpr int kRuns = 16;
+    constexpr int kAtOnce = 8;
+    std::mutex faultsMutex;
+    std::vector<std::string> faults;
+    std::vector<std::thread> workers;
+    for (int w = 0; w < kAtOnce; w++) {
+        workers.emplace_back([&, w] {
+            for (int r = w; r < kRuns; r += kAtOnce) {
+                const std::string runHome = home() + "/run" + std::to_string(r);
+                const std::string root = runHome + "/report";
+                mkdir(runHome.c_str(), 0700);
+                mkdir(root.c_str(), 0700);
+                const crashprobe::Run run =
+                    crashprobe::run(CRASH_PROBE_PATH, {crashprobe::kRecordBeingWritten, root}, runHome);
+                std::vector<std::string> found;
+                if (!run.started || run.hung || !WIFSIGNALED(run.status) || WTERMSIG(run.status) != SIGSEGV)
+                    found.push_back("ended with status " + std::to_string(run.status));
+                size_t records = 0;
+                for (const Image& image : loadedImages(root + "/binary_images.crkrecord"))
+                    records += image.path == KESTRUNE_LOADER_INNER;
+                if (records != 1) found.push_back(std::to_string(records) + " records of the library");
+                std::lock_guard<std::mutex> lock(faultsMutex);
+                for (const std::string& fault : found)
+                    faults.push_back("run " + std::to_string(r) + ": " + fault);
+            }
+        });
+    }
+    for (std::thread& worker : workers) worker.join();
+    EXPECT_TRUE(faults.empty()) << ::testing::PrintToString(faults);
 }
 
 }  // namespace

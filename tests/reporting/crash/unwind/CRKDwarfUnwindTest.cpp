@@ -1,6 +1,8 @@
 #include "reporting/crash/unwind/CRKDwarfUnwind.h"
 
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <random>
@@ -417,11 +419,12 @@ struct IndexedImage {
 
     // One FDE per start offset, each covering 0x100 bytes, with the entry rules followed by that FDE's
     // own instructions, if given. The FDE at `signalFrame`, if any, has a CIE that marks it as a signal
-    // trampoline's ("zS").
+    // trampoline's ("zS"). The image lies in `memory`, or at `placement` (0x3000 bytes) when given.
     IndexedImage(const std::vector<uint32_t>& starts, uint32_t count,
-                 const std::vector<std::vector<uint8_t>>& instructions = {}, int signalFrame = -1) {
+                 const std::vector<std::vector<uint8_t>>& instructions = {}, int signalFrame = -1,
+                 uint8_t* placement = nullptr) {
         memory.assign(0x3000, 0);
-        code = reinterpret_cast<uintptr_t>(memory.data());
+        code = reinterpret_cast<uintptr_t>(placement ? placement : memory.data());
         header = code + 0x1000;
         ehFrame = code + 0x2000;
         CallFrameSection section;
@@ -435,7 +438,7 @@ struct IndexedImage {
                                        signal));
         }
         section.bytes.u32(0);  // terminator
-        memcpy(&memory[0x2000], section.bytes.data.data(), section.bytes.size());
+        memcpy(reinterpret_cast<uint8_t*>(ehFrame), section.bytes.data.data(), section.bytes.size());
         ehFrameEnd = ehFrame + section.bytes.size();
         Bytes h;
         h.u8(1).u8(0x1b).u8(0x03).u8(0x3b);
@@ -444,7 +447,7 @@ struct IndexedImage {
         for (size_t i = 0; i < starts.size(); i++) {
             h.u32(uint32_t(code + starts[i] - header)).u32(uint32_t(ehFrame + fdes[i] - header));
         }
-        memcpy(&memory[0x1000], h.data.data(), h.size());
+        memcpy(reinterpret_cast<uint8_t*>(header), h.data.data(), h.size());
         headerEnd = header + h.size();
     }
 };
@@ -601,10 +604,14 @@ TEST_F(CRKDwarfWalkTest, TheFrameBelowASignalTrampolineIsLookedUpWhereItWasInter
 
 // A call through a null function pointer stops the thread at address 0, with the call's return address
 // at the stack pointer: frame 0 is reported as it stood, and the walk goes on from that return address.
-// Without a valid stack pointer, or with a word there that lies in no image, there is nothing to walk.
+// Without a valid stack pointer there is nothing to walk; with a word there that lies in no image, or
+// that no call instruction comes before, the walk ends at frame 0.
 TEST_F(CRKDwarfWalkTest, ACallThroughANullPointerIsWalkedFromTheReturnAddressItPushed) {
-    // 0x100: a function that pushes a word with its first instruction (from byte 1 on, CFA = rsp + 16).
+    // 0x100: a function that pushes a word with its first instruction (from byte 1 on, CFA = rsp + 16),
+    // and calls through a register (call *%rax) just before 0x150.
     IndexedImage image({0x0, 0x100}, 2, {{}, {0x41, 0x0e, 16}});
+    image.memory[0x14e] = 0xFF;
+    image.memory[0x14f] = 0xD0;
     ASSERT_TRUE(
         addImage(image.code, 0x1000, 0, image.ehFrame, image.ehFrameEnd, image.header, image.headerEnd));
     std::vector<uint64_t> stack(16, 0);
@@ -618,7 +625,93 @@ TEST_F(CRKDwarfWalkTest, ACallThroughANullPointerIsWalkedFromTheReturnAddressItP
               (std::vector<uint64_t>{8, image.code + 0x150, 0x7777}));
     EXPECT_TRUE(unwindtest::walk(unwindtest::registersWith(0, 8, 0)).empty());
     stack[0] = 0x7777;
-    EXPECT_TRUE(unwindtest::walk(unwindtest::registersWith(0, sp, 0)).empty());
+    EXPECT_EQ(unwindtest::walk(unwindtest::registersWith(0, sp, 0)), (std::vector<uint64_t>{0}));
+}
+
+// Any frame 0 where no code can run (unmapped, or data) is walked as a null call is: from the word at the
+// stack pointer, taken for a return address only when a call instruction ends right before it. A return
+// through a smashed return address leaves the pointer that lay above it there, a function's start say:
+// no call comes before it, and the walk ends at frame 0 instead of making up callers from it.
+TEST_F(CRKDwarfWalkTest, AWildCallIsWalkedFromTheReturnAddressOfItsCallAndNothingElse) {
+    IndexedImage image({0x0, 0x100}, 2, {{}, {0x41, 0x0e, 16}});
+    ASSERT_TRUE(
+        addImage(image.code, 0x1000, 0, image.ehFrame, image.ehFrameEnd, image.header, image.headerEnd));
+    std::vector<uint64_t> stack(16, 0);
+    const uint64_t sp = reinterpret_cast<uintptr_t>(stack.data());
+    stack[2] = 0x7777;  // the calling function's own return address, above its pushed word
+    std::vector<uint64_t> data(4, 0);
+    const uint64_t unmapped = 0x8000;  // below the lowest address anything may be mapped at
+    const uint64_t heap = reinterpret_cast<uintptr_t>(data.data());
+
+    // The calls that end right before the return address at 0x180, each written at 0x170.
+    const struct {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        bool call;
+    } endings[] = {
+        {"call rel32", {0xE8, 0x11, 0x22, 0x33, 0x44}, true},
+        {"call *%rax", {0xFF, 0xD0}, true},
+        {"call *%r11", {0x41, 0xFF, 0xD3}, true},
+        {"call *(%rbx)", {0xFF, 0x13}, true},
+        {"call *8(%rax)", {0xFF, 0x50, 0x08}, true},
+        {"call *8(%rsp)", {0xFF, 0x54, 0x24, 0x08}, true},
+        {"call *0x100(%rax)", {0xFF, 0x90, 0x00, 0x01, 0x00, 0x00}, true},
+        {"call *0x100(%rip)", {0xFF, 0x15, 0x00, 0x01, 0x00, 0x00}, true},
+        {"call *table(,%rax,8)", {0xFF, 0x14, 0xC5, 0x00, 0x10, 0x00, 0x00}, true},
+        {"jmp *%rax", {0xFF, 0xE0}, false},
+        {"push %rbp; mov %rsp,%rbp", {0x55, 0x48, 0x89, 0xE5}, false},
+        {"call *8(%rax) cut short", {0xFF, 0x50}, false},
+        {"padding", {0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC}, false},
+    };
+    for (const auto& ending : endings) {
+        SCOPED_TRACE(ending.what);
+        std::fill(image.memory.begin() + 0x170, image.memory.begin() + 0x180, uint8_t(0x90));
+        std::copy(ending.bytes.begin(), ending.bytes.end(),
+                  image.memory.begin() + 0x180 - long(ending.bytes.size()));
+        stack[0] = image.code + 0x180;
+        for (const uint64_t pc : {unmapped, heap, uint64_t(0)}) {
+            const std::vector<uint64_t> expected = ending.call
+                                                       ? std::vector<uint64_t>{pc, image.code + 0x180, 0x7777}
+                                                       : std::vector<uint64_t>{pc};
+            EXPECT_EQ(unwindtest::walk(unwindtest::registersWith(pc, sp, 0)), expected) << std::hex << pc;
+        }
+    }
+    // A pointer to a function's first byte, with the end of the function before it.
+    image.memory[0xff] = 0xC3;
+    stack[0] = image.code + 0x100;
+    EXPECT_EQ(unwindtest::walk(unwindtest::registersWith(0, sp, 0)), (std::vector<uint64_t>{0}));
+}
+
+// A library closed since the image table last heard of it keeps its slot, but its memory is gone: a frame
+// in it is no frame of a known image. Its call-frame index is not read in place (that would fault, and the
+// crash handler with it); the walk goes on by the frame pointer, which is 0 here, and ends.
+TEST_F(CRKDwarfWalkTest, AnImageUnmappedSinceItWasRecordedIsNoImageToTheWalk) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    IndexedImage live({0x0}, 1);
+    ASSERT_TRUE(addImage(live.code, 0x1000, 0, live.ehFrame, live.ehFrameEnd, live.header, live.headerEnd));
+    // The closed library, in memory of its own: recorded, then unmapped.
+    void* mapping = mmap(nullptr, 0x3000, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(mapping, MAP_FAILED);
+    IndexedImage library({0x0, 0x100}, 2, {}, -1, static_cast<uint8_t*>(mapping));
+    const uintptr_t closed = library.code;
+    ASSERT_TRUE(
+        addImage(closed, 0x1000, 0, library.ehFrame, library.ehFrameEnd, library.header, library.headerEnd));
+    std::vector<uint64_t> stack(16, 0);
+    const uint64_t sp = reinterpret_cast<uintptr_t>(stack.data());
+    stack[0] = closed + 0x150;  // frame 0's return address, into the closed library
+    stack[1] = 0x7777;          // where the closed library's entry rules would find the next one
+
+    // Walked while the library is mapped, its rules apply; once it is gone the walk must not fault.
+    const std::vector<uint64_t> whileMapped =
+        unwindtest::walk(unwindtest::registersWith(live.code + 0x10, sp, 0));
+    EXPECT_EQ(whileMapped, (std::vector<uint64_t>{live.code + 0x10, closed + 0x150, 0x7777}));
+    ASSERT_EQ(munmap(mapping, 0x3000), 0);
+    EXPECT_EXIT(
+        {
+            const auto frames = unwindtest::walk(unwindtest::registersWith(live.code + 0x10, sp, 0));
+            _exit(frames == std::vector<uint64_t>{live.code + 0x10, closed + 0x150} ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 // The recorder walks a thread stopped by a signal from the instruction it stood on (its own rules), and

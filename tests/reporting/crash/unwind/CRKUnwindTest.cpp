@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <ucontext.h>
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -177,10 +178,18 @@ TEST_F(CRKUnwindFramePointerTest, FramePointerChainAloneCannotWalkCodeBuiltWitho
 
 using CRKUnwindContextTest = unwindtest::ImageTableTest;
 
+// A page of code outside every image (as a code generator would make one): a frame 0 there is walked
+// like any other, by the frame-pointer chain and the stack scan.
+uint64_t codeOutsideEveryImage() {
+    static void* const page = mmap(nullptr, 4096, PROT_READ | PROT_EXEC, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    return page == MAP_FAILED ? 0 : reinterpret_cast<uintptr_t>(page);
+}
+
 TEST_F(CRKUnwindContextTest, ThreadWithAnInvalidPCOrSPProducesNoFrame) {
     std::vector<uint64_t> stack(8, 0);
     const uint64_t sp = reinterpret_cast<uintptr_t>(stack.data());
-    EXPECT_TRUE(unwindtest::walk(unwindtest::registersWith(0x800, sp, sp)).empty());
+    // No stack to read beside a PC below the first page.
+    EXPECT_TRUE(unwindtest::walk(unwindtest::registersWith(0x800, 0x8000, sp)).empty());
     EXPECT_TRUE(unwindtest::walk(unwindtest::registersWith(0x400000, 0x10, sp)).empty());
     CRKUnwindContext* none = nullptr;
     EXPECT_FALSE(CRKUnwindNextFrame(none));
@@ -193,9 +202,10 @@ TEST_F(CRKUnwindContextTest, FirstFrameIsTheThreadsOwnPCEvenOutsideEveryImage) {
     // A frame-pointer chain on a made-up stack: frame 0 is the PC; its caller comes from the chain.
     std::vector<uint64_t> stack(16, 0);
     const uint64_t base = reinterpret_cast<uintptr_t>(stack.data());
-    const uint64_t pc = 0x7000;  // in no image
-    stack[4] = 0;                // saved FP of the outermost frame
-    stack[5] = 0x9000;           // its return address
+    const uint64_t pc = codeOutsideEveryImage() + 0x10;
+    ASSERT_GT(pc, 0x10u);
+    stack[4] = 0;       // saved FP of the outermost frame
+    stack[5] = 0x9000;  // its return address
     const auto frames = unwindtest::walk(unwindtest::registersWith(pc, base, base + 4 * 8));
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(frames[0], pc);
@@ -206,7 +216,8 @@ TEST_F(CRKUnwindContextTest, SamePCInARowCountsRepeats) {
     // A frame chain that loops on itself: FP points at a frame whose saved FP is itself.
     std::vector<uint64_t> stack(8, 0);
     const uint64_t frame = reinterpret_cast<uintptr_t>(&stack[2]);
-    const uint64_t returnAddress = 0x5001;
+    const uint64_t returnAddress = codeOutsideEveryImage() + 1;
+    ASSERT_GT(returnAddress, 1u);
     stack[2] = frame;
     stack[3] = returnAddress;
     auto context = std::make_unique<CRKUnwindContext>();
@@ -239,15 +250,17 @@ TEST_F(CRKUnwindContextTest, StackScanOnTheFirstStepFindsAReturnAddressAndFallsB
     stack[1] = imageBase + 0x40;  // the return address
     stack[8] = 0;                 // the caller's frame: saved FP 0 ...
     stack[9] = 0x4444;            // ... and its return address
+    const uint64_t pc = codeOutsideEveryImage() + 0x20;
+    ASSERT_GT(pc, 0x20u);
     auto context = std::make_unique<CRKUnwindContext>();
-    CRKUnwindInit(context.get(), unwindtest::registersWith(0x7000, base, base + 8 * 8));
+    CRKUnwindInit(context.get(), unwindtest::registersWith(pc, base, base + 8 * 8));
     ASSERT_TRUE(CRKUnwindNextFrame(context.get()));
     ASSERT_TRUE(CRKUnwindNextFrame(context.get()));
     EXPECT_EQ(CRKUnwindGetPC(context.get()), imageBase + 0x40);
     EXPECT_EQ(CRKUnwindGetStackPointer(context.get()), base + 16);
 
     // The same first step with an unreadable SP uses the frame pointer instead.
-    CRKUnwindInit(context.get(), unwindtest::registersWith(0x7000, 0x10000, base + 8 * 8));
+    CRKUnwindInit(context.get(), unwindtest::registersWith(pc, 0x10000, base + 8 * 8));
     ASSERT_TRUE(CRKUnwindNextFrame(context.get()));
     ASSERT_TRUE(CRKUnwindNextFrame(context.get()));
     EXPECT_EQ(CRKUnwindGetPC(context.get()), 0x4444u);

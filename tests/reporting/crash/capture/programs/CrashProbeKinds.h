@@ -47,6 +47,21 @@ inline constexpr const char* kNullCall = "null-call";
 // Asks the preloaded library (started with LD_PRELOAD, see the tests) to throw a std::runtime_error
 // nobody catches on a thread of its own.
 inline constexpr const char* kThrowOnPreloadedThread = "throw-on-preloaded-thread";
+// -- Crashes the handler itself used to fault on, or walked from made-up callers --
+// Loads a one-function plugin the program's way, closes it, then calls it through the pointer it kept.
+inline constexpr const char* kUnloadedCall = "unloaded-call";
+// Calls through a wild pointer (an unmapped address above the first page) with rbp = 0.
+inline constexpr const char* kWildCall = "wild-call";
+// Returns through a return address smashed to 0, with a function pointer just above it.
+inline constexpr const char* kSmashedReturn = "smashed-return";
+// Loads the plugin the program's way and crashes while the binary-images queue is in the middle of
+// writing its record: the write is held until a signal (the crash handler stopping the thread) wakes it.
+inline constexpr const char* kRecordBeingWritten = "record-being-written";
+// A signal handler of the program's own crashes; the signal interrupted a function at its first byte.
+inline constexpr const char* kCrashInSignalHandler = "crash-in-signal-handler";
+// Throws a std::logic_error wrapped by std::throw_with_nested.
+inline constexpr const char* kThrowNested = "throw-nested";
+// -- end --
 inline constexpr const char* kBench = "bench";
 // No crash: symbolicates the report a crashed run left in the folder, with this run's images.
 inline constexpr const char* kSymbolicate = "symbolicate";

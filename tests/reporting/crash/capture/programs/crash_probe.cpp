@@ -18,12 +18,14 @@
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -375,6 +377,189 @@ int loadOriginSibling() {
 #endif
 }
 
+}  // namespace
+
+// ---- Crashes the handler itself used to fault on, or walked from made-up callers ----
+
+// Functions whose every instruction matters, in assembly with their call-frame rules:
+// - probe_crash_wild_call(target) calls `target` with rbp = 0, as optimised code often leaves it;
+// - probe_crash_smashed_return returns through a return address overwritten with 0, with a pointer to
+//   probe_never_called (which nothing calls; the bytes before it are no call) just above it;
+// - probe_interrupted_at_entry faults on its first byte, right after probe_before_interrupted ends.
+asm(R"(
+    .pushsection .text
+    .globl probe_crash_wild_call
+    .type probe_crash_wild_call, @function
+probe_crash_wild_call:
+    .cfi_startproc
+    push %rbp
+    .cfi_def_cfa_offset 16
+    .cfi_offset %rbp, -16
+    xor %ebp, %ebp
+    call *%rdi
+    pop %rbp
+    .cfi_def_cfa_offset 8
+    ret
+    .cfi_endproc
+    .size probe_crash_wild_call, .-probe_crash_wild_call
+
+    .globl probe_crash_smashed_return
+    .type probe_crash_smashed_return, @function
+probe_crash_smashed_return:
+    .cfi_startproc
+    lea probe_never_called(%rip), %rax
+    push %rax
+    .cfi_def_cfa_offset 16
+    push $0
+    .cfi_def_cfa_offset 24
+    ret
+    .cfi_endproc
+    .size probe_crash_smashed_return, .-probe_crash_smashed_return
+    .byte 0xcc, 0xcc, 0xcc, 0xcc, 0xcc, 0xcc, 0xcc, 0xcc
+    .globl probe_never_called
+    .type probe_never_called, @function
+probe_never_called:
+    .cfi_startproc
+    ret
+    .cfi_endproc
+    .size probe_never_called, .-probe_never_called
+
+    .globl probe_before_interrupted
+    .type probe_before_interrupted, @function
+probe_before_interrupted:
+    .cfi_startproc
+    ret
+    .cfi_endproc
+    .size probe_before_interrupted, .-probe_before_interrupted
+    .globl probe_interrupted_at_entry
+    .type probe_interrupted_at_entry, @function
+probe_interrupted_at_entry:
+    .cfi_startproc
+    ud2
+    ret
+    .cfi_endproc
+    .size probe_interrupted_at_entry, .-probe_interrupted_at_entry
+    .popsection
+)");
+
+namespace {
+
+// The write of the plugin's "load" record that the binary-images queue makes is held (for kind
+// kRecordBeingWritten) until a signal interrupts it: the crash handler stopping the thread. Everything
+// else is written at once.
+std::atomic<bool> gHoldPluginRecord{false};
+std::atomic<bool> gPluginRecordHeld{false};
+constexpr char kPluginRecordStart[] = "{\"load\":{\"path\":\"";
+constexpr char kPluginFile[] = "libkestrune_loader_inner.so";
+
+bool isPluginRecord(const void* bytes, size_t length) {
+    const size_t start = sizeof kPluginRecordStart - 1;
+    return length > start && memcmp(bytes, kPluginRecordStart, start) == 0 &&
+           memmem(bytes, length, kPluginFile, sizeof kPluginFile - 1) != nullptr;
+}
+
+}  // namespace
+
+extern "C" {
+
+void probe_crash_wild_call(void (*target)());
+void probe_crash_smashed_return();
+void probe_interrupted_at_entry();
+
+ssize_t write(int descriptor, const void* bytes, size_t length) {
+    if (gHoldPluginRecord.load(std::memory_order_acquire) && isPluginRecord(bytes, length) &&
+        gHoldPluginRecord.exchange(false)) {
+        gPluginRecordHeld.store(true, std::memory_order_release);
+        struct timespec hold = {30, 0};
+        nanosleep(&hold, nullptr);
+    }
+    return syscall(SYS_write, descriptor, bytes, length);
+}
+
+PROBE_CRASH_FUNCTION int probe_crash_unloaded_call(int (*function)()) {
+    const int value = function();
+    keepFrame();
+    return value;
+}
+
+// Where the wild call is made from: the frame above the one that made it.
+PROBE_CRASH_FUNCTION void probe_crash_wild_call_site() {
+    probe_crash_wild_call(reinterpret_cast<void (*)()>(uintptr_t(0xdead0000)));
+    keepFrame();
+}
+
+PROBE_CRASH_FUNCTION void probe_crash_signal_handler(int) {
+    probe_crash_null();
+    keepFrame();
+}
+
+PROBE_CRASH_FUNCTION void probe_crash_in_signal_handler() {
+    struct sigaction action = {};
+    action.sa_handler = probe_crash_signal_handler;
+    sigaction(SIGILL, &action, nullptr);
+    probe_interrupted_at_entry();
+    keepFrame();
+}
+
+PROBE_CRASH_FUNCTION void probe_crash_throw_nested() {
+    std::throw_with_nested(std::logic_error("probe nested"));
+}
+
+}  // extern "C"
+
+namespace {
+
+void recordUnwindKindFunctions() {
+    for (const void* function : {reinterpret_cast<const void*>(probe_crash_unloaded_call),
+                                 reinterpret_cast<const void*>(probe_crash_wild_call),
+                                 reinterpret_cast<const void*>(probe_crash_in_signal_handler),
+                                 reinterpret_cast<const void*>(probe_crash_throw_nested)}) {
+        writeFunctionRange(function);
+    }
+}
+
+// The plugin, loaded the program's way (so the table knows it at once), is closed again: its memory is
+// gone, and the table has not heard of it. Then the pointer kept to its function is called.
+int callIntoAnUnloadedPlugin() {
+#if defined(KESTRUNE_LOADER_INNER)
+    void* plugin = platform::mach::ImageLoader::load(KESTRUNE_LOADER_INNER, RTLD_NOW | RTLD_LOCAL);
+    auto function =
+        plugin ? reinterpret_cast<int (*)()>(dlsym(plugin, "kestrune_loader_inner_value")) : nullptr;
+    if (!function || dlclose(plugin) != 0) return 8;
+    Dl_info info;
+    if (dladdr(reinterpret_cast<void*>(function), &info) != 0) return 9;  // still mapped
+    return probe_crash_unloaded_call(function);
+#else
+    return 7;
+#endif
+}
+
+// The plugin is loaded the program's way; the queue's write of its record is held, and the program
+// crashes meanwhile.
+int crashWhileTheQueueWritesARecord() {
+#if defined(KESTRUNE_LOADER_INNER)
+    gHoldPluginRecord.store(true, std::memory_order_release);
+    if (!platform::mach::ImageLoader::load(KESTRUNE_LOADER_INNER, RTLD_NOW | RTLD_LOCAL)) return 8;
+    for (int i = 0; i < 5000 && !gPluginRecordHeld.load(std::memory_order_acquire); i++) usleep(1000);
+    if (!gPluginRecordHeld.load(std::memory_order_acquire)) return 9;
+    probe_crash_null();
+#endif
+    return 7;
+}
+
+// Dispatches the kinds above; -1 for any other kind.
+int crashOfTheUnwindKinds(const std::string& kind) {
+    if (kind == crashprobe::kUnloadedCall) return callIntoAnUnloadedPlugin();
+    if (kind == crashprobe::kWildCall) probe_crash_wild_call_site();
+    if (kind == crashprobe::kSmashedReturn) probe_crash_smashed_return();
+    if (kind == crashprobe::kRecordBeingWritten) return crashWhileTheQueueWritesARecord();
+    if (kind == crashprobe::kCrashInSignalHandler) probe_crash_in_signal_handler();
+    if (kind == crashprobe::kThrowNested) probe_crash_throw_nested();
+    return -1;
+}
+
+// ---- end ----
+
 bool startKit(const std::string& root, reporting::CRKCrashCallbackTarget* callback) {
     reporting::CRKContextSetHooks(reporting::CRKCaptureHooks());
     reporting::CRKContextInitData data;
@@ -412,6 +597,7 @@ int main(int argc, char** argv) {
     gFactsPath = root + ".facts";
     unlink(gFactsPath.c_str());
     recordFunctions();
+    recordUnwindKindFunctions();
 
     if (kind == crashprobe::kHostHandler) {
         // The host's own handler, installed before the kit: it must get the repeated fault.
@@ -494,6 +680,7 @@ int main(int argc, char** argv) {
     if (kind == crashprobe::kThrowOnPreloadedThread) return throwOnThePreloadedLibrarysThread();
     if (kind == crashprobe::kLoadedLibrary) return crashInLoadedLibrary();
     if (kind == crashprobe::kLoadedJustBefore) return crashJustAfterLoads();
+    if (const int status = crashOfTheUnwindKinds(kind); status >= 0) return status;
     if (kind == crashprobe::kOriginSibling) return loadOriginSibling();
     if (kind == crashprobe::kMachOwnTask) return probe_crash_mach(false);
     if (kind == crashprobe::kMachOtherTask) return probe_crash_mach(true);
