@@ -52,6 +52,11 @@ const Expectation kKinds[] = {
     // The exception server's own task: recorded as a bad access of the main thread, answered with success.
     {crashprobe::kMachOwnTask, 0, crashprobe::kMachReplyExit, 1, nullptr, nullptr,
      "mach_exception.crkrecord"},
+    // The handler's calls bound before the loader's list was damaged; an overflow on a thread the
+    // program started.
+    {crashprobe::kLibcEntryMoved, SIGABRT, 0, 6, nullptr, nullptr},
+    {crashprobe::kLibcEntryZeroed, SIGABRT, 0, 6, nullptr, nullptr},
+    {crashprobe::kOverflowProgramThread, SIGSEGV, 0, 11, nullptr, nullptr},
 };
 
 struct Variant {

@@ -32,6 +32,7 @@
 
 #include "platform/base/DispatchQueue.h"
 #include "platform/base/Exception.h"
+#include "platform/base/ThreadSignalStack.h"
 #include "platform/mach/ImageLoader.h"
 #include "platform/mach/Mach.h"
 #include "platform/storage/UserDefaults.h"
@@ -39,6 +40,7 @@
 #include "reporting/crash/CRKContext.h"
 #include "reporting/crash/capture/CRKCapture.h"
 #include "reporting/crash/capture/CRKException.h"
+#include "reporting/crash/capture/CRKSignal.h"
 #include "reporting/crash/symbolication/CRKProcessReportOperation.h"
 #include "tests/reporting/crash/capture/programs/CrashProbeKinds.h"
 
@@ -248,6 +250,55 @@ PROBE_CRASH_FUNCTION int probe_crash_mach(bool otherTask) {
 
 }  // extern "C"
 
+// The crash handler never faulting itself: the loader's list damaged before the crash, a crash the
+// instant the handler is installed, an overflow on a thread the program started.
+namespace {
+
+// Taken when the program is loaded, so that calling it later does not go through lazy binding: after
+// the damage below only the handler's own calls may meet the loader's state.
+void (*volatile gAbortFunction)() = abort;
+
+}  // namespace
+
+extern "C" {
+
+// A wild write moves the C library's entry in the loader's list (by a page, or its load address to 0),
+// then the program aborts. The loader resolves a lazily bound call from that entry: it would land in
+// the wrong code.
+PROBE_CRASH_FUNCTION void probe_crash_damaged_libc_entry(bool zero) {
+    Dl_info info;
+    link_map* entry = nullptr;
+    if (!dladdr1(reinterpret_cast<void*>(&abort), &info, reinterpret_cast<void**>(&entry), RTLD_DL_LINKMAP) ||
+        !entry)
+        _exit(8);
+    entry->l_addr = zero ? 0 : entry->l_addr + 4096;
+    gAbortFunction();
+    keepFrame();
+}
+
+// Polls until the kit's SIGSEGV handler is in place, then faults at once: the kit is still starting.
+PROBE_CRASH_FUNCTION void* probe_crash_at_handler_install(void*) {
+    writeOwnStack();
+    struct sigaction current = {};
+    while (sigaction(SIGSEGV, nullptr, &current) != 0 || !(current.sa_flags & SA_SIGINFO) ||
+           current.sa_sigaction != reporting::CRKSignalHandler) {
+    }
+    probe_crash_null();
+    keepFrame();
+    return nullptr;
+}
+
+// 4 KB a frame, each of its pages written: a frame larger than the guard page below the stack would
+// otherwise step over it.
+PROBE_CRASH_FUNCTION int probe_crash_recurse_pages(int depth) {
+    volatile char frame[4096];
+    for (size_t at = 0; at < sizeof frame; at += 512) frame[at] = char(depth);
+    if (depth > gDepthLimit) return 0;
+    return probe_crash_recurse_pages(depth + 1) + frame[0];
+}
+
+}  // extern "C"
+
 namespace {
 
 class FaultingCallback : public reporting::CRKCrashCallbackTarget {
@@ -274,7 +325,10 @@ void recordFunctions() {
           reinterpret_cast<const void*>(probe_crash_mach),
           reinterpret_cast<const void*>(probe_crash_null_call),
           reinterpret_cast<const void*>(probe_crash_abort),
-          reinterpret_cast<const void*>(probe_crash_thread_main)}) {
+          reinterpret_cast<const void*>(probe_crash_thread_main),
+          reinterpret_cast<const void*>(probe_crash_damaged_libc_entry),
+          reinterpret_cast<const void*>(probe_crash_at_handler_install),
+          reinterpret_cast<const void*>(probe_crash_recurse_pages)}) {
         writeFunctionRange(function);
     }
 }
@@ -429,6 +483,15 @@ int main(int argc, char** argv) {
     if (kind == crashprobe::kHandlerCrash) callback = &faulting;
     if (kind == crashprobe::kHandlerAllocates) callback = &allocating;
     if (kind == crashprobe::kAtStart) writeMappedImages();
+    // The handler never faulting itself: a crash the instant its handler is installed.
+    if (kind == crashprobe::kAtHandlerInstall) {
+        writeMappedImages();
+        pthread_t thread;
+        if (pthread_create(&thread, nullptr, probe_crash_at_handler_install, nullptr) != 0) return 9;
+        startKit(root, callback);
+        pthread_join(thread, nullptr);
+        return 7;
+    }
     if (!startKit(root, callback)) return 4;
     if (kind == crashprobe::kAtStart) probe_crash_null();
     for (int i = 0; i < idleThreads; i++) std::thread(idleForever).detach();
@@ -466,6 +529,15 @@ int main(int argc, char** argv) {
         idleForever();
     }
 
+    // The handler never faulting itself: an overflow on a thread the program started.
+    if (kind == crashprobe::kOverflowProgramThread) {
+        platform::startThread([] {
+            writeOwnStack();
+            probe_crash_recurse_pages(0);
+        }).detach();
+        idleForever();
+    }
+
     writeOwnStack();
     if (kind == crashprobe::kBench) {
         struct timespec now;
@@ -497,5 +569,8 @@ int main(int argc, char** argv) {
     if (kind == crashprobe::kOriginSibling) return loadOriginSibling();
     if (kind == crashprobe::kMachOwnTask) return probe_crash_mach(false);
     if (kind == crashprobe::kMachOtherTask) return probe_crash_mach(true);
+    // The handler never faulting itself: the loader's list damaged before the crash.
+    if (kind == crashprobe::kLibcEntryMoved) probe_crash_damaged_libc_entry(false);
+    if (kind == crashprobe::kLibcEntryZeroed) probe_crash_damaged_libc_entry(true);
     return 7;
 }
