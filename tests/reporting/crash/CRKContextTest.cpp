@@ -228,8 +228,8 @@ TEST_F(CRKContextTest, TheHandlersGoInOnlyOnceTheImageTableHasStarted) {
     ASSERT_LT(size_t(images), calls.size());
     for (const char* handlers : {"signals", "mach", "exceptions"}) {
         ASSERT_LT(size_t(at(handlers)), calls.size()) << handlers;
-        EXPECT_GT(at(handlers), images) << handlers << " before the image table: "
-                                        << ::testing::PrintToString(calls);
+        EXPECT_GT(at(handlers), images)
+            << handlers << " before the image table: " << ::testing::PrintToString(calls);
     }
 }
 

@@ -141,7 +141,8 @@ std::vector<std::string> imageListFaults(const std::string& root, const crashpro
     const auto sections = reporting::CRKFileReadSections((root + "/signal.crkrecord").c_str(), false);
     size_t frames = 0, outside = 0;
     for (const Value& section : sections ? *sections : Value::Array()) {
-        for (const Value& thread : section["threads"].array() ? *section["threads"].array() : Value::Array()) {
+        for (const Value& thread :
+             section["threads"].array() ? *section["threads"].array() : Value::Array()) {
             for (const Value& frame :
                  thread["stacktrace"].array() ? *thread["stacktrace"].array() : Value::Array()) {
                 frames++;

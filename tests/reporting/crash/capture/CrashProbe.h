@@ -53,7 +53,8 @@ inline Run run(const std::string& program, const std::vector<std::string>& argum
     // binding would pass whatever the build did.
     for (char** e = environ; *e; e++) {
         const std::string entry(*e);
-        if (entry.rfind("HOME=", 0) != 0 && entry.rfind("XDG_", 0) != 0 && entry.rfind("LD_BIND_NOW=", 0) != 0)
+        if (entry.rfind("HOME=", 0) != 0 && entry.rfind("XDG_", 0) != 0 &&
+            entry.rfind("LD_BIND_NOW=", 0) != 0)
             environment.push_back(entry);
     }
     std::vector<char*> envp;

@@ -59,7 +59,6 @@ inline constexpr const char* kLibcEntryZeroed = "libc-entry-zeroed";
 inline constexpr const char* kAtHandlerInstall = "at-handler-install";
 // A thread started as the platform starts its own recurses 4 KB per frame until its stack overflows.
 inline constexpr const char* kOverflowProgramThread = "overflow-program-thread";
-
 inline constexpr const char* kBench = "bench";
 // No crash: symbolicates the report a crashed run left in the folder, with this run's images.
 inline constexpr const char* kSymbolicate = "symbolicate";

@@ -5,10 +5,11 @@
 //   crash_probe <kind> <report folder> [idle threads]
 //
 // Before it crashes it writes "<report folder>.facts": one line "fn <start> <end>" per crash function,
-// one line "stack <low> <high>" per thread about to crash and, for the kind that crashes at start, one
-// line "image <path>" per object the loader had mapped before the kit started, so that a test can check that
-// the record has the crashed thread's stack pointer inside its stack and a frame inside a crash function. The
-// benchmark kind writes the monotonic time (nanoseconds) to standard output just before its fault.
+// one line "stack <low> <high>" per thread about to crash and, for the kinds that crash as the kit starts,
+// one line "image <path>" per object the loader had mapped before the kit started, so that a test can
+// check that the record has the crashed thread's stack pointer inside its stack and a frame inside a crash
+// function. The benchmark kind writes the monotonic time (nanoseconds) to standard output just before its
+// fault.
 #include <dlfcn.h>
 #include <elf.h>
 #include <fcntl.h>
