@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "platform/base/Log.h"
+#include "platform/base/ThreadSignalStack.h"
 #include "platform/system/Application.h"
 #include "platform/system/Shell.h"
 
@@ -55,7 +56,7 @@ void watchOutput(std::function<void()> closed) {
     struct stat output {};
     if (fstat(STDOUT_FILENO, &output) != 0 || !(S_ISFIFO(output.st_mode) || S_ISSOCK(output.st_mode))) return;
     // Detached and never joined: on a pipe that stays open it waits until the process ends.
-    std::thread([closed = std::move(closed)] {
+    platform::startThread([closed = std::move(closed)] {
         for (;;) {
             pollfd watched{STDOUT_FILENO, 0, 0};
             if (poll(&watched, 1, -1) < 0) {
@@ -139,7 +140,7 @@ void StopSignals::keepAsRequest() {
         // Detached and never joined: it waits until the process ends. A later signal changes nothing,
         // the first one is already being acted on.
         if (const sigset_t set = platform::Application::terminationSignals(); !sigisemptyset(&set)) {
-            std::thread([set] {
+            platform::startThread([set] {
                 for (;;) {
                     int signal = 0;
                     if (sigwait(&set, &signal) == 0) keepStop(signal);

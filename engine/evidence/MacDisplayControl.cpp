@@ -9,6 +9,7 @@
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/SharedInstance.h"
+#include "platform/base/ThreadSignalStack.h"
 #include "platform/system/DistributedNotificationCenter.h"
 #include "platform/system/Workspace.h"
 
@@ -208,7 +209,7 @@ void MacDisplayControl::startMonitoringExternalDisplays() {
     std::condition_variable readySignal;
     bool ready = false;
     std::weak_ptr<MacDisplayControl> weak = weak_from_this();
-    displayThread_ = std::thread([&, weak] {
+    displayThread_ = platform::startThread([&, weak] {
         auto& loop = platform::RunLoop::current();
         // The callback never waits for the main thread: it queues the change there, once per call.
         uint64_t registration =

@@ -58,7 +58,7 @@ public:
         // not taken its job yet still counts as waiting, so compare the two counts, not idle_ with 0.
         if (jobs_.size() > static_cast<size_t>(idle_) && threads_ < kMaxThreads) {
             ++threads_;
-            std::thread([this] { work(); }).detach();
+            startThread([this] { work(); }).detach();
         } else {
             ready_.notify_one();
         }
@@ -68,7 +68,6 @@ private:
     static constexpr int kMaxThreads = 64;
 
     void work() {
-        ThreadSignalStack::ensureForCurrentThread();
         std::unique_lock lock(mutex_);
         for (;;) {
             ++idle_;

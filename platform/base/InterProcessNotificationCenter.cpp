@@ -17,6 +17,7 @@
 
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
+#include "platform/base/ThreadSignalStack.h"
 #include "platform/base/ValueJSON.h"
 
 namespace platform {
@@ -108,7 +109,7 @@ bool InterProcessNotificationCenter::startListening() {
     }
     chmod(socketPath_.c_str(), 0600);
     socket_ = fd;
-    thread_ = std::thread([this, fd, wake = wake_[0]] { listen(fd, wake); });
+    thread_ = startThread([this, fd, wake = wake_[0]] { listen(fd, wake); });
     return true;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <thread>
+#include <utility>
 
 namespace platform {
 
@@ -14,5 +16,17 @@ public:
     // True when the thread has an alternate stack afterwards (its own, or the one set up here).
     static bool ensureForCurrentThread();
 };
+
+// Starts a thread of the program's own: `body` runs with an alternate signal stack of the thread's, given
+// back when the thread ends, so that a crash on it is still recorded when it has overflowed its stack or
+// its stack pointer has gone wild. Every thread the program starts is started here. One that a library
+// starts has no such stack unless the library gives it one.
+template <typename Body>
+std::thread startThread(Body&& body) {
+    return std::thread([body = std::forward<Body>(body)]() mutable {
+        ThreadSignalStack::ensureForCurrentThread();
+        body();
+    });
+}
 
 }  // namespace platform

@@ -16,6 +16,7 @@
 
 #include "platform/base/DispatchQueue.h"
 #include "platform/base/Log.h"
+#include "platform/base/ThreadSignalStack.h"
 
 namespace platform {
 
@@ -138,7 +139,7 @@ void FileEventSource::resume() {
     }
     state_->resumed = true;
     state_->watching = true;
-    std::thread([self = shared_from_this()] { self->watch(); }).detach();
+    startThread([self = shared_from_this()] { self->watch(); }).detach();
 }
 
 void FileEventSource::cancel() {

@@ -12,6 +12,7 @@
 #include "platform/base/NotificationCenter.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/SharedInstance.h"
+#include "platform/base/ThreadSignalStack.h"
 #include "platform/storage/UserDefaults.h"
 #include "platform/system/Bundle.h"
 #include "platform/system/ProcessInfo.h"
@@ -76,7 +77,7 @@ void Application::installTerminationSignalHandlers() {
         const sigset_t set = terminationSignals();
         if (sigisemptyset(&set)) return;
         pthread_sigmask(SIG_BLOCK, &set, nullptr);
-        std::thread([set] {
+        startThread([set] {
             for (;;) {
                 int signal = 0;
                 if (sigwait(&set, &signal) != 0) continue;

@@ -19,6 +19,7 @@
 
 #include "platform/base/BackendSlot.h"
 #include "platform/base/Log.h"
+#include "platform/base/ThreadSignalStack.h"
 
 namespace platform {
 
@@ -169,7 +170,7 @@ struct RoutingTableReachabilityBackend::Watcher {
             logf("Reachability: cannot watch the routing table: %s", strerror(errno));
             return false;
         }
-        thread = std::thread([this] { run(); });
+        thread = startThread([this] { run(); });
         return true;
     }
     void run() {

@@ -198,11 +198,12 @@ bool CRKContextInitialize(const CRKContextInitData* data) {
         if (readonly->hooks.startUserLogging)
             readonly->hooks.startUserLogging(readonly, writable, &owned->data);
     });
+    // The handlers go in only once the image table has started: a crash's stacks are walked through the
+    // images it knows, and a crash may come the instant the handlers are in. So the two run in one
+    // block, one after the other.
     blocks.push_back([readonly, writable]() {
         if (readonly->hooks.startBinaryImages)
             readonly->hooks.startBinaryImages(readonly->binaryImagePath, writable);
-    });
-    blocks.push_back([readonly]() {
         if (readonly->debuggerAttached) {
             CRKSDKLOG_WARN("Debugger present - not installing handlers\n");
             return;

@@ -9,6 +9,7 @@
 #include <ctime>
 #include <string>
 
+#include "platform/base/ThreadSignalStack.h"
 #include "reporting/crash/CRKHost.h"
 #include "reporting/crash/CRKIdentity.h"
 #include "reporting/crash/CRKSDKLog.h"
@@ -205,6 +206,8 @@ bool CRKMachExceptionUnregister(const CRKMachState* state, uint32_t mask) {
 
 void* CRKMachExceptionServer(void* argument) {
     const auto* state = static_cast<const CRKMachState*>(argument);
+    // A fault on this thread is still recorded by the signal handler, which needs a stack of its own.
+    platform::ThreadSignalStack::ensureForCurrentThread();
     // The kernel keeps 15 bytes of a thread's name; the rest of the label is cut.
     const std::string name = std::string(CRKReverseDomainPrefix) + ".crashkit.mac.MachExceptionServer";
     prctl(PR_SET_NAME, name.c_str(), 0, 0, 0);

@@ -7,11 +7,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <fstream>
 #include <mutex>
 #include <sstream>
+#include <thread>
 #include <vector>
 
+#include "platform/base/DispatchQueue.h"
 #include "platform/storage/Files.h"
 #include "platform/storage/StandardFolders.h"
 #include "platform/system/SystemVersion.h"
@@ -198,6 +201,36 @@ TEST_F(CRKContextTest, StartUpFillsTheContextAndWritesTheMetadataFile) {
     EXPECT_TRUE(application["bundle_id"].string());
     EXPECT_TRUE(application["custom_bundle_id"].isNull());
     EXPECT_EQ(*(*sections)[3]["executable"]["architecture"].string(), "x86_64");
+}
+
+// The image table starts before the handlers go in, never beside them: a crash the instant the handlers
+// are in is walked through the table's images. The image hook holds on until every start-up block that
+// can run without it has finished (bounded, should other work keep a queue busy); the handlers still
+// come after it.
+static void startBinaryImagesLast(const char*, CRKWritableContext*) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (platform::DispatchQueue::workInFlight() > 1 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    note("images started");
+}
+
+TEST_F(CRKContextTest, TheHandlersGoInOnlyOnceTheImageTableHasStarted) {
+    CRKContextHooks hooks = allHooks();
+    hooks.startBinaryImages = startBinaryImagesLast;
+    CRKContextSetHooks(hooks);
+    ASSERT_TRUE(initialize());
+    const auto at = [](const std::string& prefix) {
+        return std::find_if(calls.begin(), calls.end(),
+                            [&](const std::string& call) { return call.rfind(prefix, 0) == 0; }) -
+               calls.begin();
+    };
+    const auto images = at("images started");
+    ASSERT_LT(size_t(images), calls.size());
+    for (const char* handlers : {"signals", "mach", "exceptions"}) {
+        ASSERT_LT(size_t(at(handlers)), calls.size()) << handlers;
+        EXPECT_GT(at(handlers), images)
+            << handlers << " before the image table: " << ::testing::PrintToString(calls);
+    }
 }
 
 // What the user-logging hook saw of the start-up texts: where they were and what they said.

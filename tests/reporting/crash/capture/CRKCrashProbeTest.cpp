@@ -59,6 +59,11 @@ const Expectation kKinds[] = {
     // Named after what the program threw, not the library's wrapper around it.
     {crashprobe::kThrowNested, SIGABRT, 0, 6, "std::logic_error", "probe nested"},
     // -- end --
+    // The handler's calls bound before the loader's list was damaged; an overflow on a thread the
+    // program started.
+    {crashprobe::kLibcEntryMoved, SIGABRT, 0, 6, nullptr, nullptr},
+    {crashprobe::kLibcEntryZeroed, SIGABRT, 0, 6, nullptr, nullptr},
+    {crashprobe::kOverflowProgramThread, SIGSEGV, 0, 11, nullptr, nullptr},
 };
 
 struct Variant {

@@ -1,7 +1,8 @@
-// Crashes whose reports used to come out short: the moment the kit starts, after a wild write cut the
-// loader's list, a call through a null function pointer, an exception thrown on a thread the program did
-// not start. In each, the report's image list holds what was mapped, and the crashed thread, named by a
-// second run of the probe, shows the function that crashed and its caller.
+// Crashes whose reports used to come out short: the moment the kit starts or installs its handler, after
+// a wild write cut the loader's list or moved the C library's entry, a call through a null function
+// pointer, an exception thrown on a thread the program did not start, an overflow on a thread it did. In
+// each, the report's image list holds what was mapped, and the crashed thread, named by a second run of
+// the probe, shows the function that crashed and its caller.
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -123,50 +124,51 @@ protected:
     const std::string program_ = std::filesystem::path(CRASH_PROBE_PATH).filename();
 };
 
-// The image list is reset when the kit starts, and the records of that first burst are written by the
-// kit's queue a moment later: a crash in between has the crash handler write them. Many crashes, eight at
-// a time, each the moment the kit has started: every one lists every image and walks its stack in them.
-TEST_F(CRKCrashedThreadTest, ACrashTheMomentTheKitStartsHasEveryImageInItsReport) {
-    constexpr int kRuns = 24;
-    constexpr int kAtOnce = 8;
+// What one run that crashed at start left: the crash's signal, a load record of every image the facts
+// list, and every frame of every thread inside a recorded image.
+std::vector<std::string> imageListFaults(const std::string& root, const crashprobe::Run& run) {
+    std::vector<std::string> found;
+    if (!run.started || run.hung || !WIFSIGNALED(run.status) || WTERMSIG(run.status) != SIGSEGV)
+        found.push_back("ended with status " + std::to_string(run.status));
+    const std::vector<Image> images = loadedImages(root);
+    std::set<std::string> paths;
+    for (const Image& image : images) paths.insert(image.path);
+    const crashprobe::Facts facts = crashprobe::readFacts(root + ".facts");
+    if (facts.images.empty()) found.push_back("no images in the facts");
+    for (const std::string& path : facts.images) {
+        if (!paths.count(path)) found.push_back("no load record of " + path);
+    }
+    const auto sections = reporting::CRKFileReadSections((root + "/signal.crkrecord").c_str(), false);
+    size_t frames = 0, outside = 0;
+    for (const Value& section : sections ? *sections : Value::Array()) {
+        for (const Value& thread :
+             section["threads"].array() ? *section["threads"].array() : Value::Array()) {
+            for (const Value& frame :
+                 thread["stacktrace"].array() ? *thread["stacktrace"].array() : Value::Array()) {
+                frames++;
+                outside += !inAnImage(images, unsignedOf(frame));
+            }
+        }
+    }
+    if (frames == 0) found.push_back("no frames");
+    if (outside > 0) found.push_back(std::to_string(outside) + " frames outside every image");
+    return found;
+}
+
+// Runs the probe's kind `runs` times, `atOnce` at a time, each in a home of its own; the faults of all.
+std::vector<std::string> crashManyTimes(const std::string& home, const char* kind, int runs, int atOnce) {
     std::mutex faultsMutex;
     std::vector<std::string> faults;
     std::vector<std::thread> workers;
-    for (int w = 0; w < kAtOnce; w++) {
+    for (int w = 0; w < atOnce; w++) {
         workers.emplace_back([&, w] {
-            for (int r = w; r < kRuns; r += kAtOnce) {
-                const std::string runHome = home() + "/run" + std::to_string(r);
+            for (int r = w; r < runs; r += atOnce) {
+                const std::string runHome = home + "/run" + std::to_string(r);
                 const std::string root = runHome + "/report";
                 mkdir(runHome.c_str(), 0700);
                 mkdir(root.c_str(), 0700);
-                const crashprobe::Run run =
-                    crashprobe::run(CRASH_PROBE_PATH, {crashprobe::kAtStart, root}, runHome);
-                std::vector<std::string> found;
-                if (!run.started || run.hung || !WIFSIGNALED(run.status) || WTERMSIG(run.status) != SIGSEGV)
-                    found.push_back("ended with status " + std::to_string(run.status));
-                const std::vector<Image> images = loadedImages(root);
-                std::set<std::string> paths;
-                for (const Image& image : images) paths.insert(image.path);
-                const crashprobe::Facts facts = crashprobe::readFacts(root + ".facts");
-                if (facts.images.empty()) found.push_back("no images in the facts");
-                for (const std::string& path : facts.images) {
-                    if (!paths.count(path)) found.push_back("no load record of " + path);
-                }
-                const auto sections =
-                    reporting::CRKFileReadSections((root + "/signal.crkrecord").c_str(), false);
-                size_t frames = 0, outside = 0;
-                for (const Value& section : sections ? *sections : Value::Array()) {
-                    for (const Value& thread :
-                         section["threads"].array() ? *section["threads"].array() : Value::Array()) {
-                        for (const Value& frame :
-                             thread["stacktrace"].array() ? *thread["stacktrace"].array() : Value::Array()) {
-                            frames++;
-                            outside += !inAnImage(images, unsignedOf(frame));
-                        }
-                    }
-                }
-                if (frames == 0) found.push_back("no frames");
-                if (outside > 0) found.push_back(std::to_string(outside) + " frames outside every image");
+                const crashprobe::Run run = crashprobe::run(CRASH_PROBE_PATH, {kind, root}, runHome);
+                const std::vector<std::string> found = imageListFaults(root, run);
                 std::lock_guard<std::mutex> lock(faultsMutex);
                 for (const std::string& fault : found)
                     faults.push_back("run " + std::to_string(r) + ": " + fault);
@@ -174,7 +176,24 @@ TEST_F(CRKCrashedThreadTest, ACrashTheMomentTheKitStartsHasEveryImageInItsReport
         });
     }
     for (std::thread& worker : workers) worker.join();
+    return faults;
+}
+
+// The image list is reset when the kit starts, and the records of that first burst are written by the
+// kit's queue a moment later: a crash in between has the crash handler write them. Many crashes, eight at
+// a time, each the moment the kit has started: every one lists every image and walks its stack in them.
+TEST_F(CRKCrashedThreadTest, ACrashTheMomentTheKitStartsHasEveryImageInItsReport) {
+    const std::vector<std::string> faults = crashManyTimes(home(), crashprobe::kAtStart, 24, 8);
     EXPECT_TRUE(faults.empty()) << ::testing::PrintToString(faults);
+}
+
+// The kit starts in blocks that run side by side; its signal handlers go in only once the image table
+// can answer. A thread that faults the instant the SIGSEGV handler appears, while the kit is still
+// starting, gets a report that lists every image and walks every thread in them. The window is narrow:
+// 300 crashes, eight at a time.
+TEST_F(CRKCrashedThreadTest, ACrashTheInstantTheHandlerIsInstalledHasEveryImageInItsReport) {
+    const std::vector<std::string> faults = crashManyTimes(home(), crashprobe::kAtHandlerInstall, 300, 8);
+    EXPECT_TRUE(faults.empty()) << faults.size() << " faults: " << ::testing::PrintToString(faults);
 }
 
 // A wild write cut the loader's list after the program's own entry: every library the kit knew stays in
@@ -293,6 +312,50 @@ TEST_F(CRKCrashedThreadTest, AnExceptionThrownOnAPreloadedLibrarysThreadMarksTha
         EXPECT_TRUE(crashed->namesInOrder("kestrune_preload_throw", "kestrune_preload_thread_main"))
             << crashed->describe();
     }
+}
+
+// A wild write moved the C library's entry in the loader's list (by a page, or its load address to 0),
+// then the program aborted. The handler's calls into the C library were bound when the program was
+// loaded, not looked up from that entry at their first call: the abort ends the process and the record
+// is whole, its crashed thread the same, frame for frame, as when the loader binds everything at start.
+TEST_F(CRKCrashedThreadTest, ADamagedCLibraryEntryInTheLoadersListLeavesAWholeRecord) {
+    for (const char* kind : {crashprobe::kLibcEntryMoved, crashprobe::kLibcEntryZeroed}) {
+        SCOPED_TRACE(kind);
+        std::string root = crashAndSymbolicate(kind, SIGABRT, {"LD_BIND_NOW=1"});
+        const auto boundAtStart = crashedThread(root, "signal.crkrecord");
+        ASSERT_TRUE(boundAtStart);
+        std::filesystem::remove_all(root);
+
+        root = crashAndSymbolicate(kind, SIGABRT);
+        const auto sections = reporting::CRKFileReadSections((root + "/signal.crkrecord").c_str(), false);
+        ASSERT_TRUE(sections);
+        std::set<std::string> present;
+        for (const Value& section : *sections) {
+            if (const Value::Dictionary* entries = section.dictionary()) {
+                for (const auto& entry : *entries) present.insert(entry.first);
+            }
+        }
+        for (const char* name : {"signal", "threads", "runtime", "dispatch_queue_names", "thread_names",
+                                 "process_stats", "storage"})
+            EXPECT_TRUE(present.count(name)) << "no " << name;
+        const auto crashed = crashedThread(root, "signal.crkrecord");
+        ASSERT_TRUE(crashed);
+        EXPECT_TRUE(crashed->namesInOrder("probe_crash_damaged_libc_entry", "main")) << crashed->describe();
+        EXPECT_EQ(crashed->symbols, boundAtStart->symbols) << crashed->describe();
+        EXPECT_EQ(crashed->libraries, boundAtStart->libraries) << crashed->describe();
+        std::filesystem::remove_all(root);
+    }
+}
+
+// A thread the program started overflowed its stack, 4 KB a frame: the kernel could push the handler's
+// frame only on the thread's alternate signal stack, and the report names the function that recursed.
+TEST_F(CRKCrashedThreadTest, AStackOverflowOnAThreadTheProgramStartedNamesTheRecursingFunction) {
+    const std::string root = crashAndSymbolicate(crashprobe::kOverflowProgramThread, SIGSEGV);
+    const auto crashed = crashedThread(root, "signal.crkrecord");
+    ASSERT_TRUE(crashed);
+    ASSERT_FALSE(crashed->symbols.empty());
+    EXPECT_EQ(crashed->symbols.front(), "probe_crash_recurse_pages") << crashed->describe();
+    EXPECT_EQ(crashed->libraries.front(), program_);
 }
 
 }  // namespace

@@ -49,9 +49,13 @@ inline Run run(const std::string& program, const std::vector<std::string>& argum
         "HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config", "XDG_DATA_HOME=" + home + "/.local/share",
         "XDG_STATE_HOME=" + home + "/.local/state", "XDG_CACHE_HOME=" + home + "/.cache"};
     environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
+    // LD_BIND_NOW is left out unless asked for: the probe is bound as it was linked, or a test of the
+    // binding would pass whatever the build did.
     for (char** e = environ; *e; e++) {
         const std::string entry(*e);
-        if (entry.rfind("HOME=", 0) != 0 && entry.rfind("XDG_", 0) != 0) environment.push_back(entry);
+        if (entry.rfind("HOME=", 0) != 0 && entry.rfind("XDG_", 0) != 0 &&
+            entry.rfind("LD_BIND_NOW=", 0) != 0)
+            environment.push_back(entry);
     }
     std::vector<char*> envp;
     for (auto& s : environment) envp.push_back(s.data());

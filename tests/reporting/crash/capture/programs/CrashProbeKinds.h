@@ -62,6 +62,18 @@ inline constexpr const char* kCrashInSignalHandler = "crash-in-signal-handler";
 // Throws a std::logic_error wrapped by std::throw_with_nested.
 inline constexpr const char* kThrowNested = "throw-nested";
 // -- end --
+// The crash handler never faulting itself: it runs whatever the loader's state, the moment it is
+// installed, and on a thread of the program's that has overflowed its stack.
+// The C library's entry in the loader's list is moved by a page (or its load address set to 0), as a wild
+// write would; then the program aborts. A handler whose first calls still went through lazy binding
+// would land in the wrong code.
+inline constexpr const char* kLibcEntryMoved = "libc-entry-moved";
+inline constexpr const char* kLibcEntryZeroed = "libc-entry-zeroed";
+// A thread polls until the kit's SIGSEGV handler is in place and faults at once, while the kit is still
+// starting; the facts list every image mapped before the start.
+inline constexpr const char* kAtHandlerInstall = "at-handler-install";
+// A thread started as the platform starts its own recurses 4 KB per frame until its stack overflows.
+inline constexpr const char* kOverflowProgramThread = "overflow-program-thread";
 inline constexpr const char* kBench = "bench";
 // No crash: symbolicates the report a crashed run left in the folder, with this run's images.
 inline constexpr const char* kSymbolicate = "symbolicate";

@@ -5,10 +5,11 @@
 //   crash_probe <kind> <report folder> [idle threads]
 //
 // Before it crashes it writes "<report folder>.facts": one line "fn <start> <end>" per crash function,
-// one line "stack <low> <high>" per thread about to crash and, for the kind that crashes at start, one
-// line "image <path>" per object the loader had mapped before the kit started, so that a test can check that
-// the record has the crashed thread's stack pointer inside its stack and a frame inside a crash function. The
-// benchmark kind writes the monotonic time (nanoseconds) to standard output just before its fault.
+// one line "stack <low> <high>" per thread about to crash and, for the kinds that crash as the kit starts,
+// one line "image <path>" per object the loader had mapped before the kit started, so that a test can
+// check that the record has the crashed thread's stack pointer inside its stack and a frame inside a crash
+// function. The benchmark kind writes the monotonic time (nanoseconds) to standard output just before its
+// fault.
 #include <dlfcn.h>
 #include <elf.h>
 #include <fcntl.h>
@@ -34,6 +35,7 @@
 
 #include "platform/base/DispatchQueue.h"
 #include "platform/base/Exception.h"
+#include "platform/base/ThreadSignalStack.h"
 #include "platform/mach/ImageLoader.h"
 #include "platform/mach/Mach.h"
 #include "platform/storage/UserDefaults.h"
@@ -41,6 +43,7 @@
 #include "reporting/crash/CRKContext.h"
 #include "reporting/crash/capture/CRKCapture.h"
 #include "reporting/crash/capture/CRKException.h"
+#include "reporting/crash/capture/CRKSignal.h"
 #include "reporting/crash/symbolication/CRKProcessReportOperation.h"
 #include "tests/reporting/crash/capture/programs/CrashProbeKinds.h"
 
@@ -250,6 +253,55 @@ PROBE_CRASH_FUNCTION int probe_crash_mach(bool otherTask) {
 
 }  // extern "C"
 
+// The crash handler never faulting itself: the loader's list damaged before the crash, a crash the
+// instant the handler is installed, an overflow on a thread the program started.
+namespace {
+
+// Taken when the program is loaded, so that calling it later does not go through lazy binding: after
+// the damage below only the handler's own calls may meet the loader's state.
+void (*volatile gAbortFunction)() = abort;
+
+}  // namespace
+
+extern "C" {
+
+// A wild write moves the C library's entry in the loader's list (by a page, or its load address to 0),
+// then the program aborts. The loader resolves a lazily bound call from that entry: it would land in
+// the wrong code.
+PROBE_CRASH_FUNCTION void probe_crash_damaged_libc_entry(bool zero) {
+    Dl_info info;
+    link_map* entry = nullptr;
+    if (!dladdr1(reinterpret_cast<void*>(&abort), &info, reinterpret_cast<void**>(&entry), RTLD_DL_LINKMAP) ||
+        !entry)
+        _exit(8);
+    entry->l_addr = zero ? 0 : entry->l_addr + 4096;
+    gAbortFunction();
+    keepFrame();
+}
+
+// Polls until the kit's SIGSEGV handler is in place, then faults at once: the kit is still starting.
+PROBE_CRASH_FUNCTION void* probe_crash_at_handler_install(void*) {
+    writeOwnStack();
+    struct sigaction current = {};
+    while (sigaction(SIGSEGV, nullptr, &current) != 0 || !(current.sa_flags & SA_SIGINFO) ||
+           current.sa_sigaction != reporting::CRKSignalHandler) {
+    }
+    probe_crash_null();
+    keepFrame();
+    return nullptr;
+}
+
+// 4 KB a frame, each of its pages written: a frame larger than the guard page below the stack would
+// otherwise step over it.
+PROBE_CRASH_FUNCTION int probe_crash_recurse_pages(int depth) {
+    volatile char frame[4096];
+    for (size_t at = 0; at < sizeof frame; at += 512) frame[at] = char(depth);
+    if (depth > gDepthLimit) return 0;
+    return probe_crash_recurse_pages(depth + 1) + frame[0];
+}
+
+}  // extern "C"
+
 namespace {
 
 class FaultingCallback : public reporting::CRKCrashCallbackTarget {
@@ -276,7 +328,10 @@ void recordFunctions() {
           reinterpret_cast<const void*>(probe_crash_mach),
           reinterpret_cast<const void*>(probe_crash_null_call),
           reinterpret_cast<const void*>(probe_crash_abort),
-          reinterpret_cast<const void*>(probe_crash_thread_main)}) {
+          reinterpret_cast<const void*>(probe_crash_thread_main),
+          reinterpret_cast<const void*>(probe_crash_damaged_libc_entry),
+          reinterpret_cast<const void*>(probe_crash_at_handler_install),
+          reinterpret_cast<const void*>(probe_crash_recurse_pages)}) {
         writeFunctionRange(function);
     }
 }
@@ -615,6 +670,15 @@ int main(int argc, char** argv) {
     if (kind == crashprobe::kHandlerCrash) callback = &faulting;
     if (kind == crashprobe::kHandlerAllocates) callback = &allocating;
     if (kind == crashprobe::kAtStart) writeMappedImages();
+    // The handler never faulting itself: a crash the instant its handler is installed.
+    if (kind == crashprobe::kAtHandlerInstall) {
+        writeMappedImages();
+        pthread_t thread;
+        if (pthread_create(&thread, nullptr, probe_crash_at_handler_install, nullptr) != 0) return 9;
+        startKit(root, callback);
+        pthread_join(thread, nullptr);
+        return 7;
+    }
     if (!startKit(root, callback)) return 4;
     if (kind == crashprobe::kAtStart) probe_crash_null();
     for (int i = 0; i < idleThreads; i++) std::thread(idleForever).detach();
@@ -652,6 +716,15 @@ int main(int argc, char** argv) {
         idleForever();
     }
 
+    // The handler never faulting itself: an overflow on a thread the program started.
+    if (kind == crashprobe::kOverflowProgramThread) {
+        platform::startThread([] {
+            writeOwnStack();
+            probe_crash_recurse_pages(0);
+        }).detach();
+        idleForever();
+    }
+
     writeOwnStack();
     if (kind == crashprobe::kBench) {
         struct timespec now;
@@ -684,5 +757,8 @@ int main(int argc, char** argv) {
     if (kind == crashprobe::kOriginSibling) return loadOriginSibling();
     if (kind == crashprobe::kMachOwnTask) return probe_crash_mach(false);
     if (kind == crashprobe::kMachOtherTask) return probe_crash_mach(true);
+    // The handler never faulting itself: the loader's list damaged before the crash.
+    if (kind == crashprobe::kLibcEntryMoved) probe_crash_damaged_libc_entry(false);
+    if (kind == crashprobe::kLibcEntryZeroed) probe_crash_damaged_libc_entry(true);
     return 7;
 }
