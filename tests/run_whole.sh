@@ -47,8 +47,10 @@ done
 # it was in; the limit stops the program's whole process group.
 seed=$(( $(od -An -N4 -tu4 /dev/urandom) % 99999 + 1 ))
 rerun="$program --gtest_shuffle --gtest_random_seed=$seed"
+started=$(date +%s)
 timeout --kill-after=30 "$limit" "$program" --gtest_shuffle --gtest_random_seed="$seed" >"$log" 2>&1
 status=$?
+took=$(( $(date +%s) - started ))
 ran=$(sed -n 's/^\[==========\] \([0-9]*\) tests\{0,1\} from .* ran\..*/\1/p' "$log" | tail -n 1)
 # Tests that skipped themselves, with the reason that allows them to (the program fails any other test
 # that skips).
@@ -68,7 +70,7 @@ if [ "$status" = 124 ] || [ "$status" = 137 ]; then
     exit 1
 fi
 if [ "$status" = 0 ] && [ "${ran:-0}" -gt 0 ] && [ "$ran" = "$listed" ]; then
-    echo "$name: passed whole ($ran tests, seed $seed)"
+    echo "$name: passed whole ($ran tests, seed $seed, $took s)"
     : >"$dir/$name.whole.passed"
     exit 0
 fi
