@@ -8,6 +8,8 @@ ARGS       ?=
 CTEST_ARGS ?=
 FUZZ_SECONDS ?= 60
 FUZZ_CORPUS ?= fuzz-corpus
+# How long one test program may run whole (`make test-whole`) before it is stopped and fails.
+WHOLE_SECONDS ?= 1800
 
 # The tests run whole whatever the environment holds: a CTEST_ARGS left in it, or a GoogleTest variable
 # that picks or shares out tests (GTEST_FILTER, GTEST_TOTAL_SHARDS with GTEST_SHARD_INDEX, GTEST_REPEAT=0,
@@ -139,15 +141,16 @@ test: deps
 
 # ctest runs every test in a process of its own; here each test program runs once more whole, in an
 # order of its own, so that a test that leaves state behind for a later one is caught. The programs are
-# those the configure listed: one not built, one that fails, or one that runs no test or fewer tests than
-# it lists (tests/run_whole.sh), fails the target.
+# those the configure listed: one not built, one that fails, one that runs no test or fewer tests than
+# it lists, one in which a test skipped itself that tests/allowed_skips.txt does not name, or one still
+# running after WHOLE_SECONDS (tests/run_whole.sh names the test it was in), fails the target.
 test-whole:
 	@dir=$(BUILD_ROOT)/asan; list=$$dir/test_programs.txt; \
 	[ -s $$list ] || { echo "test-whole: no test programs configured in $$dir (make test configures and builds them)"; exit 1; }; \
 	missing=$$(for t in $$(cat $$list); do [ -x $$t ] || printf ' %s' $${t##*/}; done); \
 	[ -z "$$missing" ] || { echo "test-whole: test programs not built in $$dir:$$missing"; exit 1; }; \
 	rm -f $$dir/*.whole.log $$dir/*.whole.list $$dir/*.whole.passed; \
-	xargs -P $(JOBS) -I{} sh $(CURDIR)/tests/run_whole.sh {} $$dir < $$list; status=$$?; \
+	xargs -P $(JOBS) -I{} sh $(CURDIR)/tests/run_whole.sh {} $$dir $(WHOLE_SECONDS) < $$list; status=$$?; \
 	total=$$(grep -c . $$list); passed=$$(ls $$dir | grep -c '\.whole\.passed$$'); \
 	echo "test-whole: $$passed passed, $$((total - passed)) failed"; \
 	[ $$status = 0 ] && [ $$passed = $$total ]

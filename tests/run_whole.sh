@@ -1,12 +1,21 @@
 #!/bin/sh
-# Runs one test program whole for `make test-whole`: PROGRAM DIR. It passes when the program exits 0
-# having run every test it lists. A program that ran fewer (a filter or a shard it was handed, a test
-# binary that picks its own) passes in ctest's eyes, so the two numbers are compared here.
+# Runs one test program whole for `make test-whole`: PROGRAM DIR [SECONDS]. It passes when the program exits
+# 0 within SECONDS (default 1800) having run every test it lists. A program that ran fewer (a filter or a
+# shard it was handed, a test binary that picks its own) passes in ctest's eyes, so the two numbers are
+# compared here. A test that skips itself fails unless tests/allowed_skips.txt names it (the programs'
+# main sees to that); the skipped and the disabled tests are named here with the reasons given there.
 program=$1
 dir=$2
+limit=${3:-1800}
 name=${program##*/}
 log=$dir/$name.whole.log
 list=$dir/$name.whole.list
+allowed=$(dirname "$0")/allowed_skips.txt
+
+# The reason tests/allowed_skips.txt gives for a test, or nothing when it does not name the test.
+reason_for() {
+    awk -v test="$1" '$1 == test { sub(/^[^ \t]+[ \t]+/, ""); print; exit }' "$allowed"
+}
 
 # The tests the program holds, less the disabled ones, which GoogleTest lists but does not run: those
 # whose own name or suite name begins with DISABLED_, or has a part after a slash that does. They are
@@ -23,24 +32,52 @@ listed=$(awk '
     /^[^ ]/ { suite = $1; next }
     /^  [^ ]/ { if (suite !~ /(^|\/)DISABLED_/ && $1 !~ /(^|\/)DISABLED_/) n++ }
     END { print n + 0 }' "$list")
+# The disabled ones are named, with the reason the list of allowed skips gives for each.
+awk '
+    /^[^ ]/ { suite = $1; next }
+    /^  [^ ]/ { if (suite ~ /(^|\/)DISABLED_/ || $1 ~ /(^|\/)DISABLED_/) print suite $1 }' "$list" |
+while read -r test; do
+    reason=$(reason_for "$test")
+    echo "$name: disabled: $test (${reason:-no reason given in tests/allowed_skips.txt})"
+done
 
 # The order is shuffled with a seed chosen here (GoogleTest takes 1 to 99999), so that a run that fails
-# can say which order failed and how to play it again.
+# can say which order failed and how to play it again. Each test's start is in the log as it happens
+# (GoogleTest flushes its "[ RUN      ]" lines), so that a run stopped at its time limit names the test
+# it was in; the limit stops the program's whole process group.
 seed=$(( $(od -An -N4 -tu4 /dev/urandom) % 99999 + 1 ))
 rerun="$program --gtest_shuffle --gtest_random_seed=$seed"
-"$program" --gtest_shuffle --gtest_random_seed="$seed" --gtest_brief=1 >"$log" 2>&1
+started=$(date +%s)
+timeout --kill-after=30 "$limit" "$program" --gtest_shuffle --gtest_random_seed="$seed" >"$log" 2>&1
 status=$?
+took=$(( $(date +%s) - started ))
 ran=$(sed -n 's/^\[==========\] \([0-9]*\) tests\{0,1\} from .* ran\..*/\1/p' "$log" | tail -n 1)
+# Tests that skipped themselves, with the reason that allows them to (the program fails any other test
+# that skips).
+sed -n 's/^\[  SKIPPED \] \([A-Za-z_][^ .]*\.[^ ]*\) (.*/\1/p' "$log" | while read -r test; do
+    echo "$name: skipped: $test ($(reason_for "$test"))"
+done
+if [ "$status" = 124 ] || [ "$status" = 137 ]; then
+    # The last test started, unless a line after it says how it ended.
+    running=$(awk '
+        /^\[ RUN      \] / { current = $4; last = $4; next }
+        /^\[ *(OK|FAILED|SKIPPED) *\] / { sub(/^\[[^]]*\] /, ""); sub(/[ ,].*/, ""); if ($0 == current) current = "" }
+        END { print (current != "" ? "in " current : last != "" ? "after " last " ended" : "before any test started") }' "$log")
+    [ -z "$ran" ] || running="after its last test, at exit"
+    echo "$name: FAILED run whole with seed $seed: still running after $limit s, $running (log in $log);" \
+        "again: $rerun"
+    tail -n 40 "$log"
+    exit 1
+fi
 if [ "$status" = 0 ] && [ "${ran:-0}" -gt 0 ] && [ "$ran" = "$listed" ]; then
-    echo "$name: passed whole ($ran tests, seed $seed)"
+    echo "$name: passed whole ($ran tests, seed $seed, $took s)"
     : >"$dir/$name.whole.passed"
     exit 0
 fi
-# Brief output leaves out GoogleTest's closing list of the tests that failed; each failed test still has
-# its own "[  FAILED  ] Suite.Name (N ms)" line, which may lie far above the end of the log. A report of
-# a sanitizer (a leak found at exit, say) comes after the tests have run: whether they passed is said
-# apart from it.
-failed=$(sed -n 's/^\[  FAILED  \] \([A-Za-z_][^ .]*\.[^ ]*\).*/\1/p' "$log" | awk '!seen[$0]++')
+# Each failed test has its own "[  FAILED  ] Suite.Name (N ms)" line, which may lie far above the end of
+# the log, and GoogleTest's closing list names them again. A report of a sanitizer (a leak found at
+# exit, say) comes after the tests have run: whether they passed is said apart from it.
+failed=$(sed -n 's/^\[  FAILED  \] \([A-Za-z_][^ .]*\.[^ ,]*\).*/\1/p' "$log" | awk '!seen[$0]++')
 failures=$(printf '%s\n' "$failed" | grep -c .)
 sanitizer=$(sed -n 's/^SUMMARY: \([A-Za-z]*Sanitizer: .*[^.]\)\.*$/\1/p' "$log" | head -n 1)
 if [ "$status" = 0 ] && [ -n "$ran" ]; then

@@ -58,10 +58,26 @@ public:
         // not taken its job yet still counts as waiting, so compare the two counts, not idle_ with 0.
         if (jobs_.size() > static_cast<size_t>(idle_) && threads_ < kMaxThreads) {
             ++threads_;
-            startThread([this] { work(); }).detach();
+            workers_.push_back(startThread([this] { work(); }));
         } else {
             ready_.notify_one();
         }
+    }
+
+    // Once the queues are closed and idle, at quit: every worker ends and is waited for, so that what
+    // it keeps for its thread (coding caches, OpenSSL's state) is destroyed before the process tears
+    // down, rather than left to a thread that lives on through exit. Jobs queued later start new ones.
+    void endWorkers() {
+        std::vector<std::thread> ending;
+        {
+            std::lock_guard lock(mutex_);
+            ending.swap(workers_);
+            ending_ = true;
+        }
+        ready_.notify_all();
+        for (auto& worker : ending) worker.join();
+        std::lock_guard lock(mutex_);
+        ending_ = false;
     }
 
 private:
@@ -71,8 +87,12 @@ private:
         std::unique_lock lock(mutex_);
         for (;;) {
             ++idle_;
-            ready_.wait(lock, [&] { return !jobs_.empty(); });
+            ready_.wait(lock, [&] { return !jobs_.empty() || ending_; });
             --idle_;
+            if (jobs_.empty()) {
+                --threads_;
+                return;
+            }
             Closure job = std::move(jobs_.front());
             jobs_.pop_front();
             lock.unlock();
@@ -85,12 +105,14 @@ private:
     std::mutex mutex_;
     std::condition_variable ready_;
     std::deque<Closure> jobs_;
+    std::vector<std::thread> workers_;
     int idle_ = 0;
     int threads_ = 0;
+    bool ending_ = false;
 };
 
 ThreadPool& pool() {
-    static auto* p = new ThreadPool;  // never destroyed: detached workers outlive static destruction
+    static auto* p = new ThreadPool;  // never destroyed: workers of work that outlasted the quit live on
     return *p;
 }
 
@@ -118,6 +140,8 @@ bool DispatchQueue::finishAllWork(double timeoutSeconds) {
         book.idle.wait_for(lock, std::chrono::duration<double>(std::max(0.0, timeoutSeconds)),
                            [] { return gInFlight.load(std::memory_order_acquire) == 0; });
     book.closed = true;
+    lock.unlock();
+    if (finished) pool().endWorkers();
     return finished;
 }
 

@@ -41,7 +41,8 @@ public:
     // real time, then closes every queue, so that nothing runs on a worker while the process tears down
     // what workers read. Answers whether all work finished in time. Work that running items queue while
     // it waits still runs. Called on the main thread after its run loop is closed (RunLoop::close), so
-    // that no item waits for the main thread meanwhile.
+    // that no item waits for the main thread meanwhile. When all work finished, the workers end too, and
+    // what they kept for their threads is destroyed with them.
     static bool finishAllWork(double timeoutSeconds);
     // Opens the queues again after finishAllWork (tests).
     static void reopenForTesting();

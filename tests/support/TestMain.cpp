@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <string>
 
 #include "platform/base/DispatchQueue.h"
 #include "platform/base/RunLoop.h"
@@ -12,10 +13,29 @@ namespace {
 // Long enough for an upload a test left under way to reach its own time limit.
 constexpr double kSecondsForWorkAtExit = 60;
 
+// The tests that tests/allowed_skips.txt allows to skip themselves, by their full names.
+const char* const kAllowedSkips[] = {
+#include "AllowedSkips.inc"
+    nullptr};
+
+// A test that skips itself (GTEST_SKIP) fails unless it is allowed to: ctest and GoogleTest count a
+// skipped test as one that passed, so a test that stopped running would go unnoticed. Called before
+// GoogleTest's own printer hears of the test's end, so that the test is reported as failed.
+class SkipsMustBeAllowed : public ::testing::EmptyTestEventListener {
+    void OnTestEnd(const ::testing::TestInfo& test) override {
+        if (!test.result()->Skipped()) return;
+        const std::string name = std::string(test.test_suite_name()) + "." + test.name();
+        for (const char* const* allowed = kAllowedSkips; *allowed; ++allowed)
+            if (name == *allowed) return;
+        ADD_FAILURE() << name << " skipped itself, and tests/allowed_skips.txt does not allow it to";
+    }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new SkipsMustBeAllowed);
     testsupport::restoreProcessStateAfterEachTest();
     const int result = RUN_ALL_TESTS();
     // Work the tests left on the queues (a transfer still under way) finishes before the program ends, as

@@ -141,3 +141,33 @@ TEST_F(DispatchQueueQuitTest, FinishAllWorkAnswersFalseWhenWorkOutlastsItsTime) 
     runUntilIdle();  // the item still ends and is counted out
     EXPECT_EQ(DispatchQueue::workInFlight(), 0);
 }
+
+TEST_F(DispatchQueueQuitTest, FinishAllWorkEndsTheWorkersAndWhatTheyKeptForTheirThreads) {
+    // What a worker keeps for its thread (a coder's caches, OpenSSL's state) goes with it at the quit,
+    // rather than lie in a thread that lives on through the process's exit, where the leak check at exit
+    // may not look.
+    static std::atomic<int> destroyed;
+    destroyed = 0;
+    struct KeptForTheThread {
+        ~KeptForTheThread() { ++destroyed; }
+    };
+    std::atomic<bool> ran{false};
+    DispatchQueue::global().async([&] {
+        thread_local KeptForTheThread kept;
+        (void)kept;
+        ran = true;
+    });
+    runUntilIdle();
+    ASSERT_TRUE(ran);
+    EXPECT_EQ(destroyed, 0);
+    platform::RunLoop::main().close();
+    EXPECT_TRUE(DispatchQueue::finishAllWork(60));
+    EXPECT_EQ(destroyed, 1);
+
+    // Opened again, the queues start workers anew.
+    DispatchQueue::reopenForTesting();
+    std::atomic<bool> ranAgain{false};
+    DispatchQueue::global().async([&] { ranAgain = true; });
+    runUntilIdle();
+    EXPECT_TRUE(ranAgain);
+}

@@ -13,14 +13,13 @@ if(TARGET reporting_tests AND NOT TARGET crash_probe)
                           ZLIB::ZLIB JPEG::JPEG Threads::Threads nlohmann_json::nlohmann_json ${CMAKE_DL_LIBS})
     target_include_directories(crash_probe_kit PUBLIC
                                $<TARGET_PROPERTY:CURL::libcurl,INTERFACE_INCLUDE_DIRECTORIES>)
-    target_compile_definitions(crash_probe_kit PRIVATE KESTRUNE_RESOURCE_DIR="${CMAKE_SOURCE_DIR}/resources")
 
     set(crash_probe_dir ${CMAKE_CURRENT_LIST_DIR}/programs)
     add_executable(crash_probe ${crash_probe_dir}/crash_probe.cpp)
     add_executable(crash_probe_interpose ${crash_probe_dir}/crash_probe.cpp ${crash_probe_dir}/CrashProbeInterpose.cpp)
     foreach(target crash_probe_kit crash_probe crash_probe_interpose)
-        # The folder's sanitizer flags are dropped; the warnings stay.
-        set_property(TARGET ${target} PROPERTY COMPILE_OPTIONS -Wall -Wextra -Wpedantic)
+        # The folder's sanitizer flags are dropped; the warnings and the prefix map stay.
+        set_property(TARGET ${target} PROPERTY COMPILE_OPTIONS ${KESTRUNE_UNSANITIZED_OPTIONS})
         set_property(TARGET ${target} PROPERTY LINK_OPTIONS "")
     endforeach()
     foreach(target crash_probe crash_probe_interpose)
@@ -31,7 +30,7 @@ if(TARGET reporting_tests AND NOT TARGET crash_probe)
     endforeach()
     # The library a probe is started with preloaded, to throw on a thread of its own.
     add_library(crash_probe_preload SHARED ${crash_probe_dir}/ProbePreload.cpp)
-    set_property(TARGET crash_probe_preload PROPERTY COMPILE_OPTIONS -Wall -Wextra -Wpedantic -O1 -fno-inline
+    set_property(TARGET crash_probe_preload PROPERTY COMPILE_OPTIONS ${KESTRUNE_UNSANITIZED_OPTIONS} -O1 -fno-inline
                  -fno-optimize-sibling-calls -fno-omit-frame-pointer)
     set_property(TARGET crash_probe_preload PROPERTY LINK_OPTIONS "")
     target_link_libraries(crash_probe_preload PRIVATE Threads::Threads)
