@@ -112,7 +112,8 @@ run: build
 # paired, the settings window the same from pairing on). The road's phone gives a steady signal wherever
 # it lies, and the locked panel is pictured once it has lain still away from the desk for some seconds:
 # the pictures come out the same on every run. The scenario plays in real time, about a minute, in a home
-# of its own made in the build folder (not in /tmp, where it would stay) and removed once it has played.
+# of its own made in the build folder (not in /tmp, where it would stay) and removed once it has played;
+# its timeline is kept in the build folder (road-timeline.txt).
 ROAD_STEPS := 1-before-pairing:panel:play_music \
               1-before-pairing:settings:the_pairing_wizard_opens \
               2-asks-to-pair:settings:asks_to_pair \
@@ -122,7 +123,7 @@ road-pictures: build
 	@rm -rf $(BUILD_ROOT)/road $(BUILD_ROOT)/road-home && mkdir -p $(BUILD_ROOT)/road-home && \
 	  echo "playing the default scenario (about a minute)"
 	TMPDIR=$(abspath $(BUILD_ROOT)/road-home) $(BUILD_ROOT)/app/kestrune --scenario default \
-	  --snapshots $(BUILD_ROOT)/road >/dev/null
+	  --snapshots $(BUILD_ROOT)/road >$(BUILD_ROOT)/road-timeline.txt
 	@rm -rf $(BUILD_ROOT)/road-home && mkdir -p docs/road && rm -f docs/road/*.png
 	@for entry in $(foreach s,$(ROAD_STEPS),"$(s)"); do \
 	  name=$${entry%%:*}; rest=$${entry#*:}; pictures=$$(echo "$${rest%%:*}" | tr , ' '); \

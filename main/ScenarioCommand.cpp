@@ -193,7 +193,7 @@ void ScenarioCommand::printClosingLines() {
     if (!StandardStreams::goesNowhere(STDERR_FILENO)) {
         CheckedOutput err(STDERR_FILENO);
         if (outputGoesNowhere)
-            err << lines.substr(lines.rfind('\n', 0) == 0 ? 1 : 0);
+            err << lines.substr(lines.starts_with('\n') ? 1 : 0);
         else
             err << CheckedOutput::failureLine("the timeline", output_.error())
                 << (home.empty() ? "" : "; the scenario's log, settings and data are kept in " + home)

@@ -52,13 +52,12 @@ const Expectation kKinds[] = {
     // The exception server's own task: recorded as a bad access of the main thread, answered with success.
     {crashprobe::kMachOwnTask, 0, crashprobe::kMachReplyExit, 1, nullptr, nullptr,
      "mach_exception.crkrecord"},
-    // -- Crashes the handler itself used to fault on: each ends as the crash would, with a whole record --
+    // Crashes the handler itself used to fault on: each ends as the crash would, with a whole record.
     {crashprobe::kUnloadedCall, SIGSEGV, 0, 11, nullptr, nullptr},
     {crashprobe::kWildCall, SIGSEGV, 0, 11, nullptr, nullptr},
     {crashprobe::kCrashInSignalHandler, SIGSEGV, 0, 11, nullptr, nullptr},
     // Named after what the program threw, not the library's wrapper around it.
     {crashprobe::kThrowNested, SIGABRT, 0, 6, "std::logic_error", "probe nested"},
-    // -- end --
     // The handler's calls bound before the loader's list was damaged; an overflow on a thread the
     // program started.
     {crashprobe::kLibcEntryMoved, SIGABRT, 0, 6, nullptr, nullptr},

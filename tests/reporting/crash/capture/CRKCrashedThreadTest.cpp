@@ -223,8 +223,6 @@ TEST_F(CRKCrashedThreadTest, ACallThroughANullFunctionPointerNamesTheCallerAndIt
     EXPECT_EQ(crashed->symbols[2], "main") << crashed->describe();
 }
 
-// -- Crashes the handler itself used to fault on, or walked from made-up callers --
-
 // The sections every whole record of a crash has, after the signal's own.
 bool recordIsWhole(const std::string& path, std::string* missing) {
     const auto sections = reporting::CRKFileReadSections(path.c_str(), false);
@@ -286,8 +284,6 @@ TEST_F(CRKCrashedThreadTest, AFrameASignalInterruptedOnAFunctionsFirstByteIsName
         << crashed->describe();
     for (const std::string& symbol : crashed->symbols) EXPECT_NE(symbol, "probe_before_interrupted");
 }
-
-// -- end --
 
 // The exception's record and the abort's both mark the thread that threw as crashed (not the kit's
 // worker that wrote the exception's record), and both walk it through the preloaded library.

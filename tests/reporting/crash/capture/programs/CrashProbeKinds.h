@@ -47,7 +47,7 @@ inline constexpr const char* kNullCall = "null-call";
 // Asks the preloaded library (started with LD_PRELOAD, see the tests) to throw a std::runtime_error
 // nobody catches on a thread of its own.
 inline constexpr const char* kThrowOnPreloadedThread = "throw-on-preloaded-thread";
-// -- Crashes the handler itself used to fault on, or walked from made-up callers --
+// Crashes the handler itself used to fault on, or walked from made-up callers.
 // Loads a one-function plugin the program's way, closes it, then calls it through the pointer it kept.
 inline constexpr const char* kUnloadedCall = "unloaded-call";
 // Calls through a wild pointer (an unmapped address above the first page) with rbp = 0.
@@ -61,7 +61,6 @@ inline constexpr const char* kRecordBeingWritten = "record-being-written";
 inline constexpr const char* kCrashInSignalHandler = "crash-in-signal-handler";
 // Throws a std::logic_error wrapped by std::throw_with_nested.
 inline constexpr const char* kThrowNested = "throw-nested";
-// -- end --
 // The crash handler never faulting itself: it runs whatever the loader's state, the moment it is
 // installed, and on a thread of the program's that has overflowed its stack.
 // The C library's entry in the loader's list is moved by a page (or its load address set to 0), as a wild

@@ -434,7 +434,7 @@ int loadOriginSibling() {
 
 }  // namespace
 
-// ---- Crashes the handler itself used to fault on, or walked from made-up callers ----
+// Crashes the handler itself used to fault on, or walked from made-up callers.
 
 // Functions whose every instruction matters, in assembly with their call-frame rules:
 // - probe_crash_wild_call(target) calls `target` with rbp = 0, as optimised code often leaves it;
@@ -612,8 +612,6 @@ int crashOfTheUnwindKinds(const std::string& kind) {
     if (kind == crashprobe::kThrowNested) probe_crash_throw_nested();
     return -1;
 }
-
-// ---- end ----
 
 bool startKit(const std::string& root, reporting::CRKCrashCallbackTarget* callback) {
     reporting::CRKContextSetHooks(reporting::CRKCaptureHooks());
