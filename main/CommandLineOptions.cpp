@@ -42,6 +42,11 @@ CommandLineOptions CommandLineOptions::parse(const std::vector<std::string>& arg
         // Scene names, and the language the scenes read in.
         for (size_t i = 2; i < arguments.size(); ++i) {
             const std::string& argument = arguments[i];
+            // Drawing starts neither reporting kit: their debug mode would change nothing here, and as a
+            // scene name it would only fail later, after the home was made.
+            if (argument == reporting::ReportKit::kDebugArgument)
+                return usageError(argument + " is for the reporting kits of a running application or a "
+                                  "scenario; --snapshot starts neither kit");
             if (argument != "--language" && argument.rfind("--language=", 0) != 0) {
                 options.scenes.push_back(argument);
                 continue;
@@ -131,8 +136,9 @@ std::string usageText() {
         "  -NMBDebugEnabled [YES]\n"
         "                      the crash and analytics kits' debug mode: their debug lines join the log\n"
         "                      (each analytics event recorded, the kits' start, settings and uploads),\n"
-        "                      and their uploads trust the system's certificate authorities instead of\n"
-        "                      only the kits' pinned roots\n"
+        "                      and every request of the kits (the settings download, the onboarding,\n"
+        "                      the uploads) trusts the system's certificate authorities instead of only\n"
+        "                      the kits' pinned roots\n"
         "  --scenario NAME     play a scripted world in real time and print its timeline: what the phone\n"
         "                      did, what the Mac decided and did; always a clean run. The scenarios:\n";
     for (const auto& scenario : allScenarios()) {

@@ -22,9 +22,18 @@ reason_for() {
 # listed without any GoogleTest variable of the environment, which could narrow the list as it narrows
 # the run.
 unset_variables=$(env | sed -n 's/^\(\(GTEST\|TESTBRIDGE\)_[A-Za-z0-9_]*\)=.*/-u \1/p')
+# Listing takes a second; a program that hangs (at exit, say) is stopped within the same time limit as
+# a whole run would be, and fails naming the step.
+list_limit=$(( limit < 120 ? limit : 120 ))
 # shellcheck disable=SC2086
-if ! env $unset_variables "$program" --gtest_list_tests >"$list" 2>"$log"; then
-    echo "$name: FAILED to list its tests"
+timeout --kill-after=10 "$list_limit" env $unset_variables "$program" --gtest_list_tests >"$list" 2>"$log"
+status=$?
+if [ "$status" = 124 ] || [ "$status" = 137 ]; then
+    echo "$name: FAILED to list its tests: still running after $list_limit s (--gtest_list_tests; log in $log)"
+    tail -n 40 "$list" "$log"
+    exit 1
+elif [ "$status" != 0 ]; then
+    echo "$name: FAILED to list its tests (exit status $status)"
     tail -n 40 "$list" "$log"
     exit 1
 fi
@@ -32,15 +41,26 @@ listed=$(awk '
     /^[^ ]/ { suite = $1; next }
     /^  [^ ]/ { if (suite !~ /(^|\/)DISABLED_/ && $1 !~ /(^|\/)DISABLED_/) n++ }
     END { print n + 0 }' "$list")
-# The disabled ones are named, with the reason the list of allowed skips gives for each.
-awk '
+# The disabled ones are named, with the reason the list of allowed skips gives for each; one that list
+# gives no reason for fails the program, as a test that skips itself without one does.
+disabled=$(awk '
     /^[^ ]/ { suite = $1; next }
-    /^  [^ ]/ { if (suite ~ /(^|\/)DISABLED_/ || $1 ~ /(^|\/)DISABLED_/) print suite $1 }' "$list" |
-while read -r test; do
+    /^  [^ ]/ { if (suite ~ /(^|\/)DISABLED_/ || $1 ~ /(^|\/)DISABLED_/) print suite $1 }' "$list")
+unexplained=""
+for test in $disabled; do
     reason=$(reason_for "$test")
-    echo "$name: disabled: $test (${reason:-no reason given in tests/allowed_skips.txt})"
+    if [ -n "$reason" ]; then
+        echo "$name: disabled: $test ($reason)"
+    else
+        unexplained="$unexplained $test"
+    fi
 done
-
+if [ -n "$unexplained" ]; then
+    for test in $unexplained; do
+        echo "$name: FAILED: disabled test $test has no reason in tests/allowed_skips.txt"
+    done
+    exit 1
+fi
 # The order is shuffled with a seed chosen here (GoogleTest takes 1 to 99999), so that a run that fails
 # can say which order failed and how to play it again. Each test's start is in the log as it happens
 # (GoogleTest flushes its "[ RUN      ]" lines), so that a run stopped at its time limit names the test

@@ -58,6 +58,9 @@ TEST(CommandLineOptionsTest, ALineNotUnderstoodPrintsTheUsageToTheErrorStreamAnd
          "--language needs one of the interface languages (en, de"},
         {{"--snapshot", "out", "panel", "--language"}, "--language needs one of the interface languages"},
         {{"--snapshot", "out", "--language=PT-pt"}, "--language needs one of the interface languages"},
+        // Drawing starts no kit, and the argument is no scene's name.
+        {{"--snapshot", "out", "-NMBDebugEnabled"}, "--snapshot starts neither kit"},
+        {{"--snapshot", "out", "panel", "-NMBDebugEnabled", "YES"}, "--snapshot starts neither kit"},
     };
     for (const auto& [arguments, message] : cases) {
         SCOPED_TRACE(message);
