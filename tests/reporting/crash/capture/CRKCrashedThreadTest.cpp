@@ -125,7 +125,7 @@ protected:
 };
 
 // What one run that crashed at start left: the crash's signal, a load record of every image the facts
-// list, and every frame of every thread inside a recorded image.
+// list, every frame of every thread inside a recorded image, and the metadata file with its identity.
 std::vector<std::string> imageListFaults(const std::string& root, const crashprobe::Run& run) {
     std::vector<std::string> found;
     if (!run.started || run.hung || !WIFSIGNALED(run.status) || WTERMSIG(run.status) != SIGSEGV)
@@ -152,6 +152,14 @@ std::vector<std::string> imageListFaults(const std::string& root, const crashpro
     }
     if (frames == 0) found.push_back("no frames");
     if (outside > 0) found.push_back(std::to_string(outside) + " frames outside every image");
+    // The next launch keeps a record only beside a metadata file that says whose it is: its identity
+    // first, the program's executable last.
+    const auto metadata = reporting::CRKFileReadSections((root + "/metadata.crkrecord").c_str(), false);
+    const bool whole = metadata && metadata->size() == 4 &&
+                       textOf((*metadata)[0]["identity"]["session_id"]) == "probe-session" &&
+                       textOf((*metadata)[0]["identity"]["install_id"]) == "probe-install" &&
+                       (*metadata)[3]["executable"].dictionary();
+    if (!whole) found.push_back("no whole metadata file");
     return found;
 }
 
@@ -189,8 +197,8 @@ TEST_F(CRKCrashedThreadTest, ACrashTheMomentTheKitStartsHasEveryImageInItsReport
 
 // The kit starts in blocks that run side by side; its signal handlers go in only once the image table
 // can answer. A thread that faults the instant the SIGSEGV handler appears, while the kit is still
-// starting, gets a report that lists every image and walks every thread in them. The window is narrow:
-// 300 crashes, eight at a time.
+// starting, gets a report that lists every image, walks every thread in them, and has its metadata file
+// whole beside it. The window is narrow: 300 crashes, eight at a time.
 TEST_F(CRKCrashedThreadTest, ACrashTheInstantTheHandlerIsInstalledHasEveryImageInItsReport) {
     const std::vector<std::string> faults = crashManyTimes(home(), crashprobe::kAtHandlerInstall, 300, 8);
     EXPECT_TRUE(faults.empty()) << faults.size() << " faults: " << ::testing::PrintToString(faults);
