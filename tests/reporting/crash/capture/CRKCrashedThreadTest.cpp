@@ -17,6 +17,7 @@
 
 #include "reporting/crash/CRKFile.h"
 #include "reporting/crash/store/CRKFileReader.h"
+#include "reporting/crash/symbolication/CRKSymbolResolver.h"
 #include "tests/reporting/crash/capture/CrashProbe.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -256,6 +257,30 @@ TEST_F(CRKCrashedThreadTest, ACallIntoAPluginClosedAMomentBeforeIsRecordedWholeA
     ASSERT_GE(crashed->addresses.size(), 2u) << crashed->describe();
     EXPECT_EQ(crashed->symbols[1], "probe_crash_unloaded_call") << crashed->describe();
     EXPECT_EQ(crashed->libraries[1], program_);
+}
+
+// Plugin A seen by the table and closed, plugin B of the same layout opened where A lay, and the table
+// not told: B's dynamic section is where A's was. The walk at crash time still lists B, after A, so the
+// report places the fault in B (the later of two images at one address is the one mapped there), and
+// the walk goes on through B to the probe that called it.
+TEST_F(CRKCrashedThreadTest, APluginOpenedWhereAClosedOneLayIsListedAndHoldsTheFault) {
+    const std::string root = crashAndSymbolicate(crashprobe::kOpenedWhereClosed, SIGSEGV);
+    const std::vector<Image> images = loadedImages(root);
+    std::vector<std::string> plugins;
+    for (const Image& image : images) {
+        if (image.path == SAME_LAYOUT_PLUGIN_A || image.path == SAME_LAYOUT_PLUGIN_B)
+            plugins.push_back(image.path);
+    }
+    EXPECT_EQ(plugins, (std::vector<std::string>{SAME_LAYOUT_PLUGIN_A, SAME_LAYOUT_PLUGIN_B}));
+    const auto crashed = crashedThread(root, "signal.crkrecord");
+    ASSERT_TRUE(crashed);
+    ASSERT_GE(crashed->addresses.size(), 2u) << crashed->describe();
+    reporting::CRKSymbolResolver resolver;
+    ASSERT_TRUE(resolver.loadBinaryImagesFromFile(root + "/binary_images.crkrecord"));
+    const Value::Dictionary* faulted = resolver.loadedBinaryImageForPC(crashed->addresses[0]);
+    ASSERT_TRUE(faulted);
+    EXPECT_EQ(textOf(faulted->at("path")), SAME_LAYOUT_PLUGIN_B);
+    EXPECT_EQ(crashed->libraries[1], program_) << crashed->describe();
 }
 
 // A call through a wild pointer (0xdead0000, in no mapping) made with rbp = 0: the walk goes on from the
