@@ -200,8 +200,11 @@ bool CRKContextInitialize(const CRKContextInitData* data) {
     });
     // The handlers go in only once the image table has started: a crash's stacks are walked through the
     // images it knows, and a crash may come the instant the handlers are in. So the two run in one
-    // block, one after the other.
-    blocks.push_back([readonly, writable]() {
+    // block, one after the other. The metadata file comes first of all: without it the next launch
+    // cannot tell whose report a record is and drops it, so it must be whole before any handler can
+    // write one.
+    blocks.push_back([readonly, writable, rootCopy]() {
+        CRKContextRecordMetadata(rootCopy);
         if (readonly->hooks.startBinaryImages)
             readonly->hooks.startBinaryImages(readonly->binaryImagePath, writable);
         if (readonly->debuggerAttached) {
@@ -212,7 +215,6 @@ bool CRKContextInitialize(const CRKContextInitData* data) {
         if (readonly->hooks.installMachExceptionServer) readonly->hooks.installMachExceptionServer(readonly);
         if (readonly->hooks.installExceptionHandlers) readonly->hooks.installExceptionHandlers(readonly);
     });
-    blocks.push_back([rootCopy]() { CRKContextRecordMetadata(rootCopy); });
     group->remaining = static_cast<int>(blocks.size());
     for (auto& block : blocks) {
         platform::DispatchQueue::global().async([group, block = std::move(block), finish]() {

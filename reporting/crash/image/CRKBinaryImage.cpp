@@ -120,16 +120,35 @@ void finishRecord(size_t index, bool written) {
     std::atomic_ref<uint32_t>(gSlotFacts[index].record).store(written ? kRecordWritten : kRecordPending);
 }
 
-// The live slot holding the loader's object with this dynamic section, or -1.
-int liveSlotFor(const CRKWritableContext* writable, uintptr_t dynamicSection) {
-    if (dynamicSection == 0) return -1;
+// What names one of the loader's objects. The dynamic section alone does not: a library opened where a
+// closed one lay, of the same layout, has its dynamic section at the same address, and is another file.
+// A header of 0, no path or no build identifier leaves that part out of the match; a slot that kept no
+// path (one claimed at crash time, when nothing may allocate) matches any.
+struct ObjectIdentity {
+    uintptr_t dynamicSection;
+    uintptr_t header;
+    const char* path;
+    const char* uuid;
+};
+
+// The live slot holding the object, or -1. No allocation, no lock: the walk at crash time asks too.
+int liveSlotFor(const CRKWritableContext* writable, const ObjectIdentity& object) {
+    if (object.dynamicSection == 0) return -1;
     for (size_t i = 0; i < CRKBinaryImageSlotCount; i++) {
         const CRKBinaryImageSlot& slot = writable->binaryImages[i];
         // Slots are claimed in index order and never freed, so the first free one ends the table.
-        if (loadAtomic(slot.base) == 0) break;
+        const uintptr_t base = loadAtomic(slot.base);
+        if (base == 0) break;
         if (std::atomic_ref<uint64_t>(const_cast<uint64_t&>(slot.size)).load(std::memory_order_acquire) == 0)
             continue;
-        if (loadRelaxed(gSlotFacts[i].dynamicSection) == dynamicSection) return int(i);
+        const SlotLoaderFacts& facts = gSlotFacts[i];
+        if (loadRelaxed(facts.dynamicSection) != object.dynamicSection) continue;
+        if (object.header != 0 && base != object.header) continue;
+        const char* kept = loadRelaxed(facts.path);
+        if (object.path && kept && strcmp(kept, object.path) != 0) continue;
+        if (object.uuid && (!object.uuid[0] || strncmp(facts.uuid, object.uuid, sizeof facts.uuid) != 0))
+            continue;
+        return int(i);
     }
     return -1;
 }
@@ -562,8 +581,9 @@ int storeNode(bool isLoad, const CRKBinaryImageDetails* details, uint32_t record
     if (isLoad) {
         // Put in the table already by the walk at crash time (a test that records a crash and goes on):
         // it keeps that slot, whose record is written.
-        const int known = liveSlotFor(writable, details->dynamicSection);
-        if (known >= 0 && loadAtomic(writable->binaryImages[known].base) == header) return known;
+        const int known =
+            header != 0 ? liveSlotFor(writable, {details->dynamicSection, header, path, nullptr}) : -1;
+        if (known >= 0) return known;
     }
     for (size_t i = 0; i < CRKBinaryImageSlotCount; i++) {
         CRKBinaryImageSlot& slot = writable->binaryImages[i];
@@ -809,28 +829,38 @@ struct ListedObject {
 };
 
 // An object of the list that the table does not hold gets its slot and its record. One it holds
-// has its record written by the pass over the slots before the walk.
+// has its record written by the pass over the slots before the walk. A library opened where a closed
+// one lay since the table last read the list is not one it holds: it gets a slot and a record of its
+// own, after the closed one's, and so wins both the unwinder's lookup and the report's for the
+// addresses they share.
 void syncObject(CRKWritableContext* writable, const ListedObject& object, bool isProgram, CrashTimeLog* log) {
-    if (object.dynamicSection < CRKFirstValidAddress || liveSlotFor(writable, object.dynamicSection) >= 0)
-        return;
+    if (object.dynamicSection < CRKFirstValidAddress) return;
+    char path[PATH_MAX];
+    safeReadString(object.name, path, sizeof path);
+    // A shared object is linked at address 0, so its header lies at its bias. (The program, which may
+    // not be, is in the table from the start, and nothing can be mapped in its place.) A name that
+    // cannot be read is left out of the match.
+    const ObjectIdentity listed{object.dynamicSection, isProgram ? 0 : object.bias,
+                                isProgram || !path[0] ? nullptr : path, nullptr};
+    if (liveSlotFor(writable, listed) >= 0) return;
     CRKBinaryImageDetails details{};
     details.slide = intptr_t(object.bias);
-    // A shared object is linked at address 0, so its header lies at its bias. (The program, which may
-    // not be, is in the table from the start.)
     details.slice.startAddress = object.bias;
     if (!safeFillInImageDetails(&details) || details.dynamicSection != object.dynamicSection) {
         CRKSDKLOG_WARN("Error: unable to read the loaded object at %p\n", CRKLogWord(object.bias));
         return;
     }
-    // With the table full it is still recorded, as any load is.
-    storeNode(true, &details, kRecordWritten, nullptr);
-    char path[PATH_MAX];
-    safeReadString(object.name, path, sizeof path);
+    // The same build of the same layout at the same place is the object the table holds, whatever its
+    // name now says (a wild write may have changed the pointer to it): a damaged list only adds images.
+    if (liveSlotFor(writable, {object.dynamicSection, details.loadAddress, nullptr, details.uuid}) >= 0)
+        return;
     if (!path[0] && isProgram) {
         // The loader lists the program without a name.
         const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
         path[length > 0 ? length : 0] = '\0';
     }
+    // With the table full it is still recorded, as any load is.
+    storeNode(true, &details, kRecordWritten, path);
     writeLoadRecord(log, path, details);
 }
 

@@ -233,6 +233,43 @@ TEST_F(CRKContextTest, TheHandlersGoInOnlyOnceTheImageTableHasStarted) {
     }
 }
 
+// The metadata file is whole before any handler goes in: a crash the instant a handler is in leaves a
+// record that the next launch keeps only beside that file. Its writing holds on (as the image hook above
+// does) until every start-up block that can run without it has finished, so a handler that did not wait
+// for it would find it missing every time; the signal hook reads what is there.
+static bool recordExecutableLast(CRKFile* file) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (platform::DispatchQueue::workInFlight() > 1 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    return recordExecutable(file);
+}
+static std::string metadataPath;
+static bool installSignalsReadingMetadata(CRKReadOnlyContext* readonly) {
+    const auto sections = CRKFileReadSections(metadataPath.c_str(), false);
+    std::string seen = "no metadata";
+    if (sections && sections->size() == 4) {
+        const Value& identity = (*sections)[0]["identity"];
+        seen = (identity["session_id"].string() ? *identity["session_id"].string() : "-") + " " +
+               (identity["install_id"].string() ? *identity["install_id"].string() : "-") + " " +
+               ((*sections)[3]["executable"].dictionary() ? "executable" : "-");
+    }
+    note("metadata at signals: " + seen);
+    return installSignals(readonly);
+}
+
+TEST_F(CRKContextTest, TheMetadataFileIsWholeBeforeAnyHandlerGoesIn) {
+    CRKContextHooks hooks = allHooks();
+    hooks.recordExecutable = recordExecutableLast;
+    hooks.installSignalHandlers = installSignalsReadingMetadata;
+    metadataPath = root_ + "/metadata.crkrecord";
+    CRKContextSetHooks(hooks);
+    ASSERT_TRUE(initialize());
+    std::lock_guard<std::mutex> lock(callsMutex);
+    const bool whole = std::find(calls.begin(), calls.end(),
+                                 "metadata at signals: session install executable") != calls.end();
+    EXPECT_TRUE(whole) << ::testing::PrintToString(calls);
+}
+
 // What the user-logging hook saw of the start-up texts: where they were and what they said.
 static std::vector<std::pair<const void*, std::string>> textsSeen;
 static void startUserLoggingSeeingTexts(CRKReadOnlyContext*, CRKWritableContext*,

@@ -17,6 +17,7 @@
 
 #include "reporting/crash/CRKFile.h"
 #include "reporting/crash/store/CRKFileReader.h"
+#include "reporting/crash/symbolication/CRKSymbolResolver.h"
 #include "tests/reporting/crash/capture/CrashProbe.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -125,7 +126,7 @@ protected:
 };
 
 // What one run that crashed at start left: the crash's signal, a load record of every image the facts
-// list, and every frame of every thread inside a recorded image.
+// list, every frame of every thread inside a recorded image, and the metadata file with its identity.
 std::vector<std::string> imageListFaults(const std::string& root, const crashprobe::Run& run) {
     std::vector<std::string> found;
     if (!run.started || run.hung || !WIFSIGNALED(run.status) || WTERMSIG(run.status) != SIGSEGV)
@@ -152,6 +153,14 @@ std::vector<std::string> imageListFaults(const std::string& root, const crashpro
     }
     if (frames == 0) found.push_back("no frames");
     if (outside > 0) found.push_back(std::to_string(outside) + " frames outside every image");
+    // The next launch keeps a record only beside a metadata file that says whose it is: its identity
+    // first, the program's executable last.
+    const auto metadata = reporting::CRKFileReadSections((root + "/metadata.crkrecord").c_str(), false);
+    const bool whole = metadata && metadata->size() == 4 &&
+                       textOf((*metadata)[0]["identity"]["session_id"]) == "probe-session" &&
+                       textOf((*metadata)[0]["identity"]["install_id"]) == "probe-install" &&
+                       (*metadata)[3]["executable"].dictionary();
+    if (!whole) found.push_back("no whole metadata file");
     return found;
 }
 
@@ -189,8 +198,8 @@ TEST_F(CRKCrashedThreadTest, ACrashTheMomentTheKitStartsHasEveryImageInItsReport
 
 // The kit starts in blocks that run side by side; its signal handlers go in only once the image table
 // can answer. A thread that faults the instant the SIGSEGV handler appears, while the kit is still
-// starting, gets a report that lists every image and walks every thread in them. The window is narrow:
-// 300 crashes, eight at a time.
+// starting, gets a report that lists every image, walks every thread in them, and has its metadata file
+// whole beside it. The window is narrow: 300 crashes, eight at a time.
 TEST_F(CRKCrashedThreadTest, ACrashTheInstantTheHandlerIsInstalledHasEveryImageInItsReport) {
     const std::vector<std::string> faults = crashManyTimes(home(), crashprobe::kAtHandlerInstall, 300, 8);
     EXPECT_TRUE(faults.empty()) << faults.size() << " faults: " << ::testing::PrintToString(faults);
@@ -248,6 +257,30 @@ TEST_F(CRKCrashedThreadTest, ACallIntoAPluginClosedAMomentBeforeIsRecordedWholeA
     ASSERT_GE(crashed->addresses.size(), 2u) << crashed->describe();
     EXPECT_EQ(crashed->symbols[1], "probe_crash_unloaded_call") << crashed->describe();
     EXPECT_EQ(crashed->libraries[1], program_);
+}
+
+// Plugin A seen by the table and closed, plugin B of the same layout opened where A lay, and the table
+// not told: B's dynamic section is where A's was. The walk at crash time still lists B, after A, so the
+// report places the fault in B (the later of two images at one address is the one mapped there), and
+// the walk goes on through B to the probe that called it.
+TEST_F(CRKCrashedThreadTest, APluginOpenedWhereAClosedOneLayIsListedAndHoldsTheFault) {
+    const std::string root = crashAndSymbolicate(crashprobe::kOpenedWhereClosed, SIGSEGV);
+    const std::vector<Image> images = loadedImages(root);
+    std::vector<std::string> plugins;
+    for (const Image& image : images) {
+        if (image.path == SAME_LAYOUT_PLUGIN_A || image.path == SAME_LAYOUT_PLUGIN_B)
+            plugins.push_back(image.path);
+    }
+    EXPECT_EQ(plugins, (std::vector<std::string>{SAME_LAYOUT_PLUGIN_A, SAME_LAYOUT_PLUGIN_B}));
+    const auto crashed = crashedThread(root, "signal.crkrecord");
+    ASSERT_TRUE(crashed);
+    ASSERT_GE(crashed->addresses.size(), 2u) << crashed->describe();
+    reporting::CRKSymbolResolver resolver;
+    ASSERT_TRUE(resolver.loadBinaryImagesFromFile(root + "/binary_images.crkrecord"));
+    const Value::Dictionary* faulted = resolver.loadedBinaryImageForPC(crashed->addresses[0]);
+    ASSERT_TRUE(faulted);
+    EXPECT_EQ(textOf(faulted->at("path")), SAME_LAYOUT_PLUGIN_B);
+    EXPECT_EQ(crashed->libraries[1], program_) << crashed->describe();
 }
 
 // A call through a wild pointer (0xdead0000, in no mapping) made with rbp = 0: the walk goes on from the

@@ -506,6 +506,27 @@ TEST_F(CRKBinaryImageTest, TheWalkAtCrashTimeTracksAndRecordsLoadsNobodyReadAndR
     EXPECT_TRUE(CRKBinaryImageSafeFindImageForAddress(reinterpret_cast<uintptr_t>(&strlen), &slot));
 }
 
+// A wild write that changed the name the loader's list gives a library the table holds: the walk reads
+// the same build at the same place and adds nothing, so the record with the right name stays the only one
+// for its addresses (a later one would win them).
+TEST_F(CRKBinaryImageTest, TheWalkAddsNoRecordForAHeldLibraryWhoseListedNameWasDamaged) {
+    void* outer = platform::mach::ImageLoader::load(KESTRUNE_LOADER_OUTER, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(outer, nullptr) << dlerror();
+    runUntilIdle();
+    const size_t before = readRecords(logPath()).size();
+    link_map* entry = nullptr;
+    ASSERT_EQ(dlinfo(outer, RTLD_DI_LINKMAP, &entry), 0);
+    char damaged[] = "/nowhere/libdamaged.so";
+    char* const name = entry->l_name;
+    entry->l_name = damaged;
+    CRKBinaryImageSafeSyncWithLoader();
+    entry->l_name = name;
+    const auto records = readRecords(logPath());
+    EXPECT_EQ(records.size(), before);
+    EXPECT_TRUE(recordsOf(records, "load", damaged).empty());
+    EXPECT_EQ(dlclose(outer), 0);
+}
+
 // The table takes the kit's queue when there is one; a test's stays only for the test.
 struct KitQueue {
     explicit KitQueue(std::shared_ptr<platform::DispatchQueue> queue) {

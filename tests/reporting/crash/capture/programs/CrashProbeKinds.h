@@ -50,6 +50,10 @@ inline constexpr const char* kThrowOnPreloadedThread = "throw-on-preloaded-threa
 // Crashes the handler itself used to fault on, or walked from made-up callers.
 // Loads a one-function plugin the program's way, closes it, then calls it through the pointer it kept.
 inline constexpr const char* kUnloadedCall = "unloaded-call";
+// Loads a plugin the program's way and calls it, closes it, opens another of the same layout where it
+// lay without the table hearing of it, then calls through the pointer kept to the first: the second's
+// code faults.
+inline constexpr const char* kOpenedWhereClosed = "opened-where-closed";
 // Calls through a wild pointer (an unmapped address above the first page) with rbp = 0.
 inline constexpr const char* kWildCall = "wild-call";
 // Returns through a return address smashed to 0, with a function pointer just above it.

@@ -602,9 +602,45 @@ int crashWhileTheQueueWritesARecord() {
     return 7;
 }
 
+// Whether the file holds a record naming `path` yet, asked again for at most 5 s.
+bool awaitRecordOf(const std::string& file, const char* path) {
+    for (int i = 0; i < 5000; i++) {
+        FILE* records = fopen(file.c_str(), "r");
+        std::string text;
+        char buffer[4096];
+        for (size_t n; records && (n = fread(buffer, 1, sizeof buffer, records)) > 0;) text.append(buffer, n);
+        if (records) fclose(records);
+        if (text.find(path) != std::string::npos) return true;
+        usleep(1000);
+    }
+    return false;
+}
+
+// Plugin A is loaded the program's way, called, and its record waited for; then closed, and plugin B,
+// of the same layout, opened with the loader alone where A lay. Nothing reads the loader's list again
+// (no main run loop turns here), so the table still holds A there. The pointer kept to A's function
+// runs B's, which faults in B.
+int callIntoAPluginOpenedWhereAnotherWasClosed(const std::string& root) {
+#if defined(SAME_LAYOUT_PLUGIN_A)
+    using Write = int (*)(volatile int*);
+    void* first = platform::mach::ImageLoader::load(SAME_LAYOUT_PLUGIN_A, RTLD_NOW | RTLD_LOCAL);
+    const auto write = first ? reinterpret_cast<Write>(dlsym(first, "kestrune_same_layout_write")) : nullptr;
+    volatile int target = 0;
+    if (!write || write(&target) != 1) return 8;
+    if (!awaitRecordOf(root + "/binary_images.crkrecord", SAME_LAYOUT_PLUGIN_A)) return 9;
+    if (dlclose(first) != 0) return 8;
+    void* second = dlopen(SAME_LAYOUT_PLUGIN_B, RTLD_NOW | RTLD_LOCAL);
+    if (!second || reinterpret_cast<Write>(dlsym(second, "kestrune_same_layout_write")) != write)
+        return 10;  // not opened where the first lay
+    write(nullptr);
+#endif
+    return 7;
+}
+
 // Dispatches the kinds above; -1 for any other kind.
-int crashOfTheUnwindKinds(const std::string& kind) {
+int crashOfTheUnwindKinds(const std::string& kind, const std::string& root) {
     if (kind == crashprobe::kUnloadedCall) return callIntoAnUnloadedPlugin();
+    if (kind == crashprobe::kOpenedWhereClosed) return callIntoAPluginOpenedWhereAnotherWasClosed(root);
     if (kind == crashprobe::kWildCall) probe_crash_wild_call_site();
     if (kind == crashprobe::kSmashedReturn) probe_crash_smashed_return();
     if (kind == crashprobe::kRecordBeingWritten) return crashWhileTheQueueWritesARecord();
@@ -751,7 +787,7 @@ int main(int argc, char** argv) {
     if (kind == crashprobe::kThrowOnPreloadedThread) return throwOnThePreloadedLibrarysThread();
     if (kind == crashprobe::kLoadedLibrary) return crashInLoadedLibrary();
     if (kind == crashprobe::kLoadedJustBefore) return crashJustAfterLoads();
-    if (const int status = crashOfTheUnwindKinds(kind); status >= 0) return status;
+    if (const int status = crashOfTheUnwindKinds(kind, root); status >= 0) return status;
     if (kind == crashprobe::kOriginSibling) return loadOriginSibling();
     if (kind == crashprobe::kMachOwnTask) return probe_crash_mach(false);
     if (kind == crashprobe::kMachOtherTask) return probe_crash_mach(true);
