@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 
@@ -131,16 +132,25 @@ Data derOf(X509* cert) {
 // whether or not anything asks the system: nine tenths of the processor time of an upload went to that.
 // (libcurl's own cache of the store lives in a multi handle, one per transfer here, and is not kept when
 // a certificate folder is configured, as it is on Debian.)
+// The variables OpenSSL's own default paths honour (SSL_CERT_FILE, SSL_CERT_DIR) name another bundle or
+// folder in place of libcurl's, each on its own, as they do for ServerTrust's evaluation by the system:
+// the two agree on what the system trusts, and a test can give the process a store of its own roots.
 // After it is made the store is only read; its lookups, which may add what they find in the folder, take
 // the store's own lock. It is never freed, as workers may still be checking a chain while the process ends.
 X509_STORE* systemRoots(CURL* handle) {
     static X509_STORE* const store = [handle] {
         X509_STORE* roots = X509_STORE_new();
         if (!roots) return roots;
-        char* bundle = nullptr;
-        char* folder = nullptr;
-        curl_easy_getinfo(handle, CURLINFO_CAINFO, &bundle);
-        curl_easy_getinfo(handle, CURLINFO_CAPATH, &folder);
+        char* builtInBundle = nullptr;
+        char* builtInFolder = nullptr;
+        curl_easy_getinfo(handle, CURLINFO_CAINFO, &builtInBundle);
+        curl_easy_getinfo(handle, CURLINFO_CAPATH, &builtInFolder);
+        const char* bundle = builtInBundle;
+        const char* folder = builtInFolder;
+        if (const char* named = secure_getenv(X509_get_default_cert_file_env()); named && *named)
+            bundle = named;
+        if (const char* named = secure_getenv(X509_get_default_cert_dir_env()); named && *named)
+            folder = named;
         if (bundle && X509_STORE_load_file(roots, bundle) != 1)
             logf("URLConnection: the system's trusted certificates cannot be read from %s", bundle);
         if (folder && X509_STORE_load_path(roots, folder) != 1)
@@ -233,6 +243,8 @@ struct URLConnection::Transfer {
     std::string redirectRefusal;
     int redirects = 0;
     TrustFailure trustFailure = TrustFailure::None;
+    std::string trustRefusal;  // why the system's roots refused the chain, as OpenSSL words it
+    char transferError[CURL_ERROR_SIZE] = {};  // libcurl's own account of a failure (a host name unmatched)
 
     // Response being received; a redirect or an interim (1xx) answer starts a new one.
     int status = 0;
@@ -401,6 +413,7 @@ struct URLConnection::Transfer {
                 // kits' pinning) has the chain judged by its own anchors alone.
                 if (verifyWithSystemRoots(ctx, self->easy.get())) return 1;
                 self->trustFailure = TrustFailure::Untrusted;
+                self->trustRefusal = X509_verify_cert_error_string(X509_STORE_CTX_get_error(ctx));
                 return 0;
             case AuthChallengeDisposition::CancelChallenge:
                 self->trustFailure = TrustFailure::Cancelled;
@@ -479,6 +492,7 @@ struct URLConnection::Transfer {
         curl_easy_setopt(handle, CURLOPT_HEADERDATA, this);
         curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &Transfer::onWrite);
         curl_easy_setopt(handle, CURLOPT_WRITEDATA, this);
+        curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, transferError);
         curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
         curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
         // No certificate file or folder for libcurl to read into each transfer's TLS context: the chain
@@ -633,7 +647,8 @@ struct URLConnection::Transfer {
                                   "the body file is shorter than stated");
         if (trustFailure == TrustFailure::Untrusted)
             return URLError::make(URLError::ServerCertificateUntrusted,
-                                  "the server's certificate is not trusted");
+                                  "the server's certificate is not trusted" +
+                                      (trustRefusal.empty() ? std::string() : ": " + trustRefusal));
         switch (code) {
             case CURLE_URL_MALFORMAT:
                 return URLError::make(URLError::BadURL, text);
@@ -650,7 +665,9 @@ struct URLConnection::Transfer {
             case CURLE_BAD_CONTENT_ENCODING:
                 return URLError::make(URLError::BadServerResponse, text);
             case CURLE_PEER_FAILED_VERIFICATION:
-                return URLError::make(URLError::ServerCertificateUntrusted, text);
+                // libcurl's own checks after the chain was trusted (the host name) say what failed.
+                return URLError::make(URLError::ServerCertificateUntrusted,
+                                      transferError[0] ? std::string(transferError) : text);
             case CURLE_SSL_CONNECT_ERROR:
             case CURLE_SSL_CERTPROBLEM:
             case CURLE_SSL_CIPHER:
@@ -687,11 +704,11 @@ void URLConnection::start() {
     if (started_.exchange(true)) return;
     DispatchQueue::global().async([self = shared_from_this()] {
         self->run();
-        // The worker goes back to the pool for the life of the process, its thread never ending: what
-        // OpenSSL keeps for the thread (its error queue, its random generators, some 6 kB) is released
-        // now, when no OpenSSL work is under way on it, and made anew by the next handshake here. Left on
-        // an idle worker it would wait for a thread end that never comes, while OpenSSL's own clean-up
-        // at exit lets go of the keys that hold it; leak checks at exit found such thread states.
+        // The worker goes back to the pool, where it may wait idle until the quit ends it: what OpenSSL
+        // keeps for the thread (its error queue, its random generators, some 6 kB) is released now, when
+        // no OpenSSL work is under way on it, and made anew by the next handshake here, rather than held
+        // by every worker that ever made a request for the rest of the run. A worker the quit ends would
+        // let go of it then in any case, before OpenSSL's own clean-up at exit.
         OPENSSL_thread_stop();
     });
 }
@@ -713,8 +730,9 @@ URLConnection::SynchronousResult URLConnection::sendSynchronousRequest(
 
 void URLConnection::run() {
     // What OpenSSL puts on this thread's error queue during the transfer goes with it (libcurl leaves some
-    // behind when a handshake fails): the thread is a worker that lives as long as the process, where an
-    // error left behind keeps its text allocated for good and would pass for the cause of a later failure.
+    // behind when a handshake fails): the thread is a worker that may run other work until the quit, or
+    // the caller's own thread, where an error left behind keeps its text allocated and would pass for the
+    // cause of a later failure.
     ERR_set_mark();
     std::optional<Error> error;
     {

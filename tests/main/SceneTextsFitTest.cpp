@@ -377,6 +377,70 @@ TEST_F(SceneTextsFitTest, ArabicHeadingsEndAtTheirParagraphsRightEdge) {
     EXPECT_GE(titles, 3u);
 }
 
+// The title of each section of a settings page (the page's title over its description, and those of the
+// sections below) starts at its column's leading edge, the left edge where the description's lines start
+// too, in English and in Arabic alike. Only over a description whose right-to-left lines wrap, and so
+// all end at the column's right edge, does an Arabic title end there instead, where the link of its line
+// begins.
+TEST_F(SceneTextsFitTest, SettingsPageTitlesStartAtTheirColumnsLeadingEdge) {
+    kestrune::registerSnapshotScenes();
+    if (!kestrune::DataManager::shared().model()) kestrune::DataManager::shared().getSavedDataModel();
+    // The text a label of the scene drew in sight: its own, inside its frame.
+    auto drawnBy = [&](const ui::Scene& scene, const ui::TextField& field) -> const ui::DrawnText* {
+        const ui::Rect frame = inPixels(scene, field, field.bounds()).insetBy(-1, -1);
+        for (const auto& text : drawn)
+            if (text.text == field.stringValue() && frame.containsRect(text.clip) && !text.ink.isEmpty() &&
+                text.ink.intersects(text.clip))
+                return &text;
+        return nullptr;
+    };
+    // Lines that all end where the widest ends: a paragraph laid out from the right.
+    auto endsAtTheRight = [](const ui::DrawnText& paragraph) {
+        if (paragraph.lines.size() < 2) return false;
+        double right = 0;
+        for (const ui::Rect& line : paragraph.lines) right = std::max(right, line.maxX());
+        return std::all_of(paragraph.lines.begin(), paragraph.lines.end(),
+                           [right](const ui::Rect& line) { return line.maxX() > right - 2; });
+    };
+    for (const std::string language : {"en", "ar"}) {
+        SCOPED_TRACE(language);
+        kestrune::setGalleryLanguage(language);
+        kestrune::useGalleryLanguage();
+        size_t atLeadingEdge = 0, overRightToLeftParagraphs = 0;
+        for (const auto& name : ui::SceneRegistry::names()) {
+            if (name.rfind("settings-", 0) != 0) continue;
+            drawn.clear();
+            const auto page = ui::SceneRegistry::drawScene(name);
+            ASSERT_TRUE(page) << name;
+            std::vector<std::shared_ptr<ui::View>> views{rootOf(*page)};
+            while (!views.empty()) {
+                const auto view = views.back();
+                views.pop_back();
+                for (const auto& sub : view->subviews()) views.push_back(sub);
+                const auto header = std::dynamic_pointer_cast<kestrune::TitleDescriptionCell>(view);
+                if (!header) continue;
+                const ui::DrawnText* title = drawnBy(*page, *header->titleLabel);
+                const ui::DrawnText* lines = drawnBy(*page, *header->descriptionLabel);
+                if (!title) continue;  // a page out of sight, a row scrolled away
+                const ui::Rect column = inPixels(*page, *header->titleLabel, header->titleLabel->bounds());
+                const ui::Rect link =
+                    inPixels(*page, *header->readMoreTextField, header->readMoreTextField->bounds());
+                if (language == "ar" && lines && endsAtTheRight(*lines)) {
+                    ++overRightToLeftParagraphs;
+                    EXPECT_NEAR(title->ink.maxX(), link.minX(), 6) << name << ": \"" << title->text << "\"";
+                } else {
+                    ++atLeadingEdge;
+                    EXPECT_GE(title->ink.minX(), column.minX()) << name << ": \"" << title->text << "\"";
+                    EXPECT_LT(title->ink.minX(), column.minX() + 10) << name << ": \"" << title->text << "\"";
+                }
+            }
+        }
+        // Every settings page shows a title at least; the clipboard page's description wraps in Arabic.
+        EXPECT_GE(atLeadingEdge, 26u);
+        if (language == "ar") EXPECT_GE(overRightToLeftParagraphs, 4u);
+    }
+}
+
 // Every scene in every fourteenth language of the list a test, starting from each of the first fourteen:
 // one language a test of the fourteen, each drawn once. A language takes over half a minute under the
 // address sanitizer on a busy machine: five of them in one test came near its 300-second limit, and two

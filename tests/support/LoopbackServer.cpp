@@ -356,9 +356,10 @@ platform::Data derOf(X509* certificate) {
 }
 
 // A new key and a certificate for it, signed by the issuer (itself when none is given). An authority
-// may sign others; a server certificate names its host.
+// may sign others; a server certificate names its host and what it may be used for.
 bool makeCertificate(Made& made, const std::string& commonName, bool authority, const std::string& host,
-                     X509* issuer, EVP_PKEY* issuerKey, long serial) {
+                     X509* issuer, EVP_PKEY* issuerKey, long serial,
+                     const std::string& extendedKeyUsage = "serverAuth") {
     made.key = EVP_EC_gen("P-256");
     made.certificate = X509_new();
     if (!made.key || !made.certificate) return false;
@@ -385,7 +386,7 @@ bool makeCertificate(Made& made, const std::string& commonName, bool authority, 
         extensions = {{NID_subject_alt_name, (isAddress ? "IP:" : "DNS:") + host},
                       {NID_basic_constraints, "critical,CA:FALSE"},
                       {NID_key_usage, "critical,digitalSignature"},
-                      {NID_ext_key_usage, "serverAuth"}};
+                      {NID_ext_key_usage, extendedKeyUsage}};
     }
     if (issuer) extensions.emplace_back(NID_authority_key_identifier, "keyid:always");
     for (const auto& [nid, value] : extensions) {
@@ -409,9 +410,9 @@ std::optional<LoopbackServer::Authority> LoopbackServer::makeRootAuthority(const
     return authority;
 }
 
-std::optional<LoopbackServer::Identity> LoopbackServer::makeIdentitySignedBy(const Authority& root,
-                                                                             const std::string& folder,
-                                                                             const std::string& host) {
+std::optional<LoopbackServer::Identity> LoopbackServer::makeIdentitySignedBy(
+    const Authority& root, const std::string& folder, const std::string& host,
+    const std::string& extendedKeyUsage) {
     BIO* certificateBio =
         BIO_new_mem_buf(root.certificatePEM.data(), static_cast<int>(root.certificatePEM.size()));
     BIO* keyBio = BIO_new_mem_buf(root.keyPEM.data(), static_cast<int>(root.keyPEM.size()));
@@ -426,7 +427,8 @@ std::optional<LoopbackServer::Identity> LoopbackServer::makeIdentitySignedBy(con
     if (rootCertificate && rootKey &&
         makeCertificate(intermediate, root.commonName + " Intermediate", true, "", rootCertificate, rootKey,
                         2) &&
-        makeCertificate(leaf, host, false, host, intermediate.certificate, intermediate.key, 3)) {
+        makeCertificate(leaf, host, false, host, intermediate.certificate, intermediate.key, 3,
+                        extendedKeyUsage)) {
         std::error_code ignored;
         std::filesystem::create_directories(folder, ignored);
         Identity made{folder + "/chain-cert.pem",

@@ -65,9 +65,11 @@ public:
                                                           const std::string& host = "127.0.0.1");
     static std::optional<Authority> makeRootAuthority(const std::string& commonName);
     // An identity for the host whose certificate an intermediate authority signed, the intermediate
-    // itself signed by the root: the usual shape of a public server's chain. The root is not sent.
+    // itself signed by the root: the usual shape of a public server's chain. The root is not sent. The
+    // certificate's extended key usage names what it may be used for ("clientAuth": no server's).
     static std::optional<Identity> makeIdentitySignedBy(const Authority& root, const std::string& folder,
-                                                        const std::string& host = "127.0.0.1");
+                                                        const std::string& host = "127.0.0.1",
+                                                        const std::string& extendedKeyUsage = "serverAuth");
 
     LoopbackServer();
     ~LoopbackServer();

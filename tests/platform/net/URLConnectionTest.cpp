@@ -3,11 +3,13 @@
 #include <curl/curl.h>
 #include <dlfcn.h>
 #include <openssl/err.h>
+#include <openssl/x509.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 
@@ -459,9 +461,81 @@ TEST_F(URLConnectionTLSTest, TheSystemBundleIsReadOnceAProcessAndNeverForAPinned
     EXPECT_EXIT(std::_Exit(readsOnce() ? 0 : 1), ::testing::ExitedWithCode(0), "");
 }
 
-// A check or a transfer answers with nothing left on its thread's OpenSSL error queue. Workers live as
-// long as the process: an error left there keeps its text allocated for good, and would be taken for the
-// cause of the next failure on that thread.
+// Every request whose delegate leaves the chain to the system (the hosted backend, the remote
+// configuration, the update feed) is judged by the process's shared store of the system's roots. Here the
+// store holds one test root alone, named through the variables OpenSSL's default paths honour: a chain to
+// it passes; a certificate for another host, one for client use only and a chain to a root the store does
+// not hold are refused, each saying why, and none of them is sent the request. The store is read once in
+// a process, at the first chain left to it, so the requests run in a process of their own whose store
+// nothing has read yet.
+class URLConnectionSystemRootsTest : public testsupport::KestruneTest {};
+
+TEST_F(URLConnectionSystemRootsTest, OnlyChainsToTheStoresRootsPassAndEachRefusalSaysWhy) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto judgedByTheTestRootAlone = [this] {
+        const std::string folder = home() + "/system-roots";
+        const auto root = LoopbackServer::makeRootAuthority("Kestrune System Test Root");
+        const auto stranger = LoopbackServer::makeRootAuthority("Kestrune Unknown Test Root");
+        if (!root || !stranger || !std::filesystem::create_directories(folder + "/certs")) return false;
+        std::ofstream(folder + "/roots.pem") << root->certificatePEM;
+        setenv(X509_get_default_cert_file_env(), (folder + "/roots.pem").c_str(), 1);
+        setenv(X509_get_default_cert_dir_env(), (folder + "/certs").c_str(), 1);
+
+        struct Case {
+            const char* name;
+            std::optional<LoopbackServer::Identity> identity;
+            const char* reason;  // in the refusal's description; none for the chain that passes
+        };
+        std::vector<Case> cases;
+        cases.push_back({"a chain to the store's root",
+                         LoopbackServer::makeIdentitySignedBy(*root, folder + "/a"), nullptr});
+        cases.push_back({"a certificate for another host",
+                         LoopbackServer::makeIdentitySignedBy(*root, folder + "/b", "elsewhere.test"),
+                         "host name"});
+        cases.push_back(
+            {"a certificate for client use only",
+             LoopbackServer::makeIdentitySignedBy(*root, folder + "/c", "127.0.0.1", "clientAuth"),
+             "unsuitable certificate purpose"});
+        cases.push_back({"a chain to a root the store does not hold",
+                         LoopbackServer::makeIdentitySignedBy(*stranger, folder + "/d"),
+                         "unable to get local issuer certificate"});
+        bool allAsExpected = true;
+        for (const auto& c : cases) {
+            LoopbackServer server;
+            if (!c.identity || !server.startTLS(*c.identity)) return false;
+            server.setDefaultAnswer({200, {}, "trusted"});
+            auto recorder = std::make_shared<Recorder>();  // leaves the chain to the system
+            URLConnection::connectionWithRequest(URLRequest(server.url("/"), 5), recorder)->start();
+            runUntilIdle();
+            std::string outcome;
+            for (const auto& event : recorder->events) outcome += event + " ";
+            if (recorder->error)
+                outcome +=
+                    std::to_string(recorder->error->code) + " \"" + recorder->error->description + "\"";
+            bool asExpected;
+            if (!c.reason) {
+                asExpected =
+                    recorder->events == std::vector<std::string>{"trust", "response", "data", "finish"} &&
+                    recorder->body.toString() == "trusted" && server.requestCount() == 1;
+            } else {
+                asExpected = recorder->events == std::vector<std::string>{"trust", "fail"} &&
+                             recorder->error &&
+                             recorder->error->code == URLError::ServerCertificateUntrusted &&
+                             recorder->error->description.find(c.reason) != std::string::npos &&
+                             server.requestCount() == 0;
+            }
+            fprintf(stderr, "%s %s: %s\n", asExpected ? "as expected" : "NOT AS EXPECTED", c.name,
+                    outcome.c_str());
+            allAsExpected = allAsExpected && asExpected;
+        }
+        return allAsExpected;
+    };
+    EXPECT_EXIT(std::_Exit(judgedByTheTestRootAlone() ? 0 : 1), ::testing::ExitedWithCode(0), "");
+}
+
+// A check or a transfer answers with nothing left on its thread's OpenSSL error queue. A worker runs other
+// work until the quit: an error left there keeps its text allocated, and would be taken for the cause of
+// the next failure on that thread.
 TEST_F(URLConnectionTLSTest, NoOpenSSLErrorIsLeftOnTheThreadOfACheckOrATransfer) {
     ERR_clear_error();
     ServerTrust garbage("127.0.0.1", {Data::fromString("not a certificate")});
