@@ -23,6 +23,8 @@ namespace testsupport {
 // request and plays answers that the test scripts: per path first, then in the order queued for any
 // path, then the default answer (200, empty body). Delays run in real time on the server's own threads
 // and are cut short when the server stops, so a test never waits on a delay it no longer cares about.
+// A request that must still be out when something else happens gets a held answer, not a delay: it
+// goes out when the test says so, not when a time that a busy machine may overrun has passed.
 class LoopbackServer {
 public:
     using HeaderFields = std::vector<std::pair<std::string, std::string>>;
