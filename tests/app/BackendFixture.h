@@ -1,7 +1,9 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include <nlohmann/json.hpp>
 
@@ -12,6 +14,7 @@
 #include "app/records/PairingInfo.h"
 #include "app/records/iOSPreferences.h"
 #include "platform/backend/BackendClient.h"
+#include "platform/base/DispatchQueue.h"
 #include "platform/system/NetworkReachability.h"
 #include "tests/app/DataManagerFixture.h"
 #include "tests/support/LoopbackServer.h"
@@ -32,6 +35,7 @@ protected:
             {"app-id", "client-key", server.url("/parse"), false, 30});
     }
     void TearDown() override {
+        server.releaseHeldAnswers();  // a test that failed before letting them go
         runUntilIdle();
         platform::BackendClient::resetForTesting();
         platform::ReachabilityBackend::install(nullptr);
@@ -50,6 +54,21 @@ protected:
         (*manager.model()->dictOfAllMobileDevice())[unId] = phone;
         (*manager.model()->dictOfMobileDeviceSettings())[unId] = settings;
         return phone;
+    }
+
+    // Once the server holds `held` requests, waits until no other background work is left: every job
+    // queued before has run to its end, or to a request the server holds (each of which keeps one work
+    // item out, as the backend's client sends them). What the test set up to happen while those requests
+    // are out has then happened, however the workers were scheduled. Bounded in real time; answers
+    // whether that point was reached.
+    bool waitUntilOnlyHeldRequestsRemain(size_t held) {
+        if (!server.waitForHeldAnswers(held)) return false;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (platform::DispatchQueue::workInFlight() != static_cast<int>(held)) {
+            if (std::chrono::steady_clock::now() >= deadline) return false;
+            std::this_thread::yield();
+        }
+        return true;
     }
 
     std::vector<testsupport::LoopbackServer::Request> requestsWithMethod(const std::string& method) const {

@@ -227,6 +227,20 @@ bool LoopbackServer::waitForRequests(size_t count, double timeoutSeconds) const 
                              [&] { return requests_.size() >= count; });
 }
 
+bool LoopbackServer::waitForHeldAnswers(size_t count, double timeoutSeconds) const {
+    std::unique_lock lock(mutex_);
+    return arrived_.wait_for(lock, std::chrono::duration<double>(timeoutSeconds),
+                             [&] { return holding_ >= count; });
+}
+
+void LoopbackServer::releaseHeldAnswers() {
+    {
+        std::lock_guard lock(mutex_);
+        ++releases_;
+    }
+    stopping_.notify_all();
+}
+
 void LoopbackServer::answer(const Request& request, int& status, HeaderFields& headers, std::string& body,
                             bool& drop) {
     Answer next;
@@ -247,6 +261,14 @@ void LoopbackServer::answer(const Request& request, int& status, HeaderFields& h
         if (next.delaySeconds > 0) {
             stopping_.wait_for(lock, std::chrono::duration<double>(next.delaySeconds),
                                [&] { return stopped_; });
+        }
+        if (next.held) {
+            const uint64_t release = releases_;
+            ++holding_;
+            arrived_.notify_all();
+            stopping_.wait_for(lock, std::chrono::duration<double>(kHoldLimitSeconds),
+                               [&] { return stopped_ || releases_ != release; });
+            --holding_;
         }
     }
     status = next.status;

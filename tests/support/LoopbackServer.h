@@ -23,6 +23,8 @@ namespace testsupport {
 // request and plays answers that the test scripts: per path first, then in the order queued for any
 // path, then the default answer (200, empty body). Delays run in real time on the server's own threads
 // and are cut short when the server stops, so a test never waits on a delay it no longer cares about.
+// A request that must still be out when something else happens gets a held answer, not a delay: it
+// goes out when the test says so, not when a time that a busy machine may overrun has passed.
 class LoopbackServer {
 public:
     using HeaderFields = std::vector<std::pair<std::string, std::string>>;
@@ -33,7 +35,12 @@ public:
         std::string body;
         double delaySeconds = 0;      // before the answer is sent
         bool dropConnection = false;  // the status line and headers go out, then the connection is cut
+        // The answer waits, its request recorded, until releaseHeldAnswers() or stop(): the request stays
+        // out for as long as the test needs, whatever the load of the machine, and not a moment longer.
+        // A hold no test released ends after kHoldLimitSeconds of real time, so that a failed test ends.
+        bool held = false;
     };
+    static constexpr double kHoldLimitSeconds = 60;
 
     struct Request {
         std::string method;
@@ -96,6 +103,11 @@ public:
     // Blocks until the server has received `count` requests in all (not a sleep: it wakes on the
     // arrival), or the real-time limit passes; answers whether they arrived.
     bool waitForRequests(size_t count, double timeoutSeconds = 10) const;
+    // Blocks until `count` answers are held at once (their requests are in), or the real-time limit
+    // passes; answers whether they are.
+    bool waitForHeldAnswers(size_t count, double timeoutSeconds = 10) const;
+    // Lets every answer held now go out.
+    void releaseHeldAnswers();
 
 private:
     bool run(std::unique_ptr<httplib::Server> server);
@@ -111,6 +123,8 @@ private:
     std::condition_variable stopping_;
     mutable std::condition_variable arrived_;
     bool stopped_ = false;
+    size_t holding_ = 0;     // answers waiting now on a hold
+    uint64_t releases_ = 0;  // counts releaseHeldAnswers(): a hold ends when it moves
     std::vector<Request> requests_;
     std::deque<Answer> answers_;
     std::map<std::string, std::deque<Answer>> pathAnswers_;

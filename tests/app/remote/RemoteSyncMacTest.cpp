@@ -26,12 +26,13 @@ protected:
         sync->delegate = &recorder;
         macId = Common::uniqueAppIdentifier();
     }
-    // The stored records the query answers with.
-    void answerQuery(const std::vector<nlohmann::json>& records, int status = 200) {
+    // The stored records the query answers with; a held answer waits until the server lets it go.
+    void answerQuery(const std::vector<nlohmann::json>& records, int status = 200, bool held = false) {
         nlohmann::json results = nlohmann::json::array();
         for (const auto& record : records) results.push_back(record);
-        server.enqueue("/parse/classes/PairedDevices",
-                       {status, {}, nlohmann::json{{"results", results}}.dump()});
+        testsupport::LoopbackServer::Answer answer{status, {}, nlohmann::json{{"results", results}}.dump()};
+        answer.held = held;
+        server.enqueue("/parse/classes/PairedDevices", std::move(answer));
     }
     nlohmann::json stored(const std::string& objectId, const std::string& phone,
                           const nlohmann::json& stamp) {
@@ -95,9 +96,13 @@ TEST_F(RemoteSyncMacTest, AStoredRecordIsOverwrittenOnlyWhenItNamesAnotherPhone)
 }
 
 TEST_F(RemoteSyncMacTest, OneWriteCycleAtATimeAndAnErrorEndsIt) {
-    answerQuery({}, 500);
+    answerQuery({}, 500, /*held=*/true);
     sync->updateCurrentRemoteStateIfNeeded();
-    sync->updateCurrentRemoteStateIfNeeded();  // the first one's query is still out
+    sync->updateCurrentRemoteStateIfNeeded();
+    // The query stays out until both jobs have run, whichever worker got ahead: the later one meets a
+    // cycle still going, never one that the query's error has already ended.
+    ASSERT_TRUE(waitUntilOnlyHeldRequestsRemain(1)) << "no query held, or a job still running";
+    server.releaseHeldAnswers();
     runUntilIdle();
     EXPECT_EQ(requestsWithMethod("GET").size(), 1u);
     EXPECT_FALSE(sync->requestInProgress) << "an error must end the cycle";

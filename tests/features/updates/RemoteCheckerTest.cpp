@@ -145,7 +145,7 @@ TEST_F(RemoteCheckerTest, RequestsWaitTwentySecondsAndAStallingServerFails) {
     checker->configFetch()->setTimeoutInterval(0.2);
     auto stalling =
         body(plist(Value(Value::Dictionary{{"iOSVersion", "9.9"}}), platform::PropertyList::Format::XML));
-    stalling.delaySeconds = 30;
+    stalling.held = true;  // until the test ends: far past the 0.2 s the fetch waits
     server.setDefaultAnswer(stalling);
     setOnline(true);
     EXPECT_EQ(server.requestCount(), 1u);

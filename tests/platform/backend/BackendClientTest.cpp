@@ -193,7 +193,7 @@ TEST_F(BackendClientTest, EveryFailureIsAnErrorOnTheMainThreadAndNoRecords) {
 
 TEST_F(BackendClientTest, ATimeOutAndADroppedConnectionAreErrors) {
     configure(server.url("/parse"), 0.3);
-    server.enqueue({200, {}, R"({"results":[]})", 5.0});
+    server.enqueue({.status = 200, .body = R"({"results":[]})", .held = true});
     auto outcome = runQuery();
     ASSERT_TRUE(outcome.error);
     EXPECT_EQ(outcome.error->code, platform::URLError::TimedOut);

@@ -151,7 +151,7 @@ TEST_F(URLConnectionTest, ABodyFileShorterThanStatedOrMissingFailsTheTransfer) {
 }
 
 TEST_F(URLConnectionTest, AServerSlowerThanTheTimeoutFailsWithTimedOut) {
-    server.enqueue({200, {}, "late", 5.0});
+    server.enqueue({.status = 200, .body = "late", .held = true});
     URLRequest request(server.url("/slow"), 0.2);
     auto r = load(request);
     EXPECT_EQ(r->events, (std::vector<std::string>{"fail"}));
@@ -161,7 +161,7 @@ TEST_F(URLConnectionTest, AServerSlowerThanTheTimeoutFailsWithTimedOut) {
 }
 
 TEST_F(URLConnectionTest, CancelEndsARunningTransferWithTheCancellationErrorOnce) {
-    server.enqueue({200, {}, "late", 5.0});
+    server.enqueue({.status = 200, .body = "late", .held = true});
     auto recorder = std::make_shared<Recorder>();
     auto connection = URLConnection::connectionWithRequest(URLRequest(server.url("/slow"), 10), recorder);
     connection->start();

@@ -239,7 +239,7 @@ TEST_F(CRKURLSessionTest, AnswersLongerThanTheKitTakesFailTheirTasks) {
 }
 
 TEST_F(CRKURLSessionTest, ASilentServerTimesOutWithTheTimeOutError) {
-    server.enqueue({200, {}, "too late", 5.0});
+    server.enqueue({.status = 200, .body = "too late", .held = true});
     Answer answer;
     session->dataTaskWithRequest_completionHandler(URLRequest(server.url("/slow"), 0.25), collect(answer))
         ->resume();
@@ -251,7 +251,7 @@ TEST_F(CRKURLSessionTest, ASilentServerTimesOutWithTheTimeOutError) {
 }
 
 TEST_F(CRKURLSessionTest, ACancelledTaskStillCompletesWithTheCancellationError) {
-    server.enqueue({200, {}, "never", 5.0});
+    server.enqueue({.status = 200, .body = "never", .held = true});
     Answer running;
     auto task =
         session->dataTaskWithRequest_completionHandler(URLRequest(server.url("/slow"), 10), collect(running));
@@ -276,7 +276,7 @@ TEST_F(CRKURLSessionTest, ACancelledTaskStillCompletesWithTheCancellationError) 
 }
 
 TEST_F(CRKURLSessionTest, InvalidateAndCancelStopsRunningTasksAndTheOldOwnerHearsNothing) {
-    server.setDefaultAnswer({200, {}, "never", 5.0});
+    server.setDefaultAnswer({.status = 200, .body = "never", .held = true});
     session->dataTaskWithRequest(URLRequest(server.url("/a"), 10))->resume();
     session->dataTaskWithRequest(URLRequest(server.url("/b"), 10))->resume();
     ASSERT_TRUE(server.waitForRequests(2));
@@ -289,7 +289,7 @@ TEST_F(CRKURLSessionTest, InvalidateAndCancelStopsRunningTasksAndTheOldOwnerHear
 }
 
 TEST_F(CRKURLSessionTest, GetTasksAnswersThreeEmptyListsEvenWhileTasksRun) {
-    server.enqueue({200, {}, "slow", 5.0});
+    server.enqueue({.status = 200, .body = "slow", .held = true});
     auto task = session->dataTaskWithRequest(URLRequest(server.url("/a"), 10));
     task->resume();
     bool called = false;
