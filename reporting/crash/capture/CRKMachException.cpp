@@ -206,8 +206,9 @@ bool CRKMachExceptionUnregister(const CRKMachState* state, uint32_t mask) {
 
 void* CRKMachExceptionServer(void* argument) {
     const auto* state = static_cast<const CRKMachState*>(argument);
-    // A fault on this thread is still recorded by the signal handler, which needs a stack of its own.
-    platform::ThreadSignalStack::ensureForCurrentThread();
+    // A fault on this thread is still recorded by the signal handler, which needs a stack of its own;
+    // given back when the server ends.
+    const platform::ThreadSignalStack signalStack;
     // The kernel keeps 15 bytes of a thread's name; the rest of the label is cut.
     const std::string name = std::string(CRKReverseDomainPrefix) + ".crashkit.mac.MachExceptionServer";
     prctl(PR_SET_NAME, name.c_str(), 0, 0, 0);
