@@ -261,6 +261,19 @@ namespace {
 // the damage below only the handler's own calls may meet the loader's state.
 void (*volatile gAbortFunction)() = abort;
 
+// The damage comes only once the kit's start-up is over and the workers that ran it have ended. A
+// worker finishing a start-up block still makes calls of its own (the block's group destroyed, the
+// worker parked again), and the system's libraries bind their calls lazily: one of them resolved
+// through the damaged entry faults on that worker, and the report then rightly names that crash, the
+// first, instead of the program's abort. Waiting for all queued work to finish and for the workers to
+// be joined is an event, not a time: afterwards no worker is left to make a call. The queues are then
+// opened again, as the kit left them.
+bool endTheKitsStartUpWork() {
+    if (!platform::DispatchQueue::finishAllWork(30)) return false;
+    platform::DispatchQueue::reopenForTesting();
+    return true;
+}
+
 }  // namespace
 
 extern "C" {
@@ -756,6 +769,9 @@ int main(int argc, char** argv) {
     if (kind == crashprobe::kMachOwnTask) return probe_crash_mach(false);
     if (kind == crashprobe::kMachOtherTask) return probe_crash_mach(true);
     // The handler never faulting itself: the loader's list damaged before the crash.
+    if ((kind == crashprobe::kLibcEntryMoved || kind == crashprobe::kLibcEntryZeroed) &&
+        !endTheKitsStartUpWork())
+        return 9;
     if (kind == crashprobe::kLibcEntryMoved) probe_crash_damaged_libc_entry(false);
     if (kind == crashprobe::kLibcEntryZeroed) probe_crash_damaged_libc_entry(true);
     return 7;
