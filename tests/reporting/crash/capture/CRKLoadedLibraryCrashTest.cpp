@@ -176,8 +176,9 @@ TEST_F(CRKLoadedLibraryCrashTest, LibrariesLoadedAMomentBeforeTheCrashAreEachInT
 }
 
 // The binary-images queue is in the middle of writing a library's record when the program crashes (its
-// write is held until the crash handler stops its thread): the handler leaves that record to the queue
-// and waits for it once the threads go on, so the record is in the file once, not once from each.
+// write is held through the crash until the handler waits for it): the handler leaves that record to
+// the queue and waits for it once the threads go on, so the record is in the file once, not once from
+// each. A handler that did not wait would end the process first, on every run.
 TEST_F(CRKLoadedLibraryCrashTest, ARecordTheQueueIsWritingWhenTheProgramCrashesIsInTheReportOnce) {
     constexpr int kRuns = 16;
     constexpr int kAtOnce = 8;

@@ -5,10 +5,12 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <link.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -612,6 +614,41 @@ TEST_F(CRKBinaryImageTest, ARecordTheQueueTookButDidNotWriteIsWrittenByTheWalk) 
 
     CRKBinaryImageSafeSyncWithLoader();
     EXPECT_EQ(recordsOf(readRecords(logPath()), "load", KESTRUNE_LOADER_OUTER).size(), 1u);
+    EXPECT_EQ(dlclose(outer), 0);
+}
+
+std::atomic<bool> gWalkedInSignalHandler{false};
+
+// The crashed thread is the binary-images queue's own, stopped by a signal in the middle of writing a
+// library's record: here its handle is a pipe nobody reads, so the write itself raises SIGPIPE on that
+// thread, whose handler runs the walk as the crash handler would. The thread would never finish that
+// record, so the walk, which runs on that very thread, writes it.
+TEST_F(CRKBinaryImageTest, ARecordTheCrashedThreadItselfWasWritingIsWrittenByTheWalk) {
+    int ends[2];
+    ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
+    close(ends[0]);
+    CRKFile broken{};
+    broken.descriptor = ends[1];
+    broken.bufferingEnabled = true;
+    writable()->binaryImageFile = broken;
+    const size_t before = readRecords(logPath()).size();
+    gWalkedInSignalHandler.store(false);
+    struct sigaction crash = {};
+    struct sigaction previous = {};
+    crash.sa_handler = [](int) {
+        if (!gWalkedInSignalHandler.exchange(true)) CRKBinaryImageSafeSyncWithLoader();
+    };
+    ASSERT_EQ(sigaction(SIGPIPE, &crash, &previous), 0);
+
+    void* outer = platform::mach::ImageLoader::load(KESTRUNE_LOADER_OUTER, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(outer, nullptr) << dlerror();
+    runUntilIdle();
+    sigaction(SIGPIPE, &previous, nullptr);
+    CRKFileClose(&writable()->binaryImageFile);
+    ASSERT_TRUE(gWalkedInSignalHandler.load());
+    const auto records = readRecords(logPath());
+    EXPECT_EQ(recordsOf(records, "load", KESTRUNE_LOADER_OUTER).size(), 1u);
+    EXPECT_EQ(records.size(), before + 1);
     EXPECT_EQ(dlclose(outer), 0);
 }
 

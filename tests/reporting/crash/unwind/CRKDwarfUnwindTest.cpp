@@ -714,6 +714,47 @@ TEST_F(CRKDwarfWalkTest, AnImageUnmappedSinceItWasRecordedIsNoImageToTheWalk) {
         ::testing::ExitedWithCode(0), "");
 }
 
+// A library closed since the table last heard of it, and something else mapped where its call-frame
+// index was: bytes that read as an index (another library's, of another layout) but name a call-frame
+// section other than the one recorded. Its entries are not followed: they would send the walk into the
+// recorded section's place, which is gone, and the crash handler would fault there. The walk goes on by
+// the frame pointer instead, which is 0 here, and ends.
+TEST_F(CRKDwarfWalkTest, AnIndexNamingAnotherSectionThanTheRecordedOneIsNotFollowed) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    void* mapping = mmap(nullptr, 0x3000, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(mapping, MAP_FAILED);
+    IndexedImage image({0x0}, 1, {}, -1, static_cast<uint8_t*>(mapping));
+    ASSERT_TRUE(
+        addImage(image.code, 0x1000, 0, image.ehFrame, image.ehFrameEnd, image.header, image.headerEnd));
+    std::vector<uint64_t> stack(16, 0);
+    const uint64_t sp = reinterpret_cast<uintptr_t>(stack.data());
+    stack[0] = 0x7777;  // the return address per the recorded entry rules
+    EXPECT_EQ(unwindtest::walk(unwindtest::registersWith(image.code + 0x10, sp, 0)),
+              (std::vector<uint64_t>{image.code + 0x10, 0x7777}));
+
+    // The recorded section's page is gone; the index's page holds one as long, naming a section in its
+    // own page, whose entry for the function points where the recorded entry was.
+    const uint64_t recordedEntry = CRKDwarfFindFDEInHeader(image.header, image.headerEnd, image.code, nullptr);
+    ASSERT_GE(recordedEntry, image.ehFrame);
+    ASSERT_LT(recordedEntry, image.ehFrameEnd);
+    ASSERT_EQ(munmap(reinterpret_cast<void*>(image.ehFrame), 0x1000), 0);
+    unwindtest::Bytes other;
+    other.u8(1).u8(0x1b).u8(0x03).u8(0x3b).u32(0x800 - 4).u32(1);
+    other.u32(uint32_t(image.code - image.header)).u32(uint32_t(recordedEntry - image.header));
+    ASSERT_EQ(image.header + other.size(), image.headerEnd);
+    memcpy(reinterpret_cast<void*>(image.header), other.data.data(), other.size());
+    // The same index read alone does lead there.
+    ASSERT_EQ(CRKDwarfFindFDEInHeader(image.header, image.headerEnd, image.code + 0x10, nullptr), recordedEntry);
+
+    EXPECT_EXIT(
+        {
+            const auto frames = unwindtest::walk(unwindtest::registersWith(image.code + 0x10, sp, 0));
+            _exit(frames == std::vector<uint64_t>{image.code + 0x10} ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    munmap(mapping, 0x2000);
+}
+
 // The recorder walks a thread stopped by a signal from the instruction it stood on (its own rules), and
 // only the state it makes up for its own thread from a return address.
 TEST_F(CRKDwarfWalkTest, TheRecorderWalksAThreadStoppedByASignalFromWhereItStood) {

@@ -261,6 +261,19 @@ namespace {
 // the damage below only the handler's own calls may meet the loader's state.
 void (*volatile gAbortFunction)() = abort;
 
+// The damage comes only once the kit's start-up is over and the workers that ran it have ended. A
+// worker finishing a start-up block still makes calls of its own (the block's group destroyed, the
+// worker parked again), and the system's libraries bind their calls lazily: one of them resolved
+// through the damaged entry faults on that worker, and the report then rightly names that crash, the
+// first, instead of the program's abort. Waiting for all queued work to finish and for the workers to
+// be joined is an event, not a time: afterwards no worker is left to make a call. The queues are then
+// opened again, as the kit left them.
+bool endTheKitsStartUpWork() {
+    if (!platform::DispatchQueue::finishAllWork(30)) return false;
+    platform::DispatchQueue::reopenForTesting();
+    return true;
+}
+
 }  // namespace
 
 extern "C" {
@@ -500,10 +513,13 @@ probe_interrupted_at_entry:
 namespace {
 
 // The write of the plugin's "load" record that the binary-images queue makes is held (for kind
-// kRecordBeingWritten) until a signal interrupts it: the crash handler stopping the thread. Everything
-// else is written at once.
+// kRecordBeingWritten) through the crash, until the crashed thread sleeps in the handler's wait for
+// records being written, once the handler has let the other threads go again: a handler that did not
+// wait ends the process before the write, whatever the scheduler does. Everything else is written at
+// once.
 std::atomic<bool> gHoldPluginRecord{false};
 std::atomic<bool> gPluginRecordHeld{false};
+std::atomic<pid_t> gCrashingThread{0};
 constexpr char kPluginRecordStart[] = "{\"load\":{\"path\":\"";
 constexpr char kPluginFile[] = "libkestrune_loader_inner.so";
 
@@ -511,6 +527,32 @@ bool isPluginRecord(const void* bytes, size_t length) {
     const size_t start = sizeof kPluginRecordStart - 1;
     return length > start && memcmp(bytes, kPluginRecordStart, start) == 0 &&
            memmem(bytes, length, kPluginFile, sizeof kPluginFile - 1) != nullptr;
+}
+
+// Whether the thread sleeps in nanosleep (the crash handler's wait polls with it), as the kernel says.
+bool asleepInNanosleep(pid_t thread) {
+    char path[64];
+    snprintf(path, sizeof path, "/proc/self/task/%d/syscall", int(thread));
+    const int descriptor = open(path, O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) return false;
+    char text[32] = {};
+    const ssize_t length = read(descriptor, text, sizeof text - 1);
+    close(descriptor);
+    if (length <= 0) return false;  // a thread on a processor reads "running", no number
+    const long number = strtol(text, nullptr, 10);
+    return number == SYS_nanosleep || number == SYS_clock_nanosleep;
+}
+
+void holdThePluginRecord() {
+    gPluginRecordHeld.store(true, std::memory_order_release);
+    // Nothing of the crash handler sleeps but that wait, and the crashing thread sleeps no more once it
+    // is named. Bounded: a run that never crashes writes after 30 s; one whose handler never waits has
+    // ended by then.
+    for (int i = 0; i < 30000; i++) {
+        const pid_t crashing = gCrashingThread.load();
+        if (crashing != 0 && asleepInNanosleep(crashing)) return;
+        usleep(1000);
+    }
 }
 
 }  // namespace
@@ -524,9 +566,7 @@ void probe_interrupted_at_entry();
 ssize_t write(int descriptor, const void* bytes, size_t length) {
     if (gHoldPluginRecord.load(std::memory_order_acquire) && isPluginRecord(bytes, length) &&
         gHoldPluginRecord.exchange(false)) {
-        gPluginRecordHeld.store(true, std::memory_order_release);
-        struct timespec hold = {30, 0};
-        nanosleep(&hold, nullptr);
+        holdThePluginRecord();
     }
     return syscall(SYS_write, descriptor, bytes, length);
 }
@@ -597,6 +637,7 @@ int crashWhileTheQueueWritesARecord() {
     if (!platform::mach::ImageLoader::load(KESTRUNE_LOADER_INNER, RTLD_NOW | RTLD_LOCAL)) return 8;
     for (int i = 0; i < 5000 && !gPluginRecordHeld.load(std::memory_order_acquire); i++) usleep(1000);
     if (!gPluginRecordHeld.load(std::memory_order_acquire)) return 9;
+    gCrashingThread.store(pid_t(syscall(SYS_gettid)));
     probe_crash_null();
 #endif
     return 7;
@@ -792,6 +833,9 @@ int main(int argc, char** argv) {
     if (kind == crashprobe::kMachOwnTask) return probe_crash_mach(false);
     if (kind == crashprobe::kMachOtherTask) return probe_crash_mach(true);
     // The handler never faulting itself: the loader's list damaged before the crash.
+    if ((kind == crashprobe::kLibcEntryMoved || kind == crashprobe::kLibcEntryZeroed) &&
+        !endTheKitsStartUpWork())
+        return 9;
     if (kind == crashprobe::kLibcEntryMoved) probe_crash_damaged_libc_entry(false);
     if (kind == crashprobe::kLibcEntryZeroed) probe_crash_damaged_libc_entry(true);
     return 7;
