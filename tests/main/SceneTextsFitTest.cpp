@@ -65,6 +65,17 @@ std::shared_ptr<ui::View> rootOf(const ui::Scene& scene) {
     return scene.view ? scene.view : scene.window->contentView();
 }
 
+// The view and every view below it, each before the views below it.
+std::vector<std::shared_ptr<ui::View>> viewTreeOf(const std::shared_ptr<ui::View>& root) {
+    std::vector<std::shared_ptr<ui::View>> tree, pending{root};
+    while (!pending.empty()) {
+        tree.push_back(pending.back());
+        pending.pop_back();
+        for (const auto& sub : tree.back()->subviews()) pending.push_back(sub);
+    }
+    return tree;
+}
+
 // Where a rectangle of one of the scene's views lies in its picture, in pixels.
 ui::Rect inPixels(const ui::Scene& scene, const ui::View& view, ui::Rect rect) {
     const auto root = rootOf(scene);
@@ -78,12 +89,8 @@ ui::Rect inPixels(const ui::Scene& scene, const ui::View& view, ui::Rect rect) {
 }
 
 SceneViews viewsOf(const ui::Scene& scene) {
-    const auto root = rootOf(scene);
     SceneViews found;
-    std::vector<std::shared_ptr<ui::View>> views{root};
-    while (!views.empty()) {
-        auto view = views.back();
-        views.pop_back();
+    for (const auto& view : viewTreeOf(rootOf(scene))) {
         if (auto clip = std::dynamic_pointer_cast<ui::ClipView>(view); clip && clip->documentView()) {
             const auto document = clip->documentView();
             found.viewports.push_back(
@@ -92,7 +99,6 @@ SceneViews viewsOf(const ui::Scene& scene) {
         if (auto field = std::dynamic_pointer_cast<ui::TextField>(view); field && field->usesSingleLineMode())
             found.titles.push_back(
                 {field->displayedText().string(), inPixels(scene, *field, field->bounds())});
-        for (const auto& sub : view->subviews()) views.push_back(sub);
     }
     return found;
 }
@@ -323,14 +329,10 @@ TEST_F(SceneTextsFitTest, ArabicHeadingsEndAtTheirParagraphsRightEdge) {
         const auto page = ui::SceneRegistry::drawScene(name);
         ASSERT_TRUE(page);
         std::shared_ptr<kestrune::TitleDescriptionCell> header;
-        std::vector<std::shared_ptr<ui::View>> views{rootOf(*page)};
-        while (!views.empty() && !header) {
-            const auto view = views.back();
-            views.pop_back();
-            for (const auto& sub : view->subviews()) views.push_back(sub);
+        for (const auto& view : viewTreeOf(rootOf(*page))) {
             header = std::dynamic_pointer_cast<kestrune::TitleDescriptionCell>(view);
-            if (header && header->titleLabel->stringValue() != kestrune::localizable("clipboard"))
-                header.reset();
+            if (header && header->titleLabel->stringValue() == kestrune::localizable("clipboard")) break;
+            header.reset();
         }
         ASSERT_TRUE(header);
         const ui::DrawnText* title = drawnBy(*page, *header->titleLabel);
@@ -349,11 +351,7 @@ TEST_F(SceneTextsFitTest, ArabicHeadingsEndAtTheirParagraphsRightEdge) {
     const auto settings = ui::SceneRegistry::drawScene("settings-advanced");
     ASSERT_TRUE(settings);
     size_t titles = 0;
-    std::vector<std::shared_ptr<ui::View>> views{rootOf(*settings)};
-    while (!views.empty()) {
-        const auto view = views.back();
-        views.pop_back();
-        for (const auto& sub : view->subviews()) views.push_back(sub);
+    for (const auto& view : viewTreeOf(rootOf(*settings))) {
         const auto box = std::dynamic_pointer_cast<ui::Button>(view);
         if (!box || box->buttonType() != ui::ButtonType::Switch || !box->title().empty()) continue;
         const ui::Rect boxFrame = box->frame();
@@ -412,11 +410,7 @@ TEST_F(SceneTextsFitTest, SettingsPageTitlesStartAtTheirColumnsLeadingEdge) {
             drawn.clear();
             const auto page = ui::SceneRegistry::drawScene(name);
             ASSERT_TRUE(page) << name;
-            std::vector<std::shared_ptr<ui::View>> views{rootOf(*page)};
-            while (!views.empty()) {
-                const auto view = views.back();
-                views.pop_back();
-                for (const auto& sub : view->subviews()) views.push_back(sub);
+            for (const auto& view : viewTreeOf(rootOf(*page))) {
                 const auto header = std::dynamic_pointer_cast<kestrune::TitleDescriptionCell>(view);
                 if (!header) continue;
                 const ui::DrawnText* title = drawnBy(*page, *header->titleLabel);
@@ -437,7 +431,9 @@ TEST_F(SceneTextsFitTest, SettingsPageTitlesStartAtTheirColumnsLeadingEdge) {
         }
         // Every settings page shows a title at least; the clipboard page's description wraps in Arabic.
         EXPECT_GE(atLeadingEdge, 26u);
-        if (language == "ar") EXPECT_GE(overRightToLeftParagraphs, 4u);
+        if (language == "ar") {
+            EXPECT_GE(overRightToLeftParagraphs, 4u);
+        }
     }
 }
 
