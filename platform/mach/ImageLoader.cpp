@@ -20,10 +20,22 @@ constexpr uintptr_t kFirstValidAddress = 4096;
 // A few kits at most watch the loader.
 constexpr size_t kMaxObservers = 8;
 
-struct KnownImage {
+// What tells one image from another: where its header lies, the file it came from and the build it is.
+// A library closed and opened again where it lay, after another build was written over its file (a
+// rebuild, an update), has the same header and path as before and is still another image; the same
+// build closed and opened again between two readings cannot be told apart from one that stayed, and is
+// the same image to its observers.
+struct ImageIdentity {
     uintptr_t header;
-    intptr_t slide;
     std::string path;
+    std::string buildID;  // the GNU build-id note's bytes, empty when the image has none
+
+    bool operator==(const ImageIdentity&) const = default;
+};
+
+struct KnownImage {
+    ImageIdentity identity;
+    intptr_t slide;
 };
 
 struct Observer {
@@ -76,11 +88,45 @@ const char* pathOf(const dl_phdr_info* info, bool first) {
     return first ? executablePath().c_str() : "";
 }
 
-bool isKnown(const State& s, uintptr_t header, const char* path) {
+bool isKnown(const State& s, const ImageIdentity& identity) {
     for (const KnownImage& image : s.known) {
-        if (image.header == header && image.path == path) return true;
+        if (image.identity == identity) return true;
     }
     return false;
+}
+
+// The bytes of the image's GNU build-id note, read in place: the walk that asks holds the loader's lock,
+// so the image stays mapped. Only a note area a loadable segment maps is read.
+std::string buildIDOf(const dl_phdr_info* info) {
+    for (int i = 0; i < info->dlpi_phnum; i++) {
+        const ElfW(Phdr)& note = info->dlpi_phdr[i];
+        if (note.p_type != PT_NOTE) continue;
+        bool mapped = false;
+        for (int j = 0; j < info->dlpi_phnum && !mapped; j++) {
+            const ElfW(Phdr)& load = info->dlpi_phdr[j];
+            mapped = load.p_type == PT_LOAD && note.p_vaddr >= load.p_vaddr &&
+                     note.p_memsz <= load.p_filesz &&
+                     note.p_vaddr - load.p_vaddr <= load.p_filesz - note.p_memsz;
+        }
+        if (!mapped) continue;
+        const auto* area = reinterpret_cast<const uint8_t*>(info->dlpi_addr + note.p_vaddr);
+        const size_t alignment = note.p_align == 8 ? 8 : 4;
+        const auto alignUp = [alignment](size_t value) { return (value + alignment - 1) & ~(alignment - 1); };
+        for (size_t offset = 0; offset + sizeof(ElfW(Nhdr)) <= note.p_memsz;) {
+            ElfW(Nhdr) header;
+            std::memcpy(&header, area + offset, sizeof header);
+            const size_t nameAt = offset + sizeof header;
+            const size_t descAt = alignUp(nameAt + header.n_namesz);
+            if (descAt > note.p_memsz || header.n_descsz > note.p_memsz - descAt) break;
+            if (header.n_type == NT_GNU_BUILD_ID && header.n_namesz == 4 &&
+                std::memcmp(area + nameAt, "GNU", 4) == 0)
+                return std::string(reinterpret_cast<const char*>(area + descAt), header.n_descsz);
+            const size_t next = alignUp(descAt + header.n_descsz);
+            if (next <= offset) break;
+            offset = next;
+        }
+    }
+    return std::string();
 }
 
 bool countersMoved(const State& s) {
@@ -104,9 +150,8 @@ bool countersMoved(const State& s) {
 
 // One image as a walk of the loader's list found it.
 struct Found {
-    uintptr_t header;
+    ImageIdentity identity;
     intptr_t slide;
-    std::string path;
     // The loader's own name for it, by which it can be held loaded; empty for the program itself and the
     // kernel's vDSO, which are never unloaded.
     std::string loaderName;
@@ -136,7 +181,8 @@ Listing listImages() {
             c->first = false;
             if (header < kFirstValidAddress) return 0;
             const bool file = !first && info->dlpi_name && std::strchr(info->dlpi_name, '/');
-            c->listing.images.push_back({header, intptr_t(info->dlpi_addr), pathOf(info, first),
+            c->listing.images.push_back({{header, pathOf(info, first), buildIDOf(info)},
+                                         intptr_t(info->dlpi_addr),
                                          file ? std::string(info->dlpi_name) : std::string()});
             return 0;
         },
@@ -162,7 +208,7 @@ void visitHeld(const std::vector<Found>& images, Visit visit) {
                 continue;
             }
         }
-        visit(LoadedImage{found.header, found.slide, found.path.c_str()});
+        visit(found);
         if (held) dlclose(held);
     }
 }
@@ -178,8 +224,7 @@ void rescanLocked(State& s, bool force) {
 
     for (size_t i = 0; i < s.known.size();) {
         bool present = false;
-        for (const Found& l : listing.images)
-            present = present || (l.header == s.known[i].header && l.path == s.known[i].path);
+        for (const Found& l : listing.images) present = present || l.identity == s.known[i].identity;
         if (present) {
             i++;
             continue;
@@ -188,11 +233,12 @@ void rescanLocked(State& s, bool force) {
         const KnownImage gone = s.known[i];
         s.known.erase(s.known.begin() + long(i));
         for (const Observer& o : observers)
-            o.removed(LoadedImage{gone.header, gone.slide, gone.path.c_str()});
+            o.removed(LoadedImage{gone.identity.header, gone.slide, gone.identity.path.c_str()});
     }
-    visitHeld(listing.images, [&](const LoadedImage& image) {
-        if (isKnown(s, image.header, image.path)) return;
-        s.known.push_back({image.header, image.slide, image.path});
+    visitHeld(listing.images, [&](const Found& found) {
+        if (isKnown(s, found.identity)) return;
+        s.known.push_back({found.identity, found.slide});
+        const LoadedImage image{found.identity.header, found.slide, found.identity.path.c_str()};
         for (const Observer& o : observers) o.added(image);
     });
 }
@@ -211,8 +257,9 @@ bool ImageLoader::registerCallbacks(ImageCallback added, ImageCallback removed) 
     rescanLocked(s, false);
     s.observers.push_back({added, removed});
     // An image that appears after the reading above is not known yet: the next reading tells everyone.
-    visitHeld(listImages().images, [&](const LoadedImage& image) {
-        if (isKnown(s, image.header, image.path)) added(image);
+    visitHeld(listImages().images, [&](const Found& found) {
+        if (isKnown(s, found.identity))
+            added(LoadedImage{found.identity.header, found.slide, found.identity.path.c_str()});
     });
     return true;
 }

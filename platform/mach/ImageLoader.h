@@ -22,7 +22,10 @@ using ImageCallback = void (*)(const LoadedImage& image);
 // Instead the loader's own image list (dl_iterate_phdr) is read again whenever noticeChanges is called
 // and its load and unload counters moved since the last reading, which lists transitively loaded images
 // too; the difference is told to every registered observer, removals first (an image unloaded and
-// another loaded at its address come out in that order). The program calls it after its own loads
+// another loaded at its address come out in that order). An image is known by its header address, its
+// path and its build (the GNU build-id note): a library closed and opened again where it lay after
+// another build replaced its file is told as an unload and a load, while the same build closed and
+// opened again between two readings looks as if it had stayed. The program calls it after its own loads
 // (load, below) and the crash kit at quiet moments of the main run loop.
 //
 // What this does not give: an observer hears of a library only after the call that loaded it has

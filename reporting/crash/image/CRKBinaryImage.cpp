@@ -8,6 +8,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <climits>
 #include <cstring>
@@ -74,12 +75,18 @@ CRKBinaryImageUnwindSections gUnwindSections[CRKBinaryImageSlotCount];
 // thread itself was writing is finished by its walk. A write that fails gives the record back.
 enum : uint32_t { kRecordNone = 0, kRecordPending = 1, kRecordWriting = 2, kRecordWritten = 3 };
 constexpr uint32_t kRecordStateBits = 2;
+constexpr size_t kKeptBuildIDBytes = 16;
 struct SlotLoaderFacts {
     uintptr_t dynamicSection;
     // The state, and for kRecordWriting the writer's thread id in the bits above it.
     uint32_t record;
     char uuid[33];
     const char* path;
+    // The first bytes of the image's build-id and where they lie from its header: a few bytes the walk at
+    // crash time reads in the listed object to know whether it is this build. No bytes: no build-id.
+    uintptr_t buildIDOffset;
+    uint32_t buildIDBytes;
+    uint8_t buildID[kKeptBuildIDBytes];
 };
 SlotLoaderFacts gSlotFacts[CRKBinaryImageSlotCount];
 
@@ -121,9 +128,10 @@ void finishRecord(size_t index, bool written) {
 }
 
 // What names one of the loader's objects. The dynamic section alone does not: a library opened where a
-// closed one lay, of the same layout, has its dynamic section at the same address, and is another file.
-// A header of 0, no path or no build identifier leaves that part out of the match; a slot that kept no
-// path (one claimed at crash time, when nothing may allocate) matches any.
+// closed one lay, of the same layout, has its dynamic section at the same address, and is another file
+// or another build of the same file. A header of 0, no path or no build identifier leaves that part out
+// of the match; a slot that kept no path (one claimed at crash time, when nothing may allocate) matches
+// any path. An identifier given must be the slot's, empty for empty.
 struct ObjectIdentity {
     uintptr_t dynamicSection;
     uintptr_t header;
@@ -146,8 +154,7 @@ int liveSlotFor(const CRKWritableContext* writable, const ObjectIdentity& object
         if (object.header != 0 && base != object.header) continue;
         const char* kept = loadRelaxed(facts.path);
         if (object.path && kept && strcmp(kept, object.path) != 0) continue;
-        if (object.uuid && (!object.uuid[0] || strncmp(facts.uuid, object.uuid, sizeof facts.uuid) != 0))
-            continue;
+        if (object.uuid && strncmp(facts.uuid, object.uuid, sizeof facts.uuid) != 0) continue;
         return int(i);
     }
     return -1;
@@ -215,8 +222,12 @@ void fillFromProgramHeaders(CRKBinaryImageDetails* details, const ElfW(Phdr) * p
     if (!CRKELFImageReadInfo(uintptr_t(details->slide), phdrs, count, &info)) return;
     if (info.hasBuildID) {
         CRKHexEncodeBytes(info.uuid, sizeof(info.uuid), details->uuid);
+        details->buildIDAddress = info.buildIDAddress;
+        details->buildIDLength = info.buildIDLength;
     } else {
         details->uuid[0] = '\0';
+        details->buildIDAddress = 0;
+        details->buildIDLength = 0;
     }
     details->slice.cputype = info.cputype;
     details->slice.cpusubtype = info.cpusubtype;
@@ -582,7 +593,7 @@ int storeNode(bool isLoad, const CRKBinaryImageDetails* details, uint32_t record
         // Put in the table already by the walk at crash time (a test that records a crash and goes on):
         // it keeps that slot, whose record is written.
         const int known =
-            header != 0 ? liveSlotFor(writable, {details->dynamicSection, header, path, nullptr}) : -1;
+            header != 0 ? liveSlotFor(writable, {details->dynamicSection, header, path, details->uuid}) : -1;
         if (known >= 0) return known;
     }
     for (size_t i = 0; i < CRKBinaryImageSlotCount; i++) {
@@ -604,6 +615,12 @@ int storeNode(bool isLoad, const CRKBinaryImageDetails* details, uint32_t record
             // time (when nothing may allocate) the walk writes its records itself.
             memcpy(facts.uuid, details->uuid, sizeof facts.uuid);
             facts.uuid[sizeof facts.uuid - 1] = '\0';
+            const bool buildID = details->buildIDLength > 0 && details->buildIDAddress >= header;
+            facts.buildIDBytes = buildID ? std::min<uint32_t>(details->buildIDLength, kKeptBuildIDBytes) : 0;
+            facts.buildIDOffset = buildID ? details->buildIDAddress - header : 0;
+            if (buildID)
+                memcpy(facts.buildID, reinterpret_cast<const void*>(details->buildIDAddress),
+                       facts.buildIDBytes);
             storeRelaxed(facts.path, record == kRecordPending && path ? static_cast<const char*>(strdup(path))
                                                                       : static_cast<const char*>(nullptr));
             storeRelaxed(slot.ehFrame, details->ehFrame);
@@ -828,21 +845,84 @@ struct ListedObject {
     uintptr_t next;
 };
 
+// What tells whether a listed object is the one a live slot holds at its dynamic section and header:
+// the first bytes of the slot's build-id, read where the slot's image keeps them, or, for an image
+// without one, its name. They are read in the same copy as the next object of the list, so a walk
+// that finds every object in the table costs one system call per object.
+struct SlotCheck {
+    int slot = -1;
+    uintptr_t address = 0;
+    size_t length = 0;  // 0: nothing to read, the slot is the object
+    bool byBuildID = false;
+};
+
+// The latest live slot at the object's dynamic section (and header, but for the program), or -1.
+int slotAt(const CRKWritableContext* writable, const ListedObject& object, bool isProgram) {
+    int found = -1;
+    for (size_t i = 0; i < CRKBinaryImageSlotCount; i++) {
+        const CRKBinaryImageSlot& slot = writable->binaryImages[i];
+        const uintptr_t base = loadAtomic(slot.base);
+        if (base == 0) break;
+        if (std::atomic_ref<uint64_t>(const_cast<uint64_t&>(slot.size)).load(std::memory_order_acquire) == 0)
+            continue;
+        if (loadRelaxed(gSlotFacts[i].dynamicSection) != object.dynamicSection) continue;
+        // A shared object is linked at address 0, so its header lies at its bias. (The program, which may
+        // not be, is in the table from the start, and nothing can be mapped in its place.)
+        if (!isProgram && base != object.bias) continue;
+        found = int(i);
+    }
+    return found;
+}
+
+SlotCheck checkFor(const CRKWritableContext* writable, const ListedObject& object, bool isProgram,
+                   size_t nameCapacity) {
+    SlotCheck check;
+    if (object.dynamicSection < CRKFirstValidAddress) return check;
+    check.slot = slotAt(writable, object, isProgram);
+    if (check.slot < 0 || isProgram) return check;
+    const SlotLoaderFacts& facts = gSlotFacts[check.slot];
+    if (facts.buildIDBytes > 0) {
+        check.byBuildID = true;
+        check.address = object.bias + facts.buildIDOffset;
+        check.length = facts.buildIDBytes;
+        return check;
+    }
+    // No build-id: the name, with its end, where the slot kept one (a slot claimed at crash time kept
+    // none, and matches any).
+    const char* kept = loadRelaxed(facts.path);
+    const size_t length = kept ? strlen(kept) + 1 : 0;
+    if (kept && object.name >= CRKFirstValidAddress && length <= nameCapacity) {
+        check.address = object.name;
+        check.length = length;
+    }
+    return check;
+}
+
+// Whether the listed object is the slot's, from the bytes the check read into `bytes` (`read` false when
+// they could not be; the buffer may then be used again). A build that cannot be read is not the slot's;
+// a name that cannot be read is left out of the match.
+bool isSlotsObject(const SlotCheck& check, char* bytes, size_t capacity, bool read, uintptr_t name) {
+    if (check.slot < 0) return false;
+    if (check.length == 0) return true;
+    const SlotLoaderFacts& facts = gSlotFacts[check.slot];
+    if (check.byBuildID) return read && memcmp(bytes, facts.buildID, check.length) == 0;
+    const char* kept = loadRelaxed(facts.path);
+    if (read) return memcmp(bytes, kept, check.length) == 0;
+    // A name shorter than the kept one may end just before a page that cannot be read: read it to its
+    // end, one past the kept one's at most.
+    if (!safeReadString(name, bytes, check.length < capacity ? check.length + 1 : capacity)) return true;
+    return strcmp(bytes, kept) == 0;
+}
+
 // An object of the list that the table does not hold gets its slot and its record. One it holds
 // has its record written by the pass over the slots before the walk. A library opened where a closed
-// one lay since the table last read the list is not one it holds: it gets a slot and a record of its
-// own, after the closed one's, and so wins both the unwinder's lookup and the report's for the
-// addresses they share.
-void syncObject(CRKWritableContext* writable, const ListedObject& object, bool isProgram, CrashTimeLog* log) {
+// one lay since the table last read the list, another file or another build of the same file, is not one
+// it holds: it gets a slot and a record of its own, after the closed one's, and so wins both the
+// unwinder's lookup and the report's for the addresses they share. `name` is the walk's buffer for the
+// object's name.
+void syncObject(CRKWritableContext* writable, const ListedObject& object, bool isProgram, CrashTimeLog* log,
+                char* name, size_t nameCapacity) {
     if (object.dynamicSection < CRKFirstValidAddress) return;
-    char path[PATH_MAX];
-    safeReadString(object.name, path, sizeof path);
-    // A shared object is linked at address 0, so its header lies at its bias. (The program, which may
-    // not be, is in the table from the start, and nothing can be mapped in its place.) A name that
-    // cannot be read is left out of the match.
-    const ObjectIdentity listed{object.dynamicSection, isProgram ? 0 : object.bias,
-                                isProgram || !path[0] ? nullptr : path, nullptr};
-    if (liveSlotFor(writable, listed) >= 0) return;
     CRKBinaryImageDetails details{};
     details.slide = intptr_t(object.bias);
     details.slice.startAddress = object.bias;
@@ -852,16 +932,20 @@ void syncObject(CRKWritableContext* writable, const ListedObject& object, bool i
     }
     // The same build of the same layout at the same place is the object the table holds, whatever its
     // name now says (a wild write may have changed the pointer to it): a damaged list only adds images.
-    if (liveSlotFor(writable, {object.dynamicSection, details.loadAddress, nullptr, details.uuid}) >= 0)
+    if (details.uuid[0] &&
+        liveSlotFor(writable, {object.dynamicSection, details.loadAddress, nullptr, details.uuid}) >= 0)
         return;
-    if (!path[0] && isProgram) {
+    // Read through the safe reader: a damaged pointer, or a name without its end before an unmapped page,
+    // leaves the name empty.
+    safeReadString(object.name, name, nameCapacity);
+    if (!name[0] && isProgram) {
         // The loader lists the program without a name.
-        const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-        path[length > 0 ? length : 0] = '\0';
+        const ssize_t length = readlink("/proc/self/exe", name, nameCapacity - 1);
+        name[length > 0 ? length : 0] = '\0';
     }
     // With the table full it is still recorded, as any load is.
-    storeNode(true, &details, kRecordWritten, path);
-    writeLoadRecord(log, path, details);
+    storeNode(true, &details, kRecordWritten, name);
+    writeLoadRecord(log, name, details);
 }
 
 // The records of the images the table holds that are not in the file yet, from what each slot kept:
@@ -931,6 +1015,9 @@ void CRKBinaryImageSafeSyncWithLoader() {
     }
     size_t visited = 0;
     bool isProgram = true;  // the first object of the first namespace
+    // The name of the object the walk is at: the bytes its check compares, then its whole name when it
+    // is new to the table.
+    char name[PATH_MAX];
     for (int space = 0; debug >= CRKFirstValidAddress && space < kMaxNamespaces; space++) {
         r_debug_extended head{};
         if (!safeRead(debug, &head.base, sizeof head.base)) break;
@@ -939,18 +1026,30 @@ void CRKBinaryImageSafeSyncWithLoader() {
             !safeRead(debug + offsetof(r_debug_extended, r_next), &head.r_next, sizeof head.r_next)) {
             head.r_next = nullptr;
         }
-        for (uintptr_t node = reinterpret_cast<uintptr_t>(head.base.r_map); node != 0;) {
-            link_map entry;
-            if (visited++ >= kMaxLoaderObjects || node < CRKFirstValidAddress ||
-                !safeRead(node, &entry, offsetof(link_map, l_prev))) {
-                break;
-            }
+        link_map entry;
+        uintptr_t node = reinterpret_cast<uintptr_t>(head.base.r_map);
+        bool listed = node >= CRKFirstValidAddress && visited++ < kMaxLoaderObjects &&
+                      safeRead(node, &entry, offsetof(link_map, l_prev));
+        while (listed) {
             const ListedObject object{uintptr_t(entry.l_addr), reinterpret_cast<uintptr_t>(entry.l_name),
                                       reinterpret_cast<uintptr_t>(entry.l_ld),
                                       reinterpret_cast<uintptr_t>(entry.l_next)};
-            syncObject(writable, object, isProgram, &log);
+            // The next object and what tells whether this one is in the table, in one copy.
+            const SlotCheck check = checkFor(writable, object, isProgram, sizeof name);
+            const bool hasNext = object.next != 0 && visited++ < kMaxLoaderObjects;
+            CRKSafeMemoryReader::Range ranges[2];
+            size_t count = 0;
+            if (hasNext) ranges[count++] = {object.next, &entry, offsetof(link_map, l_prev)};
+            if (check.length > 0) ranges[count++] = {check.address, name, check.length};
+            const size_t read = count > 0 ? CRKSafeMemoryReader::readUncachedEach(ranges, count) : 0;
+            listed = hasNext && read >= 1;
+            bool checked = check.length > 0 && read == count;
+            // The copy stops at the first range it cannot read: one after an unreadable next object is
+            // read alone.
+            if (check.length > 0 && !checked) checked = safeRead(check.address, name, check.length);
+            if (!isSlotsObject(check, name, sizeof name, checked, object.name))
+                syncObject(writable, object, isProgram, &log, name, sizeof name);
             isProgram = false;
-            node = object.next;
         }
         debug = head.base.r_version >= 2 ? reinterpret_cast<uintptr_t>(head.r_next) : 0;
     }

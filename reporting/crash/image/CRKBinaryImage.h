@@ -34,6 +34,13 @@ namespace reporting {
 // by the walk at crash time. That walk writes "load" records without the framework bundle's fields
 // (reading the bundle's property list would allocate) and no "unload" records: an image unloaded since
 // the last reading keeps its slot, and an address is looked up in the latest slot that holds it.
+//
+// An image is the same image while its header, dynamic section, path and build stay: a library closed
+// and opened again where it lay after another build replaced its file gets an "unload" and a "load"
+// record and a slot of its own, at the next reading or in the walk at crash time. Not met here: the same
+// build closed and opened again at the same place between two readings keeps the one slot it had (this
+// loader offers no event that tells it apart from a library that stayed open); its frames name the same
+// symbols either way.
 
 // What one image event knows of its image.
 struct CRKBinaryImageDetails {
@@ -55,6 +62,10 @@ struct CRKBinaryImageDetails {
     uintptr_t ehFrameHeaderEnd;
     // The image's dynamic section, slide added: how the loader's list at crash time names the image.
     uintptr_t dynamicSection;
+    // Where the build-id's bytes lie in the loaded image and how many there are (0 when it has none):
+    // the walk at crash time tells a rebuilt library opened where the old one lay by them.
+    uintptr_t buildIDAddress;
+    uint32_t buildIDLength;
 };
 
 // The unwind sections of a tracked image, kept beside its slot.

@@ -92,6 +92,7 @@ void takeBuildID(CRKELFImageInfo* info, const uint8_t* desc, uint32_t length) {
     memcpy(info->uuid, desc, length < 16 ? length : 16);
     info->hasBuildID = true;
     info->buildIDLength = length;
+    info->buildIDAddress = reinterpret_cast<uintptr_t>(desc);
 }
 
 uint64_t alignUp(uint64_t value, uint64_t alignment) {

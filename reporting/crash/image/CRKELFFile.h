@@ -25,7 +25,10 @@ struct CRKELFImageInfo {
     // All zero when the image has no build-id (hasBuildID false).
     uint8_t uuid[16];
     bool hasBuildID;
-    uint32_t buildIDLength;  // length of the whole build-id note (0 when none)
+    uint32_t buildIDLength;  // length of the build-id itself, the note's descriptor (0 when none)
+    // Where the build-id's bytes lie in the memory read (the loaded image, or the mapped file or buffer);
+    // 0 when none. The crash-time walk compares a few bytes there instead of reading every note again.
+    uintptr_t buildIDAddress;
 
     uint16_t machine;  // e_machine
     bool is64Bit;      // ELFCLASS64

@@ -125,6 +125,58 @@ TEST_F(ImageLoaderTest, ALibraryLoadedByAnotherLibraryIsToldAtTheNextReadingAndA
     EXPECT_EQ(eventsFor(gEvents, KESTRUNE_LOADER_OUTER).size(), 1u);
 }
 
+// Writes another build over a plugin's path as a build or an update does: a new file renamed over it.
+bool replaceWith(const std::string& build, const std::string& path) {
+    std::error_code error;
+    std::filesystem::copy_file(build, path + ".new", std::filesystem::copy_options::overwrite_existing,
+                               error);
+    if (!error) std::filesystem::rename(path + ".new", path, error);
+    return !error;
+}
+
+// A plugin closed, another build of it written over its file and the file opened again where the old
+// build lay: the same header and path, another image, told as the old one's removal and the new one's
+// addition. The same build closed and opened again between two readings is the image that was there.
+TEST_F(ImageLoaderTest, AnotherBuildOpenedWhereTheOldOneLayIsToldAsARemovalAndAnAddition) {
+    char folder[] = "/tmp/kestrune-image-loader-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string path = std::string(folder) + "/libplugin.so";
+    ASSERT_TRUE(replaceWith(SAME_LAYOUT_PLUGIN_A, path));
+    ASSERT_TRUE(ImageLoader::registerCallbacks(onAdded, onRemoved));
+    void* first = ImageLoader::load(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(first, nullptr) << dlerror();
+    void* write = dlsym(first, "kestrune_same_layout_write");
+    ASSERT_EQ(eventsFor(gEvents, path).size(), 1u);
+    ASSERT_TRUE(replaceWith(SAME_LAYOUT_PLUGIN_B, path + ".b"));
+    ASSERT_EQ(dlclose(first), 0);
+    std::filesystem::rename(path + ".b", path);
+
+    void* second = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(second, nullptr) << dlerror();
+    ASSERT_EQ(dlsym(second, "kestrune_same_layout_write"), write) << "not opened where the first build lay";
+    ImageLoader::noticeChanges();
+    auto events = eventsFor(gEvents, path);
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_FALSE(events[1].added);
+    EXPECT_TRUE(events[2].added);
+    EXPECT_TRUE(events[2].headerReadable);
+    EXPECT_EQ(events[1].header, events[0].header);
+    EXPECT_EQ(events[2].header, events[0].header);
+
+    ASSERT_EQ(dlclose(second), 0);
+    void* again = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(again, nullptr) << dlerror();
+    ASSERT_EQ(dlsym(again, "kestrune_same_layout_write"), write) << "not opened where it lay";
+    ImageLoader::noticeChanges();
+    EXPECT_EQ(eventsFor(gEvents, path).size(), 3u);
+    ASSERT_EQ(dlclose(again), 0);
+    ImageLoader::noticeChanges();
+    events = eventsFor(gEvents, path);
+    ASSERT_FALSE(events.empty());
+    EXPECT_FALSE(events.back().added);
+    std::filesystem::remove_all(folder);
+}
+
 // Loads and unloads on two threads at once, each followed by a reading: each image's events alternate,
 // one add for each load and one removal for each unload, and none is lost or told twice, whichever
 // thread's reading finds it.

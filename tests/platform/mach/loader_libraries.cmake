@@ -1,3 +1,10 @@
+# What the programs that load the builds of the same-layout plugin (below) are given, whichever file
+# includes this one first.
+set(same_layout_paths SAME_LAYOUT_PLUGIN_A="$<TARGET_FILE:kestrune_same_layout_a>"
+                      SAME_LAYOUT_PLUGIN_B="$<TARGET_FILE:kestrune_same_layout_b>"
+                      SAME_LAYOUT_PLUGIN_C="$<TARGET_FILE:kestrune_same_layout_c>")
+set(same_layout_targets kestrune_same_layout_a kestrune_same_layout_b kestrune_same_layout_c)
+
 # Two small libraries that tests load at run time: the outer one loads the inner one itself (a load the
 # program never makes), and the inner one has a function that faults, for a crash inside a library
 # loaded after the crash kit started. They are built without sanitizers, so that the crash probe (built
@@ -26,10 +33,26 @@ if(NOT TARGET kestrune_loader_outer)
     set_property(TARGET kestrune_origin_loader PROPERTY BUILD_RPATH "\$ORIGIN")
     target_link_libraries(kestrune_origin_loader PRIVATE ${CMAKE_DL_LIBS})
     add_dependencies(kestrune_origin_loader kestrune_origin_sibling)
+
+    # Builds of one plugin that differ only in a constant (a, b) and, for c, in code added ahead of its
+    # function: another build of a plugin, written over its file and opened where the old one lay, is
+    # another image at the same addresses. Functions stay in the order of the source, so that c's lies
+    # past the end of a's code.
+    foreach(variant a b c)
+        add_library(kestrune_same_layout_${variant} SHARED ${loader_dir}/SameLayoutPlugin.c)
+        set_property(TARGET kestrune_same_layout_${variant} PROPERTY COMPILE_OPTIONS
+                     ${KESTRUNE_UNSANITIZED_OPTIONS} -O1 -fno-inline -fno-omit-frame-pointer
+                     $<$<C_COMPILER_ID:GNU>:-fno-toplevel-reorder>)
+        set_property(TARGET kestrune_same_layout_${variant} PROPERTY LINK_OPTIONS "")
+    endforeach()
+    target_compile_definitions(kestrune_same_layout_a PRIVATE SAME_LAYOUT_CONSTANT=1)
+    target_compile_definitions(kestrune_same_layout_b PRIVATE SAME_LAYOUT_CONSTANT=2)
+    target_compile_definitions(kestrune_same_layout_c PRIVATE SAME_LAYOUT_CONSTANT=3 SAME_LAYOUT_LONGER)
+
     if(TARGET platform_tests)
-        add_dependencies(platform_tests kestrune_loader_inner kestrune_loader_outer)
+        add_dependencies(platform_tests kestrune_loader_inner kestrune_loader_outer ${same_layout_targets})
         target_compile_definitions(platform_tests PRIVATE
             KESTRUNE_LOADER_INNER="$<TARGET_FILE:kestrune_loader_inner>"
-            KESTRUNE_LOADER_OUTER="$<TARGET_FILE:kestrune_loader_outer>")
+            KESTRUNE_LOADER_OUTER="$<TARGET_FILE:kestrune_loader_outer>" ${same_layout_paths})
     endif()
 endif()

@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "reporting/crash/CRKFile.h"
+#include "reporting/crash/CRKUtilities.h"
+#include "reporting/crash/image/CRKELFFile.h"
 #include "reporting/crash/store/CRKFileReader.h"
 #include "reporting/crash/symbolication/CRKSymbolResolver.h"
 #include "tests/reporting/crash/capture/CrashProbe.h"
@@ -281,6 +283,49 @@ TEST_F(CRKCrashedThreadTest, APluginOpenedWhereAClosedOneLayIsListedAndHoldsTheF
     ASSERT_TRUE(faulted);
     EXPECT_EQ(textOf(faulted->at("path")), SAME_LAYOUT_PLUGIN_B);
     EXPECT_EQ(crashed->libraries[1], program_) << crashed->describe();
+}
+
+std::string buildIdentifier(const std::string& path) {
+    reporting::CRKELFFile file;
+    if (!reporting::CRKELFFileInitWithPath(&file, path.c_str())) return "<unreadable>";
+    reporting::CRKELFImageInfo info;
+    const bool read = reporting::CRKELFFileReadInfo(&file, &info);
+    reporting::CRKELFFileDestroy(&file);
+    if (!read || !info.hasBuildID) return "<none>";
+    char hex[33];
+    reporting::CRKHexEncodeBytes(info.uuid, 16, hex);
+    return hex;
+}
+
+// A plugin closed, another build of it written over its file (a new file renamed over the path, as a build
+// or an update writes it) and opened again where the first build lay, then called: the report places the
+// fault in a load record of the new build, whose identifier is that build's, so the symbolicator names
+// its frames from the right file. So it does at once (the walk at crash time tells the builds apart), once
+// the loader's list was read again (the table recorded the old build's unload and the new one's load),
+// and for a longer build whose function lies past the end of the old build's code.
+TEST_F(CRKCrashedThreadTest, ARebuiltPluginOpenedWhereTheOldBuildLayHoldsTheFaultInTheNewBuildsRecord) {
+    const struct {
+        const char* kind;
+        const char* build;
+    } cases[] = {{crashprobe::kRebuiltReopened, SAME_LAYOUT_PLUGIN_B},
+                 {crashprobe::kRebuiltReopenedRead, SAME_LAYOUT_PLUGIN_B},
+                 {crashprobe::kLongerRebuildReopened, SAME_LAYOUT_PLUGIN_C}};
+    ASSERT_NE(buildIdentifier(SAME_LAYOUT_PLUGIN_A), buildIdentifier(SAME_LAYOUT_PLUGIN_B));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        std::filesystem::remove_all(home() + "/report");
+        const std::string root = crashAndSymbolicate(c.kind, SIGSEGV);
+        const auto crashed = crashedThread(root, "signal.crkrecord");
+        ASSERT_TRUE(crashed);
+        ASSERT_GE(crashed->addresses.size(), 2u) << crashed->describe();
+        reporting::CRKSymbolResolver resolver;
+        ASSERT_TRUE(resolver.loadBinaryImagesFromFile(root + "/binary_images.crkrecord"));
+        const Value::Dictionary* faulted = resolver.loadedBinaryImageForPC(crashed->addresses[0]);
+        ASSERT_TRUE(faulted) << std::hex << crashed->addresses[0];
+        EXPECT_EQ(textOf(faulted->at("path")), root + ".plugin.so");
+        EXPECT_EQ(textOf(faulted->at("uuid")), buildIdentifier(c.build));
+        EXPECT_EQ(crashed->libraries[1], program_) << crashed->describe();
+    }
 }
 
 // A call through a wild pointer (0xdead0000, in no mapping) made with rbp = 0: the walk goes on from the

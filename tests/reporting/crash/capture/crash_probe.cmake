@@ -39,23 +39,13 @@ if(TARGET reporting_tests AND NOT TARGET crash_probe)
                                CRASH_PROBE_INTERPOSE_PATH="$<TARGET_FILE:crash_probe_interpose>"
                                CRASH_PROBE_PRELOAD_PATH="$<TARGET_FILE:crash_probe_preload>")
 
-    # Two plugins of one layout that differ only in a constant: the second, opened where the first was
-    # closed, is another library at the same addresses.
-    foreach(variant a b)
-        add_library(crash_probe_same_layout_${variant} SHARED ${crash_probe_dir}/SameLayoutPlugin.c)
-        set_property(TARGET crash_probe_same_layout_${variant} PROPERTY COMPILE_OPTIONS
-                     ${KESTRUNE_UNSANITIZED_OPTIONS} -O1 -fno-inline -fno-omit-frame-pointer)
-        set_property(TARGET crash_probe_same_layout_${variant} PROPERTY LINK_OPTIONS "")
-        add_dependencies(crash_probe crash_probe_same_layout_${variant})
-        add_dependencies(reporting_tests crash_probe_same_layout_${variant})
+    # Builds of one plugin of the same layout (tests/platform/mach/loader_libraries.cmake), opened where
+    # one another lay.
+    include(${CMAKE_SOURCE_DIR}/tests/platform/mach/loader_libraries.cmake)
+    foreach(target crash_probe crash_probe_interpose reporting_tests)
+        add_dependencies(${target} ${same_layout_targets})
+        target_compile_definitions(${target} PRIVATE ${same_layout_paths})
     endforeach()
-    target_compile_definitions(crash_probe_same_layout_a PRIVATE SAME_LAYOUT_CONSTANT=1)
-    target_compile_definitions(crash_probe_same_layout_b PRIVATE SAME_LAYOUT_CONSTANT=2)
-    set(same_layout_paths SAME_LAYOUT_PLUGIN_A="$<TARGET_FILE:crash_probe_same_layout_a>"
-                          SAME_LAYOUT_PLUGIN_B="$<TARGET_FILE:crash_probe_same_layout_b>")
-    target_compile_definitions(crash_probe PRIVATE ${same_layout_paths})
-    target_compile_definitions(crash_probe_interpose PRIVATE ${same_layout_paths})
-    target_compile_definitions(reporting_tests PRIVATE ${same_layout_paths})
 
     # The crash benchmark runs the probe too; its target exists only once the benchmarks are defined.
     function(crash_probe_attach_bench)

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <link.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -527,6 +528,152 @@ TEST_F(CRKBinaryImageTest, TheWalkAddsNoRecordForAHeldLibraryWhoseListedNameWasD
     EXPECT_EQ(records.size(), before);
     EXPECT_TRUE(recordsOf(records, "load", damaged).empty());
     EXPECT_EQ(dlclose(outer), 0);
+}
+
+// Writes another build over a plugin's path as a build or an update does: a new file renamed over it.
+bool replaceWith(const std::string& build, const std::string& path) {
+    std::error_code error;
+    std::filesystem::copy_file(build, path + ".new", std::filesystem::copy_options::overwrite_existing,
+                               error);
+    if (!error) std::filesystem::rename(path + ".new", path, error);
+    return !error;
+}
+
+// A plugin the table heard of, closed; another build of it written over its file and opened where the
+// old one lay, the table not told yet. The handle of the new build, or null (with a failure recorded).
+struct Rebuilt {
+    std::string path;
+    void* handle = nullptr;
+    uintptr_t header = 0;
+};
+
+Rebuilt openAnotherBuildWhereTheOldOneLay(const std::string& folder, const char* newBuild) {
+    Rebuilt rebuilt{folder + "/libplugin.so"};
+    EXPECT_TRUE(replaceWith(SAME_LAYOUT_PLUGIN_A, rebuilt.path));
+    void* first = platform::mach::ImageLoader::load(rebuilt.path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    EXPECT_NE(first, nullptr) << dlerror();
+    if (!first) return rebuilt;
+    rebuilt.header = headerOf(dlsym(first, "kestrune_same_layout_write"));
+    EXPECT_TRUE(replaceWith(newBuild, rebuilt.path + ".next"));
+    EXPECT_EQ(dlclose(first), 0);
+    std::filesystem::rename(rebuilt.path + ".next", rebuilt.path);
+    rebuilt.handle = dlopen(rebuilt.path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    EXPECT_NE(rebuilt.handle, nullptr) << dlerror();
+    if (rebuilt.handle && headerOf(dlsym(rebuilt.handle, "kestrune_same_layout_write")) != rebuilt.header) {
+        ADD_FAILURE() << "the new build was not opened where the old one lay";
+        dlclose(rebuilt.handle);
+        rebuilt.handle = nullptr;
+    }
+    return rebuilt;
+}
+
+size_t liveSlotsAt(CRKWritableContext* writable, uintptr_t header) {
+    size_t live = 0;
+    for (const CRKBinaryImageSlot& slot : writable->binaryImages)
+        live += slot.base == header && slot.size > 0;
+    return live;
+}
+
+// The next reading of the loader's list tells the old build's unload and the new one's load: the new
+// build's slot covers its code, which here reaches further than the old build's, and its record carries
+// its own identifier.
+TEST_F(CRKBinaryImageTest, ARebuiltLibraryOpenedWhereTheOldBuildLayIsUnloadedAndLoadedAtTheNextReading) {
+    const size_t before = readRecords(logPath()).size();
+    const Rebuilt rebuilt = openAnotherBuildWhereTheOldOneLay(home(), SAME_LAYOUT_PLUGIN_C);
+    ASSERT_NE(rebuilt.handle, nullptr);
+    const auto write = reinterpret_cast<uintptr_t>(dlsym(rebuilt.handle, "kestrune_same_layout_write"));
+    platform::RunLoop::main().runOnce();
+    runUntilIdle();
+    CRKBinaryImageSlot slot;
+    ASSERT_TRUE(CRKBinaryImageSafeFindImageForAddress(write, &slot));
+    EXPECT_EQ(slot.base, rebuilt.header);
+    EXPECT_EQ(liveSlotsAt(writable(), rebuilt.header), 1u);
+    const auto records = readRecords(logPath());
+    ASSERT_EQ(records.size(), before + 3);
+    EXPECT_EQ(records[before].kind, "load");
+    EXPECT_EQ(text(records[before].fields, "uuid"), fileIdentifier(SAME_LAYOUT_PLUGIN_A));
+    EXPECT_EQ(records[before + 1].kind, "unload");
+    EXPECT_EQ(records[before + 2].kind, "load");
+    EXPECT_EQ(text(records[before + 2].fields, "path"), rebuilt.path);
+    EXPECT_EQ(text(records[before + 2].fields, "uuid"), fileIdentifier(SAME_LAYOUT_PLUGIN_C));
+    EXPECT_EQ(number(records[before + 2].fields, "base"), rebuilt.header);
+    EXPECT_EQ(number(records[before + 2].fields, "size"), slot.size);
+    EXPECT_NE(fileIdentifier(SAME_LAYOUT_PLUGIN_A), fileIdentifier(SAME_LAYOUT_PLUGIN_C));
+    EXPECT_EQ(dlclose(rebuilt.handle), 0);
+}
+
+// A crash before any reading: the walk tells the new build from the old one the table holds at the same
+// header, dynamic section and path by its build, and gives it a slot and a record of its own. The reading
+// that comes later (a test that goes on) unloads the old build and keeps the walk's slot and record.
+TEST_F(CRKBinaryImageTest, TheWalkAtCrashTimeGivesARebuiltLibraryOpenedWhereTheOldBuildLayItsOwnSlot) {
+    const size_t before = readRecords(logPath()).size();
+    const Rebuilt rebuilt = openAnotherBuildWhereTheOldOneLay(home(), SAME_LAYOUT_PLUGIN_B);
+    ASSERT_NE(rebuilt.handle, nullptr);
+    // The old build's record may still wait on the queue: the walk writes it first.
+    CRKBinaryImageSafeSyncWithLoader();
+    auto records = readRecords(logPath());
+    ASSERT_EQ(records.size(), before + 2);
+    EXPECT_EQ(text(records[before].fields, "uuid"), fileIdentifier(SAME_LAYOUT_PLUGIN_A));
+    EXPECT_EQ(records.back().kind, "load");
+    EXPECT_EQ(text(records.back().fields, "path"), rebuilt.path);
+    EXPECT_EQ(text(records.back().fields, "uuid"), fileIdentifier(SAME_LAYOUT_PLUGIN_B));
+    EXPECT_EQ(number(records.back().fields, "base"), rebuilt.header);
+    EXPECT_EQ(liveSlotsAt(writable(), rebuilt.header), 2u);
+    // Walking again finds both builds in the table.
+    CRKBinaryImageSafeSyncWithLoader();
+    EXPECT_EQ(readRecords(logPath()).size(), before + 2);
+
+    platform::RunLoop::main().runOnce();
+    runUntilIdle();
+    records = readRecords(logPath());
+    ASSERT_EQ(records.size(), before + 3);
+    EXPECT_EQ(records.back().kind, "unload");
+    EXPECT_EQ(liveSlotsAt(writable(), rebuilt.header), 1u);
+    EXPECT_EQ(dlclose(rebuilt.handle), 0);
+}
+
+// A library nobody has read yet whose name in the loader's list cannot be read to its end: a pointer into
+// memory that is not mapped, or a name that runs to the end of its page with an unmapped page after it.
+// The walk reads it through the safe reader and never faults; the library still gets its slot and a
+// record with its identifier, without a name.
+TEST_F(CRKBinaryImageTest, TheWalkRecordsALibraryWhoseListedNameCannotBeReadWithoutFaulting) {
+    const long page = sysconf(_SC_PAGESIZE);
+    auto* pages = static_cast<char*>(
+        mmap(nullptr, size_t(page) * 2, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(pages, MAP_FAILED);
+    memset(pages, 'x', size_t(page));
+    ASSERT_EQ(munmap(pages + page, size_t(page)), 0);
+    struct Case {
+        const char* what;
+        char* name;
+    };
+    const Case cases[] = {{"no end before an unmapped page", pages + page - 100},
+                          {"unmapped", pages + page + 16}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const size_t before = readRecords(logPath()).size();
+        void* inner = dlopen(KESTRUNE_LOADER_INNER, RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(inner, nullptr) << dlerror();
+        link_map* entry = nullptr;
+        ASSERT_EQ(dlinfo(inner, RTLD_DI_LINKMAP, &entry), 0);
+        char* const name = entry->l_name;
+        entry->l_name = c.name;
+        CRKBinaryImageSafeSyncWithLoader();
+        entry->l_name = name;
+        const auto records = readRecords(logPath());
+        ASSERT_EQ(records.size(), before + 1);
+        EXPECT_EQ(text(records.back().fields, "path"), "");
+        EXPECT_EQ(text(records.back().fields, "uuid"), fileIdentifier(KESTRUNE_LOADER_INNER));
+        CRKBinaryImageSlot slot;
+        void* fault = dlsym(inner, "kestrune_loader_inner_fault");
+        EXPECT_TRUE(CRKBinaryImageSafeFindImageForAddress(reinterpret_cast<uintptr_t>(fault), &slot));
+        // Read, then gone, so that the next case is new to the table again.
+        CRKBinaryImageRescanIfNeeded();
+        EXPECT_EQ(dlclose(inner), 0);
+        CRKBinaryImageRescanIfNeeded();
+        runUntilIdle();
+    }
+    munmap(pages, size_t(page));
 }
 
 // The table takes the kit's queue when there is one; a test's stays only for the test.

@@ -54,6 +54,14 @@ inline constexpr const char* kUnloadedCall = "unloaded-call";
 // lay without the table hearing of it, then calls through the pointer kept to the first: the second's
 // code faults.
 inline constexpr const char* kOpenedWhereClosed = "opened-where-closed";
+// Loads a plugin the program's way and calls it, closes it, writes another build of it over its file
+// and opens that where the first lay without the table hearing of it, then calls through the pointer kept
+// to the first: the new build's code faults. The reading kind has the loader's list read again before the
+// call; the longer kind opens a build with more code ahead of the function and calls the new function,
+// which lies past the end of the first build's code.
+inline constexpr const char* kRebuiltReopened = "rebuilt-reopened";
+inline constexpr const char* kRebuiltReopenedRead = "rebuilt-reopened-read";
+inline constexpr const char* kLongerRebuildReopened = "longer-rebuild-reopened";
 // Calls through a wild pointer (an unmapped address above the first page) with rbp = 0.
 inline constexpr const char* kWildCall = "wild-call";
 // Returns through a return address smashed to 0, with a function pointer just above it.

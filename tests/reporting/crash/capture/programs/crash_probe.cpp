@@ -678,10 +678,79 @@ int callIntoAPluginOpenedWhereAnotherWasClosed(const std::string& root) {
     return 7;
 }
 
+// How many times the record file names `text` so far.
+int recordsNaming(const std::string& file, const std::string& text) {
+    FILE* records = fopen(file.c_str(), "r");
+    std::string all;
+    char buffer[4096];
+    for (size_t n; records && (n = fread(buffer, 1, sizeof buffer, records)) > 0;) all.append(buffer, n);
+    if (records) fclose(records);
+    int count = 0;
+    for (size_t at = all.find(text); at != std::string::npos; at = all.find(text, at + text.size())) count++;
+    return count;
+}
+
+// Copies a build over the plugin's path as a build or an update writes it: a new file renamed over it.
+bool writeBuild(const char* build, const std::string& path) {
+    const std::string next = path + ".next";
+    FILE* from = fopen(build, "rb");
+    FILE* to = fopen(next.c_str(), "wb");
+    bool copied = from && to;
+    char buffer[65536];
+    for (size_t n; copied && (n = fread(buffer, 1, sizeof buffer, from)) > 0;)
+        copied = fwrite(buffer, 1, n, to) == n;
+    if (from) fclose(from);
+    if (to) copied = fclose(to) == 0 && copied;
+    return copied && rename(next.c_str(), path.c_str()) == 0;
+}
+
+// Plugin A is copied to a path of its own beside the report folder, loaded the program's way, called and
+// its record waited for; then closed, another build written over its file, and the file opened again with
+// the loader alone, where A lay. For the reading kind the loader's list is then read again, as the main
+// run loop would at its next pass, and the new build's record waited for. Then a call into the new build
+// faults: through the pointer kept to A's function, or, for the longer build, through its own function,
+// which lies past the end of A's code.
+int callIntoARebuiltPluginOpenedWhereItLay(const std::string& kind, const std::string& root) {
+#if defined(SAME_LAYOUT_PLUGIN_A)
+    using Write = int (*)(volatile int*);
+    const bool longer = kind == crashprobe::kLongerRebuildReopened;
+    const std::string path = root + ".plugin.so";
+    const std::string records = root + "/binary_images.crkrecord";
+    if (!writeBuild(SAME_LAYOUT_PLUGIN_A, path)) return 11;
+    void* first = platform::mach::ImageLoader::load(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    const auto write = first ? reinterpret_cast<Write>(dlsym(first, "kestrune_same_layout_write")) : nullptr;
+    volatile int target = 0;
+    if (!write || write(&target) != 1) return 8;
+    if (!awaitRecordOf(records, path.c_str())) return 9;
+    if (dlclose(first) != 0) return 8;
+    if (!writeBuild(longer ? SAME_LAYOUT_PLUGIN_C : SAME_LAYOUT_PLUGIN_B, path)) return 11;
+    void* second = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    const auto own = second ? reinterpret_cast<Write>(dlsym(second, "kestrune_same_layout_write")) : nullptr;
+    Dl_info before, now;
+    if (!own || !dladdr(reinterpret_cast<void*>(write), &before) ||
+        !dladdr(reinterpret_cast<void*>(own), &now) || before.dli_fbase != now.dli_fbase)
+        return 10;  // not opened where the first lay
+    if (kind == crashprobe::kRebuiltReopenedRead) {
+        platform::mach::ImageLoader::noticeChanges();
+        // The first build's load, its unload and the new build's load.
+        for (int i = 0; i < 5000 && recordsNaming(records, path) < 3; i++) usleep(1000);
+        if (recordsNaming(records, path) < 3) return 9;
+    }
+    (longer ? own : write)(nullptr);
+#else
+    (void)kind;
+    (void)root;
+#endif
+    return 7;
+}
+
 // Dispatches the kinds above; -1 for any other kind.
 int crashOfTheUnwindKinds(const std::string& kind, const std::string& root) {
     if (kind == crashprobe::kUnloadedCall) return callIntoAnUnloadedPlugin();
     if (kind == crashprobe::kOpenedWhereClosed) return callIntoAPluginOpenedWhereAnotherWasClosed(root);
+    if (kind == crashprobe::kRebuiltReopened || kind == crashprobe::kRebuiltReopenedRead ||
+        kind == crashprobe::kLongerRebuildReopened)
+        return callIntoARebuiltPluginOpenedWhereItLay(kind, root);
     if (kind == crashprobe::kWildCall) probe_crash_wild_call_site();
     if (kind == crashprobe::kSmashedReturn) probe_crash_smashed_return();
     if (kind == crashprobe::kRecordBeingWritten) return crashWhileTheQueueWritesARecord();
