@@ -86,6 +86,10 @@ inline constexpr const char* kAtHandlerInstall = "at-handler-install";
 // A thread started as the platform starts its own recurses 4 KB per frame until its stack overflows.
 inline constexpr const char* kOverflowProgramThread = "overflow-program-thread";
 inline constexpr const char* kBench = "bench";
+// For the crash benchmark: `walk-bench <report folder> <objects>` loads copies of a small library the
+// program's way until the loader lists that many objects, then times the crash-time walk of the loader's
+// list, every object already in the image table, and prints the mean nanoseconds of one walk. Exits 0.
+inline constexpr const char* kWalkBench = "walk-bench";
 // No crash: symbolicates the report a crashed run left in the folder, with this run's images.
 inline constexpr const char* kSymbolicate = "symbolicate";
 

@@ -19,6 +19,7 @@
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -26,6 +27,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <exception>
 #include <mutex>
 #include <stdexcept>
@@ -44,6 +46,7 @@
 #include "reporting/crash/capture/CRKCapture.h"
 #include "reporting/crash/capture/CRKException.h"
 #include "reporting/crash/capture/CRKSignal.h"
+#include "reporting/crash/image/CRKBinaryImage.h"
 #include "reporting/crash/symbolication/CRKProcessReportOperation.h"
 #include "tests/reporting/crash/capture/programs/CrashProbeKinds.h"
 
@@ -744,6 +747,48 @@ int callIntoARebuiltPluginOpenedWhereItLay(const std::string& kind, const std::s
     return 7;
 }
 
+// The walk the crash handler makes of the loader's list, timed with every listed object in the image
+// table: copies of the loader's small test library, each a file of its own, are loaded the program's way
+// until the list holds `objects` objects; one walk writes what records the table's queue has not yet, and
+// the mean of the walks after it is printed in nanoseconds.
+int timeTheLoaderWalk(const std::string& root, int objects) {
+#if defined(KESTRUNE_LOADER_INNER)
+    const auto listed = [] {
+        int count = 0;
+        dl_iterate_phdr([](dl_phdr_info*, size_t, void* data) { return ++*static_cast<int*>(data), 0; },
+                        &count);
+        return count;
+    };
+    const std::string folder = root + ".walk";
+    mkdir(folder.c_str(), 0700);
+    std::vector<void*> copies;
+    for (int i = 0; listed() < objects; i++) {
+        const std::string path = folder + "/libwalk-" + std::to_string(i) + ".so";
+        if (!writeBuild(KESTRUNE_LOADER_INNER, path)) return 11;
+        void* copy = platform::mach::ImageLoader::load(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!copy) return 8;
+        copies.push_back(copy);
+    }
+    if (listed() != objects) return 10;
+    reporting::CRKBinaryImageSafeSyncWithLoader();
+    constexpr int kWalks = 2000;
+    struct timespec start, end;
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    for (int i = 0; i < kWalks; i++) reporting::CRKBinaryImageSafeSyncWithLoader();
+    clock_gettime(CLOCK_MONOTONIC, &end);
+    const int64_t nanoseconds =
+        (int64_t(end.tv_sec) - start.tv_sec) * 1'000'000'000 + end.tv_nsec - start.tv_nsec;
+    printf("%lld\n", static_cast<long long>(nanoseconds / kWalks));
+    fflush(stdout);
+    for (void* copy : copies) dlclose(copy);
+    return 0;
+#else
+    (void)root;
+    (void)objects;
+    return 7;
+#endif
+}
+
 // Dispatches the kinds above; -1 for any other kind.
 int crashOfTheUnwindKinds(const std::string& kind, const std::string& root) {
     if (kind == crashprobe::kUnloadedCall) return callIntoAnUnloadedPlugin();
@@ -778,7 +823,8 @@ bool startKit(const std::string& root, reporting::CRKCrashCallbackTarget* callba
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        fprintf(stderr, "usage: crash_probe <kind> <report folder> [idle threads]\n");
+        fprintf(stderr,
+                "usage: crash_probe <kind> <report folder> [idle threads, or objects for walk-bench]\n");
         return 2;
     }
     const struct rlimit noCore = {0, 0};
@@ -824,6 +870,7 @@ int main(int argc, char** argv) {
         return 7;
     }
     if (!startKit(root, callback)) return 4;
+    if (kind == crashprobe::kWalkBench) return timeTheLoaderWalk(root, idleThreads);
     if (kind == crashprobe::kAtStart) probe_crash_null();
     for (int i = 0; i < idleThreads; i++) std::thread(idleForever).detach();
 
