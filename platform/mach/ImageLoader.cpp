@@ -2,8 +2,11 @@
 
 #include <dlfcn.h>
 #include <link.h>
+#include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstddef>
 #include <cstring>
@@ -190,6 +193,79 @@ Listing listImages() {
     return std::move(context.listing);
 }
 
+// The public part of a loader entry, and how far past it the file identity is looked for.
+constexpr size_t kPublishedEntry = offsetof(link_map, l_prev) + sizeof(link_map::l_prev);
+constexpr size_t kEntrySearched = 2048;
+
+// Copies what of [address, address + length) can be read, a page at a time through the kernel, which
+// fails a read of memory that is not mapped instead of faulting: an entry's allocation may end where the
+// search does not. How many bytes came.
+size_t copyReadable(uintptr_t address, uint8_t* out, size_t length) {
+    const size_t page = size_t(sysconf(_SC_PAGESIZE));
+    size_t copied = 0;
+    while (copied < length) {
+        const uintptr_t at = address + copied;
+        const size_t chunk = std::min(length - copied, page - at % page);
+        iovec local{out + copied, chunk};
+        iovec remote{reinterpret_cast<void*>(at), chunk};
+        if (process_vm_readv(getpid(), &local, 1, &remote, 1, 0) != ssize_t(chunk)) break;
+        copied += chunk;
+    }
+    return copied;
+}
+
+// The offsets, past the published part, at which an entry holds the device and inode of `path`.
+std::vector<size_t> fileIdentityOffsetsIn(const link_map* entry, const char* path) {
+    struct stat file;
+    std::vector<size_t> offsets;
+    if (stat(path, &file) != 0) return offsets;
+    const uint64_t identity[2] = {uint64_t(file.st_dev), uint64_t(file.st_ino)};
+    uint8_t bytes[kEntrySearched];
+    const size_t copied = copyReadable(reinterpret_cast<uintptr_t>(entry), bytes, sizeof bytes);
+    for (size_t at = kPublishedEntry; at + sizeof identity <= copied; at += sizeof(uint64_t)) {
+        if (std::memcmp(bytes + at, identity, sizeof identity) == 0) offsets.push_back(at);
+    }
+    return offsets;
+}
+
+size_t findEntryFileIdentityOffset() {
+    std::vector<std::string> libraries;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void* data) -> int {
+            if (info->dlpi_name && info->dlpi_name[0] == '/')
+                static_cast<std::vector<std::string>*>(data)->push_back(info->dlpi_name);
+            return 0;
+        },
+        &libraries);
+    // One place that holds the identity in two entries: the place of the field, not a coincidence.
+    std::vector<size_t> first;
+    for (const std::string& library : libraries) {
+        void* held = dlopen(library.c_str(), RTLD_LAZY | RTLD_NOLOAD);
+        link_map* entry = nullptr;
+        std::vector<size_t> found;
+        if (held && dlinfo(held, RTLD_DI_LINKMAP, &entry) == 0 && entry)
+            found = fileIdentityOffsetsIn(entry, library.c_str());
+        if (held) dlclose(held);
+        if (found.size() != 1) continue;
+        if (first.empty()) {
+            first = found;
+        } else {
+            return first == found ? found.front() : 0;
+        }
+    }
+    return 0;
+}
+
+// The identity the loader's entry for a held image gives its file, when the offset is known.
+void readFileIdentity(const link_map* entry, LoadedImage* image) {
+    const size_t offset = ImageLoader::entryFileIdentityOffset();
+    if (!entry || offset == 0) return;
+    uint64_t identity[2];
+    std::memcpy(identity, reinterpret_cast<const uint8_t*>(entry) + offset, sizeof identity);
+    image->fileDevice = identity[0];
+    image->fileInode = identity[1];
+}
+
 // Calls `visit` for each image of a listing, after the walk that made it: the loader holds its list's lock
 // through the walk, and a visit that starts a thread (the crash kit hands its work to a queue) waits there
 // for the loader's thread-local storage lock, which a load on another thread holds while it waits for the
@@ -199,16 +275,18 @@ template <typename Visit>
 void visitHeld(const std::vector<Found>& images, Visit visit) {
     for (const Found& found : images) {
         void* held = nullptr;
+        link_map* map = nullptr;
         if (!found.loaderName.empty()) {
             held = dlopen(found.loaderName.c_str(), RTLD_LAZY | RTLD_NOLOAD);
-            link_map* map = nullptr;
             if (!held || dlinfo(held, RTLD_DI_LINKMAP, &map) != 0 || !map ||
                 intptr_t(map->l_addr) != found.slide) {
                 if (held) dlclose(held);
                 continue;
             }
         }
-        visit(found);
+        LoadedImage image{found.identity.header, found.slide, found.identity.path.c_str()};
+        readFileIdentity(map, &image);
+        visit(found, image);
         if (held) dlclose(held);
     }
 }
@@ -235,10 +313,9 @@ void rescanLocked(State& s, bool force) {
         for (const Observer& o : observers)
             o.removed(LoadedImage{gone.identity.header, gone.slide, gone.identity.path.c_str()});
     }
-    visitHeld(listing.images, [&](const Found& found) {
+    visitHeld(listing.images, [&](const Found& found, const LoadedImage& image) {
         if (isKnown(s, found.identity)) return;
         s.known.push_back({found.identity, found.slide});
-        const LoadedImage image{found.identity.header, found.slide, found.identity.path.c_str()};
         for (const Observer& o : observers) o.added(image);
     });
 }
@@ -257,9 +334,8 @@ bool ImageLoader::registerCallbacks(ImageCallback added, ImageCallback removed) 
     rescanLocked(s, false);
     s.observers.push_back({added, removed});
     // An image that appears after the reading above is not known yet: the next reading tells everyone.
-    visitHeld(listImages().images, [&](const Found& found) {
-        if (isKnown(s, found.identity))
-            added(LoadedImage{found.identity.header, found.slide, found.identity.path.c_str()});
+    visitHeld(listImages().images, [&](const Found& found, const LoadedImage& image) {
+        if (isKnown(s, found.identity)) added(image);
     });
     return true;
 }
@@ -287,6 +363,11 @@ void ImageLoader::noticeChanges() {
     State& s = state();
     std::lock_guard<std::recursive_mutex> lock(s.mutex);
     rescanLocked(s, false);
+}
+
+size_t ImageLoader::entryFileIdentityOffset() {
+    static const size_t offset = findEntryFileIdentityOffset();
+    return offset;
 }
 
 }  // namespace platform::mach

@@ -1,15 +1,20 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace platform::mach {
 
 // An image the loader has mapped: the address of its ELF header, the loader's bias for it and the path
-// it was loaded from (the executable's own path for the program itself).
+// it was loaded from (the executable's own path for the program itself). For an added library, also the
+// device and inode of the file the loader mapped, as the loader's own entry for it says (both 0 when
+// that is not known: the program, the vDSO, a removal, or a loader whose entries do not say).
 struct LoadedImage {
     uintptr_t header;
     intptr_t slide;
     const char* path;
+    uint64_t fileDevice = 0;
+    uint64_t fileInode = 0;
 };
 
 // Called once per image added to or removed from the process.
@@ -51,6 +56,14 @@ public:
 
     // Reads the loader's list again when its counters moved and tells the observers the difference.
     static void noticeChanges();
+
+    // Where the loader keeps, in its entry for a library (the link_map of its debugger interface, past
+    // the part that interface publishes), the device and inode of the file it mapped, as two 64-bit words:
+    // the loader compares them to know a file it has open already. A reader of the loader's list at crash
+    // time can tell another file opened where a closed one lay by them, in the same read as the entry.
+    // Found once, by looking for the identity stat() gives the files of two libraries the program holds
+    // at the same place in both entries; 0 when it is not found there (another C library, say).
+    static size_t entryFileIdentityOffset();
 };
 
 }  // namespace platform::mach

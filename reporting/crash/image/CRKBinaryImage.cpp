@@ -45,6 +45,8 @@ struct Tracker {
     std::shared_ptr<platform::DispatchQueue> queue;
     // The loader's r_debug, where the walk at crash time starts; 0 when the program names none.
     std::atomic<uintptr_t> loaderDebug{0};
+    // Where the loader's entry for a library holds its file's device and inode; 0 when not known.
+    std::atomic<size_t> entryFileOffset{0};
     // The main run loop's observer that has the loader's list read again at the end of every pass.
     uint64_t quietObserver = 0;
     // Guards the tracked list and the start; never taken at crash time. Never held while calling into
@@ -76,14 +78,31 @@ CRKBinaryImageUnwindSections gUnwindSections[CRKBinaryImageSlotCount];
 enum : uint32_t { kRecordNone = 0, kRecordPending = 1, kRecordWriting = 2, kRecordWritten = 3 };
 constexpr uint32_t kRecordStateBits = 2;
 constexpr size_t kKeptBuildIDBytes = 16;
+// A loader entry (link_map): the part its debugger interface publishes, the device and inode of the
+// object's file that the loader keeps further in, and how far into an entry the walk reads at most.
+constexpr size_t kPublishedEntry = offsetof(link_map, l_prev);
+constexpr size_t kFileIdentitySize = 2 * sizeof(uint64_t);
+constexpr size_t kMaxEntryBytes = 2048;
+// A loader entry as the walk reads it: the published part, and as far as the file's identity where the
+// loader's entries are known to hold it.
+struct EntryBytes {
+    alignas(link_map) uint8_t bytes[kMaxEntryBytes];
+    size_t length;  // how much was read
+};
+
 struct SlotLoaderFacts {
     uintptr_t dynamicSection;
     // The state, and for kRecordWriting the writer's thread id in the bits above it.
     uint32_t record;
     char uuid[33];
     const char* path;
-    // The first bytes of the image's build-id and where they lie from its header: a few bytes the walk at
-    // crash time reads in the listed object to know whether it is this build. No bytes: no build-id.
+    // The device and inode of the image's file, as the loader's entry said when the slot was claimed
+    // (hasFile false when it did not): the walk at crash time finds them in the listed entry it reads.
+    uint64_t file[2];
+    bool hasFile;
+    // The first bytes of the image's build-id and where they lie from its header, for an image whose
+    // file is not known: the walk at crash time then reads them in the listed object to know whether it
+    // is this build. No bytes: no build-id.
     uintptr_t buildIDOffset;
     uint32_t buildIDBytes;
     uint8_t buildID[kKeptBuildIDBytes];
@@ -416,6 +435,8 @@ void loaderAddedImage(const platform::mach::LoadedImage& loaded) {
     if (!t.writable.load()) return;
     TrackedImage image{loaded.header, loaded.path ? loaded.path : "",
                        detailsFor(loaded.header, loaded.slide)};
+    image.details.fileDevice = loaded.fileDevice;
+    image.details.fileInode = loaded.fileInode;
     t.tracked.push_back(image);
     imageChanged(true, image.path, image.details);
 }
@@ -489,6 +510,8 @@ void CRKBinaryImageInit(const char* path, CRKWritableContext* writable) {
         t.tracked.clear();
         t.queue = nullptr;
         t.loaderDebug.store(loaderDebugAddress());
+        const size_t fileOffset = platform::mach::ImageLoader::entryFileIdentityOffset();
+        t.entryFileOffset.store(fileOffset + kFileIdentitySize <= kMaxEntryBytes ? fileOffset : 0);
         t.writable.store(writable);
         queue = binaryImageQueue();
     }
@@ -615,6 +638,9 @@ int storeNode(bool isLoad, const CRKBinaryImageDetails* details, uint32_t record
             // time (when nothing may allocate) the walk writes its records itself.
             memcpy(facts.uuid, details->uuid, sizeof facts.uuid);
             facts.uuid[sizeof facts.uuid - 1] = '\0';
+            facts.hasFile = details->fileDevice != 0 || details->fileInode != 0;
+            facts.file[0] = details->fileDevice;
+            facts.file[1] = details->fileInode;
             const bool buildID = details->buildIDLength > 0 && details->buildIDAddress >= header;
             facts.buildIDBytes = buildID ? std::min<uint32_t>(details->buildIDLength, kKeptBuildIDBytes) : 0;
             facts.buildIDOffset = buildID ? details->buildIDAddress - header : 0;
@@ -754,6 +780,18 @@ bool safeRead(uintptr_t address, void* destination, size_t length) {
     return CRKSafeMemoryReader::readUncached(address, destination, length);
 }
 
+// Reads a loader entry as far as `length`, or, where that much cannot be read (an entry at the end of its
+// mapping), its published part alone.
+bool readEntry(uintptr_t address, EntryBytes* entry, size_t length) {
+    entry->length = 0;
+    if (safeRead(address, entry->bytes, length)) {
+        entry->length = length;
+    } else if (length > kPublishedEntry && safeRead(address, entry->bytes, kPublishedEntry)) {
+        entry->length = kPublishedEntry;
+    }
+    return entry->length != 0;
+}
+
 // Whether every byte of the range can be read.
 bool safeReadable(uintptr_t address, uint64_t length) {
     uint8_t scratch[1024];
@@ -837,22 +875,43 @@ bool writeLoadRecord(CrashTimeLog* log, const char* path, const CRKBinaryImageDe
     return writeImageAddressAndEnd(file, details);
 }
 
-// One object of the loader's list: the part of link_map its debugger interface publishes.
+// One object of the loader's list: the part of link_map its debugger interface publishes, and, where
+// the loader's entries say it and the read reached it, the device and inode of the object's file.
 struct ListedObject {
     uintptr_t bias;
     uintptr_t name;
     uintptr_t dynamicSection;
     uintptr_t next;
+    bool hasFile;
+    uint64_t file[2];
 };
 
-// What tells whether a listed object is the one a live slot holds at its dynamic section and header:
-// the first bytes of the slot's build-id, read where the slot's image keeps them, or, for an image
-// without one, its name. They are read in the same copy as the next object of the list, so a walk
-// that finds every object in the table costs one system call per object.
+ListedObject listedObject(const EntryBytes& entry, size_t fileOffset) {
+    link_map published;
+    memcpy(&published, entry.bytes, kPublishedEntry);
+    ListedObject object{uintptr_t(published.l_addr),
+                        reinterpret_cast<uintptr_t>(published.l_name),
+                        reinterpret_cast<uintptr_t>(published.l_ld),
+                        reinterpret_cast<uintptr_t>(published.l_next),
+                        false,
+                        {0, 0}};
+    if (fileOffset != 0 && entry.length >= fileOffset + kFileIdentitySize) {
+        memcpy(object.file, entry.bytes + fileOffset, kFileIdentitySize);
+        object.hasFile = true;
+    }
+    return object;
+}
+
+// What tells whether a listed object is the one a live slot holds at its dynamic section and header. The
+// file the loader mapped, when both the slot and the entry name it: the same file is the same image,
+// another file is not (its build is then read in full). Otherwise the first bytes of the slot's
+// build-id, read where the slot's image keeps them, or, for an image without one, its name; these are
+// read in the same copy as the next object of the list.
 struct SlotCheck {
     int slot = -1;
+    bool anotherFile = false;
     uintptr_t address = 0;
-    size_t length = 0;  // 0: nothing to read, the slot is the object
+    size_t length = 0;  // 0: nothing to read
     bool byBuildID = false;
 };
 
@@ -881,6 +940,10 @@ SlotCheck checkFor(const CRKWritableContext* writable, const ListedObject& objec
     check.slot = slotAt(writable, object, isProgram);
     if (check.slot < 0 || isProgram) return check;
     const SlotLoaderFacts& facts = gSlotFacts[check.slot];
+    if (facts.hasFile && object.hasFile) {
+        check.anotherFile = memcmp(facts.file, object.file, sizeof facts.file) != 0;
+        return check;
+    }
     if (facts.buildIDBytes > 0) {
         check.byBuildID = true;
         check.address = object.bias + facts.buildIDOffset;
@@ -902,7 +965,7 @@ SlotCheck checkFor(const CRKWritableContext* writable, const ListedObject& objec
 // they could not be; the buffer may then be used again). A build that cannot be read is not the slot's;
 // a name that cannot be read is left out of the match.
 bool isSlotsObject(const SlotCheck& check, char* bytes, size_t capacity, bool read, uintptr_t name) {
-    if (check.slot < 0) return false;
+    if (check.slot < 0 || check.anotherFile) return false;
     if (check.length == 0) return true;
     const SlotLoaderFacts& facts = gSlotFacts[check.slot];
     if (check.byBuildID) return read && memcmp(bytes, facts.buildID, check.length) == 0;
@@ -942,6 +1005,10 @@ void syncObject(CRKWritableContext* writable, const ListedObject& object, bool i
         // The loader lists the program without a name.
         const ssize_t length = readlink("/proc/self/exe", name, nameCapacity - 1);
         name[length > 0 ? length : 0] = '\0';
+    }
+    if (object.hasFile) {
+        details.fileDevice = object.file[0];
+        details.fileInode = object.file[1];
     }
     // With the table full it is still recorded, as any load is.
     storeNode(true, &details, kRecordWritten, name);
@@ -1015,6 +1082,8 @@ void CRKBinaryImageSafeSyncWithLoader() {
     }
     size_t visited = 0;
     bool isProgram = true;  // the first object of the first namespace
+    const size_t fileOffset = t.entryFileOffset.load(std::memory_order_relaxed);
+    const size_t entryLength = fileOffset != 0 ? fileOffset + kFileIdentitySize : kPublishedEntry;
     // The name of the object the walk is at: the bytes its check compares, then its whole name when it
     // is new to the table.
     char name[PATH_MAX];
@@ -1026,26 +1095,25 @@ void CRKBinaryImageSafeSyncWithLoader() {
             !safeRead(debug + offsetof(r_debug_extended, r_next), &head.r_next, sizeof head.r_next)) {
             head.r_next = nullptr;
         }
-        link_map entry;
-        uintptr_t node = reinterpret_cast<uintptr_t>(head.base.r_map);
-        bool listed = node >= CRKFirstValidAddress && visited++ < kMaxLoaderObjects &&
-                      safeRead(node, &entry, offsetof(link_map, l_prev));
+        EntryBytes entry;
+        const uintptr_t first = reinterpret_cast<uintptr_t>(head.base.r_map);
+        bool listed = first >= CRKFirstValidAddress && visited++ < kMaxLoaderObjects &&
+                      readEntry(first, &entry, entryLength);
         while (listed) {
-            const ListedObject object{uintptr_t(entry.l_addr), reinterpret_cast<uintptr_t>(entry.l_name),
-                                      reinterpret_cast<uintptr_t>(entry.l_ld),
-                                      reinterpret_cast<uintptr_t>(entry.l_next)};
+            const ListedObject object = listedObject(entry, fileOffset);
             // The next object and what tells whether this one is in the table, in one copy.
             const SlotCheck check = checkFor(writable, object, isProgram, sizeof name);
             const bool hasNext = object.next != 0 && visited++ < kMaxLoaderObjects;
             CRKSafeMemoryReader::Range ranges[2];
             size_t count = 0;
-            if (hasNext) ranges[count++] = {object.next, &entry, offsetof(link_map, l_prev)};
+            if (hasNext) ranges[count++] = {object.next, entry.bytes, entryLength};
             if (check.length > 0) ranges[count++] = {check.address, name, check.length};
             const size_t read = count > 0 ? CRKSafeMemoryReader::readUncachedEach(ranges, count) : 0;
-            listed = hasNext && read >= 1;
+            if (hasNext && read >= 1) entry.length = entryLength;
+            // The copy stops at the first range it cannot read: an entry that ends before its file's
+            // identity is read again without it, and what follows an unreadable one alone.
+            listed = hasNext && (read >= 1 || readEntry(object.next, &entry, entryLength));
             bool checked = check.length > 0 && read == count;
-            // The copy stops at the first range it cannot read: one after an unreadable next object is
-            // read alone.
             if (check.length > 0 && !checked) checked = safeRead(check.address, name, check.length);
             if (!isSlotsObject(check, name, sizeof name, checked, object.name))
                 syncObject(writable, object, isProgram, &log, name, sizeof name);

@@ -37,10 +37,15 @@ namespace reporting {
 //
 // An image is the same image while its header, dynamic section, path and build stay: a library closed
 // and opened again where it lay after another build replaced its file gets an "unload" and a "load"
-// record and a slot of its own, at the next reading or in the walk at crash time. Not met here: the same
-// build closed and opened again at the same place between two readings keeps the one slot it had (this
-// loader offers no event that tells it apart from a library that stayed open); its frames name the same
-// symbols either way.
+// record and a slot of its own at the next reading, or a slot and a "load" record in the walk at crash
+// time. That walk costs one kernel copy per listed object: it knows a held library by the device and
+// inode of its file, which the loader's entry holds beside what it publishes and which the same copy
+// reads, and reads the build only of a library in another file (or whose file is not known: then the
+// first bytes of the slot's build-id, in the same copy as the next entry). Not met here: the same build
+// closed and opened again at the same place between two readings keeps the one slot it had (this loader
+// offers no event that tells it apart from a library that stayed open; its frames name the same symbols
+// either way), and another build written into the same file in place, rather than renamed over it, is
+// told at the next reading only.
 
 // What one image event knows of its image.
 struct CRKBinaryImageDetails {
@@ -62,10 +67,13 @@ struct CRKBinaryImageDetails {
     uintptr_t ehFrameHeaderEnd;
     // The image's dynamic section, slide added: how the loader's list at crash time names the image.
     uintptr_t dynamicSection;
-    // Where the build-id's bytes lie in the loaded image and how many there are (0 when it has none):
-    // the walk at crash time tells a rebuilt library opened where the old one lay by them.
+    // Where the build-id's bytes lie in the loaded image and how many there are (0 when it has none).
     uintptr_t buildIDAddress;
     uint32_t buildIDLength;
+    // The device and inode of the file the loader mapped, as its own entry for the image says; both 0
+    // when not known. The walk at crash time tells another file opened where the image lay by them.
+    uint64_t fileDevice;
+    uint64_t fileInode;
 };
 
 // The unwind sections of a tracked image, kept beside its slot.

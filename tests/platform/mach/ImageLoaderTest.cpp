@@ -4,6 +4,7 @@
 #include <elf.h>
 #include <gtest/gtest.h>
 #include <link.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <cstring>
@@ -25,6 +26,8 @@ struct Event {
     intptr_t slide;
     std::string path;
     bool headerReadable;  // an ELF header was at the address while the callback ran
+    uint64_t fileDevice;
+    uint64_t fileInode;
 };
 
 // The callbacks are plain functions, as the loader's are; what they hear is kept here.
@@ -35,10 +38,12 @@ bool elfHeaderAt(uintptr_t address) {
 }
 
 void onAdded(const LoadedImage& image) {
-    gEvents.push_back({true, image.header, image.slide, image.path, elfHeaderAt(image.header)});
+    gEvents.push_back({true, image.header, image.slide, image.path, elfHeaderAt(image.header),
+                       image.fileDevice, image.fileInode});
 }
 void onRemoved(const LoadedImage& image) {
-    gEvents.push_back({false, image.header, image.slide, image.path, false});
+    gEvents.push_back(
+        {false, image.header, image.slide, image.path, false, image.fileDevice, image.fileInode});
 }
 std::vector<Event> eventsFor(const std::vector<Event>& events, const std::string& path) {
     std::vector<Event> found;
@@ -134,14 +139,22 @@ bool replaceWith(const std::string& build, const std::string& path) {
     return !error;
 }
 
+struct stat fileOf(const std::string& path) {
+    struct stat file {};
+    EXPECT_EQ(stat(path.c_str(), &file), 0) << path;
+    return file;
+}
+
 // A plugin closed, another build of it written over its file and the file opened again where the old
 // build lay: the same header and path, another image, told as the old one's removal and the new one's
-// addition. The same build closed and opened again between two readings is the image that was there.
+// addition, each addition with the file the loader mapped. The same build closed and opened again
+// between two readings is the image that was there.
 TEST_F(ImageLoaderTest, AnotherBuildOpenedWhereTheOldOneLayIsToldAsARemovalAndAnAddition) {
     char folder[] = "/tmp/kestrune-image-loader-XXXXXX";
     ASSERT_NE(mkdtemp(folder), nullptr);
     const std::string path = std::string(folder) + "/libplugin.so";
     ASSERT_TRUE(replaceWith(SAME_LAYOUT_PLUGIN_A, path));
+    const struct stat firstFile = fileOf(path);
     ASSERT_TRUE(ImageLoader::registerCallbacks(onAdded, onRemoved));
     void* first = ImageLoader::load(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(first, nullptr) << dlerror();
@@ -150,6 +163,8 @@ TEST_F(ImageLoaderTest, AnotherBuildOpenedWhereTheOldOneLayIsToldAsARemovalAndAn
     ASSERT_TRUE(replaceWith(SAME_LAYOUT_PLUGIN_B, path + ".b"));
     ASSERT_EQ(dlclose(first), 0);
     std::filesystem::rename(path + ".b", path);
+    const struct stat secondFile = fileOf(path);
+    ASSERT_NE(secondFile.st_ino, firstFile.st_ino);
 
     void* second = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(second, nullptr) << dlerror();
@@ -162,6 +177,10 @@ TEST_F(ImageLoaderTest, AnotherBuildOpenedWhereTheOldOneLayIsToldAsARemovalAndAn
     EXPECT_TRUE(events[2].headerReadable);
     EXPECT_EQ(events[1].header, events[0].header);
     EXPECT_EQ(events[2].header, events[0].header);
+    EXPECT_EQ(events[0].fileDevice, uint64_t(firstFile.st_dev));
+    EXPECT_EQ(events[0].fileInode, uint64_t(firstFile.st_ino));
+    EXPECT_EQ(events[2].fileDevice, uint64_t(secondFile.st_dev));
+    EXPECT_EQ(events[2].fileInode, uint64_t(secondFile.st_ino));
 
     ASSERT_EQ(dlclose(second), 0);
     void* again = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);

@@ -632,6 +632,39 @@ TEST_F(CRKBinaryImageTest, TheWalkAtCrashTimeGivesARebuiltLibraryOpenedWhereTheO
     EXPECT_EQ(dlclose(rebuilt.handle), 0);
 }
 
+// A library the table heard of through the loader's add callback alone, which says nothing of its file:
+// the walk then tells the new build from the old one by the first bytes of the slot's build-id, read
+// where the old build kept them.
+TEST_F(CRKBinaryImageTest, TheWalkTellsARebuiltLibraryByItsBuildWhereItsFileIsNotKnown) {
+    const std::string path = home() + "/libplugin.so";
+    ASSERT_TRUE(replaceWith(SAME_LAYOUT_PLUGIN_A, path));
+    void* first = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(first, nullptr) << dlerror();
+    const uintptr_t header = headerOf(dlsym(first, "kestrune_same_layout_write"));
+    CRKBinaryImageAddCallback(header, intptr_t(header));
+    runUntilIdle();
+    const size_t before = readRecords(logPath()).size();
+    // Only the callback's slot holds the library: the walk finds it there and adds nothing.
+    CRKBinaryImageSafeSyncWithLoader();
+    EXPECT_EQ(readRecords(logPath()).size(), before);
+
+    ASSERT_TRUE(replaceWith(SAME_LAYOUT_PLUGIN_B, path + ".next"));
+    ASSERT_EQ(dlclose(first), 0);
+    std::filesystem::rename(path + ".next", path);
+    void* second = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(second, nullptr) << dlerror();
+    ASSERT_EQ(headerOf(dlsym(second, "kestrune_same_layout_write")), header) << "not opened where it lay";
+    CRKBinaryImageSafeSyncWithLoader();
+    const auto records = readRecords(logPath());
+    ASSERT_EQ(records.size(), before + 1);
+    EXPECT_EQ(text(records.back().fields, "uuid"), fileIdentifier(SAME_LAYOUT_PLUGIN_B));
+    EXPECT_EQ(liveSlotsAt(writable(), header), 2u);
+    CRKBinaryImageRemoveCallback(header, intptr_t(header));
+    CRKBinaryImageRescanIfNeeded();
+    EXPECT_EQ(dlclose(second), 0);
+    CRKBinaryImageRescanIfNeeded();
+}
+
 // A library nobody has read yet whose name in the loader's list cannot be read to its end: a pointer into
 // memory that is not mapped, or a name that runs to the end of its page with an unmapped page after it.
 // The walk reads it through the safe reader and never faults; the library still gets its slot and a
