@@ -29,10 +29,13 @@ class LoopbackServer {
 public:
     using HeaderFields = std::vector<std::pair<std::string, std::string>>;
 
+    // Every field has a default member initialiser, so that an answer names only what it changes
+    // ({.status = 503, .held = true}); the empty braces matter: a designated initialiser that leaves out
+    // a field without one is warned about as missing.
     struct Answer {
         int status = 200;
-        HeaderFields headers;
-        std::string body;
+        HeaderFields headers{};
+        std::string body{};
         double delaySeconds = 0;      // before the answer is sent
         bool dropConnection = false;  // the status line and headers go out, then the connection is cut
         // The answer waits, its request recorded, until releaseHeldAnswers() or stop(): the request stays

@@ -148,6 +148,9 @@ TEST_F(RemoteCheckerTest, RequestsWaitTwentySecondsAndAStallingServerFails) {
     stalling.held = true;  // until the test ends: far past the 0.2 s the fetch waits
     server.setDefaultAnswer(stalling);
     setOnline(true);
+    // The fetch has given up by now, but the server may not yet have read what it sent: the count waits
+    // for the request itself (a fetch that never sent one fails here).
+    ASSERT_TRUE(server.waitForRequests(1));
     EXPECT_EQ(server.requestCount(), 1u);
     EXPECT_FALSE(checker->didFetchConfigAtLeastOnce());
     EXPECT_TRUE(announcements.empty());
