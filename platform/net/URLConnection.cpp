@@ -451,6 +451,11 @@ struct URLConnection::Transfer {
         configure();
         setHeaders();
         setMethodAndBody();
+        // The request's time limits count from here: loading the transfer library and its one-time
+        // set-up, which the first request of a process waits for (over a second on a busy machine), are
+        // no part of the transfer, and a short limit would otherwise end it before anything was sent.
+        started = SteadyClock::now();
+        lastActivity = started;
         return perform();
     }
 

@@ -142,10 +142,11 @@ TEST_F(RemoteCheckerTest, RequestsWaitTwentySecondsAndAStallingServerFails) {
     setOnline(false);
     start();
     EXPECT_EQ(checker->configFetch()->timeoutInterval(), RemoteConfigFetch::kTimeoutInterval);
-    checker->configFetch()->setTimeoutInterval(0.2);
+    // Long enough for a loaded machine to connect and send over loopback, short for a test.
+    checker->configFetch()->setTimeoutInterval(1);
     auto stalling =
         body(plist(Value(Value::Dictionary{{"iOSVersion", "9.9"}}), platform::PropertyList::Format::XML));
-    stalling.held = true;  // until the test ends: far past the 0.2 s the fetch waits
+    stalling.held = true;  // until the test ends: far past the 1 s the fetch waits
     server.setDefaultAnswer(stalling);
     setOnline(true);
     // The fetch has given up by now, but the server may not yet have read what it sent: the count waits
