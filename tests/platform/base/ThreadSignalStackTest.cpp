@@ -123,6 +123,8 @@ volatile sig_atomic_t gSignalTaken = 0;
 // Whether a signal raised on the calling thread with a handler that asks for the alternate stack is
 // handled. Asked in a copy of the process made of this thread alone (a fork), which has the thread's
 // alternate stack and mappings: a signal delivered onto a stack that is no longer mapped kills it.
+// SIGTRAP, as ThreadSanitizer hands it to the handler at once; in a child forked from many threads it
+// holds a signal such as SIGUSR1 back for a later call, past the child's exit.
 bool aSignalOnTheAlternateStackIsHandled() {
     const pid_t child = fork();
     if (child < 0) return false;
@@ -131,12 +133,12 @@ bool aSignalOnTheAlternateStackIsHandled() {
         action.sa_handler = [](int) { gSignalTaken = 1; };
         action.sa_flags = SA_ONSTACK;
         sigemptyset(&action.sa_mask);
-        sigset_t usr1;
-        sigemptyset(&usr1);
-        sigaddset(&usr1, SIGUSR1);
-        if (sigaction(SIGUSR1, &action, nullptr) != 0 || pthread_sigmask(SIG_UNBLOCK, &usr1, nullptr) != 0)
+        sigset_t trap;
+        sigemptyset(&trap);
+        sigaddset(&trap, SIGTRAP);
+        if (sigaction(SIGTRAP, &action, nullptr) != 0 || pthread_sigmask(SIG_UNBLOCK, &trap, nullptr) != 0)
             _exit(2);
-        raise(SIGUSR1);
+        raise(SIGTRAP);
         _exit(gSignalTaken ? 0 : 1);
     }
     int status = 0;
