@@ -4,8 +4,10 @@
 #include <signal.h>
 #include <sys/syscall.h>
 #include <sys/uio.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <fstream>
 #include <optional>
@@ -116,6 +118,36 @@ stack_t stackOfANewThread() {
     return seen;
 }
 
+volatile sig_atomic_t gSignalTaken = 0;
+
+// Whether a signal raised on the calling thread with a handler that asks for the alternate stack is
+// handled. Asked in a copy of the process made of this thread alone (a fork), which has the thread's
+// alternate stack and mappings: a signal delivered onto a stack that is no longer mapped kills it.
+// SIGTRAP, as ThreadSanitizer hands it to the handler at once; in a child forked from many threads it
+// holds a signal such as SIGUSR1 back for a later call, past the child's exit.
+bool aSignalOnTheAlternateStackIsHandled() {
+    const pid_t child = fork();
+    if (child < 0) return false;
+    if (child == 0) {
+        struct sigaction action = {};
+        action.sa_handler = [](int) { gSignalTaken = 1; };
+        action.sa_flags = SA_ONSTACK;
+        sigemptyset(&action.sa_mask);
+        sigset_t trap;
+        sigemptyset(&trap);
+        sigaddset(&trap, SIGTRAP);
+        if (sigaction(SIGTRAP, &action, nullptr) != 0 || pthread_sigmask(SIG_UNBLOCK, &trap, nullptr) != 0)
+            _exit(2);
+        raise(SIGTRAP);
+        _exit(gSignalTaken ? 0 : 1);
+    }
+    int status = 0;
+    pid_t waited = 0;
+    while ((waited = waitpid(child, &status, 0)) < 0 && errno == EINTR) {
+    }
+    return waited == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 long virtualSizeKiB() {
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);)
@@ -216,6 +248,25 @@ TEST_F(ThreadSignalStackTest, AStackTheThreadSetUpItselfIsLeftInPlace) {
     ASSERT_NE(ours.ss_sp, own.ss_sp);
     ASSERT_FALSE(ours.ss_flags & SS_DISABLE);
     EXPECT_FALSE(stillHoldsMarker(ours));
+}
+
+// The stack is switched off before it is unmapped: the thread goes on with no alternate stack, and a
+// signal it takes afterwards runs on its own stack instead of being delivered onto memory that is gone.
+TEST_F(ThreadSignalStackTest, OnceItEndsTheThreadHasNoAlternateStackAndStillTakesSignals) {
+    stack_t during = {}, after = {};
+    bool handledAfter = false;
+    std::thread([&] {
+        const InheritedStackSetAside setAside;
+        {
+            const ThreadSignalStack stack;
+            during = currentAlternateStack();
+        }
+        after = currentAlternateStack();
+        handledAfter = aSignalOnTheAlternateStackIsHandled();
+    }).join();
+    ASSERT_FALSE(during.ss_flags & SS_DISABLE);
+    EXPECT_TRUE(after.ss_flags & SS_DISABLE);
+    EXPECT_TRUE(handledAfter);
 }
 
 // 4,000 stacks kept would be about 270 MiB of address space. The threads themselves may leave a little: a

@@ -7,8 +7,10 @@
 #include <fstream>
 #include <iterator>
 #include <mutex>
+#include <sstream>
 #include <thread>
 
+#include "platform/base/ThreadSignalStack.h"
 #include "reporting/crash/CRKFile.h"
 #include "reporting/crash/store/CRKFileReader.h"
 #include "tests/reporting/crash/capture/CrashProbe.h"
@@ -273,6 +275,25 @@ TEST_F(CrashProbeSuiteCheck, TheServerAnswersAnotherTaskWithFailureAndWritesNoth
         << run.status;
     EXPECT_NE(access((root + "/mach_exception.crkrecord").c_str(), F_OK), 0);
     EXPECT_NE(access((root + "/signal.crkrecord").c_str(), F_OK), 0);
+}
+
+// The exception server's thread has an alternate stack of its own, so that a fault on it is still
+// recorded by the signal handler. The probe has no sanitizer, which would give every thread a stack.
+TEST_F(CrashProbeSuiteCheck, TheServersThreadRunsWithAnAlternateStackOfItsOwn) {
+    const std::string root = home() + "/report";
+    mkdir(root.c_str(), 0700);
+    const crashprobe::Run run =
+        crashprobe::run(CRASH_PROBE_PATH, {crashprobe::kMachServerSignalStack, root}, home(), true);
+    ASSERT_TRUE(run.started && !run.hung);
+    ASSERT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == crashprobe::kMachServerStackExit)
+        << run.status;
+    std::istringstream answer(run.output);
+    int flags = -1;
+    size_t size = 0;
+    ASSERT_TRUE(answer >> flags >> size) << run.output;
+    // The handler that asked ran on it.
+    EXPECT_EQ(flags, SS_ONSTACK) << run.output;
+    EXPECT_EQ(size, platform::ThreadSignalStack::kSize);
 }
 
 std::string kindName(const ::testing::TestParamInfo<std::tuple<Expectation, Variant>>& info) {

@@ -26,6 +26,9 @@ inline constexpr const char* kHandlerCrash = "handler-crash";
 inline constexpr const char* kHostHandler = "host-handler";
 inline constexpr const char* kMachOwnTask = "mach-own-task";
 inline constexpr const char* kMachOtherTask = "mach-other-task";
+// No crash: asks the exception server's thread what alternate signal stack it has, and writes
+// "<flags> <size>" to standard output as sigaltstack answers there, in a handler that asks for that stack.
+inline constexpr const char* kMachServerSignalStack = "mach-server-signal-stack";
 // A crash callback that allocates: what the interposing variant must catch.
 inline constexpr const char* kHandlerAllocates = "handler-allocates";
 // Loads a library after the kit started, which loads a second one itself; the fault is in the second.
@@ -97,6 +100,7 @@ inline constexpr const char* kSymbolicate = "symbolicate";
 inline constexpr int kHostHandlerExit = 42;
 inline constexpr int kMachReplyExit = 43;
 inline constexpr int kMachFailureReplyExit = 44;
+inline constexpr int kMachServerStackExit = 46;
 // The interposing variant: an allocator or lock call made on an alternate signal stack.
 inline constexpr int kAllocationOnSignalStackExit = 86;
 inline constexpr int kOriginSiblingLoadedExit = 45;

@@ -16,6 +16,7 @@
 #include <iconv.h>
 #include <link.h>
 #include <pthread.h>
+#include <semaphore.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
@@ -24,6 +25,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -427,6 +429,39 @@ int throwOnThePreloadedLibrarysThread() {
     writeFunctionRange(body);
     start();
     return 7;
+}
+
+sem_t gServerAnswered;
+volatile int gServerStackFlags = -1;
+volatile size_t gServerStackSize = 0;
+
+// Run on the exception server's thread: what alternate stack the thread has, as the handler finds it.
+void tellServerStack(int) {
+    stack_t current = {};
+    if (sigaltstack(nullptr, &current) == 0) {
+        gServerStackFlags = current.ss_flags;
+        gServerStackSize = current.ss_size;
+    }
+    sem_post(&gServerAnswered);
+}
+
+// Asks the exception server's thread what alternate stack it has, with a signal whose handler asks for
+// one, once the server has answered a message (it is past its start and waiting for the next), and
+// writes "<flags> <size>" as the handler found them.
+int tellTheServersSignalStack() {
+    if (probe_crash_mach(true) != crashprobe::kMachFailureReplyExit) return 8;
+    const reporting::CRKReadOnlyContext* readonly = reporting::CRKSharedContext().readonly;
+    if (!readonly || sem_init(&gServerAnswered, 0, 0) != 0) return 8;
+    struct sigaction action = {};
+    action.sa_handler = tellServerStack;
+    action.sa_flags = SA_ONSTACK | SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    if (sigaction(SIGUSR2, &action, nullptr) != 0) return 8;
+    if (pthread_kill(readonly->mach.thread, SIGUSR2) != 0) return 9;
+    while (sem_wait(&gServerAnswered) != 0)
+        if (errno != EINTR) return 9;
+    printf("%d %zu\n", gServerStackFlags, gServerStackSize);
+    return crashprobe::kMachServerStackExit;
 }
 
 int loadOriginSibling() {
@@ -948,6 +983,7 @@ int main(int argc, char** argv) {
     if (kind == crashprobe::kOriginSibling) return loadOriginSibling();
     if (kind == crashprobe::kMachOwnTask) return probe_crash_mach(false);
     if (kind == crashprobe::kMachOtherTask) return probe_crash_mach(true);
+    if (kind == crashprobe::kMachServerSignalStack) return tellTheServersSignalStack();
     // The handler never faulting itself: the loader's list damaged before the crash.
     if ((kind == crashprobe::kLibcEntryMoved || kind == crashprobe::kLibcEntryZeroed) &&
         !endTheKitsStartUpWork())
