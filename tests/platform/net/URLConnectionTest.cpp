@@ -3,7 +3,9 @@
 #include <curl/curl.h>
 #include <dlfcn.h>
 #include <openssl/err.h>
+#include <openssl/pem.h>
 #include <openssl/x509.h>
+#include <openssl/x509v3.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -510,34 +512,76 @@ private:
     size_t mostAtOnce_ = 0;
 };
 
+// A root of libcurl's own bundle with an elliptic-curve key, as PEM (empty when there is none). Its key
+// is of the kind the test authorities sign with, so that OpenSSL would take it for the issuer of a
+// certificate that names it as the issuer and was signed with another key.
+std::string builtInRootWithAnECKey() {
+    CURL* handle = curl_easy_init();
+    char* bundle = nullptr;
+    if (handle) curl_easy_getinfo(handle, CURLINFO_CAINFO, &bundle);
+    BIO* file = bundle ? BIO_new_file(bundle, "r") : nullptr;
+    curl_easy_cleanup(handle);
+    std::string pem;
+    while (file && pem.empty()) {
+        X509* root = PEM_read_bio_X509(file, nullptr, nullptr, nullptr);
+        if (!root) break;
+        if (EVP_PKEY_get_base_id(X509_get0_pubkey(root)) == EVP_PKEY_EC && X509_get0_subject_key_id(root)) {
+            BIO* text = BIO_new(BIO_s_mem());
+            char* bytes = nullptr;
+            const long length =
+                text && PEM_write_bio_X509(text, root) == 1 ? BIO_get_mem_data(text, &bytes) : 0;
+            if (length > 0) pem.assign(bytes, static_cast<size_t>(length));
+            BIO_free(text);
+        }
+        X509_free(root);
+    }
+    BIO_free(file);
+    ERR_clear_error();  // reading to the end of the bundle leaves an error behind
+    return pem;
+}
+
 // Every request whose delegate leaves the chain to the system (the hosted backend, the remote
 // configuration, the update feed) is judged by the process's shared store of the system's roots. Here the
-// store holds one test root alone, named through the variables OpenSSL's default paths honour: a chain to
-// it passes; a certificate for another host, one for client use only and a chain to a root the store does
-// not hold are refused, each saying why, and none of them is sent the request. The store is read once in
-// a process, at the first chain left to it, so the requests run in a process of their own whose store
-// nothing has read yet.
+// store holds two test roots alone, named through the variables OpenSSL's default paths honour: one in the
+// bundle, one only in the certificate folder under its hashed name. A chain to either passes; a
+// certificate for another host, one for client use only, a chain to a root the store does not hold and
+// one whose root only libcurl's own bundle and folder hold are refused, each saying why, and none of them
+// is sent the request. (That last chain's intermediate names a real root as its issuer but was signed
+// with another key: a store that held libcurl's roots would find that root and refuse the signature.) The
+// store is made once in a process, at the first chain left to it, so the requests run in a process of
+// their own where nothing has made it yet.
 class URLConnectionSystemRootsTest : public testsupport::KestruneTest {};
 
 TEST_F(URLConnectionSystemRootsTest, OnlyChainsToTheStoresRootsPassAndEachRefusalSaysWhy) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    const auto judgedByTheTestRootAlone = [this] {
+    const auto judgedByTheTestRootsAlone = [this] {
         const std::string folder = home() + "/system-roots";
         const auto root = LoopbackServer::makeRootAuthority("Kestrune System Test Root");
+        const auto folderRoot = LoopbackServer::makeRootAuthority("Kestrune Folder Test Root");
         const auto stranger = LoopbackServer::makeRootAuthority("Kestrune Unknown Test Root");
-        if (!root || !stranger || !std::filesystem::create_directories(folder + "/certs")) return false;
+        const std::string builtInRoot = builtInRootWithAnECKey();
+        if (builtInRoot.empty())
+            fprintf(stderr, "libcurl's bundle holds no root with an elliptic-curve key\n");
+        if (!root || !folderRoot || !stranger || builtInRoot.empty() ||
+            !std::filesystem::create_directories(folder + "/certs") ||
+            !addToCertificateFolder(folder + "/certs", *folderRoot))
+            return false;
         std::ofstream(folder + "/roots.pem") << root->certificatePEM;
         setenv(X509_get_default_cert_file_env(), (folder + "/roots.pem").c_str(), 1);
         setenv(X509_get_default_cert_dir_env(), (folder + "/certs").c_str(), 1);
+        // The built-in root's certificate with the stranger's key: what it signs names the real root.
+        const LoopbackServer::Authority impostor{"Kestrune Impostor", builtInRoot, stranger->keyPEM, {}};
 
         struct Case {
             const char* name;
             std::optional<LoopbackServer::Identity> identity;
-            const char* reason;  // in the refusal's description; none for the chain that passes
+            const char* reason;  // in the refusal's description; none for a chain that passes
         };
         std::vector<Case> cases;
         cases.push_back({"a chain to the store's root",
                          LoopbackServer::makeIdentitySignedBy(*root, folder + "/a"), nullptr});
+        cases.push_back({"a chain to the root in the certificate folder",
+                         LoopbackServer::makeIdentitySignedBy(*folderRoot, folder + "/f"), nullptr});
         cases.push_back({"a certificate for another host",
                          LoopbackServer::makeIdentitySignedBy(*root, folder + "/b", "elsewhere.test"),
                          "host name"});
@@ -547,6 +591,9 @@ TEST_F(URLConnectionSystemRootsTest, OnlyChainsToTheStoresRootsPassAndEachRefusa
              "unsuitable certificate purpose"});
         cases.push_back({"a chain to a root the store does not hold",
                          LoopbackServer::makeIdentitySignedBy(*stranger, folder + "/d"),
+                         "unable to get local issuer certificate"});
+        cases.push_back({"a chain to a root only libcurl's own roots hold",
+                         LoopbackServer::makeIdentitySignedBy(impostor, folder + "/e"),
                          "unable to get local issuer certificate"});
         bool allAsExpected = true;
         for (const auto& c : cases) {
@@ -579,7 +626,7 @@ TEST_F(URLConnectionSystemRootsTest, OnlyChainsToTheStoresRootsPassAndEachRefusa
         }
         return allAsExpected;
     };
-    EXPECT_EXIT(std::_Exit(judgedByTheTestRootAlone() ? 0 : 1), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(std::_Exit(judgedByTheTestRootsAlone() ? 0 : 1), ::testing::ExitedWithCode(0), "");
 }
 
 // Handshakes on several threads may each be the first to need a root that only the certificate folder
