@@ -126,7 +126,7 @@ Data derOf(X509* cert) {
     return der;
 }
 
-// The system's trusted roots, shared by every transfer of the process: read once, when a server's chain
+// The system's trusted roots, shared by every transfer of the process: made once, when a server's chain
 // is first left to the system to judge, from the bundle and folder libcurl was built to use. libcurl would
 // otherwise read and parse the whole bundle (some 140 certificates) into the TLS context of each transfer,
 // whether or not anything asks the system: nine tenths of the processor time of an upload went to that.
@@ -135,8 +135,13 @@ Data derOf(X509* cert) {
 // The variables OpenSSL's own default paths honour (SSL_CERT_FILE, SSL_CERT_DIR) name another bundle or
 // folder in place of libcurl's, each on its own, as they do for ServerTrust's evaluation by the system:
 // the two agree on what the system trusts, and a test can give the process a store of its own roots.
-// After it is made the store is only read; its lookups, which may add what they find in the folder, take
-// the store's own lock. It is never freed, as workers may still be checking a chain while the process ends.
+// The store changes after it is made. The bundle is read whole then, the folder not: a check that needs a
+// root the store does not hold yet has OpenSSL's folder lookup read the root's file and add it to the store,
+// and the checks that use a certificate of the store decode its extensions and keep them in it. Two checks at
+// once are not safe: one may be writing a root's key identifier while the other compares it, holding no lock
+// (OpenSSL promises no more: an object that a call changes is not to be shared while it does). So a check
+// against the store holds systemRootsLock throughout (verifyWithSystemRoots). The store is never freed, as
+// workers may still be checking a chain while the process ends.
 X509_STORE* systemRoots(CURL* handle) {
     static X509_STORE* const store = [handle] {
         X509_STORE* roots = X509_STORE_new();
@@ -161,11 +166,17 @@ X509_STORE* systemRoots(CURL* handle) {
     return store;
 }
 
+// Checks against the system's roots run one at a time: each is a few signature checks and at most a few
+// small files read from the folder, short beside the handshake around it.
+std::mutex systemRootsLock;
+
 // Verifies the chain a handshake is checking against the system's roots, with the handshake's own
 // parameters (purpose, security level, the flags libcurl set), and leaves the outcome in the handshake's
 // context as its own verification would.
 bool verifyWithSystemRoots(X509_STORE_CTX* handshake, CURL* handle) {
     X509_STORE* roots = systemRoots(handle);
+    // Held until the check's own context, and its hold on the store's certificates, has gone.
+    std::lock_guard checkingAlone(systemRootsLock);
     std::unique_ptr<X509_STORE_CTX, decltype(&X509_STORE_CTX_free)> own(X509_STORE_CTX_new(),
                                                                         X509_STORE_CTX_free);
     const X509_VERIFY_PARAM* parameters = X509_STORE_CTX_get0_param(handshake);

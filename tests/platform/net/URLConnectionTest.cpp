@@ -3,15 +3,20 @@
 #include <curl/curl.h>
 #include <dlfcn.h>
 #include <openssl/err.h>
+#include <openssl/pem.h>
 #include <openssl/x509.h>
+#include <openssl/x509v3.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <thread>
 
 #include "platform/net/URLError.h"
 #include "tests/support/LoopbackServer.h"
@@ -151,7 +156,7 @@ TEST_F(URLConnectionTest, ABodyFileShorterThanStatedOrMissingFailsTheTransfer) {
 }
 
 TEST_F(URLConnectionTest, AServerSlowerThanTheTimeoutFailsWithTimedOut) {
-    server.enqueue({.status = 200, .body = "late", .held = true});
+    server.enqueue({.status = 200, .headers = {}, .body = "late", .held = true});
     URLRequest request(server.url("/slow"), 0.2);
     auto r = load(request);
     EXPECT_EQ(r->events, (std::vector<std::string>{"fail"}));
@@ -161,7 +166,7 @@ TEST_F(URLConnectionTest, AServerSlowerThanTheTimeoutFailsWithTimedOut) {
 }
 
 TEST_F(URLConnectionTest, CancelEndsARunningTransferWithTheCancellationErrorOnce) {
-    server.enqueue({.status = 200, .body = "late", .held = true});
+    server.enqueue({.status = 200, .headers = {}, .body = "late", .held = true});
     auto recorder = std::make_shared<Recorder>();
     auto connection = URLConnection::connectionWithRequest(URLRequest(server.url("/slow"), 10), recorder);
     connection->start();
@@ -461,34 +466,122 @@ TEST_F(URLConnectionTLSTest, TheSystemBundleIsReadOnceAProcessAndNeverForAPinned
     EXPECT_EXIT(std::_Exit(readsOnce() ? 0 : 1), ::testing::ExitedWithCode(0), "");
 }
 
+// Writes the root into a certificate folder under the name OpenSSL's folder lookup asks for: the hash of
+// its subject, as `openssl rehash` names it.
+bool addToCertificateFolder(const std::string& folder, const LoopbackServer::Authority& root) {
+    const unsigned char* bytes = root.certificateDER.bytes();
+    X509* certificate = d2i_X509(nullptr, &bytes, static_cast<long>(root.certificateDER.size()));
+    if (!certificate) return false;
+    char name[16];
+    snprintf(name, sizeof name, "%08lx.0", X509_subject_name_hash(certificate));
+    X509_free(certificate);
+    std::ofstream file(folder + "/" + name);
+    file << root.certificatePEM;
+    return static_cast<bool>(file.flush());
+}
+
+// Leaves every chain to the system, but only once as many handshakes as it expects are in the trust
+// callback at once: they then check their chains together. A gate that not all reach opens after a
+// minute of real time, so that a failing test ends; mostAtOnce() then says how many did.
+class TrustGate : public platform::URLConnectionDelegate {
+public:
+    explicit TrustGate(size_t expected) : expected_(expected) {}
+    AuthChallengeDisposition connection_didReceiveServerTrust(URLConnection&, const ServerTrust&) override {
+        std::unique_lock lock(mutex_);
+        mostAtOnce_ = std::max(mostAtOnce_, ++waiting_);
+        arrived_.notify_all();
+        arrived_.wait_for(lock, std::chrono::minutes(1), [this] { return mostAtOnce_ >= expected_; });
+        --waiting_;
+        return AuthChallengeDisposition::PerformDefaultHandling;
+    }
+    // Blocks until `count` handshakes have been in the callback at once (or the minute has passed).
+    void awaitArrivals(size_t count) {
+        std::unique_lock lock(mutex_);
+        arrived_.wait_for(lock, std::chrono::minutes(1), [&] { return mostAtOnce_ >= count; });
+    }
+    size_t mostAtOnce() const {
+        std::lock_guard lock(mutex_);
+        return mostAtOnce_;
+    }
+
+private:
+    const size_t expected_;
+    mutable std::mutex mutex_;
+    std::condition_variable arrived_;
+    size_t waiting_ = 0;
+    size_t mostAtOnce_ = 0;
+};
+
+// A root of libcurl's own bundle with an elliptic-curve key, as PEM (empty when there is none). Its key
+// is of the kind the test authorities sign with, so that OpenSSL would take it for the issuer of a
+// certificate that names it as the issuer and was signed with another key.
+std::string builtInRootWithAnECKey() {
+    CURL* handle = curl_easy_init();
+    char* bundle = nullptr;
+    if (handle) curl_easy_getinfo(handle, CURLINFO_CAINFO, &bundle);
+    BIO* file = bundle ? BIO_new_file(bundle, "r") : nullptr;
+    curl_easy_cleanup(handle);
+    std::string pem;
+    while (file && pem.empty()) {
+        X509* root = PEM_read_bio_X509(file, nullptr, nullptr, nullptr);
+        if (!root) break;
+        if (EVP_PKEY_get_base_id(X509_get0_pubkey(root)) == EVP_PKEY_EC && X509_get0_subject_key_id(root)) {
+            BIO* text = BIO_new(BIO_s_mem());
+            char* bytes = nullptr;
+            const long length =
+                text && PEM_write_bio_X509(text, root) == 1 ? BIO_get_mem_data(text, &bytes) : 0;
+            if (length > 0) pem.assign(bytes, static_cast<size_t>(length));
+            BIO_free(text);
+        }
+        X509_free(root);
+    }
+    BIO_free(file);
+    ERR_clear_error();  // reading to the end of the bundle leaves an error behind
+    return pem;
+}
+
 // Every request whose delegate leaves the chain to the system (the hosted backend, the remote
 // configuration, the update feed) is judged by the process's shared store of the system's roots. Here the
-// store holds one test root alone, named through the variables OpenSSL's default paths honour: a chain to
-// it passes; a certificate for another host, one for client use only and a chain to a root the store does
-// not hold are refused, each saying why, and none of them is sent the request. The store is read once in
-// a process, at the first chain left to it, so the requests run in a process of their own whose store
-// nothing has read yet.
+// store holds two test roots alone, named through the variables OpenSSL's default paths honour: one in the
+// bundle, one only in the certificate folder under its hashed name. A chain to either passes; a
+// certificate for another host, one for client use only, a chain to a root the store does not hold and
+// one whose root only libcurl's own bundle and folder hold are refused, each saying why, and none of them
+// is sent the request. (That last chain's intermediate names a real root as its issuer but was signed
+// with another key: a store that held libcurl's roots would find that root and refuse the signature.) The
+// store is made once in a process, at the first chain left to it, so the requests run in a process of
+// their own where nothing has made it yet.
 class URLConnectionSystemRootsTest : public testsupport::KestruneTest {};
 
 TEST_F(URLConnectionSystemRootsTest, OnlyChainsToTheStoresRootsPassAndEachRefusalSaysWhy) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    const auto judgedByTheTestRootAlone = [this] {
+    const auto judgedByTheTestRootsAlone = [this] {
         const std::string folder = home() + "/system-roots";
         const auto root = LoopbackServer::makeRootAuthority("Kestrune System Test Root");
+        const auto folderRoot = LoopbackServer::makeRootAuthority("Kestrune Folder Test Root");
         const auto stranger = LoopbackServer::makeRootAuthority("Kestrune Unknown Test Root");
-        if (!root || !stranger || !std::filesystem::create_directories(folder + "/certs")) return false;
+        const std::string builtInRoot = builtInRootWithAnECKey();
+        if (builtInRoot.empty())
+            fprintf(stderr, "libcurl's bundle holds no root with an elliptic-curve key\n");
+        if (!root || !folderRoot || !stranger || builtInRoot.empty() ||
+            !std::filesystem::create_directories(folder + "/certs") ||
+            !addToCertificateFolder(folder + "/certs", *folderRoot))
+            return false;
         std::ofstream(folder + "/roots.pem") << root->certificatePEM;
         setenv(X509_get_default_cert_file_env(), (folder + "/roots.pem").c_str(), 1);
         setenv(X509_get_default_cert_dir_env(), (folder + "/certs").c_str(), 1);
+        // The built-in root's certificate with the stranger's key: what it signs names the real root.
+        const LoopbackServer::Authority impostor{"Kestrune Impostor", builtInRoot, stranger->keyPEM, {}};
 
         struct Case {
             const char* name;
             std::optional<LoopbackServer::Identity> identity;
-            const char* reason;  // in the refusal's description; none for the chain that passes
+            const char* reason;  // in the refusal's description; none for a chain that passes
         };
         std::vector<Case> cases;
         cases.push_back({"a chain to the store's root",
                          LoopbackServer::makeIdentitySignedBy(*root, folder + "/a"), nullptr});
+        cases.push_back({"a chain to the root in the certificate folder",
+                         LoopbackServer::makeIdentitySignedBy(*folderRoot, folder + "/f"), nullptr});
         cases.push_back({"a certificate for another host",
                          LoopbackServer::makeIdentitySignedBy(*root, folder + "/b", "elsewhere.test"),
                          "host name"});
@@ -498,6 +591,9 @@ TEST_F(URLConnectionSystemRootsTest, OnlyChainsToTheStoresRootsPassAndEachRefusa
              "unsuitable certificate purpose"});
         cases.push_back({"a chain to a root the store does not hold",
                          LoopbackServer::makeIdentitySignedBy(*stranger, folder + "/d"),
+                         "unable to get local issuer certificate"});
+        cases.push_back({"a chain to a root only libcurl's own roots hold",
+                         LoopbackServer::makeIdentitySignedBy(impostor, folder + "/e"),
                          "unable to get local issuer certificate"});
         bool allAsExpected = true;
         for (const auto& c : cases) {
@@ -530,7 +626,59 @@ TEST_F(URLConnectionSystemRootsTest, OnlyChainsToTheStoresRootsPassAndEachRefusa
         }
         return allAsExpected;
     };
-    EXPECT_EXIT(std::_Exit(judgedByTheTestRootAlone() ? 0 : 1), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(std::_Exit(judgedByTheTestRootsAlone() ? 0 : 1), ::testing::ExitedWithCode(0), "");
+}
+
+// Handshakes on several threads may each be the first to need a root that only the certificate folder
+// holds: OpenSSL's folder lookup then reads it into the shared store while the other checks use the same
+// certificate. In each round eight requests wait in the trust callback until all eight are there, then
+// leave their chains to the system together, to a root of the folder that no check has read yet. Every
+// chain passes, and under ThreadSanitizer (`make tsan`) no access races. Checks that are not serialised
+// race in about one round in five on a loaded machine: fifty rounds show it all but surely.
+TEST_F(URLConnectionSystemRootsTest, ChecksAtOnceThroughTheCertificateFolderAllPassWithoutRacing) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto allPass = [this] {
+        constexpr int kRounds = 50;
+        constexpr size_t kAtOnce = 8;  // no more than the loopback server's request threads
+        const std::string folder = home() + "/system-roots";
+        const auto bundled = LoopbackServer::makeRootAuthority("Kestrune Bundled Test Root");
+        if (!bundled || !std::filesystem::create_directories(folder + "/certs")) return false;
+        std::ofstream(folder + "/roots.pem") << bundled->certificatePEM;
+        setenv(X509_get_default_cert_file_env(), (folder + "/roots.pem").c_str(), 1);
+        setenv(X509_get_default_cert_dir_env(), (folder + "/certs").c_str(), 1);
+        bool allPassed = true;
+        for (int round = 0; round < kRounds; ++round) {
+            const std::string name = "Kestrune Folder Test Root " + std::to_string(round);
+            const auto root = LoopbackServer::makeRootAuthority(name);
+            const auto identity =
+                root ? LoopbackServer::makeIdentitySignedBy(*root, folder + "/" + std::to_string(round))
+                     : std::nullopt;
+            LoopbackServer server;
+            if (!identity || !addToCertificateFolder(folder + "/certs", *root) || !server.startTLS(*identity))
+                return false;
+            server.setDefaultAnswer({200, {}, "trusted"});
+            auto gate = std::make_shared<TrustGate>(kAtOnce);
+            std::vector<URLConnection::SynchronousResult> results(kAtOnce);
+            std::vector<std::thread> threads;
+            // One connection at a time up to the gate: the server's queue of connections not yet accepted
+            // is short, and a connection it drops is tried again a second later.
+            for (auto& result : results) {
+                threads.emplace_back([&result, &server, gate] {
+                    result = URLConnection::sendSynchronousRequest(URLRequest(server.url("/"), 30), gate);
+                });
+                gate->awaitArrivals(threads.size());
+            }
+            for (auto& thread : threads) thread.join();
+            const auto passed = std::count_if(results.begin(), results.end(), [](const auto& result) {
+                return !result.error && result.data && result.data->toString() == "trusted";
+            });
+            fprintf(stderr, "round %d: %zu checks at once, %zu chains passed\n", round, gate->mostAtOnce(),
+                    static_cast<size_t>(passed));
+            allPassed = allPassed && gate->mostAtOnce() == kAtOnce && passed == kAtOnce;
+        }
+        return allPassed;
+    };
+    EXPECT_EXIT(std::_Exit(allPass() ? 0 : 1), ::testing::ExitedWithCode(0), "");
 }
 
 // A check or a transfer answers with nothing left on its thread's OpenSSL error queue. A worker runs other
