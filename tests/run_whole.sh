@@ -77,12 +77,13 @@ ran=$(sed -n 's/^\[==========\] \([0-9]*\) tests\{0,1\} from .* ran\..*/\1/p' "$
 sed -n 's/^\[  SKIPPED \] \([A-Za-z_][^ .]*\.[^ ]*\) (.*/\1/p' "$log" | while read -r test; do
     echo "$name: skipped: $test ($(reason_for "$test"))"
 done
+# Where the run was when it ended: in the last test started, unless a line after it says how that test
+# ended.
+running=$(awk '
+    /^\[ RUN      \] / { current = $4; last = $4; next }
+    /^\[ *(OK|FAILED|SKIPPED) *\] / { sub(/^\[[^]]*\] /, ""); sub(/[ ,].*/, ""); if ($0 == current) current = "" }
+    END { print (current != "" ? "in " current : last != "" ? "after " last " ended" : "before any test started") }' "$log")
 if [ "$status" = 124 ] || [ "$status" = 137 ]; then
-    # The last test started, unless a line after it says how it ended.
-    running=$(awk '
-        /^\[ RUN      \] / { current = $4; last = $4; next }
-        /^\[ *(OK|FAILED|SKIPPED) *\] / { sub(/^\[[^]]*\] /, ""); sub(/[ ,].*/, ""); if ($0 == current) current = "" }
-        END { print (current != "" ? "in " current : last != "" ? "after " last " ended" : "before any test started") }' "$log")
     [ -z "$ran" ] || running="after its last test, at exit"
     echo "$name: FAILED run whole with seed $seed: still running after $limit s, $running (log in $log);" \
         "again: $rerun"
@@ -100,7 +101,14 @@ fi
 failed=$(sed -n 's/^\[  FAILED  \] \([A-Za-z_][^ .]*\.[^ ,]*\).*/\1/p' "$log" | awk '!seen[$0]++')
 failures=$(printf '%s\n' "$failed" | grep -c .)
 sanitizer=$(sed -n 's/^SUMMARY: \([A-Za-z]*Sanitizer: .*[^.]\)\.*$/\1/p' "$log" | head -n 1)
-if [ "$status" = 0 ] && [ -n "$ran" ]; then
+if [ "$status" = 0 ] && [ -z "$ran" ]; then
+    # GoogleTest never said how many tests ran: the process ended, with the status of a pass, before the run
+    # of the tests did (exit(0), _exit(0) or quick_exit(0) in a test).
+    begun=$(grep -c '^\[ RUN      \] ' "$log")
+    echo "$name: FAILED run whole with seed $seed: the process ended (status 0) $running, before its tests" \
+        "finished ($begun of the $listed it lists had started; log in $log); again: $rerun"
+    [ "$failures" = 0 ] || printf '%s\n' "$failed" | sed "s/^/$name: failed: /"
+elif [ "$status" = 0 ]; then
     echo "$name: FAILED run whole with seed $seed: $ran tests ran of the $listed it lists (log in $log);" \
         "again: $rerun"
 elif [ "$failures" -gt 0 ]; then

@@ -49,7 +49,8 @@ private:
 };
 
 // The environment for a program a test launches: this process's, less every variable that starts with
-// one of `leftOut` (for example "HOME=", "XDG_"), then `added`.
+// one of `leftOut` (for example "HOME=", "XDG_"), then `added`. TEST_PREMATURE_EXIT_FILE is always left
+// out: it belongs to this program's own run.
 std::vector<std::string> childEnvironment(const std::vector<std::string>& leftOut,
                                           const std::vector<std::string>& added);
 

@@ -6,6 +6,7 @@ if(TARGET platform_tests AND NOT TARGET backend_server_tests)
     add_executable(backend_server_tests ${backend_server_srcs})
     # The silent-push helper of the link layer is checked against the server's refusal too.
     target_link_libraries(backend_server_tests PRIVATE link test_support)
+    kestrune_run_tests_through_runner(backend_server_tests)
     add_test(NAME BackendClientOnParseServer COMMAND backend_server_tests)
     set_tests_properties(BackendClientOnParseServer PROPERTIES TIMEOUT 300)
 endif()
