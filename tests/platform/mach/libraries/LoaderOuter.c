@@ -1,6 +1,7 @@
 // The outer of the image loader's two test libraries: it loads the inner one itself, as the drawing
 // libraries load their own modules, so that its dlopen is one the program never sees being made.
 #include <dlfcn.h>
+#include <string.h>
 #include <stddef.h>
 
 #if defined(__clang__)
@@ -20,7 +21,11 @@ KEEP int kestrune_loader_outer_unload(void* inner) {
 // Calls the inner library's faulting function with a null pointer, so that the fault's stack runs
 // through both libraries.
 KEEP void kestrune_loader_outer_crash(void* inner) {
-    void (*fault)(volatile int*) = (void (*)(volatile int*))dlsym(inner, "kestrune_loader_inner_fault");
+    // dlsym answers an object pointer; ISO C has no conversion from it to a function pointer, so the
+    // pointer's bytes are copied (POSIX gives both the same representation).
+    void* symbol = dlsym(inner, "kestrune_loader_inner_fault");
+    void (*fault)(volatile int*) = NULL;
+    memcpy(&fault, &symbol, sizeof fault);
     volatile int* nowhere = NULL;
     if (fault) fault(nowhere);
     __asm__ volatile("" ::: "memory");
