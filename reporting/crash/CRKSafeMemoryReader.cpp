@@ -52,32 +52,6 @@ bool CRKSafeMemoryReader::readUncached(uint64_t address, void* destination, size
     return copied == static_cast<ssize_t>(length);
 }
 
-size_t CRKSafeMemoryReader::readUncachedEach(const Range* ranges, size_t count) {
-    if (!ranges || count > kMaxRanges) return 0;
-    struct iovec local[kMaxRanges];
-    struct iovec remote[kMaxRanges];
-    // Only the ranges up to the first that cannot be asked for go to the kernel.
-    size_t asked = 0;
-    for (; asked < count; asked++) {
-        const Range& range = ranges[asked];
-        if (!range.destination || range.address < CRKFirstValidAddress ||
-            range.address + range.length < range.address)
-            break;
-        local[asked] = {range.destination, range.length};
-        remote[asked] = {reinterpret_cast<void*>(range.address), range.length};
-    }
-    if (asked == 0) return 0;
-    const ssize_t copied = process_vm_readv(processID(), local, unsigned(asked), remote, unsigned(asked), 0);
-    if (copied < 0) return 0;
-    // The kernel copies the ranges in order and stops at the first unreadable byte, which may lie inside a
-    // range of several pages: a range counts only when every byte of it, and of those before it, came.
-    size_t whole = 0;
-    size_t through = 0;
-    while (whole < asked && ranges[whole].length <= size_t(copied) - through)
-        through += ranges[whole++].length;
-    return whole;
-}
-
 CRKSafeMemoryReader::Page* CRKSafeMemoryReader::leastRecentlyUsed(const Page* except[], int exceptCount) {
     Page* victim = nullptr;
     for (Page& page : pages_) {

@@ -38,18 +38,6 @@ public:
     // One kernel copy, without the cache.
     static bool readUncached(uint64_t address, void* destination, size_t length);
 
-    // Several ranges in one kernel copy, without the cache, in their order: a walk that knows the next
-    // few things it needs pays for one system call instead of one each. Returns how many ranges, from the
-    // first, were copied whole; the copy stops at the first that cannot be (an address below the first
-    // page, an unreadable byte). At most kMaxRanges at once; a longer list is not read at all.
-    struct Range {
-        uint64_t address;
-        void* destination;
-        size_t length;
-    };
-    static constexpr size_t kMaxRanges = 4;
-    static size_t readUncachedEach(const Range* ranges, size_t count);
-
 private:
     struct Page {
         uint64_t base = 0;

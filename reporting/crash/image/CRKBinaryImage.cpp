@@ -780,13 +780,19 @@ bool safeRead(uintptr_t address, void* destination, size_t length) {
     return CRKSafeMemoryReader::readUncached(address, destination, length);
 }
 
+// The walk reads the loader's entries through a reader that keeps the pages it read: the entries lie
+// close together in a few pages of the loader's own memory, so a walk costs a system call per few pages,
+// not one per entry. Its page cache is large, and one walk runs at a time (in the crash handler, as the
+// stack walk's context does), so it lives here, not on the alternate signal stack.
+constinit CRKSafeMemoryReader gWalkReader{};
+
 // Reads a loader entry as far as `length`, or, where that much cannot be read (an entry at the end of its
 // mapping), its published part alone.
-bool readEntry(uintptr_t address, EntryBytes* entry, size_t length) {
+bool readEntry(CRKSafeMemoryReader* reader, uintptr_t address, EntryBytes* entry, size_t length) {
     entry->length = 0;
-    if (safeRead(address, entry->bytes, length)) {
+    if (reader->read(address, entry->bytes, length)) {
         entry->length = length;
-    } else if (length > kPublishedEntry && safeRead(address, entry->bytes, kPublishedEntry)) {
+    } else if (length > kPublishedEntry && reader->read(address, entry->bytes, kPublishedEntry)) {
         entry->length = kPublishedEntry;
     }
     return entry->length != 0;
@@ -905,8 +911,7 @@ ListedObject listedObject(const EntryBytes& entry, size_t fileOffset) {
 // What tells whether a listed object is the one a live slot holds at its dynamic section and header. The
 // file the loader mapped, when both the slot and the entry name it: the same file is the same image,
 // another file is not (its build is then read in full). Otherwise the first bytes of the slot's
-// build-id, read where the slot's image keeps them, or, for an image without one, its name; these are
-// read in the same copy as the next object of the list.
+// build-id, read where the slot's image keeps them, or, for an image without one, its name.
 struct SlotCheck {
     int slot = -1;
     bool anotherFile = false;
@@ -915,9 +920,10 @@ struct SlotCheck {
     bool byBuildID = false;
 };
 
-// The latest live slot at the object's dynamic section (and header, but for the program), or -1.
+// The first live slot at the object's dynamic section (and header, but for the program), or -1. A later
+// one at the same place (the walk left the slot of the build it replaced) is found by the full match
+// that follows a check this one fails.
 int slotAt(const CRKWritableContext* writable, const ListedObject& object, bool isProgram) {
-    int found = -1;
     for (size_t i = 0; i < CRKBinaryImageSlotCount; i++) {
         const CRKBinaryImageSlot& slot = writable->binaryImages[i];
         const uintptr_t base = loadAtomic(slot.base);
@@ -928,9 +934,9 @@ int slotAt(const CRKWritableContext* writable, const ListedObject& object, bool 
         // A shared object is linked at address 0, so its header lies at its bias. (The program, which may
         // not be, is in the table from the start, and nothing can be mapped in its place.)
         if (!isProgram && base != object.bias) continue;
-        found = int(i);
+        return int(i);
     }
-    return found;
+    return -1;
 }
 
 SlotCheck checkFor(const CRKWritableContext* writable, const ListedObject& object, bool isProgram,
@@ -1082,6 +1088,7 @@ void CRKBinaryImageSafeSyncWithLoader() {
     }
     size_t visited = 0;
     bool isProgram = true;  // the first object of the first namespace
+    gWalkReader.reset();
     const size_t fileOffset = t.entryFileOffset.load(std::memory_order_relaxed);
     const size_t entryLength = fileOffset != 0 ? fileOffset + kFileIdentitySize : kPublishedEntry;
     // The name of the object the walk is at: the bytes its check compares, then its whole name when it
@@ -1096,28 +1103,16 @@ void CRKBinaryImageSafeSyncWithLoader() {
             head.r_next = nullptr;
         }
         EntryBytes entry;
-        const uintptr_t first = reinterpret_cast<uintptr_t>(head.base.r_map);
-        bool listed = first >= CRKFirstValidAddress && visited++ < kMaxLoaderObjects &&
-                      readEntry(first, &entry, entryLength);
-        while (listed) {
+        uintptr_t node = reinterpret_cast<uintptr_t>(head.base.r_map);
+        while (node >= CRKFirstValidAddress && visited++ < kMaxLoaderObjects &&
+               readEntry(&gWalkReader, node, &entry, entryLength)) {
             const ListedObject object = listedObject(entry, fileOffset);
-            // The next object and what tells whether this one is in the table, in one copy.
             const SlotCheck check = checkFor(writable, object, isProgram, sizeof name);
-            const bool hasNext = object.next != 0 && visited++ < kMaxLoaderObjects;
-            CRKSafeMemoryReader::Range ranges[2];
-            size_t count = 0;
-            if (hasNext) ranges[count++] = {object.next, entry.bytes, entryLength};
-            if (check.length > 0) ranges[count++] = {check.address, name, check.length};
-            const size_t read = count > 0 ? CRKSafeMemoryReader::readUncachedEach(ranges, count) : 0;
-            if (hasNext && read >= 1) entry.length = entryLength;
-            // The copy stops at the first range it cannot read: an entry that ends before its file's
-            // identity is read again without it, and what follows an unreadable one alone.
-            listed = hasNext && (read >= 1 || readEntry(object.next, &entry, entryLength));
-            bool checked = check.length > 0 && read == count;
-            if (check.length > 0 && !checked) checked = safeRead(check.address, name, check.length);
+            const bool checked = check.length > 0 && safeRead(check.address, name, check.length);
             if (!isSlotsObject(check, name, sizeof name, checked, object.name))
                 syncObject(writable, object, isProgram, &log, name, sizeof name);
             isProgram = false;
+            node = object.next;
         }
         debug = head.base.r_version >= 2 ? reinterpret_cast<uintptr_t>(head.r_next) : 0;
     }

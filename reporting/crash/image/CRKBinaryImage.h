@@ -38,10 +38,10 @@ namespace reporting {
 // An image is the same image while its header, dynamic section, path and build stay: a library closed
 // and opened again where it lay after another build replaced its file gets an "unload" and a "load"
 // record and a slot of its own at the next reading, or a slot and a "load" record in the walk at crash
-// time. That walk costs one kernel copy per listed object: it knows a held library by the device and
-// inode of its file, which the loader's entry holds beside what it publishes and which the same copy
-// reads, and reads the build only of a library in another file (or whose file is not known: then the
-// first bytes of the slot's build-id, in the same copy as the next entry). Not met here: the same build
+// time. That walk reads the loader's entries and no more for the libraries the table holds: it knows
+// one by the device and inode of its file, which the loader's entry holds beside what it publishes, and
+// reads the build only of a library in another file (or whose file is not known: then the first bytes of
+// the slot's build-id, where the slot's image keeps them). Not met here: the same build
 // closed and opened again at the same place between two readings keeps the one slot it had (this loader
 // offers no event that tells it apart from a library that stayed open; its frames name the same symbols
 // either way), and another build written into the same file in place, rather than renamed over it, is

@@ -47,30 +47,6 @@ TEST_F(CRKSafeMemoryReaderTest, ReadsAcrossPagesAndRefusesUnreadableBytesWithout
     EXPECT_TRUE(CRKSafeMemoryReader::readUncached(at(kPage), out, 1));
 }
 
-// Several ranges in one copy count from the first up to the first that cannot be read whole: one that
-// runs into the unreadable page is not counted, though the bytes before that page came.
-TEST_F(CRKSafeMemoryReaderTest, RangesReadInOneCopyCountUpToTheFirstThatCannotBeReadWhole) {
-    uint8_t a[16], b[8], c[32];
-    using Range = CRKSafeMemoryReader::Range;
-    const Range readable[] = {
-        {at(8), a, sizeof a}, {at(3 * kPage), b, sizeof b}, {at(kPage + 4), c, sizeof c}};
-    EXPECT_EQ(CRKSafeMemoryReader::readUncachedEach(readable, 3), 3u);
-    EXPECT_EQ(memcmp(a, base_ + 8, sizeof a), 0);
-    EXPECT_EQ(memcmp(b, base_ + 3 * kPage, sizeof b), 0);
-    EXPECT_EQ(memcmp(c, base_ + kPage + 4, sizeof c), 0);
-
-    const Range intoTheHole[] = {
-        {at(8), a, sizeof a}, {at(2 * kPage - 4), c, sizeof c}, {at(16), b, sizeof b}};
-    EXPECT_EQ(CRKSafeMemoryReader::readUncachedEach(intoTheHole, 3), 1u);
-    const Range holeFirst[] = {{at(2 * kPage), a, sizeof a}, {at(16), b, sizeof b}};
-    EXPECT_EQ(CRKSafeMemoryReader::readUncachedEach(holeFirst, 2), 0u);
-    const Range firstPage[] = {{at(8), a, sizeof a}, {0x10, b, sizeof b}, {at(16), c, sizeof c}};
-    EXPECT_EQ(CRKSafeMemoryReader::readUncachedEach(firstPage, 3), 1u);
-    const Range tooMany[] = {{at(0), a, 1}, {at(1), a, 1}, {at(2), a, 1}, {at(3), a, 1}, {at(4), a, 1}};
-    EXPECT_EQ(CRKSafeMemoryReader::readUncachedEach(tooMany, 5), 0u);
-    EXPECT_EQ(CRKSafeMemoryReader::readUncachedEach(tooMany, 4), 4u);
-}
-
 TEST_F(CRKSafeMemoryReaderTest, CachedPagesAreASnapshotUntilReset) {
     uint64_t value = 0;
     ASSERT_TRUE(reader_->readUInt64(at(16), &value));
