@@ -920,23 +920,12 @@ struct SlotCheck {
     bool byBuildID = false;
 };
 
-// The first live slot at the object's dynamic section (and header, but for the program), or -1. A later
-// one at the same place (the walk left the slot of the build it replaced) is found by the full match
-// that follows a check this one fails.
+// The first live slot at the object's dynamic section and header (any header for the program, which may
+// not be linked at address 0: it is in the table from the start, and nothing can be mapped in its place;
+// a shared object is, so its header lies at its bias), or -1. A later one at the same place (the walk
+// left the slot of the build it replaced) is found by the full match that follows a check this one fails.
 int slotAt(const CRKWritableContext* writable, const ListedObject& object, bool isProgram) {
-    for (size_t i = 0; i < CRKBinaryImageSlotCount; i++) {
-        const CRKBinaryImageSlot& slot = writable->binaryImages[i];
-        const uintptr_t base = loadAtomic(slot.base);
-        if (base == 0) break;
-        if (std::atomic_ref<uint64_t>(const_cast<uint64_t&>(slot.size)).load(std::memory_order_acquire) == 0)
-            continue;
-        if (loadRelaxed(gSlotFacts[i].dynamicSection) != object.dynamicSection) continue;
-        // A shared object is linked at address 0, so its header lies at its bias. (The program, which may
-        // not be, is in the table from the start, and nothing can be mapped in its place.)
-        if (!isProgram && base != object.bias) continue;
-        return int(i);
-    }
-    return -1;
+    return liveSlotFor(writable, {object.dynamicSection, isProgram ? 0 : object.bias, nullptr, nullptr});
 }
 
 SlotCheck checkFor(const CRKWritableContext* writable, const ListedObject& object, bool isProgram,

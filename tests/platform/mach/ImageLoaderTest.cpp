@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/storage/Files.h"
+
 using platform::mach::ImageLoader;
 using platform::mach::LoadedImage;
 
@@ -132,11 +134,8 @@ TEST_F(ImageLoaderTest, ALibraryLoadedByAnotherLibraryIsToldAtTheNextReadingAndA
 
 // Writes another build over a plugin's path as a build or an update does: a new file renamed over it.
 bool replaceWith(const std::string& build, const std::string& path) {
-    std::error_code error;
-    std::filesystem::copy_file(build, path + ".new", std::filesystem::copy_options::overwrite_existing,
-                               error);
-    if (!error) std::filesystem::rename(path + ".new", path, error);
-    return !error;
+    const auto bytes = platform::Files::read(build);
+    return bytes && platform::Files::writeAtomically(path, *bytes);
 }
 
 struct stat fileOf(const std::string& path) {

@@ -16,11 +16,10 @@
 #include <vector>
 
 #include "reporting/crash/CRKFile.h"
-#include "reporting/crash/CRKUtilities.h"
-#include "reporting/crash/image/CRKELFFile.h"
 #include "reporting/crash/store/CRKFileReader.h"
 #include "reporting/crash/symbolication/CRKSymbolResolver.h"
 #include "tests/reporting/crash/capture/CrashProbe.h"
+#include "tests/reporting/crash/image/BuildIdentifier.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace {
@@ -285,18 +284,6 @@ TEST_F(CRKCrashedThreadTest, APluginOpenedWhereAClosedOneLayIsListedAndHoldsTheF
     EXPECT_EQ(crashed->libraries[1], program_) << crashed->describe();
 }
 
-std::string buildIdentifier(const std::string& path) {
-    reporting::CRKELFFile file;
-    if (!reporting::CRKELFFileInitWithPath(&file, path.c_str())) return "<unreadable>";
-    reporting::CRKELFImageInfo info;
-    const bool read = reporting::CRKELFFileReadInfo(&file, &info);
-    reporting::CRKELFFileDestroy(&file);
-    if (!read || !info.hasBuildID) return "<none>";
-    char hex[33];
-    reporting::CRKHexEncodeBytes(info.uuid, 16, hex);
-    return hex;
-}
-
 // A plugin closed, another build of it written over its file (a new file renamed over the path, as a build
 // or an update writes it) and opened again where the first build lay, then called: the report places the
 // fault in a load record of the new build, whose identifier is that build's, so the symbolicator names
@@ -310,7 +297,8 @@ TEST_F(CRKCrashedThreadTest, ARebuiltPluginOpenedWhereTheOldBuildLayHoldsTheFaul
     } cases[] = {{crashprobe::kRebuiltReopened, SAME_LAYOUT_PLUGIN_B},
                  {crashprobe::kRebuiltReopenedRead, SAME_LAYOUT_PLUGIN_B},
                  {crashprobe::kLongerRebuildReopened, SAME_LAYOUT_PLUGIN_C}};
-    ASSERT_NE(buildIdentifier(SAME_LAYOUT_PLUGIN_A), buildIdentifier(SAME_LAYOUT_PLUGIN_B));
+    ASSERT_NE(imagetest::buildIdentifierOfFile(SAME_LAYOUT_PLUGIN_A),
+              imagetest::buildIdentifierOfFile(SAME_LAYOUT_PLUGIN_B));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.kind);
         std::filesystem::remove_all(home() + "/report");
@@ -323,7 +311,7 @@ TEST_F(CRKCrashedThreadTest, ARebuiltPluginOpenedWhereTheOldBuildLayHoldsTheFaul
         const Value::Dictionary* faulted = resolver.loadedBinaryImageForPC(crashed->addresses[0]);
         ASSERT_TRUE(faulted) << std::hex << crashed->addresses[0];
         EXPECT_EQ(textOf(faulted->at("path")), root + ".plugin.so");
-        EXPECT_EQ(textOf(faulted->at("uuid")), buildIdentifier(c.build));
+        EXPECT_EQ(textOf(faulted->at("uuid")), imagetest::buildIdentifierOfFile(c.build));
         EXPECT_EQ(crashed->libraries[1], program_) << crashed->describe();
     }
 }

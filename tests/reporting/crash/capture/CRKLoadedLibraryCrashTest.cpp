@@ -12,10 +12,9 @@
 #include <thread>
 #include <vector>
 
-#include "reporting/crash/CRKUtilities.h"
-#include "reporting/crash/image/CRKELFFile.h"
 #include "reporting/crash/store/CRKFileReader.h"
 #include "tests/reporting/crash/capture/CrashProbe.h"
+#include "tests/reporting/crash/image/BuildIdentifier.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace {
@@ -28,19 +27,6 @@ struct Image {
     uint64_t size = 0;
     bool contains(uint64_t address) const { return address >= base && address - base < size; }
 };
-
-// The build identifier of an image file, as the records carry it.
-std::string fileIdentifier(const std::string& path) {
-    reporting::CRKELFFile file;
-    if (!reporting::CRKELFFileInitWithPath(&file, path.c_str())) return "<unreadable>";
-    reporting::CRKELFImageInfo info;
-    const bool read = reporting::CRKELFFileReadInfo(&file, &info);
-    reporting::CRKELFFileDestroy(&file);
-    if (!read || !info.hasBuildID) return "";
-    char hex[33];
-    reporting::CRKHexEncodeBytes(info.uuid, 16, hex);
-    return hex;
-}
 
 uint64_t unsignedOf(const Value& value) {
     return value.number() ? value.number()->unsignedLongLongValue() : 0;
@@ -165,7 +151,7 @@ TEST_F(CRKLoadedLibraryCrashTest, LibrariesLoadedAMomentBeforeTheCrashAreEachInT
         ASSERT_EQ(loads.size(), 1u);
         const Value& load = loads[0];
         ASSERT_TRUE(load["path"].string());
-        EXPECT_EQ(*load["uuid"].string(), fileIdentifier(*load["path"].string()));
+        EXPECT_EQ(*load["uuid"].string(), imagetest::buildIdentifierOfFile(*load["path"].string()));
         EXPECT_EQ(load["uuid"].string()->size(), 32u);
         const Image recorded{*load["path"].string(), unsignedOf(load["base"]), unsignedOf(load["size"])};
         EXPECT_GT(recorded.size, 0u);

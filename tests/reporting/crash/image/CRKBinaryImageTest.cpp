@@ -26,10 +26,9 @@
 #include "platform/storage/Files.h"
 #include "reporting/crash/CRKContext.h"
 #include "reporting/crash/CRKFile.h"
-#include "reporting/crash/CRKUtilities.h"
-#include "reporting/crash/image/CRKELFFile.h"
 #include "reporting/crash/store/CRKFileReader.h"
 #include "tests/reporting/crash/capture/CrashProbe.h"
+#include "tests/reporting/crash/image/BuildIdentifier.h"
 #include "tests/reporting/crash/unwind/UnwindTestSupport.h"
 #include "tests/reporting/crash/unwind/chain/UnwindChain.h"
 
@@ -62,18 +61,6 @@ std::string text(const platform::Value& record, const char* key) {
 uint64_t number(const platform::Value& record, const char* key) {
     const auto* n = record[key].number();
     return n ? n->unsignedLongLongValue() : 0;
-}
-
-std::string fileIdentifier(const std::string& path) {
-    CRKELFFile file;
-    if (!CRKELFFileInitWithPath(&file, path.c_str())) return "<unreadable>";
-    CRKELFImageInfo info;
-    const bool read = CRKELFFileReadInfo(&file, &info);
-    CRKELFFileDestroy(&file);
-    if (!read || !info.hasBuildID) return "";
-    char hex[33];
-    CRKHexEncodeBytes(info.uuid, 16, hex);
-    return hex;
 }
 
 // The write calls the whole process has made so far.
@@ -150,7 +137,7 @@ TEST_F(CRKBinaryImageTest, StartWritesALoadRecordForEveryLoadedImage) {
         EXPECT_EQ(record.kind, "load");
         if (text(record.fields, "path") == program) {
             sawProgram = true;
-            EXPECT_EQ(text(record.fields, "uuid"), fileIdentifier(program));
+            EXPECT_EQ(text(record.fields, "uuid"), imagetest::buildIdentifierOfFile(program));
             EXPECT_EQ(text(record.fields, "uuid").size(), 32u);
             CRKBinaryImageSlot slot;
             ASSERT_TRUE(
@@ -232,7 +219,7 @@ TEST_F(CRKBinaryImageTest, ALoadAndAnUnloadAreTrackedAndRecordedAtTheEndOfTheNex
     EXPECT_EQ(text(load.fields, "bundle_id"), "com.example.chain");
     EXPECT_EQ(text(load.fields, "build_version"), "42");
     EXPECT_TRUE(load.fields["display_version"].isNull());  // empty: left out
-    EXPECT_EQ(text(load.fields, "uuid"), fileIdentifier(binary));
+    EXPECT_EQ(text(load.fields, "uuid"), imagetest::buildIdentifierOfFile(binary));
     EXPECT_EQ(number(load.fields, "base"), base);
 
     EXPECT_EQ(dlclose(handle), 0);
@@ -283,7 +270,7 @@ TEST_F(CRKBinaryImageTest, EachRecordReachesTheFileWholeInOneWrite) {
     ASSERT_EQ(records.size(), recorded + 1);
     EXPECT_EQ(records.back().kind, "load");
     EXPECT_EQ(text(records.back().fields, "path"), binary);
-    EXPECT_EQ(text(records.back().fields, "uuid"), fileIdentifier(binary));
+    EXPECT_EQ(text(records.back().fields, "uuid"), imagetest::buildIdentifierOfFile(binary));
     EXPECT_EQ(platform::Files::read(logPath())->toString().back(), '\n');
     ASSERT_TRUE(CRKFileClose(&writable()->binaryImageFile));
     EXPECT_EQ(dlclose(handle), 0);
@@ -336,7 +323,7 @@ TEST_F(CRKBinaryImageTest, LoadsPastTheLastSlotAreNotTrackedButStillRecorded) {
 }
 
 TEST_F(CRKBinaryImageTest, ImageIsFoundByItsIdentifier) {
-    const std::string uuid = fileIdentifier(programPath());
+    const std::string uuid = imagetest::buildIdentifierOfFile(programPath());
     ASSERT_EQ(uuid.size(), 32u);
     CRKBinaryImageDetails details{};
     ASSERT_TRUE(CRKBinaryImageFindImageForUUID(uuid.c_str(), &details));
@@ -362,7 +349,7 @@ TEST_F(CRKBinaryImageTest, ExecutableSectionDescribesTheRunningProgram) {
     EXPECT_EQ(records[0].kind, "executable");
     const platform::Value& executable = records[0].fields;
     EXPECT_EQ(text(executable, "architecture"), "x86_64");
-    EXPECT_EQ(text(executable, "uuid"), fileIdentifier(programPath()));
+    EXPECT_EQ(text(executable, "uuid"), imagetest::buildIdentifierOfFile(programPath()));
     CRKBinaryImageSlot slot;
     ASSERT_TRUE(CRKBinaryImageSafeFindImageForAddress(reinterpret_cast<uintptr_t>(&readRecords), &slot));
     EXPECT_EQ(number(executable, "base"), slot.base);
@@ -409,7 +396,8 @@ TEST_F(CRKBinaryImageTest, ALibraryLoadedByAnotherLibraryAfterStartIsTrackedAndR
     EXPECT_EQ(text(records[before].fields, "path"), KESTRUNE_LOADER_OUTER);
     EXPECT_EQ(records[before + 1].kind, "load");
     EXPECT_EQ(text(records[before + 1].fields, "path"), KESTRUNE_LOADER_INNER);
-    EXPECT_EQ(text(records[before + 1].fields, "uuid"), fileIdentifier(KESTRUNE_LOADER_INNER));
+    EXPECT_EQ(text(records[before + 1].fields, "uuid"),
+              imagetest::buildIdentifierOfFile(KESTRUNE_LOADER_INNER));
     EXPECT_EQ(number(records[before + 1].fields, "base"), slot.base);
     EXPECT_EQ(number(records[before + 1].fields, "size"), slot.size);
 
@@ -481,7 +469,7 @@ TEST_F(CRKBinaryImageTest, TheWalkAtCrashTimeTracksAndRecordsLoadsNobodyReadAndR
         EXPECT_NE(sections.ehFrame, 0u);
         const auto loads = recordsOf(records, "load", path);
         ASSERT_EQ(loads.size(), 1u);
-        EXPECT_EQ(text(loads[0].fields, "uuid"), fileIdentifier(path));
+        EXPECT_EQ(text(loads[0].fields, "uuid"), imagetest::buildIdentifierOfFile(path));
         EXPECT_EQ(number(loads[0].fields, "base"), slot.base);
         EXPECT_EQ(number(loads[0].fields, "size"), slot.size);
     }
@@ -532,11 +520,8 @@ TEST_F(CRKBinaryImageTest, TheWalkAddsNoRecordForAHeldLibraryWhoseListedNameWasD
 
 // Writes another build over a plugin's path as a build or an update does: a new file renamed over it.
 bool replaceWith(const std::string& build, const std::string& path) {
-    std::error_code error;
-    std::filesystem::copy_file(build, path + ".new", std::filesystem::copy_options::overwrite_existing,
-                               error);
-    if (!error) std::filesystem::rename(path + ".new", path, error);
-    return !error;
+    const auto bytes = platform::Files::read(build);
+    return bytes && platform::Files::writeAtomically(path, *bytes);
 }
 
 // A plugin the table heard of, closed; another build of it written over its file and opened where the
@@ -591,14 +576,16 @@ TEST_F(CRKBinaryImageTest, ARebuiltLibraryOpenedWhereTheOldBuildLayIsUnloadedAnd
     const auto records = readRecords(logPath());
     ASSERT_EQ(records.size(), before + 3);
     EXPECT_EQ(records[before].kind, "load");
-    EXPECT_EQ(text(records[before].fields, "uuid"), fileIdentifier(SAME_LAYOUT_PLUGIN_A));
+    EXPECT_EQ(text(records[before].fields, "uuid"), imagetest::buildIdentifierOfFile(SAME_LAYOUT_PLUGIN_A));
     EXPECT_EQ(records[before + 1].kind, "unload");
     EXPECT_EQ(records[before + 2].kind, "load");
     EXPECT_EQ(text(records[before + 2].fields, "path"), rebuilt.path);
-    EXPECT_EQ(text(records[before + 2].fields, "uuid"), fileIdentifier(SAME_LAYOUT_PLUGIN_C));
+    EXPECT_EQ(text(records[before + 2].fields, "uuid"),
+              imagetest::buildIdentifierOfFile(SAME_LAYOUT_PLUGIN_C));
     EXPECT_EQ(number(records[before + 2].fields, "base"), rebuilt.header);
     EXPECT_EQ(number(records[before + 2].fields, "size"), slot.size);
-    EXPECT_NE(fileIdentifier(SAME_LAYOUT_PLUGIN_A), fileIdentifier(SAME_LAYOUT_PLUGIN_C));
+    EXPECT_NE(imagetest::buildIdentifierOfFile(SAME_LAYOUT_PLUGIN_A),
+              imagetest::buildIdentifierOfFile(SAME_LAYOUT_PLUGIN_C));
     EXPECT_EQ(dlclose(rebuilt.handle), 0);
 }
 
@@ -613,10 +600,10 @@ TEST_F(CRKBinaryImageTest, TheWalkAtCrashTimeGivesARebuiltLibraryOpenedWhereTheO
     CRKBinaryImageSafeSyncWithLoader();
     auto records = readRecords(logPath());
     ASSERT_EQ(records.size(), before + 2);
-    EXPECT_EQ(text(records[before].fields, "uuid"), fileIdentifier(SAME_LAYOUT_PLUGIN_A));
+    EXPECT_EQ(text(records[before].fields, "uuid"), imagetest::buildIdentifierOfFile(SAME_LAYOUT_PLUGIN_A));
     EXPECT_EQ(records.back().kind, "load");
     EXPECT_EQ(text(records.back().fields, "path"), rebuilt.path);
-    EXPECT_EQ(text(records.back().fields, "uuid"), fileIdentifier(SAME_LAYOUT_PLUGIN_B));
+    EXPECT_EQ(text(records.back().fields, "uuid"), imagetest::buildIdentifierOfFile(SAME_LAYOUT_PLUGIN_B));
     EXPECT_EQ(number(records.back().fields, "base"), rebuilt.header);
     EXPECT_EQ(liveSlotsAt(writable(), rebuilt.header), 2u);
     // Walking again finds both builds in the table.
@@ -657,7 +644,7 @@ TEST_F(CRKBinaryImageTest, TheWalkTellsARebuiltLibraryByItsBuildWhereItsFileIsNo
     CRKBinaryImageSafeSyncWithLoader();
     const auto records = readRecords(logPath());
     ASSERT_EQ(records.size(), before + 1);
-    EXPECT_EQ(text(records.back().fields, "uuid"), fileIdentifier(SAME_LAYOUT_PLUGIN_B));
+    EXPECT_EQ(text(records.back().fields, "uuid"), imagetest::buildIdentifierOfFile(SAME_LAYOUT_PLUGIN_B));
     EXPECT_EQ(liveSlotsAt(writable(), header), 2u);
     CRKBinaryImageRemoveCallback(header, intptr_t(header));
     CRKBinaryImageRescanIfNeeded();
@@ -696,7 +683,8 @@ TEST_F(CRKBinaryImageTest, TheWalkRecordsALibraryWhoseListedNameCannotBeReadWith
         const auto records = readRecords(logPath());
         ASSERT_EQ(records.size(), before + 1);
         EXPECT_EQ(text(records.back().fields, "path"), "");
-        EXPECT_EQ(text(records.back().fields, "uuid"), fileIdentifier(KESTRUNE_LOADER_INNER));
+        EXPECT_EQ(text(records.back().fields, "uuid"),
+                  imagetest::buildIdentifierOfFile(KESTRUNE_LOADER_INNER));
         CRKBinaryImageSlot slot;
         void* fault = dlsym(inner, "kestrune_loader_inner_fault");
         EXPECT_TRUE(CRKBinaryImageSafeFindImageForAddress(reinterpret_cast<uintptr_t>(fault), &slot));
