@@ -78,8 +78,9 @@ CRKBinaryImageUnwindSections gUnwindSections[CRKBinaryImageSlotCount];
 enum : uint32_t { kRecordNone = 0, kRecordPending = 1, kRecordWriting = 2, kRecordWritten = 3 };
 constexpr uint32_t kRecordStateBits = 2;
 constexpr size_t kKeptBuildIDBytes = 16;
-// A loader entry (link_map): the part its debugger interface publishes, the device and inode of the
-// object's file that the loader keeps further in, and how far into an entry the walk reads at most.
+// A loader entry (link_map): what the walk needs of the part its debugger interface publishes (all but
+// the link back), the device and inode of the object's file that the loader keeps further in, and how far
+// into an entry the walk reads at most.
 constexpr size_t kPublishedEntry = offsetof(link_map, l_prev);
 constexpr size_t kFileIdentitySize = 2 * sizeof(uint64_t);
 constexpr size_t kMaxEntryBytes = 2048;

@@ -260,6 +260,14 @@ TEST_F(CRKCrashedThreadTest, ACallIntoAPluginClosedAMomentBeforeIsRecordedWholeA
     EXPECT_EQ(crashed->libraries[1], program_);
 }
 
+// The load record the symbolicator places an address of the report in (of two at one address, the later).
+std::optional<Value::Dictionary> imageHolding(const std::string& root, uint64_t address) {
+    reporting::CRKSymbolResolver resolver;
+    if (!resolver.loadBinaryImagesFromFile(root + "/binary_images.crkrecord")) return std::nullopt;
+    const Value::Dictionary* image = resolver.loadedBinaryImageForPC(address);
+    return image ? std::optional<Value::Dictionary>(*image) : std::nullopt;
+}
+
 // Plugin A seen by the table and closed, plugin B of the same layout opened where A lay, and the table
 // not told: B's dynamic section is where A's was. The walk at crash time still lists B, after A, so the
 // report places the fault in B (the later of two images at one address is the one mapped there), and
@@ -276,9 +284,7 @@ TEST_F(CRKCrashedThreadTest, APluginOpenedWhereAClosedOneLayIsListedAndHoldsTheF
     const auto crashed = crashedThread(root, "signal.crkrecord");
     ASSERT_TRUE(crashed);
     ASSERT_GE(crashed->addresses.size(), 2u) << crashed->describe();
-    reporting::CRKSymbolResolver resolver;
-    ASSERT_TRUE(resolver.loadBinaryImagesFromFile(root + "/binary_images.crkrecord"));
-    const Value::Dictionary* faulted = resolver.loadedBinaryImageForPC(crashed->addresses[0]);
+    const auto faulted = imageHolding(root, crashed->addresses[0]);
     ASSERT_TRUE(faulted);
     EXPECT_EQ(textOf(faulted->at("path")), SAME_LAYOUT_PLUGIN_B);
     EXPECT_EQ(crashed->libraries[1], program_) << crashed->describe();
@@ -306,9 +312,7 @@ TEST_F(CRKCrashedThreadTest, ARebuiltPluginOpenedWhereTheOldBuildLayHoldsTheFaul
         const auto crashed = crashedThread(root, "signal.crkrecord");
         ASSERT_TRUE(crashed);
         ASSERT_GE(crashed->addresses.size(), 2u) << crashed->describe();
-        reporting::CRKSymbolResolver resolver;
-        ASSERT_TRUE(resolver.loadBinaryImagesFromFile(root + "/binary_images.crkrecord"));
-        const Value::Dictionary* faulted = resolver.loadedBinaryImageForPC(crashed->addresses[0]);
+        const auto faulted = imageHolding(root, crashed->addresses[0]);
         ASSERT_TRUE(faulted) << std::hex << crashed->addresses[0];
         EXPECT_EQ(textOf(faulted->at("path")), root + ".plugin.so");
         EXPECT_EQ(textOf(faulted->at("uuid")), imagetest::buildIdentifierOfFile(c.build));
