@@ -3,7 +3,7 @@
 // its record is complete. 1,000 crashes; p50 and p99 in milliseconds as counters (target: p99 <= 50).
 //
 // And how long the crash handler's walk of the loader's list takes, every listed object already in the
-// image table, with 15 and with 42 objects listed: the probe loads copies of a small library until the
+// image table, with 15, 42 and 300 objects listed: the probe loads copies of a small library until the
 // loader lists that many and times 2,000 walks. Set KESTRUNE_BASELINE_CRASH_PROBE to the crash probe of
 // another build (the same probe source built at another commit) to time its walk beside this one's.
 #include <benchmark/benchmark.h>
@@ -111,6 +111,7 @@ void BM_LoaderWalkAtCrash(benchmark::State& state) {
 BENCHMARK(BM_LoaderWalkAtCrash)
     ->Arg(15)
     ->Arg(42)
+    ->Arg(300)
     ->Iterations(20)
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond);
@@ -126,6 +127,7 @@ void BM_LoaderWalkAtCrashBaseline(benchmark::State& state) {
 BENCHMARK(BM_LoaderWalkAtCrashBaseline)
     ->Arg(15)
     ->Arg(42)
+    ->Arg(300)
     ->Iterations(20)
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond);

@@ -193,8 +193,9 @@ Listing listImages() {
     return std::move(context.listing);
 }
 
-// The public part of a loader entry, and how far past it the file identity is looked for.
-constexpr size_t kPublishedEntry = offsetof(link_map, l_prev) + sizeof(link_map::l_prev);
+// The fields of a loader entry its debugger interface publishes (the bias, the name, the dynamic section
+// and the links to the next and previous entries), and how far past them the file identity is looked for.
+constexpr size_t kPublishedFieldsThroughPrevious = offsetof(link_map, l_prev) + sizeof(link_map::l_prev);
 constexpr size_t kEntrySearched = 2048;
 
 // Copies what of [address, address + length) can be read, a page at a time through the kernel, which
@@ -222,7 +223,8 @@ std::vector<size_t> fileIdentityOffsetsIn(const link_map* entry, const char* pat
     const uint64_t identity[2] = {uint64_t(file.st_dev), uint64_t(file.st_ino)};
     uint8_t bytes[kEntrySearched];
     const size_t copied = copyReadable(reinterpret_cast<uintptr_t>(entry), bytes, sizeof bytes);
-    for (size_t at = kPublishedEntry; at + sizeof identity <= copied; at += sizeof(uint64_t)) {
+    for (size_t at = kPublishedFieldsThroughPrevious; at + sizeof identity <= copied;
+         at += sizeof(uint64_t)) {
         if (std::memcmp(bytes + at, identity, sizeof identity) == 0) offsets.push_back(at);
     }
     return offsets;

@@ -52,6 +52,45 @@ bool CRKSafeMemoryReader::readUncached(uint64_t address, void* destination, size
     return copied == static_cast<ssize_t>(length);
 }
 
+void CRKSafeMemoryReader::readEachUncached(Range* ranges, size_t count) {
+    size_t next = 0;
+    while (next < count) {
+        // The ranges are the elements of one copy; the kernel never copies an element in part, and stops
+        // at the first one it cannot read, so what it copied is a whole number of leading elements.
+        struct iovec local[kRangesPerCopy];
+        struct iovec remote[kRangesPerCopy];
+        size_t index[kRangesPerCopy];
+        size_t elements = 0;
+        size_t i = next;
+        for (; i < count && elements < kRangesPerCopy; i++) {
+            Range& range = ranges[i];
+            range.copied = false;
+            if (!range.destination || range.address < CRKFirstValidAddress ||
+                range.address + range.length < range.address)
+                continue;
+            if (range.length == 0) {
+                range.copied = true;
+                continue;
+            }
+            local[elements] = {range.destination, range.length};
+            remote[elements] = {reinterpret_cast<void*>(range.address), range.length};
+            index[elements++] = i;
+        }
+        next = i;
+        if (elements == 0) continue;
+        const ssize_t copied =
+            process_vm_readv(processID(), local, unsigned(elements), remote, unsigned(elements), 0);
+        size_t whole = 0;
+        for (size_t done = 0; whole < elements && copied > 0 && done + local[whole].iov_len <= size_t(copied);
+             whole++) {
+            done += local[whole].iov_len;
+            ranges[index[whole]].copied = true;
+        }
+        // The element the copy stopped at cannot be read; the copy goes on after it.
+        if (whole < elements) next = index[whole] + 1;
+    }
+}
+
 CRKSafeMemoryReader::Page* CRKSafeMemoryReader::leastRecentlyUsed(const Page* except[], int exceptCount) {
     Page* victim = nullptr;
     for (Page& page : pages_) {

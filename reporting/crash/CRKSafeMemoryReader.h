@@ -38,6 +38,19 @@ public:
     // One kernel copy, without the cache.
     static bool readUncached(uint64_t address, void* destination, size_t length);
 
+    // One range of many copied together (readEachUncached); `copied` says whether it came whole.
+    struct Range {
+        uint64_t address;
+        void* destination;
+        size_t length;
+        bool copied;
+    };
+    // Copies many small ranges lying far apart (a few bytes in each of many libraries), each whole or not
+    // at all, in one kernel copy per kRangesPerCopy ranges, without the cache. A range that cannot be read
+    // ends its copy, which then goes on after it: one more copy per unreadable range.
+    static constexpr size_t kRangesPerCopy = 64;
+    static void readEachUncached(Range* ranges, size_t count);
+
 private:
     struct Page {
         uint64_t base = 0;

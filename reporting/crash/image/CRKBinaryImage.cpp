@@ -78,10 +78,10 @@ CRKBinaryImageUnwindSections gUnwindSections[CRKBinaryImageSlotCount];
 enum : uint32_t { kRecordNone = 0, kRecordPending = 1, kRecordWriting = 2, kRecordWritten = 3 };
 constexpr uint32_t kRecordStateBits = 2;
 constexpr size_t kKeptBuildIDBytes = 16;
-// A loader entry (link_map): what the walk needs of the part its debugger interface publishes (all but
-// the link back), the device and inode of the object's file that the loader keeps further in, and how far
-// into an entry the walk reads at most.
-constexpr size_t kPublishedEntry = offsetof(link_map, l_prev);
+// A loader entry (link_map): what the walk needs of the fields its debugger interface publishes (the
+// bias, the name, the dynamic section and the next entry; not the link back), the device and inode of
+// the object's file that the loader keeps further in, and how far into an entry the walk reads at most.
+constexpr size_t kPublishedFieldsThroughNext = offsetof(link_map, l_prev);
 constexpr size_t kFileIdentitySize = 2 * sizeof(uint64_t);
 constexpr size_t kMaxEntryBytes = 2048;
 // A loader entry as the walk reads it: the published part, and as far as the file's identity where the
@@ -98,12 +98,13 @@ struct SlotLoaderFacts {
     char uuid[33];
     const char* path;
     // The device and inode of the image's file, as the loader's entry said when the slot was claimed
-    // (hasFile false when it did not): the walk at crash time finds them in the listed entry it reads.
+    // (hasFile false when it did not): the walk at crash time finds them in the listed entry it reads,
+    // and takes another file for another image without reading its build.
     uint64_t file[2];
     bool hasFile;
-    // The first bytes of the image's build-id and where they lie from its header, for an image whose
-    // file is not known: the walk at crash time then reads them in the listed object to know whether it
-    // is this build. No bytes: no build-id.
+    // The first bytes of the image's build-id and where they lie from its header: the walk at crash time
+    // reads them in the listed object to know whether it is this build, whatever its file. No bytes: no
+    // build-id.
     uintptr_t buildIDOffset;
     uint32_t buildIDBytes;
     uint8_t buildID[kKeptBuildIDBytes];
@@ -493,6 +494,8 @@ void CRKBinaryImageInit(const char* path, CRKWritableContext* writable) {
     }
     // A second start (tests) begins again from nothing: the loader tells the whole list once more.
     platform::mach::ImageLoader::unregisterCallbacks(loaderAddedImage, loaderRemovedImage);
+    // Asked before the table's lock is taken: finding it calls into the loader.
+    const size_t fileOffset = platform::mach::ImageLoader::entryFileIdentityOffset();
     std::shared_ptr<platform::DispatchQueue> queue;
     {
         std::lock_guard<std::recursive_mutex> lock(t.scanMutex);
@@ -511,7 +514,6 @@ void CRKBinaryImageInit(const char* path, CRKWritableContext* writable) {
         t.tracked.clear();
         t.queue = nullptr;
         t.loaderDebug.store(loaderDebugAddress());
-        const size_t fileOffset = platform::mach::ImageLoader::entryFileIdentityOffset();
         t.entryFileOffset.store(fileOffset + kFileIdentitySize <= kMaxEntryBytes ? fileOffset : 0);
         t.writable.store(writable);
         queue = binaryImageQueue();
@@ -793,8 +795,9 @@ bool readEntry(CRKSafeMemoryReader* reader, uintptr_t address, EntryBytes* entry
     entry->length = 0;
     if (reader->read(address, entry->bytes, length)) {
         entry->length = length;
-    } else if (length > kPublishedEntry && reader->read(address, entry->bytes, kPublishedEntry)) {
-        entry->length = kPublishedEntry;
+    } else if (length > kPublishedFieldsThroughNext &&
+               reader->read(address, entry->bytes, kPublishedFieldsThroughNext)) {
+        entry->length = kPublishedFieldsThroughNext;
     }
     return entry->length != 0;
 }
@@ -895,7 +898,7 @@ struct ListedObject {
 
 ListedObject listedObject(const EntryBytes& entry, size_t fileOffset) {
     link_map published;
-    memcpy(&published, entry.bytes, kPublishedEntry);
+    memcpy(&published, entry.bytes, kPublishedFieldsThroughNext);
     ListedObject object{uintptr_t(published.l_addr),
                         reinterpret_cast<uintptr_t>(published.l_name),
                         reinterpret_cast<uintptr_t>(published.l_ld),
@@ -909,10 +912,13 @@ ListedObject listedObject(const EntryBytes& entry, size_t fileOffset) {
     return object;
 }
 
-// What tells whether a listed object is the one a live slot holds at its dynamic section and header. The
-// file the loader mapped, when both the slot and the entry name it: the same file is the same image,
-// another file is not (its build is then read in full). Otherwise the first bytes of the slot's
-// build-id, read where the slot's image keeps them, or, for an image without one, its name.
+// What tells whether a listed object is the one a live slot holds at its dynamic section and header.
+// Another file than the slot's, when both the slot and the entry name the file the loader mapped, is
+// another image (its build is then read in full). The same file is not enough: a build written into it in
+// place keeps its inode, and a file made where a removed one was (as `install`, `cp
+// --remove-destination` and the linker write) often gets the freed inode's number. So the first bytes of
+// the slot's build-id decide, read where the slot's image keeps them; for an image without one, the same
+// file is the same image, and where no file is known, its name.
 struct SlotCheck {
     int slot = -1;
     bool anotherFile = false;
@@ -936,8 +942,9 @@ SlotCheck checkFor(const CRKWritableContext* writable, const ListedObject& objec
     check.slot = slotAt(writable, object, isProgram);
     if (check.slot < 0 || isProgram) return check;
     const SlotLoaderFacts& facts = gSlotFacts[check.slot];
-    if (facts.hasFile && object.hasFile) {
-        check.anotherFile = memcmp(facts.file, object.file, sizeof facts.file) != 0;
+    const bool bothKnowTheFile = facts.hasFile && object.hasFile;
+    if (bothKnowTheFile && memcmp(facts.file, object.file, sizeof facts.file) != 0) {
+        check.anotherFile = true;
         return check;
     }
     if (facts.buildIDBytes > 0) {
@@ -946,8 +953,10 @@ SlotCheck checkFor(const CRKWritableContext* writable, const ListedObject& objec
         check.length = facts.buildIDBytes;
         return check;
     }
-    // No build-id: the name, with its end, where the slot kept one (a slot claimed at crash time kept
-    // none, and matches any).
+    // No build-id: nothing short of reading the image tells two builds in one file apart.
+    if (bothKnowTheFile) return check;
+    // The name, with its end, where the slot kept one (a slot claimed at crash time kept none, and matches
+    // any).
     const char* kept = loadRelaxed(facts.path);
     const size_t length = kept ? strlen(kept) + 1 : 0;
     if (kept && object.name >= CRKFirstValidAddress && length <= nameCapacity) {
@@ -979,21 +988,21 @@ bool isSlotsObject(const SlotCheck& check, char* bytes, size_t capacity, bool re
 // it holds: it gets a slot and a record of its own, after the closed one's, and so wins both the
 // unwinder's lookup and the report's for the addresses they share. `name` is the walk's buffer for the
 // object's name.
-void syncObject(CRKWritableContext* writable, const ListedObject& object, bool isProgram, CrashTimeLog* log,
+bool syncObject(CRKWritableContext* writable, const ListedObject& object, bool isProgram, CrashTimeLog* log,
                 char* name, size_t nameCapacity) {
-    if (object.dynamicSection < CRKFirstValidAddress) return;
+    if (object.dynamicSection < CRKFirstValidAddress) return false;
     CRKBinaryImageDetails details{};
     details.slide = intptr_t(object.bias);
     details.slice.startAddress = object.bias;
     if (!safeFillInImageDetails(&details) || details.dynamicSection != object.dynamicSection) {
         CRKSDKLOG_WARN("Error: unable to read the loaded object at %p\n", CRKLogWord(object.bias));
-        return;
+        return false;
     }
     // The same build of the same layout at the same place is the object the table holds, whatever its
     // name now says (a wild write may have changed the pointer to it): a damaged list only adds images.
     if (details.uuid[0] &&
         liveSlotFor(writable, {object.dynamicSection, details.loadAddress, nullptr, details.uuid}) >= 0)
-        return;
+        return false;
     // Read through the safe reader: a damaged pointer, or a name without its end before an unmapped page,
     // leaves the name empty.
     safeReadString(object.name, name, nameCapacity);
@@ -1009,6 +1018,56 @@ void syncObject(CRKWritableContext* writable, const ListedObject& object, bool i
     // With the table full it is still recorded, as any load is.
     storeNode(true, &details, kRecordWritten, name);
     writeLoadRecord(log, name, details);
+    return true;
+}
+
+// The walk takes the listed objects a batch at a time: their entries one after another (each names the
+// next), then, in one kernel copy, the build-id bytes of every object of the batch whose check reads
+// them, each in a library of its own, then what each object is. Static storage, as the walk's reader:
+// one walk runs at a time.
+constexpr size_t kWalkBatch = CRKSafeMemoryReader::kRangesPerCopy;
+struct WalkedObject {
+    ListedObject object;
+    bool isProgram;
+    SlotCheck check;
+    uint8_t buildID[kKeptBuildIDBytes];
+};
+struct WalkBatch {
+    WalkedObject objects[kWalkBatch];
+    CRKSafeMemoryReader::Range reads[kWalkBatch];
+    size_t count;
+};
+constinit WalkBatch gWalkBatch{};
+
+// Each object of the batch that the table does not hold gets its slot and its record. `name` is the
+// walk's buffer for an object's name.
+void settleBatch(CRKWritableContext* writable, CrashTimeLog* log, char* name, size_t nameCapacity) {
+    WalkBatch& batch = gWalkBatch;
+    for (size_t i = 0; i < batch.count; i++) {
+        WalkedObject& walked = batch.objects[i];
+        const bool byBuildID = walked.check.byBuildID;
+        batch.reads[i] = {byBuildID ? walked.check.address : 0, walked.buildID,
+                          byBuildID ? walked.check.length : 0, false};
+    }
+    CRKSafeMemoryReader::readEachUncached(batch.reads, batch.count);
+    // Once an object of the batch has a slot of its own, a later one may be found in it (a damaged list
+    // that names an object twice): the later ones are checked again.
+    bool stored = false;
+    for (size_t i = 0; i < batch.count; i++) {
+        const WalkedObject& walked = batch.objects[i];
+        SlotCheck check = walked.check;
+        if (stored) check = checkFor(writable, walked.object, walked.isProgram, nameCapacity);
+        bool checked = false;
+        if (!stored && check.byBuildID) {
+            checked = batch.reads[i].copied;
+            if (checked) memcpy(name, walked.buildID, check.length);
+        } else if (check.length > 0) {
+            checked = safeRead(check.address, name, check.length);
+        }
+        if (!isSlotsObject(check, name, nameCapacity, checked, walked.object.name))
+            stored |= syncObject(writable, walked.object, walked.isProgram, log, name, nameCapacity);
+    }
+    batch.count = 0;
 }
 
 // The records of the images the table holds that are not in the file yet, from what each slot kept:
@@ -1079,8 +1138,9 @@ void CRKBinaryImageSafeSyncWithLoader() {
     size_t visited = 0;
     bool isProgram = true;  // the first object of the first namespace
     gWalkReader.reset();
+    gWalkBatch.count = 0;
     const size_t fileOffset = t.entryFileOffset.load(std::memory_order_relaxed);
-    const size_t entryLength = fileOffset != 0 ? fileOffset + kFileIdentitySize : kPublishedEntry;
+    const size_t entryLength = fileOffset != 0 ? fileOffset + kFileIdentitySize : kPublishedFieldsThroughNext;
     // The name of the object the walk is at: the bytes its check compares, then its whole name when it
     // is new to the table.
     char name[PATH_MAX];
@@ -1096,16 +1156,17 @@ void CRKBinaryImageSafeSyncWithLoader() {
         uintptr_t node = reinterpret_cast<uintptr_t>(head.base.r_map);
         while (node >= CRKFirstValidAddress && visited++ < kMaxLoaderObjects &&
                readEntry(&gWalkReader, node, &entry, entryLength)) {
-            const ListedObject object = listedObject(entry, fileOffset);
-            const SlotCheck check = checkFor(writable, object, isProgram, sizeof name);
-            const bool checked = check.length > 0 && safeRead(check.address, name, check.length);
-            if (!isSlotsObject(check, name, sizeof name, checked, object.name))
-                syncObject(writable, object, isProgram, &log, name, sizeof name);
+            WalkedObject& walked = gWalkBatch.objects[gWalkBatch.count++];
+            walked.object = listedObject(entry, fileOffset);
+            walked.isProgram = isProgram;
+            walked.check = checkFor(writable, walked.object, isProgram, sizeof name);
             isProgram = false;
-            node = object.next;
+            node = walked.object.next;
+            if (gWalkBatch.count == kWalkBatch) settleBatch(writable, &log, name, sizeof name);
         }
         debug = head.base.r_version >= 2 ? reinterpret_cast<uintptr_t>(head.r_next) : 0;
     }
+    settleBatch(writable, &log, name, sizeof name);
     if (log.opened) CRKFileClose(&log.file);
 }
 

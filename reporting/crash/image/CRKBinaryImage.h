@@ -36,16 +36,19 @@ namespace reporting {
 // the last reading keeps its slot, and an address is looked up in the latest slot that holds it.
 //
 // An image is the same image while its header, dynamic section, path and build stay: a library closed
-// and opened again where it lay after another build replaced its file gets an "unload" and a "load"
-// record and a slot of its own at the next reading, or a slot and a "load" record in the walk at crash
-// time. That walk reads the loader's entries and no more for the libraries the table holds: it knows
-// one by the device and inode of its file, which the loader's entry holds beside what it publishes, and
-// reads the build only of a library in another file (or whose file is not known: then the first bytes of
-// the slot's build-id, where the slot's image keeps them). Not met here: the same build
-// closed and opened again at the same place between two readings keeps the one slot it had (this loader
-// offers no event that tells it apart from a library that stayed open; its frames name the same symbols
-// either way), and another build written into the same file in place, rather than renamed over it, is
-// told at the next reading only.
+// and opened again where it lay after another build replaced its file, however the file was replaced (a
+// new file renamed over it, the file written again in place, removed and made anew, relinked), gets an
+// "unload" and a "load" record and a slot of its own at the next reading, or a slot and a "load" record
+// in the walk at crash time. That walk reads the loader's entries, and for the libraries the table
+// holds the first bytes of each slot's build-id where the listed object keeps them, in one kernel copy
+// for up to 64 libraries: the device and inode of a library's file, which the loader's entry holds
+// beside what it publishes, tell only another file (whose build is then read in full), since a file
+// written in place keeps its inode and one made anew often gets the number of the one removed. Not met
+// here: a library without a build-id has nothing that tells two builds apart short of reading it whole,
+// so another build of it opened where it lay is taken for the old one, at the walk whenever its file
+// has the old one's device and inode, and at the readings always; and the same build closed and opened
+// again at the same place between two readings keeps the one slot it had (this loader offers no event
+// that tells it apart from a library that stayed open; its frames name the same symbols either way).
 
 // What one image event knows of its image.
 struct CRKBinaryImageDetails {

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <memory>
+#include <vector>
 
 using reporting::CRKSafeMemoryReader;
 
@@ -45,6 +46,43 @@ TEST_F(CRKSafeMemoryReaderTest, ReadsAcrossPagesAndRefusesUnreadableBytesWithout
     EXPECT_FALSE(reader_->read(~uint64_t(0) - 4, out, 8));
     EXPECT_FALSE(CRKSafeMemoryReader::readUncached(at(2 * kPage), out, 1));
     EXPECT_TRUE(CRKSafeMemoryReader::readUncached(at(kPage), out, 1));
+}
+
+// Many small ranges copied together, more than one copy takes: each that can be read whole comes whole,
+// whatever lies between; one that runs into the unreadable page, or starts in it, comes not at all, and
+// the copy goes on after it. No range is copied in part.
+TEST_F(CRKSafeMemoryReaderTest, RangesCopiedTogetherComeWholeOrNotAtAllWhateverLiesBetween) {
+    constexpr size_t kRanges = CRKSafeMemoryReader::kRangesPerCopy * 2 + 5;
+    uint8_t out[kRanges][16];
+    CRKSafeMemoryReader::Range ranges[kRanges];
+    std::vector<bool> readable(kRanges);
+    for (size_t i = 0; i < kRanges; i++) {
+        memset(out[i], 0xEE, sizeof out[i]);
+        // Spread over the four pages; some run into the third, unreadable one, or lie in it.
+        const size_t offset = (i * 97) % (4 * kPage - sizeof out[i]);
+        const bool touchesTheHole = offset + sizeof out[i] > 2 * kPage && offset < 3 * kPage;
+        readable[i] = !touchesTheHole;
+        ranges[i] = {at(offset), out[i], sizeof out[i], !readable[i]};
+    }
+    ranges[7] = {0x800, out[7], sizeof out[7], true};  // below the first page: never readable
+    readable[7] = false;
+    ranges[9].length = 0;  // nothing to copy is copied
+    readable[9] = true;
+    CRKSafeMemoryReader::readEachUncached(ranges, kRanges);
+    size_t unreadable = 0;
+    for (size_t i = 0; i < kRanges; i++) {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(ranges[i].copied, readable[i]);
+        const uint8_t* expected = reinterpret_cast<const uint8_t*>(ranges[i].address);
+        if (readable[i] && ranges[i].length > 0) {
+            EXPECT_EQ(memcmp(out[i], expected, sizeof out[i]), 0);
+        }
+        if (!readable[i]) {
+            unreadable++;
+            for (uint8_t byte : out[i]) EXPECT_EQ(byte, 0xEE);
+        }
+    }
+    EXPECT_GE(unreadable, 3u);
 }
 
 TEST_F(CRKSafeMemoryReaderTest, CachedPagesAreASnapshotUntilReset) {

@@ -290,19 +290,23 @@ TEST_F(CRKCrashedThreadTest, APluginOpenedWhereAClosedOneLayIsListedAndHoldsTheF
     EXPECT_EQ(crashed->libraries[1], program_) << crashed->describe();
 }
 
-// A plugin closed, another build of it written over its file (a new file renamed over the path, as a build
-// or an update writes it) and opened again where the first build lay, then called: the report places the
-// fault in a load record of the new build, whose identifier is that build's, so the symbolicator names
-// its frames from the right file. So it does at once (the walk at crash time tells the builds apart), once
-// the loader's list was read again (the table recorded the old build's unload and the new one's load),
-// and for a longer build whose function lies past the end of the old build's code.
+// A plugin closed, another build of it written over its file and opened again where the first build lay,
+// then called: the report places the fault in a load record of the new build, whose identifier is that
+// build's, so the symbolicator names its frames from the right file. So it does at once (the walk at crash
+// time tells the builds apart), once the loader's list was read again (the table recorded the old build's
+// unload and the new one's load), and for a longer build whose function lies past the end of the old
+// build's code; and whether the new build came as a new file renamed over the path (as a build or an
+// update writes it), into the old file in place (which keeps its inode), or as a new file made after the
+// old one was removed (which often gets its inode).
 TEST_F(CRKCrashedThreadTest, ARebuiltPluginOpenedWhereTheOldBuildLayHoldsTheFaultInTheNewBuildsRecord) {
     const struct {
         const char* kind;
         const char* build;
     } cases[] = {{crashprobe::kRebuiltReopened, SAME_LAYOUT_PLUGIN_B},
                  {crashprobe::kRebuiltReopenedRead, SAME_LAYOUT_PLUGIN_B},
-                 {crashprobe::kLongerRebuildReopened, SAME_LAYOUT_PLUGIN_C}};
+                 {crashprobe::kLongerRebuildReopened, SAME_LAYOUT_PLUGIN_C},
+                 {crashprobe::kRebuiltInPlaceReopened, SAME_LAYOUT_PLUGIN_B},
+                 {crashprobe::kRebuiltAnewReopened, SAME_LAYOUT_PLUGIN_B}};
     ASSERT_NE(imagetest::buildIdentifierOfFile(SAME_LAYOUT_PLUGIN_A),
               imagetest::buildIdentifierOfFile(SAME_LAYOUT_PLUGIN_B));
     for (const auto& c : cases) {

@@ -524,31 +524,113 @@ bool replaceWith(const std::string& build, const std::string& path) {
     return bytes && platform::Files::writeAtomically(path, *bytes);
 }
 
+// The ways a user's tools put another build over a plugin's file: a new file renamed over it (a build, an
+// update), the old file truncated and written again (cp: the file keeps its inode), or the old file
+// removed and a new one written (install, cp --remove-destination, the linker: the new file often gets
+// the freed inode).
+enum class Replacement { RenamedOver, WrittenInPlace, RemovedAndWrittenAnew };
+
+const char* nameOf(Replacement way) {
+    switch (way) {
+        case Replacement::RenamedOver:
+            return "renamed-over";
+        case Replacement::WrittenInPlace:
+            return "written-in-place";
+        case Replacement::RemovedAndWrittenAnew:
+            return "removed-and-written-anew";
+    }
+    return "?";
+}
+
+bool writeInto(const std::string& build, const std::string& path, int flags) {
+    const auto bytes = platform::Files::read(build);
+    const int file = bytes ? open(path.c_str(), O_WRONLY | flags, 0600) : -1;
+    if (file < 0) return false;
+    const bool written = write(file, bytes->bytes(), bytes->size()) == ssize_t(bytes->size());
+    return close(file) == 0 && written;
+}
+
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+FileIdentity identityOf(const std::string& path) {
+    struct stat file;
+    return stat(path.c_str(), &file) == 0 ? FileIdentity{file.st_dev, file.st_ino} : FileIdentity{};
+}
+
+// From the header of a loaded image to the end of its last segment, in whole pages.
+size_t mappedSpan(uintptr_t header) {
+    const auto* elf = reinterpret_cast<const ElfW(Ehdr)*>(header);
+    const auto* segments = reinterpret_cast<const ElfW(Phdr)*>(header + elf->e_phoff);
+    uintptr_t end = 0;
+    for (int i = 0; i < elf->e_phnum; i++) {
+        if (segments[i].p_type == PT_LOAD) end = std::max(end, segments[i].p_vaddr + segments[i].p_memsz);
+    }
+    const size_t page = size_t(sysconf(_SC_PAGESIZE));
+    return (end + page - 1) / page * page;
+}
+
+// Opens a plugin build where a build just closed lay (`header`): the loader maps it into the hole the
+// closed one left. Null, with a failure recorded, when it lies elsewhere.
+void* openWhereItLay(const std::string& path, uintptr_t header) {
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    EXPECT_NE(handle, nullptr) << dlerror();
+    if (handle && headerOf(dlsym(handle, "kestrune_same_layout_write")) != header) {
+        ADD_FAILURE() << "the new build was not opened where the old one lay";
+        dlclose(handle);
+        handle = nullptr;
+    }
+    return handle;
+}
+
 // A plugin the table heard of, closed; another build of it written over its file and opened where the
 // old one lay, the table not told yet. The handle of the new build, or null (with a failure recorded).
 struct Rebuilt {
     std::string path;
     void* handle = nullptr;
     uintptr_t header = 0;
+    bool sameFile = false;  // the new build's file has the old one's device and inode
 };
 
-Rebuilt openAnotherBuildWhereTheOldOneLay(const std::string& folder, const char* newBuild) {
+Rebuilt openAnotherBuildWhereTheOldOneLay(const std::string& folder, const char* newBuild,
+                                          Replacement way = Replacement::RenamedOver) {
     Rebuilt rebuilt{folder + "/libplugin.so"};
     EXPECT_TRUE(replaceWith(SAME_LAYOUT_PLUGIN_A, rebuilt.path));
+    const FileIdentity old = identityOf(rebuilt.path);
     void* first = platform::mach::ImageLoader::load(rebuilt.path.c_str(), RTLD_NOW | RTLD_LOCAL);
     EXPECT_NE(first, nullptr) << dlerror();
     if (!first) return rebuilt;
     rebuilt.header = headerOf(dlsym(first, "kestrune_same_layout_write"));
-    EXPECT_TRUE(replaceWith(newBuild, rebuilt.path + ".next"));
+    // The old build's record written first: no other thread then maps memory (into the hole the old
+    // build leaves, say) while the new one is opened.
+    platform::RunLoop::main().runUntilIdle();
+    // Renamed over: the new file is made while the old one is still there, as a build makes it.
+    if (way == Replacement::RenamedOver) EXPECT_TRUE(replaceWith(newBuild, rebuilt.path + ".next"));
+    const size_t span = mappedSpan(rebuilt.header);
     EXPECT_EQ(dlclose(first), 0);
-    std::filesystem::rename(rebuilt.path + ".next", rebuilt.path);
-    rebuilt.handle = dlopen(rebuilt.path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    EXPECT_NE(rebuilt.handle, nullptr) << dlerror();
-    if (rebuilt.handle && headerOf(dlsym(rebuilt.handle, "kestrune_same_layout_write")) != rebuilt.header) {
-        ADD_FAILURE() << "the new build was not opened where the old one lay";
-        dlclose(rebuilt.handle);
-        rebuilt.handle = nullptr;
+    // The hole the old build leaves is held while the file is replaced, so that no mapping made meanwhile
+    // (a large allocation) takes it.
+    void* const held = mmap(reinterpret_cast<void*>(rebuilt.header), span, PROT_NONE,
+                            MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
+    EXPECT_NE(held, MAP_FAILED) << "the old build is still mapped";
+    switch (way) {
+        case Replacement::RenamedOver:
+            std::filesystem::rename(rebuilt.path + ".next", rebuilt.path);
+            break;
+        case Replacement::WrittenInPlace:
+            EXPECT_TRUE(writeInto(newBuild, rebuilt.path, O_TRUNC));
+            break;
+        case Replacement::RemovedAndWrittenAnew:
+            EXPECT_EQ(unlink(rebuilt.path.c_str()), 0);
+            EXPECT_TRUE(writeInto(newBuild, rebuilt.path, O_CREAT | O_EXCL));
+            break;
     }
+    rebuilt.sameFile = identityOf(rebuilt.path) == old;
+    if (held != MAP_FAILED) munmap(held, span);
+    rebuilt.handle = openWhereItLay(rebuilt.path, rebuilt.header);
     return rebuilt;
 }
 
@@ -590,33 +672,51 @@ TEST_F(CRKBinaryImageTest, ARebuiltLibraryOpenedWhereTheOldBuildLayIsUnloadedAnd
 }
 
 // A crash before any reading: the walk tells the new build from the old one the table holds at the same
-// header, dynamic section and path by its build, and gives it a slot and a record of its own. The reading
-// that comes later (a test that goes on) unloads the old build and keeps the walk's slot and record.
+// header, dynamic section and path by its build, and gives it a slot and a record of its own, however its
+// file was replaced: in place the file keeps its device and inode, and a file written anew after the old
+// one was removed mostly gets them back on this file system. The reading that comes later (a test that
+// goes on) unloads the old build and keeps the walk's slot and record.
 TEST_F(CRKBinaryImageTest, TheWalkAtCrashTimeGivesARebuiltLibraryOpenedWhereTheOldBuildLayItsOwnSlot) {
-    const size_t before = readRecords(logPath()).size();
-    const Rebuilt rebuilt = openAnotherBuildWhereTheOldOneLay(home(), SAME_LAYOUT_PLUGIN_B);
-    ASSERT_NE(rebuilt.handle, nullptr);
-    // The old build's record may still wait on the queue: the walk writes it first.
-    CRKBinaryImageSafeSyncWithLoader();
-    auto records = readRecords(logPath());
-    ASSERT_EQ(records.size(), before + 2);
-    EXPECT_EQ(text(records[before].fields, "uuid"), imagetest::buildIdentifierOfFile(SAME_LAYOUT_PLUGIN_A));
-    EXPECT_EQ(records.back().kind, "load");
-    EXPECT_EQ(text(records.back().fields, "path"), rebuilt.path);
-    EXPECT_EQ(text(records.back().fields, "uuid"), imagetest::buildIdentifierOfFile(SAME_LAYOUT_PLUGIN_B));
-    EXPECT_EQ(number(records.back().fields, "base"), rebuilt.header);
-    EXPECT_EQ(liveSlotsAt(writable(), rebuilt.header), 2u);
-    // Walking again finds both builds in the table.
-    CRKBinaryImageSafeSyncWithLoader();
-    EXPECT_EQ(readRecords(logPath()).size(), before + 2);
+    for (const Replacement way :
+         {Replacement::RenamedOver, Replacement::WrittenInPlace, Replacement::RemovedAndWrittenAnew}) {
+        SCOPED_TRACE(nameOf(way));
+        const std::string folder = home() + "/" + nameOf(way);
+        std::filesystem::create_directories(folder);
+        const size_t before = readRecords(logPath()).size();
+        const Rebuilt rebuilt = openAnotherBuildWhereTheOldOneLay(folder, SAME_LAYOUT_PLUGIN_B, way);
+        ASSERT_NE(rebuilt.handle, nullptr);
+        SCOPED_TRACE(rebuilt.sameFile ? "the new build's file has the old one's inode"
+                                      : "the new build's file has another inode");
+        if (way == Replacement::WrittenInPlace) EXPECT_TRUE(rebuilt.sameFile);
+        if (way == Replacement::RenamedOver) EXPECT_FALSE(rebuilt.sameFile);
+        // The old build's record may still wait on the queue: the walk writes it first.
+        CRKBinaryImageSafeSyncWithLoader();
+        auto records = readRecords(logPath());
+        ASSERT_EQ(records.size(), before + 2);
+        EXPECT_EQ(text(records[before].fields, "uuid"),
+                  imagetest::buildIdentifierOfFile(SAME_LAYOUT_PLUGIN_A));
+        EXPECT_EQ(records.back().kind, "load");
+        EXPECT_EQ(text(records.back().fields, "path"), rebuilt.path);
+        EXPECT_EQ(text(records.back().fields, "uuid"),
+                  imagetest::buildIdentifierOfFile(SAME_LAYOUT_PLUGIN_B));
+        EXPECT_EQ(number(records.back().fields, "base"), rebuilt.header);
+        EXPECT_EQ(liveSlotsAt(writable(), rebuilt.header), 2u);
+        // Walking again finds both builds in the table.
+        CRKBinaryImageSafeSyncWithLoader();
+        EXPECT_EQ(readRecords(logPath()).size(), before + 2);
 
-    platform::RunLoop::main().runOnce();
-    runUntilIdle();
-    records = readRecords(logPath());
-    ASSERT_EQ(records.size(), before + 3);
-    EXPECT_EQ(records.back().kind, "unload");
-    EXPECT_EQ(liveSlotsAt(writable(), rebuilt.header), 1u);
-    EXPECT_EQ(dlclose(rebuilt.handle), 0);
+        platform::RunLoop::main().runOnce();
+        runUntilIdle();
+        records = readRecords(logPath());
+        ASSERT_EQ(records.size(), before + 3);
+        EXPECT_EQ(records.back().kind, "unload");
+        EXPECT_EQ(liveSlotsAt(writable(), rebuilt.header), 1u);
+        EXPECT_EQ(dlclose(rebuilt.handle), 0);
+        // Its unload read now, so that the next way starts from a table that holds no plugin.
+        CRKBinaryImageRescanIfNeeded();
+        runUntilIdle();
+        EXPECT_EQ(liveSlotsAt(writable(), rebuilt.header), 0u);
+    }
 }
 
 // A library the table heard of through the loader's add callback alone, which says nothing of its file:
@@ -638,9 +738,8 @@ TEST_F(CRKBinaryImageTest, TheWalkTellsARebuiltLibraryByItsBuildWhereItsFileIsNo
     ASSERT_TRUE(replaceWith(SAME_LAYOUT_PLUGIN_B, path + ".next"));
     ASSERT_EQ(dlclose(first), 0);
     std::filesystem::rename(path + ".next", path);
-    void* second = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(second, nullptr) << dlerror();
-    ASSERT_EQ(headerOf(dlsym(second, "kestrune_same_layout_write")), header) << "not opened where it lay";
+    void* second = openWhereItLay(path, header);
+    ASSERT_NE(second, nullptr);
     CRKBinaryImageSafeSyncWithLoader();
     const auto records = readRecords(logPath());
     ASSERT_EQ(records.size(), before + 1);
@@ -650,6 +749,70 @@ TEST_F(CRKBinaryImageTest, TheWalkTellsARebuiltLibraryByItsBuildWhereItsFileIsNo
     CRKBinaryImageRescanIfNeeded();
     EXPECT_EQ(dlclose(second), 0);
     CRKBinaryImageRescanIfNeeded();
+}
+
+// Libraries without a build-id: another one, from another path, opened where a closed one lay is another
+// image to the walk, by its file where the table knows the closed one's, else by its name (a library the
+// table heard of through the add callback alone); it gets a slot and a record of its own, with no
+// identifier. The walk has no build to compare, so neither an empty identifier nor a name may pass for
+// the closed one's.
+TEST_F(CRKBinaryImageTest, TheWalkTellsALibraryWithoutABuildIDFromAnotherPathByItsFileOrItsName) {
+    ASSERT_EQ(imagetest::buildIdentifierOfFile(SAME_LAYOUT_PLAIN_A), "");
+    ASSERT_EQ(imagetest::buildIdentifierOfFile(SAME_LAYOUT_PLAIN_B), "");
+    for (const bool fileKnown : {true, false}) {
+        SCOPED_TRACE(fileKnown ? "the table knows the closed library's file"
+                               : "heard of by the add callback");
+        void* first = fileKnown
+                          ? platform::mach::ImageLoader::load(SAME_LAYOUT_PLAIN_A, RTLD_NOW | RTLD_LOCAL)
+                          : dlopen(SAME_LAYOUT_PLAIN_A, RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(first, nullptr) << dlerror();
+        const uintptr_t header = headerOf(dlsym(first, "kestrune_same_layout_write"));
+        if (!fileKnown) CRKBinaryImageAddCallback(header, intptr_t(header));
+        runUntilIdle();
+        const size_t before = readRecords(logPath()).size();
+        ASSERT_EQ(dlclose(first), 0);
+        void* second = openWhereItLay(SAME_LAYOUT_PLAIN_B, header);
+        ASSERT_NE(second, nullptr);
+        CRKBinaryImageSafeSyncWithLoader();
+        const auto records = readRecords(logPath());
+        ASSERT_EQ(records.size(), before + 1);
+        EXPECT_EQ(records.back().kind, "load");
+        EXPECT_EQ(text(records.back().fields, "path"), SAME_LAYOUT_PLAIN_B);
+        EXPECT_EQ(text(records.back().fields, "uuid"), "");
+        EXPECT_EQ(liveSlotsAt(writable(), header), 2u);
+        // A reading before the open one is closed, so that the table holds neither once it is.
+        if (!fileKnown) CRKBinaryImageRemoveCallback(header, intptr_t(header));
+        CRKBinaryImageRescanIfNeeded();
+        runUntilIdle();
+        EXPECT_EQ(dlclose(second), 0);
+        CRKBinaryImageRescanIfNeeded();
+        runUntilIdle();
+        EXPECT_EQ(liveSlotsAt(writable(), header), 0u);
+    }
+}
+
+// A test that goes on after the walk placed a build with a build-id: once it is closed, a library without
+// one opened where it lay and read is a library of its own (an empty identifier matches only an empty
+// one), with its own slot and record, not the walk's build.
+TEST_F(CRKBinaryImageTest, ALibraryWithoutABuildIDReadWhereTheWalkPlacedABuildWithOneIsRecorded) {
+    void* first = dlopen(SAME_LAYOUT_PLUGIN_A, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(first, nullptr) << dlerror();
+    const uintptr_t header = headerOf(dlsym(first, "kestrune_same_layout_write"));
+    CRKBinaryImageSafeSyncWithLoader();
+    ASSERT_EQ(recordsOf(readRecords(logPath()), "load", SAME_LAYOUT_PLUGIN_A).size(), 1u);
+    ASSERT_EQ(dlclose(first), 0);
+    void* second = openWhereItLay(SAME_LAYOUT_PLAIN_B, header);
+    ASSERT_NE(second, nullptr);
+    CRKBinaryImageRescanIfNeeded();
+    runUntilIdle();
+    const auto loads = recordsOf(readRecords(logPath()), "load", SAME_LAYOUT_PLAIN_B);
+    ASSERT_EQ(loads.size(), 1u);
+    EXPECT_EQ(text(loads[0].fields, "uuid"), "");
+    EXPECT_EQ(number(loads[0].fields, "base"), header);
+    EXPECT_EQ(liveSlotsAt(writable(), header), 2u);
+    EXPECT_EQ(dlclose(second), 0);
+    CRKBinaryImageRescanIfNeeded();
+    runUntilIdle();
 }
 
 // A library nobody has read yet whose name in the loader's list cannot be read to its end: a pointer into

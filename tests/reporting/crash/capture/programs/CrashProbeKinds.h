@@ -61,10 +61,15 @@ inline constexpr const char* kOpenedWhereClosed = "opened-where-closed";
 // and opens that where the first lay without the table hearing of it, then calls through the pointer kept
 // to the first: the new build's code faults. The reading kind has the loader's list read again before the
 // call; the longer kind opens a build with more code ahead of the function and calls the new function,
-// which lies past the end of the first build's code.
+// which lies past the end of the first build's code. These write the new build as a new file renamed
+// over the old one; the in-place kind truncates the old file and writes the new build into it (as `cp`
+// does: the file keeps its inode), and the anew kind removes the old file and writes a new one (as
+// `install` and the linker do: it often gets the removed file's inode).
 inline constexpr const char* kRebuiltReopened = "rebuilt-reopened";
 inline constexpr const char* kRebuiltReopenedRead = "rebuilt-reopened-read";
 inline constexpr const char* kLongerRebuildReopened = "longer-rebuild-reopened";
+inline constexpr const char* kRebuiltInPlaceReopened = "rebuilt-in-place-reopened";
+inline constexpr const char* kRebuiltAnewReopened = "rebuilt-anew-reopened";
 // Calls through a wild pointer (an unmapped address above the first page) with rbp = 0.
 inline constexpr const char* kWildCall = "wild-call";
 // Returns through a return address smashed to 0, with a function pointer just above it.

@@ -728,30 +728,48 @@ int recordsNaming(const std::string& file, const std::string& text) {
     return count;
 }
 
-// Copies a build over the plugin's path as a build or an update writes it: a new file renamed over it.
-bool writeBuild(const char* build, const std::string& path) {
-    const std::string next = path + ".next";
+// How a build is written over the plugin's path: as a build or an update writes it, a new file renamed
+// over it; or into the old file, truncated (as cp does); or as a new file, the old one removed first (as
+// install and the linker do).
+enum class Rewrite { RenamedOver, InPlace, Anew };
+
+bool copyFile(const char* build, const std::string& path) {
     FILE* from = fopen(build, "rb");
-    FILE* to = fopen(next.c_str(), "wb");
+    FILE* to = fopen(path.c_str(), "wb");
     bool copied = from && to;
     char buffer[65536];
     for (size_t n; copied && (n = fread(buffer, 1, sizeof buffer, from)) > 0;)
         copied = fwrite(buffer, 1, n, to) == n;
     if (from) fclose(from);
     if (to) copied = fclose(to) == 0 && copied;
-    return copied && rename(next.c_str(), path.c_str()) == 0;
+    return copied;
+}
+
+bool writeBuild(const char* build, const std::string& path, Rewrite how = Rewrite::RenamedOver) {
+    switch (how) {
+        case Rewrite::RenamedOver:
+            return copyFile(build, path + ".next") && rename((path + ".next").c_str(), path.c_str()) == 0;
+        case Rewrite::InPlace:
+            return copyFile(build, path);
+        case Rewrite::Anew:
+            return unlink(path.c_str()) == 0 && copyFile(build, path);
+    }
+    return false;
 }
 
 // Plugin A is copied to a path of its own beside the report folder, loaded the program's way, called and
-// its record waited for; then closed, another build written over its file, and the file opened again with
-// the loader alone, where A lay. For the reading kind the loader's list is then read again, as the main
-// run loop would at its next pass, and the new build's record waited for. Then a call into the new build
-// faults: through the pointer kept to A's function, or, for the longer build, through its own function,
-// which lies past the end of A's code.
+// its record waited for; then closed, another build written over its file (renamed over it, in place or
+// anew, as the kind says), and the file opened again with the loader alone, where A lay. For the reading kind
+// the loader's list is then read again, as the main run loop would at its next pass, and the new build's
+// record waited for. Then a call into the new build faults: through the pointer kept to A's function, or, for
+// the longer build, through its own function, which lies past the end of A's code.
 int callIntoARebuiltPluginOpenedWhereItLay(const std::string& kind, const std::string& root) {
 #if defined(SAME_LAYOUT_PLUGIN_A)
     using Write = int (*)(volatile int*);
     const bool longer = kind == crashprobe::kLongerRebuildReopened;
+    const Rewrite how = kind == crashprobe::kRebuiltInPlaceReopened ? Rewrite::InPlace
+                        : kind == crashprobe::kRebuiltAnewReopened  ? Rewrite::Anew
+                                                                    : Rewrite::RenamedOver;
     const std::string path = root + ".plugin.so";
     const std::string records = root + "/binary_images.crkrecord";
     if (!writeBuild(SAME_LAYOUT_PLUGIN_A, path)) return 11;
@@ -761,7 +779,7 @@ int callIntoARebuiltPluginOpenedWhereItLay(const std::string& kind, const std::s
     if (!write || write(&target) != 1) return 8;
     if (!awaitRecordOf(records, path.c_str())) return 9;
     if (dlclose(first) != 0) return 8;
-    if (!writeBuild(longer ? SAME_LAYOUT_PLUGIN_C : SAME_LAYOUT_PLUGIN_B, path)) return 11;
+    if (!writeBuild(longer ? SAME_LAYOUT_PLUGIN_C : SAME_LAYOUT_PLUGIN_B, path, how)) return 11;
     void* second = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     const auto own = second ? reinterpret_cast<Write>(dlsym(second, "kestrune_same_layout_write")) : nullptr;
     Dl_info before, now;
@@ -829,7 +847,8 @@ int crashOfTheUnwindKinds(const std::string& kind, const std::string& root) {
     if (kind == crashprobe::kUnloadedCall) return callIntoAnUnloadedPlugin();
     if (kind == crashprobe::kOpenedWhereClosed) return callIntoAPluginOpenedWhereAnotherWasClosed(root);
     if (kind == crashprobe::kRebuiltReopened || kind == crashprobe::kRebuiltReopenedRead ||
-        kind == crashprobe::kLongerRebuildReopened)
+        kind == crashprobe::kLongerRebuildReopened || kind == crashprobe::kRebuiltInPlaceReopened ||
+        kind == crashprobe::kRebuiltAnewReopened)
         return callIntoARebuiltPluginOpenedWhereItLay(kind, root);
     if (kind == crashprobe::kWildCall) probe_crash_wild_call_site();
     if (kind == crashprobe::kSmashedReturn) probe_crash_smashed_return();
