@@ -1,16 +1,36 @@
 #!/bin/sh
 # Says what `make tsan` leaves out and what it runs only in part, after its tests, whether they passed or
-# not: TSAN_DIR ASAN_DIR. Every count comes from what is built and what ran: the tests that the programs
-# of the thread-sanitizer build list, beside those that the address-sanitizer build's programs (what
-# `make test` runs) list when that build is there, and the rounds that the kill suites' tests said they
-# ran, in this pass and in make test's last one (ctest keeps every test's output in its log).
+# not: TSAN_DIR ASAN_DIR [LIST_SECONDS]. Every count comes from what is built and what ran: the tests
+# that the programs of the thread-sanitizer build list, beside those that the address-sanitizer build's
+# programs (what `make test` runs) list when that build is there, and the rounds that the kill suites'
+# tests said they ran, in this pass and in make test's last one (ctest keeps every test's output in its
+# log).
 tsan=$1
 asan=$2
+# Listing takes a second. A program that hangs while listing (in this build alone, say) would keep make
+# tsan, and CI, running for ever without these lines: it is stopped after LIST_SECONDS (default 120), as
+# tests/run_whole.sh stops one, named, and not asked again.
+list_limit=${3:-120}
+hung=$(mktemp) || exit 1
+trap 'rm -f "$hung"' EXIT
 
-# How many of its tests PROGRAM lists under FILTER; nothing when it is not built or cannot list them.
+# How many of its tests PROGRAM lists under FILTER; nothing when it is not built or cannot list them,
+# "hung" when it was stopped while listing.
 count() {
     [ -x "$1" ] || return 0
-    tests=$("$1" --gtest_list_tests --gtest_filter="$2" 2>/dev/null) || return 0
+    if grep -qxF "$1" "$hung"; then
+        echo hung
+        return 0
+    fi
+    tests=$({ timeout --kill-after=10 "$list_limit" "$1" --gtest_list_tests --gtest_filter="$2"; } 2>/dev/null)
+    status=$?
+    if [ "$status" = 124 ] || [ "$status" = 137 ]; then
+        printf '%s\n' "$1" >>"$hung"
+        echo "tsan: $1 FAILED to list its tests: still running after $list_limit s (--gtest_list_tests)" >&2
+        echo hung
+        return 0
+    fi
+    [ "$status" = 0 ] || return 0
     printf '%s\n' "$tests" | grep -c '^  '
 }
 
@@ -37,8 +57,12 @@ rounds() {
 part() {
     here=$(count "$tsan/reporting_tests" "*/$1.*")
     all=$(count "$asan/reporting_tests" "*/$1.*")
-    if [ -z "$here" ]; then
+    if [ "$here" = hung ]; then
+        tests="$tsan/reporting_tests hung listing its tests"
+    elif [ -z "$here" ]; then
         tests="$tsan/reporting_tests not built"
+    elif [ "$all" = hung ]; then
+        tests="$here tests here (make test's count: $asan/reporting_tests hung listing its tests)"
     elif [ -z "$all" ]; then
         tests="$here tests here (make test's count: $asan/reporting_tests lists it, once built)"
     elif [ "$here" = "$all" ]; then
@@ -63,7 +87,10 @@ part() {
 quits='QuitWithWorkInFlightTest.*:*/QuitsWhileThePhoneConnects.*'
 here=$(count "$tsan/main_tests" "$quits")
 all=$(count "$asan/main_tests" "$quits")
-if [ -z "$all" ]; then
+if [ "$here" = hung ] || [ "$all" = hung ]; then
+    [ "$here" = hung ] && program=$tsan/main_tests || program=$asan/main_tests
+    left="main_tests' quit tests (how many: $program hung listing them; "
+elif [ -z "$all" ]; then
     left="main_tests' quit tests (how many: $asan/main_tests lists them, once built; "
 elif [ "${here:-0}" = 0 ]; then
     left="main_tests' $all quit tests ("

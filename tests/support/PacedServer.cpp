@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 
@@ -89,25 +90,49 @@ void PacedServer::serve() {
 }
 
 void PacedServer::answer(int connection) {
-    // The request is read up to the end of its head; whatever body it has is not needed.
-    std::string request;
-    char buffer[4096];
-    while (request.find("\r\n\r\n") == std::string::npos && request.size() < 65536) {
-        const ssize_t got = recv(connection, buffer, sizeof buffer, 0);
-        if (got <= 0) return;
-        request.append(buffer, static_cast<size_t>(got));
+    if (script_.reading == Reading::Slowly) {
+        readSlowly(connection);
+        return;
     }
-    const std::string head = script_.head + "\r\n";
-    if (send(connection, head.data(), head.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(head.size())) return;
-    const std::string chunk(script_.chunkLength, 'x');
+    char buffer[4096];
+    if (script_.reading == Reading::Head) {
+        // The request is read up to the end of its head; whatever body it has is not needed.
+        std::string request;
+        while (request.find("\r\n\r\n") == std::string::npos && request.size() < 65536) {
+            const ssize_t got = recv(connection, buffer, sizeof buffer, 0);
+            if (got <= 0) return;
+            request.append(buffer, static_cast<size_t>(got));
+        }
+    }
+    if (!script_.head.empty()) {
+        const std::string head = script_.head + "\r\n";
+        if (send(connection, head.data(), head.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(head.size()))
+            return;
+    }
+    // The body's text repeated far enough that a chunk may start anywhere in it.
+    const std::string unit = script_.bodyText.empty() ? std::string("x") : script_.bodyText;
+    std::string text;
+    while (text.size() < script_.chunkLength + unit.size()) text += unit;
     for (uint64_t sent = 0; sent < script_.bodyLength;) {
         if (sent > 0 && !pause()) return;
         const size_t length =
-            static_cast<size_t>(std::min<uint64_t>(chunk.size(), script_.bodyLength - sent));
-        const ssize_t put = send(connection, chunk.data(), length, MSG_NOSIGNAL);
+            static_cast<size_t>(std::min<uint64_t>(script_.chunkLength, script_.bodyLength - sent));
+        const ssize_t put = send(connection, text.data() + sent % unit.size(), length, MSG_NOSIGNAL);
         if (put <= 0) return;  // the client has gone
         sent += static_cast<uint64_t>(put);
         written_ += static_cast<uint64_t>(put);
+    }
+    if (!script_.holdsOpen) return;
+    // What the client still sends is let go; the connection ends when the client closes it or stop()
+    // shuts it down.
+    while (recv(connection, buffer, sizeof buffer, 0) > 0) {
+    }
+}
+
+void PacedServer::readSlowly(int connection) {
+    std::string buffer(std::max<size_t>(script_.chunkLength, 1), '\0');
+    while (recv(connection, buffer.data(), buffer.size(), 0) > 0) {
+        if (!pause()) return;
     }
 }
 

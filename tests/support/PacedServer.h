@@ -9,17 +9,33 @@
 
 namespace testsupport {
 
-// A bare HTTP server on 127.0.0.1 for clients facing a server that sends too much or too slowly. Each
-// connection gets the scripted head at once, then a body of 'x's written a chunk at a time with a pause
-// between chunks. Writing stops when the body is done, when the client goes away or when the server
-// stops; pauses are cut short by stop(), so a test never waits on a pause it no longer cares about.
+// A bare HTTP server on 127.0.0.1 for clients facing a server that sends too much or too slowly, or
+// takes their request slowly. Each connection gets the scripted head at once, then a body of 'x's (or
+// of the script's text) written a chunk at a time with a pause between chunks. Writing stops when the
+// body is done, when the client goes away or when the server stops; pauses are cut short by stop(), so
+// a test never waits on a pause it no longer cares about.
 class PacedServer {
 public:
+    // What the server reads of a connection.
+    enum class Reading {
+        Head,    // the request up to the end of its head (its body is not needed), then the answer goes out
+        None,    // nothing: the answer goes out as soon as the connection is accepted (a TLS client's
+                 // hello is never read, let alone answered)
+        Slowly,  // the request, chunkLength bytes a pause, for as long as the client sends; no answer
+    };
     struct Script {
-        std::string head;         // status line and header fields, each ending in CRLF
+        // Status line and header fields, each ending in CRLF; the server adds the empty line that ends
+        // the head. A head whose last line lacks its CRLF gets just that line's end: the head is left
+        // open and the body goes on with it (header lines without end). Empty: nothing goes before the body.
+        std::string head;
         uint64_t bodyLength = 0;  // bytes of body in all
         size_t chunkLength = 1;   // bytes per write
         double pauseSeconds = 0;  // real time between two chunks
+        Reading reading = Reading::Head;
+        std::string bodyText = "x";  // repeated for as long as the body goes on
+        // Once the body is out the connection stays open until the client goes away or the server
+        // stops: with neither head nor body, a server that accepts and then says nothing.
+        bool holdsOpen = false;
     };
 
     explicit PacedServer(Script script);
@@ -38,6 +54,7 @@ public:
 private:
     void serve();
     void answer(int connection);
+    void readSlowly(int connection);
     bool pause();
 
     const Script script_;

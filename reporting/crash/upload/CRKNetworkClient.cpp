@@ -228,6 +228,13 @@ void CRKNetworkClient::startImmediateUploadRequest_filePath(const platform::URLR
     platform::URLRequest send = request;
     const uint64_t length = fileManager_->fileSizeAtPath(path).value_or(0);
     send.setHTTPBodyFile(path, length);
+    // The caller waits for this send (a launch that crashed during start-up, before its first window):
+    // the request's time-out bounds the whole send, not just each stretch without progress, which a
+    // server that drips its answer or takes the body slowly restarts again and again.
+    if (send.timeoutInterval() > 0) send.setMaximumDuration(send.timeoutInterval());
+    // The answer is an acknowledgement, held to what the session's uploads accept.
+    send.setMaximumResponseLength(
+        std::min(send.maximumResponseLength(), CRKURLSession::kMaximumUploadAnswerLength));
     const auto result = platform::URLConnection::sendSynchronousRequest(
         send, std::make_shared<PinningConnectionDelegate>(certPinner_));
     CRKUploadCheckpoint("answer");

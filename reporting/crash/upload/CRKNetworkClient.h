@@ -31,6 +31,9 @@ public:
 // (or, for an urgent send, one synchronous request on the caller's thread), restarts an upload after
 // the server's "Retry-After", and tells its delegate of each finished upload on the work queue.
 //
+// An urgent send holds its caller for at most the request's time-out in all, whatever the server does,
+// and takes an answer no longer than the session's uploads do (CRKURLSession::kMaximumUploadAnswerLength).
+//
 // Restarts are bounded as the kit's other network client bounds its retries: the wait is the server's
 // "Retry-After" kept between kMinimumRetryDelay and kMaximumRetryDelay (a value that is not a finite,
 // non-negative number counts as absent), and after kRetryLimit restarts of one upload the delegate hears
