@@ -116,6 +116,8 @@ bool LoopbackServer::run(std::unique_ptr<httplib::Server> server) {
     useRequestThreadPool(*server_);
     // One request per connection: a client that has gone keeps no server thread waiting for more.
     server_->set_keep_alive_max_count(1);
+    if (readTimeoutSeconds_ > 0)
+        server_->set_read_timeout(std::chrono::duration<double>(readTimeoutSeconds_));
     auto handler = [this](const httplib::Request& req, httplib::Response& res) {
         Request recorded;
         recorded.method = req.method;

@@ -86,6 +86,12 @@ public:
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
 
+    // How long the server waits for a client's next bytes, those of its TLS handshake among them, before
+    // it closes the connection: five seconds unless set. A test whose client holds its handshake open
+    // (in the trust callback) for longer sets it, so that the server's patience does not decide the
+    // outcome. Takes effect at the next start.
+    void setReadTimeout(double seconds) { readTimeoutSeconds_ = seconds; }
+
     // Starts plain HTTP; false when no port could be bound.
     bool start();
     // Starts HTTPS with the identity's files (the whole chain in the certificate file is sent).
@@ -121,6 +127,7 @@ private:
     std::thread thread_;
     int port_ = 0;
     bool tls_ = false;
+    double readTimeoutSeconds_ = 0;  // the library's own when none is set
 
     mutable std::mutex mutex_;
     std::condition_variable stopping_;
