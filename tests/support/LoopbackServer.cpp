@@ -434,6 +434,16 @@ std::optional<LoopbackServer::Authority> LoopbackServer::makeRootAuthority(const
     return authority;
 }
 
+std::string LoopbackServer::hashedName(const Authority& root) {
+    const unsigned char* bytes = root.certificateDER.bytes();
+    X509* certificate = d2i_X509(nullptr, &bytes, static_cast<long>(root.certificateDER.size()));
+    if (!certificate) return "";
+    char name[16];
+    snprintf(name, sizeof name, "%08lx.0", X509_subject_name_hash(certificate));
+    X509_free(certificate);
+    return name;
+}
+
 std::optional<LoopbackServer::Identity> LoopbackServer::makeIdentitySignedBy(
     const Authority& root, const std::string& folder, const std::string& host,
     const std::string& extendedKeyUsage) {

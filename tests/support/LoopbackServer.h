@@ -74,6 +74,9 @@ public:
     static std::optional<Identity> makeSelfSignedIdentity(const std::string& folder,
                                                           const std::string& host = "127.0.0.1");
     static std::optional<Authority> makeRootAuthority(const std::string& commonName);
+    // The name a certificate folder keeps the root under, the one OpenSSL's folder lookup asks for: the
+    // hash of its subject, as `openssl rehash` names it ("5ad8a5d6.0"); empty when it does not read.
+    static std::string hashedName(const Authority& root);
     // An identity for the host whose certificate an intermediate authority signed, the intermediate
     // itself signed by the root: the usual shape of a public server's chain. The root is not sent. The
     // certificate's extended key usage names what it may be used for ("clientAuth": no server's).
