@@ -17,6 +17,8 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/base/Log.h"
@@ -66,22 +68,58 @@ std::optional<std::string> readRegularRootsFile(const std::string& path, const c
     return bytes;
 }
 
-// Adds the certificates and revocation lists of a PEM text to the store, as OpenSSL's own loading of a
-// bundle does (a text that does not read whole adds nothing); answers how many it found.
-int addPEMRoots(X509_STORE* store, const std::string& text) {
-    BIO* bytes = BIO_new_mem_buf(text.data(), static_cast<int>(text.size()));
-    STACK_OF(X509_INFO)* items = bytes ? PEM_X509_INFO_read_bio(bytes, nullptr, nullptr, nullptr) : nullptr;
-    int found = 0;
-    for (int i = 0; items && i < sk_X509_INFO_num(items); ++i) {
-        const X509_INFO* item = sk_X509_INFO_value(items, i);
-        // The store takes references of its own; one it holds already is not added twice.
-        if (item->x509 && X509_STORE_add_cert(store, item->x509) == 1) ++found;
-        if (item->crl && X509_STORE_add_crl(store, item->crl) == 1) ++found;
+// The PEM blocks of a text, each from its "-----BEGIN" to the end of its "-----END ...-----" line, as
+// written.
+std::vector<std::string_view> pemBlocksOf(std::string_view text) {
+    std::vector<std::string_view> blocks;
+    for (size_t at = text.find("-----BEGIN "); at != std::string_view::npos;
+         at = text.find("-----BEGIN ", at)) {
+        const size_t end = text.find("-----END ", at);
+        const size_t close = end == std::string_view::npos ? end : text.find("-----", end + 9);
+        if (close == std::string_view::npos) break;
+        blocks.push_back(text.substr(at, close + 5 - at));
+        at = close + 5;
     }
-    sk_X509_INFO_pop_free(items, X509_INFO_free);
-    BIO_free(bytes);
-    return found;
+    return blocks;
 }
+
+// Adds the certificates and revocation lists of PEM texts to a store, as OpenSSL's own loading of a bundle
+// does (a text that does not read whole adds nothing). A text whose every block was in a text read
+// before is not read again: the folder's roots are, on Debian, each a copy of one of the bundle, and
+// reading a certificate is most of the time the store takes to make, for nothing the store does not
+// hold already.
+class PEMRootsReader {
+public:
+    explicit PEMRootsReader(X509_STORE* store) : store_(store) {}
+
+    // How many certificates and revocation lists the text holds (none when it does not read).
+    size_t add(const std::string& text) {
+        const auto blocks = pemBlocksOf(text);
+        if (!blocks.empty() && std::all_of(blocks.begin(), blocks.end(), [&](std::string_view block) {
+                return read_.count(std::string(block)) > 0;
+            }))
+            return blocks.size();
+        BIO* bytes = BIO_new_mem_buf(text.data(), static_cast<int>(text.size()));
+        STACK_OF(X509_INFO)* items =
+            bytes ? PEM_X509_INFO_read_bio(bytes, nullptr, nullptr, nullptr) : nullptr;
+        size_t found = 0;
+        for (int i = 0; items && i < sk_X509_INFO_num(items); ++i) {
+            const X509_INFO* item = sk_X509_INFO_value(items, i);
+            // The store takes references of its own; one it holds already is not added twice.
+            if (item->x509 && X509_STORE_add_cert(store_, item->x509) == 1) ++found;
+            if (item->crl && X509_STORE_add_crl(store_, item->crl) == 1) ++found;
+        }
+        if (items)
+            for (const auto block : blocks) read_.emplace(block);
+        sk_X509_INFO_pop_free(items, X509_INFO_free);
+        BIO_free(bytes);
+        return found;
+    }
+
+private:
+    X509_STORE* const store_;
+    std::unordered_set<std::string> read_;  // the blocks of the texts read whole
+};
 
 // A name OpenSSL's folder lookup asks for: eight hexadecimal digits of a subject's hash, a dot, then the
 // number of the certificate ("5ad8a5d6.0") or of the revocation list ("5ad8a5d6.r0") under that hash.
@@ -101,7 +139,7 @@ bool isHashedRootName(const char* name) {
     return true;
 }
 
-void readRootsFolder(X509_STORE* store, const std::string& folder) {
+void readRootsFolder(PEMRootsReader& reader, const std::string& folder) {
     DIR* listing = opendir(folder.c_str());  // opens only a directory, at once, whatever the path is
     if (!listing) {
         logf("SystemRoots: the certificate folder %s cannot be read: %s", folder.c_str(),
@@ -116,7 +154,7 @@ void readRootsFolder(X509_STORE* store, const std::string& folder) {
     for (const auto& name : names) {
         const std::string path = folder + "/" + name;
         const auto text = readRegularRootsFile(path, "the certificate folder's entry");
-        if (text && addPEMRoots(store, *text) == 0)
+        if (text && reader.add(*text) == 0)
             logf("SystemRoots: the certificate folder's entry %s holds no certificate", path.c_str());
     }
 }
@@ -132,14 +170,15 @@ void SystemRoots::readInto(X509_STORE* store, const char* builtInBundle, const c
     const char* folders = builtInFolder && *builtInFolder ? builtInFolder : nullptr;
     if (const char* named = secure_getenv(X509_get_default_cert_file_env()); named && *named) bundle = named;
     if (const char* named = secure_getenv(X509_get_default_cert_dir_env()); named && *named) folders = named;
+    PEMRootsReader reader(store);
     if (bundle) {
         const auto text = readRegularRootsFile(bundle, "the certificate bundle");
-        if (text && addPEMRoots(store, *text) == 0)
+        if (text && reader.add(*text) == 0)
             logf("SystemRoots: the system's trusted certificates cannot be read from %s", bundle);
     }
     if (folders) {
         for (const auto& folder : split(folders, ":"))
-            if (!folder.empty()) readRootsFolder(store, folder);
+            if (!folder.empty()) readRootsFolder(reader, folder);
     }
     if (!bundle && !folders) logf("SystemRoots: no system certificate bundle is known; none is trusted");
     // Decoded now, while nothing else uses the store: a check that found them undecoded would decode and
