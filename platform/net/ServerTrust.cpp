@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/base/Log.h"
+#include "platform/net/SystemRoots.h"
 
 namespace platform {
 
@@ -57,7 +58,11 @@ ServerTrust::Result ServerTrust::evaluateWithAnchors(const std::vector<Data>& an
     std::unique_ptr<X509_STORE_CTX, decltype(&X509_STORE_CTX_free)> ctx(X509_STORE_CTX_new(),
                                                                         X509_STORE_CTX_free);
     if (!store || !intermediates || !ctx) return Invalid;
-    if (!anchorsOnly) X509_STORE_set_default_paths(store.get());
+    // The system's roots read as the transfers' shared store reads them (OpenSSL's built-in places stand
+    // in for libcurl's, which only a loaded libcurl could name): a file that is no regular file is
+    // skipped, and the check itself reads nothing.
+    if (!anchorsOnly)
+        SystemRoots::readInto(store.get(), X509_get_default_cert_file(), X509_get_default_cert_dir());
     for (const Data& der : anchors) {
         X509Ptr anchor = parse(der);
         if (!anchor) {

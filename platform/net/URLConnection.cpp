@@ -19,6 +19,7 @@
 #include "platform/base/Log.h"
 #include "platform/base/Number.h"
 #include "platform/base/Strings.h"
+#include "platform/net/SystemRoots.h"
 #include "platform/net/URLError.h"
 
 namespace platform {
@@ -132,42 +133,30 @@ Data derOf(X509* cert) {
 // whether or not anything asks the system: nine tenths of the processor time of an upload went to that.
 // (libcurl's own cache of the store lives in a multi handle, one per transfer here, and is not kept when
 // a certificate folder is configured, as it is on Debian.)
-// The variables OpenSSL's own default paths honour (SSL_CERT_FILE, SSL_CERT_DIR) name another bundle or
-// folder in place of libcurl's, each on its own, as they do for ServerTrust's evaluation by the system:
-// the two agree on what the system trusts, and a test can give the process a store of its own roots.
-// The store changes after it is made. The bundle is read whole then, the folder not: a check that needs a
-// root the store does not hold yet has OpenSSL's folder lookup read the root's file and add it to the store,
-// and the checks that use a certificate of the store decode its extensions and keep them in it. Two checks at
-// once are not safe: one may be writing a root's key identifier while the other compares it, holding no lock
-// (OpenSSL promises no more: an object that a call changes is not to be shared while it does). So a check
-// against the store holds systemRootsLock throughout (verifyWithSystemRoots). The store is never freed, as
-// workers may still be checking a chain while the process ends.
+// SSL_CERT_FILE and SSL_CERT_DIR name another bundle or folder in place of libcurl's, as they do for
+// ServerTrust's evaluation by the system: the two agree on what the system trusts, and a test can give the
+// process a store of its own roots. The folder is read whole when the store is made, as the bundle is
+// (SystemRoots): a check reads no file, and a root added to the folder later is not trusted until the
+// application starts again. The store is never freed, as workers may still be checking a chain while the
+// process ends.
 X509_STORE* systemRoots(CURL* handle) {
     static X509_STORE* const store = [handle] {
         X509_STORE* roots = X509_STORE_new();
-        if (!roots) return roots;
         char* builtInBundle = nullptr;
         char* builtInFolder = nullptr;
         curl_easy_getinfo(handle, CURLINFO_CAINFO, &builtInBundle);
         curl_easy_getinfo(handle, CURLINFO_CAPATH, &builtInFolder);
-        const char* bundle = builtInBundle;
-        const char* folder = builtInFolder;
-        if (const char* named = secure_getenv(X509_get_default_cert_file_env()); named && *named)
-            bundle = named;
-        if (const char* named = secure_getenv(X509_get_default_cert_dir_env()); named && *named)
-            folder = named;
-        if (bundle && X509_STORE_load_file(roots, bundle) != 1)
-            logf("URLConnection: the system's trusted certificates cannot be read from %s", bundle);
-        if (folder && X509_STORE_load_path(roots, folder) != 1)
-            logf("URLConnection: the system's certificate folder %s cannot be used", folder);
-        if (!bundle && !folder) logf("URLConnection: no system certificate bundle is known; none is trusted");
+        SystemRoots::readInto(roots, builtInBundle, builtInFolder);
         return roots;
     }();
     return store;
 }
 
-// Checks against the system's roots run one at a time: each is a few signature checks and at most a few
-// small files read from the folder, short beside the handshake around it.
+// Checks against the system's roots run one at a time. A check writes nothing of the store (it holds
+// every root, their extensions decoded), and the thread checker finds no race among checks left to run at
+// once; but it sees OpenSSL's own accesses only through the C library calls it intercepts (comparing and
+// copying key identifiers, say), not those of OpenSSL's own code. Waiting costs a check at most the few
+// signature checks in memory of those before it: no file is read while the lock is held.
 std::mutex systemRootsLock;
 
 // Verifies the chain a handshake is checking against the system's roots, with the handshake's own

@@ -7,15 +7,18 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -49,23 +52,62 @@ LoopbackServer::Answer json(const std::string& body) {
     return {200, {{"Content-Type", "application/json"}}, body, 0};
 }
 
+// Waits until `done` answers true, asking again at each of the kernel's `events` on the file or folder, for
+// `seconds` at most; answers what `done` last said.
+bool waitOnFileEvents(const std::string& path, uint32_t events, double seconds,
+                      const std::function<bool()>& done) {
+    const int fd = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    if (fd < 0) return done();
+    inotify_add_watch(fd, path.c_str(), events);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    bool finished = done();
+    while (!finished) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
+                .count();
+        if (left <= 0) break;
+        pollfd ready{fd, POLLIN, 0};
+        if (::poll(&ready, 1, static_cast<int>(left)) > 0) {
+            char buffer[4096];
+            while (::read(fd, buffer, sizeof buffer) > 0) {
+            }
+        }
+        finished = done();
+    }
+    ::close(fd);
+    return finished;
+}
+
 // A launched application: its output goes to a file; it is waited for without polling.
 class Launch {
 public:
-    Launch(const std::string& logPath, const std::vector<std::string>& environment) : logPath_(logPath) {
+    Launch(const std::string& logPath, const std::vector<std::string>& environment,
+           const std::vector<std::string>& arguments = {})
+        : logPath_(logPath) {
+        // The variables given take the place of this process's of the same name (SSL_CERT_FILE may be set
+        // for the whole machine), which the program would otherwise find first.
+        const auto given = [&](const std::string& variable) {
+            const std::string name = variable.substr(0, variable.find('=') + 1);
+            return std::any_of(environment.begin(), environment.end(),
+                               [&](const std::string& extra) { return extra.rfind(name, 0) == 0; });
+        };
         std::vector<std::string> variables;
-        for (char** e = environ; *e; ++e) variables.emplace_back(*e);
+        for (char** e = environ; *e; ++e)
+            if (!given(*e)) variables.emplace_back(*e);
         for (const auto& extra : environment) variables.push_back(extra);
         std::vector<char*> envp;
         for (auto& v : variables) envp.push_back(v.data());
         envp.push_back(nullptr);
-        std::string program = KESTRUNE_PROGRAM_PATH;
-        char* argv[] = {program.data(), nullptr};
+        std::vector<std::string> words = {KESTRUNE_PROGRAM_PATH};
+        words.insert(words.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (auto& word : words) argv.push_back(word.data());
+        argv.push_back(nullptr);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv, envp.data()) != 0) pid_ = -1;
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
     }
     ~Launch() {
@@ -94,6 +136,11 @@ public:
         return waitForExit(kLaunchLimitSeconds);
     }
     std::string output() const { return uploadtest::readFile(logPath_); }
+    // Waits (bounded) until the output holds the words.
+    bool waitForOutput(const std::string& words, double seconds) const {
+        return waitOnFileEvents(logPath_, IN_MODIFY, seconds,
+                                [&] { return output().find(words) != std::string::npos; });
+    }
 
 private:
     std::string logPath_;
@@ -105,13 +152,14 @@ class ApplicationCrashReportTest : public testsupport::KestruneTest {
 protected:
     void SetUp() override {
         KestruneTest::SetUp();
-        auto root = LoopbackServer::makeRootAuthority("Kestrune Kit Test Root");
-        ASSERT_TRUE(root);
-        auto identity = LoopbackServer::makeIdentitySignedBy(*root, home() + "/tls");
+        auto made = LoopbackServer::makeRootAuthority("Kestrune Kit Test Root");
+        ASSERT_TRUE(made);
+        root = *made;
+        auto identity = LoopbackServer::makeIdentitySignedBy(root, home() + "/tls");
         ASSERT_TRUE(identity);
         ASSERT_TRUE(server.startTLS(*identity));
         server.setDefaultAnswer(json("{}"));
-        makeBundle(root->certificateDER);
+        makeBundle(root.certificateDER);
     }
     void TearDown() override {
         server.stop();
@@ -146,13 +194,14 @@ protected:
                server.url(kEventsPath) +
                R"(","max_byte_size_per_file":1,"flush_interval_secs":1,"sampling_rate":1}})";
     }
-    std::unique_ptr<Launch> launch(const std::string& name, const std::vector<std::string>& extra = {}) {
+    std::unique_ptr<Launch> launch(const std::string& name, const std::vector<std::string>& extra = {},
+                                   const std::vector<std::string>& arguments = {}) {
         std::vector<std::string> environment = {"KESTRUNE_BUNDLE_PATH=" + bundle,
                                                 // the crashes are the kit's to catch; a quit may leave
                                                 // what the application never frees
                                                 "ASAN_OPTIONS=detect_leaks=0:handle_sigill=0"};
         environment.insert(environment.end(), extra.begin(), extra.end());
-        auto made = std::make_unique<Launch>(home() + "/" + name + ".log", environment);
+        auto made = std::make_unique<Launch>(home() + "/" + name + ".log", environment, arguments);
         EXPECT_TRUE(made->started());
         return made;
     }
@@ -167,35 +216,18 @@ protected:
             server.waitForRequests(server.requestCount() + 1, 1.0);
         }
     }
-    // Waits (bounded, on the kernel's file events) until the folder holds nothing: the launch removes a
-    // sent package only once the server's answer has come back, a moment after the server saw the request.
+    // Waits (bounded) until the folder holds nothing: the launch removes a sent package only once the
+    // server's answer has come back, a moment after the server saw the request.
     static bool waitUntilEmpty(const std::string& folder, double seconds) {
-        const int fd = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
-        if (fd < 0) return platform::Files::listDirectory(folder).empty();
-        inotify_add_watch(fd, folder.c_str(), IN_DELETE | IN_MOVED_FROM | IN_CREATE | IN_MOVED_TO);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-        bool empty = platform::Files::listDirectory(folder).empty();
-        while (!empty) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                  deadline - std::chrono::steady_clock::now())
-                                  .count();
-            if (left <= 0) break;
-            pollfd ready{fd, POLLIN, 0};
-            if (::poll(&ready, 1, static_cast<int>(left)) > 0) {
-                char events[4096];
-                while (::read(fd, events, sizeof events) > 0) {
-                }
-            }
-            empty = platform::Files::listDirectory(folder).empty();
-        }
-        ::close(fd);
-        return empty;
+        return waitOnFileEvents(folder, IN_DELETE | IN_MOVED_FROM | IN_CREATE | IN_MOVED_TO, seconds,
+                                [&] { return platform::Files::listDirectory(folder).empty(); });
     }
     std::string reportStore() const {
         return home() + "/.cache/com.reportkit.data/" + kBundleIdentifier + "/v3";
     }
 
     LoopbackServer server;
+    LoopbackServer::Authority root;  // the service's root, the one the kit pins
     std::string bundle;
 };
 
@@ -320,6 +352,48 @@ TEST_F(ApplicationCrashReportTest, ALaunchThatDiesDuringStartUpIsReportedAtOnceB
     const auto reports = waitForRequestsTo(reportsPath(), 1);
     ASSERT_EQ(reports.size(), 1u) << again->output();
     EXPECT_EQ(again->output().find("prompt"), std::string::npos) << again->output();
+    const auto received =
+        uploadtest::receive(reports[0].body, reports[0].header("Content-Type").value_or(""));
+    ASSERT_TRUE(received.wellFormed);
+    EXPECT_TRUE(received.files.count("signal.crkrecord"));
+}
+
+// In the kits' debug mode the report a start-up crash left is sent at once, while the next start waits,
+// and its server's chain is judged by the system's roots. The roots file is a FIFO that nobody writes, and
+// so is the folder's entry for another root: both are skipped, the service's root in the folder trusts
+// its chain, and the launch goes on to show its window and quits on SIGTERM. It used to wait on the FIFO
+// for good, before its window and deaf to the signal.
+TEST_F(ApplicationCrashReportTest, ADebugLaunchWhoseRootsNeverAnswerStillSendsShowsItsWindowAndQuits) {
+    server.enqueue(settingsPath(), json(settings(true)));
+    {
+        auto early = launch("early", {"KESTRUNE_TEST_CRASH=early"});
+        const auto status = early->waitForExit(kLaunchLimitSeconds);
+        ASSERT_TRUE(status && WIFSIGNALED(*status)) << early->output();
+    }
+    const std::string roots = home() + "/roots";
+    const auto other = LoopbackServer::makeRootAuthority("Kestrune Root Behind A FIFO");
+    ASSERT_TRUE(other);
+    ASSERT_TRUE(platform::Files::writeAtomically(roots + "/certs/" + LoopbackServer::hashedName(root),
+                                                 platform::Data::fromString(root.certificatePEM)));
+    ASSERT_EQ(mkfifo((roots + "/certs/" + LoopbackServer::hashedName(*other)).c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((roots + "/roots.pem").c_str(), 0600), 0);
+
+    auto debug =
+        launch("debug", {"SSL_CERT_FILE=" + roots + "/roots.pem", "SSL_CERT_DIR=" + roots + "/certs"},
+               {"-NMBDebugEnabled", "YES"});
+    // The report goes out before the window shows: a launch stuck on a FIFO shows neither.
+    ASSERT_TRUE(debug->waitForOutput("Outcome: the settings window is shown", kLaunchLimitSeconds))
+        << debug->output();
+    const auto reports = waitForRequestsTo(reportsPath(), 1);
+    const auto quit = debug->quit();
+    ASSERT_EQ(reports.size(), 1u) << debug->output();
+    EXPECT_TRUE(quit && WIFSIGNALED(*quit) && WTERMSIG(*quit) == SIGTERM) << debug->output();
+    const std::string output = debug->output();
+    EXPECT_NE(output.find(roots + "/roots.pem is not a regular file; skipped"), std::string::npos) << output;
+    EXPECT_NE(output.find(roots + "/certs/" + LoopbackServer::hashedName(*other) +
+                          " is not a regular file; skipped"),
+              std::string::npos)
+        << output;
     const auto received =
         uploadtest::receive(reports[0].body, reports[0].header("Content-Type").value_or(""));
     ASSERT_TRUE(received.wellFormed);

@@ -116,6 +116,8 @@ bool LoopbackServer::run(std::unique_ptr<httplib::Server> server) {
     useRequestThreadPool(*server_);
     // One request per connection: a client that has gone keeps no server thread waiting for more.
     server_->set_keep_alive_max_count(1);
+    if (readTimeoutSeconds_ > 0)
+        server_->set_read_timeout(std::chrono::duration<double>(readTimeoutSeconds_));
     auto handler = [this](const httplib::Request& req, httplib::Response& res) {
         Request recorded;
         recorded.method = req.method;
@@ -430,6 +432,16 @@ std::optional<LoopbackServer::Authority> LoopbackServer::makeRootAuthority(const
     if (authority.certificatePEM.empty() || authority.keyPEM.empty() || authority.certificateDER.empty())
         return std::nullopt;
     return authority;
+}
+
+std::string LoopbackServer::hashedName(const Authority& root) {
+    const unsigned char* bytes = root.certificateDER.bytes();
+    X509* certificate = d2i_X509(nullptr, &bytes, static_cast<long>(root.certificateDER.size()));
+    if (!certificate) return "";
+    char name[16];
+    snprintf(name, sizeof name, "%08lx.0", X509_subject_name_hash(certificate));
+    X509_free(certificate);
+    return name;
 }
 
 std::optional<LoopbackServer::Identity> LoopbackServer::makeIdentitySignedBy(

@@ -74,6 +74,9 @@ public:
     static std::optional<Identity> makeSelfSignedIdentity(const std::string& folder,
                                                           const std::string& host = "127.0.0.1");
     static std::optional<Authority> makeRootAuthority(const std::string& commonName);
+    // The name a certificate folder keeps the root under, the one OpenSSL's folder lookup asks for: the
+    // hash of its subject, as `openssl rehash` names it ("5ad8a5d6.0"); empty when it does not read.
+    static std::string hashedName(const Authority& root);
     // An identity for the host whose certificate an intermediate authority signed, the intermediate
     // itself signed by the root: the usual shape of a public server's chain. The root is not sent. The
     // certificate's extended key usage names what it may be used for ("clientAuth": no server's).
@@ -85,6 +88,12 @@ public:
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
+
+    // How long the server waits for a client's next bytes, those of its TLS handshake among them, before
+    // it closes the connection: five seconds unless set. A test whose client holds its handshake open
+    // (in the trust callback) for longer sets it, so that the server's patience does not decide the
+    // outcome. Takes effect at the next start.
+    void setReadTimeout(double seconds) { readTimeoutSeconds_ = seconds; }
 
     // Starts plain HTTP; false when no port could be bound.
     bool start();
@@ -121,6 +130,7 @@ private:
     std::thread thread_;
     int port_ = 0;
     bool tls_ = false;
+    double readTimeoutSeconds_ = 0;  // the library's own when none is set
 
     mutable std::mutex mutex_;
     std::condition_variable stopping_;
