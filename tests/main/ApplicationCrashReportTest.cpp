@@ -386,7 +386,12 @@ TEST_F(ApplicationCrashReportTest, ADebugLaunchWhoseRootsNeverAnswerStillSendsSh
         << debug->output();
     const auto reports = waitForRequestsTo(reportsPath(), 1);
     const auto quit = debug->quit();
-    ASSERT_EQ(reports.size(), 1u) << debug->output();
+    // The urgent send gives up after its 2 s, which on a busy machine under a sanitizer can pass after the
+    // server has the report but before its answer is back: the package then stays and is sent again in the
+    // background. So the server may hold the report twice, the same bytes both times, never more.
+    ASSERT_GE(reports.size(), 1u) << debug->output();
+    EXPECT_LE(reports.size(), 2u) << debug->output();
+    for (const auto& again : reports) EXPECT_EQ(again.body, reports[0].body);
     EXPECT_TRUE(quit && WIFSIGNALED(*quit) && WTERMSIG(*quit) == SIGTERM) << debug->output();
     const std::string output = debug->output();
     EXPECT_NE(output.find(roots + "/roots.pem is not a regular file; skipped"), std::string::npos) << output;
