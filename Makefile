@@ -68,7 +68,7 @@ CTEST := ctest --output-on-failure --no-tests=error -j $(JOBS)
 # run` says what that makes with its jobs, which Ninja keeps busy until the final link.
 FIRST_BUILD_CORE_MINUTES ?= 9
 
-.PHONY: deps run-deps build run road-pictures test test-whole test-optimised tsan bench fuzz fuzz-deps clean format
+.PHONY: deps run-deps tool-deps build run road-pictures test test-whole test-optimised tsan bench fuzz fuzz-deps clean format
 
 # Installs only what is missing, so a machine that has everything does not touch apt at all.
 define install_missing
@@ -83,6 +83,10 @@ endef
 
 run-deps:
 	$(call install_missing,$(RUN_PACKAGES))
+
+# What building the tests, the benchmarks and the fuzz targets needs, without the backend's server.
+tool-deps:
+	$(call install_missing,$(PACKAGES))
 
 deps:
 	$(call install_missing,$(PACKAGES) $(BACKEND_PACKAGES))
@@ -162,7 +166,7 @@ test-whole:
 # build that `make run` uses: crash reports come from such builds, and optimisation changes the frames
 # the walker meets. Every test of the folder runs, whatever its name, and so do the tests labelled
 # `optimised` elsewhere: the application crashing on request and the next launch sending its report.
-test-optimised: deps
+test-optimised: tool-deps
 	@$(call configure,$(BUILD_ROOT)/app,-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUNE_REQUIRE_TESTS=ON)
 	cmake --build $(BUILD_ROOT)/app -j $(JOBS) --target reporting_tests main_tests
 	cd $(BUILD_ROOT)/app && $(CTEST) -L '^(reporting|optimised)$$' $(CTEST_ARGS)
@@ -176,13 +180,13 @@ tsan: deps
 	  $(CTEST) $(CTEST_ARGS)); status=$$?; \
 	  sh $(CURDIR)/tests/tsan_left_out.sh $(BUILD_ROOT)/tsan $(BUILD_ROOT)/asan; exit $$status
 
-bench: deps
+bench: tool-deps
 	@$(call configure,$(BUILD_ROOT)/bench,-DCMAKE_BUILD_TYPE=Release)
 	cmake --build $(BUILD_ROOT)/bench -j $(JOBS) --target benchmarks kestrune
 	@for b in $(BUILD_ROOT)/bench/bench/*_bench; do [ -x "$$b" ] && { echo "== $$b"; "$$b"; }; done; true
 	@[ -x bench/idle_cpu.sh ] && bench/idle_cpu.sh $(BUILD_ROOT)/bench/kestrune || true
 
-fuzz-deps: deps
+fuzz-deps: tool-deps
 	$(call install_missing,$(FUZZ_PACKAGES))
 
 # Each decoder of outside input has a libFuzzer target; every target runs FUZZ_SECONDS.

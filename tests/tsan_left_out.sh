@@ -11,27 +11,49 @@ asan=$2
 # tsan, and CI, running for ever without these lines: it is stopped after LIST_SECONDS (default 120), as
 # tests/run_whole.sh stops one, named, and not asked again.
 list_limit=${3:-120}
+# The programs that could not list their tests, each with what happened, tab-separated.
 hung=$(mktemp) || exit 1
 trap 'rm -f "$hung"' EXIT
 
-# How many of its tests PROGRAM lists under FILTER; nothing when it is not built or cannot list them,
-# "hung" when it was stopped while listing.
+# How many of its tests PROGRAM lists under FILTER; nothing when it is not built; else, when it could not
+# list them, what happened: "hung" when it was stopped while listing, "crashed (signal N)" or "ended with
+# status N" when it ended otherwise than with status 0 (a program that crashes at start or at exit is
+# built, and is named as what it is). Such a program is named once on standard error and not asked again.
 count() {
     [ -x "$1" ] || return 0
-    if grep -qxF "$1" "$hung"; then
-        echo hung
+    failed=$(grep -F "$1	" "$hung" | cut -f2 | head -n 1)
+    if [ -n "$failed" ]; then
+        echo "$failed"
         return 0
     fi
     tests=$({ timeout --kill-after=10 "$list_limit" "$1" --gtest_list_tests --gtest_filter="$2"; } 2>/dev/null)
     status=$?
     if [ "$status" = 124 ] || [ "$status" = 137 ]; then
-        printf '%s\n' "$1" >>"$hung"
+        printf '%s\thung\n' "$1" >>"$hung"
         echo "tsan: $1 FAILED to list its tests: still running after $list_limit s (--gtest_list_tests)" >&2
         echo hung
         return 0
     fi
-    [ "$status" = 0 ] || return 0
+    if [ "$status" != 0 ]; then
+        if [ "$status" -gt 128 ]; then
+            how="crashed (signal $((status - 128)))"
+        else
+            how="ended with status $status"
+        fi
+        printf '%s\t%s\n' "$1" "$how" >>"$hung"
+        echo "tsan: $1 FAILED to list its tests: it $how (--gtest_list_tests)" >&2
+        echo "$how"
+        return 0
+    fi
     printf '%s\n' "$tests" | grep -c '^  '
+}
+
+# Whether COUNT is a count or nothing (not built), not what happened to a program that could not list.
+listed() {
+    case $1 in
+        *[!0-9]*) return 1 ;;
+        *) return 0 ;;
+    esac
 }
 
 # What ctest's last run in DIR says of SUITE's tests: "STARTED FINISHED ROUNDS", from the "[ kill suite ]"
@@ -57,12 +79,12 @@ rounds() {
 part() {
     here=$(count "$tsan/reporting_tests" "*/$1.*")
     all=$(count "$asan/reporting_tests" "*/$1.*")
-    if [ "$here" = hung ]; then
-        tests="$tsan/reporting_tests hung listing its tests"
+    if ! listed "$here"; then
+        tests="$tsan/reporting_tests $here listing its tests"
     elif [ -z "$here" ]; then
         tests="$tsan/reporting_tests not built"
-    elif [ "$all" = hung ]; then
-        tests="$here tests here (make test's count: $asan/reporting_tests hung listing its tests)"
+    elif ! listed "$all"; then
+        tests="$here tests here (make test's count: $asan/reporting_tests $all listing its tests)"
     elif [ -z "$all" ]; then
         tests="$here tests here (make test's count: $asan/reporting_tests lists it, once built)"
     elif [ "$here" = "$all" ]; then
@@ -87,9 +109,10 @@ part() {
 quits='QuitWithWorkInFlightTest.*:*/QuitsWhileThePhoneConnects.*'
 here=$(count "$tsan/main_tests" "$quits")
 all=$(count "$asan/main_tests" "$quits")
-if [ "$here" = hung ] || [ "$all" = hung ]; then
-    [ "$here" = hung ] && program=$tsan/main_tests || program=$asan/main_tests
-    left="main_tests' quit tests (how many: $program hung listing them; "
+if ! listed "$here"; then
+    left="main_tests' quit tests (how many: $tsan/main_tests $here listing them; "
+elif ! listed "$all"; then
+    left="main_tests' quit tests (how many: $asan/main_tests $all listing them; "
 elif [ -z "$all" ]; then
     left="main_tests' quit tests (how many: $asan/main_tests lists them, once built; "
 elif [ "${here:-0}" = 0 ]; then
