@@ -119,7 +119,7 @@ TEST_F(ScenarioSnapshotsTest, EachStepOfTheTimelineHasItsPanelAndSettingsPicture
     int number = 0;
     while (std::getline(index, line)) {
         ++number;
-        char expected[8];
+        char expected[16];
         std::snprintf(expected, sizeof expected, "%02d  ", number);
         EXPECT_EQ(line.rfind(expected, 0), 0u) << line;
         const size_t who = line.find("s  ") + 3;

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -134,8 +135,9 @@ private:
         }
     }
     static void name(Bytes& out, const char* text) {
+        // A name of 16 characters fills the field with no terminator, as the format allows.
         char field[16] = {};
-        strncpy(field, text, sizeof field);
+        memcpy(field, text, std::min(strlen(text), sizeof field));
         out.insert(out.end(), field, field + 16);
     }
 
