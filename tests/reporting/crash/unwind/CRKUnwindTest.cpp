@@ -181,10 +181,41 @@ TEST_F(CRKUnwindFramePointerTest, FramePointerChainAloneCannotWalkCodeBuiltWitho
 // frame-pointer step alone walks its frames. It runs on a thread of its own with a stack of 64 MB.
 struct DeepWalk {
     FramePointerRecursion recursion{};
+    // What rbp holds where the recursion is entered: 0 for a caller that keeps a frame pointer, else a
+    // value of the caller's own.
+    uint64_t callerRbp = 0;
     std::vector<uint64_t> frames;
     size_t limit = 0;
 };
 DeepWalk* gDeepWalk = nullptr;
+
+}  // namespace
+
+// unwind_test_enter_with_rbp(rbp, recursion) enters the recursion with `rbp` in rbp, as optimised code that
+// keeps no frame pointer calls with a value of its own there; its call-frame rules say where it saved
+// its caller's rbp.
+extern "C" int unwind_test_enter_with_rbp(uint64_t rbp, FramePointerRecursion* recursion);
+asm(R"(
+    .pushsection .text
+    .globl unwind_test_enter_with_rbp
+    .type unwind_test_enter_with_rbp, @function
+unwind_test_enter_with_rbp:
+    .cfi_startproc
+    push %rbp
+    .cfi_def_cfa_offset 16
+    .cfi_offset %rbp, -16
+    mov %rdi, %rbp
+    mov %rsi, %rdi
+    call kestrune_fp_recursion_entry@PLT
+    pop %rbp
+    .cfi_def_cfa_offset 8
+    ret
+    .cfi_endproc
+    .size unwind_test_enter_with_rbp, .-unwind_test_enter_with_rbp
+    .popsection
+)");
+
+namespace {
 
 __attribute__((noinline)) void walkFromTheBottom(FramePointerRecursion* recursion) {
     recursion->bottomReturn = __builtin_return_address(0);
@@ -202,7 +233,11 @@ __attribute__((noinline)) void walkFromTheBottom(FramePointerRecursion* recursio
 }
 
 __attribute__((noinline)) void* runTheDeepRecursion(void*) {
-    kestrune_fp_recursion_entry(&gDeepWalk->recursion);
+    if (gDeepWalk->callerRbp != 0) {
+        unwind_test_enter_with_rbp(gDeepWalk->callerRbp, &gDeepWalk->recursion);
+    } else {
+        kestrune_fp_recursion_entry(&gDeepWalk->recursion);
+    }
     __asm__ volatile("" ::: "memory");
     return nullptr;
 }
@@ -216,43 +251,52 @@ bool callFrameRulesCover(uint64_t returnAddress) {
     return CRKUnwindWithCallFrameInfo(context.get());
 }
 
+// The recursion's caller keeps a frame pointer, or keeps a value of its own in rbp (here a heap block's
+// address, below the stack): the saved frame pointer the first call's frame holds then does not climb,
+// and the walk still goes on from that caller's return address by the caller's own rules.
 TEST_F(CRKUnwindFramePointerTest, RecursionOfAHundredThousandCallsWithoutUnwindInformationIsWalkedWhole) {
     constexpr int kCalls = 100000;
-    DeepWalk walk;
-    walk.recursion.depth = kCalls;
-    walk.recursion.bottom = walkFromTheBottom;
-    walk.limit = CRKUnwindMaximumFrames + 1;
-    walk.frames.reserve(walk.limit);
-    gDeepWalk = &walk;
-    pthread_attr_t attributes;
-    pthread_attr_init(&attributes);
-    pthread_attr_setstacksize(&attributes, size_t(64) << 20);
-    pthread_t thread;
-    const int started = pthread_create(&thread, &attributes, runTheDeepRecursion, nullptr);
-    pthread_attr_destroy(&attributes);
-    ASSERT_EQ(started, 0);
-    pthread_join(thread, nullptr);
-    gDeepWalk = nullptr;
+    const auto heapBlock = std::make_unique<uint64_t[]>(4);
+    for (const uint64_t callerRbp : {uint64_t(0), uint64_t(reinterpret_cast<uintptr_t>(heapBlock.get()))}) {
+        SCOPED_TRACE(callerRbp);
+        DeepWalk walk;
+        walk.recursion.depth = kCalls;
+        walk.recursion.bottom = walkFromTheBottom;
+        walk.callerRbp = callerRbp;
+        walk.limit = CRKUnwindMaximumFrames + 1;
+        walk.frames.reserve(walk.limit);
+        gDeepWalk = &walk;
+        pthread_attr_t attributes;
+        pthread_attr_init(&attributes);
+        pthread_attr_setstacksize(&attributes, size_t(64) << 20);
+        pthread_t thread;
+        const int started = pthread_create(&thread, &attributes, runTheDeepRecursion, nullptr);
+        pthread_attr_destroy(&attributes);
+        ASSERT_EQ(started, 0);
+        pthread_join(thread, nullptr);
+        gDeepWalk = nullptr;
 
-    const FramePointerRecursion& recursion = walk.recursion;
-    const auto address = [](void* pointer) { return uint64_t(reinterpret_cast<uintptr_t>(pointer)); };
-    // The recursion's frames have no call-frame rules (its caller's do): the frame-pointer step walked them.
-    EXPECT_FALSE(callFrameRulesCover(address(recursion.recursiveReturn)));
-    EXPECT_FALSE(callFrameRulesCover(address(recursion.entryReturn)));
-    EXPECT_TRUE(callFrameRulesCover(address(recursion.callerReturn)));
+        const FramePointerRecursion& recursion = walk.recursion;
+        const auto address = [](void* pointer) { return uint64_t(reinterpret_cast<uintptr_t>(pointer)); };
+        // The recursion's frames have no call-frame rules (its caller's do): the frame-pointer step walked
+        // them.
+        EXPECT_FALSE(callFrameRulesCover(address(recursion.recursiveReturn)));
+        EXPECT_FALSE(callFrameRulesCover(address(recursion.entryReturn)));
+        EXPECT_TRUE(callFrameRulesCover(address(recursion.callerReturn)));
 
-    // Frame 0 is the bottom itself; then the deepest call, every recursive call, the first and its caller,
-    // and on through the thread's start.
-    const std::vector<uint64_t>& frames = walk.frames;
-    ASSERT_GT(frames.size(), size_t(kCalls) + 4);
-    EXPECT_LT(frames.size(), size_t(kCalls) + 64);
-    EXPECT_EQ(frames[1], address(recursion.bottomReturn));
-    const auto firstOther = std::find_if(frames.begin() + 2, frames.end(), [&](uint64_t pc) {
-        return pc != address(recursion.recursiveReturn);
-    });
-    EXPECT_EQ(firstOther - (frames.begin() + 2), kCalls);
-    EXPECT_EQ(frames[2 + kCalls], address(recursion.entryReturn));
-    EXPECT_EQ(frames[3 + kCalls], address(recursion.callerReturn));
+        // Frame 0 is the bottom itself; then the deepest call, every recursive call, the first and its
+        // caller, and on through the thread's start.
+        const std::vector<uint64_t>& frames = walk.frames;
+        ASSERT_GT(frames.size(), size_t(kCalls) + 5);
+        EXPECT_LT(frames.size(), size_t(kCalls) + 64);
+        EXPECT_EQ(frames[1], address(recursion.bottomReturn));
+        const auto firstOther = std::find_if(frames.begin() + 2, frames.end(), [&](uint64_t pc) {
+            return pc != address(recursion.recursiveReturn);
+        });
+        EXPECT_EQ(firstOther - (frames.begin() + 2), kCalls);
+        EXPECT_EQ(frames[2 + kCalls], address(recursion.entryReturn));
+        EXPECT_EQ(frames[3 + kCalls], address(recursion.callerReturn));
+    }
 }
 
 using CRKUnwindContextTest = unwindtest::ImageTableTest;
