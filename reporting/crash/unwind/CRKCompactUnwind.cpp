@@ -258,8 +258,21 @@ bool CRKCompactUnwindBPFrame(CRKUnwindContext* unwind) {
         CRKUNWINDLOG_WARN("Error: failed to read memory at address %p\n", CRKLogWord(fp));
         return false;
     }
+    uint64_t savedFP = frame[0];
+    // The stack grows down: a caller's frame record lies above its callee's, and a saved frame pointer of
+    // 0 ends the chain. One that stays where it was read or goes back is no frame pointer: the chain has
+    // left the stack (it may run round a linked structure in the heap, to the walk's limit), and it ends
+    // here. The return address beside it is still kept when it lies in code, as it does where a function
+    // that keeps no frame pointer (and uses rbp for its own values) called this one: that caller's own
+    // unwind rules may take the walk on, but its rbp is never followed.
+    if (savedFP != 0 && savedFP <= fp) {
+        CRKUNWINDLOG_WARN("Error: saved frame pointer %p at %p does not climb the stack\n",
+                          CRKLogWord(savedFP), CRKLogWord(fp));
+        if (!CRKUnwindAddressIsInImage(frame[1])) return false;
+        savedFP = 0;
+    }
     CRKMachineContextSetPC(&unwind->registers, frame[1]);
-    CRKMachineContextSetFP(&unwind->registers, frame[0]);
+    CRKMachineContextSetFP(&unwind->registers, savedFP);
     CRKMachineContextSetSP(&unwind->registers, fp + 16);
     return true;
 }

@@ -14,8 +14,8 @@ namespace reporting {
 // The stack walker of the crash handler: an unwind context seeded with a thread's saved registers,
 // and one operation that steps it to the caller's frame, trying in order the image's compact unwind
 // information, its call-frame information, and the frame-pointer chain (with a stack scan for the
-// first step). It allocates nothing, takes no lock and reads the stack only through the guarded
-// reader in the context. x86-64 only.
+// first step), which ends where a saved frame pointer does not climb the stack. It allocates nothing, takes
+// no lock and reads the stack only through the guarded reader in the context. x86-64 only.
 
 // Registers of one x86-64 thread, in the order the reports list them.
 struct CRKThreadState64 {

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <mutex>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -294,6 +295,93 @@ TEST_F(CrashProbeSuiteCheck, TheServersThreadRunsWithAnAlternateStackOfItsOwn) {
     // The handler that asked ran on it.
     EXPECT_EQ(flags, SS_ONSTACK) << run.output;
     EXPECT_EQ(size, platform::ThreadSignalStack::kSize);
+}
+
+// Code without unwind information is walked by its frame pointers alone: a crash deep in a recursion of
+// such code is recorded whole, and a thread whose frame pointer has left the stack for a ring of heap
+// words is recorded in a handful of frames, not the walk's 600,000.
+class CrashProbeFramePointerTest : public testsupport::KestruneTest {
+protected:
+    // Runs the probe's kind to its crash; the record's threads and the probe's facts are then read.
+    void crash(const char* kind) {
+        root_ = home() + "/report";
+        mkdir(root_.c_str(), 0700);
+        const crashprobe::Run run = crashprobe::run(CRASH_PROBE_PATH, {kind, root_}, home(), false, 20);
+        ASSERT_TRUE(run.started);
+        ASSERT_FALSE(run.hung);
+        ASSERT_TRUE(WIFSIGNALED(run.status) && WTERMSIG(run.status) == SIGSEGV) << run.status;
+        sections_ = CRKFileReadSections((root_ + "/signal.crkrecord").c_str(), false);
+        ASSERT_TRUE(sections_);
+        threads_ = sectionArray(*sections_, "threads");
+        ASSERT_TRUE(threads_);
+        facts_ = crashprobe::readFacts(root_ + ".facts");
+    }
+
+    bool in(uint64_t address, const std::string& name) const {
+        const auto found = facts_.named.find(name);
+        return found != facts_.named.end() && address >= found->second.first &&
+               address < found->second.second;
+    }
+
+    static std::vector<uint64_t> framesOf(const Value& thread) {
+        std::vector<uint64_t> frames;
+        if (const Value::Array* stacktrace = thread["stacktrace"].array()) {
+            for (const auto& frame : *stacktrace) frames.push_back(unsignedOf(frame));
+        }
+        return frames;
+    }
+
+    std::string root_;
+    std::optional<Value::Array> sections_;
+    const Value::Array* threads_ = nullptr;
+    crashprobe::Facts facts_;
+};
+
+TEST_F(CrashProbeFramePointerTest, ACrashDeepInARecursionIsRecordedWhole) {
+    ASSERT_NO_FATAL_FAILURE(crash(crashprobe::kFramePointerRecursion));
+    const Value* crashed = nullptr;
+    for (const auto& thread : *threads_) {
+        if (thread["crashed"].number() && thread["crashed"].number()->boolValue()) crashed = &thread;
+    }
+    ASSERT_TRUE(crashed);
+    const std::vector<uint64_t> frames = framesOf(*crashed);
+    // Frame 0 is the fault in the deepest call. Each call below the first returns into the recursion at
+    // one address: the recorder writes it ten times, then names it with the count of its repeats after
+    // the first, the last of them 99,999 for 100,000 calls. Then the first call's caller, its caller (the
+    // thread's start routine, which has unwind information), and on through the thread's start.
+    ASSERT_GE(frames.size(), 14u);
+    EXPECT_TRUE(in(frames[0], "recurse"));
+    const uint64_t recursive = frames[1];
+    EXPECT_TRUE(in(recursive, "recurse"));
+    EXPECT_NE(recursive, frames[0]);
+    EXPECT_EQ(std::vector<uint64_t>(frames.begin() + 1, frames.begin() + 11),
+              std::vector<uint64_t>(10, recursive));
+    EXPECT_EQ(unsignedOf((*crashed)["repeated_pc"]), recursive);
+    EXPECT_EQ(unsignedOf((*crashed)["repeat_count"]) + 1, uint64_t(crashprobe::kFramePointerRecursionCalls));
+    EXPECT_TRUE(in(frames[11], "recursion"));
+    EXPECT_TRUE(in(frames[12], "recursion-thread"));
+}
+
+TEST_F(CrashProbeFramePointerTest, AThreadParkedWithItsFramePointerOnAHeapRingIsRecordedInAHandfulOfFrames) {
+    ASSERT_NO_FATAL_FAILURE(crash(crashprobe::kFramePointerRing));
+    ASSERT_EQ(facts_.named.count("ring"), 1u);
+    const uint64_t ring = facts_.named.at("ring").first;
+    const Value* parked = nullptr;
+    for (const auto& thread : *threads_) {
+        if (unsignedOf(thread["registers"]["rbp"]) == ring) parked = &thread;
+    }
+    ASSERT_TRUE(parked);
+    // The ring's words lie in order: the chain climbs through them and ends where the last names the
+    // first, after the seven "return addresses" it read on the way.
+    const std::vector<uint64_t> frames = framesOf(*parked);
+    ASSERT_FALSE(frames.empty());
+    EXPECT_TRUE(in(frames[0], "park"));
+    EXPECT_EQ(
+        std::vector<uint64_t>(frames.begin() + 1, frames.end()),
+        (std::vector<uint64_t>{ring + 16, ring + 24, ring + 32, ring + 40, ring + 48, ring + 56, ring}));
+    struct stat record;
+    ASSERT_EQ(stat((root_ + "/signal.crkrecord").c_str(), &record), 0);
+    EXPECT_LT(record.st_size, 1 << 20);
 }
 
 std::string kindName(const ::testing::TestParamInfo<std::tuple<Expectation, Variant>>& info) {

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -114,6 +115,8 @@ struct Facts {
     std::vector<std::pair<uint64_t, uint64_t>> functions;
     std::vector<std::pair<uint64_t, uint64_t>> stacks;
     std::vector<std::string> images;
+    // Ranges the probe named ("named <name> <low> <high>"): a function's extent, or a block of memory.
+    std::map<std::string, std::pair<uint64_t, uint64_t>> named;
 
     static bool inAny(const std::vector<std::pair<uint64_t, uint64_t>>& ranges, uint64_t value,
                       uint64_t slackBelow = 0) {
@@ -135,6 +138,11 @@ inline Facts readFacts(const std::string& path) {
         fields >> kind;
         if (kind == "image") {
             facts.images.push_back(line.substr(kind.size() + 1));
+            continue;
+        }
+        if (kind == "named") {
+            std::string name;
+            if (fields >> name >> low >> high) facts.named[name] = {low, high};
             continue;
         }
         fields >> low >> high;

@@ -22,8 +22,14 @@ if(TARGET reporting_tests AND NOT TARGET crash_probe)
         set_property(TARGET ${target} PROPERTY COMPILE_OPTIONS ${KESTRUNE_UNSANITIZED_OPTIONS})
         set_property(TARGET ${target} PROPERTY LINK_OPTIONS "")
     endforeach()
+    # The probe's code that no unwind information describes, walked by its frame pointers alone.
+    add_library(crash_probe_no_unwind_info STATIC ${crash_probe_dir}/ProbeWithoutUnwindInfo.c)
+    target_include_directories(crash_probe_no_unwind_info PRIVATE ${CMAKE_SOURCE_DIR})
+    set_property(TARGET crash_probe_no_unwind_info PROPERTY COMPILE_OPTIONS ${KESTRUNE_UNSANITIZED_OPTIONS} -O2
+                 -fno-inline -fno-optimize-sibling-calls -fno-omit-frame-pointer -fno-asynchronous-unwind-tables
+                 -fno-unwind-tables)
     foreach(target crash_probe crash_probe_interpose)
-        target_link_libraries(${target} PRIVATE crash_probe_kit)
+        target_link_libraries(${target} PRIVATE crash_probe_kit crash_probe_no_unwind_info)
         # Exported symbols let the probe look up the extent of its own crash functions.
         set_property(TARGET ${target} PROPERTY ENABLE_EXPORTS ON)
         add_dependencies(reporting_tests ${target})

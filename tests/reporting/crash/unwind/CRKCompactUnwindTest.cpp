@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "reporting/crash/unwind/CRKUnwind.h"
@@ -71,11 +73,11 @@ protected:
         // functions' saved registers and return address, and a frame-pointer frame further up.
         stack_.assign(16, 0);
         stack_[0] = image_.base + 0x20;
-        stack_[1] = 0x1111;  // rbx
-        stack_[2] = 0x2222;  // rbp
-        stack_[3] = 0x7777;  // frameless return address
-        stack_[8] = 0x3333;  // saved FP of the frame-pointer frame
-        stack_[9] = 0x5555;  // its return address
+        stack_[1] = 0x1111;     // rbx
+        stack_[2] = 0x2222;     // rbp
+        stack_[3] = 0x7777;     // frameless return address
+        stack_[8] = sp() + 96;  // saved FP of the frame-pointer frame, above it
+        stack_[9] = 0x5555;     // its return address
     }
 
     uint64_t sp() const { return reinterpret_cast<uintptr_t>(stack_.data()); }
@@ -98,9 +100,48 @@ TEST_F(CRKCompactUnwindTest, RbpFrameIncludingTheLastFunctionOfAPage) {
         SCOPED_TRACE(offset);
         const CRKMachineContext registers = step(offset);
         EXPECT_EQ(registers.ss.rip, 0x5555u);  // not the scanned word: the compact rule ran
-        EXPECT_EQ(registers.ss.rbp, 0x3333u);
+        EXPECT_EQ(registers.ss.rbp, sp() + 96);
         EXPECT_EQ(registers.ss.rsp, sp() + 64 + 16);
     }
+}
+
+// The stack grows down: the rbp-frame rule follows a saved frame pointer only up the stack, and one of 0
+// still ends the chain quietly. Any other fails the step, unless the return address beside it lies in
+// code: that caller is kept, with no frame pointer to follow.
+TEST_F(CRKCompactUnwindTest, RbpFrameFollowsOnlyASavedFramePointerThatClimbs) {
+    const uint64_t fp = sp() + 64;
+    const auto compute = [&] {
+        auto context = std::make_unique<CRKUnwindContext>();
+        CRKUnwindInit(context.get(), unwindtest::registersWith(image_.base + 0x10, sp(), fp));
+        EXPECT_TRUE(CRKCompactUnwindInit(&context->compactUnwindContext, image_.unwindInfo, image_.ehFrame,
+                                         image_.ehFrameEnd, image_.base));
+        const bool computed = CRKCompactUnwindLookupAndCompute(&context->compactUnwindContext, context.get());
+        return std::make_pair(computed, context->registers);
+    };
+    for (const uint64_t saved : {fp + 8, fp + 48, uint64_t(0)}) {
+        SCOPED_TRACE(saved);
+        stack_[8] = saved;
+        const auto [computed, registers] = compute();
+        EXPECT_TRUE(computed);
+        EXPECT_EQ(registers.ss.rip, 0x5555u);
+        EXPECT_EQ(registers.ss.rbp, saved);
+        EXPECT_EQ(registers.ss.rsp, fp + 16);
+    }
+    for (const uint64_t saved : {fp, fp - 8, sp(), uint64_t(0x3333)}) {
+        SCOPED_TRACE(saved);
+        stack_[8] = saved;
+        const auto [computed, registers] = compute();
+        EXPECT_FALSE(computed);
+        EXPECT_EQ(registers.ss.rip, image_.base + 0x10);
+        EXPECT_EQ(registers.ss.rbp, fp);
+    }
+    stack_[8] = fp;
+    stack_[9] = image_.base + 0x620;
+    const auto [computed, registers] = compute();
+    EXPECT_TRUE(computed);
+    EXPECT_EQ(registers.ss.rip, image_.base + 0x620);
+    EXPECT_EQ(registers.ss.rbp, 0u);
+    EXPECT_EQ(registers.ss.rsp, fp + 16);
 }
 
 TEST_F(CRKCompactUnwindTest, FramelessRestoresOnlyRbpAndPopsTheWholeFrame) {

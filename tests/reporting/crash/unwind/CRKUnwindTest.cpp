@@ -17,6 +17,7 @@
 #include "reporting/crash/CRKContext.h"
 #include "reporting/crash/image/CRKBinaryImage.h"
 #include "tests/reporting/crash/unwind/UnwindTestSupport.h"
+#include "tests/reporting/crash/unwind/chain/FramePointerRecursion.h"
 #include "tests/reporting/crash/unwind/chain/UnwindChain.h"
 
 using namespace reporting;
@@ -176,6 +177,128 @@ TEST_F(CRKUnwindFramePointerTest, FramePointerChainAloneCannotWalkCodeBuiltWitho
     EXPECT_EQ(findRun(walked(), expectedFrames(chain)), -1);
 }
 
+// A walk from the bottom of a recursion whose code has frame pointers and no unwind information: the
+// frame-pointer step alone walks its frames. It runs on a thread of its own with a stack of 64 MB.
+struct DeepWalk {
+    FramePointerRecursion recursion{};
+    // What rbp holds where the recursion is entered: 0 for a caller that keeps a frame pointer, else a
+    // value of the caller's own.
+    uint64_t callerRbp = 0;
+    std::vector<uint64_t> frames;
+    size_t limit = 0;
+};
+DeepWalk* gDeepWalk = nullptr;
+
+}  // namespace
+
+// unwind_test_enter_with_rbp(rbp, recursion) enters the recursion with `rbp` in rbp, as optimised code that
+// keeps no frame pointer calls with a value of its own there; its call-frame rules say where it saved
+// its caller's rbp.
+extern "C" int unwind_test_enter_with_rbp(uint64_t rbp, FramePointerRecursion* recursion);
+asm(R"(
+    .pushsection .text
+    .globl unwind_test_enter_with_rbp
+    .type unwind_test_enter_with_rbp, @function
+unwind_test_enter_with_rbp:
+    .cfi_startproc
+    push %rbp
+    .cfi_def_cfa_offset 16
+    .cfi_offset %rbp, -16
+    mov %rdi, %rbp
+    mov %rsi, %rdi
+    call kestrune_fp_recursion_entry@PLT
+    pop %rbp
+    .cfi_def_cfa_offset 8
+    ret
+    .cfi_endproc
+    .size unwind_test_enter_with_rbp, .-unwind_test_enter_with_rbp
+    .popsection
+)");
+
+namespace {
+
+__attribute__((noinline)) void walkFromTheBottom(FramePointerRecursion* recursion) {
+    recursion->bottomReturn = __builtin_return_address(0);
+    ucontext_t ucontext;
+    getcontext(&ucontext);
+    CRKMachineContext registers;
+    memset(&registers, 0, sizeof(registers));
+    CRKMachineContextFromUContext(&ucontext, &registers);
+    auto context = std::make_unique<CRKUnwindContext>();
+    CRKUnwindInit(context.get(), registers);
+    std::vector<uint64_t>& frames = gDeepWalk->frames;
+    while (frames.size() < gDeepWalk->limit && CRKUnwindNextFrame(context.get()))
+        frames.push_back(CRKUnwindGetPC(context.get()));
+    __asm__ volatile("" ::: "memory");
+}
+
+__attribute__((noinline)) void* runTheDeepRecursion(void*) {
+    if (gDeepWalk->callerRbp != 0) {
+        unwind_test_enter_with_rbp(gDeepWalk->callerRbp, &gDeepWalk->recursion);
+    } else {
+        kestrune_fp_recursion_entry(&gDeepWalk->recursion);
+    }
+    __asm__ volatile("" ::: "memory");
+    return nullptr;
+}
+
+// Whether the call-frame step can walk from a return address (the PC of a frame above the first).
+bool callFrameRulesCover(uint64_t returnAddress) {
+    std::vector<uint64_t> stack(16, 0);
+    const uint64_t base = reinterpret_cast<uintptr_t>(stack.data());
+    auto context = std::make_unique<CRKUnwindContext>();
+    CRKUnwindInit(context.get(), unwindtest::registersWith(returnAddress - 1, base, base + 32));
+    return CRKUnwindWithCallFrameInfo(context.get());
+}
+
+// The recursion's caller keeps a frame pointer, or keeps a value of its own in rbp (here a heap block's
+// address, below the stack): the saved frame pointer the first call's frame holds then does not climb,
+// and the walk still goes on from that caller's return address by the caller's own rules.
+TEST_F(CRKUnwindFramePointerTest, RecursionOfAHundredThousandCallsWithoutUnwindInformationIsWalkedWhole) {
+    constexpr int kCalls = 100000;
+    const auto heapBlock = std::make_unique<uint64_t[]>(4);
+    for (const uint64_t callerRbp : {uint64_t(0), uint64_t(reinterpret_cast<uintptr_t>(heapBlock.get()))}) {
+        SCOPED_TRACE(callerRbp);
+        DeepWalk walk;
+        walk.recursion.depth = kCalls;
+        walk.recursion.bottom = walkFromTheBottom;
+        walk.callerRbp = callerRbp;
+        walk.limit = CRKUnwindMaximumFrames + 1;
+        walk.frames.reserve(walk.limit);
+        gDeepWalk = &walk;
+        pthread_attr_t attributes;
+        pthread_attr_init(&attributes);
+        pthread_attr_setstacksize(&attributes, size_t(64) << 20);
+        pthread_t thread;
+        const int started = pthread_create(&thread, &attributes, runTheDeepRecursion, nullptr);
+        pthread_attr_destroy(&attributes);
+        ASSERT_EQ(started, 0);
+        pthread_join(thread, nullptr);
+        gDeepWalk = nullptr;
+
+        const FramePointerRecursion& recursion = walk.recursion;
+        const auto address = [](void* pointer) { return uint64_t(reinterpret_cast<uintptr_t>(pointer)); };
+        // The recursion's frames have no call-frame rules (its caller's do): the frame-pointer step walked
+        // them.
+        EXPECT_FALSE(callFrameRulesCover(address(recursion.recursiveReturn)));
+        EXPECT_FALSE(callFrameRulesCover(address(recursion.entryReturn)));
+        EXPECT_TRUE(callFrameRulesCover(address(recursion.callerReturn)));
+
+        // Frame 0 is the bottom itself; then the deepest call, every recursive call, the first and its
+        // caller, and on through the thread's start.
+        const std::vector<uint64_t>& frames = walk.frames;
+        ASSERT_GT(frames.size(), size_t(kCalls) + 5);
+        EXPECT_LT(frames.size(), size_t(kCalls) + 64);
+        EXPECT_EQ(frames[1], address(recursion.bottomReturn));
+        const auto firstOther = std::find_if(frames.begin() + 2, frames.end(), [&](uint64_t pc) {
+            return pc != address(recursion.recursiveReturn);
+        });
+        EXPECT_EQ(firstOther - (frames.begin() + 2), kCalls);
+        EXPECT_EQ(frames[2 + kCalls], address(recursion.entryReturn));
+        EXPECT_EQ(frames[3 + kCalls], address(recursion.callerReturn));
+    }
+}
+
 using CRKUnwindContextTest = unwindtest::ImageTableTest;
 
 // A page of code outside every image (as a code generator would make one): a frame 0 there is walked
@@ -213,21 +336,96 @@ TEST_F(CRKUnwindContextTest, FirstFrameIsTheThreadsOwnPCEvenOutsideEveryImage) {
 }
 
 TEST_F(CRKUnwindContextTest, SamePCInARowCountsRepeats) {
-    // A frame chain that loops on itself: FP points at a frame whose saved FP is itself.
-    std::vector<uint64_t> stack(8, 0);
-    const uint64_t frame = reinterpret_cast<uintptr_t>(&stack[2]);
+    // A recursion's frame chain: every frame returns to the same address.
+    std::vector<uint64_t> stack(10, 0);
     const uint64_t returnAddress = codeOutsideEveryImage() + 1;
     ASSERT_GT(returnAddress, 1u);
-    stack[2] = frame;
-    stack[3] = returnAddress;
+    for (size_t frame = 2; frame < 8; frame += 2) {
+        stack[frame] = reinterpret_cast<uintptr_t>(&stack[frame + 2]);
+        stack[frame + 1] = returnAddress;
+    }
+    const uint64_t sp = reinterpret_cast<uintptr_t>(stack.data());
     auto context = std::make_unique<CRKUnwindContext>();
-    CRKUnwindInit(context.get(), unwindtest::registersWith(returnAddress, frame, frame));
+    CRKUnwindInit(context.get(), unwindtest::registersWith(returnAddress, sp, sp + 16));
     std::vector<uint32_t> repeats;
-    for (int i = 0; i < 3 && CRKUnwindNextFrame(context.get()); i++) {
+    while (CRKUnwindNextFrame(context.get())) {
         EXPECT_EQ(CRKUnwindGetPC(context.get()), returnAddress);
         repeats.push_back(CRKUnwindGetRepeatCount(context.get()));
     }
-    EXPECT_EQ(repeats, (std::vector<uint32_t>{0, 1, 2}));
+    EXPECT_EQ(repeats, (std::vector<uint32_t>{0, 1, 2, 3}));
+}
+
+// The stack grows down: each saved frame pointer lies above the frame record it was read from, or is 0
+// (the chain's end). A chain that stays put or goes back has left the stack, and the walk ends there.
+TEST_F(CRKUnwindContextTest, FramePointerChainThatDoesNotClimbEndsTheWalk) {
+    const uint64_t pc = codeOutsideEveryImage() + 0x30;
+    ASSERT_GT(pc, 0x30u);
+    // words[0..3] are the stack at SP, zero (nothing for the first step's scan); frame records above.
+    std::vector<uint64_t> words(16, 0);
+    const auto at = [&](size_t index) { return uint64_t(reinterpret_cast<uintptr_t>(&words[index])); };
+    const auto walkChain = [&] { return unwindtest::walk(unwindtest::registersWith(pc, at(0), at(4)), 64); };
+    words[4] = at(8);
+    words[5] = 0x5001;
+    words[8] = at(12);
+    words[9] = 0x5002;
+    words[12] = 0;
+    words[13] = 0x5003;
+    EXPECT_EQ(walkChain(), (std::vector<uint64_t>{pc, 0x5001, 0x5002, 0x5003}));
+    // The second frame's saved frame pointer stays where it was read, or goes back (below its own frame
+    // record, to the first's, down to the stack pointer).
+    for (const uint64_t saved : {at(8), at(7), at(4), at(0)}) {
+        SCOPED_TRACE(saved - at(0));
+        words[8] = saved;
+        EXPECT_EQ(walkChain(), (std::vector<uint64_t>{pc, 0x5001}));
+    }
+
+    // A return address in code beside such a saved frame pointer is still its frame's caller: it is kept,
+    // and the chain is not followed from it (here nothing else describes that code, so the walk ends).
+    std::vector<uint8_t> image(256);
+    const uint64_t imageBase = reinterpret_cast<uintptr_t>(image.data());
+    ASSERT_TRUE(addImage(imageBase, image.size()));
+    words[8] = at(8);
+    words[9] = imageBase + 0x40;
+    EXPECT_EQ(walkChain(), (std::vector<uint64_t>{pc, 0x5001, imageBase + 0x40}));
+    auto context = std::make_unique<CRKUnwindContext>();
+    CRKUnwindInit(context.get(), unwindtest::registersWith(pc, at(0), at(8)));
+    ASSERT_TRUE(CRKUnwindNextFrame(context.get()));
+    ASSERT_TRUE(CRKUnwindNextFrame(context.get()));
+    EXPECT_EQ(CRKUnwindGetPC(context.get()), imageBase + 0x40);
+    EXPECT_EQ(CRKMachineContextGetFP(&context->registers), 0u);
+    EXPECT_EQ(CRKUnwindGetStackPointer(context.get()), at(10));
+}
+
+// Eight heap words, each naming the next and the last the first, and after them a word naming the second:
+// what a frame pointer that has left the stack for a linked structure reads. However the ring lies in
+// memory it goes back somewhere, and the walk ends within its length instead of at the walk's limit.
+TEST_F(CRKUnwindContextTest, FramePointerChainRunningRoundARingEndsWithinIt) {
+    const uint64_t pc = codeOutsideEveryImage() + 0x40;
+    ASSERT_GT(pc, 0x40u);
+    // words[0..3] are the stack at SP, zero; the ring's words are words[8..15], words[16] after them.
+    std::vector<uint64_t> words(17, 0);
+    const auto at = [&](size_t index) { return uint64_t(reinterpret_cast<uintptr_t>(&words[index])); };
+    const std::vector<std::vector<size_t>> orders = {{0, 1, 2, 3, 4, 5, 6, 7},
+                                                     {7, 6, 5, 4, 3, 2, 1, 0},
+                                                     {3, 6, 1, 4, 7, 0, 5, 2},
+                                                     {0, 2, 4, 6, 1, 3, 5, 7}};
+    for (const auto& order : orders) {
+        SCOPED_TRACE(::testing::PrintToString(order));
+        for (size_t k = 0; k < 8; k++) words[8 + order[k]] = at(8 + order[(k + 1) % 8]);
+        words[16] = at(9);
+        const auto frames = unwindtest::walk(unwindtest::registersWith(pc, at(0), at(8 + order[0])), 1000);
+        ASSERT_FALSE(frames.empty());
+        EXPECT_EQ(frames[0], pc);
+        EXPECT_LE(frames.size(), 1u + 8u);
+        for (size_t i = 1; i < frames.size(); i++) {
+            EXPECT_GE(frames[i], at(8));
+            EXPECT_LE(frames[i], at(16));
+        }
+    }
+    // Laid out in order, the chain climbs through all eight words and ends where the last names the first.
+    for (size_t k = 0; k < 8; k++) words[8 + k] = at(8 + (k + 1) % 8);
+    EXPECT_EQ(unwindtest::walk(unwindtest::registersWith(pc, at(0), at(8)), 1000),
+              (std::vector<uint64_t>{pc, at(10), at(11), at(12), at(13), at(14), at(15), at(8)}));
 }
 
 TEST_F(CRKUnwindContextTest, UnreadableFrameEndsTheWalkWithoutAFault) {
@@ -334,6 +532,20 @@ TEST_F(CRKUnwindKitTest, ChainIsWalkedWithTheKitsImagesAndTracedInItsLog) {
     EXPECT_NE(log.find("INFO  [compactUnwindStep:"), std::string::npos);
     EXPECT_NE(log.find("has no unwind info\n"), std::string::npos);
     EXPECT_NE(log.find("] DW_CFA_def_cfa_offset "), std::string::npos);
+}
+
+TEST_F(CRKUnwindKitTest, FramePointerChainThatDoesNotClimbIsLoggedWhereItEnds) {
+    std::vector<uint64_t> words(8, 0);
+    const uint64_t frame = reinterpret_cast<uintptr_t>(&words[4]);
+    words[4] = frame;  // a saved frame pointer that stays put
+    words[5] = 0x5001;
+    const uint64_t pc = codeOutsideEveryImage() + 0x50;
+    ASSERT_GT(pc, 0x50u);
+    EXPECT_EQ(unwindtest::walk(unwindtest::registersWith(pc, frame - 32, frame)),
+              (std::vector<uint64_t>{pc}));
+    const std::string log = contents("sdk.log");
+    EXPECT_NE(log.find("WARN  [CRKCompactUnwindBPFrame:"), std::string::npos);
+    EXPECT_NE(log.find(" does not climb the stack\n"), std::string::npos);
 }
 
 TEST_F(CRKUnwindKitTest, ThreadWithAnInvalidPCLogsTheCancellation) {

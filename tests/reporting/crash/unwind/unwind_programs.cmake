@@ -23,6 +23,14 @@ if(TARGET reporting_tests)
         target_link_libraries(kestrune_unwind_chain_program_${variant} PUBLIC kestrune_unwind_chain_${variant})
         target_link_libraries(reporting_tests PRIVATE kestrune_unwind_chain_program_${variant})
     endforeach()
+    # A deep recursion in code with frame pointers and no unwind information at all, which only the
+    # frame-pointer step walks. Built without the sanitizers: the thread sanitizer's own record of the calls
+    # a thread is in holds fewer than the recursion makes.
+    add_library(kestrune_fp_recursion STATIC ${unwind_chain_dir}/FramePointerRecursion.c)
+    target_include_directories(kestrune_fp_recursion PRIVATE ${CMAKE_SOURCE_DIR})
+    set_property(TARGET kestrune_fp_recursion PROPERTY COMPILE_OPTIONS ${KESTRUNE_UNSANITIZED_OPTIONS}
+                 ${unwind_chain_flags} -fno-asynchronous-unwind-tables -fno-unwind-tables)
+    target_link_libraries(reporting_tests PRIVATE kestrune_fp_recursion)
     # One image without a build identifier, for the records of such an image.
     target_link_options(kestrune_unwind_chain_nofp PRIVATE -Wl,--build-id=none)
     # A library the tests load and unload at run time.

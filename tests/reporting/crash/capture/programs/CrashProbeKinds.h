@@ -93,6 +93,15 @@ inline constexpr const char* kLibcEntryZeroed = "libc-entry-zeroed";
 inline constexpr const char* kAtHandlerInstall = "at-handler-install";
 // A thread started as the platform starts its own recurses 4 KB per frame until its stack overflows.
 inline constexpr const char* kOverflowProgramThread = "overflow-program-thread";
+// Code without unwind information, walked by its frame pointers alone (ProbeWithoutUnwindInfo.c). A thread
+// with a stack of 64 MB recurses kFramePointerRecursionCalls times below its first call and faults in the
+// deepest call.
+inline constexpr const char* kFramePointerRecursion = "fp-recursion";
+inline constexpr int kFramePointerRecursionCalls = 100000;
+// A thread waits in such code with its frame pointer on a ring of eight heap words, each naming the next
+// (a linked structure, not a stack), and no return address at its stack pointer; then the main thread
+// faults.
+inline constexpr const char* kFramePointerRing = "fp-ring";
 inline constexpr const char* kBench = "bench";
 // For the crash benchmark: `walk-bench <report folder> <objects>` loads copies of a small library the
 // program's way until the loader lists that many objects, then times the crash-time walk of the loader's

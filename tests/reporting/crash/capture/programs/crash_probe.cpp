@@ -51,6 +51,7 @@
 #include "reporting/crash/image/CRKBinaryImage.h"
 #include "reporting/crash/symbolication/CRKProcessReportOperation.h"
 #include "tests/reporting/crash/capture/programs/CrashProbeKinds.h"
+#include "tests/reporting/crash/capture/programs/ProbeWithoutUnwindInfo.h"
 
 namespace {
 
@@ -858,6 +859,92 @@ int crashOfTheUnwindKinds(const std::string& kind, const std::string& root) {
     return -1;
 }
 
+}  // namespace
+
+// Code without unwind information, walked by its frame pointers alone.
+
+extern "C" {
+
+// The start routine of the thread that recurses: the frame above the recursion's, with unwind information.
+PROBE_CRASH_FUNCTION void* probe_crash_fp_recursion_thread(void*) {
+    writeOwnStack();
+    probe_fp_recursion(crashprobe::kFramePointerRecursionCalls);
+    keepFrame();
+    return nullptr;
+}
+
+}  // extern "C"
+
+namespace {
+
+void writeNamedRange(const std::string& name, uint64_t low, uint64_t high) {
+    writeFact("named " + name + " " + std::to_string(low) + " " + std::to_string(high));
+}
+
+void writeNamedFunction(const std::string& name, const void* function) {
+    Dl_info info;
+    void* entry = nullptr;
+    if (!dladdr1(function, &info, &entry, RTLD_DL_SYMENT) || !entry) return;
+    const uintptr_t start = reinterpret_cast<uintptr_t>(info.dli_saddr);
+    writeNamedRange(name, start, start + static_cast<const ElfW(Sym)*>(entry)->st_size);
+}
+
+int crashInADeepFramePointerRecursion() {
+    writeNamedFunction("recurse", reinterpret_cast<const void*>(probe_fp_recurse));
+    writeNamedFunction("recursion", reinterpret_cast<const void*>(probe_fp_recursion));
+    writeNamedFunction("recursion-thread", reinterpret_cast<const void*>(probe_crash_fp_recursion_thread));
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, size_t(64) << 20);
+    pthread_t thread;
+    const int started = pthread_create(&thread, &attributes, probe_crash_fp_recursion_thread, nullptr);
+    pthread_attr_destroy(&attributes);
+    if (started != 0) return 9;
+    pthread_join(thread, nullptr);
+    return 7;
+}
+
+volatile int gParkedOnRing = 0;
+
+// Eight heap words, each naming the next and the last the first: a linked structure that a frame-pointer
+// walk would go round. The word after them names one of them too, as in a larger structure, so that every
+// "return address" such a walk reads there is one of the eight. From the main thread's heap, below every
+// thread's stack: the parked thread's first step scans its stack from its stack pointer up to its frame
+// pointer, and so reads only the zero at its stack pointer.
+int crashBesideAThreadParkedOnARing() {
+    auto* ring = static_cast<uint64_t*>(malloc(9 * sizeof(uint64_t)));
+    if (!ring) return 8;
+    for (int i = 0; i < 8; i++) ring[i] = reinterpret_cast<uintptr_t>(&ring[(i + 1) % 8]);
+    ring[8] = reinterpret_cast<uintptr_t>(&ring[1]);
+    writeNamedRange("ring", reinterpret_cast<uintptr_t>(ring), reinterpret_cast<uintptr_t>(ring + 9));
+    writeNamedFunction("park", reinterpret_cast<const void*>(probe_fp_park_on_ring));
+    std::thread([ring] {
+        pthread_attr_t attributes;
+        void* low = nullptr;
+        size_t size = 0;
+        if (pthread_getattr_np(pthread_self(), &attributes) == 0) {
+            pthread_attr_getstack(&attributes, &low, &size);
+            pthread_attr_destroy(&attributes);
+        }
+        if (reinterpret_cast<uintptr_t>(ring + 9) > reinterpret_cast<uintptr_t>(low)) {
+            gParkedOnRing = 2;
+            return;
+        }
+        probe_fp_park_on_ring(ring, &gParkedOnRing);
+    }).detach();
+    for (int i = 0; i < 5000 && gParkedOnRing == 0; i++) usleep(1000);
+    if (gParkedOnRing != 1) return 12;
+    probe_crash_null();
+    return 7;
+}
+
+// Dispatches the kinds above; -1 for any other kind.
+int crashOfTheFramePointerKinds(const std::string& kind) {
+    if (kind == crashprobe::kFramePointerRecursion) return crashInADeepFramePointerRecursion();
+    if (kind == crashprobe::kFramePointerRing) return crashBesideAThreadParkedOnARing();
+    return -1;
+}
+
 bool startKit(const std::string& root, reporting::CRKCrashCallbackTarget* callback) {
     reporting::CRKContextSetHooks(reporting::CRKCaptureHooks());
     reporting::CRKContextInitData data;
@@ -999,6 +1086,7 @@ int main(int argc, char** argv) {
     if (kind == crashprobe::kLoadedLibrary) return crashInLoadedLibrary();
     if (kind == crashprobe::kLoadedJustBefore) return crashJustAfterLoads();
     if (const int status = crashOfTheUnwindKinds(kind, root); status >= 0) return status;
+    if (const int status = crashOfTheFramePointerKinds(kind); status >= 0) return status;
     if (kind == crashprobe::kOriginSibling) return loadOriginSibling();
     if (kind == crashprobe::kMachOwnTask) return probe_crash_mach(false);
     if (kind == crashprobe::kMachOtherTask) return probe_crash_mach(true);
