@@ -62,8 +62,9 @@ ServerTrust::Result ServerTrust::evaluateWithAnchors(const std::vector<Data>& an
     // The system's roots this chain names, read as the transfers' checks read them (OpenSSL's built-in
     // places stand in for libcurl's, which only a loaded libcurl could name): a file that is no regular
     // file, or too large, is skipped, and the check itself reads nothing. Read anew for each evaluation,
-    // as SSL_CERT_FILE and SSL_CERT_DIR say then (a test names its own roots in them), where the
-    // transfers keep the bundle they read first: nothing but tests leaves a chain to the system here.
+    // bundle and all, as SSL_CERT_FILE and SSL_CERT_DIR say then (tests name roots of their own there
+    // one after another), where the transfers keep the bundle they read first: the application's one
+    // caller, the kits' pinning, judges by its anchors alone and reads none of them.
     if (!anchorsOnly)
         SystemRoots(X509_get_default_cert_file(), X509_get_default_cert_dir())
             .rootsFor(certificates[0].get(), intermediates.get())

@@ -57,7 +57,6 @@ public:
         ForChain& operator=(ForChain&&) = default;
         // Adds them to the store, which takes references of its own.
         void addTo(X509_STORE* store) const;
-        size_t certificateCount() const { return certificates_.size(); }
 
     private:
         friend class SystemRoots;
