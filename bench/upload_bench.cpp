@@ -8,7 +8,9 @@
 // handshake is refused once the system has been asked. BM_UploadsLeftToTheSystemBesideAFolderOfRoots does
 // the same with SSL_CERT_DIR naming a folder of 2,000 distinct roots (made with one key, none the test
 // root's), and BM_FirstUploadLeftToTheSystem/N gives the processor time of a client's one upload, the
-// reading of the system's roots with it, beside a folder of N such roots (0: the system's own folder).
+// reading of the system's roots with it, beside a folder of N such roots (0: the system's own folder);
+// ...WithABundleOfRoots/N the same with SSL_CERT_FILE naming a bundle of N such roots (30,000 come to
+// some 16 MB, the most a bundle may hold).
 //
 // Set KESTRUNE_BASELINE_BINARY to another build's kestrune, as for the first-window benchmark (this
 // benchmark is then taken from that build's bench folder), or to this benchmark built from another commit
@@ -151,28 +153,40 @@ std::optional<double> clientMsPerUpload(const std::string& binary, const std::st
     return std::strtod(out.c_str(), nullptr) * 1000 / uploads;
 }
 
-// A certificate folder of distinct roots that the clients started while it lives find through
-// SSL_CERT_DIR in place of the system's (the system's bundle stays); none for no roots.
-class RootsFolder {
+// Distinct roots (none the test root's) that the clients started while this lives find through
+// SSL_CERT_DIR, a certificate folder of them in place of the system's, or SSL_CERT_FILE, a bundle of
+// them in place of the system's; none for no roots.
+class ExtraRoots {
 public:
-    explicit RootsFolder(size_t count) {
+    enum Kind { Folder, Bundle };
+    ExtraRoots(size_t count, Kind kind) : variable_(kind == Folder ? "SSL_CERT_DIR" : "SSL_CERT_FILE") {
         if (count == 0) return;
         char pattern[] = "/tmp/kestrune-upload-bench-roots-XXXXXX";
         if (!mkdtemp(pattern)) return;
         path_ = pattern;
-        for (const auto& root : testsupport::TestRoots::distinct(count, "Upload Bench Decoy Root"))
-            if (testsupport::TestRoots::addToFolder(path_, root).empty()) return;
-        if (const char* named = std::getenv("SSL_CERT_DIR")) saved_ = named;
-        ready_ = setenv("SSL_CERT_DIR", path_.c_str(), 1) == 0;
+        const auto roots = testsupport::TestRoots::distinct(count, "Upload Bench Decoy Root");
+        std::string named = path_;
+        if (kind == Folder) {
+            for (const auto& root : roots)
+                if (testsupport::TestRoots::addToFolder(path_, root).empty()) return;
+        } else {
+            std::string text;
+            for (const auto& root : roots) text += root.pem;
+            named = path_ + "/roots.pem";
+            if (!platform::Files::writeAtomically(named, platform::Data::fromString(text))) return;
+        }
+        if (const char* set = std::getenv(variable_)) saved_ = set;
+        ready_ = setenv(variable_, named.c_str(), 1) == 0;
     }
-    ~RootsFolder() {
-        if (ready_) saved_ ? setenv("SSL_CERT_DIR", saved_->c_str(), 1) : unsetenv("SSL_CERT_DIR");
+    ~ExtraRoots() {
+        if (ready_) saved_ ? setenv(variable_, saved_->c_str(), 1) : unsetenv(variable_);
         std::error_code ignored;
         if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
     }
     bool ready() const { return ready_ || path_.empty(); }
 
 private:
+    const char* variable_;
     std::string path_;
     std::optional<std::string> saved_;
     bool ready_ = false;
@@ -193,7 +207,8 @@ double median(std::vector<double> v) {
     return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
-void measureUploads(benchmark::State& state, bool pinned, int uploads = kUploads, size_t rootsInFolder = 0) {
+void measureUploads(benchmark::State& state, bool pinned, int uploads = kUploads, size_t extraRoots = 0,
+                    ExtraRoots::Kind kind = ExtraRoots::Folder) {
     char pattern[] = "/tmp/kestrune-upload-bench-XXXXXX";
     const char* folder = mkdtemp(pattern);
     const auto root = testsupport::LoopbackServer::makeRootAuthority("Upload Bench Root");
@@ -201,9 +216,9 @@ void measureUploads(benchmark::State& state, bool pinned, int uploads = kUploads
         folder && root ? testsupport::LoopbackServer::makeIdentitySignedBy(*root, folder) : std::nullopt;
     const std::string anchorPath = folder ? std::string(folder) + "/root.der" : "";
     testsupport::LoopbackServer server;
-    const RootsFolder folderOfRoots(rootsInFolder);
+    const ExtraRoots roots(extraRoots, kind);
     if (!identity || !platform::Files::writeAtomically(anchorPath, root->certificateDER) ||
-        !server.startTLS(*identity) || !folderOfRoots.ready()) {
+        !server.startTLS(*identity) || !roots.ready()) {
         state.SkipWithError("the loopback TLS server could not be set up");
         return;
     }
@@ -264,6 +279,16 @@ BENCHMARK(BM_FirstUploadLeftToTheSystem)
     ->Arg(0)
     ->Arg(5000)
     ->Arg(20000)
+    ->Iterations(5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+void BM_FirstUploadLeftToTheSystemWithABundleOfRoots(benchmark::State& state) {
+    measureUploads(state, false, 1, static_cast<size_t>(state.range(0)), ExtraRoots::Bundle);
+}
+BENCHMARK(BM_FirstUploadLeftToTheSystemWithABundleOfRoots)
+    ->Arg(5000)
+    ->Arg(30000)
     ->Iterations(5)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
