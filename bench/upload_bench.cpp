@@ -5,7 +5,12 @@
 //
 // BM_PinnedUploads judges the server's chain as the kits' pinning does, by a root of its own alone;
 // BM_UploadsLeftToTheSystem leaves it to the system's roots, which do not know the test root, so every
-// handshake is refused once the system has been asked.
+// handshake is refused once the system has been asked. BM_UploadsLeftToTheSystemBesideAFolderOfRoots does
+// the same with SSL_CERT_DIR naming a folder of 2,000 distinct roots (made with one key, none the test
+// root's), and BM_FirstUploadLeftToTheSystem/N gives the processor time of a client's one upload, the
+// reading of the system's roots with it, beside a folder of N such roots (0: the system's own folder);
+// ...WithABundleOfRoots/N the same with SSL_CERT_FILE naming a bundle of N such roots (30,000 come to
+// some 16 MB, the most a bundle may hold).
 //
 // Set KESTRUNE_BASELINE_BINARY to another build's kestrune, as for the first-window benchmark (this
 // benchmark is then taken from that build's bench folder), or to this benchmark built from another commit
@@ -35,6 +40,7 @@
 #include "platform/storage/Files.h"
 #include "reporting/core/RKTCertificatePinner.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/TestRoots.h"
 
 extern char** environ;
 
@@ -122,7 +128,7 @@ int runClient(const std::string& url, int count, const std::string& anchorPath) 
 
 // Runs a client binary to the end; its processor milliseconds per upload, or none when it failed.
 std::optional<double> clientMsPerUpload(const std::string& binary, const std::string& url,
-                                        const std::string& anchorPath) {
+                                        const std::string& anchorPath, int uploads) {
     int fds[2];
     if (pipe(fds) != 0) return std::nullopt;
     posix_spawn_file_actions_t actions;
@@ -130,7 +136,7 @@ std::optional<double> clientMsPerUpload(const std::string& binary, const std::st
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addclose(&actions, fds[0]);
-    std::string path = binary, mode = "--upload-client", address = url, count = std::to_string(kUploads),
+    std::string path = binary, mode = "--upload-client", address = url, count = std::to_string(uploads),
                 anchor = anchorPath;
     char* argv[] = {path.data(), mode.data(), address.data(), count.data(), anchor.data(), nullptr};
     pid_t pid = 0;
@@ -144,8 +150,47 @@ std::optional<double> clientMsPerUpload(const std::string& binary, const std::st
     int status = 0;
     if (spawned != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return std::nullopt;
-    return std::strtod(out.c_str(), nullptr) * 1000 / kUploads;
+    return std::strtod(out.c_str(), nullptr) * 1000 / uploads;
 }
+
+// Distinct roots (none the test root's) that the clients started while this lives find through
+// SSL_CERT_DIR, a certificate folder of them in place of the system's, or SSL_CERT_FILE, a bundle of
+// them in place of the system's; none for no roots.
+class ExtraRoots {
+public:
+    enum Kind { Folder, Bundle };
+    ExtraRoots(size_t count, Kind kind) : variable_(kind == Folder ? "SSL_CERT_DIR" : "SSL_CERT_FILE") {
+        if (count == 0) return;
+        char pattern[] = "/tmp/kestrune-upload-bench-roots-XXXXXX";
+        if (!mkdtemp(pattern)) return;
+        path_ = pattern;
+        const auto roots = testsupport::TestRoots::distinct(count, "Upload Bench Decoy Root");
+        std::string named = path_;
+        if (kind == Folder) {
+            for (const auto& root : roots)
+                if (testsupport::TestRoots::addToFolder(path_, root).empty()) return;
+        } else {
+            std::string text;
+            for (const auto& root : roots) text += root.pem;
+            named = path_ + "/roots.pem";
+            if (!platform::Files::writeAtomically(named, platform::Data::fromString(text))) return;
+        }
+        if (const char* set = std::getenv(variable_)) saved_ = set;
+        ready_ = setenv(variable_, named.c_str(), 1) == 0;
+    }
+    ~ExtraRoots() {
+        if (ready_) saved_ ? setenv(variable_, saved_->c_str(), 1) : unsetenv(variable_);
+        std::error_code ignored;
+        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+    }
+    bool ready() const { return ready_ || path_.empty(); }
+
+private:
+    const char* variable_;
+    std::string path_;
+    std::optional<std::string> saved_;
+    bool ready_ = false;
+};
 
 // The baseline's client, when one is named.
 std::optional<std::string> baselineClient() {
@@ -162,7 +207,8 @@ double median(std::vector<double> v) {
     return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
-void measureUploads(benchmark::State& state, bool pinned) {
+void measureUploads(benchmark::State& state, bool pinned, int uploads = kUploads, size_t extraRoots = 0,
+                    ExtraRoots::Kind kind = ExtraRoots::Folder) {
     char pattern[] = "/tmp/kestrune-upload-bench-XXXXXX";
     const char* folder = mkdtemp(pattern);
     const auto root = testsupport::LoopbackServer::makeRootAuthority("Upload Bench Root");
@@ -170,8 +216,9 @@ void measureUploads(benchmark::State& state, bool pinned) {
         folder && root ? testsupport::LoopbackServer::makeIdentitySignedBy(*root, folder) : std::nullopt;
     const std::string anchorPath = folder ? std::string(folder) + "/root.der" : "";
     testsupport::LoopbackServer server;
+    const ExtraRoots roots(extraRoots, kind);
     if (!identity || !platform::Files::writeAtomically(anchorPath, root->certificateDER) ||
-        !server.startTLS(*identity)) {
+        !server.startTLS(*identity) || !roots.ready()) {
         state.SkipWithError("the loopback TLS server could not be set up");
         return;
     }
@@ -184,9 +231,9 @@ void measureUploads(benchmark::State& state, bool pinned) {
     bool baselineFirst = false;
     for (auto _ : state) {
         std::optional<double> other;
-        if (compare && baselineFirst) other = clientMsPerUpload(*baselineBinary, url, anchor);
-        const auto mine = clientMsPerUpload(own, url, anchor);
-        if (compare && !baselineFirst) other = clientMsPerUpload(*baselineBinary, url, anchor);
+        if (compare && baselineFirst) other = clientMsPerUpload(*baselineBinary, url, anchor, uploads);
+        const auto mine = clientMsPerUpload(own, url, anchor, uploads);
+        if (compare && !baselineFirst) other = clientMsPerUpload(*baselineBinary, url, anchor, uploads);
         baselineFirst = !baselineFirst;
         if (!mine || (compare && !other)) {
             const std::string failed = !mine ? own : *baselineBinary;
@@ -216,6 +263,35 @@ void BM_UploadsLeftToTheSystem(benchmark::State& state) {
     measureUploads(state, false);
 }
 BENCHMARK(BM_UploadsLeftToTheSystem)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_UploadsLeftToTheSystemBesideAFolderOfRoots(benchmark::State& state) {
+    measureUploads(state, false, kUploads, 2000);
+}
+BENCHMARK(BM_UploadsLeftToTheSystemBesideAFolderOfRoots)
+    ->Iterations(5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+void BM_FirstUploadLeftToTheSystem(benchmark::State& state) {
+    measureUploads(state, false, 1, static_cast<size_t>(state.range(0)));
+}
+BENCHMARK(BM_FirstUploadLeftToTheSystem)
+    ->Arg(0)
+    ->Arg(5000)
+    ->Arg(20000)
+    ->Iterations(5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+void BM_FirstUploadLeftToTheSystemWithABundleOfRoots(benchmark::State& state) {
+    measureUploads(state, false, 1, static_cast<size_t>(state.range(0)), ExtraRoots::Bundle);
+}
+BENCHMARK(BM_FirstUploadLeftToTheSystemWithABundleOfRoots)
+    ->Arg(5000)
+    ->Arg(30000)
+    ->Iterations(5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -58,11 +58,17 @@ ServerTrust::Result ServerTrust::evaluateWithAnchors(const std::vector<Data>& an
     std::unique_ptr<X509_STORE_CTX, decltype(&X509_STORE_CTX_free)> ctx(X509_STORE_CTX_new(),
                                                                         X509_STORE_CTX_free);
     if (!store || !intermediates || !ctx) return Invalid;
-    // The system's roots read as the transfers' shared store reads them (OpenSSL's built-in places stand
-    // in for libcurl's, which only a loaded libcurl could name): a file that is no regular file is
-    // skipped, and the check itself reads nothing.
+    for (size_t i = 1; i < certificates.size(); ++i) sk_X509_push(intermediates.get(), certificates[i].get());
+    // The system's roots this chain names, read as the transfers' checks read them (OpenSSL's built-in
+    // places stand in for libcurl's, which only a loaded libcurl could name): a file that is no regular
+    // file, or too large, is skipped, and the check itself reads nothing. Read anew for each evaluation,
+    // bundle and all, as SSL_CERT_FILE and SSL_CERT_DIR say then (tests name roots of their own there
+    // one after another), where the transfers keep the bundle they read first: the application's one
+    // caller, the kits' pinning, judges by its anchors alone and reads none of them.
     if (!anchorsOnly)
-        SystemRoots::readInto(store.get(), X509_get_default_cert_file(), X509_get_default_cert_dir());
+        SystemRoots(X509_get_default_cert_file(), X509_get_default_cert_dir())
+            .rootsFor(certificates[0].get(), intermediates.get())
+            .addTo(store.get());
     for (const Data& der : anchors) {
         X509Ptr anchor = parse(der);
         if (!anchor) {
@@ -71,7 +77,6 @@ ServerTrust::Result ServerTrust::evaluateWithAnchors(const std::vector<Data>& an
         }
         X509_STORE_add_cert(store.get(), anchor.get());  // the store takes its own reference
     }
-    for (size_t i = 1; i < certificates.size(); ++i) sk_X509_push(intermediates.get(), certificates[i].get());
 
     if (X509_STORE_CTX_init(ctx.get(), store.get(), certificates[0].get(), intermediates.get()) != 1)
         return Invalid;

@@ -1,8 +1,9 @@
 #include "platform/net/SystemRoots.h"
 
-#include <dirent.h>
 #include <fcntl.h>
+#include <openssl/asn1.h>
 #include <openssl/err.h>
+#include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/x509.h>
 #include <openssl/x509_vfy.h>
@@ -11,15 +12,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
-#include <string>
-#include <string_view>
-#include <unordered_set>
-#include <vector>
 
 #include "platform/base/Log.h"
 #include "platform/base/Strings.h"
@@ -28,48 +24,67 @@ namespace platform {
 
 namespace {
 
-// The bytes of a roots file, or none when it is not a regular file or cannot be read (said in the log).
-// Whether it is regular is asked before it is opened, so that nothing else is ever opened; the open does
-// not wait (O_NONBLOCK) and is asked again, in case the path was swapped for a FIFO in between.
-std::optional<std::string> readRegularRootsFile(const std::string& path, const char* what) {
+// What became of a roots file: read (its bytes), missing (the end of a folder's entries under a hash, said
+// nowhere), or skipped (said in the log).
+struct RootsFile {
+    enum Outcome { Read, Missing, Skipped } outcome;
+    std::string bytes;
+};
+
+// Reads a roots file, `limit` bytes at most. Whether it is regular is asked before it is opened, so that
+// nothing else is ever opened; the open does not wait (O_NONBLOCK) and is asked again, in case the path
+// was swapped for a FIFO in between. Its size is asked of the open file, and no more than limit + 1 bytes
+// are read, in case it grows meanwhile: a file too large is skipped in bounded time and memory.
+RootsFile readRootsFile(const std::string& path, const char* what, size_t limit, bool missingIsQuiet) {
+    const auto skipped = [] { return RootsFile{RootsFile::Skipped, {}}; };
     struct stat info {};
     if (stat(path.c_str(), &info) != 0) {
+        if (missingIsQuiet && (errno == ENOENT || errno == ENOTDIR)) return RootsFile{RootsFile::Missing, {}};
         logf("SystemRoots: %s %s cannot be read: %s", what, path.c_str(), std::strerror(errno));
-        return std::nullopt;
+        return skipped();
     }
     const auto notRegular = [&] {
         logf("SystemRoots: %s %s is not a regular file; skipped", what, path.c_str());
-        return std::nullopt;
+        return skipped();
     };
     if (!S_ISREG(info.st_mode)) return notRegular();
     const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (descriptor < 0) {
         logf("SystemRoots: %s %s cannot be read: %s", what, path.c_str(), std::strerror(errno));
-        return std::nullopt;
+        return skipped();
     }
-    if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(descriptor);
-        return notRegular();
-    }
+    struct Closer {
+        int descriptor;
+        ~Closer() { close(descriptor); }
+    } closer{descriptor};
+    if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) return notRegular();
+    const auto tooLarge = [&](const char* how) {
+        logf("SystemRoots: %s %s %s %zu bytes, more than any bundle of roots; skipped", what, path.c_str(),
+             how, limit);
+        return skipped();
+    };
+    if (info.st_size < 0 || static_cast<unsigned long long>(info.st_size) > limit)
+        return tooLarge("is larger than");
     std::string bytes;
-    char buffer[16384];
+    bytes.reserve(static_cast<size_t>(info.st_size) + 1);
+    char buffer[65536];
     for (;;) {
-        const ssize_t got = read(descriptor, buffer, sizeof buffer);
+        const size_t wanted = std::min(sizeof buffer, limit + 1 - bytes.size());
+        const ssize_t got = read(descriptor, buffer, wanted);
         if (got == 0) break;
         if (got < 0) {
             if (errno == EINTR) continue;
             logf("SystemRoots: %s %s cannot be read: %s", what, path.c_str(), std::strerror(errno));
-            close(descriptor);
-            return std::nullopt;
+            return skipped();
         }
         bytes.append(buffer, static_cast<size_t>(got));
+        if (bytes.size() > limit) return tooLarge("grew past");
     }
-    close(descriptor);
-    return bytes;
+    return RootsFile{RootsFile::Read, std::move(bytes)};
 }
 
 // The PEM blocks of a text, each from its "-----BEGIN" to the end of its "-----END ...-----" line, as
-// written.
+// written (with the line's end, when there is one).
 std::vector<std::string_view> pemBlocksOf(std::string_view text) {
     std::vector<std::string_view> blocks;
     for (size_t at = text.find("-----BEGIN "); at != std::string_view::npos;
@@ -77,117 +92,369 @@ std::vector<std::string_view> pemBlocksOf(std::string_view text) {
         const size_t end = text.find("-----END ", at);
         const size_t close = end == std::string_view::npos ? end : text.find("-----", end + 9);
         if (close == std::string_view::npos) break;
-        blocks.push_back(text.substr(at, close + 5 - at));
-        at = close + 5;
+        size_t after = close + 5;
+        if (after < text.size() && text[after] == '\r') ++after;
+        if (after < text.size() && text[after] == '\n') ++after;
+        blocks.push_back(text.substr(at, after - at));
+        at = after;
     }
     return blocks;
 }
 
-// Adds the certificates and revocation lists of PEM texts to a store, as OpenSSL's own loading of a bundle
-// does (a text that does not read whole adds nothing). A text whose every block was in a text read
-// before is not read again: the folder's roots are, on Debian, each a copy of one of the bundle, and
-// reading a certificate is most of the time the store takes to make, for nothing the store does not
-// hold already.
-class PEMRootsReader {
-public:
-    explicit PEMRootsReader(X509_STORE* store) : store_(store) {}
-
-    // How many certificates and revocation lists the text holds (none when it does not read).
-    size_t add(const std::string& text) {
-        const auto blocks = pemBlocksOf(text);
-        if (!blocks.empty() && std::all_of(blocks.begin(), blocks.end(), [&](std::string_view block) {
-                return read_.count(std::string(block)) > 0;
-            }))
-            return blocks.size();
-        BIO* bytes = BIO_new_mem_buf(text.data(), static_cast<int>(text.size()));
-        STACK_OF(X509_INFO)* items =
-            bytes ? PEM_X509_INFO_read_bio(bytes, nullptr, nullptr, nullptr) : nullptr;
-        size_t found = 0;
-        for (int i = 0; items && i < sk_X509_INFO_num(items); ++i) {
-            const X509_INFO* item = sk_X509_INFO_value(items, i);
-            // The store takes references of its own; one it holds already is not added twice.
-            if (item->x509 && X509_STORE_add_cert(store_, item->x509) == 1) ++found;
-            if (item->crl && X509_STORE_add_crl(store_, item->crl) == 1) ++found;
-        }
-        if (items)
-            for (const auto block : blocks) read_.emplace(block);
-        sk_X509_INFO_pop_free(items, X509_INFO_free);
-        BIO_free(bytes);
-        return found;
-    }
-
-private:
-    X509_STORE* const store_;
-    std::unordered_set<std::string> read_;  // the blocks of the texts read whole
+// One element of DER bytes: its tag and class, whether it is constructed, where its content lies and where
+// the next element starts.
+struct Element {
+    int tag = 0;
+    int tagClass = 0;
+    bool constructed = false;
+    const unsigned char* begin = nullptr;
+    const unsigned char* content = nullptr;
+    const unsigned char* next = nullptr;
 };
 
-// A name OpenSSL's folder lookup asks for: eight hexadecimal digits of a subject's hash, a dot, then the
-// number of the certificate ("5ad8a5d6.0") or of the revocation list ("5ad8a5d6.r0") under that hash.
-// Other files of the folder (Debian's keeps the bundle and each root under its own name there too) were
-// never looked up and are not read.
-bool isHashedRootName(const char* name) {
-    const size_t length = std::strlen(name);
-    if (length < 10 || name[8] != '.') return false;
-    for (size_t i = 0; i < 8; ++i)
-        if (!std::isxdigit(static_cast<unsigned char>(name[i])) ||
-            std::isupper(static_cast<unsigned char>(name[i])))
-            return false;
-    size_t at = name[9] == 'r' ? 10 : 9;
-    if (at == length) return false;
-    for (; at < length; ++at)
-        if (!std::isdigit(static_cast<unsigned char>(name[at]))) return false;
-    return true;
+// The element at `at`, within `end`; none when it does not read or its length is not definite (which DER
+// requires).
+std::optional<Element> elementAt(const unsigned char* at, const unsigned char* end) {
+    if (!at || at >= end) return std::nullopt;
+    const unsigned char* content = at;
+    long length = 0;
+    Element element;
+    const int info = ASN1_get_object(&content, &length, &element.tag, &element.tagClass, end - at);
+    if ((info & 0x80) || (info & 0x01) || length < 0 || length > end - content) return std::nullopt;
+    element.constructed = (info & V_ASN1_CONSTRUCTED) != 0;
+    element.begin = at;
+    element.content = content;
+    element.next = content + length;
+    return element;
 }
 
-void readRootsFolder(PEMRootsReader& reader, const std::string& folder) {
-    DIR* listing = opendir(folder.c_str());  // opens only a directory, at once, whatever the path is
-    if (!listing) {
-        logf("SystemRoots: the certificate folder %s cannot be read: %s", folder.c_str(),
-             std::strerror(errno));
-        return;
-    }
-    std::vector<std::string> names;
-    while (const dirent* entry = readdir(listing))
-        if (isHashedRootName(entry->d_name)) names.emplace_back(entry->d_name);
-    closedir(listing);
-    std::sort(names.begin(), names.end());
-    for (const auto& name : names) {
-        const std::string path = folder + "/" + name;
-        const auto text = readRegularRootsFile(path, "the certificate folder's entry");
-        if (text && reader.add(*text) == 0)
-            logf("SystemRoots: the certificate folder's entry %s holds no certificate", path.c_str());
-    }
+bool isUniversal(const std::optional<Element>& element, int tag, bool constructed) {
+    return element && element->tagClass == V_ASN1_UNIVERSAL && element->tag == tag &&
+           element->constructed == constructed;
+}
+
+// The hash of a name, as the folder's files are named by; none when it cannot be taken.
+std::optional<unsigned long> hashOfName(const X509_NAME* name) {
+    if (!name) return std::nullopt;
+    int ok = 0;
+    const unsigned long hash = X509_NAME_hash_ex(name, nullptr, nullptr, &ok);
+    if (!ok) return std::nullopt;
+    return hash;
 }
 
 }  // namespace
 
-void SystemRoots::readInto(X509_STORE* store, const char* builtInBundle, const char* builtInFolder) {
+void SystemRoots::ForChain::X509Free::operator()(X509* certificate) const {
+    X509_free(certificate);
+}
+void SystemRoots::ForChain::CRLFree::operator()(X509_CRL* list) const {
+    X509_CRL_free(list);
+}
+
+void SystemRoots::ForChain::addTo(X509_STORE* store) const {
     if (!store) return;
-    // What reading leaves on this thread's error queue (a text that is no PEM) goes with it: the reading
-    // may run inside a handshake, whose own entries stay.
-    ERR_set_mark();
+    // Each adds to the store's list, which OpenSSL searches (sorting it first) on every addition: a
+    // chain's few roots, never a bundle of them.
+    for (const auto& certificate : certificates_) X509_STORE_add_cert(store, certificate.get());
+    for (const auto& list : revocationLists_) X509_STORE_add_crl(store, list.get());
+}
+
+std::optional<unsigned long> SystemRoots::subjectHashOfDER(std::string_view der) {
+    const auto* start = reinterpret_cast<const unsigned char*>(der.data());
+    const unsigned char* const end = start + der.size();
+    // Certificate ::= SEQUENCE { tbsCertificate, ... }; TBSCertificate ::= SEQUENCE { [0] version
+    // OPTIONAL, serialNumber INTEGER, signature AlgorithmIdentifier, issuer Name, validity Validity,
+    // subject Name, ... }
+    const auto certificate = elementAt(start, end);
+    if (!isUniversal(certificate, V_ASN1_SEQUENCE, true)) return std::nullopt;
+    const auto toBeSigned = elementAt(certificate->content, certificate->next);
+    if (!isUniversal(toBeSigned, V_ASN1_SEQUENCE, true)) return std::nullopt;
+    const unsigned char* const fieldsEnd = toBeSigned->next;
+    auto field = elementAt(toBeSigned->content, fieldsEnd);
+    if (field && field->tagClass == V_ASN1_CONTEXT_SPECIFIC && field->tag == 0)
+        field = elementAt(field->next, fieldsEnd);
+    if (!isUniversal(field, V_ASN1_INTEGER, false)) return std::nullopt;
+    for (int skipped = 0; skipped < 3; ++skipped) {  // the signature's algorithm, the issuer, the validity
+        field = elementAt(field->next, fieldsEnd);
+        if (!isUniversal(field, V_ASN1_SEQUENCE, true)) return std::nullopt;
+    }
+    const auto subject = elementAt(field->next, fieldsEnd);
+    if (!isUniversal(subject, V_ASN1_SEQUENCE, true)) return std::nullopt;
+    const unsigned char* nameBytes = subject->begin;
+    const long nameLength = subject->next - subject->begin;
+    X509_NAME* name = d2i_X509_NAME(nullptr, &nameBytes, nameLength);
+    const bool whole = name && nameBytes == subject->next;
+    const auto hash = whole ? hashOfName(name) : std::nullopt;
+    X509_NAME_free(name);
+    return hash;
+}
+
+SystemRoots::TextContents SystemRoots::readText(std::string_view text) {
+    TextContents contents;
+    for (const std::string_view block : pemBlocksOf(text)) {
+        ++contents.blocks;
+        BIO* bytes = BIO_new_mem_buf(block.data(), static_cast<int>(block.size()));
+        char* name = nullptr;
+        char* header = nullptr;
+        unsigned char* data = nullptr;
+        long length = 0;
+        bool read = bytes && PEM_read_bio(bytes, &name, &header, &data, &length) == 1 && length >= 0;
+        EVP_CIPHER_INFO cipher{};
+        // An encrypted block: nothing a bundle of roots holds, and no password to read it with.
+        read = read && PEM_get_EVP_CIPHER_INFO(header, &cipher) == 1 && cipher.cipher == nullptr;
+        if (read) {
+            const std::string_view kind(name);
+            const std::string_view der(reinterpret_cast<const char*>(data), static_cast<size_t>(length));
+            if (kind == PEM_STRING_X509 || kind == PEM_STRING_X509_OLD || kind == PEM_STRING_X509_TRUSTED) {
+                const auto hash = subjectHashOfDER(der);
+                if (hash)
+                    contents.certificates.push_back(
+                        {std::string(der), *hash, kind == PEM_STRING_X509_TRUSTED});
+                read = hash.has_value();
+            } else if (kind == PEM_STRING_X509_CRL) {
+                const unsigned char* at = data;
+                X509_CRL* list = d2i_X509_CRL(nullptr, &at, length);
+                if (list) contents.revocationLists.emplace_back(list);
+                read = list != nullptr;
+            }
+            // Any other block (a key, say) is no root, and is passed over as OpenSSL's loading of a
+            // bundle passes over it.
+        }
+        if (!read) ++contents.unread;
+        OPENSSL_free(name);
+        OPENSSL_free(header);
+        OPENSSL_free(data);
+        BIO_free(bytes);
+    }
+    return contents;
+}
+
+// The bundle's certificates, each once, by the hash of their subject, and its revocation lists by the hash
+// of their issuer.
+struct SystemRoots::Bundle {
+    std::vector<CertificateBytes> certificates;
+    std::unordered_multimap<unsigned long, size_t> certificatesBySubject;
+    std::vector<std::unique_ptr<X509_CRL, ForChain::CRLFree>> revocationLists;
+    std::unordered_multimap<unsigned long, size_t> revocationListsByIssuer;
+};
+
+// What one chain has asked for and been given so far, within the bounds.
+struct SystemRoots::Gathering {
+    ForChain roots;
+    std::vector<unsigned long> names;  // hashes, in the order asked for
+    std::unordered_set<unsigned long> asked;
+    std::unordered_set<std::string> taken;  // the bytes of the certificates given
+    size_t folderBytes = 0;
+    bool namesBoundSaid = false, rootsBoundSaid = false, bytesBoundSaid = false;
+
+    void ask(const X509_NAME* name) {
+        const auto hash = hashOfName(name);
+        if (!hash || asked.count(*hash)) return;
+        if (asked.size() >= kMostNamesPerChain) {
+            if (!namesBoundSaid)
+                logf(
+                    "SystemRoots: a chain names more than %zu subjects; the roots of the others are not read",
+                    kMostNamesPerChain);
+            namesBoundSaid = true;
+            return;
+        }
+        asked.insert(*hash);
+        names.push_back(*hash);
+    }
+    bool roomForRoots() {
+        if (roots.certificates_.size() < kMostRootsPerChain) return true;
+        if (!rootsBoundSaid)
+            logf("SystemRoots: more than %zu roots may issue a chain's certificates; the others are left out",
+                 kMostRootsPerChain);
+        rootsBoundSaid = true;
+        return false;
+    }
+    void take(std::unique_ptr<X509, ForChain::X509Free> certificate, const CertificateBytes& bytes) {
+        if (!certificate || !taken.insert((bytes.withTrustSettings ? "T" : "C") + bytes.der).second) return;
+        // A root's own issuer (a cross-signed root, or an intermediate the folder holds) is asked for in
+        // turn.
+        if (X509_NAME_cmp(X509_get_issuer_name(certificate.get()),
+                          X509_get_subject_name(certificate.get())) != 0)
+            ask(X509_get_issuer_name(certificate.get()));
+        roots.certificates_.push_back(std::move(certificate));
+    }
+};
+
+SystemRoots::SystemRoots(const char* builtInBundle, const char* builtInFolder) {
     const char* bundle = builtInBundle && *builtInBundle ? builtInBundle : nullptr;
     const char* folders = builtInFolder && *builtInFolder ? builtInFolder : nullptr;
     if (const char* named = secure_getenv(X509_get_default_cert_file_env()); named && *named) bundle = named;
     if (const char* named = secure_getenv(X509_get_default_cert_dir_env()); named && *named) folders = named;
-    PEMRootsReader reader(store);
-    if (bundle) {
-        const auto text = readRegularRootsFile(bundle, "the certificate bundle");
-        if (text && reader.add(*text) == 0)
-            logf("SystemRoots: the system's trusted certificates cannot be read from %s", bundle);
+    if (bundle) bundlePath_ = bundle;
+    if (folders)
+        for (auto& folder : split(folders, ":"))
+            if (!folder.empty()) folders_.push_back(std::move(folder));
+}
+
+SystemRoots::~SystemRoots() {
+    for (auto& [bytes, certificate] : decoded_) X509_free(certificate);
+}
+
+void SystemRoots::readBundleOnce() const {
+    std::call_once(bundleRead_, [this] {
+        auto bundle = std::make_unique<Bundle>();
+        if (bundlePath_) {
+            const auto file = readRootsFile(*bundlePath_, "the certificate bundle", kMostFileBytes, false);
+            if (file.outcome == RootsFile::Read) {
+                TextContents contents = readText(file.bytes);
+                if (contents.unread)
+                    logf(
+                        "SystemRoots: %zu of the %zu PEM blocks of the certificate bundle %s do not read; "
+                        "left "
+                        "out",
+                        contents.unread, contents.blocks, bundlePath_->c_str());
+                if (contents.certificates.empty() && contents.revocationLists.empty())
+                    logf("SystemRoots: the system's trusted certificates cannot be read from %s",
+                         bundlePath_->c_str());
+                bundle->certificates = std::move(contents.certificates);
+                // A root the bundle holds twice is indexed once (a bundle made of copies of one root
+                // would otherwise give a chain nothing but that root).
+                std::unordered_set<std::string_view> seen;
+                for (size_t i = 0; i < bundle->certificates.size(); ++i) {
+                    auto& certificate = bundle->certificates[i];
+                    if (seen.insert(certificate.der).second) {
+                        bundle->certificatesBySubject.emplace(certificate.subjectHash, i);
+                    }
+                }
+                bundle->revocationLists = std::move(contents.revocationLists);
+                for (size_t i = 0; i < bundle->revocationLists.size(); ++i)
+                    if (const auto hash = hashOfName(X509_CRL_get_issuer(bundle->revocationLists[i].get())))
+                        bundle->revocationListsByIssuer.emplace(*hash, i);
+            }
+        }
+        // Each folder is asked whether it is one, never opened: its files are looked up by name.
+        for (const auto& folder : folders_) {
+            struct stat info {};
+            if (stat(folder.c_str(), &info) != 0)
+                logf("SystemRoots: the certificate folder %s cannot be read: %s", folder.c_str(),
+                     std::strerror(errno));
+            else if (!S_ISDIR(info.st_mode))
+                logf("SystemRoots: the certificate folder %s is not a folder; skipped", folder.c_str());
+        }
+        if (!bundlePath_ && folders_.empty())
+            logf("SystemRoots: no system certificate bundle is known; none is trusted");
+        bundle_ = std::move(bundle);
+    });
+}
+
+std::unique_ptr<X509, SystemRoots::ForChain::X509Free> SystemRoots::decoded(
+    const CertificateBytes& bytes) const {
+    std::string key = (bytes.withTrustSettings ? "T" : "C") + bytes.der;
+    {
+        std::lock_guard lock(decodedMutex_);
+        if (const auto found = decoded_.find(key); found != decoded_.end()) {
+            X509_up_ref(found->second);
+            return std::unique_ptr<X509, ForChain::X509Free>(found->second);
+        }
     }
-    if (folders) {
-        for (const auto& folder : split(folders, ":"))
-            if (!folder.empty()) readRootsFolder(reader, folder);
+    const auto* at = reinterpret_cast<const unsigned char*>(bytes.der.data());
+    const long length = static_cast<long>(bytes.der.size());
+    X509* certificate =
+        bytes.withTrustSettings ? d2i_X509_AUX(nullptr, &at, length) : d2i_X509(nullptr, &at, length);
+    if (!certificate) {
+        logf("SystemRoots: a root certificate whose subject reads does not read whole; left out");
+        return nullptr;
     }
-    if (!bundle && !folders) logf("SystemRoots: no system certificate bundle is known; none is trusted");
-    // Decoded now, while nothing else uses the store: a check that found them undecoded would decode and
-    // keep them while another check read them.
-    const STACK_OF(X509_OBJECT)* objects = X509_STORE_get0_objects(store);
-    for (int i = 0; i < sk_X509_OBJECT_num(objects); ++i)
-        if (X509* certificate = X509_OBJECT_get0_X509(sk_X509_OBJECT_value(objects, i)))
-            X509_check_purpose(certificate, -1, 0);
+    // Decoded now, while no other thread holds it: a check that found its extensions undecoded would
+    // decode and keep them while another check read them.
+    X509_check_purpose(certificate, -1, 0);
+    std::lock_guard lock(decodedMutex_);
+    if (const auto found = decoded_.find(key); found != decoded_.end()) {
+        X509_free(certificate);  // decoded meanwhile for another chain
+        certificate = found->second;
+    } else if (decoded_.size() < kMostDecoded) {
+        decoded_.emplace(std::move(key), certificate);
+    } else {
+        return std::unique_ptr<X509, ForChain::X509Free>(certificate);  // this chain's alone
+    }
+    X509_up_ref(certificate);
+    return std::unique_ptr<X509, ForChain::X509Free>(certificate);
+}
+
+void SystemRoots::gatherFromFolders(Gathering& gathering, unsigned long hash) const {
+    for (const auto& folder : folders_) {
+        for (const bool revocation : {false, true}) {
+            int entry = 0;
+            for (; entry < kMostEntriesPerName; ++entry) {
+                if (gathering.folderBytes >= kMostFolderBytesPerChain) {
+                    if (!gathering.bytesBoundSaid)
+                        logf(
+                            "SystemRoots: a chain has had %zu bytes of the certificate folders read; the "
+                            "rest "
+                            "are left out",
+                            kMostFolderBytesPerChain);
+                    gathering.bytesBoundSaid = true;
+                    return;
+                }
+                const std::string path = folder + format("/%08lx.%s%d", hash, revocation ? "r" : "", entry);
+                const auto file = readRootsFile(
+                    path, "the certificate folder's entry",
+                    std::min(kMostFileBytes, kMostFolderBytesPerChain - gathering.folderBytes), true);
+                if (file.outcome == RootsFile::Missing) break;
+                if (file.outcome == RootsFile::Skipped) continue;  // the next may still read
+                gathering.folderBytes += file.bytes.size();
+                TextContents contents = readText(file.bytes);
+                if (contents.certificates.empty() && contents.revocationLists.empty()) {
+                    logf("SystemRoots: the certificate folder's entry %s holds no certificate", path.c_str());
+                    continue;
+                }
+                // Only what the name promises: a root under another hash is found under its own.
+                if (!revocation) {
+                    for (const auto& certificate : contents.certificates)
+                        if (certificate.subjectHash == hash && gathering.roomForRoots())
+                            gathering.take(decoded(certificate), certificate);
+                } else {
+                    for (auto& list : contents.revocationLists)
+                        if (hashOfName(X509_CRL_get_issuer(list.get())) == hash)
+                            gathering.roots.revocationLists_.push_back(std::move(list));
+                }
+            }
+            if (entry == kMostEntriesPerName)
+                logf(
+                    "SystemRoots: the certificate folder %s holds more than %d entries for %08lx; the others "
+                    "are left out",
+                    folder.c_str(), kMostEntriesPerName, hash);
+        }
+    }
+}
+
+SystemRoots::ForChain SystemRoots::rootsFor(X509* leaf, STACK_OF(X509) * sent) const {
+    // What reading leaves on this thread's error queue (a block that is no PEM) goes with it: the reading
+    // runs inside a handshake, whose own entries stay.
+    ERR_set_mark();
+    readBundleOnce();
+    Gathering gathering;
+    // OpenSSL asks the store for a certificate's issuer by its name, and (for a chain that may end
+    // early) for the certificate itself by its subject.
+    const auto askOf = [&](X509* certificate) {
+        if (!certificate) return;
+        gathering.ask(X509_get_subject_name(certificate));
+        gathering.ask(X509_get_issuer_name(certificate));
+    };
+    askOf(leaf);
+    for (int i = 0; sent && i < sk_X509_num(sent); ++i) askOf(sk_X509_value(sent, i));
+    for (size_t next = 0; next < gathering.names.size(); ++next) {
+        const unsigned long hash = gathering.names[next];
+        const auto [first, last] = bundle_->certificatesBySubject.equal_range(hash);
+        for (auto it = first; it != last && gathering.roomForRoots(); ++it) {
+            const CertificateBytes& certificate = bundle_->certificates[it->second];
+            gathering.take(decoded(certificate), certificate);
+        }
+        const auto [firstList, lastList] = bundle_->revocationListsByIssuer.equal_range(hash);
+        for (auto it = firstList; it != lastList; ++it) {
+            X509_CRL* list = bundle_->revocationLists[it->second].get();
+            X509_CRL_up_ref(list);
+            gathering.roots.revocationLists_.emplace_back(list);
+        }
+        gatherFromFolders(gathering, hash);
+    }
     ERR_pop_to_mark();
+    return std::move(gathering.roots);
 }
 
 }  // namespace platform

@@ -1,25 +1,116 @@
 #pragma once
 
-#include <openssl/types.h>
+#include <openssl/x509.h>
+
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 namespace platform {
 
 // The system's trusted roots: a bundle (one file of PEM certificates) and a certificate folder, where
-// each root lies in a file named by the hash of its subject ("5ad8a5d6.0", as `openssl rehash` names
-// them). SSL_CERT_FILE and SSL_CERT_DIR, the variables OpenSSL's own default paths honour, name another
-// bundle or folder (folders, separated by colons) in place of the built-in ones, each on its own.
+// each root lies in a file named by the hash of its subject ("5ad8a5d6.0", then "5ad8a5d6.1" for another
+// root of the same hash, as `openssl rehash` names them; "5ad8a5d6.r0" for a revocation list). SSL_CERT_FILE
+// and SSL_CERT_DIR, the variables OpenSSL's own default paths honour, name another bundle or folder
+// (folders, separated by colons) in place of the built-in ones, each on its own.
+//
+// Nothing is read for a check but what its chain names: the bundle once, when the first chain is given,
+// kept as bytes indexed by the hash of each certificate's subject (a certificate is decoded only when a
+// chain needs it: decoding the key is most of what reading a certificate costs), and from the folder, for
+// each chain, only the files named by the hashes of its certificates' subjects and issuers, then of the
+// issuers of the roots found, as OpenSSL's own folder lookup would ask for them. So a chain costs the same
+// whether the folder holds a hundred roots or twenty thousand. Only regular files are opened (followed
+// through symbolic links): a FIFO, a device or a socket would keep the reader waiting on it for good, and
+// is skipped with a log line; so is a file larger than any bundle anyone ships, in bounded time and memory.
+// Safe to use from several threads at once.
 class SystemRoots {
 public:
-    // Reads the roots into `store`, all of them now: the bundle whole and every hash-named file of the
-    // folder, where OpenSSL's folder lookup would read a root's file only once a check asks for it. A
-    // check against the store then reads no file, so none can keep it waiting, and a store shared by
-    // checks at once is not added to by them. For the same reason each certificate's extensions are
-    // decoded here, ahead of the checks that would otherwise decode them and keep them in the
-    // certificate as they ran. Only regular files are opened (followed through symbolic links): a FIFO,
-    // a device or a socket in the bundle's place or in the folder would keep the reader waiting on it
-    // for good, and is skipped with a log line. A root added to the folder afterwards is not seen by
-    // this store.
-    static void readInto(X509_STORE* store, const char* builtInBundle, const char* builtInFolder);
+    // A roots file (the bundle or a folder's entry) larger than this is skipped: the system's bundle is a
+    // quarter of a megabyte. No more than this is ever read of one, in case it grows while it is read.
+    static constexpr size_t kMostFileBytes = 16 << 20;
+    // What one chain may have read from the folders and taken from the roots, at most (a chain of a real
+    // server names three or four subjects, each a file or two of a few kilobytes).
+    static constexpr size_t kMostFolderBytesPerChain = 16 << 20;
+    static constexpr size_t kMostNamesPerChain = 128;
+    static constexpr size_t kMostRootsPerChain = 256;
+    static constexpr int kMostEntriesPerName = 64;  // "5ad8a5d6.0" to "5ad8a5d6.63"
+
+    // Names the bundle and folders, the variables' in place of the built-in ones; reads nothing yet.
+    SystemRoots(const char* builtInBundle, const char* builtInFolder);
+    ~SystemRoots();
+    SystemRoots(const SystemRoots&) = delete;
+    SystemRoots& operator=(const SystemRoots&) = delete;
+
+    // The roots and revocation lists a chain may be verified against, read ahead of the check (each
+    // certificate's extensions decoded too, which a check would otherwise decode and keep in the
+    // certificate as it ran): a check then reads no file, and adds to a store of its own in memory.
+    class ForChain {
+    public:
+        ForChain() = default;
+        ForChain(ForChain&&) = default;
+        ForChain& operator=(ForChain&&) = default;
+        // Adds them to the store, which takes references of its own.
+        void addTo(X509_STORE* store) const;
+
+    private:
+        friend class SystemRoots;
+        struct X509Free {
+            void operator()(X509* certificate) const;
+        };
+        struct CRLFree {
+            void operator()(X509_CRL* list) const;
+        };
+        std::vector<std::unique_ptr<X509, X509Free>> certificates_;
+        std::vector<std::unique_ptr<X509_CRL, CRLFree>> revocationLists_;
+    };
+    // Reads the bundle the first time, then what the chain names (the server's certificate, then the
+    // others it sent). A bound reached is said in the log: the chain is then judged by what was read.
+    ForChain rootsFor(X509* leaf, STACK_OF(X509) * sent) const;
+
+    // The PEM blocks of a roots file's text, each read on its own: a certificate as its DER bytes with the
+    // hash of its subject, found without decoding the rest of it, a revocation list decoded. A block
+    // that does not read is counted and left out. (Public for the fuzz target.)
+    struct CertificateBytes {
+        std::string der;
+        unsigned long subjectHash;
+        bool withTrustSettings;  // a "TRUSTED CERTIFICATE" block: the certificate, then OpenSSL's trust data
+    };
+    struct TextContents {
+        std::vector<CertificateBytes> certificates;
+        std::vector<std::unique_ptr<X509_CRL, ForChain::CRLFree>> revocationLists;
+        size_t blocks = 0;
+        size_t unread = 0;
+    };
+    static TextContents readText(std::string_view text);
+    // The hash OpenSSL names a folder's files by, of the subject of a certificate's DER bytes, found by
+    // walking its outer elements only; none when they do not read as a certificate's.
+    static std::optional<unsigned long> subjectHashOfDER(std::string_view der);
+
+private:
+    struct Bundle;
+    struct Gathering;
+    void readBundleOnce() const;
+    void gatherFromFolders(Gathering& gathering, unsigned long hash) const;
+    // The decoded certificate of the bytes, shared through the cache when there is room.
+    std::unique_ptr<X509, ForChain::X509Free> decoded(const CertificateBytes& bytes) const;
+
+    std::optional<std::string> bundlePath_;
+    std::vector<std::string> folders_;
+
+    mutable std::once_flag bundleRead_;
+    mutable std::unique_ptr<Bundle> bundle_;  // written once, under bundleRead_; read-only after
+
+    // Certificates decoded for chains before, by their bytes (the "TRUSTED" ones marked), up to
+    // kMostDecoded of them: a chain's root is decoded once a process.
+    static constexpr size_t kMostDecoded = 4096;
+    mutable std::mutex decodedMutex_;
+    mutable std::unordered_map<std::string, X509*> decoded_;
 };
 
 }  // namespace platform

@@ -127,50 +127,52 @@ Data derOf(X509* cert) {
     return der;
 }
 
-// The system's trusted roots, shared by every transfer of the process: made once, when a server's chain
-// is first left to the system to judge, from the bundle and folder libcurl was built to use. libcurl would
+// The system's trusted roots, shared by every transfer of the process: named once, when a server's chain
+// is first left to the system to judge, by the bundle and folder libcurl was built to use. libcurl would
 // otherwise read and parse the whole bundle (some 140 certificates) into the TLS context of each transfer,
 // whether or not anything asks the system: nine tenths of the processor time of an upload went to that.
 // (libcurl's own cache of the store lives in a multi handle, one per transfer here, and is not kept when
 // a certificate folder is configured, as it is on Debian.)
 // SSL_CERT_FILE and SSL_CERT_DIR name another bundle or folder in place of libcurl's, as they do for
 // ServerTrust's evaluation by the system: the two agree on what the system trusts, and a test can give the
-// process a store of its own roots. The folder is read whole when the store is made, as the bundle is
-// (SystemRoots): a check reads no file, and a root added to the folder later is not trusted until the
-// application starts again. The store is never freed, as workers may still be checking a chain while the
-// process ends.
-X509_STORE* systemRoots(CURL* handle) {
-    static X509_STORE* const store = [handle] {
-        X509_STORE* roots = X509_STORE_new();
+// process roots of its own. The bundle is read by the first chain left to it, once a process; each chain
+// reads from the folder only the roots its names lead to (SystemRoots), so a root added to the folder
+// later is trusted from then on, and a folder of thousands of roots costs a chain no more than one of a
+// hundred. Never freed, as workers may still be checking a chain while the process ends.
+const SystemRoots& systemRoots(CURL* handle) {
+    static const SystemRoots* const roots = [handle] {
         char* builtInBundle = nullptr;
         char* builtInFolder = nullptr;
         curl_easy_getinfo(handle, CURLINFO_CAINFO, &builtInBundle);
         curl_easy_getinfo(handle, CURLINFO_CAPATH, &builtInFolder);
-        SystemRoots::readInto(roots, builtInBundle, builtInFolder);
-        return roots;
+        return new SystemRoots(builtInBundle, builtInFolder);
     }();
-    return store;
+    return *roots;
 }
 
-// Checks against the system's roots run one at a time. A check writes nothing of the store (it holds
-// every root, their extensions decoded), and the thread checker finds no race among checks left to run at
-// once; but it sees OpenSSL's own accesses only through the C library calls it intercepts (comparing and
-// copying key identifiers, say), not those of OpenSSL's own code. Waiting costs a check at most the few
-// signature checks in memory of those before it: no file is read while the lock is held.
+// Checks against the system's roots run one at a time. Each check has a store of its own, made of the
+// roots read for its chain before the lock is taken; but the roots themselves are shared by the checks
+// that need them (their extensions decoded), and the thread checker sees OpenSSL's own accesses only
+// through the C library calls it intercepts (comparing and copying key identifiers, say), not those of
+// OpenSSL's own code. Waiting costs a check at most the few signature checks in memory of those before
+// it: no file is read while the lock is held.
 std::mutex systemRootsLock;
 
 // Verifies the chain a handshake is checking against the system's roots, with the handshake's own
 // parameters (purpose, security level, the flags libcurl set), and leaves the outcome in the handshake's
 // context as its own verification would.
 bool verifyWithSystemRoots(X509_STORE_CTX* handshake, CURL* handle) {
-    X509_STORE* roots = systemRoots(handle);
-    // Held until the check's own context, and its hold on the store's certificates, has gone.
+    const SystemRoots::ForChain roots = systemRoots(handle).rootsFor(
+        X509_STORE_CTX_get0_cert(handshake), X509_STORE_CTX_get0_untrusted(handshake));
+    // Held until the check's own context and store, and their hold on the roots, have gone.
     std::lock_guard checkingAlone(systemRootsLock);
+    std::unique_ptr<X509_STORE, decltype(&X509_STORE_free)> store(X509_STORE_new(), X509_STORE_free);
     std::unique_ptr<X509_STORE_CTX, decltype(&X509_STORE_CTX_free)> own(X509_STORE_CTX_new(),
                                                                         X509_STORE_CTX_free);
+    if (store) roots.addTo(store.get());
     const X509_VERIFY_PARAM* parameters = X509_STORE_CTX_get0_param(handshake);
-    if (!roots || !own ||
-        X509_STORE_CTX_init(own.get(), roots, X509_STORE_CTX_get0_cert(handshake),
+    if (!store || !own ||
+        X509_STORE_CTX_init(own.get(), store.get(), X509_STORE_CTX_get0_cert(handshake),
                             X509_STORE_CTX_get0_untrusted(handshake)) != 1 ||
         X509_VERIFY_PARAM_set1(X509_STORE_CTX_get0_param(own.get()), parameters) != 1) {
         X509_STORE_CTX_set_error(handshake, X509_V_ERR_UNSPECIFIED);

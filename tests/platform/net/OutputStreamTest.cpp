@@ -17,8 +17,8 @@ protected:
     static bool write(const std::string& path, bool append, const std::string& text) {
         auto stream = platform::OutputStream::outputStreamToFileAtPath_append(path, append);
         stream->open();
-        const bool written = stream->write_maxLength(reinterpret_cast<const uint8_t*>(text.data()), text.size()) ==
-                             static_cast<ssize_t>(text.size());
+        const bool written = stream->write_maxLength(reinterpret_cast<const uint8_t*>(text.data()),
+                                                     text.size()) == static_cast<ssize_t>(text.size());
         stream->close();
         return written && stream->streamStatus() != platform::OutputStream::Status::Error;
     }

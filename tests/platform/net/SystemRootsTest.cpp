@@ -1,0 +1,238 @@
+#include "platform/net/SystemRoots.h"
+
+#include <fcntl.h>
+#include <openssl/x509.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/net/ServerTrust.h"
+#include "tests/support/LoopbackServer.h"
+#include "tests/support/TestEnvironment.h"
+#include "tests/support/TestRoots.h"
+
+using platform::ServerTrust;
+using platform::SystemRoots;
+using testsupport::LoopbackServer;
+using testsupport::TestRoots;
+
+namespace {
+
+// The bytes this process has read through system calls so far.
+long long bytesReadByThisProcess() {
+    std::ifstream io("/proc/self/io");
+    std::string name;
+    long long value = -1;
+    while (io >> name >> value)
+        if (name == "rchar:") return value;
+    return -1;
+}
+
+long long bytesOfFolder(const std::string& folder) {
+    long long total = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.is_regular_file()) total += static_cast<long long>(entry.file_size());
+    return total;
+}
+
+// A file of `size` bytes that holds nothing: made at once, and costs no disk.
+bool makeSparseFile(const std::string& path, off_t size) {
+    const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const bool made = descriptor >= 0 && ftruncate(descriptor, size) == 0;
+    if (descriptor >= 0) close(descriptor);
+    return made;
+}
+
+std::string pemOfRoots(const std::vector<std::string>& roots) {
+    std::string text;
+    for (const auto& root : roots) text += root;
+    return text;
+}
+
+// ServerTrust's evaluation by the system reads the roots anew each time, as SSL_CERT_FILE and SSL_CERT_DIR
+// say then, so these tests run in the test's own process; its environment is put back after each.
+class SystemRootsTest : public testsupport::KestruneTest {
+protected:
+    void SetUp() override {
+        KestruneTest::SetUp();
+        folder = home() + "/certs";
+        bundle = home() + "/roots.pem";
+        ASSERT_TRUE(std::filesystem::create_directories(folder));
+        setenv(X509_get_default_cert_file_env(), bundle.c_str(), 1);
+        setenv(X509_get_default_cert_dir_env(), folder.c_str(), 1);
+    }
+
+    // A root and a server identity whose chain ends in it.
+    struct Issued {
+        LoopbackServer::Authority root;
+        LoopbackServer::Identity identity;
+    };
+    Issued issue(const std::string& rootName) {
+        const auto root = LoopbackServer::makeRootAuthority(rootName);
+        EXPECT_TRUE(root);
+        if (!root) return {};
+        const auto identity = LoopbackServer::makeIdentitySignedBy(*root, home() + "/" + rootName);
+        EXPECT_TRUE(identity);
+        return {*root, identity.value_or(LoopbackServer::Identity{})};
+    }
+    static ServerTrust::Result evaluate(const Issued& issued) {
+        return ServerTrust("127.0.0.1", issued.identity.chainDER).evaluateWithAnchors({}, false);
+    }
+
+    std::string folder;
+    std::string bundle;
+};
+
+// A folder of thousands of distinct roots, the chains' own among them: each chain is judged by the files
+// its names lead to, read in a few kilobytes where the folder holds megabytes. The folder's two entries
+// under one hash (a root's old and new key, the same subject) are both read; and a root the folder holds
+// only as issued by another of its roots (cross-signed) leads to that root, which alone ends the chain as
+// the evaluation asks (no partial chain).
+TEST_F(SystemRootsTest, AFolderOfThousandsOfDistinctRootsIsReadOnlyWhereTheChainsNamesLead) {
+    const auto decoys = TestRoots::distinct(3000, "Kestrune Decoy Root");
+    ASSERT_EQ(decoys.size(), 3000u);
+    for (size_t i = 0; i < decoys.size() / 2; ++i)
+        ASSERT_FALSE(TestRoots::addToFolder(folder, decoys[i]).empty());
+    // The same subject twice: the old key's certificate takes ".0", the chain's root ".1".
+    const Issued old = issue("Kestrune Rekeyed Test Root");
+    const Issued rekeyed = issue("Kestrune Rekeyed Test Root");
+    const std::string oldPath = TestRoots::addToFolder(folder, old.root.certificatePEM);
+    const std::string rekeyedPath = TestRoots::addToFolder(folder, rekeyed.root.certificatePEM);
+    ASSERT_EQ(oldPath.substr(oldPath.size() - 2), ".0");
+    ASSERT_EQ(rekeyedPath.substr(rekeyedPath.size() - 2), ".1");
+    // The cross-signed root: in the folder only as issued by the old authority.
+    const Issued vouching = issue("Kestrune Vouching Test Root");
+    const Issued crossSigned = issue("Kestrune Cross-Signed Test Root");
+    ASSERT_FALSE(TestRoots::addToFolder(folder, vouching.root.certificatePEM).empty());
+    const std::string crossPEM = TestRoots::crossSigned(crossSigned.root, vouching.root);
+    ASSERT_FALSE(crossPEM.empty());
+    ASSERT_FALSE(TestRoots::addToFolder(folder, crossPEM).empty());
+    for (size_t i = decoys.size() / 2; i < decoys.size(); ++i)
+        ASSERT_FALSE(TestRoots::addToFolder(folder, decoys[i]).empty());
+    const Issued stranger = issue("Kestrune Unknown Test Root");
+    // The bundle holds a root of its own; the folder's chains do not need it.
+    const Issued bundled = issue("Kestrune Bundled Test Root");
+    std::ofstream(bundle) << bundled.root.certificatePEM;
+    const long long folderBytes = bytesOfFolder(folder);
+    ASSERT_GT(folderBytes, 1000 * 1000);
+
+    struct Case {
+        const char* name;
+        const Issued* issued;
+        ServerTrust::Result expected;
+    };
+    const std::vector<Case> cases = {
+        {"a chain to a root among thousands", &rekeyed, ServerTrust::Proceed},
+        {"a chain to the other root under the same hash", &old, ServerTrust::Proceed},
+        {"a chain to a root held only as cross-signed", &crossSigned, ServerTrust::Proceed},
+        {"a chain to the bundle's root", &bundled, ServerTrust::Proceed},
+        {"a chain to a root neither holds", &stranger, ServerTrust::RecoverableTrustFailure},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const long long before = bytesReadByThisProcess();
+        EXPECT_EQ(evaluate(*c.issued), c.expected);
+        const long long read = bytesReadByThisProcess() - before;
+        // The bundle and the few entries named, where the whole folder is some 1.5 MB.
+        EXPECT_LT(read, 64 * 1024) << "read " << read << " bytes of a folder of " << folderBytes;
+    }
+    // Once the chain's root has left the folder, the other root under its hash does not stand in for it.
+    std::filesystem::remove(rekeyedPath);
+    EXPECT_EQ(evaluate(rekeyed), ServerTrust::RecoverableTrustFailure);
+    EXPECT_EQ(evaluate(old), ServerTrust::Proceed);
+}
+
+// A bundle of thousands of distinct roots (under the size bound) is indexed, not added to a store whole;
+// the chain's root in its middle is found, and a block that does not read leaves the others trusted,
+// with a log line that counts it.
+TEST_F(SystemRootsTest, ABundleOfThousandsOfDistinctRootsFindsTheChainsRootAndCountsABlockThatDoesNotRead) {
+    std::vector<std::string> roots;
+    for (auto& decoy : TestRoots::distinct(3000, "Kestrune Bundled Decoy Root"))
+        roots.push_back(std::move(decoy.pem));
+    ASSERT_EQ(roots.size(), 3000u);
+    const Issued mine = issue("Kestrune Bundle Test Root");
+    const Issued stranger = issue("Kestrune Unknown Test Root");
+    roots.insert(roots.begin() + 1500, mine.root.certificatePEM);
+    roots.insert(roots.begin() + 10,
+                 "-----BEGIN CERTIFICATE-----\nbm90IGEgY2VydGlmaWNhdGU=\n-----END CERTIFICATE-----\n");
+    std::ofstream(bundle) << pemOfRoots(roots);
+    testsupport::LogCapture log;
+    EXPECT_EQ(evaluate(mine), ServerTrust::Proceed);
+    EXPECT_EQ(evaluate(stranger), ServerTrust::RecoverableTrustFailure);
+    EXPECT_TRUE(log.contains("1 of the 3002 PEM blocks of the certificate bundle " + bundle + " do not read"))
+        << ::testing::PrintToString(log.lines());
+}
+
+// A roots file larger than any bundle is skipped with a log line, unread, however large: a 4 GiB bundle
+// costs nothing (it was read whole, and under an address-space limit ended the launch), and a folder's
+// entry of 17 MB is passed over for the next entry under its hash. A file that says it is empty but reads
+// on (as /proc files do, as a file still being written would) is read no further than the bound.
+TEST_F(SystemRootsTest, ARootsFileLargerThanAnyBundleIsSkippedUnreadWithALogLine) {
+    ASSERT_TRUE(makeSparseFile(bundle, off_t{4} << 30));
+    const Issued inFolder = issue("Kestrune Folder Test Root");
+    const Issued behindLarge = issue("Kestrune Test Root Behind A Large File");
+    ASSERT_FALSE(TestRoots::addToFolder(folder, inFolder.root.certificatePEM).empty());
+    const std::string large = folder + "/" + LoopbackServer::hashedName(behindLarge.root);
+    ASSERT_TRUE(makeSparseFile(large, SystemRoots::kMostFileBytes + 1));
+    ASSERT_EQ(TestRoots::addToFolder(folder, behindLarge.root.certificatePEM),
+              large.substr(0, large.size() - 1) + "1");
+
+    testsupport::LogCapture log;
+    long long before = bytesReadByThisProcess();
+    EXPECT_EQ(evaluate(inFolder), ServerTrust::Proceed);
+    EXPECT_EQ(evaluate(behindLarge), ServerTrust::Proceed);
+    EXPECT_LT(bytesReadByThisProcess() - before, 64 * 1024);
+    const std::string bound = std::to_string(SystemRoots::kMostFileBytes);
+    EXPECT_TRUE(log.contains("the certificate bundle " + bundle + " is larger than " + bound +
+                             " bytes, more than any bundle of roots; skipped"))
+        << ::testing::PrintToString(log.lines());
+    EXPECT_TRUE(log.contains("the certificate folder's entry " + large + " is larger than " + bound))
+        << ::testing::PrintToString(log.lines());
+
+    setenv(X509_get_default_cert_file_env(), "/proc/self/pagemap", 1);
+    struct stat info {};
+    ASSERT_EQ(stat("/proc/self/pagemap", &info), 0);
+    ASSERT_EQ(info.st_size, 0);
+    before = bytesReadByThisProcess();
+    EXPECT_EQ(evaluate(inFolder), ServerTrust::Proceed);
+    const long long read = bytesReadByThisProcess() - before;
+    EXPECT_GE(read, static_cast<long long>(SystemRoots::kMostFileBytes));
+    EXPECT_LT(read, static_cast<long long>(SystemRoots::kMostFileBytes) + 64 * 1024);
+    // The file answers reads of whole 8-byte entries only: the read of the one byte past the bound is
+    // refused, and the bundle skipped as one that cannot be read.
+    EXPECT_TRUE(log.contains("the certificate bundle /proc/self/pagemap cannot be read"))
+        << ::testing::PrintToString(log.lines());
+}
+
+// The subject's hash is found from the certificate's outer elements alone, as OpenSSL finds it decoding
+// the whole certificate; bytes that are no certificate's give none.
+TEST_F(SystemRootsTest, TheSubjectsHashIsFoundWithoutDecodingTheCertificate) {
+    const Issued issued = issue("Kestrune Hashed Test Root");
+    const auto& der = issued.root.certificateDER;
+    const std::string bytes(reinterpret_cast<const char*>(der.bytes()), der.size());
+    const auto* at = der.bytes();
+    X509* decoded = d2i_X509(nullptr, &at, static_cast<long>(der.size()));
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(SystemRoots::subjectHashOfDER(bytes), X509_subject_name_hash(decoded));
+    // The server's own certificate, whose subject is not its issuer's.
+    const auto& leaf = issued.identity.chainDER[0];
+    const std::string leafBytes(reinterpret_cast<const char*>(leaf.bytes()), leaf.size());
+    at = leaf.bytes();
+    X509* leafDecoded = d2i_X509(nullptr, &at, static_cast<long>(leaf.size()));
+    ASSERT_TRUE(leafDecoded);
+    EXPECT_EQ(SystemRoots::subjectHashOfDER(leafBytes), X509_subject_name_hash(leafDecoded));
+    EXPECT_NE(SystemRoots::subjectHashOfDER(leafBytes), SystemRoots::subjectHashOfDER(bytes));
+    X509_free(decoded);
+    X509_free(leafDecoded);
+    for (size_t cut : {size_t{0}, size_t{1}, bytes.size() / 4, bytes.size() / 2})
+        EXPECT_FALSE(SystemRoots::subjectHashOfDER(bytes.substr(0, cut))) << "cut at " << cut;
+    std::string lengthened = bytes;
+    lengthened[1] = static_cast<char>(0x80);  // an indefinite length: no DER
+    EXPECT_FALSE(SystemRoots::subjectHashOfDER(lengthened));
+}
+
+}  // namespace
