@@ -46,8 +46,8 @@ bool CRKSafeMemoryReader::readUncached(uint64_t address, void* destination, size
     if (address + length < address) return false;
     struct iovec local = {destination, length};
     struct iovec remote = {reinterpret_cast<void*>(address), length};
-    // A single remote element is never transferred in part, so anything short of the whole length
-    // means an unreadable byte.
+    // The kernel copies up to the first byte it cannot read and reports how many it copied, so anything
+    // short of the whole length means an unreadable byte (the bytes before it are in the destination).
     const ssize_t copied = process_vm_readv(processID(), &local, 1, &remote, 1, 0);
     return copied == static_cast<ssize_t>(length);
 }
@@ -55,8 +55,11 @@ bool CRKSafeMemoryReader::readUncached(uint64_t address, void* destination, size
 void CRKSafeMemoryReader::readEachUncached(Range* ranges, size_t count) {
     size_t next = 0;
     while (next < count) {
-        // The ranges are the elements of one copy; the kernel never copies an element in part, and stops
-        // at the first one it cannot read, so what it copied is a whole number of leading elements.
+        // The ranges are the elements of one copy. The kernel copies them in order and stops at the first
+        // byte it cannot read, which may lie inside an element after part of it was copied (a range that
+        // runs from a readable page into an unreadable one): what it reports is the leading elements it
+        // copied whole, and perhaps part of the next. Only the whole ones count as copied; the one it
+        // stopped in, written in part or not at all, does not.
         struct iovec local[kRangesPerCopy];
         struct iovec remote[kRangesPerCopy];
         size_t index[kRangesPerCopy];
@@ -110,8 +113,8 @@ const CRKSafeMemoryReader::Page* CRKSafeMemoryReader::pageFor(uint64_t base) {
         }
     }
     // Read the missing page and the next few that are not cached yet, each into its own slot, with one
-    // call. The pages are separate elements, and the kernel never copies an element in part, so each
-    // page is either read whole or not at all; the copy stops at the first unreadable one.
+    // call. The pages are separate elements, each a whole page, and memory is readable or not a page at
+    // a time, so each page is read whole or not at all; the copy stops at the first unreadable one.
     const Page* chosen[kPagesReadAhead];
     struct iovec local[kPagesReadAhead];
     struct iovec remote[kPagesReadAhead];

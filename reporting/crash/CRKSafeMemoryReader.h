@@ -31,23 +31,27 @@ public:
     // Forgets every cached page (the memory may have changed since).
     void reset();
 
-    // Copies `length` bytes at `address`; false when any of them cannot be read.
+    // Copies `length` bytes at `address`; false when any of them cannot be read (the destination may then
+    // hold some of the bytes before the first unreadable one).
     bool read(uint64_t address, void* destination, size_t length);
     bool readUInt64(uint64_t address, uint64_t* value) { return read(address, value, sizeof(*value)); }
 
-    // One kernel copy, without the cache.
+    // One kernel copy, without the cache. False when a byte cannot be read; those before it may have
+    // been copied.
     static bool readUncached(uint64_t address, void* destination, size_t length);
 
-    // One range of many copied together (readEachUncached); `copied` says whether it came whole.
+    // One range of many copied together (readEachUncached); `copied` says whether it came whole. One
+    // that did not may have had its leading bytes written, up to the first that cannot be read.
     struct Range {
         uint64_t address;
         void* destination;
         size_t length;
         bool copied;
     };
-    // Copies many small ranges lying far apart (a few bytes in each of many libraries), each whole or not
-    // at all, in one kernel copy per kRangesPerCopy ranges, without the cache. A range that cannot be read
-    // ends its copy, which then goes on after it: one more copy per unreadable range.
+    // Copies many small ranges lying far apart (a few bytes in each of many libraries), in one kernel copy
+    // per kRangesPerCopy ranges, without the cache; a range counts as copied only when it came whole. A
+    // range that cannot be read ends its copy, which then goes on after it: one more copy per unreadable
+    // range.
     static constexpr size_t kRangesPerCopy = 64;
     static void readEachUncached(Range* ranges, size_t count);
 

@@ -150,14 +150,17 @@ void finishRecord(size_t index, bool written) {
 
 // What names one of the loader's objects. The dynamic section alone does not: a library opened where a
 // closed one lay, of the same layout, has its dynamic section at the same address, and is another file
-// or another build of the same file. A header of 0, no path or no build identifier leaves that part out
-// of the match; a slot that kept no path (one claimed at crash time, when nothing may allocate) matches
-// any path. An identifier given must be the slot's, empty for empty.
+// or another build of the same file. A header of 0, no path, no build identifier or no file leaves that
+// part out of the match; a slot that kept no path (one claimed at crash time, when nothing may allocate)
+// matches any path, and one that knows no file any file. An identifier given must be the slot's, empty
+// for empty: for a library without a build-id, the file (its device and inode) is then what tells
+// another build renamed over its path from the one the slot holds.
 struct ObjectIdentity {
     uintptr_t dynamicSection;
     uintptr_t header;
     const char* path;
     const char* uuid;
+    const uint64_t* file = nullptr;  // device and inode
 };
 
 // The live slot holding the object, or -1. No allocation, no lock: the walk at crash time asks too.
@@ -176,6 +179,7 @@ int liveSlotFor(const CRKWritableContext* writable, const ObjectIdentity& object
         const char* kept = loadRelaxed(facts.path);
         if (object.path && kept && strcmp(kept, object.path) != 0) continue;
         if (object.uuid && strncmp(facts.uuid, object.uuid, sizeof facts.uuid) != 0) continue;
+        if (object.file && facts.hasFile && memcmp(facts.file, object.file, sizeof facts.file) != 0) continue;
         return int(i);
     }
     return -1;
@@ -617,9 +621,13 @@ int storeNode(bool isLoad, const CRKBinaryImageDetails* details, uint32_t record
     const uintptr_t header = details->loadAddress;
     if (isLoad) {
         // Put in the table already by the walk at crash time (a test that records a crash and goes on):
-        // it keeps that slot, whose record is written.
-        const int known =
-            header != 0 ? liveSlotFor(writable, {details->dynamicSection, header, path, details->uuid}) : -1;
+        // it keeps that slot, whose record is written. Another file at the same place is another image,
+        // with or without a build-id.
+        const uint64_t file[2] = {details->fileDevice, details->fileInode};
+        const bool fileKnown = file[0] != 0 || file[1] != 0;
+        const int known = header != 0 ? liveSlotFor(writable, {details->dynamicSection, header, path,
+                                                               details->uuid, fileKnown ? file : nullptr})
+                                      : -1;
         if (known >= 0) return known;
     }
     for (size_t i = 0; i < CRKBinaryImageSlotCount; i++) {
@@ -913,15 +921,14 @@ ListedObject listedObject(const EntryBytes& entry, size_t fileOffset) {
 }
 
 // What tells whether a listed object is the one a live slot holds at its dynamic section and header.
-// Another file than the slot's, when both the slot and the entry name the file the loader mapped, is
-// another image (its build is then read in full). The same file is not enough: a build written into it in
-// place keeps its inode, and a file made where a removed one was (as `install`, `cp
-// --remove-destination` and the linker write) often gets the freed inode's number. So the first bytes of
-// the slot's build-id decide, read where the slot's image keeps them; for an image without one, the same
-// file is the same image, and where no file is known, its name.
+// Only a slot of the same file is checked, when both the slot and the entry name the file the loader
+// mapped: another file is another image (with no such slot, its build is then read in full). The same
+// file is not enough: a build written into it in place keeps its inode, and a file made where a removed
+// one was (as `install`, `cp --remove-destination` and the linker write) often gets the freed inode's
+// number. So the first bytes of the slot's build-id decide, read where the slot's image keeps them; for
+// an image without one, the same file is the same image, and where no file is known, its name.
 struct SlotCheck {
     int slot = -1;
-    bool anotherFile = false;
     uintptr_t address = 0;
     size_t length = 0;  // 0: nothing to read
     bool byBuildID = false;
@@ -929,10 +936,14 @@ struct SlotCheck {
 
 // The first live slot at the object's dynamic section and header (any header for the program, which may
 // not be linked at address 0: it is in the table from the start, and nothing can be mapped in its place;
-// a shared object is, so its header lies at its bias), or -1. A later one at the same place (the walk
-// left the slot of the build it replaced) is found by the full match that follows a check this one fails.
+// a shared object is, so its header lies at its bias) that knows no other file than the object's, or -1.
+// So a library renamed over a closed one's path finds the slot the walk gave it, not the closed one's. A
+// later one of the same file (the walk left the slot of the build it replaced in place) is found by the
+// full match that follows a check this one fails.
 int slotAt(const CRKWritableContext* writable, const ListedObject& object, bool isProgram) {
-    return liveSlotFor(writable, {object.dynamicSection, isProgram ? 0 : object.bias, nullptr, nullptr});
+    if (isProgram) return liveSlotFor(writable, {object.dynamicSection, 0, nullptr, nullptr});
+    return liveSlotFor(writable, {object.dynamicSection, object.bias, nullptr, nullptr,
+                                  object.hasFile ? object.file : nullptr});
 }
 
 SlotCheck checkFor(const CRKWritableContext* writable, const ListedObject& object, bool isProgram,
@@ -943,10 +954,6 @@ SlotCheck checkFor(const CRKWritableContext* writable, const ListedObject& objec
     if (check.slot < 0 || isProgram) return check;
     const SlotLoaderFacts& facts = gSlotFacts[check.slot];
     const bool bothKnowTheFile = facts.hasFile && object.hasFile;
-    if (bothKnowTheFile && memcmp(facts.file, object.file, sizeof facts.file) != 0) {
-        check.anotherFile = true;
-        return check;
-    }
     if (facts.buildIDBytes > 0) {
         check.byBuildID = true;
         check.address = object.bias + facts.buildIDOffset;
@@ -970,7 +977,7 @@ SlotCheck checkFor(const CRKWritableContext* writable, const ListedObject& objec
 // they could not be; the buffer may then be used again). A build that cannot be read is not the slot's;
 // a name that cannot be read is left out of the match.
 bool isSlotsObject(const SlotCheck& check, char* bytes, size_t capacity, bool read, uintptr_t name) {
-    if (check.slot < 0 || check.anotherFile) return false;
+    if (check.slot < 0) return false;
     if (check.length == 0) return true;
     const SlotLoaderFacts& facts = gSlotFacts[check.slot];
     if (check.byBuildID) return read && memcmp(bytes, facts.buildID, check.length) == 0;

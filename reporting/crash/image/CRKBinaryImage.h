@@ -46,7 +46,9 @@ namespace reporting {
 // written in place keeps its inode and one made anew often gets the number of the one removed. Not met
 // here: a library without a build-id has nothing that tells two builds apart short of reading it whole,
 // so another build of it opened where it lay is taken for the old one, at the walk whenever its file
-// has the old one's device and inode, and at the readings always; and the same build closed and opened
+// has the old one's device and inode, and at the readings always. It is then looked up by the old build's
+// size and unwind sections: where its code runs further than the old build's, an address past the old
+// build's end, the crashed frame's among them, lies in no image. And the same build closed and opened
 // again at the same place between two readings keeps the one slot it had (this loader offers no event
 // that tells it apart from a library that stayed open; its frames name the same symbols either way).
 

@@ -26,6 +26,7 @@
 #include "platform/storage/Files.h"
 #include "reporting/crash/CRKContext.h"
 #include "reporting/crash/CRKFile.h"
+#include "reporting/crash/CRKSafeMemoryReader.h"
 #include "reporting/crash/store/CRKFileReader.h"
 #include "tests/reporting/crash/capture/CrashProbe.h"
 #include "tests/reporting/crash/image/BuildIdentifier.h"
@@ -587,7 +588,7 @@ void* openWhereItLay(const std::string& path, uintptr_t header) {
 }
 
 // A plugin the table heard of, closed; another build of it written over its file and opened where the
-// old one lay, the table not told yet. The handle of the new build, or null (with a failure recorded).
+// old one lay, the table not told yet. The handle of the open build, or null (with a failure recorded).
 struct Rebuilt {
     std::string path;
     void* handle = nullptr;
@@ -595,42 +596,58 @@ struct Rebuilt {
     bool sameFile = false;  // the new build's file has the old one's device and inode
 };
 
-Rebuilt openAnotherBuildWhereTheOldOneLay(const std::string& folder, const char* newBuild,
-                                          Replacement way = Replacement::RenamedOver) {
+// The plugin's first build written at `folder`/libplugin.so and opened the program's way, so that the
+// table holds it, with its record written.
+Rebuilt openFirstBuild(const std::string& folder, const char* firstBuild) {
     Rebuilt rebuilt{folder + "/libplugin.so"};
-    EXPECT_TRUE(replaceWith(SAME_LAYOUT_PLUGIN_A, rebuilt.path));
-    const FileIdentity old = identityOf(rebuilt.path);
-    void* first = platform::mach::ImageLoader::load(rebuilt.path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    EXPECT_NE(first, nullptr) << dlerror();
-    if (!first) return rebuilt;
-    rebuilt.header = headerOf(dlsym(first, "kestrune_same_layout_write"));
+    EXPECT_TRUE(replaceWith(firstBuild, rebuilt.path));
+    rebuilt.handle = platform::mach::ImageLoader::load(rebuilt.path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    EXPECT_NE(rebuilt.handle, nullptr) << dlerror();
+    if (!rebuilt.handle) return rebuilt;
+    rebuilt.header = headerOf(dlsym(rebuilt.handle, "kestrune_same_layout_write"));
     // The old build's record written first: no other thread then maps memory (into the hole the old
     // build leaves, say) while the new one is opened.
     platform::RunLoop::main().runUntilIdle();
+    return rebuilt;
+}
+
+// Closes the open build, writes `newBuild` over its file the given way and opens it where the old one lay.
+void reopenAsAnotherBuild(Rebuilt* rebuilt, const char* newBuild, Replacement way) {
+    const FileIdentity old = identityOf(rebuilt->path);
     // Renamed over: the new file is made while the old one is still there, as a build makes it.
-    if (way == Replacement::RenamedOver) EXPECT_TRUE(replaceWith(newBuild, rebuilt.path + ".next"));
-    const size_t span = mappedSpan(rebuilt.header);
-    EXPECT_EQ(dlclose(first), 0);
+    if (way == Replacement::RenamedOver) {
+        EXPECT_TRUE(replaceWith(newBuild, rebuilt->path + ".next"));
+    }
+    const size_t span = mappedSpan(rebuilt->header);
+    EXPECT_EQ(dlclose(rebuilt->handle), 0);
+    rebuilt->handle = nullptr;
     // The hole the old build leaves is held while the file is replaced, so that no mapping made meanwhile
     // (a large allocation) takes it.
-    void* const held = mmap(reinterpret_cast<void*>(rebuilt.header), span, PROT_NONE,
+    void* const held = mmap(reinterpret_cast<void*>(rebuilt->header), span, PROT_NONE,
                             MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
     EXPECT_NE(held, MAP_FAILED) << "the old build is still mapped";
     switch (way) {
         case Replacement::RenamedOver:
-            std::filesystem::rename(rebuilt.path + ".next", rebuilt.path);
+            std::filesystem::rename(rebuilt->path + ".next", rebuilt->path);
             break;
         case Replacement::WrittenInPlace:
-            EXPECT_TRUE(writeInto(newBuild, rebuilt.path, O_TRUNC));
+            EXPECT_TRUE(writeInto(newBuild, rebuilt->path, O_TRUNC));
             break;
         case Replacement::RemovedAndWrittenAnew:
-            EXPECT_EQ(unlink(rebuilt.path.c_str()), 0);
-            EXPECT_TRUE(writeInto(newBuild, rebuilt.path, O_CREAT | O_EXCL));
+            EXPECT_EQ(unlink(rebuilt->path.c_str()), 0);
+            EXPECT_TRUE(writeInto(newBuild, rebuilt->path, O_CREAT | O_EXCL));
             break;
     }
-    rebuilt.sameFile = identityOf(rebuilt.path) == old;
+    rebuilt->sameFile = identityOf(rebuilt->path) == old;
     if (held != MAP_FAILED) munmap(held, span);
-    rebuilt.handle = openWhereItLay(rebuilt.path, rebuilt.header);
+    rebuilt->handle = openWhereItLay(rebuilt->path, rebuilt->header);
+}
+
+Rebuilt openAnotherBuildWhereTheOldOneLay(const std::string& folder, const char* newBuild,
+                                          Replacement way = Replacement::RenamedOver,
+                                          const char* firstBuild = SAME_LAYOUT_PLUGIN_A) {
+    Rebuilt rebuilt = openFirstBuild(folder, firstBuild);
+    if (rebuilt.handle) reopenAsAnotherBuild(&rebuilt, newBuild, way);
     return rebuilt;
 }
 
@@ -687,8 +704,12 @@ TEST_F(CRKBinaryImageTest, TheWalkAtCrashTimeGivesARebuiltLibraryOpenedWhereTheO
         ASSERT_NE(rebuilt.handle, nullptr);
         SCOPED_TRACE(rebuilt.sameFile ? "the new build's file has the old one's inode"
                                       : "the new build's file has another inode");
-        if (way == Replacement::WrittenInPlace) EXPECT_TRUE(rebuilt.sameFile);
-        if (way == Replacement::RenamedOver) EXPECT_FALSE(rebuilt.sameFile);
+        if (way == Replacement::WrittenInPlace) {
+            EXPECT_TRUE(rebuilt.sameFile);
+        }
+        if (way == Replacement::RenamedOver) {
+            EXPECT_FALSE(rebuilt.sameFile);
+        }
         // The old build's record may still wait on the queue: the walk writes it first.
         CRKBinaryImageSafeSyncWithLoader();
         auto records = readRecords(logPath());
@@ -788,6 +809,226 @@ TEST_F(CRKBinaryImageTest, TheWalkTellsALibraryWithoutABuildIDFromAnotherPathByI
         CRKBinaryImageRescanIfNeeded();
         runUntilIdle();
         EXPECT_EQ(liveSlotsAt(writable(), header), 0u);
+    }
+}
+
+// A library without a build-id, another build of it renamed over its path and opened where the old build
+// lay: the walk tells the two apart by their files' device and inode. The new build gets a slot of its own
+// after the old build's, so that the unwinder finds its size and unwind sections for its addresses, and
+// one record; walking again finds it in that slot and writes nothing more.
+TEST_F(CRKBinaryImageTest, TheWalkGivesALibraryWithoutABuildIDRenamedOverItsPathASlotOfItsOwn) {
+    const Rebuilt rebuilt = openAnotherBuildWhereTheOldOneLay(home(), SAME_LAYOUT_PLAIN_B,
+                                                              Replacement::RenamedOver, SAME_LAYOUT_PLAIN_A);
+    ASSERT_NE(rebuilt.handle, nullptr);
+    ASSERT_FALSE(rebuilt.sameFile);
+    const size_t before = readRecords(logPath()).size();
+    CRKBinaryImageSafeSyncWithLoader();
+    const auto records = readRecords(logPath());
+    ASSERT_EQ(records.size(), before + 1);
+    EXPECT_EQ(records.back().kind, "load");
+    EXPECT_EQ(text(records.back().fields, "path"), rebuilt.path);
+    EXPECT_EQ(text(records.back().fields, "uuid"), "");
+    EXPECT_EQ(number(records.back().fields, "base"), rebuilt.header);
+    EXPECT_EQ(liveSlotsAt(writable(), rebuilt.header), 2u);
+    CRKBinaryImageSlot slot;
+    ASSERT_TRUE(CRKBinaryImageSafeFindImageForAddress(
+        reinterpret_cast<uintptr_t>(dlsym(rebuilt.handle, "kestrune_same_layout_write")), &slot));
+    EXPECT_EQ(slot.base, rebuilt.header);
+    EXPECT_EQ(number(records.back().fields, "size"), slot.size);
+
+    CRKBinaryImageSafeSyncWithLoader();
+    EXPECT_EQ(readRecords(logPath()).size(), before + 1);
+    EXPECT_EQ(liveSlotsAt(writable(), rebuilt.header), 2u);
+    EXPECT_EQ(dlclose(rebuilt.handle), 0);
+    CRKBinaryImageRescanIfNeeded();
+    runUntilIdle();
+}
+
+// The loader's list as the walk reads it (the first namespace, from the program on).
+link_map* listHead() {
+    link_map* entry = nullptr;
+    void* program = dlopen(nullptr, RTLD_NOW);
+    if (program) {
+        dlinfo(program, RTLD_DI_LINKMAP, &entry);
+        dlclose(program);
+    }
+    while (entry && entry->l_prev) entry = entry->l_prev;
+    return entry;
+}
+
+size_t listedObjects() {
+    size_t count = 0;
+    for (const link_map* entry = listHead(); entry; entry = entry->l_next) count++;
+    return count;
+}
+
+// Where the library lies in the loader's list, the program at 0.
+size_t listPosition(void* handle) {
+    link_map* entry = nullptr;
+    if (dlinfo(handle, RTLD_DI_LINKMAP, &entry) != 0) return SIZE_MAX;
+    size_t position = 0;
+    for (; entry && entry->l_prev; entry = entry->l_prev) position++;
+    return position;
+}
+
+// Copies of the loader's small test library, each a file of its own, opened with a plain dlopen (nobody
+// tells the table).
+struct Copies {
+    std::vector<std::pair<std::string, void*>> opened;
+
+    // Opens more until the loader lists `objects` objects.
+    bool openUntilListed(const std::string& folder, size_t objects) {
+        while (listedObjects() < objects) {
+            const std::string path = folder + "/libcopy-" + std::to_string(opened.size()) + ".so";
+            std::error_code failed;
+            if (!std::filesystem::copy_file(KESTRUNE_LOADER_INNER, path, failed)) return false;
+            void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+            if (!handle) return false;
+            opened.emplace_back(path, handle);
+        }
+        return listedObjects() == objects;
+    }
+    void closeAll() {
+        for (const auto& copy : opened) EXPECT_EQ(dlclose(copy.second), 0);
+        opened.clear();
+    }
+    ~Copies() { closeAll(); }
+};
+
+// The walk takes the loader's list a batch of 64 objects at a time, the build-id bytes of a batch in one
+// kernel copy. Lists of 63, 64 and 127 objects, most of them libraries nobody told the table of, with a
+// plugin rebuilt in place (its file keeps its inode, so its build decides) listed last of a batch or first
+// of the next: each library new to the table gets its slot and one record, the plugin's new build a slot
+// and a record of its own, and walking again adds nothing.
+TEST_F(CRKBinaryImageTest, TheWalkTakesEveryObjectOfAListThatRunsPastABatch) {
+    constexpr size_t kBatch = CRKSafeMemoryReader::kRangesPerCopy;
+    struct Arrangement {
+        size_t objects;
+        size_t plugin;  // where the plugin lies in the list
+    };
+    for (const Arrangement arrangement :
+         {Arrangement{kBatch - 1, kBatch - 2}, Arrangement{kBatch, kBatch - 1},
+          Arrangement{2 * kBatch - 1, kBatch - 1}, Arrangement{2 * kBatch - 1, kBatch}}) {
+        const std::string name =
+            std::to_string(arrangement.objects) + "-objects-plugin-at-" + std::to_string(arrangement.plugin);
+        SCOPED_TRACE(name);
+        const std::string folder = home() + "/" + name;
+        std::filesystem::create_directories(folder);
+        Rebuilt rebuilt = openFirstBuild(folder, SAME_LAYOUT_PLUGIN_A);
+        ASSERT_NE(rebuilt.handle, nullptr);
+        Copies copies;
+        ASSERT_TRUE(copies.openUntilListed(folder, arrangement.plugin + 1)) << listedObjects() << " listed";
+        reopenAsAnotherBuild(&rebuilt, SAME_LAYOUT_PLUGIN_B, Replacement::WrittenInPlace);
+        ASSERT_NE(rebuilt.handle, nullptr);
+        ASSERT_TRUE(rebuilt.sameFile);
+        ASSERT_EQ(listPosition(rebuilt.handle), arrangement.plugin);
+        ASSERT_TRUE(copies.openUntilListed(folder, arrangement.objects));
+
+        const size_t before = readRecords(logPath()).size();
+        CRKBinaryImageSafeSyncWithLoader();
+        const auto records = readRecords(logPath());
+        ASSERT_EQ(records.size(), before + copies.opened.size() + 1);
+        for (const auto& [path, handle] : copies.opened) {
+            SCOPED_TRACE(path);
+            const auto loads = recordsOf(records, "load", path);
+            ASSERT_EQ(loads.size(), 1u);
+            void* fault = dlsym(handle, "kestrune_loader_inner_fault");
+            CRKBinaryImageSlot slot;
+            ASSERT_TRUE(CRKBinaryImageSafeFindImageForAddress(reinterpret_cast<uintptr_t>(fault), &slot));
+            EXPECT_EQ(slot.base, headerOf(fault));
+            EXPECT_EQ(number(loads[0].fields, "base"), slot.base);
+        }
+        const auto plugin = recordsOf(records, "load", rebuilt.path);
+        ASSERT_EQ(plugin.size(), 2u);
+        EXPECT_EQ(text(plugin.back().fields, "uuid"), imagetest::buildIdentifierOfFile(SAME_LAYOUT_PLUGIN_B));
+        EXPECT_EQ(liveSlotsAt(writable(), rebuilt.header), 2u);
+        CRKBinaryImageSafeSyncWithLoader();
+        EXPECT_EQ(readRecords(logPath()).size(), records.size());
+
+        // Read, then gone, so that the next arrangement starts from the list the test began with.
+        CRKBinaryImageRescanIfNeeded();
+        EXPECT_EQ(dlclose(rebuilt.handle), 0);
+        copies.closeAll();
+        CRKBinaryImageRescanIfNeeded();
+        runUntilIdle();
+    }
+}
+
+// A damaged list for the walk to read, standing in the loader's for as long as it lives: copies of the
+// given entries of the loader's list, in that order, each naming the next. The copies reach as far as the
+// walk reads an entry (the file's device and inode, where the loader keeps them).
+class CraftedList {
+public:
+    explicit CraftedList(const std::vector<link_map*>& entries) {
+        const size_t length = std::max(
+            sizeof(link_map), platform::mach::ImageLoader::entryFileIdentityOffset() + 2 * sizeof(uint64_t));
+        for (const link_map* entry : entries) {
+            copies_.emplace_back((length + sizeof(uint64_t) - 1) / sizeof(uint64_t));
+            memcpy(copies_.back().data(), entry, length);
+        }
+        for (size_t i = 0; i < copies_.size(); i++) {
+            entry(i)->l_prev = i > 0 ? entry(i - 1) : nullptr;
+            entry(i)->l_next = i + 1 < copies_.size() ? entry(i + 1) : nullptr;
+        }
+        for (const ElfW(Dyn)* dynamic = _DYNAMIC; dynamic->d_tag != DT_NULL; dynamic++) {
+            if (dynamic->d_tag == DT_DEBUG) debug_ = reinterpret_cast<r_debug*>(dynamic->d_un.d_ptr);
+        }
+        EXPECT_NE(debug_, nullptr);
+        if (!debug_ || copies_.empty()) return;
+        saved_ = debug_->r_map;
+        debug_->r_map = entry(0);
+    }
+    ~CraftedList() {
+        if (saved_) debug_->r_map = saved_;
+    }
+    CraftedList(const CraftedList&) = delete;
+    CraftedList& operator=(const CraftedList&) = delete;
+
+private:
+    link_map* entry(size_t i) { return reinterpret_cast<link_map*>(copies_[i].data()); }
+
+    std::vector<std::vector<uint64_t>> copies_;
+    r_debug* debug_ = nullptr;
+    link_map* saved_ = nullptr;
+};
+
+// A damaged list that names one library twice in one batch, the table not told of it: it gets one slot
+// and one record. The second naming is checked against the slot the first one got, with or without a
+// build-id (without one, nothing but that check tells it from a library still to be recorded).
+TEST_F(CRKBinaryImageTest, ALibraryADamagedListNamesTwiceInOneBatchGetsOneSlotAndOneRecord) {
+    for (const char* library : {SAME_LAYOUT_PLAIN_A, KESTRUNE_LOADER_INNER}) {
+        SCOPED_TRACE(library);
+        void* handle = dlopen(library, RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(handle, nullptr) << dlerror();
+        const bool plain = library == std::string(SAME_LAYOUT_PLAIN_A);
+        const auto symbol = reinterpret_cast<uintptr_t>(
+            dlsym(handle, plain ? "kestrune_same_layout_write" : "kestrune_loader_inner_fault"));
+        ASSERT_NE(symbol, 0u);
+        CRKBinaryImageSlot slot;
+        ASSERT_FALSE(CRKBinaryImageSafeFindImageForAddress(symbol, &slot)) << "the table holds it already";
+        link_map* named = nullptr;
+        ASSERT_EQ(dlinfo(handle, RTLD_DI_LINKMAP, &named), 0);
+        std::vector<link_map*> entries;
+        for (link_map* entry = listHead(); entry; entry = entry->l_next) entries.push_back(entry);
+        ASSERT_EQ(entries.back(), named);
+        // Named first right after the program, and again at its own place at the end.
+        entries.insert(entries.begin() + 1, named);
+        ASSERT_LE(entries.size(), CRKSafeMemoryReader::kRangesPerCopy);
+        const size_t before = readRecords(logPath()).size();
+        {
+            CraftedList damaged(entries);
+            CRKBinaryImageSafeSyncWithLoader();
+        }
+        const auto records = readRecords(logPath());
+        EXPECT_EQ(records.size(), before + 1);
+        EXPECT_EQ(recordsOf(records, "load", library).size(), 1u);
+        EXPECT_EQ(liveSlotsAt(writable(), headerOf(reinterpret_cast<void*>(symbol))), 1u);
+        ASSERT_TRUE(CRKBinaryImageSafeFindImageForAddress(symbol, &slot));
+        // Read, then gone, so that the next library is new to the table too.
+        CRKBinaryImageRescanIfNeeded();
+        EXPECT_EQ(dlclose(handle), 0);
+        CRKBinaryImageRescanIfNeeded();
+        runUntilIdle();
     }
 }
 

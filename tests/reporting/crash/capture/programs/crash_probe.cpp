@@ -10,6 +10,7 @@
 // check that the record has the crashed thread's stack pointer inside its stack and a frame inside a crash
 // function. The benchmark kind writes the monotonic time (nanoseconds) to standard output just before its
 // fault.
+#include <dirent.h>
 #include <dlfcn.h>
 #include <elf.h>
 #include <fcntl.h>
@@ -45,6 +46,7 @@
 #include "platform/storage/UserDefaults.h"
 #include "platform/system/Application.h"
 #include "reporting/crash/CRKContext.h"
+#include "reporting/crash/CRKIdentity.h"
 #include "reporting/crash/capture/CRKCapture.h"
 #include "reporting/crash/capture/CRKException.h"
 #include "reporting/crash/capture/CRKSignal.h"
@@ -278,6 +280,42 @@ bool endTheKitsStartUpWork() {
     if (!platform::DispatchQueue::finishAllWork(30)) return false;
     platform::DispatchQueue::reopenForTesting();
     return true;
+}
+
+// The kit's Mach exception server, a thread of its own started with the kit, makes calls of its own
+// until it waits for its first message: under a heavy load it may not even have started by the time the
+// start-up work is over. Its wait's lazily bound call into the C library (the condition variable's
+// pthread_cond_wait, in the C++ library), made after the damage, resolves through the damaged entry and
+// faults on that thread (moved by a page, it lands in pthread_create), and that fault is then the crash
+// recorded, not the abort (unless someone else's wait bound that call first). So the damage waits for
+// the thread to be parked in that wait: named (its name is set just before it first receives) and asleep
+// in a futex wait, which the uncontended lock before it never makes.
+bool theMachServerIsParked() {
+    const reporting::CRKReadOnlyContext* readonly = reporting::CRKSharedContext().readonly;
+    if (!readonly || !readonly->mach.thread) return true;  // no server was started
+    const std::string name =
+        (std::string(reporting::CRKReverseDomainPrefix) + ".crashkit.mac.MachExceptionServer").substr(0, 15);
+    const auto readLine = [](const std::string& path) {
+        char line[256] = {};
+        const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        const ssize_t length = file >= 0 ? read(file, line, sizeof line - 1) : -1;
+        if (file >= 0) close(file);
+        return std::string(line, length > 0 ? size_t(length) : 0);
+    };
+    const struct timespec pause = {0, 1'000'000};
+    for (int polls = 0; polls < 30'000; polls++, nanosleep(&pause, nullptr)) {
+        DIR* tasks = opendir("/proc/self/task");
+        if (!tasks) return false;
+        bool parked = false;
+        while (const dirent* task = readdir(tasks)) {
+            const std::string folder = std::string("/proc/self/task/") + task->d_name;
+            if (task->d_name[0] == '.' || readLine(folder + "/comm") != name + "\n") continue;
+            parked = atol(readLine(folder + "/syscall").c_str()) == SYS_futex;
+        }
+        closedir(tasks);
+        if (parked) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -1093,7 +1131,7 @@ int main(int argc, char** argv) {
     if (kind == crashprobe::kMachServerSignalStack) return tellTheServersSignalStack();
     // The handler never faulting itself: the loader's list damaged before the crash.
     if ((kind == crashprobe::kLibcEntryMoved || kind == crashprobe::kLibcEntryZeroed) &&
-        !endTheKitsStartUpWork())
+        (!endTheKitsStartUpWork() || !theMachServerIsParked()))
         return 9;
     if (kind == crashprobe::kLibcEntryMoved) probe_crash_damaged_libc_entry(false);
     if (kind == crashprobe::kLibcEntryZeroed) probe_crash_damaged_libc_entry(true);
