@@ -46,7 +46,8 @@ platform::Value toValue(const nlohmann::json& node) {
 }  // namespace
 
 std::optional<platform::Value::Array> CRKFileReadSections(const char* path, bool deleteOnFailure,
-                                                          const CRKFileSectionTransform& transform) {
+                                                          const CRKFileSectionTransform& transform,
+                                                          size_t maximumSections) {
     if (!path) {
         CRKSDKLOG_ERROR("Error: input path is invalid\n");
         return std::nullopt;
@@ -62,7 +63,7 @@ std::optional<platform::Value::Array> CRKFileReadSections(const char* path, bool
     platform::Value::Array sections;
     const std::string text = contents->toString();
     size_t start = 0;
-    while (start <= text.size()) {
+    while (start <= text.size() && sections.size() < maximumSections) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
         const std::string_view line(text.data() + start, end - start);

@@ -34,6 +34,12 @@ void CRKSerializeSymbolicatedFramesOperation::main() {
         for (const auto& thread : *threadArray()) {
             CRKFileWriteArrayStart(&file);
             for (const auto& frame : thread) {
+                if (isCancelled()) {
+                    // Half a record would pass for the whole once renamed: the partial file goes.
+                    CRKFileCloseWithOffset(&file, nullptr);
+                    unlink(partial.c_str());
+                    return;
+                }
                 if (!frame) continue;
                 CRKFileWriteHashStart(&file);
                 CRKFileWriteHashEntryString(&file, "symbol", orNull(frame->symbol));
