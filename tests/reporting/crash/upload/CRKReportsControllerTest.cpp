@@ -404,13 +404,23 @@ void stopAtCheckpoint(const char* name) {
         if (auto* controller = gStopping.load()) controller->stopPreparingReports();
 }
 
+// Installs the observer for one test, and takes it away whatever way the test ends.
+struct StopAtCheckpoints {
+    StopAtCheckpoints() { CRKUploadSetCheckpointObserver(stopAtCheckpoint); }
+    ~StopAtCheckpoints() {
+        CRKUploadSetCheckpointObserver(nullptr);
+        gStopping = nullptr;
+        gStopAt = nullptr;
+    }
+};
+
 }  // namespace
 
 // A quit stops the preparation wherever it is, and every report stays whole on disk for a later launch:
 // back in the active folder as it was found while its package is not complete, else as that package,
 // unsent, in the prepared folder. Never both, never neither, never half a file.
 TEST_F(CRKReportsControllerTest, AStopKeepsTheReportWholeForALaterLaunchWhereverItLands) {
-    CRKUploadSetCheckpointObserver(stopAtCheckpoint);
+    const StopAtCheckpoints observing;
     const auto fresh = [&] {
         auto made = std::make_shared<CRKReportsController>(driver->workQueue, driver, client, store);
         driver->controller = made;
@@ -490,6 +500,4 @@ TEST_F(CRKReportsControllerTest, AStopKeepsTheReportWholeForALaterLaunchWherever
         EXPECT_EQ(now, deepFiles);
     }
     EXPECT_EQ(settledRequestCount(), 0u);
-    CRKUploadSetCheckpointObserver(nullptr);
-    gStopping = nullptr;
 }
