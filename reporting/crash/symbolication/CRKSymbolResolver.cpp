@@ -12,6 +12,8 @@
 #include "platform/base/Log.h"
 #include "platform/storage/Files.h"
 #include "reporting/crash/CRKFile.h"
+#include "reporting/crash/CRKUtilities.h"
+#include "reporting/crash/image/CRKELFFile.h"
 #include "reporting/crash/store/CRKFileReader.h"
 #include "reporting/crash/symbolication/CRKELFFunctionSymbolTable.h"
 #include "reporting/crash/symbolication/CRKLoaderSymbolTable.h"
@@ -30,6 +32,21 @@ std::optional<std::string> textAt(const platform::Value::Dictionary& image, cons
     const auto found = image.find(key);
     if (found == image.end() || !found->second.string()) return std::nullopt;
     return *found->second.string();
+}
+
+constexpr const char* kRunningProgram = "/proc/self/exe";
+
+// The build identifier of an ELF file as the image records give it, or empty.
+std::string identifierOfFile(const char* path) {
+    CRKELFFile file;
+    if (!CRKELFFileInitWithPath(&file, path)) return "";
+    CRKELFImageInfo info{};
+    const bool read = CRKELFFileReadInfo(&file, &info);
+    CRKELFFileDestroy(&file);
+    if (!read || !info.hasBuildID) return "";
+    char hex[33];
+    CRKHexEncodeBytes(info.uuid, sizeof info.uuid, hex);
+    return hex;
 }
 
 std::string lastPathComponent(const std::string& path) {
@@ -52,9 +69,12 @@ struct CRKSymbolResolver::Cache {
     struct Loaded {
         bool found = false;
         CRKBinaryImageDetails details{};
-        // The loader's names for it and the file name the loader gives it; without them its addresses
-        // go to dladdr.
+        // The loader's names for it; without them its addresses go to dladdr.
         std::optional<CRKLoaderSymbolTable> loader;
+        // How the loader names its file and where it says the image begins, and the file its own
+        // symbol table is read from.
+        std::string loaderName;
+        uintptr_t loaderBase = 0;
         std::string fileName;
     };
     // What the loader, or the image file, says of an address of this process.
@@ -186,9 +206,16 @@ const CRKSymbolResolver::Cache::Loaded& CRKSymbolResolver::Cache::loadedFor(cons
     image.loader = CRKLoaderSymbolTable::tableForImageAt(image.details.loadAddress);
     // The file the loader names the image after (the program's own as it was started), asked once.
     Dl_info info{};
-    if (image.loader && dladdr(reinterpret_cast<const void*>(image.details.loadAddress), &info) != 0 &&
-        info.dli_fname) {
-        image.fileName = info.dli_fname;
+    if (dladdr(reinterpret_cast<const void*>(image.details.loadAddress), &info) != 0 && info.dli_fname) {
+        image.loaderName = info.dli_fname;
+        image.loaderBase = reinterpret_cast<uintptr_t>(info.dli_fbase);
+        image.fileName = image.loaderName;
+        // The loader names the program after the name it was started by, which is no path when a
+        // shell found it on the PATH: the running program's own file is read instead, if it is that
+        // build.
+        if (!image.loaderName.empty() && image.loaderName.find('/') == std::string::npos &&
+            identifierOfFile(kRunningProgram) == image.details.uuid)
+            image.fileName = kRunningProgram;
     } else {
         image.loader.reset();
     }
@@ -225,7 +252,11 @@ std::optional<CRKSymbolResolver::Cache::Found> CRKSymbolResolver::Cache::lookUp(
             loaderNames.emplace_back(info.dli_sname);
             return Found{loaderNames.back(), reinterpret_cast<uintptr_t>(info.dli_saddr)};
         }
-        if (info.dli_fname) fileName = info.dli_fname;
+        if (info.dli_fname) {
+            const bool sameImage = reinterpret_cast<uintptr_t>(info.dli_fbase) == image.loaderBase &&
+                                   info.dli_fname == image.loaderName;
+            fileName = sameImage ? image.fileName : info.dli_fname;
+        }
     }
     // The loader knows the image but not the function (a static or hidden one): the file's own table.
     if (!fileName.empty()) {

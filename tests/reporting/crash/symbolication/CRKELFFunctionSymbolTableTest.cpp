@@ -166,7 +166,7 @@ TEST(CRKELFFunctionSymbolTableTest, RealImagesAreNamedAsTheOneOffSearchNamesThem
         const auto functions = functionSymbolsOf(file.data(), file.size());
         ASSERT_GT(functions.size(), 2u) << path;
         std::vector<uint64_t> probes;
-        for (int i = 0; i < 80; i++) {
+        for (int i = 0; i < 40; i++) {
             const auto& [start, size] = functions[random() % functions.size()];
             for (const uint64_t probe :
                  {start - 1, start, start + 1, start + size - 1, start + size, start + size + 1})
@@ -174,7 +174,7 @@ TEST(CRKELFFunctionSymbolTableTest, RealImagesAreNamedAsTheOneOffSearchNamesThem
         }
         uint64_t top = 0;
         for (const auto& function : functions) top = std::max(top, function.first + function.second);
-        for (uint64_t address = 0; address < top + 0x100; address += top / 150 + 1) probes.push_back(address);
+        for (uint64_t address = 0; address < top + 0x100; address += top / 60 + 1) probes.push_back(address);
         EXPECT_GT(expectSameAsOneOffSearch(file.data(), file.size(), table, probes, path), probes.size() / 2)
             << path;
         EXPECT_EQ(table.functionSymbolForAddress(0), std::nullopt);

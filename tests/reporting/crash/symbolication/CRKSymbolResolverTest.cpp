@@ -176,14 +176,14 @@ TEST_F(CRKSymbolResolverTest, FramesAreNamedAsAskingTheLoaderAndTheFileForEachFr
         const elffixtures::MappedFile file(image.path);
         auto functions = elffixtures::functionSymbolsOf(file.data(), file.size());
         std::erase_if(functions, [&](const auto& f) { return f.first >= image.size; });
-        const int picked = program ? 30 : 8;
+        const int picked = program ? 20 : 5;
         for (int i = 0; i < picked && !functions.empty(); i++) {
             const auto& [start, length] = functions[random() % functions.size()];
             for (const uint64_t at :
                  {start, start + 1, start + 2, start + 3, start + length, start + length + 2})
                 addresses.push_back(image.base + kShift + at);
         }
-        for (uint64_t at = 0; at < size; at += size / (program ? 40 : 8) + 1)
+        for (uint64_t at = 0; at < size; at += size / (program ? 25 : 6) + 1)
             addresses.push_back(image.base + kShift + at);
     }
     CRKSymbolResolver resolver;
@@ -276,13 +276,15 @@ TEST_F(CRKSymbolResolverTest, AnImageFileIsReadOnceAReport) {
 }
 
 TEST_F(CRKSymbolResolverTest, ThreadsSharingAResolverGetTheFramesOneThreadGets) {
-    const std::vector<Image> images = loadedImages();
-    ASSERT_FALSE(images.empty());
+    // A few libraries: the threads race to read each one's tables first.
+    std::vector<Image> images = loadedImages();
+    ASSERT_GE(images.size(), 5u);
+    images = std::vector<Image>(images.begin() + 1, images.begin() + 5);
     std::string lines;
     std::vector<uint64_t> addresses;
     for (const Image& image : images) {
         lines += loadLine(image, image.size);
-        for (uint64_t at = 0; at < image.size; at += image.size / 16 + 1)
+        for (uint64_t at = 0; at < image.size; at += image.size / 64 + 1)
             addresses.push_back(image.base + kShift + at);
     }
     const std::string record = writeRecord(lines);
