@@ -4,6 +4,8 @@
 #include <signal.h>
 
 #include <cstdlib>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -28,6 +30,20 @@ std::shared_ptr<RunningApplication> thisApplication() {
     const std::string* text = name.string();
     return std::make_shared<RunningApplication>(text ? *text : ProcessInfo::shared().processName(),
                                                 Bundle::main().bundleIdentifier());
+}
+
+// The termination request handlers and whether a signal's request has come (after which a handler
+// runs as it is added). Never destroyed: the signal's thread may still take a signal while the process exits.
+struct TerminationRequestHandlers {
+    std::mutex mutex;
+    bool requested = false;
+    uint64_t next = 1;
+    std::map<uint64_t, std::shared_ptr<const std::function<void()>>> handlers;
+};
+
+TerminationRequestHandlers& terminationRequestHandlers() {
+    static auto* handlers = new TerminationRequestHandlers;
+    return *handlers;
 }
 
 }  // namespace
@@ -90,7 +106,40 @@ void Application::installTerminationSignalHandlers() {
 
 void Application::terminateForSignal(int signal) {
     terminationSignal_.store(signal);
+    std::vector<std::shared_ptr<const std::function<void()>>> handlers;
+    {
+        auto& registry = terminationRequestHandlers();
+        std::lock_guard lock(registry.mutex);
+        registry.requested = true;
+        for (const auto& [token, handler] : registry.handlers) handlers.push_back(handler);
+        // Each runs once: a handler that stays registered is not run again by a second signal.
+        registry.handlers.clear();
+    }
+    // Called without the lock: a handler may remove itself, or let go of an object that removes it.
+    for (const auto& handler : handlers) (*handler)();
     RunLoop::main().post([] { Application::shared().terminate(); });
+}
+
+uint64_t Application::addTerminationRequestHandler(std::function<void()> handler) {
+    if (!handler) return 0;
+    auto& registry = terminationRequestHandlers();
+    {
+        std::lock_guard lock(registry.mutex);
+        if (!registry.requested) {
+            const uint64_t token = registry.next++;
+            registry.handlers.emplace(token,
+                                      std::make_shared<const std::function<void()>>(std::move(handler)));
+            return token;
+        }
+    }
+    handler();
+    return 0;
+}
+
+void Application::removeTerminationRequestHandler(uint64_t handler) {
+    auto& registry = terminationRequestHandlers();
+    std::lock_guard lock(registry.mutex);
+    registry.handlers.erase(handler);
 }
 
 void Application::terminate() {
@@ -207,6 +256,11 @@ void Application::resetForTesting() {
     terminated_ = false;
     terminating_ = false;
     terminationSignal_ = 0;
+    {
+        auto& registry = terminationRequestHandlers();
+        std::lock_guard lock(registry.mutex);
+        registry.requested = false;
+    }
     reportException_ = &Application::defaultReportException;
 }
 

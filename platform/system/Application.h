@@ -3,6 +3,8 @@
 #include <signal.h>
 
 #include <atomic>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -76,6 +78,16 @@ public:
     // The last signal the application quit for, 0 when none: a run that must end otherwise when stopped
     // by one (a scenario's closing lines, the process's end by that signal) asks once it has terminated.
     static int terminationSignal() { return terminationSignal_.load(); }
+    // Work that holds the main thread (a launch sending, before its first window, the report of a crash
+    // during the last start-up) cannot see a terminate request waiting on the main run loop. It adds a
+    // handler instead: a signal's request runs each handler once, at once, on the thread that took the
+    // signal, before the request is posted; one added after such a request runs at once on the adding
+    // thread. A handler only marks or cancels what it stops (thread-safe, quick, no waiting for the main
+    // thread). Once removed it is not called again, but a call already under way on the signal's thread
+    // may still be running: it holds what it touches weakly or by value. The answer names the handler
+    // for its removal.
+    static uint64_t addTerminationRequestHandler(std::function<void()> handler);
+    static void removeTerminationRequestHandler(uint64_t handler);
 
     // A click on the Dock icon while running.
     void reopen(bool hasVisibleWindows);

@@ -11,6 +11,7 @@
 #include "platform/base/RunLoop.h"
 #include "platform/base/Strings.h"
 #include "platform/storage/Files.h"
+#include "platform/system/Application.h"
 #include "platform/system/DesktopServices.h"
 #include "reporting/core/RKTApplication.h"
 #include "reporting/core/RKTFileUtility.h"
@@ -134,7 +135,19 @@ std::shared_ptr<CRKCrashReportingController> CRKCrashReportingController::initWi
     return controller;
 }
 
-CRKCrashReportingController::~CRKCrashReportingController() = default;
+CRKCrashReportingController::~CRKCrashReportingController() {
+    platform::Application::removeTerminationRequestHandler(terminationRequestHandler_);
+}
+
+void CRKCrashReportingController::stopPreparingReports() {
+    stopping_.store(true);
+    std::shared_ptr<CRKReportSubmission> submission;
+    {
+        std::lock_guard lock(reportsControllerMutex_);
+        submission = reportsController_;
+    }
+    if (submission) submission->stopPreparingReports();
+}
 
 const CRKCrashSettings& CRKCrashReportingController::settings() {
     std::call_once(settingsOnce_, [this] {
@@ -145,7 +158,11 @@ const CRKCrashSettings& CRKCrashReportingController::settings() {
 
 std::shared_ptr<CRKReportSubmission> CRKCrashReportingController::reportsController() {
     std::lock_guard lock(reportsControllerMutex_);
-    if (!reportsController_ && submissionFactory_) reportsController_ = submissionFactory_(*this);
+    if (!reportsController_ && submissionFactory_) {
+        reportsController_ = submissionFactory_(*this);
+        // Made after the stop (the last one had finished its work): it prepares nothing either.
+        if (reportsController_ && stopping_.load()) reportsController_->stopPreparingReports();
+    }
     // A factory that answers none has said why itself (no report server configured).
     if (!reportsController_ && !submissionFactory_) {
         static std::once_flag told;
@@ -213,6 +230,13 @@ bool CRKCrashReportingController::startWithProfilingMark_betaToken(
         touchLaunchMarker(marker);
     }
     const auto earlierReports = fileManager_->activePathContents();
+    // Held weakly: the signal's thread may run the handler while the kit is let go.
+    if (terminationRequestHandler_ == 0) {
+        std::weak_ptr<CRKCrashReportingController> weak = weak_from_this();
+        terminationRequestHandler_ = platform::Application::addTerminationRequestHandler([weak] {
+            if (auto self = weak.lock()) self->stopPreparingReports();
+        });
+    }
 
     if (!setupCurrentReport()) platform::logf("[CrashKit:Crash] Unable to setup a new report");
     auto d = delegate();
@@ -221,7 +245,10 @@ bool CRKCrashReportingController::startWithProfilingMark_betaToken(
         platform::logf("[CrashKit:Crash] Unable to start crash reporter");
         currentReport_.reset();
     }
-    for (const auto& path : earlierReports) processExistingActiveReportPath(path, lastLaunchFailed);
+    for (const auto& path : earlierReports) {
+        if (stopping_.load()) break;  // the rest stay in the active folder for a later launch
+        processExistingActiveReportPath(path, lastLaunchFailed);
+    }
     handleExistingFilesInProcessing();
     handleExistingFilesInPrepared();
     if (currentReport_) logInternalKeyOnLoggingQueue(kitStartTimeKey(), millisecondsSince(profilingMark));

@@ -49,6 +49,9 @@ public:
     virtual void uploadPackagedReportAtPath(const std::string& path, bool urgent) = 0;
     // Calls the block once the background transfers of an earlier run are known again.
     virtual void attemptToReconnectBackgroundSession(std::function<void()> completion) = 0;
+    // The application is quitting: the preparation under way stops where what is on disk stays whole,
+    // and none starts after (any thread).
+    virtual void stopPreparingReports() {}
 };
 
 // The modal send prompt. Buttons are given in order; the answer is 1000 for the first, 1001 for the
@@ -97,6 +100,11 @@ public:
 // context its start-up data, and deals with what earlier runs left: the delegate and, when the settings
 // ask, the user decide; interrupted work resumes; failed uploads are retried. Start-up runs on the
 // caller's (main) thread; slow work runs on the serial work queue.
+//
+// A report of a crash during the last start-up is prepared and sent on the main thread before the
+// launch goes on, where a quit request waits unseen on the run loop: from its start the controller takes
+// a signal's terminate request as it comes (platform::Application's termination request handlers) and
+// stops the preparation, urgent or not, keeping each report for a later launch.
 class CRKCrashReportingController : public CRKCrashCallbackTarget,
                                     public std::enable_shared_from_this<CRKCrashReportingController> {
 public:
@@ -118,6 +126,11 @@ public:
 
     // Called by the crash handler on the crashing thread.
     void deliverCrashDelegateCallback() override;
+
+    // The application is quitting (a signal asked, on its own thread): what is being prepared stops, no
+    // report is prepared after, and the earlier runs' reports not yet begun stay for a later launch.
+    void stopPreparingReports();
+    bool preparationStopped() const { return stopping_.load(); }
 
     // Results of the submission side.
     void reportsController_didCompletePackageSubmission_error(const std::string& packagePath,
@@ -174,6 +187,8 @@ private:
     CRKCrashSettings settings_;
     std::atomic<unsigned> promptChoice_{NotAsked};
     std::atomic<bool> registeredAnalyticsEventListener_{false};
+    std::atomic<bool> stopping_{false};
+    uint64_t terminationRequestHandler_ = 0;
     std::shared_ptr<CRKInternalReport> currentReport_;
     platform::NotificationCenter::Observation settingsObservation_;
     platform::NotificationCenter::Observation activeObservation_;

@@ -41,6 +41,7 @@ public:
     void attemptToReconnectBackgroundSession(std::function<void()> completion) override {
         client_->attemptToReconnectBackgroundSessionWithCompletionBlock(completion);
     }
+    void stopPreparingReports() override { reports_->stopPreparingReports(); }
 
     void reportsController_didCompletePackageSubmission_error(CRKReportsController&, const std::string& path,
                                                               const KitErrorPtr& error) override {

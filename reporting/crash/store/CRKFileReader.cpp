@@ -2,6 +2,10 @@
 
 #include <unistd.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include <nlohmann/json.hpp>
 
 #include "platform/storage/Files.h"
@@ -14,39 +18,81 @@ namespace {
 // Record lines never nest deeper than a few levels; a line nested absurdly deep is taken as corrupt.
 constexpr int kMaximumReadDepth = 64;
 
-platform::Value toValue(const nlohmann::json& node) {
-    switch (node.type()) {
-        case nlohmann::json::value_t::object: {
-            platform::Value::Dictionary dictionary;
-            for (auto it = node.begin(); it != node.end(); ++it)
-                dictionary.emplace(it.key(), toValue(it.value()));
-            return dictionary;
-        }
-        case nlohmann::json::value_t::array: {
-            platform::Value::Array array;
-            array.reserve(node.size());
-            for (const auto& element : node) array.push_back(toValue(element));
-            return array;
-        }
-        case nlohmann::json::value_t::string:
-            return node.get<std::string>();
-        case nlohmann::json::value_t::boolean:
-            return node.get<bool>();
-        case nlohmann::json::value_t::number_unsigned:
-            return platform::Number(static_cast<unsigned long long>(node.get<uint64_t>()));
-        case nlohmann::json::value_t::number_integer:
-            return platform::Number(static_cast<long long>(node.get<int64_t>()));
-        case nlohmann::json::value_t::number_float:
-            return node.get<double>();
-        default:
-            return platform::Value();
+// Builds a line's value as the parser reads it, without a parsed document in between. The parser's own
+// callback form rescans an array for values to drop each time one of its objects ends, which made a
+// line of a hundred thousand frames (a symbolicated record of a deep recursion) cost billions of steps.
+// A value deeper than kMaximumReadDepth containers ends the line, as corrupt.
+class ValueBuilder : public nlohmann::json_sax<nlohmann::json> {
+public:
+    bool null() override { return add(platform::Value()); }
+    bool boolean(bool value) override { return add(value); }
+    bool number_integer(number_integer_t value) override {
+        return add(platform::Number(static_cast<long long>(value)));
     }
-}
+    bool number_unsigned(number_unsigned_t value) override {
+        return add(platform::Number(static_cast<unsigned long long>(value)));
+    }
+    bool number_float(number_float_t value, const string_t&) override { return add(value); }
+    bool string(string_t& value) override { return add(std::move(value)); }
+    bool binary(binary_t&) override { return add(platform::Value()); }
+    bool start_object(std::size_t) override { return open(true); }
+    bool key(string_t& value) override {
+        open_.back().key = std::move(value);
+        return true;
+    }
+    bool end_object() override { return close(); }
+    bool start_array(std::size_t) override { return open(false); }
+    bool end_array() override { return close(); }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
+        return false;
+    }
+
+    platform::Value take() { return std::move(result_); }
+
+private:
+    struct Container {
+        bool object = false;
+        std::string key;
+        platform::Value::Array array;
+        platform::Value::Dictionary dictionary;
+    };
+
+    bool open(bool object) {
+        // The container's depth is the number of containers around it.
+        if (static_cast<int>(open_.size()) > kMaximumReadDepth) return false;
+        open_.emplace_back();
+        open_.back().object = object;
+        return true;
+    }
+    bool close() {
+        Container done = std::move(open_.back());
+        open_.pop_back();
+        return done.object ? add(std::move(done.dictionary)) : add(std::move(done.array));
+    }
+    bool add(platform::Value value) {
+        if (open_.empty()) {
+            result_ = std::move(value);
+            return true;
+        }
+        if (static_cast<int>(open_.size()) > kMaximumReadDepth) return false;
+        Container& into = open_.back();
+        // A name given twice keeps its last value, as a parsed document would.
+        if (into.object)
+            into.dictionary.insert_or_assign(std::move(into.key), std::move(value));
+        else
+            into.array.push_back(std::move(value));
+        return true;
+    }
+
+    std::vector<Container> open_;
+    platform::Value result_;
+};
 
 }  // namespace
 
 std::optional<platform::Value::Array> CRKFileReadSections(const char* path, bool deleteOnFailure,
-                                                          const CRKFileSectionTransform& transform) {
+                                                          const CRKFileSectionTransform& transform,
+                                                          size_t maximumSections) {
     if (!path) {
         CRKSDKLOG_ERROR("Error: input path is invalid\n");
         return std::nullopt;
@@ -62,20 +108,15 @@ std::optional<platform::Value::Array> CRKFileReadSections(const char* path, bool
     platform::Value::Array sections;
     const std::string text = contents->toString();
     size_t start = 0;
-    while (start <= text.size()) {
+    while (start <= text.size() && sections.size() < maximumSections) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
         const std::string_view line(text.data() + start, end - start);
         start = end + 1;
         if (line.empty()) continue;
-        bool tooDeep = false;
-        auto limitDepth = [&tooDeep](int depth, nlohmann::json::parse_event_t, nlohmann::json&) {
-            if (depth > kMaximumReadDepth) tooDeep = true;
-            return !tooDeep;
-        };
-        nlohmann::json parsed = nlohmann::json::parse(line, limitDepth, false);
-        if (parsed.is_discarded() || tooDeep) continue;
-        platform::Value section = toValue(parsed);
+        ValueBuilder builder;
+        if (!nlohmann::json::sax_parse(line, &builder)) continue;
+        platform::Value section = builder.take();
         if (transform) {
             section = transform(section);
             if (section.isNull()) continue;

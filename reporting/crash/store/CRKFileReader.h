@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -14,10 +16,12 @@ namespace reporting {
 // Answers the parsed sections in file order, or none when the file cannot
 // be read (the file is then removed when deleteOnFailure is set). Lines that do not parse (a line cut
 // short by a crash, the empty piece after the last newline) are skipped. The transform may drop an
-// object by answering none.
+// object by answering none. Reading ends once `maximumSections` sections are kept: a caller after the
+// first line of a crash record does not parse the megabytes of threads after it.
 using CRKFileSectionTransform = std::function<platform::Value(const platform::Value& section)>;
-std::optional<platform::Value::Array> CRKFileReadSections(const char* path, bool deleteOnFailure,
-                                                          const CRKFileSectionTransform& transform = nullptr);
+std::optional<platform::Value::Array> CRKFileReadSections(
+    const char* path, bool deleteOnFailure, const CRKFileSectionTransform& transform = nullptr,
+    size_t maximumSections = std::numeric_limits<size_t>::max());
 
 // Hex strings: the text whose UTF-8 bytes the digits spell (decoding ends at the first pair that is not
 // two hexadecimal digits), and the reverse.

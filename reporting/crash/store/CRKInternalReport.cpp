@@ -161,8 +161,10 @@ std::optional<platform::Date> CRKInternalReport::crashedOnDate() const {
 
 std::optional<platform::Date> CRKInternalReport::timeFromCrashContentFile_sectionName(
     const std::string& file, const std::string& section) const {
-    const auto sections = readCRKFileAtPath(pathForContentFile(file));
-    if (!sections) return std::nullopt;
+    // The time is on the record's first line; the threads after it may run to megabytes.
+    const std::string path = pathForContentFile(file);
+    const auto sections = CRKFileReadSections(path.c_str(), false, nullptr, 1);
+    if (!sections || sections->empty()) return std::nullopt;
     return dateOf(sections->front()[section]["time"]);
 }
 

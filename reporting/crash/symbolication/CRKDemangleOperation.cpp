@@ -4,13 +4,20 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <unordered_map>
 
 namespace reporting {
 
 void CRKDemangleOperation::main() {
-    enumerateFramesWithBlock([](CRKStackFrame& frame) {
+    // A deep recursion repeats a few functions hundreds of thousands of times: each name is demangled
+    // once per record.
+    std::unordered_map<std::string, std::optional<std::string>> demangled;
+    enumerateFramesWithBlock([&demangled](CRKStackFrame& frame) {
         if (!frame.rawSymbol) return;
-        if (auto name = demangleSymbol(frame.rawSymbol->c_str())) frame.symbol = std::move(*name);
+        auto found = demangled.find(*frame.rawSymbol);
+        if (found == demangled.end())
+            found = demangled.emplace(*frame.rawSymbol, demangleSymbol(frame.rawSymbol->c_str())).first;
+        if (found->second) frame.symbol = *found->second;
     });
 }
 

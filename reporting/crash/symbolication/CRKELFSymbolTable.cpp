@@ -45,6 +45,7 @@ struct Best {
     bool sized = false;
     uint64_t start = 0;
     uint64_t nameOffset = 0;
+    Shdr strings{};  // the string table of the symbol's own table, where its name lies
 };
 
 void searchTable(const uint8_t* base, uint64_t length, const Shdr& table, const Shdr& strings,
@@ -61,9 +62,10 @@ void searchTable(const uint8_t* base, uint64_t length, const Shdr& table, const 
         if (address < sym.st_value) continue;
         if (sym.st_size > 0) {
             if (address - sym.st_value >= sym.st_size) continue;
-            if (!best->sized || sym.st_value > best->start) *best = {true, true, sym.st_value, sym.st_name};
+            if (!best->sized || sym.st_value > best->start)
+                *best = {true, true, sym.st_value, sym.st_name, strings};
         } else if (!best->sized && (!best->found || sym.st_value > best->start)) {
-            *best = {true, false, sym.st_value, sym.st_name};
+            *best = {true, false, sym.st_value, sym.st_name, strings};
         }
     }
 }
@@ -83,7 +85,6 @@ std::optional<CRKELFSymbol> CRKELFBufferFindFunctionSymbol(const void* bytes, ui
 
     for (const uint32_t wanted : {uint32_t(SHT_SYMTAB), uint32_t(SHT_DYNSYM)}) {
         Best best;
-        Shdr stringsHeader{};
         for (uint64_t i = 0; i < sections; i++) {
             Shdr table;
             if (!readAt(base, length, header.e_shoff + i * sizeof(Shdr), &table) || table.sh_type != wanted)
@@ -93,14 +94,12 @@ std::optional<CRKELFSymbol> CRKELFBufferFindFunctionSymbol(const void* bytes, ui
                 !readAt(base, length, header.e_shoff + uint64_t(table.sh_link) * sizeof(Shdr), &strings) ||
                 strings.sh_type != SHT_STRTAB || !inside(length, strings.sh_offset, strings.sh_size))
                 continue;
-            const Best before = best;
             searchTable(base, length, table, strings, fileAddress, &best);
-            if (best.start != before.start || best.nameOffset != before.nameOffset) stringsHeader = strings;
         }
         if (!best.found) continue;
         // The name ends inside its string table, or it is not taken.
-        const char* name = reinterpret_cast<const char*>(base + stringsHeader.sh_offset + best.nameOffset);
-        const size_t room = stringsHeader.sh_size - best.nameOffset;
+        const char* name = reinterpret_cast<const char*>(base + best.strings.sh_offset + best.nameOffset);
+        const size_t room = best.strings.sh_size - best.nameOffset;
         const size_t nameLength = strnlen(name, room);
         if (nameLength == room || nameLength == 0) continue;
         return CRKELFSymbol{std::string(name, nameLength), best.start};

@@ -2,6 +2,10 @@
 
 #include <unistd.h>
 
+#include <map>
+#include <set>
+#include <tuple>
+
 #include "reporting/crash/CRKFile.h"
 #include "reporting/crash/store/CRKFileReader.h"
 #include "reporting/crash/symbolication/CRKDemangleOperation.h"
@@ -22,9 +26,27 @@ void CRKProcessReportOperation::main() {
     if (!report_ || !symbolResolver_) return;
     if (!symbolResolver_->loadBinaryImagesFromFile(binaryImagePath())) return;
     report_->enumerateSymbolicatableFilesInContent([this](const std::string& path) {
-        if (access(path.c_str(), F_OK) != 0) return;
+        if (isCancelled() || access(path.c_str(), F_OK) != 0) return;
         symbolicateFile_withResolver(path, symbolResolver_);
     });
+}
+
+void CRKProcessReportOperation::cancel() {
+    Operation::cancel();
+    std::lock_guard lock(stepMutex_);
+    if (step_) step_->cancel();
+}
+
+bool CRKProcessReportOperation::runStep(Operation& step) {
+    {
+        std::lock_guard lock(stepMutex_);
+        if (isCancelled()) return false;
+        step_ = &step;
+    }
+    step.start();
+    std::lock_guard lock(stepMutex_);
+    step_ = nullptr;
+    return !step.isCancelled();
 }
 
 std::shared_ptr<CRKThreadArray> CRKProcessReportOperation::threadArrayFromFile(const std::string& path) {
@@ -36,18 +58,31 @@ std::shared_ptr<CRKThreadArray> CRKProcessReportOperation::threadArrayFromFile(c
     }
     if (!threads) return nullptr;
     auto array = std::make_shared<CRKThreadArray>();
+    array->reserve(threads->size());
+    // A deep recursion repeats a few addresses hundreds of thousands of times. Frames that would be
+    // named alike (the same address, taken the same way: a thread's first frame and an interrupted one
+    // are the instruction itself, any other a return address) share one frame object, which each step
+    // then names the same every time it meets it: one frame's memory and names per distinct address,
+    // not per place in the stack.
+    std::map<std::tuple<uint64_t, bool, bool>, std::shared_ptr<CRKStackFrame>> shared;
     for (const platform::Value& thread : *threads) {
+        std::set<uint64_t> interrupted;
+        if (const platform::Value::Array* marked = thread["interrupted_frames"].array()) {
+            for (const platform::Value& index : *marked)
+                if (index.number()) interrupted.insert(index.number()->unsignedLongLongValue());
+        }
         std::vector<std::shared_ptr<CRKStackFrame>> frames;
         if (const platform::Value::Array* stack = thread["stacktrace"].array()) {
+            frames.reserve(stack->size());
             for (const platform::Value& address : *stack) {
                 const uint64_t value = address.number() ? address.number()->unsignedLongLongValue() : 0;
-                frames.push_back(CRKStackFrame::stackFrameWithAddress(value));
-            }
-        }
-        if (const platform::Value::Array* interrupted = thread["interrupted_frames"].array()) {
-            for (const platform::Value& index : *interrupted) {
-                const uint64_t at = index.number() ? index.number()->unsignedLongLongValue() : frames.size();
-                if (at < frames.size()) frames[at]->interrupted = true;
+                const bool wasInterrupted = interrupted.count(frames.size()) > 0;
+                auto& frame = shared[{value, frames.empty(), wasInterrupted}];
+                if (!frame) {
+                    frame = CRKStackFrame::stackFrameWithAddress(value);
+                    frame->interrupted = wasInterrupted;
+                }
+                frames.push_back(frame);
             }
         }
         array->push_back(std::move(frames));
@@ -62,9 +97,10 @@ bool CRKProcessReportOperation::symbolicateFile_withResolver(
     CRKSymbolicationOperation symbolicate(threads, resolver);
     CRKDemangleOperation demangle(threads);
     CRKSerializeSymbolicatedFramesOperation serialize(threads, path + ".symbolicated");
-    symbolicate.start();
-    demangle.start();
-    serialize.start();
+    // The steps run whole or the record gets no symbolicated file: frames left half named by a
+    // cancelled step would pass, in a file, for the record's names.
+    for (Operation* step : std::initializer_list<Operation*>{&symbolicate, &demangle, &serialize})
+        if (!runStep(*step)) return false;
     return true;
 }
 

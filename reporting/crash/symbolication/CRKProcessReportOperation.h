@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "reporting/core/Operation.h"
@@ -11,14 +12,21 @@ namespace reporting {
 
 // Symbolicates every crash record of a report of an earlier run: each gets a "<name>.symbolicated"
 // file beside it, packaged with the report. Runs synchronously on the caller's thread.
+//
+// It may be cancelled from another thread (a quit asked for while a launch symbolicates before its
+// first window): the step under way stops at its next frame, no later step or record is begun, and a
+// record whose steps did not all finish gets no symbolicated file (one written whole before stays).
 class CRKProcessReportOperation : public Operation {
 public:
     CRKProcessReportOperation(std::shared_ptr<CRKInternalReport> report,
                               std::shared_ptr<CRKSymbolResolver> resolver);  // initWithReport:resolver:
     void main() override;
+    void cancel() override;
 
     std::string binaryImagePath() const;
     // The crash file's thread array, one frame per "stacktrace" address; null when it holds no threads.
+    // Places that would be named alike (the same address, each a thread's first or interrupted frame,
+    // or each a return address) hold the same frame object.
     static std::shared_ptr<CRKThreadArray> threadArrayFromFile(const std::string& path);
     bool symbolicateFile_withResolver(const std::string& path,
                                       const std::shared_ptr<CRKSymbolResolver>& resolver);
@@ -27,8 +35,13 @@ public:
     const std::shared_ptr<CRKSymbolResolver>& symbolResolver() const { return symbolResolver_; }
 
 private:
+    // Runs one step of a record unless cancelled; false when it did not run whole.
+    bool runStep(Operation& step);
+
     std::shared_ptr<CRKInternalReport> report_;
     std::shared_ptr<CRKSymbolResolver> symbolResolver_;
+    std::mutex stepMutex_;
+    Operation* step_ = nullptr;  // the step running now, for cancel() to reach; guarded by stepMutex_
 };
 
 }  // namespace reporting

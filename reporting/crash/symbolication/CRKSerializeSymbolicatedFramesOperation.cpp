@@ -34,6 +34,12 @@ void CRKSerializeSymbolicatedFramesOperation::main() {
         for (const auto& thread : *threadArray()) {
             CRKFileWriteArrayStart(&file);
             for (const auto& frame : thread) {
+                if (isCancelled()) {
+                    // Half a record would pass for the whole once renamed: the partial file goes.
+                    CRKFileCloseWithOffset(&file, nullptr);
+                    unlink(partial.c_str());
+                    return;
+                }
                 if (!frame) continue;
                 CRKFileWriteHashStart(&file);
                 CRKFileWriteHashEntryString(&file, "symbol", orNull(frame->symbol));
@@ -50,6 +56,11 @@ void CRKSerializeSymbolicatedFramesOperation::main() {
     CRKFileWriteSectionEnd(&file);
     uint64_t written = 0;
     const bool closed = CRKFileCloseWithOffset(&file, &written);
+    // Cancelled while the last bytes went out (a long record's close takes a while): not put in place.
+    if (isCancelled()) {
+        unlink(partial.c_str());
+        return;
+    }
     if (!closed || written == 0 || !platform::Files::move(partial, outputPath_)) {
         platform::logf("[CrashKit:Crash:Symbolication] Failed to create output file");
         unlink(partial.c_str());

@@ -14,9 +14,20 @@ namespace reporting {
 // Maps the return addresses of an earlier run to names: the image that held an address then is found
 // in this process by its build identifier, the address is moved to where that image lies now, and the
 // loader (or, for functions it does not export, the image file's own symbol table) names it.
+//
+// One resolver serves one report, whose record may hold hundreds of thousands of frames, most of them
+// a few addresses repeated (a deep recursion). So it learns each image once per report: which image
+// of this process has the build identifier, the loader's exported names of that image and the file's
+// own symbol table, each read once and sorted; and it keeps what each frame address came to, so an
+// address met again costs a hash lookup. A frame costs the same however large the image's tables are.
+// The names are the same as asking the loader and the file afresh for every frame. Its methods may be
+// called from several threads.
 class CRKSymbolResolver {
 public:
-    CRKSymbolResolver() = default;
+    CRKSymbolResolver();
+    ~CRKSymbolResolver();
+    CRKSymbolResolver(const CRKSymbolResolver&) = delete;
+    CRKSymbolResolver& operator=(const CRKSymbolResolver&) = delete;
 
     // Keeps the "load" lines of a binary-image record that have a base and a size, sorted by base.
     // True when the file had at least one line.
@@ -35,7 +46,10 @@ public:
     const platform::Value::Array& binaryImages() const { return binaryImages_; }
 
 private:
+    struct Cache;
+
     platform::Value::Array binaryImages_;
+    std::unique_ptr<Cache> cache_;
 };
 
 }  // namespace reporting

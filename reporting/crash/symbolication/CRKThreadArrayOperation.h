@@ -15,7 +15,8 @@ public:
     explicit CRKThreadArrayOperation(std::shared_ptr<CRKThreadArray> threadArray)
         : threadArray_(std::move(threadArray)) {}
 
-    // Every frame in order; once cancelled, the rest of the current thread's frames are skipped.
+    // Every frame in order; once the operation is cancelled (from any thread), no further frame of any
+    // thread.
     void enumerateFramesWithBlock(const std::function<void(CRKStackFrame&)>& block) const;
     // The same, with each frame's place in its thread's stack (0 for the frame the thread stood on).
     void enumerateFramesWithBlock(const std::function<void(CRKStackFrame&, size_t)>& block) const;

@@ -4,9 +4,11 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <limits>
 
 #include "platform/base/Log.h"
@@ -87,26 +89,49 @@ private:
     int error_ = 0;
 };
 
-// One gzip write of the remaining bytes, tried at most 50 times; a partial write goes on with the rest.
-bool writeBytesToGZFile(const uint8_t* bytes, size_t length, gzFile file) {
+// The bytes in pieces of this size, so that a cancellation is seen between two of them: a symbolicated
+// record of a deep recursion runs to a hundred megabytes.
+constexpr size_t kCompressionPiece = size_t(1) << 20;
+
+// The bytes through gzip, each piece's remaining bytes offered at most 50 times (a partial write goes on
+// with the rest); false when a write fails or `stop` answers true between two pieces.
+bool writeBytesToGZFile(const uint8_t* bytes, size_t length, gzFile file, const std::function<bool()>& stop) {
     if (length == 0) return false;
     size_t done = 0;
-    for (int attempt = 0; attempt < kMaximumWriteAttempts && done < length; attempt++) {
-        const size_t remaining = length - done;
-        const unsigned offered =
-            static_cast<unsigned>(std::min<size_t>(remaining, std::numeric_limits<unsigned>::max()));
-        errno = 0;
-        const int result = gzwrite(file, bytes + done, offered);
-        if (result == 0) {
-            int gzError = 0;
-            const char* gzText = gzerror(file, &gzError);
-            CRKSDKLOG_ERROR("Error: failed to write compressed bytes %d, %s, %s \n", gzError, gzText,
-                            CRKErrorText(errno));
+    while (done < length) {
+        if (stop && stop()) return false;
+        const size_t pieceEnd = done + std::min(length - done, kCompressionPiece);
+        for (int attempt = 0; attempt < kMaximumWriteAttempts && done < pieceEnd; attempt++) {
+            const unsigned offered = static_cast<unsigned>(pieceEnd - done);
+            errno = 0;
+            const int result = gzwrite(file, bytes + done, offered);
+            if (result == 0) {
+                int gzError = 0;
+                const char* gzText = gzerror(file, &gzError);
+                CRKSDKLOG_ERROR("Error: failed to write compressed bytes %d, %s, %s \n", gzError, gzText,
+                                CRKErrorText(errno));
+            }
+            if (result <= 0 || static_cast<unsigned>(result) > offered) return false;
+            done += static_cast<size_t>(result);
         }
-        if (result <= 0 || static_cast<unsigned>(result) > offered) return false;
-        done += static_cast<size_t>(result);
+        if (done < pieceEnd) return false;
     }
-    return done == length;
+    return true;
+}
+
+bool compressToPath(const platform::Data& data, const std::string& path, const std::function<bool()>& stop) {
+    const int fd = RKTOpenRegularFileForWriting(path, O_WRONLY | O_TRUNC);
+    gzFile file = fd >= 0 ? gzdopen(fd, "w") : nullptr;
+    if (!file) {
+        CRKSDKLOG_ERROR("Error: unable to open file for compression %s\n", CRKErrorText(errno));
+        if (fd >= 0) ::close(fd);
+        return false;
+    }
+    bool success = data.size() > 0 && writeBytesToGZFile(data.bytes(), data.size(), file, stop);
+    if (gzclose(file) != Z_OK) success = false;
+    // A cut copy is never sent (copies are made afresh for each package), but it need not stay either.
+    if (!success) unlink(path.c_str());
+    return success;
 }
 
 }  // namespace
@@ -191,7 +216,8 @@ void CRKPackageReportOperation::encode_data_fromPath(RKTMultipartMimeStreamEncod
     const std::string fileName = platform::Files::lastPathComponent(gzipPath);
     std::string contentType = "application/x-gzip";
     std::string contentPath = gzipPath;
-    if (!compressData_toPath(data, gzipPath)) {
+    if (!compressToPath(data, gzipPath, [this] { return isCancelled(); })) {
+        if (isCancelled()) return;  // the package is thrown away: nothing more goes into it
         CRKSDKLOG_ERROR("Error: compression failed for %s\n", fileName.c_str());
         contentType = "text/plain";
         contentPath = path;
@@ -200,16 +226,7 @@ void CRKPackageReportOperation::encode_data_fromPath(RKTMultipartMimeStreamEncod
 }
 
 bool CRKPackageReportOperation::compressData_toPath(const platform::Data& data, const std::string& path) {
-    const int fd = RKTOpenRegularFileForWriting(path, O_WRONLY | O_TRUNC);
-    gzFile file = fd >= 0 ? gzdopen(fd, "w") : nullptr;
-    if (!file) {
-        CRKSDKLOG_ERROR("Error: unable to open file for compression %s\n", CRKErrorText(errno));
-        if (fd >= 0) ::close(fd);
-        return false;
-    }
-    bool success = data.size() > 0 && writeBytesToGZFile(data.bytes(), data.size(), file);
-    if (gzclose(file) != Z_OK) success = false;
-    return success;
+    return compressToPath(data, path, nullptr);
 }
 
 }  // namespace reporting

@@ -18,6 +18,8 @@ namespace reporting {
 // name is the body's boundary. The package is written under a hidden name inside the report folder and
 // renamed into the prepared folder only when every byte reached the disk, so the prepared folder never
 // holds a cut body; a failed write leaves no package and no finalPath (the report stays where it is).
+// So does a cancellation, from any thread: it is seen between two files and between two megabytes of
+// a file's compression, and what was begun is thrown away.
 class CRKPackageReportOperation : public Operation {
 public:
     CRKPackageReportOperation(std::shared_ptr<CRKInternalReport> report,

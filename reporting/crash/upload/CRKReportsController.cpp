@@ -116,6 +116,10 @@ bool CRKReportsController::prepareAndSubmitReport_asUrgent_withProcessing(
 bool CRKReportsController::prepareAndSubmit(std::shared_ptr<CRKInternalReport> report, bool urgent,
                                             bool processing) {
     if (!report) return false;
+    if (preparationStopped()) {
+        keepForLaterLaunch(report, false);
+        return false;
+    }
     if (processing) {
         if (!fileManager_->moveItemAtPath_toDirectory(report->path(), fileManager_->processingPath())) {
             platform::logf("[CrashKit:Crash:Reports] Unable to move report for processing");
@@ -127,16 +131,24 @@ bool CRKReportsController::prepareAndSubmit(std::shared_ptr<CRKInternalReport> r
             report->identifier());
         if (!report) return false;
         CRKProcessReportOperation process(report, std::make_shared<CRKSymbolResolver>());
-        process.start();
+        if (!runUnlessStopped(process)) {
+            keepForLaterLaunch(report, true);
+            return false;
+        }
     }
     if (!packagingEnabled()) {
         platform::logf("[CrashKit:Crash:Reports] Report packaging disabled");
         return false;
     }
     CRKPackageReportOperation package(report, fileManager_);
-    package.start();
+    const bool packagedWhole = runUnlessStopped(package);
+    // A package renamed into place is complete, even when the stop came just after.
     const auto finalPath = package.finalPath();
     if (!finalPath) {
+        if (!packagedWhole) {
+            keepForLaterLaunch(report, processing);
+            return false;
+        }
         platform::logf("[CrashKit:Crash:Reports] Unable to package report");
         return false;
     }
@@ -148,12 +160,45 @@ bool CRKReportsController::prepareAndSubmit(std::shared_ptr<CRKInternalReport> r
     CRKUploadCheckpoint("remove.report");
     platform::logf("[CrashKit:Crash:Reports] Packaged report with id '%s' for submission",
                    report->identifier().c_str());
+    if (preparationStopped()) {
+        platform::logf("[CrashKit:Crash:Reports] Stopped: the package waits for a later launch");
+        return false;
+    }
     const bool decision = uploadPackagedReportAtPath_asUrgent(*finalPath, urgent);
     if (isCrash && decision) {
         CRKNCRAnalytics::logCrashWithTimeStamp_nimbusCrashKitEnabled(
             crashedOn ? crashedOn->timeIntervalSince1970() : 0, settings()->nimbusCrashKitEnabled());
     }
     return decision;
+}
+
+void CRKReportsController::stopPreparingReports() {
+    stopped_.store(true);
+    std::lock_guard lock(runningMutex_);
+    for (Operation* step : running_) step->cancel();
+}
+
+bool CRKReportsController::runUnlessStopped(Operation& step) {
+    {
+        std::lock_guard lock(runningMutex_);
+        if (stopped_.load()) return false;
+        running_.insert(&step);
+    }
+    step.start();
+    std::lock_guard lock(runningMutex_);
+    running_.erase(&step);
+    return !step.isCancelled();
+}
+
+void CRKReportsController::keepForLaterLaunch(const std::shared_ptr<CRKInternalReport>& report,
+                                              bool returnToActive) {
+    // Moved back, it is found again as it was: a later launch symbolicates and packages it afresh. Left
+    // in processing (the move failed, or it was found there), it is packaged as it is, every file whole.
+    if (returnToActive &&
+        !fileManager_->moveItemAtPath_toDirectory(report->path(), fileManager_->activePath()))
+        returnToActive = false;
+    platform::logf("[CrashKit:Crash:Reports] Stopped: report with id '%s' kept in %s for a later launch",
+                   report->identifier().c_str(), returnToActive ? "active" : "its folder");
 }
 
 bool CRKReportsController::uploadPackagedReportAtPath_asUrgent(const std::string& path, bool urgent) {
@@ -172,7 +217,8 @@ bool CRKReportsController::submitPackageMultipartMimeAtPath_synchronously(const 
         platform::logf("[CrashKit:Crash:Reports] Submitting %s %s", synchronously ? "sync" : "async",
                        path.c_str());
     if (fileManager_->fileSizeAtPath(path).value_or(0) == 0) {
-        if (ReportKit::sharedSDK().debug()) platform::logf("[CrashKit:Crash:Reports] Already-submitted report being ignored");
+        if (ReportKit::sharedSDK().debug())
+            platform::logf("[CrashKit:Crash:Reports] Already-submitted report being ignored");
         return false;
     }
     // A package is only ever one of the store's own files: anything else is neither sent nor, after
@@ -209,7 +255,8 @@ bool CRKReportsController::cleanUpSubmittedReportAtPath(const std::string& path)
 
 void CRKReportsController::reportUploadAtPath_completedWithError(const std::string& path,
                                                                  const KitErrorPtr& error) {
-    if (ReportKit::sharedSDK().debug()) platform::logf("[CrashKit:Crash:Reports] completed submission of %s", path.c_str());
+    if (ReportKit::sharedSDK().debug())
+        platform::logf("[CrashKit:Crash:Reports] completed submission of %s", path.c_str());
     if (!error) cleanUpSubmittedReportAtPath(path);
     if (auto delegate = delegate_.lock())
         delegate->reportsController_didCompletePackageSubmission_error(*this, path, error);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <string>
 #include <thread>
 #include <utility>
@@ -222,6 +223,57 @@ TEST_F(ApplicationLifecycleTest, AChangeAskedForAgainByItsObserversIsAnnouncedOn
                                         "delegate resigns", "NSApplicationDidResignActiveNotification",
                                         "NSApplicationWillTerminateNotification", "delegate terminates"}));
     EXPECT_EQ(asked, 3);
+}
+
+}  // namespace
+
+namespace {
+
+// Work that holds the main thread hears of a signal's quit at once, on the signal's thread, while the
+// request itself waits for the main loop; each handler once, a removed one never, and one added after
+// the request at once.
+TEST_F(ApplicationLifecycleTest, ASignalsQuitReachesTheTerminationRequestHandlersBeforeTheMainLoop) {
+    auto& application = platform::Application::shared();
+    std::vector<std::string> heard;
+    std::thread::id ranOn;
+    const uint64_t kept = platform::Application::addTerminationRequestHandler([&] {
+        heard.push_back(application.isTerminated() ? "kept, after the quit" : "kept");
+        ranOn = std::this_thread::get_id();
+    });
+    const uint64_t removed =
+        platform::Application::addTerminationRequestHandler([&] { heard.push_back("removed"); });
+    EXPECT_NE(kept, removed);
+    platform::Application::removeTerminationRequestHandler(removed);
+    EXPECT_EQ(platform::Application::addTerminationRequestHandler(nullptr), 0u);
+
+    std::thread signalThread([&application] { application.terminateForSignal(SIGTERM); });
+    const std::thread::id signalThreadId = signalThread.get_id();
+    signalThread.join();
+    EXPECT_EQ(heard, std::vector<std::string>{"kept"});
+    EXPECT_EQ(ranOn, signalThreadId);
+    EXPECT_FALSE(application.isTerminated());
+    EXPECT_EQ(platform::Application::terminationSignal(), SIGTERM);
+
+    // Added once the request has come: at once, on the adding thread, and kept nowhere.
+    const uint64_t late =
+        platform::Application::addTerminationRequestHandler([&] { heard.push_back("late"); });
+    EXPECT_EQ(late, 0u);
+    EXPECT_EQ(heard, (std::vector<std::string>{"kept", "late"}));
+
+    // A second signal runs none of them again; the main loop then quits, as it always did.
+    application.terminateForSignal(SIGINT);
+    settle();
+    EXPECT_TRUE(application.isTerminated());
+    EXPECT_EQ(heard, (std::vector<std::string>{"kept", "late"}));
+    platform::Application::removeTerminationRequestHandler(kept);
+    application.resetForTesting();
+
+    // A fresh state has had no request: a handler waits for the next one again.
+    const uint64_t next =
+        platform::Application::addTerminationRequestHandler([&] { heard.push_back("next"); });
+    EXPECT_NE(next, 0u);
+    EXPECT_EQ(heard.size(), 2u);
+    platform::Application::removeTerminationRequestHandler(next);
 }
 
 }  // namespace

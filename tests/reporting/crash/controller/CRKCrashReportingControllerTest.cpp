@@ -1,12 +1,16 @@
 #include "reporting/crash/controller/CRKCrashReportingController.h"
 
+#include <csignal>
 #include <fstream>
 #include <optional>
 #include <sstream>
+#include <thread>
+#include <utility>
 
 #include "platform/base/RunLoop.h"
 #include "platform/sim/session/SimulatedDesktop.h"
 #include "platform/storage/Files.h"
+#include "platform/system/Application.h"
 #include "platform/system/Bundle.h"
 #include "reporting/core/ReportKit.h"
 #include "reporting/crash/CRKContext.h"
@@ -24,8 +28,11 @@ struct FakeSubmission : CRKReportSubmission {
     std::vector<std::string> uploads;
     bool prepareAndSubmitReport(const std::shared_ptr<CRKInternalReport>& report, bool urgent,
                                 bool processing) override {
-        std::lock_guard lock(mutex);
-        prepared.emplace_back(report->directoryName(), urgent, processing);
+        {
+            std::lock_guard lock(mutex);
+            prepared.emplace_back(report->directoryName(), urgent, processing);
+        }
+        if (auto once = std::exchange(whilePreparing, nullptr)) once();
         return true;
     }
     void uploadPackagedReportAtPath(const std::string& path, bool) override {
@@ -33,6 +40,10 @@ struct FakeSubmission : CRKReportSubmission {
         uploads.push_back(platform::Files::lastPathComponent(path));
     }
     void attemptToReconnectBackgroundSession(std::function<void()> completion) override { completion(); }
+    void stopPreparingReports() override { stops++; }
+    // Run while the first report is prepared, as a signal that comes then.
+    std::function<void()> whilePreparing;
+    std::atomic<int> stops{0};
 };
 
 struct ScriptedPrompt : CRKPermissionPrompt {
@@ -255,6 +266,40 @@ TEST_F(CRKCrashReportingControllerTest, ALaunchThatDiedEarlySubmitsAtOnceWithout
     EXPECT_TRUE(platform::Files::exists(controller->launchMarkerPath()));
     runUntilIdle();  // the first turn of the main run loop ends the launch's window
     EXPECT_FALSE(platform::Files::exists(controller->launchMarkerPath()));
+}
+
+// The urgent road holds the main thread, where a quit waits unseen: a signal that comes meanwhile stops
+// the preparation from the signal's own thread, and the reports not yet begun stay for a later launch.
+TEST_F(CRKCrashReportingControllerTest, ASignalDuringTheUrgentRoadStopsItAndLeavesTheRestForALaterLaunch) {
+    earlierReport("first");
+    earlierReport("second");
+    platform::Files::writeAtomically(files->structurePath() + "/launchmarker", platform::Data());
+    delegate->mustInform = false;
+    delegate->settings.canProcessUrgentReports = true;
+    submission->whilePreparing = [] {
+        std::thread([] { platform::Application::shared().terminateForSignal(SIGTERM); }).join();
+    };
+    ASSERT_TRUE(start());
+    EXPECT_EQ(submission->stops.load(), 1);
+    EXPECT_TRUE(controller->preparationStopped());
+    EXPECT_EQ(prepared(), (std::vector<std::tuple<std::string, bool, bool>>{{"first", true, true}}));
+    EXPECT_TRUE(platform::Files::exists(files->activePath() + "/second/signal.crkrecord"));
+    settle();
+    EXPECT_EQ(prepared().size(), 1u);
+
+    // A kit started once the request has come stops at once: a submission made later is stopped as made.
+    controller->operationQueue()->waitUntilAllOperationsAreFinished();
+    auto later = std::make_shared<FakeSubmission>();
+    auto again = CRKCrashReportingController::initWithFileManager_delegate(
+        files, delegate, [later](CRKCrashReportingController&) { return later; }, prompt);
+    EXPECT_FALSE(again->preparationStopped());
+    again->startWithProfilingMark_betaToken(now(), std::nullopt);
+    EXPECT_TRUE(again->preparationStopped());
+    EXPECT_EQ(later->stops.load(), 1);
+    EXPECT_TRUE(later->prepared.empty());
+    runUntilIdle();
+    again->operationQueue()->waitUntilAllOperationsAreFinished();
+    platform::Application::shared().resetForTesting();
 }
 
 TEST_F(CRKCrashReportingControllerTest, AReportOfALaunchThatLivedIsNeverSentWithoutTheDelegate) {

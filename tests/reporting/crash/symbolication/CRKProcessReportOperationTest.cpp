@@ -119,7 +119,10 @@ struct Expected {
     std::optional<std::string> library;
 };
 
-class CRKProcessReportOperationTest : public testsupport::KestruneTest {};
+class CRKProcessReportOperationTest : public testsupport::KestruneTest {
+protected:
+    void expectChildRecordNamed(bool byBareName);
+};
 
 TEST_F(CRKProcessReportOperationTest, FramesOfAnEarlierRunGetNamesLibrariesAndOffsets) {
     const Image program = imageOf(reinterpret_cast<const void*>(&symtestCaller));
@@ -283,22 +286,39 @@ TEST(CRKDemangleOperationTest, MangledNamesAndBlocksBecomeReadable) {
 
 namespace {
 
-int runChild(const std::string& mode, const std::string& folder) {
+// The child started by its path, or as a shell starts a program found on the PATH: by its bare name,
+// in a folder that does not hold it.
+int runChild(const std::string& mode, const std::string& folder, const std::string& startedIn = "") {
     pid_t pid = -1;
     std::vector<std::string> arguments = {SYMBOLICATION_CHILD_PATH, mode, folder};
+    if (!startedIn.empty()) arguments[0] = std::filesystem::path(SYMBOLICATION_CHILD_PATH).filename();
     std::vector<char*> argv;
     for (auto& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!startedIn.empty()) posix_spawn_file_actions_addchdir_np(&actions, startedIn.c_str());
+    const int spawned = posix_spawn(&pid, SYMBOLICATION_CHILD_PATH, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) return -1;
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 TEST_F(CRKProcessReportOperationTest, ARecordOfOneRunIsSymbolicatedByTheNextRunOfTheSameProgram) {
-    const std::string folder = home() + "/child-report";
+    for (const bool byBareName : {false, true}) {
+        SCOPED_TRACE(byBareName ? "started by its bare name" : "started by its path");
+        expectChildRecordNamed(byBareName);
+    }
+}
+
+void CRKProcessReportOperationTest::expectChildRecordNamed(bool byBareName) {
+    const std::string folder = home() + (byBareName ? "/bare-report" : "/child-report");
     ASSERT_EQ(runChild("record", folder), 0);
-    ASSERT_EQ(runChild("symbolicate", folder), 0);
+    // The loader then gives the program's file as that bare name, which names no file here: its own
+    // functions are still named from its file.
+    ASSERT_EQ(runChild("symbolicate", folder, byBareName ? home() : ""), 0);
     const auto sections = CRKFileReadSections((folder + "/signal.crkrecord.symbolicated").c_str(), false);
     ASSERT_TRUE(sections && sections->size() == 1);
     const auto* threads = (*sections)[0]["threads"].array();

@@ -9,3 +9,12 @@ if(TARGET reporting_tests AND NOT TARGET symbolication_child)
     add_dependencies(reporting_tests symbolication_child)
     target_compile_definitions(reporting_tests PRIVATE SYMBOLICATION_CHILD_PATH="$<TARGET_FILE:symbolication_child>")
 endif()
+
+# A library the resolver's tests load a copy of (its own build identifier, static functions only its
+# file names), to replace the copy's file in the middle of a report.
+if(TARGET reporting_tests AND NOT TARGET kestrune_symbolication_library)
+    add_library(kestrune_symbolication_library MODULE ${CMAKE_CURRENT_LIST_DIR}/programs/symbolication_library.c)
+    add_dependencies(reporting_tests kestrune_symbolication_library)
+    target_compile_definitions(reporting_tests PRIVATE
+        SYMBOLICATION_LIBRARY_PATH="$<TARGET_FILE:kestrune_symbolication_library>")
+endif()

@@ -1,7 +1,10 @@
 #include "reporting/crash/upload/CRKReportsController.h"
 
+#include <atomic>
 #include <cstdlib>
+#include <map>
 #include <mutex>
+#include <thread>
 
 #include "platform/base/RunLoop.h"
 #include "platform/net/HTTPURLResponse.h"
@@ -10,6 +13,7 @@
 #include "reporting/core/RKTNetworkOperation.h"
 #include "reporting/core/ReportKit.h"
 #include "reporting/crash/upload/CRKPackageReportOperation.h"
+#include "reporting/crash/upload/CRKUploadCheckpoint.h"
 #include "tests/reporting/crash/upload/UploadTestSupport.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/TestEnvironment.h"
@@ -386,4 +390,114 @@ TEST_F(CRKReportsControllerTest, SwitchesAndPathsThatStopASubmission) {
     EXPECT_EQ(settledRequestCount(), 0u);
     EXPECT_TRUE(platform::Files::exists(outside));
     EXPECT_FALSE(client->relativeTaskPathForAbsolutePath(outside));
+}
+
+namespace {
+
+// The controller the checkpoint observer stops, and at which checkpoint.
+std::atomic<CRKReportsController*> gStopping{nullptr};
+std::atomic<const char*> gStopAt{nullptr};
+
+void stopAtCheckpoint(const char* name) {
+    const char* at = gStopAt.load();
+    if (at && std::string(name) == at)
+        if (auto* controller = gStopping.load()) controller->stopPreparingReports();
+}
+
+// Installs the observer for one test, and takes it away whatever way the test ends.
+struct StopAtCheckpoints {
+    StopAtCheckpoints() { CRKUploadSetCheckpointObserver(stopAtCheckpoint); }
+    ~StopAtCheckpoints() {
+        CRKUploadSetCheckpointObserver(nullptr);
+        gStopping = nullptr;
+        gStopAt = nullptr;
+    }
+};
+
+}  // namespace
+
+// A quit stops the preparation wherever it is, and every report stays whole on disk for a later launch:
+// back in the active folder as it was found while its package is not complete, else as that package,
+// unsent, in the prepared folder. Never both, never neither, never half a file.
+TEST_F(CRKReportsControllerTest, AStopKeepsTheReportWholeForALaterLaunchWhereverItLands) {
+    const StopAtCheckpoints observing;
+    const auto fresh = [&] {
+        auto made = std::make_shared<CRKReportsController>(driver->workQueue, driver, client, store);
+        driver->controller = made;
+        controller = made;
+        gStopping = made.get();
+        return made;
+    };
+    const auto files = [&](const std::string& folder) {
+        std::map<std::string, std::string> read;
+        for (const std::string& name : platform::Files::listDirectory(folder))
+            read[name] = uploadtest::readFile(folder + "/" + name);
+        return read;
+    };
+
+    // Caught once the report is in processing, before it is symbolicated: it goes back as it was.
+    fresh();
+    gStopAt = "move";
+    auto caught = seed("caught");
+    ASSERT_TRUE(caught);
+    const auto before = files(caught->path());
+    EXPECT_FALSE(prepare(caught, true));
+    EXPECT_EQ(files(store->activePath() + "/caught"), before);
+    EXPECT_TRUE(store->processingPathContents().empty());
+    EXPECT_TRUE(store->preparedPathContents().empty());
+    // Nothing is prepared once stopped: a report stays where it is.
+    EXPECT_FALSE(prepare(CRKInternalReport::reportWithPath(store->activePath() + "/caught"), true));
+    EXPECT_EQ(files(store->activePath() + "/caught"), before);
+    platform::Files::remove(store->activePath() + "/caught");
+
+    // Caught once the package is complete: the package stays, unsent, and the report folder goes.
+    fresh();
+    gStopAt = "rename";
+    auto packaged = seed("packaged");
+    ASSERT_TRUE(packaged);
+    EXPECT_FALSE(prepare(packaged, true));
+    EXPECT_TRUE(store->activePathContents().empty());
+    EXPECT_TRUE(store->processingPathContents().empty());
+    const auto prepared = store->preparedPathContents();
+    ASSERT_EQ(prepared.size(), 1u);
+    const std::string boundary = platform::Files::lastPathComponent(prepared[0]).substr(0, 36);
+    const auto received =
+        uploadtest::receive(uploadtest::readFile(prepared[0]), "multipart/form-data; boundary=" + boundary);
+    ASSERT_TRUE(received.wellFormed);
+    EXPECT_EQ(received.fields.at("report_id"), "packaged");
+    EXPECT_EQ(settledRequestCount(), 0u);
+    platform::Files::remove(prepared[0]);
+
+    // Caught from another thread while a record of 600,000 frames is worked on.
+    fresh();
+    gStopAt = nullptr;
+    std::string stack;
+    for (int i = 0; i < 600000; i++) stack += (i ? "," : "") + std::to_string(0x1010 + 16 * (i % 7));
+    auto deep =
+        seed("deep", {{"signal.crkrecord",
+                       "{\"signal\":{\"number\":11}}\n{\"threads\":[{\"stacktrace\":[" + stack + "]}]}\n"},
+                      {"binary_images.crkrecord", "{\"load\":{\"base\":4096,\"size\":65536}}\n"}});
+    ASSERT_TRUE(deep);
+    const auto deepFiles = files(deep->path());
+    std::atomic<bool> done{false};
+    driver->workQueue->addOperationWithBlock([&] {
+        controller->prepareAndSubmitReport_asUrgent_withProcessing(deep, true, true);
+        done = true;
+    });
+    while (!done && store->processingPathContents().empty()) std::this_thread::yield();
+    controller->stopPreparingReports();
+    driver->workQueue->waitUntilAllOperationsAreFinished();
+    const bool inActive = !store->activePathContents().empty();
+    const bool asPackage = !store->preparedPathContents().empty();
+    EXPECT_NE(inActive, asPackage);
+    EXPECT_TRUE(store->processingPathContents().empty());
+    if (inActive) {
+        // As it was found, but perhaps for a symbolicated record written whole before the stop.
+        auto now = files(store->activePath() + "/deep");
+        now.erase("signal.crkrecord.symbolicated");
+        for (auto it = now.begin(); it != now.end();)
+            it = it->first.ends_with(".gz") ? now.erase(it) : std::next(it);
+        EXPECT_EQ(now, deepFiles);
+    }
+    EXPECT_EQ(settledRequestCount(), 0u);
 }
