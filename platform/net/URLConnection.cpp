@@ -726,12 +726,35 @@ void URLConnection::cancel() {
     if (multi_) curl_multi_wakeup(static_cast<CURLM*>(multi_));
 }
 
+void URLConnection::SynchronousCancellation::cancel() {
+    std::lock_guard lock(mutex_);
+    cancelled_ = true;
+    if (running_) running_->cancel();
+}
+
+bool URLConnection::SynchronousCancellation::isCancelled() const {
+    std::lock_guard lock(mutex_);
+    return cancelled_;
+}
+
 URLConnection::SynchronousResult URLConnection::sendSynchronousRequest(
-    const URLRequest& request, std::shared_ptr<URLConnectionDelegate> trustDelegate) {
+    const URLRequest& request, std::shared_ptr<URLConnectionDelegate> trustDelegate,
+    SynchronousCancellation* cancellation) {
     auto collector = std::make_shared<Collector>(std::move(trustDelegate));
     URLConnection connection(request, collector);
     connection.started_.store(true);
+    if (cancellation) {
+        // Known to the cancellation while it runs, so that a cancel from another thread reaches it; one
+        // that came before is this send's too.
+        std::lock_guard lock(cancellation->mutex_);
+        if (cancellation->cancelled_) connection.cancelled_.store(true);
+        cancellation->running_ = &connection;
+    }
     connection.run();
+    if (cancellation) {
+        std::lock_guard lock(cancellation->mutex_);
+        cancellation->running_ = nullptr;
+    }
     return std::move(collector->result);
 }
 

@@ -39,9 +39,23 @@ public:
         std::optional<HTTPURLResponse> response;
         std::optional<Error> error;
     };
+    // Lets another thread stop synchronous sends: cancel() stops the send under way, if any, and every
+    // send given it afterwards, each then answered with URLError::Cancelled. It outlives those sends.
+    class SynchronousCancellation {
+    public:
+        void cancel();
+        bool isCancelled() const;
+
+    private:
+        friend class URLConnection;
+        mutable std::mutex mutex_;
+        bool cancelled_ = false;            // guarded by mutex_
+        URLConnection* running_ = nullptr;  // guarded by mutex_: the send under way
+    };
     // Runs the transfer on the calling thread and answers once it has ended.
     static SynchronousResult sendSynchronousRequest(
-        const URLRequest& request, std::shared_ptr<URLConnectionDelegate> trustDelegate = nullptr);
+        const URLRequest& request, std::shared_ptr<URLConnectionDelegate> trustDelegate = nullptr,
+        SynchronousCancellation* cancellation = nullptr);
 
     URLConnection(URLRequest request, std::shared_ptr<URLConnectionDelegate> delegate);
     ~URLConnection();

@@ -32,7 +32,8 @@ public:
         : pinner_(std::move(pinner)) {}
     platform::AuthChallengeDisposition connection_didReceiveServerTrust(
         platform::URLConnection&, const platform::ServerTrust& trust) override {
-        if (ReportKit::sharedSDK().debug() || !pinner_) return platform::AuthChallengeDisposition::PerformDefaultHandling;
+        if (ReportKit::sharedSDK().debug() || !pinner_)
+            return platform::AuthChallengeDisposition::PerformDefaultHandling;
         auto disposition = platform::AuthChallengeDisposition::CancelChallenge;
         pinner_->handleChallenge_fromURLSession_completionHandler(
             trust, nullptr, [&](platform::AuthChallengeDisposition answer) { disposition = answer; });
@@ -236,7 +237,7 @@ void CRKNetworkClient::startImmediateUploadRequest_filePath(const platform::URLR
     send.setMaximumResponseLength(
         std::min(send.maximumResponseLength(), CRKURLSession::kMaximumUploadAnswerLength));
     const auto result = platform::URLConnection::sendSynchronousRequest(
-        send, std::make_shared<PinningConnectionDelegate>(certPinner_));
+        send, std::make_shared<PinningConnectionDelegate>(certPinner_), &immediateUploads_);
     CRKUploadCheckpoint("answer");
     if (result.error) return;
     bool success = false;

@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "platform/net/URLConnection.h"
 #include "platform/net/URLRequest.h"
 #include "reporting/core/CRKURLSession.h"
 #include "reporting/core/KitError.h"
@@ -33,6 +34,8 @@ public:
 //
 // An urgent send holds its caller for at most the request's time-out in all, whatever the server does,
 // and takes an answer no longer than the session's uploads do (CRKURLSession::kMaximumUploadAnswerLength).
+// stopImmediateUploads() ends the one under way at once, and every later one before it starts: the
+// application is quitting. The package stays for a later run, as after a failed send.
 //
 // Restarts are bounded as the kit's other network client bounds its retries: the wait is the server's
 // "Retry-After" kept between kMinimumRetryDelay and kMaximumRetryDelay (a value that is not a finite,
@@ -67,6 +70,8 @@ public:
                                                  bool immediately);
     void startImmediateUploadRequest_filePath(const platform::URLRequest& request, const std::string& path);
     void startNewUploadRequest_filePath(const platform::URLRequest& request, const std::string& path);
+    // See above: any thread, once for good.
+    void stopImmediateUploads() { immediateUploads_.cancel(); }
 
     std::string rootPath() const;
     std::string absolutePathForRelativeTaskPath(const std::string& relative) const;
@@ -115,6 +120,7 @@ private:
     std::shared_ptr<CRKURLSession> session_;
     std::set<std::string> inFlight_;
     std::map<std::string, unsigned> restarts_;  // by description, while the upload is in flight
+    platform::URLConnection::SynchronousCancellation immediateUploads_;
 };
 
 }  // namespace reporting

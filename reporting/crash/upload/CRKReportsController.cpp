@@ -174,8 +174,12 @@ bool CRKReportsController::prepareAndSubmit(std::shared_ptr<CRKInternalReport> r
 
 void CRKReportsController::stopPreparingReports() {
     stopped_.store(true);
-    std::lock_guard lock(runningMutex_);
-    for (Operation* step : running_) step->cancel();
+    {
+        std::lock_guard lock(runningMutex_);
+        for (Operation* step : running_) step->cancel();
+    }
+    // An urgent send under way would otherwise hold the quit for up to its whole time-out.
+    if (networkClient_) networkClient_->stopImmediateUploads();
 }
 
 bool CRKReportsController::runUnlessStopped(Operation& step) {

@@ -3,10 +3,12 @@
 #include <chrono>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "platform/net/URLConnection.h"
+#include "platform/storage/Files.h"
 #include "reporting/core/CRKURLSession.h"
 #include "reporting/crash/upload/CRKReportsController.h"
 #include "tests/reporting/crash/upload/UploadTestSupport.h"
@@ -181,5 +183,42 @@ TEST_F(CRKNetworkClientTest, AnUrgentSendTakesNoLongerAnswerThanTheSessionsUploa
     ASSERT_EQ(finished.size(), 1u);
     EXPECT_EQ(finished[0].first, atTheLimit);
     EXPECT_FALSE(finished[0].second);
+    server.stop();
+}
+
+// The application quits while a launch waits for its urgent send: the stop ends the send under way at
+// once, whatever its time-out, and every later one before it reaches the server. Neither package counts
+// as sent; both stay for a later launch.
+TEST_F(CRKNetworkClientTest, AStopEndsTheUrgentSendUnderWayAndEveryLaterOneAndKeepsTheirPackages) {
+    LoopbackServer server;
+    ASSERT_TRUE(server.start());
+    server.enqueue(LoopbackServer::Answer{
+        .status = 200, .headers = {{"Content-Type", "application/json"}}, .body = "{}", .held = true});
+    // A time-out far longer than the test may take: only the stop can end this send in time.
+    auto request = urgentRequest(server.url("/reports"));
+    request.setTimeoutInterval(60);
+    const std::string first = package("first", 1000);
+    double took = 0;
+    std::thread sending([&] {
+        const auto started = std::chrono::steady_clock::now();
+        client->startUploadRequest_filePath_immediately(request, first, true);
+        took = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    });
+    const bool held = server.waitForHeldAnswers(1);
+    const auto stopped = std::chrono::steady_clock::now();
+    client->stopImmediateUploads();
+    sending.join();
+    const double afterStop =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - stopped).count();
+    server.releaseHeldAnswers();
+    ASSERT_TRUE(held);
+    EXPECT_LT(afterStop, 10.0) << "the send went on after the stop (" << took << " s in all)";
+
+    const std::string second = package("second", 1000);
+    client->startUploadRequest_filePath_immediately(request, second, true);
+    EXPECT_EQ(server.requestCount(), 1u);
+    EXPECT_TRUE(delegate->finished().empty());
+    EXPECT_TRUE(platform::Files::exists(first));
+    EXPECT_TRUE(platform::Files::exists(second));
     server.stop();
 }
