@@ -150,10 +150,10 @@ TEST(CRKELFFunctionSymbolTableTest, RandomTablesAreNamedAsTheOneOffSearchNamesTh
 }
 
 TEST(CRKELFFunctionSymbolTableTest, RealImagesAreNamedAsTheOneOffSearchNamesThem) {
-    // This program, the C library and the unwinding tests' library: their function symbols' edges and
+    // A program linked as the application is (its functions exported), the C library and the unwinding
+    // tests' library: their function symbols' edges and
     // addresses spread over their code.
-    std::vector<std::string> paths = {std::filesystem::read_symlink("/proc/self/exe").string(),
-                                      KESTRUNE_UNWIND_CHAIN_LIBRARY};
+    std::vector<std::string> paths = {SYMBOLICATION_CHILD_PATH, KESTRUNE_UNWIND_CHAIN_LIBRARY};
     Dl_info info{};
     if (dladdr(reinterpret_cast<const void*>(&strlen), &info) && info.dli_fname)
         paths.push_back(info.dli_fname);

@@ -29,9 +29,16 @@ std::optional<uint64_t> numberAt(const platform::Value::Dictionary& image, const
     return found->second.number()->unsignedLongLongValue();
 }
 
-// The resolver as it was before it kept anything: every frame searches the stored images in turn,
-// lists the loaded ones, asks the loader and reads the image file's symbol table afresh.
-bool updateFrameAfresh(const platform::Value::Array& images, CRKStackFrame& frame, bool returnAddress) {
+// The resolver as it was before it kept anything: every frame searches the stored images in turn, asks
+// the loader and scans the image file's whole symbol table. (Which loaded image has a build identifier,
+// and the files' bytes, are the same for every frame; they are kept only to spare the test's time.)
+struct AfreshLookups {
+    std::map<std::string, std::optional<CRKBinaryImageDetails>> images;
+    std::map<std::string, std::unique_ptr<elffixtures::MappedFile>> files;
+};
+
+bool updateFrameAfresh(const platform::Value::Array& images, CRKStackFrame& frame, bool returnAddress,
+                       AfreshLookups& kept) {
     if (frame.address == 0) return false;
     const platform::Value::Dictionary* stored = nullptr;
     for (const platform::Value& image : images) {
@@ -44,22 +51,29 @@ bool updateFrameAfresh(const platform::Value::Array& images, CRKStackFrame& fram
     }
     if (!stored) return false;
     const auto uuid = stored->find("uuid");
-    CRKBinaryImageDetails details{};
-    if (uuid == stored->end() || !uuid->second.string() ||
-        !CRKSymbolResolver::fillInImageDetails_forUUID(&details, *uuid->second.string()))
-        return false;
+    if (uuid == stored->end() || !uuid->second.string()) return false;
+    auto& loaded = kept.images[*uuid->second.string()];
+    if (!loaded) {
+        CRKBinaryImageDetails found{};
+        if (!CRKSymbolResolver::fillInImageDetails_forUUID(&found, *uuid->second.string())) return false;
+        loaded = found;
+    }
+    const CRKBinaryImageDetails details = *loaded;
     struct Found {
         std::optional<std::string> name;
         uint64_t start = 0;
     };
-    const auto lookUp = [&details](uint64_t local) -> std::optional<Found> {
+    const auto lookUp = [&details, &kept](uint64_t local) -> std::optional<Found> {
         Dl_info info{};
         if (dladdr(reinterpret_cast<const void*>(static_cast<uintptr_t>(local)), &info) == 0)
             return std::nullopt;
         if (info.dli_sname && info.dli_saddr)
             return Found{std::string(info.dli_sname), reinterpret_cast<uintptr_t>(info.dli_saddr)};
         if (info.dli_fname && *info.dli_fname) {
-            if (auto symbol = CRKELFFindFunctionSymbol(info.dli_fname, local - uint64_t(details.slide)))
+            auto& file = kept.files[info.dli_fname];
+            if (!file) file = std::make_unique<elffixtures::MappedFile>(info.dli_fname);
+            if (auto symbol = CRKELFBufferFindFunctionSymbol(file->data(), file->size(),
+                                                             local - uint64_t(details.slide)))
                 return Found{symbol->name, symbol->start + uint64_t(details.slide)};
         }
         return Found{};
@@ -198,20 +212,21 @@ TEST_F(CRKSymbolResolverTest, FramesAreNamedAsAskingTheLoaderAndTheFileForEachFr
     }
     std::shuffle(frames.begin(), frames.end(), random);
     std::map<std::pair<uint64_t, bool>, Frame> afresh;
+    AfreshLookups lookups;
     size_t named = 0;
     for (const auto& [address, returnAddress] : frames) {
         const Frame kept =
             frameOf(address, [&](CRKStackFrame& f) { return resolver.updateStackFrame(f, returnAddress); });
         auto expected = afresh.find({address, returnAddress});
         if (expected == afresh.end()) {
-            expected =
-                afresh
-                    .emplace(std::pair{address, returnAddress},
-                             frameOf(address,
-                                     [&](CRKStackFrame& f) {
-                                         return updateFrameAfresh(resolver.binaryImages(), f, returnAddress);
-                                     }))
-                    .first;
+            expected = afresh
+                           .emplace(std::pair{address, returnAddress},
+                                    frameOf(address,
+                                            [&](CRKStackFrame& f) {
+                                                return updateFrameAfresh(resolver.binaryImages(), f,
+                                                                         returnAddress, lookups);
+                                            }))
+                           .first;
         }
         ASSERT_EQ(kept, expected->second)
             << "0x" << std::hex << address << (returnAddress ? " returning" : " stopped");
