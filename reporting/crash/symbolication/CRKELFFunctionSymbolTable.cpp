@@ -8,6 +8,7 @@
 #include <numeric>
 
 #include "reporting/crash/image/CRKELFFile.h"
+#include "reporting/crash/symbolication/CRKELFBytes.h"
 
 namespace reporting {
 
@@ -15,31 +16,7 @@ namespace reporting {
 // of the same purpose share a translation unit with these.
 namespace elffunctiontable {
 
-using Ehdr = ElfW(Ehdr);
-using Shdr = ElfW(Shdr);
-using Sym = ElfW(Sym);
-
-#if __SIZEOF_POINTER__ == 8
-constexpr unsigned char kNativeClass = ELFCLASS64;
-#else
-constexpr unsigned char kNativeClass = ELFCLASS32;
-#endif
-#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-constexpr unsigned char kNativeData = ELFDATA2LSB;
-#else
-constexpr unsigned char kNativeData = ELFDATA2MSB;
-#endif
-
-bool within(uint64_t length, uint64_t offset, uint64_t size) {
-    return offset <= length && size <= length - offset;
-}
-
-template <typename T>
-bool readFrom(const uint8_t* base, uint64_t length, uint64_t offset, T* out) {
-    if (!within(length, offset, sizeof(T))) return false;
-    memcpy(out, base + offset, sizeof(T));
-    return true;
-}
+using namespace elfbytes;
 
 // A function symbol that some address may get: where it starts and how far it reaches, and where its
 // name lies in the file, with the end of its own string table.
@@ -57,7 +34,7 @@ CRKELFFunctionSymbolTable CRKELFFunctionSymbolTable::tableWithBuffer(const void*
     CRKELFFunctionSymbolTable table;
     const auto* base = static_cast<const uint8_t*>(bytes);
     Ehdr header;
-    if (!base || !readFrom(base, length, 0, &header)) {
+    if (!base || !readAt(base, length, 0, &header)) {
         table.problem_ = "shorter than an ELF header";
         return table;
     }
@@ -67,7 +44,7 @@ CRKELFFunctionSymbolTable CRKELFFunctionSymbolTable::tableWithBuffer(const void*
         return table;
     }
     const uint64_t sections = header.e_shnum;
-    if (!within(length, header.e_shoff, sections * sizeof(Shdr))) {
+    if (!inside(length, header.e_shoff, sections * sizeof(Shdr))) {
         table.problem_ = "its section headers lie past its end";
         return table;
     }
@@ -80,15 +57,15 @@ CRKELFFunctionSymbolTable CRKELFFunctionSymbolTable::tableWithBuffer(const void*
     for (const uint32_t wanted : {uint32_t(SHT_SYMTAB), uint32_t(SHT_DYNSYM)}) {
         for (uint64_t i = 0; i < sections; i++) {
             Shdr symbols;
-            if (!readFrom(base, length, header.e_shoff + i * sizeof(Shdr), &symbols) ||
+            if (!readAt(base, length, header.e_shoff + i * sizeof(Shdr), &symbols) ||
                 symbols.sh_type != wanted)
                 continue;
             Shdr strings;
             if (symbols.sh_link >= sections ||
-                !readFrom(base, length, header.e_shoff + uint64_t(symbols.sh_link) * sizeof(Shdr),
+                !readAt(base, length, header.e_shoff + uint64_t(symbols.sh_link) * sizeof(Shdr),
                           &strings) ||
-                strings.sh_type != SHT_STRTAB || !within(length, strings.sh_offset, strings.sh_size) ||
-                symbols.sh_entsize != sizeof(Sym) || !within(length, symbols.sh_offset, symbols.sh_size)) {
+                strings.sh_type != SHT_STRTAB || !inside(length, strings.sh_offset, strings.sh_size) ||
+                symbols.sh_entsize != sizeof(Sym) || !inside(length, symbols.sh_offset, symbols.sh_size)) {
                 damaged = true;
                 continue;
             }

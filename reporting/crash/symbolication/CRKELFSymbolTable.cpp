@@ -6,37 +6,13 @@
 #include <cstring>
 
 #include "reporting/crash/image/CRKELFFile.h"
+#include "reporting/crash/symbolication/CRKELFBytes.h"
 
 namespace reporting {
 
 namespace {
 
-using Ehdr = ElfW(Ehdr);
-using Shdr = ElfW(Shdr);
-using Sym = ElfW(Sym);
-
-#if __SIZEOF_POINTER__ == 8
-constexpr unsigned char kNativeClass = ELFCLASS64;
-#else
-constexpr unsigned char kNativeClass = ELFCLASS32;
-#endif
-#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-constexpr unsigned char kNativeData = ELFDATA2LSB;
-#else
-constexpr unsigned char kNativeData = ELFDATA2MSB;
-#endif
-
-// A range of the mapping, or false when it does not lie wholly inside.
-bool inside(uint64_t length, uint64_t offset, uint64_t size) {
-    return offset <= length && size <= length - offset;
-}
-
-template <typename T>
-bool readAt(const uint8_t* base, uint64_t length, uint64_t offset, T* out) {
-    if (!inside(length, offset, sizeof(T))) return false;
-    memcpy(out, base + offset, sizeof(T));
-    return true;
-}
+using namespace elfbytes;
 
 // The best function symbol of one table: the one whose range holds the address, else the nearest
 // start below it among symbols without a size.
