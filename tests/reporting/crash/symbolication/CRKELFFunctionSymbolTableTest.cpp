@@ -1,6 +1,7 @@
 #include "reporting/crash/symbolication/CRKELFFunctionSymbolTable.h"
 
 #include <dlfcn.h>
+#include <gnu/libc-version.h>
 #include <elf.h>
 #include <gtest/gtest.h>
 #include <link.h>
@@ -155,7 +156,8 @@ TEST(CRKELFFunctionSymbolTableTest, RealImagesAreNamedAsTheOneOffSearchNamesThem
     // addresses spread over their code.
     std::vector<std::string> paths = {SYMBOLICATION_CHILD_PATH, KESTRUNE_UNWIND_CHAIN_LIBRARY};
     Dl_info info{};
-    if (dladdr(reinterpret_cast<const void*>(&strlen), &info) && info.dli_fname)
+    // A function of the C library that no sanitizer puts its own in place of (strlen's is the runtime's).
+    if (dladdr(reinterpret_cast<const void*>(&gnu_get_libc_version), &info) && info.dli_fname)
         paths.push_back(info.dli_fname);
     std::mt19937_64 random(7);
     for (const std::string& path : paths) {
@@ -175,7 +177,9 @@ TEST(CRKELFFunctionSymbolTableTest, RealImagesAreNamedAsTheOneOffSearchNamesThem
         uint64_t top = 0;
         for (const auto& function : functions) top = std::max(top, function.first + function.second);
         for (uint64_t address = 0; address < top + 0x100; address += top / 60 + 1) probes.push_back(address);
-        EXPECT_GT(expectSameAsOneOffSearch(file.data(), file.size(), table, probes, path), probes.size() / 2)
+        // A library with only its exported names (the C library) leaves the gaps between them unnamed: a
+        // probe past an edge often names nothing, one at or inside it always names something.
+        EXPECT_GT(expectSameAsOneOffSearch(file.data(), file.size(), table, probes, path), probes.size() / 3)
             << path;
         EXPECT_EQ(table.functionSymbolForAddress(0), std::nullopt);
     }
