@@ -35,6 +35,7 @@
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
 #include "platform/bluetooth/BluetoothBackend.h"
+#include "platform/net/URLConnection.h"
 #include "platform/services/UserNotificationRecorder.h"
 #include "platform/sim/keyboard/SimulatedHotKeys.h"
 #include "platform/sim/radio/Radio.h"
@@ -168,6 +169,10 @@ int main(int argc, char** argv) {
     std::vector<char*> argumentPointers;
     for (const auto& argument : arguments) argumentPointers.push_back(const_cast<char*>(argument.c_str()));
     int status = application.run(static_cast<int>(argumentPointers.size()), argumentPointers.data());
+    // Quit: no request outlives the application. A worker waiting on a server that holds its answer (a
+    // report or events upload, the configuration or update feed, the hosted backend) would hold the
+    // quit below until its time-out; what it carried stays on disk for a later launch.
+    platform::URLConnection::cancelAllForQuit();
     const int stopSignal = platform::Application::terminationSignal();
     if (scenario) status = scenario->finish(stopSignal);
     // Stopped by a signal, the process quits as ever and then ends by it, so that its parent knows.

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <unordered_set>
 
 #include "platform/base/DispatchQueue.h"
 #include "platform/base/Log.h"
@@ -223,6 +224,19 @@ public:
 private:
     std::shared_ptr<URLConnectionDelegate> trust_;
 };
+
+// The transfers running now, so that a quit can end them all; once the quit has come, none runs.
+struct RunningTransfers {
+    std::mutex mutex;
+    bool quitting = false;                       // guarded by mutex
+    std::unordered_set<URLConnection*> running;  // guarded by mutex
+};
+
+// Never destroyed: a worker may still end a transfer while the process tears its statics down.
+RunningTransfers& runningTransfers() {
+    static auto* transfers = new RunningTransfers;
+    return *transfers;
+}
 
 }  // namespace
 
@@ -737,6 +751,16 @@ bool URLConnection::SynchronousCancellation::isCancelled() const {
     return cancelled_;
 }
 
+void URLConnection::cancelAllForQuit() {
+    auto& transfers = runningTransfers();
+    std::lock_guard lock(transfers.mutex);
+    if (!transfers.quitting && !transfers.running.empty())
+        logf("URLConnection: quitting; the %zu transfers under way end now", transfers.running.size());
+    transfers.quitting = true;
+    // Each stays registered, and so alive, until its run() takes it off under this lock.
+    for (URLConnection* connection : transfers.running) connection->cancel();
+}
+
 URLConnection::SynchronousResult URLConnection::sendSynchronousRequest(
     const URLRequest& request, std::shared_ptr<URLConnectionDelegate> trustDelegate,
     SynchronousCancellation* cancellation) {
@@ -764,10 +788,20 @@ void URLConnection::run() {
     // the caller's own thread, where an error left behind keeps its text allocated and would pass for the
     // cause of a later failure.
     ERR_set_mark();
+    auto& transfers = runningTransfers();
+    {
+        std::lock_guard lock(transfers.mutex);
+        if (transfers.quitting) cancelled_.store(true);
+        transfers.running.insert(this);
+    }
     std::optional<Error> error;
     {
         Transfer transfer(*this);
         error = transfer.execute();
+    }
+    {
+        std::lock_guard lock(transfers.mutex);
+        transfers.running.erase(this);
     }  // the handles, the header list and the body file are released before the delegate hears the end
     ERR_pop_to_mark();
     auto delegate = delegate_;

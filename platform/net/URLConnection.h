@@ -57,6 +57,13 @@ public:
         const URLRequest& request, std::shared_ptr<URLConnectionDelegate> trustDelegate = nullptr,
         SynchronousCancellation* cancellation = nullptr);
 
+    // The process is quitting: every transfer under way, synchronous or not, is cancelled now, and every
+    // one that begins later is cancelled as it begins, before anything is sent. Each ends as cancel()
+    // ends it, so whoever waits on one is answered at once. The quit waits for the workers to finish what
+    // they hold, and a worker waiting on a server that never answers would hold it for good; ending the
+    // process would end these transfers in any case. Any thread; for good.
+    static void cancelAllForQuit();
+
     URLConnection(URLRequest request, std::shared_ptr<URLConnectionDelegate> delegate);
     ~URLConnection();
     URLConnection(const URLConnection&) = delete;

@@ -125,6 +125,7 @@ public:
         }
     }
     bool started() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
     // The wait status once the program has ended within the limit.
     std::optional<int> waitForExit(double seconds) {
         if (status_ || pid_ <= 0) return status_;
@@ -615,6 +616,128 @@ TEST_F(ApplicationCrashReportTest,
         uploadtest::receive(reports[0].body, reports[0].header("Content-Type").value_or(""));
     ASSERT_TRUE(received.wellFormed);
     EXPECT_TRUE(received.files.count("signal.crkrecord"));
+}
+
+// What a quit may take once the signal comes: the rest of a start-up, the main loop's last turn, the
+// application's own tear-down, under a sanitizer on a busy machine. A send the quit waited for would
+// take the server's whole hold, a minute, or the quit's own limit of five seconds.
+constexpr double kQuitSeconds = 1.0;
+
+LoopbackServer::Answer heldJSON() {
+    return {.status = 200, .headers = {{"Content-Type", "application/json"}}, .body = "{}", .held = true};
+}
+
+// Sends SIGTERM and answers how long the launch took to end, once it has ended by that signal.
+std::optional<double> quitAndTime(Launch& launch, pid_t pid) {
+    const auto signalled = std::chrono::steady_clock::now();
+    kill(pid, SIGTERM);
+    const auto status = launch.waitForExit(kLaunchLimitSeconds);
+    if (!status || !WIFSIGNALED(*status) || WTERMSIG(*status) != SIGTERM) return std::nullopt;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - signalled).count();
+}
+
+// A quit while the launch after a start-up crash waits for its urgent send (before its first window),
+// the report server holding its answer: the send ends at once, the launch ends, and nothing is sent after
+// the signal (the start-up used to go on to send the same package again, and the quit waited for that).
+// The package stays whole, and a later launch sends it as it was.
+TEST_F(ApplicationCrashReportTest, AQuitWhileTheUrgentSendWaitsEndsAtOnceAndALaterLaunchSendsTheReport) {
+    server.enqueue(settingsPath(), json(settings(true)));
+    {
+        auto early = launch("early", {"KESTRUNE_TEST_CRASH=early"});
+        const auto status = early->waitForExit(kLaunchLimitSeconds);
+        ASSERT_TRUE(status && WIFSIGNALED(*status)) << early->output();
+    }
+    server.enqueue(reportsPath(), heldJSON());
+    auto held = launch("held");
+    ASSERT_TRUE(server.waitForHeldAnswers(1, kLaunchLimitSeconds)) << held->output();
+    const size_t sentBefore = waitForRequestsTo(reportsPath(), 1, 0).size();
+    const auto took = quitAndTime(*held, held->pid());
+    server.releaseHeldAnswers();
+    ASSERT_TRUE(took) << held->output();
+    EXPECT_LT(*took, kQuitSeconds) << held->output();
+    EXPECT_EQ(held->output().find("Outcome: the settings window is shown"), std::string::npos);
+    const auto sent = waitForRequestsTo(reportsPath(), 1, 0);
+    EXPECT_EQ(sentBefore, 1u);
+    EXPECT_EQ(sent.size(), 1u) << "a send began after the signal:\n" << held->output();
+    ASSERT_FALSE(sent.empty());
+    const auto prepared = platform::Files::listDirectory(reportStore() + "/prepared");
+    ASSERT_EQ(prepared.size(), 1u) << held->output();
+    EXPECT_EQ(uploadtest::readFile(reportStore() + "/prepared/" + prepared[0]), sent[0].body);
+
+    auto later = launch("later");
+    const auto again = waitForRequestsTo(reportsPath(), 2);
+    const bool sentAndRemoved = waitUntilEmpty(reportStore() + "/prepared", 30);
+    later->quit();
+    ASSERT_EQ(again.size(), 2u) << later->output();
+    EXPECT_EQ(again[1].body, sent[0].body) << "the later launch sends the report whole, as it was";
+    EXPECT_TRUE(sentAndRemoved);
+}
+
+// A quit while an ordinary upload of a crash report waits for a report server that holds its answer, and
+// an upload of the analytics kit's events for its own: both end at once, the launch ends, and nothing is
+// sent after the signal. The crash kit ends its upload itself (it says so); the events upload ends with
+// every other request the application has under way when it quits. The package and the events stay whole,
+// and a later launch sends them.
+TEST_F(ApplicationCrashReportTest, AQuitWhileTheUploadsWaitEndsAtOnceAndALaterLaunchSendsThemWhole) {
+    server.enqueue(settingsPath(), json(settings(true)));
+    {
+        auto crashing = launch("crashing", {"KESTRUNE_TEST_CRASH=1"});
+        const auto status = crashing->waitForExit(kLaunchLimitSeconds);
+        ASSERT_TRUE(status && WIFSIGNALED(*status)) << crashing->output();
+    }
+    server.enqueue(settingsPath(), json(settings(true)));
+    server.enqueue(reportsPath(), heldJSON());
+    server.enqueue(kEventsPath, heldJSON());
+    const size_t eventsBefore = waitForRequestsTo(kEventsPath, 0, 0).size();  // the crashed launch's
+    auto held = launch("held");
+    ASSERT_TRUE(server.waitForHeldAnswers(2, kLaunchLimitSeconds)) << held->output();
+    const size_t sentBefore = waitForRequestsTo(reportsPath(), 1, 0).size();
+    const auto took = quitAndTime(*held, held->pid());
+    server.releaseHeldAnswers();
+    ASSERT_TRUE(took) << held->output();
+    EXPECT_LT(*took, kQuitSeconds) << held->output();
+    const std::string output = held->output();
+    EXPECT_NE(output.find("[CrashKit:Crash:Client] Stopped: the uploads under way (1) end"),
+              std::string::npos)
+        << output;
+    const auto sent = waitForRequestsTo(reportsPath(), 1, 0);
+    EXPECT_EQ(sentBefore, 1u);
+    EXPECT_EQ(sent.size(), 1u) << "a send began after the signal:\n" << output;
+    const auto events = waitForRequestsTo(kEventsPath, 0, 0);
+    ASSERT_EQ(sent.size(), 1u);
+    ASSERT_GT(events.size(), eventsBefore);
+    const auto prepared = platform::Files::listDirectory(reportStore() + "/prepared");
+    ASSERT_EQ(prepared.size(), 1u) << output;
+    EXPECT_EQ(uploadtest::readFile(reportStore() + "/prepared/" + prepared[0]), sent[0].body);
+
+    server.enqueue(settingsPath(), json(settings(true)));
+    auto later = launch("later");
+    const auto again = waitForRequestsTo(reportsPath(), 2);
+    const bool sentAndRemoved = waitUntilEmpty(reportStore() + "/prepared", 30);
+    ASSERT_EQ(again.size(), 2u) << later->output();
+    EXPECT_EQ(again[1].body, sent[0].body) << "the later launch sends the report whole, as it was";
+    EXPECT_TRUE(sentAndRemoved);
+    // The events the quit held back go again, whole: the same gzipped file in one of the later uploads.
+    const auto gzipped = [](const LoopbackServer::Request& request) {
+        std::vector<std::string> files;
+        const std::string type = request.header("Content-Type").value_or("");
+        const auto boundary = type.find("boundary=");
+        if (boundary == std::string::npos) return files;
+        if (const auto parts = uploadtest::parseMultipart(request.body, type.substr(boundary + 9)))
+            for (const auto& part : *parts)
+                if (part.fileName && part.fileName->ends_with(".gz")) files.push_back(part.content);
+        return files;
+    };
+    const auto heldBack = gzipped(events[eventsBefore]);
+    ASSERT_FALSE(heldBack.empty());
+    bool resent = false;
+    for (size_t count = events.size() + 1; !resent; ++count) {
+        const auto all = waitForRequestsTo(kEventsPath, count, 30);
+        if (all.size() < count) break;
+        for (const auto& file : gzipped(all[count - 1])) resent = resent || file == heldBack[0];
+    }
+    later->quit();
+    EXPECT_TRUE(resent) << later->output();
 }
 
 }  // namespace

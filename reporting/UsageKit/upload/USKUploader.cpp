@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "platform/base/ThermalState.h"
+#include "platform/system/Application.h"
 #include "reporting/UsageKit/USKFaultPoints.h"
 #include "reporting/UsageKit/USKLogger.h"
 #include "reporting/UsageKit/upload/USKApplication.h"
@@ -39,6 +40,11 @@ private:
 std::shared_ptr<USKUploader> USKUploader::uploaderWithQueue_delegate(
     std::shared_ptr<OperationQueue> queue, std::weak_ptr<USKUploaderDelegate> delegate) {
     auto uploader = std::make_shared<USKUploader>(std::move(queue), std::move(delegate));
+    std::weak_ptr<USKUploader> quitting = uploader;
+    uploader->terminateObservation_ = platform::NotificationCenter::defaultCenter().addObserver(
+        platform::kApplicationWillTerminateNotification, nullptr, [quitting](const platform::Notification&) {
+            if (auto self = quitting.lock()) self->quitting_.store(true);
+        });
     if (supportsThermalNotifications()) {
         std::weak_ptr<USKUploader> weak = uploader;
         uploader->thermalObservation_ = platform::NotificationCenter::defaultCenter().addObserver(
@@ -55,6 +61,7 @@ USKUploader::USKUploader(std::shared_ptr<OperationQueue> queue, std::weak_ptr<US
 
 USKUploader::~USKUploader() {
     thermalObservation_.remove();
+    terminateObservation_.remove();
     std::lock_guard lock(mutex_);
     if (session_) session_->finishTasksAndInvalidate();
     for (auto& [key, entry] : sessionTasks_) entry.first->finishTasksAndInvalidate();
@@ -293,6 +300,14 @@ void USKUploader::URLSession_task_didCompleteWithError(CRKURLSession& session,
         }
     }
     USKFaultPoint("upload.answer", name + " " + std::to_string(response ? response->statusCode() : 0));
+    if (error && quitting_.load()) {
+        USKLogger::sharedLogger().logWithLabel_format(
+            "USKUploader", "The quit ended the upload of '%s'; its file waits for a later launch",
+            name.c_str());
+        std::lock_guard lock(mutex_);
+        inFlight_.erase(name);
+        return;
+    }
     auto delegate = this->delegate();
     if (!delegate) {
         handleTaskDescription_completedWithError(name, error);

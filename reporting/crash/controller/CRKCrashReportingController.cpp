@@ -488,7 +488,13 @@ void CRKCrashReportingController::handleExistingFilesInProcessing() {
     if (paths.empty()) return;
     auto self = shared_from_this();
     operationQueue_->addOperationWithBlock([self, paths] {
-        for (const auto& path : paths) {
+        for (size_t i = 0; i < paths.size(); ++i) {
+            const std::string& path = paths[i];
+            if (self->stopping_.load()) {
+                platform::logf("[CrashKit:Crash] Stopped: %zu reports in processing wait for a later launch",
+                               paths.size() - i);
+                return;
+            }
             // A folder whose report cannot be read (no session identifier) is left for the store to clear.
             auto report = CRKInternalReport::initWithPath(path);
             if (!report) {
@@ -508,7 +514,13 @@ void CRKCrashReportingController::handleExistingFilesInPrepared() {
     auto self = shared_from_this();
     submission->attemptToReconnectBackgroundSession([self, paths] {
         self->operationQueue_->addOperationWithBlock([self, paths] {
-            for (const auto& path : paths) {
+            for (size_t i = 0; i < paths.size(); ++i) {
+                const std::string& path = paths[i];
+                if (self->stopping_.load()) {
+                    platform::logf("[CrashKit:Crash] Stopped: %zu prepared reports wait for a later launch",
+                                   paths.size() - i);
+                    return;
+                }
                 if (!platform::Files::exists(path)) continue;
                 if (auto current = self->reportsController())
                     current->uploadPackagedReportAtPath(path, false);
@@ -537,6 +549,7 @@ void CRKCrashReportingController::retryUploadForReportAtPath(const std::string& 
         auto self = weak.lock();
         if (!self) return;
         self->operationQueue_->addOperationWithBlock([self, path] {
+            if (self->stopping_.load()) return;  // the package waits for a later launch
             if (debugMode()) platform::logf("[CrashKit:Crash] re-attempting report submission");
             if (auto submission = self->reportsController())
                 submission->uploadPackagedReportAtPath(path, false);

@@ -127,8 +127,9 @@ public:
     // Called by the crash handler on the crashing thread.
     void deliverCrashDelegateCallback() override;
 
-    // The application is quitting (a signal asked, on its own thread): what is being prepared stops, no
-    // report is prepared after, and the earlier runs' reports not yet begun stay for a later launch.
+    // The application is quitting (a signal asked, on its own thread): what is being prepared or sent
+    // stops, nothing is prepared or sent after (no report resumed from processing, no prepared package,
+    // no retry), and the earlier runs' reports not yet begun stay for a later launch.
     void stopPreparingReports();
     bool preparationStopped() const { return stopping_.load(); }
 

@@ -179,6 +179,24 @@ size_t CRKNetworkClient::uploadsInFlight() const {
     return inFlight_.size();
 }
 
+void CRKNetworkClient::stopUploads() {
+    stopped_.store(true);
+    immediateUploads_.cancel();
+    size_t underWay = 0;
+    {
+        std::lock_guard lock(mutex_);
+        underWay = inFlight_.size();
+    }
+    if (underWay)
+        platform::logf(
+            "[CrashKit:Crash:Client] Stopped: the uploads under way (%zu) end; their packages wait for a "
+            "later "
+            "launch",
+            underWay);
+    // The session's tasks end now, and their ends go unheard: a failed upload would be retried.
+    invalidate();
+}
+
 void CRKNetworkClient::startUploadRequest_filePath_immediately(const platform::URLRequest& request,
                                                                const std::string& path, bool immediately) {
     if (immediately) {
@@ -253,6 +271,18 @@ void CRKNetworkClient::startImmediateUploadRequest_filePath(const platform::URLR
 void CRKNetworkClient::startNewUploadRequest_filePath(const platform::URLRequest& request,
                                                       const std::string& path) {
     const auto description = relativeTaskPathForAbsolutePath(path);
+    // Asked for before the stop (a restart that waited out a "Retry-After", a start claimed on the work
+    // queue): it no longer goes out.
+    if (stopped_.load()) {
+        if (description) {
+            std::lock_guard lock(mutex_);
+            inFlight_.erase(*description);
+            restarts_.erase(*description);
+        }
+        platform::logf("[CrashKit:Crash:Client] Stopped: %s is not sent; it waits for a later launch",
+                       path.c_str());
+        return;
+    }
     if (!readable(path)) {
         auto error = KitError::errorWithDomain_code_userInfo(kErrorDomain, -2, {{"path", path}});
         std::weak_ptr<CRKNetworkClient> weak = weak_from_this();

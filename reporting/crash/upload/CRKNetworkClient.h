@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -34,8 +35,11 @@ public:
 //
 // An urgent send holds its caller for at most the request's time-out in all, whatever the server does,
 // and takes an answer no longer than the session's uploads do (CRKURLSession::kMaximumUploadAnswerLength).
-// stopImmediateUploads() ends the one under way at once, and every later one before it starts: the
-// application is quitting. The package stays for a later run, as after a failed send.
+//
+// stopUploads() is for the application's quit: every upload under way ends at once, the urgent send
+// (which holds a launch before its first window) and the session's, and none starts after, whether
+// asked for anew or as a restart. Each package stays where it is for a later launch, as after a failed
+// send; the delegate hears nothing more.
 //
 // Restarts are bounded as the kit's other network client bounds its retries: the wait is the server's
 // "Retry-After" kept between kMinimumRetryDelay and kMaximumRetryDelay (a value that is not a finite,
@@ -71,7 +75,8 @@ public:
     void startImmediateUploadRequest_filePath(const platform::URLRequest& request, const std::string& path);
     void startNewUploadRequest_filePath(const platform::URLRequest& request, const std::string& path);
     // See above: any thread, once for good.
-    void stopImmediateUploads() { immediateUploads_.cancel(); }
+    void stopUploads();
+    bool uploadsStopped() const { return stopped_.load(); }
 
     std::string rootPath() const;
     std::string absolutePathForRelativeTaskPath(const std::string& relative) const;
@@ -121,6 +126,7 @@ private:
     std::set<std::string> inFlight_;
     std::map<std::string, unsigned> restarts_;  // by description, while the upload is in flight
     platform::URLConnection::SynchronousCancellation immediateUploads_;
+    std::atomic<bool> stopped_{false};
 };
 
 }  // namespace reporting

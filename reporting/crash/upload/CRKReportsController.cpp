@@ -178,8 +178,9 @@ void CRKReportsController::stopPreparingReports() {
         std::lock_guard lock(runningMutex_);
         for (Operation* step : running_) step->cancel();
     }
-    // An urgent send under way would otherwise hold the quit for up to its whole time-out.
-    if (networkClient_) networkClient_->stopImmediateUploads();
+    // A send under way would otherwise hold the quit for up to its whole time-out, and one begun after
+    // would send a package the next launch sends again.
+    if (networkClient_) networkClient_->stopUploads();
 }
 
 bool CRKReportsController::runUnlessStopped(Operation& step) {
@@ -206,6 +207,10 @@ void CRKReportsController::keepForLaterLaunch(const std::shared_ptr<CRKInternalR
 }
 
 bool CRKReportsController::uploadPackagedReportAtPath_asUrgent(const std::string& path, bool urgent) {
+    if (preparationStopped()) {
+        platform::logf("[CrashKit:Crash:Reports] Stopped: %s waits for a later launch", path.c_str());
+        return false;
+    }
     if (!submissionEnabled()) {
         platform::logf("[CrashKit:Crash:Reports] Submission disabled");
         return false;

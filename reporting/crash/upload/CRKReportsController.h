@@ -42,9 +42,9 @@ public:
 // at its next frame or megabyte, and whatever is on disk stays whole for a later launch. A report stopped
 // before its package was complete goes back to the active folder, as it was found (its package, if
 // begun, thrown away), so that a later launch prepares it afresh; once the package is complete the
-// report folder is removed as ever and the package waits in the prepared folder unsent; an urgent send
-// under way ends at once, its package kept for a later launch as after a failed send. Nothing is
-// prepared after the stop.
+// report folder is removed as ever and the package waits in the prepared folder unsent; every send under
+// way, urgent or not, ends at once, its package kept for a later launch as after a failed send. Nothing
+// is prepared or sent after the stop.
 class CRKReportsController {
 public:
     static constexpr const char* kUserAgent = "CrashKit Mac SDK/3.12.0";

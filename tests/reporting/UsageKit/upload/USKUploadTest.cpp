@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "platform/base/Clock.h"
+#include "platform/base/NotificationCenter.h"
 #include "platform/system/Application.h"
 #include "platform/system/Bundle.h"
 #include "reporting/UsageKit/USKUsageKitController.h"
@@ -149,6 +150,28 @@ TEST_F(USKUploadTest, ANameInFlightIsSkippedAndAMissingFileFinishesWithMinusEigh
     EXPECT_EQ(delegate->finished[1].second->domain(), "RKTNetworkError");
     EXPECT_EQ(delegate->finished[2].second->code(), USKUploader::kErrorBadArguments);
     EXPECT_EQ(server.requestCount(), 1u);
+}
+
+// The quit ends every transfer under way. An upload that fails once the application will terminate is
+// the quit's doing, no answer of the server: the owner, which would remove the file or retry it, hears
+// nothing, and the name is let go. Before, the same failure reaches the owner.
+TEST_F(USKUploadTest, AnUploadThatFailsOnceTheApplicationWillTerminateIsLeftForALaterLaunch) {
+    server.setDefaultAnswer({.status = 200, .dropConnection = true});
+    platform::URLRequest request(server.url("/e"));
+    request.setHTTPMethod("POST");
+    uploader->startUploadRequest_filePath_uniqueName(request, package("BEFORE"), "BEFORE");
+    ASSERT_TRUE(settleUntil(queue, [&] { return finishedCount() == 1; }));
+
+    testsupport::LogCapture log;
+    platform::NotificationCenter::defaultCenter().post(platform::kApplicationWillTerminateNotification,
+                                                       nullptr);
+    uploader->startUploadRequest_filePath_uniqueName(request, package("QUIT"), "QUIT");
+    ASSERT_TRUE(server.waitForRequests(2));
+    ASSERT_TRUE(settleUntil(queue, [&] { return uploader->namesInFlight().empty(); }));
+    drain(queue);  // the step that let the name go has ended
+    EXPECT_EQ(finishedCount(), 1u);
+    EXPECT_TRUE(log.contains(
+        "[UsageKit:USKUploader] The quit ended the upload of 'QUIT'; its file waits for a later launch"));
 }
 
 TEST_F(USKUploadTest, AThermalChangeMakesTheNextUploadUseANewSessionWithTheOtherTimeout) {

@@ -269,10 +269,15 @@ TEST_F(CRKCrashReportingControllerTest, ALaunchThatDiedEarlySubmitsAtOnceWithout
 }
 
 // The urgent road holds the main thread, where a quit waits unseen: a signal that comes meanwhile stops
-// the preparation from the signal's own thread, and the reports not yet begun stay for a later launch.
+// the preparation from the signal's own thread, and the reports not yet begun stay for a later launch:
+// the other active ones, the one an earlier run left in processing, the prepared package, and a package
+// whose upload failed is not retried.
 TEST_F(CRKCrashReportingControllerTest, ASignalDuringTheUrgentRoadStopsItAndLeavesTheRestForALaterLaunch) {
     earlierReport("first");
     earlierReport("second");
+    earlierReport("half", true, files->processingPath());
+    platform::Files::writeAtomically(files->preparedPath() + "/pkg.multipartmime",
+                                     platform::Data::fromString("x"));
     platform::Files::writeAtomically(files->structurePath() + "/launchmarker", platform::Data());
     delegate->mustInform = false;
     delegate->settings.canProcessUrgentReports = true;
@@ -286,6 +291,14 @@ TEST_F(CRKCrashReportingControllerTest, ASignalDuringTheUrgentRoadStopsItAndLeav
     EXPECT_TRUE(platform::Files::exists(files->activePath() + "/second/signal.crkrecord"));
     settle();
     EXPECT_EQ(prepared().size(), 1u);
+    controller->reportsController_didCompletePackageSubmission_error(
+        files->preparedPath() + "/pkg.multipartmime", KitError::errorWithDomain_code_userInfo("Upload", -1));
+    advance(CRKCrashReportingController::kRetryInterval);
+    settle();
+    EXPECT_EQ(prepared().size(), 1u);
+    EXPECT_TRUE(submission->uploads.empty());
+    EXPECT_TRUE(platform::Files::exists(files->processingPath() + "/half/signal.crkrecord"));
+    EXPECT_TRUE(platform::Files::exists(files->preparedPath() + "/pkg.multipartmime"));
 
     // A kit started once the request has come stops at once: a submission made later is stopped as made.
     controller->operationQueue()->waitUntilAllOperationsAreFinished();

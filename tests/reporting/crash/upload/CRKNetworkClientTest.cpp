@@ -206,7 +206,7 @@ TEST_F(CRKNetworkClientTest, AStopEndsTheUrgentSendUnderWayAndEveryLaterOneAndKe
     });
     const bool held = server.waitForHeldAnswers(1);
     const auto stopped = std::chrono::steady_clock::now();
-    client->stopImmediateUploads();
+    client->stopUploads();
     sending.join();
     const double afterStop =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - stopped).count();
@@ -218,6 +218,41 @@ TEST_F(CRKNetworkClientTest, AStopEndsTheUrgentSendUnderWayAndEveryLaterOneAndKe
     client->startUploadRequest_filePath_immediately(request, second, true);
     EXPECT_EQ(server.requestCount(), 1u);
     EXPECT_TRUE(delegate->finished().empty());
+    EXPECT_TRUE(platform::Files::exists(first));
+    EXPECT_TRUE(platform::Files::exists(second));
+    server.stop();
+}
+
+// The application quits while an ordinary upload waits for a server that holds its answer: the stop ends
+// it at once (the answer released a moment later no longer reaches it, so the package is not counted
+// sent), and no later upload goes out, whether started anew or restarted after a "Retry-After". Every
+// package stays for a later launch.
+TEST_F(CRKNetworkClientTest, AStopEndsTheSessionsUploadUnderWayAndNoneStartsAfter) {
+    LoopbackServer server;
+    ASSERT_TRUE(server.start());
+    server.setDefaultAnswer(LoopbackServer::Answer{
+        .status = 200, .headers = {{"Content-Type", "application/json"}}, .body = "{}", .held = true});
+    platform::URLRequest request(server.url("/reports"), 60);
+    request.setHTTPMethod("POST");
+    request.setValue_forHTTPHeaderField("application/json", "Accept");
+    const std::string first = package("first", 1000);
+    client->startUploadRequest_filePath_immediately(request, first, false);
+    ASSERT_TRUE(server.waitForHeldAnswers(1));
+    const auto stopped = std::chrono::steady_clock::now();
+    client->stopUploads();
+    server.releaseHeldAnswers();
+    runUntilIdle();  // until the upload's worker is done
+    const double afterStop =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - stopped).count();
+    EXPECT_LT(afterStop, 10.0) << "the upload went on after the stop";
+
+    const std::string second = package("second", 1000);
+    client->startUploadRequest_filePath_immediately(request, second, false);
+    client->startNewUploadRequest_filePath(request, second);  // as a restart would
+    queue->waitUntilAllOperationsAreFinished();
+    runUntilIdle();
+    EXPECT_EQ(server.requestCount(), 1u);
+    for (const auto& [path, error] : delegate->finished()) EXPECT_TRUE(error) << path << " counted sent";
     EXPECT_TRUE(platform::Files::exists(first));
     EXPECT_TRUE(platform::Files::exists(second));
     server.stop();

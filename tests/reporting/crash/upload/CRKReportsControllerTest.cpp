@@ -501,3 +501,31 @@ TEST_F(CRKReportsControllerTest, AStopKeepsTheReportWholeForALaterLaunchWherever
     }
     EXPECT_EQ(settledRequestCount(), 0u);
 }
+
+// A quit stops the sends too: the urgent one that holds a launch and an ordinary one, each waiting for a
+// server that holds its answer, end at once; the answers released a moment later reach neither, so both
+// packages stay unsent. Nothing is sent after, on either road.
+TEST_F(CRKReportsControllerTest, AStopEndsEverySendUnderWayAndNoneBeginsAfter) {
+    server.setDefaultAnswer(
+        {.status = 200, .headers = {{"Content-Type", "application/json"}}, .body = "{}", .held = true});
+    const std::string ordinary = package("ordinary");
+    const std::string urgent = package("urgent");
+    ASSERT_TRUE(controller->uploadPackagedReportAtPath_asUrgent(ordinary, false));
+    std::thread launch([&] { controller->uploadPackagedReportAtPath_asUrgent(urgent, true); });
+    const bool bothHeld = server.waitForHeldAnswers(2);
+    controller->stopPreparingReports();
+    server.releaseHeldAnswers();
+    launch.join();
+    settle();
+    ASSERT_TRUE(bothHeld);
+    EXPECT_TRUE(platform::Files::exists(ordinary));
+    EXPECT_TRUE(platform::Files::exists(urgent));
+    for (const auto& heard : driver->heard()) EXPECT_TRUE(heard.error) << heard.path << " counted sent";
+
+    const std::string later = package("later");
+    for (const bool asUrgent : {false, true})
+        EXPECT_FALSE(controller->uploadPackagedReportAtPath_asUrgent(later, asUrgent)) << asUrgent;
+    EXPECT_FALSE(prepare(seed("after"), false));
+    EXPECT_EQ(settledRequestCount(), 2u);
+    EXPECT_TRUE(platform::Files::exists(later));
+}
