@@ -116,12 +116,23 @@ ThreadPool& pool() {
     return *p;
 }
 
+// The workers of the queue for items that wait on the outside world; kept apart from the others' (above).
+ThreadPool& waitingPool() {
+    static auto* p = new ThreadPool;  // never destroyed, as the other
+    return *p;
+}
+
 }  // namespace
 
 DispatchQueue::DispatchQueue(std::string label, bool serial) : label_(std::move(label)), serial_(serial) {}
 
 DispatchQueue& DispatchQueue::global() {
     static auto* queue = new DispatchQueue("global.default", false);
+    return *queue;
+}
+
+DispatchQueue& DispatchQueue::waitingOnTheOutside() {
+    static auto* queue = new DispatchQueue("global.waiting-on-the-outside", false);
     return *queue;
 }
 
@@ -141,7 +152,10 @@ bool DispatchQueue::finishAllWork(double timeoutSeconds) {
                            [] { return gInFlight.load(std::memory_order_acquire) == 0; });
     book.closed = true;
     lock.unlock();
-    if (finished) pool().endWorkers();
+    if (finished) {
+        pool().endWorkers();
+        waitingPool().endWorkers();
+    }
     return finished;
 }
 
@@ -175,10 +189,11 @@ void DispatchQueue::async(Closure closure) {
 bool DispatchQueue::enqueue(Closure closure) {
     if (!workStarted()) return false;
     if (!serial_) {
-        pool().submit([this, closure = std::move(closure)]() mutable {
-            runItem(closure);
-            workFinished();
-        });
+        (this == &waitingOnTheOutside() ? waitingPool() : pool())
+            .submit([this, closure = std::move(closure)]() mutable {
+                runItem(closure);
+                workFinished();
+            });
         return true;
     }
     bool startDrain = false;

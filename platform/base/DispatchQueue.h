@@ -16,6 +16,11 @@ class DispatchQueue : public std::enable_shared_from_this<DispatchQueue> {
 public:
     // The default-priority global concurrent queue.
     static DispatchQueue& global();
+    // A concurrent queue for items that wait on the outside world for as long as it takes (a transfer
+    // waiting on its server). It has workers of its own: however many of its items wait, and whatever
+    // they wait for (a transfer's callbacks wait on serial queues), the global queue and the serial
+    // queues still find workers.
+    static DispatchQueue& waitingOnTheOutside();
     static std::shared_ptr<DispatchQueue> createSerial(std::string label);
 
     // Queues the closure; never runs it inline. Once the queues are closed it drops the closure.

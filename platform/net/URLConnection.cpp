@@ -723,7 +723,9 @@ URLConnection::~URLConnection() = default;
 
 void URLConnection::start() {
     if (started_.exchange(true)) return;
-    DispatchQueue::global().async([self = shared_from_this()] {
+    // Kept off the global queue's workers: a transfer waits on its server for as long as it takes, and
+    // its trust callback may wait on a serial queue, which needs one of those workers to run.
+    DispatchQueue::waitingOnTheOutside().async([self = shared_from_this()] {
         self->run();
         // The worker goes back to the pool, where it may wait idle until the quit ends it: what OpenSSL
         // keeps for the thread (its error queue, its random generators, some 6 kB) is released now, when

@@ -13,8 +13,9 @@
 
 namespace platform {
 
-// One HTTP(S) transfer on libcurl with OpenSSL. start() runs it on the global queue (it blocks a worker
-// while it lasts); events reach the delegate on that worker. The connection keeps its delegate until it
+// One HTTP(S) transfer on libcurl with OpenSSL. start() runs it on the queue for work that waits on the
+// outside world (DispatchQueue::waitingOnTheOutside; it blocks a worker of that queue while it lasts);
+// events reach the delegate on that worker. The connection keeps its delegate until it
 // has reported the end, as the transfer needs it until then.
 //
 // Time-outs: the request's timeoutInterval bounds the connection set-up and every stretch without

@@ -1,6 +1,7 @@
 #include "platform/base/DispatchQueue.h"
 
 #include <atomic>
+#include <chrono>
 #include <future>
 #include <mutex>
 #include <thread>
@@ -82,6 +83,27 @@ TEST_F(DispatchQueueTest, BlockingItemsDoNotStarveEachOther) {
     }
     runUntilIdle();
     EXPECT_EQ(arrived, 2);
+}
+
+// More items waiting on the outside world than the global queue has workers (pending uploads to a report
+// server that never answers, each waiting for its trust callback's answer from a serial queue): the
+// serial queue still runs, and every wait ends as soon as it has. Sharing the global queue's workers,
+// the waiting items took them all, and the serial queue ran only as their waits timed out.
+TEST_F(DispatchQueueTest, ItemsWaitingOnTheOutsideNeverStarveTheQueuesTheyWaitFor) {
+    constexpr int kWaiting = 80;
+    static constexpr auto kLongestWait = std::chrono::seconds(60);
+    std::promise<void> answer;
+    const std::shared_future<void> answered = answer.get_future().share();
+    std::atomic<int> answeredInTime{0};
+    for (int i = 0; i < kWaiting; ++i) {
+        DispatchQueue::waitingOnTheOutside().async([answered, &answeredInTime] {
+            if (answered.wait_for(kLongestWait) == std::future_status::ready) ++answeredInTime;
+        });
+    }
+    auto serial = DispatchQueue::createSerial("test.answers");
+    serial->async([&answer] { answer.set_value(); });
+    runUntilIdle();
+    EXPECT_EQ(answeredInTime.load(), kWaiting);
 }
 
 // The quit's end: every queue finishes what it has, then takes nothing more.
