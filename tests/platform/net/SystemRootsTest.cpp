@@ -90,8 +90,7 @@ protected:
 // A folder of thousands of distinct roots, the chains' own among them: each chain is judged by the files
 // its names lead to, read in a few kilobytes where the folder holds megabytes. The folder's two entries
 // under one hash (a root's old and new key, the same subject) are both read; and a root the folder holds
-// only as issued by another of its roots (cross-signed) leads to that root, which alone ends the chain as
-// the evaluation asks (no partial chain).
+// only as issued by another of its roots (cross-signed) ends the chain.
 TEST_F(SystemRootsTest, AFolderOfThousandsOfDistinctRootsIsReadOnlyWhereTheChainsNamesLead) {
     const auto decoys = TestRoots::distinct(3000, "Kestrune Decoy Root");
     ASSERT_EQ(decoys.size(), 3000u);
