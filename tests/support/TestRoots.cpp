@@ -301,4 +301,20 @@ std::string TestRoots::handshakeVerdict(X509_STORE* store, const std::vector<pla
     return verdict;
 }
 
+std::string TestRoots::handshakeVerdict(const platform::SystemRoots& roots,
+                                        const std::vector<platform::Data>& chain) {
+    std::vector<X509Ptr> certificates;
+    std::unique_ptr<STACK_OF(X509), void (*)(STACK_OF(X509)*)> sent(
+        sk_X509_new_null(), [](STACK_OF(X509) * s) { sk_X509_free(s); });
+    for (const auto& der : chain) {
+        certificates.push_back(certificateOfDER(der));
+        if (!certificates.back()) return "a certificate of the chain does not read";
+        if (certificates.size() > 1) sk_X509_push(sent.get(), certificates.back().get());
+    }
+    if (certificates.empty()) return "no chain";
+    std::unique_ptr<X509_STORE, void (*)(X509_STORE*)> store(X509_STORE_new(), X509_STORE_free);
+    roots.rootsFor(certificates[0].get(), sent.get()).addTo(store.get());
+    return handshakeVerdict(store.get(), chain);
+}
+
 }  // namespace testsupport

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/base/Data.h"
+#include "platform/net/SystemRoots.h"
 #include "tests/support/LoopbackServer.h"
 
 namespace testsupport {
@@ -48,6 +49,9 @@ struct TestRoots {
     // configuration, and allowing a chain to end at any certificate the store holds, as libcurl does.
     // "trusted", or "refused: " and OpenSSL's reason.
     static std::string handshakeVerdict(X509_STORE* store, const std::vector<platform::Data>& chain);
+    // The same verdict with the roots the system's roots gather for the chain, as a transfer's check has it.
+    static std::string handshakeVerdict(const platform::SystemRoots& roots,
+                                        const std::vector<platform::Data>& chain);
 };
 
 }  // namespace testsupport

@@ -157,22 +157,6 @@ protected:
         return TestRoots::handshakeVerdict(store.get(), c.identity.chainDER);
     }
 
-    // The application's: the roots SystemRoots gathers for the chain, judged as the transfers judge them.
-    static std::string applicationVerdict(const SystemRoots& roots, const Case& c) {
-        std::vector<std::unique_ptr<X509, void (*)(X509*)>> chain;
-        std::unique_ptr<STACK_OF(X509), void (*)(STACK_OF(X509)*)> sent(
-            sk_X509_new_null(), [](STACK_OF(X509) * s) { sk_X509_free(s); });
-        for (const auto& der : c.identity.chainDER) {
-            const unsigned char* at = der.bytes();
-            chain.emplace_back(d2i_X509(nullptr, &at, static_cast<long>(der.size())), X509_free);
-            if (!chain.back()) return "the chain does not read";
-            if (chain.size() > 1) sk_X509_push(sent.get(), chain.back().get());
-        }
-        std::unique_ptr<X509_STORE, void (*)(X509_STORE*)> store(X509_STORE_new(), X509_STORE_free);
-        roots.rootsFor(chain[0].get(), sent.get()).addTo(store.get());
-        return TestRoots::handshakeVerdict(store.get(), c.identity.chainDER);
-    }
-
     std::string bundle;
     std::string folder;
     std::vector<Case> cases;
@@ -189,7 +173,7 @@ TEST_F(SystemRootsTrustSettingsTest, CopiesOfARootCountInFileOrderAsOpenSSLsOwnL
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string expected = openSSLVerdict(c);
-        const std::string application = applicationVerdict(roots, c);
+        const std::string application = TestRoots::handshakeVerdict(roots, c.identity.chainDER);
         const auto evaluated = ServerTrust("127.0.0.1", c.identity.chainDER).evaluateWithAnchors({}, false);
         fprintf(stderr, "%-75s OpenSSL: %-45s application: %-45s ServerTrust: %s\n", c.name.c_str(),
                 expected.c_str(), application.c_str(),
