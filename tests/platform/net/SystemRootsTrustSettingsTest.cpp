@@ -214,6 +214,9 @@ TEST_F(SystemRootsTrustSettingsTest, ATransferTrustsAServerAsOpenSSLsOwnLoadingO
                     transfer.c_str());
             agree = agree && same;
         }
+        // The process ends without the fixture's tear-down.
+        std::error_code ignored;
+        std::filesystem::remove_all(home(), ignored);
         return agree;
     };
     EXPECT_EXIT(std::_Exit(allAgree() ? 0 : 1), ::testing::ExitedWithCode(0), "");
