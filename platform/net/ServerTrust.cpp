@@ -1,6 +1,7 @@
 #include "platform/net/ServerTrust.h"
 
 #include <openssl/err.h>
+#include <openssl/ssl.h>
 #include <openssl/x509.h>
 #include <openssl/x509_vfy.h>
 #include <openssl/x509v3.h>
@@ -29,6 +30,20 @@ X509Ptr parse(const Data& der) {
 
 bool isIPAddress(const std::string& host) {
     return host.find_first_not_of("0123456789.") == std::string::npos || host.find(':') != std::string::npos;
+}
+
+// The security level of a TLS context made as the transfers' are, by the configuration OpenSSL reads: a
+// handshake checks the server's chain at it (a root's key too weak for it is refused), once a process.
+int securityLevelOfTransfers() {
+    static const int level = [] {
+        ERR_set_mark();
+        SSL_CTX* context = SSL_CTX_new(TLS_client_method());
+        const int found = context ? SSL_CTX_get_security_level(context) : -1;
+        SSL_CTX_free(context);
+        ERR_pop_to_mark();
+        return found;
+    }();
+    return level;
 }
 
 }  // namespace
@@ -81,7 +96,18 @@ ServerTrust::Result ServerTrust::evaluateWithAnchors(const std::vector<Data>& an
     if (X509_STORE_CTX_init(ctx.get(), store.get(), certificates[0].get(), intermediates.get()) != 1)
         return Invalid;
     X509_VERIFY_PARAM* param = X509_STORE_CTX_get0_param(ctx.get());
-    X509_VERIFY_PARAM_set_purpose(param, X509_PURPOSE_SSL_SERVER);
+    // For a TLS server's use: its purpose, and the roots' trust settings for it (a root marked rejected
+    // for a server's use, or trusted for a client's only, ends no chain). The anchors carry no trust
+    // settings: they are judged as before, a self-signed one trusted for any use.
+    X509_STORE_CTX_set_default(ctx.get(), "ssl_server");
+    if (!anchorsOnly) {
+        // As a transfer's handshake has its chain left to the system's roots judged (see
+        // verifyWithSystemRoots): at the handshake's security level, and, as libcurl has it, ending at
+        // whichever certificate the roots hold, a stored intermediate as well as a root.
+        X509_VERIFY_PARAM_set_flags(param, X509_V_FLAG_PARTIAL_CHAIN);
+        if (const int level = securityLevelOfTransfers(); level >= 0)
+            X509_VERIFY_PARAM_set_auth_level(param, level);
+    }
     if (!host_.empty()) {
         if (isIPAddress(host_)) {
             X509_VERIFY_PARAM_set1_ip_asc(param, host_.c_str());

@@ -29,8 +29,11 @@ public:
 
     // Verifies the chain for a TLS server named host(), trusting the given root certificates (DER). With
     // anchorsOnly the system's own roots play no part, so only a chain ending in one of the anchors
-    // passes. Answers Proceed, RecoverableTrustFailure (the chain does not verify), or Invalid when the
-    // chain or an anchor cannot be read.
+    // passes. Without, the chain is judged as a transfer judges a chain it leaves to the system: the
+    // roots' trust settings for a server's use count, a chain may end at an intermediate the roots hold,
+    // and a key too weak for the handshake's security level is refused. Answers Proceed,
+    // RecoverableTrustFailure (the chain does not verify), or Invalid when the chain or an anchor cannot
+    // be read.
     Result evaluateWithAnchors(const std::vector<Data>& anchors, bool anchorsOnly) const;
 
 private:

@@ -25,22 +25,43 @@ namespace platform {
 namespace {
 
 // What became of a roots file: read (its bytes), missing (the end of a folder's entries under a hash, said
-// nowhere), or skipped (said in the log).
+// nowhere), skipped (said in the log), too large (said by the caller, who knows what the limit stood for),
+// or out of reach because its folder cannot be searched (said by the caller, once).
 struct RootsFile {
-    enum Outcome { Read, Missing, Skipped } outcome;
+    enum Outcome { Read, Missing, Skipped, TooLarge, Unsearchable } outcome;
     std::string bytes;
+    unsigned long long size = 0;  // TooLarge: what the file was found to hold, at least
+    bool grew = false;            // TooLarge: its size was within the limit, and it grew past it as read
+    int error = 0;                // Unsearchable: why its folder cannot be searched
 };
 
-// Reads a roots file, `limit` bytes at most. Whether it is regular is asked before it is opened, so that
-// nothing else is ever opened; the open does not wait (O_NONBLOCK) and is asked again, in case the path
-// was swapped for a FIFO in between. Its size is asked of the open file, and no more than limit + 1 bytes
-// are read, in case it grows meanwhile: a file too large is skipped in bounded time and memory.
-RootsFile readRootsFile(const std::string& path, const char* what, size_t limit, bool missingIsQuiet) {
+// Why a folder's entries cannot be looked up (its path a loop or through something that is no folder, no
+// permission to search it), or ENOENT when it is not there; 0 when they can. "." asks exactly that: it is
+// found in every folder that can be searched.
+int searchErrorOf(const std::string& folder) {
+    struct stat info {};
+    return stat((folder + "/.").c_str(), &info) == 0 ? 0 : errno;
+}
+
+// Reads a roots file, `limit` bytes at most; `folder` names the folder it is an entry of, none for the
+// bundle. Whether it is regular is asked before it is opened, so that nothing else is ever opened; the
+// open does not wait (O_NONBLOCK) and is asked again, in case the path was swapped for a FIFO in between.
+// Its size is asked of the open file, and no more than limit + 1 bytes are read, in case it grows
+// meanwhile: a file too large is skipped in bounded time and memory.
+RootsFile readRootsFile(const std::string& path, const char* what, size_t limit, const std::string* folder) {
     const auto skipped = [] { return RootsFile{RootsFile::Skipped, {}}; };
     struct stat info {};
     if (stat(path.c_str(), &info) != 0) {
-        if (missingIsQuiet && (errno == ENOENT || errno == ENOTDIR)) return RootsFile{RootsFile::Missing, {}};
-        logf("SystemRoots: %s %s cannot be read: %s", what, path.c_str(), std::strerror(errno));
+        const int error = errno;
+        if (folder) {
+            if (error == ENOENT) return RootsFile{RootsFile::Missing, {}};
+            // The folder itself, rather than this entry (a symbolic link that leads nowhere it may go)?
+            // Then every other entry would fail the same way, and its search ends here.
+            const int folderError = searchErrorOf(*folder);
+            if (folderError == ENOENT) return RootsFile{RootsFile::Missing, {}};
+            if (folderError) return RootsFile{RootsFile::Unsearchable, {}, 0, false, folderError};
+        }
+        logf("SystemRoots: %s %s cannot be read: %s", what, path.c_str(), std::strerror(error));
         return skipped();
     }
     const auto notRegular = [&] {
@@ -58,13 +79,8 @@ RootsFile readRootsFile(const std::string& path, const char* what, size_t limit,
         ~Closer() { close(descriptor); }
     } closer{descriptor};
     if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) return notRegular();
-    const auto tooLarge = [&](const char* how) {
-        logf("SystemRoots: %s %s %s %zu bytes, more than any bundle of roots; skipped", what, path.c_str(),
-             how, limit);
-        return skipped();
-    };
     if (info.st_size < 0 || static_cast<unsigned long long>(info.st_size) > limit)
-        return tooLarge("is larger than");
+        return RootsFile{RootsFile::TooLarge, {}, static_cast<unsigned long long>(info.st_size), false};
     std::string bytes;
     bytes.reserve(static_cast<size_t>(info.st_size) + 1);
     char buffer[65536];
@@ -78,9 +94,15 @@ RootsFile readRootsFile(const std::string& path, const char* what, size_t limit,
             return skipped();
         }
         bytes.append(buffer, static_cast<size_t>(got));
-        if (bytes.size() > limit) return tooLarge("grew past");
+        if (bytes.size() > limit) return RootsFile{RootsFile::TooLarge, {}, bytes.size(), true};
     }
     return RootsFile{RootsFile::Read, std::move(bytes)};
+}
+
+// Says that a roots file is larger than any bundle of roots.
+void sayTooLarge(const char* what, const std::string& path, const RootsFile& file) {
+    logf("SystemRoots: %s %s %s %zu bytes, more than any bundle of roots; skipped", what, path.c_str(),
+         file.grew ? "grew past" : "is larger than", SystemRoots::kMostFileBytes);
 }
 
 // The PEM blocks of a text, each from its "-----BEGIN" to the end of its "-----END ...-----" line, as
@@ -154,7 +176,8 @@ void SystemRoots::ForChain::CRLFree::operator()(X509_CRL* list) const {
 void SystemRoots::ForChain::addTo(X509_STORE* store) const {
     if (!store) return;
     // Each adds to the store's list, which OpenSSL searches (sorting it first) on every addition: a
-    // chain's few roots, never a bundle of them.
+    // chain's few roots, never a bundle of them. In the order gathered: of two copies of one certificate
+    // (one with trust settings, one without) the store keeps the first it is given.
     for (const auto& certificate : certificates_) X509_STORE_add_cert(store, certificate.get());
     for (const auto& list : revocationLists_) X509_STORE_add_crl(store, list.get());
 }
@@ -230,12 +253,14 @@ SystemRoots::TextContents SystemRoots::readText(std::string_view text) {
 }
 
 // The bundle's certificates, each once, by the hash of their subject, and its revocation lists by the hash
-// of their issuer.
+// of their issuer. Under each hash they keep their order in the file: a check's store keeps the first of
+// two copies of one certificate it is given, so a copy with trust settings and a plain one count as
+// OpenSSL's own loading of the file counts them, the first in the file counting.
 struct SystemRoots::Bundle {
     std::vector<CertificateBytes> certificates;
-    std::unordered_multimap<unsigned long, size_t> certificatesBySubject;
+    std::unordered_map<unsigned long, std::vector<size_t>> certificatesBySubject;
     std::vector<std::unique_ptr<X509_CRL, ForChain::CRLFree>> revocationLists;
-    std::unordered_multimap<unsigned long, size_t> revocationListsByIssuer;
+    std::unordered_map<unsigned long, std::vector<size_t>> revocationListsByIssuer;
 };
 
 // What one chain has asked for and been given so far, within the bounds.
@@ -245,7 +270,9 @@ struct SystemRoots::Gathering {
     std::unordered_set<unsigned long> asked;
     std::unordered_set<std::string> taken;  // the bytes of the certificates given
     size_t folderBytes = 0;
-    bool namesBoundSaid = false, rootsBoundSaid = false, bytesBoundSaid = false;
+    bool folderBytesSpent = false;   // no more is read of the folders for this chain
+    std::vector<bool> unsearchable;  // the folders found so in this check, which looks no more in them
+    bool namesBoundSaid = false, rootsBoundSaid = false;
 
     void ask(const X509_NAME* name) {
         const auto hash = hashOfName(name);
@@ -260,6 +287,26 @@ struct SystemRoots::Gathering {
         }
         asked.insert(*hash);
         names.push_back(*hash);
+    }
+    // Whether the folders may still be read for this chain.
+    bool folderBytesLeft() {
+        if (!folderBytesSpent && folderBytes >= kMostFolderBytesPerChain) {
+            logf(
+                "SystemRoots: a chain has had %zu bytes of the certificate folders read; the rest are left "
+                "out",
+                kMostFolderBytesPerChain);
+            folderBytesSpent = true;
+        }
+        return !folderBytesSpent;
+    }
+    // An entry no larger than a roots file may be, that would take the chain past what it may read of the
+    // folders: what is left is too little for it, and said to be spent.
+    void spendFolderBytes(const std::string& path, unsigned long long size) {
+        logf(
+            "SystemRoots: a chain has had %zu of the %zu bytes it may read of the certificate folders; the "
+            "entry %s (%llu bytes) and the rest are left out",
+            folderBytes, kMostFolderBytesPerChain, path.c_str(), size);
+        folderBytesSpent = true;
     }
     bool roomForRoots() {
         if (roots.certificates_.size() < kMostRootsPerChain) return true;
@@ -289,6 +336,7 @@ SystemRoots::SystemRoots(const char* builtInBundle, const char* builtInFolder) {
     if (folders)
         for (auto& folder : split(folders, ":"))
             if (!folder.empty()) folders_.push_back(std::move(folder));
+    unsearchableSaid_ = std::make_unique<std::atomic<bool>[]>(folders_.size());
 }
 
 SystemRoots::~SystemRoots() {
@@ -299,42 +347,47 @@ void SystemRoots::readBundleOnce() const {
     std::call_once(bundleRead_, [this] {
         auto bundle = std::make_unique<Bundle>();
         if (bundlePath_) {
-            const auto file = readRootsFile(*bundlePath_, "the certificate bundle", kMostFileBytes, false);
+            const auto file = readRootsFile(*bundlePath_, "the certificate bundle", kMostFileBytes, nullptr);
+            if (file.outcome == RootsFile::TooLarge)
+                sayTooLarge("the certificate bundle", *bundlePath_, file);
             if (file.outcome == RootsFile::Read) {
                 TextContents contents = readText(file.bytes);
                 if (contents.unread)
                     logf(
                         "SystemRoots: %zu of the %zu PEM blocks of the certificate bundle %s do not read; "
-                        "left "
-                        "out",
+                        "left out",
                         contents.unread, contents.blocks, bundlePath_->c_str());
                 if (contents.certificates.empty() && contents.revocationLists.empty())
-                    logf("SystemRoots: the system's trusted certificates cannot be read from %s",
-                         bundlePath_->c_str());
+                    logf(
+                        "SystemRoots: the certificate bundle %s holds no certificate (%s); none is trusted "
+                        "from it",
+                        bundlePath_->c_str(),
+                        file.bytes.empty()     ? "it is empty"
+                        : contents.blocks == 0 ? "it holds no PEM block"
+                        : contents.unread == 0 ? "none of its PEM blocks is a certificate"
+                                               : "none of its PEM blocks that read is a certificate");
                 bundle->certificates = std::move(contents.certificates);
                 // A root the bundle holds twice is indexed once (a bundle made of copies of one root
                 // would otherwise give a chain nothing but that root).
                 std::unordered_set<std::string_view> seen;
                 for (size_t i = 0; i < bundle->certificates.size(); ++i) {
                     auto& certificate = bundle->certificates[i];
-                    if (seen.insert(certificate.der).second) {
-                        bundle->certificatesBySubject.emplace(certificate.subjectHash, i);
-                    }
+                    if (seen.insert(certificate.der).second)
+                        bundle->certificatesBySubject[certificate.subjectHash].push_back(i);
                 }
                 bundle->revocationLists = std::move(contents.revocationLists);
                 for (size_t i = 0; i < bundle->revocationLists.size(); ++i)
                     if (const auto hash = hashOfName(X509_CRL_get_issuer(bundle->revocationLists[i].get())))
-                        bundle->revocationListsByIssuer.emplace(*hash, i);
+                        bundle->revocationListsByIssuer[*hash].push_back(i);
             }
         }
-        // Each folder is asked whether it is one, never opened: its files are looked up by name.
-        for (const auto& folder : folders_) {
-            struct stat info {};
-            if (stat(folder.c_str(), &info) != 0)
-                logf("SystemRoots: the certificate folder %s cannot be read: %s", folder.c_str(),
-                     std::strerror(errno));
-            else if (!S_ISDIR(info.st_mode))
-                logf("SystemRoots: the certificate folder %s is not a folder; skipped", folder.c_str());
+        // Each folder is asked whether it can be searched, never opened: its files are looked up by name.
+        for (size_t i = 0; i < folders_.size(); ++i) {
+            const int error = searchErrorOf(folders_[i]);
+            if (error == ENOENT)
+                logf("SystemRoots: the certificate folder %s does not exist", folders_[i].c_str());
+            else if (error)
+                sayUnsearchable(i, error);
         }
         if (!bundlePath_ && folders_.empty())
             logf("SystemRoots: no system certificate bundle is known; none is trusted");
@@ -376,27 +429,60 @@ std::unique_ptr<X509, SystemRoots::ForChain::X509Free> SystemRoots::decoded(
     return std::unique_ptr<X509, ForChain::X509Free>(certificate);
 }
 
+void SystemRoots::sayUnsearchable(size_t folder, int error) const {
+    if (!unsearchableSaid_[folder].exchange(true))
+        logf(
+            "SystemRoots: the certificate folder %s cannot be searched (%s); its roots are left out while it "
+            "stays so",
+            folders_[folder].c_str(), std::strerror(error));
+}
+
+namespace {
+
+// Said only when an entry past the last one read is there, or may be: a folder of exactly as many as are
+// read has left none out.
+void sayIfMoreEntries(const std::string& folder, unsigned long hash, bool revocation) {
+    const std::string next =
+        folder + format("/%08lx.%s%d", hash, revocation ? "r" : "", SystemRoots::kMostEntriesPerName);
+    struct stat info {};
+    if (lstat(next.c_str(), &info) == 0 || errno != ENOENT)
+        logf(
+            "SystemRoots: the certificate folder %s holds more than %d %s for %08lx; %s and those after it "
+            "are left out",
+            folder.c_str(), SystemRoots::kMostEntriesPerName,
+            revocation ? "revocation-list entries" : "entries", hash, next.c_str());
+}
+
+}  // namespace
+
 void SystemRoots::gatherFromFolders(Gathering& gathering, unsigned long hash) const {
-    for (const auto& folder : folders_) {
+    for (size_t f = 0; f < folders_.size(); ++f) {
+        const std::string& folder = folders_[f];
         for (const bool revocation : {false, true}) {
+            if (gathering.unsearchable[f]) break;
             int entry = 0;
             for (; entry < kMostEntriesPerName; ++entry) {
-                if (gathering.folderBytes >= kMostFolderBytesPerChain) {
-                    if (!gathering.bytesBoundSaid)
-                        logf(
-                            "SystemRoots: a chain has had %zu bytes of the certificate folders read; the "
-                            "rest "
-                            "are left out",
-                            kMostFolderBytesPerChain);
-                    gathering.bytesBoundSaid = true;
-                    return;
-                }
+                if (!gathering.folderBytesLeft()) return;
                 const std::string path = folder + format("/%08lx.%s%d", hash, revocation ? "r" : "", entry);
+                const char* const what = "the certificate folder's entry";
                 const auto file = readRootsFile(
-                    path, "the certificate folder's entry",
-                    std::min(kMostFileBytes, kMostFolderBytesPerChain - gathering.folderBytes), true);
+                    path, what, std::min(kMostFileBytes, kMostFolderBytesPerChain - gathering.folderBytes),
+                    &folder);
                 if (file.outcome == RootsFile::Missing) break;
-                if (file.outcome == RootsFile::Skipped) continue;  // the next may still read
+                if (file.outcome == RootsFile::Unsearchable) {
+                    gathering.unsearchable[f] = true;
+                    sayUnsearchable(f, file.error);
+                    break;
+                }
+                if (file.outcome == RootsFile::TooLarge) {
+                    if (file.size <= kMostFileBytes) {
+                        gathering.spendFolderBytes(path, file.size);
+                        return;
+                    }
+                    sayTooLarge(what, path, file);
+                    continue;  // the next may still read
+                }
+                if (file.outcome == RootsFile::Skipped) continue;
                 gathering.folderBytes += file.bytes.size();
                 TextContents contents = readText(file.bytes);
                 if (contents.certificates.empty() && contents.revocationLists.empty()) {
@@ -414,11 +500,7 @@ void SystemRoots::gatherFromFolders(Gathering& gathering, unsigned long hash) co
                             gathering.roots.revocationLists_.push_back(std::move(list));
                 }
             }
-            if (entry == kMostEntriesPerName)
-                logf(
-                    "SystemRoots: the certificate folder %s holds more than %d entries for %08lx; the others "
-                    "are left out",
-                    folder.c_str(), kMostEntriesPerName, hash);
+            if (entry == kMostEntriesPerName) sayIfMoreEntries(folder, hash, revocation);
         }
     }
 }
@@ -429,6 +511,7 @@ SystemRoots::ForChain SystemRoots::rootsFor(X509* leaf, STACK_OF(X509) * sent) c
     ERR_set_mark();
     readBundleOnce();
     Gathering gathering;
+    gathering.unsearchable.assign(folders_.size(), false);
     // OpenSSL asks the store for a certificate's issuer by its name, and (for a chain that may end
     // early) for the certificate itself by its subject.
     const auto askOf = [&](X509* certificate) {
@@ -440,16 +523,20 @@ SystemRoots::ForChain SystemRoots::rootsFor(X509* leaf, STACK_OF(X509) * sent) c
     for (int i = 0; sent && i < sk_X509_num(sent); ++i) askOf(sk_X509_value(sent, i));
     for (size_t next = 0; next < gathering.names.size(); ++next) {
         const unsigned long hash = gathering.names[next];
-        const auto [first, last] = bundle_->certificatesBySubject.equal_range(hash);
-        for (auto it = first; it != last && gathering.roomForRoots(); ++it) {
-            const CertificateBytes& certificate = bundle_->certificates[it->second];
-            gathering.take(decoded(certificate), certificate);
+        if (const auto found = bundle_->certificatesBySubject.find(hash);
+            found != bundle_->certificatesBySubject.end()) {
+            for (const size_t i : found->second) {
+                if (!gathering.roomForRoots()) break;
+                gathering.take(decoded(bundle_->certificates[i]), bundle_->certificates[i]);
+            }
         }
-        const auto [firstList, lastList] = bundle_->revocationListsByIssuer.equal_range(hash);
-        for (auto it = firstList; it != lastList; ++it) {
-            X509_CRL* list = bundle_->revocationLists[it->second].get();
-            X509_CRL_up_ref(list);
-            gathering.roots.revocationLists_.emplace_back(list);
+        if (const auto found = bundle_->revocationListsByIssuer.find(hash);
+            found != bundle_->revocationListsByIssuer.end()) {
+            for (const size_t i : found->second) {
+                X509_CRL* list = bundle_->revocationLists[i].get();
+                X509_CRL_up_ref(list);
+                gathering.roots.revocationLists_.emplace_back(list);
+            }
         }
         gatherFromFolders(gathering, hash);
     }

@@ -2,6 +2,7 @@
 
 #include <openssl/x509.h>
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <mutex>
@@ -28,6 +29,11 @@ namespace platform {
 // whether the folder holds a hundred roots or twenty thousand. Only regular files are opened (followed
 // through symbolic links): a FIFO, a device or a socket would keep the reader waiting on it for good, and
 // is skipped with a log line; so is a file larger than any bundle anyone ships, in bounded time and memory.
+// A folder that cannot be searched (a symbolic link that loops, no folder, no permission to search it) is
+// left out of a check at its first entry, and said once for the object's life.
+// Copies of one certificate count as OpenSSL's own loading counts them: the first in the bundle, then the
+// folder's in their numbered order. A copy with trust settings ("TRUSTED CERTIFICATE", such as a root
+// marked rejected for a server's use) ahead of a plain one is the one that counts, and the other way round.
 // Safe to use from several threads at once.
 class SystemRoots {
 public:
@@ -97,11 +103,14 @@ private:
     struct Gathering;
     void readBundleOnce() const;
     void gatherFromFolders(Gathering& gathering, unsigned long hash) const;
+    // Says, the first time only, that the folder (an index into folders_) cannot be searched, and why.
+    void sayUnsearchable(size_t folder, int error) const;
     // The decoded certificate of the bytes, shared through the cache when there is room.
     std::unique_ptr<X509, ForChain::X509Free> decoded(const CertificateBytes& bytes) const;
 
     std::optional<std::string> bundlePath_;
     std::vector<std::string> folders_;
+    std::unique_ptr<std::atomic<bool>[]> unsearchableSaid_;  // one for each folder
 
     mutable std::once_flag bundleRead_;
     mutable std::unique_ptr<Bundle> bundle_;  // written once, under bundleRead_; read-only after

@@ -1,7 +1,9 @@
 #include "tests/support/TestRoots.h"
 
+#include <openssl/err.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
+#include <openssl/ssl.h>
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
 #include <sys/stat.h>
@@ -41,6 +43,19 @@ X509Ptr certificateOf(const std::string& pem) {
     X509Ptr certificate(bio ? PEM_read_bio_X509(bio, nullptr, nullptr, nullptr) : nullptr);
     BIO_free(bio);
     return certificate;
+}
+
+// A certificate of either kind of block, its trust settings kept.
+X509Ptr certificateWithTrustSettingsOf(const std::string& pem) {
+    BIO* bio = BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size()));
+    X509Ptr certificate(bio ? PEM_read_bio_X509_AUX(bio, nullptr, nullptr, nullptr) : nullptr);
+    BIO_free(bio);
+    return certificate;
+}
+
+X509Ptr certificateOfDER(const platform::Data& der) {
+    const unsigned char* at = der.bytes();
+    return X509Ptr(d2i_X509(nullptr, &at, static_cast<long>(der.size())));
 }
 
 KeyPtr keyOf(const std::string& pem) {
@@ -191,6 +206,115 @@ std::string TestRoots::crossSigned(const LoopbackServer::Authority& subject,
         addExtension(certificate.get(), issuing.get(), NID_authority_key_identifier, "keyid:always") &&
         X509_sign(certificate.get(), issuerKey.get(), EVP_sha256()) > 0;
     return made ? pemOf(certificate.get()) : "";
+}
+
+std::string TestRoots::withTrustSettings(const std::string& pem, const std::vector<int>& trustedFor,
+                                         const std::vector<int>& rejectedFor) {
+    const X509Ptr certificate = certificateOf(pem);
+    if (!certificate) return "";
+    for (const int use : trustedFor)
+        if (X509_add1_trust_object(certificate.get(), OBJ_nid2obj(use)) != 1) return "";
+    for (const int use : rejectedFor)
+        if (X509_add1_reject_object(certificate.get(), OBJ_nid2obj(use)) != 1) return "";
+    BIO* bio = BIO_new(BIO_s_mem());
+    std::string written;
+    char* bytes = nullptr;
+    if (bio && PEM_write_bio_X509_AUX(bio, certificate.get()) == 1) {
+        const long length = BIO_get_mem_data(bio, &bytes);
+        if (length > 0) written.assign(bytes, static_cast<size_t>(length));
+    }
+    BIO_free(bio);
+    return written;
+}
+
+unsigned long TestRoots::subjectHashOf(const std::string& pem) {
+    const X509Ptr certificate = certificateWithTrustSettingsOf(pem);
+    return certificate ? X509_subject_name_hash(certificate.get()) : 0;
+}
+
+std::optional<LoopbackServer::Authority> TestRoots::rootWithRSAKey(const std::string& commonName, int bits) {
+    KeyPtr key(EVP_RSA_gen(static_cast<unsigned int>(bits)));
+    X509Ptr certificate(X509_new());
+    if (!key || !certificate) return std::nullopt;
+    X509* made = certificate.get();
+    X509_NAME* subject = X509_get_subject_name(made);
+    const bool signedWell =
+        X509_set_version(made, 2) == 1 && ASN1_INTEGER_set(X509_get_serialNumber(made), 1) == 1 &&
+        X509_gmtime_adj(X509_getm_notBefore(made), -3600) &&
+        X509_gmtime_adj(X509_getm_notAfter(made), 3600L * 24 * 30) && X509_set_pubkey(made, key.get()) == 1 &&
+        X509_NAME_add_entry_by_txt(subject, "CN", MBSTRING_ASC,
+                                   reinterpret_cast<const unsigned char*>(commonName.c_str()), -1, -1,
+                                   0) == 1 &&
+        X509_set_issuer_name(made, subject) == 1 &&
+        addExtension(made, made, NID_basic_constraints, "critical,CA:TRUE") &&
+        addExtension(made, made, NID_key_usage, "critical,keyCertSign,cRLSign") &&
+        addExtension(made, made, NID_subject_key_identifier, "hash") &&
+        X509_sign(made, key.get(), EVP_sha256()) > 0;
+    BIO* keyText = BIO_new(BIO_s_mem());
+    std::string keyPEM;
+    char* bytes = nullptr;
+    if (keyText && PEM_write_bio_PrivateKey(keyText, key.get(), nullptr, nullptr, 0, nullptr, nullptr) == 1) {
+        const long length = BIO_get_mem_data(keyText, &bytes);
+        if (length > 0) keyPEM.assign(bytes, static_cast<size_t>(length));
+    }
+    BIO_free(keyText);
+    unsigned char* der = nullptr;
+    const int length = i2d_X509(made, &der);
+    platform::Data derData = length > 0 ? platform::Data(der, static_cast<size_t>(length)) : platform::Data();
+    OPENSSL_free(der);
+    const std::string pem = pemOf(made);
+    if (!signedWell || keyPEM.empty() || pem.empty() || derData.empty()) return std::nullopt;
+    return LoopbackServer::Authority{commonName, pem, keyPEM, derData};
+}
+
+std::string TestRoots::handshakeVerdict(X509_STORE* store, const std::vector<platform::Data>& chain) {
+    static const int securityLevel = [] {
+        SSL_CTX* context = SSL_CTX_new(TLS_client_method());
+        const int level = context ? SSL_CTX_get_security_level(context) : -1;
+        SSL_CTX_free(context);
+        return level;
+    }();
+    if (chain.empty() || securityLevel < 0) return "no chain, or no TLS context";
+    std::vector<X509Ptr> certificates;
+    std::unique_ptr<STACK_OF(X509), void (*)(STACK_OF(X509)*)> sent(
+        sk_X509_new_null(), [](STACK_OF(X509) * s) { sk_X509_free(s); });
+    for (const auto& der : chain) {
+        certificates.push_back(certificateOfDER(der));
+        if (!certificates.back()) return "a certificate of the chain does not read";
+        if (certificates.size() > 1) sk_X509_push(sent.get(), certificates.back().get());
+    }
+    std::unique_ptr<X509_STORE_CTX, void (*)(X509_STORE_CTX*)> context(X509_STORE_CTX_new(),
+                                                                       X509_STORE_CTX_free);
+    if (!context || X509_STORE_CTX_init(context.get(), store, certificates[0].get(), sent.get()) != 1)
+        return "no verification context";
+    // As OpenSSL's handshake sets a client's check of its server up, and libcurl its store.
+    X509_STORE_CTX_set_default(context.get(), "ssl_server");
+    X509_VERIFY_PARAM* parameters = X509_STORE_CTX_get0_param(context.get());
+    X509_VERIFY_PARAM_set_auth_level(parameters, securityLevel);
+    X509_VERIFY_PARAM_set_flags(parameters, X509_V_FLAG_PARTIAL_CHAIN);
+    const bool trusted = X509_verify_cert(context.get()) == 1;
+    const std::string verdict =
+        trusted ? "trusted"
+                : std::string("refused: ") +
+                      X509_verify_cert_error_string(X509_STORE_CTX_get_error(context.get()));
+    ERR_clear_error();
+    return verdict;
+}
+
+std::string TestRoots::handshakeVerdict(const platform::SystemRoots& roots,
+                                        const std::vector<platform::Data>& chain) {
+    std::vector<X509Ptr> certificates;
+    std::unique_ptr<STACK_OF(X509), void (*)(STACK_OF(X509)*)> sent(
+        sk_X509_new_null(), [](STACK_OF(X509) * s) { sk_X509_free(s); });
+    for (const auto& der : chain) {
+        certificates.push_back(certificateOfDER(der));
+        if (!certificates.back()) return "a certificate of the chain does not read";
+        if (certificates.size() > 1) sk_X509_push(sent.get(), certificates.back().get());
+    }
+    if (certificates.empty()) return "no chain";
+    std::unique_ptr<X509_STORE, void (*)(X509_STORE*)> store(X509_STORE_new(), X509_STORE_free);
+    roots.rootsFor(certificates[0].get(), sent.get()).addTo(store.get());
+    return handshakeVerdict(store.get(), chain);
 }
 
 }  // namespace testsupport
