@@ -429,6 +429,19 @@ std::unique_ptr<X509, SystemRoots::ForChain::X509Free> SystemRoots::decoded(
     return std::unique_ptr<X509, ForChain::X509Free>(certificate);
 }
 
+bool SystemRoots::bundleHoldsSubjectOf(X509* certificate) const {
+    const X509_NAME* subject = X509_get_subject_name(certificate);
+    const auto hash = hashOfName(subject);
+    const auto found =
+        hash ? bundle_->certificatesBySubject.find(*hash) : bundle_->certificatesBySubject.end();
+    if (found == bundle_->certificatesBySubject.end()) return false;
+    for (const size_t i : found->second) {
+        const auto held = decoded(bundle_->certificates[i]);
+        if (held && X509_NAME_cmp(X509_get_subject_name(held.get()), subject) == 0) return true;
+    }
+    return false;
+}
+
 void SystemRoots::sayUnsearchable(size_t folder, int error) const {
     if (!unsearchableSaid_[folder].exchange(true))
         logf(
@@ -491,9 +504,12 @@ void SystemRoots::gatherFromFolders(Gathering& gathering, unsigned long hash) co
                 }
                 // Only what the name promises: a root under another hash is found under its own.
                 if (!revocation) {
-                    for (const auto& certificate : contents.certificates)
-                        if (certificate.subjectHash == hash && gathering.roomForRoots())
-                            gathering.take(decoded(certificate), certificate);
+                    for (const auto& certificate : contents.certificates) {
+                        if (certificate.subjectHash != hash || !gathering.roomForRoots()) continue;
+                        auto made = decoded(certificate);
+                        if (made && bundleHoldsSubjectOf(made.get())) continue;
+                        gathering.take(std::move(made), certificate);
+                    }
                 } else {
                     for (auto& list : contents.revocationLists)
                         if (hashOfName(X509_CRL_get_issuer(list.get())) == hash)

@@ -32,9 +32,9 @@ namespace platform {
 // A folder that cannot be searched (a symbolic link that loops, no folder, no permission to search it) is
 // left out of a check at its first entry, and said once for the object's life.
 // Copies of one certificate count as OpenSSL's own loading counts them: the first in the bundle, then the
-// folder's in their numbered order. A copy with trust settings ("TRUSTED CERTIFICATE", such as a root
-// marked rejected for a server's use) ahead of a plain one is the one that counts, and the other way round.
-// Safe to use from several threads at once.
+// folder's in their numbered order, and the folder's only for subjects the bundle holds none of. A copy with
+// trust settings ("TRUSTED CERTIFICATE", such as a root marked rejected for a server's use) ahead of a plain
+// one is the one that counts, and the other way round. Safe to use from several threads at once.
 class SystemRoots {
 public:
     // A roots file (the bundle or a folder's entry) larger than this is skipped: the system's bundle is a
@@ -103,6 +103,10 @@ private:
     struct Gathering;
     void readBundleOnce() const;
     void gatherFromFolders(Gathering& gathering, unsigned long hash) const;
+    // Whether the bundle holds a certificate of this one's subject. OpenSSL looks a name up in the folders
+    // only when what it loaded from the bundle holds none of that name, so a folder's certificate of a
+    // subject the bundle has (another key of that name, a copy) plays no part, here as there.
+    bool bundleHoldsSubjectOf(X509* certificate) const;
     // Says, the first time only, that the folder (an index into folders_) cannot be searched, and why.
     void sayUnsearchable(size_t folder, int error) const;
     // The decoded certificate of the bytes, shared through the cache when there is room.

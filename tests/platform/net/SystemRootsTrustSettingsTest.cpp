@@ -67,7 +67,7 @@ protected:
         setenv(X509_get_default_cert_file_env(), bundle.c_str(), 1);
         setenv(X509_get_default_cert_dir_env(), folder.c_str(), 1);
         makeCases();
-        ASSERT_EQ(cases.size(), 12u);
+        ASSERT_EQ(cases.size(), 13u);
         std::ofstream text(bundle);
         for (const auto& c : cases) {
             for (const auto& pem : c.bundle) text << pem;
@@ -145,6 +145,17 @@ protected:
                 c.bundle = {f.plain};
                 c.folder = {f.rejected};
             });
+        // A name the bundle answers is not looked up in the folder: the chain's root there plays no part.
+        const auto sameName = LoopbackServer::makeRootAuthority("Kestrune Trust Settings Same Name Root");
+        const auto otherKey = LoopbackServer::makeRootAuthority("Kestrune Trust Settings Same Name Root");
+        ASSERT_TRUE(otherKey);
+        add(
+            "another root of the same name in the bundle, the chain's root in the folder", false,
+            [&](Case& c, const Forms& f) {
+                c.bundle = {otherKey->certificatePEM};
+                c.folder = {f.plain};
+            },
+            sameName);
     }
 
     // OpenSSL's own verdict: the bundle loaded as `openssl verify -CAfile` and `curl --cacert` load it,
