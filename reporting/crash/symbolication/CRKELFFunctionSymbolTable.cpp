@@ -121,11 +121,8 @@ CRKELFFunctionSymbolTable CRKELFFunctionSymbolTable::tableWithBuffer(const void*
     // comes first: the bytes after its section's end, or between a function of known size and the next,
     // are no function's.
     std::vector<uint64_t> starts;
-    for (const Entry& entry : entries) {
-        if (entry.size == 0) starts.push_back(entry.start);
-    }
-    if (!starts.empty()) {
-        starts.clear();
+    if (std::any_of(entries.begin(), entries.end(), [](const Entry& entry) { return entry.size == 0; })) {
+        starts.reserve(entries.size());
         for (const Entry& entry : entries) starts.push_back(entry.start);
         std::sort(starts.begin(), starts.end());
         starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
