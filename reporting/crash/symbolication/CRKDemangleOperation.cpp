@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <unordered_map>
 
 namespace reporting {
@@ -23,6 +24,15 @@ void CRKDemangleOperation::main() {
 
 std::optional<std::string> CRKDemangleOperation::demangleSymbol(const char* symbol) {
     if (!symbol) return std::nullopt;
+    // A linkage stub is named after its function with "@plt", which the function's name keeps readable.
+    static constexpr std::string_view kStub = "@plt";
+    const std::string_view text = symbol;
+    if (text.size() > kStub.size() && text.ends_with(kStub)) {
+        const std::string function(text.substr(0, text.size() - kStub.size()));
+        auto name = demangleSymbol(function.c_str());
+        if (!name) return std::nullopt;
+        return *name + std::string(kStub);
+    }
     if (strncmp(symbol, "_Z", 2) == 0) return demangleCppSymbol(symbol);
     if (strncmp(symbol, "__Z", 3) == 0) return demangleBlockInvokeCppSymbol(symbol);
     return std::nullopt;

@@ -7,8 +7,8 @@
 
 namespace reporting {
 
-// Gives each frame whose raw symbol is a mangled C++ name (or a block inside a C++ function) its
-// readable name; other symbols stay as they are.
+// Gives each frame whose raw symbol is a mangled C++ name (or a block inside a C++ function, or the
+// linkage stub of one, "name@plt") its readable name; other symbols stay as they are.
 class CRKDemangleOperation : public CRKThreadArrayOperation {
 public:
     using CRKThreadArrayOperation::CRKThreadArrayOperation;

@@ -39,5 +39,26 @@ bool readAt(const uint8_t* base, uint64_t length, uint64_t offset, T* out) {
     return true;
 }
 
+// Where the addresses a function symbol without a size may be named after end: no further than the end
+// of the section it lies in (the next section may hold the linkage stubs, or data). One that names no
+// section of the file, or lies outside the one it names, holds only its own address. `toTop` when the
+// end lies past the last address. (The next function's start bounds it too; the callers see to that.)
+struct UnsizedLimit {
+    uint64_t end = 0;
+    bool toTop = false;
+};
+
+inline UnsizedLimit unsizedLimit(const uint8_t* base, uint64_t length, const Ehdr& header, const Sym& sym) {
+    Shdr section;
+    if (sym.st_shndx < SHN_LORESERVE && sym.st_shndx < header.e_shnum &&
+        readAt(base, length, header.e_shoff + uint64_t(sym.st_shndx) * sizeof(Shdr), &section) &&
+        sym.st_value >= section.sh_addr && sym.st_value - section.sh_addr < section.sh_size) {
+        if (section.sh_size > UINT64_MAX - section.sh_addr) return {0, true};
+        return {section.sh_addr + section.sh_size, false};
+    }
+    if (sym.st_value == UINT64_MAX) return {0, true};
+    return {sym.st_value + 1, false};
+}
+
 }  // namespace elfbytes
 }  // namespace reporting

@@ -9,6 +9,7 @@
 
 #include "reporting/crash/image/CRKELFFile.h"
 #include "reporting/crash/symbolication/CRKELFBytes.h"
+#include "reporting/crash/symbolication/CRKELFProcedureLinkage.h"
 
 namespace reporting {
 
@@ -18,13 +19,15 @@ namespace elffunctiontable {
 
 using namespace elfbytes;
 
-// A function symbol that some address may get: where it starts and how far it reaches, and where its
-// name lies in the file, with the end of its own string table.
+// A function symbol that some address may get: where it starts and how far it reaches (for one without
+// a size, no further than its section), and where its name lies in the file, with the end of its own
+// string table.
 struct Entry {
     uint64_t start;
     uint64_t size;
     uint64_t nameAt;
     uint64_t namesEnd;
+    UnsizedLimit limit;
 };
 
 }  // namespace elffunctiontable
@@ -62,8 +65,7 @@ CRKELFFunctionSymbolTable CRKELFFunctionSymbolTable::tableWithBuffer(const void*
                 continue;
             Shdr strings;
             if (symbols.sh_link >= sections ||
-                !readAt(base, length, header.e_shoff + uint64_t(symbols.sh_link) * sizeof(Shdr),
-                          &strings) ||
+                !readAt(base, length, header.e_shoff + uint64_t(symbols.sh_link) * sizeof(Shdr), &strings) ||
                 strings.sh_type != SHT_STRTAB || !inside(length, strings.sh_offset, strings.sh_size) ||
                 symbols.sh_entsize != sizeof(Sym) || !inside(length, symbols.sh_offset, symbols.sh_size)) {
                 damaged = true;
@@ -79,14 +81,21 @@ CRKELFFunctionSymbolTable CRKELFFunctionSymbolTable::tableWithBuffer(const void*
                     continue;
                 // Ids are 32 bits; a file of that many symbols would be some hundred gigabytes.
                 if (entries.size() >= CRKSymbolRangeMap::kNone - 1) break;
-                entries.push_back({sym.st_value, sym.st_size, strings.sh_offset + sym.st_name,
-                                   strings.sh_offset + strings.sh_size});
+                entries.push_back(
+                    {sym.st_value, sym.st_size, strings.sh_offset + sym.st_name,
+                     strings.sh_offset + strings.sh_size,
+                     sym.st_size == 0 ? unsizedLimit(base, length, header, sym) : UnsizedLimit{}});
             }
         }
         if (wanted == SHT_SYMTAB) fromFile = entries.size();
     }
     if (damaged) table.problem_ = "a symbol table or its string table lies past its end or is malformed";
-    if (entries.empty()) return table;
+    const CRKELFProcedureLinkage linkage = CRKELFProcedureLinkage::linkageOfFile(base, length);
+    if (linkage.damaged() && table.problem_.empty())
+        table.problem_ = "a linkage table or its relocations lie past its end or are malformed";
+    const auto& stubs = linkage.stubs();
+    if ((entries.empty() && stubs.empty()) || entries.size() + stubs.size() >= CRKSymbolRangeMap::kNone - 1)
+        return table;
 
     // A name is taken when it ends inside its string table and is not empty. The names are looked at in
     // the order they lie in the file and each search for their end starts past the last one found, so
@@ -108,15 +117,32 @@ CRKELFFunctionSymbolTable CRKELFFunctionSymbolTable::tableWithBuffer(const void*
         named[id] = terminator < entry.namesEnd && terminator > entry.nameAt;
     }
 
-    // In each table a symbol whose size holds the address comes before one without a size, whose range
-    // runs up to the top (the nearest start below an address wins); the greater start wins, then the
-    // earlier symbol.
+    // A function without a size runs up to the next function's start, or its section's end if that
+    // comes first: the bytes after its section's end, or between a function of known size and the next,
+    // are no function's.
+    std::vector<uint64_t> starts;
+    if (std::any_of(entries.begin(), entries.end(), [](const Entry& entry) { return entry.size == 0; })) {
+        starts.reserve(entries.size());
+        for (const Entry& entry : entries) starts.push_back(entry.start);
+        std::sort(starts.begin(), starts.end());
+        starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+    }
+
+    // In each table a symbol whose size holds the address comes before one without a size; the greater
+    // start wins, then the earlier symbol.
     std::vector<CRKSymbolRangeMap::Candidate> sized[2], unsized[2];
     for (uint32_t id = 0; id < entries.size(); id++) {
         const Entry& entry = entries[id];
         const int which = id < fromFile ? 0 : 1;
         CRKSymbolRangeMap::Candidate candidate{entry.start, 0, true, entry.start, id};
         if (entry.size == 0) {
+            candidate.toTop = entry.limit.toTop;
+            candidate.end = entry.limit.end;
+            const auto next = std::upper_bound(starts.begin(), starts.end(), entry.start);
+            if (next != starts.end() && (candidate.toTop || *next < candidate.end)) {
+                candidate.toTop = false;
+                candidate.end = *next;
+            }
             unsized[which].push_back(candidate);
             continue;
         }
@@ -127,36 +153,58 @@ CRKELFFunctionSymbolTable CRKELFFunctionSymbolTable::tableWithBuffer(const void*
         }
         sized[which].push_back(candidate);
     }
-    const CRKSymbolRangeMap parts[4] = {
+    // The linkage stubs, numbered after the symbols.
+    std::vector<CRKSymbolRangeMap::Candidate> linkageSections, linkageStubs;
+    for (const auto& [start, end] : linkage.sections())
+        linkageSections.push_back({start, end, false, 0, uint32_t(linkageSections.size())});
+    for (size_t k = 0; k < stubs.size(); k++) {
+        const auto& stub = stubs[k];
+        linkageStubs.push_back(
+            {stub.start, stub.start + stub.size, false, stub.start, uint32_t(entries.size() + k)});
+    }
+    const CRKSymbolRangeMap parts[6] = {
+        CRKSymbolRangeMap::mapOfCandidates(std::move(linkageSections)),
+        CRKSymbolRangeMap::mapOfCandidates(std::move(linkageStubs)),
         CRKSymbolRangeMap::mapOfCandidates(std::move(sized[0])),
         CRKSymbolRangeMap::mapOfCandidates(std::move(unsized[0])),
         CRKSymbolRangeMap::mapOfCandidates(std::move(sized[1])),
         CRKSymbolRangeMap::mapOfCandidates(std::move(unsized[1])),
     };
-    // The first table whose choice has a name that can be taken names the address.
-    table.ranges_ = CRKSymbolRangeMap::combine({&parts[0], &parts[1], &parts[2], &parts[3]},
-                                               [&named](const uint32_t* ids) {
-                                                   for (int which = 0; which < 2; which++) {
-                                                       uint32_t id = ids[2 * which];
-                                                       if (id == CRKSymbolRangeMap::kNone)
-                                                           id = ids[2 * which + 1];
-                                                       if (id != CRKSymbolRangeMap::kNone && named[id])
-                                                           return id;
-                                                   }
-                                                   return CRKSymbolRangeMap::kNone;
-                                               });
+    // In a linkage section its stub names the address, or nothing does. Elsewhere the first table whose
+    // choice has a name that can be taken names it.
+    table.ranges_ = CRKSymbolRangeMap::combine(
+        {&parts[0], &parts[1], &parts[2], &parts[3], &parts[4], &parts[5]}, [&named](const uint32_t* ids) {
+            if (ids[0] != CRKSymbolRangeMap::kNone) return ids[1];
+            for (int which = 0; which < 2; which++) {
+                uint32_t id = ids[2 + 2 * which];
+                if (id == CRKSymbolRangeMap::kNone) id = ids[3 + 2 * which];
+                if (id != CRKSymbolRangeMap::kNone && named[id]) return id;
+            }
+            return CRKSymbolRangeMap::kNone;
+        });
 
-    // Only the symbols some address gets are kept, each name copied once however many symbols share it.
+    // Only the symbols some address gets are kept, each name copied once however many symbols share it;
+    // then the stubs.
     std::vector<uint32_t> used = table.ranges_.ids();
     std::erase(used, CRKSymbolRangeMap::kNone);
-    std::sort(used.begin(), used.end(),
-              [&entries](uint32_t a, uint32_t b) { return entries[a].nameAt < entries[b].nameAt; });
+    const size_t symbolIds = entries.size();
+    std::sort(used.begin(), used.end(), [&entries, symbolIds](uint32_t a, uint32_t b) {
+        if (a >= symbolIds || b >= symbolIds) return a < b;
+        return entries[a].nameAt < entries[b].nameAt;
+    });
     used.erase(std::unique(used.begin(), used.end()), used.end());
-    std::vector<uint32_t> renumbered(entries.size(), CRKSymbolRangeMap::kNone);
+    std::vector<uint32_t> renumbered(entries.size() + stubs.size(), CRKSymbolRangeMap::kNone);
     uint64_t lastNameAt = 0;
     Symbol lastName{};
     for (const uint32_t id : used) {
         if (renumbered[id] != CRKSymbolRangeMap::kNone) continue;
+        renumbered[id] = uint32_t(table.symbols_.size());
+        if (id >= symbolIds) {
+            const auto& stub = stubs[id - symbolIds];
+            table.symbols_.push_back({stub.start, table.names_.size(), stub.name.size()});
+            table.names_ += stub.name;
+            continue;
+        }
         const Entry& entry = entries[id];
         if (table.symbols_.empty() || entry.nameAt != lastNameAt) {
             const char* name = reinterpret_cast<const char*>(base + entry.nameAt);
@@ -164,7 +212,6 @@ CRKELFFunctionSymbolTable CRKELFFunctionSymbolTable::tableWithBuffer(const void*
             table.names_.append(name, lastName.nameLength);
             lastNameAt = entry.nameAt;
         }
-        renumbered[id] = uint32_t(table.symbols_.size());
         table.symbols_.push_back({entry.start, lastName.nameOffset, lastName.nameLength});
     }
     table.ranges_.renumber(renumbered);

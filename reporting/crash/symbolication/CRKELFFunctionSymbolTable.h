@@ -15,11 +15,13 @@ namespace reporting {
 // An ELF file's function symbols read once and sorted by address, for naming many addresses of one
 // image: each address then costs a binary search, where CRKELFBufferFindFunctionSymbol scans both
 // tables whole. Its answers are that function's, address for address: ".symtab" before ".dynsym", a
-// symbol whose size holds the address before the nearest unsized one below it, the greater start and
-// then the table's earlier symbol winning, and a name taken only when it ends inside its string table
-// (else the next table is asked). Every header, entry and name is checked against the file's bytes as
-// that function checks them. The names it can give are copied out, so the file may change or go once
-// the table is made.
+// symbol whose size holds the address before the nearest unsized one below it (which reaches no further
+// than the next function's start or its own section's end), the greater start and then the table's
+// earlier symbol winning, and a name taken only when it ends inside its string table (else the next
+// table is asked). An address in the procedure linkage table is named after its stub ("puts@plt") or
+// not at all (CRKELFProcedureLinkage). Every header, entry and name is checked against the file's bytes
+// as that function checks them. The names it can give are copied out, so the file may change or go
+// once the table is made.
 class CRKELFFunctionSymbolTable {
 public:
     // A table that names nothing.

@@ -8,8 +8,11 @@ namespace reporting {
 
 // The function symbol of an ELF image that holds an address: the loader only knows exported names, so
 // static and hidden functions are found here, in the file's own symbol table (".symtab", else
-// ".dynsym"). The file is mapped through the crash kit's ELF reader and every header, table entry and
-// name is checked against the mapping before it is read.
+// ".dynsym"). A symbol whose size holds the address wins; else the nearest one without a size below
+// it, if no other function starts between them and the address lies in that symbol's section. An
+// address in the procedure linkage table is named after its stub's target with "@plt", or not at all.
+// The file is mapped through the crash kit's ELF reader and every header, table entry and name is
+// checked against the mapping before it is read.
 struct CRKELFSymbol {
     std::string name;
     uint64_t start = 0;  // the symbol's address in the file's own numbering

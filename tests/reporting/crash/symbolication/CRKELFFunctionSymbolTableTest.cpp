@@ -1,17 +1,19 @@
 #include "reporting/crash/symbolication/CRKELFFunctionSymbolTable.h"
 
 #include <dlfcn.h>
-#include <gnu/libc-version.h>
 #include <elf.h>
+#include <gnu/libc-version.h>
 #include <gtest/gtest.h>
 #include <link.h>
 
 #include <unistd.h>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <string_view>
 
 #include "tests/reporting/crash/symbolication/ELFSymbolFixtures.h"
 
@@ -48,6 +50,8 @@ std::string nameAt(const CRKELFFunctionSymbolTable& table, uint64_t address) {
 
 TEST(CRKELFFunctionSymbolTableTest, TheTablesRulesNameEachAddress) {
     constexpr uint64_t kHuge = UINT64_MAX - 8;
+    // A section of its own for some of them, from 0x100 to 0x180 (the first section after the tables).
+    const CraftedSection small = codeSection(".text.small", 0x100, 0x80);
     const struct {
         const char* what;
         std::vector<CraftedTable> tables;
@@ -69,6 +73,33 @@ TEST(CRKELFFunctionSymbolTableTest, TheTablesRulesNameEachAddress) {
         {"without sizes, the nearest start below",
          {symtab("\0a\0b\0", {{1, 0x10, 0}, {3, 0x20, 0}})},
          {{0x0f, "(none)"}, {0x1f, "a"}, {0x20, "b"}, {0x99, "b"}}},
+        {"without a size, up to the next function's start in either table: the padding after a sized "
+         "one is no one's",
+         {symtab("\0loose\0sized\0", {{1, 0x10, 0}, {7, 0x40, 0x10}}), dynsym("\0other\0", {{1, 0x38, 0x4}})},
+         {{0x37, "loose"},
+          {0x38, "other"},
+          {0x3c, "(none)"},
+          {0x40, "sized"},
+          {0x50, "(none)"},
+          {0x9000, "(none)"}}},
+        {"without a size, up to its section's end",
+         {symtab("\0inside\0below\0", {{1, 0x140, 0, STT_FUNC, addedSection(1, 0)}, {8, 0x20, 0}})},
+         {{0xff, "below"},
+          {0x100, "below"},
+          {0x13f, "below"},
+          {0x140, "inside"},
+          {0x17f, "inside"},
+          {0x180, "(none)"}}},
+        {"without a size, outside its section or naming none: only its own address",
+         {symtab("\0outside\0absolute\0nowhere\0", {{1, 0x300, 0, STT_FUNC, addedSection(1, 0)},
+                                                    {9, 0x400, 0, STT_FUNC, SHN_ABS},
+                                                    {18, 0x500, 0, STT_FUNC, 0x7777}})},
+         {{0x300, "outside"},
+          {0x301, "(none)"},
+          {0x400, "absolute"},
+          {0x401, "(none)"},
+          {0x500, "nowhere"},
+          {0x501, "(none)"}}},
         {"equal starts: the table's earlier symbol, until it ends",
          {symtab("\0first\0second\0", {{1, 0x10, 0x10}, {7, 0x10, 0x20}})},
          {{0x15, "first"}, {0x1f, "first"}, {0x20, "second"}, {0x2f, "second"}}},
@@ -98,7 +129,7 @@ TEST(CRKELFFunctionSymbolTableTest, TheTablesRulesNameEachAddress) {
          {{0x18, "bbbb"}, {0x20, "aaaa"}}},
     };
     for (const auto& c : cases) {
-        const auto bytes = craftELF(c.tables);
+        const auto bytes = craftELF(c.tables, {small});
         const auto table = CRKELFFunctionSymbolTable::tableWithBuffer(bytes.data(), bytes.size());
         EXPECT_EQ(table.problem(), "") << c.what;
         std::vector<uint64_t> probes;
@@ -134,12 +165,15 @@ TEST(CRKELFFunctionSymbolTableTest, RandomTablesAreNamedAsTheOneOffSearchNamesTh
                 symbol.size = sizes[pick(5)];
                 const unsigned char types[] = {STT_FUNC, STT_FUNC, STT_FUNC, STT_GNU_IFUNC, STT_OBJECT};
                 symbol.type = types[pick(5)];
-                symbol.section = pick(10) == 0 ? SHN_UNDEF : 1;
+                const uint16_t sections[] = {kCodeSection, kCodeSection, addedSection(uint16_t(count), 0),
+                                             SHN_ABS,      0x7777,       SHN_UNDEF};
+                symbol.section = sections[pick(6)];
                 table.symbols.push_back(symbol);
             }
             tables.push_back(table);
         }
-        const auto bytes = craftELF(tables);
+        // Some symbols lie in a section from 0x40 to 0xc0, some outside it or in none.
+        const auto bytes = craftELF(tables, {codeSection(".text.small", 0x40, 0x80)});
         const auto table = CRKELFFunctionSymbolTable::tableWithBuffer(bytes.data(), bytes.size());
         std::vector<uint64_t> probes;
         for (uint64_t address = 0; address < 0x180; address++) probes.push_back(address);
@@ -183,6 +217,213 @@ TEST(CRKELFFunctionSymbolTableTest, RealImagesAreNamedAsTheOneOffSearchNamesThem
             << path;
         EXPECT_EQ(table.functionSymbolForAddress(0), std::nullopt);
     }
+}
+
+#if defined(__x86_64__)
+// An x86-64 linkage stub at `address`: `lead` bytes, `jmp *slot(%rip)`, then `tail`, padded with nops.
+std::vector<uint8_t> jumpStub(uint64_t address, size_t size, std::vector<uint8_t> lead, uint64_t slot,
+                              const std::vector<uint8_t>& tail = {}) {
+    std::vector<uint8_t> stub = std::move(lead);
+    const auto displacement = int32_t(slot - (address + stub.size() + 6));
+    stub.insert(stub.end(), {0xff, 0x25});
+    stub.insert(stub.end(), reinterpret_cast<const uint8_t*>(&displacement),
+                reinterpret_cast<const uint8_t*>(&displacement) + 4);
+    stub.insert(stub.end(), tail.begin(), tail.end());
+    stub.resize(size, 0x90);
+    return stub;
+}
+
+std::vector<uint8_t> relocations(const std::vector<ElfW(Rela)>& entries) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(entries.data());
+    return std::vector<uint8_t>(bytes, bytes + entries.size() * sizeof(ElfW(Rela)));
+}
+
+TEST(CRKELFFunctionSymbolTableTest, LinkageStubsAreNamedAfterTheFunctionTheirSlotIsFilledWith) {
+    // The three kinds of linkage section as the linker lays them out: the lazy .plt (the binder's stub
+    // first), .plt.sec with branch markers (with and without `bnd`), .plt.got's 8-byte stubs; slots at
+    // 0x3000 up. Below them a function without a size, whose section holds every address.
+    const std::vector<uint8_t> push = {0x68, 0, 0, 0, 0, 0xe9, 0, 0, 0, 0};
+    const std::vector<uint8_t> endBranch = {0xf3, 0x0f, 0x1e, 0xfa};
+    std::vector<uint8_t> plt = {0xff, 0x35, 0xea, 0x1f, 0, 0};  // push the binder's argument
+    for (const auto& part : {jumpStub(0x1006, 10, {}, 0x2ff0), jumpStub(0x1010, 16, {}, 0x3000, push),
+                             jumpStub(0x1020, 16, {}, 0x3008, push)})
+        plt.insert(plt.end(), part.begin(), part.end());
+    std::vector<uint8_t> pltSec = jumpStub(0x1100, 16, {0xf3, 0x0f, 0x1e, 0xfa, 0xf2}, 0x3010);
+    const auto plain = jumpStub(0x1110, 16, endBranch, 0x3020);
+    pltSec.insert(pltSec.end(), plain.begin(), plain.end());
+    std::vector<uint8_t> pltGot = jumpStub(0x1200, 8, {}, 0x3018, {0x66, 0x90});
+    const auto wrongKind = jumpStub(0x1208, 8, {}, 0x3028, {0x66, 0x90});
+    pltGot.insert(pltGot.end(), wrongKind.begin(), wrongKind.end());
+    const auto info = [](uint64_t symbol, uint32_t type) { return ELF64_R_INFO(symbol, type); };
+    const std::vector<CraftedTable> tables = {
+        symtab("\0below\0", {{1, 0x800, 0}}),
+        dynsym("\0puts\0_ZN3foo3barEv\0strlen\0__cxa_finalize\0wrong\0", {{},
+                                                                          {1, 0, 0, STT_FUNC, SHN_UNDEF},
+                                                                          {6, 0, 0, STT_FUNC, SHN_UNDEF},
+                                                                          {20, 0, 0, STT_FUNC, SHN_UNDEF},
+                                                                          {27, 0, 0, STT_FUNC, SHN_UNDEF},
+                                                                          {42, 0, 0, STT_FUNC, SHN_UNDEF}})};
+    const uint32_t symbols = tableSection(1);
+    const auto bytes = craftELF(
+        tables, {{".plt", SHT_PROGBITS, 0x1000, 0, plt, 16},
+                 {".plt.sec", SHT_PROGBITS, 0x1100, 0, pltSec, 16},
+                 {".plt.got", SHT_PROGBITS, 0x1200, 0, pltGot, 8},
+                 {".rela.plt", SHT_RELA, 0, 0,
+                  relocations({{0x3000, info(1, R_X86_64_JUMP_SLOT), 0},
+                               {0x3008, info(0, R_X86_64_IRELATIVE), 0x800},
+                               {0x3010, info(2, R_X86_64_JUMP_SLOT), 0},
+                               {0x3020, info(3, R_X86_64_JUMP_SLOT), 0},
+                               {0x3028, info(5, R_X86_64_JUMP_SLOT), 0}}),
+                  sizeof(ElfW(Rela)), symbols},
+                 {".rela.dyn", SHT_RELA, 0, 0, relocations({{0x3018, info(4, R_X86_64_GLOB_DAT), 0}}),
+                  sizeof(ElfW(Rela)), symbols}});
+    const auto table = CRKELFFunctionSymbolTable::tableWithBuffer(bytes.data(), bytes.size());
+    EXPECT_EQ(table.problem(), "");
+    const struct {
+        uint64_t address;
+        std::string name;
+        uint64_t start;
+    } expected[] = {
+        {0x7ff, "(none)", 0},
+        {0xfff, "below", 0x800},
+        {0x1000, "(none)", 0},  // the binder's stub
+        {0x100f, "(none)", 0},
+        {0x1010, "puts@plt", 0x1010},
+        {0x1016, "puts@plt", 0x1010},
+        {0x101f, "puts@plt", 0x1010},
+        {0x1020, "(none)", 0},  // an indirect function's slot: no name to give
+        {0x102f, "(none)", 0},
+        {0x1100, "_ZN3foo3barEv@plt", 0x1100},
+        {0x110f, "_ZN3foo3barEv@plt", 0x1100},
+        {0x1116, "strlen@plt", 0x1110},
+        {0x1200, "__cxa_finalize@plt", 0x1200},
+        {0x1207, "__cxa_finalize@plt", 0x1200},
+        {0x1208, "(none)", 0},  // its slot's relocation is a jump slot's, not a GOT entry's
+        {0x1210, "below", 0x800},
+    };
+    std::vector<uint64_t> probes;
+    for (const auto& e : expected) {
+        const auto symbol = table.functionSymbolForAddress(e.address);
+        EXPECT_EQ(symbol ? symbol->name : "(none)", e.name) << std::hex << e.address;
+        if (symbol) {
+            EXPECT_EQ(symbol->start, e.start) << std::hex << e.address;
+        }
+        probes.push_back(e.address);
+    }
+    expectSameAsOneOffSearch(bytes, table, probes, "linkage stubs");
+
+    // A linkage section whose bytes lie past the file's end is said to be damaged and names nothing.
+    auto damaged = bytes;
+    ElfW(Ehdr) header;
+    memcpy(&header, damaged.data(), sizeof header);
+    ElfW(Shdr) section;
+    const size_t at = header.e_shoff + addedSection(tables.size(), 0) * sizeof section;
+    memcpy(&section, damaged.data() + at, sizeof section);
+    section.sh_offset = damaged.size() - 8;
+    memcpy(damaged.data() + at, &section, sizeof section);
+    const auto damagedTable = CRKELFFunctionSymbolTable::tableWithBuffer(damaged.data(), damaged.size());
+    EXPECT_NE(damagedTable.problem(), "");
+    EXPECT_EQ(nameAt(damagedTable, 0x1010), "below");
+    EXPECT_EQ(nameAt(damagedTable, 0x1100), "_ZN3foo3barEv@plt");
+    expectSameAsOneOffSearch(damaged, damagedTable, probes, "a damaged linkage section");
+}
+#endif
+
+// The disassembler's labels in a file's linkage sections: address and name, in order.
+std::vector<std::pair<uint64_t, std::string>> linkageLabels(const std::string& path) {
+    std::vector<std::pair<uint64_t, std::string>> labels;
+    const std::string command = "objdump -d -w -j .plt -j .plt.sec -j .plt.got '" + path + "' 2>/dev/null";
+    FILE* out = popen(command.c_str(), "r");
+    if (!out) return labels;
+    char line[4096];
+    while (fgets(line, sizeof line, out)) {
+        // "0000000000001030 <puts@plt>:"
+        std::string_view text(line);
+        if (text.ends_with('\n')) text.remove_suffix(1);
+        const size_t open = text.find(" <");
+        if (open == 0 || open == std::string_view::npos || !text.ends_with(">:") ||
+            text.substr(0, open).find_first_not_of("0123456789abcdef") != std::string_view::npos)
+            continue;
+        labels.emplace_back(std::stoull(std::string(text.substr(0, open)), nullptr, 16),
+                            std::string(text.substr(open + 2, text.size() - open - 4)));
+    }
+    pclose(out);
+    return labels;
+}
+
+TEST(CRKELFFunctionSymbolTableTest, RealImagesNameTheirLinkageStubsAndPaddingAsTheDebuggerDoes) {
+    // The program linked as the application is, this test program, the C library and the C++ one.
+    std::vector<std::string> paths = {SYMBOLICATION_CHILD_PATH,
+                                      std::filesystem::read_symlink("/proc/self/exe").string()};
+    for (const void* function : {reinterpret_cast<const void*>(&gnu_get_libc_version),
+                                 reinterpret_cast<const void*>(&std::terminate)}) {
+        Dl_info info{};
+        if (dladdr(function, &info) && info.dli_fname) paths.push_back(info.dli_fname);
+    }
+    ASSERT_EQ(paths.size(), 4u);
+    std::mt19937_64 random(3);
+    size_t paddings = 0;
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        const MappedFile file(path);
+        ASSERT_GT(file.size(), 0u);
+        const auto table = CRKELFFunctionSymbolTable::tableWithBuffer(file.data(), file.size());
+        EXPECT_EQ(table.problem(), "");
+
+        // Each stub as the disassembler (and the debugger) names it, from its first byte to the one
+        // before the next label; the binder's stub ("name@plt-0x10") and those of indirect functions
+        // ("*ABS*+0x...@plt") get no name.
+        const auto labels = linkageLabels(path);
+        ASSERT_GT(labels.size(), 2u) << "objdump found no linkage stubs";
+        std::vector<uint64_t> probes;
+        size_t named = 0;
+        for (size_t i = 0; i < labels.size(); i++) {
+            const auto& [address, name] = labels[i];
+            const bool hasName = name.ends_with("@plt") && name.find("*ABS*") == std::string::npos;
+            named += hasName;
+            std::vector<uint64_t> at = {address, address + 6};
+            if (i + 1 < labels.size() && labels[i + 1].first - address <= 16)
+                at.push_back(labels[i + 1].first - 1);
+            for (const uint64_t probe : at) {
+                const auto symbol = table.functionSymbolForAddress(probe);
+                EXPECT_EQ(symbol ? symbol->name : "(none)", hasName ? name : "(none)") << std::hex << probe;
+                if (symbol && hasName) {
+                    EXPECT_EQ(symbol->start, address) << std::hex << probe;
+                }
+            }
+            if (i % 100 == 0) probes.push_back(address + 6);
+        }
+        EXPECT_GT(named, 0u);
+
+        // The bytes after a function of known size and before the next function are no function's,
+        // however near an unsized one lies below (the program's start-up functions have no size).
+        auto functions = functionSymbolsOf(file.data(), file.size());
+        std::sort(functions.begin(), functions.end());
+        functions.erase(std::unique(functions.begin(), functions.end()), functions.end());
+        std::vector<uint64_t> reach(functions.size());  // the furthest end of the functions up to each
+        uint64_t lowestUnsized = UINT64_MAX;
+        for (size_t i = 0; i < functions.size(); i++) {
+            const auto& [start, size] = functions[i];
+            reach[i] = std::max(i ? reach[i - 1] : 0, start + size);
+            if (size == 0) lowestUnsized = std::min(lowestUnsized, start);
+        }
+        size_t padded = 0;
+        for (int tries = 0; tries < 5000 && padded < 40; tries++) {
+            const size_t i = random() % functions.size();
+            const auto& [start, size] = functions[i];
+            const uint64_t end = start + size;
+            // The next function starts past the end, no other function holds it, and none without a
+            // size starts where this one does.
+            if (size == 0 || i + 1 == functions.size() || functions[i + 1].first <= end || reach[i] > end ||
+                (i > 0 && functions[i - 1].first == start))
+                continue;
+            EXPECT_EQ(nameAt(table, end), "(none)") << std::hex << end;
+            if (padded++ % 4 == 0) probes.push_back(end);
+            paddings += lowestUnsized < start;
+        }
+        expectSameAsOneOffSearch(file.data(), file.size(), table, probes, path);
+    }
+    EXPECT_GT(paddings, 0u);  // padding that a name of no size was once stretched over
 }
 
 TEST(CRKELFFunctionSymbolTableTest, DamagedAndTruncatedFilesGiveSafeAnswers) {

@@ -1,6 +1,8 @@
 #include "reporting/crash/symbolication/CRKProcessReportOperation.h"
 
+#include <cxxabi.h>
 #include <dlfcn.h>
+#include <link.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -13,7 +15,9 @@
 #include "reporting/crash/image/CRKELFFile.h"
 #include "reporting/crash/store/CRKFileReader.h"
 #include "reporting/crash/symbolication/CRKDemangleOperation.h"
+#include "reporting/crash/symbolication/CRKELFProcedureLinkage.h"
 #include "tests/reporting/crash/capture/CrashProbe.h"
+#include "tests/reporting/crash/symbolication/ELFSymbolFixtures.h"
 #include "tests/reporting/crash/unwind/chain/UnwindChain.h"
 #include "tests/reporting/crash/upload/UploadTestSupport.h"
 #include "tests/support/TestEnvironment.h"
@@ -110,6 +114,37 @@ int reenterNowhere(UnwindChain*) {
     return 1;
 }
 
+// A linkage stub of the program through which it calls a C++ function, where this run has it, and the
+// readable name the debugger gives it.
+struct Stub {
+    uint64_t address = 0;
+    std::string raw;
+    std::string readable;
+};
+
+Stub programStubOfACppFunction(const std::string& path) {
+    const elffixtures::MappedFile file(path);
+    uintptr_t bias = 0;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void* out) -> int {
+            *static_cast<uintptr_t*>(out) = info->dlpi_addr;  // the program comes first
+            return 1;
+        },
+        &bias);
+    const auto linkage = CRKELFProcedureLinkage::linkageOfFile(file.data(), file.size());
+    for (const auto& stub : linkage.stubs()) {
+        if (!stub.name.starts_with("_Z")) continue;
+        const std::string function = stub.name.substr(0, stub.name.size() - 4);
+        int status = -1;
+        char* readable = abi::__cxa_demangle(function.c_str(), nullptr, nullptr, &status);
+        if (!readable) continue;
+        Stub found{bias + stub.start, stub.name, std::string(readable) + "@plt"};
+        free(readable);
+        if (status == 0) return found;
+    }
+    return {};
+}
+
 struct Expected {
     const char* what;
     uint64_t address;  // as the crashed run saw it
@@ -142,6 +177,8 @@ TEST_F(CRKProcessReportOperationTest, FramesOfAnEarlierRunGetNamesLibrariesAndOf
     const auto callerStart = reinterpret_cast<uintptr_t>(&symtestCaller);
     const auto nextStart = reinterpret_cast<uintptr_t>(&symtestNext);
     const std::string programName = std::filesystem::path(program.path).filename();
+    const Stub stub = programStubOfACppFunction(program.path);
+    ASSERT_NE(stub.address, 0u);
     const std::string libraryName = std::filesystem::path(library.path).filename();
     const std::vector<Expected> table = {
         {"inside a C++ function known only to the file", crashed((void*)&symtestCaller, 2),
@@ -150,6 +187,8 @@ TEST_F(CRKProcessReportOperationTest, FramesOfAnEarlierRunGetNamesLibrariesAndOf
          "_ZN7symtest6callerEv", nextStart - 2 - callerStart, programName},
         {"in the padding after a function", crashed((void*)&symtestEnded, 4), "symtest::ended()",
          "_ZN7symtest5endedEv", 2, programName},
+        {"in a linkage stub: after the function it jumps to", crashed((void*)stub.address, 6), stub.readable,
+         stub.raw, 6, programName},
         {"an exported function of a library", crashed((void*)&kestrune_unwind_chain_fp_library_1, 1),
          "kestrune_unwind_chain_fp_library_1", std::nullopt, 1, libraryName},
         {"a static function of a library", crashed(chain.returnAddresses[2]), "library_2", std::nullopt,
@@ -275,6 +314,10 @@ TEST(CRKDemangleOperationTest, MangledNamesAndBlocksBecomeReadable) {
         {"__Z_block_invoke", std::nullopt},  // the suffix begins too early
         {"__ZNotMangled_block_invoke", std::nullopt},
         {"_Znot-a-name", std::nullopt},
+        {"_ZN3foo3barEv@plt", "foo::bar()@plt"},  // a linkage stub of a C++ function
+        {"puts@plt", std::nullopt},
+        {"_Znot-a-name@plt", std::nullopt},
+        {"@plt", std::nullopt},
         {"main", std::nullopt},
         {"", std::nullopt},
     };

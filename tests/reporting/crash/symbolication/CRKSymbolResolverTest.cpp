@@ -235,6 +235,35 @@ TEST_F(CRKSymbolResolverTest, FramesAreNamedAsAskingTheLoaderAndTheFileForEachFr
     EXPECT_GT(named, frames.size() / 2);
 }
 
+TEST_F(CRKSymbolResolverTest, AnImageHoldsTheAddressesFromItsBaseToTheByteBeforeItsEnd) {
+    // Two images end to end, one a little further, and an empty one; then the same with an image at the
+    // top whose size runs past the last address, where the images are searched for one after another.
+    const auto line = [](const char* name, uint64_t base, uint64_t size) {
+        return "{\"load\":{\"path\":\"/lib/" + std::string(name) + "\",\"base\":" + std::to_string(base) +
+               ",\"size\":" + std::to_string(size) + "}}\n";
+    };
+    const std::string images = line("a", 0x10000, 0x1000) + line("b", 0x11000, 0x800) +
+                               line("c", 0x20000, 0x10) + line("empty", 0x30000, 0);
+    const std::pair<uint64_t, const char*> expected[] = {
+        {0xffff, nullptr},  {0x10000, "a"},     {0x10fff, "a"}, {0x11000, "b"},     {0x117ff, "b"},
+        {0x11800, nullptr}, {0x1ffff, nullptr}, {0x2000f, "c"}, {0x20010, nullptr}, {0x30000, nullptr},
+    };
+    for (const bool wrapping : {false, true}) {
+        SCOPED_TRACE(wrapping ? "beside an image running past the top" : "images apart");
+        CRKSymbolResolver resolver;
+        ASSERT_TRUE(resolver.loadBinaryImagesFromFile(
+            writeRecord(images + (wrapping ? line("top", UINT64_MAX - 0xfff, 0x2000) : ""))));
+        for (const auto& [address, name] : expected) {
+            const auto* image = resolver.loadedBinaryImageForPC(address);
+            const auto* path = image ? image->at("path").string() : nullptr;
+            EXPECT_EQ(path ? *path : "(none)", name ? std::string("/lib/") + name : "(none)")
+                << std::hex << address;
+        }
+        const auto* top = resolver.loadedBinaryImageForPC(UINT64_MAX);
+        EXPECT_EQ(top != nullptr, wrapping);
+    }
+}
+
 TEST_F(CRKSymbolResolverTest, AnImageFileIsReadOnceAReport) {
     // A copy of the library, loaded, then its file replaced by a damaged one between two frames of one
     // report: the report's resolver read the file at its first frame and names the second from that.

@@ -12,11 +12,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fstream>
 #include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/base/Log.h"
 #include "platform/storage/Files.h"
 #include "reporting/crash/store/CRKFileReader.h"
 #include "reporting/crash/symbolication/CRKDemangleOperation.h"
@@ -58,6 +60,25 @@ std::string deepRecord(size_t frames, const std::vector<uint64_t>& addresses, co
         stack += (i ? "," : "") + std::to_string(addresses[i % addresses.size()]);
     return "{\"signal\":{\"number\":11,\"time\":1700000000}}\n{\"threads\":[{\"stacktrace\":[" + stack +
            "],\"crashed\":true" + more + "},{\"stacktrace\":[" + std::to_string(addresses[0]) + "]}]}\n";
+}
+
+// What the calling thread has read and written through system calls so far: a step that returns at
+// once reads and writes next to nothing, where one run whole over a long record moves megabytes.
+struct ThreadIO {
+    uint64_t read = 0;
+    uint64_t written = 0;
+};
+
+ThreadIO threadIO() {
+    ThreadIO io;
+    std::ifstream in("/proc/thread-self/io");
+    std::string key;
+    uint64_t value = 0;
+    while (in >> key >> value) {
+        if (key == "rchar:") io.read = value;
+        if (key == "wchar:") io.written = value;
+    }
+    return io;
 }
 
 class CRKThreadArrayOperationTest : public testsupport::KestruneTest {};
@@ -146,14 +167,19 @@ TEST_F(CRKThreadArrayOperationTest, ACancelledSerializationLeavesTheEarlierFileA
     const std::string folder = home() + "/report";
     const std::string output = folder + "/signal.crkrecord.symbolicated";
     ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
-    auto array = threads({50, 50});
+    auto array = threads({20000, 20000});
     for (auto& thread : *array)
         for (auto& frame : thread) frame->symbol = frame->rawSymbol = "named";
     uploadtest::writeFile(output, "an earlier whole file\n");
 
+    // Cancelled before its first frame (as a cancellation that lands once it has begun): it writes no
+    // frame, where writing them all and then throwing them away would leave the same files.
     CRKSerializeSymbolicatedFramesOperation cancelled(array, output);
     cancelled.cancel();
-    cancelled.main();  // as a cancellation that lands once it has begun
+    const ThreadIO before = threadIO();
+    cancelled.main();
+    const uint64_t cancelledBytes = threadIO().written - before.written;
+    EXPECT_LT(cancelledBytes, 4096u);
     EXPECT_EQ(uploadtest::readFile(output), "an earlier whole file\n");
     EXPECT_EQ(platform::Files::listDirectory(folder),
               std::vector<std::string>{"signal.crkrecord.symbolicated"});
@@ -164,7 +190,46 @@ TEST_F(CRKThreadArrayOperationTest, ACancelledSerializationLeavesTheEarlierFileA
     ASSERT_TRUE(sections && sections->size() == 1);
     const auto* written = (*sections)[0]["threads"].array();
     ASSERT_TRUE(written && written->size() == 2);
-    EXPECT_EQ((*written)[1].array()->size(), 50u);
+    EXPECT_EQ((*written)[1].array()->size(), 20000u);
+    EXPECT_GT(platform::Files::read(output)->size(), 1000000u);  // what the cancelled one did not write
+}
+
+// A cancellation that lands while a record is read (a long record takes seconds to read) finds no step
+// under way to reach: each step of that record, and every later record, must see it before it begins.
+TEST_F(CRKThreadArrayOperationTest, NoStepOrRecordBegunAfterTheCancelRuns) {
+    const std::string images = "{\"load\":{\"path\":\"/gone/lib.so\",\"base\":4096,\"size\":65536}}\n";
+    const std::string record = deepRecord(100000, {0x1010, 0x1020, 0x1030});
+
+    // The cancellation came while the record was read: no step of it runs, and it gets no file.
+    const std::string first = uploadtest::seedReport(
+        home() + "/steps", "r", {{"binary_images.crkrecord", images}, {"signal.crkrecord", record}});
+    const auto resolver = std::make_shared<CRKSymbolResolver>();
+    ASSERT_TRUE(resolver->loadBinaryImagesFromFile(first + "/binary_images.crkrecord"));
+    CRKProcessReportOperation operation(CRKInternalReport::reportWithPath(first), resolver);
+    operation.cancel();
+    EXPECT_FALSE(operation.symbolicateFile_withResolver(first + "/signal.crkrecord", resolver));
+    EXPECT_FALSE(platform::Files::exists(first + "/signal.crkrecord.symbolicated"));
+
+    // The cancellation came while the first of two records was read (one that cannot be read, whose
+    // reading says so in the log as it happens): the second is not even read.
+    const std::string second = uploadtest::seedReport(
+        home() + "/records", "r", {{"binary_images.crkrecord", images}, {"signal.crkrecord", record}});
+    ASSERT_EQ(mkdir((second + "/exception.crkrecord").c_str(), 0700), 0);
+    auto process = std::make_shared<CRKProcessReportOperation>(CRKInternalReport::reportWithPath(second),
+                                                               std::make_shared<CRKSymbolResolver>());
+    bool landed = false;
+    const auto previous = platform::Log::setSink([&](const std::string& line) {
+        if (line.find("exception.crkrecord") == std::string::npos) return;
+        landed = true;
+        process->cancel();
+    });
+    const ThreadIO before = threadIO();
+    process->start();
+    const uint64_t readBytes = threadIO().read - before.read;
+    platform::Log::setSink(previous);
+    ASSERT_TRUE(landed);
+    EXPECT_LT(readBytes, record.size() / 4);
+    EXPECT_FALSE(platform::Files::exists(second + "/signal.crkrecord.symbolicated"));
 }
 
 // The quit's cancellation comes from another thread while the record is worked on: it reaches the step
