@@ -267,6 +267,33 @@ std::optional<LoopbackServer::Authority> TestRoots::rootWithRSAKey(const std::st
     return LoopbackServer::Authority{commonName, pem, keyPEM, derData};
 }
 
+namespace {
+
+// A chain as a server sends it: its own certificate first, then the others, also as the stack a check
+// takes them in.
+struct SentChain {
+    std::vector<X509Ptr> certificates;
+    std::unique_ptr<STACK_OF(X509), void (*)(STACK_OF(X509)*)> others{
+        sk_X509_new_null(), [](STACK_OF(X509) * s) { sk_X509_free(s); }};
+    std::string failure;  // why it does not read, when it does not
+};
+
+SentChain sentChainOf(const std::vector<platform::Data>& chain) {
+    SentChain read;
+    if (chain.empty()) read.failure = "no chain";
+    for (const auto& der : chain) {
+        read.certificates.push_back(certificateOfDER(der));
+        if (!read.certificates.back()) {
+            read.failure = "a certificate of the chain does not read";
+            break;
+        }
+        if (read.certificates.size() > 1) sk_X509_push(read.others.get(), read.certificates.back().get());
+    }
+    return read;
+}
+
+}  // namespace
+
 std::string TestRoots::handshakeVerdict(X509_STORE* store, const std::vector<platform::Data>& chain) {
     static const int securityLevel = [] {
         SSL_CTX* context = SSL_CTX_new(TLS_client_method());
@@ -274,15 +301,11 @@ std::string TestRoots::handshakeVerdict(X509_STORE* store, const std::vector<pla
         SSL_CTX_free(context);
         return level;
     }();
-    if (chain.empty() || securityLevel < 0) return "no chain, or no TLS context";
-    std::vector<X509Ptr> certificates;
-    std::unique_ptr<STACK_OF(X509), void (*)(STACK_OF(X509)*)> sent(
-        sk_X509_new_null(), [](STACK_OF(X509) * s) { sk_X509_free(s); });
-    for (const auto& der : chain) {
-        certificates.push_back(certificateOfDER(der));
-        if (!certificates.back()) return "a certificate of the chain does not read";
-        if (certificates.size() > 1) sk_X509_push(sent.get(), certificates.back().get());
-    }
+    if (securityLevel < 0) return "no TLS context";
+    const SentChain read = sentChainOf(chain);
+    if (!read.failure.empty()) return read.failure;
+    const auto& certificates = read.certificates;
+    const auto& sent = read.others;
     std::unique_ptr<X509_STORE_CTX, void (*)(X509_STORE_CTX*)> context(X509_STORE_CTX_new(),
                                                                        X509_STORE_CTX_free);
     if (!context || X509_STORE_CTX_init(context.get(), store, certificates[0].get(), sent.get()) != 1)
@@ -303,17 +326,10 @@ std::string TestRoots::handshakeVerdict(X509_STORE* store, const std::vector<pla
 
 std::string TestRoots::handshakeVerdict(const platform::SystemRoots& roots,
                                         const std::vector<platform::Data>& chain) {
-    std::vector<X509Ptr> certificates;
-    std::unique_ptr<STACK_OF(X509), void (*)(STACK_OF(X509)*)> sent(
-        sk_X509_new_null(), [](STACK_OF(X509) * s) { sk_X509_free(s); });
-    for (const auto& der : chain) {
-        certificates.push_back(certificateOfDER(der));
-        if (!certificates.back()) return "a certificate of the chain does not read";
-        if (certificates.size() > 1) sk_X509_push(sent.get(), certificates.back().get());
-    }
-    if (certificates.empty()) return "no chain";
+    const SentChain read = sentChainOf(chain);
+    if (!read.failure.empty()) return read.failure;
     std::unique_ptr<X509_STORE, void (*)(X509_STORE*)> store(X509_STORE_new(), X509_STORE_free);
-    roots.rootsFor(certificates[0].get(), sent.get()).addTo(store.get());
+    roots.rootsFor(read.certificates[0].get(), read.others.get()).addTo(store.get());
     return handshakeVerdict(store.get(), chain);
 }
 
