@@ -491,8 +491,9 @@ void CRKCrashReportingController::handleExistingFilesInProcessing() {
         for (size_t i = 0; i < paths.size(); ++i) {
             const std::string& path = paths[i];
             if (self->stopping_.load()) {
-                platform::logf("[CrashKit:Crash] Stopped: %zu reports in processing wait for a later launch",
-                               paths.size() - i);
+                platform::logf(
+                    "[CrashKit:Crash] Stopped: the reports in processing (%zu) wait for a later launch",
+                    paths.size() - i);
                 return;
             }
             // A folder whose report cannot be read (no session identifier) is left for the store to clear.
@@ -517,8 +518,9 @@ void CRKCrashReportingController::handleExistingFilesInPrepared() {
             for (size_t i = 0; i < paths.size(); ++i) {
                 const std::string& path = paths[i];
                 if (self->stopping_.load()) {
-                    platform::logf("[CrashKit:Crash] Stopped: %zu prepared reports wait for a later launch",
-                                   paths.size() - i);
+                    platform::logf(
+                        "[CrashKit:Crash] Stopped: the prepared reports (%zu) wait for a later launch",
+                        paths.size() - i);
                     return;
                 }
                 if (!platform::Files::exists(path)) continue;
