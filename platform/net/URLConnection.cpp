@@ -800,11 +800,11 @@ void URLConnection::run() {
     {
         Transfer transfer(*this);
         error = transfer.execute();
-    }
+    }  // the handles, the header list and the body file are released before the delegate hears the end
     {
         std::lock_guard lock(transfers.mutex);
         transfers.running.erase(this);
-    }  // the handles, the header list and the body file are released before the delegate hears the end
+    }
     ERR_pop_to_mark();
     auto delegate = delegate_;
     if (error) {

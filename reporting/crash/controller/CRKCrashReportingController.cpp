@@ -483,6 +483,12 @@ void CRKCrashReportingController::removeReport(const std::shared_ptr<CRKInternal
     fileManager_->removeItemAtPath(report->path());
 }
 
+bool CRKCrashReportingController::stoppedLeaving(const char* what, size_t left) const {
+    if (!stopping_.load()) return false;
+    platform::logf("[CrashKit:Crash] Stopped: the %s (%zu) wait for a later launch", what, left);
+    return true;
+}
+
 void CRKCrashReportingController::handleExistingFilesInProcessing() {
     const auto paths = fileManager_->processingPathContents();
     if (paths.empty()) return;
@@ -490,12 +496,7 @@ void CRKCrashReportingController::handleExistingFilesInProcessing() {
     operationQueue_->addOperationWithBlock([self, paths] {
         for (size_t i = 0; i < paths.size(); ++i) {
             const std::string& path = paths[i];
-            if (self->stopping_.load()) {
-                platform::logf(
-                    "[CrashKit:Crash] Stopped: the reports in processing (%zu) wait for a later launch",
-                    paths.size() - i);
-                return;
-            }
+            if (self->stoppedLeaving("reports in processing", paths.size() - i)) return;
             // A folder whose report cannot be read (no session identifier) is left for the store to clear.
             auto report = CRKInternalReport::initWithPath(path);
             if (!report) {
@@ -517,12 +518,7 @@ void CRKCrashReportingController::handleExistingFilesInPrepared() {
         self->operationQueue_->addOperationWithBlock([self, paths] {
             for (size_t i = 0; i < paths.size(); ++i) {
                 const std::string& path = paths[i];
-                if (self->stopping_.load()) {
-                    platform::logf(
-                        "[CrashKit:Crash] Stopped: the prepared reports (%zu) wait for a later launch",
-                        paths.size() - i);
-                    return;
-                }
+                if (self->stoppedLeaving("prepared reports", paths.size() - i)) return;
                 if (!platform::Files::exists(path)) continue;
                 if (auto current = self->reportsController())
                     current->uploadPackagedReportAtPath(path, false);

@@ -173,6 +173,8 @@ private:
     void handlePromptCompleteForReport(const std::shared_ptr<CRKInternalReport>& report, bool submit,
                                        bool markAlways);
     void removeReport(const std::shared_ptr<CRKInternalReport>& report);
+    // After the stop: says that the rest of what it was going through waits for a later launch.
+    bool stoppedLeaving(const char* what, size_t left) const;
     void handleExistingFilesInProcessing();
     void handleExistingFilesInPrepared();
     void retryUploadForReportAtPath(const std::string& path);

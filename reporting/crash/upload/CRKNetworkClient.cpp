@@ -189,9 +189,8 @@ void CRKNetworkClient::stopUploads() {
     }
     if (underWay)
         platform::logf(
-            "[CrashKit:Crash:Client] Stopped: the uploads under way (%zu) end; their packages wait for a "
-            "later "
-            "launch",
+            "[CrashKit:Crash:Client] Stopped: the uploads under way (%zu) end; their packages "
+            "wait for a later launch",
             underWay);
     // The session's tasks end now, and their ends go unheard: a failed upload would be retried.
     invalidate();

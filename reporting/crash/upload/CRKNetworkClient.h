@@ -76,7 +76,6 @@ public:
     void startNewUploadRequest_filePath(const platform::URLRequest& request, const std::string& path);
     // See above: any thread, once for good.
     void stopUploads();
-    bool uploadsStopped() const { return stopped_.load(); }
 
     std::string rootPath() const;
     std::string absolutePathForRelativeTaskPath(const std::string& relative) const;
