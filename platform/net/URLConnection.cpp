@@ -19,6 +19,7 @@
 #include "platform/base/DispatchQueue.h"
 #include "platform/base/Log.h"
 #include "platform/base/Number.h"
+#include "platform/base/Quit.h"
 #include "platform/base/Strings.h"
 #include "platform/net/SystemRoots.h"
 #include "platform/net/URLError.h"
@@ -793,7 +794,9 @@ void URLConnection::run() {
     auto& transfers = runningTransfers();
     {
         std::lock_guard lock(transfers.mutex);
-        if (transfers.quitting) cancelled_.store(true);
+        // Begun once the quit has begun (the rest of a start-up the signal caught, say): it would only be
+        // cut short, so it ends before anything is sent, as one begun after cancelAllForQuit does.
+        if (transfers.quitting || Quit::hasBegun()) cancelled_.store(true);
         transfers.running.insert(this);
     }
     std::optional<Error> error;

@@ -12,6 +12,7 @@
 #include "platform/base/Exception.h"
 #include "platform/base/Log.h"
 #include "platform/base/NotificationCenter.h"
+#include "platform/base/Quit.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/SharedInstance.h"
 #include "platform/base/ThreadSignalStack.h"
@@ -105,6 +106,7 @@ void Application::installTerminationSignalHandlers() {
 }
 
 void Application::terminateForSignal(int signal) {
+    Quit::begin();
     terminationSignal_.store(signal);
     std::vector<std::shared_ptr<const std::function<void()>>> handlers;
     {
@@ -158,6 +160,7 @@ void Application::terminate() {
         terminating_ = false;
         return;
     }
+    Quit::begin();
     NotificationCenter::defaultCenter().post(kApplicationWillTerminateNotification, this);
     if (delegate_) delegate_->applicationWillTerminate(*this);
     terminated_ = true;
@@ -256,6 +259,7 @@ void Application::resetForTesting() {
     terminated_ = false;
     terminating_ = false;
     terminationSignal_ = 0;
+    Quit::resetForTesting();
     {
         auto& registry = terminationRequestHandlers();
         std::lock_guard lock(registry.mutex);

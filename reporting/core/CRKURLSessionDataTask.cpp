@@ -77,8 +77,11 @@ void CRKURLSessionDataTask::setTaskDescription(std::string description) {
 
 platform::AuthChallengeDisposition CRKURLSessionDataTask::connection_didReceiveServerTrust(
     platform::URLConnection&, const platform::ServerTrust& trust) {
-    if (auto session = delegate()) return session->task_didReceiveServerTrust(self(), trust);
-    return platform::AuthChallengeDisposition::PerformDefaultHandling;
+    auto session = delegate();
+    if (!session) return platform::AuthChallengeDisposition::PerformDefaultHandling;
+    const auto disposition = session->task_didReceiveServerTrust(self(), trust);
+    if (disposition == platform::AuthChallengeDisposition::CancelChallenge) serverTrustRefused_.store(true);
+    return disposition;
 }
 
 void CRKURLSessionDataTask::connection_didReceiveResponse(platform::URLConnection&,

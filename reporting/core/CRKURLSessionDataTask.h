@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -36,6 +37,9 @@ public:
     std::shared_ptr<platform::URLConnection> connection() const;
     std::string taskDescription() const;
     void setTaskDescription(std::string description);
+    // Whether the session's owner refused the server's certificate chain. The transfer then ends as a
+    // cancelled one does, though the server's own certificate ended it, not a cancel on this side.
+    bool serverTrustRefused() const { return serverTrustRefused_.load(); }
 
     // Events of the connection, handed on to the task's queue.
     platform::AuthChallengeDisposition connection_didReceiveServerTrust(
@@ -61,6 +65,7 @@ private:
     std::shared_ptr<platform::URLConnection> connection_;
     std::string taskDescription_;
     bool completed_ = false;  // task queue only
+    std::atomic<bool> serverTrustRefused_{false};
 };
 
 }  // namespace reporting

@@ -11,6 +11,7 @@
 #include "platform/base/Clock.h"
 #include "platform/base/Log.h"
 #include "platform/base/NotificationCenter.h"
+#include "platform/base/Quit.h"
 #include "platform/base/RunLoop.h"
 #include "platform/storage/Files.h"
 #include "platform/storage/UserDefaults.h"
@@ -49,6 +50,7 @@ void KestruneTest::SetUp() {
     platform::NotificationCenter::defaultCenter().removeAllObservers();
     platform::UserDefaults::resetAllForTesting();  // stores are read again from the new home
     platform::Files::forgetUnwritableFoldersForTesting();
+    platform::Quit::resetForTesting();  // a test that quit leaves no quit to the next
     for (auto hook : resetHooks()) hook();
 }
 

@@ -2,8 +2,9 @@
 
 #include <unistd.h>
 
+#include "platform/base/Quit.h"
 #include "platform/base/ThermalState.h"
-#include "platform/system/Application.h"
+#include "platform/net/URLError.h"
 #include "reporting/UsageKit/USKFaultPoints.h"
 #include "reporting/UsageKit/USKLogger.h"
 #include "reporting/UsageKit/upload/USKApplication.h"
@@ -40,11 +41,6 @@ private:
 std::shared_ptr<USKUploader> USKUploader::uploaderWithQueue_delegate(
     std::shared_ptr<OperationQueue> queue, std::weak_ptr<USKUploaderDelegate> delegate) {
     auto uploader = std::make_shared<USKUploader>(std::move(queue), std::move(delegate));
-    std::weak_ptr<USKUploader> quitting = uploader;
-    uploader->terminateObservation_ = platform::NotificationCenter::defaultCenter().addObserver(
-        platform::kApplicationWillTerminateNotification, nullptr, [quitting](const platform::Notification&) {
-            if (auto self = quitting.lock()) self->quitting_.store(true);
-        });
     if (supportsThermalNotifications()) {
         std::weak_ptr<USKUploader> weak = uploader;
         uploader->thermalObservation_ = platform::NotificationCenter::defaultCenter().addObserver(
@@ -61,7 +57,6 @@ USKUploader::USKUploader(std::shared_ptr<OperationQueue> queue, std::weak_ptr<US
 
 USKUploader::~USKUploader() {
     thermalObservation_.remove();
-    terminateObservation_.remove();
     std::lock_guard lock(mutex_);
     if (session_) session_->finishTasksAndInvalidate();
     for (auto& [key, entry] : sessionTasks_) entry.first->finishTasksAndInvalidate();
@@ -93,6 +88,15 @@ void USKUploader::startNewUploadRequest_filePath_uniqueName(const platform::URLR
         finishWithError(uniqueName,
                         errorWithCode_userInfo(kErrorBadArguments,
                                                errorUserInfoWithFilePath_uniqueName(filePath, uniqueName)));
+        return;
+    }
+    if (platform::Quit::hasBegun()) {
+        // The quit would only cut it short, and the cut is no answer of the server's: the file stays.
+        USKLogger::sharedLogger().logWithLabel_format(
+            "USKUploader", "The quit has begun: '%s' is not sent; its file waits for a later launch",
+            uniqueName.c_str());
+        std::lock_guard lock(mutex_);
+        inFlight_.erase(uniqueName);
         return;
     }
     if (::access(filePath.c_str(), R_OK) != 0) {
@@ -300,10 +304,16 @@ void USKUploader::URLSession_task_didCompleteWithError(CRKURLSession& session,
         }
     }
     USKFaultPoint("upload.answer", name + " " + std::to_string(response ? response->statusCode() : 0));
-    if (error && quitting_.load()) {
+    // Ended by the quit, or by a cancel on this side rather than the server's answer (a refused
+    // certificate is the server's): neither retried nor reported to the owner, which would remove the
+    // file, so its events wait for a later launch, as they would had the process ended with the upload.
+    const bool cancelledHere = error && error->domain() == platform::URLError::kDomain &&
+                               error->code() == platform::URLError::Cancelled &&
+                               !(dataTask && dataTask->serverTrustRefused());
+    if (error && (platform::Quit::hasBegun() || cancelledHere)) {
         USKLogger::sharedLogger().logWithLabel_format(
-            "USKUploader", "The quit ended the upload of '%s'; its file waits for a later launch",
-            name.c_str());
+            "USKUploader", "The %s ended the upload of '%s'; its file waits for a later launch",
+            platform::Quit::hasBegun() ? "quit" : "cancel", name.c_str());
         std::lock_guard lock(mutex_);
         inFlight_.erase(name);
         return;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -24,9 +23,11 @@ namespace reporting {
 // (from the start of a task through any back-off until the upload finishes): a second upload of a
 // name in that set is skipped.
 //
-// Once the application will terminate, an upload that fails is the quit's doing (the quit ends every
-// transfer under way): it is neither retried nor reported to the delegate, which would remove its file,
-// so the file waits for a later launch, as it would had the process ended with the upload.
+// Once the process's quit has begun (platform::Quit), whenever this uploader was made, no upload starts,
+// and one that fails is the quit's doing (the quit ends every transfer under way); so is one cancelled on
+// this side rather than ended by the server's answer. Neither is retried nor reported to the delegate,
+// which would remove its file: the file waits for a later launch, as it would had the process ended
+// with the upload.
 class USKUploader : public std::enable_shared_from_this<USKUploader> {
 public:
     static constexpr int64_t kErrorBadArguments = -2;
@@ -87,8 +88,6 @@ private:
     const std::shared_ptr<OperationQueue> operationQueue_;
     std::weak_ptr<USKUploaderDelegate> delegate_;
     platform::NotificationCenter::Observation thermalObservation_;
-    platform::NotificationCenter::Observation terminateObservation_;
-    std::atomic<bool> quitting_{false};
 
     mutable std::mutex mutex_;
     std::shared_ptr<CRKURLSession> session_;

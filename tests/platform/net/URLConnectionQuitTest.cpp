@@ -10,6 +10,7 @@
 #include <optional>
 #include <thread>
 
+#include "platform/base/Quit.h"
 #include "platform/net/URLConnection.h"
 #include "platform/net/URLError.h"
 #include "tests/support/LoopbackServer.h"
@@ -106,6 +107,24 @@ TEST_F(URLConnectionQuitTest, TheQuitEndsEveryTransferUnderWayAndEveryLaterOneBe
                heardByServer == 2;
     };
     EXPECT_EXIT(std::_Exit(allEndAsTheQuitSays() ? 0 : 1), ::testing::ExitedWithCode(0), "");
+}
+
+// The quit is a state of the process: a transfer begun once it has begun (the rest of a start-up that a
+// quit signal caught) ends before anything is sent, though the application has not yet cancelled every
+// transfer on its way out.
+TEST_F(URLConnectionQuitTest, ATransferBegunOnceTheQuitHasBegunEndsBeforeItIsSent) {
+    LoopbackServer server;
+    ASSERT_TRUE(server.start());
+    platform::Quit::begin();
+    auto heard = std::make_shared<Ending>();
+    URLConnection::connectionWithRequest(URLRequest(server.url("/after"), kRequestTimeout), heard)->start();
+    const bool ended = cancelled(heard->waitForEnd(kEndsWithinSeconds));
+    const auto waited =
+        URLConnection::sendSynchronousRequest(URLRequest(server.url("/after"), kRequestTimeout));
+    platform::Quit::resetForTesting();
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(waited.error && URLError::isCancellation(*waited.error));
+    EXPECT_EQ(server.requestCount(), 0u);
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <future>
@@ -5,6 +6,9 @@
 
 #include "platform/base/Clock.h"
 #include "platform/base/NotificationCenter.h"
+#include "platform/base/Quit.h"
+#include "platform/net/URLConnection.h"
+#include "platform/net/URLError.h"
 #include "platform/system/Application.h"
 #include "platform/system/Bundle.h"
 #include "reporting/UsageKit/USKUsageKitController.h"
@@ -42,6 +46,13 @@ public:
         const std::string&, const KitErrorPtr& error, RetryHandler handler) override {
         handler(false, error);
     }
+    void uploader_session_didReceiveChallenge_completionHandler(
+        USKUploader&, reporting::CRKURLSession&, const platform::ServerTrust&,
+        const reporting::CRKURLSessionDelegate::ChallengeCompletionHandler& completionHandler) override {
+        completionHandler(refuseCertificates ? platform::AuthChallengeDisposition::CancelChallenge
+                                             : platform::AuthChallengeDisposition::PerformDefaultHandling);
+    }
+    std::atomic<bool> refuseCertificates{false};
     std::mutex mutex;
     std::vector<std::pair<std::string, KitErrorPtr>> finished;
 
@@ -67,6 +78,7 @@ protected:
         controller.reset();
         drain(queue);
         uploader.reset();
+        platform::Quit::resetForTesting();
         UsageKitTest::TearDown();
     }
     template <typename Condition>
@@ -152,26 +164,103 @@ TEST_F(USKUploadTest, ANameInFlightIsSkippedAndAMissingFileFinishesWithMinusEigh
     EXPECT_EQ(server.requestCount(), 1u);
 }
 
-// The quit ends every transfer under way. An upload that fails once the application will terminate is
-// the quit's doing, no answer of the server: the owner, which would remove the file or retry it, hears
-// nothing, and the name is let go. Before, the same failure reaches the owner.
-TEST_F(USKUploadTest, AnUploadThatFailsOnceTheApplicationWillTerminateIsLeftForALaterLaunch) {
+// The quit ends every transfer under way. Once it has begun, an upload that fails is the quit's doing, no
+// answer of the server's: the owner, which would remove the file or retry it, hears nothing, and the name
+// is let go. An upload asked for after it began is not sent at all. Before, the same failure reaches the
+// owner.
+TEST_F(USKUploadTest, OnceTheQuitHasBegunNoUploadStartsAndAFailedOneIsLeftForALaterLaunch) {
     server.setDefaultAnswer({.status = 200, .dropConnection = true});
     platform::URLRequest request(server.url("/e"));
     request.setHTTPMethod("POST");
     uploader->startUploadRequest_filePath_uniqueName(request, package("BEFORE"), "BEFORE");
     ASSERT_TRUE(settleUntil(queue, [&] { return finishedCount() == 1; }));
 
+    server.setDefaultAnswer({.status = 200, .dropConnection = true, .held = true});
+    uploader->startUploadRequest_filePath_uniqueName(request, package("HELD"), "HELD");
+    ASSERT_TRUE(server.waitForHeldAnswers(1));
     testsupport::LogCapture log;
-    platform::NotificationCenter::defaultCenter().post(platform::kApplicationWillTerminateNotification,
-                                                       nullptr);
-    uploader->startUploadRequest_filePath_uniqueName(request, package("QUIT"), "QUIT");
-    ASSERT_TRUE(server.waitForRequests(2));
-    ASSERT_TRUE(settleUntil(queue, [&] { return uploader->namesInFlight().empty(); }));
+    platform::Quit::begin();
+    uploader->startUploadRequest_filePath_uniqueName(request, package("AFTER"), "AFTER");
+    // Released at once: settling waits for the transfers under way.
+    server.releaseHeldAnswers();
+    ASSERT_TRUE(settleUntil(
+        queue, [&] { return uploader->namesInFlight().empty() && log.contains("'AFTER' is not sent"); }));
     drain(queue);  // the step that let the name go has ended
     EXPECT_EQ(finishedCount(), 1u);
+    EXPECT_EQ(server.requestCount(), 2u) << "an upload began after the quit";
     EXPECT_TRUE(log.contains(
-        "[UsageKit:USKUploader] The quit ended the upload of 'QUIT'; its file waits for a later launch"));
+        "[UsageKit:USKUploader] The quit ended the upload of 'HELD'; its file waits for a later launch"));
+    EXPECT_TRUE(log.contains(
+        "[UsageKit:USKUploader] The quit has begun: 'AFTER' is not sent; its file waits for a later launch"));
+}
+
+// The quit may come before the analytics kit is even made (a signal while the start-up waits on a slow
+// server): the uploader made afterwards still knows it, and the events packages it finds pending, which a
+// failed upload would have removed, stay for a later launch.
+TEST_F(USKUploadTest, AControllerMadeAfterTheQuitBeganSendsNothingAndKeepsThePendingPackages) {
+    notFirstLaunch();
+    const std::string events = home() + "/root/events";
+    platform::Files::createDirectories(events, 0700);
+    for (const char* name : {"PENDING1", "PENDING2"})
+        platform::Files::writeAtomically(events + "/" + name + ".multipartmime",
+                                         platform::Data::fromString("MIME-Version: 1.0\r\nbody"), 0600);
+    testsupport::LogCapture log;
+    platform::Quit::begin();
+    controller = reporting::USKUsageKitController::controllerWithBetaToken_rootDirectory(std::nullopt,
+                                                                                         home() + "/root");
+    controller->initializeSettingsIfNeededWithReportKitSettings(
+        Value::Dictionary{{"analytics", Value::Dictionary{{"url", Value(server.url("/spi/v2/events"))}}}});
+    ASSERT_TRUE(settleUntil(controller->eventQueue(), [&] {
+        return log.contains("'PENDING1' is not sent") && log.contains("'PENDING2' is not sent");
+    }));
+    drain(controller->eventQueue());
+    EXPECT_EQ(server.requestCount(), 0u);
+    EXPECT_TRUE(platform::Files::exists(events + "/PENDING1.multipartmime"));
+    EXPECT_TRUE(platform::Files::exists(events + "/PENDING2.multipartmime"));
+    EXPECT_FALSE(log.contains("Failed to upload"));
+}
+
+// A transfer cancelled on this side ended by no answer of the server's, whether or not the quit was
+// known to have begun: its file stays and the owner hears nothing. The cancel that reaches every transfer
+// holds for the rest of the process, so it is made in a child (a death test's), which reports by its exit
+// status.
+TEST_F(USKUploadTest, ATransferCancelledOnThisSideKeepsItsFile) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto keptAndUnheard = [&] {
+        server.setDefaultAnswer({.status = 202, .held = true});
+        platform::URLRequest request(server.url("/e"));
+        request.setHTTPMethod("POST");
+        uploader->startUploadRequest_filePath_uniqueName(request, package("HELD"), "HELD");
+        if (!server.waitForHeldAnswers(1)) return false;
+        testsupport::LogCapture log;
+        platform::URLConnection::cancelAllForQuit();
+        const bool letGo = settleUntil(queue, [&] { return uploader->namesInFlight().empty(); });
+        drain(queue);
+        server.releaseHeldAnswers();
+        return letGo && finishedCount() == 0 &&
+               log.contains("The cancel ended the upload of 'HELD'; its file waits for a later launch");
+    };
+    EXPECT_EXIT(std::_Exit(keptAndUnheard() ? 0 : 1), ::testing::ExitedWithCode(0), "");
+}
+
+// A certificate the owner refuses ends the transfer as cancelled too, but that is the server's doing:
+// the owner hears of it and decides on the file.
+TEST_F(USKUploadTest, ARefusedCertificateReachesTheOwner) {
+    const auto root = testsupport::LoopbackServer::makeRootAuthority("Kestrune Refused Root");
+    ASSERT_TRUE(root);
+    const auto identity = testsupport::LoopbackServer::makeIdentitySignedBy(*root, home() + "/tls");
+    ASSERT_TRUE(identity);
+    testsupport::LoopbackServer secure;
+    ASSERT_TRUE(secure.startTLS(*identity));
+    delegate->refuseCertificates = true;
+    platform::URLRequest refused(secure.url("/e"));
+    refused.setHTTPMethod("POST");
+    uploader->startUploadRequest_filePath_uniqueName(refused, package("REFUSED"), "REFUSED");
+    ASSERT_TRUE(settleUntil(queue, [&] { return finishedCount() == 1; }));
+    std::lock_guard lock(delegate->mutex);
+    EXPECT_EQ(delegate->finished[0].first, "REFUSED");
+    ASSERT_TRUE(delegate->finished[0].second);
+    EXPECT_EQ(delegate->finished[0].second->code(), platform::URLError::Cancelled);
 }
 
 TEST_F(USKUploadTest, AThermalChangeMakesTheNextUploadUseANewSessionWithTheOtherTimeout) {
