@@ -21,6 +21,7 @@
 #include <regex>
 #include <thread>
 
+#include "platform/base/DispatchQueue.h"
 #include "platform/base/Strings.h"
 #include "platform/net/URLError.h"
 #include "tests/support/LoopbackServer.h"
@@ -184,6 +185,39 @@ TEST_F(URLConnectionTest, CancelEndsARunningTransferWithTheCancellationErrorOnce
     EXPECT_EQ(recorder->events, (std::vector<std::string>{"fail"}));
     ASSERT_TRUE(recorder->error);
     EXPECT_TRUE(URLError::isCancellation(*recorder->error));
+}
+
+// A transfer holds a worker for as long as its server takes, and more may be under way than a queue has
+// workers (uploads piled up against a server that never answers). They wait on workers of their own: an
+// item of a serial queue, which a transfer's trust callback may be waiting for, and one of the global
+// queue still run at once. On the global queue's workers they would wait behind the transfers until
+// those ended.
+TEST_F(URLConnectionTest, TransfersHeldByTheirServerLeaveTheGlobalAndSerialQueuesFree) {
+    constexpr int kTransfers = 72;  // more than either pool has workers
+    server.setDefaultAnswer({.status = 200, .held = true});
+    std::vector<std::shared_ptr<URLConnection>> transfers;
+    std::vector<std::shared_ptr<Recorder>> recorders;
+    for (int i = 0; i < kTransfers; ++i) {
+        recorders.push_back(std::make_shared<Recorder>());
+        transfers.push_back(
+            URLConnection::connectionWithRequest(URLRequest(server.url("/held"), 120), recorders.back()));
+        transfers.back()->start();
+    }
+    ASSERT_TRUE(server.waitForHeldAnswers(1, 60));
+    std::promise<void> serialRan, globalRan;
+    auto serial = platform::DispatchQueue::createSerial("test.beside-transfers");
+    serial->async([&serialRan] { serialRan.set_value(); });
+    platform::DispatchQueue::global().async([&globalRan] { globalRan.set_value(); });
+    // Far more than an idle worker takes to start an item on a loaded machine, far less than the hold.
+    constexpr auto kRunsWithin = std::chrono::seconds(30);
+    const bool serialInTime = serialRan.get_future().wait_for(kRunsWithin) == std::future_status::ready;
+    const bool globalInTime = globalRan.get_future().wait_for(kRunsWithin) == std::future_status::ready;
+    for (auto& transfer : transfers) transfer->cancel();
+    server.releaseHeldAnswers();
+    runUntilIdle();  // every transfer has ended
+    EXPECT_TRUE(serialInTime) << "the serial queue's item waited behind the transfers";
+    EXPECT_TRUE(globalInTime) << "the global queue's item waited behind the transfers";
+    for (const auto& recorder : recorders) EXPECT_FALSE(recorder->events.empty());
 }
 
 TEST_F(URLConnectionTest, ConnectionRefusedIsCannotConnect) {
