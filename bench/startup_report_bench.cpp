@@ -6,15 +6,20 @@
 // chain the system's roots judge: SSL_CERT_FILE names the root).
 //
 // BM_WindowAfterLongStartUpCrash: wall time from the launch to its log line saying the settings window is
-// shown (the report sent by then). BM_SignalDuringStartUpWork: SIGTERM as soon as the report is moved into
-// processing, the wall time from the signal to the process's end. Arguments: frames, then debug (0/1).
+// shown (the report sent by then). Arguments: frames, then debug (0/1). BM_SignalDuringStartUpWork:
+// SIGTERM once the report has been in processing for the given milliseconds (the record's reading, the
+// naming of its frames), the wall time from the signal to the process's end; its counters give the
+// processor time the process spent from the signal to its end, which must stay small whatever the
+// record's size. Arguments: frames, debug (0/1), then the milliseconds.
 // KESTRUNE_BINARY overrides the build's own kestrune (next to this folder).
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/inotify.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <benchmark/benchmark.h>
@@ -108,6 +113,7 @@ struct Process {
     pid_t pid = -1;
     int output = -1;
     std::string log;
+    double processorSeconds = 0;  // all the process's threads spent, once it has ended
 
     Process(const std::string& home, const std::vector<std::string>& extra, bool debug) {
         std::vector<std::string> env;
@@ -168,8 +174,21 @@ struct Process {
         while (output >= 0 && read(1000)) {
         }
         int status = 0;
-        if (pid > 0) waitpid(pid, &status, 0);
+        rusage used{};
+        if (pid > 0 && wait4(pid, &status, 0, &used) == pid)
+            processorSeconds = seconds(used.ru_utime) + seconds(used.ru_stime);
         pid = -1;
+    }
+    // What the running process has spent so far, all its threads together (ended ones too).
+    std::optional<double> processorSecondsSoFar() const {
+        clockid_t clock;
+        timespec spent{};
+        if (pid <= 0 || clock_getcpuclockid(pid, &clock) != 0 || clock_gettime(clock, &spent) != 0)
+            return std::nullopt;
+        return static_cast<double>(spent.tv_sec) + static_cast<double>(spent.tv_nsec) / 1e9;
+    }
+    static double seconds(const timeval& time) {
+        return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
     }
 };
 
@@ -278,7 +297,8 @@ void BM_SignalDuringStartUpWork(benchmark::State& state) {
     if (!service().ready) return state.SkipWithError("the loopback service could not be made");
     const size_t frames = static_cast<size_t>(state.range(0));
     const bool debug = state.range(1) != 0;
-    std::vector<double> seconds;
+    const auto workingFor = std::chrono::milliseconds(state.range(2));
+    std::vector<double> seconds, processor;
     for (auto _ : state) {
         state.PauseTiming();
         const std::string home = homeAfterLongStartUpCrash(frames);
@@ -303,22 +323,34 @@ void BM_SignalDuringStartUpWork(benchmark::State& state) {
             removeHome(home);
             return state.SkipWithError("the launch never began to prepare the report");
         }
+        for (const auto began = Clock::now(); Clock::now() - began < workingFor;) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(workingFor - (Clock::now() - began));
+            if (!launch.read(static_cast<int>(std::max<long long>(1, left.count())))) break;
+        }
+        const auto spentBefore = launch.processorSecondsSoFar();
         const auto signalled = Clock::now();
         kill(launch.pid, SIGTERM);
         launch.wait();
         const double took = std::chrono::duration<double>(Clock::now() - signalled).count();
         const bool stopped = launch.log.find("[CrashKit:Crash:Reports] Stopped:") != std::string::npos;
         removeHome(home);
-        if (!stopped) return state.SkipWithError("the signal did not stop the preparation");
+        if (!stopped)
+            return state.SkipWithError("the signal did not stop the preparation (the work was over)");
+        if (!spentBefore) return state.SkipWithError("the launch's processor time could not be read");
         state.SetIterationTime(took);
         seconds.push_back(took);
+        processor.push_back(launch.processorSeconds - *spentBefore);
     }
     state.counters["median_ms"] = median(seconds) * 1000;
     state.counters["max_ms"] = seconds.empty() ? 0 : *std::max_element(seconds.begin(), seconds.end()) * 1000;
+    state.counters["cpu_after_signal_median_ms"] = median(processor) * 1000;
+    state.counters["cpu_after_signal_max_ms"] =
+        processor.empty() ? 0 : *std::max_element(processor.begin(), processor.end()) * 1000;
 }
 BENCHMARK(BM_SignalDuringStartUpWork)
-    ->ArgsProduct({{100000, 600000}, {0, 1}})
-    ->ArgNames({"frames", "debug"})
+    ->ArgsProduct({{100000, 600000}, {0, 1}, {0, 1500, 2500}})
+    ->ArgNames({"frames", "debug", "working_ms"})
     ->Iterations(5)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

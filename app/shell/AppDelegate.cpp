@@ -1,6 +1,7 @@
 #include "app/shell/AppDelegate.h"
 
 #include "platform/base/Log.h"
+#include "platform/base/Quit.h"
 #include "platform/storage/UserDefaults.h"
 #include "platform/system/Workspace.h"
 
@@ -19,6 +20,13 @@ void AppDelegate::applicationDidFinishLaunching(platform::Application&) {
         platform::Workspace::kWillPowerOffNotification, nullptr,
         [this](const platform::Notification&) { macWillShutDown(); });
     setupThirdPartFrameworks();
+    // The reporting kit's start may hold the launch (it sends the report of a crash during the last
+    // start-up before anything else); a quit that came meanwhile ends the launch here, before the rest of
+    // the start-up and any window.
+    if (platform::Quit::hasBegun()) {
+        platform::logf("Kestrune: the quit began during the launch; the rest of the start-up does not run");
+        return;
+    }
     disableAppFromSleeping();
     registerForNativeNotificationCallbacks();
     if (stateMachine) stateMachine->applicationDidFinishLoading(!appWasLaunchedFromLoginItems());
@@ -49,7 +57,7 @@ bool AppDelegate::appWasLaunchedFromLoginItems() const {
 
 void AppDelegate::setupThirdPartFrameworks() {
     if (reportingKit) reportingKit->startReportingKit();
-    if (hostedBackend) {
+    if (hostedBackend && !platform::Quit::hasBegun()) {
         hostedBackend->trackAppOpenedWithLaunchOptions();
         hostedBackend->initializeWithConfiguration(
             {kHostedBackendApplicationId, kHostedBackendClientKey, kHostedBackendServer, true});

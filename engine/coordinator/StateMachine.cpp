@@ -26,6 +26,7 @@
 #include "link/transport/ScanningIndicator.h"
 #include "platform/base/Log.h"
 #include "platform/base/NotificationCenter.h"
+#include "platform/base/Quit.h"
 #include "platform/base/RunLoop.h"
 #include "platform/ui/Window.h"
 
@@ -107,6 +108,11 @@ void StateMachine::applicationDidFinishLoading(bool openSettingsWindow) {
 
 void StateMachine::startUp(bool openSettingsWindow) {
     if (started_) return;
+    // Posted before a quit that the same turn of the main loop carries out: nothing starts, no window.
+    if (platform::Quit::hasBegun()) {
+        platform::logf("StateMachine: the quit has begun; the running system is not started");
+        return;
+    }
     started_ = true;
     createRequestController();
     createLoginLogoutController();

@@ -7,9 +7,11 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/inotify.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -21,7 +23,9 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -172,8 +176,22 @@ public:
             close(descriptor);
         }
         int status = 0;
-        if (waitpid(pid_, &status, descriptor >= 0 ? WNOHANG : 0) == pid_) status_ = status;
+        rusage used{};
+        if (wait4(pid_, &status, descriptor >= 0 ? WNOHANG : 0, &used) == pid_) {
+            status_ = status;
+            processorSeconds_ = secondsOf(used.ru_utime) + secondsOf(used.ru_stime);
+        }
         return status_;
+    }
+    // The processor time all the program's threads have spent so far (those ended too), while it runs;
+    // once it has ended and been waited for, the whole.
+    std::optional<double> processorSeconds() const {
+        if (status_) return processorSeconds_;
+        clockid_t clock;
+        timespec spent{};
+        if (pid_ <= 0 || clock_getcpuclockid(pid_, &clock) != 0 || clock_gettime(clock, &spent) != 0)
+            return std::nullopt;
+        return static_cast<double>(spent.tv_sec) + static_cast<double>(spent.tv_nsec) / 1e9;
     }
     // Quits as the desktop would ask it to.
     std::optional<int> quit(double seconds = kLaunchLimitSeconds) {
@@ -188,10 +206,58 @@ public:
     }
 
 private:
+    static double secondsOf(const timeval& time) {
+        return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
+    }
+
     std::string logPath_;
     pid_t pid_ = -1;
     std::optional<int> status_;
+    double processorSeconds_ = 0;
 };
+
+// What a quit may cost once the signal comes, judged so that it holds under both sanitizers on a machine
+// at a load of 60: the processor time the launch spends from the signal to its end, all its threads
+// together, which a busy machine does not stretch as it stretches the time the quit takes. The optimised
+// build spends some 0.03 s (the start-up benchmark measures it), either sanitizer's build 0.1 to 0.2 s
+// alone; the rest of a start-up run after the signal, or a long record read and named to its end first,
+// cost a second and more. The quit's own time is the benchmark's to measure.
+constexpr double kQuitProcessorSeconds = 1.0;
+// The time a quit takes is judged only against the server's hold of a minute: a quit that waited for a
+// held answer would take that long. Any shorter wait a loaded machine could explain; a quit held by its
+// work says so in its log ("work still running"), and one held by the urgent send lacks that send's line.
+constexpr double kQuitWaitedForTheServerSeconds = 30;
+
+LoopbackServer::Answer heldJSON() {
+    return {.status = 200, .headers = {{"Content-Type", "application/json"}}, .body = "{}", .held = true};
+}
+
+// What a launch spent once SIGTERM came: the time until it ended, and the processor time meanwhile.
+struct QuitCost {
+    double seconds = 0;
+    double processorSeconds = 0;
+};
+
+// Sends SIGTERM and answers what the quit cost, once the launch has ended by that signal.
+std::optional<QuitCost> quitAndMeasure(Launch& launch) {
+    const auto spentBefore = launch.processorSeconds();
+    const auto signalled = std::chrono::steady_clock::now();
+    kill(launch.pid(), SIGTERM);
+    const auto status = launch.waitForExit(kLaunchLimitSeconds);
+    if (!spentBefore || !status || !WIFSIGNALED(*status) || WTERMSIG(*status) != SIGTERM) return std::nullopt;
+    return QuitCost{std::chrono::duration<double>(std::chrono::steady_clock::now() - signalled).count(),
+                    *launch.processorSeconds() - *spentBefore};
+}
+
+// The judgement every quit test makes of the quit's cost and of what its log says.
+void expectAPromptQuit(const QuitCost& cost, const std::string& output) {
+    EXPECT_LT(cost.processorSeconds, kQuitProcessorSeconds) << output;
+    EXPECT_LT(cost.seconds, kQuitWaitedForTheServerSeconds) << output;
+    EXPECT_EQ(output.find("Quit: work still running"), std::string::npos) << output;
+    ::testing::Test::RecordProperty("processor_seconds_from_SIGTERM_to_exit",
+                                    std::to_string(cost.processorSeconds));
+    ::testing::Test::RecordProperty("seconds_from_SIGTERM_to_exit", std::to_string(cost.seconds));
+}
 
 // A start-up crash in a deep recursion (or a frame-pointer walk that ran round the heap) leaves a record
 // whose crashed thread holds hundreds of thousands of frames. Made here from a real start-up crash's
@@ -507,17 +573,13 @@ TEST_F(ApplicationCrashReportTest, ASignalDuringTheStartUpWorkOnALongRecordEndsT
         ASSERT_TRUE(waitOnFileEvents(processing, IN_MOVED_TO | IN_CREATE, budget.left(),
                                      [&] { return !platform::Files::listDirectory(processing).empty(); }))
             << "the work did not begin" << budget.said() << stopped->output();
-        const auto signalled = std::chrono::steady_clock::now();
-        // No longer than any launch is given to quit, whatever the budget has left.
-        const auto status = stopped->quit(std::min(kLaunchLimitSeconds, budget.left()));
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - signalled).count();
-        ASSERT_TRUE(status && WIFSIGNALED(*status) && WTERMSIG(*status) == SIGTERM)
-            << "not ended by the signal" << budget.said() << stopped->output();
+        const auto cost = quitAndMeasure(*stopped);
+        ASSERT_TRUE(cost) << "not ended by the signal" << budget.said() << stopped->output();
         const std::string output = stopped->output();
+        expectAPromptQuit(*cost, output);
         EXPECT_NE(output.find("[CrashKit:Crash:Reports] Stopped:"), std::string::npos) << output;
+        EXPECT_NE(output.find("the rest of the start-up does not run"), std::string::npos) << output;
         EXPECT_EQ(output.find("Outcome: the settings window is shown"), std::string::npos) << output;
-        RecordProperty("seconds_from_SIGTERM_to_exit", std::to_string(seconds));
     }
     for (const auto& request : server.requests())
         EXPECT_NE(request.path, reportsPath()) << "the stopped launch sent nothing";
@@ -659,28 +721,13 @@ TEST_F(ApplicationCrashReportTest,
     EXPECT_TRUE(received.files.count("signal.crkrecord"));
 }
 
-// What a quit may take once the signal comes: the rest of a start-up, the main loop's last turn, the
-// application's own tear-down, under a sanitizer on a busy machine. A send the quit waited for would
-// take the server's whole hold, a minute, or the quit's own limit of five seconds.
-constexpr double kQuitSeconds = 1.0;
-
-LoopbackServer::Answer heldJSON() {
-    return {.status = 200, .headers = {{"Content-Type", "application/json"}}, .body = "{}", .held = true};
-}
-
-// Sends SIGTERM and answers how long the launch took to end, once it has ended by that signal.
-std::optional<double> quitAndTime(Launch& launch, pid_t pid) {
-    const auto signalled = std::chrono::steady_clock::now();
-    kill(pid, SIGTERM);
-    const auto status = launch.waitForExit(kLaunchLimitSeconds);
-    if (!status || !WIFSIGNALED(*status) || WTERMSIG(*status) != SIGTERM) return std::nullopt;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - signalled).count();
-}
-
 // A quit while the launch after a start-up crash waits for its urgent send (before its first window),
-// the report server holding its answer: the send ends at once, the launch ends, and nothing is sent after
-// the signal (the start-up used to go on to send the same package again, and the quit waited for that).
-// The package stays whole, and a later launch sends it as it was.
+// the report server holding its answer: the send ends at once, the launch ends without the rest of its
+// start-up, and nothing is sent after the signal (the start-up used to go on to send the same package
+// again, and the quit waited for that). The package stays whole, and a later launch sends it as it was.
+// So do the analytics kit's events packages an earlier run left pending: the kit, which the start-up
+// used to go on to set up after the signal, sent them into the quit, which cut every send and so had the
+// kit throw them away.
 TEST_F(ApplicationCrashReportTest, AQuitWhileTheUrgentSendWaitsEndsAtOnceAndALaterLaunchSendsTheReport) {
     server.enqueue(settingsPath(), json(settings(true)));
     {
@@ -688,30 +735,58 @@ TEST_F(ApplicationCrashReportTest, AQuitWhileTheUrgentSendWaitsEndsAtOnceAndALat
         const auto status = early->waitForExit(kLaunchLimitSeconds);
         ASSERT_TRUE(status && WIFSIGNALED(*status)) << early->output();
     }
+    // Events packages of earlier runs, as the kit leaves them when their uploads did not get through.
+    const std::string events =
+        home() + "/.cache/com.reportkit.data/" + kBundleIdentifier + "/analytics/v2/events";
+    std::map<std::string, std::string> pending;
+    for (int i = 1; i <= 8; ++i) {
+        const std::string name = "3F2504E0-4F89-41D3-9A0C-0305E82C330" + std::to_string(i);
+        pending[name] = "--" + name + "\r\nContent-Disposition: form-data; name=\"events\"\r\n\r\npending " +
+                        std::to_string(i) + "\r\n--" + name + "--\r\n";
+        ASSERT_TRUE(platform::Files::writeAtomically(events + "/" + name + ".multipartmime",
+                                                     platform::Data::fromString(pending[name]), 0600));
+    }
+    const size_t eventsBefore = waitForRequestsTo(kEventsPath, 0, 0).size();
     server.enqueue(reportsPath(), heldJSON());
     auto held = launch("held");
     ASSERT_TRUE(server.waitForHeldAnswers(1, kLaunchLimitSeconds)) << held->output();
     const size_t sentBefore = waitForRequestsTo(reportsPath(), 1, 0).size();
-    const auto took = quitAndTime(*held, held->pid());
+    const auto cost = quitAndMeasure(*held);
     server.releaseHeldAnswers();
-    ASSERT_TRUE(took) << held->output();
-    EXPECT_LT(*took, kQuitSeconds) << held->output();
-    EXPECT_EQ(held->output().find("Outcome: the settings window is shown"), std::string::npos);
+    ASSERT_TRUE(cost) << "not ended by the signal\n" << held->output();
+    const std::string output = held->output();
+    expectAPromptQuit(*cost, output);
+    EXPECT_NE(output.find("[CrashKit:Crash:Client] Stopped: the urgent send of"), std::string::npos)
+        << output;
+    EXPECT_NE(output.find("the rest of the start-up does not run"), std::string::npos) << output;
+    EXPECT_EQ(output.find("Outcome: the settings window is shown"), std::string::npos) << output;
     const auto sent = waitForRequestsTo(reportsPath(), 1, 0);
     EXPECT_EQ(sentBefore, 1u);
-    EXPECT_EQ(sent.size(), 1u) << "a send began after the signal:\n" << held->output();
+    EXPECT_EQ(sent.size(), 1u) << "a send began after the signal:\n" << output;
+    EXPECT_EQ(waitForRequestsTo(kEventsPath, 0, 0).size(), eventsBefore) << "events sent after the signal";
     ASSERT_FALSE(sent.empty());
     const auto prepared = platform::Files::listDirectory(reportStore() + "/prepared");
-    ASSERT_EQ(prepared.size(), 1u) << held->output();
+    ASSERT_EQ(prepared.size(), 1u) << output;
     EXPECT_EQ(uploadtest::readFile(reportStore() + "/prepared/" + prepared[0]), sent[0].body);
+    for (const auto& [name, bytes] : pending)
+        EXPECT_EQ(uploadtest::readFile(events + "/" + name + ".multipartmime"), bytes) << name;
 
     auto later = launch("later");
     const auto again = waitForRequestsTo(reportsPath(), 2);
     const bool sentAndRemoved = waitUntilEmpty(reportStore() + "/prepared", 30);
+    // Every pending package reaches the server, byte for byte, among whatever else the launch sends.
+    std::set<std::string> arrived;
+    for (size_t count = eventsBefore + 1; arrived.size() < pending.size(); ++count) {
+        const auto heard = waitForRequestsTo(kEventsPath, count, 30);
+        if (heard.size() < count) break;
+        for (const auto& [name, bytes] : pending)
+            if (heard[count - 1].body == bytes) arrived.insert(name);
+    }
     later->quit();
     ASSERT_EQ(again.size(), 2u) << later->output();
     EXPECT_EQ(again[1].body, sent[0].body) << "the later launch sends the report whole, as it was";
     EXPECT_TRUE(sentAndRemoved);
+    EXPECT_EQ(arrived.size(), pending.size()) << later->output();
 }
 
 // A quit while an ordinary upload of a crash report waits for a report server that holds its answer, and
@@ -733,11 +808,11 @@ TEST_F(ApplicationCrashReportTest, AQuitWhileTheUploadsWaitEndsAtOnceAndALaterLa
     auto held = launch("held");
     ASSERT_TRUE(server.waitForHeldAnswers(2, kLaunchLimitSeconds)) << held->output();
     const size_t sentBefore = waitForRequestsTo(reportsPath(), 1, 0).size();
-    const auto took = quitAndTime(*held, held->pid());
+    const auto cost = quitAndMeasure(*held);
     server.releaseHeldAnswers();
-    ASSERT_TRUE(took) << held->output();
-    EXPECT_LT(*took, kQuitSeconds) << held->output();
+    ASSERT_TRUE(cost) << "not ended by the signal\n" << held->output();
     const std::string output = held->output();
+    expectAPromptQuit(*cost, output);
     EXPECT_NE(output.find("[CrashKit:Crash:Client] Stopped: the uploads under way (1) end"),
               std::string::npos)
         << output;

@@ -2,6 +2,7 @@
 
 #include "platform/base/Clock.h"
 #include "platform/base/Log.h"
+#include "platform/base/Quit.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/Strings.h"
 #include "platform/storage/Files.h"
@@ -228,6 +229,12 @@ void CrashKit::start() {
     const auto betaToken = beta ? beta->betaToken() : std::nullopt;
     if (!controller->startWithProfilingMark_betaToken(mark, betaToken))
         platform::logf("[CrashKit] Crash reporting could not be initialized");
+    // The start may have held the launch for an urgent report; a quit that came meanwhile ends the
+    // launch, and the analytics kit would start only to be torn down.
+    if (platform::Quit::hasBegun()) {
+        platform::logf("[CrashKit] The quit has begun: the analytics kit is not started");
+        return;
+    }
     sendToUsageKit("startWithBetaToken:", {betaToken ? platform::Value(*betaToken) : platform::Value()});
 }
 

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <limits>
 #include <map>
 #include <set>
 #include <tuple>
@@ -13,6 +14,13 @@
 #include "reporting/crash/symbolication/CRKSymbolicationOperation.h"
 
 namespace reporting {
+
+namespace {
+
+// A thread may hold hundreds of thousands of frames: a stop is looked for every so many of them.
+constexpr size_t kFramesBetweenStopChecks = 4096;
+
+}  // namespace
 
 CRKProcessReportOperation::CRKProcessReportOperation(std::shared_ptr<CRKInternalReport> report,
                                                      std::shared_ptr<CRKSymbolResolver> resolver)
@@ -49,8 +57,10 @@ bool CRKProcessReportOperation::runStep(Operation& step) {
     return !step.isCancelled();
 }
 
-std::shared_ptr<CRKThreadArray> CRKProcessReportOperation::threadArrayFromFile(const std::string& path) {
-    const auto sections = CRKFileReadSections(path.c_str(), false);
+std::shared_ptr<CRKThreadArray> CRKProcessReportOperation::threadArrayFromFile(
+    const std::string& path, const std::function<bool()>& stop) {
+    const auto sections =
+        CRKFileReadSections(path.c_str(), false, nullptr, std::numeric_limits<size_t>::max(), stop);
     if (!sections) return nullptr;
     const platform::Value::Array* threads = nullptr;
     for (const platform::Value& section : *sections) {
@@ -75,6 +85,7 @@ std::shared_ptr<CRKThreadArray> CRKProcessReportOperation::threadArrayFromFile(c
         if (const platform::Value::Array* stack = thread["stacktrace"].array()) {
             frames.reserve(stack->size());
             for (const platform::Value& address : *stack) {
+                if (stop && frames.size() % kFramesBetweenStopChecks == 0 && stop()) return nullptr;
                 const uint64_t value = address.number() ? address.number()->unsignedLongLongValue() : 0;
                 const bool wasInterrupted = interrupted.count(frames.size()) > 0;
                 auto& frame = shared[{value, frames.empty(), wasInterrupted}];
@@ -92,7 +103,7 @@ std::shared_ptr<CRKThreadArray> CRKProcessReportOperation::threadArrayFromFile(c
 
 bool CRKProcessReportOperation::symbolicateFile_withResolver(
     const std::string& path, const std::shared_ptr<CRKSymbolResolver>& resolver) {
-    auto threads = threadArrayFromFile(path);
+    auto threads = threadArrayFromFile(path, [this] { return isCancelled(); });
     if (!threads) return false;
     CRKSymbolicationOperation symbolicate(threads, resolver);
     CRKDemangleOperation demangle(threads);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -14,8 +15,10 @@ namespace reporting {
 // file beside it, packaged with the report. Runs synchronously on the caller's thread.
 //
 // It may be cancelled from another thread (a quit asked for while a launch symbolicates before its
-// first window): the step under way stops at its next frame, no later step or record is begun, and a
-// record whose steps did not all finish gets no symbolicated file (one written whole before stays).
+// first window): the reading of a record, the naming of its frames (the reading of an image's symbols
+// among it) and the writing of its names each stop within a few thousand values or frames, no later step
+// or record is begun, and a record whose steps did not all finish gets no symbolicated file (one written
+// whole before stays).
 class CRKProcessReportOperation : public Operation {
 public:
     CRKProcessReportOperation(std::shared_ptr<CRKInternalReport> report,
@@ -26,8 +29,10 @@ public:
     std::string binaryImagePath() const;
     // The crash file's thread array, one frame per "stacktrace" address; null when it holds no threads.
     // Places that would be named alike (the same address, each a thread's first or interrupted frame,
-    // or each a return address) hold the same frame object.
-    static std::shared_ptr<CRKThreadArray> threadArrayFromFile(const std::string& path);
+    // or each a return address) hold the same frame object. `stop` is asked as the file is read and its
+    // frames gathered; once it answers true the answer is null.
+    static std::shared_ptr<CRKThreadArray> threadArrayFromFile(const std::string& path,
+                                                               const std::function<bool()>& stop = nullptr);
     bool symbolicateFile_withResolver(const std::string& path,
                                       const std::shared_ptr<CRKSymbolResolver>& resolver);
 

@@ -8,6 +8,7 @@
 #include "platform/base/Log.h"
 #include "platform/base/Strings.h"
 #include "platform/net/URLConnection.h"
+#include "platform/net/URLError.h"
 #include "reporting/core/CRKURLSessionConfiguration.h"
 #include "reporting/core/RKTIdentifiers.h"
 #include "reporting/core/RKTNetworkResponseHandler.h"
@@ -256,7 +257,15 @@ void CRKNetworkClient::startImmediateUploadRequest_filePath(const platform::URLR
     const auto result = platform::URLConnection::sendSynchronousRequest(
         send, std::make_shared<PinningConnectionDelegate>(certPinner_), &immediateUploads_);
     CRKUploadCheckpoint("answer");
-    if (result.error) return;
+    if (result.error) {
+        // Said, so that a quit that waited out the send's time-out instead shows by its missing line.
+        if (stopped_.load() && platform::URLError::isCancellation(*result.error))
+            platform::logf(
+                "[CrashKit:Crash:Client] Stopped: the urgent send of %s ended; it waits for a "
+                "later launch",
+                path.c_str());
+        return;
+    }
     bool success = false;
     RKTNetworkResponseHandler::clientResponseType_handler(result.response, [&](int type, int) {
         success = type == RKTNetworkResponseHandler::Success &&

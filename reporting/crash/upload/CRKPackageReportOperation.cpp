@@ -1,6 +1,7 @@
 #include "reporting/crash/upload/CRKPackageReportOperation.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -10,6 +11,7 @@
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <vector>
 
 #include "platform/base/Log.h"
 #include "platform/net/OutputStream.h"
@@ -119,7 +121,9 @@ bool writeBytesToGZFile(const uint8_t* bytes, size_t length, gzFile file, const 
     return true;
 }
 
-bool compressToPath(const platform::Data& data, const std::string& path, const std::function<bool()>& stop) {
+// A gzip file at `path` filled by `fill`; a fill that fails (or a close that does) leaves no file: a cut
+// copy is never sent (copies are made afresh for each package), but it need not stay either.
+bool compressWith(const std::string& path, const std::function<bool(gzFile)>& fill) {
     const int fd = RKTOpenRegularFileForWriting(path, O_WRONLY | O_TRUNC);
     gzFile file = fd >= 0 ? gzdopen(fd, "w") : nullptr;
     if (!file) {
@@ -127,11 +131,50 @@ bool compressToPath(const platform::Data& data, const std::string& path, const s
         if (fd >= 0) ::close(fd);
         return false;
     }
-    bool success = data.size() > 0 && writeBytesToGZFile(data.bytes(), data.size(), file, stop);
+    bool success = fill(file);
     if (gzclose(file) != Z_OK) success = false;
-    // A cut copy is never sent (copies are made afresh for each package), but it need not stay either.
     if (!success) unlink(path.c_str());
     return success;
+}
+
+bool compressToPath(const platform::Data& data, const std::string& path, const std::function<bool()>& stop) {
+    return compressWith(path, [&](gzFile file) {
+        return data.size() > 0 && writeBytesToGZFile(data.bytes(), data.size(), file, stop);
+    });
+}
+
+// The open file's bytes through gzip a piece at a time, read as they go: a record's names may run to a
+// hundred megabytes, which read whole would be held in memory and would hold up a stop for as long as
+// the reading takes. `stop` is asked before each piece.
+bool compressFileToPath(int source, const std::string& path, const std::function<bool()>& stop) {
+    return compressWith(path, [&](gzFile file) {
+        std::vector<uint8_t> piece(kCompressionPiece);
+        size_t total = 0;
+        for (;;) {
+            if (stop && stop()) return false;
+            const ssize_t got = ::read(source, piece.data(), piece.size());
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) {
+                CRKSDKLOG_ERROR("Error: unable to read data for compression: %s\n", CRKErrorText(errno));
+                return false;
+            }
+            if (got == 0) return total > 0;
+            if (!writeBytesToGZFile(piece.data(), static_cast<size_t>(got), file, nullptr)) return false;
+            total += static_cast<size_t>(got);
+        }
+    });
+}
+
+// The file opened for reading when it is a regular file with something in it, else -1.
+int openNonEmptyRegularFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 }  // namespace
@@ -179,9 +222,10 @@ void CRKPackageReportOperation::main() {
         for (const std::string& file : fileManager_->contentsOfDirectory(reportPath())) {
             if (isCancelled()) continue;
             if (fileExtensionOf(file) == "gz") continue;
-            const auto data = platform::Files::read(file);
-            if (data && data->size() > 0) {
-                encode_data_fromPath(body, *data, file);
+            const int source = openNonEmptyRegularFile(file);
+            if (source >= 0) {
+                encode_file(body, source, file);
+                ::close(source);
             } else {
                 CRKSDKLOG_ERROR("Error: unable to read data for compression: %s\n",
                                 platform::Files::lastPathComponent(file).c_str());
@@ -207,6 +251,21 @@ void CRKPackageReportOperation::main() {
 
 void CRKPackageReportOperation::encode_data_fromPath(RKTMultipartMimeStreamEncoder& encoder,
                                                      const platform::Data& data, const std::string& path) {
+    encodeCompressed(encoder, path, [&](const std::string& gzipPath) {
+        return compressToPath(data, gzipPath, [this] { return isCancelled(); });
+    });
+}
+
+void CRKPackageReportOperation::encode_file(RKTMultipartMimeStreamEncoder& encoder, int source,
+                                            const std::string& path) {
+    encodeCompressed(encoder, path, [&](const std::string& gzipPath) {
+        return compressFileToPath(source, gzipPath, [this] { return isCancelled(); });
+    });
+}
+
+void CRKPackageReportOperation::encodeCompressed(RKTMultipartMimeStreamEncoder& encoder,
+                                                 const std::string& path,
+                                                 const std::function<bool(const std::string&)>& compress) {
     if (path.empty()) {
         CRKSDKLOG_ERROR("Error: path is invalid\n");
         return;
@@ -216,7 +275,7 @@ void CRKPackageReportOperation::encode_data_fromPath(RKTMultipartMimeStreamEncod
     const std::string fileName = platform::Files::lastPathComponent(gzipPath);
     std::string contentType = "application/x-gzip";
     std::string contentPath = gzipPath;
-    if (!compressToPath(data, gzipPath, [this] { return isCancelled(); })) {
+    if (!compress(gzipPath)) {
         if (isCancelled()) return;  // the package is thrown away: nothing more goes into it
         CRKSDKLOG_ERROR("Error: compression failed for %s\n", fileName.c_str());
         contentType = "text/plain";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,7 +20,7 @@ namespace reporting {
 // renamed into the prepared folder only when every byte reached the disk, so the prepared folder never
 // holds a cut body; a failed write leaves no package and no finalPath (the report stays where it is).
 // So does a cancellation, from any thread: it is seen between two files and between two megabytes of
-// a file's compression, and what was begun is thrown away.
+// a file's reading and compression, and what was begun is thrown away.
 class CRKPackageReportOperation : public Operation {
 public:
     CRKPackageReportOperation(std::shared_ptr<CRKInternalReport> report,
@@ -31,6 +32,8 @@ public:
     std::string packagedPathWithName(const std::string& name) const;
     void encode_data_fromPath(RKTMultipartMimeStreamEncoder& encoder, const platform::Data& data,
                               const std::string& path);
+    // The same for the file `path` open as `source`, read a megabyte at a time as it is compressed.
+    void encode_file(RKTMultipartMimeStreamEncoder& encoder, int source, const std::string& path);
     static bool compressData_toPath(const platform::Data& data, const std::string& path);
 
     const std::shared_ptr<CRKInternalReport>& report() const { return report_; }
@@ -42,6 +45,11 @@ public:
     static void failNextPackageWriteAfter(size_t bytes);
 
 private:
+    // Adds the file at `path` to the body as its gzip copy, which `compress` makes at the path it is
+    // given; when that fails (but for a cancellation) the file goes in as it is.
+    void encodeCompressed(RKTMultipartMimeStreamEncoder& encoder, const std::string& path,
+                          const std::function<bool(const std::string&)>& compress);
+
     std::shared_ptr<CRKInternalReport> report_;
     std::shared_ptr<CRKFileManager> fileManager_;
     std::optional<std::string> finalPath_;

@@ -1,5 +1,7 @@
 #include "app/shell/AppDelegate.h"
 
+#include <signal.h>
+
 #include <fstream>
 
 #include "app/shell/ApplicationRelaunch.h"
@@ -106,6 +108,22 @@ TEST_F(AppDelegateTest, TheReportingKitIsStartedThroughItsServiceWhenWired) {
     delegate.reportingKit = &kit;
     delegate.setupThirdPartFrameworks();
     EXPECT_EQ(kit.starts, 1);
+}
+
+// The reporting kit's start may hold the launch (a report of a crash during the last start-up sent before
+// anything else); a quit signal taken meanwhile ends the launch there: neither the hosted backend nor the
+// coordinator starts, and so no window shows.
+TEST_F(AppDelegateTest, AQuitSignalDuringTheReportingKitsStartEndsTheLaunchThere) {
+    struct QuitDuringStart : ReportingKitService {
+        void startReportingKit() override { platform::Application::shared().terminateForSignal(SIGTERM); }
+    } kit;
+    delegate.reportingKit = &kit;
+    testsupport::LogCapture log;
+    platform::Application::shared().finishLaunching();
+    EXPECT_EQ(services.calls, (std::vector<std::string>{"language"}));
+    EXPECT_TRUE(stateMachine->calls.empty());
+    EXPECT_TRUE(log.contains("the quit began during the launch; the rest of the start-up does not run"));
+    runUntilIdle();  // the signal's quit request, while this test's delegate is still the application's
 }
 
 TEST_F(AppDelegateTest, StoredCrashOnExceptionsWinsOverTheRegisteredDefault) {

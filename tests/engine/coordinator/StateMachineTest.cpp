@@ -18,6 +18,7 @@
 #include "app/store/DataModel.h"
 #include "link/transport/ClearBluetoothCacheController.h"
 #include "platform/base/Clock.h"
+#include "platform/base/Quit.h"
 #include "platform/ui/Window.h"
 #include "tests/engine/CoordinatorFixture.h"
 #include "tests/support/TestEnvironment.h"
@@ -66,6 +67,16 @@ TEST_F(StateMachineTest, StartUpRunsItsStepsInOrderAndOpensTheWindowOnlyForAUser
                     launchedAt, 1);
         EXPECT_TRUE(DeviceLocalSettings::shared().mostRecentKestruneRunDate());
     }
+}
+
+// The start-up is queued on the main loop, where a quit signal's request may come in the same turn: once
+// the quit has begun, nothing of the running system starts and no window shows.
+TEST_F(StateMachineTest, AStartUpQueuedBeforeTheQuitBeganStartsNothing) {
+    machine->applicationDidFinishLoading(true);
+    platform::Quit::begin();
+    advance(8.5);
+    platform::Quit::resetForTesting();
+    EXPECT_TRUE(log.calls.empty()) << ::testing::PrintToString(log.names());
 }
 
 TEST_F(StateMachineTest, AnEarlierFirstRunIsKeptAndAFreshInstallationHasNoCacheWarning) {

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+
+#include "platform/storage/Files.h"
 
 #include "tests/reporting/crash/upload/UploadTestSupport.h"
 #include "tests/support/TestEnvironment.h"
@@ -88,6 +91,28 @@ TEST_F(CRKFileReaderTest, ReadingEndsOnceEnoughSectionsAreKept) {
     ASSERT_TRUE(two && two->size() == 2);
     EXPECT_TRUE((*two)[1]["threads"].array());
     EXPECT_EQ(parsed, 3);
+}
+
+// A thread of a deep recursion is one line of hundreds of thousands of values: a stop that comes while
+// that line is read ends the reading within a few thousand values, not at the line's end, and answers
+// none (the file stays, whatever deleteOnFailure says). Unasked, the same file reads whole.
+TEST_F(CRKFileReaderTest, AStopEndsTheReadingInsideALongLineAndLeavesTheFile) {
+    constexpr size_t kFrames = 200000;
+    std::string line = "{\"threads\":[{\"stacktrace\":[";
+    for (size_t i = 0; i < kFrames; i++) line += (i ? "," : "") + std::to_string(4096 + i);
+    line += "]}]}\n";
+    const std::string path = write("{\"signal\":{\"time\":5}}\n" + line);
+    // The first two asks come between lines; every later one is inside the long line.
+    size_t asked = 0;
+    const auto stopInsideTheLine = [&] { return ++asked > 3; };
+    EXPECT_FALSE(CRKFileReadSections(path.c_str(), true, nullptr, SIZE_MAX, stopInsideTheLine));
+    EXPECT_EQ(asked, 4u) << "the reading went on past the stop";
+    ASSERT_TRUE(platform::Files::exists(path));
+    const auto whole = CRKFileReadSections(path.c_str(), true, nullptr, SIZE_MAX, [] { return false; });
+    ASSERT_TRUE(whole && whole->size() == 2);
+    const auto* threads = (*whole)[1]["threads"].array();
+    ASSERT_TRUE(threads && threads->size() == 1);
+    EXPECT_EQ(threads->front()["stacktrace"].array()->size(), kFrames);
 }
 
 }  // namespace
