@@ -187,6 +187,9 @@ struct EntryContents {
 
 EntryContents loadEntry(std::string_view text, bool revocation, size_t most) {
     EntryContents contents;
+    // Even an entry read whole ends in an error (no block left to start): the entry's errors go with it,
+    // and those of the handshake it is read for stay.
+    ERR_set_mark();
     BIO* bytes = BIO_new_mem_buf(text.data(), static_cast<int>(text.size()));
     // As OpenSSL's lookup reads them: with an empty password, which no block of roots needs.
     void* const password = const_cast<char*>("");
@@ -200,7 +203,7 @@ EntryContents loadEntry(std::string_view text, bool revocation, size_t most) {
         if (list) contents.revocationLists.emplace_back(list);
         if (certificate) contents.certificates.emplace_back(certificate);
         if (list || certificate) continue;
-        // No block left to read: the end of the entry.
+        // Read to its end (no block left to start), or stopped at a block that does not read.
         const bool atEnd = ERR_GET_REASON(ERR_peek_last_error()) == PEM_R_NO_START_LINE;
         contents.outcome = !atEnd  ? EntryContents::BlockUnread
                            : count ? EntryContents::Loads
@@ -208,6 +211,7 @@ EntryContents loadEntry(std::string_view text, bool revocation, size_t most) {
         break;
     }
     BIO_free(bytes);
+    ERR_pop_to_mark();
     return contents;
 }
 
