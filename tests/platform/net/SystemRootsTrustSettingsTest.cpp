@@ -263,8 +263,10 @@ protected:
 // counts them: the first in the bundle, then the folder's in their numbered order; a root rejected for a
 // server's use ends no chain, nor does one trusted for a client's use only, while one trusted for a
 // server's use only does. A chain may end at an intermediate the roots hold, and a root's key too weak
-// for the handshake is refused. The roots the application gathers for each chain, judged as a transfer
-// judges them, give OpenSSL's verdict, reason and all; so does ServerTrust's evaluation by the system.
+// for the handshake is refused. A folder's entry counts as OpenSSL's lookup counts it: every certificate
+// in it, whatever the name it is filed under, and the entries under a name end at one that does not load.
+// The roots the application gathers for each chain, judged as a transfer judges them, give OpenSSL's
+// verdict, reason and all; so does ServerTrust's evaluation by the system.
 TEST_F(SystemRootsTrustSettingsTest, CopiesOfARootCountInFileOrderAsOpenSSLsOwnLoadingCountsThem) {
     const SystemRoots roots(bundle.c_str(), folder.c_str());
     for (const auto& c : cases) {
@@ -272,7 +274,7 @@ TEST_F(SystemRootsTrustSettingsTest, CopiesOfARootCountInFileOrderAsOpenSSLsOwnL
         const std::string expected = openSSLVerdict(c);
         const std::string application = TestRoots::handshakeVerdict(roots, c.identity.chainDER);
         const auto evaluated = ServerTrust("127.0.0.1", c.identity.chainDER).evaluateWithAnchors({}, false);
-        fprintf(stderr, "%-75s OpenSSL: %-45s application: %-45s ServerTrust: %s\n", c.name.c_str(),
+        fprintf(stderr, "%-100s OpenSSL: %-45s application: %-45s ServerTrust: %s\n", c.name.c_str(),
                 expected.c_str(), application.c_str(),
                 evaluated == ServerTrust::Proceed ? "proceed" : "refused");
         EXPECT_EQ(expected == "trusted", c.trusted) << expected;
