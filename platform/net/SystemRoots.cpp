@@ -25,10 +25,11 @@ namespace platform {
 namespace {
 
 // What became of a roots file: read (its bytes), missing (the end of a folder's entries under a hash, said
-// nowhere), skipped (said in the log), too large (said by the caller, who knows what the limit stood for),
-// or out of reach because its folder cannot be searched (said by the caller, once).
+// nowhere), skipped as no regular file (a FIFO, a device: never opened; said in the log), unread (a folder,
+// or it cannot be read: said in the log), too large (said by the caller, who knows what the limit stood
+// for), or out of reach because its folder cannot be searched (said by the caller, once).
 struct RootsFile {
-    enum Outcome { Read, Missing, Skipped, TooLarge, Unsearchable } outcome;
+    enum Outcome { Read, Missing, Skipped, Unread, TooLarge, Unsearchable } outcome;
     std::string bytes;
     unsigned long long size = 0;  // TooLarge: what the file was found to hold, at least
     bool grew = false;            // TooLarge: its size was within the limit, and it grew past it as read
@@ -49,7 +50,12 @@ int searchErrorOf(const std::string& folder) {
 // Its size is asked of the open file, and no more than limit + 1 bytes are read, in case it grows
 // meanwhile: a file too large is skipped in bounded time and memory.
 RootsFile readRootsFile(const std::string& path, const char* what, size_t limit, const std::string* folder) {
-    const auto skipped = [] { return RootsFile{RootsFile::Skipped, {}}; };
+    // An entry OpenSSL's lookup cannot read ends its numbering: the entries after it are not looked at.
+    const char* const rest = folder ? "; the entries after it under its hash are left out" : "";
+    const auto unread = [&](int error) {
+        logf("SystemRoots: %s %s cannot be read: %s%s", what, path.c_str(), std::strerror(error), rest);
+        return RootsFile{RootsFile::Unread, {}};
+    };
     struct stat info {};
     if (stat(path.c_str(), &info) != 0) {
         const int error = errno;
@@ -61,19 +67,17 @@ RootsFile readRootsFile(const std::string& path, const char* what, size_t limit,
             if (folderError == ENOENT) return RootsFile{RootsFile::Missing, {}};
             if (folderError) return RootsFile{RootsFile::Unsearchable, {}, 0, false, folderError};
         }
-        logf("SystemRoots: %s %s cannot be read: %s", what, path.c_str(), std::strerror(error));
-        return skipped();
+        return unread(error);
     }
+    // A folder never keeps its reader waiting, and OpenSSL reads it as a file that cannot be read.
+    if (S_ISDIR(info.st_mode)) return unread(EISDIR);
     const auto notRegular = [&] {
         logf("SystemRoots: %s %s is not a regular file; skipped", what, path.c_str());
-        return skipped();
+        return RootsFile{RootsFile::Skipped, {}};
     };
     if (!S_ISREG(info.st_mode)) return notRegular();
     const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (descriptor < 0) {
-        logf("SystemRoots: %s %s cannot be read: %s", what, path.c_str(), std::strerror(errno));
-        return skipped();
-    }
+    if (descriptor < 0) return unread(errno);
     struct Closer {
         int descriptor;
         ~Closer() { close(descriptor); }
@@ -90,8 +94,7 @@ RootsFile readRootsFile(const std::string& path, const char* what, size_t limit,
         if (got == 0) break;
         if (got < 0) {
             if (errno == EINTR) continue;
-            logf("SystemRoots: %s %s cannot be read: %s", what, path.c_str(), std::strerror(errno));
-            return skipped();
+            return unread(errno);
         }
         bytes.append(buffer, static_cast<size_t>(got));
         if (bytes.size() > limit) return RootsFile{RootsFile::TooLarge, {}, bytes.size(), true};
@@ -162,6 +165,64 @@ std::optional<unsigned long> hashOfName(const X509_NAME* name) {
     const unsigned long hash = X509_NAME_hash_ex(name, nullptr, nullptr, &ok);
     if (!ok) return std::nullopt;
     return hash;
+}
+
+// What an entry of a certificate folder gives, loaded as OpenSSL's folder lookup loads one
+// (X509_load_cert_file, X509_load_crl_file): each certificate of it (each revocation list, of an ".r"
+// entry), whatever its name, in order, other blocks passed over, up to the first block that does not read
+// or `most` certificates. An entry loads when it reads to its end and gives one at least: only then does
+// OpenSSL's lookup go on to the next entry under the hash. What came before a block that does not read
+// is kept, as OpenSSL's store keeps it.
+struct EntryContents {
+    struct X509Owner {
+        void operator()(X509* certificate) const { X509_free(certificate); }
+    };
+    struct CRLOwner {
+        void operator()(X509_CRL* list) const { X509_CRL_free(list); }
+    };
+    std::vector<std::unique_ptr<X509, X509Owner>> certificates;
+    std::vector<std::unique_ptr<X509_CRL, CRLOwner>> revocationLists;
+    enum { Loads, HoldsNone, BlockUnread } outcome = HoldsNone;
+};
+
+EntryContents loadEntry(std::string_view text, bool revocation, size_t most) {
+    EntryContents contents;
+    // Even an entry read whole ends in an error (no block left to start): the entry's errors go with it,
+    // and those of the handshake it is read for stay.
+    ERR_set_mark();
+    BIO* bytes = BIO_new_mem_buf(text.data(), static_cast<int>(text.size()));
+    // As OpenSSL's lookup reads them: with an empty password, which no block of roots needs.
+    void* const password = const_cast<char*>("");
+    for (size_t count = 0; bytes; ++count) {
+        if (!revocation && count == most) {
+            contents.outcome = EntryContents::Loads;  // the rest is past the chain's bound on roots
+            break;
+        }
+        X509_CRL* list = revocation ? PEM_read_bio_X509_CRL(bytes, nullptr, nullptr, password) : nullptr;
+        X509* certificate = revocation ? nullptr : PEM_read_bio_X509_AUX(bytes, nullptr, nullptr, password);
+        if (list) contents.revocationLists.emplace_back(list);
+        if (certificate) contents.certificates.emplace_back(certificate);
+        if (list || certificate) continue;
+        // Read to its end (no block left to start), or stopped at a block that does not read.
+        const bool atEnd = ERR_GET_REASON(ERR_peek_last_error()) == PEM_R_NO_START_LINE;
+        contents.outcome = !atEnd  ? EntryContents::BlockUnread
+                           : count ? EntryContents::Loads
+                                   : EntryContents::HoldsNone;
+        break;
+    }
+    BIO_free(bytes);
+    ERR_pop_to_mark();
+    return contents;
+}
+
+// The certificate's bytes, its trust settings with them: what tells one copy from another.
+std::string bytesWithTrustSettingsOf(X509* certificate) {
+    unsigned char* der = nullptr;
+    const int length = i2d_X509_AUX(certificate, &der);
+    std::string bytes =
+        length > 0 ? std::string(reinterpret_cast<char*>(der), static_cast<size_t>(length)) : "";
+    OPENSSL_free(der);
+    return bytes;
 }
 
 }  // namespace
@@ -263,12 +324,18 @@ struct SystemRoots::Bundle {
     std::unordered_map<unsigned long, std::vector<size_t>> revocationListsByIssuer;
 };
 
-// What one chain has asked for and been given so far, within the bounds.
+// What one chain has asked for and been given so far, within the bounds: the roots as OpenSSL's store for
+// the chain would hold them, in the order it would have been given them.
 struct SystemRoots::Gathering {
+    struct Name {
+        unsigned long hash;
+        const X509_NAME* name;  // of a certificate of the chain or of the roots, which outlive the gathering
+    };
     ForChain roots;
-    std::vector<unsigned long> names;  // hashes, in the order asked for
+    std::vector<Name> names;  // in the order asked for
     std::unordered_set<unsigned long> asked;
-    std::unordered_set<std::string> taken;  // the bytes of the certificates given
+    std::unordered_set<unsigned long> bundleTaken;  // hashes whose certificates of the bundle are given
+    std::unordered_set<std::string> taken;          // the bytes of the certificates given
     size_t folderBytes = 0;
     bool folderBytesSpent = false;   // no more is read of the folders for this chain
     std::vector<bool> unsearchable;  // the folders found so in this check, which looks no more in them
@@ -286,7 +353,13 @@ struct SystemRoots::Gathering {
             return;
         }
         asked.insert(*hash);
-        names.push_back(*hash);
+        names.push_back({*hash, name});
+    }
+    // Whether a certificate of the name has been given: OpenSSL's store then looks it up no further.
+    bool holds(const X509_NAME* name) const {
+        for (const auto& certificate : roots.certificates_)
+            if (X509_NAME_cmp(X509_get_subject_name(certificate.get()), name) == 0) return true;
+        return false;
     }
     // Whether the folders may still be read for this chain.
     bool folderBytesLeft() {
@@ -316,8 +389,9 @@ struct SystemRoots::Gathering {
         rootsBoundSaid = true;
         return false;
     }
-    void take(std::unique_ptr<X509, ForChain::X509Free> certificate, const CertificateBytes& bytes) {
-        if (!certificate || !taken.insert((bytes.withTrustSettings ? "T" : "C") + bytes.der).second) return;
+    // Gives the certificate, unless the same bytes were given before; `key` names its bytes.
+    void take(std::unique_ptr<X509, ForChain::X509Free> certificate, std::string key) {
+        if (!certificate || !taken.insert(std::move(key)).second) return;
         // A root's own issuer (a cross-signed root, or an intermediate the folder holds) is asked for in
         // turn.
         if (X509_NAME_cmp(X509_get_issuer_name(certificate.get()),
@@ -429,17 +503,15 @@ std::unique_ptr<X509, SystemRoots::ForChain::X509Free> SystemRoots::decoded(
     return std::unique_ptr<X509, ForChain::X509Free>(certificate);
 }
 
-bool SystemRoots::bundleHoldsSubjectOf(X509* certificate) const {
-    const X509_NAME* subject = X509_get_subject_name(certificate);
-    const auto hash = hashOfName(subject);
-    const auto found =
-        hash ? bundle_->certificatesBySubject.find(*hash) : bundle_->certificatesBySubject.end();
-    if (found == bundle_->certificatesBySubject.end()) return false;
+void SystemRoots::takeFromBundle(Gathering& gathering, unsigned long hash) const {
+    if (!gathering.bundleTaken.insert(hash).second) return;
+    const auto found = bundle_->certificatesBySubject.find(hash);
+    if (found == bundle_->certificatesBySubject.end()) return;
     for (const size_t i : found->second) {
-        const auto held = decoded(bundle_->certificates[i]);
-        if (held && X509_NAME_cmp(X509_get_subject_name(held.get()), subject) == 0) return true;
+        if (!gathering.roomForRoots()) break;
+        const CertificateBytes& bytes = bundle_->certificates[i];
+        gathering.take(decoded(bytes), (bytes.withTrustSettings ? "T" : "C") + bytes.der);
     }
-    return false;
 }
 
 void SystemRoots::sayUnsearchable(size_t folder, int error) const {
@@ -468,11 +540,16 @@ void sayIfMoreEntries(const std::string& folder, unsigned long hash, bool revoca
 
 }  // namespace
 
-void SystemRoots::gatherFromFolders(Gathering& gathering, unsigned long hash) const {
+void SystemRoots::gatherFromFolders(Gathering& gathering, unsigned long hash, const X509_NAME* name,
+                                    X509* copiesOf) const {
     for (size_t f = 0; f < folders_.size(); ++f) {
         const std::string& folder = folders_[f];
         for (const bool revocation : {false, true}) {
             if (gathering.unsearchable[f]) break;
+            // OpenSSL's store looks a name up in the folders only while it holds no certificate of it: not
+            // when the bundle holds one, nor once an earlier folder, or an entry read for another name, gave
+            // one. (Its revocation lists it looks up every time.)
+            if (!revocation && gathering.holds(name)) continue;
             int entry = 0;
             for (; entry < kMostEntriesPerName; ++entry) {
                 if (!gathering.folderBytesLeft()) return;
@@ -481,7 +558,7 @@ void SystemRoots::gatherFromFolders(Gathering& gathering, unsigned long hash) co
                 const auto file = readRootsFile(
                     path, what, std::min(kMostFileBytes, kMostFolderBytesPerChain - gathering.folderBytes),
                     &folder);
-                if (file.outcome == RootsFile::Missing) break;
+                if (file.outcome == RootsFile::Missing || file.outcome == RootsFile::Unread) break;
                 if (file.outcome == RootsFile::Unsearchable) {
                     gathering.unsearchable[f] = true;
                     sayUnsearchable(f, file.error);
@@ -495,30 +572,55 @@ void SystemRoots::gatherFromFolders(Gathering& gathering, unsigned long hash) co
                     sayTooLarge(what, path, file);
                     continue;  // the next may still read
                 }
+                // Never opened, where OpenSSL would wait on it (a FIFO) or read on for good (a device).
                 if (file.outcome == RootsFile::Skipped) continue;
                 gathering.folderBytes += file.bytes.size();
-                TextContents contents = readText(file.bytes);
-                if (contents.certificates.empty() && contents.revocationLists.empty()) {
-                    logf("SystemRoots: the certificate folder's entry %s holds no certificate", path.c_str());
-                    continue;
+                // One more than there is room for, so that the bound, when it is met, is said.
+                EntryContents contents = loadEntry(
+                    file.bytes, revocation, kMostRootsPerChain + 1 - gathering.roots.certificates_.size());
+                for (auto& list : contents.revocationLists)
+                    gathering.roots.revocationLists_.emplace_back(list.release());
+                for (auto& loaded : contents.certificates) {
+                    std::unique_ptr<X509, ForChain::X509Free> certificate(loaded.release());
+                    if (copiesOf && X509_cmp(certificate.get(), copiesOf) != 0) continue;
+                    // The bundle's certificates of its name come first, as OpenSSL's store had them first.
+                    if (const auto itsHash = hashOfName(X509_get_subject_name(certificate.get())))
+                        takeFromBundle(gathering, *itsHash);
+                    if (!gathering.roomForRoots()) break;
+                    std::string key = "F" + bytesWithTrustSettingsOf(certificate.get());
+                    // Decoded now, as the bundle's are before a check shares them.
+                    X509_check_purpose(certificate.get(), -1, 0);
+                    gathering.take(std::move(certificate), std::move(key));
                 }
-                // Only what the name promises: a root under another hash is found under its own.
-                if (!revocation) {
-                    for (const auto& certificate : contents.certificates) {
-                        if (certificate.subjectHash != hash || !gathering.roomForRoots()) continue;
-                        auto made = decoded(certificate);
-                        if (made && bundleHoldsSubjectOf(made.get())) continue;
-                        gathering.take(std::move(made), certificate);
-                    }
-                } else {
-                    for (auto& list : contents.revocationLists)
-                        if (hashOfName(X509_CRL_get_issuer(list.get())) == hash)
-                            gathering.roots.revocationLists_.push_back(std::move(list));
+                if (contents.outcome != EntryContents::Loads) {
+                    logf(
+                        "SystemRoots: the certificate folder's entry %s %s; the entries after it under its "
+                        "hash are left out",
+                        path.c_str(),
+                        contents.outcome == EntryContents::BlockUnread
+                            ? "holds a PEM block that does not read (what comes before it counts)"
+                        : revocation ? "holds no revocation list"
+                                     : "holds no certificate");
+                    break;
                 }
             }
             if (entry == kMostEntriesPerName) sayIfMoreEntries(folder, hash, revocation);
         }
     }
+}
+
+void SystemRoots::lookUp(Gathering& gathering, size_t index, X509* copiesOf) const {
+    const Gathering::Name asked = gathering.names[index];  // a copy: asking more may move the names
+    takeFromBundle(gathering, asked.hash);
+    if (const auto found = bundle_->revocationListsByIssuer.find(asked.hash);
+        found != bundle_->revocationListsByIssuer.end()) {
+        for (const size_t i : found->second) {
+            X509_CRL* list = bundle_->revocationLists[i].get();
+            X509_CRL_up_ref(list);
+            gathering.roots.revocationLists_.emplace_back(list);
+        }
+    }
+    gatherFromFolders(gathering, asked.hash, asked.name, copiesOf);
 }
 
 SystemRoots::ForChain SystemRoots::rootsFor(X509* leaf, STACK_OF(X509) * sent) const {
@@ -528,33 +630,20 @@ SystemRoots::ForChain SystemRoots::rootsFor(X509* leaf, STACK_OF(X509) * sent) c
     readBundleOnce();
     Gathering gathering;
     gathering.unsearchable.assign(folders_.size(), false);
-    // OpenSSL asks the store for a certificate's issuer by its name, and (for a chain that may end
-    // early) for the certificate itself by its subject.
-    const auto askOf = [&](X509* certificate) {
-        if (!certificate) return;
-        gathering.ask(X509_get_subject_name(certificate));
-        gathering.ask(X509_get_issuer_name(certificate));
-    };
-    askOf(leaf);
-    for (int i = 0; sent && i < sk_X509_num(sent); ++i) askOf(sk_X509_value(sent, i));
-    for (size_t next = 0; next < gathering.names.size(); ++next) {
-        const unsigned long hash = gathering.names[next];
-        if (const auto found = bundle_->certificatesBySubject.find(hash);
-            found != bundle_->certificatesBySubject.end()) {
-            for (const size_t i : found->second) {
-                if (!gathering.roomForRoots()) break;
-                gathering.take(decoded(bundle_->certificates[i]), bundle_->certificates[i]);
-            }
-        }
-        if (const auto found = bundle_->revocationListsByIssuer.find(hash);
-            found != bundle_->revocationListsByIssuer.end()) {
-            for (const size_t i : found->second) {
-                X509_CRL* list = bundle_->revocationLists[i].get();
-                X509_CRL_up_ref(list);
-                gathering.roots.revocationLists_.emplace_back(list);
-            }
-        }
-        gatherFromFolders(gathering, hash);
+    // The names in the order OpenSSL's building of the chain asks its store for them, since what an entry
+    // read for one name holds of another decides what that other is found as: the issuer of the server's
+    // certificate, then of the others it sent, in their order, then of the roots as they are found.
+    if (leaf) gathering.ask(X509_get_issuer_name(leaf));
+    for (int i = 0; sent && i < sk_X509_num(sent); ++i)
+        gathering.ask(X509_get_issuer_name(sk_X509_value(sent, i)));
+    size_t next = 0;
+    for (; next < gathering.names.size(); ++next) lookUp(gathering, next, nullptr);
+    // Last, the server's own certificate, which OpenSSL looks for (for a chain that may end at it) only
+    // when nothing else of the chain was found: what the folder holds under its name then comes too late
+    // to issue anything, and only copies of the certificate itself count.
+    if (leaf) {
+        gathering.ask(X509_get_subject_name(leaf));
+        if (next < gathering.names.size()) lookUp(gathering, next, leaf);
     }
     ERR_pop_to_mark();
     return std::move(gathering.roots);

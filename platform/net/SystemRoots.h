@@ -24,17 +24,22 @@ namespace platform {
 // Nothing is read for a check but what its chain names: the bundle once, when the first chain is given,
 // kept as bytes indexed by the hash of each certificate's subject (a certificate is decoded only when a
 // chain needs it: decoding the key is most of what reading a certificate costs), and from the folder, for
-// each chain, only the files named by the hashes of its certificates' subjects and issuers, then of the
-// issuers of the roots found, as OpenSSL's own folder lookup would ask for them. So a chain costs the same
-// whether the folder holds a hundred roots or twenty thousand. Only regular files are opened (followed
-// through symbolic links): a FIFO, a device or a socket would keep the reader waiting on it for good, and
-// is skipped with a log line; so is a file larger than any bundle anyone ships, in bounded time and memory.
-// A folder that cannot be searched (a symbolic link that loops, no folder, no permission to search it) is
-// left out of a check at its first entry, and said once for the object's life.
+// each chain, only the files named by the hashes of the names OpenSSL's building of the chain asks its
+// store for, in its order: the issuers of the chain's certificates, then of the roots found, the server
+// certificate's own subject last. So a chain costs the same whether the folder holds a hundred roots or
+// twenty thousand. An entry is loaded as OpenSSL's folder lookup loads one: every certificate in it joins
+// the chain's roots, whatever its name, and a name the roots already hold (from the bundle, or from an
+// entry read for another name) is not looked up in the folder; an entry that does not load (a block that
+// does not read, no certificate, a folder, a file that cannot be read) ends the entries read under its
+// hash, what came before its bad block counting. Only regular files are opened (followed through symbolic
+// links): a FIFO, a device or a socket would keep the reader waiting on it for good, and is skipped with a
+// log line, the entries after it still read; so is a file larger than any bundle anyone ships, in bounded
+// time and memory. A folder that cannot be searched (a symbolic link that loops, no folder, no permission
+// to search it) is left out of a check at its first entry, and said once for the object's life.
 // Copies of one certificate count as OpenSSL's own loading counts them: the first in the bundle, then the
-// folder's in their numbered order, and the folder's only for subjects the bundle holds none of. A copy with
-// trust settings ("TRUSTED CERTIFICATE", such as a root marked rejected for a server's use) ahead of a plain
-// one is the one that counts, and the other way round. Safe to use from several threads at once.
+// folder's in the order read. A copy with trust settings ("TRUSTED CERTIFICATE", such as a root marked
+// rejected for a server's use) ahead of a plain one is the one that counts, and the other way round. Safe
+// to use from several threads at once.
 class SystemRoots {
 public:
     // A roots file (the bundle or a folder's entry) larger than this is skipped: the system's bundle is a
@@ -102,11 +107,14 @@ private:
     struct Bundle;
     struct Gathering;
     void readBundleOnce() const;
-    void gatherFromFolders(Gathering& gathering, unsigned long hash) const;
-    // Whether the bundle holds a certificate of this one's subject. OpenSSL looks a name up in the folders
-    // only when what it loaded from the bundle holds none of that name, so a folder's certificate of a
-    // subject the bundle has (another key of that name, a copy) plays no part, here as there.
-    bool bundleHoldsSubjectOf(X509* certificate) const;
+    // Gives the chain what the bundle and the folders hold for the name asked for at `index`; of the
+    // folders' certificates only copies of `copiesOf`, when it is given.
+    void lookUp(Gathering& gathering, size_t index, X509* copiesOf) const;
+    // The bundle's certificates under the hash, the first time it is asked: OpenSSL's store holds them
+    // from the start, ahead of any of the folders of the same name.
+    void takeFromBundle(Gathering& gathering, unsigned long hash) const;
+    void gatherFromFolders(Gathering& gathering, unsigned long hash, const X509_NAME* name,
+                           X509* copiesOf) const;
     // Says, the first time only, that the folder (an index into folders_) cannot be searched, and why.
     void sayUnsearchable(size_t folder, int error) const;
     // The decoded certificate of the bytes, shared through the cache when there is room.

@@ -45,11 +45,33 @@ std::string pemOfDER(const Data& der) {
     return pem;
 }
 
+// An entry put in the certificate folder by hand: under the hash of the subject of `under` (a certificate,
+// PEM), the first number free, holding `text`; a folder when there is none.
+struct Filed {
+    std::string under;
+    std::optional<std::string> text;
+};
+
+bool fileEntry(const std::string& folder, const Filed& entry) {
+    char hash[16];
+    snprintf(hash, sizeof hash, "%08lx", TestRoots::subjectHashOf(entry.under));
+    for (int number = 0; number < 64; ++number) {
+        const std::string path = folder + "/" + hash + "." + std::to_string(number);
+        std::error_code ignored;
+        if (std::filesystem::exists(std::filesystem::symlink_status(path, ignored))) continue;
+        if (!entry.text) return std::filesystem::create_directory(path);
+        return static_cast<bool>(std::ofstream(path) << *entry.text);
+    }
+    return false;
+}
+
 // One arrangement of a root's copies: what the bundle holds of it, in file order, and what the certificate
-// folder holds, in numbered order (".0", ".1"...); and the chain a server of that root sends.
+// folder holds, in numbered order (".0", ".1"...), each under its own subject's hash, after the entries
+// filed by hand; and the chain a server of that root sends.
 struct Case {
     std::string name;
     std::vector<std::string> bundle;
+    std::vector<Filed> filed;
     std::vector<std::string> folder;
     LoopbackServer::Identity identity;
     bool trusted;  // as OpenSSL's own loading of the same files judges the chain
@@ -67,10 +89,11 @@ protected:
         setenv(X509_get_default_cert_file_env(), bundle.c_str(), 1);
         setenv(X509_get_default_cert_dir_env(), folder.c_str(), 1);
         makeCases();
-        ASSERT_EQ(cases.size(), 13u);
+        ASSERT_EQ(cases.size(), 23u);
         std::ofstream text(bundle);
         for (const auto& c : cases) {
             for (const auto& pem : c.bundle) text << pem;
+            for (const auto& entry : c.filed) ASSERT_TRUE(fileEntry(folder, entry)) << c.name;
             for (const auto& pem : c.folder)
                 ASSERT_FALSE(
                     TestRoots::addToFolder(folder, TestRoots::Root{pem, TestRoots::subjectHashOf(pem)})
@@ -79,9 +102,9 @@ protected:
         ASSERT_TRUE(text.flush());
     }
 
-    // A case's root, plain and with trust settings, and the intermediate its servers send.
+    // A case's root, plain and with trust settings, and the intermediate and certificate its server sends.
     struct Forms {
-        std::string plain, rejected, forClients, forServers, intermediate;
+        std::string plain, rejected, forClients, forServers, intermediate, server;
     };
 
     void makeCases() {
@@ -95,13 +118,15 @@ protected:
                 LoopbackServer::makeIdentitySignedBy(*root, home() + "/chain" + std::to_string(cases.size()));
             ASSERT_TRUE(identity);
             const std::string& plain = root->certificatePEM;
-            const Forms forms{plain, TestRoots::withTrustSettings(plain, {}, {NID_server_auth}),
+            const Forms forms{plain,
+                              TestRoots::withTrustSettings(plain, {}, {NID_server_auth}),
                               TestRoots::withTrustSettings(plain, {NID_client_auth}, {}),
                               TestRoots::withTrustSettings(plain, {NID_server_auth}, {}),
-                              pemOfDER(identity->chainDER.at(1))};
+                              pemOfDER(identity->chainDER.at(1)),
+                              pemOfDER(identity->chainDER.at(0))};
             ASSERT_FALSE(forms.rejected.empty() || forms.forClients.empty() || forms.forServers.empty() ||
-                         forms.intermediate.empty());
-            Case made{name, {}, {}, *identity, trusted};
+                         forms.intermediate.empty() || forms.server.empty());
+            Case made{name, {}, {}, {}, *identity, trusted};
             arrange(made, forms);
             cases.push_back(std::move(made));
         };
@@ -156,6 +181,67 @@ protected:
                 c.folder = {f.plain};
             },
             sameName);
+
+        // Every certificate of an entry OpenSSL reads joins its store, whatever the entry's name, and a name
+        // the store holds is not looked up again: what the entry read for the intermediate's name (the
+        // first asked for) holds of the root's name stands for the root.
+        add("a root rejected for a server's use filed under the intermediate's name, the plain root under "
+            "its own",
+            false, [](Case& c, const Forms& f) {
+                c.filed = {{f.intermediate, f.rejected}};
+                c.folder = {f.plain};
+            });
+        const auto misfiledName = LoopbackServer::makeRootAuthority("Kestrune Trust Settings Misfiled Root");
+        const auto misfiledKey = LoopbackServer::makeRootAuthority("Kestrune Trust Settings Misfiled Root");
+        ASSERT_TRUE(misfiledKey);
+        add(
+            "another key of the root's name filed under the intermediate's name, the chain's root under its "
+            "own",
+            false,
+            [&](Case& c, const Forms& f) {
+                c.filed = {{f.intermediate, misfiledKey->certificatePEM}};
+                c.folder = {f.plain};
+            },
+            misfiledName);
+        add("the root filed under the intermediate's name alone", true, [](Case& c, const Forms& f) {
+            c.filed = {{f.intermediate, f.plain}};
+        });
+        // An entry that does not load (a block that does not read, no certificate, a folder) ends the entries
+        // read under its name; what came before its bad block counts.
+        const std::string unreadable =
+            "-----BEGIN CERTIFICATE-----\nbm90IGEgY2VydGlmaWNhdGU=\n-----END CERTIFICATE-----\n";
+        add("the root then a block that does not read, filed under the intermediate's name", true,
+            [&](Case& c, const Forms& f) {
+                c.filed = {{f.intermediate, f.plain + unreadable}};
+            });
+        add("a block that does not read as the root's .0, the root as .1", false,
+            [&](Case& c, const Forms& f) {
+                c.filed = {{f.plain, unreadable}};
+                c.folder = {f.plain};
+            });
+        add("a block that does not read then the root, as the root's .0", false,
+            [&](Case& c, const Forms& f) {
+                c.filed = {{f.plain, unreadable + f.plain}};
+            });
+        add("half a certificate as the root's .0, the root as .1", false, [](Case& c, const Forms& f) {
+            c.filed = {{f.plain, f.plain.substr(0, f.plain.size() / 2)}};
+            c.folder = {f.plain};
+        });
+        add("no certificate as the root's .0, the root as .1", false, [](Case& c, const Forms& f) {
+            c.filed = {{f.plain, "no roots here\n"}};
+            c.folder = {f.plain};
+        });
+        add("a folder as the root's .0, the root as .1", false, [](Case& c, const Forms& f) {
+            c.filed = {{f.plain, std::nullopt}};
+            c.folder = {f.plain};
+        });
+        // The server's own name is looked up last, and only when nothing else was found: a root filed under
+        // it comes too late to issue anything.
+        add("the root behind a block that does not read, and filed under the server's own name", false,
+            [&](Case& c, const Forms& f) {
+                c.filed = {{f.plain, unreadable}, {f.server, f.plain}};
+                c.folder = {f.plain};
+            });
     }
 
     // OpenSSL's own verdict: the bundle loaded as `openssl verify -CAfile` and `curl --cacert` load it,
@@ -177,8 +263,10 @@ protected:
 // counts them: the first in the bundle, then the folder's in their numbered order; a root rejected for a
 // server's use ends no chain, nor does one trusted for a client's use only, while one trusted for a
 // server's use only does. A chain may end at an intermediate the roots hold, and a root's key too weak
-// for the handshake is refused. The roots the application gathers for each chain, judged as a transfer
-// judges them, give OpenSSL's verdict, reason and all; so does ServerTrust's evaluation by the system.
+// for the handshake is refused. A folder's entry counts as OpenSSL's lookup counts it: every certificate
+// in it, whatever the name it is filed under, and the entries under a name end at one that does not load.
+// The roots the application gathers for each chain, judged as a transfer judges them, give OpenSSL's
+// verdict, reason and all; so does ServerTrust's evaluation by the system.
 TEST_F(SystemRootsTrustSettingsTest, CopiesOfARootCountInFileOrderAsOpenSSLsOwnLoadingCountsThem) {
     const SystemRoots roots(bundle.c_str(), folder.c_str());
     for (const auto& c : cases) {
@@ -186,7 +274,7 @@ TEST_F(SystemRootsTrustSettingsTest, CopiesOfARootCountInFileOrderAsOpenSSLsOwnL
         const std::string expected = openSSLVerdict(c);
         const std::string application = TestRoots::handshakeVerdict(roots, c.identity.chainDER);
         const auto evaluated = ServerTrust("127.0.0.1", c.identity.chainDER).evaluateWithAnchors({}, false);
-        fprintf(stderr, "%-75s OpenSSL: %-45s application: %-45s ServerTrust: %s\n", c.name.c_str(),
+        fprintf(stderr, "%-100s OpenSSL: %-45s application: %-45s ServerTrust: %s\n", c.name.c_str(),
                 expected.c_str(), application.c_str(),
                 evaluated == ServerTrust::Proceed ? "proceed" : "refused");
         EXPECT_EQ(expected == "trusted", c.trusted) << expected;
