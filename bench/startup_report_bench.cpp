@@ -349,7 +349,7 @@ void BM_SignalDuringStartUpWork(benchmark::State& state) {
         processor.empty() ? 0 : *std::max_element(processor.begin(), processor.end()) * 1000;
 }
 BENCHMARK(BM_SignalDuringStartUpWork)
-    ->ArgsProduct({{100000, 600000}, {0, 1}, {0, 1500, 2500}})
+    ->ArgsProduct({{100000, 600000}, {0, 1}, {0, 400, 800}})
     ->ArgNames({"frames", "debug", "working_ms"})
     ->Iterations(5)
     ->UseManualTime()

@@ -30,11 +30,21 @@ struct Entry {
     UnsizedLimit limit;
 };
 
+// A program's table holds tens of thousands of symbols: a stop is looked for every so many of them.
+constexpr uint64_t kSymbolsBetweenStopChecks = 4096;
+
 }  // namespace elffunctiontable
 
-CRKELFFunctionSymbolTable CRKELFFunctionSymbolTable::tableWithBuffer(const void* bytes, uint64_t length) {
+CRKELFFunctionSymbolTable CRKELFFunctionSymbolTable::tableWithBuffer(const void* bytes, uint64_t length,
+                                                                     const std::function<bool()>& stop) {
     using namespace elffunctiontable;
     CRKELFFunctionSymbolTable table;
+    const auto stopped = [&stop] { return stop && stop(); };
+    const auto stoppedTable = [] {
+        CRKELFFunctionSymbolTable none;
+        none.problem_ = kStopped;
+        return none;
+    };
     const auto* base = static_cast<const uint8_t*>(bytes);
     Ehdr header;
     if (!base || !readAt(base, length, 0, &header)) {
@@ -73,6 +83,7 @@ CRKELFFunctionSymbolTable CRKELFFunctionSymbolTable::tableWithBuffer(const void*
             }
             const uint64_t count = symbols.sh_size / sizeof(Sym);
             for (uint64_t k = 0; k < count; k++) {
+                if (k % kSymbolsBetweenStopChecks == 0 && stopped()) return stoppedTable();
                 Sym sym;
                 memcpy(&sym, base + symbols.sh_offset + k * sizeof(Sym), sizeof(Sym));
                 const unsigned type = ELF64_ST_TYPE(sym.st_info);
@@ -90,6 +101,7 @@ CRKELFFunctionSymbolTable CRKELFFunctionSymbolTable::tableWithBuffer(const void*
         if (wanted == SHT_SYMTAB) fromFile = entries.size();
     }
     if (damaged) table.problem_ = "a symbol table or its string table lies past its end or is malformed";
+    if (stopped()) return stoppedTable();
     const CRKELFProcedureLinkage linkage = CRKELFProcedureLinkage::linkageOfFile(base, length);
     if (linkage.damaged() && table.problem_.empty())
         table.problem_ = "a linkage table or its relocations lie past its end or are malformed";
@@ -97,6 +109,7 @@ CRKELFFunctionSymbolTable CRKELFFunctionSymbolTable::tableWithBuffer(const void*
     if ((entries.empty() && stubs.empty()) || entries.size() + stubs.size() >= CRKSymbolRangeMap::kNone - 1)
         return table;
 
+    if (stopped()) return stoppedTable();
     // A name is taken when it ends inside its string table and is not empty. The names are looked at in
     // the order they lie in the file and each search for their end starts past the last one found, so
     // no byte is read twice however many names share a long unterminated run.
@@ -117,6 +130,7 @@ CRKELFFunctionSymbolTable CRKELFFunctionSymbolTable::tableWithBuffer(const void*
         named[id] = terminator < entry.namesEnd && terminator > entry.nameAt;
     }
 
+    if (stopped()) return stoppedTable();
     // A function without a size runs up to the next function's start, or its section's end if that
     // comes first: the bytes after its section's end, or between a function of known size and the next,
     // are no function's.
@@ -153,6 +167,7 @@ CRKELFFunctionSymbolTable CRKELFFunctionSymbolTable::tableWithBuffer(const void*
         }
         sized[which].push_back(candidate);
     }
+    if (stopped()) return stoppedTable();
     // The linkage stubs, numbered after the symbols.
     std::vector<CRKSymbolRangeMap::Candidate> linkageSections, linkageStubs;
     for (const auto& [start, end] : linkage.sections())
@@ -183,6 +198,7 @@ CRKELFFunctionSymbolTable CRKELFFunctionSymbolTable::tableWithBuffer(const void*
             return CRKSymbolRangeMap::kNone;
         });
 
+    if (stopped()) return stoppedTable();
     // Only the symbols some address gets are kept, each name copied once however many symbols share it;
     // then the stubs.
     std::vector<uint32_t> used = table.ranges_.ids();
@@ -220,14 +236,15 @@ CRKELFFunctionSymbolTable CRKELFFunctionSymbolTable::tableWithBuffer(const void*
     return table;
 }
 
-CRKELFFunctionSymbolTable CRKELFFunctionSymbolTable::tableWithPath(const std::string& path) {
+CRKELFFunctionSymbolTable CRKELFFunctionSymbolTable::tableWithPath(const std::string& path,
+                                                                   const std::function<bool()>& stop) {
     CRKELFFile file;
     if (!CRKELFFileInitWithPath(&file, path.c_str())) {
         CRKELFFunctionSymbolTable table;
         table.problem_ = "cannot be opened and mapped";
         return table;
     }
-    CRKELFFunctionSymbolTable table = tableWithBuffer(file.mappedFile, file.mappedSize);
+    CRKELFFunctionSymbolTable table = tableWithBuffer(file.mappedFile, file.mappedSize, stop);
     CRKELFFileDestroy(&file);
     return table;
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,9 +30,15 @@ public:
     // Maps the file, reads its tables and lets it go; a file that cannot be read, or holds no ELF image
     // of this machine's class and byte order, gives a table that names nothing, and says why in
     // `problem()`.
-    static CRKELFFunctionSymbolTable tableWithPath(const std::string& path);
+    // `stop` is asked between the reading's stages and every few thousand symbols: once it answers true
+    // the table names nothing and its problem says it was stopped (a program's tables take a tenth of a
+    // second to read, which a quit need not wait for).
+    static CRKELFFunctionSymbolTable tableWithPath(const std::string& path,
+                                                   const std::function<bool()>& stop = nullptr);
     // The same on the bytes of a whole ELF file.
-    static CRKELFFunctionSymbolTable tableWithBuffer(const void* bytes, uint64_t length);
+    static CRKELFFunctionSymbolTable tableWithBuffer(const void* bytes, uint64_t length,
+                                                     const std::function<bool()>& stop = nullptr);
+    static constexpr const char* kStopped = "its reading was stopped";
 
     // The function holding the address, in the file's own numbering.
     std::optional<CRKELFSymbol> functionSymbolForAddress(uint64_t fileAddress) const;

@@ -33,10 +33,13 @@ std::string CRKProcessReportOperation::binaryImagePath() const {
 void CRKProcessReportOperation::main() {
     if (!report_ || !symbolResolver_) return;
     if (!symbolResolver_->loadBinaryImagesFromFile(binaryImagePath())) return;
+    // The resolver outlives this operation: it asks the operation only while it runs.
+    symbolResolver_->setStopCheck([this] { return isCancelled(); });
     report_->enumerateSymbolicatableFilesInContent([this](const std::string& path) {
         if (isCancelled() || access(path.c_str(), F_OK) != 0) return;
         symbolicateFile_withResolver(path, symbolResolver_);
     });
+    symbolResolver_->setStopCheck(nullptr);
 }
 
 void CRKProcessReportOperation::cancel() {

@@ -104,6 +104,7 @@ struct CRKSymbolResolver::Cache {
     bool disjoint = true;        // no two of them overlap, so a binary search finds the one
 
     std::mutex mutex;
+    std::function<bool()> stop;            // asked while an image's symbols are read
     std::map<std::string, Loaded> loaded;  // by build identifier
     std::map<std::string, CRKELFFunctionSymbolTable> files;
     std::deque<std::string> loaderNames;  // names dladdr gave, kept for `frames`
@@ -184,6 +185,11 @@ const CRKSymbolResolver::Cache::Stored* CRKSymbolResolver::Cache::storedFor(uint
     return address - image.base < image.size ? &image : nullptr;
 }
 
+void CRKSymbolResolver::setStopCheck(std::function<bool()> stop) {
+    std::lock_guard lock(cache_->mutex);
+    cache_->stop = std::move(stop);
+}
+
 const platform::Value::Dictionary* CRKSymbolResolver::loadedBinaryImageForPC(uint64_t address) const {
     const Cache::Stored* image = cache_->storedFor(address);
     return image ? binaryImages_[image->index].dictionary() : nullptr;
@@ -225,7 +231,13 @@ const CRKSymbolResolver::Cache::Loaded& CRKSymbolResolver::Cache::loadedFor(cons
 const CRKELFFunctionSymbolTable& CRKSymbolResolver::Cache::fileTable(const std::string& path) {
     const auto known = files.find(path);
     if (known != files.end()) return known->second;
-    CRKELFFunctionSymbolTable& table = files[path] = CRKELFFunctionSymbolTable::tableWithPath(path);
+    CRKELFFunctionSymbolTable read = CRKELFFunctionSymbolTable::tableWithPath(path, stop);
+    if (read.problem() == CRKELFFunctionSymbolTable::kStopped) {
+        // Not kept: the naming it was read for has stopped, and any later one reads the table whole.
+        static const CRKELFFunctionSymbolTable none;
+        return none;
+    }
+    CRKELFFunctionSymbolTable& table = files[path] = std::move(read);
     if (!table.problem().empty()) {
         platform::logf("[CrashKit:Crash:SymbolResolver] symbols of %s not all read: %s", path.c_str(),
                        table.problem().c_str());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,6 +45,11 @@ public:
     std::shared_ptr<CRKStackFrame> frameForAddress(uint64_t address, bool returnAddress = true) const;
 
     const platform::Value::Array& binaryImages() const { return binaryImages_; }
+
+    // Asked while an image file's own symbols are read for a frame (a program's take a tenth of a second):
+    // once it answers true the reading ends, the frames being named get no name from that file, and the
+    // file is read whole again by a later naming. None by default.
+    void setStopCheck(std::function<bool()> stop);
 
 private:
     struct Cache;

@@ -107,7 +107,15 @@ void CRKNetworkClient::invalidate() {
         std::lock_guard lock(mutex_);
         session = std::move(session_);
     }
-    if (session) session->invalidateAndCancel();
+    if (!session) return;
+    session->invalidateAndCancel();
+    URLSession_didBecomeInvalidWithError(*session, nullptr);
+}
+
+void CRKNetworkClient::URLSession_didBecomeInvalidWithError(CRKURLSession&, const KitErrorPtr& error) {
+    if (ReportKit::sharedSDK().debug())
+        platform::logf("[CrashKit:Crash:Client] session became invalid: %s",
+                       error ? error->localizedDescription().c_str() : "(null)");
 }
 
 std::shared_ptr<CRKURLSession> CRKNetworkClient::session() {

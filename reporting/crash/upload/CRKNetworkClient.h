@@ -97,8 +97,10 @@ public:
         CRKURLSession& session, const platform::ServerTrust& trust,
         const CRKURLSessionDelegate::ChallengeCompletionHandler& completionHandler);
 
-    // Lets the session go, cancelling what runs (the owner's end).
+    // Lets the session go, cancelling what runs (the owner's end, or a stop). The session here tells no
+    // delegate once it is invalid, so the client hears it from itself, once the session is let go.
     void invalidate();
+    void URLSession_didBecomeInvalidWithError(CRKURLSession& session, const KitErrorPtr& error);
 
     const std::shared_ptr<OperationQueue>& operationQueue() const { return operationQueue_; }
     const std::shared_ptr<RKTCertificatePinner>& certPinner() const { return certPinner_; }

@@ -219,6 +219,41 @@ TEST(CRKELFFunctionSymbolTableTest, RealImagesAreNamedAsTheOneOffSearchNamesThem
     }
 }
 
+// A stop ends the reading of a table inside its symbols, not only between stages: a table of 20,000
+// functions asks it several times while they are gathered, and once it answers true the table names
+// nothing and says it was stopped. A stop that never comes leaves the table as read without one.
+TEST(CRKELFFunctionSymbolTableTest, AStopEndsTheReadingAmongTheSymbolsAndTheTableNamesNothing) {
+    CraftedTable crafted = symtab("", {});
+    crafted.strings.assign(1, '\0');
+    constexpr uint64_t kFunctions = 20000;
+    for (uint64_t i = 0; i < kFunctions; i++) {
+        const uint32_t name = uint32_t(crafted.strings.size());
+        crafted.strings += "function" + std::to_string(i);
+        crafted.strings += '\0';
+        crafted.symbols.push_back({name, 0x1000 + 32 * i, 32});
+    }
+    const auto bytes = craftELF({crafted});
+    const uint64_t probe = 0x1000 + 32 * 12345 + 5;
+    const auto whole = CRKELFFunctionSymbolTable::tableWithBuffer(bytes.data(), bytes.size());
+    ASSERT_EQ(nameAt(whole, probe), "function12345");
+
+    size_t asked = 0;
+    const auto unstopped = CRKELFFunctionSymbolTable::tableWithBuffer(bytes.data(), bytes.size(),
+                                                                      [&] { return ++asked, false; });
+    EXPECT_EQ(unstopped.symbolCount(), whole.symbolCount());
+    EXPECT_EQ(nameAt(unstopped, probe), "function12345");
+    const size_t askedWhole = asked;
+    // The symbols' own asks come first: stopped at the second of them, still among the symbols.
+    asked = 0;
+    const auto stopped =
+        CRKELFFunctionSymbolTable::tableWithBuffer(bytes.data(), bytes.size(), [&] { return ++asked >= 2; });
+    EXPECT_EQ(stopped.problem(), CRKELFFunctionSymbolTable::kStopped);
+    EXPECT_EQ(stopped.symbolCount(), 0u);
+    EXPECT_EQ(nameAt(stopped, probe), "(none)");
+    EXPECT_EQ(asked, 2u);
+    EXPECT_GT(askedWhole, 5u) << "asked only between the stages, five times";
+}
+
 #if defined(__x86_64__)
 // An x86-64 linkage stub at `address`: `lead` bytes, `jmp *slot(%rip)`, then `tail`, padded with nops.
 std::vector<uint8_t> jumpStub(uint64_t address, size_t size, std::vector<uint8_t> lead, uint64_t slot,

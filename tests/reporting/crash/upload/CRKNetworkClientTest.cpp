@@ -10,6 +10,7 @@
 #include "platform/net/URLConnection.h"
 #include "platform/storage/Files.h"
 #include "reporting/core/CRKURLSession.h"
+#include "reporting/core/ReportKit.h"
 #include "reporting/crash/upload/CRKReportsController.h"
 #include "tests/reporting/crash/upload/UploadTestSupport.h"
 #include "tests/support/LoopbackServer.h"
@@ -227,6 +228,21 @@ TEST_F(CRKNetworkClientTest, AStopEndsTheUrgentSendUnderWayAndEveryLaterOneAndKe
 // it at once (the answer released a moment later no longer reaches it, so the package is not counted
 // sent), and no later upload goes out, whether started anew or restarted after a "Retry-After". Every
 // package stays for a later launch.
+// The stop lets the session go, which in the kit's debug mode says so; otherwise it says nothing.
+TEST_F(CRKNetworkClientTest, TheSessionLetGoByAStopIsSaidInDebugModeOnly) {
+    for (const bool debug : {false, true}) {
+        SCOPED_TRACE(debug);
+        auto stopped = CRKNetworkClient::initWithQueue_fileManager_delegate(
+            queue, store, delegate, std::make_shared<RKTCertificatePinner>(std::vector<platform::Data>{}));
+        ASSERT_TRUE(stopped->session());
+        reporting::ReportKit::sharedSDK().setDebug(debug);
+        testsupport::LogCapture log;
+        stopped->stopUploads();
+        reporting::ReportKit::sharedSDK().setDebug(false);
+        EXPECT_EQ(log.contains("[CrashKit:Crash:Client] session became invalid: (null)"), debug);
+    }
+}
+
 TEST_F(CRKNetworkClientTest, AStopEndsTheSessionsUploadUnderWayAndNoneStartsAfter) {
     LoopbackServer server;
     ASSERT_TRUE(server.start());
