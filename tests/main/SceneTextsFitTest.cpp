@@ -443,6 +443,21 @@ TEST_F(SceneTextsFitTest, SettingsPageTitlesStartAtTheirColumnsLeadingEdge) {
 // took a minute at a load average of 20 to 36.
 constexpr size_t kLanguageStride = 14;
 
+#if defined(__SANITIZE_THREAD__)
+// Under the thread sanitizer a language draws only the scenes whose drawing crosses threads: the history
+// window (both of its lists) and the activity chart work their rows and days out on a worker, the photo
+// window (with photos, and with its notice) looks for its photo files there, and the advanced settings
+// page reads the login items on their own serial queue; the main thread adopts each result and lays it out
+// in the language. Those crossings are what this build is for. Every other scene is drawn on the main
+// thread alone, and whether its texts fit is the address sanitizer's build's to check: there every scene
+// of every language is drawn. All of a language's scenes cost a test one to two minutes alone here, and
+// more than ctest's limit (300 s) on a busy machine; these cost it a few seconds.
+const std::vector<std::string> kScenesCrossingThreads = {
+    "activity-chart", "history-window",      "history-window-filtered",
+    "photo-window",   "photo-window-notice", "settings-advanced",
+};
+#endif
+
 class EverySceneTextFits : public SceneTextsFitTest, public ::testing::WithParamInterface<size_t> {};
 
 TEST_P(EverySceneTextFits, InEveryFourteenthLanguage) {
@@ -452,6 +467,12 @@ TEST_P(EverySceneTextFits, InEveryFourteenthLanguage) {
     if (!kestrune::DataManager::shared().model()) kestrune::DataManager::shared().getSavedDataModel();
     const auto names = ui::SceneRegistry::names();
     ASSERT_GT(names.size(), 100u);
+#if defined(__SANITIZE_THREAD__)
+    // A scene of the list renamed or gone fails below, where it cannot be drawn.
+    const auto& drawnNames = kScenesCrossingThreads;
+#else
+    const auto& drawnNames = names;
+#endif
     const auto& languages = kestrune::supprotedLanguages();
     // Each test draws a language at least: with fewer languages than tests, one would pass drawing none.
     ASSERT_LT(GetParam(), languages.size());
@@ -460,7 +481,7 @@ TEST_P(EverySceneTextFits, InEveryFourteenthLanguage) {
         kestrune::setGalleryLanguage(language);
         kestrune::useGalleryLanguage();
         size_t texts = 0;
-        for (const auto& name : names) {
+        for (const auto& name : drawnNames) {
             drawn.clear();
             const auto scene = ui::SceneRegistry::drawScene(name);
             EXPECT_TRUE(scene) << language << " " << name;
@@ -475,7 +496,7 @@ TEST_P(EverySceneTextFits, InEveryFourteenthLanguage) {
             }
         }
         // The measure saw the scenes' texts: a dozen or so a scene, pages out of sight included.
-        EXPECT_GT(texts, 10 * names.size()) << language;
+        EXPECT_GT(texts, 10 * drawnNames.size()) << language;
     }
 }
 
