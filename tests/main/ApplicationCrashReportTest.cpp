@@ -68,6 +68,11 @@ constexpr size_t kLongRecordFrames = 100000;
 // report back, 10 s alone under the address sanitizer. A whole test takes 15-25 s alone in the sanitizers'
 // builds, 35-65 s beside busy loops.
 constexpr double kLongRecordBudgetSeconds = 180;
+// The two quit tests run three launches each, two of which name the frames of a crash report from the
+// program's own symbol table; under the thread sanitizer that reading alone costs seconds of processor
+// time, and at a load of 60 a launch took two minutes to reach its held send. Their waits share this
+// budget, so that the test fails with its own message before ctest's 300 s.
+constexpr double kQuitTestBudgetSeconds = 270;
 
 // The time left of a test's budget, for each wait in turn.
 class WaitBudget {
@@ -239,11 +244,11 @@ struct QuitCost {
 };
 
 // Sends SIGTERM and answers what the quit cost, once the launch has ended by that signal.
-std::optional<QuitCost> quitAndMeasure(Launch& launch) {
+std::optional<QuitCost> quitAndMeasure(Launch& launch, double seconds = kLaunchLimitSeconds) {
     const auto spentBefore = launch.processorSeconds();
     const auto signalled = std::chrono::steady_clock::now();
     kill(launch.pid(), SIGTERM);
-    const auto status = launch.waitForExit(kLaunchLimitSeconds);
+    const auto status = launch.waitForExit(seconds);
     if (!spentBefore || !status || !WIFSIGNALED(*status) || WTERMSIG(*status) != SIGTERM) return std::nullopt;
     return QuitCost{std::chrono::duration<double>(std::chrono::steady_clock::now() - signalled).count(),
                     *launch.processorSeconds() - *spentBefore};
@@ -729,11 +734,12 @@ TEST_F(ApplicationCrashReportTest,
 // used to go on to set up after the signal, sent them into the quit, which cut every send and so had the
 // kit throw them away.
 TEST_F(ApplicationCrashReportTest, AQuitWhileTheUrgentSendWaitsEndsAtOnceAndALaterLaunchSendsTheReport) {
+    const WaitBudget budget(kQuitTestBudgetSeconds);
     server.enqueue(settingsPath(), json(settings(true)));
     {
         auto early = launch("early", {"KESTRUNE_TEST_CRASH=early"});
-        const auto status = early->waitForExit(kLaunchLimitSeconds);
-        ASSERT_TRUE(status && WIFSIGNALED(*status)) << early->output();
+        const auto status = early->waitForExit(std::min(kLaunchLimitSeconds, budget.left()));
+        ASSERT_TRUE(status && WIFSIGNALED(*status)) << budget.said() << early->output();
     }
     // Events packages of earlier runs, as the kit leaves them when their uploads did not get through.
     const std::string events =
@@ -749,11 +755,12 @@ TEST_F(ApplicationCrashReportTest, AQuitWhileTheUrgentSendWaitsEndsAtOnceAndALat
     const size_t eventsBefore = waitForRequestsTo(kEventsPath, 0, 0).size();
     server.enqueue(reportsPath(), heldJSON());
     auto held = launch("held");
-    ASSERT_TRUE(server.waitForHeldAnswers(1, kLaunchLimitSeconds)) << held->output();
+    ASSERT_TRUE(server.waitForHeldAnswers(1, budget.left()))
+        << "no held send" << budget.said() << held->output();
     const size_t sentBefore = waitForRequestsTo(reportsPath(), 1, 0).size();
-    const auto cost = quitAndMeasure(*held);
+    const auto cost = quitAndMeasure(*held, budget.left());
     server.releaseHeldAnswers();
-    ASSERT_TRUE(cost) << "not ended by the signal\n" << held->output();
+    ASSERT_TRUE(cost) << "not ended by the signal" << budget.said() << held->output();
     const std::string output = held->output();
     expectAPromptQuit(*cost, output);
     EXPECT_NE(output.find("[CrashKit:Crash:Client] Stopped: the urgent send of"), std::string::npos)
@@ -772,21 +779,21 @@ TEST_F(ApplicationCrashReportTest, AQuitWhileTheUrgentSendWaitsEndsAtOnceAndALat
         EXPECT_EQ(uploadtest::readFile(events + "/" + name + ".multipartmime"), bytes) << name;
 
     auto later = launch("later");
-    const auto again = waitForRequestsTo(reportsPath(), 2);
-    const bool sentAndRemoved = waitUntilEmpty(reportStore() + "/prepared", 30);
+    const auto again = waitForRequestsTo(reportsPath(), 2, budget.left());
+    const bool sentAndRemoved = waitUntilEmpty(reportStore() + "/prepared", budget.left());
     // Every pending package reaches the server, byte for byte, among whatever else the launch sends.
     std::set<std::string> arrived;
     for (size_t count = eventsBefore + 1; arrived.size() < pending.size(); ++count) {
-        const auto heard = waitForRequestsTo(kEventsPath, count, 30);
+        const auto heard = waitForRequestsTo(kEventsPath, count, budget.left());
         if (heard.size() < count) break;
         for (const auto& [name, bytes] : pending)
             if (heard[count - 1].body == bytes) arrived.insert(name);
     }
-    later->quit();
-    ASSERT_EQ(again.size(), 2u) << later->output();
+    later->quit(budget.left());
+    ASSERT_EQ(again.size(), 2u) << budget.said() << later->output();
     EXPECT_EQ(again[1].body, sent[0].body) << "the later launch sends the report whole, as it was";
-    EXPECT_TRUE(sentAndRemoved);
-    EXPECT_EQ(arrived.size(), pending.size()) << later->output();
+    EXPECT_TRUE(sentAndRemoved) << budget.said();
+    EXPECT_EQ(arrived.size(), pending.size()) << budget.said() << later->output();
 }
 
 // A quit while an ordinary upload of a crash report waits for a report server that holds its answer, and
@@ -795,22 +802,24 @@ TEST_F(ApplicationCrashReportTest, AQuitWhileTheUrgentSendWaitsEndsAtOnceAndALat
 // every other request the application has under way when it quits. The package and the events stay whole,
 // and a later launch sends them.
 TEST_F(ApplicationCrashReportTest, AQuitWhileTheUploadsWaitEndsAtOnceAndALaterLaunchSendsThemWhole) {
+    const WaitBudget budget(kQuitTestBudgetSeconds);
     server.enqueue(settingsPath(), json(settings(true)));
     {
         auto crashing = launch("crashing", {"KESTRUNE_TEST_CRASH=1"});
-        const auto status = crashing->waitForExit(kLaunchLimitSeconds);
-        ASSERT_TRUE(status && WIFSIGNALED(*status)) << crashing->output();
+        const auto status = crashing->waitForExit(std::min(kLaunchLimitSeconds, budget.left()));
+        ASSERT_TRUE(status && WIFSIGNALED(*status)) << budget.said() << crashing->output();
     }
     server.enqueue(settingsPath(), json(settings(true)));
     server.enqueue(reportsPath(), heldJSON());
     server.enqueue(kEventsPath, heldJSON());
     const size_t eventsBefore = waitForRequestsTo(kEventsPath, 0, 0).size();  // the crashed launch's
     auto held = launch("held");
-    ASSERT_TRUE(server.waitForHeldAnswers(2, kLaunchLimitSeconds)) << held->output();
+    ASSERT_TRUE(server.waitForHeldAnswers(2, budget.left()))
+        << "no held sends" << budget.said() << held->output();
     const size_t sentBefore = waitForRequestsTo(reportsPath(), 1, 0).size();
-    const auto cost = quitAndMeasure(*held);
+    const auto cost = quitAndMeasure(*held, budget.left());
     server.releaseHeldAnswers();
-    ASSERT_TRUE(cost) << "not ended by the signal\n" << held->output();
+    ASSERT_TRUE(cost) << "not ended by the signal" << budget.said() << held->output();
     const std::string output = held->output();
     expectAPromptQuit(*cost, output);
     EXPECT_NE(output.find("[CrashKit:Crash:Client] Stopped: the uploads under way (1) end"),
@@ -828,11 +837,11 @@ TEST_F(ApplicationCrashReportTest, AQuitWhileTheUploadsWaitEndsAtOnceAndALaterLa
 
     server.enqueue(settingsPath(), json(settings(true)));
     auto later = launch("later");
-    const auto again = waitForRequestsTo(reportsPath(), 2);
-    const bool sentAndRemoved = waitUntilEmpty(reportStore() + "/prepared", 30);
-    ASSERT_EQ(again.size(), 2u) << later->output();
+    const auto again = waitForRequestsTo(reportsPath(), 2, budget.left());
+    const bool sentAndRemoved = waitUntilEmpty(reportStore() + "/prepared", budget.left());
+    ASSERT_EQ(again.size(), 2u) << budget.said() << later->output();
     EXPECT_EQ(again[1].body, sent[0].body) << "the later launch sends the report whole, as it was";
-    EXPECT_TRUE(sentAndRemoved);
+    EXPECT_TRUE(sentAndRemoved) << budget.said();
     // The events the quit held back go again, whole: the same gzipped file in one of the later uploads.
     const auto gzipped = [](const LoopbackServer::Request& request) {
         std::vector<std::string> files;
@@ -848,12 +857,12 @@ TEST_F(ApplicationCrashReportTest, AQuitWhileTheUploadsWaitEndsAtOnceAndALaterLa
     ASSERT_FALSE(heldBack.empty());
     bool resent = false;
     for (size_t count = events.size() + 1; !resent; ++count) {
-        const auto all = waitForRequestsTo(kEventsPath, count, 30);
+        const auto all = waitForRequestsTo(kEventsPath, count, budget.left());
         if (all.size() < count) break;
         for (const auto& file : gzipped(all[count - 1])) resent = resent || file == heldBack[0];
     }
-    later->quit();
-    EXPECT_TRUE(resent) << later->output();
+    later->quit(budget.left());
+    EXPECT_TRUE(resent) << budget.said() << later->output();
 }
 
 }  // namespace
