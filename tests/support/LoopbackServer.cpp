@@ -268,7 +268,7 @@ void LoopbackServer::answer(const Request& request, int& status, HeaderFields& h
             const uint64_t release = releases_;
             ++holding_;
             arrived_.notify_all();
-            stopping_.wait_for(lock, std::chrono::duration<double>(kHoldLimitSeconds),
+            stopping_.wait_for(lock, std::chrono::duration<double>(next.holdLimitSeconds),
                                [&] { return stopped_ || releases_ != release; });
             --holding_;
         }
