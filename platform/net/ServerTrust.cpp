@@ -7,6 +7,7 @@
 #include <openssl/x509v3.h>
 
 #include <memory>
+#include <optional>
 
 #include "platform/base/Log.h"
 #include "platform/net/SystemRoots.h"
@@ -67,23 +68,23 @@ ServerTrust::Result ServerTrust::evaluateWithAnchors(const std::vector<Data>& an
         certificates.push_back(std::move(cert));
     }
 
+    // The system's roots, read as the transfers' checks read them (OpenSSL's built-in places stand in for
+    // libcurl's, which only a loaded libcurl could name): a lookup of the store, asked for the names the
+    // check reaches; a file that is no regular file, or too large, is never read. Read anew for each
+    // evaluation, bundle and all, as SSL_CERT_FILE and SSL_CERT_DIR say then (tests name roots of their own
+    // there one after another), where the transfers keep the bundle they read first: the application's one
+    // caller, the kits' pinning, judges by its anchors alone and reads none of them. Made before the store,
+    // which refers to it until it goes.
+    std::optional<SystemRoots> systemRoots;
+    if (!anchorsOnly) systemRoots.emplace(X509_get_default_cert_file(), X509_get_default_cert_dir());
     std::unique_ptr<X509_STORE, decltype(&X509_STORE_free)> store(X509_STORE_new(), X509_STORE_free);
     std::unique_ptr<STACK_OF(X509), void (*)(STACK_OF(X509)*)> intermediates(
         sk_X509_new_null(), [](STACK_OF(X509) * s) { sk_X509_free(s); });
     std::unique_ptr<X509_STORE_CTX, decltype(&X509_STORE_CTX_free)> ctx(X509_STORE_CTX_new(),
                                                                         X509_STORE_CTX_free);
     if (!store || !intermediates || !ctx) return Invalid;
+    if (systemRoots && !systemRoots->addLookupTo(store.get())) return Invalid;
     for (size_t i = 1; i < certificates.size(); ++i) sk_X509_push(intermediates.get(), certificates[i].get());
-    // The system's roots this chain names, read as the transfers' checks read them (OpenSSL's built-in
-    // places stand in for libcurl's, which only a loaded libcurl could name): a file that is no regular
-    // file, or too large, is skipped, and the check itself reads nothing. Read anew for each evaluation,
-    // bundle and all, as SSL_CERT_FILE and SSL_CERT_DIR say then (tests name roots of their own there
-    // one after another), where the transfers keep the bundle they read first: the application's one
-    // caller, the kits' pinning, judges by its anchors alone and reads none of them.
-    if (!anchorsOnly)
-        SystemRoots(X509_get_default_cert_file(), X509_get_default_cert_dir())
-            .rootsFor(certificates[0].get(), intermediates.get())
-            .addTo(store.get());
     for (const Data& der : anchors) {
         X509Ptr anchor = parse(der);
         if (!anchor) {

@@ -16,6 +16,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <unordered_set>
+#include <utility>
 
 #include "platform/base/Log.h"
 #include "platform/base/Strings.h"
@@ -24,16 +27,15 @@ namespace platform {
 
 namespace {
 
-// What became of a roots file: read (its bytes), missing (the end of a folder's entries under a hash, said
-// nowhere), skipped as no regular file (a FIFO, a device: never opened; said in the log), unread (a folder,
-// or it cannot be read: said in the log), too large (said by the caller, who knows what the limit stood
-// for), or out of reach because its folder cannot be searched (said by the caller, once).
+// What became of a roots file: read (its bytes), missing (the end of a folder's entries under a hash),
+// skipped as no regular file (a FIFO, a device: never opened), unread (a folder, or it cannot be read),
+// too large, or out of reach because its folder cannot be searched. The caller says what it means.
 struct RootsFile {
     enum Outcome { Read, Missing, Skipped, Unread, TooLarge, Unsearchable } outcome;
     std::string bytes;
     unsigned long long size = 0;  // TooLarge: what the file was found to hold, at least
     bool grew = false;            // TooLarge: its size was within the limit, and it grew past it as read
-    int error = 0;                // Unsearchable: why its folder cannot be searched
+    int error = 0;                // Unread: why; Unsearchable: why its folder cannot be searched
 };
 
 // Why a folder's entries cannot be looked up (its path a loop or through something that is no folder, no
@@ -49,13 +51,8 @@ int searchErrorOf(const std::string& folder) {
 // open does not wait (O_NONBLOCK) and is asked again, in case the path was swapped for a FIFO in between.
 // Its size is asked of the open file, and no more than limit + 1 bytes are read, in case it grows
 // meanwhile: a file too large is skipped in bounded time and memory.
-RootsFile readRootsFile(const std::string& path, const char* what, size_t limit, const std::string* folder) {
-    // An entry OpenSSL's lookup cannot read ends its numbering: the entries after it are not looked at.
-    const char* const rest = folder ? "; the entries after it under its hash are left out" : "";
-    const auto unread = [&](int error) {
-        logf("SystemRoots: %s %s cannot be read: %s%s", what, path.c_str(), std::strerror(error), rest);
-        return RootsFile{RootsFile::Unread, {}};
-    };
+RootsFile readRootsFile(const std::string& path, size_t limit, const std::string* folder) {
+    const auto unread = [](int error) { return RootsFile{RootsFile::Unread, {}, 0, false, error}; };
     struct stat info {};
     if (stat(path.c_str(), &info) != 0) {
         const int error = errno;
@@ -71,18 +68,14 @@ RootsFile readRootsFile(const std::string& path, const char* what, size_t limit,
     }
     // A folder never keeps its reader waiting, and OpenSSL reads it as a file that cannot be read.
     if (S_ISDIR(info.st_mode)) return unread(EISDIR);
-    const auto notRegular = [&] {
-        logf("SystemRoots: %s %s is not a regular file; skipped", what, path.c_str());
-        return RootsFile{RootsFile::Skipped, {}};
-    };
-    if (!S_ISREG(info.st_mode)) return notRegular();
+    if (!S_ISREG(info.st_mode)) return RootsFile{RootsFile::Skipped, {}};
     const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (descriptor < 0) return unread(errno);
     struct Closer {
         int descriptor;
         ~Closer() { close(descriptor); }
     } closer{descriptor};
-    if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) return notRegular();
+    if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) return RootsFile{RootsFile::Skipped, {}};
     if (info.st_size < 0 || static_cast<unsigned long long>(info.st_size) > limit)
         return RootsFile{RootsFile::TooLarge, {}, static_cast<unsigned long long>(info.st_size), false};
     std::string bytes;
@@ -102,10 +95,10 @@ RootsFile readRootsFile(const std::string& path, const char* what, size_t limit,
     return RootsFile{RootsFile::Read, std::move(bytes)};
 }
 
-// Says that a roots file is larger than any bundle of roots.
-void sayTooLarge(const char* what, const std::string& path, const RootsFile& file) {
-    logf("SystemRoots: %s %s %s %zu bytes, more than any bundle of roots; skipped", what, path.c_str(),
-         file.grew ? "grew past" : "is larger than", SystemRoots::kMostFileBytes);
+// Says that a roots file is larger than any bundle of roots, and what follows from that.
+void sayTooLarge(const char* what, const std::string& path, const RootsFile& file, const char* rest) {
+    logf("SystemRoots: %s %s %s %zu bytes, more than any bundle of roots; skipped%s", what, path.c_str(),
+         file.grew ? "grew past" : "is larger than", SystemRoots::kMostFileBytes, rest);
 }
 
 // The PEM blocks of a text, each from its "-----BEGIN" to the end of its "-----END ...-----" line, as
@@ -182,7 +175,8 @@ struct EntryContents {
     };
     std::vector<std::unique_ptr<X509, X509Owner>> certificates;
     std::vector<std::unique_ptr<X509_CRL, CRLOwner>> revocationLists;
-    enum { Loads, HoldsNone, BlockUnread } outcome = HoldsNone;
+    // Cut: `most` certificates read, and the rest left unread.
+    enum { Loads, HoldsNone, BlockUnread, Cut } outcome = HoldsNone;
 };
 
 EntryContents loadEntry(std::string_view text, bool revocation, size_t most) {
@@ -195,7 +189,7 @@ EntryContents loadEntry(std::string_view text, bool revocation, size_t most) {
     void* const password = const_cast<char*>("");
     for (size_t count = 0; bytes; ++count) {
         if (!revocation && count == most) {
-            contents.outcome = EntryContents::Loads;  // the rest is past the chain's bound on roots
+            contents.outcome = EntryContents::Cut;
             break;
         }
         X509_CRL* list = revocation ? PEM_read_bio_X509_CRL(bytes, nullptr, nullptr, password) : nullptr;
@@ -215,32 +209,43 @@ EntryContents loadEntry(std::string_view text, bool revocation, size_t most) {
     return contents;
 }
 
-// The certificate's bytes, its trust settings with them: what tells one copy from another.
-std::string bytesWithTrustSettingsOf(X509* certificate) {
+// The certificate's DER bytes: what tells one certificate from another in a store, which keeps the first
+// copy it is given, trust settings and all.
+std::string bytesOf(X509* certificate) {
     unsigned char* der = nullptr;
-    const int length = i2d_X509_AUX(certificate, &der);
+    const int length = i2d_X509(certificate, &der);
     std::string bytes =
         length > 0 ? std::string(reinterpret_cast<char*>(der), static_cast<size_t>(length)) : "";
     OPENSSL_free(der);
     return bytes;
 }
 
+// Whether the store holds an object of the type and name; the lookup's answer, `found` borrowing it (the
+// caller takes a reference of its own, as it does of OpenSSL's own lookups' answers), when it is given.
+bool storeHolds(X509_STORE* store, X509_LOOKUP_TYPE type, const X509_NAME* name, X509_OBJECT* found) {
+    if (!X509_STORE_lock(store)) return false;
+    X509_OBJECT* held = X509_OBJECT_retrieve_by_subject(X509_STORE_get0_objects(store), type, name);
+    X509* certificate = held ? X509_OBJECT_get0_X509(held) : nullptr;
+    X509_CRL* list = held ? X509_OBJECT_get0_X509_CRL(held) : nullptr;
+    bool holds = certificate || list;
+    if (holds && found) {
+        holds = certificate ? X509_OBJECT_set1_X509(found, certificate) == 1
+                            : X509_OBJECT_set1_X509_CRL(found, list) == 1;
+        // The store's own reference keeps it alive for as long as the store: the answer only borrows it.
+        if (holds && certificate) X509_free(certificate);
+        if (holds && list) X509_CRL_free(list);
+    }
+    X509_STORE_unlock(store);
+    return holds;
+}
+
 }  // namespace
 
-void SystemRoots::ForChain::X509Free::operator()(X509* certificate) const {
+void SystemRoots::X509Free::operator()(X509* certificate) const {
     X509_free(certificate);
 }
-void SystemRoots::ForChain::CRLFree::operator()(X509_CRL* list) const {
+void SystemRoots::CRLFree::operator()(X509_CRL* list) const {
     X509_CRL_free(list);
-}
-
-void SystemRoots::ForChain::addTo(X509_STORE* store) const {
-    if (!store) return;
-    // Each adds to the store's list, which OpenSSL searches (sorting it first) on every addition: a
-    // chain's few roots, never a bundle of them. In the order gathered: of two copies of one certificate
-    // (one with trust settings, one without) the store keeps the first it is given.
-    for (const auto& certificate : certificates_) X509_STORE_add_cert(store, certificate.get());
-    for (const auto& list : revocationLists_) X509_STORE_add_crl(store, list.get());
 }
 
 std::optional<unsigned long> SystemRoots::subjectHashOfDER(std::string_view der) {
@@ -320,84 +325,84 @@ SystemRoots::TextContents SystemRoots::readText(std::string_view text) {
 struct SystemRoots::Bundle {
     std::vector<CertificateBytes> certificates;
     std::unordered_map<unsigned long, std::vector<size_t>> certificatesBySubject;
-    std::vector<std::unique_ptr<X509_CRL, ForChain::CRLFree>> revocationLists;
+    std::vector<std::unique_ptr<X509_CRL, CRLFree>> revocationLists;
     std::unordered_map<unsigned long, std::vector<size_t>> revocationListsByIssuer;
 };
 
-// What one chain has asked for and been given so far, within the bounds: the roots as OpenSSL's store for
-// the chain would hold them, in the order it would have been given them.
-struct SystemRoots::Gathering {
-    struct Name {
-        unsigned long hash;
-        const X509_NAME* name;  // of a certificate of the chain or of the roots, which outlive the gathering
-    };
-    ForChain roots;
-    std::vector<Name> names;  // in the order asked for
-    std::unordered_set<unsigned long> asked;
-    std::unordered_set<unsigned long> bundleTaken;  // hashes whose certificates of the bundle are given
-    std::unordered_set<std::string> taken;          // the bytes of the certificates given
-    size_t folderBytes = 0;
-    bool folderBytesSpent = false;   // no more is read of the folders for this chain
-    std::vector<bool> unsearchable;  // the folders found so in this check, which looks no more in them
-    bool namesBoundSaid = false, rootsBoundSaid = false;
+// One check's lookup: what its store has been given so far, within the bounds, in the order OpenSSL's
+// store would have been given it. Lives as long as the store, which frees it with the lookup.
+struct SystemRoots::Check {
+    explicit Check(const SystemRoots& roots) : roots(roots), unsearchable(roots.folders_.size(), false) {}
 
-    void ask(const X509_NAME* name) {
-        const auto hash = hashOfName(name);
-        if (!hash || asked.count(*hash)) return;
-        if (asked.size() >= kMostNamesPerChain) {
-            if (!namesBoundSaid)
-                logf(
-                    "SystemRoots: a chain names more than %zu subjects; the roots of the others are not read",
-                    kMostNamesPerChain);
-            namesBoundSaid = true;
+    const SystemRoots& roots;
+    std::unordered_set<unsigned long> asked;             // the hashes of the names asked for
+    std::unordered_set<unsigned long> bundleTaken;       // hashes whose certificates of the bundle are given
+    std::unordered_set<unsigned long> bundleListsTaken;  // and whose revocation lists
+    std::unordered_set<std::string> given;               // the bytes of the certificates given
+    // For each folder and hash, the first revocation-list entry that did not load: OpenSSL's lookup reads
+    // on from there when asked again, where it reads a name's certificates from ".0" every time.
+    std::map<std::pair<size_t, unsigned long>, int> revocationEntryNext;
+    std::vector<bool> unsearchable;        // the folders found so in this check, which looks no more in them
+    std::unordered_set<std::string> said;  // the entries this check has said something of
+    size_t folderBytes = 0;
+    // A bound met or an entry skipped: nothing more is read or given for this check, so that its store
+    // holds what OpenSSL's would up to there, and no other.
+    bool ended = false;
+
+    // Whether the name's hash may be looked up: asked before, or within the bound.
+    bool ask(unsigned long hash) {
+        if (asked.count(hash)) return true;
+        if (asked.size() < kMostNamesPerChain) {
+            asked.insert(hash);
+            return true;
+        }
+        logf("SystemRoots: a chain names more than %zu subjects; nothing more is read for it",
+             kMostNamesPerChain);
+        ended = true;
+        return false;
+    }
+    // Gives the store the certificate (a copy it holds already it keeps as it is), within the bound.
+    void give(X509_STORE* store, X509* certificate) {
+        if (!certificate || ended) return;
+        std::string bytes = bytesOf(certificate);
+        if (given.count(bytes)) return;
+        if (given.size() >= kMostRootsPerChain) {
+            logf(
+                "SystemRoots: more than %zu roots may issue a chain's certificates; nothing more is read for "
+                "it",
+                kMostRootsPerChain);
+            ended = true;
             return;
         }
-        asked.insert(*hash);
-        names.push_back({*hash, name});
+        X509_STORE_add_cert(store, certificate);  // the store takes a reference of its own
+        given.insert(std::move(bytes));
     }
-    // Whether a certificate of the name has been given: OpenSSL's store then looks it up no further.
-    bool holds(const X509_NAME* name) const {
-        for (const auto& certificate : roots.certificates_)
-            if (X509_NAME_cmp(X509_get_subject_name(certificate.get()), name) == 0) return true;
-        return false;
+    // Whether the entry is said of for the first time in this check: a name asked again (each time the
+    // chain's building needs it and the store does not hold it) reads the same entries again.
+    bool firstSaid(const std::string& path) { return said.insert(path).second; }
+
+    static int getBySubject(X509_LOOKUP* lookup, X509_LOOKUP_TYPE type, const X509_NAME* name,
+                            X509_OBJECT* found) {
+        auto* check = static_cast<Check*>(X509_LOOKUP_get_method_data(lookup));
+        X509_STORE* store = X509_LOOKUP_get_store(lookup);
+        if (!check || !store || !name) return 0;
+        return check->roots.lookUp(*check, store, type, name, found);
     }
-    // Whether the folders may still be read for this chain.
-    bool folderBytesLeft() {
-        if (!folderBytesSpent && folderBytes >= kMostFolderBytesPerChain) {
-            logf(
-                "SystemRoots: a chain has had %zu bytes of the certificate folders read; the rest are left "
-                "out",
-                kMostFolderBytesPerChain);
-            folderBytesSpent = true;
-        }
-        return !folderBytesSpent;
+    static void freeWithLookup(X509_LOOKUP* lookup) {
+        delete static_cast<Check*>(X509_LOOKUP_get_method_data(lookup));
     }
-    // An entry no larger than a roots file may be, that would take the chain past what it may read of the
-    // folders: what is left is too little for it, and said to be spent.
-    void spendFolderBytes(const std::string& path, unsigned long long size) {
-        logf(
-            "SystemRoots: a chain has had %zu of the %zu bytes it may read of the certificate folders; the "
-            "entry %s (%llu bytes) and the rest are left out",
-            folderBytes, kMostFolderBytesPerChain, path.c_str(), size);
-        folderBytesSpent = true;
-    }
-    bool roomForRoots() {
-        if (roots.certificates_.size() < kMostRootsPerChain) return true;
-        if (!rootsBoundSaid)
-            logf("SystemRoots: more than %zu roots may issue a chain's certificates; the others are left out",
-                 kMostRootsPerChain);
-        rootsBoundSaid = true;
-        return false;
-    }
-    // Gives the certificate, unless the same bytes were given before; `key` names its bytes.
-    void take(std::unique_ptr<X509, ForChain::X509Free> certificate, std::string key) {
-        if (!certificate || !taken.insert(std::move(key)).second) return;
-        // A root's own issuer (a cross-signed root, or an intermediate the folder holds) is asked for in
-        // turn.
-        if (X509_NAME_cmp(X509_get_issuer_name(certificate.get()),
-                          X509_get_subject_name(certificate.get())) != 0)
-            ask(X509_get_issuer_name(certificate.get()));
-        roots.certificates_.push_back(std::move(certificate));
+    // Made once a process, and never freed: each store given the lookup refers to it.
+    static X509_LOOKUP_METHOD* method() {
+        static X509_LOOKUP_METHOD* const made = [] {
+            X509_LOOKUP_METHOD* method = X509_LOOKUP_meth_new("Kestrune system roots");
+            if (method && (X509_LOOKUP_meth_set_get_by_subject(method, &Check::getBySubject) != 1 ||
+                           X509_LOOKUP_meth_set_free(method, &Check::freeWithLookup) != 1)) {
+                X509_LOOKUP_meth_free(method);
+                method = nullptr;
+            }
+            return method;
+        }();
+        return made;
     }
 };
 
@@ -417,13 +422,39 @@ SystemRoots::~SystemRoots() {
     for (auto& [bytes, certificate] : decoded_) X509_free(certificate);
 }
 
+bool SystemRoots::addLookupTo(X509_STORE* store) const {
+    if (!store) return false;
+    // What reading leaves on this thread's error queue (a block that is no PEM) goes with it: the store
+    // may be made inside a handshake, whose own entries stay.
+    ERR_set_mark();
+    readBundleOnce();
+    X509_LOOKUP_METHOD* const method = Check::method();
+    X509_LOOKUP* const lookup = method ? X509_STORE_add_lookup(store, method) : nullptr;
+    bool added = false;
+    // A store that has the lookup already has the state of its check: a second would be the first's.
+    if (lookup && !X509_LOOKUP_get_method_data(lookup)) {
+        auto check = std::make_unique<Check>(*this);
+        if (X509_LOOKUP_set_method_data(lookup, check.get()) == 1) {
+            check.release();  // the lookup's, freed with it
+            added = true;
+        }
+    }
+    ERR_pop_to_mark();
+    return added;
+}
+
 void SystemRoots::readBundleOnce() const {
     std::call_once(bundleRead_, [this] {
         auto bundle = std::make_unique<Bundle>();
         if (bundlePath_) {
-            const auto file = readRootsFile(*bundlePath_, "the certificate bundle", kMostFileBytes, nullptr);
-            if (file.outcome == RootsFile::TooLarge)
-                sayTooLarge("the certificate bundle", *bundlePath_, file);
+            const char* const what = "the certificate bundle";
+            const auto file = readRootsFile(*bundlePath_, kMostFileBytes, nullptr);
+            if (file.outcome == RootsFile::TooLarge) sayTooLarge(what, *bundlePath_, file, "");
+            if (file.outcome == RootsFile::Skipped)
+                logf("SystemRoots: %s %s is not a regular file; skipped", what, bundlePath_->c_str());
+            if (file.outcome == RootsFile::Unread)
+                logf("SystemRoots: %s %s cannot be read: %s", what, bundlePath_->c_str(),
+                     std::strerror(file.error));
             if (file.outcome == RootsFile::Read) {
                 TextContents contents = readText(file.bytes);
                 if (contents.unread)
@@ -442,7 +473,7 @@ void SystemRoots::readBundleOnce() const {
                                                : "none of its PEM blocks that read is a certificate");
                 bundle->certificates = std::move(contents.certificates);
                 // A root the bundle holds twice is indexed once (a bundle made of copies of one root
-                // would otherwise give a chain nothing but that root).
+                // would otherwise give a check nothing but that root).
                 std::unordered_set<std::string_view> seen;
                 for (size_t i = 0; i < bundle->certificates.size(); ++i) {
                     auto& certificate = bundle->certificates[i];
@@ -469,14 +500,13 @@ void SystemRoots::readBundleOnce() const {
     });
 }
 
-std::unique_ptr<X509, SystemRoots::ForChain::X509Free> SystemRoots::decoded(
-    const CertificateBytes& bytes) const {
+std::unique_ptr<X509, SystemRoots::X509Free> SystemRoots::decoded(const CertificateBytes& bytes) const {
     std::string key = (bytes.withTrustSettings ? "T" : "C") + bytes.der;
     {
         std::lock_guard lock(decodedMutex_);
         if (const auto found = decoded_.find(key); found != decoded_.end()) {
             X509_up_ref(found->second);
-            return std::unique_ptr<X509, ForChain::X509Free>(found->second);
+            return std::unique_ptr<X509, X509Free>(found->second);
         }
     }
     const auto* at = reinterpret_cast<const unsigned char*>(bytes.der.data());
@@ -492,26 +522,32 @@ std::unique_ptr<X509, SystemRoots::ForChain::X509Free> SystemRoots::decoded(
     X509_check_purpose(certificate, -1, 0);
     std::lock_guard lock(decodedMutex_);
     if (const auto found = decoded_.find(key); found != decoded_.end()) {
-        X509_free(certificate);  // decoded meanwhile for another chain
+        X509_free(certificate);  // decoded meanwhile for another check
         certificate = found->second;
     } else if (decoded_.size() < kMostDecoded) {
         decoded_.emplace(std::move(key), certificate);
     } else {
-        return std::unique_ptr<X509, ForChain::X509Free>(certificate);  // this chain's alone
+        return std::unique_ptr<X509, X509Free>(certificate);  // this check's alone
     }
     X509_up_ref(certificate);
-    return std::unique_ptr<X509, ForChain::X509Free>(certificate);
+    return std::unique_ptr<X509, X509Free>(certificate);
 }
 
-void SystemRoots::takeFromBundle(Gathering& gathering, unsigned long hash) const {
-    if (!gathering.bundleTaken.insert(hash).second) return;
+void SystemRoots::takeFromBundle(Check& check, X509_STORE* store, unsigned long hash) const {
+    if (check.ended || !check.bundleTaken.insert(hash).second) return;
     const auto found = bundle_->certificatesBySubject.find(hash);
     if (found == bundle_->certificatesBySubject.end()) return;
     for (const size_t i : found->second) {
-        if (!gathering.roomForRoots()) break;
-        const CertificateBytes& bytes = bundle_->certificates[i];
-        gathering.take(decoded(bytes), (bytes.withTrustSettings ? "T" : "C") + bytes.der);
+        if (check.ended) break;
+        check.give(store, decoded(bundle_->certificates[i]).get());
     }
+}
+
+void SystemRoots::takeRevocationListsFromBundle(Check& check, X509_STORE* store, unsigned long hash) const {
+    if (check.ended || !check.bundleListsTaken.insert(hash).second) return;
+    const auto found = bundle_->revocationListsByIssuer.find(hash);
+    if (found == bundle_->revocationListsByIssuer.end()) return;
+    for (const size_t i : found->second) X509_STORE_add_crl(store, bundle_->revocationLists[i].get());
 }
 
 void SystemRoots::sayUnsearchable(size_t folder, int error) const {
@@ -524,129 +560,140 @@ void SystemRoots::sayUnsearchable(size_t folder, int error) const {
 
 namespace {
 
-// Said only when an entry past the last one read is there, or may be: a folder of exactly as many as are
-// read has left none out.
-void sayIfMoreEntries(const std::string& folder, unsigned long hash, bool revocation) {
+// Whether an entry past the last one read under a hash is there, or may be: said, and the check reads no
+// more. A folder of exactly as many as are read has left none out.
+bool saidMoreEntries(const std::string& folder, unsigned long hash, bool revocation) {
     const std::string next =
         folder + format("/%08lx.%s%d", hash, revocation ? "r" : "", SystemRoots::kMostEntriesPerName);
     struct stat info {};
-    if (lstat(next.c_str(), &info) == 0 || errno != ENOENT)
-        logf(
-            "SystemRoots: the certificate folder %s holds more than %d %s for %08lx; %s and those after it "
-            "are left out",
-            folder.c_str(), SystemRoots::kMostEntriesPerName,
-            revocation ? "revocation-list entries" : "entries", hash, next.c_str());
+    if (lstat(next.c_str(), &info) != 0 && errno == ENOENT) return false;
+    logf(
+        "SystemRoots: the certificate folder %s holds more than %d %s for %08lx; %s and those after it are "
+        "left out, and nothing more is read for the chain",
+        folder.c_str(), SystemRoots::kMostEntriesPerName, revocation ? "revocation-list entries" : "entries",
+        hash, next.c_str());
+    return true;
 }
+
+// What follows a skipped entry: OpenSSL would have read it (or waited on it) for whatever it holds, which
+// may be a root rejected for a server's use filed under any name; the check may only be given less.
+constexpr const char* kNothingMore = ", and nothing more is read of the certificate folders for the chain";
 
 }  // namespace
 
-void SystemRoots::gatherFromFolders(Gathering& gathering, unsigned long hash, const X509_NAME* name,
-                                    X509* copiesOf) const {
-    for (size_t f = 0; f < folders_.size(); ++f) {
-        const std::string& folder = folders_[f];
-        for (const bool revocation : {false, true}) {
-            if (gathering.unsearchable[f]) break;
-            // OpenSSL's store looks a name up in the folders only while it holds no certificate of it: not
-            // when the bundle holds one, nor once an earlier folder, or an entry read for another name, gave
-            // one. (Its revocation lists it looks up every time.)
-            if (!revocation && gathering.holds(name)) continue;
-            int entry = 0;
-            for (; entry < kMostEntriesPerName; ++entry) {
-                if (!gathering.folderBytesLeft()) return;
-                const std::string path = folder + format("/%08lx.%s%d", hash, revocation ? "r" : "", entry);
-                const char* const what = "the certificate folder's entry";
-                const auto file = readRootsFile(
-                    path, what, std::min(kMostFileBytes, kMostFolderBytesPerChain - gathering.folderBytes),
-                    &folder);
-                if (file.outcome == RootsFile::Missing || file.outcome == RootsFile::Unread) break;
-                if (file.outcome == RootsFile::Unsearchable) {
-                    gathering.unsearchable[f] = true;
-                    sayUnsearchable(f, file.error);
-                    break;
-                }
-                if (file.outcome == RootsFile::TooLarge) {
-                    if (file.size <= kMostFileBytes) {
-                        gathering.spendFolderBytes(path, file.size);
-                        return;
-                    }
-                    sayTooLarge(what, path, file);
-                    continue;  // the next may still read
-                }
-                // Never opened, where OpenSSL would wait on it (a FIFO) or read on for good (a device).
-                if (file.outcome == RootsFile::Skipped) continue;
-                gathering.folderBytes += file.bytes.size();
-                // One more than there is room for, so that the bound, when it is met, is said.
-                EntryContents contents = loadEntry(
-                    file.bytes, revocation, kMostRootsPerChain + 1 - gathering.roots.certificates_.size());
-                for (auto& list : contents.revocationLists)
-                    gathering.roots.revocationLists_.emplace_back(list.release());
-                for (auto& loaded : contents.certificates) {
-                    std::unique_ptr<X509, ForChain::X509Free> certificate(loaded.release());
-                    if (copiesOf && X509_cmp(certificate.get(), copiesOf) != 0) continue;
-                    // The bundle's certificates of its name come first, as OpenSSL's store had them first.
-                    if (const auto itsHash = hashOfName(X509_get_subject_name(certificate.get())))
-                        takeFromBundle(gathering, *itsHash);
-                    if (!gathering.roomForRoots()) break;
-                    std::string key = "F" + bytesWithTrustSettingsOf(certificate.get());
-                    // Decoded now, as the bundle's are before a check shares them.
-                    X509_check_purpose(certificate.get(), -1, 0);
-                    gathering.take(std::move(certificate), std::move(key));
-                }
-                if (contents.outcome != EntryContents::Loads) {
-                    logf(
-                        "SystemRoots: the certificate folder's entry %s %s; the entries after it under its "
-                        "hash are left out",
-                        path.c_str(),
-                        contents.outcome == EntryContents::BlockUnread
-                            ? "holds a PEM block that does not read (what comes before it counts)"
-                        : revocation ? "holds no revocation list"
-                                     : "holds no certificate");
-                    break;
-                }
-            }
-            if (entry == kMostEntriesPerName) sayIfMoreEntries(folder, hash, revocation);
+void SystemRoots::readFromFolder(Check& check, X509_STORE* store, size_t f, unsigned long hash,
+                                 bool revocation) const {
+    const std::string& folder = folders_[f];
+    const char* const what = "the certificate folder's entry";
+    int entry = revocation ? check.revocationEntryNext[{f, hash}] : 0;
+    for (; entry < kMostEntriesPerName && !check.ended; ++entry) {
+        const std::string path = folder + format("/%08lx.%s%d", hash, revocation ? "r" : "", entry);
+        if (check.folderBytes >= kMostFolderBytesPerChain) {
+            logf(
+                "SystemRoots: a chain has had %zu bytes of the certificate folders read; nothing more is "
+                "read "
+                "for it",
+                kMostFolderBytesPerChain);
+            check.ended = true;
+            break;
         }
+        const auto file = readRootsFile(
+            path, std::min(kMostFileBytes, kMostFolderBytesPerChain - check.folderBytes), &folder);
+        if (file.outcome == RootsFile::Missing) break;
+        if (file.outcome == RootsFile::Unsearchable) {
+            check.unsearchable[f] = true;
+            sayUnsearchable(f, file.error);
+            break;
+        }
+        if (file.outcome == RootsFile::Unread) {
+            if (check.firstSaid(path))
+                logf(
+                    "SystemRoots: %s %s cannot be read: %s; the entries after it under its hash are left out",
+                    what, path.c_str(), std::strerror(file.error));
+            break;
+        }
+        // Never opened, where OpenSSL would wait on it (a FIFO) or read on for good (a device).
+        if (file.outcome == RootsFile::Skipped) {
+            logf("SystemRoots: %s %s is not a regular file; skipped%s", what, path.c_str(), kNothingMore);
+            check.ended = true;
+            break;
+        }
+        if (file.outcome == RootsFile::TooLarge) {
+            if (file.size <= kMostFileBytes)
+                logf(
+                    "SystemRoots: a chain has had %zu of the %zu bytes it may read of the certificate "
+                    "folders; "
+                    "the entry %s (%llu bytes) and the rest are left out",
+                    check.folderBytes, kMostFolderBytesPerChain, path.c_str(), file.size);
+            else
+                sayTooLarge(what, path, file, kNothingMore);
+            check.ended = true;
+            break;
+        }
+        check.folderBytes += file.bytes.size();
+        // One more than there is room for, so that the bound, when it is met, is said.
+        EntryContents contents =
+            loadEntry(file.bytes, revocation, kMostRootsPerChain + 1 - check.given.size());
+        for (auto& list : contents.revocationLists) X509_STORE_add_crl(store, list.get());
+        for (auto& certificate : contents.certificates) {
+            // The bundle's certificates of its name come first, as OpenSSL's store had them first.
+            if (const auto itsHash = hashOfName(X509_get_subject_name(certificate.get())))
+                takeFromBundle(check, store, *itsHash);
+            check.give(store, certificate.get());
+        }
+        if (check.ended) break;
+        if (contents.outcome == EntryContents::Cut) {
+            // Copies given before took the room: what is left of the entry would pass the bound.
+            logf(
+                "SystemRoots: the certificate folder's entry %s holds more roots than a chain may be given; "
+                "the rest, and anything after it, are left out",
+                path.c_str());
+            check.ended = true;
+            break;
+        }
+        if (contents.outcome != EntryContents::Loads) {
+            if (check.firstSaid(path))
+                logf("SystemRoots: %s %s %s; the entries after it under its hash are left out", what,
+                     path.c_str(),
+                     contents.outcome == EntryContents::BlockUnread
+                         ? "holds a PEM block that does not read (what comes before it counts)"
+                     : revocation ? "holds no revocation list"
+                                  : "holds no certificate");
+            break;
+        }
+    }
+    if (entry == kMostEntriesPerName && !check.ended && saidMoreEntries(folder, hash, revocation))
+        check.ended = true;
+    if (revocation) {
+        int& next = check.revocationEntryNext[{f, hash}];
+        next = std::max(next, entry);
     }
 }
 
-void SystemRoots::lookUp(Gathering& gathering, size_t index, X509* copiesOf) const {
-    const Gathering::Name asked = gathering.names[index];  // a copy: asking more may move the names
-    takeFromBundle(gathering, asked.hash);
-    if (const auto found = bundle_->revocationListsByIssuer.find(asked.hash);
-        found != bundle_->revocationListsByIssuer.end()) {
-        for (const size_t i : found->second) {
-            X509_CRL* list = bundle_->revocationLists[i].get();
-            X509_CRL_up_ref(list);
-            gathering.roots.revocationLists_.emplace_back(list);
-        }
-    }
-    gatherFromFolders(gathering, asked.hash, asked.name, copiesOf);
-}
-
-SystemRoots::ForChain SystemRoots::rootsFor(X509* leaf, STACK_OF(X509) * sent) const {
-    // What reading leaves on this thread's error queue (a block that is no PEM) goes with it: the reading
-    // runs inside a handshake, whose own entries stay.
+int SystemRoots::lookUp(Check& check, X509_STORE* store, X509_LOOKUP_TYPE type, const X509_NAME* name,
+                        X509_OBJECT* found) const {
+    if (type != X509_LU_X509 && type != X509_LU_CRL) return 0;
+    const bool revocation = type == X509_LU_CRL;
+    // The reading's errors go with it; those of the handshake the check runs in stay.
     ERR_set_mark();
-    readBundleOnce();
-    Gathering gathering;
-    gathering.unsearchable.assign(folders_.size(), false);
-    // The names in the order OpenSSL's building of the chain asks its store for them, since what an entry
-    // read for one name holds of another decides what that other is found as: the issuer of the server's
-    // certificate, then of the others it sent, in their order, then of the roots as they are found.
-    if (leaf) gathering.ask(X509_get_issuer_name(leaf));
-    for (int i = 0; sent && i < sk_X509_num(sent); ++i)
-        gathering.ask(X509_get_issuer_name(sk_X509_value(sent, i)));
-    size_t next = 0;
-    for (; next < gathering.names.size(); ++next) lookUp(gathering, next, nullptr);
-    // Last, the server's own certificate, which OpenSSL looks for (for a chain that may end at it) only
-    // when nothing else of the chain was found: what the folder holds under its name then comes too late
-    // to issue anything, and only copies of the certificate itself count.
-    if (leaf) {
-        gathering.ask(X509_get_subject_name(leaf));
-        if (next < gathering.names.size()) lookUp(gathering, next, leaf);
+    if (const auto hash = hashOfName(name); hash && !check.ended && check.ask(*hash)) {
+        if (revocation)
+            takeRevocationListsFromBundle(check, store, *hash);
+        else
+            takeFromBundle(check, store, *hash);
+        // OpenSSL's store holds the bundle from the start, and looks a name up no further while it holds a
+        // certificate of it. (Its revocation lists it looks up every time.)
+        if (revocation || !storeHolds(store, type, name, nullptr)) {
+            // Each folder in turn, until one has given the name.
+            for (size_t f = 0; f < folders_.size() && !check.ended; ++f) {
+                if (check.unsearchable[f]) continue;
+                readFromFolder(check, store, f, *hash, revocation);
+                if (storeHolds(store, type, name, nullptr)) break;
+            }
+        }
     }
     ERR_pop_to_mark();
-    return std::move(gathering.roots);
+    return storeHolds(store, type, name, found) ? 1 : 0;
 }
 
 }  // namespace platform

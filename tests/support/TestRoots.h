@@ -49,7 +49,7 @@ struct TestRoots {
     // configuration, and allowing a chain to end at any certificate the store holds, as libcurl does.
     // "trusted", or "refused: " and OpenSSL's reason.
     static std::string handshakeVerdict(X509_STORE* store, const std::vector<platform::Data>& chain);
-    // The same verdict with the roots the system's roots gather for the chain, as a transfer's check has it.
+    // The same verdict with the system's roots a lookup of the store, as a transfer's check has them.
     static std::string handshakeVerdict(const platform::SystemRoots& roots,
                                         const std::vector<platform::Data>& chain);
 };

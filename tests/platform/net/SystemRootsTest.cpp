@@ -2,15 +2,20 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <openssl/err.h>
+#include <openssl/pem.h>
 #include <openssl/x509.h>
+#include <openssl/x509_vfy.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -175,7 +180,8 @@ TEST_F(SystemRootsTest, ABundleOfThousandsOfDistinctRootsFindsTheChainsRootAndCo
 
 // A roots file larger than any bundle is skipped with a log line, unread, however large: a 4 GiB bundle
 // costs nothing (it was read whole, and under an address-space limit ended the launch), and a folder's
-// entry of 17 MB is passed over for the next entry under its hash. A file that says it is empty but reads
+// entry of 17 MB ends the check's reading of the folders, the entry after it under its hash unread (what
+// OpenSSL would read in the large one might refuse the root there). A file that says it is empty but reads
 // on (as /proc files do, as a file still being written would) is read no further than the bound.
 TEST_F(SystemRootsTest, ARootsFileLargerThanAnyBundleIsSkippedUnreadWithALogLine) {
     ASSERT_TRUE(makeSparseFile(bundle, off_t{4} << 30));
@@ -190,13 +196,16 @@ TEST_F(SystemRootsTest, ARootsFileLargerThanAnyBundleIsSkippedUnreadWithALogLine
     testsupport::LogCapture log;
     long long before = bytesReadByThisProcess();
     EXPECT_EQ(evaluate(inFolder), ServerTrust::Proceed);
-    EXPECT_EQ(evaluate(behindLarge), ServerTrust::Proceed);
+    EXPECT_EQ(evaluate(behindLarge), ServerTrust::RecoverableTrustFailure);
     EXPECT_LT(bytesReadByThisProcess() - before, 64 * 1024);
     const std::string bound = std::to_string(SystemRoots::kMostFileBytes);
     EXPECT_TRUE(log.contains("the certificate bundle " + bundle + " is larger than " + bound +
                              " bytes, more than any bundle of roots; skipped"))
         << ::testing::PrintToString(log.lines());
-    EXPECT_TRUE(log.contains("the certificate folder's entry " + large + " is larger than " + bound))
+    EXPECT_TRUE(
+        log.contains("the certificate folder's entry " + large + " is larger than " + bound +
+                     " bytes, more than any bundle of roots; skipped, and nothing more is read of the "
+                     "certificate folders for the chain"))
         << ::testing::PrintToString(log.lines());
 
     setenv(X509_get_default_cert_file_env(), "/proc/self/pagemap", 1);
@@ -372,6 +381,125 @@ TEST_F(SystemRootsTest, TheBoundsAndAnEmptyBundleAreSaidAsTheyAre) {
             << ::testing::PrintToString(log.lines());
         EXPECT_EQ(linesNaming(log, "cannot be read"), 0u) << ::testing::PrintToString(log.lines());
     }
+}
+
+// A revocation list (PEM) the authority issues, revoking the certificates of the serial numbers.
+std::string revocationListOf(const LoopbackServer::Authority& issuer, const std::vector<long>& revoked) {
+    BIO* certificateText = BIO_new_mem_buf(issuer.certificatePEM.data(), -1);
+    BIO* keyText = BIO_new_mem_buf(issuer.keyPEM.data(), -1);
+    X509* certificate = PEM_read_bio_X509(certificateText, nullptr, nullptr, nullptr);
+    EVP_PKEY* key = PEM_read_bio_PrivateKey(keyText, nullptr, nullptr, nullptr);
+    X509_CRL* list = X509_CRL_new();
+    ASN1_TIME* now = ASN1_TIME_adj(nullptr, time(nullptr), 0, -60);
+    ASN1_TIME* next = ASN1_TIME_adj(nullptr, time(nullptr), 30, 0);
+    bool made = certificate && key && list && now && next && X509_CRL_set_version(list, 1) == 1 &&
+                X509_CRL_set_issuer_name(list, X509_get_subject_name(certificate)) == 1 &&
+                X509_CRL_set1_lastUpdate(list, now) == 1 && X509_CRL_set1_nextUpdate(list, next) == 1;
+    for (const long serial : revoked) {
+        X509_REVOKED* entry = X509_REVOKED_new();
+        ASN1_INTEGER* number = ASN1_INTEGER_new();
+        made = made && entry && number && ASN1_INTEGER_set(number, serial) == 1 &&
+               X509_REVOKED_set_serialNumber(entry, number) == 1 &&
+               X509_REVOKED_set_revocationDate(entry, now) == 1 && X509_CRL_add0_revoked(list, entry) == 1;
+        if (!made) X509_REVOKED_free(entry);
+        ASN1_INTEGER_free(number);
+    }
+    BIO* out = BIO_new(BIO_s_mem());
+    std::string pem;
+    char* bytes = nullptr;
+    if (made && X509_CRL_sort(list) == 1 && X509_CRL_sign(list, key, EVP_sha256()) > 0 && out &&
+        PEM_write_bio_X509_CRL(out, list) == 1) {
+        const long length = BIO_get_mem_data(out, &bytes);
+        pem.assign(bytes, static_cast<size_t>(length));
+    }
+    BIO_free(out);
+    ASN1_TIME_free(now);
+    ASN1_TIME_free(next);
+    X509_CRL_free(list);
+    EVP_PKEY_free(key);
+    X509_free(certificate);
+    BIO_free(keyText);
+    BIO_free(certificateText);
+    return pem;
+}
+
+// With revocation checked, a certificate's issuer's revocation lists count as OpenSSL's own loading of the
+// same files counts them: the bundle's, and those the folder holds under the issuer's hash (".r0",
+// ".r1"...), read on each time the check asks up to the first entry missing. Each chain, a certificate
+// its root issued, is judged as OpenSSL judges it, reason and all.
+TEST_F(SystemRootsTest, RevocationListsCountAsOpenSSLsOwnLoadingCountsThem) {
+    struct Case {
+        std::string name;
+        std::string verdict;  // as OpenSSL's own loading judges it
+        bool rootInBundle = false;
+        std::vector<std::vector<long>> bundled, filed;  // the lists' revoked serial numbers, in order
+        bool firstFiledMissing = false;                 // the folder's lists begin at ".r1"
+    };
+    const long serial = 77;  // of every cross-signed certificate
+    const std::vector<Case> cases = {
+        {"no list", "unable to get certificate CRL", false, {}, {}},
+        {"a list in the folder that revokes it", "certificate revoked", false, {}, {{serial}}},
+        {"a list in the folder that does not", "ok", false, {}, {{5}}},
+        {"the list that revokes it the folder's .r1, no .r0",
+         "unable to get certificate CRL",
+         false,
+         {},
+         {{serial}},
+         true},
+        {"the folder's .r0 does not revoke it, its .r1 does", "", false, {}, {{5}, {serial}}},
+        {"the bundle's list does not revoke it, the folder's does", "", true, {{5}}, {{serial}}},
+        {"the bundle's list revokes it, the folder has none", "certificate revoked", true, {{serial}}, {}},
+    };
+    std::ofstream bundleText(bundle);
+    std::vector<std::string> chains;
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const auto& c = cases[i];
+        const auto root = LoopbackServer::makeRootAuthority("Kestrune Revoking Root " + std::to_string(i));
+        const auto issued = LoopbackServer::makeRootAuthority("Kestrune Revoked " + std::to_string(i));
+        ASSERT_TRUE(root && issued);
+        chains.push_back(TestRoots::crossSigned(*issued, *root));
+        if (c.rootInBundle) {
+            bundleText << root->certificatePEM;
+        } else {
+            ASSERT_FALSE(TestRoots::addToFolder(folder, root->certificatePEM).empty());
+        }
+        for (const auto& revoked : c.bundled) bundleText << revocationListOf(*root, revoked);
+        const std::string stem = folder + "/" + LoopbackServer::hashedName(*root).substr(0, 8) + ".r";
+        for (size_t entry = 0; entry < c.filed.size(); ++entry)
+            ASSERT_TRUE(std::ofstream(stem + std::to_string(entry + c.firstFiledMissing))
+                        << revocationListOf(*root, c.filed[entry]));
+    }
+    ASSERT_TRUE(bundleText.flush());
+
+    const SystemRoots roots(bundle.c_str(), folder.c_str());
+    const auto verdictOf = [](X509_STORE* store, const std::string& pem) {
+        BIO* text = BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size()));
+        std::unique_ptr<X509, void (*)(X509*)> certificate(PEM_read_bio_X509(text, nullptr, nullptr, nullptr),
+                                                           X509_free);
+        BIO_free(text);
+        std::unique_ptr<X509_STORE_CTX, void (*)(X509_STORE_CTX*)> context(X509_STORE_CTX_new(),
+                                                                           X509_STORE_CTX_free);
+        if (!certificate || !context ||
+            X509_STORE_CTX_init(context.get(), store, certificate.get(), nullptr) != 1)
+            return std::string("no check");
+        X509_VERIFY_PARAM_set_flags(X509_STORE_CTX_get0_param(context.get()), X509_V_FLAG_CRL_CHECK);
+        X509_verify_cert(context.get());
+        return std::string(X509_verify_cert_error_string(X509_STORE_CTX_get_error(context.get())));
+    };
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        std::unique_ptr<X509_STORE, void (*)(X509_STORE*)> own(X509_STORE_new(), X509_STORE_free);
+        ASSERT_TRUE(own && X509_STORE_load_file(own.get(), bundle.c_str()) == 1 &&
+                    X509_STORE_load_path(own.get(), folder.c_str()) == 1);
+        const std::string expected = verdictOf(own.get(), chains[i]);
+        if (!cases[i].verdict.empty()) {
+            EXPECT_EQ(expected, cases[i].verdict);
+        }
+        std::unique_ptr<X509_STORE, void (*)(X509_STORE*)> store(X509_STORE_new(), X509_STORE_free);
+        ASSERT_TRUE(store && roots.addLookupTo(store.get()));
+        EXPECT_EQ(verdictOf(store.get(), chains[i]), expected);
+    }
+    ERR_clear_error();
 }
 
 // The subject's hash is found from the certificate's outer elements alone, as OpenSSL finds it decoding

@@ -1,8 +1,12 @@
+#include <fcntl.h>
 #include <openssl/err.h>
 #include <openssl/obj_mac.h>
 #include <openssl/pem.h>
 #include <openssl/x509.h>
 #include <openssl/x509_vfy.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -46,24 +50,87 @@ std::string pemOfDER(const Data& der) {
 }
 
 // An entry put in the certificate folder by hand: under the hash of the subject of `under` (a certificate,
-// PEM), the first number free, holding `text`; a folder when there is none.
+// PEM), the first number free, holding `text` (a folder when there is none); or something other than a
+// file of roots in its place.
 struct Filed {
+    enum Kind {
+        Roots,
+        LinkToADevice,       // a symbolic link to /dev/null, which OpenSSL reads as holding nothing
+        FIFO,                // which OpenSSL would wait on for good
+        LargerThanAnyBundle  // `text`, then zero bytes past SystemRoots::kMostFileBytes
+    };
     std::string under;
     std::optional<std::string> text;
+    Kind kind = Roots;
 };
 
-bool fileEntry(const std::string& folder, const Filed& entry) {
+// The entry's path; empty when it could not be made.
+std::string fileEntry(const std::string& folder, const Filed& entry) {
     char hash[16];
     snprintf(hash, sizeof hash, "%08lx", TestRoots::subjectHashOf(entry.under));
     for (int number = 0; number < 64; ++number) {
         const std::string path = folder + "/" + hash + "." + std::to_string(number);
         std::error_code ignored;
         if (std::filesystem::exists(std::filesystem::symlink_status(path, ignored))) continue;
-        if (!entry.text) return std::filesystem::create_directory(path);
-        return static_cast<bool>(std::ofstream(path) << *entry.text);
+        bool made = false;
+        switch (entry.kind) {
+            case Filed::LinkToADevice:
+                made = symlink("/dev/null", path.c_str()) == 0;
+                break;
+            case Filed::FIFO:
+                made = mkfifo(path.c_str(), 0600) == 0;
+                break;
+            case Filed::LargerThanAnyBundle:
+                // Sparse: made at once and costs no disk. OpenSSL reads the zeros as the file's end.
+                made = std::ofstream(path) << entry.text.value_or("") &&
+                       truncate(path.c_str(), static_cast<off_t>(SystemRoots::kMostFileBytes) + 1) == 0;
+                break;
+            case Filed::Roots:
+                made = entry.text ? static_cast<bool>(std::ofstream(path) << *entry.text)
+                                  : std::filesystem::create_directory(path);
+                break;
+        }
+        return made ? path : "";
     }
-    return false;
+    return "";
 }
+
+// The identity with the chain its server sends in place of its own (its own certificate first).
+std::optional<LoopbackServer::Identity> sending(const LoopbackServer::Identity& identity,
+                                                const std::vector<Data>& chain, const std::string& path) {
+    std::ofstream file(path);
+    for (const Data& der : chain) file << pemOfDER(der);
+    if (!file.flush()) return std::nullopt;
+    return LoopbackServer::Identity{path, identity.keyPath, chain.at(0), chain};
+}
+
+// Whether anything opened the watched paths, told by inotify: a FIFO must never be opened, even in a way
+// that does not wait.
+class OpeningsWatched {
+public:
+    OpeningsWatched() : descriptor_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
+    ~OpeningsWatched() {
+        if (descriptor_ >= 0) close(descriptor_);
+    }
+    bool watch(const std::string& path) {
+        return descriptor_ >= 0 && inotify_add_watch(descriptor_, path.c_str(), IN_OPEN) >= 0;
+    }
+    // The openings since the last call.
+    size_t openings() {
+        alignas(inotify_event) char events[4096];
+        size_t count = 0;
+        for (ssize_t got; (got = read(descriptor_, events, sizeof events)) > 0;)
+            for (ssize_t at = 0; at < got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+                count += (event->mask & IN_OPEN) != 0;
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        return count;
+    }
+
+private:
+    int descriptor_;
+};
 
 // One arrangement of a root's copies: what the bundle holds of it, in file order, and what the certificate
 // folder holds, in numbered order (".0", ".1"...), each under its own subject's hash, after the entries
@@ -75,6 +142,12 @@ struct Case {
     std::vector<std::string> folder;
     LoopbackServer::Identity identity;
     bool trusted;  // as OpenSSL's own loading of the same files judges the chain
+    // OpenSSL's own loading would wait on an entry for good (a FIFO): the chain is to be refused, and
+    // OpenSSL is not asked.
+    bool openSSLWaits = false;
+    // An entry OpenSSL reads and the application does not (larger than any bundle) holds the reason of
+    // OpenSSL's refusal: the application refuses too, for want of the root.
+    bool refusedForWantOfTheRoot = false;
 };
 
 // Each case has a root of its own, and all of them lie in one bundle and one folder, as the system has
@@ -89,11 +162,15 @@ protected:
         setenv(X509_get_default_cert_file_env(), bundle.c_str(), 1);
         setenv(X509_get_default_cert_dir_env(), folder.c_str(), 1);
         makeCases();
-        ASSERT_EQ(cases.size(), 23u);
+        ASSERT_EQ(cases.size(), 31u);
         std::ofstream text(bundle);
         for (const auto& c : cases) {
             for (const auto& pem : c.bundle) text << pem;
-            for (const auto& entry : c.filed) ASSERT_TRUE(fileEntry(folder, entry)) << c.name;
+            for (const auto& entry : c.filed) {
+                const std::string path = fileEntry(folder, entry);
+                ASSERT_FALSE(path.empty()) << c.name;
+                if (entry.kind == Filed::FIFO) fifos.push_back(path);
+            }
             for (const auto& pem : c.folder)
                 ASSERT_FALSE(
                     TestRoots::addToFolder(folder, TestRoots::Root{pem, TestRoots::subjectHashOf(pem)})
@@ -242,6 +319,79 @@ protected:
                 c.filed = {{f.plain, unreadable}, {f.server, f.plain}};
                 c.folder = {f.plain};
             });
+
+        // The names are looked up as the chain's building reaches them, not as the server orders what it
+        // sends: another authority it sends, off the chain, must not steer the root to a plain copy filed
+        // under that authority's root's name, ahead of the root's own marked copy.
+        for (const bool offChainFirst : {true, false}) {
+            for (const bool rejected : {true, false}) {
+                const std::string marked =
+                    rejected ? "rejected for a server's use" : "trusted for a client's only";
+                add(std::string("the root ") + marked +
+                        " under its own name, a plain copy with another root, " +
+                        (offChainFirst ? "that root's authority sent before the intermediate"
+                                       : "that root's authority sent after the intermediate"),
+                    false, [&](Case& c, const Forms& f) {
+                        const std::string number = std::to_string(cases.size());
+                        const auto steering = LoopbackServer::makeRootAuthority(
+                            "Kestrune Trust Settings Steering Root " + number);
+                        ASSERT_TRUE(steering);
+                        const auto offChain =
+                            LoopbackServer::makeIdentitySignedBy(*steering, home() + "/off" + number);
+                        ASSERT_TRUE(offChain);
+                        c.filed = {{steering->certificatePEM, steering->certificatePEM + f.plain}};
+                        c.folder = {rejected ? f.rejected : f.forClients};
+                        const Data& authority = offChain->chainDER.at(1);
+                        const auto& own = c.identity.chainDER;
+                        const auto sent =
+                            sending(c.identity,
+                                    offChainFirst ? std::vector<Data>{own[0], authority, own[1]}
+                                                  : std::vector<Data>{own[0], own[1], authority},
+                                    home() + "/sent" + number + ".pem");
+                        ASSERT_TRUE(sent);
+                        c.identity = *sent;
+                    });
+            }
+        }
+
+        // An entry that is no file of roots, or larger than any bundle, is never read: it ends what is read
+        // of the folder, as one that does not load ends OpenSSL's numbering, where OpenSSL would read
+        // nothing of a device, wait on a FIFO for good, or read the large file whole.
+        add("a link to a device as the root's .0, the root as .1", false, [](Case& c, const Forms& f) {
+            c.filed = {{f.plain, std::nullopt, Filed::LinkToADevice}};
+            c.folder = {f.plain};
+        });
+        add("a FIFO as the root's .0, the root as .1", false, [&](Case& c, const Forms& f) {
+            c.filed = {{f.plain, std::nullopt, Filed::FIFO}};
+            c.folder = {f.plain};
+            c.openSSLWaits = true;
+        });
+        add("a root rejected for a server's use in a .0 larger than any bundle, the plain root as .1", false,
+            [&](Case& c, const Forms& f) {
+                c.filed = {{f.plain, f.rejected, Filed::LargerThanAnyBundle}};
+                c.folder = {f.plain};
+                c.refusedForWantOfTheRoot = true;
+            });
+        add("a root rejected for a server's use in a file larger than any bundle under the intermediate's "
+            "name, the plain root under its own",
+            false, [&](Case& c, const Forms& f) {
+                c.filed = {{f.intermediate, f.rejected, Filed::LargerThanAnyBundle}};
+                c.folder = {f.plain};
+                c.refusedForWantOfTheRoot = true;
+            });
+    }
+
+    // OpenSSL's verdict on the case, "refused" alone where OpenSSL would wait for good; and whether the
+    // application's verdict agrees with it: the same, reason and all, or a refusal where OpenSSL would
+    // not have read the entry that decides.
+    std::string expectedVerdict(const Case& c) const {
+        return c.openSSLWaits ? "refused" : openSSLVerdict(c);
+    }
+    static bool agrees(const Case& c, const std::string& expected, const std::string& application) {
+        if (c.openSSLWaits || c.refusedForWantOfTheRoot)
+            return expected.rfind("refused", 0) == 0 &&
+                   application == "refused: unable to get local issuer certificate";
+        return application == expected;
     }
 
     // OpenSSL's own verdict: the bundle loaded as `openssl verify -CAfile` and `curl --cacert` load it,
@@ -257,6 +407,7 @@ protected:
     std::string bundle;
     std::string folder;
     std::vector<Case> cases;
+    std::vector<std::string> fifos;  // never to be opened
 };
 
 // Copies of one root, some with OpenSSL's trust settings, count as OpenSSL's own loading of the same files
@@ -264,34 +415,41 @@ protected:
 // server's use ends no chain, nor does one trusted for a client's use only, while one trusted for a
 // server's use only does. A chain may end at an intermediate the roots hold, and a root's key too weak
 // for the handshake is refused. A folder's entry counts as OpenSSL's lookup counts it: every certificate
-// in it, whatever the name it is filed under, and the entries under a name end at one that does not load.
-// The roots the application gathers for each chain, judged as a transfer judges them, give OpenSSL's
-// verdict, reason and all; so does ServerTrust's evaluation by the system.
+// in it, whatever the name it is filed under, read when the chain's building asks for that name; the
+// entries under a name end at one that does not load. An entry that is no file of roots, or too large, is
+// never read and ends the reading: the chain is refused where OpenSSL refuses it or would wait for good,
+// and the FIFO is never opened. The application's verdict on each chain, judged as a transfer judges it,
+// is OpenSSL's, reason and all; so is ServerTrust's evaluation by the system.
 TEST_F(SystemRootsTrustSettingsTest, CopiesOfARootCountInFileOrderAsOpenSSLsOwnLoadingCountsThem) {
+    OpeningsWatched watched;
+    for (const auto& fifo : fifos) ASSERT_TRUE(watched.watch(fifo)) << fifo;
     const SystemRoots roots(bundle.c_str(), folder.c_str());
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string expected = openSSLVerdict(c);
+        const std::string expected = expectedVerdict(c);
         const std::string application = TestRoots::handshakeVerdict(roots, c.identity.chainDER);
         const auto evaluated = ServerTrust("127.0.0.1", c.identity.chainDER).evaluateWithAnchors({}, false);
         fprintf(stderr, "%-100s OpenSSL: %-45s application: %-45s ServerTrust: %s\n", c.name.c_str(),
                 expected.c_str(), application.c_str(),
                 evaluated == ServerTrust::Proceed ? "proceed" : "refused");
         EXPECT_EQ(expected == "trusted", c.trusted) << expected;
-        EXPECT_EQ(application, expected);
+        EXPECT_TRUE(agrees(c, expected, application)) << application;
         EXPECT_EQ(evaluated,
                   expected == "trusted" ? ServerTrust::Proceed : ServerTrust::RecoverableTrustFailure);
     }
+    EXPECT_EQ(watched.openings(), 0u);
     ERR_clear_error();
 }
 
 // A transfer to a server of each case's root, in a process of its own (the transfers read the bundle once
 // a process), is answered or refused as OpenSSL's own loading of the files judges the chain, for the same
-// reason: the server is sent the request only when the chain is trusted.
+// reason: the server is sent the request only when the chain is trusted. The FIFO is never opened.
 TEST_F(SystemRootsTrustSettingsTest, ATransferTrustsAServerAsOpenSSLsOwnLoadingOfTheRootsDoes) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     const auto allAgree = [this] {
+        OpeningsWatched watched;
         bool agree = true;
+        for (const auto& fifo : fifos) agree = agree && watched.watch(fifo);
         for (const auto& c : cases) {
             LoopbackServer server;
             if (!server.startTLS(c.identity)) return false;
@@ -305,14 +463,17 @@ TEST_F(SystemRootsTrustSettingsTest, ATransferTrustsAServerAsOpenSSLsOwnLoadingO
                 transfer = "refused: " + result.error->description.substr(refusal.size());
             else
                 transfer = "failed otherwise: " + (result.error ? result.error->description : "");
-            const std::string expected = openSSLVerdict(c);
-            const bool same = transfer == expected && (expected == "trusted") == c.trusted &&
+            const std::string expected = expectedVerdict(c);
+            const bool same = agrees(c, expected, transfer) && (expected == "trusted") == c.trusted &&
                               server.requestCount() == (c.trusted ? 1u : 0u);
             fprintf(stderr, "%s %s: OpenSSL: %s; the transfer: %s\n",
                     same ? "as expected" : "NOT AS EXPECTED", c.name.c_str(), expected.c_str(),
                     transfer.c_str());
             agree = agree && same;
         }
+        const size_t openings = watched.openings();
+        if (openings) fprintf(stderr, "NOT AS EXPECTED: the FIFO was opened %zu times\n", openings);
+        agree = agree && openings == 0;
         // The process ends without the fixture's tear-down.
         std::error_code ignored;
         std::filesystem::remove_all(home(), ignored);
