@@ -137,10 +137,10 @@ Data derOf(X509* cert) {
 // a certificate folder is configured, as it is on Debian.)
 // SSL_CERT_FILE and SSL_CERT_DIR name another bundle or folder in place of libcurl's, as they do for
 // ServerTrust's evaluation by the system: the two agree on what the system trusts, and a test can give the
-// process roots of its own. The bundle is read by the first chain left to it, once a process; each chain
-// reads from the folder only the roots its names lead to (SystemRoots), so a root added to the folder
-// later is trusted from then on, and a folder of thousands of roots costs a chain no more than one of a
-// hundred. Never freed, as workers may still be checking a chain while the process ends.
+// process roots of its own. The bundle is read by the first chain left to it, once a process; each check
+// reads from the folder only the roots its building of the chain asks for (SystemRoots), so a root added
+// to the folder later is trusted from then on, and a folder of thousands of roots costs a chain no more
+// than one of a hundred. Never freed, as workers may still be checking a chain while the process ends.
 const SystemRoots& systemRoots(CURL* handle) {
     static const SystemRoots* const roots = [handle] {
         char* builtInBundle = nullptr;
@@ -152,28 +152,28 @@ const SystemRoots& systemRoots(CURL* handle) {
     return *roots;
 }
 
-// Checks against the system's roots run one at a time. Each check has a store of its own, made of the
-// roots read for its chain before the lock is taken; but the roots themselves are shared by the checks
-// that need them (their extensions decoded), and the thread checker sees OpenSSL's own accesses only
-// through the C library calls it intercepts (comparing and copying key identifiers, say), not those of
-// OpenSSL's own code. Waiting costs a check at most the few signature checks in memory of those before
-// it: no file is read while the lock is held.
+// Checks against the system's roots run one at a time. Each check has a store of its own, which reads
+// the folder's entries as the check asks for their names; but the bundle's roots are shared by the checks
+// that need them (decoded once, their extensions with them), and the thread checker sees OpenSSL's own
+// accesses only through the C library calls it intercepts (comparing and copying key identifiers, say),
+// not those of OpenSSL's own code. Waiting costs a check the signature checks of those before it and
+// their reading of the folder: a few entries of a few kilobytes each, within the bounds SystemRoots keeps
+// (a FIFO or a device in the folder is never opened, and a file larger than any bundle is not read), and,
+// for the first check of a process, the reading of the bundle.
 std::mutex systemRootsLock;
 
 // Verifies the chain a handshake is checking against the system's roots, with the handshake's own
 // parameters (purpose, security level, the flags libcurl set), and leaves the outcome in the handshake's
 // context as its own verification would.
 bool verifyWithSystemRoots(X509_STORE_CTX* handshake, CURL* handle) {
-    const SystemRoots::ForChain roots = systemRoots(handle).rootsFor(
-        X509_STORE_CTX_get0_cert(handshake), X509_STORE_CTX_get0_untrusted(handshake));
+    const SystemRoots& roots = systemRoots(handle);
     // Held until the check's own context and store, and their hold on the roots, have gone.
     std::lock_guard checkingAlone(systemRootsLock);
     std::unique_ptr<X509_STORE, decltype(&X509_STORE_free)> store(X509_STORE_new(), X509_STORE_free);
     std::unique_ptr<X509_STORE_CTX, decltype(&X509_STORE_CTX_free)> own(X509_STORE_CTX_new(),
                                                                         X509_STORE_CTX_free);
-    if (store) roots.addTo(store.get());
     const X509_VERIFY_PARAM* parameters = X509_STORE_CTX_get0_param(handshake);
-    if (!store || !own ||
+    if (!store || !own || !roots.addLookupTo(store.get()) ||
         X509_STORE_CTX_init(own.get(), store.get(), X509_STORE_CTX_get0_cert(handshake),
                             X509_STORE_CTX_get0_untrusted(handshake)) != 1 ||
         X509_VERIFY_PARAM_set1(X509_STORE_CTX_get0_param(own.get()), parameters) != 1) {
@@ -237,6 +237,25 @@ struct RunningTransfers {
 RunningTransfers& runningTransfers() {
     static auto* transfers = new RunningTransfers;
     return *transfers;
+}
+
+struct AfterSetUp {
+    std::mutex mutex;
+    std::function<void()> hook;  // guarded by mutex
+};
+
+AfterSetUp& afterSetUp() {
+    static auto* state = new AfterSetUp;
+    return *state;
+}
+
+void runAfterSetUp() {
+    std::function<void()> hook;
+    {
+        std::lock_guard lock(afterSetUp().mutex);
+        hook = afterSetUp().hook;
+    }
+    if (hook) hook();
 }
 
 }  // namespace
@@ -473,6 +492,7 @@ struct URLConnection::Transfer {
         // no part of the transfer, and a short limit would otherwise end it before anything was sent.
         started = SteadyClock::now();
         lastActivity = started;
+        runAfterSetUp();
         return perform();
     }
 
@@ -611,9 +631,16 @@ struct URLConnection::Transfer {
             std::lock_guard lock(owner.wakeMutex_);
             owner.multi_ = multi.get();
         }
+        // Asked again just before the request goes out, as the transfer's start asked: the quit may have
+        // begun since, while the first transfer of a process waited for the transfer library to load and
+        // set itself up (over a second on a busy machine), and a request sent now would reach its server
+        // after the quit. A cancel that came meanwhile (cancelAllForQuit's among them) is seen below,
+        // before anything is sent.
+        if (Quit::hasBegun()) owner.cancelled_.store(true);
         touch();
         int running = 1;
         for (;;) {
+            if (owner.cancelled_.load()) break;
             if (curl_multi_perform(multi.get(), &running) != CURLM_OK || running == 0) break;
             if (owner.cancelled_.load()) break;
             const auto deadline = std::min(lastActivity + timeout, end);
@@ -762,6 +789,11 @@ void URLConnection::cancelAllForQuit() {
     transfers.quitting = true;
     // Each stays registered, and so alive, until its run() takes it off under this lock.
     for (URLConnection* connection : transfers.running) connection->cancel();
+}
+
+void URLConnection::setAfterSetUpForTesting(std::function<void()> hook) {
+    std::lock_guard lock(afterSetUp().mutex);
+    afterSetUp().hook = std::move(hook);
 }
 
 URLConnection::SynchronousResult URLConnection::sendSynchronousRequest(

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -64,6 +65,11 @@ public:
     // they hold, and a worker waiting on a server that never answers would hold it for good; ending the
     // process would end these transfers in any case. Any thread; for good.
     static void cancelAllForQuit();
+
+    // Tests: a function each transfer runs once the transfer library is set up (loaded and initialised,
+    // the handles made), just before its request goes out; none to run none. The window a quit may come in
+    // while the first transfer of a process waits for that set-up.
+    static void setAfterSetUpForTesting(std::function<void()> hook);
 
     URLConnection(URLRequest request, std::shared_ptr<URLConnectionDelegate> delegate);
     ~URLConnection();
