@@ -4,12 +4,15 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "platform/base/Log.h"
 #include "platform/storage/StandardFolders.h"
@@ -30,6 +33,7 @@ const std::string kExceptionLabel = std::string(CRKReverseDomainPrefix) + ".cras
 // Room in the read-only region for the context's own strings (paths and identity).
 constexpr size_t kReadOnlyStringSpace = 16384;
 constexpr double kStartupWaitSeconds = 5.0;
+std::atomic<double> gStartupWaitSeconds{kStartupWaitSeconds};
 
 CRKContextHooks& pendingHooks() {
     static CRKContextHooks hooks;
@@ -59,13 +63,111 @@ bool tracerAttached() {
     return *field != '0';
 }
 
-// A group of start-up blocks on the global queue; the last one to finish runs the final step.
-struct StartupGroup {
+// What ended a start-up before its last block did.
+enum class Abandoned { no, tornDown, startedAgain };
+
+// One start-up: a group of blocks on the global queue, the last of which runs the final step. The blocks
+// and that step work on the pointers here, never on the process's context: by the time a late block
+// runs, a reset or a later start may have replaced it. The guarded mapping is never given back, so these
+// stay valid however late the blocks come; what must not happen then is marking or protecting a context
+// that is no longer the process's. `abandoned` says so, and is set and acted on under the mutex.
+struct Startup {
     std::mutex mutex;
     std::condition_variable finished;
     int remaining = 0;
-    bool done = false;
+    bool done = false;                                // the final step has run
+    bool gaveUp = false;                              // the initializer stopped waiting before it did
+    std::atomic<Abandoned> abandoned{Abandoned::no};  // also read, without the mutex, by the kit's log
+    CRKAllocator* allocator = nullptr;
+    CRKReadOnlyContext* readonly = nullptr;
+    CRKWritableContext* writable = nullptr;
 };
+
+// The process's start-ups: the latest, which a reset or the next start abandons, and how many still have
+// blocks queued or running, for tests that wait for them. Never destroyed: a block may end while the
+// process exits.
+struct Startups {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::shared_ptr<Startup> latest;
+    int running = 0;
+};
+Startups& startups() {
+    static Startups* const all = new Startups;
+    return *all;
+}
+
+// The start-up whose block the calling thread is running, if any.
+thread_local Startup* tStartup = nullptr;
+
+// From here on the latest start-up writes nothing more into its context; a finished one is left as it is.
+void abandonLatestStartup(Abandoned why) {
+    std::shared_ptr<Startup> latest;
+    {
+        std::lock_guard<std::mutex> lock(startups().mutex);
+        latest = std::move(startups().latest);
+    }
+    if (!latest) return;
+    std::lock_guard<std::mutex> lock(latest->mutex);
+    if (!latest->done) latest->abandoned = why;
+}
+
+void finishStartup(Startup& startup) {
+    Abandoned abandoned;
+    bool gaveUp;
+    bool protectedNow = true;
+    {
+        // Under the start-up's lock: a reset or a new start abandons it either before this, and nothing
+        // is written, or only once the context it replaces has been marked and protected.
+        std::lock_guard<std::mutex> lock(startup.mutex);
+        abandoned = startup.abandoned;
+        gaveUp = startup.gaveUp;
+        if (abandoned == Abandoned::no) {
+            // Protection of the read-only half comes last: nothing may write there afterwards.
+            std::atomic_ref<bool>(startup.readonly->initialized).store(true);
+            std::atomic_thread_fence(std::memory_order_seq_cst);
+            protectedNow = CRKAllocatorProtect(startup.allocator);
+        }
+        startup.done = true;
+        startup.finished.notify_all();
+    }
+    if (!protectedNow) CRKSDKLOG_WARN("Error: Memory protection failed\n");
+    // The kit's own log may be gone with its context; the application's log says what became of a start-up
+    // that outlived its wait.
+    if (abandoned == Abandoned::tornDown) {
+        platform::logf(
+            "[CrashKit:Crash] Start-up finished after its context was torn down; nothing was "
+            "written into it");
+    } else if (abandoned == Abandoned::startedAgain) {
+        platform::logf(
+            "[CrashKit:Crash] Start-up finished after the context was started again; nothing was "
+            "written into it");
+    } else if (gaveUp) {
+        platform::logf(
+            "[CrashKit:Crash] Start-up finished after its wait gave up; the crash context is now "
+            "initialised");
+    }
+}
+
+// Runs one block as its start-up's own; a block that had not begun when the start-up was abandoned does
+// nothing. The last block to end runs the final step.
+void runStartupBlock(const std::shared_ptr<Startup>& startup, const platform::Closure& block) {
+    Startup* const outer = tStartup;
+    tStartup = startup.get();
+    if (startup->abandoned.load() == Abandoned::no) block();
+    bool last = false;
+    {
+        std::lock_guard<std::mutex> lock(startup->mutex);
+        last = --startup->remaining == 0;
+    }
+    if (last) finishStartup(*startup);
+    tStartup = outer;
+    if (last) {
+        std::lock_guard<std::mutex> lock(startups().mutex);
+        startups().running--;
+        startups().changed.notify_all();
+    }
+}
 
 }  // namespace
 
@@ -76,6 +178,15 @@ const char* const CRKContextExceptionQueueLabel = kExceptionLabel.c_str();
 CRKContext& CRKSharedContext() {
     static CRKContext context;
     return context;
+}
+
+CRKContextInUse CRKContextInUseOnThisThread() {
+    if (const Startup* startup = tStartup) {
+        if (startup->abandoned.load() != Abandoned::no) return {startup->allocator, nullptr, nullptr};
+        return {startup->allocator, startup->readonly, startup->writable};
+    }
+    const CRKContext& context = CRKSharedContext();
+    return {context.allocator, context.readonly, context.writable};
 }
 
 namespace {
@@ -112,6 +223,8 @@ void CRKContextSetHooks(const CRKContextHooks& hooks) {
 
 bool CRKContextInitialize(const CRKContextInitData* data) {
     if (!data) return false;
+    // A start-up still running belongs to the context about to be replaced.
+    abandonLatestStartup(Abandoned::startedAgain);
     CRKContext& context = CRKSharedContext();
 
     // Base initialisation.
@@ -178,16 +291,10 @@ bool CRKContextInitialize(const CRKContextInitData* data) {
     // below has returned and the caller has let its data go.
     auto owned = std::make_shared<OwnedInitData>(*data);
 
-    auto group = std::make_shared<StartupGroup>();
-    auto finish = [group, &context]() {
-        // Protection of the read-only half comes last: nothing may write there afterwards.
-        std::atomic_ref<bool>(context.readonly->initialized).store(true);
-        std::atomic_thread_fence(std::memory_order_seq_cst);
-        if (!CRKAllocatorProtect(context.allocator)) CRKSDKLOG_WARN("Error: Memory protection failed\n");
-        std::lock_guard<std::mutex> lock(group->mutex);
-        group->done = true;
-        group->finished.notify_all();
-    };
+    auto startup = std::make_shared<Startup>();
+    startup->allocator = context.allocator;
+    startup->readonly = readonly;
+    startup->writable = writable;
     std::vector<platform::Closure> blocks;
     blocks.push_back([readonly]() {
         readonly->pageSize = CRKHostGetPageSize();
@@ -204,7 +311,7 @@ bool CRKContextInitialize(const CRKContextInitData* data) {
     // cannot tell whose report a record is and drops it, so it must be whole before any handler can
     // write one.
     blocks.push_back([readonly, writable, rootCopy]() {
-        CRKContextRecordMetadata(rootCopy);
+        CRKContextRecordMetadata(readonly, rootCopy);
         if (readonly->hooks.startBinaryImages)
             readonly->hooks.startBinaryImages(readonly->binaryImagePath, writable);
         if (readonly->debuggerAttached) {
@@ -215,24 +322,26 @@ bool CRKContextInitialize(const CRKContextInitData* data) {
         if (readonly->hooks.installMachExceptionServer) readonly->hooks.installMachExceptionServer(readonly);
         if (readonly->hooks.installExceptionHandlers) readonly->hooks.installExceptionHandlers(readonly);
     });
-    group->remaining = static_cast<int>(blocks.size());
+    startup->remaining = static_cast<int>(blocks.size());
+    {
+        std::lock_guard<std::mutex> lock(startups().mutex);
+        startups().latest = startup;
+        startups().running++;
+    }
     for (auto& block : blocks) {
-        platform::DispatchQueue::global().async([group, block = std::move(block), finish]() {
-            block();
-            bool last = false;
-            {
-                std::lock_guard<std::mutex> lock(group->mutex);
-                last = --group->remaining == 0;
-            }
-            if (last) finish();
-        });
+        platform::DispatchQueue::global().async(
+            [startup, block = std::move(block)]() { runStartupBlock(startup, block); });
     }
 
-    std::unique_lock<std::mutex> lock(group->mutex);
-    if (!group->finished.wait_for(lock, std::chrono::duration<double>(kStartupWaitSeconds),
-                                  [&] { return group->done; })) {
-        CRKSDKLOG_WARN("Error: Delayed initialization\n");
+    bool gaveUp = false;
+    {
+        std::unique_lock<std::mutex> lock(startup->mutex);
+        gaveUp = !startup->finished.wait_for(lock, std::chrono::duration<double>(gStartupWaitSeconds.load()),
+                                             [&] { return startup->done; });
+        // Decided under the lock, so the final step, whenever it comes, knows it came late.
+        startup->gaveUp = gaveUp;
     }
+    if (gaveUp) CRKSDKLOG_WARN("Error: Delayed initialization\n");
     return true;
 }
 
@@ -261,10 +370,8 @@ void CRKContextMarkHasCrashed() {
     std::atomic_thread_fence(std::memory_order_seq_cst);
 }
 
-bool CRKContextRecordMetadata(const char* rootPath) {
-    const CRKContext& context = CRKSharedContext();
-    if (!rootPath || !context.readonly) return false;
-    const CRKReadOnlyContext* readonly = context.readonly;
+bool CRKContextRecordMetadata(const CRKReadOnlyContext* readonly, const char* rootPath) {
+    if (!rootPath || !readonly) return false;
     std::string path(rootPath);
     if (!path.empty() && path.back() != '/') path += '/';
     path += "metadata.crkrecord";
@@ -312,15 +419,28 @@ bool CRKContextRecordMetadata(const char* rootPath) {
 }
 
 void CRKContextResetForTesting() {
+    abandonLatestStartup(Abandoned::tornDown);
     CRKContext& context = CRKSharedContext();
     if (context.readonly && context.readonly->hooks.stopBinaryImagesForTesting)
         context.readonly->hooks.stopBinaryImagesForTesting();
-    if (context.writable && context.writable->logDescriptor >= 0) {
-        close(context.writable->logDescriptor);
-        context.writable->logDescriptor = -1;
+    if (context.writable) {
+        // A block of the start-up just abandoned may be logging at this moment.
+        const int32_t descriptor = std::atomic_ref<int32_t>(context.writable->logDescriptor).exchange(-1);
+        if (descriptor >= 0) close(descriptor);
     }
     context = CRKContext();
     pendingHooks() = CRKContextHooks();
+    gStartupWaitSeconds = kStartupWaitSeconds;
+}
+
+void CRKContextSetStartupWaitForTesting(double seconds) {
+    gStartupWaitSeconds = seconds;
+}
+
+bool CRKContextWaitForStartUpsForTesting(int stillRunning, double seconds) {
+    std::unique_lock<std::mutex> lock(startups().mutex);
+    return startups().changed.wait_for(lock, std::chrono::duration<double>(seconds),
+                                       [&] { return startups().running <= stillRunning; });
 }
 
 }  // namespace reporting

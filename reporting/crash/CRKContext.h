@@ -215,6 +215,19 @@ struct CRKContext {
 };
 CRKContext& CRKSharedContext();
 
+// The context that kit code on the calling thread works in: where it logs and what it copies its texts
+// into. A start-up block works in the context it is starting, even once a reset or a later start has
+// replaced that as the process's: a late block must not log into or take memory from a context it did
+// not start. Once its start-up is abandoned it has no log (the log was closed with the context), only
+// its allocator, whose mapping is never given back. On every other thread, the process's context.
+// Async-signal-safe.
+struct CRKContextInUse {
+    CRKAllocator* allocator;
+    CRKReadOnlyContext* readonly;
+    CRKWritableContext* writable;
+};
+CRKContextInUse CRKContextInUseOnThisThread();
+
 // Labels of the kit's serial queues.
 extern const char* const CRKContextLoggingQueueLabel;
 extern const char* const CRKContextBinaryImageQueueLabel;
@@ -223,6 +236,10 @@ extern const char* const CRKContextExceptionQueueLabel;
 // Installs the capture hooks used by the next CRKContextInitialize.
 void CRKContextSetHooks(const CRKContextHooks& hooks);
 
+// Starts the context and waits for its start-up blocks, at most 5 s; answers true once they are queued.
+// A start-up that takes longer still finishes, and marks the context initialised, when its last block
+// ends: unless a reset or the next CRKContextInitialize has abandoned it by then, in which case it
+// writes nothing more into any context.
 bool CRKContextInitialize(const CRKContextInitData* data);
 bool CRKContextIsInitialized();
 // The first fatal handler to call it gets false and goes on; any later one gets true and must end the
@@ -230,11 +247,19 @@ bool CRKContextIsInitialized();
 bool CRKContextMarkAndCheckIfCrashed();
 bool CRKContextHasCrashed();
 void CRKContextMarkHasCrashed();
-// Writes the metadata file ("identity", "host", "application", "executable") into the report folder.
-bool CRKContextRecordMetadata(const char* rootPath);
+// Writes the metadata file ("identity", "host", "application", "executable") of the given read-only
+// context into the report folder. The context is named, not taken from the process's: a start-up block
+// that runs late writes its own start-up's identity, even once the context has been started again.
+bool CRKContextRecordMetadata(const CRKReadOnlyContext* readonly, const char* rootPath);
 
-// Tests: forget the context (the guarded mapping is never given back, as in a running process) and the
-// hooks, and close the diagnostic log.
+// Tests: forget the context (the guarded mapping is never given back, as in a running process), the
+// hooks and the start-up wait, and close the diagnostic log. A start-up still running is abandoned: its
+// blocks write nothing more into the context.
 void CRKContextResetForTesting();
+// Tests: how long the next CRKContextInitialize waits for its start-up blocks (5 s until reset).
+void CRKContextSetStartupWaitForTesting(double seconds);
+// Tests: waits until at most `stillRunning` start-ups have blocks queued or running, at most `seconds` of
+// real time (a bound that only catches a hang). Answers whether they got there.
+bool CRKContextWaitForStartUpsForTesting(int stillRunning, double seconds);
 
 }  // namespace reporting

@@ -27,7 +27,8 @@ void writeText(int descriptor, const char* text) {
 }  // namespace
 
 void CRKSDKLog(int32_t level, const char* format, ...) {
-    const CRKContext& context = CRKSharedContext();
+    // A start-up block logs into the log of the context it starts, never into one started after it.
+    const CRKContextInUse context = CRKContextInUseOnThisThread();
     CRKReadOnlyContext* readonly = context.readonly;
     CRKWritableContext* writable = context.writable;
     if (!readonly || !writable || !readonly->logPath || !format || level < writable->logLevel) return;

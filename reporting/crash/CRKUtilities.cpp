@@ -75,8 +75,9 @@ bool CRKReadString(uintptr_t address, const char** out, size_t maximum) {
 const char* CRKDupString(const char* text) {
     if (!text) return nullptr;
     const size_t length = strlen(text) + 1;
-    CRKAllocator* allocator = CRKSharedContext().allocator;
+    // A start-up block copies into the mapping of the context it starts, whichever is the process's by then.
     // A null allocator (no context yet) takes the heap with a warning; that copy lives for the process.
+    CRKAllocator* allocator = CRKContextInUseOnThisThread().allocator;
     char* copy = static_cast<char*>(CRKAllocatorSafeAllocate(allocator, length, CRKAllocationTypeReadOnly));
     if (!copy) return nullptr;
     memcpy(copy, text, length);

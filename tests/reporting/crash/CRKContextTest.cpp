@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <fstream>
 #include <mutex>
 #include <sstream>
@@ -208,7 +209,7 @@ TEST_F(CRKContextTest, StartUpFillsTheContextAndWritesTheMetadataFile) {
 // can run without it has finished (bounded, should other work keep a queue busy); the handlers still
 // come after it.
 static void startBinaryImagesLast(const char*, CRKWritableContext*) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (platform::DispatchQueue::workInFlight() > 1 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::yield();
     note("images started");
@@ -238,7 +239,7 @@ TEST_F(CRKContextTest, TheHandlersGoInOnlyOnceTheImageTableHasStarted) {
 // does) until every start-up block that can run without it has finished, so a handler that did not wait
 // for it would find it missing every time; the signal hook reads what is there.
 static bool recordExecutableLast(CRKFile* file) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (platform::DispatchQueue::workInFlight() > 1 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::yield();
     return recordExecutable(file);
@@ -317,6 +318,133 @@ TEST_F(CRKContextTest, WithADebuggerNoHandlerIsInstalledButTheRestRuns) {
     EXPECT_NE(contents(root_ + "/sdk.log").find("Debugger present - not installing handlers\n"),
               std::string::npos);
     EXPECT_TRUE(exists(root_ + "/metadata.crkrecord"));
+}
+
+// Start-ups whose blocks outlive the initializer's wait. Each start-up holds in its user-logging block at
+// a gate of its own (picked by the start-up data's key cap) until the test opens it; the initializer
+// waits for none of them. The real-time bounds only catch a hang.
+constexpr auto kHangBound = std::chrono::seconds(120);
+
+class StartupGate {
+public:
+    void arriveAndHold() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        arrived_ = true;
+        changed_.notify_all();
+        changed_.wait_for(lock, kHangBound, [&] { return open_; });
+    }
+    bool waitForArrival() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, kHangBound, [&] { return arrived_; });
+    }
+    void open() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        open_ = true;
+        changed_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool arrived_ = false;
+    bool open_ = false;
+};
+
+StartupGate* startupGates = nullptr;
+
+void startUserLoggingHeld(CRKReadOnlyContext*, CRKWritableContext*, const CRKContextInitData* data) {
+    startupGates[data->maxCustomKeys].arriveAndHold();
+}
+
+class CRKContextLateStartUpTest : public CRKContextTest {
+protected:
+    void SetUp() override {
+        CRKContextTest::SetUp();
+        startupGates = gates_;
+        CRKContextHooks hooks = allHooks();
+        hooks.startUserLogging = startUserLoggingHeld;
+        CRKContextSetHooks(hooks);
+        CRKContextSetStartupWaitForTesting(0);
+    }
+    void TearDown() override {
+        // A test that stopped early still lets its start-ups end before the context goes.
+        for (StartupGate& gate : gates_) gate.open();
+        EXPECT_TRUE(CRKContextWaitForStartUpsForTesting(0, kHangBound.count()));
+        CRKContextTest::TearDown();
+    }
+
+    // Starts the context in a folder and with a session of its own, held at gate `which`.
+    bool initializeHeld(int which) {
+        const std::string name = which == 0 ? "first" : "second";
+        const std::string folder = root_ + "/" + name;
+        mkdir(folder.c_str(), 0755);
+        CRKContextInitData data;
+        data.rootPath = folder.c_str();
+        data.sessionId = name.c_str();
+        data.maxCustomKeys = uint32_t(which);
+        return CRKContextInitialize(&data);
+    }
+
+    StartupGate gates_[2];
+};
+
+TEST_F(CRKContextLateStartUpTest, AStartUpFinishingAfterItsContextWasTornDownWritesNothing) {
+    testsupport::LogCapture log;
+    ASSERT_TRUE(initializeHeld(0));
+    ASSERT_TRUE(gates_[0].waitForArrival());
+    EXPECT_NE(contents(root_ + "/first/sdk.log").find("] Error: Delayed initialization\n"),
+              std::string::npos);
+    EXPECT_FALSE(CRKContextIsInitialized());
+    const CRKReadOnlyContext* readonly = CRKSharedContext().readonly;
+    const CRKAllocator* allocator = CRKSharedContext().allocator;
+    ASSERT_TRUE(readonly && allocator);
+
+    CRKContextResetForTesting();
+    gates_[0].open();
+    ASSERT_TRUE(CRKContextWaitForStartUpsForTesting(0, kHangBound.count()));
+    EXPECT_FALSE(CRKContextIsInitialized());
+    EXPECT_FALSE(readonly->initialized);
+    EXPECT_FALSE(allocator->isProtected);
+    EXPECT_TRUE(log.contains("finished after its context was torn down; nothing was written into it"));
+}
+
+TEST_F(CRKContextLateStartUpTest, AStartUpFinishingAfterTheContextStartedAgainLeavesTheNewOneAlone) {
+    testsupport::LogCapture log;
+    const CRKContext& context = CRKSharedContext();
+    ASSERT_TRUE(initializeHeld(0));
+    ASSERT_TRUE(gates_[0].waitForArrival());
+    const CRKReadOnlyContext* first = context.readonly;
+    const CRKAllocator* firstAllocator = context.allocator;
+    ASSERT_TRUE(initializeHeld(1));
+    ASSERT_TRUE(gates_[1].waitForArrival());
+    const CRKReadOnlyContext* second = context.readonly;
+    const CRKAllocator* secondAllocator = context.allocator;
+    ASSERT_NE(first, second);
+
+    gates_[0].open();
+    ASSERT_TRUE(CRKContextWaitForStartUpsForTesting(1, kHangBound.count()));
+    EXPECT_FALSE(CRKContextIsInitialized());
+    EXPECT_FALSE(second->initialized);
+    EXPECT_FALSE(secondAllocator->isProtected);
+    EXPECT_FALSE(first->initialized);
+    EXPECT_FALSE(firstAllocator->isProtected);
+    EXPECT_TRUE(log.contains("finished after the context was started again; nothing was written into it"));
+
+    // The second start-up still finishes as a late one does.
+    gates_[1].open();
+    ASSERT_TRUE(CRKContextWaitForStartUpsForTesting(0, kHangBound.count()));
+    EXPECT_TRUE(CRKContextIsInitialized());
+    EXPECT_TRUE(secondAllocator->isProtected);
+    EXPECT_TRUE(log.contains("finished after its wait gave up; the crash context is now initialised"));
+    const auto sections = CRKFileReadSections((root_ + "/second/metadata.crkrecord").c_str(), false);
+    ASSERT_TRUE(sections && !sections->empty());
+    EXPECT_EQ(*(*sections)[0]["identity"]["session_id"].string(), "second");
+
+    // Metadata is written from the read-only context it is given, whichever is the process's now.
+    ASSERT_TRUE(CRKContextRecordMetadata(first, (root_ + "/first").c_str()));
+    const auto firstSections = CRKFileReadSections((root_ + "/first/metadata.crkrecord").c_str(), false);
+    ASSERT_TRUE(firstSections && !firstSections->empty());
+    EXPECT_EQ(*(*firstSections)[0]["identity"]["session_id"].string(), "first");
 }
 
 TEST_F(CRKContextTest, MissingPiecesDegradeWithoutStoppingStartUp) {
