@@ -6,12 +6,16 @@
 // chain the system's roots judge: SSL_CERT_FILE names the root).
 //
 // BM_WindowAfterLongStartUpCrash: wall time from the launch to its log line saying the settings window is
-// shown (the report sent by then). Arguments: frames, then debug (0/1). BM_SignalDuringStartUpWork:
-// SIGTERM once the report has been in processing for the given milliseconds (the record's reading, the
-// naming of its frames), the wall time from the signal to the process's end; its counters give the
-// processor time the process spent from the signal to its end, which must stay small whatever the
-// record's size. Arguments: frames, debug (0/1), then the milliseconds.
-// KESTRUNE_BINARY overrides the build's own kestrune (next to this folder).
+// shown (the report sent by then). Arguments: frames, then debug (0/1). BM_SignalDuringStartUpWork: first
+// the length of the start-up work for that record (from the report's move into processing to its
+// package's log line, the shorter of two unsignalled launches), then one launch per iteration with a
+// SIGTERM landing at a point spread evenly from the work's beginning to nine tenths of its length (each
+// at a random place in its own twentieth of that span), and the wall time from the signal to the process's
+// end. Its counters give the processor time the process spent from the signal to its end (median, 90th
+// percentile, maximum), which must stay small wherever the signal lands and whatever the record's size; a
+// launch whose work was over before its signal (one faster than the two measured) counts in `over` and not in
+// the times. Arguments: frames, then debug (0/1). KESTRUNE_BINARY overrides the build's own kestrune (next to
+// this folder).
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -25,9 +29,11 @@
 #include <benchmark/benchmark.h>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -293,65 +299,142 @@ BENCHMARK(BM_WindowAfterLongStartUpCrash)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
+// The nearest-rank percentile: the smallest value that at least `percent` of the values do not exceed.
+double percentile(std::vector<double> values, double percent) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const auto rank = static_cast<size_t>(std::ceil(percent / 100 * static_cast<double>(values.size())));
+    return values[std::clamp<size_t>(rank, 1, values.size()) - 1];
+}
+
+constexpr const char* kPackagedLine = "[CrashKit:Crash:Reports] Packaged report with id";
+constexpr int kLandings = 20;
+
+// Watches a home's processing folder from before a launch, to see its start-up work begin: the report's
+// move into that folder.
+class WorkWatch {
+public:
+    explicit WorkWatch(const std::string& home)
+        : processing_(home + "/.cache/com.reportkit.data/com.kestrune.Kestrune/v3/processing"),
+          watch_(inotify_init1(IN_CLOEXEC | IN_NONBLOCK)) {
+        inotify_add_watch(watch_, processing_.c_str(), IN_MOVED_TO | IN_CREATE);
+    }
+    ~WorkWatch() { close(watch_); }
+    WorkWatch(const WorkWatch&) = delete;
+    WorkWatch& operator=(const WorkWatch&) = delete;
+
+    // Waits until the launch's work has begun; false when it never does within the limit.
+    bool waitForWork(Process& launch) const {
+        const auto start = Clock::now();
+        while (Clock::now() - start < std::chrono::duration<double>(kLimitSeconds)) {
+            pollfd ready[2] = {{watch_, POLLIN, 0}, {launch.output, POLLIN, 0}};
+            if (poll(ready, 2, 1000) <= 0) continue;
+            if (ready[1].revents && !launch.read(0)) return false;
+            if (!platform::Files::listDirectory(processing_).empty()) return true;
+        }
+        return false;
+    }
+
+private:
+    std::string processing_;
+    int watch_;
+};
+
+// The start-up work's length for a record of `frames` frames, unsignalled; none when a launch did not
+// package the report.
+std::optional<double> startUpWorkSeconds(size_t frames, bool debug) {
+    const std::string home = homeAfterLongStartUpCrash(frames);
+    if (home.empty()) return std::nullopt;
+    std::optional<double> seconds;
+    {
+        const WorkWatch watch(home);
+        Process launch(home, {}, debug);
+        if (watch.waitForWork(launch)) {
+            const auto began = Clock::now();
+            while (Clock::now() - began < std::chrono::duration<double>(kLimitSeconds) &&
+                   launch.log.find(kPackagedLine) == std::string::npos && launch.read(1000)) {
+            }
+            if (launch.log.find(kPackagedLine) != std::string::npos)
+                seconds = std::chrono::duration<double>(Clock::now() - began).count();
+        }
+        kill(launch.pid, SIGTERM);
+        launch.wait();
+    }
+    removeHome(home);
+    return seconds;
+}
+
 void BM_SignalDuringStartUpWork(benchmark::State& state) {
     if (!service().ready) return state.SkipWithError("the loopback service could not be made");
     const size_t frames = static_cast<size_t>(state.range(0));
     const bool debug = state.range(1) != 0;
-    const auto workingFor = std::chrono::milliseconds(state.range(2));
+    std::optional<double> work;
+    for (int i = 0; i < 2; i++) {
+        const auto measured = startUpWorkSeconds(frames, debug);
+        if (!measured) return state.SkipWithError("an unsignalled launch did not package the report");
+        work = std::min(work.value_or(*measured), *measured);
+    }
     std::vector<double> seconds, processor;
+    int landing = 0, over = 0;
+    // Each landing somewhere in its own twentieth of the span, so that runs after runs reach every moment.
+    std::mt19937 random(std::random_device{}());
+    std::uniform_real_distribution<double> within(0, 1);
     for (auto _ : state) {
         state.PauseTiming();
+        const double fraction = 0.9 * (landing + within(random)) / kLandings;
+        landing = (landing + 1) % kLandings;
+        const auto workingFor = std::chrono::duration<double>(fraction * *work);
         const std::string home = homeAfterLongStartUpCrash(frames);
         if (home.empty()) return state.SkipWithError("no start-up crash record to lengthen");
-        const std::string processing =
-            home + "/.cache/com.reportkit.data/com.kestrune.Kestrune/v3/processing";
-        const int watch = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
-        inotify_add_watch(watch, processing.c_str(), IN_MOVED_TO | IN_CREATE);
-        state.ResumeTiming();
-        Process launch(home, {}, debug);
-        const auto start = Clock::now();
-        bool working = false;
-        while (!working && Clock::now() - start < std::chrono::duration<double>(kLimitSeconds)) {
-            pollfd ready[2] = {{watch, POLLIN, 0}, {launch.output, POLLIN, 0}};
-            if (poll(ready, 2, 1000) <= 0) continue;
-            if (ready[1].revents && !launch.read(0)) break;
-            working = !platform::Files::listDirectory(processing).empty();
-        }
-        close(watch);
-        if (!working) {
+        std::optional<double> spentBefore;
+        double took = 0;
+        double spentAfter = 0;
+        {
+            const WorkWatch watch(home);
+            state.ResumeTiming();
+            Process launch(home, {}, debug);
+            if (!watch.waitForWork(launch)) {
+                launch.wait();
+                removeHome(home);
+                return state.SkipWithError("the launch never began to prepare the report");
+            }
+            for (const auto began = Clock::now(); Clock::now() - began < workingFor;) {
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    workingFor - (Clock::now() - began));
+                if (!launch.read(static_cast<int>(std::max<long long>(1, left.count())))) break;
+            }
+            spentBefore = launch.processorSecondsSoFar();
+            const auto signalled = Clock::now();
+            kill(launch.pid, SIGTERM);
             launch.wait();
-            removeHome(home);
-            return state.SkipWithError("the launch never began to prepare the report");
+            took = std::chrono::duration<double>(Clock::now() - signalled).count();
+            spentAfter = launch.processorSeconds;
+            if (launch.log.find("[CrashKit:Crash:Reports] Stopped:") == std::string::npos)
+                over++;
+            else if (!spentBefore) {
+                removeHome(home);
+                return state.SkipWithError("the launch's processor time could not be read");
+            } else {
+                seconds.push_back(took);
+                processor.push_back(spentAfter - *spentBefore);
+            }
         }
-        for (const auto began = Clock::now(); Clock::now() - began < workingFor;) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(workingFor - (Clock::now() - began));
-            if (!launch.read(static_cast<int>(std::max<long long>(1, left.count())))) break;
-        }
-        const auto spentBefore = launch.processorSecondsSoFar();
-        const auto signalled = Clock::now();
-        kill(launch.pid, SIGTERM);
-        launch.wait();
-        const double took = std::chrono::duration<double>(Clock::now() - signalled).count();
-        const bool stopped = launch.log.find("[CrashKit:Crash:Reports] Stopped:") != std::string::npos;
         removeHome(home);
-        if (!stopped)
-            return state.SkipWithError("the signal did not stop the preparation (the work was over)");
-        if (!spentBefore) return state.SkipWithError("the launch's processor time could not be read");
         state.SetIterationTime(took);
-        seconds.push_back(took);
-        processor.push_back(launch.processorSeconds - *spentBefore);
     }
+    if (seconds.empty()) return state.SkipWithError("every signal came after the work was over");
+    state.counters["work_ms"] = *work * 1000;
+    state.counters["over"] = over;
     state.counters["median_ms"] = median(seconds) * 1000;
-    state.counters["max_ms"] = seconds.empty() ? 0 : *std::max_element(seconds.begin(), seconds.end()) * 1000;
+    state.counters["max_ms"] = *std::max_element(seconds.begin(), seconds.end()) * 1000;
     state.counters["cpu_after_signal_median_ms"] = median(processor) * 1000;
-    state.counters["cpu_after_signal_max_ms"] =
-        processor.empty() ? 0 : *std::max_element(processor.begin(), processor.end()) * 1000;
+    state.counters["cpu_after_signal_p90_ms"] = percentile(processor, 90) * 1000;
+    state.counters["cpu_after_signal_max_ms"] = *std::max_element(processor.begin(), processor.end()) * 1000;
 }
 BENCHMARK(BM_SignalDuringStartUpWork)
-    ->ArgsProduct({{100000, 600000}, {0, 1}, {0, 400, 800}})
-    ->ArgNames({"frames", "debug", "working_ms"})
-    ->Iterations(5)
+    ->ArgsProduct({{100000, 600000}, {0, 1}})
+    ->ArgNames({"frames", "debug"})
+    ->Iterations(kLandings)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 

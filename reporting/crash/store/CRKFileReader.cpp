@@ -1,7 +1,13 @@
 #include "reporting/crash/store/CRKFileReader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -9,8 +15,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/storage/Files.h"
+#include "platform/base/Log.h"
 #include "reporting/crash/CRKSDKLog.h"
+#include "reporting/crash/store/CRKChunkedArray.h"
 
 namespace reporting {
 
@@ -18,6 +25,11 @@ namespace {
 
 // Record lines never nest deeper than a few levels; a line nested absurdly deep is taken as corrupt.
 constexpr int kMaximumReadDepth = 64;
+
+// Between two looks for a stop, at most this many values are built, or moved into the array they make.
+constexpr size_t kWorkBetweenStopChecks = 4096;
+
+using ValueChunks = CRKChunkedArray<platform::Value, kWorkBetweenStopChecks>;
 
 // Builds a line's value as the parser reads it, without a parsed document in between. The parser's own
 // callback form rescans an array for values to drop each time one of its objects ends, which made a
@@ -57,7 +69,9 @@ private:
     struct Container {
         bool object = false;
         std::string key;
-        platform::Value::Array array;
+        // A thread of a deep recursion is one array of hundreds of thousands of values: kept in chunks,
+        // its growth never moves more than a chunk's worth between two looks for a stop.
+        ValueChunks array;
         platform::Value::Dictionary dictionary;
     };
 
@@ -71,17 +85,12 @@ private:
     bool close() {
         Container done = std::move(open_.back());
         open_.pop_back();
-        return done.object ? add(std::move(done.dictionary)) : add(std::move(done.array));
+        if (done.object) return add(std::move(done.dictionary));
+        auto array = std::move(done.array).assemble([this] { return worked(ValueChunks::kChunkSize); });
+        return array && add(std::move(*array));
     }
     bool add(platform::Value value) {
-        // Asked now and then, not at every value: a line of a long record holds millions of them.
-        if (stop_ && *stop_ && ++sinceAsked_ == kValuesBetweenStopChecks) {
-            sinceAsked_ = 0;
-            if ((*stop_)()) {
-                stopped_ = true;
-                return false;
-            }
-        }
+        if (!worked(1)) return false;
         if (open_.empty()) {
             result_ = std::move(value);
             return true;
@@ -95,15 +104,71 @@ private:
             into.array.push_back(std::move(value));
         return true;
     }
-
-    static constexpr unsigned kValuesBetweenStopChecks = 4096;
+    // Counts work done (values built, or moved into the array they make) and asks the stop once
+    // kWorkBetweenStopChecks of it has been done since the last ask, not at every value: a line of a
+    // long record holds millions of them. False once the stop has answered true.
+    bool worked(size_t amount) {
+        if (!stop_ || !*stop_) return true;
+        sinceAsked_ += amount;
+        if (sinceAsked_ < kWorkBetweenStopChecks) return true;
+        sinceAsked_ = 0;
+        if (!(*stop_)()) return true;
+        stopped_ = true;
+        return false;
+    }
 
     const std::function<bool()>* stop_;
-    unsigned sinceAsked_ = 0;
+    size_t sinceAsked_ = 0;
     bool stopped_ = false;
     std::vector<Container> open_;
     platform::Value result_;
 };
+
+enum class Read { kRead, kFailed, kStopped };
+
+// The file's bytes as they were when it was opened, read a few megabytes at a time with `stop` asked
+// between two pieces: a long record is megabytes, and one read of it would hold a stop up for as long as
+// its copying takes. Failures are logged as the platform's own file reading logs them.
+Read readFile(const char* path, const std::function<bool()>& stop, std::unique_ptr<char[]>& bytes,
+              size_t& length) {
+    constexpr size_t kBytesBetweenStopChecks = size_t(4) << 20;
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno != ENOENT && errno != ENOTDIR)
+            platform::logf("Could not open %s: %s", path, strerror(errno));
+        return Read::kFailed;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        platform::logf("Could not read %s: not a regular file", path);
+        ::close(fd);
+        return Read::kFailed;
+    }
+    const auto size = static_cast<size_t>(info.st_size);
+    // Not zeroed first: that would be one more pass over megabytes that the reading overwrites anyway.
+    bytes = std::make_unique_for_overwrite<char[]>(size);
+    length = 0;
+    for (size_t nextAsk = kBytesBetweenStopChecks; length < size;) {
+        if (length >= nextAsk) {
+            nextAsk += kBytesBetweenStopChecks;
+            if (stop && stop()) {
+                ::close(fd);
+                return Read::kStopped;
+            }
+        }
+        const ssize_t got = ::read(fd, bytes.get() + length, std::min(size - length, nextAsk - length));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            platform::logf("Could not read %s: %s", path, strerror(errno));
+            ::close(fd);
+            return Read::kFailed;
+        }
+        if (got == 0) break;  // cut short since it was opened
+        length += static_cast<size_t>(got);
+    }
+    ::close(fd);
+    return Read::kRead;
+}
 
 }  // namespace
 
@@ -115,17 +180,24 @@ std::optional<platform::Value::Array> CRKFileReadSections(const char* path, bool
         CRKSDKLOG_ERROR("Error: input path is invalid\n");
         return std::nullopt;
     }
-    auto contents = platform::Files::read(path);
-    if (!contents) {
-        if (deleteOnFailure) unlink(path);
-        CRKSDKLOG_WARN("Unable to read file %s\n", path);
-        return std::nullopt;
+    std::unique_ptr<char[]> contents;
+    size_t length = 0;
+    switch (readFile(path, stop, contents, length)) {
+        case Read::kRead:
+            break;
+        case Read::kStopped:
+            return std::nullopt;
+        case Read::kFailed:
+            if (deleteOnFailure) unlink(path);
+            CRKSDKLOG_WARN("Unable to read file %s\n", path);
+            return std::nullopt;
     }
     // Each line stands alone: bytes that are not UTF-8 or a line cut short by a crash cost that line
-    // only, never the rest of the file.
-    platform::Value::Array sections;
+    // only, never the rest of the file. A record of one thread on each of thousands of lines is kept in
+    // chunks too.
+    ValueChunks sections;
     // Read where they lie: a long record is megabytes, and a copy would only delay a stop.
-    const std::string_view text(reinterpret_cast<const char*>(contents->bytes()), contents->size());
+    const std::string_view text(contents.get(), length);
     size_t start = 0;
     while (start <= text.size() && sections.size() < maximumSections) {
         if (stop && stop()) return std::nullopt;
@@ -146,7 +218,7 @@ std::optional<platform::Value::Array> CRKFileReadSections(const char* path, bool
         }
         sections.push_back(std::move(section));
     }
-    return sections;
+    return std::move(sections).assemble([&stop] { return !stop || !stop(); });
 }
 
 std::string CRKFileHexDecodeString(const char* hex) {

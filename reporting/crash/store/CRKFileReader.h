@@ -18,9 +18,10 @@ namespace reporting {
 // short by a crash, the empty piece after the last newline) are skipped. The transform may drop an
 // object by answering none. Reading ends once `maximumSections` sections are kept: a caller after the
 // first line of a crash record does not parse the megabytes of threads after it. `stop` is asked as the
-// reading goes, every few thousand values even inside one line (a thread of hundreds of thousands of
-// frames is a single line): once it answers true the reading ends and answers none, the file left as it
-// is whatever deleteOnFailure says.
+// reading goes: between pieces of a few megabytes of the file, between lines, and every few thousand
+// values built or put together even inside one line (a thread of hundreds of thousands of frames is a
+// single line), so that no step between two asks grows with the record. Once it answers true the
+// reading ends and answers none, the file left as it is whatever deleteOnFailure says.
 using CRKFileSectionTransform = std::function<platform::Value(const platform::Value& section)>;
 std::optional<platform::Value::Array> CRKFileReadSections(
     const char* path, bool deleteOnFailure, const CRKFileSectionTransform& transform = nullptr,

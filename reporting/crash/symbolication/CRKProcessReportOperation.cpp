@@ -34,9 +34,9 @@ void CRKProcessReportOperation::main() {
     if (!report_ || !symbolResolver_) return;
     if (!symbolResolver_->loadBinaryImagesFromFile(binaryImagePath())) return;
     // The resolver outlives this operation: it asks the operation only while it runs.
-    symbolResolver_->setStopCheck([this] { return isCancelled(); });
+    symbolResolver_->setStopCheck([this] { return stopped(); });
     report_->enumerateSymbolicatableFilesInContent([this](const std::string& path) {
-        if (isCancelled() || access(path.c_str(), F_OK) != 0) return;
+        if (stopped() || access(path.c_str(), F_OK) != 0) return;
         symbolicateFile_withResolver(path, symbolResolver_);
     });
     symbolResolver_->setStopCheck(nullptr);
@@ -46,6 +46,12 @@ void CRKProcessReportOperation::cancel() {
     Operation::cancel();
     std::lock_guard lock(stepMutex_);
     if (step_) step_->cancel();
+}
+
+bool CRKProcessReportOperation::stopped() {
+    // Cancelling reaches the step under way, which looks only at its own cancellation.
+    if (!isCancelled() && stopCheck_ && stopCheck_()) cancel();
+    return isCancelled();
 }
 
 bool CRKProcessReportOperation::runStep(Operation& step) {
@@ -78,17 +84,24 @@ std::shared_ptr<CRKThreadArray> CRKProcessReportOperation::threadArrayFromFile(
     // then names the same every time it meets it: one frame's memory and names per distinct address,
     // not per place in the stack.
     std::map<std::tuple<uint64_t, bool, bool>, std::shared_ptr<CRKStackFrame>> shared;
+    // Counted over the whole record, not per thread: a record may hold many threads of a few frames, or
+    // a thread whose list of interrupted frames is as long as its stack.
+    size_t steps = 0;
+    const auto stopped = [&] { return stop && steps++ % kFramesBetweenStopChecks == 0 && stop(); };
     for (const platform::Value& thread : *threads) {
+        if (stopped()) return nullptr;
         std::set<uint64_t> interrupted;
         if (const platform::Value::Array* marked = thread["interrupted_frames"].array()) {
-            for (const platform::Value& index : *marked)
+            for (const platform::Value& index : *marked) {
+                if (stopped()) return nullptr;
                 if (index.number()) interrupted.insert(index.number()->unsignedLongLongValue());
+            }
         }
         std::vector<std::shared_ptr<CRKStackFrame>> frames;
         if (const platform::Value::Array* stack = thread["stacktrace"].array()) {
             frames.reserve(stack->size());
             for (const platform::Value& address : *stack) {
-                if (stop && frames.size() % kFramesBetweenStopChecks == 0 && stop()) return nullptr;
+                if (stopped()) return nullptr;
                 const uint64_t value = address.number() ? address.number()->unsignedLongLongValue() : 0;
                 const bool wasInterrupted = interrupted.count(frames.size()) > 0;
                 auto& frame = shared[{value, frames.empty(), wasInterrupted}];
@@ -106,7 +119,7 @@ std::shared_ptr<CRKThreadArray> CRKProcessReportOperation::threadArrayFromFile(
 
 bool CRKProcessReportOperation::symbolicateFile_withResolver(
     const std::string& path, const std::shared_ptr<CRKSymbolResolver>& resolver) {
-    auto threads = threadArrayFromFile(path, [this] { return isCancelled(); });
+    auto threads = threadArrayFromFile(path, [this] { return stopped(); });
     if (!threads) return false;
     CRKSymbolicationOperation symbolicate(threads, resolver);
     CRKDemangleOperation demangle(threads);

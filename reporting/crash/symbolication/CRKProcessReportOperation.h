@@ -25,6 +25,11 @@ public:
                               std::shared_ptr<CRKSymbolResolver> resolver);  // initWithReport:resolver:
     void main() override;
     void cancel() override;
+    // A stop asked beside cancel(), for a caller that holds a quit flag rather than the operation: asked
+    // before each record, as a record is read and its frames gathered, and as an image's symbols are read
+    // for the naming. Once it answers true the operation is cancelled and it is not asked again. Set it
+    // before the operation starts.
+    void setStopCheck(std::function<bool()> stop) { stopCheck_ = std::move(stop); }
 
     std::string binaryImagePath() const;
     // The crash file's thread array, one frame per "stacktrace" address; null when it holds no threads.
@@ -40,11 +45,14 @@ public:
     const std::shared_ptr<CRKSymbolResolver>& symbolResolver() const { return symbolResolver_; }
 
 private:
+    // Whether the work is to end: cancelled, or the stop check answering true, which then cancels it.
+    bool stopped();
     // Runs one step of a record unless cancelled; false when it did not run whole.
     bool runStep(Operation& step);
 
     std::shared_ptr<CRKInternalReport> report_;
     std::shared_ptr<CRKSymbolResolver> symbolResolver_;
+    std::function<bool()> stopCheck_;
     std::mutex stepMutex_;
     Operation* step_ = nullptr;  // the step running now, for cancel() to reach; guarded by stepMutex_
 };

@@ -303,6 +303,37 @@ TEST_F(CRKProcessReportOperationTest, AReportWithoutReadableImagesGetsNoSymbolic
     }
 }
 
+// A quit may land while the program's own symbols are read to name a frame (a tenth of a second for a
+// program): the operation's stop reaches that reading, which ends at the ask answered true.
+TEST_F(CRKProcessReportOperationTest, AStopReachesTheReadingOfAnImagesSymbols) {
+    const Image program = imageOf(reinterpret_cast<const void*>(&symtestCaller));
+    ASSERT_EQ(program.uuid.size(), 32u);
+    const uint64_t address = reinterpret_cast<uintptr_t>(&symtestCaller) + 2 + kShift;
+    const std::string folder = uploadtest::seedReport(
+        home(), "report",
+        {{"binary_images.crkrecord", loadLine("load", program)},
+         {"signal.crkrecord", "{\"threads\":[{\"stacktrace\":[" + std::to_string(address) + "]}]}\n"}});
+    const std::string output = folder + "/signal.crkrecord.symbolicated";
+    // How often the stop was asked, answered true from its `stopAt`th ask on.
+    const auto run = [&](const std::shared_ptr<CRKSymbolResolver>& resolver, size_t stopAt) {
+        platform::Files::remove(output);
+        CRKProcessReportOperation operation(CRKInternalReport::reportWithPath(folder), resolver);
+        size_t asked = 0;
+        operation.setStopCheck([&] { return ++asked >= stopAt; });
+        operation.start();
+        return asked;
+    };
+    // The same work twice with one resolver: the second time the program's symbols are known already.
+    const auto resolver = std::make_shared<CRKSymbolResolver>();
+    const size_t reading = run(resolver, SIZE_MAX);
+    EXPECT_NE(uploadtest::readFile(output).find("symtest::caller()"), std::string::npos);
+    const size_t known = run(resolver, SIZE_MAX);
+    EXPECT_GT(reading, known) << "the reading of the program's symbols never asked the stop";
+    // Stopped at the first ask past what the second run asked: inside that reading.
+    EXPECT_EQ(run(std::make_shared<CRKSymbolResolver>(), known + 1), known + 1);
+    EXPECT_FALSE(platform::Files::exists(output));
+}
+
 TEST(CRKDemangleOperationTest, MangledNamesAndBlocksBecomeReadable) {
     const struct {
         const char* in;

@@ -166,6 +166,14 @@ Frame frameOf(uint64_t address, Update update) {
     return {resolved, frame->symbol, frame->rawSymbol, frame->library, frame->offset};
 }
 
+// The test library's two step functions, as the library hands them out; false when it has no such call.
+bool librarySteps(void* handle, const void* (&step)[2]) {
+    const auto steps =
+        reinterpret_cast<void (*)(const void**)>(dlsym(handle, "kestrune_symbolication_library_steps"));
+    if (steps) steps(step);
+    return steps != nullptr;
+}
+
 class CRKSymbolResolverTest : public testsupport::KestruneTest {
 protected:
     std::string writeRecord(const std::string& lines) {
@@ -273,11 +281,8 @@ TEST_F(CRKSymbolResolverTest, AnImageFileIsReadOnceAReport) {
     std::filesystem::copy_file(SYMBOLICATION_LIBRARY_PATH, path);
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     ASSERT_TRUE(handle) << dlerror();
-    const auto steps =
-        reinterpret_cast<void (*)(const void**)>(dlsym(handle, "kestrune_symbolication_library_steps"));
-    ASSERT_TRUE(steps);
     const void* step[2] = {nullptr, nullptr};
-    steps(step);
+    ASSERT_TRUE(librarySteps(handle, step));
     Image library = {path, "", 0, 0};
     for (const Image& image : loadedImages()) {
         if (image.path == path) library = image;
@@ -316,6 +321,40 @@ TEST_F(CRKSymbolResolverTest, AnImageFileIsReadOnceAReport) {
     EXPECT_EQ(unnamed->symbol, std::nullopt);
     EXPECT_EQ(unnamed->library, "copy.so");
     EXPECT_TRUE(log.contains("copy.so not all read")) << ::testing::PrintToString(log.lines());
+    dlclose(handle);
+}
+
+TEST_F(CRKSymbolResolverTest, ATableWhoseReadingWasStoppedIsNotKept) {
+    // A library whose functions only its file's own table names: a quit while that table is read for a
+    // frame leaves the frame without a name from it, and the next naming reads the table whole.
+    void* handle = dlopen(SYMBOLICATION_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_TRUE(handle) << dlerror();
+    const void* step[2] = {nullptr, nullptr};
+    ASSERT_TRUE(librarySteps(handle, step));
+    Image library;
+    for (const Image& image : loadedImages()) {
+        if (image.path == SYMBOLICATION_LIBRARY_PATH) library = image;
+    }
+    ASSERT_EQ(library.uuid.size(), 32u);
+    CRKSymbolResolver resolver;
+    ASSERT_TRUE(resolver.loadBinaryImagesFromFile(writeRecord(loadLine(library, library.size))));
+    const auto crashed = [](const void* address, uint64_t plus) {
+        return reinterpret_cast<uintptr_t>(address) + plus + kShift;
+    };
+
+    size_t asked = 0;
+    resolver.setStopCheck([&] { return ++asked >= 1; });
+    const auto stopped = resolver.frameForAddress(crashed(step[0], 1), false);
+    ASSERT_TRUE(stopped);
+    EXPECT_EQ(stopped->symbol, std::nullopt);
+    EXPECT_EQ(stopped->library, std::filesystem::path(SYMBOLICATION_LIBRARY_PATH).filename());
+    EXPECT_EQ(asked, 1u);
+
+    resolver.setStopCheck(nullptr);
+    const auto named = resolver.frameForAddress(crashed(step[1], 2), false);
+    ASSERT_TRUE(named);
+    EXPECT_EQ(named->symbol, "symbolication_second_step");
+    EXPECT_EQ(named->offset, 2u);
     dlclose(handle);
 }
 

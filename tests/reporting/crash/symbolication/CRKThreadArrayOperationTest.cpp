@@ -289,4 +289,58 @@ TEST_F(CRKThreadArrayOperationTest, AProcessCancelledFromAnotherThreadLeavesNoPa
     }
 }
 
+// The frames of a long thread are gathered after the record is read, and that gathering asks the stop
+// as it goes too: a stop answered there ends it, with no thread array.
+TEST_F(CRKThreadArrayOperationTest, GatheringALongThreadsFramesAsksTheStopAsItGoes) {
+    constexpr size_t kFrames = 40000;
+    const std::string path = home() + "/signal.crkrecord";
+    uploadtest::writeFile(path, deepRecord(kFrames, {0x1010, 0x1020, 0x1030}));
+    size_t read = 0;
+    ASSERT_TRUE(CRKFileReadSections(path.c_str(), false, nullptr, SIZE_MAX, [&] {
+        read++;
+        return false;
+    }));
+    size_t asked = 0;
+    const auto gathered = CRKProcessReportOperation::threadArrayFromFile(path, [&] {
+        asked++;
+        return false;
+    });
+    ASSERT_TRUE(gathered && gathered->size() == 2 && gathered->front().size() == kFrames);
+    EXPECT_GE(asked - read, kFrames / 4096) << "asked " << asked << " times, " << read << " of them reading";
+
+    // The second ask after the reading's is in the long thread's gathering.
+    size_t count = 0;
+    EXPECT_FALSE(CRKProcessReportOperation::threadArrayFromFile(path, [&] { return ++count >= read + 2; }));
+    EXPECT_EQ(count, read + 2) << "the gathering went on past the stop";
+}
+
+// A quit lands at some ask of the operation's stop while a long record is read or its frames gathered:
+// the work ends right there, the stop is not asked again, and the record gets no symbolicated file.
+TEST_F(CRKThreadArrayOperationTest, AStopAnsweredAtAnyAskOfARecordsWorkEndsItThere) {
+    constexpr size_t kFrames = 40000;
+    const std::string report = uploadtest::seedReport(
+        home(), "deep",
+        {{"binary_images.crkrecord", "{\"load\":{\"path\":\"/gone/lib.so\",\"base\":4096,\"size\":65536}}\n"},
+         {"signal.crkrecord", deepRecord(kFrames, {0x1010, 0x1020, 0x1030})}});
+    const std::string output = report + "/signal.crkrecord.symbolicated";
+    // How often the stop was asked, answered true from its `stopAt`th ask on.
+    const auto run = [&](size_t stopAt) {
+        platform::Files::remove(output);
+        CRKProcessReportOperation operation(CRKInternalReport::reportWithPath(report),
+                                            std::make_shared<CRKSymbolResolver>());
+        size_t asked = 0;
+        operation.setStopCheck([&] { return ++asked >= stopAt; });
+        operation.start();
+        return asked;
+    };
+    const size_t asks = run(SIZE_MAX);
+    ASSERT_TRUE(platform::Files::exists(output));
+    // The reading and the gathering each ask at least once per 4,096 frames.
+    EXPECT_GE(asks, 2 * (kFrames / 4096));
+    for (const size_t stopAt : {size_t(1), size_t(2), asks / 2, asks}) {
+        EXPECT_EQ(run(stopAt), stopAt) << "the work went on past the stop";
+        EXPECT_FALSE(platform::Files::exists(output)) << stopAt;
+    }
+}
+
 }  // namespace

@@ -1,6 +1,8 @@
 #include "reporting/crash/upload/CRKPackageReportOperation.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/storage/Files.h"
 #include "reporting/crash/CRKContext.h"
@@ -158,6 +160,54 @@ TEST_F(CRKPackageReportOperationTest, ACompressionFailureSendsTheFileAsText) {
     EXPECT_EQ((*parts)[3].fileName, "signal.crkrecord.gz");
     EXPECT_EQ((*parts)[3].contentType, "text/plain");
     EXPECT_EQ((*parts)[3].content, "plain");
+}
+
+// A record's names may run to a hundred megabytes: a cancellation that lands while a file is packaged
+// stops its reading and compression, and the file goes into no body.
+TEST_F(CRKPackageReportOperationTest, ACancelledPackagingReadsAndCompressesNoMore) {
+    const std::string bytes(3 << 20, 's');
+    auto report = seed({{"signal.crkrecord", bytes}});
+    ASSERT_TRUE(report);
+    const std::string file = report->pathForContentFile("signal.crkrecord");
+    // What was read of the file, whether its compressed copy stayed, and what went into the body.
+    struct Done {
+        off_t read;
+        bool compressed;
+        uint64_t body;
+    };
+    const auto package = [&](bool cancelled, bool fromFile) {
+        CRKPackageReportOperation operation(report, store);
+        if (cancelled) operation.cancel();
+        const auto encoder = RKTMultipartMimeStreamEncoder::encoderWithStream_andBoundary(
+            platform::OutputStream::outputStreamToMemory(), std::nullopt);
+        const int source = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+        uint64_t added = 0;
+        encoder->encode([&](RKTMultipartMimeStreamEncoder& body) {
+            added = body.length();
+            if (fromFile)
+                operation.encode_file(body, source, file);
+            else
+                operation.encode_data_fromPath(body, platform::Data::fromString(bytes), file);
+            added = body.length() - added;
+        });
+        Done done{lseek(source, 0, SEEK_CUR), platform::Files::exists(file + ".gz"), added};
+        close(source);
+        platform::Files::remove(file + ".gz");
+        return done;
+    };
+    for (const bool fromFile : {true, false}) {
+        SCOPED_TRACE(fromFile ? "read from its file" : "in memory");
+        const Done whole = package(false, fromFile);
+        EXPECT_TRUE(whole.compressed);
+        EXPECT_GT(whole.body, 0u);
+        const Done cancelled = package(true, fromFile);
+        EXPECT_EQ(cancelled.read, 0) << "bytes read after the stop";
+        EXPECT_FALSE(cancelled.compressed);
+        EXPECT_EQ(cancelled.body, 0u);
+        if (fromFile) {
+            EXPECT_EQ(whole.read, off_t(bytes.size()));
+        }
+    }
 }
 
 }  // namespace
