@@ -1,9 +1,15 @@
 #include "main/ReportingKitStart.h"
 
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "platform/base/Log.h"
+#include "platform/base/Quit.h"
 #include "platform/base/RunLoop.h"
 #include "reporting/UsageKit/UsageKit.h"
 #include "reporting/core/RKTKitClass.h"
@@ -21,7 +27,32 @@ void ReportingKitStart::registerKits() {
     reporting::UsageKit::registerKitClass();
 }
 
+namespace {
+
+// Real time the signal's thread has to take the signal: it waits for nothing else, so only a machine
+// with every core taken makes it slow; the start then goes on as it would.
+constexpr double kSecondsForTheQuitToBegin = 10;
+
+void quitAsTheKitStarts() {
+    platform::logf("%s is set: SIGTERM as the reporting kit starts",
+                   ReportingKitStart::kTestQuitAtStartVariable);
+    kill(getpid(), SIGTERM);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(kSecondsForTheQuitToBegin);
+    while (!platform::Quit::hasBegun()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            platform::logf("%s: the quit had not begun after %.0f s; the kit starts anyway",
+                           ReportingKitStart::kTestQuitAtStartVariable, kSecondsForTheQuitToBegin);
+            return;
+        }
+        std::this_thread::yield();
+    }
+}
+
+}  // namespace
+
 void ReportingKitStart::startReportingKit() {
+    if (std::getenv(kTestQuitAtStartVariable)) quitAsTheKitStarts();
     // The reporting kit starts with the crash kit; a build without the crash kit starts nothing.
     if (auto crashKit = reporting::RKTKitClass::classNamed(kCrashKitClassName)) {
         reporting::ReportKit::with({crashKit});

@@ -14,6 +14,10 @@ public:
     // Test switch: "1" crashes on the first turns of the run loop, once the launch is over; "early"
     // crashes during the start itself, before the launch counts as survived.
     static constexpr const char* kTestCrashVariable = "KESTRUNE_TEST_CRASH";
+    // Test switch: set, the launch sends itself SIGTERM as the kit starts and starts it once the quit has
+    // begun, as a quit that lands in the kit's start would (a logout or shutdown just after a launch).
+    // Such quits land in that window too rarely for a test to meet it by chance.
+    static constexpr const char* kTestQuitAtStartVariable = "KESTRUNE_TEST_QUIT_AT_KIT_START";
 
     // Puts the kit's classes in the class list, once, before anything starts: the registry, the crash
     // kit with the real capture handlers, and the analytics kit, which the crash kit starts.

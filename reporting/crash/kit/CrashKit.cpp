@@ -77,6 +77,10 @@ void sendToUsageKit(const std::string& selector, const std::vector<platform::Val
     if (usageKit && usageKit->respondsToSelector(selector)) usageKit->performSelector(selector, arguments);
 }
 
+void tellUsageKitOfCrash(const std::optional<platform::Date>& date) {
+    sendToUsageKit("logPreviousSessionCrashedOnDate:", {date ? platform::Value(*date) : platform::Value()});
+}
+
 }  // namespace
 
 std::string CrashKit::bundleIdentifier() {
@@ -229,13 +233,24 @@ void CrashKit::start() {
     const auto betaToken = beta ? beta->betaToken() : std::nullopt;
     if (!controller->startWithProfilingMark_betaToken(mark, betaToken))
         platform::logf("[CrashKit] Crash reporting could not be initialized");
-    // The start may have held the launch for an urgent report; a quit that came meanwhile ends the
-    // launch, and the analytics kit would start only to be torn down.
-    if (platform::Quit::hasBegun()) {
-        platform::logf("[CrashKit] The quit has begun: the analytics kit is not started");
-        return;
-    }
+    // Started even when a quit came while the start held the launch (for an urgent report): the launch's
+    // install, launch and crash events are written by nothing else, and no later launch writes them. Its
+    // uploader sends nothing once the quit has begun, so they wait on disk for a later launch.
+    if (platform::Quit::hasBegun())
+        platform::logf(
+            "[CrashKit] The quit has begun: the analytics kit records this launch's events for a "
+            "later launch to send");
     sendToUsageKit("startWithBetaToken:", {betaToken ? platform::Value(*betaToken) : platform::Value()});
+    std::vector<std::optional<platform::Date>> crashes;
+    {
+        std::lock_guard lock(mutex_);
+        usageKitStarted_ = true;
+        crashes.swap(crashesForUsageKit_);
+    }
+    // Told here, on the thread that started the kits, rather than on a later turn of the main loop: a
+    // quit that came meanwhile may stop that loop before it turns, and the report, found and moved on
+    // by now, is never found again by a later launch.
+    for (const auto& date : crashes) tellUsageKitOfCrash(date);
 }
 
 std::optional<std::string> CrashKit::APIKey() {
@@ -522,10 +537,14 @@ void CrashKit::reportingController_internalDidDetectReportForLastExecution(
     auto report = std::make_shared<CRKReport>(internal);
     if (!report->isCrash()) return;
     const auto date = report->dateCreated();
-    platform::RunLoop::main().post([date] {
-        sendToUsageKit("logPreviousSessionCrashedOnDate:",
-                       {date ? platform::Value(*date) : platform::Value()});
-    });
+    {
+        std::lock_guard lock(mutex_);
+        if (!usageKitStarted_) {
+            crashesForUsageKit_.push_back(date);
+            return;
+        }
+    }
+    platform::RunLoop::main().post([date] { tellUsageKitOfCrash(date); });
 }
 
 void CrashKit::reportingController_didDetectReportForLastExecution_completionHandler(

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/base/Date.h"
 #include "platform/base/Error.h"
@@ -178,6 +179,10 @@ private:
     std::shared_ptr<CRKCrashReportingController> crashReportingController_;
     std::shared_ptr<CRKBetaController> betaController_;
     bool started_ = false;
+    // The crashes of earlier launches found while the kit starts, told to the analytics kit once that
+    // kit has started (it starts after this kit's controller, which finds them); after that, at once.
+    bool usageKitStarted_ = false;
+    std::vector<std::optional<platform::Date>> crashesForUsageKit_;
 };
 
 }  // namespace reporting

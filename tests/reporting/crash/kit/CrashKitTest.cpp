@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/base/Quit.h"
 #include "platform/base/RunLoop.h"
 #include "platform/storage/Files.h"
 #include "platform/system/Bundle.h"
@@ -14,6 +15,7 @@
 #include "reporting/crash/capture/CRKException.h"
 #include "reporting/crash/capture/CRKUserLogging.h"
 #include "reporting/crash/settings/CRKSettings.h"
+#include "reporting/crash/store/CRKFileManager.h"
 #include "reporting/crash/store/CRKFileReader.h"
 #include "tests/reporting/crash/CrashKitFixture.h"
 
@@ -161,6 +163,45 @@ TEST_F(CrashKitTest, APreviousCrashReachesTheAnalyticsKitAsItsCrashEvent) {
     ASSERT_EQ(crashes.size(), 1u);
     ASSERT_TRUE(crashes[0].date());
     EXPECT_EQ(crashes[0].date()->timeIntervalSince1970(), 1700000000);
+}
+
+// A quit that came while the start held the launch (an urgent report) may stop the main loop before it
+// turns again, and by then the report has moved on, so that no later launch finds it: the analytics kit
+// is started all the same, and told of the crash before the start returns, not on a later turn.
+TEST_F(CrashKitTest, AQuitDuringTheStartStillStartsTheAnalyticsKitAndTellsItOfTheCrashFound) {
+    CRKFileManager files;
+    ASSERT_TRUE(files.createDirectoryAtPath(files.activePath()));
+    const std::string earlier = files.activePath() + "/earlier";
+    ASSERT_TRUE(files.createDirectoryAtPath(earlier));
+    std::ofstream(earlier + "/metadata.crkrecord")
+        << "{\"identity\":{\"session_id\":\"earlier\",\"started_at\":1700000000}}\n";
+    std::ofstream(earlier + "/signal.crkrecord") << "{\"signal\":{\"number\":11,\"time\":1700000100}}\n";
+    std::vector<std::string> heard;
+    std::vector<platform::Value> crashes;
+    auto usageKit = RKTKitClass::plainClass("UsageKit");
+    usageKit->setClassOperation("startWithBetaToken:", [&](const std::vector<platform::Value>&) {
+        heard.push_back("start");
+        return platform::Value();
+    });
+    usageKit->setClassOperation("logPreviousSessionCrashedOnDate:",
+                                [&](const std::vector<platform::Value>& a) {
+                                    heard.push_back("crash");
+                                    crashes.push_back(a.at(0));
+                                    return platform::Value();
+                                });
+    RKTKitClass::registerClass(usageKit);
+    platform::Quit::begin();
+    testsupport::LogCapture log;
+    kit->start();
+    platform::Quit::resetForTesting();
+    EXPECT_EQ(heard, (std::vector<std::string>{"start", "crash"}));
+    ASSERT_EQ(crashes.size(), 1u);
+    ASSERT_TRUE(crashes[0].date());
+    EXPECT_EQ(crashes[0].date()->timeIntervalSince1970(), 1700000000);
+    EXPECT_TRUE(
+        log.contains("[CrashKit] The quit has begun: the analytics kit records this launch's events"));
+    runUntilIdle();
+    EXPECT_EQ(crashes.size(), 1u) << "told once";
 }
 
 TEST_F(CrashKitTest, StartingStartsTheAnalyticsKitWithTheBetaToken) {
