@@ -1,12 +1,15 @@
 #!/bin/sh
 # Runs one test program whole for `make test-whole`: PROGRAM DIR [SECONDS]. It passes when the program exits
-# 0 within SECONDS (default 1800) having run every test it lists. A program that ran fewer (a filter or a
+# 0 having run every test it lists, and is stopped, failing, once SECONDS (default 300, ctest's limit for
+# one test) pass without a test of it starting or ending: a limit on progress, which catches a hung test
+# and holds however busy the machine (a whole program's time grows with the load; at a load average of
+# 20 to 57 main_tests outran a 30-minute limit on its whole run). A program that ran fewer (a filter or a
 # shard it was handed, a test binary that picks its own) passes in ctest's eyes, so the two numbers are
 # compared here. A test that skips itself fails unless tests/allowed_skips.txt names it (the programs'
 # main sees to that); the skipped and the disabled tests are named here with the reasons given there.
 program=$1
 dir=$2
-limit=${3:-1800}
+limit=${3:-300}
 name=${program##*/}
 log=$dir/$name.whole.log
 list=$dir/$name.whole.list
@@ -63,13 +66,53 @@ if [ -n "$unexplained" ]; then
 fi
 # The order is shuffled with a seed chosen here (GoogleTest takes 1 to 99999), so that a run that fails
 # can say which order failed and how to play it again. Each test's start is in the log as it happens
-# (GoogleTest flushes its "[ RUN      ]" lines), so that a run stopped at its time limit names the test
-# it was in; the limit stops the program's whole process group.
+# (GoogleTest flushes its "[ RUN      ]" lines), so that a run stopped for want of progress names the test
+# it was in. The program leads a process group of its own (setsid, which a background job of this
+# non-interactive shell enters without a fork), so that a stop reaches what its tests started too.
 seed=$(( $(od -An -N4 -tu4 /dev/urandom) % 99999 + 1 ))
 rerun="$program --gtest_shuffle --gtest_random_seed=$seed"
 started=$(date +%s)
-timeout --kill-after=30 "$limit" "$program" --gtest_shuffle --gtest_random_seed="$seed" >"$log" 2>&1
+setsid "$program" --gtest_shuffle --gtest_random_seed="$seed" >"$log" 2>&1 &
+pid=$!
+# Stopped itself (Ctrl-C at make), this script stops the program's group, which the terminal's signal no
+# longer reaches.
+trap 'kill -TERM "-$pid" 2>/dev/null; exit 130' INT TERM HUP
+# A watchdog beside it, while this shell waits for the program: it counts the tests' starts and ends every
+# few seconds, and stops the program's group once their count has not changed for the limit, leaving a
+# mark that says so.
+stalled=$dir/$name.whole.stalled
+rm -f "$stalled"
+(
+    moves=0
+    moved=$(date +%s)
+    while kill -0 "$pid" 2>/dev/null; do
+        sleep 5
+        now=$(date +%s)
+        seen=$(grep -c '^\[ *\(RUN\|OK\|FAILED\|SKIPPED\) *\] ' "$log")
+        if [ "$seen" != "$moves" ]; then
+            moves=$seen
+            moved=$now
+        elif [ $((now - moved)) -ge "$limit" ]; then
+            : >"$stalled"
+            kill -TERM "-$pid" 2>/dev/null
+            for _ in 1 2 3 4 5 6; do
+                kill -0 "$pid" 2>/dev/null || exit 0
+                sleep 5
+            done
+            kill -KILL "-$pid" 2>/dev/null
+            exit 0
+        fi
+    done
+) &
+watchdog=$!
+wait "$pid"
 status=$?
+kill "$watchdog" 2>/dev/null
+wait "$watchdog" 2>/dev/null
+if [ -f "$stalled" ]; then
+    status=124
+    rm -f "$stalled"
+fi
 took=$(( $(date +%s) - started ))
 ran=$(sed -n 's/^\[==========\] \([0-9]*\) tests\{0,1\} from .* ran\..*/\1/p' "$log" | tail -n 1)
 # Tests that skipped themselves, with the reason that allows them to (the program fails any other test
@@ -85,7 +128,8 @@ running=$(awk '
     END { print (current != "" ? "in " current : last != "" ? "after " last " ended" : "before any test started") }' "$log")
 if [ "$status" = 124 ] || [ "$status" = 137 ]; then
     [ -z "$ran" ] || running="after its last test, at exit"
-    echo "$name: FAILED run whole with seed $seed: still running after $limit s, $running (log in $log);" \
+    echo "$name: FAILED run whole with seed $seed: no test started or ended for $limit s, $running (log in" \
+        "$log);" \
         "again: $rerun"
     tail -n 40 "$log"
     exit 1

@@ -106,7 +106,7 @@ part() {
     echo "$tests; $ran"
 }
 
-quits='QuitWithWorkInFlightTest.*:*/QuitsWhileThePhoneConnects.*'
+quits='QuitWithWorkInFlightTest.*:*/QuitsWhileTheKitsStart.*:*/QuitsWhileThePhoneConnects.*'
 here=$(count "$tsan/main_tests" "$quits")
 all=$(count "$asan/main_tests" "$quits")
 if ! listed "$here"; then
@@ -120,7 +120,7 @@ elif [ "${here:-0}" = 0 ]; then
 else
     left="$((all - here)) of main_tests' $all quit tests ("
 fi
-echo "tsan: left out here: ${left}QuitWithWorkInFlightTest, QuitsWhileThePhoneConnects): they look for" \
+echo "tsan: left out here: ${left}QuitWithWorkInFlightTest, QuitsWhileTheKitsStart, QuitsWhileThePhoneConnects): they look for" \
     "memory torn down under a worker at the quit, which AddressSanitizer finds, in make test"
 echo "tsan: run in part: the analytics kill suite (USKKillSuiteTest: $(part USKKillSuiteTest)) and the upload" \
     "kill suite (CRKUploadExactlyOnceTest: $(part CRKUploadExactlyOnceTest)): each round starts a process," \

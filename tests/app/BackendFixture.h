@@ -63,7 +63,7 @@ protected:
     // whether that point was reached.
     bool waitUntilOnlyHeldRequestsRemain(size_t held) {
         if (!server.waitForHeldAnswers(held)) return false;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
         while (platform::DispatchQueue::workInFlight() != static_cast<int>(held)) {
             if (std::chrono::steady_clock::now() >= deadline) return false;
             std::this_thread::yield();

@@ -117,10 +117,10 @@ public:
     size_t requestCount() const;
     // Blocks until the server has received `count` requests in all (not a sleep: it wakes on the
     // arrival), or the real-time limit passes; answers whether they arrived.
-    bool waitForRequests(size_t count, double timeoutSeconds = 10) const;
+    bool waitForRequests(size_t count, double timeoutSeconds = 120) const;
     // Blocks until `count` answers are held at once (their requests are in), or the real-time limit
     // passes; answers whether they are.
-    bool waitForHeldAnswers(size_t count, double timeoutSeconds = 10) const;
+    bool waitForHeldAnswers(size_t count, double timeoutSeconds = 120) const;
     // Lets every answer held now go out.
     void releaseHeldAnswers();
 

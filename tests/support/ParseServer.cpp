@@ -191,7 +191,7 @@ bool ParseServer::start() {
                           "full_page_writes=off", "-c", "synchronous_commit=off"},
                          postgresLog, folder_, *account, true);
     if (postgresPid_ < 0) return fail("PostgreSQL could not be started");
-    for (auto deadline = SteadyClock::now() + std::chrono::seconds(30);;) {
+    for (auto deadline = SteadyClock::now() + std::chrono::seconds(120);;) {
         if (readFile(postgresLog).find("ready to accept connections") != std::string::npos) break;
         if (exitedAlready(postgresPid_)) {
             postgresPid_ = -1;
@@ -217,7 +217,7 @@ bool ParseServer::start() {
     const std::string serverLog = folder_ + "/parse-server.log";
     parseServerPid_ = spawn({"node", serverScript, config}, serverLog, folder_, Account{}, true);
     if (parseServerPid_ < 0) return fail("Parse Server could not be started");
-    for (auto deadline = SteadyClock::now() + std::chrono::seconds(90);;) {
+    for (auto deadline = SteadyClock::now() + std::chrono::seconds(180);;) {
         auto answer =
             platform::URLConnection::sendSynchronousRequest(platform::URLRequest(serverURL() + "/health", 2));
         if (answer.response && answer.response->statusCode() == 200) break;

@@ -62,12 +62,12 @@ struct Peer {
         output = pipeEnds[0];
         pollfd ready = {output, POLLIN, 0};
         char line[16] = {};
-        return pid > 0 && poll(&ready, 1, 20000) == 1 && read(output, line, sizeof line - 1) > 0 &&
+        return pid > 0 && poll(&ready, 1, 120000) == 1 && read(output, line, sizeof line - 1) > 0 &&
                std::string(line).rfind("ready", 0) == 0;
     }
     // The exit code once it has ended by itself within the time allowed; -1 otherwise.
     int waitForExit() {
-        for (auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+        for (auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
              std::chrono::steady_clock::now() < deadline;
              std::this_thread::sleep_for(std::chrono::milliseconds(10))) {
             int status = 0;

@@ -45,7 +45,7 @@ TEST_F(USKEndToEndTest, TheServerGetsExactlyTheEventsSentEachUnderItsLaunchsMeta
         sessionOf[flush->identifier()] = session;
         controller->logEvent(flush);
         drain(controller->eventQueue());
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
         while (!platform::Files::listDirectory(home() + "/root/events").empty() &&
                std::chrono::steady_clock::now() < deadline) {
             drain(controller->eventQueue());

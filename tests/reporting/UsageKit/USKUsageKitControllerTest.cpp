@@ -39,7 +39,7 @@ protected:
     // For answers that arrive over a socket: settles until the condition holds (bounded, real time).
     template <typename Condition>
     bool settleUntil(Condition condition) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
         while (std::chrono::steady_clock::now() < deadline) {
             settle();
             if (condition()) return true;

@@ -141,9 +141,14 @@ std::shared_ptr<Image> Fixture::registerImage(const std::string& name, Size size
 }
 
 std::vector<Fixture::RenderedScene> Fixture::renderEveryScene(const std::string& dir) {
-    EXPECT_EQ(SceneRegistry::renderAll(dir, {}), 0);
+    return renderScenes(dir, SceneRegistry::names());
+}
+
+std::vector<Fixture::RenderedScene> Fixture::renderScenes(const std::string& dir,
+                                                          const std::vector<std::string>& names) {
+    EXPECT_EQ(SceneRegistry::renderAll(dir, names), 0);
     std::vector<RenderedScene> rendered;
-    for (const auto& name : SceneRegistry::names()) {
+    for (const auto& name : names) {
         auto picture = Image::initWithContentsOfFile(dir + "/" + name + ".png");
         EXPECT_TRUE(picture && picture->bitmap()) << name;
         if (picture && picture->bitmap())

@@ -58,6 +58,8 @@ protected:
         int height = 0;
     };
     std::vector<RenderedScene> renderEveryScene(const std::string& dir);
+    // The same for the named scenes alone.
+    std::vector<RenderedScene> renderScenes(const std::string& dir, const std::vector<std::string>& names);
 
 private:
     std::unique_ptr<testsupport::LogCapture> log_;

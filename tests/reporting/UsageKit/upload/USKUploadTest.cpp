@@ -83,7 +83,7 @@ protected:
     }
     template <typename Condition>
     bool settleUntil(const std::shared_ptr<reporting::OperationQueue>& q, Condition condition) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
         while (std::chrono::steady_clock::now() < deadline) {
             drain(q);
             if (condition()) return true;
