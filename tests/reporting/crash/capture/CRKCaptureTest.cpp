@@ -41,7 +41,7 @@ protected:
         platform::SystemVersion::setOverride(std::nullopt);
         // The real hooks read the process's context while they start; a start-up that outlived its wait
         // (a loaded machine) ends before the context goes.
-        EXPECT_TRUE(CRKContextWaitForStartUpsForTesting(0, 20));
+        EXPECT_TRUE(CRKContextWaitForStartUpsForTesting(0, 120));
         CRKContextResetForTesting();
         mach::resetForTesting();
         platform::Application::shared().resetForTesting();
