@@ -591,8 +591,7 @@ void SystemRoots::readFromFolder(Check& check, X509_STORE* store, size_t f, unsi
         if (check.folderBytes >= kMostFolderBytesPerChain) {
             logf(
                 "SystemRoots: a chain has had %zu bytes of the certificate folders read; nothing more is "
-                "read "
-                "for it",
+                "read for it",
                 kMostFolderBytesPerChain);
             check.ended = true;
             break;
@@ -622,8 +621,7 @@ void SystemRoots::readFromFolder(Check& check, X509_STORE* store, size_t f, unsi
             if (file.size <= kMostFileBytes)
                 logf(
                     "SystemRoots: a chain has had %zu of the %zu bytes it may read of the certificate "
-                    "folders; "
-                    "the entry %s (%llu bytes) and the rest are left out",
+                    "folders; the entry %s (%llu bytes) and the rest are left out",
                     check.folderBytes, kMostFolderBytesPerChain, path.c_str(), file.size);
             else
                 sayTooLarge(what, path, file, kNothingMore);

@@ -25,11 +25,11 @@ public:
                               std::shared_ptr<CRKSymbolResolver> resolver);  // initWithReport:resolver:
     void main() override;
     void cancel() override;
-    // A stop asked beside cancel(), for a caller that holds a quit flag rather than the operation: asked
-    // before each record, as a record is read and its frames gathered, and as an image's symbols are read
-    // for the naming. Once it answers true the operation is cancelled and it is not asked again. Set it
-    // before the operation starts.
-    void setStopCheck(std::function<bool()> stop) { stopCheck_ = std::move(stop); }
+    // Tests: a function asked, beside the operation's own cancellation, everywhere the work looks for a
+    // stop (before each record, as a record is read and its frames gathered, and as an image's symbols are
+    // read for the naming), so that a test can stop the work at any one of those looks. Once it answers
+    // true the operation is cancelled and it is not asked again. Set it before the operation starts.
+    void setStopCheckForTesting(std::function<bool()> stop) { stopCheck_ = std::move(stop); }
 
     std::string binaryImagePath() const;
     // The crash file's thread array, one frame per "stacktrace" address; null when it holds no threads.

@@ -319,7 +319,7 @@ TEST_F(CRKProcessReportOperationTest, AStopReachesTheReadingOfAnImagesSymbols) {
         platform::Files::remove(output);
         CRKProcessReportOperation operation(CRKInternalReport::reportWithPath(folder), resolver);
         size_t asked = 0;
-        operation.setStopCheck([&] { return ++asked >= stopAt; });
+        operation.setStopCheckForTesting([&] { return ++asked >= stopAt; });
         operation.start();
         return asked;
     };

@@ -329,7 +329,7 @@ TEST_F(CRKThreadArrayOperationTest, AStopAnsweredAtAnyAskOfARecordsWorkEndsItThe
         CRKProcessReportOperation operation(CRKInternalReport::reportWithPath(report),
                                             std::make_shared<CRKSymbolResolver>());
         size_t asked = 0;
-        operation.setStopCheck([&] { return ++asked >= stopAt; });
+        operation.setStopCheckForTesting([&] { return ++asked >= stopAt; });
         operation.start();
         return asked;
     };
